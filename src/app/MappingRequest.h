@@ -1,0 +1,80 @@
+#pragma once
+// The state of one mapping run and the parts of the main window's state that
+// the walks read. Every front end holds one RunContext for its whole life.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class Ui;
+
+struct MappingRequest {
+  std::string FindText;
+  std::string ReplaceText;
+  char Mode = 'F';  // 'M' Move and Map, 'S' Switch Drives, 'F' Map Only
+  bool Cancelled = false;
+  std::int32_t LinkCount = 0;
+  std::int32_t ProgressFloor = 0;
+  std::int32_t ProgressCeiling = 0;
+  std::string ScanLocation;
+  std::string UndoName;
+  std::string RegBackupText;
+};
+
+// The target boxes of the targets page.
+struct Targets {
+  bool chbxRegistry = true;
+  bool chbxIni = true;
+  bool chbxShortcuts = true;
+  bool chbxAllFiles = false;
+  bool HasFileTargets() const { return chbxIni || chbxShortcuts || chbxAllFiles; }
+};
+
+// One row of the drive list: caption, root text (C:\) and selected mark.
+struct DriveRow {
+  std::string caption;
+  std::string root;
+  bool selected = false;
+};
+
+// The "Stop and Verify each Mapping Change" boxes and the "Entry Found"
+// dialog's "Do Not Stop and Verify" box.
+struct VerifySwitches {
+  bool suiCheckBox3 = false;  // move page from the command line
+  bool suiCheckBox4 = false;  // Map Only page
+  bool suiCheckBox5 = false;  // move page reached by dragging
+  bool chReplaceAll = false;
+};
+
+// What the progress dialog shows; the walks write the phase line, the
+// refresh timer the rest.
+struct ProgressDisplay {
+  std::string Label3;  // phase
+  std::string Label2;  // location
+  std::string Label1;  // count
+  int position = 0;    // bar, 0 to 100
+};
+
+// The end pages' move lines, set by the run.
+struct MoveLines {
+  bool Label41Visible = false;
+  bool Label70Visible = false;
+  std::string Label70;
+};
+
+struct RunContext {
+  MappingRequest request;
+  Targets targets;
+  std::vector<DriveRow> drives;
+  VerifySwitches verify;
+  ProgressDisplay progress;
+  MoveLines moveLines;
+  std::string programFolder;  // with its trailing "\"
+  int OsGeneration = 9;
+  bool preview = false;  // report every change instead of making it
+  bool running = false;
+  Ui* ui = nullptr;
+
+  // Pumps the user interface and tells whether the run was cancelled.
+  bool PumpCancelled();
+  int SelectedDriveCount() const;
+};

@@ -1,0 +1,53 @@
+#pragma once
+// What a mapping run calls in the other subsystems. Each subsystem
+// implements its side; the run's tests use recording fakes.
+#include <string>
+
+class UndoNumbers {
+ public:
+  virtual ~UndoNumbers() = default;
+  // Age cleanup first; with true the lowest free undo number (or -1 when
+  // none of the five-digit names is free), with false the list is rebuilt.
+  virtual int FillUndoBox(bool nextNumber) = 0;
+};
+
+class ItemMover {
+ public:
+  virtual ~ItemMover() = default;
+  // Moves the item and writes the run's move record; true on success.
+  virtual bool MoveDir(const std::string& source, const std::string& destination) = 0;
+};
+
+class BackupArchive {
+ public:
+  virtual ~BackupArchive() = default;
+  // Names the archive that every file backup of the run goes into.
+  virtual void SetArchiveName(const std::string& path) = 0;
+};
+
+class RegistryMapper {
+ public:
+  virtual ~RegistryMapper() = default;
+  virtual void FindReplaceProcess(const std::string& oldText, const std::string& oldShort, const std::string& newText,
+                                  const std::string& newShort) = 0;
+};
+
+class FileMapper {
+ public:
+  virtual ~FileMapper() = default;
+  virtual void IniProcess(const std::string& oldText, const std::string& newText) = 0;
+};
+
+class ShortNames {
+ public:
+  virtual ~ShortNames() = default;
+  virtual std::string ShortFileName(const std::string& path) = 0;
+};
+
+// Only one run at a time, across the window program and the console front end.
+class RunLock {
+ public:
+  virtual ~RunLock() = default;
+  virtual bool TryAcquire() = 0;
+  virtual void Release() = 0;
+};

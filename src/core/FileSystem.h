@@ -1,0 +1,84 @@
+#pragma once
+// The file-system port. The logic reaches files and folders only through
+// this interface; the Win32 adapter implements it over the A functions, the
+// tests over an in-memory tree. Method names avoid the Win32 macro names.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Attribute bits as the platform reports them.
+enum : std::uint32_t {
+  kAttrReadOnly = 0x1,
+  kAttrHidden = 0x2,
+  kAttrSystem = 0x4,
+  kAttrFolder = 0x10,
+  kAttrArchive = 0x20,
+  kAttrNormal = 0x80,
+  kAttrReparsePoint = 0x400,
+};
+
+// Times are 100-nanosecond ticks since 1601-01-01 UTC, the platform's own unit.
+using FileTicks = std::int64_t;
+
+struct DirEntry {
+  std::string name;
+  std::string altName;  // the 8.3 name the file system keeps; empty when name is one already
+  std::uint32_t attributes = 0;
+  std::uint64_t size = 0;
+  FileTicks lastWrite = 0;
+  bool IsFolder() const { return (attributes & kAttrFolder) != 0; }
+};
+
+// A file opened for random access (the backup archive appends in place).
+class RandomFile {
+ public:
+  virtual ~RandomFile() = default;
+  virtual std::uint64_t Size() = 0;
+  virtual void ReadAt(std::uint64_t offset, void* data, std::size_t size) = 0;   // throws Error when short
+  virtual void WriteAt(std::uint64_t offset, const void* data, std::size_t size) = 0;  // throws Error
+  virtual void Truncate(std::uint64_t size) = 0;
+  virtual void Flush() = 0;  // durable on disk when it returns
+};
+
+enum class OpenMode { ReadOnly, ReadWrite, CreateAlways };
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // The platform's short form of an existing path, whole however long it is;
+  // nullopt when the platform has none (the path does not exist).
+  virtual std::optional<std::string> ShortPathOf(const std::string& path) = 0;
+  // One find-first lookup of a path, every kind of entry (mask 63).
+  virtual std::optional<DirEntry> LookUp(const std::string& path) = 0;
+  // The entries a pattern (folder + "*", "*.ini" ...) lists, "." and ".."
+  // included as the platform gives them; empty when the listing fails.
+  virtual std::vector<DirEntry> ListFolder(const std::string& pattern) = 0;
+
+  // nullopt when nothing exists at the path.
+  virtual std::optional<std::uint32_t> AttributesOf(const std::string& path) = 0;
+  // false when the platform refuses.
+  virtual bool SetAttributesOf(const std::string& path, std::uint32_t attributes) = 0;
+  virtual std::optional<FileTicks> LastWriteOf(const std::string& path) = 0;
+
+  // The whole file, opened with sharing for other readers and writers. Throws Error.
+  virtual std::string ReadWhole(const std::string& path) = 0;
+  // Writes a new file beside the old one, flushes it and puts it in the old
+  // one's place, so a failure never leaves a half-written file. Throws Error.
+  virtual void ReplaceWhole(const std::string& path, const std::string& data) = 0;
+  virtual std::unique_ptr<RandomFile> OpenRandom(const std::string& path, OpenMode mode) = 0;  // throws Error
+  virtual bool Remove(const std::string& path) = 0;
+  // Creates the folder and every missing folder above it; false on failure.
+  virtual bool MakeFolders(const std::string& path) = 0;
+
+  bool FileExists(const std::string& path) {
+    auto a = AttributesOf(path);
+    return a && !(*a & kAttrFolder);
+  }
+  bool FolderExists(const std::string& path) {
+    auto a = AttributesOf(path);
+    return a && (*a & kAttrFolder);
+  }
+};

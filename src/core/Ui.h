@@ -1,0 +1,43 @@
+#pragma once
+// The user-interaction port: what a run needs of the window program or of
+// the console front end while it works.
+#include <string>
+
+enum class Answer { Replace = 1, Cancel = 2, Skip = 5 };
+
+// The four fields of the "Entry Found" question.
+struct Question {
+  std::string key;
+  std::string value;
+  std::string from;
+  std::string to;
+};
+
+// One change a preview run reports instead of making it.
+struct PreviewItem {
+  std::string place;  // file path, or root name + key path
+  std::string name;   // value name for the registry, empty otherwise
+  std::string oldText;
+  std::string newText;
+};
+
+enum class Cursor { Normal, Busy };
+
+class Ui {
+ public:
+  virtual ~Ui() = default;
+  // Lets the user interface run: called once per item by the walks. Must be
+  // cheap when called very often.
+  virtual void Pump() = 0;
+  // Modal "Entry Found" question; doNotStopAndVerify is the dialog's box,
+  // shown as given and handed back as the user left it.
+  virtual Answer Ask(const Question& question, bool& doNotStopAndVerify) = 0;
+  virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
+  virtual void SetCursor(Cursor cursor) = 0;
+  // The progress dialog and its refresh timer.
+  virtual void ShowProgress() = 0;
+  virtual void CloseProgress() = 0;
+  virtual void StartProgressTimer() = 0;
+  virtual void StopProgressTimer() = 0;
+  virtual void ReportPreview(const PreviewItem& item) = 0;
+};

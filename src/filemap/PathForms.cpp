@@ -1,0 +1,70 @@
+#include "filemap/PathForms.h"
+
+#include "core/Text.h"
+
+namespace {
+bool IsWildcardText(std::string_view s) { return s.find_first_of("*?") != std::string_view::npos; }
+}  // namespace
+
+std::string ComponentShortName(std::string_view name) {
+  const std::size_t lastDot = name.rfind('.');
+  const bool hasDot = lastDot != std::string_view::npos;
+  const std::size_t baseEnd = hasDot ? lastDot : name.size();
+  std::string base, ext;
+  bool altered = false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (i == lastDot) continue;
+    const char c = name[i];
+    const bool inBase = i < baseEnd;
+    std::string& out = inBase ? base : ext;
+    if (c == ' ' || (c == '.' && i != lastDot)) {
+      if (inBase) altered = true;
+    } else if (c == '+' || c == ',' || c == ';' || c == '=' || c == '[' || c == ']') {
+      out += '_';
+      if (inBase) altered = true;
+    } else {
+      out += c;
+    }
+  }
+  if (hasDot && name.size() - lastDot - 1 > 3) {
+    altered = true;
+    ext.resize(std::min<std::size_t>(ext.size(), 3));
+  }
+  if (base.size() > 8 || altered) base = base.substr(0, 6) + "~1";
+  return hasDot ? base + "." + ext : base;
+}
+
+std::optional<DirEntry> PathForms::LookUp(const std::string& path) {
+  // A text with wildcards is no path: looking it up would find some other entry.
+  if (path.empty() || IsWildcardText(path)) return std::nullopt;
+  return fs_.LookUp(path);
+}
+
+std::string PathForms::ShortFileName(const std::string& path) {
+  if (path.empty()) return path;
+  std::optional<std::string> s;
+  if (!IsWildcardText(path)) s = fs_.ShortPathOf(path);
+  if (s && LookUp(RemoveSlash(*s))) return *s;
+  return BuildShortName(path, false);
+}
+
+std::string PathForms::BuildShortName(const std::string& path, bool /*folderOnly*/) {
+  // A parent that turns out to be a file is shortened like any other entry.
+  const ItemPath split = SplitItemPath(path);
+  std::string component;
+  // With no last component (a root, a bare drive, a trailing "\") there is
+  // nothing to look up: the platform would answer for some other entry.
+  if (auto found = split.name.empty() ? std::nullopt : LookUp(path))
+    component = found->altName.empty() ? found->name : found->altName;
+  else
+    component = ComponentShortName(split.name);
+
+  std::string folder = split.folder;
+  if (folder.size() >= 2 && folder.back() == '\\') {
+    const char before = folder[folder.size() - 2];
+    if (before != ':' && before != '\\') folder.pop_back();
+  }
+  // Only a strictly shorter folder is walked further up, so every lookup ends.
+  if (folder.size() > 3 && folder.size() < path.size()) return BuildShortName(folder, true) + "\\" + component;
+  return folder + component;
+}

@@ -1,0 +1,22 @@
+#pragma once
+// Long and short (8.3) forms of a path: the platform's answer where the path
+// exists, otherwise built component by component.
+#include <string>
+#include <string_view>
+
+#include "app/RunPorts.h"
+#include "core/FileSystem.h"
+
+// The fixed rule that turns one name into a short name (always "~1").
+std::string ComponentShortName(std::string_view name);
+
+class PathForms : public ShortNames {
+ public:
+  explicit PathForms(FileSystem& fs) : fs_(fs) {}
+  std::string ShortFileName(const std::string& path) override;
+  std::string BuildShortName(const std::string& path, bool folderOnly);
+
+ private:
+  std::optional<DirEntry> LookUp(const std::string& path);
+  FileSystem& fs_;
+};

@@ -1,0 +1,58 @@
+#pragma once
+// An in-memory file system with Windows path rules (case-insensitive A-Z,
+// "\" separators, drive roots) for native tests.
+#include <functional>
+#include <map>
+#include <string>
+
+#include "core/FileSystem.h"
+
+class FakeFileSystem : public FileSystem {
+ public:
+  struct Node {
+    std::string data;
+    std::uint32_t attributes = kAttrArchive;
+    std::string altName;
+    FileTicks lastWrite = 0;
+  };
+
+  // Adds a folder (and every missing folder above it).
+  void AddFolder(const std::string& path, std::uint32_t attributes = kAttrFolder, const std::string& altName = "");
+  void AddFile(const std::string& path, const std::string& data, std::uint32_t attributes = kAttrArchive,
+               const std::string& altName = "");
+  bool Has(const std::string& path) const;
+  Node& At(const std::string& path);
+  // The platform's short form of an existing path: each component's
+  // altName where it has one. Turned off to mimic a file system without 8.3 names.
+  bool shortNamesEnabled = true;
+  // Called before every ReplaceWhole / RandomFile write: tests throw from it to
+  // simulate a failure or a crash at that moment.
+  std::function<void(const std::string& path)> beforeWrite;
+  FileTicks now = 0;  // stamped as lastWrite on every write
+  int listCalls = 0;
+  int readCalls = 0;
+
+  std::optional<std::string> ShortPathOf(const std::string& path) override;
+  std::optional<DirEntry> LookUp(const std::string& path) override;
+  std::vector<DirEntry> ListFolder(const std::string& pattern) override;
+  std::optional<std::uint32_t> AttributesOf(const std::string& path) override;
+  bool SetAttributesOf(const std::string& path, std::uint32_t attributes) override;
+  std::optional<FileTicks> LastWriteOf(const std::string& path) override;
+  std::string ReadWhole(const std::string& path) override;
+  void ReplaceWhole(const std::string& path, const std::string& data) override;
+  std::unique_ptr<RandomFile> OpenRandom(const std::string& path, OpenMode mode) override;
+  bool Remove(const std::string& path) override;
+  bool MakeFolders(const std::string& path) override;
+
+  // Paths of every node, in listing order.
+  std::vector<std::string> Paths() const;
+
+ private:
+  static std::string Key(const std::string& path);
+  std::string Resolve(const std::string& path) const;
+  std::map<std::string, std::string> display_;  // key -> path as created
+  std::map<std::string, Node> nodes_;
+};
+
+// Glob match of a listing pattern's last component ("*", "*.ini"), A-Z case folded.
+bool FakeWildcardMatch(const std::string& pattern, const std::string& name);

@@ -1,0 +1,48 @@
+#pragma once
+// A user interface that records what a run shows and answers questions from
+// a script.
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/Ui.h"
+
+class FakeUi : public Ui {
+ public:
+  struct Reply {
+    Answer answer;
+    bool tickDoNotStop = false;
+  };
+  std::deque<Reply> replies;  // answers in order; Replace when empty
+  std::vector<Question> questions;
+  std::vector<bool> boxShown;  // the box's state as each question showed it
+  std::vector<std::pair<std::string, std::string>> messages;  // text, caption
+  std::vector<PreviewItem> previews;
+  std::vector<std::string> events;  // "show", "close", "timer on", "timer off", "busy", "normal"
+  int pumps = 0;
+  std::function<void()> onPump;  // e.g. press Cancel after n pumps
+
+  void Pump() override {
+    ++pumps;
+    if (onPump) onPump();
+  }
+  Answer Ask(const Question& q, bool& doNotStopAndVerify) override {
+    questions.push_back(q);
+    boxShown.push_back(doNotStopAndVerify);
+    Reply r{Answer::Replace, doNotStopAndVerify};
+    if (!replies.empty()) {
+      r = replies.front();
+      replies.pop_front();
+    }
+    doNotStopAndVerify = r.tickDoNotStop;
+    return r.answer;
+  }
+  void ShowMessage(const std::string& text, const std::string& caption) override { messages.emplace_back(text, caption); }
+  void SetCursor(Cursor c) override { events.push_back(c == Cursor::Busy ? "busy" : "normal"); }
+  void ShowProgress() override { events.push_back("show"); }
+  void CloseProgress() override { events.push_back("close"); }
+  void StartProgressTimer() override { events.push_back("timer on"); }
+  void StopProgressTimer() override { events.push_back("timer off"); }
+  void ReportPreview(const PreviewItem& item) override { previews.push_back(item); }
+};

@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include "app/MappingRun.h"
+#include "app/Progress.h"
+#include "core/Error.h"
+#include "support/FakeUi.h"
+
+namespace {
+// Records every call the run makes into the other subsystems, in order.
+struct Recorder : UndoNumbers, ItemMover, BackupArchive, RegistryMapper, FileMapper, ShortNames, RunLock {
+  RunContext* ctx = nullptr;
+  std::vector<std::string> calls;
+  int nextNumber = 0;
+  bool moveSucceeds = true;
+  bool lockFree = true;
+  // Links each walk pass adds, keyed by "reg A>B" / "ini A>B".
+  std::map<std::string, int> linksPerPass;
+
+  int FillUndoBox(bool next) override {
+    calls.push_back(next ? "undo next" : "undo refresh");
+    return next ? nextNumber : 0;
+  }
+  bool MoveDir(const std::string& s, const std::string& d) override {
+    calls.push_back("move " + s + ">" + d);
+    return moveSucceeds;
+  }
+  void SetArchiveName(const std::string& p) override { calls.push_back("archive " + p); }
+  void FindReplaceProcess(const std::string& o, const std::string& os, const std::string& n, const std::string& ns) override {
+    const std::string key = "reg " + o + ">" + n;
+    calls.push_back(key + " (" + os + "," + ns + ")");
+    ctx->request.LinkCount += linksPerPass[key];
+  }
+  void IniProcess(const std::string& o, const std::string& n) override {
+    const std::string key = "ini " + o + ">" + n;
+    calls.push_back(key);
+    ctx->request.LinkCount += linksPerPass[key];
+  }
+  std::string ShortFileName(const std::string& p) override { return "short(" + p + ")"; }
+  bool TryAcquire() override { return lockFree; }
+  void Release() override { calls.push_back("unlock"); }
+};
+
+class RunTest : public ::testing::Test {
+ protected:
+  RunTest() {
+    ctx.ui = &ui;
+    ctx.programFolder = "C:\\Ost\\";
+    rec.ctx = &ctx;
+  }
+  void Start(char mode, const std::string& find, const std::string& replace) {
+    ctx.request.Mode = mode;
+    ctx.request.FindText = find;
+    ctx.request.ReplaceText = replace;
+    MappingRun run(ctx, {&rec, &rec, &rec, &rec, &rec, &rec, &rec, nullptr});
+    run.StartSearch();
+  }
+  RunContext ctx;
+  FakeUi ui;
+  Recorder rec;
+};
+}  // namespace
+
+TEST_F(RunTest, MapOnlyCallsRegistryThenFilesWithShortForms) {
+  rec.nextNumber = 7;
+  Start('F', "C:\\Old", "D:\\New");
+  EXPECT_EQ(ctx.request.UndoName, "Undo00007");
+  const std::vector<std::string> want = {"undo next", "archive C:\\Ost\\Undo00007.zip",
+                                         "reg C:\\Old>D:\\New (short(C:\\Old),short(D:\\New))", "ini C:\\Old>D:\\New",
+                                         "undo refresh", "unlock"};
+  EXPECT_EQ(rec.calls, want);
+  EXPECT_FALSE(ctx.request.Cancelled);
+  EXPECT_EQ(ui.events, (std::vector<std::string>{"busy", "show", "timer on", "timer off", "normal", "close"}));
+  EXPECT_FALSE(ctx.running);
+}
+
+TEST_F(RunTest, TargetsChooseTheWalks) {
+  ctx.targets = {false, false, true, false};
+  Start('F', "a", "b");
+  EXPECT_EQ(rec.calls[2], "ini a>b");
+  rec.calls.clear();
+  ctx.targets = {true, false, false, false};
+  Start('F', "a", "b");
+  EXPECT_EQ(rec.calls[2].rfind("reg a>b", 0), 0u);
+  EXPECT_EQ(rec.calls[3], "undo refresh");
+  rec.calls.clear();
+  ctx.targets = {false, false, false, false};
+  Start('F', "a", "b");
+  EXPECT_EQ(rec.calls, (std::vector<std::string>{"undo next", "archive C:\\Ost\\Undo00000.zip", "undo refresh", "unlock"}));
+}
+
+TEST_F(RunTest, SwitchMakesThreePassesOnlyWhenTheFirstChangedSomething) {
+  rec.linksPerPass["reg C:\\>*:\\"] = 2;
+  rec.linksPerPass["ini C:\\>*:\\"] = 0;
+  rec.linksPerPass["reg D:\\>C:\\"] = 1;
+  rec.linksPerPass["reg *:\\>D:\\"] = 2;
+  Start('S', "C:\\", "D:\\");
+  const std::vector<std::string> want = {"undo next",     "archive C:\\Ost\\Undo00000.zip",
+                                         "reg C:\\>*:\\ (,)", "reg D:\\>C:\\ (,)",
+                                         "reg *:\\>D:\\ (,)", "ini C:\\>*:\\",
+                                         "undo refresh",   "unlock"};
+  EXPECT_EQ(rec.calls, want);
+  EXPECT_EQ(ctx.request.LinkCount, 5);
+}
+
+TEST_F(RunTest, SwitchWithNothingOnTheFirstDriveChangesNothing) {
+  rec.linksPerPass["reg D:\\>C:\\"] = 9;  // would be wrong to run
+  Start('S', "C:\\", "D:\\");
+  EXPECT_EQ(ctx.request.LinkCount, 0);
+  EXPECT_EQ(EndPageOf(ctx).countLine, "0 links were remapped");
+}
+
+TEST_F(RunTest, PreviewSwitchReportsTheNetExchange) {
+  ctx.preview = true;
+  ctx.targets = {false, true, false, false};
+  rec.linksPerPass["ini C:\\>D:\\"] = 1;
+  Start('S', "C:\\", "D:\\");
+  EXPECT_EQ(rec.calls[2], "ini C:\\>D:\\");
+  EXPECT_EQ(rec.calls[3], "ini D:\\>C:\\");
+  EXPECT_EQ(rec.calls[4], "undo refresh");
+}
+
+TEST_F(RunTest, MoveAndMapMovesFirst) {
+  Start('M', "C:\\Apps\\Tool", "D:\\Apps\\Tool");
+  EXPECT_EQ(rec.calls[1], "move C:\\Apps\\Tool>D:\\Apps\\Tool");
+  EXPECT_EQ(rec.calls[2], "archive C:\\Ost\\Undo00000.zip");
+  const EndPage page = EndPageOf(ctx);
+  EXPECT_TRUE(page.finished);
+  EXPECT_EQ(page.moveLine, "The files were successfully moved and");
+  EXPECT_EQ(ctx.moveLines.Label70, "All Files were Successfully Moved");
+}
+
+TEST_F(RunTest, FailedMoveMapsNothingAndReportsZero) {
+  rec.linksPerPass["ini a>b"] = 4;
+  Start('F', "a", "b");
+  EXPECT_EQ(ctx.request.LinkCount, 4);
+  rec.calls.clear();
+  rec.moveSucceeds = false;
+  Start('M', "C:\\A", "D:\\A");
+  EXPECT_EQ(rec.calls, (std::vector<std::string>{"undo next", "move C:\\A>D:\\A", "unlock"}));
+  const EndPage page = EndPageOf(ctx);
+  EXPECT_FALSE(page.finished);
+  EXPECT_EQ(page.title, "Process Cancelled");
+  EXPECT_EQ(page.moveLine, "All Files may not have been Moved");
+  EXPECT_EQ(page.countLine, "0 links were remapped");
+}
+
+TEST_F(RunTest, SecondRunStartsAtZeroAndClearsCancel) {
+  rec.linksPerPass["ini a>b"] = 1;
+  Start('F', "a", "b");
+  EXPECT_EQ(EndPageOf(ctx).countLine, "1 link was remapped");
+  ctx.request.Cancelled = true;
+  Start('F', "a", "b");
+  EXPECT_EQ(ctx.request.LinkCount, 1);
+  EXPECT_FALSE(ctx.request.Cancelled);
+}
+
+TEST_F(RunTest, RefusesWhenNoUndoNameIsFreeOrAnotherRunIsOn) {
+  rec.nextNumber = -1;
+  EXPECT_THROW(Start('F', "a", "b"), Error);
+  EXPECT_EQ(rec.calls, (std::vector<std::string>{"undo next", "unlock"}));
+  rec.nextNumber = 0;
+  rec.lockFree = false;
+  rec.calls.clear();
+  try {
+    Start('F', "a", "b");
+    FAIL();
+  } catch (const Error& e) {
+    EXPECT_STREQ(e.what(), kRunInProgressMessage);
+  }
+  EXPECT_TRUE(rec.calls.empty());
+  EXPECT_FALSE(ctx.running);
+}
+
+TEST_F(RunTest, FailureInAWalkStillClosesTheProgressDialog) {
+  struct Throwing : Recorder {
+    void IniProcess(const std::string&, const std::string&) override { throw Error("Cannot create file x"); }
+  } thrower;
+  thrower.ctx = &ctx;
+  ctx.request.Mode = 'F';
+  MappingRun run(ctx, {&thrower, &thrower, &thrower, &thrower, &thrower, &thrower, &thrower, nullptr});
+  EXPECT_THROW(run.StartSearch(), Error);
+  EXPECT_EQ(ui.events.back(), "close");
+  EXPECT_FALSE(ctx.running);
+}
+
+TEST(Progress, SharesForEveryCombination) {
+  const Targets regAndFiles{true, true, true, false}, regOnly{true, false, false, false}, filesOnly{false, true, false, false};
+  EXPECT_EQ(StepShare(ProgressStep::MachineRegistry, 'F', regAndFiles, 1), 16);
+  EXPECT_EQ(StepShare(ProgressStep::UserRegistry, 'M', regAndFiles, 1), 17);
+  EXPECT_EQ(StepShare(ProgressStep::MachineRegistry, 'F', regOnly, 0), 48);
+  EXPECT_EQ(StepShare(ProgressStep::UserRegistry, 'F', regOnly, 0), 51);
+  EXPECT_EQ(StepShare(ProgressStep::MachineRegistry, 'S', regAndFiles, 2), 4);
+  EXPECT_EQ(StepShare(ProgressStep::UserRegistry, 'S', regAndFiles, 2), 7);
+  EXPECT_EQ(StepShare(ProgressStep::MachineRegistry, 'S', regOnly, 0), 12);
+  EXPECT_EQ(StepShare(ProgressStep::UserRegistry, 'S', regOnly, 0), 21);
+  EXPECT_EQ(StepShare(ProgressStep::Drive, 'M', regAndFiles, 3), 22);
+  EXPECT_EQ(StepShare(ProgressStep::Drive, 'M', regAndFiles, 7), 9);
+  EXPECT_EQ(StepShare(ProgressStep::Drive, 'F', filesOnly, 3), 33);
+  EXPECT_EQ(StepShare(ProgressStep::Drive, 'S', regAndFiles, 2), 11);
+  EXPECT_EQ(StepShare(ProgressStep::Drive, 'S', filesOnly, 1), 33);
+  EXPECT_EQ(StepShare(ProgressStep::Drive, 'F', filesOnly, 0), 0);
+
+  // Registry only: 0..48, then 48..99.
+  MappingRequest r;
+  BeginStep(r, StepShare(ProgressStep::MachineRegistry, 'F', regOnly, 0));
+  EXPECT_EQ(std::make_pair(r.ProgressFloor, r.ProgressCeiling), std::make_pair(0, 48));
+  BeginStep(r, StepShare(ProgressStep::UserRegistry, 'F', regOnly, 0));
+  EXPECT_EQ(std::make_pair(r.ProgressFloor, r.ProgressCeiling), std::make_pair(48, 99));
+  // Seven drives after the registry in Move and Map end at 96.
+  for (int i = 0; i < 7; ++i) BeginStep(r, StepShare(ProgressStep::Drive, 'M', regAndFiles, 7));
+  EXPECT_EQ(r.ProgressCeiling, 99 + 63);
+}
+
+TEST(Progress, RefreshStepAndTexts) {
+  EXPECT_EQ(NextBarPosition(10, 5, 20), 11);
+  EXPECT_EQ(NextBarPosition(20, 5, 20), 21);  // one above the ceiling first
+  EXPECT_EQ(NextBarPosition(21, 5, 20), 5);
+  RunContext ctx;
+  ctx.request.ScanLocation = "C:\\Windows\\";
+  ctx.request.LinkCount = 1;
+  ctx.request.ProgressCeiling = 16;
+  Timer2Timer(ctx);
+  EXPECT_EQ(ctx.progress.Label2, "C:\\Windows\\");
+  EXPECT_EQ(ctx.progress.Label1, "1 link remapped");
+  EXPECT_EQ(ctx.progress.position, 1);
+  EXPECT_EQ(RemappedSoFarText(0), "0 links remapped");
+  EXPECT_EQ(RemappedResultText(2), "2 links were remapped");
+}
