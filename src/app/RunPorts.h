@@ -25,6 +25,15 @@ class BackupArchive {
   virtual void SetArchiveName(const std::string& path) = 0;
 };
 
+class FileBackup {
+ public:
+  virtual ~FileBackup() = default;
+  // Saves the file's current content into the run's archive, complete and on
+  // disk when it returns; false when there is no such file or it cannot be
+  // read. Throws Error when the archive cannot be written.
+  virtual bool BackupFile(const std::string& path) = 0;
+};
+
 class RegistryMapper {
  public:
   virtual ~RegistryMapper() = default;
