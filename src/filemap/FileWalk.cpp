@@ -24,15 +24,23 @@ bool IsShortcutName(std::string_view name) {
   return dot != std::string_view::npos && EqualNoCaseAZ(name.substr(dot), ".LNK");
 }
 
-bool IsOwnRunFile(const RunContext& ctx, std::string_view folder, std::string_view name) {
-  if (IsReplaceTempName(name)) return true;
-  if (ctx.programFolder.empty() || !EqualNoCaseAZ(folder, AddSlash(ctx.programFolder))) return false;
-  // The undo records hold the old text on purpose; re-mapping them would
-  // make undo restore the wrong values.
+bool IsUndoRecordName(std::string_view name) {
   if (name.size() < 4 || !EqualNoCaseAZ(name.substr(0, 4), "Undo")) return false;
   for (std::string_view ext : {".bat", ".reg", ".zip", ".tmp"})
     if (EndsWithNoCase(name, ext)) return true;
   return false;
+}
+
+bool FileWalk::IsOwnRunFile(const std::string& folder, std::string_view name) {
+  if (IsReplaceTempName(name)) return true;
+  // The undo records hold the old text on purpose; re-mapping them would
+  // make undo restore the wrong values.
+  if (ctx_.programFolder.empty() || !IsUndoRecordName(name)) return false;
+  const std::string program = AddSlash(ctx_.programFolder);
+  if (EqualNoCaseAZ(folder, program)) return true;
+  // The program folder may be known by its short form (or the other way round).
+  return EqualNoCaseAZ(AddSlash(shortNames_.ShortFileName(RemoveSlash(folder))),
+                       AddSlash(shortNames_.ShortFileName(RemoveSlash(program))));
 }
 
 RewriteTexts FileWalk::TextsFor(const std::string& oldText, const std::string& newText) {
@@ -91,7 +99,7 @@ void FileWalk::VisitFiles(const std::string& folder, const Entries& entries, std
     // Links are never followed: a linked file would be visited twice, and
     // replacing it would turn the link into a plain file.
     const bool visit = !IsDots(e.name) && !e.IsFolder() && !(e.attributes & kAttrReparsePoint) &&
-                       e.size < kMaxRewriteSize && !IsOwnRunFile(ctx_, folder, e.name);
+                       e.size < kMaxRewriteSize && !IsOwnRunFile(folder, e.name);
     if (visit) {
       const std::string path = folder + e.name;
       if (IsShortcutName(e.name))

@@ -15,8 +15,9 @@ inline constexpr std::uint64_t kMaxRewriteSize = 1000000;
 
 // ".LNK" by the name's last extension, in any case.
 bool IsShortcutName(std::string_view name);
-// The run's own records and temporary files, which a walk must never rewrite.
-bool IsOwnRunFile(const RunContext& ctx, std::string_view folder, std::string_view name);
+// Undo*.bat, .reg, .zip, .tmp: the names the undo records and their
+// temporaries have in the program folder.
+bool IsUndoRecordName(std::string_view name);
 
 class FileWalk : public FileMapper {
  public:
@@ -38,6 +39,8 @@ class FileWalk : public FileMapper {
   bool VisitFolderFiles(const std::string& folder, const Entries& entries, const RewriteTexts& texts);
   void VisitFiles(const std::string& folder, const Entries& entries, std::string_view mask, const RewriteTexts& texts);
   void WalkFolder(const std::string& folder, const Entries& entries, const RewriteTexts& texts);
+  // The run's own records and temporary files, which a walk must never rewrite.
+  bool IsOwnRunFile(const std::string& folder, std::string_view name);
 
   RunContext& ctx_;
   FileSystem& fs_;

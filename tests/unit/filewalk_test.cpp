@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "filemap/FileMapping.h"
 #include "filemap/FileWalk.h"
 #include "filemap/PathForms.h"
 #include "filemap/TextFileRewrite.h"
@@ -119,6 +120,17 @@ TEST_F(FileWalkTest, OwnUndoRecordsAndTemporaryFilesAreLeftAlone) {
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Ost\\Notes.txt", "C:\\Other\\Undo00000.bat"}));
 }
 
+TEST_F(FileWalkTest, ProgramFolderKnownByItsShortFormStillProtectsTheRecords) {
+  ctx.targets = {false, false, false, true};
+  fs.AddFolder("C:\\Program Files", kAttrFolder, "PROGRA~1");
+  fs.AddFolder("C:\\Program Files\\Ostrivane Tool", kAttrFolder, "OSTRIV~1");
+  fs.AddFile("C:\\Program Files\\Ostrivane Tool\\Undo00003.reg", "C:\\Old");
+  fs.AddFile("C:\\Program Files\\Ostrivane Tool\\Readme.txt", "");
+  ctx.programFolder = "C:\\PROGRA~1\\OSTRIV~1\\";
+  walk.IniProcess("C:\\Old", "C:\\New");
+  EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Program Files\\Ostrivane Tool\\Readme.txt"}));
+}
+
 TEST_F(FileWalkTest, PhaseLineLocationAndProgressSharePerDrive) {
   fs.AddFolder("C:\\A\\Deep");
   fs.AddFolder("C:\\B");
@@ -206,13 +218,12 @@ TEST(FileWalkEndToEnd, AllFilesRewritesUserFilesButNotTheUndoRecords) {
   ctx.targets = {false, false, false, true};
   PathForms forms(fs);
   RecordingBackup backup(fs);
-  TextFileRewrite rewrite(ctx, fs, backup);
   RecordingShortcuts shortcuts;
-  FileWalk walk(ctx, fs, forms, rewrite, shortcuts);
+  FileMapping mapping(ctx, fs, forms, backup, shortcuts);
   const std::string record = "[Move]\r\nSource=C:\\Old\r\n";
   fs.AddFile("C:\\Ost\\Undo00000.bat", record);
   fs.AddFile("C:\\Data\\cfg.txt", "path=C:\\Old\\x\r\n");
-  walk.IniProcess("C:\\Old", "C:\\New");
+  mapping.IniProcess("C:\\Old", "C:\\New");
   EXPECT_EQ(fs.At("C:\\Ost\\Undo00000.bat").data, record);
   EXPECT_EQ(fs.At("C:\\Data\\cfg.txt").data, "path=C:\\New\\x\r\n");
   EXPECT_EQ(ctx.request.LinkCount, 1);
