@@ -72,14 +72,6 @@ TEST_F(FileWalkTest, SettingsBeforeShortcutsInEachFolderAndLnkByExtensionInAnyCa
                                                "C:\\F\\dir.lnk\\inner.ini"}));
 }
 
-TEST_F(FileWalkTest, OnlyShortcutsOpensNoSettingsFile) {
-  ctx.targets = {false, false, true, false};
-  fs.AddFile("C:\\a.ini", "");
-  fs.AddFile("C:\\A\\b.lnk", "");
-  walk.IniProcess("old", "new");
-  EXPECT_EQ(visited, (std::vector<std::string>{"lnk C:\\A\\b.lnk"}));
-}
-
 TEST_F(FileWalkTest, AllFilesTakesEveryFileAndChoosesByExtension) {
   ctx.targets = {false, false, false, true};
   fs.AddFile("C:\\F\\x.lnk.bak", "");
@@ -144,12 +136,8 @@ TEST_F(FileWalkTest, PhaseLineLocationAndProgressSharePerDrive) {
   EXPECT_EQ(ctx.request.ProgressFloor, 33);
   EXPECT_EQ(ctx.request.ProgressCeiling, 66);  // 66 div 2 per selected drive; E is empty but still counted
   EXPECT_EQ(ctx.request.ScanLocation, "E:\\");
-}
-
-TEST_F(FileWalkTest, ScanLocationKeepsTheDeepestFolderLastEntered) {
-  fs.AddFolder("C:\\A\\Deep");
   walk.SearchThruDir("C:\\", "old", "new");
-  EXPECT_EQ(ctx.request.ScanLocation, "C:\\A\\Deep\\");
+  EXPECT_EQ(ctx.request.ScanLocation, "C:\\B\\");  // the folder last entered, not the one returned to
 }
 
 TEST_F(FileWalkTest, NoDriveSelectedDoesNothing) {
@@ -196,14 +184,6 @@ TEST_F(FileWalkTest, HandsOverShortFormsAndListsEachFolderOnce) {
   EXPECT_EQ(text.texts[0].newShort, "C:\\NewToo~1");
   // C:\, Program Files, Old Tool, Sub, Sub2 (E: is empty): once each.
   EXPECT_EQ(fs.listCalls, 6);
-}
-
-TEST_F(FileWalkTest, SearchForFileVisitsOnePatternOfOneFolder) {
-  fs.AddFile("C:\\A\\a.ini", "");
-  fs.AddFile("C:\\A\\b.txt", "");
-  fs.AddFile("C:\\A\\Sub\\c.ini", "");
-  walk.SearchForFile("C:\\A\\*.ini", {"o", "n", "o", "n"});
-  EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\A\\a.ini"}));
 }
 
 // The whole pass with the real text rewriting: the run's own move record

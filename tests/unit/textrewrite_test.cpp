@@ -63,13 +63,6 @@ TEST_F(TextRewriteTest, EveryOccurrenceReplacedOnceAndCounted) {
   EXPECT_EQ(ctx.request.LinkCount, 8);
 }
 
-TEST_F(TextRewriteTest, OnlyAToZFoldAndAnEmptyOldTextMatchesNothing) {
-  texts = {"C:\\\xC9t\xE9", "D:\\x", "", ""};
-  EXPECT_EQ(Rewrite("C:\\\xE9t\xE9\r\nc:\\\xC9T\xE9\r\n"), "C:\\\xE9t\xE9\r\nD:\\x\r\n");
-  texts = {"", "x", "", "y"};
-  EXPECT_EQ(Rewrite("abc\r\n"), "abc\r\n");
-}
-
 TEST_F(TextRewriteTest, ShortFormOnlyWhenTheLongFormIsAbsentAnywhere) {
   texts = {"C:\\My App", "D:\\New App", "C:\\MYAPP~1", "D:\\NEWAPP~1"};
   EXPECT_EQ(Rewrite("p=c:\\myapp~1\\t.exe\r\n"), "p=D:\\NEWAPP~1\\t.exe\r\n");
@@ -103,14 +96,6 @@ TEST_F(TextRewriteTest, QuestionExcerptsShowTenCharactersBeforeAndTheRest) {
   const Question q = FileChangeQuestion("p", "x C:\\App;y", 2, 6, "X");
   EXPECT_EQ(q.from, "x C:\\App;y");
   EXPECT_EQ(q.to, "x X;y");
-}
-
-TEST_F(TextRewriteTest, DoNotStopAndVerifyMakesTheRestWithoutAsking) {
-  Verify();
-  ui.replies = {{Answer::Replace, true}};
-  EXPECT_EQ(Rewrite("C:\\App C:\\App C:\\App"), "D:\\New D:\\New D:\\New\r\n");
-  EXPECT_EQ(ui.questions.size(), 1u);
-  EXPECT_FALSE(ctx.verify.suiCheckBox4);
 }
 
 TEST_F(TextRewriteTest, CancelKeepsAndWritesTheChangesAlreadyMade) {
