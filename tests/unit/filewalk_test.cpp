@@ -108,8 +108,11 @@ TEST_F(FileWalkTest, OwnUndoRecordsAndTemporaryFilesAreLeftAlone) {
   fs.AddFile("C:\\Ost\\Notes.txt", "C:\\Old");
   fs.AddFile("C:\\Other\\Undo00000.bat", "C:\\Old");
   fs.AddFile("C:\\Other\\~ovA1B2.tmp", "C:\\Old");
+  fs.AddFile("C:\\Other\\~ov1f.TMP", "C:\\Old");
+  fs.AddFile("C:\\Other\\~ovGo.tmp", "C:\\Old");  // not one of ours
   walk.IniProcess("C:\\Old", "C:\\New");
-  EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Ost\\Notes.txt", "C:\\Other\\Undo00000.bat"}));
+  EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Ost\\Notes.txt", "C:\\Other\\Undo00000.bat",
+                                                  "C:\\Other\\~ovGo.tmp"}));
 }
 
 TEST_F(FileWalkTest, ProgramFolderKnownByItsShortFormStillProtectsTheRecords) {
