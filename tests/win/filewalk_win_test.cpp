@@ -141,8 +141,8 @@ TEST(FileWalkTiming, DISABLED_WalkAgainstBareEnumeration) {
   Win32FileSystem fs;
   const std::string root = "C:\\ostrivane-bench-walk\\";
   constexpr int kTop = 50, kSub = 100, kFiles = 10;  // 5,000 folders, 50,000 files
-  if (!fs.FolderExists(root + "T49\\S99")) {
-    RemoveTree(fs, root);
+  RemoveTree(fs, root);
+  {
     for (int t = 0; t < kTop; ++t)
       for (int s = 0; s < kSub; ++s) {
         const std::string folder = root + "T" + std::to_string(t) + "\\S" + std::to_string(s) + "\\";
@@ -202,6 +202,7 @@ TEST(FileWalkTiming, DISABLED_WalkAgainstBareEnumeration) {
     shortcuts.paths.clear();
   }
   EXPECT_EQ(ctx.request.LinkCount, 0);
+  RemoveTree(fs, root);
 }
 
 }  // namespace
