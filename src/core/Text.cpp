@@ -58,16 +58,31 @@ std::size_t FindFold(std::string_view hay, std::string_view needle, std::size_t 
   // needle, then verify the few that pass.
   const __m128i fOr = _mm_set1_epi8((char)first.orMask), fT = _mm_set1_epi8((char)first.target);
   const __m128i lOr = _mm_set1_epi8((char)last.orMask), lT = _mm_set1_epi8((char)last.target);
-  for (; i + 16 <= lastStart + 1; i += 16) {
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + i));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + i + m - 1));
-    const __m128i eq = _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(a, fOr), fT), _mm_cmpeq_epi8(_mm_or_si128(b, lOr), lT));
-    unsigned mask = (unsigned)_mm_movemask_epi8(eq);
+  auto candidates = [&](std::size_t at) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + at));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + at + m - 1));
+    return (unsigned)_mm_movemask_epi8(
+        _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(a, fOr), fT), _mm_cmpeq_epi8(_mm_or_si128(b, lOr), lT)));
+  };
+  auto verify = [&](std::size_t at, unsigned mask) -> std::size_t {
     while (mask) {
       const unsigned bit = (unsigned)__builtin_ctz(mask);
-      if (EqualFold(h + i + bit + 1, nd + 1, middle)) return i + bit;
+      if (EqualFold(h + at + bit + 1, nd + 1, middle)) return at + bit;
       mask &= mask - 1;
     }
+    return kNotFound;
+  };
+  // Two blocks a round: most rounds find no candidate at all.
+  for (; i + 32 <= lastStart + 1; i += 32) {
+    const unsigned lo = candidates(i), hi = candidates(i + 16);
+    if (__builtin_expect((lo | hi) == 0, 1)) continue;
+    std::size_t hit = verify(i, lo);
+    if (hit == kNotFound) hit = verify(i + 16, hi);
+    if (hit != kNotFound) return hit;
+  }
+  for (; i + 16 <= lastStart + 1; i += 16) {
+    const std::size_t hit = verify(i, candidates(i));
+    if (hit != kNotFound) return hit;
   }
 #endif
   for (; i <= lastStart; ++i)

@@ -226,3 +226,31 @@ TEST(Progress, RefreshStepAndTexts) {
   EXPECT_EQ(RemappedSoFarText(0), "0 links remapped");
   EXPECT_EQ(RemappedResultText(2), "2 links were remapped");
 }
+
+#include "app/OsGeneration.h"
+#include "app/PumpThrottle.h"
+
+TEST(PumpThrottle, DrainsAtMostOncePerInterval) {
+  PumpThrottle t(15);
+  EXPECT_TRUE(t.Due(1000));
+  EXPECT_FALSE(t.Due(1001));
+  EXPECT_FALSE(t.Due(1014));
+  EXPECT_TRUE(t.Due(1015));
+  EXPECT_TRUE(t.Due(900));  // a clock that went back must not stop the pumping
+}
+
+TEST(OsGeneration, VersionTable) {
+  auto gen = [](bool nt, unsigned major, unsigned minor) { return OsGenerationOf({true, nt, major, minor}); };
+  EXPECT_EQ(gen(false, 4, 0), 1);
+  EXPECT_EQ(gen(false, 4, 10), 2);
+  EXPECT_EQ(gen(false, 4, 90), 3);
+  EXPECT_EQ(gen(true, 3, 51), 4);
+  EXPECT_EQ(gen(true, 4, 0), 4);
+  EXPECT_EQ(gen(true, 5, 0), 5);
+  EXPECT_EQ(gen(true, 5, 1), 6);
+  EXPECT_EQ(gen(true, 5, 2), 7);
+  EXPECT_EQ(gen(true, 6, 0), 8);
+  EXPECT_EQ(gen(true, 6, 1), 9);
+  EXPECT_EQ(gen(true, 10, 0), 9);
+  EXPECT_EQ(OsGenerationOf({}), 9);
+}

@@ -1,0 +1,128 @@
+#include "CliApp.h"
+
+#include <istream>
+#include <ostream>
+
+#include "CliArgs.h"
+#include "ConsoleUi.h"
+#include "app/Progress.h"
+#include "core/Error.h"
+#include "core/Text.h"
+
+namespace {
+
+int Usage(std::ostream& err, const std::string& why) {
+  err << "ostrivane-cli: " << why << "\n\n" << UsageText();
+  return kExitUsage;
+}
+
+// Rows of the drive list: every drive the system reports, selected as asked
+// (or the fixed ones). A drive asked for that is not there is a usage error.
+bool FillDrives(RunContext& ctx, const CliOptions& o, DriveSource& source, std::string& missing) {
+  const std::vector<DriveInfo> drives = source.ListDrives();
+  for (const DriveInfo& d : drives) {
+    bool selected = d.fixed;
+    if (o.drives) {
+      selected = false;
+      for (char letter : *o.drives) selected |= !d.root.empty() && UpperAZ(d.root[0]) == letter;
+    }
+    ctx.drives.push_back({d.displayName, d.root, selected});
+  }
+  if (o.drives)
+    for (char letter : *o.drives) {
+      bool found = false;
+      for (const DriveInfo& d : drives) found |= !d.root.empty() && UpperAZ(d.root[0]) == letter;
+      if (!found) {
+        missing = std::string(1, letter) + ":";
+        return false;
+      }
+    }
+  return true;
+}
+
+std::string MissingPart(const RunContext& ctx, const RunParts& p) {
+  if (!p.undo || !p.archive || !p.shortNames) return "the undo store";
+  if (ctx.request.Mode == 'M' && !p.mover) return "moving";
+  if (ctx.targets.chbxRegistry && !p.registry) return "the registry target";
+  if (ctx.targets.HasFileTargets() && !p.files) return "the file targets";
+  return "";
+}
+
+int RunUndo(const CliOptions& o, CliServices& services, RunContext& ctx, std::ostream& out) {
+  UndoCommands& undo = services.Undo(ctx);
+  switch (o.command) {
+    case CliCommand::UndoList:
+      for (const std::string& line : undo.ListLines()) out << line << '\n';
+      break;
+    case CliCommand::UndoDelete:
+      undo.Delete(o.undoName);
+      out << o.undoName << " deleted\n";
+      break;
+    default:
+      out << undo.Run(o.undoName) << '\n';
+      break;
+  }
+  return kExitFinished;
+}
+
+int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std::istream& in, std::ostream& out,
+               std::ostream& err) {
+  ctx.request = RequestOf(o);
+  ctx.targets = o.targets;
+  ctx.preview = o.preview;
+  if (ctx.request.Mode == 'F') {
+    ctx.verify.suiCheckBox4 = o.verify;
+    ctx.verify.chReplaceAll = !o.verify;
+  } else if (ctx.request.Mode == 'M') {
+    ctx.verify.suiCheckBox3 = o.verify;
+  }
+  std::string missing;
+  if (!FillDrives(ctx, o, services.Drives(), missing)) return Usage(err, "Drive " + missing + " is not present.");
+
+  ConsoleUi ui(ctx, in, out, err, [&services] { return services.NowMs(); });
+  ctx.ui = &ui;
+  RunParts parts = services.MakeRunParts(ctx);
+  const std::string unavailable = MissingPart(ctx, parts);
+  if (!unavailable.empty()) throw Error("This build cannot do " + unavailable + " yet.");
+
+  MappingRun(ctx, parts).StartSearch();
+  ctx.ui = nullptr;
+
+  const EndPage page = EndPageOf(ctx);
+  out << page.title << '\n';
+  if (!page.moveLine.empty()) out << page.moveLine << '\n';
+  out << page.countLine << '\n';
+  return ctx.request.Cancelled ? kExitCancelled : kExitFinished;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, CliServices& services, std::istream& in, std::ostream& out,
+           std::ostream& err) {
+  const CliParse parsed = ParseCommandLine(args);
+  if (!parsed.options) return Usage(err, parsed.error);
+  const CliOptions& o = *parsed.options;
+  if (o.command == CliCommand::Help) {
+    out << UsageText();
+    return kExitFinished;
+  }
+
+  RunContext ctx;
+  try {
+    ctx.programFolder = services.ProgramFolder();
+    ctx.OsGeneration = services.OsGeneration();
+    switch (o.command) {
+      case CliCommand::UndoList:
+      case CliCommand::UndoRun:
+      case CliCommand::UndoDelete:
+        return RunUndo(o, services, ctx, out);
+      default:
+        return RunMapping(o, services, ctx, in, out, err);
+    }
+  } catch (const std::exception& e) {
+    ctx.ui = nullptr;
+    out << std::flush;
+    err << e.what() << '\n';
+    return kExitError;
+  }
+}

@@ -1,0 +1,175 @@
+#include "CliArgs.h"
+
+#include "core/Text.h"
+
+namespace {
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// "C", "C:" or "C:\" name a drive.
+std::optional<std::string> DriveLetter(const std::string& s) {
+  if (s.empty() || !IsLetter(s[0])) return std::nullopt;
+  if (s.size() == 1 || s == std::string(1, s[0]) + ":" || s == std::string(1, s[0]) + ":\\") return s.substr(0, 1);
+  return std::nullopt;
+}
+
+bool IsFullPath(const std::string& s) { return s.size() >= 3 && IsLetter(s[0]) && s[1] == ':' && s[2] == '\\'; }
+
+bool IsUndoName(const std::string& s) {
+  if (s.size() != 9 || s.compare(0, 4, "Undo") != 0) return false;
+  for (std::size_t i = 4; i < 9; ++i)
+    if (s[i] < '0' || s[i] > '9') return false;
+  return true;
+}
+
+CliParse Fail(const std::string& why) { return {std::nullopt, why}; }
+}  // namespace
+
+std::string UsageText() {
+  return "Usage:\n"
+         "  ostrivane-cli map --find OLD --replace NEW [options]     Map Only\n"
+         "  ostrivane-cli move SOURCE DESTINATION_FOLDER [options]  Move and Map\n"
+         "  ostrivane-cli switch FIRST SECOND [options]             Switch Drives (two drive letters)\n"
+         "  ostrivane-cli undo list\n"
+         "  ostrivane-cli undo run NAME                             (NAME as Undo00003)\n"
+         "  ostrivane-cli undo delete NAME\n"
+         "\n"
+         "Options:\n"
+         "  --targets LIST  comma list of registry, settings, shortcuts, all (all files, not recommended);\n"
+         "                  default registry,settings,shortcuts\n"
+         "  --drives LIST   drive letters to scan, such as C,D; default: the fixed drives\n"
+         "  --verify        ask before each change: Replace, Skip, Cancel, or replace and do not ask again\n"
+         "  --preview       list every change the run would make, and change nothing\n"
+         "\n"
+         "Exit status: 0 finished, 1 cancelled or the move failed, 2 usage error, 3 an error stopped the run.\n";
+}
+
+CliParse ParseCommandLine(const std::vector<std::string>& args) {
+  CliOptions o;
+  if (args.empty()) return Fail("No command given.");
+  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help" || args[0] == "/?") return {o, ""};
+
+  std::vector<std::string> positional;
+  bool findGiven = false, replaceGiven = false, targetsGiven = false;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= args.size()) return false;
+      out = args[++i];
+      return true;
+    };
+    if (a == "--find") {
+      if (!value(o.find)) return Fail("--find needs a text.");
+      findGiven = true;
+    } else if (a == "--replace") {
+      if (!value(o.replace)) return Fail("--replace needs a text.");
+      replaceGiven = true;
+    } else if (a == "--targets") {
+      std::string list;
+      if (!value(list)) return Fail("--targets needs a list.");
+      o.targets = {false, false, false, false};
+      targetsGiven = true;
+      std::size_t start = 0;
+      while (start <= list.size()) {
+        std::size_t end = list.find(',', start);
+        if (end == std::string::npos) end = list.size();
+        const std::string t = list.substr(start, end - start);
+        if (t == "registry") o.targets.chbxRegistry = true;
+        else if (t == "settings") o.targets.chbxIni = true;
+        else if (t == "shortcuts") o.targets.chbxShortcuts = true;
+        else if (t == "all") o.targets.chbxAllFiles = true;
+        else return Fail("Unknown target '" + t + "' (registry, settings, shortcuts, all).");
+        start = end + 1;
+      }
+    } else if (a == "--drives") {
+      std::string list;
+      if (!value(list)) return Fail("--drives needs a list.");
+      std::vector<char> drives;
+      std::size_t start = 0;
+      while (start <= list.size()) {
+        std::size_t end = list.find(',', start);
+        if (end == std::string::npos) end = list.size();
+        auto letter = DriveLetter(list.substr(start, end - start));
+        if (!letter) return Fail("'" + list.substr(start, end - start) + "' is no drive letter.");
+        drives.push_back(UpperAZ((*letter)[0]));
+        start = end + 1;
+      }
+      o.drives = drives;
+    } else if (a == "--verify") {
+      o.verify = true;
+    } else if (a == "--preview") {
+      o.preview = true;
+    } else if (a.size() > 1 && a.compare(0, 2, "--") == 0) {
+      return Fail("Unknown option " + a + ".");
+    } else {
+      positional.push_back(a);
+    }
+  }
+
+  const std::string& cmd = args[0];
+  const bool mapping = cmd == "map" || cmd == "move" || cmd == "switch";
+  if ((findGiven || replaceGiven) && cmd != "map") return Fail("--find and --replace belong to map.");
+  if (!mapping && (o.verify || o.preview || o.drives || targetsGiven)) return Fail("Options belong to map, move and switch.");
+
+  if (cmd == "map") {
+    o.command = CliCommand::Map;
+    if (!positional.empty()) return Fail("map takes --find and --replace, not '" + positional[0] + "'.");
+    if (!findGiven || !replaceGiven || o.find.empty() || o.replace.empty())
+      return Fail("map needs both --find OLD and --replace NEW, neither empty.");
+  } else if (cmd == "move") {
+    o.command = CliCommand::Move;
+    if (positional.size() != 2) return Fail("move needs SOURCE and DESTINATION_FOLDER.");
+    o.source = positional[0];
+    o.destinationFolder = positional[1];
+    if (!IsFullPath(o.source) || !IsFullPath(o.destinationFolder))
+      return Fail("SOURCE and DESTINATION_FOLDER must be full paths such as C:\\Apps\\Tool and D:\\Apps.");
+    if (o.source.size() > 3) o.source = RemoveSlash(o.source);
+    if (SplitItemPath(o.source).name.empty()) return Fail("Not enough information to proceed: a whole drive cannot be moved.");
+  } else if (cmd == "switch") {
+    o.command = CliCommand::Switch;
+    if (positional.size() != 2) return Fail("switch needs two drive letters.");
+    auto a = DriveLetter(positional[0]), b = DriveLetter(positional[1]);
+    if (!a || !b) return Fail("switch needs two drive letters, such as C D.");
+    o.first = *a;
+    o.second = *b;
+    if (o.verify) return Fail("Switch Drives never stops to verify; --verify does not apply.");
+  } else if (cmd == "undo") {
+    if (positional.empty()) return Fail("undo needs list, run NAME or delete NAME.");
+    const std::string& sub = positional[0];
+    if (sub == "list" && positional.size() == 1) {
+      o.command = CliCommand::UndoList;
+    } else if ((sub == "run" || sub == "delete") && positional.size() == 2) {
+      o.command = sub == "run" ? CliCommand::UndoRun : CliCommand::UndoDelete;
+      o.undoName = positional[1];
+      if (!IsUndoName(o.undoName)) return Fail("'" + o.undoName + "' is no undo name (Undo followed by five digits).");
+    } else {
+      return Fail("undo needs list, run NAME or delete NAME.");
+    }
+  } else {
+    return Fail("Unknown command '" + cmd + "'.");
+  }
+  return {o, ""};
+}
+
+MappingRequest RequestOf(const CliOptions& o) {
+  MappingRequest r;
+  switch (o.command) {
+    case CliCommand::Map:
+      r.Mode = 'F';
+      r.FindText = o.find;
+      r.ReplaceText = o.replace;
+      break;
+    case CliCommand::Move:
+      r.Mode = 'M';
+      r.FindText = o.source;
+      r.ReplaceText = AddSlash(o.destinationFolder) + SplitItemPath(o.source).name;
+      break;
+    case CliCommand::Switch:
+      r.Mode = 'S';
+      r.FindText = o.first + ":\\";
+      r.ReplaceText = o.second + ":\\";
+      break;
+    default:
+      break;
+  }
+  return r;
+}

@@ -1,0 +1,32 @@
+#pragma once
+// The console front end's command line.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/MappingRequest.h"
+
+enum class CliCommand { Help, Map, Move, Switch, UndoList, UndoRun, UndoDelete };
+
+struct CliOptions {
+  CliCommand command = CliCommand::Help;
+  std::string find, replace;              // map
+  std::string source, destinationFolder;  // move
+  std::string first, second;              // switch: one letter each
+  std::string undoName;                   // undo run / delete
+  Targets targets;                        // the window's default boxes
+  std::optional<std::vector<char>> drives;  // upper-case letters; none given: the fixed drives
+  bool verify = false;
+  bool preview = false;
+};
+
+struct CliParse {
+  std::optional<CliOptions> options;  // empty on a usage error
+  std::string error;
+};
+
+CliParse ParseCommandLine(const std::vector<std::string>& args);
+std::string UsageText();
+
+// The request a mapping command stands for: Mode, FindText, ReplaceText.
+MappingRequest RequestOf(const CliOptions& options);

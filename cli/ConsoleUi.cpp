@@ -1,0 +1,72 @@
+#include "ConsoleUi.h"
+
+#include <istream>
+#include <ostream>
+
+#include "app/Progress.h"
+
+void ConsoleUi::StartProgressTimer() {
+  timerOn_ = true;
+  lastRefresh_ = nowMs_();
+}
+
+// The 200 ms refresh of the progress dialog, driven by the walks' pumping:
+// a clock read per item, a line only when something changed.
+void ConsoleUi::Pump() {
+  if (!progressShown_ || !timerOn_) return;
+  const std::int64_t now = nowMs_();
+  if (now - lastRefresh_ < 200) return;
+  lastRefresh_ = now;
+  Refresh();
+}
+
+void ConsoleUi::Refresh() {
+  Timer2Timer(ctx_);
+  const ProgressDisplay& p = ctx_.progress;
+  std::string line = p.Label3;
+  if (!p.Label2.empty()) line += " | " + p.Label2;
+  line += " | " + p.Label1;
+  if (line == lastLine_) return;
+  lastLine_ = line;
+  err_ << line << '\n' << std::flush;
+}
+
+void ConsoleUi::CloseProgress() {
+  progressShown_ = false;
+  timerOn_ = false;
+}
+
+Answer ConsoleUi::Ask(const Question& q, bool& doNotStopAndVerify) {
+  err_ << "\nEntry Found\n"
+       << "  Key:                 " << q.key << '\n'
+       << "  Value                " << q.value << '\n'
+       << "  Change String From:  " << q.from << '\n'
+       << "  To:                  " << q.to << '\n';
+  for (;;) {
+    err_ << "[R]eplace, [S]kip, [C]ancel, or [A] replace and do not stop and verify again? " << std::flush;
+    std::string line;
+    if (!std::getline(in_, line)) {
+      // No one left to answer: the safe answer changes nothing more.
+      err_ << "\n";
+      return Answer::Cancel;
+    }
+    const char c = line.empty() ? '\0' : line[0];
+    switch (c) {
+      case 'r': case 'R': return Answer::Replace;
+      case 's': case 'S': return Answer::Skip;
+      case 'c': case 'C': return Answer::Cancel;
+      case 'a': case 'A': doNotStopAndVerify = true; return Answer::Replace;
+      default: break;
+    }
+  }
+}
+
+void ConsoleUi::ShowMessage(const std::string& text, const std::string& caption) {
+  err_ << caption << ": " << text << '\n' << std::flush;
+}
+
+void ConsoleUi::ReportPreview(const PreviewItem& item) {
+  out_ << item.place;
+  if (!item.name.empty()) out_ << " [" << item.name << "]";
+  out_ << ": " << item.oldText << " -> " << item.newText << '\n';
+}

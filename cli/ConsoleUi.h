@@ -1,0 +1,38 @@
+#pragma once
+// The user-interaction port on a console: progress on stderr at most five
+// times a second, questions answered on stdin, previews and results on stdout.
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+
+#include "app/MappingRequest.h"
+#include "core/Ui.h"
+
+class ConsoleUi : public Ui {
+ public:
+  ConsoleUi(RunContext& ctx, std::istream& in, std::ostream& out, std::ostream& err, std::function<std::int64_t()> nowMs)
+      : ctx_(ctx), in_(in), out_(out), err_(err), nowMs_(std::move(nowMs)) {}
+
+  void Pump() override;
+  Answer Ask(const Question& question, bool& doNotStopAndVerify) override;
+  void ShowMessage(const std::string& text, const std::string& caption) override;
+  void SetCursor(Cursor) override {}
+  void ShowProgress() override { progressShown_ = true; }
+  void CloseProgress() override;
+  void StartProgressTimer() override;
+  void StopProgressTimer() override { timerOn_ = false; }
+  void ReportPreview(const PreviewItem& item) override;
+
+ private:
+  void Refresh();
+
+  RunContext& ctx_;
+  std::istream& in_;
+  std::ostream& out_;
+  std::ostream& err_;
+  std::function<std::int64_t()> nowMs_;
+  bool progressShown_ = false;
+  bool timerOn_ = false;
+  std::int64_t lastRefresh_ = 0;
+  std::string lastLine_;
+};

@@ -1,0 +1,26 @@
+#pragma once
+// The console front end's composition root: the real adapters wired under
+// the portable run.
+#include <memory>
+
+#include "CliApp.h"
+#include "app/win32/Win32Platform.h"
+
+class Win32CliServices : public CliServices {
+ public:
+  Win32CliServices();
+  ~Win32CliServices() override;
+  std::string ProgramFolder() override { return programFolder_; }
+  DriveSource& Drives() override { return drives_; }
+  int OsGeneration() override { return QueryOsGeneration(); }
+  std::int64_t NowMs() override { return MonotonicMs(); }
+  RunParts MakeRunParts(RunContext& ctx) override;
+  UndoCommands& Undo(RunContext& ctx) override;
+
+ private:
+  struct Parts;
+  std::string programFolder_;
+  Win32Drives drives_;
+  Win32RunLock lock_;
+  std::unique_ptr<Parts> parts_;
+};

@@ -1,0 +1,88 @@
+#include "app/win32/Win32Platform.h"
+
+#include "app/OsGeneration.h"
+#include <cstring>
+
+#include "core/win32/WinApi.h"
+#include <shellapi.h>
+
+void PumpMessages(PumpThrottle& throttle) {
+  if (!throttle.Due(MonotonicMs())) return;
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      // Leave the quit for the message loop that owns it.
+      PostQuitMessage(int(msg.wParam));
+      break;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+std::int64_t MonotonicMs() { return std::int64_t(GetTickCount64()); }
+
+bool Win32RunLock::TryAcquire() {
+  if (handle_) return false;
+  HANDLE h = CreateMutexA(nullptr, FALSE, "Ostrivane_run_in_progress");
+  if (!h) return false;
+  const DWORD got = WaitForSingleObject(h, 0);
+  if (got != WAIT_OBJECT_0 && got != WAIT_ABANDONED) {
+    CloseHandle(h);
+    return false;
+  }
+  handle_ = h;
+  return true;
+}
+
+void Win32RunLock::Release() {
+  if (!handle_) return;
+  ReleaseMutex(static_cast<HANDLE>(handle_));
+  CloseHandle(static_cast<HANDLE>(handle_));
+  handle_ = nullptr;
+}
+
+std::vector<DriveInfo> Win32Drives::ListDrives() {
+  std::vector<DriveInfo> out;
+  std::string buffer(512, '\0');
+  DWORD n = GetLogicalDriveStringsA(DWORD(buffer.size()), buffer.data());
+  if (n > buffer.size()) {
+    buffer.assign(n + 1, '\0');
+    n = GetLogicalDriveStringsA(DWORD(buffer.size()), buffer.data());
+  }
+  if (n == 0 || n > buffer.size()) return out;
+  for (const char* p = buffer.c_str(); *p; p += std::strlen(p) + 1) {
+    SHFILEINFOA info{};
+    if (!SHGetFileInfoA(p, 0, &info, sizeof info, SHGFI_DISPLAYNAME)) continue;
+    out.push_back({p, info.szDisplayName, GetDriveTypeA(p) == DRIVE_FIXED});
+  }
+  return out;
+}
+
+std::string ProgramFolderOfExe() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameA(nullptr, path.data(), DWORD(path.size()));
+    if (n == 0) return "";
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  return path.substr(0, path.find_last_of("\\:") + 1);
+}
+
+int QueryOsGeneration() {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  OsVersion v;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  v.queried = GetVersionExA(&info) != 0;
+#pragma GCC diagnostic pop
+  v.ntPlatform = info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+  v.major = info.dwMajorVersion;
+  v.minor = info.dwMinorVersion;
+  return OsGenerationOf(v);
+}

@@ -1,0 +1,225 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "CliApp.h"
+#include "CliArgs.h"
+#include "core/Error.h"
+#include "core/Ui.h"
+
+namespace {
+
+CliParse Parse(std::vector<std::string> a) { return ParseCommandLine(a); }
+
+// Fake subsystems: the file walk finds one change per "hit" in its old text,
+// asking first when verification is on, and reports it in a preview.
+struct FakeServices : CliServices, DriveSource, UndoNumbers, ItemMover, BackupArchive, FileMapper, RegistryMapper, ShortNames,
+                      UndoCommands {
+  RunContext* ctx = nullptr;
+  std::vector<DriveInfo> drives = {{"A:\\", "Floppy (A:)", false}, {"C:\\", "Local Disk (C:)", true}, {"D:\\", "Data (D:)", true}};
+  std::vector<std::string> calls;
+  bool moveOk = true;
+  bool withRegistry = true;
+  std::int64_t clock = 0;
+
+  std::string ProgramFolder() override { return "C:\\Ost\\"; }
+  DriveSource& Drives() override { return *this; }
+  std::vector<DriveInfo> ListDrives() override { return drives; }
+  int OsGeneration() override { return 9; }
+  std::int64_t NowMs() override { return clock += 50; }
+  RunParts MakeRunParts(RunContext& c) override {
+    ctx = &c;
+    return {this, this, this, withRegistry ? this : nullptr, this, this, nullptr, nullptr};
+  }
+  UndoCommands& Undo(RunContext&) override { return *this; }
+
+  int FillUndoBox(bool next) override { return next ? 3 : 0; }
+  bool MoveDir(const std::string& s, const std::string& d) override {
+    calls.push_back("move " + s + " > " + d);
+    if (!moveOk) ctx->ui->ShowMessage(s + " does not exist.  Please correct.", "Ostrivane");
+    return moveOk;
+  }
+  void SetArchiveName(const std::string&) override {}
+  std::string ShortFileName(const std::string& p) override { return p; }
+  void FindReplaceProcess(const std::string& o, const std::string&, const std::string& n, const std::string&) override {
+    calls.push_back("reg " + o + " > " + n);
+  }
+  void IniProcess(const std::string& o, const std::string& n) override {
+    std::string drives;
+    for (const DriveRow& r : ctx->drives) drives += r.selected ? r.root.substr(0, 1) : "";
+    calls.push_back("ini " + o + " > " + n + " on " + drives);
+    for (int i = 0; i < 3; ++i) {
+      ctx->PumpCancelled();
+      if (ctx->preview) {
+        ctx->ui->ReportPreview({"C:\\x.ini", "", o, n});
+      } else if (ctx->verify.suiCheckBox4 || ctx->verify.suiCheckBox3) {
+        const Answer a = ctx->ui->Ask({"Setting Files", "C:\\x.ini", o, n}, ctx->verify.chReplaceAll);
+        if (ctx->verify.chReplaceAll) ctx->verify.suiCheckBox3 = ctx->verify.suiCheckBox4 = false;
+        if (a == Answer::Cancel) {
+          ctx->request.Cancelled = true;
+          return;
+        }
+        if (a == Answer::Skip) continue;
+      }
+      ++ctx->request.LinkCount;
+    }
+  }
+
+  std::vector<std::string> ListLines() override { return {"Undo00000 - 12/7/2026 1:37:38 AM"}; }
+  void Delete(const std::string& name) override {
+    if (name != "Undo00000") throw Error("There is no undo entry " + name + ".");
+    calls.push_back("delete " + name);
+  }
+  std::string Run(const std::string&) override { return "2 files restored.  Undo has completed"; }
+};
+
+struct CliRun {
+  int code;
+  std::string out, err;
+};
+
+CliRun RunArgs(FakeServices& s, std::vector<std::string> args, const std::string& input = "") {
+  std::istringstream in(input);
+  std::ostringstream out, err;
+  const int code = RunCli(args, s, in, out, err);
+  return {code, out.str(), err.str()};
+}
+
+}  // namespace
+
+TEST(CliArgs, DefaultsAndRequests) {
+  auto p = Parse({"map", "--find", "C:\\Old", "--replace", "D:\\New"});
+  ASSERT_TRUE(p.options) << p.error;
+  EXPECT_TRUE(p.options->targets.chbxRegistry && p.options->targets.chbxIni && p.options->targets.chbxShortcuts);
+  EXPECT_FALSE(p.options->targets.chbxAllFiles);
+  EXPECT_FALSE(p.options->drives.has_value());
+
+  p = Parse({"move", "C:\\Apps\\Tool\\", "D:\\Apps", "--targets", "settings,all", "--drives", "c,D:"});
+  ASSERT_TRUE(p.options) << p.error;
+  MappingRequest r = RequestOf(*p.options);
+  EXPECT_EQ(r.Mode, 'M');
+  EXPECT_EQ(r.FindText, "C:\\Apps\\Tool");
+  EXPECT_EQ(r.ReplaceText, "D:\\Apps\\Tool");
+  EXPECT_FALSE(p.options->targets.chbxRegistry);
+  EXPECT_TRUE(p.options->targets.chbxIni && p.options->targets.chbxAllFiles);
+  EXPECT_EQ(*p.options->drives, (std::vector<char>{'C', 'D'}));
+
+  p = Parse({"switch", "c", "D:\\"});
+  ASSERT_TRUE(p.options);
+  r = RequestOf(*p.options);
+  EXPECT_EQ(r.FindText, "c:\\");
+  EXPECT_EQ(r.ReplaceText, "D:\\");
+
+  p = Parse({"undo", "run", "Undo00003"});
+  ASSERT_TRUE(p.options);
+  EXPECT_EQ(p.options->command, CliCommand::UndoRun);
+}
+
+TEST(CliArgs, UsageErrors) {
+  const std::vector<std::vector<std::string>> bad = {
+      {},
+      {"frobnicate"},
+      {"map", "--find", "x"},
+      {"map", "--find", "", "--replace", "y"},
+      {"map", "--find", "x", "--replace", "y", "--targets", "registry,disk"},
+      {"map", "--find", "x", "--replace", "y", "--drives", "CD"},
+      {"map", "--find", "x", "--replace", "y", "--bogus"},
+      {"move", "C:\\A"},
+      {"move", "Apps\\Tool", "D:\\Apps"},
+      {"move", "C:\\", "D:\\Apps"},
+      {"switch", "C", "DD"},
+      {"switch", "C", "D", "--verify"},
+      {"undo"},
+      {"undo", "run", "Undo3"},
+      {"undo", "delete", "..\\Undo00001"},
+      {"undo", "list", "--preview"},
+      {"move", "C:\\A", "D:\\B", "--find", "x"},
+  };
+  for (const auto& args : bad) {
+    auto p = ParseCommandLine(args);
+    EXPECT_FALSE(p.options) << (args.empty() ? "(none)" : args[0]) << " " << args.size();
+    EXPECT_FALSE(p.error.empty());
+  }
+}
+
+TEST(Cli, MapRunsTheWalkAndPrintsTheEndPage) {
+  FakeServices s;
+  CliRun r = RunArgs(s, {"map", "--find", "C:\\Old", "--replace", "D:\\New", "--targets", "settings"});
+  EXPECT_EQ(r.code, kExitFinished) << r.err;
+  EXPECT_EQ(s.calls, (std::vector<std::string>{"ini C:\\Old > D:\\New on CD"}));
+  EXPECT_EQ(r.out, "Ostrivane has finished\n3 links were remapped\n");
+
+  s.calls.clear();
+  r = RunArgs(s, {"map", "--find", "a", "--replace", "b", "--drives", "A"});
+  EXPECT_EQ(s.calls, (std::vector<std::string>{"reg a > b", "ini a > b on A"}));
+
+  r = RunArgs(s, {"map", "--find", "a", "--replace", "b", "--drives", "Q"});
+  EXPECT_EQ(r.code, kExitUsage);
+  EXPECT_NE(r.err.find("Drive Q: is not present."), std::string::npos);
+}
+
+TEST(Cli, VerifyAsksOnTheConsole) {
+  FakeServices s;
+  // Replace, then an unknown answer asked again, then Skip, then Replace.
+  CliRun r = RunArgs(s, {"map", "--find", "a", "--replace", "b", "--targets", "settings", "--verify"}, "r\nx\ns\nR\n");
+  EXPECT_EQ(r.code, kExitFinished);
+  EXPECT_NE(r.err.find("Change String From:"), std::string::npos);
+  EXPECT_NE(r.out.find("2 links were remapped"), std::string::npos);
+
+  // "do not ask again" stops the questions.
+  r = RunArgs(s, {"map", "--find", "a", "--replace", "b", "--targets", "settings", "--verify"}, "a\n");
+  EXPECT_NE(r.out.find("3 links were remapped"), std::string::npos);
+
+  // Cancel, and a closed input, end the run as cancelled.
+  for (const char* input : {"c\n", ""}) {
+    r = RunArgs(s, {"map", "--find", "a", "--replace", "b", "--targets", "settings", "--verify"}, input);
+    EXPECT_EQ(r.code, kExitCancelled);
+    EXPECT_EQ(r.out, "Process Cancelled\n0 links were remapped\n");
+  }
+}
+
+TEST(Cli, PreviewListsChangesAndProgressIsThrottled) {
+  FakeServices s;
+  CliRun r = RunArgs(s, {"map", "--find", "C:\\Old", "--replace", "D:\\New", "--targets", "settings", "--preview"});
+  EXPECT_EQ(r.code, kExitFinished);
+  EXPECT_EQ(r.out.find("C:\\x.ini: C:\\Old -> D:\\New\n"), 0u);
+  EXPECT_NE(r.out.find("Ostrivane has finished"), std::string::npos);
+  // The fake clock moves 50 ms a pump: a progress line at most every 200 ms.
+  int lines = 0;
+  for (char c : r.err) lines += c == '\n';
+  EXPECT_LE(lines, 1);
+}
+
+TEST(Cli, MoveFailureAndErrors) {
+  FakeServices s;
+  s.moveOk = false;
+  CliRun r = RunArgs(s, {"move", "C:\\Gone", "D:\\Apps"});
+  EXPECT_EQ(r.code, kExitCancelled);
+  EXPECT_EQ(r.out, "Process Cancelled\nAll Files may not have been Moved\n0 links were remapped\n");
+  EXPECT_NE(r.err.find("C:\\Gone does not exist.  Please correct."), std::string::npos);
+
+  s.moveOk = true;
+  r = RunArgs(s, {"move", "C:\\Apps\\Tool", "D:\\Apps", "--targets", "settings"});
+  EXPECT_EQ(r.code, kExitFinished);
+  EXPECT_EQ(s.calls.back().rfind("ini C:\\Apps\\Tool > D:\\Apps\\Tool", 0), 0u);
+  EXPECT_NE(r.out.find("The files were successfully moved and\n"), std::string::npos);
+
+  s.withRegistry = false;
+  r = RunArgs(s, {"map", "--find", "a", "--replace", "b"});
+  EXPECT_EQ(r.code, kExitError);
+  EXPECT_NE(r.err.find("registry"), std::string::npos);
+}
+
+TEST(Cli, UndoCommands) {
+  FakeServices s;
+  EXPECT_EQ(RunArgs(s, {"undo", "list"}).out, "Undo00000 - 12/7/2026 1:37:38 AM\n");
+  EXPECT_EQ(RunArgs(s, {"undo", "run", "Undo00000"}).out, "2 files restored.  Undo has completed\n");
+  EXPECT_EQ(RunArgs(s, {"undo", "delete", "Undo00000"}).code, kExitFinished);
+  CliRun r = RunArgs(s, {"undo", "delete", "Undo00001"});
+  EXPECT_EQ(r.code, kExitError);
+  EXPECT_EQ(r.err, "There is no undo entry Undo00001.\n");
+  r = RunArgs(s, {"--help"});
+  EXPECT_EQ(r.code, kExitFinished);
+  EXPECT_NE(r.out.find("Usage:"), std::string::npos);
+  EXPECT_EQ(RunArgs(s, {}).code, kExitUsage);
+}
