@@ -9,25 +9,31 @@
 
 #include "core/Error.h"
 
-// The failures of shell-link access; the message is shown as it stands.
-class EPBShellLink : public Error {
- public:
-  using Error::Error;
-};
-
-// A value the link cannot hold whole. Thrown before anything is written, so
-// the link on disk is still the one that was there.
-class EPBShellLinkTooLong : public EPBShellLink {
- public:
-  using EPBShellLink::EPBShellLink;
-};
-
 inline constexpr const char* kLinkNotFound = "Link not found.";
 inline constexpr const char* kLinkCreateFailed = "\"CoCreateInstance\" failed.";
 inline constexpr const char* kLinkQueryFailed = "\"PersistFile QueryInterface\" failed.";
 inline constexpr const char* kLinkReadError = "Read error.";
 inline constexpr const char* kLinkWriteError = "Write error.";
 inline constexpr const char* kLinkTooLong = "Value too long for a shortcut.";
+
+// The failures of shell-link access; the message is shown as it stands.
+class EPBShellLink : public Error {
+ public:
+  using Error::Error;
+};
+
+// No link file at the path (kLinkNotFound).
+class EPBShellLinkNotFound : public EPBShellLink {
+ public:
+  EPBShellLinkNotFound() : EPBShellLink(kLinkNotFound) {}
+};
+
+// A value the link cannot hold whole. Thrown before anything is written, so
+// the link on disk is still the one that was there.
+class EPBShellLinkTooLong : public EPBShellLink {
+ public:
+  EPBShellLinkTooLong() : EPBShellLink(kLinkTooLong) {}
+};
 
 inline constexpr int kShowNormal = 1;  // the show command of a new link
 
@@ -65,8 +71,8 @@ class PendingLinkChange {
 class ShellLinkStore {
  public:
   virtual ~ShellLinkStore() = default;
-  // Every property of the link at path. Throws EPBShellLink: kLinkNotFound
-  // when no such file exists, kLinkReadError when it is no readable link,
+  // Every property of the link at path. Throws EPBShellLinkNotFound when no
+  // such file exists, EPBShellLink: kLinkReadError when it is no readable link,
   // kLinkCreateFailed / kLinkQueryFailed when the platform refuses.
   virtual ShellLinkProps Load(const std::string& path) = 0;
   // A link built from the record alone, replacing any file at path. Throws

@@ -48,10 +48,11 @@ ShortcutPlan PlanShortcut(const ShellLinkProps& link, const RewriteTexts& texts)
 }
 
 std::optional<ShellLinkProps> ShortcutRewrite::ReadShortcut(const std::string& path) {
-  if (!fs_.FileExists(path)) return ShellLinkProps{};
   try {
     PBShellLink1.FileName = path;
     PBShellLink1.ReadLink();
+  } catch (const EPBShellLinkNotFound&) {
+    return ShellLinkProps{};
   } catch (const EPBShellLink&) {
     return std::nullopt;
   }
@@ -74,11 +75,15 @@ void ShortcutRewrite::MakeShortcut(const std::optional<std::string>& target,
                                    const std::optional<std::string>& arguments,
                                    const std::optional<std::string>& description, const std::string& path,
                                    bool modify) {
-  if (modify && fs_.FileExists(path)) {
+  if (modify) {
     LinkChange change{target, arguments, std::nullopt, description};
     if (target) change.WorkingDir = WorkingDirFor(*target);
-    store_.Prepare(path, change)->Commit();
-    return;
+    try {
+      store_.Prepare(path, change)->Commit();
+      return;
+    } catch (const EPBShellLinkNotFound&) {
+      // no link there yet: made anew below
+    }
   }
   ShellLinkProps& link = PBShellLink1;
   link = ShellLinkProps{};

@@ -8,14 +8,12 @@
 
 #include "app/MappingRequest.h"
 #include "app/RunPorts.h"
-#include "core/FileSystem.h"
 #include "filemap/Rewriters.h"
 #include "filemap/ShellLnk.h"
 
 inline constexpr const char* kShortcutsKey = "Shortcuts";
 inline constexpr const char* kShortcutTooLong =
-    "The shortcut %s was left unchanged: its new target, arguments or working folder is longer than a shortcut can "
-    "hold.";
+    "The shortcut %s was left unchanged: its new target, arguments or working folder cannot be stored in it whole.";
 
 // What a rewrite does to a link as read.
 struct ShortcutPlan {
@@ -28,8 +26,8 @@ ShortcutPlan PlanShortcut(const ShellLinkProps& link, const RewriteTexts& texts)
 
 class ShortcutRewrite : public ShortcutRewriter {
  public:
-  ShortcutRewrite(RunContext& ctx, FileBackup& backup, ShellLinkStore& store, FileSystem& fs)
-      : ctx_(ctx), backup_(backup), store_(store), fs_(fs), PBShellLink1(store) {}
+  ShortcutRewrite(RunContext& ctx, FileBackup& backup, ShellLinkStore& store)
+      : ctx_(ctx), backup_(backup), store_(store), PBShellLink1(store) {}
 
   void RewriteShortcut(const std::string& path, const RewriteTexts& texts) override;
 
@@ -51,6 +49,5 @@ class ShortcutRewrite : public ShortcutRewriter {
   RunContext& ctx_;
   FileBackup& backup_;
   ShellLinkStore& store_;
-  FileSystem& fs_;
   TPBShellLink PBShellLink1;  // reads the links and makes new ones
 };

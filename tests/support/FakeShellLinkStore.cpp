@@ -39,7 +39,7 @@ ShellLinkProps ToProps(const Lines& l) {
 
 void CheckFits(const Lines& l, std::size_t maxValue) {
   for (const auto& [key, value] : l)
-    if (value.size() > maxValue) throw EPBShellLinkTooLong(kLinkTooLong);
+    if (value.size() > maxValue) throw EPBShellLinkTooLong();
 }
 
 class FakePending : public PendingLinkChange {
@@ -58,7 +58,7 @@ class FakePending : public PendingLinkChange {
 
 FakeShellLinkStore::Lines FakeShellLinkStore::Parse(const std::string& path) {
   ++loads;
-  if (!fs_.FileExists(path)) throw EPBShellLink(kLinkNotFound);
+  if (!fs_.FileExists(path)) throw EPBShellLinkNotFound();
   std::string data;
   try {
     data = fs_.ReadWhole(path);

@@ -95,7 +95,7 @@ class ShortcutRewriteTest : public ::testing::Test {
   RunContext ctx;
   std::vector<std::string> events;
   RecordingFileBackup backup;
-  ShortcutRewrite rewrite{ctx, backup, store, fs};
+  ShortcutRewrite rewrite{ctx, backup, store};
 };
 
 TEST_F(ShortcutRewriteTest, SetsOnlyWhatItMustAfterTheBackup) {
