@@ -57,7 +57,6 @@ class FakePending : public PendingLinkChange {
 }  // namespace
 
 FakeShellLinkStore::Lines FakeShellLinkStore::Parse(const std::string& path) {
-  ++loads;
   if (!fs_.FileExists(path)) throw EPBShellLinkNotFound();
   std::string data;
   try {
@@ -100,7 +99,6 @@ void FakeShellLinkStore::Put(const std::string& path, const ShellLinkProps& prop
 
 std::string FakeShellLinkStore::Key(const std::string& path, const std::string& key) {
   const Lines lines = Parse(path);
-  --loads;
   auto it = lines.find(key);
   return it == lines.end() ? std::string() : it->second;
 }

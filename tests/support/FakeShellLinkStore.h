@@ -14,7 +14,6 @@ class FakeShellLinkStore : public ShellLinkStore {
   explicit FakeShellLinkStore(FileSystem& fs) : fs_(fs) {}
   // The longest value a link holds; longer ones are refused, as the platform may.
   std::size_t maxValue = 1024;
-  int loads = 0;
 
   // Writes a link file; extras are the link's other keys.
   void Put(const std::string& path, const ShellLinkProps& props, const std::map<std::string, std::string>& extras = {});

@@ -17,36 +17,19 @@ ShellLinkProps Link(const std::string& target, const std::string& arguments, con
   return p;
 }
 
-TEST(PlanShortcut, FormsAndFirstOccurrences) {
-  // The old text twice in the target: only the first is replaced.
-  ShortcutPlan p = PlanShortcut(Link("C:\\Old Stuff\\run.exe", "/log C:\\Old Stuff\\a C:\\Old Stuff\\b"), kOldToNew);
-  EXPECT_EQ(*p.change.Target, "D:\\New Place\\run.exe");
-  EXPECT_EQ(*p.change.Arguments, "/log D:\\New Place\\a C:\\Old Stuff\\b");
-  EXPECT_EQ(*p.change.WorkingDir, "D:\\New Place\\");
-
-  // Long form in the target, short form in the arguments, A-Z case folded.
-  p = PlanShortcut(Link("c:\\old stuff\\x.exe", "-d c:\\oldstu~1\\data"), kOldToNew);
-  EXPECT_EQ(*p.change.Target, "D:\\New Place\\x.exe");
-  EXPECT_EQ(*p.change.Arguments, "-d D:\\NEWPLA~1\\data");
-
-  // Where the long form occurs the short one is not looked at.
-  p = PlanShortcut(Link("C:\\OLDSTU~1\\C:\\Old Stuff", ""), kOldToNew);
+// The forms, the first occurrences and the working folder are shown on real
+// links by the Windows tests; here what those do not reach.
+TEST(PlanShortcut, FormChoiceAndTargetsThatStay) {
+  // Where the long form occurs the short one is not looked at; A-Z folded.
+  ShortcutPlan p = PlanShortcut(Link("C:\\OLDSTU~1\\c:\\old stuff", "-d c:\\oldstu~1"), kOldToNew);
   EXPECT_EQ(*p.change.Target, "C:\\OLDSTU~1\\D:\\New Place");
-}
+  EXPECT_EQ(*p.change.Arguments, "-d D:\\NEWPLA~1");
 
-TEST(PlanShortcut, WorkingFolderFollowsTheTarget) {
-  // Only the arguments match: the target is not set again, the working
-  // folder becomes the target's folder.
-  ShortcutPlan p = PlanShortcut(Link("C:\\Tools\\ed.exe", "C:\\Old Stuff\\notes.txt", "D:\\Data"), kOldToNew);
-  EXPECT_TRUE(p.changes);
+  // Only the arguments match: the target is not set again.
+  p = PlanShortcut(Link("C:\\Tools\\ed.exe", "C:\\Old Stuff\\notes.txt", "D:\\Data"), kOldToNew);
   EXPECT_FALSE(p.change.Target);
   EXPECT_EQ(p.target, "C:\\Tools\\ed.exe");
   EXPECT_EQ(*p.change.WorkingDir, "C:\\Tools\\");
-
-  p = PlanShortcut(Link("C:\\App\\run.exe", "", "D:\\Data"), {"C:\\App", "E:\\App", "C:\\App", "E:\\App"});
-  EXPECT_EQ(*p.change.Target, "E:\\App\\run.exe");
-  EXPECT_EQ(*p.change.WorkingDir, "E:\\App\\");
-  EXPECT_FALSE(p.change.Arguments);
 
   // A link to something that is no file path keeps its target and folder.
   p = PlanShortcut(Link("", "C:\\Old Stuff\\doc.txt", "D:\\Data"), kOldToNew);

@@ -27,49 +27,42 @@ void Touch(const std::string& path, const std::string& data = "x") {
   std::ofstream(path, std::ios::binary) << data;
 }
 
-// A link made directly through the shell-link object, with an icon, as
-// another program would make it.
-void MakeLink(const std::string& lnk, const std::string& target, const std::string& arguments,
-              const std::string& workingDir, const std::string& description = "A tool") {
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+// The shell-link object used directly, as another program would use it.
+struct RawLink {
   IShellLinkA* link = nullptr;
-  ASSERT_EQ(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                             reinterpret_cast<void**>(&link)),
-            S_OK);
-  link->SetPath(target.c_str());
-  link->SetArguments(arguments.c_str());
-  link->SetWorkingDirectory(workingDir.c_str());
-  link->SetDescription(description.c_str());
-  link->SetIconLocation("C:\\windows\\system32\\shell32.dll", 4);
   IPersistFile* file = nullptr;
-  ASSERT_EQ(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)), S_OK);
-  wchar_t wide[MAX_PATH];
-  MultiByteToWideChar(CP_ACP, 0, lnk.c_str(), -1, wide, MAX_PATH);
-  ASSERT_EQ(file->Save(wide, TRUE), S_OK);
-  file->Release();
-  link->Release();
-  CoUninitialize();
+  RawLink() {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, reinterpret_cast<void**>(&link));
+    link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+  }
+  ~RawLink() {
+    file->Release();
+    link->Release();
+    CoUninitialize();
+  }
+  static std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+};
+
+void MakeLink(const std::string& lnk, const std::string& target, const std::string& arguments,
+              const std::string& workingDir) {
+  RawLink raw;
+  raw.link->SetPath(target.c_str());
+  raw.link->SetArguments(arguments.c_str());
+  raw.link->SetWorkingDirectory(workingDir.c_str());
+  raw.link->SetDescription("A tool");
+  raw.link->SetIconLocation("C:\\windows\\system32\\shell32.dll", 4);
+  ASSERT_EQ(raw.file->Save(RawLink::Wide(lnk).c_str(), TRUE), S_OK);
 }
 
 std::string IconOf(const std::string& lnk) {
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  IShellLinkA* link = nullptr;
-  IPersistFile* file = nullptr;
-  std::string icon;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                 reinterpret_cast<void**>(&link))) &&
-      SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-    wchar_t wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, lnk.c_str(), -1, wide, MAX_PATH);
-    char buffer[MAX_PATH] = {};
-    int index = -1;
-    if (SUCCEEDED(file->Load(wide, STGM_READ)) && SUCCEEDED(link->GetIconLocation(buffer, MAX_PATH, &index)))
-      icon = std::string(buffer) + "," + std::to_string(index);
-  }
-  if (file) file->Release();
-  if (link) link->Release();
-  CoUninitialize();
-  return icon;
+  RawLink raw;
+  char buffer[MAX_PATH] = {};
+  int index = -1;
+  if (FAILED(raw.file->Load(RawLink::Wide(lnk).c_str(), STGM_READ)) ||
+      FAILED(raw.link->GetIconLocation(buffer, MAX_PATH, &index)))
+    return "";
+  return std::string(buffer) + "," + std::to_string(index);
 }
 
 struct RecordingBackup : FileBackup {
