@@ -25,9 +25,10 @@ echo "=== Windows tests (Wine) ==="
 xvfb-run -a scripts/wine-ctest.sh build/windows/wineprefix 2>&1 | tee "$logs/windows.log" || status=1
 
 # One line per suite and a closing total, from ctest's own summaries.
-total_pass=0 total_fail=0
+total_pass=0 total_fail=0 total_skip=0
 for suite in native windows; do
-  line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$logs/$suite.log" | tail -n 1 || true)
+  log="$logs/$suite.log"
+  line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1 || true)
   if [[ -z $line ]]; then
     echo "$suite: no ctest summary (no tests ran?)"
     status=1
@@ -35,11 +36,14 @@ for suite in native windows; do
   fi
   failed=$(sed -E 's/.* ([0-9]+) tests? failed out of.*/\1/' <<<"$line")
   all=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
-  passed=$((all - failed))
-  echo "$suite: $passed passed, $failed failed"
+  # ctest counts a skipped case among the passed ones.
+  skipped=$(grep -cE '^\s+[0-9]+ - .* \(Skipped\)$' "$log" || true)
+  passed=$((all - failed - skipped))
+  echo "$suite: $passed passed, $failed failed, $skipped skipped"
   total_pass=$((total_pass + passed))
   total_fail=$((total_fail + failed))
+  total_skip=$((total_skip + skipped))
   (( failed == 0 )) || status=1
 done
-echo "total: $total_pass passed, $total_fail failed"
+echo "total: $total_pass passed, $total_fail failed, $total_skip skipped"
 exit "$status"
