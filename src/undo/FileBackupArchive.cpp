@@ -75,9 +75,9 @@ bool FileBackupArchive::BackupFile(const std::string& path) {
   if (!attributes || (*attributes & kAttrFolder)) return false;
   if (archivePath_.empty()) throw Error("No backup archive has been named for this run.");
   if (!IsRestorablePath(path)) throw Error(path + " cannot be backed up: it is not a full path on a drive.");
-  const std::string name = platform_.AnsiToOem(Swap(path, '\\', '/'));
+  const std::string name = platform_.ToOemCodePage(Swap(path, '\\', '/'));
   // A name the OEM code page cannot hold would be restored to another path.
-  if (Swap(platform_.OemToAnsi(name), '/', '\\') != path)
+  if (Swap(platform_.FromOemCodePage(name), '/', '\\') != path)
     throw Error(path + " cannot be backed up: its name has characters that the backup archive cannot hold.");
 
   if (!zip_ && fs_.FileExists(archivePath_)) OpenExisting();
@@ -107,10 +107,10 @@ RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::
     result.refusals.push_back(target + " was not restored: " + why + ".");
   };
   for (const std::string& name : dir.damaged)
-    refuse(Swap(platform.OemToAnsi(name), '/', '\\'), "its backup in the archive is damaged");
+    refuse(Swap(platform.FromOemCodePage(name), '/', '\\'), "its backup in the archive is damaged");
 
   for (const ZipEntry& e : dir.entries) {
-    const std::string target = Swap(platform.OemToAnsi(e.name), '/', '\\');
+    const std::string target = Swap(platform.FromOemCodePage(e.name), '/', '\\');
     if (!IsRestorablePath(target)) {
       refuse(target, "its name in the archive is not a full path on a drive");
       continue;

@@ -10,8 +10,8 @@ class UndoPlatform {
  public:
   virtual ~UndoPlatform() = default;
   // ZIP names are stored in the OEM code page; paths are ANSI.
-  virtual std::string AnsiToOem(const std::string& text) = 0;
-  virtual std::string OemToAnsi(const std::string& text) = 0;
+  virtual std::string ToOemCodePage(const std::string& text) = 0;
+  virtual std::string FromOemCodePage(const std::string& text) = 0;
   // A file time (UTC) as local time, in the same unit.
   virtual FileTicks ToLocal(FileTicks utc) = 0;
   virtual FileTicks LocalNow() = 0;

@@ -13,12 +13,12 @@ class FakeUndoPlatform : public UndoPlatform {
   FileTicks localNow = 0;
 
   // ANSI e-acute and u-umlaut have OEM codes of their own; the euro sign has none.
-  std::string AnsiToOem(const std::string& text) override {
+  std::string ToOemCodePage(const std::string& text) override {
     std::string out = text;
     for (char& c : out) c = c == '\xE9' ? '\x82' : c == '\xFC' ? '\x81' : c == '\x80' ? '?' : c;
     return out;
   }
-  std::string OemToAnsi(const std::string& text) override {
+  std::string FromOemCodePage(const std::string& text) override {
     std::string out = text;
     for (char& c : out) c = c == '\x82' ? '\xE9' : c == '\x81' ? '\xFC' : c;
     return out;
