@@ -35,7 +35,15 @@ class PosixFileSystem : public FileSystem {
     return (root_ / rest).string();
   }
   std::optional<std::string> ShortPathOf(const std::string&) override { return std::nullopt; }
-  std::optional<DirEntry> LookUp(const std::string&) override { return std::nullopt; }
+  std::optional<DirEntry> LookUp(const std::string& path) override {
+    struct stat st;
+    if (stat(Host(path).c_str(), &st) != 0) return std::nullopt;
+    DirEntry e;
+    e.name = path.substr(path.rfind('\\') + 1);
+    e.attributes = S_ISDIR(st.st_mode) ? kAttrFolder : kAttrArchive;
+    e.size = static_cast<std::uint64_t>(st.st_size);
+    return e;
+  }
   std::vector<DirEntry> ListFolder(const std::string&) override { return {}; }
   std::optional<std::uint32_t> AttributesOf(const std::string& path) override {
     struct stat st;

@@ -63,11 +63,28 @@ void FileBackupArchive::SetArchiveName(const std::string& path) {
   names_.clear();
 }
 
-void FileBackupArchive::OpenExisting() {
-  auto file = fs_.OpenRandom(archivePath_, OpenMode::ReadWrite);
+// The directory in memory follows the archive on disk; the archive is
+// opened only for the moment of each append, so that it can be deleted from
+// the undo list as soon as the run is over.
+void FileBackupArchive::SyncWithDisk() {
+  const auto onDisk = fs_.LookUp(archivePath_);
+  if (!onDisk) {
+    zip_.reset();
+    names_.clear();
+    return;
+  }
+  if (zip_ && onDisk->size == zip_->ExpectedSize()) return;
+  auto file = fs_.OpenRandom(archivePath_, OpenMode::ReadOnly);
   ZipDirectory dir = ReadZipDirectory(*file);
+  if (dir.recovered && dir.entries.empty() && onDisk->size >= 4) {
+    char magic[4];
+    file->ReadAt(0, magic, 4);
+    if (std::string(magic, 4) != "PK\x03\x04")  // not even a torn first entry of ours
+      throw Error(archivePath_ + " is no backup archive: no backup is written into it.");
+  }
+  names_.clear();
   for (const ZipEntry& e : dir.entries) names_.insert(UpperAZ(e.name));
-  zip_ = std::make_unique<ZipAppender>(std::move(file), std::move(dir));
+  zip_ = std::make_unique<ZipAppender>(std::move(dir));
 }
 
 bool FileBackupArchive::BackupFile(const std::string& path) {
@@ -80,7 +97,7 @@ bool FileBackupArchive::BackupFile(const std::string& path) {
   if (Swap(platform_.FromOemCodePage(name), '/', '\\') != path)
     throw Error(path + " cannot be backed up: its name has characters that the backup archive cannot hold.");
 
-  if (!zip_ && fs_.FileExists(archivePath_)) OpenExisting();
+  SyncWithDisk();
   if (names_.count(UpperAZ(name))) return true;  // the archive already holds its state before the run
 
   const FileTicks lastWrite = fs_.LastWriteOf(path).value_or(0);
@@ -92,9 +109,10 @@ bool FileBackupArchive::BackupFile(const std::string& path) {
     return false;  // locked or no access: left out, as the caller expects
   }
 
-  if (!zip_) zip_ = std::make_unique<ZipAppender>(fs_.OpenRandom(archivePath_, OpenMode::CreateAlways), ZipDirectory{});
+  auto file = fs_.OpenRandom(archivePath_, zip_ ? OpenMode::ReadWrite : OpenMode::CreateAlways);
+  if (!zip_) zip_ = std::make_unique<ZipAppender>(ZipDirectory{});
   const DosDateTime dos = DosOf(platform_.ToLocal(lastWrite));
-  zip_->Append(name, data, dos.date, dos.time, *attributes & kKeptAttributes);
+  zip_->Append(*file, name, data, dos.date, dos.time, *attributes & kKeptAttributes);
   names_.insert(UpperAZ(name));
   return true;
 }

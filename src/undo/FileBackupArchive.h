@@ -25,13 +25,13 @@ class FileBackupArchive : public BackupArchive, public FileBackup {
   bool BackupFile(const std::string& path) override;
 
  private:
-  void OpenExisting();
+  void SyncWithDisk();
 
   FileSystem& fs_;
   UndoPlatform& platform_;
   std::string archivePath_;
-  std::unique_ptr<ZipAppender> zip_;
-  std::set<std::string> names_;  // entry names in upper case
+  std::unique_ptr<ZipAppender> zip_;  // the archive's directory; null while there is no archive
+  std::set<std::string> names_;       // entry names in upper case
 };
 
 struct RestoreResult {

@@ -250,15 +250,16 @@ std::string ExtractZipEntry(RandomFile& file, const ZipEntry& entry) {
   return Unpack(ReadBytes(file, dataAt, entry.packedSize), entry, flags);
 }
 
-ZipAppender::ZipAppender(std::unique_ptr<RandomFile> file, ZipDirectory existing)
-    : file_(std::move(file)), entries_(std::move(existing.entries)), end_(existing.end) {
-  if (existing.recovered) file_->Truncate(end_);  // drop the torn tail so the end record is found again
-  // The directory's central headers are kept in memory, so an append writes
-  // them out without rebuilding them.
+ZipAppender::ZipAppender(ZipDirectory existing)
+    : entries_(std::move(existing.entries)), end_(existing.end), tornTail_(existing.recovered) {
   for (const ZipEntry& e : entries_) directory_ += CentralHeader(e);
 }
 
-void ZipAppender::Append(const std::string& name, const std::string& data, std::uint16_t dosDate,
+std::uint64_t ZipAppender::ExpectedSize() const {
+  return entries_.empty() ? 0 : end_ + directory_.size() + kEndSize;
+}
+
+void ZipAppender::Append(RandomFile& file, const std::string& name, const std::string& data, std::uint16_t dosDate,
                          std::uint16_t dosTime, std::uint32_t attributes) {
   if (entries_.size() >= kMaxEntries) throw Error("The backup archive cannot hold more than 65535 files.");
   if (data.size() > kMaxOffset || name.size() > 0xFFFF) throw Error("The file is too large for the backup archive.");
@@ -298,8 +299,10 @@ void ZipAppender::Append(const std::string& name, const std::string& data, std::
   // The new entry goes where the old directory stood: nothing before it is
   // touched, and until the new end record is written a reader falls back to
   // the local headers.
-  file_->WriteAt(end_, out.data(), out.size());
-  file_->Flush();
+  if (tornTail_) file.Truncate(end_);  // so that the end record is found at the end again
+  file.WriteAt(end_, out.data(), out.size());
+  file.Flush();
+  tornTail_ = false;
   directory_ += central;
   entries_.push_back(std::move(e));
   end_ = dirAt;

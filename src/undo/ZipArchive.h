@@ -39,22 +39,27 @@ ZipDirectory ReadZipDirectory(RandomFile& file);
 // entry is damaged.
 std::string ExtractZipEntry(RandomFile& file, const ZipEntry& entry);
 
+// The directory of one archive kept in memory, so that an append writes only
+// the new entry and the directory. It holds no file: each append is handed
+// the archive opened for writing.
 class ZipAppender {
  public:
   // Continues the archive after `existing` (an empty directory for a new file).
-  ZipAppender(std::unique_ptr<RandomFile> file, ZipDirectory existing);
+  explicit ZipAppender(ZipDirectory existing);
 
   const std::vector<ZipEntry>& Entries() const { return entries_; }
+  // The size the archive has on disk after the last append.
+  std::uint64_t ExpectedSize() const;
   // Adds one entry and writes the new directory; durable when it returns.
   // Throws Error; the archive on disk then still holds every earlier entry.
-  void Append(const std::string& name, const std::string& data, std::uint16_t dosDate, std::uint16_t dosTime,
-              std::uint32_t attributes);
+  void Append(RandomFile& file, const std::string& name, const std::string& data, std::uint16_t dosDate,
+              std::uint16_t dosTime, std::uint32_t attributes);
 
  private:
-  std::unique_ptr<RandomFile> file_;
   std::vector<ZipEntry> entries_;
-  std::string directory_;  // the central headers of entries_, kept so one append need not rebuild them
+  std::string directory_;  // the central headers of entries_
   std::uint64_t end_ = 0;
+  bool tornTail_ = false;  // recovered: bytes after end_ are to be dropped
 };
 
 // Raw Deflate at level 6 into packed; false when that would not be smaller than the data.

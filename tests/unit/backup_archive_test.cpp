@@ -134,6 +134,20 @@ TEST_F(BackupArchiveTest, FirstCopyOfARunWins) {
   EXPECT_TRUE(fs.Has("C:\\Ostrivane\\Undo00004.zip"));
 }
 
+TEST_F(BackupArchiveTest, ArchiveOnDiskRulesOverTheOneInMemory) {
+  fs.AddFile("C:\\a.ini", "a");
+  fs.AddFile("C:\\b.ini", "b");
+  ASSERT_TRUE(archive.BackupFile("C:\\a.ini"));
+  fs.Remove(kZip);  // deleted while the object still knows it
+  ASSERT_TRUE(archive.BackupFile("C:\\b.ini"));
+  EXPECT_EQ(Names(), std::vector<std::string>{"C:/b.ini"});
+
+  // A file at the archive's name that is no archive is never written over.
+  fs.AddFile(kZip, "my own notes");
+  EXPECT_THROW(archive.BackupFile("C:\\a.ini"), Error);
+  EXPECT_EQ(fs.At(kZip).data, "my own notes");
+}
+
 TEST_F(BackupArchiveTest, AFailedAppendLeavesEveryEarlierBackupRestorable) {
   fs.AddFile("C:\\a.ini", "A");
   fs.AddFile("C:\\b.ini", IniText());
@@ -217,10 +231,11 @@ TEST_F(BackupArchiveTest, DamagedEntryIsRefusedAndTheRestStillRestore) {
 
 TEST_F(BackupArchiveTest, EntriesNamedOutsideAFullDrivePathAreRefused) {
   {
-    ZipAppender zip(fs.OpenRandom(kZip, OpenMode::CreateAlways), ZipDirectory{});
+    auto file = fs.OpenRandom(kZip, OpenMode::CreateAlways);
+    ZipAppender zip{ZipDirectory{}};
     for (const char* name : {"C:/Dir/../Windows/evil.dll", "relative.txt", "/root.txt", "C:/Dir/./x.txt",
                              "C:/Dir//x.txt", "C:/Dir/x.txt:stream", "C:/Dir/good.txt"})
-      zip.Append(name, "payload", 0x21, 0, 0);
+      zip.Append(*file, name, "payload", 0x21, 0, 0);
   }
   const RestoreResult r = RestoreArchive(fs, platform, kZip);
   EXPECT_EQ(r.restored, 1);
