@@ -1,6 +1,7 @@
 #include "undo/FileBackupArchive.h"
 
 #include <algorithm>
+#include <set>
 
 #include "core/Error.h"
 #include "core/Text.h"
@@ -127,8 +128,10 @@ RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::
   for (const std::string& name : dir.damaged)
     refuse(Swap(platform.FromOemCodePage(name), '/', '\\'), "its backup in the archive is damaged");
 
+  std::set<std::string> done;  // a name twice: the first copy is the older state
   for (const ZipEntry& e : dir.entries) {
     const std::string target = Swap(platform.FromOemCodePage(e.name), '/', '\\');
+    if (!done.insert(UpperAZ(target)).second) continue;
     if (!IsRestorablePath(target)) {
       refuse(target, "its name in the archive is not a full path on a drive");
       continue;

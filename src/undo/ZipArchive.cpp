@@ -90,6 +90,9 @@ std::uint32_t Crc(const std::string& data) {
 // Inflates raw Deflate data into exactly `size` bytes; false when the data is
 // damaged or does not give that size.
 bool InflateExact(const std::string& packed, std::uint32_t size, std::string& out) {
+  // Deflate shrinks by at most about 1032 to 1: a larger stated size is a
+  // damaged header, not a reason to allocate gigabytes.
+  if (size > packed.size() * 1032 + 1024) return false;
   z_stream z{};
   if (inflateInit2(&z, -MAX_WBITS) != Z_OK) return false;
   out.assign(size, '\0');

@@ -236,6 +236,7 @@ TEST_F(BackupArchiveTest, EntriesNamedOutsideAFullDrivePathAreRefused) {
     for (const char* name : {"C:/Dir/../Windows/evil.dll", "relative.txt", "/root.txt", "C:/Dir/./x.txt",
                              "C:/Dir//x.txt", "C:/Dir/x.txt:stream", "C:/Dir/good.txt"})
       zip.Append(*file, name, "payload", 0x21, 0, 0);
+    zip.Append(*file, "c:/DIR/GOOD.TXT", "a later state", 0x21, 0, 0);  // the first copy is restored
   }
   const RestoreResult r = RestoreArchive(fs, platform, kZip);
   EXPECT_EQ(r.restored, 1);
