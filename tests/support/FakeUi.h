@@ -22,6 +22,7 @@ class FakeUi : public Ui {
   std::vector<std::string> events;  // "show", "close", "timer on", "timer off", "busy", "normal"
   int pumps = 0;
   std::function<void()> onPump;  // e.g. press Cancel after n pumps
+  std::function<void()> onAsk;   // e.g. change a file while the question is up
 
   void Pump() override {
     ++pumps;
@@ -29,6 +30,7 @@ class FakeUi : public Ui {
   }
   Answer Ask(const Question& q, bool& doNotStopAndVerify) override {
     questions.push_back(q);
+    if (onAsk) onAsk();
     boxShown.push_back(doNotStopAndVerify);
     Reply r{Answer::Replace, doNotStopAndVerify};
     if (!replies.empty()) {

@@ -1,0 +1,20 @@
+#pragma once
+// The file side of a run, wired: the drive and folder walk handing text
+// files to the text rewriting and shortcuts to the shortcut rewriting.
+#include "filemap/FileWalk.h"
+#include "filemap/TextFileRewrite.h"
+
+class FileMapping : public FileMapper {
+ public:
+  FileMapping(RunContext& ctx, FileSystem& fs, ShortNames& shortNames, FileBackup& backup, ShortcutRewriter& shortcuts)
+      : text_(ctx, fs, backup), walk_(ctx, fs, shortNames, text_, shortcuts) {}
+
+  void IniProcess(const std::string& oldText, const std::string& newText) override {
+    walk_.IniProcess(oldText, newText);
+  }
+  FileWalk& Walk() { return walk_; }
+
+ private:
+  TextFileRewrite text_;
+  FileWalk walk_;
+};

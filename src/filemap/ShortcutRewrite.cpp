@@ -1,0 +1,133 @@
+#include "filemap/ShortcutRewrite.h"
+
+#include "core/Text.h"
+#include "regmap/ChangeVerification.h"
+
+namespace {
+
+constexpr const char* kAppTitle = "Ostrivane";
+
+// The working folder that goes with a target: its folder part, up to and
+// including the last "\" or ":". None for a target without one (a link to
+// something that is no file path), which keeps the folder the link has.
+std::optional<std::string> WorkingDirFor(const std::string& target) {
+  std::string folder = SplitItemPath(target).folder;
+  if (folder.empty()) return std::nullopt;
+  return folder;
+}
+
+// The text with the first occurrence of the chosen pair's old text replaced.
+struct Replaced {
+  bool found = false;
+  std::string text;
+};
+Replaced ReplaceFirst(const std::string& text, const RewriteTexts& t) {
+  const PairChoice c = ChoosePair(text, {t.oldText, t.newText}, {t.oldShort, t.newShort});
+  if (!c.found) return {false, text};
+  std::string out = text;
+  out.replace(c.pos, c.pair.oldText.size(), c.pair.newText);
+  return {true, out};
+}
+
+}  // namespace
+
+ShortcutPlan PlanShortcut(const ShellLinkProps& link, const RewriteTexts& texts) {
+  const Replaced target = ReplaceFirst(link.Target, texts);
+  const Replaced arguments = ReplaceFirst(link.Arguments, texts);
+  ShortcutPlan plan;
+  plan.changes = target.found || arguments.found;
+  plan.target = target.text;
+  plan.arguments = arguments.text;
+  if (!plan.changes) return plan;
+  // A target that stays is not set again: setting it would rebuild the link's
+  // item list for no reason.
+  if (target.found) plan.change.Target = target.text;
+  if (arguments.found) plan.change.Arguments = arguments.text;
+  plan.change.WorkingDir = WorkingDirFor(target.text);
+  return plan;
+}
+
+std::optional<ShellLinkProps> ShortcutRewrite::ReadShortcut(const std::string& path) {
+  try {
+    PBShellLink1.FileName = path;
+    PBShellLink1.ReadLink();
+  } catch (const EPBShellLinkNotFound&) {
+    return ShellLinkProps{};
+  } catch (const EPBShellLink&) {
+    return std::nullopt;
+  }
+  return static_cast<const ShellLinkProps&>(PBShellLink1);
+}
+
+std::optional<std::string> ShortcutRewrite::CheckTarget(const std::string& path) {
+  const std::optional<ShellLinkProps> link = ReadShortcut(path);
+  if (!link) return std::nullopt;
+  return link->Target;
+}
+
+std::optional<std::string> ShortcutRewrite::CheckArgument(const std::string& path) {
+  const std::optional<ShellLinkProps> link = ReadShortcut(path);
+  if (!link) return std::nullopt;
+  return link->Arguments;
+}
+
+void ShortcutRewrite::MakeShortcut(const std::optional<std::string>& target,
+                                   const std::optional<std::string>& arguments,
+                                   const std::optional<std::string>& description, const std::string& path,
+                                   bool modify) {
+  if (modify) {
+    LinkChange change{target, arguments, std::nullopt, description};
+    if (target) change.WorkingDir = WorkingDirFor(*target);
+    try {
+      store_.Prepare(path, change)->Commit();
+      return;
+    } catch (const EPBShellLinkNotFound&) {
+      // no link there yet: made anew below
+    }
+  }
+  ShellLinkProps& link = PBShellLink1;
+  link = ShellLinkProps{};
+  link.Target = target.value_or("");
+  link.Arguments = arguments.value_or("");
+  link.Description = description.value_or("");
+  link.WorkingDir = WorkingDirFor(link.Target).value_or("");
+  PBShellLink1.FileName = path;
+  PBShellLink1.WriteLink();
+}
+
+bool ShortcutRewrite::Confirmed(const std::string& path, const std::string& from, const std::string& to) {
+  if (!VerificationOn(ctx_)) return true;
+  return OfferChange(ctx_, Question{kShortcutsKey, path, from, to}, WalkKind::Files) == Answer::Replace;
+}
+
+void ShortcutRewrite::RewriteShortcut(const std::string& path, const RewriteTexts& texts) {
+  // An unreadable link is passed over: nothing read means nothing to search.
+  const std::optional<ShellLinkProps> link = ReadShortcut(path);
+  if (!link) return;
+  const ShortcutPlan plan = PlanShortcut(*link, texts);
+  if (!plan.changes) return;
+
+  const std::string from = link->Target + " " + link->Arguments;
+  const std::string to = plan.target + " " + plan.arguments;
+  if (ctx_.preview) {
+    ctx_.ui->ReportPreview({path, "", from, to});
+    ++ctx_.request.LinkCount;
+    return;
+  }
+  if (!Confirmed(path, from, to)) return;
+
+  std::unique_ptr<PendingLinkChange> pending;
+  try {
+    pending = store_.Prepare(path, plan.change);
+  } catch (const EPBShellLinkTooLong&) {
+    ctx_.ui->ShowMessage(Format1(kShortcutTooLong, path), kAppTitle);
+    return;
+  } catch (const EPBShellLink&) {
+    return;  // vanished or spoilt while the user was asked: passed over like any unreadable link
+  }
+  // Changed by someone else while the user was asked: the plan is stale.
+  if (pending->Before().Target != link->Target || pending->Before().Arguments != link->Arguments) return;
+  if (!backup_.BackupFile(path)) return;
+  pending->Commit();
+  ++ctx_.request.LinkCount;
+}

@@ -1,0 +1,53 @@
+#pragma once
+// The rewrite of one shortcut: the first occurrence of the old text in its
+// target and the first in its arguments are replaced, each part in the form
+// (long or short) that occurs in it; the working folder follows the new
+// target; the file is backed up before the link is written.
+#include <optional>
+#include <string>
+
+#include "app/MappingRequest.h"
+#include "app/RunPorts.h"
+#include "filemap/Rewriters.h"
+#include "filemap/ShellLnk.h"
+
+inline constexpr const char* kShortcutsKey = "Shortcuts";
+inline constexpr const char* kShortcutTooLong =
+    "The shortcut %s was left unchanged: its new target, arguments or working folder cannot be stored in it whole.";
+
+// What a rewrite does to a link as read.
+struct ShortcutPlan {
+  bool changes = false;
+  std::string target;     // the new target, whole (the old one when it keeps it)
+  std::string arguments;  // likewise the arguments
+  LinkChange change;      // only the parts that must be set
+};
+ShortcutPlan PlanShortcut(const ShellLinkProps& link, const RewriteTexts& texts);
+
+class ShortcutRewrite : public ShortcutRewriter {
+ public:
+  ShortcutRewrite(RunContext& ctx, FileBackup& backup, ShellLinkStore& store)
+      : ctx_(ctx), backup_(backup), store_(store), PBShellLink1(store) {}
+
+  void RewriteShortcut(const std::string& path, const RewriteTexts& texts) override;
+
+  // The link's target / arguments: "" when no file of that name exists,
+  // nullopt when the file cannot be read as a link.
+  std::optional<std::string> CheckTarget(const std::string& path);
+  std::optional<std::string> CheckArgument(const std::string& path);
+
+  // Writes a link. With modify and an existing file only the parts given are
+  // set on that link (and the working folder when a target is given);
+  // otherwise a new link is made from them. Throws EPBShellLink.
+  void MakeShortcut(const std::optional<std::string>& target, const std::optional<std::string>& arguments,
+                    const std::optional<std::string>& description, const std::string& path, bool modify);
+
+ private:
+  std::optional<ShellLinkProps> ReadShortcut(const std::string& path);
+  bool Confirmed(const std::string& path, const std::string& from, const std::string& to);
+
+  RunContext& ctx_;
+  FileBackup& backup_;
+  ShellLinkStore& store_;
+  TPBShellLink PBShellLink1;  // reads the links and makes new ones
+};

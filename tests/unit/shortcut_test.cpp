@@ -1,0 +1,230 @@
+#include <gtest/gtest.h>
+
+#include "filemap/ShortcutRewrite.h"
+#include "support/FakeFileSystem.h"
+#include "support/FakeShellLinkStore.h"
+#include "support/FakeUi.h"
+
+namespace {
+
+const RewriteTexts kOldToNew{"C:\\Old Stuff", "D:\\New Place", "C:\\OLDSTU~1", "D:\\NEWPLA~1"};
+
+ShellLinkProps Link(const std::string& target, const std::string& arguments, const std::string& workingDir = "") {
+  ShellLinkProps p;
+  p.Target = target;
+  p.Arguments = arguments;
+  p.WorkingDir = workingDir;
+  return p;
+}
+
+// The forms, the first occurrences and the working folder are shown on real
+// links by the Windows tests; here what those do not reach.
+TEST(PlanShortcut, FormChoiceAndTargetsThatStay) {
+  // Where the long form occurs the short one is not looked at; A-Z folded.
+  ShortcutPlan p = PlanShortcut(Link("C:\\OLDSTU~1\\c:\\old stuff", "-d c:\\oldstu~1"), kOldToNew);
+  EXPECT_EQ(*p.change.Target, "C:\\OLDSTU~1\\D:\\New Place");
+  EXPECT_EQ(*p.change.Arguments, "-d D:\\NEWPLA~1");
+
+  // Only the arguments match: the target is not set again.
+  p = PlanShortcut(Link("C:\\Tools\\ed.exe", "C:\\Old Stuff\\notes.txt", "D:\\Data"), kOldToNew);
+  EXPECT_FALSE(p.change.Target);
+  EXPECT_EQ(p.target, "C:\\Tools\\ed.exe");
+  EXPECT_EQ(*p.change.WorkingDir, "C:\\Tools\\");
+
+  // A link to something that is no file path keeps its target and folder.
+  p = PlanShortcut(Link("", "C:\\Old Stuff\\doc.txt", "D:\\Data"), kOldToNew);
+  EXPECT_TRUE(p.changes);
+  EXPECT_FALSE(p.change.Target);
+  EXPECT_FALSE(p.change.WorkingDir);
+
+  EXPECT_FALSE(PlanShortcut(Link("C:\\Other\\x.exe", "C:\\Old"), kOldToNew).changes);
+}
+
+// A file backup that records what it saved, in the same event list as the writes.
+struct RecordingFileBackup : FileBackup {
+  FileSystem* fs = nullptr;
+  std::vector<std::string>* events = nullptr;
+  std::vector<std::pair<std::string, std::string>> saved;
+  bool refuse = false;
+  bool BackupFile(const std::string& path) override {
+    events->push_back("backup " + path);
+    if (refuse) return false;
+    saved.emplace_back(path, fs->ReadWhole(path));
+    return true;
+  }
+};
+
+class ShortcutRewriteTest : public ::testing::Test {
+ protected:
+  ShortcutRewriteTest() {
+    ctx.ui = &ui;
+    ctx.request.Mode = 'F';
+    backup.fs = &fs;
+    backup.events = &events;
+    fs.beforeWrite = [this](const std::string& p) { events.push_back("write " + p); };
+  }
+  void Put(const std::string& path, ShellLinkProps props) {
+    props.Description = "My tool";
+    props.WindowState = 3;
+    props.HotKey = 0x0641;
+    store.Put(path, props, {{"IconLocation", "C:\\Icons\\tool.ico,2"}});
+    events.clear();
+  }
+  void Rewrite(const std::string& path, const RewriteTexts& texts = kOldToNew) { rewrite.RewriteShortcut(path, texts); }
+
+  FakeFileSystem fs;
+  FakeShellLinkStore store{fs};
+  FakeUi ui;
+  RunContext ctx;
+  std::vector<std::string> events;
+  RecordingFileBackup backup;
+  ShortcutRewrite rewrite{ctx, backup, store};
+};
+
+TEST_F(ShortcutRewriteTest, SetsOnlyWhatItMustAfterTheBackup) {
+  const std::string lnk = "C:\\Links\\Tool.LNK";
+  Put(lnk, Link("C:\\Old Stuff\\tool.exe", "C:\\OLDSTU~1\\cfg", "D:\\Data"));
+  const std::string original = fs.ReadWhole(lnk);
+  Rewrite(lnk);
+
+  EXPECT_EQ(events, (std::vector<std::string>{"backup " + lnk, "write " + lnk}));
+  ASSERT_EQ(backup.saved.size(), 1u);
+  EXPECT_EQ(backup.saved[0].second, original);
+  EXPECT_EQ(ctx.request.LinkCount, 1);  // one per shortcut, though two parts changed
+  const ShellLinkProps now = store.Load(lnk);
+  EXPECT_EQ(now.Target, "D:\\New Place\\tool.exe");
+  EXPECT_EQ(now.Arguments, "D:\\NEWPLA~1\\cfg");
+  EXPECT_EQ(now.WorkingDir, "D:\\New Place\\");
+  EXPECT_EQ(now.Description, "My tool");
+  EXPECT_EQ(now.WindowState, 3);
+  EXPECT_EQ(now.HotKey, 0x0641);
+  EXPECT_EQ(store.Key(lnk, "IconLocation"), "C:\\Icons\\tool.ico,2");
+}
+
+TEST_F(ShortcutRewriteTest, UnreadableOrMissingLinksAreNeverSearched) {
+  // Read as "error", the old text "rr" would have matched it.
+  const std::string garbage("L\0\0\0garbage", 11);
+  fs.AddFile("C:\\Links\\broken.lnk", garbage);
+  Rewrite("C:\\Links\\broken.lnk", {"rr", "XX", "rr", "XX"});
+  Rewrite("C:\\Links\\gone.lnk", {"rr", "XX", "rr", "XX"});
+  EXPECT_TRUE(events.empty());
+  EXPECT_EQ(fs.ReadWhole("C:\\Links\\broken.lnk"), garbage);
+  EXPECT_EQ(ctx.request.LinkCount, 0);
+
+  EXPECT_EQ(rewrite.CheckTarget("C:\\Links\\broken.lnk"), std::nullopt);
+  EXPECT_EQ(rewrite.CheckArgument("C:\\Links\\gone.lnk"), "");
+}
+
+TEST_F(ShortcutRewriteTest, VerificationSkipCancelAndDoNotStop) {
+  ctx.verify.suiCheckBox4 = true;
+  const std::string a = "C:\\L\\a.lnk", b = "C:\\L\\b.lnk", c = "C:\\L\\c.lnk";
+  for (const auto& p : {a, b, c}) Put(p, Link("C:\\Old Stuff\\x.exe", "-v"));
+  const std::string original = fs.ReadWhole(a);
+
+  ui.replies = {{Answer::Skip}, {Answer::Cancel}, {Answer::Replace, true}};
+  Rewrite(a);
+  ASSERT_EQ(ui.questions.size(), 1u);
+  EXPECT_EQ(ui.questions[0].key, "Shortcuts");
+  EXPECT_EQ(ui.questions[0].value, a);
+  EXPECT_EQ(ui.questions[0].from, "C:\\Old Stuff\\x.exe -v");
+  EXPECT_EQ(ui.questions[0].to, "D:\\New Place\\x.exe -v");
+  EXPECT_EQ(fs.ReadWhole(a), original);
+  EXPECT_TRUE(events.empty());
+
+  Rewrite(b);
+  EXPECT_TRUE(ctx.request.Cancelled);
+  EXPECT_TRUE(events.empty());
+  ctx.request.Cancelled = false;
+
+  // Ticking "Do Not Stop and Verify" clears the switches: c is asked, a is not.
+  Rewrite(c);
+  Rewrite(a);
+  EXPECT_EQ(ui.questions.size(), 3u);
+  EXPECT_FALSE(ctx.verify.suiCheckBox4);
+  EXPECT_EQ(ctx.request.LinkCount, 2);
+  EXPECT_EQ(store.Load(a).Target, "D:\\New Place\\x.exe");
+}
+
+TEST_F(ShortcutRewriteTest, PreviewReportsAndCountsButWritesNothing) {
+  ctx.preview = true;
+  ctx.verify.suiCheckBox4 = true;
+  Put("C:\\L\\a.lnk", Link("C:\\Old Stuff\\x.exe", ""));
+  Rewrite("C:\\L\\a.lnk");
+  ASSERT_EQ(ui.previews.size(), 1u);
+  EXPECT_EQ(ui.previews[0].place, "C:\\L\\a.lnk");
+  EXPECT_EQ(ui.previews[0].oldText, "C:\\Old Stuff\\x.exe ");
+  EXPECT_EQ(ui.previews[0].newText, "D:\\New Place\\x.exe ");
+  EXPECT_EQ(ctx.request.LinkCount, 1);
+  EXPECT_TRUE(ui.questions.empty());
+  EXPECT_TRUE(events.empty());
+}
+
+TEST_F(ShortcutRewriteTest, ValueTooLongLeavesTheLinkAndIsReported) {
+  store.maxValue = 25;
+  Put("C:\\L\\a.lnk", Link("C:\\Old Stuff\\x.exe", ""));  // fits; the new target would not
+  const RewriteTexts longer{"C:\\Old Stuff", "D:\\A Much Longer Place", "", ""};
+  const std::string original = fs.ReadWhole("C:\\L\\a.lnk");
+  Rewrite("C:\\L\\a.lnk", longer);
+  EXPECT_EQ(fs.ReadWhole("C:\\L\\a.lnk"), original);
+  EXPECT_TRUE(events.empty());
+  EXPECT_EQ(ctx.request.LinkCount, 0);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_NE(ui.messages[0].first.find("C:\\L\\a.lnk"), std::string::npos);
+}
+
+TEST_F(ShortcutRewriteTest, ChangedWhileAskedOrBackupRefusedIsPassedOver) {
+  ctx.verify.suiCheckBox4 = true;
+  Put("C:\\L\\a.lnk", Link("C:\\Old Stuff\\x.exe", ""));
+  ui.onAsk = [&] { store.Put("C:\\L\\a.lnk", Link("C:\\Elsewhere\\x.exe", "")); };
+  Rewrite("C:\\L\\a.lnk");
+  EXPECT_EQ(store.Load("C:\\L\\a.lnk").Target, "C:\\Elsewhere\\x.exe");
+
+  ui.onAsk = [&] { fs.Remove("C:\\L\\a.lnk"); };
+  Rewrite("C:\\L\\a.lnk");  // "Link not found." when loaded again: passed over, not fatal
+  ui.onAsk = nullptr;
+
+  Put("C:\\L\\b.lnk", Link("C:\\Old Stuff\\x.exe", ""));
+  backup.refuse = true;
+  Rewrite("C:\\L\\b.lnk");
+  EXPECT_EQ(events, std::vector<std::string>{"backup C:\\L\\b.lnk"});
+  EXPECT_EQ(store.Load("C:\\L\\b.lnk").Target, "C:\\Old Stuff\\x.exe");
+  EXPECT_EQ(ctx.request.LinkCount, 0);
+}
+
+TEST_F(ShortcutRewriteTest, WriteErrorEndsTheRunWithTheLinkAsItWas) {
+  Put("C:\\L\\a.lnk", Link("C:\\Old Stuff\\x.exe", ""));
+  fs.At("C:\\L\\a.lnk").attributes |= kAttrReadOnly;
+  const std::string original = fs.ReadWhole("C:\\L\\a.lnk");
+  try {
+    Rewrite("C:\\L\\a.lnk");
+    FAIL() << "no exception";
+  } catch (const EPBShellLink& e) {
+    EXPECT_STREQ(e.what(), "Write error.");
+  }
+  EXPECT_EQ(fs.ReadWhole("C:\\L\\a.lnk"), original);
+  EXPECT_EQ(ctx.request.LinkCount, 0);
+}
+
+TEST_F(ShortcutRewriteTest, MakeShortcutNewAndModified) {
+  rewrite.MakeShortcut("C:\\Apps\\Tool\\run.exe", "-x", "Run it", "C:\\L\\new.lnk", true);
+  ShellLinkProps made = store.Load("C:\\L\\new.lnk");
+  EXPECT_EQ(made.WorkingDir, "C:\\Apps\\Tool\\");
+  EXPECT_EQ(made.Description, "Run it");
+  EXPECT_EQ(made.WindowState, kShowNormal);
+
+  Put("C:\\L\\old.lnk", Link("C:\\A\\a.exe", "-y", "D:\\Data"));
+  rewrite.MakeShortcut("E:\\B\\b.exe", std::nullopt, std::nullopt, "C:\\L\\old.lnk", true);
+  made = store.Load("C:\\L\\old.lnk");
+  EXPECT_EQ(made.Target, "E:\\B\\b.exe");
+  EXPECT_EQ(made.Arguments, "-y");
+  EXPECT_EQ(made.WorkingDir, "E:\\B\\");
+  EXPECT_EQ(made.Description, "My tool");
+  EXPECT_EQ(store.Key("C:\\L\\old.lnk", "IconLocation"), "C:\\Icons\\tool.ico,2");
+
+  // Without the modify mark the link is made anew from the values given.
+  rewrite.MakeShortcut("E:\\B\\b.exe", std::nullopt, std::nullopt, "C:\\L\\old.lnk", false);
+  EXPECT_EQ(store.Load("C:\\L\\old.lnk").Arguments, "");
+  EXPECT_EQ(store.Key("C:\\L\\old.lnk", "IconLocation"), "");
+}
+
+}  // namespace

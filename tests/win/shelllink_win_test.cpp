@@ -1,0 +1,270 @@
+// Shortcuts on a real disk, made and read through the platform's shell-link
+// objects.
+#include <gtest/gtest.h>
+
+#include "core/win32/WinApi.h"
+#include <objbase.h>
+#include <objidl.h>
+#include <shlguid.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "filemap/ShortcutRewrite.h"
+#include "filemap/win32/Win32ShellLinkStore.h"
+#include "support/FakeUi.h"
+
+namespace {
+
+std::string Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void Touch(const std::string& path, const std::string& data = "x") {
+  std::ofstream(path, std::ios::binary) << data;
+}
+
+// The shell-link object used directly, as another program would use it.
+struct RawLink {
+  IShellLinkA* link = nullptr;
+  IPersistFile* file = nullptr;
+  RawLink() {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, reinterpret_cast<void**>(&link));
+    link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+  }
+  ~RawLink() {
+    file->Release();
+    link->Release();
+    CoUninitialize();
+  }
+  static std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+};
+
+void MakeLink(const std::string& lnk, const std::string& target, const std::string& arguments,
+              const std::string& workingDir) {
+  RawLink raw;
+  raw.link->SetPath(target.c_str());
+  raw.link->SetArguments(arguments.c_str());
+  raw.link->SetWorkingDirectory(workingDir.c_str());
+  raw.link->SetDescription("A tool");
+  raw.link->SetIconLocation("C:\\windows\\system32\\shell32.dll", 4);
+  ASSERT_EQ(raw.file->Save(RawLink::Wide(lnk).c_str(), TRUE), S_OK);
+}
+
+std::string IconOf(const std::string& lnk) {
+  RawLink raw;
+  char buffer[MAX_PATH] = {};
+  int index = -1;
+  if (FAILED(raw.file->Load(RawLink::Wide(lnk).c_str(), STGM_READ)) ||
+      FAILED(raw.link->GetIconLocation(buffer, MAX_PATH, &index)))
+    return "";
+  return std::string(buffer) + "," + std::to_string(index);
+}
+
+struct RecordingBackup : FileBackup {
+  std::vector<std::pair<std::string, std::string>> saved;
+  bool BackupFile(const std::string& path) override {
+    saved.emplace_back(path, Bytes(path));
+    return true;
+  }
+};
+
+class ShellLinkWin : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    dir = std::string(temp) + "ostrivane-lnk-" + std::to_string(GetCurrentProcessId()) + "\\";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    ctx.ui = &ui;
+  }
+  void TearDown() override { RemoveTree(dir); }
+  static void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA f;
+    HANDLE h = FindFirstFileA((folder + "*").c_str(), &f);
+    if (h != INVALID_HANDLE_VALUE) {
+      do {
+        const std::string name = f.cFileName;
+        if (name == "." || name == "..") continue;
+        const std::string p = folder + name;
+        SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+          RemoveTree(p + "\\");
+        else
+          DeleteFileA(p.c_str());
+      } while (FindNextFileA(h, &f));
+      FindClose(h);
+    }
+    RemoveDirectoryA(folder.c_str());
+  }
+  // Nothing is left beside the links by a replacing write, done or refused.
+  void ExpectNoTemporaries() {
+    WIN32_FIND_DATAA f;
+    HANDLE h = FindFirstFileA((dir + "~ov*").c_str(), &f);
+    EXPECT_EQ(h, INVALID_HANDLE_VALUE) << f.cFileName;
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
+  }
+  std::string Folder(const std::string& name) {
+    const std::string p = dir + name;
+    CreateDirectoryA(p.c_str(), nullptr);
+    return p;
+  }
+  void Rewrite(const std::string& lnk, const std::string& o, const std::string& n, const std::string& os = "",
+               const std::string& ns = "") {
+    rewrite.RewriteShortcut(lnk, {o, n, os, ns});
+  }
+
+  std::string dir;
+  Win32ShellLinkStore store;
+  FakeUi ui;
+  RunContext ctx;
+  RecordingBackup backup;
+  ShortcutRewrite rewrite{ctx, backup, store};
+};
+
+TEST_F(ShellLinkWin, StoreRoundTripAndMessages) {
+  const std::string app = Folder("App") + "\\run.exe";
+  Touch(app);
+  ShellLinkProps p;
+  p.Target = app;
+  p.Arguments = "-a \"two words\"";
+  p.WorkingDir = dir + "App\\";
+  p.Description = "Runs it";
+  p.WindowState = SW_SHOWMINNOACTIVE;
+  p.HotKey = 0x0641;
+  store.Save(dir + "a.lnk", p);
+  const ShellLinkProps q = store.Load(dir + "a.lnk");
+  EXPECT_EQ(q.Target, p.Target);
+  EXPECT_EQ(q.Arguments, p.Arguments);
+  EXPECT_EQ(q.WorkingDir, p.WorkingDir);
+  EXPECT_EQ(q.Description, p.Description);
+  // (Wine keeps no show command in a link file, so it is not compared here.)
+  EXPECT_EQ(q.HotKey, p.HotKey);
+
+  auto message = [&](const std::string& path) -> std::string {
+    try {
+      store.Load(path);
+    } catch (const EPBShellLink& e) {
+      return e.what();
+    }
+    return "read";
+  };
+  EXPECT_EQ(message(dir + "none.lnk"), "Link not found.");
+  EXPECT_EQ(message(dir + "App"), "Link not found.");
+  Touch(dir + "bad.lnk", std::string("L\0\0\0garbage and more garbage", 29));
+  EXPECT_EQ(message(dir + "bad.lnk"), "Read error.");
+
+
+  // A read-only link is not written over.
+  SetFileAttributesA((dir + "a.lnk").c_str(), FILE_ATTRIBUTE_READONLY);
+  const std::string before = Bytes(dir + "a.lnk");
+  LinkChange change;
+  change.Arguments = "-b";
+  auto pending = store.Prepare(dir + "a.lnk", change);
+  EXPECT_EQ(pending->Before().Arguments, p.Arguments);
+  try {
+    pending->Commit();
+    ADD_FAILURE() << "written over a read-only link";
+  } catch (const EPBShellLink& e) {
+    EXPECT_STREQ(e.what(), "Write error.");
+  }
+  pending.reset();
+  EXPECT_EQ(Bytes(dir + "a.lnk"), before);
+  EXPECT_TRUE(GetFileAttributesA((dir + "a.lnk").c_str()) & FILE_ATTRIBUTE_READONLY);
+  ExpectNoTemporaries();
+}
+
+TEST_F(ShellLinkWin, RewritesTargetArgumentsAndWorkingFolder) {
+  const std::string oldDir = Folder("Old Stuff");
+  char shortBuf[MAX_PATH] = {};
+  ASSERT_GT(GetShortPathNameA(oldDir.c_str(), shortBuf, MAX_PATH), 0u);
+  const std::string oldShort = shortBuf;
+  ASSERT_NE(oldShort, oldDir);
+  const std::string newDir = dir + "New Place", newShort = dir + "NEWPLA~1";
+
+  // Long form in the target, short form in the arguments: each replaced in its form.
+  MakeLink(dir + "both.lnk", oldDir + "\\app.exe", "/cfg " + oldShort + "\\app.ini", "D:\\Data");
+  SetFileAttributesA((dir + "both.lnk").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  Rewrite(dir + "both.lnk", oldDir, newDir, oldShort, newShort);
+  ShellLinkProps p = store.Load(dir + "both.lnk");
+  EXPECT_EQ(p.Target, newDir + "\\app.exe");
+  EXPECT_EQ(p.Arguments, "/cfg " + newShort + "\\app.ini");
+  EXPECT_EQ(p.WorkingDir, newDir + "\\");
+  EXPECT_EQ(p.Description, "A tool");
+  EXPECT_EQ(IconOf(dir + "both.lnk"), "C:\\windows\\system32\\shell32.dll,4");
+  EXPECT_EQ(GetFileAttributesA((dir + "both.lnk").c_str()) & FILE_ATTRIBUTE_HIDDEN, DWORD(FILE_ATTRIBUTE_HIDDEN));
+
+  // The old text twice in the target: the first one only.
+  MakeLink(dir + "twice.lnk", dir + "Old\\Old\\app.exe", "", "");
+  Rewrite(dir + "twice.lnk", "\\Old\\", "\\New\\");
+  EXPECT_EQ(store.Load(dir + "twice.lnk").Target, dir + "New\\Old\\app.exe");
+
+  // Only the arguments match: the target stays, the working folder follows it.
+  const std::string tool = Folder("Tools") + "\\ed.exe";
+  Touch(tool);
+  MakeLink(dir + "X.LNK", tool, oldDir + "\\notes.txt", "D:\\Data");
+  Rewrite(dir + "X.LNK", oldDir, newDir);
+  p = store.Load(dir + "X.LNK");
+  EXPECT_EQ(p.Target, tool);
+  EXPECT_EQ(p.Arguments, newDir + "\\notes.txt");
+  EXPECT_EQ(p.WorkingDir, dir + "Tools\\");
+
+  // Moving C:\App to E:\App.
+  MakeLink(dir + "app.lnk", "C:\\App\\run.exe", "", "D:\\Data");
+  Rewrite(dir + "app.lnk", "C:\\App", "E:\\App");
+  p = store.Load(dir + "app.lnk");
+  EXPECT_EQ(p.Target, "E:\\App\\run.exe");
+  EXPECT_EQ(p.WorkingDir, "E:\\App\\");
+
+  EXPECT_EQ(ctx.request.LinkCount, 4);
+  ASSERT_EQ(backup.saved.size(), 4u);
+  EXPECT_EQ(backup.saved[2].first, dir + "X.LNK");
+}
+
+TEST_F(ShellLinkWin, LeftAloneByteForByte) {
+  // Skipped when asked.
+  ctx.verify.suiCheckBox4 = true;
+  ui.replies = {{Answer::Skip}};
+  MakeLink(dir + "a.lnk", "C:\\App\\run.exe", "-x", "");
+  const std::string before = Bytes(dir + "a.lnk");
+  Rewrite(dir + "a.lnk", "C:\\App", "E:\\App");
+  EXPECT_EQ(ui.questions.size(), 1u);
+  EXPECT_EQ(Bytes(dir + "a.lnk"), before);
+
+  // Unreadable: its stand-in text "error" is never searched.
+  const std::string garbage("L\0\0\0\x01\x14\x02\0garbage error", 21);
+  Touch(dir + "bad.lnk", garbage);
+  Rewrite(dir + "bad.lnk", "rr", "XX");
+  EXPECT_EQ(Bytes(dir + "bad.lnk"), garbage);
+  EXPECT_TRUE(backup.saved.empty());
+  EXPECT_EQ(ctx.request.LinkCount, 0);
+}
+
+TEST_F(ShellLinkWin, LongValuesAreNeverCut) {
+  // Arguments far beyond the 260-byte buffers of old are read and rewritten whole.
+  std::string arguments = "C:\\App\\data.txt";
+  while (arguments.size() < 3000) arguments += " --option-with-a-long-name";
+  MakeLink(dir + "long.lnk", "C:\\App\\run.exe", arguments, "");
+  ASSERT_EQ(store.Load(dir + "long.lnk").Arguments, arguments);
+  Rewrite(dir + "long.lnk", "C:\\App", "E:\\Applications");
+  const ShellLinkProps p = store.Load(dir + "long.lnk");
+  EXPECT_EQ(p.Arguments, "E:\\Applications" + arguments.substr(6));
+  EXPECT_EQ(p.Target, "E:\\Applications\\run.exe");
+
+  // A target longer than a link can hold leaves the link as it was, and says so.
+  MakeLink(dir + "deep.lnk", "C:\\App\\run.exe", "", "");
+  const std::string before = Bytes(dir + "deep.lnk");
+  Rewrite(dir + "deep.lnk", "C:\\App", "E:\\" + std::string(400, 'd'));
+  EXPECT_EQ(Bytes(dir + "deep.lnk"), before);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_NE(ui.messages[0].first.find("deep.lnk"), std::string::npos);
+  EXPECT_EQ(ctx.request.LinkCount, 1);
+  EXPECT_EQ(backup.saved.size(), 1u);
+  ExpectNoTemporaries();
+}
+
+}  // namespace
