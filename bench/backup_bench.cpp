@@ -130,8 +130,11 @@ void BM_Backup2000Files(benchmark::State& state) {
   stdfs::create_directories(root / "C" / "prog");
   std::mt19937 rng(7);
   for (int i = 0; i < kFiles; ++i)
-    std::ofstream(root / "C" / "data" / ("f" + std::to_string(i) + ".ini"), std::ios::binary) << SettingsText(rng);
+    std::ofstream(root / "C" / "data" / std::string("f").append(std::to_string(i)).append(".ini"), std::ios::binary)
+        << SettingsText(rng);
 
+  std::vector<std::string> paths;
+  for (int i = 0; i < kFiles; ++i) paths.push_back(std::string("C:\\data\\f").append(std::to_string(i)).append(".ini"));
   PosixFileSystem fs(root, durable);
   IdentityPlatform platform;
   double first = 0, last = 0;
@@ -142,7 +145,7 @@ void BM_Backup2000Files(benchmark::State& state) {
     stdfs::remove(root / "C" / "prog" / "Undo00000.zip");
     for (int i = 0; i < kFiles; ++i) {
       const auto t0 = std::chrono::steady_clock::now();
-      if (!archive.BackupFile("C:\\data\\f" + std::to_string(i) + ".ini")) state.SkipWithError("backup failed");
+      if (!archive.BackupFile(paths[i])) state.SkipWithError("backup failed");
       const double us = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count();
       if (i < kWindow) first += us;
       if (i >= kFiles - kWindow) last += us;

@@ -111,7 +111,10 @@ void UndoStore::Rebuild() {
 std::string UndoStore::DateTimeText(FileTicks utc) {
   const FileTicks local = platform_.ToLocal(utc);
   std::string text = platform_.ShortDate(local);
-  if (local % kTicksPerDay / 10'000 != 0) text += " " + platform_.LongTime(local);  // left out at exactly midnight
+  if (local % kTicksPerDay / 10'000 != 0) {  // left out at exactly midnight
+    text += ' ';
+    text += platform_.LongTime(local);
+  }
   return text;
 }
 

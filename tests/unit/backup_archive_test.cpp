@@ -266,17 +266,6 @@ TEST_F(BackupArchiveTest, RestoreGoesOnPastAFileThatCannotBeWritten) {
   EXPECT_THROW(RestoreArchive(fs, platform, "C:\\Ostrivane\\Undo00009.zip"), Error);
 }
 
-TEST_F(BackupArchiveTest, EntryTimeIsTheLocalLastWriteInDosForm) {
-  // 2026-12-07 01:37:38 UTC is 03:37:38 in the fake's zone.
-  fs.now = TicksOf(CivilTime{2026, 12, 7, 1, 37, 38});
-  fs.AddFile("C:\\a.ini", "a");
-  fs.now += 3600 * kTicksPerSecond;
-  ASSERT_TRUE(archive.BackupFile("C:\\a.ini"));
-  const ZipEntry e = Directory().entries[0];
-  EXPECT_EQ(e.dosDate, ((2026 - 1980) << 9) | (12 << 5) | 7);
-  EXPECT_EQ(e.dosTime, (3 << 11) | (37 << 5) | (38 / 2));
-}
-
 // The archive must be a ZIP other tools read: checked with Python's zipfile
 // and with unzip where the machine has them.
 TEST_F(BackupArchiveTest, OtherToolsReadTheArchive) {
