@@ -41,12 +41,24 @@ class FakeRandomFile : public RandomFile {
 }  // namespace
 
 bool FakeWildcardMatch(const std::string& pattern, const std::string& name) {
-  if (pattern == "*") return true;
-  if (pattern.size() > 1 && pattern[0] == '*' && pattern.find_first_of("*?", 1) == std::string::npos) {
-    const std::string tail = pattern.substr(1);
-    return name.size() >= tail.size() && EqualNoCaseAZ(name.substr(name.size() - tail.size()), tail);
+  // "*" any run of characters, "?" any one; A-Z folded.
+  std::size_t p = 0, n = 0, star = std::string::npos, resume = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && (pattern[p] == '?' || UpperAZ(pattern[p]) == UpperAZ(name[n]))) {
+      ++p;
+      ++n;
+    } else if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      resume = n;
+    } else if (star != std::string::npos) {
+      p = star + 1;
+      n = ++resume;
+    } else {
+      return false;
+    }
   }
-  return EqualNoCaseAZ(pattern, name);
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
 }
 
 std::string FakeFileSystem::Key(const std::string& path) {

@@ -1,0 +1,24 @@
+#pragma once
+// Calendar arithmetic on file ticks (100 ns since 1601-01-01), for the
+// MS-DOS times of ZIP entries and the ages of undo records.
+#include <cstdint>
+
+#include "core/FileSystem.h"
+
+constexpr FileTicks kTicksPerSecond = 10'000'000;
+constexpr FileTicks kTicksPerDay = 86'400 * kTicksPerSecond;
+
+struct CivilTime {
+  int year = 1601, month = 1, day = 1;
+  int hour = 0, minute = 0, second = 0, millisecond = 0;
+};
+
+CivilTime CivilOf(FileTicks ticks);
+FileTicks TicksOf(const CivilTime& t);
+
+struct DosDateTime {
+  std::uint16_t date = 0;
+  std::uint16_t time = 0;
+};
+// MS-DOS form of a local time; clamped to 1980..2107, two-second steps.
+DosDateTime DosOf(FileTicks local);

@@ -1,0 +1,171 @@
+#include "undo/FileBackupArchive.h"
+
+#include <algorithm>
+#include <set>
+
+#include "core/Error.h"
+#include "core/Text.h"
+#include "undo/CivilTime.h"
+#include "undo/ZipArchive.h"
+
+namespace {
+
+constexpr std::uint32_t kKeptAttributes = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive;
+
+// Puts a file's attributes back when the scope ends, however it ends.
+class AttributesCleared {
+ public:
+  AttributesCleared(FileSystem& fs, std::string path, std::uint32_t attributes)
+      : fs_(fs), path_(std::move(path)), attributes_(attributes) {
+    fs_.SetAttributesOf(path_, 0);
+  }
+  ~AttributesCleared() { fs_.SetAttributesOf(path_, attributes_); }
+  AttributesCleared(const AttributesCleared&) = delete;
+  AttributesCleared& operator=(const AttributesCleared&) = delete;
+
+ private:
+  FileSystem& fs_;
+  std::string path_;
+  std::uint32_t attributes_;
+};
+
+std::string Swap(std::string text, char from, char to) {
+  std::replace(text.begin(), text.end(), from, to);
+  return text;
+}
+
+bool IsBadComponent(const std::string& c) {
+  if (c.empty() || c.back() == '.' || c.back() == ' ') return true;  // the system would strip them: "..", "a.", ".. "
+  for (unsigned char ch : c)
+    if (ch < 32 || std::string_view(":*?\"<>|/").find(static_cast<char>(ch)) != std::string_view::npos) return true;
+  return false;
+}
+
+}  // namespace
+
+bool IsRestorablePath(const std::string& path) {
+  if (path.size() < 4 || UpperAZ(path[0]) < 'A' || UpperAZ(path[0]) > 'Z' || path[1] != ':' || path[2] != '\\')
+    return false;
+  std::size_t start = 3;
+  while (true) {
+    const std::size_t cut = path.find('\\', start);
+    if (IsBadComponent(path.substr(start, cut == std::string::npos ? std::string::npos : cut - start))) return false;
+    if (cut == std::string::npos) return true;
+    start = cut + 1;
+  }
+}
+
+FileBackupArchive::FileBackupArchive(FileSystem& fs, UndoPlatform& platform) : fs_(fs), platform_(platform) {}
+FileBackupArchive::~FileBackupArchive() = default;
+
+void FileBackupArchive::SetArchiveName(const std::string& path) {
+  archivePath_ = path;
+  zip_.reset();
+  names_.clear();
+}
+
+// The directory in memory follows the archive on disk; the archive is
+// opened only for the moment of each append, so that it can be deleted from
+// the undo list as soon as the run is over.
+void FileBackupArchive::SyncWithDisk() {
+  const auto onDisk = fs_.LookUp(archivePath_);
+  if (!onDisk) {
+    zip_.reset();
+    names_.clear();
+    return;
+  }
+  if (zip_ && onDisk->size == zip_->ExpectedSize()) return;
+  auto file = fs_.OpenRandom(archivePath_, OpenMode::ReadOnly);
+  ZipDirectory dir = ReadZipDirectory(*file);
+  if (dir.recovered && dir.entries.empty() && onDisk->size >= 4) {
+    char magic[4];
+    file->ReadAt(0, magic, 4);
+    if (std::string(magic, 4) != "PK\x03\x04")  // not even a torn first entry of ours
+      throw Error(archivePath_ + " is no backup archive: no backup is written into it.");
+  }
+  names_.clear();
+  for (const ZipEntry& e : dir.entries) names_.insert(UpperAZ(e.name));
+  zip_ = std::make_unique<ZipAppender>(std::move(dir));
+}
+
+bool FileBackupArchive::BackupFile(const std::string& path) {
+  const auto attributes = fs_.AttributesOf(path);
+  if (!attributes || (*attributes & kAttrFolder)) return false;
+  if (archivePath_.empty()) throw Error("No backup archive has been named for this run.");
+  if (!IsRestorablePath(path)) throw Error(path + " cannot be backed up: it is not a full path on a drive.");
+  const std::string name = platform_.ToOemCodePage(Swap(path, '\\', '/'));
+  // A name the OEM code page cannot hold would be restored to another path.
+  if (Swap(platform_.FromOemCodePage(name), '/', '\\') != path)
+    throw Error(path + " cannot be backed up: its name has characters that the backup archive cannot hold.");
+
+  SyncWithDisk();
+  if (names_.count(UpperAZ(name))) return true;  // the archive already holds its state before the run
+
+  const FileTicks lastWrite = fs_.LastWriteOf(path).value_or(0);
+  std::string data;
+  try {
+    AttributesCleared cleared(fs_, path, *attributes);
+    data = fs_.ReadWhole(path);
+  } catch (const Error&) {
+    return false;  // locked or no access: left out, as the caller expects
+  }
+
+  auto file = fs_.OpenRandom(archivePath_, zip_ ? OpenMode::ReadWrite : OpenMode::CreateAlways);
+  if (!zip_) zip_ = std::make_unique<ZipAppender>(ZipDirectory{});
+  const DosDateTime dos = DosOf(platform_.ToLocal(lastWrite));
+  zip_->Append(*file, name, data, dos.date, dos.time, *attributes & kKeptAttributes);
+  names_.insert(UpperAZ(name));
+  return true;
+}
+
+RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::string& archivePath) {
+  auto file = fs.OpenRandom(archivePath, OpenMode::ReadOnly);
+  const ZipDirectory dir = ReadZipDirectory(*file);
+  RestoreResult result;
+  auto refuse = [&](const std::string& target, const std::string& why) {
+    result.refusals.push_back(target + " was not restored: " + why + ".");
+  };
+  for (const std::string& name : dir.damaged)
+    refuse(Swap(platform.FromOemCodePage(name), '/', '\\'), "its backup in the archive is damaged");
+
+  std::set<std::string> done;  // a name twice: the first copy is the older state
+  for (const ZipEntry& e : dir.entries) {
+    const std::string target = Swap(platform.FromOemCodePage(e.name), '/', '\\');
+    if (!done.insert(UpperAZ(target)).second) continue;
+    if (!IsRestorablePath(target)) {
+      refuse(target, "its name in the archive is not a full path on a drive");
+      continue;
+    }
+    std::string data;
+    try {
+      data = ExtractZipEntry(*file, e);
+    } catch (const Error& err) {
+      refuse(target, std::string("its backup in the archive is damaged (") + err.what() + ")");
+      continue;
+    }
+    const std::string folder = SplitItemPath(target).folder;
+    if (!fs.FolderExists(folder) && !fs.MakeFolders(RemoveSlash(folder))) {
+      refuse(target, "its folder cannot be created");
+      continue;
+    }
+    const auto before = fs.AttributesOf(target);
+    if (before && (*before & kAttrFolder)) {
+      refuse(target, "a folder of that name stands in its place");
+      continue;
+    }
+    try {
+      if (before) {
+        AttributesCleared cleared(fs, target, *before);
+        fs.ReplaceWhole(target, data);
+      } else {
+        fs.ReplaceWhole(target, data);
+        if (e.attributes & kKeptAttributes) fs.SetAttributesOf(target, e.attributes & kKeptAttributes);
+      }
+    } catch (const Error& err) {
+      refuse(target, err.what());
+      continue;
+    }
+    ++result.restored;
+  }
+  return result;
+}

@@ -1,0 +1,50 @@
+#pragma once
+// The run's backup archive: every file a run rewrites is saved into one ZIP
+// archive under its full path before it is changed, and an undo writes the
+// archive's files back to where they came from.
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/RunPorts.h"
+#include "core/FileSystem.h"
+#include "undo/UndoPlatform.h"
+
+class ZipAppender;
+
+class FileBackupArchive : public BackupArchive, public FileBackup {
+ public:
+  FileBackupArchive(FileSystem& fs, UndoPlatform& platform);
+  ~FileBackupArchive() override;
+
+  // The archive of the run; created by the run's first backup.
+  void SetArchiveName(const std::string& path) override;
+  // Keeps the first copy of a file backed up under this archive name, so an
+  // undo gives back the file as it was before the run.
+  bool BackupFile(const std::string& path) override;
+
+ private:
+  void SyncWithDisk();
+
+  FileSystem& fs_;
+  UndoPlatform& platform_;
+  std::string archivePath_;
+  std::unique_ptr<ZipAppender> zip_;  // the archive's directory; null while there is no archive
+  std::set<std::string> names_;       // entry names in upper case
+};
+
+struct RestoreResult {
+  int restored = 0;                   // files written back
+  std::vector<std::string> refusals;  // one message per entry that was not written back
+};
+
+// Writes every file of the archive back to the full path it was saved from,
+// keeping the attributes the file has there. An entry whose name is no full
+// path on a drive, or whose data is damaged, is refused and the rest still
+// restored. Throws Error when the archive cannot be opened or read.
+RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::string& archivePath);
+
+// A full path on a drive with no "." or ".." component: the only kind of
+// name a backup is stored and restored under.
+bool IsRestorablePath(const std::string& path);

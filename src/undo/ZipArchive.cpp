@@ -1,0 +1,312 @@
+#include "undo/ZipArchive.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+
+#include "core/Error.h"
+
+namespace {
+
+constexpr std::uint32_t kLocalSig = 0x04034b50;
+constexpr std::uint32_t kCentralSig = 0x02014b50;
+constexpr std::uint32_t kEndSig = 0x06054b50;
+constexpr std::size_t kLocalSize = 30;
+constexpr std::size_t kCentralSize = 46;
+constexpr std::size_t kEndSize = 22;
+constexpr std::uint16_t kFlagEncrypted = 0x1;
+constexpr std::uint16_t kFlagDescriptor = 0x8;
+constexpr std::size_t kMaxEntries = 0xFFFF;  // the end record's count is 16 bits
+constexpr std::uint64_t kMaxOffset = 0xFFFFFFFFull;
+
+void Put16(std::string& out, std::uint32_t v) {
+  out += static_cast<char>(v & 0xFF);
+  out += static_cast<char>((v >> 8) & 0xFF);
+}
+void Put32(std::string& out, std::uint32_t v) {
+  Put16(out, v & 0xFFFF);
+  Put16(out, v >> 16);
+}
+std::uint16_t Get16(const std::string& s, std::size_t at) {
+  return static_cast<std::uint16_t>(static_cast<unsigned char>(s[at]) | (static_cast<unsigned char>(s[at + 1]) << 8));
+}
+std::uint32_t Get32(const std::string& s, std::size_t at) {
+  return Get16(s, at) | (static_cast<std::uint32_t>(Get16(s, at + 2)) << 16);
+}
+
+// The fields shared by the local and the central header.
+void PutCommon(std::string& out, const ZipEntry& e) {
+  Put16(out, e.method == 8 ? 20 : 10);  // version needed
+  Put16(out, 0);                        // flags: names in the OEM code page, sizes known
+  Put16(out, e.method);
+  Put16(out, e.dosTime);
+  Put16(out, e.dosDate);
+  Put32(out, e.crc);
+  Put32(out, e.packedSize);
+  Put32(out, e.size);
+  Put16(out, static_cast<std::uint32_t>(e.name.size()));
+  Put16(out, 0);  // extra field length
+}
+
+std::string LocalHeader(const ZipEntry& e) {
+  std::string out;
+  Put32(out, kLocalSig);
+  PutCommon(out, e);
+  return out + e.name;
+}
+
+std::string CentralHeader(const ZipEntry& e) {
+  std::string out;
+  Put32(out, kCentralSig);
+  Put16(out, 20);  // made by MS-DOS, so the external attributes are DOS attribute bits
+  PutCommon(out, e);
+  Put16(out, 0);  // comment length
+  Put16(out, 0);  // disk
+  Put16(out, 0);  // internal attributes
+  Put32(out, e.attributes);
+  Put32(out, static_cast<std::uint32_t>(e.offset));
+  return out + e.name;
+}
+
+std::string ReadBytes(RandomFile& file, std::uint64_t offset, std::size_t size) {
+  std::string out(size, '\0');
+  if (size) file.ReadAt(offset, out.data(), size);
+  return out;
+}
+
+std::uint32_t Crc(const std::string& data) {
+  uLong crc = crc32(0L, Z_NULL, 0);
+  const auto* p = reinterpret_cast<const Bytef*>(data.data());
+  std::size_t left = data.size();
+  while (left) {  // crc32 takes a 32-bit length
+    const uInt n = static_cast<uInt>(std::min<std::size_t>(left, 1u << 30));
+    crc = crc32(crc, p, n);
+    p += n;
+    left -= n;
+  }
+  return static_cast<std::uint32_t>(crc);
+}
+
+// Inflates raw Deflate data into exactly `size` bytes; false when the data is
+// damaged or does not give that size.
+bool InflateExact(const std::string& packed, std::uint32_t size, std::string& out) {
+  // Deflate shrinks by at most about 1032 to 1: a larger stated size is a
+  // damaged header, not a reason to allocate gigabytes.
+  if (size > packed.size() * 1032 + 1024) return false;
+  z_stream z{};
+  if (inflateInit2(&z, -MAX_WBITS) != Z_OK) return false;
+  out.assign(size, '\0');
+  char spare = 0;  // catches output beyond the stated size
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
+  z.avail_in = static_cast<uInt>(packed.size());
+  z.next_out = reinterpret_cast<Bytef*>(out.data());
+  z.avail_out = size;
+  int rc = inflate(&z, Z_FINISH);
+  if (rc != Z_STREAM_END && z.avail_out == 0) {
+    z.next_out = reinterpret_cast<Bytef*>(&spare);
+    z.avail_out = 1;
+    rc = inflate(&z, Z_FINISH);
+  }
+  const bool ok = rc == Z_STREAM_END && z.total_out == size;
+  inflateEnd(&z);
+  return ok;
+}
+
+// The fields shared by the local and the central header, from `at` on.
+void ParseCommon(const std::string& h, std::size_t at, ZipEntry& e, std::uint16_t& flags) {
+  flags = Get16(h, at);
+  e.method = Get16(h, at + 2);
+  e.dosTime = Get16(h, at + 4);
+  e.dosDate = Get16(h, at + 6);
+  e.crc = Get32(h, at + 8);
+  e.packedSize = Get32(h, at + 12);
+  e.size = Get32(h, at + 16);
+}
+
+// The content of an entry from its stored data; throws Error saying what is wrong.
+std::string Unpack(const std::string& packed, const ZipEntry& e, std::uint16_t flags) {
+  if (flags & kFlagEncrypted) throw Error("it is encrypted");
+  std::string data;
+  if (e.method == 0) {
+    if (e.packedSize != e.size) throw Error("its sizes do not agree");
+    data = packed;
+  } else if (e.method == 8) {
+    if (!InflateExact(packed, e.size, data)) throw Error("its compressed data is damaged");
+  } else {
+    throw Error("it uses an unknown compression method");
+  }
+  if (Crc(data) != e.crc) throw Error("its checksum does not match its data");
+  return data;
+}
+
+bool ReadCentralDirectory(RandomFile& file, std::uint64_t fileSize, ZipDirectory& dir) {
+  if (fileSize < kEndSize) return false;
+  const std::uint64_t tailSize = std::min<std::uint64_t>(fileSize, kEndSize + 0xFFFF);
+  const std::uint64_t tailAt = fileSize - tailSize;
+  const std::string tail = ReadBytes(file, tailAt, static_cast<std::size_t>(tailSize));
+  // The end record is the last signature whose comment reaches exactly to the end.
+  std::size_t endAt = std::string::npos;
+  for (std::size_t i = tail.size() - kEndSize + 1; i-- > 0;) {
+    if (Get32(tail, i) == kEndSig && i + kEndSize + Get16(tail, i + 20) == tail.size()) {
+      endAt = i;
+      break;
+    }
+  }
+  if (endAt == std::string::npos) return false;
+  const std::uint16_t disk = Get16(tail, endAt + 4), dirDisk = Get16(tail, endAt + 6);
+  const std::uint16_t onDisk = Get16(tail, endAt + 8), count = Get16(tail, endAt + 10);
+  const std::uint32_t dirSize = Get32(tail, endAt + 12), dirAt = Get32(tail, endAt + 16);
+  // A stale end record left by an interrupted append points at a directory
+  // that no longer stands where it says: every field must agree.
+  if (disk != 0 || dirDisk != 0 || onDisk != count) return false;
+  if (static_cast<std::uint64_t>(dirAt) + dirSize != tailAt + endAt) return false;
+  const std::string cd = ReadBytes(file, dirAt, dirSize);
+  std::size_t p = 0;
+  std::vector<ZipEntry> entries;
+  for (std::uint16_t k = 0; k < count; ++k) {
+    if (p + kCentralSize > cd.size() || Get32(cd, p) != kCentralSig) return false;
+    ZipEntry e;
+    std::uint16_t flags = 0;
+    ParseCommon(cd, p + 8, e, flags);
+    const std::size_t nameLen = Get16(cd, p + 28), extraLen = Get16(cd, p + 30), commentLen = Get16(cd, p + 32);
+    e.attributes = Get32(cd, p + 38) & 0xFF;
+    e.offset = Get32(cd, p + 42);
+    const std::size_t next = p + kCentralSize + nameLen + extraLen + commentLen;
+    if (next > cd.size()) return false;
+    e.name = cd.substr(p + kCentralSize, nameLen);
+    if (e.offset + kLocalSize + nameLen + e.packedSize > dirAt) return false;
+    entries.push_back(std::move(e));
+    p = next;
+  }
+  if (p != cd.size()) return false;
+  dir.entries = std::move(entries);
+  dir.end = dirAt;
+  return true;
+}
+
+// Walks the local headers from the start and keeps every complete entry
+// whose data matches its checksum; stops where no further header stands.
+void ScanLocalHeaders(RandomFile& file, std::uint64_t fileSize, ZipDirectory& dir) {
+  std::uint64_t pos = 0;
+  while (pos + kLocalSize <= fileSize) {
+    const std::string h = ReadBytes(file, pos, kLocalSize);
+    if (Get32(h, 0) != kLocalSig) break;
+    ZipEntry e;
+    std::uint16_t flags = 0;
+    ParseCommon(h, 6, e, flags);
+    if (flags & kFlagDescriptor) break;  // sizes unknown here: the next header cannot be found
+    const std::size_t nameLen = Get16(h, 26), extraLen = Get16(h, 28);
+    const std::uint64_t dataAt = pos + kLocalSize + nameLen + extraLen;
+    if (dataAt + e.packedSize > fileSize) break;
+    e.name = ReadBytes(file, pos + kLocalSize, nameLen);
+    e.offset = pos;
+    try {
+      Unpack(ReadBytes(file, dataAt, e.packedSize), e, flags);
+      dir.entries.push_back(e);
+    } catch (const Error&) {
+      dir.damaged.push_back(e.name);  // its sizes still lead to the next entry
+    }
+    pos = dataAt + e.packedSize;
+  }
+  dir.end = pos;
+  dir.recovered = true;
+}
+
+}  // namespace
+
+bool DeflateSmaller(const std::string& data, std::string& packed) {
+  z_stream z{};
+  if (deflateInit2(&z, 6, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) throw Error("Out of memory");
+  packed.assign(deflateBound(&z, static_cast<uLong>(data.size())), '\0');
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+  z.avail_in = static_cast<uInt>(data.size());
+  z.next_out = reinterpret_cast<Bytef*>(packed.data());
+  z.avail_out = static_cast<uInt>(packed.size());
+  const int rc = deflate(&z, Z_FINISH);
+  packed.resize(z.total_out);
+  deflateEnd(&z);
+  return rc == Z_STREAM_END && packed.size() < data.size();
+}
+
+ZipDirectory ReadZipDirectory(RandomFile& file) {
+  const std::uint64_t size = file.Size();
+  ZipDirectory dir;
+  if (!ReadCentralDirectory(file, size, dir)) {
+    dir = ZipDirectory{};
+    ScanLocalHeaders(file, size, dir);
+  }
+  return dir;
+}
+
+std::string ExtractZipEntry(RandomFile& file, const ZipEntry& entry) {
+  const std::uint64_t fileSize = file.Size();
+  if (entry.offset + kLocalSize > fileSize) throw Error("it lies beyond the end of the archive");
+  const std::string h = ReadBytes(file, entry.offset, kLocalSize);
+  if (Get32(h, 0) != kLocalSig) throw Error("its header is damaged");
+  ZipEntry local;
+  std::uint16_t flags = 0;
+  ParseCommon(h, 6, local, flags);
+  const std::uint64_t dataAt = entry.offset + kLocalSize + Get16(h, 26) + Get16(h, 28);
+  // The directory's sizes and checksum rule; the local ones may be zero after a descriptor.
+  if (dataAt + entry.packedSize > fileSize) throw Error("it lies beyond the end of the archive");
+  if (local.method != entry.method) throw Error("its header is damaged");
+  return Unpack(ReadBytes(file, dataAt, entry.packedSize), entry, flags);
+}
+
+ZipAppender::ZipAppender(ZipDirectory existing)
+    : entries_(std::move(existing.entries)), end_(existing.end), tornTail_(existing.recovered) {
+  for (const ZipEntry& e : entries_) directory_ += CentralHeader(e);
+}
+
+std::uint64_t ZipAppender::ExpectedSize() const {
+  return entries_.empty() ? 0 : end_ + directory_.size() + kEndSize;
+}
+
+void ZipAppender::Append(RandomFile& file, const std::string& name, const std::string& data, std::uint16_t dosDate,
+                         std::uint16_t dosTime, std::uint32_t attributes) {
+  if (entries_.size() >= kMaxEntries) throw Error("The backup archive cannot hold more than 65535 files.");
+  if (data.size() > kMaxOffset || name.size() > 0xFFFF) throw Error("The file is too large for the backup archive.");
+  ZipEntry e;
+  e.name = name;
+  e.dosDate = dosDate;
+  e.dosTime = dosTime;
+  e.crc = Crc(data);
+  e.size = static_cast<std::uint32_t>(data.size());
+  e.attributes = attributes & 0xFF;
+  e.offset = end_;
+  std::string packed;
+  const bool deflated = DeflateSmaller(data, packed);
+  e.method = deflated ? 8 : 0;
+  const std::string& stored = deflated ? packed : data;
+  e.packedSize = static_cast<std::uint32_t>(stored.size());
+
+  std::string out = LocalHeader(e);
+  out += stored;
+  const std::uint64_t dirAt = end_ + out.size();
+
+  const std::string central = CentralHeader(e);
+
+  const std::uint64_t dirSize = directory_.size() + central.size();
+  if (dirAt + dirSize + kEndSize > kMaxOffset) throw Error("The backup archive cannot grow beyond 4 GB.");
+  out += directory_;
+  out += central;
+  Put32(out, kEndSig);
+  Put16(out, 0);
+  Put16(out, 0);
+  Put16(out, static_cast<std::uint32_t>(entries_.size() + 1));
+  Put16(out, static_cast<std::uint32_t>(entries_.size() + 1));
+  Put32(out, static_cast<std::uint32_t>(dirSize));
+  Put32(out, static_cast<std::uint32_t>(dirAt));
+  Put16(out, 0);
+
+  // The new entry goes where the old directory stood: nothing before it is
+  // touched, and until the new end record is written a reader falls back to
+  // the local headers.
+  if (tornTail_) file.Truncate(end_);  // so that the end record is found at the end again
+  file.WriteAt(end_, out.data(), out.size());
+  file.Flush();
+  tornTail_ = false;
+  directory_ += central;
+  entries_.push_back(std::move(e));
+  end_ = dirAt;
+}

@@ -1,0 +1,66 @@
+#pragma once
+// The ZIP container of the backup archives: local headers, central directory
+// and end record, entries stored or raw Deflate. Appends write only the new
+// entry and a new directory, so earlier entries are never rewritten, and a
+// reader that finds no sound directory recovers every complete entry from
+// the local headers.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/FileSystem.h"
+
+struct ZipEntry {
+  std::string name;  // as stored (OEM code page, "/" separators)
+  std::uint16_t method = 0;  // 0 stored, 8 Deflate
+  std::uint16_t dosTime = 0;
+  std::uint16_t dosDate = 0;
+  std::uint32_t crc = 0;
+  std::uint32_t packedSize = 0;
+  std::uint32_t size = 0;
+  std::uint32_t attributes = 0;  // MS-DOS attribute bits of the file
+  std::uint64_t offset = 0;      // of the local header
+};
+
+struct ZipDirectory {
+  std::vector<ZipEntry> entries;  // in the directory's order
+  std::uint64_t end = 0;          // where the entries end (the next entry goes here)
+  bool recovered = false;         // no sound directory: entries found by scanning
+  std::vector<std::string> damaged;  // names of entries the scan found but had to leave out
+};
+
+// The directory of an archive: from the end record and central directory
+// when they are sound, otherwise every complete entry (CRC checked) found by
+// walking the local headers from the start. Throws Error when the file cannot be read.
+ZipDirectory ReadZipDirectory(RandomFile& file);
+
+// The entry's content, its sizes and CRC checked. Throws Error when the
+// entry is damaged.
+std::string ExtractZipEntry(RandomFile& file, const ZipEntry& entry);
+
+// The directory of one archive kept in memory, so that an append writes only
+// the new entry and the directory. It holds no file: each append is handed
+// the archive opened for writing.
+class ZipAppender {
+ public:
+  // Continues the archive after `existing` (an empty directory for a new file).
+  explicit ZipAppender(ZipDirectory existing);
+
+  const std::vector<ZipEntry>& Entries() const { return entries_; }
+  // The size the archive has on disk after the last append.
+  std::uint64_t ExpectedSize() const;
+  // Adds one entry and writes the new directory; durable when it returns.
+  // Throws Error; the archive on disk then still holds every earlier entry.
+  void Append(RandomFile& file, const std::string& name, const std::string& data, std::uint16_t dosDate,
+              std::uint16_t dosTime, std::uint32_t attributes);
+
+ private:
+  std::vector<ZipEntry> entries_;
+  std::string directory_;  // the central headers of entries_
+  std::uint64_t end_ = 0;
+  bool tornTail_ = false;  // recovered: bytes after end_ are to be dropped
+};
+
+// Raw Deflate at level 6 into packed; false when that would not be smaller than the data.
+bool DeflateSmaller(const std::string& data, std::string& packed);

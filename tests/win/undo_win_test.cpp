@@ -1,0 +1,213 @@
+// The backup archive and the undo store on a real disk, with the system's
+// code pages, time zone and date formats.
+#include <gtest/gtest.h>
+
+#include "core/Error.h"
+#include "core/Text.h"
+#include "core/win32/Win32FileSystem.h"
+#include "core/win32/WinApi.h"
+#include "undo/CivilTime.h"
+#include "undo/FileBackupArchive.h"
+#include "undo/UndoStore.h"
+#include "undo/ZipArchive.h"
+#include "undo/win32/Win32UndoPlatform.h"
+
+namespace {
+
+// Lets `writesLeft` writes through, then writes only the first 20 bytes of
+// the next one and fails: what a crash in the middle of an append leaves.
+class TearingFileSystem : public Win32FileSystem {
+ public:
+  int writesLeft = -1;  // -1: never tear
+  std::unique_ptr<RandomFile> OpenRandom(const std::string& path, OpenMode mode) override {
+    return std::make_unique<Tearing>(Win32FileSystem::OpenRandom(path, mode), writesLeft);
+  }
+
+ private:
+  class Tearing : public RandomFile {
+   public:
+    Tearing(std::unique_ptr<RandomFile> f, int& left) : f_(std::move(f)), left_(left) {}
+    std::uint64_t Size() override { return f_->Size(); }
+    void ReadAt(std::uint64_t o, void* d, std::size_t n) override { f_->ReadAt(o, d, n); }
+    void WriteAt(std::uint64_t o, const void* d, std::size_t n) override {
+      if (left_ >= 0 && left_-- == 0) {
+        f_->WriteAt(o, d, std::min<std::size_t>(n, 20));
+        f_->Flush();
+        throw Error("Simulated crash");
+      }
+      f_->WriteAt(o, d, n);
+    }
+    void Truncate(std::uint64_t n) override { f_->Truncate(n); }
+    void Flush() override { f_->Flush(); }
+
+   private:
+    std::unique_ptr<RandomFile> f_;
+    int& left_;
+  };
+};
+
+class UndoWinTest : public ::testing::Test {
+ protected:
+  UndoWinTest()
+      : root("C:\\ostrivane-test-undo-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+             "-" + std::to_string(GetCurrentProcessId()) + "\\"),
+        program(root + "Program\\") {
+    EXPECT_TRUE(fs.MakeFolders(program));
+  }
+  ~UndoWinTest() override { RemoveAll(root); }
+
+  void Write(const std::string& path, const std::string& data) {
+    fs.MakeFolders(RemoveSlash(SplitItemPath(path).folder));
+    fs.ReplaceWhole(path, data);
+  }
+  void RemoveAll(const std::string& folder) {
+    for (const DirEntry& e : fs.ListFolder(folder + "*")) {
+      if (e.name == "." || e.name == "..") continue;
+      if (e.IsFolder()) {
+        RemoveAll(folder + e.name + "\\");
+      } else {
+        fs.SetAttributesOf(folder + e.name, 0);
+        fs.Remove(folder + e.name);
+      }
+    }
+    RemoveDirectoryA(RemoveSlash(folder).c_str());
+  }
+  std::string Read(const std::string& path) { return fs.ReadWhole(path); }
+
+  TearingFileSystem fs;
+  Win32UndoPlatform platform;
+  const std::string root;
+  const std::string program;
+};
+
+std::string Binary(std::size_t n) {
+  std::string s(n, '\0');
+  unsigned x = 12345;
+  for (char& c : s) c = static_cast<char>((x = x * 1103515245 + 12345) >> 16);
+  return s;
+}
+
+TEST_F(UndoWinTest, BackupAndRestoreRoundTripOnDisk) {
+  const std::string ini = root + "App Data\\app.ini", bin = root + "Deep\\Er\\data.bin", hidden = root + "h.ini";
+  std::string text;
+  for (int i = 0; i < 300; ++i) text += "Path=" + root + "App Data\\x" + std::to_string(i) + "\r\n";
+  Write(ini, text);
+  Write(bin, Binary(70000));
+  Write(hidden, "");
+  ASSERT_TRUE(fs.SetAttributesOf(ini, kAttrReadOnly | kAttrArchive));
+  ASSERT_TRUE(fs.SetAttributesOf(bin, kAttrHidden | kAttrSystem));
+  const std::uint32_t binAttributes = *fs.AttributesOf(bin);  // the system may add the archive bit
+
+  FileBackupArchive archive(fs, platform);
+  archive.SetArchiveName(program + "Undo00000.zip");
+  EXPECT_FALSE(archive.BackupFile(root + "missing.ini"));
+  EXPECT_FALSE(fs.FileExists(program + "Undo00000.zip"));
+  for (const std::string& p : {ini, bin, hidden}) EXPECT_TRUE(archive.BackupFile(p)) << p;
+  EXPECT_EQ(fs.AttributesOf(ini), kAttrReadOnly | kAttrArchive);
+  EXPECT_EQ(fs.AttributesOf(bin), binAttributes);
+
+  // The entry's time is the system's own local MS-DOS form of the last write.
+  auto zip = fs.OpenRandom(program + "Undo00000.zip", OpenMode::ReadOnly);
+  const ZipDirectory dir = ReadZipDirectory(*zip);
+  zip.reset();
+  ASSERT_EQ(dir.entries.size(), 3u);
+  const FileTicks written = *fs.LastWriteOf(ini);
+  FILETIME ft{static_cast<DWORD>(written), static_cast<DWORD>(written >> 32)}, local;
+  WORD date = 0, time = 0;
+  FileTimeToLocalFileTime(&ft, &local);
+  FileTimeToDosDateTime(&local, &date, &time);
+  EXPECT_EQ(dir.entries[0].dosDate, date);
+  EXPECT_EQ(dir.entries[0].dosTime, time);
+  std::string stored = ini;
+  for (char& c : stored) c = c == '\\' ? '/' : c;
+  EXPECT_EQ(dir.entries[0].name, stored);  // plain ASCII: the same in every code page
+
+  fs.SetAttributesOf(ini, 0);
+  fs.ReplaceWhole(ini, "rewritten");
+  fs.SetAttributesOf(ini, kAttrReadOnly | kAttrArchive);
+  RemoveAll(root + "Deep\\");
+  Write(hidden, "x");
+  const RestoreResult r = RestoreArchive(fs, platform, program + "Undo00000.zip");
+  EXPECT_EQ(r.restored, 3);
+  EXPECT_TRUE(r.refusals.empty());
+  EXPECT_EQ(Read(ini), text);
+  EXPECT_EQ(fs.AttributesOf(ini), kAttrReadOnly | kAttrArchive);
+  EXPECT_EQ(Read(bin), Binary(70000));
+  EXPECT_EQ(fs.AttributesOf(bin), binAttributes);  // re-created with the attributes it had
+  EXPECT_EQ(Read(hidden), "");
+}
+
+TEST_F(UndoWinTest, AccentedNamesGoThroughTheOemCodePage) {
+  const std::string path = root + "Caf\xE9\\r\xE9glage.ini";
+  Write(path, "a=1");
+  char oem[8] = "\xE9";
+  CharToOemBuffA("\xE9", oem, 1);
+  FileBackupArchive archive(fs, platform);
+  archive.SetArchiveName(program + "Undo00001.zip");
+  ASSERT_TRUE(archive.BackupFile(path));
+  auto zip = fs.OpenRandom(program + "Undo00001.zip", OpenMode::ReadOnly);
+  const std::string stored = ReadZipDirectory(*zip).entries.at(0).name;
+  zip.reset();
+  EXPECT_NE(stored.find(std::string("Caf") + oem[0] + "/r"), std::string::npos);
+  fs.ReplaceWhole(path, "a=2");
+  EXPECT_EQ(RestoreArchive(fs, platform, program + "Undo00001.zip").restored, 1);
+  EXPECT_EQ(Read(path), "a=1");
+}
+
+TEST_F(UndoWinTest, CrashInTheMiddleOfAnAppendLeavesARestorableArchive) {
+  for (const char* n : {"a.ini", "b.ini", "c.ini"}) Write(root + n, std::string("before ") + n);
+  FileBackupArchive archive(fs, platform);
+  archive.SetArchiveName(program + "Undo00002.zip");
+  ASSERT_TRUE(archive.BackupFile(root + "a.ini"));
+  ASSERT_TRUE(archive.BackupFile(root + "b.ini"));
+  fs.writesLeft = 0;
+  EXPECT_THROW(archive.BackupFile(root + "c.ini"), Error);
+  fs.writesLeft = -1;
+  for (const char* n : {"a.ini", "b.ini", "c.ini"}) fs.ReplaceWhole(root + n, "after");
+
+  const RestoreResult r = RestoreArchive(fs, platform, program + "Undo00002.zip");
+  EXPECT_EQ(r.restored, 2);
+  EXPECT_EQ(Read(root + "a.ini"), "before a.ini");
+  EXPECT_EQ(Read(root + "b.ini"), "before b.ini");
+  EXPECT_EQ(Read(root + "c.ini"), "after");
+}
+
+TEST_F(UndoWinTest, UndoListNamesAndDeleteOnDisk) {
+  UndoStore store(fs, platform, program);
+  EXPECT_EQ(store.FillUndoBox(true), 0);
+  store.FillUndoBox(false);
+  EXPECT_EQ(store.Lines(), std::vector<std::string>{kNoChangesToUndo});
+  EXPECT_EQ(store.suiButton2Click(0), kNoItemsToDelete);
+
+  Write(root + "a.ini", "a=1");
+  FileBackupArchive archive(fs, platform);
+  archive.SetArchiveName(program + "Undo00000.zip");
+  ASSERT_TRUE(archive.BackupFile(root + "a.ini"));
+  Write(program + "Undo00002.reg", "REGEDIT4\r\n");
+  Write(program + "Undo notes.txt", "mine");
+  EXPECT_EQ(store.FillUndoBox(true), 1);
+
+  store.FillUndoBox(false);
+  ASSERT_EQ(store.Lines().size(), 2u);
+  // The line's time is the record's last write in the user's own formats.
+  const FileTicks written = *fs.LastWriteOf(program + "Undo00000.zip");
+  FILETIME ft{static_cast<DWORD>(written), static_cast<DWORD>(written >> 32)}, local;
+  SYSTEMTIME st;
+  FileTimeToLocalFileTime(&ft, &local);
+  FileTimeToSystemTime(&local, &st);
+  char date[100], time[100];
+  GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, sizeof date);
+  GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, nullptr, time, sizeof time);
+  const int first = store.IndexOf("Undo00000");
+  ASSERT_GE(first, 0);
+  EXPECT_EQ(store.Lines()[first], std::string("Undo00000 - ") + date + " " + time);
+
+  EXPECT_EQ(store.suiButton2Click(-1), kPleaseSelectAnItem);
+  EXPECT_EQ(store.suiButton2Click(first), "");
+  EXPECT_FALSE(fs.FileExists(program + "Undo00000.zip"));
+  EXPECT_TRUE(fs.FileExists(program + "Undo notes.txt"));
+  EXPECT_EQ(store.Lines().size(), 1u);
+  EXPECT_EQ(store.FillUndoBox(true), 0);
+}
+
+}  // namespace
