@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "CliApp.h"
+#include "app/win32/RunAssembly.h"
 #include "app/win32/Win32Platform.h"
 
 class Win32CliServices : public CliServices {
@@ -18,9 +19,11 @@ class Win32CliServices : public CliServices {
   UndoCommands& Undo(RunContext& ctx) override;
 
  private:
-  struct Parts;
+  class UndoFront;
+  RunAssembly& Assembly(RunContext& ctx);
+
   std::string programFolder_;
   Win32Drives drives_;
-  Win32RunLock lock_;
-  std::unique_ptr<Parts> parts_;
+  std::unique_ptr<RunAssembly> assembly_;
+  std::unique_ptr<UndoFront> undo_;
 };

@@ -29,12 +29,16 @@ inline std::string QuoteArg(const std::string& a) {
   return q + "\"";
 }
 
+// Console output is in text mode (CR LF); tests compare lines.
 inline std::string ReadAll(HANDLE h) {
   std::string s;
   char buf[4096];
   DWORD n = 0;
   while (ReadFile(h, buf, sizeof buf, &n, nullptr) && n > 0) s.append(buf, n);
-  return s;
+  std::string lf;
+  for (std::size_t i = 0; i < s.size(); ++i)
+    if (!(s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n')) lf += s[i];
+  return lf;
 }
 
 // Copies exe into folder (so its program folder is a plain C: folder) and

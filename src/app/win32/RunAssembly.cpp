@@ -1,0 +1,48 @@
+#include "app/win32/RunAssembly.h"
+
+#include "app/win32/Win32Platform.h"
+#include "core/win32/Win32FileSystem.h"
+#include "filemap/FileMapping.h"
+#include "filemap/PathForms.h"
+#include "filemap/ShortcutRewrite.h"
+#include "filemap/win32/Win32ShellLinkStore.h"
+#include "undo/FileBackupArchive.h"
+#include "undo/UndoStore.h"
+#include "undo/win32/Win32UndoPlatform.h"
+
+struct RunAssembly::Impl {
+  Impl(RunContext& ctx, const std::string& programFolder)
+      : forms(fs),
+        archive(fs, undoPlatform),
+        store(fs, undoPlatform, programFolder),
+        shortcuts(ctx, archive, links),
+        files(ctx, fs, forms, archive, shortcuts) {}
+
+  Win32FileSystem fs;
+  Win32UndoPlatform undoPlatform;
+  Win32ShellLinkStore links;
+  Win32RunLock lock;
+  PathForms forms;
+  FileBackupArchive archive;
+  UndoStore store;
+  ShortcutRewrite shortcuts;
+  FileMapping files;
+};
+
+RunAssembly::RunAssembly(RunContext& ctx, const std::string& programFolder)
+    : impl_(std::make_unique<Impl>(ctx, programFolder)) {}
+RunAssembly::~RunAssembly() = default;
+
+RunParts RunAssembly::Parts() {
+  Impl& i = *impl_;
+  RunParts p;
+  p.undo = &i.store;
+  p.archive = &i.archive;
+  p.files = &i.files;
+  p.shortNames = &i.forms;
+  p.lock = &i.lock;
+  return p;
+}
+
+FileSystem& RunAssembly::Files() { return impl_->fs; }
+UndoStore& RunAssembly::Undo() { return impl_->store; }

@@ -1,0 +1,88 @@
+// The console front end as a user runs it: a copy in a plain folder of C:,
+// records written beside it.
+#include <gtest/gtest.h>
+
+#include "ProcessRunner.h"
+#include "core/win32/Win32FileSystem.h"
+#include "support/TestTree.h"
+
+namespace {
+const std::string kHome = "C:\\ostrivane-test-cli";
+const std::string kData = "C:\\ostrivane-test-cli-data";
+
+class CliWin : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RemoveTree(fs, kHome);
+    RemoveTree(fs, kData);
+    exe = InstallCopy(OSTRIVANE_CLI_EXE, kHome, "ostrivane-cli.exe");
+  }
+  void TearDown() override {
+    RemoveTree(fs, kHome);
+    RemoveTree(fs, kData);
+  }
+  ProcessResult Cli(const std::vector<std::string>& args, const std::string& input = "") {
+    return RunProgram(exe, args, input);
+  }
+  Win32FileSystem fs;
+  std::string exe;
+};
+}  // namespace
+
+TEST_F(CliWin, UsageErrorAndHelp) {
+  ProcessResult r = Cli({"map", "--find", "X"});
+  EXPECT_EQ(r.exitCode, 2u);
+  EXPECT_NE(r.err.find("Usage:"), std::string::npos);
+  r = Cli({"--help"});
+  EXPECT_EQ(r.exitCode, 0u);
+  EXPECT_NE(r.out.find("ostrivane-cli move SOURCE DESTINATION_FOLDER"), std::string::npos);
+}
+
+TEST_F(CliWin, PreviewChangesNothingAndMapRewritesWithABackup) {
+  const std::string ini = kData + "\\app.ini";
+  const std::string before = "[Paths]\nHome=C:\\Old Tool Place\\bin\n";
+  WriteTestFile(fs, ini, before);
+
+  ProcessResult r = Cli({"map", "--find", "X", "--replace", "Y", "--targets", "settings", "--drives", "C", "--preview"});
+  EXPECT_EQ(r.exitCode, 0u) << r.err;
+  EXPECT_NE(r.out.find("Ostrivane has finished\n"), std::string::npos);
+
+  r = Cli({"map", "--find", "C:\\Old Tool Place", "--replace", "D:\\New", "--targets", "settings", "--drives", "C",
+           "--preview"});
+  EXPECT_EQ(r.exitCode, 0u) << r.err;
+  EXPECT_NE(r.out.find(ini + ": Home=C:\\Old Tool Place\\bin -> Home=D:\\New\\bin"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("1 link was remapped"), std::string::npos);
+  EXPECT_EQ(fs.ReadWhole(ini), before);
+  EXPECT_FALSE(fs.FileExists(kHome + "\\Undo00000.zip"));
+
+  r = Cli({"map", "--find", "C:\\Old Tool Place", "--replace", "D:\\New", "--targets", "settings", "--drives", "C"});
+  EXPECT_EQ(r.exitCode, 0u) << r.err;
+  EXPECT_EQ(r.out, "Ostrivane has finished\n1 link was remapped\n");
+  EXPECT_EQ(fs.ReadWhole(ini), "[Paths]\r\nHome=D:\\New\\bin\r\n");
+  EXPECT_TRUE(fs.FileExists(kHome + "\\Undo00000.zip"));
+
+  r = Cli({"undo", "list"});
+  EXPECT_EQ(r.exitCode, 0u);
+  EXPECT_EQ(r.out.rfind("Undo00000 - ", 0), 0u) << r.out;
+  r = Cli({"undo", "delete", "Undo00000"});
+  EXPECT_EQ(r.exitCode, 0u) << r.err;
+  EXPECT_FALSE(fs.FileExists(kHome + "\\Undo00000.zip"));
+  EXPECT_EQ(Cli({"undo", "list"}).out, "No Changes to Undo\n");
+}
+
+TEST_F(CliWin, VerifyAnswersOnTheConsole) {
+  const std::string ini = kData + "\\v.ini";
+  WriteTestFile(fs, ini, "a=C:\\VerifyOld\\1\r\nb=C:\\VerifyOld\\2\r\n");
+  ProcessResult r = Cli({"map", "--find", "C:\\VerifyOld", "--replace", "E:\\V", "--targets", "settings", "--drives",
+                         "C", "--verify"},
+                        "r\ns\n");
+  EXPECT_EQ(r.exitCode, 0u) << r.err;
+  EXPECT_NE(r.err.find("Setting Files"), std::string::npos);
+  EXPECT_EQ(fs.ReadWhole(ini), "a=E:\\V\\1\r\nb=C:\\VerifyOld\\2\r\n");
+  EXPECT_NE(r.out.find("1 link was remapped"), std::string::npos);
+
+  r = Cli({"map", "--find", "C:\\VerifyOld", "--replace", "E:\\V", "--targets", "settings", "--drives", "C", "--verify"},
+          "c\n");
+  EXPECT_EQ(r.exitCode, 1u);
+  EXPECT_EQ(r.out, "Process Cancelled\n0 links were remapped\n");
+}
