@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Attribute bits as the platform reports them.
@@ -43,6 +44,19 @@ class RandomFile {
 };
 
 enum class OpenMode { ReadOnly, ReadWrite, CreateAlways };
+
+// ReplaceWhole writes its new file beside the target under a name of this
+// form ("~ov", four hex digits, ".tmp"); a walk leaves such files alone.
+inline constexpr std::string_view kReplaceTempPrefix = "~ov";
+inline constexpr std::string_view kReplaceTempSuffix = ".tmp";
+inline bool IsReplaceTempName(std::string_view name) {
+  const std::size_t size = kReplaceTempPrefix.size() + 4 + kReplaceTempSuffix.size();
+  if (name.size() != size || name.substr(0, 3) != kReplaceTempPrefix) return false;
+  const std::string_view suffix = name.substr(size - kReplaceTempSuffix.size());
+  for (std::size_t i = 0; i < suffix.size(); ++i)
+    if ((suffix[i] | 0x20) != kReplaceTempSuffix[i]) return false;
+  return true;
+}
 
 class FileSystem {
  public:

@@ -189,6 +189,7 @@ std::optional<FileTicks> FakeFileSystem::LastWriteOf(const std::string& path) {
 
 std::string FakeFileSystem::ReadWhole(const std::string& path) {
   ++readCalls;
+  if (beforeRead) beforeRead(path);
   auto it = nodes_.find(Key(path));
   if (it == nodes_.end() || (it->second.attributes & kAttrFolder)) throw Error("Cannot open file " + path);
   return it->second.data;

@@ -28,6 +28,9 @@ class FakeFileSystem : public FileSystem {
   // Called before every ReplaceWhole / RandomFile write: tests throw from it to
   // simulate a failure or a crash at that moment.
   std::function<void(const std::string& path)> beforeWrite;
+  // Called before every ReadWhole: tests throw from it to make a read fail
+  // or change the file meanwhile.
+  std::function<void(const std::string& path)> beforeRead;
   FileTicks now = 0;  // stamped as lastWrite on every write
   int listCalls = 0;
   int readCalls = 0;

@@ -1,0 +1,261 @@
+#include "core/win32/Win32FileSystem.h"
+
+#include <limits>
+
+#include "core/Error.h"
+#include "core/Text.h"
+#include "core/win32/WinApi.h"
+
+namespace {
+
+// The system's text for an error code, without its line end.
+std::string ErrorText(DWORD code) {
+  char buf[512];
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf,
+                           sizeof buf, nullptr);
+  while (n > 0 && (buf[n - 1] == '\r' || buf[n - 1] == '\n' || buf[n - 1] == ' ')) --n;
+  if (n == 0) return "Error " + std::to_string(code) + ".";
+  return std::string(buf, n);
+}
+
+[[noreturn]] void Fail(const std::string& what, const std::string& path, DWORD code = GetLastError()) {
+  throw Error(what + " \"" + path + "\": " + ErrorText(code));
+}
+
+FileTicks Ticks(const FILETIME& t) {
+  return FileTicks((std::uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+}
+
+DirEntry EntryOf(const WIN32_FIND_DATAA& fd) {
+  DirEntry e;
+  e.name = fd.cFileName;
+  e.altName = fd.cAlternateFileName;
+  e.attributes = fd.dwFileAttributes;
+  e.size = (std::uint64_t(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
+  e.lastWrite = Ticks(fd.ftLastWriteTime);
+  return e;
+}
+
+class Handle {
+ public:
+  explicit Handle(HANDLE h) : h_(h) {}
+  ~Handle() {
+    if (ok()) CloseHandle(h_);
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return h_; }
+  // Closes now; false when the system reports a failure (a late write error).
+  bool Close() {
+    const bool closed = CloseHandle(h_) != 0;
+    h_ = INVALID_HANDLE_VALUE;
+    return closed;
+  }
+
+ private:
+  HANDLE h_;
+};
+
+constexpr DWORD kChunk = 1u << 20;
+
+void WriteAll(HANDLE h, const char* data, std::size_t size, const std::string& path) {
+  while (size > 0) {
+    const DWORD part = DWORD(std::min<std::size_t>(size, kChunk));
+    DWORD written = 0;
+    if (!WriteFile(h, data, part, &written, nullptr)) Fail("Cannot write", path);
+    if (written == 0) Fail("Cannot write", path, ERROR_WRITE_FAULT);
+    data += written;
+    size -= written;
+  }
+}
+
+OVERLAPPED At(std::uint64_t offset) {
+  OVERLAPPED o{};
+  o.Offset = DWORD(offset);
+  o.OffsetHigh = DWORD(offset >> 32);
+  return o;
+}
+
+class Win32RandomFile : public RandomFile {
+ public:
+  Win32RandomFile(HANDLE h, std::string path) : h_(h), path_(std::move(path)) {}
+  std::uint64_t Size() override {
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(h_.get(), &size)) Fail("Cannot read", path_);
+    return std::uint64_t(size.QuadPart);
+  }
+  void ReadAt(std::uint64_t offset, void* data, std::size_t size) override {
+    auto* p = static_cast<char*>(data);
+    while (size > 0) {
+      const DWORD part = DWORD(std::min<std::size_t>(size, kChunk));
+      OVERLAPPED o = At(offset);
+      DWORD got = 0;
+      if (!ReadFile(h_.get(), p, part, &got, &o)) Fail("Cannot read", path_);
+      if (got == 0) Fail("Cannot read", path_, ERROR_HANDLE_EOF);
+      p += got;
+      offset += got;
+      size -= got;
+    }
+  }
+  void WriteAt(std::uint64_t offset, const void* data, std::size_t size) override {
+    const auto* p = static_cast<const char*>(data);
+    while (size > 0) {
+      const DWORD part = DWORD(std::min<std::size_t>(size, kChunk));
+      OVERLAPPED o = At(offset);
+      DWORD written = 0;
+      if (!WriteFile(h_.get(), p, part, &written, &o)) Fail("Cannot write", path_);
+      if (written == 0) Fail("Cannot write", path_, ERROR_WRITE_FAULT);
+      p += written;
+      offset += written;
+      size -= written;
+    }
+  }
+  void Truncate(std::uint64_t size) override {
+    LARGE_INTEGER to;
+    to.QuadPart = LONGLONG(size);
+    if (!SetFilePointerEx(h_.get(), to, nullptr, FILE_BEGIN) || !SetEndOfFile(h_.get())) Fail("Cannot write", path_);
+  }
+  void Flush() override {
+    if (!FlushFileBuffers(h_.get())) Fail("Cannot write", path_);
+  }
+
+ private:
+  Handle h_;
+  std::string path_;
+};
+
+}  // namespace
+
+std::optional<std::string> Win32FileSystem::ShortPathOf(const std::string& path) {
+  // Ask for the size needed and never hand back a cut form; the path may
+  // change between the two calls, so ask again while it grows.
+  std::string buf(GetShortPathNameA(path.c_str(), nullptr, 0), '\0');
+  while (!buf.empty()) {
+    const DWORD n = GetShortPathNameA(path.c_str(), buf.data(), DWORD(buf.size()));
+    if (n == 0) return std::nullopt;
+    if (n < buf.size()) {
+      buf.resize(n);
+      return buf;
+    }
+    buf.assign(n, '\0');
+  }
+  return std::nullopt;
+}
+
+std::optional<DirEntry> Win32FileSystem::LookUp(const std::string& path) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA(path.c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  FindClose(h);
+  return EntryOf(fd);
+}
+
+std::vector<DirEntry> Win32FileSystem::ListFolder(const std::string& pattern) {
+  std::vector<DirEntry> out;
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA(pattern.c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return out;
+  do out.push_back(EntryOf(fd));
+  while (FindNextFileA(h, &fd));
+  FindClose(h);
+  return out;
+}
+
+std::optional<std::uint32_t> Win32FileSystem::AttributesOf(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  return a;
+}
+
+bool Win32FileSystem::SetAttributesOf(const std::string& path, std::uint32_t attributes) {
+  return SetFileAttributesA(path.c_str(), attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes) != 0;
+}
+
+std::optional<FileTicks> Win32FileSystem::LastWriteOf(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA d;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d)) return std::nullopt;
+  return Ticks(d.ftLastWriteTime);
+}
+
+std::string Win32FileSystem::ReadWhole(const std::string& path) {
+  Handle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!h.ok()) Fail("Cannot open", path);
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(h.get(), &size)) Fail("Cannot read", path);
+  if (std::uint64_t(size.QuadPart) >= std::numeric_limits<std::size_t>::max() / 2)
+    Fail("Cannot read", path, ERROR_NOT_ENOUGH_MEMORY);
+  std::string data(std::size_t(size.QuadPart), '\0');
+  std::size_t got = 0;
+  // Read to the end, also when the file grew since its size was taken.
+  for (;;) {
+    if (got == data.size()) data.resize(data.size() + 4096);
+    DWORD n = 0;
+    const DWORD want = DWORD(std::min<std::size_t>(data.size() - got, kChunk));
+    if (!ReadFile(h.get(), data.data() + got, want, &n, nullptr)) Fail("Cannot read", path);
+    if (n == 0) break;
+    got += n;
+  }
+  data.resize(got);
+  return data;
+}
+
+void Win32FileSystem::ReplaceWhole(const std::string& path, const std::string& data) {
+  std::string folder = SplitItemPath(path).folder;
+  if (folder.empty()) folder = ".";
+  char temp[MAX_PATH + 1];
+  if (!GetTempFileNameA(folder.c_str(), std::string(kReplaceTempPrefix).c_str(), 0, temp)) Fail("Cannot write", path);
+  try {
+    Handle h(CreateFileA(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.ok()) Fail("Cannot write", path);
+    WriteAll(h.get(), data.data(), data.size(), path);
+    if (!FlushFileBuffers(h.get())) Fail("Cannot write", path);
+    if (!h.Close()) Fail("Cannot write", path);
+
+    const DWORD old = GetFileAttributesA(path.c_str());
+    if (old != INVALID_FILE_ATTRIBUTES) {
+      // A read-only file is refused as the platform's own writes refuse it.
+      if (old & FILE_ATTRIBUTE_READONLY) Fail("Cannot write", path, ERROR_ACCESS_DENIED);
+      // Hidden and system marks are on the new file before it takes the old one's place.
+      SetFileAttributesA(temp, old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                      FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
+    }
+    // One rename, written through: afterwards the file is either the old one
+    // or the new one, whole.
+    if (!MoveFileExA(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) Fail("Cannot write", path);
+  } catch (...) {
+    DeleteFileA(temp);
+    throw;
+  }
+}
+
+std::unique_ptr<RandomFile> Win32FileSystem::OpenRandom(const std::string& path, OpenMode mode) {
+  const DWORD access = mode == OpenMode::ReadOnly ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
+  const DWORD share = mode == OpenMode::ReadOnly ? FILE_SHARE_READ | FILE_SHARE_WRITE : FILE_SHARE_READ;
+  const DWORD disposition = mode == OpenMode::CreateAlways ? CREATE_ALWAYS : OPEN_EXISTING;
+  HANDLE h = CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) Fail("Cannot open", path);
+  return std::make_unique<Win32RandomFile>(h, path);
+}
+
+bool Win32FileSystem::Remove(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) return false;
+  if (a & FILE_ATTRIBUTE_DIRECTORY) return RemoveDirectoryA(path.c_str()) != 0;
+  return DeleteFileA(path.c_str()) != 0;
+}
+
+bool Win32FileSystem::MakeFolders(const std::string& path) {
+  const std::string full = RemoveSlash(path);
+  // Every prefix that ends before a "\" (past the drive root), then the whole path.
+  for (std::size_t cut = full.find('\\', 3); ; cut = full.find('\\', cut + 1)) {
+    const std::string part = cut == std::string::npos ? full : full.substr(0, cut);
+    if (!part.empty() && !CreateDirectoryA(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+      // A prefix that exists but refuses creation (a share's root) is fine; a missing one is not.
+      if (!FolderExists(part)) return false;
+    }
+    if (cut == std::string::npos) break;
+  }
+  return FolderExists(full);
+}

@@ -1,0 +1,18 @@
+#pragma once
+// The file-system port over the Win32 ANSI functions.
+#include "core/FileSystem.h"
+
+class Win32FileSystem : public FileSystem {
+ public:
+  std::optional<std::string> ShortPathOf(const std::string& path) override;
+  std::optional<DirEntry> LookUp(const std::string& path) override;
+  std::vector<DirEntry> ListFolder(const std::string& pattern) override;
+  std::optional<std::uint32_t> AttributesOf(const std::string& path) override;
+  bool SetAttributesOf(const std::string& path, std::uint32_t attributes) override;
+  std::optional<FileTicks> LastWriteOf(const std::string& path) override;
+  std::string ReadWhole(const std::string& path) override;
+  void ReplaceWhole(const std::string& path, const std::string& data) override;
+  std::unique_ptr<RandomFile> OpenRandom(const std::string& path, OpenMode mode) override;
+  bool Remove(const std::string& path) override;
+  bool MakeFolders(const std::string& path) override;
+};

@@ -1,0 +1,117 @@
+#include "filemap/FileWalk.h"
+
+#include "app/Progress.h"
+#include "core/Text.h"
+
+namespace {
+
+bool IsDots(const std::string& name) { return name == "." || name == ".."; }
+
+// A listing mask of the form "*" or "*" + suffix, as the walk uses them.
+bool MatchesMask(std::string_view mask, std::string_view name) {
+  const std::string_view suffix = mask.substr(1);
+  return name.size() >= suffix.size() && EqualNoCaseAZ(name.substr(name.size() - suffix.size()), suffix);
+}
+
+bool EndsWithNoCase(std::string_view text, std::string_view tail) {
+  return text.size() >= tail.size() && EqualNoCaseAZ(text.substr(text.size() - tail.size()), tail);
+}
+
+}  // namespace
+
+bool IsShortcutName(std::string_view name) {
+  const std::size_t dot = name.rfind('.');
+  return dot != std::string_view::npos && EqualNoCaseAZ(name.substr(dot), ".LNK");
+}
+
+bool IsOwnRunFile(const RunContext& ctx, std::string_view folder, std::string_view name) {
+  if (IsReplaceTempName(name)) return true;
+  if (ctx.programFolder.empty() || !EqualNoCaseAZ(folder, AddSlash(ctx.programFolder))) return false;
+  // The undo records hold the old text on purpose; re-mapping them would
+  // make undo restore the wrong values.
+  if (name.size() < 4 || !EqualNoCaseAZ(name.substr(0, 4), "Undo")) return false;
+  for (std::string_view ext : {".bat", ".reg", ".zip", ".tmp"})
+    if (EndsWithNoCase(name, ext)) return true;
+  return false;
+}
+
+RewriteTexts FileWalk::TextsFor(const std::string& oldText, const std::string& newText) {
+  // The walk changes no folder, so the short forms hold for the whole pass.
+  return {oldText, newText, shortNames_.ShortFileName(oldText), shortNames_.ShortFileName(newText)};
+}
+
+FileWalk::Entries FileWalk::List(const std::string& folder) { return fs_.ListFolder(folder + "*"); }
+
+void FileWalk::IniProcess(const std::string& oldText, const std::string& newText) {
+  const int selected = ctx_.SelectedDriveCount();
+  const RewriteTexts texts = TextsFor(oldText, newText);
+  for (const DriveRow& row : ctx_.drives) {
+    if (ctx_.PumpCancelled()) return;
+    if (!row.selected || row.root.empty()) continue;
+    ctx_.progress.Label3 = "Scanning " + row.root.substr(0, 1) + " Drive";
+    const std::string root = row.root.substr(0, 3);
+    const Entries entries = List(root);
+    if (!VisitFolderFiles(root, entries, texts)) return;
+    BeginStep(ctx_.request, StepShare(ProgressStep::Drive, ctx_.request.Mode, ctx_.targets, selected));
+    WalkFolder(root, entries, texts);
+  }
+}
+
+void FileWalk::SearchThruDir(const std::string& folder, const std::string& oldText, const std::string& newText) {
+  WalkFolder(folder, List(folder), TextsFor(oldText, newText));
+}
+
+void FileWalk::SearchForFile(const std::string& pattern, const RewriteTexts& texts) {
+  const std::size_t cut = pattern.rfind('\\');
+  if (cut == std::string::npos) return;
+  ctx_.PumpCancelled();
+  const std::string folder = pattern.substr(0, cut + 1);
+  VisitFiles(folder, List(folder), std::string_view(pattern).substr(cut + 1), texts);
+}
+
+// Each folder is listed once; its target files are picked from that listing
+// in the order a listing per pattern would give them ("*.ini" before "*.lnk").
+bool FileWalk::VisitFolderFiles(const std::string& folder, const Entries& entries, const RewriteTexts& texts) {
+  const Targets& t = ctx_.targets;
+  if (t.chbxAllFiles) {
+    VisitFiles(folder, entries, "*", texts);
+    return !ctx_.PumpCancelled();
+  }
+  if (t.chbxIni) VisitFiles(folder, entries, "*.ini", texts);
+  if (ctx_.PumpCancelled()) return false;
+  if (t.chbxShortcuts) VisitFiles(folder, entries, "*.lnk", texts);
+  return !ctx_.PumpCancelled();
+}
+
+void FileWalk::VisitFiles(const std::string& folder, const Entries& entries, std::string_view mask,
+                          const RewriteTexts& texts) {
+  for (const DirEntry& e : entries) {
+    if (!MatchesMask(mask, e.name)) continue;
+    if (ctx_.PumpCancelled()) return;
+    // Links are never followed: a linked file would be visited twice, and
+    // replacing it would turn the link into a plain file.
+    const bool visit = !IsDots(e.name) && !e.IsFolder() && !(e.attributes & kAttrReparsePoint) &&
+                       e.size < kMaxRewriteSize && !IsOwnRunFile(ctx_, folder, e.name);
+    if (visit) {
+      const std::string path = folder + e.name;
+      if (IsShortcutName(e.name))
+        shortcuts_.RewriteShortcut(path, texts);
+      else
+        text_.RewriteTextFile(path, texts);
+    }
+    ctx_.PumpCancelled();
+  }
+}
+
+void FileWalk::WalkFolder(const std::string& folder, const Entries& entries, const RewriteTexts& texts) {
+  ctx_.request.ScanLocation = folder;
+  for (const DirEntry& e : entries) {
+    if (ctx_.PumpCancelled()) return;
+    // Junctions and symbolic links are not followed: no loops, no file twice.
+    if (IsDots(e.name) || !e.IsFolder() || (e.attributes & kAttrReparsePoint)) continue;
+    const std::string sub = folder + e.name + "\\";
+    const Entries subEntries = List(sub);
+    if (!VisitFolderFiles(sub, subEntries, texts)) return;
+    WalkFolder(sub, subEntries, texts);
+  }
+}

@@ -1,0 +1,47 @@
+#pragma once
+// The drive and folder walk: visits, on every selected drive, the files the
+// chosen targets ask for and hands each to the text or the shortcut rewriting.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/MappingRequest.h"
+#include "app/RunPorts.h"
+#include "core/FileSystem.h"
+#include "filemap/Rewriters.h"
+
+// Files at or above this size are never opened.
+inline constexpr std::uint64_t kMaxRewriteSize = 1000000;
+
+// ".LNK" by the name's last extension, in any case.
+bool IsShortcutName(std::string_view name);
+// The run's own records and temporary files, which a walk must never rewrite.
+bool IsOwnRunFile(const RunContext& ctx, std::string_view folder, std::string_view name);
+
+class FileWalk : public FileMapper {
+ public:
+  FileWalk(RunContext& ctx, FileSystem& fs, ShortNames& shortNames, TextFileRewriter& text, ShortcutRewriter& shortcuts)
+      : ctx_(ctx), fs_(fs), shortNames_(shortNames), text_(text), shortcuts_(shortcuts) {}
+
+  // One pass over all selected drives.
+  void IniProcess(const std::string& oldText, const std::string& newText) override;
+  // Every folder below `folder` (which ends in "\"), depth first.
+  void SearchThruDir(const std::string& folder, const std::string& oldText, const std::string& newText);
+  // The files one pattern (folder + "*", "*.ini" or "*.lnk") lists.
+  void SearchForFile(const std::string& pattern, const RewriteTexts& texts);
+
+ private:
+  using Entries = std::vector<DirEntry>;
+  RewriteTexts TextsFor(const std::string& oldText, const std::string& newText);
+  Entries List(const std::string& folder);
+  // The target patterns of one folder, from its one listing; false when cancelled.
+  bool VisitFolderFiles(const std::string& folder, const Entries& entries, const RewriteTexts& texts);
+  void VisitFiles(const std::string& folder, const Entries& entries, std::string_view mask, const RewriteTexts& texts);
+  void WalkFolder(const std::string& folder, const Entries& entries, const RewriteTexts& texts);
+
+  RunContext& ctx_;
+  FileSystem& fs_;
+  ShortNames& shortNames_;
+  TextFileRewriter& text_;
+  ShortcutRewriter& shortcuts_;
+};

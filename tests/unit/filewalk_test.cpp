@@ -1,0 +1,221 @@
+#include <gtest/gtest.h>
+
+#include "filemap/FileWalk.h"
+#include "filemap/PathForms.h"
+#include "filemap/TextFileRewrite.h"
+#include "support/FakeFileSystem.h"
+#include "support/FakeUi.h"
+#include "support/RecordingBackup.h"
+
+namespace {
+
+// Records every text file handed over, with the texts it came with.
+struct RecordingText : TextFileRewriter {
+  std::vector<std::string> paths;
+  std::vector<RewriteTexts> texts;
+  std::function<void(const std::string&)> onRewrite;
+  std::vector<std::string>* order = nullptr;
+  void RewriteTextFile(const std::string& path, const RewriteTexts& t) override {
+    paths.push_back(path);
+    order->push_back(path);
+    texts.push_back(t);
+    if (onRewrite) onRewrite(path);
+  }
+};
+
+class FileWalkTest : public ::testing::Test {
+ protected:
+  FileWalkTest() : forms(fs), walk(ctx, fs, forms, text, shortcuts) {
+    ctx.ui = &ui;
+    ctx.programFolder = "C:\\Ost\\";
+    ctx.drives = {{"C", "C:\\", true}, {"D", "D:\\", false}, {"E", "E:\\", true}};
+    ctx.targets = {true, true, false, false};  // Registry and Settings
+    text.order = &visited;
+    shortcuts.onRewrite = [this](const std::string& p) { visited.push_back("lnk " + p); };
+  }
+
+  FakeFileSystem fs;
+  FakeUi ui;
+  RunContext ctx;
+  std::vector<std::string> visited;  // text files, and shortcuts as "lnk " + path, in order
+  PathForms forms;
+  RecordingText text;
+  RecordingShortcuts shortcuts;
+  FileWalk walk;
+};
+
+TEST_F(FileWalkTest, VisitsRootThenEachFolderBeforeItsSubfolders) {
+  fs.AddFile("C:\\root.ini", "");
+  fs.AddFile("C:\\A\\a.ini", "");
+  fs.AddFile("C:\\A\\B\\b.ini", "");
+  fs.AddFile("C:\\A\\B\\b.txt", "");
+  fs.AddFile("C:\\Z\\z.ini", "");
+  fs.AddFile("E:\\e.ini", "");
+  fs.AddFile("D:\\d.ini", "");  // drive not selected
+  walk.IniProcess("C:\\Old", "C:\\New");
+  EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\root.ini", "C:\\A\\a.ini", "C:\\A\\B\\b.ini",
+                                                  "C:\\Z\\z.ini", "E:\\e.ini"}));
+  EXPECT_TRUE(shortcuts.paths.empty());
+}
+
+TEST_F(FileWalkTest, SettingsBeforeShortcutsInEachFolderAndLnkByExtensionInAnyCase) {
+  ctx.targets.chbxShortcuts = true;
+  fs.AddFile("C:\\F\\a.LNK", "");
+  fs.AddFile("C:\\F\\b.ini", "");
+  fs.AddFile("C:\\F\\c.Lnk", "");
+  fs.AddFile("C:\\F\\x.lnk.bak", "");
+  fs.AddFolder("C:\\F\\dir.lnk");
+  fs.AddFile("C:\\F\\dir.lnk\\inner.ini", "");
+  walk.SearchThruDir("C:\\", "old", "new");
+  EXPECT_EQ(visited, (std::vector<std::string>{"C:\\F\\b.ini", "lnk C:\\F\\a.LNK", "lnk C:\\F\\c.Lnk",
+                                               "C:\\F\\dir.lnk\\inner.ini"}));
+}
+
+TEST_F(FileWalkTest, OnlyShortcutsOpensNoSettingsFile) {
+  ctx.targets = {false, false, true, false};
+  fs.AddFile("C:\\a.ini", "");
+  fs.AddFile("C:\\A\\b.lnk", "");
+  walk.IniProcess("old", "new");
+  EXPECT_EQ(visited, (std::vector<std::string>{"lnk C:\\A\\b.lnk"}));
+}
+
+TEST_F(FileWalkTest, AllFilesTakesEveryFileAndChoosesByExtension) {
+  ctx.targets = {false, false, false, true};
+  fs.AddFile("C:\\F\\x.lnk.bak", "");
+  fs.AddFile("C:\\F\\y.LnK", "");
+  fs.AddFile("C:\\F\\noext", "");
+  fs.AddFolder("C:\\F\\dir.lnk");
+  walk.IniProcess("old", "new");
+  EXPECT_EQ(visited, (std::vector<std::string>{"C:\\F\\noext", "C:\\F\\x.lnk.bak", "lnk C:\\F\\y.LnK"}));
+}
+
+TEST_F(FileWalkTest, SizeLimitAndHiddenSystemReadOnlyEntries) {
+  ctx.targets = {false, false, false, true};
+  fs.AddFolder("C:\\H", kAttrHidden | kAttrSystem);
+  fs.AddFile("C:\\H\\below.txt", std::string(999999, 'x'), kAttrHidden);
+  fs.AddFile("C:\\H\\limit.txt", std::string(1000000, 'x'));
+  fs.AddFile("C:\\H\\ro.txt", "", kAttrReadOnly | kAttrSystem);
+  walk.IniProcess("old", "new");
+  EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\H\\below.txt", "C:\\H\\ro.txt"}));
+}
+
+TEST_F(FileWalkTest, LinksAreNotFollowed) {
+  fs.AddFolder("C:\\Junction", kAttrReparsePoint);
+  fs.AddFile("C:\\Junction\\in.ini", "");
+  fs.AddFile("C:\\Real\\linked.ini", "", kAttrArchive | kAttrReparsePoint);
+  fs.AddFile("C:\\Real\\plain.ini", "");
+  walk.IniProcess("old", "new");
+  EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Real\\plain.ini"}));
+}
+
+TEST_F(FileWalkTest, OwnUndoRecordsAndTemporaryFilesAreLeftAlone) {
+  ctx.targets = {false, false, false, true};
+  for (const char* name : {"Undo00000.bat", "Undo00000.reg", "undo00000.ZIP", "Undo00001.tmp"})
+    fs.AddFile(std::string("C:\\Ost\\") + name, "C:\\Old");
+  fs.AddFile("C:\\Ost\\Notes.txt", "C:\\Old");
+  fs.AddFile("C:\\Other\\Undo00000.bat", "C:\\Old");
+  fs.AddFile("C:\\Other\\~ovA1B2.tmp", "C:\\Old");
+  walk.IniProcess("C:\\Old", "C:\\New");
+  EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Ost\\Notes.txt", "C:\\Other\\Undo00000.bat"}));
+}
+
+TEST_F(FileWalkTest, PhaseLineLocationAndProgressSharePerDrive) {
+  fs.AddFolder("C:\\A\\Deep");
+  fs.AddFolder("C:\\B");
+  std::vector<std::pair<std::string, int>> atRoots;  // phase line and ceiling when each root file is seen
+  fs.AddFile("C:\\c.ini", "");
+  fs.AddFile("E:\\e.ini", "");
+  text.onRewrite = [&](const std::string&) { atRoots.emplace_back(ctx.progress.Label3, ctx.request.ProgressCeiling); };
+  walk.IniProcess("old", "new");
+  // The share of a drive is added after its root files, before its folders.
+  EXPECT_EQ(atRoots, (std::vector<std::pair<std::string, int>>{{"Scanning C Drive", 0}, {"Scanning E Drive", 33}}));
+  EXPECT_EQ(ctx.request.ProgressFloor, 33);
+  EXPECT_EQ(ctx.request.ProgressCeiling, 66);  // 66 div 2 per selected drive; E is empty but still counted
+  EXPECT_EQ(ctx.request.ScanLocation, "E:\\");
+}
+
+TEST_F(FileWalkTest, ScanLocationKeepsTheDeepestFolderLastEntered) {
+  fs.AddFolder("C:\\A\\Deep");
+  walk.SearchThruDir("C:\\", "old", "new");
+  EXPECT_EQ(ctx.request.ScanLocation, "C:\\A\\Deep\\");
+}
+
+TEST_F(FileWalkTest, NoDriveSelectedDoesNothing) {
+  for (auto& d : ctx.drives) d.selected = false;
+  fs.AddFile("C:\\a.ini", "");
+  walk.IniProcess("old", "new");
+  EXPECT_TRUE(text.paths.empty());
+  EXPECT_EQ(fs.listCalls, 0);
+  EXPECT_EQ(ctx.request.ProgressCeiling, 0);
+}
+
+TEST_F(FileWalkTest, CancelOnTheProgressDialogStopsBeforeTheNextEntryAndDrive) {
+  fs.AddFile("C:\\A\\1.ini", "");
+  fs.AddFile("C:\\A\\2.ini", "");
+  fs.AddFile("C:\\B\\3.ini", "");
+  fs.AddFile("E:\\4.ini", "");
+  text.onRewrite = [&](const std::string&) { ui.onPump = [&] { ctx.request.Cancelled = true; }; };
+  walk.IniProcess("old", "new");
+  EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\A\\1.ini"}));
+  EXPECT_EQ(ctx.request.ProgressCeiling, 33);  // E's share is not added
+  EXPECT_EQ(ctx.progress.Label3, "Scanning C Drive");
+}
+
+TEST_F(FileWalkTest, CancelInTheEntryFoundDialogEndsTheFolderAtOnce) {
+  ctx.targets.chbxShortcuts = true;
+  fs.AddFile("C:\\A\\1.ini", "");
+  fs.AddFile("C:\\A\\2.ini", "");
+  fs.AddFile("C:\\A\\3.lnk", "");
+  text.onRewrite = [&](const std::string&) { ctx.request.Cancelled = true; };
+  walk.IniProcess("old", "new");
+  EXPECT_EQ(visited, (std::vector<std::string>{"C:\\A\\1.ini"}));
+}
+
+TEST_F(FileWalkTest, HandsOverShortFormsAndListsEachFolderOnce) {
+  ctx.targets.chbxShortcuts = true;
+  fs.AddFolder("C:\\Program Files", kAttrFolder, "PROGRA~1");
+  fs.AddFolder("C:\\Program Files\\Old Tool", kAttrFolder, "OLDTOO~1");
+  fs.AddFile("C:\\Program Files\\Old Tool\\t.ini", "");
+  fs.AddFolder("C:\\Program Files\\Sub\\Sub2");
+  walk.IniProcess("C:\\Program Files\\Old Tool", "C:\\New Tool");
+  ASSERT_EQ(text.texts.size(), 1u);
+  EXPECT_EQ(text.texts[0].oldText, "C:\\Program Files\\Old Tool");
+  EXPECT_EQ(text.texts[0].oldShort, "C:\\PROGRA~1\\OLDTOO~1");
+  EXPECT_EQ(text.texts[0].newShort, "C:\\NewToo~1");
+  // C:\, Program Files, Old Tool, Sub, Sub2 (E: is empty): once each.
+  EXPECT_EQ(fs.listCalls, 6);
+}
+
+TEST_F(FileWalkTest, SearchForFileVisitsOnePatternOfOneFolder) {
+  fs.AddFile("C:\\A\\a.ini", "");
+  fs.AddFile("C:\\A\\b.txt", "");
+  fs.AddFile("C:\\A\\Sub\\c.ini", "");
+  walk.SearchForFile("C:\\A\\*.ini", {"o", "n", "o", "n"});
+  EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\A\\a.ini"}));
+}
+
+// The whole pass with the real text rewriting: the run's own move record
+// holds the old text and must survive an "All Files" pass unchanged.
+TEST(FileWalkEndToEnd, AllFilesRewritesUserFilesButNotTheUndoRecords) {
+  FakeFileSystem fs;
+  FakeUi ui;
+  RunContext ctx;
+  ctx.ui = &ui;
+  ctx.programFolder = "C:\\Ost\\";
+  ctx.drives = {{"C", "C:\\", true}};
+  ctx.targets = {false, false, false, true};
+  PathForms forms(fs);
+  RecordingBackup backup(fs);
+  TextFileRewrite rewrite(ctx, fs, backup);
+  RecordingShortcuts shortcuts;
+  FileWalk walk(ctx, fs, forms, rewrite, shortcuts);
+  const std::string record = "[Move]\r\nSource=C:\\Old\r\n";
+  fs.AddFile("C:\\Ost\\Undo00000.bat", record);
+  fs.AddFile("C:\\Data\\cfg.txt", "path=C:\\Old\\x\r\n");
+  walk.IniProcess("C:\\Old", "C:\\New");
+  EXPECT_EQ(fs.At("C:\\Ost\\Undo00000.bat").data, record);
+  EXPECT_EQ(fs.At("C:\\Data\\cfg.txt").data, "path=C:\\New\\x\r\n");
+  EXPECT_EQ(ctx.request.LinkCount, 1);
+}
+
+}  // namespace

@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include "core/Error.h"
+#include "core/Text.h"
+#include "core/win32/WinApi.h"
+#include "core/win32/Win32FileSystem.h"
+#include "support/TestTree.h"
+
+namespace {
+
+class Win32FileSystemTest : public ::testing::Test {
+ protected:
+  Win32FileSystemTest()
+      : root("C:\\ostrivane-test-fs-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+             "-" + std::to_string(GetCurrentProcessId()) + "\\") {
+    RemoveTree(fs, root);
+    EXPECT_TRUE(fs.MakeFolders(root));
+  }
+  // Through the short form, so that paths near the length limit can be removed too.
+  ~Win32FileSystemTest() override { RemoveTree(fs, fs.ShortPathOf(root).value_or(root)); }
+  std::vector<std::string> Names(const std::string& pattern) {
+    std::vector<std::string> names;
+    for (const DirEntry& e : fs.ListFolder(pattern)) names.push_back(e.name);
+    return names;
+  }
+
+  Win32FileSystem fs;
+  const std::string root;
+};
+
+TEST_F(Win32FileSystemTest, ShortPathOfIsTheWholePlatformFormHoweverLong) {
+  const std::string longFolder = root + "Long Folder Name";
+  ASSERT_TRUE(fs.MakeFolders(longFolder));
+  char expected[MAX_PATH];
+  ASSERT_GT(GetShortPathNameA(longFolder.c_str(), expected, MAX_PATH), 0u);
+  EXPECT_EQ(fs.ShortPathOf(longFolder), std::string(expected));
+  EXPECT_EQ(fs.ShortPathOf(root + "missing"), std::nullopt);
+
+  // Components that are 8.3 names already keep the short form as long as the
+  // path itself: past the 256 characters an old fixed buffer would hold.
+  std::string deep = RemoveSlash(*fs.ShortPathOf(root));
+  while (deep.size() + 9 <= 246) deep += "\\ABCDEFGH";
+  while (deep.size() + 2 <= 246) deep += "\\X";
+  ASSERT_TRUE(fs.MakeFolders(deep));
+  const std::string file = deep + "\\ABCDEFGH.TXT";  // 258 or 259 characters
+  WriteTestFile(fs, file, "x");
+  const auto shortForm = fs.ShortPathOf(file);
+  ASSERT_TRUE(shortForm);
+  EXPECT_EQ(shortForm->size(), file.size());
+  EXPECT_TRUE(EqualNoCaseAZ(*shortForm, file));
+}
+
+TEST_F(Win32FileSystemTest, ListingAndLookUpShowEveryKindOfEntry) {
+  WriteTestFile(fs, root + "h.txt", "12345");
+  WriteTestFile(fs, root + "s.ini", "");
+  WriteTestFile(fs, root + "r.ini", "");
+  fs.MakeFolders(root + "Sub");
+  ASSERT_TRUE(fs.SetAttributesOf(root + "h.txt", kAttrHidden));
+  ASSERT_TRUE(fs.SetAttributesOf(root + "s.ini", kAttrSystem));
+  ASSERT_TRUE(fs.SetAttributesOf(root + "r.ini", kAttrReadOnly));
+  auto names = Names(root + "*");
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{".", "..", "Sub", "h.txt", "r.ini", "s.ini"}));
+  names = Names(root + "*.ini");
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"r.ini", "s.ini"}));
+  EXPECT_TRUE(Names(root + "Nowhere\\*").empty());
+
+  const auto e = fs.LookUp(root + "h.txt");
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->name, "h.txt");
+  EXPECT_EQ(e->size, 5u);
+  EXPECT_TRUE(e->attributes & kAttrHidden);
+  EXPECT_TRUE(fs.LookUp(root + "Sub")->IsFolder());
+  EXPECT_FALSE(fs.LookUp(root + "none.txt"));
+  EXPECT_TRUE(fs.FileExists(root + "r.ini"));
+  EXPECT_TRUE(fs.FolderExists(root + "Sub"));
+  EXPECT_FALSE(fs.AttributesOf(root + "none.txt"));
+}
+
+TEST_F(Win32FileSystemTest, ReadWholeSharesWithWritersButFailsOnALockedFile) {
+  const std::string path = root + "data.bin";
+  WriteTestFile(fs, path, std::string("a\0b\r\n", 5));
+  {
+    HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(fs.ReadWhole(path), std::string("a\0b\r\n", 5));
+    CloseHandle(writer);
+  }
+  HANDLE exclusive = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(exclusive, INVALID_HANDLE_VALUE);
+  EXPECT_THROW(fs.ReadWhole(path), Error);
+  CloseHandle(exclusive);
+  EXPECT_THROW(fs.ReadWhole(root + "none.txt"), Error);
+}
+
+TEST_F(Win32FileSystemTest, ReplaceWholeSwapsInANewFileAndLeavesNoTemporary) {
+  const std::string path = root + "cfg.ini";
+  WriteTestFile(fs, path, "old content that is longer\r\n");
+  ASSERT_TRUE(fs.SetAttributesOf(path, kAttrHidden | kAttrSystem));
+  fs.ReplaceWhole(path, "new\r\n");
+  EXPECT_EQ(fs.ReadWhole(path), "new\r\n");
+  EXPECT_EQ(*fs.AttributesOf(path) & (kAttrHidden | kAttrSystem), kAttrHidden | kAttrSystem);
+  fs.ReplaceWhole(root + "fresh.txt", "made");
+  EXPECT_EQ(fs.ReadWhole(root + "fresh.txt"), "made");
+
+  // A read-only file is refused and stays as it was.
+  ASSERT_TRUE(fs.SetAttributesOf(path, kAttrReadOnly));
+  EXPECT_THROW(fs.ReplaceWhole(path, "refused"), Error);
+  EXPECT_EQ(fs.ReadWhole(path), "new\r\n");
+  // So is one that another program holds open without letting it be replaced.
+  fs.SetAttributesOf(path, 0);
+  HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  EXPECT_THROW(fs.ReplaceWhole(path, "refused"), Error);
+  CloseHandle(holder);
+  EXPECT_EQ(fs.ReadWhole(path), "new\r\n");
+
+  auto names = Names(root + "*");
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{".", "..", "cfg.ini", "fresh.txt"}));
+  EXPECT_THROW(fs.ReplaceWhole(root + "Nowhere\\x.txt", "x"), Error);
+}
+
+TEST_F(Win32FileSystemTest, RandomFileReadsWritesTruncatesAndFlushes) {
+  const std::string path = root + "arc.zip";
+  auto f = fs.OpenRandom(path, OpenMode::CreateAlways);
+  f->WriteAt(0, "0123456789", 10);
+  f->WriteAt(12, "AB", 2);
+  EXPECT_EQ(f->Size(), 14u);
+  char buf[4] = {};
+  f->ReadAt(8, buf, 4);
+  EXPECT_EQ(std::string(buf, 4), std::string("89\0\0", 4));
+  EXPECT_THROW(f->ReadAt(12, buf, 4), Error);
+  f->Truncate(5);
+  f->Flush();
+  EXPECT_EQ(f->Size(), 5u);
+  f.reset();
+  EXPECT_EQ(fs.ReadWhole(path), "01234");
+  EXPECT_THROW(fs.OpenRandom(root + "none.zip", OpenMode::ReadWrite), Error);
+  auto reader = fs.OpenRandom(path, OpenMode::ReadOnly);
+  EXPECT_EQ(reader->Size(), 5u);
+}
+
+TEST_F(Win32FileSystemTest, FoldersTimesAttributesAndRemoval) {
+  EXPECT_TRUE(fs.MakeFolders(root + "a\\b\\c\\"));
+  EXPECT_TRUE(fs.FolderExists(root + "a\\b\\c"));
+  WriteTestFile(fs, root + "a\\f.txt", "x");
+  EXPECT_FALSE(fs.MakeFolders(root + "a\\f.txt\\d"));
+  const auto before = fs.LastWriteOf(root + "a\\f.txt");
+  ASSERT_TRUE(before);
+  constexpr FileTicks k2001 = 126227808000000000LL;
+  FILETIME old{DWORD(k2001), DWORD(k2001 >> 32)};
+  HANDLE h = CreateFileA((root + "a\\f.txt").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  SetFileTime(h, nullptr, nullptr, &old);
+  CloseHandle(h);
+  EXPECT_EQ(fs.LastWriteOf(root + "a\\f.txt"), k2001);
+  EXPECT_FALSE(fs.LastWriteOf(root + "none"));
+
+  ASSERT_TRUE(fs.SetAttributesOf(root + "a\\f.txt", kAttrReadOnly | kAttrHidden));
+  ASSERT_TRUE(fs.SetAttributesOf(root + "a\\f.txt", 0));
+  EXPECT_EQ(*fs.AttributesOf(root + "a\\f.txt") & (kAttrReadOnly | kAttrHidden), 0u);
+  EXPECT_TRUE(fs.Remove(root + "a\\f.txt"));
+  EXPECT_FALSE(fs.Remove(root + "a\\f.txt"));
+  EXPECT_TRUE(fs.Remove(root + "a\\b\\c"));
+  EXPECT_FALSE(fs.FolderExists(root + "a\\b\\c"));
+}
+
+}  // namespace
