@@ -20,6 +20,10 @@ program="$prefix/drive_c/Ostrivane"
 rm -rf "$program"
 mkdir -p "$program" "$out"
 cp "$exe" "$program/"
+# Without a window manager under Xvfb, Wine draws the frames and captions itself.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d Y /f >/dev/null 2>&1
+wineserver -w
 
 width=1024 height=768
 targets=(pnlBegin pnlBegin2 pnlBegin3 pnlFront pnlMoveStart pnlMoveStart2 pnlMoveParam pnlSwitchStart

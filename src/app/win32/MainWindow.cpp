@@ -173,8 +173,8 @@ std::vector<MainWindow::Item>* MakeItems() {
       // pnlUndo
       {kAuto, P::pnlUndo, K::Heading, "Undo Changes", 24, 40, 440, 28},
       {kAuto, P::pnlUndo, K::Text, "Using the list below, you can undo any changes that Ostrivane has made.", 24, 74, 440, 18},
-      {kAuto, P::pnlUndo, K::Text, "To undo changes, select an item below and then click on the Undo Changes button.", 24, 94, 440, 18},
-      {kListBox1, P::pnlUndo, K::List, "", 24, 118, 440, 176},
+      {kAuto, P::pnlUndo, K::Text, "To undo changes, select an item below and then click on the Undo Changes button.", 24, 94, 440, 32},
+      {kListBox1, P::pnlUndo, K::List, "", 24, 130, 440, 164},
       {kAuto, P::pnlUndo, K::Text, "Delete Undo &files that are older than", 24, 308, 230, 18},
       {kSuiComboBox1, P::pnlUndo, K::Combo, "", 260, 304, 160, 120},
       {kSuiButton1, P::pnlUndo, K::DefButton, "&Undo Changes", 24, bottom, 112, bh},
