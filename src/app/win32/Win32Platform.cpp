@@ -73,7 +73,7 @@ std::string ProgramFolderOfExe() {
   return path.substr(0, path.find_last_of("\\:") + 1);
 }
 
-int QueryOsGeneration() {
+OsVersion QueryOsVersion() {
   OSVERSIONINFOA info{};
   info.dwOSVersionInfoSize = sizeof info;
   OsVersion v;
@@ -84,5 +84,7 @@ int QueryOsGeneration() {
   v.ntPlatform = info.dwPlatformId == VER_PLATFORM_WIN32_NT;
   v.major = info.dwMajorVersion;
   v.minor = info.dwMinorVersion;
-  return OsGenerationOf(v);
+  return v;
 }
+
+int QueryOsGeneration() { return OsGenerationOf(QueryOsVersion()); }

@@ -32,3 +32,6 @@ class Win32Drives : public DriveSource {
 // The folder of the running executable, with its trailing "\".
 std::string ProgramFolderOfExe();
 int QueryOsGeneration();
+// The version as the system reports it (GetVersionExA).
+struct OsVersion;
+OsVersion QueryOsVersion();

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Takes a screenshot of every page of the window program and of its two
+# dialogs, under Xvfb in a private Wine prefix, as PNG files.
+# Usage: scripts/screenshots.sh [OUT_DIR]   (default: screenshots/)
+# Needs the windows build (cmake --preset windows && cmake --build --preset windows),
+# xvfb and imagemagick.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=$(realpath -m "${1:-$root/screenshots}")
+exe="$root/build/windows/ostrivane.exe"
+prefix="$root/build/windows/screenshot-prefix"
+[[ -f $exe ]] || { echo "build the windows preset first: $exe is missing" >&2; exit 1; }
+command -v import >/dev/null || { echo "imagemagick (import) is needed" >&2; exit 1; }
+
+"$root/scripts/wine-prefix.sh" "$prefix"
+export WINEPREFIX="$prefix" WINEDEBUG=-all
+# The program folder holds the settings file: start from a clean one.
+program="$prefix/drive_c/Ostrivane"
+rm -rf "$program"
+mkdir -p "$program" "$out"
+cp "$exe" "$program/"
+# Without a window manager under Xvfb, Wine draws the frames and captions itself.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d Y /f >/dev/null 2>&1
+wineserver -w
+
+width=1024 height=768
+targets=(pnlBegin pnlBegin2 pnlBegin3 pnlFront pnlMoveStart pnlMoveStart2 pnlMoveParam pnlSwitchStart
+         pnlFindStart pnlTargets pnlDrives pnlFinish pnlCancelFinish pnlUndo TForm3 TForm2)
+
+shoot() {
+  local target=$1 geometry
+  wine "C:\\Ostrivane\\ostrivane.exe" "--screenshot-page=$target" >/dev/null 2>&1 &
+  local pid=$!
+  sleep "${SHOT_DELAY:-4}"
+  case $target in
+    TForm2) geometry="640x300+$(( (width - 640) / 2 ))+$(( (height - 300) / 2 ))" ;;
+    TForm3) geometry="420x200+$(( (width - 420) / 2 ))+$(( (height - 200) / 2 ))" ;;
+    *) geometry="488x403+$(( (width - 488) / 2 ))+$(( (height - 403) / 2 ))" ;;
+  esac
+  import -window root -crop "$geometry" +repage "$out/$target.png"
+  kill "$pid" 2>/dev/null || true
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  echo "$out/$target.png"
+}
+
+if [[ -z ${OSTRIVANE_IN_XVFB:-} ]]; then
+  exec env OSTRIVANE_IN_XVFB=1 xvfb-run -a -s "-screen 0 ${width}x${height}x24" "$0" "$@"
+fi
+for t in "${targets[@]}"; do shoot "$t"; done

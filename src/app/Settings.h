@@ -1,0 +1,19 @@
+#pragma once
+// The settings file "Ostrivane.ini" in the program folder.
+#include <string>
+
+class FileSystem;
+
+inline constexpr const char* kSettingsFileName = "Ostrivane.ini";
+
+struct Settings {
+  int DeleteOlderThan = 1;     // index into the undo age list; -1 for none
+  bool SkipStartPage = false;  // the "Skip Introduction" box
+};
+
+// Missing, unreadable or malformed files and keys give the defaults; an
+// index outside the age list gives -1 (no selection).
+Settings ReadSettings(FileSystem& fs, const std::string& programFolder);
+// Rewrites the file whole, keeping its other sections and keys. Throws Error
+// "Cannot create file <path>" when it cannot be written.
+void WriteSettings(FileSystem& fs, const std::string& programFolder, const Settings& settings);

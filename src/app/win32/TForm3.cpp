@@ -1,0 +1,132 @@
+// Before the Windows headers, whose GDI EndPage would hide the end-page type.
+#include "app/Progress.h"
+//
+#include "app/win32/TForm3.h"
+
+#include <commctrl.h>
+
+namespace {
+constexpr int kCancelId = IDCANCEL;
+constexpr UINT_PTR kTimer2 = 2;
+constexpr const char* kClass = "TForm3";
+}  // namespace
+
+TForm3::~TForm3() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void TForm3::Create() {
+  static const bool registered = [] {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    wc.lpszClassName = kClass;
+    return RegisterClassA(&wc) != 0;
+  }();
+  (void)registered;
+  // A dialog frame without title-bar buttons: closing is Cancel's job.
+  hwnd_ = CreateWindowExA(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME, kClass, "Mapping...", WS_POPUP | WS_CAPTION, 0, 0, 0, 0,
+                          nullptr, nullptr, GetModuleHandleA(nullptr), this);
+  Animate1_ = MakeChild(hwnd_, ANIMATE_CLASSA, "", WS_VISIBLE | ACS_CENTER | ACS_TRANSPARENT, 100);
+  Label3_ = MakeChild(hwnd_, "STATIC", "", WS_VISIBLE | SS_NOPREFIX | SS_ENDELLIPSIS, 101);
+  Label2_ = MakeChild(hwnd_, "STATIC", "", WS_VISIBLE | SS_NOPREFIX | SS_PATHELLIPSIS, 102);
+  bar_ = MakeChild(hwnd_, PROGRESS_CLASSA, "", WS_VISIBLE, 103);
+  suiButton1_ = MakeChild(hwnd_, "BUTTON", "Cancel", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, kCancelId);
+  Label1_ = MakeChild(hwnd_, "STATIC", "", WS_VISIBLE | SS_NOPREFIX, 104);
+  SendMessageA(bar_, PBM_SETRANGE32, 0, 100);
+  // The system's file-copy animation, where the shell carries one.
+  if (HMODULE shell = LoadLibraryExA("shell32.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE))
+    if (!SendMessageA(Animate1_, ACM_OPENA, WPARAM(shell), LPARAM(MAKEINTRESOURCEA(161)))) ShowWindow(Animate1_, SW_HIDE);
+  // The run pumps messages without a dialog manager, so the button itself
+  // answers Enter and Esc.
+  SetWindowLongPtrA(suiButton1_, GWLP_USERDATA, LONG_PTR(this));
+  buttonProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(suiButton1_, GWLP_WNDPROC, LONG_PTR(CancelProc)));
+  dpi_ = DpiOf(hwnd_);
+  Layout();
+}
+
+void TForm3::Layout() {
+  fonts_.Create(dpi_);
+  SizeAndCentre(hwnd_, 373, 136, dpi_);
+  auto place = [this](HWND h, int x, int y, int w, int hh) {
+    MoveWindow(h, Scale(x, dpi_), Scale(y, dpi_), Scale(w, dpi_), Scale(hh, dpi_), TRUE);
+    SendMessageA(h, WM_SETFONT, WPARAM(fonts_.normal), TRUE);
+  };
+  place(Animate1_, 8, 4, 357, 40);
+  place(Label3_, 12, 46, 349, 16);
+  place(Label2_, 12, 64, 349, 16);
+  place(bar_, 12, 88, 270, 18);
+  place(suiButton1_, 290, 84, 71, 26);
+  place(Label1_, 12, 114, 349, 16);
+}
+
+void TForm3::Show(HWND owner) {
+  if (!hwnd_) Create();
+  (void)owner;
+  SendMessageA(bar_, PBM_SETPOS, 0, 0);
+  Refresh();
+  ShowWindow(hwnd_, SW_SHOW);
+  SetForegroundWindow(hwnd_);
+  SetFocus(suiButton1_);
+  SendMessageA(Animate1_, ACM_PLAY, WPARAM(-1), MAKELPARAM(0, 0xFFFF));
+}
+
+void TForm3::Close() {
+  if (!hwnd_) return;
+  SendMessageA(Animate1_, ACM_STOP, 0, 0);
+  ShowWindow(hwnd_, SW_HIDE);
+}
+
+void TForm3::StartTimer() {
+  if (hwnd_) SetTimer(hwnd_, kTimer2, 200, nullptr);
+}
+
+void TForm3::StopTimer() {
+  if (hwnd_) KillTimer(hwnd_, kTimer2);
+}
+
+void TForm3::Refresh() {
+  SetTextIfChanged(Label3_, ctx_->progress.Label3);
+  SetTextIfChanged(Label2_, ctx_->progress.Label2);
+  SetTextIfChanged(Label1_, ctx_->progress.Label1);
+  SendMessageA(bar_, PBM_SETPOS, WPARAM(ctx_->progress.position), 0);
+}
+
+LRESULT CALLBACK TForm3::CancelProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = reinterpret_cast<TForm3*>(GetWindowLongPtrA(h, GWLP_USERDATA));
+  if (msg == WM_GETDLGCODE) return DLGC_WANTALLKEYS | DLGC_DEFPUSHBUTTON;
+  if (msg == WM_KEYDOWN && (wp == VK_RETURN || wp == VK_ESCAPE)) {
+    self->ctx_->request.Cancelled = true;
+    return 0;
+  }
+  if (msg == WM_CHAR && (wp == '\r' || wp == 27)) return 0;
+  return CallWindowProcA(self->buttonProc_, h, msg, wp, lp);
+}
+
+LRESULT CALLBACK TForm3::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) SetWindowLongPtrA(h, GWLP_USERDATA, LONG_PTR(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams));
+  auto* self = reinterpret_cast<TForm3*>(GetWindowLongPtrA(h, GWLP_USERDATA));
+  switch (msg) {
+    case WM_COMMAND:
+      if (LOWORD(wp) == kCancelId && self) self->ctx_->request.Cancelled = true;
+      return 0;
+    case WM_TIMER:
+      if (wp == kTimer2 && self) {
+        Timer2Timer(*self->ctx_);
+        self->Refresh();
+      }
+      return 0;
+    case WM_CLOSE:
+      if (self) self->ctx_->request.Cancelled = true;
+      return 0;
+    case WM_DPICHANGED:
+      if (self) {
+        self->dpi_ = HIWORD(wp);
+        self->Layout();
+      }
+      return 0;
+  }
+  return DefWindowProcA(h, msg, wp, lp);
+}

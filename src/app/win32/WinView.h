@@ -1,0 +1,26 @@
+#pragma once
+// Small helpers the window program's windows share: the system's message
+// font at the window's DPI, pixel scaling, centring and child controls.
+#include <string>
+
+#include "core/win32/WinApi.h"
+
+struct ViewFonts {
+  HFONT normal = nullptr;
+  HFONT bold = nullptr;
+  HFONT heading = nullptr;  // page headings
+  HFONT title = nullptr;    // the large "Ostrivane"
+  HFONT link = nullptr;     // underlined
+  void Create(int dpi);
+  void Destroy();
+  ~ViewFonts() { Destroy(); }
+};
+
+int DpiOf(HWND hwnd);  // the window's DPI, 96 when the system cannot tell
+inline int Scale(int px, int dpi) { return MulDiv(px, dpi, 96); }
+// Sizes the window to that client size (96-DPI pixels) and centres it on its monitor.
+void SizeAndCentre(HWND hwnd, int clientWidth, int clientHeight, int dpi);
+HWND MakeChild(HWND parent, const char* cls, const std::string& text, DWORD style, int id, DWORD exStyle = 0);
+std::string WindowText(HWND hwnd);
+void SetTextIfChanged(HWND hwnd, const std::string& text);
+void ShowIfChanged(HWND hwnd, bool visible);

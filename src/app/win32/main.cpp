@@ -1,0 +1,74 @@
+// ostrivane.exe: the window program's composition root.
+#include "core/win32/WinApi.h"
+//
+#include <commctrl.h>
+#include <ole2.h>
+
+#include <string>
+
+#include "app/Pages.h"
+#include "app/TForm1.h"
+#include "app/win32/MainWindow.h"
+#include "app/win32/PendingParts.h"
+#include "app/win32/ScreenshotTour.h"
+#include "app/win32/Win32FolderPicker.h"
+#include "app/win32/Win32Platform.h"
+#include "app/win32/Win32WindowUi.h"
+#include "core/win32/Win32FileSystem.h"
+#include "filemap/PathForms.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
+  OleInitialize(nullptr);
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+
+  // The first argument, as the command line gives it (a path may hold blanks
+  // when quoted); a screenshot switch is handled apart.
+  std::string firstArgument;
+  std::string screenshot;  // the page or dialog to show for a screenshot
+  if (__argc > 1) {
+    const std::string a = __argv[1];
+    if (a.rfind(kScreenshotSwitch, 0) == 0)
+      screenshot = a.substr(std::string(kScreenshotSwitch).size());
+    else
+      firstArgument = a;
+  }
+
+  Win32FileSystem fs;
+  Win32Drives drives;
+  Win32FolderPicker picker;
+  PendingParts pending;
+  PathForms shortNames(fs);
+  Win32RunLock lock;
+  Win32WindowUi ui;
+
+  TForm1Ports ports;
+  ports.ui = &ui;
+  ports.fs = &fs;
+  ports.drives = &drives;
+  ports.undo = &pending;
+  ports.picker = &picker;
+  ports.parts = {&pending, &pending, &pending, &pending, &pending, &shortNames, &lock, nullptr};
+  ports.GetOSInfo = QueryOsVersion;
+  // Screenshots get a sample run that makes no change.
+  ScreenshotRun sample(screenshot);
+  if (!screenshot.empty()) ports.parts = {&pending, &sample, &pending, &sample, &sample, &shortNames, &lock, nullptr};
+  TForm1 form(ports, ProgramFolderOfExe());
+  sample.ctx = &form.ctx;
+  ui.Bind(form.ctx);
+
+  MainWindow window(form, ui);
+  window.onDestroyed = [] { PostQuitMessage(0); };
+  window.Create(firstArgument, showCommand);
+  picker.SetOwner(window.hwnd());
+  if (!screenshot.empty()) ScreenshotTour(window, form, screenshot);
+
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (window.PreTranslate(msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  OleUninitialize();
+  return 0;
+}

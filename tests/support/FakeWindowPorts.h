@@ -1,0 +1,90 @@
+#pragma once
+// Recording fakes for the main window's page model: the run's parts, the
+// undo list, the drives and the folder picker.
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/MappingRun.h"
+#include "app/WindowPorts.h"
+#include "core/Drives.h"
+#include "core/Error.h"
+
+// The run's parts: records each call and adds the links a script gives.
+struct RecordingRunParts : ItemMover, BackupArchive, RegistryMapper, FileMapper, ShortNames {
+  RunContext* ctx = nullptr;
+  std::vector<std::string> calls;
+  bool moveSucceeds = true;
+  int linksPerWalk = 0;                 // added by every walk call
+  std::function<void()> duringWalk;     // e.g. press buttons while a run is on
+  bool failWalk = false;                // a walk throws Error("disk full")
+
+  bool MoveDir(const std::string& s, const std::string& d) override {
+    calls.push_back("move " + s + ">" + d);
+    return moveSucceeds;
+  }
+  void SetArchiveName(const std::string& p) override { calls.push_back("archive " + p); }
+  void FindReplaceProcess(const std::string& o, const std::string&, const std::string& n, const std::string&) override {
+    Walk("reg " + o + ">" + n);
+  }
+  void IniProcess(const std::string& o, const std::string& n) override { Walk("ini " + o + ">" + n); }
+  std::string ShortFileName(const std::string& p) override { return p; }
+
+ private:
+  void Walk(const std::string& call);
+};
+
+inline void RecordingRunParts::Walk(const std::string& call) {
+  calls.push_back(call);
+  if (duringWalk) duringWalk();
+  if (failWalk) throw Error("disk full");
+  ctx->request.LinkCount += linksPerWalk;
+}
+
+// An undo store over a list of lines.
+struct FakeUndoList : UndoList {
+  std::vector<std::string> lines;  // entries; the placeholder is added when empty
+  std::vector<std::string> calls;
+  int age = -2;
+  int nextNumber = 0;
+  std::string undoMessage = "0 files restored.  Undo has completed";
+
+  int FillUndoBox(bool next) override {
+    calls.push_back(next ? "next" : "refresh");
+    return next ? nextNumber : 0;
+  }
+  std::vector<std::string> Lines() override {
+    if (lines.empty()) return {kNoChangesToUndo};
+    return lines;
+  }
+  void SetAgeIndex(int index) override { age = index; }
+  void DeleteEntry(const std::string& name) override {
+    calls.push_back("delete " + name);
+    std::erase_if(lines, [&](const std::string& l) { return l.rfind(name + " - ", 0) == 0; });
+  }
+  std::string UndoEntry(const std::string& name) override {
+    calls.push_back("undo " + name);
+    return undoMessage;
+  }
+};
+
+struct FakeDrives : DriveSource {
+  std::vector<DriveInfo> drives{{"C:\\", "Local Disk (C:)", true}, {"D:\\", "CD Drive (D:)", false},
+                                {"E:\\", "Data (E:)", true}};
+  std::vector<DriveInfo> ListDrives() override { return drives; }
+};
+
+struct FakePicker : FolderPicker {
+  std::deque<std::optional<std::string>> answers;  // nullopt: the user cancels
+  std::vector<std::pair<std::string, std::string>> asked;  // title, start
+  std::optional<std::string> PickFolder(const std::string& title, const std::string& start) override {
+    asked.emplace_back(title, start);
+    if (answers.empty()) return std::nullopt;
+    auto a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+};

@@ -1,0 +1,329 @@
+// The real main window and its dialogs under Wine: buttons are pressed
+// through their window messages, pages and texts read back from the controls.
+#include <gtest/gtest.h>
+
+#include "app/win32/MainWindow.h"
+#include "app/win32/Win32WindowUi.h"
+#include "core/win32/Win32FileSystem.h"
+#include "support/FakeUi.h"
+#include "support/FakeWindowPorts.h"
+#include "support/TestTree.h"
+//
+#include <commctrl.h>
+
+namespace {
+
+// Answers the next message boxes of this thread with OK, remembering caption and text.
+struct MessageBoxWatch {
+  static inline std::vector<std::pair<std::string, std::string>> seen;
+  static BOOL CALLBACK Each(HWND h, LPARAM) {
+    char cls[32] = {};
+    GetClassNameA(h, cls, sizeof cls);
+    if (std::string(cls) != "#32770" || !IsWindowVisible(h)) return TRUE;
+    seen.emplace_back(WindowText(h), WindowText(GetDlgItem(h, 0xFFFF)));
+    PostMessageA(h, WM_COMMAND, IDOK, 0);
+    return FALSE;
+  }
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) { EnumThreadWindows(GetCurrentThreadId(), Each, 0); }
+  MessageBoxWatch() {
+    seen.clear();
+    timer = SetTimer(nullptr, 0, 30, Tick);
+  }
+  ~MessageBoxWatch() { KillTimer(nullptr, timer); }
+  UINT_PTR timer;
+};
+
+// Lets posted messages (the close button posts WM_CLOSE) arrive.
+void Drain() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+class WindowTest : public ::testing::Test {
+ protected:
+  WindowTest()
+      : folder("C:\\ostrivane-test-window-" + std::to_string(GetCurrentProcessId()) + "\\"), form(Ports(), folder) {
+    RemoveTree(fs, folder);
+    fs.MakeFolders(folder);
+    rec.ctx = &form.ctx;
+    ui.Bind(form.ctx);
+    window.Create("", SW_SHOW);
+  }
+  ~WindowTest() override { RemoveTree(fs, folder); }
+  TForm1Ports Ports() {
+    TForm1Ports p{&ui, &fs, &drives, &undo, &picker, {}, [] { return OsVersion{true, true, 6, 1}; }};
+    p.parts = {&undo, &rec, &rec, &rec, &rec, &rec, nullptr, nullptr};
+    return p;
+  }
+  void Click(Sender s) { Click(window.SenderButton(s)); }
+  void Click(int id) { Click(window.Control(id)); }
+  void Click(HWND button) {
+    ASSERT_TRUE(IsWindowVisible(button)) << WindowText(button);
+    SendMessageA(button, BM_CLICK, 0, 0);
+  }
+  void Type(int id, const std::string& text) { SendMessageA(window.Control(id), WM_SETTEXT, 0, LPARAM(text.c_str())); }
+  bool Shown(int id) { return IsWindowVisible(window.Control(id)); }
+  std::string Text(int id) { return WindowText(window.Control(id)); }
+  void ToFront() {
+    for (Sender s : {Sender::btnBeginNext, Sender::btnBegin2Next, Sender::btnBegin3Next}) Click(s);
+    ASSERT_EQ(form.CurrentPage, Page::pnlFront);
+  }
+
+  Win32FileSystem fs;
+  const std::string folder;
+  FakeUndoList undo;
+  FakeDrives drives;
+  FakePicker picker;
+  RecordingRunParts rec;
+  Win32WindowUi ui;
+  TForm1 form;
+  MainWindow window{form, ui};
+};
+
+TEST_F(WindowTest, IntroductionPagesLeadToTheFrontPage) {
+  RECT rc;
+  GetClientRect(window.hwnd(), &rc);
+  const int dpi = DpiOf(window.hwnd());
+  EXPECT_EQ(rc.right, Scale(488, dpi));
+  EXPECT_EQ(rc.bottom, Scale(403, dpi));
+  EXPECT_EQ(GetWindowLongPtrA(window.hwnd(), GWL_STYLE) & WS_CAPTION, 0);  // borderless
+  EXPECT_EQ(WindowText(window.hwnd()), "Ostrivane");
+
+  EXPECT_TRUE(IsWindowVisible(window.SenderButton(Sender::btnBeginNext)));
+  EXPECT_FALSE(IsWindowVisible(window.SenderButton(Sender::btnBegin2Next)));
+  EXPECT_FALSE(Shown(kLabel71));
+  Click(Sender::btnBeginNext);
+  EXPECT_FALSE(IsWindowVisible(window.SenderButton(Sender::btnBeginNext)));
+  Click(Sender::btnBegin2Back);
+  EXPECT_EQ(form.CurrentPage, Page::pnlBegin);
+  ToFront();
+  EXPECT_TRUE(Shown(kLabel71));
+  EXPECT_EQ(Text(kLabel71).rfind("Version ", 0), 0u);
+  EXPECT_EQ(WindowText(window.SenderButton(Sender::btnMoveDrive)), "&Move and Map");
+  // The title strip's Front button goes back to the first page from anywhere.
+  Click(Sender::btnSwitchDrive);
+  EXPECT_TRUE(Shown(kTpnlSwitch));
+  Click(Sender::btnFront);
+  EXPECT_EQ(form.CurrentPage, Page::pnlBegin);
+  EXPECT_FALSE(Shown(kTpnlSwitch));
+}
+
+TEST_F(WindowTest, EnterAndEscapeTurnThePage) {
+  ToFront();
+  Click(Sender::btnSwitchDrive);
+  SetFocus(window.Control(kEdit3));
+  MSG esc{window.Control(kEdit3), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+  EXPECT_TRUE(window.PreTranslate(esc));
+  EXPECT_EQ(form.CurrentPage, Page::pnlFront);
+  Click(Sender::btnFindReplace);
+  Type(kEdit5, "C:\\Old");
+  Type(kEdit6, "C:\\New");
+  Click(kSuiCheckBox1);  // advanced: Enter leads to the targets page
+  EXPECT_EQ(WindowText(window.SenderButton(Sender::btnFindStartNext)), "&Next");
+  SetFocus(window.Control(kEdit6));
+  MSG enter{window.Control(kEdit6), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+  EXPECT_TRUE(window.PreTranslate(enter));
+  EXPECT_EQ(form.CurrentPage, Page::pnlTargets);
+}
+
+TEST_F(WindowTest, MapOnlyRefusesAnEmptyTextbox) {
+  MessageBoxWatch watch;
+  ToFront();
+  Click(Sender::btnFindReplace);
+  EXPECT_TRUE(Shown(kTpnlFind));
+  EXPECT_TRUE(Shown(kSuiCheckBox1));
+  Type(kEdit5, "C:\\Old");
+  Click(Sender::btnFindStartNext);
+  ASSERT_EQ(watch.seen.size(), 1u);
+  EXPECT_EQ(watch.seen[0].first, "Textbox Empty");
+  EXPECT_EQ(watch.seen[0].second,
+            "The \"Find\" and/or the \"Replace With\" textboxes are empty.  Please type in what you want to find and "
+            "what you want to replace it with.");
+  EXPECT_TRUE(Shown(kEdit5));
+  EXPECT_EQ(form.CurrentPage, Page::pnlFindStart);
+  EXPECT_TRUE(rec.calls.empty());
+}
+
+TEST_F(WindowTest, MapOnlyRunShowsProgressAndEndsOnTheFinishPage) {
+  ToFront();
+  Click(Sender::btnFindReplace);
+  Type(kEdit5, "C:\\Old");
+  Type(kEdit6, "D:\\New");
+  rec.linksPerWalk = 2;
+  bool mainEnabled = true, progressShown = false;
+  std::string progressCaption;
+  rec.duringWalk = [&] {
+    mainEnabled = IsWindowEnabled(window.hwnd());
+    HWND progress = ui.Form3().hwnd();
+    progressShown = progress && IsWindowVisible(progress);
+    progressCaption = WindowText(progress);
+  };
+  Click(Sender::btnFindStartNext);
+  EXPECT_FALSE(mainEnabled);  // no second run can start inside this one
+  EXPECT_TRUE(progressShown);
+  EXPECT_EQ(progressCaption, "Mapping...");
+  EXPECT_FALSE(IsWindowVisible(ui.Form3().hwnd()));
+  EXPECT_TRUE(IsWindowEnabled(window.hwnd()));
+  EXPECT_EQ(form.CurrentPage, Page::pnlFinish);
+  EXPECT_TRUE(Shown(kLabel27));
+  EXPECT_EQ(Text(kLabel27), "Ostrivane has finished");
+  EXPECT_EQ(Text(kLabel39), "4 links were remapped");
+  EXPECT_EQ(Text(kLabel41), "");
+  EXPECT_EQ(rec.calls.back(), "ini C:\\Old>D:\\New");
+}
+
+TEST_F(WindowTest, ProgressCancelAnswersEscape) {
+  ToFront();
+  Click(Sender::btnFindReplace);
+  Type(kEdit5, "a");
+  Type(kEdit6, "b");
+  rec.duringWalk = [&] {
+    HWND cancel = ui.Form3().cancelButton();
+    SendMessageA(cancel, WM_KEYDOWN, VK_ESCAPE, 0);
+  };
+  Click(Sender::btnFindStartNext);
+  EXPECT_EQ(form.CurrentPage, Page::pnlCancelFinish);
+  EXPECT_EQ(Text(kLabel68), "Process Cancelled");
+}
+
+TEST_F(WindowTest, SwitchDrivesRefusesAnEmptyLetter) {
+  MessageBoxWatch watch;
+  ToFront();
+  Click(Sender::btnSwitchDrive);
+  EXPECT_EQ(Text(kEdit3), "C");
+  EXPECT_EQ(Text(kEdit4), "D");
+  Type(kEdit4, "");
+  Click(Sender::btnSwitchStartNext);
+  ASSERT_EQ(watch.seen.size(), 1u);
+  EXPECT_EQ(watch.seen[0], std::make_pair(std::string("Empty Entry"),
+                                          std::string("You must enter both a first and a second drive letter.")));
+  EXPECT_EQ(form.CurrentPage, Page::pnlSwitchStart);
+  Type(kEdit4, "e");
+  Click(Sender::btnSwitchStartNext);
+  EXPECT_EQ(form.CurrentPage, Page::pnlTargets);
+  EXPECT_EQ(form.ctx.request.ReplaceText, "E:\\");  // the field takes upper case
+  // Only the registry: the button reads Start and runs at once.
+  Click(kChbxIni);
+  Click(kChbxShortcuts);
+  EXPECT_EQ(WindowText(window.SenderButton(Sender::btnTargetNext)), "&Start");
+  EXPECT_EQ(Text(kLabel13), "Press the Start button to Begin");
+  Click(Sender::btnTargetNext);
+  EXPECT_EQ(form.CurrentPage, Page::pnlFinish);
+}
+
+TEST_F(WindowTest, UndoPageListsAndDeletes) {
+  MessageBoxWatch watch;
+  undo.lines = {"Undo00000 - 1/5/2026 10:00:00 AM", "Undo00001 - 1/6/2026"};
+  Click(Sender::btnUndo);
+  EXPECT_EQ(form.CurrentPage, Page::pnlUndo);
+  HWND combo = window.Control(kSuiComboBox1);
+  EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), 1);
+  SendMessageA(combo, CB_SETCURSEL, 0, 0);
+  SendMessageA(window.hwnd(), WM_COMMAND, MAKEWPARAM(kSuiComboBox1, CBN_SELCHANGE), LPARAM(combo));
+  EXPECT_EQ(undo.age, 0);
+  HWND list = window.Control(kListBox1);
+  ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 2);
+  Click(kSuiButton2);
+  ASSERT_EQ(watch.seen.size(), 1u);
+  EXPECT_EQ(watch.seen[0].second, "Please select an item");
+  SendMessageA(list, LB_SETCURSEL, 1, 0);
+  SendMessageA(window.hwnd(), WM_COMMAND, MAKEWPARAM(kListBox1, LBN_SELCHANGE), LPARAM(list));
+  Click(kSuiButton2);
+  EXPECT_EQ(undo.calls[undo.calls.size() - 2], "delete Undo00001");
+  EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 1);
+  EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), LB_ERR);
+  Click(Sender::btnToFront);
+  EXPECT_EQ(form.CurrentPage, Page::pnlFront);
+}
+
+TEST_F(WindowTest, CloseButtonWritesTheSettingsFile) {
+  ToFront();
+  Click(Sender::btnUndo);
+  HWND combo = window.Control(kSuiComboBox1);
+  SendMessageA(combo, CB_SETCURSEL, 3, 0);
+  SendMessageA(window.hwnd(), WM_COMMAND, MAKEWPARAM(kSuiComboBox1, CBN_SELCHANGE), LPARAM(combo));
+  form.suiCheckBox2 = true;
+  bool destroyed = false;
+  window.onDestroyed = [&] { destroyed = true; };
+  Click(kTransparentButton1);
+  Drain();
+  EXPECT_TRUE(destroyed);
+  EXPECT_EQ(fs.ReadWhole(folder + "Ostrivane.ini"),
+            "[Undo List]\r\nDeleteOlderThan=3\r\n\r\n[Start]\r\nSkipStartPage=1\r\n\r\n");
+}
+
+TEST_F(WindowTest, ExitLeavesWithoutWritingTheSettingsFile) {
+  ToFront();
+  Click(Sender::btnFindReplace);
+  Type(kEdit5, "a");
+  Type(kEdit6, "b");
+  Click(Sender::btnFindStartNext);
+  bool destroyed = false;
+  window.onDestroyed = [&] { destroyed = true; };
+  Click(Sender::btnFinish);
+  EXPECT_TRUE(destroyed);
+  EXPECT_FALSE(fs.FileExists(folder + "Ostrivane.ini"));
+}
+
+// The "Entry Found" dialog: answers by button, Enter, Esc and the close box.
+class EntryFoundTest : public ::testing::Test {
+ protected:
+  static inline std::function<void(HWND)> act;
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND dlg = FindWindowA("TForm2", "Entry Found");
+    if (!dlg || !IsWindowVisible(dlg)) return;
+    KillTimer(nullptr, id);
+    act(dlg);
+  }
+  Answer AskWith(std::function<void(HWND)> a, bool& box) {
+    act = std::move(a);
+    SetTimer(nullptr, 0, 30, Tick);
+    return form2.Ask({"HKEY_CURRENT_USER\\Software\\X", "Path", "C:\\Old\\a", "D:\\New\\a"}, box, nullptr);
+  }
+  static void Key(HWND dlg, WPARAM key) {
+    HWND focus = GetFocus();
+    MSG m{focus ? focus : dlg, WM_KEYDOWN, key, 0, 0, {}};
+    PostMessageA(m.hwnd, WM_KEYDOWN, key, 0);
+  }
+  TForm2 form2;
+};
+
+TEST_F(EntryFoundTest, AnswersAndKeepsItsBox) {
+  bool box = false;
+  std::string key, from;
+  EXPECT_EQ(AskWith(
+                [&](HWND dlg) {
+                  key = WindowText(GetDlgItem(dlg, 30));
+                  from = WindowText(GetDlgItem(dlg, 32));
+                  Key(dlg, VK_RETURN);
+                },
+                box),
+            Answer::Replace);
+  EXPECT_EQ(key, "HKEY_CURRENT_USER\\Software\\X");
+  EXPECT_EQ(from, "C:\\Old\\a");
+  EXPECT_EQ(AskWith([](HWND dlg) { Key(dlg, VK_ESCAPE); }, box), Answer::Cancel);
+  EXPECT_EQ(AskWith([](HWND dlg) { PostMessageA(dlg, WM_CLOSE, 0, 0); }, box), Answer::Cancel);
+  EXPECT_EQ(AskWith(
+                [](HWND dlg) {
+                  SendMessageA(GetDlgItem(dlg, 20), BM_CLICK, 0, 0);  // tick "Do Not Stop and Verify"
+                  SendMessageA(GetDlgItem(dlg, 5), BM_CLICK, 0, 0);   // Skip
+                },
+                box),
+            Answer::Skip);
+  EXPECT_TRUE(box);
+  bool shown = false;
+  EXPECT_EQ(AskWith(
+                [&](HWND dlg) {
+                  shown = SendMessageA(GetDlgItem(dlg, 20), BM_GETCHECK, 0, 0) == BST_CHECKED;
+                  EXPECT_TRUE(GetWindowLongPtrA(dlg, GWL_EXSTYLE) & WS_EX_TOPMOST);
+                  SendMessageA(GetDlgItem(dlg, IDOK), BM_CLICK, 0, 0);
+                },
+                box),
+            Answer::Replace);
+  EXPECT_TRUE(shown);  // kept from the question before
+}
+
+}  // namespace
