@@ -49,18 +49,22 @@ std::string MissingPart(const RunContext& ctx, const RunParts& p) {
 }
 
 int RunUndo(const CliOptions& o, CliServices& services, RunContext& ctx, std::ostream& out) {
-  UndoCommands& undo = services.Undo(ctx);
-  switch (o.command) {
-    case CliCommand::UndoList:
-      for (const std::string& line : undo.ListLines()) out << line << '\n';
-      break;
-    case CliCommand::UndoDelete:
-      undo.Delete(o.undoName);
-      out << o.undoName << " deleted\n";
-      break;
-    default:
-      out << undo.Run(o.undoName) << '\n';
-      break;
+  UndoList& list = services.Undo(ctx);
+  list.FillUndoBox(false);
+  const std::vector<std::string> lines = list.Lines();
+  if (o.command == CliCommand::UndoList) {
+    for (const std::string& line : lines) out << line << '\n';
+    return kExitFinished;
+  }
+  bool listed = false;
+  for (const std::string& line : lines) listed |= line.rfind(o.undoName + " - ", 0) == 0;
+  if (!listed) throw Error("There is no undo entry " + o.undoName + ".");
+  if (o.command == CliCommand::UndoDelete) {
+    list.DeleteEntry(o.undoName);
+    list.FillUndoBox(false);
+    out << o.undoName << " deleted\n";
+  } else {
+    out << services.UndoRunner(ctx).UndoEntry(o.undoName) << '\n';
   }
   return kExitFinished;
 }

@@ -19,26 +19,6 @@ int AgeLimitFromSettings(FileSystem& fs, const std::string& programFolder) {
 }
 }  // namespace
 
-class Win32CliServices::UndoFront : public UndoCommands {
- public:
-  explicit UndoFront(UndoStore& store) : store_(store) {}
-  std::vector<std::string> ListLines() override {
-    store_.FillUndoBox(false);
-    return store_.Lines();
-  }
-  void Delete(const std::string& name) override {
-    store_.FillUndoBox(false);
-    const int line = store_.IndexOf(name);
-    if (line < 0) throw Error("There is no undo entry " + name + ".");
-    const std::string message = store_.suiButton2Click(line);
-    if (!message.empty()) throw Error(message);
-  }
-  std::string Run(const std::string&) override { throw Error("This build cannot undo a run yet."); }
-
- private:
-  UndoStore& store_;
-};
-
 Win32CliServices::Win32CliServices() : programFolder_(ProgramFolderOfExe()) {}
 Win32CliServices::~Win32CliServices() = default;
 
@@ -52,7 +32,5 @@ RunAssembly& Win32CliServices::Assembly(RunContext& ctx) {
 
 RunParts Win32CliServices::MakeRunParts(RunContext& ctx) { return Assembly(ctx).Parts(); }
 
-UndoCommands& Win32CliServices::Undo(RunContext& ctx) {
-  if (!undo_) undo_ = std::make_unique<UndoFront>(Assembly(ctx).Undo());
-  return *undo_;
-}
+UndoList& Win32CliServices::Undo(RunContext& ctx) { return Assembly(ctx).Undo(); }
+UndoExecutor& Win32CliServices::UndoRunner(RunContext& ctx) { return Assembly(ctx).Undoer(); }

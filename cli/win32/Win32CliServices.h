@@ -16,14 +16,13 @@ class Win32CliServices : public CliServices {
   int OsGeneration() override { return QueryOsGeneration(); }
   std::int64_t NowMs() override { return MonotonicMs(); }
   RunParts MakeRunParts(RunContext& ctx) override;
-  UndoCommands& Undo(RunContext& ctx) override;
+  UndoList& Undo(RunContext& ctx) override;
+  UndoExecutor& UndoRunner(RunContext& ctx) override;
 
  private:
-  class UndoFront;
   RunAssembly& Assembly(RunContext& ctx);
 
   std::string programFolder_;
   Win32Drives drives_;
   std::unique_ptr<RunAssembly> assembly_;
-  std::unique_ptr<UndoFront> undo_;
 };

@@ -323,7 +323,7 @@ void TForm1::Timer1Timer() {
 std::string TForm1::SelectedUndoName(const char* emptyListMessage) {
   const bool empty = ListBox1.empty() || ListBox1.front() == kNoChangesToUndo;
   if (empty || ListBox1Index < 0 || ListBox1Index >= int(ListBox1.size())) {
-    ShowMessage(empty ? emptyListMessage : "Please select an item");
+    ShowMessage(empty ? emptyListMessage : kPleaseSelectAnItem);
     return "";
   }
   return EntryName(ListBox1[std::size_t(ListBox1Index)]);
@@ -331,14 +331,14 @@ std::string TForm1::SelectedUndoName(const char* emptyListMessage) {
 
 void TForm1::suiButton1Click() {
   if (ctx.running) return;
-  const std::string name = SelectedUndoName("There are no items to undo");
+  const std::string name = SelectedUndoName(kNoItemsToUndo);
   if (name.empty()) return;
-  ShowMessage(ports_.undo->UndoEntry(name));
+  ShowMessage(ports_.undoRun->UndoEntry(name));
 }
 
 void TForm1::suiButton2Click() {
   if (ctx.running) return;
-  const std::string name = SelectedUndoName("There are no items to delete");
+  const std::string name = SelectedUndoName(kNoItemsToDelete);
   if (name.empty()) return;
   ports_.undo->DeleteEntry(name);
   ports_.undo->FillUndoBox(false);

@@ -38,6 +38,7 @@ struct TForm1Ports {
   FileSystem* fs = nullptr;
   DriveSource* drives = nullptr;
   UndoList* undo = nullptr;
+  UndoExecutor* undoRun = nullptr;
   FolderPicker* picker = nullptr;
   RunParts parts;  // parts.undo is normally the same store as `undo`
   std::function<OsVersion()> GetOSInfo;
@@ -46,6 +47,13 @@ struct TForm1Ports {
 class TForm1 {
  public:
   TForm1(TForm1Ports ports, std::string programFolder);
+  // The composition root wires the run's parts once they exist: they are
+  // built over this window's own RunContext.
+  void Wire(const RunParts& parts, UndoList* undo, UndoExecutor* undoRun) {
+    ports_.parts = parts;
+    ports_.undo = undo;
+    ports_.undoRun = undoRun;
+  }
 
   // --- State -------------------------------------------------------------
   RunContext ctx;  // the request, targets, drive list and verify boxes

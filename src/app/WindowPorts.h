@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "app/RunPorts.h"
+#include "undo/UndoTexts.h"
 
-inline constexpr const char* kNoChangesToUndo = "No Changes to Undo";
 
 // The undo list and the records behind it. FillUndoBox (from UndoNumbers)
 // runs the age cleanup and, with false, rebuilds the lines.
@@ -20,6 +20,11 @@ class UndoList : public UndoNumbers {
   virtual void SetAgeIndex(int index) = 0;
   // Deletes the records of the entry with that undo name.
   virtual void DeleteEntry(const std::string& name) = 0;
+};
+
+class UndoExecutor {
+ public:
+  virtual ~UndoExecutor() = default;
   // Undoes the entry; returns the closing message ("N files restored.  Undo
   // has completed"). Throws Error.
   virtual std::string UndoEntry(const std::string& name) = 0;

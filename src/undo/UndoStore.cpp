@@ -118,14 +118,10 @@ std::string UndoStore::DateTimeText(FileTicks utc) {
   return text;
 }
 
-std::string UndoStore::suiButton2Click(int selected) {
-  if (lines_.empty() || lines_[0] == kNoChangesToUndo) return kNoItemsToDelete;
-  if (selected < 0 || selected >= static_cast<int>(names_.size())) return kPleaseSelectAnItem;
-  const std::string name = names_[static_cast<std::size_t>(selected)];
+void UndoStore::DeleteEntry(const std::string& undoName) {
+  if (UndoRecordNumber(undoName + ".zip") < 0) return;  // only our own records are ever deleted
   for (const char* ext : kRecordExtensions)
-    if (fs_.FileExists(folder_ + name + ext)) fs_.Remove(folder_ + name + ext);
-  FillUndoBox(false);
-  return "";
+    if (fs_.FileExists(folder_ + undoName + ext)) fs_.Remove(folder_ + undoName + ext);
 }
 
 RestoreResult UndoStore::RestoreFiles(const std::string& undoName) {

@@ -5,19 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "app/RunPorts.h"
+#include "app/WindowPorts.h"
 #include "core/FileSystem.h"
 #include "undo/FileBackupArchive.h"
 #include "undo/UndoPlatform.h"
 
-inline constexpr const char* kNoChangesToUndo = "No Changes to Undo";
-inline constexpr const char* kNoItemsToDelete = "There are no items to delete";
-inline constexpr const char* kPleaseSelectAnItem = "Please select an item";
 
 // The items of the age limit box (suiComboBox1); -1 when none is selected.
 enum AgeLimitIndex { kAgeOneDay = 0, kAgeOneWeek = 1, kAgeOneMonth = 2, kAgeDoNotDelete = 3, kAgeNoneSelected = -1 };
 
-class UndoStore : public UndoNumbers {
+class UndoStore : public UndoList {
  public:
   UndoStore(FileSystem& fs, UndoPlatform& platform, std::string programFolder);
 
@@ -30,14 +27,13 @@ class UndoStore : public UndoNumbers {
 
   // ListBox1: "Undo00003 - <short date> <long time>" lines, oldest first, or
   // the single line "No Changes to Undo".
-  const std::vector<std::string>& Lines() const { return lines_; }
+  std::vector<std::string> Lines() override { return lines_; }
+  void SetAgeIndex(int index) override { ageLimitIndex = index; }
   // The entry's line, -1 when it is not listed.
   int IndexOf(const std::string& undoName) const;
 
-  // The "Delete" button with line `selected` selected (-1 for none): deletes
-  // the entry's records and rebuilds the list. Returns the message to show,
-  // empty when the entry was deleted.
-  std::string suiButton2Click(int selected);
+  // Deletes the entry's record files; the list is rebuilt by the next FillUndoBox.
+  void DeleteEntry(const std::string& undoName) override;
 
   // Writes back the files of the entry's archive (nothing when it has none).
   RestoreResult RestoreFiles(const std::string& undoName);

@@ -45,7 +45,7 @@ inline void RecordingRunParts::Walk(const std::string& call) {
 }
 
 // An undo store over a list of lines.
-struct FakeUndoList : UndoList {
+struct FakeUndoList : UndoList, UndoExecutor {
   std::vector<std::string> lines;  // entries; the placeholder is added when empty
   std::vector<std::string> calls;
   int age = -2;

@@ -13,8 +13,8 @@ CliParse Parse(std::vector<std::string> a) { return ParseCommandLine(a); }
 
 // Fake subsystems: the file walk finds one change per "hit" in its old text,
 // asking first when verification is on, and reports it in a preview.
-struct FakeServices : CliServices, DriveSource, UndoNumbers, ItemMover, BackupArchive, FileMapper, RegistryMapper, ShortNames,
-                      UndoCommands {
+struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMapper, RegistryMapper, ShortNames,
+                      UndoList, UndoExecutor {
   RunContext* ctx = nullptr;
   std::vector<DriveInfo> drives = {{"A:\\", "Floppy (A:)", false}, {"C:\\", "Local Disk (C:)", true}, {"D:\\", "Data (D:)", true}};
   std::vector<std::string> calls;
@@ -29,9 +29,10 @@ struct FakeServices : CliServices, DriveSource, UndoNumbers, ItemMover, BackupAr
   std::int64_t NowMs() override { return clock += 50; }
   RunParts MakeRunParts(RunContext& c) override {
     ctx = &c;
-    return {this, this, this, withRegistry ? this : nullptr, this, this, nullptr, nullptr};
+    return {static_cast<UndoNumbers*>(static_cast<UndoList*>(this)), this, this, withRegistry ? this : nullptr, this, this, nullptr, nullptr};
   }
-  UndoCommands& Undo(RunContext&) override { return *this; }
+  UndoList& Undo(RunContext&) override { return *this; }
+  UndoExecutor& UndoRunner(RunContext&) override { return *this; }
 
   int FillUndoBox(bool next) override { return next ? 3 : 0; }
   bool MoveDir(const std::string& s, const std::string& d) override {
@@ -65,12 +66,10 @@ struct FakeServices : CliServices, DriveSource, UndoNumbers, ItemMover, BackupAr
     }
   }
 
-  std::vector<std::string> ListLines() override { return {"Undo00000 - 12/7/2026 1:37:38 AM"}; }
-  void Delete(const std::string& name) override {
-    if (name != "Undo00000") throw Error("There is no undo entry " + name + ".");
-    calls.push_back("delete " + name);
-  }
-  std::string Run(const std::string&) override { return "2 files restored.  Undo has completed"; }
+  std::vector<std::string> Lines() override { return {"Undo00000 - 12/7/2026 1:37:38 AM"}; }
+  void SetAgeIndex(int) override {}
+  void DeleteEntry(const std::string& name) override { calls.push_back("delete " + name); }
+  std::string UndoEntry(const std::string&) override { return "2 files restored.  Undo has completed"; }
 };
 
 struct CliRun {
@@ -215,6 +214,7 @@ TEST(Cli, UndoCommands) {
   EXPECT_EQ(RunArgs(s, {"undo", "list"}).out, "Undo00000 - 12/7/2026 1:37:38 AM\n");
   EXPECT_EQ(RunArgs(s, {"undo", "run", "Undo00000"}).out, "2 files restored.  Undo has completed\n");
   EXPECT_EQ(RunArgs(s, {"undo", "delete", "Undo00000"}).code, kExitFinished);
+  EXPECT_EQ(s.calls.back(), "delete Undo00000");
   CliRun r = RunArgs(s, {"undo", "delete", "Undo00001"});
   EXPECT_EQ(r.code, kExitError);
   EXPECT_EQ(r.err, "There is no undo entry Undo00001.\n");

@@ -17,7 +17,7 @@ class PageModelTest : public ::testing::Test {
     rec.ctx = &form.ctx;
   }
   TForm1Ports Ports() {
-    TForm1Ports p{&ui, &fs, &drives, &undo, &picker, {}, [this] { return version; }};
+    TForm1Ports p{&ui, &fs, &drives, &undo, &undo, &picker, {}, [this] { return version; }};
     p.parts = {&undo, &rec, &rec, &rec, &rec, &rec, nullptr, nullptr};
     return p;
   }

@@ -54,7 +54,7 @@ class WindowTest : public ::testing::Test {
   }
   ~WindowTest() override { RemoveTree(fs, folder); }
   TForm1Ports Ports() {
-    TForm1Ports p{&ui, &fs, &drives, &undo, &picker, {}, [] { return OsVersion{true, true, 6, 1}; }};
+    TForm1Ports p{&ui, &fs, &drives, &undo, &undo, &picker, {}, [] { return OsVersion{true, true, 6, 1}; }};
     p.parts = {&undo, &rec, &rec, &rec, &rec, &rec, nullptr, nullptr};
     return p;
   }

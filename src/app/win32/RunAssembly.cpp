@@ -1,6 +1,7 @@
 #include "app/win32/RunAssembly.h"
 
 #include "app/win32/Win32Platform.h"
+#include "core/Error.h"
 #include "core/win32/Win32FileSystem.h"
 #include "filemap/FileMapping.h"
 #include "filemap/PathForms.h"
@@ -9,6 +10,15 @@
 #include "undo/FileBackupArchive.h"
 #include "undo/UndoStore.h"
 #include "undo/win32/Win32UndoPlatform.h"
+
+namespace {
+// Undoing a run needs the move back and the registry import, which this
+// build does not carry yet.
+class UndoNotYet : public UndoExecutor {
+ public:
+  std::string UndoEntry(const std::string&) override { throw Error("This build cannot undo a run yet."); }
+};
+}  // namespace
 
 struct RunAssembly::Impl {
   Impl(RunContext& ctx, const std::string& programFolder)
@@ -27,6 +37,7 @@ struct RunAssembly::Impl {
   UndoStore store;
   ShortcutRewrite shortcuts;
   FileMapping files;
+  UndoNotYet undoer;
 };
 
 RunAssembly::RunAssembly(RunContext& ctx, const std::string& programFolder)
@@ -46,3 +57,4 @@ RunParts RunAssembly::Parts() {
 
 FileSystem& RunAssembly::Files() { return impl_->fs; }
 UndoStore& RunAssembly::Undo() { return impl_->store; }
+UndoExecutor& RunAssembly::Undoer() { return impl_->undoer; }

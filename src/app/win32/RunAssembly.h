@@ -8,6 +8,7 @@
 
 class FileSystem;
 class UndoStore;
+class UndoExecutor;
 
 class RunAssembly {
  public:
@@ -17,6 +18,7 @@ class RunAssembly {
   RunParts Parts();
   FileSystem& Files();
   UndoStore& Undo();
+  UndoExecutor& Undoer();
 
  private:
   struct Impl;

@@ -10,12 +10,13 @@
 #include "app/TForm1.h"
 #include "app/win32/MainWindow.h"
 #include "app/win32/PendingParts.h"
+#include "app/win32/RunAssembly.h"
 #include "app/win32/ScreenshotTour.h"
 #include "app/win32/Win32FolderPicker.h"
 #include "app/win32/Win32Platform.h"
 #include "app/win32/Win32WindowUi.h"
 #include "core/win32/Win32FileSystem.h"
-#include "filemap/PathForms.h"
+#include "undo/UndoStore.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   OleInitialize(nullptr);
@@ -38,23 +39,28 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   Win32Drives drives;
   Win32FolderPicker picker;
   PendingParts pending;
-  PathForms shortNames(fs);
-  Win32RunLock lock;
   Win32WindowUi ui;
 
   TForm1Ports ports;
   ports.ui = &ui;
   ports.fs = &fs;
   ports.drives = &drives;
-  ports.undo = &pending;
   ports.picker = &picker;
-  ports.parts = {&pending, &pending, &pending, &pending, &pending, &shortNames, &lock, nullptr};
   ports.GetOSInfo = QueryOsVersion;
+  TForm1 form(ports, ProgramFolderOfExe());
+  RunAssembly assembly(form.ctx, form.ctx.programFolder);
+  RunParts parts = assembly.Parts();
+  parts.mover = &pending;
+  parts.registry = &pending;
   // Screenshots get a sample run that makes no change.
   ScreenshotRun sample(screenshot);
-  if (!screenshot.empty()) ports.parts = {&pending, &sample, &pending, &sample, &sample, &shortNames, &lock, nullptr};
-  TForm1 form(ports, ProgramFolderOfExe());
   sample.ctx = &form.ctx;
+  if (!screenshot.empty()) {
+    parts.mover = &sample;
+    parts.registry = &sample;
+    parts.files = &sample;
+  }
+  form.Wire(parts, &assembly.Undo(), &assembly.Undoer());
   ui.Bind(form.ctx);
 
   MainWindow window(form, ui);
