@@ -197,9 +197,11 @@ void RegBackup::SettleValue(Pending& p, RegRoot root, const std::string& path, c
   p.values.push_back(id);
 }
 
-void RegBackup::SettleKey(Pending& p, RegRoot root, const std::string& path) {
+void RegBackup::SettleKey(Pending& p, RegRoot root, const std::string& path, bool inExport) {
   const std::string id = KeyId(root, path);
-  const KeyState state = StateOf(root, path);
+  KeyState state = StateOf(root, path);
+  // Below a key being recorded now, what exists is its content before the run.
+  if (inExport && state == KeyState::InsideRecorded) state = KeyState::Untouched;
   if (state == KeyState::Created) return;
   TNTRegistry reg(backend_, root);
   const bool open = reg.OpenRegPathForReading(path);
@@ -222,17 +224,27 @@ void RegBackup::SettleKey(Pending& p, RegRoot root, const std::string& path) {
   } else if (!open && reg.KeyExists(path)) {
     return;  // exists but can't be read: nothing to keep
   } else {
-    // Not there before the run: the file removes it.
-    p.lines.push_back("[-" + RootName(root) + path + "]");
+    // Not there before the run: the file removes it, from the highest key
+    // above it that the move will make as well.
+    std::string top = RemoveSlash(path);
+    for (;;) {
+      const std::size_t cut = top.rfind('\\');
+      if (cut == std::string::npos || cut == 0) break;
+      const std::string parent = top.substr(0, cut);
+      if (reg.KeyExists(parent) || StateOf(root, parent) != KeyState::Untouched) break;
+      top = parent;
+    }
+    p.lines.push_back("[-" + RootName(root) + top + "]");
     lastHeader_.clear();
-    created_.insert(id);
-    p.created.push_back(id);
+    created_.insert(KeyId(root, top));
+    p.created.push_back(KeyId(root, top));
     return;
   }
   const std::vector<std::string> subkeys = reg.ListSubkeyNames();
   reg.CloseKey();
+  const bool exporting = state == KeyState::Untouched;
   for (const std::string& sub : subkeys)
-    if (!sub.empty()) SettleKey(p, root, RemoveSlash(path) + "\\" + sub);
+    if (!sub.empty()) SettleKey(p, root, RemoveSlash(path) + "\\" + sub, exporting);
 }
 
 void RegBackup::Commit(Pending& p) {

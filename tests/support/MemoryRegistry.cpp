@@ -138,7 +138,9 @@ std::optional<MemoryRegistry::Value> MemoryRegistry::Get(RegRoot root, const std
   return std::nullopt;
 }
 
-void MemoryRegistry::DenyWrite(RegRoot root, const std::string& path) { Walk(roots_.at(root), path, true)->denyWrite = true; }
+void MemoryRegistry::DenyWrite(RegRoot root, const std::string& path, bool deny) {
+  Walk(roots_.at(root), path, true)->denyWrite = deny;
+}
 
 std::string MemoryRegistry::Dump() const {
   std::string out;

@@ -36,14 +36,14 @@ class MemoryRegistry : public RegistryBackend {
   void AddKey(RegRoot root, const std::string& path);
   bool HasKey(RegRoot root, const std::string& path) const;
   std::optional<Value> Get(RegRoot root, const std::string& path, const std::string& name) const;
-  void DenyWrite(RegRoot root, const std::string& path);
+  void DenyWrite(RegRoot root, const std::string& path, bool deny = true);
   // Every key and value of both walked roots in a canonical form (values
   // sorted by name), for comparing states.
   std::string Dump() const;
 
   int writeOpens = 0;   // opens and creates that asked for more than reading
   int failedOpens = 0;  // opens refused for any reason
-  int openHandles() const { return int(handles_.size()); }
+  int openHandles() const { return int(handles_.size()) - int(roots_.size()); }
 
   RegKey RootKey(RegRoot root) override;
   long OpenKey(RegKey parent, const std::string& subKey, std::uint32_t access, RegKey& out) override;
