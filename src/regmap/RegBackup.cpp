@@ -94,14 +94,43 @@ std::vector<std::string> ValueLines(std::string_view name, std::uint32_t type, s
   }
 }
 
+std::string WidenRegText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() * 2);
+  for (char c : text) {
+    out += c;
+    out += '\0';
+  }
+  return out;
+}
+
+std::string DecodeRegText(std::string_view bytes) {
+  if (bytes.size() < 2 || bytes[0] != '\xFF' || bytes[1] != '\xFE') return std::string(bytes);
+  std::string out;
+  out.reserve(bytes.size() / 2);
+  for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) out += bytes[i + 1] == 0 ? bytes[i] : '?';
+  return out;
+}
+
+namespace {
+constexpr const char* kUtf16Mark = "\xFF\xFE";
+
+// The file's first line, decoded; empty without a whole first line.
+std::string FirstLine(FileSystem& fs, const std::string& path, bool& utf16) {
+  auto file = fs.OpenRandom(path, OpenMode::ReadOnly);
+  std::string head(std::size_t(std::min<std::uint64_t>(file->Size(), 160)), '\0');
+  if (!head.empty()) file->ReadAt(0, head.data(), head.size());
+  utf16 = head.size() >= 2 && head.compare(0, 2, kUtf16Mark) == 0;
+  const std::string text = DecodeRegText(head);
+  const std::size_t end = text.find_first_of("\r\n");
+  return end == std::string::npos ? "" : text.substr(0, end);
+}
+}  // namespace
+
 int RegFileKind(FileSystem& fs, const std::string& path) {
   if (!fs.FileExists(path)) return 0;
-  auto file = fs.OpenRandom(path, OpenMode::ReadOnly);
-  std::string head(std::size_t(std::min<std::uint64_t>(file->Size(), 64)), '\0');
-  if (!head.empty()) file->ReadAt(0, head.data(), head.size());
-  const std::size_t end = head.find_first_of("\r\n");
-  if (end == std::string::npos) return 0;  // no whole first line
-  const std::string first = UpperAZ(head.substr(0, end));
+  bool utf16 = false;
+  const std::string first = UpperAZ(FirstLine(fs, path, utf16));
   if (first == UpperAZ(kRegHeader5)) return 5;
   if (first == kRegHeader4) return 4;
   return 0;
@@ -113,13 +142,18 @@ void WriteReg(FileSystem& fs, const std::string& path, std::string_view text, bo
   bytes += "\r\n";
   std::unique_ptr<RandomFile> file;
   std::uint64_t at = 0;
-  if (RegFileKind(fs, path) != 0) {
+  bool utf16 = false;
+  if (fs.FileExists(path) && RegFileKind(fs, path) != 0) {
+    FirstLine(fs, path, utf16);  // append in the file's own encoding
     file = fs.OpenRandom(path, OpenMode::ReadWrite);
     at = file->Size();
   } else {
     file = fs.OpenRandom(path, OpenMode::CreateAlways);
     bytes = std::string(version5 ? kRegHeader5 : kRegHeader4) + "\r\n\r\n" + bytes;
+    utf16 = version5;
+    if (utf16) bytes = kUtf16Mark + WidenRegText(bytes);
   }
+  if (utf16 && at != 0) bytes = WidenRegText(bytes);
   file->WriteAt(at, bytes.data(), bytes.size());
   file->Flush();
 }

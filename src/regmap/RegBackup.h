@@ -22,6 +22,15 @@ std::string NameField(std::string_view name);
 // character). A value in hex form is followed by an empty line.
 std::vector<std::string> ValueLines(std::string_view name, std::uint32_t type, std::string_view data, bool version5);
 
+// "Version 5.00" files are written as the registry editor writes them:
+// UTF-16 (little-endian, with its byte order mark), so every editor takes
+// their two-byte hex lists as such. Characters go one to one (byte n to
+// character n).
+std::string WidenRegText(std::string_view text);
+// The text of a backup file in the program's one-byte form, whichever way it
+// is stored.
+std::string DecodeRegText(std::string_view bytes);
+
 // The header kind of an existing backup file: 5 or 4, 0 when the file is
 // missing, empty or begins otherwise.
 int RegFileKind(FileSystem& fs, const std::string& path);

@@ -140,7 +140,9 @@ ParsedValue ParseValue(std::string_view line, bool version5) {
 }
 }  // namespace
 
-RegImportResult ImportRegText(RegistryBackend& backend, std::string_view text) {
+RegImportResult ImportRegText(RegistryBackend& backend, std::string_view stored) {
+  const std::string decoded = DecodeRegText(stored);
+  std::string_view text = decoded;
   if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   const std::vector<std::string_view> lines = SplitLines(text);
   const std::string first = lines.empty() ? "" : UpperAZ(Trim(lines[0]));

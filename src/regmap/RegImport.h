@@ -21,7 +21,8 @@ struct RegImportResult {
   std::vector<FailedRegLine> failed;
 };
 
-// Throws Error when the text doesn't begin with a registry file header.
+// The text as stored (one-byte, or UTF-16 with its byte order mark). Throws
+// Error when it doesn't begin with a registry file header.
 RegImportResult ImportRegText(RegistryBackend& backend, std::string_view text);
 // Reads the whole file first. Throws Error when it can't be read.
 RegImportResult ImportRegFile(FileSystem& fs, RegistryBackend& backend, const std::string& path);

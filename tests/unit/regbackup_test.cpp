@@ -64,18 +64,20 @@ TEST(RegBackupFile, HeaderByGenerationAndAppendRules) {
   FakeFileSystem fs;
   WriteReg(fs, kFile, "\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\"=\"1\"", true);
   WriteReg(fs, kFile, "\"y\"=\"2\"", false);  // appended in the file's own form
-  EXPECT_EQ(fs.ReadWhole(kFile),
+  EXPECT_EQ(DecodeRegText(fs.ReadWhole(kFile)),
             "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\"=\"1\"\r\n\"y\"=\"2\"\r\n");
   EXPECT_EQ(RegFileKind(fs, kFile), 5);
+  // Stored as the registry editor stores it: UTF-16 with its byte order mark.
+  EXPECT_EQ(fs.ReadWhole(kFile).substr(0, 6), std::string("\xFF\xFEW\0i\0", 6));
   fs.AddFile(kFile, "regedit4\r\n\r\n");
   WriteReg(fs, kFile, "z", true);
   EXPECT_EQ(fs.ReadWhole(kFile), "regedit4\r\n\r\nz\r\n");
   fs.AddFile(kFile, "something else\r\nkept?\r\n");
   WriteReg(fs, kFile, "z", false);
-  EXPECT_EQ(fs.ReadWhole(kFile), "REGEDIT4\r\n\r\nz\r\n");
+  EXPECT_EQ(DecodeRegText(fs.ReadWhole(kFile)), "REGEDIT4\r\n\r\nz\r\n");
   fs.AddFile(kFile, "");
   WriteReg(fs, kFile, "z", true);
-  EXPECT_EQ(fs.ReadWhole(kFile), "Windows Registry Editor Version 5.00\r\n\r\nz\r\n");
+  EXPECT_EQ(DecodeRegText(fs.ReadWhole(kFile)), "Windows Registry Editor Version 5.00\r\n\r\nz\r\n");
 }
 
 class RegBackupTest : public ::testing::Test {
@@ -98,7 +100,7 @@ TEST_F(RegBackupTest, EveryValueLineStandsUnderItsOwnKey) {
   backup.BackupRegistryValue(CU, "\\B", "b");
   backup.BackupRegistryValue(CU, "\\A", "a2");
   backup.BackupRegistryValue(CU, "\\A", "a1");  // settled already
-  EXPECT_EQ(fs.ReadWhole(kFile),
+  EXPECT_EQ(DecodeRegText(fs.ReadWhole(kFile)),
             "Windows Registry Editor Version 5.00\r\n\r\n"
             "[HKEY_CURRENT_USER\\A]\r\n\"a1\"=\"1\"\r\n\"missing\"=-\r\n"
             "[HKEY_CURRENT_USER\\B]\r\n\"b\"=\"3\"\r\n"
@@ -116,7 +118,7 @@ TEST_F(RegBackupTest, FailedWriteForgetsTheEntry) {
   EXPECT_THROW(backup.BackupRegistryValue(CU, "\\A", "a"), Error);
   fs.beforeWrite = nullptr;
   backup.BackupRegistryValue(CU, "\\A", "a");
-  EXPECT_EQ(fs.ReadWhole(kFile), "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"a\"=\"1\"\r\n");
+  EXPECT_EQ(DecodeRegText(fs.ReadWhole(kFile)), "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"a\"=\"1\"\r\n");
 }
 
 TEST_F(RegBackupTest, EveryLineFormImportsBackExactly) {

@@ -37,7 +37,7 @@ class RegWalkTest : public ::testing::Test {
     auto v = reg.Get(root, path, name);
     return v ? v->data.substr(0, v->data.find('\0')) : "<none>";
   }
-  std::string Backup() { return fs.Has(kBackup) ? fs.ReadWhole(kBackup) : ""; }
+  std::string Backup() { return fs.Has(kBackup) ? DecodeRegText(fs.ReadWhole(kBackup)) : ""; }
   void ExpectUndoRestores(const std::string& before) {
     ASSERT_NE(reg.Dump(), before) << "the run changed nothing";
     const RegImportResult r = ImportRegFile(fs, reg, kBackup);
@@ -146,7 +146,7 @@ TEST_F(RegWalkTest, EachBackupIsOnDiskBeforeItsChange) {
     FakeFileSystem* fs = nullptr;
     std::vector<std::string> seen;
     long SetValue(RegKey key, const std::string& name, std::uint32_t type, std::string_view data) override {
-      seen.push_back(fs->Has(kBackup) ? fs->ReadWhole(kBackup) : "");
+      seen.push_back(fs->Has(kBackup) ? DecodeRegText(fs->ReadWhole(kBackup)) : "");
       return MemoryRegistry::SetValue(key, name, type, data);
     }
   } checking;
@@ -309,7 +309,7 @@ TEST_F(RegWalkTest, ASecondRunStartsItsOwnBackup) {
   Map("C:\\Old", "D:\\New");
   ctx.request.UndoName = "Undo00001";
   Map("D:\\New", "E:\\Newer");
-  const std::string second = fs.ReadWhole("C:\\Ost\\Undo00001.reg");
+  const std::string second = DecodeRegText(fs.ReadWhole("C:\\Ost\\Undo00001.reg"));
   EXPECT_NE(second.find("\"p\"=\"D:\\\\New\""), std::string::npos) << second;
 }
 }  // namespace
