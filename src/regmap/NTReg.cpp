@@ -1,0 +1,331 @@
+#include "regmap/NTReg.h"
+
+#include "core/Error.h"
+#include "core/Text.h"
+
+namespace {
+const char* const kGetFailed = "Failed to get data for '%s'";
+const char* const kSetFailed = "Failed to set data for '%s'";
+const char* const kCreateFailed = "Failed to create key %s";
+const char* const kInvalidType = "Invalid data type for '%s'";
+const char* const kDeleteKeyFailed = "Failed to delete key %s";
+
+constexpr std::uint32_t kOpenTries[] = {kKeyAllAccess, kKeyReadWrite, kKeyRead};
+constexpr std::uint32_t kWriteTries[] = {kKeyAllAccess, kKeyReadWrite};
+
+bool IsText(std::uint32_t type) { return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz; }
+
+std::string CutAtNul(const std::string& data) { return data.substr(0, data.find('\0')); }
+
+// "a\b" under "a" and "A\B\c" under "a\b", compared across A-Z case.
+bool IsInside(const std::string& inner, const std::string& outer) {
+  if (outer.empty()) return !inner.empty();
+  return inner.size() > outer.size() && inner[outer.size()] == '\\' &&
+         EqualNoCaseAZ(std::string_view(inner).substr(0, outer.size()), outer);
+}
+}  // namespace
+
+std::string RootName(RegRoot root) {
+  switch (root) {
+    case RegRoot::ClassesRoot: return "HKEY_CLASSES_ROOT";
+    case RegRoot::CurrentUser: return "HKEY_CURRENT_USER";
+    case RegRoot::LocalMachine: return "HKEY_LOCAL_MACHINE";
+    case RegRoot::Users: return "HKEY_USERS";
+    case RegRoot::CurrentConfig: return "HKEY_CURRENT_CONFIG";
+    case RegRoot::DynData: return "HKEY_DYN_DATA";
+    default: return "";
+  }
+}
+
+TNTRegistry::TNTRegistry(RegistryBackend& backend, RegRoot root) : backend_(backend), root_(root) {}
+
+TNTRegistry::~TNTRegistry() { CloseKey(); }
+
+void TNTRegistry::SetRootKey(RegRoot root) {
+  CloseKey();
+  root_ = root;
+}
+
+void TNTRegistry::CloseKey() {
+  if (current_) backend_.CloseKey(current_);
+  current_ = 0;
+  currentPath_.clear();
+  writable_ = false;
+}
+
+std::string TNTRegistry::Relative(const std::string& path) const {
+  std::string rel = path;
+  if (!rel.empty() && rel.front() == '\\') rel.erase(0, 1);
+  while (!rel.empty() && rel.back() == '\\') rel.pop_back();
+  return rel;
+}
+
+long TNTRegistry::OpenRelative(const std::string& path, std::uint32_t access, RegKey& out) {
+  return backend_.OpenKey(backend_.RootKey(root_), Relative(path), access, out);
+}
+
+bool TNTRegistry::OpenWith(const std::string& path, const std::uint32_t* accesses, int count) {
+  for (int i = 0; i < count; ++i) {
+    RegKey key = 0;
+    if (OpenRelative(path, accesses[i], key) != kRegOk) continue;
+    CloseKey();
+    current_ = key;
+    currentPath_ = path;
+    writable_ = accesses[i] != kKeyRead;
+    return true;
+  }
+  return false;
+}
+
+bool TNTRegistry::OpenRegPath(const std::string& path) { return OpenWith(path, kOpenTries, 3); }
+
+bool TNTRegistry::OpenRegPathForReading(const std::string& path) { return OpenWith(path, &kOpenTries[2], 1); }
+
+void TNTRegistry::CreateRegPath(const std::string& path) {
+  for (std::uint32_t access : kWriteTries) {
+    RegKey key = 0;
+    if (backend_.CreateKey(backend_.RootKey(root_), Relative(path), 0, access, key) != kRegOk) continue;
+    CloseKey();
+    current_ = key;
+    currentPath_ = path;
+    writable_ = true;
+    return;
+  }
+  throw Error(Format1(kCreateFailed, path));
+}
+
+void TNTRegistry::MakeWritable(const std::string& valueName) {
+  if (!current_) throw Error(Format1(kSetFailed, valueName));
+  if (writable_) return;
+  const std::string path = currentPath_;
+  if (!OpenWith(path, kWriteTries, 2)) throw Error(Format1(kSetFailed, valueName));
+}
+
+std::vector<std::string> TNTRegistry::ListSubkeyNames() {
+  std::vector<std::string> names;
+  RegKeyInfo info;
+  if (!current_ || backend_.QueryInfoKey(current_, info) != kRegOk) return names;
+  names.reserve(info.subkeys);
+  for (std::uint32_t i = 0; i < info.subkeys; ++i) {
+    std::string name;
+    if (backend_.EnumKey(current_, i, name) != kRegOk) break;
+    names.push_back(std::move(name));
+  }
+  return names;
+}
+
+std::vector<std::string> TNTRegistry::ListValueNames() {
+  std::vector<std::string> names;
+  RegKeyInfo info;
+  if (!current_ || backend_.QueryInfoKey(current_, info) != kRegOk) return names;
+  names.reserve(info.values);
+  for (std::uint32_t i = 0; i < info.values; ++i) {
+    std::string name;
+    if (backend_.EnumValue(current_, i, name, nullptr, nullptr) != kRegOk) break;
+    names.push_back(std::move(name));
+  }
+  return names;
+}
+
+std::vector<ListedValue> TNTRegistry::ListValues() {
+  std::vector<ListedValue> values;
+  RegKeyInfo info;
+  if (!current_ || backend_.QueryInfoKey(current_, info) != kRegOk) return values;
+  values.reserve(info.values);
+  std::string data;
+  for (std::uint32_t i = 0; i < info.values; ++i) {
+    ListedValue v;
+    if (backend_.EnumValue(current_, i, v.name, &v.type, &data) != kRegOk) break;
+    if (v.type == kRegSz || v.type == kRegExpandSz) v.text = CutAtNul(data);
+    values.push_back(std::move(v));
+  }
+  return values;
+}
+
+std::vector<RawValue> TNTRegistry::ListRawValues() {
+  std::vector<RawValue> values;
+  RegKeyInfo info;
+  if (!current_ || backend_.QueryInfoKey(current_, info) != kRegOk) return values;
+  values.reserve(info.values);
+  for (std::uint32_t i = 0; i < info.values; ++i) {
+    RawValue v;
+    if (backend_.EnumValue(current_, i, v.name, &v.type, &v.data) != kRegOk) break;
+    values.push_back(std::move(v));
+  }
+  return values;
+}
+
+std::optional<RegValueInfo> TNTRegistry::QueryValueInfo(const std::string& name) {
+  RegValueInfo info;
+  if (!current_ || backend_.QueryValue(current_, name, info.type, info.size, nullptr) != kRegOk) return std::nullopt;
+  return info;
+}
+
+std::optional<std::string> TNTRegistry::ReadRawValue(const std::string& name, std::uint32_t& type) {
+  std::uint32_t size = 0;
+  std::string data;
+  if (!current_) return std::nullopt;
+  const long rc = backend_.QueryValue(current_, name, type, size, &data);
+  if (rc == kRegNotFound) return std::nullopt;
+  if (rc != kRegOk) throw Error(Format1(kGetFailed, name));
+  return data;
+}
+
+std::string TNTRegistry::ReadTextValue(const std::string& name) {
+  std::uint32_t type = kRegNone;
+  const auto data = ReadRawValue(name, type);
+  if (!data) throw Error(Format1(kGetFailed, name));
+  if (!IsText(type)) throw Error(Format1(kInvalidType, name));
+  return CutAtNul(*data);
+}
+
+std::uint32_t TNTRegistry::ReadDwordValue(const std::string& name) {
+  std::uint32_t type = kRegNone;
+  const auto data = ReadRawValue(name, type);
+  if (!data) throw Error(Format1(kGetFailed, name));
+  if (type != kRegDword || data->size() != 4) throw Error(Format1(kInvalidType, name));
+  const auto* b = reinterpret_cast<const unsigned char*>(data->data());
+  return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 | std::uint32_t(b[3]) << 24;
+}
+
+std::string TNTRegistry::ReadBinaryValue(const std::string& name) {
+  std::uint32_t type = kRegNone;
+  const auto data = ReadRawValue(name, type);
+  if (!data) throw Error(Format1(kGetFailed, name));
+  if (type != kRegBinary) throw Error(Format1(kInvalidType, name));
+  return *data;
+}
+
+void TNTRegistry::WriteTextValue(const std::string& name, const std::string& text, std::uint32_t type) {
+  std::string data = text;
+  data.push_back('\0');
+  WriteRawValue(name, type, data);
+}
+
+void TNTRegistry::WriteRawValue(const std::string& name, std::uint32_t type, const std::string& data) {
+  MakeWritable(name);
+  if (backend_.SetValue(current_, name, type, data) != kRegOk) throw Error(Format1(kSetFailed, name));
+}
+
+bool TNTRegistry::DeleteRegValue(const std::string& name) {
+  if (!QueryValueInfo(name)) return false;
+  MakeWritable(name);
+  const long rc = backend_.DeleteValue(current_, name);
+  if (rc == kRegNotFound) return false;
+  if (rc != kRegOk) throw Error(Format1(kSetFailed, name));
+  return true;
+}
+
+bool TNTRegistry::RenameRegValue(const std::string& oldName, const std::string& newName) {
+  std::uint32_t type = kRegNone;
+  const auto data = ReadRawValue(oldName, type);
+  if (!data || data->empty() || QueryValueInfo(newName)) return false;
+  WriteRawValue(newName, type, *data);
+  MakeWritable(oldName);
+  if (backend_.DeleteValue(current_, oldName) != kRegOk) throw Error(Format1(kSetFailed, oldName));
+  return true;
+}
+
+bool TNTRegistry::KeyExists(const std::string& path) {
+  // Opens only: a key that exists but refuses every access still exists.
+  RegKey key = 0;
+  const long rc = OpenRelative(path, kKeyRead, key);
+  if (rc == kRegOk) backend_.CloseKey(key);
+  return rc != kRegNotFound;
+}
+
+bool TNTRegistry::MoveRegKey(const std::string& oldPath, const std::string& newPath, bool deleteOld) {
+  const std::string oldRel = Relative(oldPath), newRel = Relative(newPath);
+  if (oldRel.empty() || newRel.empty() || IsInside(newRel, oldRel) || EqualNoCaseAZ(oldRel, newRel)) return false;
+  RegKey from = 0;
+  if (OpenRelative(oldPath, kKeyRead, from) != kRegOk) return false;
+  if (KeyExists(newPath)) {
+    backend_.CloseKey(from);
+    return false;
+  }
+  RegKey to = 0;
+  long rc = kRegAccessDenied;
+  for (std::uint32_t access : kWriteTries)
+    if ((rc = backend_.CreateKey(backend_.RootKey(root_), newRel, 0, access, to)) == kRegOk) break;
+  if (rc != kRegOk) {
+    backend_.CloseKey(from);
+    throw Error(Format1(kCreateFailed, newPath));
+  }
+  try {
+    CopyTree(from, to, newPath);
+  } catch (...) {
+    backend_.CloseKey(from);
+    backend_.CloseKey(to);
+    throw;
+  }
+  backend_.CloseKey(from);
+  backend_.CloseKey(to);
+  if (deleteOld) DeleteTree(backend_.RootKey(root_), oldRel, oldPath);
+  return true;
+}
+
+void TNTRegistry::CopyTree(RegKey from, RegKey to, const std::string& toPath) {
+  RegKeyInfo info;
+  if (backend_.QueryInfoKey(from, info) != kRegOk) throw Error(Format1(kCreateFailed, toPath));
+  std::string name, data;
+  for (std::uint32_t i = 0; i < info.values; ++i) {
+    std::uint32_t type = kRegNone;
+    if (backend_.EnumValue(from, i, name, &type, &data) != kRegOk) break;
+    if (backend_.SetValue(to, name, type, data) != kRegOk) throw Error(Format1(kSetFailed, name));
+  }
+  std::vector<std::string> subkeys;
+  for (std::uint32_t i = 0; i < info.subkeys; ++i) {
+    if (backend_.EnumKey(from, i, name) != kRegOk) break;
+    subkeys.push_back(name);
+  }
+  for (const std::string& sub : subkeys) {
+    const std::string subPath = toPath + "\\" + sub;
+    RegKey subFrom = 0, subTo = 0;
+    if (backend_.OpenKey(from, sub, kKeyRead, subFrom) != kRegOk) throw Error(Format1(kCreateFailed, subPath));
+    if (backend_.CreateKey(to, sub, 0, kKeyAllAccess, subTo) != kRegOk) {
+      backend_.CloseKey(subFrom);
+      throw Error(Format1(kCreateFailed, subPath));
+    }
+    try {
+      CopyTree(subFrom, subTo, subPath);
+    } catch (...) {
+      backend_.CloseKey(subFrom);
+      backend_.CloseKey(subTo);
+      throw;
+    }
+    backend_.CloseKey(subFrom);
+    backend_.CloseKey(subTo);
+  }
+}
+
+void TNTRegistry::DeleteTree(RegKey parent, const std::string& subKey, const std::string& fullPath) {
+  RegKey key = 0;
+  if (backend_.OpenKey(parent, subKey, kKeyRead, key) == kRegOk) {
+    std::vector<std::string> subkeys;
+    RegKeyInfo info;
+    if (backend_.QueryInfoKey(key, info) == kRegOk) {
+      std::string name;
+      for (std::uint32_t i = 0; i < info.subkeys; ++i) {
+        if (backend_.EnumKey(key, i, name) != kRegOk) break;
+        subkeys.push_back(name);
+      }
+    }
+    try {
+      for (const std::string& sub : subkeys) DeleteTree(key, sub, fullPath + "\\" + sub);
+    } catch (...) {
+      backend_.CloseKey(key);
+      throw;
+    }
+    backend_.CloseKey(key);
+  }
+  if (backend_.DeleteKey(parent, subKey) != kRegOk) throw Error(Format1(kDeleteKeyFailed, fullPath));
+}
+
+bool TNTRegistry::DeleteRegKey(const std::string& path) {
+  const std::string rel = Relative(path);
+  if (rel.empty() || !KeyExists(path)) return false;
+  // The current key may lie inside; let go of it first.
+  if (IsInside(Relative(currentPath_), rel) || EqualNoCaseAZ(Relative(currentPath_), rel)) CloseKey();
+  DeleteTree(backend_.RootKey(root_), rel, path);
+  return true;
+}

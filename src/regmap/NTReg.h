@@ -1,0 +1,98 @@
+#pragma once
+// TNTRegistry: one root key and at most one open current key. Paths that
+// begin with "\" are taken from the root; "\" alone is the root itself.
+// Reads and writes that fail raise Error with the program's own messages.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "regmap/RegistryBackend.h"
+
+struct RegValueInfo {
+  std::uint32_t type = kRegNone;
+  std::uint32_t size = 0;
+};
+
+// One value as a listing gives it; text only for the two string types.
+struct ListedValue {
+  std::string name;
+  std::uint32_t type = kRegNone;
+  std::string text;  // up to the first NUL
+};
+
+struct RawValue {
+  std::string name;
+  std::uint32_t type = kRegNone;
+  std::string data;
+};
+
+class TNTRegistry {
+ public:
+  explicit TNTRegistry(RegistryBackend& backend, RegRoot root = RegRoot::CurrentUser);
+  ~TNTRegistry();
+  TNTRegistry(const TNTRegistry&) = delete;
+  TNTRegistry& operator=(const TNTRegistry&) = delete;
+
+  void SetRootKey(RegRoot root);
+  RegRoot RootKey() const { return root_; }
+
+  // Full access, then read and write, then read only; the first that opens wins.
+  bool OpenRegPath(const std::string& path);
+  // Read access only: walks and backups, which write rarely.
+  bool OpenRegPathForReading(const std::string& path);
+  // Creates the path (and every key above it) and makes it current. Throws
+  // "Failed to create key %s".
+  void CreateRegPath(const std::string& path);
+  void CloseKey();
+  bool HasCurrentKey() const { return current_ != 0; }
+
+  // Empty when the key's info can't be read (a deleted key).
+  std::vector<std::string> ListSubkeyNames();
+  std::vector<std::string> ListValueNames();
+  // Names, types and string data in one pass.
+  std::vector<ListedValue> ListValues();
+  // Names, types and whole data.
+  std::vector<RawValue> ListRawValues();
+
+  std::optional<RegValueInfo> QueryValueInfo(const std::string& name);
+  // REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ, cut at the first NUL.
+  std::string ReadTextValue(const std::string& name);
+  std::uint32_t ReadDwordValue(const std::string& name);
+  // REG_BINARY only, whole.
+  std::string ReadBinaryValue(const std::string& name);
+  // Any type, whole; nullopt when the value doesn't exist.
+  std::optional<std::string> ReadRawValue(const std::string& name, std::uint32_t& type);
+
+  // The text and its terminating NUL, as REG_SZ unless another string type is given.
+  void WriteTextValue(const std::string& name, const std::string& text, std::uint32_t type = kRegSz);
+  void WriteRawValue(const std::string& name, std::uint32_t type, const std::string& data);
+  // False when there was no such value. Throws when it can't be deleted.
+  bool DeleteRegValue(const std::string& name);
+
+  // Nothing (false) when old is missing, new exists or old's data is empty;
+  // else new gets old's bytes and type and old is deleted.
+  bool RenameRegValue(const std::string& oldName, const std::string& newName);
+  // Nothing (false) when old is missing, new exists or new lies inside old;
+  // else new is created with a copy of old's whole subtree, and old is
+  // deleted with its subtree when deleteOld is set.
+  bool MoveRegKey(const std::string& oldPath, const std::string& newPath, bool deleteOld);
+  bool KeyExists(const std::string& path);
+  // Deletes the key with its subtree; false when it did not exist. Throws
+  // when a key of it can't be deleted.
+  bool DeleteRegKey(const std::string& path);
+
+ private:
+  bool OpenWith(const std::string& path, const std::uint32_t* accesses, int count);
+  void MakeWritable(const std::string& valueName);
+  std::string Relative(const std::string& path) const;
+  long OpenRelative(const std::string& path, std::uint32_t access, RegKey& out);
+  void CopyTree(RegKey from, RegKey to, const std::string& toPath);
+  void DeleteTree(RegKey parent, const std::string& subKey, const std::string& fullPath);
+
+  RegistryBackend& backend_;
+  RegRoot root_;
+  RegKey current_ = 0;
+  std::string currentPath_;
+  bool writable_ = false;
+};

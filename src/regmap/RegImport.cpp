@@ -1,0 +1,205 @@
+#include "regmap/RegImport.h"
+
+#include <optional>
+
+#include "core/Error.h"
+#include "core/Text.h"
+#include "regmap/NTReg.h"
+#include "regmap/RegBackup.h"
+
+namespace {
+struct Bad {
+  std::string reason;
+};
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+std::optional<RegRoot> RootOf(std::string_view name) {
+  const std::string n = UpperAZ(name);
+  if (n == "HKEY_LOCAL_MACHINE" || n == "HKLM") return RegRoot::LocalMachine;
+  if (n == "HKEY_CURRENT_USER" || n == "HKCU") return RegRoot::CurrentUser;
+  if (n == "HKEY_CLASSES_ROOT" || n == "HKCR") return RegRoot::ClassesRoot;
+  if (n == "HKEY_USERS" || n == "HKU") return RegRoot::Users;
+  if (n == "HKEY_CURRENT_CONFIG" || n == "HKCC") return RegRoot::CurrentConfig;
+  if (n == "HKEY_DYN_DATA") return RegRoot::DynData;
+  return std::nullopt;
+}
+
+// Reads a quoted text at `at` (just past the opening quote) up to its
+// closing quote; `at` ends past that quote.
+std::string Unquote(std::string_view s, std::size_t& at) {
+  std::string out;
+  while (at < s.size()) {
+    char c = s[at++];
+    if (c == '"') return out;
+    if (c == '\\' && at < s.size()) {
+      c = s[at++];
+      if (c == 'n') c = '\n';
+      else if (c == 'r') c = '\r';
+    }
+    out += c;
+  }
+  throw Bad{"no closing quote"};
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+std::string HexBytes(std::string_view list) {
+  std::string out;
+  std::size_t i = 0;
+  while (i < list.size()) {
+    const char c = list[i];
+    if (c == ' ' || c == '\t' || c == ',' || c == '\\') {
+      ++i;
+      continue;
+    }
+    const int hi = HexDigit(c), lo = i + 1 < list.size() ? HexDigit(list[i + 1]) : -1;
+    if (hi < 0 || lo < 0) throw Bad{"bad hex list"};
+    out += char(hi * 16 + lo);
+    i += 2;
+    if (i < list.size() && list[i] != ',' && list[i] != ' ' && list[i] != '\t') throw Bad{"bad hex list"};
+  }
+  return out;
+}
+
+// Two-byte characters back to the one-byte text the program works in.
+std::string Narrow(const std::string& wide) {
+  std::string out;
+  for (std::size_t i = 0; i + 1 < wide.size(); i += 2) out += wide[i + 1] == 0 ? wide[i] : '?';
+  return out;
+}
+
+struct ParsedValue {
+  std::string name;
+  bool remove = false;
+  std::uint32_t type = kRegSz;
+  std::string data;
+};
+
+ParsedValue ParseValue(std::string_view line, bool version5) {
+  ParsedValue v;
+  std::size_t at = 0;
+  if (line[0] == '@') {
+    at = 1;
+  } else {
+    at = 1;
+    v.name = Unquote(line, at);
+  }
+  while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
+  if (at >= line.size() || line[at] != '=') throw Bad{"no equals sign"};
+  std::string_view rest = Trim(line.substr(at + 1));
+  if (rest == "-") {
+    v.remove = true;
+  } else if (!rest.empty() && rest[0] == '"') {
+    std::size_t q = 1;
+    v.data = Unquote(rest, q);
+    if (!Trim(rest.substr(q)).empty()) throw Bad{"text after the closing quote"};
+    v.data.push_back('\0');
+  } else if (rest.size() > 6 && EqualNoCaseAZ(rest.substr(0, 6), "dword:")) {
+    const std::string_view digits = Trim(rest.substr(6));
+    if (digits.empty() || digits.size() > 8) throw Bad{"bad dword"};
+    std::uint32_t x = 0;
+    for (char c : digits) {
+      const int d = HexDigit(c);
+      if (d < 0) throw Bad{"bad dword"};
+      x = x * 16 + std::uint32_t(d);
+    }
+    v.type = kRegDword;
+    for (int i = 0; i < 4; ++i) v.data += char((x >> (8 * i)) & 0xFF);
+  } else if (rest.size() >= 4 && EqualNoCaseAZ(rest.substr(0, 3), "hex")) {
+    std::size_t colon = rest.find(':');
+    if (colon == std::string_view::npos) throw Bad{"bad hex form"};
+    const std::string_view tag = rest.substr(3, colon - 3);
+    if (tag.empty()) {
+      v.type = kRegBinary;
+    } else {
+      if (tag.size() < 3 || tag.front() != '(' || tag.back() != ')') throw Bad{"bad hex form"};
+      std::uint32_t t = 0;
+      for (char c : tag.substr(1, tag.size() - 2)) {
+        const int d = HexDigit(c);
+        if (d < 0) throw Bad{"bad hex form"};
+        t = t * 16 + std::uint32_t(d);
+      }
+      v.type = t;
+    }
+    v.data = HexBytes(rest.substr(colon + 1));
+    if (version5 && (v.type == kRegSz || v.type == kRegExpandSz || v.type == kRegMultiSz)) v.data = Narrow(v.data);
+  } else {
+    throw Bad{"unknown value form"};
+  }
+  return v;
+}
+}  // namespace
+
+RegImportResult ImportRegText(RegistryBackend& backend, std::string_view stored) {
+  const std::string decoded = DecodeRegText(stored);
+  std::string_view text = decoded;
+  if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  const std::vector<std::string_view> lines = SplitLines(text);
+  const std::string first = lines.empty() ? "" : UpperAZ(Trim(lines[0]));
+  const bool version5 = first == UpperAZ(kRegHeader5);
+  if (!version5 && first != kRegHeader4) throw Error("Not a registry file: it does not begin with REGEDIT4 or " +
+                                                     std::string(kRegHeader5) + ".");
+  RegImportResult result;
+  std::optional<TNTRegistry> reg;  // the current key, when there is one
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    const std::size_t start = i;
+    std::string line(Trim(lines[i]));
+    if (line.empty() || line[0] == ';') continue;
+    // A hex list goes on while its line ends with a backslash.
+    if (line[0] != '[' && line.find("=hex") != std::string::npos)
+      while (!line.empty() && line.back() == '\\' && i + 1 < lines.size()) {
+        line.pop_back();
+        line += Trim(lines[++i]);
+      }
+    try {
+      if (line[0] == '[') {
+        reg.reset();
+        const std::size_t close = line.rfind(']');
+        if (close == std::string::npos) throw Bad{"no closing bracket"};
+        const bool remove = line.size() > 1 && line[1] == '-';
+        const std::string full = line.substr(remove ? 2 : 1, close - (remove ? 2 : 1));
+        const std::size_t slash = full.find('\\');
+        const auto root = RootOf(full.substr(0, slash));
+        if (!root) throw Bad{"unknown root key"};
+        const std::string path = slash == std::string::npos ? "\\" : full.substr(slash);
+        if (remove) {
+          TNTRegistry(backend, *root).DeleteRegKey(path);
+        } else {
+          reg.emplace(backend, *root);
+          reg->CreateRegPath(path);
+        }
+        ++result.keys;
+      } else if (line[0] == '@' || line[0] == '"') {
+        if (!reg) throw Bad{"no key for this value"};
+        const ParsedValue v = ParseValue(line, version5);
+        if (v.remove)
+          reg->DeleteRegValue(v.name);
+        else
+          reg->WriteRawValue(v.name, v.type, v.data);
+        ++result.values;
+      } else {
+        throw Bad{"unknown line"};
+      }
+    } catch (const Bad& bad) {
+      result.failed.push_back({int(start) + 1, std::string(lines[start]), bad.reason});
+    } catch (const Error& e) {
+      if (line[0] == '[') reg.reset();
+      result.failed.push_back({int(start) + 1, std::string(lines[start]), e.what()});
+    }
+  }
+  return result;
+}
+
+RegImportResult ImportRegFile(FileSystem& fs, RegistryBackend& backend, const std::string& path) {
+  return ImportRegText(backend, fs.ReadWhole(path));
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Reads a registry file of the kind the backup writes (REGEDIT4 or Version
+// 5.00, quoted strings, dword:, hex: and hex(N): lists with continued lines,
+// "=-" value removals, "[-key]" key removals) and applies it in file order.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/FileSystem.h"
+#include "regmap/RegistryBackend.h"
+
+struct FailedRegLine {
+  int number = 0;  // 1-based line number of the line (of its first line when continued)
+  std::string text;
+  std::string reason;
+};
+
+struct RegImportResult {
+  int values = 0;  // value lines applied: values set or removed
+  int keys = 0;    // key lines applied: keys opened or made, keys removed
+  std::vector<FailedRegLine> failed;
+};
+
+// The text as stored (one-byte, or UTF-16 with its byte order mark). Throws
+// Error when it doesn't begin with a registry file header.
+RegImportResult ImportRegText(RegistryBackend& backend, std::string_view text);
+// Reads the whole file first. Throws Error when it can't be read.
+RegImportResult ImportRegFile(FileSystem& fs, RegistryBackend& backend, const std::string& path);

@@ -1,0 +1,116 @@
+#include "regmap/RegistryWalk.h"
+
+#include "app/Progress.h"
+#include "core/Ui.h"
+#include "regmap/ChangeVerification.h"
+#include "regmap/NTReg.h"
+
+RegistryWalk::RegistryWalk(RunContext& ctx, RegistryBackend& backend, FileSystem& fs)
+    : ctx_(ctx), backend_(backend), backup_(backend, fs) {}
+
+void RegistryWalk::FindReplaceProcess(const std::string& oldText, const std::string& oldShort,
+                                      const std::string& newText, const std::string& newShort) {
+  oldLong_ = oldText;
+  oldShort_ = oldShort;
+  newLong_ = newText;
+  newShort_ = newShort;
+  if (!ctx_.preview) backup_.BeginRun(ctx_.programFolder + ctx_.request.UndoName + ".reg", ctx_.OsGeneration);
+  const int drives = ctx_.SelectedDriveCount();
+
+  ctx_.progress.Label3 = "Scanning System Registry";
+  BeginStep(ctx_.request, StepShare(ProgressStep::MachineRegistry, ctx_.request.Mode, ctx_.targets, drives));
+  SearchThruKey(RegRoot::LocalMachine, "HKEY_LOCAL_MACHINE\\", "");
+
+  ctx_.progress.Label3 = "Scanning User Registry";
+  BeginStep(ctx_.request, StepShare(ProgressStep::UserRegistry, ctx_.request.Mode, ctx_.targets, drives));
+  SearchThruKey(RegRoot::CurrentUser, "HKEY_CURRENT_USER\\", "");
+}
+
+void RegistryWalk::SearchThruKey(RegRoot root, const std::string& rootName, const std::string& path) {
+  if (ctx_.PumpCancelled()) return;
+  TNTRegistry reg(backend_, root);
+  ctx_.request.ScanLocation = rootName + path;
+  // Read access is enough to search; a change reopens the key for writing.
+  if (!reg.OpenRegPathForReading("\\" + path)) return;
+  KeyVisit visit{root, rootName, path, reg};
+
+  const EntryResult keyResult = FindReplaceEntry(visit, path, "", EntryKind::KeyPath);
+  // A moved key's subtree is not visited in this pass: it lives elsewhere now.
+  if (ctx_.request.Cancelled || keyResult.moved) return;
+
+  const std::vector<std::string> subkeys = reg.ListSubkeyNames();
+  const std::vector<ListedValue> values = reg.ListValues();
+  for (const ListedValue& v : values) {
+    if (ctx_.PumpCancelled()) return;
+    const EntryResult nameResult = FindReplaceEntry(visit, v.name, v.name, EntryKind::ValueName);
+    if (ctx_.request.Cancelled) return;
+    // A renamed value's data is no longer under this name.
+    if (nameResult.moved) continue;
+    if (v.type != kRegSz && v.type != kRegExpandSz) continue;
+    FindReplaceEntry(visit, v.text, v.name, EntryKind::ValueData, v.type);
+    if (ctx_.request.Cancelled) return;
+  }
+  reg.CloseKey();
+  for (const std::string& sub : subkeys)
+    if (!sub.empty()) SearchThruKey(root, rootName, path.empty() ? sub : path + "\\" + sub);
+}
+
+RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const std::string& text,
+                                                         const std::string& valueName, EntryKind kind,
+                                                         std::uint32_t type) {
+  EntryResult result;
+  const PairChoice choice = ChoosePair(text, {oldLong_, newLong_}, {oldShort_, newShort_});
+  if (!choice.found) return result;
+  const std::string oldText(choice.pair.oldText), newText(choice.pair.newText);
+  std::string current = text;
+  std::string actualName = valueName;  // where a renamed value lives now
+  std::size_t pos = choice.pos;
+  bool asked = false;
+  while (pos != kNotFound) {
+    const std::string candidate = current.substr(0, pos) + newText + current.substr(pos + oldText.size());
+    const std::string shownName = kind == EntryKind::KeyPath ? "" : kind == EntryKind::ValueName ? current : valueName;
+    if (VerificationOn(ctx_)) {
+      asked = true;
+      const Answer answer =
+          OfferChange(ctx_, Question{visit.rootName + visit.path, shownName, current, candidate}, WalkKind::Registry);
+      if (answer != Answer::Replace) return result;
+    }
+    bool moved = true;
+    if (ctx_.preview) {
+      if (ctx_.ui) ctx_.ui->ReportPreview({visit.rootName + visit.path, shownName, current, candidate});
+    } else {
+      moved = Apply(visit, actualName, candidate, valueName, kind, type);
+    }
+    ++ctx_.request.LinkCount;
+    result.changed = true;
+    if (kind != EntryKind::ValueData && moved) {
+      result.moved = true;
+      if (kind == EntryKind::KeyPath) visit.path = candidate;
+      if (kind == EntryKind::ValueName) actualName = candidate;
+    }
+    current = candidate;
+    pos = FindFold(current, oldText, pos + newText.size());
+  }
+  if (asked && ctx_.ui) ctx_.ui->SetCursor(Cursor::Busy);
+  return result;
+}
+
+bool RegistryWalk::Apply(KeyVisit& visit, const std::string& actualName, const std::string& candidate,
+                         const std::string& valueName, EntryKind kind, std::uint32_t type) {
+  const std::string keyPath = "\\" + visit.path;
+  switch (kind) {
+    case EntryKind::KeyPath: {
+      backup_.BackupKeyMove(visit.root, keyPath, "\\" + candidate);
+      TNTRegistry mover(backend_, visit.root);
+      return mover.MoveRegKey(keyPath, "\\" + candidate, true);
+    }
+    case EntryKind::ValueName:
+      backup_.BackupValueRename(visit.root, keyPath, actualName, candidate);
+      return visit.reg.RenameRegValue(actualName, candidate);
+    case EntryKind::ValueData:
+      backup_.BackupRegistryValue(visit.root, keyPath, valueName);
+      visit.reg.WriteTextValue(valueName, candidate, type == kRegExpandSz ? kRegExpandSz : kRegSz);
+      return true;
+  }
+  return false;
+}

@@ -1,0 +1,51 @@
+#pragma once
+// The registry half of a mapping run: HKEY_LOCAL_MACHINE, then
+// HKEY_CURRENT_USER, depth first; key paths, value names and string data.
+// Every occurrence is offered (when the run asks), backed up, applied and
+// counted, left to right.
+#include <string>
+
+#include "app/MappingRequest.h"
+#include "app/RunPorts.h"
+#include "core/FileSystem.h"
+#include "core/Text.h"
+#include "regmap/RegBackup.h"
+#include "regmap/RegistryBackend.h"
+
+class TNTRegistry;
+
+class RegistryWalk : public RegistryMapper {
+ public:
+  // The backup goes to ctx.programFolder + ctx.request.UndoName + ".reg",
+  // in the form of ctx.OsGeneration.
+  RegistryWalk(RunContext& ctx, RegistryBackend& backend, FileSystem& fs);
+
+  void FindReplaceProcess(const std::string& oldText, const std::string& oldShort, const std::string& newText,
+                          const std::string& newShort) override;
+
+  enum class EntryKind { KeyPath, ValueName, ValueData };
+
+ private:
+  struct KeyVisit {
+    RegRoot root;
+    const std::string& rootName;  // with its trailing "\"
+    std::string path;             // below the root, without a leading "\"; follows a move
+    TNTRegistry& reg;
+  };
+  // What an entry's changes did to it.
+  struct EntryResult {
+    bool changed = false;  // at least one occurrence applied (or reported in a preview)
+    bool moved = false;    // the key or value now lives under another path or name
+  };
+  void SearchThruKey(RegRoot root, const std::string& rootName, const std::string& path);
+  EntryResult FindReplaceEntry(KeyVisit& visit, const std::string& text, const std::string& valueName, EntryKind kind,
+                               std::uint32_t type = kRegSz);
+  // Backs up and makes one change; false when the change found nothing to do.
+  bool Apply(KeyVisit& visit, const std::string& actualName, const std::string& candidate, const std::string& valueName,
+             EntryKind kind, std::uint32_t type);
+
+  RunContext& ctx_;
+  RegistryBackend& backend_;
+  RegBackup backup_;
+  std::string oldLong_, oldShort_, newLong_, newShort_;
+};

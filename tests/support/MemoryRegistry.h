@@ -1,0 +1,76 @@
+#pragma once
+// An in-memory registry behind the registry port, with the platform's rules
+// that the program relies on: case-insensitive names, subkeys listed in
+// sorted order and values in the order they were made, handles that outlive
+// a deleted key, write access checked per handle, keys that refuse writes.
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "regmap/RegistryBackend.h"
+
+class MemoryRegistry : public RegistryBackend {
+ public:
+  struct Value {
+    std::string name;
+    std::uint32_t type = kRegSz;
+    std::string data;
+  };
+  struct Node {
+    std::string name;
+    std::map<std::string, std::shared_ptr<Node>> subkeys;  // by upper-cased name
+    std::vector<Value> values;
+    bool deleted = false;
+    bool denyWrite = false;  // opening for writing, creating below and deleting are refused
+  };
+
+  MemoryRegistry();
+
+  // Test set-up and inspection, with paths below the root without a leading "\".
+  void Put(RegRoot root, const std::string& path, const std::string& name, std::uint32_t type, const std::string& data);
+  void PutText(RegRoot root, const std::string& path, const std::string& name, const std::string& text,
+               std::uint32_t type = kRegSz);
+  void PutDword(RegRoot root, const std::string& path, const std::string& name, std::uint32_t value);
+  void AddKey(RegRoot root, const std::string& path);
+  bool HasKey(RegRoot root, const std::string& path) const;
+  std::optional<Value> Get(RegRoot root, const std::string& path, const std::string& name) const;
+  void DenyWrite(RegRoot root, const std::string& path, bool deny = true);
+  // Every key and value of both walked roots in a canonical form (values
+  // sorted by name), for comparing states.
+  std::string Dump() const;
+
+  int writeOpens = 0;   // opens and creates that asked for more than reading
+  int failedOpens = 0;  // opens refused for any reason
+  int openHandles() const { return int(handles_.size()) - int(roots_.size()); }
+
+  RegKey RootKey(RegRoot root) override;
+  long OpenKey(RegKey parent, const std::string& subKey, std::uint32_t access, RegKey& out) override;
+  long CreateKey(RegKey parent, const std::string& subKey, std::uint32_t options, std::uint32_t access,
+                 RegKey& out) override;
+  void CloseKey(RegKey key) override;
+  long QueryInfoKey(RegKey key, RegKeyInfo& info) override;
+  long EnumKey(RegKey key, std::uint32_t index, std::string& name) override;
+  long EnumValue(RegKey key, std::uint32_t index, std::string& name, std::uint32_t* type, std::string* data) override;
+  long QueryValue(RegKey key, const std::string& name, std::uint32_t& type, std::uint32_t& size,
+                  std::string* data) override;
+  long SetValue(RegKey key, const std::string& name, std::uint32_t type, std::string_view data) override;
+  long DeleteValue(RegKey key, const std::string& name) override;
+  long DeleteKey(RegKey parent, const std::string& subKey) override;
+
+ private:
+  struct Handle {
+    std::shared_ptr<Node> node;
+    std::uint32_t access = 0;
+  };
+  Handle* Find(RegKey key);
+  std::shared_ptr<Node> Walk(const std::shared_ptr<Node>& from, const std::string& path, bool create,
+                             bool* denied = nullptr);
+  std::shared_ptr<Node> Walk(RegRoot root, const std::string& path) const;
+  RegKey NewHandle(std::shared_ptr<Node> node, std::uint32_t access);
+
+  std::map<RegRoot, std::shared_ptr<Node>> roots_;
+  std::map<RegKey, Handle> handles_;
+  RegKey next_ = 0x1000;
+};

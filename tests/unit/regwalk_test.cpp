@@ -1,0 +1,315 @@
+#include <gtest/gtest.h>
+
+#include "core/Error.h"
+#include "regmap/RegImport.h"
+#include "regmap/RegistryWalk.h"
+#include "support/FakeFileSystem.h"
+#include "support/FakeUi.h"
+#include "support/MemoryRegistry.h"
+
+namespace {
+const RegRoot CU = RegRoot::CurrentUser;
+const RegRoot LM = RegRoot::LocalMachine;
+const char* const kBackup = "C:\\Ost\\Undo00000.reg";
+
+class RegWalkTest : public ::testing::Test {
+ protected:
+  RegWalkTest() {
+    ctx.ui = &ui;
+    ctx.programFolder = "C:\\Ost\\";
+    ctx.request.UndoName = "Undo00000";
+    ctx.request.Mode = 'F';
+    ctx.targets = Targets{true, false, false, false};
+    ctx.OsGeneration = 6;
+    fs.AddFolder("C:\\Ost");
+  }
+  void Map(const std::string& o, const std::string& n, const std::string& os = "", const std::string& ns = "") {
+    walk.FindReplaceProcess(o, os, n, ns);
+  }
+  // The three passes of a drive switch, as the run makes them.
+  void Switch(const std::string& a, const std::string& b) {
+    ctx.request.Mode = 'S';
+    Map(a, "*:\\");
+    Map(b, a);
+    Map("*:\\", b);
+  }
+  std::string Text(RegRoot root, const std::string& path, const std::string& name) {
+    auto v = reg.Get(root, path, name);
+    return v ? v->data.substr(0, v->data.find('\0')) : "<none>";
+  }
+  std::string Backup() { return fs.Has(kBackup) ? DecodeRegText(fs.ReadWhole(kBackup)) : ""; }
+  void ExpectUndoRestores(const std::string& before) {
+    ASSERT_NE(reg.Dump(), before) << "the run changed nothing";
+    const RegImportResult r = ImportRegFile(fs, reg, kBackup);
+    for (const auto& f : r.failed) ADD_FAILURE() << "line " << f.number << " " << f.text << ": " << f.reason;
+    const std::string after = reg.Dump();
+    EXPECT_TRUE(after == before) << "before:\n" << before.substr(0, 3000) << "after:\n" << after.substr(0, 3000);
+  }
+
+  MemoryRegistry reg;
+  FakeFileSystem fs;
+  FakeUi ui;
+  RunContext ctx;
+  RegistryWalk walk{ctx, reg, fs};
+};
+
+TEST_F(RegWalkTest, EveryOccurrenceLeftToRightNeverInsideTheInsertedText) {
+  reg.PutText(CU, "Software\\T", "p", "C:\\Old\\a;c:\\old\\b");
+  reg.PutText(CU, "Software\\T", "q", "Prog and Prog");
+  Map("C:\\Old", "D:\\New");
+  EXPECT_EQ(Text(CU, "Software\\T", "p"), "D:\\New\\a;D:\\New\\b");
+  EXPECT_EQ(ctx.request.LinkCount, 2);
+  Map("Prog", "MyProg");
+  EXPECT_EQ(Text(CU, "Software\\T", "q"), "MyProg and MyProg");
+  EXPECT_EQ(ctx.request.LinkCount, 4);
+}
+
+TEST_F(RegWalkTest, ShortPairOnlyWhereTheLongTextIsAbsent) {
+  reg.PutText(CU, "Software\\T", "short", "C:\\OLDDIR~1\\x");
+  reg.PutText(CU, "Software\\T", "both", "C:\\Old Dir\\x;C:\\OLDDIR~1\\y");
+  Map("C:\\Old Dir", "D:\\New Dir", "C:\\OLDDIR~1", "D:\\NEWDIR~1");
+  EXPECT_EQ(Text(CU, "Software\\T", "short"), "D:\\NEWDIR~1\\x");
+  EXPECT_EQ(Text(CU, "Software\\T", "both"), "D:\\New Dir\\x;C:\\OLDDIR~1\\y");
+}
+
+TEST_F(RegWalkTest, FoldsOnlyAsciiLettersAndSearchesOnlyStringData) {
+  reg.PutText(LM, "Software\\T", "a", "c:\\program files\\x");
+  reg.PutText(LM, "Software\\T", "accent", "C:\\Caf\xE9\\x");
+  reg.Put(LM, "Software\\T", "multi", kRegMultiSz, std::string("C:\\PROGRAM FILES\0\0", 18));
+  reg.Put(LM, "Software\\T", "bin", kRegBinary, "C:\\PROGRAM FILES");
+  reg.PutDword(LM, "Software\\T", "C:\\PROGRAM FILES\\flag", 1);
+  Map("C:\\PROGRAM FILES", "D:\\Apps");
+  EXPECT_EQ(Text(LM, "Software\\T", "a"), "D:\\Apps\\x");
+  EXPECT_EQ(reg.Get(LM, "Software\\T", "multi")->data, std::string("C:\\PROGRAM FILES\0\0", 18));
+  EXPECT_EQ(reg.Get(LM, "Software\\T", "bin")->data, "C:\\PROGRAM FILES");
+  EXPECT_TRUE(reg.Get(LM, "Software\\T", "D:\\Apps\\flag"));  // names of every type are searched
+  Map("C:\\CAF\xC9", "X");
+  EXPECT_EQ(Text(LM, "Software\\T", "accent"), "C:\\Caf\xE9\\x");
+  Map("C:\\CAF\xE9", "X");
+  EXPECT_EQ(Text(LM, "Software\\T", "accent"), "X\\x");
+}
+
+TEST_F(RegWalkTest, ExpandableTextKeepsItsType) {
+  reg.PutText(CU, "Software\\T", "e", "%OldRoot%\\bin", kRegExpandSz);
+  Map("%OldRoot%", "%NewRoot%");
+  EXPECT_EQ(reg.Get(CU, "Software\\T", "e")->type, kRegExpandSz);
+  EXPECT_EQ(Text(CU, "Software\\T", "e"), "%NewRoot%\\bin");
+}
+
+TEST_F(RegWalkTest, MovedKeyTakesItsSubtreeUnvisited) {
+  reg.PutText(CU, "Software\\OldApp", "", "OldApp default");
+  reg.PutText(CU, "Software\\OldApp\\Sub", "p", "OldApp path");
+  Map("OldApp", "NewApp");
+  EXPECT_FALSE(reg.HasKey(CU, "Software\\OldApp"));
+  EXPECT_EQ(Text(CU, "Software\\NewApp", ""), "OldApp default");
+  EXPECT_EQ(Text(CU, "Software\\NewApp\\Sub", "p"), "OldApp path");
+  EXPECT_EQ(ctx.request.LinkCount, 1);
+}
+
+TEST_F(RegWalkTest, RenamedValueDataIsLeftForTheNextRun) {
+  reg.PutText(CU, "Software\\T", "Old.exe", "Old.exe here");
+  Map("Old", "New");
+  EXPECT_FALSE(reg.Get(CU, "Software\\T", "Old.exe"));
+  EXPECT_EQ(Text(CU, "Software\\T", "New.exe"), "Old.exe here");
+  EXPECT_EQ(ctx.request.LinkCount, 1);
+}
+
+TEST_F(RegWalkTest, SearchOpensForReadingAndWritesOnlyWhereItChanges) {
+  reg.PutText(CU, "Software\\Locked", "p", "nothing to find");
+  reg.DenyWrite(CU, "Software\\Locked");
+  reg.PutText(CU, "Software\\T", "p", "C:\\Old");
+  Map("C:\\Old", "D:\\New");
+  EXPECT_EQ(reg.failedOpens, 0);
+  EXPECT_EQ(Text(CU, "Software\\T", "p"), "D:\\New");
+  EXPECT_EQ(reg.openHandles(), 0);
+}
+
+TEST_F(RegWalkTest, UnwritableValueStopsTheRunWithItsBackupInPlace) {
+  reg.PutText(CU, "Software\\A", "p", "C:\\Old\\a");
+  reg.PutText(CU, "Software\\B", "q", "C:\\Old\\b");
+  reg.DenyWrite(CU, "Software\\B");
+  const std::string before = reg.Dump();
+  try {
+    Map("C:\\Old", "D:\\New");
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_STREQ(e.what(), "Failed to set data for 'q'");
+  }
+  EXPECT_EQ(Text(CU, "Software\\A", "p"), "D:\\New\\a");
+  EXPECT_EQ(ctx.request.LinkCount, 1);
+  reg.DenyWrite(CU, "Software\\B", false);
+  ExpectUndoRestores(before);
+}
+
+TEST_F(RegWalkTest, EachBackupIsOnDiskBeforeItsChange) {
+  struct Checking : MemoryRegistry {
+    FakeFileSystem* fs = nullptr;
+    std::vector<std::string> seen;
+    long SetValue(RegKey key, const std::string& name, std::uint32_t type, std::string_view data) override {
+      seen.push_back(fs->Has(kBackup) ? DecodeRegText(fs->ReadWhole(kBackup)) : "");
+      return MemoryRegistry::SetValue(key, name, type, data);
+    }
+  } checking;
+  checking.fs = &fs;
+  checking.PutText(CU, "Software\\T", "p", "C:\\Old");
+  checking.PutText(CU, "Software\\T", "q", "C:\\Old\\q");
+  RegistryWalk w(ctx, checking, fs);
+  w.FindReplaceProcess("C:\\Old", "", "D:\\New", "");
+  ASSERT_EQ(checking.seen.size(), 2u);
+  EXPECT_NE(checking.seen[0].find("\"p\"=\"C:\\\\Old\""), std::string::npos) << checking.seen[0];
+  EXPECT_NE(checking.seen[1].find("\"q\"=\"C:\\\\Old\\\\q\""), std::string::npos) << checking.seen[1];
+}
+
+TEST_F(RegWalkTest, ProgressPhasesShareAndLocation) {
+  reg.PutText(CU, "Software\\T", "p", "x");
+  std::vector<std::string> phases;
+  ui.onPump = [&] {
+    if (phases.empty() || phases.back() != ctx.progress.Label3) phases.push_back(ctx.progress.Label3);
+  };
+  Map("C:\\Old", "D:\\New");
+  EXPECT_EQ(phases, (std::vector<std::string>{"Scanning System Registry", "Scanning User Registry"}));
+  EXPECT_EQ(ctx.request.ProgressFloor, 48);
+  EXPECT_EQ(ctx.request.ProgressCeiling, 99);
+  EXPECT_EQ(ctx.request.ScanLocation, "HKEY_CURRENT_USER\\Software\\T");
+  EXPECT_FALSE(fs.Has(kBackup));  // nothing changed, no file
+}
+
+TEST_F(RegWalkTest, CancelFromTheProgressDialogStopsBothHives) {
+  reg.PutText(LM, "Software\\A", "p", "C:\\Old");
+  reg.PutText(LM, "Software\\B", "p", "C:\\Old");
+  reg.PutText(CU, "Software\\C", "p", "C:\\Old");
+  int pumps = 0;
+  ui.onPump = [&] {
+    if (++pumps == 4) ctx.request.Cancelled = true;  // root, Software, A, then A's first value
+  };
+  Map("C:\\Old", "D:\\New");
+  EXPECT_EQ(Text(LM, "Software\\A", "p"), "C:\\Old");
+  EXPECT_EQ(Text(LM, "Software\\B", "p"), "C:\\Old");
+  EXPECT_EQ(Text(CU, "Software\\C", "p"), "C:\\Old");
+  EXPECT_EQ(ctx.request.LinkCount, 0);
+}
+
+TEST_F(RegWalkTest, VerificationQuestionsSkipAndCancel) {
+  ctx.verify.suiCheckBox4 = true;
+  reg.PutText(CU, "Software\\A", "p", "C:\\Old\\1;C:\\Old\\2");
+  reg.PutText(CU, "Software\\B", "q", "C:\\Old\\3;C:\\Old\\4");
+  reg.PutText(CU, "Software\\C", "r", "C:\\Old\\5");
+  reg.PutText(CU, "Software\\D", "s", "C:\\Old\\6");
+  ui.replies = {{Answer::Replace}, {Answer::Replace}, {Answer::Skip}, {Answer::Cancel}};
+  Map("C:\\Old", "D:\\New");
+  ASSERT_EQ(ui.questions.size(), 4u);
+  EXPECT_EQ(ui.questions[0].key, "HKEY_CURRENT_USER\\Software\\A");
+  EXPECT_EQ(ui.questions[0].value, "p");
+  EXPECT_EQ(ui.questions[1].from, "D:\\New\\1;C:\\Old\\2");
+  EXPECT_EQ(ui.questions[1].to, "D:\\New\\1;D:\\New\\2");
+  EXPECT_EQ(Text(CU, "Software\\A", "p"), "D:\\New\\1;D:\\New\\2");
+  EXPECT_EQ(Text(CU, "Software\\B", "q"), "C:\\Old\\3;C:\\Old\\4");  // skip leaves the whole entry
+  EXPECT_EQ(Text(CU, "Software\\C", "r"), "C:\\Old\\5");
+  EXPECT_EQ(Text(CU, "Software\\D", "s"), "C:\\Old\\6");  // cancel ends the walk
+  EXPECT_TRUE(ctx.request.Cancelled);
+  EXPECT_EQ(ctx.request.LinkCount, 2);
+}
+
+TEST_F(RegWalkTest, DoNotStopAndVerifyClearsTheSwitchesOnlyWhenTicked) {
+  ctx.request.Mode = 'M';
+  ctx.verify.suiCheckBox3 = true;
+  reg.PutText(CU, "Software\\A", "p", "C:\\Old\\1");
+  reg.PutText(CU, "Software\\B", "p", "C:\\Old\\2");
+  reg.PutText(CU, "Software\\C", "p", "C:\\Old\\3");
+  ui.replies = {{Answer::Skip, false}, {Answer::Replace, true}};
+  Map("C:\\Old", "D:\\New");
+  EXPECT_EQ(ui.questions.size(), 2u);
+  EXPECT_FALSE(ctx.verify.suiCheckBox3);
+  EXPECT_EQ(Text(CU, "Software\\C", "p"), "D:\\New\\3");  // changed without asking
+  EXPECT_EQ(ui.events.back(), "busy");
+}
+
+TEST_F(RegWalkTest, PreviewReportsAndCountsButChangesNothing) {
+  reg.PutText(CU, "Software\\OldApp", "Old name", "Old data");
+  reg.PutText(CU, "Software\\T", "p", "Old data");
+  ctx.preview = true;
+  const std::string before = reg.Dump();
+  Map("Old", "New");
+  EXPECT_EQ(reg.Dump(), before);
+  EXPECT_FALSE(fs.Has(kBackup));
+  ASSERT_EQ(ui.previews.size(), 2u);  // a moved key's content waits, as in a real run
+  EXPECT_EQ(ui.previews[0].place, "HKEY_CURRENT_USER\\Software\\OldApp");
+  EXPECT_EQ(ui.previews[0].newText, "Software\\NewApp");
+  EXPECT_EQ(ui.previews[1].place, "HKEY_CURRENT_USER\\Software\\T");
+  EXPECT_EQ(ui.previews[1].name, "p");
+  EXPECT_EQ(ctx.request.LinkCount, 2);
+}
+
+TEST_F(RegWalkTest, UndoRestoresAPlainChange) {
+  reg.PutText(CU, "Software\\T", "p", "C:\\Old\\a;C:\\Old\\b");
+  reg.PutText(CU, "Software\\T", "e", "C:\\Old\\%x%", kRegExpandSz);
+  reg.PutText(LM, "Software\\T", "", "C:\\Old");
+  const std::string before = reg.Dump();
+  Map("C:\\Old", "D:\\New");
+  EXPECT_EQ(ctx.request.LinkCount, 4);
+  ExpectUndoRestores(before);
+}
+
+TEST_F(RegWalkTest, UndoRestoresARenamedValueAndRemovesItsNewName) {
+  reg.PutText(CU, "Software\\T", "C:\\Old\\a.exe", "C:\\Old\\a.exe");
+  reg.PutText(CU, "Software\\T", "other", "x");
+  const std::string before = reg.Dump();
+  Map("C:\\Old", "D:\\New");
+  EXPECT_TRUE(reg.Get(CU, "Software\\T", "D:\\New\\a.exe"));
+  ExpectUndoRestores(before);
+}
+
+TEST_F(RegWalkTest, UndoRestoresAMovedKeyWithItsSubtree) {
+  reg.PutText(CU, "Software\\OldApp", "", "default");
+  reg.Put(CU, "Software\\OldApp", "multi", kRegMultiSz, std::string("a\0b\0\0", 5));
+  reg.Put(CU, "Software\\OldApp", "big", kRegBinary, std::string(40000, '\x5A'));
+  reg.Put(CU, "Software\\OldApp", "odd", kRegSz, std::string("a\0b", 3));
+  reg.Put(CU, "Software\\OldApp", "q", kRegQword, std::string("\1\2\3\4\5\6\7\x08", 8));
+  reg.Put(CU, "Software\\OldApp", "none", kRegNone, "");
+  reg.PutDword(CU, "Software\\OldApp\\Sub", "d", 0xFFFFFFFF);
+  reg.PutText(CU, "Software\\OldApp\\Sub\\Deep", "say \"hi\"\\", "C:\\Dir\\\"a\"", kRegExpandSz);
+  reg.AddKey(CU, "Software\\OldApp\\Empty");
+  const std::string before = reg.Dump();
+  Map("OldApp", "Vendor\\NewApp");
+  EXPECT_TRUE(reg.HasKey(CU, "Software\\Vendor\\NewApp\\Sub\\Deep"));
+  ExpectUndoRestores(before);  // the new key and the new Vendor above it are gone again
+}
+
+TEST_F(RegWalkTest, UndoRestoresAKeyMovedTwiceInOneEntry) {
+  reg.PutText(CU, "Software\\Old\\Old", "v", "1");
+  reg.AddKey(CU, "Software\\Keep");
+  const std::string before = reg.Dump();
+  Map("Old", "New");  // Software\Old moves; its subtree waits for the next run
+  Map("Old", "New");
+  EXPECT_TRUE(reg.HasKey(CU, "Software\\New\\New"));
+  ExpectUndoRestores(before);
+}
+
+TEST_F(RegWalkTest, UndoRestoresAllThreePassesOfADriveSwitch) {
+  reg.PutText(CU, "Software\\T", "c", "C:\\x;D:\\y");
+  reg.PutText(CU, "Software\\T", "C:\\name", "C:\\data");
+  reg.PutText(CU, "Software\\T", "D:\\name", "D:\\data");
+  reg.PutText(CU, "Software\\T\\C:\\Dir", "in", "D:\\z");
+  reg.PutText(CU, "Software\\T\\D:\\Dir", "in", "C:\\z");
+  reg.PutText(LM, "Software\\T", "e", "%a%;C:\\e", kRegExpandSz);
+  const std::string before = reg.Dump();
+  Switch("C:\\", "D:\\");
+  EXPECT_EQ(Text(CU, "Software\\T", "c"), "D:\\x;C:\\y");
+  // Renamed values and moved keys keep their content for the next run.
+  EXPECT_EQ(Text(CU, "Software\\T", "D:\\name"), "C:\\data");
+  EXPECT_EQ(Text(CU, "Software\\T", "C:\\name"), "D:\\data");
+  EXPECT_EQ(Text(CU, "Software\\T\\D:\\Dir", "in"), "C:\\z");
+  EXPECT_EQ(Text(CU, "Software\\T\\C:\\Dir", "in"), "D:\\z");
+  EXPECT_TRUE(reg.HasKey(CU, "Software\\T\\*:"));  // made on the way by the first pass
+  ExpectUndoRestores(before);
+}
+
+TEST_F(RegWalkTest, ASecondRunStartsItsOwnBackup) {
+  reg.PutText(CU, "Software\\T", "p", "C:\\Old");
+  Map("C:\\Old", "D:\\New");
+  ctx.request.UndoName = "Undo00001";
+  Map("D:\\New", "E:\\Newer");
+  const std::string second = DecodeRegText(fs.ReadWhole("C:\\Ost\\Undo00001.reg"));
+  EXPECT_NE(second.find("\"p\"=\"D:\\\\New\""), std::string::npos) << second;
+}
+}  // namespace
