@@ -86,3 +86,41 @@ TEST_F(CliWin, VerifyAnswersOnTheConsole) {
   EXPECT_EQ(r.exitCode, 1u);
   EXPECT_EQ(r.out, "Process Cancelled\n0 links were remapped\n");
 }
+
+namespace {
+std::string ReadValue(const char* key, const char* name) {
+  char buf[512];
+  DWORD size = sizeof buf, type = 0;
+  if (RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, &type, buf, &size) != ERROR_SUCCESS) return "";
+  return buf;
+}
+// The backup's text, whether stored as UTF-16 with a byte-order mark or as ANSI.
+std::string BackupText(const std::string& bytes) {
+  if (bytes.size() < 2 || bytes[0] != '\xFF' || bytes[1] != '\xFE') return bytes;
+  std::string t;
+  for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) t += bytes[i];
+  return t;
+}
+}  // namespace
+
+TEST_F(CliWin, RegistryValueMappedAndTheSystemEditorImportsTheBackup) {
+  const char* key = "Software\\OstrivaneCliTest";
+  RegDeleteTreeA(HKEY_CURRENT_USER, key);
+  HKEY h;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr), ERROR_SUCCESS);
+  const std::string old = "C:\\OstrCliRegOld\\x";
+  RegSetValueExA(h, "Home", 0, REG_SZ, reinterpret_cast<const BYTE*>(old.c_str()), DWORD(old.size() + 1));
+  RegCloseKey(h);
+
+  ProcessResult r = Cli({"map", "--find", "C:\\OstrCliRegOld", "--replace", "D:\\New", "--targets", "registry"});
+  EXPECT_EQ(r.exitCode, 0u) << r.err;
+  EXPECT_EQ(r.out, "Ostrivane has finished\n1 link was remapped\n");
+  EXPECT_EQ(ReadValue(key, "Home"), "D:\\New\\x");
+  const std::string backup = BackupText(fs.ReadWhole(kHome + "\\Undo00000.reg"));
+  EXPECT_EQ(backup.rfind("Windows Registry Editor Version 5.00\r\n", 0), 0u) << backup.substr(0, 60);
+
+  ProcessResult imported = RunProgram("C:\\windows\\regedit.exe", {"/s", kHome + "\\Undo00000.reg"});
+  EXPECT_EQ(imported.exitCode, 0u);
+  EXPECT_EQ(ReadValue(key, "Home"), old);
+  RegDeleteTreeA(HKEY_CURRENT_USER, key);
+}

@@ -5,12 +5,9 @@
 #include "app/RunPorts.h"
 #include "core/Error.h"
 
-class PendingParts : public ItemMover, public RegistryMapper {
+class PendingParts : public ItemMover {
  public:
   bool MoveDir(const std::string&, const std::string&) override { Missing("moving"); }
-  void FindReplaceProcess(const std::string&, const std::string&, const std::string&, const std::string&) override {
-    Missing("the registry target");
-  }
 
  private:
   [[noreturn]] static void Missing(const char* what) { throw Error(std::string("This build cannot do ") + what + " yet."); }

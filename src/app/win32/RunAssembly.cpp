@@ -7,6 +7,8 @@
 #include "filemap/PathForms.h"
 #include "filemap/ShortcutRewrite.h"
 #include "filemap/win32/Win32ShellLinkStore.h"
+#include "regmap/RegistryWalk.h"
+#include "regmap/win32/Win32RegistryBackend.h"
 #include "undo/FileBackupArchive.h"
 #include "undo/UndoStore.h"
 #include "undo/win32/Win32UndoPlatform.h"
@@ -26,17 +28,20 @@ struct RunAssembly::Impl {
         archive(fs, undoPlatform),
         store(fs, undoPlatform, programFolder),
         shortcuts(ctx, archive, links),
-        files(ctx, fs, forms, archive, shortcuts) {}
+        files(ctx, fs, forms, archive, shortcuts),
+        registry(ctx, registryBackend, fs) {}
 
   Win32FileSystem fs;
   Win32UndoPlatform undoPlatform;
   Win32ShellLinkStore links;
+  Win32RegistryBackend registryBackend;
   Win32RunLock lock;
   PathForms forms;
   FileBackupArchive archive;
   UndoStore store;
   ShortcutRewrite shortcuts;
   FileMapping files;
+  RegistryWalk registry;
   UndoNotYet undoer;
 };
 
@@ -50,6 +55,7 @@ RunParts RunAssembly::Parts() {
   p.undo = &i.store;
   p.archive = &i.archive;
   p.files = &i.files;
+  p.registry = &i.registry;
   p.shortNames = &i.forms;
   p.lock = &i.lock;
   return p;

@@ -51,7 +51,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   RunAssembly assembly(form.ctx, form.ctx.programFolder);
   RunParts parts = assembly.Parts();
   parts.mover = &pending;
-  parts.registry = &pending;
   // Screenshots get a sample run that makes no change.
   ScreenshotRun sample(screenshot);
   sample.ctx = &form.ctx;
