@@ -2,6 +2,7 @@
 # Takes a screenshot of every page of the window program and of its two
 # dialogs, under Xvfb in a private Wine prefix, as PNG files.
 # Usage: scripts/screenshots.sh [OUT_DIR]   (default: screenshots/)
+#        SHOT_TARGETS="pnlFront pnlMoveStart" scripts/screenshots.sh   (only those)
 # Needs the windows build (cmake --preset windows && cmake --build --preset windows),
 # xvfb and imagemagick.
 set -euo pipefail
@@ -28,6 +29,8 @@ wineserver -w
 width=1024 height=768
 targets=(pnlBegin pnlBegin2 pnlBegin3 pnlFront pnlMoveStart pnlMoveStart2 pnlMoveParam pnlSwitchStart
          pnlFindStart pnlTargets pnlDrives pnlFinish pnlCancelFinish pnlUndo TForm3 TForm2)
+# SHOT_TARGETS="pnlFront pnlMoveStart" takes only those.
+[[ -n ${SHOT_TARGETS:-} ]] && read -ra targets <<<"$SHOT_TARGETS"
 
 shoot() {
   local target=$1 geometry
