@@ -13,10 +13,12 @@
 #include "app/win32/RunAssembly.h"
 #include "app/win32/ScreenshotTour.h"
 #include "app/win32/Win32FolderPicker.h"
+#include "app/win32/Win32Help.h"
 #include "app/win32/Win32Platform.h"
 #include "app/win32/Win32WindowUi.h"
 #include "core/win32/Win32FileSystem.h"
 #include "undo/UndoStore.h"
+#include "undo/win32/Win32DriveTypes.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   OleInitialize(nullptr);
@@ -40,6 +42,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   Win32FolderPicker picker;
   PendingParts pending;
   Win32WindowUi ui;
+  Win32DriveTypes driveTypes;
+  Win32Help help;
 
   TForm1Ports ports;
   ports.ui = &ui;
@@ -47,6 +51,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   ports.drives = &drives;
   ports.picker = &picker;
   ports.GetOSInfo = QueryOsVersion;
+  ports.driveTypes = &driveTypes;
+  ports.help = &help;
+  ports.shell = &help;
   TForm1 form(ports, ProgramFolderOfExe());
   RunAssembly assembly(form.ctx, form.ctx.programFolder);
   RunParts parts = assembly.Parts();
@@ -66,6 +73,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   window.onDestroyed = [] { PostQuitMessage(0); };
   window.Create(firstArgument, showCommand);
   picker.SetOwner(window.hwnd());
+  help.SetOwner(window.hwnd());
   if (!screenshot.empty()) ScreenshotTour(window, form, screenshot);
 
   MSG msg;
@@ -74,6 +82,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
+  help.CloseAll();
   OleUninitialize();
   return 0;
 }
