@@ -6,8 +6,8 @@
 #include <map>
 
 #include "ProcessRunner.h"
+#include "RawLink.h"
 #include "core/win32/Win32FileSystem.h"
-#include "filemap/win32/Win32ShellLinkStore.h"
 #include "support/FakeUi.h"
 #include "support/TestTree.h"
 #include "undo/MoveDir.h"
@@ -94,24 +94,6 @@ class MoveWin : public ::testing::Test {
   Win32FileSystem fs;
 };
 
-TEST_F(MoveWin, ShellMovesAFolderAcrossDrivesWithItsAttributes) {
-  WriteTestFile(fs, kTool + "\\a.txt", "A");
-  WriteTestFile(fs, kTool + "\\sub\\b.bin", std::string("\0\1\2", 3));
-  fs.SetAttributesOf(kTool + "\\a.txt", kAttrReadOnly | kAttrHidden);
-  fs.MakeFolders(kNewApps);
-  const std::string before = Files(kApps);
-
-  Win32ShellMove shell;
-  const ShellMoveResult r = shell.MoveItem(kTool, kNewApps, true);
-  EXPECT_EQ(r.code, 0);
-  EXPECT_FALSE(r.aborted);
-  EXPECT_FALSE(fs.AttributesOf(kTool));
-  std::string after = Files(kNewApps);
-  for (std::size_t at; (at = after.find(kNewApps)) != std::string::npos;) after.replace(at, kNewApps.size(), kApps);
-  EXPECT_EQ(after, before);
-
-}
-
 // The shell here may answer 0 for a move it did not make (a source that is
 // not there, a folder into itself): only the item at its new place counts.
 TEST_F(MoveWin, MoveIntoItselfFailsWithoutARecord) {
@@ -140,13 +122,7 @@ TEST_F(MoveWin, CliMoveAndUndoGiveBackEverything) {
   fs.SetAttributesOf(kTool + "\\sub\\data.bin", kAttrHidden | kAttrArchive);
   WriteTestFile(fs, kCfg + "\\app.ini", "[Tool]\r\nPath=C:\\OstrApps\\Tool\\tool.exe\r\n");
   fs.SetAttributesOf(kCfg + "\\app.ini", kAttrHidden);
-  Win32ShellLinkStore links;
-  ShellLinkProps link;
-  link.Target = kTool + "\\tool.exe";
-  link.Arguments = "/cfg C:\\OstrApps\\Tool\\tool.ini";
-  link.WorkingDir = kTool;
-  link.Description = "The tool";
-  links.Save(kCfg + "\\tool.lnk", link);
+  MakeLink(kCfg + "\\tool.lnk", kTool + "\\tool.exe", "/cfg C:\\OstrApps\\Tool\\tool.ini", kTool);
   const std::string key = kKey;
   SetText(key, "Home", REG_SZ, kTool);
   SetText(key, "Path", REG_EXPAND_SZ, "%SystemRoot%;C:\\OstrApps\\Tool\\bin");
@@ -164,7 +140,7 @@ TEST_F(MoveWin, CliMoveAndUndoGiveBackEverything) {
   EXPECT_FALSE(fs.AttributesOf(kTool));
   EXPECT_EQ(fs.ReadWhole(kNewTool + "\\tool.ini"), "[Paths]\r\nSelf=D:\\OstrApps\\Tool\\tool.exe\r\n");
   EXPECT_EQ(fs.ReadWhole(kCfg + "\\app.ini"), "[Tool]\r\nPath=D:\\OstrApps\\Tool\\tool.exe\r\n");
-  EXPECT_EQ(links.Load(kCfg + "\\tool.lnk").Target, kNewTool + "\\tool.exe");
+  EXPECT_EQ(ReadRawLink(kCfg + "\\tool.lnk").target, kNewTool + "\\tool.exe");
   EXPECT_EQ(TextValue(key, "Home"), kNewTool);
   EXPECT_EQ(TextValue(key, "Path"), "%SystemRoot%;D:\\OstrApps\\Tool\\bin");
   EXPECT_EQ(TextValue(key, "D:\\OstrApps\\Tool\\tool.exe"), "installed");
@@ -176,10 +152,10 @@ TEST_F(MoveWin, CliMoveAndUndoGiveBackEverything) {
   EXPECT_EQ(Files(kApps) + Files(kCfg), filesBefore);
   EXPECT_EQ(Registry(), regBefore);
   EXPECT_FALSE(fs.AttributesOf(kNewTool));
-  const ShellLinkProps back = links.Load(kCfg + "\\tool.lnk");
-  EXPECT_EQ(back.Target, link.Target);
-  EXPECT_EQ(back.Arguments, link.Arguments);
-  EXPECT_EQ(back.WorkingDir, link.WorkingDir);
+  const RawLinkParts back = ReadRawLink(kCfg + "\\tool.lnk");
+  EXPECT_EQ(back.target, kTool + "\\tool.exe");
+  EXPECT_EQ(back.arguments, "/cfg C:\\OstrApps\\Tool\\tool.ini");
+  EXPECT_EQ(back.workingDir, kTool);
   // The move back left the run's record as it was and wrote none of its own.
   EXPECT_EQ(fs.ReadWhole(kHome + "\\Undo00000.bat"), "[Move]\r\nTo=D:\\OstrApps\\Tool\r\nFrom=C:\\OstrApps\\Tool\r\n\r\n");
   EXPECT_FALSE(fs.AttributesOf(kHome + "\\.bat"));

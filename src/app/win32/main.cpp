@@ -12,10 +12,12 @@
 #include "app/win32/RunAssembly.h"
 #include "app/win32/ScreenshotTour.h"
 #include "app/win32/Win32FolderPicker.h"
+#include "app/win32/Win32Help.h"
 #include "app/win32/Win32Platform.h"
 #include "app/win32/Win32WindowUi.h"
 #include "core/win32/Win32FileSystem.h"
 #include "undo/UndoStore.h"
+#include "undo/win32/Win32DriveTypes.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   OleInitialize(nullptr);
@@ -38,6 +40,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   Win32Drives drives;
   Win32FolderPicker picker;
   Win32WindowUi ui;
+  Win32DriveTypes driveTypes;
+  Win32Help help;
 
   TForm1Ports ports;
   ports.ui = &ui;
@@ -45,6 +49,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   ports.drives = &drives;
   ports.picker = &picker;
   ports.GetOSInfo = QueryOsVersion;
+  ports.driveTypes = &driveTypes;
+  ports.help = &help;
+  ports.shell = &help;
   TForm1 form(ports, ProgramFolderOfExe());
   RunAssembly assembly(form.ctx, form.ctx.programFolder, ShellDialogs::Shown);
   RunParts parts = assembly.Parts();
@@ -63,6 +70,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   window.onDestroyed = [] { PostQuitMessage(0); };
   window.Create(firstArgument, showCommand);
   picker.SetOwner(window.hwnd());
+  help.SetOwner(window.hwnd());
   assembly.SetOwnerWindow(window.hwnd());
   if (!screenshot.empty()) ScreenshotTour(window, form, screenshot);
 
@@ -72,6 +80,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
+  help.CloseAll();
   OleUninitialize();
   return 0;
 }
