@@ -9,7 +9,6 @@
 #include "app/Pages.h"
 #include "app/TForm1.h"
 #include "app/win32/MainWindow.h"
-#include "app/win32/PendingParts.h"
 #include "app/win32/RunAssembly.h"
 #include "app/win32/ScreenshotTour.h"
 #include "app/win32/Win32FolderPicker.h"
@@ -40,7 +39,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   Win32FileSystem fs;
   Win32Drives drives;
   Win32FolderPicker picker;
-  PendingParts pending;
   Win32WindowUi ui;
   Win32DriveTypes driveTypes;
   Win32Help help;
@@ -55,9 +53,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   ports.help = &help;
   ports.shell = &help;
   TForm1 form(ports, ProgramFolderOfExe());
-  RunAssembly assembly(form.ctx, form.ctx.programFolder);
+  RunAssembly assembly(form.ctx, form.ctx.programFolder, ShellDialogs::Shown);
   RunParts parts = assembly.Parts();
-  parts.mover = &pending;
   // Screenshots get a sample run that makes no change.
   ScreenshotRun sample(screenshot);
   sample.ctx = &form.ctx;
@@ -74,6 +71,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   window.Create(firstArgument, showCommand);
   picker.SetOwner(window.hwnd());
   help.SetOwner(window.hwnd());
+  assembly.SetOwnerWindow(window.hwnd());
   if (!screenshot.empty()) ScreenshotTour(window, form, screenshot);
 
   MSG msg;
