@@ -229,6 +229,9 @@ TEST(ZipAppenderTest, CrashAtEveryByteOfEveryAppendKeepsEveryEarlierEntry) {
     ASSERT_FALSE(after.recovered);
     ASSERT_EQ(after.entries.size(), n + 1);
     (n && after.directoryAt == directoryBefore ? intoFreeSpace : moves)++;
+    // Zeros, where the local-header scan stops: nothing stale is left there.
+    ASSERT_EQ(file.bytes.substr(after.end, after.directoryAt - after.end),
+              std::string(after.directoryAt - after.end, '\0'));
 
     for (std::size_t c = 0; c < file.changes.size(); ++c) {
       const RecordingFile::Change& change = file.changes[c];
