@@ -18,6 +18,7 @@ constexpr std::uint16_t kFlagEncrypted = 0x1;
 constexpr std::uint16_t kFlagDescriptor = 0x8;
 constexpr std::size_t kMaxEntries = 0xFFFF;  // the end record's count is 16 bits
 constexpr std::uint64_t kMaxOffset = 0xFFFFFFFFull;
+constexpr std::uint64_t kMaxFreeSpace = 4u << 20;
 
 void Put16(std::string& out, std::uint32_t v) {
   out += static_cast<char>(v & 0xFF);
@@ -66,6 +67,19 @@ std::string CentralHeader(const ZipEntry& e) {
   Put32(out, e.attributes);
   Put32(out, static_cast<std::uint32_t>(e.offset));
   return out + e.name;
+}
+
+std::string EndRecord(std::size_t count, std::uint64_t dirSize, std::uint64_t dirAt) {
+  std::string out;
+  Put32(out, kEndSig);
+  Put16(out, 0);
+  Put16(out, 0);
+  Put16(out, static_cast<std::uint32_t>(count));
+  Put16(out, static_cast<std::uint32_t>(count));
+  Put32(out, static_cast<std::uint32_t>(dirSize));
+  Put32(out, static_cast<std::uint32_t>(dirAt));
+  Put16(out, 0);
+  return out;
 }
 
 std::string ReadBytes(RandomFile& file, std::uint64_t offset, std::size_t size) {
@@ -139,6 +153,21 @@ std::string Unpack(const std::string& packed, const ZipEntry& e, std::uint16_t f
   return data;
 }
 
+// Where the last entry's data ends, so that the free space between it and
+// the directory takes the next entry; the directory's start when that is
+// not certain (a data descriptor, a header that does not agree).
+std::uint64_t EntriesEnd(RandomFile& file, const std::vector<ZipEntry>& entries, std::uint64_t dirAt) {
+  if (entries.empty()) return dirAt;
+  const auto last = std::max_element(entries.begin(), entries.end(),
+                                     [](const ZipEntry& a, const ZipEntry& b) { return a.offset < b.offset; });
+  std::uint64_t end = 0;
+  for (const ZipEntry& e : entries) end = std::max(end, e.offset + kLocalSize + e.name.size() + e.packedSize);
+  const std::string h = ReadBytes(file, last->offset, kLocalSize);
+  if (Get32(h, 0) != kLocalSig || (Get16(h, 6) & kFlagDescriptor)) return dirAt;
+  end = std::max(end, last->offset + kLocalSize + Get16(h, 26) + Get16(h, 28) + last->packedSize);
+  return std::min(end, dirAt);
+}
+
 bool ReadCentralDirectory(RandomFile& file, std::uint64_t fileSize, ZipDirectory& dir) {
   if (fileSize < kEndSize) return false;
   const std::uint64_t tailSize = std::min<std::uint64_t>(fileSize, kEndSize + 0xFFFF);
@@ -180,7 +209,11 @@ bool ReadCentralDirectory(RandomFile& file, std::uint64_t fileSize, ZipDirectory
   }
   if (p != cd.size()) return false;
   dir.entries = std::move(entries);
-  dir.end = dirAt;
+  dir.directoryAt = dirAt;
+  dir.end = EntriesEnd(file, dir.entries, dirAt);
+  // Appends write their end record where this one stands: a comment after
+  // it would be left behind, so the directory is rather moved.
+  if (Get16(tail, endAt + 20) != 0) dir.directoryAt = dir.end;
   return true;
 }
 
@@ -209,6 +242,7 @@ void ScanLocalHeaders(RandomFile& file, std::uint64_t fileSize, ZipDirectory& di
     pos = dataAt + e.packedSize;
   }
   dir.end = pos;
+  dir.directoryAt = pos;  // whatever follows is torn: the next append cuts it off
   dir.recovered = true;
 }
 
@@ -254,12 +288,12 @@ std::string ExtractZipEntry(RandomFile& file, const ZipEntry& entry) {
 }
 
 ZipAppender::ZipAppender(ZipDirectory existing)
-    : entries_(std::move(existing.entries)), end_(existing.end), tornTail_(existing.recovered) {
+    : entries_(std::move(existing.entries)), end_(existing.end), directoryAt_(existing.directoryAt) {
   for (const ZipEntry& e : entries_) directory_ += CentralHeader(e);
 }
 
 std::uint64_t ZipAppender::ExpectedSize() const {
-  return entries_.empty() ? 0 : end_ + directory_.size() + kEndSize;
+  return entries_.empty() ? 0 : directoryAt_ + directory_.size() + kEndSize;
 }
 
 void ZipAppender::Append(RandomFile& file, const std::string& name, const std::string& data, std::uint16_t dosDate,
@@ -280,33 +314,42 @@ void ZipAppender::Append(RandomFile& file, const std::string& name, const std::s
   const std::string& stored = deflated ? packed : data;
   e.packedSize = static_cast<std::uint32_t>(stored.size());
 
-  std::string out = LocalHeader(e);
-  out += stored;
-  const std::uint64_t dirAt = end_ + out.size();
-
+  std::string entry = LocalHeader(e);
+  entry += stored;
   const std::string central = CentralHeader(e);
-
+  const std::uint64_t entryEnd = end_ + entry.size();
   const std::uint64_t dirSize = directory_.size() + central.size();
-  if (dirAt + dirSize + kEndSize > kMaxOffset) throw Error("The backup archive cannot grow beyond 4 GB.");
-  out += directory_;
-  out += central;
-  Put32(out, kEndSig);
-  Put16(out, 0);
-  Put16(out, 0);
-  Put16(out, static_cast<std::uint32_t>(entries_.size() + 1));
-  Put16(out, static_cast<std::uint32_t>(entries_.size() + 1));
-  Put32(out, static_cast<std::uint32_t>(dirSize));
-  Put32(out, static_cast<std::uint32_t>(dirAt));
-  Put16(out, 0);
+  const std::uint64_t tableSize = dirSize + kEndSize;
+  if (entryEnd + tableSize > kMaxOffset) throw Error("The backup archive cannot grow beyond 4 GB.");
 
-  // The new entry goes where the old directory stood: nothing before it is
-  // touched, and until the new end record is written a reader falls back to
-  // the local headers.
-  if (tornTail_) file.Truncate(end_);  // so that the end record is found at the end again
-  file.WriteAt(end_, out.data(), out.size());
-  file.Flush();
-  tornTail_ = false;
+  // Every step is flushed before the next, so that a crash leaves either the
+  // old directory sound or every complete entry for the local-header scan.
+  std::uint64_t dirAt = directoryAt_;
+  if (entryEnd <= dirAt && dirAt + tableSize <= kMaxOffset) {
+    // Into the free space: readers go on by the old directory meanwhile.
+    file.WriteAt(end_, entry.data(), entry.size());
+    file.Flush();
+    // Its record goes over the old end record, a new end record after it.
+    const std::string tail = central + EndRecord(entries_.size() + 1, dirSize, dirAt);
+    file.WriteAt(dirAt + directory_.size(), tail.data(), tail.size());
+    file.Flush();
+  } else {
+    // No room: the directory moves out, leaving free space that grows with
+    // the archive, so a move comes the rarer the more entries it copies.
+    // Cutting it off first leaves nothing stale behind the entries; the
+    // file system gives zeros in the free space, where the scan stops.
+    const std::uint64_t room = std::min(entryEnd / 2, kMaxFreeSpace);
+    dirAt = entryEnd + std::min(room, kMaxOffset - entryEnd - tableSize);
+    file.Truncate(end_);
+    file.Flush();
+    file.WriteAt(end_, entry.data(), entry.size());
+    file.Flush();
+    const std::string table = directory_ + central + EndRecord(entries_.size() + 1, dirSize, dirAt);
+    file.WriteAt(dirAt, table.data(), table.size());
+    file.Flush();
+  }
   directory_ += central;
   entries_.push_back(std::move(e));
-  end_ = dirAt;
+  end_ = entryEnd;
+  directoryAt_ = dirAt;
 }

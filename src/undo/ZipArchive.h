@@ -1,9 +1,10 @@
 #pragma once
 // The ZIP container of the backup archives: local headers, central directory
-// and end record, entries stored or raw Deflate. Appends write only the new
-// entry and a new directory, so earlier entries are never rewritten, and a
-// reader that finds no sound directory recovers every complete entry from
-// the local headers.
+// and end record, entries stored or raw Deflate. Free space is kept between
+// the entries and the directory, so an append writes only the new entry and
+// one directory record; earlier entries are never rewritten, and a reader
+// that finds no sound directory recovers every complete entry from the local
+// headers.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -26,6 +27,7 @@ struct ZipEntry {
 struct ZipDirectory {
   std::vector<ZipEntry> entries;  // in the directory's order
   std::uint64_t end = 0;          // where the entries end (the next entry goes here)
+  std::uint64_t directoryAt = 0;  // where the central directory starts: end, or later past free space
   bool recovered = false;         // no sound directory: entries found by scanning
   std::vector<std::string> damaged;  // names of entries the scan found but had to leave out
 };
@@ -40,7 +42,7 @@ ZipDirectory ReadZipDirectory(RandomFile& file);
 std::string ExtractZipEntry(RandomFile& file, const ZipEntry& entry);
 
 // The directory of one archive kept in memory, so that an append writes only
-// the new entry and the directory. It holds no file: each append is handed
+// the new entry and its directory record. It holds no file: each append is handed
 // the archive opened for writing.
 class ZipAppender {
  public:
@@ -58,8 +60,8 @@ class ZipAppender {
  private:
   std::vector<ZipEntry> entries_;
   std::string directory_;  // the central headers of entries_
-  std::uint64_t end_ = 0;
-  bool tornTail_ = false;  // recovered: bytes after end_ are to be dropped
+  std::uint64_t end_ = 0;  // the next entry goes here
+  std::uint64_t directoryAt_ = 0;  // from end_ to here the file is free space
 };
 
 // Raw Deflate at level 6 into packed; false when that would not be smaller than the data.

@@ -2,6 +2,8 @@
 // code pages, time zone and date formats.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "core/Error.h"
 #include "core/Text.h"
 #include "core/win32/Win32FileSystem.h"
@@ -154,22 +156,33 @@ TEST_F(UndoWinTest, AccentedNamesGoThroughTheOemCodePage) {
   EXPECT_EQ(Read(path), "a=1");
 }
 
+// An append writes the entry, then the directory (its new record, or all of
+// it when it moves out): a crash in the first leaves the earlier backups, a
+// crash in the second the new one too, found from the local headers past
+// the free space the system filled with zeros.
 TEST_F(UndoWinTest, CrashInTheMiddleOfAnAppendLeavesARestorableArchive) {
-  for (const char* n : {"a.ini", "b.ini", "c.ini"}) Write(root + n, std::string("before ") + n);
-  FileBackupArchive archive(fs, platform);
-  archive.SetArchiveName(program + "Undo00002.zip");
-  ASSERT_TRUE(archive.BackupFile(root + "a.ini"));
-  ASSERT_TRUE(archive.BackupFile(root + "b.ini"));
-  fs.writesLeft = 0;
-  EXPECT_THROW(archive.BackupFile(root + "c.ini"), Error);
-  fs.writesLeft = -1;
-  for (const char* n : {"a.ini", "b.ini", "c.ini"}) fs.ReplaceWhole(root + n, "after");
+  const std::vector<std::string> names = {"a.ini", "b.ini", "c.ini", "d.ini", "e.ini"};
+  for (std::size_t earlier = 1; earlier < names.size(); ++earlier) {
+    for (int tornWrite = 0; tornWrite < 2; ++tornWrite) {
+      const std::string where = std::to_string(earlier) + " earlier, write " + std::to_string(tornWrite) + " torn";
+      const std::string zip = program + "Undo0000" + std::to_string(earlier) + std::to_string(tornWrite) + ".zip";
+      for (const std::string& n : names) Write(root + n, "before " + n);
+      FileBackupArchive archive(fs, platform);
+      archive.SetArchiveName(zip);
+      for (std::size_t i = 0; i < earlier; ++i) ASSERT_TRUE(archive.BackupFile(root + names[i])) << where;
+      fs.writesLeft = tornWrite;
+      EXPECT_THROW(archive.BackupFile(root + names[earlier]), Error) << where;
+      fs.writesLeft = -1;
+      for (const std::string& n : names) fs.ReplaceWhole(root + n, "after");
 
-  const RestoreResult r = RestoreArchive(fs, platform, program + "Undo00002.zip");
-  EXPECT_EQ(r.restored, 2);
-  EXPECT_EQ(Read(root + "a.ini"), "before a.ini");
-  EXPECT_EQ(Read(root + "b.ini"), "before b.ini");
-  EXPECT_EQ(Read(root + "c.ini"), "after");
+      const RestoreResult r = RestoreArchive(fs, platform, zip);
+      const std::size_t kept = earlier + tornWrite;
+      EXPECT_EQ(r.restored, static_cast<int>(kept)) << where;
+      EXPECT_TRUE(r.refusals.empty()) << where;
+      for (std::size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(Read(root + names[i]), i < kept ? "before " + names[i] : "after") << where;
+    }
+  }
 }
 
 TEST_F(UndoWinTest, UndoListNamesAndDeleteOnDisk) {
