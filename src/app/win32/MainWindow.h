@@ -31,6 +31,8 @@ class MainWindow {
   // Opens the help and the two links of the third introduction page.
   std::function<void(HWND)> onHelp;
   std::function<void(HWND, int link)> onLink;  // 0 information, 1 questions
+  // Sees every message first; true when it handled it, with the result.
+  std::function<bool(UINT, WPARAM, LPARAM, LRESULT&)> onMessage;
   void Show();  // the model's state, on screen
 
  public:
