@@ -88,6 +88,15 @@ class StartUpTest : public ::testing::Test {
     }
     return nullptr;
   }
+  static HWND BoxOf(DWORD pid) {
+    HWND h = nullptr;
+    while ((h = FindWindowExA(nullptr, h, "#32770", nullptr)) != nullptr) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(h, &owner);
+      if (owner == pid && IsWindowVisible(h)) return h;
+    }
+    return nullptr;
+  }
   // A further start, run to its end.
   void Hand(const std::vector<std::string>& args) {
     const ProcessResult r = RunProgram(exe2, args);
@@ -186,6 +195,25 @@ TEST_F(StartUpTest, AnUpperCaseCommandStartsOnTheMovePage) {
   Hand({"+l", "more"});  // a command with more words is a name for a running copy
   EXPECT_EQ(Text(kLabel28), "+l more");
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kVerbKey));
+}
+TEST_F(StartUpTest, AHandOverWaitsWhileTheRunningCopyIsInAHandler) {
+  ASSERT_NO_FATAL_FAILURE(StartFirst({"C:\\A\\b"}));
+  ASSERT_TRUE(OnMovePage());
+  // "Move Files" without a destination: the copy stays inside the handler,
+  // in the loop of its message box.
+  PostMessageA(GetDlgItem(main, kSenderId + int(Sender::btnMoveParamNext)), BM_CLICK, 0, 0);
+  HWND box = nullptr;
+  while (!(box = BoxOf(running.pi.dwProcessId))) ASSERT_FALSE(running.Ended(20));
+
+  Hand({"C:\\New\\Item"});
+  EXPECT_EQ(Text(kLabel28), "b");  // kept, not acted on inside the handler
+
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  while (IsWindow(box)) ASSERT_FALSE(running.Ended(20));
+  SendMessageA(main, WM_NULL, 0, 0);  // the copy is back in its own loop
+  EXPECT_TRUE(OnMovePage());
+  EXPECT_EQ(Text(kLabel14), "C:\\New\\");
+  EXPECT_EQ(Text(kLabel28), "Item");
 }
 }  // namespace
 #endif
