@@ -1,30 +1,43 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the Windows programs and starts one under
-# Wine: the wizard (ostrivane.exe) when it is built and a display is there,
+# Wine: the window program (ostrivane.exe) when an X display is there,
 # otherwise the console front end (its help unless arguments are given).
 # Wine runs in the sandbox prefix build/windows/demo-prefix (no z: drive, no
-# links to the host's home) unless WINEPREFIX names another one.
+# links to the host's home), with the programs and the help file installed in
+# its C:\Ostrivane, so settings and undo records stay inside the sandbox.
+# WINEPREFIX set: that prefix is used instead, with the programs where the
+# build put them.
 set -euo pipefail
 root=$(cd "$(dirname "$(readlink -f "$0")")/.." && pwd)
 cd "$root"
 
 bash scripts/setup.sh
 
-targets=(ostrivane-cli)
-[[ -f src/app/win32/main.cpp ]] && targets+=(ostrivane)
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target "${targets[@]}"
+cmake --build --preset windows --target ostrivane-cli ostrivane
 
-exe=build/windows/ostrivane-cli.exe
+program=ostrivane-cli.exe
 args=("$@")
-if [[ -f build/windows/ostrivane.exe && -n ${DISPLAY:-} ]]; then
-  exe=build/windows/ostrivane.exe
-elif (( ${#args[@]} == 0 )); then
-  args=(--help)
+if [[ -n ${DISPLAY:-} ]]; then
+  program=ostrivane.exe
+else
+  cat >&2 <<'MSG'
+No X display (DISPLAY is not set), so the window program cannot open here.
+Starting the console front end instead. To see the window, run this script
+from a desktop session; to get pictures of every page without a display, run
+  bash scripts/screenshots.sh
+MSG
+  (( ${#args[@]} )) || args=(--help)
 fi
 
 if [[ -n ${WINEPREFIX:-} ]]; then
   export WINEDEBUG=${WINEDEBUG:--all}
-  exec wine "$exe" "${args[@]}"
+  exec wine "build/windows/$program" "${args[@]}"
 fi
-exec scripts/wine-run.sh build/windows/demo-prefix "$exe" "${args[@]}"
+
+prefix=build/windows/demo-prefix
+scripts/wine-prefix.sh "$prefix"
+install_dir="$prefix/drive_c/Ostrivane"
+mkdir -p "$install_dir"
+cp build/windows/ostrivane.exe build/windows/ostrivane-cli.exe build/windows/Ostrivane.chm "$install_dir/"
+exec scripts/wine-run.sh "$prefix" "C:\\Ostrivane\\$program" "${args[@]}"

@@ -1,5 +1,6 @@
 #include "app/TForm1.h"
 
+#include "app/HelpLinks.h"
 #include "app/Progress.h"
 #include "app/Settings.h"
 #include "core/Drives.h"
@@ -37,7 +38,7 @@ void TForm1::ShowMessage(const std::string& text, const std::string& caption) {
 }
 
 void TForm1::FormShow(const std::string& firstArgument) {
-  HelpFile = ctx.programFolder + "Ostrivane.hlp";
+  HelpFile = ctx.programFolder + kHelpHlp;
   // The box is read back, so "Skip Introduction" lasts from one start to the next.
   const Settings settings = ReadSettings(*ports_.fs, ctx.programFolder);
   suiCheckBox2 = settings.SkipStartPage;
@@ -270,6 +271,45 @@ void TForm1::ToDragDrop(const std::string& source, const std::string& destinatio
   }
   TurnPage(Sender::ShellTreeView1);
 }
+
+std::vector<TreeEntry> TForm1::ShellTreeChildren(TreeSide side, const NodeChain& node) {
+  return TreeChildren(side, node, *ports_.drives, *ports_.fs);
+}
+
+bool TForm1::ToDragOver(TreeSide from, TreeSide over, const NodeChain& dragged, const NodeChain* target) {
+  return ports_.driveTypes && AcceptsDrop(from, over, dragged, target, *ports_.driveTypes);
+}
+
+void TForm1::ToDragDrop(TreeSide from, const NodeChain& dragged, const NodeChain& target) {
+  // Only where the drag was shown as accepted: from the left tree, between drives that can take a move.
+  if (!ToDragOver(from, TreeSide::MoveTo, dragged, &target)) return;
+  ToDragDrop(NodePath(dragged), AddSlash(NodePath(target)));
+}
+
+void TForm1::GoToWebsite(const std::string& address) {
+  if (!ports_.shell) return;
+  const std::string error = ShellExecuteErrorText(ports_.shell->OpenWithShell(address));
+  if (!error.empty()) ShowMessage(error, kShellExecuteError);
+}
+
+void TForm1::ShowHelpTopic(const std::string& topic) {
+  if (!ports_.help) return;
+  if (!ports_.help->HtmlHelpTopic(ctx.programFolder + kHelpChm, topic))
+    ports_.help->WinHelpTopic(ctx.programFolder + kHelpHlp, topic);
+}
+
+void TForm1::TransparentButton2Click() {
+  if (!ports_.help) return;
+  if (UsesHtmlHelp(OsGeneration))
+    ShowHelpTopic(kIntroductionTopic);
+  else
+    ports_.help->WinHelpContents(HelpFile);
+}
+
+// The links open pages of the program's own help, whatever the Windows
+// generation: the pages are only shipped in the HTML form.
+void TForm1::Label65Click() { ShowHelpTopic(kIntroductionTopic); }
+void TForm1::Label66Click() { ShowHelpTopic(kQuestionsTopic); }
 
 void TForm1::suiCheckBox1Click(bool checked) {
   suiCheckBox1 = checked;

@@ -10,6 +10,7 @@
 #include "app/OsGeneration.h"
 #include "app/Pages.h"
 #include "app/WindowPorts.h"
+#include "undo/MoveSelection.h"
 
 class DriveSource;
 class FileSystem;
@@ -42,6 +43,9 @@ struct TForm1Ports {
   FolderPicker* picker = nullptr;
   RunParts parts;  // parts.undo is normally the same store as `undo`
   std::function<OsVersion()> GetOSInfo;
+  DriveTypeSource* driveTypes = nullptr;  // drag acceptance on the move page
+  HelpViewer* help = nullptr;
+  ShellOpener* shell = nullptr;
 };
 
 class TForm1 {
@@ -110,6 +114,18 @@ class TForm1 {
   void OpenMoveParam(const std::string& path);
   // A drop of the left tree's item (source path) onto a folder of the right tree.
   void ToDragDrop(const std::string& source, const std::string& destination);
+  // The move page's trees: what a node lists when expanded, whether a drag
+  // may drop over a node, and the drop itself (dragged: the left tree's
+  // selected node; target: the right tree's node under the mouse).
+  std::vector<TreeEntry> ShellTreeChildren(TreeSide side, const NodeChain& node);
+  bool ToDragOver(TreeSide from, TreeSide over, const NodeChain& dragged, const NodeChain* target);
+  void ToDragDrop(TreeSide from, const NodeChain& dragged, const NodeChain& target);
+
+  // Help and links.
+  void GoToWebsite(const std::string& address);
+  void TransparentButton2Click();  // "?"
+  void Label65Click();             // "Click Here for more Information"
+  void Label66Click();             // "Click Here to Ask Questions"
 
   void suiCheckBox1Click(bool checked);
   void TargetChecksClick();  // after one of the four target boxes changed
@@ -131,6 +147,7 @@ class TForm1 {
   void FillDriveList();
   void SetEndPageLines();
   void ShowMessage(const std::string& text, const std::string& caption = kAppTitle);
+  void ShowHelpTopic(const std::string& topic);
   // The name of the selected undo entry; empty after showing why there is none.
   std::string SelectedUndoName(const char* emptyListMessage);
 

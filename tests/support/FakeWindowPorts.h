@@ -1,6 +1,6 @@
 #pragma once
 // Recording fakes for the main window's page model: the run's parts, the
-// undo list, the drives and the folder picker.
+// undo list, the drives, the folder picker, the help viewers and the shell.
 #include <deque>
 #include <functional>
 #include <map>
@@ -12,6 +12,7 @@
 #include "app/WindowPorts.h"
 #include "core/Drives.h"
 #include "core/Error.h"
+#include "undo/MoveSelection.h"
 
 // The run's parts: records each call and adds the links a script gives.
 struct RecordingRunParts : ItemMover, BackupArchive, RegistryMapper, FileMapper, ShortNames {
@@ -86,5 +87,35 @@ struct FakePicker : FolderPicker {
     auto a = answers.front();
     answers.pop_front();
     return a;
+  }
+};
+
+// Drive types by drive (C:); 0 (unknown) for any other.
+struct FakeDriveTypes : DriveTypeSource {
+  std::map<std::string, int> types{{"C:", 3}, {"D:", 5}, {"E:", 3}, {"F:", 2}, {"G:", 4}, {"H:", 6}, {"I:", 1}};
+  std::vector<std::string> asked;
+  int DriveTypeOf(const std::string& drive) override {
+    asked.push_back(drive);
+    auto it = types.find(drive);
+    return it == types.end() ? 0 : it->second;
+  }
+};
+
+// Records what the help viewers and the shell were asked to open.
+struct FakeHelp : HelpViewer, ShellOpener {
+  std::vector<std::string> calls;
+  bool htmlHelpWorks = true;
+  long shellResult = 42;
+  bool HtmlHelpTopic(const std::string& chm, const std::string& topic) override {
+    calls.push_back("html " + chm + " " + topic);
+    return htmlHelpWorks;
+  }
+  void WinHelpTopic(const std::string& hlp, const std::string& topic) override {
+    calls.push_back("winhelp " + hlp + " " + topic);
+  }
+  void WinHelpContents(const std::string& hlp) override { calls.push_back("contents " + hlp); }
+  long OpenWithShell(const std::string& target) override {
+    calls.push_back("open " + target);
+    return shellResult;
   }
 };

@@ -19,6 +19,9 @@ class PageModelTest : public ::testing::Test {
   TForm1Ports Ports() {
     TForm1Ports p{&ui, &fs, &drives, &undo, &undo, &picker, {}, [this] { return version; }};
     p.parts = {&undo, &rec, &rec, &rec, &rec, &rec, nullptr, nullptr};
+    p.driveTypes = &types;
+    p.help = &help;
+    p.shell = &help;
     return p;
   }
   void Show(const std::string& arg = "") { form.FormShow(arg); }
@@ -31,6 +34,8 @@ class PageModelTest : public ::testing::Test {
   FakeDrives drives;
   FakePicker picker;
   RecordingRunParts rec;
+  FakeDriveTypes types;
+  FakeHelp help;
   OsVersion version{true, true, 6, 1};
   TForm1 form;
 };
@@ -209,6 +214,86 @@ TEST_F(PageModelTest, DraggedMoveNeedsAllThreeTexts) {
   EXPECT_EQ(form.Label10, "C:\\Program Files\\");
   EXPECT_EQ(form.Label12, "to");
   EXPECT_EQ(form.Label16, "D:\\Apps\\");
+}
+
+TEST_F(PageModelTest, DropOfTreeNodesFillsTheConfirmationPage) {
+  fs.AddFolder("C:\\Program Files\\App");
+  Show();
+  form.TurnPage(Sender::btnMoveDrive);
+  const NodeChain app{"App", "Program Files", "Local Disk (C:)", kMyComputer};
+  const NodeChain apps{"Apps", "Data (E:)", kMyComputer};
+  // Not from the left tree, or onto a CD drive: nothing changes.
+  form.ToDragDrop(TreeSide::MoveTo, app, apps);
+  form.ToDragDrop(TreeSide::MoveFrom, app, {"x", "CD Drive (D:)", kMyComputer});
+  EXPECT_EQ(form.CurrentPage, Page::pnlMoveStart);
+  EXPECT_EQ(form.Label15, "");
+
+  form.ToDragDrop(TreeSide::MoveFrom, app, apps);
+  EXPECT_EQ(form.CurrentPage, Page::pnlMoveStart2);
+  EXPECT_TRUE(form.suiCheckBox1Visible);
+  EXPECT_EQ(form.Label15, "App");
+  EXPECT_EQ(form.Label9, "and all files and folders in it will be moved from");
+  EXPECT_EQ(form.Label10, "C:\\Program Files\\");
+  EXPECT_EQ(form.Label12, "to");
+  EXPECT_EQ(form.Label16, "E:\\Apps\\");
+  // Onto the drive node itself.
+  form.ToDragDrop(TreeSide::MoveFrom, app, {"Data (E:)", kMyComputer});
+  EXPECT_EQ(form.Label16, "E:\\");
+  form.TurnPage(Sender::btnMoveStartNext);
+  ASSERT_FALSE(rec.calls.empty());
+  EXPECT_EQ(rec.calls[0], "move C:\\Program Files\\App>E:\\App");
+}
+
+TEST_F(PageModelTest, HelpFormatFollowsTheWindowsGeneration) {
+  Show();  // NT 6.1: HTML help
+  form.TransparentButton2Click();
+  help.htmlHelpWorks = false;
+  form.TransparentButton2Click();  // viewer missing: the older format at the same topic
+  EXPECT_EQ(help.calls, (std::vector<std::string>{"html C:\\Ost\\Ostrivane.chm Introduction.htm",
+                                                  "html C:\\Ost\\Ostrivane.chm Introduction.htm",
+                                                  "winhelp C:\\Ost\\Ostrivane.hlp Introduction.htm"}));
+  // Newer than NT 6.1 counts as the last generation; NT 5.2 and older get the contents of the older format.
+  for (OsVersion v : {OsVersion{true, true, 10, 0}, OsVersion{true, true, 5, 2}, OsVersion{true, false, 4, 10}}) {
+    version = v;
+    help.calls.clear();
+    help.htmlHelpWorks = true;
+    Show();
+    form.TransparentButton2Click();
+    ASSERT_EQ(help.calls.size(), 1u);
+    EXPECT_EQ(help.calls[0], v.major >= 6 ? "html C:\\Ost\\Ostrivane.chm Introduction.htm" : "contents C:\\Ost\\Ostrivane.hlp");
+  }
+  // The introduction page's links open pages of the help in any generation.
+  help.calls.clear();
+  form.Label65Click();
+  form.Label66Click();
+  EXPECT_EQ(help.calls, (std::vector<std::string>{"html C:\\Ost\\Ostrivane.chm Introduction.htm",
+                                                  "html C:\\Ost\\Ostrivane.chm Questions.htm"}));
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(PageModelTest, ShellFailuresAreReportedByTheErrorTable) {
+  Show();
+  form.GoToWebsite("C:\\Docs\\Guide.txt");
+  EXPECT_TRUE(ui.messages.empty());  // 42: opened
+  const std::pair<long, const char*> cases[] = {
+      {0, "The operating system is out of memory or resources."},
+      {2, "The specified file was not found."},
+      {31, "There is no application associated with the given filename extension."},
+      {32, "Windows 95 only: The specified dynamic-link library was not found."},
+      {4, "A ShellExecute Error occurred."},
+      {-1, "A ShellExecute Error occurred."},
+  };
+  for (const auto& [result, text] : cases) {
+    ui.messages.clear();
+    help.shellResult = result;
+    form.GoToWebsite("https://example.invalid/");
+    ASSERT_EQ(ui.messages.size(), 1u) << result;
+    EXPECT_EQ(ui.messages[0], std::make_pair(std::string(text), std::string("ShellExecute Error")));
+  }
+  help.shellResult = 33;
+  ui.messages.clear();
+  form.GoToWebsite("x");
+  EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(PageModelTest, MoveFilesStartsTheRunAtOnceWithoutAdvancedOptions) {

@@ -124,3 +124,32 @@ TEST_F(CliWin, RegistryValueMappedAndTheSystemEditorImportsTheBackup) {
   EXPECT_EQ(ReadValue(key, "Home"), old);
   RegDeleteTreeA(HKEY_CURRENT_USER, key);
 }
+
+#include <fstream>
+#include <iterator>
+
+#include "RawLink.h"
+#include "undo/FileBackupArchive.h"
+#include "undo/win32/Win32UndoPlatform.h"
+
+TEST_F(CliWin, ShortcutRemappedAndItsBackupRestoresItExactly) {
+  const std::string lnk = kData + "\\Tool.lnk";
+  fs.MakeFolders(kData);
+  MakeLink(lnk, "C:\\OstrCliLnkOld\\app.exe", "/x", "C:\\Elsewhere");
+  const std::string before = fs.ReadWhole(lnk);
+
+  ProcessResult r = Cli({"map", "--find", "C:\\OstrCliLnkOld", "--replace", "D:\\New", "--targets", "shortcuts",
+                         "--drives", "C"});
+  EXPECT_EQ(r.exitCode, 0u) << r.err;
+  EXPECT_EQ(r.out, "Ostrivane has finished\n1 link was remapped\n");
+  const RawLinkParts now = ReadRawLink(lnk);
+  EXPECT_EQ(now.target, "D:\\New\\app.exe");
+  EXPECT_EQ(now.workingDir, "D:\\New\\");
+  EXPECT_EQ(now.arguments, "/x");
+
+  Win32UndoPlatform platform;
+  const RestoreResult restored = RestoreArchive(fs, platform, kHome + "\\Undo00000.zip");
+  EXPECT_EQ(restored.restored, 1);
+  EXPECT_TRUE(restored.refusals.empty());
+  EXPECT_EQ(fs.ReadWhole(lnk), before);
+}

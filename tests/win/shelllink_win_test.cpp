@@ -15,6 +15,7 @@
 #include "filemap/ShortcutRewrite.h"
 #include "filemap/win32/Win32ShellLinkStore.h"
 #include "support/FakeUi.h"
+#include "RawLink.h"
 
 namespace {
 
@@ -25,34 +26,6 @@ std::string Bytes(const std::string& path) {
 
 void Touch(const std::string& path, const std::string& data = "x") {
   std::ofstream(path, std::ios::binary) << data;
-}
-
-// The shell-link object used directly, as another program would use it.
-struct RawLink {
-  IShellLinkA* link = nullptr;
-  IPersistFile* file = nullptr;
-  RawLink() {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, reinterpret_cast<void**>(&link));
-    link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-  }
-  ~RawLink() {
-    file->Release();
-    link->Release();
-    CoUninitialize();
-  }
-  static std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
-};
-
-void MakeLink(const std::string& lnk, const std::string& target, const std::string& arguments,
-              const std::string& workingDir) {
-  RawLink raw;
-  raw.link->SetPath(target.c_str());
-  raw.link->SetArguments(arguments.c_str());
-  raw.link->SetWorkingDirectory(workingDir.c_str());
-  raw.link->SetDescription("A tool");
-  raw.link->SetIconLocation("C:\\windows\\system32\\shell32.dll", 4);
-  ASSERT_EQ(raw.file->Save(RawLink::Wide(lnk).c_str(), TRUE), S_OK);
 }
 
 std::string IconOf(const std::string& lnk) {

@@ -2,12 +2,17 @@
 // through their window messages, pages and texts read back from the controls.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "app/win32/MainWindow.h"
+#include "app/win32/Win32Platform.h"
 #include "app/win32/Win32WindowUi.h"
 #include "core/win32/Win32FileSystem.h"
 #include "support/FakeUi.h"
 #include "support/FakeWindowPorts.h"
 #include "support/TestTree.h"
+#include "undo/win32/Win32DriveTypes.h"
 //
 #include <commctrl.h>
 
@@ -56,6 +61,7 @@ class WindowTest : public ::testing::Test {
   TForm1Ports Ports() {
     TForm1Ports p{&ui, &fs, &drives, &undo, &undo, &picker, {}, [] { return OsVersion{true, true, 6, 1}; }};
     p.parts = {&undo, &rec, &rec, &rec, &rec, &rec, nullptr, nullptr};
+    p.driveTypes = &driveTypes;
     return p;
   }
   void Click(Sender s) { Click(window.SenderButton(s)); }
@@ -75,7 +81,8 @@ class WindowTest : public ::testing::Test {
   Win32FileSystem fs;
   const std::string folder;
   FakeUndoList undo;
-  FakeDrives drives;
+  Win32Drives drives;
+  Win32DriveTypes driveTypes;
   FakePicker picker;
   RecordingRunParts rec;
   Win32WindowUi ui;
@@ -266,6 +273,88 @@ TEST_F(WindowTest, ExitLeavesWithoutWritingTheSettingsFile) {
   Click(Sender::btnFinish);
   EXPECT_TRUE(destroyed);
   EXPECT_FALSE(fs.FileExists(folder + "Ostrivane.ini"));
+}
+
+// The texts of a tree node's children (listing them first, as opening the node does).
+std::vector<std::string> Children(FolderTree& tree, HTREEITEM item) {
+  tree.Expand(item);
+  std::vector<std::string> out;
+  for (auto c = HTREEITEM(SendMessageA(tree.hwnd(), TVM_GETNEXTITEM, TVGN_CHILD, LPARAM(item))); c;
+       c = HTREEITEM(SendMessageA(tree.hwnd(), TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(c))))
+    out.push_back(tree.ChainOf(c).front());
+  return out;
+}
+
+TEST_F(WindowTest, MoveTreesListTheDiskAndTakeADrop) {
+  fs.MakeFolders(folder + "From\\Inner");
+  fs.MakeFolders(folder + "To");
+  fs.ReplaceWhole(folder + "From\\note.txt", "n");
+  const std::string testFolder = folder.substr(3, folder.size() - 4);  // the folder's own name
+
+  ToFront();
+  Click(Sender::btnMoveDrive);
+  FolderTree& left = window.Tree(TreeSide::MoveFrom);
+  FolderTree& right = window.Tree(TreeSide::MoveTo);
+  EXPECT_TRUE(IsWindowVisible(left.hwnd()));
+  for (FolderTree* tree : {&left, &right}) {
+    HTREEITEM c = tree->Child(tree->Child(nullptr, "My Computer"), "C:");
+    ASSERT_TRUE(c);
+    EXPECT_EQ(tree->ChainOf(c), (NodeChain{"Local Disk (C:)", "My Computer"}));
+    // Listed only when opened.
+    EXPECT_FALSE(SendMessageA(tree->hwnd(), TVM_GETNEXTITEM, TVGN_CHILD, LPARAM(c)));
+    const std::vector<std::string> top = Children(*tree, c);
+    EXPECT_NE(std::find(top.begin(), top.end(), testFolder), top.end());
+  }
+  HTREEITEM leftOurs = left.Child(left.Child(left.Child(nullptr, "My Computer"), "C:"), testFolder);
+  HTREEITEM rightOurs = right.Child(right.Child(right.Child(nullptr, "My Computer"), "C:"), testFolder);
+  EXPECT_EQ(Children(left, leftOurs), (std::vector<std::string>{"From", "To"}));
+  EXPECT_EQ(Children(left, left.Child(leftOurs, "From")), (std::vector<std::string>{"Inner", "note.txt"}));
+  EXPECT_EQ(Children(right, rightOurs), (std::vector<std::string>{"From", "To"}));
+  EXPECT_EQ(Children(right, right.Child(rightOurs, "From")), (std::vector<std::string>{"Inner"}));
+
+  // Drag From onto To with the mouse: the left tree starts it, the right one takes it.
+  HTREEITEM from = left.Child(leftOurs, "From");
+  HTREEITEM to = right.Child(rightOurs, "To");
+  EXPECT_FALSE(window.DragOver(right.Child(nullptr, "My Computer")));  // no drive there
+  NMTREEVIEWA begin{};
+  begin.hdr = {left.hwnd(), UINT_PTR(kShellTreeView1), UINT(TVN_BEGINDRAGA)};
+  begin.itemNew.hItem = from;
+  SendMessageA(window.hwnd(), WM_NOTIFY, kShellTreeView1, LPARAM(&begin));
+  EXPECT_EQ(left.Selected(), from);
+  SendMessageA(right.hwnd(), TVM_ENSUREVISIBLE, 0, LPARAM(to));
+  RECT r{};
+  std::memcpy(&r, &to, sizeof to);  // the item goes in, its rectangle comes out
+  ASSERT_TRUE(SendMessageA(right.hwnd(), TVM_GETITEMRECT, TRUE, LPARAM(&r)));
+  POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ClientToScreen(right.hwnd(), &at);
+  SetCursorPos(at.x, at.y);
+  SendMessageA(window.hwnd(), WM_MOUSEMOVE, 0, 0);
+  EXPECT_EQ(HTREEITEM(SendMessageA(right.hwnd(), TVM_GETNEXTITEM, TVGN_DROPHILITE, 0)), to);
+  SendMessageA(window.hwnd(), WM_LBUTTONUP, 0, 0);
+  EXPECT_EQ(form.CurrentPage, Page::pnlMoveStart2);
+  EXPECT_EQ(Text(kLabel15), "From");
+  EXPECT_EQ(Text(kLabel9), "and all files and folders in it will be moved from");
+  EXPECT_EQ(Text(kLabel10), folder);
+  EXPECT_EQ(Text(kLabel12), "to");
+  EXPECT_EQ(Text(kLabel16), folder + "To\\");
+
+  // A file dropped by the handler; then Refresh lists what appeared meanwhile.
+  Click(Sender::btnMoveStartBack);
+  Click(Sender::btnMoveDrive);
+  SendMessageA(left.hwnd(), TVM_SELECTITEM, TVGN_CARET, LPARAM(left.Child(left.Child(leftOurs, "From"), "note.txt")));
+  window.DragDrop(rightOurs);
+  EXPECT_EQ(Text(kLabel15), "note.txt");
+  EXPECT_EQ(Text(kLabel9), "will be moved from");
+  EXPECT_EQ(Text(kLabel10), folder + "From\\");
+  Click(Sender::btnMoveStartBack);
+  Click(Sender::btnMoveDrive);
+  fs.MakeFolders(folder + "Later");
+  Click(kSuiButton3);
+  HTREEITEM c = right.Child(right.Child(nullptr, "My Computer"), "C:");
+  Children(right, c);
+  HTREEITEM again = right.Child(c, testFolder);
+  ASSERT_TRUE(again);
+  EXPECT_EQ(Children(right, again), (std::vector<std::string>{"From", "Later", "To"}));
 }
 
 // The "Entry Found" dialog: answers by button, Enter, Esc and the close box.

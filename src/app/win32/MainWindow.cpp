@@ -337,6 +337,8 @@ void MainWindow::MakeControls() {
   SHFILEINFOA info{};
   auto images = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA("", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
   if (images) SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, LPARAM(images));
+  left_.Attach(Control(kShellTreeView1));
+  right_.Attach(Control(kShellTreeView2));
 }
 
 void MainWindow::Layout() {
@@ -418,6 +420,11 @@ void MainWindow::Show() {
   HWND combo = Control(kSuiComboBox1);
   if (int(SendMessageA(combo, CB_GETCURSEL, 0, 0)) != f.suiComboBox1) SendMessageA(combo, CB_SETCURSEL, WPARAM(f.suiComboBox1), 0);
 
+  // The trees are listed when the move page is first shown, not at start.
+  if (f.CurrentPage == Page::pnlMoveStart && !left_.Loaded()) {
+    left_.Reload();
+    right_.Reload();
+  }
   HWND focus = GetFocus();
   for (const Item& it : *items_) ShowIfChanged(it.hwnd, Visible(it));
   // Focus on a hidden control would swallow the keyboard: move it to the page's default.
@@ -549,17 +556,21 @@ void MainWindow::Command(int id, int code, HWND from) {
     case kSuiButton1: Guarded([&] { f.suiButton1Click(); }); break;
     case kSuiButton2: Guarded([&] { f.suiButton2Click(); }); break;
     case kTransparentButton1: PostMessageA(hwnd_, WM_CLOSE, 0, 0); break;
-    case kTransparentButton2:
-      if (onHelp) onHelp(hwnd_);
-      break;
-    case kLabel65:
-    case kLabel66:
-      if (onLink) onLink(hwnd_, id == kLabel65 ? 0 : 1);
+    case kTransparentButton2: Guarded([&] { f.TransparentButton2Click(); }); break;
+    case kLabel65: Guarded([&] { f.Label65Click(); }); break;
+    case kLabel66: Guarded([&] { f.Label66Click(); }); break;
+    case kSuiButton3:
+      left_.Reload();
+      right_.Reload();
       break;
     case IDOK:
       if (int def = DefaultId()) Command(def, BN_CLICKED, Control(def));
       return;
     case IDCANCEL:
+      if (dragging_) {
+        EndDrag(false);
+        return;
+      }
       if (int back = BackId()) Command(back, BN_CLICKED, Control(back));
       return;
     default:
@@ -571,6 +582,13 @@ void MainWindow::Command(int id, int code, HWND from) {
         Guarded([&] { f.TurnPage(Sender(id - kSenderId)); });
         EnableWindow(hwnd_, TRUE);
         turned = true;
+        // A move that got past its checks leaves both trees unselected.
+        const Sender s = Sender(id - kSenderId);
+        if ((s == Sender::btnMoveStartNext || s == Sender::btnMoveParamNext) && !f.Label10.empty() &&
+            !f.Label15.empty() && !f.Label16.empty()) {
+          left_.ClearSelection();
+          right_.ClearSelection();
+        }
       }
       break;
   }
@@ -629,6 +647,55 @@ void MainWindow::DrawOwnerButton(const DRAWITEMSTRUCT& d) {
   ::DrawTextA(d.hDC, text.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
+LRESULT MainWindow::TreeNotify(const NMHDR& n) {
+  FolderTree& tree = n.idFrom == UINT_PTR(kShellTreeView1) ? left_ : right_;
+  const auto& tv = reinterpret_cast<const NMTREEVIEWA&>(n);
+  switch (n.code) {
+    case TVN_ITEMEXPANDINGA:
+      if (tv.action & TVE_EXPAND) return tree.Expanding(tv.itemNew.hItem) ? TRUE : FALSE;
+      return FALSE;
+    case TVN_BEGINDRAGA:
+      // Items are dragged from the left tree only.
+      if (&tree == &left_) BeginDrag(tv.itemNew.hItem);
+      return 0;
+  }
+  return 0;
+}
+
+void MainWindow::BeginDrag(HTREEITEM item) {
+  // The item dragged is the left tree's selected node.
+  SendMessageA(left_.hwnd(), TVM_SELECTITEM, TVGN_CARET, LPARAM(item));
+  dragging_ = true;
+  dropTarget_ = nullptr;
+  SetCapture(hwnd_);
+  SetFocus(hwnd_);  // Esc ends the drag
+  ::SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_NO)));
+}
+
+void MainWindow::EndDrag(bool drop) {
+  dragging_ = false;
+  HTREEITEM target = dropTarget_;
+  SendMessageA(right_.hwnd(), TVM_SELECTITEM, TVGN_DROPHILITE, 0);
+  dropTarget_ = nullptr;
+  if (GetCapture() == hwnd_) ReleaseCapture();
+  if (drop && target) DragDrop(target);
+}
+
+bool MainWindow::DragOver(HTREEITEM target) {
+  const NodeChain dragged = left_.ChainOf(left_.Selected());
+  const NodeChain under = right_.ChainOf(target);
+  const HTREEITEM hilite = target && form_.ToDragOver(TreeSide::MoveFrom, TreeSide::MoveTo, dragged, &under) ? target : nullptr;
+  if (hilite != dropTarget_) SendMessageA(right_.hwnd(), TVM_SELECTITEM, TVGN_DROPHILITE, LPARAM(hilite));
+  dropTarget_ = hilite;
+  return hilite != nullptr;
+}
+
+void MainWindow::DragDrop(HTREEITEM target) {
+  if (!target) return;
+  Guarded([&] { form_.ToDragDrop(TreeSide::MoveFrom, left_.ChainOf(left_.Selected()), right_.ChainOf(target)); });
+  Show();
+}
+
 LRESULT CALLBACK MainWindow::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE) {
     auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
@@ -649,6 +716,7 @@ LRESULT MainWindow::Handle(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NOTIFY: {
       const auto* n = reinterpret_cast<const NMHDR*>(lp);
       if (n->idFrom == UINT_PTR(kSuiListView1) && n->code == LVN_ITEMCHANGED && !syncing_) ReadDriveSelection();
+      if (n->idFrom == UINT_PTR(kShellTreeView1) || n->idFrom == UINT_PTR(kShellTreeView2)) return TreeNotify(*n);
       return 0;
     }
     case DM_GETDEFID:
@@ -699,6 +767,23 @@ LRESULT MainWindow::Handle(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       break;
     }
     case WM_DRAWITEM: DrawOwnerButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp)); return TRUE;
+    case WM_MOUSEMOVE:
+      if (dragging_) {
+        POINT pt;
+        GetCursorPos(&pt);
+        const bool accepted = DragOver(right_.ItemAt(pt));
+        ::SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(accepted ? IDC_ARROW : IDC_NO)));
+      }
+      return 0;
+    case WM_LBUTTONUP:
+      if (dragging_) EndDrag(true);
+      return 0;
+    case WM_CAPTURECHANGED:
+      if (dragging_ && reinterpret_cast<HWND>(lp) != hwnd_) EndDrag(false);
+      return 0;
+    case WM_KEYDOWN:
+      if (dragging_ && wp == VK_ESCAPE) EndDrag(false);
+      return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:

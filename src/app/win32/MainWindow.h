@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/TForm1.h"
+#include "app/win32/FolderTree.h"
 #include "app/win32/WinView.h"
 
 class Win32WindowUi;
@@ -28,12 +29,15 @@ class MainWindow {
   void Press(Sender s);
   // Called when the window is gone (closed or "Exit").
   std::function<void()> onDestroyed;
-  // Opens the help and the two links of the third introduction page.
-  std::function<void(HWND)> onHelp;
-  std::function<void(HWND, int link)> onLink;  // 0 information, 1 questions
   // Sees every message first; true when it handled it, with the result.
   std::function<bool(UINT, WPARAM, LPARAM, LRESULT&)> onMessage;
   void Show();  // the model's state, on screen
+  // The move page's trees ("Move From..." and "Move To...").
+  FolderTree& Tree(TreeSide side) { return side == TreeSide::MoveFrom ? left_ : right_; }
+  // A drag of the left tree's selected node over, and dropped onto, a node of
+  // the right tree (null: no node there). The mouse handlers end here.
+  bool DragOver(HTREEITEM target);
+  void DragDrop(HTREEITEM target);
 
  public:
   struct Item;  // one control of the window (defined with the layout)
@@ -48,6 +52,9 @@ class MainWindow {
   void Paint(HDC dc);
   void DrawOwnerButton(const DRAWITEMSTRUCT& d);
   void FillDriveItems();
+  void BeginDrag(HTREEITEM item);
+  void EndDrag(bool drop);
+  LRESULT TreeNotify(const NMHDR& n);
   void ReadDriveSelection();
   int DefaultId() const;
   int BackId() const;
@@ -64,6 +71,10 @@ class MainWindow {
   HBRUSH pageBrush_ = nullptr, stripBrush_ = nullptr, bandBrush_ = nullptr;
   HICON pictures_[3] = {};
   std::vector<std::string> shownUndoLines_;
+  FolderTree left_{form_, TreeSide::MoveFrom};
+  FolderTree right_{form_, TreeSide::MoveTo};
+  bool dragging_ = false;
+  HTREEITEM dropTarget_ = nullptr;  // the accepted node under the mouse
 };
 
 // Control ids beyond the page-turning senders (which use kSenderId + sender).

@@ -44,10 +44,19 @@ void ScreenshotTour(MainWindow& window, TForm1& form, const std::string& target)
       for (Sender s : {Sender::btnFront, Sender::btnBeginNext, Sender::btnBegin2Next}) window.Press(s);
       break;
     case Page::pnlFront: toFront(); break;
-    case Page::pnlMoveStart:
+    case Page::pnlMoveStart: {
       toFront();
       window.Press(Sender::btnMoveDrive);
+      // Drive C: opened in both trees, a folder chosen on the left.
+      for (TreeSide side : {TreeSide::MoveFrom, TreeSide::MoveTo}) {
+        FolderTree& tree = window.Tree(side);
+        HTREEITEM c = tree.Child(tree.Child(nullptr, kMyComputer), "C:");
+        if (c) tree.Expand(c);
+        if (HTREEITEM users = c ? tree.Child(c, "users") : nullptr; users && side == TreeSide::MoveFrom)
+          SendMessageA(tree.hwnd(), TVM_SELECTITEM, TVGN_CARET, LPARAM(users));
+      }
       break;
+    }
     case Page::pnlMoveStart2:
       toFront();
       window.Press(Sender::btnMoveDrive);

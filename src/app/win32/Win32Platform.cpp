@@ -42,6 +42,27 @@ void Win32RunLock::Release() {
   handle_ = nullptr;
 }
 
+namespace {
+// The name Windows Explorer gives a drive without a label; some systems (Wine)
+// leave it out and report only " (C:)".
+const char* UnlabelledName(UINT type) {
+  switch (type) {
+    case DRIVE_REMOVABLE: return "Removable Disk";
+    case DRIVE_FIXED: return "Local Disk";
+    case DRIVE_REMOTE: return "Network Drive";
+    case DRIVE_CDROM: return "CD Drive";
+    case DRIVE_RAMDISK: return "RAM Disk";
+    default: return "Drive";
+  }
+}
+
+std::string DisplayName(const std::string& reported, UINT type) {
+  const std::size_t open = reported.find('(');
+  if (open == std::string::npos || reported.find_first_not_of(' ') != open) return reported;
+  return UnlabelledName(type) + std::string(" ") + reported.substr(open);
+}
+}  // namespace
+
 std::vector<DriveInfo> Win32Drives::ListDrives() {
   std::vector<DriveInfo> out;
   std::string buffer(512, '\0');
@@ -54,7 +75,8 @@ std::vector<DriveInfo> Win32Drives::ListDrives() {
   for (const char* p = buffer.c_str(); *p; p += std::strlen(p) + 1) {
     SHFILEINFOA info{};
     if (!SHGetFileInfoA(p, 0, &info, sizeof info, SHGFI_DISPLAYNAME)) continue;
-    out.push_back({p, info.szDisplayName, GetDriveTypeA(p) == DRIVE_FIXED});
+    const UINT type = GetDriveTypeA(p);
+    out.push_back({p, DisplayName(info.szDisplayName, type), type == DRIVE_FIXED});
   }
   return out;
 }

@@ -4,7 +4,6 @@
 #include <commctrl.h>
 #include <ole2.h>
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,11 +16,13 @@
 #include "app/win32/ScreenshotTour.h"
 #include "app/win32/SingleInstance.h"
 #include "app/win32/Win32FolderPicker.h"
+#include "app/win32/Win32Help.h"
 #include "app/win32/Win32Platform.h"
 #include "app/win32/Win32WindowUi.h"
 #include "core/win32/Win32FileSystem.h"
 #include "regmap/win32/Win32RegistryBackend.h"
 #include "undo/UndoStore.h"
+#include "undo/win32/Win32DriveTypes.h"
 
 namespace {
 void ExplorerLink(bool add) {
@@ -40,6 +41,8 @@ void RunWindow(const std::string& firstArgument, const std::string& screenshot, 
   Win32FolderPicker picker;
   PendingParts pending;
   Win32WindowUi ui;
+  Win32DriveTypes driveTypes;
+  Win32Help help;
 
   TForm1Ports ports;
   ports.ui = &ui;
@@ -47,6 +50,9 @@ void RunWindow(const std::string& firstArgument, const std::string& screenshot, 
   ports.drives = &drives;
   ports.picker = &picker;
   ports.GetOSInfo = QueryOsVersion;
+  ports.driveTypes = &driveTypes;
+  ports.help = &help;
+  ports.shell = &help;
   TForm1 form(ports, ProgramFolderOfExe());
   RunAssembly assembly(form.ctx, form.ctx.programFolder);
   RunParts parts = assembly.Parts();
@@ -88,6 +94,7 @@ void RunWindow(const std::string& firstArgument, const std::string& screenshot, 
 
   window.Create(firstArgument, showCommand);
   picker.SetOwner(window.hwnd());
+  help.SetOwner(window.hwnd());
   if (!screenshot.empty()) ScreenshotTour(window, form, screenshot);
   handling = 0;
   desk.Resume();
@@ -102,6 +109,7 @@ void RunWindow(const std::string& firstArgument, const std::string& screenshot, 
     --handling;
     desk.Resume();
   }
+  help.CloseAll();
   OleUninitialize();
 }
 }  // namespace
