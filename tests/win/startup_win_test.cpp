@@ -186,16 +186,6 @@ TEST_F(StartUpTest, CommandsOfAFirstStartEndItWithoutAWindow) {
   EXPECT_EQ(Files(first), std::vector<std::string>{"ostrivane.exe"});
 }
 
-TEST_F(StartUpTest, AnUpperCaseCommandStartsOnTheMovePage) {
-  ASSERT_NO_FATAL_FAILURE(StartFirst({"-D"}));
-  EXPECT_TRUE(OnMovePage());
-  EXPECT_EQ(Text(kLabel14), "");
-  EXPECT_EQ(Text(kLabel28), "-D");
-
-  Hand({"+l", "more"});  // a command with more words is a name for a running copy
-  EXPECT_EQ(Text(kLabel28), "+l more");
-  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kVerbKey));
-}
 TEST_F(StartUpTest, AHandOverWaitsWhileTheRunningCopyIsInAHandler) {
   ASSERT_NO_FATAL_FAILURE(StartFirst({"C:\\A\\b"}));
   ASSERT_TRUE(OnMovePage());
