@@ -24,7 +24,7 @@ Win32CliServices::~Win32CliServices() = default;
 
 RunAssembly& Win32CliServices::Assembly(RunContext& ctx) {
   if (!assembly_) {
-    assembly_ = std::make_unique<RunAssembly>(ctx, programFolder_);
+    assembly_ = std::make_unique<RunAssembly>(ctx, programFolder_, ShellDialogs::Silent);
     assembly_->Undo().ageLimitIndex = AgeLimitFromSettings(assembly_->Files(), programFolder_);
   }
   return *assembly_;

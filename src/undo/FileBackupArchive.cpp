@@ -118,7 +118,8 @@ bool FileBackupArchive::BackupFile(const std::string& path) {
   return true;
 }
 
-RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::string& archivePath) {
+RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::string& archivePath,
+                             const RestorePlace& placeOf) {
   auto file = fs.OpenRandom(archivePath, OpenMode::ReadOnly);
   const ZipDirectory dir = ReadZipDirectory(*file);
   RestoreResult result;
@@ -130,8 +131,9 @@ RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::
 
   std::set<std::string> done;  // a name twice: the first copy is the older state
   for (const ZipEntry& e : dir.entries) {
-    const std::string target = Swap(platform.FromOemCodePage(e.name), '/', '\\');
-    if (!done.insert(UpperAZ(target)).second) continue;
+    const std::string savedFrom = Swap(platform.FromOemCodePage(e.name), '/', '\\');
+    const std::string target = placeOf ? placeOf(savedFrom) : savedFrom;
+    if (!done.insert(UpperAZ(savedFrom)).second) continue;
     if (!IsRestorablePath(target)) {
       refuse(target, "its name in the archive is not a full path on a drive");
       continue;

@@ -2,6 +2,7 @@
 // The run's backup archive: every file a run rewrites is saved into one ZIP
 // archive under its full path before it is changed, and an undo writes the
 // archive's files back to where they came from.
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -42,8 +43,12 @@ struct RestoreResult {
 // Writes every file of the archive back to the full path it was saved from,
 // keeping the attributes the file has there. An entry whose name is no full
 // path on a drive, or whose data is damaged, is refused and the rest still
-// restored. Throws Error when the archive cannot be opened or read.
-RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::string& archivePath);
+// restored. placeOf, when given, names the place each file is written to
+// instead of the one it was saved from (a folder moved since). Throws Error
+// when the archive cannot be opened or read.
+using RestorePlace = std::function<std::string(const std::string& savedFrom)>;
+RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::string& archivePath,
+                             const RestorePlace& placeOf = {});
 
 // A full path on a drive with no "." or ".." component: the only kind of
 // name a backup is stored and restored under.

@@ -124,8 +124,8 @@ void UndoStore::DeleteEntry(const std::string& undoName) {
     if (fs_.FileExists(folder_ + undoName + ext)) fs_.Remove(folder_ + undoName + ext);
 }
 
-RestoreResult UndoStore::RestoreFiles(const std::string& undoName) {
+RestoreResult UndoStore::RestoreFiles(const std::string& undoName, const RestorePlace& placeOf) {
   const std::string archive = folder_ + undoName + ".zip";
   if (!fs_.FileExists(archive)) return {};
-  return RestoreArchive(fs_, platform_, archive);
+  return RestoreArchive(fs_, platform_, archive, placeOf);
 }

@@ -35,8 +35,9 @@ class UndoStore : public UndoList {
   // Deletes the entry's record files; the list is rebuilt by the next FillUndoBox.
   void DeleteEntry(const std::string& undoName) override;
 
-  // Writes back the files of the entry's archive (nothing when it has none).
-  RestoreResult RestoreFiles(const std::string& undoName);
+  // Writes back the files of the entry's archive (nothing when it has none),
+  // each to placeOf(the path it was saved from) when placeOf is given.
+  RestoreResult RestoreFiles(const std::string& undoName, const RestorePlace& placeOf = {});
 
  private:
   void AgeCleanup();

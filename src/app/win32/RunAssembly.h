@@ -10,15 +10,22 @@ class FileSystem;
 class UndoStore;
 class UndoExecutor;
 
+// Whether the shell may show its own progress window, questions and error
+// reports while it moves an item (the window program), or must stay silent
+// (the console front end, which reports a failure itself).
+enum class ShellDialogs { Shown, Silent };
+
 class RunAssembly {
  public:
-  RunAssembly(RunContext& ctx, const std::string& programFolder);
+  RunAssembly(RunContext& ctx, const std::string& programFolder, ShellDialogs dialogs);
   ~RunAssembly();
 
   RunParts Parts();
   FileSystem& Files();
   UndoStore& Undo();
   UndoExecutor& Undoer();
+  // The window the shell's dialogs belong to (an HWND).
+  void SetOwnerWindow(void* window);
 
  private:
   struct Impl;

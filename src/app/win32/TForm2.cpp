@@ -13,15 +13,7 @@ TForm2::~TForm2() {
 }
 
 void TForm2::Create() {
-  static const bool registered = [] {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    wc.lpszClassName = kClass;
-    return RegisterClassA(&wc) != 0;
-  }();
+  static const bool registered = RegisterDialogClass(kClass, Proc);
   (void)registered;
   hwnd_ = CreateWindowExA(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME, kClass, "Entry Found", WS_POPUP | WS_CAPTION | WS_SYSMENU,
                           0, 0, 0, 0, nullptr, nullptr, GetModuleHandleA(nullptr), this);

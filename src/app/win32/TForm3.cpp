@@ -16,15 +16,7 @@ TForm3::~TForm3() {
 }
 
 void TForm3::Create() {
-  static const bool registered = [] {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    wc.lpszClassName = kClass;
-    return RegisterClassA(&wc) != 0;
-  }();
+  static const bool registered = RegisterDialogClass(kClass, Proc);
   (void)registered;
   // A dialog frame without title-bar buttons: closing is Cancel's job.
   hwnd_ = CreateWindowExA(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME, kClass, "Mapping...", WS_POPUP | WS_CAPTION, 0, 0, 0, 0,

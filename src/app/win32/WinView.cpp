@@ -80,3 +80,13 @@ void SetTextIfChanged(HWND hwnd, const std::string& text) {
 void ShowIfChanged(HWND hwnd, bool visible) {
   if (((GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_VISIBLE) != 0) != visible) ShowWindow(hwnd, visible ? SW_SHOWNA : SW_HIDE);
 }
+
+bool RegisterDialogClass(const char* name, WNDPROC proc) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  wc.lpszClassName = name;
+  return RegisterClassA(&wc) != 0;
+}

@@ -22,5 +22,7 @@ inline int Scale(int px, int dpi) { return MulDiv(px, dpi, 96); }
 void SizeAndCentre(HWND hwnd, int clientWidth, int clientHeight, int dpi);
 HWND MakeChild(HWND parent, const char* cls, const std::string& text, DWORD style, int id, DWORD exStyle = 0);
 std::string WindowText(HWND hwnd);
+// Registers a window class with the dialog background and arrow cursor.
+bool RegisterDialogClass(const char* name, WNDPROC proc);
 void SetTextIfChanged(HWND hwnd, const std::string& text);
 void ShowIfChanged(HWND hwnd, bool visible);

@@ -11,7 +11,6 @@
 #include "app/StartUp.h"
 #include "app/TForm1.h"
 #include "app/win32/MainWindow.h"
-#include "app/win32/PendingParts.h"
 #include "app/win32/RunAssembly.h"
 #include "app/win32/ScreenshotTour.h"
 #include "app/win32/SingleInstance.h"
@@ -39,7 +38,6 @@ void RunWindow(const std::string& firstArgument, const std::string& screenshot, 
   Win32FileSystem fs;
   Win32Drives drives;
   Win32FolderPicker picker;
-  PendingParts pending;
   Win32WindowUi ui;
   Win32DriveTypes driveTypes;
   Win32Help help;
@@ -54,9 +52,8 @@ void RunWindow(const std::string& firstArgument, const std::string& screenshot, 
   ports.help = &help;
   ports.shell = &help;
   TForm1 form(ports, ProgramFolderOfExe());
-  RunAssembly assembly(form.ctx, form.ctx.programFolder);
+  RunAssembly assembly(form.ctx, form.ctx.programFolder, ShellDialogs::Shown);
   RunParts parts = assembly.Parts();
-  parts.mover = &pending;
   // Screenshots get a sample run that makes no change.
   ScreenshotRun sample(screenshot);
   sample.ctx = &form.ctx;
@@ -95,6 +92,7 @@ void RunWindow(const std::string& firstArgument, const std::string& screenshot, 
   window.Create(firstArgument, showCommand);
   picker.SetOwner(window.hwnd());
   help.SetOwner(window.hwnd());
+  assembly.SetOwnerWindow(window.hwnd());
   if (!screenshot.empty()) ScreenshotTour(window, form, screenshot);
   handling = 0;
   desk.Resume();

@@ -1,0 +1,51 @@
+#pragma once
+// The move of a Move and Map run and the move back of an undo: the item goes
+// into its target folder through the system shell, and a run's move is
+// recorded in the move record (undo name + ".bat", section "Move", "To" then
+// "From") so that the undo can bring it back.
+#include <string>
+
+#include "app/MappingRequest.h"
+#include "app/RunPorts.h"
+#include "core/FileSystem.h"
+#include "undo/ShellMove.h"
+
+inline constexpr const char* kMoveSection = "Move";
+inline constexpr const char* kMoveTo = "To";
+inline constexpr const char* kMoveFrom = "From";
+inline constexpr const char* kDoesNotExist = "%s does not exist.  Please correct.";
+
+// The folder the item is moved into: destination without its last component
+// when that component names the item (A-Z case folded), else destination itself.
+std::string TargetFolderOf(const std::string& source, const std::string& destination);
+
+// The path of the item once it is in the target folder.
+std::string ArrivalOf(const std::string& source, const std::string& destination);
+
+class FolderMove : public ItemMover {
+ public:
+  // silent: the shell may show no dialog (the console front end); this move
+  // then refuses to replace an item that is already where the item would go,
+  // since nobody can be asked, and says itself why a move failed.
+  FolderMove(RunContext& ctx, FileSystem& fs, ShellMove& shell, bool silent)
+      : ctx_(ctx), fs_(fs), shell_(shell), silent_(silent) {}
+
+  // The run's move. The record is on disk before anything moves, so an
+  // interrupted move can still be moved back; after a failed move it is
+  // taken away again unless part of the item arrived at its new place. A
+  // missing source, and any failure the shell has not shown, is shown.
+  // Throws Error when the record cannot be written.
+  bool MoveDir(const std::string& source, const std::string& destination) override;
+
+  // The undo's move back: no record (it must never touch another entry's
+  // record) and no message. "" on success, else why the item was not moved.
+  std::string MoveBack(const std::string& source, const std::string& destination);
+
+ private:
+  void Show(const std::string& text);
+
+  RunContext& ctx_;
+  FileSystem& fs_;
+  ShellMove& shell_;
+  bool silent_;
+};

@@ -1,0 +1,37 @@
+#pragma once
+// "Undo Changes": brings an undo entry's changes back. Its order gives back
+// the state before the run: first the backed-up files, written to the paths
+// they were saved from (inside the moved folder, at its new place), then the
+// move back, which carries them home with the folder, then the registry
+// backup, imported by the program itself (it touches neither of the others).
+// Each step runs whatever became of the one before; the closing message says
+// in further lines what did not work, so a failed undo never reads as done.
+#include <string>
+
+#include "app/RunPorts.h"
+#include "app/WindowPorts.h"
+#include "core/FileSystem.h"
+#include "regmap/RegistryBackend.h"
+#include "undo/MoveDir.h"
+#include "undo/UndoStore.h"
+
+inline constexpr const char* kUndoCompleted = " files restored.  Undo has completed";
+inline constexpr const char* kUndoIncomplete = "Not everything could be undone:";
+
+class UndoExecution : public UndoExecutor {
+ public:
+  UndoExecution(FileSystem& fs, UndoStore& store, RegistryBackend& registry, FolderMove& mover,
+                std::string programFolder, RunLock* lock = nullptr)
+      : fs_(fs), store_(store), registry_(registry), mover_(mover), folder_(std::move(programFolder)), lock_(lock) {}
+
+  // Throws Error only when another run holds the run lock.
+  std::string UndoEntry(const std::string& name) override;
+
+ private:
+  FileSystem& fs_;
+  UndoStore& store_;
+  RegistryBackend& registry_;
+  FolderMove& mover_;
+  std::string folder_;
+  RunLock* lock_;
+};

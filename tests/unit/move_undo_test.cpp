@@ -1,0 +1,295 @@
+#include <gtest/gtest.h>
+
+#include "app/MappingRun.h"
+#include "core/Error.h"
+#include "filemap/FileMapping.h"
+#include "filemap/PathForms.h"
+#include "filemap/ShortcutRewrite.h"
+#include "regmap/RegistryWalk.h"
+#include "support/FakeFileSystem.h"
+#include "support/FakeShellLinkStore.h"
+#include "support/FakeShellMove.h"
+#include "support/FakeUi.h"
+#include "support/FakeUndoPlatform.h"
+#include "support/MemoryRegistry.h"
+#include "undo/FileBackupArchive.h"
+#include "undo/MoveDir.h"
+#include "undo/UndoExecution.h"
+#include "undo/UndoStore.h"
+
+namespace {
+const std::string kHome = "C:\\Ostrivane\\";
+const std::string kRecord = kHome + "Undo00003.bat";
+const RegRoot CU = RegRoot::CurrentUser;
+
+TEST(MoveTarget, LastComponentsDecideTheFolderMovedInto) {
+  EXPECT_EQ(TargetFolderOf("C:\\Data\\Project", "D:\\Work\\Project"), "D:\\Work");
+  EXPECT_EQ(TargetFolderOf("C:\\Data\\Project", "D:\\Work\\pROJECT"), "D:\\Work");
+  EXPECT_EQ(TargetFolderOf("C:\\Data\\Project", "D:\\Project"), "D:\\");
+  // A hand-edited record whose last components differ: moved into it.
+  EXPECT_EQ(TargetFolderOf("C:\\Data\\Project", "D:\\Work"), "D:\\Work");
+  EXPECT_EQ(ArrivalOf("C:\\Data\\Project", "D:\\Work"), "D:\\Work\\Project");
+  EXPECT_EQ(ArrivalOf("C:\\Data\\Project", "D:\\Project"), "D:\\Project");
+  // Only A-Z fold: e-acute and E-acute are different names.
+  EXPECT_EQ(TargetFolderOf("C:\\Data\\Caf\xE9", "D:\\W\\CAF\xC9"), "D:\\W\\CAF\xC9");
+}
+
+class MoveTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ctx.programFolder = kHome;
+    ctx.request.UndoName = "Undo00003";
+    ctx.ui = &ui;
+    fs.AddFolder("C:\\Ostrivane");
+    fs.AddFile("C:\\Data\\Project\\a.txt", "A", kAttrReadOnly | kAttrHidden);
+    fs.AddFile("C:\\Data\\Project\\sub\\b.txt", "B");
+    fs.AddFolder("D:\\Work");
+  }
+  std::string Record() { return fs.Has(kRecord) ? fs.ReadWhole(kRecord) : "<none>"; }
+
+  FakeFileSystem fs;
+  FakeUi ui;
+  RunContext ctx;
+  FakeShellMove shell{fs};
+  FolderMove mover{ctx, fs, shell, false};
+  FolderMove silentMover{ctx, fs, shell, true};
+};
+
+TEST_F(MoveTest, FolderGoesIntoTheTargetFolderAfterItsRecordIsOnDisk) {
+  std::string recordAtMove;
+  shell.beforeMove = [&] { recordAtMove = Record(); };
+  EXPECT_TRUE(mover.MoveDir("C:\\Data\\Project", "D:\\Work\\Project"));
+  ASSERT_EQ(shell.calls.size(), 1u);
+  EXPECT_EQ(shell.calls[0].source, "C:\\Data\\Project");
+  EXPECT_EQ(shell.calls[0].targetFolder, "D:\\Work");
+  EXPECT_FALSE(shell.calls[0].silent);
+  const std::string expected = "[Move]\r\nTo=D:\\Work\\Project\r\nFrom=C:\\Data\\Project\r\n\r\n";
+  EXPECT_EQ(recordAtMove, expected);
+  EXPECT_EQ(Record(), expected);
+  EXPECT_EQ(fs.ReadWhole("D:\\Work\\Project\\sub\\b.txt"), "B");
+  EXPECT_FALSE(fs.Has("C:\\Data\\Project"));
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(MoveTest, SingleFileAndMissingTargetFolder) {
+  // The shell would take a missing folder for the item's new name: it is made first.
+  fs.AddFile("C:\\Data\\notes.txt", "N");
+  EXPECT_TRUE(silentMover.MoveDir("C:\\Data\\notes.txt", "E:\\New\\Place\\notes.txt"));
+  EXPECT_TRUE(fs.FolderExists("E:\\New\\Place"));
+  EXPECT_EQ(fs.ReadWhole("E:\\New\\Place\\notes.txt"), "N");
+  EXPECT_TRUE(shell.calls[0].silent);
+}
+
+TEST_F(MoveTest, MissingSourceIsShownAndLeavesNoRecord) {
+  EXPECT_FALSE(mover.MoveDir("C:\\Gone", "D:\\Work\\Gone"));
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].first, "C:\\Gone does not exist.  Please correct.");
+  EXPECT_EQ(ui.messages[0].second, "Ostrivane");
+  EXPECT_TRUE(shell.calls.empty());
+  EXPECT_EQ(Record(), "<none>");
+}
+
+TEST_F(MoveTest, FailedMoveLeavesNoRecordAndOnlyTheSilentShellNeedsWords) {
+  shell.reply = {0, true};  // cancelled in the shell's own dialog
+  EXPECT_FALSE(mover.MoveDir("C:\\Data\\Project", "D:\\Work\\Project"));
+  EXPECT_EQ(Record(), "<none>");
+  EXPECT_TRUE(ui.messages.empty());
+
+  shell.reply = {0x7C, false};
+  EXPECT_FALSE(silentMover.MoveDir("C:\\Data\\Project", "D:\\Work\\Project"));
+  EXPECT_EQ(Record(), "<none>");
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].first, "C:\\Data\\Project could not be moved to D:\\Work (error 124).");
+  EXPECT_TRUE(fs.Has("C:\\Data\\Project\\a.txt"));
+}
+
+TEST_F(MoveTest, MoveStoppedPartWayKeepsItsRecordForTheUndo) {
+  shell.reply = {0, true};
+  shell.moveFirstFileOnly = true;
+  EXPECT_FALSE(mover.MoveDir("C:\\Data\\Project", "D:\\Work\\Project"));
+  EXPECT_TRUE(fs.Has("D:\\Work\\Project\\a.txt"));
+  EXPECT_NE(Record(), "<none>");
+}
+
+TEST_F(MoveTest, SilentMoveNeverReplacesWhatIsAlreadyThere) {
+  fs.AddFile("D:\\Work\\Project\\a.txt", "theirs");
+  EXPECT_FALSE(silentMover.MoveDir("C:\\Data\\Project", "D:\\Work\\Project"));
+  EXPECT_TRUE(shell.calls.empty());
+  EXPECT_EQ(fs.ReadWhole("D:\\Work\\Project\\a.txt"), "theirs");
+  EXPECT_EQ(ui.messages.at(0).first, "D:\\Work\\Project already exists.  Nothing was moved.");
+  EXPECT_EQ(Record(), "<none>");
+  // With the shell's dialogs the user decides there.
+  EXPECT_TRUE(mover.MoveDir("C:\\Data\\Project", "D:\\Work\\Project"));
+}
+
+TEST_F(MoveTest, RecordThatCannotBeWrittenStopsTheMoveBeforeItStarts) {
+  fs.beforeWrite = [](const std::string& p) {
+    if (p == kRecord) throw Error("Access denied: " + p);
+  };
+  EXPECT_THROW(mover.MoveDir("C:\\Data\\Project", "D:\\Work\\Project"), Error);
+  EXPECT_TRUE(shell.calls.empty());
+  EXPECT_TRUE(fs.Has("C:\\Data\\Project\\a.txt"));
+}
+
+// Files and their attributes, outside the program folder.
+std::string Files(FakeFileSystem& fs) {
+  std::string out;
+  for (const std::string& p : fs.Paths()) {
+    if (p.rfind("C:\\Ostrivane", 0) == 0 || fs.At(p).attributes & kAttrFolder) continue;
+    out += p + " [" + std::to_string(fs.At(p).attributes) + "] " + fs.At(p).data + "\n";
+  }
+  return out;
+}
+
+// A whole Move and Map run over the portable parts, then its undo.
+class MoveAndUndo : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs.AddFolder("C:\\Ostrivane");
+    fs.AddFolder("D:\\");
+    fs.AddFile("C:\\Apps\\Tool\\tool.ini", "[Paths]\r\nSelf=C:\\Apps\\Tool\\tool.exe\r\n", kAttrReadOnly);
+    fs.AddFile("C:\\Apps\\Tool\\tool.exe", "MZ");
+    fs.AddFile("C:\\Other\\app.ini", "Tool=C:\\Apps\\Tool\\tool.exe\r\n", kAttrHidden);
+    ShellLinkProps link;
+    link.Target = "C:\\Apps\\Tool\\tool.exe";
+    link.Arguments = "/c C:\\Apps\\Tool\\x.cfg";
+    link.WorkingDir = "C:\\Apps\\Tool";
+    links.Put("C:\\Links\\tool.lnk", link);
+    reg.PutText(CU, "Software\\OstrMove", "Home", "C:\\Apps\\Tool");
+    reg.PutText(CU, "Software\\OstrMove", "Exp", "%X%;C:\\Apps\\Tool\\bin", kRegExpandSz);
+    reg.PutText(CU, "Software\\OstrMove", "C:\\Apps\\Tool\\tool.exe", "1");
+    reg.PutText(CU, "Software\\OstrMove\\C:\\Apps\\Tool", "", "key");
+
+    ctx.programFolder = kHome;
+    ctx.drives = {{"C", "C:\\", true}, {"D", "D:\\", true}};
+    ctx.ui = &ui;
+    ctx.OsGeneration = 6;
+    parts.undo = &store;
+    parts.mover = &mover;
+    parts.archive = &archive;
+    parts.registry = &walk;
+    parts.files = &files;
+    parts.shortNames = &forms;
+  }
+  void Run() {
+    ctx.request = MappingRequest{};
+    ctx.request.Mode = 'M';
+    ctx.request.FindText = "C:\\Apps\\Tool";
+    ctx.request.ReplaceText = "D:\\Apps\\Tool";
+    MappingRun(ctx, parts).StartSearch();
+  }
+
+  FakeFileSystem fs;
+  FakeUndoPlatform platform;
+  MemoryRegistry reg;
+  FakeUi ui;
+  RunContext ctx;
+  FakeShellLinkStore links{fs};
+  FakeShellMove shell{fs};
+  UndoStore store{fs, platform, kHome};
+  FileBackupArchive archive{fs, platform};
+  PathForms forms{fs};
+  ShortcutRewrite shortcuts{ctx, archive, links};
+  FileMapping files{ctx, fs, forms, archive, shortcuts};
+  RegistryWalk walk{ctx, reg, fs};
+  FolderMove mover{ctx, fs, shell, true};
+  UndoExecution undo{fs, store, reg, mover, kHome};
+  RunParts parts;
+};
+
+TEST_F(MoveAndUndo, UndoGivesBackTheStateBeforeTheRunAndCanBeRepeated) {
+  const std::string filesBefore = Files(fs), regBefore = reg.Dump();
+  Run();
+  ASSERT_FALSE(ctx.request.Cancelled);
+  EXPECT_EQ(ctx.request.UndoName, "Undo00000");
+  EXPECT_EQ(fs.ReadWhole("D:\\Apps\\Tool\\tool.ini"), "[Paths]\r\nSelf=D:\\Apps\\Tool\\tool.exe\r\n");
+  EXPECT_EQ(fs.ReadWhole("C:\\Other\\app.ini"), "Tool=D:\\Apps\\Tool\\tool.exe\r\n");
+  EXPECT_EQ(links.Load("C:\\Links\\tool.lnk").Target, "D:\\Apps\\Tool\\tool.exe");
+  EXPECT_EQ(reg.Get(CU, "Software\\OstrMove", "Home")->data.substr(0, 12), "D:\\Apps\\Tool");
+  EXPECT_TRUE(reg.HasKey(CU, "Software\\OstrMove\\D:\\Apps\\Tool"));
+
+  // The changed tool.ini lies in the moved folder, saved under its new path:
+  // restored there first, it travels home with the folder.
+  EXPECT_EQ(undo.UndoEntry("Undo00000"), "3 files restored.  Undo has completed");
+  EXPECT_EQ(Files(fs), filesBefore);
+  EXPECT_EQ(reg.Dump(), regBefore);
+  EXPECT_FALSE(fs.Has("D:\\Apps\\Tool"));
+  EXPECT_EQ(shell.calls.back().source, "D:\\Apps\\Tool");
+  EXPECT_EQ(shell.calls.back().targetFolder, "C:\\Apps");
+  // The move back writes no record of its own.
+  EXPECT_EQ(fs.ReadWhole(kHome + "Undo00000.bat"), "[Move]\r\nTo=D:\\Apps\\Tool\r\nFrom=C:\\Apps\\Tool\r\n\r\n");
+  EXPECT_FALSE(fs.Has(kHome + ".bat"));
+
+  // Again: the item is home already, its files go there, nothing appears at D:.
+  const std::size_t moves = shell.calls.size();
+  EXPECT_EQ(undo.UndoEntry("Undo00000"), "3 files restored.  Undo has completed");
+  EXPECT_EQ(shell.calls.size(), moves);
+  EXPECT_EQ(Files(fs), filesBefore);
+  EXPECT_FALSE(fs.Has("D:\\Apps\\Tool"));
+  EXPECT_EQ(reg.Dump(), regBefore);
+}
+
+TEST_F(MoveAndUndo, FailedMoveMapsNothingAndLeavesNoEntry) {
+  shell.reply = {0x75, false};
+  const std::string filesBefore = Files(fs), regBefore = reg.Dump();
+  Run();
+  EXPECT_TRUE(ctx.request.Cancelled);
+  EXPECT_EQ(ctx.moveLines.Label70, "All Files may not have been Moved");
+  EXPECT_EQ(ctx.request.LinkCount, 0);
+  EXPECT_EQ(Files(fs), filesBefore);
+  EXPECT_EQ(reg.Dump(), regBefore);
+  EXPECT_EQ(store.FillUndoBox(true), 0);
+}
+
+TEST_F(MoveAndUndo, EveryStepRunsAndEveryFailureIsNamed) {
+  Run();
+  const std::string zip = kHome + "Undo00000.zip";
+  // The move back fails, one registry line is bad, the archive is whole.
+  shell.reply = {0x7C, false};
+  std::string reg5 = DecodeRegText(fs.ReadWhole(kHome + "Undo00000.reg"));
+  fs.ReplaceWhole(kHome + "Undo00000.reg", reg5 + "[HKEY_NOWHERE\\X]\r\n");
+  const std::string message = undo.UndoEntry("Undo00000");
+  EXPECT_EQ(message.rfind("3 files restored.  Undo has completed\nNot everything could be undone:\n", 0), 0u)
+      << message;
+  EXPECT_NE(message.find("D:\\Apps\\Tool was not moved back to C:\\Apps\\Tool: D:\\Apps\\Tool could not be moved "
+                         "to C:\\Apps (error 124)."),
+            std::string::npos)
+      << message;
+  EXPECT_NE(message.find("1 line(s) of " + kHome + "Undo00000.reg could not be imported"), std::string::npos)
+      << message;
+  // What could be done is done: the files are back inside the folder where it stands.
+  EXPECT_EQ(fs.ReadWhole("D:\\Apps\\Tool\\tool.ini"), "[Paths]\r\nSelf=C:\\Apps\\Tool\\tool.exe\r\n");
+  EXPECT_EQ(reg.Get(CU, "Software\\OstrMove", "Home")->data.substr(0, 12), "C:\\Apps\\Tool");
+
+  // A damaged archive and a record without "From": the registry still comes back.
+  fs.ReplaceWhole(zip, "PK not an archive");
+  fs.ReplaceWhole(kHome + "Undo00000.bat", "[Move]\r\nTo=D:\\Apps\\Tool\r\n");
+  const std::size_t moves = shell.calls.size();
+  const std::string second = undo.UndoEntry("Undo00000");
+  EXPECT_EQ(second.rfind("0 files restored.  Undo has completed\nNot everything could be undone:\nThe file backups in " +
+                             zip + " cannot be read",
+                         0),
+            0u)
+      << second;
+  EXPECT_EQ(shell.calls.size(), moves);
+}
+
+TEST_F(MoveAndUndo, EntryWithOnlyARegistryBackupAndUndoDuringARun) {
+  fs.ReplaceWhole(kHome + "Undo00001.reg", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\OstrMove]\r\n\"Home\"=\"E:\\\\X\"\r\n");
+  EXPECT_EQ(undo.UndoEntry("Undo00001"), "0 files restored.  Undo has completed");
+  EXPECT_EQ(reg.Get(CU, "Software\\OstrMove", "Home")->data.substr(0, 4), "E:\\X");
+  EXPECT_TRUE(shell.calls.empty());
+
+  struct HeldLock : RunLock {
+    bool TryAcquire() override { return false; }
+    void Release() override {}
+  } held;
+  UndoExecution locked{fs, store, reg, mover, kHome, &held};
+  try {
+    locked.UndoEntry("Undo00001");
+    ADD_FAILURE() << "undo ran beside another run";
+  } catch (const Error& e) {
+    EXPECT_EQ(std::string(e.what()), kRunInProgressMessage);
+  }
+}
+}  // namespace

@@ -1,0 +1,183 @@
+// The shell's move on a real disk, and a whole Move and Map run of the
+// console front end undone again: files, attributes, registry values and a
+// shortcut come back exactly as they were.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "ProcessRunner.h"
+#include "RawLink.h"
+#include "core/win32/Win32FileSystem.h"
+#include "support/FakeUi.h"
+#include "support/TestTree.h"
+#include "undo/MoveDir.h"
+#include "undo/win32/Win32ShellMove.h"
+
+namespace {
+const std::string kHome = "C:\\ostrivane-test-move";
+const std::string kApps = "C:\\OstrApps";
+const std::string kTool = "C:\\OstrApps\\Tool";
+const std::string kNewApps = "D:\\OstrApps";
+const std::string kNewTool = "D:\\OstrApps\\Tool";
+const std::string kCfg = "C:\\OstrAppsCfg";
+const char* kKey = "Software\\OstrivaneMoveTest";
+
+// Every key below the test key with its values: name, type and data.
+void DumpKey(HKEY root, const std::string& path, std::string& out) {
+  HKEY h;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return;
+  out += "[" + path + "]\n";
+  std::map<std::string, std::string> values;
+  for (DWORD i = 0;; ++i) {
+    char name[1024];
+    BYTE data[4096];
+    DWORD nameSize = sizeof name, dataSize = sizeof data, type = 0;
+    if (RegEnumValueA(h, i, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) break;
+    values[name] = std::to_string(type) + ":" + std::string(reinterpret_cast<char*>(data), dataSize);
+  }
+  for (const auto& [n, v] : values) out += n + "=" + v + "\n";
+  std::vector<std::string> subkeys;
+  for (DWORD i = 0;; ++i) {
+    char name[1024];
+    DWORD size = sizeof name;
+    if (RegEnumKeyExA(h, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    subkeys.push_back(name);
+  }
+  RegCloseKey(h);
+  for (const std::string& s : subkeys) DumpKey(root, path + "\\" + s, out);
+}
+
+void SetText(const std::string& key, const std::string& name, DWORD type, const std::string& text) {
+  HKEY h;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(h, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(text.c_str()), DWORD(text.size() + 1));
+  RegCloseKey(h);
+}
+
+std::string TextValue(const std::string& key, const std::string& name) {
+  char buf[1024];
+  DWORD size = sizeof buf;
+  if (RegGetValueA(HKEY_CURRENT_USER, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, nullptr, buf, &size) !=
+      ERROR_SUCCESS)
+    return "<none>";
+  return buf;
+}
+
+class MoveWin : public ::testing::Test {
+ protected:
+  void SetUp() override { Clean(); }
+  void TearDown() override { Clean(); }
+  void Clean() {
+    for (const std::string& f : {kHome, kApps, kNewApps, kCfg}) RemoveTree(fs, f);
+    RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
+  }
+  // Files below the folders with their bytes and attributes.
+  std::string Files(const std::string& folder) {
+    std::string out;
+    for (const DirEntry& e : fs.ListFolder(folder + "\\*")) {
+      if (e.name == "." || e.name == "..") continue;
+      const std::string p = folder + "\\" + e.name;
+      out += p + " [" + std::to_string(e.attributes) + "]";
+      if (e.IsFolder())
+        out += "\n" + Files(p);
+      else
+        out += " " + fs.ReadWhole(p) + "\n";
+    }
+    return out;
+  }
+  std::string Registry() {
+    std::string out;
+    DumpKey(HKEY_CURRENT_USER, kKey, out);
+    return out;
+  }
+  Win32FileSystem fs;
+};
+
+// The shell here may answer 0 for a move it did not make (a source that is
+// not there, a folder into itself): only the item at its new place counts.
+TEST_F(MoveWin, MoveIntoItselfFailsWithoutARecord) {
+  WriteTestFile(fs, kTool + "\\sub\\a.txt", "A");
+  fs.MakeFolders(kHome);
+  FakeUi ui;
+  RunContext ctx;
+  ctx.ui = &ui;
+  ctx.programFolder = kHome + "\\";
+  ctx.request.UndoName = "Undo00007";
+  Win32ShellMove shell;
+  FolderMove mover(ctx, fs, shell, true);
+  EXPECT_FALSE(mover.MoveDir(kTool, kTool + "\\sub\\Tool"));
+  EXPECT_FALSE(fs.AttributesOf(kHome + "\\Undo00007.bat"));
+  EXPECT_EQ(fs.ReadWhole(kTool + "\\sub\\a.txt"), "A");
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].first.rfind(kTool, 0), 0u) << ui.messages[0].first;
+}
+
+TEST_F(MoveWin, CliMoveAndUndoGiveBackEverything) {
+  const std::string exe = InstallCopy(OSTRIVANE_CLI_EXE, kHome, "ostrivane-cli.exe");
+  WriteTestFile(fs, kTool + "\\tool.exe", std::string("MZ\0\x90\xFF tool", 10));
+  WriteTestFile(fs, kTool + "\\tool.ini", "[Paths]\r\nSelf=C:\\OstrApps\\Tool\\tool.exe\r\n");
+  WriteTestFile(fs, kTool + "\\sub\\data.bin", "data");
+  fs.SetAttributesOf(kTool + "\\tool.ini", kAttrReadOnly);
+  fs.SetAttributesOf(kTool + "\\sub\\data.bin", kAttrHidden | kAttrArchive);
+  WriteTestFile(fs, kCfg + "\\app.ini", "[Tool]\r\nPath=C:\\OstrApps\\Tool\\tool.exe\r\n");
+  fs.SetAttributesOf(kCfg + "\\app.ini", kAttrHidden);
+  MakeLink(kCfg + "\\tool.lnk", kTool + "\\tool.exe", "/cfg C:\\OstrApps\\Tool\\tool.ini", kTool);
+  const std::string key = kKey;
+  SetText(key, "Home", REG_SZ, kTool);
+  SetText(key, "Path", REG_EXPAND_SZ, "%SystemRoot%;C:\\OstrApps\\Tool\\bin");
+  SetText(key, "C:\\OstrApps\\Tool\\tool.exe", REG_SZ, "installed");
+  SetText(key + "\\Paths\\C:\\OstrApps\\Tool", "", REG_SZ, "key path");
+  const std::string filesBefore = Files(kApps) + Files(kCfg), regBefore = Registry();
+
+  ProcessResult r = RunProgram(exe, {"move", kTool, kNewApps});
+  ASSERT_EQ(r.exitCode, 0u) << r.err;
+  EXPECT_EQ(r.out.substr(0, r.out.find('\n', 45) + 1),
+            "Ostrivane has finished\nThe files were successfully moved and\n")
+      << r.out;
+  EXPECT_EQ(fs.ReadWhole(kHome + "\\Undo00000.bat"), "[Move]\r\nTo=D:\\OstrApps\\Tool\r\nFrom=C:\\OstrApps\\Tool\r\n\r\n");
+  // Everything refers to the new place now.
+  EXPECT_FALSE(fs.AttributesOf(kTool));
+  EXPECT_EQ(fs.ReadWhole(kNewTool + "\\tool.ini"), "[Paths]\r\nSelf=D:\\OstrApps\\Tool\\tool.exe\r\n");
+  EXPECT_EQ(fs.ReadWhole(kCfg + "\\app.ini"), "[Tool]\r\nPath=D:\\OstrApps\\Tool\\tool.exe\r\n");
+  EXPECT_EQ(ReadRawLink(kCfg + "\\tool.lnk").target, kNewTool + "\\tool.exe");
+  EXPECT_EQ(TextValue(key, "Home"), kNewTool);
+  EXPECT_EQ(TextValue(key, "Path"), "%SystemRoot%;D:\\OstrApps\\Tool\\bin");
+  EXPECT_EQ(TextValue(key, "D:\\OstrApps\\Tool\\tool.exe"), "installed");
+  EXPECT_EQ(TextValue(key + "\\Paths\\D:\\OstrApps\\Tool", ""), "key path");
+
+  r = RunProgram(exe, {"undo", "run", "Undo00000"});
+  ASSERT_EQ(r.exitCode, 0u) << r.err;
+  EXPECT_EQ(r.out, "3 files restored.  Undo has completed\n");
+  EXPECT_EQ(Files(kApps) + Files(kCfg), filesBefore);
+  EXPECT_EQ(Registry(), regBefore);
+  EXPECT_FALSE(fs.AttributesOf(kNewTool));
+  const RawLinkParts back = ReadRawLink(kCfg + "\\tool.lnk");
+  EXPECT_EQ(back.target, kTool + "\\tool.exe");
+  EXPECT_EQ(back.arguments, "/cfg C:\\OstrApps\\Tool\\tool.ini");
+  EXPECT_EQ(back.workingDir, kTool);
+  // The move back left the run's record as it was and wrote none of its own.
+  EXPECT_EQ(fs.ReadWhole(kHome + "\\Undo00000.bat"), "[Move]\r\nTo=D:\\OstrApps\\Tool\r\nFrom=C:\\OstrApps\\Tool\r\n\r\n");
+  EXPECT_FALSE(fs.AttributesOf(kHome + "\\.bat"));
+}
+
+TEST_F(MoveWin, CliMoveThatCannotBeDoneMapsNothing) {
+  const std::string exe = InstallCopy(OSTRIVANE_CLI_EXE, kHome, "ostrivane-cli.exe");
+  ProcessResult r = RunProgram(exe, {"move", "C:\\OstrApps\\Gone", kNewApps});
+  EXPECT_EQ(r.exitCode, 1u);
+  EXPECT_EQ(r.out, "Process Cancelled\nAll Files may not have been Moved\n0 links were remapped\n");
+  EXPECT_NE(r.err.find("C:\\OstrApps\\Gone does not exist.  Please correct."), std::string::npos) << r.err;
+  EXPECT_FALSE(fs.AttributesOf(kHome + "\\Undo00000.bat"));
+
+  // The console cannot ask whether to replace what is at the new place.
+  WriteTestFile(fs, kTool + "\\a.txt", "mine");
+  WriteTestFile(fs, kNewTool + "\\a.txt", "theirs");
+  r = RunProgram(exe, {"move", kTool, kNewApps});
+  EXPECT_EQ(r.exitCode, 1u);
+  EXPECT_EQ(r.out, "Process Cancelled\nAll Files may not have been Moved\n0 links were remapped\n");
+  EXPECT_NE(r.err.find("D:\\OstrApps\\Tool already exists.  Nothing was moved."), std::string::npos) << r.err;
+  EXPECT_EQ(fs.ReadWhole(kNewTool + "\\a.txt"), "theirs");
+  EXPECT_EQ(fs.ReadWhole(kTool + "\\a.txt"), "mine");
+  EXPECT_FALSE(fs.AttributesOf(kHome + "\\Undo00000.bat"));
+}
+}  // namespace
