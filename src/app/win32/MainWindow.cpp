@@ -708,6 +708,7 @@ LRESULT CALLBACK MainWindow::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT MainWindow::Handle(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (LRESULT result = 0; onMessage && onMessage(msg, wp, lp, result)) return result;
   switch (msg) {
     case WM_COMMAND:
       Command(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));

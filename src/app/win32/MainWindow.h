@@ -29,6 +29,8 @@ class MainWindow {
   void Press(Sender s);
   // Called when the window is gone (closed or "Exit").
   std::function<void()> onDestroyed;
+  // Sees every message first; true when it handled it, with the result.
+  std::function<bool(UINT, WPARAM, LPARAM, LRESULT&)> onMessage;
   void Show();  // the model's state, on screen
   // The move page's trees ("Move From..." and "Move To...").
   FolderTree& Tree(TreeSide side) { return side == TreeSide::MoveFrom ? left_ : right_; }

@@ -81,17 +81,21 @@ std::vector<DriveInfo> Win32Drives::ListDrives() {
   return out;
 }
 
-std::string ProgramFolderOfExe() {
+std::string ExecutablePath() {
   std::string path(MAX_PATH, '\0');
   for (;;) {
     const DWORD n = GetModuleFileNameA(nullptr, path.data(), DWORD(path.size()));
     if (n == 0) return "";
     if (n < path.size()) {
       path.resize(n);
-      break;
+      return path;
     }
     path.resize(path.size() * 2);
   }
+}
+
+std::string ProgramFolderOfExe() {
+  const std::string path = ExecutablePath();
   return path.substr(0, path.find_last_of("\\:") + 1);
 }
 

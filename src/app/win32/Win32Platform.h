@@ -29,6 +29,8 @@ class Win32Drives : public DriveSource {
   std::vector<DriveInfo> ListDrives() override;
 };
 
+// The running executable's full path.
+std::string ExecutablePath();
 // The folder of the running executable, with its trailing "\".
 std::string ProgramFolderOfExe();
 int QueryOsGeneration();

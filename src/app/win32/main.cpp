@@ -5,36 +5,35 @@
 #include <ole2.h>
 
 #include <string>
+#include <vector>
 
 #include "app/Pages.h"
+#include "app/StartUp.h"
 #include "app/TForm1.h"
 #include "app/win32/MainWindow.h"
 #include "app/win32/RunAssembly.h"
 #include "app/win32/ScreenshotTour.h"
+#include "app/win32/SingleInstance.h"
 #include "app/win32/Win32FolderPicker.h"
 #include "app/win32/Win32Help.h"
 #include "app/win32/Win32Platform.h"
 #include "app/win32/Win32WindowUi.h"
 #include "core/win32/Win32FileSystem.h"
+#include "regmap/win32/Win32RegistryBackend.h"
 #include "undo/UndoStore.h"
 #include "undo/win32/Win32DriveTypes.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
+namespace {
+void ExplorerLink(bool add) {
+  Win32RegistryBackend registry;
+  CreateExplorerLink(registry, add, ExecutablePath());
+}
+
+// The windows and their message loop, until the main window is gone.
+void RunWindow(const std::string& firstArgument, const std::string& screenshot, int showCommand) {
   OleInitialize(nullptr);
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
-
-  // The first argument, as the command line gives it (a path may hold blanks
-  // when quoted); a screenshot switch is handled apart.
-  std::string firstArgument;
-  std::string screenshot;  // the page or dialog to show for a screenshot
-  if (__argc > 1) {
-    const std::string a = __argv[1];
-    if (a.rfind(kScreenshotSwitch, 0) == 0)
-      screenshot = a.substr(std::string(kScreenshotSwitch).size());
-    else
-      firstArgument = a;
-  }
 
   Win32FileSystem fs;
   Win32Drives drives;
@@ -68,19 +67,72 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
 
   MainWindow window(form, ui);
   window.onDestroyed = [] { PostQuitMessage(0); };
+
+  // A further copy's command line. While a message is being handled (a run
+  // pumps messages, a dialog runs its own loop) it is kept, and acted on
+  // when the handler has returned.
+  int handling = 1;  // until the window is up
+  StartActions actions(form, ExplorerLink);
+  HandOverDesk desk([&] { return handling > 0 || form.ctx.running; },
+                    [&](const StartAction& a) {
+                      actions.Do(a);
+                      if (!window.hwnd()) return;
+                      if (form.Terminated)
+                        DestroyWindow(window.hwnd());
+                      else
+                        window.Show();
+                    });
+  window.onMessage = [&](UINT m, WPARAM wp, LPARAM lp, LRESULT& result) {
+    std::string text;
+    if (!ReadHandOver(m, wp, lp, text, result)) return false;
+    desk.Receive(text);
+    return true;
+  };
+
   window.Create(firstArgument, showCommand);
   picker.SetOwner(window.hwnd());
   help.SetOwner(window.hwnd());
   assembly.SetOwnerWindow(window.hwnd());
   if (!screenshot.empty()) ScreenshotTour(window, form, screenshot);
+  handling = 0;
+  desk.Resume();
 
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    if (window.PreTranslate(msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    ++handling;
+    if (!window.PreTranslate(msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    --handling;
+    desk.Resume();
   }
   help.CloseAll();
   OleUninitialize();
+}
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
+  const std::vector<std::string> args(__argv + 1, __argv + __argc);
+  // A screenshot run stands apart from the running copy.
+  if (!args.empty() && args[0].rfind(kScreenshotSwitch, 0) == 0) {
+    RunWindow("", args[0].substr(std::string(kScreenshotSwitch).size()), showCommand);
+    return 0;
+  }
+
+  // Held to the very end; a further copy hands its command line over and ends.
+  const InstanceMutex mutex;
+  if (!mutex.First()) {
+    HandOverToRunningCopy(HandOverText(args));
+    return 0;
+  }
+  const StartAction start = FirstStartAction(args.empty() ? "" : args[0]);
+  switch (start.command) {
+    case StartCommand::Exit: return 0;
+    case StartCommand::RemoveVerb:
+    case StartCommand::AddVerb: ExplorerLink(start.command == StartCommand::AddVerb); return 0;
+    default: break;
+  }
+  RunWindow(start.path, "", showCommand);
   return 0;
 }

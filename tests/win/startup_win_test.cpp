@@ -1,0 +1,209 @@
+// Two real copies of the window program under Wine: the first holds the
+// single-instance mutex and shows its window, further starts hand their
+// command lines over to it and end.
+#include <gtest/gtest.h>
+
+#include "ProcessRunner.h"
+#include "app/Pages.h"
+#include "app/win32/MainWindow.h"
+#include "app/win32/WinView.h"
+#include "core/win32/Win32FileSystem.h"
+#include "support/TestTree.h"
+
+#ifdef OSTRIVANE_GUI_EXE
+namespace {
+const char* const kVerbKey = "Folder\\shell\\Move with Ostrivane...";
+const char* const kUserVerbKey = "Software\\Classes\\Folder\\shell\\Move with Ostrivane...";
+
+// A started program that the test does not wait for.
+struct Started {
+  PROCESS_INFORMATION pi{};
+  bool Ended(DWORD waitMs = 0) const { return WaitForSingleObject(pi.hProcess, waitMs) == WAIT_OBJECT_0; }
+  DWORD ExitCode() const {
+    DWORD code = 9999;
+    GetExitCodeProcess(pi.hProcess, &code);
+    return code;
+  }
+};
+
+std::string VerbCommand() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, (std::string(kVerbKey) + "\\command").c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return "<none>";
+  char data[1024] = {};
+  DWORD size = sizeof data - 1, type = 0;
+  const LONG rc = RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+  RegCloseKey(key);
+  return rc == ERROR_SUCCESS && type == REG_SZ ? std::string(data) : "<unreadable>";
+}
+
+bool KeyExists(HKEY root, const std::string& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+class StartUpTest : public ::testing::Test {
+ protected:
+  StartUpTest() {
+    RemoveTree(fs, first);
+    RemoveTree(fs, second);
+    exe = InstallCopy(OSTRIVANE_GUI_EXE, first, "ostrivane.exe");
+    exe2 = InstallCopy(OSTRIVANE_GUI_EXE, second, "ostrivane.exe");
+    RemoveVerbs();
+  }
+  ~StartUpTest() override {
+    if (running.pi.hProcess) {
+      if (!running.Ended()) RunProgram(exe2, {"-d"});
+      if (!running.Ended(5000)) TerminateProcess(running.pi.hProcess, 1);
+      CloseHandle(running.pi.hProcess);
+      CloseHandle(running.pi.hThread);
+    }
+    RemoveVerbs();
+    RemoveTree(fs, first);
+    RemoveTree(fs, second);
+  }
+  static void RemoveVerbs() {
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, kVerbKey);
+    RegDeleteTreeA(HKEY_CURRENT_USER, kUserVerbKey);
+  }
+
+  // Starts the first copy and waits until its window takes input.
+  void StartFirst(const std::vector<std::string>& args) {
+    std::string cmd = QuoteArg(exe);
+    for (const std::string& a : args) cmd += " " + QuoteArg(a);
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &running.pi));
+    while (!(main = WindowOf(running.pi.dwProcessId))) ASSERT_FALSE(running.Ended(20)) << "ended without a window";
+    WaitForInputIdle(running.pi.hProcess, INFINITE);
+  }
+  static HWND WindowOf(DWORD pid) {
+    HWND h = nullptr;
+    while ((h = FindWindowExA(nullptr, h, "TForm1", "Ostrivane")) != nullptr) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(h, &owner);
+      if (owner == pid) return h;
+    }
+    return nullptr;
+  }
+  static HWND BoxOf(DWORD pid) {
+    HWND h = nullptr;
+    while ((h = FindWindowExA(nullptr, h, "#32770", nullptr)) != nullptr) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(h, &owner);
+      if (owner == pid && IsWindowVisible(h)) return h;
+    }
+    return nullptr;
+  }
+  // A further start, run to its end.
+  void Hand(const std::vector<std::string>& args) {
+    const ProcessResult r = RunProgram(exe2, args);
+    EXPECT_EQ(r.exitCode, 0u) << r.err;
+  }
+  std::string Text(int id) { return WindowText(GetDlgItem(main, id)); }
+  bool Shown(int id) { return IsWindowVisible(GetDlgItem(main, id)) != FALSE; }
+  bool OnMovePage() { return Shown(kLabel28) && Shown(kSenderId + int(Sender::btnMoveParamBack)); }
+  std::vector<std::string> Files(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : fs.ListFolder(folder + "\\*"))
+      if (e.name != "." && e.name != "..") names.push_back(e.name);
+    return names;
+  }
+
+  Win32FileSystem fs;
+  const std::string first = "C:\\ostrivane-startup-" + std::to_string(GetCurrentProcessId());
+  const std::string second = first + "-2";
+  std::string exe, exe2;
+  Started running;
+  HWND main = nullptr;
+};
+
+TEST_F(StartUpTest, FurtherStartsHandTheirCommandLinesToTheRunningCopy) {
+  ASSERT_NO_FATAL_FAILURE(StartFirst({}));
+  EXPECT_TRUE(Shown(kSenderId + int(Sender::btnBeginNext)));
+
+  Hand({"C:\\Some Folder\\Item Name"});
+  EXPECT_TRUE(OnMovePage());
+  EXPECT_EQ(Text(kLabel14), "C:\\Some Folder\\");
+  EXPECT_EQ(Text(kLabel28), "Item Name");
+  EXPECT_EQ(WindowOf(running.pi.dwProcessId), main);
+
+  Hand({});  // only brings the window to the front
+  EXPECT_TRUE(OnMovePage());
+  EXPECT_EQ(Text(kLabel28), "Item Name");
+
+  // Longer than a global atom holds: it arrives whole all the same.
+  const std::string longPath = "C:\\" + std::string(150, 'a') + "\\" + std::string(146, 'b');
+  ASSERT_EQ(longPath.size(), 300u);
+  Hand({longPath});
+  EXPECT_EQ(Text(kLabel14) + Text(kLabel28), longPath);
+  EXPECT_EQ(Text(kLabel28), std::string(146, 'b'));
+
+  Hand({"-D"});  // commands are compared exactly: this is an item's name
+  EXPECT_EQ(Text(kLabel14), "");
+  EXPECT_EQ(Text(kLabel28), "-D");
+
+  Hand({"+l"});
+  EXPECT_EQ(VerbCommand(), "\"" + exe + "\" \"%1\"");  // written by the running copy
+  Hand({"-l"});
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kVerbKey));
+  EXPECT_TRUE(OnMovePage());
+  EXPECT_EQ(Text(kLabel28), "-D");
+
+  // The further copies wrote nothing beside themselves.
+  EXPECT_EQ(Files(second), std::vector<std::string>{"ostrivane.exe"});
+
+  Hand({"-d"});
+  WaitForSingleObject(running.pi.hProcess, INFINITE);
+  EXPECT_EQ(running.ExitCode(), 0u);
+  // Ended as "Exit" does: the settings file is not written.
+  EXPECT_EQ(Files(first), std::vector<std::string>{"ostrivane.exe"});
+}
+
+TEST_F(StartUpTest, CommandsOfAFirstStartEndItWithoutAWindow) {
+  for (const char* command : {"-d", "+l"}) {
+    const ProcessResult r = RunProgram(exe, {command});
+    EXPECT_EQ(r.exitCode, 0u) << command;
+  }
+  EXPECT_EQ(VerbCommand(), "\"" + exe + "\" \"%1\"");
+  // Twice: one verb, naming the second caller.
+  EXPECT_EQ(RunProgram(exe2, {"+l"}).exitCode, 0u);
+  EXPECT_EQ(VerbCommand(), "\"" + exe2 + "\" \"%1\"");
+
+  // Removal takes subkeys that others wrote there too.
+  for (const char* sub : {"\\command\\deeper", "\\ddeexec"}) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, (std::string(kVerbKey) + sub).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+  }
+  EXPECT_EQ(RunProgram(exe, {"-l"}).exitCode, 0u);
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kVerbKey));
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "Folder"));
+  EXPECT_EQ(Files(first), std::vector<std::string>{"ostrivane.exe"});
+}
+
+TEST_F(StartUpTest, AHandOverWaitsWhileTheRunningCopyIsInAHandler) {
+  ASSERT_NO_FATAL_FAILURE(StartFirst({"C:\\A\\b"}));
+  ASSERT_TRUE(OnMovePage());
+  // "Move Files" without a destination: the copy stays inside the handler,
+  // in the loop of its message box.
+  PostMessageA(GetDlgItem(main, kSenderId + int(Sender::btnMoveParamNext)), BM_CLICK, 0, 0);
+  HWND box = nullptr;
+  while (!(box = BoxOf(running.pi.dwProcessId))) ASSERT_FALSE(running.Ended(20));
+
+  Hand({"C:\\New\\Item"});
+  EXPECT_EQ(Text(kLabel28), "b");  // kept, not acted on inside the handler
+
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  while (IsWindow(box)) ASSERT_FALSE(running.Ended(20));
+  SendMessageA(main, WM_NULL, 0, 0);  // the copy is back in its own loop
+  EXPECT_TRUE(OnMovePage());
+  EXPECT_EQ(Text(kLabel14), "C:\\New\\");
+  EXPECT_EQ(Text(kLabel28), "Item");
+}
+}  // namespace
+#endif
