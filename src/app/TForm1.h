@@ -10,13 +10,13 @@
 #include "app/OsGeneration.h"
 #include "app/Pages.h"
 #include "app/WindowPorts.h"
+#include "core/Ui.h"
 #include "undo/MoveSelection.h"
 
 class DriveSource;
 class FileSystem;
 class Ui;
 
-inline constexpr const char* kAppTitle = "Ostrivane";
 
 // The pictures a forward button can carry: the arrow of "Next", or the
 // picture of the buttons that start a run.

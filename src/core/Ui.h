@@ -3,6 +3,9 @@
 // the console front end while it works.
 #include <string>
 
+// The application title: the caption of plain message boxes.
+inline constexpr const char* kAppTitle = "Ostrivane";
+
 enum class Answer { Replace = 1, Cancel = 2, Skip = 5 };
 
 // The four fields of the "Entry Found" question.

@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr const char* kAppTitle = "Ostrivane";
-
 // The working folder that goes with a target: its folder part, up to and
 // including the last "\" or ":". None for a target without one (a link to
 // something that is no file path), which keeps the folder the link has.

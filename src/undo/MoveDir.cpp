@@ -6,7 +6,6 @@
 #include "core/Ui.h"
 
 namespace {
-constexpr const char* kAppTitle = "Ostrivane";
 
 struct MoveOutcome {
   bool moved = false;

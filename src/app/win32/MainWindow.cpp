@@ -502,7 +502,7 @@ void MainWindow::Guarded(const std::function<void()>& action) {
     action();
   } catch (const std::exception& e) {
     // The application's general error report.
-    MessageBoxA(hwnd_, e.what(), "Ostrivane", MB_OK | MB_ICONERROR);
+    MessageBoxA(hwnd_, e.what(), kAppTitle, MB_OK | MB_ICONERROR);
   }
 }
 

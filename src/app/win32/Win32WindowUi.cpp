@@ -20,7 +20,7 @@ Answer Win32WindowUi::Ask(const Question& question, bool& doNotStopAndVerify) {
 }
 
 void Win32WindowUi::ShowMessage(const std::string& text, const std::string& caption) {
-  const UINT icon = caption == "Ostrivane" ? MB_ICONINFORMATION : MB_ICONWARNING;
+  const UINT icon = caption == kAppTitle ? MB_ICONINFORMATION : MB_ICONWARNING;
   MessageBoxA(owner_, text.c_str(), caption.c_str(), MB_OK | icon);
 }
 
