@@ -47,10 +47,11 @@ std::string TypeTag(std::uint32_t type) {
   return buf;
 }
 
-// A string value the quoted form holds exactly: no NUL before its last byte.
+// A string value the text forms hold exactly: its one NUL is its last byte
+// (the importer adds that NUL back; any other shape goes as raw bytes).
 bool QuotedFits(std::string_view data) {
   const std::size_t nul = data.find('\0');
-  return nul == std::string_view::npos || nul + 1 == data.size();
+  return nul != std::string_view::npos && nul + 1 == data.size();
 }
 }  // namespace
 
@@ -78,7 +79,8 @@ std::vector<std::string> ValueLines(std::string_view name, std::uint32_t type, s
       if (QuotedFits(data)) return {field + "=\"" + ConvertSt(data.substr(0, data.find('\0'))) + "\""};
       return HexLines(field + "=hex(1):", data, version5, false);
     case kRegExpandSz:
-      return HexLines(field + "=hex(2):", data.substr(0, data.find('\0')), version5, true);
+      if (QuotedFits(data)) return HexLines(field + "=hex(2):", data.substr(0, data.size() - 1), version5, true);
+      return HexLines(field + "=hex(2):", data, version5, false);
     case kRegMultiSz:
       return HexLines(field + "=hex(7):", data, version5, false);
     case kRegDword:

@@ -20,7 +20,7 @@ std::string Dword(std::uint32_t v) {
 TEST(RegBackupLines, QuotedTextAndNamesAreEscaped) {
   EXPECT_EQ(ConvertSt("C:\\Dir\\\"a\"\r\n"), "C:\\\\Dir\\\\\\\"a\\\"\\r\\n");
   EXPECT_EQ(ValueLines("", kRegSz, std::string("C:\\Dir\\\"a\"\0", 11), true), Lines{"@=\"C:\\\\Dir\\\\\\\"a\\\"\""});
-  EXPECT_EQ(ValueLines("say \"x\"\\", kRegSz, std::string("", 0), false), Lines{"\"say \\\"x\\\"\\\\\"=\"\""});
+  EXPECT_EQ(ValueLines("say \"x\"\\", kRegSz, std::string("\0", 1), false), Lines{"\"say \\\"x\\\"\\\\\"=\"\""});
   // Accented letters are written as they are.
   EXPECT_EQ(ValueLines("n", kRegSz, std::string("caf\xE9\0", 5), true), Lines{"\"n\"=\"caf\xE9\""});
 }
@@ -33,7 +33,7 @@ TEST(RegBackupLines, ExpandableTextWrapsPastSeventyFiveCharacters) {
   EXPECT_EQ(v5[1], "25,00,00,00");   // the last character and a two-byte NUL
   EXPECT_EQ(v5[2], "");
   EXPECT_EQ(ValueLines("P", kRegExpandSz, std::string("%a%\0", 4), false), (Lines{"\"P\"=hex(2):25,61,25,00", ""}));
-  EXPECT_EQ(ValueLines("P", kRegExpandSz, "", false), (Lines{"\"P\"=hex(2):00", ""}));
+  EXPECT_EQ(ValueLines("P", kRegExpandSz, std::string("\0", 1), false), (Lines{"\"P\"=hex(2):00", ""}));
 }
 
 TEST(RegBackupLines, DwordIsHexInBothGenerations) {
@@ -138,6 +138,11 @@ TEST_F(RegBackupTest, EveryLineFormImportsBackExactly) {
         {kRegDword, "\x01\x02"},
         {kRegQword, "\x01\x02\x03\x04\x05\x06\x07\x08"},
         {kRegNone, "\x00\x01"},
+        {kRegSz, ""},
+        {kRegSz, "no terminator"},
+        {kRegExpandSz, ""},
+        {kRegExpandSz, "%a%"},
+        {kRegExpandSz, std::string("%a%\0%b%\0", 8)},
         {0x123, "odd type"}};
     for (std::size_t i = 0; i < forms.size(); ++i) r.Put(CU, "K", "v" + std::to_string(i) + "\"\\", forms[i].first, forms[i].second);
     const std::string before = r.Dump();
