@@ -267,15 +267,21 @@ bool TNTRegistry::MoveRegKey(const std::string& oldPath, const std::string& newP
 void TNTRegistry::CopyTree(RegKey from, RegKey to, const std::string& toPath) {
   RegKeyInfo info;
   if (backend_.QueryInfoKey(from, info) != kRegOk) throw Error(Format1(kCreateFailed, toPath));
+  // A copy that misses anything would be deleted with the old key: only the
+  // end of the list may stop it.
   std::string name, data;
   for (std::uint32_t i = 0; i < info.values; ++i) {
     std::uint32_t type = kRegNone;
-    if (backend_.EnumValue(from, i, name, &type, &data) != kRegOk) break;
+    const long rc = backend_.EnumValue(from, i, name, &type, &data);
+    if (rc == kRegNoMoreItems) break;
+    if (rc != kRegOk) throw Error(Format1(kCreateFailed, toPath));
     if (backend_.SetValue(to, name, type, data) != kRegOk) throw Error(Format1(kSetFailed, name));
   }
   std::vector<std::string> subkeys;
   for (std::uint32_t i = 0; i < info.subkeys; ++i) {
-    if (backend_.EnumKey(from, i, name) != kRegOk) break;
+    const long rc = backend_.EnumKey(from, i, name);
+    if (rc == kRegNoMoreItems) break;
+    if (rc != kRegOk) throw Error(Format1(kCreateFailed, toPath));
     subkeys.push_back(name);
   }
   for (const std::string& sub : subkeys) {

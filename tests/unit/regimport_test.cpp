@@ -78,6 +78,21 @@ TEST(NTReg, RenameAndMoveChangeNothingWhenTheyMust) {
   EXPECT_TRUE(r.KeyExists("\\new"));
 }
 
+TEST(NTReg, MoveThatCannotListTheWholeKeyKeepsTheOldKey) {
+  struct Failing : MemoryRegistry {
+    long EnumValue(RegKey key, std::uint32_t index, std::string& name, std::uint32_t* type,
+                   std::string* data) override {
+      if (index == 1 && data) return kRegMoreData;
+      return MemoryRegistry::EnumValue(key, index, name, type, data);
+    }
+  } reg;
+  reg.PutText(CU, "Src", "a", "1");
+  reg.PutText(CU, "Src", "b", "2");
+  TNTRegistry r(reg, CU);
+  EXPECT_THROW(r.MoveRegKey("\\Src", "\\Dst", true), Error);
+  EXPECT_TRUE(reg.Get(CU, "Src", "b"));
+}
+
 TEST(NTReg, ErrorsNameTheValueOrKey) {
   MemoryRegistry reg;
   reg.PutDword(CU, "K", "d", 7);
