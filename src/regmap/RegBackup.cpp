@@ -283,6 +283,23 @@ void RegBackup::SettleKey(Pending& p, RegRoot root, const std::string& path, boo
     if (!sub.empty()) SettleKey(p, root, RemoveSlash(path) + "\\" + sub, exporting);
 }
 
+void RegBackup::SettleMoveTarget(Pending& p, RegRoot root, const std::string& newPath, const std::string& oldPath) {
+  TNTRegistry reg(backend_, root);
+  if (StateOf(root, newPath) != KeyState::Recorded || reg.KeyExists(newPath)) {
+    SettleKey(p, root, newPath);
+    return;
+  }
+  // The file re-creates this key with its old content already; what the move
+  // brings into it from the old key has to go again after that.
+  if (!reg.OpenRegPathForReading(oldPath)) return;
+  for (const RawValue& v : reg.ListRawValues()) SettleValue(p, root, newPath, v.name);
+  const std::vector<std::string> subkeys = reg.ListSubkeyNames();
+  reg.CloseKey();
+  for (const std::string& sub : subkeys)
+    if (!sub.empty())
+      SettleMoveTarget(p, root, RemoveSlash(newPath) + "\\" + sub, RemoveSlash(oldPath) + "\\" + sub);
+}
+
 void RegBackup::Commit(Pending& p) {
   if (p.lines.empty()) return;
   std::string text;
@@ -320,7 +337,7 @@ void RegBackup::BackupValueRename(RegRoot root, const std::string& keyPath, cons
 void RegBackup::BackupKeyMove(RegRoot root, const std::string& oldPath, const std::string& newPath) {
   Pending p;
   p.headerBefore = lastHeader_;
-  SettleKey(p, root, newPath);
+  SettleMoveTarget(p, root, newPath, oldPath);
   SettleKey(p, root, oldPath);
   Commit(p);
 }

@@ -67,6 +67,7 @@ class RegBackup {
   KeyState StateOf(RegRoot root, const std::string& path) const;
   void SettleValue(Pending& p, RegRoot root, const std::string& path, const std::string& name);
   void SettleKey(Pending& p, RegRoot root, const std::string& path, bool inExport = false);
+  void SettleMoveTarget(Pending& p, RegRoot root, const std::string& newPath, const std::string& oldPath);
   void Header(Pending& p, RegRoot root, const std::string& path);
   void Commit(Pending& p);
   static std::string KeyId(RegRoot root, const std::string& path);

@@ -304,6 +304,19 @@ TEST_F(RegWalkTest, UndoRestoresAllThreePassesOfADriveSwitch) {
   ExpectUndoRestores(before);
 }
 
+TEST_F(RegWalkTest, UndoOfADriveSwitchTakesBackWhatAMoveBroughtIntoARestoredKey) {
+  reg.PutText(CU, "Software\\T\\C:\\Dir", "onlyC", "1");
+  reg.PutText(CU, "Software\\T\\C:\\Dir\\SubC", "c", "1");
+  reg.PutText(CU, "Software\\T\\C:\\Dir\\Both", "c", "1");
+  reg.PutText(CU, "Software\\T\\D:\\Dir", "onlyD", "2");
+  reg.PutText(CU, "Software\\T\\D:\\Dir\\SubD", "d", "2");
+  reg.PutText(CU, "Software\\T\\D:\\Dir\\Both", "d", "2");
+  const std::string before = reg.Dump();
+  Switch("C:\\", "D:\\");
+  EXPECT_EQ(Text(CU, "Software\\T\\C:\\Dir", "onlyD"), "2");
+  ExpectUndoRestores(before);
+}
+
 TEST_F(RegWalkTest, ASecondRunStartsItsOwnBackup) {
   reg.PutText(CU, "Software\\T", "p", "C:\\Old");
   Map("C:\\Old", "D:\\New");
