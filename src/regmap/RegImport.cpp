@@ -149,6 +149,9 @@ RegImportResult ImportRegText(RegistryBackend& backend, std::string_view stored)
   const bool version5 = first == UpperAZ(kRegHeader5);
   if (!version5 && first != kRegHeader4) throw Error("Not a registry file: it does not begin with REGEDIT4 or " +
                                                      std::string(kRegHeader5) + ".");
+  // Every entry the program writes ends with a line break; a file that ends
+  // without one was cut short while its last entry was written.
+  const bool cutShort = text.back() != '\n' && text.back() != '\r';
   RegImportResult result;
   std::optional<TNTRegistry> reg;  // the current key, when there is one
   for (std::size_t i = 1; i < lines.size(); ++i) {
@@ -162,6 +165,9 @@ RegImportResult ImportRegText(RegistryBackend& backend, std::string_view stored)
         line += Trim(lines[++i]);
       }
     try {
+      if (cutShort && i + 1 == lines.size()) throw Bad{"the file ends inside this line"};
+      if (line.back() == '\\' && line[0] != '[' && line.find("=hex") != std::string::npos)
+        throw Bad{"the file ends inside this hex list"};
       if (line[0] == '[') {
         reg.reset();
         const std::size_t close = line.rfind(']');

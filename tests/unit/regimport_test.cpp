@@ -78,6 +78,22 @@ TEST(NTReg, RenameAndMoveChangeNothingWhenTheyMust) {
   EXPECT_TRUE(r.KeyExists("\\new"));
 }
 
+TEST(RegImport, EntryCutShortByAnInterruptedWriteIsNotApplied) {
+  // The backup is appended and flushed before each change: a write cut short
+  // leaves the file ending inside an entry whose value was never changed.
+  MemoryRegistry reg;
+  reg.PutDword(CU, "K", "d", 0x12345678);
+  reg.Put(CU, "K", "b", kRegBinary, "ABCD");
+  const std::string head = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\K]\r\n";
+  for (const std::string tail : {"\"d\"=dword:0000", "\"b\"=hex:41,42,\\\r\n", "\"b\"=hex:41,42,"}) {
+    const RegImportResult r = ImportRegText(reg, head + tail);
+    EXPECT_EQ(r.failed.size(), 1u) << tail;
+    EXPECT_EQ(r.values, 0) << tail;
+  }
+  EXPECT_EQ(reg.Get(CU, "K", "d")->data, "\x78\x56\x34\x12");
+  EXPECT_EQ(reg.Get(CU, "K", "b")->data, "ABCD");
+}
+
 TEST(NTReg, MoveThatCannotListTheWholeKeyKeepsTheOldKey) {
   struct Failing : MemoryRegistry {
     long EnumValue(RegKey key, std::uint32_t index, std::string& name, std::uint32_t* type,
