@@ -394,6 +394,7 @@ void TForm1::suiButton2Click() {
 }
 
 void TForm1::suiComboBox1Change(int index) {
+  if (ctx.running) return;
   suiComboBox1 = index;
   ports_.undo->SetAgeIndex(index);
   ports_.undo->FillUndoBox(false);

@@ -539,9 +539,12 @@ TEST_F(PageModelTest, NothingElseIsTakenWhileAnUndoIsOn) {
     form.suiButton2Click();
     EXPECT_FALSE(form.FormCloseQuery());
     form.TurnPage(Sender::btnToFront);
+    form.suiComboBox1Change(0);  // a shorter age limit would delete the entry's records
   };
   form.suiButton1Click();
   EXPECT_EQ(std::count(undo.calls.begin(), undo.calls.end(), "delete Undo00002"), 0);
+  EXPECT_EQ(undo.age, 1);
+  EXPECT_EQ(form.suiComboBox1, 1);
   EXPECT_EQ(form.CurrentPage, Page::pnlUndo);
   EXPECT_FALSE(fs.Has(kIni));
   EXPECT_FALSE(form.ctx.running);
