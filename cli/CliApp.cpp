@@ -8,6 +8,7 @@
 #include "app/Progress.h"
 #include "core/Error.h"
 #include "core/Text.h"
+#include "undo/UndoExecution.h"
 
 namespace {
 
@@ -64,7 +65,10 @@ int RunUndo(const CliOptions& o, CliServices& services, RunContext& ctx, std::os
     list.FillUndoBox(false);
     out << o.undoName << " deleted\n";
   } else {
-    out << services.UndoRunner(ctx).UndoEntry(o.undoName) << '\n';
+    const std::string message = services.UndoRunner(ctx).UndoEntry(o.undoName);
+    out << message << '\n';
+    // A script must not take a partial undo for a complete one.
+    if (message.find(kUndoIncomplete) != std::string::npos) return kExitError;
   }
   return kExitFinished;
 }

@@ -40,7 +40,7 @@ std::string UsageText() {
          "  --verify        ask before each change: Replace, Skip, Cancel, or replace and do not ask again\n"
          "  --preview       list every change the run would make, and change nothing\n"
          "\n"
-         "Exit status: 0 finished, 1 cancelled or the move failed, 2 usage error, 3 an error stopped the run.\n";
+         "Exit status: 0 finished, 1 cancelled or the move failed, 2 usage error, 3 an error stopped the run or left an undo incomplete.\n";
 }
 
 CliParse ParseCommandLine(const std::vector<std::string>& args) {

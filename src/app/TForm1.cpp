@@ -373,7 +373,15 @@ void TForm1::suiButton1Click() {
   if (ctx.running) return;
   const std::string name = SelectedUndoName(kNoItemsToUndo);
   if (name.empty()) return;
-  ShowMessage(ports_.undoRun->UndoEntry(name));
+  // The move back pumps messages: until it is done the window takes no input
+  // that could delete the entry under it, close the window or start a run.
+  struct Busy {
+    bool& running;
+    ~Busy() { running = false; }
+  } busy{ctx.running = true};
+  const std::string message = ports_.undoRun->UndoEntry(name);
+  ctx.running = false;
+  ShowMessage(message);
 }
 
 void TForm1::suiButton2Click() {
@@ -386,6 +394,7 @@ void TForm1::suiButton2Click() {
 }
 
 void TForm1::suiComboBox1Change(int index) {
+  if (ctx.running) return;
   suiComboBox1 = index;
   ports_.undo->SetAgeIndex(index);
   ports_.undo->FillUndoBox(false);

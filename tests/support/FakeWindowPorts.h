@@ -52,6 +52,7 @@ struct FakeUndoList : UndoList, UndoExecutor {
   int age = -2;
   int nextNumber = 0;
   std::string undoMessage = "0 files restored.  Undo has completed";
+  std::function<void()> duringUndo;  // what the user does while an undo pumps messages
 
   int FillUndoBox(bool next) override {
     calls.push_back(next ? "next" : "refresh");
@@ -68,6 +69,7 @@ struct FakeUndoList : UndoList, UndoExecutor {
   }
   std::string UndoEntry(const std::string& name) override {
     calls.push_back("undo " + name);
+    if (duringUndo) duringUndo();
     return undoMessage;
   }
 };

@@ -69,7 +69,8 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
   std::vector<std::string> Lines() override { return {"Undo00000 - 12/7/2026 1:37:38 AM"}; }
   void SetAgeIndex(int) override {}
   void DeleteEntry(const std::string& name) override { calls.push_back("delete " + name); }
-  std::string UndoEntry(const std::string&) override { return "2 files restored.  Undo has completed"; }
+  std::string undoMessage = "2 files restored.  Undo has completed";
+  std::string UndoEntry(const std::string&) override { return undoMessage; }
 };
 
 struct CliRun {
@@ -212,7 +213,14 @@ TEST(Cli, MoveFailureAndErrors) {
 TEST(Cli, UndoCommands) {
   FakeServices s;
   EXPECT_EQ(RunArgs(s, {"undo", "list"}).out, "Undo00000 - 12/7/2026 1:37:38 AM\n");
-  EXPECT_EQ(RunArgs(s, {"undo", "run", "Undo00000"}).out, "2 files restored.  Undo has completed\n");
+  CliRun undone = RunArgs(s, {"undo", "run", "Undo00000"});
+  EXPECT_EQ(undone.out, "2 files restored.  Undo has completed\n");
+  EXPECT_EQ(undone.code, kExitFinished);
+  // An undo that could not bring everything back does not end as finished.
+  s.undoMessage = "1 files restored.  Undo has completed\nNot everything could be undone:\nC:\\B was not moved back";
+  undone = RunArgs(s, {"undo", "run", "Undo00000"});
+  EXPECT_EQ(undone.out, s.undoMessage + "\n");
+  EXPECT_EQ(undone.code, kExitError);
   EXPECT_EQ(RunArgs(s, {"undo", "delete", "Undo00000"}).code, kExitFinished);
   EXPECT_EQ(s.calls.back(), "delete Undo00000");
   CliRun r = RunArgs(s, {"undo", "delete", "Undo00001"});

@@ -527,6 +527,35 @@ TEST_F(PageModelTest, UndoPageButtonsNeedASelectedEntry) {
   EXPECT_EQ(form.ListBox1Index, -1);
 }
 
+TEST_F(PageModelTest, NothingElseIsTakenWhileAnUndoIsOn) {
+  Show();
+  form.TurnPage(Sender::btnUndo);
+  undo.lines = {"Undo00002 - 1/1/2026 1:00:00 AM"};
+  form.suiComboBox1Change(1);
+  form.ListBox1Index = 0;
+  // The move back pumps messages: the entry must not be deleted under it,
+  // the window not closed, no run started.
+  undo.duringUndo = [&] {
+    form.suiButton2Click();
+    EXPECT_FALSE(form.FormCloseQuery());
+    form.TurnPage(Sender::btnToFront);
+    form.suiComboBox1Change(0);  // a shorter age limit would delete the entry's records
+  };
+  form.suiButton1Click();
+  EXPECT_EQ(std::count(undo.calls.begin(), undo.calls.end(), "delete Undo00002"), 0);
+  EXPECT_EQ(undo.age, 1);
+  EXPECT_EQ(form.suiComboBox1, 1);
+  EXPECT_EQ(form.CurrentPage, Page::pnlUndo);
+  EXPECT_FALSE(fs.Has(kIni));
+  EXPECT_FALSE(form.ctx.running);
+  EXPECT_EQ(ui.messages.back().first, "0 files restored.  Undo has completed");
+
+  // Refused by the run lock: the window takes input again afterwards.
+  undo.duringUndo = [] { throw Error("busy"); };
+  EXPECT_THROW(form.suiButton1Click(), Error);
+  EXPECT_FALSE(form.ctx.running);
+}
+
 TEST_F(PageModelTest, FolderPickersFillTheirFields) {
   fs.AddFolder("C:\\Data");
   Show("C:\\Data\\Old");
