@@ -4,6 +4,7 @@
 
 #include "core/Error.h"
 #include "core/Text.h"
+#include "core/win32/ReplaceBeside.h"
 #include "core/win32/WinApi.h"
 
 namespace {
@@ -202,31 +203,20 @@ std::string Win32FileSystem::ReadWhole(const std::string& path) {
 }
 
 void Win32FileSystem::ReplaceWhole(const std::string& path, const std::string& data) {
-  std::string folder = SplitItemPath(path).folder;
-  if (folder.empty()) folder = ".";
-  char temp[MAX_PATH + 1];
-  if (!GetTempFileNameA(folder.c_str(), std::string(kReplaceTempPrefix).c_str(), 0, temp)) Fail("Cannot write", path);
-  try {
-    Handle h(CreateFileA(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  TempBeside temp(path);
+  if (temp.Path().empty()) Fail("Cannot write", path);
+  {
+    Handle h(CreateFileA(temp.Path().c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h.ok()) Fail("Cannot write", path);
     WriteAll(h.get(), data.data(), data.size(), path);
     if (!FlushFileBuffers(h.get())) Fail("Cannot write", path);
     if (!h.Close()) Fail("Cannot write", path);
-
+  }
+  if (!temp.PutInPlaceOf(path)) {
+    const DWORD error = GetLastError();
+    // A read-only file is refused as the platform's own writes refuse it.
     const DWORD old = GetFileAttributesA(path.c_str());
-    if (old != INVALID_FILE_ATTRIBUTES) {
-      // A read-only file is refused as the platform's own writes refuse it.
-      if (old & FILE_ATTRIBUTE_READONLY) Fail("Cannot write", path, ERROR_ACCESS_DENIED);
-      // Hidden and system marks are on the new file before it takes the old one's place.
-      SetFileAttributesA(temp, old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                                      FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
-    }
-    // One rename, written through: afterwards the file is either the old one
-    // or the new one, whole.
-    if (!MoveFileExA(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) Fail("Cannot write", path);
-  } catch (...) {
-    DeleteFileA(temp);
-    throw;
+    Fail("Cannot write", path, old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY) ? ERROR_ACCESS_DENIED : error);
   }
 }
 

@@ -1,5 +1,6 @@
 #include "filemap/win32/Win32ShellLinkStore.h"
 
+#include "core/win32/ReplaceBeside.h"
 #include "core/win32/WinApi.h"
 // After the wrapper: the shell-link declarations the lean Windows headers leave out.
 #include <objbase.h>
@@ -60,56 +61,15 @@ bool IsFile(const std::string& path) {
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// "~ov" + four hex digits + ".tmp" in the link's folder: the form every
-// whole-file replacement uses, which the walks pass over. Removed again
-// unless it is put in place of the link.
-class TempBeside {
- public:
-  explicit TempBeside(const std::string& path) {
-    const std::size_t cut = path.find_last_of("\\:");
-    const std::string folder = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
-    DWORD seed = GetTickCount() ^ (GetCurrentProcessId() << 8);
-    for (int tries = 0; tries < 0x10000 && path_.empty(); ++tries, ++seed) {
-      char name[16];
-      wsprintfA(name, "~ov%04X.tmp", unsigned(seed & 0xFFFF));
-      if (GetFileAttributesA((folder + name).c_str()) == INVALID_FILE_ATTRIBUTES) path_ = folder + name;
-    }
-    if (path_.empty()) throw EPBShellLink(kLinkWriteError);
-  }
-  ~TempBeside() {
-    if (path_.empty()) return;
-    SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(path_.c_str());
-  }
-  TempBeside(TempBeside&& other) noexcept : path_(std::move(other.path_)) { other.path_.clear(); }
-  TempBeside(const TempBeside&) = delete;
-  TempBeside& operator=(const TempBeside&) = delete;
-  const std::string& Path() const { return path_; }
+// The saved link is flushed before it may take the old one's place.
+bool FlushFile(const std::string& path) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const bool ok = FlushFileBuffers(h) != 0;
+  CloseHandle(h);
+  return ok;
+}
 
-  // Flushed, given the old file's attributes and moved into its place. A
-  // read-only link is refused, as writing over it would be.
-  void PutInPlaceOf(const std::string& target) {
-    const DWORD attributes = GetFileAttributesA(target.c_str());
-    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-    if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) throw EPBShellLink(kLinkWriteError);
-    bool done = Flush();
-    if (done && exists) done = SetFileAttributesA(path_.c_str(), attributes) != 0;
-    if (done)
-      done = MoveFileExA(path_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-    if (!done) throw EPBShellLink(kLinkWriteError);
-    path_.clear();
-  }
-
- private:
-  bool Flush() const {
-    HANDLE h = CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    const bool ok = FlushFileBuffers(h) != 0;
-    CloseHandle(h);
-    return ok;
-  }
-  std::string path_;
-};
 
 // The object gives its target back as the platform resolves it, which may
 // differ from the text set in letter case or in short against long form;
@@ -191,6 +151,7 @@ class LinkObject {
   // what the file does not hold whole is refused before the link is touched.
   TempBeside SaveBeside(const std::string& path, const LinkChange& change) {
     TempBeside temp(path);
+    if (temp.Path().empty()) throw EPBShellLink(kLinkWriteError);
     if (FAILED(file_->Save(Wide(temp.Path()).c_str(), FALSE))) throw EPBShellLink(kLinkWriteError);
     LinkObject check;
     check.LoadFrom(temp.Path());
@@ -219,7 +180,9 @@ class Win32PendingChange : public PendingLinkChange {
   Win32PendingChange(TempBeside temp, std::string path, ShellLinkProps before)
       : temp_(std::move(temp)), path_(std::move(path)), before_(std::move(before)) {}
   const ShellLinkProps& Before() const override { return before_; }
-  void Commit() override { temp_.PutInPlaceOf(path_); }
+  void Commit() override {
+    if (!FlushFile(temp_.Path()) || !temp_.PutInPlaceOf(path_)) throw EPBShellLink(kLinkWriteError);
+  }
 
  private:
   TempBeside temp_;
