@@ -3,16 +3,15 @@
 #include "core/Text.h"
 
 namespace {
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 // "C", "C:" or "C:\" name a drive.
 std::optional<std::string> DriveLetter(const std::string& s) {
-  if (s.empty() || !IsLetter(s[0])) return std::nullopt;
+  if (s.empty() || !IsLetterAZ(s[0])) return std::nullopt;
   if (s.size() == 1 || s == std::string(1, s[0]) + ":" || s == std::string(1, s[0]) + ":\\") return s.substr(0, 1);
   return std::nullopt;
 }
 
-bool IsFullPath(const std::string& s) { return s.size() >= 3 && IsLetter(s[0]) && s[1] == ':' && s[2] == '\\'; }
+bool IsFullPath(const std::string& s) { return s.size() >= 3 && IsLetterAZ(s[0]) && s[1] == ':' && s[2] == '\\'; }
 
 bool IsUndoName(const std::string& s) {
   if (s.size() != 9 || s.compare(0, 4, "Undo") != 0) return false;

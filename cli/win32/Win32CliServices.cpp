@@ -23,8 +23,10 @@ Win32CliServices::Win32CliServices() : programFolder_(ProgramFolderOfExe()) {}
 Win32CliServices::~Win32CliServices() = default;
 
 RunAssembly& Win32CliServices::Assembly(RunContext& ctx) {
-  if (!assembly_) {
+  // The parts are built over one context; another context gets parts of its own.
+  if (!assembly_ || assemblyCtx_ != &ctx) {
     assembly_ = std::make_unique<RunAssembly>(ctx, programFolder_, ShellDialogs::Silent);
+    assemblyCtx_ = &ctx;
     assembly_->Undo().ageLimitIndex = AgeLimitFromSettings(assembly_->Files(), programFolder_);
   }
   return *assembly_;

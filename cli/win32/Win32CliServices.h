@@ -25,4 +25,5 @@ class Win32CliServices : public CliServices {
   std::string programFolder_;
   Win32Drives drives_;
   std::unique_ptr<RunAssembly> assembly_;
+  const RunContext* assemblyCtx_ = nullptr;
 };

@@ -15,7 +15,6 @@ constexpr std::array<unsigned char, 256> MakeFoldTable() {
 }
 constexpr auto kFold = MakeFoldTable();
 
-bool IsLetterAZ(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 bool EqualFold(const unsigned char* a, const unsigned char* b, std::size_t n) {
   for (std::size_t k = 0; k < n; ++k)
@@ -27,7 +26,7 @@ bool EqualFold(const unsigned char* a, const unsigned char* b, std::size_t n) {
 // for any other byte the comparison must be exact.
 struct ByteKey {
   unsigned char orMask, target;
-  explicit ByteKey(unsigned char c) : orMask(IsLetterAZ(c) ? 0x20 : 0), target(IsLetterAZ(c) ? (c | 0x20) : c) {}
+  explicit ByteKey(unsigned char c) : orMask(IsLetterAZ(char(c)) ? 0x20 : 0), target(IsLetterAZ(char(c)) ? (c | 0x20) : c) {}
   bool Matches(unsigned char x) const { return (unsigned char)(x | orMask) == target; }
 };
 

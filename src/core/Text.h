@@ -8,6 +8,7 @@
 
 constexpr std::size_t kNotFound = std::string_view::npos;
 
+inline bool IsLetterAZ(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 inline char UpperAZ(char c) { return (c >= 'a' && c <= 'z') ? char(c - 32) : c; }
 std::string UpperAZ(std::string_view s);
 bool EqualNoCaseAZ(std::string_view a, std::string_view b);

@@ -1,6 +1,7 @@
 #include "app/win32/Win32Platform.h"
 
 #include "app/OsGeneration.h"
+#include "core/Text.h"
 #include <cstring>
 
 #include "core/win32/WinApi.h"
@@ -96,7 +97,7 @@ std::string ExecutablePath() {
 
 std::string ProgramFolderOfExe() {
   const std::string path = ExecutablePath();
-  return path.substr(0, path.find_last_of("\\:") + 1);
+  return SplitItemPath(path).folder;
 }
 
 OsVersion QueryOsVersion() {
