@@ -61,6 +61,13 @@ struct MoveLines {
   std::string Label70;
 };
 
+// A place the run could not read or change, and why. The run goes on; the
+// end result names every one.
+struct PassedOver {
+  std::string where;   // a file path, or a registry key and value name
+  std::string reason;  // "access denied", "the file's encoding cannot hold the new text" ...
+};
+
 struct RunContext {
   MappingRequest request;
   Targets targets;
@@ -73,6 +80,11 @@ struct RunContext {
   bool preview = false;  // report every change instead of making it
   bool running = false;
   Ui* ui = nullptr;
+  std::vector<PassedOver> passedOver;  // this run's, in the order met
+
+  void PassOver(std::string where, std::string reason) {
+    passedOver.push_back({std::move(where), std::move(reason)});
+  }
 
   // Pumps the user interface and tells whether the run was cancelled.
   bool PumpCancelled();

@@ -56,6 +56,7 @@ void MappingRun::StartSearch() {
   r.UndoName = "Undo" + ZeroPad5(number);
 
   ctx_.moveLines = MoveLines{};
+  ctx_.passedOver.clear();
   if (r.Mode == 'M') {
     ctx_.moveLines.Label70Visible = true;
     if (!Move()) {
