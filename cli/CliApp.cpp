@@ -5,7 +5,7 @@
 
 #include "CliArgs.h"
 #include "ConsoleUi.h"
-#include "app/Progress.h"
+#include "engine/Progress.h"
 #include "core/Error.h"
 #include "core/Text.h"
 #include "undo/UndoExecution.h"
@@ -44,7 +44,7 @@ bool FillDrives(RunContext& ctx, const CliOptions& o, DriveSource& source, std::
 std::string MissingPart(const RunContext& ctx, const RunParts& p) {
   if (!p.undo || !p.archive || !p.shortNames) return "the undo store";
   if (ctx.request.Mode == 'M' && !p.mover) return "moving";
-  if (ctx.targets.chbxRegistry && !p.registry) return "the registry target";
+  if (ctx.targets.registry && !p.registry) return "the registry target";
   if (ctx.targets.HasFileTargets() && !p.files) return "the file targets";
   return "";
 }
@@ -79,10 +79,10 @@ int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std:
   ctx.targets = o.targets;
   ctx.preview = o.preview;
   if (ctx.request.Mode == 'F') {
-    ctx.verify.suiCheckBox4 = o.verify;
-    ctx.verify.chReplaceAll = !o.verify;
+    ctx.verify.mapOnly = o.verify;
+    ctx.verify.replaceAll = !o.verify;
   } else if (ctx.request.Mode == 'M') {
-    ctx.verify.suiCheckBox3 = o.verify;
+    ctx.verify.moveGiven = o.verify;
   }
   std::string missing;
   if (!FillDrives(ctx, o, services.Drives(), missing)) return Usage(err, "Drive " + missing + " is not present.");

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/MappingRun.h"
-#include "app/WindowPorts.h"
+#include "engine/MappingRun.h"
+#include "engine/UndoPorts.h"
 #include "core/Drives.h"
 
 // The platform and subsystems the console front end runs over; the Windows

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MappingRequest.h"
+#include "engine/MappingRequest.h"
 
 enum class CliCommand { Help, Map, Move, Switch, UndoList, UndoRun, UndoDelete };
 

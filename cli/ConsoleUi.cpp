@@ -3,7 +3,7 @@
 #include <istream>
 #include <ostream>
 
-#include "app/Progress.h"
+#include "engine/Progress.h"
 
 void ConsoleUi::StartProgressTimer() {
   timerOn_ = true;
@@ -21,11 +21,11 @@ void ConsoleUi::Pump() {
 }
 
 void ConsoleUi::Refresh() {
-  Timer2Timer(ctx_);
+  RefreshProgress(ctx_);
   const ProgressDisplay& p = ctx_.progress;
-  std::string line = p.Label3;
-  if (!p.Label2.empty()) line += " | " + p.Label2;
-  line += " | " + p.Label1;
+  std::string line = p.phase;
+  if (!p.location.empty()) line += " | " + p.location;
+  line += " | " + p.count;
   if (line == lastLine_) return;
   lastLine_ = line;
   err_ << line << '\n' << std::flush;

@@ -5,7 +5,7 @@
 #include <functional>
 #include <iosfwd>
 
-#include "app/MappingRequest.h"
+#include "engine/MappingRequest.h"
 #include "core/Ui.h"
 
 class ConsoleUi : public Ui {

@@ -2,7 +2,7 @@
 # Takes a screenshot of every page of the window program and of its two
 # dialogs, under Xvfb in a private Wine prefix, as PNG files.
 # Usage: scripts/screenshots.sh [OUT_DIR]   (default: screenshots/)
-#        SHOT_TARGETS="pnlFront pnlMoveStart" scripts/screenshots.sh   (only those)
+#        SHOT_TARGETS="Front MoveTrees" scripts/screenshots.sh   (only those)
 #        scripts/screenshots.sh --readme   (only the front page, optimised into
 #                                           docs/screenshot-front.png for the README)
 # Needs the windows build (cmake --preset windows && cmake --build --preset windows),
@@ -12,9 +12,9 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 if [[ ${1:-} == --readme ]]; then
   shots=$(mktemp -d)
-  SHOT_TARGETS=pnlFront "$0" "$shots"
+  SHOT_TARGETS=Front "$0" "$shots"
   # A 64-colour palette keeps the flat window sharp at a fraction of the size.
-  convert "$shots/pnlFront.png" -strip -colors 64 -define png:compression-level=9 "PNG8:$root/docs/screenshot-front.png"
+  convert "$shots/Front.png" -strip -colors 64 -define png:compression-level=9 "PNG8:$root/docs/screenshot-front.png"
   rm -rf "$shots"
   echo "$root/docs/screenshot-front.png"
   exit 0
@@ -38,9 +38,9 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d Y /f >/dev/null 2>&
 wineserver -w
 
 width=1024 height=768
-targets=(pnlBegin pnlBegin2 pnlBegin3 pnlFront pnlMoveStart pnlMoveStart2 pnlMoveParam pnlSwitchStart
-         pnlFindStart pnlTargets pnlDrives pnlFinish pnlCancelFinish pnlUndo TForm3 TForm2)
-# SHOT_TARGETS="pnlFront pnlMoveStart" takes only those.
+targets=(Intro1 Intro2 Intro3 Front MoveTrees MoveConfirm MoveGiven SwitchDrives
+         MapOnly Targets Drives Finished Cancelled Undo ProgressDialog ConfirmChangeDialog)
+# SHOT_TARGETS="Front MoveTrees" takes only those.
 [[ -n ${SHOT_TARGETS:-} ]] && read -ra targets <<<"$SHOT_TARGETS"
 
 shoot() {
@@ -49,8 +49,8 @@ shoot() {
   local pid=$!
   sleep "${SHOT_DELAY:-4}"
   case $target in
-    TForm2) geometry="640x300+$(( (width - 640) / 2 ))+$(( (height - 300) / 2 ))" ;;
-    TForm3) geometry="420x200+$(( (width - 420) / 2 ))+$(( (height - 200) / 2 ))" ;;
+    ConfirmChangeDialog) geometry="640x300+$(( (width - 640) / 2 ))+$(( (height - 300) / 2 ))" ;;
+    ProgressDialog) geometry="420x200+$(( (width - 420) / 2 ))+$(( (height - 200) / 2 ))" ;;
     *) geometry="488x403+$(( (width - 488) / 2 ))+$(( (height - 403) / 2 ))" ;;
   esac
   import -window root -crop "$geometry" +repage "$out/$target.png"

@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "CliApp.h"
-#include "app/win32/RunAssembly.h"
-#include "app/win32/Win32Platform.h"
+#include "wiring/win32/RunAssembly.h"
+#include "engine/win32/Win32Platform.h"
 
 class Win32CliServices : public CliServices {
  public:

@@ -1,6 +1,6 @@
 #include "filemap/FileWalk.h"
 
-#include "app/Progress.h"
+#include "engine/Progress.h"
 #include "core/Text.h"
 
 namespace {
@@ -56,7 +56,7 @@ void FileWalk::IniProcess(const std::string& oldText, const std::string& newText
   for (const DriveRow& row : ctx_.drives) {
     if (ctx_.PumpCancelled()) return;
     if (!row.selected || row.root.empty()) continue;
-    ctx_.progress.Label3 = "Scanning " + row.root.substr(0, 1) + " Drive";
+    ctx_.progress.phase = "Scanning " + row.root.substr(0, 1) + " Drive";
     const std::string root = row.root.substr(0, 3);
     const Entries entries = List(root);
     if (!VisitFolderFiles(root, entries, texts)) return;
@@ -81,13 +81,13 @@ void FileWalk::SearchForFile(const std::string& pattern, const RewriteTexts& tex
 // in the order a listing per pattern would give them ("*.ini" before "*.lnk").
 bool FileWalk::VisitFolderFiles(const std::string& folder, const Entries& entries, const RewriteTexts& texts) {
   const Targets& t = ctx_.targets;
-  if (t.chbxAllFiles) {
+  if (t.allFiles) {
     VisitFiles(folder, entries, "*", texts);
     return !ctx_.PumpCancelled();
   }
-  if (t.chbxIni) VisitFiles(folder, entries, "*.ini", texts);
+  if (t.settingsFiles) VisitFiles(folder, entries, "*.ini", texts);
   if (ctx_.PumpCancelled()) return false;
-  if (t.chbxShortcuts) VisitFiles(folder, entries, "*.lnk", texts);
+  if (t.shortcuts) VisitFiles(folder, entries, "*.lnk", texts);
   return !ctx_.PumpCancelled();
 }
 

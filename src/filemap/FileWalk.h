@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/MappingRequest.h"
-#include "app/RunPorts.h"
+#include "engine/MappingRequest.h"
+#include "engine/RunPorts.h"
 #include "core/FileSystem.h"
 #include "filemap/Rewriters.h"
 

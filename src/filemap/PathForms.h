@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/RunPorts.h"
+#include "engine/RunPorts.h"
 #include "core/FileSystem.h"
 
 // The fixed rule that turns one name into a short name (always "~1").

@@ -1,7 +1,7 @@
 #include "filemap/ShortcutRewrite.h"
 
 #include "core/Text.h"
-#include "regmap/ChangeVerification.h"
+#include "engine/ChangeVerification.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "app/MappingRequest.h"
-#include "app/RunPorts.h"
+#include "engine/MappingRequest.h"
+#include "engine/RunPorts.h"
 #include "filemap/Rewriters.h"
 #include "filemap/ShellLnk.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "core/Text.h"
-#include "regmap/ChangeVerification.h"
+#include "engine/ChangeVerification.h"
 
 namespace {
 

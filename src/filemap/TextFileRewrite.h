@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/MappingRequest.h"
-#include "app/RunPorts.h"
+#include "engine/MappingRequest.h"
+#include "engine/RunPorts.h"
 #include "core/FileSystem.h"
 #include "core/Ui.h"
 #include "filemap/Rewriters.h"

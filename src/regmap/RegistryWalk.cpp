@@ -1,8 +1,8 @@
 #include "regmap/RegistryWalk.h"
 
-#include "app/Progress.h"
+#include "engine/Progress.h"
 #include "core/Ui.h"
-#include "regmap/ChangeVerification.h"
+#include "engine/ChangeVerification.h"
 #include "regmap/NTReg.h"
 
 RegistryWalk::RegistryWalk(RunContext& ctx, RegistryBackend& backend, FileSystem& fs)
@@ -17,11 +17,11 @@ void RegistryWalk::FindReplaceProcess(const std::string& oldText, const std::str
   if (!ctx_.preview) backup_.BeginRun(ctx_.programFolder + ctx_.request.UndoName + ".reg", ctx_.OsGeneration);
   const int drives = ctx_.SelectedDriveCount();
 
-  ctx_.progress.Label3 = "Scanning System Registry";
+  ctx_.progress.phase = "Scanning System Registry";
   BeginStep(ctx_.request, StepShare(ProgressStep::MachineRegistry, ctx_.request.Mode, ctx_.targets, drives));
   SearchThruKey(RegRoot::LocalMachine, "HKEY_LOCAL_MACHINE\\", "");
 
-  ctx_.progress.Label3 = "Scanning User Registry";
+  ctx_.progress.phase = "Scanning User Registry";
   BeginStep(ctx_.request, StepShare(ProgressStep::UserRegistry, ctx_.request.Mode, ctx_.targets, drives));
   SearchThruKey(RegRoot::CurrentUser, "HKEY_CURRENT_USER\\", "");
 }

@@ -5,8 +5,8 @@
 // counted, left to right.
 #include <string>
 
-#include "app/MappingRequest.h"
-#include "app/RunPorts.h"
+#include "engine/MappingRequest.h"
+#include "engine/RunPorts.h"
 #include "core/FileSystem.h"
 #include "core/Text.h"
 #include "regmap/RegBackup.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/RunPorts.h"
+#include "engine/RunPorts.h"
 #include "core/FileSystem.h"
 #include "undo/UndoPlatform.h"
 

@@ -5,8 +5,8 @@
 // "From") so that the undo can bring it back.
 #include <string>
 
-#include "app/MappingRequest.h"
-#include "app/RunPorts.h"
+#include "engine/MappingRequest.h"
+#include "engine/RunPorts.h"
 #include "core/FileSystem.h"
 #include "undo/ShellMove.h"
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/MappingRun.h"
+#include "engine/MappingRun.h"
 #include "core/Error.h"
 #include "core/Ini.h"
 #include "core/Text.h"

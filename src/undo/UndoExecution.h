@@ -8,8 +8,8 @@
 // in further lines what did not work, so a failed undo never reads as done.
 #include <string>
 
-#include "app/RunPorts.h"
-#include "app/WindowPorts.h"
+#include "engine/RunPorts.h"
+#include "engine/UndoPorts.h"
 #include "core/FileSystem.h"
 #include "regmap/RegistryBackend.h"
 #include "undo/MoveDir.h"

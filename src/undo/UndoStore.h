@@ -5,13 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "app/WindowPorts.h"
+#include "engine/UndoPorts.h"
+#include "undo/UndoTexts.h"
 #include "core/FileSystem.h"
 #include "undo/FileBackupArchive.h"
 #include "undo/UndoPlatform.h"
 
 
-// The items of the age limit box (suiComboBox1); -1 when none is selected.
+// The items of the age limit box (undoAgeIndex); -1 when none is selected.
 enum AgeLimitIndex { kAgeOneDay = 0, kAgeOneWeek = 1, kAgeOneMonth = 2, kAgeDoNotDelete = 3, kAgeNoneSelected = -1 };
 
 class UndoStore : public UndoList {
@@ -25,7 +26,7 @@ class UndoStore : public UndoList {
   // list is rebuilt and 0 returned.
   int FillUndoBox(bool nextNumber) override;
 
-  // ListBox1: "Undo00003 - <short date> <long time>" lines, oldest first, or
+  // undoLines: "Undo00003 - <short date> <long time>" lines, oldest first, or
   // the single line "No Changes to Undo".
   std::vector<std::string> Lines() override { return lines_; }
   void SetAgeIndex(int index) override { ageLimitIndex = index; }

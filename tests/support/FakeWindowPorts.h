@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/MappingRun.h"
-#include "app/WindowPorts.h"
+#include "engine/MappingRun.h"
+#include "engine/UndoPorts.h"
+#include "undo/UndoTexts.h"
+#include "window/WindowPorts.h"
 #include "core/Drives.h"
 #include "core/Error.h"
 #include "undo/MoveSelection.h"

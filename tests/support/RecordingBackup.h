@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/RunPorts.h"
+#include "engine/RunPorts.h"
 #include "core/Error.h"
 #include "core/FileSystem.h"
 #include "filemap/Rewriters.h"

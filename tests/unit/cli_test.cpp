@@ -53,9 +53,9 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
       ctx->PumpCancelled();
       if (ctx->preview) {
         ctx->ui->ReportPreview({"C:\\x.ini", "", o, n});
-      } else if (ctx->verify.suiCheckBox4 || ctx->verify.suiCheckBox3) {
-        const Answer a = ctx->ui->Ask({"Setting Files", "C:\\x.ini", o, n}, ctx->verify.chReplaceAll);
-        if (ctx->verify.chReplaceAll) ctx->verify.suiCheckBox3 = ctx->verify.suiCheckBox4 = false;
+      } else if (ctx->verify.mapOnly || ctx->verify.moveGiven) {
+        const Answer a = ctx->ui->Ask({"Setting Files", "C:\\x.ini", o, n}, ctx->verify.replaceAll);
+        if (ctx->verify.replaceAll) ctx->verify.moveGiven = ctx->verify.mapOnly = false;
         if (a == Answer::Cancel) {
           ctx->request.Cancelled = true;
           return;
@@ -90,8 +90,8 @@ CliRun RunArgs(FakeServices& s, std::vector<std::string> args, const std::string
 TEST(CliArgs, DefaultsAndRequests) {
   auto p = Parse({"map", "--find", "C:\\Old", "--replace", "D:\\New"});
   ASSERT_TRUE(p.options) << p.error;
-  EXPECT_TRUE(p.options->targets.chbxRegistry && p.options->targets.chbxIni && p.options->targets.chbxShortcuts);
-  EXPECT_FALSE(p.options->targets.chbxAllFiles);
+  EXPECT_TRUE(p.options->targets.registry && p.options->targets.settingsFiles && p.options->targets.shortcuts);
+  EXPECT_FALSE(p.options->targets.allFiles);
   EXPECT_FALSE(p.options->drives.has_value());
 
   p = Parse({"move", "C:\\Apps\\Tool\\", "D:\\Apps", "--targets", "settings,all", "--drives", "c,D:"});
@@ -100,8 +100,8 @@ TEST(CliArgs, DefaultsAndRequests) {
   EXPECT_EQ(r.Mode, 'M');
   EXPECT_EQ(r.FindText, "C:\\Apps\\Tool");
   EXPECT_EQ(r.ReplaceText, "D:\\Apps\\Tool");
-  EXPECT_FALSE(p.options->targets.chbxRegistry);
-  EXPECT_TRUE(p.options->targets.chbxIni && p.options->targets.chbxAllFiles);
+  EXPECT_FALSE(p.options->targets.registry);
+  EXPECT_TRUE(p.options->targets.settingsFiles && p.options->targets.allFiles);
   EXPECT_EQ(*p.options->drives, (std::vector<char>{'C', 'D'}));
 
   p = Parse({"switch", "c", "D:\\"});

@@ -60,7 +60,7 @@ TEST_F(FileWalkTest, VisitsRootThenEachFolderBeforeItsSubfolders) {
 }
 
 TEST_F(FileWalkTest, SettingsBeforeShortcutsInEachFolderAndLnkByExtensionInAnyCase) {
-  ctx.targets.chbxShortcuts = true;
+  ctx.targets.shortcuts = true;
   fs.AddFile("C:\\F\\a.LNK", "");
   fs.AddFile("C:\\F\\b.ini", "");
   fs.AddFile("C:\\F\\c.Lnk", "");
@@ -132,7 +132,7 @@ TEST_F(FileWalkTest, PhaseLineLocationAndProgressSharePerDrive) {
   std::vector<std::pair<std::string, int>> atRoots;  // phase line and ceiling when each root file is seen
   fs.AddFile("C:\\c.ini", "");
   fs.AddFile("E:\\e.ini", "");
-  text.onRewrite = [&](const std::string&) { atRoots.emplace_back(ctx.progress.Label3, ctx.request.ProgressCeiling); };
+  text.onRewrite = [&](const std::string&) { atRoots.emplace_back(ctx.progress.phase, ctx.request.ProgressCeiling); };
   walk.IniProcess("old", "new");
   // The share of a drive is added after its root files, before its folders.
   EXPECT_EQ(atRoots, (std::vector<std::pair<std::string, int>>{{"Scanning C Drive", 0}, {"Scanning E Drive", 33}}));
@@ -161,11 +161,11 @@ TEST_F(FileWalkTest, CancelOnTheProgressDialogStopsBeforeTheNextEntryAndDrive) {
   walk.IniProcess("old", "new");
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\A\\1.ini"}));
   EXPECT_EQ(ctx.request.ProgressCeiling, 33);  // E's share is not added
-  EXPECT_EQ(ctx.progress.Label3, "Scanning C Drive");
+  EXPECT_EQ(ctx.progress.phase, "Scanning C Drive");
 }
 
 TEST_F(FileWalkTest, CancelInTheEntryFoundDialogEndsTheFolderAtOnce) {
-  ctx.targets.chbxShortcuts = true;
+  ctx.targets.shortcuts = true;
   fs.AddFile("C:\\A\\1.ini", "");
   fs.AddFile("C:\\A\\2.ini", "");
   fs.AddFile("C:\\A\\3.lnk", "");
@@ -175,7 +175,7 @@ TEST_F(FileWalkTest, CancelInTheEntryFoundDialogEndsTheFolderAtOnce) {
 }
 
 TEST_F(FileWalkTest, HandsOverShortFormsAndListsEachFolderOnce) {
-  ctx.targets.chbxShortcuts = true;
+  ctx.targets.shortcuts = true;
   fs.AddFolder("C:\\Program Files", kAttrFolder, "PROGRA~1");
   fs.AddFolder("C:\\Program Files\\Old Tool", kAttrFolder, "OLDTOO~1");
   fs.AddFile("C:\\Program Files\\Old Tool\\t.ini", "");

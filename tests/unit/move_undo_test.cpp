@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/MappingRun.h"
+#include "engine/MappingRun.h"
 #include "core/Error.h"
 #include "filemap/FileMapping.h"
 #include "filemap/PathForms.h"
@@ -234,7 +234,7 @@ TEST_F(MoveAndUndo, FailedMoveMapsNothingAndLeavesNoEntry) {
   const std::string filesBefore = Files(fs), regBefore = reg.Dump();
   Run();
   EXPECT_TRUE(ctx.request.Cancelled);
-  EXPECT_EQ(ctx.moveLines.Label70, "All Files may not have been Moved");
+  EXPECT_EQ(ctx.moveLines.cancelledMoveLine, "All Files may not have been Moved");
   EXPECT_EQ(ctx.request.LinkCount, 0);
   EXPECT_EQ(Files(fs), filesBefore);
   EXPECT_EQ(reg.Dump(), regBefore);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/Settings.h"
-#include "app/TForm1.h"
+#include "window/Settings.h"
+#include "window/Wizard.h"
 #include "core/Error.h"
 #include "support/FakeFileSystem.h"
 #include "support/FakeUi.h"
@@ -12,21 +12,21 @@ const std::string kIni = "C:\\Ost\\Ostrivane.ini";
 
 class PageModelTest : public ::testing::Test {
  protected:
-  PageModelTest() : form(Ports(), "C:\\Ost\\") {
+  PageModelTest() : wizard(Ports(), "C:\\Ost\\") {
     fs.AddFolder("C:\\Ost");
-    rec.ctx = &form.ctx;
+    rec.ctx = &wizard.ctx;
   }
-  TForm1Ports Ports() {
-    TForm1Ports p{&ui, &fs, &drives, &undo, &undo, &picker, {}, [this] { return version; }};
+  WizardPorts Ports() {
+    WizardPorts p{&ui, &fs, &drives, &undo, &undo, &picker, {}, [this] { return version; }};
     p.parts = {&undo, &rec, &rec, &rec, &rec, &rec, nullptr, nullptr};
     p.driveTypes = &types;
     p.help = &help;
     p.shell = &help;
     return p;
   }
-  void Show(const std::string& arg = "") { form.FormShow(arg); }
+  void Show(const std::string& arg = "") { wizard.Start(arg); }
   // Straight to a page, as if the user had walked there.
-  void At(Page page) { form.CurrentPage = page; }
+  void At(Page page) { wizard.CurrentPage = page; }
 
   FakeFileSystem fs;
   FakeUi ui;
@@ -37,39 +37,39 @@ class PageModelTest : public ::testing::Test {
   FakeDriveTypes types;
   FakeHelp help;
   OsVersion version{true, true, 6, 1};
-  TForm1 form;
+  Wizard wizard;
 };
 
 TEST_F(PageModelTest, FirstShowWithoutSettingsFile) {
   version = {true, true, 5, 1};
   Show();
-  EXPECT_EQ(form.CurrentPage, Page::pnlBegin);
-  EXPECT_TRUE(form.Timer1Enabled);
-  EXPECT_FALSE(form.Label71Visible);
-  EXPECT_EQ(form.suiComboBox1, 1);
+  EXPECT_EQ(wizard.CurrentPage, Page::Intro1);
+  EXPECT_TRUE(wizard.introAnimationOn);
+  EXPECT_FALSE(wizard.versionLineVisible);
+  EXPECT_EQ(wizard.undoAgeIndex, 1);
   EXPECT_EQ(undo.age, 1);
   EXPECT_EQ(undo.calls, std::vector<std::string>{"refresh"});
-  EXPECT_EQ(form.ListBox1, std::vector<std::string>{kNoChangesToUndo});
-  EXPECT_EQ(form.OsGeneration, 6);
-  EXPECT_EQ(form.ctx.OsGeneration, 6);
-  EXPECT_EQ(form.HelpFile, "C:\\Ost\\Ostrivane.hlp");
-  ASSERT_EQ(form.ctx.drives.size(), 3u);
-  EXPECT_EQ(form.ctx.drives[0].caption, "Local Disk (C:)");
-  EXPECT_EQ(form.ctx.drives[1].root, "D:\\");
-  EXPECT_TRUE(form.ctx.drives[0].selected);
-  EXPECT_FALSE(form.ctx.drives[1].selected);  // listed, not selected
-  EXPECT_TRUE(form.ctx.drives[2].selected);
+  EXPECT_EQ(wizard.undoLines, std::vector<std::string>{kNoChangesToUndo});
+  EXPECT_EQ(wizard.OsGeneration, 6);
+  EXPECT_EQ(wizard.ctx.OsGeneration, 6);
+  EXPECT_EQ(wizard.HelpFile, "C:\\Ost\\Ostrivane.hlp");
+  ASSERT_EQ(wizard.ctx.drives.size(), 3u);
+  EXPECT_EQ(wizard.ctx.drives[0].caption, "Local Disk (C:)");
+  EXPECT_EQ(wizard.ctx.drives[1].root, "D:\\");
+  EXPECT_TRUE(wizard.ctx.drives[0].selected);
+  EXPECT_FALSE(wizard.ctx.drives[1].selected);  // listed, not selected
+  EXPECT_TRUE(wizard.ctx.drives[2].selected);
   EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(PageModelTest, SettingsAreReadBackAndBadValuesFallBack) {
   fs.AddFile(kIni, "[Undo List]\r\nDeleteOlderThan=3\r\n[Start]\r\nSkipStartPage=1\r\n");
   Show();
-  EXPECT_EQ(form.CurrentPage, Page::pnlFront);
-  EXPECT_TRUE(form.Label71Visible);
-  EXPECT_FALSE(form.Timer1Enabled);
-  EXPECT_TRUE(form.suiCheckBox2);
-  EXPECT_EQ(form.suiComboBox1, 3);
+  EXPECT_EQ(wizard.CurrentPage, Page::Front);
+  EXPECT_TRUE(wizard.versionLineVisible);
+  EXPECT_FALSE(wizard.introAnimationOn);
+  EXPECT_TRUE(wizard.skipIntroduction);
+  EXPECT_EQ(wizard.undoAgeIndex, 3);
 
   fs.At(kIni).data = "[Undo List]\r\nDeleteOlderThan=7\r\n";
   EXPECT_EQ(ReadSettings(fs, "C:\\Ost\\").DeleteOlderThan, -1);  // outside the list: no selection
@@ -84,13 +84,13 @@ TEST_F(PageModelTest, SettingsAreReadBackAndBadValuesFallBack) {
 
 TEST_F(PageModelTest, CommandLinePathOpensTheMoveParameterPage) {
   Show("C:\\Program Files\\App");
-  EXPECT_EQ(form.CurrentPage, Page::pnlMoveParam);
-  EXPECT_EQ(form.Label14, "C:\\Program Files\\");
-  EXPECT_EQ(form.Label28, "App");
-  EXPECT_TRUE(form.tpnlMoveVisible);
-  EXPECT_TRUE(form.suiCheckBox1Visible);
-  EXPECT_EQ(form.ctx.request.Mode, 'M');
-  EXPECT_FALSE(form.Timer1Enabled);
+  EXPECT_EQ(wizard.CurrentPage, Page::MoveGiven);
+  EXPECT_EQ(wizard.givenSourceFolder, "C:\\Program Files\\");
+  EXPECT_EQ(wizard.givenItemName, "App");
+  EXPECT_TRUE(wizard.moveDescriptionVisible);
+  EXPECT_TRUE(wizard.showAdvancedVisible);
+  EXPECT_EQ(wizard.ctx.request.Mode, 'M');
+  EXPECT_FALSE(wizard.introAnimationOn);
 }
 
 // Rows of the page table that only navigate.
@@ -98,7 +98,7 @@ struct Row {
   Sender sender;
   Page from;
   Page next;
-  int panelsBefore;  // bits: 1 tpnlMove, 2 tpnlSwitch, 4 tpnlFind
+  int panelsBefore;  // bits: 1 move, 2 switch, 4 map only
   int panelsAfter;
   bool advanced;  // "Show Advanced Map Options" shown afterwards
   char mode;      // Mode afterwards ('F' was set before)
@@ -110,145 +110,145 @@ TEST_P(PageTableTest, TurnsAndShows) {
   const Row r = GetParam();
   Show();
   At(r.from);
-  form.tpnlMoveVisible = r.panelsBefore & 1;
-  form.tpnlSwitchVisible = r.panelsBefore & 2;
-  form.tpnlFindVisible = r.panelsBefore & 4;
-  form.suiCheckBox1Visible = true;
-  form.ctx.request.Mode = 'F';
-  form.ctx.request.Cancelled = true;
-  form.TurnPage(r.sender);
-  EXPECT_EQ(form.CurrentPage, r.next);
-  EXPECT_EQ(form.tpnlMoveVisible + 2 * form.tpnlSwitchVisible + 4 * form.tpnlFindVisible, r.panelsAfter);
-  EXPECT_EQ(form.suiCheckBox1Visible, r.advanced);
-  EXPECT_EQ(form.ctx.request.Mode, r.mode);
-  EXPECT_FALSE(form.ctx.request.Cancelled);
-  EXPECT_EQ(form.Label71Visible, r.next == Page::pnlFront);
-  EXPECT_EQ(form.Timer1Enabled, r.next == Page::pnlBegin || r.next == Page::pnlBegin2);
+  wizard.moveDescriptionVisible = r.panelsBefore & 1;
+  wizard.switchDescriptionVisible = r.panelsBefore & 2;
+  wizard.mapOnlyDescriptionVisible = r.panelsBefore & 4;
+  wizard.showAdvancedVisible = true;
+  wizard.ctx.request.Mode = 'F';
+  wizard.ctx.request.Cancelled = true;
+  wizard.TurnPage(r.sender);
+  EXPECT_EQ(wizard.CurrentPage, r.next);
+  EXPECT_EQ(wizard.moveDescriptionVisible + 2 * wizard.switchDescriptionVisible + 4 * wizard.mapOnlyDescriptionVisible, r.panelsAfter);
+  EXPECT_EQ(wizard.showAdvancedVisible, r.advanced);
+  EXPECT_EQ(wizard.ctx.request.Mode, r.mode);
+  EXPECT_FALSE(wizard.ctx.request.Cancelled);
+  EXPECT_EQ(wizard.versionLineVisible, r.next == Page::Front);
+  EXPECT_EQ(wizard.introAnimationOn, r.next == Page::Intro1 || r.next == Page::Intro2);
   EXPECT_TRUE(rec.calls.empty());
   EXPECT_TRUE(ui.messages.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Navigation, PageTableTest,
-    ::testing::Values(Row{Sender::btnBeginNext, Page::pnlBegin, Page::pnlBegin2, 0, 0, false, 'F'},
-                      Row{Sender::btnBegin2Next, Page::pnlBegin2, Page::pnlBegin3, 0, 0, false, 'F'},
-                      Row{Sender::btnBegin2Back, Page::pnlBegin2, Page::pnlBegin, 0, 0, false, 'F'},
-                      Row{Sender::btnBegin3Next, Page::pnlBegin3, Page::pnlFront, 0, 0, false, 'F'},
-                      Row{Sender::btnBegin3Back, Page::pnlBegin3, Page::pnlBegin2, 0, 0, false, 'F'},
-                      Row{Sender::btnUndo, Page::pnlTargets, Page::pnlUndo, 7, 0, false, 'F'},
-                      Row{Sender::btnMoveDrive, Page::pnlFront, Page::pnlMoveStart, 0, 1, true, 'M'},
-                      Row{Sender::btnSwitchDrive, Page::pnlFront, Page::pnlSwitchStart, 0, 2, false, 'S'},
-                      Row{Sender::btnFindReplace, Page::pnlFront, Page::pnlFindStart, 0, 4, true, 'F'},
-                      Row{Sender::ShellTreeView1, Page::pnlMoveStart, Page::pnlMoveStart2, 1, 1, true, 'F'},
-                      Row{Sender::pnlMoveParam, Page::pnlFront, Page::pnlMoveParam, 0, 1, true, 'M'},
-                      Row{Sender::btnMoveStartBack, Page::pnlMoveStart2, Page::pnlFront, 7, 0, false, 'F'},
-                      Row{Sender::btnMoveParamBack, Page::pnlMoveParam, Page::pnlFront, 7, 0, false, 'F'},
-                      Row{Sender::btnToFront, Page::pnlUndo, Page::pnlFront, 7, 0, false, 'F'},
-                      Row{Sender::btnFindStartBack, Page::pnlFindStart, Page::pnlFront, 7, 0, false, 'F'},
-                      Row{Sender::btnSwitchStartBack, Page::pnlSwitchStart, Page::pnlFront, 7, 0, false, 'F'},
-                      Row{Sender::btnTargetBack, Page::pnlTargets, Page::pnlFindStart, 4, 4, true, 'F'},
-                      Row{Sender::btnDrivesBack, Page::pnlDrives, Page::pnlTargets, 4, 4, false, 'F'},
-                      Row{Sender::btnStartOver, Page::pnlFinish, Page::pnlBegin, 7, 0, false, 'F'},
-                      Row{Sender::btnStartOver2, Page::pnlCancelFinish, Page::pnlBegin, 7, 0, false, 'F'},
-                      Row{Sender::btnFront, Page::pnlDrives, Page::pnlBegin, 7, 0, false, 'F'}));
+    ::testing::Values(Row{Sender::Intro1Next, Page::Intro1, Page::Intro2, 0, 0, false, 'F'},
+                      Row{Sender::Intro2Next, Page::Intro2, Page::Intro3, 0, 0, false, 'F'},
+                      Row{Sender::Intro2Back, Page::Intro2, Page::Intro1, 0, 0, false, 'F'},
+                      Row{Sender::Intro3Next, Page::Intro3, Page::Front, 0, 0, false, 'F'},
+                      Row{Sender::Intro3Back, Page::Intro3, Page::Intro2, 0, 0, false, 'F'},
+                      Row{Sender::TitleUndo, Page::Targets, Page::Undo, 7, 0, false, 'F'},
+                      Row{Sender::MoveAndMap, Page::Front, Page::MoveTrees, 0, 1, true, 'M'},
+                      Row{Sender::SwitchDrives, Page::Front, Page::SwitchDrives, 0, 2, false, 'S'},
+                      Row{Sender::MapOnly, Page::Front, Page::MapOnly, 0, 4, true, 'F'},
+                      Row{Sender::TreeDrop, Page::MoveTrees, Page::MoveConfirm, 1, 1, true, 'F'},
+                      Row{Sender::PathGiven, Page::Front, Page::MoveGiven, 0, 1, true, 'M'},
+                      Row{Sender::MoveConfirmBack, Page::MoveConfirm, Page::Front, 7, 0, false, 'F'},
+                      Row{Sender::MoveGivenBack, Page::MoveGiven, Page::Front, 7, 0, false, 'F'},
+                      Row{Sender::UndoBack, Page::Undo, Page::Front, 7, 0, false, 'F'},
+                      Row{Sender::MapOnlyBack, Page::MapOnly, Page::Front, 7, 0, false, 'F'},
+                      Row{Sender::SwitchBack, Page::SwitchDrives, Page::Front, 7, 0, false, 'F'},
+                      Row{Sender::TargetsBack, Page::Targets, Page::MapOnly, 4, 4, true, 'F'},
+                      Row{Sender::DrivesBack, Page::Drives, Page::Targets, 4, 4, false, 'F'},
+                      Row{Sender::GoToStart, Page::Finished, Page::Intro1, 7, 0, false, 'F'},
+                      Row{Sender::GoToStartCancelled, Page::Cancelled, Page::Intro1, 7, 0, false, 'F'},
+                      Row{Sender::TitleFront, Page::Drives, Page::Intro1, 7, 0, false, 'F'}));
 
 TEST_F(PageModelTest, TargetsBackGoesByMode) {
   Show();
-  At(Page::pnlTargets);
-  form.ctx.request.Mode = 'M';
-  form.TurnPage(Sender::btnTargetBack);
-  EXPECT_EQ(form.CurrentPage, Page::pnlMoveStart2);
-  EXPECT_TRUE(form.suiCheckBox1Visible);
-  At(Page::pnlTargets);
-  form.ctx.request.Mode = 'S';
-  form.TurnPage(Sender::btnTargetBack);
-  EXPECT_EQ(form.CurrentPage, Page::pnlSwitchStart);
-  EXPECT_FALSE(form.suiCheckBox1Visible);
+  At(Page::Targets);
+  wizard.ctx.request.Mode = 'M';
+  wizard.TurnPage(Sender::TargetsBack);
+  EXPECT_EQ(wizard.CurrentPage, Page::MoveConfirm);
+  EXPECT_TRUE(wizard.showAdvancedVisible);
+  At(Page::Targets);
+  wizard.ctx.request.Mode = 'S';
+  wizard.TurnPage(Sender::TargetsBack);
+  EXPECT_EQ(wizard.CurrentPage, Page::SwitchDrives);
+  EXPECT_FALSE(wizard.showAdvancedVisible);
 }
 
 TEST_F(PageModelTest, GoToStartHonoursSkipIntroductionButFrontDoesNot) {
   Show();
-  form.suiCheckBox2 = true;
-  At(Page::pnlFinish);
-  form.TurnPage(Sender::btnStartOver);
-  EXPECT_EQ(form.CurrentPage, Page::pnlFront);
-  EXPECT_TRUE(form.Label71Visible);
-  form.TurnPage(Sender::btnFront);
-  EXPECT_EQ(form.CurrentPage, Page::pnlBegin);
-  EXPECT_FALSE(form.Label71Visible);
+  wizard.skipIntroduction = true;
+  At(Page::Finished);
+  wizard.TurnPage(Sender::GoToStart);
+  EXPECT_EQ(wizard.CurrentPage, Page::Front);
+  EXPECT_TRUE(wizard.versionLineVisible);
+  wizard.TurnPage(Sender::TitleFront);
+  EXPECT_EQ(wizard.CurrentPage, Page::Intro1);
+  EXPECT_FALSE(wizard.versionLineVisible);
 }
 
 TEST_F(PageModelTest, ExitEndsWithoutWritingSettings) {
   Show();
-  At(Page::pnlFinish);
-  form.TurnPage(Sender::btnFinish);
-  EXPECT_TRUE(form.Terminated);
-  EXPECT_EQ(form.CurrentPage, Page::pnlFinish);
+  At(Page::Finished);
+  wizard.TurnPage(Sender::Exit);
+  EXPECT_TRUE(wizard.Terminated);
+  EXPECT_EQ(wizard.CurrentPage, Page::Finished);
   EXPECT_FALSE(fs.Has(kIni));
 }
 
 TEST_F(PageModelTest, DraggedMoveNeedsAllThreeTexts) {
   fs.AddFolder("C:\\Program Files\\App");
   Show();
-  At(Page::pnlMoveStart);
-  form.TurnPage(Sender::btnMoveDrive);
-  form.ToDragDrop("C:", "D:");  // the whole drive
-  EXPECT_EQ(form.CurrentPage, Page::pnlMoveStart2);
-  EXPECT_EQ(form.Label15, "");
-  EXPECT_EQ(form.Label9, "");
-  EXPECT_EQ(form.Label10, "C:\\");
-  EXPECT_EQ(form.Label12, "and all files and folders in it will be moved to");
-  EXPECT_EQ(form.Label16, "D:\\");
-  form.TurnPage(Sender::btnMoveStartNext);
-  EXPECT_EQ(form.CurrentPage, Page::pnlMoveStart2);
+  At(Page::MoveTrees);
+  wizard.TurnPage(Sender::MoveAndMap);
+  wizard.DropOnMoveTo("C:", "D:");  // the whole drive
+  EXPECT_EQ(wizard.CurrentPage, Page::MoveConfirm);
+  EXPECT_EQ(wizard.confirmItemName, "");
+  EXPECT_EQ(wizard.confirmFromLine, "");
+  EXPECT_EQ(wizard.confirmSourceFolder, "C:\\");
+  EXPECT_EQ(wizard.confirmToLine, "and all files and folders in it will be moved to");
+  EXPECT_EQ(wizard.confirmDestination, "D:\\");
+  wizard.TurnPage(Sender::MoveConfirmNext);
+  EXPECT_EQ(wizard.CurrentPage, Page::MoveConfirm);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].first, "Not enough information to proceed");
   EXPECT_EQ(ui.messages[0].second, "Ostrivane");
   EXPECT_TRUE(rec.calls.empty());
 
-  form.ToDragDrop("C:\\Program Files\\NOTES.TXT", "D:\\Apps");
-  EXPECT_EQ(form.Label9, "will be moved from");
-  form.ToDragDrop("C:\\Program Files\\App", "D:\\Apps");
-  EXPECT_EQ(form.Label15, "App");
-  EXPECT_EQ(form.Label9, "and all files and folders in it will be moved from");
-  EXPECT_EQ(form.Label10, "C:\\Program Files\\");
-  EXPECT_EQ(form.Label12, "to");
-  EXPECT_EQ(form.Label16, "D:\\Apps\\");
+  wizard.DropOnMoveTo("C:\\Program Files\\NOTES.TXT", "D:\\Apps");
+  EXPECT_EQ(wizard.confirmFromLine, "will be moved from");
+  wizard.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
+  EXPECT_EQ(wizard.confirmItemName, "App");
+  EXPECT_EQ(wizard.confirmFromLine, "and all files and folders in it will be moved from");
+  EXPECT_EQ(wizard.confirmSourceFolder, "C:\\Program Files\\");
+  EXPECT_EQ(wizard.confirmToLine, "to");
+  EXPECT_EQ(wizard.confirmDestination, "D:\\Apps\\");
 }
 
 TEST_F(PageModelTest, DropOfTreeNodesFillsTheConfirmationPage) {
   fs.AddFolder("C:\\Program Files\\App");
   Show();
-  form.TurnPage(Sender::btnMoveDrive);
+  wizard.TurnPage(Sender::MoveAndMap);
   const NodeChain app{"App", "Program Files", "Local Disk (C:)", kMyComputer};
   const NodeChain apps{"Apps", "Data (E:)", kMyComputer};
   // Not from the left tree, or onto a CD drive: nothing changes.
-  form.ToDragDrop(TreeSide::MoveTo, app, apps);
-  form.ToDragDrop(TreeSide::MoveFrom, app, {"x", "CD Drive (D:)", kMyComputer});
-  EXPECT_EQ(form.CurrentPage, Page::pnlMoveStart);
-  EXPECT_EQ(form.Label15, "");
+  wizard.DropOnMoveTo(TreeSide::MoveTo, app, apps);
+  wizard.DropOnMoveTo(TreeSide::MoveFrom, app, {"x", "CD Drive (D:)", kMyComputer});
+  EXPECT_EQ(wizard.CurrentPage, Page::MoveTrees);
+  EXPECT_EQ(wizard.confirmItemName, "");
 
-  form.ToDragDrop(TreeSide::MoveFrom, app, apps);
-  EXPECT_EQ(form.CurrentPage, Page::pnlMoveStart2);
-  EXPECT_TRUE(form.suiCheckBox1Visible);
-  EXPECT_EQ(form.Label15, "App");
-  EXPECT_EQ(form.Label9, "and all files and folders in it will be moved from");
-  EXPECT_EQ(form.Label10, "C:\\Program Files\\");
-  EXPECT_EQ(form.Label12, "to");
-  EXPECT_EQ(form.Label16, "E:\\Apps\\");
+  wizard.DropOnMoveTo(TreeSide::MoveFrom, app, apps);
+  EXPECT_EQ(wizard.CurrentPage, Page::MoveConfirm);
+  EXPECT_TRUE(wizard.showAdvancedVisible);
+  EXPECT_EQ(wizard.confirmItemName, "App");
+  EXPECT_EQ(wizard.confirmFromLine, "and all files and folders in it will be moved from");
+  EXPECT_EQ(wizard.confirmSourceFolder, "C:\\Program Files\\");
+  EXPECT_EQ(wizard.confirmToLine, "to");
+  EXPECT_EQ(wizard.confirmDestination, "E:\\Apps\\");
   // Onto the drive node itself.
-  form.ToDragDrop(TreeSide::MoveFrom, app, {"Data (E:)", kMyComputer});
-  EXPECT_EQ(form.Label16, "E:\\");
-  form.TurnPage(Sender::btnMoveStartNext);
+  wizard.DropOnMoveTo(TreeSide::MoveFrom, app, {"Data (E:)", kMyComputer});
+  EXPECT_EQ(wizard.confirmDestination, "E:\\");
+  wizard.TurnPage(Sender::MoveConfirmNext);
   ASSERT_FALSE(rec.calls.empty());
   EXPECT_EQ(rec.calls[0], "move C:\\Program Files\\App>E:\\App");
 }
 
 TEST_F(PageModelTest, HelpFormatFollowsTheWindowsGeneration) {
   Show();  // NT 6.1: HTML help
-  form.TransparentButton2Click();
+  wizard.HelpButtonClick();
   help.htmlHelpWorks = false;
-  form.TransparentButton2Click();  // viewer missing: the older format at the same topic
+  wizard.HelpButtonClick();  // viewer missing: the older format at the same topic
   EXPECT_EQ(help.calls, (std::vector<std::string>{"html C:\\Ost\\Ostrivane.chm Introduction.htm",
                                                   "html C:\\Ost\\Ostrivane.chm Introduction.htm",
                                                   "winhelp C:\\Ost\\Ostrivane.hlp Introduction.htm"}));
@@ -258,14 +258,14 @@ TEST_F(PageModelTest, HelpFormatFollowsTheWindowsGeneration) {
     help.calls.clear();
     help.htmlHelpWorks = true;
     Show();
-    form.TransparentButton2Click();
+    wizard.HelpButtonClick();
     ASSERT_EQ(help.calls.size(), 1u);
     EXPECT_EQ(help.calls[0], v.major >= 6 ? "html C:\\Ost\\Ostrivane.chm Introduction.htm" : "contents C:\\Ost\\Ostrivane.hlp");
   }
   // The introduction page's links open pages of the help in any generation.
   help.calls.clear();
-  form.Label65Click();
-  form.Label66Click();
+  wizard.MoreInformationClick();
+  wizard.AskQuestionsClick();
   EXPECT_EQ(help.calls, (std::vector<std::string>{"html C:\\Ost\\Ostrivane.chm Introduction.htm",
                                                   "html C:\\Ost\\Ostrivane.chm Questions.htm"}));
   EXPECT_TRUE(ui.messages.empty());
@@ -273,7 +273,7 @@ TEST_F(PageModelTest, HelpFormatFollowsTheWindowsGeneration) {
 
 TEST_F(PageModelTest, ShellFailuresAreReportedByTheErrorTable) {
   Show();
-  form.GoToWebsite("C:\\Docs\\Guide.txt");
+  wizard.GoToWebsite("C:\\Docs\\Guide.txt");
   EXPECT_TRUE(ui.messages.empty());  // 42: opened
   const std::pair<long, const char*> cases[] = {
       {0, "The operating system is out of memory or resources."},
@@ -286,13 +286,13 @@ TEST_F(PageModelTest, ShellFailuresAreReportedByTheErrorTable) {
   for (const auto& [result, text] : cases) {
     ui.messages.clear();
     help.shellResult = result;
-    form.GoToWebsite("https://example.invalid/");
+    wizard.GoToWebsite("https://example.invalid/");
     ASSERT_EQ(ui.messages.size(), 1u) << result;
     EXPECT_EQ(ui.messages[0], std::make_pair(std::string(text), std::string("ShellExecute Error")));
   }
   help.shellResult = 33;
   ui.messages.clear();
-  form.GoToWebsite("x");
+  wizard.GoToWebsite("x");
   EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -300,173 +300,173 @@ TEST_F(PageModelTest, MoveFilesStartsTheRunAtOnceWithoutAdvancedOptions) {
   fs.AddFolder("C:\\Program Files\\App");
   Show();
   rec.linksPerWalk = 2;
-  form.TurnPage(Sender::btnMoveDrive);
-  form.ToDragDrop("C:\\Program Files\\App", "D:\\Apps");
-  form.TurnPage(Sender::btnMoveStartNext);
-  EXPECT_EQ(form.CurrentPage, Page::pnlFinish);
+  wizard.TurnPage(Sender::MoveAndMap);
+  wizard.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
+  wizard.TurnPage(Sender::MoveConfirmNext);
+  EXPECT_EQ(wizard.CurrentPage, Page::Finished);
   ASSERT_FALSE(rec.calls.empty());
   EXPECT_EQ(rec.calls[0], "move C:\\Program Files\\App>D:\\Apps\\App");
-  EXPECT_EQ(form.Label27, "Ostrivane has finished");
-  EXPECT_TRUE(form.Label41Visible);
-  EXPECT_EQ(form.Label41, "The files were successfully moved and");
-  EXPECT_EQ(form.Label39, "4 links were remapped");
+  EXPECT_EQ(wizard.finishedTitle, "Ostrivane has finished");
+  EXPECT_TRUE(wizard.finishedMoveLineVisible);
+  EXPECT_EQ(wizard.finishedMoveLine, "The files were successfully moved and");
+  EXPECT_EQ(wizard.finishedCount, "4 links were remapped");
 }
 
 TEST_F(PageModelTest, FailedMoveEndsOnTheCancelPage) {
   Show("C:\\Data\\Old");
   rec.moveSucceeds = false;
-  form.TurnPage(Sender::btnMoveParamNext);  // no destination yet
+  wizard.TurnPage(Sender::MoveGivenNext);  // no destination yet
   EXPECT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(form.CurrentPage, Page::pnlMoveParam);
-  form.Edit1 = "E:\\";
-  form.TurnPage(Sender::btnMoveParamNext);
-  EXPECT_EQ(form.Label10, "C:\\Data\\");  // copied for "Back" from the targets page
-  EXPECT_EQ(form.Label15, "Old");
-  EXPECT_EQ(form.Label16, "E:\\");
+  EXPECT_EQ(wizard.CurrentPage, Page::MoveGiven);
+  wizard.givenDestination = "E:\\";
+  wizard.TurnPage(Sender::MoveGivenNext);
+  EXPECT_EQ(wizard.confirmSourceFolder, "C:\\Data\\");  // copied for "Back" from the targets page
+  EXPECT_EQ(wizard.confirmItemName, "Old");
+  EXPECT_EQ(wizard.confirmDestination, "E:\\");
   EXPECT_EQ(rec.calls, std::vector<std::string>{"move C:\\Data\\Old>E:\\Old"});
-  EXPECT_EQ(form.CurrentPage, Page::pnlCancelFinish);
-  EXPECT_EQ(form.Label68, "Process Cancelled");
-  EXPECT_TRUE(form.Label70Visible);
-  EXPECT_EQ(form.Label70, "All Files may not have been Moved");
-  EXPECT_EQ(form.Label69, "0 links were remapped");
+  EXPECT_EQ(wizard.CurrentPage, Page::Cancelled);
+  EXPECT_EQ(wizard.cancelledTitle, "Process Cancelled");
+  EXPECT_TRUE(wizard.cancelledMoveLineVisible);
+  EXPECT_EQ(wizard.cancelledMoveLine, "All Files may not have been Moved");
+  EXPECT_EQ(wizard.cancelledCount, "0 links were remapped");
 }
 
 TEST_F(PageModelTest, AdvancedOptionsLeadThroughTargetsAndDrives) {
   Show("C:\\Data\\Old");
-  form.suiCheckBox1Click(true);
-  form.Edit1 = "E:\\New";
-  form.TurnPage(Sender::btnMoveParamNext);
-  EXPECT_EQ(form.CurrentPage, Page::pnlTargets);
-  EXPECT_FALSE(form.suiCheckBox1Visible);
-  EXPECT_EQ(form.ctx.request.FindText, "C:\\Data\\Old");
-  EXPECT_EQ(form.ctx.request.ReplaceText, "E:\\New\\Old");
-  form.TurnPage(Sender::btnTargetNext);
-  EXPECT_EQ(form.CurrentPage, Page::pnlDrives);
+  wizard.ShowAdvancedClick(true);
+  wizard.givenDestination = "E:\\New";
+  wizard.TurnPage(Sender::MoveGivenNext);
+  EXPECT_EQ(wizard.CurrentPage, Page::Targets);
+  EXPECT_FALSE(wizard.showAdvancedVisible);
+  EXPECT_EQ(wizard.ctx.request.FindText, "C:\\Data\\Old");
+  EXPECT_EQ(wizard.ctx.request.ReplaceText, "E:\\New\\Old");
+  wizard.TurnPage(Sender::TargetsNext);
+  EXPECT_EQ(wizard.CurrentPage, Page::Drives);
   EXPECT_TRUE(rec.calls.empty());
-  form.TurnPage(Sender::btnDrivesNext);
-  EXPECT_EQ(form.CurrentPage, Page::pnlFinish);
+  wizard.TurnPage(Sender::DrivesStart);
+  EXPECT_EQ(wizard.CurrentPage, Page::Finished);
   EXPECT_EQ(rec.calls.front(), "move C:\\Data\\Old>E:\\New\\Old");
 }
 
 TEST_F(PageModelTest, MapOnceChecksBothTextsAndSetsTheDialogBox) {
   Show();
-  form.TurnPage(Sender::btnFindReplace);
-  form.Edit5 = "C:\\Old";
-  form.ctx.verify.chReplaceAll = false;
-  form.TurnPage(Sender::btnFindStartNext);
-  EXPECT_EQ(form.CurrentPage, Page::pnlFindStart);
+  wizard.TurnPage(Sender::MapOnly);
+  wizard.findWhat = "C:\\Old";
+  wizard.ctx.verify.replaceAll = false;
+  wizard.TurnPage(Sender::MapOnlyNext);
+  EXPECT_EQ(wizard.CurrentPage, Page::MapOnly);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].first,
             "The \"Find\" and/or the \"Replace With\" textboxes are empty.  Please type in what you want to find and "
             "what you want to replace it with.");
   EXPECT_EQ(ui.messages[0].second, "Textbox Empty");
-  EXPECT_FALSE(form.ctx.verify.chReplaceAll);
-  EXPECT_TRUE(form.suiCheckBox1Visible);  // the page keeps its box after the message
+  EXPECT_FALSE(wizard.ctx.verify.replaceAll);
+  EXPECT_TRUE(wizard.showAdvancedVisible);  // the page keeps its box after the message
 }
 
 TEST_F(PageModelTest, StartMapRunsAtOnceAndCountsTheLinks) {
   Show();
   rec.linksPerWalk = 1;
-  form.ctx.targets.chbxIni = form.ctx.targets.chbxShortcuts = false;  // registry only
-  form.TurnPage(Sender::btnFindReplace);
-  form.Edit5 = "C:\\Old";
-  form.Edit6 = "D:\\New";
-  form.TurnPage(Sender::btnFindStartNext);
-  EXPECT_TRUE(form.ctx.verify.chReplaceAll);  // no verify box on: never ask
+  wizard.ctx.targets.settingsFiles = wizard.ctx.targets.shortcuts = false;  // registry only
+  wizard.TurnPage(Sender::MapOnly);
+  wizard.findWhat = "C:\\Old";
+  wizard.replaceWith = "D:\\New";
+  wizard.TurnPage(Sender::MapOnlyNext);
+  EXPECT_TRUE(wizard.ctx.verify.replaceAll);  // no verify box on: never ask
   EXPECT_EQ(rec.calls, (std::vector<std::string>{"archive C:\\Ost\\Undo00000.zip", "reg C:\\Old>D:\\New"}));
-  EXPECT_EQ(form.CurrentPage, Page::pnlFinish);
-  EXPECT_FALSE(form.Label41Visible);
-  EXPECT_EQ(form.Label39, "1 link was remapped");
+  EXPECT_EQ(wizard.CurrentPage, Page::Finished);
+  EXPECT_FALSE(wizard.finishedMoveLineVisible);
+  EXPECT_EQ(wizard.finishedCount, "1 link was remapped");
   EXPECT_EQ(undo.calls, (std::vector<std::string>{"refresh", "next", "refresh"}));
 
-  form.TurnPage(Sender::btnStartOver);
-  form.TurnPage(Sender::btnFindReplace);
-  form.ctx.verify.suiCheckBox4 = true;
-  form.suiCheckBox1Click(true);
-  form.TurnPage(Sender::btnFindStartNext);
-  EXPECT_FALSE(form.ctx.verify.chReplaceAll);
-  EXPECT_EQ(form.CurrentPage, Page::pnlTargets);
+  wizard.TurnPage(Sender::GoToStart);
+  wizard.TurnPage(Sender::MapOnly);
+  wizard.ctx.verify.mapOnly = true;
+  wizard.ShowAdvancedClick(true);
+  wizard.TurnPage(Sender::MapOnlyNext);
+  EXPECT_FALSE(wizard.ctx.verify.replaceAll);
+  EXPECT_EQ(wizard.CurrentPage, Page::Targets);
 }
 
 TEST_F(PageModelTest, TargetsWithoutFilesStartTheRunFromTheTargetsPage) {
   Show();
-  form.TurnPage(Sender::btnSwitchDrive);
-  form.Edit4.clear();
-  form.TurnPage(Sender::btnSwitchStartNext);
-  EXPECT_EQ(form.CurrentPage, Page::pnlSwitchStart);
+  wizard.TurnPage(Sender::SwitchDrives);
+  wizard.secondDrive.clear();
+  wizard.TurnPage(Sender::SwitchNext);
+  EXPECT_EQ(wizard.CurrentPage, Page::SwitchDrives);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0], std::make_pair(std::string("You must enter both a first and a second drive letter."),
                                            std::string("Empty Entry")));
-  form.Edit4 = "D";
-  form.TurnPage(Sender::btnSwitchStartNext);  // always the targets page, advanced box or not
-  EXPECT_EQ(form.CurrentPage, Page::pnlTargets);
-  EXPECT_EQ(form.ctx.request.FindText, "C:\\");
-  EXPECT_EQ(form.ctx.request.ReplaceText, "D:\\");
+  wizard.secondDrive = "D";
+  wizard.TurnPage(Sender::SwitchNext);  // always the targets page, advanced box or not
+  EXPECT_EQ(wizard.CurrentPage, Page::Targets);
+  EXPECT_EQ(wizard.ctx.request.FindText, "C:\\");
+  EXPECT_EQ(wizard.ctx.request.ReplaceText, "D:\\");
 
-  form.ctx.targets = {true, false, false, false};
-  form.TargetChecksClick();
-  EXPECT_EQ(form.btnTargetNext, (ButtonFace{"Start", Glyph::Start}));
-  EXPECT_EQ(form.Label13, "Press the Start button to Begin");
-  form.TurnPage(Sender::btnTargetNext);
-  EXPECT_EQ(form.CurrentPage, Page::pnlFinish);
-  EXPECT_EQ(form.Label39, "0 links were remapped");
+  wizard.ctx.targets = {true, false, false, false};
+  wizard.TargetChecksClick();
+  EXPECT_EQ(wizard.targetsNext, (ButtonFace{"Start", Glyph::Start}));
+  EXPECT_EQ(wizard.targetsHint, "Press the Start button to Begin");
+  wizard.TurnPage(Sender::TargetsNext);
+  EXPECT_EQ(wizard.CurrentPage, Page::Finished);
+  EXPECT_EQ(wizard.finishedCount, "0 links were remapped");
 
-  form.ctx.targets.chbxAllFiles = true;
-  form.TargetChecksClick();
-  EXPECT_EQ(form.btnTargetNext, (ButtonFace{"Next", Glyph::Forward}));
-  EXPECT_EQ(form.Label13, "Press the Next button to Continue");
+  wizard.ctx.targets.allFiles = true;
+  wizard.TargetChecksClick();
+  EXPECT_EQ(wizard.targetsNext, (ButtonFace{"Next", Glyph::Forward}));
+  EXPECT_EQ(wizard.targetsHint, "Press the Next button to Continue");
 }
 
 TEST_F(PageModelTest, AdvancedBoxSwitchesTheStartCaptions) {
-  EXPECT_EQ(form.btnFindStartNext, (ButtonFace{"Start Map", Glyph::Start}));
-  EXPECT_EQ(form.Label18, "Click on the \"Move Files\" button to start Moving Files");
-  form.suiCheckBox1Click(true);
-  for (const ButtonFace* b : {&form.btnMoveStartNext, &form.btnMoveParamNext, &form.btnFindStartNext})
+  EXPECT_EQ(wizard.mapOnlyStart, (ButtonFace{"Start Map", Glyph::Start}));
+  EXPECT_EQ(wizard.moveConfirmHint, "Click on the \"Move Files\" button to start Moving Files");
+  wizard.ShowAdvancedClick(true);
+  for (const ButtonFace* b : {&wizard.moveConfirmStart, &wizard.moveGivenStart, &wizard.mapOnlyStart})
     EXPECT_EQ(*b, (ButtonFace{"Next", Glyph::Forward}));
-  EXPECT_EQ(form.Label21, "Click on the Next button to Continue");
-  form.suiCheckBox1Click(false);
-  EXPECT_EQ(form.btnMoveParamNext, (ButtonFace{"Move Files", Glyph::Start}));
-  EXPECT_EQ(form.btnFindStartNext, (ButtonFace{"Start Map", Glyph::Start}));
-  EXPECT_EQ(form.Label21, "Click on the \"Move Files\" button to start Moving Files");
+  EXPECT_EQ(wizard.moveGivenHint, "Click on the Next button to Continue");
+  wizard.ShowAdvancedClick(false);
+  EXPECT_EQ(wizard.moveGivenStart, (ButtonFace{"Move Files", Glyph::Start}));
+  EXPECT_EQ(wizard.mapOnlyStart, (ButtonFace{"Start Map", Glyph::Start}));
+  EXPECT_EQ(wizard.moveGivenHint, "Click on the \"Move Files\" button to start Moving Files");
 }
 
 TEST_F(PageModelTest, FailingRunStaysOnItsPageAndReportsTheError) {
   Show();
-  form.suiCheckBox1Click(true);
-  form.TurnPage(Sender::btnFindReplace);
-  form.Edit5 = "a";
-  form.Edit6 = "b";
-  form.TurnPage(Sender::btnFindStartNext);
-  form.TurnPage(Sender::btnTargetNext);
+  wizard.ShowAdvancedClick(true);
+  wizard.TurnPage(Sender::MapOnly);
+  wizard.findWhat = "a";
+  wizard.replaceWith = "b";
+  wizard.TurnPage(Sender::MapOnlyNext);
+  wizard.TurnPage(Sender::TargetsNext);
   rec.failWalk = true;
   undo.lines = {"Undo00000 - 1/2/2026"};  // the failed run left a record
-  EXPECT_THROW(form.TurnPage(Sender::btnDrivesNext), Error);
-  EXPECT_EQ(form.CurrentPage, Page::pnlDrives);
-  EXPECT_FALSE(form.ctx.running);
+  EXPECT_THROW(wizard.TurnPage(Sender::DrivesStart), Error);
+  EXPECT_EQ(wizard.CurrentPage, Page::Drives);
+  EXPECT_FALSE(wizard.ctx.running);
   EXPECT_EQ(ui.events.back(), "close");
-  EXPECT_EQ(form.ListBox1, undo.lines);
+  EXPECT_EQ(wizard.undoLines, undo.lines);
   // And the window still works afterwards.
   rec.failWalk = false;
-  form.TurnPage(Sender::btnDrivesNext);
-  EXPECT_EQ(form.CurrentPage, Page::pnlFinish);
+  wizard.TurnPage(Sender::DrivesStart);
+  EXPECT_EQ(wizard.CurrentPage, Page::Finished);
 }
 
 TEST_F(PageModelTest, NoInputIsTakenWhileARunIsOn) {
   Show();
-  form.TurnPage(Sender::btnFindReplace);
-  form.Edit5 = "a";
-  form.Edit6 = "b";
+  wizard.TurnPage(Sender::MapOnly);
+  wizard.findWhat = "a";
+  wizard.replaceWith = "b";
   int pressed = 0;
   rec.duringWalk = [&] {
     ++pressed;
-    form.TurnPage(Sender::btnFront);
-    form.TurnPage(Sender::btnFindStartNext);  // would start a second run
-    EXPECT_FALSE(form.FormCloseQuery());
-    form.suiButton2Click();
+    wizard.TurnPage(Sender::TitleFront);
+    wizard.TurnPage(Sender::MapOnlyNext);  // would start a second run
+    EXPECT_FALSE(wizard.MayClose());
+    wizard.DeleteUndoClick();
   };
-  form.TurnPage(Sender::btnFindStartNext);
+  wizard.TurnPage(Sender::MapOnlyNext);
   EXPECT_EQ(pressed, 2);  // the registry walk and the file walk of one run
-  EXPECT_EQ(form.CurrentPage, Page::pnlFinish);
+  EXPECT_EQ(wizard.CurrentPage, Page::Finished);
   EXPECT_EQ(std::count(undo.calls.begin(), undo.calls.end(), "next"), 1);
   EXPECT_TRUE(ui.messages.empty());
   EXPECT_FALSE(fs.Has(kIni));
@@ -474,16 +474,16 @@ TEST_F(PageModelTest, NoInputIsTakenWhileARunIsOn) {
 
 TEST_F(PageModelTest, CloseQueryWritesTheSettingsFile) {
   Show();
-  form.suiComboBox1Change(2);
-  form.suiCheckBox2 = true;
-  EXPECT_TRUE(form.FormCloseQuery());
+  wizard.UndoAgeChange(2);
+  wizard.skipIntroduction = true;
+  EXPECT_TRUE(wizard.MayClose());
   EXPECT_EQ(fs.At(kIni).data, "[Undo List]\r\nDeleteOlderThan=2\r\n\r\n[Start]\r\nSkipStartPage=1\r\n\r\n");
 
   // Other sections and keys stay; no selection is written as -1.
   fs.At(kIni).data = "[Other]\r\nKey=Value\r\n[Undo List]\r\nDeleteOlderThan=9\r\nMore=1\r\n";
-  form.suiComboBox1 = -1;
-  form.suiCheckBox2 = false;
-  EXPECT_TRUE(form.FormCloseQuery());
+  wizard.undoAgeIndex = -1;
+  wizard.skipIntroduction = false;
+  EXPECT_TRUE(wizard.MayClose());
   EXPECT_EQ(fs.At(kIni).data,
             "[Other]\r\nKey=Value\r\n\r\n[Undo List]\r\nDeleteOlderThan=-1\r\nMore=1\r\n\r\n[Start]\r\nSkipStartPage=0\r\n\r\n");
   EXPECT_TRUE(ui.messages.empty());
@@ -492,7 +492,7 @@ TEST_F(PageModelTest, CloseQueryWritesTheSettingsFile) {
 TEST_F(PageModelTest, UnwritableSettingsFileKeepsTheWindowOpen) {
   Show();
   fs.beforeWrite = [](const std::string&) { throw Error("access denied"); };
-  EXPECT_FALSE(form.FormCloseQuery());
+  EXPECT_FALSE(wizard.MayClose());
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].first, "Cannot create file C:\\Ost\\Ostrivane.ini");
   EXPECT_EQ(ui.messages[0].second, "Ostrivane");
@@ -500,108 +500,108 @@ TEST_F(PageModelTest, UnwritableSettingsFileKeepsTheWindowOpen) {
 
 TEST_F(PageModelTest, UndoPageButtonsNeedASelectedEntry) {
   Show();
-  form.TurnPage(Sender::btnUndo);
-  form.ListBox1Index = 0;  // the placeholder, selected or not
-  form.suiButton2Click();
-  form.suiButton1Click();
+  wizard.TurnPage(Sender::TitleUndo);
+  wizard.undoSelection = 0;  // the placeholder, selected or not
+  wizard.DeleteUndoClick();
+  wizard.UndoChangesClick();
   undo.lines = {"Undo00002 - 1/1/2026 1:00:00 AM", "Undo00005 - 1/2/2026"};
-  form.suiComboBox1Change(0);
+  wizard.UndoAgeChange(0);
   EXPECT_EQ(undo.age, 0);
-  EXPECT_EQ(form.ListBox1, undo.lines);
-  form.suiButton2Click();
-  form.suiButton1Click();
+  EXPECT_EQ(wizard.undoLines, undo.lines);
+  wizard.DeleteUndoClick();
+  wizard.UndoChangesClick();
   ASSERT_EQ(ui.messages.size(), 4u);
   EXPECT_EQ(ui.messages[0].first, "There are no items to delete");
   EXPECT_EQ(ui.messages[1].first, "There are no items to undo");
   EXPECT_EQ(ui.messages[2].first, "Please select an item");
   EXPECT_EQ(ui.messages[3].first, "Please select an item");
 
-  form.ListBox1Index = 1;
-  form.suiButton1Click();
+  wizard.undoSelection = 1;
+  wizard.UndoChangesClick();
   EXPECT_EQ(ui.messages.back().first, "0 files restored.  Undo has completed");
-  EXPECT_EQ(form.ListBox1Index, 1);  // an undo does not rebuild the list
-  form.suiButton2Click();
+  EXPECT_EQ(wizard.undoSelection, 1);  // an undo does not rebuild the list
+  wizard.DeleteUndoClick();
   EXPECT_EQ(undo.calls.back(), "refresh");
   EXPECT_EQ(undo.calls[undo.calls.size() - 2], "delete Undo00005");
-  EXPECT_EQ(form.ListBox1, std::vector<std::string>{"Undo00002 - 1/1/2026 1:00:00 AM"});
-  EXPECT_EQ(form.ListBox1Index, -1);
+  EXPECT_EQ(wizard.undoLines, std::vector<std::string>{"Undo00002 - 1/1/2026 1:00:00 AM"});
+  EXPECT_EQ(wizard.undoSelection, -1);
 }
 
 TEST_F(PageModelTest, NothingElseIsTakenWhileAnUndoIsOn) {
   Show();
-  form.TurnPage(Sender::btnUndo);
+  wizard.TurnPage(Sender::TitleUndo);
   undo.lines = {"Undo00002 - 1/1/2026 1:00:00 AM"};
-  form.suiComboBox1Change(1);
-  form.ListBox1Index = 0;
+  wizard.UndoAgeChange(1);
+  wizard.undoSelection = 0;
   // The move back pumps messages: the entry must not be deleted under it,
   // the window not closed, no run started.
   undo.duringUndo = [&] {
-    form.suiButton2Click();
-    EXPECT_FALSE(form.FormCloseQuery());
-    form.TurnPage(Sender::btnToFront);
-    form.suiComboBox1Change(0);  // a shorter age limit would delete the entry's records
+    wizard.DeleteUndoClick();
+    EXPECT_FALSE(wizard.MayClose());
+    wizard.TurnPage(Sender::UndoBack);
+    wizard.UndoAgeChange(0);  // a shorter age limit would delete the entry's records
   };
-  form.suiButton1Click();
+  wizard.UndoChangesClick();
   EXPECT_EQ(std::count(undo.calls.begin(), undo.calls.end(), "delete Undo00002"), 0);
   EXPECT_EQ(undo.age, 1);
-  EXPECT_EQ(form.suiComboBox1, 1);
-  EXPECT_EQ(form.CurrentPage, Page::pnlUndo);
+  EXPECT_EQ(wizard.undoAgeIndex, 1);
+  EXPECT_EQ(wizard.CurrentPage, Page::Undo);
   EXPECT_FALSE(fs.Has(kIni));
-  EXPECT_FALSE(form.ctx.running);
+  EXPECT_FALSE(wizard.ctx.running);
   EXPECT_EQ(ui.messages.back().first, "0 files restored.  Undo has completed");
 
   // Refused by the run lock: the window takes input again afterwards.
   undo.duringUndo = [] { throw Error("busy"); };
-  EXPECT_THROW(form.suiButton1Click(), Error);
-  EXPECT_FALSE(form.ctx.running);
+  EXPECT_THROW(wizard.UndoChangesClick(), Error);
+  EXPECT_FALSE(wizard.ctx.running);
 }
 
 TEST_F(PageModelTest, FolderPickersFillTheirFields) {
   fs.AddFolder("C:\\Data");
   Show("C:\\Data\\Old");
   picker.answers = {std::string("E:\\Target"), std::nullopt, std::string("C:\\Find"), std::string("D:\\Repl")};
-  form.Button1Click();
-  EXPECT_EQ(form.Edit1, "E:\\Target");
-  form.Button1Click();  // cancelled: unchanged
-  EXPECT_EQ(form.Edit1, "E:\\Target");
-  form.Label14 = "Q:\\Gone\\";
-  form.Button2Click();
-  form.Button3Click();
-  EXPECT_EQ(form.Edit5, "C:\\Find");
-  EXPECT_EQ(form.Edit6, "D:\\Repl");
+  wizard.BrowseDestinationClick();
+  EXPECT_EQ(wizard.givenDestination, "E:\\Target");
+  wizard.BrowseDestinationClick();  // cancelled: unchanged
+  EXPECT_EQ(wizard.givenDestination, "E:\\Target");
+  wizard.givenSourceFolder = "Q:\\Gone\\";
+  wizard.BrowseFindWhatClick();
+  wizard.BrowseReplaceWithClick();
+  EXPECT_EQ(wizard.findWhat, "C:\\Find");
+  EXPECT_EQ(wizard.replaceWith, "D:\\Repl");
   ASSERT_EQ(picker.asked.size(), 4u);
   EXPECT_EQ(picker.asked[0], std::make_pair(std::string("Select Destination"), std::string("C:\\Data\\")));
   EXPECT_EQ(picker.asked[2].first, "Select Folder");
-  form.Button1Click();  // the folder no longer exists: start anywhere
+  wizard.BrowseDestinationClick();  // the folder no longer exists: start anywhere
   EXPECT_EQ(picker.asked[4].second, "");
 }
 
 TEST_F(PageModelTest, IntroductionPictureTravelsInAnArc) {
   Show();
-  int steps = 0, highest = form.Image14.top;
-  while (form.Image14.left < 210) {
-    form.Timer1Timer();
+  int steps = 0, highest = wizard.intro1Picture.top;
+  while (wizard.intro1Picture.left < 210) {
+    wizard.AnimateIntroPicture();
     ++steps;
-    highest = std::min(highest, form.Image14.top);
+    highest = std::min(highest, wizard.intro1Picture.top);
   }
   EXPECT_EQ(steps, 27);
-  EXPECT_EQ(form.Image14.left, 213);
+  EXPECT_EQ(wizard.intro1Picture.left, 213);
   EXPECT_EQ(highest, 104 - 28);
-  EXPECT_EQ(form.Image14.top, 104 - 28 + 26);
-  form.Timer1Timer();
-  EXPECT_EQ(form.Image14.left, 78);
-  EXPECT_EQ(form.Image14.top, 104);
-  EXPECT_EQ(form.Image12.left, 46);  // only the visible page's picture moves
+  EXPECT_EQ(wizard.intro1Picture.top, 104 - 28 + 26);
+  wizard.AnimateIntroPicture();
+  EXPECT_EQ(wizard.intro1Picture.left, 78);
+  EXPECT_EQ(wizard.intro1Picture.top, 104);
+  EXPECT_EQ(wizard.intro2Picture.left, 46);  // only the visible page's picture moves
 
-  form.TurnPage(Sender::btnBeginNext);
-  for (int i = 0; i < 28; ++i) form.Timer1Timer();
-  EXPECT_EQ(form.Image12.left, 46);
-  EXPECT_EQ(form.Image12.top, 104);
+  wizard.TurnPage(Sender::Intro1Next);
+  for (int i = 0; i < 28; ++i) wizard.AnimateIntroPicture();
+  EXPECT_EQ(wizard.intro2Picture.left, 46);
+  EXPECT_EQ(wizard.intro2Picture.top, 104);
 }
 
 TEST(PageNames, RoundTrip) {
   for (int i = 1; i < kPageCount; ++i) EXPECT_EQ(PageNamed(PageName(Page(i))), Page(i));
-  EXPECT_EQ(PageNamed("pnlNowhere"), Page::None);
+  EXPECT_EQ(PageNamed("Nowhere"), Page::None);
 }
 
 }  // namespace

@@ -164,7 +164,7 @@ TEST_F(RegWalkTest, ProgressPhasesShareAndLocation) {
   reg.PutText(CU, "Software\\T", "p", "x");
   std::vector<std::string> phases;
   ui.onPump = [&] {
-    if (phases.empty() || phases.back() != ctx.progress.Label3) phases.push_back(ctx.progress.Label3);
+    if (phases.empty() || phases.back() != ctx.progress.phase) phases.push_back(ctx.progress.phase);
   };
   Map("C:\\Old", "D:\\New");
   EXPECT_EQ(phases, (std::vector<std::string>{"Scanning System Registry", "Scanning User Registry"}));
@@ -190,7 +190,7 @@ TEST_F(RegWalkTest, CancelFromTheProgressDialogStopsBothHives) {
 }
 
 TEST_F(RegWalkTest, VerificationQuestionsSkipAndCancel) {
-  ctx.verify.suiCheckBox4 = true;
+  ctx.verify.mapOnly = true;
   reg.PutText(CU, "Software\\A", "p", "C:\\Old\\1;C:\\Old\\2");
   reg.PutText(CU, "Software\\B", "q", "C:\\Old\\3;C:\\Old\\4");
   reg.PutText(CU, "Software\\C", "r", "C:\\Old\\5");
@@ -212,14 +212,14 @@ TEST_F(RegWalkTest, VerificationQuestionsSkipAndCancel) {
 
 TEST_F(RegWalkTest, DoNotStopAndVerifyClearsTheSwitchesOnlyWhenTicked) {
   ctx.request.Mode = 'M';
-  ctx.verify.suiCheckBox3 = true;
+  ctx.verify.moveGiven = true;
   reg.PutText(CU, "Software\\A", "p", "C:\\Old\\1");
   reg.PutText(CU, "Software\\B", "p", "C:\\Old\\2");
   reg.PutText(CU, "Software\\C", "p", "C:\\Old\\3");
   ui.replies = {{Answer::Skip, false}, {Answer::Replace, true}};
   Map("C:\\Old", "D:\\New");
   EXPECT_EQ(ui.questions.size(), 2u);
-  EXPECT_FALSE(ctx.verify.suiCheckBox3);
+  EXPECT_FALSE(ctx.verify.moveGiven);
   EXPECT_EQ(Text(CU, "Software\\C", "p"), "D:\\New\\3");  // changed without asking
   EXPECT_EQ(ui.events.back(), "busy");
 }

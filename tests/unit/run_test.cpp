@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/MappingRun.h"
-#include "app/Progress.h"
+#include "engine/MappingRun.h"
+#include "engine/Progress.h"
 #include "core/Error.h"
 #include "support/FakeUi.h"
 
@@ -126,7 +126,7 @@ TEST_F(RunTest, MoveAndMapMovesFirst) {
   const EndPage page = EndPageOf(ctx);
   EXPECT_TRUE(page.finished);
   EXPECT_EQ(page.moveLine, "The files were successfully moved and");
-  EXPECT_EQ(ctx.moveLines.Label70, "All Files were Successfully Moved");
+  EXPECT_EQ(ctx.moveLines.cancelledMoveLine, "All Files were Successfully Moved");
 }
 
 TEST_F(RunTest, FailedMoveMapsNothingAndReportsZero) {
@@ -219,16 +219,16 @@ TEST(Progress, RefreshStepAndTexts) {
   ctx.request.ScanLocation = "C:\\Windows\\";
   ctx.request.LinkCount = 1;
   ctx.request.ProgressCeiling = 16;
-  Timer2Timer(ctx);
-  EXPECT_EQ(ctx.progress.Label2, "C:\\Windows\\");
-  EXPECT_EQ(ctx.progress.Label1, "1 link remapped");
+  RefreshProgress(ctx);
+  EXPECT_EQ(ctx.progress.location, "C:\\Windows\\");
+  EXPECT_EQ(ctx.progress.count, "1 link remapped");
   EXPECT_EQ(ctx.progress.position, 1);
   EXPECT_EQ(RemappedSoFarText(0), "0 links remapped");
   EXPECT_EQ(RemappedResultText(2), "2 links were remapped");
 }
 
-#include "app/OsGeneration.h"
-#include "app/PumpThrottle.h"
+#include "engine/OsGeneration.h"
+#include "engine/PumpThrottle.h"
 
 TEST(PumpThrottle, DrainsAtMostOncePerInterval) {
   PumpThrottle t(15);

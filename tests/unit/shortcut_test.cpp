@@ -19,7 +19,7 @@ ShellLinkProps Link(const std::string& target, const std::string& arguments, con
 
 // The forms, the first occurrences and the working folder are shown on real
 // links by the Windows tests; here what those do not reach.
-TEST(PlanShortcut, FormChoiceAndTargetsThatStay) {
+TEST(PlanShortcut, FieldChoiceAndTargetsThatStay) {
   // Where the long form occurs the short one is not looked at; A-Z folded.
   ShortcutPlan p = PlanShortcut(Link("C:\\OLDSTU~1\\c:\\old stuff", "-d c:\\oldstu~1"), kOldToNew);
   EXPECT_EQ(*p.change.Target, "C:\\OLDSTU~1\\D:\\New Place");
@@ -116,7 +116,7 @@ TEST_F(ShortcutRewriteTest, UnreadableOrMissingLinksAreNeverSearched) {
 }
 
 TEST_F(ShortcutRewriteTest, VerificationSkipCancelAndDoNotStop) {
-  ctx.verify.suiCheckBox4 = true;
+  ctx.verify.mapOnly = true;
   const std::string a = "C:\\L\\a.lnk", b = "C:\\L\\b.lnk", c = "C:\\L\\c.lnk";
   for (const auto& p : {a, b, c}) Put(p, Link("C:\\Old Stuff\\x.exe", "-v"));
   const std::string original = fs.ReadWhole(a);
@@ -140,14 +140,14 @@ TEST_F(ShortcutRewriteTest, VerificationSkipCancelAndDoNotStop) {
   Rewrite(c);
   Rewrite(a);
   EXPECT_EQ(ui.questions.size(), 3u);
-  EXPECT_FALSE(ctx.verify.suiCheckBox4);
+  EXPECT_FALSE(ctx.verify.mapOnly);
   EXPECT_EQ(ctx.request.LinkCount, 2);
   EXPECT_EQ(store.Load(a).Target, "D:\\New Place\\x.exe");
 }
 
 TEST_F(ShortcutRewriteTest, PreviewReportsAndCountsButWritesNothing) {
   ctx.preview = true;
-  ctx.verify.suiCheckBox4 = true;
+  ctx.verify.mapOnly = true;
   Put("C:\\L\\a.lnk", Link("C:\\Old Stuff\\x.exe", ""));
   Rewrite("C:\\L\\a.lnk");
   ASSERT_EQ(ui.previews.size(), 1u);
@@ -173,7 +173,7 @@ TEST_F(ShortcutRewriteTest, ValueTooLongLeavesTheLinkAndIsReported) {
 }
 
 TEST_F(ShortcutRewriteTest, ChangedWhileAskedOrBackupRefusedIsPassedOver) {
-  ctx.verify.suiCheckBox4 = true;
+  ctx.verify.mapOnly = true;
   Put("C:\\L\\a.lnk", Link("C:\\Old Stuff\\x.exe", ""));
   ui.onAsk = [&] { store.Put("C:\\L\\a.lnk", Link("C:\\Elsewhere\\x.exe", "")); };
   Rewrite("C:\\L\\a.lnk");

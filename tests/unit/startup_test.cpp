@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/StartUp.h"
-#include "app/TForm1.h"
+#include "window/StartUp.h"
+#include "window/Wizard.h"
 #include "support/FakeFileSystem.h"
 #include "support/FakeUi.h"
 #include "support/FakeWindowPorts.h"
@@ -132,13 +132,13 @@ TEST(HandOverDeskTest, AnArrivalDuringAnActionWaitsForIt) {
 
 class StartActionsTest : public ::testing::Test {
  protected:
-  StartActionsTest() : form(Ports(), "C:\\Ost\\") {
+  StartActionsTest() : wizard(Ports(), "C:\\Ost\\") {
     fs.AddFolder("C:\\Ost");
-    rec.ctx = &form.ctx;
-    form.FormShow("");
+    rec.ctx = &wizard.ctx;
+    wizard.Start("");
   }
-  TForm1Ports Ports() {
-    TForm1Ports p{&ui, &fs, &drives, &undo, &undo, &picker, {}, [] { return OsVersion{true, true, 6, 1}; }};
+  WizardPorts Ports() {
+    WizardPorts p{&ui, &fs, &drives, &undo, &undo, &picker, {}, [] { return OsVersion{true, true, 6, 1}; }};
     p.parts = {&undo, &rec, &rec, &rec, &rec, &rec, nullptr, nullptr};
     return p;
   }
@@ -149,55 +149,55 @@ class StartActionsTest : public ::testing::Test {
   FakeDrives drives;
   FakePicker picker;
   RecordingRunParts rec;
-  TForm1 form;
+  Wizard wizard;
   std::vector<bool> links;
-  StartActions actions{form, [this](bool add) { links.push_back(add); }};
+  StartActions actions{wizard, [this](bool add) { links.push_back(add); }};
 };
 
 TEST_F(StartActionsTest, PathsOpenTheMovePageAndCommandsLeaveThePageAlone) {
   actions.Do(HandOverAction(" D:\\Some Folder\\Item"));
-  EXPECT_EQ(form.CurrentPage, Page::pnlMoveParam);
-  EXPECT_EQ(form.Label14, "D:\\Some Folder\\");
-  EXPECT_EQ(form.Label28, "Item");
-  EXPECT_EQ(form.ctx.request.Mode, 'M');
-  EXPECT_TRUE(form.tpnlMoveVisible);
+  EXPECT_EQ(wizard.CurrentPage, Page::MoveGiven);
+  EXPECT_EQ(wizard.givenSourceFolder, "D:\\Some Folder\\");
+  EXPECT_EQ(wizard.givenItemName, "Item");
+  EXPECT_EQ(wizard.ctx.request.Mode, 'M');
+  EXPECT_TRUE(wizard.moveDescriptionVisible);
 
   actions.Do(HandOverAction(" -D"));  // not a command: a name without a folder
-  EXPECT_EQ(form.Label14, "");
-  EXPECT_EQ(form.Label28, "-D");
+  EXPECT_EQ(wizard.givenSourceFolder, "");
+  EXPECT_EQ(wizard.givenItemName, "-D");
 
-  form.TurnPage(Sender::btnUndo);
+  wizard.TurnPage(Sender::TitleUndo);
   actions.Do(HandOverAction(" +l"));
   actions.Do(HandOverAction(" -l"));
   EXPECT_EQ(links, (std::vector<bool>{true, false}));
-  EXPECT_EQ(form.CurrentPage, Page::pnlUndo);
+  EXPECT_EQ(wizard.CurrentPage, Page::Undo);
 
   actions.Do(HandOverAction(" -d"));
-  EXPECT_TRUE(form.Terminated);
+  EXPECT_TRUE(wizard.Terminated);
   EXPECT_FALSE(fs.Has("C:\\Ost\\Ostrivane.ini"));  // ended as "Exit" does: no settings written
   EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(StartActionsTest, AHandOverDuringARunWaitsForItsEnd) {
-  HandOverDesk desk([this] { return form.ctx.running; }, [this](const StartAction& a) { actions.Do(a); });
-  form.TurnPage(Sender::btnFindReplace);
-  form.Edit5 = "a";
-  form.Edit6 = "b";
+  HandOverDesk desk([this] { return wizard.ctx.running; }, [this](const StartAction& a) { actions.Do(a); });
+  wizard.TurnPage(Sender::MapOnly);
+  wizard.findWhat = "a";
+  wizard.replaceWith = "b";
   rec.duringWalk = [&] {
     desk.Receive("");  // asks for nothing: not even kept
     desk.Receive(" C:\\Data\\Item");
     desk.Receive(" -d");
-    EXPECT_EQ(form.Label28, "");
-    EXPECT_FALSE(form.Terminated);
+    EXPECT_EQ(wizard.givenItemName, "");
+    EXPECT_FALSE(wizard.Terminated);
   };
-  form.TurnPage(Sender::btnFindStartNext);
-  EXPECT_EQ(form.CurrentPage, Page::pnlFinish);
+  wizard.TurnPage(Sender::MapOnlyNext);
+  EXPECT_EQ(wizard.CurrentPage, Page::Finished);
   EXPECT_EQ(desk.Kept(), 4u);  // two walks, two texts each
 
   desk.Resume();  // in order of arrival; "-d" drops what came after it
-  EXPECT_EQ(form.CurrentPage, Page::pnlMoveParam);
-  EXPECT_EQ(form.Label28, "Item");
-  EXPECT_TRUE(form.Terminated);
+  EXPECT_EQ(wizard.CurrentPage, Page::MoveGiven);
+  EXPECT_EQ(wizard.givenItemName, "Item");
+  EXPECT_TRUE(wizard.Terminated);
   EXPECT_EQ(desk.Kept(), 0u);
 }
 }  // namespace

@@ -21,7 +21,7 @@ class TextRewriteTest : public ::testing::Test {
     rewrite.RewriteTextFile(kPath, texts);
     return fs.At(kPath).data;
   }
-  void Verify() { ctx.verify.suiCheckBox4 = true; }
+  void Verify() { ctx.verify.mapOnly = true; }
 
   FakeFileSystem fs;
   FakeUi ui;

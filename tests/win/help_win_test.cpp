@@ -1,8 +1,8 @@
 // The help file the build ships, opened by the system's HTML Help viewer.
 #include <gtest/gtest.h>
 
-#include "app/win32/Win32Help.h"
-#include "app/win32/WinView.h"
+#include "window/win32/Win32Help.h"
+#include "window/win32/WinView.h"
 #include "core/win32/Win32FileSystem.h"
 #include "support/TestTree.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/win32/Win32Platform.h"
+#include "engine/win32/Win32Platform.h"
 #include "core/win32/WinApi.h"
 
 namespace {

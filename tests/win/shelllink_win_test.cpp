@@ -200,7 +200,7 @@ TEST_F(ShellLinkWin, RewritesTargetArgumentsAndWorkingFolder) {
 
 TEST_F(ShellLinkWin, LeftAloneByteForByte) {
   // Skipped when asked.
-  ctx.verify.suiCheckBox4 = true;
+  ctx.verify.mapOnly = true;
   ui.replies = {{Answer::Skip}};
   MakeLink(dir + "a.lnk", "C:\\App\\run.exe", "-x", "");
   const std::string before = Bytes(dir + "a.lnk");

@@ -4,9 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "ProcessRunner.h"
-#include "app/Pages.h"
-#include "app/win32/MainWindow.h"
-#include "app/win32/WinView.h"
+#include "window/Pages.h"
+#include "window/win32/MainWindow.h"
+#include "window/win32/WinView.h"
+#include "window/win32/WindowClass.h"
 #include "core/win32/Win32FileSystem.h"
 #include "support/TestTree.h"
 
@@ -81,7 +82,7 @@ class StartUpTest : public ::testing::Test {
   }
   static HWND WindowOf(DWORD pid) {
     HWND h = nullptr;
-    while ((h = FindWindowExA(nullptr, h, "TForm1", "Ostrivane")) != nullptr) {
+    while ((h = FindWindowExA(nullptr, h, kMainWindowClass, "Ostrivane")) != nullptr) {
       DWORD owner = 0;
       GetWindowThreadProcessId(h, &owner);
       if (owner == pid) return h;
@@ -104,7 +105,7 @@ class StartUpTest : public ::testing::Test {
   }
   std::string Text(int id) { return WindowText(GetDlgItem(main, id)); }
   bool Shown(int id) { return IsWindowVisible(GetDlgItem(main, id)) != FALSE; }
-  bool OnMovePage() { return Shown(kLabel28) && Shown(kSenderId + int(Sender::btnMoveParamBack)); }
+  bool OnMovePage() { return Shown(kGivenItemName) && Shown(kSenderId + int(Sender::MoveGivenBack)); }
   std::vector<std::string> Files(const std::string& folder) {
     std::vector<std::string> names;
     for (const auto& e : fs.ListFolder(folder + "\\*"))
@@ -122,35 +123,35 @@ class StartUpTest : public ::testing::Test {
 
 TEST_F(StartUpTest, FurtherStartsHandTheirCommandLinesToTheRunningCopy) {
   ASSERT_NO_FATAL_FAILURE(StartFirst({}));
-  EXPECT_TRUE(Shown(kSenderId + int(Sender::btnBeginNext)));
+  EXPECT_TRUE(Shown(kSenderId + int(Sender::Intro1Next)));
 
   Hand({"C:\\Some Folder\\Item Name"});
   EXPECT_TRUE(OnMovePage());
-  EXPECT_EQ(Text(kLabel14), "C:\\Some Folder\\");
-  EXPECT_EQ(Text(kLabel28), "Item Name");
+  EXPECT_EQ(Text(kGivenSourceFolder), "C:\\Some Folder\\");
+  EXPECT_EQ(Text(kGivenItemName), "Item Name");
   EXPECT_EQ(WindowOf(running.pi.dwProcessId), main);
 
   Hand({});  // only brings the window to the front
   EXPECT_TRUE(OnMovePage());
-  EXPECT_EQ(Text(kLabel28), "Item Name");
+  EXPECT_EQ(Text(kGivenItemName), "Item Name");
 
   // Longer than a global atom holds: it arrives whole all the same.
   const std::string longPath = "C:\\" + std::string(150, 'a') + "\\" + std::string(146, 'b');
   ASSERT_EQ(longPath.size(), 300u);
   Hand({longPath});
-  EXPECT_EQ(Text(kLabel14) + Text(kLabel28), longPath);
-  EXPECT_EQ(Text(kLabel28), std::string(146, 'b'));
+  EXPECT_EQ(Text(kGivenSourceFolder) + Text(kGivenItemName), longPath);
+  EXPECT_EQ(Text(kGivenItemName), std::string(146, 'b'));
 
   Hand({"-D"});  // commands are compared exactly: this is an item's name
-  EXPECT_EQ(Text(kLabel14), "");
-  EXPECT_EQ(Text(kLabel28), "-D");
+  EXPECT_EQ(Text(kGivenSourceFolder), "");
+  EXPECT_EQ(Text(kGivenItemName), "-D");
 
   Hand({"+l"});
   EXPECT_EQ(VerbCommand(), "\"" + exe + "\" \"%1\"");  // written by the running copy
   Hand({"-l"});
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kVerbKey));
   EXPECT_TRUE(OnMovePage());
-  EXPECT_EQ(Text(kLabel28), "-D");
+  EXPECT_EQ(Text(kGivenItemName), "-D");
 
   // The further copies wrote nothing beside themselves.
   EXPECT_EQ(Files(second), std::vector<std::string>{"ostrivane.exe"});
@@ -191,19 +192,19 @@ TEST_F(StartUpTest, AHandOverWaitsWhileTheRunningCopyIsInAHandler) {
   ASSERT_TRUE(OnMovePage());
   // "Move Files" without a destination: the copy stays inside the handler,
   // in the loop of its message box.
-  PostMessageA(GetDlgItem(main, kSenderId + int(Sender::btnMoveParamNext)), BM_CLICK, 0, 0);
+  PostMessageA(GetDlgItem(main, kSenderId + int(Sender::MoveGivenNext)), BM_CLICK, 0, 0);
   HWND box = nullptr;
   while (!(box = BoxOf(running.pi.dwProcessId))) ASSERT_FALSE(running.Ended(20));
 
   Hand({"C:\\New\\Item"});
-  EXPECT_EQ(Text(kLabel28), "b");  // kept, not acted on inside the handler
+  EXPECT_EQ(Text(kGivenItemName), "b");  // kept, not acted on inside the handler
 
   PostMessageA(box, WM_COMMAND, IDOK, 0);
   while (IsWindow(box)) ASSERT_FALSE(running.Ended(20));
   SendMessageA(main, WM_NULL, 0, 0);  // the copy is back in its own loop
   EXPECT_TRUE(OnMovePage());
-  EXPECT_EQ(Text(kLabel14), "C:\\New\\");
-  EXPECT_EQ(Text(kLabel28), "Item");
+  EXPECT_EQ(Text(kGivenSourceFolder), "C:\\New\\");
+  EXPECT_EQ(Text(kGivenItemName), "Item");
 }
 }  // namespace
 #endif

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/win32/MainWindow.h"
-#include "app/win32/Win32Platform.h"
-#include "app/win32/Win32WindowUi.h"
+#include "window/win32/MainWindow.h"
+#include "engine/win32/Win32Platform.h"
+#include "window/win32/Win32WindowUi.h"
 #include "core/win32/Win32FileSystem.h"
 #include "support/FakeUi.h"
 #include "support/FakeWindowPorts.h"
@@ -50,16 +50,16 @@ void Drain() {
 class WindowTest : public ::testing::Test {
  protected:
   WindowTest()
-      : folder("C:\\ostrivane-test-window-" + std::to_string(GetCurrentProcessId()) + "\\"), form(Ports(), folder) {
+      : folder("C:\\ostrivane-test-window-" + std::to_string(GetCurrentProcessId()) + "\\"), wizard(Ports(), folder) {
     RemoveTree(fs, folder);
     fs.MakeFolders(folder);
-    rec.ctx = &form.ctx;
-    ui.Bind(form.ctx);
+    rec.ctx = &wizard.ctx;
+    ui.Bind(wizard.ctx);
     window.Create("", SW_SHOW);
   }
   ~WindowTest() override { RemoveTree(fs, folder); }
-  TForm1Ports Ports() {
-    TForm1Ports p{&ui, &fs, &drives, &undo, &undo, &picker, {}, [] { return OsVersion{true, true, 6, 1}; }};
+  WizardPorts Ports() {
+    WizardPorts p{&ui, &fs, &drives, &undo, &undo, &picker, {}, [] { return OsVersion{true, true, 6, 1}; }};
     p.parts = {&undo, &rec, &rec, &rec, &rec, &rec, nullptr, nullptr};
     p.driveTypes = &driveTypes;
     return p;
@@ -74,8 +74,8 @@ class WindowTest : public ::testing::Test {
   bool Shown(int id) { return IsWindowVisible(window.Control(id)); }
   std::string Text(int id) { return WindowText(window.Control(id)); }
   void ToFront() {
-    for (Sender s : {Sender::btnBeginNext, Sender::btnBegin2Next, Sender::btnBegin3Next}) Click(s);
-    ASSERT_EQ(form.CurrentPage, Page::pnlFront);
+    for (Sender s : {Sender::Intro1Next, Sender::Intro2Next, Sender::Intro3Next}) Click(s);
+    ASSERT_EQ(wizard.CurrentPage, Page::Front);
   }
 
   Win32FileSystem fs;
@@ -86,8 +86,8 @@ class WindowTest : public ::testing::Test {
   FakePicker picker;
   RecordingRunParts rec;
   Win32WindowUi ui;
-  TForm1 form;
-  MainWindow window{form, ui};
+  Wizard wizard;
+  MainWindow window{wizard, ui};
 };
 
 TEST_F(WindowTest, IntroductionPagesLeadToTheFrontPage) {
@@ -99,163 +99,163 @@ TEST_F(WindowTest, IntroductionPagesLeadToTheFrontPage) {
   EXPECT_EQ(GetWindowLongPtrA(window.hwnd(), GWL_STYLE) & WS_CAPTION, 0);  // borderless
   EXPECT_EQ(WindowText(window.hwnd()), "Ostrivane");
 
-  EXPECT_TRUE(IsWindowVisible(window.SenderButton(Sender::btnBeginNext)));
-  EXPECT_FALSE(IsWindowVisible(window.SenderButton(Sender::btnBegin2Next)));
-  EXPECT_FALSE(Shown(kLabel71));
-  Click(Sender::btnBeginNext);
-  EXPECT_FALSE(IsWindowVisible(window.SenderButton(Sender::btnBeginNext)));
-  Click(Sender::btnBegin2Back);
-  EXPECT_EQ(form.CurrentPage, Page::pnlBegin);
+  EXPECT_TRUE(IsWindowVisible(window.SenderButton(Sender::Intro1Next)));
+  EXPECT_FALSE(IsWindowVisible(window.SenderButton(Sender::Intro2Next)));
+  EXPECT_FALSE(Shown(kVersionLine));
+  Click(Sender::Intro1Next);
+  EXPECT_FALSE(IsWindowVisible(window.SenderButton(Sender::Intro1Next)));
+  Click(Sender::Intro2Back);
+  EXPECT_EQ(wizard.CurrentPage, Page::Intro1);
   ToFront();
-  EXPECT_TRUE(Shown(kLabel71));
-  EXPECT_EQ(Text(kLabel71).rfind("Version ", 0), 0u);
-  EXPECT_EQ(WindowText(window.SenderButton(Sender::btnMoveDrive)), "&Move and Map");
+  EXPECT_TRUE(Shown(kVersionLine));
+  EXPECT_EQ(Text(kVersionLine).rfind("Version ", 0), 0u);
+  EXPECT_EQ(WindowText(window.SenderButton(Sender::MoveAndMap)), "&Move and Map");
   // The title strip's Front button goes back to the first page from anywhere.
-  Click(Sender::btnSwitchDrive);
-  EXPECT_TRUE(Shown(kTpnlSwitch));
-  Click(Sender::btnFront);
-  EXPECT_EQ(form.CurrentPage, Page::pnlBegin);
-  EXPECT_FALSE(Shown(kTpnlSwitch));
+  Click(Sender::SwitchDrives);
+  EXPECT_TRUE(Shown(kSwitchDescription));
+  Click(Sender::TitleFront);
+  EXPECT_EQ(wizard.CurrentPage, Page::Intro1);
+  EXPECT_FALSE(Shown(kSwitchDescription));
 }
 
 TEST_F(WindowTest, EnterAndEscapeTurnThePage) {
   ToFront();
-  Click(Sender::btnSwitchDrive);
-  SetFocus(window.Control(kEdit3));
-  MSG esc{window.Control(kEdit3), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+  Click(Sender::SwitchDrives);
+  SetFocus(window.Control(kFirstDrive));
+  MSG esc{window.Control(kFirstDrive), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
   EXPECT_TRUE(window.PreTranslate(esc));
-  EXPECT_EQ(form.CurrentPage, Page::pnlFront);
-  Click(Sender::btnFindReplace);
-  Type(kEdit5, "C:\\Old");
-  Type(kEdit6, "C:\\New");
-  Click(kSuiCheckBox1);  // advanced: Enter leads to the targets page
-  EXPECT_EQ(WindowText(window.SenderButton(Sender::btnFindStartNext)), "&Next");
-  SetFocus(window.Control(kEdit6));
-  MSG enter{window.Control(kEdit6), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+  EXPECT_EQ(wizard.CurrentPage, Page::Front);
+  Click(Sender::MapOnly);
+  Type(kFindWhat, "C:\\Old");
+  Type(kReplaceWith, "C:\\New");
+  Click(kShowAdvanced);  // advanced: Enter leads to the targets page
+  EXPECT_EQ(WindowText(window.SenderButton(Sender::MapOnlyNext)), "&Next");
+  SetFocus(window.Control(kReplaceWith));
+  MSG enter{window.Control(kReplaceWith), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
   EXPECT_TRUE(window.PreTranslate(enter));
-  EXPECT_EQ(form.CurrentPage, Page::pnlTargets);
+  EXPECT_EQ(wizard.CurrentPage, Page::Targets);
 }
 
 TEST_F(WindowTest, MapOnlyRefusesAnEmptyTextbox) {
   MessageBoxWatch watch;
   ToFront();
-  Click(Sender::btnFindReplace);
-  EXPECT_TRUE(Shown(kTpnlFind));
-  EXPECT_TRUE(Shown(kSuiCheckBox1));
-  Type(kEdit5, "C:\\Old");
-  Click(Sender::btnFindStartNext);
+  Click(Sender::MapOnly);
+  EXPECT_TRUE(Shown(kMapOnlyDescription));
+  EXPECT_TRUE(Shown(kShowAdvanced));
+  Type(kFindWhat, "C:\\Old");
+  Click(Sender::MapOnlyNext);
   ASSERT_EQ(watch.seen.size(), 1u);
   EXPECT_EQ(watch.seen[0].first, "Textbox Empty");
   EXPECT_EQ(watch.seen[0].second,
             "The \"Find\" and/or the \"Replace With\" textboxes are empty.  Please type in what you want to find and "
             "what you want to replace it with.");
-  EXPECT_TRUE(Shown(kEdit5));
-  EXPECT_EQ(form.CurrentPage, Page::pnlFindStart);
+  EXPECT_TRUE(Shown(kFindWhat));
+  EXPECT_EQ(wizard.CurrentPage, Page::MapOnly);
   EXPECT_TRUE(rec.calls.empty());
 }
 
 TEST_F(WindowTest, MapOnlyRunShowsProgressAndEndsOnTheFinishPage) {
   ToFront();
-  Click(Sender::btnFindReplace);
-  Type(kEdit5, "C:\\Old");
-  Type(kEdit6, "D:\\New");
+  Click(Sender::MapOnly);
+  Type(kFindWhat, "C:\\Old");
+  Type(kReplaceWith, "D:\\New");
   rec.linksPerWalk = 2;
   bool mainEnabled = true, progressShown = false;
   std::string progressCaption;
   rec.duringWalk = [&] {
     mainEnabled = IsWindowEnabled(window.hwnd());
-    HWND progress = ui.Form3().hwnd();
+    HWND progress = ui.Progress().hwnd();
     progressShown = progress && IsWindowVisible(progress);
     progressCaption = WindowText(progress);
   };
-  Click(Sender::btnFindStartNext);
+  Click(Sender::MapOnlyNext);
   EXPECT_FALSE(mainEnabled);  // no second run can start inside this one
   EXPECT_TRUE(progressShown);
   EXPECT_EQ(progressCaption, "Mapping...");
-  EXPECT_FALSE(IsWindowVisible(ui.Form3().hwnd()));
+  EXPECT_FALSE(IsWindowVisible(ui.Progress().hwnd()));
   EXPECT_TRUE(IsWindowEnabled(window.hwnd()));
-  EXPECT_EQ(form.CurrentPage, Page::pnlFinish);
-  EXPECT_TRUE(Shown(kLabel27));
-  EXPECT_EQ(Text(kLabel27), "Ostrivane has finished");
-  EXPECT_EQ(Text(kLabel39), "4 links were remapped");
-  EXPECT_EQ(Text(kLabel41), "");
+  EXPECT_EQ(wizard.CurrentPage, Page::Finished);
+  EXPECT_TRUE(Shown(kFinishedTitle));
+  EXPECT_EQ(Text(kFinishedTitle), "Ostrivane has finished");
+  EXPECT_EQ(Text(kFinishedCount), "4 links were remapped");
+  EXPECT_EQ(Text(kFinishedMoveLine), "");
   EXPECT_EQ(rec.calls.back(), "ini C:\\Old>D:\\New");
 }
 
 TEST_F(WindowTest, ProgressCancelAnswersEscape) {
   ToFront();
-  Click(Sender::btnFindReplace);
-  Type(kEdit5, "a");
-  Type(kEdit6, "b");
+  Click(Sender::MapOnly);
+  Type(kFindWhat, "a");
+  Type(kReplaceWith, "b");
   rec.duringWalk = [&] {
-    HWND cancel = ui.Form3().cancelButton();
+    HWND cancel = ui.Progress().cancelButton();
     SendMessageA(cancel, WM_KEYDOWN, VK_ESCAPE, 0);
   };
-  Click(Sender::btnFindStartNext);
-  EXPECT_EQ(form.CurrentPage, Page::pnlCancelFinish);
-  EXPECT_EQ(Text(kLabel68), "Process Cancelled");
+  Click(Sender::MapOnlyNext);
+  EXPECT_EQ(wizard.CurrentPage, Page::Cancelled);
+  EXPECT_EQ(Text(kCancelledTitle), "Process Cancelled");
 }
 
 TEST_F(WindowTest, SwitchDrivesRefusesAnEmptyLetter) {
   MessageBoxWatch watch;
   ToFront();
-  Click(Sender::btnSwitchDrive);
-  EXPECT_EQ(Text(kEdit3), "C");
-  EXPECT_EQ(Text(kEdit4), "D");
-  Type(kEdit4, "");
-  Click(Sender::btnSwitchStartNext);
+  Click(Sender::SwitchDrives);
+  EXPECT_EQ(Text(kFirstDrive), "C");
+  EXPECT_EQ(Text(kSecondDrive), "D");
+  Type(kSecondDrive, "");
+  Click(Sender::SwitchNext);
   ASSERT_EQ(watch.seen.size(), 1u);
   EXPECT_EQ(watch.seen[0], std::make_pair(std::string("Empty Entry"),
                                           std::string("You must enter both a first and a second drive letter.")));
-  EXPECT_EQ(form.CurrentPage, Page::pnlSwitchStart);
-  Type(kEdit4, "e");
-  Click(Sender::btnSwitchStartNext);
-  EXPECT_EQ(form.CurrentPage, Page::pnlTargets);
-  EXPECT_EQ(form.ctx.request.ReplaceText, "E:\\");  // the field takes upper case
+  EXPECT_EQ(wizard.CurrentPage, Page::SwitchDrives);
+  Type(kSecondDrive, "e");
+  Click(Sender::SwitchNext);
+  EXPECT_EQ(wizard.CurrentPage, Page::Targets);
+  EXPECT_EQ(wizard.ctx.request.ReplaceText, "E:\\");  // the field takes upper case
   // Only the registry: the button reads Start and runs at once.
-  Click(kChbxIni);
-  Click(kChbxShortcuts);
-  EXPECT_EQ(WindowText(window.SenderButton(Sender::btnTargetNext)), "&Start");
-  EXPECT_EQ(Text(kLabel13), "Press the Start button to Begin");
-  Click(Sender::btnTargetNext);
-  EXPECT_EQ(form.CurrentPage, Page::pnlFinish);
+  Click(kSettingsTarget);
+  Click(kShortcutsTarget);
+  EXPECT_EQ(WindowText(window.SenderButton(Sender::TargetsNext)), "&Start");
+  EXPECT_EQ(Text(kTargetsHint), "Press the Start button to Begin");
+  Click(Sender::TargetsNext);
+  EXPECT_EQ(wizard.CurrentPage, Page::Finished);
 }
 
 TEST_F(WindowTest, UndoPageListsAndDeletes) {
   MessageBoxWatch watch;
   undo.lines = {"Undo00000 - 1/5/2026 10:00:00 AM", "Undo00001 - 1/6/2026"};
-  Click(Sender::btnUndo);
-  EXPECT_EQ(form.CurrentPage, Page::pnlUndo);
-  HWND combo = window.Control(kSuiComboBox1);
+  Click(Sender::TitleUndo);
+  EXPECT_EQ(wizard.CurrentPage, Page::Undo);
+  HWND combo = window.Control(kUndoAge);
   EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), 1);
   SendMessageA(combo, CB_SETCURSEL, 0, 0);
-  SendMessageA(window.hwnd(), WM_COMMAND, MAKEWPARAM(kSuiComboBox1, CBN_SELCHANGE), LPARAM(combo));
+  SendMessageA(window.hwnd(), WM_COMMAND, MAKEWPARAM(kUndoAge, CBN_SELCHANGE), LPARAM(combo));
   EXPECT_EQ(undo.age, 0);
-  HWND list = window.Control(kListBox1);
+  HWND list = window.Control(kUndoList);
   ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 2);
-  Click(kSuiButton2);
+  Click(kDeleteUndo);
   ASSERT_EQ(watch.seen.size(), 1u);
   EXPECT_EQ(watch.seen[0].second, "Please select an item");
   SendMessageA(list, LB_SETCURSEL, 1, 0);
-  SendMessageA(window.hwnd(), WM_COMMAND, MAKEWPARAM(kListBox1, LBN_SELCHANGE), LPARAM(list));
-  Click(kSuiButton2);
+  SendMessageA(window.hwnd(), WM_COMMAND, MAKEWPARAM(kUndoList, LBN_SELCHANGE), LPARAM(list));
+  Click(kDeleteUndo);
   EXPECT_EQ(undo.calls[undo.calls.size() - 2], "delete Undo00001");
   EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 1);
   EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), LB_ERR);
-  Click(Sender::btnToFront);
-  EXPECT_EQ(form.CurrentPage, Page::pnlFront);
+  Click(Sender::UndoBack);
+  EXPECT_EQ(wizard.CurrentPage, Page::Front);
 }
 
 TEST_F(WindowTest, CloseButtonWritesTheSettingsFile) {
   ToFront();
-  Click(Sender::btnUndo);
-  HWND combo = window.Control(kSuiComboBox1);
+  Click(Sender::TitleUndo);
+  HWND combo = window.Control(kUndoAge);
   SendMessageA(combo, CB_SETCURSEL, 3, 0);
-  SendMessageA(window.hwnd(), WM_COMMAND, MAKEWPARAM(kSuiComboBox1, CBN_SELCHANGE), LPARAM(combo));
-  form.suiCheckBox2 = true;
+  SendMessageA(window.hwnd(), WM_COMMAND, MAKEWPARAM(kUndoAge, CBN_SELCHANGE), LPARAM(combo));
+  wizard.skipIntroduction = true;
   bool destroyed = false;
   window.onDestroyed = [&] { destroyed = true; };
-  Click(kTransparentButton1);
+  Click(kExitButton);
   Drain();
   EXPECT_TRUE(destroyed);
   EXPECT_EQ(fs.ReadWhole(folder + "Ostrivane.ini"),
@@ -264,13 +264,13 @@ TEST_F(WindowTest, CloseButtonWritesTheSettingsFile) {
 
 TEST_F(WindowTest, ExitLeavesWithoutWritingTheSettingsFile) {
   ToFront();
-  Click(Sender::btnFindReplace);
-  Type(kEdit5, "a");
-  Type(kEdit6, "b");
-  Click(Sender::btnFindStartNext);
+  Click(Sender::MapOnly);
+  Type(kFindWhat, "a");
+  Type(kReplaceWith, "b");
+  Click(Sender::MapOnlyNext);
   bool destroyed = false;
   window.onDestroyed = [&] { destroyed = true; };
-  Click(Sender::btnFinish);
+  Click(Sender::Exit);
   EXPECT_TRUE(destroyed);
   EXPECT_FALSE(fs.FileExists(folder + "Ostrivane.ini"));
 }
@@ -292,7 +292,7 @@ TEST_F(WindowTest, MoveTreesListTheDiskAndTakeADrop) {
   const std::string testFolder = folder.substr(3, folder.size() - 4);  // the folder's own name
 
   ToFront();
-  Click(Sender::btnMoveDrive);
+  Click(Sender::MoveAndMap);
   FolderTree& left = window.Tree(TreeSide::MoveFrom);
   FolderTree& right = window.Tree(TreeSide::MoveTo);
   EXPECT_TRUE(IsWindowVisible(left.hwnd()));
@@ -317,9 +317,9 @@ TEST_F(WindowTest, MoveTreesListTheDiskAndTakeADrop) {
   HTREEITEM to = right.Child(rightOurs, "To");
   EXPECT_FALSE(window.DragOver(right.Child(nullptr, "My Computer")));  // no drive there
   NMTREEVIEWA begin{};
-  begin.hdr = {left.hwnd(), UINT_PTR(kShellTreeView1), UINT(TVN_BEGINDRAGA)};
+  begin.hdr = {left.hwnd(), UINT_PTR(kMoveFromTree), UINT(TVN_BEGINDRAGA)};
   begin.itemNew.hItem = from;
-  SendMessageA(window.hwnd(), WM_NOTIFY, kShellTreeView1, LPARAM(&begin));
+  SendMessageA(window.hwnd(), WM_NOTIFY, kMoveFromTree, LPARAM(&begin));
   EXPECT_EQ(left.Selected(), from);
   SendMessageA(right.hwnd(), TVM_ENSUREVISIBLE, 0, LPARAM(to));
   RECT r{};
@@ -331,25 +331,25 @@ TEST_F(WindowTest, MoveTreesListTheDiskAndTakeADrop) {
   SendMessageA(window.hwnd(), WM_MOUSEMOVE, 0, 0);
   EXPECT_EQ(HTREEITEM(SendMessageA(right.hwnd(), TVM_GETNEXTITEM, TVGN_DROPHILITE, 0)), to);
   SendMessageA(window.hwnd(), WM_LBUTTONUP, 0, 0);
-  EXPECT_EQ(form.CurrentPage, Page::pnlMoveStart2);
-  EXPECT_EQ(Text(kLabel15), "From");
-  EXPECT_EQ(Text(kLabel9), "and all files and folders in it will be moved from");
-  EXPECT_EQ(Text(kLabel10), folder);
-  EXPECT_EQ(Text(kLabel12), "to");
-  EXPECT_EQ(Text(kLabel16), folder + "To\\");
+  EXPECT_EQ(wizard.CurrentPage, Page::MoveConfirm);
+  EXPECT_EQ(Text(kConfirmItemName), "From");
+  EXPECT_EQ(Text(kConfirmFromLine), "and all files and folders in it will be moved from");
+  EXPECT_EQ(Text(kConfirmSourceFolder), folder);
+  EXPECT_EQ(Text(kConfirmToLine), "to");
+  EXPECT_EQ(Text(kConfirmDestination), folder + "To\\");
 
   // A file dropped by the handler; then Refresh lists what appeared meanwhile.
-  Click(Sender::btnMoveStartBack);
-  Click(Sender::btnMoveDrive);
+  Click(Sender::MoveConfirmBack);
+  Click(Sender::MoveAndMap);
   SendMessageA(left.hwnd(), TVM_SELECTITEM, TVGN_CARET, LPARAM(left.Child(left.Child(leftOurs, "From"), "note.txt")));
   window.DragDrop(rightOurs);
-  EXPECT_EQ(Text(kLabel15), "note.txt");
-  EXPECT_EQ(Text(kLabel9), "will be moved from");
-  EXPECT_EQ(Text(kLabel10), folder + "From\\");
-  Click(Sender::btnMoveStartBack);
-  Click(Sender::btnMoveDrive);
+  EXPECT_EQ(Text(kConfirmItemName), "note.txt");
+  EXPECT_EQ(Text(kConfirmFromLine), "will be moved from");
+  EXPECT_EQ(Text(kConfirmSourceFolder), folder + "From\\");
+  Click(Sender::MoveConfirmBack);
+  Click(Sender::MoveAndMap);
   fs.MakeFolders(folder + "Later");
-  Click(kSuiButton3);
+  Click(kRefreshTrees);
   HTREEITEM c = right.Child(right.Child(nullptr, "My Computer"), "C:");
   Children(right, c);
   HTREEITEM again = right.Child(c, testFolder);
@@ -362,7 +362,7 @@ class EntryFoundTest : public ::testing::Test {
  protected:
   static inline std::function<void(HWND)> act;
   static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND dlg = FindWindowA("TForm2", "Entry Found");
+    HWND dlg = FindWindowA("ConfirmChangeDialog", "Entry Found");
     if (!dlg || !IsWindowVisible(dlg)) return;
     KillTimer(nullptr, id);
     act(dlg);
@@ -377,7 +377,7 @@ class EntryFoundTest : public ::testing::Test {
     MSG m{focus ? focus : dlg, WM_KEYDOWN, key, 0, 0, {}};
     PostMessageA(m.hwnd, WM_KEYDOWN, key, 0);
   }
-  TForm2 form2;
+  ConfirmChangeDialog form2;
 };
 
 TEST_F(EntryFoundTest, AnswersAndKeepsItsBox) {

@@ -1,0 +1,92 @@
+#pragma once
+// The state of one mapping run and the parts of the main window's state that
+// the walks read. Every front end holds one RunContext for its whole life.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class Ui;
+
+struct MappingRequest {
+  std::string FindText;
+  std::string ReplaceText;
+  char Mode = 'F';  // 'M' Move and Map, 'S' Switch Drives, 'F' Map Only
+  bool Cancelled = false;
+  std::int32_t LinkCount = 0;
+  std::int32_t ProgressFloor = 0;
+  std::int32_t ProgressCeiling = 0;
+  std::string ScanLocation;
+  std::string UndoName;
+  std::string RegBackupText;
+};
+
+// The target boxes of the targets page.
+struct Targets {
+  bool registry = true;
+  bool settingsFiles = true;
+  bool shortcuts = true;
+  bool allFiles = false;
+  bool HasFileTargets() const { return settingsFiles || shortcuts || allFiles; }
+};
+
+// One row of the drive list: caption, root text (C:\) and selected mark.
+struct DriveRow {
+  std::string caption;
+  std::string root;
+  bool selected = false;
+};
+
+// The "Stop and Verify each Mapping Change" boxes and the "Entry Found"
+// dialog's "Do Not Stop and Verify" box.
+struct VerifySwitches {
+  bool moveGiven = false;    // move page for an item from the command line
+  bool mapOnly = false;      // Map Only page
+  bool moveConfirm = false;  // move page reached by dragging
+  bool replaceAll = false;   // "Do Not Stop and Verify"
+};
+
+// What the progress dialog shows; the walks write the phase line, the
+// refresh timer the rest.
+struct ProgressDisplay {
+  std::string phase;
+  std::string location;
+  std::string count;
+  int position = 0;  // bar, 0 to 100
+};
+
+// The end pages' move lines, set by the run.
+struct MoveLines {
+  bool finishedMoveLineVisible = false;
+  bool cancelledMoveLineVisible = false;
+  std::string cancelledMoveLine;
+};
+
+// A place the run could not read or change, and why. The run goes on; the
+// end result names every one.
+struct PassedOver {
+  std::string where;   // a file path, or a registry key and value name
+  std::string reason;  // "access denied", "the file's encoding cannot hold the new text" ...
+};
+
+struct RunContext {
+  MappingRequest request;
+  Targets targets;
+  std::vector<DriveRow> drives;
+  VerifySwitches verify;
+  ProgressDisplay progress;
+  MoveLines moveLines;
+  std::string programFolder;  // with its trailing "\"
+  int OsGeneration = 9;
+  bool preview = false;  // report every change instead of making it
+  bool running = false;
+  Ui* ui = nullptr;
+  std::vector<PassedOver> passedOver;  // this run's, in the order met
+
+  void PassOver(std::string where, std::string reason) {
+    passedOver.push_back({std::move(where), std::move(reason)});
+  }
+
+  // Pumps the user interface and tells whether the run was cancelled.
+  bool PumpCancelled();
+  int SelectedDriveCount() const;
+};

@@ -1,0 +1,125 @@
+#include "engine/MappingRun.h"
+
+#include "core/Error.h"
+#include "core/Text.h"
+#include "core/Ui.h"
+
+namespace {
+// Holds the "run is on" state for the length of a run, also on failure.
+class RunningScope {
+ public:
+  RunningScope(RunContext& ctx, RunLock* lock) : ctx_(ctx), lock_(lock) {
+    if (ctx_.running) throw Error(kRunInProgressMessage);
+    if (lock_ && !lock_->TryAcquire()) throw Error(kRunInProgressMessage);
+    ctx_.running = true;
+  }
+  ~RunningScope() {
+    ctx_.running = false;
+    if (lock_) lock_->Release();
+  }
+
+ private:
+  RunContext& ctx_;
+  RunLock* lock_;
+};
+
+// Step 10 of a run: the progress dialog goes away whatever happened.
+class ProgressScope {
+ public:
+  explicit ProgressScope(Ui* ui) : ui_(ui) {
+    if (!ui_) return;
+    ui_->SetCursor(Cursor::Busy);
+  }
+  void Show() {
+    if (!ui_) return;
+    ui_->ShowProgress();
+    ui_->StartProgressTimer();
+  }
+  ~ProgressScope() {
+    if (!ui_) return;
+    ui_->StopProgressTimer();
+    ui_->SetCursor(Cursor::Normal);
+    ui_->CloseProgress();
+  }
+
+ private:
+  Ui* ui_;
+};
+}  // namespace
+
+void MappingRun::StartSearch() {
+  RunningScope running(ctx_, parts_.lock);
+  MappingRequest& r = ctx_.request;
+
+  const int number = parts_.undo->FillUndoBox(true);
+  if (number < 0 || number > 99999) throw Error(kNoUndoNameMessage);
+  r.UndoName = "Undo" + ZeroPad5(number);
+
+  ctx_.moveLines = MoveLines{};
+  ctx_.passedOver.clear();
+  if (r.Mode == 'M') {
+    ctx_.moveLines.cancelledMoveLineVisible = true;
+    if (!Move()) {
+      r.Cancelled = true;
+      ctx_.moveLines.cancelledMoveLine = "All Files may not have been Moved";
+      r.LinkCount = 0;
+      return;
+    }
+    ctx_.moveLines.cancelledMoveLine = "All Files were Successfully Moved";
+    ctx_.moveLines.finishedMoveLineVisible = true;
+    if (parts_.refreshTrees) parts_.refreshTrees();
+  }
+
+  ProgressScope progress(ctx_.ui);
+  r.LinkCount = 0;
+  r.ProgressFloor = 0;
+  r.ProgressCeiling = 0;
+  ctx_.progress = ProgressDisplay{};
+  progress.Show();
+  r.Cancelled = false;
+  parts_.archive->SetArchiveName(ctx_.programFolder + r.UndoName + ".zip");
+
+  switch (r.Mode) {
+    case 'M': DoMove(); break;
+    case 'S': DoSwitch(); break;
+    default: DoFindReplace(); break;
+  }
+}
+
+bool MappingRun::Move() {
+  if (!ctx_.preview) return parts_.mover->MoveDir(ctx_.request.FindText, ctx_.request.ReplaceText);
+  if (ctx_.ui) ctx_.ui->ReportPreview({"move", "", ctx_.request.FindText, ctx_.request.ReplaceText});
+  return true;
+}
+
+void MappingRun::MapOnce() {
+  const MappingRequest& r = ctx_.request;
+  if (ctx_.targets.registry)
+    parts_.registry->FindReplaceProcess(r.FindText, parts_.shortNames->ShortFileName(r.FindText), r.ReplaceText,
+                                        parts_.shortNames->ShortFileName(r.ReplaceText));
+  if (ctx_.targets.HasFileTargets()) parts_.files->IniProcess(r.FindText, r.ReplaceText);
+  parts_.undo->FillUndoBox(false);
+}
+
+void MappingRun::DoMove() { MapOnce(); }
+void MappingRun::DoFindReplace() { MapOnce(); }
+
+// Three passes through the marker: A to the marker, B to A, the marker to B;
+// the last two only when the first changed something. A preview writes
+// nothing, so it reports the net effect instead: A to B, then B to A.
+void MappingRun::SwitchPasses(const std::function<void(const std::string&, const std::string&)>& pass) {
+  const std::string a = ctx_.request.FindText, b = ctx_.request.ReplaceText;
+  const int before = ctx_.request.LinkCount;
+  pass(a, ctx_.preview ? b : std::string(kSwitchMarker));
+  if (ctx_.request.LinkCount <= before) return;
+  pass(b, a);
+  if (!ctx_.preview) pass(kSwitchMarker, b);
+}
+
+void MappingRun::DoSwitch() {
+  if (ctx_.targets.registry)
+    SwitchPasses([this](const std::string& o, const std::string& n) { parts_.registry->FindReplaceProcess(o, "", n, ""); });
+  if (ctx_.targets.HasFileTargets())
+    SwitchPasses([this](const std::string& o, const std::string& n) { parts_.files->IniProcess(o, n); });
+  parts_.undo->FillUndoBox(false);
+}

@@ -1,0 +1,47 @@
+#pragma once
+// The one long operation: move (in Move and Map), then the walks for the
+// chosen targets, with progress and the result for the end pages.
+#include <functional>
+#include <string>
+
+#include "engine/MappingRequest.h"
+#include "engine/RunPorts.h"
+
+inline constexpr const char* kSwitchMarker = "*:\\";
+inline constexpr const char* kRunInProgressMessage =
+    "Another Ostrivane run is in progress.  Please wait until it has finished.";
+inline constexpr const char* kNoUndoNameMessage =
+    "Every undo name from Undo00000 to Undo99999 is in use.  Delete old entries on the undo page before starting "
+    "another run.";
+
+struct RunParts {
+  UndoNumbers* undo = nullptr;
+  ItemMover* mover = nullptr;
+  BackupArchive* archive = nullptr;
+  RegistryMapper* registry = nullptr;
+  FileMapper* files = nullptr;
+  ShortNames* shortNames = nullptr;
+  RunLock* lock = nullptr;                // optional
+  std::function<void()> refreshTrees;     // optional: the move page's trees
+};
+
+class MappingRun {
+ public:
+  MappingRun(RunContext& ctx, RunParts parts) : ctx_(ctx), parts_(std::move(parts)) {}
+
+  // Runs the whole request; afterwards request.Cancelled tells which end page
+  // to show. Failures (Error) leave through here after the progress dialog is
+  // closed.
+  void StartSearch();
+
+ private:
+  bool Move();
+  void DoMove();
+  void DoSwitch();
+  void DoFindReplace();
+  void MapOnce();
+  void SwitchPasses(const std::function<void(const std::string&, const std::string&)>& pass);
+
+  RunContext& ctx_;
+  RunParts parts_;
+};

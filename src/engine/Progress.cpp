@@ -1,0 +1,48 @@
+#include "engine/Progress.h"
+
+int StepShare(ProgressStep step, char mode, const Targets& targets, int selectedDrives) {
+  const bool sw = mode == 'S';
+  if (step == ProgressStep::Drive) {
+    if (selectedDrives <= 0) return 0;
+    const int total = targets.registry ? (sw ? 22 : 66) : (sw ? 33 : 100);
+    return total / selectedDrives;
+  }
+  int share = step == ProgressStep::MachineRegistry ? (sw ? 4 : 16) : (sw ? 7 : 17);
+  if (!targets.HasFileTargets()) share *= 3;
+  return share;
+}
+
+void BeginStep(MappingRequest& request, int share) {
+  request.ProgressFloor = request.ProgressCeiling;
+  request.ProgressCeiling += share;
+}
+
+int NextBarPosition(int position, int floor, int ceiling) { return position > ceiling ? floor : position + 1; }
+
+void RefreshProgress(RunContext& ctx) {
+  ctx.progress.location = ctx.request.ScanLocation;
+  ctx.progress.count = RemappedSoFarText(ctx.request.LinkCount);
+  ctx.progress.position = NextBarPosition(ctx.progress.position, ctx.request.ProgressFloor, ctx.request.ProgressCeiling);
+}
+
+std::string RemappedSoFarText(int linkCount) {
+  return linkCount == 1 ? "1 link remapped" : std::to_string(linkCount) + " links remapped";
+}
+
+std::string RemappedResultText(int linkCount) {
+  return linkCount == 1 ? "1 link was remapped" : std::to_string(linkCount) + " links were remapped";
+}
+
+EndPage EndPageOf(const RunContext& ctx) {
+  EndPage page;
+  page.finished = !ctx.request.Cancelled;
+  if (page.finished) {
+    page.title = "Ostrivane has finished";
+    if (ctx.request.Mode == 'M' && ctx.moveLines.finishedMoveLineVisible) page.moveLine = "The files were successfully moved and";
+  } else {
+    page.title = "Process Cancelled";
+    if (ctx.request.Mode == 'M' && ctx.moveLines.cancelledMoveLineVisible) page.moveLine = ctx.moveLines.cancelledMoveLine;
+  }
+  page.countLine = RemappedResultText(ctx.request.LinkCount);
+  return page;
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Progress arithmetic of a run and the texts that report its count.
+#include <string>
+
+#include "engine/MappingRequest.h"
+
+enum class ProgressStep { MachineRegistry, UserRegistry, Drive };
+
+// The share of one step: the registry hives by mode, a drive by mode, the
+// "Registry" box and the number of selected drives (integer division).
+int StepShare(ProgressStep step, char mode, const Targets& targets, int selectedDrives);
+// A step that begins: the floor becomes the ceiling, the ceiling grows by the share.
+void BeginStep(MappingRequest& request, int share);
+
+// One tick of the progress refresh: back to the floor once above the
+// ceiling, else one further.
+int NextBarPosition(int position, int floor, int ceiling);
+// The 200 ms refresh of the progress dialog (labels and bar).
+void RefreshProgress(RunContext& ctx);
+
+std::string RemappedSoFarText(int linkCount);  // "1 link remapped", "N links remapped"
+std::string RemappedResultText(int linkCount);  // "1 link was remapped", "N links were remapped"
+
+// The end pages' lines, top to bottom.
+struct EndPage {
+  bool finished = false;  // Finished, else Cancelled
+  std::string title;      // finishedTitle / cancelledTitle
+  std::string moveLine;   // finishedMoveLine / cancelledMoveLine when shown, else empty
+  std::string countLine;  // finishedCount / cancelledCount
+};
+EndPage EndPageOf(const RunContext& ctx);

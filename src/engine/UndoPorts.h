@@ -1,0 +1,28 @@
+#pragma once
+// The undo records as the front ends see them: the list of entries, their
+// deletion and the undo of one entry.
+#include <string>
+#include <vector>
+
+#include "engine/RunPorts.h"
+
+// The undo list and the records behind it. FillUndoBox (from UndoNumbers)
+// runs the age cleanup and, with false, rebuilds the lines.
+class UndoList : public UndoNumbers {
+ public:
+  // The list's lines, oldest first; the single line "No Changes to Undo"
+  // when there is no entry.
+  virtual std::vector<std::string> Lines() = 0;
+  // The age list's selected index, 0 to 3, or -1 for none.
+  virtual void SetAgeIndex(int index) = 0;
+  // Deletes the records of the entry with that undo name.
+  virtual void DeleteEntry(const std::string& name) = 0;
+};
+
+class UndoExecutor {
+ public:
+  virtual ~UndoExecutor() = default;
+  // Undoes the entry; returns the closing message ("N files restored.  Undo
+  // has completed"). Throws Error.
+  virtual std::string UndoEntry(const std::string& name) = 0;
+};

@@ -1,0 +1,117 @@
+#include "engine/win32/Win32Platform.h"
+
+#include "engine/OsGeneration.h"
+#include "core/Text.h"
+#include <cstring>
+
+#include "core/win32/WinApi.h"
+#include <shellapi.h>
+
+void PumpMessages(PumpThrottle& throttle) {
+  if (!throttle.Due(MonotonicMs())) return;
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      // Leave the quit for the message loop that owns it.
+      PostQuitMessage(int(msg.wParam));
+      break;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+std::int64_t MonotonicMs() { return std::int64_t(GetTickCount64()); }
+
+bool Win32RunLock::TryAcquire() {
+  if (handle_) return false;
+  HANDLE h = CreateMutexA(nullptr, FALSE, "Ostrivane_run_in_progress");
+  if (!h) return false;
+  const DWORD got = WaitForSingleObject(h, 0);
+  if (got != WAIT_OBJECT_0 && got != WAIT_ABANDONED) {
+    CloseHandle(h);
+    return false;
+  }
+  handle_ = h;
+  return true;
+}
+
+void Win32RunLock::Release() {
+  if (!handle_) return;
+  ReleaseMutex(static_cast<HANDLE>(handle_));
+  CloseHandle(static_cast<HANDLE>(handle_));
+  handle_ = nullptr;
+}
+
+namespace {
+// The name Windows Explorer gives a drive without a label; some systems (Wine)
+// leave it out and report only " (C:)".
+const char* UnlabelledName(UINT type) {
+  switch (type) {
+    case DRIVE_REMOVABLE: return "Removable Disk";
+    case DRIVE_FIXED: return "Local Disk";
+    case DRIVE_REMOTE: return "Network Drive";
+    case DRIVE_CDROM: return "CD Drive";
+    case DRIVE_RAMDISK: return "RAM Disk";
+    default: return "Drive";
+  }
+}
+
+std::string DisplayName(const std::string& reported, UINT type) {
+  const std::size_t open = reported.find('(');
+  if (open == std::string::npos || reported.find_first_not_of(' ') != open) return reported;
+  return UnlabelledName(type) + std::string(" ") + reported.substr(open);
+}
+}  // namespace
+
+std::vector<DriveInfo> Win32Drives::ListDrives() {
+  std::vector<DriveInfo> out;
+  std::string buffer(512, '\0');
+  DWORD n = GetLogicalDriveStringsA(DWORD(buffer.size()), buffer.data());
+  if (n > buffer.size()) {
+    buffer.assign(n + 1, '\0');
+    n = GetLogicalDriveStringsA(DWORD(buffer.size()), buffer.data());
+  }
+  if (n == 0 || n > buffer.size()) return out;
+  for (const char* p = buffer.c_str(); *p; p += std::strlen(p) + 1) {
+    SHFILEINFOA info{};
+    if (!SHGetFileInfoA(p, 0, &info, sizeof info, SHGFI_DISPLAYNAME)) continue;
+    const UINT type = GetDriveTypeA(p);
+    out.push_back({p, DisplayName(info.szDisplayName, type), type == DRIVE_FIXED});
+  }
+  return out;
+}
+
+std::string ExecutablePath() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameA(nullptr, path.data(), DWORD(path.size()));
+    if (n == 0) return "";
+    if (n < path.size()) {
+      path.resize(n);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+std::string ProgramFolderOfExe() {
+  const std::string path = ExecutablePath();
+  return SplitItemPath(path).folder;
+}
+
+OsVersion QueryOsVersion() {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  OsVersion v;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  v.queried = GetVersionExA(&info) != 0;
+#pragma GCC diagnostic pop
+  v.ntPlatform = info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+  v.major = info.dwMajorVersion;
+  v.minor = info.dwMinorVersion;
+  return v;
+}
+
+int QueryOsGeneration() { return OsGenerationOf(QueryOsVersion()); }

@@ -1,0 +1,59 @@
+#pragma once
+// The main window's pages and the controls that turn them.
+#include <string_view>
+
+enum class Page {
+  None,
+  Intro1,  // three introduction pages
+  Intro2,
+  Intro3,
+  Front,        // the choice of mode
+  MoveTrees,    // drag an item from one tree onto a folder of the other
+  MoveConfirm,  // what a drop will move, and where
+  MoveGiven,    // an item given on the command line: choose where it goes
+  SwitchDrives,
+  MapOnly,
+  Targets,
+  Drives,
+  Finished,   // end of a finished run
+  Cancelled,  // end of a cancelled or failed run
+  Undo,
+};
+inline constexpr int kPageCount = int(Page::Undo) + 1;
+
+// Every control (or page, or tree) that TurnPage decides by.
+enum class Sender {
+  Intro1Next,
+  Intro2Next,
+  Intro2Back,
+  Intro3Next,
+  Intro3Back,
+  TitleUndo,     // the title strip's "Undo"
+  MoveAndMap,    // the front page's three modes
+  SwitchDrives,
+  MapOnly,
+  TreeDrop,      // an item was dropped onto the right tree
+  PathGiven,     // a path came from the command line or a second start
+  MoveConfirmNext,
+  MoveGivenNext,
+  MoveConfirmBack,
+  MoveGivenBack,
+  UndoBack,
+  MapOnlyBack,
+  MapOnlyNext,
+  SwitchNext,
+  SwitchBack,
+  TargetsBack,
+  TargetsNext,
+  DrivesStart,
+  DrivesBack,
+  Exit,          // "Exit" on the finished page
+  ExitCancelled, // "Exit" on the cancelled page
+  GoToStart,
+  GoToStartCancelled,
+  TitleFront,    // the title strip's "Front"
+};
+
+std::string_view PageName(Page page);
+// The page with that name ("Targets"); Page::None when there is none.
+Page PageNamed(std::string_view name);

@@ -1,0 +1,42 @@
+#include "window/Settings.h"
+
+#include "core/Error.h"
+#include "core/FileSystem.h"
+#include "core/Ini.h"
+
+namespace {
+constexpr const char* kUndoSection = "Undo List";
+constexpr const char* kStartSection = "Start";
+
+// The file as it stands; an unreadable one counts as empty, so a damaged
+// file never keeps the program from starting or closing.
+IniText Load(FileSystem& fs, const std::string& path) {
+  if (!fs.FileExists(path)) return IniText();
+  try {
+    return IniText(fs.ReadWhole(path));
+  } catch (const Error&) {
+    return IniText();
+  }
+}
+}  // namespace
+
+Settings ReadSettings(FileSystem& fs, const std::string& programFolder) {
+  const IniText ini = Load(fs, programFolder + kSettingsFileName);
+  Settings s;
+  s.DeleteOlderThan = ini.ReadInteger(kUndoSection, "DeleteOlderThan", 1);
+  if (s.DeleteOlderThan < 0 || s.DeleteOlderThan > 3) s.DeleteOlderThan = -1;
+  s.SkipStartPage = ini.ReadInteger(kStartSection, "SkipStartPage", 0) == 1;
+  return s;
+}
+
+void WriteSettings(FileSystem& fs, const std::string& programFolder, const Settings& settings) {
+  const std::string path = programFolder + kSettingsFileName;
+  IniText ini = Load(fs, path);
+  ini.Write(kUndoSection, "DeleteOlderThan", std::to_string(settings.DeleteOlderThan));
+  ini.Write(kStartSection, "SkipStartPage", settings.SkipStartPage ? "1" : "0");
+  try {
+    fs.ReplaceWhole(path, ini.Save());
+  } catch (const Error&) {
+    throw Error(Format1("Cannot create file %s", path));
+  }
+}

@@ -1,0 +1,118 @@
+#include "window/StartUp.h"
+
+#include "window/Wizard.h"
+#include "core/Error.h"
+#include "regmap/NTReg.h"
+
+namespace {
+StartAction Command(std::string_view text, std::string_view exit, std::string_view remove, std::string_view add) {
+  if (text == exit) return {StartCommand::Exit, ""};
+  if (text == remove) return {StartCommand::RemoveVerb, ""};
+  if (text == add) return {StartCommand::AddVerb, ""};
+  return {StartCommand::OpenPath, std::string(text)};
+}
+
+// Writes the verb below prefix; false (and nothing left behind) when the
+// place refuses it.
+bool WriteVerb(RegistryBackend& backend, RegRoot root, const std::string& prefix, const std::string& executable) {
+  TNTRegistry reg(backend, root);
+  try {
+    reg.CreateRegPath(prefix + kVerbCommandKey);
+    reg.WriteTextValue("", VerbCommandLine(executable));
+    return true;
+  } catch (const Error&) {
+    reg.CloseKey();
+  }
+  try {
+    reg.DeleteRegKey(prefix + kVerbKey);
+  } catch (const Error&) {
+  }
+  return false;
+}
+
+void RemoveVerb(RegistryBackend& backend, RegRoot root, const std::string& prefix) {
+  TNTRegistry reg(backend, root);
+  try {
+    reg.DeleteRegKey(prefix + kVerbKey);
+  } catch (const Error&) {
+    // No right to remove it here: nothing to report.
+  }
+}
+}  // namespace
+
+StartAction FirstStartAction(std::string_view firstArgument) {
+  if (firstArgument.empty()) return {};
+  return Command(firstArgument, "-d", "-l", "+l");
+}
+
+std::string HandOverText(const std::vector<std::string>& arguments) {
+  std::string text;
+  for (const std::string& a : arguments) text += " " + a;
+  return text;
+}
+
+StartAction HandOverAction(std::string_view text) {
+  StartAction a = Command(text, " -d", " -l", " +l");
+  if (a.command != StartCommand::OpenPath) return a;
+  if (!a.path.empty() && a.path.front() == ' ') a.path.erase(0, 1);
+  // An empty argument, like no argument at all, asks for nothing.
+  if (a.path.empty()) return {};
+  return a;
+}
+
+std::string VerbCommandLine(const std::string& executable) { return "\"" + executable + "\" \"%1\""; }
+
+void CreateExplorerLink(RegistryBackend& registry, bool add, const std::string& executable) {
+  if (!add) {
+    RemoveVerb(registry, RegRoot::ClassesRoot, "");
+    RemoveVerb(registry, RegRoot::CurrentUser, kUserClassesKey);
+    return;
+  }
+  if (WriteVerb(registry, RegRoot::ClassesRoot, "", executable)) {
+    // A per-user verb left from an earlier start would hide this one in the
+    // merged view.
+    RemoveVerb(registry, RegRoot::CurrentUser, kUserClassesKey);
+    return;
+  }
+  WriteVerb(registry, RegRoot::CurrentUser, kUserClassesKey, executable);
+}
+
+StartActions::StartActions(Wizard& wizard, std::function<void(bool)> explorerLink)
+    : wizard_(wizard), explorerLink_(std::move(explorerLink)) {}
+
+void StartActions::Do(const StartAction& action) {
+  switch (action.command) {
+    case StartCommand::Nothing: break;
+    // As "Exit" on an end page: the settings file is not written.
+    case StartCommand::Exit: wizard_.Terminated = true; break;
+    case StartCommand::RemoveVerb: explorerLink_(false); break;
+    case StartCommand::AddVerb: explorerLink_(true); break;
+    case StartCommand::OpenPath: wizard_.OpenMoveGiven(action.path); break;
+  }
+}
+
+HandOverDesk::HandOverDesk(std::function<bool()> busy, std::function<void(const StartAction&)> act)
+    : busy_(std::move(busy)), act_(std::move(act)) {}
+
+void HandOverDesk::Receive(std::string_view text) {
+  StartAction a = HandOverAction(text);
+  if (a.command == StartCommand::Nothing) return;
+  kept_.push_back(std::move(a));
+  Resume();
+}
+
+void HandOverDesk::Resume() {
+  // A hand-over that arrives while one is carried out waits for it.
+  if (acting_) return;
+  acting_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{acting_};
+  while (!kept_.empty() && !busy_()) {
+    const StartAction a = std::move(kept_.front());
+    kept_.pop_front();
+    act_(a);
+    if (a.command == StartCommand::Exit) kept_.clear();  // the window is going
+  }
+}

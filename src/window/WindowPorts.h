@@ -1,0 +1,34 @@
+#pragma once
+// What the main window's page model needs besides the run and the undo
+// records: the system's folder picker, the help viewers and the shell that
+// opens a target.
+#include <optional>
+#include <string>
+#include <vector>
+
+class FolderPicker {
+ public:
+  virtual ~FolderPicker() = default;
+  // The chosen folder, or nullopt when the user cancels. `start` may be empty.
+  virtual std::optional<std::string> PickFolder(const std::string& title, const std::string& start) = 0;
+};
+
+// The system's help viewers. A missing help file is the viewer's to report.
+class HelpViewer {
+ public:
+  virtual ~HelpViewer() = default;
+  // Opens the topic of a compiled HTML help file; false when the viewer
+  // cannot be loaded or refuses the topic.
+  virtual bool HtmlHelpTopic(const std::string& chmPath, const std::string& topic) = 0;
+  // The older help format: jump to a topic, or show contents and index.
+  virtual void WinHelpTopic(const std::string& hlpPath, const std::string& topic) = 0;
+  virtual void WinHelpContents(const std::string& hlpPath) = 0;
+};
+
+class ShellOpener {
+ public:
+  virtual ~ShellOpener() = default;
+  // Opens a web address or a file with the system's default handler; the
+  // shell's result (33 and above: success).
+  virtual long OpenWithShell(const std::string& target) = 0;
+};

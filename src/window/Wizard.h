@@ -1,0 +1,156 @@
+#pragma once
+// The main window's state and page flow, without a window: the Win32 view
+// renders these fields and forwards its controls' events to the handlers.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/MappingRun.h"
+#include "engine/OsGeneration.h"
+#include "window/Pages.h"
+#include "engine/UndoPorts.h"
+#include "undo/UndoTexts.h"
+#include "window/WindowPorts.h"
+#include "core/Ui.h"
+#include "undo/MoveSelection.h"
+
+class DriveSource;
+class FileSystem;
+class Ui;
+
+
+// The pictures a forward button can carry: the arrow of "Next", or the
+// picture of the buttons that start a run.
+enum class Glyph { Forward, Start };
+
+struct ButtonFace {
+  std::string caption;
+  Glyph glyph = Glyph::Forward;
+  bool operator==(const ButtonFace&) const = default;
+};
+
+struct PicturePos {
+  int left = 0;
+  int top = 0;
+};
+
+// Everything the page model reaches outside itself.
+struct WizardPorts {
+  Ui* ui = nullptr;
+  FileSystem* fs = nullptr;
+  DriveSource* drives = nullptr;
+  UndoList* undo = nullptr;
+  UndoExecutor* undoRun = nullptr;
+  FolderPicker* picker = nullptr;
+  RunParts parts;  // parts.undo is normally the same store as `undo`
+  std::function<OsVersion()> GetOSInfo;
+  DriveTypeSource* driveTypes = nullptr;  // drag acceptance on the move page
+  HelpViewer* help = nullptr;
+  ShellOpener* shell = nullptr;
+};
+
+class Wizard {
+ public:
+  Wizard(WizardPorts ports, std::string programFolder);
+  // The composition root wires the run's parts once they exist: they are
+  // built over this window's own RunContext.
+  void Wire(const RunParts& parts, UndoList* undo, UndoExecutor* undoRun) {
+    ports_.parts = parts;
+    ports_.undo = undo;
+    ports_.undoRun = undoRun;
+  }
+
+  // --- State -------------------------------------------------------------
+  RunContext ctx;  // the request, targets, drive list and verify boxes
+  Page CurrentPage = Page::None;
+  int OsGeneration = 9;
+  std::string HelpFile;
+  bool Terminated = false;  // "Exit" on an end page: end without the close query
+
+  bool versionLineVisible = false;  // version line of the front page
+  bool moveDescriptionVisible = false;
+  bool switchDescriptionVisible = false;
+  bool mapOnlyDescriptionVisible = false;
+  bool showAdvanced = false;  // "Show Advanced Map Options"
+  bool showAdvancedVisible = false;
+  bool skipIntroduction = false;  // "Skip Introduction"
+  bool introAnimationOn = false;
+  PicturePos intro1Picture{78, 104};
+  PicturePos intro2Picture{46, 104};
+
+  // MoveConfirm, filled by a drop on the right tree
+  std::string confirmItemName, confirmFromLine, confirmSourceFolder, confirmToLine, confirmDestination;
+  // MoveGiven, filled from the command line
+  std::string givenItemName, givenSourceFolder, givenDestination;
+  std::string firstDrive = "C", secondDrive = "D";  // SwitchDrives
+  std::string findWhat, replaceWith;                // MapOnly
+
+  ButtonFace moveConfirmStart{"Move Files", Glyph::Start};
+  ButtonFace moveGivenStart{"Move Files", Glyph::Start};
+  ButtonFace mapOnlyStart{"Start Map", Glyph::Start};
+  ButtonFace targetsNext{"Next", Glyph::Forward};
+  std::string moveConfirmHint, moveGivenHint;  // the move pages' "click ..." lines
+  std::string targetsHint;                     // the targets page's line
+
+  // End pages
+  std::string finishedTitle, finishedCount, finishedMoveLine;  // Finished
+  bool finishedMoveLineVisible = false;
+  std::string cancelledTitle, cancelledCount, cancelledMoveLine;  // Cancelled
+  bool cancelledMoveLineVisible = false;
+
+  // Undo page
+  std::vector<std::string> undoLines{kNoChangesToUndo};
+  int undoSelection = -1;
+  int undoAgeIndex = 1;  // age list index, -1 for none
+
+  // --- Handlers ----------------------------------------------------------
+  void Start(const std::string& firstArgument);
+  // False keeps the window open (a run is on, or the settings file could not
+  // be written).
+  bool MayClose();
+  // Turns the page; a failing run leaves through here (Error) after the page
+  // state is settled, for the application's error report.
+  void TurnPage(Sender sender);
+  // A path from the command line or a second start: the page that moves it.
+  void OpenMoveGiven(const std::string& path);
+  // A drop of the left tree's item (source path) onto a folder of the right tree.
+  void DropOnMoveTo(const std::string& source, const std::string& destination);
+  // The move page's trees: what a node lists when expanded, whether a drag
+  // may drop over a node, and the drop itself (dragged: the left tree's
+  // selected node; target: the right tree's node under the mouse).
+  std::vector<TreeEntry> TreeChildrenOf(TreeSide side, const NodeChain& node);
+  bool MayDropOnMoveTo(TreeSide from, TreeSide over, const NodeChain& dragged, const NodeChain* target);
+  void DropOnMoveTo(TreeSide from, const NodeChain& dragged, const NodeChain& target);
+
+  // Help and links.
+  void GoToWebsite(const std::string& address);
+  void HelpButtonClick();       // "?"
+  void MoreInformationClick();  // "Click Here for more Information"
+  void AskQuestionsClick();     // "Click Here to Ask Questions"
+
+  void ShowAdvancedClick(bool checked);
+  void TargetChecksClick();       // after one of the four target boxes changed
+  void BrowseDestinationClick();  // "Browse" for the destination
+  void BrowseFindWhatClick();     // "..." beside "Find what:"
+  void BrowseReplaceWithClick();  // "..." beside "Replace with:"
+  void AnimateIntroPicture();     // the introduction pages' moving picture
+  void UndoChangesClick();        // "Undo Changes"
+  void DeleteUndoClick();         // "Delete"
+  void UndoAgeChange(int index);
+
+ private:
+  Page RunAndEndPage();
+  Page MoveStart(Sender sender);
+  Page FindStart();
+  Page SwitchStart();
+  void HideDescriptions();
+  void RefreshUndoList();
+  void FillDriveList();
+  void SetEndPageLines();
+  void ShowMessage(const std::string& text, const std::string& caption = kAppTitle);
+  void ShowHelpTopic(const std::string& topic);
+  // The name of the selected undo entry; empty after showing why there is none.
+  std::string SelectedUndoName(const char* emptyListMessage);
+
+  WizardPorts ports_;
+};

@@ -1,0 +1,130 @@
+#include "window/win32/FolderTree.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "core/Text.h"
+
+namespace {
+// lParam of a node: whether its children have been listed.
+constexpr LPARAM kListed = 1;
+
+int SystemIcon(const std::string& path, DWORD attributes, UINT extra) {
+  SHFILEINFOA info{};
+  if (!SHGetFileInfoA(path.c_str(), attributes, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON | extra))
+    return 0;
+  return info.iIcon;
+}
+
+int MyComputerIcon() {
+  PIDLIST_ABSOLUTE pidl = nullptr;
+  if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &pidl)) || !pidl) return 0;
+  SHFILEINFOA info{};
+  SHGetFileInfoA(reinterpret_cast<LPCSTR>(pidl), 0, &info, sizeof info, SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+  CoTaskMemFree(pidl);
+  return info.iIcon;
+}
+
+std::string ItemText(HWND tree, HTREEITEM item) {
+  char buffer[MAX_PATH * 2] = {};
+  TVITEMA tv{};
+  tv.mask = TVIF_TEXT;
+  tv.hItem = item;
+  tv.pszText = buffer;
+  tv.cchTextMax = sizeof buffer;
+  SendMessageA(tree, TVM_GETITEMA, 0, LPARAM(&tv));
+  return buffer;
+}
+}  // namespace
+
+void FolderTree::Attach(HWND tree) {
+  tree_ = tree;
+  // The system's list of small icons, shared with the shell (not ours to free).
+  SHFILEINFOA info{};
+  auto images = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA("", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+  if (images) SendMessageA(tree_, TVM_SETIMAGELIST, TVSIL_NORMAL, LPARAM(images));
+}
+
+void FolderTree::Reload() {
+  SendMessageA(tree_, WM_SETREDRAW, FALSE, 0);
+  SendMessageA(tree_, TVM_DELETEITEM, 0, LPARAM(TVI_ROOT));
+  Fill(TVI_ROOT);
+  if (auto root = HTREEITEM(SendMessageA(tree_, TVM_GETNEXTITEM, TVGN_ROOT, 0)))
+    SendMessageA(tree_, TVM_EXPAND, TVE_EXPAND, LPARAM(root));
+  SendMessageA(tree_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(tree_, nullptr, TRUE);
+  loaded_ = true;
+}
+
+NodeChain FolderTree::ChainOf(HTREEITEM item) const {
+  NodeChain chain;
+  for (; item; item = HTREEITEM(SendMessageA(tree_, TVM_GETNEXTITEM, TVGN_PARENT, LPARAM(item))))
+    chain.push_back(ItemText(tree_, item));
+  return chain;
+}
+
+HTREEITEM FolderTree::Selected() const { return HTREEITEM(SendMessageA(tree_, TVM_GETNEXTITEM, TVGN_CARET, 0)); }
+
+HTREEITEM FolderTree::ItemAt(POINT screen) const {
+  TVHITTESTINFO hit{};
+  hit.pt = screen;
+  ScreenToClient(tree_, &hit.pt);
+  RECT rc;
+  GetClientRect(tree_, &rc);
+  if (!PtInRect(&rc, hit.pt)) return nullptr;
+  const auto item = HTREEITEM(SendMessageA(tree_, TVM_HITTEST, 0, LPARAM(&hit)));
+  return (hit.flags & TVHT_ONITEM) ? item : nullptr;
+}
+
+void FolderTree::ClearSelection() { SendMessageA(tree_, TVM_SELECTITEM, TVGN_CARET, 0); }
+
+bool FolderTree::Expanding(HTREEITEM item) {
+  TVITEMA tv{};
+  tv.mask = TVIF_PARAM | TVIF_CHILDREN;
+  tv.hItem = item;
+  SendMessageA(tree_, TVM_GETITEMA, 0, LPARAM(&tv));
+  if (tv.lParam == kListed) return false;
+  HCURSOR old = SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
+  Fill(item);
+  SetCursor(old);
+  tv.mask = TVIF_PARAM | TVIF_CHILDREN;
+  tv.lParam = kListed;
+  tv.cChildren = SendMessageA(tree_, TVM_GETNEXTITEM, TVGN_CHILD, LPARAM(item)) ? 1 : 0;
+  SendMessageA(tree_, TVM_SETITEMA, 0, LPARAM(&tv));
+  return tv.cChildren == 0;
+}
+
+void FolderTree::Fill(HTREEITEM parent) {
+  const NodeChain chain = parent == TVI_ROOT ? NodeChain{} : ChainOf(parent);
+  for (const TreeEntry& e : wizard_.TreeChildrenOf(side_, chain)) {
+    TVINSERTSTRUCTA ins{};
+    ins.hParent = parent;
+    ins.hInsertAfter = TVI_LAST;
+    ins.item.mask = TVIF_TEXT | TVIF_CHILDREN | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    ins.item.pszText = const_cast<char*>(e.text.c_str());
+    ins.item.cChildren = e.mayExpand ? 1 : 0;
+    ins.item.lParam = 0;
+    ins.item.iImage = ins.item.iSelectedImage = IconOf(e, chain);
+    SendMessageA(tree_, TVM_INSERTITEMA, 0, LPARAM(&ins));
+  }
+}
+
+int FolderTree::IconOf(const TreeEntry& e, const NodeChain& parentChain) const {
+  // Folders and files by kind and extension: the shell need not touch the disk.
+  if (parentChain.empty()) return MyComputerIcon();
+  if (parentChain.size() == 1) return SystemIcon(AddSlash(NodePath({e.text})), 0, 0);
+  return SystemIcon(e.text, e.folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL, SHGFI_USEFILEATTRIBUTES);
+}
+
+HTREEITEM FolderTree::Child(HTREEITEM parent, const std::string& text) const {
+  auto item = HTREEITEM(SendMessageA(tree_, TVM_GETNEXTITEM, parent ? TVGN_CHILD : TVGN_ROOT, LPARAM(parent)));
+  for (; item; item = HTREEITEM(SendMessageA(tree_, TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(item)))) {
+    const std::string t = ItemText(tree_, item);
+    if (t == text) return item;
+    if (text.size() == 2 && text[1] == ':' && t.find(':') != std::string::npos && EqualNoCaseAZ(NodeDrive({t}), text))
+      return item;
+  }
+  return nullptr;
+}
+
+void FolderTree::Expand(HTREEITEM item) { SendMessageA(tree_, TVM_EXPAND, TVE_EXPAND, LPARAM(item)); }

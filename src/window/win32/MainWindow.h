@@ -1,0 +1,134 @@
+#pragma once
+// The Win32 view of the main window: one borderless window whose controls
+// show the page model's state; every control event goes to a model handler,
+// after which the view shows the model again. The view holds no decisions.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "window/Wizard.h"
+#include "window/win32/FolderTree.h"
+#include "window/win32/WinView.h"
+
+class Win32WindowUi;
+
+class MainWindow {
+ public:
+  MainWindow(Wizard& wizard, Win32WindowUi& ui);
+  ~MainWindow();
+  // Creates the window (class kMainWindowClass), runs Start and shows it.
+  void Create(const std::string& firstArgument, int showCommand);
+  HWND hwnd() const { return hwnd_; }
+  // The control with that id (ids are public for tests and the screenshot tool).
+  HWND Control(int id) const;
+  // The control that stands for a page-turning sender.
+  HWND SenderButton(Sender s) const;
+  // Handles dialog keys (Tab, Enter, Esc, mnemonics) for the window.
+  bool PreTranslate(MSG& msg);
+  // Turns the page as a click of the sender would (for the screenshot tool).
+  void Press(Sender s);
+  // Called when the window is gone (closed or "Exit").
+  std::function<void()> onDestroyed;
+  // Sees every message first; true when it handled it, with the result.
+  std::function<bool(UINT, WPARAM, LPARAM, LRESULT&)> onMessage;
+  void Show();  // the model's state, on screen
+  // The move page's trees ("Move From..." and "Move To...").
+  FolderTree& Tree(TreeSide side) { return side == TreeSide::MoveFrom ? left_ : right_; }
+  // A drag of the left tree's selected node over, and dropped onto, a node of
+  // the right tree (null: no node there). The mouse handlers end here.
+  bool DragOver(HTREEITEM target);
+  void DragDrop(HTREEITEM target);
+
+ public:
+  struct Item;  // one control of the window (defined with the layout)
+
+ private:
+  static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+  LRESULT Handle(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+  void MakeControls();
+  void Layout();
+  void Command(int id, int code, HWND from);
+  void Guarded(const std::function<void()>& action);
+  void Paint(HDC dc);
+  void DrawOwnerButton(const DRAWITEMSTRUCT& d);
+  void FillDriveItems();
+  void BeginDrag(HTREEITEM item);
+  void EndDrag(bool drop);
+  LRESULT TreeNotify(const NMHDR& n);
+  void ReadDriveSelection();
+  int DefaultId() const;
+  int BackId() const;
+  bool Visible(const Item& item) const;
+
+  Wizard& wizard_;
+  Win32WindowUi& ui_;
+  HWND hwnd_ = nullptr;
+  HWND tooltip_ = nullptr;
+  std::vector<Item>* items_ = nullptr;
+  ViewFonts fonts_;
+  int dpi_ = 96;
+  bool syncing_ = false;
+  HBRUSH pageBrush_ = nullptr, stripBrush_ = nullptr, bandBrush_ = nullptr;
+  HICON pictures_[3] = {};
+  std::vector<std::string> shownUndoLines_;
+  FolderTree left_{wizard_, TreeSide::MoveFrom};
+  FolderTree right_{wizard_, TreeSide::MoveTo};
+  bool dragging_ = false;
+  HTREEITEM dropTarget_ = nullptr;  // the accepted node under the mouse
+};
+
+// Control ids beyond the page-turning senders (which use kSenderId + sender).
+inline constexpr int kSenderId = 1000;
+enum ControlId : int {
+  kExitButton = 2000,  // "X"
+  kHelpButton,          // "?"
+  kTitleStripName,
+  kShowAdvanced,  // Show Advanced Map Options
+  kSkipIntroduction,  // Skip Introduction
+  kVerifyMoveGiven,
+  kVerifyMapOnly,
+  kVerifyMoveConfirm,
+  kRegistryTarget,
+  kSettingsTarget,
+  kShortcutsTarget,
+  kAllFilesTarget,
+  kGivenDestination,
+  kFirstDrive,
+  kSecondDrive,
+  kFindWhat,
+  kReplaceWith,
+  kBrowseDestination,
+  kBrowseFindWhat,
+  kBrowseReplaceWith,
+  kUndoChanges,  // Undo Changes
+  kDeleteUndo,  // Delete
+  kRefreshTrees,  // Refresh
+  kUndoList,
+  kUndoAge,
+  kDriveList,
+  kMoveFromTree,
+  kMoveToTree,
+  kMoreInformationLink,
+  kAskQuestionsLink,
+  kConfirmFromLine,
+  kConfirmSourceFolder,
+  kConfirmToLine,
+  kConfirmItemName,
+  kConfirmDestination,
+  kMoveConfirmHint,
+  kGivenSourceFolder,
+  kGivenItemName,
+  kMoveGivenHint,
+  kTargetsHint,
+  kFinishedTitle,
+  kFinishedMoveLine,
+  kFinishedCount,
+  kCancelledTitle,
+  kCancelledMoveLine,
+  kCancelledCount,
+  kVersionLine,
+  kMoveDescription,  // first of three lines per description panel
+  kSwitchDescription = kMoveDescription + 3,
+  kMapOnlyDescription = kSwitchDescription + 3,
+  kStaticFirst = kMapOnlyDescription + 3,  // fixed texts from here on
+};

@@ -1,0 +1,124 @@
+// Before the Windows headers, whose GDI EndPage would hide the end-page type.
+#include "engine/Progress.h"
+//
+#include "window/win32/ProgressDialog.h"
+
+#include <commctrl.h>
+
+namespace {
+constexpr int kCancelId = IDCANCEL;
+constexpr UINT_PTR kRefreshTimer = 2;
+constexpr const char* kClass = "ProgressDialog";
+}  // namespace
+
+ProgressDialog::~ProgressDialog() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void ProgressDialog::Create() {
+  static const bool registered = RegisterDialogClass(kClass, Proc);
+  (void)registered;
+  // A dialog frame without title-bar buttons: closing is Cancel's job.
+  hwnd_ = CreateWindowExA(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME, kClass, "Mapping...", WS_POPUP | WS_CAPTION, 0, 0, 0, 0,
+                          nullptr, nullptr, GetModuleHandleA(nullptr), this);
+  animation_ = MakeChild(hwnd_, ANIMATE_CLASSA, "", WS_VISIBLE | ACS_CENTER | ACS_TRANSPARENT, 100);
+  phaseText_ = MakeChild(hwnd_, "STATIC", "", WS_VISIBLE | SS_NOPREFIX | SS_ENDELLIPSIS, 101);
+  locationText_ = MakeChild(hwnd_, "STATIC", "", WS_VISIBLE | SS_NOPREFIX | SS_PATHELLIPSIS, 102);
+  bar_ = MakeChild(hwnd_, PROGRESS_CLASSA, "", WS_VISIBLE, 103);
+  cancelButton_ = MakeChild(hwnd_, "BUTTON", "Cancel", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, kCancelId);
+  countText_ = MakeChild(hwnd_, "STATIC", "", WS_VISIBLE | SS_NOPREFIX, 104);
+  SendMessageA(bar_, PBM_SETRANGE32, 0, 100);
+  // The system's file-copy animation, where the shell carries one.
+  if (HMODULE shell = LoadLibraryExA("shell32.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE))
+    if (!SendMessageA(animation_, ACM_OPENA, WPARAM(shell), LPARAM(MAKEINTRESOURCEA(161)))) ShowWindow(animation_, SW_HIDE);
+  // The run pumps messages without a dialog manager, so the button itself
+  // answers Enter and Esc.
+  SetWindowLongPtrA(cancelButton_, GWLP_USERDATA, LONG_PTR(this));
+  buttonProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(cancelButton_, GWLP_WNDPROC, LONG_PTR(CancelProc)));
+  dpi_ = DpiOf(hwnd_);
+  Layout();
+}
+
+void ProgressDialog::Layout() {
+  fonts_.Create(dpi_);
+  SizeAndCentre(hwnd_, 373, 136, dpi_);
+  auto place = [this](HWND h, int x, int y, int w, int hh) {
+    MoveWindow(h, Scale(x, dpi_), Scale(y, dpi_), Scale(w, dpi_), Scale(hh, dpi_), TRUE);
+    SendMessageA(h, WM_SETFONT, WPARAM(fonts_.normal), TRUE);
+  };
+  place(animation_, 8, 4, 357, 40);
+  place(phaseText_, 12, 46, 349, 16);
+  place(locationText_, 12, 64, 349, 16);
+  place(bar_, 12, 88, 270, 18);
+  place(cancelButton_, 290, 84, 71, 26);
+  place(countText_, 12, 114, 349, 16);
+}
+
+void ProgressDialog::Show(HWND owner) {
+  if (!hwnd_) Create();
+  (void)owner;
+  SendMessageA(bar_, PBM_SETPOS, 0, 0);
+  Refresh();
+  ShowWindow(hwnd_, SW_SHOW);
+  SetForegroundWindow(hwnd_);
+  SetFocus(cancelButton_);
+  SendMessageA(animation_, ACM_PLAY, WPARAM(-1), MAKELPARAM(0, 0xFFFF));
+}
+
+void ProgressDialog::Close() {
+  if (!hwnd_) return;
+  SendMessageA(animation_, ACM_STOP, 0, 0);
+  ShowWindow(hwnd_, SW_HIDE);
+}
+
+void ProgressDialog::StartTimer() {
+  if (hwnd_) SetTimer(hwnd_, kRefreshTimer, 200, nullptr);
+}
+
+void ProgressDialog::StopTimer() {
+  if (hwnd_) KillTimer(hwnd_, kRefreshTimer);
+}
+
+void ProgressDialog::Refresh() {
+  SetTextIfChanged(phaseText_, ctx_->progress.phase);
+  SetTextIfChanged(locationText_, ctx_->progress.location);
+  SetTextIfChanged(countText_, ctx_->progress.count);
+  SendMessageA(bar_, PBM_SETPOS, WPARAM(ctx_->progress.position), 0);
+}
+
+LRESULT CALLBACK ProgressDialog::CancelProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = reinterpret_cast<ProgressDialog*>(GetWindowLongPtrA(h, GWLP_USERDATA));
+  if (msg == WM_GETDLGCODE) return DLGC_WANTALLKEYS | DLGC_DEFPUSHBUTTON;
+  if (msg == WM_KEYDOWN && (wp == VK_RETURN || wp == VK_ESCAPE)) {
+    self->ctx_->request.Cancelled = true;
+    return 0;
+  }
+  if (msg == WM_CHAR && (wp == '\r' || wp == 27)) return 0;
+  return CallWindowProcA(self->buttonProc_, h, msg, wp, lp);
+}
+
+LRESULT CALLBACK ProgressDialog::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) SetWindowLongPtrA(h, GWLP_USERDATA, LONG_PTR(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams));
+  auto* self = reinterpret_cast<ProgressDialog*>(GetWindowLongPtrA(h, GWLP_USERDATA));
+  switch (msg) {
+    case WM_COMMAND:
+      if (LOWORD(wp) == kCancelId && self) self->ctx_->request.Cancelled = true;
+      return 0;
+    case WM_TIMER:
+      if (wp == kRefreshTimer && self) {
+        RefreshProgress(*self->ctx_);
+        self->Refresh();
+      }
+      return 0;
+    case WM_CLOSE:
+      if (self) self->ctx_->request.Cancelled = true;
+      return 0;
+    case WM_DPICHANGED:
+      if (self) {
+        self->dpi_ = HIWORD(wp);
+        self->Layout();
+      }
+      return 0;
+  }
+  return DefWindowProcA(h, msg, wp, lp);
+}

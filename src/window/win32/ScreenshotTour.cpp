@@ -1,0 +1,92 @@
+#include "window/win32/ScreenshotTour.h"
+
+#include "window/win32/MainWindow.h"
+#include "core/Ui.h"
+
+void ScreenshotRun::FindReplaceProcess(const std::string& oldText, const std::string&, const std::string& newText,
+                                       const std::string&) {
+  RunContext& c = *ctx;
+  c.progress.phase = "Scanning System Registry";
+  c.request.ScanLocation = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Applications";
+  c.request.ProgressCeiling = 48;
+  if (target_ == "Cancelled") {
+    c.request.Cancelled = true;
+  } else if (target_ == "ConfirmChangeDialog") {
+    bool box = false;
+    c.ui->Ask({"HKEY_CURRENT_USER\\Software\\Sample\\Recent", "LastFolder", oldText + "\\Report.txt",
+               newText + "\\Report.txt"},
+              box);
+  } else if (target_ == "ProgressDialog") {
+    c.request.LinkCount = 7;
+    while (!c.PumpCancelled()) Sleep(10);  // until Cancel, or the script ends the program
+  } else {
+    c.request.LinkCount = 3;
+  }
+}
+
+void ScreenshotTour(MainWindow& window, Wizard& wizard, const std::string& target) {
+  const Page page = PageNamed(target);
+  auto toFront = [&] {
+    for (Sender s : {Sender::TitleFront, Sender::Intro1Next, Sender::Intro2Next, Sender::Intro3Next}) window.Press(s);
+  };
+  auto mapOnly = [&](bool advanced) {
+    toFront();
+    window.Press(Sender::MapOnly);
+    wizard.findWhat = "C:\\Old Folder";
+    wizard.replaceWith = "D:\\New Folder";
+    wizard.ShowAdvancedClick(advanced);
+    window.Show();
+  };
+  switch (page) {
+    case Page::Intro1: window.Press(Sender::TitleFront); break;
+    case Page::Intro2: window.Press(Sender::TitleFront), window.Press(Sender::Intro1Next); break;
+    case Page::Intro3:
+      for (Sender s : {Sender::TitleFront, Sender::Intro1Next, Sender::Intro2Next}) window.Press(s);
+      break;
+    case Page::Front: toFront(); break;
+    case Page::MoveTrees: {
+      toFront();
+      window.Press(Sender::MoveAndMap);
+      // Drive C: opened in both trees, a folder chosen on the left.
+      for (TreeSide side : {TreeSide::MoveFrom, TreeSide::MoveTo}) {
+        FolderTree& tree = window.Tree(side);
+        HTREEITEM c = tree.Child(tree.Child(nullptr, kMyComputer), "C:");
+        if (c) tree.Expand(c);
+        if (HTREEITEM users = c ? tree.Child(c, "users") : nullptr; users && side == TreeSide::MoveFrom)
+          SendMessageA(tree.hwnd(), TVM_SELECTITEM, TVGN_CARET, LPARAM(users));
+      }
+      break;
+    }
+    case Page::MoveConfirm:
+      toFront();
+      window.Press(Sender::MoveAndMap);
+      wizard.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
+      window.Show();
+      break;
+    case Page::MoveGiven:
+      wizard.OpenMoveGiven("C:\\Data\\Projects");
+      wizard.givenDestination = "D:\\Archive";
+      window.Show();
+      break;
+    case Page::SwitchDrives:
+      toFront();
+      window.Press(Sender::SwitchDrives);
+      break;
+    case Page::MapOnly: mapOnly(false); break;
+    case Page::Targets:
+    case Page::Drives:
+      mapOnly(true);
+      window.Press(Sender::MapOnlyNext);
+      if (page == Page::Drives) window.Press(Sender::TargetsNext);
+      break;
+    case Page::Undo:
+      toFront();
+      window.Press(Sender::TitleUndo);
+      break;
+    default:  // the end pages and the two dialogs: a sample Map Only run
+      mapOnly(false);
+      wizard.ctx.targets = {true, false, false, false};
+      window.Press(Sender::MapOnlyNext);
+      break;
+  }
+}

@@ -1,0 +1,29 @@
+#pragma once
+// For the screenshot script only: walks the window to one page (through
+// TurnPage, with sample entries) or opens one of the two dialogs over a
+// sample run that changes nothing.
+#include <string>
+
+#include "engine/RunPorts.h"
+#include "window/Wizard.h"
+
+class MainWindow;
+
+inline constexpr const char* kScreenshotSwitch = "--screenshot-page=";
+
+// Sample walks: "Finished" finds three links, "Cancelled" is cancelled,
+// "ProgressDialog" keeps the progress dialog up, "ConfirmChangeDialog" asks one question.
+class ScreenshotRun : public ItemMover, public RegistryMapper, public FileMapper {
+ public:
+  explicit ScreenshotRun(std::string target) : target_(std::move(target)) {}
+  RunContext* ctx = nullptr;
+  bool MoveDir(const std::string&, const std::string&) override { return true; }
+  void FindReplaceProcess(const std::string&, const std::string&, const std::string&, const std::string&) override;
+  void IniProcess(const std::string&, const std::string&) override {}
+
+ private:
+  std::string target_;
+};
+
+// The page (a page name, or "ConfirmChangeDialog" / "ProgressDialog") to show.
+void ScreenshotTour(MainWindow& window, Wizard& wizard, const std::string& target);

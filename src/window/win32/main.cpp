@@ -1,0 +1,138 @@
+// ostrivane.exe: the window program's composition root.
+#include "core/win32/WinApi.h"
+//
+#include <commctrl.h>
+#include <ole2.h>
+
+#include <string>
+#include <vector>
+
+#include "window/Pages.h"
+#include "window/StartUp.h"
+#include "window/Wizard.h"
+#include "window/win32/MainWindow.h"
+#include "wiring/win32/RunAssembly.h"
+#include "window/win32/ScreenshotTour.h"
+#include "window/win32/SingleInstance.h"
+#include "window/win32/Win32FolderPicker.h"
+#include "window/win32/Win32Help.h"
+#include "engine/win32/Win32Platform.h"
+#include "window/win32/Win32WindowUi.h"
+#include "core/win32/Win32FileSystem.h"
+#include "regmap/win32/Win32RegistryBackend.h"
+#include "undo/UndoStore.h"
+#include "undo/win32/Win32DriveTypes.h"
+
+namespace {
+void ExplorerLink(bool add) {
+  Win32RegistryBackend registry;
+  CreateExplorerLink(registry, add, ExecutablePath());
+}
+
+// The windows and their message loop, until the main window is gone.
+void RunWindow(const std::string& firstArgument, const std::string& screenshot, int showCommand) {
+  OleInitialize(nullptr);
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+
+  Win32FileSystem fs;
+  Win32Drives drives;
+  Win32FolderPicker picker;
+  Win32WindowUi ui;
+  Win32DriveTypes driveTypes;
+  Win32Help help;
+
+  WizardPorts ports;
+  ports.ui = &ui;
+  ports.fs = &fs;
+  ports.drives = &drives;
+  ports.picker = &picker;
+  ports.GetOSInfo = QueryOsVersion;
+  ports.driveTypes = &driveTypes;
+  ports.help = &help;
+  ports.shell = &help;
+  Wizard wizard(ports, ProgramFolderOfExe());
+  RunAssembly assembly(wizard.ctx, wizard.ctx.programFolder, ShellDialogs::Shown);
+  RunParts parts = assembly.Parts();
+  // Screenshots get a sample run that makes no change.
+  ScreenshotRun sample(screenshot);
+  sample.ctx = &wizard.ctx;
+  if (!screenshot.empty()) {
+    parts.mover = &sample;
+    parts.registry = &sample;
+    parts.files = &sample;
+  }
+  wizard.Wire(parts, &assembly.Undo(), &assembly.Undoer());
+  ui.Bind(wizard.ctx);
+
+  MainWindow window(wizard, ui);
+  window.onDestroyed = [] { PostQuitMessage(0); };
+
+  // A further copy's command line. While a message is being handled (a run
+  // pumps messages, a dialog runs its own loop) it is kept, and acted on
+  // when the handler has returned.
+  int handling = 1;  // until the window is up
+  StartActions actions(wizard, ExplorerLink);
+  HandOverDesk desk([&] { return handling > 0 || wizard.ctx.running; },
+                    [&](const StartAction& a) {
+                      actions.Do(a);
+                      if (!window.hwnd()) return;
+                      if (wizard.Terminated)
+                        DestroyWindow(window.hwnd());
+                      else
+                        window.Show();
+                    });
+  window.onMessage = [&](UINT m, WPARAM wp, LPARAM lp, LRESULT& result) {
+    std::string text;
+    if (!ReadHandOver(m, wp, lp, text, result)) return false;
+    desk.Receive(text);
+    return true;
+  };
+
+  window.Create(firstArgument, showCommand);
+  picker.SetOwner(window.hwnd());
+  help.SetOwner(window.hwnd());
+  assembly.SetOwnerWindow(window.hwnd());
+  if (!screenshot.empty()) ScreenshotTour(window, wizard, screenshot);
+  handling = 0;
+  desk.Resume();
+
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    ++handling;
+    if (!window.PreTranslate(msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    --handling;
+    desk.Resume();
+  }
+  help.CloseAll();
+  OleUninitialize();
+}
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
+  const std::vector<std::string> args(__argv + 1, __argv + __argc);
+  // A screenshot run stands apart from the running copy.
+  if (!args.empty() && args[0].rfind(kScreenshotSwitch, 0) == 0) {
+    RunWindow("", args[0].substr(std::string(kScreenshotSwitch).size()), showCommand);
+    return 0;
+  }
+
+  // Held to the very end; a further copy hands its command line over and ends.
+  const InstanceMutex mutex;
+  if (!mutex.First()) {
+    HandOverToRunningCopy(HandOverText(args));
+    return 0;
+  }
+  const StartAction start = FirstStartAction(args.empty() ? "" : args[0]);
+  switch (start.command) {
+    case StartCommand::Exit: return 0;
+    case StartCommand::RemoveVerb:
+    case StartCommand::AddVerb: ExplorerLink(start.command == StartCommand::AddVerb); return 0;
+    default: break;
+  }
+  RunWindow(start.path, "", showCommand);
+  return 0;
+}

@@ -1,0 +1,65 @@
+#include "wiring/win32/RunAssembly.h"
+
+#include "engine/win32/Win32Platform.h"
+#include "core/win32/Win32FileSystem.h"
+#include "filemap/FileMapping.h"
+#include "filemap/PathForms.h"
+#include "filemap/ShortcutRewrite.h"
+#include "filemap/win32/Win32ShellLinkStore.h"
+#include "regmap/RegistryWalk.h"
+#include "regmap/win32/Win32RegistryBackend.h"
+#include "undo/FileBackupArchive.h"
+#include "undo/MoveDir.h"
+#include "undo/UndoExecution.h"
+#include "undo/UndoStore.h"
+#include "undo/win32/Win32ShellMove.h"
+#include "undo/win32/Win32UndoPlatform.h"
+
+struct RunAssembly::Impl {
+  Impl(RunContext& ctx, const std::string& programFolder, ShellDialogs dialogs)
+      : forms(fs),
+        archive(fs, undoPlatform),
+        store(fs, undoPlatform, programFolder),
+        shortcuts(ctx, archive, links),
+        files(ctx, fs, forms, archive, shortcuts),
+        registry(ctx, registryBackend, fs),
+        mover(ctx, fs, shell, dialogs == ShellDialogs::Silent),
+        undoer(fs, store, registryBackend, mover, programFolder, &lock) {}
+
+  Win32FileSystem fs;
+  Win32UndoPlatform undoPlatform;
+  Win32ShellLinkStore links;
+  Win32RegistryBackend registryBackend;
+  Win32RunLock lock;
+  Win32ShellMove shell;
+  PathForms forms;
+  FileBackupArchive archive;
+  UndoStore store;
+  ShortcutRewrite shortcuts;
+  FileMapping files;
+  RegistryWalk registry;
+  FolderMove mover;
+  UndoExecution undoer;
+};
+
+RunAssembly::RunAssembly(RunContext& ctx, const std::string& programFolder, ShellDialogs dialogs)
+    : impl_(std::make_unique<Impl>(ctx, programFolder, dialogs)) {}
+RunAssembly::~RunAssembly() = default;
+
+RunParts RunAssembly::Parts() {
+  Impl& i = *impl_;
+  RunParts p;
+  p.undo = &i.store;
+  p.mover = &i.mover;
+  p.archive = &i.archive;
+  p.files = &i.files;
+  p.registry = &i.registry;
+  p.shortNames = &i.forms;
+  p.lock = &i.lock;
+  return p;
+}
+
+FileSystem& RunAssembly::Files() { return impl_->fs; }
+UndoStore& RunAssembly::Undo() { return impl_->store; }
+UndoExecutor& RunAssembly::Undoer() { return impl_->undoer; }
+void RunAssembly::SetOwnerWindow(void* window) { impl_->shell.SetOwner(window); }
