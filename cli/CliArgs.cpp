@@ -39,7 +39,10 @@ std::string UsageText() {
          "  --verify        ask before each change: Replace, Skip, Cancel, or replace and do not ask again\n"
          "  --preview       list every change the run would make, and change nothing\n"
          "\n"
-         "Exit status: 0 finished, 1 cancelled or the move failed, 2 usage error, 3 an error stopped the run or left an undo incomplete.\n";
+         "Exit status: 0 finished, 1 cancelled or the move failed, 2 usage error, 3 an error stopped the run or left an undo incomplete.\n"
+         "\n"
+         "Text: any characters in paths and texts. On a console they are shown as they are; output sent to a file\n"
+         "or a pipe is UTF-8, and so is input read from one.\n";
 }
 
 CliParse ParseCommandLine(const std::vector<std::string>& args) {
@@ -72,10 +75,10 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
         std::size_t end = list.find(',', start);
         if (end == std::string::npos) end = list.size();
         const std::string t = list.substr(start, end - start);
-        if (t == "registry") o.targets.chbxRegistry = true;
-        else if (t == "settings") o.targets.chbxIni = true;
-        else if (t == "shortcuts") o.targets.chbxShortcuts = true;
-        else if (t == "all") o.targets.chbxAllFiles = true;
+        if (t == "registry") o.targets.registry = true;
+        else if (t == "settings") o.targets.settingsFiles = true;
+        else if (t == "shortcuts") o.targets.shortcuts = true;
+        else if (t == "all") o.targets.allFiles = true;
         else return Fail("Unknown target '" + t + "' (registry, settings, shortcuts, all).");
         start = end + 1;
       }

@@ -5,13 +5,18 @@
 
 #include "CliApp.h"
 #include "core/win32/WinApi.h"
+#include "win32/ConsoleStreams.h"
 #include "win32/Win32CliServices.h"
 
-int main(int argc, char** argv) {
-  // Paths are ANSI text: show them on the console in the same code page.
-  SetConsoleOutputCP(GetACP());
-  SetConsoleCP(GetACP());
-  std::vector<std::string> args(argv + 1, argv + argc);
+int main() {
+  ConsoleOutBuffer outBuffer(GetStdHandle(STD_OUTPUT_HANDLE));
+  ConsoleOutBuffer errBuffer(GetStdHandle(STD_ERROR_HANDLE));
+  ConsoleInBuffer inBuffer(GetStdHandle(STD_INPUT_HANDLE));
+  std::ostream out(&outBuffer), err(&errBuffer);
+  std::istream in(&inBuffer);
   Win32CliServices services;
-  return RunCli(args, services, std::cin, std::cout, std::cerr);
+  const int status = RunCli(Utf8Arguments(), services, in, out, err);
+  out.flush();
+  err.flush();
+  return status;
 }
