@@ -1,0 +1,47 @@
+#include "core/Occurrence.h"
+
+#include "core/Text.h"
+
+namespace {
+bool IsAsciiLetterOrDigit(char c) { return IsLetterAZ(c) || (c >= '0' && c <= '9'); }
+
+bool EndsName(char c) {
+  switch (c) {
+    case '\\': case '/': case '"': case '\'': case '<': case '>': case '|': case ':': case '*': case '?':
+    case ';': case ',':
+      return true;
+    default:
+      return (unsigned char)c < 0x20;
+  }
+}
+
+bool IsDriveForm(std::string_view text) { return text.size() >= 2 && IsLetterAZ(text[0]) && text[1] == ':'; }
+bool IsUncForm(std::string_view text) { return text.size() >= 3 && text[0] == '\\' && text[1] == '\\' && text[2] != '\\'; }
+}  // namespace
+
+bool LooksLikePath(std::string_view text) { return IsDriveForm(text) || IsUncForm(text); }
+
+MatchRule RuleFor(std::string_view findText, bool substringAsked) {
+  return (!substringAsked && LooksLikePath(findText)) ? MatchRule::Path : MatchRule::Substring;
+}
+
+bool StandsAlone(std::string_view hay, std::size_t pos, std::size_t length, MatchRule rule) {
+  if (rule == MatchRule::Substring) return true;
+  const std::string_view found = hay.substr(pos, length);
+  if (pos > 0) {
+    const char before = hay[pos - 1];
+    if (IsDriveForm(found) && IsAsciiLetterOrDigit(before)) return false;
+    if (IsUncForm(found) && before == '\\') return false;
+  }
+  // A found text that ends in a separator ("C:\", "C:\App\") has ended its
+  // last name itself.
+  if (!found.empty() && (found.back() == '\\' || found.back() == '/')) return true;
+  const std::size_t after = pos + length;
+  return after >= hay.size() || EndsName(hay[after]);
+}
+
+std::size_t FindOccurrence(std::string_view hay, std::string_view needle, MatchRule rule, std::size_t from) {
+  for (std::size_t pos = FindFold(hay, needle, from); pos != kNotFound; pos = FindFold(hay, needle, pos + 1))
+    if (StandsAlone(hay, pos, needle.size(), rule)) return pos;
+  return kNotFound;
+}
