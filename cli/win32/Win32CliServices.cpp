@@ -28,6 +28,9 @@ RunAssembly& Win32CliServices::Assembly(RunContext& ctx) {
     assembly_ = std::make_unique<RunAssembly>(ctx, programFolder_, ShellDialogs::Silent);
     assemblyCtx_ = &ctx;
     assembly_->Undo().ageLimitIndex = AgeLimitFromSettings(assembly_->Files(), programFolder_);
+    // The age limit judges the entries the list shows: list them now, so the
+    // command's own listing or run applies the limit as the window does.
+    assembly_->Undo().FillUndoBox(false);
   }
   return *assembly_;
 }
