@@ -3,6 +3,7 @@
 #include "core/Error.h"
 #include "regmap/RegImport.h"
 #include "regmap/RegistryWalk.h"
+#include "support/Cp1252.h"
 #include "support/FakeFileSystem.h"
 #include "support/FakeUi.h"
 #include "support/MemoryRegistry.h"
@@ -34,13 +35,12 @@ class RegWalkTest : public ::testing::Test {
     Map("*:\\", b);
   }
   std::string Text(RegRoot root, const std::string& path, const std::string& name) {
-    auto v = reg.Get(root, path, name);
-    return v ? v->data.substr(0, v->data.find('\0')) : "<none>";
+    return reg.GetText(root, path, name);
   }
   std::string Backup() { return fs.Has(kBackup) ? DecodeRegText(fs.ReadWhole(kBackup)) : ""; }
   void ExpectUndoRestores(const std::string& before) {
     ASSERT_NE(reg.Dump(), before) << "the run changed nothing";
-    const RegImportResult r = ImportRegFile(fs, reg, kBackup);
+    const RegImportResult r = ImportRegFile(fs, reg, kBackup, cp);
     for (const auto& f : r.failed) ADD_FAILURE() << "line " << f.number << " " << f.text << ": " << f.reason;
     const std::string after = reg.Dump();
     EXPECT_TRUE(after == before) << "before:\n" << before.substr(0, 3000) << "after:\n" << after.substr(0, 3000);
@@ -50,7 +50,8 @@ class RegWalkTest : public ::testing::Test {
   FakeFileSystem fs;
   FakeUi ui;
   RunContext ctx;
-  RegistryWalk walk{ctx, reg, fs};
+  Cp1252 cp;
+  RegistryWalk walk{ctx, reg, fs, cp};
 };
 
 TEST_F(RegWalkTest, EveryOccurrenceLeftToRightNeverInsideTheInsertedText) {
@@ -74,18 +75,18 @@ TEST_F(RegWalkTest, ShortPairOnlyWhereTheLongTextIsAbsent) {
 
 TEST_F(RegWalkTest, FoldsOnlyAsciiLettersAndSearchesOnlyStringData) {
   reg.PutText(LM, "Software\\T", "a", "c:\\program files\\x");
-  reg.PutText(LM, "Software\\T", "accent", "C:\\Caf\xE9\\x");
-  reg.Put(LM, "Software\\T", "multi", kRegMultiSz, std::string("C:\\PROGRAM FILES\0\0", 18));
+  reg.PutText(LM, "Software\\T", "accent", "C:\\Café\\x");
+  reg.Put(LM, "Software\\T", "multi", kRegMultiSz, Utf16Data(u"C:\\PROGRAM FILES") + std::string(2, '\0'));
   reg.Put(LM, "Software\\T", "bin", kRegBinary, "C:\\PROGRAM FILES");
   reg.PutDword(LM, "Software\\T", "C:\\PROGRAM FILES\\flag", 1);
   Map("C:\\PROGRAM FILES", "D:\\Apps");
   EXPECT_EQ(Text(LM, "Software\\T", "a"), "D:\\Apps\\x");
-  EXPECT_EQ(reg.Get(LM, "Software\\T", "multi")->data, std::string("C:\\PROGRAM FILES\0\0", 18));
+  EXPECT_EQ(reg.Get(LM, "Software\\T", "multi")->data, Utf16Data(u"C:\\PROGRAM FILES") + std::string(2, '\0'));
   EXPECT_EQ(reg.Get(LM, "Software\\T", "bin")->data, "C:\\PROGRAM FILES");
   EXPECT_TRUE(reg.Get(LM, "Software\\T", "D:\\Apps\\flag"));  // names of every type are searched
-  Map("C:\\CAF\xC9", "X");
-  EXPECT_EQ(Text(LM, "Software\\T", "accent"), "C:\\Caf\xE9\\x");
-  Map("C:\\CAF\xE9", "X");
+  Map("C:\\CAFÉ", "X");
+  EXPECT_EQ(Text(LM, "Software\\T", "accent"), "C:\\Café\\x");
+  Map("C:\\CAFé", "X");
   EXPECT_EQ(Text(LM, "Software\\T", "accent"), "X\\x");
 }
 
@@ -124,19 +125,20 @@ TEST_F(RegWalkTest, SearchOpensForReadingAndWritesOnlyWhereItChanges) {
   EXPECT_EQ(reg.openHandles(), 0);
 }
 
-TEST_F(RegWalkTest, UnwritableValueStopsTheRunWithItsBackupInPlace) {
+TEST_F(RegWalkTest, UnwritableValueIsPassedOverAndTheRunGoesOn) {
   reg.PutText(CU, "Software\\A", "p", "C:\\Old\\a");
   reg.PutText(CU, "Software\\B", "q", "C:\\Old\\b");
+  reg.PutText(CU, "Software\\C", "r", "C:\\Old\\c");
   reg.DenyWrite(CU, "Software\\B");
   const std::string before = reg.Dump();
-  try {
-    Map("C:\\Old", "D:\\New");
-    FAIL() << "no error";
-  } catch (const Error& e) {
-    EXPECT_STREQ(e.what(), "Failed to set data for 'q'");
-  }
+  Map("C:\\Old", "D:\\New");
   EXPECT_EQ(Text(CU, "Software\\A", "p"), "D:\\New\\a");
-  EXPECT_EQ(ctx.request.LinkCount, 1);
+  EXPECT_EQ(Text(CU, "Software\\B", "q"), "C:\\Old\\b");
+  EXPECT_EQ(Text(CU, "Software\\C", "r"), "D:\\New\\c");
+  EXPECT_EQ(ctx.request.LinkCount, 2);
+  ASSERT_EQ(ctx.passedOver.size(), 1u);
+  EXPECT_EQ(ctx.passedOver[0].where, "HKEY_CURRENT_USER\\Software\\B, value \"q\"");
+  EXPECT_EQ(ctx.passedOver[0].reason, "Failed to set data for 'q'");
   reg.DenyWrite(CU, "Software\\B", false);
   ExpectUndoRestores(before);
 }
@@ -153,7 +155,7 @@ TEST_F(RegWalkTest, EachBackupIsOnDiskBeforeItsChange) {
   checking.fs = &fs;
   checking.PutText(CU, "Software\\T", "p", "C:\\Old");
   checking.PutText(CU, "Software\\T", "q", "C:\\Old\\q");
-  RegistryWalk w(ctx, checking, fs);
+  RegistryWalk w(ctx, checking, fs, cp);
   w.FindReplaceProcess("C:\\Old", "", "D:\\New", "");
   ASSERT_EQ(checking.seen.size(), 2u);
   EXPECT_NE(checking.seen[0].find("\"p\"=\"C:\\\\Old\""), std::string::npos) << checking.seen[0];
@@ -261,9 +263,10 @@ TEST_F(RegWalkTest, UndoRestoresARenamedValueAndRemovesItsNewName) {
 
 TEST_F(RegWalkTest, UndoRestoresAMovedKeyWithItsSubtree) {
   reg.PutText(CU, "Software\\OldApp", "", "default");
-  reg.Put(CU, "Software\\OldApp", "multi", kRegMultiSz, std::string("a\0b\0\0", 5));
+  reg.Put(CU, "Software\\OldApp", "multi", kRegMultiSz, Utf16Data(u"a") + Utf16Data(u"b") + std::string(2, '\0'));
   reg.Put(CU, "Software\\OldApp", "big", kRegBinary, std::string(40000, '\x5A'));
   reg.Put(CU, "Software\\OldApp", "odd", kRegSz, std::string("a\0b", 3));
+  reg.Put(CU, "Software\\OldApp", "after", kRegSz, Utf16Data(u"a") + Utf16Data(u"b"));
   reg.Put(CU, "Software\\OldApp", "q", kRegQword, std::string("\1\2\3\4\5\6\7\x08", 8));
   reg.Put(CU, "Software\\OldApp", "none", kRegNone, "");
   reg.PutDword(CU, "Software\\OldApp\\Sub", "d", 0xFFFFFFFF);
