@@ -328,4 +328,98 @@ TEST_F(RegWalkTest, ASecondRunStartsItsOwnBackup) {
   const std::string second = DecodeRegText(fs.ReadWhole("C:\\Ost\\Undo00001.reg"));
   EXPECT_NE(second.find("\"p\"=\"D:\\\\New\""), std::string::npos) << second;
 }
+TEST_F(RegWalkTest, CharactersBeyondOneCodePageAreChangedAndRestored) {
+  const std::string old = "D:\\Old\\数据", now = "D:\\New\\данные";
+  reg.PutText(CU, "Software\\U", "path", old + "\\app.exe;Ł ø € 😀");
+  reg.PutText(CU, "Software\\U", old + "\\app.exe", "named");
+  reg.PutText(CU, "Software\\U", "数据", "other");  // the find text's tail alone: no match
+  // A key that moves with two such values and a subkey.
+  reg.PutText(CU, "Software\\U\\" + std::string("Old数据"), "数据", "1");
+  reg.PutText(CU, "Software\\U\\" + std::string("Old数据"), "日本", "2");
+  reg.PutText(CU, "Software\\U\\Old数据\\日本", "ø", "3");
+  const std::string before = reg.Dump();
+  Map(old, now);
+  EXPECT_EQ(Text(CU, "Software\\U", "path"), now + "\\app.exe;Ł ø € 😀");
+  EXPECT_EQ(Text(CU, "Software\\U", now + "\\app.exe"), "named");
+  EXPECT_EQ(Text(CU, "Software\\U", old + "\\app.exe"), "<none>");
+  EXPECT_EQ(Text(CU, "Software\\U", "数据"), "other");
+  Map("Old数据", "New日本");
+  EXPECT_FALSE(reg.HasKey(CU, "Software\\U\\Old数据"));
+  EXPECT_EQ(Text(CU, "Software\\U\\New日本", "数据"), "1");
+  EXPECT_EQ(Text(CU, "Software\\U\\New日本", "日本"), "2");
+  EXPECT_EQ(Text(CU, "Software\\U\\New日本\\日本", "ø"), "3");
+  EXPECT_TRUE(ctx.passedOver.empty());
+  // The backup holds the real characters, in UTF-16.
+  const std::string stored = fs.ReadWhole(kBackup);
+  EXPECT_NE(stored.find(Utf16Data(u"\"path\"=\"D:\\\\Old\\\\数据\\\\app.exe;Ł ø € 😀\"", false)), std::string::npos);
+  EXPECT_NE(stored.find(Utf16Data(u"[HKEY_CURRENT_USER\\Software\\U\\Old数据\\日本]", false)), std::string::npos);
+  ExpectUndoRestores(before);
+}
+
+TEST_F(RegWalkTest, FindTextInCjkMatchesOnlyItself) {
+  reg.PutText(CU, "Software\\U", "a", "C:\\数据\\x");
+  reg.PutText(CU, "Software\\U", "b", "C:\\数\\x");  // a prefix of the find text
+  reg.PutText(CU, "Software\\U", "c", "C:\\日本\\x");
+  reg.PutText(CU, "Software\\U", "d", "c:\\数据\\y");  // A-Z fold still applies around it
+  Map("C:\\数据", "E:\\新");
+  EXPECT_EQ(Text(CU, "Software\\U", "a"), "E:\\新\\x");
+  EXPECT_EQ(Text(CU, "Software\\U", "b"), "C:\\数\\x");
+  EXPECT_EQ(Text(CU, "Software\\U", "c"), "C:\\日本\\x");
+  EXPECT_EQ(Text(CU, "Software\\U", "d"), "E:\\新\\y");
+  EXPECT_EQ(ctx.request.LinkCount, 2);
+}
+
+TEST_F(RegWalkTest, KeyPathsTooLongForOneCallAreWalkedChangedAndRestored) {
+  reg.maxPathInOneCall = 255;
+  std::string deep = "Software\\Deep";
+  while (deep.size() < 430) deep += "\\Ключ" + std::string(30, 'k');
+  reg.PutText(CU, deep, "p", "C:\\Old\\x");
+  reg.PutText(CU, deep + "\\Old", "q", "1");
+  const std::string before = reg.Dump();
+  Map("C:\\Old", "D:\\New");
+  EXPECT_EQ(Text(CU, deep, "p"), "D:\\New\\x");
+  Map("Old", "Newer");
+  EXPECT_EQ(Text(CU, deep + "\\Newer", "q"), "1");
+  EXPECT_TRUE(ctx.passedOver.empty());
+  ExpectUndoRestores(before);
+}
+
+TEST_F(RegWalkTest, AnsiBackupPassesOverWhatItCannotHold) {
+  ctx.OsGeneration = 4;  // REGEDIT4, in the ANSI code page
+  reg.PutText(CU, "Software\\U", "held", "C:\\Old\\€");
+  reg.PutText(CU, "Software\\U", "not held", "C:\\Old\\数据");
+  reg.PutText(CU, "Software\\U\\OldKey", "日本", "1");
+  const std::string before = reg.Dump();
+  Map("Old", "New");
+  EXPECT_EQ(Text(CU, "Software\\U", "held"), "C:\\New\\€");
+  EXPECT_EQ(Text(CU, "Software\\U", "not held"), "C:\\Old\\数据");
+  EXPECT_TRUE(reg.HasKey(CU, "Software\\U\\OldKey"));
+  ASSERT_EQ(ctx.passedOver.size(), 2u);
+  EXPECT_EQ(ctx.passedOver[0].where, "HKEY_CURRENT_USER\\Software\\U, value \"not held\"");
+  EXPECT_NE(ctx.passedOver[0].reason.find("REGEDIT4"), std::string::npos);
+  EXPECT_EQ(ctx.passedOver[1].where, "HKEY_CURRENT_USER\\Software\\U\\OldKey");
+  EXPECT_EQ(ctx.request.LinkCount, 1);
+  EXPECT_EQ(fs.ReadWhole(kBackup).rfind("REGEDIT4\r\n", 0), 0u);
+  ExpectUndoRestores(before);
+}
+
+TEST_F(RegWalkTest, UnlistableKeyIsPassedOverWithItsReason) {
+  struct Unlistable : MemoryRegistry {
+    long EnumValue(RegKey key, std::uint32_t index, std::string& name, std::uint32_t* type,
+                   std::string* data) override {
+      const long rc = MemoryRegistry::EnumValue(key, index, name, type, data);
+      return rc == kRegOk && name == "broken" ? kRegMoreData : rc;
+    }
+  } r;
+  r.PutText(CU, "Software\\U", "p", "C:\\Old");
+  r.PutText(CU, "Software\\U", "broken", "C:\\Old");
+  r.PutText(CU, "Software\\V", "p", "C:\\Old");
+  RegistryWalk w(ctx, r, fs, cp);
+  w.FindReplaceProcess("C:\\Old", "", "D:\\New", "");
+  EXPECT_EQ(r.GetText(CU, "Software\\U", "p"), "D:\\New");
+  EXPECT_EQ(r.GetText(CU, "Software\\V", "p"), "D:\\New");
+  ASSERT_EQ(ctx.passedOver.size(), 1u);
+  EXPECT_EQ(ctx.passedOver[0].where, "HKEY_CURRENT_USER\\Software\\U");
+  EXPECT_EQ(ctx.passedOver[0].reason, "not every value could be listed (error 234)");
+}
 }  // namespace
