@@ -1,7 +1,10 @@
 #include "regmap/NTReg.h"
 
+#include <algorithm>
+
 #include "core/Error.h"
 #include "core/Text.h"
+#include "core/Unicode.h"
 
 namespace {
 const char* const kGetFailed = "Failed to get data for '%s'";
@@ -15,7 +18,26 @@ constexpr std::uint32_t kWriteTries[] = {kKeyAllAccess, kKeyReadWrite};
 
 bool IsText(std::uint32_t type) { return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz; }
 
-std::string CutAtNul(const std::string& data) { return data.substr(0, data.find('\0')); }
+// The byte offset of the first NUL character (two zero bytes on an even
+// offset), or the data's even length when there is none.
+std::size_t FirstNulUnit(std::string_view data) {
+  std::size_t i = 0;
+  for (; i + 1 < data.size(); i += 2)
+    if (data[i] == 0 && data[i + 1] == 0) return i;
+  return i;
+}
+
+std::vector<std::string> Components(const std::string& rel) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  while (start <= rel.size()) {
+    std::size_t end = rel.find('\\', start);
+    if (end == std::string::npos) end = rel.size();
+    if (end > start) parts.push_back(rel.substr(start, end - start));
+    start = end + 1;
+  }
+  return parts;
+}
 
 // "a\b" under "a" and "A\B\c" under "a\b", compared across A-Z case.
 bool IsInside(const std::string& inner, const std::string& outer) {
@@ -24,6 +46,29 @@ bool IsInside(const std::string& inner, const std::string& outer) {
          EqualNoCaseAZ(std::string_view(inner).substr(0, outer.size()), outer);
 }
 }  // namespace
+
+std::string TextFromRegData(std::string_view data) { return Utf8FromUtf16LeBytes(data.substr(0, FirstNulUnit(data))); }
+
+std::string RegDataFromText(std::string_view text) {
+  std::string data = Utf16LeBytesFromUtf8(text);
+  data.append(2, '\0');
+  return data;
+}
+
+std::vector<std::string> TextListFromRegData(std::string_view data) {
+  std::vector<std::string> list;
+  while (data.size() >= 2) {
+    const std::size_t end = FirstNulUnit(data);
+    if (end == 0) break;  // the empty string that ends the list
+    list.push_back(Utf8FromUtf16LeBytes(data.substr(0, end)));
+    data.remove_prefix(std::min(data.size(), end + 2));
+  }
+  return list;
+}
+
+bool IsExactRegText(std::string_view data) {
+  return data.size() % 2 == 0 && data.size() >= 2 && FirstNulUnit(data) + 2 == data.size();
+}
 
 std::string RootName(RegRoot root) {
   switch (root) {
@@ -61,13 +106,63 @@ std::string TNTRegistry::Relative(const std::string& path) const {
 }
 
 long TNTRegistry::OpenRelative(const std::string& path, std::uint32_t access, RegKey& out) {
-  return backend_.OpenKey(backend_.RootKey(root_), Relative(path), access, out);
+  return OpenPath(Relative(path), access, out);
+}
+
+long TNTRegistry::OpenPath(const std::string& rel, std::uint32_t access, RegKey& out) {
+  const RegKey root = backend_.RootKey(root_);
+  const long whole = backend_.OpenKey(root, rel, access, out);
+  if (whole == kRegOk || rel.find('\\') == std::string::npos) return whole;
+  RegKey at = root;
+  const std::vector<std::string> parts = Components(rel);
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    RegKey next = 0;
+    const long rc = backend_.OpenKey(at, parts[i], i + 1 == parts.size() ? access : kKeyRead, next);
+    if (at != root) backend_.CloseKey(at);
+    if (rc != kRegOk) return whole == kRegNotFound ? whole : rc;
+    at = next;
+  }
+  out = at;
+  return kRegOk;
+}
+
+long TNTRegistry::CreatePath(const std::string& rel, std::uint32_t access, RegKey& out) {
+  const RegKey root = backend_.RootKey(root_);
+  const long whole = backend_.CreateKey(root, rel, 0, access, out);
+  if (whole == kRegOk || rel.find('\\') == std::string::npos) return whole;
+  RegKey at = root;
+  for (const std::string& part : Components(rel)) {
+    RegKey next = 0;
+    const long rc = backend_.CreateKey(at, part, 0, access, next);
+    if (at != root) backend_.CloseKey(at);
+    if (rc != kRegOk) return rc;
+    at = next;
+  }
+  out = at;
+  return kRegOk;
+}
+
+void TNTRegistry::DeletePath(const std::string& rel, const std::string& fullPath) {
+  const std::size_t cut = rel.rfind('\\');
+  if (cut == std::string::npos) {
+    DeleteTree(backend_.RootKey(root_), rel, fullPath);
+    return;
+  }
+  RegKey parent = 0;
+  if (OpenPath(rel.substr(0, cut), kKeyRead, parent) != kRegOk) throw Error(Format1(kDeleteKeyFailed, fullPath));
+  try {
+    DeleteTree(parent, rel.substr(cut + 1), fullPath);
+  } catch (...) {
+    backend_.CloseKey(parent);
+    throw;
+  }
+  backend_.CloseKey(parent);
 }
 
 bool TNTRegistry::OpenWith(const std::string& path, const std::uint32_t* accesses, int count) {
   for (int i = 0; i < count; ++i) {
     RegKey key = 0;
-    if (OpenRelative(path, accesses[i], key) != kRegOk) continue;
+    if ((lastOpenError_ = OpenRelative(path, accesses[i], key)) != kRegOk) continue;
     CloseKey();
     current_ = key;
     currentPath_ = path;
@@ -84,7 +179,7 @@ bool TNTRegistry::OpenRegPathForReading(const std::string& path) { return OpenWi
 void TNTRegistry::CreateRegPath(const std::string& path) {
   for (std::uint32_t access : kWriteTries) {
     RegKey key = 0;
-    if (backend_.CreateKey(backend_.RootKey(root_), Relative(path), 0, access, key) != kRegOk) continue;
+    if (CreatePath(Relative(path), access, key) != kRegOk) continue;
     CloseKey();
     current_ = key;
     currentPath_ = path;
@@ -101,14 +196,18 @@ void TNTRegistry::MakeWritable(const std::string& valueName) {
   if (!OpenWith(path, kWriteTries, 2)) throw Error(Format1(kSetFailed, valueName));
 }
 
-std::vector<std::string> TNTRegistry::ListSubkeyNames() {
+std::vector<std::string> TNTRegistry::ListSubkeyNames(long* failure) {
   std::vector<std::string> names;
   RegKeyInfo info;
   if (!current_ || backend_.QueryInfoKey(current_, info) != kRegOk) return names;
   names.reserve(info.subkeys);
   for (std::uint32_t i = 0; i < info.subkeys; ++i) {
     std::string name;
-    if (backend_.EnumKey(current_, i, name) != kRegOk) break;
+    const long rc = backend_.EnumKey(current_, i, name);
+    if (rc != kRegOk) {
+      if (rc != kRegNoMoreItems && failure) *failure = rc;
+      break;
+    }
     names.push_back(std::move(name));
   }
   return names;
@@ -127,7 +226,7 @@ std::vector<std::string> TNTRegistry::ListValueNames() {
   return names;
 }
 
-std::vector<ListedValue> TNTRegistry::ListValues() {
+std::vector<ListedValue> TNTRegistry::ListValues(long* failure) {
   std::vector<ListedValue> values;
   RegKeyInfo info;
   if (!current_ || backend_.QueryInfoKey(current_, info) != kRegOk) return values;
@@ -135,21 +234,29 @@ std::vector<ListedValue> TNTRegistry::ListValues() {
   std::string data;
   for (std::uint32_t i = 0; i < info.values; ++i) {
     ListedValue v;
-    if (backend_.EnumValue(current_, i, v.name, &v.type, &data) != kRegOk) break;
-    if (v.type == kRegSz || v.type == kRegExpandSz) v.text = CutAtNul(data);
+    const long rc = backend_.EnumValue(current_, i, v.name, &v.type, &data);
+    if (rc != kRegOk) {
+      if (rc != kRegNoMoreItems && failure) *failure = rc;
+      break;
+    }
+    if (v.type == kRegSz || v.type == kRegExpandSz) v.text = TextFromRegData(data);
     values.push_back(std::move(v));
   }
   return values;
 }
 
-std::vector<RawValue> TNTRegistry::ListRawValues() {
+std::vector<RawValue> TNTRegistry::ListRawValues(long* failure) {
   std::vector<RawValue> values;
   RegKeyInfo info;
   if (!current_ || backend_.QueryInfoKey(current_, info) != kRegOk) return values;
   values.reserve(info.values);
   for (std::uint32_t i = 0; i < info.values; ++i) {
     RawValue v;
-    if (backend_.EnumValue(current_, i, v.name, &v.type, &v.data) != kRegOk) break;
+    const long rc = backend_.EnumValue(current_, i, v.name, &v.type, &v.data);
+    if (rc != kRegOk) {
+      if (rc != kRegNoMoreItems && failure) *failure = rc;
+      break;
+    }
     values.push_back(std::move(v));
   }
   return values;
@@ -176,7 +283,7 @@ std::string TNTRegistry::ReadTextValue(const std::string& name) {
   const auto data = ReadRawValue(name, type);
   if (!data) throw Error(Format1(kGetFailed, name));
   if (!IsText(type)) throw Error(Format1(kInvalidType, name));
-  return CutAtNul(*data);
+  return TextFromRegData(*data);
 }
 
 std::uint32_t TNTRegistry::ReadDwordValue(const std::string& name) {
@@ -197,9 +304,7 @@ std::string TNTRegistry::ReadBinaryValue(const std::string& name) {
 }
 
 void TNTRegistry::WriteTextValue(const std::string& name, const std::string& text, std::uint32_t type) {
-  std::string data = text;
-  data.push_back('\0');
-  WriteRawValue(name, type, data);
+  WriteRawValue(name, type, RegDataFromText(text));
 }
 
 void TNTRegistry::WriteRawValue(const std::string& name, std::uint32_t type, const std::string& data) {
@@ -246,7 +351,7 @@ bool TNTRegistry::MoveRegKey(const std::string& oldPath, const std::string& newP
   RegKey to = 0;
   long rc = kRegAccessDenied;
   for (std::uint32_t access : kWriteTries)
-    if ((rc = backend_.CreateKey(backend_.RootKey(root_), newRel, 0, access, to)) == kRegOk) break;
+    if ((rc = CreatePath(newRel, access, to)) == kRegOk) break;
   if (rc != kRegOk) {
     backend_.CloseKey(from);
     throw Error(Format1(kCreateFailed, newPath));
@@ -256,11 +361,16 @@ bool TNTRegistry::MoveRegKey(const std::string& oldPath, const std::string& newP
   } catch (...) {
     backend_.CloseKey(from);
     backend_.CloseKey(to);
+    // The new key did not exist before: a half copy goes again.
+    try {
+      DeletePath(newRel, newPath);
+    } catch (const Error&) {
+    }
     throw;
   }
   backend_.CloseKey(from);
   backend_.CloseKey(to);
-  if (deleteOld) DeleteTree(backend_.RootKey(root_), oldRel, oldPath);
+  if (deleteOld) DeletePath(oldRel, oldPath);
   return true;
 }
 
@@ -332,6 +442,6 @@ bool TNTRegistry::DeleteRegKey(const std::string& path) {
   if (rel.empty() || !KeyExists(path)) return false;
   // The current key may lie inside; let go of it first.
   if (IsInside(Relative(currentPath_), rel) || EqualNoCaseAZ(Relative(currentPath_), rel)) CloseKey();
-  DeleteTree(backend_.RootKey(root_), rel, path);
+  DeletePath(rel, path);
   return true;
 }

@@ -2,9 +2,12 @@
 // TNTRegistry: one root key and at most one open current key. Paths that
 // begin with "\" are taken from the root; "\" alone is the root itself.
 // Reads and writes that fail raise Error with the program's own messages.
+// Names and text are UTF-8; string data is held by the registry as UTF-16LE
+// and converted here, other data passes as it is.
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "regmap/RegistryBackend.h"
@@ -20,6 +23,18 @@ struct ListedValue {
   std::uint32_t type = kRegNone;
   std::string text;  // up to the first NUL
 };
+
+// String data as the registry holds it (UTF-16LE) and the program's text.
+// The text ends at the first NUL character; an odd last byte is dropped.
+std::string TextFromRegData(std::string_view data);
+// The text and its terminating NUL.
+std::string RegDataFromText(std::string_view text);
+// A REG_MULTI_SZ's strings, up to the empty one that ends the list (or the
+// end of the data).
+std::vector<std::string> TextListFromRegData(std::string_view data);
+// True when the data is exactly one string and its NUL: even length, and
+// the first NUL character is the last one. Other string data is kept as bytes.
+bool IsExactRegText(std::string_view data);
 
 struct RawValue {
   std::string name;
@@ -47,13 +62,18 @@ class TNTRegistry {
   void CloseKey();
   bool HasCurrentKey() const { return current_ != 0; }
 
-  // Empty when the key's info can't be read (a deleted key).
-  std::vector<std::string> ListSubkeyNames();
+  // The platform's error code of the last open that failed.
+  long LastOpenError() const { return lastOpenError_; }
+
+  // Empty when the key's info can't be read (a deleted key). A listing that
+  // stops before its end sets *failure to the platform's error code (it is
+  // left alone otherwise).
+  std::vector<std::string> ListSubkeyNames(long* failure = nullptr);
   std::vector<std::string> ListValueNames();
   // Names, types and string data in one pass.
-  std::vector<ListedValue> ListValues();
+  std::vector<ListedValue> ListValues(long* failure = nullptr);
   // Names, types and whole data.
-  std::vector<RawValue> ListRawValues();
+  std::vector<RawValue> ListRawValues(long* failure = nullptr);
 
   std::optional<RegValueInfo> QueryValueInfo(const std::string& name);
   // REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ, cut at the first NUL.
@@ -75,7 +95,8 @@ class TNTRegistry {
   bool RenameRegValue(const std::string& oldName, const std::string& newName);
   // Nothing (false) when old is missing, new exists or new lies inside old;
   // else new is created with a copy of old's whole subtree, and old is
-  // deleted with its subtree when deleteOld is set.
+  // deleted with its subtree when deleteOld is set. A copy that fails is
+  // taken away again before the error goes on.
   bool MoveRegKey(const std::string& oldPath, const std::string& newPath, bool deleteOld);
   bool KeyExists(const std::string& path);
   // Deletes the key with its subtree; false when it did not exist. Throws
@@ -87,6 +108,12 @@ class TNTRegistry {
   void MakeWritable(const std::string& valueName);
   std::string Relative(const std::string& path) const;
   long OpenRelative(const std::string& path, std::uint32_t access, RegKey& out);
+  // Paths below the root without a leading "\". A path the platform will
+  // not take whole (too long) is followed key by key from the root.
+  long OpenPath(const std::string& rel, std::uint32_t access, RegKey& out);
+  long CreatePath(const std::string& rel, std::uint32_t access, RegKey& out);
+  // Removes rel with its subtree, through a handle on its parent.
+  void DeletePath(const std::string& rel, const std::string& fullPath);
   void CopyTree(RegKey from, RegKey to, const std::string& toPath);
   void DeleteTree(RegKey parent, const std::string& subKey, const std::string& fullPath);
 
@@ -95,4 +122,5 @@ class TNTRegistry {
   RegKey current_ = 0;
   std::string currentPath_;
   bool writable_ = false;
+  long lastOpenError_ = kRegOk;
 };

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "core/Error.h"
 #include "core/Text.h"
+#include "core/Unicode.h"
 #include "regmap/NTReg.h"
 
 namespace {
@@ -16,22 +18,24 @@ void AppendHexByte(std::string& line, unsigned char b) {
 }
 
 // A hex list after `prefix`, wrapped once a line is past 75 characters and
-// more bytes follow. `widen` writes each byte as a two-byte character;
-// `closeNul` ends the list with the string's terminating NUL.
-std::vector<std::string> HexLines(std::string prefix, std::string_view bytes, bool widen, bool closeNul) {
+// more bytes follow. `widen` writes each byte as a two-byte character; the
+// wrap falls only after every `step` bytes (a whole character); `close`
+// ends the list (a string's terminating NUL, not counted as a following byte).
+std::vector<std::string> HexLines(std::string prefix, std::string_view bytes, bool widen, std::size_t step,
+                                  const char* close = nullptr) {
   std::vector<std::string> lines;
   std::string line = std::move(prefix);
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     AppendHexByte(line, (unsigned char)bytes[i]);
     if (widen) line += "00,";
-    if (line.size() > 75 && i + 1 < bytes.size()) {
+    if (line.size() > 75 && i + 1 < bytes.size() && (i + 1) % step == 0) {
       line += '\\';
       lines.push_back(std::move(line));
       line.clear();
     }
   }
-  if (closeNul)
-    line += widen ? "00,00" : "00";
+  if (close)
+    line += close;
   else if (!bytes.empty())
     line.pop_back();
   lines.push_back(std::move(line));
@@ -47,13 +51,109 @@ std::string TypeTag(std::uint32_t type) {
   return buf;
 }
 
-// A string value the text forms hold exactly: its one NUL is its last byte
-// (the importer adds that NUL back; any other shape goes as raw bytes).
-bool QuotedFits(std::string_view data) {
-  const std::size_t nul = data.find('\0');
-  return nul != std::string_view::npos && nul + 1 == data.size();
+bool IsStringType(std::uint32_t type) { return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz; }
+
+const char* const kAnsiCannotHold = "the registry backup is an ANSI file (REGEDIT4) that cannot hold this name or text";
+
+// String data in an ANSI file: the characters' ANSI bytes (NULs kept).
+std::string AnsiBytes(std::string_view data, CodePage& ansi) {
+  if (data.size() % 2) throw BackupRefused(kAnsiCannotHold);
+  auto bytes = ansi.FromUtf8(Utf8FromUtf16LeBytes(data));
+  if (!bytes) throw BackupRefused(kAnsiCannotHold);
+  return *std::move(bytes);
+}
+
+// A string the text forms hold exactly: its one NUL is its last byte.
+bool QuotedFits(std::string_view bytes) {
+  const std::size_t nul = bytes.find('\0');
+  return nul != std::string_view::npos && nul + 1 == bytes.size();
+}
+
+std::vector<std::string> StringLines(const std::string& field, std::uint32_t type, std::string_view data,
+                                     RegFileForm form, CodePage* ansi) {
+  const std::string tag = TypeTag(type);
+  if (form.storage == RegTextStorage::Unicode) {
+    const bool exact = IsExactRegText(data);
+    if (type == kRegSz && exact) return {field + "=\"" + ConvertSt(TextFromRegData(data)) + "\""};
+    if (type == kRegExpandSz && exact) return HexLines(field + "=" + tag, data.substr(0, data.size() - 2), false, 2, "00,00");
+    return HexLines(field + "=" + tag, data, false, 2);
+  }
+  if (!ansi) throw BackupRefused(kAnsiCannotHold);
+  const std::string bytes = AnsiBytes(data, *ansi);
+  const bool widen = form.version == 5;
+  const bool exact = QuotedFits(bytes);
+  if (type == kRegSz && exact) return {field + "=\"" + ConvertSt(ansi->ToUtf8(bytes.substr(0, bytes.size() - 1))) + "\""};
+  if (type == kRegExpandSz && exact)
+    return HexLines(field + "=" + tag, std::string_view(bytes).substr(0, bytes.size() - 1), widen, 1,
+                    widen ? "00,00" : "00");
+  return HexLines(field + "=" + tag, bytes, widen, 1);
+}
+
+// The bytes of UTF-8 text in a file's storage (no byte order mark).
+std::string EncodeRegText(std::string_view text, RegTextStorage storage, CodePage* ansi) {
+  if (storage == RegTextStorage::Unicode) return Utf16LeBytesFromUtf8(text);
+  auto bytes = ansi ? ansi->FromUtf8(text) : std::nullopt;
+  if (!bytes) throw BackupRefused(kAnsiCannotHold);
+  if (storage == RegTextStorage::Ansi) return *std::move(bytes);
+  std::string wide;
+  wide.reserve(bytes->size() * 2);
+  for (char c : *bytes) {
+    wide += c;
+    wide += '\0';
+  }
+  return wide;
+}
+
+constexpr const char* kUtf16Mark = "\xFF\xFE";
+constexpr const char* kUtf8Mark = "\xEF\xBB\xBF";
+
+std::vector<std::string_view> FirstLines(std::string_view text, std::size_t count) {
+  std::vector<std::string_view> lines;
+  while (lines.size() < count) {
+    const std::size_t end = text.find_first_of("\r\n");
+    if (end == std::string_view::npos) break;  // only whole lines
+    lines.push_back(text.substr(0, end));
+    text.remove_prefix(end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1));
+  }
+  return lines;
+}
+
+int HeaderVersion(std::string_view firstLine) {
+  const std::string first = UpperAZ(firstLine);
+  if (first == UpperAZ(kRegHeader5)) return 5;
+  if (first == kRegHeader4) return 4;
+  return 0;
+}
+
+// The form as far as the file's first lines tell it: UTF-16 without the
+// Unicode mark is an earlier build's (a whole file is looked at further by
+// DecodeRegFile).
+RegFileForm FormOfHead(std::string_view head, bool& marked) {
+  RegFileForm form;
+  std::string text;
+  if (head.substr(0, 2) == kUtf16Mark) {
+    text = Utf8FromUtf16LeBytes(head.substr(2));
+    form.storage = RegTextStorage::WidenedAnsi;
+  } else if (head.substr(0, 3) == kUtf8Mark) {
+    text = std::string(head.substr(3));
+    form.storage = RegTextStorage::Unicode;
+  } else {
+    text = std::string(head);  // the header and the mark are plain ASCII in every code page
+    form.storage = RegTextStorage::Ansi;
+  }
+  const std::vector<std::string_view> lines = FirstLines(text, 3);
+  form.version = lines.empty() ? 0 : HeaderVersion(lines[0]);
+  marked = false;
+  for (std::size_t i = 1; i < lines.size(); ++i)
+    if (lines[i] == kRegUnicodeMark) marked = true;
+  if (marked && form.storage == RegTextStorage::WidenedAnsi) form.storage = RegTextStorage::Unicode;
+  return form;
 }
 }  // namespace
+
+RegFileForm NewRegFileForm(int osGeneration) {
+  return osGeneration >= 5 ? RegFileForm{5, RegTextStorage::Unicode} : RegFileForm{4, RegTextStorage::Ansi};
+}
 
 std::string ConvertSt(std::string_view text) {
   std::string out;
@@ -72,93 +172,105 @@ std::string ConvertSt(std::string_view text) {
 
 std::string NameField(std::string_view name) { return name.empty() ? "@" : "\"" + ConvertSt(name) + "\""; }
 
-std::vector<std::string> ValueLines(std::string_view name, std::uint32_t type, std::string_view data, bool version5) {
+std::vector<std::string> ValueLines(std::string_view name, std::uint32_t type, std::string_view data, RegFileForm form,
+                                    CodePage* ansi) {
   const std::string field = NameField(name);
-  switch (type) {
-    case kRegSz:
-      if (QuotedFits(data)) return {field + "=\"" + ConvertSt(data.substr(0, data.find('\0'))) + "\""};
-      return HexLines(field + "=hex(1):", data, version5, false);
-    case kRegExpandSz:
-      if (QuotedFits(data)) return HexLines(field + "=hex(2):", data.substr(0, data.size() - 1), version5, true);
-      return HexLines(field + "=hex(2):", data, version5, false);
-    case kRegMultiSz:
-      return HexLines(field + "=hex(7):", data, version5, false);
-    case kRegDword:
-      if (data.size() == 4) {
-        const auto* b = reinterpret_cast<const unsigned char*>(data.data());
-        char buf[16];
-        std::snprintf(buf, sizeof buf, "%08X", unsigned(b[0] | b[1] << 8 | b[2] << 16 | unsigned(b[3]) << 24));
-        return {field + "=dword:" + buf};
-      }
-      return HexLines(field + "=hex(4):", data, false, false);
-    default:
-      return HexLines(field + "=" + TypeTag(type), data, false, false);
+  if (IsStringType(type)) return StringLines(field, type, data, form, ansi);
+  if (type == kRegDword) {
+    if (data.size() == 4) {
+      const auto* b = reinterpret_cast<const unsigned char*>(data.data());
+      char buf[16];
+      std::snprintf(buf, sizeof buf, "%08X", unsigned(b[0] | b[1] << 8 | b[2] << 16 | unsigned(b[3]) << 24));
+      return {field + "=dword:" + buf};
+    }
+    return HexLines(field + "=hex(4):", data, false, 1);
   }
-}
-
-std::string WidenRegText(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() * 2);
-  for (char c : text) {
-    out += c;
-    out += '\0';
-  }
-  return out;
+  return HexLines(field + "=" + TypeTag(type), data, false, 1);
 }
 
 std::string DecodeRegText(std::string_view bytes) {
-  if (bytes.size() < 2 || bytes[0] != '\xFF' || bytes[1] != '\xFE') return std::string(bytes);
-  std::string out;
-  out.reserve(bytes.size() / 2);
-  for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) out += bytes[i + 1] == 0 ? bytes[i] : '?';
-  return out;
+  if (bytes.substr(0, 2) != kUtf16Mark) return std::string(bytes);
+  return Utf8FromUtf16LeBytes(bytes.substr(2));
 }
 
-namespace {
-constexpr const char* kUtf16Mark = "\xFF\xFE";
-
-// The file's first line, decoded; empty without a whole first line.
-std::string FirstLine(FileSystem& fs, const std::string& path, bool& utf16) {
-  auto file = fs.OpenRandom(path, OpenMode::ReadOnly);
-  std::string head(std::size_t(std::min<std::uint64_t>(file->Size(), 160)), '\0');
-  if (!head.empty()) file->ReadAt(0, head.data(), head.size());
-  utf16 = head.size() >= 2 && head.compare(0, 2, kUtf16Mark) == 0;
-  const std::string text = DecodeRegText(head);
-  const std::size_t end = text.find_first_of("\r\n");
-  return end == std::string::npos ? "" : text.substr(0, end);
+DecodedRegFile DecodeRegFile(std::string_view bytes, CodePage& ansi) {
+  DecodedRegFile file;
+  bool marked = false;
+  file.form = FormOfHead(bytes.substr(0, 256), marked);
+  if (bytes.substr(0, 2) == kUtf16Mark) {
+    const std::string_view units = bytes.substr(2);
+    // An earlier build's file holds no character above U+00FF; one that does
+    // is Unicode (the registry editor's own export, for one).
+    bool wide = marked;
+    for (std::size_t i = 1; i < units.size() && !wide; i += 2) wide = units[i] != 0;
+    if (wide) {
+      file.form.storage = RegTextStorage::Unicode;
+      file.text = Utf8FromUtf16LeBytes(units);
+    } else {
+      file.form.storage = RegTextStorage::WidenedAnsi;
+      std::string narrow;
+      narrow.reserve(units.size() / 2);
+      for (std::size_t i = 0; i + 1 < units.size(); i += 2) narrow += units[i];
+      file.text = ansi.ToUtf8(narrow);
+    }
+  } else if (bytes.substr(0, 3) == kUtf8Mark) {
+    file.text = std::string(bytes.substr(3));
+  } else {
+    file.text = ansi.ToUtf8(bytes);
+  }
+  return file;
 }
-}  // namespace
 
 int RegFileKind(FileSystem& fs, const std::string& path) {
   if (!fs.FileExists(path)) return 0;
-  bool utf16 = false;
-  const std::string first = UpperAZ(FirstLine(fs, path, utf16));
-  if (first == UpperAZ(kRegHeader5)) return 5;
-  if (first == kRegHeader4) return 4;
-  return 0;
+  auto file = fs.OpenRandom(path, OpenMode::ReadOnly);
+  std::string head(std::size_t(std::min<std::uint64_t>(file->Size(), 256)), '\0');
+  if (!head.empty()) file->ReadAt(0, head.data(), head.size());
+  bool marked = false;
+  return FormOfHead(head, marked).version;
 }
 
-void WriteReg(FileSystem& fs, const std::string& path, std::string_view text, bool version5) {
+namespace {
+// The form of an existing file that begins with a header; version 0 otherwise.
+RegFileForm StoredForm(FileSystem& fs, const std::string& path) {
+  if (!fs.FileExists(path)) return RegFileForm{0, RegTextStorage::Unicode};
+  auto file = fs.OpenRandom(path, OpenMode::ReadOnly);
+  std::string head(std::size_t(std::min<std::uint64_t>(file->Size(), 256)), '\0');
+  if (!head.empty()) file->ReadAt(0, head.data(), head.size());
+  bool marked = false;
+  return FormOfHead(head, marked);
+}
+}  // namespace
+
+void WriteReg(FileSystem& fs, const std::string& path, std::string_view text, RegFileForm fresh, CodePage* ansi) {
   while (!text.empty() && (text.front() == '\r' || text.front() == '\n')) text.remove_prefix(1);
-  std::string bytes(text);
-  bytes += "\r\n";
+  std::string entry(text);
+  entry += "\r\n";
+  const RegFileForm stored = StoredForm(fs, path);
   std::unique_ptr<RandomFile> file;
   std::uint64_t at = 0;
-  bool utf16 = false;
-  if (fs.FileExists(path) && RegFileKind(fs, path) != 0) {
-    FirstLine(fs, path, utf16);  // append in the file's own encoding
+  std::string bytes;
+  if (stored.version != 0) {
+    bytes = EncodeRegText(entry, stored.storage, ansi);  // in the file's own form
     file = fs.OpenRandom(path, OpenMode::ReadWrite);
     at = file->Size();
   } else {
+    std::string head = std::string(fresh.version == 5 ? kRegHeader5 : kRegHeader4) + "\r\n\r\n";
+    if (fresh.storage == RegTextStorage::Unicode) head += std::string(kRegUnicodeMark) + "\r\n";
+    bytes = EncodeRegText(head + entry, fresh.storage, ansi);
+    if (fresh.storage != RegTextStorage::Ansi) bytes = kUtf16Mark + bytes;
     file = fs.OpenRandom(path, OpenMode::CreateAlways);
-    bytes = std::string(version5 ? kRegHeader5 : kRegHeader4) + "\r\n\r\n" + bytes;
-    utf16 = version5;
-    if (utf16) bytes = kUtf16Mark + WidenRegText(bytes);
   }
-  if (utf16 && at != 0) bytes = WidenRegText(bytes);
   file->WriteAt(at, bytes.data(), bytes.size());
   file->Flush();
 }
+
+namespace {
+std::string Unreadable(RegRoot root, const std::string& path, long error) {
+  return RootName(root) + path + " could not be read whole for the registry backup (error " + std::to_string(error) +
+         ")";
+}
+}  // namespace
 
 std::string RegBackup::KeyId(RegRoot root, const std::string& path) {
   std::string id = RootName(root);
@@ -182,8 +294,8 @@ void RegBackup::BeginRun(const std::string& filePath, int osGeneration) {
   }
   path_ = filePath;
   lastHeader_.clear();
-  const int kind = RegFileKind(fs_, filePath);
-  version5_ = kind ? kind == 5 : osGeneration >= 5;
+  const RegFileForm stored = StoredForm(fs_, filePath);
+  form_ = stored.version ? stored : NewRegFileForm(osGeneration);
 }
 
 RegBackup::KeyState RegBackup::StateOf(RegRoot root, const std::string& path) const {
@@ -221,8 +333,13 @@ void RegBackup::SettleValue(Pending& p, RegRoot root, const std::string& path, c
     TNTRegistry reg(backend_, root);
     if (!reg.OpenRegPathForReading(path)) return;  // can't be read: nothing to keep
     std::uint32_t type = kRegNone;
-    const auto data = reg.ReadRawValue(name, type);
-    lines = data ? ValueLines(name, type, *data, version5_) : std::vector<std::string>{NameField(name) + "=-"};
+    std::optional<std::string> data;
+    try {
+      data = reg.ReadRawValue(name, type);
+    } catch (const Error& e) {
+      throw BackupRefused(e.what());
+    }
+    lines = data ? ValueLines(name, type, *data, form_, &ansi_) : std::vector<std::string>{NameField(name) + "=-"};
   } else {
     // The key's content before the run is in the file already, without it.
     lines = {NameField(name) + "=-"};
@@ -245,11 +362,15 @@ void RegBackup::SettleKey(Pending& p, RegRoot root, const std::string& path, boo
     Header(p, root, path);  // re-creates the key even when it holds nothing
     recorded_.insert(id);
     p.recorded.push_back(id);
-    for (const RawValue& v : reg.ListRawValues()) {
+    // A record that missed a value would lose it on undo.
+    long failure = kRegOk;
+    const std::vector<RawValue> values = reg.ListRawValues(&failure);
+    if (failure != kRegOk) throw BackupRefused(Unreadable(root, path, failure));
+    for (const RawValue& v : values) {
       const std::string vid = ValueId(root, path, v.name);
       if (values_.count(vid)) continue;
       Header(p, root, path);
-      for (std::string& line : ValueLines(v.name, v.type, v.data, version5_)) p.lines.push_back(std::move(line));
+      for (std::string& line : ValueLines(v.name, v.type, v.data, form_, &ansi_)) p.lines.push_back(std::move(line));
       values_.insert(vid);
       p.values.push_back(vid);
     }
@@ -276,7 +397,9 @@ void RegBackup::SettleKey(Pending& p, RegRoot root, const std::string& path, boo
     p.created.push_back(KeyId(root, top));
     return;
   }
-  const std::vector<std::string> subkeys = reg.ListSubkeyNames();
+  long failure = kRegOk;
+  const std::vector<std::string> subkeys = reg.ListSubkeyNames(&failure);
+  if (failure != kRegOk) throw BackupRefused(Unreadable(root, path, failure));
   reg.CloseKey();
   const bool exporting = state == KeyState::Untouched;
   for (const std::string& sub : subkeys)
@@ -292,8 +415,11 @@ void RegBackup::SettleMoveTarget(Pending& p, RegRoot root, const std::string& ne
   // The file re-creates this key with its old content already; what the move
   // brings into it from the old key has to go again after that.
   if (!reg.OpenRegPathForReading(oldPath)) return;
-  for (const RawValue& v : reg.ListRawValues()) SettleValue(p, root, newPath, v.name);
-  const std::vector<std::string> subkeys = reg.ListSubkeyNames();
+  long failure = kRegOk;
+  const std::vector<RawValue> values = reg.ListRawValues(&failure);
+  const std::vector<std::string> subkeys = reg.ListSubkeyNames(&failure);
+  if (failure != kRegOk) throw BackupRefused(Unreadable(root, oldPath, failure));
+  for (const RawValue& v : values) SettleValue(p, root, newPath, v.name);
   reg.CloseKey();
   for (const std::string& sub : subkeys)
     if (!sub.empty())
@@ -307,37 +433,44 @@ void RegBackup::Commit(Pending& p) {
     if (i) text += "\r\n";
     text += p.lines[i];
   }
+  WriteReg(fs_, path_, text, form_, &ansi_);
+}
+
+void RegBackup::Forget(Pending& p) {
+  for (const auto& id : p.values) values_.erase(id);
+  for (const auto& id : p.recorded) recorded_.erase(id);
+  for (const auto& id : p.created) created_.erase(id);
+  lastHeader_ = p.headerBefore;
+}
+
+template <class F>
+void RegBackup::Entry(F&& settle) {
+  Pending p;
+  p.headerBefore = lastHeader_;
   try {
-    WriteReg(fs_, path_, text, version5_);
+    settle(p);
+    Commit(p);
   } catch (...) {
-    for (const auto& id : p.values) values_.erase(id);
-    for (const auto& id : p.recorded) recorded_.erase(id);
-    for (const auto& id : p.created) created_.erase(id);
-    lastHeader_ = p.headerBefore;
+    Forget(p);
     throw;
   }
 }
 
 void RegBackup::BackupRegistryValue(RegRoot root, const std::string& keyPath, const std::string& valueName) {
-  Pending p;
-  p.headerBefore = lastHeader_;
-  SettleValue(p, root, keyPath, valueName);
-  Commit(p);
+  Entry([&](Pending& p) { SettleValue(p, root, keyPath, valueName); });
 }
 
 void RegBackup::BackupValueRename(RegRoot root, const std::string& keyPath, const std::string& oldName,
                                   const std::string& newName) {
-  Pending p;
-  p.headerBefore = lastHeader_;
-  SettleValue(p, root, keyPath, oldName);
-  SettleValue(p, root, keyPath, newName);
-  Commit(p);
+  Entry([&](Pending& p) {
+    SettleValue(p, root, keyPath, oldName);
+    SettleValue(p, root, keyPath, newName);
+  });
 }
 
 void RegBackup::BackupKeyMove(RegRoot root, const std::string& oldPath, const std::string& newPath) {
-  Pending p;
-  p.headerBefore = lastHeader_;
-  SettleMoveTarget(p, root, newPath, oldPath);
-  SettleKey(p, root, oldPath);
-  Commit(p);
+  Entry([&](Pending& p) {
+    SettleMoveTarget(p, root, newPath, oldPath);
+    SettleKey(p, root, oldPath);
+  });
 }

@@ -7,41 +7,81 @@
 #include <string_view>
 #include <vector>
 
+#include "core/CodePage.h"
+#include "core/Error.h"
 #include "core/FileSystem.h"
 #include "regmap/RegistryBackend.h"
 
 inline constexpr const char* kRegHeader5 = "Windows Registry Editor Version 5.00";
 inline constexpr const char* kRegHeader4 = "REGEDIT4";
+// The line after the header's empty line in the files this program writes in
+// UTF-16: earlier builds stored one-byte (ANSI) text in UTF-16 files, one
+// character a byte, and such files lack it.
+inline constexpr const char* kRegUnicodeMark = "; Unicode";
+
+// How a file stores its text.
+enum class RegTextStorage {
+  Unicode,      // UTF-16LE with its byte order mark (or UTF-8 with its mark)
+  Ansi,         // the ANSI code page, one or more bytes a character
+  WidenedAnsi,  // UTF-16 whose characters are ANSI bytes, one each (earlier builds)
+};
+
+// A file's header kind (5 or 4) and its storage. In Unicode storage the hex
+// lists of string types hold the registry's own UTF-16LE bytes; otherwise
+// they hold ANSI bytes, each followed by "00," in Version 5.00 files.
+struct RegFileForm {
+  int version = 5;
+  RegTextStorage storage = RegTextStorage::Unicode;
+  bool operator==(const RegFileForm&) const = default;
+};
+// The form of a new file for the Windows generation: Version 5.00 in
+// Unicode from 5 on, REGEDIT4 in ANSI before.
+RegFileForm NewRegFileForm(int osGeneration);
+
+// An entry the backup file cannot hold exactly (a name or text outside the
+// ANSI code page in an ANSI file, a key whose content can't all be read).
+// The change it was for must not be made.
+class BackupRefused : public Error {
+ public:
+  using Error::Error;
+};
 
 // The escaping of quoted text: LF, CR, double quote and backslash.
 std::string ConvertSt(std::string_view text);
 // "@" for the default value, else the escaped name in double quotes.
 std::string NameField(std::string_view name);
-// The line or lines that set a value, in the file form of the given kind
-// ("Version 5.00" files hold the string types' hex lists as two bytes a
-// character). A value in hex form is followed by an empty line.
-std::vector<std::string> ValueLines(std::string_view name, std::uint32_t type, std::string_view data, bool version5);
+// The line or lines (UTF-8) that set a value in the given form; `data` is
+// the registry's own bytes. A value in hex form is followed by an empty line.
+// Throws BackupRefused when an ANSI form can't hold the data (`ansi` is used
+// only for ANSI forms).
+std::vector<std::string> ValueLines(std::string_view name, std::uint32_t type, std::string_view data, RegFileForm form,
+                                    CodePage* ansi);
 
-// "Version 5.00" files are written as the registry editor writes them:
-// UTF-16 (little-endian, with its byte order mark), so every editor takes
-// their two-byte hex lists as such. Characters go one to one (byte n to
-// character n).
-std::string WidenRegText(std::string_view text);
-// The text of a backup file in the program's one-byte form, whichever way it
-// is stored.
+// The text of a file (UTF-8) from its bytes: UTF-16 with its mark decoded,
+// anything else as it is. Enough for the files this program writes.
 std::string DecodeRegText(std::string_view bytes);
+
+// A whole file's form and text as UTF-8, whichever way it is stored. `form`
+// has version 0 when the file doesn't begin with a header.
+struct DecodedRegFile {
+  RegFileForm form;
+  std::string text;
+};
+DecodedRegFile DecodeRegFile(std::string_view bytes, CodePage& ansi);
 
 // The header kind of an existing backup file: 5 or 4, 0 when the file is
 // missing, empty or begins otherwise.
 int RegFileKind(FileSystem& fs, const std::string& path);
-// Appends one entry (CR LF after it) to the file and flushes it; a file that
-// is missing or doesn't begin with a header is made anew with the header of
-// the given kind and an empty line.
-void WriteReg(FileSystem& fs, const std::string& path, std::string_view text, bool version5);
+// Appends one entry (UTF-8; CR LF after it) to the file in the file's own
+// form and flushes it; a file that is missing or doesn't begin with a header
+// is made anew in form `fresh`. Throws BackupRefused, writing nothing, when
+// the file's form can't hold the text.
+void WriteReg(FileSystem& fs, const std::string& path, std::string_view text, RegFileForm fresh, CodePage* ansi);
 
 class RegBackup {
  public:
-  RegBackup(RegistryBackend& backend, FileSystem& fs) : backend_(backend), fs_(fs) {}
+  // `ansi` writes REGEDIT4 files and appends to files of earlier builds.
+  RegBackup(RegistryBackend& backend, FileSystem& fs, CodePage& ansi) : backend_(backend), fs_(fs), ansi_(ansi) {}
 
   // Every pass of a run calls this first. The memory of what the run has
   // backed up lasts while the file stays the same and exists.
@@ -49,7 +89,8 @@ class RegBackup {
 
   // Each call settles the state before the run of what it names, once per
   // run, and is on disk when it returns. Later calls for what is settled
-  // already write nothing.
+  // already write nothing. BackupRefused: nothing was written, and the
+  // change must not be made; other errors (the file) stop the run.
   void BackupRegistryValue(RegRoot root, const std::string& keyPath, const std::string& valueName);
   // The old name's state and the removal of the new name.
   void BackupValueRename(RegRoot root, const std::string& keyPath, const std::string& oldName,
@@ -70,13 +111,18 @@ class RegBackup {
   void SettleMoveTarget(Pending& p, RegRoot root, const std::string& newPath, const std::string& oldPath);
   void Header(Pending& p, RegRoot root, const std::string& path);
   void Commit(Pending& p);
+  void Forget(Pending& p);
+  // Runs one entry's settling and writes it; on any failure the entry is forgotten.
+  template <class F>
+  void Entry(F&& settle);
   static std::string KeyId(RegRoot root, const std::string& path);
   static std::string ValueId(RegRoot root, const std::string& path, const std::string& name);
 
   RegistryBackend& backend_;
   FileSystem& fs_;
+  CodePage& ansi_;
   std::string path_;
-  bool version5_ = true;
+  RegFileForm form_;
   std::string lastHeader_;     // the key that the file's last header names
   std::set<std::string> values_;    // values whose state before the run is in the file
   std::set<std::string> recorded_;  // keys whose whole content before the run is in the file

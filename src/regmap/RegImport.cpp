@@ -4,6 +4,7 @@
 
 #include "core/Error.h"
 #include "core/Text.h"
+#include "core/Unicode.h"
 #include "regmap/NTReg.h"
 #include "regmap/RegBackup.h"
 
@@ -71,11 +72,21 @@ std::string HexBytes(std::string_view list) {
   return out;
 }
 
-// Two-byte characters back to the one-byte text the program works in.
-std::string Narrow(const std::string& wide) {
-  std::string out;
-  for (std::size_t i = 0; i + 1 < wide.size(); i += 2) out += wide[i + 1] == 0 ? wide[i] : '?';
-  return out;
+// A string type's hex list as the registry's UTF-16LE bytes. ANSI files hold
+// ANSI bytes there (Version 5.00 ones each followed by a zero byte).
+std::string StringDataFromList(const std::string& list, RegFileForm form, CodePage& ansi) {
+  if (form.storage == RegTextStorage::Unicode) return list;
+  std::string bytes;
+  if (form.version == 5) {
+    if (list.size() % 2) return list;
+    for (std::size_t i = 0; i < list.size(); i += 2) {
+      if (list[i + 1] != 0) return list;  // not an ANSI list after all
+      bytes += list[i];
+    }
+  } else {
+    bytes = list;
+  }
+  return Utf16LeBytesFromUtf8(ansi.ToUtf8(bytes));
 }
 
 struct ParsedValue {
@@ -85,7 +96,7 @@ struct ParsedValue {
   std::string data;
 };
 
-ParsedValue ParseValue(std::string_view line, bool version5) {
+ParsedValue ParseValue(std::string_view line, RegFileForm form, CodePage& ansi) {
   ParsedValue v;
   std::size_t at = 0;
   if (line[0] == '@') {
@@ -101,9 +112,9 @@ ParsedValue ParseValue(std::string_view line, bool version5) {
     v.remove = true;
   } else if (!rest.empty() && rest[0] == '"') {
     std::size_t q = 1;
-    v.data = Unquote(rest, q);
+    const std::string text = Unquote(rest, q);
     if (!Trim(rest.substr(q)).empty()) throw Bad{"text after the closing quote"};
-    v.data.push_back('\0');
+    v.data = RegDataFromText(text);
   } else if (rest.size() > 6 && EqualNoCaseAZ(rest.substr(0, 6), "dword:")) {
     const std::string_view digits = Trim(rest.substr(6));
     if (digits.empty() || digits.size() > 8) throw Bad{"bad dword"};
@@ -132,7 +143,8 @@ ParsedValue ParseValue(std::string_view line, bool version5) {
       v.type = t;
     }
     v.data = HexBytes(rest.substr(colon + 1));
-    if (version5 && (v.type == kRegSz || v.type == kRegExpandSz || v.type == kRegMultiSz)) v.data = Narrow(v.data);
+    if (v.type == kRegSz || v.type == kRegExpandSz || v.type == kRegMultiSz)
+      v.data = StringDataFromList(v.data, form, ansi);
   } else {
     throw Bad{"unknown value form"};
   }
@@ -140,14 +152,14 @@ ParsedValue ParseValue(std::string_view line, bool version5) {
 }
 }  // namespace
 
-RegImportResult ImportRegText(RegistryBackend& backend, std::string_view stored) {
-  const std::string decoded = DecodeRegText(stored);
-  std::string_view text = decoded;
-  if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+RegImportResult ImportRegText(RegistryBackend& backend, std::string_view stored, CodePage& ansi) {
+  const DecodedRegFile decoded = DecodeRegFile(stored, ansi);
+  std::string_view text = decoded.text;
   const std::vector<std::string_view> lines = SplitLines(text);
   const std::string first = lines.empty() ? "" : UpperAZ(Trim(lines[0]));
-  const bool version5 = first == UpperAZ(kRegHeader5);
-  if (!version5 && first != kRegHeader4) throw Error("Not a registry file: it does not begin with REGEDIT4 or " +
+  RegFileForm form = decoded.form;
+  form.version = first == UpperAZ(kRegHeader5) ? 5 : first == kRegHeader4 ? 4 : 0;
+  if (form.version == 0) throw Error("Not a registry file: it does not begin with REGEDIT4 or " +
                                                      std::string(kRegHeader5) + ".");
   // Every entry the program writes ends with a line break; a file that ends
   // without one was cut short while its last entry was written.
@@ -187,7 +199,7 @@ RegImportResult ImportRegText(RegistryBackend& backend, std::string_view stored)
         ++result.keys;
       } else if (line[0] == '@' || line[0] == '"') {
         if (!reg) throw Bad{"no key for this value"};
-        const ParsedValue v = ParseValue(line, version5);
+        const ParsedValue v = ParseValue(line, form, ansi);
         if (v.remove)
           reg->DeleteRegValue(v.name);
         else
@@ -206,6 +218,6 @@ RegImportResult ImportRegText(RegistryBackend& backend, std::string_view stored)
   return result;
 }
 
-RegImportResult ImportRegFile(FileSystem& fs, RegistryBackend& backend, const std::string& path) {
-  return ImportRegText(backend, fs.ReadWhole(path));
+RegImportResult ImportRegFile(FileSystem& fs, RegistryBackend& backend, const std::string& path, CodePage& ansi) {
+  return ImportRegText(backend, fs.ReadWhole(path), ansi);
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/CodePage.h"
 #include "core/FileSystem.h"
 #include "regmap/RegistryBackend.h"
 
@@ -21,8 +22,11 @@ struct RegImportResult {
   std::vector<FailedRegLine> failed;
 };
 
-// The text as stored (one-byte, or UTF-16 with its byte order mark). Throws
-// Error when it doesn't begin with a registry file header.
-RegImportResult ImportRegText(RegistryBackend& backend, std::string_view text);
+// The file's bytes as stored: UTF-16 with its byte order mark (this
+// program's and the registry editor's Version 5.00 files), or ANSI text
+// (REGEDIT4, and Version 5.00 files of earlier builds), read through `ansi`
+// as are the string hex lists of ANSI files. Throws Error when it doesn't
+// begin with a registry file header.
+RegImportResult ImportRegText(RegistryBackend& backend, std::string_view stored, CodePage& ansi);
 // Reads the whole file first. Throws Error when it can't be read.
-RegImportResult ImportRegFile(FileSystem& fs, RegistryBackend& backend, const std::string& path);
+RegImportResult ImportRegFile(FileSystem& fs, RegistryBackend& backend, const std::string& path, CodePage& ansi);

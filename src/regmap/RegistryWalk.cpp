@@ -1,12 +1,26 @@
 #include "regmap/RegistryWalk.h"
 
 #include "engine/Progress.h"
+#include "core/Error.h"
 #include "core/Ui.h"
 #include "engine/ChangeVerification.h"
 #include "regmap/NTReg.h"
 
-RegistryWalk::RegistryWalk(RunContext& ctx, RegistryBackend& backend, FileSystem& fs)
-    : ctx_(ctx), backend_(backend), backup_(backend, fs) {}
+namespace {
+// Where a passed-over entry is: the key, and the value when it is one.
+std::string Place(const std::string& key, bool isValue, const std::string& valueName) {
+  if (!isValue) return key;
+  return key + ", value " + (valueName.empty() ? std::string("(Default)") : "\"" + valueName + "\"");
+}
+
+std::string ErrorReason(const char* what, long error) {
+  if (error == kRegAccessDenied) return std::string(what) + ": access denied";
+  return std::string(what) + " (error " + std::to_string(error) + ")";
+}
+}  // namespace
+
+RegistryWalk::RegistryWalk(RunContext& ctx, RegistryBackend& backend, FileSystem& fs, CodePage& ansi)
+    : ctx_(ctx), backend_(backend), backup_(backend, fs, ansi) {}
 
 void RegistryWalk::FindReplaceProcess(const std::string& oldText, const std::string& oldShort,
                                       const std::string& newText, const std::string& newShort) {
@@ -31,15 +45,25 @@ void RegistryWalk::SearchThruKey(RegRoot root, const std::string& rootName, cons
   TNTRegistry reg(backend_, root);
   ctx_.request.ScanLocation = rootName + path;
   // Read access is enough to search; a change reopens the key for writing.
-  if (!reg.OpenRegPathForReading("\\" + path)) return;
+  if (!reg.OpenRegPathForReading("\\" + path)) {
+    // A key gone since its parent was listed is no loss.
+    if (reg.LastOpenError() != kRegNotFound && reg.LastOpenError() != kRegKeyDeleted)
+      ctx_.PassOver(rootName + path, ErrorReason("the key could not be opened", reg.LastOpenError()));
+    return;
+  }
   KeyVisit visit{root, rootName, path, reg};
 
   const EntryResult keyResult = FindReplaceEntry(visit, path, "", EntryKind::KeyPath);
   // A moved key's subtree is not visited in this pass: it lives elsewhere now.
   if (ctx_.request.Cancelled || keyResult.moved) return;
 
-  const std::vector<std::string> subkeys = reg.ListSubkeyNames();
-  const std::vector<ListedValue> values = reg.ListValues();
+  long subkeyFailure = kRegOk, valueFailure = kRegOk;
+  const std::vector<std::string> subkeys = reg.ListSubkeyNames(&subkeyFailure);
+  const std::vector<ListedValue> values = reg.ListValues(&valueFailure);
+  if (subkeyFailure != kRegOk)
+    ctx_.PassOver(rootName + visit.path, ErrorReason("not every subkey could be listed", subkeyFailure));
+  if (valueFailure != kRegOk)
+    ctx_.PassOver(rootName + visit.path, ErrorReason("not every value could be listed", valueFailure));
   for (const ListedValue& v : values) {
     if (ctx_.PumpCancelled()) return;
     const EntryResult nameResult = FindReplaceEntry(visit, v.name, v.name, EntryKind::ValueName);
@@ -79,7 +103,9 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
     if (ctx_.preview) {
       if (ctx_.ui) ctx_.ui->ReportPreview({visit.rootName + visit.path, shownName, current, candidate});
     } else {
-      moved = Apply(visit, actualName, candidate, valueName, kind, type);
+      const Outcome outcome = Apply(visit, actualName, candidate, valueName, kind, type);
+      if (outcome == Outcome::PassedOver) break;
+      moved = outcome == Outcome::Changed;
     }
     ++ctx_.request.LinkCount;
     result.changed = true;
@@ -95,22 +121,39 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
   return result;
 }
 
-bool RegistryWalk::Apply(KeyVisit& visit, const std::string& actualName, const std::string& candidate,
-                         const std::string& valueName, EntryKind kind, std::uint32_t type) {
+RegistryWalk::Outcome RegistryWalk::Apply(KeyVisit& visit, const std::string& actualName,
+                                          const std::string& candidate, const std::string& valueName, EntryKind kind,
+                                          std::uint32_t type) {
   const std::string keyPath = "\\" + visit.path;
-  switch (kind) {
-    case EntryKind::KeyPath: {
-      backup_.BackupKeyMove(visit.root, keyPath, "\\" + candidate);
-      TNTRegistry mover(backend_, visit.root);
-      return mover.MoveRegKey(keyPath, "\\" + candidate, true);
+  const std::string place =
+      Place(visit.rootName + visit.path, kind != EntryKind::KeyPath, kind == EntryKind::ValueName ? actualName : valueName);
+  // A change whose state before the run the file can't hold is not made;
+  // errors of the file itself stop the run.
+  try {
+    switch (kind) {
+      case EntryKind::KeyPath: backup_.BackupKeyMove(visit.root, keyPath, "\\" + candidate); break;
+      case EntryKind::ValueName: backup_.BackupValueRename(visit.root, keyPath, actualName, candidate); break;
+      case EntryKind::ValueData: backup_.BackupRegistryValue(visit.root, keyPath, valueName); break;
     }
-    case EntryKind::ValueName:
-      backup_.BackupValueRename(visit.root, keyPath, actualName, candidate);
-      return visit.reg.RenameRegValue(actualName, candidate);
-    case EntryKind::ValueData:
-      backup_.BackupRegistryValue(visit.root, keyPath, valueName);
-      visit.reg.WriteTextValue(valueName, candidate, type == kRegExpandSz ? kRegExpandSz : kRegSz);
-      return true;
+  } catch (const BackupRefused& e) {
+    ctx_.PassOver(place, e.what());
+    return Outcome::PassedOver;
   }
-  return false;
+  try {
+    switch (kind) {
+      case EntryKind::KeyPath: {
+        TNTRegistry mover(backend_, visit.root);
+        return mover.MoveRegKey(keyPath, "\\" + candidate, true) ? Outcome::Changed : Outcome::NothingToDo;
+      }
+      case EntryKind::ValueName:
+        return visit.reg.RenameRegValue(actualName, candidate) ? Outcome::Changed : Outcome::NothingToDo;
+      case EntryKind::ValueData:
+        visit.reg.WriteTextValue(valueName, candidate, type == kRegExpandSz ? kRegExpandSz : kRegSz);
+        return Outcome::Changed;
+    }
+  } catch (const Error& e) {
+    ctx_.PassOver(place, e.what());
+    return Outcome::PassedOver;
+  }
+  return Outcome::NothingToDo;
 }

@@ -2,11 +2,14 @@
 // The registry half of a mapping run: HKEY_LOCAL_MACHINE, then
 // HKEY_CURRENT_USER, depth first; key paths, value names and string data.
 // Every occurrence is offered (when the run asks), backed up, applied and
-// counted, left to right.
+// counted, left to right. A key that can't be read, an entry whose backup
+// can't be made exactly and a change the registry refuses are passed over
+// (RunContext::PassOver) and the walk goes on.
 #include <string>
 
 #include "engine/MappingRequest.h"
 #include "engine/RunPorts.h"
+#include "core/CodePage.h"
 #include "core/FileSystem.h"
 #include "core/Text.h"
 #include "regmap/RegBackup.h"
@@ -17,8 +20,8 @@ class TNTRegistry;
 class RegistryWalk : public RegistryMapper {
  public:
   // The backup goes to ctx.programFolder + ctx.request.UndoName + ".reg",
-  // in the form of ctx.OsGeneration.
-  RegistryWalk(RunContext& ctx, RegistryBackend& backend, FileSystem& fs);
+  // in the form of ctx.OsGeneration; `ansi` is the code page of REGEDIT4 files.
+  RegistryWalk(RunContext& ctx, RegistryBackend& backend, FileSystem& fs, CodePage& ansi);
 
   void FindReplaceProcess(const std::string& oldText, const std::string& oldShort, const std::string& newText,
                           const std::string& newShort) override;
@@ -40,9 +43,10 @@ class RegistryWalk : public RegistryMapper {
   void SearchThruKey(RegRoot root, const std::string& rootName, const std::string& path);
   EntryResult FindReplaceEntry(KeyVisit& visit, const std::string& text, const std::string& valueName, EntryKind kind,
                                std::uint32_t type = kRegSz);
-  // Backs up and makes one change; false when the change found nothing to do.
-  bool Apply(KeyVisit& visit, const std::string& actualName, const std::string& candidate, const std::string& valueName,
-             EntryKind kind, std::uint32_t type);
+  enum class Outcome { Changed, NothingToDo, PassedOver };
+  // Backs up and makes one change.
+  Outcome Apply(KeyVisit& visit, const std::string& actualName, const std::string& candidate,
+                const std::string& valueName, EntryKind kind, std::uint32_t type);
 
   RunContext& ctx_;
   RegistryBackend& backend_;

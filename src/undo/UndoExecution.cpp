@@ -77,7 +77,7 @@ std::string UndoExecution::UndoEntry(const std::string& name) {
   const std::string backup = base + ".reg";
   if (fs_.FileExists(backup)) {
     try {
-      const RegImportResult r = ImportRegFile(fs_, registry_, backup);
+      const RegImportResult r = ImportRegFile(fs_, registry_, backup, ansi_);
       if (!r.failed.empty())
         problems.push_back(std::to_string(r.failed.size()) + " line(s) of " + backup +
                            " could not be imported; the first, line " + std::to_string(r.failed.front().number) +

@@ -10,6 +10,7 @@
 
 #include "engine/RunPorts.h"
 #include "engine/UndoPorts.h"
+#include "core/CodePage.h"
 #include "core/FileSystem.h"
 #include "regmap/RegistryBackend.h"
 #include "undo/MoveDir.h"
@@ -20,9 +21,16 @@ inline constexpr const char* kUndoIncomplete = "Not everything could be undone:"
 
 class UndoExecution : public UndoExecutor {
  public:
-  UndoExecution(FileSystem& fs, UndoStore& store, RegistryBackend& registry, FolderMove& mover,
+  // `ansi` reads registry backups stored in the ANSI code page.
+  UndoExecution(FileSystem& fs, UndoStore& store, RegistryBackend& registry, CodePage& ansi, FolderMove& mover,
                 std::string programFolder, RunLock* lock = nullptr)
-      : fs_(fs), store_(store), registry_(registry), mover_(mover), folder_(std::move(programFolder)), lock_(lock) {}
+      : fs_(fs),
+        store_(store),
+        registry_(registry),
+        ansi_(ansi),
+        mover_(mover),
+        folder_(std::move(programFolder)),
+        lock_(lock) {}
 
   // Throws Error only when another run holds the run lock.
   std::string UndoEntry(const std::string& name) override;
@@ -31,6 +39,7 @@ class UndoExecution : public UndoExecutor {
   FileSystem& fs_;
   UndoStore& store_;
   RegistryBackend& registry_;
+  CodePage& ansi_;
   FolderMove& mover_;
   std::string folder_;
   RunLock* lock_;

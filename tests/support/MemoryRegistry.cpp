@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/Text.h"
+#include "core/Unicode.h"
 
 namespace {
 constexpr std::uint32_t kSetValueRight = 0x2;
@@ -46,6 +47,16 @@ void DumpNode(const MemoryRegistry::Node& node, const std::string& path, std::st
   for (const auto& [k, sub] : node.subkeys) DumpNode(*sub, path + "\\" + sub->name, out);
 }
 }  // namespace
+
+std::string Utf16Data(std::u16string_view text, bool terminated) {
+  std::string bytes;
+  for (char16_t u : text) {
+    bytes += char(u & 0xFF);
+    bytes += char(u >> 8);
+  }
+  if (terminated) bytes.append(2, '\0');
+  return bytes;
+}
 
 MemoryRegistry::MemoryRegistry() {
   for (RegRoot r : {RegRoot::ClassesRoot, RegRoot::CurrentUser, RegRoot::LocalMachine, RegRoot::Users,
@@ -116,7 +127,19 @@ void MemoryRegistry::Put(RegRoot root, const std::string& path, const std::strin
 
 void MemoryRegistry::PutText(RegRoot root, const std::string& path, const std::string& name, const std::string& text,
                              std::uint32_t type) {
-  Put(root, path, name, type, text + std::string(1, '\0'));
+  Put(root, path, name, type, Utf16LeBytesFromUtf8(text) + std::string(2, '\0'));
+}
+
+std::string MemoryRegistry::GetText(RegRoot root, const std::string& path, const std::string& name) const {
+  const auto v = Get(root, path, name);
+  if (!v) return "<none>";
+  std::u16string units;
+  for (std::size_t i = 0; i + 1 < v->data.size(); i += 2) {
+    const char16_t u = char16_t((unsigned char)v->data[i] | (unsigned char)v->data[i + 1] << 8);
+    if (u == 0) break;
+    units += u;
+  }
+  return Utf8FromUtf16(units);
 }
 
 void MemoryRegistry::PutDword(RegRoot root, const std::string& path, const std::string& name, std::uint32_t value) {
@@ -156,6 +179,10 @@ long MemoryRegistry::OpenKey(RegKey parent, const std::string& subKey, std::uint
     ++failedOpens;
     return h ? kRegKeyDeleted : kRegNotFound;
   }
+  if (subKey.size() > maxPathInOneCall) {
+    ++failedOpens;
+    return kRegMoreData;
+  }
   auto node = Walk(h->node, subKey, false);
   if (!node) {
     ++failedOpens;
@@ -174,6 +201,7 @@ long MemoryRegistry::CreateKey(RegKey parent, const std::string& subKey, std::ui
   Handle* h = Find(parent);
   if (WantsWrite(access)) ++writeOpens;
   if (!h || h->node->deleted) return h ? kRegKeyDeleted : kRegNotFound;
+  if (subKey.size() > maxPathInOneCall) return kRegMoreData;
   bool denied = false;
   auto node = Walk(h->node, subKey, true, &denied);
   if (!node || (WantsWrite(access) && node->denyWrite)) {
@@ -266,6 +294,7 @@ long MemoryRegistry::DeleteKey(RegKey parent, const std::string& subKey) {
   Handle* h = Find(parent);
   if (!h) return kRegNotFound;
   if (h->node->deleted) return kRegKeyDeleted;
+  if (subKey.size() > maxPathInOneCall) return kRegMoreData;
   auto parts = Components(subKey);
   if (parts.empty()) return kRegAccessDenied;
   const std::string leaf = parts.back();

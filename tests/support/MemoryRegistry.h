@@ -1,5 +1,6 @@
 #pragma once
-// An in-memory registry behind the registry port, with the platform's rules
+// An in-memory registry behind the registry port (UTF-8 names, data as raw
+// bytes, string types in UTF-16LE), with the platform's rules
 // that the program relies on: case-insensitive names, subkeys listed in
 // sorted order and values in the order they were made, handles that outlive
 // a deleted key, write access checked per handle, keys that refuse writes.
@@ -7,9 +8,14 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "regmap/RegistryBackend.h"
+
+// String data as the registry holds it: the UTF-16LE bytes of the text and,
+// unless told otherwise, its terminating NUL.
+std::string Utf16Data(std::u16string_view text, bool terminated = true);
 
 class MemoryRegistry : public RegistryBackend {
  public:
@@ -30,8 +36,11 @@ class MemoryRegistry : public RegistryBackend {
 
   // Test set-up and inspection, with paths below the root without a leading "\".
   void Put(RegRoot root, const std::string& path, const std::string& name, std::uint32_t type, const std::string& data);
+  // The text (UTF-8) stored as UTF-16LE with its NUL.
   void PutText(RegRoot root, const std::string& path, const std::string& name, const std::string& text,
                std::uint32_t type = kRegSz);
+  // A string value's text (UTF-8, up to its first NUL); "<none>" when there is no such value.
+  std::string GetText(RegRoot root, const std::string& path, const std::string& name) const;
   void PutDword(RegRoot root, const std::string& path, const std::string& name, std::uint32_t value);
   void AddKey(RegRoot root, const std::string& path);
   bool HasKey(RegRoot root, const std::string& path) const;
@@ -41,6 +50,9 @@ class MemoryRegistry : public RegistryBackend {
   // sorted by name), for comparing states.
   std::string Dump() const;
 
+  // Opens, creates and deletes refuse a sub-key path longer than this (in
+  // UTF-8 bytes) in one call, as some platforms do.
+  std::size_t maxPathInOneCall = std::string::npos;
   int writeOpens = 0;   // opens and creates that asked for more than reading
   int failedOpens = 0;  // opens refused for any reason
   int openHandles() const { return int(handles_.size()) - int(roots_.size()); }

@@ -6,6 +6,7 @@
 #include "filemap/PathForms.h"
 #include "filemap/ShortcutRewrite.h"
 #include "regmap/RegistryWalk.h"
+#include "support/Cp1252.h"
 #include "support/FakeFileSystem.h"
 #include "support/FakeShellLinkStore.h"
 #include "support/FakeShellMove.h"
@@ -191,9 +192,10 @@ class MoveAndUndo : public ::testing::Test {
   PathForms forms{fs};
   ShortcutRewrite shortcuts{ctx, archive, links};
   FileMapping files{ctx, fs, forms, archive, shortcuts};
-  RegistryWalk walk{ctx, reg, fs};
+  Cp1252 cp;
+  RegistryWalk walk{ctx, reg, fs, cp};
   FolderMove mover{ctx, fs, shell, true};
-  UndoExecution undo{fs, store, reg, mover, kHome};
+  UndoExecution undo{fs, store, reg, cp, mover, kHome};
   RunParts parts;
 };
 
@@ -205,7 +207,7 @@ TEST_F(MoveAndUndo, UndoGivesBackTheStateBeforeTheRunAndCanBeRepeated) {
   EXPECT_EQ(fs.ReadWhole("D:\\Apps\\Tool\\tool.ini"), "[Paths]\r\nSelf=D:\\Apps\\Tool\\tool.exe\r\n");
   EXPECT_EQ(fs.ReadWhole("C:\\Other\\app.ini"), "Tool=D:\\Apps\\Tool\\tool.exe\r\n");
   EXPECT_EQ(links.Load("C:\\Links\\tool.lnk").Target, "D:\\Apps\\Tool\\tool.exe");
-  EXPECT_EQ(reg.Get(CU, "Software\\OstrMove", "Home")->data.substr(0, 12), "D:\\Apps\\Tool");
+  EXPECT_EQ(reg.GetText(CU, "Software\\OstrMove", "Home").substr(0, 12), "D:\\Apps\\Tool");
   EXPECT_TRUE(reg.HasKey(CU, "Software\\OstrMove\\D:\\Apps\\Tool"));
 
   // The changed tool.ini lies in the moved folder, saved under its new path:
@@ -259,7 +261,7 @@ TEST_F(MoveAndUndo, EveryStepRunsAndEveryFailureIsNamed) {
       << message;
   // What could be done is done: the files are back inside the folder where it stands.
   EXPECT_EQ(fs.ReadWhole("D:\\Apps\\Tool\\tool.ini"), "[Paths]\r\nSelf=C:\\Apps\\Tool\\tool.exe\r\n");
-  EXPECT_EQ(reg.Get(CU, "Software\\OstrMove", "Home")->data.substr(0, 12), "C:\\Apps\\Tool");
+  EXPECT_EQ(reg.GetText(CU, "Software\\OstrMove", "Home").substr(0, 12), "C:\\Apps\\Tool");
 
   // A damaged archive and a record without "From": the registry still comes back.
   fs.ReplaceWhole(zip, "PK not an archive");
@@ -277,14 +279,14 @@ TEST_F(MoveAndUndo, EveryStepRunsAndEveryFailureIsNamed) {
 TEST_F(MoveAndUndo, EntryWithOnlyARegistryBackupAndUndoDuringARun) {
   fs.ReplaceWhole(kHome + "Undo00001.reg", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\OstrMove]\r\n\"Home\"=\"E:\\\\X\"\r\n");
   EXPECT_EQ(undo.UndoEntry("Undo00001"), "0 files restored.  Undo has completed");
-  EXPECT_EQ(reg.Get(CU, "Software\\OstrMove", "Home")->data.substr(0, 4), "E:\\X");
+  EXPECT_EQ(reg.GetText(CU, "Software\\OstrMove", "Home").substr(0, 4), "E:\\X");
   EXPECT_TRUE(shell.calls.empty());
 
   struct HeldLock : RunLock {
     bool TryAcquire() override { return false; }
     void Release() override {}
   } held;
-  UndoExecution locked{fs, store, reg, mover, kHome, &held};
+  UndoExecution locked{fs, store, reg, cp, mover, kHome, &held};
   try {
     locked.UndoEntry("Undo00001");
     ADD_FAILURE() << "undo ran beside another run";

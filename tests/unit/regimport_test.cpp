@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include "core/Error.h"
+#include "core/Unicode.h"
 #include "regmap/NTReg.h"
 #include "regmap/RegImport.h"
+#include "support/Cp1252.h"
 #include "support/MemoryRegistry.h"
 
 namespace {
 const RegRoot CU = RegRoot::CurrentUser;
+Cp1252 cp;
 
 TEST(RegImport, AppliesInFileOrderAndReportsWhatItCouldNot) {
   MemoryRegistry reg;
@@ -29,10 +32,11 @@ TEST(RegImport, AppliesInFileOrderAndReportsWhatItCouldNot) {
                                           "[HKEY_NOWHERE\\X]\r\n"
                                           "\"orphan\"=\"1\"\r\n"
                                           "[HKEY_CURRENT_USER\\Locked]\r\n"
-                                          "\"x\"=\"2\"\r\n");
+                                          "\"x\"=\"2\"\r\n",
+                                          cp);
   EXPECT_FALSE(reg.HasKey(CU, "Gone"));
   EXPECT_FALSE(reg.Get(CU, "Keep", "drop"));
-  EXPECT_EQ(reg.Get(CU, "Keep", "")->data, std::string("default\0", 8));
+  EXPECT_EQ(reg.Get(CU, "Keep", "")->data, Utf16Data(u"default"));
   EXPECT_EQ(reg.Get(CU, "Keep", "b")->data, "\x01\x02");
   EXPECT_EQ(r.keys, 2);    // the removal and Keep
   EXPECT_EQ(r.values, 4);  // two removals, the default value, b
@@ -43,13 +47,13 @@ TEST(RegImport, AppliesInFileOrderAndReportsWhatItCouldNot) {
   EXPECT_EQ(r.failed[2].text, "\"orphan\"=\"1\"");
   EXPECT_EQ(r.failed[3].reason, "Failed to create key \\Locked");
   EXPECT_EQ(r.failed[4].text, "\"x\"=\"2\"");
-  EXPECT_EQ(reg.Get(CU, "Locked", "x")->data, std::string("1\0", 2));
+  EXPECT_EQ(reg.GetText(CU, "Locked", "x"), "1");
 }
 
 TEST(RegImport, RefusesTextWithoutHeader) {
   MemoryRegistry reg;
-  EXPECT_THROW(ImportRegText(reg, "[HKEY_CURRENT_USER\\A]\r\n"), Error);
-  EXPECT_EQ(ImportRegText(reg, "Windows Registry Editor Version 5.00").values, 0);
+  EXPECT_THROW(ImportRegText(reg, "[HKEY_CURRENT_USER\\A]\r\n", cp), Error);
+  EXPECT_EQ(ImportRegText(reg, "Windows Registry Editor Version 5.00", cp).values, 0);
 }
 
 TEST(NTReg, RenameAndMoveChangeNothingWhenTheyMust) {
@@ -63,7 +67,7 @@ TEST(NTReg, RenameAndMoveChangeNothingWhenTheyMust) {
   EXPECT_FALSE(r.RenameRegValue("empty", "x"));
   EXPECT_FALSE(r.RenameRegValue("a", "TAKEN"));
   EXPECT_TRUE(r.RenameRegValue("a", "b"));  // reopens the key for writing by itself
-  EXPECT_EQ(reg.Get(CU, "K", "b")->data, std::string("1\0", 2));
+  EXPECT_EQ(reg.GetText(CU, "K", "b"), "1");
   EXPECT_FALSE(reg.Get(CU, "K", "a"));
 
   reg.PutText(CU, "Src\\Sub", "v", "3");
@@ -73,7 +77,7 @@ TEST(NTReg, RenameAndMoveChangeNothingWhenTheyMust) {
   EXPECT_FALSE(r.MoveRegKey("\\Src", "\\Src\\Inner", true));  // would copy into itself
   EXPECT_TRUE(r.MoveRegKey("\\Src", "\\New\\Src", true));
   EXPECT_FALSE(reg.HasKey(CU, "Src"));
-  EXPECT_EQ(reg.Get(CU, "New\\Src\\Sub", "v")->data, std::string("3\0", 2));
+  EXPECT_EQ(reg.GetText(CU, "New\\Src\\Sub", "v"), "3");
   EXPECT_FALSE(r.KeyExists("\\Src"));
   EXPECT_TRUE(r.KeyExists("\\new"));
 }
@@ -86,7 +90,7 @@ TEST(RegImport, EntryCutShortByAnInterruptedWriteIsNotApplied) {
   reg.Put(CU, "K", "b", kRegBinary, "ABCD");
   const std::string head = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\K]\r\n";
   for (const std::string tail : {"\"d\"=dword:0000", "\"b\"=hex:41,42,\\\r\n", "\"b\"=hex:41,42,"}) {
-    const RegImportResult r = ImportRegText(reg, head + tail);
+    const RegImportResult r = ImportRegText(reg, head + tail, cp);
     EXPECT_EQ(r.failed.size(), 1u) << tail;
     EXPECT_EQ(r.values, 0) << tail;
   }
@@ -131,5 +135,107 @@ TEST(NTReg, ErrorsNameTheValueOrKey) {
   EXPECT_EQ(message([&] { r.WriteTextValue("d", "x"); }), "Failed to set data for 'd'");
   EXPECT_EQ(message([&] { r.CreateRegPath("\\K\\Sub"); }), "Failed to create key \\K\\Sub");
   EXPECT_EQ(message([&] { r.MoveRegKey("\\K", "\\K2", true); }), "Failed to delete key \\K");
+}
+// What earlier builds wrote, from the registry's ANSI view (code page 1252
+// here): "Version 5.00" files first in ANSI, then stored as UTF-16 one
+// character a byte, string hex lists two bytes an ANSI byte either way;
+// REGEDIT4 files in ANSI with one byte a character. Each restores the
+// characters it meant.
+TEST(RegImport, RecordsOfEarlierBuildsRestoreTheirCharacters) {
+  const std::string body5 =
+      "[HKEY_CURRENT_USER\\Old\xE9]\r\n"
+      "\"\x80 name\"=\"C:\\\\Caf\xE9\\\\\x80\"\r\n"
+      "\"exp\"=hex(2):25,00,80,00,25,00,00,00\r\n"
+      "\r\n";
+  std::string widened = "\xFF\xFE";
+  for (char c : "Windows Registry Editor Version 5.00\r\n\r\n" + body5) {
+    widened += c;
+    widened += '\0';
+  }
+  const std::string ansi5 = "Windows Registry Editor Version 5.00\r\n\r\n" + body5;
+  const std::string ansi4 =
+      "REGEDIT4\r\n\r\n"
+      "[HKEY_CURRENT_USER\\Old\xE9]\r\n"
+      "\"\x80 name\"=\"C:\\\\Caf\xE9\\\\\x80\"\r\n"
+      "\"exp\"=hex(2):25,80,25,00\r\n"
+      "\r\n";
+  for (const std::string& file : {widened, ansi5, ansi4}) {
+    MemoryRegistry reg;
+    const RegImportResult r = ImportRegText(reg, file, cp);
+    EXPECT_TRUE(r.failed.empty());
+    EXPECT_EQ(reg.GetText(CU, "Old\u00E9", "\u20AC name"), "C:\\Caf\u00E9\\\u20AC") << file.substr(0, 12);
+    ASSERT_TRUE(reg.Get(CU, "Old\u00E9", "exp"));
+    EXPECT_EQ(reg.Get(CU, "Old\u00E9", "exp")->data, Utf16Data(u"%\u20AC%")) << file.substr(0, 12);
+  }
+}
+
+TEST(RegImport, UnicodeFilesHoldTheRealCharacters) {
+  MemoryRegistry reg;
+  const std::string text =
+      "Windows Registry Editor Version 5.00\r\n\r\n"
+      "[HKEY_CURRENT_USER\\数据\\日本]\r\n"
+      "\"Москва\"=\"C:\\\\Łódź\\\\😀\"\r\n"
+      "\"raw\"=hex(2):80,00,AC,20,00,00\r\n";
+  // As the registry editor writes it, without this program's mark: a
+  // character above U+00FF tells it from an earlier build's file.
+  const RegImportResult r = ImportRegText(reg, std::string("\xFF\xFE", 2) + Utf16LeBytesFromUtf8(text), cp);
+  EXPECT_TRUE(r.failed.empty());
+  EXPECT_EQ(reg.GetText(CU, "数据\\日本", "Москва"), "C:\\Łódź\\😀");
+  EXPECT_EQ(reg.Get(CU, "数据\\日本", "raw")->data, Utf16Data(u"\u0080\u20AC"));
+}
+
+TEST(NTReg, TextIsUtf16InTheRegistry) {
+  MemoryRegistry reg;
+  TNTRegistry r(reg, CU);
+  r.CreateRegPath("\\数据\\日本");
+  r.WriteTextValue("Ł", "ø € 😀", kRegExpandSz);
+  EXPECT_EQ(reg.Get(CU, "数据\\日本", "Ł")->data, Utf16Data(u"ø € \U0001F600"));
+  EXPECT_EQ(r.ReadTextValue("Ł"), "ø € 😀");
+  reg.Put(CU, "数据\\日本", "multi", kRegMultiSz, Utf16Data(u"один") + Utf16Data(u"два") + std::string(2, '\0'));
+  EXPECT_EQ(r.ReadTextValue("multi"), "один");
+  EXPECT_EQ(TextListFromRegData(reg.Get(CU, "数据\\日本", "multi")->data), (std::vector<std::string>{"один", "два"}));
+  EXPECT_EQ(TextListFromRegData(Utf16Data(u"x", false)), std::vector<std::string>{"x"});
+  EXPECT_EQ(TextFromRegData(std::string("\x00\x01\x00\x00", 4)), "\u0100");  // a zero byte is no NUL character
+  EXPECT_TRUE(IsExactRegText(Utf16Data(u"")));
+  EXPECT_FALSE(IsExactRegText(""));
+  EXPECT_FALSE(IsExactRegText(std::string("a\0\0", 3)));
+  EXPECT_FALSE(IsExactRegText(Utf16Data(u"a") + Utf16Data(u"b")));
+}
+
+TEST(NTReg, PathsTooLongForOneCallAreFollowedKeyByKey) {
+  MemoryRegistry reg;
+  reg.maxPathInOneCall = 255;
+  std::string deep = "Deep";
+  for (int i = 0; deep.size() < 430; ++i) deep += "\\Ключ" + std::to_string(i) + std::string(20, 'k');
+  TNTRegistry r(reg, CU);
+  r.CreateRegPath("\\" + deep);
+  r.WriteTextValue("v", "1");
+  ASSERT_TRUE(reg.HasKey(CU, deep));
+  EXPECT_TRUE(r.KeyExists("\\" + deep));
+  ASSERT_TRUE(r.OpenRegPathForReading("\\" + deep));
+  EXPECT_EQ(r.ReadTextValue("v"), "1");
+  EXPECT_TRUE(r.MoveRegKey("\\Deep", "\\Moved", true));
+  const std::string moved = "Moved" + deep.substr(4);
+  EXPECT_EQ(reg.GetText(CU, moved, "v"), "1");
+  EXPECT_FALSE(reg.HasKey(CU, "Deep"));
+  EXPECT_TRUE(r.DeleteRegKey("\\" + moved));
+  EXPECT_FALSE(reg.HasKey(CU, moved));
+  r.CloseKey();
+  EXPECT_EQ(reg.openHandles(), 0);  // no key of the way is left open
+}
+
+TEST(NTReg, AFailedKeyCopyIsTakenAwayAgain) {
+  struct Failing : MemoryRegistry {
+    long SetValue(RegKey key, const std::string& name, std::uint32_t type, std::string_view data) override {
+      if (name == "日本") return kRegAccessDenied;
+      return MemoryRegistry::SetValue(key, name, type, data);
+    }
+  } reg;
+  reg.PutText(CU, "Src\\Sub", "数据", "1");
+  reg.PutText(CU, "Src\\Sub", "日本", "2");
+  TNTRegistry r(reg, CU);
+  EXPECT_THROW(r.MoveRegKey("\\Src", "\\Dst", true), Error);
+  EXPECT_FALSE(reg.HasKey(CU, "Dst"));
+  EXPECT_EQ(reg.GetText(CU, "Src\\Sub", "日本"), "2");
 }
 }  // namespace

@@ -3,6 +3,7 @@
 #include "core/Error.h"
 #include "regmap/RegImport.h"
 #include "regmap/RegistryWalk.h"
+#include "support/Cp1252.h"
 #include "support/FakeFileSystem.h"
 #include "support/FakeUi.h"
 #include "support/MemoryRegistry.h"
@@ -34,13 +35,12 @@ class RegWalkTest : public ::testing::Test {
     Map("*:\\", b);
   }
   std::string Text(RegRoot root, const std::string& path, const std::string& name) {
-    auto v = reg.Get(root, path, name);
-    return v ? v->data.substr(0, v->data.find('\0')) : "<none>";
+    return reg.GetText(root, path, name);
   }
   std::string Backup() { return fs.Has(kBackup) ? DecodeRegText(fs.ReadWhole(kBackup)) : ""; }
   void ExpectUndoRestores(const std::string& before) {
     ASSERT_NE(reg.Dump(), before) << "the run changed nothing";
-    const RegImportResult r = ImportRegFile(fs, reg, kBackup);
+    const RegImportResult r = ImportRegFile(fs, reg, kBackup, cp);
     for (const auto& f : r.failed) ADD_FAILURE() << "line " << f.number << " " << f.text << ": " << f.reason;
     const std::string after = reg.Dump();
     EXPECT_TRUE(after == before) << "before:\n" << before.substr(0, 3000) << "after:\n" << after.substr(0, 3000);
@@ -50,7 +50,8 @@ class RegWalkTest : public ::testing::Test {
   FakeFileSystem fs;
   FakeUi ui;
   RunContext ctx;
-  RegistryWalk walk{ctx, reg, fs};
+  Cp1252 cp;
+  RegistryWalk walk{ctx, reg, fs, cp};
 };
 
 TEST_F(RegWalkTest, EveryOccurrenceLeftToRightNeverInsideTheInsertedText) {
@@ -74,18 +75,18 @@ TEST_F(RegWalkTest, ShortPairOnlyWhereTheLongTextIsAbsent) {
 
 TEST_F(RegWalkTest, FoldsOnlyAsciiLettersAndSearchesOnlyStringData) {
   reg.PutText(LM, "Software\\T", "a", "c:\\program files\\x");
-  reg.PutText(LM, "Software\\T", "accent", "C:\\Caf\xE9\\x");
-  reg.Put(LM, "Software\\T", "multi", kRegMultiSz, std::string("C:\\PROGRAM FILES\0\0", 18));
+  reg.PutText(LM, "Software\\T", "accent", "C:\\Café\\x");
+  reg.Put(LM, "Software\\T", "multi", kRegMultiSz, Utf16Data(u"C:\\PROGRAM FILES") + std::string(2, '\0'));
   reg.Put(LM, "Software\\T", "bin", kRegBinary, "C:\\PROGRAM FILES");
   reg.PutDword(LM, "Software\\T", "C:\\PROGRAM FILES\\flag", 1);
   Map("C:\\PROGRAM FILES", "D:\\Apps");
   EXPECT_EQ(Text(LM, "Software\\T", "a"), "D:\\Apps\\x");
-  EXPECT_EQ(reg.Get(LM, "Software\\T", "multi")->data, std::string("C:\\PROGRAM FILES\0\0", 18));
+  EXPECT_EQ(reg.Get(LM, "Software\\T", "multi")->data, Utf16Data(u"C:\\PROGRAM FILES") + std::string(2, '\0'));
   EXPECT_EQ(reg.Get(LM, "Software\\T", "bin")->data, "C:\\PROGRAM FILES");
   EXPECT_TRUE(reg.Get(LM, "Software\\T", "D:\\Apps\\flag"));  // names of every type are searched
-  Map("C:\\CAF\xC9", "X");
-  EXPECT_EQ(Text(LM, "Software\\T", "accent"), "C:\\Caf\xE9\\x");
-  Map("C:\\CAF\xE9", "X");
+  Map("C:\\CAFÉ", "X");
+  EXPECT_EQ(Text(LM, "Software\\T", "accent"), "C:\\Café\\x");
+  Map("C:\\CAFé", "X");
   EXPECT_EQ(Text(LM, "Software\\T", "accent"), "X\\x");
 }
 
@@ -124,19 +125,20 @@ TEST_F(RegWalkTest, SearchOpensForReadingAndWritesOnlyWhereItChanges) {
   EXPECT_EQ(reg.openHandles(), 0);
 }
 
-TEST_F(RegWalkTest, UnwritableValueStopsTheRunWithItsBackupInPlace) {
+TEST_F(RegWalkTest, UnwritableValueIsPassedOverAndTheRunGoesOn) {
   reg.PutText(CU, "Software\\A", "p", "C:\\Old\\a");
   reg.PutText(CU, "Software\\B", "q", "C:\\Old\\b");
+  reg.PutText(CU, "Software\\C", "r", "C:\\Old\\c");
   reg.DenyWrite(CU, "Software\\B");
   const std::string before = reg.Dump();
-  try {
-    Map("C:\\Old", "D:\\New");
-    FAIL() << "no error";
-  } catch (const Error& e) {
-    EXPECT_STREQ(e.what(), "Failed to set data for 'q'");
-  }
+  Map("C:\\Old", "D:\\New");
   EXPECT_EQ(Text(CU, "Software\\A", "p"), "D:\\New\\a");
-  EXPECT_EQ(ctx.request.LinkCount, 1);
+  EXPECT_EQ(Text(CU, "Software\\B", "q"), "C:\\Old\\b");
+  EXPECT_EQ(Text(CU, "Software\\C", "r"), "D:\\New\\c");
+  EXPECT_EQ(ctx.request.LinkCount, 2);
+  ASSERT_EQ(ctx.passedOver.size(), 1u);
+  EXPECT_EQ(ctx.passedOver[0].where, "HKEY_CURRENT_USER\\Software\\B, value \"q\"");
+  EXPECT_EQ(ctx.passedOver[0].reason, "Failed to set data for 'q'");
   reg.DenyWrite(CU, "Software\\B", false);
   ExpectUndoRestores(before);
 }
@@ -153,7 +155,7 @@ TEST_F(RegWalkTest, EachBackupIsOnDiskBeforeItsChange) {
   checking.fs = &fs;
   checking.PutText(CU, "Software\\T", "p", "C:\\Old");
   checking.PutText(CU, "Software\\T", "q", "C:\\Old\\q");
-  RegistryWalk w(ctx, checking, fs);
+  RegistryWalk w(ctx, checking, fs, cp);
   w.FindReplaceProcess("C:\\Old", "", "D:\\New", "");
   ASSERT_EQ(checking.seen.size(), 2u);
   EXPECT_NE(checking.seen[0].find("\"p\"=\"C:\\\\Old\""), std::string::npos) << checking.seen[0];
@@ -261,9 +263,10 @@ TEST_F(RegWalkTest, UndoRestoresARenamedValueAndRemovesItsNewName) {
 
 TEST_F(RegWalkTest, UndoRestoresAMovedKeyWithItsSubtree) {
   reg.PutText(CU, "Software\\OldApp", "", "default");
-  reg.Put(CU, "Software\\OldApp", "multi", kRegMultiSz, std::string("a\0b\0\0", 5));
+  reg.Put(CU, "Software\\OldApp", "multi", kRegMultiSz, Utf16Data(u"a") + Utf16Data(u"b") + std::string(2, '\0'));
   reg.Put(CU, "Software\\OldApp", "big", kRegBinary, std::string(40000, '\x5A'));
   reg.Put(CU, "Software\\OldApp", "odd", kRegSz, std::string("a\0b", 3));
+  reg.Put(CU, "Software\\OldApp", "after", kRegSz, Utf16Data(u"a") + Utf16Data(u"b"));
   reg.Put(CU, "Software\\OldApp", "q", kRegQword, std::string("\1\2\3\4\5\6\7\x08", 8));
   reg.Put(CU, "Software\\OldApp", "none", kRegNone, "");
   reg.PutDword(CU, "Software\\OldApp\\Sub", "d", 0xFFFFFFFF);
@@ -324,5 +327,99 @@ TEST_F(RegWalkTest, ASecondRunStartsItsOwnBackup) {
   Map("D:\\New", "E:\\Newer");
   const std::string second = DecodeRegText(fs.ReadWhole("C:\\Ost\\Undo00001.reg"));
   EXPECT_NE(second.find("\"p\"=\"D:\\\\New\""), std::string::npos) << second;
+}
+TEST_F(RegWalkTest, CharactersBeyondOneCodePageAreChangedAndRestored) {
+  const std::string old = "D:\\Old\\数据", now = "D:\\New\\данные";
+  reg.PutText(CU, "Software\\U", "path", old + "\\app.exe;Ł ø € 😀");
+  reg.PutText(CU, "Software\\U", old + "\\app.exe", "named");
+  reg.PutText(CU, "Software\\U", "数据", "other");  // the find text's tail alone: no match
+  // A key that moves with two such values and a subkey.
+  reg.PutText(CU, "Software\\U\\" + std::string("Old数据"), "数据", "1");
+  reg.PutText(CU, "Software\\U\\" + std::string("Old数据"), "日本", "2");
+  reg.PutText(CU, "Software\\U\\Old数据\\日本", "ø", "3");
+  const std::string before = reg.Dump();
+  Map(old, now);
+  EXPECT_EQ(Text(CU, "Software\\U", "path"), now + "\\app.exe;Ł ø € 😀");
+  EXPECT_EQ(Text(CU, "Software\\U", now + "\\app.exe"), "named");
+  EXPECT_EQ(Text(CU, "Software\\U", old + "\\app.exe"), "<none>");
+  EXPECT_EQ(Text(CU, "Software\\U", "数据"), "other");
+  Map("Old数据", "New日本");
+  EXPECT_FALSE(reg.HasKey(CU, "Software\\U\\Old数据"));
+  EXPECT_EQ(Text(CU, "Software\\U\\New日本", "数据"), "1");
+  EXPECT_EQ(Text(CU, "Software\\U\\New日本", "日本"), "2");
+  EXPECT_EQ(Text(CU, "Software\\U\\New日本\\日本", "ø"), "3");
+  EXPECT_TRUE(ctx.passedOver.empty());
+  // The backup holds the real characters, in UTF-16.
+  const std::string stored = fs.ReadWhole(kBackup);
+  EXPECT_NE(stored.find(Utf16Data(u"\"path\"=\"D:\\\\Old\\\\数据\\\\app.exe;Ł ø € 😀\"", false)), std::string::npos);
+  EXPECT_NE(stored.find(Utf16Data(u"[HKEY_CURRENT_USER\\Software\\U\\Old数据\\日本]", false)), std::string::npos);
+  ExpectUndoRestores(before);
+}
+
+TEST_F(RegWalkTest, FindTextInCjkMatchesOnlyItself) {
+  reg.PutText(CU, "Software\\U", "a", "C:\\数据\\x");
+  reg.PutText(CU, "Software\\U", "b", "C:\\数\\x");  // a prefix of the find text
+  reg.PutText(CU, "Software\\U", "c", "C:\\日本\\x");
+  reg.PutText(CU, "Software\\U", "d", "c:\\数据\\y");  // A-Z fold still applies around it
+  Map("C:\\数据", "E:\\新");
+  EXPECT_EQ(Text(CU, "Software\\U", "a"), "E:\\新\\x");
+  EXPECT_EQ(Text(CU, "Software\\U", "b"), "C:\\数\\x");
+  EXPECT_EQ(Text(CU, "Software\\U", "c"), "C:\\日本\\x");
+  EXPECT_EQ(Text(CU, "Software\\U", "d"), "E:\\新\\y");
+  EXPECT_EQ(ctx.request.LinkCount, 2);
+}
+
+TEST_F(RegWalkTest, KeyPathsTooLongForOneCallAreWalkedChangedAndRestored) {
+  reg.maxPathInOneCall = 255;
+  std::string deep = "Software\\Deep";
+  while (deep.size() < 430) deep += "\\Ключ" + std::string(30, 'k');
+  reg.PutText(CU, deep, "p", "C:\\Old\\x");
+  reg.PutText(CU, deep + "\\Old", "q", "1");
+  const std::string before = reg.Dump();
+  Map("C:\\Old", "D:\\New");
+  EXPECT_EQ(Text(CU, deep, "p"), "D:\\New\\x");
+  Map("Old", "Newer");
+  EXPECT_EQ(Text(CU, deep + "\\Newer", "q"), "1");
+  EXPECT_TRUE(ctx.passedOver.empty());
+  ExpectUndoRestores(before);
+}
+
+TEST_F(RegWalkTest, AnsiBackupPassesOverWhatItCannotHold) {
+  ctx.OsGeneration = 4;  // REGEDIT4, in the ANSI code page
+  reg.PutText(CU, "Software\\U", "held", "C:\\Old\\€");
+  reg.PutText(CU, "Software\\U", "not held", "C:\\Old\\数据");
+  reg.PutText(CU, "Software\\U\\OldKey", "日本", "1");
+  const std::string before = reg.Dump();
+  Map("Old", "New");
+  EXPECT_EQ(Text(CU, "Software\\U", "held"), "C:\\New\\€");
+  EXPECT_EQ(Text(CU, "Software\\U", "not held"), "C:\\Old\\数据");
+  EXPECT_TRUE(reg.HasKey(CU, "Software\\U\\OldKey"));
+  ASSERT_EQ(ctx.passedOver.size(), 2u);
+  EXPECT_EQ(ctx.passedOver[0].where, "HKEY_CURRENT_USER\\Software\\U, value \"not held\"");
+  EXPECT_NE(ctx.passedOver[0].reason.find("REGEDIT4"), std::string::npos);
+  EXPECT_EQ(ctx.passedOver[1].where, "HKEY_CURRENT_USER\\Software\\U\\OldKey");
+  EXPECT_EQ(ctx.request.LinkCount, 1);
+  EXPECT_EQ(fs.ReadWhole(kBackup).rfind("REGEDIT4\r\n", 0), 0u);
+  ExpectUndoRestores(before);
+}
+
+TEST_F(RegWalkTest, UnlistableKeyIsPassedOverWithItsReason) {
+  struct Unlistable : MemoryRegistry {
+    long EnumValue(RegKey key, std::uint32_t index, std::string& name, std::uint32_t* type,
+                   std::string* data) override {
+      const long rc = MemoryRegistry::EnumValue(key, index, name, type, data);
+      return rc == kRegOk && name == "broken" ? kRegMoreData : rc;
+    }
+  } r;
+  r.PutText(CU, "Software\\U", "p", "C:\\Old");
+  r.PutText(CU, "Software\\U", "broken", "C:\\Old");
+  r.PutText(CU, "Software\\V", "p", "C:\\Old");
+  RegistryWalk w(ctx, r, fs, cp);
+  w.FindReplaceProcess("C:\\Old", "", "D:\\New", "");
+  EXPECT_EQ(r.GetText(CU, "Software\\U", "p"), "D:\\New");
+  EXPECT_EQ(r.GetText(CU, "Software\\V", "p"), "D:\\New");
+  ASSERT_EQ(ctx.passedOver.size(), 1u);
+  EXPECT_EQ(ctx.passedOver[0].where, "HKEY_CURRENT_USER\\Software\\U");
+  EXPECT_EQ(ctx.passedOver[0].reason, "not every value could be listed (error 234)");
 }
 }  // namespace

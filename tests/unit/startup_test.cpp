@@ -5,6 +5,7 @@
 #include "support/FakeFileSystem.h"
 #include "support/FakeUi.h"
 #include "support/FakeWindowPorts.h"
+#include "regmap/NTReg.h"
 #include "support/MemoryRegistry.h"
 
 namespace {
@@ -52,7 +53,8 @@ class VerbTest : public ::testing::Test {
     auto v = reg.Get(root, verb + "\\command", "");
     if (!v) return "<none>";
     EXPECT_EQ(v->type, kRegSz);
-    return v->data;
+    EXPECT_TRUE(IsExactRegText(v->data));  // UTF-16 and one closing NUL
+    return reg.GetText(root, verb + "\\command", "") + '\0';
   }
   MemoryRegistry reg;
 };

@@ -15,6 +15,9 @@
 #include "regmap/RegImport.h"
 #include "regmap/RegistryWalk.h"
 #include "regmap/win32/Win32RegistryBackend.h"
+#include "ProcessRunner.h"
+#include "core/Unicode.h"
+#include "core/win32/Win32CodePage.h"
 #include "support/FakeFileSystem.h"
 #include "support/FakeUi.h"
 
@@ -73,7 +76,7 @@ class WinRegistryTest : public ::testing::Test {
   }
   void PutText(RegRoot root, const std::string& path, const std::string& name, const std::string& text,
                std::uint32_t type = kRegSz) {
-    Put(root, path, name, type, text + std::string(1, '\0'));
+    Put(root, path, name, type, RegDataFromText(text));
   }
   std::string Text(RegRoot root, const std::string& path, const std::string& name) {
     TNTRegistry reg(backend, root);
@@ -92,7 +95,7 @@ class WinRegistryTest : public ::testing::Test {
     FakeUi quiet;
     c.ui = &quiet;
     c.preview = true;
-    RegistryWalk w(c, backend, fs);
+    RegistryWalk w(c, backend, fs, ansi);
     w.FindReplaceProcess(oldText, "", "x", "");
     for (const PreviewItem& p : quiet.previews)
       if (p.place.find("OstrivaneTest" + token) == std::string::npos) return false;
@@ -100,13 +103,14 @@ class WinRegistryTest : public ::testing::Test {
   }
   void ExpectUndoRestores(const std::string& before) {
     ASSERT_NE(Dump(), before) << "the run changed nothing";
-    const RegImportResult r = ImportRegFile(fs, backend, kBackup);
+    const RegImportResult r = ImportRegFile(fs, backend, kBackup, ansi);
     for (const auto& f : r.failed) ADD_FAILURE() << "line " << f.number << " " << f.text << ": " << f.reason;
     EXPECT_EQ(Dump(), before) << DecodeRegText(fs.ReadWhole(kBackup));
   }
 
   std::string token, base;
   Win32RegistryBackend backend;
+  Win32CodePage ansi{Win32CodePage::Which::Ansi};
   FakeFileSystem fs;
   FakeUi ui;
   RunContext ctx;
@@ -115,7 +119,7 @@ class WinRegistryTest : public ::testing::Test {
 TEST_F(WinRegistryTest, AccessLayerOverAdvapi) {
   const std::string big(40000, '\x42');
   Put(CU, "\\K", "big", kRegBinary, big);
-  Put(CU, "\\K", "multi", kRegMultiSz, std::string("a\0b\0\0", 5));
+  Put(CU, "\\K", "multi", kRegMultiSz, RegDataFromText("a") + RegDataFromText("b") + std::string(2, '\0'));
   PutText(CU, "\\K", "", "default", kRegExpandSz);
   Put(CU, "\\K", "d", kRegDword, DwordBytes(0xFFFFFFFF));
   PutText(CU, "\\K\\Sub", "s", "sub");
@@ -153,7 +157,7 @@ TEST_F(WinRegistryTest, WalkOfTheWholeRegistryAndUndo) {
   PutText(CU, "\\App", "path", oldText + "\\a.exe;" + oldText + "\\b");
   PutText(CU, "\\App", "exp", "%X%;" + oldText, kRegExpandSz);
   PutText(CU, "\\App", oldText + "\\name", "named");
-  Put(CU, "\\App", "multi", kRegMultiSz, oldText + std::string("\0\0", 2));
+  Put(CU, "\\App", "multi", kRegMultiSz, RegDataFromText(oldText) + std::string(2, '\0'));
   PutText(LM, "\\App", "", oldText);
   // A key whose path holds the old text: the text is no key name of its own
   // (a key name can't hold "\"), so the old text here is a plain word.
@@ -163,7 +167,7 @@ TEST_F(WinRegistryTest, WalkOfTheWholeRegistryAndUndo) {
   const std::string before = Dump();
 
   {
-    RegistryWalk walk(ctx, backend, fs);
+    RegistryWalk walk(ctx, backend, fs, ansi);
     walk.FindReplaceProcess(oldText, "", newText, "");
     EXPECT_EQ(Text(CU, "\\App", "path"), newText + "\\a.exe;" + newText + "\\b");
     EXPECT_EQ(Text(CU, "\\App", "exp"), "%X%;" + newText);
@@ -194,12 +198,102 @@ TEST_F(WinRegistryTest, DriveSwitchAndUndo) {
   PutText(CU, "\\S\\Q:\\Dir", "in", "R:\\z");
   const std::string before = Dump();
   ctx.request.Mode = 'S';
-  RegistryWalk walk(ctx, backend, fs);
+  RegistryWalk walk(ctx, backend, fs, ansi);
   walk.FindReplaceProcess(a, "", "*:\\", "");
   walk.FindReplaceProcess(b, "", a, "");
   walk.FindReplaceProcess("*:\\", "", b, "");
   EXPECT_EQ(Text(CU, "\\S", "both"), "R:\\x;Q:\\y");
   EXPECT_EQ(Text(CU, "\\S\\R:\\Dir", "in"), "Q:\\z");  // moved in the first pass, changed in the second
+  ExpectUndoRestores(before);
+}
+
+// Names, data and keys in characters no one code page holds, on the real
+// registry: changed, backed up, restored by the program's own import and by
+// the system's registry editor.
+TEST_F(WinRegistryTest, UnicodeEntriesChangedAndRestoredByUndoAndByRegedit) {
+  const std::string oldText = "D:\\Old" + token + "\\数据", newText = "D:\\New" + token + "\\данные";
+  ASSERT_TRUE(OnlyTestKeysMatch(oldText));
+  PutText(CU, "\\U", "path", oldText + "\\app.exe;Ł ø € 😀");
+  PutText(CU, "\\U", oldText + "\\app.exe", "named");
+  PutText(CU, "\\U", "数据", "left alone");
+  PutText(CU, "\\U", "exp", "%X%\\€;" + oldText, kRegExpandSz);
+  const std::string word = "Old" + token + "数据";
+  PutText(CU, "\\U\\" + word, "数据", "1");
+  PutText(CU, "\\U\\" + word, "日本", "2");
+  PutText(CU, "\\U\\" + word + "\\日本", "ø", "3");
+  const std::string before = Dump();
+  {
+    RegistryWalk walk(ctx, backend, fs, ansi);
+    walk.FindReplaceProcess(oldText, "", newText, "");
+    EXPECT_EQ(Text(CU, "\\U", "path"), newText + "\\app.exe;Ł ø € 😀");
+    EXPECT_EQ(Text(CU, "\\U", newText + "\\app.exe"), "named");
+    EXPECT_EQ(Text(CU, "\\U", oldText + "\\app.exe"), "<none>");
+    EXPECT_EQ(Text(CU, "\\U", "数据"), "left alone");
+    EXPECT_EQ(Text(CU, "\\U", "exp"), "%X%\\€;" + newText);
+    ASSERT_TRUE(OnlyTestKeysMatch(word));
+    walk.FindReplaceProcess(word, "", "New" + token + "日本", "");
+    const std::string moved = "\\U\\New" + token + "日本";
+    EXPECT_EQ(Text(CU, moved, "数据"), "1");
+    EXPECT_EQ(Text(CU, moved, "日本"), "2");
+    EXPECT_EQ(Text(CU, moved + "\\日本", "ø"), "3");
+    EXPECT_EQ(ctx.request.LinkCount, 4);
+    EXPECT_TRUE(ctx.passedOver.empty());
+  }
+  const std::string stored = fs.ReadWhole(kBackup);
+  EXPECT_NE(DecodeRegText(stored).find("\"path\"=\"" + ConvertSt(oldText) + "\\\\app.exe;Ł ø € 😀\""),
+            std::string::npos);
+  const std::string changed = Dump();
+
+  // The system's registry editor imports the same file back.
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring wideFile = std::wstring(temp) + L"ostrivane" + std::wstring(token.begin(), token.end()) + L".reg";
+  std::ofstream(wideFile.c_str(), std::ios::binary) << stored;
+  const std::string file = Utf8FromUtf16(std::u16string(wideFile.begin(), wideFile.end()));
+  const ProcessResult imported = RunProgram("C:\\windows\\regedit.exe", {"/s", file});
+  DeleteFileW(wideFile.c_str());
+  EXPECT_EQ(imported.exitCode, 0u) << imported.err;
+  EXPECT_EQ(Dump(), before);
+
+  // And the program's own import, from the changed state again.
+  {
+    RegistryWalk again(ctx, backend, fs, ansi);
+    ctx.request.UndoName = "Undo00001";
+    again.FindReplaceProcess(oldText, "", newText, "");
+    again.FindReplaceProcess(word, "", "New" + token + "日本", "");
+  }
+  EXPECT_EQ(Dump(), changed);
+  const RegImportResult r = ImportRegFile(fs, backend, "C:\\Ost\\Undo00001.reg", ansi);
+  EXPECT_TRUE(r.failed.empty());
+  EXPECT_EQ(Dump(), before);
+}
+
+// Key paths past 260 characters (one of about 430): walked key by key,
+// changed, moved and restored.
+TEST_F(WinRegistryTest, DeepKeysChangedAndRestored) {
+  const std::string oldText = "C:\\OstDeep" + token, newText = "D:\\OstDeeper" + token;
+  ASSERT_TRUE(OnlyTestKeysMatch(oldText));
+  std::string deep = "\\D";
+  while (base.size() + deep.size() < 270) deep += "\\Ключ" + std::string(40, 'k');
+  PutText(CU, deep, "p", oldText + "\\a");
+  std::string deeper = deep;
+  while (base.size() + deeper.size() < 430) deeper += "\\数据" + std::string(40, 'd');
+  PutText(CU, deeper, "q", oldText + "\\b");
+  const std::string word = "OstDeepKey" + token;
+  PutText(CU, deeper + "\\" + word, "r", "1");
+  ASSERT_GT(base.size() + deeper.size(), 420u);
+  const std::string before = Dump();
+  ASSERT_NE(before.find("\"r\""), std::string::npos) << "the deep keys were not all made";
+  {
+    RegistryWalk walk(ctx, backend, fs, ansi);
+    walk.FindReplaceProcess(oldText, "", newText, "");
+    walk.FindReplaceProcess(word, "", "OstMovedKey" + token, "");
+  }
+  EXPECT_EQ(Text(CU, deep, "p"), newText + "\\a");
+  EXPECT_EQ(Text(CU, deeper, "q"), newText + "\\b");
+  EXPECT_EQ(Text(CU, deeper + "\\OstMovedKey" + token, "r"), "1");
+  EXPECT_TRUE(ctx.passedOver.empty()) << ctx.passedOver[0].where << ": " << ctx.passedOver[0].reason;
+  EXPECT_EQ(ctx.request.LinkCount, 3);
   ExpectUndoRestores(before);
 }
 
@@ -234,7 +328,7 @@ TEST_F(WinRegistryTest, DISABLED_WalkSpeedAgainstABareTraversal) {
     auto t0 = Clock::now();
     for (RegRoot root : {LM, CU}) bare(backend.RootKey(root), keys, values);
     auto t1 = Clock::now();
-    RegistryWalk walk(ctx, backend, fs);
+    RegistryWalk walk(ctx, backend, fs, ansi);
     walk.FindReplaceProcess("C:\\NoSuchText" + token, "", "D:\\x", "");
     auto t2 = Clock::now();
     const double bareMs = std::chrono::duration<double, std::milli>(t1 - t0).count();

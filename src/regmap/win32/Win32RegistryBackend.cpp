@@ -1,5 +1,8 @@
 #include "regmap/win32/Win32RegistryBackend.h"
 
+#include <algorithm>
+
+#include "core/Unicode.h"
 #include "core/win32/WinApi.h"
 
 namespace {
@@ -11,9 +14,29 @@ bool IsPredefined(RegKey key) {
     if (H(key) == root) return true;
   return false;
 }
-// Key names are at most 255 characters, value names at most 16,383.
-constexpr DWORD kMaxKeyName = 256;
-constexpr DWORD kMaxValueName = 16384;
+
+std::wstring Wide(const std::string& utf8) {
+  const std::u16string u = Utf16FromUtf8(utf8);
+  return std::wstring(u.begin(), u.end());
+}
+WCHAR* W(std::u16string& s) { return reinterpret_cast<WCHAR*>(s.data()); }
+
+// The longest names and data of a key, in characters (names, without their
+// NUL) and bytes, for sizing the listing buffers.
+struct Longest {
+  DWORD subkeyName = 0, valueName = 0, data = 0;
+};
+bool QueryLongest(HKEY key, Longest& l) {
+  return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, &l.subkeyName, nullptr, nullptr, &l.valueName,
+                          &l.data, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+// Key names are at most 255 characters; value names are usually short.
+constexpr std::size_t kFirstKeyName = 256;
+constexpr std::size_t kFirstValueName = 1024;
+constexpr std::size_t kFirstData = 4096;
+// A key whose content keeps growing while it is listed stops the retries.
+constexpr int kMaxRetries = 8;
 }  // namespace
 
 RegKey Win32RegistryBackend::RootKey(RegRoot root) {
@@ -31,7 +54,7 @@ RegKey Win32RegistryBackend::RootKey(RegRoot root) {
 
 long Win32RegistryBackend::OpenKey(RegKey parent, const std::string& subKey, std::uint32_t access, RegKey& out) {
   HKEY key = nullptr;
-  const LONG rc = RegOpenKeyExA(H(parent), subKey.c_str(), 0, access, &key);
+  const LONG rc = RegOpenKeyExW(H(parent), Wide(subKey).c_str(), 0, access, &key);
   if (rc == ERROR_SUCCESS) out = K(key);
   return rc;
 }
@@ -39,7 +62,8 @@ long Win32RegistryBackend::OpenKey(RegKey parent, const std::string& subKey, std
 long Win32RegistryBackend::CreateKey(RegKey parent, const std::string& subKey, std::uint32_t options,
                                      std::uint32_t access, RegKey& out) {
   HKEY key = nullptr;
-  const LONG rc = RegCreateKeyExA(H(parent), subKey.c_str(), 0, nullptr, options, access, nullptr, &key, nullptr);
+  const LONG rc =
+      RegCreateKeyExW(H(parent), Wide(subKey).c_str(), 0, nullptr, options, access, nullptr, &key, nullptr);
   if (rc == ERROR_SUCCESS) out = K(key);
   return rc;
 }
@@ -50,7 +74,7 @@ void Win32RegistryBackend::CloseKey(RegKey key) {
 
 long Win32RegistryBackend::QueryInfoKey(RegKey key, RegKeyInfo& info) {
   DWORD subkeys = 0, values = 0;
-  const LONG rc = RegQueryInfoKeyA(H(key), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+  const LONG rc = RegQueryInfoKeyW(H(key), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
                                    nullptr, nullptr, nullptr);
   if (rc == ERROR_SUCCESS) {
     info.subkeys = subkeys;
@@ -60,29 +84,48 @@ long Win32RegistryBackend::QueryInfoKey(RegKey key, RegKeyInfo& info) {
 }
 
 long Win32RegistryBackend::EnumKey(RegKey key, std::uint32_t index, std::string& name) {
-  char buf[kMaxKeyName];
-  DWORD len = kMaxKeyName;
-  const LONG rc = RegEnumKeyExA(H(key), index, buf, &len, nullptr, nullptr, nullptr, nullptr);
-  if (rc == ERROR_SUCCESS) name.assign(buf, len);
-  return rc;
+  if (keyNameBuf_.size() < kFirstKeyName) keyNameBuf_.resize(kFirstKeyName);
+  for (int tries = 0;; ++tries) {
+    DWORD len = DWORD(keyNameBuf_.size());
+    const LONG rc = RegEnumKeyExW(H(key), index, W(keyNameBuf_), &len, nullptr, nullptr, nullptr, nullptr);
+    if (rc == ERROR_MORE_DATA && tries < kMaxRetries) {
+      Longest l;
+      const std::size_t want = QueryLongest(H(key), l) ? std::size_t(l.subkeyName) + 1 : 0;
+      keyNameBuf_.resize(std::max(want, keyNameBuf_.size() * 2));
+      continue;
+    }
+    if (rc != ERROR_SUCCESS) return rc;
+    name = Utf8FromUtf16(std::u16string_view(keyNameBuf_.data(), len));
+    return rc;
+  }
 }
 
 long Win32RegistryBackend::EnumValue(RegKey key, std::uint32_t index, std::string& name, std::uint32_t* type,
                                      std::string* data) {
-  if (nameBuf_.size() < kMaxValueName) nameBuf_.resize(kMaxValueName);
-  if (dataBuf_.empty()) dataBuf_.resize(4096);
-  for (;;) {
-    DWORD nameLen = DWORD(nameBuf_.size());
+  if (valueNameBuf_.size() < kFirstValueName) valueNameBuf_.resize(kFirstValueName);
+  if (dataBuf_.size() < kFirstData) dataBuf_.resize(kFirstData);
+  for (int tries = 0;; ++tries) {
+    DWORD nameLen = DWORD(valueNameBuf_.size());
     DWORD dataLen = DWORD(dataBuf_.size());
     DWORD t = 0;
-    const LONG rc = RegEnumValueA(H(key), index, nameBuf_.data(), &nameLen, nullptr, &t,
+    const LONG rc = RegEnumValueW(H(key), index, W(valueNameBuf_), &nameLen, nullptr, &t,
                                   data ? reinterpret_cast<BYTE*>(dataBuf_.data()) : nullptr, data ? &dataLen : nullptr);
-    if (rc == ERROR_MORE_DATA && data && dataLen > dataBuf_.size()) {
-      dataBuf_.resize(dataLen);  // larger than the buffer: once more with room for it
+    if (rc == ERROR_MORE_DATA && tries < kMaxRetries) {
+      // The name or the data did not fit: room for the longest of the key.
+      Longest l;
+      if (QueryLongest(H(key), l)) {
+        if (valueNameBuf_.size() <= l.valueName) valueNameBuf_.resize(std::size_t(l.valueName) + 1);
+        if (dataBuf_.size() < l.data) dataBuf_.resize(l.data);
+      }
+      if (data && dataLen > dataBuf_.size()) dataBuf_.resize(dataLen);
+      if (tries > 0) {  // the key changed in between: grow both
+        valueNameBuf_.resize(valueNameBuf_.size() * 2);
+        dataBuf_.resize(dataBuf_.size() * 2);
+      }
       continue;
     }
     if (rc != ERROR_SUCCESS) return rc;
-    name.assign(nameBuf_.data(), nameLen);
+    name = Utf8FromUtf16(std::u16string_view(valueNameBuf_.data(), nameLen));
     if (type) *type = t;
     if (data) data->assign(dataBuf_.data(), dataLen);
     return rc;
@@ -91,18 +134,19 @@ long Win32RegistryBackend::EnumValue(RegKey key, std::uint32_t index, std::strin
 
 long Win32RegistryBackend::QueryValue(RegKey key, const std::string& name, std::uint32_t& type, std::uint32_t& size,
                                       std::string* data) {
-  for (;;) {
+  const std::wstring wideName = Wide(name);
+  for (int tries = 0;; ++tries) {
     DWORD t = 0, len = 0;
-    LONG rc = RegQueryValueExA(H(key), name.c_str(), nullptr, &t, nullptr, &len);
+    LONG rc = RegQueryValueExW(H(key), wideName.c_str(), nullptr, &t, nullptr, &len);
     if (rc != ERROR_SUCCESS) return rc;
     type = t;
     size = len;
     if (!data) return rc;
     data->assign(len, '\0');
     DWORD got = len;
-    rc = RegQueryValueExA(H(key), name.c_str(), nullptr, &t, len ? reinterpret_cast<BYTE*>(data->data()) : nullptr,
+    rc = RegQueryValueExW(H(key), wideName.c_str(), nullptr, &t, len ? reinterpret_cast<BYTE*>(data->data()) : nullptr,
                           &got);
-    if (rc == ERROR_MORE_DATA) continue;  // grew in between
+    if (rc == ERROR_MORE_DATA && tries < kMaxRetries) continue;  // grew in between
     if (rc != ERROR_SUCCESS) return rc;
     type = t;
     size = got;
@@ -112,13 +156,14 @@ long Win32RegistryBackend::QueryValue(RegKey key, const std::string& name, std::
 }
 
 long Win32RegistryBackend::SetValue(RegKey key, const std::string& name, std::uint32_t type, std::string_view data) {
-  return RegSetValueExA(H(key), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()), DWORD(data.size()));
+  return RegSetValueExW(H(key), Wide(name).c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                        DWORD(data.size()));
 }
 
 long Win32RegistryBackend::DeleteValue(RegKey key, const std::string& name) {
-  return RegDeleteValueA(H(key), name.c_str());
+  return RegDeleteValueW(H(key), Wide(name).c_str());
 }
 
 long Win32RegistryBackend::DeleteKey(RegKey parent, const std::string& subKey) {
-  return RegDeleteKeyA(H(parent), subKey.c_str());
+  return RegDeleteKeyW(H(parent), Wide(subKey).c_str());
 }

@@ -1,5 +1,8 @@
 #pragma once
-// The registry port over advapi32's A functions.
+// The registry port over advapi32's wide functions: names cross as UTF-8
+// (converted here, lone surrogates kept), data as the registry holds it.
+#include <string>
+
 #include "regmap/RegistryBackend.h"
 
 class Win32RegistryBackend : public RegistryBackend {
@@ -20,6 +23,7 @@ class Win32RegistryBackend : public RegistryBackend {
 
  private:
   // Reused between calls: a walk enumerates many values.
-  std::string nameBuf_;
+  std::u16string keyNameBuf_;
+  std::u16string valueNameBuf_;
   std::string dataBuf_;
 };

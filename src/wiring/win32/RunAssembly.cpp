@@ -1,6 +1,7 @@
 #include "wiring/win32/RunAssembly.h"
 
 #include "engine/win32/Win32Platform.h"
+#include "core/win32/Win32CodePage.h"
 #include "core/win32/Win32FileSystem.h"
 #include "filemap/FileMapping.h"
 #include "filemap/PathForms.h"
@@ -22,14 +23,15 @@ struct RunAssembly::Impl {
         store(fs, undoPlatform, programFolder),
         shortcuts(ctx, archive, links),
         files(ctx, fs, forms, archive, shortcuts),
-        registry(ctx, registryBackend, fs),
+        registry(ctx, registryBackend, fs, ansi),
         mover(ctx, fs, shell, dialogs == ShellDialogs::Silent),
-        undoer(fs, store, registryBackend, mover, programFolder, &lock) {}
+        undoer(fs, store, registryBackend, ansi, mover, programFolder, &lock) {}
 
   Win32FileSystem fs;
   Win32UndoPlatform undoPlatform;
   Win32ShellLinkStore links;
   Win32RegistryBackend registryBackend;
+  Win32CodePage ansi{Win32CodePage::Which::Ansi};  // REGEDIT4 files and those of earlier builds
   Win32RunLock lock;
   Win32ShellMove shell;
   PathForms forms;
