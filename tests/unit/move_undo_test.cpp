@@ -6,6 +6,7 @@
 #include "filemap/PathForms.h"
 #include "filemap/ShortcutRewrite.h"
 #include "regmap/RegistryWalk.h"
+#include "support/Cp1252.h"
 #include "support/FakeFileSystem.h"
 #include "support/FakeShellLinkStore.h"
 #include "support/FakeShellMove.h"
@@ -190,7 +191,8 @@ class MoveAndUndo : public ::testing::Test {
   FileBackupArchive archive{fs, platform};
   PathForms forms{fs};
   ShortcutRewrite shortcuts{ctx, archive, links};
-  FileMapping files{ctx, fs, forms, archive, shortcuts};
+  Cp1252 ansi;
+  FileMapping files{ctx, fs, forms, archive, shortcuts, ansi};
   RegistryWalk walk{ctx, reg, fs};
   FolderMove mover{ctx, fs, shell, true};
   UndoExecution undo{fs, store, reg, mover, kHome};

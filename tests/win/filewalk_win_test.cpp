@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/win32/WinApi.h"
+#include "core/win32/Win32CodePage.h"
 #include "core/win32/Win32FileSystem.h"
 #include "core/Text.h"
 #include "filemap/FileWalk.h"
@@ -25,7 +26,7 @@ class FileWalkWinTest : public ::testing::Test {
         tree(root + "W\\"),
         forms(fs),
         backup(fs),
-        rewrite(ctx, fs, backup),
+        rewrite(ctx, fs, backup, ansi),
         walk(ctx, fs, forms, rewrite, shortcuts) {
     RemoveTree(fs, root);
     fs.MakeFolders(root);
@@ -53,6 +54,7 @@ class FileWalkWinTest : public ::testing::Test {
   RunContext ctx;
   PathForms forms;
   RecordingBackup backup;
+  Win32CodePage ansi{Win32CodePage::Which::Ansi};
   TextFileRewrite rewrite;
   RecordingShortcuts shortcuts;
   FileWalk walk;
@@ -184,7 +186,8 @@ TEST(FileWalkTiming, DISABLED_WalkAgainstBareEnumeration) {
   ctx.targets = {false, true, true, false};
   PathForms forms(fs);
   RecordingBackup backup(fs);
-  TextFileRewrite rewrite(ctx, fs, backup);
+  Win32CodePage ansi(Win32CodePage::Which::Ansi);
+  TextFileRewrite rewrite(ctx, fs, backup, ansi);
   RecordingShortcuts shortcuts;
   FileWalk walk(ctx, fs, forms, rewrite, shortcuts);
 

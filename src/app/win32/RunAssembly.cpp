@@ -1,6 +1,7 @@
 #include "app/win32/RunAssembly.h"
 
 #include "app/win32/Win32Platform.h"
+#include "core/win32/Win32CodePage.h"
 #include "core/win32/Win32FileSystem.h"
 #include "filemap/FileMapping.h"
 #include "filemap/PathForms.h"
@@ -21,12 +22,13 @@ struct RunAssembly::Impl {
         archive(fs, undoPlatform),
         store(fs, undoPlatform, programFolder),
         shortcuts(ctx, archive, links),
-        files(ctx, fs, forms, archive, shortcuts),
+        files(ctx, fs, forms, archive, shortcuts, ansi),
         registry(ctx, registryBackend, fs),
         mover(ctx, fs, shell, dialogs == ShellDialogs::Silent),
         undoer(fs, store, registryBackend, mover, programFolder, &lock) {}
 
   Win32FileSystem fs;
+  Win32CodePage ansi{Win32CodePage::Which::Ansi};
   Win32UndoPlatform undoPlatform;
   Win32ShellLinkStore links;
   Win32RegistryBackend registryBackend;
