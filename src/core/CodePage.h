@@ -13,4 +13,6 @@ class CodePage {
   // UTF-8 text in this code page; nullopt when a character has no exact
   // place in it (never a best-fit look-alike or "?").
   virtual std::optional<std::string> FromUtf8(std::string_view text) = 0;
+  // How the user knows it ("Windows-1252"), for messages.
+  virtual std::string Name() { return "a legacy code page"; }
 };

@@ -6,8 +6,9 @@
 
 class FileMapping : public FileMapper {
  public:
-  FileMapping(RunContext& ctx, FileSystem& fs, ShortNames& shortNames, FileBackup& backup, ShortcutRewriter& shortcuts)
-      : text_(ctx, fs, backup), walk_(ctx, fs, shortNames, text_, shortcuts) {}
+  FileMapping(RunContext& ctx, FileSystem& fs, ShortNames& shortNames, FileBackup& backup, ShortcutRewriter& shortcuts,
+              CodePage& ansi)
+      : text_(ctx, fs, backup, ansi), walk_(ctx, fs, shortNames, text_, shortcuts) {}
 
   void IniProcess(const std::string& oldText, const std::string& newText) override {
     walk_.IniProcess(oldText, newText);

@@ -1,84 +1,136 @@
 #include "filemap/TextFileRewrite.h"
 
-#include <algorithm>
+#include <optional>
 
 #include "core/Text.h"
 #include "engine/ChangeVerification.h"
+#include "core/TextEncoding.h"
 
 namespace {
 
-constexpr std::size_t kExcerptLead = 10;
+constexpr std::size_t kExcerptLeadCharacters = 10;
 
-// The line of the joined text (CR LF after every line) that holds [pos, pos + len).
+// The line that holds [pos, pos + len), without its line end; lines end at
+// CR, LF or CR LF, as the file has them.
 std::string_view LineAround(std::string_view text, std::size_t pos, std::size_t len) {
-  const std::size_t lf = text.rfind('\n', pos == 0 ? 0 : pos - 1);
-  const std::size_t start = (lf == std::string_view::npos || lf >= pos) ? 0 : lf + 1;
-  std::size_t end = text.find("\r\n", pos + len);
-  if (end == std::string_view::npos) end = text.size();
+  const std::size_t before = pos == 0 ? kNotFound : text.find_last_of("\r\n", pos - 1);
+  const std::size_t start = before == kNotFound ? 0 : before + 1;
+  std::size_t end = text.find_first_of("\r\n", pos + len);
+  if (end == kNotFound) end = text.size();
   return text.substr(start, end - start);
+}
+
+// Where the character `count` characters before `pos` starts (UTF-8).
+std::size_t CharactersBack(std::string_view text, std::size_t pos, std::size_t count) {
+  for (; count > 0 && pos > 0; --count) {
+    --pos;
+    while (pos > 0 && ((unsigned char)text[pos] & 0xC0) == 0x80) --pos;
+  }
+  return pos;
+}
+
+// A settings file picked as one: a binary one is worth a word to the user,
+// while binary files are common among "All Files" and passed over silently.
+bool SoughtAsSettingsFile(const RunContext& ctx, std::string_view path) {
+  constexpr std::string_view ext = ".ini";
+  return ctx.targets.settingsFiles && !ctx.targets.allFiles && path.size() > ext.size() &&
+         EqualNoCaseAZ(path.substr(path.size() - ext.size()), ext);
 }
 
 }  // namespace
 
 Question FileChangeQuestion(const std::string& path, std::string_view text, std::size_t pos, std::size_t oldLen,
                             std::string_view newForm) {
-  const std::size_t lead = std::min(pos, kExcerptLead);
-  const std::string_view before = text.substr(pos - lead, lead);
+  const std::size_t start = CharactersBack(text, pos, kExcerptLeadCharacters);
+  const std::string_view before = text.substr(start, pos - start);
   Question q;
   q.key = kSettingFilesKey;
   q.value = path;
-  q.from = std::string(text.substr(pos - lead));
-  q.to.reserve(lead + newForm.size() + text.size() - pos - oldLen);
+  q.from = std::string(text.substr(start));
+  q.to.reserve(before.size() + newForm.size() + text.size() - pos - oldLen);
   q.to.append(before).append(newForm).append(text.substr(pos + oldLen));
   return q;
 }
 
 void TextFileRewrite::RewriteTextFile(const std::string& path, const RewriteTexts& texts) {
   const std::optional<std::uint32_t> attributes = fs_.AttributesOf(path);
-  if (!attributes) return;  // vanished since the listing
+  if (!attributes) return;  // vanished since the listing: nothing left to map
   std::string original;
   try {
     original = fs_.ReadWhole(path);
-  } catch (const std::exception&) {
-    // Held by another program, vanished, unreadable: passed over silently.
+  } catch (const std::exception& e) {
+    // Held by another program, unreadable: the run goes on without it.
+    ctx_.PassOver(path, std::string("cannot be read: ") + e.what());
     ctx_.PumpCancelled();
     return;
   }
-  // A NUL byte means this is no text: the line model would corrupt it.
-  if (original.find('\0') != std::string::npos) return;
 
-  int changes = 0;
-  const std::string text = Replace(path, JoinCrLf(original), texts, changes);
-  if (changes == 0 || ctx_.preview) return;
-
-  // The user may have taken minutes over the questions: a file that changed
-  // meanwhile is passed over rather than overwritten with stale text.
-  bool unchanged = false;
-  try {
-    unchanged = fs_.ReadWhole(path) == original;
-  } catch (const std::exception&) {
-  }
-  if (!unchanged || !backup_.BackupFile(path)) {
-    ctx_.request.LinkCount -= changes;
+  const TextEncoding encoding = DetectEncoding(original);
+  if (encoding == TextEncoding::Binary) {
+    if (SoughtAsSettingsFile(ctx_, path)) ctx_.PassOver(path, "holds binary data");
     return;
   }
-  Write(path, *attributes, JoinCrLf(text));
+  // Most files hold neither form: they are left without being decoded.
+  if (!MayHold(original, encoding, texts.oldText, ansi_) && !MayHold(original, encoding, texts.oldShort, ansi_))
+    return;
+  const std::optional<DecodedText> decoded = DecodeText(original, encoding, ansi_);
+  if (!decoded) {
+    ctx_.PassOver(path, "its text is not valid " + EncodingName(encoding, ansi_));
+    return;
+  }
+  const std::string_view text = decoded->Text();
+  const PairChoice choice = ChoosePair(text, {texts.oldText, texts.newText}, {texts.oldShort, texts.newShort});
+  if (!choice.found) return;
+  // Known before the user is asked anything: a file whose encoding lacks a
+  // character of the new text is left as it is rather than damaged.
+  const auto cannotHold = [&] {
+    ctx_.PassOver(path, "its encoding (" + EncodingName(encoding, ansi_) + ") cannot hold the new text");
+  };
+  if (!EncodeText(std::string(choice.pair.newText), encoding, ansi_)) return cannotHold();
+
+  int changes = 0;
+  std::string replaced = Replace(path, text, choice, changes);
+  if (changes == 0 || ctx_.preview) return;
+  // The changes counted are not made after all.
+  const auto giveUp = [&] { ctx_.request.LinkCount -= changes; };
+  const std::optional<std::string> bytes = EncodeText(std::move(replaced), encoding, ansi_);
+  if (!bytes) {
+    giveUp();
+    cannotHold();
+    return;
+  }
+  if (!StillAsRead(path, original)) return giveUp();
+  if (!backup_.BackupFile(path)) {
+    giveUp();
+    ctx_.PassOver(path, "its backup could not be made");
+    return;
+  }
+  Write(path, *attributes, *bytes);
 }
 
-std::string TextFileRewrite::Replace(const std::string& path, const std::string& text, const RewriteTexts& texts,
-                                     int& changes) {
-  const PairChoice choice =
-      ChoosePair(text, {texts.oldText, texts.newText}, {texts.oldShort, texts.newShort});
-  if (!choice.found) return text;
-  const std::string_view oldForm = choice.pair.oldText, newForm = choice.pair.newText;
+bool TextFileRewrite::StillAsRead(const std::string& path, const std::string& original) {
+  try {
+    if (fs_.ReadWhole(path) == original) return true;
+  } catch (const std::exception& e) {
+    ctx_.PassOver(path, std::string("cannot be read: ") + e.what());
+    return false;
+  }
+  ctx_.PassOver(path, "it was changed by another program while the run waited for an answer");
+  return false;
+}
 
+std::string TextFileRewrite::Replace(const std::string& path, std::string_view text, const PairChoice& choice,
+                                     int& changes) {
+  const std::string_view oldForm = choice.pair.oldText, newForm = choice.pair.newText;
   // Built from left to right: `out` holds the text up to `cursor` with its
   // occurrences replaced, so inserted text is never searched again.
   std::string out;
+  out.reserve(text.size());
   std::size_t cursor = 0;
   for (std::size_t pos = choice.pos; pos != kNotFound; pos = FindFold(text, oldForm, cursor)) {
     if (VerificationOn(ctx_)) {
-      const std::string current = out + text.substr(cursor);
+      std::string current = out;
+      current.append(text.substr(cursor));
       const std::size_t at = out.size() + (pos - cursor);
       if (OfferChange(ctx_, FileChangeQuestion(path, current, at, oldForm.size(), newForm), WalkKind::Files) !=
           Answer::Replace)
@@ -89,23 +141,23 @@ std::string TextFileRewrite::Replace(const std::string& path, const std::string&
       const std::size_t inLine = pos - std::size_t(line.data() - text.data());
       std::string replaced(line);
       replaced.replace(inLine, oldForm.size(), newForm);
-      ctx_.ui->ReportPreview({path, "", std::string(line), replaced});
+      ctx_.ui->ReportPreview({path, "", std::string(line), std::move(replaced)});
     }
-    out.append(text, cursor, pos - cursor).append(newForm);
+    out.append(text.substr(cursor, pos - cursor)).append(newForm);
     cursor = pos + oldForm.size();
     ctx_.PumpCancelled();
     ++changes;
     ++ctx_.request.LinkCount;
   }
-  out.append(text, cursor);
+  out.append(text.substr(cursor));
   return out;
 }
 
-void TextFileRewrite::Write(const std::string& path, std::uint32_t attributes, const std::string& text) {
+void TextFileRewrite::Write(const std::string& path, std::uint32_t attributes, const std::string& bytes) {
   // A read-only file cannot be replaced; its attributes come back in any case.
   fs_.SetAttributesOf(path, 0);
   try {
-    fs_.ReplaceWhole(path, text);
+    fs_.ReplaceWhole(path, bytes);
   } catch (...) {
     fs_.SetAttributesOf(path, attributes);
     throw;

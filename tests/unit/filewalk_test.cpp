@@ -4,6 +4,7 @@
 #include "filemap/FileWalk.h"
 #include "filemap/PathForms.h"
 #include "filemap/TextFileRewrite.h"
+#include "support/Cp1252.h"
 #include "support/FakeFileSystem.h"
 #include "support/FakeUi.h"
 #include "support/RecordingBackup.h"
@@ -202,7 +203,8 @@ TEST(FileWalkEndToEnd, AllFilesRewritesUserFilesButNotTheUndoRecords) {
   PathForms forms(fs);
   RecordingBackup backup(fs);
   RecordingShortcuts shortcuts;
-  FileMapping mapping(ctx, fs, forms, backup, shortcuts);
+  Cp1252 ansi;
+  FileMapping mapping(ctx, fs, forms, backup, shortcuts, ansi);
   const std::string record = "[Move]\r\nSource=C:\\Old\r\n";
   fs.AddFile("C:\\Ost\\Undo00000.bat", record);
   fs.AddFile("C:\\Data\\cfg.txt", "path=C:\\Old\\x\r\n");

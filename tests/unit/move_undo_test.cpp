@@ -191,8 +191,8 @@ class MoveAndUndo : public ::testing::Test {
   FileBackupArchive archive{fs, platform};
   PathForms forms{fs};
   ShortcutRewrite shortcuts{ctx, archive, links};
-  FileMapping files{ctx, fs, forms, archive, shortcuts};
   Cp1252 cp;
+  FileMapping files{ctx, fs, forms, archive, shortcuts, cp};
   RegistryWalk walk{ctx, reg, fs, cp};
   FolderMove mover{ctx, fs, shell, true};
   UndoExecution undo{fs, store, reg, cp, mover, kHome};

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "core/Error.h"
+#include "core/Unicode.h"
 #include "filemap/TextFileRewrite.h"
+#include "support/Cp1252.h"
 #include "support/FakeFileSystem.h"
 #include "support/FakeUi.h"
 #include "support/RecordingBackup.h"
@@ -10,9 +12,16 @@ namespace {
 
 constexpr const char* kPath = "C:\\Cfg\\app.ini";
 
+std::string Le(std::string_view utf8) { return Utf16LeBytesFromUtf8(utf8); }
+std::string Be(std::string_view utf8) {
+  std::string bytes = Utf16LeBytesFromUtf8(utf8);
+  for (std::size_t k = 0; k + 1 < bytes.size(); k += 2) std::swap(bytes[k], bytes[k + 1]);
+  return bytes;
+}
+
 class TextRewriteTest : public ::testing::Test {
  protected:
-  TextRewriteTest() : backup(fs), rewrite(ctx, fs, backup) {
+  TextRewriteTest() : backup(fs), rewrite(ctx, fs, backup, ansi) {
     ctx.ui = &ui;
     ctx.request.Mode = 'F';
   }
@@ -27,6 +36,7 @@ class TextRewriteTest : public ::testing::Test {
   FakeUi ui;
   RunContext ctx;
   RecordingBackup backup;
+  Cp1252 ansi;
   TextFileRewrite rewrite;
   RewriteTexts texts{"C:\\App", "D:\\New", "C:\\APP~1", "D:\\NEW~1"};
 };
@@ -51,9 +61,80 @@ TEST_F(TextRewriteTest, ReadOnlyHiddenSystemFileIsRewrittenAndKeepsItsAttributes
   EXPECT_EQ(backup.saved[0], std::make_pair(std::string(kPath), std::string("x=C:\\App\\a.exe\r\n")));
 }
 
-TEST_F(TextRewriteTest, LineEndsBecomeCrLfThroughoutOnlyWhenSomethingWasReplaced) {
-  EXPECT_EQ(Rewrite("a\nb=C:\\App\rc\n\rd"), "a\r\nb=D:\\New\r\nc\r\n\r\nd\r\n");
-  EXPECT_EQ(Rewrite("a\nb\rc"), "a\nb\rc");
+TEST_F(TextRewriteTest, LineEndsAndAMissingLastLineEndStayAsTheFileHasThem) {
+  EXPECT_EQ(Rewrite("a\nb=C:\\App\\x\nc\n"), "a\nb=D:\\New\\x\nc\n");
+  EXPECT_EQ(Rewrite("k=C:\\App"), "k=D:\\New");
+  EXPECT_EQ(Rewrite("a\nb=C:\\App\rc\n\rd\r\ne=C:\\App\r\n"), "a\nb=D:\\New\rc\n\rd\r\ne=D:\\New\r\n");
+  EXPECT_TRUE(ctx.passedOver.empty());
+}
+
+// The same settings in every encoding a file may have: the new text comes
+// out in the file's own encoding, the mark and line ends as they were.
+TEST_F(TextRewriteTest, EachEncodingIsWrittenBackInItselfChangingOnlyTheReplacedText) {
+  texts = {"C:\\App", "D:\\Bjørn €", "C:\\APP~1", "D:\\BJRN~1"};
+  const std::string before = "[Øst]\r\np=C:\\App\\x\nq=c:\\app";
+  const std::string after = "[Øst]\r\np=D:\\Bjørn €\\x\nq=D:\\Bjørn €";
+  const struct {
+    const char* name;
+    std::string in, out;
+  } cases[] = {
+      {"UTF-16LE", "\xFF\xFE" + Le(before), "\xFF\xFE" + Le(after)},
+      {"UTF-16BE", "\xFE\xFF" + Be(before), "\xFE\xFF" + Be(after)},
+      {"UTF-16LE without a mark", Le(before), Le(after)},
+      {"UTF-8 with a mark", "\xEF\xBB\xBF" + before, "\xEF\xBB\xBF" + after},
+      {"UTF-8", before, after},
+      {"Windows-1252", "[\xD8st]\r\np=C:\\App\\x\nq=c:\\app", "[\xD8st]\r\np=D:\\Bj\xF8rn \x80\\x\nq=D:\\Bj\xF8rn \x80"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    backup.saved.clear();
+    ctx.request.LinkCount = 0;
+    EXPECT_EQ(Rewrite(c.in), c.out);
+    ASSERT_EQ(backup.saved.size(), 1u);
+    EXPECT_EQ(backup.saved[0].second, c.in);
+    EXPECT_EQ(ctx.request.LinkCount, 2);
+  }
+  EXPECT_TRUE(ctx.passedOver.empty());
+}
+
+TEST_F(TextRewriteTest, NonAsciiOldTextIsFoundInUtf16AndAnsiFilesFoldingOnlyAToZ) {
+  texts = {"C:\\Bjørn", "D:\\Data", "C:\\BJRN~1", "D:\\DATA~1"};
+  EXPECT_EQ(Rewrite("\xFF\xFE" + Le("a=c:\\bjørn\\x\r\nb=C:\\BjØrn\r\n")),
+            "\xFF\xFE" + Le("a=D:\\Data\\x\r\nb=C:\\BjØrn\r\n"));
+  EXPECT_EQ(Rewrite("a=c:\\bj\xF8rn\\x\r\nb=C:\\Bj\xD8rn\r\n"), "a=D:\\Data\\x\r\nb=C:\\Bj\xD8rn\r\n");
+  EXPECT_EQ(ctx.request.LinkCount, 2);
+  // A code page without the old text's characters cannot hold them.
+  texts.oldText = "C:\\数据";
+  EXPECT_EQ(Rewrite("a=C:\\\xC8\xFD\r\n"), "a=C:\\\xC8\xFD\r\n");
+  EXPECT_TRUE(ctx.passedOver.empty());
+}
+
+TEST_F(TextRewriteTest, AFileWhoseEncodingCannotHoldTheNewTextIsLeftAndReported) {
+  Verify();
+  texts = {"C:\\App", "D:\\数据", "C:\\APP~1", "D:\\4E70~1"};
+  const std::string ansi = "n=Bj\xF8rn\r\np=C:\\App\r\n";
+  EXPECT_EQ(Rewrite(ansi), ansi);
+  EXPECT_TRUE(ui.questions.empty());  // nothing asked that could not be done
+  EXPECT_TRUE(backup.saved.empty());
+  EXPECT_EQ(ctx.request.LinkCount, 0);
+  ASSERT_EQ(ctx.passedOver.size(), 1u);
+  EXPECT_EQ(ctx.passedOver[0].where, kPath);
+  EXPECT_EQ(ctx.passedOver[0].reason, "its encoding (Windows-1252) cannot hold the new text");
+  // Unicode files can hold it.
+  EXPECT_EQ(Rewrite("\xFF\xFE" + Le("p=C:\\App")), "\xFF\xFE" + Le("p=D:\\数据"));
+  EXPECT_EQ(Rewrite("n=Bjørn\np=C:\\App"), "n=Bjørn\np=D:\\数据");
+  EXPECT_EQ(ctx.passedOver.size(), 1u);
+}
+
+TEST_F(TextRewriteTest, TextThatWouldNotComeBackByteForByteIsLeftAndReported) {
+  const std::string badUtf8 = "\xEF\xBB\xBFp=C:\\App\xFF\r\n";
+  const std::string oddUtf16 = "\xFF\xFE" + Le("p=C:\\App") + "x";
+  EXPECT_EQ(Rewrite(badUtf8), badUtf8);
+  EXPECT_EQ(Rewrite(oddUtf16), oddUtf16);
+  EXPECT_TRUE(backup.saved.empty());
+  ASSERT_EQ(ctx.passedOver.size(), 2u);
+  EXPECT_EQ(ctx.passedOver[0].reason, "its text is not valid UTF-8");
+  EXPECT_EQ(ctx.passedOver[1].reason, "its text is not valid UTF-16LE");
 }
 
 TEST_F(TextRewriteTest, EveryOccurrenceReplacedOnceAndCounted) {
@@ -96,12 +177,17 @@ TEST_F(TextRewriteTest, QuestionExcerptsShowTenCharactersBeforeAndTheRest) {
   const Question q = FileChangeQuestion("p", "x C:\\App;y", 2, 6, "X");
   EXPECT_EQ(q.from, "x C:\\App;y");
   EXPECT_EQ(q.to, "x X;y");
+  // Ten characters, not ten bytes, and never half a character.
+  const std::string wide = "ØØØØØØØØØØØØ C:\\App";
+  const Question w = FileChangeQuestion("p", wide, wide.find("C:"), 6, "X");
+  EXPECT_EQ(w.from, "ØØØØØØØØØ C:\\App");
+  EXPECT_EQ(w.to, "ØØØØØØØØØ X");
 }
 
 TEST_F(TextRewriteTest, CancelKeepsAndWritesTheChangesAlreadyMade) {
   Verify();
   ui.replies = {{Answer::Replace}, {Answer::Cancel}};
-  EXPECT_EQ(Rewrite("C:\\App C:\\App", kAttrReadOnly), "D:\\New C:\\App\r\n");
+  EXPECT_EQ(Rewrite("C:\\App C:\\App", kAttrReadOnly), "D:\\New C:\\App");
   EXPECT_TRUE(ctx.request.Cancelled);
   EXPECT_EQ(fs.At(kPath).attributes, kAttrReadOnly);
   EXPECT_EQ(ctx.request.LinkCount, 1);
@@ -113,11 +199,19 @@ TEST_F(TextRewriteTest, UnreadableVanishedOrBinaryFilesArePassedOver) {
   EXPECT_EQ(fs.At(kPath).attributes, kAttrHidden);
   EXPECT_GT(ui.pumps, 0);
   fs.beforeRead = nullptr;
+  // A binary settings file is worth a word; binary files among "All Files"
+  // are common and passed over silently.
   const std::string binary("MZ\0C:\\App\n", 10);
+  EXPECT_EQ(Rewrite(binary), binary);
+  ctx.targets.allFiles = true;
   EXPECT_EQ(Rewrite(binary), binary);
   rewrite.RewriteTextFile("C:\\Cfg\\gone.ini", texts);
   EXPECT_EQ(ctx.request.LinkCount, 0);
   EXPECT_TRUE(backup.saved.empty());
+  ASSERT_EQ(ctx.passedOver.size(), 2u);
+  EXPECT_EQ(ctx.passedOver[0].where, kPath);
+  EXPECT_EQ(ctx.passedOver[0].reason, "cannot be read: sharing violation");
+  EXPECT_EQ(ctx.passedOver[1].reason, "holds binary data");
 }
 
 TEST_F(TextRewriteTest, FailedWriteLeavesTheFileAndRestoresAttributes) {
@@ -137,10 +231,12 @@ TEST_F(TextRewriteTest, FailedBackupEndsBeforeAnyWrite) {
   EXPECT_EQ(fs.At(kPath).attributes, kAttrReadOnly);
 }
 
-TEST_F(TextRewriteTest, NoBackupOrAChangeWhileAskingMeansNoWrite) {
+TEST_F(TextRewriteTest, NoBackupOrAChangeWhileAskingMeansNoWriteAndIsReported) {
   backup.missing = true;
   EXPECT_EQ(Rewrite("C:\\App"), "C:\\App");
   EXPECT_EQ(ctx.request.LinkCount, 0);
+  ASSERT_EQ(ctx.passedOver.size(), 1u);
+  EXPECT_EQ(ctx.passedOver[0].reason, "its backup could not be made");
   backup.missing = false;
   // Another program saves the file while the question is up.
   Verify();
@@ -151,13 +247,16 @@ TEST_F(TextRewriteTest, NoBackupOrAChangeWhileAskingMeansNoWrite) {
   EXPECT_EQ(Rewrite("C:\\App"), "C:\\App edited");
   EXPECT_EQ(ctx.request.LinkCount, 0);
   EXPECT_TRUE(backup.saved.empty());
+  ASSERT_EQ(ctx.passedOver.size(), 2u);
+  EXPECT_EQ(ctx.passedOver[1].reason, "it was changed by another program while the run waited for an answer");
 }
 
 TEST_F(TextRewriteTest, PreviewReportsAndCountsButAsksAndWritesNothing) {
   Verify();
   ctx.preview = true;
   fs.beforeWrite = [](const std::string&) { FAIL() << "written"; };
-  EXPECT_EQ(Rewrite("[s]\nk=C:\\App\\a;C:\\App\\b\nz\n", kAttrReadOnly), "[s]\nk=C:\\App\\a;C:\\App\\b\nz\n");
+  const std::string content = "[s]\rk=C:\\App\\a;C:\\App\\b\r\nz\n";
+  EXPECT_EQ(Rewrite(content, kAttrReadOnly), content);
   EXPECT_TRUE(ui.questions.empty());
   EXPECT_TRUE(backup.saved.empty());
   EXPECT_EQ(fs.At(kPath).attributes, kAttrReadOnly);

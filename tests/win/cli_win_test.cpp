@@ -58,7 +58,7 @@ TEST_F(CliWin, PreviewChangesNothingAndMapRewritesWithABackup) {
   r = Cli({"map", "--find", "C:\\Old Tool Place", "--replace", "D:\\New", "--targets", "settings", "--drives", "C"});
   EXPECT_EQ(r.exitCode, 0u) << r.err;
   EXPECT_EQ(r.out, "Ostrivane has finished\n1 link was remapped\n");
-  EXPECT_EQ(fs.ReadWhole(ini), "[Paths]\r\nHome=D:\\New\\bin\r\n");
+  EXPECT_EQ(fs.ReadWhole(ini), "[Paths]\nHome=D:\\New\\bin\n");  // its own line ends kept
   EXPECT_TRUE(fs.FileExists(kHome + "\\Undo00000.zip"));
 
   r = Cli({"undo", "list"});

@@ -4,8 +4,10 @@
 #include <cstdio>
 
 #include "core/win32/WinApi.h"
+#include "core/win32/Win32CodePage.h"
 #include "core/win32/Win32FileSystem.h"
 #include "core/Text.h"
+#include "core/Unicode.h"
 #include "filemap/FileWalk.h"
 #include "filemap/PathForms.h"
 #include "filemap/TextFileRewrite.h"
@@ -25,7 +27,7 @@ class FileWalkWinTest : public ::testing::Test {
         tree(root + "W\\"),
         forms(fs),
         backup(fs),
-        rewrite(ctx, fs, backup),
+        rewrite(ctx, fs, backup, ansi),
         walk(ctx, fs, forms, rewrite, shortcuts) {
     RemoveTree(fs, root);
     fs.MakeFolders(root);
@@ -53,6 +55,7 @@ class FileWalkWinTest : public ::testing::Test {
   RunContext ctx;
   PathForms forms;
   RecordingBackup backup;
+  Win32CodePage ansi{Win32CodePage::Which::Ansi};
   TextFileRewrite rewrite;
   RecordingShortcuts shortcuts;
   FileWalk walk;
@@ -82,12 +85,42 @@ TEST_F(FileWalkWinTest, RewritesInFolderOrderWithoutDoublingAndKeepsAttributes) 
   EXPECT_EQ(ctx.request.LinkCount, 7);
 }
 
-TEST_F(FileWalkWinTest, LineEndsChangeOnlyInRewrittenFiles) {
+TEST_F(FileWalkWinTest, LineEndsStayAsTheFileHasThem) {
   File("lf.ini", "a\nC:\\App\nb");
-  File("untouched.ini", "a\nb\rc");
+  File("mixed.ini", "a\r\nC:\\App\rb\n");
   Walk("C:\\App", "D:\\App");
-  EXPECT_EQ(Read("lf.ini"), "a\r\nD:\\App\r\nb\r\n");
-  EXPECT_EQ(Read("untouched.ini"), "a\nb\rc");
+  EXPECT_EQ(Read("lf.ini"), "a\nD:\\App\nb");
+  EXPECT_EQ(Read("mixed.ini"), "a\r\nD:\\App\rb\n");
+}
+
+// Settings files as programs write them through the platform: UTF-16LE with
+// a mark, and the ANSI code page (Windows-1252 here).
+TEST_F(FileWalkWinTest, Utf16AndAnsiSettingsFilesAreRewrittenInTheirOwnEncoding) {
+  if (ansi.Number() != 1252) GTEST_SKIP() << "the ANSI bytes below are Windows-1252";
+  const std::string unicode = "\xFF\xFE" + Utf16LeBytesFromUtf8("[User]\r\nName=Bjørn\r\nHome=C:\\App\\data\r\n");
+  File("unicode.ini", unicode);
+  File("ansi.ini", "[User]\r\nName=Bj\xF8rn\nHome=C:\\App\\data");
+  Walk("C:\\App", "C:\\Bjørn €");
+  EXPECT_EQ(Read("unicode.ini"),
+            "\xFF\xFE" + Utf16LeBytesFromUtf8("[User]\r\nName=Bjørn\r\nHome=C:\\Bjørn €\\data\r\n"));
+  EXPECT_EQ(Read("ansi.ini"), "[User]\r\nName=Bj\xF8rn\nHome=C:\\Bj\xF8rn \x80\\data");
+  EXPECT_EQ(backup.saved.size(), 2u);
+  // The platform's own settings reader sees the new value in both.
+  for (const char* name : {"unicode.ini", "ansi.ini"}) {
+    wchar_t value[100] = {};
+    GetPrivateProfileStringW(L"User", L"Home", L"", value, 100, (const wchar_t*)Utf16FromUtf8(tree + name).c_str());
+    EXPECT_EQ(Utf8FromUtf16((const char16_t*)value), "C:\\Bjørn €\\data") << name;
+  }
+
+  // Text the code page cannot hold leaves an ANSI file as it was, and says so.
+  File("cjk.ini", "Home=C:\\Old\r\nName=Bj\xF8rn\r\n");
+  File("cjk16.ini", "\xFF\xFE" + Utf16LeBytesFromUtf8("Home=C:\\Old\r\n"));
+  Walk("C:\\Old", "C:\\数据");
+  EXPECT_EQ(Read("cjk.ini"), "Home=C:\\Old\r\nName=Bj\xF8rn\r\n");
+  EXPECT_EQ(Read("cjk16.ini"), "\xFF\xFE" + Utf16LeBytesFromUtf8("Home=C:\\数据\r\n"));
+  ASSERT_EQ(ctx.passedOver.size(), 1u);
+  EXPECT_EQ(ctx.passedOver[0].where, tree + "cjk.ini");
+  EXPECT_EQ(ctx.passedOver[0].reason, "its encoding (Windows-1252) cannot hold the new text");
 }
 
 TEST_F(FileWalkWinTest, AFileWithOnlyTheShortFormGetsTheNewShortForm) {
@@ -116,7 +149,7 @@ TEST_F(FileWalkWinTest, AllFilesSizeLimitShortcutsAndOwnRecords) {
   Walk("C:\\App", "C:\\Bpp");
   EXPECT_EQ(Read("below.txt").substr(0, 7), "C:\\Bpp" + std::string("x"));
   EXPECT_EQ(Read("limit.txt"), limit);
-  EXPECT_EQ(Read("x.lnk\\inner.txt"), "C:\\Bpp\r\n");
+  EXPECT_EQ(Read("x.lnk\\inner.txt"), "C:\\Bpp");
   EXPECT_EQ(shortcuts.paths, (std::vector<std::string>{tree + "y.LNK"}));
   EXPECT_EQ(Read("Prog\\Undo00000.bat"), "[Move]\r\nSource=C:\\App\r\n");
   EXPECT_EQ(Read("y.LNK"), "not read as text");
@@ -131,7 +164,7 @@ TEST_F(FileWalkWinTest, ALinkBackUpTheTreeIsNotFollowed) {
   ASSERT_TRUE(*fs.AttributesOf(link) & kAttrReparsePoint);
   Walk("C:\\App", "C:\\Bpp");
   ASSERT_EQ(backup.saved.size(), 1u);
-  EXPECT_EQ(Read("Loop\\in.ini"), "C:\\Bpp\r\n");
+  EXPECT_EQ(Read("Loop\\in.ini"), "C:\\Bpp");
   RemoveDirectoryA(link.c_str()) || DeleteFileA(link.c_str());
 }
 
@@ -184,7 +217,8 @@ TEST(FileWalkTiming, DISABLED_WalkAgainstBareEnumeration) {
   ctx.targets = {false, true, true, false};
   PathForms forms(fs);
   RecordingBackup backup(fs);
-  TextFileRewrite rewrite(ctx, fs, backup);
+  Win32CodePage ansi(Win32CodePage::Which::Ansi);
+  TextFileRewrite rewrite(ctx, fs, backup, ansi);
   RecordingShortcuts shortcuts;
   FileWalk walk(ctx, fs, forms, rewrite, shortcuts);
 

@@ -33,3 +33,10 @@ std::optional<std::string> Win32CodePage::FromUtf8(std::string_view text) {
   if (ToUtf8(out) != text) return std::nullopt;
   return out;
 }
+
+std::string Win32CodePage::Name() {
+  // The Windows code pages go by "Windows-" and their number; the rest by number.
+  if (number_ == 874 || (number_ >= 1250 && number_ <= 1258)) return "Windows-" + std::to_string(number_);
+  if (number_ == 65001) return "UTF-8";
+  return "code page " + std::to_string(number_);
+}

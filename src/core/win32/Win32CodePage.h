@@ -12,6 +12,7 @@ class Win32CodePage : public CodePage {
 
   std::string ToUtf8(std::string_view bytes) override;
   std::optional<std::string> FromUtf8(std::string_view text) override;
+  std::string Name() override;
 
  private:
   unsigned number_;

@@ -22,7 +22,7 @@ struct RunAssembly::Impl {
         archive(fs, undoPlatform),
         store(fs, undoPlatform, programFolder),
         shortcuts(ctx, archive, links),
-        files(ctx, fs, forms, archive, shortcuts),
+        files(ctx, fs, forms, archive, shortcuts, ansi),
         registry(ctx, registryBackend, fs, ansi),
         mover(ctx, fs, shell, dialogs == ShellDialogs::Silent),
         undoer(fs, store, registryBackend, ansi, mover, programFolder, &lock) {}
@@ -31,7 +31,7 @@ struct RunAssembly::Impl {
   Win32UndoPlatform undoPlatform;
   Win32ShellLinkStore links;
   Win32RegistryBackend registryBackend;
-  Win32CodePage ansi{Win32CodePage::Which::Ansi};  // REGEDIT4 files and those of earlier builds
+  Win32CodePage ansi{Win32CodePage::Which::Ansi};  // legacy settings files, REGEDIT4 files and those of earlier builds
   Win32RunLock lock;
   Win32ShellMove shell;
   PathForms forms;
