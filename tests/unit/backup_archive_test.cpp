@@ -6,11 +6,12 @@
 #include <fstream>
 #include <iterator>
 #include <random>
-#include <zlib.h>
 
 #include "core/Error.h"
 #include "support/FakeFileSystem.h"
 #include "support/FakeUndoPlatform.h"
+#include "support/LegacyZip.h"
+#include "support/WideNames.h"
 #include "undo/FileBackupArchive.h"
 #include "undo/ZipArchive.h"
 
@@ -88,14 +89,13 @@ TEST_F(BackupArchiveTest, RoundTripIsByteExactAndKeepsAttributes) {
   EXPECT_EQ(fs.At("C:\\empty.ini").data, "");
 }
 
-// Names from many scripts, as the platform gives them in UTF-8.
-const std::vector<std::string> kWideNames = {
-    "D:\\数据\\设置.ini",                     // CJK
-    "D:\\Данные\\настройки.ini",             // Cyrillic
-    "D:\\\xF0\x9F\x98\x80\\smile.ini",      // an emoji (outside the 16-bit range)
-    "C:\\Łódź\\Bjørn Café €.ini",            // in the ANSI code page, not all in the OEM one
-    "C:\\Budget – Q3\\a.ini",                // an en dash
-};
+// Paths with names from many scripts, one folder each.
+std::vector<std::string> WidePaths() {
+  std::vector<std::string> out;
+  for (const std::string& n : kScriptNames) out.push_back("D:\\" + n + "\\" + n + ".ini");
+  return out;
+}
+const std::vector<std::string> kWideNames = WidePaths();
 
 // The flags of the local and the central header of every entry, read from
 // the bytes on disk.
@@ -146,47 +146,9 @@ TEST_F(BackupArchiveTest, NamesAreStoredInUtf8FlaggedSoInBothHeadersAndRestored)
   EXPECT_THROW(archive.BackupFile("C:\\Dir\\..\\a.ini"), Error) << "it could not be restored";
 }
 
-// An archive as earlier builds wrote it: names in the OEM code page, no
-// UTF-8 flag, one stored entry each.
-std::string OemArchive(const std::vector<std::pair<std::string, std::string>>& entries) {
-  auto put16 = [](std::string& o, unsigned v) { o += char(v & 0xFF), o += char((v >> 8) & 0xFF); };
-  auto put32 = [&](std::string& o, std::uint32_t v) { put16(o, v & 0xFFFF), put16(o, v >> 16); };
-  std::string body, directory;
-  for (const auto& [name, data] : entries) {
-    std::string common;
-    put16(common, 10);
-    put16(common, 0);  // no flags
-    put16(common, 0);  // stored
-    put32(common, 0x00210000);  // time and date
-    const std::uint32_t crc = std::uint32_t(crc32(0, reinterpret_cast<const Bytef*>(data.data()), uInt(data.size())));
-    put32(common, crc);
-    put32(common, std::uint32_t(data.size()));
-    put32(common, std::uint32_t(data.size()));
-    put16(common, unsigned(name.size()));
-    put16(common, 0);
-    std::string central;
-    put32(central, 0x02014b50);
-    put16(central, 20);
-    central += common;
-    put16(central, 0), put16(central, 0), put16(central, 0);
-    put32(central, 0x20);
-    put32(central, std::uint32_t(body.size()));
-    directory += central + name;
-    put32(body, 0x04034b50);
-    body += common + name + data;
-  }
-  std::string end;
-  put32(end, 0x06054b50);
-  put16(end, 0), put16(end, 0), put16(end, unsigned(entries.size())), put16(end, unsigned(entries.size()));
-  put32(end, std::uint32_t(directory.size()));
-  put32(end, std::uint32_t(body.size()));
-  put16(end, 0);
-  return body + directory + end;
-}
-
 TEST_F(BackupArchiveTest, ArchiveOfAnEarlierBuildWithOemNamesStillRestores) {
   // "Café\menü.ini" and "Ñandú.ini" in code page 437; a ".." name stays refused.
-  fs.AddFile(kZip, OemArchive({{"C:/Caf\x82/men\x81.ini", "a=1"},
+  fs.AddFile(kZip, ArchiveWithOemNames({{"C:/Caf\x82/men\x81.ini", "a=1"},
                                {"D:/\xA5" "and\xA3" ".ini", "n=1"},
                                {"C:/Dir/../evil.ini", "x"}}));
   const ZipDirectory dir = Directory();

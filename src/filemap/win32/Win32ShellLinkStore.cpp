@@ -11,6 +11,7 @@
 #include <shobjidl.h>
 
 #include <cwchar>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -118,6 +119,12 @@ class LinkObject {
     p.Description = Text([&](wchar_t* b, int n) { return link_->GetDescription(b, n); });
     // S_FALSE and an empty buffer: the link points at something that is no file path.
     p.Target = Text([&](wchar_t* b, int n) { return link_->GetPath(b, n, &found, SLGP_UNCPRIORITY); });
+    // No file path holds "?": the link's path record is in the ANSI code page
+    // (all Wine writes) and lost what that cannot hold. Its item list keeps
+    // every name in UTF-16.
+    if (p.Target.find('?') != std::string::npos) {
+      if (auto fromItems = TargetFromItemList()) p.Target = *fromItems;
+    }
     p.WorkingDir = Text([&](wchar_t* b, int n) { return link_->GetWorkingDirectory(b, n); });
     p.Arguments = Text([&](wchar_t* b, int n) { return link_->GetArguments(b, n); });
     int show = 0;
@@ -162,6 +169,18 @@ class LinkObject {
   }
 
  private:
+  std::optional<std::string> TargetFromItemList() {
+    PIDLIST_ABSOLUTE items = nullptr;
+    if (link_->GetIDList(&items) != S_OK || !items) return std::nullopt;
+    std::vector<wchar_t> buffer(kReadBuffer, L'\0');
+    const bool got = SHGetPathFromIDListEx(items, buffer.data(), DWORD(buffer.size()), GPFIDL_DEFAULT) != FALSE;
+    CoTaskMemFree(items);
+    if (!got || buffer[0] == L'\0') return std::nullopt;
+    const std::string path = Utf8Text(buffer.data());
+    if (path.find('?') != std::string::npos) return std::nullopt;
+    return path;
+  }
+
   template <class Get>
   static std::string Text(Get get) {
     std::vector<wchar_t> buffer(kReadBuffer, L'\0');
