@@ -108,14 +108,22 @@ class PosixFileSystem : public FileSystem {
   bool durable_;
 };
 
+class IdentityCodePage : public CodePage {
+ public:
+  std::string ToUtf8(std::string_view bytes) override { return std::string(bytes); }
+  std::optional<std::string> FromUtf8(std::string_view text) override { return std::string(text); }
+};
+
 class IdentityPlatform : public UndoPlatform {
  public:
-  std::string ToOemCodePage(const std::string& t) override { return t; }
-  std::string FromOemCodePage(const std::string& t) override { return t; }
+  CodePage& OemCodePage() override { return oem_; }
   FileTicks ToLocal(FileTicks utc) override { return utc; }
   FileTicks LocalNow() override { return 0; }
   std::string ShortDate(FileTicks) override { return ""; }
   std::string LongTime(FileTicks) override { return ""; }
+
+ private:
+  IdentityCodePage oem_;
 };
 
 constexpr int kFiles = 2000;

@@ -1,7 +1,8 @@
 #pragma once
 // The file-system port. The logic reaches files and folders only through
-// this interface; the Win32 adapter implements it over the A functions, the
-// tests over an in-memory tree. Method names avoid the Win32 macro names.
+// this interface; the Win32 adapter implements it over the wide functions,
+// the tests over an in-memory tree. Paths are UTF-8. Method names avoid the
+// Win32 macro names.
 #include <cstdint>
 #include <memory>
 #include <optional>

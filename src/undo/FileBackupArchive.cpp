@@ -5,6 +5,7 @@
 
 #include "core/Error.h"
 #include "core/Text.h"
+#include "core/Unicode.h"
 #include "undo/CivilTime.h"
 #include "undo/ZipArchive.h"
 
@@ -84,7 +85,7 @@ void FileBackupArchive::SyncWithDisk() {
       throw Error(archivePath_ + " is no backup archive: no backup is written into it.");
   }
   names_.clear();
-  for (const ZipEntry& e : dir.entries) names_.insert(UpperAZ(e.name));
+  for (const ZipEntry& e : dir.entries) names_.insert(UpperAZ(EntryNameText(e, platform_.OemCodePage())));
   zip_ = std::make_unique<ZipAppender>(std::move(dir));
 }
 
@@ -93,10 +94,8 @@ bool FileBackupArchive::BackupFile(const std::string& path) {
   if (!attributes || (*attributes & kAttrFolder)) return false;
   if (archivePath_.empty()) throw Error("No backup archive has been named for this run.");
   if (!IsRestorablePath(path)) throw Error(path + " cannot be backed up: it is not a full path on a drive.");
-  const std::string name = platform_.ToOemCodePage(Swap(path, '\\', '/'));
-  // A name the OEM code page cannot hold would be restored to another path.
-  if (Swap(platform_.FromOemCodePage(name), '/', '\\') != path)
-    throw Error(path + " cannot be backed up: its name has characters that the backup archive cannot hold.");
+  // Stored in UTF-8, flagged so: every name a path can have fits.
+  const std::string name = Swap(path, '\\', '/');
 
   SyncWithDisk();
   if (names_.count(UpperAZ(name))) return true;  // the archive already holds its state before the run
@@ -126,12 +125,18 @@ RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::
   auto refuse = [&](const std::string& target, const std::string& why) {
     result.refusals.push_back(target + " was not restored: " + why + ".");
   };
-  for (const std::string& name : dir.damaged)
-    refuse(Swap(platform.FromOemCodePage(name), '/', '\\'), "its backup in the archive is damaged");
+  CodePage& oem = platform.OemCodePage();
+  for (const ZipEntry& e : dir.damaged)
+    refuse(Swap(EntryNameText(e, oem), '/', '\\'), "its backup in the archive is damaged");
 
   std::set<std::string> done;  // a name twice: the first copy is the older state
   for (const ZipEntry& e : dir.entries) {
-    const std::string savedFrom = Swap(platform.FromOemCodePage(e.name), '/', '\\');
+    const std::string savedFrom = Swap(EntryNameText(e, oem), '/', '\\');
+    // A flagged name that is no UTF-8 would reach the platform as another name.
+    if (!IsValidUtf8(savedFrom)) {
+      refuse(savedFrom, "its name in the archive is not valid UTF-8");
+      continue;
+    }
     const std::string target = placeOf ? placeOf(savedFrom) : savedFrom;
     if (!done.insert(UpperAZ(savedFrom)).second) continue;
     if (!IsRestorablePath(target)) {

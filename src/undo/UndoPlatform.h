@@ -1,17 +1,18 @@
 #pragma once
 // What the backup archive and the undo list need of the platform beyond the
-// file system: the OEM code page of ZIP names, local time and the system's
-// date and time formats.
+// file system: the OEM code page of older ZIP names, local time and the
+// system's date and time formats.
 #include <string>
 
+#include "core/CodePage.h"
 #include "core/FileSystem.h"
 
 class UndoPlatform {
  public:
   virtual ~UndoPlatform() = default;
-  // ZIP names are stored in the OEM code page; paths are ANSI.
-  virtual std::string ToOemCodePage(const std::string& text) = 0;
-  virtual std::string FromOemCodePage(const std::string& text) = 0;
+  // ZIP names without the UTF-8 flag (archives of earlier builds, other
+  // tools) are in the system's OEM code page.
+  virtual CodePage& OemCodePage() = 0;
   // A file time (UTC) as local time, in the same unit.
   virtual FileTicks ToLocal(FileTicks utc) = 0;
   virtual FileTicks LocalNow() = 0;

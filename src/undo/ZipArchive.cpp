@@ -16,6 +16,7 @@ constexpr std::size_t kCentralSize = 46;
 constexpr std::size_t kEndSize = 22;
 constexpr std::uint16_t kFlagEncrypted = 0x1;
 constexpr std::uint16_t kFlagDescriptor = 0x8;
+constexpr std::uint16_t kFlagUtf8 = 0x800;  // language encoding flag: name and comment in UTF-8
 constexpr std::size_t kMaxEntries = 0xFFFF;  // the end record's count is 16 bits
 constexpr std::uint64_t kMaxOffset = 0xFFFFFFFFull;
 constexpr std::uint64_t kMaxFreeSpace = 4u << 20;
@@ -38,7 +39,7 @@ std::uint32_t Get32(const std::string& s, std::size_t at) {
 // The fields shared by the local and the central header.
 void PutCommon(std::string& out, const ZipEntry& e) {
   Put16(out, e.method == 8 ? 20 : 10);  // version needed
-  Put16(out, 0);                        // flags: names in the OEM code page, sizes known
+  Put16(out, e.utf8Name ? kFlagUtf8 : 0);  // sizes known, so no descriptor
   Put16(out, e.method);
   Put16(out, e.dosTime);
   Put16(out, e.dosDate);
@@ -59,7 +60,10 @@ std::string LocalHeader(const ZipEntry& e) {
 std::string CentralHeader(const ZipEntry& e) {
   std::string out;
   Put32(out, kCentralSig);
-  Put16(out, 20);  // made by MS-DOS, so the external attributes are DOS attribute bits
+  // Made by a FAT host, so the external attributes are DOS attribute bits:
+  // VFAT for UTF-8 names, as tools that would otherwise take every name
+  // from a plain MS-DOS host for OEM text (Info-ZIP's) read the flag only then.
+  Put16(out, e.utf8Name ? (14 << 8) | 20 : 20);
   PutCommon(out, e);
   Put16(out, 0);  // comment length
   Put16(out, 0);  // disk
@@ -135,6 +139,7 @@ void ParseCommon(const std::string& h, std::size_t at, ZipEntry& e, std::uint16_
   e.crc = Get32(h, at + 8);
   e.packedSize = Get32(h, at + 12);
   e.size = Get32(h, at + 16);
+  e.utf8Name = (flags & kFlagUtf8) != 0;
 }
 
 // The content of an entry from its stored data; throws Error saying what is wrong.
@@ -237,7 +242,7 @@ void ScanLocalHeaders(RandomFile& file, std::uint64_t fileSize, ZipDirectory& di
       Unpack(ReadBytes(file, dataAt, e.packedSize), e, flags);
       dir.entries.push_back(e);
     } catch (const Error&) {
-      dir.damaged.push_back(e.name);  // its sizes still lead to the next entry
+      dir.damaged.push_back(e);  // its sizes still lead to the next entry
     }
     pos = dataAt + e.packedSize;
   }
@@ -247,6 +252,10 @@ void ScanLocalHeaders(RandomFile& file, std::uint64_t fileSize, ZipDirectory& di
 }
 
 }  // namespace
+
+std::string EntryNameText(const ZipEntry& entry, CodePage& oem) {
+  return entry.utf8Name ? entry.name : oem.ToUtf8(entry.name);
+}
 
 bool DeflateSmaller(const std::string& data, std::string& packed) {
   z_stream z{};
@@ -302,6 +311,7 @@ void ZipAppender::Append(RandomFile& file, const std::string& name, const std::s
   if (data.size() > kMaxOffset || name.size() > 0xFFFF) throw Error("The file is too large for the backup archive.");
   ZipEntry e;
   e.name = name;
+  e.utf8Name = true;
   e.dosDate = dosDate;
   e.dosTime = dosTime;
   e.crc = Crc(data);

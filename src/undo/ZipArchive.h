@@ -10,10 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "core/CodePage.h"
 #include "core/FileSystem.h"
 
 struct ZipEntry {
-  std::string name;  // as stored (OEM code page, "/" separators)
+  std::string name;  // as stored ("/" separators), in UTF-8 or the OEM code page
+  bool utf8Name = true;  // the language encoding flag (bit 11): the name is UTF-8
   std::uint16_t method = 0;  // 0 stored, 8 Deflate
   std::uint16_t dosTime = 0;
   std::uint16_t dosDate = 0;
@@ -29,8 +31,12 @@ struct ZipDirectory {
   std::uint64_t end = 0;          // where the entries end (the next entry goes here)
   std::uint64_t directoryAt = 0;  // where the central directory starts: end, or later past free space
   bool recovered = false;         // no sound directory: entries found by scanning
-  std::vector<std::string> damaged;  // names of entries the scan found but had to leave out
+  std::vector<ZipEntry> damaged;  // entries the scan found but had to leave out
 };
+
+// The entry's name as UTF-8: as stored when the entry has the UTF-8 flag,
+// otherwise decoded from the OEM code page (archives of earlier builds).
+std::string EntryNameText(const ZipEntry& entry, CodePage& oem);
 
 // The directory of an archive: from the end record and central directory
 // when they are sound, otherwise every complete entry (CRC checked) found by
@@ -52,7 +58,8 @@ class ZipAppender {
   const std::vector<ZipEntry>& Entries() const { return entries_; }
   // The size the archive has on disk after the last append.
   std::uint64_t ExpectedSize() const;
-  // Adds one entry and writes the new directory; durable when it returns.
+  // Adds one entry, its name UTF-8 and flagged so in both headers, and
+  // writes the new directory; durable when it returns.
   // Throws Error; the archive on disk then still holds every earlier entry.
   void Append(RandomFile& file, const std::string& name, const std::string& data, std::uint16_t dosDate,
               std::uint16_t dosTime, std::uint32_t attributes);

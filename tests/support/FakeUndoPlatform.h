@@ -1,9 +1,10 @@
 #pragma once
 // The undo store's platform for native tests: a fixed time zone, a clock the
-// test sets, US-style date and time formats and a two-letter OEM code page.
+// test sets, US-style date and time formats and the US OEM code page.
 #include <cstdio>
 #include <string>
 
+#include "support/Cp437.h"
 #include "undo/CivilTime.h"
 #include "undo/UndoPlatform.h"
 
@@ -12,17 +13,9 @@ class FakeUndoPlatform : public UndoPlatform {
   FileTicks utcOffset = 2 * 3600 * kTicksPerSecond;
   FileTicks localNow = 0;
 
-  // ANSI e-acute and u-umlaut have OEM codes of their own; the euro sign has none.
-  std::string ToOemCodePage(const std::string& text) override {
-    std::string out = text;
-    for (char& c : out) c = c == '\xE9' ? '\x82' : c == '\xFC' ? '\x81' : c == '\x80' ? '?' : c;
-    return out;
-  }
-  std::string FromOemCodePage(const std::string& text) override {
-    std::string out = text;
-    for (char& c : out) c = c == '\x82' ? '\xE9' : c == '\x81' ? '\xFC' : c;
-    return out;
-  }
+  Cp437 oem;
+
+  CodePage& OemCodePage() override { return oem; }
   FileTicks ToLocal(FileTicks utc) override { return utc + utcOffset; }
   FileTicks LocalNow() override { return localNow; }
   std::string ShortDate(FileTicks local) override {

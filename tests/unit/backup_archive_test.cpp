@@ -4,11 +4,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <random>
 
 #include "core/Error.h"
 #include "support/FakeFileSystem.h"
 #include "support/FakeUndoPlatform.h"
+#include "support/LegacyZip.h"
+#include "support/WideNames.h"
 #include "undo/FileBackupArchive.h"
 #include "undo/ZipArchive.h"
 
@@ -86,21 +89,94 @@ TEST_F(BackupArchiveTest, RoundTripIsByteExactAndKeepsAttributes) {
   EXPECT_EQ(fs.At("C:\\empty.ini").data, "");
 }
 
-TEST_F(BackupArchiveTest, NamesAreStoredInTheOemCodePageAndReadBack) {
-  fs.AddFile("C:\\Caf\xE9\\men\xFC.ini", "a=1");
-  ASSERT_TRUE(archive.BackupFile("C:\\Caf\xE9\\men\xFC.ini"));
-  EXPECT_EQ(Names(), std::vector<std::string>{"C:/Caf\x82/men\x81.ini"});
-  fs.At("C:\\Caf\xE9\\men\xFC.ini").data = "a=2";
-  EXPECT_EQ(RestoreArchive(fs, platform, kZip).restored, 1);
-  EXPECT_EQ(fs.At("C:\\Caf\xE9\\men\xFC.ini").data, "a=1");
+// Paths with names from many scripts, one folder each.
+std::vector<std::string> WidePaths() {
+  std::vector<std::string> out;
+  for (const std::string& n : kScriptNames) out.push_back("D:\\" + n + "\\" + n + ".ini");
+  return out;
+}
+const std::vector<std::string> kWideNames = WidePaths();
+
+// The flags of the local and the central header of every entry, read from
+// the bytes on disk.
+std::vector<std::pair<std::uint16_t, std::uint16_t>> HeaderFlags(const std::string& zip, const ZipDirectory& dir) {
+  auto get16 = [&](std::size_t at) { return std::uint16_t((unsigned char)zip[at] | ((unsigned char)zip[at + 1] << 8)); };
+  std::vector<std::pair<std::uint16_t, std::uint16_t>> out;
+  std::size_t central = dir.directoryAt;
+  for (const ZipEntry& e : dir.entries) {
+    out.emplace_back(get16(e.offset + 6), get16(central + 8));
+    central += 46 + get16(central + 28) + get16(central + 30) + get16(central + 32);
+  }
+  return out;
 }
 
-TEST_F(BackupArchiveTest, NameTheOemCodePageCannotHoldStopsBeforeAnyChange) {
-  fs.AddFile("C:\\Price \x80.ini", "a=1");
-  EXPECT_THROW(archive.BackupFile("C:\\Price \x80.ini"), Error);
-  EXPECT_FALSE(fs.Has(kZip));
+TEST_F(BackupArchiveTest, NamesAreStoredInUtf8FlaggedSoInBothHeadersAndRestored) {
+  for (const std::string& p : kWideNames) {
+    fs.AddFile(p, "before " + p);
+    ASSERT_TRUE(archive.BackupFile(p)) << p;
+  }
+  const ZipDirectory dir = Directory();
+  ASSERT_EQ(dir.entries.size(), kWideNames.size());
+  for (std::size_t i = 0; i < kWideNames.size(); ++i) {
+    std::string stored = kWideNames[i];
+    std::replace(stored.begin(), stored.end(), '\\', '/');
+    EXPECT_EQ(dir.entries[i].name, stored);
+    EXPECT_TRUE(dir.entries[i].utf8Name);
+  }
+  for (const auto& [local, central] : HeaderFlags(fs.At(kZip).data, dir)) {
+    EXPECT_EQ(local & 0x800, 0x800);
+    EXPECT_EQ(central & 0x800, 0x800);
+  }
+  // Picked up again from disk, the names still count as already saved.
+  FileBackupArchive again(fs, platform);
+  again.SetArchiveName(kZip);
+  for (const std::string& p : kWideNames) {
+    fs.At(p).data = "after";
+    EXPECT_TRUE(again.BackupFile(p));
+  }
+  EXPECT_EQ(Directory().entries.size(), kWideNames.size());
+
+  const RestoreResult r = RestoreArchive(fs, platform, kZip);
+  EXPECT_EQ(r.restored, int(kWideNames.size()));
+  EXPECT_TRUE(r.refusals.empty());
+  for (const std::string& p : kWideNames) EXPECT_EQ(fs.At(p).data, "before " + p);
+
+  // What a restore must never reach is still refused at the backup.
   fs.AddFile("C:\\Dir\\..\\a.ini", "a=1");
   EXPECT_THROW(archive.BackupFile("C:\\Dir\\..\\a.ini"), Error) << "it could not be restored";
+}
+
+TEST_F(BackupArchiveTest, ArchiveOfAnEarlierBuildWithOemNamesStillRestores) {
+  // "Café\menü.ini" and "Ñandú.ini" in code page 437; a ".." name stays refused.
+  fs.AddFile(kZip, ArchiveWithOemNames({{"C:/Caf\x82/men\x81.ini", "a=1"},
+                               {"D:/\xA5" "and\xA3" ".ini", "n=1"},
+                               {"C:/Dir/../evil.ini", "x"}}));
+  const ZipDirectory dir = Directory();
+  ASSERT_EQ(dir.entries.size(), 3u);
+  EXPECT_FALSE(dir.recovered);
+  EXPECT_FALSE(dir.entries[0].utf8Name);
+  EXPECT_EQ(EntryNameText(dir.entries[0], platform.OemCodePage()), "C:/Café/menü.ini");
+
+  fs.AddFile("C:\\Café\\menü.ini", "a=2");
+  // The same run goes on appending: the old name is known, new ones go in flagged.
+  fs.AddFile("C:\\数据.ini", "z=1");
+  EXPECT_TRUE(archive.BackupFile("c:\\café\\menü.INI"));
+  EXPECT_TRUE(archive.BackupFile("C:\\Café\\menü.ini"));
+  EXPECT_TRUE(archive.BackupFile("C:\\数据.ini"));
+  const ZipDirectory mixed = Directory();
+  ASSERT_EQ(mixed.entries.size(), 4u) << "only the new name is added";
+  const auto flags = HeaderFlags(fs.At(kZip).data, mixed);
+  EXPECT_EQ(flags[0], std::make_pair(std::uint16_t(0), std::uint16_t(0))) << "old entries keep their form";
+  EXPECT_EQ(flags[3].first & flags[3].second & 0x800, 0x800);
+
+  fs.At("C:\\数据.ini").data = "z=2";
+  const RestoreResult r = RestoreArchive(fs, platform, kZip);
+  EXPECT_EQ(r.restored, 3);
+  ASSERT_EQ(r.refusals.size(), 1u);
+  EXPECT_NE(r.refusals[0].find("evil"), std::string::npos);
+  EXPECT_EQ(fs.At("C:\\Café\\menü.ini").data, "a=1");
+  EXPECT_EQ(fs.At("D:\\Ñandú.ini").data, "n=1");
+  EXPECT_EQ(fs.At("C:\\数据.ini").data, "z=1");
 }
 
 TEST_F(BackupArchiveTest, NothingToBackUpCreatesNoArchive) {
@@ -314,13 +390,13 @@ TEST_F(BackupArchiveTest, EntriesNamedOutsideAFullDrivePathAreRefused) {
     auto file = fs.OpenRandom(kZip, OpenMode::CreateAlways);
     ZipAppender zip{ZipDirectory{}};
     for (const char* name : {"C:/Dir/../Windows/evil.dll", "relative.txt", "/root.txt", "C:/Dir/./x.txt",
-                             "C:/Dir//x.txt", "C:/Dir/x.txt:stream", "C:/Dir/good.txt"})
+                             "C:/Dir//x.txt", "C:/Dir/x.txt:stream", "C:/Dir/x.txt\xFF", "C:/Dir/good.txt"})
       zip.Append(*file, name, "payload", 0x21, 0, 0);
     zip.Append(*file, "c:/DIR/GOOD.TXT", "a later state", 0x21, 0, 0);  // the first copy is restored
   }
   const RestoreResult r = RestoreArchive(fs, platform, kZip);
   EXPECT_EQ(r.restored, 1);
-  EXPECT_EQ(r.refusals.size(), 6u);
+  EXPECT_EQ(r.refusals.size(), 7u);
   EXPECT_EQ(fs.At("C:\\Dir\\good.txt").data, "payload");
   for (const std::string& p : fs.Paths()) {
     EXPECT_EQ(p.find("evil"), std::string::npos) << p;
@@ -347,47 +423,62 @@ TEST_F(BackupArchiveTest, RestoreGoesOnPastAFileThatCannotBeWritten) {
 }
 
 // The archive must be a ZIP other tools read, also with free space between
-// its entries and its directory: checked with Python's zipfile and with
-// unzip (which fails its test on "extra bytes") where the machine has them.
-TEST_F(BackupArchiveTest, OtherToolsReadTheArchive) {
+// its entries and its directory and with names from many scripts: checked
+// with Python's zipfile and with unzip (which fails its test on "extra
+// bytes" and lists the names with -Z1) where the machine has them.
+TEST_F(BackupArchiveTest, OtherToolsReadTheArchiveAndItsNames) {
   const std::string ini = IniText(), noise = RandomBytes(3000, 3);
   fs.AddFile("C:\\App\\app.ini", ini);
   fs.AddFile("D:\\noise.bin", noise);
-  fs.AddFile("C:\\a.ini", "a=1");
-  fs.AddFile("C:\\b.ini", "b=2");
+  std::vector<std::string> paths = {"C:\\App\\app.ini", "D:\\noise.bin", "C:\\a.ini"};
+  for (const std::string& p : kWideNames) {
+    fs.AddFile(p, p);
+    paths.push_back(p);
+  }
   const std::string path = ::testing::TempDir() + "ostrivane_backup_test.zip";
   std::ofstream(path + ".ini", std::ios::binary) << ini;
+  fs.AddFile("C:\\a.ini", "a=1");
   if (std::system("python3 -c '' >/dev/null 2>&1") != 0) GTEST_SKIP() << "no python3";
+  // The expected names go through a UTF-8 file, not the command line, so
+  // the locale plays no part.
   const std::string script =
       "import sys, zipfile\n"
       "z = zipfile.ZipFile(sys.argv[1])\n"
       "assert z.testzip() is None\n"
-      "assert z.namelist() == sys.argv[3:], z.namelist()\n"
+      "want = open(sys.argv[3], encoding='utf-8').read().splitlines()\n"
+      "assert z.namelist() == want, z.namelist()\n"
+      "assert all(i.flag_bits & 0x800 for i in z.infolist())\n"
       "assert z.read('C:/App/app.ini') == open(sys.argv[2], 'rb').read()\n"
       "assert [i.compress_type for i in z.infolist()][:2] == [8, 0]\n";
   std::ofstream(path + ".py") << script;
   const bool haveUnzip = std::system("unzip -v >/dev/null 2>&1") == 0;
+  auto slurp = [](const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
 
   std::string names;
   bool sawFreeSpace = false;
-  for (const char* p : {"C:\\App\\app.ini", "D:\\noise.bin", "C:\\a.ini", "C:\\b.ini"}) {
-    ASSERT_TRUE(archive.BackupFile(p));
+  for (const std::string& p : paths) {
+    ASSERT_TRUE(archive.BackupFile(p)) << p;
     std::string name = p;
     std::replace(name.begin(), name.end(), '\\', '/');
-    names += " " + name;
+    names += name + "\n";
     if (names.find("noise") == std::string::npos) continue;
     const ZipDirectory dir = Directory();
     sawFreeSpace |= dir.directoryAt > dir.end;
     std::ofstream(path, std::ios::binary | std::ios::trunc) << fs.At(kZip).data;
-    EXPECT_EQ(std::system(("python3 " + path + ".py " + path + " " + path + ".ini" + names).c_str()), 0) << names;
+    std::ofstream(path + ".names", std::ios::binary | std::ios::trunc) << names;
+    EXPECT_EQ(std::system(("python3 " + path + ".py " + path + " " + path + ".ini " + path + ".names").c_str()), 0)
+        << names;
     if (haveUnzip) {
       EXPECT_EQ(std::system(("unzip -tq " + path + " >/dev/null").c_str()), 0) << names;
+      ASSERT_EQ(std::system(("LC_ALL=C.UTF-8 unzip -Z1 " + path + " >" + path + ".listed").c_str()), 0);
+      EXPECT_EQ(slurp(path + ".listed"), names);
     }
   }
   EXPECT_TRUE(sawFreeSpace);
-  std::remove((path + ".py").c_str());
-  std::remove((path + ".ini").c_str());
-  std::remove(path.c_str());
+  for (const char* extra : {".py", ".ini", ".names", ".listed", ""}) std::remove((path + extra).c_str());
 }
 
 }  // namespace

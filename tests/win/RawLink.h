@@ -1,10 +1,11 @@
 #pragma once
 // Shortcuts made through the platform's shell-link objects directly, as
-// another program would make them.
+// another program would make them. Texts are UTF-8, as inside the program.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "core/win32/WidePath.h"
 #include "core/win32/WinApi.h"
 #include <objbase.h>
 #include <objidl.h>
@@ -13,11 +14,11 @@
 #include <shobjidl.h>
 
 struct RawLink {
-  IShellLinkA* link = nullptr;
+  IShellLinkW* link = nullptr;
   IPersistFile* file = nullptr;
   RawLink() {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, reinterpret_cast<void**>(&link));
+    CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, reinterpret_cast<void**>(&link));
     link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
   }
   ~RawLink() {
@@ -25,17 +26,17 @@ struct RawLink {
     link->Release();
     CoUninitialize();
   }
-  static std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+  static std::wstring Wide(const std::string& s) { return WideText(s); }
 };
 
 inline void MakeLink(const std::string& lnk, const std::string& target, const std::string& arguments,
               const std::string& workingDir) {
   RawLink raw;
-  raw.link->SetPath(target.c_str());
-  raw.link->SetArguments(arguments.c_str());
-  raw.link->SetWorkingDirectory(workingDir.c_str());
-  raw.link->SetDescription("A tool");
-  raw.link->SetIconLocation("C:\\windows\\system32\\shell32.dll", 4);
+  raw.link->SetPath(WideText(target).c_str());
+  raw.link->SetArguments(WideText(arguments).c_str());
+  raw.link->SetWorkingDirectory(WideText(workingDir).c_str());
+  raw.link->SetDescription(L"A tool");
+  raw.link->SetIconLocation(L"C:\\windows\\system32\\shell32.dll", 4);
   ASSERT_EQ(raw.file->Save(RawLink::Wide(lnk).c_str(), TRUE), S_OK);
 }
 
@@ -48,14 +49,14 @@ inline RawLinkParts ReadRawLink(const std::string& lnk) {
   RawLink raw;
   RawLinkParts p;
   if (raw.file->Load(RawLink::Wide(lnk).c_str(), STGM_READ) != S_OK) return p;
-  char buf[4096] = {};
-  raw.link->GetPath(buf, sizeof buf, nullptr, SLGP_UNCPRIORITY);
-  p.target = buf;
+  wchar_t buf[4096] = {};
+  raw.link->GetPath(buf, 4096, nullptr, SLGP_UNCPRIORITY);
+  p.target = Utf8Text(buf);
   buf[0] = 0;
-  raw.link->GetArguments(buf, sizeof buf);
-  p.arguments = buf;
+  raw.link->GetArguments(buf, 4096);
+  p.arguments = Utf8Text(buf);
   buf[0] = 0;
-  raw.link->GetWorkingDirectory(buf, sizeof buf);
-  p.workingDir = buf;
+  raw.link->GetWorkingDirectory(buf, 4096);
+  p.workingDir = Utf8Text(buf);
   return p;
 }

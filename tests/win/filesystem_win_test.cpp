@@ -2,9 +2,11 @@
 
 #include "core/Error.h"
 #include "core/Text.h"
+#include "core/win32/WidePath.h"
 #include "core/win32/WinApi.h"
 #include "core/win32/Win32FileSystem.h"
 #include "support/TestTree.h"
+#include "support/WideNames.h"
 
 namespace {
 
@@ -167,6 +169,82 @@ TEST_F(Win32FileSystemTest, FoldersTimesAttributesAndRemoval) {
   EXPECT_FALSE(fs.Remove(root + "a\\f.txt"));
   EXPECT_TRUE(fs.Remove(root + "a\\b\\c"));
   EXPECT_FALSE(fs.FolderExists(root + "a\\b\\c"));
+}
+
+// Names that neither the ANSI nor the OEM code page holds reach every call
+// whole: listed, looked up, read, replaced, shortened and removed.
+TEST_F(Win32FileSystemTest, NamesOfEveryScriptGoThroughEveryCall) {
+  std::vector<std::string> expected = {".", ".."};
+  for (const std::string& n : kScriptNames) {
+    const std::string folder = root + n, file = folder + "\\" + n + ".ini";
+    ASSERT_TRUE(fs.MakeFolders(folder)) << n;
+    WriteTestFile(fs, file, "old " + n);
+    fs.ReplaceWhole(file, "new " + n);
+    EXPECT_EQ(fs.ReadWhole(file), "new " + n);
+    ASSERT_TRUE(fs.SetAttributesOf(file, kAttrHidden));
+    EXPECT_EQ(*fs.AttributesOf(file) & kAttrHidden, kAttrHidden);
+    EXPECT_TRUE(fs.LastWriteOf(file));
+    EXPECT_EQ(Names(folder + "\\*.ini"), std::vector<std::string>{n + ".ini"});
+    const auto found = fs.LookUp(file);
+    ASSERT_TRUE(found) << n;
+    EXPECT_EQ(found->name, n + ".ini");
+    // The short form leads to the same file; a name outside ASCII gets one.
+    const auto shortForm = fs.ShortPathOf(file);
+    ASSERT_TRUE(shortForm) << n;
+    EXPECT_EQ(fs.ReadWhole(*shortForm), "new " + n);
+    expected.push_back(n);
+  }
+  auto names = Names(root + "*");
+  std::sort(names.begin(), names.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(names, expected);
+  // Seen from outside through the platform's own wide calls.
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(L"\\\\?\\C:\\nowhere-at-all\\*", &fd);
+  EXPECT_EQ(h, INVALID_HANDLE_VALUE);
+  const std::wstring cjk = std::wstring(root.begin(), root.end()) + L"\u6570\u636e\\\u6570\u636e.ini";
+  EXPECT_NE(GetFileAttributesW(cjk.c_str()), INVALID_FILE_ATTRIBUTES);
+
+  const std::string last = root + kScriptNames.back() + "\\" + kScriptNames.back() + ".ini";
+  fs.SetAttributesOf(last, 0);
+  EXPECT_TRUE(fs.Remove(last));
+  EXPECT_TRUE(fs.Remove(root + kScriptNames.back()));
+  EXPECT_FALSE(fs.AttributesOf(root + kScriptNames.back()));
+}
+
+// A path far beyond MAX_PATH works in every call, the replacing write's
+// temporary beside it included; what comes back never shows the "\\?\" form.
+TEST_F(Win32FileSystemTest, PathsBeyondMaxPathWorkAndComeBackPlain) {
+  std::string deep = root + "Dëep";
+  while (deep.size() < 300) deep += "\\Folder with a long name " + kScriptNames[deep.size() % kScriptNames.size()];
+  const std::string file = deep + "\\settings.ini";
+  ASSERT_GT(WideText(file).size(), 300u);
+  ASSERT_TRUE(fs.MakeFolders(deep));
+  EXPECT_TRUE(fs.FolderExists(deep));
+  WriteTestFile(fs, file, "a=1");
+  ASSERT_TRUE(fs.SetAttributesOf(file, kAttrHidden));
+  fs.ReplaceWhole(file, "a=2");
+  EXPECT_EQ(fs.ReadWhole(file), "a=2");
+  EXPECT_EQ(*fs.AttributesOf(file) & kAttrHidden, kAttrHidden) << "kept by the replacing write";
+  EXPECT_EQ(Names(deep + "\\*"), (std::vector<std::string>{".", "..", "settings.ini"})) << "no temporary left";
+  EXPECT_EQ(fs.LookUp(file)->size, 3u);
+  EXPECT_TRUE(fs.LastWriteOf(file));
+  {
+    auto f = fs.OpenRandom(deep + "\\arc.zip", OpenMode::CreateAlways);
+    f->WriteAt(0, "PK", 2);
+    f->Flush();
+  }
+  EXPECT_EQ(fs.ReadWhole(deep + "\\arc.zip"), "PK");
+  const auto shortForm = fs.ShortPathOf(file);
+  ASSERT_TRUE(shortForm);
+  EXPECT_EQ(shortForm->rfind("C:\\", 0), 0u) << *shortForm;
+  EXPECT_EQ(fs.ReadWhole(*shortForm), "a=2");
+  // The platform's own clean-up still applies: "/" and ".." in an absolute path.
+  std::string slashed = file;
+  std::replace(slashed.begin(), slashed.end(), '\\', '/');
+  EXPECT_EQ(fs.ReadWhole(slashed), "a=2");
+  EXPECT_EQ(fs.ReadWhole(deep + "\\..\\" + SplitItemPath(deep).name + "\\settings.ini"), "a=2");
+  EXPECT_TRUE(fs.Remove(deep + "\\arc.zip"));
 }
 
 }  // namespace

@@ -14,6 +14,9 @@
 #include "support/FakeUi.h"
 #include "support/RecordingBackup.h"
 #include "support/TestTree.h"
+#include "support/WideNames.h"
+#include "undo/FileBackupArchive.h"
+#include "undo/win32/Win32UndoPlatform.h"
 
 namespace {
 
@@ -153,6 +156,37 @@ TEST_F(FileWalkWinTest, AllFilesSizeLimitShortcutsAndOwnRecords) {
   EXPECT_EQ(shortcuts.paths, (std::vector<std::string>{tree + "y.LNK"}));
   EXPECT_EQ(Read("Prog\\Undo00000.bat"), "[Move]\r\nSource=C:\\App\r\n");
   EXPECT_EQ(Read("y.LNK"), "not read as text");
+}
+
+// Folders and files named in any script, and a file past MAX_PATH: each is
+// visited under its own name, rewritten, backed up into a real archive and
+// restored from it.
+TEST_F(FileWalkWinTest, NamesOfEveryScriptAndDeepPathsAreWalkedBackedUpAndRestored) {
+  ctx.targets = {false, true, true, false};
+  std::vector<std::string> files;
+  for (const std::string& n : kScriptNames) {
+    files.push_back(n + "\\" + n + ".ini");
+    files.push_back("Top\\" + n + ".ini");
+  }
+  std::string deep = "Deep";
+  while (tree.size() + deep.size() < 280) deep += "\\A folder of some length";
+  files.push_back(deep + "\\Bjørn.ini");
+  for (const std::string& f : files) File(f, "p=C:\\App\\x\r\n");
+  File("Top\\数据 – Cafe€.lnk", "no link");
+
+  Win32UndoPlatform platform;
+  FileBackupArchive archive(fs, platform);
+  TextFileRewrite archived(ctx, fs, archive);
+  FileWalk archivedWalk(ctx, fs, forms, archived, shortcuts);
+  archive.SetArchiveName(root + "Undo00000.zip");
+  archivedWalk.SearchThruDir(root, "C:\\App", "D:\\App");
+
+  for (const std::string& f : files) EXPECT_EQ(Read(f), "p=D:\\App\\x\r\n") << f;
+  EXPECT_EQ(shortcuts.paths, std::vector<std::string>{tree + "Top\\数据 – Cafe€.lnk"});
+  const RestoreResult r = RestoreArchive(fs, platform, root + "Undo00000.zip");
+  EXPECT_EQ(r.restored, int(files.size()));
+  EXPECT_TRUE(r.refusals.empty()) << r.refusals.front();
+  for (const std::string& f : files) EXPECT_EQ(Read(f), "p=C:\\App\\x\r\n") << f;
 }
 
 TEST_F(FileWalkWinTest, ALinkBackUpTheTreeIsNotFollowed) {

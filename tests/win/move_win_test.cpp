@@ -113,6 +113,27 @@ TEST_F(MoveWin, MoveIntoItselfFailsWithoutARecord) {
   EXPECT_EQ(ui.messages[0].first.rfind(kTool, 0), 0u) << ui.messages[0].first;
 }
 
+// A folder named in a script no code page here holds, with such names
+// inside: the shell moves it whole, into a folder so named too.
+TEST_F(MoveWin, AFolderNamedInAnyScriptMovesWhole) {
+  const std::string source = kApps + "\\数据", target = kNewApps + "\\数据";
+  WriteTestFile(fs, source + "\\Данные\\Łódź.ini", "a=1");
+  WriteTestFile(fs, source + "\\Budget – Q3.txt", "b");
+  fs.MakeFolders(kHome);
+  FakeUi ui;
+  RunContext ctx;
+  ctx.ui = &ui;
+  ctx.programFolder = kHome + "\\";
+  ctx.request.UndoName = "Undo00008";
+  Win32ShellMove shell;
+  FolderMove mover(ctx, fs, shell, true);
+  ASSERT_TRUE(mover.MoveDir(source, target)) << (ui.messages.empty() ? "" : ui.messages[0].first);
+  EXPECT_FALSE(fs.AttributesOf(source));
+  EXPECT_EQ(fs.ReadWhole(target + "\\Данные\\Łódź.ini"), "a=1");
+  EXPECT_EQ(fs.ReadWhole(target + "\\Budget – Q3.txt"), "b");
+  EXPECT_TRUE(ui.messages.empty());
+}
+
 TEST_F(MoveWin, CliMoveAndUndoGiveBackEverything) {
   const std::string exe = InstallCopy(OSTRIVANE_CLI_EXE, kHome, "ostrivane-cli.exe");
   WriteTestFile(fs, kTool + "\\tool.exe", std::string("MZ\0\x90\xFF tool", 10));

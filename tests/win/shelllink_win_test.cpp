@@ -9,33 +9,35 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include <fstream>
-#include <iterator>
 
+#include "core/win32/Win32FileSystem.h"
 #include "filemap/ShortcutRewrite.h"
 #include "filemap/win32/Win32ShellLinkStore.h"
 #include "support/FakeUi.h"
+#include "support/TestTree.h"
 #include "RawLink.h"
 
 namespace {
 
+// Through the wide calls: the paths here may hold any name.
 std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+  try {
+    return Win32FileSystem().ReadWhole(path);
+  } catch (const Error&) {
+    return "";
+  }
 }
 
-void Touch(const std::string& path, const std::string& data = "x") {
-  std::ofstream(path, std::ios::binary) << data;
-}
+void Touch(const std::string& path, const std::string& data = "x") { Win32FileSystem().ReplaceWhole(path, data); }
 
 std::string IconOf(const std::string& lnk) {
   RawLink raw;
-  char buffer[MAX_PATH] = {};
+  wchar_t buffer[MAX_PATH] = {};
   int index = -1;
   if (FAILED(raw.file->Load(RawLink::Wide(lnk).c_str(), STGM_READ)) ||
       FAILED(raw.link->GetIconLocation(buffer, MAX_PATH, &index)))
     return "";
-  return std::string(buffer) + "," + std::to_string(index);
+  return Utf8Text(buffer) + "," + std::to_string(index);
 }
 
 struct RecordingBackup : FileBackup {
@@ -56,23 +58,10 @@ class ShellLinkWin : public ::testing::Test {
     ctx.ui = &ui;
   }
   void TearDown() override { RemoveTree(dir); }
+  // Through the port, so that names no code page holds go too.
   static void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA f;
-    HANDLE h = FindFirstFileA((folder + "*").c_str(), &f);
-    if (h != INVALID_HANDLE_VALUE) {
-      do {
-        const std::string name = f.cFileName;
-        if (name == "." || name == "..") continue;
-        const std::string p = folder + name;
-        SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-          RemoveTree(p + "\\");
-        else
-          DeleteFileA(p.c_str());
-      } while (FindNextFileA(h, &f));
-      FindClose(h);
-    }
-    RemoveDirectoryA(folder.c_str());
+    Win32FileSystem fs;
+    ::RemoveTree(fs, folder);
   }
   // Nothing is left beside the links by a replacing write, done or refused.
   void ExpectNoTemporaries() {
@@ -83,7 +72,7 @@ class ShellLinkWin : public ::testing::Test {
   }
   std::string Folder(const std::string& name) {
     const std::string p = dir + name;
-    CreateDirectoryA(p.c_str(), nullptr);
+    CreateDirectoryW(WideText(p).c_str(), nullptr);
     return p;
   }
   void Rewrite(const std::string& lnk, const std::string& o, const std::string& n, const std::string& os = "",
@@ -238,6 +227,42 @@ TEST_F(ShellLinkWin, LongValuesAreNeverCut) {
   EXPECT_EQ(ctx.request.LinkCount, 1);
   EXPECT_EQ(backup.saved.size(), 1u);
   ExpectNoTemporaries();
+}
+
+// A shortcut whose own path, target, arguments and working folder hold
+// names no code page here holds: read whole, rewritten whole, and what it
+// holds after is what another program reads from it.
+TEST_F(ShellLinkWin, NamesOfEveryScriptInPathAndTargetAreReadAndRewritten) {
+  const std::string oldFolder = Folder("数据"), newFolder = Folder("Данные 😀");
+  Touch(oldFolder + "\\程序 – Bjørn.exe");
+  Touch(newFolder + "\\程序 – Bjørn.exe");
+  // The link itself lies in a folder only the wide calls reach.
+  const std::string lnk = oldFolder + "\\数据 Cafe€.lnk";
+  MakeLink(lnk, oldFolder + "\\程序 – Bjørn.exe", "--data \"" + oldFolder + "\\Łódź.ini\"", oldFolder);
+  const ShellLinkProps before = store.Load(lnk);
+  EXPECT_EQ(before.Target, oldFolder + "\\程序 – Bjørn.exe");
+  EXPECT_EQ(before.Arguments, "--data \"" + oldFolder + "\\Łódź.ini\"");
+  EXPECT_EQ(before.WorkingDir, oldFolder);
+  const std::string icon = IconOf(lnk);
+
+  Rewrite(lnk, oldFolder, newFolder);
+  ASSERT_EQ(backup.saved.size(), 1u);
+  EXPECT_EQ(backup.saved[0].first, lnk);
+  const ShellLinkProps after = store.Load(lnk);
+  EXPECT_EQ(after.Target, newFolder + "\\程序 – Bjørn.exe");
+  EXPECT_EQ(after.Arguments, "--data \"" + newFolder + "\\Łódź.ini\"");
+  EXPECT_EQ(after.WorkingDir, newFolder + "\\");  // follows the target's folder
+  // Another program reads the same texts. (Its GetPath is left out: Wine
+  // answers it from the link's ANSI path record, "?" for what 1252 lacks.)
+  const RawLinkParts raw = ReadRawLink(lnk);
+  EXPECT_EQ(raw.arguments, after.Arguments);
+  EXPECT_EQ(raw.workingDir, after.WorkingDir);
+  EXPECT_EQ(IconOf(lnk), icon) << "what is not rewritten is kept";
+  EXPECT_TRUE(ui.messages.empty());
+  WIN32_FIND_DATAW f;
+  HANDLE h = FindFirstFileW(WideText(oldFolder + "\\~ov*").c_str(), &f);
+  EXPECT_EQ(h, INVALID_HANDLE_VALUE) << "no temporary left beside it";
+  if (h != INVALID_HANDLE_VALUE) FindClose(h);
 }
 
 }  // namespace

@@ -7,7 +7,11 @@
 #include "core/Error.h"
 #include "core/Text.h"
 #include "core/win32/Win32FileSystem.h"
+#include "core/win32/WidePath.h"
 #include "core/win32/WinApi.h"
+#include "core/win32/Win32CodePage.h"
+#include "support/LegacyZip.h"
+#include "support/WideNames.h"
 #include "undo/CivilTime.h"
 #include "undo/FileBackupArchive.h"
 #include "undo/UndoStore.h"
@@ -72,7 +76,7 @@ class UndoWinTest : public ::testing::Test {
         fs.Remove(folder + e.name);
       }
     }
-    RemoveDirectoryA(RemoveSlash(folder).c_str());
+    fs.Remove(RemoveSlash(folder));
   }
   std::string Read(const std::string& path) { return fs.ReadWhole(path); }
 
@@ -139,20 +143,50 @@ TEST_F(UndoWinTest, BackupAndRestoreRoundTripOnDisk) {
   EXPECT_EQ(Read(hidden), "");
 }
 
-TEST_F(UndoWinTest, AccentedNamesGoThroughTheOemCodePage) {
-  const std::string path = root + "Caf\xE9\\r\xE9glage.ini";
-  Write(path, "a=1");
-  char oem[8] = "\xE9";
-  CharToOemBuffA("\xE9", oem, 1);
+// Every name a path can have is backed up under its UTF-8 name, flagged so,
+// and restored to the very same place, also past MAX_PATH.
+TEST_F(UndoWinTest, NamesOfEveryScriptAndDeepPathsBackUpAndRestore) {
+  std::vector<std::string> paths;
+  for (const std::string& n : kScriptNames) paths.push_back(root + n + "\\" + n + ".ini");
+  std::string deep = root + "Deep " + kScriptNames[0];
+  while (deep.size() < 280) deep += "\\A folder name of some length";
+  paths.push_back(deep + "\\Bjørn.ini");
+  for (const std::string& p : paths) Write(p, "before " + p);
+
   FileBackupArchive archive(fs, platform);
   archive.SetArchiveName(program + "Undo00001.zip");
-  ASSERT_TRUE(archive.BackupFile(path));
+  for (const std::string& p : paths) ASSERT_TRUE(archive.BackupFile(p)) << p;
   auto zip = fs.OpenRandom(program + "Undo00001.zip", OpenMode::ReadOnly);
-  const std::string stored = ReadZipDirectory(*zip).entries.at(0).name;
+  const ZipDirectory dir = ReadZipDirectory(*zip);
   zip.reset();
-  EXPECT_NE(stored.find(std::string("Caf") + oem[0] + "/r"), std::string::npos);
-  fs.ReplaceWhole(path, "a=2");
-  EXPECT_EQ(RestoreArchive(fs, platform, program + "Undo00001.zip").restored, 1);
+  ASSERT_EQ(dir.entries.size(), paths.size());
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    std::string stored = paths[i];
+    for (char& c : stored) c = c == '\\' ? '/' : c;
+    EXPECT_EQ(dir.entries[i].name, stored);
+    EXPECT_TRUE(dir.entries[i].utf8Name);
+  }
+
+  for (const std::string& p : paths) fs.ReplaceWhole(p, "after");
+  RemoveAll(root + kScriptNames[0] + "\\");  // a folder gone is made again
+  const RestoreResult r = RestoreArchive(fs, platform, program + "Undo00001.zip");
+  EXPECT_EQ(r.restored, int(paths.size()));
+  EXPECT_TRUE(r.refusals.empty()) << r.refusals.front();
+  for (const std::string& p : paths) EXPECT_EQ(Read(p), "before " + p);
+}
+
+// An archive of an earlier build holds names in the system's OEM code page
+// without the UTF-8 flag: they are restored to their places all the same.
+TEST_F(UndoWinTest, ArchiveOfAnEarlierBuildRestoresThroughTheOemCodePage) {
+  const std::string path = root + "Café\\réglage.ini";
+  Write(path, "a=2");
+  const auto oemName = Win32CodePage(Win32CodePage::Which::Oem).FromUtf8(path);
+  ASSERT_TRUE(oemName) << "é is in every OEM code page of the West";
+  std::string name = *oemName;
+  for (char& c : name) c = c == '\\' ? '/' : c;
+  fs.ReplaceWhole(program + "Undo00002.zip", ArchiveWithOemNames({{name, "a=1"}}));
+  const RestoreResult r = RestoreArchive(fs, platform, program + "Undo00002.zip");
+  EXPECT_EQ(r.restored, 1);
   EXPECT_EQ(Read(path), "a=1");
 }
 
@@ -207,12 +241,12 @@ TEST_F(UndoWinTest, UndoListNamesAndDeleteOnDisk) {
   SYSTEMTIME st;
   FileTimeToLocalFileTime(&ft, &local);
   FileTimeToSystemTime(&local, &st);
-  char date[100], time[100];
-  GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, sizeof date);
-  GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, nullptr, time, sizeof time);
+  wchar_t date[100], time[100];
+  GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, 100);
+  GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, time, 100);
   const int first = store.IndexOf("Undo00000");
   ASSERT_GE(first, 0);
-  EXPECT_EQ(store.Lines()[first], std::string("Undo00000 - ") + date + " " + time);
+  EXPECT_EQ(store.Lines()[first], "Undo00000 - " + Utf8Text(date) + " " + Utf8Text(time));
 
   store.DeleteEntry("Undo00000");
   store.FillUndoBox(false);

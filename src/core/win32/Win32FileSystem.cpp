@@ -5,18 +5,19 @@
 #include "core/Error.h"
 #include "core/Text.h"
 #include "core/win32/ReplaceBeside.h"
+#include "core/win32/WidePath.h"
 #include "core/win32/WinApi.h"
 
 namespace {
 
 // The system's text for an error code, without its line end.
 std::string ErrorText(DWORD code) {
-  char buf[512];
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf,
-                           sizeof buf, nullptr);
-  while (n > 0 && (buf[n - 1] == '\r' || buf[n - 1] == '\n' || buf[n - 1] == ' ')) --n;
+  wchar_t buf[512];
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf,
+                           sizeof buf / sizeof buf[0], nullptr);
+  while (n > 0 && (buf[n - 1] == L'\r' || buf[n - 1] == L'\n' || buf[n - 1] == L' ')) --n;
   if (n == 0) return "Error " + std::to_string(code) + ".";
-  return std::string(buf, n);
+  return Utf8Text(std::wstring_view(buf, n));
 }
 
 [[noreturn]] void Fail(const std::string& what, const std::string& path, DWORD code = GetLastError()) {
@@ -27,10 +28,10 @@ FileTicks Ticks(const FILETIME& t) {
   return FileTicks((std::uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime);
 }
 
-DirEntry EntryOf(const WIN32_FIND_DATAA& fd) {
+DirEntry EntryOf(const WIN32_FIND_DATAW& fd) {
   DirEntry e;
-  e.name = fd.cFileName;
-  e.altName = fd.cAlternateFileName;
+  e.name = Utf8Text(fd.cFileName);
+  e.altName = Utf8Text(fd.cAlternateFileName);
   e.attributes = fd.dwFileAttributes;
   e.size = (std::uint64_t(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
   e.lastWrite = Ticks(fd.ftLastWriteTime);
@@ -59,6 +60,13 @@ class Handle {
 };
 
 constexpr DWORD kChunk = 1u << 20;
+
+// One find-first lookup; FindExInfoStandard, as the listing keeps the 8.3 names.
+HANDLE FindFirst(const std::string& pattern, WIN32_FIND_DATAW& fd) {
+  return FindFirstFileExW(PlatformPath(pattern).c_str(), FindExInfoStandard, &fd, FindExSearchNameMatch, nullptr, 0);
+}
+
+DWORD AttributesAt(const std::string& path) { return GetFileAttributesW(PlatformPath(path).c_str()); }
 
 void WriteAll(HANDLE h, const char* data, std::size_t size, const std::string& path) {
   while (size > 0) {
@@ -131,22 +139,23 @@ class Win32RandomFile : public RandomFile {
 std::optional<std::string> Win32FileSystem::ShortPathOf(const std::string& path) {
   // Ask for the size needed and never hand back a cut form; the path may
   // change between the two calls, so ask again while it grows.
-  std::string buf(GetShortPathNameA(path.c_str(), nullptr, 0), '\0');
+  const std::wstring wide = PlatformPath(path);
+  std::wstring buf(GetShortPathNameW(wide.c_str(), nullptr, 0), L'\0');
   while (!buf.empty()) {
-    const DWORD n = GetShortPathNameA(path.c_str(), buf.data(), DWORD(buf.size()));
+    const DWORD n = GetShortPathNameW(wide.c_str(), buf.data(), DWORD(buf.size()));
     if (n == 0) return std::nullopt;
     if (n < buf.size()) {
       buf.resize(n);
-      return buf;
+      return PathFromPlatform(buf);
     }
-    buf.assign(n, '\0');
+    buf.assign(n, L'\0');
   }
   return std::nullopt;
 }
 
 std::optional<DirEntry> Win32FileSystem::LookUp(const std::string& path) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA(path.c_str(), &fd);
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirst(path, fd);
   if (h == INVALID_HANDLE_VALUE) return std::nullopt;
   FindClose(h);
   return EntryOf(fd);
@@ -154,33 +163,33 @@ std::optional<DirEntry> Win32FileSystem::LookUp(const std::string& path) {
 
 std::vector<DirEntry> Win32FileSystem::ListFolder(const std::string& pattern) {
   std::vector<DirEntry> out;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA(pattern.c_str(), &fd);
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirst(pattern, fd);
   if (h == INVALID_HANDLE_VALUE) return out;
   do out.push_back(EntryOf(fd));
-  while (FindNextFileA(h, &fd));
+  while (FindNextFileW(h, &fd));
   FindClose(h);
   return out;
 }
 
 std::optional<std::uint32_t> Win32FileSystem::AttributesOf(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
+  const DWORD a = AttributesAt(path);
   if (a == INVALID_FILE_ATTRIBUTES) return std::nullopt;
   return a;
 }
 
 bool Win32FileSystem::SetAttributesOf(const std::string& path, std::uint32_t attributes) {
-  return SetFileAttributesA(path.c_str(), attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes) != 0;
+  return SetFileAttributesW(PlatformPath(path).c_str(), attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes) != 0;
 }
 
 std::optional<FileTicks> Win32FileSystem::LastWriteOf(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA d;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d)) return std::nullopt;
+  if (!GetFileAttributesExW(PlatformPath(path).c_str(), GetFileExInfoStandard, &d)) return std::nullopt;
   return Ticks(d.ftLastWriteTime);
 }
 
 std::string Win32FileSystem::ReadWhole(const std::string& path) {
-  Handle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+  Handle h(CreateFileW(PlatformPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!h.ok()) Fail("Cannot open", path);
   LARGE_INTEGER size;
@@ -206,7 +215,8 @@ void Win32FileSystem::ReplaceWhole(const std::string& path, const std::string& d
   TempBeside temp(path);
   if (temp.Path().empty()) Fail("Cannot write", path);
   {
-    Handle h(CreateFileA(temp.Path().c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    Handle h(CreateFileW(PlatformPath(temp.Path()).c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h.ok()) Fail("Cannot write", path);
     WriteAll(h.get(), data.data(), data.size(), path);
     if (!FlushFileBuffers(h.get())) Fail("Cannot write", path);
@@ -215,7 +225,7 @@ void Win32FileSystem::ReplaceWhole(const std::string& path, const std::string& d
   if (!temp.PutInPlaceOf(path)) {
     const DWORD error = GetLastError();
     // A read-only file is refused as the platform's own writes refuse it.
-    const DWORD old = GetFileAttributesA(path.c_str());
+    const DWORD old = AttributesAt(path);
     Fail("Cannot write", path, old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY) ? ERROR_ACCESS_DENIED : error);
   }
 }
@@ -224,24 +234,32 @@ std::unique_ptr<RandomFile> Win32FileSystem::OpenRandom(const std::string& path,
   const DWORD access = mode == OpenMode::ReadOnly ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
   const DWORD share = mode == OpenMode::ReadOnly ? FILE_SHARE_READ | FILE_SHARE_WRITE : FILE_SHARE_READ;
   const DWORD disposition = mode == OpenMode::CreateAlways ? CREATE_ALWAYS : OPEN_EXISTING;
-  HANDLE h = CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileW(PlatformPath(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) Fail("Cannot open", path);
   return std::make_unique<Win32RandomFile>(h, path);
 }
 
 bool Win32FileSystem::Remove(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
+  const std::wstring wide = PlatformPath(path);
+  const DWORD a = GetFileAttributesW(wide.c_str());
   if (a == INVALID_FILE_ATTRIBUTES) return false;
-  if (a & FILE_ATTRIBUTE_DIRECTORY) return RemoveDirectoryA(path.c_str()) != 0;
-  return DeleteFileA(path.c_str()) != 0;
+  if (a & FILE_ATTRIBUTE_DIRECTORY) return RemoveDirectoryW(wide.c_str()) != 0;
+  return DeleteFileW(wide.c_str()) != 0;
 }
 
 bool Win32FileSystem::MakeFolders(const std::string& path) {
   const std::string full = RemoveSlash(path);
-  // Every prefix that ends before a "\" (past the drive root), then the whole path.
-  for (std::size_t cut = full.find('\\', 3); ; cut = full.find('\\', cut + 1)) {
+  // Every prefix that ends before a "\" (past the drive root or the share's
+  // "\\server\share\"), then the whole path.
+  std::size_t first = 3;
+  if (full.size() > 2 && full[0] == '\\' && full[1] == '\\') {
+    const std::size_t share = full.find('\\', 2);
+    first = share == std::string::npos ? full.size() : full.find('\\', share + 1);
+    if (first == std::string::npos) first = full.size();
+  }
+  for (std::size_t cut = full.find('\\', first); ; cut = full.find('\\', cut + 1)) {
     const std::string part = cut == std::string::npos ? full : full.substr(0, cut);
-    if (!part.empty() && !CreateDirectoryA(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    if (!part.empty() && !CreateDirectoryW(PlatformPath(part).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
       // A prefix that exists but refuses creation (a share's root) is fine; a missing one is not.
       if (!FolderExists(part)) return false;
     }

@@ -1,5 +1,6 @@
 #pragma once
-// The file-system port over the Win32 ANSI functions.
+// The file-system port over the Win32 wide functions: UTF-8 paths inside,
+// UTF-16 in the "\\?\" form at the platform, so no path is cut at MAX_PATH.
 #include "core/FileSystem.h"
 
 class Win32FileSystem : public FileSystem {

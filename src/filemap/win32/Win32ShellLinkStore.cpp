@@ -1,6 +1,7 @@
 #include "filemap/win32/Win32ShellLinkStore.h"
 
 #include "core/win32/ReplaceBeside.h"
+#include "core/win32/WidePath.h"
 #include "core/win32/WinApi.h"
 // After the wrapper: the shell-link declarations the lean Windows headers leave out.
 #include <objbase.h>
@@ -9,14 +10,15 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include <cstring>
+#include <cwchar>
+#include <optional>
 #include <vector>
 
 namespace {
 
-// A link file counts its strings in 16-bit units; in a double-byte code page
-// each may become two bytes. A buffer this large never cuts a value.
-constexpr int kReadBuffer = 2 * 65536 + 2;
+// A link file counts its strings in 16-bit units: a buffer this large never
+// cuts a value.
+constexpr int kReadBuffer = 65536 + 2;
 
 class ComScope {
  public:
@@ -47,23 +49,22 @@ class ComRef {
   T* p_ = nullptr;
 };
 
-std::wstring Wide(const std::string& s) {
-  const int n = MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, nullptr, 0);
-  if (n <= 0) return std::wstring();
-  std::wstring w(std::size_t(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, w.data(), n);
-  w.resize(std::size_t(n - 1));
-  return w;
+// The link file's own path for the shell object: as it stands while it fits
+// in MAX_PATH, the form that lifts the limit beyond.
+std::wstring LinkFilePath(const std::string& path) {
+  std::wstring wide = WideText(path);
+  return wide.size() < MAX_PATH ? wide : PlatformPath(path);
 }
 
 bool IsFile(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
+  const DWORD a = GetFileAttributesW(PlatformPath(path).c_str());
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // The saved link is flushed before it may take the old one's place.
 bool FlushFile(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileW(PlatformPath(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   const bool ok = FlushFileBuffers(h) != 0;
   CloseHandle(h);
@@ -75,17 +76,19 @@ bool FlushFile(const std::string& path) {
 // differ from the text set in letter case or in short against long form;
 // anything else (a cut or mangled path) means the target was not kept.
 bool SameTarget(const std::string& set, const std::string& got) {
-  if (set.size() == got.size() && _strnicmp(set.c_str(), got.c_str(), set.size()) == 0) return true;
-  auto longForm = [](const std::string& p) {
-    const DWORD n = GetLongPathNameA(p.c_str(), nullptr, 0);
-    if (n == 0) return std::string();
-    std::string out(n, '\0');
-    const DWORD m = GetLongPathNameA(p.c_str(), out.data(), n);
-    out.resize(m < n ? m : 0);
-    return out;
+  const std::wstring gotWide = WideText(got);
+  auto same = [&](const std::wstring& a) {
+    return CompareStringOrdinal(a.data(), int(a.size()), gotWide.data(), int(gotWide.size()), TRUE) == CSTR_EQUAL;
   };
-  const std::string a = longForm(set);
-  return !a.empty() && a.size() == got.size() && _strnicmp(a.c_str(), got.c_str(), a.size()) == 0;
+  if (same(WideText(set))) return true;
+  const std::wstring platform = PlatformPath(set);
+  const DWORD n = GetLongPathNameW(platform.c_str(), nullptr, 0);
+  if (n == 0) return false;
+  std::wstring out(n, L'\0');
+  const DWORD m = GetLongPathNameW(platform.c_str(), out.data(), n);
+  if (m == 0 || m >= n) return false;
+  out.resize(m);
+  return same(WideText(PathFromPlatform(out)));
 }
 
 // Whether `got` holds every part of the change as `want` does.
@@ -98,7 +101,7 @@ bool Holds(const ShellLinkProps& got, const ShellLinkProps& want, const LinkChan
 class LinkObject {
  public:
   LinkObject() {
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(link_.Out()))))
       throw EPBShellLink(kLinkCreateFailed);
     if (FAILED(link_->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file_.Out()))))
@@ -107,17 +110,23 @@ class LinkObject {
 
   void LoadFrom(const std::string& path) {
     if (!IsFile(path)) throw EPBShellLinkNotFound();
-    if (FAILED(file_->Load(Wide(path).c_str(), STGM_READ))) throw EPBShellLink(kLinkReadError);
+    if (FAILED(file_->Load(LinkFilePath(path).c_str(), STGM_READ))) throw EPBShellLink(kLinkReadError);
   }
 
   ShellLinkProps Read() {
     ShellLinkProps p;
-    WIN32_FIND_DATAA found{};
-    p.Description = Text([&](char* b, int n) { return link_->GetDescription(b, n); });
+    WIN32_FIND_DATAW found{};
+    p.Description = Text([&](wchar_t* b, int n) { return link_->GetDescription(b, n); });
     // S_FALSE and an empty buffer: the link points at something that is no file path.
-    p.Target = Text([&](char* b, int n) { return link_->GetPath(b, n, &found, SLGP_UNCPRIORITY); });
-    p.WorkingDir = Text([&](char* b, int n) { return link_->GetWorkingDirectory(b, n); });
-    p.Arguments = Text([&](char* b, int n) { return link_->GetArguments(b, n); });
+    p.Target = Text([&](wchar_t* b, int n) { return link_->GetPath(b, n, &found, SLGP_UNCPRIORITY); });
+    // No file path holds "?": the link's path record is in the ANSI code page
+    // (all Wine writes) and lost what that cannot hold. Its item list keeps
+    // every name in UTF-16.
+    if (p.Target.find('?') != std::string::npos) {
+      if (auto fromItems = TargetFromItemList()) p.Target = *fromItems;
+    }
+    p.WorkingDir = Text([&](wchar_t* b, int n) { return link_->GetWorkingDirectory(b, n); });
+    p.Arguments = Text([&](wchar_t* b, int n) { return link_->GetArguments(b, n); });
     int show = 0;
     WORD hotKey = 0;
     if (FAILED(link_->GetShowCmd(&show)) || FAILED(link_->GetHotkey(&hotKey))) throw EPBShellLink(kLinkReadError);
@@ -129,10 +138,10 @@ class LinkObject {
   // Sets the parts given and checks that the object holds each one whole.
   void Apply(const LinkChange& c) {
     bool set = true;
-    if (c.Description) set = set && SUCCEEDED(link_->SetDescription(c.Description->c_str()));
-    if (c.Target) set = set && SUCCEEDED(link_->SetPath(c.Target->c_str()));
-    if (c.WorkingDir) set = set && SUCCEEDED(link_->SetWorkingDirectory(c.WorkingDir->c_str()));
-    if (c.Arguments) set = set && SUCCEEDED(link_->SetArguments(c.Arguments->c_str()));
+    if (c.Description) set = set && SUCCEEDED(link_->SetDescription(WideText(*c.Description).c_str()));
+    if (c.Target) set = set && SUCCEEDED(link_->SetPath(WideText(*c.Target).c_str()));
+    if (c.WorkingDir) set = set && SUCCEEDED(link_->SetWorkingDirectory(WideText(*c.WorkingDir).c_str()));
+    if (c.Arguments) set = set && SUCCEEDED(link_->SetArguments(WideText(*c.Arguments).c_str()));
     if (!set) throw EPBShellLinkTooLong();
     const ShellLinkProps now = Read();
     ShellLinkProps want = now;
@@ -152,7 +161,7 @@ class LinkObject {
   TempBeside SaveBeside(const std::string& path, const LinkChange& change) {
     TempBeside temp(path);
     if (temp.Path().empty()) throw EPBShellLink(kLinkWriteError);
-    if (FAILED(file_->Save(Wide(temp.Path()).c_str(), FALSE))) throw EPBShellLink(kLinkWriteError);
+    if (FAILED(file_->Save(LinkFilePath(temp.Path()).c_str(), FALSE))) throw EPBShellLink(kLinkWriteError);
     LinkObject check;
     check.LoadFrom(temp.Path());
     if (!Holds(check.Read(), Read(), change)) throw EPBShellLinkTooLong();
@@ -160,18 +169,30 @@ class LinkObject {
   }
 
  private:
+  std::optional<std::string> TargetFromItemList() {
+    PIDLIST_ABSOLUTE items = nullptr;
+    if (link_->GetIDList(&items) != S_OK || !items) return std::nullopt;
+    std::vector<wchar_t> buffer(kReadBuffer, L'\0');
+    const bool got = SHGetPathFromIDListEx(items, buffer.data(), DWORD(buffer.size()), GPFIDL_DEFAULT) != FALSE;
+    CoTaskMemFree(items);
+    if (!got || buffer[0] == L'\0') return std::nullopt;
+    const std::string path = Utf8Text(buffer.data());
+    if (path.find('?') != std::string::npos) return std::nullopt;
+    return path;
+  }
+
   template <class Get>
   static std::string Text(Get get) {
-    std::vector<char> buffer(kReadBuffer, '\0');
+    std::vector<wchar_t> buffer(kReadBuffer, L'\0');
     if (FAILED(get(buffer.data(), kReadBuffer))) throw EPBShellLink(kLinkReadError);
-    buffer.back() = '\0';
-    const std::size_t n = std::strlen(buffer.data());
+    buffer.back() = L'\0';
+    const std::size_t n = std::wcslen(buffer.data());
     if (n >= std::size_t(kReadBuffer) - 1) throw EPBShellLink(kLinkReadError);
-    return std::string(buffer.data(), n);
+    return Utf8Text(std::wstring_view(buffer.data(), n));
   }
 
   ComScope com_;  // first made, last gone
-  ComRef<IShellLinkA> link_;
+  ComRef<IShellLinkW> link_;
   ComRef<IPersistFile> file_;
 };
 

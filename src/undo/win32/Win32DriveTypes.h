@@ -1,5 +1,5 @@
 #pragma once
-// Drive types from the system (GetDriveTypeA).
+// Drive types from the system (GetDriveTypeW).
 #include "undo/MoveSelection.h"
 
 class Win32DriveTypes : public DriveTypeSource {

@@ -1,21 +1,23 @@
 #include "undo/win32/Win32ShellMove.h"
 
+#include "core/win32/WidePath.h"
 #include "core/win32/WinApi.h"
 //
 #include <shellapi.h>
 
 ShellMoveResult Win32ShellMove::MoveItem(const std::string& source, const std::string& targetFolder, bool silent) {
-  // Lists of one name each, ended by an empty name.
-  const std::string from = source + std::string(2, '\0');
-  const std::string to = targetFolder + std::string(2, '\0');
-  SHFILEOPSTRUCTA op{};
+  // Lists of one name each, ended by an empty name. The shell takes plain
+  // paths, not the "\\?\" form.
+  const std::wstring from = WideText(source) + std::wstring(2, L'\0');
+  const std::wstring to = WideText(targetFolder) + std::wstring(2, L'\0');
+  SHFILEOPSTRUCTW op{};
   op.hwnd = static_cast<HWND>(owner_);
   op.wFunc = FO_MOVE;
   op.pFrom = from.c_str();
   op.pTo = to.c_str();
   op.fFlags = silent ? FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_NOCONFIRMMKDIR : 0;
   ShellMoveResult r;
-  r.code = SHFileOperationA(&op);
+  r.code = SHFileOperationW(&op);
   r.aborted = op.fAnyOperationsAborted != FALSE;
   return r;
 }

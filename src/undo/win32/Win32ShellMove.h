@@ -1,5 +1,5 @@
 #pragma once
-// The shell's file operation (FO_MOVE) behind the move port.
+// The shell's file operation (SHFileOperationW, FO_MOVE) behind the move port.
 #include "undo/ShellMove.h"
 
 class Win32ShellMove : public ShellMove {

@@ -1,5 +1,6 @@
 #include "undo/win32/Win32UndoPlatform.h"
 
+#include "core/win32/WidePath.h"
 #include "core/win32/WinApi.h"
 
 namespace {
@@ -18,20 +19,10 @@ SYSTEMTIME ToSystemTime(FileTicks t) {
   FileTimeToSystemTime(&ft, &st);
   return st;
 }
-std::string Trimmed(const char* buf, int written) { return written > 0 ? std::string(buf, written - 1) : std::string(); }
+std::string Trimmed(const wchar_t* buf, int written) {
+  return written > 0 ? Utf8Text(std::wstring_view(buf, std::size_t(written - 1))) : std::string();
+}
 }  // namespace
-
-std::string Win32UndoPlatform::ToOemCodePage(const std::string& text) {
-  std::string out = text;
-  if (!out.empty()) CharToOemBuffA(text.data(), out.data(), static_cast<DWORD>(out.size()));
-  return out;
-}
-
-std::string Win32UndoPlatform::FromOemCodePage(const std::string& text) {
-  std::string out = text;
-  if (!out.empty()) OemToCharBuffA(text.data(), out.data(), static_cast<DWORD>(out.size()));
-  return out;
-}
 
 FileTicks Win32UndoPlatform::ToLocal(FileTicks utc) {
   const FILETIME ft = ToFileTime(utc);
@@ -50,12 +41,12 @@ FileTicks Win32UndoPlatform::LocalNow() {
 
 std::string Win32UndoPlatform::ShortDate(FileTicks local) {
   const SYSTEMTIME st = ToSystemTime(local);
-  char buf[128];
-  return Trimmed(buf, GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buf, sizeof buf));
+  wchar_t buf[128];
+  return Trimmed(buf, GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buf, 128));
 }
 
 std::string Win32UndoPlatform::LongTime(FileTicks local) {
   const SYSTEMTIME st = ToSystemTime(local);
-  char buf[128];
-  return Trimmed(buf, GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, nullptr, buf, sizeof buf));
+  wchar_t buf[128];
+  return Trimmed(buf, GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, buf, 128));
 }

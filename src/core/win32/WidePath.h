@@ -1,0 +1,20 @@
+#pragma once
+// Paths at the Win32 boundary. Inside, a path is UTF-8 text such as
+// "C:\Data\数据.ini"; the platform gets it as UTF-16 and, when it is absolute,
+// in the "\\?\" form, so that no path is cut at MAX_PATH. Callers never see
+// that form: whatever the platform hands back loses it again.
+#include <string>
+#include <string_view>
+
+// UTF-16 text for a W function (no path handling).
+std::wstring WideText(std::string_view text);
+// UTF-8 text from a W function's output.
+std::string Utf8Text(std::wstring_view text);
+
+// The path for a W function: an absolute path ("C:\...", "\\server\share\...")
+// made whole as the platform would ("/" to "\", "." and ".." resolved,
+// trailing dots and spaces dropped) and given the "\\?\" or "\\?\UNC\"
+// prefix; any other path (relative, already prefixed, a device) as it is.
+std::wstring PlatformPath(std::string_view path);
+// A path the platform handed back, without the prefix PlatformPath adds.
+std::string PathFromPlatform(std::wstring_view path);
