@@ -163,14 +163,14 @@ void WriteReg(FileSystem& fs, const std::string& path, std::string_view text, bo
 std::string RegBackup::KeyId(RegRoot root, const std::string& path) {
   std::string id = RootName(root);
   id += '\0';
-  id += UpperAZ(RemoveSlash(path));
+  id += FoldKey(RemoveSlash(path));
   return id;
 }
 
 std::string RegBackup::ValueId(RegRoot root, const std::string& path, const std::string& name) {
   std::string id = KeyId(root, path);
   id += '\0';
-  id += UpperAZ(name);
+  id += FoldKey(name);
   return id;
 }
 
