@@ -72,7 +72,7 @@ TEST_F(RegWalkTest, ShortPairOnlyWhereTheLongTextIsAbsent) {
   EXPECT_EQ(Text(CU, "Software\\T", "both"), "D:\\New Dir\\x;C:\\OLDDIR~1\\y");
 }
 
-TEST_F(RegWalkTest, FoldsOnlyAsciiLettersAndSearchesOnlyStringData) {
+TEST_F(RegWalkTest, FoldsLettersAcrossCaseAndSearchesOnlyStringData) {
   reg.PutText(LM, "Software\\T", "a", "c:\\program files\\x");
   reg.PutText(LM, "Software\\T", "accent", "C:\\Caf\xE9\\x");
   reg.Put(LM, "Software\\T", "multi", kRegMultiSz, std::string("C:\\PROGRAM FILES\0\0", 18));
@@ -87,6 +87,17 @@ TEST_F(RegWalkTest, FoldsOnlyAsciiLettersAndSearchesOnlyStringData) {
   EXPECT_EQ(Text(LM, "Software\\T", "accent"), "C:\\Caf\xE9\\x");
   Map("C:\\CAF\xE9", "X");
   EXPECT_EQ(Text(LM, "Software\\T", "accent"), "X\\x");
+
+  // UTF-8 letters fold; a letter spelled longer than in the old text is
+  // replaced whole, in data and in names.
+  reg.PutText(LM, "Software\\T", "cyr", "C:\\\xE1\xB2\x81ОМ\\a;c:\\дом\\b");
+  reg.PutText(LM, "Software\\T", "C:\\ДОМ\\name", "v");
+  Map("C:\\Дом", "D:\\Ünï");
+  EXPECT_EQ(Text(LM, "Software\\T", "cyr"), "D:\\Ünï\\a;D:\\Ünï\\b");
+  EXPECT_TRUE(reg.Get(LM, "Software\\T", "D:\\Ünï\\name"));
+  reg.PutText(LM, "Software\\T", "turkish", "C:\\İ\\x");
+  Map("C:\\i", "X");
+  EXPECT_EQ(Text(LM, "Software\\T", "turkish"), "C:\\İ\\x");
 }
 
 TEST_F(RegWalkTest, ExpandableTextKeepsItsType) {

@@ -212,6 +212,8 @@ TEST(IniText, ReadsLooselyAndWritesInPlace) {
   EXPECT_EQ(ini.ReadString("undo list", "other", ""), "keep me");
   EXPECT_EQ(ini.ReadInteger("Start", "Missing", 1), 1);
   EXPECT_EQ(ini.ReadInteger("Nope", "DeleteOlderThan", 1), 1);
+  IniText letters("[Ärger]\nСчёт=5\n");
+  EXPECT_EQ(letters.ReadInteger("äRGER", "сЧЁТ", 1), 5);
 
   ini.Write("undo list", "DELETEOLDERTHAN", "-1");
   ini.Write("Start", "Extra", "x");

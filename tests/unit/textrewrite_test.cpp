@@ -63,6 +63,17 @@ TEST_F(TextRewriteTest, EveryOccurrenceReplacedOnceAndCounted) {
   EXPECT_EQ(ctx.request.LinkCount, 8);
 }
 
+// A letter whose other case takes more bytes: the whole occurrence goes,
+// not as many bytes as the old text has.
+TEST_F(TextRewriteTest, OccurrenceSpelledLongerIsReplacedWhole) {
+  texts = {"C:\\Дом", "D:\\Ünï", "C:\\DOM~1", "D:\\UNI~1"};
+  EXPECT_EQ(Rewrite("a=C:\\\xE1\xB2\x81ОМ\\x\r\nb=c:\\дом\r\nc=C:\\ДОМА\r\n"),
+            "a=D:\\Ünï\\x\r\nb=D:\\Ünï\r\nc=D:\\ÜnïА\r\n");
+  EXPECT_EQ(Rewrite("p=c:\\ȿ\\x\r\n"), "p=c:\\ȿ\\x\r\n");
+  texts = {"C:\\Ȿ", "D:\\s", "C:\\S~1", "D:\\S~1"};  // and shorter
+  EXPECT_EQ(Rewrite("p=c:\\ȿ\\x\r\n"), "p=D:\\s\\x\r\n");
+}
+
 TEST_F(TextRewriteTest, ShortFormOnlyWhenTheLongFormIsAbsentAnywhere) {
   texts = {"C:\\My App", "D:\\New App", "C:\\MYAPP~1", "D:\\NEWAPP~1"};
   EXPECT_EQ(Rewrite("p=c:\\myapp~1\\t.exe\r\n"), "p=D:\\NEWAPP~1\\t.exe\r\n");
