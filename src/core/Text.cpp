@@ -165,21 +165,36 @@ struct ByteFilter {
   }
 };
 
-ByteFilter FilterFor(std::size_t offset, const std::bitset<256>& values) {
+// The byte values one offset of a match can hold, while they are few.
+struct OffsetBytes {
+  unsigned char values[kMaxTests];
+  int count = 0;
+  bool many = false;
+  void Add(unsigned char v) {
+    if (many) return;
+    for (int k = 0; k < count; ++k)
+      if (values[k] == v) return;
+    if (count == kMaxTests) {
+      many = true;
+      return;
+    }
+    values[count++] = v;
+  }
+};
+
+ByteFilter FilterFor(std::size_t offset, const OffsetBytes& bytes) {
   ByteFilter f;
   f.offset = offset;
-  std::vector<unsigned> left;
-  for (unsigned v = 0; v < 256; ++v)
-    if (values[v]) left.push_back(v);
-  while (!left.empty()) {
-    const unsigned v = left.front();
-    left.erase(left.begin());
+  bool used[kMaxTests] = {};
+  for (int i = 0; i < bytes.count; ++i) {
+    if (used[i]) continue;
+    const unsigned v = bytes.values[i];
     ByteTest t{0, (unsigned char)v};
-    for (std::size_t k = 0; k < left.size(); ++k) {
-      const unsigned d = v ^ left[k];
-      if ((d & (d - 1)) == 0) {
+    for (int j = i + 1; j < bytes.count; ++j) {
+      const unsigned d = v ^ bytes.values[j];
+      if (!used[j] && (d & (d - 1)) == 0) {
         t = {(unsigned char)d, (unsigned char)(v | d)};
-        left.erase(left.begin() + std::ptrdiff_t(k));
+        used[j] = true;
         break;
       }
     }
@@ -189,7 +204,8 @@ ByteFilter FilterFor(std::size_t offset, const std::bitset<256>& values) {
 }
 
 // How often a byte is expected in text, roughly: lead bytes come with every
-// non-ASCII character, each continuation value is comparatively rare.
+// non-ASCII character, each continuation value is comparatively rare. Long
+// searches count the bytes of the text itself instead.
 int ByteCost(unsigned v) {
   if (v >= 0x80 && v < 0xC0) return 1;
   if (v >= 0xC2 && v < 0xF5) return 5;
@@ -200,7 +216,7 @@ int ByteCost(unsigned v) {
 }
 
 // What the search knows of a needle: its units, the shortest length a match
-// can take, and two byte offsets every match has fixed values at.
+// can take, and two byte offsets every match has few values at.
 struct PreparedNeedle {
   std::vector<std::uint32_t> units;
   std::size_t minLength = 0;
@@ -210,53 +226,61 @@ struct PreparedNeedle {
 // Offsets further than this into the needle are not looked at for filters.
 constexpr std::size_t kFilterReach = 64;
 
-PreparedNeedle Prepare(std::string_view needle) {
+// Bytes of a long text that are counted to pick filters on.
+constexpr std::size_t kSampleSize = 4096;
+
+PreparedNeedle Prepare(std::string_view needle, std::string_view sample) {
   PreparedNeedle p;
   p.units = UnitsOf(needle);
   // The bytes each offset can hold over every spelling of the needle: a
   // letter may be spelled by characters of different lengths, so the
   // offsets a unit can start at are followed as a set.
-  std::vector<std::bitset<256>> seen(kFilterReach);
-  std::vector<std::size_t> starts{0}, next;
+  std::array<OffsetBytes, kFilterReach> seen{};
+  std::bitset<kFilterReach> starts, next;
+  starts.set(0);
   for (const std::uint32_t u : p.units) {
     char32_t members[casetable::kClassWidth];
     int count = 1;
     if (u >= kLiteral)
-      members[0] = u - kLiteral;  // encoded below as the single byte
+      members[0] = u - kLiteral;  // stands for the single byte
     else
       count = MembersOf(u, members);
     std::size_t shortest = 4;
-    next.clear();
+    next.reset();
     for (int m = 0; m < count; ++m) {
       unsigned char bytes[4];
       const int len = u >= kLiteral ? (bytes[0] = (unsigned char)members[m], 1) : EncodeUtf8(members[m], bytes);
       shortest = std::min(shortest, std::size_t(len));
-      for (const std::size_t s : starts) {
-        for (int k = 0; k < len && s + std::size_t(k) < kFilterReach; ++k) seen[s + std::size_t(k)].set(bytes[k]);
-        if (s + std::size_t(len) < kFilterReach) next.push_back(s + std::size_t(len));
+      for (std::size_t s = 0; s < kFilterReach; ++s) {
+        if (!starts[s]) continue;
+        for (int k = 0; k < len && s + std::size_t(k) < kFilterReach; ++k) seen[s + std::size_t(k)].Add(bytes[k]);
+        if (s + std::size_t(len) < kFilterReach) next.set(s + std::size_t(len));
       }
     }
-    std::sort(next.begin(), next.end());
-    next.erase(std::unique(next.begin(), next.end()), next.end());
-    starts.swap(next);
+    starts = next;
     p.minLength += shortest;
   }
   // Every match covers the offsets below `span`; of those with few enough
   // values, take the cheapest in the first half and in the rest, far apart.
   const std::size_t span = std::min(p.minLength, kFilterReach);
-  auto cost = [&](std::size_t k) {
-    if (seen[k].count() > std::size_t(kMaxTests)) return 1 << 30;
-    int c = 0;
-    for (unsigned v = 0; v < 256; ++v)
-      if (seen[k][v]) c += ByteCost(v);
-    return c;
-  };
+  std::array<int, 256> byteCost;
+  if (sample.size() >= kSampleSize) {
+    byteCost.fill(1);
+    for (const char c : sample) ++byteCost[(unsigned char)c];
+  } else {
+    for (unsigned v = 0; v < 256; ++v) byteCost[v] = ByteCost(v);
+  }
+  int cost[kFilterReach];
+  for (std::size_t k = 0; k < span; ++k) {
+    cost[k] = seen[k].many ? 1 << 30 : 0;
+    for (int v = 0; v < seen[k].count; ++v) cost[k] += byteCost[seen[k].values[v]];
+  }
   std::size_t a = 0, b = span - 1;
   for (std::size_t k = 1; k <= (span - 1) / 2; ++k)
-    if (cost(k) < cost(a)) a = k;
+    if (cost[k] < cost[a]) a = k;
   for (std::size_t k = span - 1; k > (span - 1) / 2; --k)
-    if (cost(k) < cost(b)) b = k;
-  if (cost(b) >= (1 << 30)) b = a;
+    if (cost[k] < cost[b]) b = k;
+  if (seen[b].many) b = a;
   p.first = FilterFor(a, seen[a]);
   p.second = FilterFor(b, seen[b]);
   return p;
@@ -362,8 +386,20 @@ FoldMatch ScanVector(const unsigned char* h, std::size_t n, const PreparedNeedle
 }
 #endif
 
+// Below this many bytes to search, preparing filters costs more than it saves.
+constexpr std::size_t kShortSearch = 64;
+
 FoldMatch FindUnicodeFold(const unsigned char* h, std::size_t n, std::string_view needle, std::size_t from) {
-  const PreparedNeedle p = Prepare(needle);
+  if (n - from < kShortSearch) {
+    const std::vector<std::uint32_t> units = UnitsOf(needle);
+    for (std::size_t i = from; i < n; ++i) {
+      const std::size_t len = MatchAt(h, n, i, units);
+      if (len != kNotFound) return {i, len};
+    }
+    return {};
+  }
+  const std::size_t sampleSize = std::min(n - from, kSampleSize);
+  const PreparedNeedle p = Prepare(needle, {reinterpret_cast<const char*>(h + from), sampleSize});
   if (n - from < p.minLength) return {};
   const std::size_t lastStart = n - p.minLength;
   std::size_t i = from;

@@ -117,7 +117,7 @@ TEST(CaseFold, SearchAgreesWithEqualFoldOnEveryPart) {
     return {};
   };
   for (int round = 0; round < 1500; ++round) {
-    const std::string hay = RandomText(rng, rng() % 70);
+    const std::string hay = RandomText(rng, rng() % 100);  // past 64 bytes the filters are used
     std::string needle = RandomText(rng, 1 + rng() % 4);
     // Often take the needle out of hay itself, so that matches are common.
     if (hay.size() > 8 && rng() % 2) {
@@ -128,6 +128,13 @@ TEST(CaseFold, SearchAgreesWithEqualFoldOnEveryPart) {
     const FoldMatch expected = naive(hay, needle, from), got = FindFoldMatch(hay, needle, from);
     ASSERT_EQ(got.pos, expected.pos) << hay << " / " << needle << " from " << from;
     ASSERT_EQ(got.length, expected.length) << hay << " / " << needle << " from " << from;
+  }  // Long texts pick their filters from the bytes they hold.
+  for (int round = 0; round < 6; ++round) {
+    const std::string hay = RandomText(rng, 6000) + "ȿ\\\xE1\xB2\x81ОМ";
+    const std::string needle = round % 2 ? "Ȿ\\дом" : RandomText(rng, 3);
+    const FoldMatch expected = naive(hay, needle, 0), got = FindFoldMatch(hay, needle);
+    ASSERT_EQ(got.pos, expected.pos) << needle;
+    ASSERT_EQ(got.length, expected.length) << needle;
   }
 }
 
