@@ -42,7 +42,7 @@ std::string IniText::Save() const {
 
 IniText::Section* IniText::Find(std::string_view section) {
   for (Section& s : sections_)
-    if (s.headed && EqualNoCaseAZ(s.name, section)) return &s;
+    if (s.headed && EqualFold(s.name, section)) return &s;
   return nullptr;
 }
 
@@ -54,7 +54,7 @@ std::optional<std::string> IniText::Read(std::string_view section, std::string_v
   const Section* s = Find(section);
   if (!s) return std::nullopt;
   for (const Line& l : s->lines)
-    if (!l.key.empty() && EqualNoCaseAZ(l.key, key)) return l.value;
+    if (!l.key.empty() && EqualFold(l.key, key)) return l.value;
   return std::nullopt;
 }
 
@@ -82,7 +82,7 @@ void IniText::Write(std::string_view section, std::string_view key, std::string_
     s = &sections_.back();
   }
   for (Line& l : s->lines)
-    if (!l.key.empty() && EqualNoCaseAZ(l.key, key)) {
+    if (!l.key.empty() && EqualFold(l.key, key)) {
       l.value = std::string(value);
       return;
     }

@@ -15,11 +15,6 @@ constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 
 bool StartsWith(std::string_view bytes, std::string_view mark) { return bytes.substr(0, mark.size()) == mark; }
 
-bool IsAscii(std::string_view text) {
-  for (char c : text)
-    if ((unsigned char)c >= 0x80) return false;
-  return true;
-}
 
 // Valid UTF-8, runs of ASCII skipped eight bytes at a time: most files are
 // plain ASCII and this runs over every file a walk opens.
@@ -153,24 +148,28 @@ std::optional<std::string> EncodeText(std::string text, TextEncoding encoding, C
   return std::nullopt;
 }
 
-bool MayHold(std::string_view bytes, TextEncoding encoding, std::string_view text, CodePage& ansi) {
-  if (text.empty()) return false;
-  switch (encoding) {
-    case TextEncoding::Utf8:
-    case TextEncoding::Utf8Bom: return FindFold(bytes, text) != kNotFound;
-    case TextEncoding::Utf16LeBom:
-    case TextEncoding::Utf16Le:
-    case TextEncoding::Utf16BeBom:
-      // Folding may match a byte of a wider character or a match off the
-      // character grid: more hits than there are, never fewer.
-      return FindFold(bytes, Utf16BytesFromUtf8(text, encoding == TextEncoding::Utf16BeBom)) != kNotFound;
-    case TextEncoding::Ansi: {
-      if (IsAscii(text)) return FindFold(bytes, text) != kNotFound;
-      // A character the code page lacks cannot be in text decoded from it.
-      const std::optional<std::string> encoded = ansi.FromUtf8(text);
-      return encoded && FindFold(bytes, *encoded) != kNotFound;
-    }
-    case TextEncoding::Binary: break;
+namespace {
+std::string_view LongestAsciiStretch(std::string_view text) {
+  std::string_view best;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= text.size(); ++i) {
+    if (i < text.size() && (unsigned char)text[i] < 0x80) continue;
+    if (i - start > best.size()) best = text.substr(start, i - start);
+    start = i + 1;
   }
-  return false;
+  return best;
+}
+}  // namespace
+
+bool MayHold(std::string_view bytes, TextEncoding encoding, std::string_view text, CodePage& /*ansi*/) {
+  if (text.empty()) return false;
+  if (encoding == TextEncoding::Binary) return false;
+  if (encoding == TextEncoding::Utf8 || encoding == TextEncoding::Utf8Bom) return FindFold(bytes, text) != kNotFound;
+  // In other encodings a letter beyond ASCII has other bytes in each case, so
+  // only the text's longest ASCII stretch is looked for; its letters are the
+  // same few bytes in any case. More hits than there are, never fewer.
+  const std::string_view ascii = LongestAsciiStretch(text);
+  if (ascii.size() < 2) return true;
+  if (encoding == TextEncoding::Ansi) return FindFold(bytes, ascii) != kNotFound;
+  return FindFold(bytes, Utf16BytesFromUtf8(ascii, encoding == TextEncoding::Utf16BeBom)) != kNotFound;
 }

@@ -37,9 +37,9 @@ bool FileWalk::IsOwnRunFile(const std::string& folder, std::string_view name) {
   // make undo restore the wrong values.
   if (ctx_.programFolder.empty() || !IsUndoRecordName(name)) return false;
   const std::string program = AddSlash(ctx_.programFolder);
-  if (EqualNoCaseAZ(folder, program)) return true;
+  if (EqualFold(folder, program)) return true;
   // The program folder may be known by its short form (or the other way round).
-  return EqualNoCaseAZ(AddSlash(shortNames_.ShortFileName(RemoveSlash(folder))),
+  return EqualFold(AddSlash(shortNames_.ShortFileName(RemoveSlash(folder))),
                        AddSlash(shortNames_.ShortFileName(RemoveSlash(program))));
 }
 

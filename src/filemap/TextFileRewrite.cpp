@@ -127,24 +127,27 @@ std::string TextFileRewrite::Replace(const std::string& path, std::string_view t
   std::string out;
   out.reserve(text.size());
   std::size_t cursor = 0;
-  for (std::size_t pos = choice.pos; pos != kNotFound; pos = FindFold(text, oldForm, cursor)) {
+  // A match may be longer or shorter than oldForm: a letter's other case
+  // can take another number of bytes.
+  for (FoldMatch m{choice.pos, choice.length}; m.pos != kNotFound; m = FindFoldMatch(text, oldForm, cursor)) {
+    const std::size_t pos = m.pos;
     if (VerificationOn(ctx_)) {
       std::string current = out;
       current.append(text.substr(cursor));
       const std::size_t at = out.size() + (pos - cursor);
-      if (OfferChange(ctx_, FileChangeQuestion(path, current, at, oldForm.size(), newForm), WalkKind::Files) !=
+      if (OfferChange(ctx_, FileChangeQuestion(path, current, at, m.length, newForm), WalkKind::Files) !=
           Answer::Replace)
         break;
     }
     if (ctx_.preview) {
-      const std::string_view line = LineAround(text, pos, oldForm.size());
+      const std::string_view line = LineAround(text, pos, m.length);
       const std::size_t inLine = pos - std::size_t(line.data() - text.data());
       std::string replaced(line);
-      replaced.replace(inLine, oldForm.size(), newForm);
+      replaced.replace(inLine, m.length, newForm);
       ctx_.ui->ReportPreview({path, "", std::string(line), std::move(replaced)});
     }
     out.append(text.substr(cursor, pos - cursor)).append(newForm);
-    cursor = pos + oldForm.size();
+    cursor = pos + m.length;
     ctx_.PumpCancelled();
     ++changes;
     ++ctx_.request.LinkCount;

@@ -39,11 +39,11 @@ std::vector<std::string> Components(const std::string& rel) {
   return parts;
 }
 
-// "a\b" under "a" and "A\B\c" under "a\b", compared across A-Z case.
+// "a\b" under "a" and "A\B\c" under "a\b", compared across case.
 bool IsInside(const std::string& inner, const std::string& outer) {
   if (outer.empty()) return !inner.empty();
-  return inner.size() > outer.size() && inner[outer.size()] == '\\' &&
-         EqualNoCaseAZ(std::string_view(inner).substr(0, outer.size()), outer);
+  const std::size_t head = FoldPrefixLength(inner, outer);
+  return head != kNotFound && inner.size() > head && inner[head] == '\\';
 }
 }  // namespace
 
@@ -341,7 +341,7 @@ bool TNTRegistry::KeyExists(const std::string& path) {
 
 bool TNTRegistry::MoveRegKey(const std::string& oldPath, const std::string& newPath, bool deleteOld) {
   const std::string oldRel = Relative(oldPath), newRel = Relative(newPath);
-  if (oldRel.empty() || newRel.empty() || IsInside(newRel, oldRel) || EqualNoCaseAZ(oldRel, newRel)) return false;
+  if (oldRel.empty() || newRel.empty() || IsInside(newRel, oldRel) || EqualFold(oldRel, newRel)) return false;
   RegKey from = 0;
   if (OpenRelative(oldPath, kKeyRead, from) != kRegOk) return false;
   if (KeyExists(newPath)) {
@@ -441,7 +441,7 @@ bool TNTRegistry::DeleteRegKey(const std::string& path) {
   const std::string rel = Relative(path);
   if (rel.empty() || !KeyExists(path)) return false;
   // The current key may lie inside; let go of it first.
-  if (IsInside(Relative(currentPath_), rel) || EqualNoCaseAZ(Relative(currentPath_), rel)) CloseKey();
+  if (IsInside(Relative(currentPath_), rel) || EqualFold(Relative(currentPath_), rel)) CloseKey();
   DeletePath(rel, path);
   return true;
 }

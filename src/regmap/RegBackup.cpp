@@ -275,14 +275,14 @@ std::string Unreadable(RegRoot root, const std::string& path, long error) {
 std::string RegBackup::KeyId(RegRoot root, const std::string& path) {
   std::string id = RootName(root);
   id += '\0';
-  id += UpperAZ(RemoveSlash(path));
+  id += FoldKey(RemoveSlash(path));
   return id;
 }
 
 std::string RegBackup::ValueId(RegRoot root, const std::string& path, const std::string& name) {
   std::string id = KeyId(root, path);
   id += '\0';
-  id += UpperAZ(name);
+  id += FoldKey(name);
   return id;
 }
 

@@ -88,10 +88,10 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
   const std::string oldText(choice.pair.oldText), newText(choice.pair.newText);
   std::string current = text;
   std::string actualName = valueName;  // where a renamed value lives now
-  std::size_t pos = choice.pos;
+  std::size_t pos = choice.pos, length = choice.length;  // a match may be longer or shorter than oldText
   bool asked = false;
   while (pos != kNotFound) {
-    const std::string candidate = current.substr(0, pos) + newText + current.substr(pos + oldText.size());
+    const std::string candidate = current.substr(0, pos) + newText + current.substr(pos + length);
     const std::string shownName = kind == EntryKind::KeyPath ? "" : kind == EntryKind::ValueName ? current : valueName;
     if (VerificationOn(ctx_)) {
       asked = true;
@@ -115,7 +115,9 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
       if (kind == EntryKind::ValueName) actualName = candidate;
     }
     current = candidate;
-    pos = FindFold(current, oldText, pos + newText.size());
+    const FoldMatch next = FindFoldMatch(current, oldText, pos + newText.size());
+    pos = next.pos;
+    length = next.length;
   }
   if (asked && ctx_.ui) ctx_.ui->SetCursor(Cursor::Busy);
   return result;

@@ -85,7 +85,8 @@ void FileBackupArchive::SyncWithDisk() {
       throw Error(archivePath_ + " is no backup archive: no backup is written into it.");
   }
   names_.clear();
-  for (const ZipEntry& e : dir.entries) names_.insert(UpperAZ(EntryNameText(e, platform_.OemCodePage())));
+  for (const ZipEntry& e : dir.entries)
+    names_.insert(FoldKey(Swap(EntryNameText(e, platform_.OemCodePage()), '/', '\\')));
   zip_ = std::make_unique<ZipAppender>(std::move(dir));
 }
 
@@ -98,7 +99,7 @@ bool FileBackupArchive::BackupFile(const std::string& path) {
   const std::string name = Swap(path, '\\', '/');
 
   SyncWithDisk();
-  if (names_.count(UpperAZ(name))) return true;  // the archive already holds its state before the run
+  if (names_.count(FoldKey(path))) return true;  // the archive already holds its state before the run
 
   const FileTicks lastWrite = fs_.LastWriteOf(path).value_or(0);
   std::string data;
@@ -113,7 +114,7 @@ bool FileBackupArchive::BackupFile(const std::string& path) {
   if (!zip_) zip_ = std::make_unique<ZipAppender>(ZipDirectory{});
   const DosDateTime dos = DosOf(platform_.ToLocal(lastWrite));
   zip_->Append(*file, name, data, dos.date, dos.time, *attributes & kKeptAttributes);
-  names_.insert(UpperAZ(name));
+  names_.insert(FoldKey(path));
   return true;
 }
 
@@ -138,7 +139,7 @@ RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::
       continue;
     }
     const std::string target = placeOf ? placeOf(savedFrom) : savedFrom;
-    if (!done.insert(UpperAZ(savedFrom)).second) continue;
+    if (!done.insert(FoldKey(savedFrom)).second) continue;
     if (!IsRestorablePath(target)) {
       refuse(target, "its name in the archive is not a full path on a drive");
       continue;

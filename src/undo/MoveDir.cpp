@@ -17,7 +17,7 @@ struct MoveOutcome {
 
 std::string TargetFolderOf(const std::string& source, const std::string& destination) {
   const ItemPath dest = SplitItemPath(destination);
-  if (!EqualNoCaseAZ(SplitItemPath(source).name, dest.name)) return destination;
+  if (!EqualFold(SplitItemPath(source).name, dest.name)) return destination;
   // "D:\" keeps its backslash; "D:\Apps\" loses it, as a folder is named.
   return dest.folder.size() <= 3 ? dest.folder : RemoveSlash(dest.folder);
 }

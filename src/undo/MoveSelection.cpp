@@ -14,7 +14,7 @@ std::string DriveIn(const std::string& text) {
   return colon == 0 ? text.substr(0, 1) : text.substr(colon - 1, 2);
 }
 
-bool LessNoCase(const TreeEntry& a, const TreeEntry& b) { return UpperAZ(a.text) < UpperAZ(b.text); }
+bool LessNoCase(const TreeEntry& a, const TreeEntry& b) { return FoldKey(a.text) < FoldKey(b.text); }
 
 // A drive's node must lead back to its root: a display name that does not
 // end in the drive (an odd label, or no name at all) gets it added.

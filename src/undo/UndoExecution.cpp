@@ -23,10 +23,11 @@ class LockScope {
   RunLock* lock_;
 };
 
-// path is `from` itself or lies below it (A-Z case folded).
+// path is `from` itself or lies below it, across case.
 bool IsWithin(const std::string& path, const std::string& from) {
-  if (path.size() < from.size() || !EqualNoCaseAZ(std::string_view(path).substr(0, from.size()), from)) return false;
-  return path.size() == from.size() || path[from.size()] == '\\' || from.back() == '\\';
+  const std::size_t head = FoldPrefixLength(path, from);
+  if (head == kNotFound) return false;
+  return path.size() == head || path[head] == '\\' || from.back() == '\\';
 }
 }  // namespace
 

@@ -45,7 +45,7 @@ int UndoStore::FillUndoBox(bool nextNumber) {
 
 int UndoStore::IndexOf(const std::string& undoName) const {
   for (std::size_t i = 0; i < names_.size(); ++i)
-    if (!names_[i].empty() && EqualNoCaseAZ(names_[i], undoName)) return static_cast<int>(i);
+    if (!names_[i].empty() && EqualFold(names_[i], undoName)) return static_cast<int>(i);
   return -1;
 }
 

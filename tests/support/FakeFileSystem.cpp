@@ -62,7 +62,7 @@ bool FakeWildcardMatch(const std::string& pattern, const std::string& name) {
 }
 
 std::string FakeFileSystem::Key(const std::string& path) {
-  std::string k = UpperAZ(path);
+  std::string k = FoldKey(path);
   while (k.size() > 3 && k.back() == '\\') k.pop_back();
   if (k.size() == 3 && k[1] == ':' && k[2] == '\\') k.pop_back();  // "C:\" and "C:" are the root
   return k;
@@ -108,7 +108,7 @@ std::string FakeFileSystem::Resolve(const std::string& path) const {
     std::string next = resolved.empty() ? comp : resolved + "\\" + comp;
     if (!resolved.empty() && !nodes_.count(next)) {
       for (const auto& [k, n] : nodes_)
-        if (Parent(k) == resolved && !n.altName.empty() && UpperAZ(n.altName) == comp) next = k;
+        if (Parent(k) == resolved && !n.altName.empty() && FoldKey(n.altName) == comp) next = k;
     }
     resolved = next;
     start = end + 1;

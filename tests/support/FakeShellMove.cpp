@@ -7,11 +7,15 @@ ShellMoveResult FakeShellMove::MoveItem(const std::string& source, const std::st
   if (beforeMove) beforeMove();
   if (!reply.Succeeded() && !moveFirstFileOnly) return reply;
   const std::string arrival = AddSlash(targetFolder) + SplitItemPath(source).name;
-  const std::string upper = UpperAZ(source);
+  // The part of a path that names the source, or kNotFound when it lies elsewhere.
+  auto sourcePart = [&](const std::string& path) {
+    const std::size_t head = FoldPrefixLength(path, source);
+    return head != kNotFound && (head == path.size() || path[head] == '\\') ? head : kNotFound;
+  };
   for (const std::string& path : fs_.Paths()) {
-    const std::string up = UpperAZ(path);
-    if (up != upper && up.rfind(upper + "\\", 0) != 0) continue;
-    const std::string to = arrival + path.substr(source.size());
+    const std::size_t head = sourcePart(path);
+    if (head == kNotFound) continue;
+    const std::string to = arrival + path.substr(head);
     const FakeFileSystem::Node node = fs_.At(path);
     if (node.attributes & kAttrFolder) {
       fs_.AddFolder(to, node.attributes);
@@ -25,8 +29,7 @@ ShellMoveResult FakeShellMove::MoveItem(const std::string& source, const std::st
   // Folders go last, deepest first, once their files have left.
   std::vector<std::string> left = fs_.Paths();
   for (auto it = left.rbegin(); it != left.rend(); ++it) {
-    const std::string up = UpperAZ(*it);
-    if (up == upper || up.rfind(upper + "\\", 0) == 0) fs_.Remove(*it);
+    if (sourcePart(*it) != kNotFound) fs_.Remove(*it);
   }
   return reply;
 }

@@ -42,7 +42,7 @@ std::string Hex(const std::string& data) {
 void DumpNode(const MemoryRegistry::Node& node, const std::string& path, std::string& out) {
   out += "[" + path + "]\n";
   std::vector<MemoryRegistry::Value> values = node.values;
-  std::sort(values.begin(), values.end(), [](const auto& a, const auto& b) { return UpperAZ(a.name) < UpperAZ(b.name); });
+  std::sort(values.begin(), values.end(), [](const auto& a, const auto& b) { return FoldKey(a.name) < FoldKey(b.name); });
   for (const auto& v : values) out += "  \"" + v.name + "\" " + std::to_string(v.type) + ":" + Hex(v.data) + "\n";
   for (const auto& [k, sub] : node.subkeys) DumpNode(*sub, path + "\\" + sub->name, out);
 }
@@ -79,7 +79,7 @@ std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::Walk(const std::shared_ptr
                                                            bool create, bool* denied) {
   std::shared_ptr<Node> node = from;
   for (const std::string& part : Components(path)) {
-    auto it = node->subkeys.find(UpperAZ(part));
+    auto it = node->subkeys.find(FoldKey(part));
     if (it != node->subkeys.end()) {
       node = it->second;
       continue;
@@ -91,7 +91,7 @@ std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::Walk(const std::shared_ptr
     }
     auto sub = std::make_shared<Node>();
     sub->name = part;
-    node->subkeys[UpperAZ(part)] = sub;
+    node->subkeys[FoldKey(part)] = sub;
     node = sub;
   }
   return node;
@@ -100,7 +100,7 @@ std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::Walk(const std::shared_ptr
 std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::Walk(RegRoot root, const std::string& path) const {
   std::shared_ptr<Node> node = roots_.at(root);
   for (const std::string& part : Components(path)) {
-    auto it = node->subkeys.find(UpperAZ(part));
+    auto it = node->subkeys.find(FoldKey(part));
     if (it == node->subkeys.end()) return nullptr;
     node = it->second;
   }
@@ -117,7 +117,7 @@ void MemoryRegistry::Put(RegRoot root, const std::string& path, const std::strin
                          const std::string& data) {
   auto node = Walk(roots_.at(root), path, true);
   for (Value& v : node->values)
-    if (EqualNoCaseAZ(v.name, name)) {
+    if (EqualFold(v.name, name)) {
       v.type = type;
       v.data = data;
       return;
@@ -157,7 +157,7 @@ std::optional<MemoryRegistry::Value> MemoryRegistry::Get(RegRoot root, const std
   auto node = Walk(root, path);
   if (!node) return std::nullopt;
   for (const Value& v : node->values)
-    if (EqualNoCaseAZ(v.name, name)) return v;
+    if (EqualFold(v.name, name)) return v;
   return std::nullopt;
 }
 
@@ -254,7 +254,7 @@ long MemoryRegistry::QueryValue(RegKey key, const std::string& name, std::uint32
   if (!h) return kRegNotFound;
   if (h->node->deleted) return kRegKeyDeleted;
   for (const Value& v : h->node->values)
-    if (EqualNoCaseAZ(v.name, name)) {
+    if (EqualFold(v.name, name)) {
       type = v.type;
       size = std::uint32_t(v.data.size());
       if (data) *data = v.data;
@@ -269,7 +269,7 @@ long MemoryRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t
   if (h->node->deleted) return kRegKeyDeleted;
   if (!(h->access & kSetValueRight)) return kRegAccessDenied;
   for (Value& v : h->node->values)
-    if (EqualNoCaseAZ(v.name, name)) {
+    if (EqualFold(v.name, name)) {
       v.type = type;
       v.data = std::string(data);
       return kRegOk;
@@ -284,7 +284,7 @@ long MemoryRegistry::DeleteValue(RegKey key, const std::string& name) {
   if (h->node->deleted) return kRegKeyDeleted;
   if (!(h->access & kSetValueRight)) return kRegAccessDenied;
   auto& vals = h->node->values;
-  auto it = std::find_if(vals.begin(), vals.end(), [&](const Value& v) { return EqualNoCaseAZ(v.name, name); });
+  auto it = std::find_if(vals.begin(), vals.end(), [&](const Value& v) { return EqualFold(v.name, name); });
   if (it == vals.end()) return kRegNotFound;
   vals.erase(it);
   return kRegOk;
@@ -301,11 +301,11 @@ long MemoryRegistry::DeleteKey(RegKey parent, const std::string& subKey) {
   parts.pop_back();
   std::shared_ptr<Node> up = h->node;
   for (const std::string& p : parts) {
-    auto it = up->subkeys.find(UpperAZ(p));
+    auto it = up->subkeys.find(FoldKey(p));
     if (it == up->subkeys.end()) return kRegNotFound;
     up = it->second;
   }
-  auto it = up->subkeys.find(UpperAZ(leaf));
+  auto it = up->subkeys.find(FoldKey(leaf));
   if (it == up->subkeys.end()) return kRegNotFound;
   if (!it->second->subkeys.empty() || it->second->denyWrite) return kRegAccessDenied;
   MarkDeleted(*it->second);

@@ -211,6 +211,21 @@ TEST_F(BackupArchiveTest, FirstCopyOfARunWins) {
   EXPECT_TRUE(fs.Has("C:\\Ostrivane\\Undo00004.zip"));
 }
 
+// One file, whatever case its name is spelled in, also beyond A-Z.
+TEST_F(BackupArchiveTest, FirstCopyWinsAcrossTheCaseOfAnyLetter) {
+  fs.AddFile("C:\\Дом\\д.ini", "before the run");
+  ASSERT_TRUE(archive.BackupFile("C:\\Дом\\д.ini"));
+  fs.At("C:\\Дом\\д.ini").data = "after pass 1";
+  EXPECT_TRUE(archive.BackupFile("C:\\дОМ\\Д.INI"));
+  EXPECT_EQ(Names().size(), 1u);
+  FileBackupArchive again(fs, platform);
+  again.SetArchiveName(kZip);
+  EXPECT_TRUE(again.BackupFile("C:\\ДОМ\\Д.ini"));
+  EXPECT_EQ(Names().size(), 1u);
+  RestoreArchive(fs, platform, kZip);
+  EXPECT_EQ(fs.At("C:\\Дом\\д.ini").data, "before the run");
+}
+
 TEST_F(BackupArchiveTest, ArchiveOnDiskRulesOverTheOneInMemory) {
   fs.AddFile("C:\\a.ini", "a");
   fs.AddFile("C:\\b.ini", "b");

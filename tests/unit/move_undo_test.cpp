@@ -31,7 +31,8 @@ TEST(MoveTarget, LastComponentsDecideTheFolderMovedInto) {
   EXPECT_EQ(TargetFolderOf("C:\\Data\\Project", "D:\\Work"), "D:\\Work");
   EXPECT_EQ(ArrivalOf("C:\\Data\\Project", "D:\\Work"), "D:\\Work\\Project");
   EXPECT_EQ(ArrivalOf("C:\\Data\\Project", "D:\\Project"), "D:\\Project");
-  // Only A-Z fold: e-acute and E-acute are different names.
+  // Letters fold beyond A-Z; bytes that are no UTF-8 stay what they are.
+  EXPECT_EQ(TargetFolderOf("C:\\Data\\Café", "D:\\W\\CAFÉ"), "D:\\W");
   EXPECT_EQ(TargetFolderOf("C:\\Data\\Caf\xE9", "D:\\W\\CAF\xC9"), "D:\\W\\CAF\xC9");
 }
 

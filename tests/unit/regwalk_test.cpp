@@ -73,7 +73,7 @@ TEST_F(RegWalkTest, ShortPairOnlyWhereTheLongTextIsAbsent) {
   EXPECT_EQ(Text(CU, "Software\\T", "both"), "D:\\New Dir\\x;C:\\OLDDIR~1\\y");
 }
 
-TEST_F(RegWalkTest, FoldsOnlyAsciiLettersAndSearchesOnlyStringData) {
+TEST_F(RegWalkTest, FoldsLettersAcrossCaseAndSearchesOnlyStringData) {
   reg.PutText(LM, "Software\\T", "a", "c:\\program files\\x");
   reg.PutText(LM, "Software\\T", "accent", "C:\\Café\\x");
   reg.Put(LM, "Software\\T", "multi", kRegMultiSz, Utf16Data(u"C:\\PROGRAM FILES") + std::string(2, '\0'));
@@ -84,10 +84,19 @@ TEST_F(RegWalkTest, FoldsOnlyAsciiLettersAndSearchesOnlyStringData) {
   EXPECT_EQ(reg.Get(LM, "Software\\T", "multi")->data, Utf16Data(u"C:\\PROGRAM FILES") + std::string(2, '\0'));
   EXPECT_EQ(reg.Get(LM, "Software\\T", "bin")->data, "C:\\PROGRAM FILES");
   EXPECT_TRUE(reg.Get(LM, "Software\\T", "D:\\Apps\\flag"));  // names of every type are searched
-  Map("C:\\CAFÉ", "X");
-  EXPECT_EQ(Text(LM, "Software\\T", "accent"), "C:\\Café\\x");
-  Map("C:\\CAFé", "X");
+  Map("C:\\CAFÉ", "X");  // É and é are one letter in a name
   EXPECT_EQ(Text(LM, "Software\\T", "accent"), "X\\x");
+
+  // UTF-8 letters fold; a letter spelled longer than in the old text is
+  // replaced whole, in data and in names.
+  reg.PutText(LM, "Software\\T", "cyr", "C:\\\xE1\xB2\x81ОМ\\a;c:\\дом\\b");
+  reg.PutText(LM, "Software\\T", "C:\\ДОМ\\name", "v");
+  Map("C:\\Дом", "D:\\Ünï");
+  EXPECT_EQ(Text(LM, "Software\\T", "cyr"), "D:\\Ünï\\a;D:\\Ünï\\b");
+  EXPECT_TRUE(reg.Get(LM, "Software\\T", "D:\\Ünï\\name"));
+  reg.PutText(LM, "Software\\T", "turkish", "C:\\İ\\x");
+  Map("C:\\i", "X");
+  EXPECT_EQ(Text(LM, "Software\\T", "turkish"), "C:\\İ\\x");
 }
 
 TEST_F(RegWalkTest, ExpandableTextKeepsItsType) {

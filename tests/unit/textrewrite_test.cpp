@@ -97,12 +97,13 @@ TEST_F(TextRewriteTest, EachEncodingIsWrittenBackInItselfChangingOnlyTheReplaced
   EXPECT_TRUE(ctx.passedOver.empty());
 }
 
-TEST_F(TextRewriteTest, NonAsciiOldTextIsFoundInUtf16AndAnsiFilesFoldingOnlyAToZ) {
+TEST_F(TextRewriteTest, NonAsciiOldTextIsFoundInUtf16AndAnsiFilesInEitherCase) {
   texts = {"C:\\Bjørn", "D:\\Data", "C:\\BJRN~1", "D:\\DATA~1"};
-  EXPECT_EQ(Rewrite("\xFF\xFE" + Le("a=c:\\bjørn\\x\r\nb=C:\\BjØrn\r\n")),
-            "\xFF\xFE" + Le("a=D:\\Data\\x\r\nb=C:\\BjØrn\r\n"));
-  EXPECT_EQ(Rewrite("a=c:\\bj\xF8rn\\x\r\nb=C:\\Bj\xD8rn\r\n"), "a=D:\\Data\\x\r\nb=C:\\Bj\xD8rn\r\n");
-  EXPECT_EQ(ctx.request.LinkCount, 2);
+  EXPECT_EQ(Rewrite("\xFF\xFE" + Le("a=c:\\bjørn\\x\r\nb=C:\\BjØrn\r\nc=C:\\Bjorn\r\n")),
+            "\xFF\xFE" + Le("a=D:\\Data\\x\r\nb=D:\\Data\r\nc=C:\\Bjorn\r\n"));
+  EXPECT_EQ(Rewrite("a=c:\\bj\xF8rn\\x\r\nb=C:\\Bj\xD8rn\r\nc=C:\\Bjorn\r\n"),
+            "a=D:\\Data\\x\r\nb=D:\\Data\r\nc=C:\\Bjorn\r\n");
+  EXPECT_EQ(ctx.request.LinkCount, 4);
   // A code page without the old text's characters cannot hold them.
   texts.oldText = "C:\\数据";
   EXPECT_EQ(Rewrite("a=C:\\\xC8\xFD\r\n"), "a=C:\\\xC8\xFD\r\n");
@@ -142,6 +143,17 @@ TEST_F(TextRewriteTest, EveryOccurrenceReplacedOnceAndCounted) {
   ctx.request.LinkCount = 5;
   EXPECT_EQ(Rewrite("C:\\App;c:\\app\\x;C:\\Apple\r\n"), "C:\\App2;C:\\App2\\x;C:\\App2le\r\n");
   EXPECT_EQ(ctx.request.LinkCount, 8);
+}
+
+// A letter whose other case takes more bytes: the whole occurrence goes,
+// not as many bytes as the old text has.
+TEST_F(TextRewriteTest, OccurrenceSpelledLongerIsReplacedWhole) {
+  texts = {"C:\\Дом", "D:\\Ünï", "C:\\DOM~1", "D:\\UNI~1"};
+  EXPECT_EQ(Rewrite("a=C:\\\xE1\xB2\x81ОМ\\x\r\nb=c:\\дом\r\nc=C:\\ДОМА\r\n"),
+            "a=D:\\Ünï\\x\r\nb=D:\\Ünï\r\nc=D:\\ÜnïА\r\n");
+  EXPECT_EQ(Rewrite("p=c:\\ȿ\\x\r\n"), "p=c:\\ȿ\\x\r\n");
+  texts = {"C:\\Ȿ", "D:\\s", "C:\\S~1", "D:\\S~1"};  // and shorter
+  EXPECT_EQ(Rewrite("p=c:\\ȿ\\x\r\n"), "p=D:\\s\\x\r\n");
 }
 
 TEST_F(TextRewriteTest, ShortFormOnlyWhenTheLongFormIsAbsentAnywhere) {
