@@ -8,6 +8,7 @@
 #include "window/win32/MainWindow.h"
 #include "window/win32/WinView.h"
 #include "window/win32/WindowClass.h"
+#include "engine/win32/WideText.h"
 #include "core/win32/Win32FileSystem.h"
 #include "support/TestTree.h"
 
@@ -36,6 +37,17 @@ std::string VerbCommand() {
   const LONG rc = RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
   RegCloseKey(key);
   return rc == ERROR_SUCCESS && type == REG_SZ ? std::string(data) : "<unreadable>";
+}
+
+// Starts exe with the arguments on a UTF-16 command line, as Explorer does,
+// so arguments beyond the ANSI code page reach it whole.
+bool Launch(const std::string& exe, const std::vector<std::string>& args, PROCESS_INFORMATION& pi) {
+  std::string cmd = QuoteArg(exe);
+  for (const std::string& a : args) cmd += " " + QuoteArg(a);
+  std::wstring wide = WideFromUtf8(cmd);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  return CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != FALSE;
 }
 
 bool KeyExists(HKEY root, const std::string& path) {
@@ -72,17 +84,13 @@ class StartUpTest : public ::testing::Test {
 
   // Starts the first copy and waits until its window takes input.
   void StartFirst(const std::vector<std::string>& args) {
-    std::string cmd = QuoteArg(exe);
-    for (const std::string& a : args) cmd += " " + QuoteArg(a);
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &running.pi));
+    ASSERT_TRUE(Launch(exe, args, running.pi));
     while (!(main = WindowOf(running.pi.dwProcessId))) ASSERT_FALSE(running.Ended(20)) << "ended without a window";
     WaitForInputIdle(running.pi.hProcess, INFINITE);
   }
   static HWND WindowOf(DWORD pid) {
     HWND h = nullptr;
-    while ((h = FindWindowExA(nullptr, h, kMainWindowClass, "Ostrivane")) != nullptr) {
+    while ((h = FindWindowExW(nullptr, h, kMainWindowClass, L"Ostrivane")) != nullptr) {
       DWORD owner = 0;
       GetWindowThreadProcessId(h, &owner);
       if (owner == pid) return h;
@@ -100,8 +108,12 @@ class StartUpTest : public ::testing::Test {
   }
   // A further start, run to its end.
   void Hand(const std::vector<std::string>& args) {
-    const ProcessResult r = RunProgram(exe2, args);
-    EXPECT_EQ(r.exitCode, 0u) << r.err;
+    Started further;
+    ASSERT_TRUE(Launch(exe2, args, further.pi));
+    WaitForSingleObject(further.pi.hProcess, INFINITE);
+    EXPECT_EQ(further.ExitCode(), 0u);
+    CloseHandle(further.pi.hProcess);
+    CloseHandle(further.pi.hThread);
   }
   std::string Text(int id) { return WindowText(GetDlgItem(main, id)); }
   bool Shown(int id) { return IsWindowVisible(GetDlgItem(main, id)) != FALSE; }
@@ -161,6 +173,30 @@ TEST_F(StartUpTest, FurtherStartsHandTheirCommandLinesToTheRunningCopy) {
   EXPECT_EQ(running.ExitCode(), 0u);
   // Ended as "Exit" does: the settings file is not written.
   EXPECT_EQ(Files(first), std::vector<std::string>{"ostrivane.exe"});
+}
+
+TEST_F(StartUpTest, PathsBeyondTheAnsiCodePageArriveWhole) {
+  ASSERT_NO_FATAL_FAILURE(StartFirst({"C:\\Данные\\Отчёт"}));  // the first copy's own command line
+  ASSERT_TRUE(OnMovePage());
+  EXPECT_EQ(Text(kGivenSourceFolder), "C:\\Данные\\");
+  EXPECT_EQ(Text(kGivenItemName), "Отчёт");
+
+  Hand({"C:\\数据\\項目"});
+  EXPECT_EQ(Text(kGivenSourceFolder), "C:\\数据\\");
+  EXPECT_EQ(Text(kGivenItemName), "項目");
+
+  // An atom's limit counts UTF-16 units: 250 letters (750 bytes of UTF-8)
+  // still go by atom; 300 and one beyond the basic plane by WM_COPYDATA.
+  std::string fits, longer;
+  for (int i = 0; i < 250; ++i) fits += "数";
+  for (int i = 0; i < 150; ++i) longer += "項";
+  longer += "\\" + longer + "\U0002000B";
+  Hand({"C:\\" + fits});
+  EXPECT_EQ(Text(kGivenSourceFolder), "C:\\");
+  EXPECT_EQ(Text(kGivenItemName), fits);
+  Hand({"C:\\" + longer});
+  EXPECT_EQ(Text(kGivenSourceFolder) + Text(kGivenItemName), "C:\\" + longer);
+  EXPECT_EQ(WindowOf(running.pi.dwProcessId), main);
 }
 
 TEST_F(StartUpTest, CommandsOfAFirstStartEndItWithoutAWindow) {

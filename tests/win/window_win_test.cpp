@@ -7,6 +7,7 @@
 
 #include "window/win32/MainWindow.h"
 #include "engine/win32/Win32Platform.h"
+#include "engine/win32/WideText.h"
 #include "window/win32/Win32WindowUi.h"
 #include "core/win32/Win32FileSystem.h"
 #include "support/FakeUi.h"
@@ -70,7 +71,9 @@ class WindowTest : public ::testing::Test {
     ASSERT_TRUE(IsWindowVisible(button)) << WindowText(button);
     SendMessageA(button, BM_CLICK, 0, 0);
   }
-  void Type(int id, const std::string& text) { SendMessageA(window.Control(id), WM_SETTEXT, 0, LPARAM(text.c_str())); }
+  void Type(int id, const std::string& text) {
+    SendMessageW(window.Control(id), WM_SETTEXT, 0, LPARAM(WideFromUtf8(text).c_str()));
+  }
   bool Shown(int id) { return IsWindowVisible(window.Control(id)); }
   std::string Text(int id) { return WindowText(window.Control(id)); }
   void ToFront() {
@@ -180,6 +183,20 @@ TEST_F(WindowTest, MapOnlyRunShowsProgressAndEndsOnTheFinishPage) {
   EXPECT_EQ(Text(kFinishedCount), "4 links were remapped");
   EXPECT_EQ(Text(kFinishedMoveLine), "");
   EXPECT_EQ(rec.calls.back(), "ini C:\\Old>D:\\New");
+}
+
+TEST_F(WindowTest, MapOnlyRunTakesTextBeyondTheAnsiCodePage) {
+  ToFront();
+  Click(Sender::MapOnly);
+  const std::string find = "C:\\Данные\\数据", replace = "D:\\Архив\\\U0002000B";
+  // Typed key by key, as the keyboard delivers characters to the field.
+  for (wchar_t c : WideFromUtf8(find)) SendMessageW(window.Control(kFindWhat), WM_CHAR, c, 1);
+  Type(kReplaceWith, replace);  // with a letter beyond the basic plane (two UTF-16 units)
+  EXPECT_EQ(wizard.findWhat, find);
+  EXPECT_EQ(wizard.replaceWith, replace);
+  Click(Sender::MapOnlyNext);
+  EXPECT_EQ(wizard.CurrentPage, Page::Finished);
+  EXPECT_EQ(rec.calls.back(), "ini " + find + ">" + replace);
 }
 
 TEST_F(WindowTest, ProgressCancelAnswersEscape) {
@@ -316,8 +333,8 @@ TEST_F(WindowTest, MoveTreesListTheDiskAndTakeADrop) {
   HTREEITEM from = left.Child(leftOurs, "From");
   HTREEITEM to = right.Child(rightOurs, "To");
   EXPECT_FALSE(window.DragOver(right.Child(nullptr, "My Computer")));  // no drive there
-  NMTREEVIEWA begin{};
-  begin.hdr = {left.hwnd(), UINT_PTR(kMoveFromTree), UINT(TVN_BEGINDRAGA)};
+  NMTREEVIEWW begin{};
+  begin.hdr = {left.hwnd(), UINT_PTR(kMoveFromTree), UINT(TVN_BEGINDRAGW)};
   begin.itemNew.hItem = from;
   SendMessageA(window.hwnd(), WM_NOTIFY, kMoveFromTree, LPARAM(&begin));
   EXPECT_EQ(left.Selected(), from);
@@ -370,7 +387,7 @@ class EntryFoundTest : public ::testing::Test {
   Answer AskWith(std::function<void(HWND)> a, bool& box) {
     act = std::move(a);
     SetTimer(nullptr, 0, 30, Tick);
-    return form2.Ask({"HKEY_CURRENT_USER\\Software\\X", "Path", "C:\\Old\\a", "D:\\New\\a"}, box, nullptr);
+    return form2.Ask({"HKEY_CURRENT_USER\\Software\\X", "Path", "C:\\Старое\\数据", "D:\\New\\a"}, box, nullptr);
   }
   static void Key(HWND dlg, WPARAM key) {
     HWND focus = GetFocus();
@@ -392,7 +409,7 @@ TEST_F(EntryFoundTest, AnswersAndKeepsItsBox) {
                 box),
             Answer::Replace);
   EXPECT_EQ(key, "HKEY_CURRENT_USER\\Software\\X");
-  EXPECT_EQ(from, "C:\\Old\\a");
+  EXPECT_EQ(from, "C:\\Старое\\数据");
   EXPECT_EQ(AskWith([](HWND dlg) { Key(dlg, VK_ESCAPE); }, box), Answer::Cancel);
   EXPECT_EQ(AskWith([](HWND dlg) { PostMessageA(dlg, WM_CLOSE, 0, 0); }, box), Answer::Cancel);
   EXPECT_EQ(AskWith(

@@ -2,7 +2,8 @@
 
 #include "engine/OsGeneration.h"
 #include "core/Text.h"
-#include <cstring>
+#include "engine/win32/WideText.h"
+#include <cwchar>
 
 #include "core/win32/WinApi.h"
 #include <shellapi.h>
@@ -10,14 +11,14 @@
 void PumpMessages(PumpThrottle& throttle) {
   if (!throttle.Due(MonotonicMs())) return;
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       // Leave the quit for the message loop that owns it.
       PostQuitMessage(int(msg.wParam));
       break;
     }
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
 }
 
@@ -25,7 +26,7 @@ std::int64_t MonotonicMs() { return std::int64_t(GetTickCount64()); }
 
 bool Win32RunLock::TryAcquire() {
   if (handle_) return false;
-  HANDLE h = CreateMutexA(nullptr, FALSE, "Ostrivane_run_in_progress");
+  HANDLE h = CreateMutexW(nullptr, FALSE, L"Ostrivane_run_in_progress");
   if (!h) return false;
   const DWORD got = WaitForSingleObject(h, 0);
   if (got != WAIT_OBJECT_0 && got != WAIT_ABANDONED) {
@@ -66,31 +67,33 @@ std::string DisplayName(const std::string& reported, UINT type) {
 
 std::vector<DriveInfo> Win32Drives::ListDrives() {
   std::vector<DriveInfo> out;
-  std::string buffer(512, '\0');
-  DWORD n = GetLogicalDriveStringsA(DWORD(buffer.size()), buffer.data());
+  std::wstring buffer(512, L'\0');
+  DWORD n = GetLogicalDriveStringsW(DWORD(buffer.size()), buffer.data());
   if (n > buffer.size()) {
-    buffer.assign(n + 1, '\0');
-    n = GetLogicalDriveStringsA(DWORD(buffer.size()), buffer.data());
+    buffer.assign(n + 1, L'\0');
+    n = GetLogicalDriveStringsW(DWORD(buffer.size()), buffer.data());
   }
   if (n == 0 || n > buffer.size()) return out;
-  for (const char* p = buffer.c_str(); *p; p += std::strlen(p) + 1) {
-    SHFILEINFOA info{};
-    if (!SHGetFileInfoA(p, 0, &info, sizeof info, SHGFI_DISPLAYNAME)) continue;
-    const UINT type = GetDriveTypeA(p);
-    out.push_back({p, DisplayName(info.szDisplayName, type), type == DRIVE_FIXED});
+  for (const wchar_t* p = buffer.c_str(); *p; p += std::wcslen(p) + 1) {
+    SHFILEINFOW info{};
+    if (!SHGetFileInfoW(p, 0, &info, sizeof info, SHGFI_DISPLAYNAME)) continue;
+    const UINT type = GetDriveTypeW(p);
+    out.push_back({Utf8FromWide(p), DisplayName(Utf8FromWide(info.szDisplayName), type), type == DRIVE_FIXED});
   }
   return out;
 }
 
 std::string ExecutablePath() {
-  std::string path(MAX_PATH, '\0');
+  // Grown until the whole path fits: it may be longer than MAX_PATH.
+  std::wstring path(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD n = GetModuleFileNameA(nullptr, path.data(), DWORD(path.size()));
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
     if (n == 0) return "";
     if (n < path.size()) {
       path.resize(n);
-      return path;
+      return Utf8FromWide(path);
     }
+    if (path.size() >= 32768) return "";  // longer than any path the system allows
     path.resize(path.size() * 2);
   }
 }
@@ -101,12 +104,12 @@ std::string ProgramFolderOfExe() {
 }
 
 OsVersion QueryOsVersion() {
-  OSVERSIONINFOA info{};
+  OSVERSIONINFOW info{};
   info.dwOSVersionInfoSize = sizeof info;
   OsVersion v;
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  v.queried = GetVersionExA(&info) != 0;
+  v.queried = GetVersionExW(&info) != 0;
 #pragma GCC diagnostic pop
   v.ntPlatform = info.dwPlatformId == VER_PLATFORM_WIN32_NT;
   v.major = info.dwMajorVersion;

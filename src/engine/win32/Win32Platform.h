@@ -34,6 +34,6 @@ std::string ExecutablePath();
 // The folder of the running executable, with its trailing "\".
 std::string ProgramFolderOfExe();
 int QueryOsGeneration();
-// The version as the system reports it (GetVersionExA).
+// The version as the system reports it (GetVersionExW).
 struct OsVersion;
 OsVersion QueryOsVersion();

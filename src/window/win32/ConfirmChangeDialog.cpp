@@ -1,7 +1,7 @@
 #include "window/win32/ConfirmChangeDialog.h"
 
 namespace {
-constexpr const char* kClass = "ConfirmChangeDialog";
+constexpr const wchar_t* kClass = L"ConfirmChangeDialog";
 constexpr int kReplace = IDOK;  // Enter
 constexpr int kSkip = 5;
 constexpr int kCancel = IDCANCEL;  // Esc and the close box
@@ -15,20 +15,20 @@ ConfirmChangeDialog::~ConfirmChangeDialog() {
 void ConfirmChangeDialog::Create() {
   static const bool registered = RegisterDialogClass(kClass, Proc);
   (void)registered;
-  hwnd_ = CreateWindowExA(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME, kClass, "Entry Found", WS_POPUP | WS_CAPTION | WS_SYSMENU,
-                          0, 0, 0, 0, nullptr, nullptr, GetModuleHandleA(nullptr), this);
+  hwnd_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME, kClass, L"Entry Found", WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                          0, 0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), this);
   const char* captions[4] = {"Key:", "Value", "Change String From:", "To:"};
   HWND* fields[4] = {&keyText_, &valueText_, &fromText_, &toText_};
   for (int i = 0; i < 4; ++i) {
-    captions_[i] = MakeChild(hwnd_, "STATIC", captions[i], WS_VISIBLE | SS_NOPREFIX, 10 + i);
+    captions_[i] = MakeChild(hwnd_, L"STATIC", captions[i], WS_VISIBLE | SS_NOPREFIX, 10 + i);
     // Key and value are one line cut at the edge; the texts wrap over two lines.
     const DWORD oneLine = i < 2 ? SS_ENDELLIPSIS : SS_EDITCONTROL;
-    *fields[i] = MakeChild(hwnd_, "STATIC", "", WS_VISIBLE | SS_NOPREFIX | oneLine, 30 + i);
+    *fields[i] = MakeChild(hwnd_, L"STATIC", "", WS_VISIBLE | SS_NOPREFIX | oneLine, 30 + i);
   }
-  doNotVerifyBox_ = MakeChild(hwnd_, "BUTTON", "&Do Not Stop and Verify", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, kBox);
-  replaceButton_ = MakeChild(hwnd_, "BUTTON", "&Replace", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, kReplace);
-  skipButton_ = MakeChild(hwnd_, "BUTTON", "&Skip", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kSkip);
-  cancelButton_ = MakeChild(hwnd_, "BUTTON", "&Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kCancel);
+  doNotVerifyBox_ = MakeChild(hwnd_, L"BUTTON", "&Do Not Stop and Verify", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, kBox);
+  replaceButton_ = MakeChild(hwnd_, L"BUTTON", "&Replace", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, kReplace);
+  skipButton_ = MakeChild(hwnd_, L"BUTTON", "&Skip", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kSkip);
+  cancelButton_ = MakeChild(hwnd_, L"BUTTON", "&Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kCancel);
   dpi_ = DpiOf(hwnd_);
   Layout();
 }
@@ -36,12 +36,12 @@ void ConfirmChangeDialog::Create() {
 void ConfirmChangeDialog::Layout() {
   fonts_.Create(dpi_);
   RECT frame{0, 0, 0, 0};
-  AdjustWindowRectEx(&frame, DWORD(GetWindowLongPtrA(hwnd_, GWL_STYLE)), FALSE, DWORD(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE)));
+  AdjustWindowRectEx(&frame, DWORD(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE, DWORD(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
   // 608 by 274 is the outer size; the client is what the frame leaves.
   SizeAndCentre(hwnd_, 608 - (frame.right - frame.left), 274 - (frame.bottom - frame.top), dpi_);
   auto place = [this](HWND h, int x, int y, int w, int hh, HFONT f) {
     MoveWindow(h, Scale(x, dpi_), Scale(y, dpi_), Scale(w, dpi_), Scale(hh, dpi_), TRUE);
-    SendMessageA(h, WM_SETFONT, WPARAM(f), TRUE);
+    SendMessageW(h, WM_SETFONT, WPARAM(f), TRUE);
   };
   place(captions_[0], 14, 14, 130, 18, fonts_.bold);
   place(keyText_, 150, 14, 436, 18, fonts_.normal);
@@ -59,32 +59,32 @@ void ConfirmChangeDialog::Layout() {
 
 Answer ConfirmChangeDialog::Ask(const Question& q, bool& doNotStopAndVerify, HWND owner) {
   if (!hwnd_) Create();
-  SetWindowTextA(keyText_, q.key.c_str());
-  SetWindowTextA(valueText_, q.value.c_str());
-  SetWindowTextA(fromText_, q.from.c_str());
-  SetWindowTextA(toText_, q.to.c_str());
-  SendMessageA(doNotVerifyBox_, BM_SETCHECK, doNotStopAndVerify ? BST_CHECKED : BST_UNCHECKED, 0);
+  SetText(keyText_, q.key);
+  SetText(valueText_, q.value);
+  SetText(fromText_, q.from);
+  SetText(toText_, q.to);
+  SendMessageW(doNotVerifyBox_, BM_SETCHECK, doNotStopAndVerify ? BST_CHECKED : BST_UNCHECKED, 0);
   result_ = 0;
   const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
   if (ownerWasEnabled) EnableWindow(owner, FALSE);
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
   SetFocus(replaceButton_);
-  SendMessageA(hwnd_, DM_SETDEFID, kReplace, 0);
+  SendMessageW(hwnd_, DM_SETDEFID, kReplace, 0);
   MSG msg;
   bool quit = false;
   while (result_ == 0) {
-    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got <= 0) {
       quit = got == 0;
       result_ = kCancel;
       break;
     }
-    if (IsDialogMessageA(hwnd_, &msg)) continue;
+    if (IsDialogMessageW(hwnd_, &msg)) continue;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
-  doNotStopAndVerify = SendMessageA(doNotVerifyBox_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  doNotStopAndVerify = SendMessageW(doNotVerifyBox_, BM_GETCHECK, 0, 0) == BST_CHECKED;
   if (ownerWasEnabled) EnableWindow(owner, TRUE);
   ShowWindow(hwnd_, SW_HIDE);
   if (owner) SetForegroundWindow(owner);
@@ -93,8 +93,8 @@ Answer ConfirmChangeDialog::Ask(const Question& q, bool& doNotStopAndVerify, HWN
 }
 
 LRESULT CALLBACK ConfirmChangeDialog::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) SetWindowLongPtrA(h, GWLP_USERDATA, LONG_PTR(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams));
-  auto* self = reinterpret_cast<ConfirmChangeDialog*>(GetWindowLongPtrA(h, GWLP_USERDATA));
+  if (msg == WM_NCCREATE) SetWindowLongPtrW(h, GWLP_USERDATA, LONG_PTR(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+  auto* self = reinterpret_cast<ConfirmChangeDialog*>(GetWindowLongPtrW(h, GWLP_USERDATA));
   switch (msg) {
     case WM_COMMAND:
       if (self && HIWORD(wp) == BN_CLICKED && (LOWORD(wp) == kReplace || LOWORD(wp) == kSkip || LOWORD(wp) == kCancel))
@@ -111,5 +111,5 @@ LRESULT CALLBACK ConfirmChangeDialog::Proc(HWND h, UINT msg, WPARAM wp, LPARAM l
       }
       return 0;
   }
-  return DefWindowProcA(h, msg, wp, lp);
+  return DefWindowProcW(h, msg, wp, lp);
 }

@@ -3,15 +3,18 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <iterator>
+
 #include "core/Text.h"
+#include "engine/win32/WideText.h"
 
 namespace {
 // lParam of a node: whether its children have been listed.
 constexpr LPARAM kListed = 1;
 
 int SystemIcon(const std::string& path, DWORD attributes, UINT extra) {
-  SHFILEINFOA info{};
-  if (!SHGetFileInfoA(path.c_str(), attributes, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON | extra))
+  SHFILEINFOW info{};
+  if (!SHGetFileInfoW(WideFromUtf8(path).c_str(), attributes, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON | extra))
     return 0;
   return info.iIcon;
 }
@@ -19,51 +22,52 @@ int SystemIcon(const std::string& path, DWORD attributes, UINT extra) {
 int MyComputerIcon() {
   PIDLIST_ABSOLUTE pidl = nullptr;
   if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &pidl)) || !pidl) return 0;
-  SHFILEINFOA info{};
-  SHGetFileInfoA(reinterpret_cast<LPCSTR>(pidl), 0, &info, sizeof info, SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+  SHFILEINFOW info{};
+  SHGetFileInfoW(reinterpret_cast<LPCWSTR>(pidl), 0, &info, sizeof info, SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
   CoTaskMemFree(pidl);
   return info.iIcon;
 }
 
 std::string ItemText(HWND tree, HTREEITEM item) {
-  char buffer[MAX_PATH * 2] = {};
-  TVITEMA tv{};
+  // Node texts are names of one folder or file, or a drive's caption.
+  wchar_t buffer[MAX_PATH * 2] = {};
+  TVITEMW tv{};
   tv.mask = TVIF_TEXT;
   tv.hItem = item;
   tv.pszText = buffer;
-  tv.cchTextMax = sizeof buffer;
-  SendMessageA(tree, TVM_GETITEMA, 0, LPARAM(&tv));
-  return buffer;
+  tv.cchTextMax = int(std::size(buffer));
+  SendMessageW(tree, TVM_GETITEMW, 0, LPARAM(&tv));
+  return Utf8FromWide(buffer);
 }
 }  // namespace
 
 void FolderTree::Attach(HWND tree) {
   tree_ = tree;
   // The system's list of small icons, shared with the shell (not ours to free).
-  SHFILEINFOA info{};
-  auto images = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA("", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
-  if (images) SendMessageA(tree_, TVM_SETIMAGELIST, TVSIL_NORMAL, LPARAM(images));
+  SHFILEINFOW info{};
+  auto images = reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(L"", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+  if (images) SendMessageW(tree_, TVM_SETIMAGELIST, TVSIL_NORMAL, LPARAM(images));
 }
 
 void FolderTree::Reload() {
-  SendMessageA(tree_, WM_SETREDRAW, FALSE, 0);
-  SendMessageA(tree_, TVM_DELETEITEM, 0, LPARAM(TVI_ROOT));
+  SendMessageW(tree_, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(tree_, TVM_DELETEITEM, 0, LPARAM(TVI_ROOT));
   Fill(TVI_ROOT);
-  if (auto root = HTREEITEM(SendMessageA(tree_, TVM_GETNEXTITEM, TVGN_ROOT, 0)))
-    SendMessageA(tree_, TVM_EXPAND, TVE_EXPAND, LPARAM(root));
-  SendMessageA(tree_, WM_SETREDRAW, TRUE, 0);
+  if (auto root = HTREEITEM(SendMessageW(tree_, TVM_GETNEXTITEM, TVGN_ROOT, 0)))
+    SendMessageW(tree_, TVM_EXPAND, TVE_EXPAND, LPARAM(root));
+  SendMessageW(tree_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(tree_, nullptr, TRUE);
   loaded_ = true;
 }
 
 NodeChain FolderTree::ChainOf(HTREEITEM item) const {
   NodeChain chain;
-  for (; item; item = HTREEITEM(SendMessageA(tree_, TVM_GETNEXTITEM, TVGN_PARENT, LPARAM(item))))
+  for (; item; item = HTREEITEM(SendMessageW(tree_, TVM_GETNEXTITEM, TVGN_PARENT, LPARAM(item))))
     chain.push_back(ItemText(tree_, item));
   return chain;
 }
 
-HTREEITEM FolderTree::Selected() const { return HTREEITEM(SendMessageA(tree_, TVM_GETNEXTITEM, TVGN_CARET, 0)); }
+HTREEITEM FolderTree::Selected() const { return HTREEITEM(SendMessageW(tree_, TVM_GETNEXTITEM, TVGN_CARET, 0)); }
 
 HTREEITEM FolderTree::ItemAt(POINT screen) const {
   TVHITTESTINFO hit{};
@@ -72,40 +76,41 @@ HTREEITEM FolderTree::ItemAt(POINT screen) const {
   RECT rc;
   GetClientRect(tree_, &rc);
   if (!PtInRect(&rc, hit.pt)) return nullptr;
-  const auto item = HTREEITEM(SendMessageA(tree_, TVM_HITTEST, 0, LPARAM(&hit)));
+  const auto item = HTREEITEM(SendMessageW(tree_, TVM_HITTEST, 0, LPARAM(&hit)));
   return (hit.flags & TVHT_ONITEM) ? item : nullptr;
 }
 
-void FolderTree::ClearSelection() { SendMessageA(tree_, TVM_SELECTITEM, TVGN_CARET, 0); }
+void FolderTree::ClearSelection() { SendMessageW(tree_, TVM_SELECTITEM, TVGN_CARET, 0); }
 
 bool FolderTree::Expanding(HTREEITEM item) {
-  TVITEMA tv{};
+  TVITEMW tv{};
   tv.mask = TVIF_PARAM | TVIF_CHILDREN;
   tv.hItem = item;
-  SendMessageA(tree_, TVM_GETITEMA, 0, LPARAM(&tv));
+  SendMessageW(tree_, TVM_GETITEMW, 0, LPARAM(&tv));
   if (tv.lParam == kListed) return false;
-  HCURSOR old = SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
+  HCURSOR old = SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
   Fill(item);
   SetCursor(old);
   tv.mask = TVIF_PARAM | TVIF_CHILDREN;
   tv.lParam = kListed;
-  tv.cChildren = SendMessageA(tree_, TVM_GETNEXTITEM, TVGN_CHILD, LPARAM(item)) ? 1 : 0;
-  SendMessageA(tree_, TVM_SETITEMA, 0, LPARAM(&tv));
+  tv.cChildren = SendMessageW(tree_, TVM_GETNEXTITEM, TVGN_CHILD, LPARAM(item)) ? 1 : 0;
+  SendMessageW(tree_, TVM_SETITEMW, 0, LPARAM(&tv));
   return tv.cChildren == 0;
 }
 
 void FolderTree::Fill(HTREEITEM parent) {
   const NodeChain chain = parent == TVI_ROOT ? NodeChain{} : ChainOf(parent);
   for (const TreeEntry& e : wizard_.TreeChildrenOf(side_, chain)) {
-    TVINSERTSTRUCTA ins{};
+    std::wstring text = WideFromUtf8(e.text);
+    TVINSERTSTRUCTW ins{};
     ins.hParent = parent;
     ins.hInsertAfter = TVI_LAST;
     ins.item.mask = TVIF_TEXT | TVIF_CHILDREN | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-    ins.item.pszText = const_cast<char*>(e.text.c_str());
+    ins.item.pszText = text.data();
     ins.item.cChildren = e.mayExpand ? 1 : 0;
     ins.item.lParam = 0;
     ins.item.iImage = ins.item.iSelectedImage = IconOf(e, chain);
-    SendMessageA(tree_, TVM_INSERTITEMA, 0, LPARAM(&ins));
+    SendMessageW(tree_, TVM_INSERTITEMW, 0, LPARAM(&ins));
   }
 }
 
@@ -117,8 +122,8 @@ int FolderTree::IconOf(const TreeEntry& e, const NodeChain& parentChain) const {
 }
 
 HTREEITEM FolderTree::Child(HTREEITEM parent, const std::string& text) const {
-  auto item = HTREEITEM(SendMessageA(tree_, TVM_GETNEXTITEM, parent ? TVGN_CHILD : TVGN_ROOT, LPARAM(parent)));
-  for (; item; item = HTREEITEM(SendMessageA(tree_, TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(item)))) {
+  auto item = HTREEITEM(SendMessageW(tree_, TVM_GETNEXTITEM, parent ? TVGN_CHILD : TVGN_ROOT, LPARAM(parent)));
+  for (; item; item = HTREEITEM(SendMessageW(tree_, TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(item)))) {
     const std::string t = ItemText(tree_, item);
     if (t == text) return item;
     if (text.size() == 2 && text[1] == ':' && t.find(':') != std::string::npos && EqualNoCaseAZ(NodeDrive({t}), text))
@@ -127,4 +132,4 @@ HTREEITEM FolderTree::Child(HTREEITEM parent, const std::string& text) const {
   return nullptr;
 }
 
-void FolderTree::Expand(HTREEITEM item) { SendMessageA(tree_, TVM_EXPAND, TVE_EXPAND, LPARAM(item)); }
+void FolderTree::Expand(HTREEITEM item) { SendMessageW(tree_, TVM_EXPAND, TVE_EXPAND, LPARAM(item)); }

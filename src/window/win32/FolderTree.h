@@ -20,7 +20,7 @@ class FolderTree {
   HTREEITEM Selected() const;
   // The node under a point of the screen, or null.
   HTREEITEM ItemAt(POINT screen) const;
-  // TVN_ITEMEXPANDINGA: lists the node's children the first time it opens.
+  // TVN_ITEMEXPANDINGW: lists the node's children the first time it opens.
   // True refuses the expansion (the node turned out to have none).
   bool Expanding(HTREEITEM item);
   void ClearSelection();

@@ -5,6 +5,7 @@
 
 #include <exception>
 
+#include "engine/win32/WideText.h"
 #include "window/win32/Win32WindowUi.h"
 #include "window/win32/WindowClass.h"
 
@@ -215,9 +216,9 @@ const char* FaceOf(int id) {
 std::string WithMnemonic(const std::string& caption) { return caption.empty() ? caption : "&" + caption; }
 
 void SetCheck(HWND h, bool on) {
-  if ((SendMessageA(h, BM_GETCHECK, 0, 0) == BST_CHECKED) != on) SendMessageA(h, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+  if ((SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED) != on) SendMessageW(h, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
-bool Checked(HWND h) { return SendMessageA(h, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool Checked(HWND h) { return SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 bool IsSender(int id) { return id >= kSenderId && id <= kSenderId + int(Sender::TitleFront); }
 }  // namespace
@@ -230,7 +231,7 @@ MainWindow::MainWindow(Wizard& wizard, Win32WindowUi& ui) : wizard_(wizard), ui_
 
 MainWindow::~MainWindow() {
   if (hwnd_) {
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
   }
   for (HBRUSH b : {pageBrush_, stripBrush_, bandBrush_}) DeleteObject(b);
@@ -249,24 +250,26 @@ HWND MainWindow::SenderButton(Sender s) const { return Control(S(s)); }
 
 void MainWindow::Create(const std::string& firstArgument, int showCommand) {
   static const bool registered = [] {
-    WNDCLASSA wc{};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
     wc.lpszClassName = kMainWindowClass;
-    return RegisterClassA(&wc) != 0;
+    return RegisterClassExW(&wc) != 0;
   }();
   (void)registered;
-  hwnd_ = CreateWindowExA(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kMainWindowClass, "Ostrivane", WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX,
-                          0, 0, 0, 0, nullptr, nullptr, GetModuleHandleA(nullptr), this);
+  hwnd_ = CreateWindowExW(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kMainWindowClass, WideFromUtf8(kAppTitle).c_str(),
+                          WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0, nullptr, nullptr,
+                          GetModuleHandleW(nullptr), this);
   ui_.SetOwner(hwnd_);
   dpi_ = DpiOf(hwnd_);
   // Pictures of the introduction pages: the system's folder and document icons.
-  ExtractIconExA("shell32.dll", 3, &pictures_[0], nullptr, 1);
-  ExtractIconExA("shell32.dll", 4, &pictures_[1], nullptr, 1);
-  ExtractIconExA("shell32.dll", 0, &pictures_[2], nullptr, 1);
+  ExtractIconExW(L"shell32.dll", 3, &pictures_[0], nullptr, 1);
+  ExtractIconExW(L"shell32.dll", 4, &pictures_[1], nullptr, 1);
+  ExtractIconExW(L"shell32.dll", 0, &pictures_[2], nullptr, 1);
   MakeControls();
   Layout();
   Guarded([&] { wizard_.Start(firstArgument); });
@@ -278,11 +281,11 @@ void MainWindow::Create(const std::string& firstArgument, int showCommand) {
 }
 
 void MainWindow::MakeControls() {
-  tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, hwnd_, nullptr,
-                             GetModuleHandleA(nullptr), nullptr);
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, hwnd_, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
   for (Item& it : *items_) {
     DWORD style = 0;
-    const char* cls = "STATIC";
+    const wchar_t* cls = L"STATIC";
     std::string text = it.text;
     switch (it.kind) {
       case K::Text:
@@ -291,21 +294,21 @@ void MainWindow::MakeControls() {
       case K::Title:
       case K::Small: style = SS_LEFT | (text.find('&') == std::string::npos ? SS_NOPREFIX : 0); break;
       case K::Link: style = SS_NOTIFY | WS_TABSTOP; break;
-      case K::Button: cls = "BUTTON"; style = WS_TABSTOP | BS_PUSHBUTTON; break;
-      case K::DefButton: cls = "BUTTON"; style = WS_TABSTOP | BS_DEFPUSHBUTTON; break;
-      case K::Flat: cls = "BUTTON"; style = WS_TABSTOP | BS_OWNERDRAW; break;
-      case K::Check: cls = "BUTTON"; style = WS_TABSTOP | BS_AUTOCHECKBOX; break;
-      case K::Edit: cls = "EDIT"; style = WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL; break;
-      case K::ReadOnly: cls = "EDIT"; style = WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL | ES_READONLY; break;
-      case K::Letter: cls = "EDIT"; style = WS_TABSTOP | WS_BORDER | ES_UPPERCASE | ES_CENTER; break;
-      case K::List: cls = "LISTBOX"; style = WS_TABSTOP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT; break;
-      case K::Combo: cls = "COMBOBOX"; style = WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL; break;
+      case K::Button: cls = L"BUTTON"; style = WS_TABSTOP | BS_PUSHBUTTON; break;
+      case K::DefButton: cls = L"BUTTON"; style = WS_TABSTOP | BS_DEFPUSHBUTTON; break;
+      case K::Flat: cls = L"BUTTON"; style = WS_TABSTOP | BS_OWNERDRAW; break;
+      case K::Check: cls = L"BUTTON"; style = WS_TABSTOP | BS_AUTOCHECKBOX; break;
+      case K::Edit: cls = L"EDIT"; style = WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL; break;
+      case K::ReadOnly: cls = L"EDIT"; style = WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL | ES_READONLY; break;
+      case K::Letter: cls = L"EDIT"; style = WS_TABSTOP | WS_BORDER | ES_UPPERCASE | ES_CENTER; break;
+      case K::List: cls = L"LISTBOX"; style = WS_TABSTOP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT; break;
+      case K::Combo: cls = L"COMBOBOX"; style = WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL; break;
       case K::Drives:
-        cls = WC_LISTVIEWA;
+        cls = WC_LISTVIEWW;
         style = WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS;
         break;
       case K::Tree:
-        cls = WC_TREEVIEWA;
+        cls = WC_TREEVIEWW;
         style = WS_TABSTOP | WS_BORDER | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
         break;
     }
@@ -314,29 +317,31 @@ void MainWindow::MakeControls() {
     if (it.kind == K::Drives || it.kind == K::Tree) text.clear();
     it.hwnd = MakeChild(hwnd_, cls, text, style, it.id);
     if (const char* hint = HintOf(it.id)) {
-      TOOLINFOA ti{};
+      std::wstring wideHint = WideFromUtf8(hint);
+      TOOLINFOW ti{};
       ti.cbSize = sizeof ti;
       ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
       ti.hwnd = hwnd_;
       ti.uId = UINT_PTR(it.hwnd);
-      ti.lpszText = const_cast<char*>(hint);
-      SendMessageA(tooltip_, TTM_ADDTOOLA, 0, LPARAM(&ti));
+      ti.lpszText = wideHint.data();
+      SendMessageW(tooltip_, TTM_ADDTOOLW, 0, LPARAM(&ti));
     }
   }
-  if (HWND edit = Control(kFirstDrive)) SendMessageA(edit, EM_LIMITTEXT, 1, 0);
-  if (HWND edit = Control(kSecondDrive)) SendMessageA(edit, EM_LIMITTEXT, 1, 0);
+  if (HWND edit = Control(kFirstDrive)) SendMessageW(edit, EM_LIMITTEXT, 1, 0);
+  if (HWND edit = Control(kSecondDrive)) SendMessageW(edit, EM_LIMITTEXT, 1, 0);
   HWND combo = Control(kUndoAge);
-  for (const char* age : {"1 day old", "1 week old", "1 month old", "Do Not Delete"}) SendMessageA(combo, CB_ADDSTRING, 0, LPARAM(age));
+  for (const wchar_t* age : {L"1 day old", L"1 week old", L"1 month old", L"Do Not Delete"})
+    SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(age));
   HWND list = Control(kDriveList);
-  SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-  LVCOLUMNA col{};
+  SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+  LVCOLUMNW col{};
   col.mask = LVCF_WIDTH;
   col.cx = 400;
-  SendMessageA(list, LVM_INSERTCOLUMNA, 0, LPARAM(&col));
+  SendMessageW(list, LVM_INSERTCOLUMNW, 0, LPARAM(&col));
   // The system's list of small icons, shared with the shell (not ours to free).
-  SHFILEINFOA info{};
-  auto images = reinterpret_cast<HIMAGELIST>(SHGetFileInfoA("", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
-  if (images) SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, LPARAM(images));
+  SHFILEINFOW info{};
+  auto images = reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(L"", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+  if (images) SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, LPARAM(images));
   left_.Attach(Control(kMoveFromTree));
   right_.Attach(Control(kMoveToTree));
 }
@@ -356,9 +361,9 @@ void MainWindow::Layout() {
       case K::Letter: f = fonts_.bold; break;
       default: break;
     }
-    SendMessageA(it.hwnd, WM_SETFONT, WPARAM(f), FALSE);
+    SendMessageW(it.hwnd, WM_SETFONT, WPARAM(f), FALSE);
   }
-  SendMessageA(Control(kDriveList), LVM_SETCOLUMNWIDTH, 0, Scale(400, dpi_));
+  SendMessageW(Control(kDriveList), LVM_SETCOLUMNWIDTH, 0, Scale(400, dpi_));
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -412,13 +417,14 @@ void MainWindow::Show() {
   SetCheck(Control(kAllFilesTarget), f.ctx.targets.allFiles);
   HWND list = Control(kUndoList);
   if (shownUndoLines_ != f.undoLines) {
-    SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    for (const std::string& line : f.undoLines) SendMessageA(list, LB_ADDSTRING, 0, LPARAM(line.c_str()));
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    for (const std::string& line : f.undoLines)
+      SendMessageW(list, LB_ADDSTRING, 0, LPARAM(WideFromUtf8(line).c_str()));
     shownUndoLines_ = f.undoLines;
   }
-  if (int(SendMessageA(list, LB_GETCURSEL, 0, 0)) != f.undoSelection) SendMessageA(list, LB_SETCURSEL, WPARAM(f.undoSelection), 0);
+  if (int(SendMessageW(list, LB_GETCURSEL, 0, 0)) != f.undoSelection) SendMessageW(list, LB_SETCURSEL, WPARAM(f.undoSelection), 0);
   HWND combo = Control(kUndoAge);
-  if (int(SendMessageA(combo, CB_GETCURSEL, 0, 0)) != f.undoAgeIndex) SendMessageA(combo, CB_SETCURSEL, WPARAM(f.undoAgeIndex), 0);
+  if (int(SendMessageW(combo, CB_GETCURSEL, 0, 0)) != f.undoAgeIndex) SendMessageW(combo, CB_SETCURSEL, WPARAM(f.undoAgeIndex), 0);
 
   // The trees are listed when the move page is first shown, not at start.
   if (f.CurrentPage == Page::MoveTrees && !left_.Loaded()) {
@@ -432,7 +438,7 @@ void MainWindow::Show() {
     if (HWND def = Control(DefaultId()); def && IsWindowVisible(def) && GetForegroundWindow() == hwnd_) SetFocus(def);
   for (const Item& it : *items_)
     if (it.kind == K::DefButton || it.kind == K::Button)
-      SendMessageA(it.hwnd, BM_SETSTYLE, it.id == DefaultId() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+      SendMessageW(it.hwnd, BM_SETSTYLE, it.id == DefaultId() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
   if (wizard_.introAnimationOn)
     SetTimer(hwnd_, kIntroAnimationTimer, 50, nullptr);
   else
@@ -444,21 +450,22 @@ void MainWindow::Show() {
 void MainWindow::FillDriveItems() {
   HWND list = Control(kDriveList);
   syncing_ = true;
-  SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+  SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
   int row = 0;
   for (const DriveRow& d : wizard_.ctx.drives) {
-    SHFILEINFOA info{};
-    SHGetFileInfoA(d.root.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-    LVITEMA item{};
+    SHFILEINFOW info{};
+    SHGetFileInfoW(WideFromUtf8(d.root).c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+    std::wstring caption = WideFromUtf8(d.caption);
+    LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_IMAGE;
     item.iItem = row;
-    item.pszText = const_cast<char*>(d.caption.c_str());
+    item.pszText = caption.data();
     item.iImage = info.iIcon;
-    const int at = int(SendMessageA(list, LVM_INSERTITEMA, 0, LPARAM(&item)));
-    LVITEMA state{};
+    const int at = int(SendMessageW(list, LVM_INSERTITEMW, 0, LPARAM(&item)));
+    LVITEMW state{};
     state.stateMask = LVIS_SELECTED;
     state.state = d.selected ? LVIS_SELECTED : 0;
-    SendMessageA(list, LVM_SETITEMSTATE, WPARAM(at), LPARAM(&state));
+    SendMessageW(list, LVM_SETITEMSTATE, WPARAM(at), LPARAM(&state));
     ++row;
   }
   syncing_ = false;
@@ -467,7 +474,7 @@ void MainWindow::FillDriveItems() {
 void MainWindow::ReadDriveSelection() {
   HWND list = Control(kDriveList);
   for (std::size_t i = 0; i < wizard_.ctx.drives.size(); ++i)
-    wizard_.ctx.drives[i].selected = SendMessageA(list, LVM_GETITEMSTATE, i, LVIS_SELECTED) != 0;
+    wizard_.ctx.drives[i].selected = SendMessageW(list, LVM_GETITEMSTATE, i, LVIS_SELECTED) != 0;
 }
 
 int MainWindow::DefaultId() const {
@@ -494,7 +501,7 @@ int MainWindow::BackId() const {
 bool MainWindow::PreTranslate(MSG& msg) {
   if (!hwnd_ || !IsWindowEnabled(hwnd_)) return false;
   if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
-  return IsDialogMessageA(hwnd_, &msg) != 0;
+  return IsDialogMessageW(hwnd_, &msg) != 0;
 }
 
 void MainWindow::Guarded(const std::function<void()>& action) {
@@ -502,7 +509,7 @@ void MainWindow::Guarded(const std::function<void()>& action) {
     action();
   } catch (const std::exception& e) {
     // The application's general error report.
-    MessageBoxA(hwnd_, e.what(), kAppTitle, MB_OK | MB_ICONERROR);
+    MessageBoxW(hwnd_, WideFromUtf8(e.what()).c_str(), WideFromUtf8(kAppTitle).c_str(), MB_OK | MB_ICONERROR);
   }
 }
 
@@ -525,10 +532,10 @@ void MainWindow::Command(int id, int code, HWND from) {
       }
       return;
     case kUndoList:
-      if (code == LBN_SELCHANGE) f.undoSelection = int(SendMessageA(Control(kUndoList), LB_GETCURSEL, 0, 0));
+      if (code == LBN_SELCHANGE) f.undoSelection = int(SendMessageW(Control(kUndoList), LB_GETCURSEL, 0, 0));
       return;
     case kUndoAge:
-      if (code == CBN_SELCHANGE) Guarded([&] { f.UndoAgeChange(int(SendMessageA(Control(id), CB_GETCURSEL, 0, 0))); });
+      if (code == CBN_SELCHANGE) Guarded([&] { f.UndoAgeChange(int(SendMessageW(Control(id), CB_GETCURSEL, 0, 0))); });
       break;
     default:
       if (code != BN_CLICKED && code != STN_CLICKED) return;
@@ -555,7 +562,7 @@ void MainWindow::Command(int id, int code, HWND from) {
     case kBrowseReplaceWith: Guarded([&] { f.BrowseReplaceWithClick(); }); break;
     case kUndoChanges: Guarded([&] { f.UndoChangesClick(); }); break;
     case kDeleteUndo: Guarded([&] { f.DeleteUndoClick(); }); break;
-    case kExitButton: PostMessageA(hwnd_, WM_CLOSE, 0, 0); break;
+    case kExitButton: PostMessageW(hwnd_, WM_CLOSE, 0, 0); break;
     case kHelpButton: Guarded([&] { f.HelpButtonClick(); }); break;
     case kMoreInformationLink: Guarded([&] { f.MoreInformationClick(); }); break;
     case kAskQuestionsLink: Guarded([&] { f.AskQuestionsClick(); }); break;
@@ -644,17 +651,17 @@ void MainWindow::DrawOwnerButton(const DRAWITEMSTRUCT& d) {
   SetBkMode(d.hDC, TRANSPARENT);
   SetTextColor(d.hDC, pressed ? RGB(180, 200, 230) : RGB(255, 255, 255));
   RECT r = d.rcItem;
-  ::DrawTextA(d.hDC, text.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  ::DrawTextW(d.hDC, WideFromUtf8(text).c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
 LRESULT MainWindow::TreeNotify(const NMHDR& n) {
   FolderTree& tree = n.idFrom == UINT_PTR(kMoveFromTree) ? left_ : right_;
-  const auto& tv = reinterpret_cast<const NMTREEVIEWA&>(n);
+  const auto& tv = reinterpret_cast<const NMTREEVIEWW&>(n);
   switch (n.code) {
-    case TVN_ITEMEXPANDINGA:
+    case TVN_ITEMEXPANDINGW:
       if (tv.action & TVE_EXPAND) return tree.Expanding(tv.itemNew.hItem) ? TRUE : FALSE;
       return FALSE;
-    case TVN_BEGINDRAGA:
+    case TVN_BEGINDRAGW:
       // Items are dragged from the left tree only.
       if (&tree == &left_) BeginDrag(tv.itemNew.hItem);
       return 0;
@@ -664,18 +671,18 @@ LRESULT MainWindow::TreeNotify(const NMHDR& n) {
 
 void MainWindow::BeginDrag(HTREEITEM item) {
   // The item dragged is the left tree's selected node.
-  SendMessageA(left_.hwnd(), TVM_SELECTITEM, TVGN_CARET, LPARAM(item));
+  SendMessageW(left_.hwnd(), TVM_SELECTITEM, TVGN_CARET, LPARAM(item));
   dragging_ = true;
   dropTarget_ = nullptr;
   SetCapture(hwnd_);
   SetFocus(hwnd_);  // Esc ends the drag
-  ::SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_NO)));
+  ::SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_NO)));
 }
 
 void MainWindow::EndDrag(bool drop) {
   dragging_ = false;
   HTREEITEM target = dropTarget_;
-  SendMessageA(right_.hwnd(), TVM_SELECTITEM, TVGN_DROPHILITE, 0);
+  SendMessageW(right_.hwnd(), TVM_SELECTITEM, TVGN_DROPHILITE, 0);
   dropTarget_ = nullptr;
   if (GetCapture() == hwnd_) ReleaseCapture();
   if (drop && target) DragDrop(target);
@@ -685,7 +692,7 @@ bool MainWindow::DragOver(HTREEITEM target) {
   const NodeChain dragged = left_.ChainOf(left_.Selected());
   const NodeChain under = right_.ChainOf(target);
   const HTREEITEM hilite = target && wizard_.MayDropOnMoveTo(TreeSide::MoveFrom, TreeSide::MoveTo, dragged, &under) ? target : nullptr;
-  if (hilite != dropTarget_) SendMessageA(right_.hwnd(), TVM_SELECTITEM, TVGN_DROPHILITE, LPARAM(hilite));
+  if (hilite != dropTarget_) SendMessageW(right_.hwnd(), TVM_SELECTITEM, TVGN_DROPHILITE, LPARAM(hilite));
   dropTarget_ = hilite;
   return hilite != nullptr;
 }
@@ -698,12 +705,12 @@ void MainWindow::DragDrop(HTREEITEM target) {
 
 LRESULT CALLBACK MainWindow::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE) {
-    auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+    auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
     self->hwnd_ = h;
-    SetWindowLongPtrA(h, GWLP_USERDATA, LONG_PTR(self));
+    SetWindowLongPtrW(h, GWLP_USERDATA, LONG_PTR(self));
   }
-  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(h, GWLP_USERDATA));
-  if (!self) return DefWindowProcA(h, msg, wp, lp);
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(h, msg, wp, lp);
   return self->Handle(h, msg, wp, lp);
 }
 
@@ -772,7 +779,7 @@ LRESULT MainWindow::Handle(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         POINT pt;
         GetCursorPos(&pt);
         const bool accepted = DragOver(right_.ItemAt(pt));
-        ::SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(accepted ? IDC_ARROW : IDC_NO)));
+        ::SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(accepted ? IDC_ARROW : IDC_NO)));
       }
       return 0;
     case WM_LBUTTONUP:
@@ -790,14 +797,14 @@ LRESULT MainWindow::Handle(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       // Any mouse button on the title strip drags the window.
       if (short(HIWORD(lp)) < Scale(kStripH, dpi_)) {
         ReleaseCapture();
-        SendMessageA(hwnd_, WM_SYSCOMMAND, 0xF012, 0);
+        SendMessageW(hwnd_, WM_SYSCOMMAND, 0xF012, 0);
       }
       return 0;
     case WM_SETCURSOR:
       if (LOWORD(lp) == HTCLIENT) {
         const int id = GetDlgCtrlID(reinterpret_cast<HWND>(wp));
         if (id == kMoreInformationLink || id == kAskQuestionsLink) {
-          ::SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
+          ::SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)));
           return TRUE;
         }
       }
@@ -818,5 +825,5 @@ LRESULT MainWindow::Handle(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       if (onDestroyed) onDestroyed();
       return 0;
   }
-  return DefWindowProcA(h, msg, wp, lp);
+  return DefWindowProcW(h, msg, wp, lp);
 }

@@ -8,7 +8,7 @@
 namespace {
 constexpr int kCancelId = IDCANCEL;
 constexpr UINT_PTR kRefreshTimer = 2;
-constexpr const char* kClass = "ProgressDialog";
+constexpr const wchar_t* kClass = L"ProgressDialog";
 }  // namespace
 
 ProgressDialog::~ProgressDialog() {
@@ -19,22 +19,22 @@ void ProgressDialog::Create() {
   static const bool registered = RegisterDialogClass(kClass, Proc);
   (void)registered;
   // A dialog frame without title-bar buttons: closing is Cancel's job.
-  hwnd_ = CreateWindowExA(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME, kClass, "Mapping...", WS_POPUP | WS_CAPTION, 0, 0, 0, 0,
-                          nullptr, nullptr, GetModuleHandleA(nullptr), this);
-  animation_ = MakeChild(hwnd_, ANIMATE_CLASSA, "", WS_VISIBLE | ACS_CENTER | ACS_TRANSPARENT, 100);
-  phaseText_ = MakeChild(hwnd_, "STATIC", "", WS_VISIBLE | SS_NOPREFIX | SS_ENDELLIPSIS, 101);
-  locationText_ = MakeChild(hwnd_, "STATIC", "", WS_VISIBLE | SS_NOPREFIX | SS_PATHELLIPSIS, 102);
-  bar_ = MakeChild(hwnd_, PROGRESS_CLASSA, "", WS_VISIBLE, 103);
-  cancelButton_ = MakeChild(hwnd_, "BUTTON", "Cancel", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, kCancelId);
-  countText_ = MakeChild(hwnd_, "STATIC", "", WS_VISIBLE | SS_NOPREFIX, 104);
-  SendMessageA(bar_, PBM_SETRANGE32, 0, 100);
+  hwnd_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME, kClass, L"Mapping...", WS_POPUP | WS_CAPTION, 0, 0, 0, 0,
+                          nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  animation_ = MakeChild(hwnd_, ANIMATE_CLASSW, "", WS_VISIBLE | ACS_CENTER | ACS_TRANSPARENT, 100);
+  phaseText_ = MakeChild(hwnd_, L"STATIC", "", WS_VISIBLE | SS_NOPREFIX | SS_ENDELLIPSIS, 101);
+  locationText_ = MakeChild(hwnd_, L"STATIC", "", WS_VISIBLE | SS_NOPREFIX | SS_PATHELLIPSIS, 102);
+  bar_ = MakeChild(hwnd_, PROGRESS_CLASSW, "", WS_VISIBLE, 103);
+  cancelButton_ = MakeChild(hwnd_, L"BUTTON", "Cancel", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, kCancelId);
+  countText_ = MakeChild(hwnd_, L"STATIC", "", WS_VISIBLE | SS_NOPREFIX, 104);
+  SendMessageW(bar_, PBM_SETRANGE32, 0, 100);
   // The system's file-copy animation, where the shell carries one.
-  if (HMODULE shell = LoadLibraryExA("shell32.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE))
-    if (!SendMessageA(animation_, ACM_OPENA, WPARAM(shell), LPARAM(MAKEINTRESOURCEA(161)))) ShowWindow(animation_, SW_HIDE);
+  if (HMODULE shell = LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE))
+    if (!SendMessageW(animation_, ACM_OPENW, WPARAM(shell), LPARAM(MAKEINTRESOURCEW(161)))) ShowWindow(animation_, SW_HIDE);
   // The run pumps messages without a dialog manager, so the button itself
   // answers Enter and Esc.
-  SetWindowLongPtrA(cancelButton_, GWLP_USERDATA, LONG_PTR(this));
-  buttonProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(cancelButton_, GWLP_WNDPROC, LONG_PTR(CancelProc)));
+  SetWindowLongPtrW(cancelButton_, GWLP_USERDATA, LONG_PTR(this));
+  buttonProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(cancelButton_, GWLP_WNDPROC, LONG_PTR(CancelProc)));
   dpi_ = DpiOf(hwnd_);
   Layout();
 }
@@ -44,7 +44,7 @@ void ProgressDialog::Layout() {
   SizeAndCentre(hwnd_, 373, 136, dpi_);
   auto place = [this](HWND h, int x, int y, int w, int hh) {
     MoveWindow(h, Scale(x, dpi_), Scale(y, dpi_), Scale(w, dpi_), Scale(hh, dpi_), TRUE);
-    SendMessageA(h, WM_SETFONT, WPARAM(fonts_.normal), TRUE);
+    SendMessageW(h, WM_SETFONT, WPARAM(fonts_.normal), TRUE);
   };
   place(animation_, 8, 4, 357, 40);
   place(phaseText_, 12, 46, 349, 16);
@@ -57,17 +57,17 @@ void ProgressDialog::Layout() {
 void ProgressDialog::Show(HWND owner) {
   if (!hwnd_) Create();
   (void)owner;
-  SendMessageA(bar_, PBM_SETPOS, 0, 0);
+  SendMessageW(bar_, PBM_SETPOS, 0, 0);
   Refresh();
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
   SetFocus(cancelButton_);
-  SendMessageA(animation_, ACM_PLAY, WPARAM(-1), MAKELPARAM(0, 0xFFFF));
+  SendMessageW(animation_, ACM_PLAY, WPARAM(-1), MAKELPARAM(0, 0xFFFF));
 }
 
 void ProgressDialog::Close() {
   if (!hwnd_) return;
-  SendMessageA(animation_, ACM_STOP, 0, 0);
+  SendMessageW(animation_, ACM_STOP, 0, 0);
   ShowWindow(hwnd_, SW_HIDE);
 }
 
@@ -83,23 +83,23 @@ void ProgressDialog::Refresh() {
   SetTextIfChanged(phaseText_, ctx_->progress.phase);
   SetTextIfChanged(locationText_, ctx_->progress.location);
   SetTextIfChanged(countText_, ctx_->progress.count);
-  SendMessageA(bar_, PBM_SETPOS, WPARAM(ctx_->progress.position), 0);
+  SendMessageW(bar_, PBM_SETPOS, WPARAM(ctx_->progress.position), 0);
 }
 
 LRESULT CALLBACK ProgressDialog::CancelProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = reinterpret_cast<ProgressDialog*>(GetWindowLongPtrA(h, GWLP_USERDATA));
+  auto* self = reinterpret_cast<ProgressDialog*>(GetWindowLongPtrW(h, GWLP_USERDATA));
   if (msg == WM_GETDLGCODE) return DLGC_WANTALLKEYS | DLGC_DEFPUSHBUTTON;
   if (msg == WM_KEYDOWN && (wp == VK_RETURN || wp == VK_ESCAPE)) {
     self->ctx_->request.Cancelled = true;
     return 0;
   }
   if (msg == WM_CHAR && (wp == '\r' || wp == 27)) return 0;
-  return CallWindowProcA(self->buttonProc_, h, msg, wp, lp);
+  return CallWindowProcW(self->buttonProc_, h, msg, wp, lp);
 }
 
 LRESULT CALLBACK ProgressDialog::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) SetWindowLongPtrA(h, GWLP_USERDATA, LONG_PTR(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams));
-  auto* self = reinterpret_cast<ProgressDialog*>(GetWindowLongPtrA(h, GWLP_USERDATA));
+  if (msg == WM_NCCREATE) SetWindowLongPtrW(h, GWLP_USERDATA, LONG_PTR(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+  auto* self = reinterpret_cast<ProgressDialog*>(GetWindowLongPtrW(h, GWLP_USERDATA));
   switch (msg) {
     case WM_COMMAND:
       if (LOWORD(wp) == kCancelId && self) self->ctx_->request.Cancelled = true;
@@ -120,5 +120,5 @@ LRESULT CALLBACK ProgressDialog::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       }
       return 0;
   }
-  return DefWindowProcA(h, msg, wp, lp);
+  return DefWindowProcW(h, msg, wp, lp);
 }

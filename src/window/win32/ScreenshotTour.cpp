@@ -53,7 +53,7 @@ void ScreenshotTour(MainWindow& window, Wizard& wizard, const std::string& targe
         HTREEITEM c = tree.Child(tree.Child(nullptr, kMyComputer), "C:");
         if (c) tree.Expand(c);
         if (HTREEITEM users = c ? tree.Child(c, "users") : nullptr; users && side == TreeSide::MoveFrom)
-          SendMessageA(tree.hwnd(), TVM_SELECTITEM, TVGN_CARET, LPARAM(users));
+          SendMessageW(tree.hwnd(), TVM_SELECTITEM, TVGN_CARET, LPARAM(users));
       }
       break;
     }

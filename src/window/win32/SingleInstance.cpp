@@ -3,6 +3,9 @@
 #include "window/win32/WindowClass.h"
 
 #include <algorithm>
+#include <cstring>
+
+#include "engine/win32/WideText.h"
 
 #include "window/StartUp.h"
 #include "window/Wizard.h"
@@ -14,12 +17,12 @@ constexpr DWORD kWindowWaitStepMs = 50;
 
 // The atom table finds names without regard to case and keeps the first
 // spelling: the atom is used only when it gives back exactly this text.
-ATOM ExactAtom(const std::string& text) {
-  const ATOM atom = GlobalAddAtomA(text.c_str());
+ATOM ExactAtom(const std::wstring& text) {
+  const ATOM atom = GlobalAddAtomW(text.c_str());
   if (!atom) return 0;
-  std::string back(kAtomTextLimit + 1, '\0');
-  const UINT n = GlobalGetAtomNameA(atom, back.data(), int(back.size()));
-  if (back.compare(0, n, text) == 0 && n == text.size()) return atom;
+  std::wstring back(kAtomTextLimit + 1, L'\0');
+  const UINT n = GlobalGetAtomNameW(atom, back.data(), int(back.size()));
+  if (n == text.size() && back.compare(0, n, text) == 0) return atom;
   GlobalDeleteAtom(atom);
   return 0;
 }
@@ -27,7 +30,7 @@ ATOM ExactAtom(const std::string& text) {
 
 InstanceMutex::InstanceMutex() {
   SetLastError(0);
-  handle_ = CreateMutexA(nullptr, TRUE, kInstanceMutexName);
+  handle_ = CreateMutexW(nullptr, TRUE, WideFromUtf8(kInstanceMutexName).c_str());
   first_ = handle_ && GetLastError() == 0;
 }
 
@@ -41,8 +44,9 @@ HWND FindRunningCopy() {
   // From the top, each time after the last window found; this copy's own
   // windows are passed over.
   const DWORD self = GetCurrentProcessId();
+  const std::wstring title = WideFromUtf8(kAppTitle);
   HWND h = nullptr;
-  while ((h = FindWindowExA(nullptr, h, kMainWindowClass, kAppTitle)) != nullptr) {
+  while ((h = FindWindowExW(nullptr, h, kMainWindowClass, title.c_str())) != nullptr) {
     DWORD pid = 0;
     GetWindowThreadProcessId(h, &pid);
     if (pid != self) return h;
@@ -59,34 +63,41 @@ void HandOverToRunningCopy(const std::string& text) {
   if (!target) return;
   ShowWindow(target, SW_SHOWNORMAL);
   SetForegroundWindow(target);
-  if (text.size() <= kAtomTextLimit) {
-    if (const ATOM atom = text.empty() ? 0 : ExactAtom(text); atom || text.empty()) {
-      SendMessageA(target, kHandOverMessage, text.size(), atom);
+  // The text travels as UTF-16, so any path arrives whole; the limit of an
+  // atom counts UTF-16 units.
+  const std::wstring wide = WideFromUtf8(text);
+  if (wide.size() <= kAtomTextLimit) {
+    if (const ATOM atom = wide.empty() ? 0 : ExactAtom(wide); atom || wide.empty()) {
+      SendMessageW(target, kHandOverMessage, wide.size(), atom);
       if (atom) GlobalDeleteAtom(atom);
       return;
     }
   }
   COPYDATASTRUCT data{};
   data.dwData = kHandOverMessage;
-  data.cbData = DWORD(text.size());
-  data.lpData = const_cast<char*>(text.data());
-  SendMessageA(target, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+  data.cbData = DWORD(wide.size() * sizeof(wchar_t));
+  data.lpData = const_cast<wchar_t*>(wide.data());
+  SendMessageW(target, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
 }
 
 bool ReadHandOver(UINT msg, WPARAM wp, LPARAM lp, std::string& text, LRESULT& result) {
   if (msg == kHandOverMessage) {
     // The length comes from another process: never more than an atom holds.
     const std::size_t size = std::min<std::size_t>(wp, kAtomTextLimit) + 1;
-    std::string buffer(size, '\0');
-    const UINT n = lp ? GlobalGetAtomNameA(ATOM(lp), buffer.data(), int(size)) : 0;
-    text.assign(buffer.data(), std::min<std::size_t>(n, size - 1));
+    std::wstring buffer(size, L'\0');
+    const UINT n = lp ? GlobalGetAtomNameW(ATOM(lp), buffer.data(), int(size)) : 0;
+    buffer.resize(std::min<std::size_t>(n, size - 1));
+    text = Utf8FromWide(buffer);
     result = 0;
     return true;
   }
   if (msg == WM_COPYDATA) {
     const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lp);
     if (!data || data->dwData != kHandOverMessage) return false;
-    text.assign(data->lpData ? static_cast<const char*>(data->lpData) : "", data->lpData ? data->cbData : 0);
+    // UTF-16 units; an odd last byte is no part of one.
+    std::wstring units(data->lpData ? data->cbData / sizeof(wchar_t) : 0, L'\0');
+    if (!units.empty()) std::memcpy(units.data(), data->lpData, units.size() * sizeof(wchar_t));
+    text = Utf8FromWide(units);
     result = TRUE;
     return true;
   }

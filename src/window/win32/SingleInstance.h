@@ -26,7 +26,7 @@ class InstanceMutex {
 HWND FindRunningCopy();
 
 // Restores the running copy, brings it to the front and delivers the text
-// synchronously: a global atom when it fits, else WM_COPYDATA. Waits a
+// synchronously, as UTF-16: a global atom when it fits, else WM_COPYDATA. Waits a
 // little for a copy that holds the mutex but has no window yet. Writes
 // nothing; a copy that cannot be found is passed over silently.
 void HandOverToRunningCopy(const std::string& text);

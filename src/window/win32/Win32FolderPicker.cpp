@@ -2,27 +2,33 @@
 
 #include <shlobj.h>
 
+#include "engine/win32/WideText.h"
+
 namespace {
 int CALLBACK StartAt(HWND h, UINT msg, LPARAM, LPARAM data) {
-  if (msg == BFFM_INITIALIZED && data) SendMessageA(h, BFFM_SETSELECTIONA, TRUE, data);
+  if (msg == BFFM_INITIALIZED && data) SendMessageW(h, BFFM_SETSELECTIONW, TRUE, data);
   return 0;
 }
 }  // namespace
 
 std::optional<std::string> Win32FolderPicker::PickFolder(const std::string& title, const std::string& start) {
-  BROWSEINFOA bi{};
-  char name[MAX_PATH] = {};
+  const std::wstring wideTitle = WideFromUtf8(title), wideStart = WideFromUtf8(start);
+  BROWSEINFOW bi{};
+  wchar_t name[MAX_PATH] = {};
   bi.hwndOwner = owner_;
   bi.pszDisplayName = name;
-  bi.lpszTitle = title.c_str();
+  bi.lpszTitle = wideTitle.c_str();
   bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
   bi.lpfn = StartAt;
-  bi.lParam = start.empty() ? 0 : LPARAM(start.c_str());
-  PIDLIST_ABSOLUTE pidl = SHBrowseForFolderA(&bi);
+  bi.lParam = start.empty() ? 0 : LPARAM(wideStart.c_str());
+  PIDLIST_ABSOLUTE pidl = SHBrowseForFolderW(&bi);
   if (!pidl) return std::nullopt;
-  char path[MAX_PATH] = {};
-  const bool ok = SHGetPathFromIDListA(pidl, path) != FALSE;
+  // The path without a length limit (SHGetPathFromIDList stops at MAX_PATH).
+  PWSTR path = nullptr;
+  const bool ok = SUCCEEDED(SHGetNameFromIDList(pidl, SIGDN_FILESYSPATH, &path)) && path;
   CoTaskMemFree(pidl);
-  if (!ok || !path[0]) return std::nullopt;
-  return std::string(path);
+  std::string result = ok ? Utf8FromWide(path) : "";
+  CoTaskMemFree(path);
+  if (result.empty()) return std::nullopt;
+  return result;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The system's folder picker (SHBrowseForFolderA).
+// The system's folder picker (SHBrowseForFolderW).
 #include "window/WindowPorts.h"
 #include "core/win32/WinApi.h"
 

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "engine/win32/WideText.h"
+
 namespace {
 constexpr UINT kHhDisplayTopic = 0x0000;  // HH_DISPLAY_TOPIC
 constexpr UINT kHhCloseAll = 0x0012;      // HH_CLOSE_ALL
@@ -16,24 +18,24 @@ void Win32Help::CloseAll() {
 bool Win32Help::HtmlHelpTopic(const std::string& chmPath, const std::string& topic) {
   if (!loadTried_) {
     loadTried_ = true;
-    hhctrl_ = LoadLibraryA("hhctrl.ocx");
-    if (hhctrl_) htmlHelp_ = reinterpret_cast<HtmlHelpFn>(reinterpret_cast<void*>(GetProcAddress(hhctrl_, "HtmlHelpA")));
+    hhctrl_ = LoadLibraryW(L"hhctrl.ocx");
+    if (hhctrl_) htmlHelp_ = reinterpret_cast<HtmlHelpFn>(reinterpret_cast<void*>(GetProcAddress(hhctrl_, "HtmlHelpW")));
   }
   if (!htmlHelp_) return false;
-  const std::string target = chmPath + "::/" + topic;
+  const std::wstring target = WideFromUtf8(chmPath + "::/" + topic);
   return htmlHelp_(owner_, target.c_str(), kHhDisplayTopic, 0) != nullptr;
 }
 
 void Win32Help::WinHelpTopic(const std::string& hlpPath, const std::string& topic) {
   // WinHelp knows topics by their context names: the page name without ".htm".
   const std::string context = topic.substr(0, topic.rfind('.'));
-  const std::string macro = "JumpId(`', `" + context + "')";
-  WinHelpA(owner_, hlpPath.c_str(), HELP_COMMAND, ULONG_PTR(macro.c_str()));
+  const std::wstring macro = WideFromUtf8("JumpId(`', `" + context + "')");
+  WinHelpW(owner_, WideFromUtf8(hlpPath).c_str(), HELP_COMMAND, ULONG_PTR(macro.c_str()));
 }
 
-void Win32Help::WinHelpContents(const std::string& hlpPath) { WinHelpA(owner_, hlpPath.c_str(), HELP_FINDER, 0); }
+void Win32Help::WinHelpContents(const std::string& hlpPath) { WinHelpW(owner_, WideFromUtf8(hlpPath).c_str(), HELP_FINDER, 0); }
 
 long Win32Help::OpenWithShell(const std::string& target) {
-  const HINSTANCE result = ShellExecuteA(owner_, nullptr, target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  const HINSTANCE result = ShellExecuteW(owner_, nullptr, WideFromUtf8(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   return long(reinterpret_cast<INT_PTR>(result));
 }

@@ -15,7 +15,7 @@ class Win32Help : public HelpViewer, public ShellOpener {
   long OpenWithShell(const std::string& target) override;
 
  private:
-  using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
+  using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
   HWND owner_ = nullptr;
   HMODULE hhctrl_ = nullptr;
   HtmlHelpFn htmlHelp_ = nullptr;

@@ -1,15 +1,16 @@
 #include "window/win32/Win32WindowUi.h"
 
 #include "engine/win32/Win32Platform.h"
+#include "engine/win32/WideText.h"
 
 void Win32WindowUi::Pump() {
   PumpMessages(throttle_);
   // Dispatched messages may have set the arrow; a run keeps the hourglass.
-  if (busy_) ::SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
+  if (busy_) ::SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
 }
 
 Answer Win32WindowUi::Ask(const Question& question, bool& doNotStopAndVerify) {
-  ::SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+  ::SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
   const bool wasBusy = busy_;
   busy_ = false;
   // The progress dialog is the window in front during a run.
@@ -21,12 +22,12 @@ Answer Win32WindowUi::Ask(const Question& question, bool& doNotStopAndVerify) {
 
 void Win32WindowUi::ShowMessage(const std::string& text, const std::string& caption) {
   const UINT icon = caption == kAppTitle ? MB_ICONINFORMATION : MB_ICONWARNING;
-  MessageBoxA(owner_, text.c_str(), caption.c_str(), MB_OK | icon);
+  MessageBoxW(owner_, WideFromUtf8(text).c_str(), WideFromUtf8(caption).c_str(), MB_OK | icon);
 }
 
 void Win32WindowUi::SetCursor(Cursor cursor) {
   busy_ = cursor == Cursor::Busy;
-  ::SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(busy_ ? IDC_WAIT : IDC_ARROW)));
+  ::SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(busy_ ? IDC_WAIT : IDC_ARROW)));
 }
 
 void Win32WindowUi::ShowProgress() { progressDialog_.Show(owner_); }

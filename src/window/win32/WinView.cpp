@@ -1,11 +1,13 @@
 #include "window/win32/WinView.h"
 
+#include "engine/win32/WideText.h"
+
 void ViewFonts::Create(int dpi) {
   Destroy();
-  NONCLIENTMETRICSA m{};
+  NONCLIENTMETRICSW m{};
   m.cbSize = sizeof m;
-  SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0);
-  LOGFONTA f = m.lfMessageFont;
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0);
+  LOGFONTW f = m.lfMessageFont;
   // The metrics come at the system DPI; the window may be on another monitor.
   const int systemDpi = [] {
     HDC dc = GetDC(nullptr);
@@ -15,17 +17,17 @@ void ViewFonts::Create(int dpi) {
   }();
   f.lfHeight = MulDiv(f.lfHeight == 0 ? -12 : f.lfHeight, dpi, systemDpi);
   const LONG base = f.lfHeight;
-  normal = CreateFontIndirectA(&f);
+  normal = CreateFontIndirectW(&f);
   f.lfWeight = FW_BOLD;
-  bold = CreateFontIndirectA(&f);
+  bold = CreateFontIndirectW(&f);
   f.lfHeight = MulDiv(base, 3, 2);
-  heading = CreateFontIndirectA(&f);
+  heading = CreateFontIndirectW(&f);
   f.lfHeight = MulDiv(base, 5, 2);
-  title = CreateFontIndirectA(&f);
+  title = CreateFontIndirectW(&f);
   f = m.lfMessageFont;
   f.lfHeight = base;
   f.lfUnderline = TRUE;
-  link = CreateFontIndirectA(&f);
+  link = CreateFontIndirectW(&f);
 }
 
 void ViewFonts::Destroy() {
@@ -39,7 +41,7 @@ void ViewFonts::Destroy() {
 int DpiOf(HWND hwnd) {
   using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
   static const auto fn = reinterpret_cast<GetDpiForWindowFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
   if (fn && hwnd) {
     const UINT d = fn(hwnd);
     if (d) return int(d);
@@ -52,41 +54,44 @@ int DpiOf(HWND hwnd) {
 
 void SizeAndCentre(HWND hwnd, int clientWidth, int clientHeight, int dpi) {
   RECT r{0, 0, Scale(clientWidth, dpi), Scale(clientHeight, dpi)};
-  AdjustWindowRectEx(&r, DWORD(GetWindowLongPtrA(hwnd, GWL_STYLE)), FALSE, DWORD(GetWindowLongPtrA(hwnd, GWL_EXSTYLE)));
+  AdjustWindowRectEx(&r, DWORD(GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE, DWORD(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
   const int w = r.right - r.left, h = r.bottom - r.top;
   MONITORINFO mi{};
   mi.cbSize = sizeof mi;
-  GetMonitorInfoA(MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY), &mi);
+  GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY), &mi);
   const RECT& a = mi.rcWork;
   SetWindowPos(hwnd, nullptr, a.left + (a.right - a.left - w) / 2, a.top + (a.bottom - a.top - h) / 2, w, h,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-HWND MakeChild(HWND parent, const char* cls, const std::string& text, DWORD style, int id, DWORD exStyle) {
-  return CreateWindowExA(exStyle, cls, text.c_str(), WS_CHILD | style, 0, 0, 0, 0, parent,
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+HWND MakeChild(HWND parent, const wchar_t* cls, const std::string& text, DWORD style, int id, DWORD exStyle) {
+  return CreateWindowExW(exStyle, cls, WideFromUtf8(text).c_str(), WS_CHILD | style, 0, 0, 0, 0, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
 }
 
 std::string WindowText(HWND hwnd) {
-  std::string s(std::size_t(GetWindowTextLengthA(hwnd)) + 1, '\0');
-  s.resize(std::size_t(GetWindowTextA(hwnd, s.data(), int(s.size()))));
-  return s;
+  std::wstring s(std::size_t(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+  s.resize(std::size_t(GetWindowTextW(hwnd, s.data(), int(s.size()))));
+  return Utf8FromWide(s);
 }
 
+void SetText(HWND hwnd, const std::string& text) { SetWindowTextW(hwnd, WideFromUtf8(text).c_str()); }
+
 void SetTextIfChanged(HWND hwnd, const std::string& text) {
-  if (WindowText(hwnd) != text) SetWindowTextA(hwnd, text.c_str());
+  if (WindowText(hwnd) != text) SetText(hwnd, text);
 }
 
 void ShowIfChanged(HWND hwnd, bool visible) {
-  if (((GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_VISIBLE) != 0) != visible) ShowWindow(hwnd, visible ? SW_SHOWNA : SW_HIDE);
+  if (((GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0) != visible) ShowWindow(hwnd, visible ? SW_SHOWNA : SW_HIDE);
 }
 
-bool RegisterDialogClass(const char* name, WNDPROC proc) {
-  WNDCLASSA wc{};
+bool RegisterDialogClass(const wchar_t* name, WNDPROC proc) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
   wc.lpfnWndProc = proc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   wc.lpszClassName = name;
-  return RegisterClassA(&wc) != 0;
+  return RegisterClassExW(&wc) != 0;
 }

@@ -20,9 +20,12 @@ int DpiOf(HWND hwnd);  // the window's DPI, 96 when the system cannot tell
 inline int Scale(int px, int dpi) { return MulDiv(px, dpi, 96); }
 // Sizes the window to that client size (96-DPI pixels) and centres it on its monitor.
 void SizeAndCentre(HWND hwnd, int clientWidth, int clientHeight, int dpi);
-HWND MakeChild(HWND parent, const char* cls, const std::string& text, DWORD style, int id, DWORD exStyle = 0);
+// Controls are made with the wide functions, so they hold any text.
+HWND MakeChild(HWND parent, const wchar_t* cls, const std::string& text, DWORD style, int id, DWORD exStyle = 0);
+// A window's text as UTF-8, and set from UTF-8.
 std::string WindowText(HWND hwnd);
+void SetText(HWND hwnd, const std::string& text);
 // Registers a window class with the dialog background and arrow cursor.
-bool RegisterDialogClass(const char* name, WNDPROC proc);
+bool RegisterDialogClass(const wchar_t* name, WNDPROC proc);
 void SetTextIfChanged(HWND hwnd, const std::string& text);
 void ShowIfChanged(HWND hwnd, bool visible);

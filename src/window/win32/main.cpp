@@ -3,6 +3,7 @@
 //
 #include <commctrl.h>
 #include <ole2.h>
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "window/win32/Win32FolderPicker.h"
 #include "window/win32/Win32Help.h"
 #include "engine/win32/Win32Platform.h"
+#include "engine/win32/WideText.h"
 #include "window/win32/Win32WindowUi.h"
 #include "core/win32/Win32FileSystem.h"
 #include "regmap/win32/Win32RegistryBackend.h"
@@ -24,6 +26,18 @@
 #include "undo/win32/Win32DriveTypes.h"
 
 namespace {
+// The arguments as the system holds them (UTF-16), so any path survives;
+// the ANSI copy of the command line would turn other characters into "?".
+std::vector<std::string> Arguments() {
+  std::vector<std::string> args;
+  int count = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!argv) return args;
+  for (int i = 1; i < count; ++i) args.push_back(Utf8FromWide(argv[i]));
+  LocalFree(argv);
+  return args;
+}
+
 void ExplorerLink(bool add) {
   Win32RegistryBackend registry;
   CreateExplorerLink(registry, add, ExecutablePath());
@@ -98,11 +112,11 @@ void RunWindow(const std::string& firstArgument, const std::string& screenshot, 
   desk.Resume();
 
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     ++handling;
     if (!window.PreTranslate(msg)) {
       TranslateMessage(&msg);
-      DispatchMessageA(&msg);
+      DispatchMessageW(&msg);
     }
     --handling;
     desk.Resume();
@@ -113,7 +127,7 @@ void RunWindow(const std::string& firstArgument, const std::string& screenshot, 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
-  const std::vector<std::string> args(__argv + 1, __argv + __argc);
+  const std::vector<std::string> args = Arguments();
   // A screenshot run stands apart from the running copy.
   if (!args.empty() && args[0].rfind(kScreenshotSwitch, 0) == 0) {
     RunWindow("", args[0].substr(std::string(kScreenshotSwitch).size()), showCommand);
