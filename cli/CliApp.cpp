@@ -78,6 +78,7 @@ int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std:
   ctx.request = RequestOf(o);
   ctx.targets = o.targets;
   ctx.preview = o.preview;
+  ctx.request.Substring = o.substring;
   if (ctx.request.Mode == 'F') {
     ctx.verify.mapOnly = o.verify;
     ctx.verify.replaceAll = !o.verify;

@@ -38,6 +38,8 @@ std::string UsageText() {
          "  --drives LIST   drive letters to scan, such as C,D; default: the fixed drives\n"
          "  --verify        ask before each change: Replace, Skip, Cancel, or replace and do not ask again\n"
          "  --preview       list every change the run would make, and change nothing\n"
+         "  --substring     find a path also inside longer names (C:\\App in C:\\Apple); by default a path\n"
+         "                  counts only where it ends (C:\\App, C:\\App\\x, \"C:\\App\", C:\\App;...)\n"
          "\n"
          "Exit status: 0 finished, 1 cancelled or the move failed, 2 usage error, 3 an error stopped the run or left an undo incomplete.\n"
          "\n"
@@ -100,6 +102,8 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
       o.verify = true;
     } else if (a == "--preview") {
       o.preview = true;
+    } else if (a == "--substring") {
+      o.substring = true;
     } else if (a.size() > 1 && a.compare(0, 2, "--") == 0) {
       return Fail("Unknown option " + a + ".");
     } else {
@@ -110,7 +114,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
   const std::string& cmd = args[0];
   const bool mapping = cmd == "map" || cmd == "move" || cmd == "switch";
   if ((findGiven || replaceGiven) && cmd != "map") return Fail("--find and --replace belong to map.");
-  if (!mapping && (o.verify || o.preview || o.drives || targetsGiven)) return Fail("Options belong to map, move and switch.");
+  if (!mapping && (o.verify || o.preview || o.substring || o.drives || targetsGiven)) return Fail("Options belong to map, move and switch.");
 
   if (cmd == "map") {
     o.command = CliCommand::Map;

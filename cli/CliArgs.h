@@ -18,6 +18,7 @@ struct CliOptions {
   std::optional<std::vector<char>> drives;  // upper-case letters; none given: the fixed drives
   bool verify = false;
   bool preview = false;
+  bool substring = false;  // match a path as plain text, inside longer names too
 };
 
 struct CliParse {

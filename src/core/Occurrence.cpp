@@ -40,8 +40,24 @@ bool StandsAlone(std::string_view hay, std::size_t pos, std::size_t length, Matc
   return after >= hay.size() || EndsName(hay[after]);
 }
 
-std::size_t FindOccurrence(std::string_view hay, std::string_view needle, MatchRule rule, std::size_t from) {
-  for (std::size_t pos = FindFold(hay, needle, from); pos != kNotFound; pos = FindFold(hay, needle, pos + 1))
-    if (StandsAlone(hay, pos, needle.size(), rule)) return pos;
-  return kNotFound;
+FoldMatch FindOccurrenceMatch(std::string_view hay, std::string_view needle, MatchRule rule, std::size_t from) {
+  for (FoldMatch m = FindFoldMatch(hay, needle, from); m.pos != kNotFound; m = FindFoldMatch(hay, needle, m.pos + 1))
+    if (StandsAlone(hay, m.pos, m.length, rule)) return m;
+  return {};
+}
+
+PairChoice ChoosePair(std::string_view text, SearchPair longPair, SearchPair shortPair, MatchRule rule) {
+  PairChoice c;
+  FoldMatch m = FindOccurrenceMatch(text, longPair.oldText, rule);
+  if (m.pos != kNotFound) {
+    c.pair = longPair;
+  } else {
+    m = FindOccurrenceMatch(text, shortPair.oldText, rule);
+    if (m.pos == kNotFound) return c;
+    c.pair = shortPair;
+  }
+  c.found = true;
+  c.pos = m.pos;
+  c.length = m.length;
+  return c;
 }

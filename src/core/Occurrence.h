@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "core/Text.h"
+
 enum class MatchRule {
   Substring,  // plain text: every occurrence
   Path,       // only where the path is not part of a longer name
@@ -24,6 +26,24 @@ MatchRule RuleFor(std::string_view findText, bool substringAsked);
 // name: "D:\Old Stuff" and "D:\Old.bak" are other items.
 bool StandsAlone(std::string_view hay, std::size_t pos, std::size_t length, MatchRule rule);
 
-// The first occurrence at or after `from` (case folded as FindFold) that
-// stands as the rule asks; kNotFound when there is none.
-std::size_t FindOccurrence(std::string_view hay, std::string_view needle, MatchRule rule, std::size_t from = 0);
+// The first occurrence at or after `from` (case folded as FindFold, so its
+// length may differ from the needle's) that stands as the rule asks.
+FoldMatch FindOccurrenceMatch(std::string_view hay, std::string_view needle, MatchRule rule, std::size_t from = 0);
+inline std::size_t FindOccurrence(std::string_view hay, std::string_view needle, MatchRule rule,
+                                  std::size_t from = 0) {
+  return FindOccurrenceMatch(hay, needle, rule, from).pos;
+}
+
+// The pair of texts a walk replaces with in one entry: the long pair when the
+// long old text occurs, else the short pair when the short old text occurs.
+struct SearchPair {
+  std::string_view oldText;
+  std::string_view newText;
+};
+struct PairChoice {
+  bool found = false;
+  SearchPair pair;
+  std::size_t pos = kNotFound;  // first occurrence of pair.oldText
+  std::size_t length = 0;       // its length in text
+};
+PairChoice ChoosePair(std::string_view text, SearchPair longPair, SearchPair shortPair, MatchRule rule);

@@ -501,22 +501,6 @@ ItemPath SplitItemPath(std::string_view path) {
   return {std::string(path.substr(0, cut + 1)), std::string(path.substr(cut + 1))};
 }
 
-PairChoice ChoosePair(std::string_view text, SearchPair longPair, SearchPair shortPair) {
-  PairChoice c;
-  FoldMatch m = FindFoldMatch(text, longPair.oldText);
-  if (m.pos != kNotFound) {
-    c.pair = longPair;
-  } else {
-    m = FindFoldMatch(text, shortPair.oldText);
-    if (m.pos == kNotFound) return c;
-    c.pair = shortPair;
-  }
-  c.found = true;
-  c.pos = m.pos;
-  c.length = m.length;
-  return c;
-}
-
 std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> lines;
   std::size_t start = 0;

@@ -52,20 +52,6 @@ struct ItemPath {
 };
 ItemPath SplitItemPath(std::string_view path);
 
-// The pair of texts a walk replaces with in one entry: the long pair when the
-// long old text occurs, else the short pair when the short old text occurs.
-struct SearchPair {
-  std::string_view oldText;
-  std::string_view newText;
-};
-struct PairChoice {
-  bool found = false;
-  SearchPair pair;
-  std::size_t pos = kNotFound;  // first occurrence of pair.oldText
-  std::size_t length = 0;       // its length in text
-};
-PairChoice ChoosePair(std::string_view text, SearchPair longPair, SearchPair shortPair);
-
 // Lines end at CR LF, at a lone CR or at a lone LF; a last line without an
 // end is a line too. The joined form puts CR LF after every line.
 std::vector<std::string_view> SplitLines(std::string_view text);

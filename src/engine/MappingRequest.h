@@ -10,6 +10,7 @@ class Ui;
 struct MappingRequest {
   std::string FindText;
   std::string ReplaceText;
+  bool Substring = false;  // match a path as plain text, also inside longer names
   char Mode = 'F';  // 'M' Move and Map, 'S' Switch Drives, 'F' Map Only
   bool Cancelled = false;
   std::int32_t LinkCount = 0;

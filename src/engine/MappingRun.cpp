@@ -57,8 +57,12 @@ void MappingRun::StartSearch() {
 
   ctx_.moveLines = MoveLines{};
   ctx_.passedOver.clear();
+  oldShort_.clear();
   if (r.Mode == 'M') {
     ctx_.moveLines.cancelledMoveLineVisible = true;
+    // The item's short form is the file system's, so it is asked while the
+    // item is still there.
+    oldShort_ = parts_.shortNames->SearchShortForm(r.FindText);
     if (!Move()) {
       r.Cancelled = true;
       ctx_.moveLines.cancelledMoveLine = "All Files may not have been Moved";
@@ -92,34 +96,38 @@ bool MappingRun::Move() {
   return true;
 }
 
-void MappingRun::MapOnce() {
+void MappingRun::MapOnce(const std::string& oldShort) {
   const MappingRequest& r = ctx_.request;
-  if (ctx_.targets.registry)
-    parts_.registry->FindReplaceProcess(r.FindText, parts_.shortNames->ShortFileName(r.FindText), r.ReplaceText,
-                                        parts_.shortNames->ShortFileName(r.ReplaceText));
-  if (ctx_.targets.HasFileTargets()) parts_.files->IniProcess(r.FindText, r.ReplaceText);
+  const SearchTexts texts{r.FindText, r.ReplaceText, oldShort, parts_.shortNames->SearchShortForm(r.ReplaceText),
+                          RuleFor(r.FindText, r.Substring)};
+  if (ctx_.targets.registry) parts_.registry->FindReplaceProcess(texts);
+  if (ctx_.targets.HasFileTargets()) parts_.files->IniProcess(texts);
   parts_.undo->FillUndoBox(false);
 }
 
-void MappingRun::DoMove() { MapOnce(); }
-void MappingRun::DoFindReplace() { MapOnce(); }
+void MappingRun::DoMove() { MapOnce(oldShort_); }
+void MappingRun::DoFindReplace() { MapOnce(parts_.shortNames->SearchShortForm(ctx_.request.FindText)); }
 
 // Three passes through the marker: A to the marker, B to A, the marker to B;
 // the last two only when the first changed something. A preview writes
 // nothing, so it reports the net effect instead: A to B, then B to A.
-void MappingRun::SwitchPasses(const std::function<void(const std::string&, const std::string&)>& pass) {
+void MappingRun::SwitchPasses(const std::function<void(const SearchTexts&)>& pass) {
   const std::string a = ctx_.request.FindText, b = ctx_.request.ReplaceText;
+  // A drive letter counts only where no letter or digit stands before it.
+  const auto texts = [&](const std::string& from, const std::string& to) {
+    return SearchTexts{from, to, "", "", RuleFor(from, ctx_.request.Substring)};
+  };
   const int before = ctx_.request.LinkCount;
-  pass(a, ctx_.preview ? b : std::string(kSwitchMarker));
+  pass(texts(a, ctx_.preview ? b : std::string(kSwitchMarker)));
   if (ctx_.request.LinkCount <= before) return;
-  pass(b, a);
-  if (!ctx_.preview) pass(kSwitchMarker, b);
+  pass(texts(b, a));
+  if (!ctx_.preview) pass(texts(kSwitchMarker, b));
 }
 
 void MappingRun::DoSwitch() {
   if (ctx_.targets.registry)
-    SwitchPasses([this](const std::string& o, const std::string& n) { parts_.registry->FindReplaceProcess(o, "", n, ""); });
+    SwitchPasses([this](const SearchTexts& t) { parts_.registry->FindReplaceProcess(t); });
   if (ctx_.targets.HasFileTargets())
-    SwitchPasses([this](const std::string& o, const std::string& n) { parts_.files->IniProcess(o, n); });
+    SwitchPasses([this](const SearchTexts& t) { parts_.files->IniProcess(t); });
   parts_.undo->FillUndoBox(false);
 }

@@ -39,9 +39,10 @@ class MappingRun {
   void DoMove();
   void DoSwitch();
   void DoFindReplace();
-  void MapOnce();
-  void SwitchPasses(const std::function<void(const std::string&, const std::string&)>& pass);
+  void MapOnce(const std::string& oldShort);
+  void SwitchPasses(const std::function<void(const SearchTexts&)>& pass);
 
   RunContext& ctx_;
   RunParts parts_;
+  std::string oldShort_;  // of a moved item, taken before the move
 };

@@ -3,6 +3,8 @@
 // implements its side; the run's tests use recording fakes.
 #include <string>
 
+#include "engine/SearchTexts.h"
+
 class UndoNumbers {
  public:
   virtual ~UndoNumbers() = default;
@@ -37,20 +39,22 @@ class FileBackup {
 class RegistryMapper {
  public:
   virtual ~RegistryMapper() = default;
-  virtual void FindReplaceProcess(const std::string& oldText, const std::string& oldShort, const std::string& newText,
-                                  const std::string& newShort) = 0;
+  virtual void FindReplaceProcess(const SearchTexts& texts) = 0;
 };
 
 class FileMapper {
  public:
   virtual ~FileMapper() = default;
-  virtual void IniProcess(const std::string& oldText, const std::string& newText) = 0;
+  virtual void IniProcess(const SearchTexts& texts) = 0;
 };
 
 class ShortNames {
  public:
   virtual ~ShortNames() = default;
   virtual std::string ShortFileName(const std::string& path) = 0;
+  // The short form a run searches for alongside `path`; empty when it has
+  // none that surely names the same item.
+  virtual std::string SearchShortForm(const std::string& path) { return ShortFileName(path); }
 };
 
 // Only one run at a time, across the window program and the console front end.

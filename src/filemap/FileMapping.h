@@ -10,9 +10,7 @@ class FileMapping : public FileMapper {
               CodePage& ansi)
       : text_(ctx, fs, backup, ansi), walk_(ctx, fs, shortNames, text_, shortcuts) {}
 
-  void IniProcess(const std::string& oldText, const std::string& newText) override {
-    walk_.IniProcess(oldText, newText);
-  }
+  void IniProcess(const SearchTexts& texts) override { walk_.IniProcess(texts); }
   FileWalk& Walk() { return walk_; }
 
  private:

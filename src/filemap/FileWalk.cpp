@@ -43,16 +43,15 @@ bool FileWalk::IsOwnRunFile(const std::string& folder, std::string_view name) {
                        AddSlash(shortNames_.ShortFileName(RemoveSlash(program))));
 }
 
-RewriteTexts FileWalk::TextsFor(const std::string& oldText, const std::string& newText) {
+SearchTexts FileWalk::TextsFor(const std::string& oldText, const std::string& newText) {
   // The walk changes no folder, so the short forms hold for the whole pass.
   return {oldText, newText, shortNames_.ShortFileName(oldText), shortNames_.ShortFileName(newText)};
 }
 
 FileWalk::Entries FileWalk::List(const std::string& folder) { return fs_.ListFolder(folder + "*"); }
 
-void FileWalk::IniProcess(const std::string& oldText, const std::string& newText) {
+void FileWalk::IniProcess(const SearchTexts& texts) {
   const int selected = ctx_.SelectedDriveCount();
-  const RewriteTexts texts = TextsFor(oldText, newText);
   for (const DriveRow& row : ctx_.drives) {
     if (ctx_.PumpCancelled()) return;
     if (!row.selected || row.root.empty()) continue;
@@ -69,7 +68,7 @@ void FileWalk::SearchThruDir(const std::string& folder, const std::string& oldTe
   WalkFolder(folder, List(folder), TextsFor(oldText, newText));
 }
 
-void FileWalk::SearchForFile(const std::string& pattern, const RewriteTexts& texts) {
+void FileWalk::SearchForFile(const std::string& pattern, const SearchTexts& texts) {
   const std::size_t cut = pattern.rfind('\\');
   if (cut == std::string::npos) return;
   ctx_.PumpCancelled();
@@ -79,7 +78,7 @@ void FileWalk::SearchForFile(const std::string& pattern, const RewriteTexts& tex
 
 // Each folder is listed once; its target files are picked from that listing
 // in the order a listing per pattern would give them ("*.ini" before "*.lnk").
-bool FileWalk::VisitFolderFiles(const std::string& folder, const Entries& entries, const RewriteTexts& texts) {
+bool FileWalk::VisitFolderFiles(const std::string& folder, const Entries& entries, const SearchTexts& texts) {
   const Targets& t = ctx_.targets;
   if (t.allFiles) {
     VisitFiles(folder, entries, "*", texts);
@@ -92,7 +91,7 @@ bool FileWalk::VisitFolderFiles(const std::string& folder, const Entries& entrie
 }
 
 void FileWalk::VisitFiles(const std::string& folder, const Entries& entries, std::string_view mask,
-                          const RewriteTexts& texts) {
+                          const SearchTexts& texts) {
   for (const DirEntry& e : entries) {
     if (!MatchesMask(mask, e.name)) continue;
     if (ctx_.PumpCancelled()) return;
@@ -111,7 +110,7 @@ void FileWalk::VisitFiles(const std::string& folder, const Entries& entries, std
   }
 }
 
-void FileWalk::WalkFolder(const std::string& folder, const Entries& entries, const RewriteTexts& texts) {
+void FileWalk::WalkFolder(const std::string& folder, const Entries& entries, const SearchTexts& texts) {
   ctx_.request.ScanLocation = folder;
   for (const DirEntry& e : entries) {
     if (ctx_.PumpCancelled()) return;

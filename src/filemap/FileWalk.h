@@ -25,20 +25,22 @@ class FileWalk : public FileMapper {
       : ctx_(ctx), fs_(fs), shortNames_(shortNames), text_(text), shortcuts_(shortcuts) {}
 
   // One pass over all selected drives.
-  void IniProcess(const std::string& oldText, const std::string& newText) override;
+  void IniProcess(const SearchTexts& texts) override;
   // Every folder below `folder` (which ends in "\"), depth first.
   void SearchThruDir(const std::string& folder, const std::string& oldText, const std::string& newText);
   // The files one pattern (folder + "*", "*.ini" or "*.lnk") lists.
-  void SearchForFile(const std::string& pattern, const RewriteTexts& texts);
+  void SearchForFile(const std::string& pattern, const SearchTexts& texts);
+  // Plain-text search for the two texts, with the short forms this walk's
+  // ShortNames gives them.
+  SearchTexts TextsFor(const std::string& oldText, const std::string& newText);
 
  private:
   using Entries = std::vector<DirEntry>;
-  RewriteTexts TextsFor(const std::string& oldText, const std::string& newText);
   Entries List(const std::string& folder);
   // The target patterns of one folder, from its one listing; false when cancelled.
-  bool VisitFolderFiles(const std::string& folder, const Entries& entries, const RewriteTexts& texts);
-  void VisitFiles(const std::string& folder, const Entries& entries, std::string_view mask, const RewriteTexts& texts);
-  void WalkFolder(const std::string& folder, const Entries& entries, const RewriteTexts& texts);
+  bool VisitFolderFiles(const std::string& folder, const Entries& entries, const SearchTexts& texts);
+  void VisitFiles(const std::string& folder, const Entries& entries, std::string_view mask, const SearchTexts& texts);
+  void WalkFolder(const std::string& folder, const Entries& entries, const SearchTexts& texts);
   // The run's own records and temporary files, which a walk must never rewrite.
   bool IsOwnRunFile(const std::string& folder, std::string_view name);
 

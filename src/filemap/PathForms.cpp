@@ -48,6 +48,17 @@ std::string PathForms::ShortFileName(const std::string& path) {
   return BuildShortName(path, false);
 }
 
+std::string PathForms::SearchShortForm(const std::string& path) {
+  if (path.empty() || IsWildcardText(path)) return "";
+  const char last = path.back();
+  if (last == '.' || last == ' ') return "";
+  if (std::optional<std::string> s = fs_.ShortPathOf(path)) return EqualFold(*s, path) ? "" : *s;
+  const std::string built = BuildShortName(path, false);
+  if (EqualFold(built, path)) return "";
+  if (LookUp(RemoveSlash(built))) return "";
+  return built;
+}
+
 std::string PathForms::BuildShortName(const std::string& path, bool /*folderOnly*/) {
   // A parent that turns out to be a file is shortened like any other entry.
   const ItemPath split = SplitItemPath(path);

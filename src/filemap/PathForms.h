@@ -14,6 +14,12 @@ class PathForms : public ShortNames {
  public:
   explicit PathForms(FileSystem& fs) : fs_(fs) {}
   std::string ShortFileName(const std::string& path) override;
+  // The file system's own short form of an existing item. For one that does
+  // not exist (already moved away) the form built by the naming rule, unless
+  // that form names another item that does exist: searching it would change
+  // references to that item. None for a text the platform would read as
+  // another path (a last name ending in "." or " ").
+  std::string SearchShortForm(const std::string& path) override;
   std::string BuildShortName(const std::string& path, bool folderOnly);
 
  private:

@@ -3,19 +3,16 @@
 // the shortcut rewriting, every other file to the text rewriting.
 #include <string>
 
-struct RewriteTexts {
-  std::string oldText, newText;    // long forms
-  std::string oldShort, newShort;  // short forms, derived for the folder being walked
-};
+#include "engine/SearchTexts.h"
 
 class TextFileRewriter {
  public:
   virtual ~TextFileRewriter() = default;
-  virtual void RewriteTextFile(const std::string& path, const RewriteTexts& texts) = 0;
+  virtual void RewriteTextFile(const std::string& path, const SearchTexts& texts) = 0;
 };
 
 class ShortcutRewriter {
  public:
   virtual ~ShortcutRewriter() = default;
-  virtual void RewriteShortcut(const std::string& path, const RewriteTexts& texts) = 0;
+  virtual void RewriteShortcut(const std::string& path, const SearchTexts& texts) = 0;
 };

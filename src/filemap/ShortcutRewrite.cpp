@@ -19,17 +19,17 @@ struct Replaced {
   bool found = false;
   std::string text;
 };
-Replaced ReplaceFirst(const std::string& text, const RewriteTexts& t) {
-  const PairChoice c = ChoosePair(text, {t.oldText, t.newText}, {t.oldShort, t.newShort});
+Replaced ReplaceFirst(const std::string& text, const SearchTexts& t) {
+  const PairChoice c = ChoosePair(text, {t.oldText, t.newText}, {t.oldShort, t.newShort}, t.rule);
   if (!c.found) return {false, text};
   std::string out = text;
-  out.replace(c.pos, c.pair.oldText.size(), c.pair.newText);
+  out.replace(c.pos, c.length, c.pair.newText);
   return {true, out};
 }
 
 }  // namespace
 
-ShortcutPlan PlanShortcut(const ShellLinkProps& link, const RewriteTexts& texts) {
+ShortcutPlan PlanShortcut(const ShellLinkProps& link, const SearchTexts& texts) {
   const Replaced target = ReplaceFirst(link.Target, texts);
   const Replaced arguments = ReplaceFirst(link.Arguments, texts);
   ShortcutPlan plan;
@@ -98,7 +98,7 @@ bool ShortcutRewrite::Confirmed(const std::string& path, const std::string& from
   return OfferChange(ctx_, Question{kShortcutsKey, path, from, to}, WalkKind::Files) == Answer::Replace;
 }
 
-void ShortcutRewrite::RewriteShortcut(const std::string& path, const RewriteTexts& texts) {
+void ShortcutRewrite::RewriteShortcut(const std::string& path, const SearchTexts& texts) {
   // An unreadable link is passed over: nothing read means nothing to search.
   const std::optional<ShellLinkProps> link = ReadShortcut(path);
   if (!link) return;

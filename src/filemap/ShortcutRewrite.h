@@ -22,14 +22,14 @@ struct ShortcutPlan {
   std::string arguments;  // likewise the arguments
   LinkChange change;      // only the parts that must be set
 };
-ShortcutPlan PlanShortcut(const ShellLinkProps& link, const RewriteTexts& texts);
+ShortcutPlan PlanShortcut(const ShellLinkProps& link, const SearchTexts& texts);
 
 class ShortcutRewrite : public ShortcutRewriter {
  public:
   ShortcutRewrite(RunContext& ctx, FileBackup& backup, ShellLinkStore& store)
       : ctx_(ctx), backup_(backup), store_(store), PBShellLink1(store) {}
 
-  void RewriteShortcut(const std::string& path, const RewriteTexts& texts) override;
+  void RewriteShortcut(const std::string& path, const SearchTexts& texts) override;
 
   // The link's target / arguments: "" when no file of that name exists,
   // nullopt when the file cannot be read as a link.

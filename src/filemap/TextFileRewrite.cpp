@@ -52,7 +52,7 @@ Question FileChangeQuestion(const std::string& path, std::string_view text, std:
   return q;
 }
 
-void TextFileRewrite::RewriteTextFile(const std::string& path, const RewriteTexts& texts) {
+void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts& texts) {
   const std::optional<std::uint32_t> attributes = fs_.AttributesOf(path);
   if (!attributes) return;  // vanished since the listing: nothing left to map
   std::string original;
@@ -79,7 +79,8 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const RewriteText
     return;
   }
   const std::string_view text = decoded->Text();
-  const PairChoice choice = ChoosePair(text, {texts.oldText, texts.newText}, {texts.oldShort, texts.newShort});
+  const PairChoice choice =
+      ChoosePair(text, {texts.oldText, texts.newText}, {texts.oldShort, texts.newShort}, texts.rule);
   if (!choice.found) return;
   // Known before the user is asked anything: a file whose encoding lacks a
   // character of the new text is left as it is rather than damaged.
@@ -89,7 +90,7 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const RewriteText
   if (!EncodeText(std::string(choice.pair.newText), encoding, ansi_)) return cannotHold();
 
   int changes = 0;
-  std::string replaced = Replace(path, text, choice, changes);
+  std::string replaced = Replace(path, text, choice, texts.rule, changes);
   if (changes == 0 || ctx_.preview) return;
   // The changes counted are not made after all.
   const auto giveUp = [&] { ctx_.request.LinkCount -= changes; };
@@ -120,7 +121,7 @@ bool TextFileRewrite::StillAsRead(const std::string& path, const std::string& or
 }
 
 std::string TextFileRewrite::Replace(const std::string& path, std::string_view text, const PairChoice& choice,
-                                     int& changes) {
+                                     MatchRule rule, int& changes) {
   const std::string_view oldForm = choice.pair.oldText, newForm = choice.pair.newText;
   // Built from left to right: `out` holds the text up to `cursor` with its
   // occurrences replaced, so inserted text is never searched again.
@@ -129,7 +130,7 @@ std::string TextFileRewrite::Replace(const std::string& path, std::string_view t
   std::size_t cursor = 0;
   // A match may be longer or shorter than oldForm: a letter's other case
   // can take another number of bytes.
-  for (FoldMatch m{choice.pos, choice.length}; m.pos != kNotFound; m = FindFoldMatch(text, oldForm, cursor)) {
+  for (FoldMatch m{choice.pos, choice.length}; m.pos != kNotFound; m = FindOccurrenceMatch(text, oldForm, rule, cursor)) {
     const std::size_t pos = m.pos;
     if (VerificationOn(ctx_)) {
       std::string current = out;

@@ -30,12 +30,13 @@ class TextFileRewrite : public TextFileRewriter {
   TextFileRewrite(RunContext& ctx, FileSystem& fs, FileBackup& backup, CodePage& ansi)
       : ctx_(ctx), fs_(fs), backup_(backup), ansi_(ansi) {}
 
-  void RewriteTextFile(const std::string& path, const RewriteTexts& texts) override;
+  void RewriteTextFile(const std::string& path, const SearchTexts& texts) override;
 
  private:
   // The text with the occurrences of the chosen pair the user agreed to
   // replaced; `changes` counts them.
-  std::string Replace(const std::string& path, std::string_view text, const PairChoice& choice, int& changes);
+  std::string Replace(const std::string& path, std::string_view text, const PairChoice& choice, MatchRule rule,
+                      int& changes);
   // Whether the file still holds what was read, the user having possibly
   // taken minutes over the questions; passes it over when not.
   bool StillAsRead(const std::string& path, const std::string& original);

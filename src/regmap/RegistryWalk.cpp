@@ -22,12 +22,8 @@ std::string ErrorReason(const char* what, long error) {
 RegistryWalk::RegistryWalk(RunContext& ctx, RegistryBackend& backend, FileSystem& fs, CodePage& ansi)
     : ctx_(ctx), backend_(backend), backup_(backend, fs, ansi) {}
 
-void RegistryWalk::FindReplaceProcess(const std::string& oldText, const std::string& oldShort,
-                                      const std::string& newText, const std::string& newShort) {
-  oldLong_ = oldText;
-  oldShort_ = oldShort;
-  newLong_ = newText;
-  newShort_ = newShort;
+void RegistryWalk::FindReplaceProcess(const SearchTexts& texts) {
+  texts_ = texts;
   if (!ctx_.preview) backup_.BeginRun(ctx_.programFolder + ctx_.request.UndoName + ".reg", ctx_.OsGeneration);
   const int drives = ctx_.SelectedDriveCount();
 
@@ -83,7 +79,8 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
                                                          const std::string& valueName, EntryKind kind,
                                                          std::uint32_t type) {
   EntryResult result;
-  const PairChoice choice = ChoosePair(text, {oldLong_, newLong_}, {oldShort_, newShort_});
+  const PairChoice choice =
+      ChoosePair(text, {texts_.oldText, texts_.newText}, {texts_.oldShort, texts_.newShort}, texts_.rule);
   if (!choice.found) return result;
   const std::string oldText(choice.pair.oldText), newText(choice.pair.newText);
   std::string current = text;
@@ -115,7 +112,7 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
       if (kind == EntryKind::ValueName) actualName = candidate;
     }
     current = candidate;
-    const FoldMatch next = FindFoldMatch(current, oldText, pos + newText.size());
+    const FoldMatch next = FindOccurrenceMatch(current, oldText, texts_.rule, pos + newText.size());
     pos = next.pos;
     length = next.length;
   }

@@ -23,8 +23,7 @@ class RegistryWalk : public RegistryMapper {
   // in the form of ctx.OsGeneration; `ansi` is the code page of REGEDIT4 files.
   RegistryWalk(RunContext& ctx, RegistryBackend& backend, FileSystem& fs, CodePage& ansi);
 
-  void FindReplaceProcess(const std::string& oldText, const std::string& oldShort, const std::string& newText,
-                          const std::string& newShort) override;
+  void FindReplaceProcess(const SearchTexts& texts) override;
 
   enum class EntryKind { KeyPath, ValueName, ValueData };
 
@@ -51,5 +50,5 @@ class RegistryWalk : public RegistryMapper {
   RunContext& ctx_;
   RegistryBackend& backend_;
   RegBackup backup_;
-  std::string oldLong_, oldShort_, newLong_, newShort_;
+  SearchTexts texts_;
 };

@@ -30,10 +30,8 @@ struct RecordingRunParts : ItemMover, BackupArchive, RegistryMapper, FileMapper,
     return moveSucceeds;
   }
   void SetArchiveName(const std::string& p) override { calls.push_back("archive " + p); }
-  void FindReplaceProcess(const std::string& o, const std::string&, const std::string& n, const std::string&) override {
-    Walk("reg " + o + ">" + n);
-  }
-  void IniProcess(const std::string& o, const std::string& n) override { Walk("ini " + o + ">" + n); }
+  void FindReplaceProcess(const SearchTexts& t) override { Walk("reg " + t.oldText + ">" + t.newText); }
+  void IniProcess(const SearchTexts& t) override { Walk("ini " + t.oldText + ">" + t.newText); }
   std::string ShortFileName(const std::string& p) override { return p; }
 
  private:

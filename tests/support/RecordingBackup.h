@@ -33,7 +33,7 @@ class RecordingShortcuts : public ShortcutRewriter {
  public:
   std::vector<std::string> paths;
   std::function<void(const std::string&)> onRewrite;
-  void RewriteShortcut(const std::string& path, const RewriteTexts&) override {
+  void RewriteShortcut(const std::string& path, const SearchTexts&) override {
     paths.push_back(path);
     if (onRewrite) onRewrite(path);
   }

@@ -42,10 +42,9 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
   }
   void SetArchiveName(const std::string&) override {}
   std::string ShortFileName(const std::string& p) override { return p; }
-  void FindReplaceProcess(const std::string& o, const std::string&, const std::string& n, const std::string&) override {
-    calls.push_back("reg " + o + " > " + n);
-  }
-  void IniProcess(const std::string& o, const std::string& n) override {
+  void FindReplaceProcess(const SearchTexts& t) override { calls.push_back("reg " + t.oldText + " > " + t.newText); }
+  void IniProcess(const SearchTexts& t) override {
+    const std::string &o = t.oldText, &n = t.newText;
     std::string drives;
     for (const DriveRow& r : ctx->drives) drives += r.selected ? r.root.substr(0, 1) : "";
     calls.push_back("ini " + o + " > " + n + " on " + drives);

@@ -14,10 +14,10 @@ namespace {
 // Records every text file handed over, with the texts it came with.
 struct RecordingText : TextFileRewriter {
   std::vector<std::string> paths;
-  std::vector<RewriteTexts> texts;
+  std::vector<SearchTexts> texts;
   std::function<void(const std::string&)> onRewrite;
   std::vector<std::string>* order = nullptr;
-  void RewriteTextFile(const std::string& path, const RewriteTexts& t) override {
+  void RewriteTextFile(const std::string& path, const SearchTexts& t) override {
     paths.push_back(path);
     order->push_back(path);
     texts.push_back(t);
@@ -54,7 +54,7 @@ TEST_F(FileWalkTest, VisitsRootThenEachFolderBeforeItsSubfolders) {
   fs.AddFile("C:\\Z\\z.ini", "");
   fs.AddFile("E:\\e.ini", "");
   fs.AddFile("D:\\d.ini", "");  // drive not selected
-  walk.IniProcess("C:\\Old", "C:\\New");
+  walk.IniProcess(walk.TextsFor("C:\\Old", "C:\\New"));
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\root.ini", "C:\\A\\a.ini", "C:\\A\\B\\b.ini",
                                                   "C:\\Z\\z.ini", "E:\\e.ini"}));
   EXPECT_TRUE(shortcuts.paths.empty());
@@ -79,7 +79,7 @@ TEST_F(FileWalkTest, AllFilesTakesEveryFileAndChoosesByExtension) {
   fs.AddFile("C:\\F\\y.LnK", "");
   fs.AddFile("C:\\F\\noext", "");
   fs.AddFolder("C:\\F\\dir.lnk");
-  walk.IniProcess("old", "new");
+  walk.IniProcess(walk.TextsFor("old", "new"));
   EXPECT_EQ(visited, (std::vector<std::string>{"C:\\F\\noext", "C:\\F\\x.lnk.bak", "lnk C:\\F\\y.LnK"}));
 }
 
@@ -89,7 +89,7 @@ TEST_F(FileWalkTest, SizeLimitAndHiddenSystemReadOnlyEntries) {
   fs.AddFile("C:\\H\\below.txt", std::string(999999, 'x'), kAttrHidden);
   fs.AddFile("C:\\H\\limit.txt", std::string(1000000, 'x'));
   fs.AddFile("C:\\H\\ro.txt", "", kAttrReadOnly | kAttrSystem);
-  walk.IniProcess("old", "new");
+  walk.IniProcess(walk.TextsFor("old", "new"));
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\H\\below.txt", "C:\\H\\ro.txt"}));
 }
 
@@ -98,7 +98,7 @@ TEST_F(FileWalkTest, LinksAreNotFollowed) {
   fs.AddFile("C:\\Junction\\in.ini", "");
   fs.AddFile("C:\\Real\\linked.ini", "", kAttrArchive | kAttrReparsePoint);
   fs.AddFile("C:\\Real\\plain.ini", "");
-  walk.IniProcess("old", "new");
+  walk.IniProcess(walk.TextsFor("old", "new"));
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Real\\plain.ini"}));
 }
 
@@ -111,7 +111,7 @@ TEST_F(FileWalkTest, OwnUndoRecordsAndTemporaryFilesAreLeftAlone) {
   fs.AddFile("C:\\Other\\~ovA1B2.tmp", "C:\\Old");
   fs.AddFile("C:\\Other\\~ov1f.TMP", "C:\\Old");
   fs.AddFile("C:\\Other\\~ovGo.tmp", "C:\\Old");  // not one of ours
-  walk.IniProcess("C:\\Old", "C:\\New");
+  walk.IniProcess(walk.TextsFor("C:\\Old", "C:\\New"));
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Ost\\Notes.txt", "C:\\Other\\Undo00000.bat",
                                                   "C:\\Other\\~ovGo.tmp"}));
 }
@@ -123,7 +123,7 @@ TEST_F(FileWalkTest, ProgramFolderKnownByItsShortFormStillProtectsTheRecords) {
   fs.AddFile("C:\\Program Files\\Ostrivane Tool\\Undo00003.reg", "C:\\Old");
   fs.AddFile("C:\\Program Files\\Ostrivane Tool\\Readme.txt", "");
   ctx.programFolder = "C:\\PROGRA~1\\OSTRIV~1\\";
-  walk.IniProcess("C:\\Old", "C:\\New");
+  walk.IniProcess(walk.TextsFor("C:\\Old", "C:\\New"));
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Program Files\\Ostrivane Tool\\Readme.txt"}));
 }
 
@@ -134,7 +134,7 @@ TEST_F(FileWalkTest, PhaseLineLocationAndProgressSharePerDrive) {
   fs.AddFile("C:\\c.ini", "");
   fs.AddFile("E:\\e.ini", "");
   text.onRewrite = [&](const std::string&) { atRoots.emplace_back(ctx.progress.phase, ctx.request.ProgressCeiling); };
-  walk.IniProcess("old", "new");
+  walk.IniProcess(walk.TextsFor("old", "new"));
   // The share of a drive is added after its root files, before its folders.
   EXPECT_EQ(atRoots, (std::vector<std::pair<std::string, int>>{{"Scanning C Drive", 0}, {"Scanning E Drive", 33}}));
   EXPECT_EQ(ctx.request.ProgressFloor, 33);
@@ -147,7 +147,7 @@ TEST_F(FileWalkTest, PhaseLineLocationAndProgressSharePerDrive) {
 TEST_F(FileWalkTest, NoDriveSelectedDoesNothing) {
   for (auto& d : ctx.drives) d.selected = false;
   fs.AddFile("C:\\a.ini", "");
-  walk.IniProcess("old", "new");
+  walk.IniProcess(walk.TextsFor("old", "new"));
   EXPECT_TRUE(text.paths.empty());
   EXPECT_EQ(fs.listCalls, 0);
   EXPECT_EQ(ctx.request.ProgressCeiling, 0);
@@ -159,7 +159,7 @@ TEST_F(FileWalkTest, CancelOnTheProgressDialogStopsBeforeTheNextEntryAndDrive) {
   fs.AddFile("C:\\B\\3.ini", "");
   fs.AddFile("E:\\4.ini", "");
   text.onRewrite = [&](const std::string&) { ui.onPump = [&] { ctx.request.Cancelled = true; }; };
-  walk.IniProcess("old", "new");
+  walk.IniProcess(walk.TextsFor("old", "new"));
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\A\\1.ini"}));
   EXPECT_EQ(ctx.request.ProgressCeiling, 33);  // E's share is not added
   EXPECT_EQ(ctx.progress.phase, "Scanning C Drive");
@@ -171,7 +171,7 @@ TEST_F(FileWalkTest, CancelInTheEntryFoundDialogEndsTheFolderAtOnce) {
   fs.AddFile("C:\\A\\2.ini", "");
   fs.AddFile("C:\\A\\3.lnk", "");
   text.onRewrite = [&](const std::string&) { ctx.request.Cancelled = true; };
-  walk.IniProcess("old", "new");
+  walk.IniProcess(walk.TextsFor("old", "new"));
   EXPECT_EQ(visited, (std::vector<std::string>{"C:\\A\\1.ini"}));
 }
 
@@ -181,7 +181,7 @@ TEST_F(FileWalkTest, HandsOverShortFormsAndListsEachFolderOnce) {
   fs.AddFolder("C:\\Program Files\\Old Tool", kAttrFolder, "OLDTOO~1");
   fs.AddFile("C:\\Program Files\\Old Tool\\t.ini", "");
   fs.AddFolder("C:\\Program Files\\Sub\\Sub2");
-  walk.IniProcess("C:\\Program Files\\Old Tool", "C:\\New Tool");
+  walk.IniProcess(walk.TextsFor("C:\\Program Files\\Old Tool", "C:\\New Tool"));
   ASSERT_EQ(text.texts.size(), 1u);
   EXPECT_EQ(text.texts[0].oldText, "C:\\Program Files\\Old Tool");
   EXPECT_EQ(text.texts[0].oldShort, "C:\\PROGRA~1\\OLDTOO~1");
@@ -208,7 +208,7 @@ TEST(FileWalkEndToEnd, AllFilesRewritesUserFilesButNotTheUndoRecords) {
   const std::string record = "[Move]\r\nSource=C:\\Old\r\n";
   fs.AddFile("C:\\Ost\\Undo00000.bat", record);
   fs.AddFile("C:\\Data\\cfg.txt", "path=C:\\Old\\x\r\n");
-  mapping.IniProcess("C:\\Old", "C:\\New");
+  mapping.IniProcess(mapping.Walk().TextsFor("C:\\Old", "C:\\New"));
   EXPECT_EQ(fs.At("C:\\Ost\\Undo00000.bat").data, record);
   EXPECT_EQ(fs.At("C:\\Data\\cfg.txt").data, "path=C:\\New\\x\r\n");
   EXPECT_EQ(ctx.request.LinkCount, 1);

@@ -46,3 +46,26 @@ TEST(Occurrence, RuleFollowsTheFindText) {
   EXPECT_TRUE(Found("C:\\Apple", "C:\\App", MatchRule::Substring));
   EXPECT_TRUE(Found("oldname.exe", "oldname", RuleFor("oldname", false)));
 }
+
+TEST(Occurrence, ChoosePairPrefersLongForm) {
+  const SearchPair lp{"C:\\Program Files\\Old", "D:\\New"}, sp{"C:\\PROGRA~1\\Old", "D:\\New"};
+  auto c = ChoosePair("x=C:\\PROGRA~1\\Old;c:\\program files\\old", lp, sp, MatchRule::Substring);
+  ASSERT_TRUE(c.found);
+  EXPECT_EQ(c.pair.oldText, lp.oldText);
+  EXPECT_EQ(c.pos, 18u);
+  EXPECT_EQ(c.length, lp.oldText.size());
+  // The found text keeps its own length when its letters are spelled longer.
+  c = ChoosePair("x=\xE1\xB2\x81:\\Ȿ", {"д:\\ȿ", "D:\\s"}, sp, MatchRule::Substring);
+  ASSERT_TRUE(c.found);
+  EXPECT_EQ(c.pos, 2u);
+  EXPECT_EQ(c.length, 8u);
+  c = ChoosePair("x=c:\\progra~1\\old", lp, sp, MatchRule::Substring);
+  ASSERT_TRUE(c.found);
+  EXPECT_EQ(c.pair.oldText, sp.oldText);
+  EXPECT_FALSE(ChoosePair("nothing", lp, {"", ""}, MatchRule::Substring).found);
+  // Under the path rule a longer name is no occurrence: the short form is taken.
+  c = ChoosePair("C:\\Program Files\\Older;C:\\PROGRA~1\\Old\\x", lp, sp, MatchRule::Path);
+  ASSERT_TRUE(c.found);
+  EXPECT_EQ(c.pair.oldText, sp.oldText);
+  EXPECT_EQ(c.pos, 23u);
+}

@@ -57,3 +57,18 @@ TEST_F(PathFormsTest, FileAsParentAndDegenerateTextsEnd) {
   // A wildcard text never picks up some other entry's short name.
   EXPECT_EQ(forms.ShortFileName("C:\\Prog*"), "C:\\Prog*");
 }
+
+TEST_F(PathFormsTest, SearchedShortFormNeverNamesAnotherItem) {
+  fs.AddFolder("C:\\Ost Long Folder", kAttrFolder, "OST_~GWW");
+  EXPECT_EQ(forms.SearchShortForm("C:\\Ost Long Folder"), "C:\\OST_~GWW");
+  // Moved away already: the rule's form, but not where another item answers to it.
+  EXPECT_EQ(forms.SearchShortForm("C:\\Old Things"), "C:\\OldThi~1");
+  fs.AddFolder("C:\\OstLon~1", kAttrFolder);
+  EXPECT_EQ(forms.SearchShortForm("C:\\OstLong Other"), "");
+  // No short form of its own: an 8.3 name, or a text the platform would read
+  // as another path.
+  EXPECT_EQ(forms.SearchShortForm("C:\\Tools"), "");
+  EXPECT_EQ(forms.SearchShortForm("D:\\Old."), "");
+  EXPECT_EQ(forms.SearchShortForm("D:\\Old "), "");
+  EXPECT_EQ(forms.SearchShortForm("C:\\*"), "");
+}

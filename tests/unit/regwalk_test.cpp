@@ -25,7 +25,7 @@ class RegWalkTest : public ::testing::Test {
     fs.AddFolder("C:\\Ost");
   }
   void Map(const std::string& o, const std::string& n, const std::string& os = "", const std::string& ns = "") {
-    walk.FindReplaceProcess(o, os, n, ns);
+    walk.FindReplaceProcess({o, n, os, ns});
   }
   // The three passes of a drive switch, as the run makes them.
   void Switch(const std::string& a, const std::string& b) {
@@ -165,7 +165,7 @@ TEST_F(RegWalkTest, EachBackupIsOnDiskBeforeItsChange) {
   checking.PutText(CU, "Software\\T", "p", "C:\\Old");
   checking.PutText(CU, "Software\\T", "q", "C:\\Old\\q");
   RegistryWalk w(ctx, checking, fs, cp);
-  w.FindReplaceProcess("C:\\Old", "", "D:\\New", "");
+  w.FindReplaceProcess({"C:\\Old", "D:\\New", "", ""});
   ASSERT_EQ(checking.seen.size(), 2u);
   EXPECT_NE(checking.seen[0].find("\"p\"=\"C:\\\\Old\""), std::string::npos) << checking.seen[0];
   EXPECT_NE(checking.seen[1].find("\"q\"=\"C:\\\\Old\\\\q\""), std::string::npos) << checking.seen[1];
@@ -424,7 +424,7 @@ TEST_F(RegWalkTest, UnlistableKeyIsPassedOverWithItsReason) {
   r.PutText(CU, "Software\\U", "broken", "C:\\Old");
   r.PutText(CU, "Software\\V", "p", "C:\\Old");
   RegistryWalk w(ctx, r, fs, cp);
-  w.FindReplaceProcess("C:\\Old", "", "D:\\New", "");
+  w.FindReplaceProcess({"C:\\Old", "D:\\New", "", ""});
   EXPECT_EQ(r.GetText(CU, "Software\\U", "p"), "D:\\New");
   EXPECT_EQ(r.GetText(CU, "Software\\V", "p"), "D:\\New");
   ASSERT_EQ(ctx.passedOver.size(), 1u);

@@ -22,20 +22,28 @@ struct Recorder : UndoNumbers, ItemMover, BackupArchive, RegistryMapper, FileMap
   }
   bool MoveDir(const std::string& s, const std::string& d) override {
     calls.push_back("move " + s + ">" + d);
+    if (moveSucceeds) movedAway = s;
     return moveSucceeds;
   }
   void SetArchiveName(const std::string& p) override { calls.push_back("archive " + p); }
-  void FindReplaceProcess(const std::string& o, const std::string& os, const std::string& n, const std::string& ns) override {
-    const std::string key = "reg " + o + ">" + n;
-    calls.push_back(key + " (" + os + "," + ns + ")");
+  void FindReplaceProcess(const SearchTexts& t) override {
+    const std::string key = "reg " + t.oldText + ">" + t.newText;
+    calls.push_back(key + " (" + t.oldShort + "," + t.newShort + ")");
     ctx->request.LinkCount += linksPerPass[key];
   }
-  void IniProcess(const std::string& o, const std::string& n) override {
-    const std::string key = "ini " + o + ">" + n;
+  void IniProcess(const SearchTexts& t) override {
+    rules.push_back(t.rule);
+    const std::string key = "ini " + t.oldText + ">" + t.newText;
     calls.push_back(key);
     ctx->request.LinkCount += linksPerPass[key];
   }
   std::string ShortFileName(const std::string& p) override { return "short(" + p + ")"; }
+  // Once an item has moved away, only a form built by the naming rule is left.
+  std::string SearchShortForm(const std::string& p) override {
+    return (p == movedAway ? "built(" : "short(") + p + ")";
+  }
+  std::string movedAway;
+  std::vector<MatchRule> rules;  // of each file pass
   bool TryAcquire() override { return lockFree; }
   void Release() override { calls.push_back("unlock"); }
 };
@@ -123,6 +131,8 @@ TEST_F(RunTest, MoveAndMapMovesFirst) {
   Start('M', "C:\\Apps\\Tool", "D:\\Apps\\Tool");
   EXPECT_EQ(rec.calls[1], "move C:\\Apps\\Tool>D:\\Apps\\Tool");
   EXPECT_EQ(rec.calls[2], "archive C:\\Ost\\Undo00000.zip");
+  // The item's own short form, asked while it was still in its old place.
+  EXPECT_EQ(rec.calls[3], "reg C:\\Apps\\Tool>D:\\Apps\\Tool (short(C:\\Apps\\Tool),short(D:\\Apps\\Tool))");
   const EndPage page = EndPageOf(ctx);
   EXPECT_TRUE(page.finished);
   EXPECT_EQ(page.moveLine, "The files were successfully moved and");
@@ -173,7 +183,7 @@ TEST_F(RunTest, RefusesWhenNoUndoNameIsFreeOrAnotherRunIsOn) {
 
 TEST_F(RunTest, FailureInAWalkStillClosesTheProgressDialog) {
   struct Throwing : Recorder {
-    void IniProcess(const std::string&, const std::string&) override { throw Error("Cannot create file x"); }
+    void IniProcess(const SearchTexts&) override { throw Error("Cannot create file x"); }
   } thrower;
   thrower.ctx = &ctx;
   ctx.request.Mode = 'F';
@@ -253,4 +263,15 @@ TEST(OsGeneration, VersionTable) {
   EXPECT_EQ(gen(true, 6, 1), 9);
   EXPECT_EQ(gen(true, 10, 0), 9);
   EXPECT_EQ(OsGenerationOf({}), 9);
+}
+
+TEST_F(RunTest, APathIsMatchedWholeUnlessPlainTextIsAsked) {
+  Start('F', "C:\\App", "D:\\App");
+  Start('F', "oldname", "newname");
+  ctx.request.Substring = true;
+  Start('F', "C:\\App", "D:\\App");
+  ctx.request.Substring = false;
+  Start('S', "C:\\", "D:\\");
+  EXPECT_EQ(rec.rules, (std::vector<MatchRule>{MatchRule::Path, MatchRule::Substring, MatchRule::Substring,
+                                               MatchRule::Path}));
 }

@@ -7,7 +7,7 @@
 
 namespace {
 
-const RewriteTexts kOldToNew{"C:\\Old Stuff", "D:\\New Place", "C:\\OLDSTU~1", "D:\\NEWPLA~1"};
+const SearchTexts kOldToNew{"C:\\Old Stuff", "D:\\New Place", "C:\\OLDSTU~1", "D:\\NEWPLA~1"};
 
 ShellLinkProps Link(const std::string& target, const std::string& arguments, const std::string& workingDir = "") {
   ShellLinkProps p;
@@ -70,7 +70,7 @@ class ShortcutRewriteTest : public ::testing::Test {
     store.Put(path, props, {{"IconLocation", "C:\\Icons\\tool.ico,2"}});
     events.clear();
   }
-  void Rewrite(const std::string& path, const RewriteTexts& texts = kOldToNew) { rewrite.RewriteShortcut(path, texts); }
+  void Rewrite(const std::string& path, const SearchTexts& texts = kOldToNew) { rewrite.RewriteShortcut(path, texts); }
 
   FakeFileSystem fs;
   FakeShellLinkStore store{fs};
@@ -162,7 +162,7 @@ TEST_F(ShortcutRewriteTest, PreviewReportsAndCountsButWritesNothing) {
 TEST_F(ShortcutRewriteTest, ValueTooLongLeavesTheLinkAndIsReported) {
   store.maxValue = 25;
   Put("C:\\L\\a.lnk", Link("C:\\Old Stuff\\x.exe", ""));  // fits; the new target would not
-  const RewriteTexts longer{"C:\\Old Stuff", "D:\\A Much Longer Place", "", ""};
+  const SearchTexts longer{"C:\\Old Stuff", "D:\\A Much Longer Place", "", ""};
   const std::string original = fs.ReadWhole("C:\\L\\a.lnk");
   Rewrite("C:\\L\\a.lnk", longer);
   EXPECT_EQ(fs.ReadWhole("C:\\L\\a.lnk"), original);

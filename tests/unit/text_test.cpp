@@ -179,24 +179,6 @@ TEST(PathText, SlashesAndSplit) {
   EXPECT_EQ(s.name, "");
 }
 
-TEST(PathText, ChoosePairPrefersLongForm) {
-  const SearchPair lp{"C:\\Program Files\\Old", "D:\\New"}, sp{"C:\\PROGRA~1\\Old", "D:\\New"};
-  auto c = ChoosePair("x=C:\\PROGRA~1\\Old;c:\\program files\\old", lp, sp);
-  ASSERT_TRUE(c.found);
-  EXPECT_EQ(c.pair.oldText, lp.oldText);
-  EXPECT_EQ(c.pos, 18u);
-  EXPECT_EQ(c.length, lp.oldText.size());
-  // The found text keeps its own length when its letters are spelled longer.
-  c = ChoosePair("x=\xE1\xB2\x81:\\Ȿ", {"д:\\ȿ", "D:\\s"}, sp);
-  ASSERT_TRUE(c.found);
-  EXPECT_EQ(c.pos, 2u);
-  EXPECT_EQ(c.length, 8u);
-  c = ChoosePair("x=c:\\progra~1\\old", lp, sp);
-  ASSERT_TRUE(c.found);
-  EXPECT_EQ(c.pair.oldText, sp.oldText);
-  EXPECT_FALSE(ChoosePair("nothing", lp, {"", ""}).found);
-}
-
 TEST(PathText, LineModelAndPadding) {
   EXPECT_EQ(JoinCrLf("a\nb\rc\r\nd"), "a\r\nb\r\nc\r\nd\r\n");
   EXPECT_EQ(JoinCrLf("a\n\rb"), "a\r\n\r\nb\r\n");  // LF then CR ends two lines

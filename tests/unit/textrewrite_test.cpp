@@ -38,7 +38,7 @@ class TextRewriteTest : public ::testing::Test {
   RecordingBackup backup;
   Cp1252 ansi;
   TextFileRewrite rewrite;
-  RewriteTexts texts{"C:\\App", "D:\\New", "C:\\APP~1", "D:\\NEW~1"};
+  SearchTexts texts{"C:\\App", "D:\\New", "C:\\APP~1", "D:\\NEW~1"};
 };
 
 TEST_F(TextRewriteTest, FileWithoutOccurrenceIsNeitherBackedUpNorWritten) {

@@ -96,7 +96,7 @@ class WinRegistryTest : public ::testing::Test {
     c.ui = &quiet;
     c.preview = true;
     RegistryWalk w(c, backend, fs, ansi);
-    w.FindReplaceProcess(oldText, "", "x", "");
+    w.FindReplaceProcess({oldText, "x", "", ""});
     for (const PreviewItem& p : quiet.previews)
       if (p.place.find("OstrivaneTest" + token) == std::string::npos) return false;
     return true;
@@ -168,7 +168,7 @@ TEST_F(WinRegistryTest, WalkOfTheWholeRegistryAndUndo) {
 
   {
     RegistryWalk walk(ctx, backend, fs, ansi);
-    walk.FindReplaceProcess(oldText, "", newText, "");
+    walk.FindReplaceProcess({oldText, newText, "", ""});
     EXPECT_EQ(Text(CU, "\\App", "path"), newText + "\\a.exe;" + newText + "\\b");
     EXPECT_EQ(Text(CU, "\\App", "exp"), "%X%;" + newText);
     EXPECT_EQ(Text(CU, "\\App", newText + "\\name"), "named");
@@ -176,7 +176,7 @@ TEST_F(WinRegistryTest, WalkOfTheWholeRegistryAndUndo) {
     EXPECT_EQ(Text(CU, "\\App", "multi"), oldText);
     EXPECT_EQ(ctx.request.LinkCount, 5);
     ASSERT_TRUE(OnlyTestKeysMatch(word));
-    walk.FindReplaceProcess(word, "", "OstMoved" + token, "");
+    walk.FindReplaceProcess({word, "OstMoved" + token, "", ""});
     EXPECT_EQ(Text(CU, "\\OstMoved" + token + "\\Sub", "v"), "1");
     EXPECT_EQ(ctx.request.LinkCount, 6);
   }
@@ -199,9 +199,9 @@ TEST_F(WinRegistryTest, DriveSwitchAndUndo) {
   const std::string before = Dump();
   ctx.request.Mode = 'S';
   RegistryWalk walk(ctx, backend, fs, ansi);
-  walk.FindReplaceProcess(a, "", "*:\\", "");
-  walk.FindReplaceProcess(b, "", a, "");
-  walk.FindReplaceProcess("*:\\", "", b, "");
+  walk.FindReplaceProcess({a, "*:\\", "", ""});
+  walk.FindReplaceProcess({b, a, "", ""});
+  walk.FindReplaceProcess({"*:\\", b, "", ""});
   EXPECT_EQ(Text(CU, "\\S", "both"), "R:\\x;Q:\\y");
   EXPECT_EQ(Text(CU, "\\S\\R:\\Dir", "in"), "Q:\\z");  // moved in the first pass, changed in the second
   ExpectUndoRestores(before);
@@ -224,14 +224,14 @@ TEST_F(WinRegistryTest, UnicodeEntriesChangedAndRestoredByUndoAndByRegedit) {
   const std::string before = Dump();
   {
     RegistryWalk walk(ctx, backend, fs, ansi);
-    walk.FindReplaceProcess(oldText, "", newText, "");
+    walk.FindReplaceProcess({oldText, newText, "", ""});
     EXPECT_EQ(Text(CU, "\\U", "path"), newText + "\\app.exe;Ł ø € 😀");
     EXPECT_EQ(Text(CU, "\\U", newText + "\\app.exe"), "named");
     EXPECT_EQ(Text(CU, "\\U", oldText + "\\app.exe"), "<none>");
     EXPECT_EQ(Text(CU, "\\U", "数据"), "left alone");
     EXPECT_EQ(Text(CU, "\\U", "exp"), "%X%\\€;" + newText);
     ASSERT_TRUE(OnlyTestKeysMatch(word));
-    walk.FindReplaceProcess(word, "", "New" + token + "日本", "");
+    walk.FindReplaceProcess({word, "New" + token + "日本", "", ""});
     const std::string moved = "\\U\\New" + token + "日本";
     EXPECT_EQ(Text(CU, moved, "数据"), "1");
     EXPECT_EQ(Text(CU, moved, "日本"), "2");
@@ -259,8 +259,8 @@ TEST_F(WinRegistryTest, UnicodeEntriesChangedAndRestoredByUndoAndByRegedit) {
   {
     RegistryWalk again(ctx, backend, fs, ansi);
     ctx.request.UndoName = "Undo00001";
-    again.FindReplaceProcess(oldText, "", newText, "");
-    again.FindReplaceProcess(word, "", "New" + token + "日本", "");
+    again.FindReplaceProcess({oldText, newText, "", ""});
+    again.FindReplaceProcess({word, "New" + token + "日本", "", ""});
   }
   EXPECT_EQ(Dump(), changed);
   const RegImportResult r = ImportRegFile(fs, backend, "C:\\Ost\\Undo00001.reg", ansi);
@@ -286,8 +286,8 @@ TEST_F(WinRegistryTest, DeepKeysChangedAndRestored) {
   ASSERT_NE(before.find("\"r\""), std::string::npos) << "the deep keys were not all made";
   {
     RegistryWalk walk(ctx, backend, fs, ansi);
-    walk.FindReplaceProcess(oldText, "", newText, "");
-    walk.FindReplaceProcess(word, "", "OstMovedKey" + token, "");
+    walk.FindReplaceProcess({oldText, newText, "", ""});
+    walk.FindReplaceProcess({word, "OstMovedKey" + token, "", ""});
   }
   EXPECT_EQ(Text(CU, deep, "p"), newText + "\\a");
   EXPECT_EQ(Text(CU, deeper, "q"), newText + "\\b");
@@ -329,7 +329,7 @@ TEST_F(WinRegistryTest, DISABLED_WalkSpeedAgainstABareTraversal) {
     for (RegRoot root : {LM, CU}) bare(backend.RootKey(root), keys, values);
     auto t1 = Clock::now();
     RegistryWalk walk(ctx, backend, fs, ansi);
-    walk.FindReplaceProcess("C:\\NoSuchText" + token, "", "D:\\x", "");
+    walk.FindReplaceProcess({"C:\\NoSuchText" + token, "D:\\x", "", ""});
     auto t2 = Clock::now();
     const double bareMs = std::chrono::duration<double, std::milli>(t1 - t0).count();
     const double walkMs = std::chrono::duration<double, std::milli>(t2 - t1).count();

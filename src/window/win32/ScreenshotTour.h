@@ -18,8 +18,8 @@ class ScreenshotRun : public ItemMover, public RegistryMapper, public FileMapper
   explicit ScreenshotRun(std::string target) : target_(std::move(target)) {}
   RunContext* ctx = nullptr;
   bool MoveDir(const std::string&, const std::string&) override { return true; }
-  void FindReplaceProcess(const std::string&, const std::string&, const std::string&, const std::string&) override;
-  void IniProcess(const std::string&, const std::string&) override {}
+  void FindReplaceProcess(const SearchTexts&) override;
+  void IniProcess(const SearchTexts&) override {}
 
  private:
   std::string target_;
