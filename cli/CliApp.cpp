@@ -101,7 +101,13 @@ int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std:
   out << page.title << '\n';
   if (!page.moveLine.empty()) out << page.moveLine << '\n';
   out << page.countLine << '\n';
-  return ctx.request.Cancelled ? kExitCancelled : kExitFinished;
+  if (!page.passedOverLine.empty()) {
+    out << page.passedOverLine << '\n';
+    out.flush();
+    err << PassedOverList(ctx);
+  }
+  if (ctx.request.Cancelled) return kExitCancelled;
+  return ctx.passedOver.empty() ? kExitFinished : kExitPartly;
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ class CliServices {
   virtual UndoExecutor& UndoRunner(RunContext& ctx) = 0;
 };
 
-enum CliExit { kExitFinished = 0, kExitCancelled = 1, kExitUsage = 2, kExitError = 3 };
+enum CliExit { kExitFinished = 0, kExitCancelled = 1, kExitUsage = 2, kExitError = 3, kExitPartly = 4 };
 
 int RunCli(const std::vector<std::string>& args, CliServices& services, std::istream& in, std::ostream& out,
            std::ostream& err);

@@ -41,7 +41,8 @@ std::string UsageText() {
          "  --substring     find a path also inside longer names (C:\\App in C:\\Apple); by default a path\n"
          "                  counts only where it ends (C:\\App, C:\\App\\x, \"C:\\App\", C:\\App;...)\n"
          "\n"
-         "Exit status: 0 finished, 1 cancelled or the move failed, 2 usage error, 3 an error stopped the run or left an undo incomplete.\n"
+         "Exit status: 0 finished, 1 cancelled or the move failed, 2 usage error, 3 an error stopped the run or left an undo\n"
+         "incomplete, 4 finished, but some places could not be changed (each is named on stderr with its reason).\n"
          "\n"
          "Text: any characters in paths and texts. On a console they are shown as they are; output sent to a file\n"
          "or a pipe is UTF-8, and so is input read from one.\n";

@@ -33,6 +33,19 @@ std::string RemappedResultText(int linkCount) {
   return linkCount == 1 ? "1 link was remapped" : std::to_string(linkCount) + " links were remapped";
 }
 
+std::string PassedOverText(int count) {
+  if (count <= 0) return "";
+  return count == 1 ? "1 place could not be changed" : std::to_string(count) + " places could not be changed";
+}
+
+std::string PassedOverList(const RunContext& ctx, std::size_t limit) {
+  std::string list;
+  for (std::size_t i = 0; i < ctx.passedOver.size() && i < limit; ++i)
+    list += ctx.passedOver[i].where + ": " + ctx.passedOver[i].reason + "\n";
+  if (ctx.passedOver.size() > limit) list += "... and " + std::to_string(ctx.passedOver.size() - limit) + " more.\n";
+  return list;
+}
+
 EndPage EndPageOf(const RunContext& ctx) {
   EndPage page;
   page.finished = !ctx.request.Cancelled;
@@ -44,5 +57,6 @@ EndPage EndPageOf(const RunContext& ctx) {
     if (ctx.request.Mode == 'M' && ctx.moveLines.cancelledMoveLineVisible) page.moveLine = ctx.moveLines.cancelledMoveLine;
   }
   page.countLine = RemappedResultText(ctx.request.LinkCount);
+  page.passedOverLine = PassedOverText(int(ctx.passedOver.size()));
   return page;
 }

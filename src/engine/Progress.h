@@ -1,5 +1,6 @@
 #pragma once
 // Progress arithmetic of a run and the texts that report its count.
+#include <cstddef>
 #include <string>
 
 #include "engine/MappingRequest.h"
@@ -27,5 +28,11 @@ struct EndPage {
   std::string title;      // finishedTitle / cancelledTitle
   std::string moveLine;   // finishedMoveLine / cancelledMoveLine when shown, else empty
   std::string countLine;  // finishedCount / cancelledCount
+  std::string passedOverLine;  // "N places could not be changed", or empty
 };
+// "1 place could not be changed", "N places could not be changed"; empty for none.
+std::string PassedOverText(int count);
+// The places the run passed over, one "where: reason" line each; past
+// `limit` lines, one line saying how many more there are.
+std::string PassedOverList(const RunContext& ctx, std::size_t limit = std::size_t(-1));
 EndPage EndPageOf(const RunContext& ctx);

@@ -242,6 +242,7 @@ Page Wizard::RunAndEndPage() {
 
 void Wizard::SetEndPageLines() {
   const EndPage page = EndPageOf(ctx);
+  passedOverLine = page.passedOverLine;
   if (page.finished) {
     finishedTitle = page.title;
     finishedMoveLine = page.moveLine;
@@ -399,4 +400,10 @@ void Wizard::UndoAgeChange(int index) {
   ports_.undo->SetAgeIndex(index);
   ports_.undo->FillUndoBox(false);
   RefreshUndoList();
+}
+
+void Wizard::ShowPassedOverClick() {
+  // A message box grows with its text: a long list is cut, and says so.
+  const std::string text = PassedOverList(ctx, 30);
+  if (!text.empty()) ShowMessage(text, "Places that could not be changed");
 }

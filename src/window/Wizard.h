@@ -97,6 +97,7 @@ class Wizard {
   bool finishedMoveLineVisible = false;
   std::string cancelledTitle, cancelledCount, cancelledMoveLine;  // Cancelled
   bool cancelledMoveLineVisible = false;
+  std::string passedOverLine;  // either end page: "N places could not be changed", or empty
 
   // Undo page
   std::vector<std::string> undoLines{kNoChangesToUndo};
@@ -137,6 +138,7 @@ class Wizard {
   void UndoChangesClick();        // "Undo Changes"
   void DeleteUndoClick();         // "Delete"
   void UndoAgeChange(int index);
+  void ShowPassedOverClick();  // "Show" beside the end page's passed-over line
 
  private:
   Page RunAndEndPage();

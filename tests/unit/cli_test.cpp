@@ -42,12 +42,14 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
   }
   void SetArchiveName(const std::string&) override {}
   std::string ShortFileName(const std::string& p) override { return p; }
+  std::string passOver;  // a file each file pass cannot change
   void FindReplaceProcess(const SearchTexts& t) override { calls.push_back("reg " + t.oldText + " > " + t.newText); }
   void IniProcess(const SearchTexts& t) override {
     const std::string &o = t.oldText, &n = t.newText;
     std::string drives;
     for (const DriveRow& r : ctx->drives) drives += r.selected ? r.root.substr(0, 1) : "";
     calls.push_back("ini " + o + " > " + n + " on " + drives);
+    if (!passOver.empty()) ctx->PassOver(passOver, "in use by another program");
     for (int i = 0; i < 3; ++i) {
       ctx->PumpCancelled();
       if (ctx->preview) {
@@ -155,6 +157,14 @@ TEST(Cli, MapRunsTheWalkAndPrintsTheEndPage) {
   r = RunArgs(s, {"map", "--find", "a", "--replace", "b", "--drives", "Q"});
   EXPECT_EQ(r.code, kExitUsage);
   EXPECT_NE(r.err.find("Drive Q: is not present."), std::string::npos);
+
+  // A place the run could not change is counted, named with its reason and
+  // keeps a script from taking the run for complete.
+  s.passOver = "C:\\Locked\\app.ini";
+  r = RunArgs(s, {"map", "--find", "C:\Old", "--replace", "D:\New", "--targets", "settings"});
+  EXPECT_EQ(r.code, kExitPartly);
+  EXPECT_EQ(r.out, "Ostrivane has finished\n3 links were remapped\n1 place could not be changed\n");
+  EXPECT_EQ(r.err, "C:\\Locked\\app.ini: in use by another program\n");
 }
 
 TEST(Cli, VerifyAsksOnTheConsole) {

@@ -312,6 +312,31 @@ TEST_F(PageModelTest, MoveFilesStartsTheRunAtOnceWithoutAdvancedOptions) {
   EXPECT_EQ(wizard.finishedCount, "4 links were remapped");
 }
 
+TEST_F(PageModelTest, EndPageNamesThePlacesPassedOver) {
+  fs.AddFolder("C:\\Program Files\\App");
+  Show();
+  int walk = 0;
+  rec.duringWalk = [&] {
+    if (walk++ == 0) wizard.ctx.PassOver("C:\\App\\locked.ini", "in use by another program");
+  };
+  wizard.TurnPage(Sender::MoveAndMap);
+  wizard.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
+  wizard.TurnPage(Sender::MoveConfirmNext);
+  EXPECT_EQ(wizard.CurrentPage, Page::Finished);
+  EXPECT_EQ(wizard.passedOverLine, "1 place could not be changed");
+  wizard.ShowPassedOverClick();
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].first, "C:\\App\\locked.ini: in use by another program\n");
+
+  // The next run starts with none.
+  walk = 1;
+  wizard.TurnPage(Sender::GoToStart);
+  wizard.TurnPage(Sender::MoveAndMap);
+  wizard.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
+  wizard.TurnPage(Sender::MoveConfirmNext);
+  EXPECT_EQ(wizard.passedOverLine, "");
+}
+
 TEST_F(PageModelTest, FailedMoveEndsOnTheCancelPage) {
   Show("C:\\Data\\Old");
   rec.moveSucceeds = false;

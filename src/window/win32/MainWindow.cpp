@@ -169,6 +169,9 @@ std::vector<MainWindow::Item>* MakeItems() {
       {kCancelledTitle, P::Cancelled, K::Title, "", 24, 110, 440, 44},
       {kCancelledMoveLine, P::Cancelled, K::Text, "", 24, 164, 440, 18},
       {kCancelledCount, P::Cancelled, K::Bold, "", 24, 186, 440, 18},
+      // either end page, when the run passed over places
+      {kPassedOverLine, P::None, K::Text, "", 24, 214, 330, 18},
+      {kShowPassedOver, P::None, K::Button, "S&how", 360, 209, 88, 26},
       {S(Sender::GoToStartCancelled), P::Cancelled, K::Button, "&Go to Start", backX - 16, bottom, bw + 16, bh},
       {S(Sender::ExitCancelled), P::Cancelled, K::DefButton, "E&xit", nextX, bottom, bw, bh},
       // Undo
@@ -374,6 +377,9 @@ bool MainWindow::Visible(const Item& it) const {
   if (it.id >= kMapOnlyDescription && it.id < kStaticFirst) return wizard_.mapOnlyDescriptionVisible;
   if (it.id == kShowAdvanced) return wizard_.showAdvancedVisible;
   if (it.id == kVersionLine) return wizard_.versionLineVisible;
+  if (it.id == kPassedOverLine || it.id == kShowPassedOver)
+    return !wizard_.passedOverLine.empty() &&
+           (wizard_.CurrentPage == Page::Finished || wizard_.CurrentPage == Page::Cancelled);
   return true;  // the title strip
 }
 
@@ -397,6 +403,7 @@ void MainWindow::Show() {
   text(kCancelledTitle, f.cancelledTitle);
   text(kCancelledMoveLine, f.cancelledMoveLineVisible ? f.cancelledMoveLine : "");
   text(kCancelledCount, f.cancelledCount);
+  text(kPassedOverLine, f.passedOverLine);
   text(kGivenDestination, f.givenDestination);
   text(kFirstDrive, f.firstDrive);
   text(kSecondDrive, f.secondDrive);
@@ -558,6 +565,7 @@ void MainWindow::Command(int id, int code, HWND from) {
       f.TargetChecksClick();
       break;
     case kBrowseDestination: Guarded([&] { f.BrowseDestinationClick(); }); break;
+    case kShowPassedOver: Guarded([&] { f.ShowPassedOverClick(); }); break;
     case kBrowseFindWhat: Guarded([&] { f.BrowseFindWhatClick(); }); break;
     case kBrowseReplaceWith: Guarded([&] { f.BrowseReplaceWithClick(); }); break;
     case kUndoChanges: Guarded([&] { f.UndoChangesClick(); }); break;

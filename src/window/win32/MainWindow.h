@@ -126,6 +126,8 @@ enum ControlId : int {
   kCancelledTitle,
   kCancelledMoveLine,
   kCancelledCount,
+  kPassedOverLine,  // both end pages
+  kShowPassedOver,
   kVersionLine,
   kMoveDescription,  // first of three lines per description panel
   kSwitchDescription = kMoveDescription + 3,
