@@ -3,8 +3,8 @@
 #include "window/win32/MainWindow.h"
 #include "core/Ui.h"
 
-void ScreenshotRun::FindReplaceProcess(const std::string& oldText, const std::string&, const std::string& newText,
-                                       const std::string&) {
+void ScreenshotRun::FindReplaceProcess(const SearchTexts& texts) {
+  const std::string &oldText = texts.oldText, &newText = texts.newText;
   RunContext& c = *ctx;
   c.progress.phase = "Scanning System Registry";
   c.request.ScanLocation = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Applications";
