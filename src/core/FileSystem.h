@@ -80,7 +80,11 @@ class FileSystem {
   // The whole file, opened with sharing for other readers and writers. Throws Error.
   virtual std::string ReadWhole(const std::string& path) = 0;
   // Writes a new file beside the old one, flushes it and puts it in the old
-  // one's place, so a failure never leaves a half-written file. Throws Error.
+  // one's place, so a failure never leaves a half-written file; the file
+  // keeps its permissions, streams, creation time and attributes. A file with
+  // more than one name (hard links) is rewritten in place instead, so every
+  // name shows the new content: a crash during that write can tear it, so
+  // callers back such a file up durably first. Throws Error.
   virtual void ReplaceWhole(const std::string& path, const std::string& data) = 0;
   virtual std::unique_ptr<RandomFile> OpenRandom(const std::string& path, OpenMode mode) = 0;  // throws Error
   virtual bool Remove(const std::string& path) = 0;

@@ -12,6 +12,7 @@ const char* const kSetFailed = "Failed to set data for '%s'";
 const char* const kCreateFailed = "Failed to create key %s";
 const char* const kInvalidType = "Invalid data type for '%s'";
 const char* const kDeleteKeyFailed = "Failed to delete key %s";
+const char* const kHoldsLink = "Key %s holds a registry link, which a copy would not keep";
 
 constexpr std::uint32_t kOpenTries[] = {kKeyAllAccess, kKeyReadWrite, kKeyRead};
 constexpr std::uint32_t kWriteTries[] = {kKeyAllAccess, kKeyReadWrite};
@@ -46,6 +47,12 @@ bool IsInside(const std::string& inner, const std::string& outer) {
   return head != kNotFound && inner.size() > head && inner[head] == '\\';
 }
 }  // namespace
+
+bool IsLinkListing(const std::vector<ListedValue>& values) {
+  for (const ListedValue& v : values)
+    if (v.type == kRegLink && EqualFold(v.name, kLinkValueName)) return true;
+  return false;
+}
 
 std::string TextFromRegData(std::string_view data) { return Utf8FromUtf16LeBytes(data.substr(0, FirstNulUnit(data))); }
 
@@ -105,19 +112,23 @@ std::string TNTRegistry::Relative(const std::string& path) const {
   return rel;
 }
 
-long TNTRegistry::OpenRelative(const std::string& path, std::uint32_t access, RegKey& out) {
-  return OpenPath(Relative(path), access, out);
+long TNTRegistry::OpenRelative(const std::string& path, std::uint32_t access, RegKey& out, bool itself) {
+  return OpenPath(Relative(path), access, out, itself);
 }
 
-long TNTRegistry::OpenPath(const std::string& rel, std::uint32_t access, RegKey& out) {
+long TNTRegistry::OpenPath(const std::string& rel, std::uint32_t access, RegKey& out, bool itself) {
   const RegKey root = backend_.RootKey(root_);
-  const long whole = backend_.OpenKey(root, rel, access, out);
+  const auto open = [&](RegKey parent, const std::string& sub, std::uint32_t a, bool last, RegKey& key) {
+    return itself && last ? backend_.OpenKeyItself(parent, sub, a, key) : backend_.OpenKey(parent, sub, a, key);
+  };
+  const long whole = open(root, rel, access, true, out);
   if (whole == kRegOk || rel.find('\\') == std::string::npos) return whole;
   RegKey at = root;
   const std::vector<std::string> parts = Components(rel);
   for (std::size_t i = 0; i < parts.size(); ++i) {
     RegKey next = 0;
-    const long rc = backend_.OpenKey(at, parts[i], i + 1 == parts.size() ? access : kKeyRead, next);
+    const bool last = i + 1 == parts.size();
+    const long rc = open(at, parts[i], last ? access : kKeyRead, last, next);
     if (at != root) backend_.CloseKey(at);
     if (rc != kRegOk) return whole == kRegNotFound ? whole : rc;
     at = next;
@@ -159,10 +170,10 @@ void TNTRegistry::DeletePath(const std::string& rel, const std::string& fullPath
   backend_.CloseKey(parent);
 }
 
-bool TNTRegistry::OpenWith(const std::string& path, const std::uint32_t* accesses, int count) {
+bool TNTRegistry::OpenWith(const std::string& path, const std::uint32_t* accesses, int count, bool itself) {
   for (int i = 0; i < count; ++i) {
     RegKey key = 0;
-    if ((lastOpenError_ = OpenRelative(path, accesses[i], key)) != kRegOk) continue;
+    if ((lastOpenError_ = OpenRelative(path, accesses[i], key, itself)) != kRegOk) continue;
     CloseKey();
     current_ = key;
     currentPath_ = path;
@@ -175,6 +186,31 @@ bool TNTRegistry::OpenWith(const std::string& path, const std::uint32_t* accesse
 bool TNTRegistry::OpenRegPath(const std::string& path) { return OpenWith(path, kOpenTries, 3); }
 
 bool TNTRegistry::OpenRegPathForReading(const std::string& path) { return OpenWith(path, &kOpenTries[2], 1); }
+
+bool TNTRegistry::OpenRegPathItselfForReading(const std::string& path) {
+  return OpenWith(path, &kOpenTries[2], 1, true);
+}
+
+bool TNTRegistry::IsLinkKey(RegKey key) {
+  std::uint32_t type = kRegNone, size = 0;
+  return backend_.QueryValue(key, std::string(kLinkValueName), type, size, nullptr) == kRegOk && type == kRegLink;
+}
+
+bool TNTRegistry::IsLink() { return current_ && IsLinkKey(current_); }
+
+bool TNTRegistry::HoldsLink(const std::string& path) {
+  TNTRegistry key(backend_, root_);
+  if (!key.OpenRegPathItselfForReading(path)) return key.LastOpenError() != kRegNotFound;
+  if (key.IsLink()) return true;
+  long failure = kRegOk;
+  const std::vector<std::string> subkeys = key.ListSubkeyNames(&failure);
+  if (failure != kRegOk) return true;
+  key.CloseKey();
+  const std::string base = Relative(path);
+  for (const std::string& sub : subkeys)
+    if (HoldsLink("\\" + (base.empty() ? sub : base + "\\" + sub))) return true;
+  return false;
+}
 
 void TNTRegistry::CreateRegPath(const std::string& path) {
   for (std::uint32_t access : kWriteTries) {
@@ -342,6 +378,9 @@ bool TNTRegistry::KeyExists(const std::string& path) {
 bool TNTRegistry::MoveRegKey(const std::string& oldPath, const std::string& newPath, bool deleteOld) {
   const std::string oldRel = Relative(oldPath), newRel = Relative(newPath);
   if (oldRel.empty() || newRel.empty() || IsInside(newRel, oldRel) || EqualFold(oldRel, newRel)) return false;
+  // A copy would follow a link and bring its target's content along, and
+  // deleting the old tree would then empty the target.
+  if (HoldsLink(oldPath)) throw Error(Format1(kHoldsLink, oldPath));
   RegKey from = 0;
   if (OpenRelative(oldPath, kKeyRead, from) != kRegOk) return false;
   if (KeyExists(newPath)) {
@@ -416,10 +455,11 @@ void TNTRegistry::CopyTree(RegKey from, RegKey to, const std::string& toPath) {
 
 void TNTRegistry::DeleteTree(RegKey parent, const std::string& subKey, const std::string& fullPath) {
   RegKey key = 0;
-  if (backend_.OpenKey(parent, subKey, kKeyRead, key) == kRegOk) {
+  // A link goes itself; what it leads to stays.
+  if (backend_.OpenKeyItself(parent, subKey, kKeyRead, key) == kRegOk) {
     std::vector<std::string> subkeys;
     RegKeyInfo info;
-    if (backend_.QueryInfoKey(key, info) == kRegOk) {
+    if (!IsLinkKey(key) && backend_.QueryInfoKey(key, info) == kRegOk) {
       std::string name;
       for (std::uint32_t i = 0; i < info.subkeys; ++i) {
         if (backend_.EnumKey(key, i, name) != kRegOk) break;

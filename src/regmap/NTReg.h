@@ -24,6 +24,9 @@ struct ListedValue {
   std::string text;  // up to the first NUL
 };
 
+// True when a key's values are those of a registry link opened itself.
+bool IsLinkListing(const std::vector<ListedValue>& values);
+
 // String data as the registry holds it (UTF-16LE) and the program's text.
 // The text ends at the first NUL character; an odd last byte is dropped.
 std::string TextFromRegData(std::string_view data);
@@ -56,11 +59,20 @@ class TNTRegistry {
   bool OpenRegPath(const std::string& path);
   // Read access only: walks and backups, which write rarely.
   bool OpenRegPathForReading(const std::string& path);
+  // Read access to the key itself: a link at the end of the path is opened
+  // as the link (IsLink() then tells), not followed.
+  bool OpenRegPathItselfForReading(const std::string& path);
   // Creates the path (and every key above it) and makes it current. Throws
   // "Failed to create key %s".
   void CreateRegPath(const std::string& path);
   void CloseKey();
   bool HasCurrentKey() const { return current_ != 0; }
+  // The current key, opened itself, is a registry link.
+  bool IsLink();
+  // The key at path, or a key below it, is a registry link (one that can't
+  // be listed counts as holding one). A copy of such a tree would copy the
+  // link's target rather than the link.
+  bool HoldsLink(const std::string& path);
 
   // The platform's error code of the last open that failed.
   long LastOpenError() const { return lastOpenError_; }
@@ -96,7 +108,8 @@ class TNTRegistry {
   // Nothing (false) when old is missing, new exists or new lies inside old;
   // else new is created with a copy of old's whole subtree, and old is
   // deleted with its subtree when deleteOld is set. A copy that fails is
-  // taken away again before the error goes on.
+  // taken away again before the error goes on. A tree that holds a registry
+  // link is refused (Error) before anything is copied.
   bool MoveRegKey(const std::string& oldPath, const std::string& newPath, bool deleteOld);
   bool KeyExists(const std::string& path);
   // Deletes the key with its subtree; false when it did not exist. Throws
@@ -104,13 +117,15 @@ class TNTRegistry {
   bool DeleteRegKey(const std::string& path);
 
  private:
-  bool OpenWith(const std::string& path, const std::uint32_t* accesses, int count);
+  bool OpenWith(const std::string& path, const std::uint32_t* accesses, int count, bool itself = false);
   void MakeWritable(const std::string& valueName);
   std::string Relative(const std::string& path) const;
-  long OpenRelative(const std::string& path, std::uint32_t access, RegKey& out);
+  long OpenRelative(const std::string& path, std::uint32_t access, RegKey& out, bool itself = false);
   // Paths below the root without a leading "\". A path the platform will
-  // not take whole (too long) is followed key by key from the root.
-  long OpenPath(const std::string& rel, std::uint32_t access, RegKey& out);
+  // not take whole (too long) is followed key by key from the root. With
+  // `itself`, a link at the end is opened itself.
+  long OpenPath(const std::string& rel, std::uint32_t access, RegKey& out, bool itself = false);
+  bool IsLinkKey(RegKey key);
   long CreatePath(const std::string& rel, std::uint32_t access, RegKey& out);
   // Removes rel with its subtree, through a handle on its parent.
   void DeletePath(const std::string& rel, const std::string& fullPath);

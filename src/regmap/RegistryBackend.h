@@ -30,6 +30,12 @@ enum : std::uint32_t {
   kRegOptionBackupRestore = 0x4,
 };
 
+// A registry link (Windows' CurrentControlSet, Wine's Wow6432Node\Classes) is
+// a key whose content lives under another key. Opened itself rather than
+// followed, it holds one value of this name and type kRegLink: the target's
+// path as the kernel names it ("\Registry\Machine\...", UTF-16LE).
+inline constexpr std::string_view kLinkValueName = "SymbolicLinkValue";
+
 // Value types.
 enum : std::uint32_t {
   kRegNone = 0,
@@ -53,7 +59,10 @@ class RegistryBackend {
   virtual ~RegistryBackend() = default;
   // The predefined key of a root; never closed.
   virtual RegKey RootKey(RegRoot root) = 0;
+  // A link on the way or at the end of the path is followed to its target.
   virtual long OpenKey(RegKey parent, const std::string& subKey, std::uint32_t access, RegKey& out) = 0;
+  // As OpenKey, but a link at the end of the path is opened itself.
+  virtual long OpenKeyItself(RegKey parent, const std::string& subKey, std::uint32_t access, RegKey& out) = 0;
   // Opens the key, creating it and every missing key above it.
   virtual long CreateKey(RegKey parent, const std::string& subKey, std::uint32_t options, std::uint32_t access,
                          RegKey& out) = 0;
@@ -68,7 +77,7 @@ class RegistryBackend {
                           std::string* data) = 0;
   virtual long SetValue(RegKey key, const std::string& name, std::uint32_t type, std::string_view data) = 0;
   virtual long DeleteValue(RegKey key, const std::string& name) = 0;
-  // Deletes a key that has no subkeys.
+  // Deletes a key that has no subkeys; a link is deleted itself, never its target.
   virtual long DeleteKey(RegKey parent, const std::string& subKey) = 0;
 };
 

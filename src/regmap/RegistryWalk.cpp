@@ -41,21 +41,26 @@ void RegistryWalk::SearchThruKey(RegRoot root, const std::string& rootName, cons
   TNTRegistry reg(backend_, root);
   ctx_.request.ScanLocation = rootName + path;
   // Read access is enough to search; a change reopens the key for writing.
-  if (!reg.OpenRegPathForReading("\\" + path)) {
+  // The key is opened itself, so that a registry link shows as one.
+  if (!reg.OpenRegPathItselfForReading("\\" + path)) {
     // A key gone since its parent was listed is no loss.
     if (reg.LastOpenError() != kRegNotFound && reg.LastOpenError() != kRegKeyDeleted)
       ctx_.PassOver(rootName + path, ErrorReason("the key could not be opened", reg.LastOpenError()));
     return;
   }
+  long subkeyFailure = kRegOk, valueFailure = kRegOk;
+  const std::vector<ListedValue> values = reg.ListValues(&valueFailure);
+  // A link (CurrentControlSet) leads to keys walked where they live: entered
+  // too, it would show every value twice, and change each twice. It is
+  // listed with its parent and left alone.
+  if (IsLinkListing(values)) return;
   KeyVisit visit{root, rootName, path, reg};
 
   const EntryResult keyResult = FindReplaceEntry(visit, path, "", EntryKind::KeyPath);
   // A moved key's subtree is not visited in this pass: it lives elsewhere now.
   if (ctx_.request.Cancelled || keyResult.moved) return;
 
-  long subkeyFailure = kRegOk, valueFailure = kRegOk;
   const std::vector<std::string> subkeys = reg.ListSubkeyNames(&subkeyFailure);
-  const std::vector<ListedValue> values = reg.ListValues(&valueFailure);
   if (subkeyFailure != kRegOk)
     ctx_.PassOver(rootName + visit.path, ErrorReason("not every subkey could be listed", subkeyFailure));
   if (valueFailure != kRegOk)
@@ -126,6 +131,12 @@ RegistryWalk::Outcome RegistryWalk::Apply(KeyVisit& visit, const std::string& ac
   const std::string keyPath = "\\" + visit.path;
   const std::string place =
       Place(visit.rootName + visit.path, kind != EntryKind::KeyPath, kind == EntryKind::ValueName ? actualName : valueName);
+  // Moving a tree through a link would copy the link's target instead;
+  // refused before anything is backed up.
+  if (kind == EntryKind::KeyPath && TNTRegistry(backend_, visit.root).HoldsLink(keyPath)) {
+    ctx_.PassOver(place, "it holds a registry link, which a move would not keep");
+    return Outcome::PassedOver;
+  }
   // A change whose state before the run the file can't hold is not made;
   // errors of the file itself stop the run.
   try {

@@ -75,13 +75,31 @@ MemoryRegistry::Handle* MemoryRegistry::Find(RegKey key) {
   return it == handles_.end() ? nullptr : &it->second;
 }
 
+std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::Follow(std::shared_ptr<Node> node) const {
+  for (int hops = 0; node && node->isLink; ++hops) {
+    if (hops == 16) return nullptr;
+    std::shared_ptr<Node> at = roots_.at(node->linkRoot);
+    for (const std::string& part : Components(node->linkPath)) {
+      auto it = at->subkeys.find(FoldKey(part));
+      if (it == at->subkeys.end()) return nullptr;
+      at = Follow(it->second);
+      if (!at) return nullptr;
+    }
+    node = at;
+  }
+  return node;
+}
+
 std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::Walk(const std::shared_ptr<Node>& from, const std::string& path,
-                                                           bool create, bool* denied) {
+                                                           bool create, bool* denied, bool itself) {
   std::shared_ptr<Node> node = from;
-  for (const std::string& part : Components(path)) {
+  const std::vector<std::string> parts = Components(path);
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const std::string& part = parts[i];
     auto it = node->subkeys.find(FoldKey(part));
     if (it != node->subkeys.end()) {
-      node = it->second;
+      node = itself && i + 1 == parts.size() ? it->second : Follow(it->second);
+      if (!node) return nullptr;
       continue;
     }
     if (!create) return nullptr;
@@ -102,7 +120,8 @@ std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::Walk(RegRoot root, const s
   for (const std::string& part : Components(path)) {
     auto it = node->subkeys.find(FoldKey(part));
     if (it == node->subkeys.end()) return nullptr;
-    node = it->second;
+    node = Follow(it->second);
+    if (!node) return nullptr;
   }
   return node;
 }
@@ -150,6 +169,16 @@ void MemoryRegistry::PutDword(RegRoot root, const std::string& path, const std::
 
 void MemoryRegistry::AddKey(RegRoot root, const std::string& path) { Walk(roots_.at(root), path, true); }
 
+void MemoryRegistry::AddLink(RegRoot root, const std::string& path, RegRoot targetRoot, const std::string& targetPath) {
+  auto node = Walk(roots_.at(root), path, true, nullptr, true);
+  node->isLink = true;
+  node->linkRoot = targetRoot;
+  node->linkPath = targetPath;
+  const std::string kernelPath = (targetRoot == RegRoot::CurrentUser ? "\\Registry\\User\\S-1-5-21-1-2-3-1000\\"
+                                                                     : "\\Registry\\Machine\\") + targetPath;
+  node->values = {{std::string(kLinkValueName), kRegLink, Utf16LeBytesFromUtf8(kernelPath)}};
+}
+
 bool MemoryRegistry::HasKey(RegRoot root, const std::string& path) const { return Walk(root, path) != nullptr; }
 
 std::optional<MemoryRegistry::Value> MemoryRegistry::Get(RegRoot root, const std::string& path,
@@ -173,6 +202,14 @@ std::string MemoryRegistry::Dump() const {
 }
 
 long MemoryRegistry::OpenKey(RegKey parent, const std::string& subKey, std::uint32_t access, RegKey& out) {
+  return Open(parent, subKey, access, out, false);
+}
+
+long MemoryRegistry::OpenKeyItself(RegKey parent, const std::string& subKey, std::uint32_t access, RegKey& out) {
+  return Open(parent, subKey, access, out, true);
+}
+
+long MemoryRegistry::Open(RegKey parent, const std::string& subKey, std::uint32_t access, RegKey& out, bool itself) {
   Handle* h = Find(parent);
   if (WantsWrite(access)) ++writeOpens;
   if (!h || h->node->deleted) {
@@ -183,7 +220,7 @@ long MemoryRegistry::OpenKey(RegKey parent, const std::string& subKey, std::uint
     ++failedOpens;
     return kRegMoreData;
   }
-  auto node = Walk(h->node, subKey, false);
+  auto node = Walk(h->node, subKey, false, nullptr, itself);
   if (!node) {
     ++failedOpens;
     return kRegNotFound;
@@ -303,7 +340,8 @@ long MemoryRegistry::DeleteKey(RegKey parent, const std::string& subKey) {
   for (const std::string& p : parts) {
     auto it = up->subkeys.find(FoldKey(p));
     if (it == up->subkeys.end()) return kRegNotFound;
-    up = it->second;
+    up = Follow(it->second);
+    if (!up) return kRegNotFound;
   }
   auto it = up->subkeys.find(FoldKey(leaf));
   if (it == up->subkeys.end()) return kRegNotFound;

@@ -3,7 +3,8 @@
 // bytes, string types in UTF-16LE), with the platform's rules
 // that the program relies on: case-insensitive names, subkeys listed in
 // sorted order and values in the order they were made, handles that outlive
-// a deleted key, write access checked per handle, keys that refuse writes.
+// a deleted key, write access checked per handle, keys that refuse writes,
+// and links: keys that lead to another key by name unless opened themselves.
 #include <map>
 #include <memory>
 #include <optional>
@@ -30,6 +31,10 @@ class MemoryRegistry : public RegistryBackend {
     std::vector<Value> values;
     bool deleted = false;
     bool denyWrite = false;  // opening for writing, creating below and deleting are refused
+    // A link leads to this key, looked up by name whenever it is followed.
+    bool isLink = false;
+    RegRoot linkRoot = RegRoot::LocalMachine;
+    std::string linkPath;
   };
 
   MemoryRegistry();
@@ -43,9 +48,13 @@ class MemoryRegistry : public RegistryBackend {
   std::string GetText(RegRoot root, const std::string& path, const std::string& name) const;
   void PutDword(RegRoot root, const std::string& path, const std::string& name, std::uint32_t value);
   void AddKey(RegRoot root, const std::string& path);
+  // A link at `path` to the key at `targetPath`, holding its SymbolicLinkValue
+  // as the platform shows it ("\Registry\Machine\..." or "\Registry\User\<sid>\...").
+  void AddLink(RegRoot root, const std::string& path, RegRoot targetRoot, const std::string& targetPath);
   bool HasKey(RegRoot root, const std::string& path) const;
   std::optional<Value> Get(RegRoot root, const std::string& path, const std::string& name) const;
   void DenyWrite(RegRoot root, const std::string& path, bool deny = true);
+  // Paths follow links, as an ordinary open does.
   // Every key and value of both walked roots in a canonical form (values
   // sorted by name), for comparing states.
   std::string Dump() const;
@@ -59,6 +68,7 @@ class MemoryRegistry : public RegistryBackend {
 
   RegKey RootKey(RegRoot root) override;
   long OpenKey(RegKey parent, const std::string& subKey, std::uint32_t access, RegKey& out) override;
+  long OpenKeyItself(RegKey parent, const std::string& subKey, std::uint32_t access, RegKey& out) override;
   long CreateKey(RegKey parent, const std::string& subKey, std::uint32_t options, std::uint32_t access,
                  RegKey& out) override;
   void CloseKey(RegKey key) override;
@@ -77,9 +87,13 @@ class MemoryRegistry : public RegistryBackend {
     std::uint32_t access = 0;
   };
   Handle* Find(RegKey key);
+  // Links on the way are followed, and the last one too unless `itself`.
   std::shared_ptr<Node> Walk(const std::shared_ptr<Node>& from, const std::string& path, bool create,
-                             bool* denied = nullptr);
+                             bool* denied = nullptr, bool itself = false);
   std::shared_ptr<Node> Walk(RegRoot root, const std::string& path) const;
+  // Where a link leads; null when nothing is there (or links go round).
+  std::shared_ptr<Node> Follow(std::shared_ptr<Node> node) const;
+  long Open(RegKey parent, const std::string& subKey, std::uint32_t access, RegKey& out, bool itself);
   RegKey NewHandle(std::shared_ptr<Node> node, std::uint32_t access);
 
   std::map<RegRoot, std::shared_ptr<Node>> roots_;

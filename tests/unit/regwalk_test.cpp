@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Error.h"
+#include "regmap/NTReg.h"
 #include "regmap/RegImport.h"
 #include "regmap/RegistryWalk.h"
 #include "support/Cp1252.h"
@@ -430,5 +431,51 @@ TEST_F(RegWalkTest, UnlistableKeyIsPassedOverWithItsReason) {
   ASSERT_EQ(ctx.passedOver.size(), 1u);
   EXPECT_EQ(ctx.passedOver[0].where, "HKEY_CURRENT_USER\\Software\\U");
   EXPECT_EQ(ctx.passedOver[0].reason, "not every value could be listed (error 234)");
+}
+}  // namespace
+
+namespace {
+// Wine's own: HKLM\Software\Wow6432Node\Classes leads to HKLM\Software\Classes\Wow6432Node.
+class RegLinkTest : public RegWalkTest {
+ protected:
+  RegLinkTest() {
+    reg.PutText(LM, "Software\\Classes\\Wow6432Node\\Svc", "path", "D:\\Tools\\svc.exe");
+    reg.AddLink(LM, "Software\\Wow6432Node\\Classes", LM, "Software\\Classes\\Wow6432Node");
+  }
+};
+
+TEST_F(RegLinkTest, ValueBehindALinkIsChangedOnceAndRestoredExactly) {
+  ASSERT_EQ(Text(LM, "Software\\Wow6432Node\\Classes\\Svc", "path"), "D:\\Tools\\svc.exe");  // the model follows it
+  const std::string before = reg.Dump();
+  // The new text holds the old one: a second visit would make "D:\Tools22".
+  Map("D:\\Tools", "D:\\Tools2");
+  EXPECT_EQ(Text(LM, "Software\\Classes\\Wow6432Node\\Svc", "path"), "D:\\Tools2\\svc.exe");
+  EXPECT_EQ(ctx.request.LinkCount, 1);
+  EXPECT_TRUE(ctx.passedOver.empty());
+  EXPECT_EQ(Backup().find("Wow6432Node\\Classes"), std::string::npos) << Backup();
+  ExpectUndoRestores(before);
+}
+
+TEST_F(RegLinkTest, LinkIsNeitherEnteredNorMovedNorCopied) {
+  // A link whose own name holds the old text is left as it is.
+  reg.AddLink(LM, "Software\\OldName", LM, "Software\\Classes\\Wow6432Node");
+  Map("OldName", "NewName");
+  EXPECT_TRUE(reg.HasKey(LM, "Software\\OldName\\Svc"));
+  EXPECT_FALSE(reg.HasKey(LM, "Software\\NewName"));
+  // A key holding a link is not moved: the copy would take the target's
+  // content and deleting the old tree would empty the target.
+  reg.AddLink(LM, "Software\\Vendor\\Inner", LM, "Software\\Classes\\Wow6432Node");
+  const std::string before = reg.Dump();
+  Map("Vendor", "Seller");
+  EXPECT_EQ(reg.Dump(), before);
+  ASSERT_EQ(ctx.passedOver.size(), 1u);
+  EXPECT_EQ(ctx.passedOver[0].where, "HKEY_LOCAL_MACHINE\\Software\\Vendor");
+  EXPECT_NE(ctx.passedOver[0].reason.find("registry link"), std::string::npos);
+  EXPECT_FALSE(fs.Has(kBackup)) << Backup();
+  // Deleting a tree takes the link away, never what it leads to.
+  TNTRegistry tree(reg, LM);
+  EXPECT_TRUE(tree.DeleteRegKey("\\Software\\Vendor"));
+  EXPECT_FALSE(reg.HasKey(LM, "Software\\Vendor"));
+  EXPECT_EQ(Text(LM, "Software\\Classes\\Wow6432Node\\Svc", "path"), "D:\\Tools\\svc.exe");
 }
 }  // namespace

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "core/Error.h"
 #include "core/Text.h"
+#include "core/win32/ReplaceBeside.h"
 #include "core/win32/WidePath.h"
 #include "core/win32/WinApi.h"
 #include "core/win32/Win32FileSystem.h"
@@ -124,6 +127,98 @@ TEST_F(Win32FileSystemTest, ReplaceWholeSwapsInANewFileAndLeavesNoTemporary) {
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{".", "..", "cfg.ini", "fresh.txt"}));
   EXPECT_THROW(fs.ReplaceWhole(root + "Nowhere\\x.txt", "x"), Error);
+}
+
+namespace {
+FILETIME CreationTimeOf(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA d{};
+  GetFileAttributesExW(PlatformPath(path).c_str(), GetFileExInfoStandard, &d);
+  return d.ftCreationTime;
+}
+bool SetCreationTime(const std::string& path, FILETIME t) {
+  HANDLE h = CreateFileW(PlatformPath(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const bool set = SetFileTime(h, &t, nullptr, nullptr) != 0;
+  CloseHandle(h);
+  return set;
+}
+std::uint64_t Ticks(FILETIME t) { return std::uint64_t(t.dwHighDateTime) << 32 | t.dwLowDateTime; }
+const FILETIME kLongAgo{0x12345600u, 0x01c0f000u};  // in 2001
+}  // namespace
+
+// The rewritten file is the same file: its other names, creation time and
+// marks stay; no temporary file is left beside it.
+TEST_F(Win32FileSystemTest, ReplaceWholeKeepsHardLinksCreationTimeAndAttributes) {
+  const std::string single = root + "single.ini", first = root + "app.ini", second = root + "Linked\\app.ini";
+  WriteTestFile(fs, single, "[a]\r\nPath=D:\\Tools\\svc.exe\r\n");
+  ASSERT_TRUE(SetCreationTime(single, kLongAgo));
+  // Wine reports the Unix inode's change time as the creation time; it
+  // can't be set there, and any write changes it.
+  const bool timeKept = Ticks(CreationTimeOf(single)) == Ticks(kLongAgo);
+  if (!timeKept) std::printf("creation times can't be set on this volume; they are not compared\n");
+  ASSERT_TRUE(fs.SetAttributesOf(single, kAttrHidden | kAttrArchive));
+  fs.ReplaceWhole(single, "[a]\r\nPath=D:\\Tools2\\svc.exe\r\n");
+  EXPECT_EQ(fs.ReadWhole(single), "[a]\r\nPath=D:\\Tools2\\svc.exe\r\n");
+  if (timeKept) {
+    EXPECT_EQ(Ticks(CreationTimeOf(single)), Ticks(kLongAgo));
+  }
+  EXPECT_EQ(*fs.AttributesOf(single) & (kAttrHidden | kAttrArchive), kAttrHidden | kAttrArchive);
+
+  ASSERT_TRUE(fs.MakeFolders(root + "Linked"));
+  WriteTestFile(fs, first, "[a]\r\nPath=D:\\Tools\\svc.exe\r\nKeep=1\r\n");
+  ASSERT_TRUE(CreateHardLinkW(PlatformPath(second).c_str(), PlatformPath(first).c_str(), nullptr));
+  ASSERT_EQ(NameCountOf(first), 2u);
+  ASSERT_TRUE(SetCreationTime(first, kLongAgo));
+  ASSERT_TRUE(fs.SetAttributesOf(first, kAttrHidden));
+  // Longer, shorter, and the same length with the change in the middle.
+  for (const std::string content : {"[a]\r\nPath=D:\\Tools2\\svc.exe\r\nKeep=1\r\n", "[a]\r\n",
+                                    "[b]\r\n", "[b]\r\nPath=E:\\Apps\\svc.exe\r\nKeep=1\r\nMore=2\r\n"}) {
+    fs.ReplaceWhole(first, content);
+    EXPECT_EQ(fs.ReadWhole(first), content);
+    EXPECT_EQ(fs.ReadWhole(second), content) << "the other name was split off";
+  }
+  fs.ReplaceWhole(second, "through the other name");
+  EXPECT_EQ(fs.ReadWhole(first), "through the other name");
+  EXPECT_EQ(NameCountOf(first), 2u);
+  if (timeKept) {
+    EXPECT_EQ(Ticks(CreationTimeOf(first)), Ticks(kLongAgo));
+  }
+  EXPECT_EQ(*fs.AttributesOf(first) & kAttrHidden, kAttrHidden);
+
+  // A read-only linked file is refused and stays whole.
+  ASSERT_TRUE(fs.SetAttributesOf(first, kAttrReadOnly));
+  EXPECT_THROW(fs.ReplaceWhole(second, "refused"), Error);
+  EXPECT_EQ(fs.ReadWhole(second), "through the other name");
+  fs.SetAttributesOf(first, 0);
+
+  // A temporary file put in place of a linked file (as a shortcut's save is)
+  // gives its content to every name and goes.
+  {
+    TempBeside temp(first);
+    ASSERT_FALSE(temp.Path().empty());
+    WriteTestFile(fs, temp.Path(), "saved beside");
+    ASSERT_TRUE(temp.PutInPlaceOf(first));
+  }
+  EXPECT_EQ(fs.ReadWhole(second), "saved beside");
+
+  auto names = Names(root + "*");
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{".", "..", "Linked", "app.ini", "single.ini"}));
+  EXPECT_EQ(Names(root + "Linked\\*").size(), 3u);
+}
+
+// Alternate data streams stay with a rewritten file where the volume has them.
+TEST_F(Win32FileSystemTest, ReplaceWholeKeepsAlternateDataStreams) {
+  DWORD flags = 0;
+  if (!GetVolumeInformationW(L"C:\\", nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) ||
+      !(flags & FILE_NAMED_STREAMS))
+    GTEST_SKIP() << "this volume has no alternate data streams (Wine keeps \"name:stream\" as a file of that name)";
+  const std::string path = root + "zoned.ini";
+  WriteTestFile(fs, path, "old");
+  WriteTestFile(fs, path + ":Zone.Identifier", "[ZoneTransfer]\r\nZoneId=3\r\n");
+  fs.ReplaceWhole(path, "new");
+  EXPECT_EQ(fs.ReadWhole(path), "new");
+  EXPECT_EQ(fs.ReadWhole(path + ":Zone.Identifier"), "[ZoneTransfer]\r\nZoneId=3\r\n");
 }
 
 TEST_F(Win32FileSystemTest, RandomFileReadsWritesTruncatesAndFlushes) {

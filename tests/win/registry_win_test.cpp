@@ -297,6 +297,96 @@ TEST_F(WinRegistryTest, DeepKeysChangedAndRestored) {
   ExpectUndoRestores(before);
 }
 
+// Registry links: Wine's own (HKLM\Software\Wow6432Node\Classes leads to
+// HKLM\Software\Classes\Wow6432Node) and one made here. A value reachable
+// through a link is changed once, where it lives, and restored exactly; a
+// tree holding a link is neither moved nor, when deleted, emptied through it.
+TEST_F(WinRegistryTest, ValuesBehindRegistryLinksAreChangedOnceAndRestored) {
+  HKEY wineLink = nullptr;
+  const bool hasWineLink = RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Classes", REG_OPTION_OPEN_LINK,
+                                         KEY_QUERY_VALUE, &wineLink) == ERROR_SUCCESS;
+  DWORD linkType = 0;
+  if (hasWineLink) {
+    RegQueryValueExW(wineLink, L"SymbolicLinkValue", nullptr, &linkType, nullptr, nullptr);
+    RegCloseKey(wineLink);
+  }
+  const std::string behind = "\\Software\\Classes\\Wow6432Node\\OstrivaneTest" + token;
+  struct Cleanup {
+    RegistryBackend& backend;
+    std::string path;
+    ~Cleanup() { TNTRegistry(backend, LM).DeleteRegKey(path); }
+  } cleanup{backend, behind};
+
+  // The old text is part of the new one: a second visit would add "2" again.
+  const std::string oldText = "D:\\OstTools" + token, newText = oldText + "2";
+  ASSERT_TRUE(OnlyTestKeysMatch(oldText));
+  if (linkType == REG_LINK) {
+    TNTRegistry reg(backend, LM);
+    reg.CreateRegPath(behind + "\\Svc");
+    reg.WriteTextValue("path", oldText + "\\svc.exe");
+    TNTRegistry through(backend, LM);
+    ASSERT_TRUE(through.OpenRegPathForReading("\\Software\\Wow6432Node\\Classes\\OstrivaneTest" + token + "\\Svc"));
+    ASSERT_EQ(through.ReadTextValue("path"), oldText + "\\svc.exe");
+  } else {
+    std::printf("no registry link at HKLM\\Software\\Wow6432Node\\Classes here; only the link made below is walked\n");
+  }
+  // A link of this test's own: base\Holder\Link leads to base\Target.
+  PutText(LM, "\\Target", "path", oldText + "\\tool.exe");
+  PutText(LM, "\\Holder", "keep", "1");
+  HKEY holder = nullptr, link = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, (L"Software\\OstrivaneTest" + std::wstring(token.begin(), token.end()) +
+                                               L"\\Holder").c_str(),
+                          0, KEY_ALL_ACCESS, &holder),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegCreateKeyExW(holder, L"Link", 0, nullptr, REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
+                            KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &link, nullptr),
+            ERROR_SUCCESS);
+  const std::u16string target = Utf16FromUtf8("\\Registry\\Machine" + base + "\\Target");
+  ASSERT_EQ(RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target.data()),
+                           DWORD(target.size() * 2)),
+            ERROR_SUCCESS);
+  RegCloseKey(link);
+  RegCloseKey(holder);
+  ASSERT_EQ(Text(LM, "\\Holder\\Link", "path"), oldText + "\\tool.exe");  // the link leads there
+
+  std::string before = Dump();
+  if (linkType == REG_LINK) DumpKey(backend, LM, behind, before);
+  {
+    RegistryWalk walk(ctx, backend, fs, ansi);
+    walk.FindReplaceProcess(oldText, "", newText, "");
+  }
+  EXPECT_EQ(Text(LM, "\\Target", "path"), newText + "\\tool.exe");
+  if (linkType == REG_LINK) {
+    TNTRegistry reg(backend, LM);
+    ASSERT_TRUE(reg.OpenRegPathForReading(behind + "\\Svc"));
+    EXPECT_EQ(reg.ReadTextValue("path"), newText + "\\svc.exe");
+  }
+  EXPECT_EQ(ctx.request.LinkCount, linkType == REG_LINK ? 2 : 1);
+  EXPECT_TRUE(ctx.passedOver.empty());
+  {
+    const RegImportResult r = ImportRegFile(fs, backend, kBackup, ansi);
+    EXPECT_TRUE(r.failed.empty());
+    std::string after = Dump();
+    if (linkType == REG_LINK) DumpKey(backend, LM, behind, after);
+    EXPECT_EQ(after, before) << DecodeRegText(fs.ReadWhole(kBackup));
+  }
+
+  // A key holding the link is not moved; deleting it takes the link, not
+  // what it leads to.
+  ctx.request.UndoName = "Undo00001";
+  {
+    RegistryWalk walk(ctx, backend, fs, ansi);
+    walk.FindReplaceProcess("OstrivaneTest" + token + "\\Holder", "", "OstrivaneTest" + token + "\\Moved", "");
+  }
+  EXPECT_EQ(Text(LM, "\\Holder", "keep"), "1");
+  EXPECT_EQ(Text(LM, "\\Moved", "keep"), "<none>");
+  ASSERT_EQ(ctx.passedOver.size(), 1u);
+  EXPECT_NE(ctx.passedOver[0].reason.find("registry link"), std::string::npos);
+  EXPECT_TRUE(TNTRegistry(backend, LM).DeleteRegKey(base + "\\Holder"));
+  EXPECT_EQ(Text(LM, "\\Holder", "keep"), "<none>");
+  EXPECT_EQ(Text(LM, "\\Target", "path"), oldText + "\\tool.exe");
+}
+
 // Run by hand: --gtest_also_run_disabled_tests --gtest_filter=*WalkSpeed*
 TEST_F(WinRegistryTest, DISABLED_WalkSpeedAgainstABareTraversal) {
   using Clock = std::chrono::steady_clock;

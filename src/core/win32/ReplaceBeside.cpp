@@ -1,5 +1,6 @@
 #include "core/win32/ReplaceBeside.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "core/FileSystem.h"
@@ -17,7 +18,103 @@ std::string TempName(unsigned number) {
   return name;
 }
 
+class FileHandle {
+ public:
+  FileHandle(const std::string& path, DWORD access, DWORD share)
+      : h_(CreateFileW(PlatformPath(path).c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                       nullptr)) {}
+  ~FileHandle() {
+    if (ok()) CloseHandle(h_);
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return h_; }
+
+ private:
+  HANDLE h_;
+};
+
+constexpr DWORD kChunk = 1u << 20;
+
+bool ReadAll(HANDLE h, std::string& out) {
+  out.clear();
+  char buf[64 * 1024];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(h, buf, sizeof buf, &got, nullptr)) return false;
+    if (got == 0) return true;
+    out.append(buf, got);
+  }
+}
+
+bool WriteAt(HANDLE h, std::uint64_t offset, std::string_view data) {
+  while (!data.empty()) {
+    OVERLAPPED o{};
+    o.Offset = DWORD(offset);
+    o.OffsetHigh = DWORD(offset >> 32);
+    DWORD written = 0;
+    const DWORD part = DWORD(std::min<std::size_t>(data.size(), kChunk));
+    if (!WriteFile(h, data.data(), part, &written, &o)) return false;
+    if (written == 0) {
+      SetLastError(ERROR_WRITE_FAULT);
+      return false;
+    }
+    data.remove_prefix(written);
+    offset += written;
+  }
+  return true;
+}
+
+// The creation time of the file at `from` onto the file at `to`.
+void CopyCreationTime(const std::wstring& from, const std::wstring& to) {
+  WIN32_FILE_ATTRIBUTE_DATA d;
+  if (!GetFileAttributesExW(from.c_str(), GetFileExInfoStandard, &d)) return;
+  HANDLE h = CreateFileW(to.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return;
+  SetFileTime(h, &d.ftCreationTime, nullptr, nullptr);
+  CloseHandle(h);
+}
+
 }  // namespace
+
+std::uint32_t NameCountOf(const std::string& path) {
+  // No access asked: the count is read even of a file others hold open.
+  FileHandle f(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!f.ok() || !GetFileInformationByHandle(f.get(), &info)) return 0;
+  return info.nNumberOfLinks;
+}
+
+bool RewriteInPlace(const std::string& path, std::string_view data) {
+  // Readers may look on; no one else writes while the content changes.
+  FileHandle f(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ);
+  if (!f.ok()) return false;
+  // Refused as the platform's own writes refuse it, also where the open
+  // itself would not (an administrator's, or Wine's root).
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(f.get(), &info)) return false;
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  std::string old;
+  if (!ReadAll(f.get(), old)) return false;
+  // Only from the first changed byte: the fewer bytes written, the smaller
+  // the window in which a crash can tear the file.
+  std::size_t first = 0;
+  while (first < old.size() && first < data.size() && old[first] == data[first]) ++first;
+  std::size_t end = data.size();
+  if (old.size() == data.size())
+    while (end > first && old[end - 1] == data[end - 1]) --end;
+  if (!WriteAt(f.get(), first, data.substr(first, end - first))) return false;
+  if (old.size() != data.size()) {
+    LARGE_INTEGER size;
+    size.QuadPart = LONGLONG(data.size());
+    if (!SetFilePointerEx(f.get(), size, nullptr, FILE_BEGIN) || !SetEndOfFile(f.get())) return false;
+  }
+  return FlushFileBuffers(f.get()) != 0;
+}
 
 TempBeside::TempBeside(const std::string& path) {
   std::string folder = SplitItemPath(path).folder;
@@ -52,15 +149,48 @@ bool TempBeside::PutInPlaceOf(const std::string& target) {
   if (path_.empty()) return false;
   const std::wstring from = PlatformPath(path_), to = PlatformPath(target);
   const DWORD old = GetFileAttributesW(to.c_str());
-  if (old != INVALID_FILE_ATTRIBUTES) {
-    if (old & FILE_ATTRIBUTE_READONLY) return false;
-    // The marks are on the new file before it takes the old one's place.
-    SetFileAttributesW(from.c_str(), old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
+  if (old == INVALID_FILE_ATTRIBUTES) {
+    // Nothing to keep: the new file simply takes the name, written through.
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return false;
+    path_.clear();
+    return true;
   }
-  // One rename, written through: afterwards the file is either the old one
-  // or the new one, whole.
-  if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return false;
+  if (old & FILE_ATTRIBUTE_READONLY) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  if (NameCountOf(target) > 1) {
+    // Every name of the file gets the new content (see the header).
+    std::string data;
+    {
+      FileHandle f(path_, GENERIC_READ, FILE_SHARE_READ);
+      if (!f.ok() || !ReadAll(f.get(), data)) return false;
+    }
+    return RewriteInPlace(target, data);  // the temporary file goes with this object
+  }
+  // A file someone holds open without letting it be renamed fails here,
+  // before ReplaceFileW: Wine's moves the old file to a temporary name first
+  // and leaves that name behind when it then fails.
+  {
+    FileHandle probe(target, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    if (!probe.ok()) return false;
+  }
+  // ReplaceFileW carries the old file's permissions, streams, creation time
+  // and attributes over; the marks and the time are set here as well, for
+  // systems whose ReplaceFileW does less (Wine's moves the file only).
+  SetFileAttributesW(from.c_str(), old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
+  CopyCreationTime(to, from);
+  // Without a backup name, a failure leaves both files as they were: the
+  // target whole, the temporary file for this object to remove. A merge that
+  // fails (permissions that can't be carried over) fails the replacement
+  // rather than leave the file with other permissions than it had.
+  if (!ReplaceFileW(to.c_str(), from.c_str(), nullptr, 0, nullptr, nullptr)) {
+    if (GetLastError() != ERROR_FILE_NOT_FOUND || GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES)
+      return false;
+    // The target went meanwhile: nothing left to keep.
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return false;
+  }
   path_.clear();
   return true;
 }

@@ -212,6 +212,12 @@ std::string Win32FileSystem::ReadWhole(const std::string& path) {
 }
 
 void Win32FileSystem::ReplaceWhole(const std::string& path, const std::string& data) {
+  // A file with several names is rewritten in place, so that all of them
+  // keep showing one file (ReplaceBeside.h says why that is safe).
+  if (NameCountOf(path) > 1) {
+    if (!RewriteInPlace(path, data)) Fail("Cannot write", path);
+    return;
+  }
   TempBeside temp(path);
   if (temp.Path().empty()) Fail("Cannot write", path);
   {

@@ -59,6 +59,14 @@ long Win32RegistryBackend::OpenKey(RegKey parent, const std::string& subKey, std
   return rc;
 }
 
+long Win32RegistryBackend::OpenKeyItself(RegKey parent, const std::string& subKey, std::uint32_t access,
+                                         RegKey& out) {
+  HKEY key = nullptr;
+  const LONG rc = RegOpenKeyExW(H(parent), Wide(subKey).c_str(), REG_OPTION_OPEN_LINK, access, &key);
+  if (rc == ERROR_SUCCESS) out = K(key);
+  return rc;
+}
+
 long Win32RegistryBackend::CreateKey(RegKey parent, const std::string& subKey, std::uint32_t options,
                                      std::uint32_t access, RegKey& out) {
   HKEY key = nullptr;
@@ -165,5 +173,21 @@ long Win32RegistryBackend::DeleteValue(RegKey key, const std::string& name) {
 }
 
 long Win32RegistryBackend::DeleteKey(RegKey parent, const std::string& subKey) {
-  return RegDeleteKeyW(H(parent), Wide(subKey).c_str());
+  // RegDeleteKeyW follows a link and would delete its target (or fail on
+  // it); the link itself is opened and deleted through ntdll instead.
+  using DeleteKeyCall = LONG(WINAPI*)(HANDLE);
+  static const auto ntDeleteKey =
+      reinterpret_cast<DeleteKeyCall>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
+  if (!ntDeleteKey) return RegDeleteKeyW(H(parent), Wide(subKey).c_str());
+  HKEY key = nullptr;
+  const LONG rc = RegOpenKeyExW(H(parent), Wide(subKey).c_str(), REG_OPTION_OPEN_LINK, DELETE, &key);
+  if (rc != ERROR_SUCCESS) return rc;
+  const LONG status = ntDeleteKey(key);
+  RegCloseKey(key);
+  if (status == 0) return ERROR_SUCCESS;
+  // A key with subkeys (STATUS_CANNOT_DELETE) is refused as RegDeleteKeyW refuses it.
+  using StatusToError = ULONG(WINAPI*)(LONG);
+  static const auto toError = reinterpret_cast<StatusToError>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlNtStatusToDosError")));
+  return toError ? LONG(toError(status)) : ERROR_ACCESS_DENIED;
 }

@@ -9,6 +9,7 @@ class Win32RegistryBackend : public RegistryBackend {
  public:
   RegKey RootKey(RegRoot root) override;
   long OpenKey(RegKey parent, const std::string& subKey, std::uint32_t access, RegKey& out) override;
+  long OpenKeyItself(RegKey parent, const std::string& subKey, std::uint32_t access, RegKey& out) override;
   long CreateKey(RegKey parent, const std::string& subKey, std::uint32_t options, std::uint32_t access,
                  RegKey& out) override;
   void CloseKey(RegKey key) override;
