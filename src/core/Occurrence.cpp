@@ -45,19 +45,3 @@ FoldMatch FindOccurrenceMatch(std::string_view hay, std::string_view needle, Mat
     if (StandsAlone(hay, m.pos, m.length, rule)) return m;
   return {};
 }
-
-PairChoice ChoosePair(std::string_view text, SearchPair longPair, SearchPair shortPair, MatchRule rule) {
-  PairChoice c;
-  FoldMatch m = FindOccurrenceMatch(text, longPair.oldText, rule);
-  if (m.pos != kNotFound) {
-    c.pair = longPair;
-  } else {
-    m = FindOccurrenceMatch(text, shortPair.oldText, rule);
-    if (m.pos == kNotFound) return c;
-    c.pair = shortPair;
-  }
-  c.found = true;
-  c.pos = m.pos;
-  c.length = m.length;
-  return c;
-}

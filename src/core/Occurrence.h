@@ -33,17 +33,3 @@ inline std::size_t FindOccurrence(std::string_view hay, std::string_view needle,
                                   std::size_t from = 0) {
   return FindOccurrenceMatch(hay, needle, rule, from).pos;
 }
-
-// The pair of texts a walk replaces with in one entry: the long pair when the
-// long old text occurs, else the short pair when the short old text occurs.
-struct SearchPair {
-  std::string_view oldText;
-  std::string_view newText;
-};
-struct PairChoice {
-  bool found = false;
-  SearchPair pair;
-  std::size_t pos = kNotFound;  // first occurrence of pair.oldText
-  std::size_t length = 0;       // its length in text
-};
-PairChoice ChoosePair(std::string_view text, SearchPair longPair, SearchPair shortPair, MatchRule rule);

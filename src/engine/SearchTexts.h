@@ -1,6 +1,11 @@
 #pragma once
-// The texts one pass of a run looks for, and what takes their place.
+// The texts one pass of a run looks for, what takes their place, and every
+// spelling in which a path is found.
+#include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/Occurrence.h"
 
@@ -8,4 +13,55 @@ struct SearchTexts {
   std::string oldText, newText;    // long forms, as the user gave them
   std::string oldShort, newShort;  // 8.3 forms; empty when there is none
   MatchRule rule = MatchRule::Substring;
+};
+
+// One occurrence, and what replaces it in the spelling it was found in.
+struct Occurrence {
+  std::size_t pos = kNotFound;
+  std::size_t length = 0;       // in the text searched (a letter's other case may be longer)
+  std::string_view oldText;     // the form that was looked for
+  std::string_view newText;
+  bool found() const { return pos != kNotFound; }
+};
+
+// A path is written in more ways than one: as given ("C:\App"), with forward
+// slashes ("C:/App", also inside file:/// addresses), with doubled
+// backslashes (JSON and C strings), with %20 for a space (addresses) and with
+// &amp; for "&" (XML). Plain text that is no path is looked for as given.
+class Spellings {
+ public:
+  explicit Spellings(const SearchTexts& texts);
+
+  struct Pair {
+    std::string oldText, newText;
+  };
+  // The forms one text is searched for: the long path's spellings when any of
+  // them occurs in it, else the short form's; `first` is their first occurrence.
+  struct Family {
+    const std::vector<Pair>* pairs = nullptr;
+    Occurrence first;
+  };
+  Family Choose(std::string_view text) const;
+  // The first occurrence at or after `from` of any spelling of the family.
+  Occurrence Next(const Family& family, std::string_view text, std::size_t from) const;
+
+  // Every old form, long and short, each spelling once (for quick pre-checks).
+  std::vector<std::string_view> OldForms() const;
+  // Every new form (to check that a file's encoding can hold each of them).
+  std::vector<std::string_view> NewForms() const;
+  MatchRule Rule() const { return rule_; }
+
+ private:
+  std::vector<Pair> long_, short_;
+  MatchRule rule_;
+};
+
+// The spellings of the texts a walk hands over file after file, made once.
+class SpellingsCache {
+ public:
+  const Spellings& For(const SearchTexts& texts);
+
+ private:
+  SearchTexts texts_;
+  std::optional<Spellings> spellings_;
 };

@@ -19,19 +19,20 @@ struct Replaced {
   bool found = false;
   std::string text;
 };
-Replaced ReplaceFirst(const std::string& text, const SearchTexts& t) {
-  const PairChoice c = ChoosePair(text, {t.oldText, t.newText}, {t.oldShort, t.newShort}, t.rule);
-  if (!c.found) return {false, text};
+Replaced ReplaceFirst(const std::string& text, const Spellings& spellings) {
+  const Occurrence first = spellings.Choose(text).first;
+  if (!first.found()) return {false, text};
   std::string out = text;
-  out.replace(c.pos, c.length, c.pair.newText);
+  out.replace(first.pos, first.length, first.newText);
   return {true, out};
 }
 
 }  // namespace
 
 ShortcutPlan PlanShortcut(const ShellLinkProps& link, const SearchTexts& texts) {
-  const Replaced target = ReplaceFirst(link.Target, texts);
-  const Replaced arguments = ReplaceFirst(link.Arguments, texts);
+  const Spellings spellings(texts);
+  const Replaced target = ReplaceFirst(link.Target, spellings);
+  const Replaced arguments = ReplaceFirst(link.Arguments, spellings);
   ShortcutPlan plan;
   plan.changes = target.found || arguments.found;
   plan.target = target.text;

@@ -1,5 +1,6 @@
 #include "filemap/TextFileRewrite.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "core/Text.h"
@@ -70,8 +71,11 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts
     if (SoughtAsSettingsFile(ctx_, path)) ctx_.PassOver(path, "holds binary data");
     return;
   }
-  // Most files hold neither form: they are left without being decoded.
-  if (!MayHold(original, encoding, texts.oldText, ansi_) && !MayHold(original, encoding, texts.oldShort, ansi_))
+  const Spellings& spellings = spellings_.For(texts);
+  // Most files hold no form: they are left without being decoded.
+  const std::vector<std::string_view> oldForms = spellings.OldForms();
+  if (std::none_of(oldForms.begin(), oldForms.end(),
+                   [&](std::string_view form) { return MayHold(original, encoding, form, ansi_); }))
     return;
   const std::optional<DecodedText> decoded = DecodeText(original, encoding, ansi_);
   if (!decoded) {
@@ -79,18 +83,18 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts
     return;
   }
   const std::string_view text = decoded->Text();
-  const PairChoice choice =
-      ChoosePair(text, {texts.oldText, texts.newText}, {texts.oldShort, texts.newShort}, texts.rule);
-  if (!choice.found) return;
+  const Spellings::Family family = spellings.Choose(text);
+  if (!family.first.found()) return;
   // Known before the user is asked anything: a file whose encoding lacks a
   // character of the new text is left as it is rather than damaged.
   const auto cannotHold = [&] {
     ctx_.PassOver(path, "its encoding (" + EncodingName(encoding, ansi_) + ") cannot hold the new text");
   };
-  if (!EncodeText(std::string(choice.pair.newText), encoding, ansi_)) return cannotHold();
+  for (const Spellings::Pair& p : *family.pairs)
+    if (!EncodeText(p.newText, encoding, ansi_)) return cannotHold();
 
   int changes = 0;
-  std::string replaced = Replace(path, text, choice, texts.rule, changes);
+  std::string replaced = Replace(path, text, spellings, family, changes);
   if (changes == 0 || ctx_.preview) return;
   // The changes counted are not made after all.
   const auto giveUp = [&] { ctx_.request.LinkCount -= changes; };
@@ -120,18 +124,18 @@ bool TextFileRewrite::StillAsRead(const std::string& path, const std::string& or
   return false;
 }
 
-std::string TextFileRewrite::Replace(const std::string& path, std::string_view text, const PairChoice& choice,
-                                     MatchRule rule, int& changes) {
-  const std::string_view oldForm = choice.pair.oldText, newForm = choice.pair.newText;
+std::string TextFileRewrite::Replace(const std::string& path, std::string_view text, const Spellings& spellings,
+                                     const Spellings::Family& family, int& changes) {
   // Built from left to right: `out` holds the text up to `cursor` with its
   // occurrences replaced, so inserted text is never searched again.
   std::string out;
   out.reserve(text.size());
   std::size_t cursor = 0;
-  // A match may be longer or shorter than oldForm: a letter's other case
-  // can take another number of bytes.
-  for (FoldMatch m{choice.pos, choice.length}; m.pos != kNotFound; m = FindOccurrenceMatch(text, oldForm, rule, cursor)) {
+  // A match may be longer or shorter than its form: a letter's other case
+  // can take another number of bytes. Each is replaced in its own spelling.
+  for (Occurrence m = family.first; m.found(); m = spellings.Next(family, text, cursor)) {
     const std::size_t pos = m.pos;
+    const std::string_view newForm = m.newText;
     if (VerificationOn(ctx_)) {
       std::string current = out;
       current.append(text.substr(cursor));

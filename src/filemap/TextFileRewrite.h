@@ -35,8 +35,8 @@ class TextFileRewrite : public TextFileRewriter {
  private:
   // The text with the occurrences of the chosen pair the user agreed to
   // replaced; `changes` counts them.
-  std::string Replace(const std::string& path, std::string_view text, const PairChoice& choice, MatchRule rule,
-                      int& changes);
+  std::string Replace(const std::string& path, std::string_view text, const Spellings& spellings,
+                      const Spellings::Family& family, int& changes);
   // Whether the file still holds what was read, the user having possibly
   // taken minutes over the questions; passes it over when not.
   bool StillAsRead(const std::string& path, const std::string& original);
@@ -46,4 +46,5 @@ class TextFileRewrite : public TextFileRewriter {
   FileSystem& fs_;
   FileBackup& backup_;
   CodePage& ansi_;
+  SpellingsCache spellings_;
 };

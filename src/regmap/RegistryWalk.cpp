@@ -23,7 +23,7 @@ RegistryWalk::RegistryWalk(RunContext& ctx, RegistryBackend& backend, FileSystem
     : ctx_(ctx), backend_(backend), backup_(backend, fs, ansi) {}
 
 void RegistryWalk::FindReplaceProcess(const SearchTexts& texts) {
-  texts_ = texts;
+  spellings_.emplace(texts);
   if (!ctx_.preview) backup_.BeginRun(ctx_.programFolder + ctx_.request.UndoName + ".reg", ctx_.OsGeneration);
   const int drives = ctx_.SelectedDriveCount();
 
@@ -84,13 +84,14 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
                                                          const std::string& valueName, EntryKind kind,
                                                          std::uint32_t type) {
   EntryResult result;
-  const PairChoice choice =
-      ChoosePair(text, {texts_.oldText, texts_.newText}, {texts_.oldShort, texts_.newShort}, texts_.rule);
-  if (!choice.found) return result;
-  const std::string oldText(choice.pair.oldText), newText(choice.pair.newText);
+  const Spellings::Family family = spellings_->Choose(text);
+  if (!family.first.found()) return result;
   std::string current = text;
   std::string actualName = valueName;  // where a renamed value lives now
-  std::size_t pos = choice.pos, length = choice.length;  // a match may be longer or shorter than oldText
+  // A match may be longer or shorter than its form; each is replaced in the
+  // spelling it was found in.
+  std::size_t pos = family.first.pos, length = family.first.length;
+  std::string newText(family.first.newText);
   bool asked = false;
   while (pos != kNotFound) {
     const std::string candidate = current.substr(0, pos) + newText + current.substr(pos + length);
@@ -117,9 +118,10 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
       if (kind == EntryKind::ValueName) actualName = candidate;
     }
     current = candidate;
-    const FoldMatch next = FindOccurrenceMatch(current, oldText, texts_.rule, pos + newText.size());
+    const Occurrence next = spellings_->Next(family, current, pos + newText.size());
     pos = next.pos;
     length = next.length;
+    newText = std::string(next.newText);
   }
   if (asked && ctx_.ui) ctx_.ui->SetCursor(Cursor::Busy);
   return result;

@@ -5,6 +5,7 @@
 // counted, left to right. A key that can't be read, an entry whose backup
 // can't be made exactly and a change the registry refuses are passed over
 // (RunContext::PassOver) and the walk goes on.
+#include <optional>
 #include <string>
 
 #include "engine/MappingRequest.h"
@@ -50,5 +51,5 @@ class RegistryWalk : public RegistryMapper {
   RunContext& ctx_;
   RegistryBackend& backend_;
   RegBackup backup_;
-  SearchTexts texts_;
+  std::optional<Spellings> spellings_;  // of the pass under way
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Text.h"
+#include "engine/SearchTexts.h"
 
 namespace {
 bool Found(std::string_view hay, std::string_view needle, MatchRule rule = MatchRule::Path) {
@@ -47,25 +48,40 @@ TEST(Occurrence, RuleFollowsTheFindText) {
   EXPECT_TRUE(Found("oldname.exe", "oldname", RuleFor("oldname", false)));
 }
 
-TEST(Occurrence, ChoosePairPrefersLongForm) {
-  const SearchPair lp{"C:\\Program Files\\Old", "D:\\New"}, sp{"C:\\PROGRA~1\\Old", "D:\\New"};
-  auto c = ChoosePair("x=C:\\PROGRA~1\\Old;c:\\program files\\old", lp, sp, MatchRule::Substring);
-  ASSERT_TRUE(c.found);
-  EXPECT_EQ(c.pair.oldText, lp.oldText);
-  EXPECT_EQ(c.pos, 18u);
-  EXPECT_EQ(c.length, lp.oldText.size());
-  // The found text keeps its own length when its letters are spelled longer.
-  c = ChoosePair("x=\xE1\xB2\x81:\\Ȿ", {"д:\\ȿ", "D:\\s"}, sp, MatchRule::Substring);
-  ASSERT_TRUE(c.found);
-  EXPECT_EQ(c.pos, 2u);
-  EXPECT_EQ(c.length, 8u);
-  c = ChoosePair("x=c:\\progra~1\\old", lp, sp, MatchRule::Substring);
-  ASSERT_TRUE(c.found);
-  EXPECT_EQ(c.pair.oldText, sp.oldText);
-  EXPECT_FALSE(ChoosePair("nothing", lp, {"", ""}, MatchRule::Substring).found);
-  // Under the path rule a longer name is no occurrence: the short form is taken.
-  c = ChoosePair("C:\\Program Files\\Older;C:\\PROGRA~1\\Old\\x", lp, sp, MatchRule::Path);
-  ASSERT_TRUE(c.found);
-  EXPECT_EQ(c.pair.oldText, sp.oldText);
-  EXPECT_EQ(c.pos, 23u);
+TEST(Spellings, LongFormFirstThenShortEachInItsOwnSpelling) {
+  SearchTexts t{"C:\\Program Files\\Old", "D:\\New", "C:\\PROGRA~1\\Old", "D:\\NEW~1", MatchRule::Path};
+  const Spellings spellings(t);
+  // The long form anywhere in the text: only long forms are replaced.
+  std::string_view text = "x=C:\\PROGRA~1\\Old;c:\\program files\\old";
+  Spellings::Family f = spellings.Choose(text);
+  ASSERT_TRUE(f.first.found());
+  EXPECT_EQ(f.first.pos, 18u);
+  EXPECT_EQ(f.first.newText, "D:\\New");
+  EXPECT_FALSE(spellings.Next(f, text, f.first.pos + 1).found());
+  // Only the short form: it is taken.
+  f = spellings.Choose("C:\\Program Files\\Older;C:\\PROGRA~1\\Old\\x");
+  EXPECT_EQ(f.first.pos, 23u);
+  EXPECT_EQ(f.first.newText, "D:\\NEW~1");
+  EXPECT_FALSE(spellings.Choose("nothing").first.found());
+
+  // Other spellings of the same path, each replaced in kind, in text order.
+  text = R"({"a": "C:\\Program Files\\Old\\x", "b": "file:///C:/Program%20Files/Old/y", "c": "C:/Program Files/Old"})";
+  f = spellings.Choose(text);
+  std::vector<std::string_view> news;
+  for (Occurrence m = f.first; m.found(); m = spellings.Next(f, text, m.pos + m.length)) news.push_back(m.newText);
+  EXPECT_EQ(news, (std::vector<std::string_view>{"D:\\\\New", "D:/New", "D:/New"}));
+  // A longer name in another spelling is still another item.
+  EXPECT_FALSE(spellings.Choose("C:/Program Files/Older/x").first.found());
+  // &amp; in XML, and plain text has only the one spelling.
+  const Spellings amp(SearchTexts{"C:\\R&D", "D:\\R&D", "", "", MatchRule::Path});
+  EXPECT_EQ(amp.Choose("<p>C:\\R&amp;D\\x</p>").first.newText, "D:\\R&amp;D");
+  const Spellings plain(SearchTexts{"a\\b", "c\\d", "", "", MatchRule::Substring});
+  EXPECT_FALSE(plain.Choose("a/b").first.found());
+}
+
+TEST(Spellings, ALetterSpelledLongerKeepsItsLength) {
+  const Spellings s(SearchTexts{"д:\\ȿ", "D:\\s", "", "", MatchRule::Substring});
+  const Occurrence m = s.Choose("x=\xE1\xB2\x81:\\Ȿ").first;
+  EXPECT_EQ(m.pos, 2u);
+  EXPECT_EQ(m.length, 8u);
 }

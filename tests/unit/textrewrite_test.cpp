@@ -281,3 +281,13 @@ TEST_F(TextRewriteTest, PreviewReportsAndCountsButAsksAndWritesNothing) {
 }
 
 }  // namespace
+
+TEST_F(TextRewriteTest, PathsAreFoundInEverySpellingAndWholeOnly) {
+  texts = {"C:\\App", "D:\\Tools\\App", "", "", MatchRule::Path};
+  // A file that holds the path only in another spelling is not skipped by the quick check.
+  EXPECT_EQ(Rewrite(R"({"b": "C:/App/y"})"), R"({"b": "D:/Tools/App/y"})");
+  EXPECT_EQ(Rewrite(R"({"a": "C:\\App\\x.exe", "b": "C:/App/y", "c": "C:\\Apple", "d": "C:\\App2\\z"})"),
+            R"({"a": "D:\\Tools\\App\\x.exe", "b": "D:/Tools/App/y", "c": "C:\\Apple", "d": "C:\\App2\\z"})");
+  EXPECT_EQ(Rewrite("p=C:\\App;C:\\App Stuff;\"C:\\App\"\nq=C:\\App"),
+            "p=D:\\Tools\\App;C:\\App Stuff;\"D:\\Tools\\App\"\nq=D:\\Tools\\App");
+}
