@@ -255,6 +255,7 @@ TEST_F(MoveAndUndo, UndoGivesBackTheStateBeforeTheRunAndCanBeRepeated) {
             "[Move]\r\nTo=D:\\Apps\\Tool\r\nFrom=C:\\Apps\\Tool\r\nCreated=D:\\Apps\r\n\r\n");
   EXPECT_FALSE(fs.Has(kHome + ".bat"));
   EXPECT_FALSE(fs.Has("D:\\Apps"));
+  EXPECT_FALSE(reg.HasKey(CU, "Software\\OstrMove\\D:")) << "the keys the rename made go with its backup";
 
   // Again: the item is home already, its files go there, nothing appears at D:.
   const std::size_t moves = shell.calls.size();
