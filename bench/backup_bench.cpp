@@ -60,6 +60,7 @@ class PosixFileSystem : public FileSystem {
     if (stat(Host(path).c_str(), &st) != 0) return std::nullopt;
     return (static_cast<FileTicks>(st.st_mtime) + 11644473600LL) * 10'000'000;
   }
+  bool SetLastWriteOf(const std::string&, FileTicks) override { return false; }
   std::string ReadWhole(const std::string& path) override {
     std::ifstream in(Host(path), std::ios::binary);
     if (!in) throw Error("Cannot open file " + path);
@@ -118,6 +119,7 @@ class IdentityPlatform : public UndoPlatform {
  public:
   CodePage& OemCodePage() override { return oem_; }
   FileTicks ToLocal(FileTicks utc) override { return utc; }
+  FileTicks FromLocal(FileTicks local) override { return local; }
   FileTicks LocalNow() override { return 0; }
   std::string ShortDate(FileTicks) override { return ""; }
   std::string LongTime(FileTicks) override { return ""; }

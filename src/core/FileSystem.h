@@ -76,6 +76,8 @@ class FileSystem {
   // false when the platform refuses.
   virtual bool SetAttributesOf(const std::string& path, std::uint32_t attributes) = 0;
   virtual std::optional<FileTicks> LastWriteOf(const std::string& path) = 0;
+  // false when the platform refuses (a read-only file may refuse it).
+  virtual bool SetLastWriteOf(const std::string& path, FileTicks utc) = 0;
 
   // The whole file, opened with sharing for other readers and writers. Throws Error.
   virtual std::string ReadWhole(const std::string& path) = 0;

@@ -1,5 +1,7 @@
 #include "undo/CivilTime.h"
 
+#include <algorithm>
+
 namespace {
 // Days since 1970-01-01 of a proleptic Gregorian date and back (H. Hinnant's algorithm).
 std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
@@ -44,6 +46,17 @@ FileTicks TicksOf(const CivilTime& t) {
                             kDays1601To1970;
   return days * kTicksPerDay + ((t.hour * 60 + t.minute) * 60 + t.second) * kTicksPerSecond +
          static_cast<FileTicks>(t.millisecond) * 10'000;
+}
+
+FileTicks LocalOfDos(DosDateTime dos) {
+  CivilTime t;
+  t.year = 1980 + (dos.date >> 9);
+  t.month = std::clamp((dos.date >> 5) & 0xF, 1, 12);
+  t.day = std::max(dos.date & 0x1F, 1);
+  t.hour = std::min(dos.time >> 11, 23);
+  t.minute = std::min((dos.time >> 5) & 0x3F, 59);
+  t.second = std::min((dos.time & 0x1F) * 2, 59);
+  return TicksOf(t);
 }
 
 DosDateTime DosOf(FileTicks local) {

@@ -22,3 +22,6 @@ struct DosDateTime {
 };
 // MS-DOS form of a local time; clamped to 1980..2107, two-second steps.
 DosDateTime DosOf(FileTicks local);
+// The local time an MS-DOS date and time stand for; fields out of range
+// (month 0, day 0, as some tools write) are taken as their lowest value.
+FileTicks LocalOfDos(DosDateTime dos);

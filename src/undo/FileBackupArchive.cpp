@@ -30,6 +30,14 @@ class AttributesCleared {
   std::uint32_t attributes_;
 };
 
+// The entry's last write in UTC: exact where the archive kept it, else from
+// its MS-DOS time, which is local and in two-second steps.
+std::optional<FileTicks> LastWriteOf(const ZipEntry& e, UndoPlatform& platform) {
+  if (e.lastWrite) return e.lastWrite;
+  if (e.dosDate == 0) return std::nullopt;  // no time stored
+  return platform.FromLocal(LocalOfDos({e.dosDate, e.dosTime}));
+}
+
 std::string Swap(std::string text, char from, char to) {
   std::replace(text.begin(), text.end(), from, to);
   return text;
@@ -101,7 +109,7 @@ bool FileBackupArchive::BackupFile(const std::string& path) {
   SyncWithDisk();
   if (names_.count(FoldKey(path))) return true;  // the archive already holds its state before the run
 
-  const FileTicks lastWrite = fs_.LastWriteOf(path).value_or(0);
+  const std::optional<FileTicks> lastWrite = fs_.LastWriteOf(path);
   std::string data;
   try {
     AttributesCleared cleared(fs_, path, *attributes);
@@ -112,8 +120,8 @@ bool FileBackupArchive::BackupFile(const std::string& path) {
 
   auto file = fs_.OpenRandom(archivePath_, zip_ ? OpenMode::ReadWrite : OpenMode::CreateAlways);
   if (!zip_) zip_ = std::make_unique<ZipAppender>(ZipDirectory{});
-  const DosDateTime dos = DosOf(platform_.ToLocal(lastWrite));
-  zip_->Append(*file, name, data, dos.date, dos.time, *attributes & kKeptAttributes);
+  const DosDateTime dos = DosOf(platform_.ToLocal(lastWrite.value_or(0)));
+  zip_->Append(*file, name, data, dos.date, dos.time, *attributes & kKeptAttributes, lastWrite);
   names_.insert(FoldKey(path));
   return true;
 }
@@ -138,8 +146,13 @@ RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::
       refuse(savedFrom, "its name in the archive is not valid UTF-8");
       continue;
     }
-    const std::string target = placeOf ? placeOf(savedFrom) : savedFrom;
     if (!done.insert(FoldKey(savedFrom)).second) continue;
+    const std::optional<std::string> place = placeOf ? placeOf(savedFrom) : savedFrom;
+    if (!place) {
+      ++result.leftOut;
+      continue;
+    }
+    const std::string& target = *place;
     if (!IsRestorablePath(target)) {
       refuse(target, "its name in the archive is not a full path on a drive");
       continue;
@@ -161,19 +174,27 @@ RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::
       refuse(target, "a folder of that name stands in its place");
       continue;
     }
+    const std::optional<FileTicks> lastWrite = LastWriteOf(e, platform);
+    bool timeSet = true;
     try {
+      // The time goes on while the attributes are cleared: a read-only file may refuse it.
       if (before) {
         AttributesCleared cleared(fs, target, *before);
         fs.ReplaceWhole(target, data);
+        if (lastWrite) timeSet = fs.SetLastWriteOf(target, *lastWrite);
       } else {
         fs.ReplaceWhole(target, data);
+        if (lastWrite) timeSet = fs.SetLastWriteOf(target, *lastWrite);
         if (e.attributes & kKeptAttributes) fs.SetAttributesOf(target, e.attributes & kKeptAttributes);
       }
     } catch (const Error& err) {
       refuse(target, err.what());
       continue;
     }
+    if (!timeSet)
+      result.refusals.push_back(target + " was restored, but its last-write time could not be set back.");
     ++result.restored;
+    result.written.push_back(target);
   }
   return result;
 }

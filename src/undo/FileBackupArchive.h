@@ -4,6 +4,7 @@
 // archive's files back to where they came from.
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -37,16 +38,19 @@ class FileBackupArchive : public BackupArchive, public FileBackup {
 
 struct RestoreResult {
   int restored = 0;                   // files written back
-  std::vector<std::string> refusals;  // one message per entry that was not written back
+  std::vector<std::string> written;   // their paths, in the archive's order
+  int leftOut = 0;                    // entries the caller's placeOf kept back
+  std::vector<std::string> refusals;  // one message per entry not written back whole (its time included)
 };
 
 // Writes every file of the archive back to the full path it was saved from,
-// keeping the attributes the file has there. An entry whose name is no full
-// path on a drive, or whose data is damaged, is refused and the rest still
-// restored. placeOf, when given, names the place each file is written to
-// instead of the one it was saved from (a folder moved since). Throws Error
-// when the archive cannot be opened or read.
-using RestorePlace = std::function<std::string(const std::string& savedFrom)>;
+// with the last-write time it had when it was saved, keeping the attributes
+// the file has there. An entry whose name is no full path on a drive, or
+// whose data is damaged, is refused and the rest still restored. placeOf,
+// when given, names the place each file is written to instead of the one it
+// was saved from (a folder moved since), or nullopt to leave the entry out.
+// Throws Error when the archive cannot be opened or read.
+using RestorePlace = std::function<std::optional<std::string>(const std::string& savedFrom)>;
 RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::string& archivePath,
                              const RestorePlace& placeOf = {});
 

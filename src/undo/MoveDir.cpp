@@ -1,5 +1,7 @@
 #include "undo/MoveDir.h"
 
+#include <algorithm>
+
 #include "core/Error.h"
 #include "core/Ini.h"
 #include "core/Text.h"
@@ -24,6 +26,55 @@ std::string TargetFolderOf(const std::string& source, const std::string& destina
 
 std::string ArrivalOf(const std::string& source, const std::string& destination) {
   return AddSlash(TargetFolderOf(source, destination)) + SplitItemPath(source).name;
+}
+
+namespace {
+// The length of the path's root: "C:\" or "\\server\share\" (never made or removed).
+std::size_t RootLength(const std::string& path) {
+  if (path.size() < 2 || path[0] != '\\' || path[1] != '\\') return 3;
+  const std::size_t server = path.find('\\', 2);
+  const std::size_t share = server == std::string::npos ? std::string::npos : path.find('\\', server + 1);
+  return share == std::string::npos ? path.size() : share + 1;
+}
+
+// The highest folder of the path that is missing, "" when the whole path exists.
+std::string HighestMissing(FileSystem& fs, const std::string& folder) {
+  std::string missing;
+  const std::size_t root = RootLength(folder);
+  for (std::string f = RemoveSlash(folder); f.size() > root && !fs.AttributesOf(f);) {
+    missing = f;
+    f = f.substr(0, f.rfind('\\'));
+  }
+  return missing;
+}
+
+// An empty folder lists only "." and ".."; a listing without "." failed.
+bool IsEmptyFolder(FileSystem& fs, const std::string& folder) {
+  bool listed = false;
+  for (const DirEntry& e : fs.ListFolder(AddSlash(folder) + "*")) {
+    if (e.name == ".") listed = true;
+    else if (e.name != "..") return false;
+  }
+  return listed;
+}
+}  // namespace
+
+std::vector<std::string> RemoveCreatedFolders(FileSystem& fs, const std::string& targetFolder,
+                                              const std::string& created) {
+  std::vector<std::string> removed;
+  const std::string top = RemoveSlash(created);
+  std::string folder = RemoveSlash(targetFolder);
+  if (top.size() <= RootLength(top)) return removed;
+  const std::size_t head = FoldPrefixLength(folder, top);
+  if (head == kNotFound || (head != folder.size() && folder[head] != '\\')) return removed;
+  // The target folder and each folder above it up to `created`: one per component below it.
+  const std::size_t levels = 1 + std::count(folder.begin() + head, folder.end(), '\\');
+  for (std::size_t i = 0; i < levels; ++i) {
+    if (!fs.FolderExists(folder) || !IsEmptyFolder(fs, folder) || !fs.Remove(folder)) break;
+    removed.push_back(folder);
+    folder = folder.substr(0, folder.rfind('\\'));
+  }
+  return removed;
 }
 
 void FolderMove::Show(const std::string& text) {
@@ -89,13 +140,20 @@ bool FolderMove::MoveDir(const std::string& source, const std::string& destinati
   IniText ini(before.value_or(""));
   ini.Write(kMoveSection, kMoveTo, destination);
   ini.Write(kMoveSection, kMoveFrom, source);
+  // The folders the move is about to make are the run's own: its undo takes
+  // them away again once they are empty.
+  const std::string target = TargetFolderOf(source, destination);
+  const std::string created = HighestMissing(fs_, target);
+  if (!created.empty() || ini.Read(kMoveSection, kMoveCreated)) ini.Write(kMoveSection, kMoveCreated, created);
   fs_.ReplaceWhole(record, ini.Save());
 
   const MoveOutcome out = MoveItemInto(fs_, shell_, silent_, source, destination);
   if (out.moved) return true;
-  // Nothing to undo after a failed move, so the record goes again; but what
-  // arrived of a move stopped part way can still be moved back.
+  // Nothing to undo after a failed move, so the record goes again, and the
+  // folders made for it; but what arrived of a move stopped part way can
+  // still be moved back.
   if (!out.partly) {
+    if (!created.empty()) RemoveCreatedFolders(fs_, target, created);
     if (before)
       fs_.ReplaceWhole(record, *before);
     else

@@ -2,8 +2,10 @@
 // The move of a Move and Map run and the move back of an undo: the item goes
 // into its target folder through the system shell, and a run's move is
 // recorded in the move record (undo name + ".bat", section "Move", "To" then
-// "From") so that the undo can bring it back.
+// "From", and "Created" when the move made its target folder) so that the
+// undo can bring it back and take away the folders the move made.
 #include <string>
+#include <vector>
 
 #include "engine/MappingRequest.h"
 #include "engine/RunPorts.h"
@@ -13,6 +15,10 @@
 inline constexpr const char* kMoveSection = "Move";
 inline constexpr const char* kMoveTo = "To";
 inline constexpr const char* kMoveFrom = "From";
+// The highest folder the move created on the way to its target folder (it
+// made every folder from there down to the target). Records of earlier
+// builds have none.
+inline constexpr const char* kMoveCreated = "Created";
 inline constexpr const char* kDoesNotExist = "%s does not exist.  Please correct.";
 
 // The folder the item is moved into: destination without its last component
@@ -21,6 +27,13 @@ std::string TargetFolderOf(const std::string& source, const std::string& destina
 
 // The path of the item once it is in the target folder.
 std::string ArrivalOf(const std::string& source, const std::string& destination);
+
+// Removes the folders a move created, from targetFolder up to `created`,
+// each only while it is empty; stops at the first that stays. Nothing when
+// targetFolder does not lie within `created` or `created` is a drive root.
+// The folders removed, deepest first.
+std::vector<std::string> RemoveCreatedFolders(FileSystem& fs, const std::string& targetFolder,
+                                              const std::string& created);
 
 class FolderMove : public ItemMover {
  public:

@@ -1,5 +1,7 @@
 #include "undo/UndoExecution.h"
 
+#include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "engine/MappingRun.h"
@@ -23,6 +25,8 @@ class LockScope {
   RunLock* lock_;
 };
 
+constexpr std::size_t kUndoneLinesShown = 20;
+
 // path is `from` itself or lies below it, across case.
 bool IsWithin(const std::string& path, const std::string& from) {
   const std::size_t head = FoldPrefixLength(path, from);
@@ -36,44 +40,64 @@ std::string UndoExecution::UndoEntry(const std::string& name) {
   const std::string base = folder_ + name;
   std::vector<std::string> problems;
 
-  // Where the run put the item ("To") and where it was ("From").
-  std::string from, to;
+  // Where the run put the item ("To"), where it was ("From") and the
+  // highest folder the move made for it.
+  std::string from, to, created;
   const std::string record = base + ".bat";
   if (fs_.FileExists(record)) {
     try {
       const IniText ini(fs_.ReadWhole(record));
       to = ini.ReadString(kMoveSection, kMoveTo, "");
       from = ini.ReadString(kMoveSection, kMoveFrom, "");
+      created = ini.ReadString(kMoveSection, kMoveCreated, "");
     } catch (const Error& e) {
       problems.push_back("The move record " + record + " cannot be read: " + e.what());
     }
   }
   const bool moveBack = !from.empty() && !to.empty();
   const std::string home = moveBack ? ArrivalOf(to, from) : "";
+  const bool itemThere = moveBack && fs_.AttributesOf(to);
   // An item that is back home already (an entry undone before) takes its
   // files there rather than to a new folder at the place it left.
-  const bool alreadyHome = moveBack && !fs_.AttributesOf(to) && fs_.AttributesOf(home);
+  const bool alreadyHome = moveBack && !itemThere && fs_.AttributesOf(home);
+  // Moved on by hand: its files must not build a stub of it at its old new
+  // place, which the move back would then carry home as if it were the item.
+  const bool missing = moveBack && !itemThere && !alreadyHome;
+  if (missing) problems.push_back(Format1(kDoesNotExist, to));
 
   int restored = 0;
+  std::vector<std::string> undone;
   try {
     RestorePlace placeOf;
-    if (alreadyHome)
-      placeOf = [&](const std::string& p) { return IsWithin(p, to) ? home + p.substr(to.size()) : p; };
+    if (alreadyHome || missing)
+      placeOf = [&](const std::string& p) -> std::optional<std::string> {
+        if (!IsWithin(p, to)) return p;
+        if (missing) return std::nullopt;
+        return home + p.substr(to.size());
+      };
     RestoreResult r = store_.RestoreFiles(name, placeOf);
     restored = r.restored;
+    if (r.leftOut > 0)
+      problems.push_back(std::to_string(r.leftOut) + " backed-up file(s) from inside " + to + " were not restored.");
     problems.insert(problems.end(), r.refusals.begin(), r.refusals.end());
+    for (const std::string& p : r.written) undone.push_back(p + " was restored.");
     // A run makes its archive with its first backup: one without a single
     // entry has lost them.
-    if (restored == 0 && r.refusals.empty() && fs_.FileExists(base + ".zip"))
+    if (restored == 0 && r.leftOut == 0 && r.refusals.empty() && fs_.FileExists(base + ".zip"))
       problems.push_back("The file backups in " + base + ".zip cannot be read: no file was found in it.");
   } catch (const Error& e) {
     problems.push_back("The file backups in " + base + ".zip cannot be read: " + e.what());
   }
 
-  if (moveBack && !alreadyHome) {
+  if (itemThere) {
     const std::string why = mover_.MoveBack(to, from);
-    if (!why.empty()) problems.push_back(to + " was not moved back to " + from + ": " + why);
+    if (why.empty())
+      undone.push_back(to + " was moved back to " + from + ".");
+    else
+      problems.push_back(to + " was not moved back to " + from + ": " + why);
   }
+  // Only what the run made, and only once it holds nothing again.
+  if (moveBack && !created.empty()) RemoveCreatedFolders(fs_, TargetFolderOf(from, to), created);
 
   const std::string backup = base + ".reg";
   if (fs_.FileExists(backup)) {
@@ -83,6 +107,7 @@ std::string UndoExecution::UndoEntry(const std::string& name) {
         problems.push_back(std::to_string(r.failed.size()) + " line(s) of " + backup +
                            " could not be imported; the first, line " + std::to_string(r.failed.front().number) +
                            ": " + r.failed.front().reason);
+      if (r.values + r.keys > 0) undone.push_back("The registry backup " + backup + " was imported.");
     } catch (const Error& e) {
       problems.push_back("The registry backup " + backup + " could not be imported: " + e.what());
     }
@@ -92,6 +117,13 @@ std::string UndoExecution::UndoEntry(const std::string& name) {
   if (!problems.empty()) {
     message += std::string("\n") + kUndoIncomplete;
     for (const std::string& p : problems) message += "\n" + p;
+    // Beside what failed, the user needs to know what did come back.
+    if (!undone.empty()) {
+      message += std::string("\n") + kUndoDone;
+      const std::size_t shown = std::min(undone.size(), kUndoneLinesShown);
+      for (std::size_t i = 0; i < shown; ++i) message += "\n" + undone[i];
+      if (undone.size() > shown) message += "\n... and " + std::to_string(undone.size() - shown) + " more.";
+    }
   }
   return message;
 }

@@ -5,7 +5,10 @@
 // move back, which carries them home with the folder, then the registry
 // backup, imported by the program itself (it touches neither of the others).
 // Each step runs whatever became of the one before; the closing message says
-// in further lines what did not work, so a failed undo never reads as done.
+// in further lines what did not work, so a failed undo never reads as done,
+// and then what did. An item no longer where the record says gets nothing
+// restored into its place and is not moved; folders the run's move made go
+// again once they are empty.
 #include <string>
 
 #include "engine/RunPorts.h"
@@ -18,6 +21,7 @@
 
 inline constexpr const char* kUndoCompleted = " files restored.  Undo has completed";
 inline constexpr const char* kUndoIncomplete = "Not everything could be undone:";
+inline constexpr const char* kUndoDone = "What was undone:";
 
 class UndoExecution : public UndoExecutor {
  public:

@@ -15,6 +15,8 @@ class UndoPlatform {
   virtual CodePage& OemCodePage() = 0;
   // A file time (UTC) as local time, in the same unit.
   virtual FileTicks ToLocal(FileTicks utc) = 0;
+  // The way back from ToLocal.
+  virtual FileTicks FromLocal(FileTicks local) = 0;
   virtual FileTicks LocalNow() = 0;
   // A local time in the system's short date format and long time format.
   virtual std::string ShortDate(FileTicks local) = 0;

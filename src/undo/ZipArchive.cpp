@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <limits>
 
 #include "core/Error.h"
 
@@ -20,6 +21,9 @@ constexpr std::uint16_t kFlagUtf8 = 0x800;  // language encoding flag: name and 
 constexpr std::size_t kMaxEntries = 0xFFFF;  // the end record's count is 16 bits
 constexpr std::uint64_t kMaxOffset = 0xFFFFFFFFull;
 constexpr std::uint64_t kMaxFreeSpace = 4u << 20;
+constexpr std::uint16_t kNtfsExtraTag = 0x000a;
+constexpr std::uint16_t kNtfsTimesTag = 0x0001;
+constexpr std::size_t kNtfsTimesSize = 24;  // last write, last access, creation
 
 void Put16(std::string& out, std::uint32_t v) {
   out += static_cast<char>(v & 0xFF);
@@ -29,11 +33,57 @@ void Put32(std::string& out, std::uint32_t v) {
   Put16(out, v & 0xFFFF);
   Put16(out, v >> 16);
 }
+void Put64(std::string& out, std::uint64_t v) {
+  Put32(out, static_cast<std::uint32_t>(v & 0xFFFFFFFF));
+  Put32(out, static_cast<std::uint32_t>(v >> 32));
+}
 std::uint16_t Get16(const std::string& s, std::size_t at) {
   return static_cast<std::uint16_t>(static_cast<unsigned char>(s[at]) | (static_cast<unsigned char>(s[at + 1]) << 8));
 }
 std::uint32_t Get32(const std::string& s, std::size_t at) {
   return Get16(s, at) | (static_cast<std::uint32_t>(Get16(s, at + 2)) << 16);
+}
+std::uint64_t Get64(const std::string& s, std::size_t at) {
+  return Get32(s, at) | (static_cast<std::uint64_t>(Get32(s, at + 4)) << 32);
+}
+
+// The NTFS extra field of the ZIP application note, with its one attribute
+// of file times. Only the last write is known; access and creation repeat it
+// rather than claim a time in 1601 to a tool that restores them.
+std::string ExtraField(const ZipEntry& e) {
+  if (!e.lastWrite) return "";
+  std::string out;
+  Put16(out, kNtfsExtraTag);
+  Put16(out, 4 + 4 + kNtfsTimesSize);
+  Put32(out, 0);  // reserved
+  Put16(out, kNtfsTimesTag);
+  Put16(out, kNtfsTimesSize);
+  for (int i = 0; i < 3; ++i) Put64(out, static_cast<std::uint64_t>(*e.lastWrite));
+  return out;
+}
+
+// The last-write time of an NTFS extra field among the extra blocks; every
+// length is checked, so a damaged field gives nothing rather than a wrong time.
+std::optional<FileTicks> NtfsLastWrite(const std::string& extra) {
+  for (std::size_t at = 0; at + 4 <= extra.size();) {
+    const std::uint16_t tag = Get16(extra, at), size = Get16(extra, at + 2);
+    const std::size_t end = at + 4 + size;
+    if (end > extra.size()) return std::nullopt;
+    if (tag == kNtfsExtraTag) {
+      for (std::size_t a = at + 8; a + 4 <= end;) {
+        const std::uint16_t attrTag = Get16(extra, a), attrSize = Get16(extra, a + 2);
+        if (a + 4 + attrSize > end) return std::nullopt;
+        if (attrTag == kNtfsTimesTag && attrSize >= kNtfsTimesSize) {
+          const std::uint64_t t = Get64(extra, a + 4);
+          if (t == 0 || t > static_cast<std::uint64_t>(std::numeric_limits<FileTicks>::max())) return std::nullopt;
+          return static_cast<FileTicks>(t);
+        }
+        a += 4 + attrSize;
+      }
+    }
+    at = end;
+  }
+  return std::nullopt;
 }
 
 // The fields shared by the local and the central header.
@@ -47,14 +97,14 @@ void PutCommon(std::string& out, const ZipEntry& e) {
   Put32(out, e.packedSize);
   Put32(out, e.size);
   Put16(out, static_cast<std::uint32_t>(e.name.size()));
-  Put16(out, 0);  // extra field length
+  Put16(out, static_cast<std::uint32_t>(ExtraField(e).size()));
 }
 
 std::string LocalHeader(const ZipEntry& e) {
   std::string out;
   Put32(out, kLocalSig);
   PutCommon(out, e);
-  return out + e.name;
+  return out + e.name + ExtraField(e);
 }
 
 std::string CentralHeader(const ZipEntry& e) {
@@ -70,7 +120,7 @@ std::string CentralHeader(const ZipEntry& e) {
   Put16(out, 0);  // internal attributes
   Put32(out, e.attributes);
   Put32(out, static_cast<std::uint32_t>(e.offset));
-  return out + e.name;
+  return out + e.name + ExtraField(e);
 }
 
 std::string EndRecord(std::size_t count, std::uint64_t dirSize, std::uint64_t dirAt) {
@@ -208,6 +258,7 @@ bool ReadCentralDirectory(RandomFile& file, std::uint64_t fileSize, ZipDirectory
     const std::size_t next = p + kCentralSize + nameLen + extraLen + commentLen;
     if (next > cd.size()) return false;
     e.name = cd.substr(p + kCentralSize, nameLen);
+    e.lastWrite = NtfsLastWrite(cd.substr(p + kCentralSize + nameLen, extraLen));
     if (e.offset + kLocalSize + nameLen + e.packedSize > dirAt) return false;
     entries.push_back(std::move(e));
     p = next;
@@ -237,6 +288,7 @@ void ScanLocalHeaders(RandomFile& file, std::uint64_t fileSize, ZipDirectory& di
     const std::uint64_t dataAt = pos + kLocalSize + nameLen + extraLen;
     if (dataAt + e.packedSize > fileSize) break;
     e.name = ReadBytes(file, pos + kLocalSize, nameLen);
+    e.lastWrite = NtfsLastWrite(ReadBytes(file, pos + kLocalSize + nameLen, extraLen));
     e.offset = pos;
     try {
       Unpack(ReadBytes(file, dataAt, e.packedSize), e, flags);
@@ -306,7 +358,7 @@ std::uint64_t ZipAppender::ExpectedSize() const {
 }
 
 void ZipAppender::Append(RandomFile& file, const std::string& name, const std::string& data, std::uint16_t dosDate,
-                         std::uint16_t dosTime, std::uint32_t attributes) {
+                         std::uint16_t dosTime, std::uint32_t attributes, std::optional<FileTicks> lastWrite) {
   if (entries_.size() >= kMaxEntries) throw Error("The backup archive cannot hold more than 65535 files.");
   if (data.size() > kMaxOffset || name.size() > 0xFFFF) throw Error("The file is too large for the backup archive.");
   ZipEntry e;
@@ -317,6 +369,7 @@ void ZipAppender::Append(RandomFile& file, const std::string& name, const std::s
   e.crc = Crc(data);
   e.size = static_cast<std::uint32_t>(data.size());
   e.attributes = attributes & 0xFF;
+  e.lastWrite = lastWrite;
   e.offset = end_;
   std::string packed;
   const bool deflated = DeflateSmaller(data, packed);

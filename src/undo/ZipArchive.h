@@ -7,6 +7,7 @@
 // headers.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,9 @@ struct ZipEntry {
   std::uint32_t size = 0;
   std::uint32_t attributes = 0;  // MS-DOS attribute bits of the file
   std::uint64_t offset = 0;      // of the local header
+  // The exact last-write time (UTC) from an NTFS extra field; archives of
+  // earlier builds and other tools may have only the MS-DOS time.
+  std::optional<FileTicks> lastWrite;
 };
 
 struct ZipDirectory {
@@ -59,10 +63,11 @@ class ZipAppender {
   // The size the archive has on disk after the last append.
   std::uint64_t ExpectedSize() const;
   // Adds one entry, its name UTF-8 and flagged so in both headers, and
-  // writes the new directory; durable when it returns.
+  // writes the new directory; durable when it returns. lastWrite, when
+  // given, goes into an NTFS extra field beside the MS-DOS time.
   // Throws Error; the archive on disk then still holds every earlier entry.
   void Append(RandomFile& file, const std::string& name, const std::string& data, std::uint16_t dosDate,
-              std::uint16_t dosTime, std::uint32_t attributes);
+              std::uint16_t dosTime, std::uint32_t attributes, std::optional<FileTicks> lastWrite = std::nullopt);
 
  private:
   std::vector<ZipEntry> entries_;

@@ -199,6 +199,13 @@ std::optional<FileTicks> FakeFileSystem::LastWriteOf(const std::string& path) {
   return it->second.lastWrite;
 }
 
+bool FakeFileSystem::SetLastWriteOf(const std::string& path, FileTicks utc) {
+  auto it = nodes_.find(Key(path));
+  if (it == nodes_.end()) return false;
+  it->second.lastWrite = utc;
+  return true;
+}
+
 std::string FakeFileSystem::ReadWhole(const std::string& path) {
   ++readCalls;
   if (beforeRead) beforeRead(path);
@@ -232,8 +239,12 @@ std::unique_ptr<RandomFile> FakeFileSystem::OpenRandom(const std::string& path, 
 }
 
 bool FakeFileSystem::Remove(const std::string& path) {
-  display_.erase(Key(path));
-  return nodes_.erase(Key(path)) != 0;
+  const std::string key = Key(path);
+  // Like the platform, a folder goes only when it is empty.
+  for (const auto& [k, n] : nodes_)
+    if (Parent(k) == key) return false;
+  display_.erase(key);
+  return nodes_.erase(key) != 0;
 }
 
 bool FakeFileSystem::MakeFolders(const std::string& path) {

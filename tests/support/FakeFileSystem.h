@@ -41,6 +41,7 @@ class FakeFileSystem : public FileSystem {
   std::optional<std::uint32_t> AttributesOf(const std::string& path) override;
   bool SetAttributesOf(const std::string& path, std::uint32_t attributes) override;
   std::optional<FileTicks> LastWriteOf(const std::string& path) override;
+  bool SetLastWriteOf(const std::string& path, FileTicks utc) override;
   std::string ReadWhole(const std::string& path) override;
   void ReplaceWhole(const std::string& path, const std::string& data) override;
   std::unique_ptr<RandomFile> OpenRandom(const std::string& path, OpenMode mode) override;

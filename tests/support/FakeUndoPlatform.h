@@ -17,6 +17,7 @@ class FakeUndoPlatform : public UndoPlatform {
 
   CodePage& OemCodePage() override { return oem; }
   FileTicks ToLocal(FileTicks utc) override { return utc + utcOffset; }
+  FileTicks FromLocal(FileTicks local) override { return local - utcOffset; }
   FileTicks LocalNow() override { return localNow; }
   std::string ShortDate(FileTicks local) override {
     const CivilTime t = CivilOf(local);

@@ -12,6 +12,7 @@
 #include "support/FakeUndoPlatform.h"
 #include "support/LegacyZip.h"
 #include "support/WideNames.h"
+#include "undo/CivilTime.h"
 #include "undo/FileBackupArchive.h"
 #include "undo/ZipArchive.h"
 
@@ -388,7 +389,9 @@ TEST_F(BackupArchiveTest, DamagedEntryIsRefusedAndTheRestStillRestore) {
   ASSERT_TRUE(archive.BackupFile("C:\\a.ini"));
   ASSERT_TRUE(archive.BackupFile("C:\\b.ini"));
   const ZipEntry first = Directory().entries[0];
-  fs.At(kZip).data[first.offset + 30 + first.name.size() + 5] ^= 0x20;
+  std::string& bytes = fs.At(kZip).data;
+  const std::size_t extraSize = static_cast<unsigned char>(bytes[first.offset + 28]);
+  bytes[first.offset + 30 + first.name.size() + extraSize + 5] ^= 0x20;
   fs.At("C:\\a.ini").data = "user's current text";
   fs.At("C:\\b.ini").data = "b=2";
 
@@ -417,6 +420,62 @@ TEST_F(BackupArchiveTest, EntriesNamedOutsideAFullDrivePathAreRefused) {
     EXPECT_EQ(p.find("evil"), std::string::npos) << p;
     EXPECT_EQ(p.find("x.txt"), std::string::npos) << p;
   }
+}
+
+// A restored file is the file as it was, its last write included: exact from
+// the NTFS field of this build's archives, from the local MS-DOS time (two-
+// second steps) in archives without it, also where the directory is lost.
+TEST_F(BackupArchiveTest, RestoredFilesGetTheirLastWriteTimeBack) {
+  const FileTicks saved = TicksOf({2024, 7, 3, 14, 25, 37, 123}) + 4567;  // odd second, below a millisecond
+  fs.now = saved;
+  fs.AddFile("C:\\App\\ro.ini", "r=1", kAttrReadOnly);
+  fs.AddFile("C:\\App\\gone.ini", "g=1");
+  ASSERT_TRUE(archive.BackupFile("C:\\App\\ro.ini"));
+  ASSERT_TRUE(archive.BackupFile("C:\\App\\gone.ini"));
+  EXPECT_EQ(Directory().entries.at(0).lastWrite, saved);
+
+  fs.now = saved + 100 * kTicksPerDay;
+  fs.At("C:\\App\\ro.ini").data = "r=2";
+  fs.At("C:\\App\\ro.ini").lastWrite = fs.now;
+  fs.Remove("C:\\App\\gone.ini");
+  RestoreResult r = RestoreArchive(fs, platform, kZip);
+  EXPECT_EQ(r.restored, 2);
+  EXPECT_TRUE(r.refusals.empty());
+  EXPECT_EQ(r.written, (std::vector<std::string>{"C:\\App\\ro.ini", "C:\\App\\gone.ini"}));
+  EXPECT_EQ(fs.At("C:\\App\\ro.ini").lastWrite, saved);
+  EXPECT_EQ(fs.At("C:\\App\\ro.ini").attributes, kAttrReadOnly);
+  EXPECT_EQ(fs.At("C:\\App\\gone.ini").lastWrite, saved);
+
+  // Without a directory the local headers still carry the exact time.
+  std::string& bytes = fs.At(kZip).data;
+  bytes.resize(Directory().end);
+  const ZipDirectory scanned = Directory();
+  ASSERT_TRUE(scanned.recovered);
+  ASSERT_EQ(scanned.entries.size(), 2u);
+  EXPECT_EQ(scanned.entries[1].lastWrite, saved);
+
+  // An archive of an earlier build: the MS-DOS time is local time.
+  fs.Remove(kZip);
+  {
+    auto file = fs.OpenRandom(kZip, OpenMode::CreateAlways);
+    ZipAppender zip{ZipDirectory{}};
+    const DosDateTime dos = DosOf(platform.ToLocal(saved));
+    zip.Append(*file, "C:/App/gone.ini", "g=1", dos.date, dos.time, 0);
+  }
+  EXPECT_FALSE(Directory().entries.at(0).lastWrite);
+  fs.At("C:\\App\\gone.ini").lastWrite = fs.now;
+  r = RestoreArchive(fs, platform, kZip);
+  EXPECT_EQ(r.restored, 1);
+  EXPECT_EQ(fs.At("C:\\App\\gone.ini").lastWrite, TicksOf({2024, 7, 3, 14, 25, 36}));
+}
+
+TEST(DosTime, LocalTimeRoundTripsInTwoSecondSteps) {
+  for (const CivilTime t : {CivilTime{1980, 1, 1}, CivilTime{2000, 2, 29, 23, 59, 58}, CivilTime{2107, 12, 31, 0, 0, 2}})
+    EXPECT_EQ(LocalOfDos(DosOf(TicksOf(t))), TicksOf(t)) << t.year;
+  EXPECT_EQ(LocalOfDos(DosOf(TicksOf({2031, 5, 6, 7, 8, 9, 999}))), TicksOf({2031, 5, 6, 7, 8, 8}));
+  // Fields no date can hold (some tools write zero for "no time") stay within their day.
+  EXPECT_EQ(LocalOfDos({0x0020, 0}), TicksOf({1980, 1, 1}));
+  EXPECT_EQ(LocalOfDos({0x0021, 0xFFFF}), TicksOf({1980, 1, 1, 23, 59, 59}));
 }
 
 TEST_F(BackupArchiveTest, RestoreGoesOnPastAFileThatCannotBeWritten) {

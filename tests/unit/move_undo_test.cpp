@@ -74,12 +74,43 @@ TEST_F(MoveTest, FolderGoesIntoTheTargetFolderAfterItsRecordIsOnDisk) {
 }
 
 TEST_F(MoveTest, SingleFileAndMissingTargetFolder) {
-  // The shell would take a missing folder for the item's new name: it is made first.
+  // The shell would take a missing folder for the item's new name: it is made
+  // first, and the record names the highest folder made, before the move.
   fs.AddFile("C:\\Data\\notes.txt", "N");
+  fs.AddFolder("E:\\");
+  std::string recordAtMove;
+  shell.beforeMove = [&] { recordAtMove = Record(); };
   EXPECT_TRUE(silentMover.MoveDir("C:\\Data\\notes.txt", "E:\\New\\Place\\notes.txt"));
   EXPECT_TRUE(fs.FolderExists("E:\\New\\Place"));
   EXPECT_EQ(fs.ReadWhole("E:\\New\\Place\\notes.txt"), "N");
   EXPECT_TRUE(shell.calls[0].silent);
+  EXPECT_EQ(recordAtMove, "[Move]\r\nTo=E:\\New\\Place\\notes.txt\r\nFrom=C:\\Data\\notes.txt\r\nCreated=E:\\New\r\n\r\n");
+  EXPECT_EQ(Record(), recordAtMove);
+
+  // A failed move takes its record and the folders it made away again.
+  shell.beforeMove = nullptr;
+  fs.AddFile("C:\\Data\\other.txt", "O");
+  shell.reply = {0x7C, false};
+  EXPECT_FALSE(silentMover.MoveDir("C:\\Data\\other.txt", "F:\\Made\\For\\It\\other.txt"));
+  EXPECT_FALSE(fs.Has("F:\\Made"));
+  EXPECT_EQ(Record(), recordAtMove);
+}
+
+// Only the folders on the way from the target folder up to the recorded one,
+// and each only while it is empty.
+TEST_F(MoveTest, CreatedFoldersGoOnlyWhenEmptyAndOnTheRecordedWay) {
+  fs.AddFolder("E:\\New\\Place\\Deep");
+  fs.AddFile("E:\\New\\theirs.txt", "T");
+  EXPECT_EQ(RemoveCreatedFolders(fs, "E:\\New\\Place\\Deep", "E:\\New"),
+            (std::vector<std::string>{"E:\\New\\Place\\Deep", "E:\\New\\Place"}));
+  EXPECT_TRUE(fs.Has("E:\\New\\theirs.txt"));
+
+  fs.AddFolder("E:\\New\\Place\\Deep");
+  for (const char* created : {"E:\\Other", "E:\\", "E:\\New\\Place\\Deep\\Below", "E:\\Ne"})
+    EXPECT_TRUE(RemoveCreatedFolders(fs, "E:\\New\\Place\\Deep", created).empty()) << created;
+  EXPECT_TRUE(fs.Has("E:\\New\\Place\\Deep"));
+  // Across case, as the file system names them.
+  EXPECT_EQ(RemoveCreatedFolders(fs, "e:\\new\\PLACE\\deep", "E:\\New\\Place").size(), 2u);
 }
 
 TEST_F(MoveTest, MissingSourceIsShownAndLeavesNoRecord) {
@@ -219,9 +250,12 @@ TEST_F(MoveAndUndo, UndoGivesBackTheStateBeforeTheRunAndCanBeRepeated) {
   EXPECT_FALSE(fs.Has("D:\\Apps\\Tool"));
   EXPECT_EQ(shell.calls.back().source, "D:\\Apps\\Tool");
   EXPECT_EQ(shell.calls.back().targetFolder, "C:\\Apps");
-  // The move back writes no record of its own.
-  EXPECT_EQ(fs.ReadWhole(kHome + "Undo00000.bat"), "[Move]\r\nTo=D:\\Apps\\Tool\r\nFrom=C:\\Apps\\Tool\r\n\r\n");
+  // The move back writes no record of its own; the folder the move made is gone.
+  EXPECT_EQ(fs.ReadWhole(kHome + "Undo00000.bat"),
+            "[Move]\r\nTo=D:\\Apps\\Tool\r\nFrom=C:\\Apps\\Tool\r\nCreated=D:\\Apps\r\n\r\n");
   EXPECT_FALSE(fs.Has(kHome + ".bat"));
+  EXPECT_FALSE(fs.Has("D:\\Apps"));
+  EXPECT_FALSE(reg.HasKey(CU, "Software\\OstrMove\\D:")) << "the keys the rename made go with its backup";
 
   // Again: the item is home already, its files go there, nothing appears at D:.
   const std::size_t moves = shell.calls.size();
@@ -275,6 +309,51 @@ TEST_F(MoveAndUndo, EveryStepRunsAndEveryFailureIsNamed) {
             0u)
       << second;
   EXPECT_EQ(shell.calls.size(), moves);
+}
+
+// The user moved the item on after the run: the undo says so, builds nothing
+// at the place it left, moves nothing, and still brings back the registry and
+// the files outside the item, naming them.
+TEST_F(MoveAndUndo, ItemMovedOnByHandIsNamedAndNothingIsRestoredInItsPlace) {
+  const std::string regBefore = reg.Dump(), appIni = fs.ReadWhole("C:\\Other\\app.ini");
+  Run();
+  const std::string movedIni = fs.ReadWhole("D:\\Apps\\Tool\\tool.ini");
+  FakeShellMove(fs).MoveItem("D:\\Apps\\Tool", "D:\\", true);
+  fs.AddFolder("D:\\Apps\\Later");  // the user's own, in the folder the move made
+  const std::size_t moves = shell.calls.size();
+
+  const std::string message = undo.UndoEntry("Undo00000");
+  EXPECT_EQ(message,
+            "2 files restored.  Undo has completed\n"
+            "Not everything could be undone:\n"
+            "D:\\Apps\\Tool does not exist.  Please correct.\n"
+            "1 backed-up file(s) from inside D:\\Apps\\Tool were not restored.\n"
+            "What was undone:\n"
+            "C:\\Links\\tool.lnk was restored.\n"
+            "C:\\Other\\app.ini was restored.\n"
+            "The registry backup C:\\Ostrivane\\Undo00000.reg was imported.");
+  EXPECT_EQ(shell.calls.size(), moves);
+  EXPECT_FALSE(fs.Has("D:\\Apps\\Tool"));
+  EXPECT_FALSE(fs.Has("C:\\Apps\\Tool"));
+  EXPECT_EQ(fs.ReadWhole("D:\\Tool\\tool.ini"), movedIni);
+  EXPECT_EQ(fs.ReadWhole("C:\\Other\\app.ini"), appIni);
+  EXPECT_EQ(reg.Dump(), regBefore);
+  EXPECT_TRUE(fs.FolderExists("D:\\Apps\\Later"));
+
+  // Put back where the record says, the item goes home at the next try.
+  FakeShellMove(fs).MoveItem("D:\\Tool", "D:\\Apps", true);
+  fs.Remove("D:\\Apps\\Later");
+  EXPECT_EQ(undo.UndoEntry("Undo00000"), "3 files restored.  Undo has completed");
+  EXPECT_EQ(fs.ReadWhole("C:\\Apps\\Tool\\tool.ini"), "[Paths]\r\nSelf=C:\\Apps\\Tool\\tool.exe\r\n");
+  EXPECT_FALSE(fs.Has("D:\\Apps"));
+}
+
+TEST_F(MoveAndUndo, RecordOfAnEarlierBuildRemovesNoFolder) {
+  Run();
+  fs.ReplaceWhole(kHome + "Undo00000.bat", "[Move]\r\nTo=D:\\Apps\\Tool\r\nFrom=C:\\Apps\\Tool\r\n");
+  EXPECT_EQ(undo.UndoEntry("Undo00000"), "3 files restored.  Undo has completed");
+  EXPECT_TRUE(fs.FolderExists("D:\\Apps"));
+  EXPECT_FALSE(fs.Has("D:\\Apps\\Tool"));
 }
 
 TEST_F(MoveAndUndo, EntryWithOnlyARegistryBackupAndUndoDuringARun) {

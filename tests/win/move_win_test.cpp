@@ -20,6 +20,10 @@ const std::string kTool = "C:\\OstrApps\\Tool";
 const std::string kNewApps = "D:\\OstrApps";
 const std::string kNewTool = "D:\\OstrApps\\Tool";
 const std::string kCfg = "C:\\OstrAppsCfg";
+const std::string kMovedOn = "D:\\OstrMovedOn";
+// A last write long before the test, below the millisecond, on an odd second:
+// only an exact restore gives it back.
+const FileTicks kOldWrite = 132'591'708'678'912'345;
 const char* kKey = "Software\\OstrivaneMoveTest";
 
 // Every key below the test key with its values: name, type and data.
@@ -69,7 +73,7 @@ class MoveWin : public ::testing::Test {
   void SetUp() override { Clean(); }
   void TearDown() override { Clean(); }
   void Clean() {
-    for (const std::string& f : {kHome, kApps, kNewApps, kCfg}) RemoveTree(fs, f);
+    for (const std::string& f : {kHome, kApps, kNewApps, kCfg, kMovedOn}) RemoveTree(fs, f);
     RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
   }
   // Files below the folders with their bytes and attributes.
@@ -144,6 +148,8 @@ TEST_F(MoveWin, CliMoveAndUndoGiveBackEverything) {
   WriteTestFile(fs, kCfg + "\\app.ini", "[Tool]\r\nPath=C:\\OstrApps\\Tool\\tool.exe\r\n");
   fs.SetAttributesOf(kCfg + "\\app.ini", kAttrHidden);
   MakeLink(kCfg + "\\tool.lnk", kTool + "\\tool.exe", "/cfg C:\\OstrApps\\Tool\\tool.ini", kTool);
+  ASSERT_TRUE(fs.SetLastWriteOf(kTool + "\\tool.ini", kOldWrite));
+  ASSERT_TRUE(fs.SetLastWriteOf(kCfg + "\\app.ini", kOldWrite));
   const std::string key = kKey;
   SetText(key, "Home", REG_SZ, kTool);
   SetText(key, "Path", REG_EXPAND_SZ, "%SystemRoot%;C:\\OstrApps\\Tool\\bin");
@@ -156,7 +162,9 @@ TEST_F(MoveWin, CliMoveAndUndoGiveBackEverything) {
   EXPECT_EQ(r.out.substr(0, r.out.find('\n', 45) + 1),
             "Ostrivane has finished\nThe files were successfully moved and\n")
       << r.out;
-  EXPECT_EQ(fs.ReadWhole(kHome + "\\Undo00000.bat"), "[Move]\r\nTo=D:\\OstrApps\\Tool\r\nFrom=C:\\OstrApps\\Tool\r\n\r\n");
+  const std::string record =
+      "[Move]\r\nTo=D:\\OstrApps\\Tool\r\nFrom=C:\\OstrApps\\Tool\r\nCreated=D:\\OstrApps\r\n\r\n";
+  EXPECT_EQ(fs.ReadWhole(kHome + "\\Undo00000.bat"), record);
   // Everything refers to the new place now.
   EXPECT_FALSE(fs.AttributesOf(kTool));
   EXPECT_EQ(fs.ReadWhole(kNewTool + "\\tool.ini"), "[Paths]\r\nSelf=D:\\OstrApps\\Tool\\tool.exe\r\n");
@@ -173,13 +181,54 @@ TEST_F(MoveWin, CliMoveAndUndoGiveBackEverything) {
   EXPECT_EQ(Files(kApps) + Files(kCfg), filesBefore);
   EXPECT_EQ(Registry(), regBefore);
   EXPECT_FALSE(fs.AttributesOf(kNewTool));
+  EXPECT_FALSE(fs.AttributesOf(kNewApps)) << "the folder the move made goes with its undo";
+  // Restored files have their last write back, also one that travelled home across drives.
+  EXPECT_EQ(fs.LastWriteOf(kCfg + "\\app.ini"), kOldWrite);
+  EXPECT_EQ(fs.LastWriteOf(kTool + "\\tool.ini"), kOldWrite);
   const RawLinkParts back = ReadRawLink(kCfg + "\\tool.lnk");
   EXPECT_EQ(back.target, kTool + "\\tool.exe");
   EXPECT_EQ(back.arguments, "/cfg C:\\OstrApps\\Tool\\tool.ini");
   EXPECT_EQ(back.workingDir, kTool);
   // The move back left the run's record as it was and wrote none of its own.
-  EXPECT_EQ(fs.ReadWhole(kHome + "\\Undo00000.bat"), "[Move]\r\nTo=D:\\OstrApps\\Tool\r\nFrom=C:\\OstrApps\\Tool\r\n\r\n");
+  EXPECT_EQ(fs.ReadWhole(kHome + "\\Undo00000.bat"), record);
   EXPECT_FALSE(fs.AttributesOf(kHome + "\\.bat"));
+}
+
+// The user moved the item on after the run: the undo says where it is
+// missing, ends incomplete, builds nothing at that place, and brings back
+// the registry and the file outside the item.
+TEST_F(MoveWin, CliUndoOfAnItemMovedOnByHand) {
+  const std::string exe = InstallCopy(OSTRIVANE_CLI_EXE, kHome, "ostrivane-cli.exe");
+  WriteTestFile(fs, kTool + "\\a.ini", "[P]\r\nSelf=C:\\OstrApps\\Tool\\payload.dat\r\n");
+  WriteTestFile(fs, kTool + "\\payload.dat", "payload");
+  WriteTestFile(fs, kCfg + "\\app.ini", "[Tool]\r\nPath=C:\\OstrApps\\Tool\\payload.dat\r\n");
+  ASSERT_TRUE(fs.SetLastWriteOf(kCfg + "\\app.ini", kOldWrite));
+  SetText(kKey, "Home", REG_SZ, kTool);
+  const std::string cfgBefore = Files(kCfg), regBefore = Registry();
+
+  ProcessResult r = RunProgram(exe, {"move", kTool, kNewApps});
+  ASSERT_EQ(r.exitCode, 0u) << r.err;
+  ASSERT_EQ(TextValue(kKey, "Home"), kNewTool);
+  fs.MakeFolders(kMovedOn);
+  ASSERT_TRUE(MoveFileExW(L"D:\\OstrApps\\Tool", L"D:\\OstrMovedOn\\Tool", 0));
+
+  r = RunProgram(exe, {"undo", "run", "Undo00000"});
+  EXPECT_EQ(r.exitCode, 3u) << r.out << r.err;
+  EXPECT_EQ(r.out.rfind("1 files restored.  Undo has completed\nNot everything could be undone:\n"
+                        "D:\\OstrApps\\Tool does not exist.  Please correct.\n",
+                        0),
+            0u)
+      << r.out;
+  EXPECT_NE(r.out.find("What was undone:\nC:\\OstrAppsCfg\\app.ini was restored.\n"), std::string::npos) << r.out;
+  EXPECT_EQ(Registry(), regBefore);
+  EXPECT_EQ(Files(kCfg), cfgBefore);
+  EXPECT_EQ(fs.LastWriteOf(kCfg + "\\app.ini"), kOldWrite);
+  // Nothing stands at the place the item left, and nothing was carried home.
+  EXPECT_FALSE(fs.AttributesOf(kNewTool));
+  EXPECT_FALSE(fs.AttributesOf(kNewApps)) << "made by the run and empty again";
+  EXPECT_FALSE(fs.AttributesOf(kTool));
+  EXPECT_EQ(fs.ReadWhole(kMovedOn + "\\Tool\\payload.dat"), "payload");
+  EXPECT_EQ(fs.ReadWhole(kMovedOn + "\\Tool\\a.ini"), "[P]\r\nSelf=D:\\OstrApps\\Tool\\payload.dat\r\n");
 }
 
 TEST_F(MoveWin, CliMoveThatCannotBeDoneMapsNothing) {

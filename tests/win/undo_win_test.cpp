@@ -100,8 +100,11 @@ TEST_F(UndoWinTest, BackupAndRestoreRoundTripOnDisk) {
   Write(ini, text);
   Write(bin, Binary(70000));
   Write(hidden, "");
+  const FileTicks binWritten = 132'591'708'678'912'345;  // odd second, below the millisecond
+  ASSERT_TRUE(fs.SetLastWriteOf(bin, binWritten));
   ASSERT_TRUE(fs.SetAttributesOf(ini, kAttrReadOnly | kAttrArchive));
   ASSERT_TRUE(fs.SetAttributesOf(bin, kAttrHidden | kAttrSystem));
+  ASSERT_TRUE(fs.SetLastWriteOf(ini, binWritten + kTicksPerSecond)) << "a read-only file takes a new time too";
   const std::uint32_t binAttributes = *fs.AttributesOf(bin);  // the system may add the archive bit
 
   FileBackupArchive archive(fs, platform);
@@ -138,6 +141,8 @@ TEST_F(UndoWinTest, BackupAndRestoreRoundTripOnDisk) {
   EXPECT_TRUE(r.refusals.empty());
   EXPECT_EQ(Read(ini), text);
   EXPECT_EQ(fs.AttributesOf(ini), kAttrReadOnly | kAttrArchive);
+  EXPECT_EQ(fs.LastWriteOf(ini), written);
+  EXPECT_EQ(fs.LastWriteOf(bin), binWritten);
   EXPECT_EQ(Read(bin), Binary(70000));
   EXPECT_EQ(fs.AttributesOf(bin), binAttributes);  // re-created with the attributes it had
   EXPECT_EQ(Read(hidden), "");

@@ -188,6 +188,16 @@ std::optional<FileTicks> Win32FileSystem::LastWriteOf(const std::string& path) {
   return Ticks(d.ftLastWriteTime);
 }
 
+bool Win32FileSystem::SetLastWriteOf(const std::string& path, FileTicks utc) {
+  // Attribute access only: the file's data and its sharing stay untouched.
+  Handle h(CreateFileW(PlatformPath(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!h.ok()) return false;
+  const FILETIME ft{DWORD(std::uint64_t(utc) & 0xFFFFFFFF), DWORD(std::uint64_t(utc) >> 32)};
+  return SetFileTime(h.get(), nullptr, nullptr, &ft) != 0;
+}
+
 std::string Win32FileSystem::ReadWhole(const std::string& path) {
   Handle h(CreateFileW(PlatformPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));

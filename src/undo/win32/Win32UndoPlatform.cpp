@@ -31,6 +31,13 @@ FileTicks Win32UndoPlatform::ToLocal(FileTicks utc) {
   return FromFileTime(local);
 }
 
+FileTicks Win32UndoPlatform::FromLocal(FileTicks local) {
+  const FILETIME ft = ToFileTime(local);
+  FILETIME utc;
+  if (!LocalFileTimeToFileTime(&ft, &utc)) return local;
+  return FromFileTime(utc);
+}
+
 FileTicks Win32UndoPlatform::LocalNow() {
   SYSTEMTIME st;
   GetLocalTime(&st);

@@ -8,6 +8,7 @@ class Win32UndoPlatform : public UndoPlatform {
  public:
   CodePage& OemCodePage() override { return oem_; }
   FileTicks ToLocal(FileTicks utc) override;
+  FileTicks FromLocal(FileTicks local) override;
   FileTicks LocalNow() override;
   std::string ShortDate(FileTicks local) override;
   std::string LongTime(FileTicks local) override;
