@@ -176,7 +176,7 @@ TEST_F(FileWalkWinTest, NamesOfEveryScriptAndDeepPathsAreWalkedBackedUpAndRestor
 
   Win32UndoPlatform platform;
   FileBackupArchive archive(fs, platform);
-  TextFileRewrite archived(ctx, fs, archive);
+  TextFileRewrite archived(ctx, fs, archive, ansi);
   FileWalk archivedWalk(ctx, fs, forms, archived, shortcuts);
   archive.SetArchiveName(root + "Undo00000.zip");
   archivedWalk.SearchThruDir(root, "C:\\App", "D:\\App");
