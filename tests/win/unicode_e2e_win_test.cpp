@@ -166,6 +166,7 @@ const std::string kNew = "D:\\OstrNy €";
 }  // namespace
 
 TEST_F(UnicodeEndToEnd, MapRemapsEveryScriptAndEncodingAndUndoGivesBackEveryByte) {
+  ASSERT_EQ(GetACP(), 1252u) << "the ANSI settings file below is written in 1252";
   // Registry: data, value names and key names in many scripts.
   const std::string deepKey = kKey + "\\Paths\\" + kOld + "\\数据😀\\Bjørn";
   SetText(kKey, "数据 path", REG_SZ, kOld + "\\数据\\app.exe");
