@@ -291,3 +291,17 @@ TEST_F(TextRewriteTest, PathsAreFoundInEverySpellingAndWholeOnly) {
   EXPECT_EQ(Rewrite("p=C:\\App;C:\\App Stuff;\"C:\\App\"\nq=C:\\App"),
             "p=D:\\Tools\\App;C:\\App Stuff;\"D:\\Tools\\App\"\nq=D:\\Tools\\App");
 }
+
+TEST_F(TextRewriteTest, AnAllAsciiSettingsFileTakesNewTextInTheAnsiCodePage) {
+  texts = {"C:\\App", "D:\\Bjørn", "", "", MatchRule::Path};
+  EXPECT_EQ(Rewrite("p=C:\\App\\x\r\n"), "p=D:\\Bj\xF8rn\\x\r\n");
+  // Other files without a byte order mark are taken for UTF-8.
+  fs.AddFile("C:\\Cfg\\app.json", R"({"p": "C:\\App"})");
+  rewrite.RewriteTextFile("C:\\Cfg\\app.json", texts);
+  EXPECT_EQ(fs.At("C:\\Cfg\\app.json").data, R"({"p": "D:\\Bjørn"})");
+  // What the code page lacks is not forced in as UTF-8.
+  texts = {"C:\\App", "D:\\数据", "", "", MatchRule::Path};
+  EXPECT_EQ(Rewrite("p=C:\\App\\x\r\n"), "p=C:\\App\\x\r\n");
+  ASSERT_EQ(ctx.passedOver.size(), 1u);
+  EXPECT_EQ(ctx.passedOver[0].reason, "its encoding (Windows-1252) cannot hold the new text");
+}
