@@ -119,7 +119,14 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts
     ctx_.PassOver(path, "its backup could not be made");
     return;
   }
-  Write(path, *attributes, *bytes);
+  // One file that cannot be written (in use, refused) does not stop the run;
+  // its backup holds what it still holds, so undo restores nothing wrong.
+  try {
+    Write(path, *attributes, *bytes);
+  } catch (const std::exception& e) {
+    giveUp();
+    ctx_.PassOver(path, e.what());
+  }
 }
 
 bool TextFileRewrite::StillAsRead(const std::string& path, const std::string& original) {

@@ -226,10 +226,13 @@ TEST_F(TextRewriteTest, UnreadableVanishedOrBinaryFilesArePassedOver) {
   EXPECT_EQ(ctx.passedOver[1].reason, "holds binary data");
 }
 
-TEST_F(TextRewriteTest, FailedWriteLeavesTheFileAndRestoresAttributes) {
-  fs.beforeWrite = [](const std::string&) { throw Error("Disk full"); };
+TEST_F(TextRewriteTest, FailedWriteLeavesTheFileRestoresAttributesAndIsPassedOver) {
+  fs.beforeWrite = [](const std::string&) { throw Error("Access is denied."); };
   fs.AddFile(kPath, "C:\\App", kAttrReadOnly | kAttrSystem);
-  EXPECT_THROW(rewrite.RewriteTextFile(kPath, texts), Error);
+  rewrite.RewriteTextFile(kPath, texts);
+  EXPECT_EQ(ctx.request.LinkCount, 0);
+  ASSERT_EQ(ctx.passedOver.size(), 1u);
+  EXPECT_EQ(ctx.passedOver[0].reason, "Access is denied.");
   EXPECT_EQ(fs.At(kPath).data, "C:\\App");
   EXPECT_EQ(fs.At(kPath).attributes, kAttrReadOnly | kAttrSystem);
   EXPECT_EQ(backup.saved.size(), 1u);  // the backup came first
