@@ -73,6 +73,20 @@ std::vector<std::string> TextListFromRegData(std::string_view data) {
   return list;
 }
 
+std::optional<std::string> MultiTextFromRegData(std::string_view data) {
+  if (data.size() < 2 || data.size() % 2 != 0 || data[data.size() - 2] != 0 || data[data.size() - 1] != 0)
+    return std::nullopt;
+  std::string text = Utf8FromUtf16LeBytes(data.substr(0, data.size() - 2));
+  if (RegDataFromMultiText(text) != data) return std::nullopt;
+  return text;
+}
+
+std::string RegDataFromMultiText(std::string_view text) {
+  std::string data = Utf16LeBytesFromUtf8(text);
+  data.append(2, '\0');
+  return data;
+}
+
 bool IsExactRegText(std::string_view data) {
   return data.size() % 2 == 0 && data.size() >= 2 && FirstNulUnit(data) + 2 == data.size();
 }
@@ -276,6 +290,13 @@ std::vector<ListedValue> TNTRegistry::ListValues(long* failure) {
       break;
     }
     if (v.type == kRegSz || v.type == kRegExpandSz) v.text = TextFromRegData(data);
+    if (v.type == kRegMultiSz) {
+      const std::optional<std::string> list = MultiTextFromRegData(data);
+      v.textExact = list.has_value();
+      // A list that would not come back exactly is still searched, so that
+      // it can be named if it holds the old text.
+      v.text = list ? *list : Utf8FromUtf16LeBytes(data);
+    }
     values.push_back(std::move(v));
   }
   return values;
@@ -341,6 +362,10 @@ std::string TNTRegistry::ReadBinaryValue(const std::string& name) {
 
 void TNTRegistry::WriteTextValue(const std::string& name, const std::string& text, std::uint32_t type) {
   WriteRawValue(name, type, RegDataFromText(text));
+}
+
+void TNTRegistry::WriteMultiTextValue(const std::string& name, const std::string& text) {
+  WriteRawValue(name, kRegMultiSz, RegDataFromMultiText(text));
 }
 
 void TNTRegistry::WriteRawValue(const std::string& name, std::uint32_t type, const std::string& data) {

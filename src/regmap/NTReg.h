@@ -21,7 +21,8 @@ struct RegValueInfo {
 struct ListedValue {
   std::string name;
   std::uint32_t type = kRegNone;
-  std::string text;  // up to the first NUL
+  std::string text;  // REG_SZ, REG_EXPAND_SZ: up to the first NUL; REG_MULTI_SZ: as MultiTextFromRegData
+  bool textExact = true;  // false for a REG_MULTI_SZ that would not come back byte for byte
 };
 
 // True when a key's values are those of a registry link opened itself.
@@ -35,6 +36,11 @@ std::string RegDataFromText(std::string_view text);
 // A REG_MULTI_SZ's strings, up to the empty one that ends the list (or the
 // end of the data).
 std::vector<std::string> TextListFromRegData(std::string_view data);
+// REG_MULTI_SZ data as one text, each string followed by a NUL, so a search
+// runs over every string at once and a NUL ends a path like any list
+// separator; nullopt when the data is no list that comes back byte for byte.
+std::optional<std::string> MultiTextFromRegData(std::string_view data);
+std::string RegDataFromMultiText(std::string_view text);
 // True when the data is exactly one string and its NUL: even length, and
 // the first NUL character is the last one. Other string data is kept as bytes.
 bool IsExactRegText(std::string_view data);
@@ -98,6 +104,8 @@ class TNTRegistry {
 
   // The text and its terminating NUL, as REG_SZ unless another string type is given.
   void WriteTextValue(const std::string& name, const std::string& text, std::uint32_t type = kRegSz);
+  // A REG_MULTI_SZ from its text as MultiTextFromRegData gives it.
+  void WriteMultiTextValue(const std::string& name, const std::string& text);
   void WriteRawValue(const std::string& name, std::uint32_t type, const std::string& data);
   // False when there was no such value. Throws when it can't be deleted.
   bool DeleteRegValue(const std::string& name);

@@ -69,10 +69,15 @@ void RegistryWalk::SearchThruKey(RegRoot root, const std::string& rootName, cons
     if (ctx_.PumpCancelled()) return;
     const EntryResult nameResult = FindReplaceEntry(visit, v.name, v.name, EntryKind::ValueName);
     if (ctx_.request.Cancelled) return;
-    // A renamed value's data is no longer under this name.
-    if (nameResult.moved) continue;
-    if (v.type != kRegSz && v.type != kRegExpandSz) continue;
-    FindReplaceEntry(visit, v.text, v.name, EntryKind::ValueData, v.type);
+    if (v.type != kRegSz && v.type != kRegExpandSz && v.type != kRegMultiSz) continue;
+    if (!v.textExact) {
+      if (spellings_->Choose(v.text).first.found())
+        ctx_.PassOver(Place(rootName + visit.path, true, v.name),
+                      "its list of strings is not well formed and would not come back exactly");
+      continue;
+    }
+    // A renamed value's data is mapped under its new name.
+    FindReplaceEntry(visit, v.text, nameResult.moved ? nameResult.nowNamed : v.name, EntryKind::ValueData, v.type);
     if (ctx_.request.Cancelled) return;
   }
   reg.CloseKey();
@@ -115,7 +120,7 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
     if (kind != EntryKind::ValueData && moved) {
       result.moved = true;
       if (kind == EntryKind::KeyPath) visit.path = candidate;
-      if (kind == EntryKind::ValueName) actualName = candidate;
+      if (kind == EntryKind::ValueName) actualName = result.nowNamed = candidate;
     }
     current = candidate;
     const Occurrence next = spellings_->Next(family, current, pos + newText.size());
@@ -160,7 +165,10 @@ RegistryWalk::Outcome RegistryWalk::Apply(KeyVisit& visit, const std::string& ac
       case EntryKind::ValueName:
         return visit.reg.RenameRegValue(actualName, candidate) ? Outcome::Changed : Outcome::NothingToDo;
       case EntryKind::ValueData:
-        visit.reg.WriteTextValue(valueName, candidate, type == kRegExpandSz ? kRegExpandSz : kRegSz);
+        if (type == kRegMultiSz)
+          visit.reg.WriteMultiTextValue(valueName, candidate);
+        else
+          visit.reg.WriteTextValue(valueName, candidate, type == kRegExpandSz ? kRegExpandSz : kRegSz);
         return Outcome::Changed;
     }
   } catch (const Error& e) {

@@ -39,6 +39,7 @@ class RegistryWalk : public RegistryMapper {
   struct EntryResult {
     bool changed = false;  // at least one occurrence applied (or reported in a preview)
     bool moved = false;    // the key or value now lives under another path or name
+    std::string nowNamed;  // a renamed value's name
   };
   void SearchThruKey(RegRoot root, const std::string& rootName, const std::string& path);
   EntryResult FindReplaceEntry(KeyVisit& visit, const std::string& text, const std::string& valueName, EntryKind kind,

@@ -25,8 +25,9 @@ class RegWalkTest : public ::testing::Test {
     ctx.OsGeneration = 6;
     fs.AddFolder("C:\\Ost");
   }
-  void Map(const std::string& o, const std::string& n, const std::string& os = "", const std::string& ns = "") {
-    walk.FindReplaceProcess({o, n, os, ns});
+  void Map(const std::string& o, const std::string& n, const std::string& os = "", const std::string& ns = "",
+           MatchRule rule = MatchRule::Substring) {
+    walk.FindReplaceProcess({o, n, os, ns, rule});
   }
   // The three passes of a drive switch, as the run makes them.
   void Switch(const std::string& a, const std::string& b) {
@@ -82,7 +83,7 @@ TEST_F(RegWalkTest, FoldsLettersAcrossCaseAndSearchesOnlyStringData) {
   reg.PutDword(LM, "Software\\T", "C:\\PROGRAM FILES\\flag", 1);
   Map("C:\\PROGRAM FILES", "D:\\Apps");
   EXPECT_EQ(Text(LM, "Software\\T", "a"), "D:\\Apps\\x");
-  EXPECT_EQ(reg.Get(LM, "Software\\T", "multi")->data, Utf16Data(u"C:\\PROGRAM FILES") + std::string(2, '\0'));
+  EXPECT_EQ(reg.Get(LM, "Software\\T", "multi")->data, Utf16Data(u"D:\\Apps") + std::string(2, '\0'));
   EXPECT_EQ(reg.Get(LM, "Software\\T", "bin")->data, "C:\\PROGRAM FILES");
   EXPECT_TRUE(reg.Get(LM, "Software\\T", "D:\\Apps\\flag"));  // names of every type are searched
   Map("C:\\CAFÉ", "X");  // É and é are one letter in a name
@@ -117,12 +118,33 @@ TEST_F(RegWalkTest, MovedKeyTakesItsSubtreeUnvisited) {
   EXPECT_EQ(ctx.request.LinkCount, 1);
 }
 
-TEST_F(RegWalkTest, RenamedValueDataIsLeftForTheNextRun) {
+TEST_F(RegWalkTest, RenamedValueDataIsMappedUnderItsNewName) {
   reg.PutText(CU, "Software\\T", "Old.exe", "Old.exe here");
+  const std::string before = reg.Dump();
   Map("Old", "New");
   EXPECT_FALSE(reg.Get(CU, "Software\\T", "Old.exe"));
-  EXPECT_EQ(Text(CU, "Software\\T", "New.exe"), "Old.exe here");
-  EXPECT_EQ(ctx.request.LinkCount, 1);
+  EXPECT_EQ(Text(CU, "Software\\T", "New.exe"), "New.exe here");
+  EXPECT_EQ(ctx.request.LinkCount, 2);
+  ExpectUndoRestores(before);
+}
+
+TEST_F(RegWalkTest, MultiStringsAreMappedStringByStringAndRestoredExactly) {
+  const std::string list = Utf16Data(u"C:\\App\\a.dll") + std::string(2, '\0') + Utf16Data(u"C:\\Apple") +
+                           std::string(2, '\0') + Utf16Data(u"x C:\\App") + std::string(4, '\0');
+  reg.Put(CU, "Software\\T", "list", kRegMultiSz, list);
+  // Not a list that would come back exactly: named, left alone.
+  const std::string torn = Utf16Data(u"C:\\App\\b") + std::string(2, '\0') + "x";
+  reg.Put(CU, "Software\\T", "torn", kRegMultiSz, torn);
+  const std::string before = reg.Dump();
+  Map("C:\\App", "D:\\Tools", "", "", MatchRule::Path);
+  EXPECT_EQ(reg.Get(CU, "Software\\T", "list")->data,
+            Utf16Data(u"D:\\Tools\\a.dll") + std::string(2, '\0') + Utf16Data(u"C:\\Apple") + std::string(2, '\0') +
+                Utf16Data(u"x D:\\Tools") + std::string(4, '\0'));
+  EXPECT_EQ(reg.Get(CU, "Software\\T", "list")->type, kRegMultiSz);
+  EXPECT_EQ(reg.Get(CU, "Software\\T", "torn")->data, torn);
+  ASSERT_EQ(ctx.passedOver.size(), 1u);
+  EXPECT_NE(ctx.passedOver[0].where.find("torn"), std::string::npos);
+  ExpectUndoRestores(before);
 }
 
 TEST_F(RegWalkTest, SearchOpensForReadingAndWritesOnlyWhereItChanges) {
@@ -308,9 +330,9 @@ TEST_F(RegWalkTest, UndoRestoresAllThreePassesOfADriveSwitch) {
   const std::string before = reg.Dump();
   Switch("C:\\", "D:\\");
   EXPECT_EQ(Text(CU, "Software\\T", "c"), "D:\\x;C:\\y");
-  // Renamed values and moved keys keep their content for the next run.
-  EXPECT_EQ(Text(CU, "Software\\T", "D:\\name"), "C:\\data");
-  EXPECT_EQ(Text(CU, "Software\\T", "C:\\name"), "D:\\data");
+  // A renamed value's data goes with it; moved keys keep their content for the next run.
+  EXPECT_EQ(Text(CU, "Software\\T", "D:\\name"), "D:\\data");
+  EXPECT_EQ(Text(CU, "Software\\T", "C:\\name"), "C:\\data");
   EXPECT_EQ(Text(CU, "Software\\T\\D:\\Dir", "in"), "C:\\z");
   EXPECT_EQ(Text(CU, "Software\\T\\C:\\Dir", "in"), "D:\\z");
   EXPECT_TRUE(reg.HasKey(CU, "Software\\T\\*:"));  // made on the way by the first pass
