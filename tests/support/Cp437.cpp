@@ -1,7 +1,5 @@
 #include "support/Cp437.h"
 
-#include "core/Unicode.h"
-
 namespace {
 // 0x80..0xFF; the lower half is ASCII.
 constexpr char16_t kHigh[128] = {
@@ -21,23 +19,6 @@ constexpr char16_t kHigh[128] = {
     0x03A6, 0x0398, 0x03A9, 0x03B4, 0x221E, 0x03C6, 0x03B5, 0x2229,
     0x2261, 0x00B1, 0x2265, 0x2264, 0x2320, 0x2321, 0x00F7, 0x2248,
     0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0};
-char16_t Decode(unsigned char b) { return b < 0x80 ? char16_t(b) : kHigh[b - 0x80]; }
 }  // namespace
 
-std::string Cp437::ToUtf8(std::string_view bytes) {
-  std::u16string wide;
-  for (unsigned char b : bytes) wide += Decode(b);
-  return Utf8FromUtf16(wide);
-}
-
-std::optional<std::string> Cp437::FromUtf8(std::string_view text) {
-  std::string out;
-  for (char16_t c : Utf16FromUtf8(text)) {
-    int found = -1;
-    for (int b = 0; b < 256 && found < 0; ++b)
-      if (Decode((unsigned char)b) == c) found = b;
-    if (found < 0) return std::nullopt;
-    out += char(found);
-  }
-  return out;
-}
+Cp437::Cp437() : TableCodePage(kHigh, "code page 437") {}

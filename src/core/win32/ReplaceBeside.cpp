@@ -5,6 +5,7 @@
 
 #include "core/FileSystem.h"
 #include "core/Text.h"
+#include "core/win32/OwnedHandle.h"
 #include "core/win32/WidePath.h"
 #include "core/win32/WinApi.h"
 
@@ -18,22 +19,11 @@ std::string TempName(unsigned number) {
   return name;
 }
 
-class FileHandle {
- public:
-  FileHandle(const std::string& path, DWORD access, DWORD share)
-      : h_(CreateFileW(PlatformPath(path).c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                       nullptr)) {}
-  ~FileHandle() {
-    if (ok()) CloseHandle(h_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
+// An existing file opened with the given access and sharing.
+OwnedHandle OpenExisting(const std::string& path, DWORD access, DWORD share) {
+  return OwnedHandle(CreateFileW(PlatformPath(path).c_str(), access, share, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+}
 
 constexpr DWORD kChunk = 1u << 20;
 
@@ -80,7 +70,7 @@ void CopyCreationTime(const std::wstring& from, const std::wstring& to) {
 
 std::uint32_t NameCountOf(const std::string& path) {
   // No access asked: the count is read even of a file others hold open.
-  FileHandle f(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+  OwnedHandle f = OpenExisting(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
   BY_HANDLE_FILE_INFORMATION info;
   if (!f.ok() || !GetFileInformationByHandle(f.get(), &info)) return 0;
   return info.nNumberOfLinks;
@@ -88,7 +78,7 @@ std::uint32_t NameCountOf(const std::string& path) {
 
 bool RewriteInPlace(const std::string& path, std::string_view data) {
   // Readers may look on; no one else writes while the content changes.
-  FileHandle f(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ);
+  OwnedHandle f = OpenExisting(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ);
   if (!f.ok()) return false;
   // Refused as the platform's own writes refuse it, also where the open
   // itself would not (an administrator's, or Wine's root).
@@ -163,7 +153,7 @@ bool TempBeside::PutInPlaceOf(const std::string& target) {
     // Every name of the file gets the new content (see the header).
     std::string data;
     {
-      FileHandle f(path_, GENERIC_READ, FILE_SHARE_READ);
+      OwnedHandle f = OpenExisting(path_, GENERIC_READ, FILE_SHARE_READ);
       if (!f.ok() || !ReadAll(f.get(), data)) return false;
     }
     return RewriteInPlace(target, data);  // the temporary file goes with this object
@@ -172,7 +162,7 @@ bool TempBeside::PutInPlaceOf(const std::string& target) {
   // before ReplaceFileW: Wine's moves the old file to a temporary name first
   // and leaves that name behind when it then fails.
   {
-    FileHandle probe(target, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    OwnedHandle probe = OpenExisting(target, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
     if (!probe.ok()) return false;
   }
   // ReplaceFileW carries the old file's permissions, streams, creation time

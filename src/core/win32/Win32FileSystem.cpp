@@ -6,6 +6,7 @@
 #include "core/Text.h"
 #include "core/win32/ReplaceBeside.h"
 #include "core/win32/WidePath.h"
+#include "core/win32/OwnedHandle.h"
 #include "core/win32/WinApi.h"
 
 namespace {
@@ -37,27 +38,6 @@ DirEntry EntryOf(const WIN32_FIND_DATAW& fd) {
   e.lastWrite = Ticks(fd.ftLastWriteTime);
   return e;
 }
-
-class Handle {
- public:
-  explicit Handle(HANDLE h) : h_(h) {}
-  ~Handle() {
-    if (ok()) CloseHandle(h_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return h_; }
-  // Closes now; false when the system reports a failure (a late write error).
-  bool Close() {
-    const bool closed = CloseHandle(h_) != 0;
-    h_ = INVALID_HANDLE_VALUE;
-    return closed;
-  }
-
- private:
-  HANDLE h_;
-};
 
 constexpr DWORD kChunk = 1u << 20;
 
@@ -130,7 +110,7 @@ class Win32RandomFile : public RandomFile {
   }
 
  private:
-  Handle h_;
+  OwnedHandle h_;
   std::string path_;
 };
 
@@ -190,7 +170,7 @@ std::optional<FileTicks> Win32FileSystem::LastWriteOf(const std::string& path) {
 
 bool Win32FileSystem::SetLastWriteOf(const std::string& path, FileTicks utc) {
   // Attribute access only: the file's data and its sharing stay untouched.
-  Handle h(CreateFileW(PlatformPath(path).c_str(), FILE_WRITE_ATTRIBUTES,
+  OwnedHandle h(CreateFileW(PlatformPath(path).c_str(), FILE_WRITE_ATTRIBUTES,
                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!h.ok()) return false;
@@ -199,7 +179,7 @@ bool Win32FileSystem::SetLastWriteOf(const std::string& path, FileTicks utc) {
 }
 
 std::string Win32FileSystem::ReadWhole(const std::string& path) {
-  Handle h(CreateFileW(PlatformPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+  OwnedHandle h(CreateFileW(PlatformPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!h.ok()) Fail("Cannot open", path);
   LARGE_INTEGER size;
@@ -231,7 +211,7 @@ void Win32FileSystem::ReplaceWhole(const std::string& path, const std::string& d
   TempBeside temp(path);
   if (temp.Path().empty()) Fail("Cannot write", path);
   {
-    Handle h(CreateFileW(PlatformPath(temp.Path()).c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+    OwnedHandle h(CreateFileW(PlatformPath(temp.Path()).c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h.ok()) Fail("Cannot write", path);
     WriteAll(h.get(), data.data(), data.size(), path);
