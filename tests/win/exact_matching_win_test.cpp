@@ -60,6 +60,9 @@ std::string Text(const RawValue& v) {
   std::wstring w(reinterpret_cast<const wchar_t*>(v.bytes.data()), v.bytes.size() / 2);
   return Utf8Text(w.substr(0, w.find(L'\0')));
 }
+void PrintTo(const RawValue& v, std::ostream* os) {
+  *os << "type " << v.type << " \"" << Text(v) << "\" (" << v.bytes.size() << " bytes)";
+}
 
 bool DatedBack(const std::string& path, int hours) {
   HANDLE h = CreateFileW(WideText(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -244,6 +247,24 @@ TEST_F(ExactMatchingWin, MoveRemapsTheFoldersOwnShortFormAndNotTheRuleBuiltOne) 
   EXPECT_EQ(Text(values.at(L"Mine")), newShort + "\\run.exe");
   EXPECT_EQ(Text(values.at(L"Other")), otherRef);
   EXPECT_EQ(fs.ReadWhole(otherRef), "MZ other");
+}
+
+// A new place whose name is its own short form has no other one: a reference
+// in the old short form takes the new text itself, never nothing.
+TEST_F(ExactMatchingWin, AShortReferenceToAPlainNamedPlaceKeepsItsPath) {
+  const std::string source = "C:\\Ost Long Folder";
+  WriteTestFile(fs, source + "\\run.exe", "MZ mine");
+  const std::string oldShort = ShortPath(source);
+  ASSERT_FALSE(EqualFold(oldShort, source));
+  WriteTestFile(fs, kData + "\\plain.ini", "[Run]\r\nMine=" + oldShort + "\\run.exe\r\n");
+  SetValue(L"Mine", REG_SZ, Bytes(WideText(oldShort + "\\run.exe")));
+
+  ProcessResult r =
+      Cli({"map", "--find", source, "--replace", "D:\\OstPlain", "--drives", "C", "--targets", "registry,settings"});
+  ASSERT_EQ(r.exitCode, 0u) << r.out << r.err;
+  EXPECT_EQ(r.out, "Ostrivane has finished\n2 links were remapped\n");
+  EXPECT_EQ(fs.ReadWhole(kData + "\\plain.ini"), "[Run]\r\nMine=D:\\OstPlain\\run.exe\r\n");
+  EXPECT_EQ(Text(Values().at(L"Mine")), "D:\\OstPlain\\run.exe");
 }
 
 TEST_F(ExactMatchingWin, SettingsFilesChangeOnlyInTheReplacedBytes) {
