@@ -119,14 +119,27 @@ void ShortcutRewrite::RewriteShortcut(const std::string& path, const SearchTexts
   try {
     pending = store_.Prepare(path, plan.change);
   } catch (const EPBShellLinkTooLong&) {
-    ctx_.ui->ShowMessage(Format1(kShortcutTooLong, path), kAppTitle);
+    ctx_.PassOver(path, Format1(kShortcutTooLong, path));
     return;
   } catch (const EPBShellLink&) {
-    return;  // vanished or spoilt while the user was asked: passed over like any unreadable link
+    ctx_.PassOver(path, "it could not be read again to be changed");
+    return;
   }
   // Changed by someone else while the user was asked: the plan is stale.
-  if (pending->Before().Target != link->Target || pending->Before().Arguments != link->Arguments) return;
-  if (!backup_.BackupFile(path)) return;
-  pending->Commit();
+  if (pending->Before().Target != link->Target || pending->Before().Arguments != link->Arguments) {
+    ctx_.PassOver(path, "it was changed by another program while the run waited for an answer");
+    return;
+  }
+  if (!backup_.BackupFile(path)) {
+    ctx_.PassOver(path, "its backup could not be made");
+    return;
+  }
+  // One shortcut that cannot be written does not stop the run.
+  try {
+    pending->Commit();
+  } catch (const std::exception& e) {
+    ctx_.PassOver(path, e.what());
+    return;
+  }
   ++ctx_.request.LinkCount;
 }

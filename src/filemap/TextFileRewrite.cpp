@@ -32,10 +32,13 @@ std::size_t CharactersBack(std::string_view text, std::size_t pos, std::size_t c
 
 // A settings file picked as one: a binary one is worth a word to the user,
 // while binary files are common among "All Files" and passed over silently.
-bool SoughtAsSettingsFile(const RunContext& ctx, std::string_view path) {
+bool HasIniExtension(std::string_view path) {
   constexpr std::string_view ext = ".ini";
-  return ctx.targets.settingsFiles && !ctx.targets.allFiles && path.size() > ext.size() &&
-         EqualNoCaseAZ(path.substr(path.size() - ext.size()), ext);
+  return path.size() > ext.size() && EqualNoCaseAZ(path.substr(path.size() - ext.size()), ext);
+}
+
+bool SoughtAsSettingsFile(const RunContext& ctx, std::string_view path) {
+  return ctx.targets.settingsFiles && !ctx.targets.allFiles && HasIniExtension(path);
 }
 
 }  // namespace
@@ -66,7 +69,13 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts
     return;
   }
 
-  const TextEncoding encoding = DetectEncoding(original);
+  TextEncoding encoding = DetectEncoding(original);
+  // Programs read a settings file without a byte order mark through the
+  // platform's profile functions, in the ANSI code page: new text goes into
+  // an all-ASCII one in that code page too, not in UTF-8.
+  if (encoding == TextEncoding::Utf8 && HasIniExtension(path) &&
+      std::all_of(original.begin(), original.end(), [](char c) { return (unsigned char)c < 0x80; }))
+    encoding = TextEncoding::Ansi;
   if (encoding == TextEncoding::Binary) {
     if (SoughtAsSettingsFile(ctx_, path)) ctx_.PassOver(path, "holds binary data");
     return;
@@ -110,7 +119,14 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts
     ctx_.PassOver(path, "its backup could not be made");
     return;
   }
-  Write(path, *attributes, *bytes);
+  // One file that cannot be written (in use, refused) does not stop the run;
+  // its backup holds what it still holds, so undo restores nothing wrong.
+  try {
+    Write(path, *attributes, *bytes);
+  } catch (const std::exception& e) {
+    giveUp();
+    ctx_.PassOver(path, e.what());
+  }
 }
 
 bool TextFileRewrite::StillAsRead(const std::string& path, const std::string& original) {

@@ -7,6 +7,7 @@
 #include "engine/MappingRun.h"
 #include "core/Error.h"
 #include "core/Ini.h"
+#include "core/Unicode.h"
 #include "core/Text.h"
 #include "regmap/RegImport.h"
 
@@ -46,7 +47,10 @@ std::string UndoExecution::UndoEntry(const std::string& name) {
   const std::string record = base + ".bat";
   if (fs_.FileExists(record)) {
     try {
-      const IniText ini(fs_.ReadWhole(record));
+      // Records of earlier builds hold their paths in the ANSI code page.
+      std::string text = fs_.ReadWhole(record);
+      if (!IsValidUtf8(text)) text = ansi_.ToUtf8(text);
+      const IniText ini(text);
       to = ini.ReadString(kMoveSection, kMoveTo, "");
       from = ini.ReadString(kMoveSection, kMoveFrom, "");
       created = ini.ReadString(kMoveSection, kMoveCreated, "");

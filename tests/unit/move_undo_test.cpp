@@ -356,6 +356,14 @@ TEST_F(MoveAndUndo, RecordOfAnEarlierBuildRemovesNoFolder) {
   EXPECT_FALSE(fs.Has("D:\\Apps\\Tool"));
 }
 
+TEST_F(MoveAndUndo, RecordOfAnEarlierBuildInTheAnsiCodePageIsRead) {
+  Run();
+  fs.ReplaceWhole(kHome + "Undo00000.bat", "[Move]\r\nTo=D:\\Apps\\Tool\r\nFrom=C:\\\xC4pps\\Tool\r\n");
+  undo.UndoEntry("Undo00000");
+  EXPECT_TRUE(fs.Has("C:\\Äpps\\Tool"));
+  EXPECT_FALSE(fs.Has("D:\\Apps\\Tool"));
+}
+
 TEST_F(MoveAndUndo, EntryWithOnlyARegistryBackupAndUndoDuringARun) {
   fs.ReplaceWhole(kHome + "Undo00001.reg", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\OstrMove]\r\n\"Home\"=\"E:\\\\X\"\r\n");
   EXPECT_EQ(undo.UndoEntry("Undo00001"), "0 files restored.  Undo has completed");

@@ -226,10 +226,13 @@ TEST_F(TextRewriteTest, UnreadableVanishedOrBinaryFilesArePassedOver) {
   EXPECT_EQ(ctx.passedOver[1].reason, "holds binary data");
 }
 
-TEST_F(TextRewriteTest, FailedWriteLeavesTheFileAndRestoresAttributes) {
-  fs.beforeWrite = [](const std::string&) { throw Error("Disk full"); };
+TEST_F(TextRewriteTest, FailedWriteLeavesTheFileRestoresAttributesAndIsPassedOver) {
+  fs.beforeWrite = [](const std::string&) { throw Error("Access is denied."); };
   fs.AddFile(kPath, "C:\\App", kAttrReadOnly | kAttrSystem);
-  EXPECT_THROW(rewrite.RewriteTextFile(kPath, texts), Error);
+  rewrite.RewriteTextFile(kPath, texts);
+  EXPECT_EQ(ctx.request.LinkCount, 0);
+  ASSERT_EQ(ctx.passedOver.size(), 1u);
+  EXPECT_EQ(ctx.passedOver[0].reason, "Access is denied.");
   EXPECT_EQ(fs.At(kPath).data, "C:\\App");
   EXPECT_EQ(fs.At(kPath).attributes, kAttrReadOnly | kAttrSystem);
   EXPECT_EQ(backup.saved.size(), 1u);  // the backup came first
@@ -290,4 +293,18 @@ TEST_F(TextRewriteTest, PathsAreFoundInEverySpellingAndWholeOnly) {
             R"({"a": "D:\\Tools\\App\\x.exe", "b": "D:/Tools/App/y", "c": "C:\\Apple", "d": "C:\\App2\\z"})");
   EXPECT_EQ(Rewrite("p=C:\\App;C:\\App Stuff;\"C:\\App\"\nq=C:\\App"),
             "p=D:\\Tools\\App;C:\\App Stuff;\"D:\\Tools\\App\"\nq=D:\\Tools\\App");
+}
+
+TEST_F(TextRewriteTest, AnAllAsciiSettingsFileTakesNewTextInTheAnsiCodePage) {
+  texts = {"C:\\App", "D:\\Bjørn", "", "", MatchRule::Path};
+  EXPECT_EQ(Rewrite("p=C:\\App\\x\r\n"), "p=D:\\Bj\xF8rn\\x\r\n");
+  // Other files without a byte order mark are taken for UTF-8.
+  fs.AddFile("C:\\Cfg\\app.json", R"({"p": "C:\\App"})");
+  rewrite.RewriteTextFile("C:\\Cfg\\app.json", texts);
+  EXPECT_EQ(fs.At("C:\\Cfg\\app.json").data, R"({"p": "D:\\Bjørn"})");
+  // What the code page lacks is not forced in as UTF-8.
+  texts = {"C:\\App", "D:\\数据", "", "", MatchRule::Path};
+  EXPECT_EQ(Rewrite("p=C:\\App\\x\r\n"), "p=C:\\App\\x\r\n");
+  ASSERT_EQ(ctx.passedOver.size(), 1u);
+  EXPECT_EQ(ctx.passedOver[0].reason, "its encoding (Windows-1252) cannot hold the new text");
 }

@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/win32/WidePath.h"
 #include "core/win32/WinApi.h"
 
 struct ProcessResult {
@@ -41,8 +42,8 @@ inline std::string ReadAll(HANDLE h) {
   return lf;
 }
 
-// Copies exe into folder (so its program folder is a plain C: folder) and
-// runs it there with args and the given standard input.
+// Runs exe with args (UTF-8, handed over as UTF-16, so any characters reach
+// the program) and the given standard input.
 inline ProcessResult RunProgram(const std::string& exe, const std::vector<std::string>& args,
                                 const std::string& input = "") {
   std::string cmd = QuoteArg(exe);
@@ -55,7 +56,7 @@ inline ProcessResult RunProgram(const std::string& exe, const std::vector<std::s
   SetHandleInformation(inW, HANDLE_FLAG_INHERIT, 0);
   SetHandleInformation(outR, HANDLE_FLAG_INHERIT, 0);
   SetHandleInformation(errR, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA si{};
+  STARTUPINFOW si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
   si.hStdInput = inR;
@@ -63,7 +64,8 @@ inline ProcessResult RunProgram(const std::string& exe, const std::vector<std::s
   si.hStdError = errW;
   PROCESS_INFORMATION pi{};
   ProcessResult r;
-  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+  std::wstring wideCmd = WideText(cmd);
+  if (!CreateProcessW(nullptr, wideCmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
     r.err = "CreateProcess failed for " + cmd;
     return r;
   }
@@ -88,8 +90,8 @@ inline ProcessResult RunProgram(const std::string& exe, const std::vector<std::s
 
 // A copy of the program in a plain folder of C:, so records land there.
 inline std::string InstallCopy(const std::string& exe, const std::string& folder, const std::string& name) {
-  CreateDirectoryA(folder.c_str(), nullptr);
+  CreateDirectoryW(WideText(folder).c_str(), nullptr);
   const std::string to = folder + "\\" + name;
-  CopyFileA(exe.c_str(), to.c_str(), FALSE);
+  CopyFileW(WideText(exe).c_str(), WideText(to).c_str(), FALSE);
   return to;
 }

@@ -43,6 +43,9 @@ inline void MakeLink(const std::string& lnk, const std::string& target, const st
 
 struct RawLinkParts {
   std::string target, arguments, workingDir;
+  // The target as the link's item list names it: Wine writes the path record
+  // in the ANSI code page only, the item list keeps every name whole.
+  std::string itemTarget;
 };
 
 inline RawLinkParts ReadRawLink(const std::string& lnk) {
@@ -58,5 +61,11 @@ inline RawLinkParts ReadRawLink(const std::string& lnk) {
   buf[0] = 0;
   raw.link->GetWorkingDirectory(buf, 4096);
   p.workingDir = Utf8Text(buf);
+  PIDLIST_ABSOLUTE items = nullptr;
+  if (raw.link->GetIDList(&items) == S_OK && items) {
+    std::wstring path(32768, L'\0');
+    if (SHGetPathFromIDListEx(items, path.data(), DWORD(path.size()), GPFIDL_DEFAULT)) p.itemTarget = Utf8Text(path.c_str());
+    CoTaskMemFree(items);
+  }
   return p;
 }
