@@ -98,8 +98,12 @@ bool MappingRun::Move() {
 
 void MappingRun::MapOnce(const std::string& oldShort) {
   const MappingRequest& r = ctx_.request;
-  const SearchTexts texts{r.FindText, r.ReplaceText, oldShort, parts_.shortNames->SearchShortForm(r.ReplaceText),
-                          RuleFor(r.FindText, r.Substring)};
+  // A new text with no short form of its own (a plain 8.3 name, a place not
+  // there yet) is its own short form: an old short reference takes it whole
+  // rather than losing its path.
+  std::string newShort = parts_.shortNames->SearchShortForm(r.ReplaceText);
+  if (newShort.empty()) newShort = r.ReplaceText;
+  const SearchTexts texts{r.FindText, r.ReplaceText, oldShort, newShort, RuleFor(r.FindText, r.Substring)};
   if (ctx_.targets.registry) parts_.registry->FindReplaceProcess(texts);
   if (ctx_.targets.HasFileTargets()) parts_.files->IniProcess(texts);
   parts_.undo->FillUndoBox(false);

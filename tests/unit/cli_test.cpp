@@ -161,7 +161,7 @@ TEST(Cli, MapRunsTheWalkAndPrintsTheEndPage) {
   // A place the run could not change is counted, named with its reason and
   // keeps a script from taking the run for complete.
   s.passOver = "C:\\Locked\\app.ini";
-  r = RunArgs(s, {"map", "--find", "C:\Old", "--replace", "D:\New", "--targets", "settings"});
+  r = RunArgs(s, {"map", "--find", "C:\\Old", "--replace", "D:\\New", "--targets", "settings"});
   EXPECT_EQ(r.code, kExitPartly);
   EXPECT_EQ(r.out, "Ostrivane has finished\n3 links were remapped\n1 place could not be changed\n");
   EXPECT_EQ(r.err, "C:\\Locked\\app.ini: in use by another program\n");

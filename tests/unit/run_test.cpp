@@ -40,9 +40,11 @@ struct Recorder : UndoNumbers, ItemMover, BackupArchive, RegistryMapper, FileMap
   std::string ShortFileName(const std::string& p) override { return "short(" + p + ")"; }
   // Once an item has moved away, only a form built by the naming rule is left.
   std::string SearchShortForm(const std::string& p) override {
+    if (p == plainName) return "";
     return (p == movedAway ? "built(" : "short(") + p + ")";
   }
   std::string movedAway;
+  std::string plainName;  // a path that is its own short form
   std::vector<MatchRule> rules;  // of each file pass
   bool TryAcquire() override { return lockFree; }
   void Release() override { calls.push_back("unlock"); }
@@ -79,6 +81,17 @@ TEST_F(RunTest, MapOnlyCallsRegistryThenFilesWithShortForms) {
   EXPECT_FALSE(ctx.request.Cancelled);
   EXPECT_EQ(ui.events, (std::vector<std::string>{"busy", "show", "timer on", "timer off", "normal", "close"}));
   EXPECT_FALSE(ctx.running);
+}
+
+// Replacing an old short reference by nothing would leave "\run.exe" behind.
+TEST_F(RunTest, ANewTextWithoutAShortFormOfItsOwnStandsForItself) {
+  rec.plainName = "D:\\New";
+  Start('F', "C:\\Old Long", "D:\\New");
+  EXPECT_EQ(rec.calls[2], "reg C:\\Old Long>D:\\New (short(C:\\Old Long),D:\\New)");
+  rec.calls.clear();
+  rec.plainName = "C:\\Old";
+  Start('F', "C:\\Old", "D:\\New Long");
+  EXPECT_EQ(rec.calls[2], "reg C:\\Old>D:\\New Long (,short(D:\\New Long))");
 }
 
 TEST_F(RunTest, TargetsChooseTheWalks) {
