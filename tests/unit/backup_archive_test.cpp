@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -509,7 +511,8 @@ TEST_F(BackupArchiveTest, OtherToolsReadTheArchiveAndItsNames) {
     fs.AddFile(p, p);
     paths.push_back(p);
   }
-  const std::string path = ::testing::TempDir() + "ostrivane_backup_test.zip";
+  // Named for this process: builds in other folders may run the same test at once.
+  const std::string path = ::testing::TempDir() + "ostrivane_backup_test_" + std::to_string(getpid()) + ".zip";
   std::ofstream(path + ".ini", std::ios::binary) << ini;
   fs.AddFile("C:\\a.ini", "a=1");
   if (std::system("python3 -c '' >/dev/null 2>&1") != 0) GTEST_SKIP() << "no python3";
