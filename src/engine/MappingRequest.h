@@ -82,6 +82,7 @@ struct RunContext {
   bool running = false;
   Ui* ui = nullptr;
   std::vector<PassedOver> passedOver;  // this run's, in the order met
+  bool environmentChanged = false;     // a value under an environment key was changed
 
   void PassOver(std::string where, std::string reason) {
     passedOver.push_back({std::move(where), std::move(reason)});

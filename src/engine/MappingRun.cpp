@@ -49,6 +49,15 @@ class ProgressScope {
 
 void MappingRun::StartSearch() {
   RunningScope running(ctx_, parts_.lock);
+  ctx_.environmentChanged = false;
+  // Also after a cancel or a failure: what was changed stays changed.
+  struct TellEnvironment {
+    RunContext& ctx;
+    EnvironmentNotice* notice;
+    ~TellEnvironment() {
+      if (ctx.environmentChanged && !ctx.preview && notice) notice->EnvironmentChanged();
+    }
+  } tellEnvironment{ctx_, parts_.environment};
   MappingRequest& r = ctx_.request;
 
   const int number = parts_.undo->FillUndoBox(true);

@@ -22,6 +22,7 @@ struct RunParts {
   FileMapper* files = nullptr;
   ShortNames* shortNames = nullptr;
   RunLock* lock = nullptr;                // optional
+  EnvironmentNotice* environment = nullptr;  // optional
   std::function<void()> refreshTrees;     // optional: the move page's trees
 };
 

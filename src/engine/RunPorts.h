@@ -57,6 +57,14 @@ class ShortNames {
   virtual std::string SearchShortForm(const std::string& path) { return ShortFileName(path); }
 };
 
+// Running programs (Explorer first) read the environment once; after a change
+// to an environment value they are told, so they read it again.
+class EnvironmentNotice {
+ public:
+  virtual ~EnvironmentNotice() = default;
+  virtual void EnvironmentChanged() = 0;
+};
+
 // Only one run at a time, across the window program and the console front end.
 class RunLock {
  public:

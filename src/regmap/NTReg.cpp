@@ -91,6 +91,25 @@ bool IsExactRegText(std::string_view data) {
   return data.size() % 2 == 0 && data.size() >= 2 && FirstNulUnit(data) + 2 == data.size();
 }
 
+bool IsEnvironmentKey(std::string_view fullKey) {
+  const std::string key = FoldKey(fullKey);
+  const auto is = [&](std::string_view name) { return key == FoldKey(name); };
+  if (is("HKEY_CURRENT_USER\\Environment")) return true;
+  constexpr std::string_view users = "HKEY_USERS\\";
+  if (key.size() > users.size() && key.compare(0, users.size(), FoldKey(users)) == 0) {
+    const std::size_t slash = key.find('\\', users.size());
+    return slash != std::string::npos && std::string_view(key).substr(slash) == FoldKey("\\Environment");
+  }
+  constexpr std::string_view system = "HKEY_LOCAL_MACHINE\\SYSTEM\\";
+  constexpr std::string_view tail = "\\Control\\Session Manager\\Environment";
+  if (key.size() <= system.size() + tail.size() || key.compare(0, system.size(), FoldKey(system)) != 0) return false;
+  const std::string_view set = std::string_view(key).substr(system.size(), key.size() - system.size() - tail.size());
+  return std::string_view(key).substr(key.size() - tail.size()) == FoldKey(tail) &&
+         (set == FoldKey("CurrentControlSet") ||
+          (set.size() == 13 && set.substr(0, 10) == FoldKey("ControlSet") &&
+           set.find_first_not_of("0123456789", 10) == std::string_view::npos));
+}
+
 std::string RootName(RegRoot root) {
   switch (root) {
     case RegRoot::ClassesRoot: return "HKEY_CLASSES_ROOT";

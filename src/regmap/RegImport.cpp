@@ -166,6 +166,7 @@ RegImportResult ImportRegText(RegistryBackend& backend, std::string_view stored,
   const bool cutShort = text.back() != '\n' && text.back() != '\r';
   RegImportResult result;
   std::optional<TNTRegistry> reg;  // the current key, when there is one
+  bool environmentKey = false;     // the current key is one of the environment's
   for (std::size_t i = 1; i < lines.size(); ++i) {
     const std::size_t start = i;
     std::string line(Trim(lines[i]));
@@ -190,6 +191,7 @@ RegImportResult ImportRegText(RegistryBackend& backend, std::string_view stored,
         const auto root = RootOf(full.substr(0, slash));
         if (!root) throw Bad{"unknown root key"};
         const std::string path = slash == std::string::npos ? "\\" : full.substr(slash);
+        environmentKey = IsEnvironmentKey(RootName(*root) + path);
         if (remove) {
           TNTRegistry(backend, *root).DeleteRegKey(path);
         } else {
@@ -205,6 +207,7 @@ RegImportResult ImportRegText(RegistryBackend& backend, std::string_view stored,
         else
           reg->WriteRawValue(v.name, v.type, v.data);
         ++result.values;
+        result.environmentTouched |= environmentKey;
       } else {
         throw Bad{"unknown line"};
       }

@@ -20,6 +20,7 @@ struct RegImportResult {
   int values = 0;  // value lines applied: values set or removed
   int keys = 0;    // key lines applied: keys opened or made, keys removed
   std::vector<FailedRegLine> failed;
+  bool environmentTouched = false;  // a value under an environment key was set or removed
 };
 
 // The file's bytes as stored: UTF-16 with its byte order mark (this

@@ -83,3 +83,9 @@ class RegistryBackend {
 
 // "HKEY_LOCAL_MACHINE" and so on; "" for a root without a name of its own.
 std::string RootName(RegRoot root);
+
+// Whether a key, by its full name ("HKEY_CURRENT_USER\Environment"), holds
+// environment values that running programs read once and keep: the user's,
+// the machine's (under CurrentControlSet or a numbered control set), and a
+// loaded user's under HKEY_USERS.
+bool IsEnvironmentKey(std::string_view fullKey);

@@ -163,8 +163,11 @@ RegistryWalk::Outcome RegistryWalk::Apply(KeyVisit& visit, const std::string& ac
         return mover.MoveRegKey(keyPath, "\\" + candidate, true) ? Outcome::Changed : Outcome::NothingToDo;
       }
       case EntryKind::ValueName:
-        return visit.reg.RenameRegValue(actualName, candidate) ? Outcome::Changed : Outcome::NothingToDo;
+        if (!visit.reg.RenameRegValue(actualName, candidate)) return Outcome::NothingToDo;
+        ctx_.environmentChanged |= IsEnvironmentKey(visit.rootName + visit.path);
+        return Outcome::Changed;
       case EntryKind::ValueData:
+        ctx_.environmentChanged |= IsEnvironmentKey(visit.rootName + visit.path);
         if (type == kRegMultiSz)
           visit.reg.WriteMultiTextValue(valueName, candidate);
         else

@@ -112,6 +112,7 @@ std::string UndoExecution::UndoEntry(const std::string& name) {
                            " could not be imported; the first, line " + std::to_string(r.failed.front().number) +
                            ": " + r.failed.front().reason);
       if (r.values + r.keys > 0) undone.push_back("The registry backup " + backup + " was imported.");
+      if (r.environmentTouched && environment_) environment_->EnvironmentChanged();
     } catch (const Error& e) {
       problems.push_back("The registry backup " + backup + " could not be imported: " + e.what());
     }

@@ -38,6 +38,8 @@ class UndoExecution : public UndoExecutor {
 
   // Throws Error only when another run holds the run lock.
   std::string UndoEntry(const std::string& name) override;
+  // Told when an undo set an environment value back.
+  void SetEnvironmentNotice(EnvironmentNotice* notice) { environment_ = notice; }
 
  private:
   FileSystem& fs_;
@@ -47,4 +49,5 @@ class UndoExecution : public UndoExecutor {
   FolderMove& mover_;
   std::string folder_;
   RunLock* lock_;
+  EnvironmentNotice* environment_ = nullptr;
 };

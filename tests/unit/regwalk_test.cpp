@@ -501,3 +501,33 @@ TEST_F(RegLinkTest, LinkIsNeitherEnteredNorMovedNorCopied) {
   EXPECT_EQ(Text(LM, "Software\\Classes\\Wow6432Node\\Svc", "path"), "D:\\Tools\\svc.exe");
 }
 }  // namespace
+
+TEST(EnvironmentKey, TheKeysWhoseValuesRunningProgramsKeep) {
+  for (const char* key : {"HKEY_CURRENT_USER\\Environment", "hkey_current_user\\environment",
+                          "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment",
+                          "HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Control\\Session Manager\\Environment",
+                          "HKEY_USERS\\S-1-5-21-1-2-3-1001\\Environment"})
+    EXPECT_TRUE(IsEnvironmentKey(key)) << key;
+  for (const char* key : {"HKEY_CURRENT_USER\\Environment\\Sub", "HKEY_CURRENT_USER\\Software\\Environment",
+                          "HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet1\\Control\\Session Manager\\Environment",
+                          "HKEY_USERS\\Environment", "HKEY_LOCAL_MACHINE\\Environment"})
+    EXPECT_FALSE(IsEnvironmentKey(key)) << key;
+}
+
+TEST_F(RegWalkTest, OnlyAChangedEnvironmentValueIsNoticed) {
+  reg.PutText(CU, "Software\\T", "p", "C:\\Old");
+  Map("C:\\Old", "D:\\New");
+  EXPECT_FALSE(ctx.environmentChanged);
+  EXPECT_FALSE(ImportRegFile(fs, reg, kBackup, cp).environmentTouched);
+}
+
+TEST_F(RegWalkTest, AChangedEnvironmentValueIsNoticedAndItsUndoToo) {
+  reg.PutText(CU, "Software\\T", "p", "C:\\Old");
+  reg.PutText(CU, "Environment", "PATH", "C:\\Old\\bin;C:\\Windows");
+  const std::string before = reg.Dump();
+  Map("C:\\Old", "D:\\New");
+  EXPECT_TRUE(ctx.environmentChanged);
+  const RegImportResult r = ImportRegFile(fs, reg, kBackup, cp);
+  EXPECT_TRUE(r.environmentTouched);
+  EXPECT_EQ(reg.Dump(), before);
+}

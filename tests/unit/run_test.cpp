@@ -288,3 +288,34 @@ TEST_F(RunTest, APathIsMatchedWholeUnlessPlainTextIsAsked) {
   EXPECT_EQ(rec.rules, (std::vector<MatchRule>{MatchRule::Path, MatchRule::Substring, MatchRule::Substring,
                                                MatchRule::Path}));
 }
+
+TEST_F(RunTest, RunningProgramsAreToldOnceWhenTheEnvironmentChanged) {
+  struct Notice : EnvironmentNotice {
+    int told = 0;
+    void EnvironmentChanged() override { ++told; }
+  } notice;
+  struct EnvironmentWalk : Recorder {
+    void FindReplaceProcess(const SearchTexts&) override { ctx->environmentChanged = true; }
+  } walk;
+  walk.ctx = &ctx;
+  RunParts parts{&walk, &walk, &walk, &walk, &walk, &walk, &walk, nullptr};
+  parts.environment = &notice;
+  ctx.request.Mode = 'F';
+  ctx.request.FindText = "C:\\Old";
+  ctx.request.ReplaceText = "D:\\New";
+  MappingRun(ctx, parts).StartSearch();
+  EXPECT_EQ(notice.told, 1);
+  ctx.preview = true;  // nothing changed, nothing to tell
+  MappingRun(ctx, parts).StartSearch();
+  EXPECT_EQ(notice.told, 1);
+  ctx.preview = false;
+  walk.ctx = nullptr;  // a run that changes nothing there
+  struct PlainWalk : Recorder {
+    void FindReplaceProcess(const SearchTexts&) override {}
+  } plain;
+  plain.ctx = &ctx;
+  RunParts plainParts{&plain, &plain, &plain, &plain, &plain, &plain, &plain, nullptr};
+  plainParts.environment = &notice;
+  MappingRun(ctx, plainParts).StartSearch();
+  EXPECT_EQ(notice.told, 1);
+}

@@ -118,3 +118,10 @@ OsVersion QueryOsVersion() {
 }
 
 int QueryOsGeneration() { return OsGenerationOf(QueryOsVersion()); }
+
+void Win32EnvironmentNotice::EnvironmentChanged() {
+  // A window that does not answer within the time is passed by, not waited for.
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Environment"),
+                      SMTO_ABORTIFHUNG, 5000, &result);
+}

@@ -29,6 +29,13 @@ class Win32Drives : public DriveSource {
   std::vector<DriveInfo> ListDrives() override;
 };
 
+// Tells every top-level window that the environment changed (Explorer then
+// hands the new values to the programs it starts).
+class Win32EnvironmentNotice : public EnvironmentNotice {
+ public:
+  void EnvironmentChanged() override;
+};
+
 // The running executable's full path.
 std::string ExecutablePath();
 // The folder of the running executable, with its trailing "\".

@@ -25,7 +25,9 @@ struct RunAssembly::Impl {
         files(ctx, fs, forms, archive, shortcuts, ansi),
         registry(ctx, registryBackend, fs, ansi),
         mover(ctx, fs, shell, dialogs == ShellDialogs::Silent),
-        undoer(fs, store, registryBackend, ansi, mover, programFolder, &lock) {}
+        undoer(fs, store, registryBackend, ansi, mover, programFolder, &lock) {
+    undoer.SetEnvironmentNotice(&environment);
+  }
 
   Win32FileSystem fs;
   Win32UndoPlatform undoPlatform;
@@ -33,6 +35,7 @@ struct RunAssembly::Impl {
   Win32RegistryBackend registryBackend;
   Win32CodePage ansi{Win32CodePage::Which::Ansi};  // legacy settings files, REGEDIT4 files and those of earlier builds
   Win32RunLock lock;
+  Win32EnvironmentNotice environment;
   Win32ShellMove shell;
   PathForms forms;
   FileBackupArchive archive;
@@ -58,6 +61,7 @@ RunParts RunAssembly::Parts() {
   p.registry = &i.registry;
   p.shortNames = &i.forms;
   p.lock = &i.lock;
+  p.environment = &i.environment;
   return p;
 }
 
