@@ -33,8 +33,9 @@ std::string UsageText() {
          "  ostrivane-cli undo delete NAME\n"
          "\n"
          "Options:\n"
-         "  --targets LIST  comma list of registry, settings, shortcuts, all (all files, not recommended);\n"
-         "                  default registry,settings,shortcuts\n"
+         "  --targets LIST  comma list of registry, settings, shortcuts, config (configuration files: .json,\n"
+         "                  .xml, .bat, .ps1 ... and the scheduled tasks), all (all files, not recommended);\n"
+         "                  default registry,settings,shortcuts,config\n"
          "  --drives LIST   drive letters to scan, such as C,D; default: the fixed drives\n"
          "  --verify        ask before each change: Replace, Skip, Cancel, or replace and do not ask again\n"
          "  --preview       list every change the run would make, and change nothing\n"
@@ -71,7 +72,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
     } else if (a == "--targets") {
       std::string list;
       if (!value(list)) return Fail("--targets needs a list.");
-      o.targets = {false, false, false, false};
+      o.targets = {false, false, false, false, false};
       targetsGiven = true;
       std::size_t start = 0;
       while (start <= list.size()) {
@@ -81,8 +82,9 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
         if (t == "registry") o.targets.registry = true;
         else if (t == "settings") o.targets.settingsFiles = true;
         else if (t == "shortcuts") o.targets.shortcuts = true;
+        else if (t == "config") o.targets.configFiles = true;
         else if (t == "all") o.targets.allFiles = true;
-        else return Fail("Unknown target '" + t + "' (registry, settings, shortcuts, all).");
+        else return Fail("Unknown target '" + t + "' (registry, settings, shortcuts, config, all).");
         start = end + 1;
       }
     } else if (a == "--drives") {

@@ -21,13 +21,15 @@ struct MappingRequest {
   std::string RegBackupText;
 };
 
-// The target boxes of the targets page.
+// The target boxes of the targets page, in the order {registry, settings,
+// shortcuts, all files, configuration files}.
 struct Targets {
   bool registry = true;
   bool settingsFiles = true;
   bool shortcuts = true;
   bool allFiles = false;
-  bool HasFileTargets() const { return settingsFiles || shortcuts || allFiles; }
+  bool configFiles = true;  // .json, .xml ... and the scheduled tasks (see filemap)
+  bool HasFileTargets() const { return settingsFiles || shortcuts || allFiles || configFiles; }
 };
 
 // One row of the drive list: caption, root text (C:\) and selected mark.

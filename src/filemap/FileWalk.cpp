@@ -24,6 +24,15 @@ bool IsShortcutName(std::string_view name) {
   return dot != std::string_view::npos && EqualNoCaseAZ(name.substr(dot), ".LNK");
 }
 
+bool IsConfigurationFileName(std::string_view name) {
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return false;
+  const std::string_view ext = name.substr(dot);
+  for (std::string_view known : kConfigurationExtensions)
+    if (EqualNoCaseAZ(ext, known)) return true;
+  return false;
+}
+
 bool IsUndoRecordName(std::string_view name) {
   if (name.size() < 4 || !EqualNoCaseAZ(name.substr(0, 4), "Undo")) return false;
   for (std::string_view ext : {".bat", ".reg", ".zip", ".tmp"})
@@ -45,7 +54,16 @@ bool FileWalk::IsOwnRunFile(const std::string& folder, std::string_view name) {
 
 SearchTexts FileWalk::TextsFor(const std::string& oldText, const std::string& newText) {
   // The walk changes no folder, so the short forms hold for the whole pass.
-  return {oldText, newText, shortNames_.ShortFileName(oldText), shortNames_.ShortFileName(newText)};
+  return {oldText, newText, shortNames_.ShortFileName(oldText), shortNames_.ShortFileName(newText),
+          RuleFor(oldText, ctx_.request.Substring)};
+}
+
+void FileWalk::SetWindowsFolder(const std::string& windowsFolder) {
+  tasksFolder_ = windowsFolder.empty() ? std::string() : AddSlash(windowsFolder) + "System32\\Tasks\\";
+}
+
+bool FileWalk::IsTasksFolder(const std::string& folder) const {
+  return !tasksFolder_.empty() && FoldPrefixLength(folder, tasksFolder_) != kNotFound;
 }
 
 FileWalk::Entries FileWalk::List(const std::string& folder) { return fs_.ListFolder(folder + "*"); }
@@ -73,27 +91,41 @@ void FileWalk::SearchForFile(const std::string& pattern, const SearchTexts& text
   if (cut == std::string::npos) return;
   ctx_.PumpCancelled();
   const std::string folder = pattern.substr(0, cut + 1);
-  VisitFiles(folder, List(folder), std::string_view(pattern).substr(cut + 1), texts);
+  const std::string_view mask = std::string_view(pattern).substr(cut + 1);
+  VisitFiles(folder, List(folder), [mask](std::string_view name) { return MatchesMask(mask, name); }, texts);
 }
 
 // Each folder is listed once; its target files are picked from that listing
-// in the order a listing per pattern would give them ("*.ini" before "*.lnk").
+// in the order a listing per pattern would give them ("*.ini" before "*.lnk",
+// then the configuration files). A file two targets pick is visited once.
 bool FileWalk::VisitFolderFiles(const std::string& folder, const Entries& entries, const SearchTexts& texts) {
   const Targets& t = ctx_.targets;
   if (t.allFiles) {
-    VisitFiles(folder, entries, "*", texts);
+    VisitFiles(folder, entries, [](std::string_view) { return true; }, texts);
     return !ctx_.PumpCancelled();
   }
-  if (t.settingsFiles) VisitFiles(folder, entries, "*.ini", texts);
+  const auto asSettings = [&t](std::string_view name) { return t.settingsFiles && MatchesMask("*.ini", name); };
+  const auto asShortcut = [&t](std::string_view name) { return t.shortcuts && MatchesMask("*.lnk", name); };
+  if (t.settingsFiles) VisitFiles(folder, entries, asSettings, texts);
   if (ctx_.PumpCancelled()) return false;
-  if (t.shortcuts) VisitFiles(folder, entries, "*.lnk", texts);
+  if (t.shortcuts) VisitFiles(folder, entries, asShortcut, texts);
+  if (ctx_.PumpCancelled()) return false;
+  if (t.configFiles) {
+    const bool tasks = IsTasksFolder(folder);
+    VisitFiles(
+        folder, entries,
+        [&](std::string_view name) {
+          return (tasks || IsConfigurationFileName(name)) && !asSettings(name) && !asShortcut(name);
+        },
+        texts);
+  }
   return !ctx_.PumpCancelled();
 }
 
-void FileWalk::VisitFiles(const std::string& folder, const Entries& entries, std::string_view mask,
-                          const SearchTexts& texts) {
+template <class Picks>
+void FileWalk::VisitFiles(const std::string& folder, const Entries& entries, Picks picks, const SearchTexts& texts) {
   for (const DirEntry& e : entries) {
-    if (!MatchesMask(mask, e.name)) continue;
+    if (!picks(std::string_view(e.name))) continue;
     if (ctx_.PumpCancelled()) return;
     // Links are never followed: a linked file would be visited twice, and
     // replacing it would turn the link into a plain file.

@@ -1,6 +1,7 @@
 #pragma once
 // The drive and folder walk: visits, on every selected drive, the files the
 // chosen targets ask for and hands each to the text or the shortcut rewriting.
+#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,13 @@ inline constexpr std::uint64_t kMaxRewriteSize = 1000000;
 
 // ".LNK" by the name's last extension, in any case.
 bool IsShortcutName(std::string_view name);
+// The extensions of the files the "Configuration files" target picks; the
+// help's Targets page lists the same.
+inline constexpr std::array<std::string_view, 15> kConfigurationExtensions = {
+    ".json", ".xml", ".config", ".cfg",  ".conf", ".yaml", ".yml",        ".toml",
+    ".properties", ".url", ".vdf", ".bat", ".cmd", ".ps1", ".library-ms"};
+// One of kConfigurationExtensions by the name's last extension, in any case.
+bool IsConfigurationFileName(std::string_view name);
 // Undo*.bat, .reg, .zip, .tmp: the names the undo records and their
 // temporaries have in the program folder.
 bool IsUndoRecordName(std::string_view name);
@@ -30,16 +38,24 @@ class FileWalk : public FileMapper {
   void SearchThruDir(const std::string& folder, const std::string& oldText, const std::string& newText);
   // The files one pattern (folder + "*", "*.ini" or "*.lnk") lists.
   void SearchForFile(const std::string& pattern, const SearchTexts& texts);
-  // Plain-text search for the two texts, with the short forms this walk's
-  // ShortNames gives them.
+  // The search for the two texts as a run makes it (a path matched whole
+  // unless the request asks for plain text), with the short forms this
+  // walk's ShortNames gives them.
   SearchTexts TextsFor(const std::string& oldText, const std::string& newText);
+  // The Windows folder: every file below its System32\Tasks (the scheduled
+  // tasks, XML without an extension) is a configuration file. Unset, no
+  // folder is taken for it.
+  void SetWindowsFolder(const std::string& windowsFolder);
 
  private:
   using Entries = std::vector<DirEntry>;
   Entries List(const std::string& folder);
   // The target patterns of one folder, from its one listing; false when cancelled.
   bool VisitFolderFiles(const std::string& folder, const Entries& entries, const SearchTexts& texts);
-  void VisitFiles(const std::string& folder, const Entries& entries, std::string_view mask, const SearchTexts& texts);
+  // The entries `picks` takes, in the listing's order.
+  template <class Picks>
+  void VisitFiles(const std::string& folder, const Entries& entries, Picks picks, const SearchTexts& texts);
+  bool IsTasksFolder(const std::string& folder) const;
   void WalkFolder(const std::string& folder, const Entries& entries, const SearchTexts& texts);
   // The run's own records and temporary files, which a walk must never rewrite.
   bool IsOwnRunFile(const std::string& folder, std::string_view name);
@@ -49,4 +65,5 @@ class FileWalk : public FileMapper {
   ShortNames& shortNames_;
   TextFileRewriter& text_;
   ShortcutRewriter& shortcuts_;
+  std::string tasksFolder_;  // with its trailing "\"; empty when unknown
 };

@@ -37,6 +37,14 @@ bool HasIniExtension(std::string_view path) {
   return path.size() > ext.size() && EqualNoCaseAZ(path.substr(path.size() - ext.size()), ext);
 }
 
+// Settings files and Internet shortcuts (.url, INI text the shell reads
+// through the profile functions).
+bool ReadThroughProfileFunctions(std::string_view path) {
+  constexpr std::string_view url = ".url";
+  return HasIniExtension(path) ||
+         (path.size() > url.size() && EqualNoCaseAZ(path.substr(path.size() - url.size()), url));
+}
+
 bool SoughtAsSettingsFile(const RunContext& ctx, std::string_view path) {
   return ctx.targets.settingsFiles && !ctx.targets.allFiles && HasIniExtension(path);
 }
@@ -73,7 +81,7 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts
   // Programs read a settings file without a byte order mark through the
   // platform's profile functions, in the ANSI code page: new text goes into
   // an all-ASCII one in that code page too, not in UTF-8.
-  if (encoding == TextEncoding::Utf8 && HasIniExtension(path) &&
+  if (encoding == TextEncoding::Utf8 && ReadThroughProfileFunctions(path) &&
       std::all_of(original.begin(), original.end(), [](char c) { return (unsigned char)c < 0x80; }))
     encoding = TextEncoding::Ansi;
   if (encoding == TextEncoding::Binary) {

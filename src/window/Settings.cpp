@@ -7,6 +7,7 @@
 namespace {
 constexpr const char* kUndoSection = "Undo List";
 constexpr const char* kStartSection = "Start";
+constexpr const char* kTargetsSection = "Targets";
 
 // The file as it stands; an unreadable one counts as empty, so a damaged
 // file never keeps the program from starting or closing.
@@ -26,6 +27,9 @@ Settings ReadSettings(FileSystem& fs, const std::string& programFolder) {
   s.DeleteOlderThan = ini.ReadInteger(kUndoSection, "DeleteOlderThan", 1);
   if (s.DeleteOlderThan < 0 || s.DeleteOlderThan > 3) s.DeleteOlderThan = -1;
   s.SkipStartPage = ini.ReadInteger(kStartSection, "SkipStartPage", 0) == 1;
+  // Only an explicit 0 turns the target off: it is on for a file of an
+  // earlier build, which has no such key.
+  s.ConfigurationFiles = ini.ReadInteger(kTargetsSection, "ConfigurationFiles", 1) != 0;
   return s;
 }
 
@@ -34,6 +38,7 @@ void WriteSettings(FileSystem& fs, const std::string& programFolder, const Setti
   IniText ini = Load(fs, path);
   ini.Write(kUndoSection, "DeleteOlderThan", std::to_string(settings.DeleteOlderThan));
   ini.Write(kStartSection, "SkipStartPage", settings.SkipStartPage ? "1" : "0");
+  ini.Write(kTargetsSection, "ConfigurationFiles", settings.ConfigurationFiles ? "1" : "0");
   try {
     fs.ReplaceWhole(path, ini.Save());
   } catch (const Error&) {

@@ -9,6 +9,7 @@ inline constexpr const char* kSettingsFileName = "Ostrivane.ini";
 struct Settings {
   int DeleteOlderThan = 1;     // index into the undo age list; -1 for none
   bool SkipStartPage = false;  // the "Skip Introduction" box
+  bool ConfigurationFiles = true;  // the "Configuration files" target box
 };
 
 // Missing, unreadable or malformed files and keys give the defaults; an

@@ -42,6 +42,7 @@ void Wizard::Start(const std::string& firstArgument) {
   // The box is read back, so "Skip Introduction" lasts from one start to the next.
   const Settings settings = ReadSettings(*ports_.fs, ctx.programFolder);
   skipIntroduction = settings.SkipStartPage;
+  ctx.targets.configFiles = settings.ConfigurationFiles;
 
   CurrentPage = skipIntroduction ? Page::Front : Page::Intro1;
   introAnimationOn = CurrentPage == Page::Intro1;
@@ -64,7 +65,7 @@ void Wizard::Start(const std::string& firstArgument) {
 bool Wizard::MayClose() {
   if (ctx.running) return false;
   try {
-    WriteSettings(*ports_.fs, ctx.programFolder, {undoAgeIndex, skipIntroduction});
+    WriteSettings(*ports_.fs, ctx.programFolder, {undoAgeIndex, skipIntroduction, ctx.targets.configFiles});
   } catch (const Error& e) {
     ShowMessage(e.what());
     return false;

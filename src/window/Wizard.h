@@ -130,7 +130,7 @@ class Wizard {
   void AskQuestionsClick();     // "Click Here to Ask Questions"
 
   void ShowAdvancedClick(bool checked);
-  void TargetChecksClick();       // after one of the four target boxes changed
+  void TargetChecksClick();       // after one of the target boxes changed
   void BrowseDestinationClick();  // "Browse" for the destination
   void BrowseFindWhatClick();     // "..." beside "Find what:"
   void BrowseReplaceWithClick();  // "..." beside "Replace with:"

@@ -91,9 +91,22 @@ CliRun RunArgs(FakeServices& s, std::vector<std::string> args, const std::string
 TEST(CliArgs, DefaultsAndRequests) {
   auto p = Parse({"map", "--find", "C:\\Old", "--replace", "D:\\New"});
   ASSERT_TRUE(p.options) << p.error;
-  EXPECT_TRUE(p.options->targets.registry && p.options->targets.settingsFiles && p.options->targets.shortcuts);
+  EXPECT_TRUE(p.options->targets.registry && p.options->targets.settingsFiles && p.options->targets.shortcuts &&
+              p.options->targets.configFiles);
   EXPECT_FALSE(p.options->targets.allFiles);
   EXPECT_FALSE(p.options->drives.has_value());
+
+  // A list names every target the run takes: config only when named.
+  p = Parse({"map", "--find", "C:\\Old", "--replace", "D:\\New", "--targets", "config"});
+  ASSERT_TRUE(p.options) << p.error;
+  EXPECT_TRUE(p.options->targets.configFiles && p.options->targets.HasFileTargets());
+  EXPECT_FALSE(p.options->targets.registry || p.options->targets.settingsFiles || p.options->targets.shortcuts);
+  p = Parse({"map", "--find", "C:\\Old", "--replace", "D:\\New", "--targets", "registry,settings,shortcuts"});
+  ASSERT_TRUE(p.options) << p.error;
+  EXPECT_FALSE(p.options->targets.configFiles);
+  p = Parse({"map", "--find", "C:\\Old", "--replace", "D:\\New", "--targets", "configs"});
+  EXPECT_FALSE(p.options);
+  EXPECT_NE(p.error.find("config"), std::string::npos);
 
   p = Parse({"move", "C:\\Apps\\Tool\\", "D:\\Apps", "--targets", "settings,all", "--drives", "c,D:"});
   ASSERT_TRUE(p.options) << p.error;

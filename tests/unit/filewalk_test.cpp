@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "filemap/FileMapping.h"
 #include "filemap/FileWalk.h"
 #include "filemap/PathForms.h"
@@ -31,7 +33,7 @@ class FileWalkTest : public ::testing::Test {
     ctx.ui = &ui;
     ctx.programFolder = "C:\\Ost\\";
     ctx.drives = {{"C", "C:\\", true}, {"D", "D:\\", false}, {"E", "E:\\", true}};
-    ctx.targets = {true, true, false, false};  // Registry and Settings
+    ctx.targets = {true, true, false, false, false};  // Registry and Settings
     text.order = &visited;
     shortcuts.onRewrite = [this](const std::string& p) { visited.push_back("lnk " + p); };
   }
@@ -74,7 +76,7 @@ TEST_F(FileWalkTest, SettingsBeforeShortcutsInEachFolderAndLnkByExtensionInAnyCa
 }
 
 TEST_F(FileWalkTest, AllFilesTakesEveryFileAndChoosesByExtension) {
-  ctx.targets = {false, false, false, true};
+  ctx.targets = {false, false, false, true, false};
   fs.AddFile("C:\\F\\x.lnk.bak", "");
   fs.AddFile("C:\\F\\y.LnK", "");
   fs.AddFile("C:\\F\\noext", "");
@@ -83,8 +85,58 @@ TEST_F(FileWalkTest, AllFilesTakesEveryFileAndChoosesByExtension) {
   EXPECT_EQ(visited, (std::vector<std::string>{"C:\\F\\noext", "C:\\F\\x.lnk.bak", "lnk C:\\F\\y.LnK"}));
 }
 
+TEST_F(FileWalkTest, ConfigurationFilesByExtensionAfterSettingsAndShortcuts) {
+  ctx.targets = {false, true, true, false, true};
+  for (const char* name : {"a.JSON", "b.ini", "c.xml", "d.lnk", "e.Library-MS", "f.ps1", "g.txt", "h.json.bak",
+                           "json", "i.config", "j.cfg", "k.conf", "l.yaml", "m.yml", "n.toml", "o.properties",
+                           "p.url", "q.vdf", "r.bat", "s.CMD", "t.exe"})
+    fs.AddFile(std::string("C:\\F\\") + name, "");
+  walk.SearchThruDir("C:\\", "old", "new");
+  EXPECT_EQ(visited, (std::vector<std::string>{
+                         "C:\\F\\b.ini", "lnk C:\\F\\d.lnk", "C:\\F\\a.JSON", "C:\\F\\c.xml", "C:\\F\\e.Library-MS",
+                         "C:\\F\\f.ps1", "C:\\F\\i.config", "C:\\F\\j.cfg", "C:\\F\\k.conf", "C:\\F\\l.yaml",
+                         "C:\\F\\m.yml", "C:\\F\\n.toml", "C:\\F\\o.properties", "C:\\F\\p.url", "C:\\F\\q.vdf",
+                         "C:\\F\\r.bat", "C:\\F\\s.CMD"}));
+
+  visited.clear();
+  ctx.targets.configFiles = false;
+  walk.SearchThruDir("C:\\", "old", "new");
+  EXPECT_EQ(visited, (std::vector<std::string>{"C:\\F\\b.ini", "lnk C:\\F\\d.lnk"}));
+}
+
+TEST_F(FileWalkTest, EveryFileBelowTheScheduledTasksFolderAndNoneTwice) {
+  ctx.targets = {false, true, false, false, true};
+  walk.SetWindowsFolder("C:\\WINDOWS");  // the platform may answer in another case than the listing
+  fs.AddFile("C:\\Windows\\System32\\Tasks\\Backup Job", "");
+  fs.AddFile("C:\\Windows\\System32\\Tasks\\old.ini", "");  // settings picks it; config must not again
+  fs.AddFile("C:\\Windows\\System32\\Tasks\\Vendor\\Updater", "");
+  fs.AddFile("C:\\Windows\\System32\\TasksOld\\Stale", "");
+  fs.AddFile("C:\\Windows\\System32\\drivers\\etc\\hosts", "");
+  fs.AddFile("C:\\Windows\\System32\\setup.json", "");
+  walk.IniProcess(walk.TextsFor("old", "new"));
+  EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Windows\\System32\\setup.json",
+                                                  "C:\\Windows\\System32\\Tasks\\old.ini",
+                                                  "C:\\Windows\\System32\\Tasks\\Backup Job",
+                                                  "C:\\Windows\\System32\\Tasks\\Vendor\\Updater"}));
+
+  // All Files with every other box ticked: each file still once.
+  text.paths.clear();
+  ctx.targets = {true, true, true, true, true};
+  walk.IniProcess(walk.TextsFor("old", "new"));
+  EXPECT_EQ(text.paths.size(), 6u);
+  std::vector<std::string> sorted = text.paths;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end());
+
+  // Without the target, a file without an extension there is no one's.
+  text.paths.clear();
+  ctx.targets = {false, true, false, false, false};
+  walk.IniProcess(walk.TextsFor("old", "new"));
+  EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Windows\\System32\\Tasks\\old.ini"}));
+}
+
 TEST_F(FileWalkTest, SizeLimitAndHiddenSystemReadOnlyEntries) {
-  ctx.targets = {false, false, false, true};
+  ctx.targets = {false, false, false, true, false};
   fs.AddFolder("C:\\H", kAttrHidden | kAttrSystem);
   fs.AddFile("C:\\H\\below.txt", std::string(999999, 'x'), kAttrHidden);
   fs.AddFile("C:\\H\\limit.txt", std::string(1000000, 'x'));
@@ -103,7 +155,7 @@ TEST_F(FileWalkTest, LinksAreNotFollowed) {
 }
 
 TEST_F(FileWalkTest, OwnUndoRecordsAndTemporaryFilesAreLeftAlone) {
-  ctx.targets = {false, false, false, true};
+  ctx.targets = {false, false, false, true, false};
   for (const char* name : {"Undo00000.bat", "Undo00000.reg", "undo00000.ZIP", "Undo00001.tmp"})
     fs.AddFile(std::string("C:\\Ost\\") + name, "C:\\Old");
   fs.AddFile("C:\\Ost\\Notes.txt", "C:\\Old");
@@ -114,10 +166,16 @@ TEST_F(FileWalkTest, OwnUndoRecordsAndTemporaryFilesAreLeftAlone) {
   walk.IniProcess(walk.TextsFor("C:\\Old", "C:\\New"));
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Ost\\Notes.txt", "C:\\Other\\Undo00000.bat",
                                                   "C:\\Other\\~ovGo.tmp"}));
+
+  // The undo batch files are configuration files by name too.
+  text.paths.clear();
+  ctx.targets = {false, false, false, false, true};
+  walk.IniProcess(walk.TextsFor("C:\\Old", "C:\\New"));
+  EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Other\\Undo00000.bat"}));
 }
 
 TEST_F(FileWalkTest, ProgramFolderKnownByItsShortFormStillProtectsTheRecords) {
-  ctx.targets = {false, false, false, true};
+  ctx.targets = {false, false, false, true, false};
   fs.AddFolder("C:\\Program Files", kAttrFolder, "PROGRA~1");
   fs.AddFolder("C:\\Program Files\\Ostrivane Tool", kAttrFolder, "OSTRIV~1");
   fs.AddFile("C:\\Program Files\\Ostrivane Tool\\Undo00003.reg", "C:\\Old");
@@ -199,7 +257,7 @@ TEST(FileWalkEndToEnd, AllFilesRewritesUserFilesButNotTheUndoRecords) {
   ctx.ui = &ui;
   ctx.programFolder = "C:\\Ost\\";
   ctx.drives = {{"C", "C:\\", true}};
-  ctx.targets = {false, false, false, true};
+  ctx.targets = {false, false, false, true, false};
   PathForms forms(fs);
   RecordingBackup backup(fs);
   RecordingShortcuts shortcuts;
@@ -212,6 +270,34 @@ TEST(FileWalkEndToEnd, AllFilesRewritesUserFilesButNotTheUndoRecords) {
   EXPECT_EQ(fs.At("C:\\Ost\\Undo00000.bat").data, record);
   EXPECT_EQ(fs.At("C:\\Data\\cfg.txt").data, "path=C:\\New\\x\r\n");
   EXPECT_EQ(ctx.request.LinkCount, 1);
+}
+
+// Default targets: a JSON file with escaped backslashes and a scheduled
+// task in UTF-16 are rewritten, each in its own spelling and encoding.
+TEST(FileWalkEndToEnd, DefaultTargetsRewriteConfigurationFilesAndScheduledTasks) {
+  FakeFileSystem fs;
+  FakeUi ui;
+  RunContext ctx;
+  ctx.ui = &ui;
+  ctx.programFolder = "C:\\Ost\\";
+  ctx.drives = {{"C", "C:\\", true}};
+  PathForms forms(fs);
+  RecordingBackup backup(fs);
+  RecordingShortcuts shortcuts;
+  Cp1252 ansi;
+  FileMapping mapping(ctx, fs, forms, backup, shortcuts, ansi);
+  mapping.Walk().SetWindowsFolder("C:\\Windows\\");
+  fs.AddFile("C:\\Data\\app.json", "{\"exe\": \"C:\\\\Old\\\\app.exe\"}\n");
+  const auto utf16 = [](std::string_view ascii) {
+    std::string bytes = "\xff\xfe";
+    for (char c : ascii) bytes += {c, '\0'};
+    return bytes;
+  };
+  fs.AddFile("C:\\Windows\\System32\\Tasks\\Nightly", utf16("<Command>C:\\Old\\run.exe</Command>\r\n"));
+  mapping.IniProcess(mapping.Walk().TextsFor("C:\\Old", "C:\\New"));
+  EXPECT_EQ(fs.At("C:\\Data\\app.json").data, "{\"exe\": \"C:\\\\New\\\\app.exe\"}\n");
+  EXPECT_EQ(fs.At("C:\\Windows\\System32\\Tasks\\Nightly").data, utf16("<Command>C:\\New\\run.exe</Command>\r\n"));
+  EXPECT_EQ(ctx.request.LinkCount, 2);
 }
 
 }  // namespace

@@ -70,6 +70,7 @@ TEST_F(PageModelTest, SettingsAreReadBackAndBadValuesFallBack) {
   EXPECT_FALSE(wizard.introAnimationOn);
   EXPECT_TRUE(wizard.skipIntroduction);
   EXPECT_EQ(wizard.undoAgeIndex, 3);
+  EXPECT_TRUE(wizard.ctx.targets.configFiles);  // a file of an earlier build has no such key: on
 
   fs.At(kIni).data = "[Undo List]\r\nDeleteOlderThan=7\r\n";
   EXPECT_EQ(ReadSettings(fs, "C:\\Ost\\").DeleteOlderThan, -1);  // outside the list: no selection
@@ -78,7 +79,13 @@ TEST_F(PageModelTest, SettingsAreReadBackAndBadValuesFallBack) {
     const Settings s = ReadSettings(fs, "C:\\Ost\\");
     EXPECT_EQ(s.DeleteOlderThan, 1) << junk;
     EXPECT_FALSE(s.SkipStartPage) << junk;
+    EXPECT_TRUE(s.ConfigurationFiles) << junk;
   }
+  // Only an explicit 0 turns the configuration files target off.
+  fs.At(kIni).data = "[targets]\r\nConfigurationFiles=0\r\n";
+  EXPECT_FALSE(ReadSettings(fs, "C:\\Ost\\").ConfigurationFiles);
+  fs.At(kIni).data = "[Targets]\r\nConfigurationFiles=x\r\n";
+  EXPECT_TRUE(ReadSettings(fs, "C:\\Ost\\").ConfigurationFiles);
   EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -392,7 +399,7 @@ TEST_F(PageModelTest, MapOnceChecksBothTextsAndSetsTheDialogBox) {
 TEST_F(PageModelTest, StartMapRunsAtOnceAndCountsTheLinks) {
   Show();
   rec.linksPerWalk = 1;
-  wizard.ctx.targets.settingsFiles = wizard.ctx.targets.shortcuts = false;  // registry only
+  wizard.ctx.targets.settingsFiles = wizard.ctx.targets.shortcuts = wizard.ctx.targets.configFiles = false;  // registry only
   wizard.TurnPage(Sender::MapOnly);
   wizard.findWhat = "C:\\Old";
   wizard.replaceWith = "D:\\New";
@@ -428,7 +435,7 @@ TEST_F(PageModelTest, TargetsWithoutFilesStartTheRunFromTheTargetsPage) {
   EXPECT_EQ(wizard.ctx.request.FindText, "C:\\");
   EXPECT_EQ(wizard.ctx.request.ReplaceText, "D:\\");
 
-  wizard.ctx.targets = {true, false, false, false};
+  wizard.ctx.targets = {true, false, false, false, false};
   wizard.TargetChecksClick();
   EXPECT_EQ(wizard.targetsNext, (ButtonFace{"Start", Glyph::Start}));
   EXPECT_EQ(wizard.targetsHint, "Press the Start button to Begin");
@@ -502,15 +509,22 @@ TEST_F(PageModelTest, CloseQueryWritesTheSettingsFile) {
   wizard.UndoAgeChange(2);
   wizard.skipIntroduction = true;
   EXPECT_TRUE(wizard.MayClose());
-  EXPECT_EQ(fs.At(kIni).data, "[Undo List]\r\nDeleteOlderThan=2\r\n\r\n[Start]\r\nSkipStartPage=1\r\n\r\n");
+  EXPECT_EQ(fs.At(kIni).data, "[Undo List]\r\nDeleteOlderThan=2\r\n\r\n[Start]\r\nSkipStartPage=1\r\n\r\n"
+                              "[Targets]\r\nConfigurationFiles=1\r\n\r\n");
 
   // Other sections and keys stay; no selection is written as -1.
   fs.At(kIni).data = "[Other]\r\nKey=Value\r\n[Undo List]\r\nDeleteOlderThan=9\r\nMore=1\r\n";
   wizard.undoAgeIndex = -1;
   wizard.skipIntroduction = false;
+  wizard.ctx.targets.configFiles = false;  // the box unticked
   EXPECT_TRUE(wizard.MayClose());
   EXPECT_EQ(fs.At(kIni).data,
-            "[Other]\r\nKey=Value\r\n\r\n[Undo List]\r\nDeleteOlderThan=-1\r\nMore=1\r\n\r\n[Start]\r\nSkipStartPage=0\r\n\r\n");
+            "[Other]\r\nKey=Value\r\n\r\n[Undo List]\r\nDeleteOlderThan=-1\r\nMore=1\r\n\r\n[Start]\r\nSkipStartPage=0\r\n\r\n"
+            "[Targets]\r\nConfigurationFiles=0\r\n\r\n");
+  // ... and the next start reads it back unticked.
+  Wizard next(Ports(), "C:\\Ost\\");
+  next.Start("");
+  EXPECT_FALSE(next.ctx.targets.configFiles);
   EXPECT_TRUE(ui.messages.empty());
 }
 

@@ -21,7 +21,7 @@ class RegWalkTest : public ::testing::Test {
     ctx.programFolder = "C:\\Ost\\";
     ctx.request.UndoName = "Undo00000";
     ctx.request.Mode = 'F';
-    ctx.targets = Targets{true, false, false, false};
+    ctx.targets = Targets{true, false, false, false, false};
     ctx.OsGeneration = 6;
     fs.AddFolder("C:\\Ost");
   }

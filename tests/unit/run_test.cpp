@@ -95,16 +95,16 @@ TEST_F(RunTest, ANewTextWithoutAShortFormOfItsOwnStandsForItself) {
 }
 
 TEST_F(RunTest, TargetsChooseTheWalks) {
-  ctx.targets = {false, false, true, false};
+  ctx.targets = {false, false, true, false, false};
   Start('F', "a", "b");
   EXPECT_EQ(rec.calls[2], "ini a>b");
   rec.calls.clear();
-  ctx.targets = {true, false, false, false};
+  ctx.targets = {true, false, false, false, false};
   Start('F', "a", "b");
   EXPECT_EQ(rec.calls[2].rfind("reg a>b", 0), 0u);
   EXPECT_EQ(rec.calls[3], "undo refresh");
   rec.calls.clear();
-  ctx.targets = {false, false, false, false};
+  ctx.targets = {false, false, false, false, false};
   Start('F', "a", "b");
   EXPECT_EQ(rec.calls, (std::vector<std::string>{"undo next", "archive C:\\Ost\\Undo00000.zip", "undo refresh", "unlock"}));
 }
@@ -132,7 +132,7 @@ TEST_F(RunTest, SwitchWithNothingOnTheFirstDriveChangesNothing) {
 
 TEST_F(RunTest, PreviewSwitchReportsTheNetExchange) {
   ctx.preview = true;
-  ctx.targets = {false, true, false, false};
+  ctx.targets = {false, true, false, false, false};
   rec.linksPerPass["ini C:\\>D:\\"] = 1;
   Start('S', "C:\\", "D:\\");
   EXPECT_EQ(rec.calls[2], "ini C:\\>D:\\");
@@ -207,7 +207,8 @@ TEST_F(RunTest, FailureInAWalkStillClosesTheProgressDialog) {
 }
 
 TEST(Progress, SharesForEveryCombination) {
-  const Targets regAndFiles{true, true, true, false}, regOnly{true, false, false, false}, filesOnly{false, true, false, false};
+  const Targets regAndFiles{true, true, true, false, false}, regOnly{true, false, false, false, false},
+      filesOnly{false, true, false, false, false};
   EXPECT_EQ(StepShare(ProgressStep::MachineRegistry, 'F', regAndFiles, 1), 16);
   EXPECT_EQ(StepShare(ProgressStep::UserRegistry, 'M', regAndFiles, 1), 17);
   EXPECT_EQ(StepShare(ProgressStep::MachineRegistry, 'F', regOnly, 0), 48);

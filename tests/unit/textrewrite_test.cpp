@@ -302,6 +302,10 @@ TEST_F(TextRewriteTest, AnAllAsciiSettingsFileTakesNewTextInTheAnsiCodePage) {
   fs.AddFile("C:\\Cfg\\app.json", R"({"p": "C:\\App"})");
   rewrite.RewriteTextFile("C:\\Cfg\\app.json", texts);
   EXPECT_EQ(fs.At("C:\\Cfg\\app.json").data, R"({"p": "D:\\Bjørn"})");
+  // An Internet shortcut is read as a settings file is.
+  fs.AddFile("C:\\Fav\\site.URL", "[InternetShortcut]\r\nWorkingDirectory=C:\\App\r\n");
+  rewrite.RewriteTextFile("C:\\Fav\\site.URL", texts);
+  EXPECT_EQ(fs.At("C:\\Fav\\site.URL").data, "[InternetShortcut]\r\nWorkingDirectory=D:\\Bj\xF8rn\r\n");
   // What the code page lacks is not forced in as UTF-8.
   texts = {"C:\\App", "D:\\数据", "", "", MatchRule::Path};
   EXPECT_EQ(Rewrite("p=C:\\App\\x\r\n"), "p=C:\\App\\x\r\n");

@@ -153,3 +153,24 @@ TEST_F(CliWin, ShortcutRemappedAndItsBackupRestoresItExactly) {
   EXPECT_TRUE(restored.refusals.empty());
   EXPECT_EQ(fs.ReadWhole(lnk), before);
 }
+
+TEST_F(CliWin, ConfigurationFilesAreMappedByDefaultAndOnlyThen) {
+  const std::string json = kData + "\\app.json";
+  const std::string script = kData + "\\start.ps1";
+  const std::string jsonBefore = "{\r\n  \"exe\": \"C:\\\\OstrCliCfgOld\\\\app.exe\"\r\n}\r\n";
+  const std::string scriptBefore = "& 'C:\\OstrCliCfgOld\\app.exe' -x\n$data = \"C:/OstrCliCfgOld/data\"\n";
+  WriteTestFile(fs, json, jsonBefore);
+  WriteTestFile(fs, script, scriptBefore);
+
+  ProcessResult r = Cli({"map", "--find", "C:\\OstrCliCfgOld", "--replace", "D:\\New Place", "--targets",
+                         "registry,settings,shortcuts", "--drives", "C"});
+  EXPECT_EQ(r.exitCode, 0u) << r.err;
+  EXPECT_EQ(fs.ReadWhole(json), jsonBefore);
+  EXPECT_EQ(fs.ReadWhole(script), scriptBefore);
+
+  r = Cli({"map", "--find", "C:\\OstrCliCfgOld", "--replace", "D:\\New Place", "--drives", "C"});
+  EXPECT_EQ(r.exitCode, 0u) << r.err;
+  EXPECT_EQ(fs.ReadWhole(json), "{\r\n  \"exe\": \"D:\\\\New Place\\\\app.exe\"\r\n}\r\n");
+  EXPECT_EQ(fs.ReadWhole(script), "& 'D:\\New Place\\app.exe' -x\n$data = \"D:/New Place/data\"\n");
+  EXPECT_NE(r.out.find("3 links were remapped"), std::string::npos) << r.out;
+}

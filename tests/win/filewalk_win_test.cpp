@@ -39,7 +39,7 @@ class FileWalkWinTest : public ::testing::Test {
     ctx.ui = &ui;
     ctx.request.Mode = 'F';
     ctx.programFolder = tree + "Prog\\";
-    ctx.targets = {false, true, true, false};
+    ctx.targets = {false, true, true, false, false};
   }
   ~FileWalkWinTest() override { RemoveTree(fs, root); }
 
@@ -141,7 +141,7 @@ TEST_F(FileWalkWinTest, AFileWithOnlyTheShortFormGetsTheNewShortForm) {
 }
 
 TEST_F(FileWalkWinTest, AllFilesSizeLimitShortcutsAndOwnRecords) {
-  ctx.targets = {false, false, false, true};
+  ctx.targets = {false, false, false, true, false};
   std::string below(999999, 'x'), limit(1000000, 'x');
   below.replace(0, 6, "C:\\App");
   limit.replace(0, 6, "C:\\App");
@@ -164,7 +164,7 @@ TEST_F(FileWalkWinTest, AllFilesSizeLimitShortcutsAndOwnRecords) {
 // visited under its own name, rewritten, backed up into a real archive and
 // restored from it.
 TEST_F(FileWalkWinTest, NamesOfEveryScriptAndDeepPathsAreWalkedBackedUpAndRestored) {
-  ctx.targets = {false, true, true, false};
+  ctx.targets = {false, true, true, false, false};
   std::vector<std::string> files;
   for (const std::string& n : kScriptNames) {
     files.push_back(n + "\\" + n + ".ini");
@@ -253,7 +253,7 @@ TEST(FileWalkTiming, DISABLED_WalkAgainstBareEnumeration) {
   RunContext ctx;
   ctx.ui = &ui;
   ctx.request.Mode = 'F';
-  ctx.targets = {false, true, true, false};
+  ctx.targets = {false, true, true, false, false};
   PathForms forms(fs);
   RecordingBackup backup(fs);
   Win32CodePage ansi(Win32CodePage::Which::Ansi);
@@ -266,7 +266,7 @@ TEST(FileWalkTiming, DISABLED_WalkAgainstBareEnumeration) {
   RunContext listCtx;
   listCtx.ui = &ui;
   listCtx.request.Mode = 'F';
-  listCtx.targets = {false, false, false, false};
+  listCtx.targets = {false, false, false, false, false};
   FileWalk listingWalk(listCtx, fs, forms, rewrite, shortcuts);
 
   // On a shared machine one round can be slowed by others: the fastest round

@@ -230,8 +230,12 @@ TEST_F(WindowTest, SwitchDrivesRefusesAnEmptyLetter) {
   EXPECT_EQ(wizard.CurrentPage, Page::Targets);
   EXPECT_EQ(wizard.ctx.request.ReplaceText, "E:\\");  // the field takes upper case
   // Only the registry: the button reads Start and runs at once.
+  EXPECT_TRUE(wizard.ctx.targets.configFiles);  // on by default, like the other file targets
   Click(kSettingsTarget);
   Click(kShortcutsTarget);
+  EXPECT_EQ(WindowText(window.SenderButton(Sender::TargetsNext)), "&Next");  // configuration files still on
+  Click(kConfigurationFilesTarget);
+  EXPECT_FALSE(wizard.ctx.targets.configFiles);
   EXPECT_EQ(WindowText(window.SenderButton(Sender::TargetsNext)), "&Start");
   EXPECT_EQ(Text(kTargetsHint), "Press the Start button to Begin");
   Click(Sender::TargetsNext);
@@ -276,7 +280,8 @@ TEST_F(WindowTest, CloseButtonWritesTheSettingsFile) {
   Drain();
   EXPECT_TRUE(destroyed);
   EXPECT_EQ(fs.ReadWhole(folder + "Ostrivane.ini"),
-            "[Undo List]\r\nDeleteOlderThan=3\r\n\r\n[Start]\r\nSkipStartPage=1\r\n\r\n");
+            "[Undo List]\r\nDeleteOlderThan=3\r\n\r\n[Start]\r\nSkipStartPage=1\r\n\r\n"
+            "[Targets]\r\nConfigurationFiles=1\r\n\r\n");
 }
 
 TEST_F(WindowTest, ExitLeavesWithoutWritingTheSettingsFile) {

@@ -148,8 +148,9 @@ std::vector<MainWindow::Item>* MakeItems() {
       {kRegistryTarget, P::Targets, K::Check, "&Registry", 40, 130, 300, 22},
       {kSettingsTarget, P::Targets, K::Check, "S&ettings", 40, 156, 300, 22},
       {kShortcutsTarget, P::Targets, K::Check, "S&hortcuts", 40, 182, 300, 22},
-      {kAllFilesTarget, P::Targets, K::Check, "&All Files (not recommended)", 40, 208, 300, 22},
-      {kTargetsHint, P::Targets, K::Text, "", 24, 250, 440, 18},
+      {kConfigurationFilesTarget, P::Targets, K::Check, "&Configuration files", 40, 208, 300, 22},
+      {kAllFilesTarget, P::Targets, K::Check, "&All Files (not recommended)", 40, 234, 300, 22},
+      {kTargetsHint, P::Targets, K::Text, "", 24, 272, 440, 18},
       {S(Sender::TargetsBack), P::Targets, K::Button, "&Back", backX, bottom, bw, bh},
       {S(Sender::TargetsNext), P::Targets, K::DefButton, "", nextX, bottom, bw, bh},
       // Drives
@@ -422,6 +423,7 @@ void MainWindow::Show() {
   SetCheck(Control(kSettingsTarget), f.ctx.targets.settingsFiles);
   SetCheck(Control(kShortcutsTarget), f.ctx.targets.shortcuts);
   SetCheck(Control(kAllFilesTarget), f.ctx.targets.allFiles);
+  SetCheck(Control(kConfigurationFilesTarget), f.ctx.targets.configFiles);
   HWND list = Control(kUndoList);
   if (shownUndoLines_ != f.undoLines) {
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
@@ -558,10 +560,12 @@ void MainWindow::Command(int id, int code, HWND from) {
     case kSettingsTarget:
     case kShortcutsTarget:
     case kAllFilesTarget:
+    case kConfigurationFilesTarget:
       f.ctx.targets.registry = Checked(Control(kRegistryTarget));
       f.ctx.targets.settingsFiles = Checked(Control(kSettingsTarget));
       f.ctx.targets.shortcuts = Checked(Control(kShortcutsTarget));
       f.ctx.targets.allFiles = Checked(Control(kAllFilesTarget));
+      f.ctx.targets.configFiles = Checked(Control(kConfigurationFilesTarget));
       f.TargetChecksClick();
       break;
     case kBrowseDestination: Guarded([&] { f.BrowseDestinationClick(); }); break;

@@ -92,6 +92,7 @@ enum ControlId : int {
   kSettingsTarget,
   kShortcutsTarget,
   kAllFilesTarget,
+  kConfigurationFilesTarget,
   kGivenDestination,
   kFirstDrive,
   kSecondDrive,

@@ -85,7 +85,7 @@ void ScreenshotTour(MainWindow& window, Wizard& wizard, const std::string& targe
       break;
     default:  // the end pages and the two dialogs: a sample Map Only run
       mapOnly(false);
-      wizard.ctx.targets = {true, false, false, false};
+      wizard.ctx.targets = {true, false, false, false, false};
       window.Press(Sender::MapOnlyNext);
       break;
   }

@@ -1,6 +1,9 @@
 #include "wiring/win32/RunAssembly.h"
 
+#include <windows.h>
+
 #include "engine/win32/Win32Platform.h"
+#include "core/win32/WidePath.h"
 #include "core/win32/Win32CodePage.h"
 #include "core/win32/Win32FileSystem.h"
 #include "filemap/FileMapping.h"
@@ -27,6 +30,15 @@ struct RunAssembly::Impl {
         mover(ctx, fs, shell, dialogs == ShellDialogs::Silent),
         undoer(fs, store, registryBackend, ansi, mover, programFolder, &lock) {
     undoer.SetEnvironmentNotice(&environment);
+    files.Walk().SetWindowsFolder(WindowsFolder());
+  }
+
+  // The Windows folder, for the walk's scheduled tasks; empty when unknown.
+  static std::string WindowsFolder() {
+    wchar_t buffer[MAX_PATH + 1];
+    const UINT length = GetWindowsDirectoryW(buffer, MAX_PATH + 1);
+    if (length == 0 || length > MAX_PATH) return {};
+    return Utf8Text(std::wstring_view(buffer, length));
   }
 
   Win32FileSystem fs;
