@@ -86,6 +86,10 @@ class StartUpTest : public ::testing::Test {
   void StartFirst(const std::vector<std::string>& args) {
     ASSERT_TRUE(Launch(exe, args, running.pi));
     while (!(main = WindowOf(running.pi.dwProcessId))) ASSERT_FALSE(running.Ended(20)) << "ended without a window";
+    // The window exists before its first page is set up and it is shown; a
+    // loaded machine can be found in between (Wine's WaitForInputIdle may
+    // return early).
+    while (!IsWindowVisible(main)) ASSERT_FALSE(running.Ended(20)) << "ended before showing its window";
     WaitForInputIdle(running.pi.hProcess, INFINITE);
   }
   static HWND WindowOf(DWORD pid) {
