@@ -143,8 +143,8 @@ TEST_F(FileWalkWinTest, AFileWithOnlyTheShortFormGetsTheNewShortForm) {
 TEST_F(FileWalkWinTest, AllFilesSizeLimitShortcutsAndOwnRecords) {
   ctx.targets = {false, false, false, true, false};
   std::string below(999999, 'x'), limit(1000000, 'x');
-  below.replace(0, 6, "C:\\App");
-  limit.replace(0, 6, "C:\\App");
+  below.replace(0, 7, "C:\\App\\");
+  limit.replace(0, 7, "C:\\App\\");
   File("below.txt", below);
   File("limit.txt", limit);
   File("x.lnk\\inner.txt", "C:\\App");
@@ -152,7 +152,7 @@ TEST_F(FileWalkWinTest, AllFilesSizeLimitShortcutsAndOwnRecords) {
   File("Prog\\Undo00000.bat", "[Move]\r\nSource=C:\\App\r\n");
   File("Prog\\Undo00000.reg", "C:\\\\App");
   Walk("C:\\App", "C:\\Bpp");
-  EXPECT_EQ(Read("below.txt").substr(0, 7), "C:\\Bpp" + std::string("x"));
+  EXPECT_EQ(Read("below.txt").substr(0, 8), "C:\\Bpp\\x");
   EXPECT_EQ(Read("limit.txt"), limit);
   EXPECT_EQ(Read("x.lnk\\inner.txt"), "C:\\Bpp");
   EXPECT_EQ(shortcuts.paths, (std::vector<std::string>{tree + "y.LNK"}));
