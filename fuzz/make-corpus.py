@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the seed corpora in fuzz/corpus/<target>/: small inputs of the
 kinds the unit tests use, each target's readers reached from the start.
-Run it again after changing it; the fuzzer's own finds are not kept here."""
+Inputs that once made a target fail are kept beside them by hand (they are
+not written here); the fuzzer's own finds stay in build/fuzz/corpus/."""
 import io
 import os
 import struct

@@ -40,7 +40,7 @@ for t in "${targets[@]}"; do
   # limit counts as a hang. The outer limit catches a fuzzer that never
   # stops by itself.
   rc=0
-  ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:allocator_may_return_null=1} \
+  ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1} \
     timeout --kill-after=10 $((seconds * 2 + 120)) \
     "$build/fuzz_$t" -max_total_time="$seconds" -timeout="$input_timeout" -detect_leaks=1 \
       -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$build/findings/$t-" \
