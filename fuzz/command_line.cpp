@@ -90,7 +90,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const StartAction a = HandOverAction(" " + args[k]);
     if (a.command != StartCommand::Nothing) queue.push_back(a);
     desk.Receive(" " + args[k]);
-    if (!busy) drain();
+    // The window resumes the desk whenever it may have become idle.
+    if (!busy) {
+      desk.Resume();
+      drain();
+    }
   }
   busy = false;
   desk.Resume();
