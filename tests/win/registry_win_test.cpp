@@ -353,7 +353,7 @@ TEST_F(WinRegistryTest, ValuesBehindRegistryLinksAreChangedOnceAndRestored) {
   if (linkType == REG_LINK) DumpKey(backend, LM, behind, before);
   {
     RegistryWalk walk(ctx, backend, fs, ansi);
-    walk.FindReplaceProcess(oldText, "", newText, "");
+    walk.FindReplaceProcess({oldText, newText, "", ""});
   }
   EXPECT_EQ(Text(LM, "\\Target", "path"), newText + "\\tool.exe");
   if (linkType == REG_LINK) {
@@ -376,7 +376,7 @@ TEST_F(WinRegistryTest, ValuesBehindRegistryLinksAreChangedOnceAndRestored) {
   ctx.request.UndoName = "Undo00001";
   {
     RegistryWalk walk(ctx, backend, fs, ansi);
-    walk.FindReplaceProcess("OstrivaneTest" + token + "\\Holder", "", "OstrivaneTest" + token + "\\Moved", "");
+    walk.FindReplaceProcess({"OstrivaneTest" + token + "\\Holder", "OstrivaneTest" + token + "\\Moved", "", ""});
   }
   EXPECT_EQ(Text(LM, "\\Holder", "keep"), "1");
   EXPECT_EQ(Text(LM, "\\Moved", "keep"), "<none>");
