@@ -9,6 +9,9 @@ plain=(
   zlib1g-dev libgtest-dev googletest libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev
   xauth imagemagick fp-utils
+  # The fuzz preset: clang, and the compiler runtimes that hold libFuzzer and
+  # the sanitizers (clang alone does not bring them).
+  clang libclang-rt-dev
 )
 # Wine and the X server keep their recommendations: Wine's fonts and X
 # libraries come that way, and windows render without them badly or not at all.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds both presets and runs every test: the
 # native unit tests (ASan + UBSan), then the Windows tests under Wine in the
-# private prefix build/windows/wineprefix. Exits non-zero if anything fails.
+# private prefix build/windows/wineprefix, then each fuzz target for
+# FUZZ_SECONDS (default 20) seconds. Exits non-zero if anything fails.
 set -euo pipefail
 root=$(cd "$(dirname "$(readlink -f "$0")")/.." && pwd)
 cd "$root"
@@ -24,6 +25,9 @@ echo "=== Windows tests (Wine) ==="
 # Window tests need an X display; console ones do not mind having one.
 xvfb-run -a scripts/wine-ctest.sh build/windows/wineprefix 2>&1 | tee "$logs/windows.log" || status=1
 
+echo "=== fuzz targets (${FUZZ_SECONDS:=20} s each) ==="
+bash scripts/fuzz.sh "$FUZZ_SECONDS" 2>&1 | tee "$logs/fuzz.log" || status=1
+
 # One line per suite and a closing total, from ctest's own summaries.
 total_pass=0 total_fail=0 total_skip=0
 for suite in native windows; do
@@ -45,5 +49,18 @@ for suite in native windows; do
   total_skip=$((total_skip + skipped))
   (( failed == 0 )) || status=1
 done
+# A fuzz target passes when it ran its time without a finding.
+grep -E '^fuzz_target ' "$logs/fuzz.log" || true
+fuzz_pass=$(grep -cE '^fuzz_target [^ ]+: passed' "$logs/fuzz.log" || true)
+fuzz_fail=$(grep -cE '^fuzz_target [^ ]+: FAILED' "$logs/fuzz.log" || true)
+if ! grep -qE '^fuzz: [0-9]+ passed' "$logs/fuzz.log"; then
+  echo "fuzz: no summary (the fuzz build failed?)"
+  fuzz_fail=$((fuzz_fail + 1))
+  status=1
+fi
+echo "fuzz: $fuzz_pass passed, $fuzz_fail failed, 0 skipped"
+(( fuzz_fail == 0 )) || status=1
+total_pass=$((total_pass + fuzz_pass))
+total_fail=$((total_fail + fuzz_fail))
 echo "total: $total_pass passed, $total_fail failed, $total_skip skipped"
 exit "$status"

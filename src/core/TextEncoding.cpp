@@ -108,6 +108,8 @@ std::string EncodingName(TextEncoding encoding, CodePage& ansi) {
 }
 
 std::optional<DecodedText> DecodeText(std::string_view bytes, TextEncoding encoding, CodePage& ansi) {
+  // Bytes without the encoding's mark are no text in it (and may be shorter than the mark).
+  if (!StartsWith(bytes, BomOf(encoding))) return std::nullopt;
   const std::string_view body = bytes.substr(BomOf(encoding).size());
   std::string text;
   switch (encoding) {

@@ -266,6 +266,7 @@ bool ReadCentralDirectory(RandomFile& file, std::uint64_t fileSize, ZipDirectory
   if (p != cd.size()) return false;
   dir.entries = std::move(entries);
   dir.directoryAt = dirAt;
+  dir.directorySize = dirSize;
   dir.end = EntriesEnd(file, dir.entries, dirAt);
   // Appends write their end record where this one stands: a comment after
   // it would be left behind, so the directory is rather moved.
@@ -351,6 +352,7 @@ std::string ExtractZipEntry(RandomFile& file, const ZipEntry& entry) {
 ZipAppender::ZipAppender(ZipDirectory existing)
     : entries_(std::move(existing.entries)), end_(existing.end), directoryAt_(existing.directoryAt) {
   for (const ZipEntry& e : entries_) directory_ += CentralHeader(e);
+  directoryInPlace_ = directory_.size() == existing.directorySize;
 }
 
 std::uint64_t ZipAppender::ExpectedSize() const {
@@ -388,7 +390,7 @@ void ZipAppender::Append(RandomFile& file, const std::string& name, const std::s
   // Every step is flushed before the next, so that a crash leaves either the
   // old directory sound or every complete entry for the local-header scan.
   std::uint64_t dirAt = directoryAt_;
-  if (entryEnd <= dirAt && dirAt + tableSize <= kMaxOffset) {
+  if (directoryInPlace_ && entryEnd <= dirAt && dirAt + tableSize <= kMaxOffset) {
     // Into the free space: readers go on by the old directory meanwhile.
     file.WriteAt(end_, entry.data(), entry.size());
     file.Flush();
@@ -412,6 +414,7 @@ void ZipAppender::Append(RandomFile& file, const std::string& name, const std::s
     file.Flush();
   }
   directory_ += central;
+  directoryInPlace_ = true;
   entries_.push_back(std::move(e));
   end_ = entryEnd;
   directoryAt_ = dirAt;

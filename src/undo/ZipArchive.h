@@ -34,6 +34,7 @@ struct ZipDirectory {
   std::vector<ZipEntry> entries;  // in the directory's order
   std::uint64_t end = 0;          // where the entries end (the next entry goes here)
   std::uint64_t directoryAt = 0;  // where the central directory starts: end, or later past free space
+  std::uint64_t directorySize = 0;  // its bytes on disk (0 when recovered)
   bool recovered = false;         // no sound directory: entries found by scanning
   std::vector<ZipEntry> damaged;  // entries the scan found but had to leave out
 };
@@ -74,6 +75,10 @@ class ZipAppender {
   std::string directory_;  // the central headers of entries_
   std::uint64_t end_ = 0;  // the next entry goes here
   std::uint64_t directoryAt_ = 0;  // from end_ to here the file is free space
+  // The directory on disk is directory_ byte for byte in length, so a record
+  // appended after it lands where the end record says. A directory of
+  // another writer (extra fields, comments) is written anew instead.
+  bool directoryInPlace_ = true;
 };
 
 // Raw Deflate at level 6 into packed; false when that would not be smaller than the data.

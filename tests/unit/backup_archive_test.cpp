@@ -362,6 +362,45 @@ TEST(ZipAppenderTest, CrashAtEveryByteOfEveryAppendKeepsEveryEarlierEntry) {
 // What an append writes does not grow with the entries already there: the
 // directory is copied only when it moves, and then to a place that leaves
 // room for as many bytes of entries again as it already follows.
+// A directory whose records carry extra fields or comments (another tool
+// rewrote it) is longer than the one the appender would write: the next
+// append must not place its record after a directory it only assumed.
+TEST(ZipAppenderTest, AppendAfterADirectoryWithExtraFieldsKeepsItSound) {
+  RecordingFile file;
+  ZipAppender first{ZipDirectory{}};
+  const std::vector<std::string> contents = {IniText(), "b=2", "c=3"};
+  first.Append(file, "C:/Dir/a.ini", contents[0], 0x21, 0, 0);
+  first.Append(file, "C:/Dir/b.ini", contents[1], 0x21, 0, 0);
+  const ZipDirectory before = ReadZipDirectory(file);
+  ASSERT_FALSE(before.recovered);
+  ASSERT_GT(before.directoryAt, before.end);  // free space, so the append would go there
+
+  // The same two records, the first with an extra field, the second with a comment.
+  std::string table = file.bytes.substr(before.directoryAt, before.directorySize);
+  const std::size_t second = table.find("PK\x01\x02", 4);
+  ASSERT_NE(second, std::string::npos);
+  table.insert(second, std::string("\x34\x12\x04\x00wxyz", 8));  // id 0x1234, 4 bytes
+  table[30] = 8;
+  table += "note";
+  table[second + 8 + 32] = 4;
+  std::string end = file.bytes.substr(before.directoryAt + before.directorySize);
+  ASSERT_EQ(end.size(), 22u);
+  end[12] = char(table.size());
+  end[13] = char(table.size() >> 8);
+  file.bytes = file.bytes.substr(0, before.directoryAt) + table + end;
+  ZipDirectory rewritten = ReadZipDirectory(file);
+  ASSERT_FALSE(rewritten.recovered);
+  ASSERT_EQ(rewritten.entries.size(), 2u);
+
+  ZipAppender later(std::move(rewritten));
+  later.Append(file, "C:/Dir/c.ini", contents[2], 0x21, 0, 0);
+  EXPECT_EQ(file.bytes.size(), later.ExpectedSize());
+  const ZipDirectory after = ReadZipDirectory(file);
+  EXPECT_FALSE(after.recovered);
+  ASSERT_EQ(after.entries.size(), 3u);
+  for (std::size_t k = 0; k < 3; ++k) EXPECT_EQ(ExtractZipEntry(file, after.entries[k]), contents[k]) << k;
+}
+
 TEST(ZipAppenderTest, WritingGrowsWithTheArchiveNotWithItsSquare) {
   RecordingFile file;
   ZipAppender zip{ZipDirectory{}};

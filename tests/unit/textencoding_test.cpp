@@ -86,6 +86,12 @@ TEST(TextEncoding, RefusesWhatWouldNotComeBackByteForByte) {
   EXPECT_FALSE(DecodeText("p=\x81", TextEncoding::Ansi, merging));
   EXPECT_TRUE(DecodeText("p=\x80", TextEncoding::Ansi, merging));
   EXPECT_FALSE(DecodeText(std::string("MZ\0", 3), TextEncoding::Binary, ansi));
+  // Asked for an encoding with a mark the bytes lack, shorter than the mark or not.
+  for (const TextEncoding marked : {TextEncoding::Utf8Bom, TextEncoding::Utf16LeBom, TextEncoding::Utf16BeBom}) {
+    EXPECT_FALSE(DecodeText("", marked, ansi));
+    EXPECT_FALSE(DecodeText("\xEF", marked, ansi));
+    EXPECT_FALSE(DecodeText("p=1\r\n", marked, ansi));
+  }
   // Characters the code page lacks; the Unicode encodings hold everything.
   EXPECT_FALSE(EncodeText("C:\\数据", TextEncoding::Ansi, ansi));
   EXPECT_EQ(EncodeText("C:\\数据", TextEncoding::Utf16BeBom, ansi), std::string("\xFE\xFF\0C\0:\0\\\x65\x70\x63\x6E", 12));

@@ -1,0 +1,4 @@
+[Move]
+To=D:\Apps
+From=C:\Program Files\Tool
+
