@@ -372,3 +372,38 @@ TEST_F(ExactMatchingWin, ConsoleDropsRecordsOlderThanTheSettingsFileAllows) {
   EXPECT_FALSE(record(1).empty());
   EXPECT_EQ(fs.ReadWhole(kData + "\\age.ini"), "[P]\r\nHome=C:\\OstAgeB\\x\r\n");
 }
+
+// Under Wine HKLM\Software\Wow6432Node\Classes is a registry link to
+// HKLM\Software\Classes\Wow6432Node (on Windows, CurrentControlSet is one):
+// a value below it is reached by two paths and must be changed once.
+TEST_F(ExactMatchingWin, AValueBehindARegistryLinkIsChangedOnceAndUndone) {
+  const std::wstring key = L"Software\\Classes\\Wow6432Node\\OstrLinkTest";
+  const auto read = [](const std::wstring& k) {
+    wchar_t buf[256] = {};
+    DWORD size = sizeof buf;
+    return RegGetValueW(HKEY_LOCAL_MACHINE, k.c_str(), L"svc", RRF_RT_REG_SZ, nullptr, buf, &size) == ERROR_SUCCESS
+               ? Utf8Text(buf)
+               : std::string("(none)");
+  };
+  HKEY h = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr),
+            ERROR_SUCCESS);
+  const std::wstring data = L"D:\\OstLinkTools\\svc.exe";
+  RegSetValueExW(h, L"svc", 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), DWORD((data.size() + 1) * 2));
+  RegCloseKey(h);
+  struct Cleanup {
+    std::wstring key;
+    ~Cleanup() { RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.c_str()); }
+  } cleanup{key};
+  if (read(L"Software\\Wow6432Node\\Classes\\OstrLinkTest") != "D:\\OstLinkTools\\svc.exe")
+    GTEST_SKIP() << "this prefix has no registry link there";
+
+  ProcessResult r = Cli({"map", "--find", "D:\\OstLinkTools", "--replace", "D:\\OstLinkTools2", "--targets", "registry"});
+  ASSERT_EQ(r.exitCode, 0u) << r.out << r.err;
+  EXPECT_EQ(r.out, "Ostrivane has finished\n1 link was remapped\n");
+  EXPECT_EQ(read(key), "D:\\OstLinkTools2\\svc.exe");
+
+  r = Cli({"undo", "run", "Undo00000"});
+  ASSERT_EQ(r.exitCode, 0u) << r.out << r.err;
+  EXPECT_EQ(read(key), "D:\\OstLinkTools\\svc.exe");
+}
