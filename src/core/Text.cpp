@@ -514,16 +514,6 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
   return lines;
 }
 
-std::string JoinCrLf(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 16 + 2);
-  for (std::string_view line : SplitLines(text)) {
-    out.append(line);
-    out += "\r\n";
-  }
-  return out;
-}
-
 std::string ZeroPad5(int n) {
   std::string digits = std::to_string(n);
   if (digits.size() >= 5) return digits;

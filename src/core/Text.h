@@ -53,8 +53,7 @@ struct ItemPath {
 ItemPath SplitItemPath(std::string_view path);
 
 // Lines end at CR LF, at a lone CR or at a lone LF; a last line without an
-// end is a line too. The joined form puts CR LF after every line.
+// end is a line too.
 std::vector<std::string_view> SplitLines(std::string_view text);
-std::string JoinCrLf(std::string_view text);
 
 std::string ZeroPad5(int n);  // 7 -> "00007"

@@ -21,9 +21,9 @@ struct RunParts {
   RegistryMapper* registry = nullptr;
   FileMapper* files = nullptr;
   ShortNames* shortNames = nullptr;
-  RunLock* lock = nullptr;                // optional
-  EnvironmentNotice* environment = nullptr;  // optional
-  std::function<void()> refreshTrees;     // optional: the move page's trees
+  RunLock* lock = nullptr;                    // optional
+  std::function<void()> refreshTrees;         // optional: the move page's trees
+  EnvironmentNotice* environment = nullptr;   // optional
 };
 
 class MappingRun {

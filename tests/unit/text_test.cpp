@@ -180,9 +180,6 @@ TEST(PathText, SlashesAndSplit) {
 }
 
 TEST(PathText, LineModelAndPadding) {
-  EXPECT_EQ(JoinCrLf("a\nb\rc\r\nd"), "a\r\nb\r\nc\r\nd\r\n");
-  EXPECT_EQ(JoinCrLf("a\n\rb"), "a\r\n\r\nb\r\n");  // LF then CR ends two lines
-  EXPECT_EQ(JoinCrLf(""), "");
   EXPECT_EQ(ZeroPad5(0), "00000");
   EXPECT_EQ(ZeroPad5(42), "00042");
   EXPECT_EQ(ZeroPad5(99999), "99999");

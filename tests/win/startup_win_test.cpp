@@ -8,7 +8,7 @@
 #include "window/win32/MainWindow.h"
 #include "window/win32/WinView.h"
 #include "window/win32/WindowClass.h"
-#include "engine/win32/WideText.h"
+#include "core/win32/WidePath.h"
 #include "core/win32/Win32FileSystem.h"
 #include "support/TestTree.h"
 
@@ -44,7 +44,7 @@ std::string VerbCommand() {
 bool Launch(const std::string& exe, const std::vector<std::string>& args, PROCESS_INFORMATION& pi) {
   std::string cmd = QuoteArg(exe);
   for (const std::string& a : args) cmd += " " + QuoteArg(a);
-  std::wstring wide = WideFromUtf8(cmd);
+  std::wstring wide = WideText(cmd);
   STARTUPINFOW si{};
   si.cb = sizeof si;
   return CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != FALSE;

@@ -7,7 +7,7 @@
 
 #include "window/win32/MainWindow.h"
 #include "engine/win32/Win32Platform.h"
-#include "engine/win32/WideText.h"
+#include "core/win32/WidePath.h"
 #include "window/win32/Win32WindowUi.h"
 #include "core/win32/Win32FileSystem.h"
 #include "support/FakeUi.h"
@@ -72,7 +72,7 @@ class WindowTest : public ::testing::Test {
     SendMessageA(button, BM_CLICK, 0, 0);
   }
   void Type(int id, const std::string& text) {
-    SendMessageW(window.Control(id), WM_SETTEXT, 0, LPARAM(WideFromUtf8(text).c_str()));
+    SendMessageW(window.Control(id), WM_SETTEXT, 0, LPARAM(WideText(text).c_str()));
   }
   bool Shown(int id) { return IsWindowVisible(window.Control(id)); }
   std::string Text(int id) { return WindowText(window.Control(id)); }
@@ -190,7 +190,7 @@ TEST_F(WindowTest, MapOnlyRunTakesTextBeyondTheAnsiCodePage) {
   Click(Sender::MapOnly);
   const std::string find = "C:\\Данные\\数据", replace = "D:\\Архив\\\U0002000B";
   // Typed key by key, as the keyboard delivers characters to the field.
-  for (wchar_t c : WideFromUtf8(find)) SendMessageW(window.Control(kFindWhat), WM_CHAR, c, 1);
+  for (wchar_t c : WideText(find)) SendMessageW(window.Control(kFindWhat), WM_CHAR, c, 1);
   Type(kReplaceWith, replace);  // with a letter beyond the basic plane (two UTF-16 units)
   EXPECT_EQ(wizard.findWhat, find);
   EXPECT_EQ(wizard.replaceWith, replace);

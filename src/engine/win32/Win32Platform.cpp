@@ -2,7 +2,7 @@
 
 #include "engine/OsGeneration.h"
 #include "core/Text.h"
-#include "engine/win32/WideText.h"
+#include "core/win32/WidePath.h"
 #include <cwchar>
 
 #include "core/win32/WinApi.h"
@@ -78,7 +78,7 @@ std::vector<DriveInfo> Win32Drives::ListDrives() {
     SHFILEINFOW info{};
     if (!SHGetFileInfoW(p, 0, &info, sizeof info, SHGFI_DISPLAYNAME)) continue;
     const UINT type = GetDriveTypeW(p);
-    out.push_back({Utf8FromWide(p), DisplayName(Utf8FromWide(info.szDisplayName), type), type == DRIVE_FIXED});
+    out.push_back({Utf8Text(p), DisplayName(Utf8Text(info.szDisplayName), type), type == DRIVE_FIXED});
   }
   return out;
 }
@@ -91,7 +91,7 @@ std::string ExecutablePath() {
     if (n == 0) return "";
     if (n < path.size()) {
       path.resize(n);
-      return Utf8FromWide(path);
+      return Utf8Text(path);
     }
     if (path.size() >= 32768) return "";  // longer than any path the system allows
     path.resize(path.size() * 2);

@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "core/Text.h"
-#include "engine/win32/WideText.h"
+#include "core/win32/WidePath.h"
 
 namespace {
 // lParam of a node: whether its children have been listed.
@@ -14,7 +14,7 @@ constexpr LPARAM kListed = 1;
 
 int SystemIcon(const std::string& path, DWORD attributes, UINT extra) {
   SHFILEINFOW info{};
-  if (!SHGetFileInfoW(WideFromUtf8(path).c_str(), attributes, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON | extra))
+  if (!SHGetFileInfoW(WideText(path).c_str(), attributes, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON | extra))
     return 0;
   return info.iIcon;
 }
@@ -37,7 +37,7 @@ std::string ItemText(HWND tree, HTREEITEM item) {
   tv.pszText = buffer;
   tv.cchTextMax = int(std::size(buffer));
   SendMessageW(tree, TVM_GETITEMW, 0, LPARAM(&tv));
-  return Utf8FromWide(buffer);
+  return Utf8Text(buffer);
 }
 }  // namespace
 
@@ -101,7 +101,7 @@ bool FolderTree::Expanding(HTREEITEM item) {
 void FolderTree::Fill(HTREEITEM parent) {
   const NodeChain chain = parent == TVI_ROOT ? NodeChain{} : ChainOf(parent);
   for (const TreeEntry& e : wizard_.TreeChildrenOf(side_, chain)) {
-    std::wstring text = WideFromUtf8(e.text);
+    std::wstring text = WideText(e.text);
     TVINSERTSTRUCTW ins{};
     ins.hParent = parent;
     ins.hInsertAfter = TVI_LAST;

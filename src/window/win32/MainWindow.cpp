@@ -5,7 +5,7 @@
 
 #include <exception>
 
-#include "engine/win32/WideText.h"
+#include "core/win32/WidePath.h"
 #include "window/win32/Win32WindowUi.h"
 #include "window/win32/WindowClass.h"
 
@@ -265,7 +265,7 @@ void MainWindow::Create(const std::string& firstArgument, int showCommand) {
     return RegisterClassExW(&wc) != 0;
   }();
   (void)registered;
-  hwnd_ = CreateWindowExW(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kMainWindowClass, WideFromUtf8(kAppTitle).c_str(),
+  hwnd_ = CreateWindowExW(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kMainWindowClass, WideText(kAppTitle).c_str(),
                           WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0, nullptr, nullptr,
                           GetModuleHandleW(nullptr), this);
   ui_.SetOwner(hwnd_);
@@ -321,7 +321,7 @@ void MainWindow::MakeControls() {
     if (it.kind == K::Drives || it.kind == K::Tree) text.clear();
     it.hwnd = MakeChild(hwnd_, cls, text, style, it.id);
     if (const char* hint = HintOf(it.id)) {
-      std::wstring wideHint = WideFromUtf8(hint);
+      std::wstring wideHint = WideText(hint);
       TOOLINFOW ti{};
       ti.cbSize = sizeof ti;
       ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -428,7 +428,7 @@ void MainWindow::Show() {
   if (shownUndoLines_ != f.undoLines) {
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
     for (const std::string& line : f.undoLines)
-      SendMessageW(list, LB_ADDSTRING, 0, LPARAM(WideFromUtf8(line).c_str()));
+      SendMessageW(list, LB_ADDSTRING, 0, LPARAM(WideText(line).c_str()));
     shownUndoLines_ = f.undoLines;
   }
   if (int(SendMessageW(list, LB_GETCURSEL, 0, 0)) != f.undoSelection) SendMessageW(list, LB_SETCURSEL, WPARAM(f.undoSelection), 0);
@@ -463,8 +463,8 @@ void MainWindow::FillDriveItems() {
   int row = 0;
   for (const DriveRow& d : wizard_.ctx.drives) {
     SHFILEINFOW info{};
-    SHGetFileInfoW(WideFromUtf8(d.root).c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-    std::wstring caption = WideFromUtf8(d.caption);
+    SHGetFileInfoW(WideText(d.root).c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+    std::wstring caption = WideText(d.caption);
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_IMAGE;
     item.iItem = row;
@@ -518,7 +518,7 @@ void MainWindow::Guarded(const std::function<void()>& action) {
     action();
   } catch (const std::exception& e) {
     // The application's general error report.
-    MessageBoxW(hwnd_, WideFromUtf8(e.what()).c_str(), WideFromUtf8(kAppTitle).c_str(), MB_OK | MB_ICONERROR);
+    MessageBoxW(hwnd_, WideText(e.what()).c_str(), WideText(kAppTitle).c_str(), MB_OK | MB_ICONERROR);
   }
 }
 
@@ -663,7 +663,7 @@ void MainWindow::DrawOwnerButton(const DRAWITEMSTRUCT& d) {
   SetBkMode(d.hDC, TRANSPARENT);
   SetTextColor(d.hDC, pressed ? RGB(180, 200, 230) : RGB(255, 255, 255));
   RECT r = d.rcItem;
-  ::DrawTextW(d.hDC, WideFromUtf8(text).c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  ::DrawTextW(d.hDC, WideText(text).c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
 LRESULT MainWindow::TreeNotify(const NMHDR& n) {

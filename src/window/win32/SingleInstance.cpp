@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/win32/WideText.h"
+#include "core/win32/WidePath.h"
 
 #include "window/StartUp.h"
 #include "window/Wizard.h"
@@ -30,7 +30,7 @@ ATOM ExactAtom(const std::wstring& text) {
 
 InstanceMutex::InstanceMutex() {
   SetLastError(0);
-  handle_ = CreateMutexW(nullptr, TRUE, WideFromUtf8(kInstanceMutexName).c_str());
+  handle_ = CreateMutexW(nullptr, TRUE, WideText(kInstanceMutexName).c_str());
   first_ = handle_ && GetLastError() == 0;
 }
 
@@ -44,7 +44,7 @@ HWND FindRunningCopy() {
   // From the top, each time after the last window found; this copy's own
   // windows are passed over.
   const DWORD self = GetCurrentProcessId();
-  const std::wstring title = WideFromUtf8(kAppTitle);
+  const std::wstring title = WideText(kAppTitle);
   HWND h = nullptr;
   while ((h = FindWindowExW(nullptr, h, kMainWindowClass, title.c_str())) != nullptr) {
     DWORD pid = 0;
@@ -65,7 +65,7 @@ void HandOverToRunningCopy(const std::string& text) {
   SetForegroundWindow(target);
   // The text travels as UTF-16, so any path arrives whole; the limit of an
   // atom counts UTF-16 units.
-  const std::wstring wide = WideFromUtf8(text);
+  const std::wstring wide = WideText(text);
   if (wide.size() <= kAtomTextLimit) {
     if (const ATOM atom = wide.empty() ? 0 : ExactAtom(wide); atom || wide.empty()) {
       SendMessageW(target, kHandOverMessage, wide.size(), atom);
@@ -87,7 +87,7 @@ bool ReadHandOver(UINT msg, WPARAM wp, LPARAM lp, std::string& text, LRESULT& re
     std::wstring buffer(size, L'\0');
     const UINT n = lp ? GlobalGetAtomNameW(ATOM(lp), buffer.data(), int(size)) : 0;
     buffer.resize(std::min<std::size_t>(n, size - 1));
-    text = Utf8FromWide(buffer);
+    text = Utf8Text(buffer);
     result = 0;
     return true;
   }
@@ -97,7 +97,7 @@ bool ReadHandOver(UINT msg, WPARAM wp, LPARAM lp, std::string& text, LRESULT& re
     // UTF-16 units; an odd last byte is no part of one.
     std::wstring units(data->lpData ? data->cbData / sizeof(wchar_t) : 0, L'\0');
     if (!units.empty()) std::memcpy(units.data(), data->lpData, units.size() * sizeof(wchar_t));
-    text = Utf8FromWide(units);
+    text = Utf8Text(units);
     result = TRUE;
     return true;
   }

@@ -2,7 +2,7 @@
 
 #include <shlobj.h>
 
-#include "engine/win32/WideText.h"
+#include "core/win32/WidePath.h"
 
 namespace {
 int CALLBACK StartAt(HWND h, UINT msg, LPARAM, LPARAM data) {
@@ -12,7 +12,7 @@ int CALLBACK StartAt(HWND h, UINT msg, LPARAM, LPARAM data) {
 }  // namespace
 
 std::optional<std::string> Win32FolderPicker::PickFolder(const std::string& title, const std::string& start) {
-  const std::wstring wideTitle = WideFromUtf8(title), wideStart = WideFromUtf8(start);
+  const std::wstring wideTitle = WideText(title), wideStart = WideText(start);
   BROWSEINFOW bi{};
   wchar_t name[MAX_PATH] = {};
   bi.hwndOwner = owner_;
@@ -27,7 +27,7 @@ std::optional<std::string> Win32FolderPicker::PickFolder(const std::string& titl
   PWSTR path = nullptr;
   const bool ok = SUCCEEDED(SHGetNameFromIDList(pidl, SIGDN_FILESYSPATH, &path)) && path;
   CoTaskMemFree(pidl);
-  std::string result = ok ? Utf8FromWide(path) : "";
+  std::string result = ok ? Utf8Text(path) : "";
   CoTaskMemFree(path);
   if (result.empty()) return std::nullopt;
   return result;

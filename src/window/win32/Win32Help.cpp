@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/win32/WideText.h"
+#include "core/win32/WidePath.h"
 
 namespace {
 constexpr UINT kHhDisplayTopic = 0x0000;  // HH_DISPLAY_TOPIC
@@ -22,20 +22,20 @@ bool Win32Help::HtmlHelpTopic(const std::string& chmPath, const std::string& top
     if (hhctrl_) htmlHelp_ = reinterpret_cast<HtmlHelpFn>(reinterpret_cast<void*>(GetProcAddress(hhctrl_, "HtmlHelpW")));
   }
   if (!htmlHelp_) return false;
-  const std::wstring target = WideFromUtf8(chmPath + "::/" + topic);
+  const std::wstring target = WideText(chmPath + "::/" + topic);
   return htmlHelp_(owner_, target.c_str(), kHhDisplayTopic, 0) != nullptr;
 }
 
 void Win32Help::WinHelpTopic(const std::string& hlpPath, const std::string& topic) {
   // WinHelp knows topics by their context names: the page name without ".htm".
   const std::string context = topic.substr(0, topic.rfind('.'));
-  const std::wstring macro = WideFromUtf8("JumpId(`', `" + context + "')");
-  WinHelpW(owner_, WideFromUtf8(hlpPath).c_str(), HELP_COMMAND, ULONG_PTR(macro.c_str()));
+  const std::wstring macro = WideText("JumpId(`', `" + context + "')");
+  WinHelpW(owner_, WideText(hlpPath).c_str(), HELP_COMMAND, ULONG_PTR(macro.c_str()));
 }
 
-void Win32Help::WinHelpContents(const std::string& hlpPath) { WinHelpW(owner_, WideFromUtf8(hlpPath).c_str(), HELP_FINDER, 0); }
+void Win32Help::WinHelpContents(const std::string& hlpPath) { WinHelpW(owner_, WideText(hlpPath).c_str(), HELP_FINDER, 0); }
 
 long Win32Help::OpenWithShell(const std::string& target) {
-  const HINSTANCE result = ShellExecuteW(owner_, nullptr, WideFromUtf8(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  const HINSTANCE result = ShellExecuteW(owner_, nullptr, WideText(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   return long(reinterpret_cast<INT_PTR>(result));
 }

@@ -1,7 +1,7 @@
 #include "window/win32/Win32WindowUi.h"
 
 #include "engine/win32/Win32Platform.h"
-#include "engine/win32/WideText.h"
+#include "core/win32/WidePath.h"
 
 void Win32WindowUi::Pump() {
   PumpMessages(throttle_);
@@ -22,7 +22,7 @@ Answer Win32WindowUi::Ask(const Question& question, bool& doNotStopAndVerify) {
 
 void Win32WindowUi::ShowMessage(const std::string& text, const std::string& caption) {
   const UINT icon = caption == kAppTitle ? MB_ICONINFORMATION : MB_ICONWARNING;
-  MessageBoxW(owner_, WideFromUtf8(text).c_str(), WideFromUtf8(caption).c_str(), MB_OK | icon);
+  MessageBoxW(owner_, WideText(text).c_str(), WideText(caption).c_str(), MB_OK | icon);
 }
 
 void Win32WindowUi::SetCursor(Cursor cursor) {

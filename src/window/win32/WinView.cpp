@@ -1,6 +1,6 @@
 #include "window/win32/WinView.h"
 
-#include "engine/win32/WideText.h"
+#include "core/win32/WidePath.h"
 
 void ViewFonts::Create(int dpi) {
   Destroy();
@@ -65,17 +65,17 @@ void SizeAndCentre(HWND hwnd, int clientWidth, int clientHeight, int dpi) {
 }
 
 HWND MakeChild(HWND parent, const wchar_t* cls, const std::string& text, DWORD style, int id, DWORD exStyle) {
-  return CreateWindowExW(exStyle, cls, WideFromUtf8(text).c_str(), WS_CHILD | style, 0, 0, 0, 0, parent,
+  return CreateWindowExW(exStyle, cls, WideText(text).c_str(), WS_CHILD | style, 0, 0, 0, 0, parent,
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
 }
 
 std::string WindowText(HWND hwnd) {
   std::wstring s(std::size_t(GetWindowTextLengthW(hwnd)) + 1, L'\0');
   s.resize(std::size_t(GetWindowTextW(hwnd, s.data(), int(s.size()))));
-  return Utf8FromWide(s);
+  return Utf8Text(s);
 }
 
-void SetText(HWND hwnd, const std::string& text) { SetWindowTextW(hwnd, WideFromUtf8(text).c_str()); }
+void SetText(HWND hwnd, const std::string& text) { SetWindowTextW(hwnd, WideText(text).c_str()); }
 
 void SetTextIfChanged(HWND hwnd, const std::string& text) {
   if (WindowText(hwnd) != text) SetText(hwnd, text);

@@ -18,7 +18,7 @@
 #include "window/win32/Win32FolderPicker.h"
 #include "window/win32/Win32Help.h"
 #include "engine/win32/Win32Platform.h"
-#include "engine/win32/WideText.h"
+#include "core/win32/WidePath.h"
 #include "window/win32/Win32WindowUi.h"
 #include "core/win32/Win32FileSystem.h"
 #include "regmap/win32/Win32RegistryBackend.h"
@@ -33,7 +33,7 @@ std::vector<std::string> Arguments() {
   int count = 0;
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
   if (!argv) return args;
-  for (int i = 1; i < count; ++i) args.push_back(Utf8FromWide(argv[i]));
+  for (int i = 1; i < count; ++i) args.push_back(Utf8Text(argv[i]));
   LocalFree(argv);
   return args;
 }
