@@ -12,6 +12,7 @@
 #include "support/TestTree.h"
 #include "undo/ZipArchive.h"
 #include "window/StartUp.h"
+#include "OstrivaneVersion.h"
 //
 #include <shlobj.h>
 
@@ -201,4 +202,31 @@ TEST_F(PackageWin, PortableZipUnpacksToProgramsThatKeepRecordsBesideThemselves) 
   r = RunProgram(home + "\\ostrivane-cli.exe", {"undo", "run", "Undo00000"});
   EXPECT_EQ(r.exitCode, 0u) << r.out << r.err;
   EXPECT_EQ(fs.ReadWhole(ini), "[Paths]\r\nHome=C:\\Old Package Place\\bin\r\n");
+}
+
+// Both programs carry the icon, a version record made from the project
+// version, and a manifest asking to run as invoked.
+TEST(ProgramResources, IconVersionAndExecutionLevel) {
+  for (const char* exe : {OSTRIVANE_CLI_EXE, OSTRIVANE_GUI_EXE}) {
+    HMODULE m = LoadLibraryExW(WideText(exe).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_TRUE(m) << exe;
+    auto bytes = [m](LPCWSTR type, LPCWSTR name) {
+      HRSRC r = FindResourceW(m, name, type);
+      if (!r) return std::string();
+      return std::string(static_cast<const char*>(LockResource(LoadResource(m, r))), SizeofResource(m, r));
+    };
+    EXPECT_FALSE(bytes(MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */, MAKEINTRESOURCEW(1)).empty()) << exe;
+    const std::string version = bytes(MAKEINTRESOURCEW(16) /* RT_VERSION */, MAKEINTRESOURCEW(1));
+    auto wide = [](const std::string& text) {
+      std::string w;
+      for (char c : text) w += {c, '\0'};
+      return w;
+    };
+    // "FileVersion", then padding, then the value.
+    const std::size_t key = version.find(wide("FileVersion"));
+    ASSERT_NE(key, std::string::npos) << exe;
+    EXPECT_EQ(version.find(wide(OSTRIVANE_VERSION) + std::string(2, '\0'), key), key + 26) << exe;
+    EXPECT_NE(bytes(MAKEINTRESOURCEW(24) /* RT_MANIFEST */, MAKEINTRESOURCEW(1)).find("level=\"asInvoker\""), std::string::npos) << exe;
+    FreeLibrary(m);
+  }
 }
