@@ -17,7 +17,8 @@ RightsCheck CheckRights(const RunContext& ctx, RightsPort& port) {
   RightsCheck check;
   if (ctx.preview || port.Elevated()) return check;
 
-  if (!port.CanWriteFolder(ctx.programFolder)) {
+  // The records folder itself: one a user made would be the user's to change.
+  if (!port.FolderExists(ctx.programFolder) || !port.CanWriteFolder(ctx.programFolder)) {
     check.recordsBlocked = true;
     check.lacking.push_back("the undo records folder " + RemoveSlash(ctx.programFolder));
   }

@@ -14,8 +14,10 @@ class RightsPort {
   virtual ~RightsPort() = default;
   // The process holds administrator rights (an elevated token, or no UAC).
   virtual bool Elevated() = 0;
-  // The user may create files in the folder (given with or without "\").
+  // The user may create files in the folder (given with or without "\"),
+  // or, for one not there yet, in the nearest folder that is.
   virtual bool CanWriteFolder(const std::string& folder) = 0;
+  virtual bool FolderExists(const std::string& folder) = 0;
   virtual bool CanWriteMachineRegistry() = 0;
   // The folders the system keeps for administrators (Program Files, the
   // Windows folder ...), each with its trailing "\".

@@ -29,6 +29,7 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
     bool recordsLocked = false;
     bool Elevated() override { return false; }
     bool CanWriteFolder(const std::string& f) override { return !recordsLocked || f != "C:\\Ost\\"; }
+    bool FolderExists(const std::string&) override { return true; }
     bool CanWriteMachineRegistry() override { return !lockedMachine; }
     std::vector<std::string> ProtectedFolders() override { return {}; }
   } rights;

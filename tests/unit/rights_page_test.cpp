@@ -14,6 +14,7 @@ struct LockedMachine : RightsPort {
   bool recordsWritable = true;
   bool Elevated() override { return elevated; }
   bool CanWriteFolder(const std::string&) override { return recordsWritable; }
+  bool FolderExists(const std::string&) override { return true; }
   bool CanWriteMachineRegistry() override { return false; }
   std::vector<std::string> ProtectedFolders() override { return {}; }
 };

@@ -13,13 +13,14 @@ namespace {
 struct FakeRights : RightsPort {
   bool elevated = false;
   bool machineRegistry = false;
-  std::vector<std::string> writable = {"C:\\Users\\", "D:\\"};
+  std::vector<std::string> writable = {"C:\\Users\\", "D:\\", "C:\\ProgramData\\"};
   bool Elevated() override { return elevated; }
   bool CanWriteFolder(const std::string& folder) override {
     for (const std::string& w : writable)
       if (AddSlash(folder).rfind(w, 0) == 0) return true;
     return false;
   }
+  bool FolderExists(const std::string& folder) override { return folder != "C:\\ProgramData\\Ostrivane\\"; }
   bool CanWriteMachineRegistry() override { return machineRegistry; }
   std::vector<std::string> ProtectedFolders() override { return {"C:\\Program Files\\", "C:\\Windows\\"}; }
 };
@@ -81,6 +82,8 @@ TEST(Rights, WhatARunLacksWithoutElevation) {
   EXPECT_TRUE(check.recordsBlocked);
   EXPECT_EQ(check.lacking, std::vector<std::string>{"the undo records folder C:\\Program Files\\Ostrivane"});
   EXPECT_NE(RightsWarningText(check).find("nothing can be changed"), std::string::npos);
+  ctx.programFolder = "C:\\ProgramData\\Ostrivane\\";  // writable parent, folder not made yet
+  EXPECT_TRUE(CheckRights(ctx, rights).recordsBlocked);
 }
 
 namespace {

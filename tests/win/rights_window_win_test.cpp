@@ -20,6 +20,7 @@ namespace {
 struct NotElevated : RightsPort {
   bool Elevated() override { return false; }
   bool CanWriteFolder(const std::string&) override { return true; }
+  bool FolderExists(const std::string&) override { return true; }
   bool CanWriteMachineRegistry() override { return false; }
   std::vector<std::string> ProtectedFolders() override { return {}; }
 };
