@@ -88,6 +88,18 @@ int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std:
   std::string missing;
   if (!FillDrives(ctx, o, services.Drives(), missing)) return Usage(err, "Drive " + missing + " is not present.");
 
+  // Before the run's parts exist: making them already cleans old records up.
+  if (RightsPort* rights = services.Rights()) {
+    const RightsCheck check = CheckRights(ctx, *rights);
+    if (check.NeedsMore()) {
+      err << RightsWarningText(check);
+      if (check.recordsBlocked || !o.allowPartial) {
+        if (!check.recordsBlocked) err << "Run it as administrator, or give --allow-partial to change what can be changed.\n";
+        return kExitError;
+      }
+    }
+  }
+
   ConsoleUi ui(ctx, in, out, err, [&services] { return services.NowMs(); });
   ctx.ui = &ui;
   RunParts parts = services.MakeRunParts(ctx);
@@ -126,6 +138,12 @@ int RunCli(const std::vector<std::string>& args, CliServices& services, std::ist
   try {
     ctx.programFolder = services.ProgramFolder();
     ctx.OsGeneration = services.OsGeneration();
+    for (const std::string& note : services.RecordsNotes()) err << note << '\n';
+    const std::string refusal = services.RecordsRefusal();
+    if (!refusal.empty()) {
+      err << refusal << '\n';
+      return kExitError;
+    }
     switch (o.command) {
       case CliCommand::UndoList:
       case CliCommand::UndoRun:

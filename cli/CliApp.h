@@ -8,6 +8,7 @@
 #include "engine/MappingRun.h"
 #include "engine/UndoPorts.h"
 #include "core/Drives.h"
+#include "engine/Rights.h"
 
 // The platform and subsystems the console front end runs over; the Windows
 // composition root implements it, the tests fake it.
@@ -23,6 +24,12 @@ class CliServices {
   virtual RunParts MakeRunParts(RunContext& ctx) = 0;
   virtual UndoList& Undo(RunContext& ctx) = 0;
   virtual UndoExecutor& UndoRunner(RunContext& ctx) = 0;
+  // The rights the run may lack; none: not checked.
+  virtual RightsPort* Rights() { return nullptr; }
+  // Not empty: the records folder must not be used, and why.
+  virtual std::string RecordsRefusal() { return ""; }
+  // Record folders left out of the undo list, and why.
+  virtual std::vector<std::string> RecordsNotes() { return {}; }
 };
 
 enum CliExit { kExitFinished = 0, kExitCancelled = 1, kExitUsage = 2, kExitError = 3, kExitPartly = 4 };

@@ -41,9 +41,13 @@ std::string UsageText() {
          "  --preview       list every change the run would make, and change nothing\n"
          "  --substring     find a path also inside longer names (C:\\App in C:\\Apple); by default a path\n"
          "                  counts only where it ends (C:\\App, C:\\App\\x, \"C:\\App\", C:\\App;...)\n"
+         "  --allow-partial without administrator rights, change what can be changed when the run would also\n"
+         "                  need HKEY_LOCAL_MACHINE or a folder such as Program Files; without it such a run\n"
+         "                  stops with exit status 3 before any change, after naming what it cannot change\n"
          "\n"
          "Exit status: 0 finished, 1 cancelled or the move failed, 2 usage error, 3 an error stopped the run or left an undo\n"
-         "incomplete, 4 finished, but some places could not be changed (each is named on stderr with its reason).\n"
+         "incomplete, or the run lacks rights (see --allow-partial), 4 finished, but some places could not be changed\n"
+         "(each is named on stderr with its reason).\n"
          "\n"
          "Text: any characters in paths and texts. On a console they are shown as they are; output sent to a file\n"
          "or a pipe is UTF-8, and so is input read from one.\n";
@@ -107,6 +111,8 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
       o.preview = true;
     } else if (a == "--substring") {
       o.substring = true;
+    } else if (a == "--allow-partial") {
+      o.allowPartial = true;
     } else if (a.size() > 1 && a.compare(0, 2, "--") == 0) {
       return Fail("Unknown option " + a + ".");
     } else {
@@ -117,7 +123,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
   const std::string& cmd = args[0];
   const bool mapping = cmd == "map" || cmd == "move" || cmd == "switch";
   if ((findGiven || replaceGiven) && cmd != "map") return Fail("--find and --replace belong to map.");
-  if (!mapping && (o.verify || o.preview || o.substring || o.drives || targetsGiven)) return Fail("Options belong to map, move and switch.");
+  if (!mapping && (o.verify || o.preview || o.substring || o.allowPartial || o.drives || targetsGiven)) return Fail("Options belong to map, move and switch.");
 
   if (cmd == "map") {
     o.command = CliCommand::Map;

@@ -19,6 +19,7 @@ struct CliOptions {
   bool verify = false;
   bool preview = false;
   bool substring = false;  // match a path as plain text, inside longer names too
+  bool allowPartial = false;  // go on without the rights for some places
 };
 
 struct CliParse {

@@ -9,6 +9,8 @@ plain=(
   zlib1g-dev libgtest-dev googletest libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev
   xauth imagemagick fp-utils
+  # Packaging: wixl builds the Windows Installer package.
+  wixl
   # The fuzz preset: clang, and the compiler runtimes that hold libFuzzer and
   # the sanitizers (clang alone does not bring them).
   clang libclang-rt-dev

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both presets and runs every test: the
-# native unit tests (ASan + UBSan), then the Windows tests under Wine in the
+# Installs what is missing, builds both presets and the packages, and runs
+# every test: the native unit tests (ASan + UBSan), then the Windows tests
+# (the packages' among them) under Wine in the
 # private prefix build/windows/wineprefix, then each fuzz target for
 # FUZZ_SECONDS (default 20) seconds. Exits non-zero if anything fails.
 set -euo pipefail
@@ -13,6 +14,8 @@ cmake --preset native >/dev/null
 cmake --build --preset native
 cmake --preset windows >/dev/null
 cmake --build --preset windows
+# The packages too: the Windows tests install the MSI and unpack the zip.
+cmake --build --preset windows --target package
 
 logs=build/test-logs
 mkdir -p "$logs"

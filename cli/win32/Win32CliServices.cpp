@@ -19,15 +19,16 @@ int AgeLimitFromSettings(FileSystem& fs, const std::string& programFolder) {
 }
 }  // namespace
 
-Win32CliServices::Win32CliServices() : programFolder_(ProgramFolderOfExe()) {}
+Win32CliServices::Win32CliServices() : place_(ChooseRecordsPlace(rights_)) {}
 Win32CliServices::~Win32CliServices() = default;
 
 RunAssembly& Win32CliServices::Assembly(RunContext& ctx) {
   // The parts are built over one context; another context gets parts of its own.
   if (!assembly_ || assemblyCtx_ != &ctx) {
-    assembly_ = std::make_unique<RunAssembly>(ctx, programFolder_, ShellDialogs::Silent);
+    assembly_ = std::make_unique<RunAssembly>(ctx, place_.folder, ShellDialogs::Silent);
     assemblyCtx_ = &ctx;
-    assembly_->Undo().ageLimitIndex = AgeLimitFromSettings(assembly_->Files(), programFolder_);
+    for (const std::string& folder : place_.earlier) assembly_->Undo().AddEarlierFolder(folder);
+    assembly_->Undo().ageLimitIndex = AgeLimitFromSettings(assembly_->Files(), place_.folder);
     // The age limit judges the entries the list shows: list them now, so the
     // command's own listing or run applies the limit as the window does.
     assembly_->Undo().FillUndoBox(false);

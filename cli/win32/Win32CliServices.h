@@ -6,23 +6,30 @@
 #include "CliApp.h"
 #include "wiring/win32/RunAssembly.h"
 #include "engine/win32/Win32Platform.h"
+#include "wiring/RecordsPlace.h"
+#include "wiring/win32/Win32Rights.h"
 
 class Win32CliServices : public CliServices {
  public:
   Win32CliServices();
   ~Win32CliServices() override;
-  std::string ProgramFolder() override { return programFolder_; }
+  // The records folder: beside a portable copy, in ProgramData for an installed one.
+  std::string ProgramFolder() override { return place_.folder; }
   DriveSource& Drives() override { return drives_; }
   int OsGeneration() override { return QueryOsGeneration(); }
   std::int64_t NowMs() override { return MonotonicMs(); }
   RunParts MakeRunParts(RunContext& ctx) override;
   UndoList& Undo(RunContext& ctx) override;
   UndoExecutor& UndoRunner(RunContext& ctx) override;
+  RightsPort* Rights() override { return &rights_; }
+  std::string RecordsRefusal() override { return place_.refusal; }
+  std::vector<std::string> RecordsNotes() override { return place_.notes; }
 
  private:
   RunAssembly& Assembly(RunContext& ctx);
 
-  std::string programFolder_;
+  Win32Rights rights_;
+  RecordsPlace place_;
   Win32Drives drives_;
   std::unique_ptr<RunAssembly> assembly_;
   const RunContext* assemblyCtx_ = nullptr;

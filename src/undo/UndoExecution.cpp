@@ -38,7 +38,7 @@ bool IsWithin(const std::string& path, const std::string& from) {
 
 std::string UndoExecution::UndoEntry(const std::string& name) {
   LockScope locked(lock_);
-  const std::string base = folder_ + name;
+  const std::string base = store_.FolderOf(name) + name;
   std::vector<std::string> problems;
 
   // Where the run put the item ("To"), where it was ("From") and the

@@ -36,6 +36,24 @@ UndoStore::UndoStore(FileSystem& fs, UndoPlatform& platform, std::string program
   names_.emplace_back();
 }
 
+void UndoStore::AddEarlierFolder(const std::string& folder) {
+  const std::string f = AddSlash(folder);
+  if (!EqualFold(f, folder_)) earlier_.push_back(f);
+}
+
+std::vector<std::string> UndoStore::Folders() const {
+  std::vector<std::string> all{folder_};
+  all.insert(all.end(), earlier_.begin(), earlier_.end());
+  return all;
+}
+
+std::string UndoStore::FolderOf(const std::string& undoName) const {
+  for (const std::string& f : Folders())
+    for (const char* ext : kRecordExtensions)
+      if (fs_.FileExists(f + undoName + ext)) return f;
+  return folder_;
+}
+
 int UndoStore::FillUndoBox(bool nextNumber) {
   AgeCleanup();
   if (nextNumber) return NextFreeNumber();
@@ -58,7 +76,7 @@ void UndoStore::AgeCleanup() {
   for (const std::string& name : names_) {
     if (name.empty()) continue;
     for (const char* ext : kRecordExtensions) {
-      const std::string path = folder_ + name + ext;
+      const std::string path = FolderOf(name) + name + ext;
       if (!fs_.FileExists(path)) continue;
       const auto written = fs_.LastWriteOf(path);
       if (!written) continue;
@@ -70,17 +88,21 @@ void UndoStore::AgeCleanup() {
 
 int UndoStore::NextFreeNumber() {
   std::set<int> taken;
-  for (const DirEntry& e : fs_.ListFolder(folder_ + "Undo*")) {
-    const int n = UndoRecordNumber(e.name);
-    if (n >= 0) taken.insert(n);
-  }
+  for (const std::string& f : Folders())
+    for (const DirEntry& e : fs_.ListFolder(f + "Undo*")) {
+      const int n = UndoRecordNumber(e.name);
+      if (n >= 0) taken.insert(n);
+    }
   // The listing narrows the search; each candidate is still checked by name,
   // so a listing that fails never hands out a number in use.
   for (int n = 0; n <= kLastUndoNumber; ++n) {
     if (taken.count(n)) continue;
-    const std::string base = folder_ + "Undo" + ZeroPad5(n);
-    if (fs_.AttributesOf(base + ".zip") || fs_.AttributesOf(base + ".reg") || fs_.AttributesOf(base + ".bat")) continue;
-    return n;
+    bool used = false;
+    for (const std::string& f : Folders()) {
+      const std::string base = f + "Undo" + ZeroPad5(n);
+      used |= fs_.AttributesOf(base + ".zip") || fs_.AttributesOf(base + ".reg") || fs_.AttributesOf(base + ".bat");
+    }
+    if (!used) return n;
   }
   return -1;
 }
@@ -90,11 +112,12 @@ void UndoStore::Rebuild() {
   // returns; names that merely begin with "Undo" are no records.
   std::vector<Found> found;
   std::set<int> seen;
-  for (const DirEntry& e : fs_.ListFolder(folder_ + "Undo*")) {
-    const int n = UndoRecordNumber(e.name);
-    if (n < 0 || e.IsFolder() || !seen.insert(n).second) continue;
-    found.push_back({"Undo" + ZeroPad5(n), e.lastWrite});
-  }
+  for (const std::string& f : Folders())
+    for (const DirEntry& e : fs_.ListFolder(f + "Undo*")) {
+      const int n = UndoRecordNumber(e.name);
+      if (n < 0 || e.IsFolder() || !seen.insert(n).second) continue;
+      found.push_back({"Undo" + ZeroPad5(n), e.lastWrite});
+    }
   std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.time < b.time; });
   lines_.clear();
   names_.clear();
@@ -120,12 +143,13 @@ std::string UndoStore::DateTimeText(FileTicks utc) {
 
 void UndoStore::DeleteEntry(const std::string& undoName) {
   if (UndoRecordNumber(undoName + ".zip") < 0) return;  // only our own records are ever deleted
+  const std::string folder = FolderOf(undoName);
   for (const char* ext : kRecordExtensions)
-    if (fs_.FileExists(folder_ + undoName + ext)) fs_.Remove(folder_ + undoName + ext);
+    if (fs_.FileExists(folder + undoName + ext)) fs_.Remove(folder + undoName + ext);
 }
 
 RestoreResult UndoStore::RestoreFiles(const std::string& undoName, const RestorePlace& placeOf) {
-  const std::string archive = folder_ + undoName + ".zip";
+  const std::string archive = FolderOf(undoName) + undoName + ".zip";
   if (!fs_.FileExists(archive)) return {};
   return RestoreArchive(fs_, platform_, archive, placeOf);
 }

@@ -30,6 +30,13 @@ class UndoStore : public UndoList {
   // the single line "No Changes to Undo".
   std::vector<std::string> Lines() override { return lines_; }
   void SetAgeIndex(int index) override { ageLimitIndex = index; }
+  // Records in this folder are listed, undone and deleted too, and their
+  // numbers are not handed out again (an installed copy's records that an
+  // earlier copy left beside the program).
+  void AddEarlierFolder(const std::string& folder);
+  // The folder that holds the entry's records (the store's own folder when
+  // no listed folder does), with its "\".
+  std::string FolderOf(const std::string& undoName) const;
   // The entry's line, -1 when it is not listed.
   int IndexOf(const std::string& undoName) const;
 
@@ -45,10 +52,13 @@ class UndoStore : public UndoList {
   void Rebuild();
   int NextFreeNumber();
   std::string DateTimeText(FileTicks utc);
+  // The store's own folder first, then the earlier ones.
+  std::vector<std::string> Folders() const;
 
   FileSystem& fs_;
   UndoPlatform& platform_;
   std::string folder_;
+  std::vector<std::string> earlier_;
   std::vector<std::string> lines_{kNoChangesToUndo};
   std::vector<std::string> names_;  // the undo name of each line; empty for the placeholder
 };

@@ -25,8 +25,9 @@ std::string EntryName(const std::string& line) {
 }
 }  // namespace
 
-Wizard::Wizard(WizardPorts ports, std::string programFolder) : ports_(std::move(ports)) {
-  ctx.programFolder = std::move(programFolder);
+Wizard::Wizard(WizardPorts ports, std::string programFolder, std::string recordsFolder)
+    : ports_(std::move(ports)), helpFolder_(programFolder) {
+  ctx.programFolder = recordsFolder.empty() ? std::move(programFolder) : std::move(recordsFolder);
   ctx.ui = ports_.ui;
   ctx.OsGeneration = OsGeneration;
   moveConfirmHint = moveGivenHint = kClickMoveFiles;
@@ -38,7 +39,7 @@ void Wizard::ShowMessage(const std::string& text, const std::string& caption) {
 }
 
 void Wizard::Start(const std::string& firstArgument) {
-  HelpFile = ctx.programFolder + kHelpHlp;
+  HelpFile = helpFolder_ + kHelpHlp;
   // The box is read back, so "Skip Introduction" lasts from one start to the next.
   const Settings settings = ReadSettings(*ports_.fs, ctx.programFolder);
   skipIntroduction = settings.SkipStartPage;
@@ -230,7 +231,23 @@ Page Wizard::SwitchStart() {
   return Page::Targets;
 }
 
+bool Wizard::RightsAllowRun() {
+  if (!ports_.rights || !ports_.askRights) return true;
+  const RightsCheck check = CheckRights(ctx, *ports_.rights);
+  if (!check.NeedsMore()) return true;
+  switch (ports_.askRights(RightsWarningPageOf(check))) {
+    case RightsChoice::Restart:
+      // The elevated copy takes over this page; this one ends.
+      if (ports_.restartElevated && ports_.restartElevated(ResumeArguments(*this))) Terminated = true;
+      return false;
+    case RightsChoice::Continue: return !check.recordsBlocked;
+    case RightsChoice::Back: break;
+  }
+  return false;
+}
+
 Page Wizard::RunAndEndPage() {
+  if (!RightsAllowRun()) return Page::None;
   try {
     MappingRun(ctx, ports_.parts).StartSearch();
   } catch (...) {
@@ -296,8 +313,8 @@ void Wizard::GoToWebsite(const std::string& address) {
 
 void Wizard::ShowHelpTopic(const std::string& topic) {
   if (!ports_.help) return;
-  if (!ports_.help->HtmlHelpTopic(ctx.programFolder + kHelpChm, topic))
-    ports_.help->WinHelpTopic(ctx.programFolder + kHelpHlp, topic);
+  if (!ports_.help->HtmlHelpTopic(helpFolder_ + kHelpChm, topic))
+    ports_.help->WinHelpTopic(helpFolder_ + kHelpHlp, topic);
 }
 
 void Wizard::HelpButtonClick() {

@@ -8,6 +8,7 @@
 #include "engine/MappingRun.h"
 #include "engine/OsGeneration.h"
 #include "window/Pages.h"
+#include "window/RightsWarning.h"
 #include "engine/UndoPorts.h"
 #include "undo/UndoTexts.h"
 #include "window/WindowPorts.h"
@@ -47,11 +48,19 @@ struct WizardPorts {
   DriveTypeSource* driveTypes = nullptr;  // drag acceptance on the move page
   HelpViewer* help = nullptr;
   ShellOpener* shell = nullptr;
+  // Before a run: the rights it may lack, the warning that asks what to do,
+  // and the restart as administrator with the given arguments (true when
+  // the elevated copy was started). Without them no check is made.
+  RightsPort* rights = nullptr;
+  std::function<RightsChoice(const RightsWarningPage&)> askRights = nullptr;
+  std::function<bool(const std::vector<std::string>&)> restartElevated = nullptr;
 };
 
 class Wizard {
  public:
-  Wizard(WizardPorts ports, std::string programFolder);
+  // The help file is beside the program; the undo records and the settings
+  // are in recordsFolder (the program's folder when empty).
+  Wizard(WizardPorts ports, std::string programFolder, std::string recordsFolder = "");
   // The composition root wires the run's parts once they exist: they are
   // built over this window's own RunContext.
   void Wire(const RunParts& parts, UndoList* undo, UndoExecutor* undoRun) {
@@ -154,5 +163,9 @@ class Wizard {
   // The name of the selected undo entry; empty after showing why there is none.
   std::string SelectedUndoName(const char* emptyListMessage);
 
+  // Asks when the run needs rights the program lacks; false: no run.
+  bool RightsAllowRun();
+
   WizardPorts ports_;
+  std::string helpFolder_;  // where the help file is: beside the program
 };

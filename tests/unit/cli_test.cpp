@@ -23,6 +23,19 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
   std::int64_t clock = 0;
 
   std::string ProgramFolder() override { return "C:\\Ost\\"; }
+  // Not elevated; HKEY_LOCAL_MACHINE is writable unless lockedMachine.
+  struct Rights : RightsPort {
+    bool lockedMachine = false;
+    bool recordsLocked = false;
+    bool Elevated() override { return false; }
+    bool CanWriteFolder(const std::string& f) override { return !recordsLocked || f != "C:\\Ost\\"; }
+    bool FolderExists(const std::string&) override { return true; }
+    bool CanWriteMachineRegistry() override { return !lockedMachine; }
+    std::vector<std::string> ProtectedFolders() override { return {}; }
+  } rights;
+  std::string refusal;
+  RightsPort* Rights() override { return &rights; }
+  std::string RecordsRefusal() override { return refusal; }
   DriveSource& Drives() override { return *this; }
   std::vector<DriveInfo> ListDrives() override { return drives; }
   int OsGeneration() override { return 9; }
@@ -252,4 +265,40 @@ TEST(Cli, UndoCommands) {
   EXPECT_EQ(r.code, kExitFinished);
   EXPECT_NE(r.out.find("Usage:"), std::string::npos);
   EXPECT_EQ(RunArgs(s, {}).code, kExitUsage);
+}
+
+TEST(Cli, MissingRightsStopBeforeAnyChangeUnlessPartialIsAllowed) {
+  FakeServices s;
+  s.rights.lockedMachine = true;
+  CliRun r = RunArgs(s, {"map", "--find", "C:\\Old", "--replace", "D:\\New"});
+  EXPECT_EQ(r.code, kExitError);
+  EXPECT_NE(r.err.find("  - registry values under HKEY_LOCAL_MACHINE\n"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("--allow-partial"), std::string::npos);
+  EXPECT_TRUE(s.calls.empty());
+  EXPECT_EQ(s.ctx, nullptr) << "the run's parts are not even made";
+
+  // Looking changes nothing; a run that does not touch the registry needs nothing.
+  EXPECT_EQ(RunArgs(s, {"map", "--find", "C:\\Old", "--replace", "D:\\New", "--preview"}).code, kExitFinished);
+  EXPECT_EQ(RunArgs(s, {"map", "--find", "C:\\Old", "--replace", "D:\\New", "--targets", "settings"}).code,
+            kExitFinished);
+  s.calls.clear();
+  r = RunArgs(s, {"map", "--find", "C:\\Old", "--replace", "D:\\New", "--allow-partial"});
+  EXPECT_EQ(r.code, kExitFinished);
+  EXPECT_NE(r.err.find("HKEY_LOCAL_MACHINE"), std::string::npos) << "still warned";
+  EXPECT_EQ(s.calls.size(), 2u);
+
+  // Without a records folder it can write, nothing runs even so.
+  s.calls.clear();
+  s.rights.recordsLocked = true;
+  r = RunArgs(s, {"map", "--find", "C:\\Old", "--replace", "D:\\New", "--allow-partial"});
+  EXPECT_EQ(r.code, kExitError);
+  EXPECT_TRUE(s.calls.empty());
+  EXPECT_EQ(RunArgs(s, {"undo", "list", "--allow-partial"}).code, kExitUsage);
+
+  // Records from a folder others may change are refused, saying why.
+  s.rights.recordsLocked = false;
+  s.refusal = "will not use the undo records in C:\\Ost";
+  r = RunArgs(s, {"undo", "run", "Undo00000"});
+  EXPECT_EQ(r.code, kExitError);
+  EXPECT_EQ(r.err, s.refusal + "\n");
 }

@@ -176,3 +176,22 @@ TEST_F(UndoStoreTest, RestoreFilesOfAnEntry) {
 }
 
 }  // namespace
+
+TEST_F(UndoStoreTest, RecordsOfAnEarlierFolderAreListedDeletedAndKeepTheirNumbers) {
+  const std::string beside = "C:\\Program Files\\Ostrivane\\";
+  fs.AddFolder(beside);
+  fs.AddFile(beside + "Undo00000.zip", "old");
+  fs.AddFile(beside + "Undo00001.reg", "old");
+  Record("Undo00002.reg", fs.now + kHour);
+  store.AddEarlierFolder(beside);
+  store.FillUndoBox(false);
+  ASSERT_EQ(store.Lines().size(), 3u);
+  EXPECT_EQ(store.FolderOf("Undo00001"), beside);
+  EXPECT_EQ(store.FolderOf("Undo00002"), kFolder);
+  EXPECT_EQ(store.FolderOf("Undo00007"), kFolder) << "a new entry goes to the store's own folder";
+  EXPECT_EQ(store.FillUndoBox(true), 3) << "numbers taken beside the program are not handed out again";
+
+  store.DeleteEntry("Undo00000");
+  EXPECT_FALSE(fs.Has(beside + "Undo00000.zip"));
+  EXPECT_EQ(store.FillUndoBox(true), 0);
+}

@@ -39,6 +39,7 @@ TEST(HelpTest, HtmlHelpOpensTheShippedHelpAtItsTopics) {
     ASSERT_TRUE(viewer);
     EXPECT_EQ(WindowText(viewer), "Ostrivane Help");
     EXPECT_TRUE(help.HtmlHelpTopic(folder + "Ostrivane.chm", "Questions.htm"));
+    EXPECT_TRUE(help.HtmlHelpTopic(folder + "Ostrivane.chm", "About.htm"));  // made from the project version
     help.CloseAll();
   }
   RemoveTree(fs, folder);

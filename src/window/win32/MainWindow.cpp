@@ -8,9 +8,10 @@
 #include "core/win32/WidePath.h"
 #include "window/win32/Win32WindowUi.h"
 #include "window/win32/WindowClass.h"
+#include "OstrivaneVersion.h"
 
 namespace {
-constexpr const char* kVersionText = "Version 0.1.0";
+constexpr const char* kVersionText = "Version " OSTRIVANE_VERSION;
 constexpr int kClientW = 488, kClientH = 403;
 constexpr int kStripH = 30;
 constexpr UINT_PTR kIntroAnimationTimer = 1;

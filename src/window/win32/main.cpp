@@ -5,6 +5,7 @@
 #include <ole2.h>
 #include <shellapi.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,9 @@
 #include "window/StartUp.h"
 #include "window/Wizard.h"
 #include "window/win32/MainWindow.h"
+#include "window/win32/RightsWarningDialog.h"
+#include "wiring/RecordsPlace.h"
+#include "wiring/win32/Win32Rights.h"
 #include "wiring/win32/RunAssembly.h"
 #include "window/win32/ScreenshotTour.h"
 #include "window/win32/SingleInstance.h"
@@ -44,10 +48,24 @@ void ExplorerLink(bool add) {
 }
 
 // The windows and their message loop, until the main window is gone.
-void RunWindow(const std::string& firstArgument, const std::string& screenshot, int showCommand) {
+// resume: the arguments of a copy restarted as administrator, which takes
+// over the page and fields of the copy that started it.
+void RunWindow(const std::string& firstArgument, const std::string& screenshot, int showCommand,
+               const std::vector<std::string>& resume = {}) {
   OleInitialize(nullptr);
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
+
+  Win32Rights rights;
+  const RecordsPlace place = ChooseRecordsPlace(rights);
+  if (!place.refusal.empty()) {
+    MessageBoxW(nullptr, WideText(place.refusal).c_str(), L"Ostrivane", MB_OK | MB_ICONERROR);
+    OleUninitialize();
+    return;
+  }
+  for (const std::string& note : place.notes)
+    MessageBoxW(nullptr, WideText(note).c_str(), L"Ostrivane", MB_OK | MB_ICONWARNING);
+  HWND owner = nullptr;
 
   Win32FileSystem fs;
   Win32Drives drives;
@@ -65,8 +83,14 @@ void RunWindow(const std::string& firstArgument, const std::string& screenshot, 
   ports.driveTypes = &driveTypes;
   ports.help = &help;
   ports.shell = &help;
-  Wizard wizard(ports, ProgramFolderOfExe());
+  if (screenshot.empty()) {
+    ports.rights = &rights;
+    ports.askRights = [&owner](const RightsWarningPage& page) { return ShowRightsWarning(owner, page); };
+    ports.restartElevated = [&owner](const std::vector<std::string>& args) { return RestartElevated(owner, args); };
+  }
+  Wizard wizard(ports, ProgramFolderOfExe(), place.folder);
   RunAssembly assembly(wizard.ctx, wizard.ctx.programFolder, ShellDialogs::Shown);
+  for (const std::string& folder : place.earlier) assembly.Undo().AddEarlierFolder(folder);
   RunParts parts = assembly.Parts();
   // Screenshots get a sample run that makes no change.
   ScreenshotRun sample(screenshot);
@@ -104,6 +128,8 @@ void RunWindow(const std::string& firstArgument, const std::string& screenshot, 
   };
 
   window.Create(firstArgument, showCommand);
+  owner = window.hwnd();
+  if (ApplyResumeArguments(wizard, resume)) window.Show();
   picker.SetOwner(window.hwnd());
   help.SetOwner(window.hwnd());
   assembly.SetOwnerWindow(window.hwnd());
@@ -135,8 +161,20 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   }
 
   // Held to the very end; a further copy hands its command line over and ends.
-  const InstanceMutex mutex;
-  if (!mutex.First()) {
+  std::optional<InstanceMutex> mutex;
+  mutex.emplace();
+  const bool resuming = !args.empty() && args[0] == kResumeSwitch;
+  // A copy restarted as administrator waits for the one that started it to end.
+  for (int i = 0; resuming && !mutex->First() && i < 100; ++i) {
+    mutex.reset();
+    Sleep(100);
+    mutex.emplace();
+  }
+  if (resuming && mutex->First()) {
+    RunWindow("", "", showCommand, args);
+    return 0;
+  }
+  if (!mutex->First()) {
     HandOverToRunningCopy(HandOverText(args));
     return 0;
   }

@@ -1,0 +1,129 @@
+// The window's rights warning before a run, and the restart that carries the
+// page over to an elevated copy.
+#include <gtest/gtest.h>
+
+#include "support/FakeFileSystem.h"
+#include "support/FakeUi.h"
+#include "support/FakeWindowPorts.h"
+#include "window/RightsWarning.h"
+#include "window/Wizard.h"
+
+namespace {
+struct LockedMachine : RightsPort {
+  bool elevated = false;
+  bool recordsWritable = true;
+  bool Elevated() override { return elevated; }
+  bool CanWriteFolder(const std::string&) override { return recordsWritable; }
+  bool FolderExists(const std::string&) override { return true; }
+  bool CanWriteMachineRegistry() override { return false; }
+  std::vector<std::string> ProtectedFolders() override { return {}; }
+};
+
+class RightsPageTest : public ::testing::Test {
+ protected:
+  RightsPageTest() : wizard(Ports(), "C:\\Ost\\") {
+    fs.AddFolder("C:\\Ost");
+    rec.ctx = &wizard.ctx;
+    wizard.Start("");
+    wizard.CurrentPage = Page::MapOnly;
+    wizard.findWhat = "C:\\Old Place\\";
+    wizard.replaceWith = "D:\\New \"x\"";
+  }
+  WizardPorts Ports() {
+    WizardPorts p{&ui, &fs, &drives, &undo, &undo, &picker, {}, [] { return OsVersion{true, true, 6, 1}; }};
+    p.parts = {&undo, &rec, &rec, &rec, &rec, &rec, nullptr, nullptr};
+    p.rights = &rights;
+    p.askRights = [this](const RightsWarningPage& page) {
+      shown.push_back(page);
+      return answer;
+    };
+    p.restartElevated = [this](const std::vector<std::string>& args) {
+      restartedWith = args;
+      return restartWorks;
+    };
+    return p;
+  }
+  bool Ran() const { return !rec.calls.empty(); }
+
+  FakeFileSystem fs;
+  FakeUi ui;
+  FakeUndoList undo;
+  FakeDrives drives;
+  FakePicker picker;
+  RecordingRunParts rec;
+  LockedMachine rights;
+  std::vector<RightsWarningPage> shown;
+  RightsChoice answer = RightsChoice::Back;
+  std::vector<std::string> restartedWith;
+  bool restartWorks = true;
+  Wizard wizard;
+};
+}  // namespace
+
+TEST_F(RightsPageTest, TheWarningComesBeforeTheRunAndItsAnswerDecides) {
+  wizard.TurnPage(Sender::MapOnlyNext);  // Back
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_NE(shown[0].text.find("HKEY_LOCAL_MACHINE"), std::string::npos);
+  EXPECT_TRUE(shown[0].continueEnabled);
+  EXPECT_FALSE(Ran());
+  EXPECT_EQ(wizard.CurrentPage, Page::MapOnly);
+
+  answer = RightsChoice::Restart;  // the elevated copy could not be started: stay
+  restartWorks = false;
+  wizard.TurnPage(Sender::MapOnlyNext);
+  EXPECT_FALSE(Ran());
+  EXPECT_FALSE(wizard.Terminated);
+  restartWorks = true;
+  wizard.TurnPage(Sender::MapOnlyNext);
+  EXPECT_FALSE(Ran());
+  EXPECT_TRUE(wizard.Terminated);
+  ASSERT_FALSE(restartedWith.empty());
+  EXPECT_EQ(restartedWith[0], kResumeSwitch);
+
+  wizard.Terminated = false;
+  answer = RightsChoice::Continue;
+  wizard.TurnPage(Sender::MapOnlyNext);
+  EXPECT_TRUE(Ran());
+  EXPECT_EQ(wizard.CurrentPage, Page::Finished);
+
+  // No records folder: "Continue" is offered disabled and never runs.
+  rec.calls.clear();
+  wizard.CurrentPage = Page::MapOnly;
+  rights.recordsWritable = false;
+  wizard.TurnPage(Sender::MapOnlyNext);
+  EXPECT_FALSE(shown.back().continueEnabled);
+  EXPECT_FALSE(Ran());
+
+  // Elevated: no question at all.
+  shown.clear();
+  rights.elevated = true;
+  wizard.TurnPage(Sender::MapOnlyNext);
+  EXPECT_TRUE(shown.empty());
+  EXPECT_TRUE(Ran());
+}
+
+TEST_F(RightsPageTest, TheRestartedCopyGetsThePageAndItsFields) {
+  wizard.showAdvanced = true;
+  wizard.ctx.targets.allFiles = true;
+  wizard.ctx.targets.registry = false;
+  wizard.ctx.verify.mapOnly = true;
+  for (DriveRow& d : wizard.ctx.drives) d.selected = d.root == "D:\\";
+  const std::vector<std::string> args = ResumeArguments(wizard);
+
+  Wizard restarted(Ports(), "C:\\Ost\\");
+  restarted.Start("");
+  ASSERT_TRUE(ApplyResumeArguments(restarted, args));
+  EXPECT_EQ(restarted.CurrentPage, Page::MapOnly);
+  EXPECT_EQ(restarted.findWhat, "C:\\Old Place\\");
+  EXPECT_EQ(restarted.replaceWith, "D:\\New \"x\"");
+  EXPECT_TRUE(restarted.showAdvanced);
+  EXPECT_TRUE(restarted.ctx.targets.allFiles);
+  EXPECT_FALSE(restarted.ctx.targets.registry);
+  EXPECT_TRUE(restarted.ctx.verify.mapOnly);
+  for (const DriveRow& d : restarted.ctx.drives) EXPECT_EQ(d.selected, d.root == "D:\\") << d.root;
+  EXPECT_FALSE(ApplyResumeArguments(restarted, {"C:\\Some\\Path"}));
+
+  // Quoted as the system's command-line splitter reads it back.
+  EXPECT_EQ(JoinArguments({"/resume", "find=C:\\Old Place\\", "replace=D:\\New \"x\"", ""}),
+            "/resume \"find=C:\\Old Place\\\\\" \"replace=D:\\New \\\"x\\\"\" \"\"");
+}
