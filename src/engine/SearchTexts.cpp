@@ -34,8 +34,10 @@ std::vector<Spellings::Pair> SpellingsOf(const std::string& oldText, const std::
   Add(pairs, Replaced(oldText, "\\", "\\\\"), Replaced(newText, "\\", "\\\\"));
   if (oldText.find(' ') != std::string::npos)
     Add(pairs, Replaced(oldSlash, " ", "%20"), Replaced(newSlash, " ", "%20"));
+  // XML writes "&" as an entity or as a character reference, in decimal or hex.
   if (oldText.find('&') != std::string::npos)
-    Add(pairs, Replaced(oldText, "&", "&amp;"), Replaced(newText, "&", "&amp;"));
+    for (const char* reference : {"&amp;", "&#38;", "&#x26;"})
+      Add(pairs, Replaced(oldText, "&", reference), Replaced(newText, "&", reference));
   return pairs;
 }
 }  // namespace

@@ -27,7 +27,8 @@ struct Occurrence {
 // A path is written in more ways than one: as given ("C:\App"), with forward
 // slashes ("C:/App", also inside file:/// addresses), with doubled
 // backslashes (JSON and C strings), with %20 for a space (addresses) and with
-// &amp; for "&" (XML). Plain text that is no path is looked for as given.
+// &amp;, &#38; or &#x26; for "&" (XML). Plain text that is no path is looked
+// for as given.
 class Spellings {
  public:
   explicit Spellings(const SearchTexts& texts);

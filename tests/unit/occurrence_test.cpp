@@ -76,6 +76,9 @@ TEST(Spellings, LongFormFirstThenShortEachInItsOwnSpelling) {
   // &amp; in XML, and plain text has only the one spelling.
   const Spellings amp(SearchTexts{"C:\\R&D", "D:\\R&D", "", "", MatchRule::Path});
   EXPECT_EQ(amp.Choose("<p>C:\\R&amp;D\\x</p>").first.newText, "D:\\R&amp;D");
+  EXPECT_EQ(amp.Choose("<p>C:\\R&#38;D\\x</p>").first.newText, "D:\\R&#38;D");
+  EXPECT_EQ(amp.Choose("<p>c:\\r&#X26;d</p>").first.newText, "D:\\R&#x26;D");
+  EXPECT_FALSE(amp.Choose("<p>C:\\R&#38;D2</p>").first.found());
   const Spellings plain(SearchTexts{"a\\b", "c\\d", "", "", MatchRule::Substring});
   EXPECT_FALSE(plain.Choose("a/b").first.found());
 }
