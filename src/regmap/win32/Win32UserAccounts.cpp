@@ -1,5 +1,6 @@
 #include "regmap/win32/Win32UserAccounts.h"
 
+#include "core/Text.h"
 #include "core/win32/WidePath.h"
 #include "core/win32/WinApi.h"
 // After the wrapper: the SID text conversions.
@@ -39,6 +40,13 @@ std::string Win32UserAccounts::AccountName(const std::string& sid) {
 }
 
 std::optional<std::string> Win32EnvironmentValues::Value(const std::string& name) {
+  const std::string key = FoldKey(name);
+  const auto it = known_.find(key);
+  if (it != known_.end()) return it->second;
+  return known_[key] = Read(name);
+}
+
+std::optional<std::string> Win32EnvironmentValues::Read(const std::string& name) {
   const std::wstring wide = WideText(name);
   SetLastError(ERROR_SUCCESS);
   DWORD n = GetEnvironmentVariableW(wide.c_str(), nullptr, 0);
