@@ -62,7 +62,17 @@ void RegistryWalk::FindReplaceProcess(const SearchTexts& texts) {
   SearchOtherUsers();
 }
 
-std::vector<std::string> RegistryWalk::OtherUserHives() {
+bool RegistryWalk::IsLinkKey(RegRoot root, const std::string& path) {
+  TNTRegistry key(backend_, root);
+  return key.OpenRegPathItselfForReading(path) && key.IsLink();
+}
+
+bool RegistryWalk::IsPlainKey(RegRoot root, const std::string& path) {
+  TNTRegistry key(backend_, root);
+  return key.OpenRegPathItselfForReading(path) && !key.IsLink();
+}
+
+std::vector<RegistryWalk::UserHive> RegistryWalk::OtherUserHives() {
   // Without the own user's SID its hive could not be told apart: walked
   // again, every change of HKEY_CURRENT_USER would be made twice.
   const std::string own = accounts_ ? accounts_->CurrentUserSid() : "";
@@ -76,23 +86,26 @@ std::vector<std::string> RegistryWalk::OtherUserHives() {
       if (EqualFold(l, name)) return true;
     return false;
   };
-  std::vector<std::string> hives;
+  std::vector<UserHive> hives;
   for (const std::string& name : listed) {
-    // HKEY_CURRENT_USER shows the own hive, and its Software\Classes the own _Classes hive.
-    if (name.empty() || EqualFold(name, own) || EqualFold(name, own + std::string(kClassesSuffix))) continue;
-    // .DEFAULT is the system account's hive, listed again as S-1-5-18.
-    if (EqualFold(name, ".DEFAULT") && isListed("S-1-5-18")) continue;
-    if (EndsWithFold(name, kClassesSuffix)) {
+    // HKEY_CURRENT_USER shows the own hive.
+    if (name.empty() || EqualFold(name, own)) continue;
+    // .DEFAULT is the system account's hive, listed again as S-1-5-18 (one
+    // walked, the other left; a link is no walk).
+    if (EqualFold(name, ".DEFAULT") && isListed("S-1-5-18") && !IsLinkKey(RegRoot::Users, "\\S-1-5-18")) continue;
+    const bool classes = EndsWithFold(name, kClassesSuffix);
+    const std::string user = classes ? name.substr(0, name.size() - kClassesSuffix.size()) : name;
+    const bool ownClasses = classes && EqualFold(user, own);
+    if (classes && (ownClasses || isListed(user))) {
       // A user's Software\Classes is a link to the _Classes hive, which the
       // walk leaves alone: that hive is walked under its own name, once. Where
       // Software\Classes is a key of its own, that key is the one walked.
-      const std::string user = name.substr(0, name.size() - kClassesSuffix.size());
-      TNTRegistry classes(backend_, RegRoot::Users);
-      if (isListed(user) && classes.OpenRegPathItselfForReading("\\" + user + "\\Software\\Classes") &&
-          !classes.IsLink())
-        continue;
+      const bool shownThere =
+          ownClasses ? IsPlainKey(RegRoot::CurrentUser, "\\Software\\Classes")
+                     : IsPlainKey(RegRoot::Users, "\\" + user + "\\Software\\Classes");
+      if (shownThere) continue;
     }
-    hives.push_back(name);
+    hives.push_back({name, user, ownClasses});
   }
   return hives;
 }
@@ -100,13 +113,14 @@ std::vector<std::string> RegistryWalk::OtherUserHives() {
 void RegistryWalk::SearchOtherUsers() {
   std::optional<SharedValuesOnly> shared;
   EnvironmentValues* const ownEnvironment = environment_;
-  if (environment_) environment_ = &shared.emplace(*environment_);
-  for (const std::string& hive : OtherUserHives()) {
+  if (environment_) shared.emplace(*environment_);
+  for (const UserHive& hive : OtherUserHives()) {
     if (ctx_.request.Cancelled) break;
-    const std::string sid = EndsWithFold(hive, kClassesSuffix) ? hive.substr(0, hive.size() - kClassesSuffix.size()) : hive;
-    const std::string account = accounts_->AccountName(sid);
-    ctx_.progress.phase = "Scanning User Registry: " + (account.empty() ? hive : account + " (" + hive + ")");
-    SearchThruKey(RegRoot::Users, "HKEY_USERS\\", hive);
+    // Another user's variables are not this process's.
+    environment_ = hive.own || !ownEnvironment ? ownEnvironment : &*shared;
+    const std::string account = accounts_->AccountName(hive.sid);
+    ctx_.progress.phase = "Scanning User Registry: " + (account.empty() ? hive.name : account + " (" + hive.name + ")");
+    SearchThruKey(RegRoot::Users, "HKEY_USERS\\", hive.name);
   }
   environment_ = ownEnvironment;
 }

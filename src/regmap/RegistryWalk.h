@@ -48,8 +48,16 @@ class RegistryWalk : public RegistryMapper {
     std::string nowNamed;  // a renamed value's name
   };
   // Every hive under HKEY_USERS that HKEY_CURRENT_USER and the other hives
-  // do not show already.
-  std::vector<std::string> OtherUserHives();
+  // do not show already (a registry link is never followed).
+  struct UserHive {
+    std::string name;  // under HKEY_USERS
+    std::string sid;   // of the user it belongs to
+    bool own = false;  // the own _Classes hive
+  };
+  std::vector<UserHive> OtherUserHives();
+  // The key, opened itself, is a registry link / a key of its own.
+  bool IsLinkKey(RegRoot root, const std::string& path);
+  bool IsPlainKey(RegRoot root, const std::string& path);
   void SearchOtherUsers();
   void SearchThruKey(RegRoot root, const std::string& rootName, const std::string& path);
   EntryResult FindReplaceEntry(KeyVisit& visit, const std::string& text, const std::string& valueName, EntryKind kind,

@@ -560,9 +560,11 @@ TEST_F(RegWalkTest, OtherUsersHivesEachWalkedOnceNamedInThePhase) {
   FakeEnvironment env{{"USERPROFILE", "C:\\Old"}};
   walk.SetUserAccounts(&accounts);
   walk.SetEnvironment(&env);
-  // The own hives: HKEY_CURRENT_USER shows them.
+  // The own hive: HKEY_CURRENT_USER shows it, but not the _Classes hive its
+  // Software\Classes links to (a link is not followed).
   reg.PutText(US, "S-1-5-21-1-1000\\Software\\T", "p", "C:\\Old");
   reg.PutText(US, "S-1-5-21-1-1000_Classes\\T", "p", "C:\\Old");
+  reg.AddLink(CU, "Software\\Classes", US, "S-1-5-21-1-1000_Classes");
   // Another user, whose Software\Classes leads to the _Classes hive.
   reg.PutText(US, "S-1-5-21-1-1001\\Software\\T", "p", "C:\\Old\\a");
   reg.PutText(US, "S-1-5-21-1-1001\\Environment", "home", "%USERPROFILE%\\x", kRegExpandSz);  // theirs, not ours
@@ -582,7 +584,7 @@ TEST_F(RegWalkTest, OtherUsersHivesEachWalkedOnceNamedInThePhase) {
   Map("C:\\Old", "D:\\New", "", "", MatchRule::Path);
 
   EXPECT_EQ(Text(US, "S-1-5-21-1-1000\\Software\\T", "p"), "C:\\Old");
-  EXPECT_EQ(Text(US, "S-1-5-21-1-1000_Classes\\T", "p"), "C:\\Old");
+  EXPECT_EQ(Text(US, "S-1-5-21-1-1000_Classes\\T", "p"), "D:\\New");
   EXPECT_EQ(Text(US, "S-1-5-21-1-1001\\Software\\T", "p"), "D:\\New\\a");
   EXPECT_EQ(Text(US, "S-1-5-21-1-1001\\Environment", "home"), "%USERPROFILE%\\x");
   EXPECT_EQ(Text(US, "S-1-5-21-1-1001_Classes\\T", "p"), "D:\\New\\c");
@@ -590,9 +592,10 @@ TEST_F(RegWalkTest, OtherUsersHivesEachWalkedOnceNamedInThePhase) {
   EXPECT_EQ(Text(US, "S-1-5-21-1-1002_Classes\\T", "p"), "C:\\Old");
   EXPECT_EQ(Text(US, ".DEFAULT\\T", "p"), "C:\\Old");
   EXPECT_EQ(Text(US, "S-1-5-18\\T", "p"), "D:\\New");
-  EXPECT_EQ(ctx.request.LinkCount, 4);
+  EXPECT_EQ(ctx.request.LinkCount, 5);
   EXPECT_EQ(phases, (std::vector<std::string>{"Scanning System Registry", "Scanning User Registry",
                                               "Scanning User Registry: S-1-5-18",
+                                              "Scanning User Registry: S-1-5-21-1-1000_Classes",
                                               "Scanning User Registry: PC\\ann (S-1-5-21-1-1001)",
                                               "Scanning User Registry: PC\\ann (S-1-5-21-1-1001_Classes)",
                                               "Scanning User Registry: S-1-5-21-1-1002"}));
