@@ -20,7 +20,7 @@ class SharedValuesOnly : public EnvironmentValues {
   explicit SharedValuesOnly(EnvironmentValues& all) : all_(all) {}
   std::optional<std::string> Value(const std::string& name) override {
     for (const char* own : {"USERPROFILE", "APPDATA", "LOCALAPPDATA", "HOMEDRIVE", "HOMEPATH", "HOMESHARE", "TEMP",
-                            "TMP", "USERNAME", "USERDOMAIN", "ONEDRIVE"})
+                            "TMP", "USERNAME", "USERDOMAIN", "ONEDRIVE", "ONEDRIVECONSUMER", "ONEDRIVECOMMERCIAL"})
       if (EqualFold(name, own)) return std::nullopt;
     return all_.Value(name);
   }
@@ -119,7 +119,8 @@ void RegistryWalk::SearchOtherUsers() {
     // Another user's variables are not this process's.
     environment_ = hive.own || !ownEnvironment ? ownEnvironment : &*shared;
     const std::string account = accounts_->AccountName(hive.sid);
-    ctx_.progress.phase = "Scanning User Registry: " + (account.empty() ? hive.name : account + " (" + hive.name + ")");
+    const std::string who = account.empty() ? hive.name : account + " (" + hive.name + ")";
+    ctx_.progress.phase = "Scanning User Registry: " + who;
     SearchThruKey(RegRoot::Users, "HKEY_USERS\\", hive.name);
   }
   environment_ = ownEnvironment;

@@ -1,6 +1,7 @@
 #pragma once
 // The registry half of a mapping run: HKEY_LOCAL_MACHINE, then
-// HKEY_CURRENT_USER, then the other users' hives loaded under HKEY_USERS, depth first; key paths, value names and string data.
+// HKEY_CURRENT_USER, then the other users' hives loaded under HKEY_USERS,
+// depth first; key paths, value names and string data.
 // Every occurrence is offered (when the run asks), backed up, applied and
 // counted, left to right. A key that can't be read, an entry whose backup
 // can't be made exactly and a change the registry refuses are passed over

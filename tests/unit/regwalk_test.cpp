@@ -553,6 +553,11 @@ TEST_F(RegWalkTest, ExpandSzFoundBehindVariablesKeepsTypeAndVariable) {
   EXPECT_EQ(reg.Get(LM, "Software\\T", "exp")->type, kRegExpandSz);
   EXPECT_EQ(ctx.request.LinkCount, 2);
   ExpectUndoRestores(before);
+  // A drive switch takes only what is written with the drive: every
+  // %ProgramFiles% of the machine would be written out otherwise.
+  ctx.request.Mode = 'S';
+  Map("C:", "D:", "", "", MatchRule::Path);
+  EXPECT_EQ(reg.Dump(), before);
 }
 
 TEST_F(RegWalkTest, OtherUsersHivesEachWalkedOnceNamedInThePhase) {

@@ -71,7 +71,8 @@ inline std::string RegistryText(HKEY root, const std::string& key, const std::st
 }
 
 inline std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t p = 0; (p = text.find(from, p)) != std::string::npos; p += to.size()) text.replace(p, from.size(), to);
+  for (std::size_t p = 0; (p = text.find(from, p)) != std::string::npos; p += to.size())
+    text.replace(p, from.size(), to);
   return text;
 }
 
