@@ -65,7 +65,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   const struct {
     RegRoot root;
     const char* name;
-  } roots[] = {{RegRoot::LocalMachine, "HKEY_LOCAL_MACHINE"}, {RegRoot::CurrentUser, "HKEY_CURRENT_USER"}};
+  } roots[] = {{RegRoot::LocalMachine, "HKEY_LOCAL_MACHINE"},
+               {RegRoot::CurrentUser, "HKEY_CURRENT_USER"},
+               {RegRoot::Users, "HKEY_USERS"}};
   for (const auto& r : roots) {
     TNTRegistry top(reg, r.root);
     if (!top.OpenRegPathForReading("\\")) return 0;

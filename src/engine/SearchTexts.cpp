@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/Text.h"
+
 namespace {
 std::string Replaced(std::string_view text, std::string_view from, std::string_view to) {
   std::string out;
@@ -32,8 +34,10 @@ std::vector<Spellings::Pair> SpellingsOf(const std::string& oldText, const std::
   Add(pairs, Replaced(oldText, "\\", "\\\\"), Replaced(newText, "\\", "\\\\"));
   if (oldText.find(' ') != std::string::npos)
     Add(pairs, Replaced(oldSlash, " ", "%20"), Replaced(newSlash, " ", "%20"));
+  // XML writes "&" as an entity or as a character reference, in decimal or hex.
   if (oldText.find('&') != std::string::npos)
-    Add(pairs, Replaced(oldText, "&", "&amp;"), Replaced(newText, "&", "&amp;"));
+    for (const char* reference : {"&amp;", "&#38;", "&#x26;"})
+      Add(pairs, Replaced(oldText, "&", reference), Replaced(newText, "&", reference));
   return pairs;
 }
 }  // namespace
@@ -77,6 +81,114 @@ std::vector<std::string_view> Spellings::NewForms() const {
   for (const auto* pairs : {&long_, &short_})
     for (const Pair& p : *pairs) forms.push_back(p.newText);
   return forms;
+}
+
+namespace {
+// A run of literal text, or one %NAME% and its value, in both texts.
+struct Piece {
+  std::size_t rawPos, rawLength, expandedPos, expandedLength;
+  bool variable;
+};
+
+// `path` names `folder` or a place below it, across case.
+bool Under(std::string_view path, std::string_view folder) {
+  const std::size_t n = FoldPrefixLength(path, folder);
+  if (n == kNotFound || folder.empty()) return false;
+  return n == path.size() || folder.back() == '\\' || path[n] == '\\';
+}
+}  // namespace
+
+Rewrite FindBehindVariables(const Spellings& spellings, std::string_view text, std::size_t from,
+                            EnvironmentValues& environment) {
+  std::string expanded;
+  std::vector<Piece> pieces;
+  bool anyVariable = false;
+  std::size_t literalStart = 0;
+  const auto literalUpTo = [&](std::size_t end) {
+    if (end <= literalStart) return;
+    pieces.push_back({literalStart, end - literalStart, expanded.size(), end - literalStart, false});
+    expanded.append(text.substr(literalStart, end - literalStart));
+  };
+  for (std::size_t i = 0; i < text.size();) {
+    if (text[i] != '%') {
+      ++i;
+      continue;
+    }
+    const std::size_t close = text.find('%', i + 1);
+    if (close == std::string_view::npos) break;
+    const std::optional<std::string> value =
+        close > i + 1 ? environment.Value(std::string(text.substr(i + 1, close - i - 1))) : std::nullopt;
+    // An unset name stays text; its closing "%" may open the next one.
+    if (!value) {
+      i = close;
+      continue;
+    }
+    literalUpTo(i);
+    pieces.push_back({i, close + 1 - i, expanded.size(), value->size(), true});
+    expanded += *value;
+    anyVariable = true;
+    i = literalStart = close + 1;
+  }
+  literalUpTo(text.size());
+  if (!anyVariable) return {};
+
+  // Where the search resumes in the expanded text: never inside a variable
+  // that begins before `from`.
+  std::size_t expandedFrom = expanded.size();
+  for (const Piece& p : pieces) {
+    if (p.rawPos + p.rawLength <= from) continue;
+    if (from <= p.rawPos)
+      expandedFrom = p.expandedPos;
+    else
+      expandedFrom = p.variable ? p.expandedPos + p.expandedLength : p.expandedPos + (from - p.rawPos);
+    break;
+  }
+  const auto pieceAt = [&](std::size_t expandedPos) -> const Piece& {
+    for (const Piece& p : pieces)
+      if (expandedPos < p.expandedPos + p.expandedLength) return p;
+    return pieces.back();
+  };
+
+  const Spellings::Family family = spellings.Choose(expanded);
+  for (Occurrence o = spellings.Next(family, expanded, expandedFrom); o.found();
+       o = spellings.Next(family, expanded, o.pos + 1)) {
+    const std::size_t end = o.pos + o.length;
+    bool touchesVariable = false;
+    for (const Piece& p : pieces)
+      if (p.variable && p.expandedLength > 0 && p.expandedPos < end && o.pos < p.expandedPos + p.expandedLength)
+        touchesVariable = true;
+    if (!touchesVariable) continue;
+    const Piece& first = pieceAt(o.pos);
+    const Piece& last = pieceAt(end - 1);
+    const std::size_t expandedStart = first.variable ? first.expandedPos : o.pos;
+    const std::size_t expandedEnd = last.variable ? last.expandedPos + last.expandedLength : end;
+    const std::size_t rawStart = first.variable ? first.rawPos : first.rawPos + (o.pos - first.expandedPos);
+    const std::size_t rawEnd = last.variable ? last.rawPos + last.rawLength : last.rawPos + (end - last.expandedPos);
+    std::string replacement = expanded.substr(expandedStart, o.pos - expandedStart);
+    replacement.append(o.newText);
+    replacement.append(expanded, end, expandedEnd - end);
+    if (first.variable && expandedStart == o.pos) {
+      const std::string_view value = std::string_view(expanded).substr(first.expandedPos, first.expandedLength);
+      if (Under(replacement, value)) {
+        const std::size_t kept = FoldPrefixLength(replacement, value);
+        replacement = std::string(text.substr(first.rawPos, first.rawLength)) + replacement.substr(kept);
+      }
+    }
+    return {rawStart, rawEnd - rawStart, std::move(replacement)};
+  }
+  return {};
+}
+
+Rewrite NextRewrite(const Spellings& spellings, const Spellings::Family& family, std::string_view text,
+                    std::size_t from, EnvironmentValues* environment) {
+  Rewrite best;
+  const Occurrence plain = spellings.Next(family, text, from);
+  if (plain.found()) best = {plain.pos, plain.length, std::string(plain.newText)};
+  if (environment) {
+    Rewrite behind = FindBehindVariables(spellings, text, from, *environment);
+    if (behind.found() && (!best.found() || behind.pos < best.pos)) best = std::move(behind);
+  }
+  return best;
 }
 
 const Spellings& SpellingsCache::For(const SearchTexts& texts) {

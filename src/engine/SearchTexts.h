@@ -27,7 +27,8 @@ struct Occurrence {
 // A path is written in more ways than one: as given ("C:\App"), with forward
 // slashes ("C:/App", also inside file:/// addresses), with doubled
 // backslashes (JSON and C strings), with %20 for a space (addresses) and with
-// &amp; for "&" (XML). Plain text that is no path is looked for as given.
+// &amp;, &#38; or &#x26; for "&" (XML). Plain text that is no path is looked
+// for as given.
 class Spellings {
  public:
   explicit Spellings(const SearchTexts& texts);
@@ -55,6 +56,37 @@ class Spellings {
   std::vector<Pair> long_, short_;
   MatchRule rule_;
 };
+
+// The values behind %NAME% in a REG_EXPAND_SZ or a shortcut's stored target,
+// as the system expands them.
+class EnvironmentValues {
+ public:
+  virtual ~EnvironmentValues() = default;
+  // nullopt when no such variable is set.
+  virtual std::optional<std::string> Value(const std::string& name) = 0;
+};
+
+// One change to a text: the part at pos (length bytes) becomes newText.
+struct Rewrite {
+  std::size_t pos = kNotFound;
+  std::size_t length = 0;
+  std::string newText;
+  bool found() const { return pos != kNotFound; }
+};
+
+// The first occurrence at or after `from` of the old path in `text` read with
+// its %NAME% parts expanded, where the occurrence takes in at least one of
+// them (the plain search finds the others). The parts it touches are
+// replaced whole; a new place still under the variable it began with keeps
+// it ("%ProgramFiles%\Old" -> "%ProgramFiles%\New"), any other is written
+// out. Unset variables stay text, as the system leaves them.
+Rewrite FindBehindVariables(const Spellings& spellings, std::string_view text, std::size_t from,
+                            EnvironmentValues& environment);
+
+// The earlier of the family's next plain occurrence and, with an environment,
+// the next one behind variables.
+Rewrite NextRewrite(const Spellings& spellings, const Spellings::Family& family, std::string_view text,
+                    std::size_t from, EnvironmentValues* environment);
 
 // The spellings of the texts a walk hands over file after file, made once.
 class SpellingsCache {

@@ -19,8 +19,8 @@ struct Replaced {
   bool found = false;
   std::string text;
 };
-Replaced ReplaceFirst(const std::string& text, const Spellings& spellings) {
-  const Occurrence first = spellings.Choose(text).first;
+Replaced ReplaceFirst(const std::string& text, const Spellings& spellings, EnvironmentValues* environment = nullptr) {
+  const Rewrite first = NextRewrite(spellings, spellings.Choose(text), text, 0, environment);
   if (!first.found()) return {false, text};
   std::string out = text;
   out.replace(first.pos, first.length, first.newText);
@@ -29,9 +29,12 @@ Replaced ReplaceFirst(const std::string& text, const Spellings& spellings) {
 
 }  // namespace
 
-ShortcutPlan PlanShortcut(const ShellLinkProps& link, const SearchTexts& texts) {
+ShortcutPlan PlanShortcut(const ShellLinkProps& link, const SearchTexts& texts, EnvironmentValues* environment) {
   const Spellings spellings(texts);
-  const Replaced target = ReplaceFirst(link.Target, spellings);
+  // A target stored with variables (%ProgramFiles%\App\app.exe) is a path
+  // however it is written.
+  if (texts.rule != MatchRule::Path) environment = nullptr;
+  const Replaced target = ReplaceFirst(link.Target, spellings, environment);
   const Replaced arguments = ReplaceFirst(link.Arguments, spellings);
   ShortcutPlan plan;
   plan.changes = target.found || arguments.found;
@@ -103,7 +106,7 @@ void ShortcutRewrite::RewriteShortcut(const std::string& path, const SearchTexts
   // An unreadable link is passed over: nothing read means nothing to search.
   const std::optional<ShellLinkProps> link = ReadShortcut(path);
   if (!link) return;
-  const ShortcutPlan plan = PlanShortcut(*link, texts);
+  const ShortcutPlan plan = PlanShortcut(*link, texts, ctx_.request.Mode == 'S' ? nullptr : environment_);
   if (!plan.changes) return;
 
   const std::string from = link->Target + " " + link->Arguments;

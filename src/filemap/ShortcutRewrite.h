@@ -22,7 +22,9 @@ struct ShortcutPlan {
   std::string arguments;  // likewise the arguments
   LinkChange change;      // only the parts that must be set
 };
-ShortcutPlan PlanShortcut(const ShellLinkProps& link, const SearchTexts& texts);
+// With an environment, a target's %NAME% parts are expanded to be searched.
+ShortcutPlan PlanShortcut(const ShellLinkProps& link, const SearchTexts& texts,
+                          EnvironmentValues* environment = nullptr);
 
 class ShortcutRewrite : public ShortcutRewriter {
  public:
@@ -30,6 +32,7 @@ class ShortcutRewrite : public ShortcutRewriter {
       : ctx_(ctx), backup_(backup), store_(store), PBShellLink1(store) {}
 
   void RewriteShortcut(const std::string& path, const SearchTexts& texts) override;
+  void SetEnvironment(EnvironmentValues* environment) { environment_ = environment; }
 
   // The link's target / arguments: "" when no file of that name exists,
   // nullopt when the file cannot be read as a link.
@@ -50,4 +53,5 @@ class ShortcutRewrite : public ShortcutRewriter {
   FileBackup& backup_;
   ShellLinkStore& store_;
   TPBShellLink PBShellLink1;  // reads the links and makes new ones
+  EnvironmentValues* environment_ = nullptr;
 };

@@ -49,6 +49,16 @@ bool SoughtAsSettingsFile(const RunContext& ctx, std::string_view path) {
   return ctx.targets.settingsFiles && !ctx.targets.allFiles && HasIniExtension(path);
 }
 
+// XML (and HTML) text, where a bare "&" would start an entity: a file that
+// begins with markup, or is named as XML.
+bool IsMarkup(std::string_view path, std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t\r\n\xEF\xBB\xBF");  // and a byte order mark
+  if (first != std::string_view::npos && text[first] == '<') return true;
+  for (std::string_view ext : {".xml", ".config", ".library-ms"})
+    if (path.size() > ext.size() && EqualNoCaseAZ(path.substr(path.size() - ext.size()), ext)) return true;
+  return false;
+}
+
 }  // namespace
 
 Question FileChangeQuestion(const std::string& path, std::string_view text, std::size_t pos, std::size_t oldLen,
@@ -111,7 +121,7 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts
     if (!EncodeText(p.newText, encoding, ansi_)) return cannotHold();
 
   int changes = 0;
-  std::string replaced = Replace(path, text, spellings, family, changes);
+  std::string replaced = Replace(path, text, spellings, family, IsMarkup(path, text), changes);
   if (changes == 0 || ctx_.preview) return;
   // The changes counted are not made after all.
   const auto giveUp = [&] { ctx_.request.LinkCount -= changes; };
@@ -149,7 +159,7 @@ bool TextFileRewrite::StillAsRead(const std::string& path, const std::string& or
 }
 
 std::string TextFileRewrite::Replace(const std::string& path, std::string_view text, const Spellings& spellings,
-                                     const Spellings::Family& family, int& changes) {
+                                     const Spellings::Family& family, bool markup, int& changes) {
   // Built from left to right: `out` holds the text up to `cursor` with its
   // occurrences replaced, so inserted text is never searched again.
   std::string out;
@@ -159,7 +169,14 @@ std::string TextFileRewrite::Replace(const std::string& path, std::string_view t
   // can take another number of bytes. Each is replaced in its own spelling.
   for (Occurrence m = family.first; m.found(); m = spellings.Next(family, text, cursor)) {
     const std::size_t pos = m.pos;
-    const std::string_view newForm = m.newText;
+    std::string_view newForm = m.newText;
+    // A new "&" where the old text had none would break the markup: it goes
+    // in as the entity (an old "&" has a spelling of its own for each form).
+    std::string escaped;
+    if (markup && newForm.find('&') != std::string_view::npos && text.substr(pos, m.length).find('&') == kNotFound) {
+      for (char c : newForm) escaped += c == '&' ? std::string_view("&amp;") : std::string_view(&c, 1);
+      newForm = escaped;
+    }
     if (VerificationOn(ctx_)) {
       std::string current = out;
       current.append(text.substr(cursor));

@@ -34,9 +34,9 @@ class TextFileRewrite : public TextFileRewriter {
 
  private:
   // The text with the occurrences of the chosen pair the user agreed to
-  // replaced; `changes` counts them.
+  // replaced; `changes` counts them. In `markup` a new "&" is written as "&amp;".
   std::string Replace(const std::string& path, std::string_view text, const Spellings& spellings,
-                      const Spellings::Family& family, int& changes);
+                      const Spellings::Family& family, bool markup, int& changes);
   // Whether the file still holds what was read, the user having possibly
   // taken minutes over the questions; passes it over when not.
   bool StillAsRead(const std::string& path, const std::string& original);

@@ -81,6 +81,16 @@ class RegistryBackend {
   virtual long DeleteKey(RegKey parent, const std::string& subKey) = 0;
 };
 
+// Who the hives loaded under HKEY_USERS belong to.
+class UserAccounts {
+ public:
+  virtual ~UserAccounts() = default;
+  // The SID ("S-1-5-21-...") of the user the program runs as; empty when unknown.
+  virtual std::string CurrentUserSid() = 0;
+  // "DOMAIN\name" for a SID; empty when it names no known account.
+  virtual std::string AccountName(const std::string& sid) = 0;
+};
+
 // "HKEY_LOCAL_MACHINE" and so on; "" for a root without a name of its own.
 std::string RootName(RegRoot root);
 

@@ -13,6 +13,28 @@ std::string Place(const std::string& key, bool isValue, const std::string& value
   return key + ", value " + (valueName.empty() ? std::string("(Default)") : "\"" + valueName + "\"");
 }
 
+// Another user's variables that name their own places: expanded with this
+// process's values they would point at the wrong user's folders.
+class SharedValuesOnly : public EnvironmentValues {
+ public:
+  explicit SharedValuesOnly(EnvironmentValues& all) : all_(all) {}
+  std::optional<std::string> Value(const std::string& name) override {
+    for (const char* own : {"USERPROFILE", "APPDATA", "LOCALAPPDATA", "HOMEDRIVE", "HOMEPATH", "HOMESHARE", "TEMP",
+                            "TMP", "USERNAME", "USERDOMAIN", "ONEDRIVE", "ONEDRIVECONSUMER", "ONEDRIVECOMMERCIAL"})
+      if (EqualFold(name, own)) return std::nullopt;
+    return all_.Value(name);
+  }
+
+ private:
+  EnvironmentValues& all_;
+};
+
+constexpr std::string_view kClassesSuffix = "_Classes";
+
+bool EndsWithFold(std::string_view text, std::string_view tail) {
+  return text.size() > tail.size() && EqualFold(text.substr(text.size() - tail.size()), tail);
+}
+
 std::string ErrorReason(const char* what, long error) {
   if (error == kRegAccessDenied) return std::string(what) + ": access denied";
   return std::string(what) + " (error " + std::to_string(error) + ")";
@@ -24,6 +46,9 @@ RegistryWalk::RegistryWalk(RunContext& ctx, RegistryBackend& backend, FileSystem
 
 void RegistryWalk::FindReplaceProcess(const SearchTexts& texts) {
   spellings_.emplace(texts);
+  // Only a path is looked for behind variables: a drive switch would write
+  // out every %SystemRoot% of the machine.
+  environment_ = texts.rule == MatchRule::Path && ctx_.request.Mode != 'S' ? environmentValues_ : nullptr;
   if (!ctx_.preview) backup_.BeginRun(ctx_.programFolder + ctx_.request.UndoName + ".reg", ctx_.OsGeneration);
   const int drives = ctx_.SelectedDriveCount();
 
@@ -34,6 +59,71 @@ void RegistryWalk::FindReplaceProcess(const SearchTexts& texts) {
   ctx_.progress.phase = "Scanning User Registry";
   BeginStep(ctx_.request, StepShare(ProgressStep::UserRegistry, ctx_.request.Mode, ctx_.targets, drives));
   SearchThruKey(RegRoot::CurrentUser, "HKEY_CURRENT_USER\\", "");
+  SearchOtherUsers();
+}
+
+bool RegistryWalk::IsLinkKey(RegRoot root, const std::string& path) {
+  TNTRegistry key(backend_, root);
+  return key.OpenRegPathItselfForReading(path) && key.IsLink();
+}
+
+bool RegistryWalk::IsPlainKey(RegRoot root, const std::string& path) {
+  TNTRegistry key(backend_, root);
+  return key.OpenRegPathItselfForReading(path) && !key.IsLink();
+}
+
+std::vector<RegistryWalk::UserHive> RegistryWalk::OtherUserHives() {
+  // Without the own user's SID its hive could not be told apart: walked
+  // again, every change of HKEY_CURRENT_USER would be made twice.
+  const std::string own = accounts_ ? accounts_->CurrentUserSid() : "";
+  if (own.empty()) return {};
+  TNTRegistry users(backend_, RegRoot::Users);
+  if (!users.OpenRegPathForReading("\\")) return {};
+  const std::vector<std::string> listed = users.ListSubkeyNames();
+  users.CloseKey();
+  const auto isListed = [&](std::string_view name) {
+    for (const std::string& l : listed)
+      if (EqualFold(l, name)) return true;
+    return false;
+  };
+  std::vector<UserHive> hives;
+  for (const std::string& name : listed) {
+    // HKEY_CURRENT_USER shows the own hive.
+    if (name.empty() || EqualFold(name, own)) continue;
+    // .DEFAULT is the system account's hive, listed again as S-1-5-18 (one
+    // walked, the other left; a link is no walk).
+    if (EqualFold(name, ".DEFAULT") && isListed("S-1-5-18") && !IsLinkKey(RegRoot::Users, "\\S-1-5-18")) continue;
+    const bool classes = EndsWithFold(name, kClassesSuffix);
+    const std::string user = classes ? name.substr(0, name.size() - kClassesSuffix.size()) : name;
+    const bool ownClasses = classes && EqualFold(user, own);
+    if (classes && (ownClasses || isListed(user))) {
+      // A user's Software\Classes is a link to the _Classes hive, which the
+      // walk leaves alone: that hive is walked under its own name, once. Where
+      // Software\Classes is a key of its own, that key is the one walked.
+      const bool shownThere =
+          ownClasses ? IsPlainKey(RegRoot::CurrentUser, "\\Software\\Classes")
+                     : IsPlainKey(RegRoot::Users, "\\" + user + "\\Software\\Classes");
+      if (shownThere) continue;
+    }
+    hives.push_back({name, user, ownClasses});
+  }
+  return hives;
+}
+
+void RegistryWalk::SearchOtherUsers() {
+  std::optional<SharedValuesOnly> shared;
+  EnvironmentValues* const ownEnvironment = environment_;
+  if (environment_) shared.emplace(*environment_);
+  for (const UserHive& hive : OtherUserHives()) {
+    if (ctx_.request.Cancelled) break;
+    // Another user's variables are not this process's.
+    environment_ = hive.own || !ownEnvironment ? ownEnvironment : &*shared;
+    const std::string account = accounts_->AccountName(hive.sid);
+    const std::string who = account.empty() ? hive.name : account + " (" + hive.name + ")";
+    ctx_.progress.phase = "Scanning User Registry: " + who;
+    SearchThruKey(RegRoot::Users, "HKEY_USERS\\", hive.name);
+  }
+  environment_ = ownEnvironment;
 }
 
 void RegistryWalk::SearchThruKey(RegRoot root, const std::string& rootName, const std::string& path) {
@@ -90,16 +180,17 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
                                                          std::uint32_t type) {
   EntryResult result;
   const Spellings::Family family = spellings_->Choose(text);
-  if (!family.first.found()) return result;
+  // REG_EXPAND_SZ data names places through variables too.
+  EnvironmentValues* environment = kind == EntryKind::ValueData && type == kRegExpandSz ? environment_ : nullptr;
+  if (!family.first.found() && !environment) return result;
   std::string current = text;
   std::string actualName = valueName;  // where a renamed value lives now
   // A match may be longer or shorter than its form; each is replaced in the
   // spelling it was found in.
-  std::size_t pos = family.first.pos, length = family.first.length;
-  std::string newText(family.first.newText);
+  Rewrite next = NextRewrite(*spellings_, family, current, 0, environment);
   bool asked = false;
-  while (pos != kNotFound) {
-    const std::string candidate = current.substr(0, pos) + newText + current.substr(pos + length);
+  while (next.found()) {
+    const std::string candidate = current.substr(0, next.pos) + next.newText + current.substr(next.pos + next.length);
     const std::string shownName = kind == EntryKind::KeyPath ? "" : kind == EntryKind::ValueName ? current : valueName;
     if (VerificationOn(ctx_)) {
       asked = true;
@@ -123,10 +214,7 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
       if (kind == EntryKind::ValueName) actualName = result.nowNamed = candidate;
     }
     current = candidate;
-    const Occurrence next = spellings_->Next(family, current, pos + newText.size());
-    pos = next.pos;
-    length = next.length;
-    newText = std::string(next.newText);
+    next = NextRewrite(*spellings_, family, current, next.pos + next.newText.size(), environment);
   }
   if (asked && ctx_.ui) ctx_.ui->SetCursor(Cursor::Busy);
   return result;

@@ -1,12 +1,14 @@
 #pragma once
 // The registry half of a mapping run: HKEY_LOCAL_MACHINE, then
-// HKEY_CURRENT_USER, depth first; key paths, value names and string data.
+// HKEY_CURRENT_USER, then the other users' hives loaded under HKEY_USERS,
+// depth first; key paths, value names and string data.
 // Every occurrence is offered (when the run asks), backed up, applied and
 // counted, left to right. A key that can't be read, an entry whose backup
 // can't be made exactly and a change the registry refuses are passed over
 // (RunContext::PassOver) and the walk goes on.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/MappingRequest.h"
 #include "engine/RunPorts.h"
@@ -25,6 +27,11 @@ class RegistryWalk : public RegistryMapper {
   RegistryWalk(RunContext& ctx, RegistryBackend& backend, FileSystem& fs, CodePage& ansi);
 
   void FindReplaceProcess(const SearchTexts& texts) override;
+  // Expands the %NAME% parts of REG_EXPAND_SZ data; without it they are text.
+  void SetEnvironment(EnvironmentValues* environment) { environmentValues_ = environment; }
+  // Tells the own hive among those loaded under HKEY_USERS; without it only
+  // HKEY_CURRENT_USER is walked of the users' registry.
+  void SetUserAccounts(UserAccounts* accounts) { accounts_ = accounts; }
 
   enum class EntryKind { KeyPath, ValueName, ValueData };
 
@@ -41,6 +48,18 @@ class RegistryWalk : public RegistryMapper {
     bool moved = false;    // the key or value now lives under another path or name
     std::string nowNamed;  // a renamed value's name
   };
+  // Every hive under HKEY_USERS that HKEY_CURRENT_USER and the other hives
+  // do not show already (a registry link is never followed).
+  struct UserHive {
+    std::string name;  // under HKEY_USERS
+    std::string sid;   // of the user it belongs to
+    bool own = false;  // the own _Classes hive
+  };
+  std::vector<UserHive> OtherUserHives();
+  // The key, opened itself, is a registry link / a key of its own.
+  bool IsLinkKey(RegRoot root, const std::string& path);
+  bool IsPlainKey(RegRoot root, const std::string& path);
+  void SearchOtherUsers();
   void SearchThruKey(RegRoot root, const std::string& rootName, const std::string& path);
   EntryResult FindReplaceEntry(KeyVisit& visit, const std::string& text, const std::string& valueName, EntryKind kind,
                                std::uint32_t type = kRegSz);
@@ -53,4 +72,7 @@ class RegistryWalk : public RegistryMapper {
   RegistryBackend& backend_;
   RegBackup backup_;
   std::optional<Spellings> spellings_;  // of the pass under way
+  EnvironmentValues* environmentValues_ = nullptr;
+  UserAccounts* accounts_ = nullptr;
+  EnvironmentValues* environment_ = nullptr;  // for the pass under way
 };

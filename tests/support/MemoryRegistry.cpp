@@ -198,6 +198,7 @@ std::string MemoryRegistry::Dump() const {
   std::string out;
   DumpNode(*roots_.at(RegRoot::LocalMachine), "HKEY_LOCAL_MACHINE", out);
   DumpNode(*roots_.at(RegRoot::CurrentUser), "HKEY_CURRENT_USER", out);
+  DumpNode(*roots_.at(RegRoot::Users), "HKEY_USERS", out);
   return out;
 }
 

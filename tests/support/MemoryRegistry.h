@@ -55,7 +55,7 @@ class MemoryRegistry : public RegistryBackend {
   std::optional<Value> Get(RegRoot root, const std::string& path, const std::string& name) const;
   void DenyWrite(RegRoot root, const std::string& path, bool deny = true);
   // Paths follow links, as an ordinary open does.
-  // Every key and value of both walked roots in a canonical form (values
+  // Every key and value of the walked roots (HKEY_USERS too) in a canonical form (values
   // sorted by name), for comparing states.
   std::string Dump() const;
 

@@ -4,6 +4,7 @@
 
 #include "core/Text.h"
 #include "engine/SearchTexts.h"
+#include "support/FakeEnvironment.h"
 
 namespace {
 bool Found(std::string_view hay, std::string_view needle, MatchRule rule = MatchRule::Path) {
@@ -75,6 +76,9 @@ TEST(Spellings, LongFormFirstThenShortEachInItsOwnSpelling) {
   // &amp; in XML, and plain text has only the one spelling.
   const Spellings amp(SearchTexts{"C:\\R&D", "D:\\R&D", "", "", MatchRule::Path});
   EXPECT_EQ(amp.Choose("<p>C:\\R&amp;D\\x</p>").first.newText, "D:\\R&amp;D");
+  EXPECT_EQ(amp.Choose("<p>C:\\R&#38;D\\x</p>").first.newText, "D:\\R&#38;D");
+  EXPECT_EQ(amp.Choose("<p>c:\\r&#X26;d</p>").first.newText, "D:\\R&#x26;D");
+  EXPECT_FALSE(amp.Choose("<p>C:\\R&#38;D2</p>").first.found());
   const Spellings plain(SearchTexts{"a\\b", "c\\d", "", "", MatchRule::Substring});
   EXPECT_FALSE(plain.Choose("a/b").first.found());
 }
@@ -84,4 +88,32 @@ TEST(Spellings, ALetterSpelledLongerKeepsItsLength) {
   const Occurrence m = s.Choose("x=\xE1\xB2\x81:\\Ȿ").first;
   EXPECT_EQ(m.pos, 2u);
   EXPECT_EQ(m.length, 8u);
+}
+
+TEST(EnvironmentForms, VariableKeptWhereTheNewPlaceIsUnderItElseWrittenOut) {
+  FakeEnvironment env{{"ProgramFiles", "C:\\Program Files"}, {"AppHome", "C:\\Program Files\\OldApp"},
+                      {"Empty", ""}};
+  const Spellings spellings(
+      SearchTexts{"C:\\Program Files\\OldApp", "C:\\Program Files\\NewApp", "", "", MatchRule::Path});
+  const auto rewritten = [&](std::string text) {
+    const Spellings::Family family = spellings.Choose(text);
+    for (Rewrite r = NextRewrite(spellings, family, text, 0, &env); r.found();
+         r = NextRewrite(spellings, family, text, r.pos + r.newText.size(), &env))
+      text.replace(r.pos, r.length, r.newText);
+    return text;
+  };
+  // The variable as written (its case too) stays; the plain one is found as before.
+  EXPECT_EQ(rewritten("\"%programfiles%\\oldapp\\a.exe\" -c C:\\Program Files\\OldApp\\c.ini"),
+            "\"%programfiles%\\NewApp\\a.exe\" -c C:\\Program Files\\NewApp\\c.ini");
+  // The variable names the old place itself: it no longer leads there.
+  // An empty variable before it is no part of it.
+  EXPECT_EQ(rewritten("%AppHome%\\bin;%Empty%%AppHome%"),
+            "C:\\Program Files\\NewApp\\bin;%Empty%C:\\Program Files\\NewApp");
+  // Boundaries hold behind variables; unset names and a lone "%" stay text.
+  for (const char* same : {"%ProgramFiles%\\OldApp2\\a.exe", "%Unset%\\OldApp", "%ProgramFiles\\OldApp", "100%"})
+    EXPECT_EQ(rewritten(same), same);
+  // Elsewhere: written out.
+  const Spellings moved(SearchTexts{"C:\\Program Files\\OldApp", "D:\\Apps\\App", "", "", MatchRule::Path});
+  EXPECT_EQ(FindBehindVariables(moved, "x;%ProgramFiles%\\OldApp\\a", 0, env).newText, "D:\\Apps\\App");
+  EXPECT_FALSE(FindBehindVariables(moved, "%ProgramFiles%\\OldApp", 1, env).found());
 }

@@ -5,6 +5,7 @@
 #include "regmap/RegImport.h"
 #include "regmap/RegistryWalk.h"
 #include "support/Cp1252.h"
+#include "support/FakeEnvironment.h"
 #include "support/FakeFileSystem.h"
 #include "support/FakeUi.h"
 #include "support/MemoryRegistry.h"
@@ -530,4 +531,78 @@ TEST_F(RegWalkTest, AChangedEnvironmentValueIsNoticedAndItsUndoToo) {
   const RegImportResult r = ImportRegFile(fs, reg, kBackup, cp);
   EXPECT_TRUE(r.environmentTouched);
   EXPECT_EQ(reg.Dump(), before);
+}
+
+namespace {
+const RegRoot US = RegRoot::Users;
+struct TwoAccounts : UserAccounts {
+  std::string CurrentUserSid() override { return "S-1-5-21-1-1000"; }
+  std::string AccountName(const std::string& sid) override { return sid == "S-1-5-21-1-1001" ? "PC\\ann" : ""; }
+};
+}  // namespace
+
+TEST_F(RegWalkTest, ExpandSzFoundBehindVariablesKeepsTypeAndVariable) {
+  FakeEnvironment env{{"ProgramFiles", "C:\\Program Files"}};
+  walk.SetEnvironment(&env);
+  reg.PutText(LM, "Software\\T", "exp", "\"%ProgramFiles%\\OldApp\\a.exe\" %ProgramFiles%\\OldApp\\b", kRegExpandSz);
+  reg.PutText(LM, "Software\\T", "sz", "%ProgramFiles%\\OldApp\\a.exe");  // a REG_SZ holds no variables
+  reg.PutText(LM, "Software\\T", "sibling", "%ProgramFiles%\\OldApp2\\a.exe", kRegExpandSz);
+  const std::string before = reg.Dump();
+  Map("C:\\Program Files\\OldApp", "C:\\Program Files\\NewApp", "", "", MatchRule::Path);
+  EXPECT_EQ(Text(LM, "Software\\T", "exp"), "\"%ProgramFiles%\\NewApp\\a.exe\" %ProgramFiles%\\NewApp\\b");
+  EXPECT_EQ(reg.Get(LM, "Software\\T", "exp")->type, kRegExpandSz);
+  EXPECT_EQ(ctx.request.LinkCount, 2);
+  ExpectUndoRestores(before);
+  // A drive switch takes only what is written with the drive: every
+  // %ProgramFiles% of the machine would be written out otherwise.
+  ctx.request.Mode = 'S';
+  Map("C:", "D:", "", "", MatchRule::Path);
+  EXPECT_EQ(reg.Dump(), before);
+}
+
+TEST_F(RegWalkTest, OtherUsersHivesEachWalkedOnceNamedInThePhase) {
+  TwoAccounts accounts;
+  FakeEnvironment env{{"USERPROFILE", "C:\\Old"}};
+  walk.SetUserAccounts(&accounts);
+  walk.SetEnvironment(&env);
+  // The own hive: HKEY_CURRENT_USER shows it, but not the _Classes hive its
+  // Software\Classes links to (a link is not followed).
+  reg.PutText(US, "S-1-5-21-1-1000\\Software\\T", "p", "C:\\Old");
+  reg.PutText(US, "S-1-5-21-1-1000_Classes\\T", "p", "C:\\Old");
+  reg.AddLink(CU, "Software\\Classes", US, "S-1-5-21-1-1000_Classes");
+  // Another user, whose Software\Classes leads to the _Classes hive.
+  reg.PutText(US, "S-1-5-21-1-1001\\Software\\T", "p", "C:\\Old\\a");
+  reg.PutText(US, "S-1-5-21-1-1001\\Environment", "home", "%USERPROFILE%\\x", kRegExpandSz);  // theirs, not ours
+  reg.PutText(US, "S-1-5-21-1-1001_Classes\\T", "p", "C:\\Old\\c");
+  reg.AddLink(US, "S-1-5-21-1-1001\\Software\\Classes", US, "S-1-5-21-1-1001_Classes");
+  // One whose Software\Classes is a key of its own: that one is walked.
+  reg.PutText(US, "S-1-5-21-1-1002\\Software\\Classes\\T", "p", "C:\\Old");
+  reg.PutText(US, "S-1-5-21-1-1002_Classes\\T", "p", "C:\\Old");
+  // The system account's hive under both its names.
+  reg.PutText(US, ".DEFAULT\\T", "p", "C:\\Old");
+  reg.PutText(US, "S-1-5-18\\T", "p", "C:\\Old");
+  std::vector<std::string> phases;
+  ui.onPump = [&] {
+    if (phases.empty() || phases.back() != ctx.progress.phase) phases.push_back(ctx.progress.phase);
+  };
+  const std::string before = reg.Dump();
+  Map("C:\\Old", "D:\\New", "", "", MatchRule::Path);
+
+  EXPECT_EQ(Text(US, "S-1-5-21-1-1000\\Software\\T", "p"), "C:\\Old");
+  EXPECT_EQ(Text(US, "S-1-5-21-1-1000_Classes\\T", "p"), "D:\\New");
+  EXPECT_EQ(Text(US, "S-1-5-21-1-1001\\Software\\T", "p"), "D:\\New\\a");
+  EXPECT_EQ(Text(US, "S-1-5-21-1-1001\\Environment", "home"), "%USERPROFILE%\\x");
+  EXPECT_EQ(Text(US, "S-1-5-21-1-1001_Classes\\T", "p"), "D:\\New\\c");
+  EXPECT_EQ(Text(US, "S-1-5-21-1-1002\\Software\\Classes\\T", "p"), "D:\\New");
+  EXPECT_EQ(Text(US, "S-1-5-21-1-1002_Classes\\T", "p"), "C:\\Old");
+  EXPECT_EQ(Text(US, ".DEFAULT\\T", "p"), "C:\\Old");
+  EXPECT_EQ(Text(US, "S-1-5-18\\T", "p"), "D:\\New");
+  EXPECT_EQ(ctx.request.LinkCount, 5);
+  EXPECT_EQ(phases, (std::vector<std::string>{"Scanning System Registry", "Scanning User Registry",
+                                              "Scanning User Registry: S-1-5-18",
+                                              "Scanning User Registry: S-1-5-21-1-1000_Classes",
+                                              "Scanning User Registry: PC\\ann (S-1-5-21-1-1001)",
+                                              "Scanning User Registry: PC\\ann (S-1-5-21-1-1001_Classes)",
+                                              "Scanning User Registry: S-1-5-21-1-1002"}));
+  ExpectUndoRestores(before);
 }

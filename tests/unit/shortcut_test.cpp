@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "filemap/ShortcutRewrite.h"
+#include "support/FakeEnvironment.h"
 #include "support/FakeFileSystem.h"
 #include "support/FakeShellLinkStore.h"
 #include "support/FakeUi.h"
@@ -38,6 +39,15 @@ TEST(PlanShortcut, FieldChoiceAndTargetsThatStay) {
   EXPECT_FALSE(p.change.WorkingDir);
 
   EXPECT_FALSE(PlanShortcut(Link("C:\\Other\\x.exe", "C:\\Old"), kOldToNew).changes);
+}
+
+TEST(PlanShortcut, TargetStoredWithVariablesKeepsThem) {
+  FakeEnvironment env{{"ProgramFiles", "C:\\Program Files"}};
+  const SearchTexts t{"C:\\Program Files\\OldApp", "C:\\Program Files\\NewApp", "", "", MatchRule::Path};
+  const ShortcutPlan p = PlanShortcut(Link("%ProgramFiles%\\OldApp\\a.exe", "%ProgramFiles%\\OldApp\\x"), t, &env);
+  EXPECT_EQ(*p.change.Target, "%ProgramFiles%\\NewApp\\a.exe");
+  EXPECT_EQ(*p.change.WorkingDir, "%ProgramFiles%\\NewApp\\");
+  EXPECT_FALSE(p.change.Arguments);  // handed to the program as they stand
 }
 
 // A file backup that records what it saved, in the same event list as the writes.

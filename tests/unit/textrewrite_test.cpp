@@ -295,6 +295,16 @@ TEST_F(TextRewriteTest, PathsAreFoundInEverySpellingAndWholeOnly) {
             "p=D:\\Tools\\App;C:\\App Stuff;\"D:\\Tools\\App\"\nq=D:\\Tools\\App");
 }
 
+TEST_F(TextRewriteTest, ANewAmpersandInMarkupIsWrittenAsAnEntity) {
+  texts = {"C:\\App", "D:\\R&D", "", "", MatchRule::Path};
+  EXPECT_EQ(Rewrite("\xEF\xBB\xBF <?xml version=\"1.0\"?><a p=\"C:\\App\\x\" q=\"file:///C:/App\"/>"),
+            "\xEF\xBB\xBF <?xml version=\"1.0\"?><a p=\"D:\\R&amp;D\\x\" q=\"file:///D:/R&amp;D\"/>");
+  EXPECT_EQ(Rewrite("p=C:\\App\r\n"), "p=D:\\R&D\r\n");
+  // An old "&" found bare (a comment, CDATA) stays bare.
+  texts = {"C:\\A&B", "D:\\C&D", "", "", MatchRule::Path};
+  EXPECT_EQ(Rewrite("<a><!-- C:\\A&B\\x --> C:\\A&amp;B</a>"), "<a><!-- D:\\C&D\\x --> D:\\C&amp;D</a>");
+}
+
 TEST_F(TextRewriteTest, AnAllAsciiSettingsFileTakesNewTextInTheAnsiCodePage) {
   texts = {"C:\\App", "D:\\Bjørn", "", "", MatchRule::Path};
   EXPECT_EQ(Rewrite("p=C:\\App\\x\r\n"), "p=D:\\Bj\xF8rn\\x\r\n");

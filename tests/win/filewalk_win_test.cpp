@@ -204,50 +204,70 @@ TEST_F(FileWalkWinTest, ALinkBackUpTheTreeIsNotFollowed) {
   RemoveDirectoryA(link.c_str()) || DeleteFileA(link.c_str());
 }
 
+// The benchmark tree: 5,000 folders, 50,000 files, one settings file in every
+// tenth folder, one shortcut in every twentieth and, with configFiles, a
+// .json and a .ps1 in every tenth.
+void MakeBenchTree(Win32FileSystem& fs, const std::string& root, bool configFiles) {
+  constexpr int kTop = 50, kSub = 100, kFiles = 10;
+  RemoveTree(fs, root);
+  for (int t = 0; t < kTop; ++t)
+    for (int s = 0; s < kSub; ++s) {
+      const std::string folder = root + "T" + std::to_string(t) + "\\S" + std::to_string(s) + "\\";
+      fs.MakeFolders(folder);
+      for (int f = 0; f < kFiles; ++f) {
+        std::string name = "file" + std::to_string(f) + ".txt";
+        if (f == 0 && s % 10 == 0) name = "settings.ini";
+        if (f == 1 && s % 20 == 0) name = "link.lnk";
+        if (configFiles && f == 2 && s % 10 == 0) name = "appsettings.json";
+        if (configFiles && f == 3 && s % 10 == 5) name = "start.ps1";
+        // Written without a flush each: the tree is only read afterwards.
+        HANDLE h = CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        const char text[] = "[Section]\r\nKey=C:\\Somewhere\\Else\r\n";
+        WriteFile(h, text, sizeof text - 1, &written, nullptr);
+        CloseHandle(h);
+      }
+    }
+}
+
+// The bare enumeration goes through the wide functions in the "\\?\" form,
+// as the walk does, and converts nothing; it reads every file whose name
+// ends in one of `read` whole.
+long long BareEnumeration(const std::wstring& folder, const std::vector<std::wstring>& read) {
+  long long entries = 0;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileExW((folder + L"*").c_str(), FindExInfoStandard, &fd, FindExSearchNameMatch, nullptr, 0);
+  if (h == INVALID_HANDLE_VALUE) return 0;
+  std::vector<char> buffer(1 << 16);
+  do {
+    ++entries;
+    const std::wstring_view name = fd.cFileName;
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (name != L"." && name != L"..") entries += BareEnumeration(folder + fd.cFileName + L"\\", read);
+      continue;
+    }
+    for (const std::wstring& ending : read) {
+      if (name.size() < ending.size() || name.substr(name.size() - ending.size()) != ending) continue;
+      HANDLE file = CreateFileW((folder + fd.cFileName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr);
+      DWORD got = 0;
+      while (ReadFile(file, buffer.data(), DWORD(buffer.size()), &got, nullptr) && got > 0) {
+      }
+      CloseHandle(file);
+    }
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+  return entries;
+}
+
 // Run by hand: the walk against a bare enumeration of the same tree.
 //   wine win_tests.exe --gtest_also_run_disabled_tests --gtest_filter=*WalkTiming*
 TEST(FileWalkTiming, DISABLED_WalkAgainstBareEnumeration) {
   Win32FileSystem fs;
   const std::string root = "C:\\ostrivane-bench-walk\\";
-  constexpr int kTop = 50, kSub = 100, kFiles = 10;  // 5,000 folders, 50,000 files
-  RemoveTree(fs, root);
-  {
-    for (int t = 0; t < kTop; ++t)
-      for (int s = 0; s < kSub; ++s) {
-        const std::string folder = root + "T" + std::to_string(t) + "\\S" + std::to_string(s) + "\\";
-        fs.MakeFolders(folder);
-        for (int f = 0; f < kFiles; ++f) {
-          // One settings file in every tenth folder, one shortcut in every twentieth.
-          std::string name = "file" + std::to_string(f) + ".txt";
-          if (f == 0 && s % 10 == 0) name = "settings.ini";
-          if (f == 1 && s % 20 == 0) name = "link.lnk";
-          // Written without a flush each: the tree is only read afterwards.
-          HANDLE h = CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-          DWORD written = 0;
-          const char text[] = "[Section]\r\nKey=C:\\Somewhere\\Else\r\n";
-          WriteFile(h, text, sizeof text - 1, &written, nullptr);
-          CloseHandle(h);
-        }
-      }
-  }
+  MakeBenchTree(fs, root, false);
   using Clock = std::chrono::steady_clock;
   auto seconds = [](Clock::duration d) { return std::chrono::duration<double>(d).count(); };
-
-  long long bareEntries = 0;
-  // The bare enumeration goes through the wide functions in the "\\?\" form,
-  // as the walk does, and converts nothing.
-  std::function<void(const std::wstring&)> bare = [&](const std::wstring& folder) {
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileExW((folder + L"*").c_str(), FindExInfoStandard, &fd, FindExSearchNameMatch, nullptr, 0);
-    if (h == INVALID_HANDLE_VALUE) return;
-    do {
-      ++bareEntries;
-      const std::wstring_view name = fd.cFileName;
-      if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
-        bare(folder + fd.cFileName + L"\\");
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
-  };
 
   FakeUi ui;
   RunContext ctx;
@@ -273,9 +293,8 @@ TEST(FileWalkTiming, DISABLED_WalkAgainstBareEnumeration) {
   // of each is the figure to compare.
   double bestBare = 1e9, bestWalk = 1e9, bestListing = 1e9;
   for (int round = 0; round < 7; ++round) {
-    bareEntries = 0;
     const auto t0 = Clock::now();
-    bare(L"\\\\?\\" + WideText(root));
+    const long long bareEntries = BareEnumeration(L"\\\\?\\" + WideText(root), {});
     const auto t1 = Clock::now();
     walk.SearchThruDir(root, "C:\\Nowhere\\Old Folder", "C:\\Nowhere\\New Folder");
     const auto t2 = Clock::now();
@@ -292,6 +311,49 @@ TEST(FileWalkTiming, DISABLED_WalkAgainstBareEnumeration) {
   }
   std::printf("fastest rounds: bare enumeration %.3f s, walk %.3f s, ratio %.2f; listings alone %.3f s, ratio %.2f\n",
               bestBare, bestWalk, bestWalk / bestBare, bestListing, bestListing / bestBare);
+  EXPECT_EQ(ctx.request.LinkCount, 0);
+  RemoveTree(fs, root);
+}
+
+// Run by hand: the default file targets (settings, shortcuts, configuration
+// files) against a bare enumeration that reads the same files.
+//   wine win_tests.exe --gtest_also_run_disabled_tests --gtest_filter=*Timing*
+TEST(FileWalkTiming, DISABLED_DefaultTargetsAgainstEnumerationAndReading) {
+  Win32FileSystem fs;
+  const std::string root = "C:\\ostrivane-bench-config\\";
+  MakeBenchTree(fs, root, true);
+  using Clock = std::chrono::steady_clock;
+  auto seconds = [](Clock::duration d) { return std::chrono::duration<double>(d).count(); };
+
+  FakeUi ui;
+  RunContext ctx;
+  ctx.ui = &ui;
+  ctx.request.Mode = 'F';
+  ctx.targets = {false, true, true, false, true};
+  PathForms forms(fs);
+  RecordingBackup backup(fs);
+  Win32CodePage ansi(Win32CodePage::Which::Ansi);
+  TextFileRewrite rewrite(ctx, fs, backup, ansi);
+  RecordingShortcuts shortcuts;
+  FileWalk walk(ctx, fs, forms, rewrite, shortcuts);
+  const std::wstring bareRoot = L"\\\\?\\" + WideText(root);
+
+  double bestBare = 1e9, bestWalk = 1e9;
+  for (int round = 0; round < 7; ++round) {
+    const auto t0 = Clock::now();
+    const long long entries = BareEnumeration(bareRoot, {L".ini", L".json", L".ps1"});
+    const auto t1 = Clock::now();
+    walk.SearchThruDir(root, "C:\\Nowhere\\Old Folder", "C:\\Nowhere\\New Folder");
+    const auto t2 = Clock::now();
+    std::printf("round %d: bare enumeration and reading %.3f s (%lld entries, 1,500 files read), walk %.3f s, "
+                "ratio %.2f\n",
+                round, seconds(t1 - t0), entries, seconds(t2 - t1), seconds(t2 - t1) / seconds(t1 - t0));
+    bestBare = std::min(bestBare, seconds(t1 - t0));
+    bestWalk = std::min(bestWalk, seconds(t2 - t1));
+    shortcuts.paths.clear();
+  }
+  std::printf("fastest rounds: bare enumeration and reading %.3f s, walk %.3f s, ratio %.2f\n", bestBare, bestWalk,
+              bestWalk / bestBare);
   EXPECT_EQ(ctx.request.LinkCount, 0);
   RemoveTree(fs, root);
 }

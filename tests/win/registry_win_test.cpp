@@ -15,6 +15,7 @@
 #include "regmap/RegImport.h"
 #include "regmap/RegistryWalk.h"
 #include "regmap/win32/Win32RegistryBackend.h"
+#include "regmap/win32/Win32UserAccounts.h"
 #include "ProcessRunner.h"
 #include "core/Unicode.h"
 #include "core/win32/Win32CodePage.h"
@@ -388,6 +389,54 @@ TEST_F(WinRegistryTest, ValuesBehindRegistryLinksAreChangedOnceAndRestored) {
 }
 
 // Run by hand: --gtest_also_run_disabled_tests --gtest_filter=*WalkSpeed*
+// A hive of another user, made as a key under HKEY_USERS (Wine loads no
+// second profile), is walked; the own one, shown as HKEY_CURRENT_USER, is not
+// walked again. Variables in REG_EXPAND_SZ data expand as the process has them.
+TEST_F(WinRegistryTest, OtherUsersHiveWalkedOwnHiveOnceVariablesExpanded) {
+  Win32UserAccounts accounts;
+  Win32EnvironmentValues environment;
+  const std::string own = accounts.CurrentUserSid();
+  ASSERT_EQ(own.rfind("S-1-5-", 0), 0u) << own;
+  const std::string other = "S-1-5-21-7-7-7-" + token.substr(0, token.find('q'));
+  const RegRoot US = RegRoot::Users;
+  const std::string old = "C:\\windows\\OstrHku" + token, now = "C:\\windows\\OstrNew" + token;
+  PutText(CU, "", "mine", old + "\\x");
+  PutText(CU, "", "expand", "%SystemRoot%\\OstrHku" + token + "\\y", kRegExpandSz);
+  ASSERT_EQ(TNTRegistry(backend, US).KeyExists("\\" + own + base), true) << "HKEY_CURRENT_USER is not " << own;
+  TNTRegistry theirs(backend, US);
+  theirs.CreateRegPath("\\" + other + base);
+  theirs.WriteTextValue("theirs", old);
+  theirs.CloseKey();
+  const auto dumpAll = [&] {
+    std::string out = Dump();
+    DumpKey(backend, US, "\\" + other, out);
+    return out;
+  };
+  const std::string before = dumpAll();
+  std::vector<std::string> phases;
+  ui.onPump = [&] {
+    if (phases.empty() || phases.back() != ctx.progress.phase) phases.push_back(ctx.progress.phase);
+  };
+  RegistryWalk walk(ctx, backend, fs, ansi);
+  walk.SetUserAccounts(&accounts);
+  walk.SetEnvironment(&environment);
+  walk.FindReplaceProcess({old, now, "", "", MatchRule::Path});
+
+  EXPECT_EQ(Text(CU, "", "mine"), now + "\\x");
+  EXPECT_EQ(Text(CU, "", "expand"), "%SystemRoot%\\OstrNew" + token + "\\y");
+  TNTRegistry check(backend, US);
+  ASSERT_TRUE(check.OpenRegPathForReading("\\" + other + base));
+  EXPECT_EQ(check.ReadTextValue("theirs"), now);
+  check.CloseKey();
+  EXPECT_EQ(ctx.request.LinkCount, 3);
+  EXPECT_NE(std::find(phases.begin(), phases.end(), "Scanning User Registry: " + other), phases.end());
+  for (const std::string& p : phases) EXPECT_EQ(p.find(own), std::string::npos) << p;
+  const RegImportResult r = ImportRegFile(fs, backend, kBackup, ansi);
+  EXPECT_TRUE(r.failed.empty());
+  EXPECT_EQ(dumpAll(), before);
+  TNTRegistry(backend, US).DeleteRegKey("\\" + other);
+}
+
 TEST_F(WinRegistryTest, DISABLED_WalkSpeedAgainstABareTraversal) {
   using Clock = std::chrono::steady_clock;
   {

@@ -6,10 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
 
 #include "ProcessRunner.h"
 #include "RawLink.h"
+#include "RegistryDump.h"
 #include "core/Unicode.h"
 #include "core/win32/WidePath.h"
 #include "core/win32/Win32CodePage.h"
@@ -21,73 +21,18 @@ const std::string kHome = "C:\\ostrivane-test-unicode";
 const std::string kData = "D:\\OstrUnicodeData";
 const std::string kKey = "Software\\OstrivaneUnicodeTest";
 
-// The test key and everything below it, byte for byte: names as the
-// registry holds them (UTF-16, shown as UTF-8 without loss), types, and the
-// data's own bytes (texts of whole UTF-16 units shown as UTF-8, which keeps
-// every unit).
-void DumpKey(const std::string& path, std::string& out) {
-  HKEY h;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, WideText(path).c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return;
-  out += "[" + path + "]\n";
-  std::map<std::string, std::string> values;
-  std::vector<wchar_t> name(16384);
-  std::string data(1 << 16, '\0');
-  for (DWORD i = 0;; ++i) {
-    DWORD nameLen = DWORD(name.size()), dataLen = DWORD(data.size()), type = 0;
-    if (RegEnumValueW(h, i, name.data(), &nameLen, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &dataLen) !=
-        ERROR_SUCCESS)
-      break;
-    const std::string bytes = data.substr(0, dataLen);
-    std::string shown = std::to_string(type) + ":";
-    if ((type == REG_SZ || type == REG_EXPAND_SZ) && dataLen % 2 == 0)
-      shown += Utf8FromUtf16LeBytes(bytes);  // exact: lone surrogates survive
-    else
-      shown += std::to_string(dataLen) + ":" + bytes;
-    values[Utf8Text(std::wstring_view(name.data(), nameLen))] = shown;
-  }
-  std::vector<std::string> subkeys;
-  for (DWORD i = 0;; ++i) {
-    DWORD len = DWORD(name.size());
-    if (RegEnumKeyExW(h, i, name.data(), &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    subkeys.push_back(Utf8Text(std::wstring_view(name.data(), len)));
-  }
-  RegCloseKey(h);
-  for (const auto& [n, v] : values) out += "  \"" + n + "\"=" + v + "\n";
-  for (const std::string& s : subkeys) DumpKey(path + "\\" + s, out);
-}
-
 std::string Registry() {
   std::string out;
-  DumpKey(kKey, out);
+  DumpRegistryKey(HKEY_CURRENT_USER, kKey, out);
   return out;
 }
 
 void SetText(const std::string& key, const std::string& name, DWORD type, const std::string& text) {
-  HKEY h;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, WideText(key).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h,
-                            nullptr),
-            ERROR_SUCCESS)
-      << key;
-  const std::wstring data = WideText(text);
-  ASSERT_EQ(RegSetValueExW(h, WideText(name).c_str(), 0, type, reinterpret_cast<const BYTE*>(data.c_str()),
-                           DWORD((data.size() + 1) * sizeof(wchar_t))),
-            ERROR_SUCCESS);
-  RegCloseKey(h);
+  SetRegistryText(HKEY_CURRENT_USER, key, name, type, text);
 }
 
-// The text of a value, or "<none>".
 std::string TextValue(const std::string& key, const std::string& name) {
-  std::wstring buf(4096, L'\0');
-  DWORD size = DWORD(buf.size() * sizeof(wchar_t));
-  if (RegGetValueW(HKEY_CURRENT_USER, WideText(key).c_str(), WideText(name).c_str(), RRF_RT_ANY | RRF_NOEXPAND,
-                   nullptr, buf.data(), &size) != ERROR_SUCCESS)
-    return "<none>";
-  return Utf8Text(buf.c_str());
-}
-
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t p = 0; (p = text.find(from, p)) != std::string::npos; p += to.size()) text.replace(p, from.size(), to);
-  return text;
+  return RegistryText(HKEY_CURRENT_USER, key, name);
 }
 
 // The Unix path Wine gives a Windows path, for the host's own programs.
@@ -143,17 +88,7 @@ class UnicodeEndToEnd : public ::testing::Test {
     RegDeleteTreeW(HKEY_CURRENT_USER, WideText(kKey).c_str());
   }
   ProcessResult Cli(const std::vector<std::string>& args) { return RunProgram(exe, args); }
-  // Every file and folder below the folder with its attributes and bytes.
-  std::string Files(const std::string& folder) {
-    std::string out;
-    for (const DirEntry& e : fs.ListFolder(folder + "\\*")) {
-      if (e.name == "." || e.name == "..") continue;
-      const std::string p = folder + "\\" + e.name;
-      out += p + " [" + std::to_string(e.attributes) + "]";
-      out += e.IsFolder() ? "\n" + Files(p) : " " + fs.ReadWhole(p) + "\n";
-    }
-    return out;
-  }
+  std::string Files(const std::string& folder) { return FilesBelow(fs, folder); }
   Win32FileSystem fs;
   Win32CodePage cp1252{1252u};
   std::string exe;

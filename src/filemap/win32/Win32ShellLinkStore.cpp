@@ -119,6 +119,14 @@ class LinkObject {
     p.Description = Text([&](wchar_t* b, int n) { return link_->GetDescription(b, n); });
     // S_FALSE and an empty buffer: the link points at something that is no file path.
     p.Target = Text([&](wchar_t* b, int n) { return link_->GetPath(b, n, &found, SLGP_UNCPRIORITY); });
+    // A target stored with variables (%ProgramFiles%\App\app.exe) comes back
+    // expanded unless asked for raw: read raw, it can keep them when remapped.
+    // (Wine keeps no such form: there both are the same text.)
+    std::vector<wchar_t> raw(kReadBuffer, L'\0');
+    if (link_->GetPath(raw.data(), kReadBuffer, &found, SLGP_RAWPATH) == S_OK && raw.back() == L'\0') {
+      const std::string rawTarget = Utf8Text(raw.data());
+      if (rawTarget != p.Target && rawTarget.find('%') != std::string::npos) p.Target = rawTarget;
+    }
     // No file path holds "?": the link's path record is in the ANSI code page
     // (all Wine writes) and lost what that cannot hold. Its item list keeps
     // every name in UTF-16.

@@ -12,6 +12,7 @@
 #include "filemap/win32/Win32ShellLinkStore.h"
 #include "regmap/RegistryWalk.h"
 #include "regmap/win32/Win32RegistryBackend.h"
+#include "regmap/win32/Win32UserAccounts.h"
 #include "undo/FileBackupArchive.h"
 #include "undo/MoveDir.h"
 #include "undo/UndoExecution.h"
@@ -31,6 +32,9 @@ struct RunAssembly::Impl {
         undoer(fs, store, registryBackend, ansi, mover, programFolder, &lock) {
     undoer.SetEnvironmentNotice(&environment);
     files.Walk().SetWindowsFolder(WindowsFolder());
+    registry.SetEnvironment(&environmentValues);
+    registry.SetUserAccounts(&accounts);
+    shortcuts.SetEnvironment(&environmentValues);
   }
 
   // The Windows folder, for the walk's scheduled tasks; empty when unknown.
@@ -48,6 +52,8 @@ struct RunAssembly::Impl {
   Win32CodePage ansi{Win32CodePage::Which::Ansi};  // legacy settings files, REGEDIT4 files and those of earlier builds
   Win32RunLock lock;
   Win32EnvironmentNotice environment;
+  Win32EnvironmentValues environmentValues;
+  Win32UserAccounts accounts;
   Win32ShellMove shell;
   PathForms forms;
   FileBackupArchive archive;
