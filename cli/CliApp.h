@@ -23,6 +23,8 @@ class CliServices {
   virtual RunParts MakeRunParts(RunContext& ctx) = 0;
   virtual UndoList& Undo(RunContext& ctx) = 0;
   virtual UndoExecutor& UndoRunner(RunContext& ctx) = 0;
+  // Writes a file whole (the --report file); throws Error.
+  virtual void WriteFile(const std::string& path, const std::string& bytes) = 0;
 };
 
 enum CliExit { kExitFinished = 0, kExitCancelled = 1, kExitUsage = 2, kExitError = 3, kExitPartly = 4 };

@@ -19,6 +19,8 @@ struct CliOptions {
   bool verify = false;
   bool preview = false;
   bool substring = false;  // match a path as plain text, inside longer names too
+  std::string reportPath;  // --report: the change list written as a change report
+  bool json = false;       // --json: the change list as JSON Lines on stdout
 };
 
 struct CliParse {

@@ -18,6 +18,7 @@ class Win32CliServices : public CliServices {
   RunParts MakeRunParts(RunContext& ctx) override;
   UndoList& Undo(RunContext& ctx) override;
   UndoExecutor& UndoRunner(RunContext& ctx) override;
+  void WriteFile(const std::string& path, const std::string& bytes) override;
 
  private:
   RunAssembly& Assembly(RunContext& ctx);
