@@ -69,7 +69,8 @@ void MappingRun::StartSearch() {
 
 void MappingRun::WriteReport() {
   ctx_.endedAt = parts_.timeText ? parts_.timeText() : "";
-  if (ctx_.preview || !parts_.records || ctx_.request.UndoName.empty()) return;
+  // A run that met nothing leaves no undo entry behind for it.
+  if (ctx_.preview || !parts_.records || ctx_.request.UndoName.empty() || ctx_.changes.empty()) return;
   const std::string path = ctx_.programFolder + ctx_.request.UndoName + ".log";
   try {
     parts_.records->ReplaceWhole(path, ChangeReportText(ctx_));

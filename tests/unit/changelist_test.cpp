@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 #include "core/Error.h"
 #include "engine/ChangeReport.h"
@@ -132,3 +134,48 @@ TEST(ChangeReport, EveryFieldReadsBackExactlyAndJsonEscapes) {
 }
 
 }  // namespace
+
+namespace {
+// Reads a change report with Python's csv module (tab dialect) and the same
+// entries' JSON Lines with its json module; exits 0 when each report row
+// holds exactly the fields of its JSON object.
+constexpr const char* kPythonCheck = R"(
+import csv, json, sys
+with open(sys.argv[1], encoding='utf-8-sig', newline='') as f:
+    rows = list(csv.reader(f, dialect='excel-tab'))
+with open(sys.argv[2], encoding='ascii') as f:
+    objects = [json.loads(line) for line in f]
+head = rows.index(['Where', 'Value', 'Line', 'Kind', 'Old', 'New', 'Outcome', 'Reason'])
+entries = [r for r in rows[head + 1:] if r]
+assert len(entries) == len(objects), (len(entries), len(objects))
+for r, o in zip(entries, objects):
+    assert set(o) == {'where', 'value', 'line', 'kind', 'old', 'new', 'outcome', 'reason'}, o
+    line = str(o['line']) if o['line'] else ''
+    assert r == [o['where'], o['value'], line, o['kind'], o['old'], o['new'], o['outcome'], o['reason']], (r, o)
+assert dict(r for r in rows[1:head] if len(r) == 2)['Mode'] == 'Map Only'
+)";
+}  // namespace
+
+TEST(ChangeReport, PythonReadsEveryRowAndEveryJsonLine) {
+  if (std::system("python3 -c pass >/dev/null 2>&1") != 0) GTEST_SKIP() << "no python3";
+  RunContext ctx;
+  ctx.request.FindText = "C:\\Old";
+  ctx.changes.push_back({"C:\\a \"b\".ini", "", 7, ChangeKind::SettingsLine, "x=\tC:\\Old\r\ny", "x=\tD:\\New\r\ny",
+                         ChangeOutcome::Changed, ""});
+  ctx.changes.push_back({"HKEY_CURRENT_USER\\S", "\"quoted\"\xC3\xA9", 0, ChangeKind::ValueName, "\"", "\n",
+                         ChangeOutcome::PassedOver, "access denied"});
+  ctx.changes.push_back({"C:\\l.lnk", "", 0, ChangeKind::ShortcutTarget, "", "", ChangeOutcome::LeftOut, ""});
+  const std::string dir = ::testing::TempDir();
+  const std::string report = dir + "ostrivane-report.log", lines = dir + "ostrivane-report.jsonl",
+                    script = dir + "ostrivane-report-check.py";
+  FILE* f = std::fopen(report.c_str(), "wb");
+  std::fputs(ChangeReportText(ctx).c_str(), f);
+  std::fclose(f);
+  f = std::fopen(lines.c_str(), "wb");
+  for (const ChangeEntry& e : ctx.changes) std::fputs((ChangeJsonLine(e) + "\n").c_str(), f);
+  std::fclose(f);
+  f = std::fopen(script.c_str(), "wb");
+  std::fputs(kPythonCheck, f);
+  std::fclose(f);
+  EXPECT_EQ(std::system(("python3 " + script + " " + report + " " + lines).c_str()), 0);
+}
