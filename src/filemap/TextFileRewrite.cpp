@@ -67,6 +67,9 @@ Question FileChangeQuestion(const std::string& path, std::string_view text, std:
   q.key = kSettingFilesKey;
   q.value = path;
   q.from = std::string(text.substr(start));
+  q.fromMark = q.toMark = before.size();
+  q.fromMarkLength = oldLen;
+  q.toMarkLength = newForm.size();
   q.to.reserve(before.size() + newForm.size() + text.size() - pos - oldLen);
   q.to.append(before).append(newForm).append(text.substr(pos + oldLen));
   return q;

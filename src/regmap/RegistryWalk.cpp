@@ -121,7 +121,9 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
     if (VerificationOn(ctx_)) {
       asked = true;
       const Answer answer =
-          OfferChange(ctx_, Question{visit.rootName + visit.path, shownName, current, candidate}, WalkKind::Registry);
+          OfferChange(ctx_, Question{visit.rootName + visit.path, shownName, current, candidate, pos, length, pos,
+                                     newText.size()},
+                      WalkKind::Registry);
       if (answer != Answer::Replace) {
         entry.outcome = ChangeOutcome::Skipped;
         ctx_.Record(std::move(entry));
