@@ -50,6 +50,9 @@ std::string ChangeSelection::KeyOf(const ChangeEntry& e) {
 }
 
 void ChangeSelection::Tick(const ChangeEntry& entry) {
+  // Only occurrences are chosen: the move itself and places passed over are
+  // no choice the run could meet again.
+  if (!CountsAsLink(entry)) return;
   byKey_.emplace(KeyOf(entry), entries_.size());
   entries_.push_back(entry);
   met_.push_back(false);
