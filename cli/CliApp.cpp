@@ -5,6 +5,7 @@
 
 #include "CliArgs.h"
 #include "ConsoleUi.h"
+#include "engine/ChangeReport.h"
 #include "engine/Progress.h"
 #include "core/Error.h"
 #include "core/Text.h"
@@ -100,22 +101,43 @@ int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std:
     }
   }
 
-  ConsoleUi ui(ctx, in, out, err, [&services] { return services.NowMs(); });
+  // With --json, stdout holds nothing but the JSON Lines.
+  std::ostream& plain = o.json ? err : out;
+  ConsoleUi ui(ctx, in, plain, err, [&services] { return services.NowMs(); });
   ctx.ui = &ui;
   RunParts parts = services.MakeRunParts(ctx);
   const std::string unavailable = MissingPart(ctx, parts);
   if (!unavailable.empty()) throw Error("This build cannot do " + unavailable + " yet.");
 
-  MappingRun(ctx, parts).StartSearch();
+  // The report and the JSON Lines also tell what a failed run did before it failed.
+  const auto writeChangeList = [&] {
+    if (o.json) {
+      for (const ChangeEntry& e : ctx.changes) out << ChangeJsonLine(e) << '\n';
+      out.flush();
+    }
+    if (!o.reportPath.empty()) services.WriteFile(o.reportPath, ChangeReportText(ctx));
+  };
+  try {
+    MappingRun(ctx, parts).StartSearch();
+  } catch (...) {
+    ctx.ui = nullptr;
+    try {
+      writeChangeList();
+    } catch (const std::exception& e) {
+      err << e.what() << '\n';
+    }
+    throw;
+  }
   ctx.ui = nullptr;
+  writeChangeList();
 
   const EndPage page = EndPageOf(ctx);
-  out << page.title << '\n';
-  if (!page.moveLine.empty()) out << page.moveLine << '\n';
-  out << page.countLine << '\n';
+  plain << page.title << '\n';
+  if (!page.moveLine.empty()) plain << page.moveLine << '\n';
+  plain << page.countLine << '\n';
   if (!page.passedOverLine.empty()) {
-    out << page.passedOverLine << '\n';
-    out.flush();
+    plain << page.passedOverLine << '\n';
+    plain.flush();
     err << PassedOverList(ctx);
   }
   if (ctx.request.Cancelled) return kExitCancelled;

@@ -30,6 +30,8 @@ class CliServices {
   virtual std::string RecordsRefusal() { return ""; }
   // Record folders left out of the undo list, and why.
   virtual std::vector<std::string> RecordsNotes() { return {}; }
+  // Writes a file whole (the --report file); throws Error.
+  virtual void WriteFile(const std::string& path, const std::string& bytes) = 0;
 };
 
 enum CliExit { kExitFinished = 0, kExitCancelled = 1, kExitUsage = 2, kExitError = 3, kExitPartly = 4 };

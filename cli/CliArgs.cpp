@@ -38,7 +38,17 @@ std::string UsageText() {
          "                  default registry,settings,shortcuts,config\n"
          "  --drives LIST   drive letters to scan, such as C,D; default: the fixed drives\n"
          "  --verify        ask before each change: Replace, Skip, Cancel, or replace and do not ask again\n"
-         "  --preview       list every change the run would make, and change nothing\n"
+         "  --preview       list every change the run would make, and change nothing; ends with\n"
+         "                  \"N links would be remapped\"\n"
+         "  --report FILE   write the change list to FILE as the run's UndoNNNNN.log holds it (UTF-8,\n"
+         "                  tab-separated, with a header line); also with --preview\n"
+         "  --json          print the change list on stdout as JSON Lines, one object per occurrence, instead\n"
+         "                  of the plain lines (which then go to stderr). Fields: where (registry key, file\n"
+         "                  or shortcut path), value (registry value name), line (file line, 0 for none),\n"
+         "                  kind (value data, value name, key path, settings line, configuration line,\n"
+         "                  shortcut target, shortcut arguments, shortcut working folder, moved item,\n"
+         "                  place), old, new, outcome (changed, would change, left out, skipped, passed\n"
+         "                  over), reason (why it was passed over)\n"
          "  --substring     find a path also inside longer names (C:\\App in C:\\Apple); by default a path\n"
          "                  counts only where it ends (C:\\App, C:\\App\\x, \"C:\\App\", C:\\App;...)\n"
          "  --allow-partial without administrator rights, change what can be changed when the run would also\n"
@@ -113,6 +123,10 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
       o.substring = true;
     } else if (a == "--allow-partial") {
       o.allowPartial = true;
+    } else if (a == "--report") {
+      if (!value(o.reportPath) || o.reportPath.empty()) return Fail("--report needs a file name.");
+    } else if (a == "--json") {
+      o.json = true;
     } else if (a.size() > 1 && a.compare(0, 2, "--") == 0) {
       return Fail("Unknown option " + a + ".");
     } else {
@@ -123,7 +137,9 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
   const std::string& cmd = args[0];
   const bool mapping = cmd == "map" || cmd == "move" || cmd == "switch";
   if ((findGiven || replaceGiven) && cmd != "map") return Fail("--find and --replace belong to map.");
-  if (!mapping && (o.verify || o.preview || o.substring || o.allowPartial || o.drives || targetsGiven)) return Fail("Options belong to map, move and switch.");
+  if (!mapping && (o.verify || o.preview || o.substring || o.allowPartial || o.drives || targetsGiven || o.json ||
+                   !o.reportPath.empty()))
+    return Fail("Options belong to map, move and switch.");
 
   if (cmd == "map") {
     o.command = CliCommand::Map;

@@ -20,6 +20,8 @@ struct CliOptions {
   bool preview = false;
   bool substring = false;  // match a path as plain text, inside longer names too
   bool allowPartial = false;  // go on without the rights for some places
+  std::string reportPath;  // --report: the change list written as a change report
+  bool json = false;       // --json: the change list as JSON Lines on stdout
 };
 
 struct CliParse {

@@ -1,8 +1,12 @@
 #include "win32/Win32CliServices.h"
 
+#include <windows.h>
+
 #include "core/Error.h"
 #include "core/FileSystem.h"
 #include "core/Ini.h"
+#include "core/Unicode.h"
+#include "core/win32/Win32FileSystem.h"
 #include "undo/UndoStore.h"
 
 namespace {
@@ -40,3 +44,20 @@ RunParts Win32CliServices::MakeRunParts(RunContext& ctx) { return Assembly(ctx).
 
 UndoList& Win32CliServices::Undo(RunContext& ctx) { return Assembly(ctx).Undo(); }
 UndoExecutor& Win32CliServices::UndoRunner(RunContext& ctx) { return Assembly(ctx).Undoer(); }
+
+void Win32CliServices::WriteFile(const std::string& path, const std::string& bytes) {
+  // A name given on the command line is taken from the current folder.
+  const std::u16string wide = Utf16FromUtf8(path);
+  std::wstring full(32768, L'\0');
+  const DWORD length = GetFullPathNameW(reinterpret_cast<const wchar_t*>(wide.c_str()), DWORD(full.size()),
+                                        full.data(), nullptr);
+  if (length == 0 || length >= full.size()) throw Error("The report file name " + path + " is not valid.");
+  full.resize(length);
+  const std::string fullPath = Utf8FromUtf16(std::u16string(full.begin(), full.end()));
+  Win32FileSystem fs;
+  try {
+    fs.ReplaceWhole(fullPath, bytes);
+  } catch (const std::exception& e) {
+    throw Error("The report " + fullPath + " could not be written: " + e.what());
+  }
+}

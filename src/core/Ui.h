@@ -1,6 +1,7 @@
 #pragma once
 // The user-interaction port: what a run needs of the window program or of
 // the console front end while it works.
+#include <cstddef>
 #include <string>
 
 // The application title: the caption of plain message boxes.
@@ -14,6 +15,10 @@ struct Question {
   std::string value;
   std::string from;
   std::string to;
+  // The found part in `from` and what replaces it in `to` (byte offsets and
+  // lengths); zero lengths when no single place is marked.
+  std::size_t fromMark = 0, fromMarkLength = 0;
+  std::size_t toMark = 0, toMarkLength = 0;
 };
 
 // One change a preview run reports instead of making it.

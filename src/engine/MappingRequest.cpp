@@ -1,5 +1,6 @@
 #include "engine/MappingRequest.h"
 
+#include "core/Text.h"
 #include "core/Ui.h"
 
 bool RunContext::PumpCancelled() {
@@ -11,4 +12,48 @@ int RunContext::SelectedDriveCount() const {
   int n = 0;
   for (const DriveRow& d : drives) n += d.selected ? 1 : 0;
   return n;
+}
+
+void RunContext::PassOver(std::string where, std::string reason) {
+  ChangeEntry entry;
+  entry.where = where;
+  entry.kind = ChangeKind::Place;
+  entry.outcome = ChangeOutcome::PassedOver;
+  entry.reason = reason;
+  changes.push_back(std::move(entry));
+  passedOver.push_back({std::move(where), std::move(reason)});
+}
+
+void RunContext::Record(ChangeEntry entry) {
+  // A move's review is searched before the move: places inside the item are
+  // named where they will be.
+  if (preview && request.Mode == 'M') entry.where = PathAfterMove(entry.where, request.FindText, request.ReplaceText);
+  if (CountsAsLink(entry)) ++request.LinkCount;
+  if (entry.outcome == ChangeOutcome::PassedOver) passedOver.push_back({PlaceText(entry), entry.reason});
+  changes.push_back(std::move(entry));
+}
+
+bool RunContext::Chosen(const ChangeEntry& entry) {
+  if (!selection || entry.kind == ChangeKind::MovedItem || selection->Take(entry)) return true;
+  ChangeEntry left = entry;
+  left.outcome = ChangeOutcome::LeftOut;
+  changes.push_back(std::move(left));
+  return false;
+}
+
+void RunContext::PassOverSince(std::size_t from, const std::string& where, const std::string& reason) {
+  for (std::size_t i = from; i < changes.size(); ++i) {
+    ChangeEntry& e = changes[i];
+    if (e.outcome != ChangeOutcome::Changed) continue;
+    if (CountsAsLink(e)) --request.LinkCount;
+    e.outcome = ChangeOutcome::PassedOver;
+    e.reason = reason;
+  }
+  passedOver.push_back({where, reason});
+}
+
+std::string PathAfterMove(const std::string& path, const std::string& from, const std::string& to) {
+  if (from.empty() || path.size() < from.size() || !EqualFold(path.substr(0, from.size()), from)) return path;
+  if (path.size() > from.size() && path[from.size()] != '\\' && from.back() != '\\') return path;
+  return to + path.substr(from.size());
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/ChangeList.h"
+
 class Ui;
 
 struct MappingRequest {
@@ -86,11 +88,30 @@ struct RunContext {
   std::vector<PassedOver> passedOver;  // this run's, in the order met
   bool environmentChanged = false;     // a value under an environment key was changed
 
-  void PassOver(std::string where, std::string reason) {
-    passedOver.push_back({std::move(where), std::move(reason)});
-  }
+  std::vector<ChangeEntry> changes;    // this run's change list, in the order met
+  // Set for a run that applies what the review page ticked; not owned.
+  ChangeSelection* selection = nullptr;
+  std::string startedAt, endedAt;      // local time text of the run's start and end
+
+  // A place passed over as a whole: named in the passed-over list and in the
+  // change list (kind Place).
+  void PassOver(std::string where, std::string reason);
+  // One occurrence and what became of it. Changed (or would change) counts
+  // as a remapped link; passed over is also named in the passed-over list.
+  void Record(ChangeEntry entry);
+  // Whether an occurrence found may be changed: always, unless the run
+  // applies a review and the user left it out (then it is recorded so).
+  bool Chosen(const ChangeEntry& entry);
+  // The occurrences recorded as changed from index `from` on were not made
+  // after all (the file could not be written ...): they are passed over with
+  // the reason, no longer counted, and the place named once.
+  void PassOverSince(std::size_t from, const std::string& where, const std::string& reason);
 
   // Pumps the user interface and tells whether the run was cancelled.
   bool PumpCancelled();
   int SelectedDriveCount() const;
 };
+
+// Where `path` will be once `from` is moved to `to`: paths inside it (or it
+// itself) follow, in any case of letters; others stay.
+std::string PathAfterMove(const std::string& path, const std::string& from, const std::string& to);

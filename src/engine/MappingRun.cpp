@@ -1,6 +1,8 @@
 #include "engine/MappingRun.h"
 
 #include "core/Error.h"
+#include "core/FileSystem.h"
+#include "engine/ChangeReport.h"
 #include "core/Text.h"
 #include "core/Ui.h"
 
@@ -48,6 +50,36 @@ class ProgressScope {
 }  // namespace
 
 void MappingRun::StartSearch() {
+  ctx_.changes.clear();
+  ctx_.request.UndoName.clear();
+  ctx_.startedAt = parts_.timeText ? parts_.timeText() : "";
+  ctx_.endedAt.clear();
+  try {
+    Search();
+  } catch (...) {
+    // The report of a failed run still tells what was changed before it failed.
+    try {
+      WriteReport();
+    } catch (const std::exception&) {
+    }
+    throw;
+  }
+  WriteReport();
+}
+
+void MappingRun::WriteReport() {
+  ctx_.endedAt = parts_.timeText ? parts_.timeText() : "";
+  // A run that met nothing leaves no undo entry behind for it.
+  if (ctx_.preview || !parts_.records || ctx_.request.UndoName.empty() || ctx_.changes.empty()) return;
+  const std::string path = ctx_.programFolder + ctx_.request.UndoName + ".log";
+  try {
+    parts_.records->ReplaceWhole(path, ChangeReportText(ctx_));
+  } catch (const std::exception& e) {
+    throw Error("The change report " + path + " could not be written: " + e.what());
+  }
+}
+
+void MappingRun::Search() {
   RunningScope running(ctx_, parts_.lock);
   ctx_.environmentChanged = false;
   // Also after a cancel or a failure: what was changed stays changed.
@@ -97,12 +129,32 @@ void MappingRun::StartSearch() {
     case 'S': DoSwitch(); break;
     default: DoFindReplace(); break;
   }
+  ReportNotMet();
 }
 
 bool MappingRun::Move() {
-  if (!ctx_.preview) return parts_.mover->MoveDir(ctx_.request.FindText, ctx_.request.ReplaceText);
-  if (ctx_.ui) ctx_.ui->ReportPreview({"move", "", ctx_.request.FindText, ctx_.request.ReplaceText});
-  return true;
+  const MappingRequest& r = ctx_.request;
+  ChangeEntry entry{r.FindText, "", 0, ChangeKind::MovedItem, r.FindText, r.ReplaceText, ChangeOutcome::WouldChange, ""};
+  if (ctx_.preview) {
+    if (ctx_.ui) ctx_.ui->ReportPreview({"move", "", r.FindText, r.ReplaceText});
+    ctx_.changes.push_back(std::move(entry));  // named as before the move
+    return true;
+  }
+  const bool moved = parts_.mover->MoveDir(r.FindText, r.ReplaceText);
+  entry.outcome = moved ? ChangeOutcome::Changed : ChangeOutcome::PassedOver;
+  if (!moved) entry.reason = "the move failed";
+  ctx_.changes.push_back(std::move(entry));
+  return moved;
+}
+
+// Ticked on the review page but not found again: named, never silently lost.
+void MappingRun::ReportNotMet() {
+  if (!ctx_.selection || ctx_.request.Cancelled) return;
+  for (ChangeEntry e : ctx_.selection->NotMet()) {
+    e.outcome = ChangeOutcome::PassedOver;
+    e.reason = "it is no longer there";
+    ctx_.Record(std::move(e));
+  }
 }
 
 void MappingRun::MapOnce(const std::string& oldShort) {

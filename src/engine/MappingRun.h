@@ -7,6 +7,8 @@
 #include "engine/MappingRequest.h"
 #include "engine/RunPorts.h"
 
+class FileSystem;
+
 inline constexpr const char* kSwitchMarker = "*:\\";
 inline constexpr const char* kRunInProgressMessage =
     "Another Ostrivane run is in progress.  Please wait until it has finished.";
@@ -24,6 +26,10 @@ struct RunParts {
   RunLock* lock = nullptr;                    // optional
   std::function<void()> refreshTrees;         // optional: the move page's trees
   EnvironmentNotice* environment = nullptr;   // optional
+  // Optional: where the change report (UndoNNNNN.log) of a run is written,
+  // and the local time as the report shows it.
+  FileSystem* records = nullptr;
+  std::function<std::string()> timeText = {};
 };
 
 class MappingRun {
@@ -36,7 +42,10 @@ class MappingRun {
   void StartSearch();
 
  private:
+  void Search();
+  void WriteReport();
   bool Move();
+  void ReportNotMet();
   void DoMove();
   void DoSwitch();
   void DoFindReplace();

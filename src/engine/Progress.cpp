@@ -33,6 +33,10 @@ std::string RemappedResultText(int linkCount) {
   return linkCount == 1 ? "1 link was remapped" : std::to_string(linkCount) + " links were remapped";
 }
 
+std::string WouldRemapText(int linkCount) {
+  return linkCount == 1 ? "1 link would be remapped" : std::to_string(linkCount) + " links would be remapped";
+}
+
 std::string PassedOverText(int count) {
   if (count <= 0) return "";
   return count == 1 ? "1 place could not be changed" : std::to_string(count) + " places could not be changed";
@@ -56,7 +60,8 @@ EndPage EndPageOf(const RunContext& ctx) {
     page.title = "Process Cancelled";
     if (ctx.request.Mode == 'M' && ctx.moveLines.cancelledMoveLineVisible) page.moveLine = ctx.moveLines.cancelledMoveLine;
   }
-  page.countLine = RemappedResultText(ctx.request.LinkCount);
+  // A preview changed nothing and must not read as if it had.
+  page.countLine = ctx.preview ? WouldRemapText(ctx.request.LinkCount) : RemappedResultText(ctx.request.LinkCount);
   page.passedOverLine = PassedOverText(int(ctx.passedOver.size()));
   return page;
 }

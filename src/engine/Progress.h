@@ -21,6 +21,7 @@ void RefreshProgress(RunContext& ctx);
 
 std::string RemappedSoFarText(int linkCount);  // "1 link remapped", "N links remapped"
 std::string RemappedResultText(int linkCount);  // "1 link was remapped", "N links were remapped"
+std::string WouldRemapText(int linkCount);      // "1 link would be remapped", "N links would be remapped"
 
 // The end pages' lines, top to bottom.
 struct EndPage {

@@ -106,43 +106,67 @@ void ShortcutRewrite::RewriteShortcut(const std::string& path, const SearchTexts
   // An unreadable link is passed over: nothing read means nothing to search.
   const std::optional<ShellLinkProps> link = ReadShortcut(path);
   if (!link) return;
-  const ShortcutPlan plan = PlanShortcut(*link, texts, ctx_.request.Mode == 'S' ? nullptr : environment_);
+  ShortcutPlan plan = PlanShortcut(*link, texts, ctx_.request.Mode == 'S' ? nullptr : environment_);
   if (!plan.changes) return;
+
+  // One entry per part that changes; the review page may have left some out.
+  const std::size_t firstEntry = ctx_.changes.size();
+  const auto entry = [&](ChangeKind kind, const std::string& from, const std::string& to) {
+    return ChangeEntry{path, "", 0, kind, from, to, ChangeOutcome::WouldChange, ""};
+  };
+  std::vector<ChangeEntry> entries;
+  if (plan.change.Target && !ctx_.Chosen(entries.emplace_back(entry(ChangeKind::ShortcutTarget, link->Target, plan.target)))) {
+    entries.pop_back();
+    plan.change.Target.reset();
+    plan.target = link->Target;
+  }
+  // The working folder follows the target the link keeps.
+  if (!plan.change.Target) plan.change.WorkingDir = WorkingDirFor(link->Target);
+  if (plan.change.Arguments &&
+      !ctx_.Chosen(entries.emplace_back(entry(ChangeKind::ShortcutArguments, link->Arguments, plan.arguments)))) {
+    entries.pop_back();
+    plan.change.Arguments.reset();
+    plan.arguments = link->Arguments;
+  }
+  if (plan.change.WorkingDir && *plan.change.WorkingDir != link->WorkingDir &&
+      !ctx_.Chosen(entries.emplace_back(entry(ChangeKind::ShortcutWorkingFolder, link->WorkingDir, *plan.change.WorkingDir)))) {
+    entries.pop_back();
+    plan.change.WorkingDir.reset();
+  }
+  if (entries.empty()) return;
+  const auto recordAll = [&](ChangeOutcome outcome) {
+    for (ChangeEntry& e : entries) {
+      e.outcome = outcome;
+      ctx_.Record(std::move(e));
+    }
+  };
 
   const std::string from = link->Target + " " + link->Arguments;
   const std::string to = plan.target + " " + plan.arguments;
   if (ctx_.preview) {
     ctx_.ui->ReportPreview({path, "", from, to});
-    ++ctx_.request.LinkCount;
-    return;
+    return recordAll(ChangeOutcome::WouldChange);
   }
-  if (!Confirmed(path, from, to)) return;
+  if (!Confirmed(path, from, to)) return recordAll(ChangeOutcome::Skipped);
+  recordAll(ChangeOutcome::Changed);
+  const auto passOver = [&](const std::string& reason) { ctx_.PassOverSince(firstEntry, path, reason); };
 
   std::unique_ptr<PendingLinkChange> pending;
   try {
     pending = store_.Prepare(path, plan.change);
   } catch (const EPBShellLinkTooLong&) {
-    ctx_.PassOver(path, Format1(kShortcutTooLong, path));
-    return;
+    return passOver(Format1(kShortcutTooLong, path));
   } catch (const EPBShellLink&) {
-    ctx_.PassOver(path, "it could not be read again to be changed");
-    return;
+    return passOver("it could not be read again to be changed");
   }
   // Changed by someone else while the user was asked: the plan is stale.
-  if (pending->Before().Target != link->Target || pending->Before().Arguments != link->Arguments) {
-    ctx_.PassOver(path, "it was changed by another program while the run waited for an answer");
-    return;
-  }
-  if (!backup_.BackupFile(path)) {
-    ctx_.PassOver(path, "its backup could not be made");
-    return;
-  }
+  if (pending->Before().Target != link->Target || pending->Before().Arguments != link->Arguments)
+    return passOver("it was changed by another program while the run waited for an answer");
+  if (!backup_.BackupFile(path)) return passOver("its backup could not be made");
   // One shortcut that cannot be written does not stop the run.
   try {
     pending->Commit();
   } catch (const std::exception& e) {
-    ctx_.PassOver(path, e.what());
-    return;
+    passOver(e.what());
   }
-  ++ctx_.request.LinkCount;
 }

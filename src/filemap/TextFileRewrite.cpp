@@ -21,6 +21,14 @@ std::string_view LineAround(std::string_view text, std::size_t pos, std::size_t 
   return text.substr(start, end - start);
 }
 
+// The line ends in [from, to): CR LF counts once.
+int LineEndsIn(std::string_view text, std::size_t from, std::size_t to) {
+  int n = 0;
+  for (std::size_t i = from; i < to; ++i)
+    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) ++n;
+  return n;
+}
+
 // Where the character `count` characters before `pos` starts (UTF-8).
 std::size_t CharactersBack(std::string_view text, std::size_t pos, std::size_t count) {
   for (; count > 0 && pos > 0; --count) {
@@ -69,6 +77,9 @@ Question FileChangeQuestion(const std::string& path, std::string_view text, std:
   q.key = kSettingFilesKey;
   q.value = path;
   q.from = std::string(text.substr(start));
+  q.fromMark = q.toMark = before.size();
+  q.fromMarkLength = oldLen;
+  q.toMarkLength = newForm.size();
   q.to.reserve(before.size() + newForm.size() + text.size() - pos - oldLen);
   q.to.append(before).append(newForm).append(text.substr(pos + oldLen));
   return q;
@@ -121,41 +132,31 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts
     if (!EncodeText(p.newText, encoding, ansi_)) return cannotHold();
 
   int changes = 0;
+  const std::size_t firstEntry = ctx_.changes.size();
   std::string replaced = Replace(path, text, spellings, family, IsMarkup(path, text), changes);
   if (changes == 0 || ctx_.preview) return;
-  // The changes counted are not made after all.
-  const auto giveUp = [&] { ctx_.request.LinkCount -= changes; };
+  // The changes recorded are not made after all.
+  const auto giveUp = [&](const std::string& reason) { ctx_.PassOverSince(firstEntry, path, reason); };
   const std::optional<std::string> bytes = EncodeText(std::move(replaced), encoding, ansi_);
-  if (!bytes) {
-    giveUp();
-    cannotHold();
-    return;
-  }
-  if (!StillAsRead(path, original)) return giveUp();
-  if (!backup_.BackupFile(path)) {
-    giveUp();
-    ctx_.PassOver(path, "its backup could not be made");
-    return;
-  }
+  if (!bytes) return giveUp("its encoding (" + EncodingName(encoding, ansi_) + ") cannot hold the new text");
+  if (const std::optional<std::string> why = ChangedSinceRead(path, original)) return giveUp(*why);
+  if (!backup_.BackupFile(path)) return giveUp("its backup could not be made");
   // One file that cannot be written (in use, refused) does not stop the run;
   // its backup holds what it still holds, so undo restores nothing wrong.
   try {
     Write(path, *attributes, *bytes);
   } catch (const std::exception& e) {
-    giveUp();
-    ctx_.PassOver(path, e.what());
+    giveUp(e.what());
   }
 }
 
-bool TextFileRewrite::StillAsRead(const std::string& path, const std::string& original) {
+std::optional<std::string> TextFileRewrite::ChangedSinceRead(const std::string& path, const std::string& original) {
   try {
-    if (fs_.ReadWhole(path) == original) return true;
+    if (fs_.ReadWhole(path) == original) return std::nullopt;
   } catch (const std::exception& e) {
-    ctx_.PassOver(path, std::string("cannot be read: ") + e.what());
-    return false;
+    return std::string("cannot be read: ") + e.what();
   }
-  ctx_.PassOver(path, "it was changed by another program while the run waited for an answer");
-  return false;
+  return std::string("it was changed by another program while the run waited for an answer");
 }
 
 std::string TextFileRewrite::Replace(const std::string& path, std::string_view text, const Spellings& spellings,
@@ -167,6 +168,9 @@ std::string TextFileRewrite::Replace(const std::string& path, std::string_view t
   std::size_t cursor = 0;
   // A match may be longer or shorter than its form: a letter's other case
   // can take another number of bytes. Each is replaced in its own spelling.
+  const ChangeKind kind = ReadThroughProfileFunctions(path) ? ChangeKind::SettingsLine : ChangeKind::ConfigurationLine;
+  int lineNumber = 1;
+  std::size_t counted = 0;  // line ends before it are in lineNumber
   for (Occurrence m = family.first; m.found(); m = spellings.Next(family, text, cursor)) {
     const std::size_t pos = m.pos;
     std::string_view newForm = m.newText;
@@ -177,26 +181,37 @@ std::string TextFileRewrite::Replace(const std::string& path, std::string_view t
       for (char c : newForm) escaped += c == '&' ? std::string_view("&amp;") : std::string_view(&c, 1);
       newForm = escaped;
     }
+    lineNumber += LineEndsIn(text, counted, pos);
+    counted = pos;
+    const std::string_view line = LineAround(text, pos, m.length);
+    std::string replacedLine(line);
+    replacedLine.replace(pos - std::size_t(line.data() - text.data()), m.length, newForm);
+    ChangeEntry entry{path, "", lineNumber, kind, std::string(line), replacedLine, ChangeOutcome::WouldChange, ""};
+    if (!ctx_.Chosen(entry)) {
+      out.append(text.substr(cursor, pos + m.length - cursor));
+      cursor = pos + m.length;
+      continue;
+    }
     if (VerificationOn(ctx_)) {
       std::string current = out;
       current.append(text.substr(cursor));
       const std::size_t at = out.size() + (pos - cursor);
       if (OfferChange(ctx_, FileChangeQuestion(path, current, at, m.length, newForm), WalkKind::Files) !=
-          Answer::Replace)
+          Answer::Replace) {
+        entry.outcome = ChangeOutcome::Skipped;
+        ctx_.Record(std::move(entry));
         break;
+      }
     }
-    if (ctx_.preview) {
-      const std::string_view line = LineAround(text, pos, m.length);
-      const std::size_t inLine = pos - std::size_t(line.data() - text.data());
-      std::string replaced(line);
-      replaced.replace(inLine, m.length, newForm);
-      ctx_.ui->ReportPreview({path, "", std::string(line), std::move(replaced)});
-    }
+    if (ctx_.preview)
+      ctx_.ui->ReportPreview({path, "", entry.oldText, entry.newText});
+    else
+      entry.outcome = ChangeOutcome::Changed;
+    ctx_.Record(std::move(entry));
     out.append(text.substr(cursor, pos - cursor)).append(newForm);
     cursor = pos + m.length;
     ctx_.PumpCancelled();
     ++changes;
-    ++ctx_.request.LinkCount;
   }
   out.append(text.substr(cursor));
   return out;

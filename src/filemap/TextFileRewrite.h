@@ -5,6 +5,7 @@
 // whole. The file is read and written in its own encoding (UTF-8, UTF-16,
 // the ANSI code page) and keeps its byte order mark and line ends: only the
 // bytes of the replaced text change.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -37,9 +38,9 @@ class TextFileRewrite : public TextFileRewriter {
   // replaced; `changes` counts them. In `markup` a new "&" is written as "&amp;".
   std::string Replace(const std::string& path, std::string_view text, const Spellings& spellings,
                       const Spellings::Family& family, bool markup, int& changes);
-  // Whether the file still holds what was read, the user having possibly
-  // taken minutes over the questions; passes it over when not.
-  bool StillAsRead(const std::string& path, const std::string& original);
+  // Why the file no longer holds what was read (the user having possibly
+  // taken minutes over the questions); nullopt when it still does.
+  std::optional<std::string> ChangedSinceRead(const std::string& path, const std::string& original);
   void Write(const std::string& path, std::uint32_t attributes, const std::string& bytes);
 
   RunContext& ctx_;

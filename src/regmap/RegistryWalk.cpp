@@ -35,6 +35,14 @@ bool EndsWithFold(std::string_view text, std::string_view tail) {
   return text.size() > tail.size() && EqualFold(text.substr(text.size() - tail.size()), tail);
 }
 
+ChangeKind ChangeKindOf(RegistryWalk::EntryKind kind) {
+  switch (kind) {
+    case RegistryWalk::EntryKind::KeyPath: return ChangeKind::KeyPath;
+    case RegistryWalk::EntryKind::ValueName: return ChangeKind::ValueName;
+    default: return ChangeKind::ValueData;
+  }
+}
+
 std::string ErrorReason(const char* what, long error) {
   if (error == kRegAccessDenied) return std::string(what) + ": access denied";
   return std::string(what) + " (error " + std::to_string(error) + ")";
@@ -192,21 +200,39 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
   while (next.found()) {
     const std::string candidate = current.substr(0, next.pos) + next.newText + current.substr(next.pos + next.length);
     const std::string shownName = kind == EntryKind::KeyPath ? "" : kind == EntryKind::ValueName ? current : valueName;
+    ChangeEntry entry{visit.rootName + visit.path, shownName, 0, ChangeKindOf(kind), current, candidate,
+                      ChangeOutcome::WouldChange, ""};
+    if (!ctx_.Chosen(entry)) {
+      next = NextRewrite(*spellings_, family, current, next.pos + next.length, environment);
+      continue;
+    }
     if (VerificationOn(ctx_)) {
       asked = true;
       const Answer answer =
-          OfferChange(ctx_, Question{visit.rootName + visit.path, shownName, current, candidate}, WalkKind::Registry);
-      if (answer != Answer::Replace) return result;
+          OfferChange(ctx_, Question{visit.rootName + visit.path, shownName, current, candidate, next.pos, next.length,
+                                     next.pos, next.newText.size()},
+                      WalkKind::Registry);
+      if (answer != Answer::Replace) {
+        entry.outcome = ChangeOutcome::Skipped;
+        ctx_.Record(std::move(entry));
+        return result;
+      }
     }
     bool moved = true;
     if (ctx_.preview) {
       if (ctx_.ui) ctx_.ui->ReportPreview({visit.rootName + visit.path, shownName, current, candidate});
     } else {
-      const Outcome outcome = Apply(visit, actualName, candidate, valueName, kind, type);
-      if (outcome == Outcome::PassedOver) break;
+      const Outcome outcome = Apply(visit, actualName, candidate, valueName, kind, type, entry.reason);
+      if (outcome == Outcome::PassedOver) {
+        entry.outcome = ChangeOutcome::PassedOver;
+        if (kind == EntryKind::ValueName) entry.value = actualName;
+        ctx_.Record(std::move(entry));
+        break;
+      }
       moved = outcome == Outcome::Changed;
+      entry.outcome = ChangeOutcome::Changed;
     }
-    ++ctx_.request.LinkCount;
+    ctx_.Record(std::move(entry));
     result.changed = true;
     if (kind != EntryKind::ValueData && moved) {
       result.moved = true;
@@ -222,14 +248,12 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
 
 RegistryWalk::Outcome RegistryWalk::Apply(KeyVisit& visit, const std::string& actualName,
                                           const std::string& candidate, const std::string& valueName, EntryKind kind,
-                                          std::uint32_t type) {
+                                          std::uint32_t type, std::string& reason) {
   const std::string keyPath = "\\" + visit.path;
-  const std::string place =
-      Place(visit.rootName + visit.path, kind != EntryKind::KeyPath, kind == EntryKind::ValueName ? actualName : valueName);
   // Moving a tree through a link would copy the link's target instead;
   // refused before anything is backed up.
   if (kind == EntryKind::KeyPath && TNTRegistry(backend_, visit.root).HoldsLink(keyPath)) {
-    ctx_.PassOver(place, "it holds a registry link, which a move would not keep");
+    reason = "it holds a registry link, which a move would not keep";
     return Outcome::PassedOver;
   }
   // A change whose state before the run the file can't hold is not made;
@@ -241,7 +265,7 @@ RegistryWalk::Outcome RegistryWalk::Apply(KeyVisit& visit, const std::string& ac
       case EntryKind::ValueData: backup_.BackupRegistryValue(visit.root, keyPath, valueName); break;
     }
   } catch (const BackupRefused& e) {
-    ctx_.PassOver(place, e.what());
+    reason = e.what();
     return Outcome::PassedOver;
   }
   try {
@@ -263,7 +287,7 @@ RegistryWalk::Outcome RegistryWalk::Apply(KeyVisit& visit, const std::string& ac
         return Outcome::Changed;
     }
   } catch (const Error& e) {
-    ctx_.PassOver(place, e.what());
+    reason = e.what();
     return Outcome::PassedOver;
   }
   return Outcome::NothingToDo;

@@ -64,9 +64,9 @@ class RegistryWalk : public RegistryMapper {
   EntryResult FindReplaceEntry(KeyVisit& visit, const std::string& text, const std::string& valueName, EntryKind kind,
                                std::uint32_t type = kRegSz);
   enum class Outcome { Changed, NothingToDo, PassedOver };
-  // Backs up and makes one change.
+  // Backs up and makes one change; says why when it passes it over.
   Outcome Apply(KeyVisit& visit, const std::string& actualName, const std::string& candidate,
-                const std::string& valueName, EntryKind kind, std::uint32_t type);
+                const std::string& valueName, EntryKind kind, std::uint32_t type, std::string& reason);
 
   RunContext& ctx_;
   RegistryBackend& backend_;

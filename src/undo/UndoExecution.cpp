@@ -118,6 +118,13 @@ std::string UndoExecution::UndoEntry(const std::string& name) {
     }
   }
 
+  // The entry's change report keeps what this undo did, in full.
+  try {
+    store_.AppendUndoSection(name, undone, problems);
+  } catch (const std::exception& e) {
+    problems.push_back("The change report " + base + ".log could not be added to: " + e.what());
+  }
+
   std::string message = std::to_string(restored) + kUndoCompleted;
   if (!problems.empty()) {
     message += std::string("\n") + kUndoIncomplete;

@@ -5,10 +5,13 @@
 #include <set>
 
 #include "core/Text.h"
+#include "engine/ChangeReport.h"
 #include "undo/CivilTime.h"
 
 namespace {
-constexpr const char* kRecordExtensions[] = {".bat", ".reg", ".zip"};
+constexpr const char* kRecordExtensions[] = {".bat", ".reg", ".zip", ".log"};
+// The run's lines come first in a change report: its head is enough.
+constexpr std::size_t kReportHeadBytes = 8192;
 constexpr int kLastUndoNumber = 99999;
 
 struct Found {
@@ -100,7 +103,8 @@ int UndoStore::NextFreeNumber() {
     bool used = false;
     for (const std::string& f : Folders()) {
       const std::string base = f + "Undo" + ZeroPad5(n);
-      used |= fs_.AttributesOf(base + ".zip") || fs_.AttributesOf(base + ".reg") || fs_.AttributesOf(base + ".bat");
+      used |= std::any_of(std::begin(kRecordExtensions), std::end(kRecordExtensions),
+                          [&](const char* ext) { return fs_.AttributesOf(base + ext).has_value(); });
     }
     if (!used) return n;
   }
@@ -122,7 +126,7 @@ void UndoStore::Rebuild() {
   lines_.clear();
   names_.clear();
   for (const Found& f : found) {
-    lines_.push_back(f.name + " - " + DateTimeText(f.time));
+    lines_.push_back(f.name + " - " + DateTimeText(f.time) + SummaryOf(f.name));
     names_.push_back(f.name);
   }
   if (lines_.empty()) {
@@ -131,8 +135,34 @@ void UndoStore::Rebuild() {
   }
 }
 
-std::string UndoStore::DateTimeText(FileTicks utc) {
-  const FileTicks local = platform_.ToLocal(utc);
+std::string UndoStore::SummaryOf(const std::string& undoName) {
+  const std::string path = FolderOf(undoName) + undoName + ".log";
+  if (!fs_.FileExists(path)) return "";  // older records have none
+  try {
+    const std::unique_ptr<RandomFile> file = fs_.OpenRandom(path, OpenMode::ReadOnly);
+    std::string head(std::size_t(std::min<std::uint64_t>(file->Size(), kReportHeadBytes)), '\0');
+    file->ReadAt(0, head.data(), head.size());
+    const ReadReport report = ReadChangeReport(head);
+    if (report.Field("Mode").empty()) return "";
+    const char mode = report.Field("Mode") == "Move and Map" ? 'M' : report.Field("Mode") == "Switch Drives" ? 'S' : 'F';
+    return " - " + RunSummary(mode, report.Field("Find"), report.Field("Replace"));
+  } catch (const std::exception&) {
+    return "";  // the entry is listed all the same
+  }
+}
+
+std::string UndoStore::NowText() { return LocalTimeText(platform_.LocalNow()); }
+
+void UndoStore::AppendUndoSection(const std::string& undoName, const std::vector<std::string>& restored,
+                                  const std::vector<std::string>& notRestored) {
+  const std::string path = FolderOf(undoName) + undoName + ".log";
+  if (!fs_.FileExists(path)) return;
+  fs_.ReplaceWhole(path, fs_.ReadWhole(path) + UndoSectionText(NowText(), restored, notRestored));
+}
+
+std::string UndoStore::DateTimeText(FileTicks utc) { return LocalTimeText(platform_.ToLocal(utc)); }
+
+std::string UndoStore::LocalTimeText(FileTicks local) {
   std::string text = platform_.ShortDate(local);
   if (local % kTicksPerDay / 10'000 != 0) {  // left out at exactly midnight
     text += ' ';

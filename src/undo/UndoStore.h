@@ -26,8 +26,9 @@ class UndoStore : public UndoList {
   // list is rebuilt and 0 returned.
   int FillUndoBox(bool nextNumber) override;
 
-  // undoLines: "Undo00003 - <short date> <long time>" lines, oldest first, or
-  // the single line "No Changes to Undo".
+  // undoLines: "Undo00003 - <short date> <long time>" lines, oldest first,
+  // followed by " - Map Only: OLD -> NEW" for an entry with a change report
+  // (UndoNNNNN.log), or the single line "No Changes to Undo".
   std::vector<std::string> Lines() override { return lines_; }
   void SetAgeIndex(int index) override { ageLimitIndex = index; }
   // Records in this folder are listed, undone and deleted too, and their
@@ -43,6 +44,12 @@ class UndoStore : public UndoList {
   // Deletes the entry's record files; the list is rebuilt by the next FillUndoBox.
   void DeleteEntry(const std::string& undoName) override;
 
+  // The local time now, as the list shows times.
+  std::string NowText();
+  // Adds an undo's result to the entry's change report, when it has one.
+  void AppendUndoSection(const std::string& undoName, const std::vector<std::string>& restored,
+                         const std::vector<std::string>& notRestored);
+
   // Writes back the files of the entry's archive (nothing when it has none),
   // each to placeOf(the path it was saved from) when placeOf is given.
   RestoreResult RestoreFiles(const std::string& undoName, const RestorePlace& placeOf = {});
@@ -54,6 +61,8 @@ class UndoStore : public UndoList {
   std::string DateTimeText(FileTicks utc);
   // The store's own folder first, then the earlier ones.
   std::vector<std::string> Folders() const;
+  std::string LocalTimeText(FileTicks local);
+  std::string SummaryOf(const std::string& undoName);
 
   FileSystem& fs_;
   UndoPlatform& platform_;

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <sstream>
 
 #include "CliApp.h"
 #include "CliArgs.h"
 #include "core/Error.h"
 #include "core/Ui.h"
+#include "engine/ChangeReport.h"
 
 namespace {
 
@@ -65,8 +67,10 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
     if (!passOver.empty()) ctx->PassOver(passOver, "in use by another program");
     for (int i = 0; i < 3; ++i) {
       ctx->PumpCancelled();
+      ChangeEntry entry{"C:\\x.ini", "", i + 1, ChangeKind::SettingsLine, o, n, ChangeOutcome::Changed, ""};
       if (ctx->preview) {
         ctx->ui->ReportPreview({"C:\\x.ini", "", o, n});
+        entry.outcome = ChangeOutcome::WouldChange;
       } else if (ctx->verify.mapOnly || ctx->verify.moveGiven) {
         const Answer a = ctx->ui->Ask({"Setting Files", "C:\\x.ini", o, n}, ctx->verify.replaceAll);
         if (ctx->verify.replaceAll) ctx->verify.moveGiven = ctx->verify.mapOnly = false;
@@ -76,7 +80,7 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
         }
         if (a == Answer::Skip) continue;
       }
-      ++ctx->request.LinkCount;
+      ctx->Record(entry);
     }
   }
 
@@ -85,6 +89,8 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
   void DeleteEntry(const std::string& name) override { calls.push_back("delete " + name); }
   std::string undoMessage = "2 files restored.  Undo has completed";
   std::string UndoEntry(const std::string&) override { return undoMessage; }
+  std::map<std::string, std::string> written;
+  void WriteFile(const std::string& path, const std::string& bytes) override { written[path] = bytes; }
 };
 
 struct CliRun {
@@ -218,11 +224,39 @@ TEST(Cli, PreviewListsChangesAndProgressIsThrottled) {
   CliRun r = RunArgs(s, {"map", "--find", "C:\\Old", "--replace", "D:\\New", "--targets", "settings", "--preview"});
   EXPECT_EQ(r.code, kExitFinished);
   EXPECT_EQ(r.out.find("C:\\x.ini: C:\\Old -> D:\\New\n"), 0u);
-  EXPECT_NE(r.out.find("Ostrivane has finished"), std::string::npos);
+  EXPECT_NE(r.out.find("Ostrivane has finished\n3 links would be remapped\n"), std::string::npos);
   // The fake clock moves 50 ms a pump: a progress line at most every 200 ms.
   int lines = 0;
   for (char c : r.err) lines += c == '\n';
   EXPECT_LE(lines, 1);
+}
+
+TEST(Cli, JsonLinesAloneOnStdoutAndTheReportWrittenAlsoForAPreview) {
+  FakeServices s;
+  s.passOver = "C:\\Locked\\app.ini";
+  CliRun r = RunArgs(s, {"map", "--find", "C:\\Old", "--replace", "D:\\New", "--targets", "settings", "--json",
+                         "--report", "out.log", "--preview"});
+  EXPECT_EQ(r.code, kExitPartly);
+  std::istringstream lines(r.out);
+  std::vector<std::string> json;
+  for (std::string line; std::getline(lines, line);) json.push_back(line);
+  ASSERT_EQ(json.size(), 4u) << r.out;
+  for (const std::string& line : json) EXPECT_EQ(line.front(), '{');
+  EXPECT_NE(json[0].find("\"kind\":\"place\""), std::string::npos);
+  EXPECT_NE(json[0].find("\"reason\":\"in use by another program\""), std::string::npos);
+  EXPECT_NE(json[3].find("\"line\":3,"), std::string::npos);
+  EXPECT_NE(json[3].find("\"outcome\":\"would change\""), std::string::npos);
+  // The plain lines went to stderr.
+  EXPECT_NE(r.err.find("3 links would be remapped"), std::string::npos);
+  EXPECT_NE(r.err.find("C:\\x.ini: C:\\Old -> D:\\New"), std::string::npos);
+
+  const ReadReport report = ReadChangeReport(s.written.at("out.log"));
+  EXPECT_EQ(report.entries.size(), 4u);
+  EXPECT_EQ(report.Field("Result"), "preview");
+  EXPECT_EQ(report.Field("Find"), "C:\\Old");
+
+  EXPECT_EQ(RunArgs(s, {"undo", "list", "--json"}).code, kExitUsage);
+  EXPECT_EQ(RunArgs(s, {"map", "--find", "a", "--replace", "b", "--report"}).code, kExitUsage);
 }
 
 TEST(Cli, MoveFailureAndErrors) {

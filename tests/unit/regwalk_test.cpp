@@ -237,7 +237,14 @@ TEST_F(RegWalkTest, VerificationQuestionsSkipAndCancel) {
   EXPECT_EQ(ui.questions[0].value, "p");
   EXPECT_EQ(ui.questions[1].from, "D:\\New\\1;C:\\Old\\2");
   EXPECT_EQ(ui.questions[1].to, "D:\\New\\1;D:\\New\\2");
+  EXPECT_EQ(ui.questions[1].from.substr(ui.questions[1].fromMark, ui.questions[1].fromMarkLength), "C:\\Old");
+  EXPECT_EQ(ui.questions[1].toMark, 9u);   // the second occurrence is the one asked about
+  EXPECT_EQ(ui.questions[1].toMarkLength, 6u);
   EXPECT_EQ(Text(CU, "Software\\A", "p"), "D:\\New\\1;D:\\New\\2");
+  // Each occurrence asked about is in the change list with what became of it.
+  ASSERT_EQ(ctx.changes.size(), 4u);
+  EXPECT_EQ(ctx.changes[2].outcome, ChangeOutcome::Skipped);
+  EXPECT_EQ(ctx.changes[3].outcome, ChangeOutcome::Skipped);
   EXPECT_EQ(Text(CU, "Software\\B", "q"), "C:\\Old\\3;C:\\Old\\4");  // skip leaves the whole entry
   EXPECT_EQ(Text(CU, "Software\\C", "r"), "C:\\Old\\5");
   EXPECT_EQ(Text(CU, "Software\\D", "s"), "C:\\Old\\6");  // cancel ends the walk

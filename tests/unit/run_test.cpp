@@ -3,6 +3,8 @@
 #include "engine/MappingRun.h"
 #include "engine/Progress.h"
 #include "core/Error.h"
+#include "engine/ChangeReport.h"
+#include "support/FakeFileSystem.h"
 #include "support/FakeUi.h"
 
 namespace {
@@ -36,7 +38,9 @@ struct Recorder : UndoNumbers, ItemMover, BackupArchive, RegistryMapper, FileMap
     const std::string key = "ini " + t.oldText + ">" + t.newText;
     calls.push_back(key);
     ctx->request.LinkCount += linksPerPass[key];
+    if (filePass) filePass(t);
   }
+  std::function<void(const SearchTexts&)> filePass;  // what a file pass finds
   std::string ShortFileName(const std::string& p) override { return "short(" + p + ")"; }
   // Once an item has moved away, only a form built by the naming rule is left.
   std::string SearchShortForm(const std::string& p) override {
@@ -319,4 +323,46 @@ TEST_F(RunTest, RunningProgramsAreToldOnceWhenTheEnvironmentChanged) {
   plainParts.environment = &notice;
   MappingRun(ctx, plainParts).StartSearch();
   EXPECT_EQ(notice.told, 1);
+}
+
+TEST_F(RunTest, AReviewedMoveAppliesTheTickedAndWritesItsReport) {
+  // The file pass finds one line in a file inside the moved folder.
+  rec.filePass = [this](const SearchTexts& t) {
+    ChangeEntry e{(ctx.preview ? "C:\\Apps\\Tool" : "D:\\Apps\\Tool") + std::string("\\a.ini"), "", 2,
+                  ChangeKind::SettingsLine, "p=" + t.oldText, "p=" + t.newText, ChangeOutcome::WouldChange, ""};
+    if (!ctx.Chosen(e)) return;
+    if (!ctx.preview) e.outcome = ChangeOutcome::Changed;
+    ctx.Record(e);
+  };
+  ctx.preview = true;
+  ctx.targets.registry = false;
+  Start('M', "C:\\Apps\\Tool", "D:\\Apps\\Tool");
+  ASSERT_EQ(ctx.changes.size(), 2u);
+  EXPECT_EQ(ctx.changes[0].kind, ChangeKind::MovedItem);
+  EXPECT_EQ(ctx.changes[1].where, "D:\\Apps\\Tool\\a.ini");  // named where it will be
+  EXPECT_EQ(ctx.request.LinkCount, 1);                         // the move itself is no link
+  EXPECT_EQ(EndPageOf(ctx).countLine, "1 link would be remapped");
+
+  ChangeSelection ticked;
+  for (const ChangeEntry& e : ctx.changes) ticked.Tick(e);
+  ChangeEntry gone = ctx.changes[1];
+  gone.line = 9;
+  gone.oldText = "q=C:\\Apps\\Tool";
+  ticked.Tick(gone);
+  ctx.preview = false;
+  ctx.selection = &ticked;
+  FakeFileSystem records;
+  records.AddFolder("C:\\Ost");
+  MappingRun run(ctx, {&rec, &rec, &rec, &rec, &rec, &rec, &rec, nullptr, nullptr, &records, [] { return "now"; }});
+  run.StartSearch();
+  ASSERT_EQ(ctx.changes.size(), 3u);
+  EXPECT_EQ(ctx.changes[1].outcome, ChangeOutcome::Changed);
+  EXPECT_EQ(ctx.changes[2].outcome, ChangeOutcome::PassedOver);  // ticked, but no longer there
+  EXPECT_EQ(ctx.changes[2].reason, "it is no longer there");
+  EXPECT_EQ(ctx.passedOver.size(), 1u);
+  EXPECT_EQ(ctx.request.LinkCount, 1);
+  const ReadReport report = ReadChangeReport(records.ReadWhole("C:\\Ost\\Undo00000.log"));
+  EXPECT_EQ(report.entries.size(), 3u);
+  EXPECT_EQ(report.Field("Started"), "now");
+  EXPECT_EQ(report.Field("Mode"), "Move and Map");
 }

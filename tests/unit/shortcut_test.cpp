@@ -100,7 +100,11 @@ TEST_F(ShortcutRewriteTest, SetsOnlyWhatItMustAfterTheBackup) {
   EXPECT_EQ(events, (std::vector<std::string>{"backup " + lnk, "write " + lnk}));
   ASSERT_EQ(backup.saved.size(), 1u);
   EXPECT_EQ(backup.saved[0].second, original);
-  EXPECT_EQ(ctx.request.LinkCount, 1);  // one per shortcut, though two parts changed
+  // One per part changed: target, arguments and the working folder that follows.
+  EXPECT_EQ(ctx.request.LinkCount, 3);
+  ASSERT_EQ(ctx.changes.size(), 3u);
+  EXPECT_EQ(ctx.changes[1].kind, ChangeKind::ShortcutArguments);
+  EXPECT_EQ(ctx.changes[1].oldText, "C:\\OLDSTU~1\\cfg");
   const ShellLinkProps now = store.Load(lnk);
   EXPECT_EQ(now.Target, "D:\\New Place\\tool.exe");
   EXPECT_EQ(now.Arguments, "D:\\NEWPLA~1\\cfg");
@@ -151,7 +155,7 @@ TEST_F(ShortcutRewriteTest, VerificationSkipCancelAndDoNotStop) {
   Rewrite(a);
   EXPECT_EQ(ui.questions.size(), 3u);
   EXPECT_FALSE(ctx.verify.mapOnly);
-  EXPECT_EQ(ctx.request.LinkCount, 2);
+  EXPECT_EQ(ctx.request.LinkCount, 4);  // target and working folder of two links
   EXPECT_EQ(store.Load(a).Target, "D:\\New Place\\x.exe");
 }
 
@@ -164,7 +168,7 @@ TEST_F(ShortcutRewriteTest, PreviewReportsAndCountsButWritesNothing) {
   EXPECT_EQ(ui.previews[0].place, "C:\\L\\a.lnk");
   EXPECT_EQ(ui.previews[0].oldText, "C:\\Old Stuff\\x.exe ");
   EXPECT_EQ(ui.previews[0].newText, "D:\\New Place\\x.exe ");
-  EXPECT_EQ(ctx.request.LinkCount, 1);
+  EXPECT_EQ(ctx.request.LinkCount, 2);
   EXPECT_TRUE(ui.questions.empty());
   EXPECT_TRUE(events.empty());
 }

@@ -194,6 +194,9 @@ TEST_F(TextRewriteTest, QuestionExcerptsShowTenCharactersBeforeAndTheRest) {
   const Question w = FileChangeQuestion("p", wide, wide.find("C:"), 6, "X");
   EXPECT_EQ(w.from, "ØØØØØØØØØ C:\\App");
   EXPECT_EQ(w.to, "ØØØØØØØØØ X");
+  // The found part is marked in both texts.
+  EXPECT_EQ(w.from.substr(w.fromMark, w.fromMarkLength), "C:\\App");
+  EXPECT_EQ(w.to.substr(w.toMark, w.toMarkLength), "X");
 }
 
 TEST_F(TextRewriteTest, CancelKeepsAndWritesTheChangesAlreadyMade) {

@@ -5,6 +5,7 @@
 #include "support/FakeUndoPlatform.h"
 #include "undo/CivilTime.h"
 #include "undo/UndoStore.h"
+#include "engine/ChangeReport.h"
 
 namespace {
 
@@ -194,4 +195,34 @@ TEST_F(UndoStoreTest, RecordsOfAnEarlierFolderAreListedDeletedAndKeepTheirNumber
   store.DeleteEntry("Undo00000");
   EXPECT_FALSE(fs.Has(beside + "Undo00000.zip"));
   EXPECT_EQ(store.FillUndoBox(true), 0);
+}
+
+TEST_F(UndoStoreTest, ChangeReportGivesTheLineItsRunAndGoesWithItsEntry) {
+  RunContext run;
+  run.request.Mode = 'M';
+  run.request.FindText = "C:\\Data\\Proj";
+  run.request.ReplaceText = "D:\\Work\\Proj";
+  Record("Undo00000.reg", fs.now);
+  Record("Undo00001.reg", fs.now);
+  fs.AddFile(kFolder + "Undo00001.log", ChangeReportText(run));
+  fs.AddFile(kFolder + "Undo00004.log", ChangeReportText(run));  // a run that left only its report
+  store.FillUndoBox(false);
+  ASSERT_EQ(store.Lines().size(), 3u);
+  EXPECT_EQ(store.Lines()[0], "Undo00000 - 12/7/2026 1:37:38 AM");  // older records: no report
+  EXPECT_EQ(store.Lines()[1], "Undo00001 - 12/7/2026 1:37:38 AM - Move and Map: C:\\Data\\Proj -> D:\\Work\\Proj");
+  EXPECT_EQ(store.IndexOf("Undo00004"), 2);
+  EXPECT_EQ(store.FillUndoBox(true), 2);
+
+  store.AppendUndoSection("Undo00001", {"C:\\a.ini was restored."}, {"C:\\b.ini: access denied"});
+  const ReadReport read = ReadChangeReport(fs.ReadWhole(kFolder + "Undo00001.log"));
+  EXPECT_EQ(read.Field("Find"), "C:\\Data\\Proj");
+  ASSERT_EQ(read.undo.size(), 3u);
+  EXPECT_EQ(read.undo[1].second, "C:\\b.ini: access denied");
+
+  store.DeleteEntry("Undo00001");
+  EXPECT_FALSE(Exists("Undo00001.log"));
+  fs.now += 9 * 24 * kHour;
+  platform.localNow = platform.ToLocal(fs.now);
+  store.FillUndoBox(false);  // the age limit takes the report too
+  EXPECT_FALSE(Exists("Undo00004.log"));
 }

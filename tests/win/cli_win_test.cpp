@@ -6,6 +6,9 @@
 #include "core/win32/Win32FileSystem.h"
 #include "support/TestTree.h"
 
+#include <optional>
+#include <sstream>
+
 namespace {
 const std::string kHome = "C:\\ostrivane-test-cli";
 const std::string kData = "C:\\ostrivane-test-cli-data";
@@ -51,7 +54,7 @@ TEST_F(CliWin, PreviewChangesNothingAndMapRewritesWithABackup) {
            "--preview"});
   EXPECT_EQ(r.exitCode, 0u) << r.err;
   EXPECT_NE(r.out.find(ini + ": Home=C:\\Old Tool Place\\bin -> Home=D:\\New\\bin"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("1 link was remapped"), std::string::npos);
+  EXPECT_NE(r.out.find("1 link would be remapped"), std::string::npos);
   EXPECT_EQ(fs.ReadWhole(ini), before);
   EXPECT_FALSE(fs.FileExists(kHome + "\\Undo00000.zip"));
 
@@ -141,7 +144,7 @@ TEST_F(CliWin, ShortcutRemappedAndItsBackupRestoresItExactly) {
   ProcessResult r = Cli({"map", "--find", "C:\\OstrCliLnkOld", "--replace", "D:\\New", "--targets", "shortcuts",
                          "--drives", "C"});
   EXPECT_EQ(r.exitCode, 0u) << r.err;
-  EXPECT_EQ(r.out, "Ostrivane has finished\n1 link was remapped\n");
+  EXPECT_EQ(r.out, "Ostrivane has finished\n2 links were remapped\n");  // the target and the working folder
   const RawLinkParts now = ReadRawLink(lnk);
   EXPECT_EQ(now.target, "D:\\New\\app.exe");
   EXPECT_EQ(now.workingDir, "D:\\New\\");
@@ -173,4 +176,112 @@ TEST_F(CliWin, ConfigurationFilesAreMappedByDefaultAndOnlyThen) {
   EXPECT_EQ(fs.ReadWhole(json), "{\r\n  \"exe\": \"D:\\\\New Place\\\\app.exe\"\r\n}\r\n");
   EXPECT_EQ(fs.ReadWhole(script), "& 'D:\\New Place\\app.exe' -x\n$data = \"D:/New Place/data\"\n");
   EXPECT_NE(r.out.find("3 links were remapped"), std::string::npos) << r.out;
+}
+
+#include <set>
+
+#include "engine/ChangeReport.h"
+
+namespace {
+// The value of one string field of a JSON Lines object the program wrote
+// (its own escapes: \" \\ \t \r \n \uXXXX for non-ASCII); nullopt when the
+// field is missing or the line is no object.
+std::optional<std::string> JsonField(const std::string& line, const std::string& name) {
+  if (line.empty() || line.front() != '{' || line.back() != '}') return std::nullopt;
+  const std::string head = "\"" + name + "\":";
+  const std::size_t at = line.find(head);
+  if (at == std::string::npos) return std::nullopt;
+  std::size_t i = at + head.size();
+  if (line[i] != '"') {  // a number
+    const std::size_t end = line.find_first_of(",}", i);
+    return line.substr(i, end - i);
+  }
+  std::string out;
+  for (++i; i < line.size() && line[i] != '"'; ++i) {
+    if (line[i] != '\\') {
+      out += line[i];
+      continue;
+    }
+    const char c = line[++i];
+    if (c == 'u') {
+      out += "?";
+      i += 4;
+    } else {
+      out += c == 't' ? '\t' : c == 'n' ? '\n' : c == 'r' ? '\r' : c;
+    }
+  }
+  if (i >= line.size()) return std::nullopt;
+  return out;
+}
+}  // namespace
+
+TEST_F(CliWin, ChangeListOfEveryKindAsJsonLinesAndReport) {
+  const std::string old = "C:\\OstrKinds\\Old";
+  const char* key = "Software\\OstrivaneKindsTest";
+  RegDeleteTreeA(HKEY_CURRENT_USER, key);
+  HKEY h;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr), ERROR_SUCCESS);
+  const std::string data = old + "\\x.exe";
+  RegSetValueExA(h, "Home", 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), DWORD(data.size() + 1));
+  RegSetValueExA(h, (old + "\\v").c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2);
+  HKEY sub;
+  ASSERT_EQ(RegCreateKeyExA(h, old.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub, nullptr), ERROR_SUCCESS);
+  RegCloseKey(sub);
+  RegCloseKey(h);
+  WriteTestFile(fs, kData + "\\app.ini", "[p]\r\nhome=" + old + "\\bin\r\n");
+  WriteTestFile(fs, kData + "\\run.bat", "@echo off\r\n\r\nstart " + old + "\\x.exe\r\n");
+  MakeLink(kData + "\\Tool.lnk", old + "\\app.exe", "/in " + old + "\\data", old);
+  // Held open with no sharing: it cannot even be read.
+  const std::string locked = kData + "\\locked.ini";
+  WriteTestFile(fs, locked, "a=" + old + "\r\n");
+  HANDLE held = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+  ProcessResult r = Cli({"map", "--find", old, "--replace", "D:\\New Kinds", "--drives", "C", "--json", "--report",
+                         kData + "\\report.log"});
+  CloseHandle(held);
+  EXPECT_EQ(r.exitCode, 4u) << r.err;
+  EXPECT_NE(r.err.find(locked + ": "), std::string::npos) << r.err;
+
+  std::set<std::string> kinds;
+  std::size_t lines = 0, changed = 0;
+  std::istringstream out(r.out);
+  for (std::string line; std::getline(out, line);) {
+    ++lines;
+    for (const char* field : {"where", "value", "line", "kind", "old", "new", "outcome", "reason"})
+      ASSERT_TRUE(JsonField(line, field)) << field << " in " << line;
+    kinds.insert(*JsonField(line, "kind"));
+    changed += *JsonField(line, "outcome") == "changed";
+    if (*JsonField(line, "where") == locked) {
+      EXPECT_EQ(*JsonField(line, "outcome"), "passed over");
+      EXPECT_FALSE(JsonField(line, "reason")->empty());
+    }
+    if (*JsonField(line, "kind") == "configuration line") {
+      EXPECT_EQ(*JsonField(line, "line"), "3");
+      EXPECT_EQ(*JsonField(line, "new"), "start D:\\New Kinds\\x.exe");
+    }
+  }
+  EXPECT_EQ(kinds, (std::set<std::string>{"value data", "value name", "key path", "settings line",
+                                          "configuration line", "shortcut target", "shortcut arguments",
+                                          "shortcut working folder", "place"}))
+      << r.out;
+  EXPECT_NE(r.err.find(std::to_string(changed) + " links were remapped"), std::string::npos) << r.err;
+
+  // The run's own report and the one asked for hold the same entries.
+  const ReadReport log = ReadChangeReport(fs.ReadWhole(kHome + "\\Undo00000.log"));
+  const ReadReport asked = ReadChangeReport(fs.ReadWhole(kData + "\\report.log"));
+  EXPECT_EQ(log.entries.size(), lines);
+  EXPECT_EQ(asked.entries.size(), lines);
+  EXPECT_EQ(log.Field("Find"), old);
+  EXPECT_FALSE(log.Field("Started").empty());
+  EXPECT_EQ(Cli({"undo", "list"}).out.find(" - Map Only: " + old + " -> D:\\New Kinds\n") != std::string::npos, true);
+
+  // The undo writes what it restored under "Undo".
+  r = Cli({"undo", "run", "Undo00000"});
+  EXPECT_EQ(r.exitCode, 0u) << r.out;
+  const ReadReport undone = ReadChangeReport(fs.ReadWhole(kHome + "\\Undo00000.log"));
+  ASSERT_FALSE(undone.undo.empty());
+  EXPECT_EQ(undone.undo[0].first, "Undo");
+  EXPECT_GT(undone.undo.size(), 1u);
+  RegDeleteTreeA(HKEY_CURRENT_USER, key);
 }

@@ -10,6 +10,7 @@
 #include "core/win32/WidePath.h"
 #include "window/win32/Win32WindowUi.h"
 #include "core/win32/Win32FileSystem.h"
+#include "core/Unicode.h"
 #include "support/FakeUi.h"
 #include "support/FakeWindowPorts.h"
 #include "support/TestTree.h"
@@ -389,10 +390,11 @@ class EntryFoundTest : public ::testing::Test {
     KillTimer(nullptr, id);
     act(dlg);
   }
-  Answer AskWith(std::function<void(HWND)> a, bool& box) {
+  Answer AskWith(std::function<void(HWND)> a, bool& box,
+                 const Question& q = {"HKEY_CURRENT_USER\\Software\\X", "Path", "C:\\Старое\\数据", "D:\\New\\a"}) {
     act = std::move(a);
     SetTimer(nullptr, 0, 30, Tick);
-    return form2.Ask({"HKEY_CURRENT_USER\\Software\\X", "Path", "C:\\Старое\\数据", "D:\\New\\a"}, box, nullptr);
+    return form2.Ask(q, box, nullptr);
   }
   static void Key(HWND dlg, WPARAM key) {
     HWND focus = GetFocus();
@@ -435,6 +437,38 @@ TEST_F(EntryFoundTest, AnswersAndKeepsItsBox) {
                 box),
             Answer::Replace);
   EXPECT_TRUE(shown);  // kept from the question before
+}
+
+// A long text shows the found part selected and scrolled into view, in both
+// fields, whatever lies before it (other lines, characters past ASCII).
+TEST_F(EntryFoundTest, MarksTheFoundPartInLongText) {
+  std::string before;
+  for (int i = 0; i < 80; ++i) before += "line " + std::to_string(i) + " \xC3\xA9\n";
+  Question q{"Setting Files", "C:\\x.ini", before + "C:\\Old\\a\nrest", before + "D:\\Newer\\a\nrest"};
+  q.fromMark = q.toMark = before.size();
+  q.fromMarkLength = 6;
+  q.toMarkLength = 8;
+  bool box = false;
+  std::string fromMarked, toMarked;
+  LRESULT firstVisible = 0;
+  AskWith(
+      [&](HWND dlg) {
+        const auto marked = [](HWND edit) {
+          DWORD start = 0, end = 0;
+          SendMessageW(edit, EM_GETSEL, WPARAM(&start), LPARAM(&end));
+          std::wstring text(GetWindowTextLengthW(edit) + 1, L'\0');
+          GetWindowTextW(edit, text.data(), int(text.size()));
+          return Utf8FromUtf16(std::u16string(text.begin() + start, text.begin() + end));
+        };
+        fromMarked = marked(GetDlgItem(dlg, 32));
+        toMarked = marked(GetDlgItem(dlg, 33));
+        firstVisible = SendMessageW(GetDlgItem(dlg, 32), EM_GETFIRSTVISIBLELINE, 0, 0);
+        SendMessageA(GetDlgItem(dlg, 5), BM_CLICK, 0, 0);
+      },
+      box, q);
+  EXPECT_EQ(fromMarked, "C:\\Old");
+  EXPECT_EQ(toMarked, "D:\\Newer");
+  EXPECT_GT(firstVisible, 40);
 }
 
 }  // namespace

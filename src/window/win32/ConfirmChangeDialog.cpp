@@ -1,11 +1,44 @@
 #include "window/win32/ConfirmChangeDialog.h"
 
+#include <algorithm>
+
+#include "core/Unicode.h"
+
 namespace {
 constexpr const wchar_t* kClass = L"ConfirmChangeDialog";
 constexpr int kReplace = IDOK;  // Enter
 constexpr int kSkip = 5;
 constexpr int kCancel = IDCANCEL;  // Esc and the close box
 constexpr int kBox = 20;
+
+// The text as a multi-line edit control shows it (every line end CR LF), and
+// where a byte offset of the UTF-8 text lands in it.
+std::wstring EditText(const std::string& utf8) {
+  const std::u16string wide = Utf16FromUtf8(utf8);
+  std::wstring out;
+  out.reserve(wide.size());
+  for (std::size_t i = 0; i < wide.size(); ++i) {
+    const wchar_t c = wchar_t(wide[i]);
+    if (c == L'\n' && (i == 0 || wide[i - 1] != u'\r')) out += L'\r';
+    out += c;
+    if (c == L'\r' && (i + 1 >= wide.size() || wide[i + 1] != u'\n')) out += L'\n';
+  }
+  return out;
+}
+
+// Shows the text and selects the marked part (kept visible while the focus
+// is elsewhere), scrolled into view.
+void ShowMarked(HWND edit, const std::string& text, std::size_t mark, std::size_t length) {
+  SetWindowTextW(edit, EditText(text).c_str());
+  mark = std::min(mark, text.size());
+  length = std::min(length, text.size() - mark);
+  const std::size_t start = EditText(text.substr(0, mark)).size();
+  const std::size_t end = start + EditText(text.substr(mark, length)).size();
+  SendMessageW(edit, EM_SETSEL, WPARAM(end), LPARAM(end));
+  SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+  SendMessageW(edit, EM_SETSEL, WPARAM(start), LPARAM(end));
+  SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+}
 }  // namespace
 
 ConfirmChangeDialog::~ConfirmChangeDialog() {
@@ -21,9 +54,15 @@ void ConfirmChangeDialog::Create() {
   HWND* fields[4] = {&keyText_, &valueText_, &fromText_, &toText_};
   for (int i = 0; i < 4; ++i) {
     captions_[i] = MakeChild(hwnd_, L"STATIC", captions[i], WS_VISIBLE | SS_NOPREFIX, 10 + i);
-    // Key and value are one line cut at the edge; the texts wrap over two lines.
-    const DWORD oneLine = i < 2 ? SS_ENDELLIPSIS : SS_EDITCONTROL;
-    *fields[i] = MakeChild(hwnd_, L"STATIC", "", WS_VISIBLE | SS_NOPREFIX | oneLine, 30 + i);
+    // Key and value are one line cut at the edge; the texts wrap and scroll,
+    // whatever their length, with the found part selected.
+    if (i < 2)
+      *fields[i] = MakeChild(hwnd_, L"STATIC", "", WS_VISIBLE | SS_NOPREFIX | SS_ENDELLIPSIS, 30 + i);
+    else
+      *fields[i] = MakeChild(hwnd_, L"EDIT", "",
+                             WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL |
+                                 ES_NOHIDESEL,
+                             30 + i, WS_EX_CLIENTEDGE);
   }
   doNotVerifyBox_ = MakeChild(hwnd_, L"BUTTON", "&Do Not Stop and Verify", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, kBox);
   replaceButton_ = MakeChild(hwnd_, L"BUTTON", "&Replace", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, kReplace);
@@ -37,8 +76,8 @@ void ConfirmChangeDialog::Layout() {
   fonts_.Create(dpi_);
   RECT frame{0, 0, 0, 0};
   AdjustWindowRectEx(&frame, DWORD(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE, DWORD(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
-  // 608 by 274 is the outer size; the client is what the frame leaves.
-  SizeAndCentre(hwnd_, 608 - (frame.right - frame.left), 274 - (frame.bottom - frame.top), dpi_);
+  // 608 by 354 is the outer size; the client is what the frame leaves.
+  SizeAndCentre(hwnd_, 608 - (frame.right - frame.left), 354 - (frame.bottom - frame.top), dpi_);
   auto place = [this](HWND h, int x, int y, int w, int hh, HFONT f) {
     MoveWindow(h, Scale(x, dpi_), Scale(y, dpi_), Scale(w, dpi_), Scale(hh, dpi_), TRUE);
     SendMessageW(h, WM_SETFONT, WPARAM(f), TRUE);
@@ -48,21 +87,21 @@ void ConfirmChangeDialog::Layout() {
   place(captions_[1], 14, 38, 130, 18, fonts_.bold);
   place(valueText_, 150, 38, 436, 18, fonts_.normal);
   place(captions_[2], 14, 68, 300, 18, fonts_.bold);
-  place(fromText_, 24, 88, 562, 34, fonts_.normal);
-  place(captions_[3], 14, 128, 300, 18, fonts_.bold);
-  place(toText_, 24, 148, 562, 34, fonts_.normal);
-  place(doNotVerifyBox_, 14, 200, 220, 22, fonts_.normal);
-  place(replaceButton_, 284, 196, 96, 28, fonts_.normal);
-  place(skipButton_, 388, 196, 96, 28, fonts_.normal);
-  place(cancelButton_, 492, 196, 96, 28, fonts_.normal);
+  place(fromText_, 24, 88, 562, 72, fonts_.normal);
+  place(captions_[3], 14, 168, 300, 18, fonts_.bold);
+  place(toText_, 24, 188, 562, 72, fonts_.normal);
+  place(doNotVerifyBox_, 14, 280, 220, 22, fonts_.normal);
+  place(replaceButton_, 284, 276, 96, 28, fonts_.normal);
+  place(skipButton_, 388, 276, 96, 28, fonts_.normal);
+  place(cancelButton_, 492, 276, 96, 28, fonts_.normal);
 }
 
 Answer ConfirmChangeDialog::Ask(const Question& q, bool& doNotStopAndVerify, HWND owner) {
   if (!hwnd_) Create();
   SetText(keyText_, q.key);
   SetText(valueText_, q.value);
-  SetText(fromText_, q.from);
-  SetText(toText_, q.to);
+  ShowMarked(fromText_, q.from, q.fromMark, q.fromMarkLength);
+  ShowMarked(toText_, q.to, q.toMark, q.toMarkLength);
   SendMessageW(doNotVerifyBox_, BM_SETCHECK, doNotStopAndVerify ? BST_CHECKED : BST_UNCHECKED, 0);
   result_ = 0;
   const bool ownerWasEnabled = owner && IsWindowEnabled(owner);

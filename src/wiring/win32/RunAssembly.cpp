@@ -80,6 +80,8 @@ RunParts RunAssembly::Parts() {
   p.shortNames = &i.forms;
   p.lock = &i.lock;
   p.environment = &i.environment;
+  p.records = &i.fs;
+  p.timeText = [&i] { return i.store.NowText(); };
   return p;
 }
 

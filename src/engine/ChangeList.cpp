@@ -1,0 +1,76 @@
+#include "engine/ChangeList.h"
+
+namespace {
+constexpr const char* kKindWords[] = {"value data",      "value name",         "key path",
+                                      "settings line",   "configuration line", "shortcut target",
+                                      "shortcut arguments", "shortcut working folder", "moved item",
+                                      "place"};
+constexpr const char* kOutcomeWords[] = {"changed", "would change", "left out", "skipped", "passed over"};
+}  // namespace
+
+const char* KindWord(ChangeKind kind) { return kKindWords[static_cast<int>(kind)]; }
+const char* OutcomeWord(ChangeOutcome outcome) { return kOutcomeWords[static_cast<int>(outcome)]; }
+
+std::optional<ChangeKind> KindFromWord(const std::string& word) {
+  for (std::size_t i = 0; i < std::size(kKindWords); ++i)
+    if (word == kKindWords[i]) return static_cast<ChangeKind>(i);
+  return std::nullopt;
+}
+
+std::optional<ChangeOutcome> OutcomeFromWord(const std::string& word) {
+  for (std::size_t i = 0; i < std::size(kOutcomeWords); ++i)
+    if (word == kOutcomeWords[i]) return static_cast<ChangeOutcome>(i);
+  return std::nullopt;
+}
+
+bool CountsAsLink(const ChangeEntry& e) {
+  return e.kind != ChangeKind::MovedItem && e.kind != ChangeKind::Place &&
+         (e.outcome == ChangeOutcome::Changed || e.outcome == ChangeOutcome::WouldChange);
+}
+
+std::string PlaceText(const ChangeEntry& e) {
+  if (e.kind != ChangeKind::ValueData && e.kind != ChangeKind::ValueName) return e.where;
+  return e.where + ", value " + (e.value.empty() ? std::string("(Default)") : "\"" + e.value + "\"");
+}
+
+std::string ShortenedText(const std::string& text, std::size_t maxBytes) {
+  if (text.size() <= maxBytes) return text;
+  std::size_t cut = maxBytes;
+  // Never inside a UTF-8 sequence.
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return text.substr(0, cut) + "...";
+}
+
+std::string ChangeSelection::KeyOf(const ChangeEntry& e) {
+  // The new text is left out: a short form of a place that does not exist
+  // yet (a move's destination) is only known once it does.
+  std::string key = e.where;
+  key.append(1, '\0').append(e.value).append(1, '\0').append(KindWord(e.kind)).append(1, '\0').append(e.oldText);
+  return key;
+}
+
+void ChangeSelection::Tick(const ChangeEntry& entry) {
+  // Only occurrences are chosen: the move itself and places passed over are
+  // no choice the run could meet again.
+  if (!CountsAsLink(entry)) return;
+  byKey_.emplace(KeyOf(entry), entries_.size());
+  entries_.push_back(entry);
+  met_.push_back(false);
+}
+
+bool ChangeSelection::Take(const ChangeEntry& entry) {
+  auto [first, last] = byKey_.equal_range(KeyOf(entry));
+  for (auto it = first; it != last; ++it) {
+    if (met_[it->second]) continue;
+    met_[it->second] = true;
+    return true;
+  }
+  return false;
+}
+
+std::vector<ChangeEntry> ChangeSelection::NotMet() const {
+  std::vector<ChangeEntry> out;
+  for (std::size_t i = 0; i < entries_.size(); ++i)
+    if (!met_[i]) out.push_back(entries_[i]);
+  return out;
+}

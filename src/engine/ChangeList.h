@@ -1,0 +1,76 @@
+#pragma once
+// The change list: one entry per occurrence a run found, with where it is,
+// what it was, what it becomes and what became of it. Every run and every
+// preview makes one; the end pages, the review page, the change report
+// (UndoNNNNN.log) and the console's --report and --json read it.
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+enum class ChangeKind {
+  ValueData,
+  ValueName,
+  KeyPath,
+  SettingsLine,
+  ConfigurationLine,
+  ShortcutTarget,
+  ShortcutArguments,
+  ShortcutWorkingFolder,
+  MovedItem,
+  Place,  // a whole place passed over before any occurrence in it was known
+};
+
+enum class ChangeOutcome {
+  Changed,
+  WouldChange,  // a preview's occurrence
+  LeftOut,      // unticked by the user on the review page
+  Skipped,      // answered Skip (or Cancel) in verification
+  PassedOver,   // could not be changed; `reason` says why
+};
+
+struct ChangeEntry {
+  std::string where;  // registry key, file path, shortcut path, moved item
+  std::string value;  // a registry value's name ("" for the default value and for key paths)
+  int line = 0;       // a file line's number, from 1; 0 where there are no lines
+  ChangeKind kind = ChangeKind::Place;
+  std::string oldText;  // the occurrence with its context, in the spelling found
+  std::string newText;
+  ChangeOutcome outcome = ChangeOutcome::Changed;
+  std::string reason;  // of a passed-over entry
+};
+
+// Stable words, used in the report, the JSON Lines and the review page.
+const char* KindWord(ChangeKind kind);          // "value data", "settings line" ...
+const char* OutcomeWord(ChangeOutcome outcome);  // "changed", "left out" ...
+std::optional<ChangeKind> KindFromWord(const std::string& word);
+std::optional<ChangeOutcome> OutcomeFromWord(const std::string& word);
+
+// Whether the entry counts as a remapped link: every changed (or, in a
+// preview, to-be-changed) occurrence; the moved item itself is no link.
+bool CountsAsLink(const ChangeEntry& entry);
+// The place as the list of passed-over places names it: a registry value as
+// "KEY, value "name"" (or (Default)), everything else by its path.
+std::string PlaceText(const ChangeEntry& entry);
+// A text only shown whole up to a point: long data is cut with "..." so a
+// list of many entries stays small; the report keeps it whole.
+std::string ShortenedText(const std::string& text, std::size_t maxBytes);
+
+// The entries the user ticked on the review page. The run that applies them
+// finds each occurrence again and changes it only when it was ticked.
+class ChangeSelection {
+ public:
+  void Tick(const ChangeEntry& entry);
+  // True (once per ticked entry) when an occurrence found again was ticked.
+  bool Take(const ChangeEntry& entry);
+  // The ticked entries that the run did not meet again.
+  std::vector<ChangeEntry> NotMet() const;
+  std::size_t size() const { return entries_.size(); }
+
+ private:
+  static std::string KeyOf(const ChangeEntry& entry);
+  std::vector<ChangeEntry> entries_;
+  std::vector<bool> met_;
+  std::unordered_multimap<std::string, std::size_t> byKey_;
+};

@@ -1,0 +1,212 @@
+#include "engine/ChangeReport.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <initializer_list>
+
+#include "core/Unicode.h"
+
+namespace {
+constexpr const char* kBom = "\xEF\xBB\xBF";
+constexpr const char* kColumns[] = {"Where", "Value", "Line", "Kind", "Old", "New", "Outcome", "Reason"};
+
+std::string Field(const std::string& text) {
+  if (text.find_first_of("\t\r\n\"") == std::string::npos) return text;
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + "\"";
+}
+
+void Row(std::string& out, std::initializer_list<std::string> fields) {
+  bool first = true;
+  for (const std::string& f : fields) {
+    if (!first) out += '\t';
+    first = false;
+    out += Field(f);
+  }
+  out += "\r\n";
+}
+
+std::string TargetsText(const Targets& t) {
+  std::string s;
+  const auto add = [&s](bool on, const char* word) {
+    if (!on) return;
+    if (!s.empty()) s += ',';
+    s += word;
+  };
+  add(t.registry, "registry");
+  add(t.settingsFiles, "settings");
+  add(t.shortcuts, "shortcuts");
+  add(t.configFiles, "config");
+  add(t.allFiles, "all");
+  return s;
+}
+
+// Splits quoted, tab-separated records; a quoted field may span lines.
+std::vector<std::vector<std::string>> Records(const std::string& text, std::size_t start) {
+  std::vector<std::vector<std::string>> records;
+  std::vector<std::string> fields;
+  std::string field;
+  bool quoted = false, any = false;
+  for (std::size_t i = start; i < text.size(); ++i) {
+    const char c = text[i];
+    if (quoted) {
+      if (c != '"') {
+        field += c;
+      } else if (i + 1 < text.size() && text[i + 1] == '"') {
+        field += '"';
+        ++i;
+      } else {
+        quoted = false;
+      }
+      continue;
+    }
+    if (c == '"' && field.empty()) {
+      quoted = any = true;
+    } else if (c == '\t') {
+      fields.push_back(std::move(field));
+      field.clear();
+      any = true;
+    } else if (c == '\r' || c == '\n') {
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      if (any || !field.empty()) fields.push_back(std::move(field));
+      records.push_back(std::move(fields));
+      fields.clear();
+      field.clear();
+      any = false;
+    } else {
+      field += c;
+      any = true;
+    }
+  }
+  if (any || !field.empty()) {
+    fields.push_back(std::move(field));
+    records.push_back(std::move(fields));
+  }
+  return records;
+}
+
+void JsonString(std::string& out, const std::string& text) {
+  out += '"';
+  // Everything past ASCII as \u escapes (a lone surrogate too): the line is
+  // plain ASCII whatever the console's code page.
+  for (char16_t u : Utf16FromUtf8(text)) {
+    char buf[8];
+    switch (u) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (u < 0x20 || u > 0x7E) {
+          std::snprintf(buf, sizeof buf, "\\u%04x", unsigned(u));
+          out += buf;
+        } else {
+          out += char(u);
+        }
+    }
+  }
+  out += '"';
+}
+}  // namespace
+
+const char* ModeName(char mode) {
+  switch (mode) {
+    case 'M': return "Move and Map";
+    case 'S': return "Switch Drives";
+    default: return "Map Only";
+  }
+}
+
+std::string RunSummary(char mode, const std::string& findText, const std::string& replaceText) {
+  return std::string(ModeName(mode)) + ": " + findText + (mode == 'S' ? " <-> " : " -> ") + replaceText;
+}
+
+std::string ChangeReportText(const RunContext& ctx) {
+  const MappingRequest& r = ctx.request;
+  std::string drives;
+  for (const DriveRow& d : ctx.drives)
+    if (d.selected) drives += (drives.empty() ? "" : ",") + d.root;
+  std::string out = kBom;
+  Row(out, {kReportTitle});
+  Row(out, {"Mode", ModeName(r.Mode)});
+  Row(out, {"Find", r.FindText});
+  Row(out, {"Replace", r.ReplaceText});
+  Row(out, {"Targets", TargetsText(ctx.targets)});
+  Row(out, {"Drives", drives});
+  Row(out, {"Started", ctx.startedAt});
+  Row(out, {"Ended", ctx.endedAt});
+  Row(out, {"Result", ctx.preview ? "preview" : r.Cancelled ? "cancelled" : "finished"});
+  Row(out, {ctx.preview ? "Links that would be remapped" : "Links remapped", std::to_string(r.LinkCount)});
+  out += "\r\n";
+  Row(out, {kColumns[0], kColumns[1], kColumns[2], kColumns[3], kColumns[4], kColumns[5], kColumns[6], kColumns[7]});
+  for (const ChangeEntry& e : ctx.changes)
+    Row(out, {e.where, e.value, e.line > 0 ? std::to_string(e.line) : "", KindWord(e.kind), e.oldText, e.newText,
+              OutcomeWord(e.outcome), e.reason});
+  return out;
+}
+
+std::string UndoSectionText(const std::string& time, const std::vector<std::string>& restored,
+                            const std::vector<std::string>& notRestored) {
+  std::string out = "\r\n";
+  Row(out, {"Undo", time});
+  for (const std::string& s : notRestored) Row(out, {"not restored", s});
+  for (const std::string& s : restored) Row(out, {"restored", s});
+  return out;
+}
+
+std::string ReadReport::Field(const std::string& name) const {
+  for (const auto& [key, value] : run)
+    if (key == name) return value;
+  return "";
+}
+
+ReadReport ReadChangeReport(const std::string& bytes) {
+  ReadReport report;
+  const std::size_t start = bytes.compare(0, 3, kBom) == 0 ? 3 : 0;
+  enum { Run, Entries, Undo } part = Run;
+  for (std::vector<std::string>& f : Records(bytes, start)) {
+    if (f.empty()) continue;
+    if (f[0] == "Undo" && f.size() == 2) part = Undo;
+    if (part == Run) {
+      if (f[0] == kColumns[0] && f.size() == std::size(kColumns)) {
+        part = Entries;
+      } else if (f.size() == 2) {
+        report.run.emplace_back(f[0], f[1]);
+      }
+    } else if (part == Entries) {
+      if (f.size() != std::size(kColumns)) continue;
+      const auto kind = KindFromWord(f[3]);
+      const auto outcome = OutcomeFromWord(f[6]);
+      if (!kind || !outcome) continue;
+      ChangeEntry e{f[0], f[1], f[2].empty() ? 0 : std::atoi(f[2].c_str()), *kind, f[4], f[5], *outcome, f[7]};
+      report.entries.push_back(std::move(e));
+    } else if (f.size() == 2) {
+      report.undo.emplace_back(f[0], f[1]);
+    }
+  }
+  return report;
+}
+
+std::string ChangeJsonLine(const ChangeEntry& e) {
+  std::string out = "{\"where\":";
+  JsonString(out, e.where);
+  out += ",\"value\":";
+  JsonString(out, e.value);
+  out += ",\"line\":" + std::to_string(e.line) + ",\"kind\":";
+  JsonString(out, KindWord(e.kind));
+  out += ",\"old\":";
+  JsonString(out, e.oldText);
+  out += ",\"new\":";
+  JsonString(out, e.newText);
+  out += ",\"outcome\":";
+  JsonString(out, OutcomeWord(e.outcome));
+  out += ",\"reason\":";
+  JsonString(out, e.reason);
+  out += '}';
+  return out;
+}

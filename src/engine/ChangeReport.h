@@ -1,0 +1,48 @@
+#pragma once
+// The change report (UndoNNNNN.log, and the console's --report): UTF-8 with
+// a byte order mark, tab-separated, CR LF line ends, so that it opens in
+// Notepad and in a spreadsheet. A field holding a tab, a line end or a
+// double quote is quoted ("..." with "" for a quote), as spreadsheets and
+// Python's csv module (tab dialect) read it.
+//
+//   Ostrivane change report
+//   Mode<TAB>Map Only              (then Find, Replace, Targets, Drives,
+//   ...                             Started, Ended, Result, Links remapped)
+//   <empty line>
+//   Where<TAB>Value<TAB>Line<TAB>Kind<TAB>Old<TAB>New<TAB>Outcome<TAB>Reason
+//   one row per change-list entry
+//   <empty line>                   (each undo of the entry adds:)
+//   Undo<TAB><time>
+//   restored<TAB><what>  /  not restored<TAB><what>
+//
+// The console's --json writes the same entries as JSON Lines.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/ChangeList.h"
+#include "engine/MappingRequest.h"
+
+inline constexpr const char* kReportTitle = "Ostrivane change report";
+
+const char* ModeName(char mode);  // "Move and Map", "Switch Drives", "Map Only"
+// "Move and Map: C:\Data\Proj -> D:\Work\Proj"
+std::string RunSummary(char mode, const std::string& findText, const std::string& replaceText);
+
+std::string ChangeReportText(const RunContext& ctx);
+// The rows of one undo of the entry, to be appended to its report.
+std::string UndoSectionText(const std::string& time, const std::vector<std::string>& restored,
+                            const std::vector<std::string>& notRestored);
+
+struct ReadReport {
+  std::vector<std::pair<std::string, std::string>> run;  // Mode, Find ... in the order written
+  std::vector<ChangeEntry> entries;
+  std::vector<std::pair<std::string, std::string>> undo;  // ("Undo", time), ("restored", what) ...
+  std::string Field(const std::string& name) const;       // of `run`; "" when absent
+};
+// Reads a report back; rows it does not know are passed by.
+ReadReport ReadChangeReport(const std::string& bytes);
+
+// One entry as a JSON object on one line (no line end): fields where, value,
+// line, kind, old, new, outcome, reason.
+std::string ChangeJsonLine(const ChangeEntry& entry);

@@ -1,0 +1,109 @@
+#include "window/ReviewList.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "core/Text.h"
+
+namespace {
+constexpr std::size_t kCellBytes = 300;
+
+bool IsTickable(const ChangeEntry& e) {
+  return e.kind != ChangeKind::MovedItem && e.kind != ChangeKind::Place &&
+         (e.outcome == ChangeOutcome::WouldChange || e.outcome == ChangeOutcome::Changed);
+}
+
+std::string WhereText(const ChangeEntry& e) {
+  std::string s = PlaceText(e);
+  if (e.line > 0) s += ", line " + std::to_string(e.line);
+  switch (e.kind) {
+    case ChangeKind::ShortcutTarget: s += ", target"; break;
+    case ChangeKind::ShortcutArguments: s += ", arguments"; break;
+    case ChangeKind::ShortcutWorkingFolder: s += ", working folder"; break;
+    default: break;
+  }
+  return s;
+}
+}  // namespace
+
+void ReviewList::Load(std::vector<ChangeEntry> entries) {
+  entries_ = std::move(entries);
+  order_.resize(entries_.size());
+  std::iota(order_.begin(), order_.end(), 0u);
+  ticked_.assign(entries_.size(), 0);
+  tickedCount_ = 0;
+  for (std::size_t i = 0; i < entries_.size(); ++i)
+    if (IsTickable(entries_[i])) {
+      ticked_[i] = 1;
+      ++tickedCount_;
+    }
+  sorted_ = descending_ = false;
+}
+
+bool ReviewList::Tickable(std::size_t row) const { return IsTickable(At(row)); }
+
+void ReviewList::SetTicked(std::size_t row, bool on) {
+  if (!Tickable(row) || Ticked(row) == on) return;
+  ticked_[order_[row]] = on ? 1 : 0;
+  tickedCount_ += on ? 1 : std::size_t(-1);
+}
+
+void ReviewList::TickAll(bool on) {
+  for (std::size_t row = 0; row < size(); ++row) SetTicked(row, on);
+}
+
+std::string ReviewList::CellText(std::size_t row, ReviewColumn column) const {
+  const ChangeEntry& e = At(row);
+  switch (column) {
+    case ReviewColumn::Where: return WhereText(e);
+    case ReviewColumn::Old: return ShortenedText(e.oldText, kCellBytes);
+    case ReviewColumn::New: return ShortenedText(e.newText, kCellBytes);
+  }
+  return "";
+}
+
+void ReviewList::SortBy(ReviewColumn column) {
+  descending_ = sorted_ && sortedBy_ == column ? !descending_ : false;
+  sorted_ = true;
+  sortedBy_ = column;
+  // Places sort by path in any case of letters, then by line; texts as they
+  // are. The folded places are made once, not once per comparison.
+  std::vector<std::string> folded;
+  if (column == ReviewColumn::Where) {
+    folded.reserve(entries_.size());
+    for (const ChangeEntry& e : entries_) folded.push_back(FoldKey(PlaceText(e)));
+  }
+  const auto less = [&](std::uint32_t a, std::uint32_t b) {
+    const ChangeEntry &x = entries_[a], &y = entries_[b];
+    switch (column) {
+      case ReviewColumn::Where:
+        if (folded[a] != folded[b]) return folded[a] < folded[b];
+        return x.line < y.line;
+      case ReviewColumn::Old: return x.oldText < y.oldText;
+      case ReviewColumn::New: return x.newText < y.newText;
+    }
+    return false;
+  };
+  std::stable_sort(order_.begin(), order_.end(), [&](std::uint32_t a, std::uint32_t b) {
+    return descending_ ? less(b, a) : less(a, b);
+  });
+}
+
+std::string ReviewList::CountsPerKind() const {
+  std::vector<std::size_t> counts(static_cast<std::size_t>(ChangeKind::Place) + 1, 0);
+  for (const ChangeEntry& e : entries_) ++counts[static_cast<std::size_t>(e.kind)];
+  std::string out;
+  for (std::size_t k = 0; k < counts.size(); ++k) {
+    if (counts[k] == 0) continue;
+    if (!out.empty()) out += ", ";
+    out += std::to_string(counts[k]) + " " + KindWord(static_cast<ChangeKind>(k));
+  }
+  return out;
+}
+
+ChangeSelection ReviewList::Selection() const {
+  ChangeSelection selection;
+  for (std::size_t i = 0; i < entries_.size(); ++i)
+    if (ticked_[i]) selection.Tick(entries_[i]);
+  return selection;
+}

@@ -1,0 +1,49 @@
+#pragma once
+// The review page's list, without a window: the change list of a search,
+// a tick per entry, the order it is shown in and a count per kind. The list
+// view asks it for rows by number only (a virtual list), so a search that
+// found 100,000 places stays quick to show, sort and tick.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/ChangeList.h"
+
+enum class ReviewColumn { Where, Old, New };
+
+class ReviewList {
+ public:
+  // Every entry that a run could make is ticked; the others (places passed
+  // over, the moved item) are shown but carry no box.
+  void Load(std::vector<ChangeEntry> entries);
+
+  std::size_t size() const { return order_.size(); }
+  const ChangeEntry& At(std::size_t row) const { return entries_[order_[row]]; }
+  bool Tickable(std::size_t row) const;
+  bool Ticked(std::size_t row) const { return ticked_[order_[row]] != 0; }
+  void SetTicked(std::size_t row, bool on);
+  void TickAll(bool on);
+  std::size_t TickedCount() const { return tickedCount_; }
+
+  // The text of a cell: Where names the place ("C:\x.ini, line 4", a
+  // registry value as "KEY, value "name"", a shortcut's part); Old and New
+  // are cut past a few hundred bytes.
+  std::string CellText(std::size_t row, ReviewColumn column) const;
+  // Sorts by the column; the same column again reverses the order.
+  void SortBy(ReviewColumn column);
+
+  // "2 value data, 1 settings line, 1 shortcut target", in the order of the kinds.
+  std::string CountsPerKind() const;
+
+  // The ticked entries, for the run that applies them.
+  ChangeSelection Selection() const;
+
+ private:
+  std::vector<ChangeEntry> entries_;
+  std::vector<std::uint32_t> order_;  // display row -> entry
+  std::vector<char> ticked_;          // by entry
+  std::size_t tickedCount_ = 0;
+  ReviewColumn sortedBy_ = ReviewColumn::Where;
+  bool sorted_ = false, descending_ = false;
+};

@@ -1,0 +1,27 @@
+#pragma once
+// The review page's list view: a virtual list (LVS_OWNERDATA) over a
+// ReviewList, columns Where / Old / New, a check box per entry that can be
+// changed, sorting by a click on a column's header. The list view holds no
+// rows of its own, so 100,000 entries cost no more to show than ten.
+#include "window/ReviewList.h"
+#include "window/win32/WinView.h"
+
+class ReviewListView {
+ public:
+  // Makes the list view as a child of `parent` with the control id `id`.
+  void Create(HWND parent, int id);
+  HWND hwnd() const { return hwnd_; }
+  void Place(int x, int y, int width, int height);
+  // Shows the list anew (after Load or a sort).
+  void Show(ReviewList& list);
+  // The parent hands on its WM_NOTIFY messages from this list view; true
+  // when one was handled (`result` is then the message's result).
+  bool OnNotify(const NMHDR& header, LRESULT& result);
+
+ private:
+  void Toggle(int row);
+
+  HWND hwnd_ = nullptr;
+  ReviewList* list_ = nullptr;
+  std::wstring cell_;  // the text the list view is handed; lives until the next request
+};
