@@ -76,6 +76,7 @@ int RunUndo(const CliOptions& o, CliServices& services, RunContext& ctx, std::os
 int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std::istream& in, std::ostream& out,
                std::ostream& err) {
   ctx.request = RequestOf(o);
+  if (const std::string refusal = RequestRefusal(ctx.request); !refusal.empty()) return Usage(err, refusal);
   ctx.targets = o.targets;
   ctx.preview = o.preview;
   ctx.request.Substring = o.substring;

@@ -21,6 +21,11 @@ struct MappingRequest {
   std::string RegBackupText;
 };
 
+// Why the request must not run at all, "" when it may: the same text to find
+// and to put in its place changes nothing but would still count and back up
+// every match; an item moved to where it is, or into itself, cannot go.
+std::string RequestRefusal(const MappingRequest& request);
+
 // The target boxes of the targets page, in the order {registry, settings,
 // shortcuts, all files, configuration files}.
 struct Targets {

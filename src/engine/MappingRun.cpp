@@ -48,6 +48,8 @@ class ProgressScope {
 }  // namespace
 
 void MappingRun::StartSearch() {
+  // Refused before anything is made, numbered or moved.
+  if (const std::string refusal = RequestRefusal(ctx_.request); !refusal.empty()) throw Error(refusal);
   RunningScope running(ctx_, parts_.lock);
   ctx_.environmentChanged = false;
   // Also after a cancel or a failure: what was changed stays changed.

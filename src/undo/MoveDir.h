@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/GuardRails.h"
 #include "engine/MappingRequest.h"
 #include "engine/RunPorts.h"
 #include "core/FileSystem.h"
@@ -47,12 +48,16 @@ class FolderMove : public ItemMover {
   // interrupted move can still be moved back; after a failed move it is
   // taken away again unless part of the item arrived at its new place. A
   // missing source, and any failure the shell has not shown, is shown.
-  // Throws Error when the record cannot be written.
+  // Throws Error when the record cannot be written, and when the guard rails
+  // refuse the item (before anything is written or made).
   bool MoveDir(const std::string& source, const std::string& destination) override;
 
   // The undo's move back: no record (it must never touch another entry's
   // record) and no message. "" on success, else why the item was not moved.
   std::string MoveBack(const std::string& source, const std::string& destination);
+
+  // The rails both moves keep to; none in tests that need none.
+  void SetGuard(GuardRails* guard) { guard_ = guard; }
 
  private:
   void Show(const std::string& text);
@@ -61,4 +66,5 @@ class FolderMove : public ItemMover {
   FileSystem& fs_;
   ShellMove& shell_;
   bool silent_;
+  GuardRails* guard_ = nullptr;
 };

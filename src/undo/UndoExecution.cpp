@@ -79,16 +79,17 @@ std::string UndoExecution::UndoEntry(const std::string& name) {
         if (missing) return std::nullopt;
         return home + p.substr(to.size());
       };
-    RestoreResult r = store_.RestoreFiles(name, placeOf);
+    RestoreGuard guard;
+    if (guard_) guard = [this](const std::string& target) { return guard_->RestoreRefusal(target); };
+    RestoreResult r = store_.RestoreFiles(name, placeOf, guard);
     restored = r.restored;
     if (r.leftOut > 0)
       problems.push_back(std::to_string(r.leftOut) + " backed-up file(s) from inside " + to + " were not restored.");
     problems.insert(problems.end(), r.refusals.begin(), r.refusals.end());
     for (const std::string& p : r.written) undone.push_back(p + " was restored.");
-    // A run makes its archive with its first backup: one without a single
-    // entry has lost them.
-    if (restored == 0 && r.leftOut == 0 && r.refusals.empty() && fs_.FileExists(base + ".zip"))
-      problems.push_back("The file backups in " + base + ".zip cannot be read: no file was found in it.");
+    // An archive without a single entry (a run stopped before its first
+    // backup was whole) has nothing to give back: no failure, since the
+    // change that backup was for never happened.
   } catch (const Error& e) {
     problems.push_back("The file backups in " + base + ".zip cannot be read: " + e.what());
   }
