@@ -102,6 +102,7 @@ int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std:
   out << page.title << '\n';
   if (!page.moveLine.empty()) out << page.moveLine << '\n';
   out << page.countLine << '\n';
+  for (const std::string& note : ctx.notes) out << note << '\n';
   if (!page.passedOverLine.empty()) {
     out << page.passedOverLine << '\n';
     out.flush();

@@ -91,6 +91,10 @@ struct RunContext {
   std::vector<PassedOver> passedOver;  // this run's, in the order met
   bool environmentChanged = false;     // a value under an environment key was changed
 
+  // Things the run did beside its changes that the user should hear of
+  // (a stale temporary file of an interrupted run removed).
+  std::vector<std::string> notes;
+
   void PassOver(std::string where, std::string reason) {
     passedOver.push_back({std::move(where), std::move(reason)});
   }

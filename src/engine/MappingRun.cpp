@@ -68,6 +68,7 @@ void MappingRun::StartSearch() {
 
   ctx_.moveLines = MoveLines{};
   ctx_.passedOver.clear();
+  ctx_.notes.clear();
   oldShort_.clear();
   if (r.Mode == 'M') {
     ctx_.moveLines.cancelledMoveLineVisible = true;

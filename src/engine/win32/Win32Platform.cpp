@@ -142,7 +142,8 @@ ProtectedPlaces Win32KnownFolders::Places() {
     if (std::string f = ShellFolder(csidl); !f.empty()) p.programRoots.push_back(std::move(f));
   // The profiles' folder is the one that holds this user's profile.
   const std::string profile = ShellFolder(CSIDL_PROFILE);
-  if (const std::size_t cut = profile.rfind('\'); cut != std::string::npos && cut > 2) p.users = profile.substr(0, cut);
+  if (const std::size_t cut = profile.rfind('\\'); cut != std::string::npos && cut > 2)
+    p.users = profile.substr(0, cut);
   const std::string self = ExecutablePath();
   p.ownFolder = RemoveSlash(SplitItemPath(self).folder);
   p.ownFiles = {self, p.ownFolder + "\\ostrivane.exe", p.ownFolder + "\\ostrivane-cli.exe"};
