@@ -43,7 +43,7 @@ std::string UndoExecution::UndoEntry(const std::string& name) {
 
   // Where the run put the item ("To"), where it was ("From") and the
   // highest folder the move made for it.
-  std::string from, to, created;
+  std::string from, to, created, phase;
   const std::string record = base + ".bat";
   if (fs_.FileExists(record)) {
     try {
@@ -54,19 +54,23 @@ std::string UndoExecution::UndoEntry(const std::string& name) {
       to = ini.ReadString(kMoveSection, kMoveTo, "");
       from = ini.ReadString(kMoveSection, kMoveFrom, "");
       created = ini.ReadString(kMoveSection, kMoveCreated, "");
+      phase = ini.ReadString(kMoveSection, kMovePhase, "");
     } catch (const Error& e) {
       problems.push_back("The move record " + record + " cannot be read: " + e.what());
     }
   }
   const bool moveBack = !from.empty() && !to.empty();
   const std::string home = moveBack ? ArrivalOf(to, from) : "";
-  const bool itemThere = moveBack && fs_.AttributesOf(to);
+  // Stopped part way with the item still at home: what arrived is settled
+  // piece by piece below rather than moved back over it.
+  const bool interrupted = moveBack && EqualFold(phase, kPhaseMoving) && fs_.AttributesOf(from);
+  const bool itemThere = moveBack && !interrupted && fs_.AttributesOf(to);
   // An item that is back home already (an entry undone before) takes its
   // files there rather than to a new folder at the place it left.
   const bool alreadyHome = moveBack && !itemThere && fs_.AttributesOf(home);
   // Moved on by hand: its files must not build a stub of it at its old new
   // place, which the move back would then carry home as if it were the item.
-  const bool missing = moveBack && !itemThere && !alreadyHome;
+  const bool missing = moveBack && !itemThere && !alreadyHome && !interrupted;
   if (missing) problems.push_back(Format1(kDoesNotExist, to));
 
   int restored = 0;
@@ -94,7 +98,12 @@ std::string UndoExecution::UndoEntry(const std::string& name) {
     problems.push_back("The file backups in " + base + ".zip cannot be read: " + e.what());
   }
 
-  if (itemThere) {
+  if (interrupted) {
+    if (const std::string why = guard_ ? guard_->MoveRefusal(to) : ""; !why.empty())
+      problems.push_back(why);
+    else
+      mover_.SettleInterruptedMove(to, from, undone, problems);
+  } else if (itemThere) {
     const std::string why = mover_.MoveBack(to, from);
     if (why.empty())
       undone.push_back(to + " was moved back to " + from + ".");
