@@ -516,9 +516,15 @@ std::vector<ZipEntryReadings> SalvageZipEntries(RandomFile& file) {
     spans.emplace_back(e.offset, e.offset + kLocalSize + e.name.size() + e.packedSize);
     byOffset[e.offset].push_back(std::move(e));
   }
+  // A sound directory is the last word on which entries were completed: a
+  // header it does not list is an append torn before its directory record,
+  // whose change never happened.
+  ZipDirectory sound;
+  const bool directorySound = ReadCentralDirectory(file, fileSize, sound);
   for (LocalReading& r : AllLocalHeaders(file, fileSize)) {
     auto found = byOffset.find(r.entry.offset);
     if (found == byOffset.end()) {
+      if (directorySound) continue;
       const bool inside = std::any_of(spans.begin(), spans.end(), [&](const auto& s) {
         return r.entry.offset > s.first && r.entry.offset < s.second;
       });

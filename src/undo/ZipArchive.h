@@ -58,7 +58,8 @@ using ZipEntryReadings = std::vector<ZipEntry>;
 // record by record as far as its records are whole, and the local headers
 // are walked from the start, a damaged one passed over by looking for the
 // next header. An entry that cannot be read whole is still listed, so that
-// it can be named. Throws Error when the file cannot be read.
+// it can be named; a torn append behind a sound directory is not (its
+// change never happened). Throws Error when the file cannot be read.
 std::vector<ZipEntryReadings> SalvageZipEntries(RandomFile& file);
 
 // The content of the first reading that gives it whole; the first reading's

@@ -140,3 +140,23 @@ TEST_F(FaultsWin, GuardRailsHoldForHandMadeRecordsAndForRuns) {
   EXPECT_EQ(r.exitCode, 2u) << r.out << r.err;
   EXPECT_FALSE(fs.FileExists(kHome + "\\Undo00002.zip"));
 }
+
+// The state a move across volumes killed part way leaves: the folder whole
+// at home, a part copy of one file and the only copy of another at the new
+// place, the record still "moving". The undo leaves one whole copy at home.
+TEST_F(FaultsWin, UndoOfAnInterruptedMoveKeepsOneWholeCopyAtHome) {
+  const std::string home = kData + "\\Tool", arrived = "D:\\ostrivane-test-faults\\Tool";
+  const std::string big(300000, 'b');
+  WriteTestFile(fs, home + "\\big.bin", big);
+  WriteTestFile(fs, arrived + "\\big.bin", big.substr(0, 79000));
+  WriteTestFile(fs, arrived + "\\sub\\moved.txt", "its original is gone");
+  WriteTestFile(fs, kHome + "\\Undo00000.bat",
+                "[Move]\r\nTo=" + arrived + "\r\nFrom=" + home +
+                    "\r\nCreated=D:\\ostrivane-test-faults\r\nPhase=moving\r\n");
+  const ProcessResult r = Cli({"undo", "run", "Undo00000"});
+  EXPECT_EQ(r.exitCode, 0u) << r.out << r.err;
+  EXPECT_EQ(fs.ReadWhole(home + "\\big.bin"), big);
+  EXPECT_EQ(fs.ReadWhole(home + "\\sub\\moved.txt"), "its original is gone");
+  EXPECT_FALSE(fs.FolderExists("D:\\ostrivane-test-faults"));
+  RemoveTree(fs, "D:\\ostrivane-test-faults");
+}
