@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "engine/MappingRun.h"
@@ -75,6 +76,7 @@ std::string UndoExecution::UndoEntry(const std::string& name) {
 
   int restored = 0;
   std::vector<std::string> undone;
+  std::vector<std::string> notes;  // said whatever else happened
   try {
     RestorePlace placeOf;
     if (alreadyHome || missing)
@@ -91,6 +93,15 @@ std::string UndoExecution::UndoEntry(const std::string& name) {
       problems.push_back(std::to_string(r.leftOut) + " backed-up file(s) from inside " + to + " were not restored.");
     problems.insert(problems.end(), r.refusals.begin(), r.refusals.end());
     for (const std::string& p : r.written) undone.push_back(p + " was restored.");
+    // Where a run was stopped mid-write, its temporary file may still lie
+    // beside the file it was replacing; one held open stays.
+    std::set<std::string> folders;
+    for (const std::string& p : r.written) folders.insert(SplitItemPath(p).folder);
+    for (const std::string& folder : folders)
+      for (const DirEntry& e : fs_.ListFolder(AddSlash(folder) + std::string(kReplaceTempPrefix) + "*"))
+        if (!e.IsFolder() && IsReplaceTempName(e.name) && fs_.Remove(AddSlash(folder) + e.name))
+          notes.push_back(AddSlash(folder) + e.name +
+                          ", a temporary file left by an interrupted Ostrivane run, was removed.");
     // An archive without a single entry (a run stopped before its first
     // backup was whole) has nothing to give back: no failure, since the
     // change that backup was for never happened.
@@ -140,5 +151,6 @@ std::string UndoExecution::UndoEntry(const std::string& name) {
       if (undone.size() > shown) message += "\n... and " + std::to_string(undone.size() - shown) + " more.";
     }
   }
+  for (const std::string& note : notes) message += "\n" + note;
   return message;
 }

@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <iterator>
 #include <limits>
 #include <map>
 
@@ -359,6 +360,9 @@ struct LocalReading {
 // next signature just past its name.
 std::vector<LocalReading> AllLocalHeaders(RandomFile& file, std::uint64_t fileSize) {
   std::vector<LocalReading> out;
+  // Each damaged header is checked against all the data it claims; a file
+  // made of nothing but such headers must not take the square of its size.
+  std::uint64_t budget = 8 * fileSize + (16u << 20);
   for (std::uint64_t pos = NextLocalSignature(file, 0, fileSize); pos + kLocalSize <= fileSize;) {
     const std::string h = ReadBytes(file, pos, kLocalSize);
     LocalReading r;
@@ -371,10 +375,13 @@ std::vector<LocalReading> AllLocalHeaders(RandomFile& file, std::uint64_t fileSi
     r.entry.offset = pos;
     const std::uint64_t dataAt = nameAt + nameLen + extraLen;
     if (!(flags & kFlagDescriptor) && dataAt + r.entry.packedSize <= fileSize) {
+      if (r.entry.packedSize > budget) break;
+      budget -= r.entry.packedSize;
       r.entry.lastWrite = NtfsLastWrite(ReadBytes(file, nameAt + nameLen, extraLen));
       try {
         Unpack(ReadBytes(file, dataAt, r.entry.packedSize), r.entry, flags);
         r.whole = true;
+        budget += r.entry.packedSize;  // a whole entry is passed by: read once
       } catch (const Error&) {
       }
     }
@@ -516,6 +523,13 @@ std::vector<ZipEntryReadings> SalvageZipEntries(RandomFile& file) {
     spans.emplace_back(e.offset, e.offset + kLocalSize + e.name.size() + e.packedSize);
     byOffset[e.offset].push_back(std::move(e));
   }
+  // Sorted by start, each with the farthest end up to it: one search per header.
+  std::sort(spans.begin(), spans.end());
+  for (std::size_t i = 1; i < spans.size(); ++i) spans[i].second = std::max(spans[i].second, spans[i - 1].second);
+  const auto insideASpan = [&](std::uint64_t offset) {
+    const auto after = std::lower_bound(spans.begin(), spans.end(), std::make_pair(offset, std::uint64_t(0)));
+    return after != spans.begin() && std::prev(after)->second > offset;
+  };
   // A sound directory is the last word on which entries were completed: a
   // header it does not list is an append torn before its directory record,
   // whose change never happened.
@@ -525,10 +539,7 @@ std::vector<ZipEntryReadings> SalvageZipEntries(RandomFile& file) {
     auto found = byOffset.find(r.entry.offset);
     if (found == byOffset.end()) {
       if (directorySound) continue;
-      const bool inside = std::any_of(spans.begin(), spans.end(), [&](const auto& s) {
-        return r.entry.offset > s.first && r.entry.offset < s.second;
-      });
-      if (!inside) byOffset[r.entry.offset].push_back(std::move(r.entry));
+      if (!insideASpan(r.entry.offset)) byOffset[r.entry.offset].push_back(std::move(r.entry));
       continue;
     }
     ZipEntryReadings& readings = found->second;

@@ -245,7 +245,11 @@ TEST_F(MoveAndUndo, UndoGivesBackTheStateBeforeTheRunAndCanBeRepeated) {
 
   // The changed tool.ini lies in the moved folder, saved under its new path:
   // restored there first, it travels home with the folder.
-  EXPECT_EQ(undo.UndoEntry("Undo00000"), "3 files restored.  Undo has completed");
+  // A temporary file of a run stopped mid-write lies beside a restored file.
+  fs.AddFile("C:\\Other\\~ostrivane-0A1B.tmp", "Tool=D:\\Ap");
+  EXPECT_EQ(undo.UndoEntry("Undo00000"),
+            "3 files restored.  Undo has completed\nC:\\Other\\~ostrivane-0A1B.tmp, a temporary file left by an "
+            "interrupted Ostrivane run, was removed.");
   EXPECT_EQ(Files(fs), filesBefore);
   EXPECT_EQ(reg.Dump(), regBefore);
   EXPECT_FALSE(fs.Has("D:\\Apps\\Tool"));
