@@ -45,8 +45,8 @@ bool Within(const std::string& inner, const std::string& outer) {
 
 std::string ParentOf(const std::string& path) {
   const std::size_t cut = path.rfind('\\');
-  if (cut == std::string::npos || cut + 1 <= RootEnd(path)) return cut == std::string::npos ? "" : path.substr(0, cut + 1);
-  return path.substr(0, cut);
+  if (cut == std::string::npos) return "";
+  return cut + 1 <= RootEnd(path) ? path.substr(0, cut + 1) : path.substr(0, cut);
 }
 
 // The rule a move of the item (a normal path) breaks, "".

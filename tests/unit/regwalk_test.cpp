@@ -243,6 +243,18 @@ TEST_F(RegWalkTest, CancelFromTheProgressDialogStopsBothHives) {
   EXPECT_EQ(ctx.request.LinkCount, 0);
 }
 
+TEST_F(RegWalkTest, BackupThatDisappearsDuringTheRunStopsItBeforeTheNextChange) {
+  reg.PutText(CU, "Software\\A", "p", "C:\\Old");
+  reg.PutText(CU, "Software\\B", "p", "C:\\Old");
+  ui.onPump = [&] {
+    if (fs.Has(kBackup)) fs.Remove(kBackup);  // deleted from the undo list by another program
+  };
+  EXPECT_THROW(Map("C:\\Old", "D:\\New"), Error);
+  EXPECT_EQ(Text(CU, "Software\\A", "p"), "D:\\New");
+  EXPECT_EQ(Text(CU, "Software\\B", "p"), "C:\\Old");
+  EXPECT_FALSE(fs.Has(kBackup));
+}
+
 TEST_F(RegWalkTest, VerificationQuestionsSkipAndCancel) {
   ctx.verify.mapOnly = true;
   reg.PutText(CU, "Software\\A", "p", "C:\\Old\\1;C:\\Old\\2");
