@@ -77,6 +77,7 @@ int RunUndo(const CliOptions& o, CliServices& services, RunContext& ctx, std::os
 int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std::istream& in, std::ostream& out,
                std::ostream& err) {
   ctx.request = RequestOf(o);
+  if (const std::string refusal = RequestRefusal(ctx.request); !refusal.empty()) return Usage(err, refusal);
   ctx.targets = o.targets;
   ctx.preview = o.preview;
   ctx.request.Substring = o.substring;
@@ -135,6 +136,7 @@ int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std:
   plain << page.title << '\n';
   if (!page.moveLine.empty()) plain << page.moveLine << '\n';
   plain << page.countLine << '\n';
+  for (const std::string& note : ctx.notes) plain << note << '\n';
   if (!page.passedOverLine.empty()) {
     plain << page.passedOverLine << '\n';
     plain.flush();

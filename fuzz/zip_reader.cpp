@@ -1,6 +1,7 @@
 // The backup archive's reader: the directory from the end record, the
 // recovery scan of the local headers when there is none, and the extraction
-// of each entry, over an archive held in memory. After reading, an append
+// of each entry, and the undo's salvage of a damaged archive, over an
+// archive held in memory. After reading, an append
 // must keep the archive readable and give back what was appended.
 #include <cstdint>
 #include <cstring>
@@ -62,6 +63,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   }
   // The recovery scan keeps only entries whose data checks out.
   if (dir.recovered) FUZZ_CHECK(readable == dir.entries.size());
+
+  // The undo's salvage: every entry it lists has a reading, in archive
+  // order, and one that extracts gives data of a size it states; an entry
+  // that does not extract is named by the caller.
+  std::uint64_t lastOffset = 0;
+  for (const ZipEntryReadings& readings : SalvageZipEntries(file)) {
+    FUZZ_CHECK(!readings.empty());
+    FUZZ_CHECK(readings.front().offset >= lastOffset);  // a directory may name offsets past the end
+    lastOffset = readings.front().offset;
+    try {
+      const std::string data = ExtractSalvaged(file, readings);
+      bool stated = false;
+      for (const ZipEntry& e : readings) stated |= data.size() == e.size;
+      FUZZ_CHECK(stated);
+    } catch (const Error&) {
+    }
+  }
 
   // Appending goes on after what was read; the new entry must come back, and
   // so must the entries that could be read before.

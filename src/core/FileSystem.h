@@ -47,13 +47,18 @@ class RandomFile {
 enum class OpenMode { ReadOnly, ReadWrite, CreateAlways };
 
 // ReplaceWhole writes its new file beside the target under a name of this
-// form ("~ov", one to four hex digits, ".tmp"); a walk leaves such files alone.
-inline constexpr std::string_view kReplaceTempPrefix = "~ov";
+// form ("~ostrivane-", four hex digits, ".tmp"), which no other program
+// uses: a walk never maps such a file, and one left by an interrupted run
+// may be removed as the program's own.
+inline constexpr std::string_view kReplaceTempPrefix = "~ostrivane-";
 inline bool IsReplaceTempName(std::string_view name) {
-  if (name.size() < 9 || name.size() > 11 || name.substr(0, 3) != kReplaceTempPrefix) return false;
+  const std::size_t prefix = kReplaceTempPrefix.size();
+  if (name.size() != prefix + 8) return false;
+  for (std::size_t i = 0; i < prefix; ++i)
+    if ((name[i] | 0x20) != (kReplaceTempPrefix[i] | 0x20)) return false;
   const std::string_view ext = name.substr(name.size() - 4);
   if (ext[0] != '.' || (ext[1] | 0x20) != 't' || (ext[2] | 0x20) != 'm' || (ext[3] | 0x20) != 'p') return false;
-  for (char c : name.substr(3, name.size() - 7))
+  for (char c : name.substr(prefix, 4))
     if (!((c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f'))) return false;
   return true;
 }

@@ -23,6 +23,11 @@ struct MappingRequest {
   std::string RegBackupText;
 };
 
+// Why the request must not run at all, "" when it may: the same text to find
+// and to put in its place changes nothing but would still count and back up
+// every match; an item moved to where it is, or into itself, cannot go.
+std::string RequestRefusal(const MappingRequest& request);
+
 // The target boxes of the targets page, in the order {registry, settings,
 // shortcuts, all files, configuration files}.
 struct Targets {
@@ -106,6 +111,9 @@ struct RunContext {
   // after all (the file could not be written ...): they are passed over with
   // the reason, no longer counted, and the place named once.
   void PassOverSince(std::size_t from, const std::string& where, const std::string& reason);
+  // Things the run did beside its changes that the user should hear of
+  // (a stale temporary file of an interrupted run removed).
+  std::vector<std::string> notes;
 
   // Pumps the user interface and tells whether the run was cancelled.
   bool PumpCancelled();

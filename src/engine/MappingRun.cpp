@@ -50,6 +50,8 @@ class ProgressScope {
 }  // namespace
 
 void MappingRun::StartSearch() {
+  // Refused before anything is made, numbered or moved.
+  if (const std::string refusal = RequestRefusal(ctx_.request); !refusal.empty()) throw Error(refusal);
   ctx_.changes.clear();
   ctx_.request.UndoName.clear();
   ctx_.startedAt = parts_.timeText ? parts_.timeText() : "";
@@ -98,6 +100,7 @@ void MappingRun::Search() {
 
   ctx_.moveLines = MoveLines{};
   ctx_.passedOver.clear();
+  ctx_.notes.clear();
   oldShort_.clear();
   if (r.Mode == 'M') {
     ctx_.moveLines.cancelledMoveLineVisible = true;

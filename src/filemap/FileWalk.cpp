@@ -99,6 +99,12 @@ void FileWalk::SearchForFile(const std::string& pattern, const SearchTexts& text
 // in the order a listing per pattern would give them ("*.ini" before "*.lnk",
 // then the configuration files). A file two targets pick is visited once.
 bool FileWalk::VisitFolderFiles(const std::string& folder, const Entries& entries, const SearchTexts& texts) {
+  // A temporary file of an interrupted run holds a part of some new content;
+  // one still held open is another replacement at work and stays.
+  if (!ctx_.preview)
+    for (const DirEntry& e : entries)
+      if (!e.IsFolder() && IsReplaceTempName(e.name) && fs_.Remove(folder + e.name))
+        ctx_.notes.push_back(folder + e.name + ", a temporary file left by an interrupted Ostrivane run, was removed.");
   const Targets& t = ctx_.targets;
   if (t.allFiles) {
     VisitFiles(folder, entries, [](std::string_view) { return true; }, texts);

@@ -291,6 +291,7 @@ void RegBackup::BeginRun(const std::string& filePath, int osGeneration) {
     values_.clear();
     recorded_.clear();
     created_.clear();
+    wrote_ = false;
   }
   path_ = filePath;
   lastHeader_.clear();
@@ -433,7 +434,13 @@ void RegBackup::Commit(Pending& p) {
     if (i) text += "\r\n";
     text += p.lines[i];
   }
+  // Gone since this run's last entry: a fresh file would hide that the
+  // changes made so far have lost their backups, so the run stops here.
+  if (wrote_ && !fs_.FileExists(path_))
+    throw Error("The registry backup " + path_ +
+                " has disappeared during the run.  The run stops before its next change.");
   WriteReg(fs_, path_, text, form_, &ansi_);
+  wrote_ = true;
 }
 
 void RegBackup::Forget(Pending& p) {

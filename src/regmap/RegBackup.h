@@ -124,6 +124,7 @@ class RegBackup {
   std::string path_;
   RegFileForm form_;
   std::string lastHeader_;     // the key that the file's last header names
+  bool wrote_ = false;         // this run has written into path_ already
   std::set<std::string> values_;    // values whose state before the run is in the file
   std::set<std::string> recorded_;  // keys whose whole content before the run is in the file
   std::set<std::string> created_;   // keys that did not exist before the run; the file removes them

@@ -5,6 +5,7 @@
 #include "core/Error.h"
 #include "core/Text.h"
 #include "core/Unicode.h"
+#include "engine/GuardRails.h"
 #include "regmap/NTReg.h"
 #include "regmap/RegBackup.h"
 
@@ -177,10 +178,12 @@ RegImportResult ImportRegText(RegistryBackend& backend, std::string_view stored,
         line.pop_back();
         line += Trim(lines[++i]);
       }
+    // The backup's last entry, torn as it was written: its change was never
+    // made (every change follows its whole backup), so nothing is missed.
+    const bool last = i + 1 == lines.size();
+    const bool openList = line.back() == '\\' && line[0] != '[' && line.find("=hex") != std::string::npos;
+    if (last && (cutShort || openList)) break;
     try {
-      if (cutShort && i + 1 == lines.size()) throw Bad{"the file ends inside this line"};
-      if (line.back() == '\\' && line[0] != '[' && line.find("=hex") != std::string::npos)
-        throw Bad{"the file ends inside this hex list"};
       if (line[0] == '[') {
         reg.reset();
         const std::size_t close = line.rfind(']');
@@ -193,6 +196,7 @@ RegImportResult ImportRegText(RegistryBackend& backend, std::string_view stored,
         const std::string path = slash == std::string::npos ? "\\" : full.substr(slash);
         environmentKey = IsEnvironmentKey(RootName(*root) + path);
         if (remove) {
+          if (std::string rule = RegDeletionRule(full); !rule.empty()) throw Bad{std::move(rule)};
           TNTRegistry(backend, *root).DeleteRegKey(path);
         } else {
           reg.emplace(backend, *root);

@@ -2,6 +2,7 @@
 
 #include "engine/Progress.h"
 #include "core/Error.h"
+#include "core/Text.h"
 #include "core/Ui.h"
 #include "engine/ChangeVerification.h"
 #include "regmap/NTReg.h"
@@ -250,6 +251,28 @@ RegistryWalk::Outcome RegistryWalk::Apply(KeyVisit& visit, const std::string& ac
                                           const std::string& candidate, const std::string& valueName, EntryKind kind,
                                           std::uint32_t type, std::string& reason) {
   const std::string keyPath = "\\" + visit.path;
+  // A rename or move that cannot change anything is refused before its
+  // backup is written, and is not counted.
+  std::string noChange;
+  if (kind == EntryKind::KeyPath) {
+    const std::string from = visit.path + "\\", to = candidate + "\\";
+    const std::size_t head = FoldPrefixLength(to, from);
+    if (EqualFold(visit.path, candidate))
+      noChange = "it would be renamed onto its own name";
+    else if (head != kNotFound)
+      noChange = "it would be moved into its own subkey " + visit.rootName + candidate;
+    else if (TNTRegistry(backend_, visit.root).KeyExists("\\" + candidate))
+      noChange = "a key " + visit.rootName + candidate + " exists already";
+  } else if (kind == EntryKind::ValueName) {
+    if (EqualFold(actualName, candidate))
+      noChange = "it would be renamed onto its own name";
+    else if (visit.reg.QueryValueInfo(candidate))
+      noChange = "a value named " + candidate + " exists already in that key";
+  }
+  if (!noChange.empty()) {
+    reason = noChange;
+    return Outcome::PassedOver;
+  }
   // Moving a tree through a link would copy the link's target instead;
   // refused before anything is backed up.
   if (kind == EntryKind::KeyPath && TNTRegistry(backend_, visit.root).HoldsLink(keyPath)) {

@@ -79,7 +79,12 @@ void FileBackupArchive::SetArchiveName(const std::string& path) {
 void FileBackupArchive::SyncWithDisk() {
   const auto onDisk = fs_.LookUp(archivePath_);
   if (!onDisk) {
-    zip_.reset();
+    // Gone since this run's last backup (deleted from the undo list, taken
+    // by another program): a fresh archive would hide that the changes
+    // made so far have lost their backups, so the run stops here.
+    if (zip_)
+      throw Error("The backup archive " + archivePath_ +
+                  " has disappeared during the run.  The run stops before its next change.");
     names_.clear();
     return;
   }
@@ -118,35 +123,63 @@ bool FileBackupArchive::BackupFile(const std::string& path) {
     return false;  // locked or no access: left out, as the caller expects
   }
 
-  auto file = fs_.OpenRandom(archivePath_, zip_ ? OpenMode::ReadWrite : OpenMode::CreateAlways);
-  if (!zip_) zip_ = std::make_unique<ZipAppender>(ZipDirectory{});
-  const DosDateTime dos = DosOf(platform_.ToLocal(lastWrite.value_or(0)));
-  zip_->Append(*file, name, data, dos.date, dos.time, *attributes & kKeptAttributes, lastWrite);
+  try {
+    auto file = fs_.OpenRandom(archivePath_, zip_ ? OpenMode::ReadWrite : OpenMode::CreateAlways);
+    if (!zip_) zip_ = std::make_unique<ZipAppender>(ZipDirectory{});
+    const DosDateTime dos = DosOf(platform_.ToLocal(lastWrite.value_or(0)));
+    zip_->Append(*file, name, data, dos.date, dos.time, *attributes & kKeptAttributes, lastWrite);
+  } catch (const Error& e) {
+    throw Error("The backup of " + path + " cannot be written into " + archivePath_ + ": " + e.what() +
+                "  The run stops before its next change.");
+  }
   names_.insert(FoldKey(path));
   return true;
 }
 
 RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::string& archivePath,
-                             const RestorePlace& placeOf) {
+                             const RestorePlace& placeOf, const RestoreGuard& guard) {
   auto file = fs.OpenRandom(archivePath, OpenMode::ReadOnly);
-  const ZipDirectory dir = ReadZipDirectory(*file);
   RestoreResult result;
   auto refuse = [&](const std::string& target, const std::string& why) {
     result.refusals.push_back(target + " was not restored: " + why + ".");
   };
+  // Damaged entries are named at the end: a name may still come back whole
+  // from another copy of its entry.
+  std::vector<std::pair<std::string, std::string>> damaged;  // fold key, message
   CodePage& oem = platform.OemCodePage();
-  for (const ZipEntry& e : dir.damaged)
-    refuse(Swap(EntryNameText(e, oem), '/', '\\'), "its backup in the archive is damaged");
 
-  std::set<std::string> done;  // a name twice: the first copy is the older state
-  for (const ZipEntry& e : dir.entries) {
+  const std::vector<ZipEntryReadings> entries = SalvageZipEntries(*file);
+  // Empty, or torn inside its first header: a run stopped before its first
+  // backup was whole, so nothing was changed. Bytes of another kind are no
+  // archive of ours, and that is said.
+  const std::uint64_t size = file->Size();
+  if (entries.empty() && size > 0) {
+    std::string magic(static_cast<std::size_t>(std::min<std::uint64_t>(size, 4)), '\0');
+    file->ReadAt(0, magic.data(), magic.size());
+    if (std::string_view("PK\x03\x04").substr(0, magic.size()) != magic &&
+        std::string_view("PK\x05\x06").substr(0, magic.size()) != magic)
+      throw Error("it is no ZIP archive");
+  }
+
+  std::set<std::string> done;  // a name twice: the first whole copy is the older state
+  for (const ZipEntryReadings& readings : entries) {
+    const ZipEntry& e = readings.front();
     const std::string savedFrom = Swap(EntryNameText(e, oem), '/', '\\');
     // A flagged name that is no UTF-8 would reach the platform as another name.
     if (!IsValidUtf8(savedFrom)) {
       refuse(savedFrom, "its name in the archive is not valid UTF-8");
       continue;
     }
-    if (!done.insert(FoldKey(savedFrom)).second) continue;
+    if (done.count(FoldKey(savedFrom))) continue;
+    std::string data;
+    try {
+      data = ExtractSalvaged(*file, readings);
+    } catch (const Error& err) {
+      damaged.emplace_back(FoldKey(savedFrom), savedFrom + " was not restored: its backup in the archive is damaged (" +
+                                                   err.what() + ").");
+      continue;
+    }
+    done.insert(FoldKey(savedFrom));
     const std::optional<std::string> place = placeOf ? placeOf(savedFrom) : savedFrom;
     if (!place) {
       ++result.leftOut;
@@ -157,12 +190,12 @@ RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::
       refuse(target, "its name in the archive is not a full path on a drive");
       continue;
     }
-    std::string data;
-    try {
-      data = ExtractZipEntry(*file, e);
-    } catch (const Error& err) {
-      refuse(target, std::string("its backup in the archive is damaged (") + err.what() + ")");
-      continue;
+    if (guard) {
+      const std::string rule = guard(target);
+      if (!rule.empty()) {
+        refuse(target, rule);
+        continue;
+      }
     }
     const std::string folder = SplitItemPath(target).folder;
     if (!fs.FolderExists(folder) && !fs.MakeFolders(RemoveSlash(folder))) {
@@ -196,5 +229,7 @@ RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::
     ++result.restored;
     result.written.push_back(target);
   }
+  for (auto& [key, message] : damaged)
+    if (!done.count(key)) result.refusals.push_back(std::move(message));
   return result;
 }

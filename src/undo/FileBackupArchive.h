@@ -43,16 +43,22 @@ struct RestoreResult {
   std::vector<std::string> refusals;  // one message per entry not written back whole (its time included)
 };
 
+// Why a file must not be written back there (the program itself, its
+// records), or "" when it may.
+using RestoreGuard = std::function<std::string(const std::string& target)>;
+
 // Writes every file of the archive back to the full path it was saved from,
 // with the last-write time it had when it was saved, keeping the attributes
 // the file has there. An entry whose name is no full path on a drive, or
-// whose data is damaged, is refused and the rest still restored. placeOf,
+// whose data is damaged, is refused and the rest still restored: a damaged
+// or cut archive gives back every entry that is still whole and names every
+// other one it shows. placeOf,
 // when given, names the place each file is written to instead of the one it
 // was saved from (a folder moved since), or nullopt to leave the entry out.
 // Throws Error when the archive cannot be opened or read.
 using RestorePlace = std::function<std::optional<std::string>(const std::string& savedFrom)>;
 RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::string& archivePath,
-                             const RestorePlace& placeOf = {});
+                             const RestorePlace& placeOf = {}, const RestoreGuard& guard = {});
 
 // A full path on a drive with no "." or ".." component: the only kind of
 // name a backup is stored and restored under.

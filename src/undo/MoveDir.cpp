@@ -131,6 +131,8 @@ bool FolderMove::MoveDir(const std::string& source, const std::string& destinati
     return false;
   }
   if (ctx_.request.UndoName.empty()) throw Error("A move needs the run's undo name for its record.");
+  if (guard_)
+    if (const std::string why = guard_->MoveRefusal(source); !why.empty()) throw Error(why);
 
   // The record goes to disk first: whatever stops the move part way, the
   // undo still knows where the item went.
@@ -145,10 +147,15 @@ bool FolderMove::MoveDir(const std::string& source, const std::string& destinati
   const std::string target = TargetFolderOf(source, destination);
   const std::string created = HighestMissing(fs_, target);
   if (!created.empty() || ini.Read(kMoveSection, kMoveCreated)) ini.Write(kMoveSection, kMoveCreated, created);
+  ini.Write(kMoveSection, kMovePhase, kPhaseMoving);
   fs_.ReplaceWhole(record, ini.Save());
 
   const MoveOutcome out = MoveItemInto(fs_, shell_, silent_, source, destination);
-  if (out.moved) return true;
+  if (out.moved) {
+    ini.Write(kMoveSection, kMovePhase, kPhaseMoved);
+    fs_.ReplaceWhole(record, ini.Save());
+    return true;
+  }
   // Nothing to undo after a failed move, so the record goes again, and the
   // folders made for it; but what arrived of a move stopped part way can
   // still be moved back.
@@ -164,5 +171,76 @@ bool FolderMove::MoveDir(const std::string& source, const std::string& destinati
 }
 
 std::string FolderMove::MoveBack(const std::string& source, const std::string& destination) {
+  // A record names the item: a hand-made one must not move what no run may.
+  if (guard_)
+    if (std::string why = guard_->MoveRefusal(source); !why.empty()) return why;
   return MoveItemInto(fs_, shell_, silent_, source, destination).why;
+}
+
+namespace {
+// `copy` holds the start of `original` and nothing else but zeros after it
+// (a copy stopped part way, its length perhaps set ahead): never another
+// file that happens to share the name. False when either cannot be read.
+bool IsPartCopy(FileSystem& fs, const std::string& copy, const std::string& original) {
+  try {
+    auto c = fs.OpenRandom(copy, OpenMode::ReadOnly), o = fs.OpenRandom(original, OpenMode::ReadOnly);
+    const std::uint64_t copySize = c->Size(), originalSize = o->Size();
+    if (copySize > originalSize) return false;
+    constexpr std::size_t kChunk = 1u << 20;
+    std::string a, b;
+    bool zerosOnly = false;  // past the first byte that differs
+    for (std::uint64_t at = 0; at < copySize; at += kChunk) {
+      const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, copySize - at));
+      a.resize(n);
+      b.resize(n);
+      c->ReadAt(at, a.data(), n);
+      o->ReadAt(at, b.data(), n);
+      for (std::size_t i = 0; i < n; ++i) {
+        if (!zerosOnly && a[i] == b[i]) continue;
+        zerosOnly = true;
+        if (a[i] != 0) return false;
+      }
+    }
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+}  // namespace
+
+void FolderMove::SettleInterruptedMove(const std::string& arrived, const std::string& home,
+                                       std::vector<std::string>& done, std::vector<std::string>& problems) {
+  const auto there = fs_.AttributesOf(arrived);
+  if (!there) return;
+  const auto atHome = fs_.AttributesOf(home);
+  if (!atHome) {
+    // Its original is gone: this is the only copy, and it goes home.
+    const std::string why = MoveBack(arrived, home);
+    if (why.empty())
+      done.push_back(arrived + " was moved back to " + home + ".");
+    else
+      problems.push_back(arrived + " was not moved back to " + home + ": " + why);
+    return;
+  }
+  if ((*there & kAttrFolder) && (*atHome & kAttrFolder)) {
+    for (const DirEntry& e : fs_.ListFolder(AddSlash(arrived) + "*"))
+      if (e.name != "." && e.name != "..")
+        SettleInterruptedMove(AddSlash(arrived) + e.name, AddSlash(home) + e.name, done, problems);
+    if (IsEmptyFolder(fs_, arrived) && fs_.Remove(arrived)) done.push_back(arrived + ", a part copy, was removed.");
+    return;
+  }
+  if ((*there & kAttrFolder) || (*atHome & kAttrFolder)) {
+    problems.push_back(arrived + " was left alone: a file and a folder of that name stand at " + home + " and there.");
+    return;
+  }
+  // The original stands whole at home: what arrived is a copy, whole or part.
+  if (!IsPartCopy(fs_, arrived, home)) {
+    problems.push_back(arrived + " was left alone: it is no copy of " + home + ".");
+    return;
+  }
+  fs_.SetAttributesOf(arrived, 0);
+  if (fs_.Remove(arrived))
+    done.push_back(arrived + ", a copy of " + home + ", was removed.");
+  else
+    problems.push_back(arrived + ", a copy of " + home + ", could not be removed.");
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/GuardRails.h"
 #include "engine/MappingRequest.h"
 #include "engine/RunPorts.h"
 #include "core/FileSystem.h"
@@ -19,6 +20,13 @@ inline constexpr const char* kMoveFrom = "From";
 // made every folder from there down to the target). Records of earlier
 // builds have none.
 inline constexpr const char* kMoveCreated = "Created";
+// Written "moving" before the shell move and "moved" once it is done, so an
+// undo can tell a move stopped part way (a copy across volumes killed: the
+// item whole at its old place, part of it at the new) from a finished one.
+// Records of earlier builds have none and count as finished.
+inline constexpr const char* kMovePhase = "Phase";
+inline constexpr const char* kPhaseMoving = "moving";
+inline constexpr const char* kPhaseMoved = "moved";
 inline constexpr const char* kDoesNotExist = "%s does not exist.  Please correct.";
 
 // The folder the item is moved into: destination without its last component
@@ -47,12 +55,25 @@ class FolderMove : public ItemMover {
   // interrupted move can still be moved back; after a failed move it is
   // taken away again unless part of the item arrived at its new place. A
   // missing source, and any failure the shell has not shown, is shown.
-  // Throws Error when the record cannot be written.
+  // Throws Error when the record cannot be written, and when the guard rails
+  // refuse the item (before anything is written or made).
   bool MoveDir(const std::string& source, const std::string& destination) override;
+
+  // The undo of a move stopped part way: the item stands at `home` still, and
+  // what reached `arrived` is either a copy of a part of it (its original
+  // still at home, whole, since the shell deletes an original only after its
+  // copy is complete) or the only copy of a part that left home. Copies go,
+  // only copies go back home; nothing is ever deleted that has no copy at
+  // home. Adds what it did to `done` and what failed to `problems`.
+  void SettleInterruptedMove(const std::string& arrived, const std::string& home, std::vector<std::string>& done,
+                             std::vector<std::string>& problems);
 
   // The undo's move back: no record (it must never touch another entry's
   // record) and no message. "" on success, else why the item was not moved.
   std::string MoveBack(const std::string& source, const std::string& destination);
+
+  // The rails both moves keep to; none in tests that need none.
+  void SetGuard(GuardRails* guard) { guard_ = guard; }
 
  private:
   void Show(const std::string& text);
@@ -61,4 +82,5 @@ class FolderMove : public ItemMover {
   FileSystem& fs_;
   ShellMove& shell_;
   bool silent_;
+  GuardRails* guard_ = nullptr;
 };

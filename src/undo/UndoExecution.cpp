@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "engine/MappingRun.h"
@@ -43,7 +44,7 @@ std::string UndoExecution::UndoEntry(const std::string& name) {
 
   // Where the run put the item ("To"), where it was ("From") and the
   // highest folder the move made for it.
-  std::string from, to, created;
+  std::string from, to, created, phase;
   const std::string record = base + ".bat";
   if (fs_.FileExists(record)) {
     try {
@@ -54,23 +55,28 @@ std::string UndoExecution::UndoEntry(const std::string& name) {
       to = ini.ReadString(kMoveSection, kMoveTo, "");
       from = ini.ReadString(kMoveSection, kMoveFrom, "");
       created = ini.ReadString(kMoveSection, kMoveCreated, "");
+      phase = ini.ReadString(kMoveSection, kMovePhase, "");
     } catch (const Error& e) {
       problems.push_back("The move record " + record + " cannot be read: " + e.what());
     }
   }
   const bool moveBack = !from.empty() && !to.empty();
   const std::string home = moveBack ? ArrivalOf(to, from) : "";
-  const bool itemThere = moveBack && fs_.AttributesOf(to);
+  // Stopped part way with the item still at home: what arrived is settled
+  // piece by piece below rather than moved back over it.
+  const bool interrupted = moveBack && EqualFold(phase, kPhaseMoving) && fs_.AttributesOf(from);
+  const bool itemThere = moveBack && !interrupted && fs_.AttributesOf(to);
   // An item that is back home already (an entry undone before) takes its
   // files there rather than to a new folder at the place it left.
   const bool alreadyHome = moveBack && !itemThere && fs_.AttributesOf(home);
   // Moved on by hand: its files must not build a stub of it at its old new
   // place, which the move back would then carry home as if it were the item.
-  const bool missing = moveBack && !itemThere && !alreadyHome;
+  const bool missing = moveBack && !itemThere && !alreadyHome && !interrupted;
   if (missing) problems.push_back(Format1(kDoesNotExist, to));
 
   int restored = 0;
   std::vector<std::string> undone;
+  std::vector<std::string> notes;  // said whatever else happened
   try {
     RestorePlace placeOf;
     if (alreadyHome || missing)
@@ -79,21 +85,36 @@ std::string UndoExecution::UndoEntry(const std::string& name) {
         if (missing) return std::nullopt;
         return home + p.substr(to.size());
       };
-    RestoreResult r = store_.RestoreFiles(name, placeOf);
+    RestoreGuard guard;
+    if (guard_) guard = [this](const std::string& target) { return guard_->RestoreRefusal(target); };
+    RestoreResult r = store_.RestoreFiles(name, placeOf, guard);
     restored = r.restored;
     if (r.leftOut > 0)
       problems.push_back(std::to_string(r.leftOut) + " backed-up file(s) from inside " + to + " were not restored.");
     problems.insert(problems.end(), r.refusals.begin(), r.refusals.end());
     for (const std::string& p : r.written) undone.push_back(p + " was restored.");
-    // A run makes its archive with its first backup: one without a single
-    // entry has lost them.
-    if (restored == 0 && r.leftOut == 0 && r.refusals.empty() && fs_.FileExists(base + ".zip"))
-      problems.push_back("The file backups in " + base + ".zip cannot be read: no file was found in it.");
+    // Where a run was stopped mid-write, its temporary file may still lie
+    // beside the file it was replacing; one held open stays.
+    std::set<std::string> folders;
+    for (const std::string& p : r.written) folders.insert(SplitItemPath(p).folder);
+    for (const std::string& folder : folders)
+      for (const DirEntry& e : fs_.ListFolder(AddSlash(folder) + std::string(kReplaceTempPrefix) + "*"))
+        if (!e.IsFolder() && IsReplaceTempName(e.name) && fs_.Remove(AddSlash(folder) + e.name))
+          notes.push_back(AddSlash(folder) + e.name +
+                          ", a temporary file left by an interrupted Ostrivane run, was removed.");
+    // An archive without a single entry (a run stopped before its first
+    // backup was whole) has nothing to give back: no failure, since the
+    // change that backup was for never happened.
   } catch (const Error& e) {
     problems.push_back("The file backups in " + base + ".zip cannot be read: " + e.what());
   }
 
-  if (itemThere) {
+  if (interrupted) {
+    if (const std::string why = guard_ ? guard_->MoveRefusal(to) : ""; !why.empty())
+      problems.push_back(why);
+    else
+      mover_.SettleInterruptedMove(to, from, undone, problems);
+  } else if (itemThere) {
     const std::string why = mover_.MoveBack(to, from);
     if (why.empty())
       undone.push_back(to + " was moved back to " + from + ".");
@@ -137,5 +158,6 @@ std::string UndoExecution::UndoEntry(const std::string& name) {
       if (undone.size() > shown) message += "\n... and " + std::to_string(undone.size() - shown) + " more.";
     }
   }
+  for (const std::string& note : notes) message += "\n" + note;
   return message;
 }

@@ -11,6 +11,7 @@
 // again once they are empty.
 #include <string>
 
+#include "engine/GuardRails.h"
 #include "engine/RunPorts.h"
 #include "engine/UndoPorts.h"
 #include "core/CodePage.h"
@@ -40,6 +41,9 @@ class UndoExecution : public UndoExecutor {
   std::string UndoEntry(const std::string& name) override;
   // Told when an undo set an environment value back.
   void SetEnvironmentNotice(EnvironmentNotice* notice) { environment_ = notice; }
+  // The rails a record is obeyed within: no file is written back over the
+  // program or its records (the move back keeps to the mover's own).
+  void SetGuard(GuardRails* guard) { guard_ = guard; }
 
  private:
   FileSystem& fs_;
@@ -50,4 +54,5 @@ class UndoExecution : public UndoExecutor {
   std::string folder_;
   RunLock* lock_;
   EnvironmentNotice* environment_ = nullptr;
+  GuardRails* guard_ = nullptr;
 };

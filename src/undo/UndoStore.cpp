@@ -4,8 +4,10 @@
 #include <cstdlib>
 #include <set>
 
+#include "core/Error.h"
 #include "core/Text.h"
 #include "engine/ChangeReport.h"
+#include "engine/MappingRun.h"
 #include "undo/CivilTime.h"
 
 namespace {
@@ -173,13 +175,28 @@ std::string UndoStore::LocalTimeText(FileTicks local) {
 
 void UndoStore::DeleteEntry(const std::string& undoName) {
   if (UndoRecordNumber(undoName + ".zip") < 0) return;  // only our own records are ever deleted
+  if (lock_ && !lock_->TryAcquire()) throw Error(kRunInProgressMessage);
+  struct Release {
+    RunLock* lock;
+    ~Release() {
+      if (lock) lock->Release();
+    }
+  } release{lock_};
   const std::string folder = FolderOf(undoName);
-  for (const char* ext : kRecordExtensions)
-    if (fs_.FileExists(folder + undoName + ext)) fs_.Remove(folder + undoName + ext);
+  std::vector<std::string> kept;
+  for (const char* ext : kRecordExtensions) {
+    const std::string path = folder + undoName + ext;
+    if (fs_.FileExists(path) && !fs_.Remove(path) && fs_.FileExists(path)) kept.push_back(path);
+  }
+  if (kept.empty()) return;
+  std::string message = "Not every record of " + undoName + " could be deleted (in use by another program?):";
+  for (const std::string& path : kept) message += "\n" + path;
+  throw Error(message);
 }
 
-RestoreResult UndoStore::RestoreFiles(const std::string& undoName, const RestorePlace& placeOf) {
+RestoreResult UndoStore::RestoreFiles(const std::string& undoName, const RestorePlace& placeOf,
+                                      const RestoreGuard& guard) {
   const std::string archive = FolderOf(undoName) + undoName + ".zip";
   if (!fs_.FileExists(archive)) return {};
-  return RestoreArchive(fs_, platform_, archive, placeOf);
+  return RestoreArchive(fs_, platform_, archive, placeOf, guard);
 }

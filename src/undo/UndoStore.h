@@ -41,8 +41,12 @@ class UndoStore : public UndoList {
   // The entry's line, -1 when it is not listed.
   int IndexOf(const std::string& undoName) const;
 
-  // Deletes the entry's record files; the list is rebuilt by the next FillUndoBox.
+  // Deletes the entry's record files; the list is rebuilt by the next
+  // FillUndoBox. Holds the run lock meanwhile, so no run loses its records
+  // under it. Throws Error when another run holds the lock or a file stays.
   void DeleteEntry(const std::string& undoName) override;
+  // The lock every change of the records takes (none in tests that need none).
+  void SetLock(RunLock* lock) { lock_ = lock; }
 
   // The local time now, as the list shows times.
   std::string NowText();
@@ -52,7 +56,8 @@ class UndoStore : public UndoList {
 
   // Writes back the files of the entry's archive (nothing when it has none),
   // each to placeOf(the path it was saved from) when placeOf is given.
-  RestoreResult RestoreFiles(const std::string& undoName, const RestorePlace& placeOf = {});
+  RestoreResult RestoreFiles(const std::string& undoName, const RestorePlace& placeOf = {},
+                             const RestoreGuard& guard = {});
 
  private:
   void AgeCleanup();
@@ -68,6 +73,7 @@ class UndoStore : public UndoList {
   UndoPlatform& platform_;
   std::string folder_;
   std::vector<std::string> earlier_;
+  RunLock* lock_ = nullptr;
   std::vector<std::string> lines_{kNoChangesToUndo};
   std::vector<std::string> names_;  // the undo name of each line; empty for the placeholder
 };

@@ -3,7 +3,9 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <iterator>
 #include <limits>
+#include <map>
 
 #include "core/Error.h"
 
@@ -304,6 +306,97 @@ void ScanLocalHeaders(RandomFile& file, std::uint64_t fileSize, ZipDirectory& di
   dir.recovered = true;
 }
 
+// The central records as far as they are whole. Only the end record's
+// pointer to the directory is trusted, none of its counts: a directory
+// damaged part way still gives the records before the damage.
+std::vector<ZipEntry> WholeCentralRecords(RandomFile& file, std::uint64_t fileSize) {
+  std::vector<ZipEntry> out;
+  if (fileSize < kEndSize) return out;
+  const std::uint64_t tailSize = std::min<std::uint64_t>(fileSize, kEndSize + 0xFFFF);
+  const std::uint64_t tailAt = fileSize - tailSize;
+  const std::string tail = ReadBytes(file, tailAt, static_cast<std::size_t>(tailSize));
+  const std::size_t endAt = tail.rfind("PK\x05\x06", tail.size() - kEndSize, 4);
+  if (endAt == std::string::npos) return out;
+  const std::uint64_t dirAt = Get32(tail, endAt + 16), dirEnd = tailAt + endAt;
+  constexpr std::uint64_t kMaxDirectory = 64u << 20;  // far beyond 65535 records of real names
+  if (dirAt >= dirEnd || dirEnd - dirAt > kMaxDirectory) return out;
+  const std::string cd = ReadBytes(file, dirAt, static_cast<std::size_t>(dirEnd - dirAt));
+  for (std::size_t p = 0; p + kCentralSize <= cd.size() && Get32(cd, p) == kCentralSig;) {
+    ZipEntry e;
+    std::uint16_t flags = 0;
+    ParseCommon(cd, p + 8, e, flags);
+    const std::size_t nameLen = Get16(cd, p + 28), extraLen = Get16(cd, p + 30), commentLen = Get16(cd, p + 32);
+    const std::size_t next = p + kCentralSize + nameLen + extraLen + commentLen;
+    if (next > cd.size()) break;
+    e.attributes = Get32(cd, p + 38) & 0xFF;
+    e.offset = Get32(cd, p + 42);
+    e.name = cd.substr(p + kCentralSize, nameLen);
+    e.lastWrite = NtfsLastWrite(cd.substr(p + kCentralSize + nameLen, extraLen));
+    out.push_back(std::move(e));
+    p = next;
+  }
+  return out;
+}
+
+// The next local header signature at or after `from`; fileSize when none.
+std::uint64_t NextLocalSignature(RandomFile& file, std::uint64_t from, std::uint64_t fileSize) {
+  constexpr std::uint64_t kBlock = 1u << 16;
+  while (from + 4 <= fileSize) {
+    const std::string block = ReadBytes(file, from, static_cast<std::size_t>(std::min(kBlock + 3, fileSize - from)));
+    const std::size_t at = block.find("PK\x03\x04", 0, 4);
+    if (at != std::string::npos) return from + at;
+    from += block.size() - 3;  // a signature across the block's end is found in the next one
+  }
+  return fileSize;
+}
+
+struct LocalReading {
+  ZipEntry entry;
+  bool whole = false;  // its data matched its checksum
+};
+
+// Every local header from the start: a whole entry is passed by its size; a
+// damaged or cut one (its size may be what is wrong) by a search for the
+// next signature just past its name.
+std::vector<LocalReading> AllLocalHeaders(RandomFile& file, std::uint64_t fileSize) {
+  std::vector<LocalReading> out;
+  // Each damaged header is checked against all the data it claims; a file
+  // made of nothing but such headers must not take the square of its size.
+  std::uint64_t budget = 8 * fileSize + (16u << 20);
+  for (std::uint64_t pos = NextLocalSignature(file, 0, fileSize); pos + kLocalSize <= fileSize;) {
+    const std::string h = ReadBytes(file, pos, kLocalSize);
+    LocalReading r;
+    std::uint16_t flags = 0;
+    ParseCommon(h, 6, r.entry, flags);
+    const std::size_t nameLen = Get16(h, 26), extraLen = Get16(h, 28);
+    const std::uint64_t nameAt = pos + kLocalSize;
+    if (nameAt + nameLen > fileSize) break;  // cut inside its name: nothing to name it by
+    r.entry.name = ReadBytes(file, nameAt, nameLen);
+    r.entry.offset = pos;
+    const std::uint64_t dataAt = nameAt + nameLen + extraLen;
+    if (!(flags & kFlagDescriptor) && dataAt + r.entry.packedSize <= fileSize) {
+      if (r.entry.packedSize > budget) break;
+      budget -= r.entry.packedSize;
+      r.entry.lastWrite = NtfsLastWrite(ReadBytes(file, nameAt + nameLen, extraLen));
+      try {
+        Unpack(ReadBytes(file, dataAt, r.entry.packedSize), r.entry, flags);
+        r.whole = true;
+        budget += r.entry.packedSize;  // a whole entry is passed by: read once
+      } catch (const Error&) {
+      }
+    }
+    const std::uint64_t next = r.whole ? dataAt + r.entry.packedSize : nameAt + nameLen;
+    out.push_back(std::move(r));
+    pos = NextLocalSignature(file, next, fileSize);
+  }
+  return out;
+}
+
+bool SameReading(const ZipEntry& a, const ZipEntry& b) {
+  return a.method == b.method && a.crc == b.crc && a.packedSize == b.packedSize && a.size == b.size &&
+         a.name == b.name;
+}
+
 }  // namespace
 
 std::string EntryNameText(const ZipEntry& entry, CodePage& oem) {
@@ -418,4 +511,61 @@ void ZipAppender::Append(RandomFile& file, const std::string& name, const std::s
   entries_.push_back(std::move(e));
   end_ = entryEnd;
   directoryAt_ = dirAt;
+}
+
+std::vector<ZipEntryReadings> SalvageZipEntries(RandomFile& file) {
+  const std::uint64_t fileSize = file.Size();
+  std::map<std::uint64_t, ZipEntryReadings> byOffset;
+  // Where each directory record says its entry's data runs: a header found
+  // inside it belongs to a stored file (an archive backed up), not to us.
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> spans;
+  for (ZipEntry& e : WholeCentralRecords(file, fileSize)) {
+    spans.emplace_back(e.offset, e.offset + kLocalSize + e.name.size() + e.packedSize);
+    byOffset[e.offset].push_back(std::move(e));
+  }
+  // Sorted by start, each with the farthest end up to it: one search per header.
+  std::sort(spans.begin(), spans.end());
+  for (std::size_t i = 1; i < spans.size(); ++i) spans[i].second = std::max(spans[i].second, spans[i - 1].second);
+  const auto insideASpan = [&](std::uint64_t offset) {
+    const auto after = std::lower_bound(spans.begin(), spans.end(), std::make_pair(offset, std::uint64_t(0)));
+    return after != spans.begin() && std::prev(after)->second > offset;
+  };
+  // A sound directory is the last word on which entries were completed: a
+  // header it does not list is an append torn before its directory record,
+  // whose change never happened.
+  ZipDirectory sound;
+  const bool directorySound = ReadCentralDirectory(file, fileSize, sound);
+  for (LocalReading& r : AllLocalHeaders(file, fileSize)) {
+    auto found = byOffset.find(r.entry.offset);
+    if (found == byOffset.end()) {
+      if (directorySound) continue;
+      if (!insideASpan(r.entry.offset)) byOffset[r.entry.offset].push_back(std::move(r.entry));
+      continue;
+    }
+    ZipEntryReadings& readings = found->second;
+    const bool known = std::any_of(readings.begin(), readings.end(),
+                                   [&](const ZipEntry& e) { return SameReading(e, r.entry); });
+    if (known) continue;
+    // A whole local reading goes first: it is known to give the data. Only
+    // the directory holds the attributes.
+    r.entry.attributes = readings.front().attributes;
+    if (!r.entry.lastWrite) r.entry.lastWrite = readings.front().lastWrite;
+    readings.insert(r.whole ? readings.begin() : readings.end(), std::move(r.entry));
+  }
+  std::vector<ZipEntryReadings> out;
+  out.reserve(byOffset.size());
+  for (auto& [offset, readings] : byOffset) out.push_back(std::move(readings));
+  return out;
+}
+
+std::string ExtractSalvaged(RandomFile& file, const ZipEntryReadings& readings) {
+  std::optional<Error> first;
+  for (const ZipEntry& e : readings) {
+    try {
+      return ExtractZipEntry(file, e);
+    } catch (const Error& err) {
+      if (!first) first = err;
+    }
+  }
+  throw first.value_or(Error("it has no readable header"));
 }

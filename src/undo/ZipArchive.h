@@ -48,6 +48,24 @@ std::string EntryNameText(const ZipEntry& entry, CodePage& oem);
 // walking the local headers from the start. Throws Error when the file cannot be read.
 ZipDirectory ReadZipDirectory(RandomFile& file);
 
+// One entry of an archive that may be damaged, as each part of the archive
+// that still shows it reads it: its central directory record and its local
+// header, when they disagree. Extraction tries each reading in turn.
+using ZipEntryReadings = std::vector<ZipEntry>;
+
+// Every entry an undo may still get back from an archive that may be
+// damaged or cut short, in archive order: the central directory is read
+// record by record as far as its records are whole, and the local headers
+// are walked from the start, a damaged one passed over by looking for the
+// next header. An entry that cannot be read whole is still listed, so that
+// it can be named; a torn append behind a sound directory is not (its
+// change never happened). Throws Error when the file cannot be read.
+std::vector<ZipEntryReadings> SalvageZipEntries(RandomFile& file);
+
+// The content of the first reading that gives it whole; the first reading's
+// Error when none does.
+std::string ExtractSalvaged(RandomFile& file, const ZipEntryReadings& readings);
+
 // The entry's content, its sizes and CRC checked. Throws Error when the
 // entry is damaged.
 std::string ExtractZipEntry(RandomFile& file, const ZipEntry& entry);

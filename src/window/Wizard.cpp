@@ -218,6 +218,10 @@ Page Wizard::FindStart() {
   ctx.verify.replaceAll = !(v.moveGiven || v.mapOnly || v.moveConfirm);
   ctx.request.FindText = findWhat;
   ctx.request.ReplaceText = replaceWith;
+  if (const std::string refusal = RequestRefusal(ctx.request); !refusal.empty()) {
+    ShowMessage(refusal);
+    return Page::None;
+  }
   return showAdvanced ? Page::Targets : RunAndEndPage();
 }
 
@@ -407,7 +411,11 @@ void Wizard::DeleteUndoClick() {
   if (ctx.running) return;
   const std::string name = SelectedUndoName(kNoItemsToDelete);
   if (name.empty()) return;
-  ports_.undo->DeleteEntry(name);
+  try {
+    ports_.undo->DeleteEntry(name);
+  } catch (const Error& e) {
+    ShowMessage(e.what());
+  }
   ports_.undo->FillUndoBox(false);
   RefreshUndoList();
 }

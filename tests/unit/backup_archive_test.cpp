@@ -233,9 +233,15 @@ TEST_F(BackupArchiveTest, ArchiveOnDiskRulesOverTheOneInMemory) {
   fs.AddFile("C:\\a.ini", "a");
   fs.AddFile("C:\\b.ini", "b");
   ASSERT_TRUE(archive.BackupFile("C:\\a.ini"));
-  fs.Remove(kZip);  // deleted while the object still knows it
-  ASSERT_TRUE(archive.BackupFile("C:\\b.ini"));
-  EXPECT_EQ(Names(), std::vector<std::string>{"C:/b.ini"});
+  fs.Remove(kZip);  // deleted during the run: a fresh archive would hide the lost backup
+  try {
+    archive.BackupFile("C:\\b.ini");
+    ADD_FAILURE() << "no error";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find(kZip + " has disappeared"), std::string::npos) << e.what();
+  }
+  EXPECT_FALSE(fs.LookUp(kZip));
+  archive.SetArchiveName(kZip);  // the next run starts its own
 
   // A file at the archive's name that is no archive is never written over.
   fs.AddFile(kZip, "my own notes");
@@ -598,3 +604,60 @@ TEST_F(BackupArchiveTest, OtherToolsReadTheArchiveAndItsNames) {
 }
 
 }  // namespace
+
+// Five backups, then the archive damaged in the ways a disk or a hand does:
+// every entry still whole comes back, every other one it shows is named.
+TEST_F(BackupArchiveTest, DamagedOrCutArchiveRestoresEveryWholeEntryAndNamesTheRest) {
+  const std::vector<std::string> paths = {"C:\\1.ini", "C:\\2.ini", "C:\\3.ini", "C:\\4.ini", "C:\\5.ini"};
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    fs.AddFile(paths[i], i == 2 ? IniText() : RandomBytes(60 + i * 20, unsigned(i)));
+    ASSERT_TRUE(archive.BackupFile(paths[i]));
+  }
+  const std::string whole = fs.At(kZip).data;
+  const ZipDirectory dir = Directory();
+  std::vector<std::uint64_t> nameEnd, dataEnd;
+  for (const ZipEntry& e : dir.entries) {
+    const std::size_t extra = static_cast<unsigned char>(whole[e.offset + 28]);
+    nameEnd.push_back(e.offset + 30 + e.name.size());
+    dataEnd.push_back(nameEnd.back() + extra + e.packedSize);
+  }
+  std::vector<std::string> saved;
+  for (const std::string& p : paths) saved.push_back(fs.At(p).data);
+  // How many came back, how many were named, and that each that came back is right.
+  const auto restore = [&](const std::string& bytes) {
+    fs.At(kZip).data = bytes;
+    for (const std::string& p : paths) fs.At(p).data = "changed";
+    const RestoreResult r = RestoreArchive(fs, platform, kZip);
+    for (const std::string& p : r.written) {
+      const std::size_t i = std::find(paths.begin(), paths.end(), p) - paths.begin();
+      EXPECT_EQ(fs.At(p).data, saved.at(i)) << p;
+    }
+    return std::pair<int, std::size_t>(r.restored, r.refusals.size());
+  };
+  auto put32 = [](std::string& s, std::uint64_t at, std::uint32_t v) {
+    for (int k = 0; k < 4; ++k) s[at + k] = char(v >> (8 * k));
+  };
+
+  std::string badCentralSize = whole;  // the directory's size of the second entry
+  const std::size_t second = whole.find("PK\x01\x02", dir.directoryAt + 1);
+  put32(badCentralSize, whole.find("PK\x01\x02", dir.directoryAt) + 20, 5);
+  EXPECT_EQ(restore(badCentralSize), std::make_pair(5, std::size_t(0)));
+  std::string badRecord = whole;  // the directory broken from its second record on
+  badRecord[second] = 'X';
+  EXPECT_EQ(restore(badRecord), std::make_pair(5, std::size_t(0)));
+  std::string noDirectoryBadLocal = whole.substr(0, dir.end);  // the scan must find entries 3 to 5 past entry 2
+  put32(noDirectoryBadLocal, dir.entries[1].offset + 18, 0x7FFFFFF);
+  EXPECT_EQ(restore(noDirectoryBadLocal), std::make_pair(4, std::size_t(1)));
+
+  for (std::uint64_t cut = 0; cut <= dir.end; cut += 7) {
+    int wholeBefore = 0;
+    std::size_t named = 0;
+    for (std::size_t i = 0; i < dataEnd.size(); ++i) {
+      wholeBefore += dataEnd[i] <= cut;
+      named += nameEnd[i] <= cut && cut < dataEnd[i];
+    }
+    EXPECT_EQ(restore(whole.substr(0, cut)), std::make_pair(wholeBefore, named)) << "cut at " << cut;
+  }
+  fs.At(kZip).data = "not an archive at all";
+  EXPECT_THROW(RestoreArchive(fs, platform, kZip), Error);
+}

@@ -299,6 +299,12 @@ TEST(Cli, UndoCommands) {
   EXPECT_EQ(r.code, kExitFinished);
   EXPECT_NE(r.out.find("Usage:"), std::string::npos);
   EXPECT_EQ(RunArgs(s, {}).code, kExitUsage);
+  // Nothing to change: refused before anything is asked of the services.
+  const std::size_t calls = s.calls.size();
+  r = RunArgs(s, {"map", "--find", "C:\\Same", "--replace", "C:\\Same"});
+  EXPECT_EQ(r.code, kExitUsage);
+  EXPECT_NE(r.err.find("are the same"), std::string::npos) << r.err;
+  EXPECT_EQ(s.calls.size(), calls);
 }
 
 TEST(Cli, MissingRightsStopBeforeAnyChangeUnlessPartialIsAllowed) {

@@ -160,12 +160,17 @@ TEST_F(FileWalkTest, OwnUndoRecordsAndTemporaryFilesAreLeftAlone) {
     fs.AddFile(std::string("C:\\Ost\\") + name, "C:\\Old");
   fs.AddFile("C:\\Ost\\Notes.txt", "C:\\Old");
   fs.AddFile("C:\\Other\\Undo00000.bat", "C:\\Old");
-  fs.AddFile("C:\\Other\\~ovA1B2.tmp", "C:\\Old");
-  fs.AddFile("C:\\Other\\~ov1f.TMP", "C:\\Old");
-  fs.AddFile("C:\\Other\\~ovGo.tmp", "C:\\Old");  // not one of ours
+  // Temporary files of an interrupted run are removed, and said so.
+  fs.AddFile("C:\\Other\\~ostrivane-A1B2.tmp", "C:\\Old");
+  fs.AddFile("C:\\Other\\~OSTRIVANE-001F.TMP", "C:\\Old");
+  fs.AddFile("C:\\Other\\~ostrivane-Go12.tmp", "C:\\Old");  // not one of ours
+  fs.AddFile("C:\\Other\\~ovA1B2.tmp", "C:\\Old");          // nor this, another program's form
   walk.IniProcess(walk.TextsFor("C:\\Old", "C:\\New"));
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Ost\\Notes.txt", "C:\\Other\\Undo00000.bat",
-                                                  "C:\\Other\\~ovGo.tmp"}));
+                                                  "C:\\Other\\~ostrivane-Go12.tmp", "C:\\Other\\~ovA1B2.tmp"}));
+  EXPECT_FALSE(fs.Has("C:\\Other\\~ostrivane-A1B2.tmp") || fs.Has("C:\\Other\\~OSTRIVANE-001F.TMP"));
+  ASSERT_EQ(ctx.notes.size(), 2u);
+  EXPECT_NE(ctx.notes[0].find("temporary file left by an interrupted Ostrivane run, was removed"), std::string::npos);
 
   // The undo batch files are configuration files by name too.
   text.paths.clear();

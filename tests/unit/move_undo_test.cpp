@@ -65,9 +65,9 @@ TEST_F(MoveTest, FolderGoesIntoTheTargetFolderAfterItsRecordIsOnDisk) {
   EXPECT_EQ(shell.calls[0].source, "C:\\Data\\Project");
   EXPECT_EQ(shell.calls[0].targetFolder, "D:\\Work");
   EXPECT_FALSE(shell.calls[0].silent);
-  const std::string expected = "[Move]\r\nTo=D:\\Work\\Project\r\nFrom=C:\\Data\\Project\r\n\r\n";
-  EXPECT_EQ(recordAtMove, expected);
-  EXPECT_EQ(Record(), expected);
+  const std::string expected = "[Move]\r\nTo=D:\\Work\\Project\r\nFrom=C:\\Data\\Project\r\nPhase=";
+  EXPECT_EQ(recordAtMove, expected + "moving\r\n\r\n");
+  EXPECT_EQ(Record(), expected + "moved\r\n\r\n");
   EXPECT_EQ(fs.ReadWhole("D:\\Work\\Project\\sub\\b.txt"), "B");
   EXPECT_FALSE(fs.Has("C:\\Data\\Project"));
   EXPECT_TRUE(ui.messages.empty());
@@ -84,8 +84,9 @@ TEST_F(MoveTest, SingleFileAndMissingTargetFolder) {
   EXPECT_TRUE(fs.FolderExists("E:\\New\\Place"));
   EXPECT_EQ(fs.ReadWhole("E:\\New\\Place\\notes.txt"), "N");
   EXPECT_TRUE(shell.calls[0].silent);
-  EXPECT_EQ(recordAtMove, "[Move]\r\nTo=E:\\New\\Place\\notes.txt\r\nFrom=C:\\Data\\notes.txt\r\nCreated=E:\\New\r\n\r\n");
-  EXPECT_EQ(Record(), recordAtMove);
+  const std::string head = "[Move]\r\nTo=E:\\New\\Place\\notes.txt\r\nFrom=C:\\Data\\notes.txt\r\nCreated=E:\\New\r\n";
+  EXPECT_EQ(recordAtMove, head + "Phase=moving\r\n\r\n");
+  EXPECT_EQ(Record(), head + "Phase=moved\r\n\r\n");
 
   // A failed move takes its record and the folders it made away again.
   shell.beforeMove = nullptr;
@@ -93,7 +94,7 @@ TEST_F(MoveTest, SingleFileAndMissingTargetFolder) {
   shell.reply = {0x7C, false};
   EXPECT_FALSE(silentMover.MoveDir("C:\\Data\\other.txt", "F:\\Made\\For\\It\\other.txt"));
   EXPECT_FALSE(fs.Has("F:\\Made"));
-  EXPECT_EQ(Record(), recordAtMove);
+  EXPECT_EQ(Record(), head + "Phase=moved\r\n\r\n");
 }
 
 // Only the folders on the way from the target folder up to the recorded one,
@@ -244,7 +245,11 @@ TEST_F(MoveAndUndo, UndoGivesBackTheStateBeforeTheRunAndCanBeRepeated) {
 
   // The changed tool.ini lies in the moved folder, saved under its new path:
   // restored there first, it travels home with the folder.
-  EXPECT_EQ(undo.UndoEntry("Undo00000"), "3 files restored.  Undo has completed");
+  // A temporary file of a run stopped mid-write lies beside a restored file.
+  fs.AddFile("C:\\Other\\~ostrivane-0A1B.tmp", "Tool=D:\\Ap");
+  EXPECT_EQ(undo.UndoEntry("Undo00000"),
+            "3 files restored.  Undo has completed\nC:\\Other\\~ostrivane-0A1B.tmp, a temporary file left by an "
+            "interrupted Ostrivane run, was removed.");
   EXPECT_EQ(Files(fs), filesBefore);
   EXPECT_EQ(reg.Dump(), regBefore);
   EXPECT_FALSE(fs.Has("D:\\Apps\\Tool"));
@@ -252,7 +257,7 @@ TEST_F(MoveAndUndo, UndoGivesBackTheStateBeforeTheRunAndCanBeRepeated) {
   EXPECT_EQ(shell.calls.back().targetFolder, "C:\\Apps");
   // The move back writes no record of its own; the folder the move made is gone.
   EXPECT_EQ(fs.ReadWhole(kHome + "Undo00000.bat"),
-            "[Move]\r\nTo=D:\\Apps\\Tool\r\nFrom=C:\\Apps\\Tool\r\nCreated=D:\\Apps\r\n\r\n");
+            "[Move]\r\nTo=D:\\Apps\\Tool\r\nFrom=C:\\Apps\\Tool\r\nCreated=D:\\Apps\r\nPhase=moved\r\n\r\n");
   EXPECT_FALSE(fs.Has(kHome + ".bat"));
   EXPECT_FALSE(fs.Has("D:\\Apps"));
   EXPECT_FALSE(reg.HasKey(CU, "Software\\OstrMove\\D:")) << "the keys the rename made go with its backup";
@@ -383,3 +388,31 @@ TEST_F(MoveAndUndo, EntryWithOnlyARegistryBackupAndUndoDuringARun) {
   }
 }
 }  // namespace
+
+// A move across volumes killed part way: the record still says "moving" and
+// the item stands whole at home. Copies at the new place go (whole, part,
+// or with their length set ahead and zeros after), what left home only as
+// its copy goes back, and a file that is no copy of its namesake stays.
+TEST_F(MoveAndUndo, InterruptedMoveKeepsOneWholeCopyAtHome) {
+  const std::string ini = fs.ReadWhole("C:\\Apps\\Tool\\tool.ini");
+  fs.AddFile(kHome + "Undo00000.bat",
+             "[Move]\r\nTo=D:\\Apps\\Tool\r\nFrom=C:\\Apps\\Tool\r\nCreated=D:\\Apps\r\nPhase=moving\r\n");
+  fs.AddFile("D:\\Apps\\Tool\\tool.exe", "MZ");
+  fs.AddFile("D:\\Apps\\Tool\\tool.ini", ini.substr(0, 7) + std::string(5, '\0'));
+  fs.AddFile("D:\\Apps\\Tool\\sub\\only.txt", "its original is gone");
+  const std::string message = undo.UndoEntry("Undo00000");
+  EXPECT_EQ(message.find(kUndoIncomplete), std::string::npos) << message;
+  EXPECT_EQ(fs.ReadWhole("C:\\Apps\\Tool\\tool.exe"), "MZ");
+  EXPECT_EQ(fs.ReadWhole("C:\\Apps\\Tool\\tool.ini"), ini);
+  EXPECT_EQ(fs.ReadWhole("C:\\Apps\\Tool\\sub\\only.txt"), "its original is gone");
+  EXPECT_FALSE(fs.Has("D:\\Apps"));
+
+  fs.AddFile(kHome + "Undo00001.bat", "[Move]\r\nTo=D:\\Apps\\Tool\r\nFrom=C:\\Apps\\Tool\r\nPhase=moving\r\n");
+  fs.AddFile("D:\\Apps\\Tool\\tool.ini", "no copy of it");
+  const std::string second = undo.UndoEntry("Undo00001");
+  EXPECT_NE(second.find("D:\\Apps\\Tool\\tool.ini was left alone: it is no copy of C:\\Apps\\Tool\\tool.ini."),
+            std::string::npos)
+      << second;
+  EXPECT_EQ(fs.ReadWhole("D:\\Apps\\Tool\\tool.ini"), "no copy of it");
+  EXPECT_EQ(fs.ReadWhole("C:\\Apps\\Tool\\tool.ini"), ini);
+}

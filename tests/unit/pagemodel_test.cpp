@@ -394,6 +394,13 @@ TEST_F(PageModelTest, MapOnceChecksBothTextsAndSetsTheDialogBox) {
   EXPECT_EQ(ui.messages[0].second, "Textbox Empty");
   EXPECT_FALSE(wizard.ctx.verify.replaceAll);
   EXPECT_TRUE(wizard.showAdvancedVisible);  // the page keeps its box after the message
+  // The same text in both boxes would change nothing: said, and nothing runs.
+  wizard.replaceWith = wizard.findWhat;
+  wizard.TurnPage(Sender::MapOnlyNext);
+  EXPECT_EQ(wizard.CurrentPage, Page::MapOnly);
+  ASSERT_EQ(ui.messages.size(), 2u);
+  EXPECT_NE(ui.messages[1].first.find("are the same"), std::string::npos) << ui.messages[1].first;
+  EXPECT_TRUE(rec.calls.empty());
 }
 
 TEST_F(PageModelTest, StartMapRunsAtOnceAndCountsTheLinks) {

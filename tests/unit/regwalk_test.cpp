@@ -119,6 +119,26 @@ TEST_F(RegWalkTest, MovedKeyTakesItsSubtreeUnvisited) {
   EXPECT_EQ(ctx.request.LinkCount, 1);
 }
 
+// Renames and moves that cannot change anything are named, not counted and
+// not backed up: onto an existing value or key, into the key's own subkey.
+TEST_F(RegWalkTest, NoOpRenamesAndMovesIntoItselfAreRefusedAndNotCounted) {
+  reg.PutText(CU, "Software\\T", "Old.exe", "1");
+  reg.PutText(CU, "Software\\T", "New.exe", "2");
+  reg.PutText(CU, "Software\\App", "v", "3");
+  reg.PutText(CU, "Software\\Keep", "", "4");
+  const std::string before = reg.Dump();
+  Map("Old", "New");
+  Map("App", "App\\Sub");
+  Map("Keep", "KEEP");
+  EXPECT_EQ(reg.Dump(), before);
+  EXPECT_EQ(ctx.request.LinkCount, 0);
+  EXPECT_EQ(Backup().find("[HKEY"), std::string::npos) << Backup();
+  ASSERT_EQ(ctx.passedOver.size(), 3u);
+  EXPECT_NE(ctx.passedOver[0].reason.find("exists already"), std::string::npos) << ctx.passedOver[0].reason;
+  EXPECT_NE(ctx.passedOver[1].reason.find("its own subkey"), std::string::npos) << ctx.passedOver[1].reason;
+  EXPECT_NE(ctx.passedOver[2].reason.find("onto its own name"), std::string::npos) << ctx.passedOver[2].reason;
+}
+
 TEST_F(RegWalkTest, RenamedValueDataIsMappedUnderItsNewName) {
   reg.PutText(CU, "Software\\T", "Old.exe", "Old.exe here");
   const std::string before = reg.Dump();
@@ -222,6 +242,18 @@ TEST_F(RegWalkTest, CancelFromTheProgressDialogStopsBothHives) {
   EXPECT_EQ(Text(LM, "Software\\B", "p"), "C:\\Old");
   EXPECT_EQ(Text(CU, "Software\\C", "p"), "C:\\Old");
   EXPECT_EQ(ctx.request.LinkCount, 0);
+}
+
+TEST_F(RegWalkTest, BackupThatDisappearsDuringTheRunStopsItBeforeTheNextChange) {
+  reg.PutText(CU, "Software\\A", "p", "C:\\Old");
+  reg.PutText(CU, "Software\\B", "p", "C:\\Old");
+  ui.onPump = [&] {
+    if (fs.Has(kBackup)) fs.Remove(kBackup);  // deleted from the undo list by another program
+  };
+  EXPECT_THROW(Map("C:\\Old", "D:\\New"), Error);
+  EXPECT_EQ(Text(CU, "Software\\A", "p"), "D:\\New");
+  EXPECT_EQ(Text(CU, "Software\\B", "p"), "C:\\Old");
+  EXPECT_FALSE(fs.Has(kBackup));
 }
 
 TEST_F(RegWalkTest, VerificationQuestionsSkipAndCancel) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "engine/MappingRun.h"
 #include "engine/Progress.h"
 #include "core/Error.h"
@@ -196,6 +198,16 @@ TEST_F(RunTest, RefusesWhenNoUndoNameIsFreeOrAnotherRunIsOn) {
   }
   EXPECT_TRUE(rec.calls.empty());
   EXPECT_FALSE(ctx.running);
+  // A request that can change nothing is refused before anything: no lock,
+  // no undo number, no move (nor a folder made for one).
+  rec.lockFree = true;
+  for (const auto& [mode, find, replace] : std::vector<std::tuple<char, std::string, std::string>>{
+           {'F', "C:\\Same", "C:\\Same"}, {'M', "D:\\a", "D:\\a\\b\\a"}, {'M', "D:\\a", "d:\\A"}}) {
+    EXPECT_THROW(Start(mode, find, replace), Error) << find << " " << replace;
+    EXPECT_TRUE(rec.calls.empty()) << find << " " << replace;
+  }
+  Start('F', "C:\\Same", "C:\\SAME");  // a change of case is a change
+  EXPECT_FALSE(rec.calls.empty());
 }
 
 TEST_F(RunTest, FailureInAWalkStillClosesTheProgressDialog) {
@@ -204,6 +216,8 @@ TEST_F(RunTest, FailureInAWalkStillClosesTheProgressDialog) {
   } thrower;
   thrower.ctx = &ctx;
   ctx.request.Mode = 'F';
+  ctx.request.FindText = "C:\\Old";
+  ctx.request.ReplaceText = "D:\\New";
   MappingRun run(ctx, {&thrower, &thrower, &thrower, &thrower, &thrower, &thrower, &thrower, nullptr});
   EXPECT_THROW(run.StartSearch(), Error);
   EXPECT_EQ(ui.events.back(), "close");

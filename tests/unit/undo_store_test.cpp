@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/Error.h"
 #include "core/Text.h"
 #include "support/FakeFileSystem.h"
 #include "support/FakeUndoPlatform.h"
@@ -225,4 +226,39 @@ TEST_F(UndoStoreTest, ChangeReportGivesTheLineItsRunAndGoesWithItsEntry) {
   platform.localNow = platform.ToLocal(fs.now);
   store.FillUndoBox(false);  // the age limit takes the report too
   EXPECT_FALSE(Exists("Undo00004.log"));
+}
+
+namespace {
+struct TestLock : RunLock {
+  bool free = true, held = false;
+  bool TryAcquire() override { return free && !held && (held = true); }
+  void Release() override { held = false; }
+};
+// A record another program holds open cannot be removed.
+struct HoldingFileSystem : FakeFileSystem {
+  std::string held;
+  bool Remove(const std::string& path) override { return EqualFold(path, held) ? false : FakeFileSystem::Remove(path); }
+};
+}  // namespace
+
+TEST(UndoStoreDelete, TakesTheRunLockAndNamesARecordThatStays) {
+  HoldingFileSystem fs;
+  FakeUndoPlatform platform;
+  UndoStore store{fs, platform, kFolder};
+  TestLock lock;
+  store.SetLock(&lock);
+  for (const char* name : {"Undo00000.zip", "Undo00000.reg"}) fs.AddFile(kFolder + name, "record");
+  lock.free = false;  // a run is on
+  EXPECT_THROW(store.DeleteEntry("Undo00000"), Error);
+  EXPECT_TRUE(fs.Has(kFolder + "Undo00000.zip"));
+  lock.free = true;
+  fs.held = kFolder + "Undo00000.zip";
+  try {
+    store.DeleteEntry("Undo00000");
+    ADD_FAILURE() << "no error";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find(kFolder + "Undo00000.zip"), std::string::npos) << e.what();
+  }
+  EXPECT_FALSE(fs.Has(kFolder + "Undo00000.reg"));
+  EXPECT_FALSE(lock.held);
 }

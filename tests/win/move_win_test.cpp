@@ -163,7 +163,7 @@ TEST_F(MoveWin, CliMoveAndUndoGiveBackEverything) {
             "Ostrivane has finished\nThe files were successfully moved and\n")
       << r.out;
   const std::string record =
-      "[Move]\r\nTo=D:\\OstrApps\\Tool\r\nFrom=C:\\OstrApps\\Tool\r\nCreated=D:\\OstrApps\r\n\r\n";
+      "[Move]\r\nTo=D:\\OstrApps\\Tool\r\nFrom=C:\\OstrApps\\Tool\r\nCreated=D:\\OstrApps\r\nPhase=moved\r\n\r\n";
   EXPECT_EQ(fs.ReadWhole(kHome + "\\Undo00000.bat"), record);
   // Everything refers to the new place now.
   EXPECT_FALSE(fs.AttributesOf(kTool));

@@ -66,7 +66,7 @@ class ShellLinkWin : public ::testing::Test {
   // Nothing is left beside the links by a replacing write, done or refused.
   void ExpectNoTemporaries() {
     WIN32_FIND_DATAA f;
-    HANDLE h = FindFirstFileA((dir + "~ov*").c_str(), &f);
+    HANDLE h = FindFirstFileA((dir + "~ostrivane-*").c_str(), &f);
     EXPECT_EQ(h, INVALID_HANDLE_VALUE) << f.cFileName;
     if (h != INVALID_HANDLE_VALUE) FindClose(h);
   }
@@ -261,7 +261,7 @@ TEST_F(ShellLinkWin, NamesOfEveryScriptInPathAndTargetAreReadAndRewritten) {
   EXPECT_EQ(IconOf(lnk), icon) << "what is not rewritten is kept";
   EXPECT_TRUE(ui.messages.empty());
   WIN32_FIND_DATAW f;
-  HANDLE h = FindFirstFileW(WideText(oldFolder + "\\~ov*").c_str(), &f);
+  HANDLE h = FindFirstFileW(WideText(oldFolder + "\\~ostrivane-*").c_str(), &f);
   EXPECT_EQ(h, INVALID_HANDLE_VALUE) << "no temporary left beside it";
   if (h != INVALID_HANDLE_VALUE) FindClose(h);
 }

@@ -11,12 +11,12 @@
 
 namespace {
 
-// "~ov" and four hex digits, as GetTempFileName would name it; that function
-// refuses folders deeper than MAX_PATH - 14, so the name is made here.
+// The program's own prefix and four hex digits (GetTempFileName refuses
+// folders deeper than MAX_PATH - 14, so the name is made here).
 std::string TempName(unsigned number) {
-  char name[16];
-  std::snprintf(name, sizeof name, "%.3s%04X.tmp", kReplaceTempPrefix.data(), number & 0xFFFFu);
-  return name;
+  char digits[8];
+  std::snprintf(digits, sizeof digits, "%04X", number & 0xFFFFu);
+  return std::string(kReplaceTempPrefix) + digits + ".tmp";
 }
 
 // An existing file opened with the given access and sharing.

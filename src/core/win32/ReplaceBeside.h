@@ -1,7 +1,7 @@
 #pragma once
 // Whole-file replacement as every writer of user files does it: the new
-// content goes into a temporary file beside the old one ("~ovXXXX.tmp", the
-// form the walks pass over), is flushed, and takes the old file's place in
+// content goes into a temporary file beside the old one ("~ostrivane-XXXX.tmp",
+// the form the walks pass over), is flushed, and takes the old file's place in
 // one step (ReplaceFileW), so a failure never leaves a half-written file and
 // the file keeps its permissions, alternate data streams, creation time and
 // attributes.

@@ -7,6 +7,7 @@
 
 #include "core/win32/WinApi.h"
 #include <shellapi.h>
+#include <shlobj.h>
 
 void PumpMessages(PumpThrottle& throttle) {
   if (!throttle.Due(MonotonicMs())) return;
@@ -124,4 +125,38 @@ void Win32EnvironmentNotice::EnvironmentChanged() {
   DWORD_PTR result = 0;
   SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Environment"),
                       SMTO_ABORTIFHUNG, 5000, &result);
+}
+
+namespace {
+std::string ShellFolder(int csidl) {
+  wchar_t buffer[MAX_PATH + 1] = {};
+  if (SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer) != S_OK) return "";
+  return Utf8Text(buffer);
+}
+}  // namespace
+
+ProtectedPlaces Win32KnownFolders::Places() {
+  ProtectedPlaces p;
+  p.windows = ShellFolder(CSIDL_WINDOWS);
+  for (int csidl : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86, CSIDL_COMMON_APPDATA})
+    if (std::string f = ShellFolder(csidl); !f.empty()) p.programRoots.push_back(std::move(f));
+  // The profiles' folder is the one that holds this user's profile.
+  const std::string profile = ShellFolder(CSIDL_PROFILE);
+  if (const std::size_t cut = profile.rfind('\\'); cut != std::string::npos && cut > 2)
+    p.users = profile.substr(0, cut);
+  const std::string self = ExecutablePath();
+  p.ownFolder = RemoveSlash(SplitItemPath(self).folder);
+  p.ownFiles = {self, p.ownFolder + "\\ostrivane.exe", p.ownFolder + "\\ostrivane-cli.exe"};
+  return p;
+}
+
+std::string Win32KnownFolders::LongForm(const std::string& path) {
+  const std::wstring wide = PlatformPath(path);
+  const DWORD n = GetLongPathNameW(wide.c_str(), nullptr, 0);
+  if (n == 0) return path;
+  std::wstring out(n, L'\0');
+  const DWORD got = GetLongPathNameW(wide.c_str(), out.data(), n);
+  if (got == 0 || got >= n) return path;
+  out.resize(got);
+  return PathFromPlatform(out);
 }

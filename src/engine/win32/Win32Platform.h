@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/GuardRails.h"
 #include "engine/PumpThrottle.h"
 #include "engine/RunPorts.h"
 #include "core/Drives.h"
@@ -34,6 +35,13 @@ class Win32Drives : public DriveSource {
 class Win32EnvironmentNotice : public EnvironmentNotice {
  public:
   void EnvironmentChanged() override;
+};
+
+// The system's own folders and the program's, for the guard rails.
+class Win32KnownFolders : public KnownFolders {
+ public:
+  ProtectedPlaces Places() override;
+  std::string LongForm(const std::string& path) override;
 };
 
 // The running executable's full path.

@@ -31,6 +31,9 @@ struct RunAssembly::Impl {
         mover(ctx, fs, shell, dialogs == ShellDialogs::Silent),
         undoer(fs, store, registryBackend, ansi, mover, programFolder, &lock) {
     undoer.SetEnvironmentNotice(&environment);
+    store.SetLock(&lock);
+    mover.SetGuard(&guard);
+    undoer.SetGuard(&guard);
     files.Walk().SetWindowsFolder(WindowsFolder());
     registry.SetEnvironment(&environmentValues);
     registry.SetUserAccounts(&accounts);
@@ -51,6 +54,8 @@ struct RunAssembly::Impl {
   Win32RegistryBackend registryBackend;
   Win32CodePage ansi{Win32CodePage::Which::Ansi};  // legacy settings files, REGEDIT4 files and those of earlier builds
   Win32RunLock lock;
+  Win32KnownFolders knownFolders;
+  GuardRails guard{knownFolders};
   Win32EnvironmentNotice environment;
   Win32EnvironmentValues environmentValues;
   Win32UserAccounts accounts;

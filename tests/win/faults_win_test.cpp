@@ -1,0 +1,162 @@
+// The console front end against damaged and hand-made records: an undo
+// gives back what is whole and names the rest, never claims success falsely
+// and never lets a record move or delete what no run may.
+#include <gtest/gtest.h>
+
+#include "ProcessRunner.h"
+#include "core/win32/Win32FileSystem.h"
+#include "support/TestTree.h"
+
+namespace {
+const std::string kHome = "C:\\ostrivane-test-faults";
+const std::string kData = "C:\\ostrivane-test-faults-data";
+const std::string kZip = kHome + "\\Undo00000.zip";
+
+class FaultsWin : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RemoveTree(fs, kHome);
+    RemoveTree(fs, kData);
+    exe = InstallCopy(OSTRIVANE_CLI_EXE, kHome, "ostrivane-cli.exe");
+  }
+  void TearDown() override {
+    RemoveTree(fs, kHome);
+    RemoveTree(fs, kData);
+  }
+  ProcessResult Cli(const std::vector<std::string>& args) { return RunProgram(exe, args); }
+  std::string Ini(int i) { return kData + "\\" + std::to_string(i) + ".ini"; }
+  // Five settings files mapped by one run, their archive read back.
+  std::string MapFive() {
+    for (int i = 1; i <= 5; ++i)
+      WriteTestFile(fs, Ini(i), "[Paths]\r\nHome=C:\\Old Faults Place\\" + std::to_string(i) + "\r\n");
+    const ProcessResult r = Cli({"map", "--find", "C:\\Old Faults Place", "--replace", "D:\\New", "--targets",
+                                 "settings", "--drives", "C"});
+    EXPECT_EQ(r.exitCode, 0u) << r.err;
+    EXPECT_NE(r.out.find("5 links were remapped"), std::string::npos) << r.out;
+    return fs.ReadWhole(kZip);
+  }
+  // Where the local header of the entry saved from `path` stands.
+  static std::size_t LocalHeaderOf(const std::string& zip, const std::string& path) {
+    std::string name = path;
+    for (char& c : name)
+      if (c == '\\') c = '/';
+    const std::size_t at = zip.find(name);
+    return at == std::string::npos ? at : at - 30;
+  }
+  bool Original(int i) {
+    return fs.ReadWhole(Ini(i)) == "[Paths]\r\nHome=C:\\Old Faults Place\\" + std::to_string(i) + "\r\n";
+  }
+  Win32FileSystem fs;
+  std::string exe;
+};
+}  // namespace
+
+TEST_F(FaultsWin, DamagedAndCutArchivesGiveBackEveryWholeFileAndNameTheRest) {
+  const std::string zip = MapFive();
+  // Damaged: the data of the third entry, and the directory's size of the first.
+  std::string damaged = zip;
+  const std::size_t third = LocalHeaderOf(zip, Ini(3));
+  ASSERT_NE(third, std::string::npos);
+  const std::size_t dataAt = third + 30 + static_cast<unsigned char>(zip[third + 26]) +
+                             static_cast<unsigned char>(zip[third + 28]);
+  damaged[dataAt + 2] ^= 0x55;
+  damaged[zip.find("PK\x01\x02") + 20] ^= 0x7F;
+  WriteTestFile(fs, kZip, damaged);
+  ProcessResult r = Cli({"undo", "run", "Undo00000"});
+  EXPECT_EQ(r.exitCode, 3u) << r.out << r.err;
+  EXPECT_EQ(r.out.rfind("4 files restored.  Undo has completed\nNot everything could be undone:\n", 0), 0u) << r.out;
+  EXPECT_NE(r.out.find(Ini(3) + " was not restored: its backup in the archive is damaged"), std::string::npos)
+      << r.out;
+  for (int i = 1; i <= 5; ++i) EXPECT_EQ(Original(i), i != 3) << i;
+
+  // Cut inside the fourth entry: those before it come back, the fourth is named.
+  const std::size_t fourth = LocalHeaderOf(zip, Ini(4));
+  ASSERT_NE(fourth, std::string::npos);
+  WriteTestFile(fs, kZip, zip.substr(0, fourth + 30 + static_cast<unsigned char>(zip[fourth + 26]) + 3));
+  for (int i = 1; i <= 5; ++i) WriteTestFile(fs, Ini(i), "changed");
+  r = Cli({"undo", "run", "Undo00000"});
+  EXPECT_EQ(r.exitCode, 3u) << r.out << r.err;
+  int before = 0;  // the entries written ahead of the fourth
+  for (int i = 1; i <= 5; ++i) before += LocalHeaderOf(zip, Ini(i)) < fourth;
+  EXPECT_EQ(r.out.rfind(std::to_string(before) + " files restored.", 0), 0u) << r.out;
+  EXPECT_NE(r.out.find(Ini(4) + " was not restored"), std::string::npos) << r.out;
+
+  // Empty (a run stopped before its first backup was whole): nothing to give back, no failure.
+  WriteTestFile(fs, kZip, "");
+  r = Cli({"undo", "run", "Undo00000"});
+  EXPECT_EQ(r.exitCode, 0u) << r.out << r.err;
+  EXPECT_EQ(r.out, "0 files restored.  Undo has completed\n");
+}
+
+TEST_F(FaultsWin, UndoDeleteOfARecordHeldOpenSaysSo) {
+  MapFive();
+  HANDLE held = CreateFileW(PlatformPath(kZip).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const ProcessResult r = Cli({"undo", "delete", "Undo00000"});
+  CloseHandle(held);
+  EXPECT_EQ(r.exitCode, 3u) << r.out << r.err;
+  EXPECT_EQ(r.out.find("deleted"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find(kZip), std::string::npos) << r.err;
+  EXPECT_TRUE(fs.FileExists(kZip));
+  EXPECT_EQ(Cli({"undo", "delete", "Undo00000"}).exitCode, 0u);
+  EXPECT_FALSE(fs.FileExists(kZip));
+}
+
+// Hand-made records naming the system's own places, and runs asking for
+// them: refused with their rule, nothing moved, deleted or made.
+TEST_F(FaultsWin, GuardRailsHoldForHandMadeRecordsAndForRuns) {
+  const std::string etc = "C:\\windows\\system32\\drivers\\etc";
+  ASSERT_TRUE(fs.FolderExists(etc));
+  WriteTestFile(fs, kHome + "\\Undo00000.bat", "[Move]\r\nTo=" + etc + "\r\nFrom=" + kData + "\\etc\r\n");
+  WriteTestFile(fs, kHome + "\\Undo00000.reg",
+                "REGEDIT4\r\n\r\n[-HKEY_LOCAL_MACHINE\\Software]\r\n[-HKEY_LOCAL_MACHINE]\r\n");
+  WriteTestFile(fs, kHome + "\\Undo00001.bat", "[Move]\r\nTo=" + kHome + "\r\nFrom=" + kData + "\\moved\r\n");
+  ProcessResult r = Cli({"undo", "run", "Undo00000"});
+  EXPECT_EQ(r.exitCode, 3u) << r.out << r.err;
+  EXPECT_NE(r.out.find("the Windows folder and everything in it stay in place"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("2 line(s) of " + kHome + "\\Undo00000.reg could not be imported"), std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("three levels deep"), std::string::npos) << r.out;
+  EXPECT_TRUE(fs.FolderExists(etc));
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft", 0, KEY_READ, &key), ERROR_SUCCESS);
+  RegCloseKey(key);
+  r = Cli({"undo", "run", "Undo00001"});
+  EXPECT_EQ(r.exitCode, 3u) << r.out << r.err;
+  EXPECT_NE(r.out.find("it holds Ostrivane itself"), std::string::npos) << r.out;
+  EXPECT_TRUE(fs.FileExists(exe));
+  EXPECT_FALSE(fs.FolderExists(kData));
+
+  r = Cli({"move", "C:\\windows", kData + "\\moved"});
+  EXPECT_EQ(r.exitCode, 3u) << r.out << r.err;
+  EXPECT_NE(r.err.find("the Windows folder"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs.FolderExists(kData));
+  WriteTestFile(fs, kData + "\\a\\x.txt", "x");
+  r = Cli({"move", kData + "\\a", kData + "\\a\\b"});
+  EXPECT_EQ(r.exitCode, 2u) << r.out << r.err;
+  EXPECT_FALSE(fs.FolderExists(kData + "\\a\\b"));
+  r = Cli({"map", "--find", "C:\\Same", "--replace", "C:\\Same"});
+  EXPECT_EQ(r.exitCode, 2u) << r.out << r.err;
+  EXPECT_FALSE(fs.FileExists(kHome + "\\Undo00002.zip"));
+}
+
+// The state a move across volumes killed part way leaves: the folder whole
+// at home, a part copy of one file and the only copy of another at the new
+// place, the record still "moving". The undo leaves one whole copy at home.
+TEST_F(FaultsWin, UndoOfAnInterruptedMoveKeepsOneWholeCopyAtHome) {
+  const std::string home = kData + "\\Tool", arrived = "D:\\ostrivane-test-faults\\Tool";
+  const std::string big(300000, 'b');
+  WriteTestFile(fs, home + "\\big.bin", big);
+  WriteTestFile(fs, arrived + "\\big.bin", big.substr(0, 79000));
+  WriteTestFile(fs, arrived + "\\sub\\moved.txt", "its original is gone");
+  WriteTestFile(fs, kHome + "\\Undo00000.bat",
+                "[Move]\r\nTo=" + arrived + "\r\nFrom=" + home +
+                    "\r\nCreated=D:\\ostrivane-test-faults\r\nPhase=moving\r\n");
+  const ProcessResult r = Cli({"undo", "run", "Undo00000"});
+  EXPECT_EQ(r.exitCode, 0u) << r.out << r.err;
+  EXPECT_EQ(fs.ReadWhole(home + "\\big.bin"), big);
+  EXPECT_EQ(fs.ReadWhole(home + "\\sub\\moved.txt"), "its original is gone");
+  EXPECT_FALSE(fs.FolderExists("D:\\ostrivane-test-faults"));
+  RemoveTree(fs, "D:\\ostrivane-test-faults");
+}
