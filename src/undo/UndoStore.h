@@ -30,6 +30,7 @@ class UndoStore : public UndoList {
   // the single line "No Changes to Undo".
   std::vector<std::string> Lines() override { return lines_; }
   void SetAgeIndex(int index) override { ageLimitIndex = index; }
+  std::vector<std::string> EntriesAgedOut(int index) override;
   // The entry's line, -1 when it is not listed.
   int IndexOf(const std::string& undoName) const;
 
@@ -42,6 +43,9 @@ class UndoStore : public UndoList {
 
  private:
   void AgeCleanup();
+  // Calls `old` for every record file of a listed entry beyond the age limit.
+  template <class Each>
+  void ForAgedOut(int index, Each old);
   void Rebuild();
   int NextFreeNumber();
   std::string DateTimeText(FileTicks utc);
