@@ -79,6 +79,7 @@ std::vector<std::string> UndoStore::EntriesAgedOut(int index) {
   ForAgedOut(index, [&](const std::string& name, const std::string&) {
     if (going.empty() || going.back() != name) going.push_back(name);
   });
+  std::sort(going.begin(), going.end());
   return going;
 }
 
