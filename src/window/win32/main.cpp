@@ -65,6 +65,7 @@ void RunWindow(const std::string& firstArgument, const std::string& screenshot, 
   ports.driveTypes = &driveTypes;
   ports.help = &help;
   ports.shell = &help;
+  ports.dialogs = &ui;
   Wizard wizard(ports, ProgramFolderOfExe());
   RunAssembly assembly(wizard.ctx, wizard.ctx.programFolder, ShellDialogs::Shown);
   RunParts parts = assembly.Parts();
@@ -78,6 +79,7 @@ void RunWindow(const std::string& firstArgument, const std::string& screenshot, 
   }
   wizard.Wire(parts, &assembly.Undo(), &assembly.Undoer());
   ui.Bind(wizard.ctx);
+  ui.BindWork(wizard.work);
 
   MainWindow window(wizard, ui);
   window.onDestroyed = [] { PostQuitMessage(0); };
@@ -91,11 +93,14 @@ void RunWindow(const std::string& firstArgument, const std::string& screenshot, 
                     [&](const StartAction& a) {
                       actions.Do(a);
                       if (!window.hwnd()) return;
-                      if (wizard.Terminated)
+                      if (wizard.Terminated) {
                         DestroyWindow(window.hwnd());
-                      else
-                        window.Show();
-                    });
+                        return;
+                      }
+                      window.Show();
+                      if (HWND go = window.SenderButton(Sender::HandOverGo); go && IsWindowVisible(go)) SetFocus(go);
+                    },
+                    [&] { return wizard.ctx.running; });
   window.onMessage = [&](UINT m, WPARAM wp, LPARAM lp, LRESULT& result) {
     std::string text;
     if (!ReadHandOver(m, wp, lp, text, result)) return false;
