@@ -53,7 +53,7 @@ shoot() {
   local pid=$!
   sleep "${SHOT_DELAY:-4}"
   case $target in
-    ConfirmChangeDialog) w=$(scale 640) h=$(scale 300) ;;
+    ConfirmChangeDialog) w=$(scale 640) h=$(scale 360) ;;
     ProgressDialog) w=$(scale 420) h=$(scale 200) ;;
     *) w=$(scale 488) h=$(scale 403) ;;
   esac

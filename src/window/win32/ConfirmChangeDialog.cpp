@@ -22,7 +22,7 @@ void ConfirmChangeDialog::Create() {
   HWND* fields[4] = {&keyText_, &valueText_, &fromText_, &toText_};
   for (int i = 0; i < 4; ++i) {
     captions_[i] = MakeChild(hwnd_, L"STATIC", captions[i], WS_VISIBLE | SS_NOPREFIX, 10 + i);
-    // Key and value are one line cut at the edge; the texts wrap over two lines.
+    // Key and value are one line cut at the edge; the texts wrap over four lines.
     const DWORD oneLine = i < 2 ? SS_ENDELLIPSIS : SS_EDITCONTROL;
     *fields[i] = MakeChild(hwnd_, L"STATIC", "", WS_VISIBLE | SS_NOPREFIX | oneLine, 30 + i);
   }
@@ -38,8 +38,8 @@ void ConfirmChangeDialog::Layout() {
   fonts_.Create(dpi_);
   RECT frame{0, 0, 0, 0};
   AdjustWindowRectEx(&frame, DWORD(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE, DWORD(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
-  // 608 by 274 is the outer size; the client is what the frame leaves.
-  SizeAndCentre(hwnd_, 608 - (frame.right - frame.left), 274 - (frame.bottom - frame.top), dpi_);
+  // 608 by 334 is the outer size; the client is what the frame leaves.
+  SizeAndCentre(hwnd_, 608 - (frame.right - frame.left), 334 - (frame.bottom - frame.top), dpi_);
   auto place = [this](HWND h, int x, int y, int w, int hh, HFONT f) {
     MoveWindow(h, Scale(x, dpi_), Scale(y, dpi_), Scale(w, dpi_), Scale(hh, dpi_), TRUE);
     SendMessageW(h, WM_SETFONT, WPARAM(f), TRUE);
@@ -49,13 +49,14 @@ void ConfirmChangeDialog::Layout() {
   place(captions_[1], 14, 38, 130, 18, fonts_.bold);
   place(valueText_, 150, 38, 436, 18, fonts_.normal);
   place(captions_[2], 14, 68, 300, 18, fonts_.bold);
-  place(fromText_, 24, 88, 562, 34, fonts_.normal);
-  place(captions_[3], 14, 128, 300, 18, fonts_.bold);
-  place(toText_, 24, 148, 562, 34, fonts_.normal);
-  place(doNotVerifyBox_, 14, 200, 220, 22, fonts_.normal);
-  place(replaceButton_, 284, 196, 96, 28, fonts_.normal);
-  place(skipButton_, 388, 196, 96, 28, fonts_.normal);
-  place(cancelButton_, 492, 196, 96, 28, fonts_.normal);
+  // Four lines each: a path of 260 characters stands whole.
+  place(fromText_, 24, 88, 562, 64, fonts_.normal);
+  place(captions_[3], 14, 158, 300, 18, fonts_.bold);
+  place(toText_, 24, 178, 562, 64, fonts_.normal);
+  place(doNotVerifyBox_, 14, 260, 220, 22, fonts_.normal);
+  place(replaceButton_, 284, 256, 96, 28, fonts_.normal);
+  place(skipButton_, 388, 256, 96, 28, fonts_.normal);
+  place(cancelButton_, 492, 256, 96, 28, fonts_.normal);
 }
 
 Answer ConfirmChangeDialog::Ask(const Question& q, bool& doNotStopAndVerify, HWND owner) {

@@ -106,9 +106,9 @@ std::vector<MainWindow::Item>* MakeItems() {
       {kAuto, P::MoveTrees, K::Text, "Drag an item from the left box to where you want it to be moved to in the right box.  All files and folders in the dragged item will be moved and mapped.", 16, 92, 456, 34},
       {kAuto, P::MoveTrees, K::Bold, "Move &From...", 16, 130, 200, 18},
       {kMoveFromTree, P::MoveTrees, K::Tree, "Move From...", 16, 148, 224, 208},
-      {kAuto, P::MoveTrees, K::Bold, "Move &To...", 248, 130, 200, 18},
+      {kAuto, P::MoveTrees, K::Bold, "Move &To...", 248, 130, 140, 18},
       {kMoveToTree, P::MoveTrees, K::Tree, "Move To...", 248, 148, 224, 208},
-      {kRefreshTrees, P::MoveTrees, K::Button, "&Refresh", 16, bottom, bw, bh},
+      {kRefreshTrees, P::MoveTrees, K::Button, "&Refresh", 392, 122, 80, 24},
       {S(Sender::MoveTreesBack), P::MoveTrees, K::Button, "&Back", backX - 16, bottom, bw, bh},
       {kMoveSelectedPair, P::MoveTrees, K::DefButton, "Mo&ve to...", nextX - 16, bottom, bw + 16, bh},
       // MoveConfirm
@@ -185,7 +185,7 @@ std::vector<MainWindow::Item>* MakeItems() {
       {kPassedOverLine, P::None, K::Text, "", 24, 214, 330, 18},
       {kShowPassedOver, P::None, K::Button, "S&how", 360, 209, 88, 26},
       // either end page, when another start handed an item over during the run
-      {kHandOverNotice, P::None, K::Path, "", 24, 246, 354, 64},
+      {kHandOverNotice, P::None, K::Path, "", 24, 244, 354, 114},
       {S(Sender::HandOverGo), P::None, K::Button, "G&o", 392, 248, bw, bh},
       {S(Sender::GoToStartCancelled), P::Cancelled, K::Button, "&Go to Start", backX - 16, bottom, bw + 16, bh},
       {S(Sender::ExitCancelled), P::Cancelled, K::DefButton, "E&xit", nextX, bottom, bw, bh},
