@@ -3,6 +3,7 @@
 # dialogs, under Xvfb in a private Wine prefix, as PNG files.
 # Usage: scripts/screenshots.sh [OUT_DIR]   (default: screenshots/)
 #        SHOT_TARGETS="Front MoveTrees" scripts/screenshots.sh   (only those)
+#        SHOT_DPI=144 scripts/screenshots.sh   (the display at 144 DPI)
 #        scripts/screenshots.sh --readme   (only the front page, optimised into
 #                                           docs/screenshot-front.png for the README)
 # Needs the windows build (cmake --preset windows && cmake --build --preset windows),
@@ -35,7 +36,10 @@ cp "$exe" "$program/"
 # Without a window manager under Xvfb, Wine draws the frames and captions itself.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d Y /f >/dev/null 2>&1
+dpi=${SHOT_DPI:-96}
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
 wineserver -w
+scale() { echo $(( $1 * dpi / 96 )); }
 
 width=1024 height=768
 targets=(Intro1 Intro2 Intro3 Front MoveTrees MoveConfirm MoveGiven SwitchDrives
@@ -49,10 +53,11 @@ shoot() {
   local pid=$!
   sleep "${SHOT_DELAY:-4}"
   case $target in
-    ConfirmChangeDialog) geometry="640x300+$(( (width - 640) / 2 ))+$(( (height - 300) / 2 ))" ;;
-    ProgressDialog) geometry="420x200+$(( (width - 420) / 2 ))+$(( (height - 200) / 2 ))" ;;
-    *) geometry="488x403+$(( (width - 488) / 2 ))+$(( (height - 403) / 2 ))" ;;
+    ConfirmChangeDialog) w=$(scale 640) h=$(scale 360) ;;
+    ProgressDialog) w=$(scale 420) h=$(scale 200) ;;
+    *) w=$(scale 488) h=$(scale 403) ;;
   esac
+  geometry="${w}x${h}+$(( (width - w) / 2 ))+$(( (height - h) / 2 ))"
   import -window root -crop "$geometry" +repage "$out/$target.png"
   kill "$pid" 2>/dev/null || true
   wineserver -k 2>/dev/null || true

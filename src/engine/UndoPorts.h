@@ -15,6 +15,9 @@ class UndoList : public UndoNumbers {
   virtual std::vector<std::string> Lines() = 0;
   // The age list's selected index, 0 to 3, or -1 for none.
   virtual void SetAgeIndex(int index) = 0;
+  // The listed entries that age limit would delete (some record file older
+  // than it), so the window can ask first.
+  virtual std::vector<std::string> EntriesAgedOut(int index) { (void)index; return {}; }
   // Deletes the records of the entry with that undo name.
   virtual void DeleteEntry(const std::string& name) = 0;
 };

@@ -73,10 +73,11 @@ int UndoStore::IndexOf(const std::string& undoName) const {
 }
 
 // Only the entries the list shows are judged, each record file by its own age.
-void UndoStore::AgeCleanup() {
+template <class Each>
+void UndoStore::ForAgedOut(int index, Each old) {
   static constexpr int kDays[] = {1, 7, 30};
-  if (ageLimitIndex == kAgeDoNotDelete) return;
-  const std::int64_t limit = ageLimitIndex >= 0 && ageLimitIndex < 3 ? kDays[ageLimitIndex] : 99999;
+  if (index == kAgeDoNotDelete) return;
+  const std::int64_t limit = index >= 0 && index < 3 ? kDays[index] : 99999;
   const FileTicks now = platform_.LocalNow();
   for (const std::string& name : names_) {
     if (name.empty()) continue;
@@ -86,9 +87,23 @@ void UndoStore::AgeCleanup() {
       const auto written = fs_.LastWriteOf(path);
       if (!written) continue;
       const std::int64_t ageDays = std::llabs(now - platform_.ToLocal(*written)) / kTicksPerDay;
-      if (ageDays > limit) fs_.Remove(path);  // one that cannot be deleted stays, unreported
+      if (ageDays > limit) old(name, path);
     }
   }
+}
+
+void UndoStore::AgeCleanup() {
+  // One that cannot be deleted stays, unreported.
+  ForAgedOut(ageLimitIndex, [this](const std::string&, const std::string& path) { fs_.Remove(path); });
+}
+
+std::vector<std::string> UndoStore::EntriesAgedOut(int index) {
+  std::vector<std::string> going;
+  ForAgedOut(index, [&](const std::string& name, const std::string&) {
+    if (going.empty() || going.back() != name) going.push_back(name);
+  });
+  std::sort(going.begin(), going.end());
+  return going;
 }
 
 int UndoStore::NextFreeNumber() {

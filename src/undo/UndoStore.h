@@ -38,6 +38,7 @@ class UndoStore : public UndoList {
   // The folder that holds the entry's records (the store's own folder when
   // no listed folder does), with its "\".
   std::string FolderOf(const std::string& undoName) const;
+  std::vector<std::string> EntriesAgedOut(int index) override;
   // The entry's line, -1 when it is not listed.
   int IndexOf(const std::string& undoName) const;
 
@@ -61,6 +62,9 @@ class UndoStore : public UndoList {
 
  private:
   void AgeCleanup();
+  // Calls `old` for every record file of a listed entry beyond the age limit.
+  template <class Each>
+  void ForAgedOut(int index, Each old);
   void Rebuild();
   int NextFreeNumber();
   std::string DateTimeText(FileTicks utc);

@@ -52,6 +52,8 @@ enum class Sender {
   GoToStart,
   GoToStartCancelled,
   TitleFront,    // the title strip's "Front"
+  MoveTreesBack, // "Back" on the move page's trees
+  HandOverGo,    // "Go" beside an item handed over during the run
 };
 
 std::string_view PageName(Page page);

@@ -1,5 +1,7 @@
 #include "window/Settings.h"
 
+#include <algorithm>
+
 #include "core/Error.h"
 #include "core/FileSystem.h"
 #include "core/Ini.h"
@@ -8,6 +10,8 @@ namespace {
 constexpr const char* kUndoSection = "Undo List";
 constexpr const char* kStartSection = "Start";
 constexpr const char* kTargetsSection = "Targets";
+constexpr const char* kProgressSection = "Progress";
+constexpr const char* kItemKeys[3] = {"MoveAndMapItems", "SwitchDrivesItems", "MapOnlyItems"};
 
 // The file as it stands; an unreadable one counts as empty, so a damaged
 // file never keeps the program from starting or closing.
@@ -30,8 +34,11 @@ Settings ReadSettings(FileSystem& fs, const std::string& programFolder) {
   // Only an explicit 0 turns the target off: it is on for a file of an
   // earlier build, which has no such key.
   s.ConfigurationFiles = ini.ReadInteger(kTargetsSection, "ConfigurationFiles", 1) != 0;
+  for (int i = 0; i < 3; ++i) s.ItemsOfLastRun[i] = std::max(0, ini.ReadInteger(kProgressSection, kItemKeys[i], 0));
   return s;
 }
+
+int ModeIndex(char mode) { return mode == 'M' ? 0 : mode == 'S' ? 1 : 2; }
 
 void WriteSettings(FileSystem& fs, const std::string& programFolder, const Settings& settings) {
   const std::string path = programFolder + kSettingsFileName;
@@ -39,6 +46,9 @@ void WriteSettings(FileSystem& fs, const std::string& programFolder, const Setti
   ini.Write(kUndoSection, "DeleteOlderThan", std::to_string(settings.DeleteOlderThan));
   ini.Write(kStartSection, "SkipStartPage", settings.SkipStartPage ? "1" : "0");
   ini.Write(kTargetsSection, "ConfigurationFiles", settings.ConfigurationFiles ? "1" : "0");
+  // Only a measure there is: a file that never saw a run stays as it was.
+  for (int i = 0; i < 3; ++i)
+    if (settings.ItemsOfLastRun[i] > 0) ini.Write(kProgressSection, kItemKeys[i], std::to_string(settings.ItemsOfLastRun[i]));
   try {
     fs.ReplaceWhole(path, ini.Save());
   } catch (const Error&) {

@@ -10,7 +10,12 @@ struct Settings {
   int DeleteOlderThan = 1;     // index into the undo age list; -1 for none
   bool SkipStartPage = false;  // the "Skip Introduction" box
   bool ConfigurationFiles = true;  // the "Configuration files" target box
+  // Items the last finished run of each mode visited (Move and Map, Switch
+  // Drives, Map Only), the next run's progress measure; 0 for none.
+  long ItemsOfLastRun[3] = {0, 0, 0};
 };
+// The index into ItemsOfLastRun of a run mode ('M', 'S', 'F').
+int ModeIndex(char mode);
 
 // Missing, unreadable or malformed files and keys give the defaults; an
 // index outside the age list gives -1 (no selection).

@@ -84,19 +84,31 @@ void StartActions::Do(const StartAction& action) {
   switch (action.command) {
     case StartCommand::Nothing: break;
     // As "Exit" on an end page: the settings file is not written.
-    case StartCommand::Exit: wizard_.Terminated = true; break;
+    case StartCommand::Exit:
+      if (action.duringRun)
+        wizard_.CloseAskedDuringRun();
+      else
+        wizard_.Terminated = true;
+      break;
     case StartCommand::RemoveVerb: explorerLink_(false); break;
     case StartCommand::AddVerb: explorerLink_(true); break;
-    case StartCommand::OpenPath: wizard_.OpenMoveGiven(action.path); break;
+    case StartCommand::OpenPath:
+      if (action.duringRun)
+        wizard_.OfferHandOver(action.path);
+      else
+        wizard_.OpenMoveGiven(action.path);
+      break;
   }
 }
 
-HandOverDesk::HandOverDesk(std::function<bool()> busy, std::function<void(const StartAction&)> act)
-    : busy_(std::move(busy)), act_(std::move(act)) {}
+HandOverDesk::HandOverDesk(std::function<bool()> busy, std::function<void(const StartAction&)> act,
+                           std::function<bool()> runOn)
+    : busy_(std::move(busy)), act_(std::move(act)), runOn_(std::move(runOn)) {}
 
 void HandOverDesk::Receive(std::string_view text) {
   StartAction a = HandOverAction(text);
   if (a.command == StartCommand::Nothing) return;
+  a.duringRun = runOn_ && runOn_();
   kept_.push_back(std::move(a));
   Resume();
 }
@@ -113,6 +125,8 @@ void HandOverDesk::Resume() {
     const StartAction a = std::move(kept_.front());
     kept_.pop_front();
     act_(a);
-    if (a.command == StartCommand::Exit) kept_.clear();  // the window is going
+    // The window is going. A "-d" from a run's time was asked about and may
+    // have been refused: what came after it stays.
+    if (a.command == StartCommand::Exit && !a.duringRun) kept_.clear();
   }
 }

@@ -35,6 +35,9 @@ enum class StartCommand {
 struct StartAction {
   StartCommand command = StartCommand::Nothing;
   std::string path;  // for OpenPath
+  // Handed over while a run was on: a path is then offered on the end page
+  // rather than opened, and "-d" asks before the window closes.
+  bool duringRun = false;
   bool operator==(const StartAction&) const = default;
 };
 
@@ -71,7 +74,9 @@ class StartActions {
 // not.
 class HandOverDesk {
  public:
-  HandOverDesk(std::function<bool()> busy, std::function<void(const StartAction&)> act);
+  // runOn (may be empty) tells whether a run is on when a text arrives.
+  HandOverDesk(std::function<bool()> busy, std::function<void(const StartAction&)> act,
+               std::function<bool()> runOn = {});
   void Receive(std::string_view text);
   // Acts on what was kept; called when the window may have become idle.
   void Resume();
@@ -80,6 +85,7 @@ class HandOverDesk {
  private:
   std::function<bool()> busy_;
   std::function<void(const StartAction&)> act_;
+  std::function<bool()> runOn_;
   std::deque<StartAction> kept_;
   bool acting_ = false;
 };

@@ -32,3 +32,15 @@ class ShellOpener {
   // shell's result (33 and above: success).
   virtual long OpenWithShell(const std::string& target) = 0;
 };
+
+// How a message box looks: its icon and sound.
+enum class MessageKind { Information, Warning, Error, Question };
+
+// The window's own questions and messages, beside the run's Ui.
+class WindowDialogs {
+ public:
+  virtual ~WindowDialogs() = default;
+  virtual void Tell(const std::string& text, const std::string& caption, MessageKind kind) = 0;
+  // A yes/no question whose safe answer (No) is the default; true for Yes.
+  virtual bool Confirm(const std::string& text, const std::string& caption) = 0;
+};

@@ -1,5 +1,8 @@
 #include "window/Wizard.h"
 
+#include <cctype>
+#include <tuple>
+
 #include "window/HelpLinks.h"
 #include "engine/Progress.h"
 #include "window/Settings.h"
@@ -17,6 +20,14 @@ constexpr const char* kTextboxEmpty =
 constexpr const char* kEmptyEntry = "You must enter both a first and a second drive letter.";
 constexpr const char* kClickNext = "Click on the Next button to Continue";
 constexpr const char* kClickMoveFiles = "Click on the \"Move Files\" button to start Moving Files";
+constexpr const char* kSourceMissing = "%s does not exist.  Please correct.";
+constexpr const char* kWholeDrive =
+    "A whole drive cannot be moved.  Choose a folder or a file on it; to follow a drive whose letter changed, use "
+    "\"Switch Drives\".";
+constexpr const char* kSelectPair =
+    "Select the item to move in \"Move From...\" and the folder to move it to in \"Move To...\".";
+constexpr const char* kCannotMoveThere =
+    "The selected item cannot be moved to that folder: choose a folder on a drive that can take it.";
 
 // The text of an undo list line before its first " - ".
 std::string EntryName(const std::string& line) {
@@ -24,6 +35,17 @@ std::string EntryName(const std::string& line) {
   return dash == std::string::npos ? line : line.substr(0, dash);
 }
 }  // namespace
+
+std::string StoppedRunText(const std::string& failure, const RunContext& ctx) {
+  const bool moved = ctx.request.Mode == 'M' && ctx.moveLines.finishedMoveLineVisible;
+  const int links = ctx.request.LinkCount;
+  if (!moved && links == 0) return failure + "\n\nThe run stopped before it changed anything.";
+  std::string done = moved ? "the item was moved" : "";
+  if (links > 0) done += std::string(moved ? " and " : "") + RemappedResultText(links);
+  std::string entry = ctx.request.UndoName.empty() ? "" : " (entry " + ctx.request.UndoName + ")";
+  return failure + "\n\nThe run stopped part way.  Before it stopped, " + done +
+         ".  These changes can be undone from the Undo page" + entry + ".";
+}
 
 Wizard::Wizard(WizardPorts ports, std::string programFolder, std::string recordsFolder)
     : ports_(std::move(ports)), helpFolder_(programFolder) {
@@ -34,16 +56,35 @@ Wizard::Wizard(WizardPorts ports, std::string programFolder, std::string records
   targetsHint = "Press the Next button to Continue";
 }
 
-void Wizard::ShowMessage(const std::string& text, const std::string& caption) {
-  if (ports_.ui) ports_.ui->ShowMessage(text, caption);
+void Wizard::ShowMessage(const std::string& text, const std::string& caption, MessageKind kind) {
+  if (ports_.dialogs)
+    ports_.dialogs->Tell(text, caption, kind);
+  else if (ports_.ui)
+    ports_.ui->ShowMessage(text, caption);
 }
 
+bool Wizard::Confirm(const std::string& text, const std::string& caption) {
+  return !ports_.dialogs || ports_.dialogs->Confirm(text, caption);
+}
+
+// The band shows the description of the mode at hand, and no other.
+void Wizard::ShowDescriptionOf(char mode) {
+  HideDescriptions();
+  moveDescriptionVisible = mode == 'M';
+  switchDescriptionVisible = mode == 'S';
+  mapOnlyDescriptionVisible = mode == 'F';
+}
+
+bool Wizard::ItemExists(const std::string& path) { return ports_.fs->AttributesOf(path).has_value(); }
+
 void Wizard::Start(const std::string& firstArgument) {
-  HelpFile = helpFolder_ + kHelpHlp;
+  // No WinHelp compiler is to be had: every Windows generation gets the HTML help.
+  HelpFile = helpFolder_ + kHelpChm;
   // The box is read back, so "Skip Introduction" lasts from one start to the next.
   const Settings settings = ReadSettings(*ports_.fs, ctx.programFolder);
   skipIntroduction = settings.SkipStartPage;
   ctx.targets.configFiles = settings.ConfigurationFiles;
+  for (int i = 0; i < 3; ++i) itemsOfLastRun[i] = settings.ItemsOfLastRun[i];
 
   CurrentPage = skipIntroduction ? Page::Front : Page::Intro1;
   introAnimationOn = CurrentPage == Page::Intro1;
@@ -66,7 +107,9 @@ void Wizard::Start(const std::string& firstArgument) {
 bool Wizard::MayClose() {
   if (ctx.running) return false;
   try {
-    WriteSettings(*ports_.fs, ctx.programFolder, {undoAgeIndex, skipIntroduction, ctx.targets.configFiles});
+    Settings s{undoAgeIndex, skipIntroduction, ctx.targets.configFiles};
+    for (int i = 0; i < 3; ++i) s.ItemsOfLastRun[i] = itemsOfLastRun[i];
+    WriteSettings(*ports_.fs, ctx.programFolder, s);
   } catch (const Error& e) {
     ShowMessage(e.what());
     return false;
@@ -87,13 +130,30 @@ void Wizard::RefreshUndoList() {
   undoSelection = -1;
 }
 
-void Wizard::OpenMoveGiven(const std::string& path) {
+void Wizard::FillGiven(const std::string& path) {
   const ItemPath item = SplitItemPath(path);
   givenSourceFolder = item.folder;
   givenItemName = item.name;
-  moveDescriptionVisible = true;
   ctx.request.Mode = 'M';
+}
+
+void Wizard::OpenMoveGiven(const std::string& path) {
+  FillGiven(path);
   TurnPage(Sender::PathGiven);
+}
+
+void Wizard::OfferHandOver(const std::string& path) {
+  // The run's result is shown first; the item waits beside it.
+  if (CurrentPage == Page::Finished || CurrentPage == Page::Cancelled)
+    handOverWaiting = path;
+  else
+    OpenMoveGiven(path);
+}
+
+void Wizard::CloseAskedDuringRun() {
+  if (Terminated) return;  // asked and agreed already
+  if (Confirm("Another start of Ostrivane asked this window to close.\n\nClose Ostrivane now?", kAppTitle))
+    Terminated = true;
 }
 
 void Wizard::TurnPage(Sender sender) {
@@ -117,6 +177,8 @@ void Wizard::TurnPage(Sender sender) {
       if (next == Page::None) f.showAdvancedVisible = advancedWasVisible;
       f.versionLineVisible = next == Page::Front;
       if (next != Page::None && next != f.CurrentPage) f.CurrentPage = next;
+      // The offer of a handed-over item lasts while its end page is shown.
+      if (f.CurrentPage != Page::Finished && f.CurrentPage != Page::Cancelled) f.handOverWaiting.clear();
       f.introAnimationOn = f.CurrentPage == Page::Intro1 || f.CurrentPage == Page::Intro2;
     }
   } settle{*this, next, advancedWasVisible};
@@ -133,18 +195,20 @@ void Wizard::TurnPage(Sender sender) {
       break;
     case Sender::MoveAndMap:
       next = Page::MoveTrees;
-      moveDescriptionVisible = showAdvancedVisible = true;
+      showAdvancedVisible = true;
       ctx.request.Mode = 'M';
+      ShowDescriptionOf('M');
       break;
     case Sender::SwitchDrives:
       next = Page::SwitchDrives;
-      switchDescriptionVisible = true;
       ctx.request.Mode = 'S';
+      ShowDescriptionOf('S');
       break;
     case Sender::MapOnly:
       next = Page::MapOnly;
-      mapOnlyDescriptionVisible = showAdvancedVisible = true;
+      showAdvancedVisible = true;
       ctx.request.Mode = 'F';
+      ShowDescriptionOf('F');
       break;
     case Sender::TreeDrop:
       next = Page::MoveConfirm;
@@ -152,13 +216,22 @@ void Wizard::TurnPage(Sender sender) {
       break;
     case Sender::PathGiven:
       next = Page::MoveGiven;
-      moveDescriptionVisible = showAdvancedVisible = true;
+      showAdvancedVisible = true;
       ctx.request.Mode = 'M';
+      ShowDescriptionOf('M');
+      break;
+    case Sender::HandOverGo:
+      if (handOverWaiting.empty()) break;
+      FillGiven(handOverWaiting);
+      next = Page::MoveGiven;
+      showAdvancedVisible = true;
+      ShowDescriptionOf('M');
       break;
     case Sender::MoveConfirmNext:
     case Sender::MoveGivenNext: next = MoveStart(sender); break;
     case Sender::MoveConfirmBack:
     case Sender::MoveGivenBack:
+    case Sender::MoveTreesBack:
     case Sender::UndoBack:
     case Sender::MapOnlyBack:
     case Sender::SwitchBack:
@@ -197,13 +270,26 @@ Page Wizard::MoveStart(Sender sender) {
   if (sender == Sender::MoveGivenNext) {
     confirmSourceFolder = givenSourceFolder;
     confirmItemName = givenItemName;
-    confirmDestination = givenDestination;
+    // A typed or pasted destination: line breaks and outer blanks are not part of it.
+    std::string d = givenDestination;
+    std::erase_if(d, [](char c) { return c == '\r' || c == '\n'; });
+    const auto first = d.find_first_not_of(' '), last = d.find_last_not_of(' ');
+    confirmDestination = first == std::string::npos ? "" : d.substr(first, last - first + 1);
   }
   if (confirmSourceFolder.empty() || confirmItemName.empty() || confirmDestination.empty()) {
-    ShowMessage(kNotEnoughInformation);
+    if (sender == Sender::MoveGivenNext && confirmDestination.empty()) focusField = Field::GivenDestination;
+    ShowMessage(kNotEnoughInformation, kAppTitle, MessageKind::Warning);
     return Page::None;
   }
-  ctx.request.FindText = AddSlash(confirmSourceFolder) + confirmItemName;
+  // Checked here, so the user corrects it on this page rather than meeting a
+  // cancelled run.
+  const std::string source = AddSlash(confirmSourceFolder) + confirmItemName;
+  if (!ItemExists(source)) {
+    ShowMessage(Format1(kSourceMissing, source), kAppTitle, MessageKind::Error);
+    return Page::None;
+  }
+  NormaliseVerify();
+  ctx.request.FindText = source;
   ctx.request.ReplaceText = AddSlash(confirmDestination) + confirmItemName;
   // The trees' selection is the view's; it clears it when the page turns.
   return showAdvanced ? Page::Targets : RunAndEndPage();
@@ -211,15 +297,15 @@ Page Wizard::MoveStart(Sender sender) {
 
 Page Wizard::FindStart() {
   if (findWhat.empty() || replaceWith.empty()) {
-    ShowMessage(kTextboxEmpty, "Textbox Empty");
+    focusField = findWhat.empty() ? Field::FindWhat : Field::ReplaceWith;
+    ShowMessage(kTextboxEmpty, "Textbox Empty", MessageKind::Warning);
     return Page::None;
   }
-  const VerifySwitches& v = ctx.verify;
-  ctx.verify.replaceAll = !(v.moveGiven || v.mapOnly || v.moveConfirm);
+  NormaliseVerify();
   ctx.request.FindText = findWhat;
   ctx.request.ReplaceText = replaceWith;
   if (const std::string refusal = RequestRefusal(ctx.request); !refusal.empty()) {
-    ShowMessage(refusal);
+    ShowMessage(refusal, kAppTitle, MessageKind::Warning);
     return Page::None;
   }
   return showAdvanced ? Page::Targets : RunAndEndPage();
@@ -227,7 +313,30 @@ Page Wizard::FindStart() {
 
 Page Wizard::SwitchStart() {
   if (firstDrive.empty() || secondDrive.empty()) {
-    ShowMessage(kEmptyEntry, "Empty Entry");
+    focusField = firstDrive.empty() ? Field::FirstDrive : Field::SecondDrive;
+    ShowMessage(kEmptyEntry, "Empty Entry", MessageKind::Warning);
+    return Page::None;
+  }
+  auto isLetter = [](const std::string& s) {
+    return s.size() == 1 && ((s[0] >= 'A' && s[0] <= 'Z') || (s[0] >= 'a' && s[0] <= 'z'));
+  };
+  for (auto [text, field, name] : {std::tuple{&firstDrive, Field::FirstDrive, "first"},
+                                   std::tuple{&secondDrive, Field::SecondDrive, "second"}}) {
+    if (isLetter(*text)) {
+      *text = std::string(1, char(std::toupper(static_cast<unsigned char>((*text)[0]))));
+      continue;
+    }
+    focusField = field;
+    ShowMessage(std::string("The ") + name + " \"Drive Letter\" field holds \"" + *text +
+                    "\".  Please type a drive letter from A to Z.",
+                "Drive Letter", MessageKind::Warning);
+    return Page::None;
+  }
+  if (firstDrive == secondDrive) {
+    focusField = Field::SecondDrive;
+    ShowMessage("Both \"Drive Letter\" fields hold " + firstDrive +
+                    ".  Please type two different drive letters in the first and the second field.",
+                "Drive Letter", MessageKind::Warning);
     return Page::None;
   }
   ctx.request.FindText = firstDrive + ":\\";
@@ -252,13 +361,22 @@ bool Wizard::RightsAllowRun() {
 
 Page Wizard::RunAndEndPage() {
   if (!RightsAllowRun()) return Page::None;
+  long& last = itemsOfLastRun[ModeIndex(ctx.request.Mode)];
+  work.Begin(last);
   try {
     MappingRun(ctx, ports_.parts).StartSearch();
+  } catch (const Error& e) {
+    RefreshUndoList();
+    // A run that stops part way may have changed things already: say which,
+    // and where they are undone.
+    throw Error(StoppedRunText(e.what(), ctx));
   } catch (...) {
     RefreshUndoList();
     throw;
   }
   RefreshUndoList();
+  // Only a whole run measures the next one.
+  if (!ctx.request.Cancelled && work.Done() > 0) last = work.Done();
   return ctx.request.Cancelled ? Page::Cancelled : Page::Finished;
 }
 
@@ -280,6 +398,10 @@ void Wizard::SetEndPageLines() {
 
 void Wizard::DropOnMoveTo(const std::string& source, const std::string& destination) {
   const ItemPath item = SplitItemPath(source);
+  if (item.name.empty()) {
+    ShowMessage(kWholeDrive, "Whole Drive", MessageKind::Warning);
+    return;
+  }
   confirmItemName = item.name;
   confirmSourceFolder = item.folder;
   confirmDestination = AddSlash(destination);
@@ -309,6 +431,22 @@ void Wizard::DropOnMoveTo(TreeSide from, const NodeChain& dragged, const NodeCha
   DropOnMoveTo(NodePath(dragged), AddSlash(NodePath(target)));
 }
 
+void Wizard::MoveSelectedPair(const NodeChain* dragged, const NodeChain* target) {
+  if (!dragged || !target || dragged->size() < 2) {
+    ShowMessage(kSelectPair, "Move to", MessageKind::Warning);
+    return;
+  }
+  if (dragged->size() == 2) {  // a drive node under "My Computer"
+    ShowMessage(kWholeDrive, "Whole Drive", MessageKind::Warning);
+    return;
+  }
+  if (!MayDropOnMoveTo(TreeSide::MoveFrom, TreeSide::MoveTo, *dragged, target)) {
+    ShowMessage(kCannotMoveThere, "Move to", MessageKind::Warning);
+    return;
+  }
+  DropOnMoveTo(TreeSide::MoveFrom, *dragged, *target);
+}
+
 void Wizard::GoToWebsite(const std::string& address) {
   if (!ports_.shell) return;
   const std::string error = ShellExecuteErrorText(ports_.shell->OpenWithShell(address));
@@ -317,17 +455,31 @@ void Wizard::GoToWebsite(const std::string& address) {
 
 void Wizard::ShowHelpTopic(const std::string& topic) {
   if (!ports_.help) return;
+  // Only the HTML help is shipped (no WinHelp compiler is to be had), so the
+  // older generations open it too; where its viewer is missing, say so.
   if (!ports_.help->HtmlHelpTopic(helpFolder_ + kHelpChm, topic))
-    ports_.help->WinHelpTopic(helpFolder_ + kHelpHlp, topic);
+    ShowMessage("The help " + helpFolder_ + kHelpChm + " could not be opened: the HTML help viewer is missing or "
+                "refused it.",
+                kAppTitle, MessageKind::Warning);
 }
 
-void Wizard::HelpButtonClick() {
-  if (!ports_.help) return;
-  if (UsesHtmlHelp(OsGeneration))
-    ShowHelpTopic(kIntroductionTopic);
-  else
-    ports_.help->WinHelpContents(HelpFile);
+void Wizard::HelpButtonClick() { ShowHelpTopic(kIntroductionTopic); }
+
+std::string Wizard::HelpTopicOf(Page page) {
+  switch (page) {
+    case Page::MoveTrees:
+    case Page::MoveConfirm:
+    case Page::MoveGiven: return "MoveAndMap.htm";
+    case Page::SwitchDrives: return "SwitchDrives.htm";
+    case Page::MapOnly: return "MapOnly.htm";
+    case Page::Targets:
+    case Page::Drives: return "Targets.htm";
+    case Page::Undo: return "Undo.htm";
+    default: return kIntroductionTopic;
+  }
 }
+
+void Wizard::HelpForCurrentPage() { ShowHelpTopic(HelpTopicOf(CurrentPage)); }
 
 // The links open pages of the program's own help, whatever the Windows
 // generation: the pages are only shipped in the HTML form.
@@ -396,6 +548,10 @@ void Wizard::UndoChangesClick() {
   if (ctx.running) return;
   const std::string name = SelectedUndoName(kNoItemsToUndo);
   if (name.empty()) return;
+  if (!Confirm("Undo the changes of " + undoLines[std::size_t(undoSelection)] +
+                   "?\n\nThe moved item goes back and the changed places get their old texts again.",
+               "Undo Changes"))
+    return;
   // The move back pumps messages: until it is done the window takes no input
   // that could delete the entry under it, close the window or start a run.
   struct Busy {
@@ -411,10 +567,14 @@ void Wizard::DeleteUndoClick() {
   if (ctx.running) return;
   const std::string name = SelectedUndoName(kNoItemsToDelete);
   if (name.empty()) return;
+  if (!Confirm("Delete the undo entry " + undoLines[std::size_t(undoSelection)] +
+                   "?\n\nIts changes can then no longer be undone.",
+               "Delete Undo Entry"))
+    return;
   try {
     ports_.undo->DeleteEntry(name);
   } catch (const Error& e) {
-    ShowMessage(e.what());
+    ShowMessage(e.what(), kAppTitle, MessageKind::Error);
   }
   ports_.undo->FillUndoBox(false);
   RefreshUndoList();
@@ -422,10 +582,30 @@ void Wizard::DeleteUndoClick() {
 
 void Wizard::UndoAgeChange(int index) {
   if (ctx.running) return;
+  const std::vector<std::string> going = ports_.undo->EntriesAgedOut(index);
+  if (!going.empty()) {
+    std::string list;
+    for (const std::string& name : going) list += "\n" + name;
+    if (!Confirm("This age limit deletes these undo entries now; their changes can then no longer be undone:\n" + list +
+                     "\n\nDelete them?",
+                 "Delete Old Undo Entries"))
+      return;
+  }
   undoAgeIndex = index;
   ports_.undo->SetAgeIndex(index);
   ports_.undo->FillUndoBox(false);
   RefreshUndoList();
+}
+
+void Wizard::VerifyClick(bool checked) {
+  ctx.verify.moveGiven = ctx.verify.mapOnly = ctx.verify.moveConfirm = checked;
+}
+
+bool Wizard::StopAndVerify() const { return ctx.verify.moveGiven || ctx.verify.mapOnly || ctx.verify.moveConfirm; }
+
+void Wizard::NormaliseVerify() {
+  VerifyClick(StopAndVerify());
+  ctx.verify.replaceAll = !StopAndVerify();
 }
 
 void Wizard::ShowPassedOverClick() {

@@ -12,6 +12,7 @@
 #include "engine/UndoPorts.h"
 #include "undo/UndoTexts.h"
 #include "window/WindowPorts.h"
+#include "window/WorkMeter.h"
 #include "core/Ui.h"
 #include "undo/MoveSelection.h"
 
@@ -29,6 +30,10 @@ struct ButtonFace {
   Glyph glyph = Glyph::Forward;
   bool operator==(const ButtonFace&) const = default;
 };
+
+// The message of a run that failed part way: what it had changed, and that
+// the Undo page takes it back.
+std::string StoppedRunText(const std::string& failure, const RunContext& ctx);
 
 struct PicturePos {
   int left = 0;
@@ -54,7 +59,11 @@ struct WizardPorts {
   RightsPort* rights = nullptr;
   std::function<RightsChoice(const RightsWarningPage&)> askRights = nullptr;
   std::function<bool(const std::vector<std::string>&)> restartElevated = nullptr;
+  WindowDialogs* dialogs = nullptr;  // questions and messages by kind; ui's messages without it
 };
+
+// The fields of the pages the view can put the focus into.
+enum class Field { None, GivenDestination, FirstDrive, SecondDrive, FindWhat, ReplaceWith };
 
 class Wizard {
  public:
@@ -75,6 +84,8 @@ class Wizard {
   int OsGeneration = 9;
   std::string HelpFile;
   bool Terminated = false;  // "Exit" on an end page: end without the close query
+  WorkMeter work;           // the run's items visited, for the progress bar
+  long itemsOfLastRun[3] = {0, 0, 0};  // by ModeIndex, kept in the settings file
 
   bool versionLineVisible = false;  // version line of the front page
   bool moveDescriptionVisible = false;
@@ -107,6 +118,10 @@ class Wizard {
   std::string cancelledTitle, cancelledCount, cancelledMoveLine;  // Cancelled
   bool cancelledMoveLineVisible = false;
   std::string passedOverLine;  // either end page: "N places could not be changed", or empty
+  // A path handed over while a run was on: offered on the end page ("Go").
+  std::string handOverWaiting;
+  // The field a refused check points at; the view focuses it and clears this.
+  Field focusField = Field::None;
 
   // Undo page
   std::vector<std::string> undoLines{kNoChangesToUndo};
@@ -148,6 +163,19 @@ class Wizard {
   void DeleteUndoClick();         // "Delete"
   void UndoAgeChange(int index);
   void ShowPassedOverClick();  // "Show" beside the end page's passed-over line
+  // One "Stop and Verify each Mapping Change" choice, whichever page's box shows it.
+  void VerifyClick(bool checked);
+  bool StopAndVerify() const;
+  // The keyboard's way to a move: the left tree's selected node onto the
+  // right tree's selected node (null: none selected).
+  void MoveSelectedPair(const NodeChain* dragged, const NodeChain* target);
+  // A second start's path that came while a run was on; offered, not opened.
+  void OfferHandOver(const std::string& path);
+  // A second start's "-d" that came while a run was on: asked once the end page is up.
+  void CloseAskedDuringRun();
+  // F1: the help topic of the page on screen.
+  void HelpForCurrentPage();
+  static std::string HelpTopicOf(Page page);
 
  private:
   Page RunAndEndPage();
@@ -158,7 +186,13 @@ class Wizard {
   void RefreshUndoList();
   void FillDriveList();
   void SetEndPageLines();
-  void ShowMessage(const std::string& text, const std::string& caption = kAppTitle);
+  void ShowMessage(const std::string& text, const std::string& caption = kAppTitle,
+                   MessageKind kind = MessageKind::Information);
+  bool Confirm(const std::string& text, const std::string& caption);
+  void ShowDescriptionOf(char mode);
+  void NormaliseVerify();
+  void FillGiven(const std::string& path);
+  bool ItemExists(const std::string& path);
   void ShowHelpTopic(const std::string& topic);
   // The name of the selected undo entry; empty after showing why there is none.
   std::string SelectedUndoName(const char* emptyListMessage);

@@ -63,6 +63,8 @@ struct FakeUndoList : UndoList, UndoExecutor {
     return lines;
   }
   void SetAgeIndex(int index) override { age = index; }
+  std::map<int, std::vector<std::string>> agedOut;  // what each age limit would delete
+  std::vector<std::string> EntriesAgedOut(int index) override { return agedOut[index]; }
   void DeleteEntry(const std::string& name) override {
     calls.push_back("delete " + name);
     std::erase_if(lines, [&](const std::string& l) { return l.rfind(name + " - ", 0) == 0; });
@@ -104,6 +106,22 @@ struct FakeDriveTypes : DriveTypeSource {
 };
 
 // Records what the help viewers and the shell were asked to open.
+// The window's questions: answered from a script (Yes when it is empty);
+// messages are kept with their kind.
+struct FakeDialogs : WindowDialogs {
+  std::vector<std::pair<std::string, MessageKind>> told;  // text, kind
+  std::vector<std::string> asked;
+  std::deque<bool> answers;
+  void Tell(const std::string& text, const std::string&, MessageKind kind) override { told.emplace_back(text, kind); }
+  bool Confirm(const std::string& text, const std::string&) override {
+    asked.push_back(text);
+    if (answers.empty()) return true;
+    const bool a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+};
+
 struct FakeHelp : HelpViewer, ShellOpener {
   std::vector<std::string> calls;
   bool htmlHelpWorks = true;

@@ -2,6 +2,7 @@
 
 #include "window/Settings.h"
 #include "window/Wizard.h"
+#include "engine/ChangeVerification.h"
 #include "core/Error.h"
 #include "support/FakeFileSystem.h"
 #include "support/FakeUi.h"
@@ -52,7 +53,7 @@ TEST_F(PageModelTest, FirstShowWithoutSettingsFile) {
   EXPECT_EQ(wizard.undoLines, std::vector<std::string>{kNoChangesToUndo});
   EXPECT_EQ(wizard.OsGeneration, 6);
   EXPECT_EQ(wizard.ctx.OsGeneration, 6);
-  EXPECT_EQ(wizard.HelpFile, "C:\\Ost\\Ostrivane.hlp");
+  EXPECT_EQ(wizard.HelpFile, "C:\\Ost\\Ostrivane.chm");
   ASSERT_EQ(wizard.ctx.drives.size(), 3u);
   EXPECT_EQ(wizard.ctx.drives[0].caption, "Local Disk (C:)");
   EXPECT_EQ(wizard.ctx.drives[1].root, "D:\\");
@@ -199,18 +200,16 @@ TEST_F(PageModelTest, DraggedMoveNeedsAllThreeTexts) {
   Show();
   At(Page::MoveTrees);
   wizard.TurnPage(Sender::MoveAndMap);
-  wizard.DropOnMoveTo("C:", "D:");  // the whole drive
-  EXPECT_EQ(wizard.CurrentPage, Page::MoveConfirm);
-  EXPECT_EQ(wizard.confirmItemName, "");
-  EXPECT_EQ(wizard.confirmFromLine, "");
-  EXPECT_EQ(wizard.confirmSourceFolder, "C:\\");
-  EXPECT_EQ(wizard.confirmToLine, "and all files and folders in it will be moved to");
-  EXPECT_EQ(wizard.confirmDestination, "D:\\");
+  wizard.DropOnMoveTo("C:", "D:");  // the whole drive: refused on the spot
+  EXPECT_EQ(wizard.CurrentPage, Page::MoveTrees);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].first.rfind("A whole drive cannot be moved.", 0), 0u);
+  At(Page::MoveConfirm);
   wizard.TurnPage(Sender::MoveConfirmNext);
   EXPECT_EQ(wizard.CurrentPage, Page::MoveConfirm);
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].first, "Not enough information to proceed");
-  EXPECT_EQ(ui.messages[0].second, "Ostrivane");
+  ASSERT_EQ(ui.messages.size(), 2u);
+  EXPECT_EQ(ui.messages[1].first, "Not enough information to proceed");
+  EXPECT_EQ(ui.messages[1].second, "Ostrivane");
   EXPECT_TRUE(rec.calls.empty());
 
   wizard.DropOnMoveTo("C:\\Program Files\\NOTES.TXT", "D:\\Apps");
@@ -251,24 +250,35 @@ TEST_F(PageModelTest, DropOfTreeNodesFillsTheConfirmationPage) {
   EXPECT_EQ(rec.calls[0], "move C:\\Program Files\\App>E:\\App");
 }
 
-TEST_F(PageModelTest, HelpFormatFollowsTheWindowsGeneration) {
-  Show();  // NT 6.1: HTML help
+TEST_F(PageModelTest, EveryGenerationOpensTheShippedHtmlHelp) {
+  Show();  // NT 6.1
   wizard.HelpButtonClick();
   help.htmlHelpWorks = false;
-  wizard.HelpButtonClick();  // viewer missing: the older format at the same topic
+  wizard.HelpButtonClick();  // viewer missing: said so, no .hlp that is not shipped
   EXPECT_EQ(help.calls, (std::vector<std::string>{"html C:\\Ost\\Ostrivane.chm Introduction.htm",
-                                                  "html C:\\Ost\\Ostrivane.chm Introduction.htm",
-                                                  "winhelp C:\\Ost\\Ostrivane.hlp Introduction.htm"}));
-  // Newer than NT 6.1 counts as the last generation; NT 5.2 and older get the contents of the older format.
+                                                  "html C:\\Ost\\Ostrivane.chm Introduction.htm"}));
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_NE(ui.messages[0].first.find("Ostrivane.chm could not be opened"), std::string::npos);
+  ui.messages.clear();
+  // XP, Windows 95 and a newer NT alike.
   for (OsVersion v : {OsVersion{true, true, 10, 0}, OsVersion{true, true, 5, 2}, OsVersion{true, false, 4, 10}}) {
     version = v;
     help.calls.clear();
     help.htmlHelpWorks = true;
     Show();
     wizard.HelpButtonClick();
-    ASSERT_EQ(help.calls.size(), 1u);
-    EXPECT_EQ(help.calls[0], v.major >= 6 ? "html C:\\Ost\\Ostrivane.chm Introduction.htm" : "contents C:\\Ost\\Ostrivane.hlp");
+    EXPECT_EQ(help.calls, std::vector<std::string>{"html C:\\Ost\\Ostrivane.chm Introduction.htm"});
   }
+  // F1 opens the topic of the page on screen.
+  help.calls.clear();
+  for (Page p : {Page::MapOnly, Page::Drives, Page::MoveGiven, Page::Undo, Page::Front}) {
+    At(p);
+    wizard.HelpForCurrentPage();
+  }
+  EXPECT_EQ(help.calls, (std::vector<std::string>{
+                            "html C:\\Ost\\Ostrivane.chm MapOnly.htm", "html C:\\Ost\\Ostrivane.chm Targets.htm",
+                            "html C:\\Ost\\Ostrivane.chm MoveAndMap.htm", "html C:\\Ost\\Ostrivane.chm Undo.htm",
+                            "html C:\\Ost\\Ostrivane.chm Introduction.htm"}));
   // The introduction page's links open pages of the help in any generation.
   help.calls.clear();
   wizard.MoreInformationClick();
@@ -345,6 +355,7 @@ TEST_F(PageModelTest, EndPageNamesThePlacesPassedOver) {
 }
 
 TEST_F(PageModelTest, FailedMoveEndsOnTheCancelPage) {
+  fs.AddFolder("C:\\Data\\Old");
   Show("C:\\Data\\Old");
   rec.moveSucceeds = false;
   wizard.TurnPage(Sender::MoveGivenNext);  // no destination yet
@@ -364,6 +375,7 @@ TEST_F(PageModelTest, FailedMoveEndsOnTheCancelPage) {
 }
 
 TEST_F(PageModelTest, AdvancedOptionsLeadThroughTargetsAndDrives) {
+  fs.AddFolder("C:\\Data\\Old");
   Show("C:\\Data\\Old");
   wizard.ShowAdvancedClick(true);
   wizard.givenDestination = "E:\\New";
@@ -643,6 +655,200 @@ TEST_F(PageModelTest, IntroductionPictureTravelsInAnArc) {
   for (int i = 0; i < 28; ++i) wizard.AnimateIntroPicture();
   EXPECT_EQ(wizard.intro2Picture.left, 46);
   EXPECT_EQ(wizard.intro2Picture.top, 104);
+}
+
+// The window's own questions and message kinds, through the dialogs port.
+class CarefulPageTest : public PageModelTest {
+ protected:
+  CarefulPageTest() : careful(CarefulPorts(), "C:\\Ost\\") { rec.ctx = &careful.ctx; }
+  WizardPorts CarefulPorts() {
+    WizardPorts p = Ports();
+    p.dialogs = &dialogs;
+    return p;
+  }
+  FakeDialogs dialogs;
+  Wizard careful;
+};
+
+TEST_F(CarefulPageTest, OneVerifyChoiceWhateverPageShowsIt) {
+  fs.AddFolder("C:\\Data\\Old");
+  careful.Start("");
+  careful.TurnPage(Sender::MapOnly);
+  careful.VerifyClick(true);
+  careful.findWhat = "a";
+  careful.replaceWith = "b";
+  // A Cancel in "Entry Found" during a file walk keeps the choice as it was shown.
+  ui.replies = {{Answer::Cancel, false}};
+  rec.duringWalk = [&] { OfferChange(careful.ctx, {}, WalkKind::Files); };
+  careful.TurnPage(Sender::MapOnlyNext);
+  EXPECT_TRUE(careful.StopAndVerify());
+  // Unticked on a move page: no box, shown or hidden, still asks.
+  careful.TurnPage(Sender::GoToStart);
+  careful.OpenMoveGiven("C:\\Data\\Old");
+  careful.VerifyClick(false);
+  EXPECT_FALSE(careful.StopAndVerify());
+  careful.ctx.request.Mode = 'M';
+  EXPECT_FALSE(VerificationOn(careful.ctx));
+  careful.givenDestination = "E:\\";
+  rec.duringWalk = nullptr;
+  careful.TurnPage(Sender::MoveGivenNext);
+  EXPECT_TRUE(careful.ctx.verify.replaceAll);
+}
+
+TEST_F(CarefulPageTest, TheBandShowsExactlyTheModeAtHand) {
+  careful.Start("");
+  auto panels = [&] {
+    return int(careful.moveDescriptionVisible) | int(careful.switchDescriptionVisible) << 1 |
+           int(careful.mapOnlyDescriptionVisible) << 2;
+  };
+  careful.TurnPage(Sender::MapOnly);
+  EXPECT_EQ(panels(), 4);
+  careful.OpenMoveGiven("C:\\Data\\Item");  // a hand-over onto the Map Only page
+  EXPECT_EQ(panels(), 1);
+  careful.TurnPage(Sender::MoveGivenBack);
+  careful.TurnPage(Sender::SwitchDrives);
+  EXPECT_EQ(panels(), 2);
+  careful.TurnPage(Sender::SwitchBack);
+  careful.TurnPage(Sender::MoveAndMap);
+  EXPECT_EQ(panels(), 1);
+}
+
+TEST_F(CarefulPageTest, UndoDeleteAndAShorterAgeAskFirstNamingTheEntries) {
+  careful.Start("");
+  careful.TurnPage(Sender::TitleUndo);
+  undo.lines = {"Undo00002 - 1/1/2026 1:00:00 AM", "Undo00005 - 1/2/2026"};
+  undo.agedOut[0] = {"Undo00002"};
+  dialogs.answers = {false, true};
+  careful.UndoAgeChange(0);  // refused: nothing deleted, the list keeps its age
+  EXPECT_EQ(careful.undoAgeIndex, 1);
+  EXPECT_EQ(undo.age, 1);
+  careful.UndoAgeChange(0);
+  EXPECT_EQ(undo.age, 0);
+  ASSERT_EQ(dialogs.asked.size(), 2u);
+  EXPECT_NE(dialogs.asked[0].find("Undo00002"), std::string::npos);
+  careful.UndoAgeChange(3);  // deletes nothing: no question
+  EXPECT_EQ(dialogs.asked.size(), 2u);
+
+  careful.undoSelection = 1;
+  dialogs.answers = {false, false, true, true};
+  careful.UndoChangesClick();
+  careful.DeleteUndoClick();
+  EXPECT_EQ(std::count_if(undo.calls.begin(), undo.calls.end(), [](auto& c) { return c.find("Undo00005") != std::string::npos; }), 0);
+  careful.UndoChangesClick();
+  careful.DeleteUndoClick();
+  EXPECT_EQ(std::count(undo.calls.begin(), undo.calls.end(), "undo Undo00005"), 1);
+  EXPECT_EQ(std::count(undo.calls.begin(), undo.calls.end(), "delete Undo00005"), 1);
+  ASSERT_EQ(dialogs.asked.size(), 6u);
+  for (std::size_t i = 2; i < 6; ++i) EXPECT_NE(dialogs.asked[i].find("Undo00005 - 1/2/2026"), std::string::npos) << i;
+}
+
+TEST_F(CarefulPageTest, RefusalsSayWhatIsWrongAndPointAtTheField) {
+  careful.Start("");
+  // A whole drive is no item to move.
+  careful.TurnPage(Sender::MoveAndMap);
+  careful.DropOnMoveTo("C:\\", "D:\\");
+  EXPECT_EQ(careful.CurrentPage, Page::MoveTrees);
+  careful.MoveSelectedPair(nullptr, nullptr);  // the keyboard's way, nothing selected
+  const NodeChain drive{"Local Disk (C:)", kMyComputer}, data{"Data (E:)", kMyComputer};
+  careful.MoveSelectedPair(&drive, &data);
+  ASSERT_EQ(dialogs.told.size(), 3u);
+  EXPECT_EQ(dialogs.told[0].second, MessageKind::Warning);
+  EXPECT_EQ(dialogs.told[2].first, dialogs.told[0].first);
+  // A source that is gone: an error on its page, no run and no "Process Cancelled".
+  careful.OpenMoveGiven("C:\\Data\\Gone");
+  careful.TurnPage(Sender::MoveGivenNext);
+  EXPECT_EQ(careful.focusField, Field::GivenDestination);
+  careful.givenDestination = " E:\\New\r\n";  // pasted
+  careful.TurnPage(Sender::MoveGivenNext);
+  EXPECT_EQ(careful.CurrentPage, Page::MoveGiven);
+  EXPECT_EQ(dialogs.told.back().first, "C:\\Data\\Gone does not exist.  Please correct.");
+  EXPECT_EQ(dialogs.told.back().second, MessageKind::Error);
+  EXPECT_TRUE(rec.calls.empty());
+  fs.AddFolder("C:\\Data\\Gone");
+  careful.ShowAdvancedClick(true);
+  careful.TurnPage(Sender::MoveGivenNext);
+  EXPECT_EQ(careful.ctx.request.ReplaceText, "E:\\New\\Gone");
+
+  // Map Only: the empty box gets the focus.
+  careful.TurnPage(Sender::GoToStart);
+  careful.TurnPage(Sender::MapOnly);
+  careful.findWhat = "a";
+  careful.TurnPage(Sender::MapOnlyNext);
+  EXPECT_EQ(careful.focusField, Field::ReplaceWith);
+  careful.findWhat.clear();
+  careful.TurnPage(Sender::MapOnlyNext);
+  EXPECT_EQ(careful.focusField, Field::FindWhat);
+
+  // Switch Drives: letters A to Z, two different ones; the message names the field.
+  careful.TurnPage(Sender::MapOnlyBack);
+  careful.TurnPage(Sender::SwitchDrives);
+  struct Case {
+    const char* first;
+    const char* second;
+    Field field;
+    const char* named;
+  };
+  for (const Case& c : {Case{"1", "D", Field::FirstDrive, "first"}, Case{"C", "\xc3\x84", Field::SecondDrive, "second"},
+                        Case{"c", "C", Field::SecondDrive, "Both"}}) {
+    careful.firstDrive = c.first;
+    careful.secondDrive = c.second;
+    careful.focusField = Field::None;
+    careful.TurnPage(Sender::SwitchNext);
+    EXPECT_EQ(careful.CurrentPage, Page::SwitchDrives) << c.first << c.second;
+    EXPECT_EQ(careful.focusField, c.field) << c.first << c.second;
+    EXPECT_NE(dialogs.told.back().first.find(c.named), std::string::npos) << dialogs.told.back().first;
+  }
+  careful.firstDrive = "c";
+  careful.secondDrive = "d";
+  careful.TurnPage(Sender::SwitchNext);
+  EXPECT_EQ(careful.CurrentPage, Page::Targets);
+  EXPECT_EQ(careful.ctx.request.FindText, "C:\\");
+  EXPECT_EQ(careful.ctx.request.ReplaceText, "D:\\");
+}
+
+TEST_F(CarefulPageTest, ARunThatStopsPartWaySaysWhatItChangedAndWhereToUndoIt) {
+  careful.Start("");
+  careful.TurnPage(Sender::MapOnly);
+  careful.findWhat = "a";
+  careful.replaceWith = "b";
+  rec.linksPerWalk = 3;
+  int walks = 0;
+  rec.duringWalk = [&] { rec.failWalk = ++walks == 2; };
+  try {
+    careful.TurnPage(Sender::MapOnlyNext);
+    FAIL() << "the run did not fail";
+  } catch (const Error& e) {
+    const std::string m = e.what();
+    EXPECT_EQ(m.rfind("disk full", 0), 0u) << m;
+    EXPECT_NE(m.find("3 links were remapped"), std::string::npos) << m;
+    EXPECT_NE(m.find("undone from the Undo page (entry Undo00000)"), std::string::npos) << m;
+  }
+  RunContext nothing;
+  EXPECT_EQ(StoppedRunText("x", nothing), "x\n\nThe run stopped before it changed anything.");
+}
+
+TEST_F(CarefulPageTest, TheProgressMeasureIsThePreviousFinishedRun) {
+  careful.Start("");
+  EXPECT_EQ(careful.work.Percent(), -1);
+  careful.TurnPage(Sender::MapOnly);
+  careful.findWhat = "a";
+  careful.replaceWith = "b";
+  rec.duringWalk = [&] {
+    for (int i = 0; i < 20; ++i) careful.work.Item();
+  };
+  careful.TurnPage(Sender::MapOnlyNext);  // two walks: 40 items
+  EXPECT_EQ(careful.itemsOfLastRun[ModeIndex('F')], 40);
+  EXPECT_TRUE(careful.MayClose());
+  EXPECT_EQ(ReadSettings(fs, "C:\\Ost\\").ItemsOfLastRun[ModeIndex('F')], 40);
+
+  WorkMeter m;
+  m.Begin(40);
+  for (int i = 0; i < 10; ++i) m.Item();
+  EXPECT_EQ(m.Percent(), 25);
+  for (int i = 0; i < 100; ++i) m.Item();
+  EXPECT_EQ(m.Percent(), 99);  // more than last time: never "done" before the end page
+  EXPECT_EQ(ElapsedText(7), "Elapsed 0:07");
+  EXPECT_EQ(ElapsedText(3723), "Elapsed 1:02:03");
 }
 
 TEST(PageNames, RoundTrip) {

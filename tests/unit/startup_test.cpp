@@ -142,9 +142,11 @@ class StartActionsTest : public ::testing::Test {
   WizardPorts Ports() {
     WizardPorts p{&ui, &fs, &drives, &undo, &undo, &picker, {}, [] { return OsVersion{true, true, 6, 1}; }};
     p.parts = {&undo, &rec, &rec, &rec, &rec, &rec, nullptr, nullptr};
+    p.dialogs = &dialogs;
     return p;
   }
 
+  FakeDialogs dialogs;
   FakeFileSystem fs;
   FakeUi ui;
   FakeUndoList undo;
@@ -201,5 +203,43 @@ TEST_F(StartActionsTest, AHandOverDuringARunWaitsForItsEnd) {
   EXPECT_EQ(wizard.givenItemName, "Item");
   EXPECT_TRUE(wizard.Terminated);
   EXPECT_EQ(desk.Kept(), 0u);
+}
+TEST_F(StartActionsTest, AHandOverDuringARunIsOfferedOnTheEndPageAndDAsksFirst) {
+  HandOverDesk desk([this] { return wizard.ctx.running; }, [this](const StartAction& a) { actions.Do(a); },
+                    [this] { return wizard.ctx.running; });
+  wizard.TurnPage(Sender::MapOnly);
+  wizard.findWhat = "a";
+  wizard.replaceWith = "b";
+  rec.duringWalk = [&] {
+    if (desk.Kept() == 0) {
+      desk.Receive(" C:\\Data\\Item");
+      desk.Receive(" -d");
+    }
+  };
+  dialogs.answers = {false};  // "close now?" - no
+  wizard.TurnPage(Sender::MapOnlyNext);
+  desk.Resume();
+  // The result stays on screen, the item waits beside it, and the window stays.
+  EXPECT_EQ(wizard.CurrentPage, Page::Finished);
+  EXPECT_EQ(wizard.handOverWaiting, "C:\\Data\\Item");
+  EXPECT_EQ(wizard.givenItemName, "");
+  EXPECT_FALSE(wizard.Terminated);
+  ASSERT_EQ(dialogs.asked.size(), 1u);
+  wizard.TurnPage(Sender::HandOverGo);
+  EXPECT_EQ(wizard.CurrentPage, Page::MoveGiven);
+  EXPECT_EQ(wizard.givenItemName, "Item");
+  EXPECT_EQ(wizard.handOverWaiting, "");
+
+  // Outside a run a path opens at once; "-d" agreed to after a run closes.
+  desk.Receive(" C:\\Other");
+  EXPECT_EQ(wizard.givenItemName, "Other");
+  wizard.givenDestination = "E:\\";
+  fs.AddFolder("C:\\Data\\Item");
+  wizard.OpenMoveGiven("C:\\Data\\Item");
+  rec.duringWalk = [&] { desk.Receive(" -d"); };
+  wizard.TurnPage(Sender::MoveGivenNext);
+  desk.Resume();
+  EXPECT_TRUE(wizard.Terminated);
+  EXPECT_EQ(dialogs.asked.size(), 2u);  // a second "-d" after the yes is not asked again
 }
 }  // namespace

@@ -143,6 +143,11 @@ TEST_F(UndoStoreTest, AgeCleanupJudgesEachListedFileByItsOwnAge) {
   store.FillUndoBox(false);
   EXPECT_TRUE(Exists("Undo00000.bat") && Exists("Undo00001.reg") && Exists("Undo00002.reg"));
 
+  // What the window asks about before a shorter limit is what that limit deletes.
+  EXPECT_EQ(store.EntriesAgedOut(kAgeOneWeek), (std::vector<std::string>{"Undo00001", "Undo00002"}));
+  EXPECT_EQ(store.EntriesAgedOut(kAgeOneDay), (std::vector<std::string>{"Undo00000", "Undo00001", "Undo00002"}));
+  EXPECT_TRUE(store.EntriesAgedOut(kAgeDoNotDelete).empty());
+  EXPECT_TRUE(Exists("Undo00001.reg"));  // asking deletes nothing
   store.ageLimitIndex = kAgeOneWeek;
   store.FillUndoBox(true);
   EXPECT_TRUE(Exists("Undo00000.bat"));

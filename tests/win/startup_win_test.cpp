@@ -119,7 +119,13 @@ class StartUpTest : public ::testing::Test {
     CloseHandle(further.pi.hProcess);
     CloseHandle(further.pi.hThread);
   }
-  std::string Text(int id) { return WindowText(GetDlgItem(main, id)); }
+  // Asked of the control itself: the path fields are edit controls, whose
+  // text another process's GetWindowText does not see.
+  std::string Text(int id) {
+    wchar_t buffer[1024] = {};
+    SendMessageW(GetDlgItem(main, id), WM_GETTEXT, 1024, LPARAM(buffer));
+    return Utf8Text(buffer);
+  }
   bool Shown(int id) { return IsWindowVisible(GetDlgItem(main, id)) != FALSE; }
   bool OnMovePage() { return Shown(kGivenItemName) && Shown(kSenderId + int(Sender::MoveGivenBack)); }
   std::vector<std::string> Files(const std::string& folder) {

@@ -48,7 +48,8 @@ ConfirmChangeDialog::~ConfirmChangeDialog() {
 void ConfirmChangeDialog::Create() {
   static const bool registered = RegisterDialogClass(kClass, Proc);
   (void)registered;
-  hwnd_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME, kClass, L"Entry Found", WS_POPUP | WS_CAPTION | WS_SYSMENU,
+  // Owned by the window it asks for (set in Ask): in front of it, not of other programs.
+  hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME, kClass, L"Entry Found", WS_POPUP | WS_CAPTION | WS_SYSMENU,
                           0, 0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), this);
   const char* captions[4] = {"Key:", "Value", "Change String From:", "To:"};
   HWND* fields[4] = {&keyText_, &valueText_, &fromText_, &toText_};
@@ -98,6 +99,7 @@ void ConfirmChangeDialog::Layout() {
 
 Answer ConfirmChangeDialog::Ask(const Question& q, bool& doNotStopAndVerify, HWND owner) {
   if (!hwnd_) Create();
+  SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, LONG_PTR(owner));
   SetText(keyText_, q.key);
   SetText(valueText_, q.value);
   ShowMarked(fromText_, q.from, q.fromMark, q.fromMarkLength);

@@ -19,10 +19,17 @@ constexpr COLORREF kPageColour = RGB(248, 250, 253);
 constexpr COLORREF kStripColour = RGB(31, 58, 95);
 constexpr COLORREF kBandColour = RGB(228, 236, 247);
 
-enum class Kind { Text, Bold, Heading, Title, Small, Button, DefButton, Flat, Check, Edit, ReadOnly, Letter, List, Combo, Drives, Tree, Link };
+// Path and BoldPath: read-only wrapping fields, so a long path is read whole and can be selected.
+enum class Kind { Text, Bold, Heading, Title, Small, Button, DefButton, Flat, Check, Edit, ReadOnly, Letter, List, Combo, Drives, Tree, Link, Path, BoldPath };
 enum class Zone { Page, Strip, Band };
 
 int S(Sender s) { return kSenderId + int(s); }
+
+bool WindowClassIs(HWND h, const wchar_t* name) {
+  wchar_t cls[32] = {};
+  GetClassNameW(h, cls, 32);
+  return lstrcmpiW(cls, name) == 0;
+}
 }  // namespace
 
 struct MainWindow::Item {
@@ -48,9 +55,10 @@ std::vector<MainWindow::Item>* MakeItems() {
   auto* v = new std::vector<MainWindow::Item>{
       // Title strip
       {kTitleStripName, P::None, K::Heading, "Ostrivane", 12, 4, 150, 22, Zone::Strip},
-      {S(Sender::TitleFront), P::None, K::Flat, "Front", 286, 4, 50, 22, Zone::Strip},
-      {S(Sender::TitleUndo), P::None, K::Flat, "Undo", 340, 4, 50, 22, Zone::Strip},
-      {kHelpButton, P::None, K::Flat, "Help", 394, 4, 40, 22, Zone::Strip},
+      {S(Sender::TitleFront), P::None, K::Flat, "Front", 246, 4, 50, 22, Zone::Strip},
+      {S(Sender::TitleUndo), P::None, K::Flat, "Undo", 300, 4, 50, 22, Zone::Strip},
+      {kHelpButton, P::None, K::Flat, "Help", 354, 4, 40, 22, Zone::Strip},
+      {kMinimiseButton, P::None, K::Flat, "Minimise", 398, 4, 36, 22, Zone::Strip},
       {kExitButton, P::None, K::Flat, "Exit", 438, 4, 40, 22, Zone::Strip},
       // Description panels
       {kMoveDescription, P::None, K::Bold, "Move and Map", 16, 38, 300, 18, Zone::Band},
@@ -99,30 +107,33 @@ std::vector<MainWindow::Item>* MakeItems() {
       {kAuto, P::MoveTrees, K::Text, "Drag an item from the left box to where you want it to be moved to in the right box.  All files and folders in the dragged item will be moved and mapped.", 16, 92, 456, 34},
       {kAuto, P::MoveTrees, K::Bold, "Move &From...", 16, 130, 200, 18},
       {kMoveFromTree, P::MoveTrees, K::Tree, "Move From...", 16, 148, 224, 208},
-      {kAuto, P::MoveTrees, K::Bold, "Move &To...", 248, 130, 200, 18},
+      {kAuto, P::MoveTrees, K::Bold, "Move &To...", 248, 130, 140, 18},
       {kMoveToTree, P::MoveTrees, K::Tree, "Move To...", 248, 148, 224, 208},
-      {kRefreshTrees, P::MoveTrees, K::Button, "&Refresh", nextX, bottom, bw, bh},
+      {kRefreshTrees, P::MoveTrees, K::Button, "&Refresh", 392, 122, 80, 24},
+      {S(Sender::MoveTreesBack), P::MoveTrees, K::Button, "&Back", backX - 16, bottom, bw, bh},
+      {kMoveSelectedPair, P::MoveTrees, K::DefButton, "Mo&ve to...", nextX - 16, bottom, bw + 16, bh},
       // MoveConfirm
-      {kConfirmItemName, P::MoveConfirm, K::Bold, "", 24, 96, 440, 18},
-      {kConfirmFromLine, P::MoveConfirm, K::Text, "", 24, 116, 440, 18},
-      {kConfirmSourceFolder, P::MoveConfirm, K::Bold, "", 24, 136, 440, 18},
-      {kConfirmToLine, P::MoveConfirm, K::Text, "", 24, 156, 440, 18},
-      {kConfirmDestination, P::MoveConfirm, K::Bold, "", 24, 176, 440, 18},
-      {kAuto, P::MoveConfirm, K::Text, "If the above information is not correct, click on the Back button and correct it.", 24, 208, 440, 34},
-      {kMoveConfirmHint, P::MoveConfirm, K::Text, "", 24, 246, 440, 18},
-      {kVerifyMoveConfirm, P::MoveConfirm, K::Check, "Stop and &Verify each Mapping Change", 24, 276, 300, 22},
+      // Room for a path of 260 characters in each path field.
+      {kConfirmItemName, P::MoveConfirm, K::BoldPath, "", 24, 92, 440, 32},
+      {kConfirmFromLine, P::MoveConfirm, K::Text, "", 24, 124, 440, 16},
+      {kConfirmSourceFolder, P::MoveConfirm, K::BoldPath, "", 24, 140, 440, 62},
+      {kConfirmToLine, P::MoveConfirm, K::Text, "", 24, 202, 440, 16},
+      {kConfirmDestination, P::MoveConfirm, K::BoldPath, "", 24, 218, 440, 62},
+      {kAuto, P::MoveConfirm, K::Text, "If the above information is not correct, click on the Back button and correct it.", 24, 282, 440, 30},
+      {kMoveConfirmHint, P::MoveConfirm, K::Text, "", 24, 312, 440, 16},
+      {kVerifyMoveConfirm, P::MoveConfirm, K::Check, "Stop and &Verify each Mapping Change", 24, 330, 300, 22},
       {S(Sender::MoveConfirmBack), P::MoveConfirm, K::Button, "&Back", backX, bottom, bw, bh},
       {S(Sender::MoveConfirmNext), P::MoveConfirm, K::DefButton, "", nextX, bottom, bw, bh},
       // MoveGiven
-      {kGivenItemName, P::MoveGiven, K::Bold, "", 24, 96, 440, 18},
-      {kAuto, P::MoveGiven, K::Text, "and all files and folders in it will be moved from", 24, 116, 440, 18},
-      {kGivenSourceFolder, P::MoveGiven, K::Bold, "", 24, 136, 440, 18},
-      {kAuto, P::MoveGiven, K::Text, "&to", 24, 156, 440, 18},
-      {kGivenDestination, P::MoveGiven, K::ReadOnly, "", 24, 176, 344, 24},
-      {kBrowseDestination, P::MoveGiven, K::Button, "Bro&wse", 376, 175, 88, 26},
-      {kAuto, P::MoveGiven, K::Text, "If the above information is not correct, click on the Back button and correct it.", 24, 208, 440, 34},
-      {kMoveGivenHint, P::MoveGiven, K::Text, "", 24, 246, 440, 18},
-      {kVerifyMoveGiven, P::MoveGiven, K::Check, "Stop and &Verify each Mapping Change", 24, 276, 300, 22},
+      {kGivenItemName, P::MoveGiven, K::BoldPath, "", 24, 92, 440, 32},
+      {kAuto, P::MoveGiven, K::Text, "and all files and folders in it will be moved from", 24, 124, 440, 16},
+      {kGivenSourceFolder, P::MoveGiven, K::BoldPath, "", 24, 140, 440, 62},
+      {kAuto, P::MoveGiven, K::Text, "&to", 24, 204, 440, 16},
+      {kGivenDestination, P::MoveGiven, K::Edit, "", 24, 222, 344, 24},
+      {kBrowseDestination, P::MoveGiven, K::Button, "Bro&wse", 376, 221, 88, 26},
+      {kAuto, P::MoveGiven, K::Text, "If the above information is not correct, click on the Back button and correct it.", 24, 254, 440, 30},
+      {kMoveGivenHint, P::MoveGiven, K::Text, "", 24, 286, 440, 16},
+      {kVerifyMoveGiven, P::MoveGiven, K::Check, "Stop and &Verify each Mapping Change", 24, 306, 300, 22},
       {S(Sender::MoveGivenBack), P::MoveGiven, K::Button, "&Back", backX, bottom, bw, bh},
       {S(Sender::MoveGivenNext), P::MoveGiven, K::DefButton, "", nextX, bottom, bw, bh},
       // SwitchDrives
@@ -174,6 +185,9 @@ std::vector<MainWindow::Item>* MakeItems() {
       // either end page, when the run passed over places
       {kPassedOverLine, P::None, K::Text, "", 24, 214, 330, 18},
       {kShowPassedOver, P::None, K::Button, "S&how", 360, 209, 88, 26},
+      // either end page, when another start handed an item over during the run
+      {kHandOverNotice, P::None, K::Path, "", 24, 244, 354, 114},
+      {S(Sender::HandOverGo), P::None, K::Button, "G&o", 392, 248, bw, bh},
       {S(Sender::GoToStartCancelled), P::Cancelled, K::Button, "&Go to Start", backX - 16, bottom, bw + 16, bh},
       {S(Sender::ExitCancelled), P::Cancelled, K::DefButton, "E&xit", nextX, bottom, bw, bh},
       // Undo
@@ -201,7 +215,8 @@ std::vector<MainWindow::Item>* MakeItems() {
 const char* HintOf(int id) {
   switch (id) {
     case kExitButton: return "Exit";
-    case kHelpButton: return "Help";
+    case kHelpButton: return "Help (F1)";
+    case kMinimiseButton: return "Minimise";
     case kBrowseFindWhat:
     case kBrowseReplaceWith: return "Browse";
     default:
@@ -215,6 +230,7 @@ const char* HintOf(int id) {
 const char* FaceOf(int id) {
   if (id == kExitButton) return "X";
   if (id == kHelpButton) return "?";
+  if (id == kMinimiseButton) return "_";
   return nullptr;
 }
 
@@ -225,7 +241,16 @@ void SetCheck(HWND h, bool on) {
 }
 bool Checked(HWND h) { return SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-bool IsSender(int id) { return id >= kSenderId && id <= kSenderId + int(Sender::TitleFront); }
+bool IsSender(int id) { return id >= kSenderId && id <= kSenderId + int(Sender::HandOverGo); }
+
+// The path fields wrap like an edit control and can be selected, but they
+// are not stops of the Tab key: Tab, Enter and Esc go on to the window.
+WNDPROC pathFieldProc = nullptr;
+LRESULT CALLBACK PathFieldProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  LRESULT r = CallWindowProcW(pathFieldProc, h, msg, wp, lp);
+  if (msg == WM_GETDLGCODE) r &= ~LRESULT(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_WANTMESSAGE);
+  return r;
+}
 }  // namespace
 
 MainWindow::MainWindow(Wizard& wizard, Win32WindowUi& ui) : wizard_(wizard), ui_(ui), items_(MakeItems()) {
@@ -305,6 +330,8 @@ void MainWindow::MakeControls() {
       case K::Check: cls = L"BUTTON"; style = WS_TABSTOP | BS_AUTOCHECKBOX; break;
       case K::Edit: cls = L"EDIT"; style = WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL; break;
       case K::ReadOnly: cls = L"EDIT"; style = WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL | ES_READONLY; break;
+      case K::Path:
+      case K::BoldPath: cls = L"EDIT"; style = ES_MULTILINE | ES_READONLY; break;
       case K::Letter: cls = L"EDIT"; style = WS_TABSTOP | WS_BORDER | ES_UPPERCASE | ES_CENTER; break;
       case K::List: cls = L"LISTBOX"; style = WS_TABSTOP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT; break;
       case K::Combo: cls = L"COMBOBOX"; style = WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL; break;
@@ -321,6 +348,8 @@ void MainWindow::MakeControls() {
     // before them; their own window text stays empty.
     if (it.kind == K::Drives || it.kind == K::Tree) text.clear();
     it.hwnd = MakeChild(hwnd_, cls, text, style, it.id);
+    if (it.kind == K::Path || it.kind == K::BoldPath)
+      pathFieldProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(it.hwnd, GWLP_WNDPROC, LONG_PTR(PathFieldProc)));
     if (const char* hint = HintOf(it.id)) {
       std::wstring wideHint = WideText(hint);
       TOOLINFOW ti{};
@@ -364,6 +393,7 @@ void MainWindow::Layout() {
       case K::Link: f = fonts_.link; break;
       case K::Flat: f = fonts_.bold; break;
       case K::Letter: f = fonts_.bold; break;
+      case K::BoldPath: f = fonts_.bold; break;
       default: break;
     }
     SendMessageW(it.hwnd, WM_SETFONT, WPARAM(f), FALSE);
@@ -379,6 +409,9 @@ bool MainWindow::Visible(const Item& it) const {
   if (it.id >= kMapOnlyDescription && it.id < kStaticFirst) return wizard_.mapOnlyDescriptionVisible;
   if (it.id == kShowAdvanced) return wizard_.showAdvancedVisible;
   if (it.id == kVersionLine) return wizard_.versionLineVisible;
+  if (it.id == kHandOverNotice || it.id == S(Sender::HandOverGo))
+    return !wizard_.handOverWaiting.empty() &&
+           (wizard_.CurrentPage == Page::Finished || wizard_.CurrentPage == Page::Cancelled);
   if (it.id == kPassedOverLine || it.id == kShowPassedOver)
     return !wizard_.passedOverLine.empty() &&
            (wizard_.CurrentPage == Page::Finished || wizard_.CurrentPage == Page::Cancelled);
@@ -406,6 +439,7 @@ void MainWindow::Show() {
   text(kCancelledMoveLine, f.cancelledMoveLineVisible ? f.cancelledMoveLine : "");
   text(kCancelledCount, f.cancelledCount);
   text(kPassedOverLine, f.passedOverLine);
+  text(kHandOverNotice, f.handOverWaiting.empty() ? "" : "Another item was handed over while the run was on:\r\n" + f.handOverWaiting);
   text(kGivenDestination, f.givenDestination);
   text(kFirstDrive, f.firstDrive);
   text(kSecondDrive, f.secondDrive);
@@ -417,9 +451,7 @@ void MainWindow::Show() {
   text(S(Sender::TargetsNext), WithMnemonic(f.targetsNext.caption));
   SetCheck(Control(kShowAdvanced), f.showAdvanced);
   SetCheck(Control(kSkipIntroduction), f.skipIntroduction);
-  SetCheck(Control(kVerifyMoveGiven), f.ctx.verify.moveGiven);
-  SetCheck(Control(kVerifyMapOnly), f.ctx.verify.mapOnly);
-  SetCheck(Control(kVerifyMoveConfirm), f.ctx.verify.moveConfirm);
+  for (int box : {kVerifyMoveGiven, kVerifyMapOnly, kVerifyMoveConfirm}) SetCheck(Control(box), f.StopAndVerify());
   SetCheck(Control(kRegistryTarget), f.ctx.targets.registry);
   SetCheck(Control(kSettingsTarget), f.ctx.targets.settingsFiles);
   SetCheck(Control(kShortcutsTarget), f.ctx.targets.shortcuts);
@@ -454,6 +486,7 @@ void MainWindow::Show() {
   else
     KillTimer(hwnd_, kIntroAnimationTimer);
   InvalidateRect(hwnd_, nullptr, FALSE);
+  shownPage_ = f.CurrentPage;
   syncing_ = false;
 }
 
@@ -496,6 +529,7 @@ int MainWindow::DefaultId() const {
 int MainWindow::BackId() const {
   switch (wizard_.CurrentPage) {
     case Page::Intro2: return S(Sender::Intro2Back);
+    case Page::MoveTrees: return S(Sender::MoveTreesBack);
     case Page::Intro3: return S(Sender::Intro3Back);
     case Page::MoveConfirm: return S(Sender::MoveConfirmBack);
     case Page::MoveGiven: return S(Sender::MoveGivenBack);
@@ -511,6 +545,21 @@ int MainWindow::BackId() const {
 bool MainWindow::PreTranslate(MSG& msg) {
   if (!hwnd_ || !IsWindowEnabled(hwnd_)) return false;
   if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1) {
+    Guarded([&] { wizard_.HelpForCurrentPage(); });
+    return true;
+  }
+  // Enter on a focused button presses that button, as in a dialog box; the
+  // page's default button answers Enter everywhere else.
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN) {
+    HWND focus = GetFocus();
+    const int id = focus && IsChild(hwnd_, focus) ? GetDlgCtrlID(focus) : 0;
+    for (const Item& it : *items_) {
+      if (it.hwnd != focus || (it.kind != K::Button && it.kind != K::Flat && it.kind != K::DefButton)) continue;
+      Command(id, BN_CLICKED, focus);
+      return true;
+    }
+  }
   return IsDialogMessageW(hwnd_, &msg) != 0;
 }
 
@@ -531,7 +580,9 @@ void MainWindow::Command(int id, int code, HWND from) {
   Wizard& f = wizard_;
   bool turned = false;
   switch (id) {
-    case kGivenDestination: return;  // read-only: filled by the folder picker
+    case kGivenDestination:
+      if (code == EN_CHANGE) f.givenDestination = WindowText(Control(id));
+      return;
     case kFirstDrive:
     case kSecondDrive:
     case kFindWhat:
@@ -554,9 +605,9 @@ void MainWindow::Command(int id, int code, HWND from) {
   switch (id) {
     case kShowAdvanced: f.ShowAdvancedClick(Checked(Control(id))); break;
     case kSkipIntroduction: f.skipIntroduction = Checked(Control(id)); break;
-    case kVerifyMoveGiven: f.ctx.verify.moveGiven = Checked(Control(id)); break;
-    case kVerifyMapOnly: f.ctx.verify.mapOnly = Checked(Control(id)); break;
-    case kVerifyMoveConfirm: f.ctx.verify.moveConfirm = Checked(Control(id)); break;
+    case kVerifyMoveGiven:
+    case kVerifyMapOnly:
+    case kVerifyMoveConfirm: f.VerifyClick(Checked(Control(id))); break;
     case kRegistryTarget:
     case kSettingsTarget:
     case kShortcutsTarget:
@@ -576,6 +627,8 @@ void MainWindow::Command(int id, int code, HWND from) {
     case kUndoChanges: Guarded([&] { f.UndoChangesClick(); }); break;
     case kDeleteUndo: Guarded([&] { f.DeleteUndoClick(); }); break;
     case kExitButton: PostMessageW(hwnd_, WM_CLOSE, 0, 0); break;
+    case kMinimiseButton: ShowWindow(hwnd_, SW_MINIMIZE); return;
+    case kMoveSelectedPair: MoveSelectedPair(); return;
     case kHelpButton: Guarded([&] { f.HelpButtonClick(); }); break;
     case kMoreInformationLink: Guarded([&] { f.MoreInformationClick(); }); break;
     case kAskQuestionsLink: Guarded([&] { f.AskQuestionsClick(); }); break;
@@ -616,13 +669,64 @@ void MainWindow::Command(int id, int code, HWND from) {
     DestroyWindow(hwnd_);
     return;
   }
+  const Page before = shownPage_;
   Show();
   if (turned && GetForegroundWindow() != hwnd_) SetForegroundWindow(hwnd_);
-  if (turned) {
-    HWND focus = GetFocus();
-    if (!focus || !IsWindowVisible(focus))
-      if (HWND def = Control(DefaultId())) SetFocus(def);
+  if (turned) PlaceFocus(f.CurrentPage != before);
+}
+
+HWND MainWindow::FirstField() const {
+  // After a run with an item waiting, its "Go"; else the page's first field
+  // to fill in or choose from; else its default button.
+  if (HWND go = SenderButton(Sender::HandOverGo); go && IsWindowVisible(go)) return go;
+  for (const Item& it : *items_) {
+    if (it.page != wizard_.CurrentPage || !IsWindowVisible(it.hwnd)) continue;
+    switch (it.kind) {
+      case K::Edit:
+      case K::Letter:
+      case K::List:
+      case K::Tree:
+      case K::Drives: return it.hwnd;
+      default: break;
+    }
   }
+  return Control(DefaultId());
+}
+
+HWND MainWindow::FieldControl(Field field) const {
+  switch (field) {
+    case Field::GivenDestination: return Control(kGivenDestination);
+    case Field::FirstDrive: return Control(kFirstDrive);
+    case Field::SecondDrive: return Control(kSecondDrive);
+    case Field::FindWhat: return Control(kFindWhat);
+    case Field::ReplaceWith: return Control(kReplaceWith);
+    case Field::None: break;
+  }
+  return nullptr;
+}
+
+void MainWindow::PlaceFocus(bool pageChanged) {
+  HWND target = FieldControl(wizard_.focusField);
+  wizard_.focusField = Field::None;
+  if (!target && pageChanged) target = FirstField();
+  if (!target) {
+    HWND focus = GetFocus();
+    if (focus && IsWindowVisible(focus) && IsChild(hwnd_, focus)) return;
+    target = FirstField();
+  }
+  if (!target || !IsWindowVisible(target)) return;
+  SetFocus(target);
+  if (WindowClassIs(target, L"Edit")) SendMessageW(target, EM_SETSEL, 0, -1);
+}
+
+void MainWindow::MoveSelectedPair() {
+  const HTREEITEM from = left_.Selected(), to = right_.Selected();
+  const NodeChain dragged = from ? left_.ChainOf(from) : NodeChain{};
+  const NodeChain target = to ? right_.ChainOf(to) : NodeChain{};
+  Guarded([&] { wizard_.MoveSelectedPair(from ? &dragged : nullptr, to ? &target : nullptr); });
+  const Page before = shownPage_;
+  Show();
+  PlaceFocus(wizard_.CurrentPage != before);
 }
 
 void MainWindow::Paint(HDC dc) {
@@ -736,9 +840,12 @@ LRESULT MainWindow::Handle(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NOTIFY: {
       const auto* n = reinterpret_cast<const NMHDR*>(lp);
       if (n->idFrom == UINT_PTR(kDriveList) && n->code == LVN_ITEMCHANGED && !syncing_) ReadDriveSelection();
+      if (n->idFrom == UINT_PTR(kDriveList) && n->code == NM_CUSTOMDRAW)
+        return DriveListDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(lp));
       if (n->idFrom == UINT_PTR(kMoveFromTree) || n->idFrom == UINT_PTR(kMoveToTree)) return TreeNotify(*n);
       return 0;
     }
+    case WM_NEXTDLGCTL: NextControl(wp, lp); return 0;
     case DM_GETDEFID:
       if (int def = DefaultId()) return MAKELRESULT(def, DC_HASDEFID);
       return 0;
@@ -774,6 +881,11 @@ LRESULT MainWindow::Handle(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       for (const Item& it : *items_) {
         if (it.id != id) continue;
         if (it.kind == K::ReadOnly) break;
+        if (it.kind == K::Path || it.kind == K::BoldPath) {
+          // An edit control paints its own background: opaque in the page colour.
+          SetBkColor(dc, kPageColour);
+          return LRESULT(pageBrush_);
+        }
         SetBkMode(dc, TRANSPARENT);
         if (it.zone == Zone::Strip) {
           SetTextColor(dc, RGB(255, 255, 255));
@@ -839,4 +951,36 @@ LRESULT MainWindow::Handle(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
   }
   return DefWindowProcW(h, msg, wp, lp);
+}
+
+// What a dialog box does with WM_NEXTDLGCTL, which the label mnemonics send:
+// the focus to the control given, or to the next (previous) tab stop.
+void MainWindow::NextControl(WPARAM wp, LPARAM lp) {
+  HWND target = nullptr;
+  if (LOWORD(lp))
+    target = reinterpret_cast<HWND>(wp);
+  else
+    target = GetNextDlgTabItem(hwnd_, GetFocus(), wp != 0);
+  if (!target || !IsChild(hwnd_, target)) return;
+  SetFocus(target);
+  if (WindowClassIs(target, L"Edit") && (GetWindowLongPtrW(target, GWL_STYLE) & ES_MULTILINE) == 0)
+    SendMessageW(target, EM_SETSEL, 0, -1);
+}
+
+// The selected drives stand out in the highlight colours even while the list
+// does not have the focus (the system would draw them pale grey).
+LRESULT MainWindow::DriveListDraw(NMLVCUSTOMDRAW& cd) {
+  switch (cd.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT: {
+      HWND list = Control(kDriveList);
+      if (SendMessageW(list, LVM_GETITEMSTATE, cd.nmcd.dwItemSpec, LVIS_SELECTED) & LVIS_SELECTED) {
+        cd.nmcd.uItemState &= ~UINT(CDIS_SELECTED);
+        cd.clrText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+        cd.clrTextBk = GetSysColor(COLOR_HIGHLIGHT);
+      }
+      return CDRF_DODEFAULT;
+    }
+  }
+  return CDRF_DODEFAULT;
 }

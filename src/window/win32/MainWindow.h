@@ -9,6 +9,8 @@
 #include "window/Wizard.h"
 #include "window/win32/FolderTree.h"
 #include "window/win32/WinView.h"
+//
+#include <commctrl.h>
 
 class Win32WindowUi;
 
@@ -59,6 +61,13 @@ class MainWindow {
   int DefaultId() const;
   int BackId() const;
   bool Visible(const Item& item) const;
+  HWND FirstField() const;
+  HWND FieldControl(Field field) const;
+  // After a turn: the field a refused check names, else on a new page its first field.
+  void PlaceFocus(bool pageChanged);
+  void MoveSelectedPair();  // "Move to..." on the move page's trees
+  void NextControl(WPARAM wp, LPARAM lp);
+  LRESULT DriveListDraw(NMLVCUSTOMDRAW& cd);
 
   Wizard& wizard_;
   Win32WindowUi& ui_;
@@ -68,6 +77,7 @@ class MainWindow {
   ViewFonts fonts_;
   int dpi_ = 96;
   bool syncing_ = false;
+  Page shownPage_ = Page::None;
   HBRUSH pageBrush_ = nullptr, stripBrush_ = nullptr, bandBrush_ = nullptr;
   HICON pictures_[3] = {};
   std::vector<std::string> shownUndoLines_;
@@ -82,6 +92,9 @@ inline constexpr int kSenderId = 1000;
 enum ControlId : int {
   kExitButton = 2000,  // "X"
   kHelpButton,          // "?"
+  kMinimiseButton,      // "_"
+  kMoveSelectedPair,    // "Move to..." on the trees page
+  kHandOverNotice,      // the end pages' line about an item handed over during the run
   kTitleStripName,
   kShowAdvanced,  // Show Advanced Map Options
   kSkipIntroduction,  // Skip Introduction

@@ -4,6 +4,7 @@
 #include "window/win32/ProgressDialog.h"
 
 #include <commctrl.h>
+#include <shobjidl.h>
 
 namespace {
 constexpr int kCancelId = IDCANCEL;
@@ -12,6 +13,7 @@ constexpr const wchar_t* kClass = L"ProgressDialog";
 }  // namespace
 
 ProgressDialog::~ProgressDialog() {
+  if (taskbar_) taskbar_->Release();
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
@@ -19,20 +21,22 @@ void ProgressDialog::Create() {
   static const bool registered = RegisterDialogClass(kClass, Proc);
   (void)registered;
   // A dialog frame without title-bar buttons: closing is Cancel's job.
-  hwnd_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME, kClass, L"Mapping...", WS_POPUP | WS_CAPTION, 0, 0, 0, 0,
-                          nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  // Owned by the main window: above it, but not above other programs.
+  hwnd_ = CreateWindowExW(WS_EX_DLGMODALFRAME, kClass, L"Mapping...", WS_POPUP | WS_CAPTION, 0, 0, 0, 0, owner_, nullptr,
+                          GetModuleHandleW(nullptr), this);
   animation_ = MakeChild(hwnd_, ANIMATE_CLASSW, "", WS_VISIBLE | ACS_CENTER | ACS_TRANSPARENT, 100);
   phaseText_ = MakeChild(hwnd_, L"STATIC", "", WS_VISIBLE | SS_NOPREFIX | SS_ENDELLIPSIS, 101);
   locationText_ = MakeChild(hwnd_, L"STATIC", "", WS_VISIBLE | SS_NOPREFIX | SS_PATHELLIPSIS, 102);
   bar_ = MakeChild(hwnd_, PROGRESS_CLASSW, "", WS_VISIBLE, 103);
-  cancelButton_ = MakeChild(hwnd_, L"BUTTON", "Cancel", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, kCancelId);
+  // Not a default button: an Enter meant for another window must not cancel the run.
+  cancelButton_ = MakeChild(hwnd_, L"BUTTON", "Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kCancelId);
   countText_ = MakeChild(hwnd_, L"STATIC", "", WS_VISIBLE | SS_NOPREFIX, 104);
   SendMessageW(bar_, PBM_SETRANGE32, 0, 100);
   // The system's file-copy animation, where the shell carries one.
   if (HMODULE shell = LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE))
     if (!SendMessageW(animation_, ACM_OPENW, WPARAM(shell), LPARAM(MAKEINTRESOURCEW(161)))) ShowWindow(animation_, SW_HIDE);
   // The run pumps messages without a dialog manager, so the button itself
-  // answers Enter and Esc.
+  // answers Esc.
   SetWindowLongPtrW(cancelButton_, GWLP_USERDATA, LONG_PTR(this));
   buttonProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(cancelButton_, GWLP_WNDPROC, LONG_PTR(CancelProc)));
   dpi_ = DpiOf(hwnd_);
@@ -55,8 +59,16 @@ void ProgressDialog::Layout() {
 }
 
 void ProgressDialog::Show(HWND owner) {
+  owner_ = owner;
   if (!hwnd_) Create();
-  (void)owner;
+  SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, LONG_PTR(owner));
+  shownAt_ = GetTickCount64();
+  if (!taskbar_ && SUCCEEDED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
+                                              reinterpret_cast<void**>(&taskbar_))))
+    if (FAILED(taskbar_->HrInit())) {
+      taskbar_->Release();
+      taskbar_ = nullptr;
+    }
   SendMessageW(bar_, PBM_SETPOS, 0, 0);
   Refresh();
   ShowWindow(hwnd_, SW_SHOW);
@@ -67,6 +79,7 @@ void ProgressDialog::Show(HWND owner) {
 
 void ProgressDialog::Close() {
   if (!hwnd_) return;
+  TaskbarProgress(0, false);
   SendMessageW(animation_, ACM_STOP, 0, 0);
   ShowWindow(hwnd_, SW_HIDE);
 }
@@ -82,17 +95,33 @@ void ProgressDialog::StopTimer() {
 void ProgressDialog::Refresh() {
   SetTextIfChanged(phaseText_, ctx_->progress.phase);
   SetTextIfChanged(locationText_, ctx_->progress.location);
-  SetTextIfChanged(countText_, ctx_->progress.count);
-  SendMessageW(bar_, PBM_SETPOS, WPARAM(ctx_->progress.position), 0);
+  SetTextIfChanged(countText_, ctx_->progress.count + "    " + ElapsedText(static_cast<long long>((GetTickCount64() - shownAt_) / 1000)));
+  const int byWork = work_ ? work_->Percent() : -1;
+  const int position = byWork >= 0 ? byWork : ctx_->progress.position;
+  SendMessageW(bar_, PBM_SETPOS, WPARAM(position), 0);
+  TaskbarProgress(position, true);
+}
+
+int ProgressDialog::BarPosition() const { return int(SendMessageW(bar_, PBM_GETPOS, 0, 0)); }
+
+void ProgressDialog::TaskbarProgress(int position, bool on) {
+  if (!taskbar_ || !owner_) return;
+  if (!on) {
+    taskbar_->SetProgressState(owner_, TBPF_NOPROGRESS);
+    return;
+  }
+  taskbar_->SetProgressState(owner_, TBPF_NORMAL);
+  taskbar_->SetProgressValue(owner_, ULONGLONG(position), 100);
 }
 
 LRESULT CALLBACK ProgressDialog::CancelProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   auto* self = reinterpret_cast<ProgressDialog*>(GetWindowLongPtrW(h, GWLP_USERDATA));
-  if (msg == WM_GETDLGCODE) return DLGC_WANTALLKEYS | DLGC_DEFPUSHBUTTON;
-  if (msg == WM_KEYDOWN && (wp == VK_RETURN || wp == VK_ESCAPE)) {
+  if (msg == WM_GETDLGCODE) return DLGC_WANTALLKEYS | DLGC_UNDEFPUSHBUTTON;
+  if (msg == WM_KEYDOWN && wp == VK_ESCAPE) {
     self->ctx_->request.Cancelled = true;
     return 0;
   }
+  if (msg == WM_KEYDOWN && wp == VK_RETURN) return 0;
   if (msg == WM_CHAR && (wp == '\r' || wp == 27)) return 0;
   return CallWindowProcW(self->buttonProc_, h, msg, wp, lp);
 }

@@ -1,14 +1,22 @@
 #pragma once
-// "Mapping...": the modeless progress dialog of a run, always on top. Its
-// 200 ms timer refreshes it from the run's state; Cancel (also Enter and
-// Esc) sets the run's Cancelled flag.
+// "Mapping...": the modeless progress dialog of a run, owned by the main
+// window (in front of it, not of other programs). Its 200 ms timer refreshes
+// it from the run's state, the bar by work done where there is a measure,
+// and the taskbar button's progress with it. Cancel (also Esc; Enter is no
+// answer, it has no default button) sets the run's Cancelled flag.
+#include <cstdint>
+
 #include "engine/MappingRequest.h"
+#include "window/WorkMeter.h"
 #include "window/win32/WinView.h"
+
+struct ITaskbarList3;
 
 class ProgressDialog {
  public:
   ProgressDialog() = default;
   void Bind(RunContext& ctx) { ctx_ = &ctx; }
+  void BindWork(const WorkMeter& work) { work_ = &work; }
   ~ProgressDialog();
   void Show(HWND owner);
   void Close();
@@ -16,6 +24,7 @@ class ProgressDialog {
   void StopTimer();
   HWND hwnd() const { return hwnd_; }
   HWND cancelButton() const { return cancelButton_; }
+  int BarPosition() const;
 
  private:
   static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
@@ -24,7 +33,13 @@ class ProgressDialog {
   void Layout();
   void Refresh();
 
+  void TaskbarProgress(int position, bool on);
+
   RunContext* ctx_ = nullptr;
+  const WorkMeter* work_ = nullptr;
+  HWND owner_ = nullptr;
+  ITaskbarList3* taskbar_ = nullptr;
+  std::uint64_t shownAt_ = 0;  // tick count when the run's dialog came up
   HWND hwnd_ = nullptr;
   HWND animation_ = nullptr, phaseText_ = nullptr, locationText_ = nullptr, bar_ = nullptr, cancelButton_ = nullptr,
        countText_ = nullptr;

@@ -3,6 +3,18 @@
 #include "window/win32/MainWindow.h"
 #include "core/Ui.h"
 
+namespace {
+// A source of 250 characters (folder and item), the longest a careful user
+// is likely to meet: the pages must show it whole.
+std::string LongFolder() {
+  std::string folder = "C:\\Users\\Public\\Documents";
+  while (folder.size() < 224) folder += "\\Abteilung_Rechnungswesen_2026";
+  folder.resize(224);
+  return folder + "\\";
+}
+const std::string kLongItem = "Quarterly_Report_Final_2026";  // with the folder: 251 characters
+}  // namespace
+
 void ScreenshotRun::FindReplaceProcess(const SearchTexts& texts) {
   const std::string &oldText = texts.oldText, &newText = texts.newText;
   RunContext& c = *ctx;
@@ -32,7 +44,7 @@ void ScreenshotTour(MainWindow& window, Wizard& wizard, const std::string& targe
   auto mapOnly = [&](bool advanced) {
     toFront();
     window.Press(Sender::MapOnly);
-    wizard.findWhat = "C:\\Old Folder";
+    wizard.findWhat = LongFolder() + kLongItem;
     wizard.replaceWith = "D:\\New Folder";
     wizard.ShowAdvancedClick(advanced);
     window.Show();
@@ -60,11 +72,11 @@ void ScreenshotTour(MainWindow& window, Wizard& wizard, const std::string& targe
     case Page::MoveConfirm:
       toFront();
       window.Press(Sender::MoveAndMap);
-      wizard.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
+      wizard.DropOnMoveTo(LongFolder() + kLongItem, "D:\\Archive\\2026");
       window.Show();
       break;
     case Page::MoveGiven:
-      wizard.OpenMoveGiven("C:\\Data\\Projects");
+      wizard.OpenMoveGiven(LongFolder() + kLongItem);
       wizard.givenDestination = "D:\\Archive";
       window.Show();
       break;
@@ -87,6 +99,9 @@ void ScreenshotTour(MainWindow& window, Wizard& wizard, const std::string& targe
       mapOnly(false);
       wizard.ctx.targets = {true, false, false, false, false};
       window.Press(Sender::MapOnlyNext);
+      // The finish page as it offers an item another start handed over.
+      if (page == Page::Finished) wizard.OfferHandOver(LongFolder() + kLongItem);
+      window.Show();
       break;
   }
 }

@@ -4,6 +4,7 @@
 #include "core/win32/WidePath.h"
 
 void Win32WindowUi::Pump() {
+  if (counting_ && work_) work_->Item();  // the walks pump once per item
   PumpMessages(throttle_);
   // Dispatched messages may have set the arrow; a run keeps the hourglass.
   if (busy_) ::SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
@@ -20,9 +21,29 @@ Answer Win32WindowUi::Ask(const Question& question, bool& doNotStopAndVerify) {
   return a;
 }
 
+UINT MessageBoxIconOf(MessageKind kind) {
+  switch (kind) {
+    case MessageKind::Error: return MB_ICONERROR;
+    case MessageKind::Warning: return MB_ICONWARNING;
+    case MessageKind::Question: return MB_ICONQUESTION;
+    case MessageKind::Information: break;
+  }
+  return MB_ICONINFORMATION;
+}
+
 void Win32WindowUi::ShowMessage(const std::string& text, const std::string& caption) {
-  const UINT icon = caption == kAppTitle ? MB_ICONINFORMATION : MB_ICONWARNING;
-  MessageBoxW(owner_, WideText(text).c_str(), WideText(caption).c_str(), MB_OK | icon);
+  // The run's own messages: the plain ones report, the titled ones warn.
+  Tell(text, caption, caption == kAppTitle ? MessageKind::Information : MessageKind::Warning);
+}
+
+void Win32WindowUi::Tell(const std::string& text, const std::string& caption, MessageKind kind) {
+  MessageBoxW(owner_, WideText(text).c_str(), WideText(caption).c_str(), MB_OK | MessageBoxIconOf(kind));
+}
+
+bool Win32WindowUi::Confirm(const std::string& text, const std::string& caption) {
+  // "No" is the default: Enter alone never confirms a change that cannot be taken back.
+  return MessageBoxW(owner_, WideText(text).c_str(), WideText(caption).c_str(),
+                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 void Win32WindowUi::SetCursor(Cursor cursor) {
@@ -30,7 +51,13 @@ void Win32WindowUi::SetCursor(Cursor cursor) {
   ::SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(busy_ ? IDC_WAIT : IDC_ARROW)));
 }
 
-void Win32WindowUi::ShowProgress() { progressDialog_.Show(owner_); }
-void Win32WindowUi::CloseProgress() { progressDialog_.Close(); }
+void Win32WindowUi::ShowProgress() {
+  counting_ = true;
+  progressDialog_.Show(owner_);
+}
+void Win32WindowUi::CloseProgress() {
+  counting_ = false;
+  progressDialog_.Close();
+}
 void Win32WindowUi::StartProgressTimer() { progressDialog_.StartTimer(); }
 void Win32WindowUi::StopProgressTimer() { progressDialog_.StopTimer(); }

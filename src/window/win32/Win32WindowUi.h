@@ -5,11 +5,20 @@
 #include "window/win32/ConfirmChangeDialog.h"
 #include "window/win32/ProgressDialog.h"
 #include "core/Ui.h"
+#include "window/WindowPorts.h"
 
-class Win32WindowUi : public Ui {
+// The icon a message box carries for each kind of message.
+UINT MessageBoxIconOf(MessageKind kind);
+
+class Win32WindowUi : public Ui, public WindowDialogs {
  public:
   // The run whose progress the dialog shows.
   void Bind(RunContext& ctx) { progressDialog_.Bind(ctx); }
+  // Where the walks' items are counted while the progress dialog is up.
+  void BindWork(WorkMeter& work) {
+    work_ = &work;
+    progressDialog_.BindWork(work);
+  }
   void SetOwner(HWND owner) { owner_ = owner; }
 
   void Pump() override;
@@ -21,6 +30,8 @@ class Win32WindowUi : public Ui {
   void StartProgressTimer() override;
   void StopProgressTimer() override;
   void ReportPreview(const PreviewItem&) override {}  // the window program never previews
+  void Tell(const std::string& text, const std::string& caption, MessageKind kind) override;
+  bool Confirm(const std::string& text, const std::string& caption) override;
 
   ConfirmChangeDialog& ConfirmDialog() { return confirmDialog_; }
   ProgressDialog& Progress() { return progressDialog_; }
@@ -31,4 +42,6 @@ class Win32WindowUi : public Ui {
   ConfirmChangeDialog confirmDialog_;
   ProgressDialog progressDialog_;
   bool busy_ = false;
+  bool counting_ = false;
+  WorkMeter* work_ = nullptr;
 };

@@ -88,6 +88,7 @@ void RunWindow(const std::string& firstArgument, const std::string& screenshot, 
     ports.askRights = [&owner](const RightsWarningPage& page) { return ShowRightsWarning(owner, page); };
     ports.restartElevated = [&owner](const std::vector<std::string>& args) { return RestartElevated(owner, args); };
   }
+  ports.dialogs = &ui;
   Wizard wizard(ports, ProgramFolderOfExe(), place.folder);
   RunAssembly assembly(wizard.ctx, wizard.ctx.programFolder, ShellDialogs::Shown);
   for (const std::string& folder : place.earlier) assembly.Undo().AddEarlierFolder(folder);
@@ -102,6 +103,7 @@ void RunWindow(const std::string& firstArgument, const std::string& screenshot, 
   }
   wizard.Wire(parts, &assembly.Undo(), &assembly.Undoer());
   ui.Bind(wizard.ctx);
+  ui.BindWork(wizard.work);
 
   MainWindow window(wizard, ui);
   window.onDestroyed = [] { PostQuitMessage(0); };
@@ -115,11 +117,14 @@ void RunWindow(const std::string& firstArgument, const std::string& screenshot, 
                     [&](const StartAction& a) {
                       actions.Do(a);
                       if (!window.hwnd()) return;
-                      if (wizard.Terminated)
+                      if (wizard.Terminated) {
                         DestroyWindow(window.hwnd());
-                      else
-                        window.Show();
-                    });
+                        return;
+                      }
+                      window.Show();
+                      if (HWND go = window.SenderButton(Sender::HandOverGo); go && IsWindowVisible(go)) SetFocus(go);
+                    },
+                    [&] { return wizard.ctx.running; });
   window.onMessage = [&](UINT m, WPARAM wp, LPARAM lp, LRESULT& result) {
     std::string text;
     if (!ReadHandOver(m, wp, lp, text, result)) return false;

@@ -1,0 +1,36 @@
+#pragma once
+// The progress bar by work done: the items a run visits (registry keys,
+// folders and files; one per pump of the walks) against the number the
+// previous finished run of the same mode visited. Without such a run there
+// is no measure, and the bar falls back to the run's time-driven steps.
+#include <string>
+
+class WorkMeter {
+ public:
+  void Begin(long expected) {
+    done_ = 0;
+    expected_ = expected;
+  }
+  void Item() { ++done_; }
+  long Done() const { return done_; }
+  long Expected() const { return expected_; }
+  // 0 to 99 while the run is on (the end is the end page's to show); -1
+  // without an expected count.
+  int Percent() const {
+    if (expected_ <= 0) return -1;
+    const long long p = 100LL * done_ / expected_;
+    return p > 99 ? 99 : int(p);
+  }
+
+ private:
+  long done_ = 0;
+  long expected_ = 0;
+};
+
+// "Elapsed 0:07", "Elapsed 12:30", "Elapsed 1:02:03".
+inline std::string ElapsedText(long long seconds) {
+  if (seconds < 0) seconds = 0;
+  auto two = [](long long n) { return (n < 10 ? "0" : "") + std::to_string(n); };
+  const long long h = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;
+  return "Elapsed " + (h > 0 ? std::to_string(h) + ":" + two(m) : std::to_string(m)) + ":" + two(s);
+}
