@@ -111,7 +111,7 @@ bool Wizard::MayClose() {
     for (int i = 0; i < 3; ++i) s.ItemsOfLastRun[i] = itemsOfLastRun[i];
     WriteSettings(*ports_.fs, ctx.programFolder, s);
   } catch (const Error& e) {
-    ShowMessage(e.what());
+    ShowMessage(e.what(), kAppTitle, MessageKind::Error);
     return false;
   }
   return true;
