@@ -168,6 +168,7 @@ TEST_F(PackageWin, MsiInstallsSilentlyKeepsRecordsInTheDataFolderAndUninstallsCl
   msi.clear();
   std::set<std::string> expected = before;
   expected.insert(kData + "\\Undo00000.zip");
+  expected.insert(kData + "\\Undo00000.log");
   EXPECT_EQ(Footprint(), expected) << "only the records stay";
 }
 
