@@ -136,7 +136,7 @@ int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std:
   plain << page.title << '\n';
   if (!page.moveLine.empty()) plain << page.moveLine << '\n';
   plain << page.countLine << '\n';
-  for (const std::string& note : ctx.notes) plain << note << '\n';
+  for (const std::string& note : page.notes) plain << note << '\n';
   if (!page.passedOverLine.empty()) {
     plain << page.passedOverLine << '\n';
     plain.flush();

@@ -11,6 +11,16 @@ shift
 "$here/wine-prefix.sh" "$prefix"
 export WINEPREFIX="$prefix" WINEDEBUG=-all
 
+# e: on another file system (memory), so that a move onto it is a copy and
+# delete across volumes, as between two disks, and can be stopped part way.
+# Made on every run: /dev/shm is emptied when the machine restarts.
+shm=/dev/shm
+if [[ -d $shm && -w $shm ]]; then
+  second="$shm/ostrivane-e-$(printf '%s' "$prefix" | md5sum | cut -c1-12)"
+  mkdir -p "$second"
+  ln -sfn "$second" "$prefix/dosdevices/e:"
+fi
+
 stop_server() { wineserver -k >/dev/null 2>&1 || true; }
 # A server left from an interrupted run would make `wineserver -p` fail.
 stop_server

@@ -89,6 +89,9 @@ struct RunContext {
   int OsGeneration = 9;
   bool preview = false;  // report every change instead of making it
   bool running = false;
+  // Counts the runs started, so that a part called once per pass can tell
+  // the next pass of a run from a new run.
+  unsigned runNumber = 0;
   Ui* ui = nullptr;
   std::vector<PassedOver> passedOver;  // this run's, in the order met
   bool environmentChanged = false;     // a value under an environment key was changed

@@ -63,5 +63,6 @@ EndPage EndPageOf(const RunContext& ctx) {
   // A preview changed nothing and must not read as if it had.
   page.countLine = ctx.preview ? WouldRemapText(ctx.request.LinkCount) : RemappedResultText(ctx.request.LinkCount);
   page.passedOverLine = PassedOverText(int(ctx.passedOver.size()));
+  page.notes = ctx.notes;
   return page;
 }

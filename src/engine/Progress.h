@@ -30,6 +30,7 @@ struct EndPage {
   std::string moveLine;   // finishedMoveLine / cancelledMoveLine when shown, else empty
   std::string countLine;  // finishedCount / cancelledCount
   std::string passedOverLine;  // "N places could not be changed", or empty
+  std::vector<std::string> notes;  // what the run did beside its changes, one line each
 };
 // "1 place could not be changed", "N places could not be changed"; empty for none.
 std::string PassedOverText(int count);

@@ -287,16 +287,25 @@ std::string RegBackup::ValueId(RegRoot root, const std::string& path, const std:
 }
 
 void RegBackup::BeginRun(const std::string& filePath, int osGeneration) {
-  if (filePath != path_ || !fs_.FileExists(filePath)) {
-    values_.clear();
-    recorded_.clear();
-    created_.clear();
-    wrote_ = false;
-  }
+  values_.clear();
+  recorded_.clear();
+  created_.clear();
+  wrote_ = false;
   path_ = filePath;
   lastHeader_.clear();
   const RegFileForm stored = StoredForm(fs_, filePath);
   form_ = stored.version ? stored : NewRegFileForm(osGeneration);
+}
+
+void RegBackup::BeginPass() {
+  lastHeader_.clear();
+  StopIfVanished();
+}
+
+void RegBackup::StopIfVanished() const {
+  if (wrote_ && !fs_.FileExists(path_))
+    throw Error("The registry backup " + path_ +
+                " has disappeared during the run.  The run stops before its next change.");
 }
 
 RegBackup::KeyState RegBackup::StateOf(RegRoot root, const std::string& path) const {
@@ -436,9 +445,7 @@ void RegBackup::Commit(Pending& p) {
   }
   // Gone since this run's last entry: a fresh file would hide that the
   // changes made so far have lost their backups, so the run stops here.
-  if (wrote_ && !fs_.FileExists(path_))
-    throw Error("The registry backup " + path_ +
-                " has disappeared during the run.  The run stops before its next change.");
+  StopIfVanished();
   WriteReg(fs_, path_, text, form_, &ansi_);
   wrote_ = true;
 }

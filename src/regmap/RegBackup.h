@@ -83,9 +83,15 @@ class RegBackup {
   // `ansi` writes REGEDIT4 files and appends to files of earlier builds.
   RegBackup(RegistryBackend& backend, FileSystem& fs, CodePage& ansi) : backend_(backend), fs_(fs), ansi_(ansi) {}
 
-  // Every pass of a run calls this first. The memory of what the run has
-  // backed up lasts while the file stays the same and exists.
+  // A run's first pass calls this first: what earlier runs backed up is
+  // forgotten (a run may get the name of a record deleted since).
   void BeginRun(const std::string& filePath, int osGeneration);
+  // Every later pass of the same run calls this first; what the run has
+  // backed up is remembered. Throws Error when the file this run wrote into
+  // has disappeared since: a fresh file would hide the backups lost with it.
+  void BeginPass();
+  // The file of the run begun last, "" before any.
+  const std::string& FilePath() const { return path_; }
 
   // Each call settles the state before the run of what it names, once per
   // run, and is on disk when it returns. Later calls for what is settled
@@ -111,6 +117,7 @@ class RegBackup {
   void SettleMoveTarget(Pending& p, RegRoot root, const std::string& newPath, const std::string& oldPath);
   void Header(Pending& p, RegRoot root, const std::string& path);
   void Commit(Pending& p);
+  void StopIfVanished() const;
   void Forget(Pending& p);
   // Runs one entry's settling and writes it; on any failure the entry is forgotten.
   template <class F>

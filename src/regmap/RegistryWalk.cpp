@@ -58,7 +58,17 @@ void RegistryWalk::FindReplaceProcess(const SearchTexts& texts) {
   // Only a path is looked for behind variables: a drive switch would write
   // out every %SystemRoot% of the machine.
   environment_ = texts.rule == MatchRule::Path && ctx_.request.Mode != 'S' ? environmentValues_ : nullptr;
-  if (!ctx_.preview) backup_.BeginRun(ctx_.programFolder + ctx_.request.UndoName + ".reg", ctx_.OsGeneration);
+  if (!ctx_.preview) {
+    // A Switch Drives run makes three passes into one file: a file gone
+    // between them stops the run as a file gone within one does.
+    const std::string file = ctx_.programFolder + ctx_.request.UndoName + ".reg";
+    if (ctx_.runNumber == backupRun_ && backup_.FilePath() == file) {
+      backup_.BeginPass();
+    } else {
+      backup_.BeginRun(file, ctx_.OsGeneration);
+      backupRun_ = ctx_.runNumber;
+    }
+  }
   const int drives = ctx_.SelectedDriveCount();
 
   ctx_.progress.phase = "Scanning System Registry";

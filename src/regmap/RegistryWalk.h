@@ -71,6 +71,7 @@ class RegistryWalk : public RegistryMapper {
   RunContext& ctx_;
   RegistryBackend& backend_;
   RegBackup backup_;
+  unsigned backupRun_ = 0;  // the run whose file backup_ writes
   std::optional<Spellings> spellings_;  // of the pass under way
   EnvironmentValues* environmentValues_ = nullptr;
   UserAccounts* accounts_ = nullptr;

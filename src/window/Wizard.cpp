@@ -383,6 +383,7 @@ Page Wizard::RunAndEndPage() {
 void Wizard::SetEndPageLines() {
   const EndPage page = EndPageOf(ctx);
   passedOverLine = page.passedOverLine;
+  endNotes = page.notes;
   if (page.finished) {
     finishedTitle = page.title;
     finishedMoveLine = page.moveLine;
@@ -612,4 +613,13 @@ void Wizard::ShowPassedOverClick() {
   // A message box grows with its text: a long list is cut, and says so.
   const std::string text = PassedOverList(ctx, 30);
   if (!text.empty()) ShowMessage(text, "Places that could not be changed");
+}
+
+std::string Wizard::EndNoticeText() const {
+  std::string text;
+  for (const std::string& note : endNotes) text += (text.empty() ? "" : "\r\n") + note;
+  if (!handOverWaiting.empty())
+    text += (text.empty() ? "" : "\r\n") + std::string("Another item was handed over while the run was on:\r\n") +
+            handOverWaiting;
+  return text;
 }

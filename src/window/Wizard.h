@@ -118,8 +118,13 @@ class Wizard {
   std::string cancelledTitle, cancelledCount, cancelledMoveLine;  // Cancelled
   bool cancelledMoveLineVisible = false;
   std::string passedOverLine;  // either end page: "N places could not be changed", or empty
+  std::vector<std::string> endNotes;  // either end page: what the run did beside its changes
   // A path handed over while a run was on: offered on the end page ("Go").
   std::string handOverWaiting;
+  // The end pages' notice: the run's notes, then the item handed over during
+  // the run; CR LF between lines, as a multi-line control shows them. Empty
+  // when there is neither.
+  std::string EndNoticeText() const;
   // The field a refused check points at; the view focuses it and clears this.
   Field focusField = Field::None;
 

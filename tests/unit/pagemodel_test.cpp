@@ -329,18 +329,29 @@ TEST_F(PageModelTest, MoveFilesStartsTheRunAtOnceWithoutAdvancedOptions) {
   EXPECT_EQ(wizard.finishedCount, "4 links were remapped");
 }
 
-TEST_F(PageModelTest, EndPageNamesThePlacesPassedOver) {
+TEST_F(PageModelTest, EndPageNamesThePlacesPassedOverAndTheRunsNotes) {
   fs.AddFolder("C:\\Program Files\\App");
   Show();
   int walk = 0;
   rec.duringWalk = [&] {
-    if (walk++ == 0) wizard.ctx.PassOver("C:\\App\\locked.ini", "in use by another program");
+    if (walk++ != 0) return;
+    wizard.ctx.PassOver("C:\\App\\locked.ini", "in use by another program");
+    wizard.ctx.notes.push_back("C:\\App\\~ostrivane-1A2B.tmp, a temporary file, was removed.");
+    wizard.ctx.notes.push_back("C:\\App\\~ostrivane-3C4D.tmp, a temporary file, was removed.");
   };
   wizard.TurnPage(Sender::MoveAndMap);
   wizard.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
   wizard.TurnPage(Sender::MoveConfirmNext);
   EXPECT_EQ(wizard.CurrentPage, Page::Finished);
   EXPECT_EQ(wizard.passedOverLine, "1 place could not be changed");
+  // The run's notes stand on the end page, as the console prints them.
+  EXPECT_EQ(wizard.EndNoticeText(),
+            "C:\\App\\~ostrivane-1A2B.tmp, a temporary file, was removed.\r\n"
+            "C:\\App\\~ostrivane-3C4D.tmp, a temporary file, was removed.");
+  wizard.handOverWaiting = "C:\\Data\\Item";
+  EXPECT_EQ(wizard.EndNoticeText().substr(wizard.EndNoticeText().find(".tmp, a temporary file, was removed.\r\nAnother")),
+            ".tmp, a temporary file, was removed.\r\nAnother item was handed over while the run was on:\r\nC:\\Data\\Item");
+  wizard.handOverWaiting.clear();
   wizard.ShowPassedOverClick();
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].first, "C:\\App\\locked.ini: in use by another program\n");
@@ -352,6 +363,7 @@ TEST_F(PageModelTest, EndPageNamesThePlacesPassedOver) {
   wizard.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
   wizard.TurnPage(Sender::MoveConfirmNext);
   EXPECT_EQ(wizard.passedOverLine, "");
+  EXPECT_EQ(wizard.EndNoticeText(), "");
 }
 
 TEST_F(PageModelTest, FailedMoveEndsOnTheCancelPage) {

@@ -254,6 +254,29 @@ TEST_F(RegWalkTest, BackupThatDisappearsDuringTheRunStopsItBeforeTheNextChange) 
   EXPECT_EQ(Text(CU, "Software\\A", "p"), "D:\\New");
   EXPECT_EQ(Text(CU, "Software\\B", "p"), "C:\\Old");
   EXPECT_FALSE(fs.Has(kBackup));
+
+  // Gone between the passes of a drive switch: the next pass stops too,
+  // rather than starting a fresh file without the first pass's backups.
+  ui.onPump = nullptr;
+  ++ctx.runNumber;
+  reg.PutText(CU, "Software\\S", "p", "C:\\x;D:\\y");
+  ctx.request.Mode = 'S';
+  Map("C:", "*:");
+  ASSERT_TRUE(fs.Has(kBackup));
+  fs.Remove(kBackup);
+  try {
+    Map("D:", "C:");
+    ADD_FAILURE() << "the second pass went on";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find(std::string(kBackup) + " has disappeared"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(Text(CU, "Software\\S", "p"), "*:\\x;D:\\y");
+  EXPECT_FALSE(fs.Has(kBackup));
+  // A later run given the same name (its record deleted since) starts afresh.
+  ++ctx.runNumber;
+  Map("*:", "C:");
+  EXPECT_EQ(Text(CU, "Software\\S", "p"), "C:\\x;D:\\y");
+  EXPECT_NE(Backup().find("*:\\\\x"), std::string::npos) << Backup();
 }
 
 TEST_F(RegWalkTest, VerificationQuestionsSkipAndCancel) {

@@ -410,7 +410,7 @@ bool MainWindow::Visible(const Item& it) const {
   if (it.id == kShowAdvanced) return wizard_.showAdvancedVisible;
   if (it.id == kVersionLine) return wizard_.versionLineVisible;
   if (it.id == kHandOverNotice || it.id == S(Sender::HandOverGo))
-    return !wizard_.handOverWaiting.empty() &&
+    return !(it.id == kHandOverNotice ? wizard_.EndNoticeText() : wizard_.handOverWaiting).empty() &&
            (wizard_.CurrentPage == Page::Finished || wizard_.CurrentPage == Page::Cancelled);
   if (it.id == kPassedOverLine || it.id == kShowPassedOver)
     return !wizard_.passedOverLine.empty() &&
@@ -439,7 +439,7 @@ void MainWindow::Show() {
   text(kCancelledMoveLine, f.cancelledMoveLineVisible ? f.cancelledMoveLine : "");
   text(kCancelledCount, f.cancelledCount);
   text(kPassedOverLine, f.passedOverLine);
-  text(kHandOverNotice, f.handOverWaiting.empty() ? "" : "Another item was handed over while the run was on:\r\n" + f.handOverWaiting);
+  text(kHandOverNotice, f.EndNoticeText());
   text(kGivenDestination, f.givenDestination);
   text(kFirstDrive, f.firstDrive);
   text(kSecondDrive, f.secondDrive);
