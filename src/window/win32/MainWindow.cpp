@@ -369,6 +369,8 @@ void MainWindow::MakeControls() {
         cls = WC_TREEVIEWW;
         style = WS_TABSTOP | WS_BORDER | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
         break;
+      case K::Review:
+      case K::Report: break;  // made by their views above
     }
     // The list and tree controls take their accessible names from the label
     // before them; their own window text stays empty.
