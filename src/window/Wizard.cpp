@@ -415,7 +415,9 @@ Page Wizard::PreviewAndReview() {
   // A cancelled search leaves the page as it was: nothing was changed.
   if (ctx.request.Cancelled) return Page::None;
   if (work.Done() > 0) last = work.Done();
-  review.Load(ctx.changes);
+  // Taken, not copied: a search of many places holds its list once.
+  review.Load(std::move(ctx.changes));
+  ctx.changes.clear();
   reviewKinds = review.CountsPerKind();
   reviewTickable_ = review.TickedCount();
   // A move is applied even where no reference was found; a search that found

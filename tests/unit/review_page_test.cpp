@@ -191,6 +191,51 @@ TEST_F(ReviewPageTest, BackChangesNothingAnEmptySearchHasNothingToApplyAndAVanis
   EXPECT_EQ(std::count(rec.calls.begin(), rec.calls.end(), "move C:\\Data\\Item>D:\\Item"), 1);
 }
 
+// A switch makes its changes in three passes through a marker; a reviewed
+// one must finish every ticked change and leave no marker behind.
+TEST_F(ReviewPageTest, AReviewedSwitchFinishesTheTickedAndLeavesTheRestWhole) {
+  std::map<std::string, std::string> values{
+      {"a", "C:\\a"}, {"b", "D:\\b"}, {"both", "C:\\x;D:\\y"}, {"kept", "C:\\kept"}};
+  rec.duringWalk = [&] {
+    const std::string call = rec.calls.back();
+    if (call.rfind("reg ", 0) != 0) return;
+    const std::size_t arrow = call.find('>');
+    const std::string from = call.substr(4, arrow - 4), to = call.substr(arrow + 1);
+    RunContext& ctx = wizard.ctx;
+    for (auto& [name, text] : values) {
+      if (text.find(from) == std::string::npos) continue;
+      std::string changed = text;
+      for (std::size_t p = 0; (p = changed.find(from, p)) != std::string::npos; p += to.size()) changed.replace(p, from.size(), to);
+      ChangeEntry e{"HKEY_CURRENT_USER\\S", name, 0, ChangeKind::ValueData, text, changed, ChangeOutcome::WouldChange, ""};
+      if (ctx.preview) {
+        ctx.Record(e);
+      } else if (ctx.Chosen(e)) {
+        text = changed;
+        e.outcome = ChangeOutcome::Changed;
+        ctx.Record(e);
+      }
+    }
+  };
+  wizard.ShowChangesFirstClick('S', true);
+  wizard.TurnPage(Sender::SwitchDrives);
+  wizard.TurnPage(Sender::SwitchNext);
+  ASSERT_EQ(wizard.CurrentPage, Page::Targets);
+  wizard.ctx.targets = {};
+  wizard.ctx.targets.settingsFiles = wizard.ctx.targets.shortcuts = wizard.ctx.targets.configFiles = false;
+  wizard.TurnPage(Sender::TargetsNext);
+  ASSERT_EQ(wizard.CurrentPage, Page::Review);
+  ASSERT_EQ(wizard.review.size(), 5u);  // C: to D: in three values, D: to C: in two
+  for (std::size_t row = 0; row < wizard.review.size(); ++row)
+    if (wizard.review.At(row).value == "kept") wizard.review.SetTicked(row, false);
+  wizard.TurnPage(Sender::ReviewApply);
+  ASSERT_EQ(wizard.CurrentPage, Page::Finished);
+  EXPECT_EQ(values["a"], "D:\\a");
+  EXPECT_EQ(values["b"], "C:\\b");
+  EXPECT_EQ(values["both"], "D:\\x;C:\\y");
+  EXPECT_EQ(values["kept"], "C:\\kept");
+  EXPECT_TRUE(wizard.ctx.passedOver.empty());
+}
+
 TEST_F(ReviewPageTest, TheBoxIsKeptPerModeAndAFileWithoutTheKeyReadsAsTheDefault) {
   const std::string ini = "C:\\Ost\\Ostrivane.ini";
   const Settings none = ReadSettings(fs, "C:\\Ost\\");
