@@ -478,16 +478,17 @@ Page Wizard::OpenReport(const std::string& name, Page cameFrom) {
   report.Load(std::move(read.entries));
   reportPath = path;
   reportTitle = "Changes of " + name;
-  // What the run was, when, and what became of its entries.
-  reportLine = read.Field("Mode") + ": " + read.Field("Find") + " -> " + read.Field("Replace");
-  if (const std::string started = read.Field("Started"); !started.empty()) reportLine += ", " + started;
+  // What became of the entries, then what the run was and when: the counts
+  // first, so that long paths do not push them out of sight.
   std::size_t byOutcome[5] = {};
   for (std::size_t row = 0; row < report.size(); ++row) ++byOutcome[int(report.At(row).outcome)];
   std::string counts;
   for (int i = 0; i < 5; ++i)
     if (byOutcome[i] > 0)
       counts += (counts.empty() ? "" : ", ") + std::to_string(byOutcome[i]) + " " + OutcomeWord(ChangeOutcome(i));
-  reportLine += "\r\n" + (counts.empty() ? std::string("No entries.") : counts + ".");
+  reportLine = (counts.empty() ? std::string("No entries") : counts) + ".\r\n" + read.Field("Mode") + ": " +
+               read.Field("Find") + " -> " + read.Field("Replace");
+  if (const std::string started = read.Field("Started"); !started.empty()) reportLine += ", " + started;
   reportCameFrom_ = cameFrom;
   return Page::Report;
 }

@@ -112,7 +112,7 @@ TEST_F(ReviewPageTest, TheReviewListsEverythingFirstAndApplyMakesOnlyTheTickedCh
   ASSERT_EQ(wizard.CurrentPage, Page::Report);
   ASSERT_EQ(wizard.report.size(), 3u);
   EXPECT_EQ(wizard.reportTitle, "Changes of Undo00000");
-  EXPECT_EQ(wizard.reportLine, "Map Only: C:\\Old -> C:\\New, 12/9/2026 4:00:00 AM\r\n2 changed, 1 left out.");
+  EXPECT_EQ(wizard.reportLine, "2 changed, 1 left out.\r\nMap Only: C:\\Old -> C:\\New, 12/9/2026 4:00:00 AM");
   for (std::size_t row = 0; row < wizard.report.size(); ++row)
     EXPECT_EQ(wizard.report.CellText(row, ReviewColumn::Outcome),
               wizard.report.At(row).value == "C:\\Old\\c.exe" ? "left out" : "changed");
