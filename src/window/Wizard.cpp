@@ -182,8 +182,10 @@ void Wizard::TurnPage(Sender sender) {
       if (next == Page::None && f.CurrentPage == before) f.showAdvancedVisible = advancedWasVisible;
       f.versionLineVisible = next == Page::Front;
       if (next != Page::None && next != f.CurrentPage) f.CurrentPage = next;
-      // The offer of a handed-over item lasts while its end page is shown.
-      if (f.CurrentPage != Page::Finished && f.CurrentPage != Page::Cancelled) f.handOverWaiting.clear();
+      // The offer of a handed-over item lasts while its end page is shown,
+      // also while the run's report is looked at from there.
+      if (f.CurrentPage != Page::Finished && f.CurrentPage != Page::Cancelled && f.CurrentPage != Page::Report)
+        f.handOverWaiting.clear();
       f.introAnimationOn = f.CurrentPage == Page::Intro1 || f.CurrentPage == Page::Intro2;
       // A long list is not kept once its page is left.
       if (f.CurrentPage != Page::Review && f.review.size() > 0) f.review.Load({});

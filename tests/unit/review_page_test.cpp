@@ -108,6 +108,7 @@ TEST_F(ReviewPageTest, TheReviewListsEverythingFirstAndApplyMakesOnlyTheTickedCh
 
   // "Show what changed": the run's .log, read back, with what became of each entry.
   ASSERT_TRUE(wizard.showChangesVisible);
+  wizard.OfferHandOver("C:\\Other");
   wizard.TurnPage(Sender::ShowChanges);
   ASSERT_EQ(wizard.CurrentPage, Page::Report);
   ASSERT_EQ(wizard.report.size(), 3u);
@@ -124,6 +125,7 @@ TEST_F(ReviewPageTest, TheReviewListsEverythingFirstAndApplyMakesOnlyTheTickedCh
   EXPECT_EQ(ui.messages[0].second, kShellExecuteError);
   wizard.TurnPage(Sender::ReportBack);
   EXPECT_EQ(wizard.CurrentPage, Page::Finished);
+  EXPECT_EQ(wizard.handOverWaiting, "C:\\Other");  // still offered beside the result
 
   // The undo page's Details: the same report; an entry without one says so.
   wizard.TurnPage(Sender::TitleUndo);
