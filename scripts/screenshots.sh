@@ -43,7 +43,7 @@ scale() { echo $(( $1 * dpi / 96 )); }
 
 width=1024 height=768
 targets=(Intro1 Intro2 Intro3 Front MoveTrees MoveConfirm MoveGiven SwitchDrives
-         MapOnly Targets Drives Finished Cancelled Undo ProgressDialog ConfirmChangeDialog)
+         MapOnly Targets Drives Review Finished Report Cancelled Undo ProgressDialog ConfirmChangeDialog)
 # SHOT_TARGETS="Front MoveTrees" takes only those.
 [[ -n ${SHOT_TARGETS:-} ]] && read -ra targets <<<"$SHOT_TARGETS"
 

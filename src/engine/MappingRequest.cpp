@@ -1,7 +1,10 @@
 #include "engine/MappingRequest.h"
 
+#include <string_view>
+
 #include "core/Text.h"
 #include "core/Ui.h"
+#include "engine/MappingRun.h"
 
 std::string RequestRefusal(const MappingRequest& r) {
   if (r.FindText == r.ReplaceText)
@@ -47,7 +50,23 @@ void RunContext::Record(ChangeEntry entry) {
 }
 
 bool RunContext::Chosen(const ChangeEntry& entry) {
-  if (!selection || entry.kind == ChangeKind::MovedItem || selection->Take(entry)) return true;
+  if (!selection || entry.kind == ChangeKind::MovedItem) return true;
+  // A switch's second pass meets places its first pass already turned to the
+  // marker; the review saw them as they were before the run.
+  if (request.Mode == 'S' && (entry.where + entry.value + entry.oldText).find(kSwitchMarker) != std::string::npos) {
+    const auto before = [&](std::string text) {
+      for (std::size_t p = 0; (p = text.find(kSwitchMarker, p)) != std::string::npos; p += request.FindText.size())
+        text.replace(p, std::string_view(kSwitchMarker).size(), request.FindText);
+      return text;
+    };
+    ChangeEntry seen = entry;
+    seen.where = before(entry.where);
+    seen.value = before(entry.value);
+    seen.oldText = before(entry.oldText);
+    if (selection->Take(seen)) return true;
+  } else if (selection->Take(entry)) {
+    return true;
+  }
   ChangeEntry left = entry;
   left.outcome = ChangeOutcome::LeftOut;
   changes.push_back(std::move(left));

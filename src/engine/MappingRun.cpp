@@ -1,5 +1,7 @@
 #include "engine/MappingRun.h"
 
+#include <utility>
+
 #include "core/Error.h"
 #include "core/FileSystem.h"
 #include "engine/ChangeReport.h"
@@ -190,7 +192,17 @@ void MappingRun::SwitchPasses(const std::function<void(const SearchTexts&)>& pas
   pass(texts(a, ctx_.preview ? b : std::string(kSwitchMarker)));
   if (ctx_.request.LinkCount <= before) return;
   pass(texts(b, a));
-  if (!ctx_.preview) pass(texts(kSwitchMarker, b));
+  if (ctx_.preview) return;
+  // The last pass completes what the first one made of the ticked entries:
+  // it is no choice of its own, or a left-out marker would stay behind.
+  ChangeSelection* const ticked = std::exchange(ctx_.selection, nullptr);
+  try {
+    pass(texts(kSwitchMarker, b));
+  } catch (...) {
+    ctx_.selection = ticked;
+    throw;
+  }
+  ctx_.selection = ticked;
 }
 
 void MappingRun::DoSwitch() {

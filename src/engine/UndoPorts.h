@@ -20,6 +20,9 @@ class UndoList : public UndoNumbers {
   virtual std::vector<std::string> EntriesAgedOut(int index) { (void)index; return {}; }
   // Deletes the records of the entry with that undo name.
   virtual void DeleteEntry(const std::string& name) = 0;
+  // The folder holding the entry's records, with its "\\"; empty: the
+  // program's records folder.
+  virtual std::string FolderOf(const std::string& undoName) const { (void)undoName; return ""; }
 };
 
 class UndoExecutor {

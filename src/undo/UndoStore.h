@@ -37,7 +37,7 @@ class UndoStore : public UndoList {
   void AddEarlierFolder(const std::string& folder);
   // The folder that holds the entry's records (the store's own folder when
   // no listed folder does), with its "\".
-  std::string FolderOf(const std::string& undoName) const;
+  std::string FolderOf(const std::string& undoName) const override;
   std::vector<std::string> EntriesAgedOut(int index) override;
   // The entry's line, -1 when it is not listed.
   int IndexOf(const std::string& undoName) const;

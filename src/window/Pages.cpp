@@ -5,6 +5,7 @@ constexpr std::string_view kNames[kPageCount] = {
     "",           "Intro1",       "Intro2",    "Intro3",   "Front",
     "MoveTrees", "MoveConfirm", "MoveGiven", "SwitchDrives", "MapOnly",
     "Targets", "Drives",      "Finished",    "Cancelled", "Undo",
+    "Review",     "Report",
 };
 }  // namespace
 

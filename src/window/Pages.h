@@ -18,8 +18,10 @@ enum class Page {
   Finished,   // end of a finished run
   Cancelled,  // end of a cancelled or failed run
   Undo,
+  Review,  // the changes a search found, before any is made
+  Report,  // the change report of a run, read from its .log
 };
-inline constexpr int kPageCount = int(Page::Undo) + 1;
+inline constexpr int kPageCount = int(Page::Report) + 1;
 
 // Every control (or page, or tree) that TurnPage decides by.
 enum class Sender {
@@ -54,7 +56,13 @@ enum class Sender {
   TitleFront,    // the title strip's "Front"
   MoveTreesBack, // "Back" on the move page's trees
   HandOverGo,    // "Go" beside an item handed over during the run
+  ReviewApply,   // "Apply" on the review page
+  ReviewBack,
+  ShowChanges,   // "Show what changed" on either end page
+  UndoDetails,   // "Details" on the undo page
+  ReportBack,
 };
+inline constexpr Sender kLastSender = Sender::ReportBack;
 
 std::string_view PageName(Page page);
 // The page with that name ("Targets"); Page::None when there is none.

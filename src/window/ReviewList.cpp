@@ -58,6 +58,7 @@ std::string ReviewList::CellText(std::size_t row, ReviewColumn column) const {
     case ReviewColumn::Where: return WhereText(e);
     case ReviewColumn::Old: return ShortenedText(e.oldText, kCellBytes);
     case ReviewColumn::New: return ShortenedText(e.newText, kCellBytes);
+    case ReviewColumn::Outcome: return e.reason.empty() ? OutcomeWord(e.outcome) : std::string(OutcomeWord(e.outcome)) + ": " + e.reason;
   }
   return "";
 }
@@ -81,6 +82,7 @@ void ReviewList::SortBy(ReviewColumn column) {
         return x.line < y.line;
       case ReviewColumn::Old: return x.oldText < y.oldText;
       case ReviewColumn::New: return x.newText < y.newText;
+      case ReviewColumn::Outcome: return x.outcome < y.outcome;
     }
     return false;
   };

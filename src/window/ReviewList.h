@@ -10,7 +10,8 @@
 
 #include "engine/ChangeList.h"
 
-enum class ReviewColumn { Where, Old, New };
+// Outcome is shown in a run's report only: a review's entries are all to come.
+enum class ReviewColumn { Where, Old, New, Outcome };
 
 class ReviewList {
  public:
@@ -28,7 +29,8 @@ class ReviewList {
 
   // The text of a cell: Where names the place ("C:\x.ini, line 4", a
   // registry value as "KEY, value "name"", a shortcut's part); Old and New
-  // are cut past a few hundred bytes.
+  // are cut past a few hundred bytes; Outcome is "changed", "left out" ...
+  // with the reason of a place passed over.
   std::string CellText(std::size_t row, ReviewColumn column) const;
   // Sorts by the column; the same column again reverses the order.
   void SortBy(ReviewColumn column);

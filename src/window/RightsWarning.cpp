@@ -36,6 +36,9 @@ void EachFlag(W& w, Visit visit) {
   visit("verifyGiven", w.ctx.verify.moveGiven);
   visit("verifyMap", w.ctx.verify.mapOnly);
   visit("verifyConfirm", w.ctx.verify.moveConfirm);
+  visit("reviewMove", w.showChangesFirst[0]);
+  visit("reviewSwitch", w.showChangesFirst[1]);
+  visit("reviewMap", w.showChangesFirst[2]);
 }
 }  // namespace
 
@@ -47,7 +50,9 @@ RightsWarningPage RightsWarningPageOf(const RightsCheck& check) {
 }
 
 std::vector<std::string> ResumeArguments(const Wizard& w) {
-  std::vector<std::string> args{kResumeSwitch, "page=" + std::string(PageName(w.CurrentPage))};
+  // The ticks of a review do not travel: the new copy starts on the page
+  // before it, whose start button searches again.
+  std::vector<std::string> args{kResumeSwitch, "page=" + std::string(PageName(w.CurrentPage == Page::Review ? w.ReviewCameFrom() : w.CurrentPage))};
   args.push_back("mode=" + std::string(1, w.ctx.request.Mode));
   EachField(w, [&](const char* name, const std::string& value) { args.push_back(std::string(name) + "=" + value); });
   EachFlag(w, [&](const char* name, const bool& value) { args.push_back(std::string(name) + "=" + Flag(value)); });

@@ -12,6 +12,8 @@ constexpr const char* kStartSection = "Start";
 constexpr const char* kTargetsSection = "Targets";
 constexpr const char* kProgressSection = "Progress";
 constexpr const char* kItemKeys[3] = {"MoveAndMapItems", "SwitchDrivesItems", "MapOnlyItems"};
+constexpr const char* kReviewSection = "Show Changes First";
+constexpr const char* kModeKeys[3] = {"MoveAndMap", "SwitchDrives", "MapOnly"};
 
 // The file as it stands; an unreadable one counts as empty, so a damaged
 // file never keeps the program from starting or closing.
@@ -35,6 +37,11 @@ Settings ReadSettings(FileSystem& fs, const std::string& programFolder) {
   // earlier build, which has no such key.
   s.ConfigurationFiles = ini.ReadInteger(kTargetsSection, "ConfigurationFiles", 1) != 0;
   for (int i = 0; i < 3; ++i) s.ItemsOfLastRun[i] = std::max(0, ini.ReadInteger(kProgressSection, kItemKeys[i], 0));
+  // A missing or malformed key keeps the mode's default.
+  for (int i = 0; i < 3; ++i) {
+    const int on = ini.ReadInteger(kReviewSection, kModeKeys[i], -1);
+    if (on == 0 || on == 1) s.ShowChangesFirst[i] = on == 1;
+  }
   return s;
 }
 
@@ -46,6 +53,7 @@ void WriteSettings(FileSystem& fs, const std::string& programFolder, const Setti
   ini.Write(kUndoSection, "DeleteOlderThan", std::to_string(settings.DeleteOlderThan));
   ini.Write(kStartSection, "SkipStartPage", settings.SkipStartPage ? "1" : "0");
   ini.Write(kTargetsSection, "ConfigurationFiles", settings.ConfigurationFiles ? "1" : "0");
+  for (int i = 0; i < 3; ++i) ini.Write(kReviewSection, kModeKeys[i], settings.ShowChangesFirst[i] ? "1" : "0");
   // Only a measure there is: a file that never saw a run stays as it was.
   for (int i = 0; i < 3; ++i)
     if (settings.ItemsOfLastRun[i] > 0) ini.Write(kProgressSection, kItemKeys[i], std::to_string(settings.ItemsOfLastRun[i]));

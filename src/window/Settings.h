@@ -13,6 +13,10 @@ struct Settings {
   // Items the last finished run of each mode visited (Move and Map, Switch
   // Drives, Map Only), the next run's progress measure; 0 for none.
   long ItemsOfLastRun[3] = {0, 0, 0};
+  // "Show changes before they are made", by mode as ItemsOfLastRun: on for
+  // the modes that name one place, off for Switch Drives, whose changes are
+  // many and alike.
+  bool ShowChangesFirst[3] = {true, false, true};
 };
 // The index into ItemsOfLastRun of a run mode ('M', 'S', 'F').
 int ModeIndex(char mode);

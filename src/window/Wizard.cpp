@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "window/HelpLinks.h"
+#include "engine/ChangeReport.h"
 #include "engine/Progress.h"
 #include "window/Settings.h"
 #include "core/Drives.h"
@@ -26,6 +27,7 @@ constexpr const char* kWholeDrive =
     "\"Switch Drives\".";
 constexpr const char* kSelectPair =
     "Select the item to move in \"Move From...\" and the folder to move it to in \"Move To...\".";
+constexpr const char* kNoEntriesToShow = "There are no entries to show.";
 constexpr const char* kCannotMoveThere =
     "The selected item cannot be moved to that folder: choose a folder on a drive that can take it.";
 
@@ -85,6 +87,7 @@ void Wizard::Start(const std::string& firstArgument) {
   skipIntroduction = settings.SkipStartPage;
   ctx.targets.configFiles = settings.ConfigurationFiles;
   for (int i = 0; i < 3; ++i) itemsOfLastRun[i] = settings.ItemsOfLastRun[i];
+  for (int i = 0; i < 3; ++i) showChangesFirst[i] = settings.ShowChangesFirst[i];
 
   CurrentPage = skipIntroduction ? Page::Front : Page::Intro1;
   introAnimationOn = CurrentPage == Page::Intro1;
@@ -109,6 +112,7 @@ bool Wizard::MayClose() {
   try {
     Settings s{undoAgeIndex, skipIntroduction, ctx.targets.configFiles};
     for (int i = 0; i < 3; ++i) s.ItemsOfLastRun[i] = itemsOfLastRun[i];
+    for (int i = 0; i < 3; ++i) s.ShowChangesFirst[i] = showChangesFirst[i];
     WriteSettings(*ports_.fs, ctx.programFolder, s);
   } catch (const Error& e) {
     ShowMessage(e.what(), kAppTitle, MessageKind::Error);
@@ -173,15 +177,21 @@ void Wizard::TurnPage(Sender sender) {
     Wizard& f;
     Page& next;
     bool advancedWasVisible;
+    Page before;
     ~Settle() {
-      if (next == Page::None) f.showAdvancedVisible = advancedWasVisible;
+      if (next == Page::None && f.CurrentPage == before) f.showAdvancedVisible = advancedWasVisible;
       f.versionLineVisible = next == Page::Front;
       if (next != Page::None && next != f.CurrentPage) f.CurrentPage = next;
-      // The offer of a handed-over item lasts while its end page is shown.
-      if (f.CurrentPage != Page::Finished && f.CurrentPage != Page::Cancelled) f.handOverWaiting.clear();
+      // The offer of a handed-over item lasts while its end page is shown,
+      // also while the run's report is looked at from there.
+      if (f.CurrentPage != Page::Finished && f.CurrentPage != Page::Cancelled && f.CurrentPage != Page::Report)
+        f.handOverWaiting.clear();
       f.introAnimationOn = f.CurrentPage == Page::Intro1 || f.CurrentPage == Page::Intro2;
+      // A long list is not kept once its page is left.
+      if (f.CurrentPage != Page::Review && f.review.size() > 0) f.review.Load({});
+      if (f.CurrentPage != Page::Report && f.report.size() > 0) f.report.Load({});
     }
-  } settle{*this, next, advancedWasVisible};
+  } settle{*this, next, advancedWasVisible, CurrentPage};
 
   switch (sender) {
     case Sender::Intro1Next: next = Page::Intro2; break;
@@ -248,8 +258,15 @@ void Wizard::TurnPage(Sender sender) {
         showAdvancedVisible = true;
       }
       break;
-    case Sender::TargetsNext: next = ctx.targets.HasFileTargets() ? Page::Drives : RunAndEndPage(); break;
-    case Sender::DrivesStart: next = RunAndEndPage(); break;
+    case Sender::TargetsNext: next = ctx.targets.HasFileTargets() ? Page::Drives : RunOrReview(); break;
+    case Sender::DrivesStart: next = RunOrReview(); break;
+    case Sender::ReviewApply: next = ApplyReview(); break;
+    case Sender::ReviewBack: next = ReviewBack(); break;
+    case Sender::ShowChanges: next = OpenReport(ctx.request.UndoName, CurrentPage); break;
+    case Sender::UndoDetails:
+      if (const std::string name = SelectedUndoName(kNoEntriesToShow); !name.empty()) next = OpenReport(name, Page::Undo);
+      break;
+    case Sender::ReportBack: next = reportCameFrom_ == Page::None ? Page::Front : reportCameFrom_; break;
     case Sender::DrivesBack: next = Page::Targets; break;
     case Sender::Exit:
     case Sender::ExitCancelled: Terminated = true; break;
@@ -292,7 +309,7 @@ Page Wizard::MoveStart(Sender sender) {
   ctx.request.FindText = source;
   ctx.request.ReplaceText = AddSlash(confirmDestination) + confirmItemName;
   // The trees' selection is the view's; it clears it when the page turns.
-  return showAdvanced ? Page::Targets : RunAndEndPage();
+  return showAdvanced ? Page::Targets : RunOrReview();
 }
 
 Page Wizard::FindStart() {
@@ -308,7 +325,7 @@ Page Wizard::FindStart() {
     ShowMessage(refusal, kAppTitle, MessageKind::Warning);
     return Page::None;
   }
-  return showAdvanced ? Page::Targets : RunAndEndPage();
+  return showAdvanced ? Page::Targets : RunOrReview();
 }
 
 Page Wizard::SwitchStart() {
@@ -380,10 +397,121 @@ Page Wizard::RunAndEndPage() {
   return ctx.request.Cancelled ? Page::Cancelled : Page::Finished;
 }
 
+Page Wizard::RunOrReview() { return ShowChangesFirst() ? PreviewAndReview() : RunAndEndPage(); }
+
+Page Wizard::PreviewAndReview() {
+  // A search that changes nothing: it needs no rights and writes no record.
+  struct PreviewScope {
+    RunContext& ctx;
+    ~PreviewScope() { ctx.preview = false; }
+  } scope{ctx};
+  ctx.preview = true;
+  ctx.selection = nullptr;
+  long& last = itemsOfLastRun[ModeIndex(ctx.request.Mode)];
+  work.Begin(last);
+  try {
+    MappingRun(ctx, ports_.parts).StartSearch();
+  } catch (const Error& e) {
+    throw Error(std::string(e.what()) + "\n\nThe search stopped before the review; nothing was changed.");
+  }
+  // A cancelled search leaves the page as it was: nothing was changed.
+  if (ctx.request.Cancelled) return Page::None;
+  if (work.Done() > 0) last = work.Done();
+  // Taken, not copied: a search of many places holds its list once.
+  review.Load(std::move(ctx.changes));
+  ctx.changes.clear();
+  reviewKinds = review.CountsPerKind();
+  reviewTickable_ = review.TickedCount();
+  // A move is applied even where no reference was found; a search that found
+  // nothing to change has nothing to apply.
+  reviewEmpty = review.TickedCount() == 0 && ctx.request.Mode != 'M';
+  reviewCameFrom_ = CurrentPage;
+  return Page::Review;
+}
+
+std::string Wizard::ReviewLine() const {
+  if (review.size() == 0) return "Nothing to change: the search found no reference to " + ctx.request.FindText + ".";
+  if (reviewEmpty) return "Nothing to apply: none of the places found can be changed.";
+  std::string line =
+      std::to_string(review.TickedCount()) + " of " + std::to_string(reviewTickable_) + " changes ticked";
+  if (!reviewKinds.empty()) line += " (" + reviewKinds + ")";
+  return line + ".";
+}
+
+Page Wizard::ApplyReview() {
+  if (reviewEmpty || CurrentPage != Page::Review) return Page::None;
+  ChangeSelection selection = review.Selection();
+  struct SelectionScope {
+    RunContext& ctx;
+    ~SelectionScope() { ctx.selection = nullptr; }
+  } scope{ctx};
+  ctx.selection = &selection;
+  try {
+    return RunAndEndPage();
+  } catch (...) {
+    // What the run made before it failed is on the undo page; the found
+    // list no longer tells what is there.
+    CurrentPage = ReviewBack();
+    throw;
+  }
+}
+
+Page Wizard::ReviewBack() {
+  const Page page = reviewCameFrom_ == Page::None ? Page::Front : reviewCameFrom_;
+  showAdvancedVisible = page == Page::MapOnly || page == Page::MoveConfirm || page == Page::MoveGiven;
+  return page;
+}
+
+Page Wizard::OpenReport(const std::string& name, Page cameFrom) {
+  // An entry listed from an earlier records folder keeps its report there.
+  const std::string folder = ports_.undo && !name.empty() ? ports_.undo->FolderOf(name) : "";
+  const std::string path = (folder.empty() ? ctx.programFolder : folder) + name + ".log";
+  if (name.empty() || !ports_.fs->FileExists(path)) {
+    ShowMessage(name.empty() ? std::string("This run has no change report.")
+                             : name + " has no change report: it was made by an earlier version of Ostrivane, or its "
+                                      "report was deleted.");
+    return Page::None;
+  }
+  ReadReport read;
+  try {
+    read = ReadChangeReport(ports_.fs->ReadWhole(path));
+  } catch (const Error& e) {
+    ShowMessage("The change report " + path + " could not be read: " + e.what(), kAppTitle, MessageKind::Error);
+    return Page::None;
+  }
+  report.Load(std::move(read.entries));
+  reportPath = path;
+  reportTitle = "Changes of " + name;
+  // What became of the entries, then what the run was and when: the counts
+  // first, so that long paths do not push them out of sight.
+  std::size_t byOutcome[5] = {};
+  for (std::size_t row = 0; row < report.size(); ++row) ++byOutcome[int(report.At(row).outcome)];
+  std::string counts;
+  for (int i = 0; i < 5; ++i)
+    if (byOutcome[i] > 0)
+      counts += (counts.empty() ? "" : ", ") + std::to_string(byOutcome[i]) + " " + OutcomeWord(ChangeOutcome(i));
+  reportLine = (counts.empty() ? std::string("No entries") : counts) + ".\r\n" + read.Field("Mode") + ": " +
+               read.Field("Find") + " -> " + read.Field("Replace");
+  if (const std::string started = read.Field("Started"); !started.empty()) reportLine += ", " + started;
+  reportCameFrom_ = cameFrom;
+  return Page::Report;
+}
+
+void Wizard::OpenReportAsTextClick() {
+  if (!ports_.shell || reportPath.empty()) return;
+  const std::string error = ShellExecuteErrorText(ports_.shell->OpenWithShell(reportPath));
+  if (!error.empty()) ShowMessage(error, kShellExecuteError, MessageKind::Error);
+}
+
+void Wizard::ShowChangesFirstClick(char mode, bool checked) { showChangesFirst[ModeIndex(mode)] = checked; }
+bool Wizard::ShowChangesFirst() const { return showChangesFirst[ModeIndex(ctx.request.Mode)]; }
+
 void Wizard::SetEndPageLines() {
   const EndPage page = EndPageOf(ctx);
   passedOverLine = page.passedOverLine;
   endNotes = page.notes;
+  // The report is written for a run that met anything at all.
+  showChangesVisible = ports_.parts.records && !ctx.request.UndoName.empty() && !ctx.changes.empty();
   if (page.finished) {
     finishedTitle = page.title;
     finishedMoveLine = page.moveLine;
@@ -476,6 +604,8 @@ std::string Wizard::HelpTopicOf(Page page) {
     case Page::Targets:
     case Page::Drives: return "Targets.htm";
     case Page::Undo: return "Undo.htm";
+    case Page::Review:
+    case Page::Report: return "Review.htm";
     default: return kIntroductionTopic;
   }
 }

@@ -8,6 +8,7 @@
 #include "engine/MappingRun.h"
 #include "engine/OsGeneration.h"
 #include "window/Pages.h"
+#include "window/ReviewList.h"
 #include "window/RightsWarning.h"
 #include "engine/UndoPorts.h"
 #include "undo/UndoTexts.h"
@@ -128,6 +129,23 @@ class Wizard {
   // The field a refused check points at; the view focuses it and clears this.
   Field focusField = Field::None;
 
+  bool showChangesVisible = false;  // either end page: the run left a change report
+
+  // "Show changes before they are made", by ModeIndex; kept in the settings file.
+  bool showChangesFirst[3] = {true, false, true};
+
+  // Review page: what the search found, ticked to be applied.
+  ReviewList review;
+  std::string reviewKinds;  // the count per kind, taken once when the list is loaded
+  bool reviewEmpty = false;  // the search found nothing: nothing to apply
+  // "4 of 5 changes ticked: 2 value data, ..." or that there is nothing to change.
+  std::string ReviewLine() const;
+
+  // Report page: the change report of a run (finish page) or of an undo
+  // entry (undo page), read from its .log; shown read-only.
+  ReviewList report;
+  std::string reportTitle, reportLine, reportPath;
+
   // Undo page
   std::vector<std::string> undoLines{kNoChangesToUndo};
   int undoSelection = -1;
@@ -168,6 +186,13 @@ class Wizard {
   void DeleteUndoClick();         // "Delete"
   void UndoAgeChange(int index);
   void ShowPassedOverClick();  // "Show" beside the end page's passed-over line
+  // The "Show changes before they are made" box of a mode's page ('M', 'S',
+  // 'F'); ShowChangesFirst is the mode at hand's.
+  void ShowChangesFirstClick(char mode, bool checked);
+  bool ShowChangesFirst() const;
+  void OpenReportAsTextClick();  // "Open as text" on the report page
+  // The page the review page came from (where "Back" leads).
+  Page ReviewCameFrom() const { return reviewCameFrom_; }
   // One "Stop and Verify each Mapping Change" choice, whichever page's box shows it.
   void VerifyClick(bool checked);
   bool StopAndVerify() const;
@@ -184,6 +209,13 @@ class Wizard {
 
  private:
   Page RunAndEndPage();
+  // The run a start button begins: a preview and the review page when the
+  // box asks for it, else the run itself.
+  Page RunOrReview();
+  Page PreviewAndReview();
+  Page ApplyReview();
+  Page ReviewBack();
+  Page OpenReport(const std::string& name, Page cameFrom);
   Page MoveStart(Sender sender);
   Page FindStart();
   Page SwitchStart();
@@ -206,5 +238,7 @@ class Wizard {
   bool RightsAllowRun();
 
   WizardPorts ports_;
-  std::string helpFolder_;  // where the help file is: beside the program
+  std::string helpFolder_;
+  Page reviewCameFrom_ = Page::None, reportCameFrom_ = Page::None;
+  std::size_t reviewTickable_ = 0;  // entries of the review that carry a box  // where the help file is: beside the program
 };

@@ -65,6 +65,11 @@ struct FakeUndoList : UndoList, UndoExecutor {
   void SetAgeIndex(int index) override { age = index; }
   std::map<int, std::vector<std::string>> agedOut;  // what each age limit would delete
   std::vector<std::string> EntriesAgedOut(int index) override { return agedOut[index]; }
+  std::map<std::string, std::string> folders;  // entries whose records are in another folder
+  std::string FolderOf(const std::string& name) const override {
+    const auto it = folders.find(name);
+    return it == folders.end() ? "" : it->second;
+  }
   void DeleteEntry(const std::string& name) override {
     calls.push_back("delete " + name);
     std::erase_if(lines, [&](const std::string& l) { return l.rfind(name + " - ", 0) == 0; });

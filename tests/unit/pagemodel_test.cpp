@@ -11,6 +11,12 @@
 namespace {
 const std::string kIni = "C:\\Ost\\Ostrivane.ini";
 
+// Runs start at once, as with "Show changes before they are made" unticked;
+// the review's own tests tick it.
+void RunAtOnce(Wizard& w) {
+  for (bool& on : w.showChangesFirst) on = false;
+}
+
 class PageModelTest : public ::testing::Test {
  protected:
   PageModelTest() : wizard(Ports(), "C:\\Ost\\") {
@@ -25,7 +31,10 @@ class PageModelTest : public ::testing::Test {
     p.shell = &help;
     return p;
   }
-  void Show(const std::string& arg = "") { wizard.Start(arg); }
+  void Show(const std::string& arg = "") {
+    wizard.Start(arg);
+    RunAtOnce(wizard);
+  }
   // Straight to a page, as if the user had walked there.
   void At(Page page) { wizard.CurrentPage = page; }
 
@@ -541,7 +550,8 @@ TEST_F(PageModelTest, CloseQueryWritesTheSettingsFile) {
   wizard.skipIntroduction = true;
   EXPECT_TRUE(wizard.MayClose());
   EXPECT_EQ(fs.At(kIni).data, "[Undo List]\r\nDeleteOlderThan=2\r\n\r\n[Start]\r\nSkipStartPage=1\r\n\r\n"
-                              "[Targets]\r\nConfigurationFiles=1\r\n\r\n");
+                              "[Targets]\r\nConfigurationFiles=1\r\n\r\n"
+                              "[Show Changes First]\r\nMoveAndMap=0\r\nSwitchDrives=0\r\nMapOnly=0\r\n\r\n");
 
   // Other sections and keys stay; no selection is written as -1.
   fs.At(kIni).data = "[Other]\r\nKey=Value\r\n[Undo List]\r\nDeleteOlderThan=9\r\nMore=1\r\n";
@@ -551,11 +561,13 @@ TEST_F(PageModelTest, CloseQueryWritesTheSettingsFile) {
   EXPECT_TRUE(wizard.MayClose());
   EXPECT_EQ(fs.At(kIni).data,
             "[Other]\r\nKey=Value\r\n\r\n[Undo List]\r\nDeleteOlderThan=-1\r\nMore=1\r\n\r\n[Start]\r\nSkipStartPage=0\r\n\r\n"
-            "[Targets]\r\nConfigurationFiles=0\r\n\r\n");
+            "[Targets]\r\nConfigurationFiles=0\r\n\r\n"
+            "[Show Changes First]\r\nMoveAndMap=0\r\nSwitchDrives=0\r\nMapOnly=0\r\n\r\n");
   // ... and the next start reads it back unticked.
   Wizard next(Ports(), "C:\\Ost\\");
   next.Start("");
   EXPECT_FALSE(next.ctx.targets.configFiles);
+  EXPECT_FALSE(next.showChangesFirst[0] || next.showChangesFirst[1] || next.showChangesFirst[2]);
   EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -685,6 +697,7 @@ class CarefulPageTest : public PageModelTest {
 TEST_F(CarefulPageTest, OneVerifyChoiceWhateverPageShowsIt) {
   fs.AddFolder("C:\\Data\\Old");
   careful.Start("");
+  RunAtOnce(careful);
   careful.TurnPage(Sender::MapOnly);
   careful.VerifyClick(true);
   careful.findWhat = "a";
@@ -709,6 +722,7 @@ TEST_F(CarefulPageTest, OneVerifyChoiceWhateverPageShowsIt) {
 
 TEST_F(CarefulPageTest, TheBandShowsExactlyTheModeAtHand) {
   careful.Start("");
+  RunAtOnce(careful);
   auto panels = [&] {
     return int(careful.moveDescriptionVisible) | int(careful.switchDescriptionVisible) << 1 |
            int(careful.mapOnlyDescriptionVisible) << 2;
@@ -727,6 +741,7 @@ TEST_F(CarefulPageTest, TheBandShowsExactlyTheModeAtHand) {
 
 TEST_F(CarefulPageTest, UndoDeleteAndAShorterAgeAskFirstNamingTheEntries) {
   careful.Start("");
+  RunAtOnce(careful);
   careful.TurnPage(Sender::TitleUndo);
   undo.lines = {"Undo00002 - 1/1/2026 1:00:00 AM", "Undo00005 - 1/2/2026"};
   undo.agedOut[0] = {"Undo00002"};
@@ -756,6 +771,7 @@ TEST_F(CarefulPageTest, UndoDeleteAndAShorterAgeAskFirstNamingTheEntries) {
 
 TEST_F(CarefulPageTest, RefusalsSayWhatIsWrongAndPointAtTheField) {
   careful.Start("");
+  RunAtOnce(careful);
   // A whole drive is no item to move.
   careful.TurnPage(Sender::MoveAndMap);
   careful.DropOnMoveTo("C:\\", "D:\\");
@@ -820,6 +836,7 @@ TEST_F(CarefulPageTest, RefusalsSayWhatIsWrongAndPointAtTheField) {
 
 TEST_F(CarefulPageTest, ARunThatStopsPartWaySaysWhatItChangedAndWhereToUndoIt) {
   careful.Start("");
+  RunAtOnce(careful);
   careful.TurnPage(Sender::MapOnly);
   careful.findWhat = "a";
   careful.replaceWith = "b";
@@ -841,6 +858,7 @@ TEST_F(CarefulPageTest, ARunThatStopsPartWaySaysWhatItChangedAndWhereToUndoIt) {
 
 TEST_F(CarefulPageTest, TheProgressMeasureIsThePreviousFinishedRun) {
   careful.Start("");
+  RunAtOnce(careful);
   EXPECT_EQ(careful.work.Percent(), -1);
   careful.TurnPage(Sender::MapOnly);
   careful.findWhat = "a";

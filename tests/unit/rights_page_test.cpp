@@ -25,6 +25,7 @@ class RightsPageTest : public ::testing::Test {
     fs.AddFolder("C:\\Ost");
     rec.ctx = &wizard.ctx;
     wizard.Start("");
+    for (bool& on : wizard.showChangesFirst) on = false;  // runs start at once
     wizard.CurrentPage = Page::MapOnly;
     wizard.findWhat = "C:\\Old Place\\";
     wizard.replaceWith = "D:\\New \"x\"";

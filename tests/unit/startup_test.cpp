@@ -138,6 +138,7 @@ class StartActionsTest : public ::testing::Test {
     fs.AddFolder("C:\\Ost");
     rec.ctx = &wizard.ctx;
     wizard.Start("");
+    for (bool& on : wizard.showChangesFirst) on = false;  // runs start at once
   }
   WizardPorts Ports() {
     WizardPorts p{&ui, &fs, &drives, &undo, &undo, &picker, {}, [] { return OsVersion{true, true, 6, 1}; }};

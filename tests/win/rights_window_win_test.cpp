@@ -59,6 +59,7 @@ class RightsWindowTest : public ::testing::Test {
     rec.ctx = &wizard.ctx;
     ui.Bind(wizard.ctx);
     window.Create("", SW_SHOW);
+    for (bool& on : wizard.showChangesFirst) on = false;  // runs start at once
   }
   ~RightsWindowTest() override { RemoveTree(fs, folder); }
   WizardPorts Ports() {

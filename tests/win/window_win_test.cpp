@@ -73,6 +73,9 @@ class WindowTest : public ::testing::Test {
     ui.Bind(wizard.ctx);
     ui.BindWork(wizard.work);
     window.Create("", SW_SHOW);
+    // Runs start at once, as with "Show changes before they are made" unticked.
+    for (bool& on : wizard.showChangesFirst) on = false;
+    window.Show();
   }
   ~WindowTest() override { RemoveTree(fs, folder); }
   WizardPorts Ports() {
@@ -333,7 +336,8 @@ TEST_F(WindowTest, CloseButtonWritesTheSettingsFile) {
   EXPECT_TRUE(destroyed);
   EXPECT_EQ(fs.ReadWhole(folder + "Ostrivane.ini"),
             "[Undo List]\r\nDeleteOlderThan=3\r\n\r\n[Start]\r\nSkipStartPage=1\r\n\r\n"
-            "[Targets]\r\nConfigurationFiles=1\r\n\r\n");
+            "[Targets]\r\nConfigurationFiles=1\r\n\r\n"
+            "[Show Changes First]\r\nMoveAndMap=0\r\nSwitchDrives=0\r\nMapOnly=0\r\n\r\n");
 }
 
 TEST_F(WindowTest, ExitLeavesWithoutWritingTheSettingsFile) {

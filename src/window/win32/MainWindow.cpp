@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "core/win32/WidePath.h"
+#include "window/Settings.h"
 #include "window/win32/Win32WindowUi.h"
 #include "window/win32/WindowClass.h"
 #include "OstrivaneVersion.h"
@@ -20,7 +21,7 @@ constexpr COLORREF kStripColour = RGB(31, 58, 95);
 constexpr COLORREF kBandColour = RGB(228, 236, 247);
 
 // Path and BoldPath: read-only wrapping fields, so a long path is read whole and can be selected.
-enum class Kind { Text, Bold, Heading, Title, Small, Button, DefButton, Flat, Check, Edit, ReadOnly, Letter, List, Combo, Drives, Tree, Link, Path, BoldPath };
+enum class Kind { Text, Bold, Heading, Title, Small, Button, DefButton, Flat, Check, Edit, ReadOnly, Letter, List, Combo, Drives, Tree, Link, Path, BoldPath, Review, Report };
 enum class Zone { Page, Strip, Band };
 
 int S(Sender s) { return kSenderId + int(s); }
@@ -119,9 +120,10 @@ std::vector<MainWindow::Item>* MakeItems() {
       {kConfirmSourceFolder, P::MoveConfirm, K::BoldPath, "", 24, 140, 440, 62},
       {kConfirmToLine, P::MoveConfirm, K::Text, "", 24, 202, 440, 16},
       {kConfirmDestination, P::MoveConfirm, K::BoldPath, "", 24, 218, 440, 62},
-      {kAuto, P::MoveConfirm, K::Text, "If the above information is not correct, click on the Back button and correct it.", 24, 282, 440, 30},
-      {kMoveConfirmHint, P::MoveConfirm, K::Text, "", 24, 312, 440, 16},
-      {kVerifyMoveConfirm, P::MoveConfirm, K::Check, "Stop and &Verify each Mapping Change", 24, 330, 300, 22},
+      {kAuto, P::MoveConfirm, K::Text, "If the above information is not correct, click on the Back button and correct it.", 24, 280, 440, 30},
+      {kMoveConfirmHint, P::MoveConfirm, K::Text, "", 24, 310, 440, 16},
+      {kVerifyMoveConfirm, P::MoveConfirm, K::Check, "Stop and &Verify each Mapping Change", 24, 326, 300, 20},
+      {kShowChangesMoveConfirm, P::MoveConfirm, K::Check, "Show &changes before they are made", 24, 346, 260, 20},
       {S(Sender::MoveConfirmBack), P::MoveConfirm, K::Button, "&Back", backX, bottom, bw, bh},
       {S(Sender::MoveConfirmNext), P::MoveConfirm, K::DefButton, "", nextX, bottom, bw, bh},
       // MoveGiven
@@ -134,6 +136,7 @@ std::vector<MainWindow::Item>* MakeItems() {
       {kAuto, P::MoveGiven, K::Text, "If the above information is not correct, click on the Back button and correct it.", 24, 254, 440, 30},
       {kMoveGivenHint, P::MoveGiven, K::Text, "", 24, 286, 440, 16},
       {kVerifyMoveGiven, P::MoveGiven, K::Check, "Stop and &Verify each Mapping Change", 24, 306, 300, 22},
+      {kShowChangesMoveGiven, P::MoveGiven, K::Check, "Show &changes before they are made", 24, 330, 300, 22},
       {S(Sender::MoveGivenBack), P::MoveGiven, K::Button, "&Back", backX, bottom, bw, bh},
       {S(Sender::MoveGivenNext), P::MoveGiven, K::DefButton, "", nextX, bottom, bw, bh},
       // SwitchDrives
@@ -142,6 +145,7 @@ std::vector<MainWindow::Item>* MakeItems() {
       {kFirstDrive, P::SwitchDrives, K::Letter, "", 130, 134, 36, 24},
       {kAuto, P::SwitchDrives, K::Text, "Drive &Letter:", 24, 174, 100, 18},
       {kSecondDrive, P::SwitchDrives, K::Letter, "", 130, 170, 36, 24},
+      {kShowChangesSwitch, P::SwitchDrives, K::Check, "Show &changes before they are made", 24, 214, 300, 22},
       {S(Sender::SwitchBack), P::SwitchDrives, K::Button, "&Back", backX, bottom, bw, bh},
       {S(Sender::SwitchNext), P::SwitchDrives, K::DefButton, "&Next", nextX, bottom, bw, bh},
       // MapOnly
@@ -153,6 +157,7 @@ std::vector<MainWindow::Item>* MakeItems() {
       {kReplaceWith, P::MapOnly, K::Edit, "", 122, 170, 302, 24},
       {kBrowseReplaceWith, P::MapOnly, K::Button, "...", 430, 169, 34, 26},
       {kVerifyMapOnly, P::MapOnly, K::Check, "Stop and &Verify each Mapping Change", 24, 214, 300, 22},
+      {kShowChangesMapOnly, P::MapOnly, K::Check, "Show &changes before they are made", 24, 240, 300, 22},
       {S(Sender::MapOnlyBack), P::MapOnly, K::Button, "&Back", backX, bottom, bw, bh},
       {S(Sender::MapOnlyNext), P::MapOnly, K::DefButton, "", nextX, bottom, bw, bh},
       // Targets
@@ -188,6 +193,8 @@ std::vector<MainWindow::Item>* MakeItems() {
       // either end page, when another start handed an item over during the run
       {kHandOverNotice, P::None, K::Path, "", 24, 244, 354, 114},
       {S(Sender::HandOverGo), P::None, K::Button, "G&o", 392, 248, bw, bh},
+      // either end page, when the run wrote a change report
+      {S(Sender::ShowChanges), P::None, K::Button, "Show what &changed", 24, bottom, 140, bh},
       {S(Sender::GoToStartCancelled), P::Cancelled, K::Button, "&Go to Start", backX - 16, bottom, bw + 16, bh},
       {S(Sender::ExitCancelled), P::Cancelled, K::DefButton, "E&xit", nextX, bottom, bw, bh},
       // Undo
@@ -199,7 +206,20 @@ std::vector<MainWindow::Item>* MakeItems() {
       {kUndoAge, P::Undo, K::Combo, "", 260, 304, 160, 120},
       {kUndoChanges, P::Undo, K::DefButton, "&Undo Changes", 24, bottom, 112, bh},
       {kDeleteUndo, P::Undo, K::Button, "&Delete", 144, bottom, bw, bh},
+      {S(Sender::UndoDetails), P::Undo, K::Button, "De&tails", 236, bottom, bw, bh},
       {S(Sender::UndoBack), P::Undo, K::Button, "&Back", nextX, bottom, bw, bh},
+      // Review
+      {kAuto, P::Review, K::Text, "&Changes found (untick what should stay as it is; space unticks):", 24, 92, 440, 18},
+      {kReviewList, P::Review, K::Review, "", 24, 112, 440, 210},
+      {kReviewLine, P::Review, K::Text, "", 24, 326, 440, 34},
+      {S(Sender::ReviewBack), P::Review, K::Button, "&Back", backX, bottom, bw, bh},
+      {S(Sender::ReviewApply), P::Review, K::DefButton, "&Apply", nextX, bottom, bw, bh},
+      // Report
+      {kReportTitle, P::Report, K::Bold, "", 24, 92, 440, 18},
+      {kReportLine, P::Report, K::Path, "", 24, 112, 440, 34},
+      {kReportList, P::Report, K::Report, "", 24, 150, 440, 208},
+      {kOpenReportAsText, P::Report, K::Button, "Open as &text", 24, bottom, 112, bh},
+      {S(Sender::ReportBack), P::Report, K::DefButton, "&Back", nextX, bottom, bw, bh},
 
       // Window-wide, bottom left
       {kShowAdvanced, P::None, K::Check, "Show Advanced &Map Options", 16, 369, 230, 22},
@@ -241,7 +261,7 @@ void SetCheck(HWND h, bool on) {
 }
 bool Checked(HWND h) { return SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-bool IsSender(int id) { return id >= kSenderId && id <= kSenderId + int(Sender::HandOverGo); }
+bool IsSender(int id) { return id >= kSenderId && id <= kSenderId + int(kLastSender); }
 
 // The path fields wrap like an edit control and can be selected, but they
 // are not stops of the Tab key: Tab, Enter and Esc go on to the window.
@@ -314,6 +334,12 @@ void MainWindow::MakeControls() {
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, hwnd_, nullptr,
                              GetModuleHandleW(nullptr), nullptr);
   for (Item& it : *items_) {
+    if (it.kind == K::Review || it.kind == K::Report) {
+      ReviewListView& view = it.kind == K::Review ? reviewView_ : reportView_;
+      view.Create(hwnd_, it.id, it.kind == K::Review);
+      it.hwnd = view.hwnd();
+      continue;
+    }
     DWORD style = 0;
     const wchar_t* cls = L"STATIC";
     std::string text = it.text;
@@ -343,6 +369,8 @@ void MainWindow::MakeControls() {
         cls = WC_TREEVIEWW;
         style = WS_TABSTOP | WS_BORDER | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
         break;
+      case K::Review:
+      case K::Report: break;  // made by their views above
     }
     // The list and tree controls take their accessible names from the label
     // before them; their own window text stays empty.
@@ -412,6 +440,9 @@ bool MainWindow::Visible(const Item& it) const {
   if (it.id == kHandOverNotice || it.id == S(Sender::HandOverGo))
     return !(it.id == kHandOverNotice ? wizard_.EndNoticeText() : wizard_.handOverWaiting).empty() &&
            (wizard_.CurrentPage == Page::Finished || wizard_.CurrentPage == Page::Cancelled);
+  if (it.id == S(Sender::ShowChanges))
+    return wizard_.showChangesVisible &&
+           (wizard_.CurrentPage == Page::Finished || wizard_.CurrentPage == Page::Cancelled);
   if (it.id == kPassedOverLine || it.id == kShowPassedOver)
     return !wizard_.passedOverLine.empty() &&
            (wizard_.CurrentPage == Page::Finished || wizard_.CurrentPage == Page::Cancelled);
@@ -441,6 +472,9 @@ void MainWindow::Show() {
   text(kPassedOverLine, f.passedOverLine);
   text(kHandOverNotice, f.EndNoticeText());
   text(kGivenDestination, f.givenDestination);
+  text(kReviewLine, f.ReviewLine());
+  text(kReportTitle, f.reportTitle);
+  text(kReportLine, f.reportLine);
   text(kFirstDrive, f.firstDrive);
   text(kSecondDrive, f.secondDrive);
   text(kFindWhat, f.findWhat);
@@ -452,6 +486,16 @@ void MainWindow::Show() {
   SetCheck(Control(kShowAdvanced), f.showAdvanced);
   SetCheck(Control(kSkipIntroduction), f.skipIntroduction);
   for (int box : {kVerifyMoveGiven, kVerifyMapOnly, kVerifyMoveConfirm}) SetCheck(Control(box), f.StopAndVerify());
+  SetCheck(Control(kShowChangesMoveConfirm), f.showChangesFirst[ModeIndex('M')]);
+  SetCheck(Control(kShowChangesMoveGiven), f.showChangesFirst[ModeIndex('M')]);
+  SetCheck(Control(kShowChangesSwitch), f.showChangesFirst[ModeIndex('S')]);
+  SetCheck(Control(kShowChangesMapOnly), f.showChangesFirst[ModeIndex('F')]);
+  EnableWindow(SenderButton(Sender::ReviewApply), !f.reviewEmpty);
+  // The lists are shown anew with their page: their rows were loaded on the way there.
+  if (f.CurrentPage != shownPage_) {
+    reviewView_.Show(wizard_.review);
+    reportView_.Show(wizard_.report);
+  }
   SetCheck(Control(kRegistryTarget), f.ctx.targets.registry);
   SetCheck(Control(kSettingsTarget), f.ctx.targets.settingsFiles);
   SetCheck(Control(kShortcutsTarget), f.ctx.targets.shortcuts);
@@ -538,6 +582,8 @@ int MainWindow::BackId() const {
     case Page::Targets: return S(Sender::TargetsBack);
     case Page::Drives: return S(Sender::DrivesBack);
     case Page::Undo: return S(Sender::UndoBack);
+    case Page::Review: return S(Sender::ReviewBack);
+    case Page::Report: return S(Sender::ReportBack);
     default: return 0;
   }
 }
@@ -608,6 +654,11 @@ void MainWindow::Command(int id, int code, HWND from) {
     case kVerifyMoveGiven:
     case kVerifyMapOnly:
     case kVerifyMoveConfirm: f.VerifyClick(Checked(Control(id))); break;
+    case kShowChangesMoveConfirm:
+    case kShowChangesMoveGiven: f.ShowChangesFirstClick('M', Checked(Control(id))); break;
+    case kShowChangesSwitch: f.ShowChangesFirstClick('S', Checked(Control(id))); break;
+    case kShowChangesMapOnly: f.ShowChangesFirstClick('F', Checked(Control(id))); break;
+    case kOpenReportAsText: Guarded([&] { f.OpenReportAsTextClick(); }); break;
     case kRegistryTarget:
     case kSettingsTarget:
     case kShortcutsTarget:
@@ -686,7 +737,9 @@ HWND MainWindow::FirstField() const {
       case K::Letter:
       case K::List:
       case K::Tree:
-      case K::Drives: return it.hwnd;
+      case K::Drives:
+      case K::Review:
+      case K::Report: return it.hwnd;
       default: break;
     }
   }
@@ -839,6 +892,10 @@ LRESULT MainWindow::Handle(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_NOTIFY: {
       const auto* n = reinterpret_cast<const NMHDR*>(lp);
+      if (LRESULT result = 0; reviewView_.OnNotify(*n, result) || reportView_.OnNotify(*n, result)) return result;
+      // A box ticked or unticked: the count under the list follows.
+      if (n->idFrom == UINT_PTR(kReviewList) && n->code == LVN_ITEMCHANGED)
+        SetTextIfChanged(Control(kReviewLine), wizard_.ReviewLine());
       if (n->idFrom == UINT_PTR(kDriveList) && n->code == LVN_ITEMCHANGED && !syncing_) ReadDriveSelection();
       if (n->idFrom == UINT_PTR(kDriveList) && n->code == NM_CUSTOMDRAW)
         return DriveListDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(lp));

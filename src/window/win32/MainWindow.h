@@ -8,6 +8,7 @@
 
 #include "window/Wizard.h"
 #include "window/win32/FolderTree.h"
+#include "window/win32/ReviewListView.h"
 #include "window/win32/WinView.h"
 //
 #include <commctrl.h>
@@ -83,6 +84,8 @@ class MainWindow {
   std::vector<std::string> shownUndoLines_;
   FolderTree left_{wizard_, TreeSide::MoveFrom};
   FolderTree right_{wizard_, TreeSide::MoveTo};
+  ReviewListView reviewView_;  // the review page's list: boxes to tick
+  ReviewListView reportView_;  // the report page's list: read-only
   bool dragging_ = false;
   HTREEITEM dropTarget_ = nullptr;  // the accepted node under the mouse
 };
@@ -142,6 +145,16 @@ enum ControlId : int {
   kCancelledCount,
   kPassedOverLine,  // both end pages
   kShowPassedOver,
+  kShowChangesMoveConfirm,  // "Show changes before they are made", one box per mode page
+  kShowChangesMoveGiven,
+  kShowChangesMapOnly,
+  kShowChangesSwitch,
+  kReviewList,
+  kReviewLine,  // the review page's count of ticked changes, or that there is nothing to apply
+  kReportTitle,
+  kReportLine,
+  kReportList,
+  kOpenReportAsText,
   kVersionLine,
   kMoveDescription,  // first of three lines per description panel
   kSwitchDescription = kMoveDescription + 3,

@@ -5,20 +5,23 @@
 #include "core/Unicode.h"
 
 namespace {
-constexpr ReviewColumn kColumns[] = {ReviewColumn::Where, ReviewColumn::Old, ReviewColumn::New};
-constexpr const wchar_t* kHeadings[] = {L"Where", L"Old", L"New"};
-constexpr int kWidths[] = {260, 220, 220};
+constexpr ReviewColumn kColumns[] = {ReviewColumn::Where, ReviewColumn::Old, ReviewColumn::New, ReviewColumn::Outcome};
+constexpr const wchar_t* kHeadings[] = {L"Where", L"Old", L"New", L"Outcome"};
+constexpr int kWidths[] = {260, 220, 220, 160};
 }  // namespace
 
-void ReviewListView::Create(HWND parent, int id) {
+void ReviewListView::Create(HWND parent, int id, bool withBoxes) {
+  withBoxes_ = withBoxes;
+  columns_ = withBoxes ? 3 : 4;
   hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, 0, 0,
                           0, 0, parent, reinterpret_cast<HMENU>(INT_PTR(id)), GetModuleHandleW(nullptr), nullptr);
-  SendMessageW(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+  SendMessageW(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+               (withBoxes ? LVS_EX_CHECKBOXES : 0) | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
   // The boxes are the list's too: asked for with the texts.
-  SendMessageW(hwnd_, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
+  if (withBoxes) SendMessageW(hwnd_, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
   const int dpi = DpiOf(parent);
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < columns_; ++i) {
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH;
     column.pszText = const_cast<wchar_t*>(kHeadings[i]);
@@ -37,7 +40,7 @@ void ReviewListView::Show(ReviewList& list) {
 }
 
 void ReviewListView::Toggle(int row) {
-  if (!list_ || row < 0 || std::size_t(row) >= list_->size() || !list_->Tickable(std::size_t(row))) return;
+  if (!withBoxes_ || !list_ || row < 0 || std::size_t(row) >= list_->size() || !list_->Tickable(std::size_t(row))) return;
   list_->SetTicked(std::size_t(row), !list_->Ticked(std::size_t(row)));
   SendMessageW(hwnd_, LVM_REDRAWITEMS, WPARAM(row), LPARAM(row));
   // The page shows how many are ticked.
@@ -57,7 +60,7 @@ bool ReviewListView::OnNotify(const NMHDR& header, LRESULT& result) {
       LVITEMW& item = reinterpret_cast<NMLVDISPINFOW&>(const_cast<NMHDR&>(header)).item;
       if (item.iItem < 0 || std::size_t(item.iItem) >= list_->size()) return true;
       const std::size_t row = std::size_t(item.iItem);
-      if ((item.mask & LVIF_TEXT) && item.iSubItem >= 0 && item.iSubItem < 3) {
+      if ((item.mask & LVIF_TEXT) && item.iSubItem >= 0 && item.iSubItem < columns_) {
         const std::u16string text = Utf16FromUtf8(list_->CellText(row, kColumns[item.iSubItem]));
         cell_.assign(text.begin(), text.end());
         // Line ends would show as boxes in one row.
@@ -65,7 +68,7 @@ bool ReviewListView::OnNotify(const NMHDR& header, LRESULT& result) {
           if (c == L'\r' || c == L'\n' || c == L'\t') c = L' ';
         item.pszText = cell_.data();
       }
-      if (item.mask & LVIF_STATE) {
+      if ((item.mask & LVIF_STATE) && withBoxes_) {
         item.stateMask |= LVIS_STATEIMAGEMASK;
         // No box (image 0) where there is nothing to tick.
         item.state = list_->Tickable(row) ? INDEXTOSTATEIMAGEMASK(list_->Ticked(row) ? 2 : 1) : 0;
@@ -89,7 +92,7 @@ bool ReviewListView::OnNotify(const NMHDR& header, LRESULT& result) {
       return true;
     case LVN_COLUMNCLICK: {
       const int column = reinterpret_cast<const NMLISTVIEW&>(header).iSubItem;
-      if (column >= 0 && column < 3) list_->SortBy(kColumns[column]);
+      if (column >= 0 && column < columns_) list_->SortBy(kColumns[column]);
       Show(*list_);
       return true;
     }

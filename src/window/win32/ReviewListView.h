@@ -9,7 +9,8 @@
 class ReviewListView {
  public:
   // Makes the list view as a child of `parent` with the control id `id`.
-  void Create(HWND parent, int id);
+  // Without boxes it shows a run's report: no ticks, and an Outcome column.
+  void Create(HWND parent, int id, bool withBoxes = true);
   HWND hwnd() const { return hwnd_; }
   void Place(int x, int y, int width, int height);
   // Shows the list anew (after Load or a sort).
@@ -23,5 +24,7 @@ class ReviewListView {
 
   HWND hwnd_ = nullptr;
   ReviewList* list_ = nullptr;
+  bool withBoxes_ = true;
+  int columns_ = 3;
   std::wstring cell_;  // the text the list view is handed; lives until the next request
 };

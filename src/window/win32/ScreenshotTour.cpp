@@ -32,7 +32,18 @@ void ScreenshotRun::FindReplaceProcess(const SearchTexts& texts) {
     c.request.LinkCount = 7;
     while (!c.PumpCancelled()) Sleep(10);  // until Cancel, or the script ends the program
   } else {
-    c.request.LinkCount = 3;
+    // Three sample places, as the review lists them and the report tells what became of them.
+    const ChangeEntry samples[] = {
+        {"HKEY_CURRENT_USER\\Software\\Sample\\Recent", "LastFolder", 0, ChangeKind::ValueData, oldText + "\\Report.txt",
+         newText + "\\Report.txt", ChangeOutcome::Changed, ""},
+        {"C:\\Users\\Public\\Sample\\tool.ini", "", 4, ChangeKind::SettingsLine, "Data=" + oldText,
+         "Data=" + newText, ChangeOutcome::Changed, ""},
+        {"C:\\Users\\Public\\Desktop\\Report.lnk", "", 0, ChangeKind::ShortcutTarget, oldText + "\\Report.xlsx",
+         newText + "\\Report.xlsx", ChangeOutcome::Changed, ""}};
+    for (ChangeEntry e : samples) {
+      if (c.preview) e.outcome = ChangeOutcome::WouldChange;
+      if (c.Chosen(e)) c.Record(std::move(e));
+    }
   }
 }
 
@@ -95,12 +106,20 @@ void ScreenshotTour(MainWindow& window, Wizard& wizard, const std::string& targe
       toFront();
       window.Press(Sender::TitleUndo);
       break;
-    default:  // the end pages and the two dialogs: a sample Map Only run
+    case Page::Review:
       mapOnly(false);
+      wizard.ctx.targets = {true, false, false, false, false};
+      wizard.ShowChangesFirstClick('F', true);
+      window.Press(Sender::MapOnlyNext);
+      break;
+    default:  // the end pages, the report and the two dialogs: a sample Map Only run
+      mapOnly(false);
+      wizard.ShowChangesFirstClick('F', false);
       wizard.ctx.targets = {true, false, false, false, false};
       window.Press(Sender::MapOnlyNext);
       // The finish page as it offers an item another start handed over.
       if (page == Page::Finished) wizard.OfferHandOver(LongFolder() + kLongItem);
+      if (page == Page::Report) window.Press(Sender::ShowChanges);
       window.Show();
       break;
   }

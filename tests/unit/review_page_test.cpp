@@ -1,0 +1,268 @@
+// The review page and the report page in the page model: a search that
+// changes nothing, the ticked entries applied, the rest left as they are,
+// and the run's .log shown from the finish page and the undo page.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "core/Error.h"
+#include "support/FakeFileSystem.h"
+#include "support/FakeUi.h"
+#include "support/FakeWindowPorts.h"
+#include "window/HelpLinks.h"
+#include "window/RightsWarning.h"
+#include "window/Settings.h"
+#include "window/Wizard.h"
+
+namespace {
+struct Occurrence {
+  ChangeKind kind;
+  std::string where, value;
+  bool changed = false;
+};
+
+class ReviewPageTest : public ::testing::Test {
+ protected:
+  ReviewPageTest() : wizard(Ports(), "C:\\Ost\\") {
+    fs.AddFolder("C:\\Ost");
+    rec.ctx = &wizard.ctx;
+    // The registry walk meets each occurrence still there, as the real walks do.
+    rec.duringWalk = [this] {
+      if (rec.calls.back().rfind("reg ", 0) != 0) return;
+      RunContext& ctx = wizard.ctx;
+      for (auto& [name, o] : world) {
+        if (o.changed) continue;
+        ChangeEntry e{o.where, o.value, 0, o.kind, "C:\\Old\\" + name, "C:\\New\\" + name, ChangeOutcome::Changed, ""};
+        if (ctx.preview) {
+          e.outcome = ChangeOutcome::WouldChange;
+          ctx.Record(e);
+        } else if (ctx.Chosen(e)) {
+          o.changed = true;
+          ctx.Record(e);
+        }
+      }
+    };
+    wizard.Start("");
+  }
+  WizardPorts Ports() {
+    WizardPorts p{&ui, &fs, &drives, &undo, &undo, &picker, {}, [] { return OsVersion{true, true, 6, 1}; }};
+    p.parts = {&undo, &rec, &rec, &rec, &rec, &rec, nullptr, nullptr};
+    p.parts.records = &fs;
+    p.parts.timeText = [] { return "12/9/2026 4:00:00 AM"; };
+    p.shell = &help;
+    return p;
+  }
+  void MapOnlyStart() {
+    wizard.TurnPage(Sender::MapOnly);
+    wizard.findWhat = "C:\\Old";
+    wizard.replaceWith = "C:\\New";
+    wizard.TurnPage(Sender::MapOnlyNext);
+  }
+  std::size_t RowOf(const std::string& where) {
+    for (std::size_t row = 0; row < wizard.review.size(); ++row)
+      if (wizard.review.At(row).where == where) return row;
+    ADD_FAILURE() << where << " is not listed";
+    return 0;
+  }
+  int Changed() {
+    int n = 0;
+    for (auto& [name, o] : world) n += o.changed ? 1 : 0;
+    return n;
+  }
+
+  std::map<std::string, Occurrence> world{
+      {"a.exe", {ChangeKind::ValueData, "HKEY_CURRENT_USER\\Software\\App", "Path"}},
+      {"b.ini", {ChangeKind::ValueData, "HKEY_CURRENT_USER\\Software\\App", "Ini"}},
+      {"c.exe", {ChangeKind::ValueName, "HKEY_LOCAL_MACHINE\\Software\\App", "C:\\Old\\c.exe"}}};
+  FakeFileSystem fs;
+  FakeUi ui;
+  FakeUndoList undo;
+  FakeDrives drives;
+  FakePicker picker;
+  RecordingRunParts rec;
+  FakeHelp help;
+  Wizard wizard;
+};
+
+TEST_F(ReviewPageTest, TheReviewListsEverythingFirstAndApplyMakesOnlyTheTickedChanges) {
+  EXPECT_TRUE(wizard.showChangesFirst[ModeIndex('F')]);  // on without a settings file
+  MapOnlyStart();
+  ASSERT_EQ(wizard.CurrentPage, Page::Review);
+  EXPECT_EQ(Changed(), 0);
+  EXPECT_FALSE(wizard.ctx.preview);
+  EXPECT_FALSE(fs.Has("C:\\Ost\\Undo00000.log"));
+  ASSERT_EQ(wizard.review.size(), 3u);
+  EXPECT_EQ(wizard.ReviewLine(), "3 of 3 changes ticked (2 value data, 1 value name).");
+
+  wizard.review.SetTicked(RowOf("HKEY_LOCAL_MACHINE\\Software\\App"), false);
+  undo.lines = {"Undo00000 - 12/9/2026 - Map Only: C:\\Old -> C:\\New", "Undo00007 - 1/1/2020"};
+  EXPECT_EQ(wizard.ReviewLine(), "2 of 3 changes ticked (2 value data, 1 value name).");
+  wizard.TurnPage(Sender::ReviewApply);
+  ASSERT_EQ(wizard.CurrentPage, Page::Finished);
+  EXPECT_TRUE(world["a.exe"].changed && world["b.ini"].changed);
+  EXPECT_FALSE(world["c.exe"].changed);
+  EXPECT_EQ(wizard.ctx.request.LinkCount, 2);
+  EXPECT_EQ(wizard.ctx.selection, nullptr);
+  EXPECT_EQ(wizard.review.size(), 0u);  // not kept once the page is left
+
+  // "Show what changed": the run's .log, read back, with what became of each entry.
+  ASSERT_TRUE(wizard.showChangesVisible);
+  wizard.OfferHandOver("C:\\Other");
+  wizard.TurnPage(Sender::ShowChanges);
+  ASSERT_EQ(wizard.CurrentPage, Page::Report);
+  ASSERT_EQ(wizard.report.size(), 3u);
+  EXPECT_EQ(wizard.reportTitle, "Changes of Undo00000");
+  EXPECT_EQ(wizard.reportLine, "2 changed, 1 left out.\r\nMap Only: C:\\Old -> C:\\New, 12/9/2026 4:00:00 AM");
+  for (std::size_t row = 0; row < wizard.report.size(); ++row)
+    EXPECT_EQ(wizard.report.CellText(row, ReviewColumn::Outcome),
+              wizard.report.At(row).value == "C:\\Old\\c.exe" ? "left out" : "changed");
+  wizard.OpenReportAsTextClick();
+  EXPECT_EQ(help.calls, std::vector<std::string>{"open C:\\Ost\\Undo00000.log"});
+  help.shellResult = 31;  // no program for the file
+  wizard.OpenReportAsTextClick();
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].second, kShellExecuteError);
+  wizard.TurnPage(Sender::ReportBack);
+  EXPECT_EQ(wizard.CurrentPage, Page::Finished);
+  EXPECT_EQ(wizard.handOverWaiting, "C:\\Other");  // still offered beside the result
+
+  // The undo page's Details: the same report; an entry without one says so.
+  wizard.TurnPage(Sender::TitleUndo);
+  wizard.undoSelection = 0;
+  wizard.TurnPage(Sender::UndoDetails);
+  ASSERT_EQ(wizard.CurrentPage, Page::Report);
+  EXPECT_EQ(wizard.report.size(), 3u);
+  wizard.TurnPage(Sender::ReportBack);
+  EXPECT_EQ(wizard.CurrentPage, Page::Undo);
+  wizard.undoSelection = 1;
+  wizard.TurnPage(Sender::UndoDetails);
+  EXPECT_EQ(wizard.CurrentPage, Page::Undo);
+  ASSERT_EQ(ui.messages.size(), 2u);
+  EXPECT_NE(ui.messages[1].first.find("Undo00007 has no change report"), std::string::npos);
+  // An entry listed from an earlier records folder has its report there.
+  fs.AddFile("C:\\Beside\\Undo00007.log", fs.ReadWhole("C:\\Ost\\Undo00000.log"));
+  undo.folders["Undo00007"] = "C:\\Beside\\";
+  wizard.TurnPage(Sender::UndoDetails);
+  EXPECT_EQ(wizard.CurrentPage, Page::Report);
+}
+
+TEST_F(ReviewPageTest, BackChangesNothingAnEmptySearchHasNothingToApplyAndAVanishedEntryIsNamed) {
+  MapOnlyStart();
+  ASSERT_EQ(wizard.CurrentPage, Page::Review);
+  // A copy restarted as administrator starts where the search began: the ticks do not travel.
+  EXPECT_EQ(ResumeArguments(wizard).at(1), "page=MapOnly");
+  wizard.TurnPage(Sender::ReviewBack);
+  EXPECT_EQ(wizard.CurrentPage, Page::MapOnly);
+  EXPECT_TRUE(wizard.showAdvancedVisible);
+  EXPECT_EQ(Changed(), 0);
+  EXPECT_FALSE(fs.Has("C:\\Ost\\Undo00000.log"));
+
+  // One occurrence goes away between the review and Apply.
+  wizard.TurnPage(Sender::MapOnlyNext);
+  ASSERT_EQ(wizard.review.size(), 3u);
+  world.erase("b.ini");
+  wizard.TurnPage(Sender::ReviewApply);
+  ASSERT_EQ(wizard.CurrentPage, Page::Finished);
+  EXPECT_EQ(Changed(), 2);
+  EXPECT_EQ(wizard.passedOverLine.empty(), false);
+  ASSERT_EQ(wizard.ctx.passedOver.size(), 1u);
+  EXPECT_EQ(wizard.ctx.passedOver[0].reason, "it is no longer there");
+
+  // Nothing left to find: the page says so, and Apply makes no run.
+  wizard.TurnPage(Sender::GoToStart);
+  MapOnlyStart();
+  ASSERT_EQ(wizard.CurrentPage, Page::Review);
+  EXPECT_TRUE(wizard.reviewEmpty);
+  EXPECT_EQ(wizard.ReviewLine(), "Nothing to change: the search found no reference to C:\\Old.");
+  const std::size_t calls = rec.calls.size();
+  wizard.TurnPage(Sender::ReviewApply);
+  EXPECT_EQ(wizard.CurrentPage, Page::Review);
+  EXPECT_EQ(rec.calls.size(), calls);
+
+  // A move is searched before it is made, and made on Apply.
+  fs.AddFolder("C:\\Data\\Item");
+  wizard.TurnPage(Sender::ReviewBack);
+  wizard.TurnPage(Sender::MoveAndMap);
+  wizard.confirmSourceFolder = "C:\\Data\\";
+  wizard.confirmItemName = "Item";
+  wizard.confirmDestination = "D:\\";
+  wizard.TurnPage(Sender::TreeDrop);
+  rec.calls.clear();
+  wizard.TurnPage(Sender::MoveConfirmNext);
+  ASSERT_EQ(wizard.CurrentPage, Page::Review);
+  EXPECT_FALSE(wizard.reviewEmpty);  // the move itself is still to be made
+  for (const std::string& call : rec.calls) EXPECT_NE(call.rfind("move ", 0), 0u) << call;
+  wizard.TurnPage(Sender::ReviewApply);
+  EXPECT_EQ(wizard.CurrentPage, Page::Finished);
+  EXPECT_EQ(std::count(rec.calls.begin(), rec.calls.end(), "move C:\\Data\\Item>D:\\Item"), 1);
+}
+
+// A switch makes its changes in three passes through a marker; a reviewed
+// one must finish every ticked change and leave no marker behind.
+TEST_F(ReviewPageTest, AReviewedSwitchFinishesTheTickedAndLeavesTheRestWhole) {
+  std::map<std::string, std::string> values{
+      {"a", "C:\\a"}, {"b", "D:\\b"}, {"both", "C:\\x;D:\\y"}, {"kept", "C:\\kept"}};
+  rec.duringWalk = [&] {
+    const std::string call = rec.calls.back();
+    if (call.rfind("reg ", 0) != 0) return;
+    const std::size_t arrow = call.find('>');
+    const std::string from = call.substr(4, arrow - 4), to = call.substr(arrow + 1);
+    RunContext& ctx = wizard.ctx;
+    for (auto& [name, text] : values) {
+      if (text.find(from) == std::string::npos) continue;
+      std::string changed = text;
+      for (std::size_t p = 0; (p = changed.find(from, p)) != std::string::npos; p += to.size()) changed.replace(p, from.size(), to);
+      ChangeEntry e{"HKEY_CURRENT_USER\\S", name, 0, ChangeKind::ValueData, text, changed, ChangeOutcome::WouldChange, ""};
+      if (ctx.preview) {
+        ctx.Record(e);
+      } else if (ctx.Chosen(e)) {
+        text = changed;
+        e.outcome = ChangeOutcome::Changed;
+        ctx.Record(e);
+      }
+    }
+  };
+  wizard.ShowChangesFirstClick('S', true);
+  wizard.TurnPage(Sender::SwitchDrives);
+  wizard.TurnPage(Sender::SwitchNext);
+  ASSERT_EQ(wizard.CurrentPage, Page::Targets);
+  wizard.ctx.targets = {};
+  wizard.ctx.targets.settingsFiles = wizard.ctx.targets.shortcuts = wizard.ctx.targets.configFiles = false;
+  wizard.TurnPage(Sender::TargetsNext);
+  ASSERT_EQ(wizard.CurrentPage, Page::Review);
+  ASSERT_EQ(wizard.review.size(), 5u);  // C: to D: in three values, D: to C: in two
+  for (std::size_t row = 0; row < wizard.review.size(); ++row)
+    if (wizard.review.At(row).value == "kept") wizard.review.SetTicked(row, false);
+  wizard.TurnPage(Sender::ReviewApply);
+  ASSERT_EQ(wizard.CurrentPage, Page::Finished);
+  EXPECT_EQ(values["a"], "D:\\a");
+  EXPECT_EQ(values["b"], "C:\\b");
+  EXPECT_EQ(values["both"], "D:\\x;C:\\y");
+  EXPECT_EQ(values["kept"], "C:\\kept");
+  EXPECT_TRUE(wizard.ctx.passedOver.empty());
+}
+
+TEST_F(ReviewPageTest, TheBoxIsKeptPerModeAndAFileWithoutTheKeyReadsAsTheDefault) {
+  const std::string ini = "C:\\Ost\\Ostrivane.ini";
+  const Settings none = ReadSettings(fs, "C:\\Ost\\");
+  EXPECT_TRUE(none.ShowChangesFirst[ModeIndex('M')]);
+  EXPECT_FALSE(none.ShowChangesFirst[ModeIndex('S')]);
+  EXPECT_TRUE(none.ShowChangesFirst[ModeIndex('F')]);
+  fs.AddFile(ini, "[Show Changes First]\r\nMapOnly=0\r\nSwitchDrives=1\r\nMoveAndMap=yes\r\n");
+  const Settings read = ReadSettings(fs, "C:\\Ost\\");
+  EXPECT_TRUE(read.ShowChangesFirst[ModeIndex('M')]);  // malformed: the default
+  EXPECT_TRUE(read.ShowChangesFirst[ModeIndex('S')]);
+  EXPECT_FALSE(read.ShowChangesFirst[ModeIndex('F')]);
+
+  // The Switch Drives box, ticked on its page, lasts to the next start.
+  wizard.ShowChangesFirstClick('S', true);
+  wizard.ShowChangesFirstClick('F', false);
+  ASSERT_TRUE(wizard.MayClose());
+  Wizard next(Ports(), "C:\\Ost\\");
+  next.Start("");
+  EXPECT_TRUE(next.showChangesFirst[ModeIndex('S')]);
+  EXPECT_FALSE(next.showChangesFirst[ModeIndex('F')]);
+  EXPECT_TRUE(next.showChangesFirst[ModeIndex('M')]);
+}
+}  // namespace
