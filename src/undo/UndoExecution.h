@@ -28,13 +28,12 @@ class UndoExecution : public UndoExecutor {
  public:
   // `ansi` reads registry backups stored in the ANSI code page.
   UndoExecution(FileSystem& fs, UndoStore& store, RegistryBackend& registry, CodePage& ansi, FolderMove& mover,
-                std::string programFolder, RunLock* lock = nullptr)
+                RunLock* lock = nullptr)
       : fs_(fs),
         store_(store),
         registry_(registry),
         ansi_(ansi),
         mover_(mover),
-        folder_(std::move(programFolder)),
         lock_(lock) {}
 
   // Throws Error only when another run holds the run lock.
@@ -51,7 +50,6 @@ class UndoExecution : public UndoExecutor {
   RegistryBackend& registry_;
   CodePage& ansi_;
   FolderMove& mover_;
-  std::string folder_;
   RunLock* lock_;
   EnvironmentNotice* environment_ = nullptr;
   GuardRails* guard_ = nullptr;

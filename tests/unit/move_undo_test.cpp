@@ -228,7 +228,7 @@ class MoveAndUndo : public ::testing::Test {
   FileMapping files{ctx, fs, forms, archive, shortcuts, cp};
   RegistryWalk walk{ctx, reg, fs, cp};
   FolderMove mover{ctx, fs, shell, true};
-  UndoExecution undo{fs, store, reg, cp, mover, kHome};
+  UndoExecution undo{fs, store, reg, cp, mover};
   RunParts parts;
 };
 
@@ -379,7 +379,7 @@ TEST_F(MoveAndUndo, EntryWithOnlyARegistryBackupAndUndoDuringARun) {
     bool TryAcquire() override { return false; }
     void Release() override {}
   } held;
-  UndoExecution locked{fs, store, reg, cp, mover, kHome, &held};
+  UndoExecution locked{fs, store, reg, cp, mover, &held};
   try {
     locked.UndoEntry("Undo00001");
     ADD_FAILURE() << "undo ran beside another run";

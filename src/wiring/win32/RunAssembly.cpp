@@ -29,7 +29,7 @@ struct RunAssembly::Impl {
         files(ctx, fs, forms, archive, shortcuts, ansi),
         registry(ctx, registryBackend, fs, ansi),
         mover(ctx, fs, shell, dialogs == ShellDialogs::Silent),
-        undoer(fs, store, registryBackend, ansi, mover, programFolder, &lock) {
+        undoer(fs, store, registryBackend, ansi, mover, &lock) {
     undoer.SetEnvironmentNotice(&environment);
     store.SetLock(&lock);
     mover.SetGuard(&guard);
