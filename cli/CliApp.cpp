@@ -66,7 +66,7 @@ int RunUndo(const CliOptions& o, CliServices& services, RunContext& ctx, std::os
     list.FillUndoBox(false);
     out << o.undoName << " deleted\n";
   } else {
-    const std::string message = services.UndoRunner(ctx).UndoEntry(o.undoName);
+    const std::string message = services.UndoRunner(ctx).UndoEntry(o.undoName, o.force);
     out << message << '\n';
     // A script must not take a partial undo for a complete one.
     if (message.find(kUndoIncomplete) != std::string::npos) return kExitError;
