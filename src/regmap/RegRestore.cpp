@@ -229,29 +229,55 @@ RegistryRestorePlan PlanRegistryRestore(RegistryBackend& backend, const ParsedRe
 
   // Keys the run made: taken away only while they hold just what the run
   // put there; what lies below them goes with them.
-  std::vector<std::pair<std::string, bool>> regions;  // folded key, taken
+  struct Region {
+    std::string key;  // folded
+    bool take = false;
+    bool left = false;  // changed after the run
+  };
+  std::vector<Region> regions;
   for (std::size_t i : createdAt) {
     const std::string key = FoldKey(ops[i].KeyName());
-    bool take = false;
+    bool take = false, left = false;
     const bool ranMade = after.keys.count(key) && after.keys[key];
     if (ranMade && live.KeyExists(ops[i].KeyName())) {
       Model now;
       live.Subtree(ops[i].KeyName(), now);
-      if (SameTree(now, SubtreeOf(after, key)))
+      if (SameTree(now, SubtreeOf(after, key))) {
         take = true;
-      else
+      } else {
+        left = true;
         take = changedPlace(key, nullptr, "the key as the run made it", "other values or subkeys");
+      }
       if (take) ++plan.keys;
     } else if (ranMade) {
       ++plan.alreadyAsBefore;
     }
     plan.take[i] = take;
-    regions.emplace_back(key, take);
+    regions.push_back({key, take, left && !take});
   }
-  const auto regionOf = [&](const std::string& key) -> const std::pair<std::string, bool>* {
-    for (const auto& r : regions)
-      if (IsUnder(key, r.first)) return &r;
+  const auto regionOf = [&](const std::string& key) -> const Region* {
+    for (const Region& r : regions)
+      if (IsUnder(key, r.key)) return &r;
     return nullptr;
+  };
+  // A key move is one change: where its new key stays, its old key is not
+  // made again beside it (followed along a chain of moves).
+  std::set<std::string> held;
+  for (bool grew = true; grew;) {
+    grew = false;
+    for (const RegistryWrite& w : written) {
+      if (w.kind != RegistryWrite::Kind::KeyMove) continue;
+      const std::string to = FoldKey(w.newName), from = FoldKey(w.key);
+      const auto* region = regionOf(to);
+      bool keep = region && region->left;
+      for (const std::string& h : held) keep |= IsUnder(to, h);
+      if (keep && held.insert(from).second) grew = true;
+    }
+  }
+  const auto isHeld = [&](const std::string& key) {
+    for (const std::string& h : held)
+      if (IsUnder(key, h)) return true;
+    return false;
   };
 
   std::map<ValueId, bool> decided;  // a place's verdict, for each of its lines
@@ -260,10 +286,11 @@ RegistryRestorePlan PlanRegistryRestore(RegistryBackend& backend, const ParsedRe
     const RegOp& op = ops[i];
     if (op.kind == RegOp::Kind::DeleteKey) continue;
     const std::string key = FoldKey(op.KeyName());
-    if (const auto* region = regionOf(key)) {
-      plan.take[i] = region->second;
+    if (const Region* region = regionOf(key)) {
+      plan.take[i] = region->take;
       continue;
     }
+    if (isHeld(key)) continue;
     if (op.kind == RegOp::Kind::OpenKey) {
       // A key the run moved away is made again when nothing stands there
       // now; one that exists takes back only the values that are due.
