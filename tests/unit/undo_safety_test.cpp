@@ -283,3 +283,18 @@ TEST_F(UndoSafety, AKeyTheRunMadeWithAValueAddedLaterStays) {
   EXPECT_EQ(reg.GetText(CU, "Software\\Ostr\\C:\\OldApp", ""), "key");
 }
 }  // namespace
+
+namespace {
+// Killed while it wrote a file: the file still holds its old bytes and its
+// temporary file lies beside it. The undo removes that file too.
+TEST_F(UndoSafety, AWriteThatNeverHappenedLeavesNoTemporaryFileAfterTheUndo) {
+  const std::string a = fs.ReadWhole("C:\\Cfg\\a.ini");
+  Map("\\\\OLDSRV\\Data", "\\\\NEWSRV\\Shared");
+  fs.ReplaceWhole("C:\\Cfg\\a.ini", a);
+  fs.AddFile("C:\\Cfg\\~ostrivane-1C2D.tmp", "[S]\r\nPath=\\\\NEW");
+  const std::string message = undo.UndoEntry("Undo00000");
+  EXPECT_FALSE(fs.Has("C:\\Cfg\\~ostrivane-1C2D.tmp")) << message;
+  EXPECT_EQ(message.find(kUndoIncomplete), std::string::npos) << message;
+  EXPECT_NE(message.find("1 place was already as before the run."), std::string::npos) << message;
+}
+}  // namespace
