@@ -284,7 +284,7 @@ void UndoExecution::RestoreRegistry(Undo& u) {
   }
 }
 
-std::string UndoExecution::LaterEntries(const Undo& u, const std::string& file, const std::string& key,
+std::string UndoExecution::LaterEntries(Undo& u, const std::string& file, const std::string& key,
                                         const std::string& valueName) {
   // The list runs oldest first: every entry after this one ran later.
   std::vector<std::string> names;
@@ -295,7 +295,7 @@ std::string UndoExecution::LaterEntries(const Undo& u, const std::string& file, 
     after |= entry == u.name;
   }
   std::vector<std::string> found;
-  auto& cache = const_cast<Undo&>(u).later;
+  auto& cache = u.later;
   for (const std::string& entry : names) {
     auto it = cache.find(entry);
     if (it == cache.end()) {

@@ -66,7 +66,7 @@ class UndoExecution : public UndoExecutor {
   void MoveBack(Undo& u);
   void RestoreRegistry(Undo& u);
   // " It was changed again by Undo00016: undo that entry first." or "".
-  std::string LaterEntries(const Undo& u, const std::string& file, const std::string& key,
+  std::string LaterEntries(Undo& u, const std::string& file, const std::string& key,
                            const std::string& valueName);
   std::string ClosingMessage(const Undo& u) const;
 
