@@ -66,8 +66,10 @@ int RunUndo(const CliOptions& o, CliServices& services, RunContext& ctx, std::os
     list.FillUndoBox(false);
     out << o.undoName << " deleted\n";
   } else {
-    const std::string message = services.UndoRunner(ctx).UndoEntry(o.undoName);
+    const std::string message = services.UndoRunner(ctx).UndoEntry(o.undoName, o.force);
     out << message << '\n';
+    if (!o.force && services.UndoRunner(ctx).PlacesChangedSinceRun() > 0)
+      out << "Give --force to restore the places changed after the run as well; their later changes would be lost.\n";
     // A script must not take a partial undo for a complete one.
     if (message.find(kUndoIncomplete) != std::string::npos) return kExitError;
   }

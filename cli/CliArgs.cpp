@@ -29,7 +29,7 @@ std::string UsageText() {
          "  ostrivane-cli move SOURCE DESTINATION_FOLDER [options]  Move and Map\n"
          "  ostrivane-cli switch FIRST SECOND [options]             Switch Drives (two drive letters)\n"
          "  ostrivane-cli undo list\n"
-         "  ostrivane-cli undo run NAME                             (NAME as Undo00003)\n"
+         "  ostrivane-cli undo run NAME [--force]                   (NAME as Undo00003)\n"
          "  ostrivane-cli undo delete NAME\n"
          "\n"
          "Options:\n"
@@ -54,6 +54,12 @@ std::string UsageText() {
          "  --allow-partial without administrator rights, change what can be changed when the run would also\n"
          "                  need HKEY_LOCAL_MACHINE or a folder such as Program Files; without it such a run\n"
          "                  stops with exit status 3 before any change, after naming what it cannot change\n"
+         "  --force         with undo run: restore also the places changed after the run (by hand or by a\n"
+         "                  later run), whose later changes are then lost; without it such places are left\n"
+         "                  and named, and the undo ends with exit status 3\n"
+         "\n"
+         "An undo gives back only the places that still hold what the run wrote; a place already as before\n"
+         "the run is counted and left, so undoing an entry twice changes nothing the second time.\n"
          "\n"
          "Exit status: 0 finished, 1 cancelled or the move failed, 2 usage error, 3 an error stopped the run or left an undo\n"
          "incomplete, or the run lacks rights (see --allow-partial), 4 finished, but some places could not be changed\n"
@@ -127,6 +133,8 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
       if (!value(o.reportPath) || o.reportPath.empty()) return Fail("--report needs a file name.");
     } else if (a == "--json") {
       o.json = true;
+    } else if (a == "--force") {
+      o.force = true;
     } else if (a.size() > 1 && a.compare(0, 2, "--") == 0) {
       return Fail("Unknown option " + a + ".");
     } else {
@@ -137,6 +145,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
   const std::string& cmd = args[0];
   const bool mapping = cmd == "map" || cmd == "move" || cmd == "switch";
   if ((findGiven || replaceGiven) && cmd != "map") return Fail("--find and --replace belong to map.");
+  if (o.force && cmd != "undo") return Fail("--force belongs to undo run.");
   if (!mapping && (o.verify || o.preview || o.substring || o.allowPartial || o.drives || targetsGiven || o.json ||
                    !o.reportPath.empty()))
     return Fail("Options belong to map, move and switch.");
@@ -164,6 +173,7 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
     o.second = *b;
     if (o.verify) return Fail("Switch Drives never stops to verify; --verify does not apply.");
   } else if (cmd == "undo") {
+    if (o.force && !(positional.size() == 2 && positional[0] == "run")) return Fail("--force belongs to undo run.");
     if (positional.empty()) return Fail("undo needs list, run NAME or delete NAME.");
     const std::string& sub = positional[0];
     if (sub == "list" && positional.size() == 1) {

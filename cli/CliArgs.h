@@ -22,6 +22,7 @@ struct CliOptions {
   bool allowPartial = false;  // go on without the rights for some places
   std::string reportPath;  // --report: the change list written as a change report
   bool json = false;       // --json: the change list as JSON Lines on stdout
+  bool force = false;      // undo run --force: restore places changed after the run as well
 };
 
 struct CliParse {

@@ -124,6 +124,19 @@ for k, a in enumerate(args):
     put("command_line", "args%02d" % k, "\0".join(a))
 
 # --- unicode_fold: [needle length][start] needle hay ------------------------
+# --- undo_records: a written record, a form feed, a registry backup ---------
+record = ("Ostrivane written record 1\r\n"
+          "value\tHKEY_CURRENT_USER\\Software\\A\tv\t1\t43003a005c004e00650077005c0078000000\r\n"
+          "rename\tHKEY_CURRENT_USER\\Software\\A\tC:\\Old\tC:\\New\t1\t3100\r\n"
+          "key\tHKEY_CURRENT_USER\\Software\\B\\C:\\Old\tHKEY_CURRENT_USER\\Software\\B\\C:\\New\r\n"
+          "file\tC:\\a.ini\tpending\r\nwithdrawn\r\n")
+backup = ("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\A]\r\n\"v\"=\"C:\\\\Old\\\\x\"\r\n"
+          "\"C:\\\\Old\"=\"1\"\r\n\"C:\\\\New\"=-\r\n"
+          "[-HKEY_CURRENT_USER\\Software\\B\\C:\\New]\r\n[HKEY_CURRENT_USER\\Software\\B\\C:\\Old]\r\n@=\"k\"\r\n")
+put("undo_records", "move-and-values.txt", (record + "\f" + backup).encode("utf-8"))
+put("undo_records", "torn-record.txt", (record[:-9] + "\f" + backup[:-4]).encode("utf-8"))
+
+
 def fold(needle, hay, start=0):
     n = needle.encode("utf-8", "surrogatepass") if isinstance(needle, str) else needle
     h = hay.encode("utf-8", "surrogatepass") if isinstance(hay, str) else hay

@@ -8,6 +8,7 @@
 #include "engine/ChangeList.h"
 
 class Ui;
+class WrittenRecord;
 
 struct MappingRequest {
   std::string FindText;
@@ -99,6 +100,9 @@ struct RunContext {
   std::vector<ChangeEntry> changes;    // this run's change list, in the order met
   // Set for a run that applies what the review page ticked; not owned.
   ChangeSelection* selection = nullptr;
+  // Where the walks announce each write before they make it; set by the run
+  // (none in a preview), not owned.
+  WrittenRecord* written = nullptr;
   std::string startedAt, endedAt;      // local time text of the run's start and end
 
   // A place passed over as a whole: named in the passed-over list and in the

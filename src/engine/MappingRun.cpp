@@ -72,10 +72,31 @@ void MappingRun::StartSearch() {
   WriteReport();
 }
 
+bool MappingRun::ChangedAnything() const {
+  if (parts_.written && parts_.written->Count() > 0) return true;
+  for (const ChangeEntry& e : ctx_.changes)
+    if (e.outcome == ChangeOutcome::Changed) return true;
+  return false;
+}
+
+void MappingRun::RemoveRecords() {
+  if (!parts_.records) return;
+  for (const char* ext : {kWrittenRecordExtension, ".reg", ".zip", ".bat", ".log"}) {
+    const std::string path = ctx_.programFolder + ctx_.request.UndoName + ext;
+    if (parts_.records->FileExists(path)) parts_.records->Remove(path);
+  }
+}
+
 void MappingRun::WriteReport() {
   ctx_.endedAt = parts_.timeText ? parts_.timeText() : "";
-  // A run that met nothing leaves no undo entry behind for it.
-  if (ctx_.preview || !parts_.records || ctx_.request.UndoName.empty() || ctx_.changes.empty()) return;
+  if (ctx_.preview || !parts_.records || ctx_.request.UndoName.empty()) return;
+  // A run that changed nothing (a failed or refused move, no rights, a full
+  // disk before the first backup, a repeat run) leaves no entry that has
+  // nothing to undo: backups made for changes that were then refused go too.
+  if (!ChangedAnything()) {
+    RemoveRecords();
+    return;
+  }
   const std::string path = ctx_.programFolder + ctx_.request.UndoName + ".log";
   try {
     parts_.records->ReplaceWhole(path, ChangeReportText(ctx_));
@@ -100,6 +121,11 @@ void MappingRun::Search() {
   const int number = parts_.undo->FillUndoBox(true);
   if (number < 0 || number > 99999) throw Error(kNoUndoNameMessage);
   r.UndoName = "Undo" + ZeroPad5(number);
+  ctx_.written = nullptr;
+  if (parts_.written && !ctx_.preview) {
+    parts_.written->BeginRun(ctx_.programFolder + r.UndoName + kWrittenRecordExtension);
+    ctx_.written = parts_.written;
+  }
 
   ctx_.moveLines = MoveLines{};
   ctx_.passedOver.clear();

@@ -6,6 +6,7 @@
 
 #include "engine/MappingRequest.h"
 #include "engine/RunPorts.h"
+#include "engine/WrittenRecord.h"
 
 class FileSystem;
 
@@ -30,6 +31,9 @@ struct RunParts {
   // and the local time as the report shows it.
   FileSystem* records = nullptr;
   std::function<std::string()> timeText = {};
+  // Optional: the record of what the run wrote (UndoNNNNN.after), which lets
+  // an undo leave alone what changed after the run.
+  WrittenRecord* written = nullptr;
 };
 
 class MappingRun {
@@ -44,6 +48,9 @@ class MappingRun {
  private:
   void Search();
   void WriteReport();
+  // A run that changed nothing leaves no record files behind.
+  bool ChangedAnything() const;
+  void RemoveRecords();
   bool Move();
   void ReportNotMet();
   void DoMove();

@@ -29,6 +29,9 @@ class UndoExecutor {
  public:
   virtual ~UndoExecutor() = default;
   // Undoes the entry; returns the closing message ("N files restored.  Undo
-  // has completed"). Throws Error.
-  virtual std::string UndoEntry(const std::string& name) = 0;
+  // has completed" and what else was done or left). A place that changed
+  // after the run is left and named unless `force`. Throws Error.
+  virtual std::string UndoEntry(const std::string& name, bool force = false) = 0;
+  // The places the last UndoEntry left because they changed after the run.
+  virtual int PlacesChangedSinceRun() const { return 0; }
 };

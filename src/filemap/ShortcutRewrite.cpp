@@ -1,5 +1,7 @@
 #include "filemap/ShortcutRewrite.h"
 
+#include "engine/WrittenRecord.h"
+
 #include "core/Text.h"
 #include "engine/ChangeVerification.h"
 
@@ -163,10 +165,15 @@ void ShortcutRewrite::RewriteShortcut(const std::string& path, const SearchTexts
   if (pending->Before().Target != link->Target || pending->Before().Arguments != link->Arguments)
     return passOver("it was changed by another program while the run waited for an answer");
   if (!backup_.BackupFile(path)) return passOver("its backup could not be made");
+  // The shell makes the bytes: the record says a write is under way, then
+  // what the shortcut holds once it is made.
+  if (ctx_.written) ctx_.written->FilePending(path);
   // One shortcut that cannot be written does not stop the run.
   try {
     pending->Commit();
   } catch (const std::exception& e) {
-    passOver(e.what());
+    if (ctx_.written) ctx_.written->Withdraw();
+    return passOver(e.what());
   }
+  if (ctx_.written) ctx_.written->FileWritten(path);
 }

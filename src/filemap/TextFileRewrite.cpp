@@ -1,5 +1,7 @@
 #include "filemap/TextFileRewrite.h"
 
+#include "engine/WrittenRecord.h"
+
 #include <algorithm>
 #include <optional>
 
@@ -141,11 +143,15 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts
   if (!bytes) return giveUp("its encoding (" + EncodingName(encoding, ansi_) + ") cannot hold the new text");
   if (const std::optional<std::string> why = ChangedSinceRead(path, original)) return giveUp(*why);
   if (!backup_.BackupFile(path)) return giveUp("its backup could not be made");
+  // What the file will hold is on record before it is written, so that an
+  // undo can tell whether it changed after the run.
+  if (ctx_.written) ctx_.written->File(path, *bytes);
   // One file that cannot be written (in use, refused) does not stop the run;
   // its backup holds what it still holds, so undo restores nothing wrong.
   try {
     Write(path, *attributes, *bytes);
   } catch (const std::exception& e) {
+    if (ctx_.written) ctx_.written->Withdraw();
     giveUp(e.what());
   }
 }

@@ -20,7 +20,7 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-std::optional<RegRoot> RootOf(std::string_view name) {
+std::optional<RegRoot> RootOfNameImpl(std::string_view name) {
   const std::string n = UpperAZ(name);
   if (n == "HKEY_LOCAL_MACHINE" || n == "HKLM") return RegRoot::LocalMachine;
   if (n == "HKEY_CURRENT_USER" || n == "HKCU") return RegRoot::CurrentUser;
@@ -153,7 +153,9 @@ ParsedValue ParseValue(std::string_view line, RegFileForm form, CodePage& ansi) 
 }
 }  // namespace
 
-RegImportResult ImportRegText(RegistryBackend& backend, std::string_view stored, CodePage& ansi) {
+std::optional<RegRoot> RootOfName(std::string_view name) { return RootOfNameImpl(name); }
+
+ParsedRegFile ParseRegText(std::string_view stored, CodePage& ansi) {
   const DecodedRegFile decoded = DecodeRegFile(stored, ansi);
   std::string_view text = decoded.text;
   const std::vector<std::string_view> lines = SplitLines(text);
@@ -165,9 +167,8 @@ RegImportResult ImportRegText(RegistryBackend& backend, std::string_view stored,
   // Every entry the program writes ends with a line break; a file that ends
   // without one was cut short while its last entry was written.
   const bool cutShort = text.back() != '\n' && text.back() != '\r';
-  RegImportResult result;
-  std::optional<TNTRegistry> reg;  // the current key, when there is one
-  bool environmentKey = false;     // the current key is one of the environment's
+  ParsedRegFile parsed;
+  std::optional<RegOp> key;  // the header the values below belong to
   for (std::size_t i = 1; i < lines.size(); ++i) {
     const std::size_t start = i;
     std::string line(Trim(lines[i]));
@@ -183,46 +184,113 @@ RegImportResult ImportRegText(RegistryBackend& backend, std::string_view stored,
     const bool last = i + 1 == lines.size();
     const bool openList = line.back() == '\\' && line[0] != '[' && line.find("=hex") != std::string::npos;
     if (last && (cutShort || openList)) break;
+    RegOp op;
+    op.line = int(start) + 1;
+    op.text = std::string(lines[start]);
     try {
       if (line[0] == '[') {
-        reg.reset();
+        key.reset();
         const std::size_t close = line.rfind(']');
         if (close == std::string::npos) throw Bad{"no closing bracket"};
         const bool remove = line.size() > 1 && line[1] == '-';
         const std::string full = line.substr(remove ? 2 : 1, close - (remove ? 2 : 1));
         const std::size_t slash = full.find('\\');
-        const auto root = RootOf(full.substr(0, slash));
+        const auto root = RootOfName(full.substr(0, slash));
         if (!root) throw Bad{"unknown root key"};
-        const std::string path = slash == std::string::npos ? "\\" : full.substr(slash);
-        environmentKey = IsEnvironmentKey(RootName(*root) + path);
-        if (remove) {
-          if (std::string rule = RegDeletionRule(full); !rule.empty()) throw Bad{std::move(rule)};
-          TNTRegistry(backend, *root).DeleteRegKey(path);
-        } else {
-          reg.emplace(backend, *root);
-          reg->CreateRegPath(path);
-        }
-        ++result.keys;
+        op.kind = remove ? RegOp::Kind::DeleteKey : RegOp::Kind::OpenKey;
+        op.root = *root;
+        op.path = slash == std::string::npos ? "\\" : full.substr(slash);
+        if (!remove) key = op;
       } else if (line[0] == '@' || line[0] == '"') {
-        if (!reg) throw Bad{"no key for this value"};
-        const ParsedValue v = ParseValue(line, form, ansi);
-        if (v.remove)
-          reg->DeleteRegValue(v.name);
-        else
-          reg->WriteRawValue(v.name, v.type, v.data);
-        ++result.values;
-        result.environmentTouched |= environmentKey;
+        if (!key) throw Bad{"no key for this value"};
+        ParsedValue v = ParseValue(line, form, ansi);
+        op.kind = v.remove ? RegOp::Kind::DeleteValue : RegOp::Kind::SetValue;
+        op.root = key->root;
+        op.path = key->path;
+        op.name = std::move(v.name);
+        op.type = v.type;
+        op.data = std::move(v.data);
       } else {
         throw Bad{"unknown line"};
       }
     } catch (const Bad& bad) {
-      result.failed.push_back({int(start) + 1, std::string(lines[start]), bad.reason});
+      parsed.failed.push_back({op.line, op.text, bad.reason});
+      continue;
+    }
+    parsed.ops.push_back(std::move(op));
+  }
+  return parsed;
+}
+
+std::string RegOp::KeyName() const { return RootName(root) + path; }
+
+RegImportResult ApplyRegOps(RegistryBackend& backend, const ParsedRegFile& parsed,
+                            const std::function<bool(const RegOp&)>& chosen) {
+  RegImportResult result;
+  result.failed = parsed.failed;
+  std::optional<TNTRegistry> reg;  // the current key, once opened or made
+  const RegOp* header = nullptr;   // the current key's header line
+  bool headerFailed = false;
+  // A key is made when its header is chosen, or when the first value below
+  // it is: a header alone re-creates nothing that no chosen line needs.
+  const auto openHeader = [&]() -> bool {
+    if (reg) return true;
+    if (!header || headerFailed) return false;
+    try {
+      reg.emplace(backend, header->root);
+      reg->CreateRegPath(header->path);
+      ++result.keys;
+      return true;
     } catch (const Error& e) {
-      if (line[0] == '[') reg.reset();
-      result.failed.push_back({int(start) + 1, std::string(lines[start]), e.what()});
+      reg.reset();
+      headerFailed = true;
+      result.failed.push_back({header->line, header->text, e.what()});
+      return false;
+    }
+  };
+  for (const RegOp& op : parsed.ops) {
+    const bool take = !chosen || chosen(op);
+    try {
+      switch (op.kind) {
+        case RegOp::Kind::OpenKey:
+          reg.reset();
+          header = &op;
+          headerFailed = false;
+          if (take) openHeader();
+          break;
+        case RegOp::Kind::DeleteKey: {
+          reg.reset();
+          header = nullptr;
+          if (!take) break;
+          const std::string full = op.KeyName();
+          if (std::string rule = RegDeletionRule(full); !rule.empty()) throw Bad{std::move(rule)};
+          TNTRegistry(backend, op.root).DeleteRegKey(op.path);
+          ++result.keys;
+          break;
+        }
+        case RegOp::Kind::SetValue:
+        case RegOp::Kind::DeleteValue:
+          if (!take) break;
+          if (!openHeader()) throw Bad{"no key for this value"};
+          if (op.kind == RegOp::Kind::DeleteValue)
+            reg->DeleteRegValue(op.name);
+          else
+            reg->WriteRawValue(op.name, op.type, op.data);
+          ++result.values;
+          result.environmentTouched |= IsEnvironmentKey(op.KeyName());
+          break;
+      }
+    } catch (const Bad& bad) {
+      result.failed.push_back({op.line, op.text, bad.reason});
+    } catch (const Error& e) {
+      result.failed.push_back({op.line, op.text, e.what()});
     }
   }
   return result;
+}
+
+RegImportResult ImportRegText(RegistryBackend& backend, std::string_view stored, CodePage& ansi) {
+  return ApplyRegOps(backend, ParseRegText(stored, ansi));
 }
 
 RegImportResult ImportRegFile(FileSystem& fs, RegistryBackend& backend, const std::string& path, CodePage& ansi) {

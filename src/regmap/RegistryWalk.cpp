@@ -5,6 +5,7 @@
 #include "core/Text.h"
 #include "core/Ui.h"
 #include "engine/ChangeVerification.h"
+#include "engine/WrittenRecord.h"
 #include "regmap/NTReg.h"
 
 namespace {
@@ -301,25 +302,57 @@ RegistryWalk::Outcome RegistryWalk::Apply(KeyVisit& visit, const std::string& ac
     reason = e.what();
     return Outcome::PassedOver;
   }
+  // Announced before it is made, so that an undo knows what the run wrote
+  // there; withdrawn again when it was not made after all. A record that
+  // cannot be written stops the run (Error from WrittenRecord).
+  WrittenRecord* const written = ctx_.written;
+  const std::string key = visit.rootName + visit.path;
+  const std::uint32_t newType = type == kRegMultiSz ? kRegMultiSz : type == kRegExpandSz ? kRegExpandSz : kRegSz;
+  std::string data;
+  std::uint32_t renamedType = kRegNone;
+  std::optional<std::string> renamedData;
+  try {
+    if (kind == EntryKind::ValueData)
+      data = newType == kRegMultiSz ? RegDataFromMultiText(candidate) : RegDataFromText(candidate);
+    if (kind == EntryKind::ValueName && written) renamedData = visit.reg.ReadRawValue(actualName, renamedType);
+  } catch (const Error& e) {
+    reason = e.what();
+    return Outcome::PassedOver;
+  }
+  bool announced = written != nullptr;
+  if (written) {
+    switch (kind) {
+      case EntryKind::KeyPath: written->KeyMove(key, visit.rootName + candidate); break;
+      case EntryKind::ValueName:
+        if (renamedData)
+          written->ValueRename(key, actualName, candidate, renamedType, *renamedData);
+        else
+          announced = false;  // nothing there to rename: the rename below finds nothing either
+        break;
+      case EntryKind::ValueData: written->Value(key, valueName, newType, data); break;
+    }
+  }
+  const auto made = [&](Outcome outcome) {
+    if (announced && outcome != Outcome::Changed) written->Withdraw();
+    return outcome;
+  };
   try {
     switch (kind) {
       case EntryKind::KeyPath: {
         TNTRegistry mover(backend_, visit.root);
-        return mover.MoveRegKey(keyPath, "\\" + candidate, true) ? Outcome::Changed : Outcome::NothingToDo;
+        return made(mover.MoveRegKey(keyPath, "\\" + candidate, true) ? Outcome::Changed : Outcome::NothingToDo);
       }
       case EntryKind::ValueName:
-        if (!visit.reg.RenameRegValue(actualName, candidate)) return Outcome::NothingToDo;
-        ctx_.environmentChanged |= IsEnvironmentKey(visit.rootName + visit.path);
-        return Outcome::Changed;
+        if (!visit.reg.RenameRegValue(actualName, candidate)) return made(Outcome::NothingToDo);
+        ctx_.environmentChanged |= IsEnvironmentKey(key);
+        return made(Outcome::Changed);
       case EntryKind::ValueData:
-        ctx_.environmentChanged |= IsEnvironmentKey(visit.rootName + visit.path);
-        if (type == kRegMultiSz)
-          visit.reg.WriteMultiTextValue(valueName, candidate);
-        else
-          visit.reg.WriteTextValue(valueName, candidate, type == kRegExpandSz ? kRegExpandSz : kRegSz);
-        return Outcome::Changed;
+        ctx_.environmentChanged |= IsEnvironmentKey(key);
+        visit.reg.WriteRawValue(valueName, newType, data);
+        return made(Outcome::Changed);
     }
   } catch (const Error& e) {
+    made(Outcome::PassedOver);
     reason = e.what();
     return Outcome::PassedOver;
   }

@@ -137,7 +137,7 @@ bool FileBackupArchive::BackupFile(const std::string& path) {
 }
 
 RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::string& archivePath,
-                             const RestorePlace& placeOf, const RestoreGuard& guard) {
+                             const RestorePlace& placeOf, const RestoreGuard& guard, const RestoreCheck& check) {
   auto file = fs.OpenRandom(archivePath, OpenMode::ReadOnly);
   RestoreResult result;
   auto refuse = [&](const std::string& target, const std::string& why) {
@@ -170,6 +170,7 @@ RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::
       refuse(savedFrom, "its name in the archive is not valid UTF-8");
       continue;
     }
+    result.seen.insert(FoldKey(savedFrom));
     if (done.count(FoldKey(savedFrom))) continue;
     std::string data;
     try {
@@ -194,6 +195,18 @@ RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::
       const std::string rule = guard(target);
       if (!rule.empty()) {
         refuse(target, rule);
+        continue;
+      }
+    }
+    if (check) {
+      RestoreDecision decision = check(savedFrom, target, data);
+      if (decision.verdict == RestoreVerdict::NotChanged) continue;
+      if (decision.verdict == RestoreVerdict::AlreadyAsBefore) {
+        ++result.alreadyAsBefore;
+        continue;
+      }
+      if (decision.verdict == RestoreVerdict::Changed) {
+        result.changed.push_back(std::move(decision.why));
         continue;
       }
     }

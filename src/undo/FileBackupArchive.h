@@ -41,7 +41,24 @@ struct RestoreResult {
   std::vector<std::string> written;   // their paths, in the archive's order
   int leftOut = 0;                    // entries the caller's placeOf kept back
   std::vector<std::string> refusals;  // one message per entry not written back whole (its time included)
+  int alreadyAsBefore = 0;            // entries whose place holds its backup's bytes already
+  std::vector<std::string> changed;   // one message per place left because it changed after the run
+  std::set<std::string> seen;         // FoldKey of every name the archive shows, whole or damaged
 };
+
+// What becomes of one entry, asked before it is written back.
+enum class RestoreVerdict {
+  Restore,
+  AlreadyAsBefore,  // the place holds the backup's bytes: left, counted
+  Changed,          // the place changed after the run: left, named with `why`
+  NotChanged,       // the run never changed the place: left, not mentioned
+};
+struct RestoreDecision {
+  RestoreVerdict verdict = RestoreVerdict::Restore;
+  std::string why;
+};
+using RestoreCheck = std::function<RestoreDecision(const std::string& savedFrom, const std::string& target,
+                                                   const std::string& backup)>;
 
 // Why a file must not be written back there (the program itself, its
 // records), or "" when it may.
@@ -57,8 +74,10 @@ using RestoreGuard = std::function<std::string(const std::string& target)>;
 // was saved from (a folder moved since), or nullopt to leave the entry out.
 // Throws Error when the archive cannot be opened or read.
 using RestorePlace = std::function<std::optional<std::string>(const std::string& savedFrom)>;
+// check, when given, decides for each entry (after placeOf and guard) whether it is written back.
 RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::string& archivePath,
-                             const RestorePlace& placeOf = {}, const RestoreGuard& guard = {});
+                             const RestorePlace& placeOf = {}, const RestoreGuard& guard = {},
+                             const RestoreCheck& check = {});
 
 // A full path on a drive with no "." or ".." component: the only kind of
 // name a backup is stored and restored under.

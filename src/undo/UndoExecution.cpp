@@ -1,16 +1,20 @@
 #include "undo/UndoExecution.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <set>
 #include <vector>
 
 #include "engine/MappingRun.h"
+#include "engine/WrittenRecord.h"
 #include "core/Error.h"
 #include "core/Ini.h"
+#include "core/Sha256.h"
 #include "core/Unicode.h"
 #include "core/Text.h"
 #include "regmap/RegImport.h"
+#include "regmap/RegRestore.h"
 
 namespace {
 // Nothing else changes the records or the places they name meanwhile.
@@ -35,129 +39,340 @@ bool IsWithin(const std::string& path, const std::string& from) {
   if (head == kNotFound) return false;
   return path.size() == head || path[head] == '\\' || from.back() == '\\';
 }
+
+std::string Counted(int n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+bool KeyWithin(const std::string& key, const std::string& top) {
+  return IsWithin(key, top);
+}
 }  // namespace
 
-std::string UndoExecution::UndoEntry(const std::string& name) {
-  LockScope locked(lock_);
-  const std::string base = store_.FolderOf(name) + name;
-  std::vector<std::string> problems;
+struct UndoExecution::Undo {
+  std::string name, base;
+  bool force = false;
+  std::optional<WrittenPlaces> written;  // none: records of an earlier build
+  std::string from, to, created, phase;
+  bool moveBack = false, interrupted = false, itemThere = false, alreadyHome = false, missing = false;
+  std::string home;
+  int files = 0, values = 0, keys = 0, already = 0;
+  bool movedBack = false;
+  std::vector<std::string> changed;   // places left because they changed after the run
+  std::vector<std::string> problems;  // everything else not undone
+  std::vector<std::string> undone;
+  std::vector<std::string> notes;     // said whatever else happened
+  std::map<std::string, std::optional<WrittenPlaces>> later;  // later entries' records, read once
+};
 
+std::string UndoExecution::UndoEntry(const std::string& name, bool force) {
+  LockScope locked(lock_);
+  Undo u;
+  u.name = name;
+  u.base = store_.FolderOf(name) + name;
+  u.force = force;
+  const std::string record = u.base + kWrittenRecordExtension;
+  if (fs_.FileExists(record)) {
+    try {
+      u.written = ReadWrittenRecord(fs_.ReadWhole(record));
+    } catch (const Error& e) {
+      // Without it nothing tells the run's writes from later ones: nothing is restored.
+      throw Error("The written record " + record + " cannot be read: " + std::string(e.what()) +
+                  "  Nothing was undone.");
+    }
+  }
+  ReadMoveRecord(u);
+  RestoreFiles(u);
+  MoveBack(u);
+  RestoreRegistry(u);
+  changedSinceRun_ = int(u.changed.size());
+
+  // The entry's change report keeps what this undo did, in full.
+  std::vector<std::string> notRestored = u.changed;
+  notRestored.insert(notRestored.end(), u.problems.begin(), u.problems.end());
+  try {
+    store_.AppendUndoSection(name, u.undone, notRestored);
+  } catch (const std::exception& e) {
+    u.problems.push_back("The change report " + u.base + ".log could not be added to: " + e.what());
+  }
+  return ClosingMessage(u);
+}
+
+void UndoExecution::ReadMoveRecord(Undo& u) {
   // Where the run put the item ("To"), where it was ("From") and the
   // highest folder the move made for it.
-  std::string from, to, created, phase;
-  const std::string record = base + ".bat";
+  const std::string record = u.base + ".bat";
   if (fs_.FileExists(record)) {
     try {
       // Records of earlier builds hold their paths in the ANSI code page.
       std::string text = fs_.ReadWhole(record);
       if (!IsValidUtf8(text)) text = ansi_.ToUtf8(text);
       const IniText ini(text);
-      to = ini.ReadString(kMoveSection, kMoveTo, "");
-      from = ini.ReadString(kMoveSection, kMoveFrom, "");
-      created = ini.ReadString(kMoveSection, kMoveCreated, "");
-      phase = ini.ReadString(kMoveSection, kMovePhase, "");
+      u.to = ini.ReadString(kMoveSection, kMoveTo, "");
+      u.from = ini.ReadString(kMoveSection, kMoveFrom, "");
+      u.created = ini.ReadString(kMoveSection, kMoveCreated, "");
+      u.phase = ini.ReadString(kMoveSection, kMovePhase, "");
     } catch (const Error& e) {
-      problems.push_back("The move record " + record + " cannot be read: " + e.what());
+      u.problems.push_back("The move record " + record + " cannot be read: " + e.what());
     }
   }
-  const bool moveBack = !from.empty() && !to.empty();
-  const std::string home = moveBack ? ArrivalOf(to, from) : "";
+  u.moveBack = !u.from.empty() && !u.to.empty();
+  u.home = u.moveBack ? ArrivalOf(u.to, u.from) : "";
   // Stopped part way with the item still at home: what arrived is settled
-  // piece by piece below rather than moved back over it.
-  const bool interrupted = moveBack && EqualFold(phase, kPhaseMoving) && fs_.AttributesOf(from);
-  const bool itemThere = moveBack && !interrupted && fs_.AttributesOf(to);
+  // piece by piece rather than moved back over it.
+  u.interrupted = u.moveBack && EqualFold(u.phase, kPhaseMoving) && fs_.AttributesOf(u.from);
+  u.itemThere = u.moveBack && !u.interrupted && fs_.AttributesOf(u.to);
   // An item that is back home already (an entry undone before) takes its
   // files there rather than to a new folder at the place it left.
-  const bool alreadyHome = moveBack && !itemThere && fs_.AttributesOf(home);
+  u.alreadyHome = u.moveBack && !u.itemThere && fs_.AttributesOf(u.home);
   // Moved on by hand: its files must not build a stub of it at its old new
   // place, which the move back would then carry home as if it were the item.
-  const bool missing = moveBack && !itemThere && !alreadyHome && !interrupted;
-  if (missing) problems.push_back(Format1(kDoesNotExist, to));
+  u.missing = u.moveBack && !u.itemThere && !u.alreadyHome && !u.interrupted;
+  if (u.missing) u.problems.push_back(Format1(kDoesNotExist, u.to) + LaterEntries(u, u.to, "", ""));
+  if (u.alreadyHome && u.written) ++u.already;
+}
 
-  int restored = 0;
-  std::vector<std::string> undone;
-  std::vector<std::string> notes;  // said whatever else happened
+void UndoExecution::RestoreFiles(Undo& u) {
+  RestorePlace placeOf;
+  if (u.alreadyHome || u.missing)
+    placeOf = [&u](const std::string& p) -> std::optional<std::string> {
+      if (!IsWithin(p, u.to)) return p;
+      if (u.missing) return std::nullopt;
+      return u.home + p.substr(u.to.size());
+    };
+  RestoreGuard guard;
+  if (guard_) guard = [this](const std::string& target) { return guard_->RestoreRefusal(target); };
+  RestoreCheck check;
+  if (u.written)
+    check = [&](const std::string& savedFrom, const std::string& target, const std::string& backup) {
+      return CheckFile(u, savedFrom, target, backup);
+    };
+  std::vector<std::string> touched;  // every file the run announced, where it now belongs
   try {
-    RestorePlace placeOf;
-    if (alreadyHome || missing)
-      placeOf = [&](const std::string& p) -> std::optional<std::string> {
-        if (!IsWithin(p, to)) return p;
-        if (missing) return std::nullopt;
-        return home + p.substr(to.size());
-      };
-    RestoreGuard guard;
-    if (guard_) guard = [this](const std::string& target) { return guard_->RestoreRefusal(target); };
-    RestoreResult r = store_.RestoreFiles(name, placeOf, guard);
-    restored = r.restored;
+    RestoreResult r = store_.RestoreFiles(u.name, placeOf, guard, check);
+    u.files = r.restored;
+    u.already += r.alreadyAsBefore;
     if (r.leftOut > 0)
-      problems.push_back(std::to_string(r.leftOut) + " backed-up file(s) from inside " + to + " were not restored.");
-    problems.insert(problems.end(), r.refusals.begin(), r.refusals.end());
-    for (const std::string& p : r.written) undone.push_back(p + " was restored.");
-    // Where a run was stopped mid-write, its temporary file may still lie
-    // beside the file it was replacing; one held open stays.
-    std::set<std::string> folders;
-    for (const std::string& p : r.written) folders.insert(SplitItemPath(p).folder);
-    for (const std::string& folder : folders)
+      u.problems.push_back(std::to_string(r.leftOut) + " backed-up file(s) from inside " + u.to + " were not restored.");
+    u.changed.insert(u.changed.end(), r.changed.begin(), r.changed.end());
+    u.problems.insert(u.problems.end(), r.refusals.begin(), r.refusals.end());
+    for (const std::string& p : r.written) u.undone.push_back(p + " was restored.");
+    touched = r.written;
+    // A file the run changed whose backup the archive no longer shows (cut
+    // or damaged past reading) is named: the undo is not complete without it.
+    if (u.written)
+      for (const auto& [key, w] : u.written->files)
+        if (!r.seen.count(key)) {
+          const std::optional<std::string> place = placeOf ? placeOf(w.path) : w.path;
+          if (!place) continue;  // counted among those left with the missing item
+          u.problems.push_back(*place + " was not restored: its backup is missing from " + u.base + ".zip.");
+        }
+  } catch (const Error& e) {
+    u.problems.push_back("The file backups in " + u.base + ".zip cannot be read: " + e.what());
+  }
+  if (u.written)
+    for (const auto& [key, w] : u.written->files) {
+      const std::optional<std::string> place = placeOf ? placeOf(w.path) : w.path;
+      if (place) touched.push_back(*place);
+    }
+  RemoveTemporaryFiles(u, touched);
+}
+
+RestoreDecision UndoExecution::CheckFile(Undo& u, const std::string& savedFrom, const std::string& target,
+                                         const std::string& backup) {
+  const auto found = u.written->files.find(FoldKey(savedFrom));
+  if (found == u.written->files.end()) return {RestoreVerdict::NotChanged, ""};
+  const FileWrite& ran = found->second;
+  std::optional<std::string> now;
+  try {
+    if (fs_.FileExists(target)) now = fs_.ReadWhole(target);
+  } catch (const Error& e) {
+    return {RestoreVerdict::Changed, target + " was not restored: it cannot be read to see whether it changed after the run (" +
+                                         e.what() + ")."};
+  }
+  if (now && *now == backup) return {RestoreVerdict::AlreadyAsBefore, ""};
+  // Announced but never said what it became: the run stopped while the
+  // shell wrote it, so what it holds is the run's own doing.
+  if (ran.sha256.empty()) return {RestoreVerdict::Restore, ""};
+  if (now && now->size() == ran.size && Sha256Hex(*now) == ran.sha256) return {RestoreVerdict::Restore, ""};
+  if (u.force) return {RestoreVerdict::Restore, ""};
+  const std::string state = now ? "it holds neither what the run wrote nor what it held before"
+                                : "it was deleted";
+  return {RestoreVerdict::Changed, target + " was changed after the run (" + state + "): left as it is." +
+                                       LaterEntries(u, savedFrom, "", "")};
+}
+
+void UndoExecution::RemoveTemporaryFiles(Undo& u, const std::vector<std::string>& paths) {
+  // Where a run was stopped mid-write, its temporary file may still lie
+  // beside the file it was replacing, changed or not yet; one held open stays.
+  std::set<std::string> folders;
+  for (const std::string& p : paths) folders.insert(FoldKey(SplitItemPath(p).folder));
+  std::set<std::string> seen;
+  for (const std::string& p : paths) {
+    const std::string folder = SplitItemPath(p).folder;
+    if (!seen.insert(FoldKey(folder)).second) continue;
+    try {
       for (const DirEntry& e : fs_.ListFolder(AddSlash(folder) + std::string(kReplaceTempPrefix) + "*"))
         if (!e.IsFolder() && IsReplaceTempName(e.name) && fs_.Remove(AddSlash(folder) + e.name))
-          notes.push_back(AddSlash(folder) + e.name +
-                          ", a temporary file left by an interrupted Ostrivane run, was removed.");
-    // An archive without a single entry (a run stopped before its first
-    // backup was whole) has nothing to give back: no failure, since the
-    // change that backup was for never happened.
-  } catch (const Error& e) {
-    problems.push_back("The file backups in " + base + ".zip cannot be read: " + e.what());
+          u.notes.push_back(AddSlash(folder) + e.name +
+                            ", a temporary file left by an interrupted Ostrivane run, was removed.");
+    } catch (const Error&) {
+      // A folder that cannot be listed holds nothing this undo must remove.
+    }
   }
+}
 
-  if (interrupted) {
-    if (const std::string why = guard_ ? guard_->MoveRefusal(to) : ""; !why.empty())
-      problems.push_back(why);
+void UndoExecution::MoveBack(Undo& u) {
+  if (u.interrupted) {
+    if (const std::string why = guard_ ? guard_->MoveRefusal(u.to) : ""; !why.empty())
+      u.problems.push_back(why);
     else
-      mover_.SettleInterruptedMove(to, from, undone, problems);
-  } else if (itemThere) {
-    const std::string why = mover_.MoveBack(to, from);
-    if (why.empty())
-      undone.push_back(to + " was moved back to " + from + ".");
-    else
-      problems.push_back(to + " was not moved back to " + from + ": " + why);
+      mover_.SettleInterruptedMove(u.to, u.from, u.undone, u.problems);
+  } else if (u.itemThere) {
+    const std::string why = mover_.MoveBack(u.to, u.from);
+    if (why.empty()) {
+      u.movedBack = true;
+      u.undone.push_back(u.to + " was moved back to " + u.from + ".");
+    } else {
+      u.problems.push_back(u.to + " was not moved back to " + u.from + ": " + why);
+    }
   }
   // Only what the run made, and only once it holds nothing again.
-  if (moveBack && !created.empty()) RemoveCreatedFolders(fs_, TargetFolderOf(from, to), created);
+  if (u.moveBack && !u.created.empty()) RemoveCreatedFolders(fs_, TargetFolderOf(u.from, u.to), u.created);
+}
 
-  const std::string backup = base + ".reg";
-  if (fs_.FileExists(backup)) {
-    try {
-      const RegImportResult r = ImportRegFile(fs_, registry_, backup, ansi_);
-      if (!r.failed.empty())
-        problems.push_back(std::to_string(r.failed.size()) + " line(s) of " + backup +
+void UndoExecution::RestoreRegistry(Undo& u) {
+  const std::string backup = u.base + ".reg";
+  const bool ranWroteRegistry = u.written && !u.written->registry.empty();
+  if (!fs_.FileExists(backup)) {
+    if (ranWroteRegistry)
+      u.problems.push_back(std::to_string(u.written->registry.size()) +
+                           " registry change(s) were not undone: the registry backup " + backup + " is missing.");
+    return;
+  }
+  try {
+    const ParsedRegFile parsed = ParseRegText(fs_.ReadWhole(backup), ansi_);
+    RegImportResult r;
+    if (u.written) {
+      const RegistryRestorePlan plan = PlanRegistryRestore(registry_, parsed, u.written->registry, u.force);
+      std::size_t i = 0;
+      r = ApplyRegOps(registry_, parsed, [&](const RegOp&) { return plan.take[i++]; });
+      u.already += plan.alreadyAsBefore;
+      for (const ChangedPlace& c : plan.changed) {
+        if (u.force) continue;  // restored all the same
+        u.changed.push_back(c.Where() + " was changed after the run (the run wrote " + c.ranWrote + ", it now holds " +
+                            c.holdsNow + "): left as it is." + LaterEntries(u, "", c.key, c.isValue ? c.valueName : ""));
+      }
+      if (r.failed.empty()) {
+        u.values += plan.values;
+        u.keys += plan.keys;
+      }
+      for (const std::string& missing : UncoveredWrites(parsed, u.written->registry))
+        u.problems.push_back(missing + " was not restored: its backup is missing from " + backup + ".");
+    } else {
+      r = ApplyRegOps(registry_, parsed);
+      u.values += r.values;
+    }
+    if (!r.failed.empty())
+      u.problems.push_back(std::to_string(r.failed.size()) + " line(s) of " + backup +
                            " could not be imported; the first, line " + std::to_string(r.failed.front().number) +
                            ": " + r.failed.front().reason);
-      if (r.values + r.keys > 0) undone.push_back("The registry backup " + backup + " was imported.");
-      if (r.environmentTouched && environment_) environment_->EnvironmentChanged();
-    } catch (const Error& e) {
-      problems.push_back("The registry backup " + backup + " could not be imported: " + e.what());
+    if (r.values + r.keys > 0) u.undone.push_back("The registry backup " + backup + " was imported.");
+    if (r.environmentTouched && environment_) environment_->EnvironmentChanged();
+  } catch (const Error& e) {
+    u.problems.push_back("The registry backup " + backup + " could not be imported: " + e.what());
+  }
+}
+
+std::string UndoExecution::LaterEntries(Undo& u, const std::string& file, const std::string& key,
+                                        const std::string& valueName) {
+  // The list runs oldest first: every entry after this one ran later.
+  std::vector<std::string> names;
+  bool after = false;
+  for (const std::string& line : store_.Lines()) {
+    const std::string entry = line.substr(0, line.find(" - "));
+    if (after) names.push_back(entry);
+    after |= entry == u.name;
+  }
+  std::vector<std::string> found;
+  auto& cache = u.later;
+  for (const std::string& entry : names) {
+    auto it = cache.find(entry);
+    if (it == cache.end()) {
+      std::optional<WrittenPlaces> places;
+      const std::string path = store_.FolderOf(entry) + entry + kWrittenRecordExtension;
+      try {
+        if (fs_.FileExists(path)) places = ReadWrittenRecord(fs_.ReadWhole(path));
+      } catch (const Error&) {
+      }
+      it = cache.emplace(entry, std::move(places)).first;
     }
+    if (!it->second) continue;
+    const WrittenPlaces& p = *it->second;
+    bool touched = false;
+    if (!file.empty()) {
+      touched = p.files.count(FoldKey(file)) > 0;
+      // A later move of the item, or of a folder holding the file.
+      const std::string bat = store_.FolderOf(entry) + entry + ".bat";
+      if (!touched && fs_.FileExists(bat)) {
+        try {
+          const IniText ini(fs_.ReadWhole(bat));
+          const std::string from = ini.ReadString(kMoveSection, kMoveFrom, "");
+          touched = !from.empty() && IsWithin(file, from);
+        } catch (const Error&) {
+        }
+      }
+    }
+    for (const RegistryWrite& w : p.registry) {
+      if (key.empty() || touched) break;
+      if (w.kind == RegistryWrite::Kind::KeyMove)
+        touched = KeyWithin(key, w.key) || KeyWithin(key, w.newName);
+      else
+        touched = EqualFold(w.key, key) && (valueName.empty() || EqualFold(w.name, valueName) ||
+                                            (w.kind == RegistryWrite::Kind::Rename && EqualFold(w.newName, valueName)));
+    }
+    if (touched) found.push_back(entry);
   }
+  if (found.empty()) return "";
+  // Undone newest first, each before the one it followed.
+  std::reverse(found.begin(), found.end());
+  std::string list;
+  for (std::size_t i = 0; i < found.size(); ++i) list += (i ? ", then " : "") + found[i];
+  return found.size() == 1 ? " It was changed again by " + list + ": undo that entry first."
+                           : " It was changed again by later runs: undo " + list + " first.";
+}
 
-  // The entry's change report keeps what this undo did, in full.
-  try {
-    store_.AppendUndoSection(name, undone, problems);
-  } catch (const std::exception& e) {
-    problems.push_back("The change report " + base + ".log could not be added to: " + e.what());
+std::string UndoExecution::ClosingMessage(const Undo& u) const {
+  std::string message = std::to_string(u.files) + kUndoCompleted;
+  if (u.values + u.keys > 0) {
+    message += "\n";
+    if (u.values > 0) message += Counted(u.values, "registry value", "registry values");
+    if (u.values > 0 && u.keys > 0) message += " and ";
+    if (u.keys > 0) message += Counted(u.keys, "registry key", "registry keys");
+    message += " restored.";
   }
-
-  std::string message = std::to_string(restored) + kUndoCompleted;
-  if (!problems.empty()) {
+  if (u.movedBack) message += "\n" + u.to + " was moved back to " + u.from + ".";
+  const bool didNothing = u.files == 0 && u.values + u.keys == 0 && !u.movedBack;
+  if (u.changed.empty() && u.problems.empty() && didNothing && u.already > 0) {
+    message += std::string("\n") + kUndoAllAsBefore;
+  } else if (u.already > 0) {
+    message += "\n" + Counted(u.already, "place was", "places were") + " already as before the run.";
+  }
+  if (!u.written && (u.files > 0 || u.values > 0))
+    message += "\nThese records come from an earlier version of Ostrivane: whether a place changed after the run "
+               "was not checked.";
+  if (!u.changed.empty() || !u.problems.empty()) {
     message += std::string("\n") + kUndoIncomplete;
-    for (const std::string& p : problems) message += "\n" + p;
+    for (const std::string& p : u.changed) message += "\n" + p;
+    for (const std::string& p : u.problems) message += "\n" + p;
     // Beside what failed, the user needs to know what did come back.
-    if (!undone.empty()) {
+    if (!u.undone.empty()) {
       message += std::string("\n") + kUndoDone;
-      const std::size_t shown = std::min(undone.size(), kUndoneLinesShown);
-      for (std::size_t i = 0; i < shown; ++i) message += "\n" + undone[i];
-      if (undone.size() > shown) message += "\n... and " + std::to_string(undone.size() - shown) + " more.";
+      const std::size_t shown = std::min(u.undone.size(), kUndoneLinesShown);
+      for (std::size_t i = 0; i < shown; ++i) message += "\n" + u.undone[i];
+      if (u.undone.size() > shown) message += "\n... and " + std::to_string(u.undone.size() - shown) + " more.";
     }
   }
-  for (const std::string& note : notes) message += "\n" + note;
+  for (const std::string& note : u.notes) message += "\n" + note;
   return message;
 }

@@ -3,12 +3,22 @@
 // the state before the run: first the backed-up files, written to the paths
 // they were saved from (inside the moved folder, at its new place), then the
 // move back, which carries them home with the folder, then the registry
-// backup, imported by the program itself (it touches neither of the others).
+// backup, applied by the program itself (it touches neither of the others).
+//
+// A place is given back only while it still holds what the run wrote there
+// (the entry's written record, UndoNNNNN.after): one already as before the
+// run is counted and left, so a second undo changes nothing; one changed
+// after the run (by hand, or by a later run undone out of order) is left and
+// named with the later entry that changed it, unless the undo is forced.
+// Every place the record names is restored, already as before, or named:
+// a damaged or cut backup never reads as a complete undo. Records of earlier
+// builds have no written record: everything in them is restored, as then.
+//
 // Each step runs whatever became of the one before; the closing message says
-// in further lines what did not work, so a failed undo never reads as done,
-// and then what did. An item no longer where the record says gets nothing
-// restored into its place and is not moved; folders the run's move made go
-// again once they are empty.
+// what was restored, what was moved back, what was already as before and, in
+// further lines, what was left and why. An item no longer where the record
+// says gets nothing restored into its place and is not moved; folders the
+// run's move made go again once they are empty.
 #include <string>
 
 #include "engine/GuardRails.h"
@@ -23,6 +33,7 @@
 inline constexpr const char* kUndoCompleted = " files restored.  Undo has completed";
 inline constexpr const char* kUndoIncomplete = "Not everything could be undone:";
 inline constexpr const char* kUndoDone = "What was undone:";
+inline constexpr const char* kUndoAllAsBefore = "Everything is already as before the run.";
 
 class UndoExecution : public UndoExecutor {
  public:
@@ -37,7 +48,8 @@ class UndoExecution : public UndoExecutor {
         lock_(lock) {}
 
   // Throws Error only when another run holds the run lock.
-  std::string UndoEntry(const std::string& name) override;
+  std::string UndoEntry(const std::string& name, bool force = false) override;
+  int PlacesChangedSinceRun() const override { return changedSinceRun_; }
   // Told when an undo set an environment value back.
   void SetEnvironmentNotice(EnvironmentNotice* notice) { environment_ = notice; }
   // The rails a record is obeyed within: no file is written back over the
@@ -45,6 +57,19 @@ class UndoExecution : public UndoExecutor {
   void SetGuard(GuardRails* guard) { guard_ = guard; }
 
  private:
+  struct Undo;
+  void ReadMoveRecord(Undo& u);
+  void RestoreFiles(Undo& u);
+  RestoreDecision CheckFile(Undo& u, const std::string& savedFrom, const std::string& target,
+                            const std::string& backup);
+  void RemoveTemporaryFiles(Undo& u, const std::vector<std::string>& paths);
+  void MoveBack(Undo& u);
+  void RestoreRegistry(Undo& u);
+  // " It was changed again by Undo00016: undo that entry first." or "".
+  std::string LaterEntries(Undo& u, const std::string& file, const std::string& key,
+                           const std::string& valueName);
+  std::string ClosingMessage(const Undo& u) const;
+
   FileSystem& fs_;
   UndoStore& store_;
   RegistryBackend& registry_;
@@ -53,4 +78,5 @@ class UndoExecution : public UndoExecutor {
   RunLock* lock_;
   EnvironmentNotice* environment_ = nullptr;
   GuardRails* guard_ = nullptr;
+  int changedSinceRun_ = 0;
 };

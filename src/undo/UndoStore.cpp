@@ -210,8 +210,8 @@ void UndoStore::DeleteEntry(const std::string& undoName) {
 }
 
 RestoreResult UndoStore::RestoreFiles(const std::string& undoName, const RestorePlace& placeOf,
-                                      const RestoreGuard& guard) {
+                                      const RestoreGuard& guard, const RestoreCheck& check) {
   const std::string archive = FolderOf(undoName) + undoName + ".zip";
   if (!fs_.FileExists(archive)) return {};
-  return RestoreArchive(fs_, platform_, archive, placeOf, guard);
+  return RestoreArchive(fs_, platform_, archive, placeOf, guard, check);
 }

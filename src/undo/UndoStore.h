@@ -58,7 +58,7 @@ class UndoStore : public UndoList {
   // Writes back the files of the entry's archive (nothing when it has none),
   // each to placeOf(the path it was saved from) when placeOf is given.
   RestoreResult RestoreFiles(const std::string& undoName, const RestorePlace& placeOf = {},
-                             const RestoreGuard& guard = {});
+                             const RestoreGuard& guard = {}, const RestoreCheck& check = {});
 
  private:
   void AgeCleanup();

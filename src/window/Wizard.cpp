@@ -690,8 +690,17 @@ void Wizard::UndoChangesClick() {
     ~Busy() { running = false; }
   } busy{ctx.running = true};
   const std::string message = ports_.undoRun->UndoEntry(name);
-  ctx.running = false;
   ShowMessage(message);
+  // Places changed after the run were left; the user may still want the
+  // run's state before it back there, knowing what that costs. Asked once.
+  if (const int changed = ports_.undoRun->PlacesChangedSinceRun(); changed > 0) {
+    const std::string places = changed == 1 ? "1 place was" : std::to_string(changed) + " places were";
+    if (Confirm(places + " changed after the run and left as they are.\n\nRestore them anyway?  Their later changes "
+                         "would be lost.",
+                "Undo Changes"))
+      ShowMessage(ports_.undoRun->UndoEntry(name, true));
+  }
+  ctx.running = false;
 }
 
 void Wizard::DeleteUndoClick() {

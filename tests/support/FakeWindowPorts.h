@@ -74,11 +74,14 @@ struct FakeUndoList : UndoList, UndoExecutor {
     calls.push_back("delete " + name);
     std::erase_if(lines, [&](const std::string& l) { return l.rfind(name + " - ", 0) == 0; });
   }
-  std::string UndoEntry(const std::string& name) override {
-    calls.push_back("undo " + name);
+  std::string UndoEntry(const std::string& name, bool force) override {
+    calls.push_back((force ? "undo --force " : "undo ") + name);
     if (duringUndo) duringUndo();
+    if (force) changedSince = 0;
     return undoMessage;
   }
+  int PlacesChangedSinceRun() const override { return changedSince; }
+  int changedSince = 0;  // what the next undo leaves as changed after the run
 };
 
 struct FakeDrives : DriveSource {

@@ -88,7 +88,12 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
   void SetAgeIndex(int) override {}
   void DeleteEntry(const std::string& name) override { calls.push_back("delete " + name); }
   std::string undoMessage = "2 files restored.  Undo has completed";
-  std::string UndoEntry(const std::string&) override { return undoMessage; }
+  std::string UndoEntry(const std::string& name, bool force) override {
+    calls.push_back((force ? "undo --force " : "undo ") + name);
+    return undoMessage;
+  }
+  int PlacesChangedSinceRun() const override { return changedSince; }
+  int changedSince = 0;
   std::map<std::string, std::string> written;
   void WriteFile(const std::string& path, const std::string& bytes) override { written[path] = bytes; }
 };

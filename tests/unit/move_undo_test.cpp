@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/MappingRun.h"
+#include "engine/WrittenRecord.h"
 #include "core/Error.h"
 #include "filemap/FileMapping.h"
 #include "filemap/PathForms.h"
@@ -204,6 +205,8 @@ class MoveAndUndo : public ::testing::Test {
     parts.registry = &walk;
     parts.files = &files;
     parts.shortNames = &forms;
+    parts.written = &written;
+    parts.records = &fs;
   }
   void Run() {
     ctx.request = MappingRequest{};
@@ -222,6 +225,7 @@ class MoveAndUndo : public ::testing::Test {
   FakeShellMove shell{fs};
   UndoStore store{fs, platform, kHome};
   FileBackupArchive archive{fs, platform};
+  WrittenRecord written{fs};
   PathForms forms{fs};
   ShortcutRewrite shortcuts{ctx, archive, links};
   Cp1252 cp;
@@ -248,8 +252,9 @@ TEST_F(MoveAndUndo, UndoGivesBackTheStateBeforeTheRunAndCanBeRepeated) {
   // A temporary file of a run stopped mid-write lies beside a restored file.
   fs.AddFile("C:\\Other\\~ostrivane-0A1B.tmp", "Tool=D:\\Ap");
   EXPECT_EQ(undo.UndoEntry("Undo00000"),
-            "3 files restored.  Undo has completed\nC:\\Other\\~ostrivane-0A1B.tmp, a temporary file left by an "
-            "interrupted Ostrivane run, was removed.");
+            "3 files restored.  Undo has completed\n5 registry values and 2 registry keys restored.\n"
+            "D:\\Apps\\Tool was moved back to C:\\Apps\\Tool.\nC:\\Other\\~ostrivane-0A1B.tmp, a temporary file left "
+            "by an interrupted Ostrivane run, was removed.");
   EXPECT_EQ(Files(fs), filesBefore);
   EXPECT_EQ(reg.Dump(), regBefore);
   EXPECT_FALSE(fs.Has("D:\\Apps\\Tool"));
@@ -262,9 +267,9 @@ TEST_F(MoveAndUndo, UndoGivesBackTheStateBeforeTheRunAndCanBeRepeated) {
   EXPECT_FALSE(fs.Has("D:\\Apps"));
   EXPECT_FALSE(reg.HasKey(CU, "Software\\OstrMove\\D:")) << "the keys the rename made go with its backup";
 
-  // Again: the item is home already, its files go there, nothing appears at D:.
+  // Again: everything is as before the run, so nothing is written, and nothing appears at D:.
   const std::size_t moves = shell.calls.size();
-  EXPECT_EQ(undo.UndoEntry("Undo00000"), "3 files restored.  Undo has completed");
+  EXPECT_EQ(undo.UndoEntry("Undo00000"), "0 files restored.  Undo has completed\n" + std::string(kUndoAllAsBefore));
   EXPECT_EQ(shell.calls.size(), moves);
   EXPECT_EQ(Files(fs), filesBefore);
   EXPECT_FALSE(fs.Has("D:\\Apps\\Tool"));
@@ -308,7 +313,8 @@ TEST_F(MoveAndUndo, EveryStepRunsAndEveryFailureIsNamed) {
   fs.ReplaceWhole(kHome + "Undo00000.bat", "[Move]\r\nTo=D:\\Apps\\Tool\r\n");
   const std::size_t moves = shell.calls.size();
   const std::string second = undo.UndoEntry("Undo00000");
-  EXPECT_EQ(second.rfind("0 files restored.  Undo has completed\nNot everything could be undone:\nThe file backups in " +
+  EXPECT_EQ(second.rfind("0 files restored.  Undo has completed\n6 places were already as before the run.\n"
+                         "Not everything could be undone:\nThe file backups in " +
                              zip + " cannot be read",
                          0),
             0u)
@@ -330,6 +336,7 @@ TEST_F(MoveAndUndo, ItemMovedOnByHandIsNamedAndNothingIsRestoredInItsPlace) {
   const std::string message = undo.UndoEntry("Undo00000");
   EXPECT_EQ(message,
             "2 files restored.  Undo has completed\n"
+            "5 registry values and 2 registry keys restored.\n"
             "Not everything could be undone:\n"
             "D:\\Apps\\Tool does not exist.  Please correct.\n"
             "1 backed-up file(s) from inside D:\\Apps\\Tool were not restored.\n"
@@ -345,10 +352,12 @@ TEST_F(MoveAndUndo, ItemMovedOnByHandIsNamedAndNothingIsRestoredInItsPlace) {
   EXPECT_EQ(reg.Dump(), regBefore);
   EXPECT_TRUE(fs.FolderExists("D:\\Apps\\Later"));
 
-  // Put back where the record says, the item goes home at the next try.
+  // Put back where the record says, the item goes home at the next try with
+  // the one file not yet restored; what came back the first time is left.
   FakeShellMove(fs).MoveItem("D:\\Tool", "D:\\Apps", true);
   fs.Remove("D:\\Apps\\Later");
-  EXPECT_EQ(undo.UndoEntry("Undo00000"), "3 files restored.  Undo has completed");
+  EXPECT_EQ(undo.UndoEntry("Undo00000"), "1 files restored.  Undo has completed\nD:\\Apps\\Tool was moved back to "
+                                         "C:\\Apps\\Tool.\n8 places were already as before the run.");
   EXPECT_EQ(fs.ReadWhole("C:\\Apps\\Tool\\tool.ini"), "[Paths]\r\nSelf=C:\\Apps\\Tool\\tool.exe\r\n");
   EXPECT_FALSE(fs.Has("D:\\Apps"));
 }
@@ -356,7 +365,7 @@ TEST_F(MoveAndUndo, ItemMovedOnByHandIsNamedAndNothingIsRestoredInItsPlace) {
 TEST_F(MoveAndUndo, RecordOfAnEarlierBuildRemovesNoFolder) {
   Run();
   fs.ReplaceWhole(kHome + "Undo00000.bat", "[Move]\r\nTo=D:\\Apps\\Tool\r\nFrom=C:\\Apps\\Tool\r\n");
-  EXPECT_EQ(undo.UndoEntry("Undo00000"), "3 files restored.  Undo has completed");
+  EXPECT_EQ(undo.UndoEntry("Undo00000").rfind("3 files restored.  Undo has completed\n", 0), 0u);
   EXPECT_TRUE(fs.FolderExists("D:\\Apps"));
   EXPECT_FALSE(fs.Has("D:\\Apps\\Tool"));
 }
@@ -371,7 +380,10 @@ TEST_F(MoveAndUndo, RecordOfAnEarlierBuildInTheAnsiCodePageIsRead) {
 
 TEST_F(MoveAndUndo, EntryWithOnlyARegistryBackupAndUndoDuringARun) {
   fs.ReplaceWhole(kHome + "Undo00001.reg", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\OstrMove]\r\n\"Home\"=\"E:\\\\X\"\r\n");
-  EXPECT_EQ(undo.UndoEntry("Undo00001"), "0 files restored.  Undo has completed");
+  // Records of an earlier build have no written record: restored as they were, and said so.
+  EXPECT_EQ(undo.UndoEntry("Undo00001"),
+            "0 files restored.  Undo has completed\n1 registry value restored.\nThese records come from an earlier "
+            "version of Ostrivane: whether a place changed after the run was not checked.");
   EXPECT_EQ(reg.GetText(CU, "Software\\OstrMove", "Home").substr(0, 4), "E:\\X");
   EXPECT_TRUE(shell.calls.empty());
 

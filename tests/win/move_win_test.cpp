@@ -177,7 +177,8 @@ TEST_F(MoveWin, CliMoveAndUndoGiveBackEverything) {
 
   r = RunProgram(exe, {"undo", "run", "Undo00000"});
   ASSERT_EQ(r.exitCode, 0u) << r.err;
-  EXPECT_EQ(r.out, "3 files restored.  Undo has completed\n");
+  EXPECT_EQ(r.out, "3 files restored.  Undo has completed\n5 registry values and 2 registry keys restored.\n"
+                   "D:\\OstrApps\\Tool was moved back to C:\\OstrApps\\Tool.\n");
   EXPECT_EQ(Files(kApps) + Files(kCfg), filesBefore);
   EXPECT_EQ(Registry(), regBefore);
   EXPECT_FALSE(fs.AttributesOf(kNewTool));
@@ -214,7 +215,7 @@ TEST_F(MoveWin, CliUndoOfAnItemMovedOnByHand) {
 
   r = RunProgram(exe, {"undo", "run", "Undo00000"});
   EXPECT_EQ(r.exitCode, 3u) << r.out << r.err;
-  EXPECT_EQ(r.out.rfind("1 files restored.  Undo has completed\nNot everything could be undone:\n"
+  EXPECT_EQ(r.out.rfind("1 files restored.  Undo has completed\n1 registry value restored.\nNot everything could be undone:\n"
                         "D:\\OstrApps\\Tool does not exist.  Please correct.\n",
                         0),
             0u)

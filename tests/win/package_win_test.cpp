@@ -169,6 +169,7 @@ TEST_F(PackageWin, MsiInstallsSilentlyKeepsRecordsInTheDataFolderAndUninstallsCl
   std::set<std::string> expected = before;
   expected.insert(kData + "\\Undo00000.zip");
   expected.insert(kData + "\\Undo00000.log");
+  expected.insert(kData + "\\Undo00000.after");
   EXPECT_EQ(Footprint(), expected) << "only the records stay";
 }
 

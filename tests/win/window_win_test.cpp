@@ -537,6 +537,29 @@ TEST_F(WindowTest, KeyboardUndoAsksFirstAndNoIsTheDefault) {
   EXPECT_EQ(wizard.CurrentPage, Page::Front);
 }
 
+// Places changed after the run are left by the undo; the window then asks
+// once whether to restore them anyway, with No as the default answer.
+TEST_F(WindowTest, PlacesChangedAfterTheRunAreRestoredOnlyWhenTheUserSaysSo) {
+  MessageBoxWatch watch;
+  undo.lines = {"Undo00000 - 1/5/2026 10:00:00 AM"};
+  wizard.UndoAgeChange(wizard.undoAgeIndex);
+  Click(Sender::TitleUndo);
+  ASSERT_EQ(wizard.CurrentPage, Page::Undo);
+  wizard.undoSelection = 0;
+  undo.changedSince = 2;
+  MessageBoxWatch::keys = {'y', '\r', '\r'};  // undo: yes; the message; restore anyway: Enter
+  Alt('u');
+  ASSERT_EQ(watch.seen.size(), 3u);
+  EXPECT_EQ(watch.seen[2].first, "Undo Changes");
+  EXPECT_NE(watch.seen[2].second.find("2 places were changed after the run"), std::string::npos) << watch.seen[2].second;
+  EXPECT_EQ(std::count(undo.calls.begin(), undo.calls.end(), "undo --force Undo00000"), 0);
+
+  MessageBoxWatch::keys = {'y', '\r', 'y', '\r'};  // ... restore anyway: Yes
+  Alt('u');
+  EXPECT_EQ(std::count(undo.calls.begin(), undo.calls.end(), "undo --force Undo00000"), 1);
+  EXPECT_EQ(watch.seen.size(), 7u);
+}
+
 TEST_F(WindowTest, EveryLabelMnemonicMovesTheFocusToItsControl) {
   struct Case {
     Sender mode;

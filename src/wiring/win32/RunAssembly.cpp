@@ -6,6 +6,7 @@
 #include "core/win32/WidePath.h"
 #include "core/win32/Win32CodePage.h"
 #include "core/win32/Win32FileSystem.h"
+#include "engine/WrittenRecord.h"
 #include "filemap/FileMapping.h"
 #include "filemap/PathForms.h"
 #include "filemap/ShortcutRewrite.h"
@@ -23,6 +24,7 @@
 struct RunAssembly::Impl {
   Impl(RunContext& ctx, const std::string& programFolder, ShellDialogs dialogs)
       : forms(fs),
+        written(fs),
         archive(fs, undoPlatform),
         store(fs, undoPlatform, programFolder),
         shortcuts(ctx, archive, links),
@@ -61,6 +63,7 @@ struct RunAssembly::Impl {
   Win32UserAccounts accounts;
   Win32ShellMove shell;
   PathForms forms;
+  WrittenRecord written;
   FileBackupArchive archive;
   UndoStore store;
   ShortcutRewrite shortcuts;
@@ -86,6 +89,7 @@ RunParts RunAssembly::Parts() {
   p.lock = &i.lock;
   p.environment = &i.environment;
   p.records = &i.fs;
+  p.written = &i.written;
   p.timeText = [&i] { return i.store.NowText(); };
   return p;
 }

@@ -1,0 +1,245 @@
+#include "engine/WrittenRecord.h"
+
+#include <cstdlib>
+
+#include "core/Error.h"
+#include "core/FileSystem.h"
+#include "core/Sha256.h"
+#include "core/Text.h"
+
+namespace {
+std::string Escape(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '%': out += "%25"; break;
+      case '\t': out += "%09"; break;
+      case '\r': out += "%0D"; break;
+      case '\n': out += "%0A"; break;
+      case '\0': out += "%00"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+std::optional<std::string> Unescape(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '%') {
+      out += text[i];
+      continue;
+    }
+    if (i + 2 >= text.size()) return std::nullopt;
+    const int hi = HexValue(text[i + 1]), lo = HexValue(text[i + 2]);
+    if (hi < 0 || lo < 0) return std::nullopt;
+    out += char(hi * 16 + lo);
+    i += 2;
+  }
+  return out;
+}
+
+std::string Hex(std::string_view bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(bytes.size() * 2);
+  for (unsigned char b : bytes) {
+    out += kDigits[b >> 4];
+    out += kDigits[b & 15];
+  }
+  return out;
+}
+
+std::optional<std::string> FromHex(std::string_view hex) {
+  if (hex.size() % 2) return std::nullopt;
+  std::string out;
+  out.reserve(hex.size() / 2);
+  for (std::size_t i = 0; i < hex.size(); i += 2) {
+    const int hi = HexValue(hex[i]), lo = HexValue(hex[i + 1]);
+    if (hi < 0 || lo < 0) return std::nullopt;
+    out += char(hi * 16 + lo);
+  }
+  return out;
+}
+
+std::optional<std::uint64_t> Number(std::string_view digits) {
+  if (digits.empty() || digits.size() > 19) return std::nullopt;
+  std::uint64_t n = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return std::nullopt;
+    n = n * 10 + std::uint64_t(c - '0');
+  }
+  return n;
+}
+
+std::vector<std::string_view> Fields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  for (std::size_t start = 0;;) {
+    const std::size_t tab = line.find('\t', start);
+    fields.push_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
+    if (tab == std::string_view::npos) return fields;
+    start = tab + 1;
+  }
+}
+
+// One line read; nullopt for a line that is not whole or not known.
+struct Line {
+  std::optional<FileWrite> file;
+  std::optional<RegistryWrite> registry;
+  bool withdrawn = false;
+};
+
+std::optional<Line> ParseLine(std::string_view text) {
+  const std::vector<std::string_view> f = Fields(text);
+  Line line;
+  std::vector<std::string> u;
+  for (std::size_t i = 1; i < f.size(); ++i) {
+    auto s = Unescape(f[i]);
+    if (!s) return std::nullopt;
+    u.push_back(std::move(*s));
+  }
+  if (f[0] == "withdrawn" && u.empty()) {
+    line.withdrawn = true;
+  } else if (f[0] == "file" && u.size() == 2 && u[1] == "pending") {
+    line.file = FileWrite{u[0], "", 0};
+  } else if (f[0] == "file" && u.size() == 3) {
+    const auto size = Number(u[2]);
+    if (!size || u[1].size() != 64) return std::nullopt;
+    line.file = FileWrite{u[0], u[1], *size};
+  } else if ((f[0] == "value" && u.size() == 4) || (f[0] == "rename" && u.size() == 5)) {
+    const bool rename = f[0] == "rename";
+    const auto type = Number(u[rename ? 3 : 2]);
+    const auto data = FromHex(u[rename ? 4 : 3]);
+    if (!type || *type > 0xFFFFFFFFu || !data) return std::nullopt;
+    RegistryWrite w;
+    w.kind = rename ? RegistryWrite::Kind::Rename : RegistryWrite::Kind::Value;
+    w.key = u[0];
+    w.name = u[1];
+    if (rename) w.newName = u[2];
+    w.type = std::uint32_t(*type);
+    w.data = std::move(*data);
+    line.registry = std::move(w);
+  } else if (f[0] == "key" && u.size() == 2) {
+    RegistryWrite w;
+    w.kind = RegistryWrite::Kind::KeyMove;
+    w.key = u[0];
+    w.newName = u[1];
+    line.registry = std::move(w);
+  } else {
+    return std::nullopt;
+  }
+  return line;
+}
+}  // namespace
+
+WrittenPlaces ReadWrittenRecord(std::string_view bytes) {
+  std::vector<Line> lines;
+  std::size_t at = 0;
+  bool first = true;
+  while (at < bytes.size()) {
+    const std::size_t end = bytes.find('\n', at);
+    if (end == std::string_view::npos) break;  // torn: its write never happened
+    std::string_view text = bytes.substr(at, end - at);
+    at = end + 1;
+    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+    if (first) {
+      first = false;
+      continue;  // the title
+    }
+    if (text.empty()) continue;
+    const std::optional<Line> line = ParseLine(text);
+    if (!line) continue;
+    if (line->withdrawn) {
+      if (!lines.empty()) lines.pop_back();
+      continue;
+    }
+    lines.push_back(*line);
+  }
+  WrittenPlaces places;
+  for (Line& line : lines) {
+    if (line.file) places.files[FoldKey(line.file->path)] = std::move(*line.file);
+    if (line.registry) places.registry.push_back(std::move(*line.registry));
+  }
+  return places;
+}
+
+void WrittenRecord::BeginRun(const std::string& path) {
+  path_ = path;
+  count_ = 0;
+  counted_.clear();
+  const std::string title = std::string(kWrittenRecordTitle) + "\r\n";
+  auto file = fs_.OpenRandom(path_, OpenMode::CreateAlways);
+  file->WriteAt(0, title.data(), title.size());
+  file->Flush();
+}
+
+void WrittenRecord::Append(const std::vector<std::string>& fields, int counts) {
+  if (path_.empty()) return;
+  std::string line;
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (i) line += '\t';
+    line += i ? Escape(fields[i]) : fields[i];
+  }
+  line += "\r\n";
+  // Gone since the run began: a fresh record would leave out what was
+  // changed so far, and the undo would not restore it.
+  if (!fs_.FileExists(path_))
+    throw Error("The written record " + path_ + " has disappeared during the run.  The run stops before its next change.");
+  try {
+    auto file = fs_.OpenRandom(path_, OpenMode::ReadWrite);
+    file->WriteAt(file->Size(), line.data(), line.size());
+    file->Flush();
+  } catch (const Error& e) {
+    throw Error("The written record " + path_ + " cannot be written: " + e.what() +
+                "  The run stops before its next change.");
+  }
+  count_ += counts;
+  counted_.push_back(counts);
+}
+
+void WrittenRecord::File(const std::string& path, std::string_view content) {
+  Append({"file", path, Sha256Hex(content), std::to_string(content.size())}, 1);
+}
+
+void WrittenRecord::FilePending(const std::string& path) { Append({"file", path, "pending"}, 1); }
+
+void WrittenRecord::FileWritten(const std::string& path) {
+  std::string content;
+  try {
+    content = fs_.ReadWhole(path);
+  } catch (const Error&) {
+    return;  // the pending line stands: the undo restores it unless it holds its old bytes
+  }
+  Append({"file", path, Sha256Hex(content), std::to_string(content.size())}, 0);
+}
+
+void WrittenRecord::Value(const std::string& key, const std::string& name, std::uint32_t type,
+                          const std::string& data) {
+  Append({"value", key, name, std::to_string(type), Hex(data)}, 1);
+}
+
+void WrittenRecord::ValueRename(const std::string& key, const std::string& oldName, const std::string& newName,
+                                std::uint32_t type, const std::string& data) {
+  Append({"rename", key, oldName, newName, std::to_string(type), Hex(data)}, 1);
+}
+
+void WrittenRecord::KeyMove(const std::string& oldKey, const std::string& newKey) {
+  Append({"key", oldKey, newKey}, 1);
+}
+
+void WrittenRecord::Withdraw() {
+  if (path_.empty() || counted_.empty()) return;
+  Append({"withdrawn"}, 0);
+  counted_.pop_back();  // the withdrawn line's own
+  count_ -= counted_.back();
+  counted_.pop_back();
+}

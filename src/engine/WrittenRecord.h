@@ -1,0 +1,85 @@
+#pragma once
+// The written record (UndoNNNNN.after): what a run wrote, place by place,
+// announced before each write and durable on disk before the write is made.
+// An undo restores a place only while it still holds what this record says
+// the run wrote there; a place the record does not name was not changed by
+// the run (its backup was made, then the change was refused or failed).
+//
+//   Ostrivane written record 1
+//   file<TAB>path<TAB>sha256<TAB>size    the file's whole content after the write
+//   file<TAB>path<TAB>pending            a write whose bytes the platform makes (a shortcut);
+//                                        followed by the line above once it is made
+//   value<TAB>key<TAB>name<TAB>type<TAB>hex data
+//   rename<TAB>key<TAB>old name<TAB>new name<TAB>type<TAB>hex data (the data now under the new name)
+//   key<TAB>old key<TAB>new key         a key moved with its subtree
+//   withdrawn                            the write the line before announced was not made
+//
+// Fields escape "%", tab, CR, LF and NUL as %25, %09, %0D, %0A, %00. Keys are
+// full names ("HKEY_CURRENT_USER\Software\App"), as the registry backup names them.
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class FileSystem;
+
+inline constexpr const char* kWrittenRecordTitle = "Ostrivane written record 1";
+inline constexpr const char* kWrittenRecordExtension = ".after";
+
+struct FileWrite {
+  std::string path;
+  std::string sha256;  // empty: announced, but the run stopped before it could say what it wrote
+  std::uint64_t size = 0;
+};
+
+struct RegistryWrite {
+  enum class Kind { Value, Rename, KeyMove };
+  Kind kind = Kind::Value;
+  std::string key;      // the key (of a key move: the old key)
+  std::string name;     // the value's name (of a rename: the old name)
+  std::string newName;  // a rename's new name; a key move's new key
+  std::uint32_t type = 0;
+  std::string data;     // the registry's own bytes
+};
+
+struct WrittenPlaces {
+  std::map<std::string, FileWrite> files;  // by FoldKey of the path; the last write of each
+  std::vector<RegistryWrite> registry;     // in the order made
+  bool Empty() const { return files.empty() && registry.empty(); }
+};
+
+// Reads a record; a line torn as it was written (no line end) announced a
+// write that was never made, and is passed by, as are lines it does not know.
+WrittenPlaces ReadWrittenRecord(std::string_view bytes);
+
+class WrittenRecord {
+ public:
+  explicit WrittenRecord(FileSystem& fs) : fs_(fs) {}
+
+  // Makes the run's record with its first line, durable before any change.
+  void BeginRun(const std::string& path);
+  const std::string& FilePath() const { return path_; }
+  // Writes announced and not withdrawn since BeginRun.
+  int Count() const { return count_; }
+
+  void File(const std::string& path, std::string_view content);
+  void FilePending(const std::string& path);
+  // After a pending write: what the file now holds, read back.
+  void FileWritten(const std::string& path);
+  void Value(const std::string& key, const std::string& name, std::uint32_t type, const std::string& data);
+  void ValueRename(const std::string& key, const std::string& oldName, const std::string& newName, std::uint32_t type,
+                   const std::string& data);
+  void KeyMove(const std::string& oldKey, const std::string& newKey);
+  // The write announced last was not made after all.
+  void Withdraw();
+
+ private:
+  void Append(const std::vector<std::string>& fields, int counts);
+
+  FileSystem& fs_;
+  std::string path_;
+  int count_ = 0;
+  std::vector<int> counted_;  // what each line added to count_, for Withdraw
+};

@@ -1,0 +1,371 @@
+#include "regmap/RegRestore.h"
+
+#include <map>
+#include <optional>
+#include <set>
+#include <utility>
+
+#include "core/Text.h"
+#include "regmap/NTReg.h"
+
+namespace {
+struct Value {
+  std::uint32_t type = 0;
+  std::string data;
+  bool operator==(const Value&) const = default;
+};
+using Slot = std::optional<Value>;  // nullopt: no such value
+
+using ValueId = std::pair<std::string, std::string>;  // folded key, folded name
+
+// The registry over the places a backup and a written record name: which
+// keys exist and what each value holds.
+struct Model {
+  std::map<std::string, bool> keys;  // folded key -> exists
+  std::map<ValueId, Slot> values;
+};
+
+bool IsUnder(const std::string& key, const std::string& top) {
+  return key.size() >= top.size() && key.compare(0, top.size(), top) == 0 &&
+         (key.size() == top.size() || key[top.size()] == '\\');
+}
+
+std::string Rebased(const std::string& key, const std::string& from, const std::string& to) {
+  return to + key.substr(from.size());
+}
+
+// Splits a full key name into its root and the path below it ("\..." form).
+bool SplitKey(const std::string& full, RegRoot& root, std::string& path) {
+  const std::size_t slash = full.find('\\');
+  const auto r = RootOfName(std::string_view(full).substr(0, slash));
+  if (!r) return false;
+  root = *r;
+  path = slash == std::string::npos ? "\\" : full.substr(slash);
+  return true;
+}
+
+class LiveRegistry {
+ public:
+  explicit LiveRegistry(RegistryBackend& backend) : backend_(backend) {}
+
+  bool KeyExists(const std::string& full) {
+    RegRoot root;
+    std::string path;
+    if (!SplitKey(full, root, path)) return false;
+    return TNTRegistry(backend_, root).KeyExists(path);
+  }
+  Slot ValueOf(const std::string& full, const std::string& name) {
+    RegRoot root;
+    std::string path;
+    if (!SplitKey(full, root, path)) return std::nullopt;
+    TNTRegistry reg(backend_, root);
+    if (!reg.OpenRegPathForReading(path)) return std::nullopt;
+    std::uint32_t type = kRegNone;
+    std::optional<std::string> data = reg.ReadRawValue(name, type);
+    if (!data) return std::nullopt;
+    return Value{type, std::move(*data)};
+  }
+  // The keys and values below `full` (itself included), folded as the model folds.
+  void Subtree(const std::string& full, Model& into) {
+    RegRoot root;
+    std::string path;
+    if (!SplitKey(full, root, path)) return;
+    TNTRegistry reg(backend_, root);
+    if (!reg.OpenRegPathForReading(path)) return;
+    const std::string key = FoldKey(full);
+    into.keys[key] = true;
+    for (RawValue& v : reg.ListRawValues()) into.values[{key, FoldKey(v.name)}] = Value{v.type, std::move(v.data)};
+    const std::vector<std::string> subkeys = reg.ListSubkeyNames();
+    reg.CloseKey();
+    for (const std::string& sub : subkeys)
+      if (!sub.empty()) Subtree(full + "\\" + sub, into);
+  }
+
+ private:
+  RegistryBackend& backend_;
+};
+
+std::string Shown(const Slot& slot) {
+  if (!slot) return "no such value";
+  const Value& v = *slot;
+  if (v.type == kRegSz || v.type == kRegExpandSz) return "\"" + TextFromRegData(v.data) + "\"";
+  if (v.type == kRegMultiSz)
+    if (const auto text = MultiTextFromRegData(v.data)) return "\"" + *text + "\"";
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string hex;
+  for (std::size_t i = 0; i < v.data.size() && i < 32; ++i) {
+    if (i) hex += ',';
+    hex += kDigits[static_cast<unsigned char>(v.data[i]) >> 4];
+    hex += kDigits[static_cast<unsigned char>(v.data[i]) & 15];
+  }
+  if (v.data.size() > 32) hex += ",...";
+  return "hex:" + hex;
+}
+
+// The subtree below `top` as the model holds it: existing keys, present values.
+Model SubtreeOf(const Model& m, const std::string& top) {
+  Model out;
+  for (const auto& [key, exists] : m.keys)
+    if (exists && IsUnder(key, top)) out.keys[key] = true;
+  for (const auto& [id, slot] : m.values)
+    if (slot && IsUnder(id.first, top)) out.values[id] = slot;
+  return out;
+}
+
+bool SameTree(const Model& a, const Model& b) { return a.keys == b.keys && a.values == b.values; }
+}  // namespace
+
+std::string ChangedPlace::Where() const {
+  if (!isValue) return key;
+  return key + ", value " + (valueName.empty() ? std::string("(Default)") : "\"" + valueName + "\"");
+}
+
+RegistryRestorePlan PlanRegistryRestore(RegistryBackend& backend, const ParsedRegFile& backup,
+                                        const std::vector<RegistryWrite>& written, bool force) {
+  const std::vector<RegOp>& ops = backup.ops;
+  RegistryRestorePlan plan;
+  plan.take.assign(ops.size(), false);
+
+  // The state before the run, as the backup holds it: each place's first line.
+  Model before;
+  std::vector<std::size_t> createdAt;  // lines that take away a key the run made
+  std::map<std::string, std::string> keyNames;  // folded -> as written
+  std::map<ValueId, std::string> valueNames;
+  for (std::size_t i = 0; i < ops.size(); ++i) {
+    const RegOp& op = ops[i];
+    const std::string key = FoldKey(op.KeyName());
+    keyNames.try_emplace(key, op.KeyName());
+    switch (op.kind) {
+      case RegOp::Kind::OpenKey: before.keys.try_emplace(key, true); break;
+      case RegOp::Kind::DeleteKey:
+        before.keys.try_emplace(key, false);
+        createdAt.push_back(i);
+        break;
+      case RegOp::Kind::SetValue:
+        before.keys.try_emplace(key, true);
+        before.values.try_emplace({key, FoldKey(op.name)}, Value{op.type, op.data});
+        valueNames.try_emplace({key, FoldKey(op.name)}, op.name);
+        break;
+      case RegOp::Kind::DeleteValue:
+        before.values.try_emplace({key, FoldKey(op.name)}, std::nullopt);
+        valueNames.try_emplace({key, FoldKey(op.name)}, op.name);
+        break;
+    }
+  }
+
+  // The state the run left: the record's writes over the state before.
+  Model after = before;
+  std::set<std::string> touchedKeys;
+  std::set<ValueId> touchedValues;
+  // A key that exists has every key above it: a move makes the keys on its way.
+  const auto exists = [&](std::string key) {
+    for (;;) {
+      after.keys[key] = true;
+      const std::size_t cut = key.rfind('\\');
+      if (cut == std::string::npos) return;
+      key.resize(cut);
+    }
+  };
+  const auto set = [&](const std::string& key, const std::string& name, Slot slot) {
+    const ValueId id{FoldKey(key), FoldKey(name)};
+    after.values[id] = std::move(slot);
+    touchedValues.insert(id);
+    if (after.values[id]) exists(id.first);
+  };
+  for (const RegistryWrite& w : written) {
+    switch (w.kind) {
+      case RegistryWrite::Kind::Value: set(w.key, w.name, Value{w.type, w.data}); break;
+      case RegistryWrite::Kind::Rename:
+        set(w.key, w.name, std::nullopt);
+        set(w.key, w.newName, Value{w.type, w.data});
+        break;
+      case RegistryWrite::Kind::KeyMove: {
+        const std::string from = FoldKey(w.key), to = FoldKey(w.newName);
+        keyNames.try_emplace(to, w.newName);
+        Model moved;
+        for (auto& [key, there] : after.keys)
+          if (IsUnder(key, from)) {
+            if (there) moved.keys[Rebased(key, from, to)] = true;
+            there = false;
+            touchedKeys.insert(key);
+          }
+        for (auto& [id, slot] : after.values)
+          if (IsUnder(id.first, from)) {
+            if (slot) moved.values[{Rebased(id.first, from, to), id.second}] = slot;
+            slot.reset();
+            touchedValues.insert(id);
+          }
+        after.keys[from] = false;
+        touchedKeys.insert(from);
+        moved.keys[to] = true;
+        for (const auto& [key, made] : moved.keys) {
+          exists(key);
+          touchedKeys.insert(key);
+        }
+        for (auto& [id, slot] : moved.values) {
+          after.values[id] = slot;
+          touchedValues.insert(id);
+        }
+        break;
+      }
+    }
+  }
+
+  LiveRegistry live(backend);
+  const auto changedPlace = [&](const std::string& key, const std::string* name, std::string ranWrote,
+                                std::string holdsNow) {
+    ChangedPlace place;
+    place.key = keyNames.count(key) ? keyNames[key] : key;
+    if (name) {
+      place.isValue = true;
+      const auto found = valueNames.find({key, *name});
+      place.valueName = found != valueNames.end() ? found->second : *name;
+    }
+    place.ranWrote = std::move(ranWrote);
+    place.holdsNow = std::move(holdsNow);
+    plan.changed.push_back(std::move(place));
+    return force;
+  };
+
+  // Keys the run made: taken away only while they hold just what the run
+  // put there; what lies below them goes with them.
+  struct Region {
+    std::string key;  // folded
+    bool take = false;
+    bool left = false;  // changed after the run
+  };
+  std::vector<Region> regions;
+  for (std::size_t i : createdAt) {
+    const std::string key = FoldKey(ops[i].KeyName());
+    bool take = false, left = false;
+    const bool ranMade = after.keys.count(key) && after.keys[key];
+    if (ranMade && live.KeyExists(ops[i].KeyName())) {
+      Model now;
+      live.Subtree(ops[i].KeyName(), now);
+      if (SameTree(now, SubtreeOf(after, key))) {
+        take = true;
+      } else {
+        left = true;
+        take = changedPlace(key, nullptr, "the key as the run made it", "other values or subkeys");
+      }
+      if (take) ++plan.keys;
+    } else if (ranMade) {
+      ++plan.alreadyAsBefore;
+    }
+    plan.take[i] = take;
+    regions.push_back({key, take, left && !take});
+  }
+  const auto regionOf = [&](const std::string& key) -> const Region* {
+    for (const Region& r : regions)
+      if (IsUnder(key, r.key)) return &r;
+    return nullptr;
+  };
+  // A key move is one change: where its new key stays, its old key is not
+  // made again beside it (followed along a chain of moves).
+  std::set<std::string> held;
+  for (bool grew = true; grew;) {
+    grew = false;
+    for (const RegistryWrite& w : written) {
+      if (w.kind != RegistryWrite::Kind::KeyMove) continue;
+      const std::string to = FoldKey(w.newName), from = FoldKey(w.key);
+      const auto* region = regionOf(to);
+      bool keep = region && region->left;
+      for (const std::string& h : held) keep |= IsUnder(to, h);
+      if (keep && held.insert(from).second) grew = true;
+    }
+  }
+  const auto isHeld = [&](const std::string& key) {
+    for (const std::string& h : held)
+      if (IsUnder(key, h)) return true;
+    return false;
+  };
+
+  std::map<ValueId, bool> decided;  // a place's verdict, for each of its lines
+  std::map<std::string, bool> keyDecided;
+  for (std::size_t i = 0; i < ops.size(); ++i) {
+    const RegOp& op = ops[i];
+    if (op.kind == RegOp::Kind::DeleteKey) continue;
+    const std::string key = FoldKey(op.KeyName());
+    if (const Region* region = regionOf(key)) {
+      plan.take[i] = region->take;
+      continue;
+    }
+    if (isHeld(key)) continue;
+    if (op.kind == RegOp::Kind::OpenKey) {
+      // A key the run moved away is made again when nothing stands there
+      // now; one that exists takes back only the values that are due.
+      if (auto found = keyDecided.find(key); found != keyDecided.end()) {
+        plan.take[i] = found->second;
+        continue;
+      }
+      bool take = false;
+      if (touchedKeys.count(key) && before.keys[key] && !after.keys[key] && !live.KeyExists(op.KeyName())) {
+        take = true;
+        ++plan.keys;
+      }
+      keyDecided[key] = take;
+      plan.take[i] = take;
+      continue;
+    }
+    const ValueId id{key, FoldKey(op.name)};
+    if (auto found = decided.find(id); found != decided.end()) {
+      plan.take[i] = found->second;
+      continue;
+    }
+    bool take = false;
+    const Slot& was = before.values[id];
+    const Slot& ran = after.values[id];
+    if (touchedValues.count(id) && was != ran) {
+      const Slot now = live.ValueOf(op.KeyName(), op.name);
+      if (now == ran) {
+        take = true;
+      } else if (now == was) {
+        ++plan.alreadyAsBefore;
+      } else {
+        take = changedPlace(key, &id.second, Shown(ran), Shown(now));
+      }
+      if (take) ++plan.values;
+    }
+    decided[id] = take;
+    plan.take[i] = take;
+  }
+  return plan;
+}
+
+std::vector<std::string> UncoveredWrites(const ParsedRegFile& backup, const std::vector<RegistryWrite>& written) {
+  std::set<std::string> keys, removedKeys;
+  std::set<ValueId> values;
+  for (const RegOp& op : backup.ops) {
+    const std::string key = FoldKey(op.KeyName());
+    if (op.kind == RegOp::Kind::OpenKey) keys.insert(key);
+    if (op.kind == RegOp::Kind::DeleteKey) removedKeys.insert(key);
+    if (op.kind == RegOp::Kind::SetValue || op.kind == RegOp::Kind::DeleteValue) values.insert({key, FoldKey(op.name)});
+  }
+  // Inside a key the run made, the key's removal settles everything.
+  const auto madeByRun = [&](const std::string& key) {
+    for (const std::string& top : removedKeys)
+      if (IsUnder(key, top)) return true;
+    return false;
+  };
+  const auto covered = [&](const std::string& key, const std::string& name) {
+    const std::string k = FoldKey(key);
+    return madeByRun(k) || values.count({k, FoldKey(name)}) > 0;
+  };
+  std::vector<std::string> missing;
+  for (const RegistryWrite& w : written) {
+    ChangedPlace place;
+    place.key = w.key;
+    place.isValue = w.kind != RegistryWrite::Kind::KeyMove;
+    place.valueName = w.name;
+    bool ok = true;
+    switch (w.kind) {
+      case RegistryWrite::Kind::Value: ok = covered(w.key, w.name); break;
+      case RegistryWrite::Kind::Rename: ok = covered(w.key, w.name) && covered(w.key, w.newName); break;
+      case RegistryWrite::Kind::KeyMove:
+        ok = madeByRun(FoldKey(w.newName)) && (keys.count(FoldKey(w.key)) > 0 || madeByRun(FoldKey(w.key)));
+        break;
+    }
+    if (!ok) missing.push_back(place.Where());
+  }
+  return missing;
+}

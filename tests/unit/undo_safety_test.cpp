@@ -1,0 +1,300 @@
+// An undo never costs the user work done after the run: it gives back only
+// the places that still hold what the run wrote, names the others, and
+// checks itself against the run's written record.
+#include <gtest/gtest.h>
+
+#include "core/Error.h"
+#include "core/Sha256.h"
+#include "engine/MappingRun.h"
+#include "engine/WrittenRecord.h"
+#include "filemap/FileMapping.h"
+#include "filemap/PathForms.h"
+#include "filemap/ShortcutRewrite.h"
+#include "regmap/RegImport.h"
+#include "regmap/RegRestore.h"
+#include "regmap/RegistryWalk.h"
+#include "support/Cp1252.h"
+#include "support/FakeFileSystem.h"
+#include "support/FakeShellLinkStore.h"
+#include "support/FakeShellMove.h"
+#include "support/FakeUi.h"
+#include "support/FakeUndoPlatform.h"
+#include "support/MemoryRegistry.h"
+#include "undo/FileBackupArchive.h"
+#include "undo/MoveDir.h"
+#include "undo/UndoExecution.h"
+#include "undo/UndoStore.h"
+
+namespace {
+const std::string kHome = "C:\\Ostrivane\\";
+const RegRoot CU = RegRoot::CurrentUser;
+
+TEST(Sha256, KnownDigests) {
+  EXPECT_EQ(Sha256Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  EXPECT_EQ(Sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  // Two blocks of padding (56 bytes) and more than one block of data.
+  EXPECT_EQ(Sha256Hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
+            "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+  EXPECT_EQ(Sha256Hex(std::string(1000, 'a')), "41edece42d63e8d9bf515a9ba6932e1c20cbc9f5a5d134645adb5db1b9737ea3");
+}
+
+TEST(WrittenRecordText, RoundTripsAnyNameAndDropsTornAndWithdrawnLines) {
+  FakeFileSystem fs;
+  fs.AddFolder("C:\\R");
+  WrittenRecord record(fs);
+  record.BeginRun("C:\\R\\Undo00000.after");
+  const std::string odd = std::string("tab\there%25\r\nnul", 17) + std::string(1, '\0') + "é";
+  record.Value("HKEY_CURRENT_USER\\Software\\" + odd, odd, kRegSz, std::string("a\0b\0\0\0", 6));
+  record.File("C:\\a.ini", "one");
+  record.File("C:\\b.ini", "two");
+  record.Withdraw();  // b.ini was not written after all
+  record.ValueRename("HKEY_CURRENT_USER\\K", "C:\\Old", "D:\\New", kRegSz, "x");
+  record.KeyMove("HKEY_CURRENT_USER\\K\\C:", "HKEY_CURRENT_USER\\K\\D:");
+  EXPECT_EQ(record.Count(), 4);
+  std::string bytes = fs.ReadWhole("C:\\R\\Undo00000.after");
+  bytes += "file\tC:\\c.ini\tpend";  // torn: its write never happened
+
+  const WrittenPlaces places = ReadWrittenRecord(bytes);
+  ASSERT_EQ(places.files.size(), 1u);
+  EXPECT_EQ(places.files.begin()->second.sha256, Sha256Hex("one"));
+  EXPECT_EQ(places.files.begin()->second.size, 3u);
+  ASSERT_EQ(places.registry.size(), 3u);
+  EXPECT_EQ(places.registry[0].key, "HKEY_CURRENT_USER\\Software\\" + odd);
+  EXPECT_EQ(places.registry[0].name, odd);
+  EXPECT_EQ(places.registry[0].data, std::string("a\0b\0\0\0", 6));
+  EXPECT_EQ(places.registry[1].newName, "D:\\New");
+  EXPECT_EQ(places.registry[2].kind, RegistryWrite::Kind::KeyMove);
+
+  // A record gone during the run stops it before its next change.
+  fs.Remove("C:\\R\\Undo00000.after");
+  EXPECT_THROW(record.File("C:\\d.ini", "x"), Error);
+}
+
+// Map Only runs over two settings files, two registry values, a renamed
+// value and a renamed key, with the real walks, backups and undo.
+class UndoSafety : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs.AddFolder("C:\\Ostrivane");
+    fs.AddFile("C:\\Cfg\\a.ini", "[S]\r\nPath=\\\\OLDSRV\\Data\\a\r\n");
+    fs.AddFile("C:\\Cfg\\b.ini", "[S]\r\nPath=\\\\OLDSRV\\Data\\b\r\n");
+    reg.PutText(CU, "Software\\Ostr", "One", "\\\\OLDSRV\\Data\\1");
+    reg.PutText(CU, "Software\\Ostr", "Two", "\\\\OLDSRV\\Data\\2");
+    ctx.programFolder = kHome;
+    ctx.drives = {{"C", "C:\\", true}};
+    ctx.ui = &ui;
+    ctx.OsGeneration = 6;
+    ctx.targets.shortcuts = false;
+    parts.undo = &store;
+    parts.mover = &mover;
+    parts.archive = &archive;
+    parts.registry = &walk;
+    parts.files = &files;
+    parts.shortNames = &forms;
+    parts.written = &written;
+    parts.records = &fs;
+  }
+  void Map(const std::string& find, const std::string& replace) {
+    ctx.request = MappingRequest{};
+    ctx.request.Mode = 'F';
+    ctx.request.FindText = find;
+    ctx.request.ReplaceText = replace;
+    ctx.verify.replaceAll = true;
+    MappingRun(ctx, parts).StartSearch();
+  }
+  std::string State() { return fs.ReadWhole("C:\\Cfg\\a.ini") + fs.ReadWhole("C:\\Cfg\\b.ini") + reg.Dump(); }
+  std::vector<std::string> Records() {
+    std::vector<std::string> out;
+    for (const DirEntry& e : fs.ListFolder(kHome + "*"))
+      if (!e.IsFolder()) out.push_back(e.name);
+    return out;
+  }
+
+  FakeFileSystem fs;
+  FakeUndoPlatform platform;
+  MemoryRegistry reg;
+  FakeUi ui;
+  RunContext ctx;
+  FakeShellLinkStore links{fs};
+  FakeShellMove shell{fs};
+  UndoStore store{fs, platform, kHome};
+  FileBackupArchive archive{fs, platform};
+  WrittenRecord written{fs};
+  PathForms forms{fs};
+  ShortcutRewrite shortcuts{ctx, archive, links};
+  Cp1252 cp;
+  FileMapping files{ctx, fs, forms, archive, shortcuts, cp};
+  RegistryWalk walk{ctx, reg, fs, cp};
+  FolderMove mover{ctx, fs, shell, true};
+  UndoExecution undo{fs, store, reg, cp, mover};
+  RunParts parts;
+};
+
+TEST_F(UndoSafety, PlacesChangedAfterTheRunAreLeftAndNamedUntilForced) {
+  const std::string before = State();
+  Map("\\\\OLDSRV\\Data", "\\\\NEWSRV\\Shared");
+  ASSERT_EQ(ctx.request.LinkCount, 4);
+  // The user works on: a line added to one file, another value set.
+  const std::string edited = "[S]\r\nPath=\\\\NEWSRV\\Shared\\a\r\nMore=mine\r\n";
+  fs.ReplaceWhole("C:\\Cfg\\a.ini", edited);
+  reg.PutText(CU, "Software\\Ostr", "One", "E:\\Mine");
+
+  const std::string first = undo.UndoEntry("Undo00000");
+  EXPECT_EQ(undo.PlacesChangedSinceRun(), 2);
+  EXPECT_NE(first.find(kUndoIncomplete), std::string::npos) << first;
+  EXPECT_NE(first.find("C:\\Cfg\\a.ini was changed after the run"), std::string::npos) << first;
+  EXPECT_NE(first.find("HKEY_CURRENT_USER\\Software\\Ostr, value \"One\" was changed after the run (the run wrote "
+                       "\"\\\\NEWSRV\\Shared\\1\", it now holds \"E:\\Mine\")"),
+            std::string::npos)
+      << first;
+  EXPECT_EQ(first.rfind("1 files restored.  Undo has completed\n1 registry value restored.\n", 0), 0u) << first;
+  EXPECT_EQ(fs.ReadWhole("C:\\Cfg\\a.ini"), edited);
+  EXPECT_EQ(reg.GetText(CU, "Software\\Ostr", "One"), "E:\\Mine");
+  EXPECT_EQ(fs.ReadWhole("C:\\Cfg\\b.ini"), "[S]\r\nPath=\\\\OLDSRV\\Data\\b\r\n");
+  EXPECT_EQ(reg.GetText(CU, "Software\\Ostr", "Two"), "\\\\OLDSRV\\Data\\2");
+
+  // Edited again after the undo: a second undo changes nothing at all.
+  fs.ReplaceWhole("C:\\Cfg\\b.ini", "[S]\r\nPath=\\\\OLDSRV\\Data\\b\r\nLater=1\r\n");
+  const std::string between = State();
+  const std::string second = undo.UndoEntry("Undo00000");
+  EXPECT_EQ(State(), between);
+  EXPECT_EQ(second.rfind("0 files restored.  Undo has completed\n1 place was already as before the run.\n", 0), 0u)
+      << second;
+  EXPECT_EQ(undo.PlacesChangedSinceRun(), 3);
+
+  // Forced, the named places get their state before the run.
+  const std::string forced = undo.UndoEntry("Undo00000", true);
+  EXPECT_EQ(forced.find(kUndoIncomplete), std::string::npos) << forced;
+  EXPECT_EQ(State(), before);
+  EXPECT_EQ(undo.UndoEntry("Undo00000"), "0 files restored.  Undo has completed\n" + std::string(kUndoAllAsBefore));
+}
+
+TEST_F(UndoSafety, UndoneInTheWrongOrderThePlaceNamesTheLaterEntry) {
+  const std::string before = State();
+  Map("\\\\OLDSRV\\Data", "C:\\Data\\Mid");
+  const std::string afterFirst = State();
+  Map("C:\\Data\\Mid", "C:\\Archive");
+  ASSERT_EQ(ctx.request.UndoName, "Undo00001");
+  store.FillUndoBox(false);
+  const std::string afterSecond = State();
+
+  const std::string wrong = undo.UndoEntry("Undo00000");
+  EXPECT_EQ(State(), afterSecond) << "nothing of the later run is overwritten";
+  EXPECT_NE(wrong.find("C:\\Cfg\\a.ini was changed after the run (it holds neither what the run wrote nor what it "
+                       "held before): left as it is. It was changed again by Undo00001: undo that entry first."),
+            std::string::npos)
+      << wrong;
+  EXPECT_NE(wrong.find("value \"Two\" was changed after the run (the run wrote \"C:\\Data\\Mid\\2\", it now holds "
+                       "\"C:\\Archive\\2\"): left as it is. It was changed again by Undo00001"),
+            std::string::npos)
+      << wrong;
+
+  EXPECT_EQ(undo.UndoEntry("Undo00001").find(kUndoIncomplete), std::string::npos);
+  EXPECT_EQ(State(), afterFirst);
+  EXPECT_EQ(undo.UndoEntry("Undo00000").find(kUndoIncomplete), std::string::npos);
+  EXPECT_EQ(State(), before);
+}
+
+TEST_F(UndoSafety, ACutArchiveOrRegistryBackupNeverReadsAsComplete) {
+  for (int i = 0; i < 3; ++i) fs.AddFile("C:\\Cfg\\more" + std::to_string(i) + ".ini", "x=\\\\OLDSRV\\Data\r\n");
+  Map("\\\\OLDSRV\\Data", "\\\\NEWSRV\\Shared");
+  const std::string zip = kHome + "Undo00000.zip";
+  const std::string whole = fs.ReadWhole(zip);
+  fs.ReplaceWhole(zip, whole.substr(0, 100));  // the first entry's header at most
+  const std::string message = undo.UndoEntry("Undo00000");
+  EXPECT_NE(message.find(kUndoIncomplete), std::string::npos) << message;
+  int named = 0;
+  for (const char* f : {"a.ini", "b.ini", "more0.ini", "more1.ini", "more2.ini"})
+    named += message.find(std::string("C:\\Cfg\\") + f + " was not restored") != std::string::npos;
+  EXPECT_EQ(named, 5) << message;
+
+  // The registry backup cut before its last value: that value is named.
+  const std::string regFile = kHome + "Undo00000.reg";
+  std::string text = DecodeRegText(fs.ReadWhole(regFile));
+  text = text.substr(0, text.find("\"Two\""));
+  fs.ReplaceWhole(regFile, "REGEDIT4" + text.substr(text.find("\r\n")));
+  reg.PutText(CU, "Software\\Ostr", "One", "\\\\NEWSRV\\Shared\\1");
+  const std::string again = undo.UndoEntry("Undo00000");
+  EXPECT_NE(again.find("HKEY_CURRENT_USER\\Software\\Ostr, value \"Two\" was not restored: its backup is missing"),
+            std::string::npos)
+      << again;
+  EXPECT_EQ(reg.GetText(CU, "Software\\Ostr", "One"), "\\\\OLDSRV\\Data\\1");
+}
+
+TEST_F(UndoSafety, ARunThatChangedNothingLeavesNoRecords) {
+  Map("\\\\NOSUCH\\Share", "\\\\NEWSRV\\Shared");
+  EXPECT_EQ(Records(), std::vector<std::string>{});
+
+  // Backed up, then the write refused: the backup and the record go too.
+  fs.beforeWrite = [](const std::string& p) {
+    if (p.find("C:\\Cfg\\") == 0 || p.find("~ostrivane-") != std::string::npos) throw Error("Access is denied.");
+  };
+  ctx.targets.registry = false;
+  Map("\\\\OLDSRV\\Data", "\\\\NEWSRV\\Shared");
+  EXPECT_EQ(ctx.passedOver.size(), 2u);
+  EXPECT_EQ(Records(), std::vector<std::string>{});
+  fs.beforeWrite = nullptr;
+
+  // A move whose source is missing.
+  ctx.request = MappingRequest{};
+  ctx.request.Mode = 'M';
+  ctx.request.FindText = "C:\\Gone";
+  ctx.request.ReplaceText = "C:\\Cfg\\Gone";
+  MappingRun(ctx, parts).StartSearch();
+  EXPECT_TRUE(ctx.request.Cancelled);
+  EXPECT_EQ(Records(), std::vector<std::string>{});
+  EXPECT_EQ(store.FillUndoBox(true), 0);
+}
+
+TEST_F(UndoSafety, AShortcutWhoseWriteWasCutShortIsRestored) {
+  ctx.targets.shortcuts = true;
+  ShellLinkProps link;
+  link.Target = "\\\\OLDSRV\\Data\\tool.exe";
+  links.Put("C:\\Links\\tool.lnk", link);
+  const std::string lnkBefore = fs.ReadWhole("C:\\Links\\tool.lnk");
+  Map("\\\\OLDSRV\\Data", "\\\\NEWSRV\\Shared");
+  // As if the run stopped between the shortcut's write and its record line.
+  const std::string path = kHome + "Undo00000.after";
+  std::string record = fs.ReadWhole(path);
+  const std::size_t last = record.rfind("file\tC:\\Links\\tool.lnk\t");
+  ASSERT_NE(last, std::string::npos);
+  ASSERT_NE(record.find("file\tC:\\Links\\tool.lnk\tpending"), std::string::npos);
+  fs.ReplaceWhole(path, record.substr(0, last));
+  const std::string message = undo.UndoEntry("Undo00000");
+  EXPECT_EQ(message.find(kUndoIncomplete), std::string::npos) << message;
+  EXPECT_EQ(fs.ReadWhole("C:\\Links\\tool.lnk"), lnkBefore);
+}
+
+// A key the run made by a rename goes on undo only while it holds just what
+// the run put there.
+TEST_F(UndoSafety, AKeyTheRunMadeWithAValueAddedLaterStays) {
+  reg.PutText(CU, "Software\\Ostr\\C:\\OldApp", "", "key");
+  Map("C:\\OldApp", "D:\\NewApp");
+  ASSERT_TRUE(reg.HasKey(CU, "Software\\Ostr\\D:\\NewApp"));
+  reg.PutText(CU, "Software\\Ostr\\D:\\NewApp", "Added", "by the user");
+  const std::string message = undo.UndoEntry("Undo00000");
+  EXPECT_NE(message.find("HKEY_CURRENT_USER\\Software\\Ostr\\D: was changed after the run"), std::string::npos)
+      << message;
+  EXPECT_EQ(reg.GetText(CU, "Software\\Ostr\\D:\\NewApp", "Added"), "by the user");
+  EXPECT_FALSE(reg.HasKey(CU, "Software\\Ostr\\C:\\OldApp")) << "the old key is not made beside it";
+
+  undo.UndoEntry("Undo00000", true);
+  EXPECT_FALSE(reg.HasKey(CU, "Software\\Ostr\\D:"));
+  EXPECT_EQ(reg.GetText(CU, "Software\\Ostr\\C:\\OldApp", ""), "key");
+}
+}  // namespace
+
+namespace {
+// Killed while it wrote a file: the file still holds its old bytes and its
+// temporary file lies beside it. The undo removes that file too.
+TEST_F(UndoSafety, AWriteThatNeverHappenedLeavesNoTemporaryFileAfterTheUndo) {
+  const std::string a = fs.ReadWhole("C:\\Cfg\\a.ini");
+  Map("\\\\OLDSRV\\Data", "\\\\NEWSRV\\Shared");
+  fs.ReplaceWhole("C:\\Cfg\\a.ini", a);
+  fs.AddFile("C:\\Cfg\\~ostrivane-1C2D.tmp", "[S]\r\nPath=\\\\NEW");
+  const std::string message = undo.UndoEntry("Undo00000");
+  EXPECT_FALSE(fs.Has("C:\\Cfg\\~ostrivane-1C2D.tmp")) << message;
+  EXPECT_EQ(message.find(kUndoIncomplete), std::string::npos) << message;
+  EXPECT_NE(message.find("1 place was already as before the run."), std::string::npos) << message;
+}
+}  // namespace

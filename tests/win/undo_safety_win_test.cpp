@@ -1,0 +1,130 @@
+// The console's undo on Wine's real registry and disk: it gives back only the
+// places that still hold what the run wrote, names the others, and a run
+// that changed nothing leaves no records behind.
+#include <gtest/gtest.h>
+
+#include "ProcessRunner.h"
+#include "RegistryDump.h"
+#include "core/win32/Win32FileSystem.h"
+#include "support/TestTree.h"
+
+namespace {
+const std::string kHome = "C:\\ostrivane-test-undosafety";
+const std::string kData = "C:\\ostrivane-test-undosafety-data";
+const std::string kKey = "Software\\OstrivaneUndoSafety";
+
+class UndoSafetyWin : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Clean();
+    exe = InstallCopy(OSTRIVANE_CLI_EXE, kHome, "ostrivane-cli.exe");
+    for (const char* f : {"a", "b"})
+      WriteTestFile(fs, Ini(f), std::string("[S]\r\nPath=\\\\OLDSRV\\Data\\") + f + "\r\n");
+    SetRegistryText(HKEY_CURRENT_USER, kKey, "One", REG_SZ, "\\\\OLDSRV\\Data\\1");
+    SetRegistryText(HKEY_CURRENT_USER, kKey, "Two", REG_SZ, "\\\\OLDSRV\\Data\\2");
+  }
+  void TearDown() override { Clean(); }
+  void Clean() {
+    RemoveTree(fs, kHome);
+    RemoveTree(fs, kData);
+    RegDeleteTreeW(HKEY_CURRENT_USER, WideText(kKey).c_str());
+  }
+  std::string Ini(const std::string& name) { return kData + "\\" + name + ".ini"; }
+  ProcessResult Cli(const std::vector<std::string>& args) { return RunProgram(exe, args); }
+  ProcessResult Map(const std::string& find, const std::string& replace) {
+    return Cli({"map", "--find", find, "--replace", replace, "--targets", "registry,settings", "--drives", "C"});
+  }
+  std::string State() {
+    std::string out = fs.ReadWhole(Ini("a")) + fs.ReadWhole(Ini("b"));
+    DumpRegistryKey(HKEY_CURRENT_USER, kKey, out);
+    return out;
+  }
+  std::string Records() {
+    std::string out;
+    for (const DirEntry& e : fs.ListFolder(kHome + "\\Undo*")) out += e.name + " ";
+    return out;
+  }
+  Win32FileSystem fs;
+  std::string exe;
+};
+}  // namespace
+
+TEST_F(UndoSafetyWin, EditedPlacesStayNamedASecondUndoChangesNothingAndForceRestores) {
+  const std::string before = State();
+  ProcessResult r = Map("\\\\OLDSRV\\Data", "\\\\NEWSRV\\Shared");
+  ASSERT_EQ(r.exitCode, 0u) << r.out << r.err;
+  const std::string edited = "[S]\r\nPath=\\\\NEWSRV\\Shared\\a\r\nAdded=by hand\r\n";
+  fs.ReplaceWhole(Ini("a"), edited);
+  SetRegistryText(HKEY_CURRENT_USER, kKey, "One", REG_SZ, "E:\\Mine");
+
+  r = Cli({"undo", "run", "Undo00000"});
+  EXPECT_EQ(r.exitCode, 3u) << r.out;
+  EXPECT_NE(r.out.find(kData + "\\a.ini was changed after the run"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("value \"One\" was changed after the run (the run wrote \"\\\\NEWSRV\\Shared\\1\", it now holds "
+                       "\"E:\\Mine\")"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("Give --force"), std::string::npos) << r.out;
+  EXPECT_EQ(fs.ReadWhole(Ini("a")), edited);
+  EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, kKey, "One"), "E:\\Mine");
+  EXPECT_EQ(fs.ReadWhole(Ini("b")), "[S]\r\nPath=\\\\OLDSRV\\Data\\b\r\n");
+  EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, kKey, "Two"), "\\\\OLDSRV\\Data\\2");
+
+  fs.ReplaceWhole(Ini("b"), "[S]\r\nPath=\\\\OLDSRV\\Data\\b\r\nLater=1\r\n");
+  const std::string between = State();
+  r = Cli({"undo", "run", "Undo00000"});
+  EXPECT_EQ(r.exitCode, 3u) << r.out;
+  EXPECT_EQ(State(), between) << r.out;
+
+  r = Cli({"undo", "run", "Undo00000", "--force"});
+  EXPECT_EQ(r.exitCode, 0u) << r.out;
+  EXPECT_EQ(State(), before);
+  r = Cli({"undo", "run", "Undo00000"});
+  EXPECT_EQ(r.exitCode, 0u) << r.out;
+  EXPECT_NE(r.out.find("Everything is already as before the run."), std::string::npos) << r.out;
+}
+
+TEST_F(UndoSafetyWin, TwoRunsUndoneInTheWrongOrderThenTheRightOrder) {
+  const std::string before = State();
+  ASSERT_EQ(Map("\\\\OLDSRV\\Data", "C:\\Data\\Mid").exitCode, 0u);
+  const std::string afterFirst = State();
+  ASSERT_EQ(Map("C:\\Data\\Mid", "C:\\Archive").exitCode, 0u);
+  const std::string afterSecond = State();
+
+  ProcessResult r = Cli({"undo", "run", "Undo00000"});
+  EXPECT_EQ(r.exitCode, 3u) << r.out;
+  EXPECT_EQ(State(), afterSecond);
+  EXPECT_NE(r.out.find("It was changed again by Undo00001: undo that entry first."), std::string::npos) << r.out;
+
+  EXPECT_EQ(Cli({"undo", "run", "Undo00001"}).exitCode, 0u);
+  EXPECT_EQ(State(), afterFirst);
+  EXPECT_EQ(Cli({"undo", "run", "Undo00000"}).exitCode, 0u);
+  EXPECT_EQ(State(), before);
+}
+
+TEST_F(UndoSafetyWin, ACutArchiveNamesEveryFileItCannotGiveBack) {
+  for (const char* f : {"c", "d", "e"})
+    WriteTestFile(fs, Ini(f), std::string("[S]\r\nPath=\\\\OLDSRV\\Data\\") + f + "\r\n");
+  ASSERT_EQ(Map("\\\\OLDSRV\\Data", "\\\\NEWSRV\\Shared").exitCode, 0u);
+  const std::string zip = kHome + "\\Undo00000.zip";
+  for (std::size_t cut : {std::size_t(100), std::size_t(400)}) {
+    const std::string whole = fs.ReadWhole(zip);
+    fs.ReplaceWhole(zip, whole.substr(0, cut));
+    const ProcessResult r = Cli({"undo", "run", "Undo00000"});
+    EXPECT_EQ(r.exitCode, 3u) << r.out;
+    EXPECT_NE(r.out.find("Not everything could be undone:"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(Ini("e") + " was not restored"), std::string::npos) << r.out;
+    fs.ReplaceWhole(zip, whole);
+  }
+}
+
+TEST_F(UndoSafetyWin, AMissingMoveSourceOrNothingFoundLeavesNoRecordFile) {
+  ProcessResult r = Cli({"move", kData + "\\NoSuchFolder", kData + "\\Elsewhere", "--drives", "C"});
+  EXPECT_NE(r.exitCode, 0u);
+  EXPECT_EQ(Records(), "") << r.out << r.err;
+  r = Map("\\\\NOSUCH\\Share", "\\\\NEWSRV\\Shared");
+  EXPECT_EQ(r.exitCode, 0u) << r.err;
+  EXPECT_EQ(Records(), "") << r.out;
+  r = Cli({"undo", "list"});
+  EXPECT_EQ(r.out, "No Changes to Undo\n");
+}
