@@ -100,6 +100,7 @@ struct RunContext {
   // Set for a run that applies what the review page ticked; not owned.
   ChangeSelection* selection = nullptr;
   std::string startedAt, endedAt;      // local time text of the run's start and end
+  std::string startedUtc;              // the start as a UTC stamp, for the undo list's order
 
   // A place passed over as a whole: named in the passed-over list and in the
   // change list (kind Place).

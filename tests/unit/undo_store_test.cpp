@@ -38,9 +38,11 @@ TEST_F(UndoStoreTest, NextNumberIsTheLowestFreeAndIgnoresOtherNames) {
   Record("Undo00000.zip", fs.now);
   Record("Undo00002.reg", fs.now);
   Record("undo00001.BAT", fs.now);  // the folder's names are compared without case
-  Record("Undo00003.txt", fs.now);
+  Record("Undo00003.after", fs.now);  // what a run wrote: a record like the others
+  Record("Undo00004.txt", fs.now);
+  Record("Undo00004.after.txt", fs.now);
   Record("Undo notes.txt", fs.now);
-  EXPECT_EQ(store.FillUndoBox(true), 3);
+  EXPECT_EQ(store.FillUndoBox(true), 4);
   fs.Remove(kFolder + "undo00001.BAT");
   EXPECT_EQ(store.FillUndoBox(true), 1);
   EXPECT_EQ(store.Lines(), std::vector<std::string>{kNoChangesToUndo}) << "true leaves the list alone";
@@ -110,14 +112,18 @@ TEST_F(UndoStoreTest, DeleteRemovesOnlyTheEntrysRecords) {
   Record("Undo00000.bat", fs.now - kHour);
   Record("Undo00000.reg", fs.now);
   Record("Undo00000.zip", fs.now);
+  Record("Undo00000.after", fs.now);
   Record("Undo00001.reg", fs.now);
+  Record("Undo00002.after", fs.now);
   Record("Undo00000 notes.txt", fs.now);
   store.FillUndoBox(false);
-  ASSERT_EQ(store.Lines().size(), 2u);
+  ASSERT_EQ(store.Lines().size(), 3u);
   store.DeleteEntry("Undo notes");  // no record name: nothing is touched
   store.DeleteEntry("Undo00000");
+  store.DeleteEntry("Undo00002");
   store.FillUndoBox(false);
-  EXPECT_FALSE(Exists("Undo00000.bat") || Exists("Undo00000.reg") || Exists("Undo00000.zip"));
+  EXPECT_FALSE(Exists("Undo00000.bat") || Exists("Undo00000.reg") || Exists("Undo00000.zip") ||
+               Exists("Undo00000.after") || Exists("Undo00002.after"));
   EXPECT_TRUE(Exists("Undo00000 notes.txt"));
   EXPECT_TRUE(Exists("Undo00001.reg"));
   ASSERT_EQ(store.Lines().size(), 1u);
@@ -131,6 +137,7 @@ TEST_F(UndoStoreTest, AgeCleanupJudgesEachListedFileByItsOwnAge) {
   Record("Undo00000.zip", now - 47 * kHour);
   Record("Undo00001.reg", now - 9 * 24 * kHour);
   Record("Undo00002.reg", now - 20 * 24 * kHour);
+  Record("Undo00002.after", now - 20 * 24 * kHour);
   Record("Undo ancient.txt", now - 900 * 24 * kHour);
 
   // Nothing listed yet: the start-up cleanup deletes nothing.
@@ -152,7 +159,7 @@ TEST_F(UndoStoreTest, AgeCleanupJudgesEachListedFileByItsOwnAge) {
   store.FillUndoBox(true);
   EXPECT_TRUE(Exists("Undo00000.bat"));
   EXPECT_FALSE(Exists("Undo00001.reg")) << "9 whole days";
-  EXPECT_FALSE(Exists("Undo00002.reg"));
+  EXPECT_FALSE(Exists("Undo00002.reg") || Exists("Undo00002.after"));
 
   Record("Undo00003.zip", now - 400 * 24 * kHour);  // not on the list: not judged
   store.ageLimitIndex = kAgeOneDay;
@@ -222,8 +229,8 @@ TEST_F(UndoStoreTest, ChangeReportGivesTheLineItsRunAndGoesWithItsEntry) {
   store.AppendUndoSection("Undo00001", {"C:\\a.ini was restored."}, {"C:\\b.ini: access denied"});
   const ReadReport read = ReadChangeReport(fs.ReadWhole(kFolder + "Undo00001.log"));
   EXPECT_EQ(read.Field("Find"), "C:\\Data\\Proj");
-  ASSERT_EQ(read.undo.size(), 3u);
-  EXPECT_EQ(read.undo[1].second, "C:\\b.ini: access denied");
+  ASSERT_EQ(read.undo.size(), 4u);
+  EXPECT_EQ(read.undo[2].second, "C:\\b.ini: access denied");
 
   store.DeleteEntry("Undo00001");
   EXPECT_FALSE(Exists("Undo00001.log"));
@@ -231,6 +238,89 @@ TEST_F(UndoStoreTest, ChangeReportGivesTheLineItsRunAndGoesWithItsEntry) {
   platform.localNow = platform.ToLocal(fs.now);
   store.FillUndoBox(false);  // the age limit takes the report too
   EXPECT_FALSE(Exists("Undo00004.log"));
+}
+
+namespace {
+// A change report as a run writes it, with its start as the undo list reads it.
+std::string ReportOfRun(const std::string& find, const std::string& replace, FileTicks startedUtc) {
+  RunContext run;
+  run.request.FindText = find;
+  run.request.ReplaceText = replace;
+  run.startedAt = "(local text)";
+  run.startedUtc = UtcStampText(startedUtc);
+  return ChangeReportText(run);
+}
+}  // namespace
+
+// An undo writes to the older entry's report after the newer run; the files'
+// times (records copied back from a backup carry the copy's) disagree with
+// the runs' order. The recorded starts decide, and each undo says when.
+TEST_F(UndoStoreTest, EntriesAreOrderedByTheirRunsStartAndSayWhenTheyWereLastUndone) {
+  const FileTicks first = fs.now, second = fs.now + kHour;
+  Record("Undo00001.reg", second);
+  Record("Undo00001.log", second);
+  fs.At(kFolder + "Undo00001.log").data = ReportOfRun("C:\\B", "C:\\C", second);
+  Record("Undo00000.zip", second + kHour);
+  Record("Undo00000.log", second + kHour);
+  fs.At(kFolder + "Undo00000.log").data = ReportOfRun("C:\\A", "C:\\B", first);
+
+  fs.now = TicksOf(CivilTime{2026, 12, 8, 5, 2, 11});
+  platform.localNow = platform.ToLocal(fs.now);
+  store.AppendUndoSection("Undo00000", {"C:\\a.ini was restored."}, {});
+  fs.now = TicksOf(CivilTime{2026, 12, 9, 5, 2, 11});
+  platform.localNow = platform.ToLocal(fs.now);
+  store.AppendUndoSection("Undo00000", {}, {"C:\\a.ini: access denied"});  // the last undo counts
+  store.FillUndoBox(false);
+  EXPECT_EQ(store.Lines(), (std::vector<std::string>{
+                               "Undo00000 - 12/7/2026 1:37:38 AM - Map Only: C:\\A -> C:\\B - undone 12/9/2026 7:02 AM",
+                               "Undo00001 - 12/7/2026 2:37:38 AM - Map Only: C:\\B -> C:\\C",
+                           }));
+  EXPECT_EQ(store.IndexOf("Undo00000"), 0) << "the name is still the text before the first \" - \"";
+}
+
+// Earlier builds kept no start: their entries are timed by their files, the
+// report (which an undo adds to) only when there is no other; an undo made
+// by an earlier build is told without a time. They still sort among the new.
+TEST_F(UndoStoreTest, RecordsOfEarlierBuildsAreTimedByTheirFiles) {
+  const std::string earlierReport =
+      "\xEF\xBB\xBFOstrivane change report\r\nMode\tMap Only\r\nFind\tC:\\A\r\nReplace\tC:\\B\r\nStarted\t12/6/2026 "
+      "11:00:00 PM\r\n\r\nWhere\tValue\tLine\tKind\tOld\tNew\tOutcome\tReason\r\n";
+  const std::string undoneEarlier = "\r\nUndo\t12/9/2026 7:02:11 AM\r\nrestored\tC:\\a.ini was restored.\r\n";
+  const FileTicks t = fs.now;
+  Record("Undo00000.zip", t - 3 * kHour);
+  Record("Undo00000.log", t + 30 * kHour);  // undone later
+  fs.At(kFolder + "Undo00000.log").data = earlierReport + undoneEarlier;
+  Record("Undo00001.log", t - 2 * kHour);   // a run that changed nothing it met
+  fs.At(kFolder + "Undo00001.log").data = earlierReport;
+  Record("Undo00002.reg", t - kHour);       // before change reports
+  Record("Undo00003.after", t + 40 * kHour);
+  fs.AddFile(kFolder + "Undo00003.log", ReportOfRun("C:\\X", "C:\\Y", t - 90 * 60 * kTicksPerSecond));
+  // A stamp no calendar has is no start.
+  std::string badStamp = ReportOfRun("C:\\X", "C:\\Y", t);
+  badStamp.replace(badStamp.find(UtcStampText(t)), 24, "2026-02-30T10:00:00.000Z");
+  Record("Undo00004.zip", t);
+  Record("Undo00004.log", t + 50 * kHour);
+  fs.At(kFolder + "Undo00004.log").data = badStamp;
+
+  store.FillUndoBox(false);
+  EXPECT_EQ(store.Lines(), (std::vector<std::string>{
+                               "Undo00000 - 12/6/2026 10:37:38 PM - Map Only: C:\\A -> C:\\B - undone",
+                               "Undo00001 - 12/6/2026 11:37:38 PM - Map Only: C:\\A -> C:\\B",
+                               "Undo00003 - 12/7/2026 12:07:38 AM - Map Only: C:\\X -> C:\\Y",
+                               "Undo00002 - 12/7/2026 12:37:38 AM",
+                               "Undo00004 - 12/7/2026 1:37:38 AM - Map Only: C:\\X -> C:\\Y",
+                           }));
+}
+
+TEST(UtcStamp, ReadsBackWhatItWritesAndNothingElse) {
+  for (const CivilTime& t : {CivilTime{2026, 12, 8, 20, 40, 47, 123}, CivilTime{2028, 2, 29, 0, 0, 0, 0},
+                             CivilTime{1999, 12, 31, 23, 59, 59, 999}})
+    EXPECT_EQ(UtcStampTicks(UtcStampText(TicksOf(t))), TicksOf(t)) << UtcStampText(TicksOf(t));
+  EXPECT_EQ(UtcStampText(TicksOf({2026, 12, 8, 20, 40, 47, 5})), "2026-12-08T20:40:47.005Z");
+  for (const char* text : {"", "2026-12-08T20:40:47Z", "2026-12-08 20:40:47.123Z", "2026-13-08T20:40:47.123Z",
+                           "2027-02-29T20:40:47.123Z", "2026-12-08T24:00:00.000Z", "2026-12-08T20:40:47.123+01",
+                           "12/8/2026 10:40:47 PM", "2026-12-08T20:4a:47.123Z"})
+    EXPECT_FALSE(UtcStampTicks(text)) << text;
 }
 
 namespace {

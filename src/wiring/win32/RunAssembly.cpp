@@ -87,6 +87,7 @@ RunParts RunAssembly::Parts() {
   p.environment = &i.environment;
   p.records = &i.fs;
   p.timeText = [&i] { return i.store.NowText(); };
+  p.utcStamp = [&i] { return i.store.NowUtcStamp(); };
   return p;
 }
 
