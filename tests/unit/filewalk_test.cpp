@@ -154,40 +154,55 @@ TEST_F(FileWalkTest, LinksAreNotFollowed) {
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Real\\plain.ini"}));
 }
 
-TEST_F(FileWalkTest, OwnUndoRecordsAndTemporaryFilesAreLeftAlone) {
+TEST_F(FileWalkTest, TemporaryFilesOfAnInterruptedRunAreRemovedWhereverTheyAre) {
   ctx.targets = {false, false, false, true, false};
-  for (const char* name : {"Undo00000.bat", "Undo00000.reg", "undo00000.ZIP", "Undo00001.tmp"})
-    fs.AddFile(std::string("C:\\Ost\\") + name, "C:\\Old");
-  fs.AddFile("C:\\Ost\\Notes.txt", "C:\\Old");
-  fs.AddFile("C:\\Other\\Undo00000.bat", "C:\\Old");
-  // Temporary files of an interrupted run are removed, and said so.
   fs.AddFile("C:\\Other\\~ostrivane-A1B2.tmp", "C:\\Old");
   fs.AddFile("C:\\Other\\~OSTRIVANE-001F.TMP", "C:\\Old");
   fs.AddFile("C:\\Other\\~ostrivane-Go12.tmp", "C:\\Old");  // not one of ours
   fs.AddFile("C:\\Other\\~ovA1B2.tmp", "C:\\Old");          // nor this, another program's form
   walk.IniProcess(walk.TextsFor("C:\\Old", "C:\\New"));
-  EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Ost\\Notes.txt", "C:\\Other\\Undo00000.bat",
-                                                  "C:\\Other\\~ostrivane-Go12.tmp", "C:\\Other\\~ovA1B2.tmp"}));
+  EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Other\\~ostrivane-Go12.tmp", "C:\\Other\\~ovA1B2.tmp"}));
   EXPECT_FALSE(fs.Has("C:\\Other\\~ostrivane-A1B2.tmp") || fs.Has("C:\\Other\\~OSTRIVANE-001F.TMP"));
   ASSERT_EQ(ctx.notes.size(), 2u);
   EXPECT_NE(ctx.notes[0].find("temporary file left by an interrupted Ostrivane run, was removed"), std::string::npos);
-
-  // The undo batch files are configuration files by name too.
-  text.paths.clear();
-  ctx.targets = {false, false, false, false, true};
-  walk.IniProcess(walk.TextsFor("C:\\Old", "C:\\New"));
-  EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Other\\Undo00000.bat"}));
 }
 
-TEST_F(FileWalkTest, ProgramFolderKnownByItsShortFormStillProtectsTheRecords) {
-  ctx.targets = {false, false, false, true, false};
+// The records hold the old text on purpose. Every file of every records
+// folder stays, by its place: the folder the program uses (known here by its
+// short form), an earlier one and the program's own; the same names
+// elsewhere, and a folder below a records folder, are walked as any.
+TEST_F(FileWalkTest, NoTargetTouchesAFileOfARecordsFolder) {
   fs.AddFolder("C:\\Program Files", kAttrFolder, "PROGRA~1");
   fs.AddFolder("C:\\Program Files\\Ostrivane Tool", kAttrFolder, "OSTRIV~1");
-  fs.AddFile("C:\\Program Files\\Ostrivane Tool\\Undo00003.reg", "C:\\Old");
-  fs.AddFile("C:\\Program Files\\Ostrivane Tool\\Readme.txt", "");
   ctx.programFolder = "C:\\PROGRA~1\\OSTRIV~1\\";
+  walk.AddOwnFolder("c:\\old\\OST");
+  walk.AddOwnFolder("D:\\Apps\\Ostrivane\\");
+  const std::vector<std::string> names = {"Undo00000.bat", "undo00000.REG", "Undo00000.zip", "Undo00000.log",
+                                          "Undo00000.after", "Ostrivane.ini", "Notes.txt", "ostrivane-cli.exe",
+                                          "Tool.lnk"};
+  for (const char* folder : {"C:\\Program Files\\Ostrivane Tool\\", "C:\\Old\\Ost\\", "D:\\Apps\\Ostrivane\\", "C:\\Other\\"})
+    for (const std::string& name : names) fs.AddFile(folder + name, "C:\\Old");
+  fs.AddFile("C:\\Old\\Ost\\Sub\\below.ini", "C:\\Old");
+  ctx.drives = {{"C", "C:\\", true}, {"D", "D:\\", true}};
+  const auto walkedOutsideOther = [&] {
+    std::vector<std::string> all = visited;
+    all.erase(std::remove_if(all.begin(), all.end(),
+                             [](const std::string& p) { return p.find("C:\\Other\\") != std::string::npos; }),
+              all.end());
+    return all;
+  };
+
+  for (const Targets targets : {Targets{false, false, false, true, false}, Targets{true, true, true, false, true}}) {
+    visited.clear();
+    ctx.targets = targets;
+    walk.IniProcess(walk.TextsFor("C:\\Old", "C:\\New"));
+    EXPECT_EQ(walkedOutsideOther(), std::vector<std::string>{"C:\\Old\\Ost\\Sub\\below.ini"});
+  }
+  // With every target, each of those names is walked in a folder of no records.
+  ctx.targets = {false, false, false, true, false};
+  visited.clear();
   walk.IniProcess(walk.TextsFor("C:\\Old", "C:\\New"));
-  EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Program Files\\Ostrivane Tool\\Readme.txt"}));
+  EXPECT_EQ(visited.size() - walkedOutsideOther().size(), names.size());
 }
 
 TEST_F(FileWalkTest, PhaseLineLocationAndProgressSharePerDrive) {

@@ -35,6 +35,8 @@ struct RunAssembly::Impl {
     mover.SetGuard(&guard);
     undoer.SetGuard(&guard);
     files.Walk().SetWindowsFolder(WindowsFolder());
+    // The program's own files are no one's settings to re-map.
+    files.Walk().AddOwnFolder(ProgramFolderOfExe());
     registry.SetEnvironment(&environmentValues);
     registry.SetUserAccounts(&accounts);
     shortcuts.SetEnvironment(&environmentValues);
@@ -73,6 +75,11 @@ struct RunAssembly::Impl {
 RunAssembly::RunAssembly(RunContext& ctx, const std::string& programFolder, ShellDialogs dialogs)
     : impl_(std::make_unique<Impl>(ctx, programFolder, dialogs)) {}
 RunAssembly::~RunAssembly() = default;
+
+void RunAssembly::AddEarlierRecordsFolder(const std::string& folder) {
+  impl_->store.AddEarlierFolder(folder);
+  impl_->files.Walk().AddOwnFolder(folder);
+}
 
 RunParts RunAssembly::Parts() {
   Impl& i = *impl_;
