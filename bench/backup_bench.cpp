@@ -121,8 +121,10 @@ class IdentityPlatform : public UndoPlatform {
   FileTicks ToLocal(FileTicks utc) override { return utc; }
   FileTicks FromLocal(FileTicks local) override { return local; }
   FileTicks LocalNow() override { return 0; }
+  FileTicks UtcNow() override { return 0; }
   std::string ShortDate(FileTicks) override { return ""; }
   std::string LongTime(FileTicks) override { return ""; }
+  std::string ShortTime(FileTicks) override { return ""; }
 
  private:
   IdentityCodePage oem_;

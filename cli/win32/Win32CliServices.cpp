@@ -31,7 +31,7 @@ RunAssembly& Win32CliServices::Assembly(RunContext& ctx) {
   if (!assembly_ || assemblyCtx_ != &ctx) {
     assembly_ = std::make_unique<RunAssembly>(ctx, place_.folder, ShellDialogs::Silent);
     assemblyCtx_ = &ctx;
-    for (const std::string& folder : place_.earlier) assembly_->Undo().AddEarlierFolder(folder);
+    for (const std::string& folder : place_.earlier) assembly_->AddEarlierRecordsFolder(folder);
     assembly_->Undo().ageLimitIndex = AgeLimitFromSettings(assembly_->Files(), place_.folder);
     // The age limit judges the entries the list shows: list them now, so the
     // command's own listing or run applies the limit as the window does.

@@ -142,6 +142,8 @@ std::string ChangeReportText(const RunContext& ctx) {
   Row(out, {"Ended", ctx.endedAt});
   Row(out, {"Result", ctx.preview ? "preview" : r.Cancelled ? "cancelled" : "finished"});
   Row(out, {ctx.preview ? "Links that would be remapped" : "Links remapped", std::to_string(r.LinkCount)});
+  // Last, so that the rows people and scripts know keep their places.
+  Row(out, {kStartedUtcRow, ctx.startedUtc});
   out += "\r\n";
   Row(out, {kColumns[0], kColumns[1], kColumns[2], kColumns[3], kColumns[4], kColumns[5], kColumns[6], kColumns[7]});
   for (const ChangeEntry& e : ctx.changes)
@@ -150,10 +152,11 @@ std::string ChangeReportText(const RunContext& ctx) {
   return out;
 }
 
-std::string UndoSectionText(const std::string& time, const std::vector<std::string>& restored,
-                            const std::vector<std::string>& notRestored) {
+std::string UndoSectionText(const std::string& time, const std::string& utcStamp,
+                            const std::vector<std::string>& restored, const std::vector<std::string>& notRestored) {
   std::string out = "\r\n";
-  Row(out, {"Undo", time});
+  Row(out, {kUndoRow, time});
+  Row(out, {kUndoUtcRow, utcStamp});
   for (const std::string& s : notRestored) Row(out, {"not restored", s});
   for (const std::string& s : restored) Row(out, {"restored", s});
   return out;
@@ -171,7 +174,7 @@ ReadReport ReadChangeReport(const std::string& bytes) {
   enum { Run, Entries, Undo } part = Run;
   for (std::vector<std::string>& f : Records(bytes, start)) {
     if (f.empty()) continue;
-    if (f[0] == "Undo" && f.size() == 2) part = Undo;
+    if (f[0] == kUndoRow && f.size() == 2) part = Undo;
     if (part == Run) {
       if (f[0] == kColumns[0] && f.size() == std::size(kColumns)) {
         part = Entries;

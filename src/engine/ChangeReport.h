@@ -7,13 +7,18 @@
 //
 //   Ostrivane change report
 //   Mode<TAB>Map Only              (then Find, Replace, Targets, Drives,
-//   ...                             Started, Ended, Result, Links remapped)
+//   ...                             Started, Ended, Result, Links remapped,
+//                                   Started (UTC))
 //   <empty line>
 //   Where<TAB>Value<TAB>Line<TAB>Kind<TAB>Old<TAB>New<TAB>Outcome<TAB>Reason
 //   one row per change-list entry
 //   <empty line>                   (each undo of the entry adds:)
 //   Undo<TAB><time>
+//   Undo (UTC)<TAB><stamp>
 //   restored<TAB><what>  /  not restored<TAB><what>
+//
+// Times are local text for people; the "(UTC)" rows hold the same times as
+// stamps (2026-12-08T20:40:47.123Z) for the undo list to read back exactly.
 //
 // The console's --json writes the same entries as JSON Lines.
 #include <string>
@@ -24,6 +29,9 @@
 #include "engine/MappingRequest.h"
 
 inline constexpr const char* kReportTitle = "Ostrivane change report";
+inline constexpr const char* kStartedUtcRow = "Started (UTC)";
+inline constexpr const char* kUndoRow = "Undo";
+inline constexpr const char* kUndoUtcRow = "Undo (UTC)";
 
 const char* ModeName(char mode);  // "Move and Map", "Switch Drives", "Map Only"
 // "Move and Map: C:\Data\Proj -> D:\Work\Proj"
@@ -31,8 +39,8 @@ std::string RunSummary(char mode, const std::string& findText, const std::string
 
 std::string ChangeReportText(const RunContext& ctx);
 // The rows of one undo of the entry, to be appended to its report.
-std::string UndoSectionText(const std::string& time, const std::vector<std::string>& restored,
-                            const std::vector<std::string>& notRestored);
+std::string UndoSectionText(const std::string& time, const std::string& utcStamp,
+                            const std::vector<std::string>& restored, const std::vector<std::string>& notRestored);
 
 struct ReadReport {
   std::vector<std::pair<std::string, std::string>> run;  // Mode, Find ... in the order written

@@ -104,6 +104,7 @@ struct RunContext {
   // (none in a preview), not owned.
   WrittenRecord* written = nullptr;
   std::string startedAt, endedAt;      // local time text of the run's start and end
+  std::string startedUtc;              // the start as a UTC stamp, for the undo list's order
 
   // A place passed over as a whole: named in the passed-over list and in the
   // change list (kind Place).

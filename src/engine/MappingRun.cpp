@@ -57,6 +57,7 @@ void MappingRun::StartSearch() {
   ctx_.changes.clear();
   ctx_.request.UndoName.clear();
   ctx_.startedAt = parts_.timeText ? parts_.timeText() : "";
+  ctx_.startedUtc = parts_.utcStamp ? parts_.utcStamp() : "";
   ++ctx_.runNumber;
   ctx_.endedAt.clear();
   try {

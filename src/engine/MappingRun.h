@@ -28,9 +28,10 @@ struct RunParts {
   std::function<void()> refreshTrees;         // optional: the move page's trees
   EnvironmentNotice* environment = nullptr;   // optional
   // Optional: where the change report (UndoNNNNN.log) of a run is written,
-  // and the local time as the report shows it.
+  // the local time as the report shows it, and the UTC stamp it keeps.
   FileSystem* records = nullptr;
   std::function<std::string()> timeText = {};
+  std::function<std::string()> utcStamp = {};
   // Optional: the record of what the run wrote (UndoNNNNN.after), which lets
   // an undo leave alone what changed after the run.
   WrittenRecord* written = nullptr;

@@ -1,5 +1,8 @@
 #include "filemap/FileWalk.h"
 
+#include <algorithm>
+
+#include "filemap/PathForms.h"
 #include "engine/Progress.h"
 #include "core/Text.h"
 
@@ -11,10 +14,6 @@ bool IsDots(const std::string& name) { return name == "." || name == ".."; }
 bool MatchesMask(std::string_view mask, std::string_view name) {
   const std::string_view suffix = mask.substr(1);
   return name.size() >= suffix.size() && EqualNoCaseAZ(name.substr(name.size() - suffix.size()), suffix);
-}
-
-bool EndsWithNoCase(std::string_view text, std::string_view tail) {
-  return text.size() >= tail.size() && EqualNoCaseAZ(text.substr(text.size() - tail.size()), tail);
 }
 
 }  // namespace
@@ -33,23 +32,27 @@ bool IsConfigurationFileName(std::string_view name) {
   return false;
 }
 
-bool IsUndoRecordName(std::string_view name) {
-  if (name.size() < 4 || !EqualNoCaseAZ(name.substr(0, 4), "Undo")) return false;
-  for (std::string_view ext : {".bat", ".reg", ".zip", ".tmp"})
-    if (EndsWithNoCase(name, ext)) return true;
-  return false;
+void FileWalk::AddOwnFolder(const std::string& folder) {
+  if (!folder.empty()) ownFolders_.push_back(folder);
 }
 
-bool FileWalk::IsOwnRunFile(const std::string& folder, std::string_view name) {
-  if (IsReplaceTempName(name)) return true;
-  // The undo records hold the old text on purpose; re-mapping them would
-  // make undo restore the wrong values.
-  if (ctx_.programFolder.empty() || !IsUndoRecordName(name)) return false;
-  const std::string program = AddSlash(ctx_.programFolder);
-  if (EqualFold(folder, program)) return true;
-  // The program folder may be known by its short form (or the other way round).
-  return EqualFold(AddSlash(shortNames_.ShortFileName(RemoveSlash(folder))),
-                       AddSlash(shortNames_.ShortFileName(RemoveSlash(program))));
+void FileWalk::LearnOwnFolders() {
+  ownForms_.clear();
+  std::vector<std::string> given = ownFolders_;
+  if (!ctx_.programFolder.empty()) given.push_back(ctx_.programFolder);
+  // A walk names folders as listings do, from the drive root; an own folder
+  // may be known by its short form (or the other way round).
+  for (const std::string& folder : given) {
+    const std::string path = RemoveSlash(folder);
+    ownForms_.push_back(AddSlash(path));
+    if (path.size() <= 2) continue;  // a drive root has no other form
+    ownForms_.push_back(AddSlash(LongPathForm(fs_, path)));
+    ownForms_.push_back(AddSlash(shortNames_.ShortFileName(path)));
+  }
+}
+
+bool FileWalk::IsOwnFolder(const std::string& folder) const {
+  return std::any_of(ownForms_.begin(), ownForms_.end(), [&](const std::string& own) { return EqualFold(folder, own); });
 }
 
 SearchTexts FileWalk::TextsFor(const std::string& oldText, const std::string& newText) {
@@ -69,6 +72,7 @@ bool FileWalk::IsTasksFolder(const std::string& folder) const {
 FileWalk::Entries FileWalk::List(const std::string& folder) { return fs_.ListFolder(folder + "*"); }
 
 void FileWalk::IniProcess(const SearchTexts& texts) {
+  LearnOwnFolders();
   const int selected = ctx_.SelectedDriveCount();
   for (const DriveRow& row : ctx_.drives) {
     if (ctx_.PumpCancelled()) return;
@@ -83,12 +87,14 @@ void FileWalk::IniProcess(const SearchTexts& texts) {
 }
 
 void FileWalk::SearchThruDir(const std::string& folder, const std::string& oldText, const std::string& newText) {
+  LearnOwnFolders();
   WalkFolder(folder, List(folder), TextsFor(oldText, newText));
 }
 
 void FileWalk::SearchForFile(const std::string& pattern, const SearchTexts& texts) {
   const std::size_t cut = pattern.rfind('\\');
   if (cut == std::string::npos) return;
+  LearnOwnFolders();
   ctx_.PumpCancelled();
   const std::string folder = pattern.substr(0, cut + 1);
   const std::string_view mask = std::string_view(pattern).substr(cut + 1);
@@ -130,13 +136,17 @@ bool FileWalk::VisitFolderFiles(const std::string& folder, const Entries& entrie
 
 template <class Picks>
 void FileWalk::VisitFiles(const std::string& folder, const Entries& entries, Picks picks, const SearchTexts& texts) {
+  // The undo records hold the old text on purpose: re-mapping them would
+  // make undo restore the wrong values. So every file of a records folder
+  // stays as it is, whatever its name, and so do the run's temporary files.
+  const bool own = IsOwnFolder(folder);
   for (const DirEntry& e : entries) {
     if (!picks(std::string_view(e.name))) continue;
     if (ctx_.PumpCancelled()) return;
     // Links are never followed: a linked file would be visited twice, and
     // replacing it would turn the link into a plain file.
-    const bool visit = !IsDots(e.name) && !e.IsFolder() && !(e.attributes & kAttrReparsePoint) &&
-                       e.size < kMaxRewriteSize && !IsOwnRunFile(folder, e.name);
+    const bool visit = !own && !IsDots(e.name) && !e.IsFolder() && !(e.attributes & kAttrReparsePoint) &&
+                       e.size < kMaxRewriteSize && !IsReplaceTempName(e.name);
     if (visit) {
       const std::string path = folder + e.name;
       if (IsShortcutName(e.name))

@@ -23,9 +23,6 @@ inline constexpr std::array<std::string_view, 15> kConfigurationExtensions = {
     ".properties", ".url", ".vdf", ".bat", ".cmd", ".ps1", ".library-ms"};
 // One of kConfigurationExtensions by the name's last extension, in any case.
 bool IsConfigurationFileName(std::string_view name);
-// Undo*.bat, .reg, .zip, .tmp: the names the undo records and their
-// temporaries have in the program folder.
-bool IsUndoRecordName(std::string_view name);
 
 class FileWalk : public FileMapper {
  public:
@@ -46,6 +43,10 @@ class FileWalk : public FileMapper {
   // tasks, XML without an extension) is a configuration file. Unset, no
   // folder is taken for it.
   void SetWindowsFolder(const std::string& windowsFolder);
+  // A folder whose files no walk touches, whatever the targets, besides the
+  // records folder (ctx.programFolder): an earlier records folder, the
+  // program's own folder.
+  void AddOwnFolder(const std::string& folder);
 
  private:
   using Entries = std::vector<DirEntry>;
@@ -57,8 +58,12 @@ class FileWalk : public FileMapper {
   void VisitFiles(const std::string& folder, const Entries& entries, Picks picks, const SearchTexts& texts);
   bool IsTasksFolder(const std::string& folder) const;
   void WalkFolder(const std::string& folder, const Entries& entries, const SearchTexts& texts);
-  // The run's own records and temporary files, which a walk must never rewrite.
-  bool IsOwnRunFile(const std::string& folder, std::string_view name);
+  // Takes the own folders in every form a walk may meet them in, at the
+  // start of a pass.
+  void LearnOwnFolders();
+  // A folder of the program's own files: the undo records, Ostrivane.ini,
+  // the program itself. None of its files is ever rewritten.
+  bool IsOwnFolder(const std::string& folder) const;
 
   RunContext& ctx_;
   FileSystem& fs_;
@@ -66,4 +71,6 @@ class FileWalk : public FileMapper {
   TextFileRewriter& text_;
   ShortcutRewriter& shortcuts_;
   std::string tasksFolder_;  // with its trailing "\"; empty when unknown
+  std::vector<std::string> ownFolders_;  // as given, beside ctx.programFolder
+  std::vector<std::string> ownForms_;    // each own folder as given, long and short, with "\"
 };

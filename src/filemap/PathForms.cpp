@@ -1,5 +1,7 @@
 #include "filemap/PathForms.h"
 
+#include <algorithm>
+
 #include "core/Text.h"
 
 namespace {
@@ -32,6 +34,23 @@ std::string ComponentShortName(std::string_view name) {
   }
   if (base.size() > 8 || altered) base = base.substr(0, 6) + "~1";
   return hasDot ? base + "." + ext : base;
+}
+
+std::string LongPathForm(FileSystem& fs, const std::string& path) {
+  if (path.size() < 3 || path[1] != ':' || path[2] != '\\' || IsWildcardText(path)) return path;
+  std::string out = path.substr(0, 3);
+  bool parentFound = true;  // below a missing component nothing is there to look up
+  for (std::size_t at = 3; at < path.size();) {
+    const std::size_t end = std::min(path.find('\\', at), path.size());
+    const std::string name = path.substr(at, end - at);
+    std::optional<DirEntry> entry;
+    if (parentFound && !name.empty() && name != "." && name != "..") entry = fs.LookUp(out + name);
+    parentFound = entry.has_value();
+    out += entry ? entry->name : name;
+    if (end < path.size()) out += '\\';
+    at = end + 1;
+  }
+  return out;
 }
 
 std::optional<DirEntry> PathForms::LookUp(const std::string& path) {

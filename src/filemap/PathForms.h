@@ -9,6 +9,10 @@
 
 // The fixed rule that turns one name into a short name (always "~1").
 std::string ComponentShortName(std::string_view name);
+// The path with each of its existing components named as folder listings
+// name it (the long name, as the platform spells it), the rest as given.
+// Only paths from a drive root ("C:\\...") are looked up.
+std::string LongPathForm(FileSystem& fs, const std::string& path);
 
 class PathForms : public ShortNames {
  public:

@@ -1,6 +1,7 @@
 #include "undo/CivilTime.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 // Days since 1970-01-01 of a proleptic Gregorian date and back (H. Hinnant's algorithm).
@@ -67,4 +68,41 @@ DosDateTime DosOf(FileTicks local) {
   d.date = static_cast<std::uint16_t>(((t.year - 1980) << 9) | (t.month << 5) | t.day);
   d.time = static_cast<std::uint16_t>((t.hour << 11) | (t.minute << 5) | (t.second / 2));
   return d;
+}
+
+std::string UtcStampText(FileTicks utc) {
+  const CivilTime t = CivilOf(utc);
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", t.year, t.month, t.day, t.hour, t.minute,
+                t.second, t.millisecond);
+  return buf;
+}
+
+std::optional<FileTicks> UtcStampTicks(std::string_view text) {
+  static constexpr std::string_view kForm = "dddd-dd-ddTdd:dd:dd.dddZ";
+  if (text.size() != kForm.size()) return std::nullopt;
+  for (std::size_t i = 0; i < kForm.size(); ++i) {
+    const bool digit = text[i] >= '0' && text[i] <= '9';
+    if (kForm[i] == 'd' ? !digit : text[i] != kForm[i]) return std::nullopt;
+  }
+  const auto number = [&](std::size_t at, std::size_t length) {
+    int n = 0;
+    for (std::size_t i = at; i < at + length; ++i) n = n * 10 + (text[i] - '0');
+    return n;
+  };
+  CivilTime t;
+  t.year = number(0, 4);
+  t.month = number(5, 2);
+  t.day = number(8, 2);
+  t.hour = number(11, 2);
+  t.minute = number(14, 2);
+  t.second = number(17, 2);
+  t.millisecond = number(20, 3);
+  if (t.year < 1601 || t.month < 1 || t.month > 12 || t.day < 1 || t.hour > 23 || t.minute > 59 || t.second > 59)
+    return std::nullopt;
+  const FileTicks ticks = TicksOf(t);
+  // A day past the month's end (February 30) would come back as another date.
+  const CivilTime back = CivilOf(ticks);
+  if (back.month != t.month || back.day != t.day) return std::nullopt;
+  return ticks;
 }

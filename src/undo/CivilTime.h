@@ -1,7 +1,11 @@
 #pragma once
 // Calendar arithmetic on file ticks (100 ns since 1601-01-01), for the
-// MS-DOS times of ZIP entries and the ages of undo records.
+// MS-DOS times of ZIP entries, the ages of undo records and the times the
+// change reports keep.
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include "core/FileSystem.h"
 
@@ -25,3 +29,9 @@ DosDateTime DosOf(FileTicks local);
 // The local time an MS-DOS date and time stand for; fields out of range
 // (month 0, day 0, as some tools write) are taken as their lowest value.
 FileTicks LocalOfDos(DosDateTime dos);
+
+// A UTC time as the change reports keep it for the program to read back:
+// "2026-12-08T20:40:47.123Z", the same in every locale, to the millisecond.
+std::string UtcStampText(FileTicks utc);
+// The time such a text stands for; nullopt for any other text.
+std::optional<FileTicks> UtcStampTicks(std::string_view text);

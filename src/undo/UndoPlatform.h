@@ -18,7 +18,12 @@ class UndoPlatform {
   // The way back from ToLocal.
   virtual FileTicks FromLocal(FileTicks local) = 0;
   virtual FileTicks LocalNow() = 0;
-  // A local time in the system's short date format and long time format.
+  // The time now in UTC, as file times are: the records keep it so, as no
+  // change of zone or clock setting can reorder them.
+  virtual FileTicks UtcNow() = 0;
+  // A local time in the system's short date format and long time format,
+  // and in its short time format (no seconds).
   virtual std::string ShortDate(FileTicks local) = 0;
   virtual std::string LongTime(FileTicks local) = 0;
+  virtual std::string ShortTime(FileTicks local) = 0;
 };

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
+#include <optional>
 #include <set>
 
 #include "core/Error.h"
@@ -11,19 +13,29 @@
 #include "undo/CivilTime.h"
 
 namespace {
-constexpr const char* kRecordExtensions[] = {".bat", ".reg", ".zip", ".log"};
-// The run's lines come first in a change report: its head is enough.
-constexpr std::size_t kReportHeadBytes = 8192;
+// Every file of an entry: the move record, the registry backup, the file
+// backups, the change report and the record of what the run wrote. Listing,
+// numbering, deleting and the age limit all go by this one list.
+constexpr const char* kRecordExtensions[] = {".bat", ".reg", ".zip", ".log", ".after"};
+constexpr const char* kReportExtension = ".log";
 constexpr int kLastUndoNumber = 99999;
 
 struct Found {
   std::string name;
   FileTicks time;
+  std::string tail;  // what follows the time: the run's summary and when it was undone
+};
+
+// The times of an entry's files as the listing gives them: the report's
+// apart, as an undo writes to it.
+struct EntryFiles {
+  std::optional<FileTicks> record;
+  std::optional<FileTicks> report;
 };
 }  // namespace
 
 int UndoRecordNumber(const std::string& fileName) {
-  if (fileName.size() != 13 || !EqualNoCaseAZ(fileName.substr(0, 4), "Undo") || fileName[9] != '.') return -1;
+  if (fileName.size() < 10 || !EqualNoCaseAZ(fileName.substr(0, 4), "Undo") || fileName[9] != '.') return -1;
   const std::string ext = fileName.substr(9);
   if (std::none_of(std::begin(kRecordExtensions), std::end(kRecordExtensions),
                    [&](const char* e) { return EqualNoCaseAZ(ext, e); }))
@@ -129,21 +141,44 @@ int UndoStore::NextFreeNumber() {
 }
 
 void UndoStore::Rebuild() {
-  // One entry per undo number, timed by the first of its files the listing
-  // returns; names that merely begin with "Undo" are no records.
-  std::vector<Found> found;
-  std::set<int> seen;
+  // One entry per undo number; names that merely begin with "Undo" are no
+  // records. An entry is timed by its run's start as its report keeps it.
+  // Records of earlier builds keep no such time: the first of the entry's
+  // files the listing returns times it, its report only when it has no other
+  // file, as an undo adds to the report.
+  std::vector<int> order;
+  std::map<int, EntryFiles> files;
   for (const std::string& f : Folders())
     for (const DirEntry& e : fs_.ListFolder(f + "Undo*")) {
       const int n = UndoRecordNumber(e.name);
-      if (n < 0 || e.IsFolder() || !seen.insert(n).second) continue;
-      found.push_back({"Undo" + ZeroPad5(n), e.lastWrite});
+      if (n < 0 || e.IsFolder()) continue;
+      const auto [at, added] = files.try_emplace(n);
+      if (added) order.push_back(n);
+      std::optional<FileTicks>& time = EqualNoCaseAZ(e.name.substr(9), kReportExtension) ? at->second.report
+                                                                                         : at->second.record;
+      if (!time) time = e.lastWrite;
     }
+  std::vector<Found> found;
+  for (int n : order) {
+    const std::string name = "Undo" + ZeroPad5(n);
+    const ReportFacts facts = ReportOf(name);
+    const EntryFiles& f = files.at(n);
+    const FileTicks time = facts.started ? *facts.started : f.record ? *f.record : *f.report;
+    std::string undone;
+    if (facts.undone) {
+      undone = " - undone";
+      if (facts.undoneAt) {
+        const FileTicks local = platform_.ToLocal(*facts.undoneAt);
+        undone += " " + platform_.ShortDate(local) + " " + platform_.ShortTime(local);
+      }
+    }
+    found.push_back({name, time, facts.summary + undone});
+  }
   std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.time < b.time; });
   lines_.clear();
   names_.clear();
   for (const Found& f : found) {
-    lines_.push_back(f.name + " - " + DateTimeText(f.time) + SummaryOf(f.name));
+    lines_.push_back(f.name + " - " + DateTimeText(f.time) + f.tail);
     names_.push_back(f.name);
   }
   if (lines_.empty()) {
@@ -152,29 +187,43 @@ void UndoStore::Rebuild() {
   }
 }
 
-std::string UndoStore::SummaryOf(const std::string& undoName) {
-  const std::string path = FolderOf(undoName) + undoName + ".log";
-  if (!fs_.FileExists(path)) return "";  // older records have none
+UndoStore::ReportFacts UndoStore::ReportOf(const std::string& undoName) {
+  ReportFacts facts;
+  const std::string path = FolderOf(undoName) + undoName + kReportExtension;
+  if (!fs_.FileExists(path)) return facts;  // older records have none
+  ReadReport report;
   try {
-    const std::unique_ptr<RandomFile> file = fs_.OpenRandom(path, OpenMode::ReadOnly);
-    std::string head(std::size_t(std::min<std::uint64_t>(file->Size(), kReportHeadBytes)), '\0');
-    file->ReadAt(0, head.data(), head.size());
-    const ReadReport report = ReadChangeReport(head);
-    if (report.Field("Mode").empty()) return "";
-    const char mode = report.Field("Mode") == "Move and Map" ? 'M' : report.Field("Mode") == "Switch Drives" ? 'S' : 'F';
-    return " - " + RunSummary(mode, report.Field("Find"), report.Field("Replace"));
+    // Whole: the undo sections are at its end.
+    report = ReadChangeReport(fs_.ReadWhole(path));
   } catch (const std::exception&) {
-    return "";  // the entry is listed all the same
+    return facts;  // the entry is listed all the same, timed by its files
   }
+  if (const std::string mode = report.Field("Mode"); !mode.empty()) {
+    const char m = mode == "Move and Map" ? 'M' : mode == "Switch Drives" ? 'S' : 'F';
+    facts.summary = " - " + RunSummary(m, report.Field("Find"), report.Field("Replace"));
+  }
+  facts.started = UtcStampTicks(report.Field(kStartedUtcRow));
+  // The last undo counts; one made by an earlier build keeps no stamp.
+  for (const auto& [row, value] : report.undo) {
+    if (row == kUndoRow) {
+      facts.undone = true;
+      facts.undoneAt.reset();
+    } else if (row == kUndoUtcRow) {
+      facts.undoneAt = UtcStampTicks(value);
+    }
+  }
+  return facts;
 }
 
 std::string UndoStore::NowText() { return LocalTimeText(platform_.LocalNow()); }
 
+std::string UndoStore::NowUtcStamp() { return UtcStampText(platform_.UtcNow()); }
+
 void UndoStore::AppendUndoSection(const std::string& undoName, const std::vector<std::string>& restored,
                                   const std::vector<std::string>& notRestored) {
-  const std::string path = FolderOf(undoName) + undoName + ".log";
+  const std::string path = FolderOf(undoName) + undoName + kReportExtension;
   if (!fs_.FileExists(path)) return;
-  fs_.ReplaceWhole(path, fs_.ReadWhole(path) + UndoSectionText(NowText(), restored, notRestored));
+  fs_.ReplaceWhole(path, fs_.ReadWhole(path) + UndoSectionText(NowText(), NowUtcStamp(), restored, notRestored));
 }
 
 std::string UndoStore::DateTimeText(FileTicks utc) { return LocalTimeText(platform_.ToLocal(utc)); }

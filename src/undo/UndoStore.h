@@ -2,6 +2,7 @@
 // The undo store: hands each run its undo name, keeps the undo list of the
 // records in the program folder (oldest first), deletes an entry on request
 // and deletes old record files by the chosen age limit.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,9 +27,11 @@ class UndoStore : public UndoList {
   // list is rebuilt and 0 returned.
   int FillUndoBox(bool nextNumber) override;
 
-  // undoLines: "Undo00003 - <short date> <long time>" lines, oldest first,
-  // followed by " - Map Only: OLD -> NEW" for an entry with a change report
-  // (UndoNNNNN.log), or the single line "No Changes to Undo".
+  // undoLines: "Undo00003 - <short date> <long time>" lines, oldest first
+  // by the start of their runs, followed by " - Map Only: OLD -> NEW" for an
+  // entry with a change report (UndoNNNNN.log) and by " - undone <short
+  // date> <short time>" once it was undone; or the single line "No Changes
+  // to Undo".
   std::vector<std::string> Lines() override { return lines_; }
   void SetAgeIndex(int index) override { ageLimitIndex = index; }
   // Records in this folder are listed, undone and deleted too, and their
@@ -51,6 +54,8 @@ class UndoStore : public UndoList {
 
   // The local time now, as the list shows times.
   std::string NowText();
+  // The time now as the change reports keep it for the list to read back.
+  std::string NowUtcStamp();
   // Adds an undo's result to the entry's change report, when it has one.
   void AppendUndoSection(const std::string& undoName, const std::vector<std::string>& restored,
                          const std::vector<std::string>& notRestored);
@@ -71,7 +76,14 @@ class UndoStore : public UndoList {
   // The store's own folder first, then the earlier ones.
   std::vector<std::string> Folders() const;
   std::string LocalTimeText(FileTicks local);
-  std::string SummaryOf(const std::string& undoName);
+  // What the entry's change report tells the list.
+  struct ReportFacts {
+    std::string summary;              // " - Map Only: OLD -> NEW", or nothing
+    std::optional<FileTicks> started;  // the run's start (UTC); none in earlier builds' reports
+    bool undone = false;
+    std::optional<FileTicks> undoneAt;  // of the last undo (UTC)
+  };
+  ReportFacts ReportOf(const std::string& undoName);
 
   FileSystem& fs_;
   UndoPlatform& platform_;

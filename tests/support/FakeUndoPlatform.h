@@ -19,6 +19,7 @@ class FakeUndoPlatform : public UndoPlatform {
   FileTicks ToLocal(FileTicks utc) override { return utc + utcOffset; }
   FileTicks FromLocal(FileTicks local) override { return local - utcOffset; }
   FileTicks LocalNow() override { return localNow; }
+  FileTicks UtcNow() override { return FromLocal(localNow); }
   std::string ShortDate(FileTicks local) override {
     const CivilTime t = CivilOf(local);
     return std::to_string(t.month) + "/" + std::to_string(t.day) + "/" + std::to_string(t.year);
@@ -27,6 +28,13 @@ class FakeUndoPlatform : public UndoPlatform {
     const CivilTime t = CivilOf(local);
     char buf[32];
     std::snprintf(buf, sizeof buf, "%d:%02d:%02d %s", t.hour % 12 == 0 ? 12 : t.hour % 12, t.minute, t.second,
+                  t.hour < 12 ? "AM" : "PM");
+    return buf;
+  }
+  std::string ShortTime(FileTicks local) override {
+    const CivilTime t = CivilOf(local);
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%d:%02d %s", t.hour % 12 == 0 ? 12 : t.hour % 12, t.minute,
                   t.hour < 12 ? "AM" : "PM");
     return buf;
   }

@@ -102,6 +102,7 @@ TEST(ChangeReport, EveryFieldReadsBackExactlyAndJsonEscapes) {
   ctx.request.Mode = 'M';
   ctx.drives = {{"C", "C:\\", true}, {"D", "D:\\", false}};
   ctx.startedAt = "12/8/2026 10:40:47 PM";
+  ctx.startedUtc = "2026-12-08T20:40:47.125Z";
   const std::string awkward = "tab\there \"quoted\"\r\nnext line \xC3\xA9\xE2\x82\xAC";
   ctx.changes.push_back({"HKEY_CURRENT_USER\\Software\\A", "v\"1", 0, ChangeKind::ValueData, awkward, "new\ttext",
                          ChangeOutcome::PassedOver, "access denied"});
@@ -109,18 +110,26 @@ TEST(ChangeReport, EveryFieldReadsBackExactlyAndJsonEscapes) {
   const std::string text = ChangeReportText(ctx);
   EXPECT_EQ(text.substr(0, 3), "\xEF\xBB\xBF");
 
-  const ReadReport read = ReadChangeReport(text + UndoSectionText("now", {"a was restored."}, {"b\tfailed"}));
+  const ReadReport read = ReadChangeReport(
+      text + UndoSectionText("now", "2026-12-09T05:02:11.000Z", {"a was restored."}, {"b\tfailed"}));
   EXPECT_EQ(read.Field("Mode"), "Move and Map");
   EXPECT_EQ(read.Field("Drives"), "C:\\");
   EXPECT_EQ(read.Field("Started"), ctx.startedAt);
+  EXPECT_EQ(read.Field(kStartedUtcRow), ctx.startedUtc);
+  // People and scripts read the rows by their places: the stamp comes last.
+  std::vector<std::string> rows;
+  for (const auto& row : read.run) rows.push_back(row.first);
+  EXPECT_EQ(rows, (std::vector<std::string>{"Mode", "Find", "Replace", "Targets", "Drives", "Started", "Ended",
+                                            "Result", "Links remapped", kStartedUtcRow}));
   ASSERT_EQ(read.entries.size(), 2u);
   for (std::size_t i = 0; i < 2; ++i) {
     const ChangeEntry &a = ctx.changes[i], &b = read.entries[i];
     EXPECT_EQ(std::tie(a.where, a.value, a.line, a.kind, a.oldText, a.newText, a.outcome, a.reason),
               std::tie(b.where, b.value, b.line, b.kind, b.oldText, b.newText, b.outcome, b.reason));
   }
-  ASSERT_EQ(read.undo.size(), 3u);
-  EXPECT_EQ(read.undo[1], std::make_pair(std::string("not restored"), std::string("b\tfailed")));
+  ASSERT_EQ(read.undo.size(), 4u);
+  EXPECT_EQ(read.undo[1], std::make_pair(std::string(kUndoUtcRow), std::string("2026-12-09T05:02:11.000Z")));
+  EXPECT_EQ(read.undo[2], std::make_pair(std::string("not restored"), std::string("b\tfailed")));
   EXPECT_EQ(RunSummary('M', ctx.request.FindText, ctx.request.ReplaceText),
             "Move and Map: C:\\Data\\Proj -> D:\\Work\\Proj");
 

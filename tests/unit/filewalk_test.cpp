@@ -154,40 +154,44 @@ TEST_F(FileWalkTest, LinksAreNotFollowed) {
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Real\\plain.ini"}));
 }
 
-TEST_F(FileWalkTest, OwnUndoRecordsAndTemporaryFilesAreLeftAlone) {
+TEST_F(FileWalkTest, TemporaryFilesOfAnInterruptedRunAreRemovedWhereverTheyAre) {
   ctx.targets = {false, false, false, true, false};
-  for (const char* name : {"Undo00000.bat", "Undo00000.reg", "undo00000.ZIP", "Undo00001.tmp"})
-    fs.AddFile(std::string("C:\\Ost\\") + name, "C:\\Old");
-  fs.AddFile("C:\\Ost\\Notes.txt", "C:\\Old");
-  fs.AddFile("C:\\Other\\Undo00000.bat", "C:\\Old");
-  // Temporary files of an interrupted run are removed, and said so.
   fs.AddFile("C:\\Other\\~ostrivane-A1B2.tmp", "C:\\Old");
   fs.AddFile("C:\\Other\\~OSTRIVANE-001F.TMP", "C:\\Old");
   fs.AddFile("C:\\Other\\~ostrivane-Go12.tmp", "C:\\Old");  // not one of ours
   fs.AddFile("C:\\Other\\~ovA1B2.tmp", "C:\\Old");          // nor this, another program's form
   walk.IniProcess(walk.TextsFor("C:\\Old", "C:\\New"));
-  EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Ost\\Notes.txt", "C:\\Other\\Undo00000.bat",
-                                                  "C:\\Other\\~ostrivane-Go12.tmp", "C:\\Other\\~ovA1B2.tmp"}));
+  EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Other\\~ostrivane-Go12.tmp", "C:\\Other\\~ovA1B2.tmp"}));
   EXPECT_FALSE(fs.Has("C:\\Other\\~ostrivane-A1B2.tmp") || fs.Has("C:\\Other\\~OSTRIVANE-001F.TMP"));
   ASSERT_EQ(ctx.notes.size(), 2u);
   EXPECT_NE(ctx.notes[0].find("temporary file left by an interrupted Ostrivane run, was removed"), std::string::npos);
-
-  // The undo batch files are configuration files by name too.
-  text.paths.clear();
-  ctx.targets = {false, false, false, false, true};
-  walk.IniProcess(walk.TextsFor("C:\\Old", "C:\\New"));
-  EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Other\\Undo00000.bat"}));
 }
 
-TEST_F(FileWalkTest, ProgramFolderKnownByItsShortFormStillProtectsTheRecords) {
-  ctx.targets = {false, false, false, true, false};
+// The records hold the old text on purpose. Every file of a records folder
+// stays, by its place: the folder the program uses (known here by its short
+// form) and an earlier one. The same names elsewhere, and a folder below a
+// records folder, are walked as any.
+TEST_F(FileWalkTest, NoTargetTouchesAFileOfARecordsFolder) {
   fs.AddFolder("C:\\Program Files", kAttrFolder, "PROGRA~1");
   fs.AddFolder("C:\\Program Files\\Ostrivane Tool", kAttrFolder, "OSTRIV~1");
-  fs.AddFile("C:\\Program Files\\Ostrivane Tool\\Undo00003.reg", "C:\\Old");
-  fs.AddFile("C:\\Program Files\\Ostrivane Tool\\Readme.txt", "");
   ctx.programFolder = "C:\\PROGRA~1\\OSTRIV~1\\";
-  walk.IniProcess(walk.TextsFor("C:\\Old", "C:\\New"));
-  EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Program Files\\Ostrivane Tool\\Readme.txt"}));
+  walk.AddOwnFolder("c:\\old\\OST");
+  for (const char* folder : {"C:\\Program Files\\Ostrivane Tool\\", "C:\\Old\\Ost\\", "C:\\Other\\"})
+    for (const char* name : {"Undo00000.bat", "Undo00000.log", "Undo00000.after", "Ostrivane.ini", "Tool.lnk"})
+      fs.AddFile(std::string(folder) + name, "C:\\Old");
+  fs.AddFile("C:\\Old\\Ost\\Sub\\below.ini", "C:\\Old");
+  const std::vector<std::string> all = {"C:\\Old\\Ost\\Sub\\below.ini", "C:\\Other\\Ostrivane.ini",
+                                        "C:\\Other\\Undo00000.after",      "C:\\Other\\Undo00000.bat",
+                                        "C:\\Other\\Undo00000.log",        "lnk C:\\Other\\Tool.lnk"};
+  const std::vector<std::string> byDefault = {all[0], all[1], all[3], all[5]};
+  for (const auto& [targets, walked] : {std::pair{Targets{false, false, false, true, false}, all},
+                                        std::pair{Targets{true, true, true, false, true}, byDefault}}) {
+    visited.clear();
+    ctx.targets = targets;
+    walk.IniProcess(walk.TextsFor("C:\\Old", "C:\\New"));
+    std::sort(visited.begin(), visited.end());
+    EXPECT_EQ(visited, walked);
+  }
 }
 
 TEST_F(FileWalkTest, PhaseLineLocationAndProgressSharePerDrive) {

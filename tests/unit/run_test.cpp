@@ -367,7 +367,8 @@ TEST_F(RunTest, AReviewedMoveAppliesTheTickedAndWritesItsReport) {
   ctx.selection = &ticked;
   FakeFileSystem records;
   records.AddFolder("C:\\Ost");
-  MappingRun run(ctx, {&rec, &rec, &rec, &rec, &rec, &rec, &rec, nullptr, nullptr, &records, [] { return "now"; }});
+  MappingRun run(ctx, {&rec, &rec, &rec, &rec, &rec, &rec, &rec, nullptr, nullptr, &records, [] { return "now"; },
+                       [] { return "2026-12-08T20:40:47.123Z"; }});
   run.StartSearch();
   ASSERT_EQ(ctx.changes.size(), 3u);
   EXPECT_EQ(ctx.changes[1].outcome, ChangeOutcome::Changed);
@@ -378,5 +379,6 @@ TEST_F(RunTest, AReviewedMoveAppliesTheTickedAndWritesItsReport) {
   const ReadReport report = ReadChangeReport(records.ReadWhole("C:\\Ost\\Undo00000.log"));
   EXPECT_EQ(report.entries.size(), 3u);
   EXPECT_EQ(report.Field("Started"), "now");
+  EXPECT_EQ(report.Field(kStartedUtcRow), "2026-12-08T20:40:47.123Z");  // what the undo list orders by
   EXPECT_EQ(report.Field("Mode"), "Move and Map");
 }

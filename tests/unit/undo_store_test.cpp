@@ -38,9 +38,11 @@ TEST_F(UndoStoreTest, NextNumberIsTheLowestFreeAndIgnoresOtherNames) {
   Record("Undo00000.zip", fs.now);
   Record("Undo00002.reg", fs.now);
   Record("undo00001.BAT", fs.now);  // the folder's names are compared without case
-  Record("Undo00003.txt", fs.now);
+  Record("Undo00003.after", fs.now);  // what a run wrote: a record like the others
+  Record("Undo00004.txt", fs.now);
+  Record("Undo00004.after.txt", fs.now);
   Record("Undo notes.txt", fs.now);
-  EXPECT_EQ(store.FillUndoBox(true), 3);
+  EXPECT_EQ(store.FillUndoBox(true), 4);
   fs.Remove(kFolder + "undo00001.BAT");
   EXPECT_EQ(store.FillUndoBox(true), 1);
   EXPECT_EQ(store.Lines(), std::vector<std::string>{kNoChangesToUndo}) << "true leaves the list alone";
@@ -110,14 +112,18 @@ TEST_F(UndoStoreTest, DeleteRemovesOnlyTheEntrysRecords) {
   Record("Undo00000.bat", fs.now - kHour);
   Record("Undo00000.reg", fs.now);
   Record("Undo00000.zip", fs.now);
+  Record("Undo00000.after", fs.now);
   Record("Undo00001.reg", fs.now);
+  Record("Undo00002.after", fs.now);
   Record("Undo00000 notes.txt", fs.now);
   store.FillUndoBox(false);
-  ASSERT_EQ(store.Lines().size(), 2u);
+  ASSERT_EQ(store.Lines().size(), 3u);
   store.DeleteEntry("Undo notes");  // no record name: nothing is touched
   store.DeleteEntry("Undo00000");
+  store.DeleteEntry("Undo00002");
   store.FillUndoBox(false);
-  EXPECT_FALSE(Exists("Undo00000.bat") || Exists("Undo00000.reg") || Exists("Undo00000.zip"));
+  EXPECT_FALSE(Exists("Undo00000.bat") || Exists("Undo00000.reg") || Exists("Undo00000.zip") ||
+               Exists("Undo00000.after") || Exists("Undo00002.after"));
   EXPECT_TRUE(Exists("Undo00000 notes.txt"));
   EXPECT_TRUE(Exists("Undo00001.reg"));
   ASSERT_EQ(store.Lines().size(), 1u);
@@ -131,6 +137,7 @@ TEST_F(UndoStoreTest, AgeCleanupJudgesEachListedFileByItsOwnAge) {
   Record("Undo00000.zip", now - 47 * kHour);
   Record("Undo00001.reg", now - 9 * 24 * kHour);
   Record("Undo00002.reg", now - 20 * 24 * kHour);
+  Record("Undo00002.after", now - 20 * 24 * kHour);
   Record("Undo ancient.txt", now - 900 * 24 * kHour);
 
   // Nothing listed yet: the start-up cleanup deletes nothing.
@@ -152,7 +159,7 @@ TEST_F(UndoStoreTest, AgeCleanupJudgesEachListedFileByItsOwnAge) {
   store.FillUndoBox(true);
   EXPECT_TRUE(Exists("Undo00000.bat"));
   EXPECT_FALSE(Exists("Undo00001.reg")) << "9 whole days";
-  EXPECT_FALSE(Exists("Undo00002.reg"));
+  EXPECT_FALSE(Exists("Undo00002.reg") || Exists("Undo00002.after"));
 
   Record("Undo00003.zip", now - 400 * 24 * kHour);  // not on the list: not judged
   store.ageLimitIndex = kAgeOneDay;
@@ -222,8 +229,8 @@ TEST_F(UndoStoreTest, ChangeReportGivesTheLineItsRunAndGoesWithItsEntry) {
   store.AppendUndoSection("Undo00001", {"C:\\a.ini was restored."}, {"C:\\b.ini: access denied"});
   const ReadReport read = ReadChangeReport(fs.ReadWhole(kFolder + "Undo00001.log"));
   EXPECT_EQ(read.Field("Find"), "C:\\Data\\Proj");
-  ASSERT_EQ(read.undo.size(), 3u);
-  EXPECT_EQ(read.undo[1].second, "C:\\b.ini: access denied");
+  ASSERT_EQ(read.undo.size(), 4u);
+  EXPECT_EQ(read.undo[2].second, "C:\\b.ini: access denied");
 
   store.DeleteEntry("Undo00001");
   EXPECT_FALSE(Exists("Undo00001.log"));
@@ -231,6 +238,55 @@ TEST_F(UndoStoreTest, ChangeReportGivesTheLineItsRunAndGoesWithItsEntry) {
   platform.localNow = platform.ToLocal(fs.now);
   store.FillUndoBox(false);  // the age limit takes the report too
   EXPECT_FALSE(Exists("Undo00004.log"));
+}
+
+namespace {
+// A change report as a run writes it, with its start as the undo list reads it.
+std::string ReportOfRun(const std::string& find, FileTicks startedUtc) {
+  RunContext run;
+  run.request.FindText = find;
+  run.request.ReplaceText = "C:\\X";
+  run.startedUtc = UtcStampText(startedUtc);
+  return ChangeReportText(run);
+}
+}  // namespace
+
+// An undo writes to an entry's report after later runs, and the files' times
+// (records copied back from a backup carry the copy's) may disagree with the
+// runs' order: the recorded start decides. Earlier builds recorded no times:
+// their entries are timed by their files, the report only when there is no
+// other, and an undo of theirs is told without a time.
+TEST_F(UndoStoreTest, EntriesAreOrderedByTheirRunsStartAndSayWhenTheyWereLastUndone) {
+  const FileTicks t = fs.now;
+  Record("Undo00000.zip", t + 2 * kHour);
+  Record("Undo00000.log", t + 2 * kHour);
+  fs.At(kFolder + "Undo00000.log").data = ReportOfRun("C:\\A", t);
+  Record("Undo00001.reg", t + kHour);
+  Record("Undo00001.log", t + kHour);
+  fs.At(kFolder + "Undo00001.log").data = ReportOfRun("C:\\B", t + kHour);
+  Record("Undo00002.zip", t - kHour);
+  Record("Undo00002.log", t + 3 * kHour);
+  fs.At(kFolder + "Undo00002.log").data = "Mode\tMap Only\r\nFind\tC:\\E\r\nReplace\tC:\\F\r\n\r\nUndo\t12/9/2026\r\n";
+  for (int day : {8, 9}) {  // the last undo counts
+    fs.now = TicksOf(CivilTime{2026, 12, day, 5, 2, 11});
+    platform.localNow = platform.ToLocal(fs.now);
+    store.AppendUndoSection("Undo00000", {"C:\\a.ini was restored."}, {});
+  }
+  store.FillUndoBox(false);
+  EXPECT_EQ(store.Lines(), (std::vector<std::string>{
+                               "Undo00002 - 12/7/2026 12:37:38 AM - Map Only: C:\\E -> C:\\F - undone",
+                               "Undo00000 - 12/7/2026 1:37:38 AM - Map Only: C:\\A -> C:\\X - undone 12/9/2026 7:02 AM",
+                               "Undo00001 - 12/7/2026 2:37:38 AM - Map Only: C:\\B -> C:\\X",
+                           }));
+}
+
+TEST(UtcStamp, ReadsBackWhatItWritesAndNothingElse) {
+  const FileTicks t = TicksOf({2028, 2, 29, 20, 40, 47, 5});
+  EXPECT_EQ(UtcStampText(t), "2028-02-29T20:40:47.005Z");
+  EXPECT_EQ(UtcStampTicks(UtcStampText(t)), t);
+  for (const char* text : {"2026-12-08T20:40:47Z", "2027-02-29T20:40:47.123Z", "2026-12-08T24:00:00.000Z",
+                           "2026-12-08T20:40:47.123+01", "12/8/2026 10:40:47 PM"})
+    EXPECT_FALSE(UtcStampTicks(text)) << text;
 }
 
 namespace {

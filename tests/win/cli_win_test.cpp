@@ -4,7 +4,10 @@
 
 #include "ProcessRunner.h"
 #include "core/win32/Win32FileSystem.h"
+#include "engine/ChangeReport.h"
 #include "support/TestTree.h"
+#include "undo/CivilTime.h"
+#include "undo/win32/Win32UndoPlatform.h"
 
 #include <optional>
 #include <sstream>
@@ -284,4 +287,75 @@ TEST_F(CliWin, ChangeListOfEveryKindAsJsonLinesAndReport) {
   EXPECT_EQ(undone.undo[0].first, "Undo");
   EXPECT_GT(undone.undo.size(), 1u);
   RegDeleteTreeA(HKEY_CURRENT_USER, key);
+}
+
+// Two runs, then an undo of the older: the undo writes to the older entry's
+// report last, yet the list keeps the runs' order and says when it was undone,
+// in the system's formats.
+TEST_F(CliWin, UndoListKeepsTheRunsOrderAndSaysWhenAnEntryWasUndone) {
+  for (const char* which : {"A", "B"}) {
+    const std::string old = std::string("C:\\OstrList") + which;
+    WriteTestFile(fs, kData + "\\" + which + ".ini", "[p]\r\nhome=" + old + "\r\n");
+    const ProcessResult r = Cli({"map", "--find", old, "--replace", "D:\\New", "--targets", "settings", "--drives", "C"});
+    ASSERT_EQ(r.exitCode, 0u) << r.err;
+  }
+  ProcessResult r = Cli({"undo", "run", "Undo00000"});
+  ASSERT_EQ(r.exitCode, 0u) << r.out << r.err;
+  std::optional<FileTicks> undoneAt;
+  for (const auto& [row, value] : ReadChangeReport(fs.ReadWhole(kHome + "\\Undo00000.log")).undo)
+    if (row == kUndoUtcRow) undoneAt = UtcStampTicks(value);
+  ASSERT_TRUE(undoneAt);
+  Win32UndoPlatform platform;
+  const FileTicks local = platform.ToLocal(*undoneAt);
+
+  r = Cli({"undo", "list"});
+  std::istringstream lines(r.out);
+  std::string first, second;
+  std::getline(lines, first);
+  std::getline(lines, second);
+  EXPECT_EQ(first.rfind("Undo00000 - ", 0), 0u) << r.out;
+  EXPECT_NE(first.find(" - Map Only: C:\\OstrListA -> D:\\New - undone " + platform.ShortDate(local) + " " +
+                       platform.ShortTime(local)),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(second.rfind("Undo00001 - ", 0), 0u) << r.out;
+  EXPECT_EQ(second.find("undone"), std::string::npos) << r.out;
+}
+
+// A portable copy on E: (a small drive of the tests' own) keeps its records
+// beside itself, where an earlier run left some, all naming the old place. A
+// run over every file of the drive leaves each of them byte for byte, while
+// the same names in another folder are re-mapped.
+TEST(CliRecordsWin, TargetsAllLeavesEveryFileOfTheRecordsFolderAsItIs) {
+  Win32FileSystem fs;
+  if (!fs.FolderExists("E:\\")) GTEST_SKIP() << "no E: drive (scripts/wine-ctest.sh maps it)";
+  const std::string home = "E:\\ostrivane-test-records", data = "E:\\ostrivane-test-records-data";
+  const std::string old = "C:\\OstrRecordsOld", renewed = "D:\\OstrRecordsNew";
+  RemoveTree(fs, home);
+  RemoveTree(fs, data);
+  const std::string exe = InstallCopy(OSTRIVANE_CLI_EXE, home, "ostrivane-cli.exe");
+  const std::vector<std::pair<std::string, std::string>> records = {
+      {"Undo00000.log", "Mode\tMap Only\r\nFind\t" + old + "\r\nReplace\tC:\\Elsewhere\r\n"},
+      {"Undo00000.bat", "[Move]\r\nSource=" + old + "\r\n"},
+      {"Undo00000.after", old + "\r\n"},
+      {"Ostrivane.ini", "[Undo List]\r\nDeleteOlderThan=3\r\n[Start]\r\nLast=" + old + "\r\n"},
+      {"notes.txt", old + "\r\n"},
+  };
+  for (const auto& [name, text] : records) {
+    WriteTestFile(fs, home + "\\" + name, text);
+    WriteTestFile(fs, data + "\\" + name, text);
+  }
+
+  const ProcessResult r = RunProgram(exe, {"map", "--find", old, "--replace", renewed, "--targets", "all", "--drives", "E"});
+  EXPECT_EQ(r.exitCode, 0u) << r.out << r.err;
+  for (const auto& [name, text] : records) {
+    EXPECT_EQ(fs.ReadWhole(home + "\\" + name), text) << name;
+    EXPECT_NE(fs.ReadWhole(data + "\\" + name).find(renewed), std::string::npos) << name << " elsewhere";
+  }
+  // Nor was the run's own report, written beside them, looked at.
+  const ReadReport report = ReadChangeReport(fs.ReadWhole(home + "\\Undo00001.log"));
+  EXPECT_EQ(report.entries.size(), records.size());
+  for (const ChangeEntry& e : report.entries) EXPECT_EQ(e.where.rfind(data + "\\", 0), 0u) << e.where;
+  RemoveTree(fs, home);
+  RemoveTree(fs, data);
 }

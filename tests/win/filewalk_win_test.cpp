@@ -151,12 +151,18 @@ TEST_F(FileWalkWinTest, AllFilesSizeLimitShortcutsAndOwnRecords) {
   File("y.LNK", "not read as text");
   File("Prog\\Undo00000.bat", "[Move]\r\nSource=C:\\App\r\n");
   File("Prog\\Undo00000.reg", "C:\\\\App");
+  // An earlier records folder known by its short form: none of its files is read.
+  File("Earlier Records Folder\\Undo00001.log", "C:\\App");
+  const std::optional<std::string> earlierShort = fs.ShortPathOf(tree + "Earlier Records Folder");
+  ASSERT_TRUE(earlierShort && earlierShort->find("Earlier Records") == std::string::npos);
+  walk.AddOwnFolder(*earlierShort);
   Walk("C:\\App", "C:\\Bpp");
   EXPECT_EQ(Read("below.txt").substr(0, 8), "C:\\Bpp\\x");
   EXPECT_EQ(Read("limit.txt"), limit);
   EXPECT_EQ(Read("x.lnk\\inner.txt"), "C:\\Bpp");
   EXPECT_EQ(shortcuts.paths, (std::vector<std::string>{tree + "y.LNK"}));
   EXPECT_EQ(Read("Prog\\Undo00000.bat"), "[Move]\r\nSource=C:\\App\r\n");
+  EXPECT_EQ(Read("Earlier Records Folder\\Undo00001.log"), "C:\\App");
   EXPECT_EQ(Read("y.LNK"), "not read as text");
 }
 

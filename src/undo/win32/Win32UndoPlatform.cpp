@@ -46,6 +46,12 @@ FileTicks Win32UndoPlatform::LocalNow() {
   return FromFileTime(ft);
 }
 
+FileTicks Win32UndoPlatform::UtcNow() {
+  FILETIME ft;
+  GetSystemTimeAsFileTime(&ft);
+  return FromFileTime(ft);
+}
+
 std::string Win32UndoPlatform::ShortDate(FileTicks local) {
   const SYSTEMTIME st = ToSystemTime(local);
   wchar_t buf[128];
@@ -56,4 +62,10 @@ std::string Win32UndoPlatform::LongTime(FileTicks local) {
   const SYSTEMTIME st = ToSystemTime(local);
   wchar_t buf[128];
   return Trimmed(buf, GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, buf, 128));
+}
+
+std::string Win32UndoPlatform::ShortTime(FileTicks local) {
+  const SYSTEMTIME st = ToSystemTime(local);
+  wchar_t buf[128];
+  return Trimmed(buf, GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &st, nullptr, buf, 128));
 }

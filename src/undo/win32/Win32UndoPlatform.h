@@ -10,8 +10,10 @@ class Win32UndoPlatform : public UndoPlatform {
   FileTicks ToLocal(FileTicks utc) override;
   FileTicks FromLocal(FileTicks local) override;
   FileTicks LocalNow() override;
+  FileTicks UtcNow() override;
   std::string ShortDate(FileTicks local) override;
   std::string LongTime(FileTicks local) override;
+  std::string ShortTime(FileTicks local) override;
 
  private:
   Win32CodePage oem_{Win32CodePage::Which::Oem};

@@ -91,7 +91,7 @@ void RunWindow(const std::string& firstArgument, const std::string& screenshot, 
   ports.dialogs = &ui;
   Wizard wizard(ports, ProgramFolderOfExe(), place.folder);
   RunAssembly assembly(wizard.ctx, wizard.ctx.programFolder, ShellDialogs::Shown);
-  for (const std::string& folder : place.earlier) assembly.Undo().AddEarlierFolder(folder);
+  for (const std::string& folder : place.earlier) assembly.AddEarlierRecordsFolder(folder);
   RunParts parts = assembly.Parts();
   // Screenshots get a sample run that makes no change.
   ScreenshotRun sample(screenshot);

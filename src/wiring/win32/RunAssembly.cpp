@@ -37,6 +37,8 @@ struct RunAssembly::Impl {
     mover.SetGuard(&guard);
     undoer.SetGuard(&guard);
     files.Walk().SetWindowsFolder(WindowsFolder());
+    // The program's own files are no one's settings to re-map.
+    files.Walk().AddOwnFolder(ProgramFolderOfExe());
     registry.SetEnvironment(&environmentValues);
     registry.SetUserAccounts(&accounts);
     shortcuts.SetEnvironment(&environmentValues);
@@ -77,6 +79,11 @@ RunAssembly::RunAssembly(RunContext& ctx, const std::string& programFolder, Shel
     : impl_(std::make_unique<Impl>(ctx, programFolder, dialogs)) {}
 RunAssembly::~RunAssembly() = default;
 
+void RunAssembly::AddEarlierRecordsFolder(const std::string& folder) {
+  impl_->store.AddEarlierFolder(folder);
+  impl_->files.Walk().AddOwnFolder(folder);
+}
+
 RunParts RunAssembly::Parts() {
   Impl& i = *impl_;
   RunParts p;
@@ -91,6 +98,7 @@ RunParts RunAssembly::Parts() {
   p.records = &i.fs;
   p.written = &i.written;
   p.timeText = [&i] { return i.store.NowText(); };
+  p.utcStamp = [&i] { return i.store.NowUtcStamp(); };
   return p;
 }
 

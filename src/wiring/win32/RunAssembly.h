@@ -20,6 +20,9 @@ class RunAssembly {
   RunAssembly(RunContext& ctx, const std::string& programFolder, ShellDialogs dialogs);
   ~RunAssembly();
 
+  // Records an earlier copy left in that folder: listed, undone and deleted
+  // as the others, and, like them, never rewritten by a walk.
+  void AddEarlierRecordsFolder(const std::string& folder);
   RunParts Parts();
   FileSystem& Files();
   UndoStore& Undo();
