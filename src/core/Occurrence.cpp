@@ -33,9 +33,13 @@ bool StandsAlone(std::string_view hay, std::size_t pos, std::size_t length, Matc
     if (IsDriveForm(found) && IsAsciiLetterOrDigit(before)) return false;
     if (IsUncForm(found) && before == '\\') return false;
   }
+  return EndsWhole(hay, pos, length);
+}
+
+bool EndsWhole(std::string_view hay, std::size_t pos, std::size_t length) {
   // A found text that ends in a separator ("C:\", "C:\App\") has ended its
   // last name itself.
-  if (!found.empty() && (found.back() == '\\' || found.back() == '/')) return true;
+  if (length > 0 && (hay[pos + length - 1] == '\\' || hay[pos + length - 1] == '/')) return true;
   const std::size_t after = pos + length;
   return after >= hay.size() || EndsName(hay[after]);
 }

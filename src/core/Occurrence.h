@@ -25,6 +25,9 @@ MatchRule RuleFor(std::string_view findText, bool substringAsked);
 // hold, or the list separators ";" and ","). A space or a "." continues the
 // name: "D:\Old Stuff" and "D:\Old.bak" are other items.
 bool StandsAlone(std::string_view hay, std::size_t pos, std::size_t length, MatchRule rule);
+// The "after" half of that: the text at [pos, pos + length) ends in a
+// separator itself, or what follows cannot continue its last name.
+bool EndsWhole(std::string_view hay, std::size_t pos, std::size_t length);
 
 // The first occurrence at or after `from` (case folded as FindFold, so its
 // length may differ from the needle's) that stands as the rule asks.

@@ -28,6 +28,8 @@ bool CountsAsLink(const ChangeEntry& e) {
          (e.outcome == ChangeOutcome::Changed || e.outcome == ChangeOutcome::WouldChange);
 }
 
+bool AddsLink(const ChangeEntry& e) { return CountsAsLink(e) && !e.furtherPart; }
+
 std::string PlaceText(const ChangeEntry& e) {
   if (e.kind != ChangeKind::ValueData && e.kind != ChangeKind::ValueName) return e.where;
   return e.where + ", value " + (e.value.empty() ? std::string("(Default)") : "\"" + e.value + "\"");

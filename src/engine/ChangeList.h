@@ -38,7 +38,10 @@ struct ChangeEntry {
   std::string oldText;  // the occurrence with its context, in the spelling found
   std::string newText;
   ChangeOutcome outcome = ChangeOutcome::Changed;
-  std::string reason;  // of a passed-over entry
+  std::string reason;  // of a passed-over entry, or a note on what is shown
+  // Another part of the link the entry before it changes (a shortcut's
+  // arguments after its target): the link counts once, with that entry.
+  bool furtherPart = false;
 };
 
 // Stable words, used in the report, the JSON Lines and the review page.
@@ -47,9 +50,12 @@ const char* OutcomeWord(ChangeOutcome outcome);  // "changed", "left out" ...
 std::optional<ChangeKind> KindFromWord(const std::string& word);
 std::optional<ChangeOutcome> OutcomeFromWord(const std::string& word);
 
-// Whether the entry counts as a remapped link: every changed (or, in a
-// preview, to-be-changed) occurrence; the moved item itself is no link.
+// Whether the entry is a remapped link's occurrence: every changed (or, in a
+// preview, to-be-changed) one; the moved item itself is no link.
 bool CountsAsLink(const ChangeEntry& entry);
+// Whether the entry adds one to the count of links remapped: a link that
+// counts, but a shortcut only once however many of its parts change.
+bool AddsLink(const ChangeEntry& entry);
 // The place as the list of passed-over places names it: a registry value as
 // "KEY, value "name"" (or (Default)), everything else by its path.
 std::string PlaceText(const ChangeEntry& entry);

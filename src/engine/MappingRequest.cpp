@@ -44,7 +44,7 @@ void RunContext::Record(ChangeEntry entry) {
   // A move's review is searched before the move: places inside the item are
   // named where they will be.
   if (preview && request.Mode == 'M') entry.where = PathAfterMove(entry.where, request.FindText, request.ReplaceText);
-  if (CountsAsLink(entry)) ++request.LinkCount;
+  if (AddsLink(entry)) ++request.LinkCount;
   if (entry.outcome == ChangeOutcome::PassedOver) passedOver.push_back({PlaceText(entry), entry.reason});
   changes.push_back(std::move(entry));
 }
@@ -77,7 +77,7 @@ void RunContext::PassOverSince(std::size_t from, const std::string& where, const
   for (std::size_t i = from; i < changes.size(); ++i) {
     ChangeEntry& e = changes[i];
     if (e.outcome != ChangeOutcome::Changed) continue;
-    if (CountsAsLink(e)) --request.LinkCount;
+    if (AddsLink(e)) --request.LinkCount;
     e.outcome = ChangeOutcome::PassedOver;
     e.reason = reason;
   }

@@ -110,7 +110,8 @@ struct RunContext {
   // change list (kind Place).
   void PassOver(std::string where, std::string reason);
   // One occurrence and what became of it. Changed (or would change) counts
-  // as a remapped link; passed over is also named in the passed-over list.
+  // as a remapped link (a shortcut's further parts with its first);
+  // passed over is also named in the passed-over list.
   void Record(ChangeEntry entry);
   // Whether an occurrence found may be changed: always, unless the run
   // applies a review and the user left it out (then it is recorded so).

@@ -143,7 +143,8 @@ void MappingRun::Search() {
       r.LinkCount = 0;
       return;
     }
-    ctx_.moveLines.cancelledMoveLine = "All Files were Successfully Moved";
+    // A preview moved nothing and must not read as if it had.
+    ctx_.moveLines.cancelledMoveLine = ctx_.preview ? kNothingMovedLine : "All Files were Successfully Moved";
     ctx_.moveLines.finishedMoveLineVisible = true;
     if (parts_.refreshTrees) parts_.refreshTrees();
   }
@@ -192,14 +193,25 @@ void MappingRun::ReportNotMet() {
 
 void MappingRun::MapOnce(const std::string& oldShort) {
   const MappingRequest& r = ctx_.request;
+  // A move's preview comes before the move: the new place's short form is
+  // the file system's to give once it is there, and a form built now may
+  // not be the one the run writes. The long form is shown instead.
+  const bool newShortAfterMove = ctx_.preview && r.Mode == 'M';
   // A new text with no short form of its own (a plain 8.3 name, a place not
   // there yet) is its own short form: an old short reference takes it whole
   // rather than losing its path.
-  std::string newShort = parts_.shortNames->SearchShortForm(r.ReplaceText);
+  std::string newShort = newShortAfterMove ? "" : parts_.shortNames->SearchShortForm(r.ReplaceText);
   if (newShort.empty()) newShort = r.ReplaceText;
-  const SearchTexts texts{r.FindText, r.ReplaceText, oldShort, newShort, RuleFor(r.FindText, r.Substring)};
+  SearchTexts texts{r.FindText, r.ReplaceText, oldShort, newShort, RuleFor(r.FindText, r.Substring)};
+  texts.newShortAfterMove = newShortAfterMove;
+  const std::size_t firstEntry = ctx_.changes.size();
   if (ctx_.targets.registry) parts_.registry->FindReplaceProcess(texts);
   if (ctx_.targets.HasFileTargets()) parts_.files->IniProcess(texts);
+  for (std::size_t i = firstEntry; i < ctx_.changes.size(); ++i)
+    if (ctx_.changes[i].reason == kShortFormAfterMove) {
+      ctx_.notes.push_back(kShortFormAfterMoveNote);
+      break;
+    }
   parts_.undo->FillUndoBox(false);
 }
 

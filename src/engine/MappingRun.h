@@ -11,6 +11,10 @@
 class FileSystem;
 
 inline constexpr const char* kSwitchMarker = "*:\\";
+inline constexpr const char* kNothingMovedLine = "Nothing was moved";
+inline constexpr const char* kShortFormAfterMoveNote =
+    "References found in the short (8.3) form are shown with the new place's long form: its short form is set by "
+    "the move.";
 inline constexpr const char* kRunInProgressMessage =
     "Another Ostrivane run is in progress.  Please wait until it has finished.";
 inline constexpr const char* kNoUndoNameMessage =

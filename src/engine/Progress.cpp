@@ -55,7 +55,8 @@ EndPage EndPageOf(const RunContext& ctx) {
   page.finished = !ctx.request.Cancelled;
   if (page.finished) {
     page.title = "Ostrivane has finished";
-    if (ctx.request.Mode == 'M' && ctx.moveLines.finishedMoveLineVisible) page.moveLine = "The files were successfully moved and";
+    if (ctx.request.Mode == 'M' && ctx.moveLines.finishedMoveLineVisible)
+      page.moveLine = ctx.preview ? "The files would be moved and" : "The files were successfully moved and";
   } else {
     page.title = "Process Cancelled";
     if (ctx.request.Mode == 'M' && ctx.moveLines.cancelledMoveLineVisible) page.moveLine = ctx.moveLines.cancelledMoveLine;

@@ -45,19 +45,51 @@ std::vector<Spellings::Pair> SpellingsOf(const std::string& oldText, const std::
 Spellings::Spellings(const SearchTexts& texts)
     : long_(SpellingsOf(texts.oldText, texts.newText, texts.rule)),
       short_(SpellingsOf(texts.oldShort, texts.newShort, texts.rule)),
-      rule_(texts.rule) {}
+      rule_(texts.rule),
+      newShortAfterMove_(texts.newShortAfterMove) {
+  // Every form's addition is tried at every occurrence: a place an earlier
+  // run wrote may mix the forms (the short old folder, then the long new name).
+  for (const auto* pairs : {&long_, &short_})
+    for (const Pair& p : *pairs) {
+      const std::size_t head = FoldPrefixLength(p.newText, p.oldText);
+      if (head == kNotFound || head >= p.newText.size()) continue;
+      const std::string tail = p.newText.substr(head);
+      const bool path = LooksLikePath(p.newText);
+      // Markup takes a new "&" as "&amp;" (see the file rewriting).
+      for (const std::string& written : {tail, Replaced(tail, "&", "&amp;")})
+        if (std::none_of(additions_.begin(), additions_.end(),
+                         [&](const Addition& a) { return a.tail == written && a.path == path; }))
+          additions_.push_back({written, path});
+    }
+}
+
+bool Spellings::AlreadyNew(std::string_view text, const FoldMatch& m) const {
+  const std::size_t end = m.pos + m.length;
+  for (const Addition& a : additions_) {
+    const std::size_t n = FoldPrefixLength(text.substr(end), a.tail);
+    // A path's new text stands whole where a path name ends (C:\Data\Old,
+    // not C:\Data\Oldies), even when the run matches plain text.
+    if (n != kNotFound && (!a.path || EndsWhole(text, m.pos, m.length + n))) return true;
+  }
+  return false;
+}
 
 Occurrence Spellings::Next(const Family& family, std::string_view text, std::size_t from) const {
   Occurrence best;
   if (!family.pairs) return best;
   for (const Pair& p : *family.pairs) {
-    const FoldMatch m = FindOccurrenceMatch(text, p.oldText, rule_, from);
+    FoldMatch m = FindOccurrenceMatch(text, p.oldText, rule_, from);
+    while (m.pos != kNotFound && AlreadyNew(text, m)) m = FindOccurrenceMatch(text, p.oldText, rule_, m.pos + 1);
     // The earliest wins; at one place the longer spelling ("C:\\App" over a shorter one).
     if (m.pos == kNotFound || (best.found() && (m.pos > best.pos || (m.pos == best.pos && m.length <= best.length))))
       continue;
-    best = {m.pos, m.length, p.oldText, p.newText};
+    best = {m.pos, m.length, p.oldText, p.newText, family.pairs == &short_};
   }
   return best;
+}
+
+std::string Spellings::NoteOn(bool shortForm) const {
+  return shortForm && newShortAfterMove_ ? kShortFormAfterMove : "";
 }
 
 Spellings::Family Spellings::Choose(std::string_view text) const {
@@ -174,7 +206,7 @@ Rewrite FindBehindVariables(const Spellings& spellings, std::string_view text, s
         replacement = std::string(text.substr(first.rawPos, first.rawLength)) + replacement.substr(kept);
       }
     }
-    return {rawStart, rawEnd - rawStart, std::move(replacement)};
+    return {rawStart, rawEnd - rawStart, std::move(replacement), o.shortForm};
   }
   return {};
 }
@@ -183,7 +215,7 @@ Rewrite NextRewrite(const Spellings& spellings, const Spellings::Family& family,
                     std::size_t from, EnvironmentValues* environment) {
   Rewrite best;
   const Occurrence plain = spellings.Next(family, text, from);
-  if (plain.found()) best = {plain.pos, plain.length, std::string(plain.newText)};
+  if (plain.found()) best = {plain.pos, plain.length, std::string(plain.newText), plain.shortForm};
   if (environment) {
     Rewrite behind = FindBehindVariables(spellings, text, from, *environment);
     if (behind.found() && (!best.found() || behind.pos < best.pos)) best = std::move(behind);
@@ -193,7 +225,8 @@ Rewrite NextRewrite(const Spellings& spellings, const Spellings::Family& family,
 
 const Spellings& SpellingsCache::For(const SearchTexts& texts) {
   const bool same = spellings_ && texts.oldText == texts_.oldText && texts.newText == texts_.newText &&
-                    texts.oldShort == texts_.oldShort && texts.newShort == texts_.newShort && texts.rule == texts_.rule;
+                    texts.oldShort == texts_.oldShort && texts.newShort == texts_.newShort && texts.rule == texts_.rule &&
+                    texts.newShortAfterMove == texts_.newShortAfterMove;
   if (!same) {
     texts_ = texts;
     spellings_.emplace(texts);

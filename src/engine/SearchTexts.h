@@ -13,7 +13,15 @@ struct SearchTexts {
   std::string oldText, newText;    // long forms, as the user gave them
   std::string oldShort, newShort;  // 8.3 forms; empty when there is none
   MatchRule rule = MatchRule::Substring;
+  // A move's preview: the new place is not there yet, so its short form is
+  // unknown and newShort holds its long form.
+  bool newShortAfterMove = false;
 };
+
+// What an occurrence found in the short form shows, in a move's preview, as
+// its new text's reason.
+inline constexpr const char* kShortFormAfterMove =
+    "found in the short (8.3) form; the new place is shown in its long form, as its short form is set by the move";
 
 // One occurrence, and what replaces it in the spelling it was found in.
 struct Occurrence {
@@ -21,6 +29,7 @@ struct Occurrence {
   std::size_t length = 0;       // in the text searched (a letter's other case may be longer)
   std::string_view oldText;     // the form that was looked for
   std::string_view newText;
+  bool shortForm = false;       // found in the 8.3 form
   bool found() const { return pos != kNotFound; }
 };
 
@@ -29,6 +38,11 @@ struct Occurrence {
 // backslashes (JSON and C strings), with %20 for a space (addresses) and with
 // &amp;, &#38; or &#x26; for "&" (XML). Plain text that is no path is looked
 // for as given.
+//
+// Where the new text extends the old one (C:\Data -> C:\Data\Old), a place
+// that already reads as the new text is no occurrence: it is what an earlier
+// run made, and changed again it would grow on every repeat
+// (C:\Data\Old\Old). C:\Data\Oldies is another item and still found.
 class Spellings {
  public:
   explicit Spellings(const SearchTexts& texts);
@@ -45,6 +59,9 @@ class Spellings {
   Family Choose(std::string_view text) const;
   // The first occurrence at or after `from` of any spelling of the family.
   Occurrence Next(const Family& family, std::string_view text, std::size_t from) const;
+  // The reason shown beside the new text of an entry found in the short form
+  // (or not); "" for most.
+  std::string NoteOn(bool shortForm) const;
 
   // Every old form, long and short, each spelling once (for quick pre-checks).
   std::vector<std::string_view> OldForms() const;
@@ -53,8 +70,18 @@ class Spellings {
   MatchRule Rule() const { return rule_; }
 
  private:
+  // Whether the occurrence `m` of an old form is followed by what a new form
+  // adds to it, so that the place reads as the new text standing whole.
+  bool AlreadyNew(std::string_view text, const FoldMatch& m) const;
+
   std::vector<Pair> long_, short_;
   MatchRule rule_;
+  bool newShortAfterMove_;
+  struct Addition {
+    std::string tail;  // "\Old" of C:\Data -> C:\Data\Old
+    bool path;         // ends where a path name ends, else anywhere
+  };
+  std::vector<Addition> additions_;
 };
 
 // The values behind %NAME% in a REG_EXPAND_SZ or a shortcut's stored target,
@@ -71,6 +98,7 @@ struct Rewrite {
   std::size_t pos = kNotFound;
   std::size_t length = 0;
   std::string newText;
+  bool shortForm = false;  // found in the 8.3 form
   bool found() const { return pos != kNotFound; }
 };
 

@@ -20,13 +20,14 @@ std::optional<std::string> WorkingDirFor(const std::string& target) {
 struct Replaced {
   bool found = false;
   std::string text;
+  std::string note;
 };
 Replaced ReplaceFirst(const std::string& text, const Spellings& spellings, EnvironmentValues* environment = nullptr) {
   const Rewrite first = NextRewrite(spellings, spellings.Choose(text), text, 0, environment);
-  if (!first.found()) return {false, text};
+  if (!first.found()) return {false, text, ""};
   std::string out = text;
   out.replace(first.pos, first.length, first.newText);
-  return {true, out};
+  return {true, out, spellings.NoteOn(first.shortForm)};
 }
 
 }  // namespace
@@ -42,6 +43,8 @@ ShortcutPlan PlanShortcut(const ShellLinkProps& link, const SearchTexts& texts, 
   plan.changes = target.found || arguments.found;
   plan.target = target.text;
   plan.arguments = arguments.text;
+  plan.targetNote = target.note;
+  plan.argumentsNote = arguments.note;
   if (!plan.changes) return plan;
   // A target that stays is not set again: setting it would rebuild the link's
   // item list for no reason.
@@ -113,33 +116,37 @@ void ShortcutRewrite::RewriteShortcut(const std::string& path, const SearchTexts
 
   // One entry per part that changes; the review page may have left some out.
   const std::size_t firstEntry = ctx_.changes.size();
-  const auto entry = [&](ChangeKind kind, const std::string& from, const std::string& to) {
-    return ChangeEntry{path, "", 0, kind, from, to, ChangeOutcome::WouldChange, ""};
+  const auto entry = [&](ChangeKind kind, const std::string& from, const std::string& to, const std::string& note) {
+    return ChangeEntry{path, "", 0, kind, from, to, ChangeOutcome::WouldChange, note};
   };
   std::vector<ChangeEntry> entries;
-  if (plan.change.Target && !ctx_.Chosen(entries.emplace_back(entry(ChangeKind::ShortcutTarget, link->Target, plan.target)))) {
+  if (plan.change.Target &&
+      !ctx_.Chosen(entries.emplace_back(entry(ChangeKind::ShortcutTarget, link->Target, plan.target, plan.targetNote)))) {
     entries.pop_back();
     plan.change.Target.reset();
     plan.target = link->Target;
   }
   // The working folder follows the target the link keeps.
   if (!plan.change.Target) plan.change.WorkingDir = WorkingDirFor(link->Target);
-  if (plan.change.Arguments &&
-      !ctx_.Chosen(entries.emplace_back(entry(ChangeKind::ShortcutArguments, link->Arguments, plan.arguments)))) {
+  if (plan.change.Arguments && !ctx_.Chosen(entries.emplace_back(entry(ChangeKind::ShortcutArguments, link->Arguments,
+                                                                       plan.arguments, plan.argumentsNote)))) {
     entries.pop_back();
     plan.change.Arguments.reset();
     plan.arguments = link->Arguments;
   }
   if (plan.change.WorkingDir && *plan.change.WorkingDir != link->WorkingDir &&
-      !ctx_.Chosen(entries.emplace_back(entry(ChangeKind::ShortcutWorkingFolder, link->WorkingDir, *plan.change.WorkingDir)))) {
+      !ctx_.Chosen(entries.emplace_back(entry(ChangeKind::ShortcutWorkingFolder, link->WorkingDir,
+                                              *plan.change.WorkingDir, plan.change.Target ? plan.targetNote : "")))) {
     entries.pop_back();
     plan.change.WorkingDir.reset();
   }
   if (entries.empty()) return;
+  // One entry per part, but one link: the shortcut counts once.
   const auto recordAll = [&](ChangeOutcome outcome) {
-    for (ChangeEntry& e : entries) {
-      e.outcome = outcome;
-      ctx_.Record(std::move(e));
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      entries[i].outcome = outcome;
+      entries[i].furtherPart = i > 0;
+      ctx_.Record(std::move(entries[i]));
     }
   };
 

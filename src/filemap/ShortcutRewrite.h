@@ -21,6 +21,7 @@ struct ShortcutPlan {
   std::string target;     // the new target, whole (the old one when it keeps it)
   std::string arguments;  // likewise the arguments
   LinkChange change;      // only the parts that must be set
+  std::string targetNote, argumentsNote;  // shown beside each part's new text
 };
 // With an environment, a target's %NAME% parts are expanded to be searched.
 ShortcutPlan PlanShortcut(const ShellLinkProps& link, const SearchTexts& texts,

@@ -192,7 +192,8 @@ std::string TextFileRewrite::Replace(const std::string& path, std::string_view t
     const std::string_view line = LineAround(text, pos, m.length);
     std::string replacedLine(line);
     replacedLine.replace(pos - std::size_t(line.data() - text.data()), m.length, newForm);
-    ChangeEntry entry{path, "", lineNumber, kind, std::string(line), replacedLine, ChangeOutcome::WouldChange, ""};
+    ChangeEntry entry{path, "", lineNumber, kind, std::string(line), replacedLine, ChangeOutcome::WouldChange,
+                      spellings.NoteOn(m.shortForm)};
     if (!ctx_.Chosen(entry)) {
       out.append(text.substr(cursor, pos + m.length - cursor));
       cursor = pos + m.length;

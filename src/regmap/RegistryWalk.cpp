@@ -213,7 +213,7 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
     const std::string candidate = current.substr(0, next.pos) + next.newText + current.substr(next.pos + next.length);
     const std::string shownName = kind == EntryKind::KeyPath ? "" : kind == EntryKind::ValueName ? current : valueName;
     ChangeEntry entry{visit.rootName + visit.path, shownName, 0, ChangeKindOf(kind), current, candidate,
-                      ChangeOutcome::WouldChange, ""};
+                      ChangeOutcome::WouldChange, spellings_->NoteOn(next.shortForm)};
     if (!ctx_.Chosen(entry)) {
       next = NextRewrite(*spellings_, family, current, next.pos + next.length, environment);
       continue;

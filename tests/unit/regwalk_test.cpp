@@ -335,6 +335,14 @@ TEST_F(RegWalkTest, PreviewReportsAndCountsButChangesNothing) {
   EXPECT_EQ(ui.previews[1].place, "HKEY_CURRENT_USER\\Software\\T");
   EXPECT_EQ(ui.previews[1].name, "p");
   EXPECT_EQ(ctx.request.LinkCount, 2);
+
+  // Before a move: what is found in the short form says why it shows the long one.
+  reg.PutText(CU, "Software\\T", "s", "C:\\OLDDIR~1\\x");
+  ctx.changes.clear();
+  walk.FindReplaceProcess({"C:\\Old Dir", "D:\\New Dir", "C:\\OLDDIR~1", "D:\\New Dir", MatchRule::Path, true});
+  ASSERT_EQ(ctx.changes.size(), 1u);
+  EXPECT_EQ(ctx.changes[0].newText, "D:\\New Dir\\x");
+  EXPECT_EQ(ctx.changes[0].reason, kShortFormAfterMove);
 }
 
 TEST_F(RegWalkTest, UndoRestoresAPlainChange) {
@@ -620,6 +628,39 @@ TEST_F(RegWalkTest, ExpandSzFoundBehindVariablesKeepsTypeAndVariable) {
   ctx.request.Mode = 'S';
   Map("C:", "D:", "", "", MatchRule::Path);
   EXPECT_EQ(reg.Dump(), before);
+}
+
+// Run twice, a mapping into a folder of its own (C:\Data -> C:\Data\Old)
+// changes nothing the second time: in data, behind variables, in value names
+// and in key paths.
+TEST_F(RegWalkTest, ARepeatedRunFindsNothingItWroteAndStillTheSiblings) {
+  FakeEnvironment env{{"DATA", "C:\\Data"}};
+  walk.SetEnvironment(&env);
+  reg.PutText(CU, "Software\\T", "data", "C:\\Data\\reports;c:\\DATA\\old\\kept");
+  reg.PutText(CU, "Software\\T", "sibling", "C:\\Data\\Oldies");
+  reg.PutText(CU, "Software\\T", "exp", "%DATA%\\reports", kRegExpandSz);
+  reg.PutText(CU, "Software\\T", "C:\\Data\\cache", "1");
+  reg.PutText(CU, "Software\\C:\\Data\\sub", "v", "2");
+  const auto run = [&] {
+    ctx.changes.clear();
+    ctx.passedOver.clear();
+    ctx.request.LinkCount = 0;
+    Map("C:\\Data", "C:\\Data\\Old", "", "", MatchRule::Path);
+  };
+  run();
+  EXPECT_EQ(Text(CU, "Software\\T", "data"), "C:\\Data\\Old\\reports;c:\\DATA\\old\\kept");
+  EXPECT_EQ(Text(CU, "Software\\T", "sibling"), "C:\\Data\\Old\\Oldies");
+  EXPECT_EQ(Text(CU, "Software\\T", "exp"), "%DATA%\\Old\\reports");
+  EXPECT_TRUE(reg.Get(CU, "Software\\T", "C:\\Data\\Old\\cache"));
+  EXPECT_TRUE(reg.HasKey(CU, "Software\\C:\\Data\\Old\\sub"));
+  EXPECT_EQ(ctx.request.LinkCount, 5);
+
+  const std::string once = reg.Dump();
+  run();
+  EXPECT_EQ(reg.Dump(), once);
+  EXPECT_EQ(ctx.request.LinkCount, 0);
+  // Only the key C:\Data itself is met again: it cannot go into its own subkey.
+  for (const ChangeEntry& e : ctx.changes) EXPECT_EQ(e.where, "HKEY_CURRENT_USER\\Software\\C:\\Data") << e.oldText;
 }
 
 TEST_F(RegWalkTest, OtherUsersHivesEachWalkedOnceNamedInThePhase) {

@@ -158,6 +158,36 @@ TEST_F(RunTest, MoveAndMapMovesFirst) {
   EXPECT_EQ(ctx.moveLines.cancelledMoveLine, "All Files were Successfully Moved");
 }
 
+// Before the move the new place is not there: the preview neither says it
+// moved anything nor shows a short form the move may not give it.
+TEST_F(RunTest, AMovesPreviewNeitherSaysItMovedNorGuessesTheNewShortForm) {
+  bool shortAfterMove = false;
+  rec.filePass = [&](const SearchTexts& t) {
+    shortAfterMove = t.newShortAfterMove;
+    const ChangeEntry e{"C:\\x.ini", "", 1, ChangeKind::SettingsLine, "p=" + t.oldShort, "p=" + t.newShort,
+                        ctx.preview ? ChangeOutcome::WouldChange : ChangeOutcome::Changed, Spellings(t).NoteOn(true)};
+    ctx.Record(e);
+  };
+  ctx.preview = true;
+  Start('M', "C:\\Apps\\Tool", "D:\\Apps\\Tool");
+  EXPECT_EQ(rec.calls[2], "reg C:\\Apps\\Tool>D:\\Apps\\Tool (short(C:\\Apps\\Tool),D:\\Apps\\Tool)");
+  EXPECT_TRUE(shortAfterMove);
+  EndPage page = EndPageOf(ctx);
+  EXPECT_EQ(page.moveLine, "The files would be moved and");
+  EXPECT_EQ(page.countLine, "1 link would be remapped");
+  EXPECT_EQ(page.notes, std::vector<std::string>{kShortFormAfterMoveNote});
+  EXPECT_EQ(ctx.moveLines.cancelledMoveLine, "Nothing was moved");
+
+  rec.calls.clear();
+  ctx.preview = false;
+  Start('M', "C:\\Apps\\Tool", "D:\\Apps\\Tool");
+  EXPECT_EQ(rec.calls[3], "reg C:\\Apps\\Tool>D:\\Apps\\Tool (short(C:\\Apps\\Tool),short(D:\\Apps\\Tool))");
+  EXPECT_FALSE(shortAfterMove);
+  page = EndPageOf(ctx);
+  EXPECT_EQ(page.moveLine, "The files were successfully moved and");
+  EXPECT_TRUE(page.notes.empty());
+}
+
 TEST_F(RunTest, FailedMoveMapsNothingAndReportsZero) {
   rec.linksPerPass["ini a>b"] = 4;
   Start('F', "a", "b");

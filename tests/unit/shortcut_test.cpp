@@ -100,8 +100,9 @@ TEST_F(ShortcutRewriteTest, SetsOnlyWhatItMustAfterTheBackup) {
   EXPECT_EQ(events, (std::vector<std::string>{"backup " + lnk, "write " + lnk}));
   ASSERT_EQ(backup.saved.size(), 1u);
   EXPECT_EQ(backup.saved[0].second, original);
-  // One per part changed: target, arguments and the working folder that follows.
-  EXPECT_EQ(ctx.request.LinkCount, 3);
+  // One entry per part changed (target, arguments and the working folder
+  // that follows), but one link.
+  EXPECT_EQ(ctx.request.LinkCount, 1);
   ASSERT_EQ(ctx.changes.size(), 3u);
   EXPECT_EQ(ctx.changes[1].kind, ChangeKind::ShortcutArguments);
   EXPECT_EQ(ctx.changes[1].oldText, "C:\\OLDSTU~1\\cfg");
@@ -155,7 +156,7 @@ TEST_F(ShortcutRewriteTest, VerificationSkipCancelAndDoNotStop) {
   Rewrite(a);
   EXPECT_EQ(ui.questions.size(), 3u);
   EXPECT_FALSE(ctx.verify.mapOnly);
-  EXPECT_EQ(ctx.request.LinkCount, 4);  // target and working folder of two links
+  EXPECT_EQ(ctx.request.LinkCount, 2);  // two links, each with target and working folder
   EXPECT_EQ(store.Load(a).Target, "D:\\New Place\\x.exe");
 }
 
@@ -168,9 +169,61 @@ TEST_F(ShortcutRewriteTest, PreviewReportsAndCountsButWritesNothing) {
   EXPECT_EQ(ui.previews[0].place, "C:\\L\\a.lnk");
   EXPECT_EQ(ui.previews[0].oldText, "C:\\Old Stuff\\x.exe ");
   EXPECT_EQ(ui.previews[0].newText, "D:\\New Place\\x.exe ");
-  EXPECT_EQ(ctx.request.LinkCount, 2);
+  EXPECT_EQ(ctx.request.LinkCount, 1);
   EXPECT_TRUE(ui.questions.empty());
   EXPECT_TRUE(events.empty());
+}
+
+// A part the review left out does not change how the link counts: once for
+// the parts changed.
+TEST_F(ShortcutRewriteTest, ALinkCountsOnceWhateverPartsAreLeftOut) {
+  const std::string lnk = "C:\\L\\a.lnk";
+  Put(lnk, Link("C:\\Old Stuff\\x.exe", "C:\\OLDSTU~1\\cfg", "D:\\Data"));
+  ChangeSelection ticked;
+  ticked.Tick({lnk, "", 0, ChangeKind::ShortcutArguments, "C:\\OLDSTU~1\\cfg", "", ChangeOutcome::WouldChange, ""});
+  ticked.Tick({lnk, "", 0, ChangeKind::ShortcutWorkingFolder, "D:\\Data", "", ChangeOutcome::WouldChange, ""});
+  ctx.selection = &ticked;
+  Rewrite(lnk);
+  ASSERT_EQ(ctx.changes.size(), 3u);
+  EXPECT_EQ(ctx.changes[0].outcome, ChangeOutcome::LeftOut);
+  EXPECT_EQ(store.Load(lnk).WorkingDir, "C:\\Old Stuff\\");
+  EXPECT_EQ(ctx.request.LinkCount, 1);
+}
+
+// Run twice, a mapping into a folder of its own leaves what it wrote; the
+// sibling C:\Data\Oldies is still another item.
+TEST_F(ShortcutRewriteTest, ARepeatFindsNothingInWhatTheFirstRunWrote) {
+  const SearchTexts into{"C:\\Data", "C:\\Data\\Old", "", "", MatchRule::Path};
+  const std::string lnk = "C:\\L\\a.lnk";
+  Put(lnk, Link("C:\\Data\\tool.exe", "C:\\Data\\Oldies\\cfg", "C:\\Data"));
+  Rewrite(lnk, into);
+  EXPECT_EQ(store.Load(lnk).Target, "C:\\Data\\Old\\tool.exe");
+  EXPECT_EQ(store.Load(lnk).Arguments, "C:\\Data\\Old\\Oldies\\cfg");
+  EXPECT_EQ(ctx.request.LinkCount, 1);
+  events.clear();
+  ctx.changes.clear();
+  Rewrite(lnk, into);
+  EXPECT_TRUE(events.empty());
+  EXPECT_TRUE(ctx.changes.empty());
+  EXPECT_EQ(ctx.request.LinkCount, 1);
+}
+
+// Before a move the new place has no short form yet: a part found in the
+// short form shows the long one, and says why.
+TEST_F(ShortcutRewriteTest, AMovesPreviewShowsTheNewPlaceLongWhereItsShortFormIsNotKnown) {
+  ctx.preview = true;
+  SearchTexts beforeMove = kOldToNew;
+  beforeMove.newShort = beforeMove.newText;
+  beforeMove.newShortAfterMove = true;
+  Put("C:\\L\\a.lnk", Link("C:\\OLDSTU~1\\x.exe", "C:\\Old Stuff\\cfg", "D:\\Data"));
+  Rewrite("C:\\L\\a.lnk", beforeMove);
+  ASSERT_EQ(ctx.changes.size(), 3u);
+  EXPECT_EQ(ctx.changes[0].newText, "D:\\New Place\\x.exe");
+  EXPECT_EQ(ctx.changes[0].reason, kShortFormAfterMove);
+  EXPECT_EQ(ctx.changes[1].reason, "");  // found in the long form
+  EXPECT_EQ(ctx.changes[2].newText, "D:\\New Place\\");
+  EXPECT_EQ(ctx.changes[2].reason, kShortFormAfterMove);
+  EXPECT_EQ(ctx.request.LinkCount, 1);
 }
 
 TEST_F(ShortcutRewriteTest, ValueTooLongLeavesTheLinkAndIsReported) {

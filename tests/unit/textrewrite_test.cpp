@@ -160,6 +160,14 @@ TEST_F(TextRewriteTest, ShortFormOnlyWhenTheLongFormIsAbsentAnywhere) {
   texts = {"C:\\My App", "D:\\New App", "C:\\MYAPP~1", "D:\\NEWAPP~1"};
   EXPECT_EQ(Rewrite("p=c:\\myapp~1\\t.exe\r\n"), "p=D:\\NEWAPP~1\\t.exe\r\n");
   EXPECT_EQ(Rewrite("p=C:\\MYAPP~1\r\nq=C:\\my app\r\n"), "p=C:\\MYAPP~1\r\nq=D:\\New App\r\n");
+  // A move's preview shows the new place long where its short form is not known yet.
+  ctx.preview = true;
+  ctx.changes.clear();
+  texts = {"C:\\My App", "D:\\New App", "C:\\MYAPP~1", "D:\\New App", MatchRule::Path, true};
+  Rewrite("p=c:\\myapp~1\\t.exe\r\n");
+  ASSERT_EQ(ctx.changes.size(), 1u);
+  EXPECT_EQ(ctx.changes[0].newText, "p=D:\\New App\\t.exe");
+  EXPECT_EQ(ctx.changes[0].reason, kShortFormAfterMove);
 }
 
 TEST_F(TextRewriteTest, VerifyAsksPerOccurrenceAndSkipLeavesTheRest) {
@@ -296,6 +304,29 @@ TEST_F(TextRewriteTest, PathsAreFoundInEverySpellingAndWholeOnly) {
             R"({"a": "D:\\Tools\\App\\x.exe", "b": "D:/Tools/App/y", "c": "C:\\Apple", "d": "C:\\App2\\z"})");
   EXPECT_EQ(Rewrite("p=C:\\App;C:\\App Stuff;\"C:\\App\"\nq=C:\\App"),
             "p=D:\\Tools\\App;C:\\App Stuff;\"D:\\Tools\\App\"\nq=D:\\Tools\\App");
+}
+
+// Run again, a run whose new text extends the old finds what it wrote, in
+// each spelling, and changes nothing; a sibling name is still another item.
+TEST_F(TextRewriteTest, ARepeatLeavesWhatTheFirstRunWroteInEverySpelling) {
+  texts = {"C:\\Data", "C:\\Data\\Old", "C:\\DATA~1", "C:\\DATA~1\\OLD", MatchRule::Path};
+  const std::string before = "a=C:\\Data\\reports\nb=C:/Data/x;C:\\Data\\Oldies\nc=file:///C:/Data/y\n"
+                             "d=\"C:\\\\Data\\\\z\"\ne=c:\\data\\old\\kept\n";
+  const std::string once = "a=C:\\Data\\Old\\reports\nb=C:/Data/Old/x;C:\\Data\\Old\\Oldies\nc=file:///C:/Data/Old/y\n"
+                           "d=\"C:\\\\Data\\\\Old\\\\z\"\ne=c:\\data\\old\\kept\n";
+  EXPECT_EQ(Rewrite(before), once);
+  EXPECT_EQ(ctx.request.LinkCount, 5);
+  ctx.changes.clear();
+  fs.beforeWrite = [](const std::string&) { FAIL() << "written again"; };
+  EXPECT_EQ(Rewrite(once), once);
+  EXPECT_EQ(ctx.request.LinkCount, 5);
+  EXPECT_TRUE(ctx.changes.empty()) << "what is already new is no occurrence";
+  // The short form too, and a new "&" that markup holds as "&amp;".
+  fs.beforeWrite = nullptr;
+  EXPECT_EQ(Rewrite("s=C:\\DATA~1\\OLD\\x;C:\\DATA~1\\y"), "s=C:\\DATA~1\\OLD\\x;C:\\DATA~1\\OLD\\y");
+  texts = {"C:\\Data", "C:\\Data\\R&D", "", "", MatchRule::Path};
+  const std::string xml = "<a p=\"C:\\Data\\R&amp;D\\x\" q=\"C:\\Data\\y\"/>";
+  EXPECT_EQ(Rewrite(xml), "<a p=\"C:\\Data\\R&amp;D\\x\" q=\"C:\\Data\\R&amp;D\\y\"/>");
 }
 
 TEST_F(TextRewriteTest, ANewAmpersandInMarkupIsWrittenAsAnEntity) {
