@@ -142,6 +142,10 @@ TEST_F(CliWin, ARepeatedMapIntoAFolderOfItsOwnChangesNothingTheSecondTime) {
   EXPECT_EQ(fs.ReadWhole(ini), once);
   EXPECT_EQ(ReadValue(key, "Home"), into + "\\reports");
   EXPECT_EQ(ReadValue(key, "Sibling"), into + "\\Oldies");
+  // Nothing to undo from the second run: it left no entry.
+  r = Cli({"undo", "list"});
+  EXPECT_NE(r.out.find("Undo00000 - "), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("Undo00001"), std::string::npos) << r.out;
   RegDeleteTreeA(root, key);
 }
 
