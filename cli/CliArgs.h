@@ -22,6 +22,7 @@ struct CliOptions {
   bool allowPartial = false;  // go on without the rights for some places
   std::string reportPath;  // --report: the change list written as a change report
   bool json = false;       // --json: the change list as JSON Lines on stdout
+  bool exitCode = false;   // --exit-code: a preview ends with 5 when anything would change
 };
 
 struct CliParse {
