@@ -4,8 +4,6 @@
 // folder.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "ProcessRunner.h"
 #include "core/win32/SystemLibrary.h"
 #include "core/win32/Win32FileSystem.h"
@@ -13,7 +11,6 @@
 #include "window/win32/MainWindow.h"
 #include "window/win32/WindowClass.h"
 //
-#include <psapi.h>
 #include <tlhelp32.h>
 
 // Each case runs in a process of its own, so restricting this one's search
@@ -64,15 +61,11 @@ std::string Lower(std::string text) {
   return text;
 }
 
-bool EndsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-// The planted files the process took: as a module (Wine loads its own
+// The planted files the process took as modules (Wine loads its own
 // built-in library but names the module after the file its search found),
-// or mapped into its memory (a library loaded as a data file is no module).
+// or whose code ran (as Windows would run it).
 std::vector<std::string> PlantedInUse(const PROCESS_INFORMATION& pi) {
-  std::vector<std::string> modules, mapped, found;
+  std::vector<std::string> modules, found;
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pi.dwProcessId);
   if (snapshot != INVALID_HANDLE_VALUE) {
     MODULEENTRY32W m{};
@@ -81,22 +74,11 @@ std::vector<std::string> PlantedInUse(const PROCESS_INFORMATION& pi) {
       modules.push_back(Lower(Utf8Text(m.szExePath)));
     CloseHandle(snapshot);
   }
-  MEMORY_BASIC_INFORMATION region{};
-  for (const char* at = nullptr; VirtualQueryEx(pi.hProcess, at, &region, sizeof region) == sizeof region;
-       at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
-    wchar_t name[1024];
-    if (region.Type == MEM_IMAGE || region.Type == MEM_MAPPED)
-      if (const DWORD n = GetMappedFileNameW(pi.hProcess, region.BaseAddress, name, 1024))
-        mapped.push_back(Lower(Utf8Text(std::wstring(name, n))));
-  }
   Win32FileSystem fs;
-  // Without the drive: a mapped file may be named by its device.
-  const std::string folder = Lower(kFolder.substr(2)) + "\\";
+  const std::string folder = Lower(kFolder) + "\\";
   for (const char* name : kPlanted) {
     for (const std::string& m : modules)
-      if (EndsWith(m, folder + name)) found.push_back("module " + m);
-    for (const std::string& m : mapped)
-      if (EndsWith(m, folder + name)) found.push_back("mapped " + m);
+      if (m == folder + name) found.push_back("module " + m);
     if (fs.FileExists(kFolder + "\\" + name + ".loaded")) found.push_back(std::string(name) + " ran its code");
   }
   return found;
