@@ -42,6 +42,13 @@ bool FillDrives(RunContext& ctx, const CliOptions& o, DriveSource& source, std::
   return true;
 }
 
+// A preview's occurrences to change, the moved item among them.
+bool WouldChangeAnything(const RunContext& ctx) {
+  for (const ChangeEntry& e : ctx.changes)
+    if (e.outcome == ChangeOutcome::WouldChange) return true;
+  return false;
+}
+
 std::string MissingPart(const RunContext& ctx, const RunParts& p) {
   if (!p.undo || !p.archive || !p.shortNames) return "the undo store";
   if (ctx.request.Mode == 'M' && !p.mover) return "moving";
@@ -145,6 +152,9 @@ int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std:
     err << PassedOverList(ctx);
   }
   if (ctx.request.Cancelled) return kExitCancelled;
+  // A detection script learns from the status alone whether a run is due;
+  // places it could not read are named above either way.
+  if (o.exitCode && WouldChangeAnything(ctx)) return kExitWouldChange;
   return ctx.passedOver.empty() ? kExitFinished : kExitPartly;
 }
 

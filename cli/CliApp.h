@@ -34,7 +34,14 @@ class CliServices {
   virtual void WriteFile(const std::string& path, const std::string& bytes) = 0;
 };
 
-enum CliExit { kExitFinished = 0, kExitCancelled = 1, kExitUsage = 2, kExitError = 3, kExitPartly = 4 };
+enum CliExit {
+  kExitFinished = 0,
+  kExitCancelled = 1,
+  kExitUsage = 2,
+  kExitError = 3,
+  kExitPartly = 4,
+  kExitWouldChange = 5,  // --preview --exit-code: the run would change something
+};
 
 int RunCli(const std::vector<std::string>& args, CliServices& services, std::istream& in, std::ostream& out,
            std::ostream& err);

@@ -42,6 +42,8 @@ std::string UsageText() {
          "                  \"N links would be remapped\" (a move's with \"The files would be moved and\" before\n"
          "                  it). Before a move its new place has no short (8.3) form yet: references found in\n"
          "                  the short form show the new place's long form, with a note\n"
+         "  --exit-code     with --preview: end with exit status 5 when anything would change, 0 when nothing\n"
+         "                  would (for a detection script)\n"
          "  --report FILE   write the change list to FILE as the run's UndoNNNNN.log holds it (UTF-8,\n"
          "                  tab-separated, with a header line); also with --preview\n"
          "  --json          print the change list on stdout as JSON Lines, one object per occurrence, instead\n"
@@ -65,7 +67,8 @@ std::string UsageText() {
          "\n"
          "Exit status: 0 finished, 1 cancelled or the move failed, 2 usage error, 3 an error stopped the run or left an undo\n"
          "incomplete, or the run lacks rights (see --allow-partial), 4 finished, but some places could not be changed\n"
-         "(each is named on stderr with its reason).\n"
+         "(each is named on stderr with its reason), 5 a preview with --exit-code found changes to make (also when some\n"
+         "places could not be read: those are named on stderr).\n"
          "\n"
          "Text: any characters in paths and texts. On a console they are shown as they are; output sent to a file\n"
          "or a pipe is UTF-8, and so is input read from one.\n";
@@ -127,6 +130,8 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
       o.verify = true;
     } else if (a == "--preview") {
       o.preview = true;
+    } else if (a == "--exit-code") {
+      o.exitCode = true;
     } else if (a == "--substring") {
       o.substring = true;
     } else if (a == "--allow-partial") {
@@ -149,8 +154,9 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
   if ((findGiven || replaceGiven) && cmd != "map") return Fail("--find and --replace belong to map.");
   if (o.force && cmd != "undo") return Fail("--force belongs to undo run.");
   if (!mapping && (o.verify || o.preview || o.substring || o.allowPartial || o.drives || targetsGiven || o.json ||
-                   !o.reportPath.empty()))
+                   !o.reportPath.empty() || o.exitCode))
     return Fail("Options belong to map, move and switch.");
+  if (o.exitCode && !o.preview) return Fail("--exit-code goes with --preview.");
 
   if (cmd == "map") {
     o.command = CliCommand::Map;

@@ -23,6 +23,7 @@ struct CliOptions {
   std::string reportPath;  // --report: the change list written as a change report
   bool json = false;       // --json: the change list as JSON Lines on stdout
   bool force = false;      // undo run --force: restore places changed after the run as well
+  bool exitCode = false;   // --exit-code: a preview ends with 5 when anything would change
 };
 
 struct CliParse {

@@ -4,11 +4,13 @@
 #include <vector>
 
 #include "CliApp.h"
+#include "core/win32/SystemLibrary.h"
 #include "core/win32/WinApi.h"
 #include "win32/ConsoleStreams.h"
 #include "win32/Win32CliServices.h"
 
 int main() {
+  RestrictDllSearch();
   ConsoleOutBuffer outBuffer(GetStdHandle(STD_OUTPUT_HANDLE));
   ConsoleOutBuffer errBuffer(GetStdHandle(STD_ERROR_HANDLE));
   ConsoleInBuffer inBuffer(GetStdHandle(STD_INPUT_HANDLE));

@@ -9,8 +9,11 @@ plain=(
   zlib1g-dev libgtest-dev googletest libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev
   xauth imagemagick fp-utils
-  # Packaging: wixl builds the Windows Installer package.
-  wixl
+  # Packaging: wixl builds the Windows Installer package, msitools' msiinfo
+  # reads its product code for the winget manifest, osslsigncode signs
+  # (Authenticode) and verifies, openssl makes the tests' throwaway
+  # certificate, python3-yaml reads the manifests back in the package checks.
+  wixl msitools osslsigncode openssl python3 python3-yaml
   # The fuzz preset: clang, and the compiler runtimes that hold libFuzzer and
   # the sanitizers (clang alone does not bring them).
   clang libclang-rt-dev

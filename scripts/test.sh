@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both presets and the packages, and runs
-# every test: the native unit tests (ASan + UBSan), then the Windows tests
-# (the packages' among them) under Wine in the
-# private prefix build/windows/wineprefix, then each fuzz target for
+# Installs what is missing, builds both presets and the packages (signed
+# with a throwaway certificate), and runs every test: the native unit tests
+# (ASan + UBSan), then the Windows tests (the packages' among them) under
+# Wine in the private prefix build/windows/wineprefix, then the checks of
+# the packages' signatures and manifests, then each fuzz target for
 # FUZZ_SECONDS (default 20) seconds. Exits non-zero if anything fails.
 set -euo pipefail
 root=$(cd "$(dirname "$(readlink -f "$0")")/.." && pwd)
@@ -15,7 +16,18 @@ cmake --build --preset native
 cmake --preset windows >/dev/null
 cmake --build --preset windows
 # The packages too: the Windows tests install the MSI and unpack the zip.
-cmake --build --preset windows --target package
+# They are signed as a release is, with a self-signed code-signing
+# certificate made here for this run and removed at its end.
+signing=$(mktemp -d)
+trap 'rm -rf "$signing"' EXIT
+sign_password=$(openssl rand -hex 16)
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Ostrivane test signing/O=Ostrivane developers" \
+  -addext extendedKeyUsage=codeSigning -addext keyUsage=digitalSignature \
+  -keyout "$signing/key.pem" -out "$signing/cert.pem" 2>/dev/null
+pw=$sign_password openssl pkcs12 -export -inkey "$signing/key.pem" -in "$signing/cert.pem" \
+  -out "$signing/test.pfx" -passout env:pw
+OSTRIVANE_SIGN_PFX="$signing/test.pfx" OSTRIVANE_SIGN_PASSWORD=$sign_password \
+  cmake --build --preset windows --target package
 
 logs=build/test-logs
 mkdir -p "$logs"
@@ -27,6 +39,11 @@ ctest --preset native 2>&1 | tee "$logs/native.log" || status=1
 echo "=== Windows tests (Wine) ==="
 # Window tests need an X display; console ones do not mind having one.
 xvfb-run -a scripts/wine-ctest.sh build/windows/wineprefix 2>&1 | tee "$logs/windows.log" || status=1
+
+echo "=== package checks (signatures, manifests) ==="
+# Debian's interpreter: setup.sh gave it python3-yaml.
+python=$(command -v /usr/bin/python3 || command -v python3)
+"$python" scripts/check-packages.py build/windows "$signing/cert.pem" 2>&1 | tee "$logs/packages.log" || status=1
 
 echo "=== fuzz targets (${FUZZ_SECONDS:=20} s each) ==="
 bash scripts/fuzz.sh "$FUZZ_SECONDS" 2>&1 | tee "$logs/fuzz.log" || status=1
@@ -52,6 +69,18 @@ for suite in native windows; do
   total_skip=$((total_skip + skipped))
   (( failed == 0 )) || status=1
 done
+line=$(grep -E '^package checks: [0-9]+ passed, [0-9]+ failed$' "$logs/packages.log" || true)
+if [[ -z $line ]]; then
+  echo "packages: no summary (the checks did not run?)"
+  status=1
+else
+  package_pass=$(sed -E 's/.*: ([0-9]+) passed.*/\1/' <<<"$line")
+  package_fail=$(sed -E 's/.* ([0-9]+) failed$/\1/' <<<"$line")
+  echo "packages: $package_pass passed, $package_fail failed, 0 skipped"
+  total_pass=$((total_pass + package_pass))
+  total_fail=$((total_fail + package_fail))
+  (( package_fail == 0 )) || status=1
+fi
 # A fuzz target passes when it ran its time without a finding.
 grep -E '^fuzz_target ' "$logs/fuzz.log" || true
 fuzz_pass=$(grep -cE '^fuzz_target [^ ]+: passed' "$logs/fuzz.log" || true)

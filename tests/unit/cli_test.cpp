@@ -58,6 +58,7 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
   void SetArchiveName(const std::string&) override {}
   std::string ShortFileName(const std::string& p) override { return p; }
   std::string passOver;  // a file each file pass cannot change
+  int hits = 3;          // occurrences each file pass finds
   void FindReplaceProcess(const SearchTexts& t) override { calls.push_back("reg " + t.oldText + " > " + t.newText); }
   void IniProcess(const SearchTexts& t) override {
     const std::string &o = t.oldText, &n = t.newText;
@@ -65,7 +66,7 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
     for (const DriveRow& r : ctx->drives) drives += r.selected ? r.root.substr(0, 1) : "";
     calls.push_back("ini " + o + " > " + n + " on " + drives);
     if (!passOver.empty()) ctx->PassOver(passOver, "in use by another program");
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < hits; ++i) {
       ctx->PumpCancelled();
       ChangeEntry entry{"C:\\x.ini", "", i + 1, ChangeKind::SettingsLine, o, n, ChangeOutcome::Changed, ""};
       if (ctx->preview) {
@@ -234,6 +235,32 @@ TEST(Cli, PreviewListsChangesAndProgressIsThrottled) {
   int lines = 0;
   for (char c : r.err) lines += c == '\n';
   EXPECT_LE(lines, 1);
+}
+
+// A detection script learns from the status alone whether a run is due.
+TEST(Cli, PreviewExitCodeTellsWhetherAnythingWouldChange) {
+  FakeServices s;
+  const auto preview = [&s](std::vector<std::string> args) {
+    args.insert(args.end(), {"--targets", "settings", "--preview", "--exit-code"});
+    return RunArgs(s, args);
+  };
+  const std::vector<std::string> map = {"map", "--find", "C:\\Old", "--replace", "D:\\New"};
+  CliRun r = preview(map);
+  EXPECT_EQ(r.code, kExitWouldChange);
+  EXPECT_NE(r.out.find("3 links would be remapped"), std::string::npos);
+  s.passOver = "C:\\Locked\\app.ini";
+  EXPECT_EQ(preview(map).code, kExitWouldChange) << "changes to make come first";
+
+  s.hits = 0;
+  EXPECT_EQ(preview(map).code, kExitPartly) << "nothing found, but not everything could be read";
+  s.passOver.clear();
+  EXPECT_EQ(preview(map).code, kExitFinished);
+  EXPECT_EQ(preview({"move", "C:\\Tool", "D:\\Apps"}).code, kExitWouldChange) << "the move itself is a change";
+
+  s.hits = 3;
+  EXPECT_EQ(RunArgs(s, {"map", "--find", "a", "--replace", "b", "--preview"}).code, kExitFinished) << "only when asked";
+  EXPECT_EQ(RunArgs(s, {"map", "--find", "a", "--replace", "b", "--exit-code"}).code, kExitUsage);
+  EXPECT_EQ(RunArgs(s, {"undo", "list", "--exit-code"}).code, kExitUsage);
 }
 
 TEST(Cli, JsonLinesAloneOnStdoutAndTheReportWrittenAlsoForAPreview) {

@@ -78,6 +78,28 @@ TEST_F(CliWin, PreviewChangesNothingAndMapRewritesWithABackup) {
   EXPECT_EQ(Cli({"undo", "list"}).out, "No Changes to Undo\n");
 }
 
+// A detection script's cycle: the preview says a run is due (5) and changes
+// nothing; once the run is made it says nothing is left to do (0).
+TEST_F(CliWin, PreviewExitCodeForADetectionScript) {
+  const std::string ini = kData + "\\detect.ini";
+  const std::string before = "[Paths]\r\nHome=C:\\Old Detect Place\\bin\r\n";
+  WriteTestFile(fs, ini, before);
+  const std::vector<std::string> map = {"map", "--find", "C:\\Old Detect Place", "--replace", "D:\\New",
+                                        "--targets", "settings", "--drives", "C"};
+  std::vector<std::string> detect = map;
+  detect.insert(detect.end(), {"--preview", "--exit-code"});
+
+  ProcessResult r = Cli(detect);
+  EXPECT_EQ(r.exitCode, 5u) << r.out << r.err;
+  EXPECT_NE(r.out.find("1 link would be remapped"), std::string::npos) << r.out;
+  EXPECT_EQ(fs.ReadWhole(ini), before);
+  r = Cli(map);
+  EXPECT_EQ(r.exitCode, 0u) << r.err;
+  r = Cli(detect);
+  EXPECT_EQ(r.exitCode, 0u) << r.out << r.err;
+  EXPECT_NE(r.out.find("0 links would be remapped"), std::string::npos) << r.out;
+}
+
 TEST_F(CliWin, VerifyAnswersOnTheConsole) {
   const std::string ini = kData + "\\v.ini";
   WriteTestFile(fs, ini, "a=C:\\VerifyOld\\1\r\nb=C:\\VerifyOld\\2\r\n");

@@ -6,6 +6,8 @@
 #include <commctrl.h>
 #include <shobjidl.h>
 
+#include "core/win32/SystemLibrary.h"
+
 namespace {
 constexpr int kCancelId = IDCANCEL;
 constexpr UINT_PTR kRefreshTimer = 2;
@@ -33,7 +35,7 @@ void ProgressDialog::Create() {
   countText_ = MakeChild(hwnd_, L"STATIC", "", WS_VISIBLE | SS_NOPREFIX, 104);
   SendMessageW(bar_, PBM_SETRANGE32, 0, 100);
   // The system's file-copy animation, where the shell carries one.
-  if (HMODULE shell = LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE))
+  if (HMODULE shell = LoadSystemLibrary(L"shell32.dll", LOAD_LIBRARY_AS_DATAFILE))
     if (!SendMessageW(animation_, ACM_OPENW, WPARAM(shell), LPARAM(MAKEINTRESOURCEW(161)))) ShowWindow(animation_, SW_HIDE);
   // The run pumps messages without a dialog manager, so the button itself
   // answers Esc.

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "core/win32/SystemLibrary.h"
 #include "core/win32/WidePath.h"
 
 namespace {
@@ -18,7 +19,7 @@ void Win32Help::CloseAll() {
 bool Win32Help::HtmlHelpTopic(const std::string& chmPath, const std::string& topic) {
   if (!loadTried_) {
     loadTried_ = true;
-    hhctrl_ = LoadLibraryW(L"hhctrl.ocx");
+    hhctrl_ = LoadSystemLibrary(L"hhctrl.ocx");
     if (hhctrl_) htmlHelp_ = reinterpret_cast<HtmlHelpFn>(reinterpret_cast<void*>(GetProcAddress(hhctrl_, "HtmlHelpW")));
   }
   if (!htmlHelp_) return false;

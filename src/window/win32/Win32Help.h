@@ -1,6 +1,6 @@
 #pragma once
-// The help viewers (HTML Help from hhctrl.ocx, loaded on first use; WinHelp)
-// and the shell's open verb, owned by the main window.
+// The help viewers (HTML Help from the system folder's hhctrl.ocx, loaded on
+// first use; WinHelp) and the shell's open verb, owned by the main window.
 #include "window/WindowPorts.h"
 #include "core/win32/WinApi.h"
 

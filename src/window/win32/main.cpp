@@ -22,6 +22,7 @@
 #include "window/win32/Win32FolderPicker.h"
 #include "window/win32/Win32Help.h"
 #include "engine/win32/Win32Platform.h"
+#include "core/win32/SystemLibrary.h"
 #include "core/win32/WidePath.h"
 #include "window/win32/Win32WindowUi.h"
 #include "core/win32/Win32FileSystem.h"
@@ -158,6 +159,7 @@ void RunWindow(const std::string& firstArgument, const std::string& screenshot, 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
+  RestrictDllSearch();
   const std::vector<std::string> args = Arguments();
   // A screenshot run stands apart from the running copy.
   if (!args.empty() && args[0].rfind(kScreenshotSwitch, 0) == 0) {
