@@ -336,7 +336,7 @@ TEST_F(ExactMatchingWin, ConsoleDropsRecordsOlderThanTheSettingsFileAllows) {
   const std::string settings = kHome + "\\Ostrivane.ini";
   const auto record = [&](int n) {
     std::vector<std::string> files;
-    for (const char* ext : {".zip", ".reg", ".bat", ".log"}) {
+    for (const char* ext : {".zip", ".reg", ".bat", ".log", ".after"}) {
       const std::string f = kHome + "\\Undo" + ZeroPad5(n) + ext;
       if (fs.FileExists(f)) files.push_back(f);
     }
