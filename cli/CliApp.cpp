@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "CliArgs.h"
+#include "CliSummary.h"
 #include "ConsoleUi.h"
 #include "engine/ChangeReport.h"
 #include "engine/Progress.h"
@@ -57,7 +58,7 @@ std::string MissingPart(const RunContext& ctx, const RunParts& p) {
   return "";
 }
 
-int RunUndo(const CliOptions& o, CliServices& services, RunContext& ctx, std::ostream& out) {
+int RunUndo(const CliOptions& o, CliServices& services, RunContext& ctx, std::ostream& out, std::ostream& err) {
   UndoList& list = services.Undo(ctx);
   list.FillUndoBox(false);
   const std::vector<std::string> lines = list.Lines();
@@ -73,12 +74,17 @@ int RunUndo(const CliOptions& o, CliServices& services, RunContext& ctx, std::os
     list.FillUndoBox(false);
     out << o.undoName << " deleted\n";
   } else {
-    const std::string message = services.UndoRunner(ctx).UndoEntry(o.undoName, o.force);
-    out << message << '\n';
-    if (!o.force && services.UndoRunner(ctx).PlacesChangedSinceRun() > 0)
-      out << "Give --force to restore the places changed after the run as well; their later changes would be lost.\n";
+    UndoExecutor& undo = services.UndoRunner(ctx);
+    const std::string message = undo.UndoEntry(o.undoName, o.force);
+    // With --json, stdout holds nothing but the summary.
+    std::ostream& plain = o.json ? err : out;
+    plain << message << '\n';
+    if (!o.force && undo.PlacesChangedSinceRun() > 0)
+      plain << "Give --force to restore the places changed after the run as well; their later changes would be lost.\n";
     // A script must not take a partial undo for a complete one.
-    if (message.find(kUndoIncomplete) != std::string::npos) return kExitError;
+    const int status = message.find(kUndoIncomplete) != std::string::npos ? kExitError : kExitFinished;
+    if (o.json) out << UndoSummaryJson(o.undoName, undo.LastUndoCounts(), status) << '\n';
+    return status;
   }
   return kExitFinished;
 }
@@ -133,6 +139,7 @@ int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std:
     ctx.ui = nullptr;
     try {
       writeChangeList();
+      if (o.json) out << RunSummaryJson(ctx, kExitError) << '\n';
     } catch (const std::exception& e) {
       err << e.what() << '\n';
     }
@@ -151,11 +158,14 @@ int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std:
     plain.flush();
     err << PassedOverList(ctx);
   }
-  if (ctx.request.Cancelled) return kExitCancelled;
   // A detection script learns from the status alone whether a run is due;
   // places it could not read are named above either way.
-  if (o.exitCode && WouldChangeAnything(ctx)) return kExitWouldChange;
-  return ctx.passedOver.empty() ? kExitFinished : kExitPartly;
+  const int status = ctx.request.Cancelled                       ? kExitCancelled
+                     : o.exitCode && WouldChangeAnything(ctx)    ? kExitWouldChange
+                     : ctx.passedOver.empty()                    ? kExitFinished
+                                                                 : kExitPartly;
+  if (o.json) out << RunSummaryJson(ctx, status) << '\n';
+  return status;
 }
 
 }  // namespace
@@ -184,7 +194,7 @@ int RunCli(const std::vector<std::string>& args, CliServices& services, std::ist
       case CliCommand::UndoList:
       case CliCommand::UndoRun:
       case CliCommand::UndoDelete:
-        return RunUndo(o, services, ctx, out);
+        return RunUndo(o, services, ctx, out, err);
       default:
         return RunMapping(o, services, ctx, in, out, err);
     }

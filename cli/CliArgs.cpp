@@ -29,7 +29,7 @@ std::string UsageText() {
          "  ostrivane-cli move SOURCE DESTINATION_FOLDER [options]  Move and Map\n"
          "  ostrivane-cli switch FIRST SECOND [options]             Switch Drives (two drive letters)\n"
          "  ostrivane-cli undo list\n"
-         "  ostrivane-cli undo run NAME [--force]                   (NAME as Undo00003)\n"
+         "  ostrivane-cli undo run NAME [--force] [--json]          (NAME as Undo00003)\n"
          "  ostrivane-cli undo delete NAME\n"
          "\n"
          "Options:\n"
@@ -52,7 +52,14 @@ std::string UsageText() {
          "                  kind (value data, value name, key path, settings line, configuration line,\n"
          "                  shortcut target, shortcut arguments, shortcut working folder, moved item,\n"
          "                  place), old, new, outcome (changed, would change, left out, skipped, passed\n"
-         "                  over), reason (why it was passed over, or a note on the new text shown)\n"
+         "                  over), reason (why it was passed over, or a note on the new text shown).\n"
+         "                  The last line is {\"summary\": {...}}: command (run or preview), mode, find,\n"
+         "                  replace, targets, drives, undoEntry (\"\" when nothing changed), linksChanged (a\n"
+         "                  preview: linksThatWouldChange), placesPassedOver, placesSkipped, placesLeftOut,\n"
+         "                  moved, cancelled, exitStatus, version. With undo run, the undo's words go to\n"
+         "                  stderr and stdout holds its summary: undoEntry, filesRestored, valuesRestored,\n"
+         "                  keysRestored, movedBack, alreadyAsBefore, left (each place not undone, and why),\n"
+         "                  exitStatus, version\n"
          "  --substring     find a path also inside longer names (C:\\App in C:\\Apple); by default a path\n"
          "                  counts only where it ends (C:\\App, C:\\App\\x, \"C:\\App\", C:\\App;...)\n"
          "  --allow-partial without administrator rights, change what can be changed when the run would also\n"
@@ -153,8 +160,9 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
   const bool mapping = cmd == "map" || cmd == "move" || cmd == "switch";
   if ((findGiven || replaceGiven) && cmd != "map") return Fail("--find and --replace belong to map.");
   if (o.force && cmd != "undo") return Fail("--force belongs to undo run.");
-  if (!mapping && (o.verify || o.preview || o.substring || o.allowPartial || o.drives || targetsGiven || o.json ||
-                   !o.reportPath.empty() || o.exitCode))
+  const bool undoRun = cmd == "undo" && positional.size() == 2 && positional[0] == "run";
+  if (!mapping && (o.verify || o.preview || o.substring || o.allowPartial || o.drives || targetsGiven ||
+                   (o.json && !undoRun) || !o.reportPath.empty() || o.exitCode))
     return Fail("Options belong to map, move and switch.");
   if (o.exitCode && !o.preview) return Fail("--exit-code goes with --preview.");
 

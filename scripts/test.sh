@@ -45,6 +45,19 @@ echo "=== package checks (signatures, manifests) ==="
 python=$(command -v /usr/bin/python3 || command -v python3)
 "$python" scripts/check-packages.py build/windows "$signing/cert.pem" 2>&1 | tee "$logs/packages.log" || status=1
 
+echo "=== fleet examples (playbook syntax) ==="
+{
+  examples_pass=0 examples_fail=0
+  for playbook in examples/ansible/*.yml; do
+    if ansible-playbook -i localhost, --syntax-check "$playbook" >"$logs/playbook.out" 2>&1; then
+      echo "playbook $playbook: passed"; examples_pass=$((examples_pass + 1))
+    else
+      cat "$logs/playbook.out"; echo "playbook $playbook: FAILED"; examples_fail=$((examples_fail + 1))
+    fi
+  done
+  echo "examples: $examples_pass passed, $examples_fail failed"
+} 2>&1 | tee "$logs/examples.log"
+
 echo "=== fuzz targets (${FUZZ_SECONDS:=20} s each) ==="
 bash scripts/fuzz.sh "$FUZZ_SECONDS" 2>&1 | tee "$logs/fuzz.log" || status=1
 
@@ -81,6 +94,17 @@ else
   total_fail=$((total_fail + package_fail))
   (( package_fail == 0 )) || status=1
 fi
+line=$(grep -E '^examples: [0-9]+ passed, [0-9]+ failed$' "$logs/examples.log" || true)
+examples_pass=$(sed -E 's/.*: ([0-9]+) passed.*/\1/' <<<"$line")
+examples_fail=$(sed -E 's/.* ([0-9]+) failed$/\1/' <<<"$line")
+if [[ -z $line || $examples_pass == 0 ]]; then
+  echo "examples: no playbook was checked"
+  examples_fail=$((${examples_fail:-0} + 1))
+fi
+echo "examples: ${examples_pass:-0} passed, $examples_fail failed, 0 skipped"
+total_pass=$((total_pass + ${examples_pass:-0}))
+total_fail=$((total_fail + examples_fail))
+(( examples_fail == 0 )) || status=1
 # A fuzz target passes when it ran its time without a finding.
 grep -E '^fuzz_target ' "$logs/fuzz.log" || true
 fuzz_pass=$(grep -cE '^fuzz_target [^ ]+: passed' "$logs/fuzz.log" || true)

@@ -30,6 +30,8 @@ void Row(std::string& out, std::initializer_list<std::string> fields) {
   out += "\r\n";
 }
 
+}  // namespace
+
 std::string TargetsText(const Targets& t) {
   std::string s;
   const auto add = [&s](bool on, const char* word) {
@@ -44,6 +46,8 @@ std::string TargetsText(const Targets& t) {
   add(t.allFiles, "all");
   return s;
 }
+
+namespace {
 
 // Splits quoted, tab-separated records; a quoted field may span lines.
 std::vector<std::vector<std::string>> Records(const std::string& text, std::size_t start) {
@@ -89,6 +93,8 @@ std::vector<std::vector<std::string>> Records(const std::string& text, std::size
   return records;
 }
 
+}  // namespace
+
 void JsonString(std::string& out, const std::string& text) {
   out += '"';
   // Everything past ASCII as \u escapes (a lone surrogate too): the line is
@@ -112,7 +118,6 @@ void JsonString(std::string& out, const std::string& text) {
   }
   out += '"';
 }
-}  // namespace
 
 const char* ModeName(char mode) {
   switch (mode) {

@@ -51,6 +51,11 @@ struct ReadReport {
 // Reads a report back; rows it does not know are passed by.
 ReadReport ReadChangeReport(const std::string& bytes);
 
+// The targets as the console names them: "registry,settings,shortcuts,config,all".
+std::string TargetsText(const Targets& targets);
+// Appends text as a JSON string, quotes included; everything past ASCII as \u escapes.
+void JsonString(std::string& out, const std::string& text);
+
 // One entry as a JSON object on one line (no line end): fields where, value,
 // line, kind, old, new, outcome, reason.
 std::string ChangeJsonLine(const ChangeEntry& entry);

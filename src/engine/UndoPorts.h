@@ -25,6 +25,16 @@ class UndoList : public UndoNumbers {
   virtual std::string FolderOf(const std::string& undoName) const { (void)undoName; return ""; }
 };
 
+// What the last undo did, for a caller that reports it in numbers.
+struct UndoCounts {
+  int files = 0;   // files written back
+  int values = 0;  // registry values set back or taken away
+  int keys = 0;    // registry keys made again or taken away
+  int already = 0; // places already as before the run
+  bool movedBack = false;
+  std::vector<std::string> left;  // each place or part not undone, with why
+};
+
 class UndoExecutor {
  public:
   virtual ~UndoExecutor() = default;
@@ -34,4 +44,5 @@ class UndoExecutor {
   virtual std::string UndoEntry(const std::string& name, bool force = false) = 0;
   // The places the last UndoEntry left because they changed after the run.
   virtual int PlacesChangedSinceRun() const { return 0; }
+  virtual UndoCounts LastUndoCounts() const { return {}; }
 };

@@ -86,6 +86,8 @@ std::string UndoExecution::UndoEntry(const std::string& name, bool force) {
   MoveBack(u);
   RestoreRegistry(u);
   changedSinceRun_ = int(u.changed.size());
+  counts_ = UndoCounts{u.files, u.values, u.keys, u.already, u.movedBack, u.changed};
+  counts_.left.insert(counts_.left.end(), u.problems.begin(), u.problems.end());
 
   // The entry's change report keeps what this undo did, in full.
   std::vector<std::string> notRestored = u.changed;

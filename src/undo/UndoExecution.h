@@ -50,6 +50,7 @@ class UndoExecution : public UndoExecutor {
   // Throws Error only when another run holds the run lock.
   std::string UndoEntry(const std::string& name, bool force = false) override;
   int PlacesChangedSinceRun() const override { return changedSinceRun_; }
+  UndoCounts LastUndoCounts() const override { return counts_; }
   // Told when an undo set an environment value back.
   void SetEnvironmentNotice(EnvironmentNotice* notice) { environment_ = notice; }
   // The rails a record is obeyed within: no file is written back over the
@@ -79,4 +80,5 @@ class UndoExecution : public UndoExecutor {
   EnvironmentNotice* environment_ = nullptr;
   GuardRails* guard_ = nullptr;
   int changedSinceRun_ = 0;
+  UndoCounts counts_;
 };

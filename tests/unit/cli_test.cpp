@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <sstream>
 
@@ -94,7 +98,9 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
     return undoMessage;
   }
   int PlacesChangedSinceRun() const override { return changedSince; }
+  UndoCounts LastUndoCounts() const override { return counts; }
   int changedSince = 0;
+  UndoCounts counts;
   std::map<std::string, std::string> written;
   void WriteFile(const std::string& path, const std::string& bytes) override { written[path] = bytes; }
 };
@@ -272,8 +278,15 @@ TEST(Cli, JsonLinesAloneOnStdoutAndTheReportWrittenAlsoForAPreview) {
   std::istringstream lines(r.out);
   std::vector<std::string> json;
   for (std::string line; std::getline(lines, line);) json.push_back(line);
-  ASSERT_EQ(json.size(), 4u) << r.out;
+  ASSERT_EQ(json.size(), 5u) << r.out;
   for (const std::string& line : json) EXPECT_EQ(line.front(), '{');
+  // The closing summary, last: what a deployment tool reads.
+  EXPECT_EQ(json[4].rfind("{\"summary\":{\"command\":\"preview\",\"mode\":\"Map Only\",\"find\":\"C:\\\\Old\",", 0), 0u)
+      << json[4];
+  for (const char* field : {"\"targets\":\"settings\"", "\"undoEntry\":\"\"", "\"linksThatWouldChange\":3",
+                            "\"placesPassedOver\":1", "\"placesSkipped\":0", "\"moved\":false",
+                            "\"exitStatus\":4", "\"version\":\""})
+    EXPECT_NE(json[4].find(field), std::string::npos) << field << " in " << json[4];
   EXPECT_NE(json[0].find("\"kind\":\"place\""), std::string::npos);
   EXPECT_NE(json[0].find("\"reason\":\"in use by another program\""), std::string::npos);
   EXPECT_NE(json[3].find("\"line\":3,"), std::string::npos);
@@ -288,6 +301,7 @@ TEST(Cli, JsonLinesAloneOnStdoutAndTheReportWrittenAlsoForAPreview) {
   EXPECT_EQ(report.Field("Find"), "C:\\Old");
 
   EXPECT_EQ(RunArgs(s, {"undo", "list", "--json"}).code, kExitUsage);
+  EXPECT_EQ(RunArgs(s, {"undo", "delete", "Undo00000", "--json"}).code, kExitUsage);
   EXPECT_EQ(RunArgs(s, {"map", "--find", "a", "--replace", "b", "--report"}).code, kExitUsage);
 }
 
@@ -322,6 +336,17 @@ TEST(Cli, UndoCommands) {
   undone = RunArgs(s, {"undo", "run", "Undo00000"});
   EXPECT_EQ(undone.out, s.undoMessage + "\n");
   EXPECT_EQ(undone.code, kExitError);
+  // With --json the words go to stderr and stdout holds the summary alone.
+  s.counts = UndoCounts{1, 2, 0, 3, false, {"C:\\B was not moved back"}};
+  undone = RunArgs(s, {"undo", "run", "Undo00000", "--json"});
+  EXPECT_EQ(undone.code, kExitError);
+  EXPECT_EQ(undone.err, s.undoMessage + "\n");
+  EXPECT_EQ(undone.out.rfind("{\"summary\":{\"command\":\"undo run\",\"undoEntry\":\"Undo00000\",\"filesRestored\":1,"
+                             "\"valuesRestored\":2,\"keysRestored\":0,\"movedBack\":false,\"alreadyAsBefore\":3,"
+                             "\"left\":[\"C:\\\\B was not moved back\"],\"exitStatus\":3,\"version\":\"",
+                             0),
+            0u)
+      << undone.out;
   EXPECT_EQ(RunArgs(s, {"undo", "delete", "Undo00000"}).code, kExitFinished);
   EXPECT_EQ(s.calls.back(), "delete Undo00000");
   CliRun r = RunArgs(s, {"undo", "delete", "Undo00001"});
@@ -374,3 +399,33 @@ TEST(Cli, MissingRightsStopBeforeAnyChangeUnlessPartialIsAllowed) {
   EXPECT_EQ(r.code, kExitError);
   EXPECT_EQ(r.err, s.refusal + "\n");
 }
+
+namespace {
+// Every line of --json, the summary last, as a deployment tool's JSON reader
+// takes them: Python's json module reads each, and the summary's exit status
+// is the program's own.
+TEST(Cli, PythonReadsEveryJsonLineAndTheSummaryLast) {
+  if (std::system("python3 -c pass >/dev/null 2>&1") != 0) GTEST_SKIP() << "no python3";
+  FakeServices s;
+  s.passOver = "C:\\Locked\\\"quoted\" \xC3\xA9.ini";
+  const CliRun run = RunArgs(s, {"map", "--find", "C:\\Old", "--replace", "D:\\N\xC3\xA9w", "--json"});
+  s.counts = UndoCounts{2, 0, 0, 1, true, {"C:\\a.ini was changed after the run\tleft"}};
+  const CliRun undone = RunArgs(s, {"undo", "run", "Undo00000", "--json"});
+  const std::string dir = ::testing::TempDir();
+  const std::string lines = dir + "ostrivane-summary-" + std::to_string(::getpid()) + ".jsonl";
+  FILE* f = std::fopen(lines.c_str(), "wb");
+  std::fputs((run.out + undone.out).c_str(), f);
+  std::fclose(f);
+  const std::string check =
+      "import json,sys\n"
+      "rows=[json.loads(l) for l in open(sys.argv[1],encoding='ascii')]\n"
+      "sums=[r['summary'] for r in rows if 'summary' in r]\n"
+      "assert len(sums)==2 and 'summary' in rows[-1], rows\n"
+      "assert sums[0]['exitStatus']==" + std::to_string(run.code) + " and sums[0]['replace']=='D:\\\\N\\u00e9w', sums[0]\n"
+      "assert sums[0]['placesPassedOver']==1 and sums[0]['mode']=='Map Only', sums[0]\n"
+      "assert sums[1]['exitStatus']==" + std::to_string(undone.code) + " and sums[1]['movedBack'] is True, sums[1]\n"
+      "assert sums[1]['left']==['C:\\\\a.ini was changed after the run\\tleft'], sums[1]\n";
+  EXPECT_EQ(std::system(("python3 -c \"$(cat <<'PY'\n" + check + "PY\n)\" " + lines).c_str()), 0) << run.out << undone.out;
+  std::remove(lines.c_str());
+}
+}  // namespace

@@ -128,3 +128,26 @@ TEST_F(UndoSafetyWin, AMissingMoveSourceOrNothingFoundLeavesNoRecordFile) {
   r = Cli({"undo", "list"});
   EXPECT_EQ(r.out, "No Changes to Undo\n");
 }
+
+// A deployment tool reads the last line of --json: the run's summary, then
+// the undo's, each with the program's own exit status.
+TEST_F(UndoSafetyWin, JsonEndsWithTheSummaryOfTheRunAndOfTheUndo) {
+  ProcessResult r = Cli({"map", "--find", "\\\\OLDSRV\\Data", "--replace", "\\\\NEWSRV\\Shared", "--targets",
+                         "registry,settings", "--drives", "C", "--json"});
+  ASSERT_EQ(r.exitCode, 0u) << r.err;
+  std::string last = r.out.substr(r.out.rfind('\n', r.out.size() - 2) + 1);
+  EXPECT_EQ(last.rfind("{\"summary\":{\"command\":\"run\",\"mode\":\"Map Only\",", 0), 0u) << last;
+  for (const char* field : {"\"undoEntry\":\"Undo00000\"", "\"linksChanged\":4", "\"placesPassedOver\":0",
+                            "\"moved\":false", "\"exitStatus\":0"})
+    EXPECT_NE(last.find(field), std::string::npos) << field << " in " << last;
+
+  r = Cli({"undo", "run", "Undo00000", "--json"});
+  ASSERT_EQ(r.exitCode, 0u) << r.out << r.err;
+  EXPECT_NE(r.err.find("2 files restored.  Undo has completed"), std::string::npos) << r.err;
+  EXPECT_EQ(r.out.rfind("{\"summary\":{\"command\":\"undo run\",\"undoEntry\":\"Undo00000\",\"filesRestored\":2,"
+                        "\"valuesRestored\":2,\"keysRestored\":0,\"movedBack\":false,\"alreadyAsBefore\":0,\"left\":[],"
+                        "\"exitStatus\":0,",
+                        0),
+            0u)
+      << r.out;
+}

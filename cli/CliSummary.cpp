@@ -1,0 +1,91 @@
+#include "CliSummary.h"
+
+#include "OstrivaneVersion.h"
+#include "engine/ChangeReport.h"
+
+namespace {
+class JsonObject {
+ public:
+  JsonObject& Text(const char* name, const std::string& value) {
+    Name(name);
+    JsonString(out_, value);
+    return *this;
+  }
+  JsonObject& Number(const char* name, long long value) {
+    Name(name);
+    out_ += std::to_string(value);
+    return *this;
+  }
+  JsonObject& Flag(const char* name, bool value) {
+    Name(name);
+    out_ += value ? "true" : "false";
+    return *this;
+  }
+  JsonObject& Texts(const char* name, const std::vector<std::string>& values) {
+    Name(name);
+    out_ += '[';
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      if (i) out_ += ',';
+      JsonString(out_, values[i]);
+    }
+    out_ += ']';
+    return *this;
+  }
+  std::string Summary() const { return "{\"summary\":{" + out_ + "}}"; }
+
+ private:
+  void Name(const char* name) {
+    if (!out_.empty()) out_ += ',';
+    JsonString(out_, name);
+    out_ += ':';
+  }
+  std::string out_;
+};
+}  // namespace
+
+std::string RunSummaryJson(const RunContext& ctx, int exitStatus) {
+  const MappingRequest& r = ctx.request;
+  std::vector<std::string> drives;
+  for (const DriveRow& d : ctx.drives)
+    if (d.selected) drives.push_back(d.root);
+  int skipped = 0, leftOut = 0;
+  bool moved = false, changed = false;
+  for (const ChangeEntry& e : ctx.changes) {
+    changed |= e.outcome == ChangeOutcome::Changed;
+    skipped += e.outcome == ChangeOutcome::Skipped;
+    leftOut += e.outcome == ChangeOutcome::LeftOut;
+    moved |= e.kind == ChangeKind::MovedItem && e.outcome == ChangeOutcome::Changed;
+  }
+  JsonObject o;
+  o.Text("command", ctx.preview ? "preview" : "run")
+      .Text("mode", ModeName(r.Mode))
+      .Text("find", r.FindText)
+      .Text("replace", r.ReplaceText)
+      .Text("targets", TargetsText(ctx.targets))
+      .Texts("drives", drives)
+      .Text("undoEntry", changed ? r.UndoName : "")  // a run that changed nothing leaves no entry
+      .Number(ctx.preview ? "linksThatWouldChange" : "linksChanged", r.LinkCount)
+      .Number("placesPassedOver", static_cast<long long>(ctx.passedOver.size()))
+      .Number("placesSkipped", skipped)
+      .Number("placesLeftOut", leftOut)
+      .Flag("moved", moved)
+      .Flag("cancelled", r.Cancelled)
+      .Number("exitStatus", exitStatus)
+      .Text("version", OSTRIVANE_VERSION);
+  return o.Summary();
+}
+
+std::string UndoSummaryJson(const std::string& undoName, const UndoCounts& c, int exitStatus) {
+  JsonObject o;
+  o.Text("command", "undo run")
+      .Text("undoEntry", undoName)
+      .Number("filesRestored", c.files)
+      .Number("valuesRestored", c.values)
+      .Number("keysRestored", c.keys)
+      .Flag("movedBack", c.movedBack)
+      .Number("alreadyAsBefore", c.already)
+      .Texts("left", c.left)
+      .Number("exitStatus", exitStatus)
+      .Text("version", OSTRIVANE_VERSION);
+  return o.Summary();
+}

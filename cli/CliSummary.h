@@ -1,0 +1,14 @@
+#pragma once
+// The closing summary of --json: one last line, {"summary": {...}}, that a
+// deployment tool reads instead of the change lines.
+#include <string>
+
+#include "engine/MappingRequest.h"
+#include "engine/UndoPorts.h"
+
+// A run's (or a preview's): mode, texts, targets, drives, undo entry, links,
+// places passed over and skipped, whether the item was moved, exit status, version.
+std::string RunSummaryJson(const RunContext& ctx, int exitStatus);
+// An undo's: the entry, what it restored, what was already as before, what
+// it left and why, exit status, version.
+std::string UndoSummaryJson(const std::string& undoName, const UndoCounts& counts, int exitStatus);
