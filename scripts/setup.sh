@@ -15,8 +15,9 @@ plain=(
   # certificate, python3-yaml reads the manifests back in the package checks.
   wixl msitools osslsigncode openssl python3 python3-yaml
   # The fleet examples: ansible-playbook checks the playbook's syntax (the
-  # package brings the ansible.windows collection its modules come from).
-  ansible
+  # package brings the ansible.windows collection its modules come from) and
+  # ansible-lint its style.
+  ansible ansible-lint
   # The fuzz preset: clang, and the compiler runtimes that hold libFuzzer and
   # the sanitizers (clang alone does not bring them).
   clang libclang-rt-dev

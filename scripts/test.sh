@@ -45,11 +45,12 @@ echo "=== package checks (signatures, manifests) ==="
 python=$(command -v /usr/bin/python3 || command -v python3)
 "$python" scripts/check-packages.py build/windows "$signing/cert.pem" 2>&1 | tee "$logs/packages.log" || status=1
 
-echo "=== fleet examples (playbook syntax) ==="
+echo "=== fleet examples (playbook syntax and lint) ==="
 {
   examples_pass=0 examples_fail=0
   for playbook in examples/ansible/*.yml; do
-    if ansible-playbook -i localhost, --syntax-check "$playbook" >"$logs/playbook.out" 2>&1; then
+    if ansible-playbook -i localhost, --syntax-check "$playbook" >"$logs/playbook.out" 2>&1 &&
+       ansible-lint --offline --nocolor "$playbook" >>"$logs/playbook.out" 2>&1; then
       echo "playbook $playbook: passed"; examples_pass=$((examples_pass + 1))
     else
       cat "$logs/playbook.out"; echo "playbook $playbook: FAILED"; examples_fail=$((examples_fail + 1))
