@@ -12,6 +12,9 @@ constexpr UINT_PTR kRefreshTimer = 2;
 constexpr const wchar_t* kClass = L"ProgressDialog";
 }  // namespace
 
+// Out of line: the taskbar interface is complete only here.
+ProgressDialog::ProgressDialog() = default;
+
 ProgressDialog::~ProgressDialog() {
   if (hwnd_) DestroyWindow(hwnd_);
 }

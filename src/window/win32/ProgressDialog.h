@@ -15,7 +15,7 @@ struct ITaskbarList3;
 
 class ProgressDialog {
  public:
-  ProgressDialog() = default;
+  ProgressDialog();
   void Bind(RunContext& ctx) { ctx_ = &ctx; }
   void BindWork(const WorkMeter& work) { work_ = &work; }
   ~ProgressDialog();
