@@ -1,6 +1,7 @@
 #include "win32/ConsoleStreams.h"
 
 #include "core/Unicode.h"
+#include "core/win32/Owned.h"
 #include "core/win32/WinApi.h"
 
 #include <shellapi.h>
@@ -28,11 +29,10 @@ std::size_t IncompleteTail(const std::string& text) {
 std::vector<std::string> Utf8Arguments() {
   std::vector<std::string> args;
   int count = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+  const LocalMem<LPWSTR*> argv(CommandLineToArgvW(GetCommandLineW(), &count));
   if (!argv) return args;
   for (int i = 1; i < count; ++i)
-    args.push_back(Utf8FromUtf16(reinterpret_cast<const char16_t*>(argv[i])));
-  LocalFree(argv);
+    args.push_back(Utf8FromUtf16(reinterpret_cast<const char16_t*>(argv.get()[i])));
   return args;
 }
 

@@ -6,6 +6,7 @@
 #include "core/FileSystem.h"
 #include "core/Ini.h"
 #include "core/Unicode.h"
+#include "core/win32/SystemError.h"
 #include "core/win32/Win32FileSystem.h"
 #include "undo/UndoStore.h"
 
@@ -51,13 +52,11 @@ void Win32CliServices::WriteFile(const std::string& path, const std::string& byt
   std::wstring full(32768, L'\0');
   const DWORD length = GetFullPathNameW(reinterpret_cast<const wchar_t*>(wide.c_str()), DWORD(full.size()),
                                         full.data(), nullptr);
-  if (length == 0 || length >= full.size()) throw Error("The report file name " + path + " is not valid.");
+  if (length == 0 || length >= full.size())
+    ThrowFailure("Cannot write report", path, length == 0 ? GetLastError() : DWORD(ERROR_FILENAME_EXCED_RANGE));
   full.resize(length);
   const std::string fullPath = Utf8FromUtf16(std::u16string(full.begin(), full.end()));
+  // Its failure names the report's full path and the system's reason.
   Win32FileSystem fs;
-  try {
-    fs.ReplaceWhole(fullPath, bytes);
-  } catch (const std::exception& e) {
-    throw Error("The report " + fullPath + " could not be written: " + e.what());
-  }
+  fs.ReplaceWhole(fullPath, bytes);
 }

@@ -1,6 +1,7 @@
 #include "regmap/NTReg.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/Error.h"
 #include "core/Text.h"
@@ -16,6 +17,29 @@ const char* const kHoldsLink = "Key %s holds a registry link, which a copy would
 
 constexpr std::uint32_t kOpenTries[] = {kKeyAllAccess, kKeyReadWrite, kKeyRead};
 constexpr std::uint32_t kWriteTries[] = {kKeyAllAccess, kKeyReadWrite};
+
+// A key opened through the backend, closed when it goes out of scope, also
+// when a copy or delete below it throws. Never holds a root key.
+class BackendKey {
+ public:
+  explicit BackendKey(RegistryBackend& backend) : backend_(backend) {}
+  ~BackendKey() { Close(); }
+  BackendKey(const BackendKey&) = delete;
+  BackendKey& operator=(const BackendKey&) = delete;
+  RegKey get() const { return key_; }
+  // Filled in by the backend's open and create calls.
+  RegKey& out() {
+    Close();
+    return key_;
+  }
+  void Close() {
+    if (key_) backend_.CloseKey(std::exchange(key_, RegKey(0)));
+  }
+
+ private:
+  RegistryBackend& backend_;
+  RegKey key_ = 0;
+};
 
 bool IsText(std::uint32_t type) { return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz; }
 
@@ -192,15 +216,9 @@ void TNTRegistry::DeletePath(const std::string& rel, const std::string& fullPath
     DeleteTree(backend_.RootKey(root_), rel, fullPath);
     return;
   }
-  RegKey parent = 0;
-  if (OpenPath(rel.substr(0, cut), kKeyRead, parent) != kRegOk) throw Error(Format1(kDeleteKeyFailed, fullPath));
-  try {
-    DeleteTree(parent, rel.substr(cut + 1), fullPath);
-  } catch (...) {
-    backend_.CloseKey(parent);
-    throw;
-  }
-  backend_.CloseKey(parent);
+  BackendKey parent(backend_);
+  if (OpenPath(rel.substr(0, cut), kKeyRead, parent.out()) != kRegOk) throw Error(Format1(kDeleteKeyFailed, fullPath));
+  DeleteTree(parent.get(), rel.substr(cut + 1), fullPath);
 }
 
 bool TNTRegistry::OpenWith(const std::string& path, const std::uint32_t* accesses, int count, bool itself) {
@@ -425,34 +443,28 @@ bool TNTRegistry::MoveRegKey(const std::string& oldPath, const std::string& newP
   // A copy would follow a link and bring its target's content along, and
   // deleting the old tree would then empty the target.
   if (HoldsLink(oldPath)) throw Error(Format1(kHoldsLink, oldPath));
-  RegKey from = 0;
-  if (OpenRelative(oldPath, kKeyRead, from) != kRegOk) return false;
-  if (KeyExists(newPath)) {
-    backend_.CloseKey(from);
-    return false;
-  }
-  RegKey to = 0;
+  BackendKey from(backend_);
+  if (OpenRelative(oldPath, kKeyRead, from.out()) != kRegOk) return false;
+  if (KeyExists(newPath)) return false;
+  BackendKey to(backend_);
   long rc = kRegAccessDenied;
   for (std::uint32_t access : kWriteTries)
-    if ((rc = CreatePath(newRel, access, to)) == kRegOk) break;
-  if (rc != kRegOk) {
-    backend_.CloseKey(from);
-    throw Error(Format1(kCreateFailed, newPath));
-  }
+    if ((rc = CreatePath(newRel, access, to.out())) == kRegOk) break;
+  if (rc != kRegOk) throw Error(Format1(kCreateFailed, newPath));
   try {
-    CopyTree(from, to, newPath);
+    CopyTree(from.get(), to.get(), newPath);
   } catch (...) {
-    backend_.CloseKey(from);
-    backend_.CloseKey(to);
-    // The new key did not exist before: a half copy goes again.
+    // Both let go before the half copy goes again (the new key did not exist before).
+    from.Close();
+    to.Close();
     try {
       DeletePath(newRel, newPath);
     } catch (const Error&) {
     }
     throw;
   }
-  backend_.CloseKey(from);
-  backend_.CloseKey(to);
+  from.Close();
+  to.Close();
   if (deleteOld) DeletePath(oldRel, oldPath);
   return true;
 }
@@ -479,44 +491,27 @@ void TNTRegistry::CopyTree(RegKey from, RegKey to, const std::string& toPath) {
   }
   for (const std::string& sub : subkeys) {
     const std::string subPath = toPath + "\\" + sub;
-    RegKey subFrom = 0, subTo = 0;
-    if (backend_.OpenKey(from, sub, kKeyRead, subFrom) != kRegOk) throw Error(Format1(kCreateFailed, subPath));
-    if (backend_.CreateKey(to, sub, 0, kKeyAllAccess, subTo) != kRegOk) {
-      backend_.CloseKey(subFrom);
+    BackendKey subFrom(backend_), subTo(backend_);
+    if (backend_.OpenKey(from, sub, kKeyRead, subFrom.out()) != kRegOk) throw Error(Format1(kCreateFailed, subPath));
+    if (backend_.CreateKey(to, sub, 0, kKeyAllAccess, subTo.out()) != kRegOk)
       throw Error(Format1(kCreateFailed, subPath));
-    }
-    try {
-      CopyTree(subFrom, subTo, subPath);
-    } catch (...) {
-      backend_.CloseKey(subFrom);
-      backend_.CloseKey(subTo);
-      throw;
-    }
-    backend_.CloseKey(subFrom);
-    backend_.CloseKey(subTo);
+    CopyTree(subFrom.get(), subTo.get(), subPath);
   }
 }
 
 void TNTRegistry::DeleteTree(RegKey parent, const std::string& subKey, const std::string& fullPath) {
-  RegKey key = 0;
-  // A link goes itself; what it leads to stays.
-  if (backend_.OpenKeyItself(parent, subKey, kKeyRead, key) == kRegOk) {
+  // A link goes itself; what it leads to stays. The key is let go before it is deleted.
+  if (BackendKey key(backend_); backend_.OpenKeyItself(parent, subKey, kKeyRead, key.out()) == kRegOk) {
     std::vector<std::string> subkeys;
     RegKeyInfo info;
-    if (!IsLinkKey(key) && backend_.QueryInfoKey(key, info) == kRegOk) {
+    if (!IsLinkKey(key.get()) && backend_.QueryInfoKey(key.get(), info) == kRegOk) {
       std::string name;
       for (std::uint32_t i = 0; i < info.subkeys; ++i) {
-        if (backend_.EnumKey(key, i, name) != kRegOk) break;
+        if (backend_.EnumKey(key.get(), i, name) != kRegOk) break;
         subkeys.push_back(name);
       }
     }
-    try {
-      for (const std::string& sub : subkeys) DeleteTree(key, sub, fullPath + "\\" + sub);
-    } catch (...) {
-      backend_.CloseKey(key);
-      throw;
-    }
-    backend_.CloseKey(key);
+    for (const std::string& sub : subkeys) DeleteTree(key.get(), sub, fullPath + "\\" + sub);
   }
   if (backend_.DeleteKey(parent, subKey) != kRegOk) throw Error(Format1(kDeleteKeyFailed, fullPath));
 }

@@ -238,4 +238,26 @@ TEST(NTReg, AFailedKeyCopyIsTakenAwayAgain) {
   EXPECT_FALSE(reg.HasKey(CU, "Dst"));
   EXPECT_EQ(reg.GetText(CU, "Src\\Sub", "日本"), "2");
 }
+
+// A copy or a delete that fails deep in the tree lets go of every key it
+// opened on the way, as the failure leaves each level.
+TEST(NTReg, AFailedCopyOrDeleteLeavesNoKeyOpen) {
+  struct Failing : MemoryRegistry {
+    long SetValue(RegKey key, const std::string& name, std::uint32_t type, std::string_view data) override {
+      if (name == "refused") return kRegAccessDenied;
+      return MemoryRegistry::SetValue(key, name, type, data);
+    }
+    long DeleteKey(RegKey parent, const std::string& subKey) override {
+      if (subKey == "Kept") return kRegAccessDenied;
+      return MemoryRegistry::DeleteKey(parent, subKey);
+    }
+  } reg;
+  reg.PutText(CU, "Src\\A\\B", "refused", "1");
+  reg.PutText(CU, "Old\\A\\Kept", "v", "1");
+  TNTRegistry r(reg, CU);
+  EXPECT_THROW(r.MoveRegKey("\\Src", "\\Dst", true), Error);
+  EXPECT_EQ(reg.openHandles(), 0);
+  EXPECT_THROW(r.DeleteRegKey("\\Old\\A"), Error);
+  EXPECT_EQ(reg.openHandles(), 0);
+}
 }  // namespace

@@ -5,7 +5,7 @@
 
 #include "core/FileSystem.h"
 #include "core/Text.h"
-#include "core/win32/OwnedHandle.h"
+#include "core/win32/Owned.h"
 #include "core/win32/WidePath.h"
 #include "core/win32/WinApi.h"
 
@@ -60,10 +60,9 @@ bool WriteAt(HANDLE h, std::uint64_t offset, std::string_view data) {
 void CopyCreationTime(const std::wstring& from, const std::wstring& to) {
   WIN32_FILE_ATTRIBUTE_DATA d;
   if (!GetFileAttributesExW(from.c_str(), GetFileExInfoStandard, &d)) return;
-  HANDLE h = CreateFileW(to.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return;
-  SetFileTime(h, &d.ftCreationTime, nullptr, nullptr);
-  CloseHandle(h);
+  const OwnedHandle h(
+      CreateFileW(to.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (h.ok()) SetFileTime(h.get(), &d.ftCreationTime, nullptr, nullptr);
 }
 
 }  // namespace
@@ -116,10 +115,10 @@ TempBeside::TempBeside(const std::string& path) {
     const unsigned number = (start + tried) & 0xFFFFu;
     if (number == 0) continue;
     const std::string candidate = AddSlash(folder) + TempName(number);
-    HANDLE h = CreateFileW(PlatformPath(candidate).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-      CloseHandle(h);
+    OwnedHandle h(CreateFileW(PlatformPath(candidate).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (h.ok()) {
+      h.Close();
       path_ = candidate;
       return;
     }

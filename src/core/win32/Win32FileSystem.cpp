@@ -6,24 +6,11 @@
 #include "core/Text.h"
 #include "core/win32/ReplaceBeside.h"
 #include "core/win32/WidePath.h"
-#include "core/win32/OwnedHandle.h"
+#include "core/win32/Owned.h"
+#include "core/win32/SystemError.h"
 #include "core/win32/WinApi.h"
 
 namespace {
-
-// The system's text for an error code, without its line end.
-std::string ErrorText(DWORD code) {
-  wchar_t buf[512];
-  DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf,
-                           sizeof buf / sizeof buf[0], nullptr);
-  while (n > 0 && (buf[n - 1] == L'\r' || buf[n - 1] == L'\n' || buf[n - 1] == L' ')) --n;
-  if (n == 0) return "Error " + std::to_string(code) + ".";
-  return Utf8Text(std::wstring_view(buf, n));
-}
-
-[[noreturn]] void Fail(const std::string& what, const std::string& path, DWORD code = GetLastError()) {
-  throw Error(what + " \"" + path + "\": " + ErrorText(code));
-}
 
 FileTicks Ticks(const FILETIME& t) {
   return FileTicks((std::uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime);
@@ -42,8 +29,9 @@ DirEntry EntryOf(const WIN32_FIND_DATAW& fd) {
 constexpr DWORD kChunk = 1u << 20;
 
 // One find-first lookup; FindExInfoStandard, as the listing keeps the 8.3 names.
-HANDLE FindFirst(const std::string& pattern, WIN32_FIND_DATAW& fd) {
-  return FindFirstFileExW(PlatformPath(pattern).c_str(), FindExInfoStandard, &fd, FindExSearchNameMatch, nullptr, 0);
+OwnedFind FindFirst(const std::string& pattern, WIN32_FIND_DATAW& fd) {
+  return OwnedFind(
+      FindFirstFileExW(PlatformPath(pattern).c_str(), FindExInfoStandard, &fd, FindExSearchNameMatch, nullptr, 0));
 }
 
 DWORD AttributesAt(const std::string& path) { return GetFileAttributesW(PlatformPath(path).c_str()); }
@@ -52,8 +40,8 @@ void WriteAll(HANDLE h, const char* data, std::size_t size, const std::string& p
   while (size > 0) {
     const DWORD part = DWORD(std::min<std::size_t>(size, kChunk));
     DWORD written = 0;
-    if (!WriteFile(h, data, part, &written, nullptr)) Fail("Cannot write", path);
-    if (written == 0) Fail("Cannot write", path, ERROR_WRITE_FAULT);
+    if (!WriteFile(h, data, part, &written, nullptr)) ThrowFailure("Cannot write", path);
+    if (written == 0) ThrowFailure("Cannot write", path, ERROR_WRITE_FAULT);
     data += written;
     size -= written;
   }
@@ -68,10 +56,10 @@ OVERLAPPED At(std::uint64_t offset) {
 
 class Win32RandomFile : public RandomFile {
  public:
-  Win32RandomFile(HANDLE h, std::string path) : h_(h), path_(std::move(path)) {}
+  Win32RandomFile(OwnedHandle h, std::string path) : h_(std::move(h)), path_(std::move(path)) {}
   std::uint64_t Size() override {
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(h_.get(), &size)) Fail("Cannot read", path_);
+    if (!GetFileSizeEx(h_.get(), &size)) ThrowFailure("Cannot read", path_);
     return std::uint64_t(size.QuadPart);
   }
   void ReadAt(std::uint64_t offset, void* data, std::size_t size) override {
@@ -80,8 +68,8 @@ class Win32RandomFile : public RandomFile {
       const DWORD part = DWORD(std::min<std::size_t>(size, kChunk));
       OVERLAPPED o = At(offset);
       DWORD got = 0;
-      if (!ReadFile(h_.get(), p, part, &got, &o)) Fail("Cannot read", path_);
-      if (got == 0) Fail("Cannot read", path_, ERROR_HANDLE_EOF);
+      if (!ReadFile(h_.get(), p, part, &got, &o)) ThrowFailure("Cannot read", path_);
+      if (got == 0) ThrowFailure("Cannot read", path_, ERROR_HANDLE_EOF);
       p += got;
       offset += got;
       size -= got;
@@ -93,8 +81,8 @@ class Win32RandomFile : public RandomFile {
       const DWORD part = DWORD(std::min<std::size_t>(size, kChunk));
       OVERLAPPED o = At(offset);
       DWORD written = 0;
-      if (!WriteFile(h_.get(), p, part, &written, &o)) Fail("Cannot write", path_);
-      if (written == 0) Fail("Cannot write", path_, ERROR_WRITE_FAULT);
+      if (!WriteFile(h_.get(), p, part, &written, &o)) ThrowFailure("Cannot write", path_);
+      if (written == 0) ThrowFailure("Cannot write", path_, ERROR_WRITE_FAULT);
       p += written;
       offset += written;
       size -= written;
@@ -103,10 +91,10 @@ class Win32RandomFile : public RandomFile {
   void Truncate(std::uint64_t size) override {
     LARGE_INTEGER to;
     to.QuadPart = LONGLONG(size);
-    if (!SetFilePointerEx(h_.get(), to, nullptr, FILE_BEGIN) || !SetEndOfFile(h_.get())) Fail("Cannot write", path_);
+    if (!SetFilePointerEx(h_.get(), to, nullptr, FILE_BEGIN) || !SetEndOfFile(h_.get())) ThrowFailure("Cannot write", path_);
   }
   void Flush() override {
-    if (!FlushFileBuffers(h_.get())) Fail("Cannot write", path_);
+    if (!FlushFileBuffers(h_.get())) ThrowFailure("Cannot write", path_);
   }
 
  private:
@@ -135,20 +123,17 @@ std::optional<std::string> Win32FileSystem::ShortPathOf(const std::string& path)
 
 std::optional<DirEntry> Win32FileSystem::LookUp(const std::string& path) {
   WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirst(path, fd);
-  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
-  FindClose(h);
+  if (!FindFirst(path, fd).ok()) return std::nullopt;
   return EntryOf(fd);
 }
 
 std::vector<DirEntry> Win32FileSystem::ListFolder(const std::string& pattern) {
   std::vector<DirEntry> out;
   WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirst(pattern, fd);
-  if (h == INVALID_HANDLE_VALUE) return out;
+  const OwnedFind find = FindFirst(pattern, fd);
+  if (!find.ok()) return out;
   do out.push_back(EntryOf(fd));
-  while (FindNextFileW(h, &fd));
-  FindClose(h);
+  while (FindNextFileW(find.get(), &fd));
   return out;
 }
 
@@ -181,11 +166,11 @@ bool Win32FileSystem::SetLastWriteOf(const std::string& path, FileTicks utc) {
 std::string Win32FileSystem::ReadWhole(const std::string& path) {
   OwnedHandle h(CreateFileW(PlatformPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!h.ok()) Fail("Cannot open", path);
+  if (!h.ok()) ThrowFailure("Cannot open", path);
   LARGE_INTEGER size;
-  if (!GetFileSizeEx(h.get(), &size)) Fail("Cannot read", path);
+  if (!GetFileSizeEx(h.get(), &size)) ThrowFailure("Cannot read", path);
   if (std::uint64_t(size.QuadPart) >= std::numeric_limits<std::size_t>::max() / 2)
-    Fail("Cannot read", path, ERROR_NOT_ENOUGH_MEMORY);
+    ThrowFailure("Cannot read", path, ERROR_NOT_ENOUGH_MEMORY);
   std::string data(std::size_t(size.QuadPart), '\0');
   std::size_t got = 0;
   // Read to the end, also when the file grew since its size was taken.
@@ -193,7 +178,7 @@ std::string Win32FileSystem::ReadWhole(const std::string& path) {
     if (got == data.size()) data.resize(data.size() + 4096);
     DWORD n = 0;
     const DWORD want = DWORD(std::min<std::size_t>(data.size() - got, kChunk));
-    if (!ReadFile(h.get(), data.data() + got, want, &n, nullptr)) Fail("Cannot read", path);
+    if (!ReadFile(h.get(), data.data() + got, want, &n, nullptr)) ThrowFailure("Cannot read", path);
     if (n == 0) break;
     got += n;
   }
@@ -205,24 +190,24 @@ void Win32FileSystem::ReplaceWhole(const std::string& path, const std::string& d
   // A file with several names is rewritten in place, so that all of them
   // keep showing one file (ReplaceBeside.h says why that is safe).
   if (NameCountOf(path) > 1) {
-    if (!RewriteInPlace(path, data)) Fail("Cannot write", path);
+    if (!RewriteInPlace(path, data)) ThrowFailure("Cannot write", path);
     return;
   }
   TempBeside temp(path);
-  if (temp.Path().empty()) Fail("Cannot write", path);
+  if (temp.Path().empty()) ThrowFailure("Cannot write", path);
   {
     OwnedHandle h(CreateFileW(PlatformPath(temp.Path()).c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h.ok()) Fail("Cannot write", path);
+    if (!h.ok()) ThrowFailure("Cannot write", path);
     WriteAll(h.get(), data.data(), data.size(), path);
-    if (!FlushFileBuffers(h.get())) Fail("Cannot write", path);
-    if (!h.Close()) Fail("Cannot write", path);
+    if (!FlushFileBuffers(h.get())) ThrowFailure("Cannot write", path);
+    if (!h.Close()) ThrowFailure("Cannot write", path);
   }
   if (!temp.PutInPlaceOf(path)) {
     const DWORD error = GetLastError();
     // A read-only file is refused as the platform's own writes refuse it.
     const DWORD old = AttributesAt(path);
-    Fail("Cannot write", path, old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY) ? ERROR_ACCESS_DENIED : error);
+    ThrowFailure("Cannot write", path, old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY) ? ERROR_ACCESS_DENIED : error);
   }
 }
 
@@ -230,9 +215,10 @@ std::unique_ptr<RandomFile> Win32FileSystem::OpenRandom(const std::string& path,
   const DWORD access = mode == OpenMode::ReadOnly ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
   const DWORD share = mode == OpenMode::ReadOnly ? FILE_SHARE_READ | FILE_SHARE_WRITE : FILE_SHARE_READ;
   const DWORD disposition = mode == OpenMode::CreateAlways ? CREATE_ALWAYS : OPEN_EXISTING;
-  HANDLE h = CreateFileW(PlatformPath(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) Fail("Cannot open", path);
-  return std::make_unique<Win32RandomFile>(h, path);
+  OwnedHandle h(
+      CreateFileW(PlatformPath(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h.ok()) ThrowFailure("Cannot open", path);
+  return std::make_unique<Win32RandomFile>(std::move(h), path);
 }
 
 bool Win32FileSystem::Remove(const std::string& path) {

@@ -2,6 +2,7 @@
 
 #include "engine/OsGeneration.h"
 #include "core/Text.h"
+#include "core/win32/Owned.h"
 #include "core/win32/WidePath.h"
 #include <cwchar>
 
@@ -27,22 +28,20 @@ std::int64_t MonotonicMs() { return std::int64_t(GetTickCount64()); }
 
 bool Win32RunLock::TryAcquire() {
   if (handle_) return false;
-  HANDLE h = CreateMutexW(nullptr, FALSE, L"Ostrivane_run_in_progress");
-  if (!h) return false;
-  const DWORD got = WaitForSingleObject(h, 0);
-  if (got != WAIT_OBJECT_0 && got != WAIT_ABANDONED) {
-    CloseHandle(h);
-    return false;
-  }
-  handle_ = h;
+  OwnedHandle h(CreateMutexW(nullptr, FALSE, L"Ostrivane_run_in_progress"));
+  if (!h.ok()) return false;
+  const DWORD got = WaitForSingleObject(h.get(), 0);
+  if (got != WAIT_OBJECT_0 && got != WAIT_ABANDONED) return false;
+  handle_ = h.release();
   return true;
 }
 
 void Win32RunLock::Release() {
   if (!handle_) return;
-  ReleaseMutex(static_cast<HANDLE>(handle_));
-  CloseHandle(static_cast<HANDLE>(handle_));
-  handle_ = nullptr;
+  // Taken back from the member (kept as void* so the header needs no
+  // Windows headers) and closed as it goes.
+  const OwnedHandle held(static_cast<HANDLE>(std::exchange(handle_, nullptr)));
+  ReleaseMutex(held.get());
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #include "filemap/win32/Win32ShellLinkStore.h"
 
 #include "core/win32/ReplaceBeside.h"
+#include "core/win32/Owned.h"
 #include "core/win32/WidePath.h"
 #include "core/win32/WinApi.h"
 // After the wrapper: the shell-link declarations the lean Windows headers leave out.
@@ -33,21 +34,6 @@ class ComScope {
   HRESULT hr_;
 };
 
-template <class T>
-class ComRef {
- public:
-  ComRef() = default;
-  ~ComRef() {
-    if (p_) p_->Release();
-  }
-  ComRef(const ComRef&) = delete;
-  ComRef& operator=(const ComRef&) = delete;
-  T** Out() { return &p_; }
-  T* operator->() const { return p_; }
-
- private:
-  T* p_ = nullptr;
-};
 
 // The link file's own path for the shell object: as it stands while it fits
 // in MAX_PATH, the form that lifts the limit beyond.
@@ -63,12 +49,9 @@ bool IsFile(const std::string& path) {
 
 // The saved link is flushed before it may take the old one's place.
 bool FlushFile(const std::string& path) {
-  HANDLE h = CreateFileW(PlatformPath(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  const bool ok = FlushFileBuffers(h) != 0;
-  CloseHandle(h);
-  return ok;
+  const OwnedHandle h(CreateFileW(PlatformPath(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  return h.ok() && FlushFileBuffers(h.get()) != 0;
 }
 
 
@@ -178,11 +161,10 @@ class LinkObject {
 
  private:
   std::optional<std::string> TargetFromItemList() {
-    PIDLIST_ABSOLUTE items = nullptr;
-    if (link_->GetIDList(&items) != S_OK || !items) return std::nullopt;
+    CoTaskMem<PIDLIST_ABSOLUTE> items;
+    if (link_->GetIDList(items.out()) != S_OK || !items) return std::nullopt;
     std::vector<wchar_t> buffer(kReadBuffer, L'\0');
-    const bool got = SHGetPathFromIDListEx(items, buffer.data(), DWORD(buffer.size()), GPFIDL_DEFAULT) != FALSE;
-    CoTaskMemFree(items);
+    const bool got = SHGetPathFromIDListEx(items.get(), buffer.data(), DWORD(buffer.size()), GPFIDL_DEFAULT) != FALSE;
     if (!got || buffer[0] == L'\0') return std::nullopt;
     const std::string path = Utf8Text(buffer.data());
     if (path.find('?') != std::string::npos) return std::nullopt;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/Unicode.h"
+#include "core/win32/Owned.h"
 #include "core/win32/WinApi.h"
 
 namespace {
@@ -77,7 +78,8 @@ long Win32RegistryBackend::CreateKey(RegKey parent, const std::string& subKey, s
 }
 
 void Win32RegistryBackend::CloseKey(RegKey key) {
-  if (key && !IsPredefined(key)) RegCloseKey(H(key));
+  // Adopted and closed at once; the predefined roots are never closed.
+  if (key && !IsPredefined(key)) OwnedKey(H(key)).Close();
 }
 
 long Win32RegistryBackend::QueryInfoKey(RegKey key, RegKeyInfo& info) {
@@ -179,11 +181,11 @@ long Win32RegistryBackend::DeleteKey(RegKey parent, const std::string& subKey) {
   static const auto ntDeleteKey =
       reinterpret_cast<DeleteKeyCall>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
   if (!ntDeleteKey) return RegDeleteKeyW(H(parent), Wide(subKey).c_str());
-  HKEY key = nullptr;
-  const LONG rc = RegOpenKeyExW(H(parent), Wide(subKey).c_str(), REG_OPTION_OPEN_LINK, DELETE, &key);
+  OwnedKey key;
+  const LONG rc = RegOpenKeyExW(H(parent), Wide(subKey).c_str(), REG_OPTION_OPEN_LINK, DELETE, key.out());
   if (rc != ERROR_SUCCESS) return rc;
-  const LONG status = ntDeleteKey(key);
-  RegCloseKey(key);
+  const LONG status = ntDeleteKey(key.get());
+  key.Close();
   if (status == 0) return ERROR_SUCCESS;
   // A key with subkeys (STATUS_CANNOT_DELETE) is refused as RegDeleteKeyW refuses it.
   using StatusToError = ULONG(WINAPI*)(LONG);

@@ -1,6 +1,7 @@
 #include "regmap/win32/Win32UserAccounts.h"
 
 #include "core/Text.h"
+#include "core/win32/Owned.h"
 #include "core/win32/WidePath.h"
 #include "core/win32/WinApi.h"
 // After the wrapper: the SID text conversions.
@@ -9,34 +10,25 @@
 #include <vector>
 
 std::string Win32UserAccounts::CurrentUserSid() {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+  OwnedHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.out())) return {};
   DWORD size = 0;
-  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
   std::vector<unsigned char> buffer(size ? size : 1);
-  std::string sid;
-  if (size && GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) {
-    wchar_t* text = nullptr;
-    if (ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
-      sid = Utf8Text(text);
-      LocalFree(text);
-    }
-  }
-  CloseHandle(token);
-  return sid;
+  if (!size || !GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) return {};
+  LocalMem<wchar_t*> text;
+  if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, text.out())) return {};
+  return Utf8Text(text.get());
 }
 
 std::string Win32UserAccounts::AccountName(const std::string& sid) {
-  PSID binary = nullptr;
-  if (!ConvertStringSidToSidW(WideText(sid).c_str(), &binary)) return {};
+  LocalMem<PSID> binary;
+  if (!ConvertStringSidToSidW(WideText(sid).c_str(), binary.out())) return {};
   wchar_t name[256], domain[256];
   DWORD nameLength = 256, domainLength = 256;
   SID_NAME_USE use;
-  std::string account;
-  if (LookupAccountSidW(nullptr, binary, name, &nameLength, domain, &domainLength, &use))
-    account = domainLength ? Utf8Text(domain) + "\\" + Utf8Text(name) : Utf8Text(name);
-  LocalFree(binary);
-  return account;
+  if (!LookupAccountSidW(nullptr, binary.get(), name, &nameLength, domain, &domainLength, &use)) return {};
+  return domainLength ? Utf8Text(domain) + "\\" + Utf8Text(name) : Utf8Text(name);
 }
 
 std::optional<std::string> Win32EnvironmentValues::Value(const std::string& name) {

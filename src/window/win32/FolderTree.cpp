@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "core/Text.h"
+#include "core/win32/Owned.h"
 #include "core/win32/WidePath.h"
 
 namespace {
@@ -20,11 +21,11 @@ int SystemIcon(const std::string& path, DWORD attributes, UINT extra) {
 }
 
 int MyComputerIcon() {
-  PIDLIST_ABSOLUTE pidl = nullptr;
-  if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &pidl)) || !pidl) return 0;
+  CoTaskMem<PIDLIST_ABSOLUTE> pidl;
+  if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, pidl.out())) || !pidl) return 0;
   SHFILEINFOW info{};
-  SHGetFileInfoW(reinterpret_cast<LPCWSTR>(pidl), 0, &info, sizeof info, SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-  CoTaskMemFree(pidl);
+  SHGetFileInfoW(reinterpret_cast<LPCWSTR>(pidl.get()), 0, &info, sizeof info,
+                 SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
   return info.iIcon;
 }
 

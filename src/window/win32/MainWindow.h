@@ -19,6 +19,9 @@ class MainWindow {
  public:
   MainWindow(Wizard& wizard, Win32WindowUi& ui);
   ~MainWindow();
+  // It owns its window and fonts: a copy would free them twice.
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
   // Creates the window (class kMainWindowClass), runs Start and shows it.
   void Create(const std::string& firstArgument, int showCommand);
   HWND hwnd() const { return hwnd_; }

@@ -14,8 +14,10 @@ constexpr UINT_PTR kRefreshTimer = 2;
 constexpr const wchar_t* kClass = L"ProgressDialog";
 }  // namespace
 
+// Out of line: the taskbar interface is complete only here.
+ProgressDialog::ProgressDialog() = default;
+
 ProgressDialog::~ProgressDialog() {
-  if (taskbar_) taskbar_->Release();
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
@@ -35,8 +37,10 @@ void ProgressDialog::Create() {
   countText_ = MakeChild(hwnd_, L"STATIC", "", WS_VISIBLE | SS_NOPREFIX, 104);
   SendMessageW(bar_, PBM_SETRANGE32, 0, 100);
   // The system's file-copy animation, where the shell carries one.
-  if (HMODULE shell = LoadSystemLibrary(L"shell32.dll", LOAD_LIBRARY_AS_DATAFILE))
-    if (!SendMessageW(animation_, ACM_OPENW, WPARAM(shell), LPARAM(MAKEINTRESOURCEW(161)))) ShowWindow(animation_, SW_HIDE);
+  // The module stays loaded while the animation plays from it.
+  shell32_.reset(LoadSystemLibrary(L"shell32.dll", LOAD_LIBRARY_AS_DATAFILE));
+  if (shell32_ && !SendMessageW(animation_, ACM_OPENW, WPARAM(shell32_.get()), LPARAM(MAKEINTRESOURCEW(161))))
+    ShowWindow(animation_, SW_HIDE);
   // The run pumps messages without a dialog manager, so the button itself
   // answers Esc.
   SetWindowLongPtrW(cancelButton_, GWLP_USERDATA, LONG_PTR(this));
@@ -65,12 +69,9 @@ void ProgressDialog::Show(HWND owner) {
   if (!hwnd_) Create();
   SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, LONG_PTR(owner));
   shownAt_ = GetTickCount64();
-  if (!taskbar_ && SUCCEEDED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
-                                              reinterpret_cast<void**>(&taskbar_))))
-    if (FAILED(taskbar_->HrInit())) {
-      taskbar_->Release();
-      taskbar_ = nullptr;
-    }
+  if (!taskbar_ &&
+      SUCCEEDED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3, taskbar_.OutVoid())))
+    if (FAILED(taskbar_->HrInit())) taskbar_.reset();
   SendMessageW(bar_, PBM_SETPOS, 0, 0);
   Refresh();
   ShowWindow(hwnd_, SW_SHOW);

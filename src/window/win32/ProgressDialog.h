@@ -6,6 +6,7 @@
 // answer, it has no default button) sets the run's Cancelled flag.
 #include <cstdint>
 
+#include "core/win32/Owned.h"
 #include "engine/MappingRequest.h"
 #include "window/WorkMeter.h"
 #include "window/win32/WinView.h"
@@ -14,10 +15,13 @@ struct ITaskbarList3;
 
 class ProgressDialog {
  public:
-  ProgressDialog() = default;
+  ProgressDialog();
   void Bind(RunContext& ctx) { ctx_ = &ctx; }
   void BindWork(const WorkMeter& work) { work_ = &work; }
   ~ProgressDialog();
+  // It owns its window, fonts and module: a copy would free them twice.
+  ProgressDialog(const ProgressDialog&) = delete;
+  ProgressDialog& operator=(const ProgressDialog&) = delete;
   void Show(HWND owner);
   void Close();
   void StartTimer();
@@ -38,12 +42,13 @@ class ProgressDialog {
   RunContext* ctx_ = nullptr;
   const WorkMeter* work_ = nullptr;
   HWND owner_ = nullptr;
-  ITaskbarList3* taskbar_ = nullptr;
+  ComRef<ITaskbarList3> taskbar_;
   std::uint64_t shownAt_ = 0;  // tick count when the run's dialog came up
   HWND hwnd_ = nullptr;
   HWND animation_ = nullptr, phaseText_ = nullptr, locationText_ = nullptr, bar_ = nullptr, cancelButton_ = nullptr,
        countText_ = nullptr;
   WNDPROC buttonProc_ = nullptr;
   ViewFonts fonts_;
+  OwnedModule shell32_;  // the file-copy animation's source
   int dpi_ = 96;
 };

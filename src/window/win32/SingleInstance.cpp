@@ -30,14 +30,12 @@ ATOM ExactAtom(const std::wstring& text) {
 
 InstanceMutex::InstanceMutex() {
   SetLastError(0);
-  handle_ = CreateMutexW(nullptr, TRUE, WideText(kInstanceMutexName).c_str());
-  first_ = handle_ && GetLastError() == 0;
+  handle_.reset(CreateMutexW(nullptr, TRUE, WideText(kInstanceMutexName).c_str()));
+  first_ = handle_.ok() && GetLastError() == 0;
 }
 
 InstanceMutex::~InstanceMutex() {
-  if (!handle_) return;
-  if (first_) ReleaseMutex(handle_);
-  CloseHandle(handle_);
+  if (handle_.ok() && first_) ReleaseMutex(handle_.get());
 }
 
 HWND FindRunningCopy() {

@@ -4,6 +4,7 @@
 // the running one before it ends.
 #include <string>
 
+#include "core/win32/Owned.h"
 #include "core/win32/WinApi.h"
 
 // Taken at start and held for the process's whole life.
@@ -17,7 +18,7 @@ class InstanceMutex {
   bool First() const { return first_; }
 
  private:
-  HANDLE handle_ = nullptr;
+  OwnedHandle handle_;
   bool first_ = false;
 };
 

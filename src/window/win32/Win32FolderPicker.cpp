@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "core/win32/Owned.h"
 #include "core/win32/WidePath.h"
 
 namespace {
@@ -21,14 +22,12 @@ std::optional<std::string> Win32FolderPicker::PickFolder(const std::string& titl
   bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
   bi.lpfn = StartAt;
   bi.lParam = start.empty() ? 0 : LPARAM(wideStart.c_str());
-  PIDLIST_ABSOLUTE pidl = SHBrowseForFolderW(&bi);
+  const CoTaskMem<PIDLIST_ABSOLUTE> pidl(SHBrowseForFolderW(&bi));
   if (!pidl) return std::nullopt;
   // The path without a length limit (SHGetPathFromIDList stops at MAX_PATH).
-  PWSTR path = nullptr;
-  const bool ok = SUCCEEDED(SHGetNameFromIDList(pidl, SIGDN_FILESYSPATH, &path)) && path;
-  CoTaskMemFree(pidl);
-  std::string result = ok ? Utf8Text(path) : "";
-  CoTaskMemFree(path);
+  CoTaskMem<PWSTR> path;
+  const bool ok = SUCCEEDED(SHGetNameFromIDList(pidl.get(), SIGDN_FILESYSPATH, path.out())) && path;
+  std::string result = ok ? Utf8Text(path.get()) : "";
   if (result.empty()) return std::nullopt;
   return result;
 }

@@ -13,7 +13,11 @@ struct ViewFonts {
   HFONT link = nullptr;     // underlined
   void Create(int dpi);
   void Destroy();
+  ViewFonts() = default;
   ~ViewFonts() { Destroy(); }
+  // A copy would delete the same fonts twice.
+  ViewFonts(const ViewFonts&) = delete;
+  ViewFonts& operator=(const ViewFonts&) = delete;
 };
 
 int DpiOf(HWND hwnd);  // the window's DPI, 96 when the system cannot tell

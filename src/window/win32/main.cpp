@@ -5,6 +5,7 @@
 #include <ole2.h>
 #include <shellapi.h>
 
+#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@
 #include "window/win32/Win32FolderPicker.h"
 #include "window/win32/Win32Help.h"
 #include "engine/win32/Win32Platform.h"
+#include "core/win32/Owned.h"
 #include "core/win32/SystemLibrary.h"
 #include "core/win32/WidePath.h"
 #include "window/win32/Win32WindowUi.h"
@@ -36,10 +38,9 @@ namespace {
 std::vector<std::string> Arguments() {
   std::vector<std::string> args;
   int count = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+  const LocalMem<LPWSTR*> argv(CommandLineToArgvW(GetCommandLineW(), &count));
   if (!argv) return args;
-  for (int i = 1; i < count; ++i) args.push_back(Utf8Text(argv[i]));
-  LocalFree(argv);
+  for (int i = 1; i < count; ++i) args.push_back(Utf8Text(argv.get()[i]));
   return args;
 }
 
@@ -156,10 +157,9 @@ void RunWindow(const std::string& firstArgument, const std::string& screenshot, 
   help.CloseAll();
   OleUninitialize();
 }
-}  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
-  RestrictDllSearch();
+// What the program does with its command line, up to the end of its window.
+int Start(int showCommand) {
   const std::vector<std::string> args = Arguments();
   // A screenshot run stands apart from the running copy.
   if (!args.empty() && args[0].rfind(kScreenshotSwitch, 0) == 0) {
@@ -194,4 +194,22 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   }
   RunWindow(start.path, "", showCommand);
   return 0;
+}
+}  // namespace
+
+// A failure nothing else caught is shown, as the console front end prints
+// it, and the program ends with a non-zero code rather than vanish.
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
+  // First of all: no library is taken from the program's own folder.
+  RestrictDllSearch();
+  std::string failure;
+  try {
+    return Start(showCommand);
+  } catch (const std::exception& e) {
+    failure = e.what();
+  } catch (...) {
+    failure = "Ostrivane stopped on an unexpected error.";
+  }
+  MessageBoxW(nullptr, WideText(failure).c_str(), L"Ostrivane", MB_OK | MB_ICONERROR);
+  return 1;
 }

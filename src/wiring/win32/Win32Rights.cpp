@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include "core/Text.h"
+#include "core/win32/Owned.h"
 #include "core/win32/WidePath.h"
 #include "engine/win32/Win32Platform.h"
 #include "undo/UndoStore.h"
@@ -29,22 +30,19 @@ bool IsFolder(const std::string& folder) {
 }
 
 std::wstring SidText(PSID sid) {
-  LPWSTR text = nullptr;
-  if (!sid || !IsValidSid(sid) || !ConvertSidToStringSidW(sid, &text)) return L"";
-  std::wstring s = text;
-  LocalFree(text);
-  return s;
+  LocalMem<LPWSTR> text;
+  if (!sid || !IsValidSid(sid) || !ConvertSidToStringSidW(sid, text.out())) return L"";
+  return text.get();
 }
 
 // The account this program runs as.
 std::wstring CurrentUserSid() {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return L"";
+  OwnedHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.out())) return L"";
   alignas(TOKEN_USER) BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
   DWORD size = 0;
-  const bool ok = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size);
-  CloseHandle(token);
-  return ok ? SidText(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid) : L"";
+  if (!GetTokenInformation(token.get(), TokenUser, buffer, sizeof buffer, &size)) return L"";
+  return SidText(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid);
 }
 
 // Who may change records without being "other users": Administrators,
@@ -57,13 +55,11 @@ bool IsTrusted(PSID sid, const std::wstring& self) {
 }  // namespace
 
 bool Win32Rights::Elevated() {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  OwnedHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.out())) return false;
   TOKEN_ELEVATION elevation{};
   DWORD size = 0;
-  const bool known = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
-  CloseHandle(token);
-  if (known) return elevation.TokenIsElevated != 0;
+  if (GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size)) return elevation.TokenIsElevated != 0;
   // Before UAC: an administrator holds the rights outright.
   BYTE sid[SECURITY_MAX_SID_SIZE];
   DWORD sidSize = sizeof sid;
@@ -85,23 +81,18 @@ bool Win32Rights::CanWriteFolder(const std::string& folder) {
   for (int attempt = 0; attempt < 8; ++attempt) {
     const std::string probe =
         place + "~ostrivane-probe-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt) + ".tmp";
-    HANDLE h = CreateFileW(PlatformPath(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-      CloseHandle(h);
-      return true;
-    }
+    const OwnedHandle h(CreateFileW(PlatformPath(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (h.ok()) return true;
     if (GetLastError() != ERROR_FILE_EXISTS) return false;
   }
   return false;
 }
 
 bool Win32Rights::CanWriteMachineRegistry() {
-  HKEY key = nullptr;
-  const LONG r = RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0, KEY_SET_VALUE | KEY_CREATE_SUB_KEY, &key);
-  if (r != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
+  OwnedKey key;
+  return RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0, KEY_SET_VALUE | KEY_CREATE_SUB_KEY, key.out()) ==
+         ERROR_SUCCESS;
 }
 
 std::vector<std::string> Win32Rights::ProtectedFolders() {
@@ -121,11 +112,11 @@ std::optional<std::string> Win32Rights::InstalledFolder() {
   wchar_t value[32768 / 2];
   DWORD size = sizeof value - sizeof(wchar_t);
   DWORD type = 0;
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kInstallKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+  OwnedKey key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kInstallKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, key.out()) != ERROR_SUCCESS)
     return std::nullopt;
-  const LONG r = RegQueryValueExW(key, kInstallFolderValue, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
-  RegCloseKey(key);
+  const LONG r =
+      RegQueryValueExW(key.get(), kInstallFolderValue, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
   if (r != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
   value[size / sizeof(wchar_t)] = L'\0';
   return Utf8Text(value);
@@ -142,30 +133,29 @@ bool Win32Rights::HoldsRecords(const std::string& folder) {
   const std::string f = AddSlash(folder);
   if (GetFileAttributesW(PlatformPath(f + "Ostrivane.ini").c_str()) != INVALID_FILE_ATTRIBUTES) return true;
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW(PlatformPath(f + "Undo*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return false;
+  const OwnedFind find(FindFirstFileW(PlatformPath(f + "Undo*").c_str(), &data));
+  if (!find.ok()) return false;
   bool found = false;
   do found = UndoRecordNumber(Utf8Text(data.cFileName)) >= 0;
-  while (!found && FindNextFileW(find, &data));
-  FindClose(find);
+  while (!found && FindNextFileW(find.get(), &data));
   return found;
 }
 
 bool Win32Rights::GuardFolder(const std::string& folder) {
-  PSECURITY_DESCRIPTOR sd = nullptr;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kGuardedFolderSddl, SDDL_REVISION_1, &sd, nullptr))
+  LocalMem<PSECURITY_DESCRIPTOR> sd;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kGuardedFolderSddl, SDDL_REVISION_1, sd.out(), nullptr))
     return false;
   const std::wstring path = PlatformPath(RemoveSlash(folder));
   bool done = false;
   if (!IsFolder(folder)) {
-    SECURITY_ATTRIBUTES sa{sizeof sa, sd, FALSE};
+    SECURITY_ATTRIBUTES sa{sizeof sa, sd.get(), FALSE};
     done = CreateDirectoryW(path.c_str(), &sa) != 0;
   } else {
     BOOL present = FALSE, defaulted = FALSE;
     PACL dacl = nullptr;
     PSID owner = nullptr;
-    GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted);
-    GetSecurityDescriptorOwner(sd, &owner, &defaulted);
+    GetSecurityDescriptorDacl(sd.get(), &present, &dacl, &defaulted);
+    GetSecurityDescriptorOwner(sd.get(), &owner, &defaulted);
     std::wstring name = path;
     const DWORD info = DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION;
     // Taking ownership for Administrators may be refused; the list alone
@@ -173,17 +163,16 @@ bool Win32Rights::GuardFolder(const std::string& folder) {
     SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, owner, nullptr, nullptr, nullptr);
     done = SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, info, nullptr, nullptr, dacl, nullptr) == ERROR_SUCCESS;
   }
-  LocalFree(sd);
   return done;
 }
 
 bool Win32Rights::OthersMayChange(const std::string& folder) {
   PSID owner = nullptr;
   PACL dacl = nullptr;
-  PSECURITY_DESCRIPTOR sd = nullptr;
+  LocalMem<PSECURITY_DESCRIPTOR> sd;
   std::wstring name = PlatformPath(RemoveSlash(folder));
   if (GetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                            &owner, nullptr, &dacl, nullptr, &sd) != ERROR_SUCCESS)
+                            &owner, nullptr, &dacl, nullptr, sd.out()) != ERROR_SUCCESS)
     return true;
   // The owner may always rewrite the list; no list at all lets everyone in.
   const std::wstring self = CurrentUserSid();
@@ -198,6 +187,5 @@ bool Win32Rights::OthersMayChange(const std::string& folder) {
     auto* ace = reinterpret_cast<ACCESS_ALLOWED_ACE*>(header);
     if ((ace->Mask & kChanges) && !IsTrusted(&ace->SidStart, self)) others = true;
   }
-  LocalFree(sd);
   return others;
 }
