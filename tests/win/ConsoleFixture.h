@@ -15,28 +15,25 @@
 #include "core/win32/Win32FileSystem.h"
 #include "support/TestTree.h"
 
-struct ConsoleFolders {
-  std::string home;                  // the program's copy and its records
-  std::string data;                  // "" when the test has none
-  std::string key;                   // below HKEY_CURRENT_USER; "" when the test has none
-  std::vector<std::string> further;  // other folders the test builds
-};
-
 class ConsoleFixture : public ::testing::Test {
  protected:
-  explicit ConsoleFixture(ConsoleFolders folders) : folders_(std::move(folders)) {}
+  // home: the program's copy and its records; data: "" when the test has
+  // none; key: below HKEY_CURRENT_USER, "" when the test has none; further:
+  // other folders the test builds.
+  ConsoleFixture(std::string home, std::string data, std::string key = "", std::vector<std::string> further = {})
+      : home_(std::move(home)), data_(std::move(data)), key_(std::move(key)), further_(std::move(further)) {}
 
   void SetUp() override {
     Clean();
-    exe = InstallCopy(OSTRIVANE_CLI_EXE, folders_.home, "ostrivane-cli.exe");
+    exe = InstallCopy(OSTRIVANE_CLI_EXE, home_, "ostrivane-cli.exe");
   }
   void TearDown() override { Clean(); }
   // Fixtures that leave more behind extend this.
   virtual void Clean() {
-    for (const std::string& folder : {folders_.home, folders_.data})
+    for (const std::string& folder : {home_, data_})
       if (!folder.empty()) RemoveTree(fs, folder);
-    for (const std::string& folder : folders_.further) RemoveTree(fs, folder);
-    if (!folders_.key.empty()) RegDeleteTreeW(HKEY_CURRENT_USER, WideText(folders_.key).c_str());
+    for (const std::string& folder : further_) RemoveTree(fs, folder);
+    if (!key_.empty()) RegDeleteTreeW(HKEY_CURRENT_USER, WideText(key_).c_str());
   }
 
   ProcessResult Cli(const std::vector<std::string>& args, const std::string& input = "") {
@@ -45,7 +42,7 @@ class ConsoleFixture : public ::testing::Test {
   // The test's registry key and everything below it (see DumpRegistryKey).
   std::string Registry() const {
     std::string out;
-    DumpRegistryKey(HKEY_CURRENT_USER, folders_.key, out);
+    DumpRegistryKey(HKEY_CURRENT_USER, key_, out);
     return out;
   }
   // A text value under HKEY_CURRENT_USER, and its text ("<none>" when absent).
@@ -61,5 +58,6 @@ class ConsoleFixture : public ::testing::Test {
   std::string exe;
 
  private:
-  ConsoleFolders folders_;
+  std::string home_, data_, key_;
+  std::vector<std::string> further_;
 };

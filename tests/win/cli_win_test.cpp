@@ -20,7 +20,7 @@ const std::string kData = "C:\\ostrivane-test-cli-data";
 
 class CliWin : public ConsoleFixture {
  protected:
-  CliWin() : ConsoleFixture({kHome, kData}) {}
+  CliWin() : ConsoleFixture(kHome, kData) {}
 };
 }  // namespace
 

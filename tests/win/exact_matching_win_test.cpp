@@ -58,11 +58,10 @@ std::string ShortPath(const std::string& path) {
 
 class ExactMatchingWin : public ConsoleFixture {
  protected:
-  ExactMatchingWin() : ConsoleFixture({kHome, kData, "", kFolders}) {}
+  ExactMatchingWin() : ConsoleFixture(kHome, kData, Utf8Text(kKey), kFolders) {}
   void Clean() override {
     ConsoleFixture::Clean();
     fs.Remove("D:\\Old.bak");
-    RegDeleteTreeW(HKEY_CURRENT_USER, kKey.c_str());
   }
 };
 

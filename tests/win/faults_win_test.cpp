@@ -18,7 +18,7 @@ const std::string kZip = kHome + "\\Undo00000.zip";
 
 class FaultsWin : public ConsoleFixture {
  protected:
-  FaultsWin() : ConsoleFixture({kHome, kData}) {}
+  FaultsWin() : ConsoleFixture(kHome, kData, "", {"D:\\ostrivane-test-faults"}) {}
   std::string Ini(int i) { return kData + "\\" + std::to_string(i) + ".ini"; }
   // Five settings files mapped by one run, their archive read back.
   std::string MapFive() {
@@ -154,7 +154,6 @@ TEST_F(FaultsWin, UndoOfAnInterruptedMoveKeepsOneWholeCopyAtHome) {
   EXPECT_EQ(fs.ReadWhole(home + "\\big.bin"), big);
   EXPECT_EQ(fs.ReadWhole(home + "\\sub\\moved.txt"), "its original is gone");
   EXPECT_FALSE(fs.FolderExists("D:\\ostrivane-test-faults"));
-  RemoveTree(fs, "D:\\ostrivane-test-faults");
 }
 
 // Kills of a real move across volumes (C: on disk, E: in memory: see

@@ -28,7 +28,7 @@ const std::string kKey = "Software\\OstrivaneMoveTest";
 
 class MoveWin : public ConsoleFixture {
  protected:
-  MoveWin() : ConsoleFixture({kHome, "", kKey, {kApps, kNewApps, kCfg, kMovedOn}}) {}
+  MoveWin() : ConsoleFixture(kHome, "", kKey, {kApps, kNewApps, kCfg, kMovedOn}) {}
 };
 
 // The shell here may answer 0 for a move it did not make (a source that is

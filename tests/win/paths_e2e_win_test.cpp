@@ -61,7 +61,7 @@ std::string MultiText(const std::string& a) { return a + "\\a.dll" + std::string
 
 class PathsEndToEnd : public ConsoleFixture {
  protected:
-  PathsEndToEnd() : ConsoleFixture({kHome, kData, kKey, {kApp, kSibling, kDestination}}) {}
+  PathsEndToEnd() : ConsoleFixture(kHome, kData, kKey, {kApp, kSibling, kDestination}) {}
   void SetUp() override {
     ConsoleFixture::SetUp();
     WriteTestFile(fs, kApp + "\\app.exe", "MZ app");

@@ -12,7 +12,7 @@ const std::string kKey = "Software\\OstrivaneUndoSafety";
 
 class UndoSafetyWin : public ConsoleFixture {
  protected:
-  UndoSafetyWin() : ConsoleFixture({kHome, kData, kKey}) {}
+  UndoSafetyWin() : ConsoleFixture(kHome, kData, kKey) {}
   void SetUp() override {
     ConsoleFixture::SetUp();
     for (const char* f : {"a", "b"})

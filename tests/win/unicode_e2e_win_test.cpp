@@ -62,7 +62,7 @@ std::vector<std::string> SortedLines(const std::string& text) {
 
 class UnicodeEndToEnd : public ConsoleFixture {
  protected:
-  UnicodeEndToEnd() : ConsoleFixture({kHome, kData, kKey}) {}
+  UnicodeEndToEnd() : ConsoleFixture(kHome, kData, kKey) {}
   Win32CodePage cp1252{1252u};
 };
 
