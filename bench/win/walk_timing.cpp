@@ -1,5 +1,6 @@
 // The file walk on a real (Wine or Windows) disk against a bare enumeration
-// of the same tree, printed as times and ratios. Run by hand, never by the
+// of the same tree, and the registry walk against a bare traversal of the
+// registry, printed as times and ratios. Run by hand, never by the
 // tests (see bench/README.md):
 //   scripts/wine-run.sh build/windows/wineprefix build/windows/walk_timing.exe
 #include <algorithm>
@@ -17,6 +18,9 @@
 #include "filemap/FileWalk.h"
 #include "filemap/PathForms.h"
 #include "filemap/TextFileRewrite.h"
+#include "regmap/RegistryWalk.h"
+#include "regmap/win32/Win32RegistryBackend.h"
+#include "support/FakeFileSystem.h"
 #include "support/FakeUi.h"
 #include "support/RecordingBackup.h"
 #include "support/TestTree.h"
@@ -150,6 +154,85 @@ bool Compare(const char* title, bool configFiles, const std::vector<std::wstring
   return clean;
 }
 
+// A bare read-only traversal through the wide functions themselves: the
+// keys, and every value with its data, nothing converted.
+void BareTraversal(HKEY key, long& keys, long& values) {
+  static std::vector<wchar_t> nameBuf(16384);
+  static std::vector<BYTE> dataBuf(1 << 16);
+  ++keys;
+  for (DWORD i = 0;; ++i) {
+    DWORD nameLen = DWORD(nameBuf.size()), dataLen = DWORD(dataBuf.size()), type = 0;
+    const LONG rc = RegEnumValueW(key, i, nameBuf.data(), &nameLen, nullptr, &type, dataBuf.data(), &dataLen);
+    if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA) break;
+    ++values;
+  }
+  std::vector<std::wstring> subs;
+  for (DWORD i = 0;; ++i) {
+    DWORD len = DWORD(nameBuf.size());
+    if (RegEnumKeyExW(key, i, nameBuf.data(), &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    subs.emplace_back(nameBuf.data(), len);
+  }
+  for (const std::wstring& s : subs) {
+    HKEY sub = nullptr;
+    if (RegOpenKeyExW(key, s.c_str(), 0, KEY_READ, &sub) != ERROR_SUCCESS) continue;
+    BareTraversal(sub, keys, values);
+    RegCloseKey(sub);
+  }
+}
+
+// 20,000 keys of five values each under HKEY_CURRENT_USER, then the whole
+// registry walked for a text no value holds, against the bare traversal.
+bool CompareRegistry() {
+  const std::wstring base = L"Software\\OstrivaneBenchRegistry";
+  RegDeleteTreeW(HKEY_CURRENT_USER, base.c_str());
+  for (int k = 0; k < 20000; ++k) {
+    HKEY h;
+    const std::wstring path = base + L"\\G" + std::to_wstring(k / 100) + L"\\K" + std::to_wstring(k);
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr) !=
+        ERROR_SUCCESS)
+      return false;
+    for (int v = 0; v < 5; ++v) {
+      const std::wstring data = L"C:\\Program Files\\Vendor\\App" + std::to_wstring(v);
+      RegSetValueExW(h, (L"value" + std::to_wstring(v)).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                     DWORD((data.size() + 1) * sizeof(wchar_t)));
+    }
+    RegCloseKey(h);
+  }
+  FakeUi ui;
+  FakeFileSystem fs;
+  fs.AddFolder("C:\\Ost");
+  RunContext ctx;
+  ctx.ui = &ui;
+  ctx.programFolder = "C:\\Ost\\";
+  ctx.request.UndoName = "Undo00000";
+  ctx.request.Mode = 'F';
+  ctx.targets = Targets{true, false, false, false, false};
+  ctx.OsGeneration = 6;
+  Win32RegistryBackend backend;
+  Win32CodePage ansi{Win32CodePage::Which::Ansi};
+
+  std::printf("The registry walk against a bare traversal of the whole registry:\n");
+  double bestBare = 1e9, bestWalk = 1e9;
+  for (int round = 0; round < 6; ++round) {
+    long keys = 0, values = 0;
+    const double bare = SecondsOf([&] {
+      for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) BareTraversal(root, keys, values);
+    });
+    const double walked = SecondsOf([&] {
+      RegistryWalk walk(ctx, backend, fs, ansi);
+      walk.FindReplaceProcess({"C:\\NoSuchText\\Ostrivane", "D:\\x", "", ""});
+    });
+    std::printf("  round %d: %ld keys, %ld values; bare traversal %.3f s, walk %.3f s (ratio %.2f)\n", round, keys,
+                values, bare, walked, walked / bare);
+    bestBare = std::min(bestBare, bare);
+    bestWalk = std::min(bestWalk, walked);
+  }
+  std::printf("  fastest rounds: bare traversal %.3f s, walk %.3f s (ratio %.2f)\n", bestBare, bestWalk,
+              bestWalk / bestBare);
+  RegDeleteTreeW(HKEY_CURRENT_USER, base.c_str());
+  return ctx.request.LinkCount == 0;
+}
+
 }  // namespace
 
 int main() {
@@ -161,6 +244,7 @@ int main() {
   // The default file targets against an enumeration that reads the same files.
   clean = Compare("The default file targets against a bare enumeration reading the same 1,500 files:", true,
                   {L".ini", L".json", L".ps1"}, {{"walk", {false, true, true, false, true}}}) && clean;
+  clean = CompareRegistry() && clean;
   if (!clean) std::printf("A walk changed something: its times say nothing.\n");
   return clean ? 0 : 1;
 }
