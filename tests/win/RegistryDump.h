@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,41 @@
 #include "core/Unicode.h"
 #include "core/win32/WidePath.h"
 #include "core/win32/WinApi.h"
+
+// A value as the registry stores it: its type and its data's own bytes.
+struct StoredValue {
+  DWORD type = 0;
+  std::string bytes;
+  bool operator==(const StoredValue&) const = default;
+};
+
+// A string value's text, up to its first terminator.
+inline std::string StoredText(const StoredValue& v) {
+  std::wstring w(reinterpret_cast<const wchar_t*>(v.bytes.data()), v.bytes.size() / 2);
+  return Utf8Text(w.substr(0, w.find(L'\0')));
+}
+inline void PrintTo(const StoredValue& v, std::ostream* os) {
+  *os << "type " << v.type << " \"" << StoredText(v) << "\" (" << v.bytes.size() << " bytes)";
+}
+
+// Every value of one key by its name exactly as the registry holds it;
+// empty when the key is not there.
+inline std::map<std::wstring, StoredValue> StoredValues(HKEY root, const std::string& path) {
+  std::map<std::wstring, StoredValue> values;
+  HKEY h;
+  if (RegOpenKeyExW(root, WideText(path).c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return values;
+  std::vector<wchar_t> name(16384);
+  std::string data(1 << 16, '\0');
+  for (DWORD i = 0;; ++i) {
+    DWORD nameLen = DWORD(name.size()), dataLen = DWORD(data.size()), type = 0;
+    if (RegEnumValueW(h, i, name.data(), &nameLen, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &dataLen) !=
+        ERROR_SUCCESS)
+      break;
+    values[std::wstring(name.data(), nameLen)] = {type, data.substr(0, dataLen)};
+  }
+  RegCloseKey(h);
+  return values;
+}
 
 // The key and everything below it: names as the registry holds them (UTF-16,
 // shown as UTF-8 without loss), types, and the data's own bytes (texts of
@@ -20,22 +56,16 @@ inline void DumpRegistryKey(HKEY root, const std::string& path, std::string& out
   if (RegOpenKeyExW(root, WideText(path).c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return;
   out += "[" + path + "]\n";
   std::map<std::string, std::string> values;
-  std::vector<wchar_t> name(16384);
-  std::string data(1 << 16, '\0');
-  for (DWORD i = 0;; ++i) {
-    DWORD nameLen = DWORD(name.size()), dataLen = DWORD(data.size()), type = 0;
-    if (RegEnumValueW(h, i, name.data(), &nameLen, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &dataLen) !=
-        ERROR_SUCCESS)
-      break;
-    const std::string bytes = data.substr(0, dataLen);
-    std::string shown = std::to_string(type) + ":";
-    if ((type == REG_SZ || type == REG_EXPAND_SZ) && dataLen % 2 == 0)
-      shown += Utf8FromUtf16LeBytes(bytes);  // exact: lone surrogates survive
+  for (const auto& [name, v] : StoredValues(root, path)) {
+    std::string shown = std::to_string(v.type) + ":";
+    if ((v.type == REG_SZ || v.type == REG_EXPAND_SZ) && v.bytes.size() % 2 == 0)
+      shown += Utf8FromUtf16LeBytes(v.bytes);  // exact: lone surrogates survive
     else
-      shown += std::to_string(dataLen) + ":" + bytes;
-    values[Utf8Text(std::wstring_view(name.data(), nameLen))] = shown;
+      shown += std::to_string(v.bytes.size()) + ":" + v.bytes;
+    values[Utf8Text(name)] = shown;
   }
   std::vector<std::string> subkeys;
+  std::vector<wchar_t> name(256);
   for (DWORD i = 0;; ++i) {
     DWORD len = DWORD(name.size());
     if (RegEnumKeyExW(h, i, name.data(), &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;

@@ -2,7 +2,7 @@
 // records written beside it.
 #include <gtest/gtest.h>
 
-#include "ProcessRunner.h"
+#include "ConsoleFixture.h"
 #include "core/Text.h"
 #include "core/win32/Win32FileSystem.h"
 #include "engine/ChangeReport.h"
@@ -18,22 +18,9 @@ namespace {
 const std::string kHome = "C:\\ostrivane-test-cli";
 const std::string kData = "C:\\ostrivane-test-cli-data";
 
-class CliWin : public ::testing::Test {
+class CliWin : public ConsoleFixture {
  protected:
-  void SetUp() override {
-    RemoveTree(fs, kHome);
-    RemoveTree(fs, kData);
-    exe = InstallCopy(OSTRIVANE_CLI_EXE, kHome, "ostrivane-cli.exe");
-  }
-  void TearDown() override {
-    RemoveTree(fs, kHome);
-    RemoveTree(fs, kData);
-  }
-  ProcessResult Cli(const std::vector<std::string>& args, const std::string& input = "") {
-    return RunProgram(exe, args, input);
-  }
-  Win32FileSystem fs;
-  std::string exe;
+  CliWin() : ConsoleFixture(kHome, kData) {}
 };
 }  // namespace
 

@@ -6,7 +6,7 @@
 
 #include <map>
 
-#include "ProcessRunner.h"
+#include "ConsoleFixture.h"
 #include "RawLink.h"
 #include "core/Text.h"
 #include "core/win32/WidePath.h"
@@ -23,12 +23,6 @@ const std::wstring kKey = L"Software\\OstrivaneExactTest";
 const std::vector<std::string> kFolders = {"D:\\Old", "D:\\Older", "D:\\Old Stuff", "D:\\OstMovedTo",
                                            "C:\\Ost Long Folder", "C:\\OstLon~1", "D:\\OstShortDest"};
 
-struct RawValue {
-  DWORD type = 0;
-  std::string bytes;
-  bool operator==(const RawValue&) const = default;
-};
-
 std::string Bytes(const std::wstring& w) { return std::string(reinterpret_cast<const char*>(w.c_str()), (w.size() + 1) * 2); }
 
 void SetValue(const std::wstring& name, DWORD type, const std::string& bytes) {
@@ -40,29 +34,7 @@ void SetValue(const std::wstring& name, DWORD type, const std::string& bytes) {
 }
 
 // Every value of the test key, its type and its data exactly as stored.
-std::map<std::wstring, RawValue> Values() {
-  std::map<std::wstring, RawValue> out;
-  HKEY h;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kKey.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return out;
-  for (DWORD i = 0;; ++i) {
-    wchar_t name[512];
-    BYTE data[8192];
-    DWORD nameSize = 512, dataSize = sizeof data, type = 0;
-    if (RegEnumValueW(h, i, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) break;
-    out[name] = {type, std::string(reinterpret_cast<char*>(data), dataSize)};
-  }
-  RegCloseKey(h);
-  return out;
-}
-
-// A registry string value's text (up to its first terminator).
-std::string Text(const RawValue& v) {
-  std::wstring w(reinterpret_cast<const wchar_t*>(v.bytes.data()), v.bytes.size() / 2);
-  return Utf8Text(w.substr(0, w.find(L'\0')));
-}
-void PrintTo(const RawValue& v, std::ostream* os) {
-  *os << "type " << v.type << " \"" << Text(v) << "\" (" << v.bytes.size() << " bytes)";
-}
+std::map<std::wstring, StoredValue> Values() { return StoredValues(HKEY_CURRENT_USER, Utf8Text(kKey)); }
 
 bool DatedBack(const std::string& path, int hours) {
   HANDLE h = CreateFileW(WideText(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -84,25 +56,13 @@ std::string ShortPath(const std::string& path) {
   return n > 0 && n < 1024 ? Utf8Text(buf) : "";
 }
 
-class ExactMatchingWin : public ::testing::Test {
+class ExactMatchingWin : public ConsoleFixture {
  protected:
-  void SetUp() override {
-    Clean();
-    exe = InstallCopy(OSTRIVANE_CLI_EXE, kHome, "ostrivane-cli.exe");
-  }
-  void TearDown() override { Clean(); }
-  void Clean() {
-    RemoveTree(fs, kHome);
-    RemoveTree(fs, kData);
-    for (const std::string& f : kFolders) RemoveTree(fs, f);
+  ExactMatchingWin() : ConsoleFixture(kHome, kData, Utf8Text(kKey), kFolders) {}
+  void Clean() override {
+    ConsoleFixture::Clean();
     fs.Remove("D:\\Old.bak");
-    RegDeleteTreeW(HKEY_CURRENT_USER, kKey.c_str());
   }
-  ProcessResult Cli(const std::vector<std::string>& args, const std::string& input = "") {
-    return RunProgram(exe, args, input);
-  }
-  Win32FileSystem fs;
-  std::string exe;
 };
 
 // Each reference the sibling cases plant, and what the C:\App map and the
@@ -164,14 +124,14 @@ class SiblingPaths : public ExactMatchingWin {
       if (changed.empty())
         EXPECT_EQ(now.at(name), valuesBefore.at(name)) << kReferences[i].text;
       else
-        EXPECT_EQ(Text(now.at(name)), changed);
+        EXPECT_EQ(StoredText(now.at(name)), changed);
       EXPECT_EQ(now.at(name).type, valuesBefore.at(name).type);
       ini += "r" + std::to_string(i) + "=" + (changed.empty() ? kReferences[i].text : changed) + "\r\n";
     }
     EXPECT_EQ(fs.ReadWhole(kData + "\\refs.ini"), ini);
   }
 
-  std::map<std::wstring, RawValue> valuesBefore;
+  std::map<std::wstring, StoredValue> valuesBefore;
   std::map<std::string, std::string> linkBytes;
 };
 }  // namespace
@@ -191,9 +151,9 @@ TEST_F(SiblingPaths, MapChangesThePathOnlyWhereItStandsWholeAndSubstringAsksForE
            "--substring"});
   ASSERT_EQ(r.exitCode, 0u) << r.out << r.err;
   const auto now = Values();
-  EXPECT_EQ(Text(now.at(L"r5")), "D:\\Tools\\Apple\\y.exe");
-  EXPECT_EQ(Text(now.at(L"r6")), "D:\\Tools\\App2\\z");
-  EXPECT_EQ(Text(now.at(L"r11")), "D:\\Older\\x.exe");
+  EXPECT_EQ(StoredText(now.at(L"r5")), "D:\\Tools\\Apple\\y.exe");
+  EXPECT_EQ(StoredText(now.at(L"r6")), "D:\\Tools\\App2\\z");
+  EXPECT_EQ(StoredText(now.at(L"r11")), "D:\\Older\\x.exe");
 }
 
 TEST_F(SiblingPaths, MoveRemapsTheMovedFolderOnlyAndADottedFindTextFindsNothing) {
@@ -244,8 +204,8 @@ TEST_F(ExactMatchingWin, MoveRemapsTheFoldersOwnShortFormAndNotTheRuleBuiltOne) 
   EXPECT_EQ(fs.ReadWhole(kData + "\\short.ini"),
             "[Run]\r\nMine=" + newShort + "\\run.exe\r\nOther=" + otherRef + "\r\n");
   const auto values = Values();
-  EXPECT_EQ(Text(values.at(L"Mine")), newShort + "\\run.exe");
-  EXPECT_EQ(Text(values.at(L"Other")), otherRef);
+  EXPECT_EQ(StoredText(values.at(L"Mine")), newShort + "\\run.exe");
+  EXPECT_EQ(StoredText(values.at(L"Other")), otherRef);
   EXPECT_EQ(fs.ReadWhole(otherRef), "MZ other");
 }
 
@@ -264,7 +224,7 @@ TEST_F(ExactMatchingWin, AShortReferenceToAPlainNamedPlaceKeepsItsPath) {
   ASSERT_EQ(r.exitCode, 0u) << r.out << r.err;
   EXPECT_EQ(r.out, "Ostrivane has finished\n2 links were remapped\n");
   EXPECT_EQ(fs.ReadWhole(kData + "\\plain.ini"), "[Run]\r\nMine=D:\\OstPlain\\run.exe\r\n");
-  EXPECT_EQ(Text(Values().at(L"Mine")), "D:\\OstPlain\\run.exe");
+  EXPECT_EQ(StoredText(Values().at(L"Mine")), "D:\\OstPlain\\run.exe");
 }
 
 TEST_F(ExactMatchingWin, SettingsFilesChangeOnlyInTheReplacedBytes) {

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <thread>
 
-#include "ProcessRunner.h"
+#include "ConsoleFixture.h"
 #include "core/win32/Win32FileSystem.h"
 #include "support/TestTree.h"
 
@@ -16,18 +16,9 @@ const std::string kHome = "C:\\ostrivane-test-faults";
 const std::string kData = "C:\\ostrivane-test-faults-data";
 const std::string kZip = kHome + "\\Undo00000.zip";
 
-class FaultsWin : public ::testing::Test {
+class FaultsWin : public ConsoleFixture {
  protected:
-  void SetUp() override {
-    RemoveTree(fs, kHome);
-    RemoveTree(fs, kData);
-    exe = InstallCopy(OSTRIVANE_CLI_EXE, kHome, "ostrivane-cli.exe");
-  }
-  void TearDown() override {
-    RemoveTree(fs, kHome);
-    RemoveTree(fs, kData);
-  }
-  ProcessResult Cli(const std::vector<std::string>& args) { return RunProgram(exe, args); }
+  FaultsWin() : ConsoleFixture(kHome, kData, "", {"D:\\ostrivane-test-faults"}) {}
   std::string Ini(int i) { return kData + "\\" + std::to_string(i) + ".ini"; }
   // Five settings files mapped by one run, their archive read back.
   std::string MapFive() {
@@ -50,8 +41,6 @@ class FaultsWin : public ::testing::Test {
   bool Original(int i) {
     return fs.ReadWhole(Ini(i)) == "[Paths]\r\nHome=C:\\Old Faults Place\\" + std::to_string(i) + "\r\n";
   }
-  Win32FileSystem fs;
-  std::string exe;
 };
 }  // namespace
 
@@ -165,7 +154,6 @@ TEST_F(FaultsWin, UndoOfAnInterruptedMoveKeepsOneWholeCopyAtHome) {
   EXPECT_EQ(fs.ReadWhole(home + "\\big.bin"), big);
   EXPECT_EQ(fs.ReadWhole(home + "\\sub\\moved.txt"), "its original is gone");
   EXPECT_FALSE(fs.FolderExists("D:\\ostrivane-test-faults"));
-  RemoveTree(fs, "D:\\ostrivane-test-faults");
 }
 
 // Kills of a real move across volumes (C: on disk, E: in memory: see

@@ -5,7 +5,7 @@
 
 #include <map>
 
-#include "ProcessRunner.h"
+#include "ConsoleFixture.h"
 #include "RawLink.h"
 #include "core/win32/Win32FileSystem.h"
 #include "support/FakeUi.h"
@@ -24,78 +24,11 @@ const std::string kMovedOn = "D:\\OstrMovedOn";
 // A last write long before the test, below the millisecond, on an odd second:
 // only an exact restore gives it back.
 const FileTicks kOldWrite = 132'591'708'678'912'345;
-const char* kKey = "Software\\OstrivaneMoveTest";
+const std::string kKey = "Software\\OstrivaneMoveTest";
 
-// Every key below the test key with its values: name, type and data.
-void DumpKey(HKEY root, const std::string& path, std::string& out) {
-  HKEY h;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return;
-  out += "[" + path + "]\n";
-  std::map<std::string, std::string> values;
-  for (DWORD i = 0;; ++i) {
-    char name[1024];
-    BYTE data[4096];
-    DWORD nameSize = sizeof name, dataSize = sizeof data, type = 0;
-    if (RegEnumValueA(h, i, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) break;
-    values[name] = std::to_string(type) + ":" + std::string(reinterpret_cast<char*>(data), dataSize);
-  }
-  for (const auto& [n, v] : values) out += n + "=" + v + "\n";
-  std::vector<std::string> subkeys;
-  for (DWORD i = 0;; ++i) {
-    char name[1024];
-    DWORD size = sizeof name;
-    if (RegEnumKeyExA(h, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    subkeys.push_back(name);
-  }
-  RegCloseKey(h);
-  for (const std::string& s : subkeys) DumpKey(root, path + "\\" + s, out);
-}
-
-void SetText(const std::string& key, const std::string& name, DWORD type, const std::string& text) {
-  HKEY h;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExA(h, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(text.c_str()), DWORD(text.size() + 1));
-  RegCloseKey(h);
-}
-
-std::string TextValue(const std::string& key, const std::string& name) {
-  char buf[1024];
-  DWORD size = sizeof buf;
-  if (RegGetValueA(HKEY_CURRENT_USER, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, nullptr, buf, &size) !=
-      ERROR_SUCCESS)
-    return "<none>";
-  return buf;
-}
-
-class MoveWin : public ::testing::Test {
+class MoveWin : public ConsoleFixture {
  protected:
-  void SetUp() override { Clean(); }
-  void TearDown() override { Clean(); }
-  void Clean() {
-    for (const std::string& f : {kHome, kApps, kNewApps, kCfg, kMovedOn}) RemoveTree(fs, f);
-    RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
-  }
-  // Files below the folders with their bytes and attributes.
-  std::string Files(const std::string& folder) {
-    std::string out;
-    for (const DirEntry& e : fs.ListFolder(folder + "\\*")) {
-      if (e.name == "." || e.name == "..") continue;
-      const std::string p = folder + "\\" + e.name;
-      out += p + " [" + std::to_string(e.attributes) + "]";
-      if (e.IsFolder())
-        out += "\n" + Files(p);
-      else
-        out += " " + fs.ReadWhole(p) + "\n";
-    }
-    return out;
-  }
-  std::string Registry() {
-    std::string out;
-    DumpKey(HKEY_CURRENT_USER, kKey, out);
-    return out;
-  }
-  Win32FileSystem fs;
+  MoveWin() : ConsoleFixture(kHome, "", kKey, {kApps, kNewApps, kCfg, kMovedOn}) {}
 };
 
 // The shell here may answer 0 for a move it did not make (a source that is
@@ -139,7 +72,6 @@ TEST_F(MoveWin, AFolderNamedInAnyScriptMovesWhole) {
 }
 
 TEST_F(MoveWin, CliMoveAndUndoGiveBackEverything) {
-  const std::string exe = InstallCopy(OSTRIVANE_CLI_EXE, kHome, "ostrivane-cli.exe");
   WriteTestFile(fs, kTool + "\\tool.exe", std::string("MZ\0\x90\xFF tool", 10));
   WriteTestFile(fs, kTool + "\\tool.ini", "[Paths]\r\nSelf=C:\\OstrApps\\Tool\\tool.exe\r\n");
   WriteTestFile(fs, kTool + "\\sub\\data.bin", "data");
@@ -157,7 +89,7 @@ TEST_F(MoveWin, CliMoveAndUndoGiveBackEverything) {
   SetText(key + "\\Paths\\C:\\OstrApps\\Tool", "", REG_SZ, "key path");
   const std::string filesBefore = Files(kApps) + Files(kCfg), regBefore = Registry();
 
-  ProcessResult r = RunProgram(exe, {"move", kTool, kNewApps});
+  ProcessResult r = Cli({"move", kTool, kNewApps});
   ASSERT_EQ(r.exitCode, 0u) << r.err;
   EXPECT_EQ(r.out.substr(0, r.out.find('\n', 45) + 1),
             "Ostrivane has finished\nThe files were successfully moved and\n")
@@ -175,7 +107,7 @@ TEST_F(MoveWin, CliMoveAndUndoGiveBackEverything) {
   EXPECT_EQ(TextValue(key, "D:\\OstrApps\\Tool\\tool.exe"), "installed");
   EXPECT_EQ(TextValue(key + "\\Paths\\D:\\OstrApps\\Tool", ""), "key path");
 
-  r = RunProgram(exe, {"undo", "run", "Undo00000"});
+  r = Cli({"undo", "run", "Undo00000"});
   ASSERT_EQ(r.exitCode, 0u) << r.err;
   EXPECT_EQ(r.out, "3 files restored.  Undo has completed\n5 registry values and 2 registry keys restored.\n"
                    "D:\\OstrApps\\Tool was moved back to C:\\OstrApps\\Tool.\n");
@@ -199,7 +131,6 @@ TEST_F(MoveWin, CliMoveAndUndoGiveBackEverything) {
 // missing, ends incomplete, builds nothing at that place, and brings back
 // the registry and the file outside the item.
 TEST_F(MoveWin, CliUndoOfAnItemMovedOnByHand) {
-  const std::string exe = InstallCopy(OSTRIVANE_CLI_EXE, kHome, "ostrivane-cli.exe");
   WriteTestFile(fs, kTool + "\\a.ini", "[P]\r\nSelf=C:\\OstrApps\\Tool\\payload.dat\r\n");
   WriteTestFile(fs, kTool + "\\payload.dat", "payload");
   WriteTestFile(fs, kCfg + "\\app.ini", "[Tool]\r\nPath=C:\\OstrApps\\Tool\\payload.dat\r\n");
@@ -207,13 +138,13 @@ TEST_F(MoveWin, CliUndoOfAnItemMovedOnByHand) {
   SetText(kKey, "Home", REG_SZ, kTool);
   const std::string cfgBefore = Files(kCfg), regBefore = Registry();
 
-  ProcessResult r = RunProgram(exe, {"move", kTool, kNewApps});
+  ProcessResult r = Cli({"move", kTool, kNewApps});
   ASSERT_EQ(r.exitCode, 0u) << r.err;
   ASSERT_EQ(TextValue(kKey, "Home"), kNewTool);
   fs.MakeFolders(kMovedOn);
   ASSERT_TRUE(MoveFileExW(L"D:\\OstrApps\\Tool", L"D:\\OstrMovedOn\\Tool", 0));
 
-  r = RunProgram(exe, {"undo", "run", "Undo00000"});
+  r = Cli({"undo", "run", "Undo00000"});
   EXPECT_EQ(r.exitCode, 3u) << r.out << r.err;
   EXPECT_EQ(r.out.rfind("1 files restored.  Undo has completed\n1 registry value restored.\nNot everything could be undone:\n"
                         "D:\\OstrApps\\Tool does not exist.  Please correct.\n",
@@ -233,8 +164,7 @@ TEST_F(MoveWin, CliUndoOfAnItemMovedOnByHand) {
 }
 
 TEST_F(MoveWin, CliMoveThatCannotBeDoneMapsNothing) {
-  const std::string exe = InstallCopy(OSTRIVANE_CLI_EXE, kHome, "ostrivane-cli.exe");
-  ProcessResult r = RunProgram(exe, {"move", "C:\\OstrApps\\Gone", kNewApps});
+  ProcessResult r = Cli({"move", "C:\\OstrApps\\Gone", kNewApps});
   EXPECT_EQ(r.exitCode, 1u);
   EXPECT_EQ(r.out, "Process Cancelled\nAll Files may not have been Moved\n0 links were remapped\n");
   EXPECT_NE(r.err.find("C:\\OstrApps\\Gone does not exist.  Please correct."), std::string::npos) << r.err;
@@ -243,7 +173,7 @@ TEST_F(MoveWin, CliMoveThatCannotBeDoneMapsNothing) {
   // The console cannot ask whether to replace what is at the new place.
   WriteTestFile(fs, kTool + "\\a.txt", "mine");
   WriteTestFile(fs, kNewTool + "\\a.txt", "theirs");
-  r = RunProgram(exe, {"move", kTool, kNewApps});
+  r = Cli({"move", kTool, kNewApps});
   EXPECT_EQ(r.exitCode, 1u);
   EXPECT_EQ(r.out, "Process Cancelled\nAll Files may not have been Moved\n0 links were remapped\n");
   EXPECT_NE(r.err.find("D:\\OstrApps\\Tool already exists.  Nothing was moved."), std::string::npos) << r.err;

@@ -5,10 +5,7 @@
 // every byte.
 #include <gtest/gtest.h>
 
-#include "ProcessRunner.h"
-#include "RegistryDump.h"
-#include "core/win32/Win32FileSystem.h"
-#include "support/TestTree.h"
+#include "ConsoleFixture.h"
 
 namespace {
 const std::string kHome = "C:\\ostrivane-test-paths";
@@ -62,11 +59,11 @@ std::string TaskText(const std::string& a) {
 }
 std::string MultiText(const std::string& a) { return a + "\\a.dll" + std::string(1, '\0') + kSibling + "\\b.dll"; }
 
-class PathsEndToEnd : public ::testing::Test {
+class PathsEndToEnd : public ConsoleFixture {
  protected:
+  PathsEndToEnd() : ConsoleFixture(kHome, kData, kKey, {kApp, kSibling, kDestination}) {}
   void SetUp() override {
-    Clean();
-    exe = InstallCopy(OSTRIVANE_CLI_EXE, kHome, "ostrivane-cli.exe");
+    ConsoleFixture::SetUp();
     WriteTestFile(fs, kApp + "\\app.exe", "MZ app");
     WriteTestFile(fs, kSibling + "\\app.exe", "MZ sibling");
     fs.MakeFolders(kDestination);
@@ -77,14 +74,11 @@ class PathsEndToEnd : public ::testing::Test {
     SetRegistryText(HKEY_CURRENT_USER, kKey, "expand sibling", REG_EXPAND_SZ, Variable(kSibling) + "\\app.exe");
     SetRegistryText(HKEY_USERS, kOtherKey, "home", REG_SZ, kApp + "\\app.exe;" + kSibling);
   }
-  void TearDown() override { Clean(); }
-  void Clean() {
-    for (const std::string& folder : {kHome, kData, kApp, kSibling, kDestination}) RemoveTree(fs, folder);
+  void Clean() override {
+    ConsoleFixture::Clean();
     DeleteFileW(WideText(kTask).c_str());
-    RegDeleteTreeW(HKEY_CURRENT_USER, WideText(kKey).c_str());
     RegDeleteTreeW(HKEY_USERS, WideText(kOtherUser).c_str());
   }
-  ProcessResult Cli(const std::vector<std::string>& args) { return RunProgram(exe, args); }
   // Every place the test looks at, byte for byte.
   std::string State() {
     std::string out = FilesBelow(fs, kData) + FilesBelow(fs, kApp) + FilesBelow(fs, kDestination) +
@@ -102,8 +96,6 @@ class PathsEndToEnd : public ::testing::Test {
     EXPECT_EQ(r.exitCode, 0u) << r.out << r.err;
     EXPECT_EQ(State(), state);
   }
-  Win32FileSystem fs;
-  std::string exe;
 };
 }  // namespace
 

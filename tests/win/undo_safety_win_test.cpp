@@ -3,49 +3,35 @@
 // that changed nothing leaves no records behind.
 #include <gtest/gtest.h>
 
-#include "ProcessRunner.h"
-#include "RegistryDump.h"
-#include "core/win32/Win32FileSystem.h"
-#include "support/TestTree.h"
+#include "ConsoleFixture.h"
 
 namespace {
 const std::string kHome = "C:\\ostrivane-test-undosafety";
 const std::string kData = "C:\\ostrivane-test-undosafety-data";
 const std::string kKey = "Software\\OstrivaneUndoSafety";
 
-class UndoSafetyWin : public ::testing::Test {
+class UndoSafetyWin : public ConsoleFixture {
  protected:
+  UndoSafetyWin() : ConsoleFixture(kHome, kData, kKey) {}
   void SetUp() override {
-    Clean();
-    exe = InstallCopy(OSTRIVANE_CLI_EXE, kHome, "ostrivane-cli.exe");
+    ConsoleFixture::SetUp();
     for (const char* f : {"a", "b"})
       WriteTestFile(fs, Ini(f), std::string("[S]\r\nPath=\\\\OLDSRV\\Data\\") + f + "\r\n");
     SetRegistryText(HKEY_CURRENT_USER, kKey, "One", REG_SZ, "\\\\OLDSRV\\Data\\1");
     SetRegistryText(HKEY_CURRENT_USER, kKey, "Two", REG_SZ, "\\\\OLDSRV\\Data\\2");
   }
-  void TearDown() override { Clean(); }
-  void Clean() {
-    RemoveTree(fs, kHome);
-    RemoveTree(fs, kData);
-    RegDeleteTreeW(HKEY_CURRENT_USER, WideText(kKey).c_str());
-  }
   std::string Ini(const std::string& name) { return kData + "\\" + name + ".ini"; }
-  ProcessResult Cli(const std::vector<std::string>& args) { return RunProgram(exe, args); }
   ProcessResult Map(const std::string& find, const std::string& replace) {
     return Cli({"map", "--find", find, "--replace", replace, "--targets", "registry,settings", "--drives", "C"});
   }
   std::string State() {
-    std::string out = fs.ReadWhole(Ini("a")) + fs.ReadWhole(Ini("b"));
-    DumpRegistryKey(HKEY_CURRENT_USER, kKey, out);
-    return out;
+    return fs.ReadWhole(Ini("a")) + fs.ReadWhole(Ini("b")) + Registry();
   }
   std::string Records() {
     std::string out;
     for (const DirEntry& e : fs.ListFolder(kHome + "\\Undo*")) out += e.name + " ";
     return out;
   }
-  Win32FileSystem fs;
-  std::string exe;
 };
 }  // namespace
 

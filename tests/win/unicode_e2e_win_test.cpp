@@ -7,9 +7,8 @@
 
 #include <algorithm>
 
-#include "ProcessRunner.h"
+#include "ConsoleFixture.h"
 #include "RawLink.h"
-#include "RegistryDump.h"
 #include "core/Unicode.h"
 #include "core/win32/WidePath.h"
 #include "core/win32/Win32CodePage.h"
@@ -20,20 +19,6 @@ namespace {
 const std::string kHome = "C:\\ostrivane-test-unicode";
 const std::string kData = "D:\\OstrUnicodeData";
 const std::string kKey = "Software\\OstrivaneUnicodeTest";
-
-std::string Registry() {
-  std::string out;
-  DumpRegistryKey(HKEY_CURRENT_USER, kKey, out);
-  return out;
-}
-
-void SetText(const std::string& key, const std::string& name, DWORD type, const std::string& text) {
-  SetRegistryText(HKEY_CURRENT_USER, key, name, type, text);
-}
-
-std::string TextValue(const std::string& key, const std::string& name) {
-  return RegistryText(HKEY_CURRENT_USER, key, name);
-}
 
 // The Unix path Wine gives a Windows path, for the host's own programs.
 std::string UnixPathOf(const std::string& path) {
@@ -75,23 +60,10 @@ std::vector<std::string> SortedLines(const std::string& text) {
   return lines;
 }
 
-class UnicodeEndToEnd : public ::testing::Test {
+class UnicodeEndToEnd : public ConsoleFixture {
  protected:
-  void SetUp() override {
-    Clean();
-    exe = InstallCopy(OSTRIVANE_CLI_EXE, kHome, "ostrivane-cli.exe");
-  }
-  void TearDown() override { Clean(); }
-  void Clean() {
-    RemoveTree(fs, kHome);
-    RemoveTree(fs, kData);
-    RegDeleteTreeW(HKEY_CURRENT_USER, WideText(kKey).c_str());
-  }
-  ProcessResult Cli(const std::vector<std::string>& args) { return RunProgram(exe, args); }
-  std::string Files(const std::string& folder) { return FilesBelow(fs, folder); }
-  Win32FileSystem fs;
+  UnicodeEndToEnd() : ConsoleFixture(kHome, kData, kKey) {}
   Win32CodePage cp1252{1252u};
-  std::string exe;
 };
 
 // Texts of the kind the platform's ANSI functions turn into "?".

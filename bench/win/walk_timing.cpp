@@ -1,0 +1,250 @@
+// The file walk on a real (Wine or Windows) disk against a bare enumeration
+// of the same tree, and the registry walk against a bare traversal of the
+// registry, printed as times and ratios. Run by hand, never by the
+// tests (see bench/README.md):
+//   scripts/wine-run.sh build/windows/wineprefix build/windows/walk_timing.exe
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/win32/WidePath.h"
+#include "core/win32/Win32CodePage.h"
+#include "core/win32/Win32FileSystem.h"
+#include "core/win32/WinApi.h"
+#include "filemap/FileWalk.h"
+#include "filemap/PathForms.h"
+#include "filemap/TextFileRewrite.h"
+#include "regmap/RegistryWalk.h"
+#include "regmap/win32/Win32RegistryBackend.h"
+#include "support/FakeFileSystem.h"
+#include "support/FakeUi.h"
+#include "support/RecordingBackup.h"
+#include "support/TestTree.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The tree: 5,000 folders, 50,000 files, one settings file in every tenth
+// folder, one shortcut in every twentieth and, with configFiles, a .json and
+// a .ps1 in every tenth.
+void MakeTree(Win32FileSystem& fs, const std::string& root, bool configFiles) {
+  constexpr int kTop = 50, kSub = 100, kFiles = 10;
+  RemoveTree(fs, root);
+  for (int t = 0; t < kTop; ++t)
+    for (int s = 0; s < kSub; ++s) {
+      const std::string folder = root + "T" + std::to_string(t) + "\\S" + std::to_string(s) + "\\";
+      fs.MakeFolders(folder);
+      for (int f = 0; f < kFiles; ++f) {
+        std::string name = "file" + std::to_string(f) + ".txt";
+        if (f == 0 && s % 10 == 0) name = "settings.ini";
+        if (f == 1 && s % 20 == 0) name = "link.lnk";
+        if (configFiles && f == 2 && s % 10 == 0) name = "appsettings.json";
+        if (configFiles && f == 3 && s % 10 == 5) name = "start.ps1";
+        // Written without a flush each: the tree is only read afterwards.
+        HANDLE h = CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        const char text[] = "[Section]\r\nKey=C:\\Somewhere\\Else\r\n";
+        WriteFile(h, text, sizeof text - 1, &written, nullptr);
+        CloseHandle(h);
+      }
+    }
+}
+
+// The bare enumeration goes through the wide functions in the "\\?\" form,
+// as the walk does, and converts nothing; it reads every file whose name
+// ends in one of `read` whole.
+long long BareEnumeration(const std::wstring& folder, const std::vector<std::wstring>& read) {
+  long long entries = 0;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileExW((folder + L"*").c_str(), FindExInfoStandard, &fd, FindExSearchNameMatch, nullptr, 0);
+  if (h == INVALID_HANDLE_VALUE) return 0;
+  std::vector<char> buffer(1 << 16);
+  do {
+    ++entries;
+    const std::wstring_view name = fd.cFileName;
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (name != L"." && name != L"..") entries += BareEnumeration(folder + fd.cFileName + L"\\", read);
+      continue;
+    }
+    for (const std::wstring& ending : read) {
+      if (name.size() < ending.size() || name.substr(name.size() - ending.size()) != ending) continue;
+      HANDLE file = CreateFileW((folder + fd.cFileName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr);
+      DWORD got = 0;
+      while (ReadFile(file, buffer.data(), DWORD(buffer.size()), &got, nullptr) && got > 0) {
+      }
+      CloseHandle(file);
+    }
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+  return entries;
+}
+
+// A walk with the real file system and text rewriting over the given file
+// targets, shortcuts only recorded.
+struct TimedWalk {
+  TimedWalk(Win32FileSystem& fs, const Targets& targets)
+      : forms(fs), backup(fs), rewrite(ctx, fs, backup, ansi), walk(ctx, fs, forms, rewrite, shortcuts) {
+    ctx.ui = &ui;
+    ctx.request.Mode = 'F';
+    ctx.targets = targets;
+  }
+  // Seconds for one walk looking for a text no file holds.
+  double Run(const std::string& root) {
+    const auto start = Clock::now();
+    walk.SearchThruDir(root, "C:\\Nowhere\\Old Folder", "C:\\Nowhere\\New Folder");
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    shortcuts.paths.clear();
+    return seconds;
+  }
+  FakeUi ui;
+  RunContext ctx;
+  PathForms forms;
+  RecordingBackup backup;
+  Win32CodePage ansi{Win32CodePage::Which::Ansi};
+  TextFileRewrite rewrite;
+  RecordingShortcuts shortcuts;
+  FileWalk walk;
+};
+
+double SecondsOf(const std::function<void()>& work) {
+  const auto start = Clock::now();
+  work();
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// On a shared machine one round can be slowed by others: the fastest of
+// seven rounds is the figure to compare. Returns false when a walk changed
+// something, which would make its time meaningless.
+bool Compare(const char* title, bool configFiles, const std::vector<std::wstring>& bareReads,
+             const std::vector<std::pair<const char*, Targets>>& walks) {
+  Win32FileSystem fs;
+  const std::string root = std::string("C:\\ostrivane-bench-") + (configFiles ? "config" : "walk") + "\\";
+  MakeTree(fs, root, configFiles);
+  std::vector<std::unique_ptr<TimedWalk>> timed;
+  for (const auto& w : walks) timed.push_back(std::make_unique<TimedWalk>(fs, w.second));
+  double bestBare = 1e9;
+  std::vector<double> best(walks.size(), 1e9);
+  std::printf("%s\n", title);
+  for (int round = 0; round < 7; ++round) {
+    long long entries = 0;
+    const double bare = SecondsOf([&] { entries = BareEnumeration(L"\\\\?\\" + WideText(root), bareReads); });
+    bestBare = std::min(bestBare, bare);
+    std::printf("  round %d: bare enumeration %.3f s (%lld entries)", round, bare, entries);
+    for (std::size_t i = 0; i < walks.size(); ++i) {
+      const double s = timed[i]->Run(root);
+      best[i] = std::min(best[i], s);
+      std::printf(", %s %.3f s (ratio %.2f)", walks[i].first, s, s / bare);
+    }
+    std::printf("\n");
+  }
+  std::printf("  fastest rounds: bare enumeration %.3f s", bestBare);
+  bool clean = true;
+  for (std::size_t i = 0; i < walks.size(); ++i) {
+    std::printf(", %s %.3f s (ratio %.2f)", walks[i].first, best[i], best[i] / bestBare);
+    clean = clean && timed[i]->ctx.request.LinkCount == 0 && timed[i]->backup.saved.empty();
+  }
+  std::printf("\n");
+  RemoveTree(fs, root);
+  return clean;
+}
+
+// A bare read-only traversal through the wide functions themselves: the
+// keys, and every value with its data, nothing converted.
+void BareTraversal(HKEY key, long& keys, long& values) {
+  static std::vector<wchar_t> nameBuf(16384);
+  static std::vector<BYTE> dataBuf(1 << 16);
+  ++keys;
+  for (DWORD i = 0;; ++i) {
+    DWORD nameLen = DWORD(nameBuf.size()), dataLen = DWORD(dataBuf.size()), type = 0;
+    const LONG rc = RegEnumValueW(key, i, nameBuf.data(), &nameLen, nullptr, &type, dataBuf.data(), &dataLen);
+    if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA) break;
+    ++values;
+  }
+  std::vector<std::wstring> subs;
+  for (DWORD i = 0;; ++i) {
+    DWORD len = DWORD(nameBuf.size());
+    if (RegEnumKeyExW(key, i, nameBuf.data(), &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    subs.emplace_back(nameBuf.data(), len);
+  }
+  for (const std::wstring& s : subs) {
+    HKEY sub = nullptr;
+    if (RegOpenKeyExW(key, s.c_str(), 0, KEY_READ, &sub) != ERROR_SUCCESS) continue;
+    BareTraversal(sub, keys, values);
+    RegCloseKey(sub);
+  }
+}
+
+// 20,000 keys of five values each under HKEY_CURRENT_USER, then the whole
+// registry walked for a text no value holds, against the bare traversal.
+bool CompareRegistry() {
+  const std::wstring base = L"Software\\OstrivaneBenchRegistry";
+  RegDeleteTreeW(HKEY_CURRENT_USER, base.c_str());
+  for (int k = 0; k < 20000; ++k) {
+    HKEY h;
+    const std::wstring path = base + L"\\G" + std::to_wstring(k / 100) + L"\\K" + std::to_wstring(k);
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr) !=
+        ERROR_SUCCESS)
+      return false;
+    for (int v = 0; v < 5; ++v) {
+      const std::wstring data = L"C:\\Program Files\\Vendor\\App" + std::to_wstring(v);
+      RegSetValueExW(h, (L"value" + std::to_wstring(v)).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                     DWORD((data.size() + 1) * sizeof(wchar_t)));
+    }
+    RegCloseKey(h);
+  }
+  FakeUi ui;
+  FakeFileSystem fs;
+  fs.AddFolder("C:\\Ost");
+  RunContext ctx;
+  ctx.ui = &ui;
+  ctx.programFolder = "C:\\Ost\\";
+  ctx.request.UndoName = "Undo00000";
+  ctx.request.Mode = 'F';
+  ctx.targets = Targets{true, false, false, false, false};
+  ctx.OsGeneration = 6;
+  Win32RegistryBackend backend;
+  Win32CodePage ansi{Win32CodePage::Which::Ansi};
+
+  std::printf("The registry walk against a bare traversal of the whole registry:\n");
+  double bestBare = 1e9, bestWalk = 1e9;
+  for (int round = 0; round < 6; ++round) {
+    long keys = 0, values = 0;
+    const double bare = SecondsOf([&] {
+      for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) BareTraversal(root, keys, values);
+    });
+    const double walked = SecondsOf([&] {
+      RegistryWalk walk(ctx, backend, fs, ansi);
+      walk.FindReplaceProcess({"C:\\NoSuchText\\Ostrivane", "D:\\x", "", ""});
+    });
+    std::printf("  round %d: %ld keys, %ld values; bare traversal %.3f s, walk %.3f s (ratio %.2f)\n", round, keys,
+                values, bare, walked, walked / bare);
+    bestBare = std::min(bestBare, bare);
+    bestWalk = std::min(bestWalk, walked);
+  }
+  std::printf("  fastest rounds: bare traversal %.3f s, walk %.3f s (ratio %.2f)\n", bestBare, bestWalk,
+              bestWalk / bestBare);
+  RegDeleteTreeW(HKEY_CURRENT_USER, base.c_str());
+  return ctx.request.LinkCount == 0;
+}
+
+}  // namespace
+
+int main() {
+  // Settings files and shortcuts against the bare listing; the same walk with
+  // no file target shows the listings alone, apart from the reading.
+  bool clean = Compare("The walk against a bare enumeration (500 settings files read, 250 shortcuts handed over):",
+                       false, {},
+                       {{"walk", {false, true, true, false, false}}, {"listings alone", {false, false, false, false, false}}});
+  // The default file targets against an enumeration that reads the same files.
+  clean = Compare("The default file targets against a bare enumeration reading the same 1,500 files:", true,
+                  {L".ini", L".json", L".ps1"}, {{"walk", {false, true, true, false, true}}}) && clean;
+  clean = CompareRegistry() && clean;
+  if (!clean) std::printf("A walk changed something: its times say nothing.\n");
+  return clean ? 0 : 1;
+}
