@@ -44,7 +44,7 @@ bool FillDrives(RunContext& ctx, const CliOptions& o, DriveSource& source, std::
 
 std::string MissingPart(const RunContext& ctx, const RunParts& p) {
   if (!p.undo || !p.archive || !p.shortNames) return "the undo store";
-  if (ctx.request.Mode == 'M' && !p.mover) return "moving";
+  if (ctx.request.Mode == RunMode::MoveAndMap && !p.mover) return "moving";
   if (ctx.targets.registry && !p.registry) return "the registry target";
   if (ctx.targets.HasFileTargets() && !p.files) return "the file targets";
   return "";
@@ -52,7 +52,7 @@ std::string MissingPart(const RunContext& ctx, const RunParts& p) {
 
 int RunUndo(const CliOptions& o, CliServices& services, RunContext& ctx, std::ostream& out) {
   UndoList& list = services.Undo(ctx);
-  list.FillUndoBox(false);
+  list.RebuildList();
   const std::vector<std::string> lines = list.Lines();
   if (o.command == CliCommand::UndoList) {
     for (const std::string& line : lines) out << line << '\n';
@@ -63,7 +63,7 @@ int RunUndo(const CliOptions& o, CliServices& services, RunContext& ctx, std::os
   if (!listed) throw Error("There is no undo entry " + o.undoName + ".");
   if (o.command == CliCommand::UndoDelete) {
     list.DeleteEntry(o.undoName);
-    list.FillUndoBox(false);
+    list.RebuildList();
     out << o.undoName << " deleted\n";
   } else {
     const std::string message = services.UndoRunner(ctx).UndoEntry(o.undoName, o.force);
@@ -83,10 +83,10 @@ int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std:
   ctx.targets = o.targets;
   ctx.preview = o.preview;
   ctx.request.Substring = o.substring;
-  if (ctx.request.Mode == 'F') {
+  if (ctx.request.Mode == RunMode::MapOnly) {
     ctx.verify.mapOnly = o.verify;
     ctx.verify.replaceAll = !o.verify;
-  } else if (ctx.request.Mode == 'M') {
+  } else if (ctx.request.Mode == RunMode::MoveAndMap) {
     ctx.verify.moveGiven = o.verify;
   }
   std::string missing;
@@ -121,7 +121,7 @@ int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std:
     if (!o.reportPath.empty()) services.WriteFile(o.reportPath, ChangeReportText(ctx));
   };
   try {
-    MappingRun(ctx, parts).StartSearch();
+    MappingRun(ctx, parts).Run();
   } catch (...) {
     ctx.ui = nullptr;
     try {

@@ -114,16 +114,16 @@ void JsonString(std::string& out, const std::string& text) {
 }
 }  // namespace
 
-const char* ModeName(char mode) {
+const char* ModeName(RunMode mode) {
   switch (mode) {
-    case 'M': return "Move and Map";
-    case 'S': return "Switch Drives";
+    case RunMode::MoveAndMap: return "Move and Map";
+    case RunMode::SwitchDrives: return "Switch Drives";
     default: return "Map Only";
   }
 }
 
-std::string RunSummary(char mode, const std::string& findText, const std::string& replaceText) {
-  return std::string(ModeName(mode)) + ": " + findText + (mode == 'S' ? " <-> " : " -> ") + replaceText;
+std::string RunSummary(RunMode mode, const std::string& findText, const std::string& replaceText) {
+  return std::string(ModeName(mode)) + ": " + findText + (mode == RunMode::SwitchDrives ? " <-> " : " -> ") + replaceText;
 }
 
 std::string ChangeReportText(const RunContext& ctx) {

@@ -4,8 +4,8 @@ bool VerificationOn(const RunContext& ctx) {
   if (ctx.preview) return false;
   const VerifySwitches& v = ctx.verify;
   switch (ctx.request.Mode) {
-    case 'F': return v.mapOnly;
-    case 'M': return v.moveGiven || v.moveConfirm;
+    case RunMode::MapOnly: return v.mapOnly;
+    case RunMode::MoveAndMap: return v.moveGiven || v.moveConfirm;
     default: return false;
   }
 }

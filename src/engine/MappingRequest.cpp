@@ -10,7 +10,7 @@ std::string RequestRefusal(const MappingRequest& r) {
   if (r.FindText == r.ReplaceText)
     return "The text to find and the text to replace it with are the same (" + r.FindText +
            "): there is nothing to change.";
-  if (r.Mode != 'M') return "";
+  if (r.Mode != RunMode::MoveAndMap) return "";
   const std::string from = RemoveSlash(r.FindText), to = RemoveSlash(r.ReplaceText);
   if (EqualFold(from, to)) return from + " is already there: there is nothing to move.";
   const std::size_t head = FoldPrefixLength(to, from);
@@ -43,7 +43,7 @@ void RunContext::PassOver(std::string where, std::string reason) {
 void RunContext::Record(ChangeEntry entry) {
   // A move's review is searched before the move: places inside the item are
   // named where they will be.
-  if (preview && request.Mode == 'M') entry.where = PathAfterMove(entry.where, request.FindText, request.ReplaceText);
+  if (preview && request.Mode == RunMode::MoveAndMap) entry.where = PathAfterMove(entry.where, request.FindText, request.ReplaceText);
   if (AddsLink(entry)) ++request.LinkCount;
   if (entry.outcome == ChangeOutcome::PassedOver) passedOver.push_back({PlaceText(entry), entry.reason});
   changes.push_back(std::move(entry));
@@ -53,7 +53,7 @@ bool RunContext::Chosen(const ChangeEntry& entry) {
   if (!selection || entry.kind == ChangeKind::MovedItem) return true;
   // A switch's second pass meets places its first pass already turned to the
   // marker; the review saw them as they were before the run.
-  if (request.Mode == 'S' && (entry.where + entry.value + entry.oldText).find(kSwitchMarker) != std::string::npos) {
+  if (request.Mode == RunMode::SwitchDrives && (entry.where + entry.value + entry.oldText).find(kSwitchMarker) != std::string::npos) {
     const auto before = [&](std::string text) {
       for (std::size_t p = 0; (p = text.find(kSwitchMarker, p)) != std::string::npos; p += request.FindText.size())
         text.replace(p, std::string_view(kSwitchMarker).size(), request.FindText);

@@ -10,18 +10,20 @@
 class Ui;
 class WrittenRecord;
 
+// What the user chose on the front page (or the console command).
+enum class RunMode { MoveAndMap, SwitchDrives, MapOnly };
+
 struct MappingRequest {
   std::string FindText;
   std::string ReplaceText;
   bool Substring = false;  // match a path as plain text, also inside longer names
-  char Mode = 'F';  // 'M' Move and Map, 'S' Switch Drives, 'F' Map Only
+  RunMode Mode = RunMode::MapOnly;
   bool Cancelled = false;
   std::int32_t LinkCount = 0;
   std::int32_t ProgressFloor = 0;
   std::int32_t ProgressCeiling = 0;
   std::string ScanLocation;
   std::string UndoName;
-  std::string RegBackupText;
 };
 
 // Why the request must not run at all, "" when it may: the same text to find

@@ -1,5 +1,6 @@
 #include "engine/MappingRun.h"
 
+#include <optional>
 #include <utility>
 
 #include "core/Error.h"
@@ -12,19 +13,17 @@ namespace {
 // Holds the "run is on" state for the length of a run, also on failure.
 class RunningScope {
  public:
-  RunningScope(RunContext& ctx, RunLock* lock) : ctx_(ctx), lock_(lock) {
+  RunningScope(RunContext& ctx, RunLock* lock) : ctx_(ctx) {
+    // A second run from the same front end is refused before the lock is tried.
     if (ctx_.running) throw Error(kRunInProgressMessage);
-    if (lock_ && !lock_->TryAcquire()) throw Error(kRunInProgressMessage);
+    locked_.emplace(lock);
     ctx_.running = true;
   }
-  ~RunningScope() {
-    ctx_.running = false;
-    if (lock_) lock_->Release();
-  }
+  ~RunningScope() { ctx_.running = false; }
 
  private:
   RunContext& ctx_;
-  RunLock* lock_;
+  std::optional<RunLockScope> locked_;
 };
 
 // Step 10 of a run: the progress dialog goes away whatever happened.
@@ -51,7 +50,7 @@ class ProgressScope {
 };
 }  // namespace
 
-void MappingRun::StartSearch() {
+void MappingRun::Run() {
   // Refused before anything is made, numbered or moved.
   if (const std::string refusal = RequestRefusal(ctx_.request); !refusal.empty()) throw Error(refusal);
   ctx_.changes.clear();
@@ -119,7 +118,7 @@ void MappingRun::Search() {
   } tellEnvironment{ctx_, parts_.environment};
   MappingRequest& r = ctx_.request;
 
-  const int number = parts_.undo->FillUndoBox(true);
+  const int number = parts_.undo->NextUndoNumber();
   if (number < 0 || number > 99999) throw Error(kNoUndoNameMessage);
   r.UndoName = "Undo" + ZeroPad5(number);
   ctx_.written = nullptr;
@@ -132,7 +131,7 @@ void MappingRun::Search() {
   ctx_.passedOver.clear();
   ctx_.notes.clear();
   oldShort_.clear();
-  if (r.Mode == 'M') {
+  if (r.Mode == RunMode::MoveAndMap) {
     ctx_.moveLines.cancelledMoveLineVisible = true;
     // The item's short form is the file system's, so it is asked while the
     // item is still there.
@@ -159,8 +158,8 @@ void MappingRun::Search() {
   parts_.archive->SetArchiveName(ctx_.programFolder + r.UndoName + ".zip");
 
   switch (r.Mode) {
-    case 'M': DoMove(); break;
-    case 'S': DoSwitch(); break;
+    case RunMode::MoveAndMap: DoMove(); break;
+    case RunMode::SwitchDrives: DoSwitch(); break;
     default: DoFindReplace(); break;
   }
   ReportNotMet();
@@ -196,7 +195,7 @@ void MappingRun::MapOnce(const std::string& oldShort) {
   // A move's preview comes before the move: the new place's short form is
   // the file system's to give once it is there, and a form built now may
   // not be the one the run writes. The long form is shown instead.
-  const bool newShortAfterMove = ctx_.preview && r.Mode == 'M';
+  const bool newShortAfterMove = ctx_.preview && r.Mode == RunMode::MoveAndMap;
   // A new text with no short form of its own (a plain 8.3 name, a place not
   // there yet) is its own short form: an old short reference takes it whole
   // rather than losing its path.
@@ -206,13 +205,13 @@ void MappingRun::MapOnce(const std::string& oldShort) {
   texts.newShortAfterMove = newShortAfterMove;
   const std::size_t firstEntry = ctx_.changes.size();
   if (ctx_.targets.registry) parts_.registry->FindReplaceProcess(texts);
-  if (ctx_.targets.HasFileTargets()) parts_.files->IniProcess(texts);
+  if (ctx_.targets.HasFileTargets()) parts_.files->MapFiles(texts);
   for (std::size_t i = firstEntry; i < ctx_.changes.size(); ++i)
     if (ctx_.changes[i].reason == kShortFormAfterMove) {
       ctx_.notes.push_back(kShortFormAfterMoveNote);
       break;
     }
-  parts_.undo->FillUndoBox(false);
+  parts_.undo->RebuildList();
 }
 
 void MappingRun::DoMove() { MapOnce(oldShort_); }
@@ -248,6 +247,6 @@ void MappingRun::DoSwitch() {
   if (ctx_.targets.registry)
     SwitchPasses([this](const SearchTexts& t) { parts_.registry->FindReplaceProcess(t); });
   if (ctx_.targets.HasFileTargets())
-    SwitchPasses([this](const SearchTexts& t) { parts_.files->IniProcess(t); });
-  parts_.undo->FillUndoBox(false);
+    SwitchPasses([this](const SearchTexts& t) { parts_.files->MapFiles(t); });
+  parts_.undo->RebuildList();
 }

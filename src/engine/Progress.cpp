@@ -1,7 +1,7 @@
 #include "engine/Progress.h"
 
-int StepShare(ProgressStep step, char mode, const Targets& targets, int selectedDrives) {
-  const bool sw = mode == 'S';
+int StepShare(ProgressStep step, RunMode mode, const Targets& targets, int selectedDrives) {
+  const bool sw = mode == RunMode::SwitchDrives;
   if (step == ProgressStep::Drive) {
     if (selectedDrives <= 0) return 0;
     const int total = targets.registry ? (sw ? 22 : 66) : (sw ? 33 : 100);
@@ -55,11 +55,11 @@ EndPage EndPageOf(const RunContext& ctx) {
   page.finished = !ctx.request.Cancelled;
   if (page.finished) {
     page.title = "Ostrivane has finished";
-    if (ctx.request.Mode == 'M' && ctx.moveLines.finishedMoveLineVisible)
+    if (ctx.request.Mode == RunMode::MoveAndMap && ctx.moveLines.finishedMoveLineVisible)
       page.moveLine = ctx.preview ? "The files would be moved and" : "The files were successfully moved and";
   } else {
     page.title = "Process Cancelled";
-    if (ctx.request.Mode == 'M' && ctx.moveLines.cancelledMoveLineVisible) page.moveLine = ctx.moveLines.cancelledMoveLine;
+    if (ctx.request.Mode == RunMode::MoveAndMap && ctx.moveLines.cancelledMoveLineVisible) page.moveLine = ctx.moveLines.cancelledMoveLine;
   }
   // A preview changed nothing and must not read as if it had.
   page.countLine = ctx.preview ? WouldRemapText(ctx.request.LinkCount) : RemappedResultText(ctx.request.LinkCount);

@@ -71,7 +71,7 @@ bool FileWalk::IsTasksFolder(const std::string& folder) const {
 
 FileWalk::Entries FileWalk::List(const std::string& folder) { return fs_.ListFolder(folder + "*"); }
 
-void FileWalk::IniProcess(const SearchTexts& texts) {
+void FileWalk::MapFiles(const SearchTexts& texts) {
   LearnOwnFolders();
   const int selected = ctx_.SelectedDriveCount();
   for (const DriveRow& row : ctx_.drives) {

@@ -58,7 +58,7 @@ void RegistryWalk::FindReplaceProcess(const SearchTexts& texts) {
   spellings_.emplace(texts);
   // Only a path is looked for behind variables: a drive switch would write
   // out every %SystemRoot% of the machine.
-  environment_ = texts.rule == MatchRule::Path && ctx_.request.Mode != 'S' ? environmentValues_ : nullptr;
+  environment_ = texts.rule == MatchRule::Path && ctx_.request.Mode != RunMode::SwitchDrives ? environmentValues_ : nullptr;
   if (!ctx_.preview) {
     // A Switch Drives run makes three passes into one file: a file gone
     // between them stops the run as a file gone within one does.
@@ -83,12 +83,12 @@ void RegistryWalk::FindReplaceProcess(const SearchTexts& texts) {
 }
 
 bool RegistryWalk::IsLinkKey(RegRoot root, const std::string& path) {
-  TNTRegistry key(backend_, root);
+  RegistryCursor key(backend_, root);
   return key.OpenRegPathItselfForReading(path) && key.IsLink();
 }
 
 bool RegistryWalk::IsPlainKey(RegRoot root, const std::string& path) {
-  TNTRegistry key(backend_, root);
+  RegistryCursor key(backend_, root);
   return key.OpenRegPathItselfForReading(path) && !key.IsLink();
 }
 
@@ -97,7 +97,7 @@ std::vector<RegistryWalk::UserHive> RegistryWalk::OtherUserHives() {
   // again, every change of HKEY_CURRENT_USER would be made twice.
   const std::string own = accounts_ ? accounts_->CurrentUserSid() : "";
   if (own.empty()) return {};
-  TNTRegistry users(backend_, RegRoot::Users);
+  RegistryCursor users(backend_, RegRoot::Users);
   if (!users.OpenRegPathForReading("\\")) return {};
   const std::vector<std::string> listed = users.ListSubkeyNames();
   users.CloseKey();
@@ -148,7 +148,7 @@ void RegistryWalk::SearchOtherUsers() {
 
 void RegistryWalk::SearchThruKey(RegRoot root, const std::string& rootName, const std::string& path) {
   if (ctx_.PumpCancelled()) return;
-  TNTRegistry reg(backend_, root);
+  RegistryCursor reg(backend_, root);
   ctx_.request.ScanLocation = rootName + path;
   // Read access is enough to search; a change reopens the key for writing.
   // The key is opened itself, so that a registry link shows as one.
@@ -272,7 +272,7 @@ RegistryWalk::Outcome RegistryWalk::Apply(KeyVisit& visit, const std::string& ac
       noChange = "it would be renamed onto its own name";
     else if (head != kNotFound)
       noChange = "it would be moved into its own subkey " + visit.rootName + candidate;
-    else if (TNTRegistry(backend_, visit.root).KeyExists("\\" + candidate))
+    else if (RegistryCursor(backend_, visit.root).KeyExists("\\" + candidate))
       noChange = "a key " + visit.rootName + candidate + " exists already";
   } else if (kind == EntryKind::ValueName) {
     if (EqualFold(actualName, candidate))
@@ -286,7 +286,7 @@ RegistryWalk::Outcome RegistryWalk::Apply(KeyVisit& visit, const std::string& ac
   }
   // Moving a tree through a link would copy the link's target instead;
   // refused before anything is backed up.
-  if (kind == EntryKind::KeyPath && TNTRegistry(backend_, visit.root).HoldsLink(keyPath)) {
+  if (kind == EntryKind::KeyPath && RegistryCursor(backend_, visit.root).HoldsLink(keyPath)) {
     reason = "it holds a registry link, which a move would not keep";
     return Outcome::PassedOver;
   }
@@ -339,7 +339,7 @@ RegistryWalk::Outcome RegistryWalk::Apply(KeyVisit& visit, const std::string& ac
   try {
     switch (kind) {
       case EntryKind::KeyPath: {
-        TNTRegistry mover(backend_, visit.root);
+        RegistryCursor mover(backend_, visit.root);
         return made(mover.MoveRegKey(keyPath, "\\" + candidate, true) ? Outcome::Changed : Outcome::NothingToDo);
       }
       case EntryKind::ValueName:

@@ -18,7 +18,7 @@
 #include "regmap/RegBackup.h"
 #include "regmap/RegistryBackend.h"
 
-class TNTRegistry;
+class RegistryCursor;
 
 class RegistryWalk : public RegistryMapper {
  public:
@@ -40,7 +40,7 @@ class RegistryWalk : public RegistryMapper {
     RegRoot root;
     const std::string& rootName;  // with its trailing "\"
     std::string path;             // below the root, without a leading "\"; follows a move
-    TNTRegistry& reg;
+    RegistryCursor& reg;
   };
   // What an entry's changes did to it.
   struct EntryResult {

@@ -9,6 +9,15 @@ std::string Flag(bool on) { return on ? "1" : "0"; }
 
 // Each field by name, read and written the same way, so the two sides of a
 // restart cannot drift apart.
+// The mode as the new copy's arguments carry it.
+char ModeLetter(RunMode mode) {
+  switch (mode) {
+    case RunMode::MoveAndMap: return 'M';
+    case RunMode::SwitchDrives: return 'S';
+    default: return 'F';
+  }
+}
+
 template <typename W, typename Visit>
 void EachField(W& w, Visit visit) {
   visit("find", w.findWhat);
@@ -53,7 +62,7 @@ std::vector<std::string> ResumeArguments(const Wizard& w) {
   // The ticks of a review do not travel: the new copy starts on the page
   // before it, whose start button searches again.
   std::vector<std::string> args{kResumeSwitch, "page=" + std::string(PageName(w.CurrentPage == Page::Review ? w.ReviewCameFrom() : w.CurrentPage))};
-  args.push_back("mode=" + std::string(1, w.ctx.request.Mode));
+  args.push_back("mode=" + std::string(1, ModeLetter(w.ctx.request.Mode)));
   EachField(w, [&](const char* name, const std::string& value) { args.push_back(std::string(name) + "=" + value); });
   EachFlag(w, [&](const char* name, const bool& value) { args.push_back(std::string(name) + "=" + Flag(value)); });
   std::string drives;
@@ -72,8 +81,9 @@ bool ApplyResumeArguments(Wizard& w, const std::vector<std::string>& arguments) 
     if (eq == std::string::npos) continue;
     const std::string key = a.substr(0, eq), value = a.substr(eq + 1);
     if (key == "page") page = PageNamed(value);
-    if (key == "mode" && value.size() == 1 && (value == "M" || value == "S" || value == "F"))
-      w.ctx.request.Mode = value[0];
+    if (key == "mode" && value.size() == 1)
+      for (const RunMode mode : {RunMode::MoveAndMap, RunMode::SwitchDrives, RunMode::MapOnly})
+        if (value[0] == ModeLetter(mode)) w.ctx.request.Mode = mode;
     EachField(w, [&](const char* name, std::string& field) {
       if (key == name) field = value;
     });

@@ -39,7 +39,7 @@ std::string EntryName(const std::string& line) {
 }  // namespace
 
 std::string StoppedRunText(const std::string& failure, const RunContext& ctx) {
-  const bool moved = ctx.request.Mode == 'M' && ctx.moveLines.finishedMoveLineVisible;
+  const bool moved = ctx.request.Mode == RunMode::MoveAndMap && ctx.moveLines.finishedMoveLineVisible;
   const int links = ctx.request.LinkCount;
   if (!moved && links == 0) return failure + "\n\nThe run stopped before it changed anything.";
   std::string done = moved ? "the item was moved" : "";
@@ -70,11 +70,11 @@ bool Wizard::Confirm(const std::string& text, const std::string& caption) {
 }
 
 // The band shows the description of the mode at hand, and no other.
-void Wizard::ShowDescriptionOf(char mode) {
+void Wizard::ShowDescriptionOf(RunMode mode) {
   HideDescriptions();
-  moveDescriptionVisible = mode == 'M';
-  switchDescriptionVisible = mode == 'S';
-  mapOnlyDescriptionVisible = mode == 'F';
+  moveDescriptionVisible = mode == RunMode::MoveAndMap;
+  switchDescriptionVisible = mode == RunMode::SwitchDrives;
+  mapOnlyDescriptionVisible = mode == RunMode::MapOnly;
 }
 
 bool Wizard::ItemExists(const std::string& path) { return ports_.fs->AttributesOf(path).has_value(); }
@@ -103,7 +103,7 @@ void Wizard::Start(const std::string& firstArgument) {
 
   undoAgeIndex = settings.DeleteOlderThan;
   ports_.undo->SetAgeIndex(undoAgeIndex);
-  ports_.undo->FillUndoBox(false);
+  ports_.undo->RebuildList();
   RefreshUndoList();
 }
 
@@ -138,7 +138,7 @@ void Wizard::FillGiven(const std::string& path) {
   const ItemPath item = SplitItemPath(path);
   givenSourceFolder = item.folder;
   givenItemName = item.name;
-  ctx.request.Mode = 'M';
+  ctx.request.Mode = RunMode::MoveAndMap;
 }
 
 void Wizard::OpenMoveGiven(const std::string& path) {
@@ -174,22 +174,22 @@ void Wizard::TurnPage(Sender sender) {
   // A page that stays (a check refused, a run failed) keeps its "Show
   // Advanced Map Options" box, so the user can still reach it.
   struct Settle {
-    Wizard& f;
+    Wizard& wizard;
     Page& next;
     bool advancedWasVisible;
     Page before;
     ~Settle() {
-      if (next == Page::None && f.CurrentPage == before) f.showAdvancedVisible = advancedWasVisible;
-      f.versionLineVisible = next == Page::Front;
-      if (next != Page::None && next != f.CurrentPage) f.CurrentPage = next;
+      if (next == Page::None && wizard.CurrentPage == before) wizard.showAdvancedVisible = advancedWasVisible;
+      wizard.versionLineVisible = next == Page::Front;
+      if (next != Page::None && next != wizard.CurrentPage) wizard.CurrentPage = next;
       // The offer of a handed-over item lasts while its end page is shown,
       // also while the run's report is looked at from there.
-      if (f.CurrentPage != Page::Finished && f.CurrentPage != Page::Cancelled && f.CurrentPage != Page::Report)
-        f.handOverWaiting.clear();
-      f.introAnimationOn = f.CurrentPage == Page::Intro1 || f.CurrentPage == Page::Intro2;
+      if (wizard.CurrentPage != Page::Finished && wizard.CurrentPage != Page::Cancelled && wizard.CurrentPage != Page::Report)
+        wizard.handOverWaiting.clear();
+      wizard.introAnimationOn = wizard.CurrentPage == Page::Intro1 || wizard.CurrentPage == Page::Intro2;
       // A long list is not kept once its page is left.
-      if (f.CurrentPage != Page::Review && f.review.size() > 0) f.review.Load({});
-      if (f.CurrentPage != Page::Report && f.report.size() > 0) f.report.Load({});
+      if (wizard.CurrentPage != Page::Review && wizard.review.size() > 0) wizard.review.Load({});
+      if (wizard.CurrentPage != Page::Report && wizard.report.size() > 0) wizard.report.Load({});
     }
   } settle{*this, next, advancedWasVisible, CurrentPage};
 
@@ -206,19 +206,19 @@ void Wizard::TurnPage(Sender sender) {
     case Sender::MoveAndMap:
       next = Page::MoveTrees;
       showAdvancedVisible = true;
-      ctx.request.Mode = 'M';
-      ShowDescriptionOf('M');
+      ctx.request.Mode = RunMode::MoveAndMap;
+      ShowDescriptionOf(RunMode::MoveAndMap);
       break;
     case Sender::SwitchDrives:
       next = Page::SwitchDrives;
-      ctx.request.Mode = 'S';
-      ShowDescriptionOf('S');
+      ctx.request.Mode = RunMode::SwitchDrives;
+      ShowDescriptionOf(RunMode::SwitchDrives);
       break;
     case Sender::MapOnly:
       next = Page::MapOnly;
       showAdvancedVisible = true;
-      ctx.request.Mode = 'F';
-      ShowDescriptionOf('F');
+      ctx.request.Mode = RunMode::MapOnly;
+      ShowDescriptionOf(RunMode::MapOnly);
       break;
     case Sender::TreeDrop:
       next = Page::MoveConfirm;
@@ -227,15 +227,15 @@ void Wizard::TurnPage(Sender sender) {
     case Sender::PathGiven:
       next = Page::MoveGiven;
       showAdvancedVisible = true;
-      ctx.request.Mode = 'M';
-      ShowDescriptionOf('M');
+      ctx.request.Mode = RunMode::MoveAndMap;
+      ShowDescriptionOf(RunMode::MoveAndMap);
       break;
     case Sender::HandOverGo:
       if (handOverWaiting.empty()) break;
       FillGiven(handOverWaiting);
       next = Page::MoveGiven;
       showAdvancedVisible = true;
-      ShowDescriptionOf('M');
+      ShowDescriptionOf(RunMode::MoveAndMap);
       break;
     case Sender::MoveConfirmNext:
     case Sender::MoveGivenNext: next = MoveStart(sender); break;
@@ -251,10 +251,10 @@ void Wizard::TurnPage(Sender sender) {
     case Sender::MapOnlyNext: next = FindStart(); break;
     case Sender::SwitchNext: next = SwitchStart(); break;
     case Sender::TargetsBack:
-      if (ctx.request.Mode == 'S') {
+      if (ctx.request.Mode == RunMode::SwitchDrives) {
         next = Page::SwitchDrives;
       } else {
-        next = ctx.request.Mode == 'M' ? Page::MoveConfirm : Page::MapOnly;
+        next = ctx.request.Mode == RunMode::MoveAndMap ? Page::MoveConfirm : Page::MapOnly;
         showAdvancedVisible = true;
       }
       break;
@@ -381,7 +381,7 @@ Page Wizard::RunAndEndPage() {
   long& last = itemsOfLastRun[ModeIndex(ctx.request.Mode)];
   work.Begin(last);
   try {
-    MappingRun(ctx, ports_.parts).StartSearch();
+    MappingRun(ctx, ports_.parts).Run();
   } catch (const Error& e) {
     RefreshUndoList();
     // A run that stops part way may have changed things already: say which,
@@ -410,7 +410,7 @@ Page Wizard::PreviewAndReview() {
   long& last = itemsOfLastRun[ModeIndex(ctx.request.Mode)];
   work.Begin(last);
   try {
-    MappingRun(ctx, ports_.parts).StartSearch();
+    MappingRun(ctx, ports_.parts).Run();
   } catch (const Error& e) {
     throw Error(std::string(e.what()) + "\n\nThe search stopped before the review; nothing was changed.");
   }
@@ -424,7 +424,7 @@ Page Wizard::PreviewAndReview() {
   reviewTickable_ = review.TickedCount();
   // A move is applied even where no reference was found; a search that found
   // nothing to change has nothing to apply.
-  reviewEmpty = review.TickedCount() == 0 && ctx.request.Mode != 'M';
+  reviewEmpty = review.TickedCount() == 0 && ctx.request.Mode != RunMode::MoveAndMap;
   reviewCameFrom_ = CurrentPage;
   return Page::Review;
 }
@@ -503,7 +503,7 @@ void Wizard::OpenReportAsTextClick() {
   if (!error.empty()) ShowMessage(error, kShellExecuteError, MessageKind::Error);
 }
 
-void Wizard::ShowChangesFirstClick(char mode, bool checked) { showChangesFirst[ModeIndex(mode)] = checked; }
+void Wizard::ShowChangesFirstClick(RunMode mode, bool checked) { showChangesFirst[ModeIndex(mode)] = checked; }
 bool Wizard::ShowChangesFirst() const { return showChangesFirst[ModeIndex(ctx.request.Mode)]; }
 
 void Wizard::SetEndPageLines() {
@@ -716,7 +716,7 @@ void Wizard::DeleteUndoClick() {
   } catch (const Error& e) {
     ShowMessage(e.what(), kAppTitle, MessageKind::Error);
   }
-  ports_.undo->FillUndoBox(false);
+  ports_.undo->RebuildList();
   RefreshUndoList();
 }
 
@@ -733,7 +733,7 @@ void Wizard::UndoAgeChange(int index) {
   }
   undoAgeIndex = index;
   ports_.undo->SetAgeIndex(index);
-  ports_.undo->FillUndoBox(false);
+  ports_.undo->RebuildList();
   RefreshUndoList();
 }
 

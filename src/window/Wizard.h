@@ -186,9 +186,9 @@ class Wizard {
   void DeleteUndoClick();         // "Delete"
   void UndoAgeChange(int index);
   void ShowPassedOverClick();  // "Show" beside the end page's passed-over line
-  // The "Show changes before they are made" box of a mode's page ('M', 'S',
-  // 'F'); ShowChangesFirst is the mode at hand's.
-  void ShowChangesFirstClick(char mode, bool checked);
+  // The "Show changes before they are made" box of a mode's page;
+  // ShowChangesFirst is the mode at hand's.
+  void ShowChangesFirstClick(RunMode mode, bool checked);
   bool ShowChangesFirst() const;
   void OpenReportAsTextClick();  // "Open as text" on the report page
   // The page the review page came from (where "Back" leads).
@@ -226,7 +226,7 @@ class Wizard {
   void ShowMessage(const std::string& text, const std::string& caption = kAppTitle,
                    MessageKind kind = MessageKind::Information);
   bool Confirm(const std::string& text, const std::string& caption);
-  void ShowDescriptionOf(char mode);
+  void ShowDescriptionOf(RunMode mode);
   void NormaliseVerify();
   void FillGiven(const std::string& path);
   bool ItemExists(const std::string& path);

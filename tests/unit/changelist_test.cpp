@@ -20,7 +20,7 @@ class ChangeListTest : public ::testing::Test {
  protected:
   ChangeListTest() : backup(fs), rewrite(ctx, fs, backup, ansi) {
     ctx.ui = &ui;
-    ctx.request.Mode = 'F';
+    ctx.request.Mode = RunMode::MapOnly;
   }
   std::string Rewrite(const std::string& path, const std::string& content) {
     fs.AddFile(path, content);
@@ -99,7 +99,7 @@ TEST(ChangeReport, EveryFieldReadsBackExactlyAndJsonEscapes) {
   RunContext ctx;
   ctx.request.FindText = "C:\\Data\\Proj";
   ctx.request.ReplaceText = "D:\\Work\\Proj";
-  ctx.request.Mode = 'M';
+  ctx.request.Mode = RunMode::MoveAndMap;
   ctx.drives = {{"C", "C:\\", true}, {"D", "D:\\", false}};
   ctx.startedAt = "12/8/2026 10:40:47 PM";
   ctx.startedUtc = "2026-12-08T20:40:47.125Z";
@@ -130,7 +130,7 @@ TEST(ChangeReport, EveryFieldReadsBackExactlyAndJsonEscapes) {
   ASSERT_EQ(read.undo.size(), 4u);
   EXPECT_EQ(read.undo[1], std::make_pair(std::string(kUndoUtcRow), std::string("2026-12-09T05:02:11.000Z")));
   EXPECT_EQ(read.undo[2], std::make_pair(std::string("not restored"), std::string("b\tfailed")));
-  EXPECT_EQ(RunSummary('M', ctx.request.FindText, ctx.request.ReplaceText),
+  EXPECT_EQ(RunSummary(RunMode::MoveAndMap, ctx.request.FindText, ctx.request.ReplaceText),
             "Move and Map: C:\\Data\\Proj -> D:\\Work\\Proj");
 
   // A lone surrogate (as platform names may hold) still makes valid JSON.

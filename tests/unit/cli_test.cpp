@@ -49,7 +49,8 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
   UndoList& Undo(RunContext&) override { return *this; }
   UndoExecutor& UndoRunner(RunContext&) override { return *this; }
 
-  int FillUndoBox(bool next) override { return next ? 3 : 0; }
+  int NextUndoNumber() override { return 3; }
+  void RebuildList() override {}
   bool MoveDir(const std::string& s, const std::string& d) override {
     calls.push_back("move " + s + " > " + d);
     if (!moveOk) ctx->ui->ShowMessage(s + " does not exist.  Please correct.", "Ostrivane");
@@ -59,7 +60,7 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
   std::string ShortFileName(const std::string& p) override { return p; }
   std::string passOver;  // a file each file pass cannot change
   void FindReplaceProcess(const SearchTexts& t) override { calls.push_back("reg " + t.oldText + " > " + t.newText); }
-  void IniProcess(const SearchTexts& t) override {
+  void MapFiles(const SearchTexts& t) override {
     const std::string &o = t.oldText, &n = t.newText;
     std::string drives;
     for (const DriveRow& r : ctx->drives) drives += r.selected ? r.root.substr(0, 1) : "";
@@ -135,7 +136,7 @@ TEST(CliArgs, DefaultsAndRequests) {
   p = Parse({"move", "C:\\Apps\\Tool\\", "D:\\Apps", "--targets", "settings,all", "--drives", "c,D:"});
   ASSERT_TRUE(p.options) << p.error;
   MappingRequest r = RequestOf(*p.options);
-  EXPECT_EQ(r.Mode, 'M');
+  EXPECT_EQ(r.Mode, RunMode::MoveAndMap);
   EXPECT_EQ(r.FindText, "C:\\Apps\\Tool");
   EXPECT_EQ(r.ReplaceText, "D:\\Apps\\Tool");
   EXPECT_FALSE(p.options->targets.registry);

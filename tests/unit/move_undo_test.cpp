@@ -210,10 +210,10 @@ class MoveAndUndo : public ::testing::Test {
   }
   void Run() {
     ctx.request = MappingRequest{};
-    ctx.request.Mode = 'M';
+    ctx.request.Mode = RunMode::MoveAndMap;
     ctx.request.FindText = "C:\\Apps\\Tool";
     ctx.request.ReplaceText = "D:\\Apps\\Tool";
-    MappingRun(ctx, parts).StartSearch();
+    MappingRun(ctx, parts).Run();
   }
 
   FakeFileSystem fs;
@@ -285,7 +285,7 @@ TEST_F(MoveAndUndo, FailedMoveMapsNothingAndLeavesNoEntry) {
   EXPECT_EQ(ctx.request.LinkCount, 0);
   EXPECT_EQ(Files(fs), filesBefore);
   EXPECT_EQ(reg.Dump(), regBefore);
-  EXPECT_EQ(store.FillUndoBox(true), 0);
+  EXPECT_EQ(store.NextUndoNumber(), 0);
 }
 
 TEST_F(MoveAndUndo, EveryStepRunsAndEveryFailureIsNamed) {

@@ -21,7 +21,7 @@ class RegWalkTest : public ::testing::Test {
     ctx.ui = &ui;
     ctx.programFolder = "C:\\Ost\\";
     ctx.request.UndoName = "Undo00000";
-    ctx.request.Mode = 'F';
+    ctx.request.Mode = RunMode::MapOnly;
     ctx.targets = Targets{true, false, false, false, false};
     ctx.OsGeneration = 6;
     fs.AddFolder("C:\\Ost");
@@ -32,7 +32,7 @@ class RegWalkTest : public ::testing::Test {
   }
   // The three passes of a drive switch, as the run makes them.
   void Switch(const std::string& a, const std::string& b) {
-    ctx.request.Mode = 'S';
+    ctx.request.Mode = RunMode::SwitchDrives;
     Map(a, "*:\\");
     Map(b, a);
     Map("*:\\", b);
@@ -260,7 +260,7 @@ TEST_F(RegWalkTest, BackupThatDisappearsDuringTheRunStopsItBeforeTheNextChange) 
   ui.onPump = nullptr;
   ++ctx.runNumber;
   reg.PutText(CU, "Software\\S", "p", "C:\\x;D:\\y");
-  ctx.request.Mode = 'S';
+  ctx.request.Mode = RunMode::SwitchDrives;
   Map("C:", "*:");
   ASSERT_TRUE(fs.Has(kBackup));
   fs.Remove(kBackup);
@@ -308,7 +308,7 @@ TEST_F(RegWalkTest, VerificationQuestionsSkipAndCancel) {
 }
 
 TEST_F(RegWalkTest, DoNotStopAndVerifyClearsTheSwitchesOnlyWhenTicked) {
-  ctx.request.Mode = 'M';
+  ctx.request.Mode = RunMode::MoveAndMap;
   ctx.verify.moveGiven = true;
   reg.PutText(CU, "Software\\A", "p", "C:\\Old\\1");
   reg.PutText(CU, "Software\\B", "p", "C:\\Old\\2");
@@ -566,7 +566,7 @@ TEST_F(RegLinkTest, LinkIsNeitherEnteredNorMovedNorCopied) {
   EXPECT_NE(ctx.passedOver[0].reason.find("registry link"), std::string::npos);
   EXPECT_FALSE(fs.Has(kBackup)) << Backup();
   // Deleting a tree takes the link away, never what it leads to.
-  TNTRegistry tree(reg, LM);
+  RegistryCursor tree(reg, LM);
   EXPECT_TRUE(tree.DeleteRegKey("\\Software\\Vendor"));
   EXPECT_FALSE(reg.HasKey(LM, "Software\\Vendor"));
   EXPECT_EQ(Text(LM, "Software\\Classes\\Wow6432Node\\Svc", "path"), "D:\\Tools\\svc.exe");
@@ -625,7 +625,7 @@ TEST_F(RegWalkTest, ExpandSzFoundBehindVariablesKeepsTypeAndVariable) {
   ExpectUndoRestores(before);
   // A drive switch takes only what is written with the drive: every
   // %ProgramFiles% of the machine would be written out otherwise.
-  ctx.request.Mode = 'S';
+  ctx.request.Mode = RunMode::SwitchDrives;
   Map("C:", "D:", "", "", MatchRule::Path);
   EXPECT_EQ(reg.Dump(), before);
 }

@@ -68,7 +68,7 @@ class ShortcutRewriteTest : public ::testing::Test {
  protected:
   ShortcutRewriteTest() {
     ctx.ui = &ui;
-    ctx.request.Mode = 'F';
+    ctx.request.Mode = RunMode::MapOnly;
     backup.fs = &fs;
     backup.events = &events;
     fs.beforeWrite = [this](const std::string& p) { events.push_back("write " + p); };

@@ -23,7 +23,7 @@ class TextRewriteTest : public ::testing::Test {
  protected:
   TextRewriteTest() : backup(fs), rewrite(ctx, fs, backup, ansi) {
     ctx.ui = &ui;
-    ctx.request.Mode = 'F';
+    ctx.request.Mode = RunMode::MapOnly;
   }
   std::string Rewrite(const std::string& content, std::uint32_t attributes = kAttrArchive) {
     fs.AddFile(kPath, content, attributes);

@@ -96,11 +96,11 @@ class UndoSafety : public ::testing::Test {
   }
   void Map(const std::string& find, const std::string& replace) {
     ctx.request = MappingRequest{};
-    ctx.request.Mode = 'F';
+    ctx.request.Mode = RunMode::MapOnly;
     ctx.request.FindText = find;
     ctx.request.ReplaceText = replace;
     ctx.verify.replaceAll = true;
-    MappingRun(ctx, parts).StartSearch();
+    MappingRun(ctx, parts).Run();
   }
   std::string State() { return fs.ReadWhole("C:\\Cfg\\a.ini") + fs.ReadWhole("C:\\Cfg\\b.ini") + reg.Dump(); }
   std::vector<std::string> Records() {
@@ -175,7 +175,7 @@ TEST_F(UndoSafety, UndoneInTheWrongOrderThePlaceNamesTheLaterEntry) {
   const std::string afterFirst = State();
   Map("C:\\Data\\Mid", "C:\\Archive");
   ASSERT_EQ(ctx.request.UndoName, "Undo00001");
-  store.FillUndoBox(false);
+  store.RebuildList();
   const std::string afterSecond = State();
 
   const std::string wrong = undo.UndoEntry("Undo00000");
@@ -237,13 +237,13 @@ TEST_F(UndoSafety, ARunThatChangedNothingLeavesNoRecords) {
 
   // A move whose source is missing.
   ctx.request = MappingRequest{};
-  ctx.request.Mode = 'M';
+  ctx.request.Mode = RunMode::MoveAndMap;
   ctx.request.FindText = "C:\\Gone";
   ctx.request.ReplaceText = "C:\\Cfg\\Gone";
-  MappingRun(ctx, parts).StartSearch();
+  MappingRun(ctx, parts).Run();
   EXPECT_TRUE(ctx.request.Cancelled);
   EXPECT_EQ(Records(), std::vector<std::string>{});
-  EXPECT_EQ(store.FillUndoBox(true), 0);
+  EXPECT_EQ(store.NextUndoNumber(), 0);
 }
 
 TEST_F(UndoSafety, AShortcutWhoseWriteWasCutShortIsRestored) {

@@ -37,7 +37,7 @@ class FileWalkWinTest : public ::testing::Test {
     RemoveTree(fs, root);
     fs.MakeFolders(root);
     ctx.ui = &ui;
-    ctx.request.Mode = 'F';
+    ctx.request.Mode = RunMode::MapOnly;
     ctx.programFolder = tree + "Prog\\";
     ctx.targets = {false, true, true, false, false};
   }
@@ -278,7 +278,7 @@ TEST(FileWalkTiming, DISABLED_WalkAgainstBareEnumeration) {
   FakeUi ui;
   RunContext ctx;
   ctx.ui = &ui;
-  ctx.request.Mode = 'F';
+  ctx.request.Mode = RunMode::MapOnly;
   ctx.targets = {false, true, true, false, false};
   PathForms forms(fs);
   RecordingBackup backup(fs);
@@ -291,7 +291,7 @@ TEST(FileWalkTiming, DISABLED_WalkAgainstBareEnumeration) {
   // the reading of the settings files.
   RunContext listCtx;
   listCtx.ui = &ui;
-  listCtx.request.Mode = 'F';
+  listCtx.request.Mode = RunMode::MapOnly;
   listCtx.targets = {false, false, false, false, false};
   FileWalk listingWalk(listCtx, fs, forms, rewrite, shortcuts);
 
@@ -334,7 +334,7 @@ TEST(FileWalkTiming, DISABLED_DefaultTargetsAgainstEnumerationAndReading) {
   FakeUi ui;
   RunContext ctx;
   ctx.ui = &ui;
-  ctx.request.Mode = 'F';
+  ctx.request.Mode = RunMode::MapOnly;
   ctx.targets = {false, true, true, false, true};
   PathForms forms(fs);
   RecordingBackup backup(fs);

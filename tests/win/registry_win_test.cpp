@@ -40,7 +40,7 @@ std::string DwordBytes(std::uint32_t v) {
 
 // A key and everything below it, names sorted, for comparing states.
 void DumpKey(RegistryBackend& backend, RegRoot root, const std::string& path, std::string& out) {
-  TNTRegistry reg(backend, root);
+  RegistryCursor reg(backend, root);
   if (!reg.OpenRegPathForReading(path)) return;
   out += "[" + UpperAZ(path) + "]\n";
   std::vector<RawValue> values = reg.ListRawValues();
@@ -62,16 +62,16 @@ class WinRegistryTest : public ::testing::Test {
     ctx.ui = &ui;
     ctx.programFolder = "C:\\Ost\\";
     ctx.request.UndoName = "Undo00000";
-    ctx.request.Mode = 'F';
+    ctx.request.Mode = RunMode::MapOnly;
     ctx.targets = Targets{true, false, false, false, false};
     ctx.OsGeneration = 6;
     fs.AddFolder("C:\\Ost");
   }
   ~WinRegistryTest() override {
-    for (RegRoot root : {CU, LM}) TNTRegistry(backend, root).DeleteRegKey(base);
+    for (RegRoot root : {CU, LM}) RegistryCursor(backend, root).DeleteRegKey(base);
   }
   void Put(RegRoot root, const std::string& path, const std::string& name, std::uint32_t type, const std::string& data) {
-    TNTRegistry reg(backend, root);
+    RegistryCursor reg(backend, root);
     reg.CreateRegPath(base + path);
     reg.WriteRawValue(name, type, data);
   }
@@ -80,7 +80,7 @@ class WinRegistryTest : public ::testing::Test {
     Put(root, path, name, type, RegDataFromText(text));
   }
   std::string Text(RegRoot root, const std::string& path, const std::string& name) {
-    TNTRegistry reg(backend, root);
+    RegistryCursor reg(backend, root);
     if (!reg.OpenRegPathForReading(base + path) || !reg.QueryValueInfo(name)) return "<none>";
     return reg.ReadTextValue(name);
   }
@@ -125,7 +125,7 @@ TEST_F(WinRegistryTest, AccessLayerOverAdvapi) {
   Put(CU, "\\K", "d", kRegDword, DwordBytes(0xFFFFFFFF));
   PutText(CU, "\\K\\Sub", "s", "sub");
 
-  TNTRegistry reg(backend, CU);
+  RegistryCursor reg(backend, CU);
   ASSERT_TRUE(reg.OpenRegPathForReading(base + "\\K"));
   EXPECT_EQ(reg.ListSubkeyNames(), std::vector<std::string>{"Sub"});
   const std::vector<RawValue> values = reg.ListRawValues();
@@ -146,7 +146,7 @@ TEST_F(WinRegistryTest, AccessLayerOverAdvapi) {
   EXPECT_TRUE(reg.MoveRegKey(base + "\\K", base + "\\Moved\\K", true));
   EXPECT_TRUE(reg.ListSubkeyNames().empty());  // the open key is gone
   EXPECT_FALSE(reg.KeyExists(base + "\\K"));
-  TNTRegistry moved(backend, CU);
+  RegistryCursor moved(backend, CU);
   ASSERT_TRUE(moved.OpenRegPath(base + "\\Moved\\K\\Sub"));
   EXPECT_EQ(moved.ReadTextValue("s"), "sub");
   EXPECT_FALSE(moved.MoveRegKey(base + "\\Moved", base + "\\Moved\\Inner", true));
@@ -198,7 +198,7 @@ TEST_F(WinRegistryTest, DriveSwitchAndUndo) {
   PutText(CU, "\\S", "R:\\name", "R:\\data");
   PutText(CU, "\\S\\Q:\\Dir", "in", "R:\\z");
   const std::string before = Dump();
-  ctx.request.Mode = 'S';
+  ctx.request.Mode = RunMode::SwitchDrives;
   RegistryWalk walk(ctx, backend, fs, ansi);
   walk.FindReplaceProcess({a, "*:\\", "", ""});
   walk.FindReplaceProcess({b, a, "", ""});
@@ -315,17 +315,17 @@ TEST_F(WinRegistryTest, ValuesBehindRegistryLinksAreChangedOnceAndRestored) {
   struct Cleanup {
     RegistryBackend& backend;
     std::string path;
-    ~Cleanup() { TNTRegistry(backend, LM).DeleteRegKey(path); }
+    ~Cleanup() { RegistryCursor(backend, LM).DeleteRegKey(path); }
   } cleanup{backend, behind};
 
   // The old text is part of the new one: a second visit would add "2" again.
   const std::string oldText = "D:\\OstTools" + token, newText = oldText + "2";
   ASSERT_TRUE(OnlyTestKeysMatch(oldText));
   if (linkType == REG_LINK) {
-    TNTRegistry reg(backend, LM);
+    RegistryCursor reg(backend, LM);
     reg.CreateRegPath(behind + "\\Svc");
     reg.WriteTextValue("path", oldText + "\\svc.exe");
-    TNTRegistry through(backend, LM);
+    RegistryCursor through(backend, LM);
     ASSERT_TRUE(through.OpenRegPathForReading("\\Software\\Wow6432Node\\Classes\\OstrivaneTest" + token + "\\Svc"));
     ASSERT_EQ(through.ReadTextValue("path"), oldText + "\\svc.exe");
   } else {
@@ -358,7 +358,7 @@ TEST_F(WinRegistryTest, ValuesBehindRegistryLinksAreChangedOnceAndRestored) {
   }
   EXPECT_EQ(Text(LM, "\\Target", "path"), newText + "\\tool.exe");
   if (linkType == REG_LINK) {
-    TNTRegistry reg(backend, LM);
+    RegistryCursor reg(backend, LM);
     ASSERT_TRUE(reg.OpenRegPathForReading(behind + "\\Svc"));
     EXPECT_EQ(reg.ReadTextValue("path"), newText + "\\svc.exe");
   }
@@ -383,7 +383,7 @@ TEST_F(WinRegistryTest, ValuesBehindRegistryLinksAreChangedOnceAndRestored) {
   EXPECT_EQ(Text(LM, "\\Moved", "keep"), "<none>");
   ASSERT_EQ(ctx.passedOver.size(), 1u);
   EXPECT_NE(ctx.passedOver[0].reason.find("registry link"), std::string::npos);
-  EXPECT_TRUE(TNTRegistry(backend, LM).DeleteRegKey(base + "\\Holder"));
+  EXPECT_TRUE(RegistryCursor(backend, LM).DeleteRegKey(base + "\\Holder"));
   EXPECT_EQ(Text(LM, "\\Holder", "keep"), "<none>");
   EXPECT_EQ(Text(LM, "\\Target", "path"), oldText + "\\tool.exe");
 }
@@ -402,8 +402,8 @@ TEST_F(WinRegistryTest, OtherUsersHiveWalkedOwnHiveOnceVariablesExpanded) {
   const std::string old = "C:\\windows\\OstrHku" + token, now = "C:\\windows\\OstrNew" + token;
   PutText(CU, "", "mine", old + "\\x");
   PutText(CU, "", "expand", "%SystemRoot%\\OstrHku" + token + "\\y", kRegExpandSz);
-  ASSERT_EQ(TNTRegistry(backend, US).KeyExists("\\" + own + base), true) << "HKEY_CURRENT_USER is not " << own;
-  TNTRegistry theirs(backend, US);
+  ASSERT_EQ(RegistryCursor(backend, US).KeyExists("\\" + own + base), true) << "HKEY_CURRENT_USER is not " << own;
+  RegistryCursor theirs(backend, US);
   theirs.CreateRegPath("\\" + other + base);
   theirs.WriteTextValue("theirs", old);
   theirs.CloseKey();
@@ -424,7 +424,7 @@ TEST_F(WinRegistryTest, OtherUsersHiveWalkedOwnHiveOnceVariablesExpanded) {
 
   EXPECT_EQ(Text(CU, "", "mine"), now + "\\x");
   EXPECT_EQ(Text(CU, "", "expand"), "%SystemRoot%\\OstrNew" + token + "\\y");
-  TNTRegistry check(backend, US);
+  RegistryCursor check(backend, US);
   ASSERT_TRUE(check.OpenRegPathForReading("\\" + other + base));
   EXPECT_EQ(check.ReadTextValue("theirs"), now);
   check.CloseKey();
@@ -434,13 +434,13 @@ TEST_F(WinRegistryTest, OtherUsersHiveWalkedOwnHiveOnceVariablesExpanded) {
   const RegImportResult r = ImportRegFile(fs, backend, kBackup, ansi);
   EXPECT_TRUE(r.failed.empty());
   EXPECT_EQ(dumpAll(), before);
-  TNTRegistry(backend, US).DeleteRegKey("\\" + other);
+  RegistryCursor(backend, US).DeleteRegKey("\\" + other);
 }
 
 TEST_F(WinRegistryTest, DISABLED_WalkSpeedAgainstABareTraversal) {
   using Clock = std::chrono::steady_clock;
   {
-    TNTRegistry reg(backend, CU);
+    RegistryCursor reg(backend, CU);
     for (int k = 0; k < 20000; ++k) {
       reg.CreateRegPath(base + "\\Bench\\G" + std::to_string(k / 100) + "\\K" + std::to_string(k));
       for (int v = 0; v < 5; ++v)

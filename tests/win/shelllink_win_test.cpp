@@ -110,7 +110,7 @@ TEST_F(ShellLinkWin, StoreRoundTripAndMessages) {
   auto message = [&](const std::string& path) -> std::string {
     try {
       store.Load(path);
-    } catch (const EPBShellLink& e) {
+    } catch (const ShellLinkError& e) {
       return e.what();
     }
     return "read";
@@ -131,7 +131,7 @@ TEST_F(ShellLinkWin, StoreRoundTripAndMessages) {
   try {
     pending->Commit();
     ADD_FAILURE() << "written over a read-only link";
-  } catch (const EPBShellLink& e) {
+  } catch (const ShellLinkError& e) {
     EXPECT_STREQ(e.what(), "Write error.");
   }
   pending.reset();

@@ -486,10 +486,10 @@ void MainWindow::Show() {
   SetCheck(Control(kShowAdvanced), f.showAdvanced);
   SetCheck(Control(kSkipIntroduction), f.skipIntroduction);
   for (int box : {kVerifyMoveGiven, kVerifyMapOnly, kVerifyMoveConfirm}) SetCheck(Control(box), f.StopAndVerify());
-  SetCheck(Control(kShowChangesMoveConfirm), f.showChangesFirst[ModeIndex('M')]);
-  SetCheck(Control(kShowChangesMoveGiven), f.showChangesFirst[ModeIndex('M')]);
-  SetCheck(Control(kShowChangesSwitch), f.showChangesFirst[ModeIndex('S')]);
-  SetCheck(Control(kShowChangesMapOnly), f.showChangesFirst[ModeIndex('F')]);
+  SetCheck(Control(kShowChangesMoveConfirm), f.showChangesFirst[ModeIndex(RunMode::MoveAndMap)]);
+  SetCheck(Control(kShowChangesMoveGiven), f.showChangesFirst[ModeIndex(RunMode::MoveAndMap)]);
+  SetCheck(Control(kShowChangesSwitch), f.showChangesFirst[ModeIndex(RunMode::SwitchDrives)]);
+  SetCheck(Control(kShowChangesMapOnly), f.showChangesFirst[ModeIndex(RunMode::MapOnly)]);
   EnableWindow(SenderButton(Sender::ReviewApply), !f.reviewEmpty);
   // The lists are shown anew with their page: their rows were loaded on the way there.
   if (f.CurrentPage != shownPage_) {
@@ -655,9 +655,9 @@ void MainWindow::Command(int id, int code, HWND from) {
     case kVerifyMapOnly:
     case kVerifyMoveConfirm: f.VerifyClick(Checked(Control(id))); break;
     case kShowChangesMoveConfirm:
-    case kShowChangesMoveGiven: f.ShowChangesFirstClick('M', Checked(Control(id))); break;
-    case kShowChangesSwitch: f.ShowChangesFirstClick('S', Checked(Control(id))); break;
-    case kShowChangesMapOnly: f.ShowChangesFirstClick('F', Checked(Control(id))); break;
+    case kShowChangesMoveGiven: f.ShowChangesFirstClick(RunMode::MoveAndMap, Checked(Control(id))); break;
+    case kShowChangesSwitch: f.ShowChangesFirstClick(RunMode::SwitchDrives, Checked(Control(id))); break;
+    case kShowChangesMapOnly: f.ShowChangesFirstClick(RunMode::MapOnly, Checked(Control(id))); break;
     case kOpenReportAsText: Guarded([&] { f.OpenReportAsTextClick(); }); break;
     case kRegistryTarget:
     case kSettingsTarget:

@@ -109,12 +109,12 @@ void ScreenshotTour(MainWindow& window, Wizard& wizard, const std::string& targe
     case Page::Review:
       mapOnly(false);
       wizard.ctx.targets = {true, false, false, false, false};
-      wizard.ShowChangesFirstClick('F', true);
+      wizard.ShowChangesFirstClick(RunMode::MapOnly, true);
       window.Press(Sender::MapOnlyNext);
       break;
     default:  // the end pages, the report and the two dialogs: a sample Map Only run
       mapOnly(false);
-      wizard.ShowChangesFirstClick('F', false);
+      wizard.ShowChangesFirstClick(RunMode::MapOnly, false);
       wizard.ctx.targets = {true, false, false, false, false};
       window.Press(Sender::MapOnlyNext);
       // The finish page as it offers an item another start handed over.
