@@ -83,12 +83,7 @@ int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std:
   ctx.targets = o.targets;
   ctx.preview = o.preview;
   ctx.request.Substring = o.substring;
-  if (ctx.request.Mode == RunMode::MapOnly) {
-    ctx.verify.mapOnly = o.verify;
-    ctx.verify.replaceAll = !o.verify;
-  } else if (ctx.request.Mode == RunMode::MoveAndMap) {
-    ctx.verify.moveGiven = o.verify;
-  }
+  ctx.stopAndVerify = o.verify;  // refused with Switch Drives
   std::string missing;
   if (!FillDrives(ctx, o, services.Drives(), missing)) return Usage(err, "Drive " + missing + " is not present.");
 
@@ -144,7 +139,7 @@ int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std:
     plain.flush();
     err << PassedOverList(ctx);
   }
-  if (ctx.request.Cancelled) return kExitCancelled;
+  if (ctx.tally.cancelled) return kExitCancelled;
   return ctx.passedOver.empty() ? kExitFinished : kExitPartly;
 }
 

@@ -140,8 +140,8 @@ std::string ChangeReportText(const RunContext& ctx) {
   Row(out, {"Drives", drives});
   Row(out, {"Started", ctx.startedAt});
   Row(out, {"Ended", ctx.endedAt});
-  Row(out, {"Result", ctx.preview ? "preview" : r.Cancelled ? "cancelled" : "finished"});
-  Row(out, {ctx.preview ? "Links that would be remapped" : "Links remapped", std::to_string(r.LinkCount)});
+  Row(out, {"Result", ctx.preview ? "preview" : ctx.tally.cancelled ? "cancelled" : "finished"});
+  Row(out, {ctx.preview ? "Links that would be remapped" : "Links remapped", std::to_string(ctx.tally.linkCount)});
   // Last, so that the rows people and scripts know keep their places.
   Row(out, {kStartedUtcRow, ctx.startedUtc});
   out += "\r\n";

@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "engine/ChangeList.h"
-#include "engine/MappingRequest.h"
+#include "engine/RunContext.h"
 
 inline constexpr const char* kReportTitle = "Ostrivane change report";
 inline constexpr const char* kStartedUtcRow = "Started (UTC)";

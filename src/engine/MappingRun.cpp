@@ -54,7 +54,7 @@ void MappingRun::Run() {
   // Refused before anything is made, numbered or moved.
   if (const std::string refusal = RequestRefusal(ctx_.request); !refusal.empty()) throw Error(refusal);
   ctx_.changes.clear();
-  ctx_.request.UndoName.clear();
+  ctx_.tally.undoName.clear();
   ctx_.startedAt = parts_.timeText ? parts_.timeText() : "";
   ctx_.startedUtc = parts_.utcStamp ? parts_.utcStamp() : "";
   ++ctx_.runNumber;
@@ -82,14 +82,14 @@ bool MappingRun::ChangedAnything() const {
 void MappingRun::RemoveRecords() {
   if (!parts_.records) return;
   for (const char* ext : {kWrittenRecordExtension, ".reg", ".zip", ".bat", ".log"}) {
-    const std::string path = ctx_.programFolder + ctx_.request.UndoName + ext;
+    const std::string path = ctx_.programFolder + ctx_.tally.undoName + ext;
     if (parts_.records->FileExists(path)) parts_.records->Remove(path);
   }
 }
 
 void MappingRun::WriteReport() {
   ctx_.endedAt = parts_.timeText ? parts_.timeText() : "";
-  if (ctx_.preview || !parts_.records || ctx_.request.UndoName.empty()) return;
+  if (ctx_.preview || !parts_.records || ctx_.tally.undoName.empty()) return;
   // A run that changed nothing (a failed or refused move, no rights, a full
   // disk before the first backup, a repeat run) leaves no entry that has
   // nothing to undo: backups made for changes that were then refused go too.
@@ -97,7 +97,7 @@ void MappingRun::WriteReport() {
     RemoveRecords();
     return;
   }
-  const std::string path = ctx_.programFolder + ctx_.request.UndoName + ".log";
+  const std::string path = ctx_.programFolder + ctx_.tally.undoName + ".log";
   try {
     parts_.records->ReplaceWhole(path, ChangeReportText(ctx_));
   } catch (const std::exception& e) {
@@ -120,10 +120,10 @@ void MappingRun::Search() {
 
   const int number = parts_.undo->NextUndoNumber();
   if (number < 0 || number > 99999) throw Error(kNoUndoNameMessage);
-  r.UndoName = "Undo" + ZeroPad5(number);
+  ctx_.tally.undoName = "Undo" + ZeroPad5(number);
   ctx_.written = nullptr;
   if (parts_.written && !ctx_.preview) {
-    parts_.written->BeginRun(ctx_.programFolder + r.UndoName + kWrittenRecordExtension);
+    parts_.written->BeginRun(ctx_.programFolder + ctx_.tally.undoName + kWrittenRecordExtension);
     ctx_.written = parts_.written;
   }
 
@@ -137,9 +137,9 @@ void MappingRun::Search() {
     // item is still there.
     oldShort_ = parts_.shortNames->SearchShortForm(r.FindText);
     if (!Move()) {
-      r.Cancelled = true;
+      ctx_.tally.cancelled = true;
       ctx_.moveLines.cancelledMoveLine = "All Files may not have been Moved";
-      r.LinkCount = 0;
+      ctx_.tally.linkCount = 0;
       return;
     }
     // A preview moved nothing and must not read as if it had.
@@ -149,13 +149,13 @@ void MappingRun::Search() {
   }
 
   ProgressScope progress(ctx_.ui);
-  r.LinkCount = 0;
-  r.ProgressFloor = 0;
-  r.ProgressCeiling = 0;
+  ctx_.tally.linkCount = 0;
+  ctx_.tally.progressFloor = 0;
+  ctx_.tally.progressCeiling = 0;
   ctx_.progress = ProgressDisplay{};
   progress.Show();
-  r.Cancelled = false;
-  parts_.archive->SetArchiveName(ctx_.programFolder + r.UndoName + ".zip");
+  ctx_.tally.cancelled = false;
+  parts_.archive->SetArchiveName(ctx_.programFolder + ctx_.tally.undoName + ".zip");
 
   switch (r.Mode) {
     case RunMode::MoveAndMap: DoMove(); break;
@@ -182,7 +182,7 @@ bool MappingRun::Move() {
 
 // Ticked on the review page but not found again: named, never silently lost.
 void MappingRun::ReportNotMet() {
-  if (!ctx_.selection || ctx_.request.Cancelled) return;
+  if (!ctx_.selection || ctx_.tally.cancelled) return;
   for (ChangeEntry e : ctx_.selection->NotMet()) {
     e.outcome = ChangeOutcome::PassedOver;
     e.reason = "it is no longer there";
@@ -226,9 +226,9 @@ void MappingRun::SwitchPasses(const std::function<void(const SearchTexts&)>& pas
   const auto texts = [&](const std::string& from, const std::string& to) {
     return SearchTexts{from, to, "", "", RuleFor(from, ctx_.request.Substring)};
   };
-  const int before = ctx_.request.LinkCount;
+  const int before = ctx_.tally.linkCount;
   pass(texts(a, ctx_.preview ? b : std::string(kSwitchMarker)));
-  if (ctx_.request.LinkCount <= before) return;
+  if (ctx_.tally.linkCount <= before) return;
   pass(texts(b, a));
   if (ctx_.preview) return;
   // The last pass completes what the first one made of the ticked entries:

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "engine/MappingRequest.h"
+#include "engine/RunContext.h"
 #include "engine/RunPorts.h"
 #include "engine/WrittenRecord.h"
 
@@ -42,7 +42,7 @@ class MappingRun {
  public:
   MappingRun(RunContext& ctx, RunParts parts) : ctx_(ctx), parts_(std::move(parts)) {}
 
-  // Runs the whole request; afterwards request.Cancelled tells which end page
+  // Runs the whole request; afterwards tally.cancelled tells which end page
   // to show. Failures (Error) leave through here after the progress dialog is
   // closed.
   void Run();

@@ -12,17 +12,17 @@ int StepShare(ProgressStep step, RunMode mode, const Targets& targets, int selec
   return share;
 }
 
-void BeginStep(MappingRequest& request, int share) {
-  request.ProgressFloor = request.ProgressCeiling;
-  request.ProgressCeiling += share;
+void BeginStep(RunTally& tally, int share) {
+  tally.progressFloor = tally.progressCeiling;
+  tally.progressCeiling += share;
 }
 
 int NextBarPosition(int position, int floor, int ceiling) { return position > ceiling ? floor : position + 1; }
 
 void RefreshProgress(RunContext& ctx) {
-  ctx.progress.location = ctx.request.ScanLocation;
-  ctx.progress.count = RemappedSoFarText(ctx.request.LinkCount);
-  ctx.progress.position = NextBarPosition(ctx.progress.position, ctx.request.ProgressFloor, ctx.request.ProgressCeiling);
+  ctx.progress.location = ctx.tally.scanLocation;
+  ctx.progress.count = RemappedSoFarText(ctx.tally.linkCount);
+  ctx.progress.position = NextBarPosition(ctx.progress.position, ctx.tally.progressFloor, ctx.tally.progressCeiling);
 }
 
 std::string RemappedSoFarText(int linkCount) {
@@ -52,7 +52,7 @@ std::string PassedOverList(const RunContext& ctx, std::size_t limit) {
 
 EndPage EndPageOf(const RunContext& ctx) {
   EndPage page;
-  page.finished = !ctx.request.Cancelled;
+  page.finished = !ctx.tally.cancelled;
   if (page.finished) {
     page.title = "Ostrivane has finished";
     if (ctx.request.Mode == RunMode::MoveAndMap && ctx.moveLines.finishedMoveLineVisible)
@@ -62,7 +62,7 @@ EndPage EndPageOf(const RunContext& ctx) {
     if (ctx.request.Mode == RunMode::MoveAndMap && ctx.moveLines.cancelledMoveLineVisible) page.moveLine = ctx.moveLines.cancelledMoveLine;
   }
   // A preview changed nothing and must not read as if it had.
-  page.countLine = ctx.preview ? WouldRemapText(ctx.request.LinkCount) : RemappedResultText(ctx.request.LinkCount);
+  page.countLine = ctx.preview ? WouldRemapText(ctx.tally.linkCount) : RemappedResultText(ctx.tally.linkCount);
   page.passedOverLine = PassedOverText(int(ctx.passedOver.size()));
   page.notes = ctx.notes;
   return page;

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/MappingRequest.h"
+#include "engine/RunContext.h"
 #include "engine/RunPorts.h"
 #include "core/FileSystem.h"
 #include "filemap/Rewriters.h"

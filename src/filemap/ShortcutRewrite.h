@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/MappingRequest.h"
+#include "engine/RunContext.h"
 #include "engine/RunPorts.h"
 #include "filemap/Rewriters.h"
 #include "filemap/ShellLnk.h"

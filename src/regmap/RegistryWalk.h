@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/MappingRequest.h"
+#include "engine/RunContext.h"
 #include "engine/RunPorts.h"
 #include "core/CodePage.h"
 #include "core/FileSystem.h"
@@ -22,7 +22,7 @@ class RegistryCursor;
 
 class RegistryWalk : public RegistryMapper {
  public:
-  // The backup goes to ctx.programFolder + ctx.request.UndoName + ".reg",
+  // The backup goes to ctx.programFolder + ctx.tally.undoName + ".reg",
   // in the form of ctx.OsGeneration; `ansi` is the code page of REGEDIT4 files.
   RegistryWalk(RunContext& ctx, RegistryBackend& backend, FileSystem& fs, CodePage& ansi);
 

@@ -1,5 +1,7 @@
 #include "window/RightsWarning.h"
 
+#include <optional>
+
 #include "core/Text.h"
 #include "window/Pages.h"
 #include "window/Wizard.h"
@@ -34,6 +36,10 @@ void EachField(W& w, Visit visit) {
   visit("givenTo", w.givenDestination);
 }
 
+// The one "Stop and Verify" choice travels as each page's box, as it always
+// has; any of them ticked ticks it.
+bool IsVerifyBox(const std::string& name) { return name == "verifyGiven" || name == "verifyMap" || name == "verifyConfirm"; }
+
 template <typename W, typename Visit>
 void EachFlag(W& w, Visit visit) {
   visit("advanced", w.showAdvanced);
@@ -42,9 +48,9 @@ void EachFlag(W& w, Visit visit) {
   visit("shortcuts", w.ctx.targets.shortcuts);
   visit("allFiles", w.ctx.targets.allFiles);
   visit("config", w.ctx.targets.configFiles);
-  visit("verifyGiven", w.ctx.verify.moveGiven);
-  visit("verifyMap", w.ctx.verify.mapOnly);
-  visit("verifyConfirm", w.ctx.verify.moveConfirm);
+  visit("verifyGiven", w.ctx.stopAndVerify);
+  visit("verifyMap", w.ctx.stopAndVerify);
+  visit("verifyConfirm", w.ctx.stopAndVerify);
   visit("reviewMove", w.showChangesFirst[0]);
   visit("reviewSwitch", w.showChangesFirst[1]);
   visit("reviewMap", w.showChangesFirst[2]);
@@ -75,6 +81,7 @@ std::vector<std::string> ResumeArguments(const Wizard& w) {
 bool ApplyResumeArguments(Wizard& w, const std::vector<std::string>& arguments) {
   if (arguments.empty() || arguments[0] != kResumeSwitch) return false;
   Page page = Page::None;
+  std::optional<bool> verify;
   for (std::size_t i = 1; i < arguments.size(); ++i) {
     const std::string& a = arguments[i];
     const std::size_t eq = a.find('=');
@@ -88,12 +95,17 @@ bool ApplyResumeArguments(Wizard& w, const std::vector<std::string>& arguments) 
       if (key == name) field = value;
     });
     EachFlag(w, [&](const char* name, bool& flag) {
-      if (key == name) flag = value == "1";
+      if (key != name) return;
+      if (IsVerifyBox(key))
+        verify = verify.value_or(false) || value == "1";
+      else
+        flag = value == "1";
     });
     if (key == "drives")
       for (DriveRow& d : w.ctx.drives)
         d.selected = !d.root.empty() && value.find(UpperAZ(d.root[0])) != std::string::npos;
   }
+  if (verify) w.ctx.stopAndVerify = *verify;
   if (page == Page::None) return false;
   w.CurrentPage = page;
   return true;

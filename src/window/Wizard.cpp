@@ -40,11 +40,11 @@ std::string EntryName(const std::string& line) {
 
 std::string StoppedRunText(const std::string& failure, const RunContext& ctx) {
   const bool moved = ctx.request.Mode == RunMode::MoveAndMap && ctx.moveLines.finishedMoveLineVisible;
-  const int links = ctx.request.LinkCount;
+  const int links = ctx.tally.linkCount;
   if (!moved && links == 0) return failure + "\n\nThe run stopped before it changed anything.";
   std::string done = moved ? "the item was moved" : "";
   if (links > 0) done += std::string(moved ? " and " : "") + RemappedResultText(links);
-  std::string entry = ctx.request.UndoName.empty() ? "" : " (entry " + ctx.request.UndoName + ")";
+  std::string entry = ctx.tally.undoName.empty() ? "" : " (entry " + ctx.tally.undoName + ")";
   return failure + "\n\nThe run stopped part way.  Before it stopped, " + done +
          ".  These changes can be undone from the Undo page" + entry + ".";
 }
@@ -166,7 +166,7 @@ void Wizard::TurnPage(Sender sender) {
   if (ctx.running) return;
   const bool advancedWasVisible = showAdvancedVisible;
   showAdvancedVisible = false;
-  ctx.request.Cancelled = false;
+  ctx.tally.cancelled = false;
   Page next = Page::None;
 
   // Whatever happens below (a message, a failing run), the visible page is
@@ -262,7 +262,7 @@ void Wizard::TurnPage(Sender sender) {
     case Sender::DrivesStart: next = RunOrReview(); break;
     case Sender::ReviewApply: next = ApplyReview(); break;
     case Sender::ReviewBack: next = ReviewBack(); break;
-    case Sender::ShowChanges: next = OpenReport(ctx.request.UndoName, CurrentPage); break;
+    case Sender::ShowChanges: next = OpenReport(ctx.tally.undoName, CurrentPage); break;
     case Sender::UndoDetails:
       if (const std::string name = SelectedUndoName(kNoEntriesToShow); !name.empty()) next = OpenReport(name, Page::Undo);
       break;
@@ -305,7 +305,6 @@ Page Wizard::MoveStart(Sender sender) {
     ShowMessage(Format1(kSourceMissing, source), kAppTitle, MessageKind::Error);
     return Page::None;
   }
-  NormaliseVerify();
   ctx.request.FindText = source;
   ctx.request.ReplaceText = AddSlash(confirmDestination) + confirmItemName;
   // The trees' selection is the view's; it clears it when the page turns.
@@ -318,7 +317,6 @@ Page Wizard::FindStart() {
     ShowMessage(kTextboxEmpty, "Textbox Empty", MessageKind::Warning);
     return Page::None;
   }
-  NormaliseVerify();
   ctx.request.FindText = findWhat;
   ctx.request.ReplaceText = replaceWith;
   if (const std::string refusal = RequestRefusal(ctx.request); !refusal.empty()) {
@@ -393,8 +391,8 @@ Page Wizard::RunAndEndPage() {
   }
   RefreshUndoList();
   // Only a whole run measures the next one.
-  if (!ctx.request.Cancelled && work.Done() > 0) last = work.Done();
-  return ctx.request.Cancelled ? Page::Cancelled : Page::Finished;
+  if (!ctx.tally.cancelled && work.Done() > 0) last = work.Done();
+  return ctx.tally.cancelled ? Page::Cancelled : Page::Finished;
 }
 
 Page Wizard::RunOrReview() { return ShowChangesFirst() ? PreviewAndReview() : RunAndEndPage(); }
@@ -415,7 +413,7 @@ Page Wizard::PreviewAndReview() {
     throw Error(std::string(e.what()) + "\n\nThe search stopped before the review; nothing was changed.");
   }
   // A cancelled search leaves the page as it was: nothing was changed.
-  if (ctx.request.Cancelled) return Page::None;
+  if (ctx.tally.cancelled) return Page::None;
   if (work.Done() > 0) last = work.Done();
   // Taken, not copied: a search of many places holds its list once.
   review.Load(std::move(ctx.changes));
@@ -511,7 +509,7 @@ void Wizard::SetEndPageLines() {
   passedOverLine = page.passedOverLine;
   endNotes = page.notes;
   // The report is written for a run that met anything at all.
-  showChangesVisible = ports_.parts.records && !ctx.request.UndoName.empty() && !ctx.changes.empty();
+  showChangesVisible = ports_.parts.records && !ctx.tally.undoName.empty() && !ctx.changes.empty();
   if (page.finished) {
     finishedTitle = page.title;
     finishedMoveLine = page.moveLine;
@@ -737,16 +735,11 @@ void Wizard::UndoAgeChange(int index) {
   RefreshUndoList();
 }
 
-void Wizard::VerifyClick(bool checked) {
-  ctx.verify.moveGiven = ctx.verify.mapOnly = ctx.verify.moveConfirm = checked;
-}
+// The move pages' and the Map Only page's boxes show the run's one flag; a
+// "Do Not Stop and Verify" during a run clears them too.
+void Wizard::VerifyClick(bool checked) { ctx.stopAndVerify = checked; }
 
-bool Wizard::StopAndVerify() const { return ctx.verify.moveGiven || ctx.verify.mapOnly || ctx.verify.moveConfirm; }
-
-void Wizard::NormaliseVerify() {
-  VerifyClick(StopAndVerify());
-  ctx.verify.replaceAll = !StopAndVerify();
-}
+bool Wizard::StopAndVerify() const { return ctx.stopAndVerify; }
 
 void Wizard::ShowPassedOverClick() {
   // A message box grows with its text: a long list is cut, and says so.

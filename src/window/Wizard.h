@@ -227,7 +227,6 @@ class Wizard {
                    MessageKind kind = MessageKind::Information);
   bool Confirm(const std::string& text, const std::string& caption);
   void ShowDescriptionOf(RunMode mode);
-  void NormaliseVerify();
   void FillGiven(const std::string& path);
   bool ItemExists(const std::string& path);
   void ShowHelpTopic(const std::string& topic);

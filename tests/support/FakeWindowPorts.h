@@ -42,7 +42,7 @@ inline void RecordingRunParts::Walk(const std::string& call) {
   calls.push_back(call);
   if (duringWalk) duringWalk();
   if (failWalk) throw Error("disk full");
-  ctx->request.LinkCount += linksPerWalk;
+  ctx->tally.linkCount += linksPerWalk;
 }
 
 // An undo store over a list of lines.

@@ -56,7 +56,7 @@ TEST_F(ChangeListTest, OneEntryPerOccurrenceWithItsLineAndTheCountMatches) {
   EXPECT_EQ(ctx.changes[1].newText, "c=C:\\App\\x;D:\\New\\y");
   EXPECT_EQ(ctx.changes[3].newText, "set P=D:\\New");
   EXPECT_EQ(Count(ChangeOutcome::Changed), 4);
-  EXPECT_EQ(ctx.request.LinkCount, 4);
+  EXPECT_EQ(ctx.tally.linkCount, 4);
 }
 
 TEST_F(ChangeListTest, AFileThatCannotBeWrittenTurnsItsEntriesIntoPassedOver) {
@@ -65,7 +65,7 @@ TEST_F(ChangeListTest, AFileThatCannotBeWrittenTurnsItsEntriesIntoPassedOver) {
   ASSERT_EQ(ctx.changes.size(), 2u);
   EXPECT_EQ(Count(ChangeOutcome::PassedOver), 2);
   EXPECT_EQ(ctx.changes[1].reason, "in use by another program");
-  EXPECT_EQ(ctx.request.LinkCount, 0);
+  EXPECT_EQ(ctx.tally.linkCount, 0);
   ASSERT_EQ(ctx.passedOver.size(), 1u);  // the place is named once
   EXPECT_EQ(ctx.passedOver[0].where, kIni);
 }
@@ -84,13 +84,13 @@ TEST_F(ChangeListTest, AReviewedRunChangesOnlyTheTickedOccurrences) {
   gone.where = "C:\\Cfg\\gone.ini";
   ticked.Tick(gone);
   ctx.changes.clear();
-  ctx.request.LinkCount = 0;
+  ctx.tally.linkCount = 0;
   ctx.preview = false;
   ctx.selection = &ticked;
   EXPECT_EQ(Rewrite(kIni, content), "a=D:\\New\nb=C:\\App\nc=D:\\New\n");
   EXPECT_EQ(Count(ChangeOutcome::LeftOut), 1);
   EXPECT_EQ(ctx.changes[1].line, 2);
-  EXPECT_EQ(ctx.request.LinkCount, 2);
+  EXPECT_EQ(ctx.tally.linkCount, 2);
   ASSERT_EQ(ticked.NotMet().size(), 1u);
   EXPECT_EQ(ticked.NotMet()[0].where, "C:\\Cfg\\gone.ini");
 }

@@ -72,11 +72,12 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
       if (ctx->preview) {
         ctx->ui->ReportPreview({"C:\\x.ini", "", o, n});
         entry.outcome = ChangeOutcome::WouldChange;
-      } else if (ctx->verify.mapOnly || ctx->verify.moveGiven) {
-        const Answer a = ctx->ui->Ask({"Setting Files", "C:\\x.ini", o, n}, ctx->verify.replaceAll);
-        if (ctx->verify.replaceAll) ctx->verify.moveGiven = ctx->verify.mapOnly = false;
+      } else if (ctx->stopAndVerify) {
+        bool doNotStop = false;
+        const Answer a = ctx->ui->Ask({"Setting Files", "C:\\x.ini", o, n}, doNotStop);
+        if (doNotStop) ctx->stopAndVerify = false;
         if (a == Answer::Cancel) {
-          ctx->request.Cancelled = true;
+          ctx->tally.cancelled = true;
           return;
         }
         if (a == Answer::Skip) continue;

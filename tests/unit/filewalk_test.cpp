@@ -200,15 +200,15 @@ TEST_F(FileWalkTest, PhaseLineLocationAndProgressSharePerDrive) {
   std::vector<std::pair<std::string, int>> atRoots;  // phase line and ceiling when each root file is seen
   fs.AddFile("C:\\c.ini", "");
   fs.AddFile("E:\\e.ini", "");
-  text.onRewrite = [&](const std::string&) { atRoots.emplace_back(ctx.progress.phase, ctx.request.ProgressCeiling); };
+  text.onRewrite = [&](const std::string&) { atRoots.emplace_back(ctx.progress.phase, ctx.tally.progressCeiling); };
   walk.MapFiles(walk.TextsFor("old", "new"));
   // The share of a drive is added after its root files, before its folders.
   EXPECT_EQ(atRoots, (std::vector<std::pair<std::string, int>>{{"Scanning C Drive", 0}, {"Scanning E Drive", 33}}));
-  EXPECT_EQ(ctx.request.ProgressFloor, 33);
-  EXPECT_EQ(ctx.request.ProgressCeiling, 66);  // 66 div 2 per selected drive; E is empty but still counted
-  EXPECT_EQ(ctx.request.ScanLocation, "E:\\");
+  EXPECT_EQ(ctx.tally.progressFloor, 33);
+  EXPECT_EQ(ctx.tally.progressCeiling, 66);  // 66 div 2 per selected drive; E is empty but still counted
+  EXPECT_EQ(ctx.tally.scanLocation, "E:\\");
   walk.SearchThruDir("C:\\", "old", "new");
-  EXPECT_EQ(ctx.request.ScanLocation, "C:\\B\\");  // the folder last entered, not the one returned to
+  EXPECT_EQ(ctx.tally.scanLocation, "C:\\B\\");  // the folder last entered, not the one returned to
 }
 
 TEST_F(FileWalkTest, NoDriveSelectedDoesNothing) {
@@ -217,7 +217,7 @@ TEST_F(FileWalkTest, NoDriveSelectedDoesNothing) {
   walk.MapFiles(walk.TextsFor("old", "new"));
   EXPECT_TRUE(text.paths.empty());
   EXPECT_EQ(fs.listCalls, 0);
-  EXPECT_EQ(ctx.request.ProgressCeiling, 0);
+  EXPECT_EQ(ctx.tally.progressCeiling, 0);
 }
 
 TEST_F(FileWalkTest, CancelOnTheProgressDialogStopsBeforeTheNextEntryAndDrive) {
@@ -225,10 +225,10 @@ TEST_F(FileWalkTest, CancelOnTheProgressDialogStopsBeforeTheNextEntryAndDrive) {
   fs.AddFile("C:\\A\\2.ini", "");
   fs.AddFile("C:\\B\\3.ini", "");
   fs.AddFile("E:\\4.ini", "");
-  text.onRewrite = [&](const std::string&) { ui.onPump = [&] { ctx.request.Cancelled = true; }; };
+  text.onRewrite = [&](const std::string&) { ui.onPump = [&] { ctx.tally.cancelled = true; }; };
   walk.MapFiles(walk.TextsFor("old", "new"));
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\A\\1.ini"}));
-  EXPECT_EQ(ctx.request.ProgressCeiling, 33);  // E's share is not added
+  EXPECT_EQ(ctx.tally.progressCeiling, 33);  // E's share is not added
   EXPECT_EQ(ctx.progress.phase, "Scanning C Drive");
 }
 
@@ -237,7 +237,7 @@ TEST_F(FileWalkTest, CancelInTheEntryFoundDialogEndsTheFolderAtOnce) {
   fs.AddFile("C:\\A\\1.ini", "");
   fs.AddFile("C:\\A\\2.ini", "");
   fs.AddFile("C:\\A\\3.lnk", "");
-  text.onRewrite = [&](const std::string&) { ctx.request.Cancelled = true; };
+  text.onRewrite = [&](const std::string&) { ctx.tally.cancelled = true; };
   walk.MapFiles(walk.TextsFor("old", "new"));
   EXPECT_EQ(visited, (std::vector<std::string>{"C:\\A\\1.ini"}));
 }
@@ -278,7 +278,7 @@ TEST(FileWalkEndToEnd, AllFilesRewritesUserFilesButNotTheUndoRecords) {
   mapping.MapFiles(mapping.Walk().TextsFor("C:\\Old", "C:\\New"));
   EXPECT_EQ(fs.At("C:\\Ost\\Undo00000.bat").data, record);
   EXPECT_EQ(fs.At("C:\\Data\\cfg.txt").data, "path=C:\\New\\x\r\n");
-  EXPECT_EQ(ctx.request.LinkCount, 1);
+  EXPECT_EQ(ctx.tally.linkCount, 1);
 }
 
 // Default targets: a JSON file with escaped backslashes and a scheduled
@@ -306,7 +306,7 @@ TEST(FileWalkEndToEnd, DefaultTargetsRewriteConfigurationFilesAndScheduledTasks)
   mapping.MapFiles(mapping.Walk().TextsFor("C:\\Old", "C:\\New"));
   EXPECT_EQ(fs.At("C:\\Data\\app.json").data, "{\"exe\": \"C:\\\\New\\\\app.exe\"}\n");
   EXPECT_EQ(fs.At("C:\\Windows\\System32\\Tasks\\Nightly").data, utf16("<Command>C:\\New\\run.exe</Command>\r\n"));
-  EXPECT_EQ(ctx.request.LinkCount, 2);
+  EXPECT_EQ(ctx.tally.linkCount, 2);
 }
 
 }  // namespace

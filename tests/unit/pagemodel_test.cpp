@@ -132,13 +132,13 @@ TEST_P(PageTableTest, TurnsAndShows) {
   wizard.mapOnlyDescriptionVisible = r.panelsBefore & 4;
   wizard.showAdvancedVisible = true;
   wizard.ctx.request.Mode = RunMode::MapOnly;
-  wizard.ctx.request.Cancelled = true;
+  wizard.ctx.tally.cancelled = true;
   wizard.TurnPage(r.sender);
   EXPECT_EQ(wizard.CurrentPage, r.next);
   EXPECT_EQ(wizard.moveDescriptionVisible + 2 * wizard.switchDescriptionVisible + 4 * wizard.mapOnlyDescriptionVisible, r.panelsAfter);
   EXPECT_EQ(wizard.showAdvancedVisible, r.advanced);
   EXPECT_EQ(wizard.ctx.request.Mode, r.mode);
-  EXPECT_FALSE(wizard.ctx.request.Cancelled);
+  EXPECT_FALSE(wizard.ctx.tally.cancelled);
   EXPECT_EQ(wizard.versionLineVisible, r.next == Page::Front);
   EXPECT_EQ(wizard.introAnimationOn, r.next == Page::Intro1 || r.next == Page::Intro2);
   EXPECT_TRUE(rec.calls.empty());
@@ -417,7 +417,7 @@ TEST_F(PageModelTest, MapOnceChecksBothTextsAndSetsTheDialogBox) {
   Show();
   wizard.TurnPage(Sender::MapOnly);
   wizard.findWhat = "C:\\Old";
-  wizard.ctx.verify.replaceAll = false;
+  wizard.VerifyClick(true);
   wizard.TurnPage(Sender::MapOnlyNext);
   EXPECT_EQ(wizard.CurrentPage, Page::MapOnly);
   ASSERT_EQ(ui.messages.size(), 1u);
@@ -425,7 +425,7 @@ TEST_F(PageModelTest, MapOnceChecksBothTextsAndSetsTheDialogBox) {
             "The \"Find\" and/or the \"Replace With\" textboxes are empty.  Please type in what you want to find and "
             "what you want to replace it with.");
   EXPECT_EQ(ui.messages[0].second, "Textbox Empty");
-  EXPECT_FALSE(wizard.ctx.verify.replaceAll);
+  EXPECT_TRUE(wizard.StopAndVerify());
   EXPECT_TRUE(wizard.showAdvancedVisible);  // the page keeps its box after the message
   // The same text in both boxes would change nothing: said, and nothing runs.
   wizard.replaceWith = wizard.findWhat;
@@ -444,7 +444,7 @@ TEST_F(PageModelTest, StartMapRunsAtOnceAndCountsTheLinks) {
   wizard.findWhat = "C:\\Old";
   wizard.replaceWith = "D:\\New";
   wizard.TurnPage(Sender::MapOnlyNext);
-  EXPECT_TRUE(wizard.ctx.verify.replaceAll);  // no verify box on: never ask
+  EXPECT_FALSE(wizard.ctx.stopAndVerify);  // no verify box on: never ask
   EXPECT_EQ(rec.calls, (std::vector<std::string>{"archive C:\\Ost\\Undo00000.zip", "reg C:\\Old>D:\\New"}));
   EXPECT_EQ(wizard.CurrentPage, Page::Finished);
   EXPECT_FALSE(wizard.finishedMoveLineVisible);
@@ -453,10 +453,10 @@ TEST_F(PageModelTest, StartMapRunsAtOnceAndCountsTheLinks) {
 
   wizard.TurnPage(Sender::GoToStart);
   wizard.TurnPage(Sender::MapOnly);
-  wizard.ctx.verify.mapOnly = true;
+  wizard.VerifyClick(true);
   wizard.ShowAdvancedClick(true);
   wizard.TurnPage(Sender::MapOnlyNext);
-  EXPECT_FALSE(wizard.ctx.verify.replaceAll);
+  EXPECT_TRUE(wizard.ctx.stopAndVerify);
   EXPECT_EQ(wizard.CurrentPage, Page::Targets);
 }
 
@@ -717,7 +717,7 @@ TEST_F(CarefulPageTest, OneVerifyChoiceWhateverPageShowsIt) {
   careful.givenDestination = "E:\\";
   rec.duringWalk = nullptr;
   careful.TurnPage(Sender::MoveGivenNext);
-  EXPECT_TRUE(careful.ctx.verify.replaceAll);
+  EXPECT_FALSE(careful.ctx.stopAndVerify);
 }
 
 TEST_F(CarefulPageTest, TheBandShowsExactlyTheModeAtHand) {

@@ -102,7 +102,7 @@ TEST_F(ReviewPageTest, TheReviewListsEverythingFirstAndApplyMakesOnlyTheTickedCh
   ASSERT_EQ(wizard.CurrentPage, Page::Finished);
   EXPECT_TRUE(world["a.exe"].changed && world["b.ini"].changed);
   EXPECT_FALSE(world["c.exe"].changed);
-  EXPECT_EQ(wizard.ctx.request.LinkCount, 2);
+  EXPECT_EQ(wizard.ctx.tally.linkCount, 2);
   EXPECT_EQ(wizard.ctx.selection, nullptr);
   EXPECT_EQ(wizard.review.size(), 0u);  // not kept once the page is left
 

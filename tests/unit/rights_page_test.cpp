@@ -107,7 +107,7 @@ TEST_F(RightsPageTest, TheRestartedCopyGetsThePageAndItsFields) {
   wizard.showAdvanced = true;
   wizard.ctx.targets.allFiles = true;
   wizard.ctx.targets.registry = false;
-  wizard.ctx.verify.mapOnly = true;
+  wizard.VerifyClick(true);
   for (DriveRow& d : wizard.ctx.drives) d.selected = d.root == "D:\\";
   const std::vector<std::string> args = ResumeArguments(wizard);
 
@@ -120,7 +120,7 @@ TEST_F(RightsPageTest, TheRestartedCopyGetsThePageAndItsFields) {
   EXPECT_TRUE(restarted.showAdvanced);
   EXPECT_TRUE(restarted.ctx.targets.allFiles);
   EXPECT_FALSE(restarted.ctx.targets.registry);
-  EXPECT_TRUE(restarted.ctx.verify.mapOnly);
+  EXPECT_TRUE(restarted.StopAndVerify());
   for (const DriveRow& d : restarted.ctx.drives) EXPECT_EQ(d.selected, d.root == "D:\\") << d.root;
   EXPECT_FALSE(ApplyResumeArguments(restarted, {"C:\\Some\\Path"}));
 

@@ -34,13 +34,13 @@ struct Recorder : UndoNumbers, ItemMover, BackupArchive, RegistryMapper, FileMap
   void FindReplaceProcess(const SearchTexts& t) override {
     const std::string key = "reg " + t.oldText + ">" + t.newText;
     calls.push_back(key + " (" + t.oldShort + "," + t.newShort + ")");
-    ctx->request.LinkCount += linksPerPass[key];
+    ctx->tally.linkCount += linksPerPass[key];
   }
   void MapFiles(const SearchTexts& t) override {
     rules.push_back(t.rule);
     const std::string key = "ini " + t.oldText + ">" + t.newText;
     calls.push_back(key);
-    ctx->request.LinkCount += linksPerPass[key];
+    ctx->tally.linkCount += linksPerPass[key];
     if (filePass) filePass(t);
   }
   std::function<void(const SearchTexts&)> filePass;  // what a file pass finds
@@ -80,12 +80,12 @@ class RunTest : public ::testing::Test {
 TEST_F(RunTest, MapOnlyCallsRegistryThenFilesWithShortForms) {
   rec.nextNumber = 7;
   Start(RunMode::MapOnly, "C:\\Old", "D:\\New");
-  EXPECT_EQ(ctx.request.UndoName, "Undo00007");
+  EXPECT_EQ(ctx.tally.undoName, "Undo00007");
   const std::vector<std::string> want = {"undo next", "archive C:\\Ost\\Undo00007.zip",
                                          "reg C:\\Old>D:\\New (short(C:\\Old),short(D:\\New))", "ini C:\\Old>D:\\New",
                                          "undo refresh", "unlock"};
   EXPECT_EQ(rec.calls, want);
-  EXPECT_FALSE(ctx.request.Cancelled);
+  EXPECT_FALSE(ctx.tally.cancelled);
   EXPECT_EQ(ui.events, (std::vector<std::string>{"busy", "show", "timer on", "timer off", "normal", "close"}));
   EXPECT_FALSE(ctx.running);
 }
@@ -127,13 +127,13 @@ TEST_F(RunTest, SwitchMakesThreePassesOnlyWhenTheFirstChangedSomething) {
                                          "reg *:\\>D:\\ (,)", "ini C:\\>*:\\",
                                          "undo refresh",   "unlock"};
   EXPECT_EQ(rec.calls, want);
-  EXPECT_EQ(ctx.request.LinkCount, 5);
+  EXPECT_EQ(ctx.tally.linkCount, 5);
 }
 
 TEST_F(RunTest, SwitchWithNothingOnTheFirstDriveChangesNothing) {
   rec.linksPerPass["reg D:\\>C:\\"] = 9;  // would be wrong to run
   Start(RunMode::SwitchDrives, "C:\\", "D:\\");
-  EXPECT_EQ(ctx.request.LinkCount, 0);
+  EXPECT_EQ(ctx.tally.linkCount, 0);
   EXPECT_EQ(EndPageOf(ctx).countLine, "0 links were remapped");
 }
 
@@ -192,7 +192,7 @@ TEST_F(RunTest, AMovesPreviewNeitherSaysItMovedNorGuessesTheNewShortForm) {
 TEST_F(RunTest, FailedMoveMapsNothingAndReportsZero) {
   rec.linksPerPass["ini a>b"] = 4;
   Start(RunMode::MapOnly, "a", "b");
-  EXPECT_EQ(ctx.request.LinkCount, 4);
+  EXPECT_EQ(ctx.tally.linkCount, 4);
   rec.calls.clear();
   rec.moveSucceeds = false;
   Start(RunMode::MoveAndMap, "C:\\A", "D:\\A");
@@ -208,10 +208,10 @@ TEST_F(RunTest, SecondRunStartsAtZeroAndClearsCancel) {
   rec.linksPerPass["ini a>b"] = 1;
   Start(RunMode::MapOnly, "a", "b");
   EXPECT_EQ(EndPageOf(ctx).countLine, "1 link was remapped");
-  ctx.request.Cancelled = true;
+  ctx.tally.cancelled = true;
   Start(RunMode::MapOnly, "a", "b");
-  EXPECT_EQ(ctx.request.LinkCount, 1);
-  EXPECT_FALSE(ctx.request.Cancelled);
+  EXPECT_EQ(ctx.tally.linkCount, 1);
+  EXPECT_FALSE(ctx.tally.cancelled);
 }
 
 TEST_F(RunTest, RefusesWhenNoUndoNameIsFreeOrAnotherRunIsOn) {
@@ -274,14 +274,14 @@ TEST(Progress, SharesForEveryCombination) {
   EXPECT_EQ(StepShare(ProgressStep::Drive, RunMode::MapOnly, filesOnly, 0), 0);
 
   // Registry only: 0..48, then 48..99.
-  MappingRequest r;
+  RunTally r;
   BeginStep(r, StepShare(ProgressStep::MachineRegistry, RunMode::MapOnly, regOnly, 0));
-  EXPECT_EQ(std::make_pair(r.ProgressFloor, r.ProgressCeiling), std::make_pair(0, 48));
+  EXPECT_EQ(std::make_pair(r.progressFloor, r.progressCeiling), std::make_pair(0, 48));
   BeginStep(r, StepShare(ProgressStep::UserRegistry, RunMode::MapOnly, regOnly, 0));
-  EXPECT_EQ(std::make_pair(r.ProgressFloor, r.ProgressCeiling), std::make_pair(48, 99));
+  EXPECT_EQ(std::make_pair(r.progressFloor, r.progressCeiling), std::make_pair(48, 99));
   // Seven drives after the registry in Move and Map end at 96.
   for (int i = 0; i < 7; ++i) BeginStep(r, StepShare(ProgressStep::Drive, RunMode::MoveAndMap, regAndFiles, 7));
-  EXPECT_EQ(r.ProgressCeiling, 99 + 63);
+  EXPECT_EQ(r.progressCeiling, 99 + 63);
 }
 
 TEST(Progress, RefreshStepAndTexts) {
@@ -289,9 +289,9 @@ TEST(Progress, RefreshStepAndTexts) {
   EXPECT_EQ(NextBarPosition(20, 5, 20), 21);  // one above the ceiling first
   EXPECT_EQ(NextBarPosition(21, 5, 20), 5);
   RunContext ctx;
-  ctx.request.ScanLocation = "C:\\Windows\\";
-  ctx.request.LinkCount = 1;
-  ctx.request.ProgressCeiling = 16;
+  ctx.tally.scanLocation = "C:\\Windows\\";
+  ctx.tally.linkCount = 1;
+  ctx.tally.progressCeiling = 16;
   RefreshProgress(ctx);
   EXPECT_EQ(ctx.progress.location, "C:\\Windows\\");
   EXPECT_EQ(ctx.progress.count, "1 link remapped");
@@ -385,7 +385,7 @@ TEST_F(RunTest, AReviewedMoveAppliesTheTickedAndWritesItsReport) {
   ASSERT_EQ(ctx.changes.size(), 2u);
   EXPECT_EQ(ctx.changes[0].kind, ChangeKind::MovedItem);
   EXPECT_EQ(ctx.changes[1].where, "D:\\Apps\\Tool\\a.ini");  // named where it will be
-  EXPECT_EQ(ctx.request.LinkCount, 1);                         // the move itself is no link
+  EXPECT_EQ(ctx.tally.linkCount, 1);                         // the move itself is no link
   EXPECT_EQ(EndPageOf(ctx).countLine, "1 link would be remapped");
 
   ChangeSelection ticked;
@@ -406,7 +406,7 @@ TEST_F(RunTest, AReviewedMoveAppliesTheTickedAndWritesItsReport) {
   EXPECT_EQ(ctx.changes[2].outcome, ChangeOutcome::PassedOver);  // ticked, but no longer there
   EXPECT_EQ(ctx.changes[2].reason, "it is no longer there");
   EXPECT_EQ(ctx.passedOver.size(), 1u);
-  EXPECT_EQ(ctx.request.LinkCount, 1);
+  EXPECT_EQ(ctx.tally.linkCount, 1);
   const ReadReport report = ReadChangeReport(records.ReadWhole("C:\\Ost\\Undo00000.log"));
   EXPECT_EQ(report.entries.size(), 3u);
   EXPECT_EQ(report.Field("Started"), "now");

@@ -61,7 +61,7 @@ class WinRegistryTest : public ::testing::Test {
   WinRegistryTest() : token(Token()), base("\\Software\\OstrivaneTest" + token) {
     ctx.ui = &ui;
     ctx.programFolder = "C:\\Ost\\";
-    ctx.request.UndoName = "Undo00000";
+    ctx.tally.undoName = "Undo00000";
     ctx.request.Mode = RunMode::MapOnly;
     ctx.targets = Targets{true, false, false, false, false};
     ctx.OsGeneration = 6;
@@ -175,11 +175,11 @@ TEST_F(WinRegistryTest, WalkOfTheWholeRegistryAndUndo) {
     EXPECT_EQ(Text(CU, "\\App", newText + "\\name"), "named");
     EXPECT_EQ(Text(LM, "\\App", ""), newText);
     EXPECT_EQ(Text(CU, "\\App", "multi"), newText);  // each string of a list is mapped too
-    EXPECT_EQ(ctx.request.LinkCount, 6);
+    EXPECT_EQ(ctx.tally.linkCount, 6);
     ASSERT_TRUE(OnlyTestKeysMatch(word));
     walk.FindReplaceProcess({word, "OstMoved" + token, "", ""});
     EXPECT_EQ(Text(CU, "\\OstMoved" + token + "\\Sub", "v"), "1");
-    EXPECT_EQ(ctx.request.LinkCount, 7);
+    EXPECT_EQ(ctx.tally.linkCount, 7);
   }
   const std::string stored = fs.ReadWhole(kBackup);
   EXPECT_EQ(DecodeRegText(stored).rfind("Windows Registry Editor Version 5.00\r\n\r\n", 0), 0u);
@@ -237,7 +237,7 @@ TEST_F(WinRegistryTest, UnicodeEntriesChangedAndRestoredByUndoAndByRegedit) {
     EXPECT_EQ(Text(CU, moved, "数据"), "1");
     EXPECT_EQ(Text(CU, moved, "日本"), "2");
     EXPECT_EQ(Text(CU, moved + "\\日本", "ø"), "3");
-    EXPECT_EQ(ctx.request.LinkCount, 4);
+    EXPECT_EQ(ctx.tally.linkCount, 4);
     EXPECT_TRUE(ctx.passedOver.empty());
   }
   const std::string stored = fs.ReadWhole(kBackup);
@@ -259,7 +259,7 @@ TEST_F(WinRegistryTest, UnicodeEntriesChangedAndRestoredByUndoAndByRegedit) {
   // And the program's own import, from the changed state again.
   {
     RegistryWalk again(ctx, backend, fs, ansi);
-    ctx.request.UndoName = "Undo00001";
+    ctx.tally.undoName = "Undo00001";
     again.FindReplaceProcess({oldText, newText, "", ""});
     again.FindReplaceProcess({word, "New" + token + "日本", "", ""});
   }
@@ -294,7 +294,7 @@ TEST_F(WinRegistryTest, DeepKeysChangedAndRestored) {
   EXPECT_EQ(Text(CU, deeper, "q"), newText + "\\b");
   EXPECT_EQ(Text(CU, deeper + "\\OstMovedKey" + token, "r"), "1");
   EXPECT_TRUE(ctx.passedOver.empty()) << ctx.passedOver[0].where << ": " << ctx.passedOver[0].reason;
-  EXPECT_EQ(ctx.request.LinkCount, 3);
+  EXPECT_EQ(ctx.tally.linkCount, 3);
   ExpectUndoRestores(before);
 }
 
@@ -362,7 +362,7 @@ TEST_F(WinRegistryTest, ValuesBehindRegistryLinksAreChangedOnceAndRestored) {
     ASSERT_TRUE(reg.OpenRegPathForReading(behind + "\\Svc"));
     EXPECT_EQ(reg.ReadTextValue("path"), newText + "\\svc.exe");
   }
-  EXPECT_EQ(ctx.request.LinkCount, linkType == REG_LINK ? 2 : 1);
+  EXPECT_EQ(ctx.tally.linkCount, linkType == REG_LINK ? 2 : 1);
   EXPECT_TRUE(ctx.passedOver.empty());
   {
     const RegImportResult r = ImportRegFile(fs, backend, kBackup, ansi);
@@ -374,7 +374,7 @@ TEST_F(WinRegistryTest, ValuesBehindRegistryLinksAreChangedOnceAndRestored) {
 
   // A key holding the link is not moved; deleting it takes the link, not
   // what it leads to.
-  ctx.request.UndoName = "Undo00001";
+  ctx.tally.undoName = "Undo00001";
   {
     RegistryWalk walk(ctx, backend, fs, ansi);
     walk.FindReplaceProcess({"OstrivaneTest" + token + "\\Holder", "OstrivaneTest" + token + "\\Moved", "", ""});
@@ -428,7 +428,7 @@ TEST_F(WinRegistryTest, OtherUsersHiveWalkedOwnHiveOnceVariablesExpanded) {
   ASSERT_TRUE(check.OpenRegPathForReading("\\" + other + base));
   EXPECT_EQ(check.ReadTextValue("theirs"), now);
   check.CloseKey();
-  EXPECT_EQ(ctx.request.LinkCount, 3);
+  EXPECT_EQ(ctx.tally.linkCount, 3);
   EXPECT_NE(std::find(phases.begin(), phases.end(), "Scanning User Registry: " + other), phases.end());
   for (const std::string& p : phases) EXPECT_EQ(p.find(own), std::string::npos) << p;
   const RegImportResult r = ImportRegFile(fs, backend, kBackup, ansi);
@@ -492,6 +492,6 @@ TEST_F(WinRegistryTest, DISABLED_WalkSpeedAgainstABareTraversal) {
   }
   std::printf("fastest rounds: bare traversal %.0f ms, walk %.0f ms, ratio %.2f\n", bestBare, bestWalk,
               bestWalk / bestBare);
-  EXPECT_EQ(ctx.request.LinkCount, 0);
+  EXPECT_EQ(ctx.tally.linkCount, 0);
 }
 }  // namespace
