@@ -241,3 +241,11 @@ class Wizard {
   Page reviewCameFrom_ = Page::None, reportCameFrom_ = Page::None;
   std::size_t reviewTickable_ = 0;  // entries of the review that carry a box  // where the help file is: beside the program
 };
+
+// "Restart as administrator" (in ResumeArguments.cpp):
+// The current page and its fields as the arguments of a restarted copy,
+// beginning with kResumeSwitch.
+std::vector<std::string> ResumeArguments(const Wizard& wizard);
+// Puts the page and fields back (after Start); false when the arguments are
+// no resume arguments or name no page.
+bool ApplyResumeArguments(Wizard& wizard, const std::vector<std::string>& arguments);

@@ -11,6 +11,7 @@
 #include "support/FakeUi.h"
 #include "support/FakeWindowPorts.h"
 #include "window/HelpLinks.h"
+#include "window/ResumeArguments.h"
 #include "window/RightsWarning.h"
 #include "window/Settings.h"
 #include "window/Wizard.h"
