@@ -34,7 +34,7 @@ struct DriveRow {
 struct RunTally {
   bool cancelled = false;
   std::int32_t linkCount = 0;  // remapped links (or, in a preview, links that would be)
-  // The progress bar's share of the step at hand, 0 to 100.
+  // Where the progress bar runs during the step at hand: floor to ceiling.
   std::int32_t progressFloor = 0;
   std::int32_t progressCeiling = 0;
   std::string scanLocation;  // the folder or key being searched
