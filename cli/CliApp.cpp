@@ -52,7 +52,7 @@ bool WouldChangeAnything(const RunContext& ctx) {
 
 std::string MissingPart(const RunContext& ctx, const RunParts& p) {
   if (!p.undo || !p.archive || !p.shortNames) return "the undo store";
-  if (ctx.request.Mode == 'M' && !p.mover) return "moving";
+  if (ctx.request.Mode == RunMode::MoveAndMap && !p.mover) return "moving";
   if (ctx.targets.registry && !p.registry) return "the registry target";
   if (ctx.targets.HasFileTargets() && !p.files) return "the file targets";
   return "";
@@ -60,7 +60,7 @@ std::string MissingPart(const RunContext& ctx, const RunParts& p) {
 
 int RunUndo(const CliOptions& o, CliServices& services, RunContext& ctx, std::ostream& out, std::ostream& err) {
   UndoList& list = services.Undo(ctx);
-  list.FillUndoBox(false);
+  list.RebuildList();
   const std::vector<std::string> lines = list.Lines();
   if (o.command == CliCommand::UndoList) {
     for (const std::string& line : lines) out << line << '\n';
@@ -71,7 +71,7 @@ int RunUndo(const CliOptions& o, CliServices& services, RunContext& ctx, std::os
   if (!listed) throw Error("There is no undo entry " + o.undoName + ".");
   if (o.command == CliCommand::UndoDelete) {
     list.DeleteEntry(o.undoName);
-    list.FillUndoBox(false);
+    list.RebuildList();
     out << o.undoName << " deleted\n";
   } else {
     UndoExecutor& undo = services.UndoRunner(ctx);
@@ -96,12 +96,7 @@ int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std:
   ctx.targets = o.targets;
   ctx.preview = o.preview;
   ctx.request.Substring = o.substring;
-  if (ctx.request.Mode == 'F') {
-    ctx.verify.mapOnly = o.verify;
-    ctx.verify.replaceAll = !o.verify;
-  } else if (ctx.request.Mode == 'M') {
-    ctx.verify.moveGiven = o.verify;
-  }
+  ctx.stopAndVerify = o.verify;  // refused with Switch Drives
   std::string missing;
   if (!FillDrives(ctx, o, services.Drives(), missing)) return Usage(err, "Drive " + missing + " is not present.");
 
@@ -134,7 +129,7 @@ int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std:
     if (!o.reportPath.empty()) services.WriteFile(o.reportPath, ChangeReportText(ctx));
   };
   try {
-    MappingRun(ctx, parts).StartSearch();
+    MappingRun(ctx, parts).Run();
   } catch (...) {
     ctx.ui = nullptr;
     try {
@@ -160,7 +155,7 @@ int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std:
   }
   // A detection script learns from the status alone whether a run is due;
   // places it could not read are named above either way.
-  const int status = ctx.request.Cancelled                       ? kExitCancelled
+  const int status = ctx.tally.cancelled                       ? kExitCancelled
                      : o.exitCode && WouldChangeAnything(ctx)    ? kExitWouldChange
                      : ctx.passedOver.empty()                    ? kExitFinished
                                                                  : kExitPartly;

@@ -211,17 +211,17 @@ MappingRequest RequestOf(const CliOptions& o) {
   MappingRequest r;
   switch (o.command) {
     case CliCommand::Map:
-      r.Mode = 'F';
+      r.Mode = RunMode::MapOnly;
       r.FindText = o.find;
       r.ReplaceText = o.replace;
       break;
     case CliCommand::Move:
-      r.Mode = 'M';
+      r.Mode = RunMode::MoveAndMap;
       r.FindText = o.source;
       r.ReplaceText = AddSlash(o.destinationFolder) + SplitItemPath(o.source).name;
       break;
     case CliCommand::Switch:
-      r.Mode = 'S';
+      r.Mode = RunMode::SwitchDrives;
       r.FindText = o.first + ":\\";
       r.ReplaceText = o.second + ":\\";
       break;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/MappingRequest.h"
+#include "engine/RunContext.h"
 
 enum class CliCommand { Help, Map, Move, Switch, UndoList, UndoRun, UndoDelete };
 

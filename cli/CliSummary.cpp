@@ -63,13 +63,13 @@ std::string RunSummaryJson(const RunContext& ctx, int exitStatus) {
       .Text("replace", r.ReplaceText)
       .Text("targets", TargetsText(ctx.targets))
       .Texts("drives", drives)
-      .Text("undoEntry", changed ? r.UndoName : "")  // a run that changed nothing leaves no entry
-      .Number(ctx.preview ? "linksThatWouldChange" : "linksChanged", r.LinkCount)
+      .Text("undoEntry", changed ? ctx.tally.undoName : "")  // a run that changed nothing leaves no entry
+      .Number(ctx.preview ? "linksThatWouldChange" : "linksChanged", ctx.tally.linkCount)
       .Number("placesPassedOver", static_cast<long long>(ctx.passedOver.size()))
       .Number("placesSkipped", skipped)
       .Number("placesLeftOut", leftOut)
       .Flag("moved", moved)
-      .Flag("cancelled", r.Cancelled)
+      .Flag("cancelled", ctx.tally.cancelled)
       .Number("exitStatus", exitStatus)
       .Text("version", OSTRIVANE_VERSION);
   return o.Summary();

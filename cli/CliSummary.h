@@ -3,7 +3,7 @@
 // deployment tool reads instead of the change lines.
 #include <string>
 
-#include "engine/MappingRequest.h"
+#include "engine/RunContext.h"
 #include "engine/UndoPorts.h"
 
 // A run's (or a preview's): mode, texts, targets, drives, undo entry, links,

@@ -5,7 +5,7 @@
 #include <functional>
 #include <iosfwd>
 
-#include "engine/MappingRequest.h"
+#include "engine/RunContext.h"
 #include "core/Ui.h"
 
 class ConsoleUi : public Ui {

@@ -41,18 +41,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     switch (o.command) {
       case CliCommand::Map:
         FUZZ_CHECK(!o.find.empty() && !o.replace.empty());
-        FUZZ_CHECK(request.Mode == 'F' && request.FindText == o.find);
+        FUZZ_CHECK(request.Mode == RunMode::MapOnly && request.FindText == o.find);
         break;
       case CliCommand::Move:
         FUZZ_CHECK(IsFull(o.source) && IsFull(o.destinationFolder));
         FUZZ_CHECK(!SplitItemPath(o.source).name.empty());
-        FUZZ_CHECK(request.Mode == 'M' && request.FindText == o.source);
+        FUZZ_CHECK(request.Mode == RunMode::MoveAndMap && request.FindText == o.source);
         FUZZ_CHECK(FindFold(request.ReplaceText, SplitItemPath(o.source).name) != kNotFound);
         break;
       case CliCommand::Switch:
         FUZZ_CHECK(o.first.size() == 1 && o.second.size() == 1);
         FUZZ_CHECK(IsLetterAZ(o.first[0]) && IsLetterAZ(o.second[0]));
-        FUZZ_CHECK(request.Mode == 'S' && request.FindText.size() == 3 && request.ReplaceText.size() == 3);
+        FUZZ_CHECK(request.Mode == RunMode::SwitchDrives && request.FindText.size() == 3 && request.ReplaceText.size() == 3);
         break;
       case CliCommand::UndoRun:
       case CliCommand::UndoDelete:

@@ -24,7 +24,7 @@ namespace {
 bool Export(RegistryBackend& backend, RegRoot root, const std::string& rootName, const std::string& path,
             std::vector<std::string>& lines, int depth) {
   if (depth > 40) return false;
-  TNTRegistry reg(backend, root);
+  RegistryCursor reg(backend, root);
   if (!reg.OpenRegPathForReading(path)) return false;
   lines.push_back("");
   lines.push_back("[" + rootName + path + "]");
@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
                {RegRoot::CurrentUser, "HKEY_CURRENT_USER"},
                {RegRoot::Users, "HKEY_USERS"}};
   for (const auto& r : roots) {
-    TNTRegistry top(reg, r.root);
+    RegistryCursor top(reg, r.root);
     if (!top.OpenRegPathForReading("\\")) return 0;
     for (const std::string& name : top.ListSubkeyNames()) {
       if (name.empty() || !IsValidUtf8(name) || name.find_first_of("\r\n") != std::string::npos) return 0;

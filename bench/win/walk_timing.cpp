@@ -91,7 +91,7 @@ struct TimedWalk {
   TimedWalk(Win32FileSystem& fs, const Targets& targets)
       : forms(fs), backup(fs), rewrite(ctx, fs, backup, ansi), walk(ctx, fs, forms, rewrite, shortcuts) {
     ctx.ui = &ui;
-    ctx.request.Mode = 'F';
+    ctx.request.Mode = RunMode::MapOnly;
     ctx.targets = targets;
   }
   // Seconds for one walk looking for a text no file holds.
@@ -147,7 +147,7 @@ bool Compare(const char* title, bool configFiles, const std::vector<std::wstring
   bool clean = true;
   for (std::size_t i = 0; i < walks.size(); ++i) {
     std::printf(", %s %.3f s (ratio %.2f)", walks[i].first, best[i], best[i] / bestBare);
-    clean = clean && timed[i]->ctx.request.LinkCount == 0 && timed[i]->backup.saved.empty();
+    clean = clean && timed[i]->ctx.tally.linkCount == 0 && timed[i]->backup.saved.empty();
   }
   std::printf("\n");
   RemoveTree(fs, root);
@@ -204,8 +204,8 @@ bool CompareRegistry() {
   RunContext ctx;
   ctx.ui = &ui;
   ctx.programFolder = "C:\\Ost\\";
-  ctx.request.UndoName = "Undo00000";
-  ctx.request.Mode = 'F';
+  ctx.tally.undoName = "Undo00000";
+  ctx.request.Mode = RunMode::MapOnly;
   ctx.targets = Targets{true, false, false, false, false};
   ctx.OsGeneration = 6;
   Win32RegistryBackend backend;
@@ -230,7 +230,7 @@ bool CompareRegistry() {
   std::printf("  fastest rounds: bare traversal %.3f s, walk %.3f s (ratio %.2f)\n", bestBare, bestWalk,
               bestWalk / bestBare);
   RegDeleteTreeW(HKEY_CURRENT_USER, base.c_str());
-  return ctx.request.LinkCount == 0;
+  return ctx.tally.linkCount == 0;
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ RunAssembly& Win32CliServices::Assembly(RunContext& ctx) {
     assembly_->Undo().ageLimitIndex = AgeLimitFromSettings(assembly_->Files(), place_.folder);
     // The age limit judges the entries the list shows: list them now, so the
     // command's own listing or run applies the limit as the window does.
-    assembly_->Undo().FillUndoBox(false);
+    assembly_->Undo().RebuildList();
   }
   return *assembly_;
 }

@@ -119,16 +119,16 @@ void JsonString(std::string& out, const std::string& text) {
   out += '"';
 }
 
-const char* ModeName(char mode) {
+const char* ModeName(RunMode mode) {
   switch (mode) {
-    case 'M': return "Move and Map";
-    case 'S': return "Switch Drives";
+    case RunMode::MoveAndMap: return "Move and Map";
+    case RunMode::SwitchDrives: return "Switch Drives";
     default: return "Map Only";
   }
 }
 
-std::string RunSummary(char mode, const std::string& findText, const std::string& replaceText) {
-  return std::string(ModeName(mode)) + ": " + findText + (mode == 'S' ? " <-> " : " -> ") + replaceText;
+std::string RunSummary(RunMode mode, const std::string& findText, const std::string& replaceText) {
+  return std::string(ModeName(mode)) + ": " + findText + (mode == RunMode::SwitchDrives ? " <-> " : " -> ") + replaceText;
 }
 
 std::string ChangeReportText(const RunContext& ctx) {
@@ -145,8 +145,8 @@ std::string ChangeReportText(const RunContext& ctx) {
   Row(out, {"Drives", drives});
   Row(out, {"Started", ctx.startedAt});
   Row(out, {"Ended", ctx.endedAt});
-  Row(out, {"Result", ctx.preview ? "preview" : r.Cancelled ? "cancelled" : "finished"});
-  Row(out, {ctx.preview ? "Links that would be remapped" : "Links remapped", std::to_string(r.LinkCount)});
+  Row(out, {"Result", ctx.preview ? "preview" : ctx.tally.cancelled ? "cancelled" : "finished"});
+  Row(out, {ctx.preview ? "Links that would be remapped" : "Links remapped", std::to_string(ctx.tally.linkCount)});
   // Last, so that the rows people and scripts know keep their places.
   Row(out, {kStartedUtcRow, ctx.startedUtc});
   out += "\r\n";

@@ -26,16 +26,16 @@
 #include <vector>
 
 #include "engine/ChangeList.h"
-#include "engine/MappingRequest.h"
+#include "engine/RunContext.h"
 
 inline constexpr const char* kReportTitle = "Ostrivane change report";
 inline constexpr const char* kStartedUtcRow = "Started (UTC)";
 inline constexpr const char* kUndoRow = "Undo";
 inline constexpr const char* kUndoUtcRow = "Undo (UTC)";
 
-const char* ModeName(char mode);  // "Move and Map", "Switch Drives", "Map Only"
+const char* ModeName(RunMode mode);  // "Move and Map", "Switch Drives", "Map Only"
 // "Move and Map: C:\Data\Proj -> D:\Work\Proj"
-std::string RunSummary(char mode, const std::string& findText, const std::string& replaceText);
+std::string RunSummary(RunMode mode, const std::string& findText, const std::string& replaceText);
 
 std::string ChangeReportText(const RunContext& ctx);
 // The rows of one undo of the entry, to be appended to its report.

@@ -2,27 +2,21 @@
 
 bool VerificationOn(const RunContext& ctx) {
   if (ctx.preview) return false;
-  const VerifySwitches& v = ctx.verify;
-  switch (ctx.request.Mode) {
-    case 'F': return v.mapOnly;
-    case 'M': return v.moveGiven || v.moveConfirm;
-    default: return false;
-  }
+  return ctx.stopAndVerify && ctx.request.Mode != RunMode::SwitchDrives;
 }
 
 Answer OfferChange(RunContext& ctx, const Question& question, WalkKind kind) {
   Ui& ui = *ctx.ui;
   if (kind == WalkKind::Files) ui.StopProgressTimer();
   ui.SetCursor(Cursor::Normal);
-  const Answer answer = ui.Ask(question, ctx.verify.replaceAll);
-  VerifySwitches& v = ctx.verify;
+  // Asked only while the run stops and verifies: the dialog's box starts clear.
+  bool doNotStopAndVerify = false;
+  const Answer answer = ui.Ask(question, doNotStopAndVerify);
   if (kind == WalkKind::Files) {
     ui.StartProgressTimer();
     ui.SetCursor(Cursor::Busy);
-    v.moveGiven = v.mapOnly = v.moveConfirm = !v.replaceAll;
-  } else if (v.replaceAll) {
-    v.moveGiven = v.mapOnly = v.moveConfirm = false;
   }
-  if (answer == Answer::Cancel) ctx.request.Cancelled = true;
+  if (doNotStopAndVerify) ctx.stopAndVerify = false;
+  if (answer == Answer::Cancel) ctx.tally.cancelled = true;
   return answer;
 }

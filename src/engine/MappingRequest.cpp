@@ -1,87 +1,18 @@
 #include "engine/MappingRequest.h"
 
-#include <string_view>
-
 #include "core/Text.h"
-#include "core/Ui.h"
-#include "engine/MappingRun.h"
 
 std::string RequestRefusal(const MappingRequest& r) {
   if (r.FindText == r.ReplaceText)
     return "The text to find and the text to replace it with are the same (" + r.FindText +
            "): there is nothing to change.";
-  if (r.Mode != 'M') return "";
+  if (r.Mode != RunMode::MoveAndMap) return "";
   const std::string from = RemoveSlash(r.FindText), to = RemoveSlash(r.ReplaceText);
   if (EqualFold(from, to)) return from + " is already there: there is nothing to move.";
   const std::size_t head = FoldPrefixLength(to, from);
   if (head != kNotFound && head < to.size() && to[head] == '\\')
     return from + " cannot be moved into itself (" + to + ").";
   return "";
-}
-
-bool RunContext::PumpCancelled() {
-  if (ui) ui->Pump();
-  return request.Cancelled;
-}
-
-int RunContext::SelectedDriveCount() const {
-  int n = 0;
-  for (const DriveRow& d : drives) n += d.selected ? 1 : 0;
-  return n;
-}
-
-void RunContext::PassOver(std::string where, std::string reason) {
-  ChangeEntry entry;
-  entry.where = where;
-  entry.kind = ChangeKind::Place;
-  entry.outcome = ChangeOutcome::PassedOver;
-  entry.reason = reason;
-  changes.push_back(std::move(entry));
-  passedOver.push_back({std::move(where), std::move(reason)});
-}
-
-void RunContext::Record(ChangeEntry entry) {
-  // A move's review is searched before the move: places inside the item are
-  // named where they will be.
-  if (preview && request.Mode == 'M') entry.where = PathAfterMove(entry.where, request.FindText, request.ReplaceText);
-  if (AddsLink(entry)) ++request.LinkCount;
-  if (entry.outcome == ChangeOutcome::PassedOver) passedOver.push_back({PlaceText(entry), entry.reason});
-  changes.push_back(std::move(entry));
-}
-
-bool RunContext::Chosen(const ChangeEntry& entry) {
-  if (!selection || entry.kind == ChangeKind::MovedItem) return true;
-  // A switch's second pass meets places its first pass already turned to the
-  // marker; the review saw them as they were before the run.
-  if (request.Mode == 'S' && (entry.where + entry.value + entry.oldText).find(kSwitchMarker) != std::string::npos) {
-    const auto before = [&](std::string text) {
-      for (std::size_t p = 0; (p = text.find(kSwitchMarker, p)) != std::string::npos; p += request.FindText.size())
-        text.replace(p, std::string_view(kSwitchMarker).size(), request.FindText);
-      return text;
-    };
-    ChangeEntry seen = entry;
-    seen.where = before(entry.where);
-    seen.value = before(entry.value);
-    seen.oldText = before(entry.oldText);
-    if (selection->Take(seen)) return true;
-  } else if (selection->Take(entry)) {
-    return true;
-  }
-  ChangeEntry left = entry;
-  left.outcome = ChangeOutcome::LeftOut;
-  changes.push_back(std::move(left));
-  return false;
-}
-
-void RunContext::PassOverSince(std::size_t from, const std::string& where, const std::string& reason) {
-  for (std::size_t i = from; i < changes.size(); ++i) {
-    ChangeEntry& e = changes[i];
-    if (e.outcome != ChangeOutcome::Changed) continue;
-    if (AddsLink(e)) --request.LinkCount;
-    e.outcome = ChangeOutcome::PassedOver;
-    e.reason = reason;
-  }
-  passedOver.push_back({where, reason});
 }
 
 std::string PathAfterMove(const std::string& path, const std::string& from, const std::string& to) {

@@ -1,5 +1,6 @@
 #include "engine/MappingRun.h"
 
+#include <optional>
 #include <utility>
 
 #include "core/Error.h"
@@ -12,19 +13,17 @@ namespace {
 // Holds the "run is on" state for the length of a run, also on failure.
 class RunningScope {
  public:
-  RunningScope(RunContext& ctx, RunLock* lock) : ctx_(ctx), lock_(lock) {
+  RunningScope(RunContext& ctx, RunLock* lock) : ctx_(ctx) {
+    // A second run from the same front end is refused before the lock is tried.
     if (ctx_.running) throw Error(kRunInProgressMessage);
-    if (lock_ && !lock_->TryAcquire()) throw Error(kRunInProgressMessage);
+    locked_.emplace(lock);
     ctx_.running = true;
   }
-  ~RunningScope() {
-    ctx_.running = false;
-    if (lock_) lock_->Release();
-  }
+  ~RunningScope() { ctx_.running = false; }
 
  private:
   RunContext& ctx_;
-  RunLock* lock_;
+  std::optional<RunLockScope> locked_;
 };
 
 // Step 10 of a run: the progress dialog goes away whatever happened.
@@ -51,11 +50,11 @@ class ProgressScope {
 };
 }  // namespace
 
-void MappingRun::StartSearch() {
+void MappingRun::Run() {
   // Refused before anything is made, numbered or moved.
   if (const std::string refusal = RequestRefusal(ctx_.request); !refusal.empty()) throw Error(refusal);
   ctx_.changes.clear();
-  ctx_.request.UndoName.clear();
+  ctx_.tally.undoName.clear();
   ctx_.startedAt = parts_.timeText ? parts_.timeText() : "";
   ctx_.startedUtc = parts_.utcStamp ? parts_.utcStamp() : "";
   ++ctx_.runNumber;
@@ -83,14 +82,14 @@ bool MappingRun::ChangedAnything() const {
 void MappingRun::RemoveRecords() {
   if (!parts_.records) return;
   for (const char* ext : {kWrittenRecordExtension, ".reg", ".zip", ".bat", ".log"}) {
-    const std::string path = ctx_.programFolder + ctx_.request.UndoName + ext;
+    const std::string path = ctx_.programFolder + ctx_.tally.undoName + ext;
     if (parts_.records->FileExists(path)) parts_.records->Remove(path);
   }
 }
 
 void MappingRun::WriteReport() {
   ctx_.endedAt = parts_.timeText ? parts_.timeText() : "";
-  if (ctx_.preview || !parts_.records || ctx_.request.UndoName.empty()) return;
+  if (ctx_.preview || !parts_.records || ctx_.tally.undoName.empty()) return;
   // A run that changed nothing (a failed or refused move, no rights, a full
   // disk before the first backup, a repeat run) leaves no entry that has
   // nothing to undo: backups made for changes that were then refused go too.
@@ -98,7 +97,7 @@ void MappingRun::WriteReport() {
     RemoveRecords();
     return;
   }
-  const std::string path = ctx_.programFolder + ctx_.request.UndoName + ".log";
+  const std::string path = ctx_.programFolder + ctx_.tally.undoName + ".log";
   try {
     parts_.records->ReplaceWhole(path, ChangeReportText(ctx_));
   } catch (const std::exception& e) {
@@ -119,12 +118,12 @@ void MappingRun::Search() {
   } tellEnvironment{ctx_, parts_.environment};
   MappingRequest& r = ctx_.request;
 
-  const int number = parts_.undo->FillUndoBox(true);
+  const int number = parts_.undo->NextUndoNumber();
   if (number < 0 || number > 99999) throw Error(kNoUndoNameMessage);
-  r.UndoName = "Undo" + ZeroPad5(number);
+  ctx_.tally.undoName = "Undo" + ZeroPad5(number);
   ctx_.written = nullptr;
   if (parts_.written && !ctx_.preview) {
-    parts_.written->BeginRun(ctx_.programFolder + r.UndoName + kWrittenRecordExtension);
+    parts_.written->BeginRun(ctx_.programFolder + ctx_.tally.undoName + kWrittenRecordExtension);
     ctx_.written = parts_.written;
   }
 
@@ -132,15 +131,15 @@ void MappingRun::Search() {
   ctx_.passedOver.clear();
   ctx_.notes.clear();
   oldShort_.clear();
-  if (r.Mode == 'M') {
+  if (r.Mode == RunMode::MoveAndMap) {
     ctx_.moveLines.cancelledMoveLineVisible = true;
     // The item's short form is the file system's, so it is asked while the
     // item is still there.
     oldShort_ = parts_.shortNames->SearchShortForm(r.FindText);
     if (!Move()) {
-      r.Cancelled = true;
+      ctx_.tally.cancelled = true;
       ctx_.moveLines.cancelledMoveLine = "All Files may not have been Moved";
-      r.LinkCount = 0;
+      ctx_.tally.linkCount = 0;
       return;
     }
     // A preview moved nothing and must not read as if it had.
@@ -150,17 +149,17 @@ void MappingRun::Search() {
   }
 
   ProgressScope progress(ctx_.ui);
-  r.LinkCount = 0;
-  r.ProgressFloor = 0;
-  r.ProgressCeiling = 0;
+  ctx_.tally.linkCount = 0;
+  ctx_.tally.progressFloor = 0;
+  ctx_.tally.progressCeiling = 0;
   ctx_.progress = ProgressDisplay{};
   progress.Show();
-  r.Cancelled = false;
-  parts_.archive->SetArchiveName(ctx_.programFolder + r.UndoName + ".zip");
+  ctx_.tally.cancelled = false;
+  parts_.archive->SetArchiveName(ctx_.programFolder + ctx_.tally.undoName + ".zip");
 
   switch (r.Mode) {
-    case 'M': DoMove(); break;
-    case 'S': DoSwitch(); break;
+    case RunMode::MoveAndMap: DoMove(); break;
+    case RunMode::SwitchDrives: DoSwitch(); break;
     default: DoFindReplace(); break;
   }
   ReportNotMet();
@@ -183,7 +182,7 @@ bool MappingRun::Move() {
 
 // Ticked on the review page but not found again: named, never silently lost.
 void MappingRun::ReportNotMet() {
-  if (!ctx_.selection || ctx_.request.Cancelled) return;
+  if (!ctx_.selection || ctx_.tally.cancelled) return;
   for (ChangeEntry e : ctx_.selection->NotMet()) {
     e.outcome = ChangeOutcome::PassedOver;
     e.reason = "it is no longer there";
@@ -196,7 +195,7 @@ void MappingRun::MapOnce(const std::string& oldShort) {
   // A move's preview comes before the move: the new place's short form is
   // the file system's to give once it is there, and a form built now may
   // not be the one the run writes. The long form is shown instead.
-  const bool newShortAfterMove = ctx_.preview && r.Mode == 'M';
+  const bool newShortAfterMove = ctx_.preview && r.Mode == RunMode::MoveAndMap;
   // A new text with no short form of its own (a plain 8.3 name, a place not
   // there yet) is its own short form: an old short reference takes it whole
   // rather than losing its path.
@@ -206,13 +205,13 @@ void MappingRun::MapOnce(const std::string& oldShort) {
   texts.newShortAfterMove = newShortAfterMove;
   const std::size_t firstEntry = ctx_.changes.size();
   if (ctx_.targets.registry) parts_.registry->FindReplaceProcess(texts);
-  if (ctx_.targets.HasFileTargets()) parts_.files->IniProcess(texts);
+  if (ctx_.targets.HasFileTargets()) parts_.files->MapFiles(texts);
   for (std::size_t i = firstEntry; i < ctx_.changes.size(); ++i)
     if (ctx_.changes[i].reason == kShortFormAfterMove) {
       ctx_.notes.push_back(kShortFormAfterMoveNote);
       break;
     }
-  parts_.undo->FillUndoBox(false);
+  parts_.undo->RebuildList();
 }
 
 void MappingRun::DoMove() { MapOnce(oldShort_); }
@@ -227,9 +226,9 @@ void MappingRun::SwitchPasses(const std::function<void(const SearchTexts&)>& pas
   const auto texts = [&](const std::string& from, const std::string& to) {
     return SearchTexts{from, to, "", "", RuleFor(from, ctx_.request.Substring)};
   };
-  const int before = ctx_.request.LinkCount;
+  const int before = ctx_.tally.linkCount;
   pass(texts(a, ctx_.preview ? b : std::string(kSwitchMarker)));
-  if (ctx_.request.LinkCount <= before) return;
+  if (ctx_.tally.linkCount <= before) return;
   pass(texts(b, a));
   if (ctx_.preview) return;
   // The last pass completes what the first one made of the ticked entries:
@@ -248,6 +247,6 @@ void MappingRun::DoSwitch() {
   if (ctx_.targets.registry)
     SwitchPasses([this](const SearchTexts& t) { parts_.registry->FindReplaceProcess(t); });
   if (ctx_.targets.HasFileTargets())
-    SwitchPasses([this](const SearchTexts& t) { parts_.files->IniProcess(t); });
-  parts_.undo->FillUndoBox(false);
+    SwitchPasses([this](const SearchTexts& t) { parts_.files->MapFiles(t); });
+  parts_.undo->RebuildList();
 }

@@ -4,19 +4,16 @@
 #include <functional>
 #include <string>
 
-#include "engine/MappingRequest.h"
+#include "engine/RunContext.h"
 #include "engine/RunPorts.h"
 #include "engine/WrittenRecord.h"
 
 class FileSystem;
 
-inline constexpr const char* kSwitchMarker = "*:\\";
 inline constexpr const char* kNothingMovedLine = "Nothing was moved";
 inline constexpr const char* kShortFormAfterMoveNote =
     "References found in the short (8.3) form are shown with the new place's long form: its short form is set by "
     "the move.";
-inline constexpr const char* kRunInProgressMessage =
-    "Another Ostrivane run is in progress.  Please wait until it has finished.";
 inline constexpr const char* kNoUndoNameMessage =
     "Every undo name from Undo00000 to Undo99999 is in use.  Delete old entries on the undo page before starting "
     "another run.";
@@ -45,10 +42,10 @@ class MappingRun {
  public:
   MappingRun(RunContext& ctx, RunParts parts) : ctx_(ctx), parts_(std::move(parts)) {}
 
-  // Runs the whole request; afterwards request.Cancelled tells which end page
+  // Runs the whole request; afterwards tally.cancelled tells which end page
   // to show. Failures (Error) leave through here after the progress dialog is
   // closed.
-  void StartSearch();
+  void Run();
 
  private:
   void Search();

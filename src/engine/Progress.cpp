@@ -1,7 +1,7 @@
 #include "engine/Progress.h"
 
-int StepShare(ProgressStep step, char mode, const Targets& targets, int selectedDrives) {
-  const bool sw = mode == 'S';
+int StepShare(ProgressStep step, RunMode mode, const Targets& targets, int selectedDrives) {
+  const bool sw = mode == RunMode::SwitchDrives;
   if (step == ProgressStep::Drive) {
     if (selectedDrives <= 0) return 0;
     const int total = targets.registry ? (sw ? 22 : 66) : (sw ? 33 : 100);
@@ -12,17 +12,17 @@ int StepShare(ProgressStep step, char mode, const Targets& targets, int selected
   return share;
 }
 
-void BeginStep(MappingRequest& request, int share) {
-  request.ProgressFloor = request.ProgressCeiling;
-  request.ProgressCeiling += share;
+void BeginStep(RunTally& tally, int share) {
+  tally.progressFloor = tally.progressCeiling;
+  tally.progressCeiling += share;
 }
 
 int NextBarPosition(int position, int floor, int ceiling) { return position > ceiling ? floor : position + 1; }
 
 void RefreshProgress(RunContext& ctx) {
-  ctx.progress.location = ctx.request.ScanLocation;
-  ctx.progress.count = RemappedSoFarText(ctx.request.LinkCount);
-  ctx.progress.position = NextBarPosition(ctx.progress.position, ctx.request.ProgressFloor, ctx.request.ProgressCeiling);
+  ctx.progress.location = ctx.tally.scanLocation;
+  ctx.progress.count = RemappedSoFarText(ctx.tally.linkCount);
+  ctx.progress.position = NextBarPosition(ctx.progress.position, ctx.tally.progressFloor, ctx.tally.progressCeiling);
 }
 
 std::string RemappedSoFarText(int linkCount) {
@@ -52,17 +52,17 @@ std::string PassedOverList(const RunContext& ctx, std::size_t limit) {
 
 EndPage EndPageOf(const RunContext& ctx) {
   EndPage page;
-  page.finished = !ctx.request.Cancelled;
+  page.finished = !ctx.tally.cancelled;
   if (page.finished) {
     page.title = "Ostrivane has finished";
-    if (ctx.request.Mode == 'M' && ctx.moveLines.finishedMoveLineVisible)
+    if (ctx.request.Mode == RunMode::MoveAndMap && ctx.moveLines.finishedMoveLineVisible)
       page.moveLine = ctx.preview ? "The files would be moved and" : "The files were successfully moved and";
   } else {
     page.title = "Process Cancelled";
-    if (ctx.request.Mode == 'M' && ctx.moveLines.cancelledMoveLineVisible) page.moveLine = ctx.moveLines.cancelledMoveLine;
+    if (ctx.request.Mode == RunMode::MoveAndMap && ctx.moveLines.cancelledMoveLineVisible) page.moveLine = ctx.moveLines.cancelledMoveLine;
   }
   // A preview changed nothing and must not read as if it had.
-  page.countLine = ctx.preview ? WouldRemapText(ctx.request.LinkCount) : RemappedResultText(ctx.request.LinkCount);
+  page.countLine = ctx.preview ? WouldRemapText(ctx.tally.linkCount) : RemappedResultText(ctx.tally.linkCount);
   page.passedOverLine = PassedOverText(int(ctx.passedOver.size()));
   page.notes = ctx.notes;
   return page;

@@ -3,15 +3,15 @@
 #include <cstddef>
 #include <string>
 
-#include "engine/MappingRequest.h"
+#include "engine/RunContext.h"
 
 enum class ProgressStep { MachineRegistry, UserRegistry, Drive };
 
 // The share of one step: the registry hives by mode, a drive by mode, the
 // "Registry" box and the number of selected drives (integer division).
-int StepShare(ProgressStep step, char mode, const Targets& targets, int selectedDrives);
+int StepShare(ProgressStep step, RunMode mode, const Targets& targets, int selectedDrives);
 // A step that begins: the floor becomes the ceiling, the ceiling grows by the share.
-void BeginStep(MappingRequest& request, int share);
+void BeginStep(RunTally& tally, int share);
 
 // One tick of the progress refresh: back to the floor once above the
 // ceiling, else one further.

@@ -24,7 +24,7 @@ RightsCheck CheckRights(const RunContext& ctx, RightsPort& port) {
   }
   if (ctx.targets.registry && !port.CanWriteMachineRegistry())
     check.lacking.push_back("registry values under HKEY_LOCAL_MACHINE");
-  if (ctx.request.Mode == 'M') {
+  if (ctx.request.Mode == RunMode::MoveAndMap) {
     const std::string from = ParentFolder(ctx.request.FindText);
     const std::string to = ParentFolder(ctx.request.ReplaceText);
     if (!from.empty() && !port.CanWriteFolder(from))

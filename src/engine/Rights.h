@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/MappingRequest.h"
+#include "engine/RunContext.h"
 
 class RightsPort {
  public:

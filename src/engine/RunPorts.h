@@ -3,14 +3,17 @@
 // implements its side; the run's tests use recording fakes.
 #include <string>
 
+#include "engine/RunLock.h"
 #include "engine/SearchTexts.h"
 
 class UndoNumbers {
  public:
   virtual ~UndoNumbers() = default;
-  // Age cleanup first; with true the lowest free undo number (or -1 when
-  // none of the five-digit names is free), with false the list is rebuilt.
-  virtual int FillUndoBox(bool nextNumber) = 0;
+  // Each runs the age cleanup first. The lowest free undo number, or -1
+  // when none of the five-digit names is free:
+  virtual int NextUndoNumber() = 0;
+  // The undo list read afresh:
+  virtual void RebuildList() = 0;
 };
 
 class ItemMover {
@@ -45,7 +48,7 @@ class RegistryMapper {
 class FileMapper {
  public:
   virtual ~FileMapper() = default;
-  virtual void IniProcess(const SearchTexts& texts) = 0;
+  virtual void MapFiles(const SearchTexts& texts) = 0;
 };
 
 class ShortNames {
@@ -65,10 +68,3 @@ class EnvironmentNotice {
   virtual void EnvironmentChanged() = 0;
 };
 
-// Only one run at a time, across the window program and the console front end.
-class RunLock {
- public:
-  virtual ~RunLock() = default;
-  virtual bool TryAcquire() = 0;
-  virtual void Release() = 0;
-};

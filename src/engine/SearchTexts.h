@@ -18,6 +18,10 @@ struct SearchTexts {
   bool newShortAfterMove = false;
 };
 
+// What stands for the first drive between a switch's two passes (A to the
+// marker, B to A, the marker to B): no path can hold it.
+inline constexpr const char* kSwitchMarker = "*:\\";
+
 // What an occurrence found in the short form shows, in a move's preview, as
 // its new text's reason.
 inline constexpr const char* kShortFormAfterMove =

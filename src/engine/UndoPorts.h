@@ -6,8 +6,8 @@
 
 #include "engine/RunPorts.h"
 
-// The undo list and the records behind it. FillUndoBox (from UndoNumbers)
-// runs the age cleanup and, with false, rebuilds the lines.
+// The undo list and the records behind it. NextUndoNumber and RebuildList
+// (from UndoNumbers) each run the age cleanup first.
 class UndoList : public UndoNumbers {
  public:
   // The list's lines, oldest first; the single line "No Changes to Undo"

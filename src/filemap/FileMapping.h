@@ -10,7 +10,7 @@ class FileMapping : public FileMapper {
               CodePage& ansi)
       : text_(ctx, fs, backup, ansi), walk_(ctx, fs, shortNames, text_, shortcuts) {}
 
-  void IniProcess(const SearchTexts& texts) override { walk_.IniProcess(texts); }
+  void MapFiles(const SearchTexts& texts) override { walk_.MapFiles(texts); }
   FileWalk& Walk() { return walk_; }
 
  private:

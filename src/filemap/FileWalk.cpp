@@ -71,7 +71,7 @@ bool FileWalk::IsTasksFolder(const std::string& folder) const {
 
 FileWalk::Entries FileWalk::List(const std::string& folder) { return fs_.ListFolder(folder + "*"); }
 
-void FileWalk::IniProcess(const SearchTexts& texts) {
+void FileWalk::MapFiles(const SearchTexts& texts) {
   LearnOwnFolders();
   const int selected = ctx_.SelectedDriveCount();
   for (const DriveRow& row : ctx_.drives) {
@@ -81,7 +81,7 @@ void FileWalk::IniProcess(const SearchTexts& texts) {
     const std::string root = row.root.substr(0, 3);
     const Entries entries = List(root);
     if (!VisitFolderFiles(root, entries, texts)) return;
-    BeginStep(ctx_.request, StepShare(ProgressStep::Drive, ctx_.request.Mode, ctx_.targets, selected));
+    BeginStep(ctx_.tally, StepShare(ProgressStep::Drive, ctx_.request.Mode, ctx_.targets, selected));
     WalkFolder(root, entries, texts);
   }
 }
@@ -159,7 +159,7 @@ void FileWalk::VisitFiles(const std::string& folder, const Entries& entries, Pic
 }
 
 void FileWalk::WalkFolder(const std::string& folder, const Entries& entries, const SearchTexts& texts) {
-  ctx_.request.ScanLocation = folder;
+  ctx_.tally.scanLocation = folder;
   for (const DirEntry& e : entries) {
     if (ctx_.PumpCancelled()) return;
     // Junctions and symbolic links are not followed: no loops, no file twice.

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/MappingRequest.h"
+#include "engine/RunContext.h"
 #include "engine/RunPorts.h"
 #include "core/FileSystem.h"
 #include "filemap/Rewriters.h"
@@ -30,7 +30,7 @@ class FileWalk : public FileMapper {
       : ctx_(ctx), fs_(fs), shortNames_(shortNames), text_(text), shortcuts_(shortcuts) {}
 
   // One pass over all selected drives.
-  void IniProcess(const SearchTexts& texts) override;
+  void MapFiles(const SearchTexts& texts) override;
   // Every folder below `folder` (which ends in "\"), depth first.
   void SearchThruDir(const std::string& folder, const std::string& oldText, const std::string& newText);
   // The files one pattern (folder + "*", "*.ini" or "*.lnk") lists.

@@ -1,5 +1,5 @@
 #include "filemap/ShellLnk.h"
 
-void TPBShellLink::ReadLink() { static_cast<ShellLinkProps&>(*this) = store_.Load(FileName); }
+void ShellLinkFile::ReadLink() { static_cast<ShellLinkProps&>(*this) = store_.Load(FileName); }
 
-void TPBShellLink::WriteLink() { store_.Save(FileName, *this); }
+void ShellLinkFile::WriteLink() { store_.Save(FileName, *this); }

@@ -17,22 +17,22 @@ inline constexpr const char* kLinkWriteError = "Write error.";
 inline constexpr const char* kLinkTooLong = "Value too long for a shortcut.";
 
 // The failures of shell-link access; the message is shown as it stands.
-class EPBShellLink : public Error {
+class ShellLinkError : public Error {
  public:
   using Error::Error;
 };
 
 // No link file at the path (kLinkNotFound).
-class EPBShellLinkNotFound : public EPBShellLink {
+class ShellLinkNotFound : public ShellLinkError {
  public:
-  EPBShellLinkNotFound() : EPBShellLink(kLinkNotFound) {}
+  ShellLinkNotFound() : ShellLinkError(kLinkNotFound) {}
 };
 
 // A value the link cannot hold whole. Thrown before anything is written, so
 // the link on disk is still the one that was there.
-class EPBShellLinkTooLong : public EPBShellLink {
+class ShellLinkTooLong : public ShellLinkError {
  public:
-  EPBShellLinkTooLong() : EPBShellLink(kLinkTooLong) {}
+  ShellLinkTooLong() : ShellLinkError(kLinkTooLong) {}
 };
 
 inline constexpr int kShowNormal = 1;  // the show command of a new link
@@ -64,31 +64,31 @@ class PendingLinkChange {
   // The link as it was when loaded for this change.
   virtual const ShellLinkProps& Before() const = 0;
   // Puts the changed link in place of the old one, whole or not at all.
-  // Throws EPBShellLink (kLinkWriteError).
+  // Throws ShellLinkError (kLinkWriteError).
   virtual void Commit() = 0;
 };
 
 class ShellLinkStore {
  public:
   virtual ~ShellLinkStore() = default;
-  // Every property of the link at path. Throws EPBShellLinkNotFound when no
-  // such file exists, EPBShellLink: kLinkReadError when it is no readable link,
+  // Every property of the link at path. Throws ShellLinkNotFound when no
+  // such file exists, ShellLinkError: kLinkReadError when it is no readable link,
   // kLinkCreateFailed / kLinkQueryFailed when the platform refuses.
   virtual ShellLinkProps Load(const std::string& path) = 0;
   // A link built from the record alone, replacing any file at path. Throws
-  // EPBShellLinkTooLong before writing when a value does not fit, otherwise
-  // EPBShellLink as Load and kLinkWriteError.
+  // ShellLinkTooLong before writing when a value does not fit, otherwise
+  // ShellLinkError as Load and kLinkWriteError.
   virtual void Save(const std::string& path, const ShellLinkProps& props) = 0;
   // Loads the existing link and applies the change. Throws like Load, and
-  // EPBShellLinkTooLong when a changed value does not fit.
+  // ShellLinkTooLong when a changed value does not fit.
   virtual std::unique_ptr<PendingLinkChange> Prepare(const std::string& path, const LinkChange& change) = 0;
 };
 
 // One link: set FileName, then ReadLink fills the properties from that file
 // and WriteLink writes them all to it.
-class TPBShellLink : public ShellLinkProps {
+class ShellLinkFile : public ShellLinkProps {
  public:
-  explicit TPBShellLink(ShellLinkStore& store) : store_(store) {}
+  explicit ShellLinkFile(ShellLinkStore& store) : store_(store) {}
   std::string FileName;
   void ReadLink();
   void WriteLink();

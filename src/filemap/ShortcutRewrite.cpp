@@ -56,14 +56,14 @@ ShortcutPlan PlanShortcut(const ShellLinkProps& link, const SearchTexts& texts, 
 
 std::optional<ShellLinkProps> ShortcutRewrite::ReadShortcut(const std::string& path) {
   try {
-    PBShellLink1.FileName = path;
-    PBShellLink1.ReadLink();
-  } catch (const EPBShellLinkNotFound&) {
+    linkFile_.FileName = path;
+    linkFile_.ReadLink();
+  } catch (const ShellLinkNotFound&) {
     return ShellLinkProps{};
-  } catch (const EPBShellLink&) {
+  } catch (const ShellLinkError&) {
     return std::nullopt;
   }
-  return static_cast<const ShellLinkProps&>(PBShellLink1);
+  return static_cast<const ShellLinkProps&>(linkFile_);
 }
 
 std::optional<std::string> ShortcutRewrite::CheckTarget(const std::string& path) {
@@ -88,18 +88,18 @@ void ShortcutRewrite::MakeShortcut(const std::optional<std::string>& target,
     try {
       store_.Prepare(path, change)->Commit();
       return;
-    } catch (const EPBShellLinkNotFound&) {
+    } catch (const ShellLinkNotFound&) {
       // no link there yet: made anew below
     }
   }
-  ShellLinkProps& link = PBShellLink1;
+  ShellLinkProps& link = linkFile_;
   link = ShellLinkProps{};
   link.Target = target.value_or("");
   link.Arguments = arguments.value_or("");
   link.Description = description.value_or("");
   link.WorkingDir = WorkingDirFor(link.Target).value_or("");
-  PBShellLink1.FileName = path;
-  PBShellLink1.WriteLink();
+  linkFile_.FileName = path;
+  linkFile_.WriteLink();
 }
 
 bool ShortcutRewrite::Confirmed(const std::string& path, const std::string& from, const std::string& to) {
@@ -111,7 +111,7 @@ void ShortcutRewrite::RewriteShortcut(const std::string& path, const SearchTexts
   // An unreadable link is passed over: nothing read means nothing to search.
   const std::optional<ShellLinkProps> link = ReadShortcut(path);
   if (!link) return;
-  ShortcutPlan plan = PlanShortcut(*link, texts, ctx_.request.Mode == 'S' ? nullptr : environment_);
+  ShortcutPlan plan = PlanShortcut(*link, texts, ctx_.request.Mode == RunMode::SwitchDrives ? nullptr : environment_);
   if (!plan.changes) return;
 
   // One entry per part that changes; the review page may have left some out.
@@ -163,9 +163,9 @@ void ShortcutRewrite::RewriteShortcut(const std::string& path, const SearchTexts
   std::unique_ptr<PendingLinkChange> pending;
   try {
     pending = store_.Prepare(path, plan.change);
-  } catch (const EPBShellLinkTooLong&) {
+  } catch (const ShellLinkTooLong&) {
     return passOver(Format1(kShortcutTooLong, path));
-  } catch (const EPBShellLink&) {
+  } catch (const ShellLinkError&) {
     return passOver("it could not be read again to be changed");
   }
   // Changed by someone else while the user was asked: the plan is stale.

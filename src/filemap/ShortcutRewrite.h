@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/MappingRequest.h"
+#include "engine/RunContext.h"
 #include "engine/RunPorts.h"
 #include "filemap/Rewriters.h"
 #include "filemap/ShellLnk.h"
@@ -30,7 +30,7 @@ ShortcutPlan PlanShortcut(const ShellLinkProps& link, const SearchTexts& texts,
 class ShortcutRewrite : public ShortcutRewriter {
  public:
   ShortcutRewrite(RunContext& ctx, FileBackup& backup, ShellLinkStore& store)
-      : ctx_(ctx), backup_(backup), store_(store), PBShellLink1(store) {}
+      : ctx_(ctx), backup_(backup), store_(store), linkFile_(store) {}
 
   void RewriteShortcut(const std::string& path, const SearchTexts& texts) override;
   void SetEnvironment(EnvironmentValues* environment) { environment_ = environment; }
@@ -42,7 +42,7 @@ class ShortcutRewrite : public ShortcutRewriter {
 
   // Writes a link. With modify and an existing file only the parts given are
   // set on that link (and the working folder when a target is given);
-  // otherwise a new link is made from them. Throws EPBShellLink.
+  // otherwise a new link is made from them. Throws ShellLinkError.
   void MakeShortcut(const std::optional<std::string>& target, const std::optional<std::string>& arguments,
                     const std::optional<std::string>& description, const std::string& path, bool modify);
 
@@ -53,6 +53,6 @@ class ShortcutRewrite : public ShortcutRewriter {
   RunContext& ctx_;
   FileBackup& backup_;
   ShellLinkStore& store_;
-  TPBShellLink PBShellLink1;  // reads the links and makes new ones
+  ShellLinkFile linkFile_;  // reads the links and makes new ones
   EnvironmentValues* environment_ = nullptr;
 };

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/MappingRequest.h"
+#include "engine/RunContext.h"
 #include "engine/RunPorts.h"
 #include "core/CodePage.h"
 #include "core/FileSystem.h"

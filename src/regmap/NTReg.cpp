@@ -146,34 +146,34 @@ std::string RootName(RegRoot root) {
   }
 }
 
-TNTRegistry::TNTRegistry(RegistryBackend& backend, RegRoot root) : backend_(backend), root_(root) {}
+RegistryCursor::RegistryCursor(RegistryBackend& backend, RegRoot root) : backend_(backend), root_(root) {}
 
-TNTRegistry::~TNTRegistry() { CloseKey(); }
+RegistryCursor::~RegistryCursor() { CloseKey(); }
 
-void TNTRegistry::SetRootKey(RegRoot root) {
+void RegistryCursor::SetRootKey(RegRoot root) {
   CloseKey();
   root_ = root;
 }
 
-void TNTRegistry::CloseKey() {
+void RegistryCursor::CloseKey() {
   if (current_) backend_.CloseKey(current_);
   current_ = 0;
   currentPath_.clear();
   writable_ = false;
 }
 
-std::string TNTRegistry::Relative(const std::string& path) const {
+std::string RegistryCursor::Relative(const std::string& path) const {
   std::string rel = path;
   if (!rel.empty() && rel.front() == '\\') rel.erase(0, 1);
   while (!rel.empty() && rel.back() == '\\') rel.pop_back();
   return rel;
 }
 
-long TNTRegistry::OpenRelative(const std::string& path, std::uint32_t access, RegKey& out, bool itself) {
+long RegistryCursor::OpenRelative(const std::string& path, std::uint32_t access, RegKey& out, bool itself) {
   return OpenPath(Relative(path), access, out, itself);
 }
 
-long TNTRegistry::OpenPath(const std::string& rel, std::uint32_t access, RegKey& out, bool itself) {
+long RegistryCursor::OpenPath(const std::string& rel, std::uint32_t access, RegKey& out, bool itself) {
   const RegKey root = backend_.RootKey(root_);
   const auto open = [&](RegKey parent, const std::string& sub, std::uint32_t a, bool last, RegKey& key) {
     return itself && last ? backend_.OpenKeyItself(parent, sub, a, key) : backend_.OpenKey(parent, sub, a, key);
@@ -194,7 +194,7 @@ long TNTRegistry::OpenPath(const std::string& rel, std::uint32_t access, RegKey&
   return kRegOk;
 }
 
-long TNTRegistry::CreatePath(const std::string& rel, std::uint32_t access, RegKey& out) {
+long RegistryCursor::CreatePath(const std::string& rel, std::uint32_t access, RegKey& out) {
   const RegKey root = backend_.RootKey(root_);
   const long whole = backend_.CreateKey(root, rel, 0, access, out);
   if (whole == kRegOk || rel.find('\\') == std::string::npos) return whole;
@@ -210,7 +210,7 @@ long TNTRegistry::CreatePath(const std::string& rel, std::uint32_t access, RegKe
   return kRegOk;
 }
 
-void TNTRegistry::DeletePath(const std::string& rel, const std::string& fullPath) {
+void RegistryCursor::DeletePath(const std::string& rel, const std::string& fullPath) {
   const std::size_t cut = rel.rfind('\\');
   if (cut == std::string::npos) {
     DeleteTree(backend_.RootKey(root_), rel, fullPath);
@@ -221,7 +221,7 @@ void TNTRegistry::DeletePath(const std::string& rel, const std::string& fullPath
   DeleteTree(parent.get(), rel.substr(cut + 1), fullPath);
 }
 
-bool TNTRegistry::OpenWith(const std::string& path, const std::uint32_t* accesses, int count, bool itself) {
+bool RegistryCursor::OpenWith(const std::string& path, const std::uint32_t* accesses, int count, bool itself) {
   for (int i = 0; i < count; ++i) {
     RegKey key = 0;
     if ((lastOpenError_ = OpenRelative(path, accesses[i], key, itself)) != kRegOk) continue;
@@ -234,23 +234,23 @@ bool TNTRegistry::OpenWith(const std::string& path, const std::uint32_t* accesse
   return false;
 }
 
-bool TNTRegistry::OpenRegPath(const std::string& path) { return OpenWith(path, kOpenTries, 3); }
+bool RegistryCursor::OpenRegPath(const std::string& path) { return OpenWith(path, kOpenTries, 3); }
 
-bool TNTRegistry::OpenRegPathForReading(const std::string& path) { return OpenWith(path, &kOpenTries[2], 1); }
+bool RegistryCursor::OpenRegPathForReading(const std::string& path) { return OpenWith(path, &kOpenTries[2], 1); }
 
-bool TNTRegistry::OpenRegPathItselfForReading(const std::string& path) {
+bool RegistryCursor::OpenRegPathItselfForReading(const std::string& path) {
   return OpenWith(path, &kOpenTries[2], 1, true);
 }
 
-bool TNTRegistry::IsLinkKey(RegKey key) {
+bool RegistryCursor::IsLinkKey(RegKey key) {
   std::uint32_t type = kRegNone, size = 0;
   return backend_.QueryValue(key, std::string(kLinkValueName), type, size, nullptr) == kRegOk && type == kRegLink;
 }
 
-bool TNTRegistry::IsLink() { return current_ && IsLinkKey(current_); }
+bool RegistryCursor::IsLink() { return current_ && IsLinkKey(current_); }
 
-bool TNTRegistry::HoldsLink(const std::string& path) {
-  TNTRegistry key(backend_, root_);
+bool RegistryCursor::HoldsLink(const std::string& path) {
+  RegistryCursor key(backend_, root_);
   if (!key.OpenRegPathItselfForReading(path)) return key.LastOpenError() != kRegNotFound;
   if (key.IsLink()) return true;
   long failure = kRegOk;
@@ -263,7 +263,7 @@ bool TNTRegistry::HoldsLink(const std::string& path) {
   return false;
 }
 
-void TNTRegistry::CreateRegPath(const std::string& path) {
+void RegistryCursor::CreateRegPath(const std::string& path) {
   for (std::uint32_t access : kWriteTries) {
     RegKey key = 0;
     if (CreatePath(Relative(path), access, key) != kRegOk) continue;
@@ -276,14 +276,14 @@ void TNTRegistry::CreateRegPath(const std::string& path) {
   throw Error(Format1(kCreateFailed, path));
 }
 
-void TNTRegistry::MakeWritable(const std::string& valueName) {
+void RegistryCursor::MakeWritable(const std::string& valueName) {
   if (!current_) throw Error(Format1(kSetFailed, valueName));
   if (writable_) return;
   const std::string path = currentPath_;
   if (!OpenWith(path, kWriteTries, 2)) throw Error(Format1(kSetFailed, valueName));
 }
 
-std::vector<std::string> TNTRegistry::ListSubkeyNames(long* failure) {
+std::vector<std::string> RegistryCursor::ListSubkeyNames(long* failure) {
   std::vector<std::string> names;
   RegKeyInfo info;
   if (!current_ || backend_.QueryInfoKey(current_, info) != kRegOk) return names;
@@ -300,7 +300,7 @@ std::vector<std::string> TNTRegistry::ListSubkeyNames(long* failure) {
   return names;
 }
 
-std::vector<std::string> TNTRegistry::ListValueNames() {
+std::vector<std::string> RegistryCursor::ListValueNames() {
   std::vector<std::string> names;
   RegKeyInfo info;
   if (!current_ || backend_.QueryInfoKey(current_, info) != kRegOk) return names;
@@ -313,7 +313,7 @@ std::vector<std::string> TNTRegistry::ListValueNames() {
   return names;
 }
 
-std::vector<ListedValue> TNTRegistry::ListValues(long* failure) {
+std::vector<ListedValue> RegistryCursor::ListValues(long* failure) {
   std::vector<ListedValue> values;
   RegKeyInfo info;
   if (!current_ || backend_.QueryInfoKey(current_, info) != kRegOk) return values;
@@ -339,7 +339,7 @@ std::vector<ListedValue> TNTRegistry::ListValues(long* failure) {
   return values;
 }
 
-std::vector<RawValue> TNTRegistry::ListRawValues(long* failure) {
+std::vector<RawValue> RegistryCursor::ListRawValues(long* failure) {
   std::vector<RawValue> values;
   RegKeyInfo info;
   if (!current_ || backend_.QueryInfoKey(current_, info) != kRegOk) return values;
@@ -356,13 +356,13 @@ std::vector<RawValue> TNTRegistry::ListRawValues(long* failure) {
   return values;
 }
 
-std::optional<RegValueInfo> TNTRegistry::QueryValueInfo(const std::string& name) {
+std::optional<RegValueInfo> RegistryCursor::QueryValueInfo(const std::string& name) {
   RegValueInfo info;
   if (!current_ || backend_.QueryValue(current_, name, info.type, info.size, nullptr) != kRegOk) return std::nullopt;
   return info;
 }
 
-std::optional<std::string> TNTRegistry::ReadRawValue(const std::string& name, std::uint32_t& type) {
+std::optional<std::string> RegistryCursor::ReadRawValue(const std::string& name, std::uint32_t& type) {
   std::uint32_t size = 0;
   std::string data;
   if (!current_) return std::nullopt;
@@ -372,7 +372,7 @@ std::optional<std::string> TNTRegistry::ReadRawValue(const std::string& name, st
   return data;
 }
 
-std::string TNTRegistry::ReadTextValue(const std::string& name) {
+std::string RegistryCursor::ReadTextValue(const std::string& name) {
   std::uint32_t type = kRegNone;
   const auto data = ReadRawValue(name, type);
   if (!data) throw Error(Format1(kGetFailed, name));
@@ -380,7 +380,7 @@ std::string TNTRegistry::ReadTextValue(const std::string& name) {
   return TextFromRegData(*data);
 }
 
-std::uint32_t TNTRegistry::ReadDwordValue(const std::string& name) {
+std::uint32_t RegistryCursor::ReadDwordValue(const std::string& name) {
   std::uint32_t type = kRegNone;
   const auto data = ReadRawValue(name, type);
   if (!data) throw Error(Format1(kGetFailed, name));
@@ -389,7 +389,7 @@ std::uint32_t TNTRegistry::ReadDwordValue(const std::string& name) {
   return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 | std::uint32_t(b[3]) << 24;
 }
 
-std::string TNTRegistry::ReadBinaryValue(const std::string& name) {
+std::string RegistryCursor::ReadBinaryValue(const std::string& name) {
   std::uint32_t type = kRegNone;
   const auto data = ReadRawValue(name, type);
   if (!data) throw Error(Format1(kGetFailed, name));
@@ -397,20 +397,20 @@ std::string TNTRegistry::ReadBinaryValue(const std::string& name) {
   return *data;
 }
 
-void TNTRegistry::WriteTextValue(const std::string& name, const std::string& text, std::uint32_t type) {
+void RegistryCursor::WriteTextValue(const std::string& name, const std::string& text, std::uint32_t type) {
   WriteRawValue(name, type, RegDataFromText(text));
 }
 
-void TNTRegistry::WriteMultiTextValue(const std::string& name, const std::string& text) {
+void RegistryCursor::WriteMultiTextValue(const std::string& name, const std::string& text) {
   WriteRawValue(name, kRegMultiSz, RegDataFromMultiText(text));
 }
 
-void TNTRegistry::WriteRawValue(const std::string& name, std::uint32_t type, const std::string& data) {
+void RegistryCursor::WriteRawValue(const std::string& name, std::uint32_t type, const std::string& data) {
   MakeWritable(name);
   if (backend_.SetValue(current_, name, type, data) != kRegOk) throw Error(Format1(kSetFailed, name));
 }
 
-bool TNTRegistry::DeleteRegValue(const std::string& name) {
+bool RegistryCursor::DeleteRegValue(const std::string& name) {
   if (!QueryValueInfo(name)) return false;
   MakeWritable(name);
   const long rc = backend_.DeleteValue(current_, name);
@@ -419,7 +419,7 @@ bool TNTRegistry::DeleteRegValue(const std::string& name) {
   return true;
 }
 
-bool TNTRegistry::RenameRegValue(const std::string& oldName, const std::string& newName) {
+bool RegistryCursor::RenameRegValue(const std::string& oldName, const std::string& newName) {
   std::uint32_t type = kRegNone;
   const auto data = ReadRawValue(oldName, type);
   if (!data || data->empty() || QueryValueInfo(newName)) return false;
@@ -429,7 +429,7 @@ bool TNTRegistry::RenameRegValue(const std::string& oldName, const std::string& 
   return true;
 }
 
-bool TNTRegistry::KeyExists(const std::string& path) {
+bool RegistryCursor::KeyExists(const std::string& path) {
   // Opens only: a key that exists but refuses every access still exists.
   RegKey key = 0;
   const long rc = OpenRelative(path, kKeyRead, key);
@@ -437,7 +437,7 @@ bool TNTRegistry::KeyExists(const std::string& path) {
   return rc != kRegNotFound;
 }
 
-bool TNTRegistry::MoveRegKey(const std::string& oldPath, const std::string& newPath, bool deleteOld) {
+bool RegistryCursor::MoveRegKey(const std::string& oldPath, const std::string& newPath, bool deleteOld) {
   const std::string oldRel = Relative(oldPath), newRel = Relative(newPath);
   if (oldRel.empty() || newRel.empty() || IsInside(newRel, oldRel) || EqualFold(oldRel, newRel)) return false;
   // A copy would follow a link and bring its target's content along, and
@@ -469,7 +469,7 @@ bool TNTRegistry::MoveRegKey(const std::string& oldPath, const std::string& newP
   return true;
 }
 
-void TNTRegistry::CopyTree(RegKey from, RegKey to, const std::string& toPath) {
+void RegistryCursor::CopyTree(RegKey from, RegKey to, const std::string& toPath) {
   RegKeyInfo info;
   if (backend_.QueryInfoKey(from, info) != kRegOk) throw Error(Format1(kCreateFailed, toPath));
   // A copy that misses anything would be deleted with the old key: only the
@@ -499,7 +499,7 @@ void TNTRegistry::CopyTree(RegKey from, RegKey to, const std::string& toPath) {
   }
 }
 
-void TNTRegistry::DeleteTree(RegKey parent, const std::string& subKey, const std::string& fullPath) {
+void RegistryCursor::DeleteTree(RegKey parent, const std::string& subKey, const std::string& fullPath) {
   // A link goes itself; what it leads to stays. The key is let go before it is deleted.
   if (BackendKey key(backend_); backend_.OpenKeyItself(parent, subKey, kKeyRead, key.out()) == kRegOk) {
     std::vector<std::string> subkeys;
@@ -516,7 +516,7 @@ void TNTRegistry::DeleteTree(RegKey parent, const std::string& subKey, const std
   if (backend_.DeleteKey(parent, subKey) != kRegOk) throw Error(Format1(kDeleteKeyFailed, fullPath));
 }
 
-bool TNTRegistry::DeleteRegKey(const std::string& path) {
+bool RegistryCursor::DeleteRegKey(const std::string& path) {
   const std::string rel = Relative(path);
   if (rel.empty() || !KeyExists(path)) return false;
   // The current key may lie inside; let go of it first.

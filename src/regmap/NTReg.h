@@ -1,5 +1,5 @@
 #pragma once
-// TNTRegistry: one root key and at most one open current key. Paths that
+// RegistryCursor: one root key and at most one open current key. Paths that
 // begin with "\" are taken from the root; "\" alone is the root itself.
 // Reads and writes that fail raise Error with the program's own messages.
 // Names and text are UTF-8; string data is held by the registry as UTF-16LE
@@ -51,12 +51,12 @@ struct RawValue {
   std::string data;
 };
 
-class TNTRegistry {
+class RegistryCursor {
  public:
-  explicit TNTRegistry(RegistryBackend& backend, RegRoot root = RegRoot::CurrentUser);
-  ~TNTRegistry();
-  TNTRegistry(const TNTRegistry&) = delete;
-  TNTRegistry& operator=(const TNTRegistry&) = delete;
+  explicit RegistryCursor(RegistryBackend& backend, RegRoot root = RegRoot::CurrentUser);
+  ~RegistryCursor();
+  RegistryCursor(const RegistryCursor&) = delete;
+  RegistryCursor& operator=(const RegistryCursor&) = delete;
 
   void SetRootKey(RegRoot root);
   RegRoot RootKey() const { return root_; }

@@ -340,7 +340,7 @@ void RegBackup::SettleValue(Pending& p, RegRoot root, const std::string& path, c
   }
   std::vector<std::string> lines;
   if (state == KeyState::Untouched) {
-    TNTRegistry reg(backend_, root);
+    RegistryCursor reg(backend_, root);
     if (!reg.OpenRegPathForReading(path)) return;  // can't be read: nothing to keep
     std::uint32_t type = kRegNone;
     std::optional<std::string> data;
@@ -366,7 +366,7 @@ void RegBackup::SettleKey(Pending& p, RegRoot root, const std::string& path, boo
   // Below a key being recorded now, what exists is its content before the run.
   if (inExport && state == KeyState::InsideRecorded) state = KeyState::Untouched;
   if (state == KeyState::Created) return;
-  TNTRegistry reg(backend_, root);
+  RegistryCursor reg(backend_, root);
   const bool open = reg.OpenRegPathForReading(path);
   if (state == KeyState::Untouched && open) {
     Header(p, root, path);  // re-creates the key even when it holds nothing
@@ -417,7 +417,7 @@ void RegBackup::SettleKey(Pending& p, RegRoot root, const std::string& path, boo
 }
 
 void RegBackup::SettleMoveTarget(Pending& p, RegRoot root, const std::string& newPath, const std::string& oldPath) {
-  TNTRegistry reg(backend_, root);
+  RegistryCursor reg(backend_, root);
   if (StateOf(root, newPath) != KeyState::Recorded || reg.KeyExists(newPath)) {
     SettleKey(p, root, newPath);
     return;

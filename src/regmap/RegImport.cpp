@@ -228,7 +228,7 @@ RegImportResult ApplyRegOps(RegistryBackend& backend, const ParsedRegFile& parse
                             const std::function<bool(const RegOp&)>& chosen) {
   RegImportResult result;
   result.failed = parsed.failed;
-  std::optional<TNTRegistry> reg;  // the current key, once opened or made
+  std::optional<RegistryCursor> reg;  // the current key, once opened or made
   const RegOp* header = nullptr;   // the current key's header line
   bool headerFailed = false;
   // A key is made when its header is chosen, or when the first value below
@@ -264,7 +264,7 @@ RegImportResult ApplyRegOps(RegistryBackend& backend, const ParsedRegFile& parse
           if (!take) break;
           const std::string full = op.KeyName();
           if (std::string rule = RegDeletionRule(full); !rule.empty()) throw Bad{std::move(rule)};
-          TNTRegistry(backend, op.root).DeleteRegKey(op.path);
+          RegistryCursor(backend, op.root).DeleteRegKey(op.path);
           ++result.keys;
           break;
         }

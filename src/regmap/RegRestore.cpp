@@ -52,13 +52,13 @@ class LiveRegistry {
     RegRoot root;
     std::string path;
     if (!SplitKey(full, root, path)) return false;
-    return TNTRegistry(backend_, root).KeyExists(path);
+    return RegistryCursor(backend_, root).KeyExists(path);
   }
   Slot ValueOf(const std::string& full, const std::string& name) {
     RegRoot root;
     std::string path;
     if (!SplitKey(full, root, path)) return std::nullopt;
-    TNTRegistry reg(backend_, root);
+    RegistryCursor reg(backend_, root);
     if (!reg.OpenRegPathForReading(path)) return std::nullopt;
     std::uint32_t type = kRegNone;
     std::optional<std::string> data = reg.ReadRawValue(name, type);
@@ -70,7 +70,7 @@ class LiveRegistry {
     RegRoot root;
     std::string path;
     if (!SplitKey(full, root, path)) return;
-    TNTRegistry reg(backend_, root);
+    RegistryCursor reg(backend_, root);
     if (!reg.OpenRegPathForReading(path)) return;
     const std::string key = FoldKey(full);
     into.keys[key] = true;

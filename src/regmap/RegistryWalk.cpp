@@ -58,11 +58,11 @@ void RegistryWalk::FindReplaceProcess(const SearchTexts& texts) {
   spellings_.emplace(texts);
   // Only a path is looked for behind variables: a drive switch would write
   // out every %SystemRoot% of the machine.
-  environment_ = texts.rule == MatchRule::Path && ctx_.request.Mode != 'S' ? environmentValues_ : nullptr;
+  environment_ = texts.rule == MatchRule::Path && ctx_.request.Mode != RunMode::SwitchDrives ? environmentValues_ : nullptr;
   if (!ctx_.preview) {
     // A Switch Drives run makes three passes into one file: a file gone
     // between them stops the run as a file gone within one does.
-    const std::string file = ctx_.programFolder + ctx_.request.UndoName + ".reg";
+    const std::string file = ctx_.programFolder + ctx_.tally.undoName + ".reg";
     if (ctx_.runNumber == backupRun_ && backup_.FilePath() == file) {
       backup_.BeginPass();
     } else {
@@ -73,22 +73,22 @@ void RegistryWalk::FindReplaceProcess(const SearchTexts& texts) {
   const int drives = ctx_.SelectedDriveCount();
 
   ctx_.progress.phase = "Scanning System Registry";
-  BeginStep(ctx_.request, StepShare(ProgressStep::MachineRegistry, ctx_.request.Mode, ctx_.targets, drives));
+  BeginStep(ctx_.tally, StepShare(ProgressStep::MachineRegistry, ctx_.request.Mode, ctx_.targets, drives));
   SearchThruKey(RegRoot::LocalMachine, "HKEY_LOCAL_MACHINE\\", "");
 
   ctx_.progress.phase = "Scanning User Registry";
-  BeginStep(ctx_.request, StepShare(ProgressStep::UserRegistry, ctx_.request.Mode, ctx_.targets, drives));
+  BeginStep(ctx_.tally, StepShare(ProgressStep::UserRegistry, ctx_.request.Mode, ctx_.targets, drives));
   SearchThruKey(RegRoot::CurrentUser, "HKEY_CURRENT_USER\\", "");
   SearchOtherUsers();
 }
 
 bool RegistryWalk::IsLinkKey(RegRoot root, const std::string& path) {
-  TNTRegistry key(backend_, root);
+  RegistryCursor key(backend_, root);
   return key.OpenRegPathItselfForReading(path) && key.IsLink();
 }
 
 bool RegistryWalk::IsPlainKey(RegRoot root, const std::string& path) {
-  TNTRegistry key(backend_, root);
+  RegistryCursor key(backend_, root);
   return key.OpenRegPathItselfForReading(path) && !key.IsLink();
 }
 
@@ -97,7 +97,7 @@ std::vector<RegistryWalk::UserHive> RegistryWalk::OtherUserHives() {
   // again, every change of HKEY_CURRENT_USER would be made twice.
   const std::string own = accounts_ ? accounts_->CurrentUserSid() : "";
   if (own.empty()) return {};
-  TNTRegistry users(backend_, RegRoot::Users);
+  RegistryCursor users(backend_, RegRoot::Users);
   if (!users.OpenRegPathForReading("\\")) return {};
   const std::vector<std::string> listed = users.ListSubkeyNames();
   users.CloseKey();
@@ -135,7 +135,7 @@ void RegistryWalk::SearchOtherUsers() {
   EnvironmentValues* const ownEnvironment = environment_;
   if (environment_) shared.emplace(*environment_);
   for (const UserHive& hive : OtherUserHives()) {
-    if (ctx_.request.Cancelled) break;
+    if (ctx_.tally.cancelled) break;
     // Another user's variables are not this process's.
     environment_ = hive.own || !ownEnvironment ? ownEnvironment : &*shared;
     const std::string account = accounts_->AccountName(hive.sid);
@@ -148,8 +148,8 @@ void RegistryWalk::SearchOtherUsers() {
 
 void RegistryWalk::SearchThruKey(RegRoot root, const std::string& rootName, const std::string& path) {
   if (ctx_.PumpCancelled()) return;
-  TNTRegistry reg(backend_, root);
-  ctx_.request.ScanLocation = rootName + path;
+  RegistryCursor reg(backend_, root);
+  ctx_.tally.scanLocation = rootName + path;
   // Read access is enough to search; a change reopens the key for writing.
   // The key is opened itself, so that a registry link shows as one.
   if (!reg.OpenRegPathItselfForReading("\\" + path)) {
@@ -168,7 +168,7 @@ void RegistryWalk::SearchThruKey(RegRoot root, const std::string& rootName, cons
 
   const EntryResult keyResult = FindReplaceEntry(visit, path, "", EntryKind::KeyPath);
   // A moved key's subtree is not visited in this pass: it lives elsewhere now.
-  if (ctx_.request.Cancelled || keyResult.moved) return;
+  if (ctx_.tally.cancelled || keyResult.moved) return;
 
   const std::vector<std::string> subkeys = reg.ListSubkeyNames(&subkeyFailure);
   if (subkeyFailure != kRegOk)
@@ -178,7 +178,7 @@ void RegistryWalk::SearchThruKey(RegRoot root, const std::string& rootName, cons
   for (const ListedValue& v : values) {
     if (ctx_.PumpCancelled()) return;
     const EntryResult nameResult = FindReplaceEntry(visit, v.name, v.name, EntryKind::ValueName);
-    if (ctx_.request.Cancelled) return;
+    if (ctx_.tally.cancelled) return;
     if (v.type != kRegSz && v.type != kRegExpandSz && v.type != kRegMultiSz) continue;
     if (!v.textExact) {
       if (spellings_->Choose(v.text).first.found())
@@ -188,7 +188,7 @@ void RegistryWalk::SearchThruKey(RegRoot root, const std::string& rootName, cons
     }
     // A renamed value's data is mapped under its new name.
     FindReplaceEntry(visit, v.text, nameResult.moved ? nameResult.nowNamed : v.name, EntryKind::ValueData, v.type);
-    if (ctx_.request.Cancelled) return;
+    if (ctx_.tally.cancelled) return;
   }
   reg.CloseKey();
   for (const std::string& sub : subkeys)
@@ -272,7 +272,7 @@ RegistryWalk::Outcome RegistryWalk::Apply(KeyVisit& visit, const std::string& ac
       noChange = "it would be renamed onto its own name";
     else if (head != kNotFound)
       noChange = "it would be moved into its own subkey " + visit.rootName + candidate;
-    else if (TNTRegistry(backend_, visit.root).KeyExists("\\" + candidate))
+    else if (RegistryCursor(backend_, visit.root).KeyExists("\\" + candidate))
       noChange = "a key " + visit.rootName + candidate + " exists already";
   } else if (kind == EntryKind::ValueName) {
     if (EqualFold(actualName, candidate))
@@ -286,7 +286,7 @@ RegistryWalk::Outcome RegistryWalk::Apply(KeyVisit& visit, const std::string& ac
   }
   // Moving a tree through a link would copy the link's target instead;
   // refused before anything is backed up.
-  if (kind == EntryKind::KeyPath && TNTRegistry(backend_, visit.root).HoldsLink(keyPath)) {
+  if (kind == EntryKind::KeyPath && RegistryCursor(backend_, visit.root).HoldsLink(keyPath)) {
     reason = "it holds a registry link, which a move would not keep";
     return Outcome::PassedOver;
   }
@@ -339,7 +339,7 @@ RegistryWalk::Outcome RegistryWalk::Apply(KeyVisit& visit, const std::string& ac
   try {
     switch (kind) {
       case EntryKind::KeyPath: {
-        TNTRegistry mover(backend_, visit.root);
+        RegistryCursor mover(backend_, visit.root);
         return made(mover.MoveRegKey(keyPath, "\\" + candidate, true) ? Outcome::Changed : Outcome::NothingToDo);
       }
       case EntryKind::ValueName:

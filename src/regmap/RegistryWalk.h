@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/MappingRequest.h"
+#include "engine/RunContext.h"
 #include "engine/RunPorts.h"
 #include "core/CodePage.h"
 #include "core/FileSystem.h"
@@ -18,11 +18,11 @@
 #include "regmap/RegBackup.h"
 #include "regmap/RegistryBackend.h"
 
-class TNTRegistry;
+class RegistryCursor;
 
 class RegistryWalk : public RegistryMapper {
  public:
-  // The backup goes to ctx.programFolder + ctx.request.UndoName + ".reg",
+  // The backup goes to ctx.programFolder + ctx.tally.undoName + ".reg",
   // in the form of ctx.OsGeneration; `ansi` is the code page of REGEDIT4 files.
   RegistryWalk(RunContext& ctx, RegistryBackend& backend, FileSystem& fs, CodePage& ansi);
 
@@ -40,7 +40,7 @@ class RegistryWalk : public RegistryMapper {
     RegRoot root;
     const std::string& rootName;  // with its trailing "\"
     std::string path;             // below the root, without a leading "\"; follows a move
-    TNTRegistry& reg;
+    RegistryCursor& reg;
   };
   // What an entry's changes did to it.
   struct EntryResult {

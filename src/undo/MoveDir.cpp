@@ -130,13 +130,13 @@ bool FolderMove::MoveDir(const std::string& source, const std::string& destinati
     Show(Format1(kDoesNotExist, source));
     return false;
   }
-  if (ctx_.request.UndoName.empty()) throw Error("A move needs the run's undo name for its record.");
+  if (ctx_.tally.undoName.empty()) throw Error("A move needs the run's undo name for its record.");
   if (guard_)
     if (const std::string why = guard_->MoveRefusal(source); !why.empty()) throw Error(why);
 
   // The record goes to disk first: whatever stops the move part way, the
   // undo still knows where the item went.
-  const std::string record = ctx_.programFolder + ctx_.request.UndoName + ".bat";
+  const std::string record = ctx_.programFolder + ctx_.tally.undoName + ".bat";
   std::optional<std::string> before;
   if (fs_.FileExists(record)) before = fs_.ReadWhole(record);
   IniText ini(before.value_or(""));

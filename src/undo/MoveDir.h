@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/GuardRails.h"
-#include "engine/MappingRequest.h"
+#include "engine/RunContext.h"
 #include "engine/RunPorts.h"
 #include "core/FileSystem.h"
 #include "undo/ShellMove.h"

@@ -6,7 +6,7 @@
 #include <set>
 #include <vector>
 
-#include "engine/MappingRun.h"
+#include "engine/RunLock.h"
 #include "engine/WrittenRecord.h"
 #include "core/Error.h"
 #include "core/Ini.h"
@@ -17,20 +17,6 @@
 #include "regmap/RegRestore.h"
 
 namespace {
-// Nothing else changes the records or the places they name meanwhile.
-class LockScope {
- public:
-  explicit LockScope(RunLock* lock) : lock_(lock) {
-    if (lock_ && !lock_->TryAcquire()) throw Error(kRunInProgressMessage);
-  }
-  ~LockScope() {
-    if (lock_) lock_->Release();
-  }
-
- private:
-  RunLock* lock_;
-};
-
 constexpr std::size_t kUndoneLinesShown = 20;
 
 // path is `from` itself or lies below it, across case.
@@ -66,7 +52,8 @@ struct UndoExecution::Undo {
 };
 
 std::string UndoExecution::UndoEntry(const std::string& name, bool force) {
-  LockScope locked(lock_);
+  // Nothing else changes the records or the places they name meanwhile.
+  RunLockScope locked(lock_);
   Undo u;
   u.name = name;
   u.base = store_.FolderOf(name) + name;

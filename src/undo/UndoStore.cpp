@@ -9,7 +9,7 @@
 #include "core/Error.h"
 #include "core/Text.h"
 #include "engine/ChangeReport.h"
-#include "engine/MappingRun.h"
+#include "engine/RunLock.h"
 #include "undo/CivilTime.h"
 
 namespace {
@@ -71,11 +71,14 @@ std::string UndoStore::FolderOf(const std::string& undoName) const {
   return folder_;
 }
 
-int UndoStore::FillUndoBox(bool nextNumber) {
+int UndoStore::NextUndoNumber() {
   AgeCleanup();
-  if (nextNumber) return NextFreeNumber();
+  return NextFreeNumber();
+}
+
+void UndoStore::RebuildList() {
+  AgeCleanup();
   Rebuild();
-  return 0;
 }
 
 int UndoStore::IndexOf(const std::string& undoName) const {
@@ -199,7 +202,9 @@ UndoStore::ReportFacts UndoStore::ReportOf(const std::string& undoName) {
     return facts;  // the entry is listed all the same, timed by its files
   }
   if (const std::string mode = report.Field("Mode"); !mode.empty()) {
-    const char m = mode == "Move and Map" ? 'M' : mode == "Switch Drives" ? 'S' : 'F';
+    const RunMode m = mode == ModeName(RunMode::MoveAndMap)     ? RunMode::MoveAndMap
+                      : mode == ModeName(RunMode::SwitchDrives) ? RunMode::SwitchDrives
+                                                                : RunMode::MapOnly;
     facts.summary = " - " + RunSummary(m, report.Field("Find"), report.Field("Replace"));
   }
   facts.started = UtcStampTicks(report.Field(kStartedUtcRow));
@@ -239,13 +244,7 @@ std::string UndoStore::LocalTimeText(FileTicks local) {
 
 void UndoStore::DeleteEntry(const std::string& undoName) {
   if (UndoRecordNumber(undoName + ".zip") < 0) return;  // only our own records are ever deleted
-  if (lock_ && !lock_->TryAcquire()) throw Error(kRunInProgressMessage);
-  struct Release {
-    RunLock* lock;
-    ~Release() {
-      if (lock) lock->Release();
-    }
-  } release{lock_};
+  RunLockScope locked(lock_);
   const std::string folder = FolderOf(undoName);
   std::vector<std::string> kept;
   for (const char* ext : kRecordExtensions) {

@@ -22,10 +22,11 @@ class UndoStore : public UndoList {
 
   int ageLimitIndex = kAgeOneWeek;  // the settings file's default
 
-  // Age cleanup of the listed entries first; with true the lowest free undo
-  // number (-1 when Undo00000 to Undo99999 are all taken), with false the
-  // list is rebuilt and 0 returned.
-  int FillUndoBox(bool nextNumber) override;
+  // Each runs the age cleanup of the listed entries first. The lowest free
+  // undo number (-1 when Undo00000 to Undo99999 are all taken):
+  int NextUndoNumber() override;
+  // The list's lines read afresh from the records:
+  void RebuildList() override;
 
   // undoLines: "Undo00003 - <short date> <long time>" lines, oldest first
   // by the start of their runs, followed by " - Map Only: OLD -> NEW" for an
@@ -46,7 +47,7 @@ class UndoStore : public UndoList {
   int IndexOf(const std::string& undoName) const;
 
   // Deletes the entry's record files; the list is rebuilt by the next
-  // FillUndoBox. Holds the run lock meanwhile, so no run loses its records
+  // RebuildList. Holds the run lock meanwhile, so no run loses its records
   // under it. Throws Error when another run holds the lock or a file stays.
   void DeleteEntry(const std::string& undoName) override;
   // The lock every change of the records takes (none in tests that need none).

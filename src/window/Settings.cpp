@@ -45,7 +45,7 @@ Settings ReadSettings(FileSystem& fs, const std::string& programFolder) {
   return s;
 }
 
-int ModeIndex(char mode) { return mode == 'M' ? 0 : mode == 'S' ? 1 : 2; }
+int ModeIndex(RunMode mode) { return mode == RunMode::MoveAndMap ? 0 : mode == RunMode::SwitchDrives ? 1 : 2; }
 
 void WriteSettings(FileSystem& fs, const std::string& programFolder, const Settings& settings) {
   const std::string path = programFolder + kSettingsFileName;

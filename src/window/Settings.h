@@ -2,6 +2,8 @@
 // The settings file "Ostrivane.ini" in the program folder.
 #include <string>
 
+#include "engine/MappingRequest.h"
+
 class FileSystem;
 
 inline constexpr const char* kSettingsFileName = "Ostrivane.ini";
@@ -18,8 +20,9 @@ struct Settings {
   // many and alike.
   bool ShowChangesFirst[3] = {true, false, true};
 };
-// The index into ItemsOfLastRun of a run mode ('M', 'S', 'F').
-int ModeIndex(char mode);
+// The index into ItemsOfLastRun of a run mode: Move and Map, Switch Drives,
+// Map Only.
+int ModeIndex(RunMode mode);
 
 // Missing, unreadable or malformed files and keys give the defaults; an
 // index outside the age list gives -1 (no selection).

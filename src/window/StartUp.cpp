@@ -15,7 +15,7 @@ StartAction Command(std::string_view text, std::string_view exit, std::string_vi
 // Writes the verb below prefix; false (and nothing left behind) when the
 // place refuses it.
 bool WriteVerb(RegistryBackend& backend, RegRoot root, const std::string& prefix, const std::string& executable) {
-  TNTRegistry reg(backend, root);
+  RegistryCursor reg(backend, root);
   try {
     reg.CreateRegPath(prefix + kVerbCommandKey);
     reg.WriteTextValue("", VerbCommandLine(executable));
@@ -31,7 +31,7 @@ bool WriteVerb(RegistryBackend& backend, RegRoot root, const std::string& prefix
 }
 
 void RemoveVerb(RegistryBackend& backend, RegRoot root, const std::string& prefix) {
-  TNTRegistry reg(backend, root);
+  RegistryCursor reg(backend, root);
   try {
     reg.DeleteRegKey(prefix + kVerbKey);
   } catch (const Error&) {

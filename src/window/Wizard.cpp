@@ -39,12 +39,12 @@ std::string EntryName(const std::string& line) {
 }  // namespace
 
 std::string StoppedRunText(const std::string& failure, const RunContext& ctx) {
-  const bool moved = ctx.request.Mode == 'M' && ctx.moveLines.finishedMoveLineVisible;
-  const int links = ctx.request.LinkCount;
+  const bool moved = ctx.request.Mode == RunMode::MoveAndMap && ctx.moveLines.finishedMoveLineVisible;
+  const int links = ctx.tally.linkCount;
   if (!moved && links == 0) return failure + "\n\nThe run stopped before it changed anything.";
   std::string done = moved ? "the item was moved" : "";
   if (links > 0) done += std::string(moved ? " and " : "") + RemappedResultText(links);
-  std::string entry = ctx.request.UndoName.empty() ? "" : " (entry " + ctx.request.UndoName + ")";
+  std::string entry = ctx.tally.undoName.empty() ? "" : " (entry " + ctx.tally.undoName + ")";
   return failure + "\n\nThe run stopped part way.  Before it stopped, " + done +
          ".  These changes can be undone from the Undo page" + entry + ".";
 }
@@ -70,11 +70,11 @@ bool Wizard::Confirm(const std::string& text, const std::string& caption) {
 }
 
 // The band shows the description of the mode at hand, and no other.
-void Wizard::ShowDescriptionOf(char mode) {
+void Wizard::ShowDescriptionOf(RunMode mode) {
   HideDescriptions();
-  moveDescriptionVisible = mode == 'M';
-  switchDescriptionVisible = mode == 'S';
-  mapOnlyDescriptionVisible = mode == 'F';
+  moveDescriptionVisible = mode == RunMode::MoveAndMap;
+  switchDescriptionVisible = mode == RunMode::SwitchDrives;
+  mapOnlyDescriptionVisible = mode == RunMode::MapOnly;
 }
 
 bool Wizard::ItemExists(const std::string& path) { return ports_.fs->AttributesOf(path).has_value(); }
@@ -103,7 +103,7 @@ void Wizard::Start(const std::string& firstArgument) {
 
   undoAgeIndex = settings.DeleteOlderThan;
   ports_.undo->SetAgeIndex(undoAgeIndex);
-  ports_.undo->FillUndoBox(false);
+  ports_.undo->RebuildList();
   RefreshUndoList();
 }
 
@@ -138,7 +138,7 @@ void Wizard::FillGiven(const std::string& path) {
   const ItemPath item = SplitItemPath(path);
   givenSourceFolder = item.folder;
   givenItemName = item.name;
-  ctx.request.Mode = 'M';
+  ctx.request.Mode = RunMode::MoveAndMap;
 }
 
 void Wizard::OpenMoveGiven(const std::string& path) {
@@ -166,7 +166,7 @@ void Wizard::TurnPage(Sender sender) {
   if (ctx.running) return;
   const bool advancedWasVisible = showAdvancedVisible;
   showAdvancedVisible = false;
-  ctx.request.Cancelled = false;
+  ctx.tally.cancelled = false;
   Page next = Page::None;
 
   // Whatever happens below (a message, a failing run), the visible page is
@@ -174,22 +174,22 @@ void Wizard::TurnPage(Sender sender) {
   // A page that stays (a check refused, a run failed) keeps its "Show
   // Advanced Map Options" box, so the user can still reach it.
   struct Settle {
-    Wizard& f;
+    Wizard& wizard;
     Page& next;
     bool advancedWasVisible;
     Page before;
     ~Settle() {
-      if (next == Page::None && f.CurrentPage == before) f.showAdvancedVisible = advancedWasVisible;
-      f.versionLineVisible = next == Page::Front;
-      if (next != Page::None && next != f.CurrentPage) f.CurrentPage = next;
+      if (next == Page::None && wizard.CurrentPage == before) wizard.showAdvancedVisible = advancedWasVisible;
+      wizard.versionLineVisible = next == Page::Front;
+      if (next != Page::None && next != wizard.CurrentPage) wizard.CurrentPage = next;
       // The offer of a handed-over item lasts while its end page is shown,
       // also while the run's report is looked at from there.
-      if (f.CurrentPage != Page::Finished && f.CurrentPage != Page::Cancelled && f.CurrentPage != Page::Report)
-        f.handOverWaiting.clear();
-      f.introAnimationOn = f.CurrentPage == Page::Intro1 || f.CurrentPage == Page::Intro2;
+      if (wizard.CurrentPage != Page::Finished && wizard.CurrentPage != Page::Cancelled && wizard.CurrentPage != Page::Report)
+        wizard.handOverWaiting.clear();
+      wizard.introAnimationOn = wizard.CurrentPage == Page::Intro1 || wizard.CurrentPage == Page::Intro2;
       // A long list is not kept once its page is left.
-      if (f.CurrentPage != Page::Review && f.review.size() > 0) f.review.Load({});
-      if (f.CurrentPage != Page::Report && f.report.size() > 0) f.report.Load({});
+      if (wizard.CurrentPage != Page::Review && wizard.review.size() > 0) wizard.review.Load({});
+      if (wizard.CurrentPage != Page::Report && wizard.report.size() > 0) wizard.report.Load({});
     }
   } settle{*this, next, advancedWasVisible, CurrentPage};
 
@@ -206,19 +206,19 @@ void Wizard::TurnPage(Sender sender) {
     case Sender::MoveAndMap:
       next = Page::MoveTrees;
       showAdvancedVisible = true;
-      ctx.request.Mode = 'M';
-      ShowDescriptionOf('M');
+      ctx.request.Mode = RunMode::MoveAndMap;
+      ShowDescriptionOf(RunMode::MoveAndMap);
       break;
     case Sender::SwitchDrives:
       next = Page::SwitchDrives;
-      ctx.request.Mode = 'S';
-      ShowDescriptionOf('S');
+      ctx.request.Mode = RunMode::SwitchDrives;
+      ShowDescriptionOf(RunMode::SwitchDrives);
       break;
     case Sender::MapOnly:
       next = Page::MapOnly;
       showAdvancedVisible = true;
-      ctx.request.Mode = 'F';
-      ShowDescriptionOf('F');
+      ctx.request.Mode = RunMode::MapOnly;
+      ShowDescriptionOf(RunMode::MapOnly);
       break;
     case Sender::TreeDrop:
       next = Page::MoveConfirm;
@@ -227,15 +227,15 @@ void Wizard::TurnPage(Sender sender) {
     case Sender::PathGiven:
       next = Page::MoveGiven;
       showAdvancedVisible = true;
-      ctx.request.Mode = 'M';
-      ShowDescriptionOf('M');
+      ctx.request.Mode = RunMode::MoveAndMap;
+      ShowDescriptionOf(RunMode::MoveAndMap);
       break;
     case Sender::HandOverGo:
       if (handOverWaiting.empty()) break;
       FillGiven(handOverWaiting);
       next = Page::MoveGiven;
       showAdvancedVisible = true;
-      ShowDescriptionOf('M');
+      ShowDescriptionOf(RunMode::MoveAndMap);
       break;
     case Sender::MoveConfirmNext:
     case Sender::MoveGivenNext: next = MoveStart(sender); break;
@@ -251,10 +251,10 @@ void Wizard::TurnPage(Sender sender) {
     case Sender::MapOnlyNext: next = FindStart(); break;
     case Sender::SwitchNext: next = SwitchStart(); break;
     case Sender::TargetsBack:
-      if (ctx.request.Mode == 'S') {
+      if (ctx.request.Mode == RunMode::SwitchDrives) {
         next = Page::SwitchDrives;
       } else {
-        next = ctx.request.Mode == 'M' ? Page::MoveConfirm : Page::MapOnly;
+        next = ctx.request.Mode == RunMode::MoveAndMap ? Page::MoveConfirm : Page::MapOnly;
         showAdvancedVisible = true;
       }
       break;
@@ -262,7 +262,7 @@ void Wizard::TurnPage(Sender sender) {
     case Sender::DrivesStart: next = RunOrReview(); break;
     case Sender::ReviewApply: next = ApplyReview(); break;
     case Sender::ReviewBack: next = ReviewBack(); break;
-    case Sender::ShowChanges: next = OpenReport(ctx.request.UndoName, CurrentPage); break;
+    case Sender::ShowChanges: next = OpenReport(ctx.tally.undoName, CurrentPage); break;
     case Sender::UndoDetails:
       if (const std::string name = SelectedUndoName(kNoEntriesToShow); !name.empty()) next = OpenReport(name, Page::Undo);
       break;
@@ -305,7 +305,6 @@ Page Wizard::MoveStart(Sender sender) {
     ShowMessage(Format1(kSourceMissing, source), kAppTitle, MessageKind::Error);
     return Page::None;
   }
-  NormaliseVerify();
   ctx.request.FindText = source;
   ctx.request.ReplaceText = AddSlash(confirmDestination) + confirmItemName;
   // The trees' selection is the view's; it clears it when the page turns.
@@ -318,7 +317,6 @@ Page Wizard::FindStart() {
     ShowMessage(kTextboxEmpty, "Textbox Empty", MessageKind::Warning);
     return Page::None;
   }
-  NormaliseVerify();
   ctx.request.FindText = findWhat;
   ctx.request.ReplaceText = replaceWith;
   if (const std::string refusal = RequestRefusal(ctx.request); !refusal.empty()) {
@@ -381,7 +379,7 @@ Page Wizard::RunAndEndPage() {
   long& last = itemsOfLastRun[ModeIndex(ctx.request.Mode)];
   work.Begin(last);
   try {
-    MappingRun(ctx, ports_.parts).StartSearch();
+    MappingRun(ctx, ports_.parts).Run();
   } catch (const Error& e) {
     RefreshUndoList();
     // A run that stops part way may have changed things already: say which,
@@ -393,8 +391,8 @@ Page Wizard::RunAndEndPage() {
   }
   RefreshUndoList();
   // Only a whole run measures the next one.
-  if (!ctx.request.Cancelled && work.Done() > 0) last = work.Done();
-  return ctx.request.Cancelled ? Page::Cancelled : Page::Finished;
+  if (!ctx.tally.cancelled && work.Done() > 0) last = work.Done();
+  return ctx.tally.cancelled ? Page::Cancelled : Page::Finished;
 }
 
 Page Wizard::RunOrReview() { return ShowChangesFirst() ? PreviewAndReview() : RunAndEndPage(); }
@@ -410,12 +408,12 @@ Page Wizard::PreviewAndReview() {
   long& last = itemsOfLastRun[ModeIndex(ctx.request.Mode)];
   work.Begin(last);
   try {
-    MappingRun(ctx, ports_.parts).StartSearch();
+    MappingRun(ctx, ports_.parts).Run();
   } catch (const Error& e) {
     throw Error(std::string(e.what()) + "\n\nThe search stopped before the review; nothing was changed.");
   }
   // A cancelled search leaves the page as it was: nothing was changed.
-  if (ctx.request.Cancelled) return Page::None;
+  if (ctx.tally.cancelled) return Page::None;
   if (work.Done() > 0) last = work.Done();
   // Taken, not copied: a search of many places holds its list once.
   review.Load(std::move(ctx.changes));
@@ -424,7 +422,7 @@ Page Wizard::PreviewAndReview() {
   reviewTickable_ = review.TickedCount();
   // A move is applied even where no reference was found; a search that found
   // nothing to change has nothing to apply.
-  reviewEmpty = review.TickedCount() == 0 && ctx.request.Mode != 'M';
+  reviewEmpty = review.TickedCount() == 0 && ctx.request.Mode != RunMode::MoveAndMap;
   reviewCameFrom_ = CurrentPage;
   return Page::Review;
 }
@@ -503,7 +501,7 @@ void Wizard::OpenReportAsTextClick() {
   if (!error.empty()) ShowMessage(error, kShellExecuteError, MessageKind::Error);
 }
 
-void Wizard::ShowChangesFirstClick(char mode, bool checked) { showChangesFirst[ModeIndex(mode)] = checked; }
+void Wizard::ShowChangesFirstClick(RunMode mode, bool checked) { showChangesFirst[ModeIndex(mode)] = checked; }
 bool Wizard::ShowChangesFirst() const { return showChangesFirst[ModeIndex(ctx.request.Mode)]; }
 
 void Wizard::SetEndPageLines() {
@@ -511,7 +509,7 @@ void Wizard::SetEndPageLines() {
   passedOverLine = page.passedOverLine;
   endNotes = page.notes;
   // The report is written for a run that met anything at all.
-  showChangesVisible = ports_.parts.records && !ctx.request.UndoName.empty() && !ctx.changes.empty();
+  showChangesVisible = ports_.parts.records && !ctx.tally.undoName.empty() && !ctx.changes.empty();
   if (page.finished) {
     finishedTitle = page.title;
     finishedMoveLine = page.moveLine;
@@ -716,7 +714,7 @@ void Wizard::DeleteUndoClick() {
   } catch (const Error& e) {
     ShowMessage(e.what(), kAppTitle, MessageKind::Error);
   }
-  ports_.undo->FillUndoBox(false);
+  ports_.undo->RebuildList();
   RefreshUndoList();
 }
 
@@ -733,20 +731,15 @@ void Wizard::UndoAgeChange(int index) {
   }
   undoAgeIndex = index;
   ports_.undo->SetAgeIndex(index);
-  ports_.undo->FillUndoBox(false);
+  ports_.undo->RebuildList();
   RefreshUndoList();
 }
 
-void Wizard::VerifyClick(bool checked) {
-  ctx.verify.moveGiven = ctx.verify.mapOnly = ctx.verify.moveConfirm = checked;
-}
+// The move pages' and the Map Only page's boxes show the run's one flag; a
+// "Do Not Stop and Verify" during a run clears them too.
+void Wizard::VerifyClick(bool checked) { ctx.stopAndVerify = checked; }
 
-bool Wizard::StopAndVerify() const { return ctx.verify.moveGiven || ctx.verify.mapOnly || ctx.verify.moveConfirm; }
-
-void Wizard::NormaliseVerify() {
-  VerifyClick(StopAndVerify());
-  ctx.verify.replaceAll = !StopAndVerify();
-}
+bool Wizard::StopAndVerify() const { return ctx.stopAndVerify; }
 
 void Wizard::ShowPassedOverClick() {
   // A message box grows with its text: a long list is cut, and says so.

@@ -186,9 +186,9 @@ class Wizard {
   void DeleteUndoClick();         // "Delete"
   void UndoAgeChange(int index);
   void ShowPassedOverClick();  // "Show" beside the end page's passed-over line
-  // The "Show changes before they are made" box of a mode's page ('M', 'S',
-  // 'F'); ShowChangesFirst is the mode at hand's.
-  void ShowChangesFirstClick(char mode, bool checked);
+  // The "Show changes before they are made" box of a mode's page;
+  // ShowChangesFirst is the mode at hand's.
+  void ShowChangesFirstClick(RunMode mode, bool checked);
   bool ShowChangesFirst() const;
   void OpenReportAsTextClick();  // "Open as text" on the report page
   // The page the review page came from (where "Back" leads).
@@ -226,8 +226,7 @@ class Wizard {
   void ShowMessage(const std::string& text, const std::string& caption = kAppTitle,
                    MessageKind kind = MessageKind::Information);
   bool Confirm(const std::string& text, const std::string& caption);
-  void ShowDescriptionOf(char mode);
-  void NormaliseVerify();
+  void ShowDescriptionOf(RunMode mode);
   void FillGiven(const std::string& path);
   bool ItemExists(const std::string& path);
   void ShowHelpTopic(const std::string& topic);
@@ -242,3 +241,11 @@ class Wizard {
   Page reviewCameFrom_ = Page::None, reportCameFrom_ = Page::None;
   std::size_t reviewTickable_ = 0;  // entries of the review that carry a box  // where the help file is: beside the program
 };
+
+// "Restart as administrator" (in ResumeArguments.cpp):
+// The current page and its fields as the arguments of a restarted copy,
+// beginning with kResumeSwitch.
+std::vector<std::string> ResumeArguments(const Wizard& wizard);
+// Puts the page and fields back (after Start); false when the arguments are
+// no resume arguments or name no page.
+bool ApplyResumeArguments(Wizard& wizard, const std::vector<std::string>& arguments);

@@ -32,14 +32,14 @@ ShellLinkProps ToProps(const Lines& l) {
     p.WindowState = std::stoi(get("ShowCmd"));
     p.HotKey = static_cast<std::uint16_t>(std::stoi(get("HotKey")));
   } catch (const std::exception&) {
-    throw EPBShellLink(kLinkReadError);
+    throw ShellLinkError(kLinkReadError);
   }
   return p;
 }
 
 void CheckFits(const Lines& l, std::size_t maxValue) {
   for (const auto& [key, value] : l)
-    if (value.size() > maxValue) throw EPBShellLinkTooLong();
+    if (value.size() > maxValue) throw ShellLinkTooLong();
 }
 
 class FakePending : public PendingLinkChange {
@@ -57,14 +57,14 @@ class FakePending : public PendingLinkChange {
 }  // namespace
 
 FakeShellLinkStore::Lines FakeShellLinkStore::Parse(const std::string& path) {
-  if (!fs_.FileExists(path)) throw EPBShellLinkNotFound();
+  if (!fs_.FileExists(path)) throw ShellLinkNotFound();
   std::string data;
   try {
     data = fs_.ReadWhole(path);
   } catch (const Error&) {
-    throw EPBShellLink(kLinkReadError);
+    throw ShellLinkError(kLinkReadError);
   }
-  if (data.compare(0, kMagic.size(), kMagic) != 0) throw EPBShellLink(kLinkReadError);
+  if (data.compare(0, kMagic.size(), kMagic) != 0) throw ShellLinkError(kLinkReadError);
   Lines lines;
   std::size_t at = kMagic.size();
   while (at < data.size()) {
@@ -72,7 +72,7 @@ FakeShellLinkStore::Lines FakeShellLinkStore::Parse(const std::string& path) {
     if (end == std::string::npos) end = data.size();
     const std::string line = data.substr(at, end - at);
     const std::size_t eq = line.find('=');
-    if (eq == std::string::npos) throw EPBShellLink(kLinkReadError);
+    if (eq == std::string::npos) throw ShellLinkError(kLinkReadError);
     lines[line.substr(0, eq)] = line.substr(eq + 1);
     at = end + 1;
   }
@@ -86,7 +86,7 @@ void FakeShellLinkStore::Write(const std::string& path, const Lines& lines) {
   try {
     fs_.ReplaceWhole(path, data);
   } catch (const Error&) {
-    throw EPBShellLink(kLinkWriteError);
+    throw ShellLinkError(kLinkWriteError);
   }
 }
 

@@ -31,7 +31,7 @@ struct RecordingRunParts : ItemMover, BackupArchive, RegistryMapper, FileMapper,
   }
   void SetArchiveName(const std::string& p) override { calls.push_back("archive " + p); }
   void FindReplaceProcess(const SearchTexts& t) override { Walk("reg " + t.oldText + ">" + t.newText); }
-  void IniProcess(const SearchTexts& t) override { Walk("ini " + t.oldText + ">" + t.newText); }
+  void MapFiles(const SearchTexts& t) override { Walk("ini " + t.oldText + ">" + t.newText); }
   std::string ShortFileName(const std::string& p) override { return p; }
 
  private:
@@ -42,7 +42,7 @@ inline void RecordingRunParts::Walk(const std::string& call) {
   calls.push_back(call);
   if (duringWalk) duringWalk();
   if (failWalk) throw Error("disk full");
-  ctx->request.LinkCount += linksPerWalk;
+  ctx->tally.linkCount += linksPerWalk;
 }
 
 // An undo store over a list of lines.
@@ -54,10 +54,11 @@ struct FakeUndoList : UndoList, UndoExecutor {
   std::string undoMessage = "0 files restored.  Undo has completed";
   std::function<void()> duringUndo;  // what the user does while an undo pumps messages
 
-  int FillUndoBox(bool next) override {
-    calls.push_back(next ? "next" : "refresh");
-    return next ? nextNumber : 0;
+  int NextUndoNumber() override {
+    calls.push_back("next");
+    return nextNumber;
   }
+  void RebuildList() override { calls.push_back("refresh"); }
   std::vector<std::string> Lines() override {
     if (lines.empty()) return {kNoChangesToUndo};
     return lines;

@@ -20,7 +20,7 @@ class ChangeListTest : public ::testing::Test {
  protected:
   ChangeListTest() : backup(fs), rewrite(ctx, fs, backup, ansi) {
     ctx.ui = &ui;
-    ctx.request.Mode = 'F';
+    ctx.request.Mode = RunMode::MapOnly;
   }
   std::string Rewrite(const std::string& path, const std::string& content) {
     fs.AddFile(path, content);
@@ -56,7 +56,7 @@ TEST_F(ChangeListTest, OneEntryPerOccurrenceWithItsLineAndTheCountMatches) {
   EXPECT_EQ(ctx.changes[1].newText, "c=C:\\App\\x;D:\\New\\y");
   EXPECT_EQ(ctx.changes[3].newText, "set P=D:\\New");
   EXPECT_EQ(Count(ChangeOutcome::Changed), 4);
-  EXPECT_EQ(ctx.request.LinkCount, 4);
+  EXPECT_EQ(ctx.tally.linkCount, 4);
 }
 
 TEST_F(ChangeListTest, AFileThatCannotBeWrittenTurnsItsEntriesIntoPassedOver) {
@@ -65,7 +65,7 @@ TEST_F(ChangeListTest, AFileThatCannotBeWrittenTurnsItsEntriesIntoPassedOver) {
   ASSERT_EQ(ctx.changes.size(), 2u);
   EXPECT_EQ(Count(ChangeOutcome::PassedOver), 2);
   EXPECT_EQ(ctx.changes[1].reason, "in use by another program");
-  EXPECT_EQ(ctx.request.LinkCount, 0);
+  EXPECT_EQ(ctx.tally.linkCount, 0);
   ASSERT_EQ(ctx.passedOver.size(), 1u);  // the place is named once
   EXPECT_EQ(ctx.passedOver[0].where, kIni);
 }
@@ -84,13 +84,13 @@ TEST_F(ChangeListTest, AReviewedRunChangesOnlyTheTickedOccurrences) {
   gone.where = "C:\\Cfg\\gone.ini";
   ticked.Tick(gone);
   ctx.changes.clear();
-  ctx.request.LinkCount = 0;
+  ctx.tally.linkCount = 0;
   ctx.preview = false;
   ctx.selection = &ticked;
   EXPECT_EQ(Rewrite(kIni, content), "a=D:\\New\nb=C:\\App\nc=D:\\New\n");
   EXPECT_EQ(Count(ChangeOutcome::LeftOut), 1);
   EXPECT_EQ(ctx.changes[1].line, 2);
-  EXPECT_EQ(ctx.request.LinkCount, 2);
+  EXPECT_EQ(ctx.tally.linkCount, 2);
   ASSERT_EQ(ticked.NotMet().size(), 1u);
   EXPECT_EQ(ticked.NotMet()[0].where, "C:\\Cfg\\gone.ini");
 }
@@ -99,7 +99,7 @@ TEST(ChangeReport, EveryFieldReadsBackExactlyAndJsonEscapes) {
   RunContext ctx;
   ctx.request.FindText = "C:\\Data\\Proj";
   ctx.request.ReplaceText = "D:\\Work\\Proj";
-  ctx.request.Mode = 'M';
+  ctx.request.Mode = RunMode::MoveAndMap;
   ctx.drives = {{"C", "C:\\", true}, {"D", "D:\\", false}};
   ctx.startedAt = "12/8/2026 10:40:47 PM";
   ctx.startedUtc = "2026-12-08T20:40:47.125Z";
@@ -130,7 +130,7 @@ TEST(ChangeReport, EveryFieldReadsBackExactlyAndJsonEscapes) {
   ASSERT_EQ(read.undo.size(), 4u);
   EXPECT_EQ(read.undo[1], std::make_pair(std::string(kUndoUtcRow), std::string("2026-12-09T05:02:11.000Z")));
   EXPECT_EQ(read.undo[2], std::make_pair(std::string("not restored"), std::string("b\tfailed")));
-  EXPECT_EQ(RunSummary('M', ctx.request.FindText, ctx.request.ReplaceText),
+  EXPECT_EQ(RunSummary(RunMode::MoveAndMap, ctx.request.FindText, ctx.request.ReplaceText),
             "Move and Map: C:\\Data\\Proj -> D:\\Work\\Proj");
 
   // A lone surrogate (as platform names may hold) still makes valid JSON.

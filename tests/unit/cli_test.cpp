@@ -53,7 +53,8 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
   UndoList& Undo(RunContext&) override { return *this; }
   UndoExecutor& UndoRunner(RunContext&) override { return *this; }
 
-  int FillUndoBox(bool next) override { return next ? 3 : 0; }
+  int NextUndoNumber() override { return 3; }
+  void RebuildList() override {}
   bool MoveDir(const std::string& s, const std::string& d) override {
     calls.push_back("move " + s + " > " + d);
     if (!moveOk) ctx->ui->ShowMessage(s + " does not exist.  Please correct.", "Ostrivane");
@@ -64,7 +65,7 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
   std::string passOver;  // a file each file pass cannot change
   int hits = 3;          // occurrences each file pass finds
   void FindReplaceProcess(const SearchTexts& t) override { calls.push_back("reg " + t.oldText + " > " + t.newText); }
-  void IniProcess(const SearchTexts& t) override {
+  void MapFiles(const SearchTexts& t) override {
     const std::string &o = t.oldText, &n = t.newText;
     std::string drives;
     for (const DriveRow& r : ctx->drives) drives += r.selected ? r.root.substr(0, 1) : "";
@@ -76,11 +77,12 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
       if (ctx->preview) {
         ctx->ui->ReportPreview({"C:\\x.ini", "", o, n});
         entry.outcome = ChangeOutcome::WouldChange;
-      } else if (ctx->verify.mapOnly || ctx->verify.moveGiven) {
-        const Answer a = ctx->ui->Ask({"Setting Files", "C:\\x.ini", o, n}, ctx->verify.replaceAll);
-        if (ctx->verify.replaceAll) ctx->verify.moveGiven = ctx->verify.mapOnly = false;
+      } else if (ctx->stopAndVerify) {
+        bool doNotStop = false;
+        const Answer a = ctx->ui->Ask({"Setting Files", "C:\\x.ini", o, n}, doNotStop);
+        if (doNotStop) ctx->stopAndVerify = false;
         if (a == Answer::Cancel) {
-          ctx->request.Cancelled = true;
+          ctx->tally.cancelled = true;
           return;
         }
         if (a == Answer::Skip) continue;
@@ -142,7 +144,7 @@ TEST(CliArgs, DefaultsAndRequests) {
   p = Parse({"move", "C:\\Apps\\Tool\\", "D:\\Apps", "--targets", "settings,all", "--drives", "c,D:"});
   ASSERT_TRUE(p.options) << p.error;
   MappingRequest r = RequestOf(*p.options);
-  EXPECT_EQ(r.Mode, 'M');
+  EXPECT_EQ(r.Mode, RunMode::MoveAndMap);
   EXPECT_EQ(r.FindText, "C:\\Apps\\Tool");
   EXPECT_EQ(r.ReplaceText, "D:\\Apps\\Tool");
   EXPECT_FALSE(p.options->targets.registry);

@@ -56,7 +56,7 @@ TEST_F(FileWalkTest, VisitsRootThenEachFolderBeforeItsSubfolders) {
   fs.AddFile("C:\\Z\\z.ini", "");
   fs.AddFile("E:\\e.ini", "");
   fs.AddFile("D:\\d.ini", "");  // drive not selected
-  walk.IniProcess(walk.TextsFor("C:\\Old", "C:\\New"));
+  walk.MapFiles(walk.TextsFor("C:\\Old", "C:\\New"));
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\root.ini", "C:\\A\\a.ini", "C:\\A\\B\\b.ini",
                                                   "C:\\Z\\z.ini", "E:\\e.ini"}));
   EXPECT_TRUE(shortcuts.paths.empty());
@@ -81,7 +81,7 @@ TEST_F(FileWalkTest, AllFilesTakesEveryFileAndChoosesByExtension) {
   fs.AddFile("C:\\F\\y.LnK", "");
   fs.AddFile("C:\\F\\noext", "");
   fs.AddFolder("C:\\F\\dir.lnk");
-  walk.IniProcess(walk.TextsFor("old", "new"));
+  walk.MapFiles(walk.TextsFor("old", "new"));
   EXPECT_EQ(visited, (std::vector<std::string>{"C:\\F\\noext", "C:\\F\\x.lnk.bak", "lnk C:\\F\\y.LnK"}));
 }
 
@@ -113,7 +113,7 @@ TEST_F(FileWalkTest, EveryFileBelowTheScheduledTasksFolderAndNoneTwice) {
   fs.AddFile("C:\\Windows\\System32\\TasksOld\\Stale", "");
   fs.AddFile("C:\\Windows\\System32\\drivers\\etc\\hosts", "");
   fs.AddFile("C:\\Windows\\System32\\setup.json", "");
-  walk.IniProcess(walk.TextsFor("old", "new"));
+  walk.MapFiles(walk.TextsFor("old", "new"));
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Windows\\System32\\setup.json",
                                                   "C:\\Windows\\System32\\Tasks\\old.ini",
                                                   "C:\\Windows\\System32\\Tasks\\Backup Job",
@@ -122,7 +122,7 @@ TEST_F(FileWalkTest, EveryFileBelowTheScheduledTasksFolderAndNoneTwice) {
   // All Files with every other box ticked: each file still once.
   text.paths.clear();
   ctx.targets = {true, true, true, true, true};
-  walk.IniProcess(walk.TextsFor("old", "new"));
+  walk.MapFiles(walk.TextsFor("old", "new"));
   EXPECT_EQ(text.paths.size(), 6u);
   std::vector<std::string> sorted = text.paths;
   std::sort(sorted.begin(), sorted.end());
@@ -131,7 +131,7 @@ TEST_F(FileWalkTest, EveryFileBelowTheScheduledTasksFolderAndNoneTwice) {
   // Without the target, a file without an extension there is no one's.
   text.paths.clear();
   ctx.targets = {false, true, false, false, false};
-  walk.IniProcess(walk.TextsFor("old", "new"));
+  walk.MapFiles(walk.TextsFor("old", "new"));
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Windows\\System32\\Tasks\\old.ini"}));
 }
 
@@ -141,7 +141,7 @@ TEST_F(FileWalkTest, SizeLimitAndHiddenSystemReadOnlyEntries) {
   fs.AddFile("C:\\H\\below.txt", std::string(999999, 'x'), kAttrHidden);
   fs.AddFile("C:\\H\\limit.txt", std::string(1000000, 'x'));
   fs.AddFile("C:\\H\\ro.txt", "", kAttrReadOnly | kAttrSystem);
-  walk.IniProcess(walk.TextsFor("old", "new"));
+  walk.MapFiles(walk.TextsFor("old", "new"));
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\H\\below.txt", "C:\\H\\ro.txt"}));
 }
 
@@ -150,7 +150,7 @@ TEST_F(FileWalkTest, LinksAreNotFollowed) {
   fs.AddFile("C:\\Junction\\in.ini", "");
   fs.AddFile("C:\\Real\\linked.ini", "", kAttrArchive | kAttrReparsePoint);
   fs.AddFile("C:\\Real\\plain.ini", "");
-  walk.IniProcess(walk.TextsFor("old", "new"));
+  walk.MapFiles(walk.TextsFor("old", "new"));
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Real\\plain.ini"}));
 }
 
@@ -160,7 +160,7 @@ TEST_F(FileWalkTest, TemporaryFilesOfAnInterruptedRunAreRemovedWhereverTheyAre) 
   fs.AddFile("C:\\Other\\~OSTRIVANE-001F.TMP", "C:\\Old");
   fs.AddFile("C:\\Other\\~ostrivane-Go12.tmp", "C:\\Old");  // not one of ours
   fs.AddFile("C:\\Other\\~ovA1B2.tmp", "C:\\Old");          // nor this, another program's form
-  walk.IniProcess(walk.TextsFor("C:\\Old", "C:\\New"));
+  walk.MapFiles(walk.TextsFor("C:\\Old", "C:\\New"));
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Other\\~ostrivane-Go12.tmp", "C:\\Other\\~ovA1B2.tmp"}));
   EXPECT_FALSE(fs.Has("C:\\Other\\~ostrivane-A1B2.tmp") || fs.Has("C:\\Other\\~OSTRIVANE-001F.TMP"));
   ASSERT_EQ(ctx.notes.size(), 2u);
@@ -188,7 +188,7 @@ TEST_F(FileWalkTest, NoTargetTouchesAFileOfARecordsFolder) {
                                         std::pair{Targets{true, true, true, false, true}, byDefault}}) {
     visited.clear();
     ctx.targets = targets;
-    walk.IniProcess(walk.TextsFor("C:\\Old", "C:\\New"));
+    walk.MapFiles(walk.TextsFor("C:\\Old", "C:\\New"));
     std::sort(visited.begin(), visited.end());
     EXPECT_EQ(visited, walked);
   }
@@ -200,24 +200,24 @@ TEST_F(FileWalkTest, PhaseLineLocationAndProgressSharePerDrive) {
   std::vector<std::pair<std::string, int>> atRoots;  // phase line and ceiling when each root file is seen
   fs.AddFile("C:\\c.ini", "");
   fs.AddFile("E:\\e.ini", "");
-  text.onRewrite = [&](const std::string&) { atRoots.emplace_back(ctx.progress.phase, ctx.request.ProgressCeiling); };
-  walk.IniProcess(walk.TextsFor("old", "new"));
+  text.onRewrite = [&](const std::string&) { atRoots.emplace_back(ctx.progress.phase, ctx.tally.progressCeiling); };
+  walk.MapFiles(walk.TextsFor("old", "new"));
   // The share of a drive is added after its root files, before its folders.
   EXPECT_EQ(atRoots, (std::vector<std::pair<std::string, int>>{{"Scanning C Drive", 0}, {"Scanning E Drive", 33}}));
-  EXPECT_EQ(ctx.request.ProgressFloor, 33);
-  EXPECT_EQ(ctx.request.ProgressCeiling, 66);  // 66 div 2 per selected drive; E is empty but still counted
-  EXPECT_EQ(ctx.request.ScanLocation, "E:\\");
+  EXPECT_EQ(ctx.tally.progressFloor, 33);
+  EXPECT_EQ(ctx.tally.progressCeiling, 66);  // 66 div 2 per selected drive; E is empty but still counted
+  EXPECT_EQ(ctx.tally.scanLocation, "E:\\");
   walk.SearchThruDir("C:\\", "old", "new");
-  EXPECT_EQ(ctx.request.ScanLocation, "C:\\B\\");  // the folder last entered, not the one returned to
+  EXPECT_EQ(ctx.tally.scanLocation, "C:\\B\\");  // the folder last entered, not the one returned to
 }
 
 TEST_F(FileWalkTest, NoDriveSelectedDoesNothing) {
   for (auto& d : ctx.drives) d.selected = false;
   fs.AddFile("C:\\a.ini", "");
-  walk.IniProcess(walk.TextsFor("old", "new"));
+  walk.MapFiles(walk.TextsFor("old", "new"));
   EXPECT_TRUE(text.paths.empty());
   EXPECT_EQ(fs.listCalls, 0);
-  EXPECT_EQ(ctx.request.ProgressCeiling, 0);
+  EXPECT_EQ(ctx.tally.progressCeiling, 0);
 }
 
 TEST_F(FileWalkTest, CancelOnTheProgressDialogStopsBeforeTheNextEntryAndDrive) {
@@ -225,10 +225,10 @@ TEST_F(FileWalkTest, CancelOnTheProgressDialogStopsBeforeTheNextEntryAndDrive) {
   fs.AddFile("C:\\A\\2.ini", "");
   fs.AddFile("C:\\B\\3.ini", "");
   fs.AddFile("E:\\4.ini", "");
-  text.onRewrite = [&](const std::string&) { ui.onPump = [&] { ctx.request.Cancelled = true; }; };
-  walk.IniProcess(walk.TextsFor("old", "new"));
+  text.onRewrite = [&](const std::string&) { ui.onPump = [&] { ctx.tally.cancelled = true; }; };
+  walk.MapFiles(walk.TextsFor("old", "new"));
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\A\\1.ini"}));
-  EXPECT_EQ(ctx.request.ProgressCeiling, 33);  // E's share is not added
+  EXPECT_EQ(ctx.tally.progressCeiling, 33);  // E's share is not added
   EXPECT_EQ(ctx.progress.phase, "Scanning C Drive");
 }
 
@@ -237,8 +237,8 @@ TEST_F(FileWalkTest, CancelInTheEntryFoundDialogEndsTheFolderAtOnce) {
   fs.AddFile("C:\\A\\1.ini", "");
   fs.AddFile("C:\\A\\2.ini", "");
   fs.AddFile("C:\\A\\3.lnk", "");
-  text.onRewrite = [&](const std::string&) { ctx.request.Cancelled = true; };
-  walk.IniProcess(walk.TextsFor("old", "new"));
+  text.onRewrite = [&](const std::string&) { ctx.tally.cancelled = true; };
+  walk.MapFiles(walk.TextsFor("old", "new"));
   EXPECT_EQ(visited, (std::vector<std::string>{"C:\\A\\1.ini"}));
 }
 
@@ -248,7 +248,7 @@ TEST_F(FileWalkTest, HandsOverShortFormsAndListsEachFolderOnce) {
   fs.AddFolder("C:\\Program Files\\Old Tool", kAttrFolder, "OLDTOO~1");
   fs.AddFile("C:\\Program Files\\Old Tool\\t.ini", "");
   fs.AddFolder("C:\\Program Files\\Sub\\Sub2");
-  walk.IniProcess(walk.TextsFor("C:\\Program Files\\Old Tool", "C:\\New Tool"));
+  walk.MapFiles(walk.TextsFor("C:\\Program Files\\Old Tool", "C:\\New Tool"));
   ASSERT_EQ(text.texts.size(), 1u);
   EXPECT_EQ(text.texts[0].oldText, "C:\\Program Files\\Old Tool");
   EXPECT_EQ(text.texts[0].oldShort, "C:\\PROGRA~1\\OLDTOO~1");
@@ -275,10 +275,10 @@ TEST(FileWalkEndToEnd, AllFilesRewritesUserFilesButNotTheUndoRecords) {
   const std::string record = "[Move]\r\nSource=C:\\Old\r\n";
   fs.AddFile("C:\\Ost\\Undo00000.bat", record);
   fs.AddFile("C:\\Data\\cfg.txt", "path=C:\\Old\\x\r\n");
-  mapping.IniProcess(mapping.Walk().TextsFor("C:\\Old", "C:\\New"));
+  mapping.MapFiles(mapping.Walk().TextsFor("C:\\Old", "C:\\New"));
   EXPECT_EQ(fs.At("C:\\Ost\\Undo00000.bat").data, record);
   EXPECT_EQ(fs.At("C:\\Data\\cfg.txt").data, "path=C:\\New\\x\r\n");
-  EXPECT_EQ(ctx.request.LinkCount, 1);
+  EXPECT_EQ(ctx.tally.linkCount, 1);
 }
 
 // Default targets: a JSON file with escaped backslashes and a scheduled
@@ -303,10 +303,10 @@ TEST(FileWalkEndToEnd, DefaultTargetsRewriteConfigurationFilesAndScheduledTasks)
     return bytes;
   };
   fs.AddFile("C:\\Windows\\System32\\Tasks\\Nightly", utf16("<Command>C:\\Old\\run.exe</Command>\r\n"));
-  mapping.IniProcess(mapping.Walk().TextsFor("C:\\Old", "C:\\New"));
+  mapping.MapFiles(mapping.Walk().TextsFor("C:\\Old", "C:\\New"));
   EXPECT_EQ(fs.At("C:\\Data\\app.json").data, "{\"exe\": \"C:\\\\New\\\\app.exe\"}\n");
   EXPECT_EQ(fs.At("C:\\Windows\\System32\\Tasks\\Nightly").data, utf16("<Command>C:\\New\\run.exe</Command>\r\n"));
-  EXPECT_EQ(ctx.request.LinkCount, 2);
+  EXPECT_EQ(ctx.tally.linkCount, 2);
 }
 
 }  // namespace

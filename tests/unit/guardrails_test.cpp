@@ -2,7 +2,7 @@
 
 #include "core/Error.h"
 #include "engine/GuardRails.h"
-#include "engine/MappingRequest.h"
+#include "engine/RunContext.h"
 #include "regmap/RegImport.h"
 #include "support/Cp1252.h"
 #include "support/FakeFileSystem.h"
@@ -94,7 +94,7 @@ TEST(GuardRails, RefusedOrFailedMovesLeaveNothingBehind) {
   FakeUi ui;
   RunContext ctx;
   ctx.programFolder = "D:\\Tools\\Ostrivane\\";
-  ctx.request.UndoName = "Undo00000";
+  ctx.tally.undoName = "Undo00000";
   ctx.ui = &ui;
   FakeShellMove shell{fs};
   FakeKnownFolders known;

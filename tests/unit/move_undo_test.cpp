@@ -41,7 +41,7 @@ class MoveTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ctx.programFolder = kHome;
-    ctx.request.UndoName = "Undo00003";
+    ctx.tally.undoName = "Undo00003";
     ctx.ui = &ui;
     fs.AddFolder("C:\\Ostrivane");
     fs.AddFile("C:\\Data\\Project\\a.txt", "A", kAttrReadOnly | kAttrHidden);
@@ -210,10 +210,10 @@ class MoveAndUndo : public ::testing::Test {
   }
   void Run() {
     ctx.request = MappingRequest{};
-    ctx.request.Mode = 'M';
+    ctx.request.Mode = RunMode::MoveAndMap;
     ctx.request.FindText = "C:\\Apps\\Tool";
     ctx.request.ReplaceText = "D:\\Apps\\Tool";
-    MappingRun(ctx, parts).StartSearch();
+    MappingRun(ctx, parts).Run();
   }
 
   FakeFileSystem fs;
@@ -239,8 +239,8 @@ class MoveAndUndo : public ::testing::Test {
 TEST_F(MoveAndUndo, UndoGivesBackTheStateBeforeTheRunAndCanBeRepeated) {
   const std::string filesBefore = Files(fs), regBefore = reg.Dump();
   Run();
-  ASSERT_FALSE(ctx.request.Cancelled);
-  EXPECT_EQ(ctx.request.UndoName, "Undo00000");
+  ASSERT_FALSE(ctx.tally.cancelled);
+  EXPECT_EQ(ctx.tally.undoName, "Undo00000");
   EXPECT_EQ(fs.ReadWhole("D:\\Apps\\Tool\\tool.ini"), "[Paths]\r\nSelf=D:\\Apps\\Tool\\tool.exe\r\n");
   EXPECT_EQ(fs.ReadWhole("C:\\Other\\app.ini"), "Tool=D:\\Apps\\Tool\\tool.exe\r\n");
   EXPECT_EQ(links.Load("C:\\Links\\tool.lnk").Target, "D:\\Apps\\Tool\\tool.exe");
@@ -280,12 +280,12 @@ TEST_F(MoveAndUndo, FailedMoveMapsNothingAndLeavesNoEntry) {
   shell.reply = {0x75, false};
   const std::string filesBefore = Files(fs), regBefore = reg.Dump();
   Run();
-  EXPECT_TRUE(ctx.request.Cancelled);
+  EXPECT_TRUE(ctx.tally.cancelled);
   EXPECT_EQ(ctx.moveLines.cancelledMoveLine, "All Files may not have been Moved");
-  EXPECT_EQ(ctx.request.LinkCount, 0);
+  EXPECT_EQ(ctx.tally.linkCount, 0);
   EXPECT_EQ(Files(fs), filesBefore);
   EXPECT_EQ(reg.Dump(), regBefore);
-  EXPECT_EQ(store.FillUndoBox(true), 0);
+  EXPECT_EQ(store.NextUndoNumber(), 0);
 }
 
 TEST_F(MoveAndUndo, EveryStepRunsAndEveryFailureIsNamed) {

@@ -106,7 +106,7 @@ TEST_F(PageModelTest, CommandLinePathOpensTheMoveParameterPage) {
   EXPECT_EQ(wizard.givenItemName, "App");
   EXPECT_TRUE(wizard.moveDescriptionVisible);
   EXPECT_TRUE(wizard.showAdvancedVisible);
-  EXPECT_EQ(wizard.ctx.request.Mode, 'M');
+  EXPECT_EQ(wizard.ctx.request.Mode, RunMode::MoveAndMap);
   EXPECT_FALSE(wizard.introAnimationOn);
 }
 
@@ -118,7 +118,7 @@ struct Row {
   int panelsBefore;  // bits: 1 move, 2 switch, 4 map only
   int panelsAfter;
   bool advanced;  // "Show Advanced Map Options" shown afterwards
-  char mode;      // Mode afterwards ('F' was set before)
+  RunMode mode;   // Mode afterwards (MapOnly was set before)
 };
 
 class PageTableTest : public PageModelTest, public ::testing::WithParamInterface<Row> {};
@@ -131,14 +131,14 @@ TEST_P(PageTableTest, TurnsAndShows) {
   wizard.switchDescriptionVisible = r.panelsBefore & 2;
   wizard.mapOnlyDescriptionVisible = r.panelsBefore & 4;
   wizard.showAdvancedVisible = true;
-  wizard.ctx.request.Mode = 'F';
-  wizard.ctx.request.Cancelled = true;
+  wizard.ctx.request.Mode = RunMode::MapOnly;
+  wizard.ctx.tally.cancelled = true;
   wizard.TurnPage(r.sender);
   EXPECT_EQ(wizard.CurrentPage, r.next);
   EXPECT_EQ(wizard.moveDescriptionVisible + 2 * wizard.switchDescriptionVisible + 4 * wizard.mapOnlyDescriptionVisible, r.panelsAfter);
   EXPECT_EQ(wizard.showAdvancedVisible, r.advanced);
   EXPECT_EQ(wizard.ctx.request.Mode, r.mode);
-  EXPECT_FALSE(wizard.ctx.request.Cancelled);
+  EXPECT_FALSE(wizard.ctx.tally.cancelled);
   EXPECT_EQ(wizard.versionLineVisible, r.next == Page::Front);
   EXPECT_EQ(wizard.introAnimationOn, r.next == Page::Intro1 || r.next == Page::Intro2);
   EXPECT_TRUE(rec.calls.empty());
@@ -147,37 +147,37 @@ TEST_P(PageTableTest, TurnsAndShows) {
 
 INSTANTIATE_TEST_SUITE_P(
     Navigation, PageTableTest,
-    ::testing::Values(Row{Sender::Intro1Next, Page::Intro1, Page::Intro2, 0, 0, false, 'F'},
-                      Row{Sender::Intro2Next, Page::Intro2, Page::Intro3, 0, 0, false, 'F'},
-                      Row{Sender::Intro2Back, Page::Intro2, Page::Intro1, 0, 0, false, 'F'},
-                      Row{Sender::Intro3Next, Page::Intro3, Page::Front, 0, 0, false, 'F'},
-                      Row{Sender::Intro3Back, Page::Intro3, Page::Intro2, 0, 0, false, 'F'},
-                      Row{Sender::TitleUndo, Page::Targets, Page::Undo, 7, 0, false, 'F'},
-                      Row{Sender::MoveAndMap, Page::Front, Page::MoveTrees, 0, 1, true, 'M'},
-                      Row{Sender::SwitchDrives, Page::Front, Page::SwitchDrives, 0, 2, false, 'S'},
-                      Row{Sender::MapOnly, Page::Front, Page::MapOnly, 0, 4, true, 'F'},
-                      Row{Sender::TreeDrop, Page::MoveTrees, Page::MoveConfirm, 1, 1, true, 'F'},
-                      Row{Sender::PathGiven, Page::Front, Page::MoveGiven, 0, 1, true, 'M'},
-                      Row{Sender::MoveConfirmBack, Page::MoveConfirm, Page::Front, 7, 0, false, 'F'},
-                      Row{Sender::MoveGivenBack, Page::MoveGiven, Page::Front, 7, 0, false, 'F'},
-                      Row{Sender::UndoBack, Page::Undo, Page::Front, 7, 0, false, 'F'},
-                      Row{Sender::MapOnlyBack, Page::MapOnly, Page::Front, 7, 0, false, 'F'},
-                      Row{Sender::SwitchBack, Page::SwitchDrives, Page::Front, 7, 0, false, 'F'},
-                      Row{Sender::TargetsBack, Page::Targets, Page::MapOnly, 4, 4, true, 'F'},
-                      Row{Sender::DrivesBack, Page::Drives, Page::Targets, 4, 4, false, 'F'},
-                      Row{Sender::GoToStart, Page::Finished, Page::Intro1, 7, 0, false, 'F'},
-                      Row{Sender::GoToStartCancelled, Page::Cancelled, Page::Intro1, 7, 0, false, 'F'},
-                      Row{Sender::TitleFront, Page::Drives, Page::Intro1, 7, 0, false, 'F'}));
+    ::testing::Values(Row{Sender::Intro1Next, Page::Intro1, Page::Intro2, 0, 0, false, RunMode::MapOnly},
+                      Row{Sender::Intro2Next, Page::Intro2, Page::Intro3, 0, 0, false, RunMode::MapOnly},
+                      Row{Sender::Intro2Back, Page::Intro2, Page::Intro1, 0, 0, false, RunMode::MapOnly},
+                      Row{Sender::Intro3Next, Page::Intro3, Page::Front, 0, 0, false, RunMode::MapOnly},
+                      Row{Sender::Intro3Back, Page::Intro3, Page::Intro2, 0, 0, false, RunMode::MapOnly},
+                      Row{Sender::TitleUndo, Page::Targets, Page::Undo, 7, 0, false, RunMode::MapOnly},
+                      Row{Sender::MoveAndMap, Page::Front, Page::MoveTrees, 0, 1, true, RunMode::MoveAndMap},
+                      Row{Sender::SwitchDrives, Page::Front, Page::SwitchDrives, 0, 2, false, RunMode::SwitchDrives},
+                      Row{Sender::MapOnly, Page::Front, Page::MapOnly, 0, 4, true, RunMode::MapOnly},
+                      Row{Sender::TreeDrop, Page::MoveTrees, Page::MoveConfirm, 1, 1, true, RunMode::MapOnly},
+                      Row{Sender::PathGiven, Page::Front, Page::MoveGiven, 0, 1, true, RunMode::MoveAndMap},
+                      Row{Sender::MoveConfirmBack, Page::MoveConfirm, Page::Front, 7, 0, false, RunMode::MapOnly},
+                      Row{Sender::MoveGivenBack, Page::MoveGiven, Page::Front, 7, 0, false, RunMode::MapOnly},
+                      Row{Sender::UndoBack, Page::Undo, Page::Front, 7, 0, false, RunMode::MapOnly},
+                      Row{Sender::MapOnlyBack, Page::MapOnly, Page::Front, 7, 0, false, RunMode::MapOnly},
+                      Row{Sender::SwitchBack, Page::SwitchDrives, Page::Front, 7, 0, false, RunMode::MapOnly},
+                      Row{Sender::TargetsBack, Page::Targets, Page::MapOnly, 4, 4, true, RunMode::MapOnly},
+                      Row{Sender::DrivesBack, Page::Drives, Page::Targets, 4, 4, false, RunMode::MapOnly},
+                      Row{Sender::GoToStart, Page::Finished, Page::Intro1, 7, 0, false, RunMode::MapOnly},
+                      Row{Sender::GoToStartCancelled, Page::Cancelled, Page::Intro1, 7, 0, false, RunMode::MapOnly},
+                      Row{Sender::TitleFront, Page::Drives, Page::Intro1, 7, 0, false, RunMode::MapOnly}));
 
 TEST_F(PageModelTest, TargetsBackGoesByMode) {
   Show();
   At(Page::Targets);
-  wizard.ctx.request.Mode = 'M';
+  wizard.ctx.request.Mode = RunMode::MoveAndMap;
   wizard.TurnPage(Sender::TargetsBack);
   EXPECT_EQ(wizard.CurrentPage, Page::MoveConfirm);
   EXPECT_TRUE(wizard.showAdvancedVisible);
   At(Page::Targets);
-  wizard.ctx.request.Mode = 'S';
+  wizard.ctx.request.Mode = RunMode::SwitchDrives;
   wizard.TurnPage(Sender::TargetsBack);
   EXPECT_EQ(wizard.CurrentPage, Page::SwitchDrives);
   EXPECT_FALSE(wizard.showAdvancedVisible);
@@ -417,7 +417,7 @@ TEST_F(PageModelTest, MapOnceChecksBothTextsAndSetsTheDialogBox) {
   Show();
   wizard.TurnPage(Sender::MapOnly);
   wizard.findWhat = "C:\\Old";
-  wizard.ctx.verify.replaceAll = false;
+  wizard.VerifyClick(true);
   wizard.TurnPage(Sender::MapOnlyNext);
   EXPECT_EQ(wizard.CurrentPage, Page::MapOnly);
   ASSERT_EQ(ui.messages.size(), 1u);
@@ -425,7 +425,7 @@ TEST_F(PageModelTest, MapOnceChecksBothTextsAndSetsTheDialogBox) {
             "The \"Find\" and/or the \"Replace With\" textboxes are empty.  Please type in what you want to find and "
             "what you want to replace it with.");
   EXPECT_EQ(ui.messages[0].second, "Textbox Empty");
-  EXPECT_FALSE(wizard.ctx.verify.replaceAll);
+  EXPECT_TRUE(wizard.StopAndVerify());
   EXPECT_TRUE(wizard.showAdvancedVisible);  // the page keeps its box after the message
   // The same text in both boxes would change nothing: said, and nothing runs.
   wizard.replaceWith = wizard.findWhat;
@@ -444,7 +444,7 @@ TEST_F(PageModelTest, StartMapRunsAtOnceAndCountsTheLinks) {
   wizard.findWhat = "C:\\Old";
   wizard.replaceWith = "D:\\New";
   wizard.TurnPage(Sender::MapOnlyNext);
-  EXPECT_TRUE(wizard.ctx.verify.replaceAll);  // no verify box on: never ask
+  EXPECT_FALSE(wizard.ctx.stopAndVerify);  // no verify box on: never ask
   EXPECT_EQ(rec.calls, (std::vector<std::string>{"archive C:\\Ost\\Undo00000.zip", "reg C:\\Old>D:\\New"}));
   EXPECT_EQ(wizard.CurrentPage, Page::Finished);
   EXPECT_FALSE(wizard.finishedMoveLineVisible);
@@ -453,10 +453,10 @@ TEST_F(PageModelTest, StartMapRunsAtOnceAndCountsTheLinks) {
 
   wizard.TurnPage(Sender::GoToStart);
   wizard.TurnPage(Sender::MapOnly);
-  wizard.ctx.verify.mapOnly = true;
+  wizard.VerifyClick(true);
   wizard.ShowAdvancedClick(true);
   wizard.TurnPage(Sender::MapOnlyNext);
-  EXPECT_FALSE(wizard.ctx.verify.replaceAll);
+  EXPECT_TRUE(wizard.ctx.stopAndVerify);
   EXPECT_EQ(wizard.CurrentPage, Page::Targets);
 }
 
@@ -712,12 +712,12 @@ TEST_F(CarefulPageTest, OneVerifyChoiceWhateverPageShowsIt) {
   careful.OpenMoveGiven("C:\\Data\\Old");
   careful.VerifyClick(false);
   EXPECT_FALSE(careful.StopAndVerify());
-  careful.ctx.request.Mode = 'M';
+  careful.ctx.request.Mode = RunMode::MoveAndMap;
   EXPECT_FALSE(VerificationOn(careful.ctx));
   careful.givenDestination = "E:\\";
   rec.duringWalk = nullptr;
   careful.TurnPage(Sender::MoveGivenNext);
-  EXPECT_TRUE(careful.ctx.verify.replaceAll);
+  EXPECT_FALSE(careful.ctx.stopAndVerify);
 }
 
 TEST_F(CarefulPageTest, TheBandShowsExactlyTheModeAtHand) {
@@ -867,9 +867,9 @@ TEST_F(CarefulPageTest, TheProgressMeasureIsThePreviousFinishedRun) {
     for (int i = 0; i < 20; ++i) careful.work.Item();
   };
   careful.TurnPage(Sender::MapOnlyNext);  // two walks: 40 items
-  EXPECT_EQ(careful.itemsOfLastRun[ModeIndex('F')], 40);
+  EXPECT_EQ(careful.itemsOfLastRun[ModeIndex(RunMode::MapOnly)], 40);
   EXPECT_TRUE(careful.MayClose());
-  EXPECT_EQ(ReadSettings(fs, "C:\\Ost\\").ItemsOfLastRun[ModeIndex('F')], 40);
+  EXPECT_EQ(ReadSettings(fs, "C:\\Ost\\").ItemsOfLastRun[ModeIndex(RunMode::MapOnly)], 40);
 
   WorkMeter m;
   m.Begin(40);

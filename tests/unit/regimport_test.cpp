@@ -61,7 +61,7 @@ TEST(NTReg, RenameAndMoveChangeNothingWhenTheyMust) {
   reg.PutText(CU, "K", "a", "1");
   reg.Put(CU, "K", "empty", kRegSz, "");
   reg.PutText(CU, "K", "taken", "2");
-  TNTRegistry r(reg, CU);
+  RegistryCursor r(reg, CU);
   ASSERT_TRUE(r.OpenRegPathForReading("\\K"));
   EXPECT_FALSE(r.RenameRegValue("missing", "x"));
   EXPECT_FALSE(r.RenameRegValue("empty", "x"));
@@ -108,7 +108,7 @@ TEST(NTReg, MoveThatCannotListTheWholeKeyKeepsTheOldKey) {
   } reg;
   reg.PutText(CU, "Src", "a", "1");
   reg.PutText(CU, "Src", "b", "2");
-  TNTRegistry r(reg, CU);
+  RegistryCursor r(reg, CU);
   EXPECT_THROW(r.MoveRegKey("\\Src", "\\Dst", true), Error);
   EXPECT_TRUE(reg.Get(CU, "Src", "b"));
 }
@@ -118,7 +118,7 @@ TEST(NTReg, ErrorsNameTheValueOrKey) {
   reg.PutDword(CU, "K", "d", 7);
   reg.Put(CU, "K", "n", kRegNone, "x");
   reg.DenyWrite(CU, "K");
-  TNTRegistry r(reg, CU);
+  RegistryCursor r(reg, CU);
   ASSERT_TRUE(r.OpenRegPath("\\K"));  // read only is the last try
   EXPECT_EQ(r.ReadDwordValue("d"), 7u);
   auto message = [](auto&& f) {
@@ -186,7 +186,7 @@ TEST(RegImport, UnicodeFilesHoldTheRealCharacters) {
 
 TEST(NTReg, TextIsUtf16InTheRegistry) {
   MemoryRegistry reg;
-  TNTRegistry r(reg, CU);
+  RegistryCursor r(reg, CU);
   r.CreateRegPath("\\数据\\日本");
   r.WriteTextValue("Ł", "ø € 😀", kRegExpandSz);
   EXPECT_EQ(reg.Get(CU, "数据\\日本", "Ł")->data, Utf16Data(u"ø € \U0001F600"));
@@ -207,7 +207,7 @@ TEST(NTReg, PathsTooLongForOneCallAreFollowedKeyByKey) {
   reg.maxPathInOneCall = 255;
   std::string deep = "Deep";
   for (int i = 0; deep.size() < 430; ++i) deep += "\\Ключ" + std::to_string(i) + std::string(20, 'k');
-  TNTRegistry r(reg, CU);
+  RegistryCursor r(reg, CU);
   r.CreateRegPath("\\" + deep);
   r.WriteTextValue("v", "1");
   ASSERT_TRUE(reg.HasKey(CU, deep));
@@ -233,7 +233,7 @@ TEST(NTReg, AFailedKeyCopyIsTakenAwayAgain) {
   } reg;
   reg.PutText(CU, "Src\\Sub", "数据", "1");
   reg.PutText(CU, "Src\\Sub", "日本", "2");
-  TNTRegistry r(reg, CU);
+  RegistryCursor r(reg, CU);
   EXPECT_THROW(r.MoveRegKey("\\Src", "\\Dst", true), Error);
   EXPECT_FALSE(reg.HasKey(CU, "Dst"));
   EXPECT_EQ(reg.GetText(CU, "Src\\Sub", "日本"), "2");
@@ -254,7 +254,7 @@ TEST(NTReg, AFailedCopyOrDeleteLeavesNoKeyOpen) {
   } reg;
   reg.PutText(CU, "Src\\A\\B", "refused", "1");
   reg.PutText(CU, "Old\\A\\Kept", "v", "1");
-  TNTRegistry r(reg, CU);
+  RegistryCursor r(reg, CU);
   EXPECT_THROW(r.MoveRegKey("\\Src", "\\Dst", true), Error);
   EXPECT_EQ(reg.openHandles(), 0);
   EXPECT_THROW(r.DeleteRegKey("\\Old\\A"), Error);

@@ -20,8 +20,8 @@ class RegWalkTest : public ::testing::Test {
   RegWalkTest() {
     ctx.ui = &ui;
     ctx.programFolder = "C:\\Ost\\";
-    ctx.request.UndoName = "Undo00000";
-    ctx.request.Mode = 'F';
+    ctx.tally.undoName = "Undo00000";
+    ctx.request.Mode = RunMode::MapOnly;
     ctx.targets = Targets{true, false, false, false, false};
     ctx.OsGeneration = 6;
     fs.AddFolder("C:\\Ost");
@@ -32,7 +32,7 @@ class RegWalkTest : public ::testing::Test {
   }
   // The three passes of a drive switch, as the run makes them.
   void Switch(const std::string& a, const std::string& b) {
-    ctx.request.Mode = 'S';
+    ctx.request.Mode = RunMode::SwitchDrives;
     Map(a, "*:\\");
     Map(b, a);
     Map("*:\\", b);
@@ -62,10 +62,10 @@ TEST_F(RegWalkTest, EveryOccurrenceLeftToRightNeverInsideTheInsertedText) {
   reg.PutText(CU, "Software\\T", "q", "Prog and Prog");
   Map("C:\\Old", "D:\\New");
   EXPECT_EQ(Text(CU, "Software\\T", "p"), "D:\\New\\a;D:\\New\\b");
-  EXPECT_EQ(ctx.request.LinkCount, 2);
+  EXPECT_EQ(ctx.tally.linkCount, 2);
   Map("Prog", "MyProg");
   EXPECT_EQ(Text(CU, "Software\\T", "q"), "MyProg and MyProg");
-  EXPECT_EQ(ctx.request.LinkCount, 4);
+  EXPECT_EQ(ctx.tally.linkCount, 4);
 }
 
 TEST_F(RegWalkTest, ShortPairOnlyWhereTheLongTextIsAbsent) {
@@ -116,7 +116,7 @@ TEST_F(RegWalkTest, MovedKeyTakesItsSubtreeUnvisited) {
   EXPECT_FALSE(reg.HasKey(CU, "Software\\OldApp"));
   EXPECT_EQ(Text(CU, "Software\\NewApp", ""), "OldApp default");
   EXPECT_EQ(Text(CU, "Software\\NewApp\\Sub", "p"), "OldApp path");
-  EXPECT_EQ(ctx.request.LinkCount, 1);
+  EXPECT_EQ(ctx.tally.linkCount, 1);
 }
 
 // Renames and moves that cannot change anything are named, not counted and
@@ -131,7 +131,7 @@ TEST_F(RegWalkTest, NoOpRenamesAndMovesIntoItselfAreRefusedAndNotCounted) {
   Map("App", "App\\Sub");
   Map("Keep", "KEEP");
   EXPECT_EQ(reg.Dump(), before);
-  EXPECT_EQ(ctx.request.LinkCount, 0);
+  EXPECT_EQ(ctx.tally.linkCount, 0);
   EXPECT_EQ(Backup().find("[HKEY"), std::string::npos) << Backup();
   ASSERT_EQ(ctx.passedOver.size(), 3u);
   EXPECT_NE(ctx.passedOver[0].reason.find("exists already"), std::string::npos) << ctx.passedOver[0].reason;
@@ -145,7 +145,7 @@ TEST_F(RegWalkTest, RenamedValueDataIsMappedUnderItsNewName) {
   Map("Old", "New");
   EXPECT_FALSE(reg.Get(CU, "Software\\T", "Old.exe"));
   EXPECT_EQ(Text(CU, "Software\\T", "New.exe"), "New.exe here");
-  EXPECT_EQ(ctx.request.LinkCount, 2);
+  EXPECT_EQ(ctx.tally.linkCount, 2);
   ExpectUndoRestores(before);
 }
 
@@ -188,7 +188,7 @@ TEST_F(RegWalkTest, UnwritableValueIsPassedOverAndTheRunGoesOn) {
   EXPECT_EQ(Text(CU, "Software\\A", "p"), "D:\\New\\a");
   EXPECT_EQ(Text(CU, "Software\\B", "q"), "C:\\Old\\b");
   EXPECT_EQ(Text(CU, "Software\\C", "r"), "D:\\New\\c");
-  EXPECT_EQ(ctx.request.LinkCount, 2);
+  EXPECT_EQ(ctx.tally.linkCount, 2);
   ASSERT_EQ(ctx.passedOver.size(), 1u);
   EXPECT_EQ(ctx.passedOver[0].where, "HKEY_CURRENT_USER\\Software\\B, value \"q\"");
   EXPECT_EQ(ctx.passedOver[0].reason, "Failed to set data for 'q'");
@@ -223,9 +223,9 @@ TEST_F(RegWalkTest, ProgressPhasesShareAndLocation) {
   };
   Map("C:\\Old", "D:\\New");
   EXPECT_EQ(phases, (std::vector<std::string>{"Scanning System Registry", "Scanning User Registry"}));
-  EXPECT_EQ(ctx.request.ProgressFloor, 48);
-  EXPECT_EQ(ctx.request.ProgressCeiling, 99);
-  EXPECT_EQ(ctx.request.ScanLocation, "HKEY_CURRENT_USER\\Software\\T");
+  EXPECT_EQ(ctx.tally.progressFloor, 48);
+  EXPECT_EQ(ctx.tally.progressCeiling, 99);
+  EXPECT_EQ(ctx.tally.scanLocation, "HKEY_CURRENT_USER\\Software\\T");
   EXPECT_FALSE(fs.Has(kBackup));  // nothing changed, no file
 }
 
@@ -235,13 +235,13 @@ TEST_F(RegWalkTest, CancelFromTheProgressDialogStopsBothHives) {
   reg.PutText(CU, "Software\\C", "p", "C:\\Old");
   int pumps = 0;
   ui.onPump = [&] {
-    if (++pumps == 4) ctx.request.Cancelled = true;  // root, Software, A, then A's first value
+    if (++pumps == 4) ctx.tally.cancelled = true;  // root, Software, A, then A's first value
   };
   Map("C:\\Old", "D:\\New");
   EXPECT_EQ(Text(LM, "Software\\A", "p"), "C:\\Old");
   EXPECT_EQ(Text(LM, "Software\\B", "p"), "C:\\Old");
   EXPECT_EQ(Text(CU, "Software\\C", "p"), "C:\\Old");
-  EXPECT_EQ(ctx.request.LinkCount, 0);
+  EXPECT_EQ(ctx.tally.linkCount, 0);
 }
 
 TEST_F(RegWalkTest, BackupThatDisappearsDuringTheRunStopsItBeforeTheNextChange) {
@@ -260,7 +260,7 @@ TEST_F(RegWalkTest, BackupThatDisappearsDuringTheRunStopsItBeforeTheNextChange) 
   ui.onPump = nullptr;
   ++ctx.runNumber;
   reg.PutText(CU, "Software\\S", "p", "C:\\x;D:\\y");
-  ctx.request.Mode = 'S';
+  ctx.request.Mode = RunMode::SwitchDrives;
   Map("C:", "*:");
   ASSERT_TRUE(fs.Has(kBackup));
   fs.Remove(kBackup);
@@ -280,7 +280,7 @@ TEST_F(RegWalkTest, BackupThatDisappearsDuringTheRunStopsItBeforeTheNextChange) 
 }
 
 TEST_F(RegWalkTest, VerificationQuestionsSkipAndCancel) {
-  ctx.verify.mapOnly = true;
+  ctx.stopAndVerify = true;
   reg.PutText(CU, "Software\\A", "p", "C:\\Old\\1;C:\\Old\\2");
   reg.PutText(CU, "Software\\B", "q", "C:\\Old\\3;C:\\Old\\4");
   reg.PutText(CU, "Software\\C", "r", "C:\\Old\\5");
@@ -303,20 +303,20 @@ TEST_F(RegWalkTest, VerificationQuestionsSkipAndCancel) {
   EXPECT_EQ(Text(CU, "Software\\B", "q"), "C:\\Old\\3;C:\\Old\\4");  // skip leaves the whole entry
   EXPECT_EQ(Text(CU, "Software\\C", "r"), "C:\\Old\\5");
   EXPECT_EQ(Text(CU, "Software\\D", "s"), "C:\\Old\\6");  // cancel ends the walk
-  EXPECT_TRUE(ctx.request.Cancelled);
-  EXPECT_EQ(ctx.request.LinkCount, 2);
+  EXPECT_TRUE(ctx.tally.cancelled);
+  EXPECT_EQ(ctx.tally.linkCount, 2);
 }
 
 TEST_F(RegWalkTest, DoNotStopAndVerifyClearsTheSwitchesOnlyWhenTicked) {
-  ctx.request.Mode = 'M';
-  ctx.verify.moveGiven = true;
+  ctx.request.Mode = RunMode::MoveAndMap;
+  ctx.stopAndVerify = true;
   reg.PutText(CU, "Software\\A", "p", "C:\\Old\\1");
   reg.PutText(CU, "Software\\B", "p", "C:\\Old\\2");
   reg.PutText(CU, "Software\\C", "p", "C:\\Old\\3");
   ui.replies = {{Answer::Skip, false}, {Answer::Replace, true}};
   Map("C:\\Old", "D:\\New");
   EXPECT_EQ(ui.questions.size(), 2u);
-  EXPECT_FALSE(ctx.verify.moveGiven);
+  EXPECT_FALSE(ctx.stopAndVerify);
   EXPECT_EQ(Text(CU, "Software\\C", "p"), "D:\\New\\3");  // changed without asking
   EXPECT_EQ(ui.events.back(), "busy");
 }
@@ -334,7 +334,7 @@ TEST_F(RegWalkTest, PreviewReportsAndCountsButChangesNothing) {
   EXPECT_EQ(ui.previews[0].newText, "Software\\NewApp");
   EXPECT_EQ(ui.previews[1].place, "HKEY_CURRENT_USER\\Software\\T");
   EXPECT_EQ(ui.previews[1].name, "p");
-  EXPECT_EQ(ctx.request.LinkCount, 2);
+  EXPECT_EQ(ctx.tally.linkCount, 2);
 
   // Before a move: what is found in the short form says why it shows the long one.
   reg.PutText(CU, "Software\\T", "s", "C:\\OLDDIR~1\\x");
@@ -351,7 +351,7 @@ TEST_F(RegWalkTest, UndoRestoresAPlainChange) {
   reg.PutText(LM, "Software\\T", "", "C:\\Old");
   const std::string before = reg.Dump();
   Map("C:\\Old", "D:\\New");
-  EXPECT_EQ(ctx.request.LinkCount, 4);
+  EXPECT_EQ(ctx.tally.linkCount, 4);
   ExpectUndoRestores(before);
 }
 
@@ -426,7 +426,7 @@ TEST_F(RegWalkTest, UndoOfADriveSwitchTakesBackWhatAMoveBroughtIntoARestoredKey)
 TEST_F(RegWalkTest, ASecondRunStartsItsOwnBackup) {
   reg.PutText(CU, "Software\\T", "p", "C:\\Old");
   Map("C:\\Old", "D:\\New");
-  ctx.request.UndoName = "Undo00001";
+  ctx.tally.undoName = "Undo00001";
   Map("D:\\New", "E:\\Newer");
   const std::string second = DecodeRegText(fs.ReadWhole("C:\\Ost\\Undo00001.reg"));
   EXPECT_NE(second.find("\"p\"=\"D:\\\\New\""), std::string::npos) << second;
@@ -469,7 +469,7 @@ TEST_F(RegWalkTest, FindTextInCjkMatchesOnlyItself) {
   EXPECT_EQ(Text(CU, "Software\\U", "b"), "C:\\数\\x");
   EXPECT_EQ(Text(CU, "Software\\U", "c"), "C:\\日本\\x");
   EXPECT_EQ(Text(CU, "Software\\U", "d"), "E:\\新\\y");
-  EXPECT_EQ(ctx.request.LinkCount, 2);
+  EXPECT_EQ(ctx.tally.linkCount, 2);
 }
 
 TEST_F(RegWalkTest, KeyPathsTooLongForOneCallAreWalkedChangedAndRestored) {
@@ -501,7 +501,7 @@ TEST_F(RegWalkTest, AnsiBackupPassesOverWhatItCannotHold) {
   EXPECT_EQ(ctx.passedOver[0].where, "HKEY_CURRENT_USER\\Software\\U, value \"not held\"");
   EXPECT_NE(ctx.passedOver[0].reason.find("REGEDIT4"), std::string::npos);
   EXPECT_EQ(ctx.passedOver[1].where, "HKEY_CURRENT_USER\\Software\\U\\OldKey");
-  EXPECT_EQ(ctx.request.LinkCount, 1);
+  EXPECT_EQ(ctx.tally.linkCount, 1);
   EXPECT_EQ(fs.ReadWhole(kBackup).rfind("REGEDIT4\r\n", 0), 0u);
   ExpectUndoRestores(before);
 }
@@ -543,7 +543,7 @@ TEST_F(RegLinkTest, ValueBehindALinkIsChangedOnceAndRestoredExactly) {
   // The new text holds the old one: a second visit would make "D:\Tools22".
   Map("D:\\Tools", "D:\\Tools2");
   EXPECT_EQ(Text(LM, "Software\\Classes\\Wow6432Node\\Svc", "path"), "D:\\Tools2\\svc.exe");
-  EXPECT_EQ(ctx.request.LinkCount, 1);
+  EXPECT_EQ(ctx.tally.linkCount, 1);
   EXPECT_TRUE(ctx.passedOver.empty());
   EXPECT_EQ(Backup().find("Wow6432Node\\Classes"), std::string::npos) << Backup();
   ExpectUndoRestores(before);
@@ -566,7 +566,7 @@ TEST_F(RegLinkTest, LinkIsNeitherEnteredNorMovedNorCopied) {
   EXPECT_NE(ctx.passedOver[0].reason.find("registry link"), std::string::npos);
   EXPECT_FALSE(fs.Has(kBackup)) << Backup();
   // Deleting a tree takes the link away, never what it leads to.
-  TNTRegistry tree(reg, LM);
+  RegistryCursor tree(reg, LM);
   EXPECT_TRUE(tree.DeleteRegKey("\\Software\\Vendor"));
   EXPECT_FALSE(reg.HasKey(LM, "Software\\Vendor"));
   EXPECT_EQ(Text(LM, "Software\\Classes\\Wow6432Node\\Svc", "path"), "D:\\Tools\\svc.exe");
@@ -621,11 +621,11 @@ TEST_F(RegWalkTest, ExpandSzFoundBehindVariablesKeepsTypeAndVariable) {
   Map("C:\\Program Files\\OldApp", "C:\\Program Files\\NewApp", "", "", MatchRule::Path);
   EXPECT_EQ(Text(LM, "Software\\T", "exp"), "\"%ProgramFiles%\\NewApp\\a.exe\" %ProgramFiles%\\NewApp\\b");
   EXPECT_EQ(reg.Get(LM, "Software\\T", "exp")->type, kRegExpandSz);
-  EXPECT_EQ(ctx.request.LinkCount, 2);
+  EXPECT_EQ(ctx.tally.linkCount, 2);
   ExpectUndoRestores(before);
   // A drive switch takes only what is written with the drive: every
   // %ProgramFiles% of the machine would be written out otherwise.
-  ctx.request.Mode = 'S';
+  ctx.request.Mode = RunMode::SwitchDrives;
   Map("C:", "D:", "", "", MatchRule::Path);
   EXPECT_EQ(reg.Dump(), before);
 }
@@ -644,7 +644,7 @@ TEST_F(RegWalkTest, ARepeatedRunFindsNothingItWroteAndStillTheSiblings) {
   const auto run = [&] {
     ctx.changes.clear();
     ctx.passedOver.clear();
-    ctx.request.LinkCount = 0;
+    ctx.tally.linkCount = 0;
     Map("C:\\Data", "C:\\Data\\Old", "", "", MatchRule::Path);
   };
   run();
@@ -653,12 +653,12 @@ TEST_F(RegWalkTest, ARepeatedRunFindsNothingItWroteAndStillTheSiblings) {
   EXPECT_EQ(Text(CU, "Software\\T", "exp"), "%DATA%\\Old\\reports");
   EXPECT_TRUE(reg.Get(CU, "Software\\T", "C:\\Data\\Old\\cache"));
   EXPECT_TRUE(reg.HasKey(CU, "Software\\C:\\Data\\Old\\sub"));
-  EXPECT_EQ(ctx.request.LinkCount, 5);
+  EXPECT_EQ(ctx.tally.linkCount, 5);
 
   const std::string once = reg.Dump();
   run();
   EXPECT_EQ(reg.Dump(), once);
-  EXPECT_EQ(ctx.request.LinkCount, 0);
+  EXPECT_EQ(ctx.tally.linkCount, 0);
   // Only the key C:\Data itself is met again: it cannot go into its own subkey.
   for (const ChangeEntry& e : ctx.changes) EXPECT_EQ(e.where, "HKEY_CURRENT_USER\\Software\\C:\\Data") << e.oldText;
 }
@@ -700,7 +700,7 @@ TEST_F(RegWalkTest, OtherUsersHivesEachWalkedOnceNamedInThePhase) {
   EXPECT_EQ(Text(US, "S-1-5-21-1-1002_Classes\\T", "p"), "C:\\Old");
   EXPECT_EQ(Text(US, ".DEFAULT\\T", "p"), "C:\\Old");
   EXPECT_EQ(Text(US, "S-1-5-18\\T", "p"), "D:\\New");
-  EXPECT_EQ(ctx.request.LinkCount, 5);
+  EXPECT_EQ(ctx.tally.linkCount, 5);
   EXPECT_EQ(phases, (std::vector<std::string>{"Scanning System Registry", "Scanning User Registry",
                                               "Scanning User Registry: S-1-5-18",
                                               "Scanning User Registry: S-1-5-21-1-1000_Classes",

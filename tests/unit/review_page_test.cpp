@@ -11,6 +11,7 @@
 #include "support/FakeUi.h"
 #include "support/FakeWindowPorts.h"
 #include "window/HelpLinks.h"
+#include "window/ResumeArguments.h"
 #include "window/RightsWarning.h"
 #include "window/Settings.h"
 #include "window/Wizard.h"
@@ -86,7 +87,7 @@ class ReviewPageTest : public ::testing::Test {
 };
 
 TEST_F(ReviewPageTest, TheReviewListsEverythingFirstAndApplyMakesOnlyTheTickedChanges) {
-  EXPECT_TRUE(wizard.showChangesFirst[ModeIndex('F')]);  // on without a settings file
+  EXPECT_TRUE(wizard.showChangesFirst[ModeIndex(RunMode::MapOnly)]);  // on without a settings file
   MapOnlyStart();
   ASSERT_EQ(wizard.CurrentPage, Page::Review);
   EXPECT_EQ(Changed(), 0);
@@ -102,7 +103,7 @@ TEST_F(ReviewPageTest, TheReviewListsEverythingFirstAndApplyMakesOnlyTheTickedCh
   ASSERT_EQ(wizard.CurrentPage, Page::Finished);
   EXPECT_TRUE(world["a.exe"].changed && world["b.ini"].changed);
   EXPECT_FALSE(world["c.exe"].changed);
-  EXPECT_EQ(wizard.ctx.request.LinkCount, 2);
+  EXPECT_EQ(wizard.ctx.tally.linkCount, 2);
   EXPECT_EQ(wizard.ctx.selection, nullptr);
   EXPECT_EQ(wizard.review.size(), 0u);  // not kept once the page is left
 
@@ -223,7 +224,7 @@ TEST_F(ReviewPageTest, AReviewedSwitchFinishesTheTickedAndLeavesTheRestWhole) {
       }
     }
   };
-  wizard.ShowChangesFirstClick('S', true);
+  wizard.ShowChangesFirstClick(RunMode::SwitchDrives, true);
   wizard.TurnPage(Sender::SwitchDrives);
   wizard.TurnPage(Sender::SwitchNext);
   ASSERT_EQ(wizard.CurrentPage, Page::Targets);
@@ -246,23 +247,23 @@ TEST_F(ReviewPageTest, AReviewedSwitchFinishesTheTickedAndLeavesTheRestWhole) {
 TEST_F(ReviewPageTest, TheBoxIsKeptPerModeAndAFileWithoutTheKeyReadsAsTheDefault) {
   const std::string ini = "C:\\Ost\\Ostrivane.ini";
   const Settings none = ReadSettings(fs, "C:\\Ost\\");
-  EXPECT_TRUE(none.ShowChangesFirst[ModeIndex('M')]);
-  EXPECT_FALSE(none.ShowChangesFirst[ModeIndex('S')]);
-  EXPECT_TRUE(none.ShowChangesFirst[ModeIndex('F')]);
+  EXPECT_TRUE(none.ShowChangesFirst[ModeIndex(RunMode::MoveAndMap)]);
+  EXPECT_FALSE(none.ShowChangesFirst[ModeIndex(RunMode::SwitchDrives)]);
+  EXPECT_TRUE(none.ShowChangesFirst[ModeIndex(RunMode::MapOnly)]);
   fs.AddFile(ini, "[Show Changes First]\r\nMapOnly=0\r\nSwitchDrives=1\r\nMoveAndMap=yes\r\n");
   const Settings read = ReadSettings(fs, "C:\\Ost\\");
-  EXPECT_TRUE(read.ShowChangesFirst[ModeIndex('M')]);  // malformed: the default
-  EXPECT_TRUE(read.ShowChangesFirst[ModeIndex('S')]);
-  EXPECT_FALSE(read.ShowChangesFirst[ModeIndex('F')]);
+  EXPECT_TRUE(read.ShowChangesFirst[ModeIndex(RunMode::MoveAndMap)]);  // malformed: the default
+  EXPECT_TRUE(read.ShowChangesFirst[ModeIndex(RunMode::SwitchDrives)]);
+  EXPECT_FALSE(read.ShowChangesFirst[ModeIndex(RunMode::MapOnly)]);
 
   // The Switch Drives box, ticked on its page, lasts to the next start.
-  wizard.ShowChangesFirstClick('S', true);
-  wizard.ShowChangesFirstClick('F', false);
+  wizard.ShowChangesFirstClick(RunMode::SwitchDrives, true);
+  wizard.ShowChangesFirstClick(RunMode::MapOnly, false);
   ASSERT_TRUE(wizard.MayClose());
   Wizard next(Ports(), "C:\\Ost\\");
   next.Start("");
-  EXPECT_TRUE(next.showChangesFirst[ModeIndex('S')]);
-  EXPECT_FALSE(next.showChangesFirst[ModeIndex('F')]);
-  EXPECT_TRUE(next.showChangesFirst[ModeIndex('M')]);
+  EXPECT_TRUE(next.showChangesFirst[ModeIndex(RunMode::SwitchDrives)]);
+  EXPECT_FALSE(next.showChangesFirst[ModeIndex(RunMode::MapOnly)]);
+  EXPECT_TRUE(next.showChangesFirst[ModeIndex(RunMode::MoveAndMap)]);
 }
 }  // namespace

@@ -5,6 +5,7 @@
 #include "support/FakeFileSystem.h"
 #include "support/FakeUi.h"
 #include "support/FakeWindowPorts.h"
+#include "window/ResumeArguments.h"
 #include "window/RightsWarning.h"
 #include "window/Wizard.h"
 
@@ -107,7 +108,7 @@ TEST_F(RightsPageTest, TheRestartedCopyGetsThePageAndItsFields) {
   wizard.showAdvanced = true;
   wizard.ctx.targets.allFiles = true;
   wizard.ctx.targets.registry = false;
-  wizard.ctx.verify.mapOnly = true;
+  wizard.VerifyClick(true);
   for (DriveRow& d : wizard.ctx.drives) d.selected = d.root == "D:\\";
   const std::vector<std::string> args = ResumeArguments(wizard);
 
@@ -120,7 +121,17 @@ TEST_F(RightsPageTest, TheRestartedCopyGetsThePageAndItsFields) {
   EXPECT_TRUE(restarted.showAdvanced);
   EXPECT_TRUE(restarted.ctx.targets.allFiles);
   EXPECT_FALSE(restarted.ctx.targets.registry);
-  EXPECT_TRUE(restarted.ctx.verify.mapOnly);
+  EXPECT_TRUE(restarted.StopAndVerify());
+  // The choice travels as each page's box: any one ticked ticks it.
+  for (const char* box : {"verifyGiven", "verifyMap", "verifyConfirm"}) {
+    std::vector<std::string> one = {kResumeSwitch, "page=MapOnly", "verifyGiven=0", "verifyMap=0", "verifyConfirm=0"};
+    ASSERT_TRUE(ApplyResumeArguments(restarted, one));
+    EXPECT_FALSE(restarted.StopAndVerify());
+    for (std::string& a : one)
+      if (a.rfind(box, 0) == 0) a.back() = '1';
+    ASSERT_TRUE(ApplyResumeArguments(restarted, one));
+    EXPECT_TRUE(restarted.StopAndVerify()) << box;
+  }
   for (const DriveRow& d : restarted.ctx.drives) EXPECT_EQ(d.selected, d.root == "D:\\") << d.root;
   EXPECT_FALSE(ApplyResumeArguments(restarted, {"C:\\Some\\Path"}));
 

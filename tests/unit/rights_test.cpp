@@ -25,7 +25,7 @@ struct FakeRights : RightsPort {
   std::vector<std::string> ProtectedFolders() override { return {"C:\\Program Files\\", "C:\\Windows\\"}; }
 };
 
-RunContext RunOf(char mode, const std::string& find, const std::string& replace) {
+RunContext RunOf(RunMode mode, const std::string& find, const std::string& replace) {
   RunContext ctx;
   ctx.programFolder = "C:\\Users\\ann\\Ostrivane\\";
   ctx.request.Mode = mode;
@@ -40,7 +40,7 @@ RunContext RunOf(char mode, const std::string& find, const std::string& replace)
 TEST(Rights, WhatARunLacksWithoutElevation) {
   FakeRights rights;
   // A move out of Program Files, registry and files searched on C: and D:.
-  RunContext ctx = RunOf('M', "C:\\Program Files\\Tool", "D:\\Apps\\Tool");
+  RunContext ctx = RunOf(RunMode::MoveAndMap, "C:\\Program Files\\Tool", "D:\\Apps\\Tool");
   RightsCheck check = CheckRights(ctx, rights);
   EXPECT_EQ(check.lacking, (std::vector<std::string>{
                                "registry values under HKEY_LOCAL_MACHINE",
@@ -64,7 +64,7 @@ TEST(Rights, WhatARunLacksWithoutElevation) {
   // Only the registry target, C: not searched, a destination under
   // Program Files: the protected folders of unsearched drives do not count,
   // the destination does.
-  ctx = RunOf('M', "D:\\Tool", "C:\\Program Files\\Tool");
+  ctx = RunOf(RunMode::MoveAndMap, "D:\\Tool", "C:\\Program Files\\Tool");
   ctx.targets = Targets{true, false, false, false, false};
   rights.machineRegistry = true;
   EXPECT_EQ(CheckRights(ctx, rights).lacking,
@@ -75,7 +75,7 @@ TEST(Rights, WhatARunLacksWithoutElevation) {
   EXPECT_FALSE(CheckRights(ctx, rights).NeedsMore());
 
   // Records that cannot be written block every change.
-  ctx = RunOf('F', "C:\\Old", "D:\\New");
+  ctx = RunOf(RunMode::MapOnly, "C:\\Old", "D:\\New");
   ctx.programFolder = "C:\\Program Files\\Ostrivane\\";
   ctx.targets = Targets{false, false, false, false, false};
   check = CheckRights(ctx, rights);

@@ -20,10 +20,11 @@ struct Recorder : UndoNumbers, ItemMover, BackupArchive, RegistryMapper, FileMap
   // Links each walk pass adds, keyed by "reg A>B" / "ini A>B".
   std::map<std::string, int> linksPerPass;
 
-  int FillUndoBox(bool next) override {
-    calls.push_back(next ? "undo next" : "undo refresh");
-    return next ? nextNumber : 0;
+  int NextUndoNumber() override {
+    calls.push_back("undo next");
+    return nextNumber;
   }
+  void RebuildList() override { calls.push_back("undo refresh"); }
   bool MoveDir(const std::string& s, const std::string& d) override {
     calls.push_back("move " + s + ">" + d);
     if (moveSucceeds) movedAway = s;
@@ -33,13 +34,13 @@ struct Recorder : UndoNumbers, ItemMover, BackupArchive, RegistryMapper, FileMap
   void FindReplaceProcess(const SearchTexts& t) override {
     const std::string key = "reg " + t.oldText + ">" + t.newText;
     calls.push_back(key + " (" + t.oldShort + "," + t.newShort + ")");
-    ctx->request.LinkCount += linksPerPass[key];
+    ctx->tally.linkCount += linksPerPass[key];
   }
-  void IniProcess(const SearchTexts& t) override {
+  void MapFiles(const SearchTexts& t) override {
     rules.push_back(t.rule);
     const std::string key = "ini " + t.oldText + ">" + t.newText;
     calls.push_back(key);
-    ctx->request.LinkCount += linksPerPass[key];
+    ctx->tally.linkCount += linksPerPass[key];
     if (filePass) filePass(t);
   }
   std::function<void(const SearchTexts&)> filePass;  // what a file pass finds
@@ -63,12 +64,12 @@ class RunTest : public ::testing::Test {
     ctx.programFolder = "C:\\Ost\\";
     rec.ctx = &ctx;
   }
-  void Start(char mode, const std::string& find, const std::string& replace) {
+  void Start(RunMode mode, const std::string& find, const std::string& replace) {
     ctx.request.Mode = mode;
     ctx.request.FindText = find;
     ctx.request.ReplaceText = replace;
     MappingRun run(ctx, {&rec, &rec, &rec, &rec, &rec, &rec, &rec, nullptr});
-    run.StartSearch();
+    run.Run();
   }
   RunContext ctx;
   FakeUi ui;
@@ -78,13 +79,13 @@ class RunTest : public ::testing::Test {
 
 TEST_F(RunTest, MapOnlyCallsRegistryThenFilesWithShortForms) {
   rec.nextNumber = 7;
-  Start('F', "C:\\Old", "D:\\New");
-  EXPECT_EQ(ctx.request.UndoName, "Undo00007");
+  Start(RunMode::MapOnly, "C:\\Old", "D:\\New");
+  EXPECT_EQ(ctx.tally.undoName, "Undo00007");
   const std::vector<std::string> want = {"undo next", "archive C:\\Ost\\Undo00007.zip",
                                          "reg C:\\Old>D:\\New (short(C:\\Old),short(D:\\New))", "ini C:\\Old>D:\\New",
                                          "undo refresh", "unlock"};
   EXPECT_EQ(rec.calls, want);
-  EXPECT_FALSE(ctx.request.Cancelled);
+  EXPECT_FALSE(ctx.tally.cancelled);
   EXPECT_EQ(ui.events, (std::vector<std::string>{"busy", "show", "timer on", "timer off", "normal", "close"}));
   EXPECT_FALSE(ctx.running);
 }
@@ -92,26 +93,26 @@ TEST_F(RunTest, MapOnlyCallsRegistryThenFilesWithShortForms) {
 // Replacing an old short reference by nothing would leave "\run.exe" behind.
 TEST_F(RunTest, ANewTextWithoutAShortFormOfItsOwnStandsForItself) {
   rec.plainName = "D:\\New";
-  Start('F', "C:\\Old Long", "D:\\New");
+  Start(RunMode::MapOnly, "C:\\Old Long", "D:\\New");
   EXPECT_EQ(rec.calls[2], "reg C:\\Old Long>D:\\New (short(C:\\Old Long),D:\\New)");
   rec.calls.clear();
   rec.plainName = "C:\\Old";
-  Start('F', "C:\\Old", "D:\\New Long");
+  Start(RunMode::MapOnly, "C:\\Old", "D:\\New Long");
   EXPECT_EQ(rec.calls[2], "reg C:\\Old>D:\\New Long (,short(D:\\New Long))");
 }
 
 TEST_F(RunTest, TargetsChooseTheWalks) {
   ctx.targets = {false, false, true, false, false};
-  Start('F', "a", "b");
+  Start(RunMode::MapOnly, "a", "b");
   EXPECT_EQ(rec.calls[2], "ini a>b");
   rec.calls.clear();
   ctx.targets = {true, false, false, false, false};
-  Start('F', "a", "b");
+  Start(RunMode::MapOnly, "a", "b");
   EXPECT_EQ(rec.calls[2].rfind("reg a>b", 0), 0u);
   EXPECT_EQ(rec.calls[3], "undo refresh");
   rec.calls.clear();
   ctx.targets = {false, false, false, false, false};
-  Start('F', "a", "b");
+  Start(RunMode::MapOnly, "a", "b");
   EXPECT_EQ(rec.calls, (std::vector<std::string>{"undo next", "archive C:\\Ost\\Undo00000.zip", "undo refresh", "unlock"}));
 }
 
@@ -120,19 +121,19 @@ TEST_F(RunTest, SwitchMakesThreePassesOnlyWhenTheFirstChangedSomething) {
   rec.linksPerPass["ini C:\\>*:\\"] = 0;
   rec.linksPerPass["reg D:\\>C:\\"] = 1;
   rec.linksPerPass["reg *:\\>D:\\"] = 2;
-  Start('S', "C:\\", "D:\\");
+  Start(RunMode::SwitchDrives, "C:\\", "D:\\");
   const std::vector<std::string> want = {"undo next",     "archive C:\\Ost\\Undo00000.zip",
                                          "reg C:\\>*:\\ (,)", "reg D:\\>C:\\ (,)",
                                          "reg *:\\>D:\\ (,)", "ini C:\\>*:\\",
                                          "undo refresh",   "unlock"};
   EXPECT_EQ(rec.calls, want);
-  EXPECT_EQ(ctx.request.LinkCount, 5);
+  EXPECT_EQ(ctx.tally.linkCount, 5);
 }
 
 TEST_F(RunTest, SwitchWithNothingOnTheFirstDriveChangesNothing) {
   rec.linksPerPass["reg D:\\>C:\\"] = 9;  // would be wrong to run
-  Start('S', "C:\\", "D:\\");
-  EXPECT_EQ(ctx.request.LinkCount, 0);
+  Start(RunMode::SwitchDrives, "C:\\", "D:\\");
+  EXPECT_EQ(ctx.tally.linkCount, 0);
   EXPECT_EQ(EndPageOf(ctx).countLine, "0 links were remapped");
 }
 
@@ -140,14 +141,14 @@ TEST_F(RunTest, PreviewSwitchReportsTheNetExchange) {
   ctx.preview = true;
   ctx.targets = {false, true, false, false, false};
   rec.linksPerPass["ini C:\\>D:\\"] = 1;
-  Start('S', "C:\\", "D:\\");
+  Start(RunMode::SwitchDrives, "C:\\", "D:\\");
   EXPECT_EQ(rec.calls[2], "ini C:\\>D:\\");
   EXPECT_EQ(rec.calls[3], "ini D:\\>C:\\");
   EXPECT_EQ(rec.calls[4], "undo refresh");
 }
 
 TEST_F(RunTest, MoveAndMapMovesFirst) {
-  Start('M', "C:\\Apps\\Tool", "D:\\Apps\\Tool");
+  Start(RunMode::MoveAndMap, "C:\\Apps\\Tool", "D:\\Apps\\Tool");
   EXPECT_EQ(rec.calls[1], "move C:\\Apps\\Tool>D:\\Apps\\Tool");
   EXPECT_EQ(rec.calls[2], "archive C:\\Ost\\Undo00000.zip");
   // The item's own short form, asked while it was still in its old place.
@@ -169,7 +170,7 @@ TEST_F(RunTest, AMovesPreviewNeitherSaysItMovedNorGuessesTheNewShortForm) {
     ctx.Record(e);
   };
   ctx.preview = true;
-  Start('M', "C:\\Apps\\Tool", "D:\\Apps\\Tool");
+  Start(RunMode::MoveAndMap, "C:\\Apps\\Tool", "D:\\Apps\\Tool");
   EXPECT_EQ(rec.calls[2], "reg C:\\Apps\\Tool>D:\\Apps\\Tool (short(C:\\Apps\\Tool),D:\\Apps\\Tool)");
   EXPECT_TRUE(shortAfterMove);
   EndPage page = EndPageOf(ctx);
@@ -180,7 +181,7 @@ TEST_F(RunTest, AMovesPreviewNeitherSaysItMovedNorGuessesTheNewShortForm) {
 
   rec.calls.clear();
   ctx.preview = false;
-  Start('M', "C:\\Apps\\Tool", "D:\\Apps\\Tool");
+  Start(RunMode::MoveAndMap, "C:\\Apps\\Tool", "D:\\Apps\\Tool");
   EXPECT_EQ(rec.calls[3], "reg C:\\Apps\\Tool>D:\\Apps\\Tool (short(C:\\Apps\\Tool),short(D:\\Apps\\Tool))");
   EXPECT_FALSE(shortAfterMove);
   page = EndPageOf(ctx);
@@ -190,11 +191,11 @@ TEST_F(RunTest, AMovesPreviewNeitherSaysItMovedNorGuessesTheNewShortForm) {
 
 TEST_F(RunTest, FailedMoveMapsNothingAndReportsZero) {
   rec.linksPerPass["ini a>b"] = 4;
-  Start('F', "a", "b");
-  EXPECT_EQ(ctx.request.LinkCount, 4);
+  Start(RunMode::MapOnly, "a", "b");
+  EXPECT_EQ(ctx.tally.linkCount, 4);
   rec.calls.clear();
   rec.moveSucceeds = false;
-  Start('M', "C:\\A", "D:\\A");
+  Start(RunMode::MoveAndMap, "C:\\A", "D:\\A");
   EXPECT_EQ(rec.calls, (std::vector<std::string>{"undo next", "move C:\\A>D:\\A", "unlock"}));
   const EndPage page = EndPageOf(ctx);
   EXPECT_FALSE(page.finished);
@@ -205,23 +206,23 @@ TEST_F(RunTest, FailedMoveMapsNothingAndReportsZero) {
 
 TEST_F(RunTest, SecondRunStartsAtZeroAndClearsCancel) {
   rec.linksPerPass["ini a>b"] = 1;
-  Start('F', "a", "b");
+  Start(RunMode::MapOnly, "a", "b");
   EXPECT_EQ(EndPageOf(ctx).countLine, "1 link was remapped");
-  ctx.request.Cancelled = true;
-  Start('F', "a", "b");
-  EXPECT_EQ(ctx.request.LinkCount, 1);
-  EXPECT_FALSE(ctx.request.Cancelled);
+  ctx.tally.cancelled = true;
+  Start(RunMode::MapOnly, "a", "b");
+  EXPECT_EQ(ctx.tally.linkCount, 1);
+  EXPECT_FALSE(ctx.tally.cancelled);
 }
 
 TEST_F(RunTest, RefusesWhenNoUndoNameIsFreeOrAnotherRunIsOn) {
   rec.nextNumber = -1;
-  EXPECT_THROW(Start('F', "a", "b"), Error);
+  EXPECT_THROW(Start(RunMode::MapOnly, "a", "b"), Error);
   EXPECT_EQ(rec.calls, (std::vector<std::string>{"undo next", "unlock"}));
   rec.nextNumber = 0;
   rec.lockFree = false;
   rec.calls.clear();
   try {
-    Start('F', "a", "b");
+    Start(RunMode::MapOnly, "a", "b");
     FAIL();
   } catch (const Error& e) {
     EXPECT_STREQ(e.what(), kRunInProgressMessage);
@@ -231,25 +232,25 @@ TEST_F(RunTest, RefusesWhenNoUndoNameIsFreeOrAnotherRunIsOn) {
   // A request that can change nothing is refused before anything: no lock,
   // no undo number, no move (nor a folder made for one).
   rec.lockFree = true;
-  for (const auto& [mode, find, replace] : std::vector<std::tuple<char, std::string, std::string>>{
-           {'F', "C:\\Same", "C:\\Same"}, {'M', "D:\\a", "D:\\a\\b\\a"}, {'M', "D:\\a", "d:\\A"}}) {
+  for (const auto& [mode, find, replace] : std::vector<std::tuple<RunMode, std::string, std::string>>{
+           {RunMode::MapOnly, "C:\\Same", "C:\\Same"}, {RunMode::MoveAndMap, "D:\\a", "D:\\a\\b\\a"}, {RunMode::MoveAndMap, "D:\\a", "d:\\A"}}) {
     EXPECT_THROW(Start(mode, find, replace), Error) << find << " " << replace;
     EXPECT_TRUE(rec.calls.empty()) << find << " " << replace;
   }
-  Start('F', "C:\\Same", "C:\\SAME");  // a change of case is a change
+  Start(RunMode::MapOnly, "C:\\Same", "C:\\SAME");  // a change of case is a change
   EXPECT_FALSE(rec.calls.empty());
 }
 
 TEST_F(RunTest, FailureInAWalkStillClosesTheProgressDialog) {
   struct Throwing : Recorder {
-    void IniProcess(const SearchTexts&) override { throw Error("Cannot create file x"); }
+    void MapFiles(const SearchTexts&) override { throw Error("Cannot create file x"); }
   } thrower;
   thrower.ctx = &ctx;
-  ctx.request.Mode = 'F';
+  ctx.request.Mode = RunMode::MapOnly;
   ctx.request.FindText = "C:\\Old";
   ctx.request.ReplaceText = "D:\\New";
   MappingRun run(ctx, {&thrower, &thrower, &thrower, &thrower, &thrower, &thrower, &thrower, nullptr});
-  EXPECT_THROW(run.StartSearch(), Error);
+  EXPECT_THROW(run.Run(), Error);
   EXPECT_EQ(ui.events.back(), "close");
   EXPECT_FALSE(ctx.running);
 }
@@ -257,30 +258,30 @@ TEST_F(RunTest, FailureInAWalkStillClosesTheProgressDialog) {
 TEST(Progress, SharesForEveryCombination) {
   const Targets regAndFiles{true, true, true, false, false}, regOnly{true, false, false, false, false},
       filesOnly{false, true, false, false, false};
-  EXPECT_EQ(StepShare(ProgressStep::MachineRegistry, 'F', regAndFiles, 1), 16);
-  EXPECT_EQ(StepShare(ProgressStep::UserRegistry, 'M', regAndFiles, 1), 17);
-  EXPECT_EQ(StepShare(ProgressStep::MachineRegistry, 'F', regOnly, 0), 48);
-  EXPECT_EQ(StepShare(ProgressStep::UserRegistry, 'F', regOnly, 0), 51);
-  EXPECT_EQ(StepShare(ProgressStep::MachineRegistry, 'S', regAndFiles, 2), 4);
-  EXPECT_EQ(StepShare(ProgressStep::UserRegistry, 'S', regAndFiles, 2), 7);
-  EXPECT_EQ(StepShare(ProgressStep::MachineRegistry, 'S', regOnly, 0), 12);
-  EXPECT_EQ(StepShare(ProgressStep::UserRegistry, 'S', regOnly, 0), 21);
-  EXPECT_EQ(StepShare(ProgressStep::Drive, 'M', regAndFiles, 3), 22);
-  EXPECT_EQ(StepShare(ProgressStep::Drive, 'M', regAndFiles, 7), 9);
-  EXPECT_EQ(StepShare(ProgressStep::Drive, 'F', filesOnly, 3), 33);
-  EXPECT_EQ(StepShare(ProgressStep::Drive, 'S', regAndFiles, 2), 11);
-  EXPECT_EQ(StepShare(ProgressStep::Drive, 'S', filesOnly, 1), 33);
-  EXPECT_EQ(StepShare(ProgressStep::Drive, 'F', filesOnly, 0), 0);
+  EXPECT_EQ(StepShare(ProgressStep::MachineRegistry, RunMode::MapOnly, regAndFiles, 1), 16);
+  EXPECT_EQ(StepShare(ProgressStep::UserRegistry, RunMode::MoveAndMap, regAndFiles, 1), 17);
+  EXPECT_EQ(StepShare(ProgressStep::MachineRegistry, RunMode::MapOnly, regOnly, 0), 48);
+  EXPECT_EQ(StepShare(ProgressStep::UserRegistry, RunMode::MapOnly, regOnly, 0), 51);
+  EXPECT_EQ(StepShare(ProgressStep::MachineRegistry, RunMode::SwitchDrives, regAndFiles, 2), 4);
+  EXPECT_EQ(StepShare(ProgressStep::UserRegistry, RunMode::SwitchDrives, regAndFiles, 2), 7);
+  EXPECT_EQ(StepShare(ProgressStep::MachineRegistry, RunMode::SwitchDrives, regOnly, 0), 12);
+  EXPECT_EQ(StepShare(ProgressStep::UserRegistry, RunMode::SwitchDrives, regOnly, 0), 21);
+  EXPECT_EQ(StepShare(ProgressStep::Drive, RunMode::MoveAndMap, regAndFiles, 3), 22);
+  EXPECT_EQ(StepShare(ProgressStep::Drive, RunMode::MoveAndMap, regAndFiles, 7), 9);
+  EXPECT_EQ(StepShare(ProgressStep::Drive, RunMode::MapOnly, filesOnly, 3), 33);
+  EXPECT_EQ(StepShare(ProgressStep::Drive, RunMode::SwitchDrives, regAndFiles, 2), 11);
+  EXPECT_EQ(StepShare(ProgressStep::Drive, RunMode::SwitchDrives, filesOnly, 1), 33);
+  EXPECT_EQ(StepShare(ProgressStep::Drive, RunMode::MapOnly, filesOnly, 0), 0);
 
   // Registry only: 0..48, then 48..99.
-  MappingRequest r;
-  BeginStep(r, StepShare(ProgressStep::MachineRegistry, 'F', regOnly, 0));
-  EXPECT_EQ(std::make_pair(r.ProgressFloor, r.ProgressCeiling), std::make_pair(0, 48));
-  BeginStep(r, StepShare(ProgressStep::UserRegistry, 'F', regOnly, 0));
-  EXPECT_EQ(std::make_pair(r.ProgressFloor, r.ProgressCeiling), std::make_pair(48, 99));
+  RunTally r;
+  BeginStep(r, StepShare(ProgressStep::MachineRegistry, RunMode::MapOnly, regOnly, 0));
+  EXPECT_EQ(std::make_pair(r.progressFloor, r.progressCeiling), std::make_pair(0, 48));
+  BeginStep(r, StepShare(ProgressStep::UserRegistry, RunMode::MapOnly, regOnly, 0));
+  EXPECT_EQ(std::make_pair(r.progressFloor, r.progressCeiling), std::make_pair(48, 99));
   // Seven drives after the registry in Move and Map end at 96.
-  for (int i = 0; i < 7; ++i) BeginStep(r, StepShare(ProgressStep::Drive, 'M', regAndFiles, 7));
-  EXPECT_EQ(r.ProgressCeiling, 99 + 63);
+  for (int i = 0; i < 7; ++i) BeginStep(r, StepShare(ProgressStep::Drive, RunMode::MoveAndMap, regAndFiles, 7));
+  EXPECT_EQ(r.progressCeiling, 99 + 63);
 }
 
 TEST(Progress, RefreshStepAndTexts) {
@@ -288,9 +289,9 @@ TEST(Progress, RefreshStepAndTexts) {
   EXPECT_EQ(NextBarPosition(20, 5, 20), 21);  // one above the ceiling first
   EXPECT_EQ(NextBarPosition(21, 5, 20), 5);
   RunContext ctx;
-  ctx.request.ScanLocation = "C:\\Windows\\";
-  ctx.request.LinkCount = 1;
-  ctx.request.ProgressCeiling = 16;
+  ctx.tally.scanLocation = "C:\\Windows\\";
+  ctx.tally.linkCount = 1;
+  ctx.tally.progressCeiling = 16;
   RefreshProgress(ctx);
   EXPECT_EQ(ctx.progress.location, "C:\\Windows\\");
   EXPECT_EQ(ctx.progress.count, "1 link remapped");
@@ -328,12 +329,12 @@ TEST(OsGeneration, VersionTable) {
 }
 
 TEST_F(RunTest, APathIsMatchedWholeUnlessPlainTextIsAsked) {
-  Start('F', "C:\\App", "D:\\App");
-  Start('F', "oldname", "newname");
+  Start(RunMode::MapOnly, "C:\\App", "D:\\App");
+  Start(RunMode::MapOnly, "oldname", "newname");
   ctx.request.Substring = true;
-  Start('F', "C:\\App", "D:\\App");
+  Start(RunMode::MapOnly, "C:\\App", "D:\\App");
   ctx.request.Substring = false;
-  Start('S', "C:\\", "D:\\");
+  Start(RunMode::SwitchDrives, "C:\\", "D:\\");
   EXPECT_EQ(rec.rules, (std::vector<MatchRule>{MatchRule::Path, MatchRule::Substring, MatchRule::Substring,
                                                MatchRule::Path}));
 }
@@ -349,13 +350,13 @@ TEST_F(RunTest, RunningProgramsAreToldOnceWhenTheEnvironmentChanged) {
   walk.ctx = &ctx;
   RunParts parts{&walk, &walk, &walk, &walk, &walk, &walk, &walk, nullptr};
   parts.environment = &notice;
-  ctx.request.Mode = 'F';
+  ctx.request.Mode = RunMode::MapOnly;
   ctx.request.FindText = "C:\\Old";
   ctx.request.ReplaceText = "D:\\New";
-  MappingRun(ctx, parts).StartSearch();
+  MappingRun(ctx, parts).Run();
   EXPECT_EQ(notice.told, 1);
   ctx.preview = true;  // nothing changed, nothing to tell
-  MappingRun(ctx, parts).StartSearch();
+  MappingRun(ctx, parts).Run();
   EXPECT_EQ(notice.told, 1);
   ctx.preview = false;
   walk.ctx = nullptr;  // a run that changes nothing there
@@ -365,7 +366,7 @@ TEST_F(RunTest, RunningProgramsAreToldOnceWhenTheEnvironmentChanged) {
   plain.ctx = &ctx;
   RunParts plainParts{&plain, &plain, &plain, &plain, &plain, &plain, &plain, nullptr};
   plainParts.environment = &notice;
-  MappingRun(ctx, plainParts).StartSearch();
+  MappingRun(ctx, plainParts).Run();
   EXPECT_EQ(notice.told, 1);
 }
 
@@ -380,11 +381,11 @@ TEST_F(RunTest, AReviewedMoveAppliesTheTickedAndWritesItsReport) {
   };
   ctx.preview = true;
   ctx.targets.registry = false;
-  Start('M', "C:\\Apps\\Tool", "D:\\Apps\\Tool");
+  Start(RunMode::MoveAndMap, "C:\\Apps\\Tool", "D:\\Apps\\Tool");
   ASSERT_EQ(ctx.changes.size(), 2u);
   EXPECT_EQ(ctx.changes[0].kind, ChangeKind::MovedItem);
   EXPECT_EQ(ctx.changes[1].where, "D:\\Apps\\Tool\\a.ini");  // named where it will be
-  EXPECT_EQ(ctx.request.LinkCount, 1);                         // the move itself is no link
+  EXPECT_EQ(ctx.tally.linkCount, 1);                         // the move itself is no link
   EXPECT_EQ(EndPageOf(ctx).countLine, "1 link would be remapped");
 
   ChangeSelection ticked;
@@ -399,13 +400,13 @@ TEST_F(RunTest, AReviewedMoveAppliesTheTickedAndWritesItsReport) {
   records.AddFolder("C:\\Ost");
   MappingRun run(ctx, {&rec, &rec, &rec, &rec, &rec, &rec, &rec, nullptr, nullptr, &records, [] { return "now"; },
                        [] { return "2026-12-08T20:40:47.123Z"; }});
-  run.StartSearch();
+  run.Run();
   ASSERT_EQ(ctx.changes.size(), 3u);
   EXPECT_EQ(ctx.changes[1].outcome, ChangeOutcome::Changed);
   EXPECT_EQ(ctx.changes[2].outcome, ChangeOutcome::PassedOver);  // ticked, but no longer there
   EXPECT_EQ(ctx.changes[2].reason, "it is no longer there");
   EXPECT_EQ(ctx.passedOver.size(), 1u);
-  EXPECT_EQ(ctx.request.LinkCount, 1);
+  EXPECT_EQ(ctx.tally.linkCount, 1);
   const ReadReport report = ReadChangeReport(records.ReadWhole("C:\\Ost\\Undo00000.log"));
   EXPECT_EQ(report.entries.size(), 3u);
   EXPECT_EQ(report.Field("Started"), "now");

@@ -68,7 +68,7 @@ class ShortcutRewriteTest : public ::testing::Test {
  protected:
   ShortcutRewriteTest() {
     ctx.ui = &ui;
-    ctx.request.Mode = 'F';
+    ctx.request.Mode = RunMode::MapOnly;
     backup.fs = &fs;
     backup.events = &events;
     fs.beforeWrite = [this](const std::string& p) { events.push_back("write " + p); };
@@ -102,7 +102,7 @@ TEST_F(ShortcutRewriteTest, SetsOnlyWhatItMustAfterTheBackup) {
   EXPECT_EQ(backup.saved[0].second, original);
   // One entry per part changed (target, arguments and the working folder
   // that follows), but one link.
-  EXPECT_EQ(ctx.request.LinkCount, 1);
+  EXPECT_EQ(ctx.tally.linkCount, 1);
   ASSERT_EQ(ctx.changes.size(), 3u);
   EXPECT_EQ(ctx.changes[1].kind, ChangeKind::ShortcutArguments);
   EXPECT_EQ(ctx.changes[1].oldText, "C:\\OLDSTU~1\\cfg");
@@ -124,14 +124,14 @@ TEST_F(ShortcutRewriteTest, UnreadableOrMissingLinksAreNeverSearched) {
   Rewrite("C:\\Links\\gone.lnk", {"rr", "XX", "rr", "XX"});
   EXPECT_TRUE(events.empty());
   EXPECT_EQ(fs.ReadWhole("C:\\Links\\broken.lnk"), garbage);
-  EXPECT_EQ(ctx.request.LinkCount, 0);
+  EXPECT_EQ(ctx.tally.linkCount, 0);
 
   EXPECT_EQ(rewrite.CheckTarget("C:\\Links\\broken.lnk"), std::nullopt);
   EXPECT_EQ(rewrite.CheckArgument("C:\\Links\\gone.lnk"), "");
 }
 
 TEST_F(ShortcutRewriteTest, VerificationSkipCancelAndDoNotStop) {
-  ctx.verify.mapOnly = true;
+  ctx.stopAndVerify = true;
   const std::string a = "C:\\L\\a.lnk", b = "C:\\L\\b.lnk", c = "C:\\L\\c.lnk";
   for (const auto& p : {a, b, c}) Put(p, Link("C:\\Old Stuff\\x.exe", "-v"));
   const std::string original = fs.ReadWhole(a);
@@ -147,29 +147,29 @@ TEST_F(ShortcutRewriteTest, VerificationSkipCancelAndDoNotStop) {
   EXPECT_TRUE(events.empty());
 
   Rewrite(b);
-  EXPECT_TRUE(ctx.request.Cancelled);
+  EXPECT_TRUE(ctx.tally.cancelled);
   EXPECT_TRUE(events.empty());
-  ctx.request.Cancelled = false;
+  ctx.tally.cancelled = false;
 
   // Ticking "Do Not Stop and Verify" clears the switches: c is asked, a is not.
   Rewrite(c);
   Rewrite(a);
   EXPECT_EQ(ui.questions.size(), 3u);
-  EXPECT_FALSE(ctx.verify.mapOnly);
-  EXPECT_EQ(ctx.request.LinkCount, 2);  // two links, each with target and working folder
+  EXPECT_FALSE(ctx.stopAndVerify);
+  EXPECT_EQ(ctx.tally.linkCount, 2);  // two links, each with target and working folder
   EXPECT_EQ(store.Load(a).Target, "D:\\New Place\\x.exe");
 }
 
 TEST_F(ShortcutRewriteTest, PreviewReportsAndCountsButWritesNothing) {
   ctx.preview = true;
-  ctx.verify.mapOnly = true;
+  ctx.stopAndVerify = true;
   Put("C:\\L\\a.lnk", Link("C:\\Old Stuff\\x.exe", ""));
   Rewrite("C:\\L\\a.lnk");
   ASSERT_EQ(ui.previews.size(), 1u);
   EXPECT_EQ(ui.previews[0].place, "C:\\L\\a.lnk");
   EXPECT_EQ(ui.previews[0].oldText, "C:\\Old Stuff\\x.exe ");
   EXPECT_EQ(ui.previews[0].newText, "D:\\New Place\\x.exe ");
-  EXPECT_EQ(ctx.request.LinkCount, 1);
+  EXPECT_EQ(ctx.tally.linkCount, 1);
   EXPECT_TRUE(ui.questions.empty());
   EXPECT_TRUE(events.empty());
 }
@@ -187,7 +187,7 @@ TEST_F(ShortcutRewriteTest, ALinkCountsOnceWhateverPartsAreLeftOut) {
   ASSERT_EQ(ctx.changes.size(), 3u);
   EXPECT_EQ(ctx.changes[0].outcome, ChangeOutcome::LeftOut);
   EXPECT_EQ(store.Load(lnk).WorkingDir, "C:\\Old Stuff\\");
-  EXPECT_EQ(ctx.request.LinkCount, 1);
+  EXPECT_EQ(ctx.tally.linkCount, 1);
 }
 
 // Run twice, a mapping into a folder of its own leaves what it wrote; the
@@ -199,13 +199,13 @@ TEST_F(ShortcutRewriteTest, ARepeatFindsNothingInWhatTheFirstRunWrote) {
   Rewrite(lnk, into);
   EXPECT_EQ(store.Load(lnk).Target, "C:\\Data\\Old\\tool.exe");
   EXPECT_EQ(store.Load(lnk).Arguments, "C:\\Data\\Old\\Oldies\\cfg");
-  EXPECT_EQ(ctx.request.LinkCount, 1);
+  EXPECT_EQ(ctx.tally.linkCount, 1);
   events.clear();
   ctx.changes.clear();
   Rewrite(lnk, into);
   EXPECT_TRUE(events.empty());
   EXPECT_TRUE(ctx.changes.empty());
-  EXPECT_EQ(ctx.request.LinkCount, 1);
+  EXPECT_EQ(ctx.tally.linkCount, 1);
 }
 
 // Before a move the new place has no short form yet: a part found in the
@@ -223,7 +223,7 @@ TEST_F(ShortcutRewriteTest, AMovesPreviewShowsTheNewPlaceLongWhereItsShortFormIs
   EXPECT_EQ(ctx.changes[1].reason, "");  // found in the long form
   EXPECT_EQ(ctx.changes[2].newText, "D:\\New Place\\");
   EXPECT_EQ(ctx.changes[2].reason, kShortFormAfterMove);
-  EXPECT_EQ(ctx.request.LinkCount, 1);
+  EXPECT_EQ(ctx.tally.linkCount, 1);
 }
 
 TEST_F(ShortcutRewriteTest, ValueTooLongLeavesTheLinkAndIsReported) {
@@ -234,7 +234,7 @@ TEST_F(ShortcutRewriteTest, ValueTooLongLeavesTheLinkAndIsReported) {
   Rewrite("C:\\L\\a.lnk", longer);
   EXPECT_EQ(fs.ReadWhole("C:\\L\\a.lnk"), original);
   EXPECT_TRUE(events.empty());
-  EXPECT_EQ(ctx.request.LinkCount, 0);
+  EXPECT_EQ(ctx.tally.linkCount, 0);
   EXPECT_TRUE(ui.messages.empty()) << "named in the end result, without stopping the run";
   ASSERT_EQ(ctx.passedOver.size(), 1u);
   EXPECT_EQ(ctx.passedOver[0].where, "C:\\L\\a.lnk");
@@ -242,7 +242,7 @@ TEST_F(ShortcutRewriteTest, ValueTooLongLeavesTheLinkAndIsReported) {
 }
 
 TEST_F(ShortcutRewriteTest, ChangedWhileAskedOrBackupRefusedIsPassedOver) {
-  ctx.verify.mapOnly = true;
+  ctx.stopAndVerify = true;
   Put("C:\\L\\a.lnk", Link("C:\\Old Stuff\\x.exe", ""));
   ui.onAsk = [&] { store.Put("C:\\L\\a.lnk", Link("C:\\Elsewhere\\x.exe", "")); };
   Rewrite("C:\\L\\a.lnk");
@@ -257,7 +257,7 @@ TEST_F(ShortcutRewriteTest, ChangedWhileAskedOrBackupRefusedIsPassedOver) {
   Rewrite("C:\\L\\b.lnk");
   EXPECT_EQ(events, std::vector<std::string>{"backup C:\\L\\b.lnk"});
   EXPECT_EQ(store.Load("C:\\L\\b.lnk").Target, "C:\\Old Stuff\\x.exe");
-  EXPECT_EQ(ctx.request.LinkCount, 0);
+  EXPECT_EQ(ctx.tally.linkCount, 0);
 }
 
 TEST_F(ShortcutRewriteTest, WriteErrorPassesTheLinkOverAsItWas) {
@@ -266,7 +266,7 @@ TEST_F(ShortcutRewriteTest, WriteErrorPassesTheLinkOverAsItWas) {
   const std::string original = fs.ReadWhole("C:\\L\\a.lnk");
   Rewrite("C:\\L\\a.lnk");
   EXPECT_EQ(fs.ReadWhole("C:\\L\\a.lnk"), original);
-  EXPECT_EQ(ctx.request.LinkCount, 0);
+  EXPECT_EQ(ctx.tally.linkCount, 0);
   ASSERT_EQ(ctx.passedOver.size(), 1u);
   EXPECT_EQ(ctx.passedOver[0].reason, "Write error.");
 }

@@ -164,7 +164,7 @@ TEST_F(StartActionsTest, PathsOpenTheMovePageAndCommandsLeaveThePageAlone) {
   EXPECT_EQ(wizard.CurrentPage, Page::MoveGiven);
   EXPECT_EQ(wizard.givenSourceFolder, "D:\\Some Folder\\");
   EXPECT_EQ(wizard.givenItemName, "Item");
-  EXPECT_EQ(wizard.ctx.request.Mode, 'M');
+  EXPECT_EQ(wizard.ctx.request.Mode, RunMode::MoveAndMap);
   EXPECT_TRUE(wizard.moveDescriptionVisible);
 
   actions.Do(HandOverAction(" -D"));  // not a command: a name without a folder

@@ -23,14 +23,14 @@ class TextRewriteTest : public ::testing::Test {
  protected:
   TextRewriteTest() : backup(fs), rewrite(ctx, fs, backup, ansi) {
     ctx.ui = &ui;
-    ctx.request.Mode = 'F';
+    ctx.request.Mode = RunMode::MapOnly;
   }
   std::string Rewrite(const std::string& content, std::uint32_t attributes = kAttrArchive) {
     fs.AddFile(kPath, content, attributes);
     rewrite.RewriteTextFile(kPath, texts);
     return fs.At(kPath).data;
   }
-  void Verify() { ctx.verify.mapOnly = true; }
+  void Verify() { ctx.stopAndVerify = true; }
 
   FakeFileSystem fs;
   FakeUi ui;
@@ -47,7 +47,7 @@ TEST_F(TextRewriteTest, FileWithoutOccurrenceIsNeitherBackedUpNorWritten) {
   EXPECT_EQ(Rewrite(content, kAttrReadOnly | kAttrHidden), content);
   EXPECT_EQ(fs.At(kPath).attributes, kAttrReadOnly | kAttrHidden);
   EXPECT_TRUE(backup.saved.empty());
-  EXPECT_EQ(ctx.request.LinkCount, 0);
+  EXPECT_EQ(ctx.tally.linkCount, 0);
 }
 
 TEST_F(TextRewriteTest, ReadOnlyHiddenSystemFileIsRewrittenAndKeepsItsAttributes) {
@@ -88,11 +88,11 @@ TEST_F(TextRewriteTest, EachEncodingIsWrittenBackInItselfChangingOnlyTheReplaced
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     backup.saved.clear();
-    ctx.request.LinkCount = 0;
+    ctx.tally.linkCount = 0;
     EXPECT_EQ(Rewrite(c.in), c.out);
     ASSERT_EQ(backup.saved.size(), 1u);
     EXPECT_EQ(backup.saved[0].second, c.in);
-    EXPECT_EQ(ctx.request.LinkCount, 2);
+    EXPECT_EQ(ctx.tally.linkCount, 2);
   }
   EXPECT_TRUE(ctx.passedOver.empty());
 }
@@ -103,7 +103,7 @@ TEST_F(TextRewriteTest, NonAsciiOldTextIsFoundInUtf16AndAnsiFilesInEitherCase) {
             "\xFF\xFE" + Le("a=D:\\Data\\x\r\nb=D:\\Data\r\nc=C:\\Bjorn\r\n"));
   EXPECT_EQ(Rewrite("a=c:\\bj\xF8rn\\x\r\nb=C:\\Bj\xD8rn\r\nc=C:\\Bjorn\r\n"),
             "a=D:\\Data\\x\r\nb=D:\\Data\r\nc=C:\\Bjorn\r\n");
-  EXPECT_EQ(ctx.request.LinkCount, 4);
+  EXPECT_EQ(ctx.tally.linkCount, 4);
   // A code page without the old text's characters cannot hold them.
   texts.oldText = "C:\\数据";
   EXPECT_EQ(Rewrite("a=C:\\\xC8\xFD\r\n"), "a=C:\\\xC8\xFD\r\n");
@@ -117,7 +117,7 @@ TEST_F(TextRewriteTest, AFileWhoseEncodingCannotHoldTheNewTextIsLeftAndReported)
   EXPECT_EQ(Rewrite(ansi), ansi);
   EXPECT_TRUE(ui.questions.empty());  // nothing asked that could not be done
   EXPECT_TRUE(backup.saved.empty());
-  EXPECT_EQ(ctx.request.LinkCount, 0);
+  EXPECT_EQ(ctx.tally.linkCount, 0);
   ASSERT_EQ(ctx.passedOver.size(), 1u);
   EXPECT_EQ(ctx.passedOver[0].where, kPath);
   EXPECT_EQ(ctx.passedOver[0].reason, "its encoding (Windows-1252) cannot hold the new text");
@@ -140,9 +140,9 @@ TEST_F(TextRewriteTest, TextThatWouldNotComeBackByteForByteIsLeftAndReported) {
 
 TEST_F(TextRewriteTest, EveryOccurrenceReplacedOnceAndCounted) {
   texts = {"C:\\App", "C:\\App2", "C:\\APP~1", "C:\\APP2~1"};
-  ctx.request.LinkCount = 5;
+  ctx.tally.linkCount = 5;
   EXPECT_EQ(Rewrite("C:\\App;c:\\app\\x;C:\\Apple\r\n"), "C:\\App2;C:\\App2\\x;C:\\App2le\r\n");
-  EXPECT_EQ(ctx.request.LinkCount, 8);
+  EXPECT_EQ(ctx.tally.linkCount, 8);
 }
 
 // A letter whose other case takes more bytes: the whole occurrence goes,
@@ -175,9 +175,9 @@ TEST_F(TextRewriteTest, VerifyAsksPerOccurrenceAndSkipLeavesTheRest) {
   ui.replies = {{Answer::Replace}, {Answer::Skip}};
   EXPECT_EQ(Rewrite("1 C:\\App\r\n2 C:\\App\r\n3 C:\\App\r\n"), "1 D:\\New\r\n2 C:\\App\r\n3 C:\\App\r\n");
   EXPECT_EQ(ui.questions.size(), 2u);
-  EXPECT_EQ(ctx.request.LinkCount, 1);
+  EXPECT_EQ(ctx.tally.linkCount, 1);
   EXPECT_EQ(backup.saved.size(), 1u);
-  EXPECT_FALSE(ctx.request.Cancelled);
+  EXPECT_FALSE(ctx.tally.cancelled);
 }
 
 TEST_F(TextRewriteTest, QuestionExcerptsShowTenCharactersBeforeAndTheRest) {
@@ -211,9 +211,9 @@ TEST_F(TextRewriteTest, CancelKeepsAndWritesTheChangesAlreadyMade) {
   Verify();
   ui.replies = {{Answer::Replace}, {Answer::Cancel}};
   EXPECT_EQ(Rewrite("C:\\App C:\\App", kAttrReadOnly), "D:\\New C:\\App");
-  EXPECT_TRUE(ctx.request.Cancelled);
+  EXPECT_TRUE(ctx.tally.cancelled);
   EXPECT_EQ(fs.At(kPath).attributes, kAttrReadOnly);
-  EXPECT_EQ(ctx.request.LinkCount, 1);
+  EXPECT_EQ(ctx.tally.linkCount, 1);
 }
 
 TEST_F(TextRewriteTest, UnreadableVanishedOrBinaryFilesArePassedOver) {
@@ -229,7 +229,7 @@ TEST_F(TextRewriteTest, UnreadableVanishedOrBinaryFilesArePassedOver) {
   ctx.targets.allFiles = true;
   EXPECT_EQ(Rewrite(binary), binary);
   rewrite.RewriteTextFile("C:\\Cfg\\gone.ini", texts);
-  EXPECT_EQ(ctx.request.LinkCount, 0);
+  EXPECT_EQ(ctx.tally.linkCount, 0);
   EXPECT_TRUE(backup.saved.empty());
   ASSERT_EQ(ctx.passedOver.size(), 2u);
   EXPECT_EQ(ctx.passedOver[0].where, kPath);
@@ -241,7 +241,7 @@ TEST_F(TextRewriteTest, FailedWriteLeavesTheFileRestoresAttributesAndIsPassedOve
   fs.beforeWrite = [](const std::string&) { throw Error("Access is denied."); };
   fs.AddFile(kPath, "C:\\App", kAttrReadOnly | kAttrSystem);
   rewrite.RewriteTextFile(kPath, texts);
-  EXPECT_EQ(ctx.request.LinkCount, 0);
+  EXPECT_EQ(ctx.tally.linkCount, 0);
   ASSERT_EQ(ctx.passedOver.size(), 1u);
   EXPECT_EQ(ctx.passedOver[0].reason, "Access is denied.");
   EXPECT_EQ(fs.At(kPath).data, "C:\\App");
@@ -260,7 +260,7 @@ TEST_F(TextRewriteTest, FailedBackupEndsBeforeAnyWrite) {
 TEST_F(TextRewriteTest, NoBackupOrAChangeWhileAskingMeansNoWriteAndIsReported) {
   backup.missing = true;
   EXPECT_EQ(Rewrite("C:\\App"), "C:\\App");
-  EXPECT_EQ(ctx.request.LinkCount, 0);
+  EXPECT_EQ(ctx.tally.linkCount, 0);
   ASSERT_EQ(ctx.passedOver.size(), 1u);
   EXPECT_EQ(ctx.passedOver[0].reason, "its backup could not be made");
   backup.missing = false;
@@ -271,7 +271,7 @@ TEST_F(TextRewriteTest, NoBackupOrAChangeWhileAskingMeansNoWriteAndIsReported) {
     if (++reads == 2) fs.At(p).data = "C:\\App edited";
   };
   EXPECT_EQ(Rewrite("C:\\App"), "C:\\App edited");
-  EXPECT_EQ(ctx.request.LinkCount, 0);
+  EXPECT_EQ(ctx.tally.linkCount, 0);
   EXPECT_TRUE(backup.saved.empty());
   ASSERT_EQ(ctx.passedOver.size(), 2u);
   EXPECT_EQ(ctx.passedOver[1].reason, "it was changed by another program while the run waited for an answer");
@@ -286,7 +286,7 @@ TEST_F(TextRewriteTest, PreviewReportsAndCountsButAsksAndWritesNothing) {
   EXPECT_TRUE(ui.questions.empty());
   EXPECT_TRUE(backup.saved.empty());
   EXPECT_EQ(fs.At(kPath).attributes, kAttrReadOnly);
-  EXPECT_EQ(ctx.request.LinkCount, 2);
+  EXPECT_EQ(ctx.tally.linkCount, 2);
   ASSERT_EQ(ui.previews.size(), 2u);
   EXPECT_EQ(ui.previews[0].place, kPath);
   EXPECT_EQ(ui.previews[0].oldText, "k=C:\\App\\a;C:\\App\\b");
@@ -315,11 +315,11 @@ TEST_F(TextRewriteTest, ARepeatLeavesWhatTheFirstRunWroteInEverySpelling) {
   const std::string once = "a=C:\\Data\\Old\\reports\nb=C:/Data/Old/x;C:\\Data\\Old\\Oldies\nc=file:///C:/Data/Old/y\n"
                            "d=\"C:\\\\Data\\\\Old\\\\z\"\ne=c:\\data\\old\\kept\n";
   EXPECT_EQ(Rewrite(before), once);
-  EXPECT_EQ(ctx.request.LinkCount, 5);
+  EXPECT_EQ(ctx.tally.linkCount, 5);
   ctx.changes.clear();
   fs.beforeWrite = [](const std::string&) { FAIL() << "written again"; };
   EXPECT_EQ(Rewrite(once), once);
-  EXPECT_EQ(ctx.request.LinkCount, 5);
+  EXPECT_EQ(ctx.tally.linkCount, 5);
   EXPECT_TRUE(ctx.changes.empty()) << "what is already new is no occurrence";
   // The short form too, and a new "&" that markup holds as "&amp;".
   fs.beforeWrite = nullptr;

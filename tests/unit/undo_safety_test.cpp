@@ -96,11 +96,11 @@ class UndoSafety : public ::testing::Test {
   }
   void Map(const std::string& find, const std::string& replace) {
     ctx.request = MappingRequest{};
-    ctx.request.Mode = 'F';
+    ctx.request.Mode = RunMode::MapOnly;
     ctx.request.FindText = find;
     ctx.request.ReplaceText = replace;
-    ctx.verify.replaceAll = true;
-    MappingRun(ctx, parts).StartSearch();
+    ctx.stopAndVerify = false;
+    MappingRun(ctx, parts).Run();
   }
   std::string State() { return fs.ReadWhole("C:\\Cfg\\a.ini") + fs.ReadWhole("C:\\Cfg\\b.ini") + reg.Dump(); }
   std::vector<std::string> Records() {
@@ -133,7 +133,7 @@ class UndoSafety : public ::testing::Test {
 TEST_F(UndoSafety, PlacesChangedAfterTheRunAreLeftAndNamedUntilForced) {
   const std::string before = State();
   Map("\\\\OLDSRV\\Data", "\\\\NEWSRV\\Shared");
-  ASSERT_EQ(ctx.request.LinkCount, 4);
+  ASSERT_EQ(ctx.tally.linkCount, 4);
   // The user works on: a line added to one file, another value set.
   const std::string edited = "[S]\r\nPath=\\\\NEWSRV\\Shared\\a\r\nMore=mine\r\n";
   fs.ReplaceWhole("C:\\Cfg\\a.ini", edited);
@@ -174,8 +174,8 @@ TEST_F(UndoSafety, UndoneInTheWrongOrderThePlaceNamesTheLaterEntry) {
   Map("\\\\OLDSRV\\Data", "C:\\Data\\Mid");
   const std::string afterFirst = State();
   Map("C:\\Data\\Mid", "C:\\Archive");
-  ASSERT_EQ(ctx.request.UndoName, "Undo00001");
-  store.FillUndoBox(false);
+  ASSERT_EQ(ctx.tally.undoName, "Undo00001");
+  store.RebuildList();
   const std::string afterSecond = State();
 
   const std::string wrong = undo.UndoEntry("Undo00000");
@@ -237,13 +237,13 @@ TEST_F(UndoSafety, ARunThatChangedNothingLeavesNoRecords) {
 
   // A move whose source is missing.
   ctx.request = MappingRequest{};
-  ctx.request.Mode = 'M';
+  ctx.request.Mode = RunMode::MoveAndMap;
   ctx.request.FindText = "C:\\Gone";
   ctx.request.ReplaceText = "C:\\Cfg\\Gone";
-  MappingRun(ctx, parts).StartSearch();
-  EXPECT_TRUE(ctx.request.Cancelled);
+  MappingRun(ctx, parts).Run();
+  EXPECT_TRUE(ctx.tally.cancelled);
   EXPECT_EQ(Records(), std::vector<std::string>{});
-  EXPECT_EQ(store.FillUndoBox(true), 0);
+  EXPECT_EQ(store.NextUndoNumber(), 0);
 }
 
 TEST_F(UndoSafety, AShortcutWhoseWriteWasCutShortIsRestored) {

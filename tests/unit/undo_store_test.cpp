@@ -34,7 +34,7 @@ class UndoStoreTest : public ::testing::Test {
 };
 
 TEST_F(UndoStoreTest, NextNumberIsTheLowestFreeAndIgnoresOtherNames) {
-  EXPECT_EQ(store.FillUndoBox(true), 0);
+  EXPECT_EQ(store.NextUndoNumber(), 0);
   Record("Undo00000.zip", fs.now);
   Record("Undo00002.reg", fs.now);
   Record("undo00001.BAT", fs.now);  // the folder's names are compared without case
@@ -42,9 +42,9 @@ TEST_F(UndoStoreTest, NextNumberIsTheLowestFreeAndIgnoresOtherNames) {
   Record("Undo00004.txt", fs.now);
   Record("Undo00004.after.txt", fs.now);
   Record("Undo notes.txt", fs.now);
-  EXPECT_EQ(store.FillUndoBox(true), 4);
+  EXPECT_EQ(store.NextUndoNumber(), 4);
   fs.Remove(kFolder + "undo00001.BAT");
-  EXPECT_EQ(store.FillUndoBox(true), 1);
+  EXPECT_EQ(store.NextUndoNumber(), 1);
   EXPECT_EQ(store.Lines(), std::vector<std::string>{kNoChangesToUndo}) << "true leaves the list alone";
 }
 
@@ -57,7 +57,7 @@ TEST_F(UndoStoreTest, ANameTheListingMissesIsStillNotHandedOut) {
   blind.AddFile(kFolder + "Undo00000.bat", "");
   blind.AddFile(kFolder + "Undo00001.zip", "");
   UndoStore s(blind, platform, kFolder);
-  EXPECT_EQ(s.FillUndoBox(true), 2);
+  EXPECT_EQ(s.NextUndoNumber(), 2);
 }
 
 TEST_F(UndoStoreTest, EveryNameTakenGivesMinusOne) {
@@ -72,9 +72,9 @@ TEST_F(UndoStoreTest, EveryNameTakenGivesMinusOne) {
     }
   } crowded;
   UndoStore s(crowded, platform, kFolder);
-  EXPECT_EQ(s.FillUndoBox(true), -1);
+  EXPECT_EQ(s.NextUndoNumber(), -1);
   crowded.free = "Undo54321";
-  EXPECT_EQ(s.FillUndoBox(true), 54321);
+  EXPECT_EQ(s.NextUndoNumber(), 54321);
 }
 
 TEST_F(UndoStoreTest, ListIsOrderedByTheFilesTimesOneLinePerEntry) {
@@ -89,7 +89,7 @@ TEST_F(UndoStoreTest, ListIsOrderedByTheFilesTimesOneLinePerEntry) {
   fs.AddFile(kFolder + "Undo00009.zip", "");
   fs.At(kFolder + "Undo00009.zip").lastWrite = TicksOf(CivilTime{2026, 12, 5, 22, 0, 0});  // local midnight
 
-  store.FillUndoBox(false);
+  store.RebuildList();
   EXPECT_EQ(store.Lines(), (std::vector<std::string>{
                                "Undo00009 - 12/6/2026",
                                "Undo00001 - 12/6/2026 1:21:58 AM",
@@ -102,7 +102,7 @@ TEST_F(UndoStoreTest, ListIsOrderedByTheFilesTimesOneLinePerEntry) {
 
 TEST_F(UndoStoreTest, EmptyFolderListsThePlaceholder) {
   Record("Undo notes.txt", fs.now);
-  store.FillUndoBox(false);
+  store.RebuildList();
   EXPECT_EQ(store.Lines(), std::vector<std::string>{kNoChangesToUndo});
   EXPECT_EQ(store.IndexOf(kNoChangesToUndo), -1);
 }
@@ -116,19 +116,19 @@ TEST_F(UndoStoreTest, DeleteRemovesOnlyTheEntrysRecords) {
   Record("Undo00001.reg", fs.now);
   Record("Undo00002.after", fs.now);
   Record("Undo00000 notes.txt", fs.now);
-  store.FillUndoBox(false);
+  store.RebuildList();
   ASSERT_EQ(store.Lines().size(), 3u);
   store.DeleteEntry("Undo notes");  // no record name: nothing is touched
   store.DeleteEntry("Undo00000");
   store.DeleteEntry("Undo00002");
-  store.FillUndoBox(false);
+  store.RebuildList();
   EXPECT_FALSE(Exists("Undo00000.bat") || Exists("Undo00000.reg") || Exists("Undo00000.zip") ||
                Exists("Undo00000.after") || Exists("Undo00002.after"));
   EXPECT_TRUE(Exists("Undo00000 notes.txt"));
   EXPECT_TRUE(Exists("Undo00001.reg"));
   ASSERT_EQ(store.Lines().size(), 1u);
   EXPECT_EQ(store.Lines()[0].substr(0, 12), "Undo00001 - ");
-  EXPECT_EQ(store.FillUndoBox(true), 0);
+  EXPECT_EQ(store.NextUndoNumber(), 0);
 }
 
 TEST_F(UndoStoreTest, AgeCleanupJudgesEachListedFileByItsOwnAge) {
@@ -142,12 +142,12 @@ TEST_F(UndoStoreTest, AgeCleanupJudgesEachListedFileByItsOwnAge) {
 
   // Nothing listed yet: the start-up cleanup deletes nothing.
   store.ageLimitIndex = kAgeOneDay;
-  store.FillUndoBox(false);
+  store.RebuildList();
   EXPECT_TRUE(Exists("Undo00000.bat"));
   ASSERT_EQ(store.Lines().size(), 3u);
 
   store.ageLimitIndex = kAgeDoNotDelete;
-  store.FillUndoBox(false);
+  store.RebuildList();
   EXPECT_TRUE(Exists("Undo00000.bat") && Exists("Undo00001.reg") && Exists("Undo00002.reg"));
 
   // What the window asks about before a shorter limit is what that limit deletes.
@@ -156,14 +156,14 @@ TEST_F(UndoStoreTest, AgeCleanupJudgesEachListedFileByItsOwnAge) {
   EXPECT_TRUE(store.EntriesAgedOut(kAgeDoNotDelete).empty());
   EXPECT_TRUE(Exists("Undo00001.reg"));  // asking deletes nothing
   store.ageLimitIndex = kAgeOneWeek;
-  store.FillUndoBox(true);
+  store.NextUndoNumber();
   EXPECT_TRUE(Exists("Undo00000.bat"));
   EXPECT_FALSE(Exists("Undo00001.reg")) << "9 whole days";
   EXPECT_FALSE(Exists("Undo00002.reg") || Exists("Undo00002.after"));
 
   Record("Undo00003.zip", now - 400 * 24 * kHour);  // not on the list: not judged
   store.ageLimitIndex = kAgeOneDay;
-  store.FillUndoBox(false);
+  store.RebuildList();
   EXPECT_FALSE(Exists("Undo00000.bat")) << "48 hours is two whole days";
   EXPECT_TRUE(Exists("Undo00000.zip")) << "47 hours is one";
   EXPECT_TRUE(Exists("Undo ancient.txt"));
@@ -171,7 +171,7 @@ TEST_F(UndoStoreTest, AgeCleanupJudgesEachListedFileByItsOwnAge) {
   EXPECT_EQ(store.Lines().size(), 2u);
 
   store.ageLimitIndex = kAgeNoneSelected;  // 99999 days
-  store.FillUndoBox(false);
+  store.RebuildList();
   EXPECT_TRUE(Exists("Undo00003.zip"));
 }
 
@@ -198,33 +198,33 @@ TEST_F(UndoStoreTest, RecordsOfAnEarlierFolderAreListedDeletedAndKeepTheirNumber
   fs.AddFile(beside + "Undo00001.reg", "old");
   Record("Undo00002.reg", fs.now + kHour);
   store.AddEarlierFolder(beside);
-  store.FillUndoBox(false);
+  store.RebuildList();
   ASSERT_EQ(store.Lines().size(), 3u);
   EXPECT_EQ(store.FolderOf("Undo00001"), beside);
   EXPECT_EQ(store.FolderOf("Undo00002"), kFolder);
   EXPECT_EQ(store.FolderOf("Undo00007"), kFolder) << "a new entry goes to the store's own folder";
-  EXPECT_EQ(store.FillUndoBox(true), 3) << "numbers taken beside the program are not handed out again";
+  EXPECT_EQ(store.NextUndoNumber(), 3) << "numbers taken beside the program are not handed out again";
 
   store.DeleteEntry("Undo00000");
   EXPECT_FALSE(fs.Has(beside + "Undo00000.zip"));
-  EXPECT_EQ(store.FillUndoBox(true), 0);
+  EXPECT_EQ(store.NextUndoNumber(), 0);
 }
 
 TEST_F(UndoStoreTest, ChangeReportGivesTheLineItsRunAndGoesWithItsEntry) {
   RunContext run;
-  run.request.Mode = 'M';
+  run.request.Mode = RunMode::MoveAndMap;
   run.request.FindText = "C:\\Data\\Proj";
   run.request.ReplaceText = "D:\\Work\\Proj";
   Record("Undo00000.reg", fs.now);
   Record("Undo00001.reg", fs.now);
   fs.AddFile(kFolder + "Undo00001.log", ChangeReportText(run));
   fs.AddFile(kFolder + "Undo00004.log", ChangeReportText(run));  // a run that left only its report
-  store.FillUndoBox(false);
+  store.RebuildList();
   ASSERT_EQ(store.Lines().size(), 3u);
   EXPECT_EQ(store.Lines()[0], "Undo00000 - 12/7/2026 1:37:38 AM");  // older records: no report
   EXPECT_EQ(store.Lines()[1], "Undo00001 - 12/7/2026 1:37:38 AM - Move and Map: C:\\Data\\Proj -> D:\\Work\\Proj");
   EXPECT_EQ(store.IndexOf("Undo00004"), 2);
-  EXPECT_EQ(store.FillUndoBox(true), 2);
+  EXPECT_EQ(store.NextUndoNumber(), 2);
 
   store.AppendUndoSection("Undo00001", {"C:\\a.ini was restored."}, {"C:\\b.ini: access denied"});
   const ReadReport read = ReadChangeReport(fs.ReadWhole(kFolder + "Undo00001.log"));
@@ -236,7 +236,7 @@ TEST_F(UndoStoreTest, ChangeReportGivesTheLineItsRunAndGoesWithItsEntry) {
   EXPECT_FALSE(Exists("Undo00001.log"));
   fs.now += 9 * 24 * kHour;
   platform.localNow = platform.ToLocal(fs.now);
-  store.FillUndoBox(false);  // the age limit takes the report too
+  store.RebuildList();  // the age limit takes the report too
   EXPECT_FALSE(Exists("Undo00004.log"));
 }
 
@@ -272,7 +272,7 @@ TEST_F(UndoStoreTest, EntriesAreOrderedByTheirRunsStartAndSayWhenTheyWereLastUnd
     platform.localNow = platform.ToLocal(fs.now);
     store.AppendUndoSection("Undo00000", {"C:\\a.ini was restored."}, {});
   }
-  store.FillUndoBox(false);
+  store.RebuildList();
   EXPECT_EQ(store.Lines(), (std::vector<std::string>{
                                "Undo00002 - 12/7/2026 12:37:38 AM - Map Only: C:\\E -> C:\\F - undone",
                                "Undo00000 - 12/7/2026 1:37:38 AM - Map Only: C:\\A -> C:\\X - undone 12/9/2026 7:02 AM",

@@ -33,7 +33,7 @@ class FileWalkWinTest : public ::testing::Test {
     RemoveTree(fs, root);
     fs.MakeFolders(root);
     ctx.ui = &ui;
-    ctx.request.Mode = 'F';
+    ctx.request.Mode = RunMode::MapOnly;
     ctx.programFolder = tree + "Prog\\";
     ctx.targets = {false, true, true, false, false};
   }
@@ -83,7 +83,7 @@ TEST_F(FileWalkWinTest, RewritesInFolderOrderWithoutDoublingAndKeepsAttributes) 
   EXPECT_EQ(Attributes("Top\\hidden.ini"), kAttrHidden);
   EXPECT_EQ(Attributes("Top\\system.ini"), kAttrSystem);
   EXPECT_EQ(Attributes("Top\\readonly.ini"), kAttrReadOnly | kAttrHidden);
-  EXPECT_EQ(ctx.request.LinkCount, 7);
+  EXPECT_EQ(ctx.tally.linkCount, 7);
 }
 
 TEST_F(FileWalkWinTest, LineEndsStayAsTheFileHasThem) {

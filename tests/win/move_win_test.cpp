@@ -40,7 +40,7 @@ TEST_F(MoveWin, MoveIntoItselfFailsWithoutARecord) {
   RunContext ctx;
   ctx.ui = &ui;
   ctx.programFolder = kHome + "\\";
-  ctx.request.UndoName = "Undo00007";
+  ctx.tally.undoName = "Undo00007";
   Win32ShellMove shell;
   FolderMove mover(ctx, fs, shell, true);
   EXPECT_FALSE(mover.MoveDir(kTool, kTool + "\\sub\\Tool"));
@@ -61,7 +61,7 @@ TEST_F(MoveWin, AFolderNamedInAnyScriptMovesWhole) {
   RunContext ctx;
   ctx.ui = &ui;
   ctx.programFolder = kHome + "\\";
-  ctx.request.UndoName = "Undo00008";
+  ctx.tally.undoName = "Undo00008";
   Win32ShellMove shell;
   FolderMove mover(ctx, fs, shell, true);
   ASSERT_TRUE(mover.MoveDir(source, target)) << (ui.messages.empty() ? "" : ui.messages[0].first);

@@ -38,7 +38,7 @@ std::string DwordBytes(std::uint32_t v) {
 
 // A key and everything below it, names sorted, for comparing states.
 void DumpKey(RegistryBackend& backend, RegRoot root, const std::string& path, std::string& out) {
-  TNTRegistry reg(backend, root);
+  RegistryCursor reg(backend, root);
   if (!reg.OpenRegPathForReading(path)) return;
   out += "[" + UpperAZ(path) + "]\n";
   std::vector<RawValue> values = reg.ListRawValues();
@@ -59,17 +59,17 @@ class WinRegistryTest : public ::testing::Test {
   WinRegistryTest() : token(Token()), base("\\Software\\OstrivaneTest" + token) {
     ctx.ui = &ui;
     ctx.programFolder = "C:\\Ost\\";
-    ctx.request.UndoName = "Undo00000";
-    ctx.request.Mode = 'F';
+    ctx.tally.undoName = "Undo00000";
+    ctx.request.Mode = RunMode::MapOnly;
     ctx.targets = Targets{true, false, false, false, false};
     ctx.OsGeneration = 6;
     fs.AddFolder("C:\\Ost");
   }
   ~WinRegistryTest() override {
-    for (RegRoot root : {CU, LM}) TNTRegistry(backend, root).DeleteRegKey(base);
+    for (RegRoot root : {CU, LM}) RegistryCursor(backend, root).DeleteRegKey(base);
   }
   void Put(RegRoot root, const std::string& path, const std::string& name, std::uint32_t type, const std::string& data) {
-    TNTRegistry reg(backend, root);
+    RegistryCursor reg(backend, root);
     reg.CreateRegPath(base + path);
     reg.WriteRawValue(name, type, data);
   }
@@ -78,7 +78,7 @@ class WinRegistryTest : public ::testing::Test {
     Put(root, path, name, type, RegDataFromText(text));
   }
   std::string Text(RegRoot root, const std::string& path, const std::string& name) {
-    TNTRegistry reg(backend, root);
+    RegistryCursor reg(backend, root);
     if (!reg.OpenRegPathForReading(base + path) || !reg.QueryValueInfo(name)) return "<none>";
     return reg.ReadTextValue(name);
   }
@@ -123,7 +123,7 @@ TEST_F(WinRegistryTest, AccessLayerOverAdvapi) {
   Put(CU, "\\K", "d", kRegDword, DwordBytes(0xFFFFFFFF));
   PutText(CU, "\\K\\Sub", "s", "sub");
 
-  TNTRegistry reg(backend, CU);
+  RegistryCursor reg(backend, CU);
   ASSERT_TRUE(reg.OpenRegPathForReading(base + "\\K"));
   EXPECT_EQ(reg.ListSubkeyNames(), std::vector<std::string>{"Sub"});
   const std::vector<RawValue> values = reg.ListRawValues();
@@ -144,7 +144,7 @@ TEST_F(WinRegistryTest, AccessLayerOverAdvapi) {
   EXPECT_TRUE(reg.MoveRegKey(base + "\\K", base + "\\Moved\\K", true));
   EXPECT_TRUE(reg.ListSubkeyNames().empty());  // the open key is gone
   EXPECT_FALSE(reg.KeyExists(base + "\\K"));
-  TNTRegistry moved(backend, CU);
+  RegistryCursor moved(backend, CU);
   ASSERT_TRUE(moved.OpenRegPath(base + "\\Moved\\K\\Sub"));
   EXPECT_EQ(moved.ReadTextValue("s"), "sub");
   EXPECT_FALSE(moved.MoveRegKey(base + "\\Moved", base + "\\Moved\\Inner", true));
@@ -173,11 +173,11 @@ TEST_F(WinRegistryTest, WalkOfTheWholeRegistryAndUndo) {
     EXPECT_EQ(Text(CU, "\\App", newText + "\\name"), "named");
     EXPECT_EQ(Text(LM, "\\App", ""), newText);
     EXPECT_EQ(Text(CU, "\\App", "multi"), newText);  // each string of a list is mapped too
-    EXPECT_EQ(ctx.request.LinkCount, 6);
+    EXPECT_EQ(ctx.tally.linkCount, 6);
     ASSERT_TRUE(OnlyTestKeysMatch(word));
     walk.FindReplaceProcess({word, "OstMoved" + token, "", ""});
     EXPECT_EQ(Text(CU, "\\OstMoved" + token + "\\Sub", "v"), "1");
-    EXPECT_EQ(ctx.request.LinkCount, 7);
+    EXPECT_EQ(ctx.tally.linkCount, 7);
   }
   const std::string stored = fs.ReadWhole(kBackup);
   EXPECT_EQ(DecodeRegText(stored).rfind("Windows Registry Editor Version 5.00\r\n\r\n", 0), 0u);
@@ -196,7 +196,7 @@ TEST_F(WinRegistryTest, DriveSwitchAndUndo) {
   PutText(CU, "\\S", "R:\\name", "R:\\data");
   PutText(CU, "\\S\\Q:\\Dir", "in", "R:\\z");
   const std::string before = Dump();
-  ctx.request.Mode = 'S';
+  ctx.request.Mode = RunMode::SwitchDrives;
   RegistryWalk walk(ctx, backend, fs, ansi);
   walk.FindReplaceProcess({a, "*:\\", "", ""});
   walk.FindReplaceProcess({b, a, "", ""});
@@ -235,7 +235,7 @@ TEST_F(WinRegistryTest, UnicodeEntriesChangedAndRestoredByUndoAndByRegedit) {
     EXPECT_EQ(Text(CU, moved, "数据"), "1");
     EXPECT_EQ(Text(CU, moved, "日本"), "2");
     EXPECT_EQ(Text(CU, moved + "\\日本", "ø"), "3");
-    EXPECT_EQ(ctx.request.LinkCount, 4);
+    EXPECT_EQ(ctx.tally.linkCount, 4);
     EXPECT_TRUE(ctx.passedOver.empty());
   }
   const std::string stored = fs.ReadWhole(kBackup);
@@ -257,7 +257,7 @@ TEST_F(WinRegistryTest, UnicodeEntriesChangedAndRestoredByUndoAndByRegedit) {
   // And the program's own import, from the changed state again.
   {
     RegistryWalk again(ctx, backend, fs, ansi);
-    ctx.request.UndoName = "Undo00001";
+    ctx.tally.undoName = "Undo00001";
     again.FindReplaceProcess({oldText, newText, "", ""});
     again.FindReplaceProcess({word, "New" + token + "日本", "", ""});
   }
@@ -292,7 +292,7 @@ TEST_F(WinRegistryTest, DeepKeysChangedAndRestored) {
   EXPECT_EQ(Text(CU, deeper, "q"), newText + "\\b");
   EXPECT_EQ(Text(CU, deeper + "\\OstMovedKey" + token, "r"), "1");
   EXPECT_TRUE(ctx.passedOver.empty()) << ctx.passedOver[0].where << ": " << ctx.passedOver[0].reason;
-  EXPECT_EQ(ctx.request.LinkCount, 3);
+  EXPECT_EQ(ctx.tally.linkCount, 3);
   ExpectUndoRestores(before);
 }
 
@@ -313,17 +313,17 @@ TEST_F(WinRegistryTest, ValuesBehindRegistryLinksAreChangedOnceAndRestored) {
   struct Cleanup {
     RegistryBackend& backend;
     std::string path;
-    ~Cleanup() { TNTRegistry(backend, LM).DeleteRegKey(path); }
+    ~Cleanup() { RegistryCursor(backend, LM).DeleteRegKey(path); }
   } cleanup{backend, behind};
 
   // The old text is part of the new one: a second visit would add "2" again.
   const std::string oldText = "D:\\OstTools" + token, newText = oldText + "2";
   ASSERT_TRUE(OnlyTestKeysMatch(oldText));
   if (linkType == REG_LINK) {
-    TNTRegistry reg(backend, LM);
+    RegistryCursor reg(backend, LM);
     reg.CreateRegPath(behind + "\\Svc");
     reg.WriteTextValue("path", oldText + "\\svc.exe");
-    TNTRegistry through(backend, LM);
+    RegistryCursor through(backend, LM);
     ASSERT_TRUE(through.OpenRegPathForReading("\\Software\\Wow6432Node\\Classes\\OstrivaneTest" + token + "\\Svc"));
     ASSERT_EQ(through.ReadTextValue("path"), oldText + "\\svc.exe");
   } else {
@@ -356,11 +356,11 @@ TEST_F(WinRegistryTest, ValuesBehindRegistryLinksAreChangedOnceAndRestored) {
   }
   EXPECT_EQ(Text(LM, "\\Target", "path"), newText + "\\tool.exe");
   if (linkType == REG_LINK) {
-    TNTRegistry reg(backend, LM);
+    RegistryCursor reg(backend, LM);
     ASSERT_TRUE(reg.OpenRegPathForReading(behind + "\\Svc"));
     EXPECT_EQ(reg.ReadTextValue("path"), newText + "\\svc.exe");
   }
-  EXPECT_EQ(ctx.request.LinkCount, linkType == REG_LINK ? 2 : 1);
+  EXPECT_EQ(ctx.tally.linkCount, linkType == REG_LINK ? 2 : 1);
   EXPECT_TRUE(ctx.passedOver.empty());
   {
     const RegImportResult r = ImportRegFile(fs, backend, kBackup, ansi);
@@ -372,7 +372,7 @@ TEST_F(WinRegistryTest, ValuesBehindRegistryLinksAreChangedOnceAndRestored) {
 
   // A key holding the link is not moved; deleting it takes the link, not
   // what it leads to.
-  ctx.request.UndoName = "Undo00001";
+  ctx.tally.undoName = "Undo00001";
   {
     RegistryWalk walk(ctx, backend, fs, ansi);
     walk.FindReplaceProcess({"OstrivaneTest" + token + "\\Holder", "OstrivaneTest" + token + "\\Moved", "", ""});
@@ -381,7 +381,7 @@ TEST_F(WinRegistryTest, ValuesBehindRegistryLinksAreChangedOnceAndRestored) {
   EXPECT_EQ(Text(LM, "\\Moved", "keep"), "<none>");
   ASSERT_EQ(ctx.passedOver.size(), 1u);
   EXPECT_NE(ctx.passedOver[0].reason.find("registry link"), std::string::npos);
-  EXPECT_TRUE(TNTRegistry(backend, LM).DeleteRegKey(base + "\\Holder"));
+  EXPECT_TRUE(RegistryCursor(backend, LM).DeleteRegKey(base + "\\Holder"));
   EXPECT_EQ(Text(LM, "\\Holder", "keep"), "<none>");
   EXPECT_EQ(Text(LM, "\\Target", "path"), oldText + "\\tool.exe");
 }
@@ -400,8 +400,8 @@ TEST_F(WinRegistryTest, OtherUsersHiveWalkedOwnHiveOnceVariablesExpanded) {
   const std::string old = "C:\\windows\\OstrHku" + token, now = "C:\\windows\\OstrNew" + token;
   PutText(CU, "", "mine", old + "\\x");
   PutText(CU, "", "expand", "%SystemRoot%\\OstrHku" + token + "\\y", kRegExpandSz);
-  ASSERT_EQ(TNTRegistry(backend, US).KeyExists("\\" + own + base), true) << "HKEY_CURRENT_USER is not " << own;
-  TNTRegistry theirs(backend, US);
+  ASSERT_EQ(RegistryCursor(backend, US).KeyExists("\\" + own + base), true) << "HKEY_CURRENT_USER is not " << own;
+  RegistryCursor theirs(backend, US);
   theirs.CreateRegPath("\\" + other + base);
   theirs.WriteTextValue("theirs", old);
   theirs.CloseKey();
@@ -422,16 +422,16 @@ TEST_F(WinRegistryTest, OtherUsersHiveWalkedOwnHiveOnceVariablesExpanded) {
 
   EXPECT_EQ(Text(CU, "", "mine"), now + "\\x");
   EXPECT_EQ(Text(CU, "", "expand"), "%SystemRoot%\\OstrNew" + token + "\\y");
-  TNTRegistry check(backend, US);
+  RegistryCursor check(backend, US);
   ASSERT_TRUE(check.OpenRegPathForReading("\\" + other + base));
   EXPECT_EQ(check.ReadTextValue("theirs"), now);
   check.CloseKey();
-  EXPECT_EQ(ctx.request.LinkCount, 3);
+  EXPECT_EQ(ctx.tally.linkCount, 3);
   EXPECT_NE(std::find(phases.begin(), phases.end(), "Scanning User Registry: " + other), phases.end());
   for (const std::string& p : phases) EXPECT_EQ(p.find(own), std::string::npos) << p;
   const RegImportResult r = ImportRegFile(fs, backend, kBackup, ansi);
   EXPECT_TRUE(r.failed.empty());
   EXPECT_EQ(dumpAll(), before);
-  TNTRegistry(backend, US).DeleteRegKey("\\" + other);
+  RegistryCursor(backend, US).DeleteRegKey("\\" + other);
 }
 }  // namespace

@@ -203,7 +203,7 @@ TEST_F(ReviewWindowTest, MapOnlyListsEveryChangeFirstAndLeavesTheUntickedOneWith
   EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, kKey, "Path"), kNew + "\\app.exe");
   EXPECT_EQ(LinkTarget(link), kNew + "\\app.exe");
   EXPECT_EQ(fs.ReadWhole(ini), iniText);
-  const std::string log = folder + wizard.ctx.request.UndoName + ".log";
+  const std::string log = folder + wizard.ctx.tally.undoName + ".log";
   ASSERT_TRUE(fs.FileExists(log));
   EXPECT_NE(fs.ReadWhole(log).find("\tleft out"), std::string::npos);
 

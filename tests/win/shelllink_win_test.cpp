@@ -110,7 +110,7 @@ TEST_F(ShellLinkWin, StoreRoundTripAndMessages) {
   auto message = [&](const std::string& path) -> std::string {
     try {
       store.Load(path);
-    } catch (const EPBShellLink& e) {
+    } catch (const ShellLinkError& e) {
       return e.what();
     }
     return "read";
@@ -131,7 +131,7 @@ TEST_F(ShellLinkWin, StoreRoundTripAndMessages) {
   try {
     pending->Commit();
     ADD_FAILURE() << "written over a read-only link";
-  } catch (const EPBShellLink& e) {
+  } catch (const ShellLinkError& e) {
     EXPECT_STREQ(e.what(), "Write error.");
   }
   pending.reset();
@@ -182,14 +182,14 @@ TEST_F(ShellLinkWin, RewritesTargetArgumentsAndWorkingFolder) {
   EXPECT_EQ(p.Target, "E:\\App\\run.exe");
   EXPECT_EQ(p.WorkingDir, "E:\\App\\");
 
-  EXPECT_EQ(ctx.request.LinkCount, 4);  // one per shortcut, however many of its parts changed
+  EXPECT_EQ(ctx.tally.linkCount, 4);  // one per shortcut, however many of its parts changed
   ASSERT_EQ(backup.saved.size(), 4u);
   EXPECT_EQ(backup.saved[2].first, dir + "X.LNK");
 }
 
 TEST_F(ShellLinkWin, LeftAloneByteForByte) {
   // Skipped when asked.
-  ctx.verify.mapOnly = true;
+  ctx.stopAndVerify = true;
   ui.replies = {{Answer::Skip}};
   MakeLink(dir + "a.lnk", "C:\\App\\run.exe", "-x", "");
   const std::string before = Bytes(dir + "a.lnk");
@@ -203,7 +203,7 @@ TEST_F(ShellLinkWin, LeftAloneByteForByte) {
   Rewrite(dir + "bad.lnk", "rr", "XX");
   EXPECT_EQ(Bytes(dir + "bad.lnk"), garbage);
   EXPECT_TRUE(backup.saved.empty());
-  EXPECT_EQ(ctx.request.LinkCount, 0);
+  EXPECT_EQ(ctx.tally.linkCount, 0);
 }
 
 TEST_F(ShellLinkWin, LongValuesAreNeverCut) {
@@ -225,7 +225,7 @@ TEST_F(ShellLinkWin, LongValuesAreNeverCut) {
   EXPECT_TRUE(ui.messages.empty());
   ASSERT_EQ(ctx.passedOver.size(), 1u);
   EXPECT_NE(ctx.passedOver[0].reason.find("deep.lnk"), std::string::npos);
-  EXPECT_EQ(ctx.request.LinkCount, 1);  // long.lnk with its three parts; not deep.lnk
+  EXPECT_EQ(ctx.tally.linkCount, 1);  // long.lnk with its three parts; not deep.lnk
   EXPECT_EQ(backup.saved.size(), 1u);
   ExpectNoTemporaries();
 }

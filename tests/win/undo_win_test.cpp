@@ -226,8 +226,8 @@ TEST_F(UndoWinTest, CrashInTheMiddleOfAnAppendLeavesARestorableArchive) {
 
 TEST_F(UndoWinTest, UndoListNamesAndDeleteOnDisk) {
   UndoStore store(fs, platform, program);
-  EXPECT_EQ(store.FillUndoBox(true), 0);
-  store.FillUndoBox(false);
+  EXPECT_EQ(store.NextUndoNumber(), 0);
+  store.RebuildList();
   EXPECT_EQ(store.Lines(), std::vector<std::string>{kNoChangesToUndo});
 
   Write(root + "a.ini", "a=1");
@@ -236,9 +236,9 @@ TEST_F(UndoWinTest, UndoListNamesAndDeleteOnDisk) {
   ASSERT_TRUE(archive.BackupFile(root + "a.ini"));
   Write(program + "Undo00002.reg", "REGEDIT4\r\n");
   Write(program + "Undo notes.txt", "mine");
-  EXPECT_EQ(store.FillUndoBox(true), 1);
+  EXPECT_EQ(store.NextUndoNumber(), 1);
 
-  store.FillUndoBox(false);
+  store.RebuildList();
   ASSERT_EQ(store.Lines().size(), 2u);
   // The line's time is the record's last write in the user's own formats.
   const FileTicks written = *fs.LastWriteOf(program + "Undo00000.zip");
@@ -254,11 +254,11 @@ TEST_F(UndoWinTest, UndoListNamesAndDeleteOnDisk) {
   EXPECT_EQ(store.Lines()[first], "Undo00000 - " + Utf8Text(date) + " " + Utf8Text(time));
 
   store.DeleteEntry("Undo00000");
-  store.FillUndoBox(false);
+  store.RebuildList();
   EXPECT_FALSE(fs.FileExists(program + "Undo00000.zip"));
   EXPECT_TRUE(fs.FileExists(program + "Undo notes.txt"));
   EXPECT_EQ(store.Lines().size(), 1u);
-  EXPECT_EQ(store.FillUndoBox(true), 0);
+  EXPECT_EQ(store.NextUndoNumber(), 0);
 }
 
 }  // namespace

@@ -252,14 +252,14 @@ TEST_F(WindowTest, ProgressCancelAnswersEscape) {
   Type(kFindWhat, "a");
   Type(kReplaceWith, "b");
   rec.duringWalk = [&] {
-    if (wizard.ctx.request.Cancelled) return;  // the walk after the cancel
+    if (wizard.ctx.tally.cancelled) return;  // the walk after the cancel
     HWND dialog = ui.Progress().hwnd();
     EXPECT_FALSE(GetWindowLongPtrA(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);  // in front of its window only
     EXPECT_EQ(GetWindow(dialog, GW_OWNER), window.hwnd());
     HWND cancel = ui.Progress().cancelButton();
     EXPECT_FALSE(SendMessageA(cancel, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON);
     SendMessageA(cancel, WM_KEYDOWN, VK_RETURN, 0);  // Enter is no answer
-    EXPECT_FALSE(wizard.ctx.request.Cancelled);
+    EXPECT_FALSE(wizard.ctx.tally.cancelled);
     SendMessageA(cancel, WM_KEYDOWN, VK_ESCAPE, 0);
   };
   Click(Sender::MapOnlyNext);

@@ -86,14 +86,14 @@ class LinkObject {
   LinkObject() {
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(link_.Out()))))
-      throw EPBShellLink(kLinkCreateFailed);
+      throw ShellLinkError(kLinkCreateFailed);
     if (FAILED(link_->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file_.Out()))))
-      throw EPBShellLink(kLinkQueryFailed);
+      throw ShellLinkError(kLinkQueryFailed);
   }
 
   void LoadFrom(const std::string& path) {
-    if (!IsFile(path)) throw EPBShellLinkNotFound();
-    if (FAILED(file_->Load(LinkFilePath(path).c_str(), STGM_READ))) throw EPBShellLink(kLinkReadError);
+    if (!IsFile(path)) throw ShellLinkNotFound();
+    if (FAILED(file_->Load(LinkFilePath(path).c_str(), STGM_READ))) throw ShellLinkError(kLinkReadError);
   }
 
   ShellLinkProps Read() {
@@ -120,7 +120,7 @@ class LinkObject {
     p.Arguments = Text([&](wchar_t* b, int n) { return link_->GetArguments(b, n); });
     int show = 0;
     WORD hotKey = 0;
-    if (FAILED(link_->GetShowCmd(&show)) || FAILED(link_->GetHotkey(&hotKey))) throw EPBShellLink(kLinkReadError);
+    if (FAILED(link_->GetShowCmd(&show)) || FAILED(link_->GetHotkey(&hotKey))) throw ShellLinkError(kLinkReadError);
     p.WindowState = show;
     p.HotKey = hotKey;
     return p;
@@ -133,29 +133,29 @@ class LinkObject {
     if (c.Target) set = set && SUCCEEDED(link_->SetPath(WideText(*c.Target).c_str()));
     if (c.WorkingDir) set = set && SUCCEEDED(link_->SetWorkingDirectory(WideText(*c.WorkingDir).c_str()));
     if (c.Arguments) set = set && SUCCEEDED(link_->SetArguments(WideText(*c.Arguments).c_str()));
-    if (!set) throw EPBShellLinkTooLong();
+    if (!set) throw ShellLinkTooLong();
     const ShellLinkProps now = Read();
     ShellLinkProps want = now;
     if (c.Description) want.Description = *c.Description;
     if (c.WorkingDir) want.WorkingDir = *c.WorkingDir;
     if (c.Arguments) want.Arguments = *c.Arguments;
     if (!Holds(now, want, c) || (c.Target && !SameTarget(*c.Target, now.Target)))
-      throw EPBShellLinkTooLong();
+      throw ShellLinkTooLong();
   }
 
   void SetShowAndHotKey(int show, WORD hotKey) {
-    if (FAILED(link_->SetShowCmd(show)) || FAILED(link_->SetHotkey(hotKey))) throw EPBShellLink(kLinkWriteError);
+    if (FAILED(link_->SetShowCmd(show)) || FAILED(link_->SetHotkey(hotKey))) throw ShellLinkError(kLinkWriteError);
   }
 
   // Saves the link into a new file beside `path` and reads that file back:
   // what the file does not hold whole is refused before the link is touched.
   TempBeside SaveBeside(const std::string& path, const LinkChange& change) {
     TempBeside temp(path);
-    if (temp.Path().empty()) throw EPBShellLink(kLinkWriteError);
-    if (FAILED(file_->Save(LinkFilePath(temp.Path()).c_str(), FALSE))) throw EPBShellLink(kLinkWriteError);
+    if (temp.Path().empty()) throw ShellLinkError(kLinkWriteError);
+    if (FAILED(file_->Save(LinkFilePath(temp.Path()).c_str(), FALSE))) throw ShellLinkError(kLinkWriteError);
     LinkObject check;
     check.LoadFrom(temp.Path());
-    if (!Holds(check.Read(), Read(), change)) throw EPBShellLinkTooLong();
+    if (!Holds(check.Read(), Read(), change)) throw ShellLinkTooLong();
     return temp;
   }
 
@@ -174,10 +174,10 @@ class LinkObject {
   template <class Get>
   static std::string Text(Get get) {
     std::vector<wchar_t> buffer(kReadBuffer, L'\0');
-    if (FAILED(get(buffer.data(), kReadBuffer))) throw EPBShellLink(kLinkReadError);
+    if (FAILED(get(buffer.data(), kReadBuffer))) throw ShellLinkError(kLinkReadError);
     buffer.back() = L'\0';
     const std::size_t n = std::wcslen(buffer.data());
-    if (n >= std::size_t(kReadBuffer) - 1) throw EPBShellLink(kLinkReadError);
+    if (n >= std::size_t(kReadBuffer) - 1) throw ShellLinkError(kLinkReadError);
     return Utf8Text(std::wstring_view(buffer.data(), n));
   }
 
@@ -192,7 +192,7 @@ class Win32PendingChange : public PendingLinkChange {
       : temp_(std::move(temp)), path_(std::move(path)), before_(std::move(before)) {}
   const ShellLinkProps& Before() const override { return before_; }
   void Commit() override {
-    if (!FlushFile(temp_.Path()) || !temp_.PutInPlaceOf(path_)) throw EPBShellLink(kLinkWriteError);
+    if (!FlushFile(temp_.Path()) || !temp_.PutInPlaceOf(path_)) throw ShellLinkError(kLinkWriteError);
   }
 
  private:

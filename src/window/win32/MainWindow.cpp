@@ -24,7 +24,7 @@ constexpr COLORREF kBandColour = RGB(228, 236, 247);
 enum class Kind { Text, Bold, Heading, Title, Small, Button, DefButton, Flat, Check, Edit, ReadOnly, Letter, List, Combo, Drives, Tree, Link, Path, BoldPath, Review, Report };
 enum class Zone { Page, Strip, Band };
 
-int S(Sender s) { return kSenderId + int(s); }
+int SenderControlId(Sender s) { return kSenderId + int(s); }
 
 bool WindowClassIs(HWND h, const wchar_t* name) {
   wchar_t cls[32] = {};
@@ -56,8 +56,8 @@ std::vector<MainWindow::Item>* MakeItems() {
   auto* v = new std::vector<MainWindow::Item>{
       // Title strip
       {kTitleStripName, P::None, K::Heading, "Ostrivane", 12, 4, 150, 22, Zone::Strip},
-      {S(Sender::TitleFront), P::None, K::Flat, "Front", 246, 4, 50, 22, Zone::Strip},
-      {S(Sender::TitleUndo), P::None, K::Flat, "Undo", 300, 4, 50, 22, Zone::Strip},
+      {SenderControlId(Sender::TitleFront), P::None, K::Flat, "Front", 246, 4, 50, 22, Zone::Strip},
+      {SenderControlId(Sender::TitleUndo), P::None, K::Flat, "Undo", 300, 4, 50, 22, Zone::Strip},
       {kHelpButton, P::None, K::Flat, "Help", 354, 4, 40, 22, Zone::Strip},
       {kMinimiseButton, P::None, K::Flat, "Minimise", 398, 4, 36, 22, Zone::Strip},
       {kExitButton, P::None, K::Flat, "Exit", 438, 4, 40, 22, Zone::Strip},
@@ -76,32 +76,32 @@ std::vector<MainWindow::Item>* MakeItems() {
       {kAuto, P::Intro1, K::Title, "Ostrivane", 24, 70, 300, 44},
       {kAuto, P::Intro1, K::Text, "Moving files without Ostrivane leads to left behind clutter, errors, and programs not knowing where the file was moved to.", 24, 124, 440, 48},
       {kAuto, P::Intro1, K::Bold, "Move it the correct way with Ostrivane.", 24, 304, 440, 20},
-      {S(Sender::Intro1Next), P::Intro1, K::DefButton, "&Next", nextX, bottom, bw, bh},
+      {SenderControlId(Sender::Intro1Next), P::Intro1, K::DefButton, "&Next", nextX, bottom, bw, bh},
       // Intro2
       {kAuto, P::Intro2, K::Heading, "With", 24, 44, 200, 26},
       {kAuto, P::Intro2, K::Title, "Ostrivane", 24, 70, 300, 44},
       {kAuto, P::Intro2, K::Bold, "Move it the correct way with Ostrivane.", 24, 124, 440, 20},
       {kAuto, P::Intro2, K::Text, "Ostrivane moves the shortcuts, links, references, and registry entries with the moved file", 24, 304, 440, 36},
-      {S(Sender::Intro2Back), P::Intro2, K::Button, "&Back", backX, bottom, bw, bh},
-      {S(Sender::Intro2Next), P::Intro2, K::DefButton, "&Next", nextX, bottom, bw, bh},
+      {SenderControlId(Sender::Intro2Back), P::Intro2, K::Button, "&Back", backX, bottom, bw, bh},
+      {SenderControlId(Sender::Intro2Next), P::Intro2, K::DefButton, "&Next", nextX, bottom, bw, bh},
       // Intro3
       {kAuto, P::Intro3, K::Title, "Ostrivane", 24, 44, 300, 44},
       {kMoreInformationLink, P::Intro3, K::Link, "Click Here for more &Information", 24, 120, 300, 20},
       {kAskQuestionsLink, P::Intro3, K::Link, "Click Here to &Ask Questions", 24, 148, 300, 20},
       {kSkipIntroduction, P::Intro3, K::Check, "&Skip Introduction", 24, 330, 200, 22},
-      {S(Sender::Intro3Back), P::Intro3, K::Button, "&Back", backX, bottom, bw, bh},
-      {S(Sender::Intro3Next), P::Intro3, K::DefButton, "&Next", nextX, bottom, bw, bh},
+      {SenderControlId(Sender::Intro3Back), P::Intro3, K::Button, "&Back", backX, bottom, bw, bh},
+      {SenderControlId(Sender::Intro3Next), P::Intro3, K::DefButton, "&Next", nextX, bottom, bw, bh},
       // Front
       {kAuto, P::Front, K::Title, "Ostrivane", 24, 38, 300, 44},
       {kAuto, P::Front, K::Text, "Moving files without Ostrivane leads to errors, left behind litter, and programs not knowing where the file was moved to.", 24, 86, 440, 34},
       {kAuto, P::Front, K::Bold, "Move it the correct way with Ostrivane.", 24, 124, 440, 18},
       {kAuto, P::Front, K::Text, "Ostrivane not only moves files, but it also re-maps system links that point to the moved files.", 24, 146, 440, 34},
-      {S(Sender::MoveAndMap), P::Front, K::DefButton, "&Move and Map", 24, 196, 120, 34},
+      {SenderControlId(Sender::MoveAndMap), P::Front, K::DefButton, "&Move and Map", 24, 196, 120, 34},
       {kAuto, P::Front, K::Text, "Click this button to move items and map them.", 156, 205, 310, 20},
-      {S(Sender::SwitchDrives), P::Front, K::Button, "&Switch Drives", 24, 246, 120, 34},
+      {SenderControlId(Sender::SwitchDrives), P::Front, K::Button, "&Switch Drives", 24, 246, 120, 34},
       {kAuto, P::Front, K::Text, "Click this button to map the drive letters of drives that you have switched.", 156, 248, 250, 32},
       {kAuto, P::Front, K::Small, "Advanced", 410, 255, 64, 16},
-      {S(Sender::MapOnly), P::Front, K::Button, "Map &Only", 24, 296, 120, 34},
+      {SenderControlId(Sender::MapOnly), P::Front, K::Button, "Map &Only", 24, 296, 120, 34},
       {kAuto, P::Front, K::Text, "Click this button if you have already moved items but would like to map them.", 156, 298, 250, 32},
       {kAuto, P::Front, K::Small, "Advanced", 410, 305, 64, 16},
       // MoveTrees
@@ -111,7 +111,7 @@ std::vector<MainWindow::Item>* MakeItems() {
       {kAuto, P::MoveTrees, K::Bold, "Move &To...", 248, 130, 140, 18},
       {kMoveToTree, P::MoveTrees, K::Tree, "Move To...", 248, 148, 224, 208},
       {kRefreshTrees, P::MoveTrees, K::Button, "&Refresh", 392, 122, 80, 24},
-      {S(Sender::MoveTreesBack), P::MoveTrees, K::Button, "&Back", backX - 16, bottom, bw, bh},
+      {SenderControlId(Sender::MoveTreesBack), P::MoveTrees, K::Button, "&Back", backX - 16, bottom, bw, bh},
       {kMoveSelectedPair, P::MoveTrees, K::DefButton, "Mo&ve to...", nextX - 16, bottom, bw + 16, bh},
       // MoveConfirm
       // Room for a path of 260 characters in each path field.
@@ -124,8 +124,8 @@ std::vector<MainWindow::Item>* MakeItems() {
       {kMoveConfirmHint, P::MoveConfirm, K::Text, "", 24, 310, 440, 16},
       {kVerifyMoveConfirm, P::MoveConfirm, K::Check, "Stop and &Verify each Mapping Change", 24, 326, 300, 20},
       {kShowChangesMoveConfirm, P::MoveConfirm, K::Check, "Show &changes before they are made", 24, 346, 260, 20},
-      {S(Sender::MoveConfirmBack), P::MoveConfirm, K::Button, "&Back", backX, bottom, bw, bh},
-      {S(Sender::MoveConfirmNext), P::MoveConfirm, K::DefButton, "", nextX, bottom, bw, bh},
+      {SenderControlId(Sender::MoveConfirmBack), P::MoveConfirm, K::Button, "&Back", backX, bottom, bw, bh},
+      {SenderControlId(Sender::MoveConfirmNext), P::MoveConfirm, K::DefButton, "", nextX, bottom, bw, bh},
       // MoveGiven
       {kGivenItemName, P::MoveGiven, K::BoldPath, "", 24, 92, 440, 32},
       {kAuto, P::MoveGiven, K::Text, "and all files and folders in it will be moved from", 24, 124, 440, 16},
@@ -137,8 +137,8 @@ std::vector<MainWindow::Item>* MakeItems() {
       {kMoveGivenHint, P::MoveGiven, K::Text, "", 24, 286, 440, 16},
       {kVerifyMoveGiven, P::MoveGiven, K::Check, "Stop and &Verify each Mapping Change", 24, 306, 300, 22},
       {kShowChangesMoveGiven, P::MoveGiven, K::Check, "Show &changes before they are made", 24, 330, 300, 22},
-      {S(Sender::MoveGivenBack), P::MoveGiven, K::Button, "&Back", backX, bottom, bw, bh},
-      {S(Sender::MoveGivenNext), P::MoveGiven, K::DefButton, "", nextX, bottom, bw, bh},
+      {SenderControlId(Sender::MoveGivenBack), P::MoveGiven, K::Button, "&Back", backX, bottom, bw, bh},
+      {SenderControlId(Sender::MoveGivenNext), P::MoveGiven, K::DefButton, "", nextX, bottom, bw, bh},
       // SwitchDrives
       {kAuto, P::SwitchDrives, K::Text, "Please specify the two drive letters to switch below.", 24, 100, 440, 18},
       {kAuto, P::SwitchDrives, K::Text, "&Drive Letter:", 24, 138, 100, 18},
@@ -146,8 +146,8 @@ std::vector<MainWindow::Item>* MakeItems() {
       {kAuto, P::SwitchDrives, K::Text, "Drive &Letter:", 24, 174, 100, 18},
       {kSecondDrive, P::SwitchDrives, K::Letter, "", 130, 170, 36, 24},
       {kShowChangesSwitch, P::SwitchDrives, K::Check, "Show &changes before they are made", 24, 214, 300, 22},
-      {S(Sender::SwitchBack), P::SwitchDrives, K::Button, "&Back", backX, bottom, bw, bh},
-      {S(Sender::SwitchNext), P::SwitchDrives, K::DefButton, "&Next", nextX, bottom, bw, bh},
+      {SenderControlId(Sender::SwitchBack), P::SwitchDrives, K::Button, "&Back", backX, bottom, bw, bh},
+      {SenderControlId(Sender::SwitchNext), P::SwitchDrives, K::DefButton, "&Next", nextX, bottom, bw, bh},
       // MapOnly
       {kAuto, P::MapOnly, K::Text, "Please type what to find and what to replace it with below.", 24, 100, 440, 18},
       {kAuto, P::MapOnly, K::Text, "&Find what:", 24, 138, 96, 18},
@@ -158,8 +158,8 @@ std::vector<MainWindow::Item>* MakeItems() {
       {kBrowseReplaceWith, P::MapOnly, K::Button, "...", 430, 169, 34, 26},
       {kVerifyMapOnly, P::MapOnly, K::Check, "Stop and &Verify each Mapping Change", 24, 214, 300, 22},
       {kShowChangesMapOnly, P::MapOnly, K::Check, "Show &changes before they are made", 24, 240, 300, 22},
-      {S(Sender::MapOnlyBack), P::MapOnly, K::Button, "&Back", backX, bottom, bw, bh},
-      {S(Sender::MapOnlyNext), P::MapOnly, K::DefButton, "", nextX, bottom, bw, bh},
+      {SenderControlId(Sender::MapOnlyBack), P::MapOnly, K::Button, "&Back", backX, bottom, bw, bh},
+      {SenderControlId(Sender::MapOnlyNext), P::MapOnly, K::DefButton, "", nextX, bottom, bw, bh},
       // Targets
       {kAuto, P::Targets, K::Text, "Please select what to search through.", 24, 100, 440, 18},
       {kRegistryTarget, P::Targets, K::Check, "&Registry", 40, 130, 300, 22},
@@ -168,21 +168,21 @@ std::vector<MainWindow::Item>* MakeItems() {
       {kConfigurationFilesTarget, P::Targets, K::Check, "&Configuration files", 40, 208, 300, 22},
       {kAllFilesTarget, P::Targets, K::Check, "&All Files (not recommended)", 40, 234, 300, 22},
       {kTargetsHint, P::Targets, K::Text, "", 24, 272, 440, 18},
-      {S(Sender::TargetsBack), P::Targets, K::Button, "&Back", backX, bottom, bw, bh},
-      {S(Sender::TargetsNext), P::Targets, K::DefButton, "", nextX, bottom, bw, bh},
+      {SenderControlId(Sender::TargetsBack), P::Targets, K::Button, "&Back", backX, bottom, bw, bh},
+      {SenderControlId(Sender::TargetsNext), P::Targets, K::DefButton, "", nextX, bottom, bw, bh},
       // Drives
       {kAuto, P::Drives, K::Text, "Select the drives to do mapping on.", 24, 94, 440, 18},
       {kAuto, P::Drives, K::Text, "By default, all harddrives are selected.  Hold down on the Ctrl key to select more than one drive.", 24, 114, 440, 32},
       {kDriveList, P::Drives, K::Drives, "Drives", 24, 150, 440, 180},
       {kAuto, P::Drives, K::Text, "Press the Start button to Begin", 24, 336, 260, 18},
-      {S(Sender::DrivesBack), P::Drives, K::Button, "&Back", backX, bottom, bw, bh},
-      {S(Sender::DrivesStart), P::Drives, K::DefButton, "&Start", nextX, bottom, bw, bh},
+      {SenderControlId(Sender::DrivesBack), P::Drives, K::Button, "&Back", backX, bottom, bw, bh},
+      {SenderControlId(Sender::DrivesStart), P::Drives, K::DefButton, "&Start", nextX, bottom, bw, bh},
       // Finished
       {kFinishedTitle, P::Finished, K::Title, "", 24, 110, 440, 44},
       {kFinishedMoveLine, P::Finished, K::Text, "", 24, 164, 440, 18},
       {kFinishedCount, P::Finished, K::Bold, "", 24, 186, 440, 18},
-      {S(Sender::GoToStart), P::Finished, K::Button, "&Go to Start", backX - 16, bottom, bw + 16, bh},
-      {S(Sender::Exit), P::Finished, K::DefButton, "E&xit", nextX, bottom, bw, bh},
+      {SenderControlId(Sender::GoToStart), P::Finished, K::Button, "&Go to Start", backX - 16, bottom, bw + 16, bh},
+      {SenderControlId(Sender::Exit), P::Finished, K::DefButton, "E&xit", nextX, bottom, bw, bh},
       // Cancelled
       {kCancelledTitle, P::Cancelled, K::Title, "", 24, 110, 440, 44},
       {kCancelledMoveLine, P::Cancelled, K::Text, "", 24, 164, 440, 18},
@@ -192,11 +192,11 @@ std::vector<MainWindow::Item>* MakeItems() {
       {kShowPassedOver, P::None, K::Button, "S&how", 360, 209, 88, 26},
       // either end page, when another start handed an item over during the run
       {kHandOverNotice, P::None, K::Path, "", 24, 244, 354, 114},
-      {S(Sender::HandOverGo), P::None, K::Button, "G&o", 392, 248, bw, bh},
+      {SenderControlId(Sender::HandOverGo), P::None, K::Button, "G&o", 392, 248, bw, bh},
       // either end page, when the run wrote a change report
-      {S(Sender::ShowChanges), P::None, K::Button, "Show what &changed", 24, bottom, 140, bh},
-      {S(Sender::GoToStartCancelled), P::Cancelled, K::Button, "&Go to Start", backX - 16, bottom, bw + 16, bh},
-      {S(Sender::ExitCancelled), P::Cancelled, K::DefButton, "E&xit", nextX, bottom, bw, bh},
+      {SenderControlId(Sender::ShowChanges), P::None, K::Button, "Show what &changed", 24, bottom, 140, bh},
+      {SenderControlId(Sender::GoToStartCancelled), P::Cancelled, K::Button, "&Go to Start", backX - 16, bottom, bw + 16, bh},
+      {SenderControlId(Sender::ExitCancelled), P::Cancelled, K::DefButton, "E&xit", nextX, bottom, bw, bh},
       // Undo
       {kAuto, P::Undo, K::Heading, "Undo Changes", 24, 40, 440, 28},
       {kAuto, P::Undo, K::Text, "Using the list below, you can undo any changes that Ostrivane has made.", 24, 74, 440, 18},
@@ -206,20 +206,20 @@ std::vector<MainWindow::Item>* MakeItems() {
       {kUndoAge, P::Undo, K::Combo, "", 260, 304, 160, 120},
       {kUndoChanges, P::Undo, K::DefButton, "&Undo Changes", 24, bottom, 112, bh},
       {kDeleteUndo, P::Undo, K::Button, "&Delete", 144, bottom, bw, bh},
-      {S(Sender::UndoDetails), P::Undo, K::Button, "De&tails", 236, bottom, bw, bh},
-      {S(Sender::UndoBack), P::Undo, K::Button, "&Back", nextX, bottom, bw, bh},
+      {SenderControlId(Sender::UndoDetails), P::Undo, K::Button, "De&tails", 236, bottom, bw, bh},
+      {SenderControlId(Sender::UndoBack), P::Undo, K::Button, "&Back", nextX, bottom, bw, bh},
       // Review
       {kAuto, P::Review, K::Text, "&Changes found (untick what should stay as it is; space unticks):", 24, 92, 440, 18},
       {kReviewList, P::Review, K::Review, "", 24, 112, 440, 210},
       {kReviewLine, P::Review, K::Text, "", 24, 326, 440, 34},
-      {S(Sender::ReviewBack), P::Review, K::Button, "&Back", backX, bottom, bw, bh},
-      {S(Sender::ReviewApply), P::Review, K::DefButton, "&Apply", nextX, bottom, bw, bh},
+      {SenderControlId(Sender::ReviewBack), P::Review, K::Button, "&Back", backX, bottom, bw, bh},
+      {SenderControlId(Sender::ReviewApply), P::Review, K::DefButton, "&Apply", nextX, bottom, bw, bh},
       // Report
       {kReportTitle, P::Report, K::Bold, "", 24, 92, 440, 18},
       {kReportLine, P::Report, K::Path, "", 24, 112, 440, 34},
       {kReportList, P::Report, K::Report, "", 24, 150, 440, 208},
       {kOpenReportAsText, P::Report, K::Button, "Open as &text", 24, bottom, 112, bh},
-      {S(Sender::ReportBack), P::Report, K::DefButton, "&Back", nextX, bottom, bw, bh},
+      {SenderControlId(Sender::ReportBack), P::Report, K::DefButton, "&Back", nextX, bottom, bw, bh},
 
       // Window-wide, bottom left
       {kShowAdvanced, P::None, K::Check, "Show Advanced &Map Options", 16, 369, 230, 22},
@@ -240,8 +240,8 @@ const char* HintOf(int id) {
     case kBrowseFindWhat:
     case kBrowseReplaceWith: return "Browse";
     default:
-      if (id == S(Sender::TitleUndo)) return "Undo";
-      if (id == S(Sender::TitleFront)) return "Front";
+      if (id == SenderControlId(Sender::TitleUndo)) return "Undo";
+      if (id == SenderControlId(Sender::TitleFront)) return "Front";
       return nullptr;
   }
 }
@@ -296,7 +296,7 @@ HWND MainWindow::Control(int id) const {
   return nullptr;
 }
 
-HWND MainWindow::SenderButton(Sender s) const { return Control(S(s)); }
+HWND MainWindow::SenderButton(Sender s) const { return Control(SenderControlId(s)); }
 
 void MainWindow::Create(const std::string& firstArgument, int showCommand) {
   static const bool registered = [] {
@@ -437,10 +437,10 @@ bool MainWindow::Visible(const Item& it) const {
   if (it.id >= kMapOnlyDescription && it.id < kStaticFirst) return wizard_.mapOnlyDescriptionVisible;
   if (it.id == kShowAdvanced) return wizard_.showAdvancedVisible;
   if (it.id == kVersionLine) return wizard_.versionLineVisible;
-  if (it.id == kHandOverNotice || it.id == S(Sender::HandOverGo))
+  if (it.id == kHandOverNotice || it.id == SenderControlId(Sender::HandOverGo))
     return !(it.id == kHandOverNotice ? wizard_.EndNoticeText() : wizard_.handOverWaiting).empty() &&
            (wizard_.CurrentPage == Page::Finished || wizard_.CurrentPage == Page::Cancelled);
-  if (it.id == S(Sender::ShowChanges))
+  if (it.id == SenderControlId(Sender::ShowChanges))
     return wizard_.showChangesVisible &&
            (wizard_.CurrentPage == Page::Finished || wizard_.CurrentPage == Page::Cancelled);
   if (it.id == kPassedOverLine || it.id == kShowPassedOver)
@@ -451,69 +451,69 @@ bool MainWindow::Visible(const Item& it) const {
 
 void MainWindow::Show() {
   syncing_ = true;
-  const Wizard& f = wizard_;
+  const Wizard& wizard = wizard_;
   const auto text = [this](int id, const std::string& s) { SetTextIfChanged(Control(id), s); };
-  text(kConfirmItemName, f.confirmItemName);
-  text(kConfirmFromLine, f.confirmFromLine);
-  text(kConfirmSourceFolder, f.confirmSourceFolder);
-  text(kConfirmToLine, f.confirmToLine);
-  text(kConfirmDestination, f.confirmDestination);
-  text(kMoveConfirmHint, f.moveConfirmHint);
-  text(kGivenItemName, f.givenItemName);
-  text(kGivenSourceFolder, f.givenSourceFolder);
-  text(kMoveGivenHint, f.moveGivenHint);
-  text(kTargetsHint, f.targetsHint);
-  text(kFinishedTitle, f.finishedTitle);
-  text(kFinishedMoveLine, f.finishedMoveLineVisible ? f.finishedMoveLine : "");
-  text(kFinishedCount, f.finishedCount);
-  text(kCancelledTitle, f.cancelledTitle);
-  text(kCancelledMoveLine, f.cancelledMoveLineVisible ? f.cancelledMoveLine : "");
-  text(kCancelledCount, f.cancelledCount);
-  text(kPassedOverLine, f.passedOverLine);
-  text(kHandOverNotice, f.EndNoticeText());
-  text(kGivenDestination, f.givenDestination);
-  text(kReviewLine, f.ReviewLine());
-  text(kReportTitle, f.reportTitle);
-  text(kReportLine, f.reportLine);
-  text(kFirstDrive, f.firstDrive);
-  text(kSecondDrive, f.secondDrive);
-  text(kFindWhat, f.findWhat);
-  text(kReplaceWith, f.replaceWith);
-  text(S(Sender::MoveConfirmNext), WithMnemonic(f.moveConfirmStart.caption));
-  text(S(Sender::MoveGivenNext), WithMnemonic(f.moveGivenStart.caption));
-  text(S(Sender::MapOnlyNext), WithMnemonic(f.mapOnlyStart.caption));
-  text(S(Sender::TargetsNext), WithMnemonic(f.targetsNext.caption));
-  SetCheck(Control(kShowAdvanced), f.showAdvanced);
-  SetCheck(Control(kSkipIntroduction), f.skipIntroduction);
-  for (int box : {kVerifyMoveGiven, kVerifyMapOnly, kVerifyMoveConfirm}) SetCheck(Control(box), f.StopAndVerify());
-  SetCheck(Control(kShowChangesMoveConfirm), f.showChangesFirst[ModeIndex('M')]);
-  SetCheck(Control(kShowChangesMoveGiven), f.showChangesFirst[ModeIndex('M')]);
-  SetCheck(Control(kShowChangesSwitch), f.showChangesFirst[ModeIndex('S')]);
-  SetCheck(Control(kShowChangesMapOnly), f.showChangesFirst[ModeIndex('F')]);
-  EnableWindow(SenderButton(Sender::ReviewApply), !f.reviewEmpty);
+  text(kConfirmItemName, wizard.confirmItemName);
+  text(kConfirmFromLine, wizard.confirmFromLine);
+  text(kConfirmSourceFolder, wizard.confirmSourceFolder);
+  text(kConfirmToLine, wizard.confirmToLine);
+  text(kConfirmDestination, wizard.confirmDestination);
+  text(kMoveConfirmHint, wizard.moveConfirmHint);
+  text(kGivenItemName, wizard.givenItemName);
+  text(kGivenSourceFolder, wizard.givenSourceFolder);
+  text(kMoveGivenHint, wizard.moveGivenHint);
+  text(kTargetsHint, wizard.targetsHint);
+  text(kFinishedTitle, wizard.finishedTitle);
+  text(kFinishedMoveLine, wizard.finishedMoveLineVisible ? wizard.finishedMoveLine : "");
+  text(kFinishedCount, wizard.finishedCount);
+  text(kCancelledTitle, wizard.cancelledTitle);
+  text(kCancelledMoveLine, wizard.cancelledMoveLineVisible ? wizard.cancelledMoveLine : "");
+  text(kCancelledCount, wizard.cancelledCount);
+  text(kPassedOverLine, wizard.passedOverLine);
+  text(kHandOverNotice, wizard.EndNoticeText());
+  text(kGivenDestination, wizard.givenDestination);
+  text(kReviewLine, wizard.ReviewLine());
+  text(kReportTitle, wizard.reportTitle);
+  text(kReportLine, wizard.reportLine);
+  text(kFirstDrive, wizard.firstDrive);
+  text(kSecondDrive, wizard.secondDrive);
+  text(kFindWhat, wizard.findWhat);
+  text(kReplaceWith, wizard.replaceWith);
+  text(SenderControlId(Sender::MoveConfirmNext), WithMnemonic(wizard.moveConfirmStart.caption));
+  text(SenderControlId(Sender::MoveGivenNext), WithMnemonic(wizard.moveGivenStart.caption));
+  text(SenderControlId(Sender::MapOnlyNext), WithMnemonic(wizard.mapOnlyStart.caption));
+  text(SenderControlId(Sender::TargetsNext), WithMnemonic(wizard.targetsNext.caption));
+  SetCheck(Control(kShowAdvanced), wizard.showAdvanced);
+  SetCheck(Control(kSkipIntroduction), wizard.skipIntroduction);
+  for (int box : {kVerifyMoveGiven, kVerifyMapOnly, kVerifyMoveConfirm}) SetCheck(Control(box), wizard.StopAndVerify());
+  SetCheck(Control(kShowChangesMoveConfirm), wizard.showChangesFirst[ModeIndex(RunMode::MoveAndMap)]);
+  SetCheck(Control(kShowChangesMoveGiven), wizard.showChangesFirst[ModeIndex(RunMode::MoveAndMap)]);
+  SetCheck(Control(kShowChangesSwitch), wizard.showChangesFirst[ModeIndex(RunMode::SwitchDrives)]);
+  SetCheck(Control(kShowChangesMapOnly), wizard.showChangesFirst[ModeIndex(RunMode::MapOnly)]);
+  EnableWindow(SenderButton(Sender::ReviewApply), !wizard.reviewEmpty);
   // The lists are shown anew with their page: their rows were loaded on the way there.
-  if (f.CurrentPage != shownPage_) {
+  if (wizard.CurrentPage != shownPage_) {
     reviewView_.Show(wizard_.review);
     reportView_.Show(wizard_.report);
   }
-  SetCheck(Control(kRegistryTarget), f.ctx.targets.registry);
-  SetCheck(Control(kSettingsTarget), f.ctx.targets.settingsFiles);
-  SetCheck(Control(kShortcutsTarget), f.ctx.targets.shortcuts);
-  SetCheck(Control(kAllFilesTarget), f.ctx.targets.allFiles);
-  SetCheck(Control(kConfigurationFilesTarget), f.ctx.targets.configFiles);
+  SetCheck(Control(kRegistryTarget), wizard.ctx.targets.registry);
+  SetCheck(Control(kSettingsTarget), wizard.ctx.targets.settingsFiles);
+  SetCheck(Control(kShortcutsTarget), wizard.ctx.targets.shortcuts);
+  SetCheck(Control(kAllFilesTarget), wizard.ctx.targets.allFiles);
+  SetCheck(Control(kConfigurationFilesTarget), wizard.ctx.targets.configFiles);
   HWND list = Control(kUndoList);
-  if (shownUndoLines_ != f.undoLines) {
+  if (shownUndoLines_ != wizard.undoLines) {
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
-    for (const std::string& line : f.undoLines)
+    for (const std::string& line : wizard.undoLines)
       SendMessageW(list, LB_ADDSTRING, 0, LPARAM(WideText(line).c_str()));
-    shownUndoLines_ = f.undoLines;
+    shownUndoLines_ = wizard.undoLines;
   }
-  if (int(SendMessageW(list, LB_GETCURSEL, 0, 0)) != f.undoSelection) SendMessageW(list, LB_SETCURSEL, WPARAM(f.undoSelection), 0);
+  if (int(SendMessageW(list, LB_GETCURSEL, 0, 0)) != wizard.undoSelection) SendMessageW(list, LB_SETCURSEL, WPARAM(wizard.undoSelection), 0);
   HWND combo = Control(kUndoAge);
-  if (int(SendMessageW(combo, CB_GETCURSEL, 0, 0)) != f.undoAgeIndex) SendMessageW(combo, CB_SETCURSEL, WPARAM(f.undoAgeIndex), 0);
+  if (int(SendMessageW(combo, CB_GETCURSEL, 0, 0)) != wizard.undoAgeIndex) SendMessageW(combo, CB_SETCURSEL, WPARAM(wizard.undoAgeIndex), 0);
 
   // The trees are listed when the move page is first shown, not at start.
-  if (f.CurrentPage == Page::MoveTrees && !left_.Loaded()) {
+  if (wizard.CurrentPage == Page::MoveTrees && !left_.Loaded()) {
     left_.Reload();
     right_.Reload();
   }
@@ -530,7 +530,7 @@ void MainWindow::Show() {
   else
     KillTimer(hwnd_, kIntroAnimationTimer);
   InvalidateRect(hwnd_, nullptr, FALSE);
-  shownPage_ = f.CurrentPage;
+  shownPage_ = wizard.CurrentPage;
   syncing_ = false;
 }
 
@@ -572,18 +572,18 @@ int MainWindow::DefaultId() const {
 
 int MainWindow::BackId() const {
   switch (wizard_.CurrentPage) {
-    case Page::Intro2: return S(Sender::Intro2Back);
-    case Page::MoveTrees: return S(Sender::MoveTreesBack);
-    case Page::Intro3: return S(Sender::Intro3Back);
-    case Page::MoveConfirm: return S(Sender::MoveConfirmBack);
-    case Page::MoveGiven: return S(Sender::MoveGivenBack);
-    case Page::SwitchDrives: return S(Sender::SwitchBack);
-    case Page::MapOnly: return S(Sender::MapOnlyBack);
-    case Page::Targets: return S(Sender::TargetsBack);
-    case Page::Drives: return S(Sender::DrivesBack);
-    case Page::Undo: return S(Sender::UndoBack);
-    case Page::Review: return S(Sender::ReviewBack);
-    case Page::Report: return S(Sender::ReportBack);
+    case Page::Intro2: return SenderControlId(Sender::Intro2Back);
+    case Page::MoveTrees: return SenderControlId(Sender::MoveTreesBack);
+    case Page::Intro3: return SenderControlId(Sender::Intro3Back);
+    case Page::MoveConfirm: return SenderControlId(Sender::MoveConfirmBack);
+    case Page::MoveGiven: return SenderControlId(Sender::MoveGivenBack);
+    case Page::SwitchDrives: return SenderControlId(Sender::SwitchBack);
+    case Page::MapOnly: return SenderControlId(Sender::MapOnlyBack);
+    case Page::Targets: return SenderControlId(Sender::TargetsBack);
+    case Page::Drives: return SenderControlId(Sender::DrivesBack);
+    case Page::Undo: return SenderControlId(Sender::UndoBack);
+    case Page::Review: return SenderControlId(Sender::ReviewBack);
+    case Page::Report: return SenderControlId(Sender::ReportBack);
     default: return 0;
   }
 }
@@ -618,16 +618,16 @@ void MainWindow::Guarded(const std::function<void()>& action) {
   }
 }
 
-void MainWindow::Press(Sender s) { Command(S(s), BN_CLICKED, SenderButton(s)); }
+void MainWindow::Press(Sender s) { Command(SenderControlId(s), BN_CLICKED, SenderButton(s)); }
 
 void MainWindow::Command(int id, int code, HWND from) {
   (void)from;
   if (syncing_) return;
-  Wizard& f = wizard_;
+  Wizard& wizard = wizard_;
   bool turned = false;
   switch (id) {
     case kGivenDestination:
-      if (code == EN_CHANGE) f.givenDestination = WindowText(Control(id));
+      if (code == EN_CHANGE) wizard.givenDestination = WindowText(Control(id));
       return;
     case kFirstDrive:
     case kSecondDrive:
@@ -635,54 +635,54 @@ void MainWindow::Command(int id, int code, HWND from) {
     case kReplaceWith:
       if (code == EN_CHANGE) {
         const std::string t = WindowText(Control(id));
-        (id == kFirstDrive ? f.firstDrive : id == kSecondDrive ? f.secondDrive : id == kFindWhat ? f.findWhat : f.replaceWith) = t;
+        (id == kFirstDrive ? wizard.firstDrive : id == kSecondDrive ? wizard.secondDrive : id == kFindWhat ? wizard.findWhat : wizard.replaceWith) = t;
       }
       return;
     case kUndoList:
-      if (code == LBN_SELCHANGE) f.undoSelection = int(SendMessageW(Control(kUndoList), LB_GETCURSEL, 0, 0));
+      if (code == LBN_SELCHANGE) wizard.undoSelection = int(SendMessageW(Control(kUndoList), LB_GETCURSEL, 0, 0));
       return;
     case kUndoAge:
-      if (code == CBN_SELCHANGE) Guarded([&] { f.UndoAgeChange(int(SendMessageW(Control(id), CB_GETCURSEL, 0, 0))); });
+      if (code == CBN_SELCHANGE) Guarded([&] { wizard.UndoAgeChange(int(SendMessageW(Control(id), CB_GETCURSEL, 0, 0))); });
       break;
     default:
       if (code != BN_CLICKED && code != STN_CLICKED) return;
       break;
   }
   switch (id) {
-    case kShowAdvanced: f.ShowAdvancedClick(Checked(Control(id))); break;
-    case kSkipIntroduction: f.skipIntroduction = Checked(Control(id)); break;
+    case kShowAdvanced: wizard.ShowAdvancedClick(Checked(Control(id))); break;
+    case kSkipIntroduction: wizard.skipIntroduction = Checked(Control(id)); break;
     case kVerifyMoveGiven:
     case kVerifyMapOnly:
-    case kVerifyMoveConfirm: f.VerifyClick(Checked(Control(id))); break;
+    case kVerifyMoveConfirm: wizard.VerifyClick(Checked(Control(id))); break;
     case kShowChangesMoveConfirm:
-    case kShowChangesMoveGiven: f.ShowChangesFirstClick('M', Checked(Control(id))); break;
-    case kShowChangesSwitch: f.ShowChangesFirstClick('S', Checked(Control(id))); break;
-    case kShowChangesMapOnly: f.ShowChangesFirstClick('F', Checked(Control(id))); break;
-    case kOpenReportAsText: Guarded([&] { f.OpenReportAsTextClick(); }); break;
+    case kShowChangesMoveGiven: wizard.ShowChangesFirstClick(RunMode::MoveAndMap, Checked(Control(id))); break;
+    case kShowChangesSwitch: wizard.ShowChangesFirstClick(RunMode::SwitchDrives, Checked(Control(id))); break;
+    case kShowChangesMapOnly: wizard.ShowChangesFirstClick(RunMode::MapOnly, Checked(Control(id))); break;
+    case kOpenReportAsText: Guarded([&] { wizard.OpenReportAsTextClick(); }); break;
     case kRegistryTarget:
     case kSettingsTarget:
     case kShortcutsTarget:
     case kAllFilesTarget:
     case kConfigurationFilesTarget:
-      f.ctx.targets.registry = Checked(Control(kRegistryTarget));
-      f.ctx.targets.settingsFiles = Checked(Control(kSettingsTarget));
-      f.ctx.targets.shortcuts = Checked(Control(kShortcutsTarget));
-      f.ctx.targets.allFiles = Checked(Control(kAllFilesTarget));
-      f.ctx.targets.configFiles = Checked(Control(kConfigurationFilesTarget));
-      f.TargetChecksClick();
+      wizard.ctx.targets.registry = Checked(Control(kRegistryTarget));
+      wizard.ctx.targets.settingsFiles = Checked(Control(kSettingsTarget));
+      wizard.ctx.targets.shortcuts = Checked(Control(kShortcutsTarget));
+      wizard.ctx.targets.allFiles = Checked(Control(kAllFilesTarget));
+      wizard.ctx.targets.configFiles = Checked(Control(kConfigurationFilesTarget));
+      wizard.TargetChecksClick();
       break;
-    case kBrowseDestination: Guarded([&] { f.BrowseDestinationClick(); }); break;
-    case kShowPassedOver: Guarded([&] { f.ShowPassedOverClick(); }); break;
-    case kBrowseFindWhat: Guarded([&] { f.BrowseFindWhatClick(); }); break;
-    case kBrowseReplaceWith: Guarded([&] { f.BrowseReplaceWithClick(); }); break;
-    case kUndoChanges: Guarded([&] { f.UndoChangesClick(); }); break;
-    case kDeleteUndo: Guarded([&] { f.DeleteUndoClick(); }); break;
+    case kBrowseDestination: Guarded([&] { wizard.BrowseDestinationClick(); }); break;
+    case kShowPassedOver: Guarded([&] { wizard.ShowPassedOverClick(); }); break;
+    case kBrowseFindWhat: Guarded([&] { wizard.BrowseFindWhatClick(); }); break;
+    case kBrowseReplaceWith: Guarded([&] { wizard.BrowseReplaceWithClick(); }); break;
+    case kUndoChanges: Guarded([&] { wizard.UndoChangesClick(); }); break;
+    case kDeleteUndo: Guarded([&] { wizard.DeleteUndoClick(); }); break;
     case kExitButton: PostMessageW(hwnd_, WM_CLOSE, 0, 0); break;
     case kMinimiseButton: ShowWindow(hwnd_, SW_MINIMIZE); return;
     case kMoveSelectedPair: MoveSelectedPair(); return;
-    case kHelpButton: Guarded([&] { f.HelpButtonClick(); }); break;
-    case kMoreInformationLink: Guarded([&] { f.MoreInformationClick(); }); break;
-    case kAskQuestionsLink: Guarded([&] { f.AskQuestionsClick(); }); break;
+    case kHelpButton: Guarded([&] { wizard.HelpButtonClick(); }); break;
+    case kMoreInformationLink: Guarded([&] { wizard.MoreInformationClick(); }); break;
+    case kAskQuestionsLink: Guarded([&] { wizard.AskQuestionsClick(); }); break;
     case kRefreshTrees:
       left_.Reload();
       right_.Reload();
@@ -703,27 +703,27 @@ void MainWindow::Command(int id, int code, HWND from) {
         // of any turn that may start one, and the model refuses besides.
         ReadDriveSelection();
         EnableWindow(hwnd_, FALSE);
-        Guarded([&] { f.TurnPage(Sender(id - kSenderId)); });
+        Guarded([&] { wizard.TurnPage(Sender(id - kSenderId)); });
         EnableWindow(hwnd_, TRUE);
         turned = true;
         // A move that got past its checks leaves both trees unselected.
         const Sender s = Sender(id - kSenderId);
-        if ((s == Sender::MoveConfirmNext || s == Sender::MoveGivenNext) && !f.confirmSourceFolder.empty() &&
-            !f.confirmItemName.empty() && !f.confirmDestination.empty()) {
+        if ((s == Sender::MoveConfirmNext || s == Sender::MoveGivenNext) && !wizard.confirmSourceFolder.empty() &&
+            !wizard.confirmItemName.empty() && !wizard.confirmDestination.empty()) {
           left_.ClearSelection();
           right_.ClearSelection();
         }
       }
       break;
   }
-  if (f.Terminated) {
+  if (wizard.Terminated) {
     DestroyWindow(hwnd_);
     return;
   }
   const Page before = shownPage_;
   Show();
   if (turned && GetForegroundWindow() != hwnd_) SetForegroundWindow(hwnd_);
-  if (turned) PlaceFocus(f.CurrentPage != before);
+  if (turned) PlaceFocus(wizard.CurrentPage != before);
 }
 
 HWND MainWindow::FirstField() const {

@@ -121,7 +121,7 @@ LRESULT CALLBACK ProgressDialog::CancelProc(HWND h, UINT msg, WPARAM wp, LPARAM 
   auto* self = reinterpret_cast<ProgressDialog*>(GetWindowLongPtrW(h, GWLP_USERDATA));
   if (msg == WM_GETDLGCODE) return DLGC_WANTALLKEYS | DLGC_UNDEFPUSHBUTTON;
   if (msg == WM_KEYDOWN && wp == VK_ESCAPE) {
-    self->ctx_->request.Cancelled = true;
+    self->ctx_->tally.cancelled = true;
     return 0;
   }
   if (msg == WM_KEYDOWN && wp == VK_RETURN) return 0;
@@ -134,7 +134,7 @@ LRESULT CALLBACK ProgressDialog::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   auto* self = reinterpret_cast<ProgressDialog*>(GetWindowLongPtrW(h, GWLP_USERDATA));
   switch (msg) {
     case WM_COMMAND:
-      if (LOWORD(wp) == kCancelId && self) self->ctx_->request.Cancelled = true;
+      if (LOWORD(wp) == kCancelId && self) self->ctx_->tally.cancelled = true;
       return 0;
     case WM_TIMER:
       if (wp == kRefreshTimer && self) {
@@ -143,7 +143,7 @@ LRESULT CALLBACK ProgressDialog::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       }
       return 0;
     case WM_CLOSE:
-      if (self) self->ctx_->request.Cancelled = true;
+      if (self) self->ctx_->tally.cancelled = true;
       return 0;
     case WM_DPICHANGED:
       if (self) {

@@ -3,11 +3,11 @@
 // window (in front of it, not of other programs). Its 200 ms timer refreshes
 // it from the run's state, the bar by work done where there is a measure,
 // and the taskbar button's progress with it. Cancel (also Esc; Enter is no
-// answer, it has no default button) sets the run's Cancelled flag.
+// answer, it has no default button) sets the run's cancelled flag.
 #include <cstdint>
 
 #include "core/win32/Owned.h"
-#include "engine/MappingRequest.h"
+#include "engine/RunContext.h"
 #include "window/WorkMeter.h"
 #include "window/win32/WinView.h"
 

@@ -5,6 +5,7 @@
 
 #include "core/win32/WidePath.h"
 #include "engine/win32/Win32Platform.h"
+#include "window/ResumeArguments.h"
 
 namespace {
 struct DialogState {

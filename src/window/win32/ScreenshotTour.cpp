@@ -19,17 +19,17 @@ void ScreenshotRun::FindReplaceProcess(const SearchTexts& texts) {
   const std::string &oldText = texts.oldText, &newText = texts.newText;
   RunContext& c = *ctx;
   c.progress.phase = "Scanning System Registry";
-  c.request.ScanLocation = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Applications";
-  c.request.ProgressCeiling = 48;
+  c.tally.scanLocation = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Applications";
+  c.tally.progressCeiling = 48;
   if (target_ == "Cancelled") {
-    c.request.Cancelled = true;
+    c.tally.cancelled = true;
   } else if (target_ == "ConfirmChangeDialog") {
     bool box = false;
     c.ui->Ask({"HKEY_CURRENT_USER\\Software\\Sample\\Recent", "LastFolder", oldText + "\\Report.txt",
                newText + "\\Report.txt"},
               box);
   } else if (target_ == "ProgressDialog") {
-    c.request.LinkCount = 7;
+    c.tally.linkCount = 7;
     while (!c.PumpCancelled()) Sleep(10);  // until Cancel, or the script ends the program
   } else {
     // Three sample places, as the review lists them and the report tells what became of them.
@@ -109,12 +109,12 @@ void ScreenshotTour(MainWindow& window, Wizard& wizard, const std::string& targe
     case Page::Review:
       mapOnly(false);
       wizard.ctx.targets = {true, false, false, false, false};
-      wizard.ShowChangesFirstClick('F', true);
+      wizard.ShowChangesFirstClick(RunMode::MapOnly, true);
       window.Press(Sender::MapOnlyNext);
       break;
     default:  // the end pages, the report and the two dialogs: a sample Map Only run
       mapOnly(false);
-      wizard.ShowChangesFirstClick('F', false);
+      wizard.ShowChangesFirstClick(RunMode::MapOnly, false);
       wizard.ctx.targets = {true, false, false, false, false};
       window.Press(Sender::MapOnlyNext);
       // The finish page as it offers an item another start handed over.

@@ -19,7 +19,7 @@ class ScreenshotRun : public ItemMover, public RegistryMapper, public FileMapper
   RunContext* ctx = nullptr;
   bool MoveDir(const std::string&, const std::string&) override { return true; }
   void FindReplaceProcess(const SearchTexts&) override;
-  void IniProcess(const SearchTexts&) override {}
+  void MapFiles(const SearchTexts&) override {}
 
  private:
   std::string target_;

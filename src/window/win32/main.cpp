@@ -12,6 +12,7 @@
 
 #include "window/Pages.h"
 #include "window/StartUp.h"
+#include "window/ResumeArguments.h"
 #include "window/Wizard.h"
 #include "window/win32/MainWindow.h"
 #include "window/win32/RightsWarningDialog.h"
