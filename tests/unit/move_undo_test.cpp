@@ -18,6 +18,7 @@
 #include "undo/MoveDir.h"
 #include "undo/UndoExecution.h"
 #include "undo/UndoStore.h"
+#include "support/PortableRun.h"
 
 namespace {
 const std::string kHome = "C:\\Ostrivane\\";
@@ -177,10 +178,9 @@ std::string Files(FakeFileSystem& fs) {
 }
 
 // A whole Move and Map run over the portable parts, then its undo.
-class MoveAndUndo : public ::testing::Test {
+class MoveAndUndo : public ::testing::Test, protected PortableRun {
  protected:
   void SetUp() override {
-    fs.AddFolder("C:\\Ostrivane");
     fs.AddFolder("D:\\");
     fs.AddFile("C:\\Apps\\Tool\\tool.ini", "[Paths]\r\nSelf=C:\\Apps\\Tool\\tool.exe\r\n", kAttrReadOnly);
     fs.AddFile("C:\\Apps\\Tool\\tool.exe", "MZ");
@@ -194,46 +194,9 @@ class MoveAndUndo : public ::testing::Test {
     reg.PutText(CU, "Software\\OstrMove", "Exp", "%X%;C:\\Apps\\Tool\\bin", kRegExpandSz);
     reg.PutText(CU, "Software\\OstrMove", "C:\\Apps\\Tool\\tool.exe", "1");
     reg.PutText(CU, "Software\\OstrMove\\C:\\Apps\\Tool", "", "key");
-
-    ctx.programFolder = kHome;
     ctx.drives = {{"C", "C:\\", true}, {"D", "D:\\", true}};
-    ctx.ui = &ui;
-    ctx.OsGeneration = 6;
-    parts.undo = &store;
-    parts.mover = &mover;
-    parts.archive = &archive;
-    parts.registry = &walk;
-    parts.files = &files;
-    parts.shortNames = &forms;
-    parts.written = &written;
-    parts.records = &fs;
   }
-  void Run() {
-    ctx.request = MappingRequest{};
-    ctx.request.Mode = RunMode::MoveAndMap;
-    ctx.request.FindText = "C:\\Apps\\Tool";
-    ctx.request.ReplaceText = "D:\\Apps\\Tool";
-    MappingRun(ctx, parts).Run();
-  }
-
-  FakeFileSystem fs;
-  FakeUndoPlatform platform;
-  MemoryRegistry reg;
-  FakeUi ui;
-  RunContext ctx;
-  FakeShellLinkStore links{fs};
-  FakeShellMove shell{fs};
-  UndoStore store{fs, platform, kHome};
-  FileBackupArchive archive{fs, platform};
-  WrittenRecord written{fs};
-  PathForms forms{fs};
-  ShortcutRewrite shortcuts{ctx, archive, links};
-  Cp1252 cp;
-  FileMapping files{ctx, fs, forms, archive, shortcuts, cp};
-  RegistryWalk walk{ctx, reg, fs, cp};
-  FolderMove mover{ctx, fs, shell, true};
-  UndoExecution undo{fs, store, reg, cp, mover};
-  RunParts parts;
+  void Run() { RunRequest(RunMode::MoveAndMap, "C:\\Apps\\Tool", "D:\\Apps\\Tool"); }
 };
 
 TEST_F(MoveAndUndo, UndoGivesBackTheStateBeforeTheRunAndCanBeRepeated) {

@@ -24,6 +24,7 @@
 #include "undo/MoveDir.h"
 #include "undo/UndoExecution.h"
 #include "undo/UndoStore.h"
+#include "support/PortableRun.h"
 
 namespace {
 const std::string kHome = "C:\\Ostrivane\\";
@@ -72,36 +73,16 @@ TEST(WrittenRecordText, RoundTripsAnyNameAndDropsTornAndWithdrawnLines) {
 
 // Map Only runs over two settings files, two registry values, a renamed
 // value and a renamed key, with the real walks, backups and undo.
-class UndoSafety : public ::testing::Test {
+class UndoSafety : public ::testing::Test, protected PortableRun {
  protected:
   void SetUp() override {
-    fs.AddFolder("C:\\Ostrivane");
     fs.AddFile("C:\\Cfg\\a.ini", "[S]\r\nPath=\\\\OLDSRV\\Data\\a\r\n");
     fs.AddFile("C:\\Cfg\\b.ini", "[S]\r\nPath=\\\\OLDSRV\\Data\\b\r\n");
     reg.PutText(CU, "Software\\Ostr", "One", "\\\\OLDSRV\\Data\\1");
     reg.PutText(CU, "Software\\Ostr", "Two", "\\\\OLDSRV\\Data\\2");
-    ctx.programFolder = kHome;
-    ctx.drives = {{"C", "C:\\", true}};
-    ctx.ui = &ui;
-    ctx.OsGeneration = 6;
     ctx.targets.shortcuts = false;
-    parts.undo = &store;
-    parts.mover = &mover;
-    parts.archive = &archive;
-    parts.registry = &walk;
-    parts.files = &files;
-    parts.shortNames = &forms;
-    parts.written = &written;
-    parts.records = &fs;
   }
-  void Map(const std::string& find, const std::string& replace) {
-    ctx.request = MappingRequest{};
-    ctx.request.Mode = RunMode::MapOnly;
-    ctx.request.FindText = find;
-    ctx.request.ReplaceText = replace;
-    ctx.stopAndVerify = false;
-    MappingRun(ctx, parts).Run();
-  }
+  void Map(const std::string& find, const std::string& replace) { RunRequest(RunMode::MapOnly, find, replace); }
   std::string State() { return fs.ReadWhole("C:\\Cfg\\a.ini") + fs.ReadWhole("C:\\Cfg\\b.ini") + reg.Dump(); }
   std::vector<std::string> Records() {
     std::vector<std::string> out;
@@ -109,25 +90,6 @@ class UndoSafety : public ::testing::Test {
       if (!e.IsFolder()) out.push_back(e.name);
     return out;
   }
-
-  FakeFileSystem fs;
-  FakeUndoPlatform platform;
-  MemoryRegistry reg;
-  FakeUi ui;
-  RunContext ctx;
-  FakeShellLinkStore links{fs};
-  FakeShellMove shell{fs};
-  UndoStore store{fs, platform, kHome};
-  FileBackupArchive archive{fs, platform};
-  WrittenRecord written{fs};
-  PathForms forms{fs};
-  ShortcutRewrite shortcuts{ctx, archive, links};
-  Cp1252 cp;
-  FileMapping files{ctx, fs, forms, archive, shortcuts, cp};
-  RegistryWalk walk{ctx, reg, fs, cp};
-  FolderMove mover{ctx, fs, shell, true};
-  UndoExecution undo{fs, store, reg, cp, mover};
-  RunParts parts;
 };
 
 TEST_F(UndoSafety, PlacesChangedAfterTheRunAreLeftAndNamedUntilForced) {

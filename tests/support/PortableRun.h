@@ -1,0 +1,70 @@
+#pragma once
+// A whole run over the portable parts and the fakes, wired as the programs
+// wire the real ones (records in C:\Ostrivane\), with its undo: for tests of
+// a run and what its undo gives back.
+#include <string>
+
+#include "engine/MappingRun.h"
+#include "engine/WrittenRecord.h"
+#include "filemap/FileMapping.h"
+#include "filemap/PathForms.h"
+#include "filemap/ShortcutRewrite.h"
+#include "regmap/RegistryWalk.h"
+#include "support/Cp1252.h"
+#include "support/FakeFileSystem.h"
+#include "support/FakeShellLinkStore.h"
+#include "support/FakeShellMove.h"
+#include "support/FakeUi.h"
+#include "support/FakeUndoPlatform.h"
+#include "support/MemoryRegistry.h"
+#include "undo/FileBackupArchive.h"
+#include "undo/MoveDir.h"
+#include "undo/UndoExecution.h"
+#include "undo/UndoStore.h"
+
+struct PortableRun {
+  static inline const std::string kRecords = "C:\\Ostrivane\\";
+
+  PortableRun() {
+    fs.AddFolder(RemoveSlash(kRecords));
+    ctx.programFolder = kRecords;
+    ctx.drives = {{"C", "C:\\", true}};
+    ctx.ui = &ui;
+    ctx.OsGeneration = 6;
+    parts.undo = &store;
+    parts.mover = &mover;
+    parts.archive = &archive;
+    parts.registry = &walk;
+    parts.files = &files;
+    parts.shortNames = &forms;
+    parts.written = &written;
+    parts.records = &fs;
+  }
+  void RunRequest(RunMode mode, const std::string& find, const std::string& replace) {
+    ctx.request = MappingRequest{};
+    ctx.request.Mode = mode;
+    ctx.request.FindText = find;
+    ctx.request.ReplaceText = replace;
+    ctx.stopAndVerify = false;
+    MappingRun(ctx, parts).Run();
+  }
+
+  FakeFileSystem fs;
+  FakeUndoPlatform platform;
+  MemoryRegistry reg;
+  FakeUi ui;
+  RunContext ctx;
+  FakeShellLinkStore links{fs};
+  FakeShellMove shell{fs};
+  UndoStore store{fs, platform, kRecords};
+  FileBackupArchive archive{fs, platform};
+  WrittenRecord written{fs};
+  PathForms forms{fs};
+  ShortcutRewrite shortcuts{ctx, archive, links};
+  Cp1252 cp;
+  FileMapping files{ctx, fs, forms, archive, shortcuts, cp};
+  RegistryWalk walk{ctx, reg, fs, cp};
+  FolderMove mover{ctx, fs, shell, true};
+  UndoExecution undo{fs, store, reg, cp, mover};
+  RunParts parts;
+};
