@@ -81,7 +81,7 @@ bool MappingRun::ChangedAnything() const {
 
 void MappingRun::RemoveRecords() {
   if (!parts_.records) return;
-  for (const char* ext : {kWrittenRecordExtension, ".reg", ".zip", ".bat", ".log"}) {
+  for (const char* ext : kRecordExtensions) {
     const std::string path = ctx_.programFolder + ctx_.tally.undoName + ext;
     if (parts_.records->FileExists(path)) parts_.records->Remove(path);
   }

@@ -27,6 +27,9 @@ class FileSystem;
 
 inline constexpr const char* kWrittenRecordTitle = "Ostrivane written record 1";
 inline constexpr const char* kWrittenRecordExtension = ".after";
+// Every record file of an undo entry: the move record, the registry backup,
+// the file archive, the change report and the written record.
+inline constexpr const char* kRecordExtensions[] = {".bat", ".reg", ".zip", ".log", kWrittenRecordExtension};
 
 struct FileWrite {
   std::string path;

@@ -29,10 +29,6 @@ bool IsWithin(const std::string& path, const std::string& from) {
 std::string Counted(int n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
-
-bool KeyWithin(const std::string& key, const std::string& top) {
-  return IsWithin(key, top);
-}
 }  // namespace
 
 struct UndoExecution::Undo {
@@ -48,7 +44,11 @@ struct UndoExecution::Undo {
   std::vector<std::string> problems;  // everything else not undone
   std::vector<std::string> undone;
   std::vector<std::string> notes;     // said whatever else happened
-  std::map<std::string, std::optional<WrittenPlaces>> later;  // later entries' records, read once
+  struct Later {
+    std::optional<WrittenPlaces> written;
+    std::string movedFrom;  // the item its move record names, "" for none
+  };
+  std::map<std::string, Later> later;  // later entries' records, read once
 };
 
 std::string UndoExecution::UndoEntry(const std::string& name, bool force) {
@@ -194,8 +194,6 @@ RestoreDecision UndoExecution::CheckFile(Undo& u, const std::string& savedFrom, 
 void UndoExecution::RemoveTemporaryFiles(Undo& u, const std::vector<std::string>& paths) {
   // Where a run was stopped mid-write, its temporary file may still lie
   // beside the file it was replacing, changed or not yet; one held open stays.
-  std::set<std::string> folders;
-  for (const std::string& p : paths) folders.insert(FoldKey(SplitItemPath(p).folder));
   std::set<std::string> seen;
   for (const std::string& p : paths) {
     const std::string folder = SplitItemPath(p).folder;
@@ -288,34 +286,28 @@ std::string UndoExecution::LaterEntries(Undo& u, const std::string& file, const 
   for (const std::string& entry : names) {
     auto it = cache.find(entry);
     if (it == cache.end()) {
-      std::optional<WrittenPlaces> places;
-      const std::string path = store_.FolderOf(entry) + entry + kWrittenRecordExtension;
+      Undo::Later records;
+      const std::string base = store_.FolderOf(entry) + entry;
       try {
-        if (fs_.FileExists(path)) places = ReadWrittenRecord(fs_.ReadWhole(path));
+        if (fs_.FileExists(base + kWrittenRecordExtension))
+          records.written = ReadWrittenRecord(fs_.ReadWhole(base + kWrittenRecordExtension));
+        if (fs_.FileExists(base + ".bat"))
+          records.movedFrom = IniText(fs_.ReadWhole(base + ".bat")).ReadString(kMoveSection, kMoveFrom, "");
       } catch (const Error&) {
       }
-      it = cache.emplace(entry, std::move(places)).first;
+      it = cache.emplace(entry, std::move(records)).first;
     }
-    if (!it->second) continue;
-    const WrittenPlaces& p = *it->second;
+    if (!it->second.written) continue;
+    const WrittenPlaces& p = *it->second.written;
+    const std::string& movedFrom = it->second.movedFrom;
     bool touched = false;
-    if (!file.empty()) {
-      touched = p.files.count(FoldKey(file)) > 0;
-      // A later move of the item, or of a folder holding the file.
-      const std::string bat = store_.FolderOf(entry) + entry + ".bat";
-      if (!touched && fs_.FileExists(bat)) {
-        try {
-          const IniText ini(fs_.ReadWhole(bat));
-          const std::string from = ini.ReadString(kMoveSection, kMoveFrom, "");
-          touched = !from.empty() && IsWithin(file, from);
-        } catch (const Error&) {
-        }
-      }
-    }
+    // A later move of the item, or of a folder holding the file, changed it too.
+    if (!file.empty())
+      touched = p.files.count(FoldKey(file)) > 0 || (!movedFrom.empty() && IsWithin(file, movedFrom));
     for (const RegistryWrite& w : p.registry) {
       if (key.empty() || touched) break;
       if (w.kind == RegistryWrite::Kind::KeyMove)
-        touched = KeyWithin(key, w.key) || KeyWithin(key, w.newName);
+        touched = IsWithin(key, w.key) || IsWithin(key, w.newName);
       else
         touched = EqualFold(w.key, key) && (valueName.empty() || EqualFold(w.name, valueName) ||
                                             (w.kind == RegistryWrite::Kind::Rename && EqualFold(w.newName, valueName)));

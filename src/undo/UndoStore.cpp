@@ -1,5 +1,7 @@
 #include "undo/UndoStore.h"
 
+#include "engine/WrittenRecord.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <map>
@@ -16,7 +18,6 @@ namespace {
 // Every file of an entry: the move record, the registry backup, the file
 // backups, the change report and the record of what the run wrote. Listing,
 // numbering, deleting and the age limit all go by this one list.
-constexpr const char* kRecordExtensions[] = {".bat", ".reg", ".zip", ".log", ".after"};
 constexpr const char* kReportExtension = ".log";
 constexpr int kLastUndoNumber = 99999;
 
