@@ -79,6 +79,7 @@ TEST_F(ChangeListTest, AReviewedRunChangesOnlyTheTickedOccurrences) {
 
   ChangeSelection ticked;
   ticked.Tick(ctx.changes[0]);
+  ticked.Leave(ctx.changes[1]);
   ticked.Tick(ctx.changes[2]);
   ChangeEntry gone = ctx.changes[2];
   gone.where = "C:\\Cfg\\gone.ini";

@@ -65,17 +65,23 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
   std::string passOver;  // a file each file pass cannot change
   int hits = 3;          // occurrences each file pass finds
   void FindReplaceProcess(const SearchTexts& t) override { calls.push_back("reg " + t.oldText + " > " + t.newText); }
+  void MapKeys(const SearchTexts&, const std::vector<std::string>&) override {}
   void MapFiles(const SearchTexts& t) override {
-    const std::string &o = t.oldText, &n = t.newText;
     std::string drives;
     for (const DriveRow& r : ctx->drives) drives += r.selected ? r.root.substr(0, 1) : "";
-    calls.push_back("ini " + o + " > " + n + " on " + drives);
+    calls.push_back("ini " + t.oldText + " > " + t.newText + " on " + drives);
     if (!passOver.empty()) ctx->PassOver(passOver, "in use by another program");
+    Walk(t);
+  }
+  void MapListedFiles(const SearchTexts& t, const std::vector<std::string>&) override { Walk(t); }
+  void Walk(const SearchTexts& t) {
+    const std::string &o = t.oldText, &n = t.newText;
     for (int i = 0; i < hits; ++i) {
       ctx->PumpCancelled();
       ChangeEntry entry{"C:\\x.ini", "", i + 1, ChangeKind::SettingsLine, o, n, ChangeOutcome::Changed, ""};
-      if (ctx->preview) {
-        ctx->ui->ReportPreview({"C:\\x.ini", "", o, n});
+      if (!ctx->Chosen(entry)) continue;
+      if (ctx->FindsOnly()) {
+        if (ctx->preview) ctx->ui->ReportPreview({"C:\\x.ini", "", o, n});
         entry.outcome = ChangeOutcome::WouldChange;
       } else if (ctx->stopAndVerify) {
         bool doNotStop = false;
@@ -210,7 +216,8 @@ TEST(Cli, MapRunsTheWalkAndPrintsTheEndPage) {
   r = RunArgs(s, {"map", "--find", "C:\\Old", "--replace", "D:\\New", "--targets", "settings"});
   EXPECT_EQ(r.code, kExitPartly);
   EXPECT_EQ(r.out, "Ostrivane has finished\n3 links were remapped\n1 place could not be changed\n");
-  EXPECT_EQ(r.err, "C:\\Locked\\app.ini: in use by another program\n");
+  // The apply's progress line, then the place passed over.
+  EXPECT_EQ(r.err, "Changing files | 0 links remapped\nC:\\Locked\\app.ini: in use by another program\n");
 }
 
 TEST(Cli, VerifyAsksOnTheConsole) {
