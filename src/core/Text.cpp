@@ -10,6 +10,7 @@
 #endif
 
 #include "core/CaseTable.h"
+#include "core/Utf8Codec.h"
 
 namespace {
 
@@ -26,33 +27,11 @@ bool EqualAZ(const unsigned char* a, const unsigned char* b, std::size_t n) {
   return true;
 }
 
-// The character at s[i] in strict UTF-8 (no overlong forms, no surrogates,
-// nothing above U+10FFFF) and its length; 0 when s[i] starts none.
+// The character at s[i] in strict UTF-8 (no surrogates) and its length; 0
+// when s[i] starts none.
 inline int DecodeAt(const unsigned char* s, std::size_t n, std::size_t i, char32_t& cp) {
-  const unsigned b0 = s[i];
-  if (b0 < 0x80) {
-    cp = b0;
-    return 1;
-  }
-  const std::size_t left = n - i;
-  auto cont = [&](std::size_t k) { return k < left && (s[i + k] & 0xC0) == 0x80; };
-  if (b0 < 0xC2) return 0;
-  if (b0 < 0xE0) {
-    if (!cont(1)) return 0;
-    cp = char32_t((b0 & 0x1F) << 6 | (s[i + 1] & 0x3F));
-    return 2;
-  }
-  if (b0 < 0xF0) {
-    if (!cont(1) || !cont(2)) return 0;
-    cp = char32_t((b0 & 0x0F) << 12 | (s[i + 1] & 0x3F) << 6 | (s[i + 2] & 0x3F));
-    return (cp < 0x800 || (cp >= 0xD800 && cp < 0xE000)) ? 0 : 3;
-  }
-  if (b0 < 0xF5) {
-    if (!cont(1) || !cont(2) || !cont(3)) return 0;
-    cp = char32_t((b0 & 0x07) << 18 | (s[i + 1] & 0x3F) << 12 | (s[i + 2] & 0x3F) << 6 | (s[i + 3] & 0x3F));
-    return (cp < 0x10000 || cp > 0x10FFFF) ? 0 : 4;
-  }
-  return 0;
+  const int len = DecodeUtf8At(s, n, i, cp);
+  return len == 3 && IsSurrogate(cp) ? 0 : len;
 }
 
 // A text is a row of units: a character, standing for its folded form, or a
@@ -68,29 +47,6 @@ inline Unit UnitAt(const unsigned char* s, std::size_t n, std::size_t i) {
   const int len = DecodeAt(s, n, i, cp);
   if (len == 0) return {kLiteral + s[i], 1};
   return {std::uint32_t(casetable::UpperOf(cp)), len};
-}
-
-int EncodeUtf8(char32_t cp, unsigned char* out) {
-  if (cp < 0x80) {
-    out[0] = (unsigned char)cp;
-    return 1;
-  }
-  if (cp < 0x800) {
-    out[0] = (unsigned char)(0xC0 | cp >> 6);
-    out[1] = (unsigned char)(0x80 | (cp & 0x3F));
-    return 2;
-  }
-  if (cp < 0x10000) {
-    out[0] = (unsigned char)(0xE0 | cp >> 12);
-    out[1] = (unsigned char)(0x80 | (cp >> 6 & 0x3F));
-    out[2] = (unsigned char)(0x80 | (cp & 0x3F));
-    return 3;
-  }
-  out[0] = (unsigned char)(0xF0 | cp >> 18);
-  out[1] = (unsigned char)(0x80 | (cp >> 12 & 0x3F));
-  out[2] = (unsigned char)(0x80 | (cp >> 6 & 0x3F));
-  out[3] = (unsigned char)(0x80 | (cp & 0x3F));
-  return 4;
 }
 
 const unsigned char* Bytes(std::string_view s) { return reinterpret_cast<const unsigned char*>(s.data()); }
@@ -499,6 +455,12 @@ ItemPath SplitItemPath(std::string_view path) {
   const std::size_t cut = path.find_last_of("\\:");
   if (cut == std::string_view::npos) return {"", std::string(path)};
   return {std::string(path.substr(0, cut + 1)), std::string(path.substr(cut + 1))};
+}
+
+std::string_view Trim(std::string_view s, std::string_view outer) {
+  const std::size_t first = s.find_first_not_of(outer);
+  if (first == std::string_view::npos) return {};
+  return s.substr(first, s.find_last_not_of(outer) - first + 1);
 }
 
 std::vector<std::string_view> SplitLines(std::string_view text) {

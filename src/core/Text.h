@@ -52,6 +52,9 @@ struct ItemPath {
 };
 ItemPath SplitItemPath(std::string_view path);
 
+// The text without any of `outer`'s characters at either end.
+std::string_view Trim(std::string_view s, std::string_view outer = " \t");
+
 // Lines end at CR LF, at a lone CR or at a lone LF; a last line without an
 // end is a line too.
 std::vector<std::string_view> SplitLines(std::string_view text);
