@@ -81,7 +81,7 @@ ChangeSelection::Choice ChangeSelection::Choose(const ChangeEntry& entry) {
     met_[it->second] = true;
     return Choice::Ticked;
   }
-  return listed ? Choice::LeftOut : Choice::Unlisted;
+  return listed || unlistedLeftOut_ ? Choice::LeftOut : Choice::Unlisted;
 }
 
 std::vector<ChangeEntry> ChangeSelection::NotMet() const {

@@ -74,6 +74,9 @@ class ChangeSelection {
   void Add(const ChangeEntry& entry, bool ticked);
   void Tick(const ChangeEntry& entry) { Add(entry, true); }
   void Leave(const ChangeEntry& entry) { Add(entry, false); }
+  // A list its user may have cut rows from (an edited report): an
+  // occurrence it does not hold is left out rather than taken as new.
+  void CountUnlistedAsLeftOut() { unlistedLeftOut_ = true; }
 
   enum class Choice { Ticked, LeftOut, Unlisted };
   // What the list says of an occurrence found again: ticked (once per
@@ -94,6 +97,7 @@ class ChangeSelection {
   std::vector<ChangeEntry> entries_;
   std::vector<char> ticked_, met_;
   std::size_t tickedCount_ = 0;
+  bool unlistedLeftOut_ = false;
   std::unordered_multimap<std::string, std::size_t> byKey_;
 };
 

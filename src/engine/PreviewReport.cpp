@@ -36,6 +36,8 @@ std::optional<PreviewToApply> ReadPreviewReport(const std::string& bytes, std::s
   preview.request.Substring = report.Field(kSubstringRow) == "yes";
   preview.targets = *targets;
   preview.driveRoots = CommaListItems(report.Field("Drives"));
+  // A row deleted from the report is a change not to make.
+  preview.list.CountUnlistedAsLeftOut();
   for (ChangeEntry e : report.entries) {
     // A row set to "left out" stays as it is; every other occurrence the
     // preview would change is made.
