@@ -10,16 +10,12 @@
 
 #include "RawLink.h"
 #include "RegistryDump.h"
+#include "Win32PagePlatform.h"
 #include "core/Unicode.h"
-#include "core/win32/Win32FileSystem.h"
 #include "core/win32/WidePath.h"
-#include "engine/win32/Win32Platform.h"
-#include "support/FakeWindowPorts.h"
 #include "support/TestTree.h"
 #include "undo/UndoStore.h"
-#include "undo/win32/Win32DriveTypes.h"
 #include "window/win32/MainWindow.h"
-#include "window/win32/Win32WindowUi.h"
 #include "wiring/win32/RunAssembly.h"
 //
 #include <commctrl.h>
@@ -65,11 +61,11 @@ std::string LinkTarget(const std::string& path) {
   return Utf8FromUtf16(std::u16string(target, target + wcslen(target)));
 }
 
-class ReviewWindowTest : public ::testing::Test {
+class ReviewWindowTest : public ::testing::Test, protected WizardFakes<Win32PagePlatform> {
  protected:
   ReviewWindowTest()
       : folder("C:\\ostrivane-test-review-" + std::to_string(GetCurrentProcessId()) + "\\"),
-        wizard(Ports(), folder),
+        wizard(Ports(&ui), folder),
         assembly(wizard.ctx, folder, ShellDialogs::Silent) {
     Clean();
     fs.MakeFolders(folder);
@@ -83,14 +79,6 @@ class ReviewWindowTest : public ::testing::Test {
     RemoveTree(fs, kData);
     RemoveTree(fs, kOld);
     RegDeleteTreeW(HKEY_CURRENT_USER, WideText(kKey).c_str());
-  }
-  WizardPorts Ports() {
-    WizardPorts p{&ui, &fs, &drives, nullptr, nullptr, &picker, {}, [] { return OsVersion{true, true, 6, 1}; }};
-    p.driveTypes = &driveTypes;
-    p.dialogs = &ui;
-    p.help = &help;
-    p.shell = &help;
-    return p;
   }
   // Opens the window with only drive D: selected, so the file walk stays off
   // the prefix's system drive.
@@ -138,13 +126,7 @@ class ReviewWindowTest : public ::testing::Test {
     Click(Sender::MapOnlyNext);
   }
 
-  Win32FileSystem fs;
   const std::string folder;
-  Win32Drives drives;
-  Win32DriveTypes driveTypes;
-  FakePicker picker;
-  Win32WindowUi ui;
-  FakeHelp help;
   Wizard wizard;
   RunAssembly assembly;
   MainWindow window{wizard, ui};
