@@ -5,6 +5,7 @@
 #include "support/FakeFileSystem.h"
 #include "support/FakeShellLinkStore.h"
 #include "support/FakeUi.h"
+#include "support/RecordingBackup.h"
 
 namespace {
 
@@ -50,27 +51,12 @@ TEST(PlanShortcut, TargetStoredWithVariablesKeepsThem) {
   EXPECT_FALSE(p.change.Arguments);  // handed to the program as they stand
 }
 
-// A file backup that records what it saved, in the same event list as the writes.
-struct RecordingFileBackup : FileBackup {
-  FileSystem* fs = nullptr;
-  std::vector<std::string>* events = nullptr;
-  std::vector<std::pair<std::string, std::string>> saved;
-  bool refuse = false;
-  bool BackupFile(const std::string& path) override {
-    events->push_back("backup " + path);
-    if (refuse) return false;
-    saved.emplace_back(path, fs->ReadWhole(path));
-    return true;
-  }
-};
-
 class ShortcutRewriteTest : public ::testing::Test {
  protected:
   ShortcutRewriteTest() {
     ctx.ui = &ui;
     ctx.request.Mode = RunMode::MapOnly;
-    backup.fs = &fs;
-    backup.events = &events;
+    backup.events = &events;  // the backups in the same list as the writes
     fs.beforeWrite = [this](const std::string& p) { events.push_back("write " + p); };
   }
   void Put(const std::string& path, ShellLinkProps props) {
@@ -87,7 +73,7 @@ class ShortcutRewriteTest : public ::testing::Test {
   FakeUi ui;
   RunContext ctx;
   std::vector<std::string> events;
-  RecordingFileBackup backup;
+  RecordingBackup backup{fs};
   ShortcutRewrite rewrite{ctx, backup, store};
 };
 
@@ -230,7 +216,7 @@ TEST_F(ShortcutRewriteTest, ChangedWhileAskedOrBackupRefusedIsPassedOver) {
   ui.onAsk = nullptr;
 
   Put("C:\\L\\b.lnk", Link("C:\\Old Stuff\\x.exe", ""));
-  backup.refuse = true;
+  backup.missing = true;
   Rewrite("C:\\L\\b.lnk");
   EXPECT_EQ(events, std::vector<std::string>{"backup C:\\L\\b.lnk"});
   EXPECT_EQ(store.Load("C:\\L\\b.lnk").Target, "C:\\Old Stuff\\x.exe");
