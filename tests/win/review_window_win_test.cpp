@@ -17,7 +17,7 @@
 #include "support/FakeWindowPorts.h"
 #include "support/TestTree.h"
 #include "undo/UndoStore.h"
-#include "undo/win32/Win32DriveTypes.h"
+#include "window/win32/Win32DriveTypes.h"
 #include "window/win32/MainWindow.h"
 #include "window/win32/Win32WindowUi.h"
 #include "wiring/win32/RunAssembly.h"

@@ -8,7 +8,7 @@
 #include "engine/win32/Win32Platform.h"
 #include "support/FakeWindowPorts.h"
 #include "support/TestTree.h"
-#include "undo/win32/Win32DriveTypes.h"
+#include "window/win32/Win32DriveTypes.h"
 #include "window/win32/MainWindow.h"
 #include "window/win32/RightsWarningDialog.h"
 #include "window/win32/WinView.h"

@@ -15,7 +15,7 @@
 #include "support/FakeUi.h"
 #include "support/FakeWindowPorts.h"
 #include "support/TestTree.h"
-#include "undo/win32/Win32DriveTypes.h"
+#include "window/win32/Win32DriveTypes.h"
 //
 #include <commctrl.h>
 
