@@ -21,6 +21,169 @@ bool IsUndoName(const std::string& s) {
 }
 
 CliParse Fail(const std::string& why) { return {std::nullopt, why}; }
+
+// The items of a comma list; "" and a trailing comma give an empty item.
+std::vector<std::string> CommaItems(const std::string& list) {
+  std::vector<std::string> items;
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    std::size_t end = list.find(',', start);
+    if (end == std::string::npos) end = list.size();
+    items.push_back(list.substr(start, end - start));
+    start = end + 1;
+  }
+  return items;
+}
+
+// Each function below answers "" when what it read is good, else why not.
+
+std::string ReadTargets(const std::string& list, Targets& targets) {
+  targets = {false, false, false, false, false};
+  for (const std::string& t : CommaItems(list)) {
+    if (t == "registry") targets.registry = true;
+    else if (t == "settings") targets.settingsFiles = true;
+    else if (t == "shortcuts") targets.shortcuts = true;
+    else if (t == "config") targets.configFiles = true;
+    else if (t == "all") targets.allFiles = true;
+    else return "Unknown target '" + t + "' (registry, settings, shortcuts, config, all).";
+  }
+  return "";
+}
+
+std::string ReadDrives(const std::string& list, std::optional<std::vector<char>>& drives) {
+  std::vector<char> letters;
+  for (const std::string& item : CommaItems(list)) {
+    const auto letter = DriveLetter(item);
+    if (!letter) return "'" + item + "' is no drive letter.";
+    letters.push_back(UpperAZ((*letter)[0]));
+  }
+  drives = letters;
+  return "";
+}
+
+// Which options that take a value were given at all.
+struct GivenOptions {
+  bool find = false, replace = false, targets = false;
+};
+
+// The options after the command into `o`, the other words into `positional`.
+std::string ReadOptions(const std::vector<std::string>& args, CliOptions& o, GivenOptions& given,
+                        std::vector<std::string>& positional) {
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= args.size()) return false;
+      out = args[++i];
+      return true;
+    };
+    std::string list;
+    if (a == "--find") {
+      if (!value(o.find)) return "--find needs a text.";
+      given.find = true;
+    } else if (a == "--replace") {
+      if (!value(o.replace)) return "--replace needs a text.";
+      given.replace = true;
+    } else if (a == "--targets") {
+      if (!value(list)) return "--targets needs a list.";
+      given.targets = true;
+      if (std::string why = ReadTargets(list, o.targets); !why.empty()) return why;
+    } else if (a == "--drives") {
+      if (!value(list)) return "--drives needs a list.";
+      if (std::string why = ReadDrives(list, o.drives); !why.empty()) return why;
+    } else if (a == "--verify") {
+      o.verify = true;
+    } else if (a == "--preview") {
+      o.preview = true;
+    } else if (a == "--exit-code") {
+      o.exitCode = true;
+    } else if (a == "--substring") {
+      o.substring = true;
+    } else if (a == "--allow-partial") {
+      o.allowPartial = true;
+    } else if (a == "--report") {
+      if (!value(o.reportPath) || o.reportPath.empty()) return "--report needs a file name.";
+    } else if (a == "--json") {
+      o.json = true;
+    } else if (a == "--force") {
+      o.force = true;
+    } else if (a.size() > 1 && a.compare(0, 2, "--") == 0) {
+      return "Unknown option " + a + ".";
+    } else {
+      positional.push_back(a);
+    }
+  }
+  return "";
+}
+
+// Options given to a command they do not belong to.
+std::string CheckOptionsBelong(const std::string& cmd, const CliOptions& o, const GivenOptions& given,
+                               const std::vector<std::string>& positional) {
+  const bool mapping = cmd == "map" || cmd == "move" || cmd == "switch";
+  if ((given.find || given.replace) && cmd != "map") return "--find and --replace belong to map.";
+  if (o.force && cmd != "undo") return "--force belongs to undo run.";
+  const bool undoRun = cmd == "undo" && positional.size() == 2 && positional[0] == "run";
+  if (!mapping && (o.verify || o.preview || o.substring || o.allowPartial || o.drives || given.targets ||
+                   (o.json && !undoRun) || !o.reportPath.empty() || o.exitCode))
+    return "Options belong to map, move and switch.";
+  if (o.exitCode && !o.preview) return "--exit-code goes with --preview.";
+  return "";
+}
+
+std::string ReadMap(const std::vector<std::string>& positional, const GivenOptions& given, CliOptions& o) {
+  o.command = CliCommand::Map;
+  if (!positional.empty()) return "map takes --find and --replace, not '" + positional[0] + "'.";
+  if (!given.find || !given.replace || o.find.empty() || o.replace.empty())
+    return "map needs both --find OLD and --replace NEW, neither empty.";
+  return "";
+}
+
+std::string ReadMove(const std::vector<std::string>& positional, CliOptions& o) {
+  o.command = CliCommand::Move;
+  if (positional.size() != 2) return "move needs SOURCE and DESTINATION_FOLDER.";
+  o.source = positional[0];
+  o.destinationFolder = positional[1];
+  if (!IsFullPath(o.source) || !IsFullPath(o.destinationFolder))
+    return "SOURCE and DESTINATION_FOLDER must be full paths such as C:\\Apps\\Tool and D:\\Apps.";
+  if (o.source.size() > 3) o.source = RemoveSlash(o.source);
+  if (SplitItemPath(o.source).name.empty()) return "Not enough information to proceed: a whole drive cannot be moved.";
+  return "";
+}
+
+std::string ReadSwitch(const std::vector<std::string>& positional, CliOptions& o) {
+  o.command = CliCommand::Switch;
+  if (positional.size() != 2) return "switch needs two drive letters.";
+  auto a = DriveLetter(positional[0]), b = DriveLetter(positional[1]);
+  if (!a || !b) return "switch needs two drive letters, such as C D.";
+  o.first = *a;
+  o.second = *b;
+  if (o.verify) return "Switch Drives never stops to verify; --verify does not apply.";
+  return "";
+}
+
+std::string ReadUndo(const std::vector<std::string>& positional, CliOptions& o) {
+  if (o.force && !(positional.size() == 2 && positional[0] == "run")) return "--force belongs to undo run.";
+  if (positional.empty()) return "undo needs list, run NAME or delete NAME.";
+  const std::string& sub = positional[0];
+  if (sub == "list" && positional.size() == 1) {
+    o.command = CliCommand::UndoList;
+  } else if ((sub == "run" || sub == "delete") && positional.size() == 2) {
+    o.command = sub == "run" ? CliCommand::UndoRun : CliCommand::UndoDelete;
+    o.undoName = positional[1];
+    if (!IsUndoName(o.undoName)) return "'" + o.undoName + "' is no undo name (Undo followed by five digits).";
+  } else {
+    return "undo needs list, run NAME or delete NAME.";
+  }
+  return "";
+}
+
+std::string ReadCommand(const std::string& cmd, const std::vector<std::string>& positional, const GivenOptions& given,
+                        CliOptions& o) {
+  if (cmd == "map") return ReadMap(positional, given, o);
+  if (cmd == "move") return ReadMove(positional, o);
+  if (cmd == "switch") return ReadSwitch(positional, o);
+  if (cmd == "undo") return ReadUndo(positional, o);
+  return "Unknown command '" + cmd + "'.";
+}
 }  // namespace
 
 std::string UsageText() {
@@ -85,125 +248,12 @@ CliParse ParseCommandLine(const std::vector<std::string>& args) {
   CliOptions o;
   if (args.empty()) return Fail("No command given.");
   if (args[0] == "--help" || args[0] == "-h" || args[0] == "help" || args[0] == "/?") return {o, ""};
-
   std::vector<std::string> positional;
-  bool findGiven = false, replaceGiven = false, targetsGiven = false;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&](std::string& out) {
-      if (i + 1 >= args.size()) return false;
-      out = args[++i];
-      return true;
-    };
-    if (a == "--find") {
-      if (!value(o.find)) return Fail("--find needs a text.");
-      findGiven = true;
-    } else if (a == "--replace") {
-      if (!value(o.replace)) return Fail("--replace needs a text.");
-      replaceGiven = true;
-    } else if (a == "--targets") {
-      std::string list;
-      if (!value(list)) return Fail("--targets needs a list.");
-      o.targets = {false, false, false, false, false};
-      targetsGiven = true;
-      std::size_t start = 0;
-      while (start <= list.size()) {
-        std::size_t end = list.find(',', start);
-        if (end == std::string::npos) end = list.size();
-        const std::string t = list.substr(start, end - start);
-        if (t == "registry") o.targets.registry = true;
-        else if (t == "settings") o.targets.settingsFiles = true;
-        else if (t == "shortcuts") o.targets.shortcuts = true;
-        else if (t == "config") o.targets.configFiles = true;
-        else if (t == "all") o.targets.allFiles = true;
-        else return Fail("Unknown target '" + t + "' (registry, settings, shortcuts, config, all).");
-        start = end + 1;
-      }
-    } else if (a == "--drives") {
-      std::string list;
-      if (!value(list)) return Fail("--drives needs a list.");
-      std::vector<char> drives;
-      std::size_t start = 0;
-      while (start <= list.size()) {
-        std::size_t end = list.find(',', start);
-        if (end == std::string::npos) end = list.size();
-        auto letter = DriveLetter(list.substr(start, end - start));
-        if (!letter) return Fail("'" + list.substr(start, end - start) + "' is no drive letter.");
-        drives.push_back(UpperAZ((*letter)[0]));
-        start = end + 1;
-      }
-      o.drives = drives;
-    } else if (a == "--verify") {
-      o.verify = true;
-    } else if (a == "--preview") {
-      o.preview = true;
-    } else if (a == "--exit-code") {
-      o.exitCode = true;
-    } else if (a == "--substring") {
-      o.substring = true;
-    } else if (a == "--allow-partial") {
-      o.allowPartial = true;
-    } else if (a == "--report") {
-      if (!value(o.reportPath) || o.reportPath.empty()) return Fail("--report needs a file name.");
-    } else if (a == "--json") {
-      o.json = true;
-    } else if (a == "--force") {
-      o.force = true;
-    } else if (a.size() > 1 && a.compare(0, 2, "--") == 0) {
-      return Fail("Unknown option " + a + ".");
-    } else {
-      positional.push_back(a);
-    }
-  }
-
-  const std::string& cmd = args[0];
-  const bool mapping = cmd == "map" || cmd == "move" || cmd == "switch";
-  if ((findGiven || replaceGiven) && cmd != "map") return Fail("--find and --replace belong to map.");
-  if (o.force && cmd != "undo") return Fail("--force belongs to undo run.");
-  const bool undoRun = cmd == "undo" && positional.size() == 2 && positional[0] == "run";
-  if (!mapping && (o.verify || o.preview || o.substring || o.allowPartial || o.drives || targetsGiven ||
-                   (o.json && !undoRun) || !o.reportPath.empty() || o.exitCode))
-    return Fail("Options belong to map, move and switch.");
-  if (o.exitCode && !o.preview) return Fail("--exit-code goes with --preview.");
-
-  if (cmd == "map") {
-    o.command = CliCommand::Map;
-    if (!positional.empty()) return Fail("map takes --find and --replace, not '" + positional[0] + "'.");
-    if (!findGiven || !replaceGiven || o.find.empty() || o.replace.empty())
-      return Fail("map needs both --find OLD and --replace NEW, neither empty.");
-  } else if (cmd == "move") {
-    o.command = CliCommand::Move;
-    if (positional.size() != 2) return Fail("move needs SOURCE and DESTINATION_FOLDER.");
-    o.source = positional[0];
-    o.destinationFolder = positional[1];
-    if (!IsFullPath(o.source) || !IsFullPath(o.destinationFolder))
-      return Fail("SOURCE and DESTINATION_FOLDER must be full paths such as C:\\Apps\\Tool and D:\\Apps.");
-    if (o.source.size() > 3) o.source = RemoveSlash(o.source);
-    if (SplitItemPath(o.source).name.empty()) return Fail("Not enough information to proceed: a whole drive cannot be moved.");
-  } else if (cmd == "switch") {
-    o.command = CliCommand::Switch;
-    if (positional.size() != 2) return Fail("switch needs two drive letters.");
-    auto a = DriveLetter(positional[0]), b = DriveLetter(positional[1]);
-    if (!a || !b) return Fail("switch needs two drive letters, such as C D.");
-    o.first = *a;
-    o.second = *b;
-    if (o.verify) return Fail("Switch Drives never stops to verify; --verify does not apply.");
-  } else if (cmd == "undo") {
-    if (o.force && !(positional.size() == 2 && positional[0] == "run")) return Fail("--force belongs to undo run.");
-    if (positional.empty()) return Fail("undo needs list, run NAME or delete NAME.");
-    const std::string& sub = positional[0];
-    if (sub == "list" && positional.size() == 1) {
-      o.command = CliCommand::UndoList;
-    } else if ((sub == "run" || sub == "delete") && positional.size() == 2) {
-      o.command = sub == "run" ? CliCommand::UndoRun : CliCommand::UndoDelete;
-      o.undoName = positional[1];
-      if (!IsUndoName(o.undoName)) return Fail("'" + o.undoName + "' is no undo name (Undo followed by five digits).");
-    } else {
-      return Fail("undo needs list, run NAME or delete NAME.");
-    }
-  } else {
-    return Fail("Unknown command '" + cmd + "'.");
-  }
+  GivenOptions given;
+  std::string why = ReadOptions(args, o, given, positional);
+  if (why.empty()) why = CheckOptionsBelong(args[0], o, given, positional);
+  if (why.empty()) why = ReadCommand(args[0], positional, given, o);
+  if (!why.empty()) return Fail(why);
   return {o, ""};
 }
 

@@ -4,14 +4,6 @@
 
 #include "core/Text.h"
 
-namespace {
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-}  // namespace
-
 void IniText::Load(std::string_view text) {
   sections_.clear();
   for (std::string_view raw : SplitLines(text)) {

@@ -1,47 +1,17 @@
 #include "core/Unicode.h"
 
+#include "core/Utf8Codec.h"
+
 namespace {
 
 void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += char(c);
-  } else if (c < 0x800) {
-    out += char(0xC0 | (c >> 6));
-    out += char(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += char(0xE0 | (c >> 12));
-    out += char(0x80 | ((c >> 6) & 0x3F));
-    out += char(0x80 | (c & 0x3F));
-  } else {
-    out += char(0xF0 | (c >> 18));
-    out += char(0x80 | ((c >> 12) & 0x3F));
-    out += char(0x80 | ((c >> 6) & 0x3F));
-    out += char(0x80 | (c & 0x3F));
-  }
+  unsigned char bytes[4];
+  out.append(reinterpret_cast<const char*>(bytes), std::size_t(EncodeUtf8(c, bytes)));
 }
 
 // Decodes one sequence at text[i]; returns its length, or 0 when malformed.
 std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& c) {
-  const auto b = [&](std::size_t k) { return (unsigned char)text[i + k]; };
-  const unsigned char lead = b(0);
-  const std::size_t len = Utf8SequenceLength(lead);
-  if (len == 1) {
-    c = lead;
-    return lead < 0x80 ? 1 : 0;
-  }
-  if (i + len > text.size()) return 0;
-  for (std::size_t k = 1; k < len; ++k)
-    if ((b(k) & 0xC0) != 0x80) return 0;
-  if (len == 2) {
-    c = char32_t(lead & 0x1F) << 6 | (b(1) & 0x3F);
-    return c >= 0x80 ? 2 : 0;
-  }
-  if (len == 3) {
-    c = char32_t(lead & 0x0F) << 12 | char32_t(b(1) & 0x3F) << 6 | (b(2) & 0x3F);
-    return c >= 0x800 ? 3 : 0;
-  }
-  c = char32_t(lead & 0x07) << 18 | char32_t(b(1) & 0x3F) << 12 | char32_t(b(2) & 0x3F) << 6 | (b(3) & 0x3F);
-  return (c >= 0x10000 && c <= 0x10FFFF) ? 4 : 0;
+  return std::size_t(DecodeUtf8At(reinterpret_cast<const unsigned char*>(text.data()), text.size(), i, c));
 }
 
 }  // namespace

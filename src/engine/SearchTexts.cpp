@@ -128,18 +128,21 @@ bool Under(std::string_view path, std::string_view folder) {
   if (n == kNotFound || folder.empty()) return false;
   return n == path.size() || folder.back() == '\\' || path[n] == '\\';
 }
-}  // namespace
 
-Rewrite FindBehindVariables(const Spellings& spellings, std::string_view text, std::size_t from,
-                            EnvironmentValues& environment) {
-  std::string expanded;
+// The text with its set %NAME% parts expanded, cut into pieces.
+struct ExpandedText {
+  std::string text;
   std::vector<Piece> pieces;
   bool anyVariable = false;
+};
+
+ExpandedText Expand(std::string_view text, EnvironmentValues& environment) {
+  ExpandedText x;
   std::size_t literalStart = 0;
   const auto literalUpTo = [&](std::size_t end) {
     if (end <= literalStart) return;
-    pieces.push_back({literalStart, end - literalStart, expanded.size(), end - literalStart, false});
-    expanded.append(text.substr(literalStart, end - literalStart));
+    x.pieces.push_back({literalStart, end - literalStart, x.text.size(), end - literalStart, false});
+    x.text.append(text.substr(literalStart, end - literalStart));
   };
   for (std::size_t i = 0; i < text.size();) {
     if (text[i] != '%') {
@@ -156,58 +159,73 @@ Rewrite FindBehindVariables(const Spellings& spellings, std::string_view text, s
       continue;
     }
     literalUpTo(i);
-    pieces.push_back({i, close + 1 - i, expanded.size(), value->size(), true});
-    expanded += *value;
-    anyVariable = true;
+    x.pieces.push_back({i, close + 1 - i, x.text.size(), value->size(), true});
+    x.text += *value;
+    x.anyVariable = true;
     i = literalStart = close + 1;
   }
   literalUpTo(text.size());
-  if (!anyVariable) return {};
+  return x;
+}
 
-  // Where the search resumes in the expanded text: never inside a variable
-  // that begins before `from`.
-  std::size_t expandedFrom = expanded.size();
-  for (const Piece& p : pieces) {
+// Where the search resumes in the expanded text: never inside a variable
+// that begins before `from`.
+std::size_t ExpandedFrom(const ExpandedText& x, std::size_t from) {
+  for (const Piece& p : x.pieces) {
     if (p.rawPos + p.rawLength <= from) continue;
-    if (from <= p.rawPos)
-      expandedFrom = p.expandedPos;
-    else
-      expandedFrom = p.variable ? p.expandedPos + p.expandedLength : p.expandedPos + (from - p.rawPos);
-    break;
+    if (from <= p.rawPos) return p.expandedPos;
+    return p.variable ? p.expandedPos + p.expandedLength : p.expandedPos + (from - p.rawPos);
   }
-  const auto pieceAt = [&](std::size_t expandedPos) -> const Piece& {
-    for (const Piece& p : pieces)
-      if (expandedPos < p.expandedPos + p.expandedLength) return p;
-    return pieces.back();
-  };
+  return x.text.size();
+}
 
-  const Spellings::Family family = spellings.Choose(expanded);
-  for (Occurrence o = spellings.Next(family, expanded, expandedFrom); o.found();
-       o = spellings.Next(family, expanded, o.pos + 1)) {
-    const std::size_t end = o.pos + o.length;
-    bool touchesVariable = false;
-    for (const Piece& p : pieces)
-      if (p.variable && p.expandedLength > 0 && p.expandedPos < end && o.pos < p.expandedPos + p.expandedLength)
-        touchesVariable = true;
-    if (!touchesVariable) continue;
-    const Piece& first = pieceAt(o.pos);
-    const Piece& last = pieceAt(end - 1);
-    const std::size_t expandedStart = first.variable ? first.expandedPos : o.pos;
-    const std::size_t expandedEnd = last.variable ? last.expandedPos + last.expandedLength : end;
-    const std::size_t rawStart = first.variable ? first.rawPos : first.rawPos + (o.pos - first.expandedPos);
-    const std::size_t rawEnd = last.variable ? last.rawPos + last.rawLength : last.rawPos + (end - last.expandedPos);
-    std::string replacement = expanded.substr(expandedStart, o.pos - expandedStart);
-    replacement.append(o.newText);
-    replacement.append(expanded, end, expandedEnd - end);
-    if (first.variable && expandedStart == o.pos) {
-      const std::string_view value = std::string_view(expanded).substr(first.expandedPos, first.expandedLength);
-      if (Under(replacement, value)) {
-        const std::size_t kept = FoldPrefixLength(replacement, value);
-        replacement = std::string(text.substr(first.rawPos, first.rawLength)) + replacement.substr(kept);
-      }
+const Piece& PieceAt(const ExpandedText& x, std::size_t expandedPos) {
+  for (const Piece& p : x.pieces)
+    if (expandedPos < p.expandedPos + p.expandedLength) return p;
+  return x.pieces.back();
+}
+
+bool TouchesVariable(const ExpandedText& x, std::size_t pos, std::size_t end) {
+  for (const Piece& p : x.pieces)
+    if (p.variable && p.expandedLength > 0 && p.expandedPos < end && pos < p.expandedPos + p.expandedLength)
+      return true;
+  return false;
+}
+
+// The change to the raw text for an occurrence in the expanded one: the
+// variables it touches are replaced whole, and a new place still under the
+// variable it began with keeps that variable.
+Rewrite RewriteBehind(std::string_view text, const ExpandedText& x, const Occurrence& o) {
+  const std::string& expanded = x.text;
+  const std::size_t end = o.pos + o.length;
+  const Piece& first = PieceAt(x, o.pos);
+  const Piece& last = PieceAt(x, end - 1);
+  const std::size_t expandedStart = first.variable ? first.expandedPos : o.pos;
+  const std::size_t expandedEnd = last.variable ? last.expandedPos + last.expandedLength : end;
+  const std::size_t rawStart = first.variable ? first.rawPos : first.rawPos + (o.pos - first.expandedPos);
+  const std::size_t rawEnd = last.variable ? last.rawPos + last.rawLength : last.rawPos + (end - last.expandedPos);
+  std::string replacement = expanded.substr(expandedStart, o.pos - expandedStart);
+  replacement.append(o.newText);
+  replacement.append(expanded, end, expandedEnd - end);
+  if (first.variable && expandedStart == o.pos) {
+    const std::string_view value = std::string_view(expanded).substr(first.expandedPos, first.expandedLength);
+    if (Under(replacement, value)) {
+      const std::size_t kept = FoldPrefixLength(replacement, value);
+      replacement = std::string(text.substr(first.rawPos, first.rawLength)) + replacement.substr(kept);
     }
-    return {rawStart, rawEnd - rawStart, std::move(replacement), o.shortForm};
   }
+  return {rawStart, rawEnd - rawStart, std::move(replacement), o.shortForm};
+}
+}  // namespace
+
+Rewrite FindBehindVariables(const Spellings& spellings, std::string_view text, std::size_t from,
+                            EnvironmentValues& environment) {
+  const ExpandedText x = Expand(text, environment);
+  if (!x.anyVariable) return {};
+  const Spellings::Family family = spellings.Choose(x.text);
+  for (Occurrence o = spellings.Next(family, x.text, ExpandedFrom(x, from)); o.found();
+       o = spellings.Next(family, x.text, o.pos + 1))
+    if (TouchesVariable(x, o.pos, o.pos + o.length)) return RewriteBehind(text, x, o);
   return {};
 }
 

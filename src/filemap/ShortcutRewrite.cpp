@@ -107,6 +107,32 @@ bool ShortcutRewrite::Confirmed(const std::string& path, const std::string& from
   return OfferChange(ctx_, Question{kShortcutsKey, path, from, to}, WalkKind::Files) == Answer::Replace;
 }
 
+std::vector<ChangeEntry> ShortcutRewrite::ChosenParts(const std::string& path, const ShellLinkProps& link,
+                                                      ShortcutPlan& plan) {
+  std::vector<ChangeEntry> entries;
+  const auto offer = [&](ChangeKind kind, const std::string& from, const std::string& to, const std::string& note) {
+    if (ctx_.Chosen(entries.emplace_back(ChangeEntry{path, "", 0, kind, from, to, ChangeOutcome::WouldChange, note})))
+      return true;
+    entries.pop_back();
+    return false;
+  };
+  if (plan.change.Target && !offer(ChangeKind::ShortcutTarget, link.Target, plan.target, plan.targetNote)) {
+    plan.change.Target.reset();
+    plan.target = link.Target;
+  }
+  // The working folder follows the target the link keeps.
+  if (!plan.change.Target) plan.change.WorkingDir = WorkingDirFor(link.Target);
+  if (plan.change.Arguments && !offer(ChangeKind::ShortcutArguments, link.Arguments, plan.arguments, plan.argumentsNote)) {
+    plan.change.Arguments.reset();
+    plan.arguments = link.Arguments;
+  }
+  if (plan.change.WorkingDir && *plan.change.WorkingDir != link.WorkingDir &&
+      !offer(ChangeKind::ShortcutWorkingFolder, link.WorkingDir, *plan.change.WorkingDir,
+             plan.change.Target ? plan.targetNote : ""))
+    plan.change.WorkingDir.reset();
+  return entries;
+}
+
 void ShortcutRewrite::RewriteShortcut(const std::string& path, const SearchTexts& texts) {
   // An unreadable link is passed over: nothing read means nothing to search.
   const std::optional<ShellLinkProps> link = ReadShortcut(path);
@@ -116,30 +142,7 @@ void ShortcutRewrite::RewriteShortcut(const std::string& path, const SearchTexts
 
   // One entry per part that changes; the review page may have left some out.
   const std::size_t firstEntry = ctx_.changes.size();
-  const auto entry = [&](ChangeKind kind, const std::string& from, const std::string& to, const std::string& note) {
-    return ChangeEntry{path, "", 0, kind, from, to, ChangeOutcome::WouldChange, note};
-  };
-  std::vector<ChangeEntry> entries;
-  if (plan.change.Target &&
-      !ctx_.Chosen(entries.emplace_back(entry(ChangeKind::ShortcutTarget, link->Target, plan.target, plan.targetNote)))) {
-    entries.pop_back();
-    plan.change.Target.reset();
-    plan.target = link->Target;
-  }
-  // The working folder follows the target the link keeps.
-  if (!plan.change.Target) plan.change.WorkingDir = WorkingDirFor(link->Target);
-  if (plan.change.Arguments && !ctx_.Chosen(entries.emplace_back(entry(ChangeKind::ShortcutArguments, link->Arguments,
-                                                                       plan.arguments, plan.argumentsNote)))) {
-    entries.pop_back();
-    plan.change.Arguments.reset();
-    plan.arguments = link->Arguments;
-  }
-  if (plan.change.WorkingDir && *plan.change.WorkingDir != link->WorkingDir &&
-      !ctx_.Chosen(entries.emplace_back(entry(ChangeKind::ShortcutWorkingFolder, link->WorkingDir,
-                                              *plan.change.WorkingDir, plan.change.Target ? plan.targetNote : "")))) {
-    entries.pop_back();
-    plan.change.WorkingDir.reset();
-  }
+  std::vector<ChangeEntry> entries = ChosenParts(path, *link, plan);
   if (entries.empty()) return;
   // One entry per part, but one link: the shortcut counts once.
   const auto recordAll = [&](ChangeOutcome outcome) {
@@ -158,8 +161,12 @@ void ShortcutRewrite::RewriteShortcut(const std::string& path, const SearchTexts
   }
   if (!Confirmed(path, from, to)) return recordAll(ChangeOutcome::Skipped);
   recordAll(ChangeOutcome::Changed);
-  const auto passOver = [&](const std::string& reason) { ctx_.PassOverSince(firstEntry, path, reason); };
+  Apply(path, *link, plan, firstEntry);
+}
 
+void ShortcutRewrite::Apply(const std::string& path, const ShellLinkProps& link, const ShortcutPlan& plan,
+                            std::size_t firstEntry) {
+  const auto passOver = [&](const std::string& reason) { ctx_.PassOverSince(firstEntry, path, reason); };
   std::unique_ptr<PendingLinkChange> pending;
   try {
     pending = store_.Prepare(path, plan.change);
@@ -169,7 +176,7 @@ void ShortcutRewrite::RewriteShortcut(const std::string& path, const SearchTexts
     return passOver("it could not be read again to be changed");
   }
   // Changed by someone else while the user was asked: the plan is stale.
-  if (pending->Before().Target != link->Target || pending->Before().Arguments != link->Arguments)
+  if (pending->Before().Target != link.Target || pending->Before().Arguments != link.Arguments)
     return passOver("it was changed by another program while the run waited for an answer");
   if (!backup_.BackupFile(path)) return passOver("its backup could not be made");
   // The shell makes the bytes: the record says a write is under way, then

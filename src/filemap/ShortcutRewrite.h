@@ -5,6 +5,7 @@
 // target; the file is backed up before the link is written.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/RunContext.h"
 #include "engine/RunPorts.h"
@@ -49,6 +50,12 @@ class ShortcutRewrite : public ShortcutRewriter {
  private:
   std::optional<ShellLinkProps> ReadShortcut(const std::string& path);
   bool Confirmed(const std::string& path, const std::string& from, const std::string& to);
+  // One entry for each part of the plan the review keeps; a part left out
+  // is taken out of the plan, back to what the link holds.
+  std::vector<ChangeEntry> ChosenParts(const std::string& path, const ShellLinkProps& link, ShortcutPlan& plan);
+  // Writes the plan to the link (read again, backed up first); a failure
+  // passes over the entries recorded from `firstEntry` on.
+  void Apply(const std::string& path, const ShellLinkProps& link, const ShortcutPlan& plan, std::size_t firstEntry);
 
   RunContext& ctx_;
   FileBackup& backup_;

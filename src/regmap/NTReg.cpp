@@ -70,6 +70,28 @@ bool IsInside(const std::string& inner, const std::string& outer) {
   const std::size_t head = FoldPrefixLength(inner, outer);
   return head != kNotFound && inner.size() > head && inner[head] == '\\';
 }
+
+// The key's subkeys or values (`count` says which the key's info counts), each
+// read by `read(index, item)` until it answers other than kRegOk. A failure
+// other than the list's end goes to *failure when one is given.
+template <class Item, class Read>
+std::vector<Item> ListKey(RegistryBackend& backend, RegKey key, std::uint32_t RegKeyInfo::*count, long* failure,
+                          Read read) {
+  std::vector<Item> items;
+  RegKeyInfo info;
+  if (!key || backend.QueryInfoKey(key, info) != kRegOk) return items;
+  items.reserve(info.*count);
+  for (std::uint32_t i = 0; i < info.*count; ++i) {
+    Item item;
+    const long rc = read(i, item);
+    if (rc != kRegOk) {
+      if (rc != kRegNoMoreItems && failure) *failure = rc;
+      break;
+    }
+    items.push_back(std::move(item));
+  }
+  return items;
+}
 }  // namespace
 
 bool IsLinkListing(const std::vector<ListedValue>& values) {
@@ -284,48 +306,21 @@ void RegistryCursor::MakeWritable(const std::string& valueName) {
 }
 
 std::vector<std::string> RegistryCursor::ListSubkeyNames(long* failure) {
-  std::vector<std::string> names;
-  RegKeyInfo info;
-  if (!current_ || backend_.QueryInfoKey(current_, info) != kRegOk) return names;
-  names.reserve(info.subkeys);
-  for (std::uint32_t i = 0; i < info.subkeys; ++i) {
-    std::string name;
-    const long rc = backend_.EnumKey(current_, i, name);
-    if (rc != kRegOk) {
-      if (rc != kRegNoMoreItems && failure) *failure = rc;
-      break;
-    }
-    names.push_back(std::move(name));
-  }
-  return names;
+  return ListKey<std::string>(backend_, current_, &RegKeyInfo::subkeys, failure,
+                              [&](std::uint32_t i, std::string& name) { return backend_.EnumKey(current_, i, name); });
 }
 
 std::vector<std::string> RegistryCursor::ListValueNames() {
-  std::vector<std::string> names;
-  RegKeyInfo info;
-  if (!current_ || backend_.QueryInfoKey(current_, info) != kRegOk) return names;
-  names.reserve(info.values);
-  for (std::uint32_t i = 0; i < info.values; ++i) {
-    std::string name;
-    if (backend_.EnumValue(current_, i, name, nullptr, nullptr) != kRegOk) break;
-    names.push_back(std::move(name));
-  }
-  return names;
+  return ListKey<std::string>(backend_, current_, &RegKeyInfo::values, nullptr, [&](std::uint32_t i, std::string& name) {
+    return backend_.EnumValue(current_, i, name, nullptr, nullptr);
+  });
 }
 
 std::vector<ListedValue> RegistryCursor::ListValues(long* failure) {
-  std::vector<ListedValue> values;
-  RegKeyInfo info;
-  if (!current_ || backend_.QueryInfoKey(current_, info) != kRegOk) return values;
-  values.reserve(info.values);
   std::string data;
-  for (std::uint32_t i = 0; i < info.values; ++i) {
-    ListedValue v;
+  return ListKey<ListedValue>(backend_, current_, &RegKeyInfo::values, failure, [&](std::uint32_t i, ListedValue& v) {
     const long rc = backend_.EnumValue(current_, i, v.name, &v.type, &data);
-    if (rc != kRegOk) {
-      if (rc != kRegNoMoreItems && failure) *failure = rc;
-      break;
-    }
+    if (rc != kRegOk) return rc;
     if (v.type == kRegSz || v.type == kRegExpandSz) v.text = TextFromRegData(data);
     if (v.type == kRegMultiSz) {
       const std::optional<std::string> list = MultiTextFromRegData(data);
@@ -334,26 +329,14 @@ std::vector<ListedValue> RegistryCursor::ListValues(long* failure) {
       // it can be named if it holds the old text.
       v.text = list ? *list : Utf8FromUtf16LeBytes(data);
     }
-    values.push_back(std::move(v));
-  }
-  return values;
+    return rc;
+  });
 }
 
 std::vector<RawValue> RegistryCursor::ListRawValues(long* failure) {
-  std::vector<RawValue> values;
-  RegKeyInfo info;
-  if (!current_ || backend_.QueryInfoKey(current_, info) != kRegOk) return values;
-  values.reserve(info.values);
-  for (std::uint32_t i = 0; i < info.values; ++i) {
-    RawValue v;
-    const long rc = backend_.EnumValue(current_, i, v.name, &v.type, &v.data);
-    if (rc != kRegOk) {
-      if (rc != kRegNoMoreItems && failure) *failure = rc;
-      break;
-    }
-    values.push_back(std::move(v));
-  }
-  return values;
+  return ListKey<RawValue>(backend_, current_, &RegKeyInfo::values, failure, [&](std::uint32_t i, RawValue& v) {
+    return backend_.EnumValue(current_, i, v.name, &v.type, &v.data);
+  });
 }
 
 std::optional<RegValueInfo> RegistryCursor::QueryValueInfo(const std::string& name) {

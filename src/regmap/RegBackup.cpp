@@ -221,15 +221,6 @@ DecodedRegFile DecodeRegFile(std::string_view bytes, CodePage& ansi) {
   return file;
 }
 
-int RegFileKind(FileSystem& fs, const std::string& path) {
-  if (!fs.FileExists(path)) return 0;
-  auto file = fs.OpenRandom(path, OpenMode::ReadOnly);
-  std::string head(std::size_t(std::min<std::uint64_t>(file->Size(), 256)), '\0');
-  if (!head.empty()) file->ReadAt(0, head.data(), head.size());
-  bool marked = false;
-  return FormOfHead(head, marked).version;
-}
-
 namespace {
 // The form of an existing file that begins with a header; version 0 otherwise.
 RegFileForm StoredForm(FileSystem& fs, const std::string& path) {
@@ -241,6 +232,8 @@ RegFileForm StoredForm(FileSystem& fs, const std::string& path) {
   return FormOfHead(head, marked);
 }
 }  // namespace
+
+int RegFileKind(FileSystem& fs, const std::string& path) { return StoredForm(fs, path).version; }
 
 void WriteReg(FileSystem& fs, const std::string& path, std::string_view text, RegFileForm fresh, CodePage* ansi) {
   while (!text.empty() && (text.front() == '\r' || text.front() == '\n')) text.remove_prefix(1);

@@ -14,12 +14,6 @@ struct Bad {
   std::string reason;
 };
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
 std::optional<RegRoot> RootOfNameImpl(std::string_view name) {
   const std::string n = UpperAZ(name);
   if (n == "HKEY_LOCAL_MACHINE" || n == "HKLM") return RegRoot::LocalMachine;

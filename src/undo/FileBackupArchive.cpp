@@ -136,6 +136,69 @@ bool FileBackupArchive::BackupFile(const std::string& path) {
   return true;
 }
 
+namespace {
+// A file in which no entry was found: empty, or torn inside its first header
+// (a run stopped before its first backup was whole, so nothing was changed),
+// or bytes of another kind, which are no archive of ours, and that is said.
+void ThrowIfNoZip(RandomFile& file) {
+  const std::uint64_t size = file.Size();
+  if (size == 0) return;
+  std::string magic(static_cast<std::size_t>(std::min<std::uint64_t>(size, 4)), '\0');
+  file.ReadAt(0, magic.data(), magic.size());
+  if (std::string_view("PK\x03\x04").substr(0, magic.size()) != magic &&
+      std::string_view("PK\x05\x06").substr(0, magic.size()) != magic)
+    throw Error("it is no ZIP archive");
+}
+
+// Why no file may be written to `target`, or "" when one may.
+std::string TargetRefusal(const std::string& target, const RestoreGuard& guard) {
+  if (!IsRestorablePath(target)) return "its name in the archive is not a full path on a drive";
+  return guard ? guard(target) : "";
+}
+
+// Whether the check lets the entry be written back; what it found instead is
+// counted into the result.
+bool CheckAllows(const RestoreCheck& check, const std::string& savedFrom, const std::string& target,
+                 const std::string& data, RestoreResult& result) {
+  if (!check) return true;
+  RestoreDecision decision = check(savedFrom, target, data);
+  switch (decision.verdict) {
+    case RestoreVerdict::NotChanged: return false;
+    case RestoreVerdict::AlreadyAsBefore: ++result.alreadyAsBefore; return false;
+    case RestoreVerdict::Changed: result.changed.push_back(std::move(decision.why)); return false;
+    case RestoreVerdict::Restore: break;
+  }
+  return true;
+}
+
+// Writes the entry's data to `target` with the last-write time it was saved
+// with; a new file also gets its saved attributes, an existing one keeps its
+// own. Why not, or "" when written; timeSet says whether the time went on.
+std::string WriteBack(FileSystem& fs, UndoPlatform& platform, const ZipEntry& e, const std::string& target,
+                      const std::string& data, bool& timeSet) {
+  const std::string folder = SplitItemPath(target).folder;
+  if (!fs.FolderExists(folder) && !fs.MakeFolders(RemoveSlash(folder))) return "its folder cannot be created";
+  const auto before = fs.AttributesOf(target);
+  if (before && (*before & kAttrFolder)) return "a folder of that name stands in its place";
+  const std::optional<FileTicks> lastWrite = LastWriteOf(e, platform);
+  try {
+    // The time goes on while the attributes are cleared: a read-only file may refuse it.
+    if (before) {
+      AttributesCleared cleared(fs, target, *before);
+      fs.ReplaceWhole(target, data);
+      if (lastWrite) timeSet = fs.SetLastWriteOf(target, *lastWrite);
+    } else {
+      fs.ReplaceWhole(target, data);
+      if (lastWrite) timeSet = fs.SetLastWriteOf(target, *lastWrite);
+      if (e.attributes & kKeptAttributes) fs.SetAttributesOf(target, e.attributes & kKeptAttributes);
+    }
+  } catch (const Error& err) {
+    return err.what();
+  }
+  return "";
+}
+}  // namespace
+
 RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::string& archivePath,
                              const RestorePlace& placeOf, const RestoreGuard& guard, const RestoreCheck& check) {
   auto file = fs.OpenRandom(archivePath, OpenMode::ReadOnly);
@@ -149,17 +212,7 @@ RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::
   CodePage& oem = platform.OemCodePage();
 
   const std::vector<ZipEntryReadings> entries = SalvageZipEntries(*file);
-  // Empty, or torn inside its first header: a run stopped before its first
-  // backup was whole, so nothing was changed. Bytes of another kind are no
-  // archive of ours, and that is said.
-  const std::uint64_t size = file->Size();
-  if (entries.empty() && size > 0) {
-    std::string magic(static_cast<std::size_t>(std::min<std::uint64_t>(size, 4)), '\0');
-    file->ReadAt(0, magic.data(), magic.size());
-    if (std::string_view("PK\x03\x04").substr(0, magic.size()) != magic &&
-        std::string_view("PK\x05\x06").substr(0, magic.size()) != magic)
-      throw Error("it is no ZIP archive");
-  }
+  if (entries.empty()) ThrowIfNoZip(*file);
 
   std::set<std::string> done;  // a name twice: the first whole copy is the older state
   for (const ZipEntryReadings& readings : entries) {
@@ -187,54 +240,14 @@ RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::
       continue;
     }
     const std::string& target = *place;
-    if (!IsRestorablePath(target)) {
-      refuse(target, "its name in the archive is not a full path on a drive");
+    if (const std::string why = TargetRefusal(target, guard); !why.empty()) {
+      refuse(target, why);
       continue;
     }
-    if (guard) {
-      const std::string rule = guard(target);
-      if (!rule.empty()) {
-        refuse(target, rule);
-        continue;
-      }
-    }
-    if (check) {
-      RestoreDecision decision = check(savedFrom, target, data);
-      if (decision.verdict == RestoreVerdict::NotChanged) continue;
-      if (decision.verdict == RestoreVerdict::AlreadyAsBefore) {
-        ++result.alreadyAsBefore;
-        continue;
-      }
-      if (decision.verdict == RestoreVerdict::Changed) {
-        result.changed.push_back(std::move(decision.why));
-        continue;
-      }
-    }
-    const std::string folder = SplitItemPath(target).folder;
-    if (!fs.FolderExists(folder) && !fs.MakeFolders(RemoveSlash(folder))) {
-      refuse(target, "its folder cannot be created");
-      continue;
-    }
-    const auto before = fs.AttributesOf(target);
-    if (before && (*before & kAttrFolder)) {
-      refuse(target, "a folder of that name stands in its place");
-      continue;
-    }
-    const std::optional<FileTicks> lastWrite = LastWriteOf(e, platform);
+    if (!CheckAllows(check, savedFrom, target, data, result)) continue;
     bool timeSet = true;
-    try {
-      // The time goes on while the attributes are cleared: a read-only file may refuse it.
-      if (before) {
-        AttributesCleared cleared(fs, target, *before);
-        fs.ReplaceWhole(target, data);
-        if (lastWrite) timeSet = fs.SetLastWriteOf(target, *lastWrite);
-      } else {
-        fs.ReplaceWhole(target, data);
-        if (lastWrite) timeSet = fs.SetLastWriteOf(target, *lastWrite);
-        if (e.attributes & kKeptAttributes) fs.SetAttributesOf(target, e.attributes & kKeptAttributes);
-      }
-    } catch (const Error& err) {
-      refuse(target, err.what());
+    if (const std::string why = WriteBack(fs, platform, e, target, data, timeSet); !why.empty()) {
+      refuse(target, why);
       continue;
     }
     if (!timeSet)

@@ -208,6 +208,16 @@ bool IsPartCopy(FileSystem& fs, const std::string& copy, const std::string& orig
 }
 }  // namespace
 
+bool FolderMove::MoveBack(const std::string& source, const std::string& destination, std::vector<std::string>& done,
+                          std::vector<std::string>& problems) {
+  const std::string why = MoveBack(source, destination);
+  if (why.empty())
+    done.push_back(source + " was moved back to " + destination + ".");
+  else
+    problems.push_back(source + " was not moved back to " + destination + ": " + why);
+  return why.empty();
+}
+
 void FolderMove::SettleInterruptedMove(const std::string& arrived, const std::string& home,
                                        std::vector<std::string>& done, std::vector<std::string>& problems) {
   const auto there = fs_.AttributesOf(arrived);
@@ -215,11 +225,7 @@ void FolderMove::SettleInterruptedMove(const std::string& arrived, const std::st
   const auto atHome = fs_.AttributesOf(home);
   if (!atHome) {
     // Its original is gone: this is the only copy, and it goes home.
-    const std::string why = MoveBack(arrived, home);
-    if (why.empty())
-      done.push_back(arrived + " was moved back to " + home + ".");
-    else
-      problems.push_back(arrived + " was not moved back to " + home + ": " + why);
+    MoveBack(arrived, home, done, problems);
     return;
   }
   if ((*there & kAttrFolder) && (*atHome & kAttrFolder)) {

@@ -71,6 +71,10 @@ class FolderMove : public ItemMover {
   // The undo's move back: no record (it must never touch another entry's
   // record) and no message. "" on success, else why the item was not moved.
   std::string MoveBack(const std::string& source, const std::string& destination);
+  // The same, with what it did added to `done` ("... was moved back to ...")
+  // or why not to `problems`; true when the item went back.
+  bool MoveBack(const std::string& source, const std::string& destination, std::vector<std::string>& done,
+                std::vector<std::string>& problems);
 
   // The rails both moves keep to; none in tests that need none.
   void SetGuard(GuardRails* guard) { guard_ = guard; }

@@ -216,13 +216,7 @@ void UndoExecution::MoveBack(Undo& u) {
     else
       mover_.SettleInterruptedMove(u.to, u.from, u.undone, u.problems);
   } else if (u.itemThere) {
-    const std::string why = mover_.MoveBack(u.to, u.from);
-    if (why.empty()) {
-      u.movedBack = true;
-      u.undone.push_back(u.to + " was moved back to " + u.from + ".");
-    } else {
-      u.problems.push_back(u.to + " was not moved back to " + u.from + ": " + why);
-    }
+    u.movedBack = mover_.MoveBack(u.to, u.from, u.undone, u.problems);
   }
   // Only what the run made, and only once it holds nothing again.
   if (u.moveBack && !u.created.empty()) RemoveCreatedFolders(fs_, TargetFolderOf(u.from, u.to), u.created);

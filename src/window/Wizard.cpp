@@ -290,8 +290,7 @@ Page Wizard::MoveStart(Sender sender) {
     // A typed or pasted destination: line breaks and outer blanks are not part of it.
     std::string d = givenDestination;
     std::erase_if(d, [](char c) { return c == '\r' || c == '\n'; });
-    const auto first = d.find_first_not_of(' '), last = d.find_last_not_of(' ');
-    confirmDestination = first == std::string::npos ? "" : d.substr(first, last - first + 1);
+    confirmDestination = std::string(Trim(d, " "));
   }
   if (confirmSourceFolder.empty() || confirmItemName.empty() || confirmDestination.empty()) {
     if (sender == Sender::MoveGivenNext && confirmDestination.empty()) focusField = Field::GivenDestination;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "window/ExplorerVerb.h"
 #include "window/StartUp.h"
 #include "window/Wizard.h"
 #include "support/WizardFakes.h"

@@ -185,6 +185,15 @@ TEST(PathText, LineModelAndPadding) {
   EXPECT_EQ(ZeroPad5(99999), "99999");
 }
 
+// Settings and .reg lines lose blanks and tabs; a typed destination loses
+// only blanks, as it always has.
+TEST(PathText, TrimTakesOnlyTheNamedCharacters) {
+  EXPECT_EQ(Trim(" \tkey = v\t "), "key = v");
+  EXPECT_EQ(Trim(" \t "), "");
+  EXPECT_EQ(Trim(" \tD:\\Dir\t ", " "), "\tD:\\Dir\t");
+  EXPECT_EQ(Trim("   ", " "), "");
+}
+
 TEST(IniText, ReadsLooselyAndWritesInPlace) {
   IniText ini(
       "; comment\n"

@@ -4,7 +4,7 @@
 #include "core/win32/Win32FileSystem.h"
 #include "engine/win32/Win32Platform.h"
 #include "support/WizardFakes.h"
-#include "undo/win32/Win32DriveTypes.h"
+#include "window/win32/Win32DriveTypes.h"
 #include "window/win32/Win32WindowUi.h"
 
 struct Win32PagePlatform {
