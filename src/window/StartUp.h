@@ -1,15 +1,14 @@
 #pragma once
 // The start of the window program without the platform: what the command
 // line asks of a first copy, the text a second copy hands over to the
-// running one, what the running copy does with it (kept back while a run is
-// on), and the Explorer verb on folders.
+// running one, and what the running copy does with it (kept back while a run
+// is on).
 #include <deque>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-class RegistryBackend;
 class Wizard;
 
 inline constexpr const char* kInstanceMutexName = "Ostrivane_is_alive";
@@ -17,12 +16,6 @@ inline constexpr const char* kInstanceMutexName = "Ostrivane_is_alive";
 inline constexpr unsigned kHandOverMessage = 0x801B;
 // A global atom holds at most this many characters.
 inline constexpr std::size_t kAtomTextLimit = 255;
-
-inline constexpr const char* kVerbKey = "\\Folder\\shell\\Move with Ostrivane...";
-inline constexpr const char* kVerbCommandKey = "\\Folder\\shell\\Move with Ostrivane...\\command";
-// Where a user without administrator rights keeps the same verb; the shell
-// merges it into HKEY_CLASSES_ROOT.
-inline constexpr const char* kUserClassesKey = "\\Software\\Classes";
 
 enum class StartCommand {
   Nothing,     // no argument, or an empty hand-over: the window as it is
@@ -48,14 +41,6 @@ std::string HandOverText(const std::vector<std::string>& arguments);
 // What a running copy does with a received text: " -d", " -l" and " +l"
 // exactly are commands, any other text less its leading blank is a path.
 StartAction HandOverAction(std::string_view text);
-
-// The verb's command line: the executable and "%1", each quoted.
-std::string VerbCommandLine(const std::string& executable);
-// Adds (the executable given) or removes the verb "Move with Ostrivane..."
-// on folders. Without the right to write machine-wide it is kept for the
-// current user instead; removal clears both places. Fails silently: the
-// start ends normally either way.
-void CreateExplorerLink(RegistryBackend& registry, bool add, const std::string& executable);
 
 // Carries out start actions on the main window's model.
 class StartActions {

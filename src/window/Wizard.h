@@ -15,7 +15,7 @@
 #include "window/WindowPorts.h"
 #include "window/WorkMeter.h"
 #include "core/Ui.h"
-#include "undo/MoveSelection.h"
+#include "window/MoveSelection.h"
 
 class DriveSource;
 class FileSystem;

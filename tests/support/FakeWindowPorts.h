@@ -14,7 +14,7 @@
 #include "window/WindowPorts.h"
 #include "core/Drives.h"
 #include "core/Error.h"
-#include "undo/MoveSelection.h"
+#include "window/MoveSelection.h"
 
 // The run's parts: records each call and adds the links a script gives.
 struct RecordingRunParts : ItemMover, BackupArchive, RegistryMapper, FileMapper, ShortNames {

@@ -17,8 +17,10 @@ class RecordingBackup : public FileBackup {
   std::vector<std::pair<std::string, std::string>> saved;  // path, content
   bool throwOnBackup = false;   // the archive cannot be written
   bool missing = false;         // answers "no such file"
+  std::vector<std::string>* events = nullptr;  // "backup <path>" for each call, when set
 
   bool BackupFile(const std::string& path) override {
+    if (events) events->push_back("backup " + path);
     if (throwOnBackup) throw Error("Cannot write the backup archive");
     if (missing) return false;
     saved.emplace_back(path, fs_.ReadWhole(path));

@@ -2,7 +2,7 @@
 
 #include "support/FakeFileSystem.h"
 #include "support/FakeWindowPorts.h"
-#include "undo/MoveSelection.h"
+#include "window/MoveSelection.h"
 
 namespace {
 

@@ -4,9 +4,7 @@
 #include "window/Wizard.h"
 #include "engine/ChangeVerification.h"
 #include "core/Error.h"
-#include "support/FakeFileSystem.h"
-#include "support/FakeUi.h"
-#include "support/FakeWindowPorts.h"
+#include "support/WizardFakes.h"
 
 namespace {
 const std::string kIni = "C:\\Ost\\Ostrivane.ini";
@@ -17,19 +15,11 @@ void RunAtOnce(Wizard& w) {
   for (bool& on : w.showChangesFirst) on = false;
 }
 
-class PageModelTest : public ::testing::Test {
+class PageModelTest : public ::testing::Test, protected WizardFakes<> {
  protected:
   PageModelTest() : wizard(Ports(), "C:\\Ost\\") {
     fs.AddFolder("C:\\Ost");
     rec.ctx = &wizard.ctx;
-  }
-  WizardPorts Ports() {
-    WizardPorts p{&ui, &fs, &drives, &undo, &undo, &picker, {}, [this] { return version; }};
-    p.parts = {&undo, &rec, &rec, &rec, &rec, &rec, nullptr, nullptr};
-    p.driveTypes = &types;
-    p.help = &help;
-    p.shell = &help;
-    return p;
   }
   void Show(const std::string& arg = "") {
     wizard.Start(arg);
@@ -38,15 +28,6 @@ class PageModelTest : public ::testing::Test {
   // Straight to a page, as if the user had walked there.
   void At(Page page) { wizard.CurrentPage = page; }
 
-  FakeFileSystem fs;
-  FakeUi ui;
-  FakeUndoList undo;
-  FakeDrives drives;
-  FakePicker picker;
-  RecordingRunParts rec;
-  FakeDriveTypes types;
-  FakeHelp help;
-  OsVersion version{true, true, 6, 1};
   Wizard wizard;
 };
 
@@ -686,13 +667,7 @@ TEST_F(PageModelTest, IntroductionPictureTravelsInAnArc) {
 // The window's own questions and message kinds, through the dialogs port.
 class CarefulPageTest : public PageModelTest {
  protected:
-  CarefulPageTest() : careful(CarefulPorts(), "C:\\Ost\\") { rec.ctx = &careful.ctx; }
-  WizardPorts CarefulPorts() {
-    WizardPorts p = Ports();
-    p.dialogs = &dialogs;
-    return p;
-  }
-  FakeDialogs dialogs;
+  CarefulPageTest() : careful(Ports(&dialogs), "C:\\Ost\\") { rec.ctx = &careful.ctx; }
   Wizard careful;
 };
 

@@ -7,9 +7,7 @@
 #include <map>
 
 #include "core/Error.h"
-#include "support/FakeFileSystem.h"
-#include "support/FakeUi.h"
-#include "support/FakeWindowPorts.h"
+#include "support/WizardFakes.h"
 #include "window/HelpLinks.h"
 #include "window/ResumeArguments.h"
 #include "window/RightsWarning.h"
@@ -23,9 +21,9 @@ struct Occurrence {
   bool changed = false;
 };
 
-class ReviewPageTest : public ::testing::Test {
+class ReviewPageTest : public ::testing::Test, protected WizardFakes<> {
  protected:
-  ReviewPageTest() : wizard(Ports(), "C:\\Ost\\") {
+  ReviewPageTest() : wizard(ReportingPorts(), "C:\\Ost\\") {
     fs.AddFolder("C:\\Ost");
     rec.ctx = &wizard.ctx;
     // The registry walk meets each occurrence still there, as the real walks do.
@@ -48,12 +46,11 @@ class ReviewPageTest : public ::testing::Test {
     };
     wizard.Start("");
   }
-  WizardPorts Ports() {
-    WizardPorts p{&ui, &fs, &drives, &undo, &undo, &picker, {}, [] { return OsVersion{true, true, 6, 1}; }};
-    p.parts = {&undo, &rec, &rec, &rec, &rec, &rec, nullptr, nullptr};
+  // Runs write their change report beside the undo records.
+  WizardPorts ReportingPorts() {
+    WizardPorts p = Ports();
     p.parts.records = &fs;
     p.parts.timeText = [] { return "12/9/2026 4:00:00 AM"; };
-    p.shell = &help;
     return p;
   }
   void MapOnlyStart() {
@@ -78,13 +75,6 @@ class ReviewPageTest : public ::testing::Test {
       {"a.exe", {ChangeKind::ValueData, "HKEY_CURRENT_USER\\Software\\App", "Path"}},
       {"b.ini", {ChangeKind::ValueData, "HKEY_CURRENT_USER\\Software\\App", "Ini"}},
       {"c.exe", {ChangeKind::ValueName, "HKEY_LOCAL_MACHINE\\Software\\App", "C:\\Old\\c.exe"}}};
-  FakeFileSystem fs;
-  FakeUi ui;
-  FakeUndoList undo;
-  FakeDrives drives;
-  FakePicker picker;
-  RecordingRunParts rec;
-  FakeHelp help;
   Wizard wizard;
 };
 

@@ -2,9 +2,7 @@
 // page over to an elevated copy.
 #include <gtest/gtest.h>
 
-#include "support/FakeFileSystem.h"
-#include "support/FakeUi.h"
-#include "support/FakeWindowPorts.h"
+#include "support/WizardFakes.h"
 #include "window/ResumeArguments.h"
 #include "window/RightsWarning.h"
 #include "window/Wizard.h"
@@ -20,9 +18,9 @@ struct LockedMachine : RightsPort {
   std::vector<std::string> ProtectedFolders() override { return {}; }
 };
 
-class RightsPageTest : public ::testing::Test {
+class RightsPageTest : public ::testing::Test, protected WizardFakes<> {
  protected:
-  RightsPageTest() : wizard(Ports(), "C:\\Ost\\") {
+  RightsPageTest() : wizard(CheckingPorts(), "C:\\Ost\\") {
     fs.AddFolder("C:\\Ost");
     rec.ctx = &wizard.ctx;
     wizard.Start("");
@@ -31,9 +29,8 @@ class RightsPageTest : public ::testing::Test {
     wizard.findWhat = "C:\\Old Place\\";
     wizard.replaceWith = "D:\\New \"x\"";
   }
-  WizardPorts Ports() {
-    WizardPorts p{&ui, &fs, &drives, &undo, &undo, &picker, {}, [] { return OsVersion{true, true, 6, 1}; }};
-    p.parts = {&undo, &rec, &rec, &rec, &rec, &rec, nullptr, nullptr};
+  WizardPorts CheckingPorts() {
+    WizardPorts p = Ports();
     p.rights = &rights;
     p.askRights = [this](const RightsWarningPage& page) {
       shown.push_back(page);
@@ -47,12 +44,6 @@ class RightsPageTest : public ::testing::Test {
   }
   bool Ran() const { return !rec.calls.empty(); }
 
-  FakeFileSystem fs;
-  FakeUi ui;
-  FakeUndoList undo;
-  FakeDrives drives;
-  FakePicker picker;
-  RecordingRunParts rec;
   LockedMachine rights;
   std::vector<RightsWarningPage> shown;
   RightsChoice answer = RightsChoice::Back;

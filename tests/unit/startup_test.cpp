@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "window/ExplorerVerb.h"
 #include "window/StartUp.h"
 #include "window/Wizard.h"
-#include "support/FakeFileSystem.h"
-#include "support/FakeUi.h"
-#include "support/FakeWindowPorts.h"
+#include "support/WizardFakes.h"
 #include "regmap/NTReg.h"
 #include "support/MemoryRegistry.h"
 
@@ -132,28 +131,14 @@ TEST(HandOverDeskTest, AnArrivalDuringAnActionWaitsForIt) {
   EXPECT_EQ(done, (std::vector<StartAction>{Path("first"), Path("second")}));
 }
 
-class StartActionsTest : public ::testing::Test {
+class StartActionsTest : public ::testing::Test, protected WizardFakes<> {
  protected:
-  StartActionsTest() : wizard(Ports(), "C:\\Ost\\") {
+  StartActionsTest() : wizard(Ports(&dialogs), "C:\\Ost\\") {
     fs.AddFolder("C:\\Ost");
     rec.ctx = &wizard.ctx;
     wizard.Start("");
     for (bool& on : wizard.showChangesFirst) on = false;  // runs start at once
   }
-  WizardPorts Ports() {
-    WizardPorts p{&ui, &fs, &drives, &undo, &undo, &picker, {}, [] { return OsVersion{true, true, 6, 1}; }};
-    p.parts = {&undo, &rec, &rec, &rec, &rec, &rec, nullptr, nullptr};
-    p.dialogs = &dialogs;
-    return p;
-  }
-
-  FakeDialogs dialogs;
-  FakeFileSystem fs;
-  FakeUi ui;
-  FakeUndoList undo;
-  FakeDrives drives;
-  FakePicker picker;
-  RecordingRunParts rec;
   Wizard wizard;
   std::vector<bool> links;
   StartActions actions{wizard, [this](bool add) { links.push_back(add); }};

@@ -170,16 +170,6 @@ TEST_F(TextRewriteTest, ShortFormOnlyWhenTheLongFormIsAbsentAnywhere) {
   EXPECT_EQ(ctx.changes[0].reason, kShortFormAfterMove);
 }
 
-TEST_F(TextRewriteTest, VerifyAsksPerOccurrenceAndSkipLeavesTheRest) {
-  Verify();
-  ui.replies = {{Answer::Replace}, {Answer::Skip}};
-  EXPECT_EQ(Rewrite("1 C:\\App\r\n2 C:\\App\r\n3 C:\\App\r\n"), "1 D:\\New\r\n2 C:\\App\r\n3 C:\\App\r\n");
-  EXPECT_EQ(ui.questions.size(), 2u);
-  EXPECT_EQ(ctx.tally.linkCount, 1);
-  EXPECT_EQ(backup.saved.size(), 1u);
-  EXPECT_FALSE(ctx.tally.cancelled);
-}
-
 TEST_F(TextRewriteTest, QuestionExcerptsShowTenCharactersBeforeAndTheRest) {
   Verify();
   const std::string content = "C:\\App=1\r\nsome longer text C:\\App\\x\r\n";
@@ -277,16 +267,10 @@ TEST_F(TextRewriteTest, NoBackupOrAChangeWhileAskingMeansNoWriteAndIsReported) {
   EXPECT_EQ(ctx.passedOver[1].reason, "it was changed by another program while the run waited for an answer");
 }
 
-TEST_F(TextRewriteTest, PreviewReportsAndCountsButAsksAndWritesNothing) {
-  Verify();
+// What every rewriter's preview keeps is in rewriter_rules_test.
+TEST_F(TextRewriteTest, APreviewShowsEachOccurrenceInItsOwnLine) {
   ctx.preview = true;
-  fs.beforeWrite = [](const std::string&) { FAIL() << "written"; };
-  const std::string content = "[s]\rk=C:\\App\\a;C:\\App\\b\r\nz\n";
-  EXPECT_EQ(Rewrite(content, kAttrReadOnly), content);
-  EXPECT_TRUE(ui.questions.empty());
-  EXPECT_TRUE(backup.saved.empty());
-  EXPECT_EQ(fs.At(kPath).attributes, kAttrReadOnly);
-  EXPECT_EQ(ctx.tally.linkCount, 2);
+  Rewrite("[s]\rk=C:\\App\\a;C:\\App\\b\r\nz\n");
   ASSERT_EQ(ui.previews.size(), 2u);
   EXPECT_EQ(ui.previews[0].place, kPath);
   EXPECT_EQ(ui.previews[0].oldText, "k=C:\\App\\a;C:\\App\\b");

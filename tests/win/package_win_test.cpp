@@ -11,7 +11,7 @@
 #include "core/win32/Win32FileSystem.h"
 #include "support/TestTree.h"
 #include "undo/ZipArchive.h"
-#include "window/StartUp.h"
+#include "window/ExplorerVerb.h"
 #include "OstrivaneVersion.h"
 //
 #include <shlobj.h>

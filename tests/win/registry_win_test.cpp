@@ -13,6 +13,7 @@
 #include "regmap/RegImport.h"
 #include "regmap/RegistryWalk.h"
 #include "regmap/win32/Win32RegistryBackend.h"
+#include "regmap/win32/Win32EnvironmentValues.h"
 #include "regmap/win32/Win32UserAccounts.h"
 #include "ProcessRunner.h"
 #include "core/Unicode.h"

@@ -3,16 +3,12 @@
 // changed, and the warning's buttons decide.
 #include <gtest/gtest.h>
 
+#include "Win32PagePlatform.h"
 #include "core/win32/WidePath.h"
-#include "core/win32/Win32FileSystem.h"
-#include "engine/win32/Win32Platform.h"
-#include "support/FakeWindowPorts.h"
 #include "support/TestTree.h"
-#include "undo/win32/Win32DriveTypes.h"
 #include "window/win32/MainWindow.h"
 #include "window/win32/RightsWarningDialog.h"
 #include "window/win32/WinView.h"
-#include "window/win32/Win32WindowUi.h"
 //
 #include <commctrl.h>
 
@@ -50,10 +46,10 @@ struct WarningWatch {
   UINT_PTR timer;
 };
 
-class RightsWindowTest : public ::testing::Test {
+class RightsWindowTest : public ::testing::Test, protected WizardFakes<Win32PagePlatform> {
  protected:
   RightsWindowTest()
-      : folder("C:\\ostrivane-test-rights-" + std::to_string(GetCurrentProcessId()) + "\\"), wizard(Ports(), folder) {
+      : folder("C:\\ostrivane-test-rights-" + std::to_string(GetCurrentProcessId()) + "\\"), wizard(CheckingPorts(), folder) {
     RemoveTree(fs, folder);
     fs.MakeFolders(folder);
     rec.ctx = &wizard.ctx;
@@ -62,10 +58,8 @@ class RightsWindowTest : public ::testing::Test {
     for (bool& on : wizard.showChangesFirst) on = false;  // runs start at once
   }
   ~RightsWindowTest() override { RemoveTree(fs, folder); }
-  WizardPorts Ports() {
-    WizardPorts p{&ui, &fs, &drives, &undo, &undo, &picker, {}, [] { return OsVersion{true, true, 6, 1}; }};
-    p.parts = {&undo, &rec, &rec, &rec, &rec, &rec, nullptr, nullptr};
-    p.driveTypes = &driveTypes;
+  WizardPorts CheckingPorts() {
+    WizardPorts p = Ports();
     p.rights = &rights;
     p.askRights = [this](const RightsWarningPage& page) { return ShowRightsWarning(window.hwnd(), page); };
     return p;
@@ -75,15 +69,8 @@ class RightsWindowTest : public ::testing::Test {
     SendMessageW(window.Control(id), WM_SETTEXT, 0, LPARAM(WideText(text).c_str()));
   }
 
-  Win32FileSystem fs;
   const std::string folder;
-  FakeUndoList undo;
-  Win32Drives drives;
-  Win32DriveTypes driveTypes;
-  FakePicker picker;
-  RecordingRunParts rec;
   NotElevated rights;
-  Win32WindowUi ui;
   Wizard wizard;
   MainWindow window{wizard, ui};
 };

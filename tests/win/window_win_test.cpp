@@ -5,17 +5,13 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include "Win32PagePlatform.h"
 
 #include "window/win32/MainWindow.h"
-#include "engine/win32/Win32Platform.h"
 #include "core/win32/WidePath.h"
-#include "window/win32/Win32WindowUi.h"
-#include "core/win32/Win32FileSystem.h"
 #include "core/Unicode.h"
 #include "support/FakeUi.h"
-#include "support/FakeWindowPorts.h"
 #include "support/TestTree.h"
-#include "undo/win32/Win32DriveTypes.h"
 //
 #include <commctrl.h>
 
@@ -63,10 +59,10 @@ void Drain() {
   }
 }
 
-class WindowTest : public ::testing::Test {
+class WindowTest : public ::testing::Test, protected WizardFakes<Win32PagePlatform> {
  protected:
   WindowTest()
-      : folder("C:\\ostrivane-test-window-" + std::to_string(GetCurrentProcessId()) + "\\"), wizard(Ports(), folder) {
+      : folder("C:\\ostrivane-test-window-" + std::to_string(GetCurrentProcessId()) + "\\"), wizard(Ports(&ui), folder) {
     RemoveTree(fs, folder);
     fs.MakeFolders(folder);
     rec.ctx = &wizard.ctx;
@@ -78,14 +74,6 @@ class WindowTest : public ::testing::Test {
     window.Show();
   }
   ~WindowTest() override { RemoveTree(fs, folder); }
-  WizardPorts Ports() {
-    WizardPorts p{&ui, &fs, &drives, &undo, &undo, &picker, {}, [] { return OsVersion{true, true, 6, 1}; }};
-    p.parts = {&undo, &rec, &rec, &rec, &rec, &rec, nullptr, nullptr};
-    p.driveTypes = &driveTypes;
-    p.dialogs = &ui;
-    p.help = &help;
-    return p;
-  }
   // A key as the message loop hands it over: the window's dialog keys first,
   // then the focused control.
   void Key(UINT message, WPARAM key) {
@@ -126,15 +114,7 @@ class WindowTest : public ::testing::Test {
     ASSERT_EQ(wizard.CurrentPage, Page::Front);
   }
 
-  Win32FileSystem fs;
   const std::string folder;
-  FakeUndoList undo;
-  Win32Drives drives;
-  Win32DriveTypes driveTypes;
-  FakePicker picker;
-  RecordingRunParts rec;
-  Win32WindowUi ui;
-  FakeHelp help;
   Wizard wizard;
   MainWindow window{wizard, ui};
 };

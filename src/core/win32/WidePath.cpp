@@ -47,3 +47,15 @@ std::string PathFromPlatform(std::wstring_view path) {
   if (StartsWith(path, L"\\\\?\\") && path.size() >= 6 && path[5] == L':') return Utf8Text(path.substr(4));
   return Utf8Text(path);
 }
+
+std::optional<std::string> LongPathForm(std::string_view path) {
+  const std::wstring wide = PlatformPath(path);
+  const DWORD n = GetLongPathNameW(wide.c_str(), nullptr, 0);
+  if (n == 0) return std::nullopt;
+  std::wstring out(n, L'\0');
+  const DWORD got = GetLongPathNameW(wide.c_str(), out.data(), n);
+  // A path made longer in between does not fit: no form at all rather than a cut one.
+  if (got == 0 || got >= n) return std::nullopt;
+  out.resize(got);
+  return PathFromPlatform(out);
+}

@@ -3,6 +3,7 @@
 // "C:\Data\数据.ini"; the platform gets it as UTF-16 and, when it is absolute,
 // in the "\\?\" form, so that no path is cut at MAX_PATH. Callers never see
 // that form: whatever the platform hands back loses it again.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,3 +19,7 @@ std::string Utf8Text(std::wstring_view text);
 std::wstring PlatformPath(std::string_view path);
 // A path the platform handed back, without the prefix PlatformPath adds.
 std::string PathFromPlatform(std::wstring_view path);
+
+// The path with every part in its long form, as the platform resolves it;
+// nothing when the path does not exist or cannot be read.
+std::optional<std::string> LongPathForm(std::string_view path);

@@ -149,13 +149,4 @@ ProtectedPlaces Win32KnownFolders::Places() {
   return p;
 }
 
-std::string Win32KnownFolders::LongForm(const std::string& path) {
-  const std::wstring wide = PlatformPath(path);
-  const DWORD n = GetLongPathNameW(wide.c_str(), nullptr, 0);
-  if (n == 0) return path;
-  std::wstring out(n, L'\0');
-  const DWORD got = GetLongPathNameW(wide.c_str(), out.data(), n);
-  if (got == 0 || got >= n) return path;
-  out.resize(got);
-  return PathFromPlatform(out);
-}
+std::string Win32KnownFolders::LongForm(const std::string& path) { return LongPathForm(path).value_or(path); }

@@ -64,14 +64,8 @@ bool SameTarget(const std::string& set, const std::string& got) {
     return CompareStringOrdinal(a.data(), int(a.size()), gotWide.data(), int(gotWide.size()), TRUE) == CSTR_EQUAL;
   };
   if (same(WideText(set))) return true;
-  const std::wstring platform = PlatformPath(set);
-  const DWORD n = GetLongPathNameW(platform.c_str(), nullptr, 0);
-  if (n == 0) return false;
-  std::wstring out(n, L'\0');
-  const DWORD m = GetLongPathNameW(platform.c_str(), out.data(), n);
-  if (m == 0 || m >= n) return false;
-  out.resize(m);
-  return same(WideText(PathFromPlatform(out)));
+  const std::optional<std::string> longForm = LongPathForm(set);
+  return longForm && same(WideText(*longForm));
 }
 
 // Whether `got` holds every part of the change as `want` does.

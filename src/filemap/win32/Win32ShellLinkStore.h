@@ -4,7 +4,7 @@
 // file can hold; a value the object does not keep whole is refused before
 // anything is written; a changed link is saved beside the old one and moved
 // into its place, so a crash never leaves a half-written shortcut.
-#include "filemap/ShellLnk.h"
+#include "filemap/ShellLinkStore.h"
 
 class Win32ShellLinkStore : public ShellLinkStore {
  public:

@@ -134,8 +134,7 @@ Answer ConfirmChangeDialog::Ask(const Question& q, bool& doNotStopAndVerify, HWN
 }
 
 LRESULT CALLBACK ConfirmChangeDialog::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) SetWindowLongPtrW(h, GWLP_USERDATA, LONG_PTR(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
-  auto* self = reinterpret_cast<ConfirmChangeDialog*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+  auto* self = ViewOfWindow<ConfirmChangeDialog>(h, msg, lp);
   switch (msg) {
     case WM_COMMAND:
       if (self && HIWORD(wp) == BN_CLICKED && (LOWORD(wp) == kReplace || LOWORD(wp) == kSkip || LOWORD(wp) == kCancel))

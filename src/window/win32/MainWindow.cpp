@@ -874,13 +874,10 @@ void MainWindow::DragDrop(HTREEITEM target) {
 }
 
 LRESULT CALLBACK MainWindow::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    self->hwnd_ = h;
-    SetWindowLongPtrW(h, GWLP_USERDATA, LONG_PTR(self));
-  }
-  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+  auto* self = ViewOfWindow<MainWindow>(h, msg, lp);
   if (!self) return DefWindowProcW(h, msg, wp, lp);
+  // Messages arrive before CreateWindowExW returns the handle.
+  if (msg == WM_NCCREATE) self->hwnd_ = h;
   return self->Handle(h, msg, wp, lp);
 }
 

@@ -130,8 +130,7 @@ LRESULT CALLBACK ProgressDialog::CancelProc(HWND h, UINT msg, WPARAM wp, LPARAM 
 }
 
 LRESULT CALLBACK ProgressDialog::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) SetWindowLongPtrW(h, GWLP_USERDATA, LONG_PTR(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
-  auto* self = reinterpret_cast<ProgressDialog*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+  auto* self = ViewOfWindow<ProgressDialog>(h, msg, lp);
   switch (msg) {
     case WM_COMMAND:
       if (LOWORD(wp) == kCancelId && self) self->ctx_->tally.cancelled = true;

@@ -29,6 +29,13 @@ HWND MakeChild(HWND parent, const wchar_t* cls, const std::string& text, DWORD s
 // A window's text as UTF-8, and set from UTF-8.
 std::string WindowText(HWND hwnd);
 void SetText(HWND hwnd, const std::string& text);
+// The object a window procedure serves: CreateWindowExW's last argument, kept
+// in the window's user data from WM_NCCREATE on (nullptr before it).
+template <class View>
+View* ViewOfWindow(HWND h, UINT msg, LPARAM lp) {
+  if (msg == WM_NCCREATE) SetWindowLongPtrW(h, GWLP_USERDATA, LONG_PTR(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+  return reinterpret_cast<View*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+}
 // Registers a window class with the dialog background and arrow cursor.
 bool RegisterDialogClass(const wchar_t* name, WNDPROC proc);
 void SetTextIfChanged(HWND hwnd, const std::string& text);

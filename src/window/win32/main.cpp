@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "window/Pages.h"
+#include "window/ExplorerVerb.h"
 #include "window/StartUp.h"
 #include "window/ResumeArguments.h"
 #include "window/Wizard.h"
@@ -31,7 +32,7 @@
 #include "core/win32/Win32FileSystem.h"
 #include "regmap/win32/Win32RegistryBackend.h"
 #include "undo/UndoStore.h"
-#include "undo/win32/Win32DriveTypes.h"
+#include "window/win32/Win32DriveTypes.h"
 
 namespace {
 // The arguments as the system holds them (UTF-16), so any path survives;

@@ -13,6 +13,7 @@
 #include "filemap/win32/Win32ShellLinkStore.h"
 #include "regmap/RegistryWalk.h"
 #include "regmap/win32/Win32RegistryBackend.h"
+#include "regmap/win32/Win32EnvironmentValues.h"
 #include "regmap/win32/Win32UserAccounts.h"
 #include "undo/FileBackupArchive.h"
 #include "undo/MoveDir.h"

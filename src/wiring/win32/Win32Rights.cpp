@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include "core/Text.h"
+#include "core/win32/AccountSid.h"
 #include "core/win32/Owned.h"
 #include "core/win32/WidePath.h"
 #include "engine/win32/Win32Platform.h"
@@ -29,28 +30,12 @@ bool IsFolder(const std::string& folder) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::wstring SidText(PSID sid) {
-  LocalMem<LPWSTR> text;
-  if (!sid || !IsValidSid(sid) || !ConvertSidToStringSidW(sid, text.out())) return L"";
-  return text.get();
-}
-
-// The account this program runs as.
-std::wstring CurrentUserSid() {
-  OwnedHandle token;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.out())) return L"";
-  alignas(TOKEN_USER) BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-  DWORD size = 0;
-  if (!GetTokenInformation(token.get(), TokenUser, buffer, sizeof buffer, &size)) return L"";
-  return SidText(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid);
-}
-
 // Who may change records without being "other users": Administrators,
 // SYSTEM, TrustedInstaller, and the account running the program.
-bool IsTrusted(PSID sid, const std::wstring& self) {
-  const std::wstring s = SidText(sid);
-  return !s.empty() && (s == L"S-1-5-32-544" || s == L"S-1-5-18" || s == self ||
-                        s == L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464");
+bool IsTrusted(PSID sid, const std::string& self) {
+  const std::string s = SidText(sid);
+  return !s.empty() && (s == "S-1-5-32-544" || s == "S-1-5-18" || s == self ||
+                        s == "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464");
 }
 }  // namespace
 
@@ -175,7 +160,7 @@ bool Win32Rights::OthersMayChange(const std::string& folder) {
                             &owner, nullptr, &dacl, nullptr, sd.out()) != ERROR_SUCCESS)
     return true;
   // The owner may always rewrite the list; no list at all lets everyone in.
-  const std::wstring self = CurrentUserSid();
+  const std::string self = ProcessUserSid();
   bool others = !IsTrusted(owner, self) || !dacl;
   constexpr ACCESS_MASK kChanges = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_DELETE_CHILD |
                                    FILE_WRITE_ATTRIBUTES | DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE |

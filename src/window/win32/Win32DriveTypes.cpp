@@ -1,4 +1,4 @@
-#include "undo/win32/Win32DriveTypes.h"
+#include "window/win32/Win32DriveTypes.h"
 
 #include "core/Text.h"
 #include "core/win32/WidePath.h"

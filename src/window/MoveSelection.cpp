@@ -1,4 +1,4 @@
-#include "undo/MoveSelection.h"
+#include "window/MoveSelection.h"
 
 #include <algorithm>
 

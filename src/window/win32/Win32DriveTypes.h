@@ -1,6 +1,6 @@
 #pragma once
 // Drive types from the system (GetDriveTypeW).
-#include "undo/MoveSelection.h"
+#include "window/MoveSelection.h"
 
 class Win32DriveTypes : public DriveTypeSource {
  public:

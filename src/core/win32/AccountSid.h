@@ -1,0 +1,12 @@
+#pragma once
+// Accounts by their SID's text form ("S-1-5-21-..."), as the registry's
+// per-user hives and the undo store's guard name them.
+#include <string>
+
+#include "core/win32/WinApi.h"
+
+// The SID as text; "" when it is no valid SID.
+std::string SidText(PSID sid);
+
+// The account this process runs as; "" when its token does not say.
+std::string ProcessUserSid();
