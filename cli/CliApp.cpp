@@ -1,12 +1,14 @@
 #include "CliApp.h"
 
 #include <istream>
+#include <optional>
 #include <ostream>
 
 #include "CliArgs.h"
 #include "CliSummary.h"
 #include "ConsoleUi.h"
 #include "engine/ChangeReport.h"
+#include "engine/PreviewReport.h"
 #include "engine/Progress.h"
 #include "core/Error.h"
 #include "core/Text.h"
@@ -90,8 +92,8 @@ int RunUndo(const CliOptions& o, CliServices& services, RunContext& ctx, std::os
 }
 
 int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std::istream& in, std::ostream& out,
-               std::ostream& err) {
-  ctx.request = RequestOf(o);
+               std::ostream& err, const MappingRequest& request) {
+  ctx.request = request;
   if (const std::string refusal = RequestRefusal(ctx.request); !refusal.empty()) return Usage(err, refusal);
   ctx.targets = o.targets;
   ctx.preview = o.preview;
@@ -163,6 +165,27 @@ int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std:
   return status;
 }
 
+// A preview's report applied: its request, targets and drives, and only
+// the places its rows name.
+int RunApply(const CliOptions& o, CliServices& services, RunContext& ctx, std::istream& in, std::ostream& out,
+             std::ostream& err) {
+  std::string why;
+  std::optional<PreviewToApply> preview = ReadPreviewReport(services.ReadFile(o.previewReport), why);
+  if (!preview) throw Error("Cannot apply " + o.previewReport + ": " + why + ".");
+  CliOptions run = o;
+  run.targets = preview->targets;
+  run.substring = preview->request.Substring;
+  std::vector<char> letters;
+  for (const std::string& root : preview->driveRoots)
+    if (!root.empty()) letters.push_back(UpperAZ(root[0]));
+  run.drives = letters;
+  struct ListScope {
+    RunContext& ctx;
+    ~ListScope() { ctx.selection = nullptr; }
+  } scope{ctx};
+  ctx.selection = &preview->list;
+  return RunMapping(run, services, ctx, in, out, err, preview->request);
+}
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, CliServices& services, std::istream& in, std::ostream& out,
@@ -190,8 +213,10 @@ int RunCli(const std::vector<std::string>& args, CliServices& services, std::ist
       case CliCommand::UndoRun:
       case CliCommand::UndoDelete:
         return RunUndo(o, services, ctx, out, err);
+      case CliCommand::Apply:
+        return RunApply(o, services, ctx, in, out, err);
       default:
-        return RunMapping(o, services, ctx, in, out, err);
+        return RunMapping(o, services, ctx, in, out, err, RequestOf(o));
     }
   } catch (const std::exception& e) {
     ctx.ui = nullptr;

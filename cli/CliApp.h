@@ -32,6 +32,8 @@ class CliServices {
   virtual std::vector<std::string> RecordsNotes() { return {}; }
   // Writes a file whole (the --report file); throws Error.
   virtual void WriteFile(const std::string& path, const std::string& bytes) = 0;
+  // Reads a file whole (apply's report); throws Error.
+  virtual std::string ReadFile(const std::string& path) = 0;
 };
 
 enum CliExit {

@@ -119,12 +119,18 @@ std::string ReadOptions(const std::vector<std::string>& args, CliOptions& o, Giv
 std::string CheckOptionsBelong(const std::string& cmd, const CliOptions& o, const GivenOptions& given,
                                const std::vector<std::string>& positional) {
   const bool mapping = cmd == "map" || cmd == "move" || cmd == "switch";
+  // An apply takes what was asked from its report.
+  if (cmd == "apply" && (o.preview || o.substring || o.drives || given.targets || o.exitCode))
+    return "apply takes its targets, drives and matching from the report; --verify, --report, --json and "
+           "--allow-partial go with it.";
+  const bool runs = mapping || cmd == "apply";
   if ((given.find || given.replace) && cmd != "map") return "--find and --replace belong to map.";
   if (o.force && cmd != "undo") return "--force belongs to undo run.";
   const bool undoRun = cmd == "undo" && positional.size() == 2 && positional[0] == "run";
-  if (!mapping && (o.verify || o.preview || o.substring || o.allowPartial || o.drives || given.targets ||
-                   (o.json && !undoRun) || !o.reportPath.empty() || o.exitCode))
+  if (!mapping && (o.preview || o.substring || o.drives || given.targets || o.exitCode))
     return "Options belong to map, move and switch.";
+  if (!runs && (o.verify || o.allowPartial || (o.json && !undoRun) || !o.reportPath.empty()))
+    return "Options belong to map, move, switch and apply.";
   if (o.exitCode && !o.preview) return "--exit-code goes with --preview.";
   return "";
 }
@@ -160,6 +166,14 @@ std::string ReadSwitch(const std::vector<std::string>& positional, CliOptions& o
   return "";
 }
 
+std::string ReadApply(const std::vector<std::string>& positional, CliOptions& o) {
+  o.command = CliCommand::Apply;
+  if (positional.size() != 1 || positional[0].empty())
+    return "apply needs FILE, a change report written by --preview --report FILE.";
+  o.previewReport = positional[0];
+  return "";
+}
+
 std::string ReadUndo(const std::vector<std::string>& positional, CliOptions& o) {
   if (o.force && !(positional.size() == 2 && positional[0] == "run")) return "--force belongs to undo run.";
   if (positional.empty()) return "undo needs list, run NAME or delete NAME.";
@@ -182,6 +196,7 @@ std::string ReadCommand(const std::string& cmd, const std::vector<std::string>& 
   if (cmd == "move") return ReadMove(positional, o);
   if (cmd == "switch") return ReadSwitch(positional, o);
   if (cmd == "undo") return ReadUndo(positional, o);
+  if (cmd == "apply") return ReadApply(positional, o);
   return "Unknown command '" + cmd + "'.";
 }
 }  // namespace
@@ -191,6 +206,8 @@ std::string UsageText() {
          "  ostrivane-cli map --find OLD --replace NEW [options]     Map Only\n"
          "  ostrivane-cli move SOURCE DESTINATION_FOLDER [options]  Move and Map\n"
          "  ostrivane-cli switch FIRST SECOND [options]             Switch Drives (two drive letters)\n"
+         "  ostrivane-cli apply FILE [--verify] [--report FILE] [--json] [--allow-partial]\n"
+         "                                                          makes the changes a preview's report lists\n"
          "  ostrivane-cli undo list\n"
          "  ostrivane-cli undo run NAME [--force] [--json]          (NAME as Undo00003)\n"
          "  ostrivane-cli undo delete NAME\n"
@@ -231,6 +248,12 @@ std::string UsageText() {
          "  --force         with undo run: restore also the places changed after the run (by hand or by a\n"
          "                  later run), whose later changes are then lost; without it such places are left\n"
          "                  and named, and the undo ends with exit status 3\n"
+         "\n"
+         "apply FILE: FILE is a change report written by --preview --report FILE, as it is or edited (rows\n"
+         "deleted, or the outcome column set to \"left out\"). The run goes only to the places its rows name,\n"
+         "with the preview's mode, texts, targets and drives, and changes an occurrence only where it is\n"
+         "still as the preview found it; one changed since is named with the reason \"it changed since the\n"
+         "search\". It writes its records and report like any run and ends with the same words and status.\n"
          "\n"
          "An undo gives back only the places that still hold what the run wrote; a place already as before\n"
          "the run is counted and left, so undoing an entry twice changes nothing the second time.\n"

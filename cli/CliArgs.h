@@ -6,7 +6,7 @@
 
 #include "engine/RunContext.h"
 
-enum class CliCommand { Help, Map, Move, Switch, UndoList, UndoRun, UndoDelete };
+enum class CliCommand { Help, Map, Move, Switch, Apply, UndoList, UndoRun, UndoDelete };
 
 struct CliOptions {
   CliCommand command = CliCommand::Help;
@@ -14,6 +14,7 @@ struct CliOptions {
   std::string source, destinationFolder;  // move
   std::string first, second;              // switch: one letter each
   std::string undoName;                   // undo run / delete
+  std::string previewReport;              // apply: a preview's change report
   Targets targets;                        // the window's default boxes
   std::optional<std::vector<char>> drives;  // upper-case letters; none given: the fixed drives
   bool verify = false;

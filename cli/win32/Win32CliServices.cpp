@@ -46,17 +46,27 @@ RunParts Win32CliServices::MakeRunParts(RunContext& ctx) { return Assembly(ctx).
 UndoList& Win32CliServices::Undo(RunContext& ctx) { return Assembly(ctx).Undo(); }
 UndoExecutor& Win32CliServices::UndoRunner(RunContext& ctx) { return Assembly(ctx).Undoer(); }
 
-void Win32CliServices::WriteFile(const std::string& path, const std::string& bytes) {
-  // A name given on the command line is taken from the current folder.
+namespace {
+// A name given on the command line, taken from the current folder.
+std::string FullPathOf(const std::string& path, const char* what) {
   const std::u16string wide = Utf16FromUtf8(path);
   std::wstring full(32768, L'\0');
   const DWORD length = GetFullPathNameW(reinterpret_cast<const wchar_t*>(wide.c_str()), DWORD(full.size()),
                                         full.data(), nullptr);
   if (length == 0 || length >= full.size())
-    ThrowFailure("Cannot write report", path, length == 0 ? GetLastError() : DWORD(ERROR_FILENAME_EXCED_RANGE));
+    ThrowFailure(what, path, length == 0 ? GetLastError() : DWORD(ERROR_FILENAME_EXCED_RANGE));
   full.resize(length);
-  const std::string fullPath = Utf8FromUtf16(std::u16string(full.begin(), full.end()));
+  return Utf8FromUtf16(std::u16string(full.begin(), full.end()));
+}
+}  // namespace
+
+void Win32CliServices::WriteFile(const std::string& path, const std::string& bytes) {
   // Its failure names the report's full path and the system's reason.
   Win32FileSystem fs;
-  fs.ReplaceWhole(fullPath, bytes);
+  fs.ReplaceWhole(FullPathOf(path, "Cannot write report"), bytes);
+}
+
+std::string Win32CliServices::ReadFile(const std::string& path) {
+  Win32FileSystem fs;
+  return fs.ReadWhole(FullPathOf(path, "Cannot read report"));
 }

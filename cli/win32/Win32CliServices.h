@@ -25,6 +25,7 @@ class Win32CliServices : public CliServices {
   std::string RecordsRefusal() override { return place_.refusal; }
   std::vector<std::string> RecordsNotes() override { return place_.notes; }
   void WriteFile(const std::string& path, const std::string& bytes) override;
+  std::string ReadFile(const std::string& path) override;
 
  private:
   RunAssembly& Assembly(RunContext& ctx);

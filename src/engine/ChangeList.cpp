@@ -30,6 +30,16 @@ bool CountsAsLink(const ChangeEntry& e) {
 
 bool AddsLink(const ChangeEntry& e) { return CountsAsLink(e) && !e.furtherPart; }
 
+bool IsRegistryPlace(const ChangeEntry& e) {
+  switch (e.kind) {
+    case ChangeKind::ValueData:
+    case ChangeKind::ValueName:
+    case ChangeKind::KeyPath: return true;
+    case ChangeKind::Place: return e.where.rfind("HKEY_", 0) == 0;
+    default: return false;
+  }
+}
+
 std::string PlaceText(const ChangeEntry& e) {
   if (e.kind != ChangeKind::ValueData && e.kind != ChangeKind::ValueName) return e.where;
   return e.where + ", value " + (e.value.empty() ? std::string("(Default)") : "\"" + e.value + "\"");
@@ -51,28 +61,32 @@ std::string ChangeSelection::KeyOf(const ChangeEntry& e) {
   return key;
 }
 
-void ChangeSelection::Tick(const ChangeEntry& entry) {
+void ChangeSelection::Add(const ChangeEntry& entry, bool ticked) {
   // Only occurrences are chosen: the move itself and places passed over are
-  // no choice the run could meet again.
-  if (!CountsAsLink(entry)) return;
-  byKey_.emplace(KeyOf(entry), entries_.size());
+  // no choice the apply could meet again.
+  ticked = ticked && CountsAsLink(entry);
+  if (CountsAsLink(entry)) byKey_.emplace(KeyOf(entry), entries_.size());
   entries_.push_back(entry);
+  ticked_.push_back(ticked);
   met_.push_back(false);
+  tickedCount_ += ticked ? 1 : 0;
 }
 
-bool ChangeSelection::Take(const ChangeEntry& entry) {
+ChangeSelection::Choice ChangeSelection::Choose(const ChangeEntry& entry) {
   auto [first, last] = byKey_.equal_range(KeyOf(entry));
+  bool listed = false;
   for (auto it = first; it != last; ++it) {
-    if (met_[it->second]) continue;
+    listed = true;
+    if (!ticked_[it->second] || met_[it->second]) continue;
     met_[it->second] = true;
-    return true;
+    return Choice::Ticked;
   }
-  return false;
+  return listed || unlistedLeftOut_ ? Choice::LeftOut : Choice::Unlisted;
 }
 
 std::vector<ChangeEntry> ChangeSelection::NotMet() const {
   std::vector<ChangeEntry> out;
   for (std::size_t i = 0; i < entries_.size(); ++i)
-    if (!met_[i]) out.push_back(entries_[i]);
+    if (ticked_[i] && !met_[i]) out.push_back(entries_[i]);
   return out;
 }

@@ -56,6 +56,8 @@ bool CountsAsLink(const ChangeEntry& entry);
 // Whether the entry adds one to the count of links remapped: a link that
 // counts, but a shortcut only once however many of its parts change.
 bool AddsLink(const ChangeEntry& entry);
+// A registry key or value, or a key passed over; else a file or the moved item.
+bool IsRegistryPlace(const ChangeEntry& entry);
 // The place as the list of passed-over places names it: a registry value as
 // "KEY, value "name"" (or (Default)), everything else by its path.
 std::string PlaceText(const ChangeEntry& entry);
@@ -63,20 +65,42 @@ std::string PlaceText(const ChangeEntry& entry);
 // list of many entries stays small; the report keeps it whole.
 std::string ShortenedText(const std::string& text, std::size_t maxBytes);
 
-// The entries the user ticked on the review page. The run that applies them
-// finds each occurrence again and changes it only when it was ticked.
+// What a run applies: the list its search made (or the review page showed),
+// each occurrence ticked or left out. The apply goes only to the places it
+// names, finds each occurrence again and changes it only when it is ticked.
 class ChangeSelection {
  public:
-  void Tick(const ChangeEntry& entry);
+  // Every entry of the list, in its order; only occurrences can be ticked.
+  void Add(const ChangeEntry& entry, bool ticked);
+  void Tick(const ChangeEntry& entry) { Add(entry, true); }
+  void Leave(const ChangeEntry& entry) { Add(entry, false); }
+  // A list its user may have cut rows from (an edited report): an
+  // occurrence it does not hold is left out rather than taken as new.
+  void CountUnlistedAsLeftOut() { unlistedLeftOut_ = true; }
+
+  enum class Choice { Ticked, LeftOut, Unlisted };
+  // What the list says of an occurrence found again: ticked (once per
+  // ticked entry), left out, or not in the list at all (it changed since
+  // the search).
+  Choice Choose(const ChangeEntry& entry);
   // True (once per ticked entry) when an occurrence found again was ticked.
-  bool Take(const ChangeEntry& entry);
-  // The ticked entries that the run did not meet again.
+  bool Take(const ChangeEntry& entry) { return Choose(entry) == Choice::Ticked; }
+  // The ticked entries that the apply did not meet again.
   std::vector<ChangeEntry> NotMet() const;
-  std::size_t size() const { return entries_.size(); }
+  // Every entry added, in order, and whether it is ticked.
+  const std::vector<ChangeEntry>& Listed() const { return entries_; }
+  bool Ticked(std::size_t index) const { return ticked_[index] != 0; }
+  std::size_t size() const { return tickedCount_; }  // the ticked entries
 
  private:
   static std::string KeyOf(const ChangeEntry& entry);
   std::vector<ChangeEntry> entries_;
-  std::vector<bool> met_;
+  std::vector<char> ticked_, met_;
+  std::size_t tickedCount_ = 0;
+  bool unlistedLeftOut_ = false;
   std::unordered_multimap<std::string, std::size_t> byKey_;
 };
+
+// The reason an occurrence is passed over when the apply finds it otherwise
+// than the search did.
+inline constexpr const char* kChangedSinceSearch = "it changed since the search";

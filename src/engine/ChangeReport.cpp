@@ -1,5 +1,6 @@
 #include "engine/ChangeReport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
@@ -45,6 +46,29 @@ std::string TargetsText(const Targets& t) {
   add(t.configFiles, "config");
   add(t.allFiles, "all");
   return s;
+}
+
+std::vector<std::string> CommaListItems(const std::string& text) {
+  std::vector<std::string> items;
+  for (std::size_t start = 0; start <= text.size();) {
+    const std::size_t comma = std::min(text.find(',', start), text.size());
+    if (comma > start) items.push_back(text.substr(start, comma - start));
+    start = comma + 1;
+  }
+  return items;
+}
+
+std::optional<Targets> TargetsFromText(const std::string& text) {
+  Targets t{false, false, false, false, false};
+  for (const std::string& word : CommaListItems(text)) {
+    if (word == "registry") t.registry = true;
+    else if (word == "settings") t.settingsFiles = true;
+    else if (word == "shortcuts") t.shortcuts = true;
+    else if (word == "config") t.configFiles = true;
+    else if (word == "all") t.allFiles = true;
+    else return std::nullopt;
+  }
+  return t;
 }
 
 namespace {
@@ -149,6 +173,7 @@ std::string ChangeReportText(const RunContext& ctx) {
   Row(out, {ctx.preview ? "Links that would be remapped" : "Links remapped", std::to_string(ctx.tally.linkCount)});
   // Last, so that the rows people and scripts know keep their places.
   Row(out, {kStartedUtcRow, ctx.startedUtc});
+  Row(out, {kSubstringRow, r.Substring ? "yes" : "no"});
   out += "\r\n";
   Row(out, {kColumns[0], kColumns[1], kColumns[2], kColumns[3], kColumns[4], kColumns[5], kColumns[6], kColumns[7]});
   for (const ChangeEntry& e : ctx.changes)

@@ -8,7 +8,7 @@
 //   Ostrivane change report
 //   Mode<TAB>Map Only              (then Find, Replace, Targets, Drives,
 //   ...                             Started, Ended, Result, Links remapped,
-//                                   Started (UTC))
+//                                   Started (UTC), Substring)
 //   <empty line>
 //   Where<TAB>Value<TAB>Line<TAB>Kind<TAB>Old<TAB>New<TAB>Outcome<TAB>Reason
 //   one row per change-list entry
@@ -21,6 +21,7 @@
 // stamps (2026-12-08T20:40:47.123Z) for the undo list to read back exactly.
 //
 // The console's --json writes the same entries as JSON Lines.
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,6 +33,8 @@ inline constexpr const char* kReportTitle = "Ostrivane change report";
 inline constexpr const char* kStartedUtcRow = "Started (UTC)";
 inline constexpr const char* kUndoRow = "Undo";
 inline constexpr const char* kUndoUtcRow = "Undo (UTC)";
+// "yes" when a path was matched as plain text, also inside longer names.
+inline constexpr const char* kSubstringRow = "Substring";
 
 const char* ModeName(RunMode mode);  // "Move and Map", "Switch Drives", "Map Only"
 // "Move and Map: C:\Data\Proj -> D:\Work\Proj"
@@ -53,6 +56,10 @@ ReadReport ReadChangeReport(const std::string& bytes);
 
 // The targets as the console names them: "registry,settings,shortcuts,config,all".
 std::string TargetsText(const Targets& targets);
+// The items of a comma list as the report and the console write them; empty items are dropped.
+std::vector<std::string> CommaListItems(const std::string& text);
+// The other way; empty for a word it does not know.
+std::optional<Targets> TargetsFromText(const std::string& text);
 // Appends text as a JSON string, quotes included; everything past ASCII as \u escapes.
 void JsonString(std::string& out, const std::string& text);
 

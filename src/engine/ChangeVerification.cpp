@@ -1,7 +1,7 @@
 #include "engine/ChangeVerification.h"
 
 bool VerificationOn(const RunContext& ctx) {
-  if (ctx.preview) return false;
+  if (ctx.FindsOnly()) return false;
   return ctx.stopAndVerify && ctx.request.Mode != RunMode::SwitchDrives;
 }
 

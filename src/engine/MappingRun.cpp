@@ -1,6 +1,8 @@
 #include "engine/MappingRun.h"
 
 #include <optional>
+#include <string_view>
+#include <unordered_set>
 #include <utility>
 
 #include "core/Error.h"
@@ -162,7 +164,6 @@ void MappingRun::Search() {
     case RunMode::SwitchDrives: DoSwitch(); break;
     default: DoFindReplace(); break;
   }
-  ReportNotMet();
 }
 
 bool MappingRun::Move() {
@@ -180,14 +181,113 @@ bool MappingRun::Move() {
   return moved;
 }
 
-// Ticked on the review page but not found again: named, never silently lost.
-void MappingRun::ReportNotMet() {
-  if (!ctx_.selection || ctx_.tally.cancelled) return;
-  for (ChangeEntry e : ctx_.selection->NotMet()) {
+void MappingRun::ReportNotMet(const ChangeSelection& list) {
+  if (ctx_.tally.cancelled) return;
+  for (ChangeEntry e : list.NotMet()) {
     e.outcome = ChangeOutcome::PassedOver;
-    e.reason = "it is no longer there";
+    e.reason = kChangedSinceSearch;
     ctx_.Record(std::move(e));
   }
+}
+
+void MappingRun::Search(const SearchTexts& texts, Walks walks) {
+  if (walks.registry) parts_.registry->FindReplaceProcess(texts);
+  if (walks.files) parts_.files->MapFiles(texts);
+}
+
+void MappingRun::Pass(const SearchTexts& texts, Walks walks) {
+  if (ctx_.preview) return Search(texts, walks);
+  ChangeSelection* const review = ctx_.selection;
+  // A review's list is a search of this run: applied as it stands. A
+  // switch's passes each search, as each finds what the one before made.
+  if (review && ctx_.request.Mode != RunMode::SwitchDrives) return Apply(texts, walks, *review);
+  ChangeSelection found = SearchOnly(texts, walks, review);
+  Apply(texts, walks, found);
+}
+
+namespace {
+// The text a switch's second pass meets, as the review saw it before the
+// first pass put the marker where the first drive was.
+std::string BeforeMarker(std::string text, const std::string& firstDrive) {
+  const std::string_view marker = kSwitchMarker;
+  for (std::size_t p = 0; (p = text.find(marker, p)) != std::string::npos; p += firstDrive.size())
+    text.replace(p, marker.size(), firstDrive);
+  return text;
+}
+}  // namespace
+
+ChangeSelection MappingRun::SearchOnly(const SearchTexts& texts, Walks walks, ChangeSelection* review) {
+  const std::size_t firstEntry = ctx_.changes.size(), firstPassedOver = ctx_.passedOver.size();
+  const std::int32_t links = ctx_.tally.linkCount;
+  {
+    struct SearchScope {
+      RunContext& ctx;
+      ChangeSelection* selection;
+      ~SearchScope() {
+        ctx.searching = false;
+        ctx.selection = selection;
+      }
+    } scope{ctx_, std::exchange(ctx_.selection, nullptr)};
+    ctx_.searching = true;
+    Search(texts, walks);
+  }
+  // The list moves to the apply, which records each entry as it ends.
+  ChangeSelection found;
+  for (std::size_t i = firstEntry; i < ctx_.changes.size(); ++i) {
+    const ChangeEntry& e = ctx_.changes[i];
+    bool ticked = CountsAsLink(e);
+    if (ticked && review) {
+      ChangeEntry seen = e;
+      seen.where = BeforeMarker(e.where, ctx_.request.FindText);
+      seen.value = BeforeMarker(e.value, ctx_.request.FindText);
+      seen.oldText = BeforeMarker(e.oldText, ctx_.request.FindText);
+      ticked = review->Take(seen);
+    }
+    found.Add(e, ticked);
+  }
+  ctx_.changes.resize(firstEntry);
+  ctx_.passedOver.resize(firstPassedOver);
+  ctx_.tally.linkCount = links;
+  return found;
+}
+
+void MappingRun::Apply(const SearchTexts& texts, Walks walks, ChangeSelection& list) {
+  struct ListScope {
+    RunContext& ctx;
+    ChangeSelection* outer;
+    ~ListScope() { ctx.selection = outer; }
+  } scope{ctx_, std::exchange(ctx_.selection, &list)};
+  // The registry's places and the files', each in the list's order; what the
+  // search passed over and what the list leaves out at a place the apply
+  // does not go to are recorded as they are.
+  std::vector<std::string> places[2];
+  std::unordered_set<std::string> visited;
+  const std::vector<ChangeEntry>& listed = list.Listed();
+  for (std::size_t i = 0; i < listed.size(); ++i)
+    if (list.Ticked(i) && visited.insert(listed[i].where).second)
+      places[IsRegistryPlace(listed[i]) ? 0 : 1].push_back(listed[i].where);
+  for (int part = 0; part < 2; ++part) {
+    for (std::size_t i = 0; i < listed.size(); ++i) {
+      const ChangeEntry& e = listed[i];
+      if (e.kind == ChangeKind::MovedItem || IsRegistryPlace(e) != (part == 0) || list.Ticked(i)) continue;
+      if (!CountsAsLink(e)) {
+        ctx_.Record(e);
+      } else if (!visited.count(e.where)) {
+        ChangeEntry left = e;
+        left.outcome = ChangeOutcome::LeftOut;
+        ctx_.Record(std::move(left));
+      }
+    }
+    if (places[part].empty()) continue;
+    if (part == 0 && walks.registry) {
+      ctx_.progress.phase = "Changing the registry";
+      parts_.registry->MapKeys(texts, places[part]);
+    } else if (part == 1 && walks.files) {
+      ctx_.progress.phase = "Changing files";
+      parts_.files->MapListedFiles(texts, places[part]);
+    }
+  }
+  ReportNotMet(list);
 }
 
 void MappingRun::MapOnce(const std::string& oldShort) {
@@ -204,8 +304,7 @@ void MappingRun::MapOnce(const std::string& oldShort) {
   SearchTexts texts{r.FindText, r.ReplaceText, oldShort, newShort, RuleFor(r.FindText, r.Substring)};
   texts.newShortAfterMove = newShortAfterMove;
   const std::size_t firstEntry = ctx_.changes.size();
-  if (ctx_.targets.registry) parts_.registry->FindReplaceProcess(texts);
-  if (ctx_.targets.HasFileTargets()) parts_.files->MapFiles(texts);
+  Pass(texts, {ctx_.targets.registry, ctx_.targets.HasFileTargets()});
   for (std::size_t i = firstEntry; i < ctx_.changes.size(); ++i)
     if (ctx_.changes[i].reason == kShortFormAfterMove) {
       ctx_.notes.push_back(kShortFormAfterMoveNote);
@@ -220,33 +319,30 @@ void MappingRun::DoFindReplace() { MapOnce(parts_.shortNames->SearchShortForm(ct
 // Three passes through the marker: A to the marker, B to A, the marker to B;
 // the last two only when the first changed something. A preview writes
 // nothing, so it reports the net effect instead: A to B, then B to A.
-void MappingRun::SwitchPasses(const std::function<void(const SearchTexts&)>& pass) {
+void MappingRun::SwitchPasses(Walks walks) {
   const std::string a = ctx_.request.FindText, b = ctx_.request.ReplaceText;
   // A drive letter counts only where no letter or digit stands before it.
   const auto texts = [&](const std::string& from, const std::string& to) {
     return SearchTexts{from, to, "", "", RuleFor(from, ctx_.request.Substring)};
   };
   const int before = ctx_.tally.linkCount;
-  pass(texts(a, ctx_.preview ? b : std::string(kSwitchMarker)));
+  Pass(texts(a, ctx_.preview ? b : std::string(kSwitchMarker)), walks);
   if (ctx_.tally.linkCount <= before) return;
-  pass(texts(b, a));
+  Pass(texts(b, a), walks);
   if (ctx_.preview) return;
   // The last pass completes what the first one made of the ticked entries:
   // it is no choice of its own, or a left-out marker would stay behind.
-  ChangeSelection* const ticked = std::exchange(ctx_.selection, nullptr);
-  try {
-    pass(texts(kSwitchMarker, b));
-  } catch (...) {
-    ctx_.selection = ticked;
-    throw;
-  }
-  ctx_.selection = ticked;
+  struct ReviewAside {
+    RunContext& ctx;
+    ChangeSelection* review;
+    ~ReviewAside() { ctx.selection = review; }
+  } aside{ctx_, std::exchange(ctx_.selection, nullptr)};
+  Pass(texts(kSwitchMarker, b), walks);
 }
 
 void MappingRun::DoSwitch() {
-  if (ctx_.targets.registry)
-    SwitchPasses([this](const SearchTexts& t) { parts_.registry->FindReplaceProcess(t); });
-  if (ctx_.targets.HasFileTargets())
-    SwitchPasses([this](const SearchTexts& t) { parts_.files->MapFiles(t); });
+  if (ctx_.targets.registry) SwitchPasses({true, false});
+  if (ctx_.targets.HasFileTargets()) SwitchPasses({false, true});
+  if (ctx_.selection && !ctx_.preview) ReportNotMet(*ctx_.selection);
   parts_.undo->RebuildList();
 }

@@ -54,12 +54,27 @@ class MappingRun {
   bool ChangedAnything() const;
   void RemoveRecords();
   bool Move();
-  void ReportNotMet();
   void DoMove();
   void DoSwitch();
   void DoFindReplace();
   void MapOnce(const std::string& oldShort);
-  void SwitchPasses(const std::function<void(const SearchTexts&)>& pass);
+
+  // The walks a pass goes through.
+  struct Walks {
+    bool registry = false;
+    bool files = false;
+  };
+  void SwitchPasses(Walks walks);
+  // A preview only searches. A run searches, then applies what its search
+  // found (after a review, what the review ticked) at those places alone.
+  void Pass(const SearchTexts& texts, Walks walks);
+  void Search(const SearchTexts& texts, Walks walks);
+  // A search that changes and asks nothing; its list, each occurrence
+  // ticked unless `review` (a switch's review) left it out.
+  ChangeSelection SearchOnly(const SearchTexts& texts, Walks walks, ChangeSelection* review);
+  void Apply(const SearchTexts& texts, Walks walks, ChangeSelection& list);
+  // Ticked but not found again at its place: named, never silently lost.
+  void ReportNotMet(const ChangeSelection& list);
 
   RunContext& ctx_;
   RunParts parts_;

@@ -1,9 +1,6 @@
 #include "engine/RunContext.h"
 
-#include <string_view>
-
 #include "core/Ui.h"
-#include "engine/SearchTexts.h"
 
 bool RunContext::PumpCancelled() {
   if (ui) ui->Pump();
@@ -37,25 +34,16 @@ void RunContext::Record(ChangeEntry entry) {
 
 bool RunContext::Chosen(const ChangeEntry& entry) {
   if (!selection || entry.kind == ChangeKind::MovedItem) return true;
-  // A switch's second pass meets places its first pass already turned to the
-  // marker; the review saw them as they were before the run.
-  if (request.Mode == RunMode::SwitchDrives && (entry.where + entry.value + entry.oldText).find(kSwitchMarker) != std::string::npos) {
-    const auto before = [&](std::string text) {
-      for (std::size_t p = 0; (p = text.find(kSwitchMarker, p)) != std::string::npos; p += request.FindText.size())
-        text.replace(p, std::string_view(kSwitchMarker).size(), request.FindText);
-      return text;
-    };
-    ChangeEntry seen = entry;
-    seen.where = before(entry.where);
-    seen.value = before(entry.value);
-    seen.oldText = before(entry.oldText);
-    if (selection->Take(seen)) return true;
-  } else if (selection->Take(entry)) {
-    return true;
+  ChangeEntry unmade = entry;
+  switch (selection->Choose(entry)) {
+    case ChangeSelection::Choice::Ticked: return true;
+    case ChangeSelection::Choice::LeftOut: unmade.outcome = ChangeOutcome::LeftOut; break;
+    case ChangeSelection::Choice::Unlisted:
+      unmade.outcome = ChangeOutcome::PassedOver;
+      unmade.reason = kChangedSinceSearch;
+      break;
   }
-  ChangeEntry left = entry;
-  left.outcome = ChangeOutcome::LeftOut;
-  changes.push_back(std::move(left));
+  Record(std::move(unmade));
   return false;
 }
 

@@ -77,6 +77,10 @@ struct RunContext {
   std::string programFolder;  // with its trailing "\"
   int OsGeneration = 9;
   bool preview = false;  // report every change instead of making it
+  // A run's search before its apply: the walks find and list, and change,
+  // ask and back up nothing.
+  bool searching = false;
+  bool FindsOnly() const { return preview || searching; }
   bool running = false;
   // Counts the runs started, so that a part called once per pass can tell
   // the next pass of a run from a new run.
@@ -86,7 +90,8 @@ struct RunContext {
   bool environmentChanged = false;     // a value under an environment key was changed
 
   std::vector<ChangeEntry> changes;    // this run's change list, in the order met
-  // Set for a run that applies what the review page ticked; not owned.
+  // What the apply under way may change: the list of the run's search, or
+  // what the review page ticked; not owned. None while a run searches.
   ChangeSelection* selection = nullptr;
   // Where the walks announce each write before they make it; set by the run
   // (none in a preview), not owned.
@@ -101,8 +106,9 @@ struct RunContext {
   // as a remapped link (a shortcut's further parts with its first);
   // passed over is also named in the passed-over list.
   void Record(ChangeEntry entry);
-  // Whether an occurrence found may be changed: always, unless the run
-  // applies a review and the user left it out (then it is recorded so).
+  // Whether an occurrence found may be changed: always in a search; in an
+  // apply only when its list ticks it (one left out is recorded so, one the
+  // list does not hold is passed over: it changed since the search).
   bool Chosen(const ChangeEntry& entry);
   // The occurrences recorded as changed from index `from` on were not made
   // after all (the file could not be written ...): they are passed over with

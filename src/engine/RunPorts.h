@@ -2,6 +2,7 @@
 // What a mapping run calls in the other subsystems. Each subsystem
 // implements its side; the run's tests use recording fakes.
 #include <string>
+#include <vector>
 
 #include "engine/RunLock.h"
 #include "engine/SearchTexts.h"
@@ -39,16 +40,22 @@ class FileBackup {
   virtual bool BackupFile(const std::string& path) = 0;
 };
 
+// Each walk searches everything (and, outside a search, changes what it
+// finds), or goes only to the places a search listed.
 class RegistryMapper {
  public:
   virtual ~RegistryMapper() = default;
   virtual void FindReplaceProcess(const SearchTexts& texts) = 0;
+  // Each key named ("HKEY_CURRENT_USER\Software\X"), alone, in order.
+  virtual void MapKeys(const SearchTexts& texts, const std::vector<std::string>& keys) = 0;
 };
 
 class FileMapper {
  public:
   virtual ~FileMapper() = default;
   virtual void MapFiles(const SearchTexts& texts) = 0;
+  // Each file named, in order.
+  virtual void MapListedFiles(const SearchTexts& texts, const std::vector<std::string>& paths) = 0;
 };
 
 class ShortNames {

@@ -11,6 +11,9 @@ class FileMapping : public FileMapper {
       : text_(ctx, fs, backup, ansi), walk_(ctx, fs, shortNames, text_, shortcuts) {}
 
   void MapFiles(const SearchTexts& texts) override { walk_.MapFiles(texts); }
+  void MapListedFiles(const SearchTexts& texts, const std::vector<std::string>& paths) override {
+    walk_.MapListedFiles(texts, paths);
+  }
   FileWalk& Walk() { return walk_; }
 
  private:

@@ -86,6 +86,53 @@ void FileWalk::MapFiles(const SearchTexts& texts) {
   }
 }
 
+bool FileWalk::Picked(const std::string& folder, std::string_view name) const {
+  const Targets& t = ctx_.targets;
+  return t.allFiles || (t.settingsFiles && MatchesMask("*.ini", name)) || (t.shortcuts && MatchesMask("*.lnk", name)) ||
+         (t.configFiles && (IsTasksFolder(folder) || IsConfigurationFileName(name)));
+}
+
+bool FileWalk::Openable(const DirEntry& e) {
+  // Links are never followed: a linked file would be visited twice, and
+  // replacing it would turn the link into a plain file.
+  return !IsDots(e.name) && !e.IsFolder() && !(e.attributes & kAttrReparsePoint) && e.size < kMaxRewriteSize &&
+         !IsReplaceTempName(e.name);
+}
+
+void FileWalk::Rewrite(const std::string& path, const std::string& name, const SearchTexts& texts) {
+  if (IsShortcutName(name))
+    shortcuts_.RewriteShortcut(path, texts);
+  else
+    text_.RewriteTextFile(path, texts);
+}
+
+void FileWalk::MapListedFiles(const SearchTexts& texts, const std::vector<std::string>& paths) {
+  LearnOwnFolders();
+  for (const std::string& path : paths) {
+    if (ctx_.PumpCancelled()) return;
+    const std::size_t cut = path.rfind('\\');
+    const std::string folder = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+    const std::string name = path.substr(cut == std::string::npos ? 0 : cut + 1);
+    ctx_.tally.scanLocation = folder;
+    if (folder.empty() || IsOwnFolder(folder)) {
+      ctx_.PassOver(path, "it is none of the files a run changes");
+      continue;
+    }
+    if (!Picked(folder, name)) {
+      ctx_.PassOver(path, "the run's targets do not take files of its kind");
+      continue;
+    }
+    // Gone since the search: its occurrences are named as not met.
+    const std::optional<DirEntry> entry = fs_.LookUp(path);
+    if (!entry) continue;
+    if (!Openable(*entry)) {
+      ctx_.PassOver(path, "it is no longer a file the run opens (a link, a folder, or too large)");
+      continue;
+    }
+    Rewrite(path, name, texts);
+  }
+}
+
 void FileWalk::SearchThruDir(const std::string& folder, const std::string& oldText, const std::string& newText) {
   LearnOwnFolders();
   WalkFolder(folder, List(folder), TextsFor(oldText, newText));
@@ -143,17 +190,7 @@ void FileWalk::VisitFiles(const std::string& folder, const Entries& entries, Pic
   for (const DirEntry& e : entries) {
     if (!picks(std::string_view(e.name))) continue;
     if (ctx_.PumpCancelled()) return;
-    // Links are never followed: a linked file would be visited twice, and
-    // replacing it would turn the link into a plain file.
-    const bool visit = !own && !IsDots(e.name) && !e.IsFolder() && !(e.attributes & kAttrReparsePoint) &&
-                       e.size < kMaxRewriteSize && !IsReplaceTempName(e.name);
-    if (visit) {
-      const std::string path = folder + e.name;
-      if (IsShortcutName(e.name))
-        shortcuts_.RewriteShortcut(path, texts);
-      else
-        text_.RewriteTextFile(path, texts);
-    }
+    if (!own && Openable(e)) Rewrite(folder + e.name, e.name, texts);
     ctx_.PumpCancelled();
   }
 }

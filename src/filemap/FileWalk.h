@@ -31,6 +31,10 @@ class FileWalk : public FileMapper {
 
   // One pass over all selected drives.
   void MapFiles(const SearchTexts& texts) override;
+  // Only the files named, each as the walk would have met it: a file the
+  // run's targets would not pick, or one of the program's own, is passed
+  // over and named.
+  void MapListedFiles(const SearchTexts& texts, const std::vector<std::string>& paths) override;
   // Every folder below `folder` (which ends in "\"), depth first.
   void SearchThruDir(const std::string& folder, const std::string& oldText, const std::string& newText);
   // The files one pattern (folder + "*", "*.ini" or "*.lnk") lists.
@@ -57,6 +61,11 @@ class FileWalk : public FileMapper {
   template <class Picks>
   void VisitFiles(const std::string& folder, const Entries& entries, Picks picks, const SearchTexts& texts);
   bool IsTasksFolder(const std::string& folder) const;
+  // Whether the targets pick a file of that name in that folder.
+  bool Picked(const std::string& folder, std::string_view name) const;
+  // A file the walk opens: no link, nothing too large, no temporary file of its own.
+  static bool Openable(const DirEntry& e);
+  void Rewrite(const std::string& path, const std::string& name, const SearchTexts& texts);
   void WalkFolder(const std::string& folder, const Entries& entries, const SearchTexts& texts);
   // Takes the own folders in every form a walk may meet them in, at the
   // start of a pass.

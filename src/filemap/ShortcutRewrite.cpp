@@ -155,8 +155,8 @@ void ShortcutRewrite::RewriteShortcut(const std::string& path, const SearchTexts
 
   const std::string from = link->Target + " " + link->Arguments;
   const std::string to = plan.target + " " + plan.arguments;
-  if (ctx_.preview) {
-    ctx_.ui->ReportPreview({path, "", from, to});
+  if (ctx_.FindsOnly()) {
+    if (ctx_.preview) ctx_.ui->ReportPreview({path, "", from, to});
     return recordAll(ChangeOutcome::WouldChange);
   }
   if (!Confirmed(path, from, to)) return recordAll(ChangeOutcome::Skipped);

@@ -136,7 +136,7 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts
   int changes = 0;
   const std::size_t firstEntry = ctx_.changes.size();
   std::string replaced = Replace(path, text, spellings, family, IsMarkup(path, text), changes);
-  if (changes == 0 || ctx_.preview) return;
+  if (changes == 0 || ctx_.FindsOnly()) return;
   // The changes recorded are not made after all.
   const auto giveUp = [&](const std::string& reason) { ctx_.PassOverSince(firstEntry, path, reason); };
   const std::optional<std::string> bytes = EncodeText(std::move(replaced), encoding, ansi_);
@@ -210,10 +210,10 @@ std::string TextFileRewrite::Replace(const std::string& path, std::string_view t
         break;
       }
     }
-    if (ctx_.preview)
-      ctx_.ui->ReportPreview({path, "", entry.oldText, entry.newText});
-    else
+    if (!ctx_.FindsOnly())
       entry.outcome = ChangeOutcome::Changed;
+    else if (ctx_.preview)
+      ctx_.ui->ReportPreview({path, "", entry.oldText, entry.newText});
     ctx_.Record(std::move(entry));
     out.append(text.substr(cursor, pos - cursor)).append(newForm);
     cursor = pos + m.length;

@@ -54,12 +54,12 @@ std::string ErrorReason(const char* what, long error) {
 RegistryWalk::RegistryWalk(RunContext& ctx, RegistryBackend& backend, FileSystem& fs, CodePage& ansi)
     : ctx_(ctx), backend_(backend), backup_(backend, fs, ansi) {}
 
-void RegistryWalk::FindReplaceProcess(const SearchTexts& texts) {
+void RegistryWalk::BeginPass(const SearchTexts& texts) {
   spellings_.emplace(texts);
   // Only a path is looked for behind variables: a drive switch would write
   // out every %SystemRoot% of the machine.
   environment_ = texts.rule == MatchRule::Path && ctx_.request.Mode != RunMode::SwitchDrives ? environmentValues_ : nullptr;
-  if (!ctx_.preview) {
+  if (!ctx_.FindsOnly()) {
     // A Switch Drives run makes three passes into one file: a file gone
     // between them stops the run as a file gone within one does.
     const std::string file = ctx_.programFolder + ctx_.tally.undoName + ".reg";
@@ -70,6 +70,10 @@ void RegistryWalk::FindReplaceProcess(const SearchTexts& texts) {
       backupRun_ = ctx_.runNumber;
     }
   }
+}
+
+void RegistryWalk::FindReplaceProcess(const SearchTexts& texts) {
+  BeginPass(texts);
   const int drives = ctx_.SelectedDriveCount();
 
   ctx_.progress.phase = "Scanning System Registry";
@@ -130,6 +134,39 @@ std::vector<RegistryWalk::UserHive> RegistryWalk::OtherUserHives() {
   return hives;
 }
 
+void RegistryWalk::MapKeys(const SearchTexts& texts, const std::vector<std::string>& keys) {
+  BeginPass(texts);
+  EnvironmentValues* const ownEnvironment = environment_;
+  std::optional<SharedValuesOnly> shared;
+  if (environment_) shared.emplace(*environment_);
+  const std::string ownSid = accounts_ ? accounts_->CurrentUserSid() : "";
+  for (const std::string& key : keys) {
+    if (ctx_.PumpCancelled()) break;
+    std::optional<RegRoot> root;
+    std::size_t cut = 0;
+    for (const auto& [r, name] : {std::pair{RegRoot::LocalMachine, std::string_view("HKEY_LOCAL_MACHINE\\")},
+                                  std::pair{RegRoot::CurrentUser, std::string_view("HKEY_CURRENT_USER\\")},
+                                  std::pair{RegRoot::Users, std::string_view("HKEY_USERS\\")}})
+      if (key.compare(0, name.size(), name) == 0) root = r, cut = name.size();
+    if (!root) {
+      ctx_.PassOver(key, "it is not in a registry hive the run searches");
+      continue;
+    }
+    const std::string path = key.substr(cut);
+    // Another user's variables are not this process's (the own _Classes
+    // hive is the own user's).
+    environment_ = ownEnvironment;
+    if (*root == RegRoot::Users && shared) {
+      const std::string hive = path.substr(0, path.find('\\'));
+      const bool ownClasses = !ownSid.empty() && EndsWithFold(hive, kClassesSuffix) &&
+                              EqualFold(hive.substr(0, hive.size() - kClassesSuffix.size()), ownSid);
+      if (!ownClasses) environment_ = &*shared;
+    }
+    VisitKey(*root, key.substr(0, cut), path, Visit::Alone);
+  }
+  environment_ = ownEnvironment;
+}
+
 void RegistryWalk::SearchOtherUsers() {
   std::optional<SharedValuesOnly> shared;
   EnvironmentValues* const ownEnvironment = environment_;
@@ -147,7 +184,13 @@ void RegistryWalk::SearchOtherUsers() {
 }
 
 void RegistryWalk::SearchThruKey(RegRoot root, const std::string& rootName, const std::string& path) {
-  if (ctx_.PumpCancelled()) return;
+  for (const std::string& sub : VisitKey(root, rootName, path, Visit::WithSubkeys))
+    if (!sub.empty()) SearchThruKey(root, rootName, path.empty() ? sub : path + "\\" + sub);
+}
+
+std::vector<std::string> RegistryWalk::VisitKey(RegRoot root, const std::string& rootName, const std::string& path,
+                                                Visit how) {
+  if (ctx_.PumpCancelled()) return {};
   RegistryCursor reg(backend_, root);
   ctx_.tally.scanLocation = rootName + path;
   // Read access is enough to search; a change reopens the key for writing.
@@ -156,43 +199,44 @@ void RegistryWalk::SearchThruKey(RegRoot root, const std::string& rootName, cons
     // A key gone since its parent was listed is no loss.
     if (reg.LastOpenError() != kRegNotFound && reg.LastOpenError() != kRegKeyDeleted)
       ctx_.PassOver(rootName + path, ErrorReason("the key could not be opened", reg.LastOpenError()));
-    return;
+    return {};
   }
   long subkeyFailure = kRegOk, valueFailure = kRegOk;
   const std::vector<ListedValue> values = reg.ListValues(&valueFailure);
   // A link (CurrentControlSet) leads to keys walked where they live: entered
   // too, it would show every value twice, and change each twice. It is
   // listed with its parent and left alone.
-  if (IsLinkListing(values)) return;
+  if (IsLinkListing(values)) return {};
   KeyVisit visit{root, rootName, path, reg};
 
   const EntryResult keyResult = FindReplaceEntry(visit, path, "", EntryKind::KeyPath);
   // A moved key's subtree is not visited in this pass: it lives elsewhere now.
-  if (ctx_.tally.cancelled || keyResult.moved) return;
+  if (ctx_.tally.cancelled || keyResult.moved) return {};
 
-  const std::vector<std::string> subkeys = reg.ListSubkeyNames(&subkeyFailure);
+  // A key visited alone is one its search listed: what the search could not
+  // read there it named already.
+  const bool alone = how == Visit::Alone;
+  const std::vector<std::string> subkeys = alone ? std::vector<std::string>{} : reg.ListSubkeyNames(&subkeyFailure);
   if (subkeyFailure != kRegOk)
     ctx_.PassOver(rootName + visit.path, ErrorReason("not every subkey could be listed", subkeyFailure));
-  if (valueFailure != kRegOk)
+  if (valueFailure != kRegOk && !alone)
     ctx_.PassOver(rootName + visit.path, ErrorReason("not every value could be listed", valueFailure));
   for (const ListedValue& v : values) {
-    if (ctx_.PumpCancelled()) return;
+    if (ctx_.PumpCancelled()) return {};
     const EntryResult nameResult = FindReplaceEntry(visit, v.name, v.name, EntryKind::ValueName);
-    if (ctx_.tally.cancelled) return;
+    if (ctx_.tally.cancelled) return {};
     if (v.type != kRegSz && v.type != kRegExpandSz && v.type != kRegMultiSz) continue;
     if (!v.textExact) {
-      if (spellings_->Choose(v.text).first.found())
+      if (!alone && spellings_->Choose(v.text).first.found())
         ctx_.PassOver(Place(rootName + visit.path, true, v.name),
                       "its list of strings is not well formed and would not come back exactly");
       continue;
     }
     // A renamed value's data is mapped under its new name.
     FindReplaceEntry(visit, v.text, nameResult.moved ? nameResult.nowNamed : v.name, EntryKind::ValueData, v.type);
-    if (ctx_.tally.cancelled) return;
+    if (ctx_.tally.cancelled) return {};
   }
-  reg.CloseKey();
-  for (const std::string& sub : subkeys)
-    if (!sub.empty()) SearchThruKey(root, rootName, path.empty() ? sub : path + "\\" + sub);
+  return subkeys;
 }
 
 RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const std::string& text,
@@ -231,8 +275,8 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
       }
     }
     bool moved = true;
-    if (ctx_.preview) {
-      if (ctx_.ui) ctx_.ui->ReportPreview({visit.rootName + visit.path, shownName, current, candidate});
+    if (ctx_.FindsOnly()) {
+      if (ctx_.preview && ctx_.ui) ctx_.ui->ReportPreview({visit.rootName + visit.path, shownName, current, candidate});
     } else {
       const Outcome outcome = Apply(visit, actualName, candidate, valueName, kind, type, entry.reason);
       if (outcome == Outcome::PassedOver) {

@@ -27,6 +27,7 @@ class RegistryWalk : public RegistryMapper {
   RegistryWalk(RunContext& ctx, RegistryBackend& backend, FileSystem& fs, CodePage& ansi);
 
   void FindReplaceProcess(const SearchTexts& texts) override;
+  void MapKeys(const SearchTexts& texts, const std::vector<std::string>& keys) override;
   // Expands the %NAME% parts of REG_EXPAND_SZ data; without it they are text.
   void SetEnvironment(EnvironmentValues* environment) { environmentValues_ = environment; }
   // Tells the own hive among those loaded under HKEY_USERS; without it only
@@ -59,8 +60,14 @@ class RegistryWalk : public RegistryMapper {
   // The key, opened itself, is a registry link / a key of its own.
   bool IsLinkKey(RegRoot root, const std::string& path);
   bool IsPlainKey(RegRoot root, const std::string& path);
+  // The search texts, the backup file and the variables of a pass.
+  void BeginPass(const SearchTexts& texts);
   void SearchOtherUsers();
   void SearchThruKey(RegRoot root, const std::string& rootName, const std::string& path);
+  // One key's own entries; the names of its subkeys, when they are to be
+  // walked (none after the key was moved).
+  enum class Visit { WithSubkeys, Alone };
+  std::vector<std::string> VisitKey(RegRoot root, const std::string& rootName, const std::string& path, Visit how);
   EntryResult FindReplaceEntry(KeyVisit& visit, const std::string& text, const std::string& valueName, EntryKind kind,
                                std::uint32_t type = kRegSz);
   enum class Outcome { Changed, NothingToDo, PassedOver };

@@ -106,6 +106,6 @@ std::string ReviewList::CountsPerKind() const {
 ChangeSelection ReviewList::Selection() const {
   ChangeSelection selection;
   for (std::size_t i = 0; i < entries_.size(); ++i)
-    if (ticked_[i]) selection.Tick(entries_[i]);
+    selection.Add(entries_[i], ticked_[i] != 0);
   return selection;
 }

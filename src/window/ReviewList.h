@@ -38,7 +38,7 @@ class ReviewList {
   // "2 value data, 1 settings line, 1 shortcut target", in the order of the kinds.
   std::string CountsPerKind() const;
 
-  // The ticked entries, for the run that applies them.
+  // The list with its ticks, for the run that applies it.
   ChangeSelection Selection() const;
 
  private:

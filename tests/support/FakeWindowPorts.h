@@ -30,19 +30,46 @@ struct RecordingRunParts : ItemMover, BackupArchive, RegistryMapper, FileMapper,
     return moveSucceeds;
   }
   void SetArchiveName(const std::string& p) override { calls.push_back("archive " + p); }
-  void FindReplaceProcess(const SearchTexts& t) override { Walk("reg " + t.oldText + ">" + t.newText); }
-  void MapFiles(const SearchTexts& t) override { Walk("ini " + t.oldText + ">" + t.newText); }
+  void FindReplaceProcess(const SearchTexts& t) override { Walk("reg " + t.oldText + ">" + t.newText, true); }
+  void MapFiles(const SearchTexts& t) override { Walk("ini " + t.oldText + ">" + t.newText, false); }
+  void MapKeys(const SearchTexts& t, const std::vector<std::string>& keys) override {
+    Apply("reg " + t.oldText + ">" + t.newText, true, keys);
+  }
+  void MapListedFiles(const SearchTexts& t, const std::vector<std::string>& paths) override {
+    Apply("ini " + t.oldText + ">" + t.newText, false, paths);
+  }
+  std::vector<std::string> places;  // those of the apply under way; empty in a walk
   std::string ShortFileName(const std::string& p) override { return p; }
 
  private:
-  void Walk(const std::string& call);
+  void Walk(const std::string& call, bool registry);
+  void Apply(const std::string& call, bool registry, const std::vector<std::string>& at) {
+    calls.push_back("apply " + call);
+    places = at;
+    if (duringWalk) duringWalk();
+    Find(call, registry);
+    places.clear();
+  }
+  // The walk's occurrences, one per link, met again by the apply.
+  void Find(const std::string& call, bool registry);
 };
 
-inline void RecordingRunParts::Walk(const std::string& call) {
+inline void RecordingRunParts::Walk(const std::string& call, bool registry) {
   calls.push_back(call);
   if (duringWalk) duringWalk();
   if (failWalk) throw Error("disk full");
-  ctx->tally.linkCount += linksPerWalk;
+  Find(call, registry);
+}
+
+inline void RecordingRunParts::Find(const std::string& call, bool registry) {
+  for (int i = 0; i < linksPerWalk; ++i) {
+    ChangeEntry e{registry ? "HKEY_LOCAL_MACHINE\\Fake" : "C:\\Fake.ini", registry ? "v" + std::to_string(i) : "",
+                  registry ? 0 : i + 1, registry ? ChangeKind::ValueData : ChangeKind::SettingsLine, call, call,
+                  ChangeOutcome::WouldChange, ""};
+    if (!ctx->Chosen(e)) continue;
+    if (!ctx->FindsOnly()) e.outcome = ChangeOutcome::Changed;
+    ctx->Record(e);
+  }
 }
 
 // An undo store over a list of lines.

@@ -212,6 +212,7 @@ long MemoryRegistry::OpenKeyItself(RegKey parent, const std::string& subKey, std
 
 long MemoryRegistry::Open(RegKey parent, const std::string& subKey, std::uint32_t access, RegKey& out, bool itself) {
   Handle* h = Find(parent);
+  ++opens;
   if (WantsWrite(access)) ++writeOpens;
   if (!h || h->node->deleted) {
     ++failedOpens;

@@ -62,6 +62,7 @@ class MemoryRegistry : public RegistryBackend {
   // Opens, creates and deletes refuse a sub-key path longer than this (in
   // UTF-8 bytes) in one call, as some platforms do.
   std::size_t maxPathInOneCall = std::string::npos;
+  int opens = 0;        // every open of a key
   int writeOpens = 0;   // opens and creates that asked for more than reading
   int failedOpens = 0;  // opens refused for any reason
   int openHandles() const { return int(handles_.size()) - int(roots_.size()); }

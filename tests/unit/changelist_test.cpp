@@ -79,6 +79,7 @@ TEST_F(ChangeListTest, AReviewedRunChangesOnlyTheTickedOccurrences) {
 
   ChangeSelection ticked;
   ticked.Tick(ctx.changes[0]);
+  ticked.Leave(ctx.changes[1]);
   ticked.Tick(ctx.changes[2]);
   ChangeEntry gone = ctx.changes[2];
   gone.where = "C:\\Cfg\\gone.ini";
@@ -120,7 +121,7 @@ TEST(ChangeReport, EveryFieldReadsBackExactlyAndJsonEscapes) {
   std::vector<std::string> rows;
   for (const auto& row : read.run) rows.push_back(row.first);
   EXPECT_EQ(rows, (std::vector<std::string>{"Mode", "Find", "Replace", "Targets", "Drives", "Started", "Ended",
-                                            "Result", "Links remapped", kStartedUtcRow}));
+                                            "Result", "Links remapped", kStartedUtcRow, kSubstringRow}));
   ASSERT_EQ(read.entries.size(), 2u);
   for (std::size_t i = 0; i < 2; ++i) {
     const ChangeEntry &a = ctx.changes[i], &b = read.entries[i];

@@ -65,17 +65,23 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
   std::string passOver;  // a file each file pass cannot change
   int hits = 3;          // occurrences each file pass finds
   void FindReplaceProcess(const SearchTexts& t) override { calls.push_back("reg " + t.oldText + " > " + t.newText); }
+  void MapKeys(const SearchTexts&, const std::vector<std::string>&) override {}
   void MapFiles(const SearchTexts& t) override {
-    const std::string &o = t.oldText, &n = t.newText;
     std::string drives;
     for (const DriveRow& r : ctx->drives) drives += r.selected ? r.root.substr(0, 1) : "";
-    calls.push_back("ini " + o + " > " + n + " on " + drives);
+    calls.push_back("ini " + t.oldText + " > " + t.newText + " on " + drives);
     if (!passOver.empty()) ctx->PassOver(passOver, "in use by another program");
+    Walk(t);
+  }
+  void MapListedFiles(const SearchTexts& t, const std::vector<std::string>&) override { Walk(t); }
+  void Walk(const SearchTexts& t) {
+    const std::string &o = t.oldText, &n = t.newText;
     for (int i = 0; i < hits; ++i) {
       ctx->PumpCancelled();
       ChangeEntry entry{"C:\\x.ini", "", i + 1, ChangeKind::SettingsLine, o, n, ChangeOutcome::Changed, ""};
-      if (ctx->preview) {
-        ctx->ui->ReportPreview({"C:\\x.ini", "", o, n});
+      if (!ctx->Chosen(entry)) continue;
+      if (ctx->FindsOnly()) {
+        if (ctx->preview) ctx->ui->ReportPreview({"C:\\x.ini", "", o, n});
         entry.outcome = ChangeOutcome::WouldChange;
       } else if (ctx->stopAndVerify) {
         bool doNotStop = false;
@@ -105,6 +111,11 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
   UndoCounts counts;
   std::map<std::string, std::string> written;
   void WriteFile(const std::string& path, const std::string& bytes) override { written[path] = bytes; }
+  std::string ReadFile(const std::string& path) override {
+    const auto it = written.find(path);
+    if (it == written.end()) throw Error("Cannot read report \"" + path + "\": The system cannot find the file specified.");
+    return it->second;
+  }
 };
 
 struct CliRun {
@@ -210,7 +221,8 @@ TEST(Cli, MapRunsTheWalkAndPrintsTheEndPage) {
   r = RunArgs(s, {"map", "--find", "C:\\Old", "--replace", "D:\\New", "--targets", "settings"});
   EXPECT_EQ(r.code, kExitPartly);
   EXPECT_EQ(r.out, "Ostrivane has finished\n3 links were remapped\n1 place could not be changed\n");
-  EXPECT_EQ(r.err, "C:\\Locked\\app.ini: in use by another program\n");
+  // The apply's progress line, then the place passed over.
+  EXPECT_EQ(r.err, "Changing files | 0 links remapped\nC:\\Locked\\app.ini: in use by another program\n");
 }
 
 TEST(Cli, VerifyAsksOnTheConsole) {
@@ -305,6 +317,41 @@ TEST(Cli, JsonLinesAloneOnStdoutAndTheReportWrittenAlsoForAPreview) {
   EXPECT_EQ(RunArgs(s, {"undo", "list", "--json"}).code, kExitUsage);
   EXPECT_EQ(RunArgs(s, {"undo", "delete", "Undo00000", "--json"}).code, kExitUsage);
   EXPECT_EQ(RunArgs(s, {"map", "--find", "a", "--replace", "b", "--report"}).code, kExitUsage);
+}
+
+// A preview's report, edited (a row left out, one deleted), applied: the
+// rows still ticked are made, the others stay, the run ends like any run.
+TEST(Cli, ApplyMakesWhatAnEditedPreviewReportStillTicks) {
+  FakeServices s;
+  ASSERT_EQ(RunArgs(s, {"map", "--find", "C:\\Old", "--replace", "D:\\New", "--targets", "settings", "--drives", "D",
+                        "--preview", "--report", "p.log"}).code, kExitFinished);
+  std::string edited = s.written.at("p.log");
+  const std::size_t row2 = edited.find("would change", edited.find("\t2\t"));
+  edited.replace(row2, std::string("would change").size(), "left out");
+  edited.erase(edited.find("C:\\x.ini\t\t3\t"));  // the last row deleted
+  s.written["edited.log"] = edited;
+  s.calls.clear();
+  CliRun r = RunArgs(s, {"apply", "edited.log", "--report", "run.log"});
+  EXPECT_EQ(r.code, kExitFinished) << r.err;
+  EXPECT_EQ(r.out, "Ostrivane has finished\n1 link was remapped\n");
+  // No search: the apply goes to the listed file alone.
+  EXPECT_TRUE(s.calls.empty()) << s.calls[0];
+  const ReadReport report = ReadChangeReport(s.written.at("run.log"));
+  EXPECT_EQ(report.Field("Result"), "finished");
+  EXPECT_EQ(report.Field("Drives"), "D:\\");
+  EXPECT_EQ(report.Field("Targets"), "settings");
+  ASSERT_EQ(report.entries.size(), 3u);
+  EXPECT_EQ(report.entries[0].outcome, ChangeOutcome::Changed);
+  EXPECT_EQ(report.entries[1].outcome, ChangeOutcome::LeftOut);
+  EXPECT_EQ(report.entries[2].outcome, ChangeOutcome::LeftOut);
+
+  // Only a preview's report is applied, and what it asked is not asked again.
+  r = RunArgs(s, {"apply", "run.log"});
+  EXPECT_EQ(r.code, kExitError);
+  EXPECT_NE(r.err.find("Cannot apply run.log: it is the report of a run, not of a preview"), std::string::npos) << r.err;
+  EXPECT_EQ(RunArgs(s, {"apply", "missing.log"}).code, kExitError);
+  EXPECT_EQ(RunArgs(s, {"apply", "edited.log", "--targets", "registry"}).code, kExitUsage);
+  EXPECT_EQ(RunArgs(s, {"apply"}).code, kExitUsage);
 }
 
 TEST(Cli, MoveFailureAndErrors) {

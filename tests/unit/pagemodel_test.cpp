@@ -426,7 +426,9 @@ TEST_F(PageModelTest, StartMapRunsAtOnceAndCountsTheLinks) {
   wizard.replaceWith = "D:\\New";
   wizard.TurnPage(Sender::MapOnlyNext);
   EXPECT_FALSE(wizard.ctx.stopAndVerify);  // no verify box on: never ask
-  EXPECT_EQ(rec.calls, (std::vector<std::string>{"archive C:\\Ost\\Undo00000.zip", "reg C:\\Old>D:\\New"}));
+  // A search, then an apply at the places it found.
+  EXPECT_EQ(rec.calls, (std::vector<std::string>{"archive C:\\Ost\\Undo00000.zip", "reg C:\\Old>D:\\New",
+                                                 "apply reg C:\\Old>D:\\New"}));
   EXPECT_EQ(wizard.CurrentPage, Page::Finished);
   EXPECT_FALSE(wizard.finishedMoveLineVisible);
   EXPECT_EQ(wizard.finishedCount, "1 link was remapped");

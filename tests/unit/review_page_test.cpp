@@ -28,12 +28,14 @@ class ReviewPageTest : public ::testing::Test, protected WizardFakes<> {
     rec.ctx = &wizard.ctx;
     // The registry walk meets each occurrence still there, as the real walks do.
     rec.duringWalk = [this] {
-      if (rec.calls.back().rfind("reg ", 0) != 0) return;
+      if (rec.calls.back().find("reg ") == std::string::npos) return;
       RunContext& ctx = wizard.ctx;
       for (auto& [name, o] : world) {
-        if (o.changed) continue;
+        // An apply goes only to the places it is given.
+        if (o.changed || (!rec.places.empty() && std::find(rec.places.begin(), rec.places.end(), o.where) == rec.places.end()))
+          continue;
         ChangeEntry e{o.where, o.value, 0, o.kind, "C:\\Old\\" + name, "C:\\New\\" + name, ChangeOutcome::Changed, ""};
-        if (ctx.preview) {
+        if (ctx.FindsOnly()) {
           e.outcome = ChangeOutcome::WouldChange;
           ctx.Record(e);
         } else if (ctx.Chosen(e)) {
@@ -158,7 +160,7 @@ TEST_F(ReviewPageTest, BackChangesNothingAnEmptySearchHasNothingToApplyAndAVanis
   EXPECT_EQ(Changed(), 2);
   EXPECT_EQ(wizard.passedOverLine.empty(), false);
   ASSERT_EQ(wizard.ctx.passedOver.size(), 1u);
-  EXPECT_EQ(wizard.ctx.passedOver[0].reason, "it is no longer there");
+  EXPECT_EQ(wizard.ctx.passedOver[0].reason, kChangedSinceSearch);
 
   // Nothing left to find: the page says so, and Apply makes no run.
   wizard.TurnPage(Sender::GoToStart);
@@ -195,7 +197,8 @@ TEST_F(ReviewPageTest, AReviewedSwitchFinishesTheTickedAndLeavesTheRestWhole) {
   std::map<std::string, std::string> values{
       {"a", "C:\\a"}, {"b", "D:\\b"}, {"both", "C:\\x;D:\\y"}, {"kept", "C:\\kept"}};
   rec.duringWalk = [&] {
-    const std::string call = rec.calls.back();
+    std::string call = rec.calls.back();
+    if (call.rfind("apply ", 0) == 0) call.erase(0, 6);
     if (call.rfind("reg ", 0) != 0) return;
     const std::size_t arrow = call.find('>');
     const std::string from = call.substr(4, arrow - 4), to = call.substr(arrow + 1);
@@ -205,7 +208,7 @@ TEST_F(ReviewPageTest, AReviewedSwitchFinishesTheTickedAndLeavesTheRestWhole) {
       std::string changed = text;
       for (std::size_t p = 0; (p = changed.find(from, p)) != std::string::npos; p += to.size()) changed.replace(p, from.size(), to);
       ChangeEntry e{"HKEY_CURRENT_USER\\S", name, 0, ChangeKind::ValueData, text, changed, ChangeOutcome::WouldChange, ""};
-      if (ctx.preview) {
+      if (ctx.FindsOnly()) {
         ctx.Record(e);
       } else if (ctx.Chosen(e)) {
         text = changed;

@@ -209,8 +209,7 @@ TYPED_TEST(RewriterRules, AnEntryTheReviewLeftOutStaysAsItIs) {
   p.ctx.preview = true;
   p.Run();
   ChangeSelection ticked;
-  for (const ChangeEntry& e : p.ctx.changes)
-    if (e.where != p.Where("B")) ticked.Tick(e);
+  for (const ChangeEntry& e : p.ctx.changes) ticked.Add(e, e.where != p.Where("B"));
   p.ctx.changes.clear();
   p.ctx.tally.linkCount = 0;
   p.ctx.preview = false;

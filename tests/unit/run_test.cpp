@@ -34,15 +34,37 @@ struct Recorder : UndoNumbers, ItemMover, BackupArchive, RegistryMapper, FileMap
   void FindReplaceProcess(const SearchTexts& t) override {
     const std::string key = "reg " + t.oldText + ">" + t.newText;
     calls.push_back(key + " (" + t.oldShort + "," + t.newShort + ")");
-    ctx->tally.linkCount += linksPerPass[key];
+    Find(key, true);
+  }
+  void MapKeys(const SearchTexts& t, const std::vector<std::string>& keys) override {
+    applied.insert(applied.end(), keys.begin(), keys.end());
+    Find("reg " + t.oldText + ">" + t.newText, true);
   }
   void MapFiles(const SearchTexts& t) override {
     rules.push_back(t.rule);
     const std::string key = "ini " + t.oldText + ">" + t.newText;
     calls.push_back(key);
-    ctx->tally.linkCount += linksPerPass[key];
+    Find(key, false);
     if (filePass) filePass(t);
   }
+  void MapListedFiles(const SearchTexts& t, const std::vector<std::string>& paths) override {
+    applied.insert(applied.end(), paths.begin(), paths.end());
+    Find("ini " + t.oldText + ">" + t.newText, false);
+    if (filePass) filePass(t);
+  }
+  // The occurrences a pass finds, one per link, recorded as a walk records
+  // them; an apply meets them again.
+  void Find(const std::string& key, bool registry) {
+    for (int i = 0; i < linksPerPass[key]; ++i) {
+      ChangeEntry e{registry ? "HKEY_LOCAL_MACHINE\\Fake" : "C:\\Fake.ini", registry ? "v" + std::to_string(i) : "",
+                    registry ? 0 : i + 1, registry ? ChangeKind::ValueData : ChangeKind::SettingsLine, key, key,
+                    ChangeOutcome::WouldChange, ""};
+      if (!ctx->Chosen(e)) continue;
+      if (!ctx->FindsOnly()) e.outcome = ChangeOutcome::Changed;
+      ctx->Record(e);
+    }
+  }
+  std::vector<std::string> applied;  // the places each apply went to
   std::function<void(const SearchTexts&)> filePass;  // what a file pass finds
   std::string ShortFileName(const std::string& p) override { return "short(" + p + ")"; }
   // Once an item has moved away, only a form built by the naming rule is left.
@@ -166,7 +188,7 @@ TEST_F(RunTest, AMovesPreviewNeitherSaysItMovedNorGuessesTheNewShortForm) {
   rec.filePass = [&](const SearchTexts& t) {
     shortAfterMove = t.newShortAfterMove;
     const ChangeEntry e{"C:\\x.ini", "", 1, ChangeKind::SettingsLine, "p=" + t.oldShort, "p=" + t.newShort,
-                        ctx.preview ? ChangeOutcome::WouldChange : ChangeOutcome::Changed, Spellings(t).NoteOn(true)};
+                        ctx.FindsOnly() ? ChangeOutcome::WouldChange : ChangeOutcome::Changed, Spellings(t).NoteOn(true)};
     ctx.Record(e);
   };
   ctx.preview = true;
@@ -376,7 +398,7 @@ TEST_F(RunTest, AReviewedMoveAppliesTheTickedAndWritesItsReport) {
     ChangeEntry e{(ctx.preview ? "C:\\Apps\\Tool" : "D:\\Apps\\Tool") + std::string("\\a.ini"), "", 2,
                   ChangeKind::SettingsLine, "p=" + t.oldText, "p=" + t.newText, ChangeOutcome::WouldChange, ""};
     if (!ctx.Chosen(e)) return;
-    if (!ctx.preview) e.outcome = ChangeOutcome::Changed;
+    if (!ctx.FindsOnly()) e.outcome = ChangeOutcome::Changed;
     ctx.Record(e);
   };
   ctx.preview = true;
@@ -404,7 +426,7 @@ TEST_F(RunTest, AReviewedMoveAppliesTheTickedAndWritesItsReport) {
   ASSERT_EQ(ctx.changes.size(), 3u);
   EXPECT_EQ(ctx.changes[1].outcome, ChangeOutcome::Changed);
   EXPECT_EQ(ctx.changes[2].outcome, ChangeOutcome::PassedOver);  // ticked, but no longer there
-  EXPECT_EQ(ctx.changes[2].reason, "it is no longer there");
+  EXPECT_EQ(ctx.changes[2].reason, kChangedSinceSearch);
   EXPECT_EQ(ctx.passedOver.size(), 1u);
   EXPECT_EQ(ctx.tally.linkCount, 1);
   const ReadReport report = ReadChangeReport(records.ReadWhole("C:\\Ost\\Undo00000.log"));

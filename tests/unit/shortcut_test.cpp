@@ -143,6 +143,7 @@ TEST_F(ShortcutRewriteTest, ALinkCountsOnceWhateverPartsAreLeftOut) {
   const std::string lnk = "C:\\L\\a.lnk";
   Put(lnk, Link("C:\\Old Stuff\\x.exe", "C:\\OLDSTU~1\\cfg", "D:\\Data"));
   ChangeSelection ticked;
+  ticked.Leave({lnk, "", 0, ChangeKind::ShortcutTarget, "C:\\Old Stuff\\x.exe", "", ChangeOutcome::WouldChange, ""});
   ticked.Tick({lnk, "", 0, ChangeKind::ShortcutArguments, "C:\\OLDSTU~1\\cfg", "", ChangeOutcome::WouldChange, ""});
   ticked.Tick({lnk, "", 0, ChangeKind::ShortcutWorkingFolder, "D:\\Data", "", ChangeOutcome::WouldChange, ""});
   ctx.selection = &ticked;

@@ -1,5 +1,7 @@
 #include "window/win32/ScreenshotTour.h"
 
+#include <algorithm>
+
 #include "window/win32/MainWindow.h"
 #include "core/Ui.h"
 
@@ -32,18 +34,25 @@ void ScreenshotRun::FindReplaceProcess(const SearchTexts& texts) {
     c.tally.linkCount = 7;
     while (!c.PumpCancelled()) Sleep(10);  // until Cancel, or the script ends the program
   } else {
-    // Three sample places, as the review lists them and the report tells what became of them.
-    const ChangeEntry samples[] = {
-        {"HKEY_CURRENT_USER\\Software\\Sample\\Recent", "LastFolder", 0, ChangeKind::ValueData, oldText + "\\Report.txt",
-         newText + "\\Report.txt", ChangeOutcome::Changed, ""},
-        {"C:\\Users\\Public\\Sample\\tool.ini", "", 4, ChangeKind::SettingsLine, "Data=" + oldText,
-         "Data=" + newText, ChangeOutcome::Changed, ""},
-        {"C:\\Users\\Public\\Desktop\\Report.lnk", "", 0, ChangeKind::ShortcutTarget, oldText + "\\Report.xlsx",
-         newText + "\\Report.xlsx", ChangeOutcome::Changed, ""}};
-    for (ChangeEntry e : samples) {
-      if (c.preview) e.outcome = ChangeOutcome::WouldChange;
-      if (c.Chosen(e)) c.Record(std::move(e));
-    }
+    RecordSamples(texts, {});
+  }
+}
+
+void ScreenshotRun::RecordSamples(const SearchTexts& texts, const std::vector<std::string>& places) {
+  const std::string &oldText = texts.oldText, &newText = texts.newText;
+  RunContext& c = *ctx;
+  // Three sample places, as the review lists them and the report tells what became of them.
+  const ChangeEntry samples[] = {
+      {"HKEY_CURRENT_USER\\Software\\Sample\\Recent", "LastFolder", 0, ChangeKind::ValueData, oldText + "\\Report.txt",
+       newText + "\\Report.txt", ChangeOutcome::Changed, ""},
+      {"C:\\Users\\Public\\Sample\\tool.ini", "", 4, ChangeKind::SettingsLine, "Data=" + oldText, "Data=" + newText,
+       ChangeOutcome::Changed, ""},
+      {"C:\\Users\\Public\\Desktop\\Report.lnk", "", 0, ChangeKind::ShortcutTarget, oldText + "\\Report.xlsx",
+       newText + "\\Report.xlsx", ChangeOutcome::Changed, ""}};
+  for (ChangeEntry e : samples) {
+    if (!places.empty() && std::find(places.begin(), places.end(), e.where) == places.end()) continue;
+    if (c.FindsOnly()) e.outcome = ChangeOutcome::WouldChange;
+    if (c.Chosen(e)) c.Record(std::move(e));
   }
 }
 

@@ -20,8 +20,14 @@ class ScreenshotRun : public ItemMover, public RegistryMapper, public FileMapper
   bool MoveDir(const std::string&, const std::string&) override { return true; }
   void FindReplaceProcess(const SearchTexts&) override;
   void MapFiles(const SearchTexts&) override {}
+  void MapKeys(const SearchTexts& texts, const std::vector<std::string>& keys) override { RecordSamples(texts, keys); }
+  void MapListedFiles(const SearchTexts& texts, const std::vector<std::string>& paths) override {
+    RecordSamples(texts, paths);
+  }
 
  private:
+  // The sample places, all of them or those named.
+  void RecordSamples(const SearchTexts& texts, const std::vector<std::string>& places);
   std::string target_;
 };
 

@@ -1,0 +1,49 @@
+#include "engine/PreviewReport.h"
+
+#include "engine/ChangeReport.h"
+
+namespace {
+std::optional<RunMode> ModeNamed(const std::string& name) {
+  for (RunMode mode : {RunMode::MoveAndMap, RunMode::SwitchDrives, RunMode::MapOnly})
+    if (name == ModeName(mode)) return mode;
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<PreviewToApply> ReadPreviewReport(const std::string& bytes, std::string& why) {
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::size_t start = bytes.compare(0, bom.size(), bom) == 0 ? bom.size() : 0;
+  if (bytes.compare(start, std::string(kReportTitle).size(), kReportTitle) != 0) {
+    why = "it is not an Ostrivane change report";
+    return std::nullopt;
+  }
+  const ReadReport report = ReadChangeReport(bytes);
+  if (report.Field("Result") != "preview") {
+    why = "it is the report of a run, not of a preview (write one with --preview --report FILE)";
+    return std::nullopt;
+  }
+  PreviewToApply preview;
+  const std::optional<RunMode> mode = ModeNamed(report.Field("Mode"));
+  const std::optional<Targets> targets = TargetsFromText(report.Field("Targets"));
+  if (!mode || !targets) {
+    why = "its Mode or Targets row is not one Ostrivane writes";
+    return std::nullopt;
+  }
+  preview.request.Mode = *mode;
+  preview.request.FindText = report.Field("Find");
+  preview.request.ReplaceText = report.Field("Replace");
+  preview.request.Substring = report.Field(kSubstringRow) == "yes";
+  preview.targets = *targets;
+  preview.driveRoots = CommaListItems(report.Field("Drives"));
+  // A row deleted from the report is a change not to make.
+  preview.list.CountUnlistedAsLeftOut();
+  for (ChangeEntry e : report.entries) {
+    // A row set to "left out" stays as it is; every other occurrence the
+    // preview would change is made.
+    const bool ticked = e.outcome == ChangeOutcome::WouldChange;
+    if (e.outcome == ChangeOutcome::LeftOut) e.outcome = ChangeOutcome::WouldChange;
+    preview.list.Add(e, ticked);
+  }
+  return preview;
+}

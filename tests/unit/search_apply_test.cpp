@@ -1,0 +1,129 @@
+// A run is a search, then an apply that goes only to the places its list
+// names and changes only what is still as the search found it.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "support/PortableRun.h"
+
+namespace {
+const RegRoot CU = RegRoot::CurrentUser;
+
+class SearchApply : public ::testing::Test, public PortableRun {
+ protected:
+  SearchApply() {
+    for (int i = 0; i < 20; ++i) fs.AddFile("C:\\Cfg\\f" + std::to_string(i) + ".ini", "x=nothing\r\n");
+    fs.At("C:\\Cfg\\f3.ini").data = "p=C:\\Old\\a\r\n";
+    fs.At("C:\\Cfg\\f7.ini").data = "q=C:\\Old\\b\r\nr=C:\\Old\\c\r\n";
+    for (int i = 0; i < 10; ++i) reg.PutText(CU, "Software\\K" + std::to_string(i), "p", "E:\\elsewhere");
+    reg.PutText(CU, "Software\\K4", "p", "C:\\Old\\x");
+    fs.beforeRead = [this](const std::string& path) { read.insert(path); };
+  }
+  // The review's list as the apply takes it: every occurrence ticked.
+  ChangeSelection Previewed() {
+    ctx.preview = true;
+    RunRequest(RunMode::MapOnly, "C:\\Old", "D:\\New");
+    ctx.preview = false;
+    ChangeSelection list;
+    for (const ChangeEntry& e : ctx.changes) list.Tick(e);
+    return list;
+  }
+  int Outcomes(ChangeOutcome outcome) const {
+    int n = 0;
+    for (const ChangeEntry& e : ctx.changes) n += e.outcome == outcome;
+    return n;
+  }
+  std::set<std::string> read;  // the files read since the set was last cleared
+};
+
+TEST_F(SearchApply, TheApplyGoesOnlyToThePlacesItsListNames) {
+  ChangeSelection list = Previewed();
+  EXPECT_EQ(list.size(), 4u);
+  EXPECT_TRUE(read.count("C:\\Cfg\\f0.ini"));  // the search reads every settings file
+
+  read.clear();
+  const int listingsBefore = fs.listCalls, opensBefore = reg.opens;
+  ctx.selection = &list;
+  RunRequest(RunMode::MapOnly, "C:\\Old", "D:\\New");
+  ctx.selection = nullptr;
+  EXPECT_EQ(ctx.tally.linkCount, 4);
+  EXPECT_EQ(fs.At("C:\\Cfg\\f7.ini").data, "q=D:\\New\\b\r\nr=D:\\New\\c\r\n");
+  EXPECT_EQ(reg.GetText(CU, "Software\\K4", "p"), "D:\\New\\x");
+  // No settings file but the two listed was read, no drive listed again,
+  // no other key opened (the records folder is listed for the undo number).
+  for (const std::string& path : read)
+    EXPECT_TRUE(path.rfind("C:\\Ostrivane\\", 0) == 0 || path == "C:\\Cfg\\f3.ini" || path == "C:\\Cfg\\f7.ini") << path;
+  EXPECT_LE(fs.listCalls - listingsBefore, 2);
+  EXPECT_LE(reg.opens - opensBefore, 4);
+
+  // A run without a review searches first: every file read, then the same apply.
+  read.clear();
+  reg.PutText(CU, "Software\\K4", "p", "C:\\Old\\x");
+  RunRequest(RunMode::MapOnly, "C:\\Old", "D:\\New");
+  EXPECT_EQ(ctx.tally.linkCount, 1);
+  EXPECT_EQ(reg.GetText(CU, "Software\\K4", "p"), "D:\\New\\x");
+  EXPECT_TRUE(read.count("C:\\Cfg\\f0.ini"));
+}
+
+TEST_F(SearchApply, WhatChangedSinceTheSearchIsPassedOverAndNamed) {
+  ChangeSelection list = Previewed();
+  // Another program writes between the search and the apply.
+  fs.At("C:\\Cfg\\f7.ini").data = "q=C:\\Old\\b\r\nr=C:\\Old\\other\r\n";
+  reg.PutText(CU, "Software\\K4", "p", "C:\\Old\\y");
+  ctx.selection = &list;
+  RunRequest(RunMode::MapOnly, "C:\\Old", "D:\\New");
+  ctx.selection = nullptr;
+  EXPECT_EQ(fs.At("C:\\Cfg\\f3.ini").data, "p=D:\\New\\a\r\n");
+  // The line still as found is changed; the other one and the value are not.
+  EXPECT_EQ(fs.At("C:\\Cfg\\f7.ini").data, "q=D:\\New\\b\r\nr=C:\\Old\\other\r\n");
+  EXPECT_EQ(reg.GetText(CU, "Software\\K4", "p"), "C:\\Old\\y");
+  EXPECT_EQ(Outcomes(ChangeOutcome::Changed), 2);
+  std::set<std::string> named;
+  for (const PassedOver& p : ctx.passedOver) {
+    EXPECT_EQ(p.reason, kChangedSinceSearch);
+    named.insert(p.where);
+  }
+  EXPECT_EQ(named, (std::set<std::string>{"C:\\Cfg\\f7.ini", "HKEY_CURRENT_USER\\Software\\K4, value \"p\""}));
+}
+
+// A rename changes where the later entries of its place are: the apply
+// follows it in the search's order.
+TEST_F(SearchApply, RenamesAreFollowedInTheSearchsOrder) {
+  reg.PutText(CU, "Software\\Names", "Acme.dat", "Acme\\Acme.exe");
+  reg.AddKey(CU, "Software\\AcmeAcme");
+  reg.PutText(CU, "Software\\AcmeAcme", "", "kept");
+  ChangeSelection list;
+  ctx.preview = true;
+  RunRequest(RunMode::MapOnly, "Acme", "Contoso");
+  for (const ChangeEntry& e : ctx.changes) list.Tick(e);
+  ctx.preview = false;
+  ctx.selection = &list;
+  RunRequest(RunMode::MapOnly, "Acme", "Contoso");
+  ctx.selection = nullptr;
+  EXPECT_TRUE(ctx.passedOver.empty());
+  EXPECT_EQ(ctx.tally.linkCount, 5);
+  EXPECT_EQ(reg.GetText(CU, "Software\\Names", "Contoso.dat"), "Contoso\\Contoso.exe");
+  EXPECT_FALSE(reg.HasKey(CU, "Software\\AcmeAcme"));
+  EXPECT_EQ(reg.GetText(CU, "Software\\ContosoContoso", ""), "kept");
+}
+
+// The search neither asks nor writes: the questions come in the apply, in
+// the list's order, and an answer of Skip leaves that place alone.
+TEST_F(SearchApply, QuestionsComeInTheApplyInTheListsOrder) {
+  ctx.targets.registry = false;
+  ui.replies = {{Answer::Skip}, {Answer::Replace}, {Answer::Replace}};
+  ctx.request = MappingRequest{};
+  ctx.request.Mode = RunMode::MapOnly;
+  ctx.request.FindText = "C:\\Old";
+  ctx.request.ReplaceText = "D:\\New";
+  ctx.stopAndVerify = true;
+  MappingRun(ctx, parts).Run();
+  ASSERT_EQ(ui.questions.size(), 3u);
+  EXPECT_EQ(ui.questions[0].value, "C:\\Cfg\\f3.ini");
+  EXPECT_EQ(ui.questions[1].value, "C:\\Cfg\\f7.ini");
+  EXPECT_EQ(fs.At("C:\\Cfg\\f3.ini").data, "p=C:\\Old\\a\r\n");
+  EXPECT_EQ(fs.At("C:\\Cfg\\f7.ini").data, "q=D:\\New\\b\r\nr=D:\\New\\c\r\n");
+  EXPECT_EQ(Outcomes(ChangeOutcome::Skipped), 1);
+  EXPECT_TRUE(ctx.passedOver.empty());
+}
+}  // namespace
