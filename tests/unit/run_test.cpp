@@ -143,6 +143,9 @@ TEST_F(RunTest, SwitchMakesThreePassesOnlyWhenTheFirstChangedSomething) {
                                          "undo refresh",   "unlock"};
   EXPECT_EQ(rec.calls, want);
   EXPECT_EQ(ctx.tally.linkCount, 5);
+  // Each pass applies at what its own search found; a pass that found
+  // nothing (the file pass) goes nowhere.
+  EXPECT_EQ(rec.applied, std::vector<std::string>(3, "HKEY_LOCAL_MACHINE\\Fake"));
 }
 
 TEST_F(RunTest, SwitchWithNothingOnTheFirstDriveChangesNothing) {
