@@ -1,6 +1,7 @@
 #include "CliArgs.h"
 
 #include "core/Text.h"
+#include "engine/ChangeReport.h"
 
 namespace {
 
@@ -22,37 +23,19 @@ bool IsUndoName(const std::string& s) {
 
 CliParse Fail(const std::string& why) { return {std::nullopt, why}; }
 
-// The items of a comma list; "" and a trailing comma give an empty item.
-std::vector<std::string> CommaItems(const std::string& list) {
-  std::vector<std::string> items;
-  std::size_t start = 0;
-  while (start <= list.size()) {
-    std::size_t end = list.find(',', start);
-    if (end == std::string::npos) end = list.size();
-    items.push_back(list.substr(start, end - start));
-    start = end + 1;
-  }
-  return items;
-}
-
 // Each function below answers "" when what it read is good, else why not.
 
 std::string ReadTargets(const std::string& list, Targets& targets) {
-  targets = {false, false, false, false, false};
-  for (const std::string& t : CommaItems(list)) {
-    if (t == "registry") targets.registry = true;
-    else if (t == "settings") targets.settingsFiles = true;
-    else if (t == "shortcuts") targets.shortcuts = true;
-    else if (t == "config") targets.configFiles = true;
-    else if (t == "all") targets.allFiles = true;
-    else return "Unknown target '" + t + "' (registry, settings, shortcuts, config, all).";
-  }
+  std::string unknown;
+  const std::optional<Targets> named = list.empty() ? std::nullopt : TargetsFromText(list, &unknown);
+  if (!named) return "Unknown target '" + unknown + "' (registry, settings, shortcuts, config, all).";
+  targets = *named;
   return "";
 }
 
 std::string ReadDrives(const std::string& list, std::optional<std::vector<char>>& drives) {
   std::vector<char> letters;
-  for (const std::string& item : CommaItems(list)) {
+  for (const std::string& item : CommaListItems(list)) {
     const auto letter = DriveLetter(item);
     if (!letter) return "'" + item + "' is no drive letter.";
     letters.push_back(UpperAZ((*letter)[0]));

@@ -1,5 +1,8 @@
 #include "engine/ChangeList.h"
 
+#include <functional>
+#include <string_view>
+
 namespace {
 constexpr const char* kKindWords[] = {"value data",      "value name",         "key path",
                                       "settings line",   "configuration line", "shortcut target",
@@ -53,29 +56,34 @@ std::string ShortenedText(const std::string& text, std::size_t maxBytes) {
   return text.substr(0, cut) + "...";
 }
 
-std::string ChangeSelection::KeyOf(const ChangeEntry& e) {
-  // The new text is left out: a short form of a place that does not exist
-  // yet (a move's destination) is only known once it does.
-  std::string key = e.where;
-  key.append(1, '\0').append(e.value).append(1, '\0').append(KindWord(e.kind)).append(1, '\0').append(e.oldText);
-  return key;
+std::size_t ChangeSelection::HashOf(const ChangeEntry& e) {
+  std::size_t h = static_cast<std::size_t>(e.kind);
+  for (std::string_view part : {std::string_view(e.where), std::string_view(e.value), std::string_view(e.oldText)})
+    h = h * 1000003u ^ std::hash<std::string_view>{}(part);
+  return h;
 }
 
-void ChangeSelection::Add(const ChangeEntry& entry, bool ticked) {
+bool ChangeSelection::SameOccurrence(const ChangeEntry& a, const ChangeEntry& b) {
+  return a.kind == b.kind && a.where == b.where && a.value == b.value && a.oldText == b.oldText;
+}
+
+void ChangeSelection::Add(ChangeEntry entry, bool ticked) {
   // Only occurrences are chosen: the move itself and places passed over are
   // no choice the apply could meet again.
-  ticked = ticked && CountsAsLink(entry);
-  if (CountsAsLink(entry)) byKey_.emplace(KeyOf(entry), entries_.size());
-  entries_.push_back(entry);
+  const bool occurrence = CountsAsLink(entry);
+  ticked = ticked && occurrence;
+  if (occurrence) byHash_.emplace(HashOf(entry), entries_.size());
+  entries_.push_back(std::move(entry));
   ticked_.push_back(ticked);
   met_.push_back(false);
   tickedCount_ += ticked ? 1 : 0;
 }
 
 ChangeSelection::Choice ChangeSelection::Choose(const ChangeEntry& entry) {
-  auto [first, last] = byKey_.equal_range(KeyOf(entry));
+  auto [first, last] = byHash_.equal_range(HashOf(entry));
   bool listed = false;
   for (auto it = first; it != last; ++it) {
+    if (!SameOccurrence(entries_[it->second], entry)) continue;
     listed = true;
     if (!ticked_[it->second] || met_[it->second]) continue;
     met_[it->second] = true;

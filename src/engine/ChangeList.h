@@ -71,7 +71,7 @@ std::string ShortenedText(const std::string& text, std::size_t maxBytes);
 class ChangeSelection {
  public:
   // Every entry of the list, in its order; only occurrences can be ticked.
-  void Add(const ChangeEntry& entry, bool ticked);
+  void Add(ChangeEntry entry, bool ticked);
   void Tick(const ChangeEntry& entry) { Add(entry, true); }
   void Leave(const ChangeEntry& entry) { Add(entry, false); }
   // A list its user may have cut rows from (an edited report): an
@@ -93,12 +93,16 @@ class ChangeSelection {
   std::size_t size() const { return tickedCount_; }  // the ticked entries
 
  private:
-  static std::string KeyOf(const ChangeEntry& entry);
+  // An occurrence is the same when its place, value, kind and old text are:
+  // the new text of a place that does not exist yet (a move's destination)
+  // is only known once it does.
+  static std::size_t HashOf(const ChangeEntry& entry);
+  static bool SameOccurrence(const ChangeEntry& a, const ChangeEntry& b);
   std::vector<ChangeEntry> entries_;
   std::vector<char> ticked_, met_;
   std::size_t tickedCount_ = 0;
   bool unlistedLeftOut_ = false;
-  std::unordered_multimap<std::string, std::size_t> byKey_;
+  std::unordered_multimap<std::size_t, std::size_t> byHash_;  // occurrence hash -> index
 };
 
 // The reason an occurrence is passed over when the apply finds it otherwise

@@ -52,21 +52,25 @@ std::vector<std::string> CommaListItems(const std::string& text) {
   std::vector<std::string> items;
   for (std::size_t start = 0; start <= text.size();) {
     const std::size_t comma = std::min(text.find(',', start), text.size());
-    if (comma > start) items.push_back(text.substr(start, comma - start));
+    items.push_back(text.substr(start, comma - start));
     start = comma + 1;
   }
   return items;
 }
 
-std::optional<Targets> TargetsFromText(const std::string& text) {
+std::optional<Targets> TargetsFromText(const std::string& text, std::string* unknown) {
   Targets t{false, false, false, false, false};
+  if (text.empty()) return t;  // a run with no target, as the report writes it
   for (const std::string& word : CommaListItems(text)) {
     if (word == "registry") t.registry = true;
     else if (word == "settings") t.settingsFiles = true;
     else if (word == "shortcuts") t.shortcuts = true;
     else if (word == "config") t.configFiles = true;
     else if (word == "all") t.allFiles = true;
-    else return std::nullopt;
+    else {
+      if (unknown) *unknown = word;
+      return std::nullopt;
+    }
   }
   return t;
 }

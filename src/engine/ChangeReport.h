@@ -56,10 +56,12 @@ ReadReport ReadChangeReport(const std::string& bytes);
 
 // The targets as the console names them: "registry,settings,shortcuts,config,all".
 std::string TargetsText(const Targets& targets);
-// The items of a comma list as the report and the console write them; empty items are dropped.
+// The items of a comma list as the report and the console write them; ""
+// and a trailing comma give an empty item.
 std::vector<std::string> CommaListItems(const std::string& text);
-// The other way; empty for a word it does not know.
-std::optional<Targets> TargetsFromText(const std::string& text);
+// The other way ("" names no target); empty for a word it does not know,
+// which goes to `unknown`.
+std::optional<Targets> TargetsFromText(const std::string& text, std::string* unknown = nullptr);
 // Appends text as a JSON string, quotes included; everything past ASCII as \u escapes.
 void JsonString(std::string& out, const std::string& text);
 

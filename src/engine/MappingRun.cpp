@@ -234,7 +234,7 @@ ChangeSelection MappingRun::SearchOnly(const SearchTexts& texts, Walks walks, Ch
   // The list moves to the apply, which records each entry as it ends.
   ChangeSelection found;
   for (std::size_t i = firstEntry; i < ctx_.changes.size(); ++i) {
-    const ChangeEntry& e = ctx_.changes[i];
+    ChangeEntry& e = ctx_.changes[i];
     bool ticked = CountsAsLink(e);
     if (ticked && review) {
       ChangeEntry seen = e;
@@ -243,7 +243,7 @@ ChangeSelection MappingRun::SearchOnly(const SearchTexts& texts, Walks walks, Ch
       seen.oldText = BeforeMarker(e.oldText, ctx_.request.FindText);
       ticked = review->Take(seen);
     }
-    found.Add(e, ticked);
+    found.Add(std::move(e), ticked);
   }
   ctx_.changes.resize(firstEntry);
   ctx_.passedOver.resize(firstPassedOver);

@@ -11,6 +11,7 @@
 #include "engine/MappingRun.h"
 #include "engine/UndoPorts.h"
 #include "undo/UndoTexts.h"
+#include "support/FakeOccurrences.h"
 #include "window/WindowPorts.h"
 #include "core/Drives.h"
 #include "core/Error.h"
@@ -62,14 +63,7 @@ inline void RecordingRunParts::Walk(const std::string& call, bool registry) {
 }
 
 inline void RecordingRunParts::Find(const std::string& call, bool registry) {
-  for (int i = 0; i < linksPerWalk; ++i) {
-    ChangeEntry e{registry ? "HKEY_LOCAL_MACHINE\\Fake" : "C:\\Fake.ini", registry ? "v" + std::to_string(i) : "",
-                  registry ? 0 : i + 1, registry ? ChangeKind::ValueData : ChangeKind::SettingsLine, call, call,
-                  ChangeOutcome::WouldChange, ""};
-    if (!ctx->Chosen(e)) continue;
-    if (!ctx->FindsOnly()) e.outcome = ChangeOutcome::Changed;
-    ctx->Record(e);
-  }
+  RecordFakeOccurrences(*ctx, call, registry, linksPerWalk);
 }
 
 // An undo store over a list of lines.

@@ -7,6 +7,7 @@
 #include "core/Error.h"
 #include "engine/ChangeReport.h"
 #include "support/FakeFileSystem.h"
+#include "support/FakeOccurrences.h"
 #include "support/FakeUi.h"
 
 namespace {
@@ -54,16 +55,8 @@ struct Recorder : UndoNumbers, ItemMover, BackupArchive, RegistryMapper, FileMap
   }
   // The occurrences a pass finds, one per link, recorded as a walk records
   // them; an apply meets them again.
-  void Find(const std::string& key, bool registry) {
-    for (int i = 0; i < linksPerPass[key]; ++i) {
-      ChangeEntry e{registry ? "HKEY_LOCAL_MACHINE\\Fake" : "C:\\Fake.ini", registry ? "v" + std::to_string(i) : "",
-                    registry ? 0 : i + 1, registry ? ChangeKind::ValueData : ChangeKind::SettingsLine, key, key,
-                    ChangeOutcome::WouldChange, ""};
-      if (!ctx->Chosen(e)) continue;
-      if (!ctx->FindsOnly()) e.outcome = ChangeOutcome::Changed;
-      ctx->Record(e);
-    }
-  }
+  void Find(const std::string& key, bool registry) { RecordFakeOccurrences(*ctx, key, registry, linksPerPass[key]); }
+
   std::vector<std::string> applied;  // the places each apply went to
   std::function<void(const SearchTexts&)> filePass;  // what a file pass finds
   std::string ShortFileName(const std::string& p) override { return "short(" + p + ")"; }
@@ -150,6 +143,9 @@ TEST_F(RunTest, SwitchMakesThreePassesOnlyWhenTheFirstChangedSomething) {
                                          "undo refresh",   "unlock"};
   EXPECT_EQ(rec.calls, want);
   EXPECT_EQ(ctx.tally.linkCount, 5);
+  // Each pass applies at what its own search found; a pass that found
+  // nothing (the file pass) goes nowhere.
+  EXPECT_EQ(rec.applied, std::vector<std::string>(3, "HKEY_LOCAL_MACHINE\\Fake"));
 }
 
 TEST_F(RunTest, SwitchWithNothingOnTheFirstDriveChangesNothing) {
