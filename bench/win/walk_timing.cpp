@@ -24,36 +24,11 @@
 #include "support/FakeUi.h"
 #include "support/RecordingBackup.h"
 #include "support/TestTree.h"
+#include "win/BenchTree.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// The tree: 5,000 folders, 50,000 files, one settings file in every tenth
-// folder, one shortcut in every twentieth and, with configFiles, a .json and
-// a .ps1 in every tenth.
-void MakeTree(Win32FileSystem& fs, const std::string& root, bool configFiles) {
-  constexpr int kTop = 50, kSub = 100, kFiles = 10;
-  RemoveTree(fs, root);
-  for (int t = 0; t < kTop; ++t)
-    for (int s = 0; s < kSub; ++s) {
-      const std::string folder = root + "T" + std::to_string(t) + "\\S" + std::to_string(s) + "\\";
-      fs.MakeFolders(folder);
-      for (int f = 0; f < kFiles; ++f) {
-        std::string name = "file" + std::to_string(f) + ".txt";
-        if (f == 0 && s % 10 == 0) name = "settings.ini";
-        if (f == 1 && s % 20 == 0) name = "link.lnk";
-        if (configFiles && f == 2 && s % 10 == 0) name = "appsettings.json";
-        if (configFiles && f == 3 && s % 10 == 5) name = "start.ps1";
-        // Written without a flush each: the tree is only read afterwards.
-        HANDLE h = CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
-        const char text[] = "[Section]\r\nKey=C:\\Somewhere\\Else\r\n";
-        WriteFile(h, text, sizeof text - 1, &written, nullptr);
-        CloseHandle(h);
-      }
-    }
-}
 
 // The bare enumeration goes through the wide functions in the "\\?\" form,
 // as the walk does, and converts nothing; it reads every file whose name
