@@ -3,7 +3,7 @@
 // tenth folder, one shortcut in every twentieth and, with configFiles, a
 // .json and a .ps1 in every tenth. The first `matching` settings files name
 // C:\OstrivaneBenchOld; every other file names a place no run looks for.
-#include <windows.h>
+#include "core/win32/WinApi.h"
 
 #include <string>
 
