@@ -26,7 +26,7 @@ enum class ChangeOutcome {
   Changed,
   WouldChange,  // a preview's occurrence
   LeftOut,      // unticked by the user on the review page
-  Skipped,      // answered Skip (or Cancel) in verification
+  Skipped,      // answered Skip (or Cancel) in verification; a file too large to search
   PassedOver,   // could not be changed; `reason` says why
 };
 
