@@ -20,6 +20,7 @@ enum class ChangeKind {
   ShortcutWorkingFolder,
   MovedItem,
   Place,  // a whole place passed over before any occurrence in it was known
+  ShortcutIcon,  // the file a shortcut takes its icon from (new words go last: stored reports still read)
 };
 
 enum class ChangeOutcome {
