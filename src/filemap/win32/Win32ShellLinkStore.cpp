@@ -113,9 +113,15 @@ class LinkObject {
     }
     p.WorkingDir = Text([&](wchar_t* b, int n) { return link_->GetWorkingDirectory(b, n); });
     p.Arguments = Text([&](wchar_t* b, int n) { return link_->GetArguments(b, n); });
+    // An icon location that cannot be read counts as none: the link's other
+    // parts are still searched, and its icon is left as it is.
     int iconIndex = 0;
-    p.IconPath = Text([&](wchar_t* b, int n) { return link_->GetIconLocation(b, n, &iconIndex); });
-    p.IconIndex = iconIndex;
+    try {
+      p.IconPath = Text([&](wchar_t* b, int n) { return link_->GetIconLocation(b, n, &iconIndex); });
+      p.IconIndex = iconIndex;
+    } catch (const ShellLinkError&) {
+      p.IconPath.clear();
+    }
     int show = 0;
     WORD hotKey = 0;
     if (FAILED(link_->GetShowCmd(&show)) || FAILED(link_->GetHotkey(&hotKey))) throw ShellLinkError(kLinkReadError);
