@@ -48,7 +48,7 @@ class PosixFileSystem : public FileSystem {
     e.size = static_cast<std::uint64_t>(st.st_size);
     return e;
   }
-  std::vector<DirEntry> ListFolder(const std::string&) override { return {}; }
+  FolderListing ListFolderChecked(const std::string&) override { return {}; }
   std::optional<std::uint32_t> AttributesOf(const std::string& path) override {
     struct stat st;
     if (stat(Host(path).c_str(), &st) != 0) return std::nullopt;

@@ -33,6 +33,13 @@ struct DirEntry {
   bool IsFolder() const { return (attributes & kAttrFolder) != 0; }
 };
 
+// A folder's listing, or why it could not be made.
+struct FolderListing {
+  std::vector<DirEntry> entries;  // what was listed, "." and ".." included as the platform gives them
+  std::string failure;            // empty when listed; "access denied", or the system's words
+  bool Listed() const { return failure.empty(); }
+};
+
 // A file opened for random access (the backup archive appends in place).
 class RandomFile {
  public:
@@ -72,9 +79,13 @@ class FileSystem {
   virtual std::optional<std::string> ShortPathOf(const std::string& path) = 0;
   // One find-first lookup of a path, every kind of entry (mask 63).
   virtual std::optional<DirEntry> LookUp(const std::string& path) = 0;
-  // The entries a pattern (folder + "*", "*.ini" ...) lists, "." and ".."
-  // included as the platform gives them; empty when the listing fails.
-  virtual std::vector<DirEntry> ListFolder(const std::string& pattern) = 0;
+  // The entries a pattern (folder + "*", "*.ini" ...) lists, or why the
+  // folder could not be listed. A pattern that matches nothing, and a folder
+  // that is not there (gone since its parent was listed), list nothing.
+  virtual FolderListing ListFolderChecked(const std::string& pattern) = 0;
+  // The entries alone, as far as the listing went (none when the folder
+  // could not be opened).
+  std::vector<DirEntry> ListFolder(const std::string& pattern) { return ListFolderChecked(pattern).entries; }
 
   // nullopt when nothing exists at the path.
   virtual std::optional<std::uint32_t> AttributesOf(const std::string& path) = 0;

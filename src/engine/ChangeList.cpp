@@ -7,7 +7,7 @@ namespace {
 constexpr const char* kKindWords[] = {"value data",      "value name",         "key path",
                                       "settings line",   "configuration line", "shortcut target",
                                       "shortcut arguments", "shortcut working folder", "moved item",
-                                      "place"};
+                                      "place",           "shortcut icon"};
 constexpr const char* kOutcomeWords[] = {"changed", "would change", "left out", "skipped", "passed over"};
 }  // namespace
 

@@ -20,13 +20,14 @@ enum class ChangeKind {
   ShortcutWorkingFolder,
   MovedItem,
   Place,  // a whole place passed over before any occurrence in it was known
+  ShortcutIcon,  // the file a shortcut takes its icon from (new words go last: stored reports still read)
 };
 
 enum class ChangeOutcome {
   Changed,
   WouldChange,  // a preview's occurrence
   LeftOut,      // unticked by the user on the review page
-  Skipped,      // answered Skip (or Cancel) in verification
+  Skipped,      // answered Skip (or Cancel) in verification; a file too large to search
   PassedOver,   // could not be changed; `reason` says why
 };
 

@@ -4,6 +4,7 @@
 
 #include "filemap/PathForms.h"
 #include "engine/Progress.h"
+#include "core/Error.h"
 #include "core/Text.h"
 
 namespace {
@@ -23,13 +24,34 @@ bool IsShortcutName(std::string_view name) {
   return dot != std::string_view::npos && EqualNoCaseAZ(name.substr(dot), ".LNK");
 }
 
-bool IsConfigurationFileName(std::string_view name) {
+namespace {
+template <class List>
+bool HasExtensionOf(std::string_view name, const List& extensions) {
   const std::size_t dot = name.rfind('.');
   if (dot == std::string_view::npos) return false;
   const std::string_view ext = name.substr(dot);
-  for (std::string_view known : kConfigurationExtensions)
-    if (EqualNoCaseAZ(ext, known)) return true;
-  return false;
+  return std::any_of(extensions.begin(), extensions.end(), [ext](std::string_view known) { return EqualNoCaseAZ(ext, known); });
+}
+
+// A volume's own folders, which hold no program's paths and are closed to
+// most accounts: never searched, never named.
+bool IsVolumeOwnFolder(const std::string& parent, const std::string& name) {
+  return parent.size() == 3 && (EqualNoCaseAZ(name, "System Volume Information") || EqualNoCaseAZ(name, "$Recycle.Bin"));
+}
+}  // namespace
+
+bool IsDotfileName(std::string_view name) {
+  return name.size() > 1 && name[0] == '.' && name.find('.', 1) == std::string_view::npos;
+}
+
+bool IsConfigurationFileName(std::string_view name) {
+  return HasExtensionOf(name, kConfigurationExtensions) || HasExtensionOf(name, kTextOnlyConfigurationExtensions) ||
+         IsDotfileName(name);
+}
+
+bool NeedsTextProbe(std::string_view name) {
+  return !HasExtensionOf(name, kConfigurationExtensions) &&
+         (IsDotfileName(name) || HasExtensionOf(name, kTextOnlyConfigurationExtensions));
 }
 
 void FileWalk::AddOwnFolder(const std::string& folder) {
@@ -69,7 +91,12 @@ bool FileWalk::IsTasksFolder(const std::string& folder) const {
   return !tasksFolder_.empty() && FoldPrefixLength(folder, tasksFolder_) != kNotFound;
 }
 
-FileWalk::Entries FileWalk::List(const std::string& folder) { return fs_.ListFolder(folder + "*"); }
+FileWalk::Entries FileWalk::List(const std::string& folder) {
+  FolderListing listing = fs_.ListFolderChecked(folder + "*");
+  if (listing.Listed()) return std::move(listing.entries);
+  ctx_.PassOver(folder, std::string(kNotSearchedPrefix) + listing.failure);
+  return {};
+}
 
 void FileWalk::MapFiles(const SearchTexts& texts) {
   LearnOwnFolders();
@@ -95,8 +122,36 @@ bool FileWalk::Picked(const std::string& folder, std::string_view name) const {
 bool FileWalk::Openable(const DirEntry& e) {
   // Links are never followed: a linked file would be visited twice, and
   // replacing it would turn the link into a plain file.
-  return !IsDots(e.name) && !e.IsFolder() && !(e.attributes & kAttrReparsePoint) && e.size < kMaxRewriteSize &&
-         !IsReplaceTempName(e.name);
+  return !IsDots(e.name) && !e.IsFolder() && !(e.attributes & kAttrReparsePoint) && !IsReplaceTempName(e.name);
+}
+
+std::uint64_t FileWalk::SizeLimit(const std::string& folder, std::string_view name) const {
+  const bool configuration = ctx_.targets.configFiles && (IsTasksFolder(folder) || IsConfigurationFileName(name));
+  return configuration && !IsShortcutName(name) ? kMaxConfigurationSize : kMaxRewriteSize;
+}
+
+bool FileWalk::LooksLikeText(const std::string& folder, const DirEntry& e) {
+  // Under "All Files" every file is the text rewriting's to judge.
+  if (ctx_.targets.allFiles || !NeedsTextProbe(e.name)) return true;
+  std::string start(static_cast<std::size_t>(std::min<std::uint64_t>(e.size, kTextProbeSize)), '\0');
+  try {
+    fs_.OpenRandom(folder + e.name, OpenMode::ReadOnly)->ReadAt(0, start.data(), start.size());
+  } catch (const Error&) {
+    return true;
+  }
+  return start.find('\0') == std::string::npos;
+}
+
+void FileWalk::Visit(const std::string& folder, const DirEntry& e, const SearchTexts& texts) {
+  if (!LooksLikeText(folder, e)) return;
+  const std::uint64_t limit = SizeLimit(folder, e.name);
+  if (e.size < limit) return Rewrite(folder + e.name, e.name, texts);
+  ChangeEntry skipped;
+  skipped.where = folder + e.name;
+  skipped.kind = ChangeKind::Place;
+  skipped.outcome = ChangeOutcome::Skipped;
+  skipped.reason = limit == kMaxRewriteSize ? kTooLargeReason : kConfigurationTooLargeReason;
+  ctx_.Record(std::move(skipped));
 }
 
 void FileWalk::Rewrite(const std::string& path, const std::string& name, const SearchTexts& texts) {
@@ -125,7 +180,7 @@ void FileWalk::MapListedFiles(const SearchTexts& texts, const std::vector<std::s
     // Gone since the search: its occurrences are named as not met.
     const std::optional<DirEntry> entry = fs_.LookUp(path);
     if (!entry) continue;
-    if (!Openable(*entry)) {
+    if (!Openable(*entry) || entry->size >= SizeLimit(folder, name)) {
       ctx_.PassOver(path, "it is no longer a file the run opens (a link, a folder, or too large)");
       continue;
     }
@@ -190,7 +245,7 @@ void FileWalk::VisitFiles(const std::string& folder, const Entries& entries, Pic
   for (const DirEntry& e : entries) {
     if (!picks(std::string_view(e.name))) continue;
     if (ctx_.PumpCancelled()) return;
-    if (!own && Openable(e)) Rewrite(folder + e.name, e.name, texts);
+    if (!own && Openable(e)) Visit(folder, e, texts);
     ctx_.PumpCancelled();
   }
 }
@@ -201,6 +256,7 @@ void FileWalk::WalkFolder(const std::string& folder, const Entries& entries, con
     if (ctx_.PumpCancelled()) return;
     // Junctions and symbolic links are not followed: no loops, no file twice.
     if (IsDots(e.name) || !e.IsFolder() || (e.attributes & kAttrReparsePoint)) continue;
+    if (IsVolumeOwnFolder(folder, e.name)) continue;
     const std::string sub = folder + e.name + "\\";
     const Entries subEntries = List(sub);
     if (!VisitFolderFiles(sub, subEntries, texts)) return;

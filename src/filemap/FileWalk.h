@@ -11,8 +11,17 @@
 #include "core/FileSystem.h"
 #include "filemap/Rewriters.h"
 
-// Files at or above this size are never opened.
+// Files at or above these sizes are not searched, and are named as skipped:
+// settings files, shortcuts and "All Files" keep to the first; configuration
+// files, whose size programs do not keep small, to the second.
 inline constexpr std::uint64_t kMaxRewriteSize = 1000000;
+inline constexpr std::uint64_t kMaxConfigurationSize = 64ull * 1024 * 1024;
+inline constexpr std::string_view kTooLargeReason = "1,000,000 bytes or more: not searched";
+inline constexpr std::string_view kConfigurationTooLargeReason = "64 MB or more: not searched";
+// A folder the walk could not list is named with this before its reason.
+inline constexpr std::string_view kNotSearchedPrefix = "not searched: ";
+// How much of a dotfile or ".pth" file is looked at for a NUL byte.
+inline constexpr std::size_t kTextProbeSize = 8192;
 
 // ".LNK" by the name's last extension, in any case.
 bool IsShortcutName(std::string_view name);
@@ -21,8 +30,17 @@ bool IsShortcutName(std::string_view name);
 inline constexpr std::array<std::string_view, 15> kConfigurationExtensions = {
     ".json", ".xml", ".config", ".cfg",  ".conf", ".yaml", ".yml",        ".toml",
     ".properties", ".url", ".vdf", ".bat", ".cmd", ".ps1", ".library-ms"};
-// One of kConfigurationExtensions by the name's last extension, in any case.
+// Picked as well, but only when their first kTextProbeSize bytes hold no NUL
+// byte: dotfiles (".gitconfig", ".npmrc": a name that starts with "." and
+// has no other dot) and these extensions, names binary files use too.
+inline constexpr std::array<std::string_view, 1> kTextOnlyConfigurationExtensions = {".pth"};
+// A name that starts with "." and has no other dot.
+bool IsDotfileName(std::string_view name);
+// One of kConfigurationExtensions or kTextOnlyConfigurationExtensions by the
+// name's last extension, in any case, or a dotfile.
 bool IsConfigurationFileName(std::string_view name);
+// A configuration file by name that is taken only once it is seen to be text.
+bool NeedsTextProbe(std::string_view name);
 
 class FileWalk : public FileMapper {
  public:
@@ -54,6 +72,8 @@ class FileWalk : public FileMapper {
 
  private:
   using Entries = std::vector<DirEntry>;
+  // The folder's entries; a folder that cannot be listed is named as not
+  // searched (and lists nothing).
   Entries List(const std::string& folder);
   // The target patterns of one folder, from its one listing; false when cancelled.
   bool VisitFolderFiles(const std::string& folder, const Entries& entries, const SearchTexts& texts);
@@ -63,8 +83,17 @@ class FileWalk : public FileMapper {
   bool IsTasksFolder(const std::string& folder) const;
   // Whether the targets pick a file of that name in that folder.
   bool Picked(const std::string& folder, std::string_view name) const;
-  // A file the walk opens: no link, nothing too large, no temporary file of its own.
+  // A file the walk opens: no link, no folder, no temporary file of its own.
   static bool Openable(const DirEntry& e);
+  // The size at which the file is too large for the target that picks it.
+  std::uint64_t SizeLimit(const std::string& folder, std::string_view name) const;
+  // A picked file that stands or falls by its content (a dotfile): whether
+  // its start holds no NUL byte. One that cannot be read is taken, so that
+  // the rewriting names why.
+  bool LooksLikeText(const std::string& folder, const DirEntry& e);
+  // A picked, openable file met by the walk: handed to its rewriting,
+  // named as skipped when too large, passed by when it is no text file.
+  void Visit(const std::string& folder, const DirEntry& e, const SearchTexts& texts);
   void Rewrite(const std::string& path, const std::string& name, const SearchTexts& texts);
   void WalkFolder(const std::string& folder, const Entries& entries, const SearchTexts& texts);
   // Takes the own folders in every form a walk may meet them in, at the

@@ -46,15 +46,18 @@ struct ShellLinkProps {
   std::string Description;
   int WindowState = kShowNormal;
   std::uint16_t HotKey = 0;
+  std::string IconPath;  // the file the icon comes from; "" when the link shows its target's
+  int IconIndex = 0;     // which icon of that file
 };
 
 // The parts of an existing link to set; a part left out keeps what the link
-// holds, and so does everything outside the record (icon, item list, extra data).
+// holds, and so does everything outside the record (item list, extra data).
 struct LinkChange {
   std::optional<std::string> Target;
   std::optional<std::string> Arguments;
   std::optional<std::string> WorkingDir;
   std::optional<std::string> Description;
+  std::optional<std::string> IconPath;  // set with the icon index the link has
 };
 
 // An existing link loaded afresh with a change applied and checked, not yet written.

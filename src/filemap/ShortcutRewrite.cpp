@@ -39,18 +39,22 @@ ShortcutPlan PlanShortcut(const ShellLinkProps& link, const SearchTexts& texts, 
   if (texts.rule != MatchRule::Path) environment = nullptr;
   const Replaced target = ReplaceFirst(link.Target, spellings, environment);
   const Replaced arguments = ReplaceFirst(link.Arguments, spellings);
+  const Replaced icon = ReplaceFirst(link.IconPath, spellings, environment);
   ShortcutPlan plan;
-  plan.changes = target.found || arguments.found;
+  plan.changes = target.found || arguments.found || icon.found;
   plan.target = target.text;
   plan.arguments = arguments.text;
+  plan.icon = icon.text;
   plan.targetNote = target.note;
   plan.argumentsNote = arguments.note;
-  if (!plan.changes) return plan;
+  plan.iconNote = icon.note;
   // A target that stays is not set again: setting it would rebuild the link's
   // item list for no reason.
   if (target.found) plan.change.Target = target.text;
   if (arguments.found) plan.change.Arguments = arguments.text;
-  plan.change.WorkingDir = WorkingDirFor(target.text);
+  if (icon.found) plan.change.IconPath = icon.text;
+  // A new icon alone leaves the working folder as the link has it.
+  if (target.found || arguments.found) plan.change.WorkingDir = WorkingDirFor(target.text);
   return plan;
 }
 
@@ -83,7 +87,7 @@ void ShortcutRewrite::MakeShortcut(const std::optional<std::string>& target,
                                    const std::optional<std::string>& description, const std::string& path,
                                    bool modify) {
   if (modify) {
-    LinkChange change{target, arguments, std::nullopt, description};
+    LinkChange change{target, arguments, std::nullopt, description, std::nullopt};
     if (target) change.WorkingDir = WorkingDirFor(*target);
     try {
       store_.Prepare(path, change)->Commit();
@@ -121,7 +125,7 @@ std::vector<ChangeEntry> ShortcutRewrite::ChosenParts(const std::string& path, c
     plan.target = link.Target;
   }
   // The working folder follows the target the link keeps.
-  if (!plan.change.Target) plan.change.WorkingDir = WorkingDirFor(link.Target);
+  if (!plan.change.Target && plan.change.WorkingDir) plan.change.WorkingDir = WorkingDirFor(link.Target);
   if (plan.change.Arguments && !offer(ChangeKind::ShortcutArguments, link.Arguments, plan.arguments, plan.argumentsNote)) {
     plan.change.Arguments.reset();
     plan.arguments = link.Arguments;
@@ -130,6 +134,10 @@ std::vector<ChangeEntry> ShortcutRewrite::ChosenParts(const std::string& path, c
       !offer(ChangeKind::ShortcutWorkingFolder, link.WorkingDir, *plan.change.WorkingDir,
              plan.change.Target ? plan.targetNote : ""))
     plan.change.WorkingDir.reset();
+  if (plan.change.IconPath && !offer(ChangeKind::ShortcutIcon, link.IconPath, plan.icon, plan.iconNote)) {
+    plan.change.IconPath.reset();
+    plan.icon = link.IconPath;
+  }
   return entries;
 }
 
@@ -153,8 +161,12 @@ void ShortcutRewrite::RewriteShortcut(const std::string& path, const SearchTexts
     }
   };
 
-  const std::string from = link->Target + " " + link->Arguments;
-  const std::string to = plan.target + " " + plan.arguments;
+  std::string from = link->Target + " " + link->Arguments;
+  std::string to = plan.target + " " + plan.arguments;
+  if (plan.change.IconPath) {
+    from += " (icon " + link->IconPath + ")";
+    to += " (icon " + plan.icon + ")";
+  }
   if (ctx_.FindsOnly()) {
     if (ctx_.preview) ctx_.ui->ReportPreview({path, "", from, to});
     return recordAll(ChangeOutcome::WouldChange);
@@ -176,7 +188,8 @@ void ShortcutRewrite::Apply(const std::string& path, const ShellLinkProps& link,
     return passOver("it could not be read again to be changed");
   }
   // Changed by someone else while the user was asked: the plan is stale.
-  if (pending->Before().Target != link.Target || pending->Before().Arguments != link.Arguments)
+  if (pending->Before().Target != link.Target || pending->Before().Arguments != link.Arguments ||
+      pending->Before().IconPath != link.IconPath)
     return passOver("it was changed by another program while the run waited for an answer");
   if (!backup_.BackupFile(path)) return passOver("its backup could not be made");
   // The shell makes the bytes: the record says a write is under way, then

@@ -1,8 +1,9 @@
 #pragma once
 // The rewrite of one shortcut: the first occurrence of the old text in its
-// target and the first in its arguments are replaced, each part in the form
-// (long or short) that occurs in it; the working folder follows the new
-// target; the file is backed up before the link is written.
+// target, the first in its arguments and the first in its icon location are
+// replaced, each part in the form (long or short) that occurs in it; the
+// working folder follows the new target; the file is backed up before the
+// link is written.
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,10 +22,12 @@ struct ShortcutPlan {
   bool changes = false;
   std::string target;     // the new target, whole (the old one when it keeps it)
   std::string arguments;  // likewise the arguments
+  std::string icon;       // and the icon location
   LinkChange change;      // only the parts that must be set
-  std::string targetNote, argumentsNote;  // shown beside each part's new text
+  std::string targetNote, argumentsNote, iconNote;  // shown beside each part's new text
 };
-// With an environment, a target's %NAME% parts are expanded to be searched.
+// With an environment, a target's and an icon location's %NAME% parts are
+// expanded to be searched.
 ShortcutPlan PlanShortcut(const ShellLinkProps& link, const SearchTexts& texts,
                           EnvironmentValues* environment = nullptr);
 

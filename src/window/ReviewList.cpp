@@ -20,6 +20,7 @@ std::string WhereText(const ChangeEntry& e) {
     case ChangeKind::ShortcutTarget: s += ", target"; break;
     case ChangeKind::ShortcutArguments: s += ", arguments"; break;
     case ChangeKind::ShortcutWorkingFolder: s += ", working folder"; break;
+    case ChangeKind::ShortcutIcon: s += ", icon"; break;
     default: break;
   }
   return s;

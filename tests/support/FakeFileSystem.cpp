@@ -156,14 +156,23 @@ std::optional<DirEntry> FakeFileSystem::LookUp(const std::string& path) {
   return e;
 }
 
-std::vector<DirEntry> FakeFileSystem::ListFolder(const std::string& pattern) {
+void FakeFileSystem::DenyListing(const std::string& folder, const std::string& failure) {
+  listFailures_[Key(folder + "\\")] = failure;
+}
+
+FolderListing FakeFileSystem::ListFolderChecked(const std::string& pattern) {
   ++listCalls;
-  std::vector<DirEntry> out;
+  FolderListing listing;
+  std::vector<DirEntry>& out = listing.entries;
   const std::size_t cut = pattern.rfind('\\');
-  if (cut == std::string::npos) return out;
+  if (cut == std::string::npos) return listing;
   const std::string folderKey = Key(pattern.substr(0, cut + 1));
   const std::string mask = pattern.substr(cut + 1);
-  if (!nodes_.count(folderKey)) return out;
+  if (!nodes_.count(folderKey)) return listing;
+  if (auto denied = listFailures_.find(folderKey); denied != listFailures_.end()) {
+    listing.failure = denied->second;
+    return listing;
+  }
   const bool isRoot = folderKey.size() == 2;
   if (!isRoot && FakeWildcardMatch(mask, ".")) {
     out.push_back({".", "", kAttrFolder, 0, 0});
@@ -175,7 +184,7 @@ std::vector<DirEntry> FakeFileSystem::ListFolder(const std::string& pattern) {
     if (!FakeWildcardMatch(mask, name)) continue;
     out.push_back({name, shortNamesEnabled ? node.altName : "", node.attributes, node.data.size(), node.lastWrite});
   }
-  return out;
+  return listing;
 }
 
 std::optional<std::uint32_t> FakeFileSystem::AttributesOf(const std::string& path) {

@@ -31,13 +31,15 @@ class FakeFileSystem : public FileSystem {
   // Called before every ReadWhole: tests throw from it to make a read fail
   // or change the file meanwhile.
   std::function<void(const std::string& path)> beforeRead;
+  // Folders whose listing fails, with the reason the platform would give.
+  void DenyListing(const std::string& folder, const std::string& failure = "access denied");
   FileTicks now = 0;  // stamped as lastWrite on every write
   int listCalls = 0;
   int readCalls = 0;
 
   std::optional<std::string> ShortPathOf(const std::string& path) override;
   std::optional<DirEntry> LookUp(const std::string& path) override;
-  std::vector<DirEntry> ListFolder(const std::string& pattern) override;
+  FolderListing ListFolderChecked(const std::string& pattern) override;
   std::optional<std::uint32_t> AttributesOf(const std::string& path) override;
   bool SetAttributesOf(const std::string& path, std::uint32_t attributes) override;
   std::optional<FileTicks> LastWriteOf(const std::string& path) override;
@@ -56,6 +58,7 @@ class FakeFileSystem : public FileSystem {
   std::string Resolve(const std::string& path) const;
   std::map<std::string, std::string> display_;  // key -> path as created
   std::map<std::string, Node> nodes_;
+  std::map<std::string, std::string> listFailures_;  // folder key -> failure
 };
 
 // Glob match of a listing pattern's last component ("*", "*.ini"), A-Z case folded.

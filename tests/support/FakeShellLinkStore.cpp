@@ -10,12 +10,18 @@ constexpr std::string_view kMagic = "FAKELNK\n";
 using Lines = std::map<std::string, std::string>;
 
 Lines FromProps(const ShellLinkProps& p) {
-  return {{"Target", p.Target},
-          {"Arguments", p.Arguments},
-          {"WorkingDir", p.WorkingDir},
-          {"Description", p.Description},
-          {"ShowCmd", std::to_string(p.WindowState)},
-          {"HotKey", std::to_string(p.HotKey)}};
+  Lines lines{{"Target", p.Target},
+              {"Arguments", p.Arguments},
+              {"WorkingDir", p.WorkingDir},
+              {"Description", p.Description},
+              {"ShowCmd", std::to_string(p.WindowState)},
+              {"HotKey", std::to_string(p.HotKey)}};
+  // A link without an icon location of its own holds no such record.
+  if (!p.IconPath.empty()) {
+    lines["IconPath"] = p.IconPath;
+    lines["IconIndex"] = std::to_string(p.IconIndex);
+  }
+  return lines;
 }
 
 ShellLinkProps ToProps(const Lines& l) {
@@ -28,9 +34,11 @@ ShellLinkProps ToProps(const Lines& l) {
   p.Arguments = get("Arguments");
   p.WorkingDir = get("WorkingDir");
   p.Description = get("Description");
+  p.IconPath = get("IconPath");
   try {
     p.WindowState = std::stoi(get("ShowCmd"));
     p.HotKey = static_cast<std::uint16_t>(std::stoi(get("HotKey")));
+    if (!p.IconPath.empty()) p.IconIndex = std::stoi(get("IconIndex"));
   } catch (const std::exception&) {
     throw ShellLinkError(kLinkReadError);
   }
@@ -119,6 +127,10 @@ std::unique_ptr<PendingLinkChange> FakeShellLinkStore::Prepare(const std::string
   if (change.Arguments) changed["Arguments"] = *change.Arguments;
   if (change.WorkingDir) changed["WorkingDir"] = *change.WorkingDir;
   if (change.Description) changed["Description"] = *change.Description;
+  if (change.IconPath) {
+    changed["IconPath"] = *change.IconPath;
+    changed["IconIndex"] = std::to_string(before.IconIndex);
+  }
   CheckFits(changed, maxValue);
   for (const auto& [key, value] : changed) lines[key] = value;
   return std::make_unique<FakePending>([this, path, lines] { Write(path, lines); }, before);

@@ -1,7 +1,7 @@
 #pragma once
 // Shortcuts for native tests: the same record, operations and messages as the
 // platform's shell links, kept as "Key=Value" lines in files of a FileSystem
-// (normally a FakeFileSystem). Lines for other keys (an icon location, say)
+// (normally a FakeFileSystem). Lines for other keys (an item list, say)
 // stand for the rest of what a link holds and are carried through changes.
 #include <map>
 #include <string>

@@ -310,3 +310,114 @@ TEST(FileWalkEndToEnd, DefaultTargetsRewriteConfigurationFilesAndScheduledTasks)
 }
 
 }  // namespace
+
+namespace {
+std::vector<const ChangeEntry*> EntriesOf(const RunContext& ctx, ChangeOutcome outcome) {
+  std::vector<const ChangeEntry*> out;
+  for (const ChangeEntry& e : ctx.changes)
+    if (e.outcome == outcome) out.push_back(&e);
+  return out;
+}
+}  // namespace
+
+// Dotfiles and ".pth" files are configuration files only when their start
+// holds no NUL byte; a name with a further dot is no dotfile.
+TEST_F(FileWalkTest, DotfilesAndPthFilesJoinConfigurationFilesWhenText) {
+  ctx.targets = {false, false, false, false, true};
+  fs.AddFile("C:\\U\\.gitconfig", "[core]\n\teditor = C:/Old/code.exe\n");
+  fs.AddFile("C:\\U\\.NPMRC", "prefix=C:\\Old\n");
+  fs.AddFile("C:\\U\\.binary", std::string("ab\0cd", 5));
+  fs.AddFile("C:\\U\\.late", std::string(kTextProbeSize, 'x') + std::string(1, '\0'));  // NUL past the probe
+  fs.AddFile("C:\\U\\.cache.bak", "C:\\Old");
+  fs.AddFile("C:\\U\\noext", "C:\\Old");
+  fs.AddFile("C:\\P\\Lib\\site-packages\\acme.PTH", "C:\\Old\\lib\n");
+  fs.AddFile("C:\\P\\Lib\\site-packages\\packed.pth", std::string("\0\1\2", 3));
+  fs.AddFile("C:\\P\\.json", "{}");  // a listed extension: no probe needed
+  walk.MapFiles(walk.TextsFor("C:\\Old", "C:\\New"));
+  EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\P\\.json", "C:\\P\\Lib\\site-packages\\acme.PTH",
+                                                  "C:\\U\\.gitconfig", "C:\\U\\.late", "C:\\U\\.NPMRC"}));
+  EXPECT_TRUE(ctx.changes.empty());  // a binary dotfile is no one's, and not named
+
+  // Only the configuration target takes them.
+  text.paths.clear();
+  ctx.targets = {false, true, true, false, false};
+  walk.MapFiles(walk.TextsFor("C:\\Old", "C:\\New"));
+  EXPECT_TRUE(text.paths.empty());
+}
+
+// Configuration files are searched up to 64 MB; the other targets keep to
+// 1,000,000 bytes. A picked file over its limit is named as skipped, which
+// is no place passed over.
+TEST_F(FileWalkTest, EachTargetsSizeLimitAndTheFilesOverItNamedAsSkipped) {
+  ctx.targets = {false, true, true, false, true};
+  fs.AddFile("C:\\S\\big.json", std::string(3 * 1000 * 1000, ' '));
+  fs.AddFile("C:\\S\\huge.json", std::string(kMaxConfigurationSize, ' '));
+  fs.AddFile("C:\\S\\big.ini", std::string(kMaxRewriteSize, ' '));
+  fs.AddFile("C:\\S\\big.lnk", std::string(kMaxRewriteSize, ' '));
+  fs.AddFile("C:\\S\\big.txt", std::string(kMaxRewriteSize, ' '));  // no target's
+  walk.MapFiles(walk.TextsFor("C:\\Old", "C:\\New"));
+  EXPECT_EQ(visited, (std::vector<std::string>{"C:\\S\\big.json"}));
+  const auto skipped = EntriesOf(ctx, ChangeOutcome::Skipped);
+  ASSERT_EQ(skipped.size(), 3u);
+  EXPECT_EQ(skipped[0]->where, "C:\\S\\big.ini");
+  EXPECT_EQ(skipped[0]->reason, kTooLargeReason);
+  EXPECT_EQ(skipped[1]->where, "C:\\S\\big.lnk");
+  EXPECT_EQ(skipped[2]->where, "C:\\S\\huge.json");
+  EXPECT_EQ(skipped[2]->reason, kConfigurationTooLargeReason);
+  for (const ChangeEntry* e : skipped) EXPECT_EQ(e->kind, ChangeKind::Place);
+  EXPECT_TRUE(ctx.passedOver.empty());
+  EXPECT_EQ(ctx.tally.linkCount, 0);
+
+  // "All Files" alone keeps to 1,000,000 bytes, a .json included.
+  ctx.changes.clear();
+  visited.clear();
+  ctx.targets = {false, false, false, true, false};
+  walk.MapFiles(walk.TextsFor("C:\\Old", "C:\\New"));
+  EXPECT_TRUE(visited.empty());
+  EXPECT_EQ(EntriesOf(ctx, ChangeOutcome::Skipped).size(), 5u);
+}
+
+// The apply goes to a listed file as the walk met it: one grown past its
+// target's limit since the search is passed over, not read.
+TEST_F(FileWalkTest, AListedFileGrownPastItsLimitIsPassedOver) {
+  ctx.targets = {false, false, false, false, true};
+  fs.AddFile("C:\\S\\big.json", std::string(2 * kMaxRewriteSize, ' '));
+  fs.AddFile("C:\\S\\grown.json", std::string(kMaxConfigurationSize, ' '));
+  walk.MapListedFiles(walk.TextsFor("C:\\Old", "C:\\New"), {"C:\\S\\big.json", "C:\\S\\grown.json"});
+  EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\S\\big.json"}));
+  ASSERT_EQ(ctx.passedOver.size(), 1u);
+  EXPECT_EQ(ctx.passedOver[0].where, "C:\\S\\grown.json");
+}
+
+// A folder that cannot be listed is named as not searched, and the walk goes
+// on; a volume's own folders are neither searched nor named.
+TEST_F(FileWalkTest, FoldersThatCannotBeListedAreNamedAndVolumeFoldersPassedBy) {
+  fs.AddFile("C:\\Locked\\in.ini", "");
+  fs.AddFile("C:\\Open\\a.ini", "");
+  fs.AddFile("C:\\Open\\Deeper\\Gone\\x.ini", "");
+  fs.AddFile("C:\\System Volume Information\\s.ini", "");
+  fs.AddFile("C:\\$RECYCLE.BIN\\S-1-5-21\\r.ini", "");
+  fs.AddFile("E:\\Data\\$Recycle.Bin\\kept.ini", "");  // not a volume's own
+  fs.DenyListing("C:\\Locked");
+  fs.DenyListing("C:\\Open\\Deeper", "The network path was not found.");
+  fs.DenyListing("C:\\System Volume Information");
+  walk.MapFiles(walk.TextsFor("C:\\Old", "C:\\New"));
+  EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Open\\a.ini", "E:\\Data\\$Recycle.Bin\\kept.ini"}));
+  ASSERT_EQ(ctx.passedOver.size(), 2u);
+  EXPECT_EQ(ctx.passedOver[0].where, "C:\\Locked\\");
+  EXPECT_EQ(ctx.passedOver[0].reason, "not searched: access denied");
+  EXPECT_EQ(ctx.passedOver[1].where, "C:\\Open\\Deeper\\");
+  EXPECT_EQ(ctx.passedOver[1].reason, "not searched: The network path was not found.");
+  const auto named = EntriesOf(ctx, ChangeOutcome::PassedOver);
+  ASSERT_EQ(named.size(), 2u);
+  EXPECT_EQ(named[0]->kind, ChangeKind::Place);
+
+  // A drive root that cannot be listed is named too; an empty folder is not.
+  ctx.changes.clear();
+  ctx.passedOver.clear();
+  fs.AddFolder("C:\\Empty");
+  fs.DenyListing("E:\\");
+  walk.MapFiles(walk.TextsFor("C:\\Old", "C:\\New"));
+  ASSERT_EQ(ctx.passedOver.size(), 3u);
+  EXPECT_EQ(ctx.passedOver[2].where, "E:\\");
+}

@@ -127,3 +127,19 @@ TEST_F(SearchApply, QuestionsComeInTheApplyInTheListsOrder) {
   EXPECT_TRUE(ctx.passedOver.empty());
 }
 }  // namespace
+
+// A folder the search could not list stays named after the apply, once; a
+// file too large for its target is named as skipped, which is no failure.
+TEST_F(SearchApply, FoldersNotSearchedAndFilesTooLargeKeepTheirEntriesThroughTheApply) {
+  fs.AddFile("C:\\Locked\\in.ini", "p=C:\\Old\\a\r\n");
+  fs.DenyListing("C:\\Locked");
+  fs.AddFile("C:\\Cfg\\big.ini", "p=C:\\Old\\a\r\n" + std::string(kMaxRewriteSize, ' '));
+  RunRequest(RunMode::MapOnly, "C:\\Old", "D:\\New");
+  EXPECT_EQ(ctx.tally.linkCount, 4);
+  ASSERT_EQ(ctx.passedOver.size(), 1u);
+  EXPECT_EQ(ctx.passedOver[0].where, "C:\\Locked\\");
+  EXPECT_EQ(ctx.passedOver[0].reason, "not searched: access denied");
+  EXPECT_EQ(Outcomes(ChangeOutcome::PassedOver), 1);
+  EXPECT_EQ(Outcomes(ChangeOutcome::Skipped), 1);
+  EXPECT_EQ(fs.At("C:\\Cfg\\big.ini").data.substr(0, 12), "p=C:\\Old\\a\r\n");
+}

@@ -51,6 +51,23 @@ TEST(PlanShortcut, TargetStoredWithVariablesKeepsThem) {
   EXPECT_FALSE(p.change.Arguments);  // handed to the program as they stand
 }
 
+// The icon location is searched like the target, variables and all; a new
+// icon alone leaves the working folder as it is, and a sibling stays.
+TEST(PlanShortcut, IconLocationLikeTheTarget) {
+  FakeEnvironment env{{"ProgramFiles", "C:\\Program Files"}};
+  const SearchTexts t{"C:\\Program Files\\Acme Tools", "D:\\Apps", "", "", MatchRule::Path};
+  ShellLinkProps link = Link("C:\\Windows\\notepad.exe", "", "D:\\Data");
+  link.IconPath = "%ProgramFiles%\\Acme Tools\\acme.ico";
+  ShortcutPlan p = PlanShortcut(link, t, &env);
+  ASSERT_TRUE(p.changes);
+  EXPECT_EQ(*p.change.IconPath, "D:\\Apps\\acme.ico");  // not under %ProgramFiles% any more: written out
+  EXPECT_FALSE(p.change.Target);
+  EXPECT_FALSE(p.change.WorkingDir);
+
+  link.IconPath = "C:\\Program Files\\Acme Tools2\\acme.ico";
+  EXPECT_FALSE(PlanShortcut(link, t, &env).changes);
+}
+
 class ShortcutRewriteTest : public ::testing::Test {
  protected:
   ShortcutRewriteTest() {
@@ -258,3 +275,48 @@ TEST_F(ShortcutRewriteTest, MakeShortcutNewAndModified) {
 }
 
 }  // namespace
+
+// An icon under the old path is its own entry, written with the other parts
+// after the one backup, keeping its index; the link still counts once.
+TEST_F(ShortcutRewriteTest, TheIconLocationIsRemappedWithTheOtherParts) {
+  const std::string lnk = "C:\\L\\acme.lnk";
+  ShellLinkProps props = Link("C:\\Old Stuff\\acme.exe", "", "C:\\Old Stuff\\");
+  props.IconPath = "C:\\OLDSTU~1\\acme.ico";
+  props.IconIndex = 3;
+  Put(lnk, props);
+  Rewrite(lnk);
+  EXPECT_EQ(events, (std::vector<std::string>{"backup " + lnk, "write " + lnk}));
+  ASSERT_EQ(ctx.changes.size(), 3u);
+  const ChangeEntry& icon = ctx.changes[2];
+  EXPECT_EQ(icon.kind, ChangeKind::ShortcutIcon);
+  EXPECT_EQ(icon.oldText, "C:\\OLDSTU~1\\acme.ico");
+  EXPECT_EQ(icon.newText, "D:\\NEWPLA~1\\acme.ico");
+  EXPECT_TRUE(icon.furtherPart);
+  EXPECT_EQ(ctx.tally.linkCount, 1);
+  const ShellLinkProps now = store.Load(lnk);
+  EXPECT_EQ(now.Target, "D:\\New Place\\acme.exe");
+  EXPECT_EQ(now.IconPath, "D:\\NEWPLA~1\\acme.ico");
+  EXPECT_EQ(now.IconIndex, 3);
+
+  // The icon alone: one entry, one link, the working folder kept; one the
+  // review leaves out stays as it is.
+  const std::string only = "C:\\L\\only.lnk";
+  props = Link("C:\\Windows\\notepad.exe", "", "D:\\Data");
+  props.IconPath = "C:\\Old Stuff\\acme.ico";
+  Put(only, props);
+  ctx.changes.clear();
+  Rewrite(only);
+  ASSERT_EQ(ctx.changes.size(), 1u);
+  EXPECT_EQ(ctx.changes[0].kind, ChangeKind::ShortcutIcon);
+  EXPECT_EQ(ctx.tally.linkCount, 2);
+  EXPECT_EQ(store.Load(only).IconPath, "D:\\New Place\\acme.ico");
+  EXPECT_EQ(store.Load(only).WorkingDir, "D:\\Data");
+
+  Put(only, props);
+  ChangeSelection none;
+  none.Leave({only, "", 0, ChangeKind::ShortcutIcon, "C:\\Old Stuff\\acme.ico", "", ChangeOutcome::WouldChange, ""});
+  ctx.selection = &none;
+  Rewrite(only);
+  EXPECT_TRUE(events.empty());
+  EXPECT_EQ(store.Load(only).IconPath, "C:\\Old Stuff\\acme.ico");
+}

@@ -52,7 +52,7 @@ TEST_F(UndoStoreTest, ANameTheListingMissesIsStillNotHandedOut) {
   // A listing that fails returns nothing; the names are still checked one by one.
   class NoListing : public FakeFileSystem {
    public:
-    std::vector<DirEntry> ListFolder(const std::string&) override { return {}; }
+    FolderListing ListFolderChecked(const std::string&) override { return {{}, "access denied"}; }
   } blind;
   blind.AddFile(kFolder + "Undo00000.bat", "");
   blind.AddFile(kFolder + "Undo00001.zip", "");
@@ -65,7 +65,7 @@ TEST_F(UndoStoreTest, EveryNameTakenGivesMinusOne) {
   class Crowded : public FakeFileSystem {
    public:
     std::string free;
-    std::vector<DirEntry> ListFolder(const std::string&) override { return {}; }
+    FolderListing ListFolderChecked(const std::string&) override { return {}; }
     std::optional<std::uint32_t> AttributesOf(const std::string& path) override {
       if (path.rfind(kFolder + "Undo", 0) == 0 && path.compare(kFolder.size(), 9, free) != 0) return kAttrArchive;
       return FakeFileSystem::AttributesOf(path);

@@ -70,6 +70,14 @@ TEST_F(Win32FileSystemTest, ListingAndLookUpShowEveryKindOfEntry) {
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"r.ini", "s.ini"}));
   EXPECT_TRUE(Names(root + "Nowhere\\*").empty());
+  // Nothing to list is no failure: a mask that matches nothing, an empty
+  // folder, a folder that is not there.
+  fs.MakeFolders(root + "Empty");
+  for (const std::string& pattern : {root + "*.none", root + "Empty\\*", root + "Nowhere\\*"}) {
+    const FolderListing listing = fs.ListFolderChecked(pattern);
+    EXPECT_TRUE(listing.Listed()) << pattern << ": " << listing.failure;
+  }
+  EXPECT_EQ(fs.ListFolderChecked(root + "*").entries.size(), 7u);
 
   const auto e = fs.LookUp(root + "h.txt");
   ASSERT_TRUE(e);

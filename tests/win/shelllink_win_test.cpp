@@ -267,3 +267,40 @@ TEST_F(ShellLinkWin, NamesOfEveryScriptInPathAndTargetAreReadAndRewritten) {
 }
 
 }  // namespace
+
+namespace {
+// The icon location is read and written with the index it has.
+TEST_F(ShellLinkWin, TheIconLocationIsReadKeptAndRemapped) {
+  const std::string oldDir = Folder("Acme Tools"), newDir = dir + "Apps";
+  Touch(oldDir + "\\acme.exe");
+  Touch(oldDir + "\\acme.ico");
+  ShellLinkProps p;
+  p.Target = oldDir + "\\acme.exe";
+  p.WorkingDir = oldDir + "\\";
+  p.IconPath = oldDir + "\\acme.ico";
+  p.IconIndex = 5;
+  store.Save(dir + "acme.lnk", p);
+  EXPECT_EQ(store.Load(dir + "acme.lnk").IconPath, p.IconPath);
+  EXPECT_EQ(store.Load(dir + "acme.lnk").IconIndex, 5);
+
+  const SearchTexts asPath{oldDir, newDir, "", "", MatchRule::Path};
+  rewrite.RewriteShortcut(dir + "acme.lnk", asPath);
+  EXPECT_EQ(IconOf(dir + "acme.lnk"), newDir + "\\acme.ico,5");
+  EXPECT_EQ(store.Load(dir + "acme.lnk").Target, newDir + "\\acme.exe");
+  ASSERT_EQ(ctx.changes.size(), 3u);
+  EXPECT_EQ(ctx.changes[2].kind, ChangeKind::ShortcutIcon);
+  EXPECT_EQ(ctx.tally.linkCount, 1);
+
+  // A sibling's icon stays.
+  const std::string sibling = Folder("Acme Tools2");
+  Touch(sibling + "\\acme.exe");
+  p.Target = sibling + "\\acme.exe";
+  p.WorkingDir = sibling + "\\";
+  p.IconPath = sibling + "\\acme.ico";
+  store.Save(dir + "sibling.lnk", p);
+  const std::string before = Bytes(dir + "sibling.lnk");
+  rewrite.RewriteShortcut(dir + "sibling.lnk", asPath);
+  EXPECT_EQ(Bytes(dir + "sibling.lnk"), before);
+  ExpectNoTemporaries();
+}
+}  // namespace

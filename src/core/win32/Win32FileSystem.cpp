@@ -127,13 +127,31 @@ std::optional<DirEntry> Win32FileSystem::LookUp(const std::string& path) {
   return EntryOf(fd);
 }
 
-std::vector<DirEntry> Win32FileSystem::ListFolder(const std::string& pattern) {
-  std::vector<DirEntry> out;
+namespace {
+// Nothing to list is no failure: a pattern that matches nothing, a folder
+// gone meanwhile.
+bool ListsNothing(DWORD code) {
+  return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_NO_MORE_FILES;
+}
+
+std::string ListingFailure(DWORD code) {
+  return code == ERROR_ACCESS_DENIED ? std::string("access denied") : SystemMessage(code);
+}
+}  // namespace
+
+FolderListing Win32FileSystem::ListFolderChecked(const std::string& pattern) {
+  FolderListing out;
   WIN32_FIND_DATAW fd;
   const OwnedFind find = FindFirst(pattern, fd);
-  if (!find.ok()) return out;
-  do out.push_back(EntryOf(fd));
+  if (!find.ok()) {
+    const DWORD code = GetLastError();
+    if (!ListsNothing(code)) out.failure = ListingFailure(code);
+    return out;
+  }
+  do out.entries.push_back(EntryOf(fd));
   while (FindNextFileW(find.get(), &fd));
+  // A listing cut off part way (a network folder gone) is no whole listing.
+  if (const DWORD code = GetLastError(); code != ERROR_NO_MORE_FILES) out.failure = ListingFailure(code);
   return out;
 }
 

@@ -7,7 +7,7 @@ class Win32FileSystem : public FileSystem {
  public:
   std::optional<std::string> ShortPathOf(const std::string& path) override;
   std::optional<DirEntry> LookUp(const std::string& path) override;
-  std::vector<DirEntry> ListFolder(const std::string& pattern) override;
+  FolderListing ListFolderChecked(const std::string& pattern) override;
   std::optional<std::uint32_t> AttributesOf(const std::string& path) override;
   bool SetAttributesOf(const std::string& path, std::uint32_t attributes) override;
   std::optional<FileTicks> LastWriteOf(const std::string& path) override;

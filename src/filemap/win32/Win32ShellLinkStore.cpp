@@ -71,7 +71,8 @@ bool SameTarget(const std::string& set, const std::string& got) {
 // Whether `got` holds every part of the change as `want` does.
 bool Holds(const ShellLinkProps& got, const ShellLinkProps& want, const LinkChange& c) {
   return (!c.Description || got.Description == want.Description) && (!c.Target || got.Target == want.Target) &&
-         (!c.WorkingDir || got.WorkingDir == want.WorkingDir) && (!c.Arguments || got.Arguments == want.Arguments);
+         (!c.WorkingDir || got.WorkingDir == want.WorkingDir) && (!c.Arguments || got.Arguments == want.Arguments) &&
+         (!c.IconPath || (got.IconPath == want.IconPath && got.IconIndex == want.IconIndex));
 }
 
 // One shell-link object with its file interface; COM is up for its life.
@@ -112,6 +113,15 @@ class LinkObject {
     }
     p.WorkingDir = Text([&](wchar_t* b, int n) { return link_->GetWorkingDirectory(b, n); });
     p.Arguments = Text([&](wchar_t* b, int n) { return link_->GetArguments(b, n); });
+    // An icon location that cannot be read counts as none: the link's other
+    // parts are still searched, and its icon is left as it is.
+    int iconIndex = 0;
+    try {
+      p.IconPath = Text([&](wchar_t* b, int n) { return link_->GetIconLocation(b, n, &iconIndex); });
+      p.IconIndex = iconIndex;
+    } catch (const ShellLinkError&) {
+      p.IconPath.clear();
+    }
     int show = 0;
     WORD hotKey = 0;
     if (FAILED(link_->GetShowCmd(&show)) || FAILED(link_->GetHotkey(&hotKey))) throw ShellLinkError(kLinkReadError);
@@ -127,14 +137,21 @@ class LinkObject {
     if (c.Target) set = set && SUCCEEDED(link_->SetPath(WideText(*c.Target).c_str()));
     if (c.WorkingDir) set = set && SUCCEEDED(link_->SetWorkingDirectory(WideText(*c.WorkingDir).c_str()));
     if (c.Arguments) set = set && SUCCEEDED(link_->SetArguments(WideText(*c.Arguments).c_str()));
+    // The icon keeps the index it has: only the file it comes from moves.
+    if (c.IconPath) set = set && SetIcon(*c.IconPath, Read().IconIndex);
     if (!set) throw ShellLinkTooLong();
     const ShellLinkProps now = Read();
     ShellLinkProps want = now;
+    if (c.IconPath) want.IconPath = *c.IconPath;
     if (c.Description) want.Description = *c.Description;
     if (c.WorkingDir) want.WorkingDir = *c.WorkingDir;
     if (c.Arguments) want.Arguments = *c.Arguments;
     if (!Holds(now, want, c) || (c.Target && !SameTarget(*c.Target, now.Target)))
       throw ShellLinkTooLong();
+  }
+
+  bool SetIcon(const std::string& path, int index) {
+    return SUCCEEDED(link_->SetIconLocation(WideText(path).c_str(), index));
   }
 
   void SetShowAndHotKey(int show, WORD hotKey) {
@@ -205,10 +222,12 @@ ShellLinkProps Win32ShellLinkStore::Load(const std::string& path) {
 
 void Win32ShellLinkStore::Save(const std::string& path, const ShellLinkProps& props) {
   LinkObject link;
-  LinkChange all{props.Target, props.Arguments, props.WorkingDir, props.Description};
-  // An empty path is no target: the new link simply has none.
+  LinkChange all{props.Target, props.Arguments, props.WorkingDir, props.Description, props.IconPath};
+  // An empty path is no target (nor icon): the new link simply has none.
   if (props.Target.empty()) all.Target.reset();
+  if (props.IconPath.empty()) all.IconPath.reset();
   link.Apply(all);
+  if (all.IconPath && !link.SetIcon(props.IconPath, props.IconIndex)) throw ShellLinkTooLong();
   link.SetShowAndHotKey(props.WindowState, props.HotKey);
   link.SaveBeside(path, all).PutInPlaceOf(path);
 }
