@@ -342,27 +342,53 @@ Rewrite RewriteBehind(std::string_view text, const ExpandedText& x, const Occurr
 }
 }  // namespace
 
-Rewrite FindBehindVariables(const Spellings& spellings, std::string_view text, std::size_t from,
-                            EnvironmentValues& environment) {
-  const ExpandedText x = Expand(text, environment, spellings.Syntax().powerShell);
-  if (!x.anyVariable) return {};
+struct VariablesExpanded::Impl {
+  const Spellings& spellings;
+  std::string_view text;
+  ExpandedText x;
+  Spellings::Family family;
+};
+
+VariablesExpanded::VariablesExpanded(const Spellings& spellings, std::string_view text, EnvironmentValues& environment) {
+  ExpandedText x = Expand(text, environment, spellings.Syntax().powerShell);
+  if (!x.anyVariable) return;
   const Spellings::Family family = spellings.Choose(x.text);
+  if (family.first.found()) impl_.reset(new Impl{spellings, text, std::move(x), family});
+}
+
+VariablesExpanded::~VariablesExpanded() = default;
+
+Rewrite VariablesExpanded::Next(std::size_t from) const {
+  if (!impl_) return {};
+  const auto& [spellings, text, x, family] = *impl_;
   for (Occurrence o = spellings.Next(family, x.text, ExpandedFrom(x, from)); o.found();
        o = spellings.Next(family, x.text, o.pos + 1))
     if (TouchesVariable(x, o.pos, o.pos + o.length)) return RewriteBehind(text, x, o);
   return {};
 }
 
+Rewrite FindBehindVariables(const Spellings& spellings, std::string_view text, std::size_t from,
+                            EnvironmentValues& environment) {
+  return VariablesExpanded(spellings, text, environment).Next(from);
+}
+
 Rewrite NextRewrite(const Spellings& spellings, const Spellings::Family& family, std::string_view text,
-                    std::size_t from, EnvironmentValues* environment) {
+                    std::size_t from, const VariablesExpanded* behind) {
   Rewrite best;
   const Occurrence plain = spellings.Next(family, text, from);
   if (plain.found()) best = {plain.pos, plain.length, std::string(plain.newText), plain.shortForm};
-  if (environment) {
-    Rewrite behind = FindBehindVariables(spellings, text, from, *environment);
-    if (behind.found() && (!best.found() || behind.pos < best.pos)) best = std::move(behind);
+  if (behind) {
+    Rewrite next = behind->Next(from);
+    if (next.found() && (!best.found() || next.pos < best.pos)) best = std::move(next);
   }
   return best;
+}
+
+Rewrite NextRewrite(const Spellings& spellings, const Spellings::Family& family, std::string_view text,
+                    std::size_t from, EnvironmentValues* environment) {
+  if (!environment) return NextRewrite(spellings, family, text, from, static_cast<const VariablesExpanded*>(nullptr));
+  const VariablesExpanded behind(spellings, text, *environment);
+  return NextRewrite(spellings, family, text, from, &behind);
 }
 
 std::optional<std::string> SharedValuesOnly::Value(const std::string& name) {

@@ -2,6 +2,7 @@
 // The texts one pass of a run looks for, what takes their place, and every
 // spelling in which a path is found.
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -135,17 +136,34 @@ struct Rewrite {
   bool found() const { return pos != kNotFound; }
 };
 
-// The first occurrence at or after `from` of the old path in `text` read with
-// its %NAME% parts (and $env:NAME in PowerShell) expanded, where the occurrence takes in at least one of
-// them (the plain search finds the others). The parts it touches are
-// replaced whole; a new place still under the variable it began with keeps
-// it ("%ProgramFiles%\Old" -> "%ProgramFiles%\New"), any other is written
-// out. Unset variables stay text, as the system leaves them.
+// A text read with its %NAME% parts (and $env:NAME in PowerShell) expanded,
+// once for every search in it (a long file holds many occurrences).
+class VariablesExpanded {
+ public:
+  // `spellings` and `text` must outlive it.
+  VariablesExpanded(const Spellings& spellings, std::string_view text, EnvironmentValues& environment);
+  ~VariablesExpanded();
+  // The first occurrence at or after `from` of the old path in the expanded
+  // text that takes in at least one variable (the plain search finds the
+  // others). The parts it touches are replaced whole; a new place still
+  // under the variable it began with keeps it ("%ProgramFiles%\Old" ->
+  // "%ProgramFiles%\New"), any other is written out. Unset variables stay
+  // text, as the system leaves them.
+  Rewrite Next(std::size_t from) const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<const Impl> impl_;
+};
+
+// The same for one search in a text.
 Rewrite FindBehindVariables(const Spellings& spellings, std::string_view text, std::size_t from,
                             EnvironmentValues& environment);
 
-// The earlier of the family's next plain occurrence and, with an environment,
-// the next one behind variables.
+// The earlier of the family's next plain occurrence and, with the text's
+// variables, the next one behind them.
+Rewrite NextRewrite(const Spellings& spellings, const Spellings::Family& family, std::string_view text,
+                    std::size_t from, const VariablesExpanded* behind);
 Rewrite NextRewrite(const Spellings& spellings, const Spellings::Family& family, std::string_view text,
                     std::size_t from, EnvironmentValues* environment);
 

@@ -157,7 +157,10 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts
   syntax.asciiEscapes = EscapesBeyondAscii(text);
   const Spellings& spellings = spellings_.For(texts, syntax);
   const Spellings::Family family = spellings.Choose(text);
-  const Rewrite first = NextRewrite(spellings, family, text, 0, environment);
+  std::optional<VariablesExpanded> behind;
+  if (environment) behind.emplace(spellings, text, *environment);
+  const VariablesExpanded* const variables = behind ? &*behind : nullptr;
+  const Rewrite first = NextRewrite(spellings, family, text, 0, variables);
   if (!first.found()) return;
   // Known before the user is asked anything: a file whose encoding lacks a
   // character of the new text is left as it is rather than damaged.
@@ -172,7 +175,7 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts
   int changes = 0;
   const std::size_t firstEntry = ctx_.changes.size();
   std::string replaced =
-      Replace(path, text, spellings, family, first, environment, IsMarkup(path, text), changes);
+      Replace(path, text, spellings, family, first, variables, IsMarkup(path, text), changes);
   if (changes == 0 || ctx_.FindsOnly()) return;
   // The changes recorded are not made after all.
   const auto giveUp = [&](const std::string& reason) { ctx_.PassOverSince(firstEntry, path, reason); };
@@ -216,7 +219,7 @@ EnvironmentValues* TextFileRewrite::EnvironmentFor(const std::string& path, cons
 
 std::string TextFileRewrite::Replace(const std::string& path, std::string_view text, const Spellings& spellings,
                                      const Spellings::Family& family, const Rewrite& first,
-                                     EnvironmentValues* environment, bool markup, int& changes) {
+                                     const VariablesExpanded* variables, bool markup, int& changes) {
   // Built from left to right: `out` holds the text up to `cursor` with its
   // occurrences replaced, so inserted text is never searched again.
   std::string out;
@@ -227,7 +230,7 @@ std::string TextFileRewrite::Replace(const std::string& path, std::string_view t
   const ChangeKind kind = ReadThroughProfileFunctions(path) ? ChangeKind::SettingsLine : ChangeKind::ConfigurationLine;
   int lineNumber = 1;
   std::size_t counted = 0;  // line ends before it are in lineNumber
-  for (Rewrite m = first; m.found(); m = NextRewrite(spellings, family, text, cursor, environment)) {
+  for (Rewrite m = first; m.found(); m = NextRewrite(spellings, family, text, cursor, variables)) {
     const std::size_t pos = m.pos;
     std::string_view newForm = m.newText;
     // A new "&" where the old text had none would break the markup: it goes

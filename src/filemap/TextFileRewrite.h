@@ -40,7 +40,7 @@ class TextFileRewrite : public TextFileRewriter {
   // The text with the occurrences the user agreed to replaced, from `first`
   // on; `changes` counts them. In `markup` a new "&" is written as "&amp;".
   std::string Replace(const std::string& path, std::string_view text, const Spellings& spellings,
-                      const Spellings::Family& family, const Rewrite& first, EnvironmentValues* environment,
+                      const Spellings::Family& family, const Rewrite& first, const VariablesExpanded* variables,
                       bool markup, int& changes);
   // Why the file no longer holds what was read (the user having possibly
   // taken minutes over the questions); nullopt when it still does.
