@@ -41,7 +41,12 @@ bool EndsWhole(std::string_view hay, std::size_t pos, std::size_t length) {
   // last name itself.
   if (length > 0 && (hay[pos + length - 1] == '\\' || hay[pos + length - 1] == '/')) return true;
   const std::size_t after = pos + length;
-  return after >= hay.size() || EndsName(hay[after]);
+  if (after >= hay.size() || EndsName(hay[after])) return true;
+  // In markup a quote or bracket that ends the name may stand as a reference
+  // ("&quot;C:\App&quot;"); "&amp;" may be part of a name (R&amp;D).
+  for (std::string_view reference : {"&quot;", "&apos;", "&lt;", "&gt;", "&#34;", "&#39;", "&#x22;", "&#x27;"})
+    if (EqualNoCaseAZ(hay.substr(after, reference.size()), reference)) return true;
+  return false;
 }
 
 FoldMatch FindOccurrenceMatch(std::string_view hay, std::string_view needle, MatchRule rule, std::size_t from) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/Text.h"
+#include "core/Utf8Codec.h"
 
 namespace {
 std::string Replaced(std::string_view text, std::string_view from, std::string_view to) {
@@ -18,34 +19,122 @@ std::string Replaced(std::string_view text, std::string_view from, std::string_v
   return out;
 }
 
-void Add(std::vector<Spellings::Pair>& pairs, std::string oldText, std::string newText) {
+void Add(std::vector<Spellings::Pair>& pairs, std::string oldText, std::string newText, bool escapes = false) {
   if (oldText.empty()) return;
   for (const Spellings::Pair& p : pairs)
     if (p.oldText == oldText) return;
-  pairs.push_back({std::move(oldText), std::move(newText)});
+  pairs.push_back({std::move(oldText), std::move(newText), escapes});
 }
 
-std::vector<Spellings::Pair> SpellingsOf(const std::string& oldText, const std::string& newText, MatchRule rule) {
+constexpr char kLowerHex[] = "0123456789abcdef", kUpperHex[] = "0123456789ABCDEF";
+
+std::string Hex(std::uint32_t value, int digits, const char* alphabet) {
+  std::string out(digits, '0');
+  for (int i = digits - 1; i >= 0; --i, value >>= 4) out[i] = alphabet[value & 0xF];
+  return out;
+}
+
+// The text with each character beyond ASCII written by `spell` (a code point
+// in, its spelling out); ASCII and bytes that are no character stay.
+template <class Spell>
+std::string SpelledBeyondAscii(std::string_view text, Spell spell) {
+  std::string out;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  for (std::size_t i = 0; i < text.size();) {
+    char32_t cp = 0;
+    const int n = bytes[i] < 0x80 ? 0 : DecodeUtf8At(bytes, text.size(), i, cp);
+    if (n == 0) {
+      out += text[i++];
+      continue;
+    }
+    out += spell(cp);
+    i += n;
+  }
+  return out;
+}
+
+// \uXXXX as JSON and Java write a character: UTF-16 units, a surrogate pair
+// beyond the first plane.
+std::string UnicodeEscapes(std::string_view text, const char* alphabet) {
+  return SpelledBeyondAscii(text, [&](char32_t cp) {
+    if (cp < 0x10000) return "\\u" + Hex(cp, 4, alphabet);
+    const std::uint32_t v = cp - 0x10000;
+    return "\\u" + Hex(0xD800 + (v >> 10), 4, alphabet) + "\\u" + Hex(0xDC00 + (v & 0x3FF), 4, alphabet);
+  });
+}
+
+// A file address's path: UTF-8 bytes beyond ASCII, spaces and the characters
+// an address gives a meaning of its own, percent-encoded.
+std::string PercentEncoded(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    const auto b = (unsigned char)c;
+    if (b >= 0x80 || b <= 0x20 || c == '%' || c == '#')
+      out += "%" + Hex(b, 2, kUpperHex);
+    else
+      out += c;
+  }
+  return out;
+}
+
+// "&" and every character beyond ASCII as XML character references.
+std::string CharacterReferences(std::string_view text, bool hex) {
+  const auto reference = [hex](char32_t cp) {
+    return hex ? "&#x" + Hex(cp, cp > 0xFFFF ? 5 : cp > 0xFF ? 4 : 2, kUpperHex) + ";" : "&#" + std::to_string(cp) + ";";
+  };
+  return SpelledBeyondAscii(Replaced(text, "&", reference('&')), reference);
+}
+
+// As Properties.store writes a value: backslash, ":", "=", "#" and "!" escaped.
+std::string PropertiesEscaped(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\\' || c == ':' || c == '=' || c == '#' || c == '!') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+std::vector<Spellings::Pair> SpellingsOf(const std::string& oldText, const std::string& newText, MatchRule rule,
+                                         const TextSyntax& syntax) {
   std::vector<Spellings::Pair> pairs;
   Add(pairs, oldText, newText);
   if (rule != MatchRule::Path) return pairs;
   const std::string oldSlash = Replaced(oldText, "\\", "/"), newSlash = Replaced(newText, "\\", "/");
   Add(pairs, oldSlash, newSlash);
-  Add(pairs, Replaced(oldText, "\\", "\\\\"), Replaced(newText, "\\", "\\\\"));
-  if (oldText.find(' ') != std::string::npos)
-    Add(pairs, Replaced(oldSlash, " ", "%20"), Replaced(newSlash, " ", "%20"));
-  // XML writes "&" as an entity or as a character reference, in decimal or hex.
+  // JSON and C strings: doubled backslashes, or forward slashes escaped; a
+  // text that writes non-ASCII as \u gets its new text written so too (the
+  // escaped spelling goes first, so an all-ASCII old text takes it).
+  for (const auto& [oldJson, newJson] : {std::pair{Replaced(oldText, "\\", "\\\\"), Replaced(newText, "\\", "\\\\")},
+                                        std::pair{Replaced(oldSlash, "/", "\\/"), Replaced(newSlash, "/", "\\/")}}) {
+    if (oldJson.find('\\') == std::string::npos) continue;  // no separator to escape
+    const std::string oldEscaped = UnicodeEscapes(oldJson, kLowerHex), newEscaped = UnicodeEscapes(newJson, kLowerHex);
+    if (syntax.asciiEscapes) Add(pairs, oldEscaped, newEscaped, true);
+    Add(pairs, oldJson, newJson, true);
+    Add(pairs, oldEscaped, newEscaped, true);
+  }
+  Add(pairs, PercentEncoded(oldSlash), PercentEncoded(newSlash));
+  // XML writes "&" as an entity or as a character reference, in decimal or
+  // hex, and any other character as a reference too.
   if (oldText.find('&') != std::string::npos)
-    for (const char* reference : {"&amp;", "&#38;", "&#x26;"})
-      Add(pairs, Replaced(oldText, "&", reference), Replaced(newText, "&", reference));
+    Add(pairs, Replaced(oldText, "&", "&amp;"), Replaced(newText, "&", "&amp;"));
+  for (bool hex : {false, true}) Add(pairs, CharacterReferences(oldText, hex), CharacterReferences(newText, hex));
+  // Java reads a .properties file as ISO 8859-1 unless told otherwise:
+  // new text beyond ASCII goes in as \u, which every reader takes.
+  if (syntax.properties) {
+    const std::string oldProperties = PropertiesEscaped(oldText), newProperties = PropertiesEscaped(newText);
+    Add(pairs, UnicodeEscapes(oldProperties, kUpperHex), UnicodeEscapes(newProperties, kUpperHex), true);
+    Add(pairs, oldProperties, newProperties, true);
+  }
   return pairs;
 }
 }  // namespace
 
-Spellings::Spellings(const SearchTexts& texts)
-    : long_(SpellingsOf(texts.oldText, texts.newText, texts.rule)),
-      short_(SpellingsOf(texts.oldShort, texts.newShort, texts.rule)),
+Spellings::Spellings(const SearchTexts& texts, TextSyntax syntax)
+    : long_(SpellingsOf(texts.oldText, texts.newText, texts.rule, syntax)),
+      short_(SpellingsOf(texts.oldShort, texts.newShort, texts.rule, syntax)),
       rule_(texts.rule),
+      syntax_(syntax),
       newShortAfterMove_(texts.newShortAfterMove) {
   // Every form's addition is tried at every occurrence: a place an earlier
   // run wrote may mix the forms (the short old folder, then the long new name).
@@ -74,12 +163,19 @@ bool Spellings::AlreadyNew(std::string_view text, const FoldMatch& m) const {
   return false;
 }
 
+bool Spellings::EscapeContinuesName(std::string_view text, const FoldMatch& m) const {
+  if (rule_ != MatchRule::Path || m.length == 0 || text[m.pos + m.length - 1] == '\\') return false;
+  const std::size_t end = m.pos + m.length;
+  return end + 1 < text.size() && text[end] == '\\' && (text[end + 1] == 'u' || text[end + 1] == 'U');
+}
+
 Occurrence Spellings::Next(const Family& family, std::string_view text, std::size_t from) const {
   Occurrence best;
   if (!family.pairs) return best;
   for (const Pair& p : *family.pairs) {
     FoldMatch m = FindOccurrenceMatch(text, p.oldText, rule_, from);
-    while (m.pos != kNotFound && AlreadyNew(text, m)) m = FindOccurrenceMatch(text, p.oldText, rule_, m.pos + 1);
+    while (m.pos != kNotFound && (AlreadyNew(text, m) || (p.escapes && EscapeContinuesName(text, m))))
+      m = FindOccurrenceMatch(text, p.oldText, rule_, m.pos + 1);
     // The earliest wins; at one place the longer spelling ("C:\\App" over a shorter one).
     if (m.pos == kNotFound || (best.found() && (m.pos > best.pos || (m.pos == best.pos && m.length <= best.length))))
       continue;
@@ -136,7 +232,29 @@ struct ExpandedText {
   bool anyVariable = false;
 };
 
-ExpandedText Expand(std::string_view text, EnvironmentValues& environment) {
+// A variable's name and where its reference ends.
+struct VariableReference {
+  std::string name;
+  std::size_t end = 0;
+};
+
+// "$env:NAME" or "${env:NAME}" at `at`.
+std::optional<VariableReference> PowerShellVariableAt(std::string_view text, std::size_t at) {
+  const bool braced = text.compare(at, 2, "${") == 0;
+  const std::size_t nameAt = at + (braced ? 6 : 5);
+  if (nameAt > text.size() || !EqualNoCaseAZ(text.substr(at + (braced ? 2 : 1), 4), "env:")) return std::nullopt;
+  std::size_t end = nameAt;
+  if (braced) {
+    end = text.find('}', nameAt);
+    if (end == std::string_view::npos) return std::nullopt;
+    return VariableReference{std::string(text.substr(nameAt, end - nameAt)), end + 1};
+  }
+  while (end < text.size() && (IsLetterAZ(text[end]) || (text[end] >= '0' && text[end] <= '9') || text[end] == '_'))
+    ++end;
+  return VariableReference{std::string(text.substr(nameAt, end - nameAt)), end};
+}
+
+ExpandedText Expand(std::string_view text, EnvironmentValues& environment, bool powerShell) {
   ExpandedText x;
   std::size_t literalStart = 0;
   const auto literalUpTo = [&](std::size_t end) {
@@ -145,24 +263,30 @@ ExpandedText Expand(std::string_view text, EnvironmentValues& environment) {
     x.text.append(text.substr(literalStart, end - literalStart));
   };
   for (std::size_t i = 0; i < text.size();) {
-    if (text[i] != '%') {
+    std::optional<VariableReference> reference;
+    if (text[i] == '%') {
+      const std::size_t close = text.find('%', i + 1);
+      if (close == std::string_view::npos) break;
+      reference = VariableReference{std::string(text.substr(i + 1, close - i - 1)), close + 1};
+    } else if (text[i] == '$' && powerShell) {
+      reference = PowerShellVariableAt(text, i);
+    }
+    if (!reference) {
       ++i;
       continue;
     }
-    const std::size_t close = text.find('%', i + 1);
-    if (close == std::string_view::npos) break;
     const std::optional<std::string> value =
-        close > i + 1 ? environment.Value(std::string(text.substr(i + 1, close - i - 1))) : std::nullopt;
-    // An unset name stays text; its closing "%" may open the next one.
+        reference->name.empty() ? std::nullopt : environment.Value(reference->name);
+    // An unset name stays text; the closing "%" of one may open the next.
     if (!value) {
-      i = close;
+      i = text[i] == '%' ? reference->end - 1 : i + 1;
       continue;
     }
     literalUpTo(i);
-    x.pieces.push_back({i, close + 1 - i, x.text.size(), value->size(), true});
+    x.pieces.push_back({i, reference->end - i, x.text.size(), value->size(), true});
     x.text += *value;
     x.anyVariable = true;
-    i = literalStart = close + 1;
+    i = literalStart = reference->end;
   }
   literalUpTo(text.size());
   return x;
@@ -218,36 +342,70 @@ Rewrite RewriteBehind(std::string_view text, const ExpandedText& x, const Occurr
 }
 }  // namespace
 
-Rewrite FindBehindVariables(const Spellings& spellings, std::string_view text, std::size_t from,
-                            EnvironmentValues& environment) {
-  const ExpandedText x = Expand(text, environment);
-  if (!x.anyVariable) return {};
+struct VariablesExpanded::Impl {
+  const Spellings& spellings;
+  std::string_view text;
+  ExpandedText x;
+  Spellings::Family family;
+};
+
+VariablesExpanded::VariablesExpanded(const Spellings& spellings, std::string_view text, EnvironmentValues& environment) {
+  ExpandedText x = Expand(text, environment, spellings.Syntax().powerShell);
+  if (!x.anyVariable) return;
   const Spellings::Family family = spellings.Choose(x.text);
+  if (family.first.found()) impl_.reset(new Impl{spellings, text, std::move(x), family});
+}
+
+VariablesExpanded::~VariablesExpanded() = default;
+
+Rewrite VariablesExpanded::Next(std::size_t from) const {
+  if (!impl_) return {};
+  const auto& [spellings, text, x, family] = *impl_;
   for (Occurrence o = spellings.Next(family, x.text, ExpandedFrom(x, from)); o.found();
        o = spellings.Next(family, x.text, o.pos + 1))
     if (TouchesVariable(x, o.pos, o.pos + o.length)) return RewriteBehind(text, x, o);
   return {};
 }
 
+Rewrite FindBehindVariables(const Spellings& spellings, std::string_view text, std::size_t from,
+                            EnvironmentValues& environment) {
+  return VariablesExpanded(spellings, text, environment).Next(from);
+}
+
 Rewrite NextRewrite(const Spellings& spellings, const Spellings::Family& family, std::string_view text,
-                    std::size_t from, EnvironmentValues* environment) {
+                    std::size_t from, const VariablesExpanded* behind) {
   Rewrite best;
   const Occurrence plain = spellings.Next(family, text, from);
   if (plain.found()) best = {plain.pos, plain.length, std::string(plain.newText), plain.shortForm};
-  if (environment) {
-    Rewrite behind = FindBehindVariables(spellings, text, from, *environment);
-    if (behind.found() && (!best.found() || behind.pos < best.pos)) best = std::move(behind);
+  if (behind) {
+    Rewrite next = behind->Next(from);
+    if (next.found() && (!best.found() || next.pos < best.pos)) best = std::move(next);
   }
   return best;
 }
 
-const Spellings& SpellingsCache::For(const SearchTexts& texts) {
-  const bool same = spellings_ && texts.oldText == texts_.oldText && texts.newText == texts_.newText &&
+Rewrite NextRewrite(const Spellings& spellings, const Spellings::Family& family, std::string_view text,
+                    std::size_t from, EnvironmentValues* environment) {
+  if (!environment) return NextRewrite(spellings, family, text, from, static_cast<const VariablesExpanded*>(nullptr));
+  const VariablesExpanded behind(spellings, text, *environment);
+  return NextRewrite(spellings, family, text, from, &behind);
+}
+
+std::optional<std::string> SharedValuesOnly::Value(const std::string& name) {
+  for (const char* own : {"USERPROFILE", "APPDATA", "LOCALAPPDATA", "HOMEDRIVE", "HOMEPATH", "HOMESHARE", "TEMP", "TMP",
+                          "USERNAME", "USERDOMAIN", "ONEDRIVE", "ONEDRIVECONSUMER", "ONEDRIVECOMMERCIAL"})
+    if (EqualFold(name, own)) return std::nullopt;
+  return all_.Value(name);
+}
+
+const Spellings& SpellingsCache::For(const SearchTexts& texts, TextSyntax syntax) {
+  const bool same = spellings_ && syntax == syntax_ && texts.oldText == texts_.oldText && texts.newText == texts_.newText &&
                     texts.oldShort == texts_.oldShort && texts.newShort == texts_.newShort && texts.rule == texts_.rule &&
                     texts.newShortAfterMove == texts_.newShortAfterMove;
   if (!same) {
     texts_ = texts;
-    spellings_.emplace(texts);
+    syntax_ = syntax;
+    spellings_.emplace(texts, syntax);
   }
   return *spellings_;
 }

@@ -2,6 +2,7 @@
 // The texts one pass of a run looks for, what takes their place, and every
 // spelling in which a path is found.
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,11 +38,22 @@ struct Occurrence {
   bool found() const { return pos != kNotFound; }
 };
 
+// How the text at hand writes a path, where that decides a spelling.
+struct TextSyntax {
+  bool properties = false;    // Java .properties: "\\", "\:", "\=", "\#", "\!" and \uXXXX
+  bool asciiEscapes = false;  // a JSON text that writes non-ASCII as \uXXXX: new text goes in so too
+  bool powerShell = false;    // $env:NAME and ${env:NAME} name variables, as %NAME% does
+  bool operator==(const TextSyntax&) const = default;
+};
+
 // A path is written in more ways than one: as given ("C:\App"), with forward
-// slashes ("C:/App", also inside file:/// addresses), with doubled
-// backslashes (JSON and C strings), with %20 for a space (addresses) and with
-// &amp;, &#38; or &#x26; for "&" (XML). Plain text that is no path is looked
-// for as given.
+// slashes ("C:/App", also inside file:/// addresses), in JSON and C strings
+// (doubled backslashes, or escaped forward slashes "C:\/App", either with
+// non-ASCII as \uXXXX), percent-encoded UTF-8 in addresses ("%20",
+// "J%C3%B6rg"), with &amp; or character references for "&" and for non-ASCII
+// (XML: "&#38;", "&#xF6;"), and, in .properties files only, as
+// Properties.store writes it ("C\:\\App"). Plain text that is no path is
+// looked for as given.
 //
 // Where the new text extends the old one (C:\Data -> C:\Data\Old), a place
 // that already reads as the new text is no occurrence: it is what an earlier
@@ -49,10 +61,13 @@ struct Occurrence {
 // (C:\Data\Old\Old). C:\Data\Oldies is another item and still found.
 class Spellings {
  public:
-  explicit Spellings(const SearchTexts& texts);
+  explicit Spellings(const SearchTexts& texts, TextSyntax syntax = {});
 
   struct Pair {
     std::string oldText, newText;
+    // A backslash starts an escape here: "\u00e9" after the path continues its
+    // last name rather than ending it.
+    bool escapes = false;
   };
   // The forms one text is searched for: the long path's spellings when any of
   // them occurs in it, else the short form's; `first` is their first occurrence.
@@ -72,14 +87,18 @@ class Spellings {
   // Every new form (to check that a file's encoding can hold each of them).
   std::vector<std::string_view> NewForms() const;
   MatchRule Rule() const { return rule_; }
+  const TextSyntax& Syntax() const { return syntax_; }
 
  private:
   // Whether the occurrence `m` of an old form is followed by what a new form
   // adds to it, so that the place reads as the new text standing whole.
   bool AlreadyNew(std::string_view text, const FoldMatch& m) const;
+  // Whether a \uXXXX escape follows the path's last name, so that it goes on.
+  bool EscapeContinuesName(std::string_view text, const FoldMatch& m) const;
 
   std::vector<Pair> long_, short_;
   MatchRule rule_;
+  TextSyntax syntax_;
   bool newShortAfterMove_;
   struct Addition {
     std::string tail;  // "\Old" of C:\Data -> C:\Data\Old
@@ -88,13 +107,24 @@ class Spellings {
   std::vector<Addition> additions_;
 };
 
-// The values behind %NAME% in a REG_EXPAND_SZ or a shortcut's stored target,
-// as the system expands them.
+// The values behind %NAME% in a REG_EXPAND_SZ, a shortcut's stored target or
+// a script or configuration file, as the system expands them.
 class EnvironmentValues {
  public:
   virtual ~EnvironmentValues() = default;
   // nullopt when no such variable is set.
   virtual std::optional<std::string> Value(const std::string& name) = 0;
+};
+
+// Another user's variables that name their own places: expanded with this
+// process's values they would point at the wrong user's folders.
+class SharedValuesOnly : public EnvironmentValues {
+ public:
+  explicit SharedValuesOnly(EnvironmentValues& all) : all_(all) {}
+  std::optional<std::string> Value(const std::string& name) override;
+
+ private:
+  EnvironmentValues& all_;
 };
 
 // One change to a text: the part at pos (length bytes) becomes newText.
@@ -106,26 +136,44 @@ struct Rewrite {
   bool found() const { return pos != kNotFound; }
 };
 
-// The first occurrence at or after `from` of the old path in `text` read with
-// its %NAME% parts expanded, where the occurrence takes in at least one of
-// them (the plain search finds the others). The parts it touches are
-// replaced whole; a new place still under the variable it began with keeps
-// it ("%ProgramFiles%\Old" -> "%ProgramFiles%\New"), any other is written
-// out. Unset variables stay text, as the system leaves them.
+// A text read with its %NAME% parts (and $env:NAME in PowerShell) expanded,
+// once for every search in it (a long file holds many occurrences).
+class VariablesExpanded {
+ public:
+  // `spellings` and `text` must outlive it.
+  VariablesExpanded(const Spellings& spellings, std::string_view text, EnvironmentValues& environment);
+  ~VariablesExpanded();
+  // The first occurrence at or after `from` of the old path in the expanded
+  // text that takes in at least one variable (the plain search finds the
+  // others). The parts it touches are replaced whole; a new place still
+  // under the variable it began with keeps it ("%ProgramFiles%\Old" ->
+  // "%ProgramFiles%\New"), any other is written out. Unset variables stay
+  // text, as the system leaves them.
+  Rewrite Next(std::size_t from) const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<const Impl> impl_;
+};
+
+// The same for one search in a text.
 Rewrite FindBehindVariables(const Spellings& spellings, std::string_view text, std::size_t from,
                             EnvironmentValues& environment);
 
-// The earlier of the family's next plain occurrence and, with an environment,
-// the next one behind variables.
+// The earlier of the family's next plain occurrence and, with the text's
+// variables, the next one behind them.
+Rewrite NextRewrite(const Spellings& spellings, const Spellings::Family& family, std::string_view text,
+                    std::size_t from, const VariablesExpanded* behind);
 Rewrite NextRewrite(const Spellings& spellings, const Spellings::Family& family, std::string_view text,
                     std::size_t from, EnvironmentValues* environment);
 
 // The spellings of the texts a walk hands over file after file, made once.
 class SpellingsCache {
  public:
-  const Spellings& For(const SearchTexts& texts);
+  const Spellings& For(const SearchTexts& texts, TextSyntax syntax = {});
 
  private:
   SearchTexts texts_;
+  TextSyntax syntax_;
   std::optional<Spellings> spellings_;
 };

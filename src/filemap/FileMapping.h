@@ -15,6 +15,7 @@ class FileMapping : public FileMapper {
     walk_.MapListedFiles(texts, paths);
   }
   FileWalk& Walk() { return walk_; }
+  TextFileRewrite& Text() { return text_; }
 
  private:
   TextFileRewrite text_;

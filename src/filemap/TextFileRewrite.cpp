@@ -69,6 +69,35 @@ bool IsMarkup(std::string_view path, std::string_view text) {
   return false;
 }
 
+bool HasExtension(std::string_view path, std::string_view ext) {
+  return path.size() > ext.size() && EqualNoCaseAZ(path.substr(path.size() - ext.size()), ext);
+}
+
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+// A text that writes every character beyond ASCII as \uXXXX (JSON as Python
+// and PHP write it by default): all ASCII, with at least one such escape.
+bool EscapesBeyondAscii(std::string_view text) {
+  if (std::any_of(text.begin(), text.end(), [](char c) { return (unsigned char)c >= 0x80; })) return false;
+  for (std::size_t at = text.find("\\u"); at != kNotFound; at = text.find("\\u", at + 1))
+    if (at + 6 <= text.size() && std::all_of(text.begin() + at + 2, text.begin() + at + 6, IsHexDigit)) return true;
+  return false;
+}
+
+// What the file's name tells of how it writes a path.
+TextSyntax SyntaxOfFile(std::string_view path) {
+  TextSyntax syntax;
+  syntax.properties = HasExtension(path, ".properties");
+  syntax.powerShell = HasExtension(path, ".ps1") || HasExtension(path, ".psm1") || HasExtension(path, ".psd1");
+  return syntax;
+}
+
+// `path` lies in `folder` or below it.
+bool InFolder(std::string_view path, std::string_view folder) {
+  const std::size_t n = FoldPrefixLength(path, folder);
+  return !folder.empty() && n != kNotFound && n < path.size() && (folder.back() == '\\' || path[n] == '\\');
+}
+
 }  // namespace
 
 Question FileChangeQuestion(const std::string& path, std::string_view text, std::size_t pos, std::size_t oldLen,
@@ -111,31 +140,42 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts
     if (SoughtAsSettingsFile(ctx_, path)) ctx_.PassOver(path, "holds binary data");
     return;
   }
-  const Spellings& spellings = spellings_.For(texts);
+  TextSyntax syntax = SyntaxOfFile(path);
   // Most files hold no form: they are left without being decoded.
-  const std::vector<std::string_view> oldForms = spellings.OldForms();
-  if (std::none_of(oldForms.begin(), oldForms.end(),
-                   [&](std::string_view form) { return MayHold(original, encoding, form, ansi_); }))
-    return;
+  const std::vector<std::string_view> oldForms = spellings_.For(texts, syntax).OldForms();
+  const auto mayHold = [&](std::string_view form) { return MayHold(original, encoding, form, ansi_); };
+  EnvironmentValues* const environment = EnvironmentFor(path, texts);
+  const bool mayNameVariables = environment && (mayHold("%") || (syntax.powerShell && mayHold("$env:")) ||
+                                                (syntax.powerShell && mayHold("${env:")));
+  if (!mayNameVariables && std::none_of(oldForms.begin(), oldForms.end(), mayHold)) return;
   const std::optional<DecodedText> decoded = DecodeText(original, encoding, ansi_);
   if (!decoded) {
     ctx_.PassOver(path, "its text is not valid " + EncodingName(encoding, ansi_));
     return;
   }
   const std::string_view text = decoded->Text();
+  syntax.asciiEscapes = EscapesBeyondAscii(text);
+  const Spellings& spellings = spellings_.For(texts, syntax);
   const Spellings::Family family = spellings.Choose(text);
-  if (!family.first.found()) return;
+  std::optional<VariablesExpanded> behind;
+  if (environment) behind.emplace(spellings, text, *environment);
+  const VariablesExpanded* const variables = behind ? &*behind : nullptr;
+  const Rewrite first = NextRewrite(spellings, family, text, 0, variables);
+  if (!first.found()) return;
   // Known before the user is asked anything: a file whose encoding lacks a
   // character of the new text is left as it is rather than damaged.
   const auto cannotHold = [&] {
     ctx_.PassOver(path, "its encoding (" + EncodingName(encoding, ansi_) + ") cannot hold the new text");
   };
-  for (const Spellings::Pair& p : *family.pairs)
-    if (!EncodeText(p.newText, encoding, ansi_)) return cannotHold();
+  if (!EncodeText(first.newText, encoding, ansi_)) return cannotHold();
+  if (family.pairs)
+    for (const Spellings::Pair& p : *family.pairs)
+      if (!EncodeText(p.newText, encoding, ansi_)) return cannotHold();
 
   int changes = 0;
   const std::size_t firstEntry = ctx_.changes.size();
-  std::string replaced = Replace(path, text, spellings, family, IsMarkup(path, text), changes);
+  std::string replaced =
+      Replace(path, text, spellings, family, first, variables, IsMarkup(path, text), changes);
   if (changes == 0 || ctx_.FindsOnly()) return;
   // The changes recorded are not made after all.
   const auto giveUp = [&](const std::string& reason) { ctx_.PassOverSince(firstEntry, path, reason); };
@@ -165,8 +205,21 @@ std::optional<std::string> TextFileRewrite::ChangedSinceRead(const std::string& 
   return std::string("it was changed by another program while the run waited for an answer");
 }
 
+EnvironmentValues* TextFileRewrite::EnvironmentFor(const std::string& path, const SearchTexts& texts) {
+  // Only a path is looked for behind variables: a drive switch would write
+  // out every %SystemRoot% it met.
+  if (!environment_ || texts.rule != MatchRule::Path || ctx_.request.Mode == RunMode::SwitchDrives) return nullptr;
+  // A file in another user's profile means that user's folders by
+  // %APPDATA% and the like, which this process cannot expand.
+  const std::optional<std::string> profile = environment_->Value("USERPROFILE");
+  if (profile && InFolder(path, *profile)) return environment_;
+  sharedOnly_.emplace(*environment_);
+  return &*sharedOnly_;
+}
+
 std::string TextFileRewrite::Replace(const std::string& path, std::string_view text, const Spellings& spellings,
-                                     const Spellings::Family& family, bool markup, int& changes) {
+                                     const Spellings::Family& family, const Rewrite& first,
+                                     const VariablesExpanded* variables, bool markup, int& changes) {
   // Built from left to right: `out` holds the text up to `cursor` with its
   // occurrences replaced, so inserted text is never searched again.
   std::string out;
@@ -177,7 +230,7 @@ std::string TextFileRewrite::Replace(const std::string& path, std::string_view t
   const ChangeKind kind = ReadThroughProfileFunctions(path) ? ChangeKind::SettingsLine : ChangeKind::ConfigurationLine;
   int lineNumber = 1;
   std::size_t counted = 0;  // line ends before it are in lineNumber
-  for (Occurrence m = family.first; m.found(); m = spellings.Next(family, text, cursor)) {
+  for (Rewrite m = first; m.found(); m = NextRewrite(spellings, family, text, cursor, variables)) {
     const std::size_t pos = m.pos;
     std::string_view newForm = m.newText;
     // A new "&" where the old text had none would break the markup: it goes

@@ -32,14 +32,20 @@ class TextFileRewrite : public TextFileRewriter {
       : ctx_(ctx), fs_(fs), backup_(backup), ansi_(ansi) {}
 
   void RewriteTextFile(const std::string& path, const SearchTexts& texts) override;
+  // The variables behind %NAME% (and $env:NAME in PowerShell scripts), to
+  // find the old path where a file names it through one; none by default.
+  void SetEnvironment(EnvironmentValues* environment) { environment_ = environment; }
 
  private:
-  // The text with the occurrences of the chosen pair the user agreed to
-  // replaced; `changes` counts them. In `markup` a new "&" is written as "&amp;".
+  // The text with the occurrences the user agreed to replaced, from `first`
+  // on; `changes` counts them. In `markup` a new "&" is written as "&amp;".
   std::string Replace(const std::string& path, std::string_view text, const Spellings& spellings,
-                      const Spellings::Family& family, bool markup, int& changes);
+                      const Spellings::Family& family, const Rewrite& first, const VariablesExpanded* variables,
+                      bool markup, int& changes);
   // Why the file no longer holds what was read (the user having possibly
   // taken minutes over the questions); nullopt when it still does.
+  // The variables the file is read with, or none.
+  EnvironmentValues* EnvironmentFor(const std::string& path, const SearchTexts& texts);
   std::optional<std::string> ChangedSinceRead(const std::string& path, const std::string& original);
   void Write(const std::string& path, std::uint32_t attributes, const std::string& bytes);
 
@@ -47,5 +53,7 @@ class TextFileRewrite : public TextFileRewriter {
   FileSystem& fs_;
   FileBackup& backup_;
   CodePage& ansi_;
+  EnvironmentValues* environment_ = nullptr;
+  std::optional<SharedValuesOnly> sharedOnly_;
   SpellingsCache spellings_;
 };

@@ -15,22 +15,6 @@ std::string Place(const std::string& key, bool isValue, const std::string& value
   return key + ", value " + (valueName.empty() ? std::string("(Default)") : "\"" + valueName + "\"");
 }
 
-// Another user's variables that name their own places: expanded with this
-// process's values they would point at the wrong user's folders.
-class SharedValuesOnly : public EnvironmentValues {
- public:
-  explicit SharedValuesOnly(EnvironmentValues& all) : all_(all) {}
-  std::optional<std::string> Value(const std::string& name) override {
-    for (const char* own : {"USERPROFILE", "APPDATA", "LOCALAPPDATA", "HOMEDRIVE", "HOMEPATH", "HOMESHARE", "TEMP",
-                            "TMP", "USERNAME", "USERDOMAIN", "ONEDRIVE", "ONEDRIVECONSUMER", "ONEDRIVECOMMERCIAL"})
-      if (EqualFold(name, own)) return std::nullopt;
-    return all_.Value(name);
-  }
-
- private:
-  EnvironmentValues& all_;
-};
-
 constexpr std::string_view kClassesSuffix = "_Classes";
 
 bool EndsWithFold(std::string_view text, std::string_view tail) {

@@ -263,6 +263,38 @@ TEST_F(CliWin, ConfigurationFilesAreMappedByDefaultAndOnlyThen) {
   EXPECT_NE(r.out.find("3 links were remapped"), std::string::npos) << r.out;
 }
 
+// Paths as programs write them in their own files, and through the
+// system's variables: each changed in kind, a second run finds nothing, and
+// the undo gives every file back byte for byte.
+TEST_F(CliWin, SpellingsProgramsWriteAreMappedInKindAndUndoneExactly) {
+  const struct {
+    std::string name, before, after;
+  } files[] = {
+      {"app.properties", "home=C\\:\\\\Program Files\\\\OstrSpell J\\u00F6rg\\\\bin\n",
+       "home=C\\:\\\\Program Files\\\\OstrSpell Neu\\\\bin\n"},
+      {"a.json", "{\"a\":\"C:\\/Program Files\\/OstrSpell J\\u00f6rg\\/x\",\"b\":\"C:\\\\Program Files\\\\OstrSpell J\\u00f6rg2\"}",
+       "{\"a\":\"C:\\/Program Files\\/OstrSpell Neu\\/x\",\"b\":\"C:\\\\Program Files\\\\OstrSpell J\\u00f6rg2\"}"},
+      {"links.cfg", "u=file:///C:/Program%20Files/OstrSpell%20J%C3%B6rg/\n",
+       "u=file:///C:/Program%20Files/OstrSpell%20Neu/\n"},
+      {"a.xml", "<p a=\"C:\\Program Files\\OstrSpell J&#xF6;rg\" b=\"&quot;C:\\Program Files\\OstrSpell Jörg&quot;\"/>",
+       "<p a=\"C:\\Program Files\\OstrSpell Neu\" b=\"&quot;C:\\Program Files\\OstrSpell Neu&quot;\"/>"},
+      {"run.bat", "\"%ProgramFiles%\\OstrSpell Jörg\\a.exe\"\r\n", "\"%ProgramFiles%\\OstrSpell Neu\\a.exe\"\r\n"},
+      {"run.ps1", "& \"$env:ProgramFiles\\OstrSpell Jörg\\a.exe\"\n", "& \"$env:ProgramFiles\\OstrSpell Neu\\a.exe\"\n"},
+  };
+  for (const auto& f : files) WriteTestFile(fs, kData + "\\" + f.name, f.before);
+  const std::vector<std::string> map = {"map", "--find", "C:\\Program Files\\OstrSpell Jörg", "--replace",
+                                        "C:\\Program Files\\OstrSpell Neu", "--drives", "C"};
+  ProcessResult r = Cli(map);
+  EXPECT_EQ(r.exitCode, 0u) << r.err;
+  for (const auto& f : files) EXPECT_EQ(fs.ReadWhole(kData + "\\" + f.name), f.after) << f.name;
+  EXPECT_NE(r.out.find("7 links were remapped"), std::string::npos) << r.out;
+  r = Cli(map);
+  EXPECT_NE(r.out.find("0 links were remapped"), std::string::npos) << r.out;
+  r = Cli({"undo", "run", "Undo00000"});
+  EXPECT_EQ(r.exitCode, 0u) << r.err;
+  for (const auto& f : files) EXPECT_EQ(fs.ReadWhole(kData + "\\" + f.name), f.before) << f.name;
+}
+
 #include <set>
 
 #include "engine/ChangeReport.h"

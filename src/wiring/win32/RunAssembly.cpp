@@ -43,6 +43,7 @@ struct RunAssembly::Impl {
     registry.SetEnvironment(&environmentValues);
     registry.SetUserAccounts(&accounts);
     shortcuts.SetEnvironment(&environmentValues);
+    files.Text().SetEnvironment(&environmentValues);
   }
 
   // The Windows folder, for the walk's scheduled tasks; empty when unknown.

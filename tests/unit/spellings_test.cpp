@@ -1,0 +1,134 @@
+// Paths as programs really write them in their files, each found where it
+// stands whole and written back in the spelling it was found in.
+#include <gtest/gtest.h>
+
+#include "filemap/TextFileRewrite.h"
+#include "support/Cp1252.h"
+#include "support/FakeEnvironment.h"
+#include "support/FakeFileSystem.h"
+#include "support/FakeUi.h"
+#include "support/RecordingBackup.h"
+
+namespace {
+
+constexpr const char* kAcme = "C:\\Program Files\\Acme Tools";
+constexpr const char* kJoerg = "C:\\Users\\Public\\Jörg Tools";
+
+class SpellingsInFiles : public ::testing::Test {
+ protected:
+  SpellingsInFiles() : backup(fs), rewrite(ctx, fs, backup, ansi) {
+    ctx.ui = &ui;
+    ctx.request.Mode = RunMode::MapOnly;
+    rewrite.SetEnvironment(&environment);
+  }
+  // The file after one run, and after a second run that must find nothing.
+  std::string Rewritten(const std::string& path, const std::string& content, const char* oldText,
+                        const char* newText) {
+    const SearchTexts texts{oldText, newText, "", "", MatchRule::Path};
+    fs.AddFile(path, content, kAttrArchive);
+    rewrite.RewriteTextFile(path, texts);
+    const std::string once = fs.At(path).data;
+    const std::size_t backups = backup.saved.size();
+    rewrite.RewriteTextFile(path, texts);
+    EXPECT_EQ(fs.At(path).data, once) << path << ": a repeat run changed it again";
+    EXPECT_EQ(backup.saved.size(), backups) << path << ": a repeat run wrote it again";
+    return once;
+  }
+
+  FakeFileSystem fs;
+  FakeUi ui;
+  RunContext ctx;
+  RecordingBackup backup;
+  Cp1252 ansi;
+  FakeEnvironment environment{{"ProgramFiles", "C:\\Program Files"},
+                              {"ProgramFiles(x86)", "C:\\Program Files (x86)"},
+                              {"USERPROFILE", "C:\\Users\\me"},
+                              {"APPDATA", "C:\\Users\\me\\AppData\\Roaming"}};
+  TextFileRewrite rewrite;
+};
+
+struct Case {
+  const char* file;
+  const char* oldText;
+  const char* newText;
+  const char* before;
+  const char* after;  // the same as before: nothing there is the old path
+};
+
+TEST_F(SpellingsInFiles, EachSpellingIsRewrittenInKindAndItsSiblingLeftAlone) {
+  const Case cases[] = {
+      // Java .properties as Properties.store writes them; non-ASCII as \u.
+      {"C:\\Cfg\\app.properties", kAcme, "D:\\Apps", "home=C\\:\\\\Program Files\\\\Acme Tools\nlib=C\\:\\\\Program Files\\\\Acme Tools\\\\lib\n",
+       "home=D\\:\\\\Apps\nlib=D\\:\\\\Apps\\\\lib\n"},
+      {"C:\\Cfg\\app.properties", kAcme, "D:\\Jörg=1", "home=C\\:\\\\Program Files\\\\Acme Tools\n",
+       "home=D\\:\\\\J\\u00F6rg\\=1\n"},
+      {"C:\\Cfg\\app.properties", kAcme, "D:\\Apps", "x=C\\:\\\\Program Files\\\\Acme Tools2\n",
+       "x=C\\:\\\\Program Files\\\\Acme Tools2\n"},
+      // Elsewhere that escaping is not what a program writes.
+      {"C:\\Cfg\\app.json", kAcme, "D:\\Apps", "x=C\\:\\\\Program Files\\\\Acme Tools\n",
+       "x=C\\:\\\\Program Files\\\\Acme Tools\n"},
+      // JSON with escaped forward slashes (PHP), with or without \u.
+      {"C:\\Cfg\\a.json", kAcme, "D:\\Apps", R"({"bin":"C:\/Program Files\/Acme Tools\/bin"})",
+       R"({"bin":"D:\/Apps\/bin"})"},
+      {"C:\\Cfg\\a.json", kJoerg, "D:\\Jörg Tools", R"({"p":"C:\/Users\/Public\/J\u00f6rg Tools\/x"})",
+       R"({"p":"D:\/J\u00f6rg Tools\/x"})"},
+      {"C:\\Cfg\\a.json", kAcme, "D:\\Apps", R"({"bin":"C:\/Program Files\/Acme Tools2\/bin"})",
+       R"({"bin":"C:\/Program Files\/Acme Tools2\/bin"})"},
+      // JSON with \u escapes (Python): a file that escapes gets the new text escaped too.
+      {"C:\\Cfg\\b.json", kJoerg, "D:\\Jörg Tools", R"({"p": "C:\\Users\\Public\\J\u00f6rg Tools"})",
+       R"({"p": "D:\\J\u00f6rg Tools"})"},
+      {"C:\\Cfg\\b.json", kAcme, "D:\\Jörg", R"({"a": "C:\\Program Files\\Acme Tools", "b": "\u00e9"})",
+       R"({"a": "D:\\J\u00f6rg", "b": "\u00e9"})"},
+      {"C:\\Cfg\\b.json", kAcme, "D:\\Jörg", R"({"a": "C:\\Program Files\\Acme Tools"})", R"({"a": "D:\\Jörg"})"},
+      {"C:\\Cfg\\b.json", kJoerg, "D:\\X", R"(["C:\\Users\\Public\\J\u00f6rg Tools2", "C:\\Users\\Public\\J\u00f6rg Tools\u00e9"])",
+       R"(["C:\\Users\\Public\\J\u00f6rg Tools2", "C:\\Users\\Public\\J\u00f6rg Tools\u00e9"])"},
+      // Percent-encoded UTF-8 in file addresses.
+      {"C:\\Cfg\\places.cfg", kJoerg, "D:\\Jörg Tools", "u=file:///C:/Users/Public/J%C3%B6rg%20Tools/\n",
+       "u=file:///D:/J%C3%B6rg%20Tools/\n"},
+      {"C:\\Cfg\\places.cfg", kJoerg, "D:\\New", "u=file:///C:/Users/Public/J%C3%B6rg%20Tools2/ file:///C:/Users/Public/J%C3%B6rg%20Tools%C3%A9/\n",
+       "u=file:///C:/Users/Public/J%C3%B6rg%20Tools2/ file:///C:/Users/Public/J%C3%B6rg%20Tools%C3%A9/\n"},
+      // XML character references, decimal and hex; a path ending at &quot;.
+      {"C:\\Cfg\\a.xml", kJoerg, "D:\\Jörg Tools", R"(<p a="C:\Users\Public\J&#246;rg Tools\x" b="C:\Users\Public\J&#xF6;rg Tools"/>)",
+       R"(<p a="D:\J&#246;rg Tools\x" b="D:\J&#xF6;rg Tools"/>)"},
+      {"C:\\Cfg\\a.config", kAcme, "D:\\Apps", R"(<add value="&quot;C:\Program Files\Acme Tools&quot; -q"/>)",
+       R"(<add value="&quot;D:\Apps&quot; -q"/>)"},
+      {"C:\\Cfg\\a.xml", kJoerg, "D:\\X", R"(<p a="C:\Users\Public\J&#246;rg Tools2" b="&quot;C:\Program Files\Acme Tools&amp;"/>)",
+       R"(<p a="C:\Users\Public\J&#246;rg Tools2" b="&quot;C:\Program Files\Acme Tools&amp;"/>)"},
+  };
+  for (const Case& c : cases) {
+    backup.saved.clear();
+    EXPECT_EQ(Rewritten(c.file, c.before, c.oldText, c.newText), c.after) << c.file << ": " << c.before;
+    EXPECT_EQ(backup.saved.size(), std::string_view(c.before) == c.after ? 0u : 1u) << c.before;
+  }
+  EXPECT_TRUE(ctx.passedOver.empty());
+}
+
+TEST_F(SpellingsInFiles, VariablesAreReadExpandedAndKeptWhereTheNewPlaceIsUnderThem) {
+  const Case cases[] = {
+      {"C:\\Scripts\\run.bat", kAcme, "C:\\Program Files\\Acme Suite",
+       "\"%ProgramFiles%\\Acme Tools\\a.exe\" %1\r\n", "\"%ProgramFiles%\\Acme Suite\\a.exe\" %1\r\n"},
+      {"C:\\Scripts\\run.cmd", kAcme, "D:\\Apps", "cd /d %programfiles%\\Acme Tools\r\n", "cd /d D:\\Apps\r\n"},
+      {"C:\\Scripts\\run.cmd", kAcme, "D:\\Apps", "cd %ProgramFiles%\\Acme Tools2\r\n", "cd %ProgramFiles%\\Acme Tools2\r\n"},
+      {"C:\\Scripts\\a.ps1", kAcme, "C:\\Program Files\\Acme Suite",
+       "& \"$env:ProgramFiles\\Acme Tools\\a.exe\"; ${env:ProgramFiles}\\Acme Tools\n",
+       "& \"$env:ProgramFiles\\Acme Suite\\a.exe\"; ${env:ProgramFiles}\\Acme Suite\n"},
+      {"C:\\Scripts\\a.ps1", "C:\\Program Files (x86)\\Acme", "D:\\Acme", "${env:ProgramFiles(x86)}\\Acme\n",
+       "D:\\Acme\n"},
+      // $env: means nothing to cmd.
+      {"C:\\Scripts\\run.bat", kAcme, "D:\\Apps", "$env:ProgramFiles\\Acme Tools\r\n", "$env:ProgramFiles\\Acme Tools\r\n"},
+      // Per-user variables: this user's own files only; another user's
+      // %APPDATA% is their own folder.
+      {"C:\\Users\\me\\tools.ini", "C:\\Users\\me\\AppData\\Roaming\\Acme", "D:\\Acme", "p=%APPDATA%\\Acme\r\n",
+       "p=D:\\Acme\r\n"},
+      {"C:\\Users\\bob\\tools.ini", "C:\\Users\\me\\AppData\\Roaming\\Acme", "D:\\Acme", "p=%APPDATA%\\Acme\r\n",
+       "p=%APPDATA%\\Acme\r\n"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(Rewritten(c.file, c.before, c.oldText, c.newText), c.after) << c.file << ": " << c.before;
+  // A drive switch would write out every variable on the drive.
+  ctx.request.Mode = RunMode::SwitchDrives;
+  EXPECT_EQ(Rewritten("C:\\Scripts\\x.bat", "%ProgramFiles%\\Acme Tools\r\n", kAcme, "D:\\Apps"),
+            "%ProgramFiles%\\Acme Tools\r\n");
+}
+
+}  // namespace
