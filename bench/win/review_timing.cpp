@@ -12,6 +12,7 @@
 #include "core/win32/WidePath.h"
 #include "support/TestTree.h"
 #include "undo/UndoStore.h"
+#include "win/OpenOnOneDrive.h"
 #include "win/Win32PagePlatform.h"
 #include "window/win32/MainWindow.h"
 #include "window/win32/WinView.h"
@@ -91,15 +92,7 @@ struct ReviewWindow : WizardFakes<Win32PagePlatform> {
   // Only drive D: is selected and no file target is on: the time is the
   // registry search and the list alone.
   void OpenMapOnly() {
-    window.Create("", SW_SHOW);
-    HWND drivesList = window.Control(kDriveList);
-    for (std::size_t i = 0; i < wizard.ctx.drives.size(); ++i) {
-      LVITEMW state{};
-      state.stateMask = LVIS_SELECTED;
-      state.state = wizard.ctx.drives[i].root == "D:\\" ? LVIS_SELECTED : 0;
-      SendMessageW(drivesList, LVM_SETITEMSTATE, WPARAM(i), LPARAM(&state));
-    }
-    for (Sender s : {Sender::Intro1Next, Sender::Intro2Next, Sender::Intro3Next}) Click(s);
+    OpenOnOneDrive(window, wizard);
     wizard.ctx.targets.settingsFiles = wizard.ctx.targets.shortcuts = wizard.ctx.targets.configFiles = false;
     Click(Sender::MapOnly);
     Type(kFindWhat, kOld);

@@ -8,6 +8,7 @@
 
 #include "RawLink.h"
 #include "RegistryDump.h"
+#include "OpenOnOneDrive.h"
 #include "Win32PagePlatform.h"
 #include "core/Unicode.h"
 #include "core/win32/WidePath.h"
@@ -77,19 +78,7 @@ class ReviewWindowTest : public ::testing::Test, protected WizardFakes<Win32Page
     RemoveTree(fs, kOld);
     RegDeleteTreeW(HKEY_CURRENT_USER, WideText(kKey).c_str());
   }
-  // Opens the window with only drive D: selected, so the file walk stays off
-  // the prefix's system drive.
-  void Open() {
-    window.Create("", SW_SHOW);
-    HWND drivesList = window.Control(kDriveList);
-    for (std::size_t i = 0; i < wizard.ctx.drives.size(); ++i) {
-      LVITEMW state{};
-      state.stateMask = LVIS_SELECTED;
-      state.state = wizard.ctx.drives[i].root == "D:\\" ? LVIS_SELECTED : 0;
-      SendMessageW(drivesList, LVM_SETITEMSTATE, WPARAM(i), LPARAM(&state));
-    }
-    for (Sender s : {Sender::Intro1Next, Sender::Intro2Next, Sender::Intro3Next}) Click(s);
-  }
+  void Open() { OpenOnOneDrive(window, wizard); }
   void Key(UINT message, WPARAM key) {
     HWND focus = GetFocus();
     MSG m{focus ? focus : window.hwnd(), message, key, message == WM_SYSCHAR ? LPARAM(0x20000000) : 0, 0, {}};
