@@ -2,7 +2,8 @@
 // commands. The input is the argument list, NUL between arguments.
 // Properties: a parse either fails with a reason or gives options that hold
 // together (full paths for a move, one drive letter each for a switch, an
-// undo name of five digits); a second copy's hand-over of one argument means
+// undo name of five digits, a report to apply and none of the options it
+// takes from the report); a second copy's hand-over of one argument means
 // what that argument means to a first copy; hand-overs kept while the window
 // is busy are acted on in the order they came; and the Explorer verb holds
 // the executable it was given and goes again on removal.
@@ -16,6 +17,7 @@
 #include "core/Text.h"
 #include "core/Unicode.h"
 #include "support/MemoryRegistry.h"
+#include "window/ExplorerVerb.h"
 #include "window/StartUp.h"
 
 namespace {
@@ -53,6 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         FUZZ_CHECK(o.first.size() == 1 && o.second.size() == 1);
         FUZZ_CHECK(IsLetterAZ(o.first[0]) && IsLetterAZ(o.second[0]));
         FUZZ_CHECK(request.Mode == RunMode::SwitchDrives && request.FindText.size() == 3 && request.ReplaceText.size() == 3);
+        break;
+      case CliCommand::Apply:
+        FUZZ_CHECK(!o.previewReport.empty() && !o.preview && !o.substring && !o.drives && !o.exitCode);
         break;
       case CliCommand::UndoRun:
       case CliCommand::UndoDelete:
