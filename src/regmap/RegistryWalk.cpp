@@ -17,6 +17,11 @@ std::string Place(const std::string& key, bool isValue, const std::string& value
 
 constexpr std::string_view kClassesSuffix = "_Classes";
 
+// The walked roots as the change list names them, with their trailing "\".
+constexpr const char* kMachineRoot = "HKEY_LOCAL_MACHINE\\";
+constexpr const char* kUserRoot = "HKEY_CURRENT_USER\\";
+constexpr const char* kUsersRoot = "HKEY_USERS\\";
+
 bool EndsWithFold(std::string_view text, std::string_view tail) {
   return text.size() > tail.size() && EqualFold(text.substr(text.size() - tail.size()), tail);
 }
@@ -62,11 +67,11 @@ void RegistryWalk::FindReplaceProcess(const SearchTexts& texts) {
 
   ctx_.progress.phase = "Scanning System Registry";
   BeginStep(ctx_.tally, StepShare(ProgressStep::MachineRegistry, ctx_.request.Mode, ctx_.targets, drives));
-  SearchThruKey(RegRoot::LocalMachine, "HKEY_LOCAL_MACHINE\\", "");
+  SearchThruKey(RegRoot::LocalMachine, kMachineRoot, "");
 
   ctx_.progress.phase = "Scanning User Registry";
   BeginStep(ctx_.tally, StepShare(ProgressStep::UserRegistry, ctx_.request.Mode, ctx_.targets, drives));
-  SearchThruKey(RegRoot::CurrentUser, "HKEY_CURRENT_USER\\", "");
+  SearchThruKey(RegRoot::CurrentUser, kUserRoot, "");
   SearchOtherUsers();
 }
 
@@ -128,9 +133,9 @@ void RegistryWalk::MapKeys(const SearchTexts& texts, const std::vector<std::stri
     if (ctx_.PumpCancelled()) break;
     std::optional<RegRoot> root;
     std::size_t cut = 0;
-    for (const auto& [r, name] : {std::pair{RegRoot::LocalMachine, std::string_view("HKEY_LOCAL_MACHINE\\")},
-                                  std::pair{RegRoot::CurrentUser, std::string_view("HKEY_CURRENT_USER\\")},
-                                  std::pair{RegRoot::Users, std::string_view("HKEY_USERS\\")}})
+    for (const auto& [r, name] : {std::pair{RegRoot::LocalMachine, std::string_view(kMachineRoot)},
+                                  std::pair{RegRoot::CurrentUser, std::string_view(kUserRoot)},
+                                  std::pair{RegRoot::Users, std::string_view(kUsersRoot)}})
       if (key.compare(0, name.size(), name) == 0) root = r, cut = name.size();
     if (!root) {
       ctx_.PassOver(key, "it is not in a registry hive the run searches");
@@ -162,7 +167,7 @@ void RegistryWalk::SearchOtherUsers() {
     const std::string account = accounts_->AccountName(hive.sid);
     const std::string who = account.empty() ? hive.name : account + " (" + hive.name + ")";
     ctx_.progress.phase = "Scanning User Registry: " + who;
-    SearchThruKey(RegRoot::Users, "HKEY_USERS\\", hive.name);
+    SearchThruKey(RegRoot::Users, kUsersRoot, hive.name);
   }
   environment_ = ownEnvironment;
 }
