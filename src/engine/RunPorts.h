@@ -1,6 +1,7 @@
 #pragma once
 // What a mapping run calls in the other subsystems. Each subsystem
 // implements its side; the run's tests use recording fakes.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,25 @@ class FileMapper {
   virtual void MapFiles(const SearchTexts& texts) = 0;
   // Each file named, in order.
   virtual void MapListedFiles(const SearchTexts& texts, const std::vector<std::string>& paths) = 0;
+};
+
+struct RunContext;
+
+// The walkers of one search that runs on a thread of its own: made, used and
+// destroyed on that thread, bound to that thread's own run context, sharing
+// no state with the run's other walkers.
+class SearchWalkers {
+ public:
+  virtual ~SearchWalkers() = default;
+  virtual RegistryMapper& Registry() = 0;
+  virtual FileMapper& Files() = 0;
+};
+
+class SearchCrew {
+ public:
+  virtual ~SearchCrew() = default;
+  // Called on the searching thread.
+  virtual std::unique_ptr<SearchWalkers> WalkersFor(RunContext& ctx) = 0;
 };
 
 class ShortNames {
