@@ -3,6 +3,7 @@
 // implements its side; the run's tests use recording fakes.
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/RunLock.h"
@@ -39,6 +40,17 @@ class FileBackup {
   // disk when it returns; false when there is no such file or it cannot be
   // read. Throws Error when the archive cannot be written.
   virtual bool BackupFile(const std::string& path) = 0;
+  // Saves the files an apply is about to change at once (fewer writes to
+  // disk than one at a time); each is then already saved when BackupFile is
+  // asked for it. A file that cannot be read is left for BackupFile to
+  // refuse. Throws Error when the archive cannot be written.
+  virtual void BackupFiles(const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) BackupFile(path);
+  }
+  // Whether the saved copy of `path` is `content`: false when BackupFiles
+  // saved it and the file changed after that, before its rewriting read it.
+  // Asked once, before the file's first change.
+  virtual bool BackedUpAs(const std::string& /*path*/, std::string_view /*content*/) { return true; }
 };
 
 // Each walk searches everything (and, outside a search, changes what it
