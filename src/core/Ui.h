@@ -48,4 +48,7 @@ class Ui {
   virtual void StartProgressTimer() = 0;
   virtual void StopProgressTimer() = 0;
   virtual void ReportPreview(const PreviewItem& item) = 0;
+  // Items that searches on other threads walked since the last call, which
+  // pumped no front end: counted as if each had.
+  virtual void Walked(long /*items*/) {}
 };

@@ -8,6 +8,7 @@
 #include "core/Error.h"
 #include "core/FileSystem.h"
 #include "engine/ChangeReport.h"
+#include "engine/SideBySideSearch.h"
 #include "core/Text.h"
 #include "core/Ui.h"
 
@@ -191,6 +192,8 @@ void MappingRun::ReportNotMet(const ChangeSelection& list) {
 }
 
 void MappingRun::Search(const SearchTexts& texts, Walks walks) {
+  if (parts_.crew && ctx_.FindsOnly() && SearchLaneCount(ctx_, walks.registry, walks.files) > 1)
+    return SearchSideBySide(ctx_, *parts_.crew, texts, walks.registry, walks.files);
   if (walks.registry) parts_.registry->FindReplaceProcess(texts);
   if (walks.files) parts_.files->MapFiles(texts);
 }

@@ -36,6 +36,9 @@ struct RunParts {
   // Optional: the record of what the run wrote (UndoNNNNN.after), which lets
   // an undo leave alone what changed after the run.
   WrittenRecord* written = nullptr;
+  // Optional: walkers for searches side by side (the registry, each drive);
+  // without it a run's searches go one after the other.
+  SearchCrew* crew = nullptr;
 };
 
 class MappingRun {

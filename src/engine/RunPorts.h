@@ -1,7 +1,9 @@
 #pragma once
 // What a mapping run calls in the other subsystems. Each subsystem
 // implements its side; the run's tests use recording fakes.
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/RunLock.h"
@@ -38,6 +40,17 @@ class FileBackup {
   // disk when it returns; false when there is no such file or it cannot be
   // read. Throws Error when the archive cannot be written.
   virtual bool BackupFile(const std::string& path) = 0;
+  // Saves the files an apply is about to change at once (fewer writes to
+  // disk than one at a time); each is then already saved when BackupFile is
+  // asked for it. A file that cannot be read is left for BackupFile to
+  // refuse. Throws Error when the archive cannot be written.
+  virtual void BackupFiles(const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) BackupFile(path);
+  }
+  // Whether the saved copy of `path` is `content`: false when BackupFiles
+  // saved it and the file changed after that, before its rewriting read it.
+  // Asked once, before the file's first change.
+  virtual bool BackedUpAs(const std::string& /*path*/, std::string_view /*content*/) { return true; }
 };
 
 // Each walk searches everything (and, outside a search, changes what it
@@ -56,6 +69,25 @@ class FileMapper {
   virtual void MapFiles(const SearchTexts& texts) = 0;
   // Each file named, in order.
   virtual void MapListedFiles(const SearchTexts& texts, const std::vector<std::string>& paths) = 0;
+};
+
+struct RunContext;
+
+// The walkers of one search that runs on a thread of its own: made, used and
+// destroyed on that thread, bound to that thread's own run context, sharing
+// no state with the run's other walkers.
+class SearchWalkers {
+ public:
+  virtual ~SearchWalkers() = default;
+  virtual RegistryMapper& Registry() = 0;
+  virtual FileMapper& Files() = 0;
+};
+
+class SearchCrew {
+ public:
+  virtual ~SearchCrew() = default;
+  // Called on the searching thread.
+  virtual std::unique_ptr<SearchWalkers> WalkersFor(RunContext& ctx) = 0;
 };
 
 class ShortNames {

@@ -161,30 +161,46 @@ void FileWalk::Rewrite(const std::string& path, const std::string& name, const S
     text_.RewriteTextFile(path, texts);
 }
 
+std::string FileWalk::ListedFileRefusal(const std::string& folder, const std::string& name) const {
+  if (folder.empty() || IsOwnFolder(folder)) return "it is none of the files a run changes";
+  if (!Picked(folder, name)) return "the run's targets do not take files of its kind";
+  return {};
+}
+
 void FileWalk::MapListedFiles(const SearchTexts& texts, const std::vector<std::string>& paths) {
   LearnOwnFolders();
+  struct Listed {
+    std::string folder, name;
+    std::string refusal;  // why it is passed over; empty to rewrite it
+    bool gone = false;    // since the search: its occurrences are named as not met
+  };
+  std::vector<Listed> listed;
+  std::vector<std::string> textFiles;  // backed up together before the first is rewritten
   for (const std::string& path : paths) {
-    if (ctx_.PumpCancelled()) return;
     const std::size_t cut = path.rfind('\\');
-    const std::string folder = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
-    const std::string name = path.substr(cut == std::string::npos ? 0 : cut + 1);
-    ctx_.tally.scanLocation = folder;
-    if (folder.empty() || IsOwnFolder(folder)) {
-      ctx_.PassOver(path, "it is none of the files a run changes");
-      continue;
+    Listed l;
+    l.folder = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+    l.name = path.substr(cut == std::string::npos ? 0 : cut + 1);
+    l.refusal = ListedFileRefusal(l.folder, l.name);
+    if (l.refusal.empty()) {
+      const std::optional<DirEntry> entry = fs_.LookUp(path);
+      l.gone = !entry;
+      if (entry && (!Openable(*entry) || entry->size >= SizeLimit(l.folder, l.name)))
+        l.refusal = "it is no longer a file the run opens (a link, a folder, or too large)";
+      else if (entry && !IsShortcutName(l.name))
+        textFiles.push_back(path);
     }
-    if (!Picked(folder, name)) {
-      ctx_.PassOver(path, "the run's targets do not take files of its kind");
-      continue;
-    }
-    // Gone since the search: its occurrences are named as not met.
-    const std::optional<DirEntry> entry = fs_.LookUp(path);
-    if (!entry) continue;
-    if (!Openable(*entry) || entry->size >= SizeLimit(folder, name)) {
-      ctx_.PassOver(path, "it is no longer a file the run opens (a link, a folder, or too large)");
-      continue;
-    }
-    Rewrite(path, name, texts);
+    listed.push_back(std::move(l));
+  }
+  text_.BeforeRewrites(textFiles);
+  for (const Listed& l : listed) {
+    if (ctx_.PumpCancelled()) return;
+    ctx_.tally.scanLocation = l.folder;
+    const std::string path = l.folder + l.name;
+    if (!l.refusal.empty())
+      ctx_.PassOver(path, l.refusal);
+    else if (!l.gone)
+      Rewrite(path, l.name, texts);
   }
 }
 

@@ -81,6 +81,8 @@ class FileWalk : public FileMapper {
   template <class Picks>
   void VisitFiles(const std::string& folder, const Entries& entries, Picks picks, const SearchTexts& texts);
   bool IsTasksFolder(const std::string& folder) const;
+  // Why a file a list names is no file for this run to change; empty when it is.
+  std::string ListedFileRefusal(const std::string& folder, const std::string& name) const;
   // Whether the targets pick a file of that name in that folder.
   bool Picked(const std::string& folder, std::string_view name) const;
   // A file the walk opens: no link, no folder, no temporary file of its own.

@@ -2,6 +2,7 @@
 // What the file walk hands each file to: shortcuts (".lnk" by extension) to
 // the shortcut rewriting, every other file to the text rewriting.
 #include <string>
+#include <vector>
 
 #include "engine/SearchTexts.h"
 
@@ -9,6 +10,8 @@ class TextFileRewriter {
  public:
   virtual ~TextFileRewriter() = default;
   virtual void RewriteTextFile(const std::string& path, const SearchTexts& texts) = 0;
+  // The files an apply is about to rewrite, in order, before the first.
+  virtual void BeforeRewrites(const std::vector<std::string>& /*paths*/) {}
 };
 
 class ShortcutRewriter {

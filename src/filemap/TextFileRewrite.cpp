@@ -183,6 +183,7 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts
   if (!bytes) return giveUp("its encoding (" + EncodingName(encoding, ansi_) + ") cannot hold the new text");
   if (const std::optional<std::string> why = ChangedSinceRead(path, original)) return giveUp(*why);
   if (!backup_.BackupFile(path)) return giveUp("its backup could not be made");
+  if (!backup_.BackedUpAs(path, original)) return giveUp(kChangedSinceSearch);
   // What the file will hold is on record before it is written, so that an
   // undo can tell whether it changed after the run.
   if (ctx_.written) ctx_.written->File(path, *bytes);
@@ -194,6 +195,10 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts
     if (ctx_.written) ctx_.written->Withdraw();
     giveUp(e.what());
   }
+}
+
+void TextFileRewrite::BeforeRewrites(const std::vector<std::string>& paths) {
+  if (!ctx_.FindsOnly()) backup_.BackupFiles(paths);
 }
 
 std::optional<std::string> TextFileRewrite::ChangedSinceRead(const std::string& path, const std::string& original) {

@@ -32,6 +32,8 @@ class TextFileRewrite : public TextFileRewriter {
       : ctx_(ctx), fs_(fs), backup_(backup), ansi_(ansi) {}
 
   void RewriteTextFile(const std::string& path, const SearchTexts& texts) override;
+  // An apply's files are backed up together before the first is rewritten.
+  void BeforeRewrites(const std::vector<std::string>& paths) override;
   // The variables behind %NAME% (and $env:NAME in PowerShell scripts), to
   // find the old path where a file names it through one; none by default.
   void SetEnvironment(EnvironmentValues* environment) { environment_ = environment; }

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "core/Error.h"
+#include "core/Sha256.h"
 #include "core/Text.h"
 #include "core/Unicode.h"
 #include "undo/CivilTime.h"
@@ -71,6 +72,7 @@ void FileBackupArchive::SetArchiveName(const std::string& path) {
   archivePath_ = path;
   zip_.reset();
   names_.clear();
+  batched_.clear();
 }
 
 // The directory in memory follows the archive on disk; the archive is
@@ -103,37 +105,91 @@ void FileBackupArchive::SyncWithDisk() {
   zip_ = std::make_unique<ZipAppender>(std::move(dir));
 }
 
+std::optional<ZipAppender::NewEntry> FileBackupArchive::ReadForBackup(const std::string& path,
+                                                                     std::uint32_t attributes) {
+  const std::optional<FileTicks> lastWrite = fs_.LastWriteOf(path);
+  ZipAppender::NewEntry entry;
+  try {
+    AttributesCleared cleared(fs_, path, attributes);
+    entry.data = fs_.ReadWhole(path);
+  } catch (const Error&) {
+    return std::nullopt;  // locked or no access: left out, as the caller expects
+  }
+  // Stored in UTF-8, flagged so: every name a path can have fits.
+  entry.name = Swap(path, '\\', '/');
+  const DosDateTime dos = DosOf(platform_.ToLocal(lastWrite.value_or(0)));
+  entry.dosDate = dos.date;
+  entry.dosTime = dos.time;
+  entry.attributes = attributes & kKeptAttributes;
+  entry.lastWrite = lastWrite;
+  return entry;
+}
+
+void FileBackupArchive::Write(const std::vector<ZipAppender::NewEntry>& entries) {
+  try {
+    auto file = fs_.OpenRandom(archivePath_, zip_ ? OpenMode::ReadWrite : OpenMode::CreateAlways);
+    if (!zip_) zip_ = std::make_unique<ZipAppender>(ZipDirectory{});
+    zip_->AppendAll(*file, entries);
+  } catch (const Error& e) {
+    std::string names;
+    for (const ZipAppender::NewEntry& n : entries) names += (names.empty() ? "" : ", ") + Swap(n.name, '/', '\\');
+    throw Error("The backup of " + names + " cannot be written into " + archivePath_ + ": " + e.what() +
+                "  The run stops before its next change.");
+  }
+}
+
 bool FileBackupArchive::BackupFile(const std::string& path) {
   const auto attributes = fs_.AttributesOf(path);
   if (!attributes || (*attributes & kAttrFolder)) return false;
   if (archivePath_.empty()) throw Error("No backup archive has been named for this run.");
   if (!IsRestorablePath(path)) throw Error(path + " cannot be backed up: it is not a full path on a drive.");
-  // Stored in UTF-8, flagged so: every name a path can have fits.
-  const std::string name = Swap(path, '\\', '/');
-
   SyncWithDisk();
   if (names_.count(FoldKey(path))) return true;  // the archive already holds its state before the run
-
-  const std::optional<FileTicks> lastWrite = fs_.LastWriteOf(path);
-  std::string data;
-  try {
-    AttributesCleared cleared(fs_, path, *attributes);
-    data = fs_.ReadWhole(path);
-  } catch (const Error&) {
-    return false;  // locked or no access: left out, as the caller expects
-  }
-
-  try {
-    auto file = fs_.OpenRandom(archivePath_, zip_ ? OpenMode::ReadWrite : OpenMode::CreateAlways);
-    if (!zip_) zip_ = std::make_unique<ZipAppender>(ZipDirectory{});
-    const DosDateTime dos = DosOf(platform_.ToLocal(lastWrite.value_or(0)));
-    zip_->Append(*file, name, data, dos.date, dos.time, *attributes & kKeptAttributes, lastWrite);
-  } catch (const Error& e) {
-    throw Error("The backup of " + path + " cannot be written into " + archivePath_ + ": " + e.what() +
-                "  The run stops before its next change.");
-  }
+  std::optional<ZipAppender::NewEntry> entry = ReadForBackup(path, *attributes);
+  if (!entry) return false;
+  Write({std::move(*entry)});
   names_.insert(FoldKey(path));
   return true;
+}
+
+void FileBackupArchive::BackupFiles(const std::vector<std::string>& paths) {
+  if (archivePath_.empty()) throw Error("No backup archive has been named for this run.");
+  SyncWithDisk();
+  std::vector<ZipAppender::NewEntry> batch;
+  std::set<std::string> keys;
+  std::size_t bytes = 0;
+  const auto flush = [&] {
+    Write(batch);
+    names_.insert(keys.begin(), keys.end());
+    batch.clear();
+    keys.clear();
+    bytes = 0;
+  };
+  for (const std::string& path : paths) {
+    // What cannot be saved here is refused by BackupFile, in its turn.
+    const auto attributes = fs_.AttributesOf(path);
+    if (!attributes || (*attributes & kAttrFolder) || !IsRestorablePath(path)) continue;
+    std::string key = FoldKey(path);
+    if (names_.count(key) || keys.count(key)) continue;
+    std::optional<ZipAppender::NewEntry> entry = ReadForBackup(path, *attributes);
+    if (!entry) continue;
+    batched_[key] = Sha256Hex(entry->data);
+    bytes += entry->data.size();
+    batch.push_back(std::move(*entry));
+    keys.insert(std::move(key));
+    if (bytes >= kBatchBytes) flush();
+  }
+  if (!batch.empty()) flush();
+}
+
+bool FileBackupArchive::BackedUpAs(const std::string& path, std::string_view content) {
+  // Asked before the file's first change; after that the file holds the
+  // run's own writing, which a later pass finds.
+  const auto it = batched_.find(FoldKey(path));
+  if (it == batched_.end()) return true;
+  const bool same = it->second == Sha256Hex(content);
+  batched_.erase(it);
+  return same;
 }
 
 namespace {

@@ -3,6 +3,7 @@
 // archive under its full path before it is changed, and an undo writes the
 // archive's files back to where they came from.
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -12,8 +13,8 @@
 #include "engine/RunPorts.h"
 #include "core/FileSystem.h"
 #include "undo/UndoPlatform.h"
+#include "undo/ZipArchive.h"
 
-class ZipAppender;
 
 class FileBackupArchive : public BackupArchive, public FileBackup {
  public:
@@ -25,15 +26,27 @@ class FileBackupArchive : public BackupArchive, public FileBackup {
   // Keeps the first copy of a file backed up under this archive name, so an
   // undo gives back the file as it was before the run.
   bool BackupFile(const std::string& path) override;
+  // The files in one step per few megabytes: their entries, then the
+  // directory, each written to disk once.
+  void BackupFiles(const std::vector<std::string>& paths) override;
+  bool BackedUpAs(const std::string& path, std::string_view content) override;
 
  private:
+  // How much file content one step of BackupFiles holds in memory at most
+  // (besides a single larger file).
+  static constexpr std::size_t kBatchBytes = 16u << 20;
   void SyncWithDisk();
+  // The file as its entry will hold it; nullopt when it cannot be read.
+  std::optional<ZipAppender::NewEntry> ReadForBackup(const std::string& path, std::uint32_t attributes);
+  // Appends the entries, durable when it returns.
+  void Write(const std::vector<ZipAppender::NewEntry>& entries);
 
   FileSystem& fs_;
   UndoPlatform& platform_;
   std::string archivePath_;
   std::unique_ptr<ZipAppender> zip_;  // the archive's directory; null while there is no archive
   std::set<std::string> names_;       // entry names in upper case
+  std::map<std::string, std::string> batched_;  // by entry name in upper case: the content's hash, of BackupFiles
 };
 
 struct RestoreResult {

@@ -454,27 +454,38 @@ std::uint64_t ZipAppender::ExpectedSize() const {
 
 void ZipAppender::Append(RandomFile& file, const std::string& name, const std::string& data, std::uint16_t dosDate,
                          std::uint16_t dosTime, std::uint32_t attributes, std::optional<FileTicks> lastWrite) {
-  if (entries_.size() >= kMaxEntries) throw Error("The backup archive cannot hold more than 65535 files.");
-  if (data.size() > kMaxOffset || name.size() > 0xFFFF) throw Error("The file is too large for the backup archive.");
-  ZipEntry e;
-  e.name = name;
-  e.utf8Name = true;
-  e.dosDate = dosDate;
-  e.dosTime = dosTime;
-  e.crc = Crc(data);
-  e.size = static_cast<std::uint32_t>(data.size());
-  e.attributes = attributes & 0xFF;
-  e.lastWrite = lastWrite;
-  e.offset = end_;
-  std::string packed;
-  const bool deflated = DeflateSmaller(data, packed);
-  e.method = deflated ? 8 : 0;
-  const std::string& stored = deflated ? packed : data;
-  e.packedSize = static_cast<std::uint32_t>(stored.size());
+  AppendAll(file, {NewEntry{name, data, dosDate, dosTime, attributes, lastWrite}});
+}
 
-  std::string entry = LocalHeader(e);
-  entry += stored;
-  const std::string central = CentralHeader(e);
+void ZipAppender::AppendAll(RandomFile& file, const std::vector<NewEntry>& added) {
+  if (added.empty()) return;
+  if (entries_.size() + added.size() > kMaxEntries) throw Error("The backup archive cannot hold more than 65535 files.");
+  std::vector<ZipEntry> made;
+  std::string entry, central;  // every new entry's bytes, and their central headers
+  for (const NewEntry& n : added) {
+    if (n.data.size() > kMaxOffset || n.name.size() > 0xFFFF) throw Error("The file is too large for the backup archive.");
+    ZipEntry e;
+    e.name = n.name;
+    e.utf8Name = true;
+    e.dosDate = n.dosDate;
+    e.dosTime = n.dosTime;
+    e.crc = Crc(n.data);
+    e.size = static_cast<std::uint32_t>(n.data.size());
+    e.attributes = n.attributes & 0xFF;
+    e.lastWrite = n.lastWrite;
+    e.offset = end_ + entry.size();
+    if (e.offset > kMaxOffset) throw Error("The backup archive cannot grow beyond 4 GB.");
+    std::string packed;
+    const bool deflated = DeflateSmaller(n.data, packed);
+    e.method = deflated ? 8 : 0;
+    const std::string& stored = deflated ? packed : n.data;
+    e.packedSize = static_cast<std::uint32_t>(stored.size());
+    entry += LocalHeader(e);
+    entry += stored;
+    central += CentralHeader(e);
+    made.push_back(std::move(e));
+  }
+  const std::size_t count = entries_.size() + made.size();
   const std::uint64_t entryEnd = end_ + entry.size();
   const std::uint64_t dirSize = directory_.size() + central.size();
   const std::uint64_t tableSize = dirSize + kEndSize;
@@ -487,8 +498,8 @@ void ZipAppender::Append(RandomFile& file, const std::string& name, const std::s
     // Into the free space: readers go on by the old directory meanwhile.
     file.WriteAt(end_, entry.data(), entry.size());
     file.Flush();
-    // Its record goes over the old end record, a new end record after it.
-    const std::string tail = central + EndRecord(entries_.size() + 1, dirSize, dirAt);
+    // Their records go over the old end record, a new end record after them.
+    const std::string tail = central + EndRecord(count, dirSize, dirAt);
     file.WriteAt(dirAt + directory_.size(), tail.data(), tail.size());
     file.Flush();
   } else {
@@ -502,13 +513,13 @@ void ZipAppender::Append(RandomFile& file, const std::string& name, const std::s
     file.Flush();
     file.WriteAt(end_, entry.data(), entry.size());
     file.Flush();
-    const std::string table = directory_ + central + EndRecord(entries_.size() + 1, dirSize, dirAt);
+    const std::string table = directory_ + central + EndRecord(count, dirSize, dirAt);
     file.WriteAt(dirAt, table.data(), table.size());
     file.Flush();
   }
   directory_ += central;
   directoryInPlace_ = true;
-  entries_.push_back(std::move(e));
+  for (ZipEntry& e : made) entries_.push_back(std::move(e));
   end_ = entryEnd;
   directoryAt_ = dirAt;
 }

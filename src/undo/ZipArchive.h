@@ -87,6 +87,19 @@ class ZipAppender {
   // Throws Error; the archive on disk then still holds every earlier entry.
   void Append(RandomFile& file, const std::string& name, const std::string& data, std::uint16_t dosDate,
               std::uint16_t dosTime, std::uint32_t attributes, std::optional<FileTicks> lastWrite = std::nullopt);
+  // One file to add, as Append takes it.
+  struct NewEntry {
+    std::string name;
+    std::string data;
+    std::uint16_t dosDate = 0, dosTime = 0;
+    std::uint32_t attributes = 0;
+    std::optional<FileTicks> lastWrite;
+  };
+  // Adds the entries in order with one write of the entries and one of the
+  // directory, each made durable: all of them are in the archive when it
+  // returns, and a crash before leaves the archive as it was (or with whole
+  // entries the directory does not name yet, which the scan finds).
+  void AppendAll(RandomFile& file, const std::vector<NewEntry>& added);
 
  private:
   std::vector<ZipEntry> entries_;

@@ -12,6 +12,7 @@ class WorkMeter {
     expected_ = expected;
   }
   void Item() { ++done_; }
+  void Items(long n) { done_ += n; }
   long Done() const { return done_; }
   long Expected() const { return expected_; }
   // 0 to 99 while the run is on (the end is the end page's to show); -1

@@ -1,6 +1,7 @@
 #pragma once
 // An in-memory file system with Windows path rules (case-insensitive A-Z,
 // "\" separators, drive roots) for native tests.
+#include <atomic>
 #include <functional>
 #include <map>
 #include <string>
@@ -34,8 +35,9 @@ class FakeFileSystem : public FileSystem {
   // Folders whose listing fails, with the reason the platform would give.
   void DenyListing(const std::string& folder, const std::string& failure = "access denied");
   FileTicks now = 0;  // stamped as lastWrite on every write
-  int listCalls = 0;
-  int readCalls = 0;
+  // Counted atomically: searches side by side list and read from their threads.
+  std::atomic<int> listCalls{0};
+  std::atomic<int> readCalls{0};
 
   std::optional<std::string> ShortPathOf(const std::string& path) override;
   std::optional<DirEntry> LookUp(const std::string& path) override;

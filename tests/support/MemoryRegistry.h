@@ -5,6 +5,7 @@
 // sorted order and values in the order they were made, handles that outlive
 // a deleted key, write access checked per handle, keys that refuse writes,
 // and links: keys that lead to another key by name unless opened themselves.
+#include <atomic>
 #include <map>
 #include <memory>
 #include <optional>
@@ -62,9 +63,10 @@ class MemoryRegistry : public RegistryBackend {
   // Opens, creates and deletes refuse a sub-key path longer than this (in
   // UTF-8 bytes) in one call, as some platforms do.
   std::size_t maxPathInOneCall = std::string::npos;
-  int opens = 0;        // every open of a key
-  int writeOpens = 0;   // opens and creates that asked for more than reading
-  int failedOpens = 0;  // opens refused for any reason
+  // Counted atomically: searches side by side open keys from their threads.
+  std::atomic<int> opens{0};        // every open of a key
+  std::atomic<int> writeOpens{0};   // opens and creates that asked for more than reading
+  std::atomic<int> failedOpens{0};  // opens refused for any reason
   int openHandles() const { return int(handles_.size()) - int(roots_.size()); }
 
   RegKey RootKey(RegRoot root) override;

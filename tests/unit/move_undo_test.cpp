@@ -304,8 +304,8 @@ TEST_F(MoveAndUndo, ItemMovedOnByHandIsNamedAndNothingIsRestoredInItsPlace) {
             "D:\\Apps\\Tool does not exist.  Please correct.\n"
             "1 backed-up file(s) from inside D:\\Apps\\Tool were not restored.\n"
             "What was undone:\n"
-            "C:\\Links\\tool.lnk was restored.\n"
             "C:\\Other\\app.ini was restored.\n"
+            "C:\\Links\\tool.lnk was restored.\n"
             "The registry backup C:\\Ostrivane\\Undo00000.reg was imported.");
   EXPECT_EQ(shell.calls.size(), moves);
   EXPECT_FALSE(fs.Has("D:\\Apps\\Tool"));

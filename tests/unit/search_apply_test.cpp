@@ -5,6 +5,7 @@
 #include <set>
 
 #include "support/PortableRun.h"
+#include "undo/ZipArchive.h"
 
 namespace {
 const RegRoot CU = RegRoot::CurrentUser;
@@ -84,6 +85,35 @@ TEST_F(SearchApply, WhatChangedSinceTheSearchIsPassedOverAndNamed) {
     named.insert(p.where);
   }
   EXPECT_EQ(named, (std::set<std::string>{"C:\\Cfg\\f7.ini", "HKEY_CURRENT_USER\\Software\\K4, value \"p\""}));
+}
+
+// The apply backs its files up together before it rewrites the first; one
+// that another program writes after that backup is left whole, since the
+// backup no longer holds what the rewrite would replace.
+TEST_F(SearchApply, FilesAreBackedUpTogetherAndOneChangedAfterItsBackupIsLeft) {
+  const std::string archive = kRecords + "Undo00000.zip";
+  int archiveWrites = 0;
+  fs.beforeWrite = [&](const std::string& path) { archiveWrites += path == archive; };
+  bool written = false;
+  fs.beforeRead = [&](const std::string& path) {
+    if (path != "C:\\Cfg\\f7.ini" || written || !fs.Has(archive)) return;
+    written = true;
+    fs.At(path).data = "q=C:\\Old\\b\r\nr=C:\\Old\\c\r\n;theirs\r\n";
+  };
+  RunRequest(RunMode::MapOnly, "C:\\Old", "D:\\New");
+  EXPECT_TRUE(written);
+  EXPECT_LE(archiveWrites, 3);  // one step for both files (one at a time takes five)
+  EXPECT_EQ(fs.At("C:\\Cfg\\f3.ini").data, "p=D:\\New\\a\r\n");
+  EXPECT_EQ(fs.At("C:\\Cfg\\f7.ini").data, "q=C:\\Old\\b\r\nr=C:\\Old\\c\r\n;theirs\r\n");
+  ASSERT_FALSE(ctx.passedOver.empty());
+  EXPECT_EQ(ctx.passedOver.back().where, "C:\\Cfg\\f7.ini");
+  EXPECT_EQ(ctx.passedOver.back().reason, kChangedSinceSearch);
+  // Both entries of the one step read back whole, each as it was backed up.
+  auto file = fs.OpenRandom(archive, OpenMode::ReadOnly);
+  const ZipDirectory dir = ReadZipDirectory(*file);
+  ASSERT_EQ(dir.entries.size(), 2u);
+  EXPECT_EQ(ExtractZipEntry(*file, dir.entries[0]), "p=C:\\Old\\a\r\n");
+  EXPECT_EQ(ExtractZipEntry(*file, dir.entries[1]), "q=C:\\Old\\b\r\nr=C:\\Old\\c\r\n");
 }
 
 // A rename changes where the later entries of its place are: the apply

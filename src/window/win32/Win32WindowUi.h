@@ -30,6 +30,9 @@ class Win32WindowUi : public Ui, public WindowDialogs {
   void StartProgressTimer() override;
   void StopProgressTimer() override;
   void ReportPreview(const PreviewItem&) override {}  // the window program never previews
+  void Walked(long items) override {
+    if (counting_ && work_) work_->Items(items);
+  }
   void Tell(const std::string& text, const std::string& caption, MessageKind kind) override;
   bool Confirm(const std::string& text, const std::string& caption) override;
 

@@ -1,6 +1,9 @@
 #include "wiring/win32/RunAssembly.h"
 
 #include <windows.h>
+#include <objbase.h>
+
+#include <vector>
 
 #include "engine/win32/Win32Platform.h"
 #include "core/win32/WidePath.h"
@@ -37,9 +40,18 @@ struct RunAssembly::Impl {
     store.SetLock(&lock);
     mover.SetGuard(&guard);
     undoer.SetGuard(&guard);
-    files.Walk().SetWindowsFolder(WindowsFolder());
     // The program's own files are no one's settings to re-map.
-    files.Walk().AddOwnFolder(ProgramFolderOfExe());
+    ownFolders.push_back(ProgramFolderOfExe());
+    WireWalkers(files, shortcuts, registry, environmentValues, accounts, ownFolders);
+  }
+
+  // What the walkers of the run and those of each search side by side are
+  // told alike.
+  static void WireWalkers(FileMapping& files, ShortcutRewrite& shortcuts, RegistryWalk& registry,
+                          EnvironmentValues& environmentValues, UserAccounts& accounts,
+                          const std::vector<std::string>& ownFolders) {
+    files.Walk().SetWindowsFolder(WindowsFolder());
+    for (const std::string& folder : ownFolders) files.Walk().AddOwnFolder(folder);
     registry.SetEnvironment(&environmentValues);
     registry.SetUserAccounts(&accounts);
     shortcuts.SetEnvironment(&environmentValues);
@@ -53,6 +65,45 @@ struct RunAssembly::Impl {
     if (length == 0 || length > MAX_PATH) return {};
     return Utf8Text(std::wstring_view(buffer, length));
   }
+
+  // One search side by side: adapters and walkers of its own (the
+  // environment values keep a cache; nothing here is shared between
+  // threads), on a thread that joins a COM apartment for the shortcuts.
+  struct LaneWalkers : SearchWalkers {
+    LaneWalkers(RunContext& ctx, FileBackup& backup, const std::vector<std::string>& ownFolders)
+        : shortcuts(ctx, backup, links), files(ctx, fs, forms, backup, shortcuts, ansi), registry(ctx, registryBackend, fs, ansi) {
+      WireWalkers(files, shortcuts, registry, environmentValues, accounts, ownFolders);
+    }
+    RegistryMapper& Registry() override { return registry; }
+    FileMapper& Files() override { return files; }
+
+    struct Apartment {
+      Apartment() : joined(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+      ~Apartment() {
+        if (joined) CoUninitialize();
+      }
+      bool joined;
+    } apartment;  // first in, last out
+    Win32FileSystem fs;
+    Win32ShellLinkStore links;
+    Win32RegistryBackend registryBackend;
+    Win32CodePage ansi{Win32CodePage::Which::Ansi};
+    Win32EnvironmentValues environmentValues;
+    Win32UserAccounts accounts;
+    PathForms forms{fs};
+    ShortcutRewrite shortcuts;
+    FileMapping files;
+    RegistryWalk registry;
+  };
+
+  struct Crew : SearchCrew {
+    explicit Crew(Impl& impl) : impl(impl) {}
+    std::unique_ptr<SearchWalkers> WalkersFor(RunContext& ctx) override {
+      // A search backs nothing up: the run's archive is only named here.
+      return std::make_unique<LaneWalkers>(ctx, impl.archive, impl.ownFolders);
+    }
+    Impl& impl;
+  };
 
   Win32FileSystem fs;
   Win32UndoPlatform undoPlatform;
@@ -75,6 +126,8 @@ struct RunAssembly::Impl {
   RegistryWalk registry;
   FolderMove mover;
   UndoExecution undoer;
+  std::vector<std::string> ownFolders;  // beside the records folder
+  Crew crew{*this};
 };
 
 RunAssembly::RunAssembly(RunContext& ctx, const std::string& programFolder, ShellDialogs dialogs)
@@ -84,6 +137,7 @@ RunAssembly::~RunAssembly() = default;
 void RunAssembly::AddEarlierRecordsFolder(const std::string& folder) {
   impl_->store.AddEarlierFolder(folder);
   impl_->files.Walk().AddOwnFolder(folder);
+  impl_->ownFolders.push_back(folder);
 }
 
 RunParts RunAssembly::Parts() {
@@ -99,6 +153,7 @@ RunParts RunAssembly::Parts() {
   p.environment = &i.environment;
   p.records = &i.fs;
   p.written = &i.written;
+  p.crew = &i.crew;
   p.timeText = [&i] { return i.store.NowText(); };
   p.utcStamp = [&i] { return i.store.NowUtcStamp(); };
   return p;

@@ -1,0 +1,133 @@
+// The registry and each drive searched on threads of their own: the same
+// findings in the same order as one search after the other, and a cancel or
+// a failure ends them all.
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "core/Error.h"
+#include "support/FakeSearchCrew.h"
+#include "support/PortableRun.h"
+
+namespace {
+const RegRoot CU = RegRoot::CurrentUser;
+
+class SideBySide : public ::testing::Test, public PortableRun {
+ protected:
+  SideBySide() {
+    ctx.drives = {{"C", "C:\\", true}, {"D", "D:\\", true}, {"E", "E:\\", false}};
+    for (int i = 0; i < 30; ++i) {
+      const std::string n = std::to_string(i);
+      fs.AddFile("C:\\Cfg" + n + "\\a.ini", "p=C:\\Old\\c" + n + "\r\n");
+      fs.AddFile("D:\\Cfg" + n + "\\b.json", "{\"p\": \"C:\\\\Old\\\\d" + n + "\"}");
+      reg.PutText(CU, "Software\\K" + n, "p", "C:\\Old\\r" + n);
+    }
+    fs.AddFile("E:\\x.ini", "p=C:\\Old\\e\r\n");  // not a selected drive
+  }
+  // What a run found, one line per entry, in its order.
+  std::vector<std::string> Found() const {
+    std::vector<std::string> lines;
+    for (const ChangeEntry& e : ctx.changes)
+      lines.push_back(e.where + "|" + e.value + "|" + e.oldText + "|" + e.newText + "|" + std::to_string(int(e.outcome)));
+    return lines;
+  }
+  std::vector<std::string> Previewed() const {
+    std::vector<std::string> lines;
+    for (const PreviewItem& p : ui.previews) lines.push_back(p.place + "|" + p.name + "|" + p.oldText + "|" + p.newText);
+    return lines;
+  }
+  void Preview() {
+    ctx.preview = true;
+    ui.previews.clear();
+    RunRequest(RunMode::MapOnly, "C:\\Old", "D:\\New");
+    ctx.preview = false;
+  }
+  FakeSearchCrew crew{fs, reg, links, cp, archive};
+  std::mutex mutex;
+  std::condition_variable changed;
+};
+
+TEST_F(SideBySide, FindsAndChangesWhatOneSearchAfterAnotherDoesInTheSameOrder) {
+  Preview();
+  const std::vector<std::string> alone = Found(), alonePreviews = Previewed();
+  ASSERT_EQ(alone.size(), 90u);
+
+  std::set<std::thread::id> searchers;
+  crew.beforeSearch = [&](const RunContext&) {
+    std::lock_guard<std::mutex> hold(mutex);
+    searchers.insert(std::this_thread::get_id());
+  };
+  parts.crew = &crew;
+  Preview();
+  EXPECT_EQ(searchers.size(), 3u);  // the registry, C: and D:
+  EXPECT_FALSE(searchers.count(std::this_thread::get_id()));
+  EXPECT_EQ(Found(), alone);
+  EXPECT_EQ(Previewed(), alonePreviews);
+  EXPECT_EQ(ctx.tally.linkCount, 90);
+
+  // A run searches side by side and applies the whole list.
+  RunRequest(RunMode::MapOnly, "C:\\Old", "D:\\New");
+  EXPECT_EQ(ctx.tally.linkCount, 90);
+  EXPECT_EQ(fs.At("D:\\Cfg7\\b.json").data, "{\"p\": \"D:\\\\New\\\\d7\"}");
+  EXPECT_EQ(reg.GetText(CU, "Software\\K29", "p"), "D:\\New\\r29");
+  EXPECT_EQ(fs.At("E:\\x.ini").data, "p=C:\\Old\\e\r\n");
+  RunRequest(RunMode::MapOnly, "C:\\Old", "D:\\New");
+  EXPECT_EQ(ctx.tally.linkCount, 0);  // a repeat finds nothing
+}
+
+TEST_F(SideBySide, TheRegistryComesFirstEvenWhenItsSearchEndsLast) {
+  Preview();
+  const std::vector<std::string> alone = Found();
+  int drivesEnded = 0;
+  crew.beforeSearch = [&](const RunContext& lane) {
+    if (lane.SelectedDriveCount() == 1) return;  // a drive's search
+    std::unique_lock<std::mutex> hold(mutex);
+    changed.wait(hold, [&] { return drivesEnded == 2; });
+  };
+  crew.afterSearch = [&](const RunContext& lane) {
+    if (lane.SelectedDriveCount() != 1) return;
+    std::lock_guard<std::mutex> hold(mutex);
+    ++drivesEnded;
+    changed.notify_all();
+  };
+  parts.crew = &crew;
+  Preview();
+  EXPECT_EQ(Found(), alone);
+}
+
+TEST_F(SideBySide, ACancelOrAFailureEndsEverySearch) {
+  // Cancel is pressed while the searches are held back; they go on only once
+  // the run's thread has pumped again, so after it passed the cancel on.
+  bool release = false;
+  ui.onPump = [&] {
+    std::lock_guard<std::mutex> hold(mutex);
+    if (ctx.tally.cancelled) release = true;
+    ctx.tally.cancelled = true;
+    changed.notify_all();
+  };
+  crew.beforeSearch = [&](const RunContext&) {
+    std::unique_lock<std::mutex> hold(mutex);
+    changed.wait(hold, [&] { return release; });
+  };
+  parts.crew = &crew;
+  Preview();
+  EXPECT_TRUE(ctx.tally.cancelled);
+  EXPECT_EQ(ctx.tally.linkCount, 0);
+  EXPECT_TRUE(ctx.changes.empty());
+
+  // A search that fails stops the others; the run fails with its reason.
+  ui.onPump = nullptr;
+  ctx.tally.cancelled = false;
+  crew.beforeSearch = [](const RunContext& lane) {
+    if (lane.SelectedDriveCount() == 1 && lane.drives[1].selected) throw Error("the disk went away");
+  };
+  try {
+    Preview();
+    ADD_FAILURE() << "the failure was lost";
+  } catch (const Error& e) {
+    EXPECT_STREQ(e.what(), "the disk went away");
+  }
+}
+}  // namespace
