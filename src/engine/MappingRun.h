@@ -36,6 +36,8 @@ struct RunParts {
   // Optional: the record of what the run wrote (UndoNNNNN.after), which lets
   // an undo leave alone what changed after the run.
   WrittenRecord* written = nullptr;
+  // Optional: the scheduled tasks, searched with the configuration files.
+  TaskMapper* tasks = nullptr;
 };
 
 class MappingRun {
@@ -63,7 +65,10 @@ class MappingRun {
   struct Walks {
     bool registry = false;
     bool files = false;
+    bool tasks = false;
   };
+  // The walks the run's targets ask for.
+  Walks FileWalks() const;
   void SwitchPasses(Walks walks);
   // A preview only searches. A run searches, then applies what its search
   // found (after a review, what the review ticked) at those places alone.

@@ -58,6 +58,14 @@ class FileMapper {
   virtual void MapListedFiles(const SearchTexts& texts, const std::vector<std::string>& paths) = 0;
 };
 
+class TaskMapper {
+ public:
+  virtual ~TaskMapper() = default;
+  virtual void MapTasks(const SearchTexts& texts) = 0;
+  // Each task named ("\Vendor\Updater"), in order.
+  virtual void MapListedTasks(const SearchTexts& texts, const std::vector<std::string>& paths) = 0;
+};
+
 class ShortNames {
  public:
   virtual ~ShortNames() = default;

@@ -10,6 +10,8 @@
 #include "filemap/FileMapping.h"
 #include "filemap/PathForms.h"
 #include "filemap/ShortcutRewrite.h"
+#include "filemap/TaskWalk.h"
+#include "filemap/win32/Win32TaskService.h"
 #include "filemap/win32/Win32ShellLinkStore.h"
 #include "regmap/RegistryWalk.h"
 #include "regmap/win32/Win32RegistryBackend.h"
@@ -30,6 +32,8 @@ struct RunAssembly::Impl {
         store(fs, undoPlatform, programFolder),
         shortcuts(ctx, archive, links),
         files(ctx, fs, forms, archive, shortcuts, ansi),
+        taskBackup(fs),
+        tasks(ctx, taskService, files.Text(), taskBackup),
         registry(ctx, registryBackend, fs, ansi),
         mover(ctx, fs, shell, dialogs == ShellDialogs::Silent),
         undoer(fs, store, registryBackend, ansi, mover, &lock) {
@@ -37,6 +41,7 @@ struct RunAssembly::Impl {
     store.SetLock(&lock);
     mover.SetGuard(&guard);
     undoer.SetGuard(&guard);
+    undoer.SetTaskService(&taskService);
     files.Walk().SetWindowsFolder(WindowsFolder());
     // The program's own files are no one's settings to re-map.
     files.Walk().AddOwnFolder(ProgramFolderOfExe());
@@ -46,7 +51,7 @@ struct RunAssembly::Impl {
     files.Text().SetEnvironment(&environmentValues);
   }
 
-  // The Windows folder, for the walk's scheduled tasks; empty when unknown.
+  // The Windows folder, whose task files no walk enters; empty when unknown.
   static std::string WindowsFolder() {
     wchar_t buffer[MAX_PATH + 1];
     const UINT length = GetWindowsDirectoryW(buffer, MAX_PATH + 1);
@@ -66,12 +71,15 @@ struct RunAssembly::Impl {
   Win32EnvironmentValues environmentValues;
   Win32UserAccounts accounts;
   Win32ShellMove shell;
+  Win32TaskService taskService;
   PathForms forms;
   WrittenRecord written;
   FileBackupArchive archive;
   UndoStore store;
   ShortcutRewrite shortcuts;
   FileMapping files;
+  TaskBackup taskBackup;
+  TaskWalk tasks;
   RegistryWalk registry;
   FolderMove mover;
   UndoExecution undoer;
@@ -94,6 +102,7 @@ RunParts RunAssembly::Parts() {
   p.archive = &i.archive;
   p.files = &i.files;
   p.registry = &i.registry;
+  p.tasks = &i.tasks;
   p.shortNames = &i.forms;
   p.lock = &i.lock;
   p.environment = &i.environment;
