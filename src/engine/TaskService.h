@@ -41,6 +41,10 @@ struct TaskFailure {
 struct TaskListing {
   std::vector<ScheduledTask> tasks;
   std::vector<TaskFailure> failures;
+  // Set when the service offers no listing of its tasks at all (some
+  // implementations other than Windows' own): nothing failed, nothing was
+  // searched, and the user hears why.
+  std::string unlisted;
 };
 
 struct TaskRead {

@@ -1,5 +1,7 @@
 #include "filemap/TaskWalk.h"
 
+#include <algorithm>
+
 #include "engine/WrittenRecord.h"
 
 void TaskWalk::MapTasks(const SearchTexts& texts) {
@@ -9,6 +11,12 @@ void TaskWalk::MapTasks(const SearchTexts& texts) {
   TaskListing listing = service_.ListTasks();
   // The run goes on without what could not be listed, and says so.
   for (const TaskFailure& f : listing.failures) ctx_.PassOver(f.where, "not searched: " + f.message);
+  if (!listing.unlisted.empty()) {
+    const std::string note = "The Task Scheduler here cannot list its tasks (" + listing.unlisted +
+                             "): no scheduled task was searched.";
+    // Once a run, however many passes it makes.
+    if (std::find(ctx_.notes.begin(), ctx_.notes.end(), note) == ctx_.notes.end()) ctx_.notes.push_back(note);
+  }
   for (const ScheduledTask& task : listing.tasks) {
     if (ctx_.PumpCancelled()) return;
     Visit(task, texts);

@@ -21,7 +21,10 @@ bool FakeTaskService::Remove(const std::string& path) {
   return removed;
 }
 
-TaskListing FakeTaskService::ListTasks() { return {tasks_, listingFailures}; }
+TaskListing FakeTaskService::ListTasks() {
+  if (!unlisted.empty()) return {{}, {}, unlisted};
+  return {tasks_, listingFailures, ""};
+}
 
 TaskRead FakeTaskService::ReadTask(const std::string& path) {
   ++reads[path];

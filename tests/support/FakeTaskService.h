@@ -19,6 +19,7 @@ class FakeTaskService : public TaskService {
   std::string UpdateTask(const std::string& path, const std::string& xml) override;
 
   std::vector<TaskFailure> listingFailures;          // reported by every listing
+  std::string unlisted;                              // set: the service cannot list at all
   std::map<std::string, std::string> refusals;       // path -> why an update is refused
   // How the service keeps a definition it is given (its own form); as given by default.
   std::function<std::string(const std::string&)> storedForm;

@@ -161,7 +161,8 @@ TEST_F(TaskWalkTest, UndoNamesATaskChangedOrDeletedAfterTheRun) {
 }
 
 // A folder that could not be listed is named, the rest searched; the
-// "Entry Found" question names the task, and Skip leaves the whole task.
+// "Entry Found" question names the task, and Skip leaves the whole task. A
+// service that cannot list at all fails nothing and is told of once.
 TEST_F(TaskWalkTest, AFolderNotListedIsNamedAndEachChangeIsOfferedByTask) {
   tasks.listingFailures.push_back({"\\Locked", "Access is denied."});
   ctx.request = MappingRequest{};
@@ -180,6 +181,13 @@ TEST_F(TaskWalkTest, AFolderNotListedIsNamedAndEachChangeIsOfferedByTask) {
   ASSERT_EQ(ctx.passedOver.size(), 1u);
   EXPECT_EQ(ctx.passedOver[0].where, "\\Locked");
   EXPECT_EQ(ctx.passedOver[0].reason, "not searched: Access is denied.");
+
+  tasks.unlisted = "Not implemented.";
+  Map();
+  EXPECT_TRUE(ctx.passedOver.empty());
+  EXPECT_EQ(ctx.notes, (std::vector<std::string>{
+                           "The Task Scheduler here cannot list its tasks (Not implemented.): no scheduled task was "
+                           "searched."}));
 }
 
 TEST(TaskBackupRecord, KeepsTheFirstDefinitionOfEachTaskWholeAndPassesATornLineBy) {

@@ -98,9 +98,12 @@ std::optional<ScheduledTask> TaskOf(IRegisteredTask& registered, std::string& fa
   ComRef<ITaskDefinition> definition;
   ComRef<IPrincipal> principal;
   TASK_LOGON_TYPE logon = TASK_LOGON_NONE;
-  if (FAILED(hr = registered.get_Xml(xml.Out())) || FAILED(hr = registered.get_Definition(definition.Out())) ||
-      FAILED(hr = definition->get_Principal(principal.Out())) || FAILED(hr = principal->get_LogonType(&logon))) {
-    failure = "its definition cannot be read: " + Why(hr);
+  const char* step = "its definition";
+  if (FAILED(hr = registered.get_Xml(xml.Out())) ||
+      (step = "its principal", FAILED(hr = registered.get_Definition(definition.Out()))) ||
+      FAILED(hr = definition->get_Principal(principal.Out())) ||
+      (step = "its logon type", FAILED(hr = principal->get_LogonType(&logon)))) {
+    failure = std::string(step) + " cannot be read: " + Why(hr);
     return std::nullopt;
   }
   task.xml = xml.Text();
@@ -119,6 +122,11 @@ void ListFolder(ITaskFolder& folder, TaskListing& listing) {
   LONG count = 0;
   HRESULT hr = folder.GetTasks(TASK_ENUM_HIDDEN, tasks.Out());
   if (SUCCEEDED(hr)) hr = tasks->get_Count(&count);
+  // A service without a listing (Wine's) has nothing that failed to list.
+  if (hr == E_NOTIMPL) {
+    listing.unlisted = Why(hr);
+    return;
+  }
   if (FAILED(hr)) listing.failures.push_back({where, Why(hr)});
   for (LONG i = 1; i <= count; ++i) {  // counted from 1
     ComRef<IRegisteredTask> registered;
@@ -136,6 +144,10 @@ void ListFolder(ITaskFolder& folder, TaskListing& listing) {
   count = 0;
   hr = folder.GetFolders(0, folders.Out());
   if (SUCCEEDED(hr)) hr = folders->get_Count(&count);
+  if (hr == E_NOTIMPL) {
+    listing.unlisted = Why(hr);
+    return;
+  }
   if (FAILED(hr)) listing.failures.push_back({where, "its folders cannot be listed: " + Why(hr)});
   for (LONG i = 1; i <= count; ++i) {
     ComRef<ITaskFolder> sub;
