@@ -22,6 +22,7 @@ bool FakeTaskService::Remove(const std::string& path) {
 }
 
 TaskListing FakeTaskService::ListTasks() {
+  ++listings;
   if (!unlisted.empty()) return {{}, {}, unlisted};
   return {tasks_, listingFailures, ""};
 }

@@ -24,6 +24,7 @@ class FakeTaskService : public TaskService {
   // How the service keeps a definition it is given (its own form); as given by default.
   std::function<std::string(const std::string&)> storedForm;
   std::map<std::string, int> reads;                  // ReadTask calls per path
+  int listings = 0;                                  // ListTasks calls
   std::vector<std::pair<std::string, std::string>> updates;  // path and definition, each update made
 
  private:

@@ -3,6 +3,8 @@
 // first, undone only where they still hold what the run registered.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/Text.h"
 #include "engine/TaskBackup.h"
 #include "support/PortableRun.h"
@@ -46,6 +48,15 @@ class TaskWalkTest : public ::testing::Test, public PortableRun {
     tasks.storedForm = [](const std::string& xml) { return Replaced(xml, "version=\"1.2\"", "version=\"1.4\""); };
   }
   void Map() { RunRequest(RunMode::MapOnly, kOld, kNew); }
+  // The run asking before each change.
+  void MapAsking() {
+    ctx.request = MappingRequest{};
+    ctx.request.Mode = RunMode::MapOnly;
+    ctx.request.FindText = kOld;
+    ctx.request.ReplaceText = kNew;
+    ctx.stopAndVerify = true;
+    MappingRun(ctx, parts).Run();
+  }
   std::vector<ChangeEntry> OfKind(ChangeKind kind) const {
     std::vector<ChangeEntry> out;
     for (const ChangeEntry& e : ctx.changes)
@@ -78,7 +89,8 @@ TEST_F(TaskWalkTest, ATaskIsRegisteredAgainWhollyBackedUpAndUndoneExactly) {
   EXPECT_EQ(found[1].line, 12);
   EXPECT_EQ(found[0].outcome, ChangeOutcome::Changed);
   EXPECT_EQ(ctx.tally.linkCount, 2);
-  // The search read no task one by one; the apply read only the one listed.
+  // The search listed the tasks once; the apply read only the one its list names.
+  EXPECT_EQ(tasks.listings, 1);
   EXPECT_EQ(tasks.reads.count("\\Other"), 0u);
   EXPECT_GE(tasks.reads[kUpdater], 1);
   // Its old definition is on record, under the run's name.
@@ -140,7 +152,6 @@ TEST_F(TaskWalkTest, WhatCannotBeRegisteredAgainIsNamedAndLeft) {
 
 TEST_F(TaskWalkTest, UndoNamesATaskChangedOrDeletedAfterTheRun) {
   tasks.Add("\\Second", TaskXml(kOld, "C:\\"));
-  ctx.stopAndVerify = true;
   Map();
   ASSERT_EQ(tasks.updates.size(), 2u);
   // Changed by hand, and deleted, after the run.
@@ -165,13 +176,8 @@ TEST_F(TaskWalkTest, UndoNamesATaskChangedOrDeletedAfterTheRun) {
 // service that cannot list at all fails nothing and is told of once.
 TEST_F(TaskWalkTest, AFolderNotListedIsNamedAndEachChangeIsOfferedByTask) {
   tasks.listingFailures.push_back({"\\Locked", "Access is denied."});
-  ctx.request = MappingRequest{};
-  ctx.request.Mode = RunMode::MapOnly;
-  ctx.request.FindText = kOld;
-  ctx.request.ReplaceText = kNew;
-  ctx.stopAndVerify = true;
   ui.replies = {{Answer::Skip}};
-  MappingRun(ctx, parts).Run();
+  MapAsking();
   ASSERT_EQ(ui.questions.size(), 1u);
   EXPECT_EQ(ui.questions[0].key, kScheduledTasksKey);
   EXPECT_EQ(ui.questions[0].value, kUpdater);
@@ -190,6 +196,16 @@ TEST_F(TaskWalkTest, AFolderNotListedIsNamedAndEachChangeIsOfferedByTask) {
                            "searched."}));
 }
 
+// Another program may change the task while the question is up: it is left.
+TEST_F(TaskWalkTest, ATaskChangedWhileTheRunAskedIsLeft) {
+  ui.onAsk = [this] { tasks.Find(kUpdater)->xml = TaskXml(kOld, kOld, "S-1-5-19"); };
+  MapAsking();
+  EXPECT_TRUE(tasks.updates.empty());
+  ASSERT_EQ(ctx.passedOver.size(), 1u);
+  EXPECT_EQ(ctx.passedOver[0].reason, "it was changed by another program while the run waited for an answer");
+  EXPECT_EQ(ctx.tally.linkCount, 0);
+}
+
 TEST(TaskBackupRecord, KeepsTheFirstDefinitionOfEachTaskWholeAndPassesATornLineBy) {
   FakeFileSystem fs;
   fs.AddFolder("C:\\R");
@@ -199,6 +215,7 @@ TEST(TaskBackupRecord, KeepsTheFirstDefinitionOfEachTaskWholeAndPassesATornLineB
   backup.Save("C:\\R\\Undo00000.tasks", "\\a", "what an earlier pass made");
   backup.Save("C:\\R\\Undo00000.tasks", "\\B", "<B/>");
   std::string bytes = fs.ReadWhole("C:\\R\\Undo00000.tasks");
+  EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 3);  // the title and one line per task
   auto saved = ReadTaskBackup(bytes);
   ASSERT_EQ(saved.size(), 2u);
   EXPECT_EQ(saved.at(FoldKey("\\A")).xml, xml);
