@@ -82,6 +82,7 @@ std::string UndoSummaryJson(const std::string& undoName, const UndoCounts& c, in
       .Number("filesRestored", c.files)
       .Number("valuesRestored", c.values)
       .Number("keysRestored", c.keys)
+      .Number("tasksRestored", c.tasks)
       .Flag("movedBack", c.movedBack)
       .Number("alreadyAsBefore", c.already)
       .Texts("left", c.left)

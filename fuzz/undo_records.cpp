@@ -2,16 +2,20 @@
 // backup, both hand-made or damaged, planned against an in-memory registry
 // that holds part of what they name. Properties: the written record's
 // reader never fails; the plan has a verdict for every line; planning again
-// before applying gives the same plan; applying it leaves no key open.
+// before applying gives the same plan; applying it leaves no key open. The
+// task backup's reader, on the same bytes, never fails, and what it reads
+// goes through its writer and back unchanged.
 #include <cstdint>
 #include <string>
 
 #include "FuzzCheck.h"
 #include "core/Error.h"
+#include "engine/TaskBackup.h"
 #include "engine/WrittenRecord.h"
 #include "regmap/RegImport.h"
 #include "regmap/RegRestore.h"
 #include "support/Cp1252.h"
+#include "support/FakeFileSystem.h"
 #include "support/MemoryRegistry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
@@ -21,6 +25,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   const std::string_view record = input.substr(0, cut);
   const std::string_view backup = cut == std::string_view::npos ? std::string_view() : input.substr(cut + 1);
   const WrittenPlaces places = ReadWrittenRecord(record);
+  const auto saved = ReadTaskBackup(record);
+  if (!saved.empty()) {
+    FakeFileSystem fs;
+    fs.AddFolder("C:\\R");
+    TaskBackup writer(fs);
+    for (const auto& [key, task] : saved) writer.Save("C:\\R\\Undo00000.tasks", task.path, task.xml);
+    const auto again = ReadTaskBackup(fs.ReadWhole("C:\\R\\Undo00000.tasks"));
+    FUZZ_CHECK(again.size() == saved.size());
+    for (const auto& [key, task] : saved) FUZZ_CHECK(again.count(key) && again.at(key).xml == task.xml);
+  }
   Cp1252 ansi;
   ParsedRegFile parsed;
   try {

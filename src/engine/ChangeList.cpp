@@ -7,7 +7,8 @@ namespace {
 constexpr const char* kKindWords[] = {"value data",      "value name",         "key path",
                                       "settings line",   "configuration line", "shortcut target",
                                       "shortcut arguments", "shortcut working folder", "moved item",
-                                      "place",           "shortcut icon"};
+                                      "place",           "shortcut icon",      "scheduled task"};
+static_assert(std::size(kKindWords) == kChangeKindCount);
 constexpr const char* kOutcomeWords[] = {"changed", "would change", "left out", "skipped", "passed over"};
 }  // namespace
 
@@ -41,6 +42,15 @@ bool IsRegistryPlace(const ChangeEntry& e) {
     case ChangeKind::Place: return e.where.rfind("HKEY_", 0) == 0;
     default: return false;
   }
+}
+
+bool IsTaskPlace(const ChangeEntry& e) {
+  if (e.kind == ChangeKind::ScheduledTask) return true;
+  // Task paths start at the scheduler's root "\"; files are named from a
+  // drive or a share ("\\server"), never so.
+  return e.kind == ChangeKind::Place &&
+         (e.where == kTaskSchedulerPlace ||
+          (!e.where.empty() && e.where[0] == '\\' && (e.where.size() == 1 || e.where[1] != '\\')));
 }
 
 std::string PlaceText(const ChangeEntry& e) {

@@ -21,7 +21,9 @@ enum class ChangeKind {
   MovedItem,
   Place,  // a whole place passed over before any occurrence in it was known
   ShortcutIcon,  // the file a shortcut takes its icon from (new words go last: stored reports still read)
+  ScheduledTask,  // a line of a scheduled task's definition, changed through the Task Scheduler
 };
+inline constexpr std::size_t kChangeKindCount = static_cast<std::size_t>(ChangeKind::ScheduledTask) + 1;
 
 enum class ChangeOutcome {
   Changed,
@@ -32,7 +34,7 @@ enum class ChangeOutcome {
 };
 
 struct ChangeEntry {
-  std::string where;  // registry key, file path, shortcut path, moved item
+  std::string where;  // registry key, file path, shortcut path, moved item, task path ("\Vendor\Updater")
   std::string value;  // a registry value's name ("" for the default value and for key paths)
   int line = 0;       // a file line's number, from 1; 0 where there are no lines
   ChangeKind kind = ChangeKind::Place;
@@ -59,6 +61,8 @@ bool CountsAsLink(const ChangeEntry& entry);
 bool AddsLink(const ChangeEntry& entry);
 // A registry key or value, or a key passed over; else a file or the moved item.
 bool IsRegistryPlace(const ChangeEntry& entry);
+// A scheduled task, or a task folder or the Task Scheduler passed over.
+bool IsTaskPlace(const ChangeEntry& entry);
 // The place as the list of passed-over places names it: a registry value as
 // "KEY, value "name"" (or (Default)), everything else by its path.
 std::string PlaceText(const ChangeEntry& entry);
@@ -105,6 +109,9 @@ class ChangeSelection {
   bool unlistedLeftOut_ = false;
   std::unordered_multimap<std::size_t, std::size_t> byHash_;  // occurrence hash -> index
 };
+
+// Where a failure of the Task Scheduler as a whole (not reached) is named.
+inline constexpr const char* kTaskSchedulerPlace = "Task Scheduler";
 
 // The reason an occurrence is passed over when the apply finds it otherwise
 // than the search did.

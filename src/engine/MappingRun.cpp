@@ -192,10 +192,18 @@ void MappingRun::ReportNotMet(const ChangeSelection& list) {
 }
 
 void MappingRun::Search(const SearchTexts& texts, Walks walks) {
-  if (parts_.crew && ctx_.FindsOnly() && SearchLaneCount(ctx_, walks.registry, walks.files) > 1)
-    return SearchSideBySide(ctx_, *parts_.crew, texts, walks.registry, walks.files);
-  if (walks.registry) parts_.registry->FindReplaceProcess(texts);
-  if (walks.files) parts_.files->MapFiles(texts);
+  if (parts_.crew && ctx_.FindsOnly() && SearchLaneCount(ctx_, walks.registry, walks.files) > 1) {
+    SearchSideBySide(ctx_, *parts_.crew, texts, walks.registry, walks.files);
+  } else {
+    if (walks.registry) parts_.registry->FindReplaceProcess(texts);
+    if (walks.files) parts_.files->MapFiles(texts);
+  }
+  // The task service is asked on the run's thread, after the other searches.
+  if (walks.tasks && !ctx_.tally.cancelled) parts_.tasks->MapTasks(texts);
+}
+
+MappingRun::Walks MappingRun::FileWalks() const {
+  return {false, ctx_.targets.HasFileTargets(), ctx_.targets.configFiles && parts_.tasks};
 }
 
 void MappingRun::Pass(const SearchTexts& texts, Walks walks) {
@@ -260,19 +268,19 @@ void MappingRun::Apply(const SearchTexts& texts, Walks walks, ChangeSelection& l
     ChangeSelection* outer;
     ~ListScope() { ctx.selection = outer; }
   } scope{ctx_, std::exchange(ctx_.selection, &list)};
-  // The registry's places and the files', each in the list's order; what the
-  // search passed over and what the list leaves out at a place the apply
-  // does not go to are recorded as they are.
-  std::vector<std::string> places[2];
+  // The registry's places, the files' and the tasks', each in the list's
+  // order; what the search passed over and what the list leaves out at a
+  // place the apply does not go to are recorded as they are.
+  const auto partOf = [](const ChangeEntry& e) { return IsRegistryPlace(e) ? 0 : IsTaskPlace(e) ? 2 : 1; };
+  std::vector<std::string> places[3];
   std::unordered_set<std::string> visited;
   const std::vector<ChangeEntry>& listed = list.Listed();
   for (std::size_t i = 0; i < listed.size(); ++i)
-    if (list.Ticked(i) && visited.insert(listed[i].where).second)
-      places[IsRegistryPlace(listed[i]) ? 0 : 1].push_back(listed[i].where);
-  for (int part = 0; part < 2; ++part) {
+    if (list.Ticked(i) && visited.insert(listed[i].where).second) places[partOf(listed[i])].push_back(listed[i].where);
+  for (int part = 0; part < 3; ++part) {
     for (std::size_t i = 0; i < listed.size(); ++i) {
       const ChangeEntry& e = listed[i];
-      if (e.kind == ChangeKind::MovedItem || IsRegistryPlace(e) != (part == 0) || list.Ticked(i)) continue;
+      if (e.kind == ChangeKind::MovedItem || partOf(e) != part || list.Ticked(i)) continue;
       if (!CountsAsLink(e)) {
         ctx_.Record(e);
       } else if (!visited.count(e.where)) {
@@ -288,6 +296,9 @@ void MappingRun::Apply(const SearchTexts& texts, Walks walks, ChangeSelection& l
     } else if (part == 1 && walks.files) {
       ctx_.progress.phase = "Changing files";
       parts_.files->MapListedFiles(texts, places[part]);
+    } else if (part == 2 && walks.tasks) {
+      ctx_.progress.phase = "Changing scheduled tasks";
+      parts_.tasks->MapListedTasks(texts, places[part]);
     }
   }
   ReportNotMet(list);
@@ -307,7 +318,9 @@ void MappingRun::MapOnce(const std::string& oldShort) {
   SearchTexts texts{r.FindText, r.ReplaceText, oldShort, newShort, RuleFor(r.FindText, r.Substring)};
   texts.newShortAfterMove = newShortAfterMove;
   const std::size_t firstEntry = ctx_.changes.size();
-  Pass(texts, {ctx_.targets.registry, ctx_.targets.HasFileTargets()});
+  Walks walks = FileWalks();
+  walks.registry = ctx_.targets.registry;
+  Pass(texts, walks);
   for (std::size_t i = firstEntry; i < ctx_.changes.size(); ++i)
     if (ctx_.changes[i].reason == kShortFormAfterMove) {
       ctx_.notes.push_back(kShortFormAfterMoveNote);
@@ -345,7 +358,7 @@ void MappingRun::SwitchPasses(Walks walks) {
 
 void MappingRun::DoSwitch() {
   if (ctx_.targets.registry) SwitchPasses({true, false});
-  if (ctx_.targets.HasFileTargets()) SwitchPasses({false, true});
+  if (const Walks files = FileWalks(); files.files || files.tasks) SwitchPasses(files);
   if (ctx_.selection && !ctx_.preview) ReportNotMet(*ctx_.selection);
   parts_.undo->RebuildList();
 }

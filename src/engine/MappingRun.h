@@ -39,6 +39,8 @@ struct RunParts {
   // Optional: walkers for searches side by side (the registry, each drive);
   // without it a run's searches go one after the other.
   SearchCrew* crew = nullptr;
+  // Optional: the scheduled tasks, searched with the configuration files.
+  TaskMapper* tasks = nullptr;
 };
 
 class MappingRun {
@@ -66,7 +68,10 @@ class MappingRun {
   struct Walks {
     bool registry = false;
     bool files = false;
+    bool tasks = false;
   };
+  // The walks the run's targets ask for.
+  Walks FileWalks() const;
   void SwitchPasses(Walks walks);
   // A preview only searches. A run searches, then applies what its search
   // found (after a review, what the review ticked) at those places alone.

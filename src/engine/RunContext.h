@@ -18,7 +18,7 @@ struct Targets {
   bool settingsFiles = true;
   bool shortcuts = true;
   bool allFiles = false;
-  bool configFiles = true;  // .json, .xml ... and the scheduled tasks (see filemap)
+  bool configFiles = true;  // .json, .xml ... and the scheduled tasks (filemap/TaskWalk)
   bool HasFileTargets() const { return settingsFiles || shortcuts || allFiles || configFiles; }
 };
 

@@ -90,6 +90,14 @@ class SearchCrew {
   virtual std::unique_ptr<SearchWalkers> WalkersFor(RunContext& ctx) = 0;
 };
 
+class TaskMapper {
+ public:
+  virtual ~TaskMapper() = default;
+  virtual void MapTasks(const SearchTexts& texts) = 0;
+  // Each task named ("\Vendor\Updater"), in order.
+  virtual void MapListedTasks(const SearchTexts& texts, const std::vector<std::string>& paths) = 0;
+};
+
 class ShortNames {
  public:
   virtual ~ShortNames() = default;

@@ -33,6 +33,7 @@ struct UndoCounts {
   int already = 0; // places already as before the run
   bool movedBack = false;
   std::vector<std::string> left;  // each place or part not undone, with why
+  int tasks = 0;   // scheduled tasks registered back
 };
 
 class UndoExecutor {

@@ -6,46 +6,14 @@
 #include "core/FileSystem.h"
 #include "core/Sha256.h"
 #include "core/Text.h"
+#include "engine/RecordFields.h"
 
 namespace {
-std::string Escape(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '%': out += "%25"; break;
-      case '\t': out += "%09"; break;
-      case '\r': out += "%0D"; break;
-      case '\n': out += "%0A"; break;
-      case '\0': out += "%00"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
-
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
-}
-
-std::optional<std::string> Unescape(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '%') {
-      out += text[i];
-      continue;
-    }
-    if (i + 2 >= text.size()) return std::nullopt;
-    const int hi = HexValue(text[i + 1]), lo = HexValue(text[i + 2]);
-    if (hi < 0 || lo < 0) return std::nullopt;
-    out += char(hi * 16 + lo);
-    i += 2;
-  }
-  return out;
 }
 
 std::string Hex(std::string_view bytes) {
@@ -81,40 +49,33 @@ std::optional<std::uint64_t> Number(std::string_view digits) {
   return n;
 }
 
-std::vector<std::string_view> Fields(std::string_view line) {
-  std::vector<std::string_view> fields;
-  for (std::size_t start = 0;;) {
-    const std::size_t tab = line.find('\t', start);
-    fields.push_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
-    if (tab == std::string_view::npos) return fields;
-    start = tab + 1;
-  }
-}
-
 // One line read; nullopt for a line that is not whole or not known.
 struct Line {
   std::optional<FileWrite> file;
+  bool task = false;  // the file write names a scheduled task
   std::optional<RegistryWrite> registry;
   bool withdrawn = false;
 };
 
 std::optional<Line> ParseLine(std::string_view text) {
-  const std::vector<std::string_view> f = Fields(text);
+  const std::vector<std::string_view> f = RecordFields(text);
   Line line;
   std::vector<std::string> u;
   for (std::size_t i = 1; i < f.size(); ++i) {
-    auto s = Unescape(f[i]);
+    auto s = UnescapeRecordField(f[i]);
     if (!s) return std::nullopt;
     u.push_back(std::move(*s));
   }
   if (f[0] == "withdrawn" && u.empty()) {
     line.withdrawn = true;
-  } else if (f[0] == "file" && u.size() == 2 && u[1] == "pending") {
+  } else if ((f[0] == "file" || f[0] == "task") && u.size() == 2 && u[1] == "pending") {
     line.file = FileWrite{u[0], "", 0};
-  } else if (f[0] == "file" && u.size() == 3) {
+    line.task = f[0] == "task";
+  } else if ((f[0] == "file" || f[0] == "task") && u.size() == 3) {
     const auto size = Number(u[2]);
     if (!size || u[1].size() != 64) return std::nullopt;
     line.file = FileWrite{u[0], u[1], *size};
+    line.task = f[0] == "task";
   } else if ((f[0] == "value" && u.size() == 4) || (f[0] == "rename" && u.size() == 5)) {
     const bool rename = f[0] == "rename";
     const auto type = Number(u[rename ? 3 : 2]);
@@ -143,19 +104,7 @@ std::optional<Line> ParseLine(std::string_view text) {
 
 WrittenPlaces ReadWrittenRecord(std::string_view bytes) {
   std::vector<Line> lines;
-  std::size_t at = 0;
-  bool first = true;
-  while (at < bytes.size()) {
-    const std::size_t end = bytes.find('\n', at);
-    if (end == std::string_view::npos) break;  // torn: its write never happened
-    std::string_view text = bytes.substr(at, end - at);
-    at = end + 1;
-    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
-    if (first) {
-      first = false;
-      continue;  // the title
-    }
-    if (text.empty()) continue;
+  for (std::string_view text : RecordLines(bytes)) {
     const std::optional<Line> line = ParseLine(text);
     if (!line) continue;
     if (line->withdrawn) {
@@ -166,7 +115,7 @@ WrittenPlaces ReadWrittenRecord(std::string_view bytes) {
   }
   WrittenPlaces places;
   for (Line& line : lines) {
-    if (line.file) places.files[FoldKey(line.file->path)] = std::move(*line.file);
+    if (line.file) (line.task ? places.tasks : places.files)[FoldKey(line.file->path)] = std::move(*line.file);
     if (line.registry) places.registry.push_back(std::move(*line.registry));
   }
   return places;
@@ -187,7 +136,7 @@ void WrittenRecord::Append(const std::vector<std::string>& fields, int counts) {
   std::string line;
   for (std::size_t i = 0; i < fields.size(); ++i) {
     if (i) line += '\t';
-    line += i ? Escape(fields[i]) : fields[i];
+    line += i ? EscapeRecordField(fields[i]) : fields[i];
   }
   line += "\r\n";
   // Gone since the run began: a fresh record would leave out what was
@@ -220,6 +169,12 @@ void WrittenRecord::FileWritten(const std::string& path) {
     return;  // the pending line stands: the undo restores it unless it holds its old bytes
   }
   Append({"file", path, Sha256Hex(content), std::to_string(content.size())}, 0);
+}
+
+void WrittenRecord::TaskPending(const std::string& taskPath) { Append({"task", taskPath, "pending"}, 1); }
+
+void WrittenRecord::TaskWritten(const std::string& taskPath, std::string_view definition) {
+  Append({"task", taskPath, Sha256Hex(definition), std::to_string(definition.size())}, 0);
 }
 
 void WrittenRecord::Value(const std::string& key, const std::string& name, std::uint32_t type,

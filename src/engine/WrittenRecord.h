@@ -12,10 +12,13 @@
 //   value<TAB>key<TAB>name<TAB>type<TAB>hex data
 //   rename<TAB>key<TAB>old name<TAB>new name<TAB>type<TAB>hex data (the data now under the new name)
 //   key<TAB>old key<TAB>new key         a key moved with its subtree
+//   task<TAB>\path<TAB>pending            a scheduled task about to be registered again
+//   task<TAB>\path<TAB>sha256<TAB>size    its definition (UTF-8 XML) as the service gives it back after
 //   withdrawn                            the write the line before announced was not made
 //
 // Fields escape "%", tab, CR, LF and NUL as %25, %09, %0D, %0A, %00. Keys are
-// full names ("HKEY_CURRENT_USER\Software\App"), as the registry backup names them.
+// full names ("HKEY_CURRENT_USER\Software\App"), as the registry backup names them;
+// tasks by their path in the Task Scheduler ("\Vendor\Updater").
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -27,9 +30,12 @@ class FileSystem;
 
 inline constexpr const char* kWrittenRecordTitle = "Ostrivane written record 1";
 inline constexpr const char* kWrittenRecordExtension = ".after";
+// The old definitions of the scheduled tasks a run registered again.
+inline constexpr const char* kTaskBackupExtension = ".tasks";
 // Every record file of an undo entry: the move record, the registry backup,
-// the file archive, the change report and the written record.
-inline constexpr const char* kRecordExtensions[] = {".bat", ".reg", ".zip", ".log", kWrittenRecordExtension};
+// the file archive, the change report, the written record and the task backup.
+inline constexpr const char* kRecordExtensions[] = {".bat", ".reg", ".zip", ".log", kWrittenRecordExtension,
+                                                    kTaskBackupExtension};
 
 struct FileWrite {
   std::string path;
@@ -50,7 +56,8 @@ struct RegistryWrite {
 struct WrittenPlaces {
   std::map<std::string, FileWrite> files;  // by FoldKey of the path; the last write of each
   std::vector<RegistryWrite> registry;     // in the order made
-  bool Empty() const { return files.empty() && registry.empty(); }
+  std::map<std::string, FileWrite> tasks;  // by FoldKey of the task's path, as files are
+  bool Empty() const { return files.empty() && registry.empty() && tasks.empty(); }
 };
 
 // Reads a record; a line torn as it was written (no line end) announced a
@@ -71,6 +78,10 @@ class WrittenRecord {
   void FilePending(const std::string& path);
   // After a pending write: what the file now holds, read back.
   void FileWritten(const std::string& path);
+  // A task's definition is registered again by the service, which keeps it
+  // in its own form: announced first, then said as it reads back.
+  void TaskPending(const std::string& taskPath);
+  void TaskWritten(const std::string& taskPath, std::string_view definition);
   void Value(const std::string& key, const std::string& name, std::uint32_t type, const std::string& data);
   void ValueRename(const std::string& key, const std::string& oldName, const std::string& newName, std::uint32_t type,
                    const std::string& data);

@@ -113,10 +113,10 @@ void FileWalk::MapFiles(const SearchTexts& texts) {
   }
 }
 
-bool FileWalk::Picked(const std::string& folder, std::string_view name) const {
+bool FileWalk::Picked(std::string_view name) const {
   const Targets& t = ctx_.targets;
   return t.allFiles || (t.settingsFiles && MatchesMask("*.ini", name)) || (t.shortcuts && MatchesMask("*.lnk", name)) ||
-         (t.configFiles && (IsTasksFolder(folder) || IsConfigurationFileName(name)));
+         (t.configFiles && IsConfigurationFileName(name));
 }
 
 bool FileWalk::Openable(const DirEntry& e) {
@@ -125,8 +125,8 @@ bool FileWalk::Openable(const DirEntry& e) {
   return !IsDots(e.name) && !e.IsFolder() && !(e.attributes & kAttrReparsePoint) && !IsReplaceTempName(e.name);
 }
 
-std::uint64_t FileWalk::SizeLimit(const std::string& folder, std::string_view name) const {
-  const bool configuration = ctx_.targets.configFiles && (IsTasksFolder(folder) || IsConfigurationFileName(name));
+std::uint64_t FileWalk::SizeLimit(std::string_view name) const {
+  const bool configuration = ctx_.targets.configFiles && IsConfigurationFileName(name);
   return configuration && !IsShortcutName(name) ? kMaxConfigurationSize : kMaxRewriteSize;
 }
 
@@ -144,7 +144,7 @@ bool FileWalk::LooksLikeText(const std::string& folder, const DirEntry& e) {
 
 void FileWalk::Visit(const std::string& folder, const DirEntry& e, const SearchTexts& texts) {
   if (!LooksLikeText(folder, e)) return;
-  const std::uint64_t limit = SizeLimit(folder, e.name);
+  const std::uint64_t limit = SizeLimit(e.name);
   if (e.size < limit) return Rewrite(folder + e.name, e.name, texts);
   ChangeEntry skipped;
   skipped.where = folder + e.name;
@@ -162,8 +162,8 @@ void FileWalk::Rewrite(const std::string& path, const std::string& name, const S
 }
 
 std::string FileWalk::ListedFileRefusal(const std::string& folder, const std::string& name) const {
-  if (folder.empty() || IsOwnFolder(folder)) return "it is none of the files a run changes";
-  if (!Picked(folder, name)) return "the run's targets do not take files of its kind";
+  if (folder.empty() || IsOwnFolder(folder) || IsTasksFolder(folder)) return "it is none of the files a run changes";
+  if (!Picked(name)) return "the run's targets do not take files of its kind";
   return {};
 }
 
@@ -185,7 +185,7 @@ void FileWalk::MapListedFiles(const SearchTexts& texts, const std::vector<std::s
     if (l.refusal.empty()) {
       const std::optional<DirEntry> entry = fs_.LookUp(path);
       l.gone = !entry;
-      if (entry && (!Openable(*entry) || entry->size >= SizeLimit(l.folder, l.name)))
+      if (entry && (!Openable(*entry) || entry->size >= SizeLimit(l.name)))
         l.refusal = "it is no longer a file the run opens (a link, a folder, or too large)";
       else if (entry && !IsShortcutName(l.name))
         textFiles.push_back(path);
@@ -240,15 +240,11 @@ bool FileWalk::VisitFolderFiles(const std::string& folder, const Entries& entrie
   if (ctx_.PumpCancelled()) return false;
   if (t.shortcuts) VisitFiles(folder, entries, asShortcut, texts);
   if (ctx_.PumpCancelled()) return false;
-  if (t.configFiles) {
-    const bool tasks = IsTasksFolder(folder);
+  if (t.configFiles)
     VisitFiles(
         folder, entries,
-        [&](std::string_view name) {
-          return (tasks || IsConfigurationFileName(name)) && !asSettings(name) && !asShortcut(name);
-        },
+        [&](std::string_view name) { return IsConfigurationFileName(name) && !asSettings(name) && !asShortcut(name); },
         texts);
-  }
   return !ctx_.PumpCancelled();
 }
 
@@ -257,7 +253,7 @@ void FileWalk::VisitFiles(const std::string& folder, const Entries& entries, Pic
   // The undo records hold the old text on purpose: re-mapping them would
   // make undo restore the wrong values. So every file of a records folder
   // stays as it is, whatever its name, and so do the run's temporary files.
-  const bool own = IsOwnFolder(folder);
+  const bool own = IsOwnFolder(folder) || IsTasksFolder(folder);
   for (const DirEntry& e : entries) {
     if (!picks(std::string_view(e.name))) continue;
     if (ctx_.PumpCancelled()) return;
@@ -274,6 +270,7 @@ void FileWalk::WalkFolder(const std::string& folder, const Entries& entries, con
     if (IsDots(e.name) || !e.IsFolder() || (e.attributes & kAttrReparsePoint)) continue;
     if (IsVolumeOwnFolder(folder, e.name)) continue;
     const std::string sub = folder + e.name + "\\";
+    if (IsTasksFolder(sub)) continue;
     const Entries subEntries = List(sub);
     if (!VisitFolderFiles(sub, subEntries, texts)) return;
     WalkFolder(sub, subEntries, texts);

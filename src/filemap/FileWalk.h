@@ -61,9 +61,11 @@ class FileWalk : public FileMapper {
   // unless the request asks for plain text), with the short forms this
   // walk's ShortNames gives them.
   SearchTexts TextsFor(const std::string& oldText, const std::string& newText);
-  // The Windows folder: every file below its System32\Tasks (the scheduled
-  // tasks, XML without an extension) is a configuration file. Unset, no
-  // folder is taken for it.
+  // The Windows folder. Its System32\Tasks holds the Task Scheduler's files
+  // of the scheduled tasks, which Windows does not run them from (on some
+  // versions an edited one makes its task refuse to run): they are changed
+  // through the service (TaskWalk), and no walk enters that folder, whatever
+  // the targets. Unset, no folder is taken for it.
   void SetWindowsFolder(const std::string& windowsFolder);
   // A folder whose files no walk touches, whatever the targets, besides the
   // records folder (ctx.programFolder): an earlier records folder, the
@@ -80,15 +82,16 @@ class FileWalk : public FileMapper {
   // The entries `picks` takes, in the listing's order.
   template <class Picks>
   void VisitFiles(const std::string& folder, const Entries& entries, Picks picks, const SearchTexts& texts);
+  // The Task Scheduler's folder of task files, or one below it.
   bool IsTasksFolder(const std::string& folder) const;
   // Why a file a list names is no file for this run to change; empty when it is.
   std::string ListedFileRefusal(const std::string& folder, const std::string& name) const;
-  // Whether the targets pick a file of that name in that folder.
-  bool Picked(const std::string& folder, std::string_view name) const;
+  // Whether the targets pick a file of that name.
+  bool Picked(std::string_view name) const;
   // A file the walk opens: no link, no folder, no temporary file of its own.
   static bool Openable(const DirEntry& e);
   // The size at which the file is too large for the target that picks it.
-  std::uint64_t SizeLimit(const std::string& folder, std::string_view name) const;
+  std::uint64_t SizeLimit(std::string_view name) const;
   // A picked file that stands or falls by its content (a dotfile): whether
   // its start holds no NUL byte. One that cannot be read is taken, so that
   // the rewriting names why.

@@ -154,13 +154,11 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts
     return;
   }
   const std::string_view text = decoded->Text();
-  syntax.asciiEscapes = EscapesBeyondAscii(text);
-  const Spellings& spellings = spellings_.For(texts, syntax);
-  const Spellings::Family family = spellings.Choose(text);
-  std::optional<VariablesExpanded> behind;
-  if (environment) behind.emplace(spellings, text, *environment);
-  const VariablesExpanded* const variables = behind ? &*behind : nullptr;
-  const Rewrite first = NextRewrite(spellings, family, text, 0, variables);
+  TextSearch search;
+  BeginSearch(search, path, text, texts, syntax);
+  const Spellings& spellings = *search.spellings;
+  const Spellings::Family& family = search.family;
+  const Rewrite& first = search.first;
   if (!first.found()) return;
   // Known before the user is asked anything: a file whose encoding lacks a
   // character of the new text is left as it is rather than damaged.
@@ -174,8 +172,9 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts
 
   int changes = 0;
   const std::size_t firstEntry = ctx_.changes.size();
-  std::string replaced =
-      Replace(path, text, spellings, family, first, variables, IsMarkup(path, text), changes);
+  const ChangeKind kind = ReadThroughProfileFunctions(path) ? ChangeKind::SettingsLine : ChangeKind::ConfigurationLine;
+  std::string replaced = Replace(path, text, spellings, family, first, search.variables ? &*search.variables : nullptr,
+                                 IsMarkup(path, text), kind, changes);
   if (changes == 0 || ctx_.FindsOnly()) return;
   // The changes recorded are not made after all.
   const auto giveUp = [&](const std::string& reason) { ctx_.PassOverSince(firstEntry, path, reason); };
@@ -201,6 +200,35 @@ void TextFileRewrite::BeforeRewrites(const std::vector<std::string>& paths) {
   if (!ctx_.FindsOnly()) backup_.BackupFiles(paths);
 }
 
+void TextFileRewrite::BeginSearch(TextSearch& search, const std::string& path, std::string_view text,
+                                  const SearchTexts& texts, TextSyntax syntax) {
+  syntax.asciiEscapes = EscapesBeyondAscii(text);
+  search.spellings = &spellings_.For(texts, syntax);
+  search.family = search.spellings->Choose(text);
+  if (EnvironmentValues* const environment = EnvironmentFor(path, texts))
+    search.variables.emplace(*search.spellings, text, *environment);
+  search.first = NextRewrite(*search.spellings, search.family, text, 0,
+                             search.variables ? &*search.variables : nullptr);
+}
+
+std::optional<std::string> TextFileRewrite::RewriteText(const std::string& place, std::string_view text,
+                                                        const SearchTexts& texts, ChangeKind kind) {
+  TextSearch search;
+  BeginSearch(search, place, text, texts, SyntaxOfFile(place));
+  if (!search.first.found()) return std::nullopt;
+  int changes = 0;
+  std::string replaced = Replace(place, text, *search.spellings, search.family, search.first,
+                                 search.variables ? &*search.variables : nullptr, IsMarkup(place, text), kind, changes);
+  if (changes == 0) return std::nullopt;
+  return replaced;
+}
+
+bool TextFileRewrite::HoldsOccurrence(const std::string& place, std::string_view text, const SearchTexts& texts) {
+  TextSearch search;
+  BeginSearch(search, place, text, texts, SyntaxOfFile(place));
+  return search.first.found();
+}
+
 std::optional<std::string> TextFileRewrite::ChangedSinceRead(const std::string& path, const std::string& original) {
   try {
     if (fs_.ReadWhole(path) == original) return std::nullopt;
@@ -224,7 +252,8 @@ EnvironmentValues* TextFileRewrite::EnvironmentFor(const std::string& path, cons
 
 std::string TextFileRewrite::Replace(const std::string& path, std::string_view text, const Spellings& spellings,
                                      const Spellings::Family& family, const Rewrite& first,
-                                     const VariablesExpanded* variables, bool markup, int& changes) {
+                                     const VariablesExpanded* variables, bool markup, ChangeKind kind,
+                                     int& changes) {
   // Built from left to right: `out` holds the text up to `cursor` with its
   // occurrences replaced, so inserted text is never searched again.
   std::string out;
@@ -232,9 +261,9 @@ std::string TextFileRewrite::Replace(const std::string& path, std::string_view t
   std::size_t cursor = 0;
   // A match may be longer or shorter than its form: a letter's other case
   // can take another number of bytes. Each is replaced in its own spelling.
-  const ChangeKind kind = ReadThroughProfileFunctions(path) ? ChangeKind::SettingsLine : ChangeKind::ConfigurationLine;
   int lineNumber = 1;
   std::size_t counted = 0;  // line ends before it are in lineNumber
+  bool skipping = false;    // answered Skip: the rest of the place stays as it is
   for (Rewrite m = first; m.found(); m = NextRewrite(spellings, family, text, cursor, variables)) {
     const std::size_t pos = m.pos;
     std::string_view newForm = m.newText;
@@ -252,20 +281,35 @@ std::string TextFileRewrite::Replace(const std::string& path, std::string_view t
     replacedLine.replace(pos - std::size_t(line.data() - text.data()), m.length, newForm);
     ChangeEntry entry{path, "", lineNumber, kind, std::string(line), replacedLine, ChangeOutcome::WouldChange,
                       spellings.NoteOn(m.shortForm)};
-    if (!ctx_.Chosen(entry)) {
+    const auto leave = [&] {
       out.append(text.substr(cursor, pos + m.length - cursor));
       cursor = pos + m.length;
+    };
+    if (!ctx_.Chosen(entry)) {
+      leave();
+      continue;
+    }
+    // Skip leaves every further occurrence of the place too: each is named
+    // as skipped, not as one the apply failed to meet.
+    if (skipping) {
+      entry.outcome = ChangeOutcome::Skipped;
+      ctx_.Record(std::move(entry));
+      leave();
       continue;
     }
     if (VerificationOn(ctx_)) {
       std::string current = out;
       current.append(text.substr(cursor));
       const std::size_t at = out.size() + (pos - cursor);
-      if (OfferChange(ctx_, FileChangeQuestion(path, current, at, m.length, newForm), WalkKind::Files) !=
-          Answer::Replace) {
+      Question question = FileChangeQuestion(path, current, at, m.length, newForm);
+      if (kind == ChangeKind::ScheduledTask) question.key = kScheduledTasksKey;
+      if (OfferChange(ctx_, question, WalkKind::Files) != Answer::Replace) {
         entry.outcome = ChangeOutcome::Skipped;
         ctx_.Record(std::move(entry));
-        break;
+        if (ctx_.tally.cancelled) break;
+        skipping = true;
+        leave();
+        continue;
       }
     }
     if (!ctx_.FindsOnly())

@@ -18,6 +18,7 @@
 #include "filemap/Rewriters.h"
 
 inline constexpr const char* kSettingFilesKey = "Setting Files";
+inline constexpr const char* kScheduledTasksKey = "Scheduled Tasks";
 
 // The "Entry Found" excerpts for an occurrence at `pos` of `oldLen` bytes in
 // the UTF-8 `text`: from up to 10 characters before it to the end, and the
@@ -34,6 +35,14 @@ class TextFileRewrite : public TextFileRewriter {
   void RewriteTextFile(const std::string& path, const SearchTexts& texts) override;
   // An apply's files are backed up together before the first is rewritten.
   void BeforeRewrites(const std::vector<std::string>& paths) override;
+  // A text that is no file (a scheduled task's definition, named by its
+  // `place`), searched as a file of its syntax is: each occurrence recorded
+  // as `kind` and, outside a search, offered when the run asks. The text
+  // with those taken replaced; nullopt when none is.
+  std::optional<std::string> RewriteText(const std::string& place, std::string_view text, const SearchTexts& texts,
+                                         ChangeKind kind);
+  // Whether the text holds an occurrence; nothing is recorded.
+  bool HoldsOccurrence(const std::string& place, std::string_view text, const SearchTexts& texts);
   // The variables behind %NAME% (and $env:NAME in PowerShell scripts), to
   // find the old path where a file names it through one; none by default.
   void SetEnvironment(EnvironmentValues* environment) { environment_ = environment; }
@@ -43,7 +52,17 @@ class TextFileRewrite : public TextFileRewriter {
   // on; `changes` counts them. In `markup` a new "&" is written as "&amp;".
   std::string Replace(const std::string& path, std::string_view text, const Spellings& spellings,
                       const Spellings::Family& family, const Rewrite& first, const VariablesExpanded* variables,
-                      bool markup, int& changes);
+                      bool markup, ChangeKind kind, int& changes);
+  // One decoded text's search: its spellings, its variables and its first
+  // occurrence (not found when it holds none).
+  struct TextSearch {
+    const Spellings* spellings = nullptr;
+    Spellings::Family family;
+    std::optional<VariablesExpanded> variables;
+    Rewrite first;
+  };
+  void BeginSearch(TextSearch& search, const std::string& path, std::string_view text, const SearchTexts& texts,
+                   TextSyntax syntax);
   // Why the file no longer holds what was read (the user having possibly
   // taken minutes over the questions); nullopt when it still does.
   // The variables the file is read with, or none.

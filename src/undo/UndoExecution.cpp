@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/RunLock.h"
+#include "engine/TaskBackup.h"
 #include "engine/WrittenRecord.h"
 #include "core/Error.h"
 #include "core/Ini.h"
@@ -38,7 +39,7 @@ struct UndoExecution::Undo {
   std::string from, to, created, phase;
   bool moveBack = false, interrupted = false, itemThere = false, alreadyHome = false, missing = false;
   std::string home;
-  int files = 0, values = 0, keys = 0, already = 0;
+  int files = 0, values = 0, keys = 0, tasks = 0, already = 0;
   bool movedBack = false;
   std::vector<std::string> changed;   // places left because they changed after the run
   std::vector<std::string> problems;  // everything else not undone
@@ -72,8 +73,9 @@ std::string UndoExecution::UndoEntry(const std::string& name, bool force) {
   RestoreFiles(u);
   MoveBack(u);
   RestoreRegistry(u);
+  RestoreTasks(u);
   changedSinceRun_ = int(u.changed.size());
-  counts_ = UndoCounts{u.files, u.values, u.keys, u.already, u.movedBack, u.changed};
+  counts_ = UndoCounts{u.files, u.values, u.keys, u.already, u.movedBack, u.changed, u.tasks};
   counts_.left.insert(counts_.left.end(), u.problems.begin(), u.problems.end());
 
   // The entry's change report keeps what this undo did, in full.
@@ -265,6 +267,80 @@ void UndoExecution::RestoreRegistry(Undo& u) {
   }
 }
 
+void UndoExecution::RestoreTasks(Undo& u) {
+  const std::string record = u.base + kTaskBackupExtension;
+  const bool ranWroteTasks = u.written && !u.written->tasks.empty();
+  if (!fs_.FileExists(record)) {
+    if (ranWroteTasks)
+      u.problems.push_back(std::to_string(u.written->tasks.size()) +
+                           " scheduled task(s) were not restored: the task backup " + record + " is missing.");
+    return;
+  }
+  std::map<std::string, SavedTask> saved;
+  try {
+    saved = ReadTaskBackup(fs_.ReadWhole(record));
+  } catch (const Error& e) {
+    u.problems.push_back("The task backup " + record + " cannot be read: " + e.what());
+    return;
+  }
+  for (const auto& [key, task] : saved) {
+    // Saved, then the change was refused or failed: the run never changed it.
+    if (u.written && !u.written->tasks.count(key)) continue;
+    if (RestoreTask(u, task.path, task.xml)) {
+      ++u.tasks;
+      u.undone.push_back("Scheduled task " + task.path + " was restored.");
+    }
+  }
+  if (u.written)
+    for (const auto& [key, w] : u.written->tasks)
+      if (!saved.count(key))
+        u.problems.push_back("Scheduled task " + w.path + " was not restored: its backup is missing from " + record +
+                             ".");
+}
+
+bool UndoExecution::RestoreTask(Undo& u, const std::string& path, const std::string& savedXml) {
+  const std::string task = "Scheduled task " + path;
+  if (!tasks_) {
+    u.problems.push_back(task + " was not restored: the Task Scheduler is not available.");
+    return false;
+  }
+  const TaskRead now = tasks_->ReadTask(path);
+  if (now.state == TaskRead::State::Failed) {
+    u.problems.push_back(task + " was not restored: it cannot be read to see whether it changed after the run (" +
+                         now.failure + ").");
+    return false;
+  }
+  // Made again, it would run under an account no one chose anew: what was
+  // deleted stays deleted, also in a forced undo (so it is no place a force
+  // would give back).
+  if (now.state == TaskRead::State::Missing) {
+    u.problems.push_back(task + " was deleted after the run: not created again." + LaterEntries(u, path, "", ""));
+    return false;
+  }
+  if (now.task.xml == savedXml) {
+    ++u.already;
+    return false;
+  }
+  // Records without a written record restore as earlier builds did; a
+  // pending write is the run's own doing.
+  bool asRunWrote = true;
+  if (u.written) {
+    const FileWrite& ran = u.written->tasks.at(FoldKey(path));
+    asRunWrote = ran.sha256.empty() || (now.task.xml.size() == ran.size && Sha256Hex(now.task.xml) == ran.sha256);
+  }
+  if (!asRunWrote && !u.force) {
+    u.changed.push_back(task + " was changed after the run (it holds neither what the run wrote nor what it held "
+                               "before): left as it is." +
+                        LaterEntries(u, path, "", ""));
+    return false;
+  }
+  if (const std::string failure = tasks_->UpdateTask(path, savedXml); !failure.empty()) {
+    u.problems.push_back(task + " could not be restored: " + failure);
+    return false;
+  }
+  return true;
+}
+
 std::string UndoExecution::LaterEntries(Undo& u, const std::string& file, const std::string& key,
                                         const std::string& valueName) {
   // The list runs oldest first: every entry after this one ran later.
@@ -297,7 +373,8 @@ std::string UndoExecution::LaterEntries(Undo& u, const std::string& file, const 
     bool touched = false;
     // A later move of the item, or of a folder holding the file, changed it too.
     if (!file.empty())
-      touched = p.files.count(FoldKey(file)) > 0 || (!movedFrom.empty() && IsWithin(file, movedFrom));
+      touched = p.files.count(FoldKey(file)) > 0 || p.tasks.count(FoldKey(file)) > 0 ||
+                (!movedFrom.empty() && IsWithin(file, movedFrom));
     for (const RegistryWrite& w : p.registry) {
       if (key.empty() || touched) break;
       if (w.kind == RegistryWrite::Kind::KeyMove)
@@ -326,8 +403,9 @@ std::string UndoExecution::ClosingMessage(const Undo& u) const {
     if (u.keys > 0) message += Counted(u.keys, "registry key", "registry keys");
     message += " restored.";
   }
+  if (u.tasks > 0) message += "\n" + Counted(u.tasks, "scheduled task", "scheduled tasks") + " restored.";
   if (u.movedBack) message += "\n" + u.to + " was moved back to " + u.from + ".";
-  const bool didNothing = u.files == 0 && u.values + u.keys == 0 && !u.movedBack;
+  const bool didNothing = u.files == 0 && u.values + u.keys == 0 && u.tasks == 0 && !u.movedBack;
   if (u.changed.empty() && u.problems.empty() && didNothing && u.already > 0) {
     message += std::string("\n") + kUndoAllAsBefore;
   } else if (u.already > 0) {

@@ -14,6 +14,10 @@
 // a damaged or cut backup never reads as a complete undo. Records of earlier
 // builds have no written record: everything in them is restored, as then.
 //
+// The scheduled tasks the run registered again are registered back with the
+// definitions of its task backup (UndoNNNNN.tasks), under the same rule; a
+// task deleted since the run is named and not made again, even when forced.
+//
 // Each step runs whatever became of the one before; the closing message says
 // what was restored, what was moved back, what was already as before and, in
 // further lines, what was left and why. An item no longer where the record
@@ -23,6 +27,7 @@
 
 #include "engine/GuardRails.h"
 #include "engine/RunPorts.h"
+#include "engine/TaskService.h"
 #include "engine/UndoPorts.h"
 #include "core/CodePage.h"
 #include "core/FileSystem.h"
@@ -56,6 +61,8 @@ class UndoExecution : public UndoExecutor {
   // The rails a record is obeyed within: no file is written back over the
   // program or its records (the move back keeps to the mover's own).
   void SetGuard(GuardRails* guard) { guard_ = guard; }
+  // The Task Scheduler the run's tasks are registered back through.
+  void SetTaskService(TaskService* tasks) { tasks_ = tasks; }
 
  private:
   struct Undo;
@@ -66,6 +73,10 @@ class UndoExecution : public UndoExecutor {
   void RemoveTemporaryFiles(Undo& u, const std::vector<std::string>& paths);
   void MoveBack(Undo& u);
   void RestoreRegistry(Undo& u);
+  void RestoreTasks(Undo& u);
+  // Registers the saved definition back when the task still holds what the
+  // run wrote; else names it (or counts it as already as before).
+  bool RestoreTask(Undo& u, const std::string& path, const std::string& savedXml);
   // " It was changed again by Undo00016: undo that entry first." or "".
   std::string LaterEntries(Undo& u, const std::string& file, const std::string& key,
                            const std::string& valueName);
@@ -79,6 +90,7 @@ class UndoExecution : public UndoExecutor {
   RunLock* lock_;
   EnvironmentNotice* environment_ = nullptr;
   GuardRails* guard_ = nullptr;
+  TaskService* tasks_ = nullptr;
   int changedSinceRun_ = 0;
   UndoCounts counts_;
 };

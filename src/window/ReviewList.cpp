@@ -93,7 +93,7 @@ void ReviewList::SortBy(ReviewColumn column) {
 }
 
 std::string ReviewList::CountsPerKind() const {
-  std::vector<std::size_t> counts(static_cast<std::size_t>(ChangeKind::Place) + 1, 0);
+  std::vector<std::size_t> counts(kChangeKindCount, 0);
   for (const ChangeEntry& e : entries_) ++counts[static_cast<std::size_t>(e.kind)];
   std::string out;
   for (std::size_t k = 0; k < counts.size(); ++k) {

@@ -9,11 +9,13 @@
 #include "filemap/FileMapping.h"
 #include "filemap/PathForms.h"
 #include "filemap/ShortcutRewrite.h"
+#include "filemap/TaskWalk.h"
 #include "regmap/RegistryWalk.h"
 #include "support/Cp1252.h"
 #include "support/FakeFileSystem.h"
 #include "support/FakeShellLinkStore.h"
 #include "support/FakeShellMove.h"
+#include "support/FakeTaskService.h"
 #include "support/FakeUi.h"
 #include "support/FakeUndoPlatform.h"
 #include "support/MemoryRegistry.h"
@@ -39,6 +41,8 @@ struct PortableRun {
     parts.shortNames = &forms;
     parts.written = &written;
     parts.records = &fs;
+    parts.tasks = &taskWalk;
+    undo.SetTaskService(&tasks);
   }
   void RunRequest(RunMode mode, const std::string& find, const std::string& replace) {
     ctx.request = MappingRequest{};
@@ -63,6 +67,9 @@ struct PortableRun {
   ShortcutRewrite shortcuts{ctx, archive, links};
   Cp1252 cp;
   FileMapping files{ctx, fs, forms, archive, shortcuts, cp};
+  FakeTaskService tasks;
+  TaskBackup taskBackup{fs};
+  TaskWalk taskWalk{ctx, tasks, files.Text(), taskBackup};
   RegistryWalk walk{ctx, reg, fs, cp};
   FolderMove mover{ctx, fs, shell, true};
   UndoExecution undo{fs, store, reg, cp, mover};

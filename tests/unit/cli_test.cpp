@@ -386,12 +386,12 @@ TEST(Cli, UndoCommands) {
   EXPECT_EQ(undone.out, s.undoMessage + "\n");
   EXPECT_EQ(undone.code, kExitError);
   // With --json the words go to stderr and stdout holds the summary alone.
-  s.counts = UndoCounts{1, 2, 0, 3, false, {"C:\\B was not moved back"}};
+  s.counts = UndoCounts{1, 2, 0, 3, false, {"C:\\B was not moved back"}, 4};
   undone = RunArgs(s, {"undo", "run", "Undo00000", "--json"});
   EXPECT_EQ(undone.code, kExitError);
   EXPECT_EQ(undone.err, s.undoMessage + "\n");
   EXPECT_EQ(undone.out.rfind("{\"summary\":{\"command\":\"undo run\",\"undoEntry\":\"Undo00000\",\"filesRestored\":1,"
-                             "\"valuesRestored\":2,\"keysRestored\":0,\"movedBack\":false,\"alreadyAsBefore\":3,"
+                             "\"valuesRestored\":2,\"keysRestored\":0,\"tasksRestored\":4,\"movedBack\":false,\"alreadyAsBefore\":3,"
                              "\"left\":[\"C:\\\\B was not moved back\"],\"exitStatus\":3,\"version\":\"",
                              0),
             0u)

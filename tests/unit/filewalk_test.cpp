@@ -104,35 +104,35 @@ TEST_F(FileWalkTest, ConfigurationFilesByExtensionAfterSettingsAndShortcuts) {
   EXPECT_EQ(visited, (std::vector<std::string>{"C:\\F\\b.ini", "lnk C:\\F\\d.lnk"}));
 }
 
-TEST_F(FileWalkTest, EveryFileBelowTheScheduledTasksFolderAndNoneTwice) {
-  ctx.targets = {false, true, false, false, true};
+// Windows runs no task from the Task Scheduler's files (and on some versions
+// refuses one whose file was edited): whatever the targets, no walk and no
+// apply touches them. Tasks are changed through the service.
+TEST_F(FileWalkTest, TheTaskSchedulersFilesAreNeverWalkedWhateverTheTargets) {
   walk.SetWindowsFolder("C:\\WINDOWS");  // the platform may answer in another case than the listing
   fs.AddFile("C:\\Windows\\System32\\Tasks\\Backup Job", "");
-  fs.AddFile("C:\\Windows\\System32\\Tasks\\old.ini", "");  // settings picks it; config must not again
-  fs.AddFile("C:\\Windows\\System32\\Tasks\\Vendor\\Updater", "");
+  fs.AddFile("C:\\Windows\\System32\\Tasks\\old.ini", "");
+  fs.AddFile("C:\\Windows\\System32\\Tasks\\Vendor\\Updater.xml", "");
   fs.AddFile("C:\\Windows\\System32\\TasksOld\\Stale", "");
-  fs.AddFile("C:\\Windows\\System32\\drivers\\etc\\hosts", "");
+  fs.AddFile("C:\\Windows\\System32\\TasksOld\\stale.xml", "");
   fs.AddFile("C:\\Windows\\System32\\setup.json", "");
-  walk.MapFiles(walk.TextsFor("old", "new"));
-  EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Windows\\System32\\setup.json",
-                                                  "C:\\Windows\\System32\\Tasks\\old.ini",
-                                                  "C:\\Windows\\System32\\Tasks\\Backup Job",
-                                                  "C:\\Windows\\System32\\Tasks\\Vendor\\Updater"}));
-
-  // All Files with every other box ticked: each file still once.
+  for (const Targets targets : {Targets{false, true, true, false, true}, Targets{true, true, true, true, true}}) {
+    ctx.targets = targets;
+    text.paths.clear();
+    walk.MapFiles(walk.TextsFor("old", "new"));
+    const std::vector<std::string> expected =
+        targets.allFiles ? std::vector<std::string>{"C:\\Windows\\System32\\setup.json",
+                                                    "C:\\Windows\\System32\\TasksOld\\Stale",
+                                                    "C:\\Windows\\System32\\TasksOld\\stale.xml"}
+                         : std::vector<std::string>{"C:\\Windows\\System32\\setup.json",
+                                                    "C:\\Windows\\System32\\TasksOld\\stale.xml"};
+    EXPECT_EQ(text.paths, expected);
+  }
+  // An edited list that names one is no way round it.
   text.paths.clear();
-  ctx.targets = {true, true, true, true, true};
-  walk.MapFiles(walk.TextsFor("old", "new"));
-  EXPECT_EQ(text.paths.size(), 6u);
-  std::vector<std::string> sorted = text.paths;
-  std::sort(sorted.begin(), sorted.end());
-  EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end());
-
-  // Without the target, a file without an extension there is no one's.
-  text.paths.clear();
-  ctx.targets = {false, true, false, false, false};
-  walk.MapFiles(walk.TextsFor("old", "new"));
-  EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Windows\\System32\\Tasks\\old.ini"}));
+  walk.MapListedFiles(walk.TextsFor("old", "new"), {"C:\\Windows\\System32\\Tasks\\old.ini"});
+  EXPECT_TRUE(text.paths.empty());
+  ASSERT_EQ(ctx.passedOver.size(), 1u);
+  EXPECT_EQ(ctx.passedOver[0].reason, "it is none of the files a run changes");
 }
 
 TEST_F(FileWalkTest, SizeLimitAndHiddenSystemReadOnlyEntries) {
@@ -281,9 +281,9 @@ TEST(FileWalkEndToEnd, AllFilesRewritesUserFilesButNotTheUndoRecords) {
   EXPECT_EQ(ctx.tally.linkCount, 1);
 }
 
-// Default targets: a JSON file with escaped backslashes and a scheduled
-// task in UTF-16 are rewritten, each in its own spelling and encoding.
-TEST(FileWalkEndToEnd, DefaultTargetsRewriteConfigurationFilesAndScheduledTasks) {
+// Default targets: a JSON file with escaped backslashes is rewritten in its
+// own spelling.
+TEST(FileWalkEndToEnd, DefaultTargetsRewriteConfigurationFiles) {
   FakeFileSystem fs;
   FakeUi ui;
   RunContext ctx;
@@ -295,18 +295,10 @@ TEST(FileWalkEndToEnd, DefaultTargetsRewriteConfigurationFilesAndScheduledTasks)
   RecordingShortcuts shortcuts;
   Cp1252 ansi;
   FileMapping mapping(ctx, fs, forms, backup, shortcuts, ansi);
-  mapping.Walk().SetWindowsFolder("C:\\Windows\\");
   fs.AddFile("C:\\Data\\app.json", "{\"exe\": \"C:\\\\Old\\\\app.exe\"}\n");
-  const auto utf16 = [](std::string_view ascii) {
-    std::string bytes = "\xff\xfe";
-    for (char c : ascii) bytes += {c, '\0'};
-    return bytes;
-  };
-  fs.AddFile("C:\\Windows\\System32\\Tasks\\Nightly", utf16("<Command>C:\\Old\\run.exe</Command>\r\n"));
   mapping.MapFiles(mapping.Walk().TextsFor("C:\\Old", "C:\\New"));
   EXPECT_EQ(fs.At("C:\\Data\\app.json").data, "{\"exe\": \"C:\\\\New\\\\app.exe\"}\n");
-  EXPECT_EQ(fs.At("C:\\Windows\\System32\\Tasks\\Nightly").data, utf16("<Command>C:\\New\\run.exe</Command>\r\n"));
-  EXPECT_EQ(ctx.tally.linkCount, 2);
+  EXPECT_EQ(ctx.tally.linkCount, 1);
 }
 
 }  // namespace

@@ -21,6 +21,11 @@ TEST(ReviewList, TicksSortsCountsAndHandsOnOnlyTheTickedEntries) {
   list.SetTicked(3, true);
   EXPECT_EQ(list.TickedCount(), 4u);
   EXPECT_EQ(list.CountsPerKind(), "3 settings line, 1 shortcut target, 1 place");
+  // Kinds added after "place" are counted too (and not written past the counts).
+  ReviewList later;
+  later.Load({Entry("C:\\l.lnk", 0, ChangeKind::ShortcutIcon, "C:\\Old\\i.ico", "D:\\New\\i.ico"),
+              Entry("\\Vendor\\Updater", 4, ChangeKind::ScheduledTask, "<Command>C:\\Old</Command>", "")});
+  EXPECT_EQ(later.CountsPerKind(), "1 shortcut icon, 1 scheduled task");
   EXPECT_EQ(list.CellText(0, ReviewColumn::Where), "c:\\b.ini, line 9");
   EXPECT_EQ(list.CellText(2, ReviewColumn::Where), "C:\\l.lnk, target");
 

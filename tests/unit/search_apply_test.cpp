@@ -156,6 +156,24 @@ TEST_F(SearchApply, QuestionsComeInTheApplyInTheListsOrder) {
   EXPECT_EQ(Outcomes(ChangeOutcome::Skipped), 1);
   EXPECT_TRUE(ctx.passedOver.empty());
 }
+
+// Skip leaves the file's further occurrences as they are: each is named as
+// skipped, none as changed since the search.
+TEST_F(SearchApply, SkipLeavesTheRestOfTheFileAsSkipped) {
+  ctx.targets.registry = false;
+  ui.replies = {{Answer::Replace}, {Answer::Skip}};
+  ctx.request = MappingRequest{};
+  ctx.request.Mode = RunMode::MapOnly;
+  ctx.request.FindText = "C:\\Old";
+  ctx.request.ReplaceText = "D:\\New";
+  ctx.stopAndVerify = true;
+  MappingRun(ctx, parts).Run();
+  EXPECT_EQ(ui.questions.size(), 2u);
+  EXPECT_EQ(fs.At("C:\\Cfg\\f3.ini").data, "p=D:\\New\\a\r\n");
+  EXPECT_EQ(fs.At("C:\\Cfg\\f7.ini").data, "q=C:\\Old\\b\r\nr=C:\\Old\\c\r\n");
+  EXPECT_EQ(Outcomes(ChangeOutcome::Skipped), 2);
+  EXPECT_TRUE(ctx.passedOver.empty());
+}
 }  // namespace
 
 // A folder the search could not list stays named after the apply, once; a

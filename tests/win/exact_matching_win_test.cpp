@@ -161,7 +161,8 @@ TEST_F(SiblingPaths, MoveRemapsTheMovedFolderOnlyAndADottedFindTextFindsNothing)
   // reach D:\Old and its short form; as a find text it names no item here.
   ProcessResult r = Cli({"map", "--find", "D:\\Old.", "--replace", "D:\\Gone", "--drives", "C"});
   ASSERT_EQ(r.exitCode, 0u) << r.out << r.err;
-  EXPECT_EQ(r.out, "Ostrivane has finished\n0 links were remapped\n");
+  // (Notes may follow: Wine's Task Scheduler says it cannot list its tasks.)
+  EXPECT_EQ(r.out.rfind("Ostrivane has finished\n0 links were remapped\n", 0), 0u) << r.out;
   ExpectReferences();
   EXPECT_EQ(Values(), valuesBefore);
   for (const char* lnk : {"app", "apple", "old", "older"})

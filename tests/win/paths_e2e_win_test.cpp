@@ -1,8 +1,9 @@
 // A program moved out of its folder as a user does it with the console front
 // end: every place where programs keep its path today (configuration files in
-// their own spellings, a scheduled task, lists of strings, variables, another
-// user's hive) follows it; its sibling's references stay; the undo gives back
-// every byte.
+// their own spellings, lists of strings, variables, another user's hive)
+// follows it; its sibling's references stay; the undo gives back every byte.
+// The Task Scheduler's file of a task is not one of them: tasks change
+// through the service alone, and no walk rewrites the file.
 #include <gtest/gtest.h>
 
 #include "ConsoleFixture.h"
@@ -89,7 +90,7 @@ class PathsEndToEnd : public ConsoleFixture {
   }
   void ExpectConfigFilesName(const std::string& app) {
     for (const ConfigFile& f : kConfigFiles) EXPECT_EQ(fs.ReadWhole(f.path), f.text(app)) << f.path;
-    EXPECT_EQ(fs.ReadWhole(kTask), TaskText(app));
+    EXPECT_EQ(fs.ReadWhole(kTask), TaskText(kApp));
   }
   void Undo(const std::string& state) {
     const ProcessResult r = Cli({"undo", "run", "Undo00000"});

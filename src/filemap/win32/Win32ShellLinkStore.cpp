@@ -1,5 +1,6 @@
 #include "filemap/win32/Win32ShellLinkStore.h"
 
+#include "core/win32/ComScope.h"
 #include "core/win32/ReplaceBeside.h"
 #include "core/win32/Owned.h"
 #include "core/win32/WidePath.h"
@@ -20,19 +21,6 @@ namespace {
 // A link file counts its strings in 16-bit units: a buffer this large never
 // cuts a value.
 constexpr int kReadBuffer = 65536 + 2;
-
-class ComScope {
- public:
-  ComScope() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ComScope() {
-    if (SUCCEEDED(hr_)) CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-
- private:
-  HRESULT hr_;
-};
 
 
 // The link file's own path for the shell object: as it stands while it fits

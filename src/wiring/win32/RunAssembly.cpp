@@ -13,6 +13,8 @@
 #include "filemap/FileMapping.h"
 #include "filemap/PathForms.h"
 #include "filemap/ShortcutRewrite.h"
+#include "filemap/TaskWalk.h"
+#include "filemap/win32/Win32TaskService.h"
 #include "filemap/win32/Win32ShellLinkStore.h"
 #include "regmap/RegistryWalk.h"
 #include "regmap/win32/Win32RegistryBackend.h"
@@ -33,6 +35,8 @@ struct RunAssembly::Impl {
         store(fs, undoPlatform, programFolder),
         shortcuts(ctx, archive, links),
         files(ctx, fs, forms, archive, shortcuts, ansi),
+        taskBackup(fs),
+        tasks(ctx, taskService, files.Text(), taskBackup),
         registry(ctx, registryBackend, fs, ansi),
         mover(ctx, fs, shell, dialogs == ShellDialogs::Silent),
         undoer(fs, store, registryBackend, ansi, mover, &lock) {
@@ -40,6 +44,7 @@ struct RunAssembly::Impl {
     store.SetLock(&lock);
     mover.SetGuard(&guard);
     undoer.SetGuard(&guard);
+    undoer.SetTaskService(&taskService);
     // The program's own files are no one's settings to re-map.
     ownFolders.push_back(ProgramFolderOfExe());
     WireWalkers(files, shortcuts, registry, environmentValues, accounts, ownFolders);
@@ -58,7 +63,7 @@ struct RunAssembly::Impl {
     files.Text().SetEnvironment(&environmentValues);
   }
 
-  // The Windows folder, for the walk's scheduled tasks; empty when unknown.
+  // The Windows folder, whose task files no walk enters; empty when unknown.
   static std::string WindowsFolder() {
     wchar_t buffer[MAX_PATH + 1];
     const UINT length = GetWindowsDirectoryW(buffer, MAX_PATH + 1);
@@ -117,12 +122,15 @@ struct RunAssembly::Impl {
   Win32EnvironmentValues environmentValues;
   Win32UserAccounts accounts;
   Win32ShellMove shell;
+  Win32TaskService taskService;
   PathForms forms;
   WrittenRecord written;
   FileBackupArchive archive;
   UndoStore store;
   ShortcutRewrite shortcuts;
   FileMapping files;
+  TaskBackup taskBackup;
+  TaskWalk tasks;
   RegistryWalk registry;
   FolderMove mover;
   UndoExecution undoer;
@@ -148,6 +156,7 @@ RunParts RunAssembly::Parts() {
   p.archive = &i.archive;
   p.files = &i.files;
   p.registry = &i.registry;
+  p.tasks = &i.tasks;
   p.shortNames = &i.forms;
   p.lock = &i.lock;
   p.environment = &i.environment;
