@@ -24,3 +24,10 @@ std::string ZeroPad5(int n) {
   if (digits.size() >= 5) return digits;
   return std::string(5 - digits.size(), '0') + digits;
 }
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}

@@ -15,3 +15,5 @@ std::string_view Trim(std::string_view s, std::string_view outer = " \t");
 std::vector<std::string_view> SplitLines(std::string_view text);
 
 std::string ZeroPad5(int n);  // 7 -> "00007"
+// The value of a hexadecimal digit, either case; -1 for any other character.
+int HexValue(char c);

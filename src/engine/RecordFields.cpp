@@ -2,12 +2,8 @@
 
 #include <utility>
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
+#include "core/Text.h"
+
 
 std::string EscapeRecordField(std::string_view text) {
   std::string out;

@@ -7,8 +7,6 @@
 #include <string_view>
 #include <vector>
 
-// The value of a hexadecimal digit, either case; -1 for any other character.
-int HexValue(char c);
 std::string EscapeRecordField(std::string_view text);
 // nullopt for a field that is no escaped text (a cut or stray "%").
 std::optional<std::string> UnescapeRecordField(std::string_view text);

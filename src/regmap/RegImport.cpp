@@ -42,13 +42,6 @@ std::string Unquote(std::string_view s, std::size_t& at) {
   throw Bad{"no closing quote"};
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 std::string HexBytes(std::string_view list) {
   std::string out;
   std::size_t i = 0;
@@ -58,7 +51,7 @@ std::string HexBytes(std::string_view list) {
       ++i;
       continue;
     }
-    const int hi = HexDigit(c), lo = i + 1 < list.size() ? HexDigit(list[i + 1]) : -1;
+    const int hi = HexValue(c), lo = i + 1 < list.size() ? HexValue(list[i + 1]) : -1;
     if (hi < 0 || lo < 0) throw Bad{"bad hex list"};
     out += char(hi * 16 + lo);
     i += 2;
@@ -115,7 +108,7 @@ ParsedValue ParseValue(std::string_view line, RegFileForm form, CodePage& ansi) 
     if (digits.empty() || digits.size() > 8) throw Bad{"bad dword"};
     std::uint32_t x = 0;
     for (char c : digits) {
-      const int d = HexDigit(c);
+      const int d = HexValue(c);
       if (d < 0) throw Bad{"bad dword"};
       x = x * 16 + std::uint32_t(d);
     }
@@ -131,7 +124,7 @@ ParsedValue ParseValue(std::string_view line, RegFileForm form, CodePage& ansi) 
       if (tag.size() < 3 || tag.front() != '(' || tag.back() != ')') throw Bad{"bad hex form"};
       std::uint32_t t = 0;
       for (char c : tag.substr(1, tag.size() - 2)) {
-        const int d = HexDigit(c);
+        const int d = HexValue(c);
         if (d < 0) throw Bad{"bad hex form"};
         t = t * 16 + std::uint32_t(d);
       }
