@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string>
 
+#include "core/ItemInUse.h"
+
 // The application title: the caption of plain message boxes.
 inline constexpr const char* kAppTitle = "Ostrivane";
 
@@ -48,4 +50,7 @@ class Ui {
   virtual void StartProgressTimer() = 0;
   virtual void StopProgressTimer() = 0;
   virtual void ReportPreview(const PreviewItem& item) = 0;
+  // Before a move: programs or services run from the item (inUse.Holds()).
+  // Asked again after Retry; StopServices only when no program runs.
+  virtual InUseAnswer AskItemInUse(const ItemInUse& inUse) = 0;
 };

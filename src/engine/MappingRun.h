@@ -3,7 +3,9 @@
 // chosen targets, with progress and the result for the end pages.
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "engine/ItemInUseCheck.h"
 #include "engine/RunContext.h"
 #include "engine/RunPorts.h"
 #include "engine/WrittenRecord.h"
@@ -36,6 +38,9 @@ struct RunParts {
   // Optional: the record of what the run wrote (UndoNNNNN.after), which lets
   // an undo leave alone what changed after the run.
   WrittenRecord* written = nullptr;
+  // Optional: the processes and services that may run from an item to be
+  // moved; none: nothing is looked for.
+  ProcessesAndServices* running = nullptr;
 };
 
 class MappingRun {
@@ -53,7 +58,7 @@ class MappingRun {
   // A run that changed nothing leaves no record files behind.
   bool ChangedAnything() const;
   void RemoveRecords();
-  bool Move();
+  bool Move(ItemInUseCheck& inUse);
   void DoMove();
   void DoSwitch();
   void DoFindReplace();
@@ -79,4 +84,5 @@ class MappingRun {
   RunContext& ctx_;
   RunParts parts_;
   std::string oldShort_;  // of a moved item, taken before the move
+  std::vector<std::string> servicesStartedAgain_;  // what became of the services stopped for the move
 };

@@ -69,6 +69,14 @@ std::string UndoExecution::UndoEntry(const std::string& name, bool force) {
     }
   }
   ReadMoveRecord(u);
+  // A running image cannot leave its folder: the move back would stop half
+  // way, after the files inside were written back. Nothing is undone then.
+  if (running_ && (u.itemThere || u.interrupted)) {
+    const ItemInUse inUse = FindItemInUse(*running_, u.to);
+    if (inUse.Holds())
+      throw Error(ItemInUseText(inUse) + "\nNothing was undone.  Close the programs and stop the services, then undo " +
+                  name + " again.");
+  }
   RestoreFiles(u);
   MoveBack(u);
   RestoreRegistry(u);

@@ -22,6 +22,7 @@
 #include <string>
 
 #include "engine/GuardRails.h"
+#include "engine/ItemInUseCheck.h"
 #include "engine/RunPorts.h"
 #include "engine/UndoPorts.h"
 #include "core/CodePage.h"
@@ -47,7 +48,8 @@ class UndoExecution : public UndoExecutor {
         mover_(mover),
         lock_(lock) {}
 
-  // Throws Error only when another run holds the run lock.
+  // Throws Error when another run holds the run lock, and when programs or
+  // services run from the item the undo would move back: nothing is undone.
   std::string UndoEntry(const std::string& name, bool force = false) override;
   int PlacesChangedSinceRun() const override { return changedSinceRun_; }
   UndoCounts LastUndoCounts() const override { return counts_; }
@@ -56,6 +58,9 @@ class UndoExecution : public UndoExecutor {
   // The rails a record is obeyed within: no file is written back over the
   // program or its records (the move back keeps to the mover's own).
   void SetGuard(GuardRails* guard) { guard_ = guard; }
+  // Where it looks for what runs from the item before moving it back; none:
+  // not looked for.
+  void SetRunning(ProcessesAndServices* running) { running_ = running; }
 
  private:
   struct Undo;
@@ -79,6 +84,7 @@ class UndoExecution : public UndoExecutor {
   RunLock* lock_;
   EnvironmentNotice* environment_ = nullptr;
   GuardRails* guard_ = nullptr;
+  ProcessesAndServices* running_ = nullptr;
   int changedSinceRun_ = 0;
   UndoCounts counts_;
 };

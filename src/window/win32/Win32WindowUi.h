@@ -30,6 +30,7 @@ class Win32WindowUi : public Ui, public WindowDialogs {
   void StartProgressTimer() override;
   void StopProgressTimer() override;
   void ReportPreview(const PreviewItem&) override {}  // the window program never previews
+  InUseAnswer AskItemInUse(const ItemInUse& inUse) override;
   void Tell(const std::string& text, const std::string& caption, MessageKind kind) override;
   bool Confirm(const std::string& text, const std::string& caption) override;
 

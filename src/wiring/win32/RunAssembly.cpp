@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "engine/win32/Win32Platform.h"
+#include "engine/win32/Win32ProcessesAndServices.h"
 #include "core/win32/WidePath.h"
 #include "core/win32/Win32CodePage.h"
 #include "core/win32/Win32FileSystem.h"
@@ -37,6 +38,7 @@ struct RunAssembly::Impl {
     store.SetLock(&lock);
     mover.SetGuard(&guard);
     undoer.SetGuard(&guard);
+    undoer.SetRunning(&processes);
     files.Walk().SetWindowsFolder(WindowsFolder());
     // The program's own files are no one's settings to re-map.
     files.Walk().AddOwnFolder(ProgramFolderOfExe());
@@ -66,6 +68,7 @@ struct RunAssembly::Impl {
   Win32EnvironmentValues environmentValues;
   Win32UserAccounts accounts;
   Win32ShellMove shell;
+  Win32ProcessesAndServices processes;
   PathForms forms;
   WrittenRecord written;
   FileBackupArchive archive;
@@ -99,6 +102,7 @@ RunParts RunAssembly::Parts() {
   p.environment = &i.environment;
   p.records = &i.fs;
   p.written = &i.written;
+  p.running = &i.processes;
   p.timeText = [&i] { return i.store.NowText(); };
   p.utcStamp = [&i] { return i.store.NowUtcStamp(); };
   return p;
