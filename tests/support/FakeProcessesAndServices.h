@@ -1,6 +1,7 @@
 #pragma once
 // The system's processes and services as lists a test sets, recording what
 // a run stops and starts. A stopped service's process ends with it.
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -17,10 +18,14 @@ class FakeProcessesAndServices : public ProcessesAndServices {
   std::map<std::string, std::string> startFailure;  // service name: why it will not start
   std::string listFailure;                          // the service list cannot be read
   std::vector<std::string> calls;                   // "stop X", "start X", in order
+  // Where a service's command line lives (the registry), read at each listing.
+  std::function<std::string(const std::string& name)> commandLineNow;
 
   std::vector<RunningProgram> RunningPrograms() override { return programs; }
   std::vector<InstalledService> Services() override {
     if (!listFailure.empty()) throw Error(listFailure);
+    if (commandLineNow)
+      for (InstalledService& s : services) s.commandLine = commandLineNow(s.name);
     return services;
   }
   std::vector<std::string> FormsOf(const std::string& path) override {
