@@ -149,28 +149,14 @@ void ItemInUseCheck::StopServices(const ItemInUse& inUse) {
 
 void ItemInUseCheck::StartServicesAgain(const std::string& movedTo) {
   if (!system_ || stopped_.empty()) return;
-  std::vector<InstalledService> now;
-  std::string listFailure;
-  try {
-    if (!movedTo.empty()) now = system_->Services();
-  } catch (const std::exception& e) {
-    listFailure = e.what();
-  }
-  const std::vector<std::string> newPlace = movedTo.empty() ? std::vector<std::string>{} : FolderForms(*system_, movedTo);
   for (const InstalledService& s : std::exchange(stopped_, {})) {
     const std::string label = ServiceLabel(s);
     std::string why;
-    if (!movedTo.empty()) {
-      const auto it = std::find_if(now.begin(), now.end(), [&](const InstalledService& n) { return n.name == s.name; });
-      if (!listFailure.empty())
-        why = "the services could not be listed: " + listFailure;
-      else if (it == now.end())
-        why = "it is no longer installed";
-      else if (!InsideAny(*system_, ServiceProgramOf(it->commandLine), newPlace))
-        why = "its program path still names " + ServiceProgramOf(it->commandLine) +
-              (ctx_.targets.registry ? " (its registry entry was not changed)" : " (the registry was not a target)");
-    }
-    if (why.empty()) {
+    // Only the registry walk points a service to the new place; without it
+    // a start would run the program from where it no longer is.
+    if (!movedTo.empty() && !ctx_.targets.registry) {
+      why = "the registry was not a target, so its program path still names " + ServiceProgramOf(s.commandLine);
+    } else {
       try {
         why = system_->StartNamedService(s.name);
       } catch (const std::exception& e) {
@@ -183,8 +169,7 @@ void ItemInUseCheck::StartServicesAgain(const std::string& movedTo) {
       ctx_.notes.push_back(line);
       outcome_.push_back(line);
     } else {
-      const std::string reason = "it was stopped for the move and not started again: " + why;
-      ctx_.PassOver(label.substr(4), reason);  // "service W3 Sleeper (W3Sleeper)"
+      ctx_.PassOver(label.substr(4), "it was stopped for the move and not started again: " + why);
       outcome_.push_back(label + " was stopped for the move and not started again: " + why);
     }
   }

@@ -26,7 +26,8 @@ class ProcessesAndServices {
   // Stops the service and waits (a bounded time) until it and its process
   // have stopped: "" when they have, else why not.
   virtual std::string StopNamedService(const std::string& name) = 0;
-  // Starts it: "" when it started, else why not.
+  // Starts it, with the program path its registry entry names now (the
+  // registry walk may have changed it): "" when it started, else why not.
   virtual std::string StartNamedService(const std::string& name) = 0;
 };
 
@@ -55,9 +56,9 @@ class ItemInUseCheck {
   // A preview's note naming what runs from the item now.
   void NoteForPreview(const std::string& item);
   // Starts the stopped services again: from `movedTo` once the item is
-  // there (only those whose program now lies there: the others still name
-  // the old place), else from where they were. Each is named in the notes,
-  // or passed over with why it was not started. Never throws.
+  // there (as the registry walk pointed them; none when the registry was no
+  // target), else from where they were. Each is named in the notes, or
+  // passed over with why it was not started. Never throws.
   void StartServicesAgain(const std::string& movedTo);
   // What StartServicesAgain said, for a failure's message.
   const std::vector<std::string>& Outcome() const { return outcome_; }

@@ -145,8 +145,8 @@ TEST_F(ItemInUseRun, AServiceLeftPointingAtTheOldPlaceOrThatWillNotStartIsNamed)
   ASSERT_EQ(ctx.passedOver.size(), 1u);
   EXPECT_EQ(ctx.passedOver[0].where, "service W3 Sleeper (W3Sleeper)");
   EXPECT_EQ(ctx.passedOver[0].reason,
-            "it was stopped for the move and not started again: its program path still names C:\\W3Run\\w3sleeper.exe "
-            "(the registry was not a target)");
+            "it was stopped for the move and not started again: the registry was not a target, so its program path "
+            "still names C:\\W3Run\\w3sleeper.exe");
 
   // Mapped but refusing to start: named with the system's reason.
   fs.Remove("D:\\W3Run\\w3sleeper.exe");

@@ -6,6 +6,8 @@
 #include <winsvc.h>
 
 #include <algorithm>
+#include <optional>
+#include <vector>
 
 #include "core/Error.h"
 #include "core/win32/Owned.h"
@@ -56,17 +58,40 @@ OwnedService OpenManager(DWORD access) {
   return manager;
 }
 
-// The service's command line, "" when its configuration cannot be read.
+// The service's command line as the service control manager holds it,
+// unexpanded; nothing when its configuration cannot be read.
+std::optional<std::wstring> ConfiguredCommandLine(SC_HANDLE service) {
+  DWORD needed = 0;
+  QueryServiceConfigW(service, nullptr, 0, &needed);
+  if (needed == 0) return std::nullopt;
+  std::vector<unsigned char> buffer(needed);
+  auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
+  if (!QueryServiceConfigW(service, config, needed, &needed) || !config->lpBinaryPathName) return std::nullopt;
+  return std::wstring(config->lpBinaryPathName);
+}
+
+// The expanded command line, "" when the configuration cannot be read (a
+// service this account may not query is not judged).
 std::string CommandLineOf(SC_HANDLE manager, const wchar_t* name) {
   OwnedService service(OpenServiceW(manager, name, SERVICE_QUERY_CONFIG));
   if (!service) return "";
-  DWORD needed = 0;
-  QueryServiceConfigW(service.get(), nullptr, 0, &needed);
-  if (needed == 0) return "";
-  std::vector<unsigned char> buffer(needed);
-  auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
-  if (!QueryServiceConfigW(service.get(), config, needed, &needed) || !config->lpBinaryPathName) return "";
-  return Expanded(config->lpBinaryPathName);
+  const std::optional<std::wstring> line = ConfiguredCommandLine(service.get());
+  return line ? Expanded(line->c_str()) : "";
+}
+
+// The command line the service's registry entry holds (ImagePath), unexpanded.
+std::optional<std::wstring> RegistryCommandLine(const std::string& name) {
+  const std::wstring key = L"SYSTEM\\CurrentControlSet\\Services\\" + WideText(name);
+  DWORD bytes = 0;
+  const DWORD flags = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"ImagePath", flags, nullptr, nullptr, &bytes) != ERROR_SUCCESS)
+    return std::nullopt;
+  std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
+  bytes = DWORD(text.size() * sizeof(wchar_t));
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"ImagePath", flags, nullptr, text.data(), &bytes) != ERROR_SUCCESS)
+    return std::nullopt;
+  text.resize(wcsnlen(text.c_str(), text.size()));
+  return text;
 }
 
 bool QueryStatus(SC_HANDLE service, SERVICE_STATUS_PROCESS& status) {
@@ -174,8 +199,20 @@ std::string Win32ProcessesAndServices::StopNamedService(const std::string& name)
 
 std::string Win32ProcessesAndServices::StartNamedService(const std::string& name) {
   OwnedService manager = OpenManager(SC_MANAGER_CONNECT);
-  OwnedService service(OpenServiceW(manager.get(), WideText(name).c_str(), SERVICE_START | SERVICE_QUERY_STATUS));
+  const std::wstring wideName = WideText(name);
+  OwnedService service(OpenServiceW(manager.get(), wideName.c_str(),
+                                    SERVICE_START | SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG));
   if (!service) return Why(GetLastError());
+  // The manager keeps its own copy of the program path, read from the
+  // registry when the system starts: the path the registry walk wrote is
+  // handed to it, so the service starts from the new place now.
+  const std::optional<std::wstring> registered = RegistryCommandLine(name);
+  if (registered && ConfiguredCommandLine(service.get()) != registered) {
+    OwnedService changing(OpenServiceW(manager.get(), wideName.c_str(), SERVICE_CHANGE_CONFIG));
+    if (!changing || !ChangeServiceConfigW(changing.get(), SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
+                                           registered->c_str(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr))
+      return "Its new program path could not be given to the service control manager: " + Why(GetLastError());
+  }
   if (!StartServiceW(service.get(), 0, nullptr)) {
     const DWORD error = GetLastError();
     return error == ERROR_SERVICE_ALREADY_RUNNING ? "" : Why(error);
