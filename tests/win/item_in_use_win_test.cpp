@@ -4,9 +4,12 @@
 // manager allows: a service stopped for the move and started again.
 #include <gtest/gtest.h>
 
+#include "ConsoleFixture.h"
+#include "core/win32/WinApi.h"
+//
 #include <winsvc.h>
 
-#include "ConsoleFixture.h"
+#include "core/Fold.h"
 #include "engine/win32/Win32ProcessesAndServices.h"
 
 namespace {
@@ -15,17 +18,35 @@ const std::string kItem = "C:\\W3Run", kSibling = "C:\\W3Run2", kMoved = "D:\\W3
 const std::string kKey = "Software\\OstrivaneInUseTest";
 const wchar_t kServiceName[] = L"OstrW3Sleeper";
 
-// A program started from a path and ended, whatever happens, with the test.
+// A program started from a path and ended, whatever happens, with the test:
+// in a job that ends it when the test process ends, and with no handle of
+// the test's own (ctest's pipes) that would keep ctest waiting.
 class Sleeper {
  public:
   explicit Sleeper(const std::string& exe) {
+    job_ = CreateJobObjectW(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
+                             OPEN_EXISTING, 0, nullptr);
     STARTUPINFOW si{};
     si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = si.hStdOutput = si.hStdError = nul;
     std::wstring cmd = WideText(QuoteArg(exe));
-    started_ = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
-                              &pi_) != 0;
+    started_ = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW | CREATE_SUSPENDED,
+                              nullptr, nullptr, &si, &pi_) != 0;
+    CloseHandle(nul);
+    if (!started_) return;
+    AssignProcessToJobObject(job_, pi_.hProcess);
+    ResumeThread(pi_.hThread);
   }
-  ~Sleeper() { End(); }
+  ~Sleeper() {
+    End();
+    CloseHandle(job_);
+  }
   void End() {
     if (!started_) return;
     TerminateProcess(pi_.hProcess, 0);
@@ -38,6 +59,7 @@ class Sleeper {
   DWORD Id() const { return pi_.dwProcessId; }
 
  private:
+  HANDLE job_ = nullptr;
   PROCESS_INFORMATION pi_{};
   bool started_ = false;
 };
