@@ -215,6 +215,22 @@ TEST_F(ItemInUseRun, ServicesStartAgainAfterACancelledWalkAndAPreviewOnlyNamesTh
       << ctx.notes[0];
 }
 
+TEST_F(ItemInUseRun, AnItemNoRunMayMoveIsRefusedWithItsRuleBeforeAnyQuestion) {
+  struct Known : KnownFolders {
+    ProtectedPlaces Places() override { return {"C:\\Windows", {}, "", "C:\\Ostrivane", {}}; }
+  } known;
+  GuardRails guard(known);
+  mover.SetGuard(&guard);
+  system.programs = {{"C:\\Windows\\explorer.exe", 68}};
+  try {
+    RunRequest(RunMode::MoveAndMap, "C:\\Windows", "D:\\Windows");
+    FAIL() << "the run went on";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find("the Windows folder"), std::string::npos) << e.what();
+  }
+  EXPECT_TRUE(ui.inUseQuestions.empty());
+}
+
 TEST_F(ItemInUseRun, TheUndoMovesNothingBackWhileAProgramRunsFromTheItem) {
   Run();
   ASSERT_TRUE(fs.Has("D:\\W3Run\\w3sleeper.exe"));
