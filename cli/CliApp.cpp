@@ -116,7 +116,7 @@ int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std:
 
   // With --json, stdout holds nothing but the JSON Lines.
   std::ostream& plain = o.json ? err : out;
-  ConsoleUi ui(ctx, in, plain, err, [&services] { return services.NowMs(); });
+  ConsoleUi ui(ctx, in, plain, err, [&services] { return services.NowMs(); }, o.stopServices);
   ctx.ui = &ui;
   RunParts parts = services.MakeRunParts(ctx);
   const std::string unavailable = MissingPart(ctx, parts);
@@ -157,7 +157,8 @@ int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std:
   }
   // A detection script learns from the status alone whether a run is due;
   // places it could not read are named above either way.
-  const int status = ctx.tally.cancelled                       ? kExitCancelled
+  const int status = ctx.tally.itemInUse                       ? kExitError
+                     : ctx.tally.cancelled                     ? kExitCancelled
                      : o.exitCode && WouldChangeAnything(ctx)    ? kExitWouldChange
                      : ctx.passedOver.empty()                    ? kExitFinished
                                                                  : kExitPartly;

@@ -89,6 +89,8 @@ std::string ReadOptions(const std::vector<std::string>& args, CliOptions& o, Giv
       o.json = true;
     } else if (a == "--force") {
       o.force = true;
+    } else if (a == "--stop-services") {
+      o.stopServices = true;
     } else if (a.size() > 1 && a.compare(0, 2, "--") == 0) {
       return "Unknown option " + a + ".";
     } else {
@@ -109,6 +111,7 @@ std::string CheckOptionsBelong(const std::string& cmd, const CliOptions& o, cons
   const bool runs = mapping || cmd == "apply";
   if ((given.find || given.replace) && cmd != "map") return "--find and --replace belong to map.";
   if (o.force && cmd != "undo") return "--force belongs to undo run.";
+  if (o.stopServices && cmd != "move" && cmd != "apply") return "--stop-services belongs to move and apply.";
   const bool undoRun = cmd == "undo" && positional.size() == 2 && positional[0] == "run";
   if (!mapping && (o.preview || o.substring || o.drives || given.targets || o.exitCode))
     return "Options belong to map, move and switch.";
@@ -189,7 +192,7 @@ std::string UsageText() {
          "  ostrivane-cli map --find OLD --replace NEW [options]     Map Only\n"
          "  ostrivane-cli move SOURCE DESTINATION_FOLDER [options]  Move and Map\n"
          "  ostrivane-cli switch FIRST SECOND [options]             Switch Drives (two drive letters)\n"
-         "  ostrivane-cli apply FILE [--verify] [--report FILE] [--json] [--allow-partial]\n"
+         "  ostrivane-cli apply FILE [--verify] [--report FILE] [--json] [--allow-partial] [--stop-services]\n"
          "                                                          makes the changes a preview's report lists\n"
          "  ostrivane-cli undo list\n"
          "  ostrivane-cli undo run NAME [--force] [--json]          (NAME as Undo00003)\n"
@@ -232,6 +235,11 @@ std::string UsageText() {
          "  --allow-partial without administrator rights, change what can be changed when the run would also\n"
          "                  need HKEY_LOCAL_MACHINE or a folder such as Program Files; without it such a run\n"
          "                  stops with exit status 3 before any change, after naming what it cannot change\n"
+         "  --stop-services with move: when services run from the item, stop them, move it, and start them\n"
+         "                  again afterwards from the new place (once the registry walk has pointed them\n"
+         "                  there; a service not started again is named with why). Without it, and whenever\n"
+         "                  a program runs from the item, nothing is moved: the run names what runs and\n"
+         "                  ends with exit status 3. Programs are never ended by Ostrivane\n"
          "  --force         with undo run: restore also the places changed after the run (by hand or by a\n"
          "                  later run), whose later changes are then lost; without it such places are left\n"
          "                  and named, and the undo ends with exit status 3\n"
@@ -246,7 +254,8 @@ std::string UsageText() {
          "the run is counted and left, so undoing an entry twice changes nothing the second time.\n"
          "\n"
          "Exit status: 0 finished, 1 cancelled or the move failed, 2 usage error, 3 an error stopped the run or left an undo\n"
-         "incomplete, or the run lacks rights (see --allow-partial), 4 finished, but some places could not be changed\n"
+         "incomplete, or the run lacks rights (see --allow-partial), or programs or services run from the item\n"
+         "to be moved (see --stop-services), 4 finished, but some places could not be changed\n"
          "(each is named on stderr with its reason), 5 a preview with --exit-code found changes to make (also when some\n"
          "places could not be read: those are named on stderr).\n"
          "\n"

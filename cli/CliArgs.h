@@ -25,6 +25,7 @@ struct CliOptions {
   bool json = false;       // --json: the change list as JSON Lines on stdout
   bool force = false;      // undo run --force: restore places changed after the run as well
   bool exitCode = false;   // --exit-code: a preview ends with 5 when anything would change
+  bool stopServices = false;  // --stop-services: stop the services running from a moved item, start them again
 };
 
 struct CliParse {

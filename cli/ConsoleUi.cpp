@@ -70,3 +70,21 @@ void ConsoleUi::ReportPreview(const PreviewItem& item) {
   if (!item.name.empty()) out_ << " [" << item.name << "]";
   out_ << ": " << item.oldText << " -> " << item.newText << '\n';
 }
+
+InUseAnswer ConsoleUi::AskItemInUse(const ItemInUse& inUse) {
+  if (stopServices_ && inUse.programs.empty()) {
+    err_ << "Stopping the services that run from " << inUse.item << " for the move:\n";
+    for (const std::string& line : InUseLines(inUse)) err_ << "  " << line << '\n';
+    err_ << std::flush;
+    return InUseAnswer::StopServices;
+  }
+  err_ << "Programs or services run from " << inUse.item << ":\n";
+  for (const std::string& line : InUseLines(inUse)) err_ << "  " << line << '\n';
+  if (!inUse.programs.empty())
+    err_ << "Nothing was moved.  Close the programs (Ostrivane never ends them), then run the command again.\n";
+  else
+    err_ << "Nothing was moved.  Stop the services, or give --stop-services to have them stopped for the move and "
+            "started again afterwards.\n";
+  err_ << std::flush;
+  return InUseAnswer::Cancel;
+}

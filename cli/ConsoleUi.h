@@ -10,8 +10,11 @@
 
 class ConsoleUi : public Ui {
  public:
-  ConsoleUi(RunContext& ctx, std::istream& in, std::ostream& out, std::ostream& err, std::function<std::int64_t()> nowMs)
-      : ctx_(ctx), in_(in), out_(out), err_(err), nowMs_(std::move(nowMs)) {}
+  // stopServices: services running from an item to be moved may be stopped
+  // for the move (--stop-services).
+  ConsoleUi(RunContext& ctx, std::istream& in, std::ostream& out, std::ostream& err, std::function<std::int64_t()> nowMs,
+            bool stopServices = false)
+      : ctx_(ctx), in_(in), out_(out), err_(err), nowMs_(std::move(nowMs)), stopServices_(stopServices) {}
 
   void Pump() override;
   Answer Ask(const Question& question, bool& doNotStopAndVerify) override;
@@ -22,6 +25,9 @@ class ConsoleUi : public Ui {
   void StartProgressTimer() override;
   void StopProgressTimer() override { timerOn_ = false; }
   void ReportPreview(const PreviewItem& item) override;
+  // Never waits for anyone: stops the services when allowed and nothing
+  // else runs, else names what runs and cancels.
+  InUseAnswer AskItemInUse(const ItemInUse& inUse) override;
 
  private:
   void Refresh();
@@ -31,6 +37,7 @@ class ConsoleUi : public Ui {
   std::ostream& out_;
   std::ostream& err_;
   std::function<std::int64_t()> nowMs_;
+  bool stopServices_;
   bool progressShown_ = false;
   bool timerOn_ = false;
   std::int64_t lastRefresh_ = 0;

@@ -3,8 +3,9 @@
 // Properties: a parse either fails with a reason or gives options that hold
 // together (full paths for a move, one drive letter each for a switch, an
 // undo name of five digits, a report to apply and none of the options it
-// takes from the report); a second copy's hand-over of one argument means
-// what that argument means to a first copy; hand-overs kept while the window
+// takes from the report, --stop-services only where something moves); a
+// second copy's hand-over of one argument means what that argument means to
+// a first copy; hand-overs kept while the window
 // is busy are acted on in the order they came; and the Explorer verb holds
 // the executable it was given and goes again on removal.
 #include <cstdint>
@@ -68,6 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     }
     if (o.drives)
       for (char d : *o.drives) FUZZ_CHECK(d >= 'A' && d <= 'Z');
+    // Services are stopped only for a move (apply runs a previewed one).
+    if (o.stopServices) FUZZ_CHECK(o.command == CliCommand::Move || o.command == CliCommand::Apply);
   }
 
   // The window program: a first copy and a second one handing over.

@@ -119,6 +119,7 @@ args = [
     ["--help"],
     ["-d"], ["-l"], ["+l"], ["C:\\A B\\c"], [""],
     ["C:\\Program Files\\Ostrivane\\ostrivane.exe", "-d", "x", "+l", "-l", "y"],
+    ["move", "C:\\W3Run", "D:\\", "--stop-services", "--json"],
 ]
 for k, a in enumerate(args):
     put("command_line", "args%02d" % k, "\0".join(a))

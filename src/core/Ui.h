@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string>
 
+#include "core/ItemInUse.h"
+
 // The application title: the caption of plain message boxes.
 inline constexpr const char* kAppTitle = "Ostrivane";
 
@@ -51,4 +53,7 @@ class Ui {
   // Items that searches on other threads walked since the last call, which
   // pumped no front end: counted as if each had.
   virtual void Walked(long /*items*/) {}
+  // Before a move: programs or services run from the item (inUse.Holds()).
+  // Asked again after Retry; StopServices only when no program runs.
+  virtual InUseAnswer AskItemInUse(const ItemInUse& inUse) = 0;
 };

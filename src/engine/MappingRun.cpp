@@ -70,6 +70,16 @@ void MappingRun::Run() {
       WriteReport();
     } catch (const std::exception&) {
     }
+    // Whether the services stopped for its move run again is told with the failure.
+    if (!servicesStartedAgain_.empty()) {
+      std::string said;
+      for (const std::string& line : servicesStartedAgain_) said += "\n" + line;
+      try {
+        throw;
+      } catch (const std::exception& e) {
+        throw Error(e.what() + said);
+      }
+    }
     throw;
   }
   WriteReport();
@@ -134,14 +144,28 @@ void MappingRun::Search() {
   ctx_.passedOver.clear();
   ctx_.notes.clear();
   oldShort_.clear();
+  ctx_.tally.itemInUse = false;
+  // Services stopped for the move start again when the run ends, however it
+  // ends: from the new place once the walks have pointed them there.
+  ItemInUseCheck inUse(ctx_, parts_.running);
+  struct StartServicesAgain {
+    ItemInUseCheck& check;
+    RunContext& ctx;
+    std::vector<std::string>& said;
+    ~StartServicesAgain() {
+      check.StartServicesAgain(ctx.moveLines.finishedMoveLineVisible ? ctx.request.ReplaceText : "");
+      said = check.Outcome();
+    }
+  } startAgain{inUse, ctx_, servicesStartedAgain_};
+  servicesStartedAgain_.clear();
   if (r.Mode == RunMode::MoveAndMap) {
     ctx_.moveLines.cancelledMoveLineVisible = true;
     // The item's short form is the file system's, so it is asked while the
     // item is still there.
     oldShort_ = parts_.shortNames->SearchShortForm(r.FindText);
-    if (!Move()) {
+    if (!Move(inUse)) {
       ctx_.tally.cancelled = true;
-      ctx_.moveLines.cancelledMoveLine = "All Files may not have been Moved";
+      ctx_.moveLines.cancelledMoveLine = ctx_.tally.itemInUse ? kNothingMovedLine : "All Files may not have been Moved";
       ctx_.tally.linkCount = 0;
       return;
     }
@@ -167,13 +191,24 @@ void MappingRun::Search() {
   }
 }
 
-bool MappingRun::Move() {
+bool MappingRun::Move(ItemInUseCheck& inUse) {
   const MappingRequest& r = ctx_.request;
   ChangeEntry entry{r.FindText, "", 0, ChangeKind::MovedItem, r.FindText, r.ReplaceText, ChangeOutcome::WouldChange, ""};
   if (ctx_.preview) {
     if (ctx_.ui) ctx_.ui->ReportPreview({"move", "", r.FindText, r.ReplaceText});
     ctx_.changes.push_back(std::move(entry));  // named as before the move
+    inUse.NoteForPreview(r.FindText);
     return true;
+  }
+  // An item no run may move is refused with its rule, before anyone is
+  // asked about what runs from it.
+  if (const std::string why = parts_.mover->MoveRefusal(r.FindText); !why.empty()) throw Error(why);
+  // A running image cannot leave its folder: a move across drives would
+  // stop half way. Nothing moves, and nothing changes, while they run.
+  if (!inUse.ClearForMove(r.FindText)) {
+    ctx_.tally.itemInUse = true;
+    ctx_.notes.push_back("Nothing was moved: programs or services run from " + r.FindText + ".");
+    return false;
   }
   const bool moved = parts_.mover->MoveDir(r.FindText, r.ReplaceText);
   entry.outcome = moved ? ChangeOutcome::Changed : ChangeOutcome::PassedOver;

@@ -3,7 +3,9 @@
 // chosen targets, with progress and the result for the end pages.
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "engine/ItemInUseCheck.h"
 #include "engine/RunContext.h"
 #include "engine/RunPorts.h"
 #include "engine/WrittenRecord.h"
@@ -41,6 +43,9 @@ struct RunParts {
   SearchCrew* crew = nullptr;
   // Optional: the scheduled tasks, searched with the configuration files.
   TaskMapper* tasks = nullptr;
+  // Optional: the processes and services that may run from an item to be
+  // moved; none: nothing is looked for.
+  ProcessesAndServices* running = nullptr;
 };
 
 class MappingRun {
@@ -58,7 +63,7 @@ class MappingRun {
   // A run that changed nothing leaves no record files behind.
   bool ChangedAnything() const;
   void RemoveRecords();
-  bool Move();
+  bool Move(ItemInUseCheck& inUse);
   void DoMove();
   void DoSwitch();
   void DoFindReplace();
@@ -87,4 +92,5 @@ class MappingRun {
   RunContext& ctx_;
   RunParts parts_;
   std::string oldShort_;  // of a moved item, taken before the move
+  std::vector<std::string> servicesStartedAgain_;  // what became of the services stopped for the move
 };

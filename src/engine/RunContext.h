@@ -33,6 +33,9 @@ struct DriveRow {
 // and the change report read it.
 struct RunTally {
   bool cancelled = false;
+  // Cancelled at the question about programs or services running from the
+  // item: nothing was moved or changed.
+  bool itemInUse = false;
   std::int32_t linkCount = 0;  // remapped links (or, in a preview, links that would be)
   // Where the progress bar runs during the step at hand: floor to ceiling.
   std::int32_t progressFloor = 0;

@@ -24,6 +24,12 @@ class ItemMover {
   virtual ~ItemMover() = default;
   // Moves the item and writes the run's move record; true on success.
   virtual bool MoveDir(const std::string& source, const std::string& destination) = 0;
+  // Why the item must never be moved (a system folder, the program's own),
+  // or "": asked before anything else about the move.
+  virtual std::string MoveRefusal(const std::string& source) {
+    (void)source;
+    return "";
+  }
 };
 
 class BackupArchive {

@@ -75,6 +75,8 @@ class Lane : public Ui {
   }
   // A search asks nothing; were it to, the answer changes nothing.
   Answer Ask(const Question&, bool&) override { return Answer::Skip; }
+  // A search moves nothing.
+  InUseAnswer AskItemInUse(const ItemInUse&) override { return InUseAnswer::Cancel; }
   void ShowMessage(const std::string& text, const std::string& caption) override {
     messages.emplace_back(text, caption);
   }

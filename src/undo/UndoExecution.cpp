@@ -70,6 +70,16 @@ std::string UndoExecution::UndoEntry(const std::string& name, bool force) {
     }
   }
   ReadMoveRecord(u);
+  // A running image cannot leave its folder: the move back would stop half
+  // way, after the files inside were written back. Nothing is undone then.
+  // An item the rails keep in place is named by the move back itself.
+  const bool movesBack = (u.itemThere || u.interrupted) && (!guard_ || guard_->MoveRefusal(u.to).empty());
+  if (running_ && movesBack) {
+    const ItemInUse inUse = FindItemInUse(*running_, u.to);
+    if (inUse.Holds())
+      throw Error(ItemInUseText(inUse) + "\nNothing was undone.  Close the programs and stop the services, then undo " +
+                  name + " again.");
+  }
   RestoreFiles(u);
   MoveBack(u);
   RestoreRegistry(u);

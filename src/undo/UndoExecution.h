@@ -26,6 +26,7 @@
 #include <string>
 
 #include "engine/GuardRails.h"
+#include "engine/ItemInUseCheck.h"
 #include "engine/RunPorts.h"
 #include "engine/TaskService.h"
 #include "engine/UndoPorts.h"
@@ -52,7 +53,8 @@ class UndoExecution : public UndoExecutor {
         mover_(mover),
         lock_(lock) {}
 
-  // Throws Error only when another run holds the run lock.
+  // Throws Error when another run holds the run lock, and when programs or
+  // services run from the item the undo would move back: nothing is undone.
   std::string UndoEntry(const std::string& name, bool force = false) override;
   int PlacesChangedSinceRun() const override { return changedSinceRun_; }
   UndoCounts LastUndoCounts() const override { return counts_; }
@@ -63,6 +65,9 @@ class UndoExecution : public UndoExecutor {
   void SetGuard(GuardRails* guard) { guard_ = guard; }
   // The Task Scheduler the run's tasks are registered back through.
   void SetTaskService(TaskService* tasks) { tasks_ = tasks; }
+  // Where it looks for what runs from the item before moving it back; none:
+  // not looked for.
+  void SetRunning(ProcessesAndServices* running) { running_ = running; }
 
  private:
   struct Undo;
@@ -91,6 +96,7 @@ class UndoExecution : public UndoExecutor {
   EnvironmentNotice* environment_ = nullptr;
   GuardRails* guard_ = nullptr;
   TaskService* tasks_ = nullptr;
+  ProcessesAndServices* running_ = nullptr;
   int changedSinceRun_ = 0;
   UndoCounts counts_;
 };

@@ -389,6 +389,9 @@ Page Wizard::RunAndEndPage() {
     throw;
   }
   RefreshUndoList();
+  // Cancelled at the question of what runs from the item: nothing was moved
+  // or changed, and the page stays for another try.
+  if (ctx.tally.itemInUse) return Page::None;
   // Only a whole run measures the next one.
   if (!ctx.tally.cancelled && work.Done() > 0) last = work.Done();
   return ctx.tally.cancelled ? Page::Cancelled : Page::Finished;

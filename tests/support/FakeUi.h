@@ -23,6 +23,9 @@ class FakeUi : public Ui {
   int pumps = 0;
   std::function<void()> onPump;  // e.g. press Cancel after n pumps
   std::function<void()> onAsk;   // e.g. change a file while the question is up
+  std::deque<InUseAnswer> inUseReplies;  // answers in order; Cancel when empty
+  std::vector<ItemInUse> inUseQuestions;
+  std::function<void()> onInUse;  // e.g. end a program while the question is up
 
   void Pump() override {
     ++pumps;
@@ -47,4 +50,12 @@ class FakeUi : public Ui {
   void StartProgressTimer() override { events.push_back("timer on"); }
   void StopProgressTimer() override { events.push_back("timer off"); }
   void ReportPreview(const PreviewItem& item) override { previews.push_back(item); }
+  InUseAnswer AskItemInUse(const ItemInUse& inUse) override {
+    inUseQuestions.push_back(inUse);
+    if (onInUse) onInUse();
+    if (inUseReplies.empty()) return InUseAnswer::Cancel;
+    const InUseAnswer a = inUseReplies.front();
+    inUseReplies.pop_front();
+    return a;
+  }
 };

@@ -12,6 +12,7 @@
 #include "core/Error.h"
 #include "core/Ui.h"
 #include "engine/ChangeReport.h"
+#include "support/FakeProcessesAndServices.h"
 
 namespace {
 
@@ -48,8 +49,11 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
   std::int64_t NowMs() override { return clock += 50; }
   RunParts MakeRunParts(RunContext& c) override {
     ctx = &c;
-    return {static_cast<UndoNumbers*>(static_cast<UndoList*>(this)), this, this, withRegistry ? this : nullptr, this, this, nullptr, nullptr};
+    RunParts p{static_cast<UndoNumbers*>(static_cast<UndoList*>(this)), this, this, withRegistry ? this : nullptr, this, this, nullptr, nullptr};
+    p.running = &system;
+    return p;
   }
+  FakeProcessesAndServices system;
   UndoList& Undo(RunContext&) override { return *this; }
   UndoExecutor& UndoRunner(RunContext&) override { return *this; }
 
@@ -372,6 +376,68 @@ TEST(Cli, MoveFailureAndErrors) {
   r = RunArgs(s, {"map", "--find", "a", "--replace", "b"});
   EXPECT_EQ(r.code, kExitError);
   EXPECT_NE(r.err.find("registry"), std::string::npos);
+}
+
+TEST(Cli, WhatRunsFromTheItemStopsTheMoveUnlessItsServicesMayBeStopped) {
+  FakeServices s;
+  s.system.programs = {{"C:\\W3Run2\\other.exe", 4}, {"C:\\W3Run\\w3sleeper.exe", 1234}};
+  CliRun r = RunArgs(s, {"move", "C:\\W3Run", "D:\\", "--stop-services"});
+  EXPECT_EQ(r.code, kExitError);
+  EXPECT_EQ(r.err, "Programs or services run from C:\\W3Run:\n  C:\\W3Run\\w3sleeper.exe (process 1234)\n"
+                   "Nothing was moved.  Close the programs (Ostrivane never ends them), then run the command again.\n");
+  EXPECT_EQ(r.out, "Process Cancelled\nNothing was moved\n0 links were remapped\n"
+                   "Nothing was moved: programs or services run from C:\\W3Run.\n");
+  EXPECT_TRUE(s.calls.empty());
+
+  // A service: named, and stopped only when --stop-services allows it.
+  s.system.programs = {{"C:\\W3Run\\svc.exe", 77}};
+  s.system.services = {{"W3Sleeper", "W3 Sleeper", "", true, 77}};
+  // Its path is the registry's, which the registry walk points to the new place.
+  s.system.commandLineNow = [&s](const std::string&) {
+    for (const std::string& c : s.calls)
+      if (c.rfind("reg ", 0) == 0) return std::string("\"D:\\W3Run\\svc.exe\" -run");
+    return std::string("\"C:\\W3Run\\svc.exe\" -run");
+  };
+  r = RunArgs(s, {"move", "C:\\W3Run", "D:\\"});
+  EXPECT_EQ(r.code, kExitError);
+  EXPECT_NE(r.err.find("  W3 Sleeper (service W3Sleeper, running)\nNothing was moved.  Stop the services, or give "
+                       "--stop-services"),
+            std::string::npos)
+      << r.err;
+  EXPECT_TRUE(s.calls.empty());
+  EXPECT_TRUE(s.system.calls.empty());
+
+  // Stopped, moved, started again from the new place; also when the run is cancelled after the registry walk.
+  for (const char* answer : {"a\n", "c\n"}) {
+    s.calls.clear();
+    s.system.calls.clear();
+    s.system.services[0] = {"W3Sleeper", "W3 Sleeper", "", true, 77};
+    s.system.programs = {{"C:\\W3Run\\svc.exe", 77}};
+    r = RunArgs(s, {"move", "C:\\W3Run", "D:\\", "--stop-services", "--verify"}, answer);
+    EXPECT_EQ(r.code, answer[0] == 'a' ? kExitFinished : kExitCancelled) << r.err;
+    EXPECT_EQ(s.system.calls, (std::vector<std::string>{"stop W3Sleeper", "start W3Sleeper"}));
+    ASSERT_GE(s.calls.size(), 2u);
+    EXPECT_EQ(s.calls[0], "move C:\\W3Run > D:\\W3Run");
+    EXPECT_NE(r.out.find("The service W3 Sleeper (W3Sleeper) was stopped for the move and started again from "
+                         "D:\\W3Run.\n"),
+              std::string::npos)
+        << r.out;
+  }
+
+  // One that will not stop: named, nothing moved.
+  s.calls.clear();
+  s.system.calls.clear();
+  s.system.services[0] = {"W3Sleeper", "W3 Sleeper", "", true, 77};
+  s.system.stopFailure["W3Sleeper"] = "It did not stop within 30 seconds.";
+  r = RunArgs(s, {"move", "C:\\W3Run", "D:\\", "--stop-services"});
+  EXPECT_EQ(r.code, kExitError);
+  EXPECT_NE(r.err.find("The service W3 Sleeper (W3Sleeper) could not be stopped: It did not stop within 30 seconds.  "
+                       "Nothing was moved."),
+            std::string::npos)
+      << r.err;
+  EXPECT_TRUE(s.calls.empty());
+
+  EXPECT_EQ(RunArgs(s, {"map", "--find", "a", "--replace", "b", "--stop-services"}).code, kExitUsage);
 }
 
 TEST(Cli, UndoCommands) {

@@ -4,6 +4,7 @@
 #include "window/Wizard.h"
 #include "engine/ChangeVerification.h"
 #include "core/Error.h"
+#include "support/FakeProcessesAndServices.h"
 #include "support/WizardFakes.h"
 
 namespace {
@@ -317,6 +318,31 @@ TEST_F(PageModelTest, MoveFilesStartsTheRunAtOnceWithoutAdvancedOptions) {
   EXPECT_TRUE(wizard.finishedMoveLineVisible);
   EXPECT_EQ(wizard.finishedMoveLine, "The files were successfully moved and");
   EXPECT_EQ(wizard.finishedCount, "4 links were remapped");
+}
+
+TEST_F(PageModelTest, AProgramRunningFromTheItemKeepsThePageUntilRetryFindsItEnded) {
+  fs.AddFolder("C:\\Program Files\\App");
+  FakeProcessesAndServices system;
+  system.programs = {{"C:\\Program Files\\App\\app.exe", 9}};
+  RunParts parts = Ports().parts;
+  parts.running = &system;
+  wizard.Wire(parts, &undo, &undo);
+  Show();
+  wizard.TurnPage(Sender::MoveAndMap);
+  wizard.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
+  // Cancel: nothing moved, and the page stays for another try.
+  wizard.TurnPage(Sender::MoveConfirmNext);
+  EXPECT_EQ(wizard.CurrentPage, Page::MoveConfirm);
+  EXPECT_EQ(ui.inUseQuestions.size(), 1u);
+  EXPECT_TRUE(rec.calls.empty());
+
+  ui.inUseReplies = {InUseAnswer::Retry};
+  ui.onInUse = [&] { system.programs.clear(); };
+  wizard.TurnPage(Sender::MoveConfirmNext);
+  EXPECT_EQ(ui.inUseQuestions.size(), 2u);
+  EXPECT_EQ(wizard.CurrentPage, Page::Finished);
+  ASSERT_FALSE(rec.calls.empty());
+  EXPECT_EQ(rec.calls[0], "move C:\\Program Files\\App>D:\\Apps\\App");
 }
 
 TEST_F(PageModelTest, EndPageNamesThePlacesPassedOverAndTheRunsNotes) {

@@ -2,6 +2,7 @@
 
 #include "engine/win32/Win32Platform.h"
 #include "core/win32/WidePath.h"
+#include "window/win32/ItemInUseDialog.h"
 
 void Win32WindowUi::Pump() {
   if (counting_ && work_) work_->Item();  // the walks pump once per item
@@ -17,6 +18,15 @@ Answer Win32WindowUi::Ask(const Question& question, bool& doNotStopAndVerify) {
   // The progress dialog is the window in front during a run.
   HWND owner = progressDialog_.hwnd() && IsWindowVisible(progressDialog_.hwnd()) ? progressDialog_.hwnd() : owner_;
   const Answer a = confirmDialog_.Ask(question, doNotStopAndVerify, owner);
+  busy_ = wasBusy;
+  return a;
+}
+
+InUseAnswer Win32WindowUi::AskItemInUse(const ItemInUse& inUse) {
+  ::SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
+  const bool wasBusy = busy_;
+  busy_ = false;
+  const InUseAnswer a = ShowItemInUse(owner_, ItemInUsePageOf(inUse));
   busy_ = wasBusy;
   return a;
 }

@@ -33,6 +33,7 @@ class Win32WindowUi : public Ui, public WindowDialogs {
   void Walked(long items) override {
     if (counting_ && work_) work_->Items(items);
   }
+  InUseAnswer AskItemInUse(const ItemInUse& inUse) override;
   void Tell(const std::string& text, const std::string& caption, MessageKind kind) override;
   bool Confirm(const std::string& text, const std::string& caption) override;
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/win32/Win32Platform.h"
+#include "engine/win32/Win32ProcessesAndServices.h"
 #include "core/win32/WidePath.h"
 #include "core/win32/Win32CodePage.h"
 #include "core/win32/Win32FileSystem.h"
@@ -45,6 +46,7 @@ struct RunAssembly::Impl {
     mover.SetGuard(&guard);
     undoer.SetGuard(&guard);
     undoer.SetTaskService(&taskService);
+    undoer.SetRunning(&processes);
     // The program's own files are no one's settings to re-map.
     ownFolders.push_back(ProgramFolderOfExe());
     WireWalkers(files, shortcuts, registry, environmentValues, accounts, ownFolders);
@@ -123,6 +125,7 @@ struct RunAssembly::Impl {
   Win32UserAccounts accounts;
   Win32ShellMove shell;
   Win32TaskService taskService;
+  Win32ProcessesAndServices processes;
   PathForms forms;
   WrittenRecord written;
   FileBackupArchive archive;
@@ -163,6 +166,7 @@ RunParts RunAssembly::Parts() {
   p.records = &i.fs;
   p.written = &i.written;
   p.crew = &i.crew;
+  p.running = &i.processes;
   p.timeText = [&i] { return i.store.NowText(); };
   p.utcStamp = [&i] { return i.store.NowUtcStamp(); };
   return p;
