@@ -8,6 +8,7 @@
 #include "core/Error.h"
 #include "core/FileSystem.h"
 #include "engine/ChangeReport.h"
+#include "engine/OfflineHives.h"
 #include "engine/SideBySideSearch.h"
 #include "core/Text.h"
 #include "core/Ui.h"
@@ -183,6 +184,21 @@ void MappingRun::Search() {
   progress.Show();
   ctx_.tally.cancelled = false;
   parts_.archive->SetArchiveName(ctx_.programFolder + ctx_.tally.undoName + ".zip");
+
+  // The registry of users not logged on is loaded for the walks and
+  // unloaded when the run ends, however it ends; a hive left loaded is said.
+  std::vector<PassedOver> notLoaded;
+  OfflineHivesLoaded hives(ctx_.targets.registry ? parts_.offlineHives : nullptr, nullptr, notLoaded);
+  for (PassedOver& p : notLoaded) ctx_.PassOver(std::move(p.where), "not searched: " + p.reason);
+  ctx_.offlineHives = hives.Names();
+  struct UnloadHives {
+    OfflineHivesLoaded& hives;
+    RunContext& ctx;
+    ~UnloadHives() {
+      ctx.offlineHives.clear();
+      for (const PassedOver& p : hives.Unload()) ctx.notes.push_back(p.where + " " + p.reason + ".");
+    }
+  } unloadHives{hives, ctx_};
 
   switch (r.Mode) {
     case RunMode::MoveAndMap: DoMove(); break;

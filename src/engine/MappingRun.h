@@ -11,6 +11,7 @@
 #include "engine/WrittenRecord.h"
 
 class FileSystem;
+class OfflineHives;
 
 inline constexpr const char* kNothingMovedLine = "Nothing was moved";
 inline constexpr const char* kShortFormAfterMoveNote =
@@ -46,6 +47,9 @@ struct RunParts {
   // Optional: the processes and services that may run from an item to be
   // moved; none: nothing is looked for.
   ProcessesAndServices* running = nullptr;
+  // Optional: the hives of users not logged on, loaded for the registry
+  // walks; none: only the hives loaded already are searched.
+  OfflineHives* offlineHives = nullptr;
 };
 
 class MappingRun {

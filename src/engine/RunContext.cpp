@@ -57,3 +57,22 @@ void RunContext::PassOverSince(std::size_t from, const std::string& where, const
   }
   passedOver.push_back({where, reason});
 }
+
+RunContext RunContext::ForSearch(Ui* searchUi, int drive) const {
+  RunContext lane;
+  lane.request = request;
+  lane.targets = targets;
+  lane.drives = drives;
+  if (drive >= 0)
+    for (int i = 0; i < int(lane.drives.size()); ++i) lane.drives[i].selected = i == drive;
+  lane.programFolder = programFolder;
+  lane.OsGeneration = OsGeneration;
+  lane.preview = preview;
+  lane.searching = searching;
+  lane.running = running;
+  lane.runNumber = runNumber;
+  lane.tally.undoName = tally.undoName;
+  lane.offlineHives = offlineHives;
+  lane.ui = searchUi;
+  return lane;
+}

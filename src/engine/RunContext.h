@@ -91,6 +91,9 @@ struct RunContext {
   Ui* ui = nullptr;
   std::vector<PassedOver> passedOver;  // this run's, in the order met
   bool environmentChanged = false;     // a value under an environment key was changed
+  // The hives of users not logged on that the run loaded for its walks
+  // (their names under HKEY_USERS).
+  std::vector<std::string> offlineHives;
 
   std::vector<ChangeEntry> changes;    // this run's change list, in the order met
   // What the apply under way may change: the list of the run's search, or
@@ -123,5 +126,9 @@ struct RunContext {
 
   // Pumps the user interface and tells whether the run was cancelled.
   bool PumpCancelled();
+  // A context for one of the run's searches side by side, seen by `ui`:
+  // the run's request, targets and settings, none of its findings; with a
+  // drive index, that drive alone selected.
+  RunContext ForSearch(Ui* searchUi, int drive) const;
   int SelectedDriveCount() const;
 };

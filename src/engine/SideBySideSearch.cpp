@@ -26,22 +26,8 @@ struct Board {
 // the run's thread replays it in order.
 class Lane : public Ui {
  public:
-  Lane(Board& board, const RunContext& run, int drive) : board_(board), drive_(drive) {
-    ctx.request = run.request;
-    ctx.targets = run.targets;
-    ctx.drives = run.drives;
-    // A drive's search walks that drive alone.
-    if (drive >= 0)
-      for (int i = 0; i < int(ctx.drives.size()); ++i) ctx.drives[i].selected = i == drive;
-    ctx.programFolder = run.programFolder;
-    ctx.OsGeneration = run.OsGeneration;
-    ctx.preview = run.preview;
-    ctx.searching = run.searching;
-    ctx.running = run.running;
-    ctx.runNumber = run.runNumber;
-    ctx.tally.undoName = run.tally.undoName;
-    ctx.ui = this;
-  }
+  Lane(Board& board, const RunContext& run, int drive)
+      : ctx(run.ForSearch(this, drive)), board_(board), drive_(drive) {}
 
   void Search(SearchCrew& crew, const SearchTexts& texts) {
     try {

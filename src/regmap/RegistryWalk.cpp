@@ -75,6 +75,12 @@ void RegistryWalk::FindReplaceProcess(const SearchTexts& texts) {
   SearchOtherUsers();
 }
 
+bool RegistryWalk::IsOfflineHive(const std::string& name) const {
+  for (const std::string& loaded : ctx_.offlineHives)
+    if (EqualFold(loaded, name)) return true;
+  return false;
+}
+
 bool RegistryWalk::IsLinkKey(RegRoot root, const std::string& path) {
   RegistryCursor key(backend_, root);
   return key.OpenRegPathItselfForReading(path) && key.IsLink();
@@ -109,7 +115,9 @@ std::vector<RegistryWalk::UserHive> RegistryWalk::OtherUserHives() {
     const bool classes = EndsWithFold(name, kClassesSuffix);
     const std::string user = classes ? name.substr(0, name.size() - kClassesSuffix.size()) : name;
     const bool ownClasses = classes && EqualFold(user, own);
-    if (classes && (ownClasses || isListed(user))) {
+    // Loaded by this run from a user's UsrClass.dat, the hive is not shown
+    // anywhere else: the link to it is made at logon.
+    if (classes && (ownClasses || isListed(user)) && !IsOfflineHive(name)) {
       // A user's Software\Classes is a link to the _Classes hive, which the
       // walk leaves alone: that hive is walked under its own name, once. Where
       // Software\Classes is a key of its own, that key is the one walked.
@@ -165,7 +173,9 @@ void RegistryWalk::SearchOtherUsers() {
     // Another user's variables are not this process's.
     environment_ = hive.own || !ownEnvironment ? ownEnvironment : &*shared;
     const std::string account = accounts_->AccountName(hive.sid);
-    const std::string who = account.empty() ? hive.name : account + " (" + hive.name + ")";
+    const std::string offline = IsOfflineHive(hive.name) ? ", not logged on" : "";
+    const std::string who = account.empty() ? hive.name + (offline.empty() ? "" : " (not logged on)")
+                                            : account + " (" + hive.name + offline + ")";
     ctx_.progress.phase = "Scanning User Registry: " + who;
     SearchThruKey(RegRoot::Users, kUsersRoot, hive.name);
   }

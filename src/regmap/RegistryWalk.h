@@ -57,6 +57,8 @@ class RegistryWalk : public RegistryMapper {
     bool own = false;  // the own _Classes hive
   };
   std::vector<UserHive> OtherUserHives();
+  // Loaded by the run: its user is not logged on.
+  bool IsOfflineHive(const std::string& name) const;
   // The key, opened itself, is a registry link / a key of its own.
   bool IsLinkKey(RegRoot root, const std::string& path);
   bool IsPlainKey(RegRoot root, const std::string& path);

@@ -6,6 +6,7 @@
 #include <set>
 #include <vector>
 
+#include "engine/OfflineHives.h"
 #include "engine/RunLock.h"
 #include "engine/TaskBackup.h"
 #include "engine/WrittenRecord.h"
@@ -25,6 +26,25 @@ bool IsWithin(const std::string& path, const std::string& from) {
   const std::size_t head = FoldPrefixLength(path, from);
   if (head == kNotFound) return false;
   return path.size() == head || path[head] == '\\' || from.back() == '\\';
+}
+
+// The hives under HKEY_USERS that a registry backup names, once each.
+std::vector<std::string> UserHivesNamed(const ParsedRegFile& parsed) {
+  std::vector<std::string> names;
+  for (const RegOp& op : parsed.ops) {
+    if (op.root != RegRoot::Users) continue;
+    const std::string hive = op.path.substr(1, op.path.find('\\', 1) - 1);
+    if (!hive.empty() && std::none_of(names.begin(), names.end(), [&](const std::string& n) { return EqualFold(n, hive); }))
+      names.push_back(hive);
+  }
+  return names;
+}
+
+// Whether a full key name lies in one of those hives.
+bool InHives(const std::string& key, const std::vector<PassedOver>& hives) {
+  for (const PassedOver& hive : hives)
+    if (IsWithin(key, hive.where)) return true;
+  return false;
 }
 
 std::string Counted(int n, const char* one, const char* many) {
@@ -245,14 +265,23 @@ void UndoExecution::RestoreRegistry(Undo& u) {
   }
   try {
     const ParsedRegFile parsed = ParseRegText(fs_.ReadWhole(backup), ansi_);
+    // A user who is not logged on has the hive loaded for the restore, and
+    // unloaded after it; one that cannot be loaded is named once, its places
+    // left.
+    const std::vector<std::string> users = UserHivesNamed(parsed);
+    std::vector<PassedOver> notLoaded;
+    OfflineHivesLoaded hives(users.empty() ? nullptr : offlineHives_, &users, notLoaded);
+    for (const PassedOver& h : notLoaded) u.problems.push_back(h.where + " was not restored: " + h.reason + ".");
     RegImportResult r;
     if (u.written) {
-      const RegistryRestorePlan plan = PlanRegistryRestore(registry_, parsed, u.written->registry, u.force);
+      RegistryRestorePlan plan = PlanRegistryRestore(registry_, parsed, u.written->registry, u.force);
+      for (std::size_t i = 0; i < parsed.ops.size(); ++i)
+        if (InHives(parsed.ops[i].KeyName(), notLoaded)) plan.take[i] = false;
       std::size_t i = 0;
       r = ApplyRegOps(registry_, parsed, [&](const RegOp&) { return plan.take[i++]; });
       u.already += plan.alreadyAsBefore;
       for (const ChangedPlace& c : plan.changed) {
-        if (u.force) continue;  // restored all the same
+        if (u.force || InHives(c.key, notLoaded)) continue;  // restored all the same, or named with its hive
         u.changed.push_back(c.Where() + " was changed after the run (the run wrote " + c.ranWrote + ", it now holds " +
                             c.holdsNow + "): left as it is." + LaterEntries(u, "", c.key, c.isValue ? c.valueName : ""));
       }
@@ -271,6 +300,7 @@ void UndoExecution::RestoreRegistry(Undo& u) {
                            " could not be imported; the first, line " + std::to_string(r.failed.front().number) +
                            ": " + r.failed.front().reason);
     if (r.values + r.keys > 0) u.undone.push_back("The registry backup " + backup + " was imported.");
+    for (const PassedOver& h : hives.Unload()) u.notes.push_back(h.where + " " + h.reason + ".");
     if (r.environmentTouched && environment_) environment_->EnvironmentChanged();
   } catch (const Error& e) {
     u.problems.push_back("The registry backup " + backup + " could not be imported: " + e.what());

@@ -36,6 +36,8 @@
 #include "undo/MoveDir.h"
 #include "undo/UndoStore.h"
 
+class OfflineHives;
+
 inline constexpr const char* kUndoCompleted = " files restored.  Undo has completed";
 inline constexpr const char* kUndoIncomplete = "Not everything could be undone:";
 inline constexpr const char* kUndoDone = "What was undone:";
@@ -68,6 +70,9 @@ class UndoExecution : public UndoExecutor {
   // Where it looks for what runs from the item before moving it back; none:
   // not looked for.
   void SetRunning(ProcessesAndServices* running) { running_ = running; }
+  // Loads the hives of users not logged on that a registry backup names;
+  // none: their places are left as keys that are not there.
+  void SetOfflineHives(OfflineHives* hives) { offlineHives_ = hives; }
 
  private:
   struct Undo;
@@ -97,6 +102,7 @@ class UndoExecution : public UndoExecutor {
   GuardRails* guard_ = nullptr;
   TaskService* tasks_ = nullptr;
   ProcessesAndServices* running_ = nullptr;
+  OfflineHives* offlineHives_ = nullptr;
   int changedSinceRun_ = 0;
   UndoCounts counts_;
 };

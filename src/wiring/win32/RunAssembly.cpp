@@ -17,7 +17,9 @@
 #include "filemap/TaskWalk.h"
 #include "filemap/win32/Win32TaskService.h"
 #include "filemap/win32/Win32ShellLinkStore.h"
+#include "regmap/ProfileHives.h"
 #include "regmap/RegistryWalk.h"
+#include "regmap/win32/Win32HiveLoader.h"
 #include "regmap/win32/Win32RegistryBackend.h"
 #include "regmap/win32/Win32EnvironmentValues.h"
 #include "regmap/win32/Win32UserAccounts.h"
@@ -28,10 +30,24 @@
 #include "undo/win32/Win32ShellMove.h"
 #include "undo/win32/Win32UndoPlatform.h"
 
-struct RunAssembly::Impl {
+namespace {
+// What a search is made of on this platform: the run has one set, each
+// search side by side another (the environment values keep a cache;
+// nothing here is shared between threads).
+struct SearchAdapters {
+  Win32FileSystem fs;
+  Win32ShellLinkStore links;
+  Win32RegistryBackend registryBackend;
+  Win32CodePage ansi{Win32CodePage::Which::Ansi};  // legacy settings files, REGEDIT4 files and those of earlier builds
+  Win32EnvironmentValues environmentValues;
+  Win32UserAccounts accounts;
+  PathForms forms{fs};
+};
+}  // namespace
+
+struct RunAssembly::Impl : SearchAdapters {
   Impl(RunContext& ctx, const std::string& programFolder, ShellDialogs dialogs)
-      : forms(fs),
-        written(fs),
+      : written(fs),
         archive(fs, undoPlatform),
         store(fs, undoPlatform, programFolder),
         shortcuts(ctx, archive, links),
@@ -47,22 +63,22 @@ struct RunAssembly::Impl {
     undoer.SetGuard(&guard);
     undoer.SetTaskService(&taskService);
     undoer.SetRunning(&processes);
+    undoer.SetOfflineHives(&offlineHives);
     // The program's own files are no one's settings to re-map.
     ownFolders.push_back(ProgramFolderOfExe());
-    WireWalkers(files, shortcuts, registry, environmentValues, accounts, ownFolders);
+    WireWalkers(files, shortcuts, registry, *this, ownFolders);
   }
 
   // What the walkers of the run and those of each search side by side are
   // told alike.
   static void WireWalkers(FileMapping& files, ShortcutRewrite& shortcuts, RegistryWalk& registry,
-                          EnvironmentValues& environmentValues, UserAccounts& accounts,
-                          const std::vector<std::string>& ownFolders) {
+                          SearchAdapters& adapters, const std::vector<std::string>& ownFolders) {
     files.Walk().SetWindowsFolder(WindowsFolder());
     for (const std::string& folder : ownFolders) files.Walk().AddOwnFolder(folder);
-    registry.SetEnvironment(&environmentValues);
-    registry.SetUserAccounts(&accounts);
-    shortcuts.SetEnvironment(&environmentValues);
-    files.Text().SetEnvironment(&environmentValues);
+    registry.SetEnvironment(&adapters.environmentValues);
+    registry.SetUserAccounts(&adapters.accounts);
+    shortcuts.SetEnvironment(&adapters.environmentValues);
+    files.Text().SetEnvironment(&adapters.environmentValues);
   }
 
   // The Windows folder, whose task files no walk enters; empty when unknown.
@@ -73,13 +89,14 @@ struct RunAssembly::Impl {
     return Utf8Text(std::wstring_view(buffer, length));
   }
 
-  // One search side by side: adapters and walkers of its own (the
-  // environment values keep a cache; nothing here is shared between
-  // threads), on a thread that joins a COM apartment for the shortcuts.
+  // One search side by side: adapters and walkers of its own, on a thread
+  // that joins a COM apartment for the shortcuts.
   struct LaneWalkers : SearchWalkers {
     LaneWalkers(RunContext& ctx, FileBackup& backup, const std::vector<std::string>& ownFolders)
-        : shortcuts(ctx, backup, links), files(ctx, fs, forms, backup, shortcuts, ansi), registry(ctx, registryBackend, fs, ansi) {
-      WireWalkers(files, shortcuts, registry, environmentValues, accounts, ownFolders);
+        : shortcuts(ctx, backup, a.links),
+          files(ctx, a.fs, a.forms, backup, shortcuts, a.ansi),
+          registry(ctx, a.registryBackend, a.fs, a.ansi) {
+      WireWalkers(files, shortcuts, registry, a, ownFolders);
     }
     RegistryMapper& Registry() override { return registry; }
     FileMapper& Files() override { return files; }
@@ -91,13 +108,7 @@ struct RunAssembly::Impl {
       }
       bool joined;
     } apartment;  // first in, last out
-    Win32FileSystem fs;
-    Win32ShellLinkStore links;
-    Win32RegistryBackend registryBackend;
-    Win32CodePage ansi{Win32CodePage::Which::Ansi};
-    Win32EnvironmentValues environmentValues;
-    Win32UserAccounts accounts;
-    PathForms forms{fs};
+    SearchAdapters a;
     ShortcutRewrite shortcuts;
     FileMapping files;
     RegistryWalk registry;
@@ -112,21 +123,16 @@ struct RunAssembly::Impl {
     Impl& impl;
   };
 
-  Win32FileSystem fs;
   Win32UndoPlatform undoPlatform;
-  Win32ShellLinkStore links;
-  Win32RegistryBackend registryBackend;
-  Win32CodePage ansi{Win32CodePage::Which::Ansi};  // legacy settings files, REGEDIT4 files and those of earlier builds
   Win32RunLock lock;
   Win32KnownFolders knownFolders;
   GuardRails guard{knownFolders};
   Win32EnvironmentNotice environment;
-  Win32EnvironmentValues environmentValues;
-  Win32UserAccounts accounts;
   Win32ShellMove shell;
   Win32TaskService taskService;
   Win32ProcessesAndServices processes;
-  PathForms forms;
+  Win32HiveLoader hiveLoader;
+  ProfileHives offlineHives{registryBackend, hiveLoader, fs, &environmentValues};
   WrittenRecord written;
   FileBackupArchive archive;
   UndoStore store;
@@ -167,6 +173,7 @@ RunParts RunAssembly::Parts() {
   p.written = &i.written;
   p.crew = &i.crew;
   p.running = &i.processes;
+  p.offlineHives = &i.offlineHives;
   p.timeText = [&i] { return i.store.NowText(); };
   p.utcStamp = [&i] { return i.store.NowUtcStamp(); };
   return p;
