@@ -30,6 +30,8 @@ class CliServices {
   virtual std::string RecordsRefusal() { return ""; }
   // Record folders left out of the undo list, and why.
   virtual std::vector<std::string> RecordsNotes() { return {}; }
+  // The program runs as the system account (a deployment tool's job).
+  virtual bool RunsAsSystem() { return false; }
   // Writes a file whole (the --report file); throws Error.
   virtual void WriteFile(const std::string& path, const std::string& bytes) = 0;
   // Reads a file whole (apply's report); throws Error.

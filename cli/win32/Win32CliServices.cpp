@@ -6,6 +6,7 @@
 #include "core/FileSystem.h"
 #include "core/Ini.h"
 #include "core/Unicode.h"
+#include "core/win32/AccountSid.h"
 #include "core/win32/SystemError.h"
 #include "core/win32/Win32FileSystem.h"
 #include "undo/UndoStore.h"
@@ -40,6 +41,8 @@ RunAssembly& Win32CliServices::Assembly(RunContext& ctx) {
   }
   return *assembly_;
 }
+
+bool Win32CliServices::RunsAsSystem() { return ProcessUserSid() == kSystemAccountSid; }
 
 RunParts Win32CliServices::MakeRunParts(RunContext& ctx) { return Assembly(ctx).Parts(); }
 

@@ -43,6 +43,8 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
   std::string refusal;
   RightsPort* Rights() override { return &rights; }
   std::string RecordsRefusal() override { return refusal; }
+  bool asSystem = false;
+  bool RunsAsSystem() override { return asSystem; }
   DriveSource& Drives() override { return *this; }
   std::vector<DriveInfo> ListDrives() override { return drives; }
   int OsGeneration() override { return 9; }
@@ -227,6 +229,24 @@ TEST(Cli, MapRunsTheWalkAndPrintsTheEndPage) {
   EXPECT_EQ(r.out, "Ostrivane has finished\n3 links were remapped\n1 place could not be changed\n");
   // The apply's progress line, then the place passed over.
   EXPECT_EQ(r.err, "Changing files | 0 links remapped\nC:\\Locked\\app.ini: in use by another program\n");
+}
+
+// Run by a deployment tool as the system account, the run says first whose
+// registry it reaches and where its records go; stdout stays the change list.
+TEST(Cli, AsTheSystemAccountTheFirstLinesSaySo) {
+  FakeServices s;
+  s.asSystem = true;
+  const CliRun r = RunArgs(s, {"map", "--find", "C:\\Old", "--replace", "D:\\New", "--json"});
+  EXPECT_EQ(r.code, kExitFinished) << r.err;
+  EXPECT_EQ(r.err.rfind("Running as the system account: HKEY_CURRENT_USER is the system's own registry; every "
+                        "user's registry is searched under HKEY_USERS, the hives of users who are not logged on "
+                        "loaded for the run.\nUndo records are kept in C:\\Ost\\\n",
+                        0),
+            0u)
+      << r.err;
+  EXPECT_EQ(r.out.rfind("{", 0), 0u) << r.out;
+  s.asSystem = false;
+  EXPECT_EQ(RunArgs(s, {"map", "--find", "a", "--replace", "b"}).err.find("system account"), std::string::npos);
 }
 
 TEST(Cli, VerifyAsksOnTheConsole) {

@@ -19,7 +19,8 @@ const std::string kAnnClasses = "C:\\Users\\ann\\AppData\\Local\\Microsoft\\Wind
 const std::string kBobHive = "D:\\Profiles\\bob\\NTUSER.DAT";
 
 struct OwnAccount : UserAccounts {
-  std::string CurrentUserSid() override { return kOwn; }
+  std::string sid = kOwn;
+  std::string CurrentUserSid() override { return sid; }
   std::string AccountName(const std::string& sid) override { return sid == kAnn ? "PC\\ann" : ""; }
 };
 
@@ -141,4 +142,23 @@ TEST_F(OfflineHiveRun, AnUndoThatCannotLoadAHiveNamesItAndRestoresTheRest) {
   EXPECT_EQ(hiveFiles.TextIn(kAnnClasses, "Applications\\acme.exe\\shell\\open\\command", ""),
             "\"C:\\Acme\\acme.exe\" \"%1\"");
   EXPECT_EQ(hiveFiles.TextIn(kAnnHive, "Software\\Acme", "Home"), "E:\\Acme\\bin");
+}
+
+// Run by a deployment tool as the system account, HKEY_CURRENT_USER is the
+// system's: every user is reached under HKEY_USERS, logged on or not, and
+// the system's hive is walked once.
+TEST_F(OfflineHiveRun, AsTheSystemAccountEveryUsersHiveIsWalkedOnce) {
+  accounts.sid = "S-1-5-18";
+  reg.PutText(US, kOwn + "\\Software\\Acme", "Home", "C:\\Acme\\me");  // logged on
+  reg.PutText(US, "S-1-5-18\\Software\\Acme", "Home", "C:\\Acme\\system");
+  reg.PutText(US, ".DEFAULT\\Software\\Acme", "Home", "C:\\Acme\\system");
+  RunRequest(RunMode::MapOnly, "C:\\Acme", "E:\\Acme");
+  EXPECT_EQ(reg.GetText(US, kOwn + "\\Software\\Acme", "Home"), "E:\\Acme\\me");
+  EXPECT_EQ(hiveFiles.TextIn(kAnnHive, "Software\\Acme", "Home"), "E:\\Acme\\bin");
+  // Shown as HKEY_CURRENT_USER (a hive of its own in this registry), not
+  // walked again under either of its names.
+  EXPECT_EQ(reg.GetText(RegRoot::CurrentUser, "Software\\Acme", "Home"), "E:\\Acme");
+  EXPECT_EQ(reg.GetText(US, "S-1-5-18\\Software\\Acme", "Home"), "C:\\Acme\\system");
+  EXPECT_EQ(reg.GetText(US, ".DEFAULT\\Software\\Acme", "Home"), "C:\\Acme\\system");
+  EXPECT_FALSE(reg.HasKey(US, kAnn));
 }

@@ -8,5 +8,8 @@
 // The SID as text; "" when it is no valid SID.
 std::string SidText(PSID sid);
 
+// The system account ("LocalSystem"), which deployment tools run jobs as.
+inline constexpr const char* kSystemAccountSid = "S-1-5-18";
+
 // The account this process runs as; "" when its token does not say.
 std::string ProcessUserSid();
