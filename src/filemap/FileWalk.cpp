@@ -113,10 +113,20 @@ void FileWalk::MapFiles(const SearchTexts& texts) {
   }
 }
 
-bool FileWalk::Picked(std::string_view name) const {
+bool FileWalk::PickedAs(FileTarget target, std::string_view name) const {
   const Targets& t = ctx_.targets;
-  return t.allFiles || (t.settingsFiles && MatchesMask("*.ini", name)) || (t.shortcuts && MatchesMask("*.lnk", name)) ||
-         (t.configFiles && IsConfigurationFileName(name));
+  const bool settings = t.settingsFiles && MatchesMask("*.ini", name);
+  const bool shortcut = t.shortcuts && MatchesMask("*.lnk", name);
+  switch (target) {
+    case FileTarget::Settings: return settings;
+    case FileTarget::Shortcuts: return shortcut;
+    default: return t.configFiles && IsConfigurationFileName(name) && !settings && !shortcut;
+  }
+}
+
+bool FileWalk::Picked(std::string_view name) const {
+  return ctx_.targets.allFiles || PickedAs(FileTarget::Settings, name) || PickedAs(FileTarget::Shortcuts, name) ||
+         PickedAs(FileTarget::Configuration, name);
 }
 
 bool FileWalk::Openable(const DirEntry& e) {
@@ -234,18 +244,11 @@ bool FileWalk::VisitFolderFiles(const std::string& folder, const Entries& entrie
     VisitFiles(folder, entries, [](std::string_view) { return true; }, texts);
     return !ctx_.PumpCancelled();
   }
-  const auto asSettings = [&t](std::string_view name) { return t.settingsFiles && MatchesMask("*.ini", name); };
-  const auto asShortcut = [&t](std::string_view name) { return t.shortcuts && MatchesMask("*.lnk", name); };
-  if (t.settingsFiles) VisitFiles(folder, entries, asSettings, texts);
-  if (ctx_.PumpCancelled()) return false;
-  if (t.shortcuts) VisitFiles(folder, entries, asShortcut, texts);
-  if (ctx_.PumpCancelled()) return false;
-  if (t.configFiles)
-    VisitFiles(
-        folder, entries,
-        [&](std::string_view name) { return IsConfigurationFileName(name) && !asSettings(name) && !asShortcut(name); },
-        texts);
-  return !ctx_.PumpCancelled();
+  for (const FileTarget target : {FileTarget::Settings, FileTarget::Shortcuts, FileTarget::Configuration}) {
+    VisitFiles(folder, entries, [&](std::string_view name) { return PickedAs(target, name); }, texts);
+    if (ctx_.PumpCancelled()) return false;
+  }
+  return true;
 }
 
 template <class Picks>

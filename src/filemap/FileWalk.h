@@ -86,6 +86,10 @@ class FileWalk : public FileMapper {
   bool IsTasksFolder(const std::string& folder) const;
   // Why a file a list names is no file for this run to change; empty when it is.
   std::string ListedFileRefusal(const std::string& folder, const std::string& name) const;
+  // The file targets a folder's files are visited by, in this order; a
+  // file is visited by the first that takes it.
+  enum class FileTarget { Settings, Shortcuts, Configuration };
+  bool PickedAs(FileTarget target, std::string_view name) const;
   // Whether the targets pick a file of that name.
   bool Picked(std::string_view name) const;
   // A file the walk opens: no link, no folder, no temporary file of its own.
