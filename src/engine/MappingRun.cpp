@@ -1,11 +1,13 @@
 #include "engine/MappingRun.h"
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
 #include <unordered_set>
 #include <utility>
 
 #include "core/Error.h"
+#include "core/Fold.h"
 #include "core/FileSystem.h"
 #include "engine/ChangeReport.h"
 #include "engine/OfflineHives.h"
@@ -52,6 +54,20 @@ class ProgressScope {
  private:
   Ui* ui_;
 };
+// The hives under HKEY_USERS whose places a list ticks, once each.
+std::vector<std::string> UserHivesTicked(const ChangeSelection& list) {
+  constexpr std::string_view kUsers = "HKEY_USERS\\";
+  std::vector<std::string> hives;
+  const std::vector<ChangeEntry>& listed = list.Listed();
+  for (std::size_t i = 0; i < listed.size(); ++i) {
+    const std::string& where = listed[i].where;
+    if (!list.Ticked(i) || !IsRegistryPlace(listed[i]) || where.compare(0, kUsers.size(), kUsers) != 0) continue;
+    const std::string hive = where.substr(kUsers.size(), where.find('\\', kUsers.size()) - kUsers.size());
+    if (std::none_of(hives.begin(), hives.end(), [&](const std::string& h) { return EqualFold(h, hive); }))
+      hives.push_back(hive);
+  }
+  return hives;
+}
 }  // namespace
 
 void MappingRun::Run() {
@@ -187,8 +203,12 @@ void MappingRun::Search() {
 
   // The registry of users not logged on is loaded for the walks and
   // unloaded when the run ends, however it ends; a hive left loaded is said.
+  // The apply of a list goes only to the hives it names.
   std::vector<PassedOver> notLoaded;
-  OfflineHivesLoaded hives(ctx_.targets.registry ? parts_.offlineHives : nullptr, nullptr, notLoaded);
+  std::optional<std::vector<std::string>> listedHives;
+  if (ctx_.selection) listedHives = UserHivesTicked(*ctx_.selection);
+  OfflineHivesLoaded hives(ctx_.targets.registry && (!listedHives || !listedHives->empty()) ? parts_.offlineHives : nullptr,
+                           listedHives ? &*listedHives : nullptr, notLoaded);
   for (PassedOver& p : notLoaded) ctx_.PassOver(std::move(p.where), "not searched: " + p.reason);
   ctx_.offlineHives = hives.Names();
   struct UnloadHives {

@@ -162,3 +162,32 @@ TEST_F(OfflineHiveRun, AsTheSystemAccountEveryUsersHiveIsWalkedOnce) {
   EXPECT_EQ(reg.GetText(US, ".DEFAULT\\Software\\Acme", "Home"), "C:\\Acme\\system");
   EXPECT_FALSE(reg.HasKey(US, kAnn));
 }
+
+// The apply of a reviewed list loads only the hives whose places it ticks.
+TEST_F(OfflineHiveRun, TheApplyOfAListLoadsOnlyTheHivesItTicks) {
+  ctx.preview = true;
+  RunRequest(RunMode::MapOnly, "C:\\Acme", "E:\\Acme");
+  ctx.preview = false;
+  ASSERT_EQ(hiveFiles.loads, 3);
+  const std::vector<ChangeEntry> found = ctx.changes;
+  const auto listOf = [&](const std::string& ticked) {
+    ChangeSelection list;
+    for (const ChangeEntry& e : found) list.Add(e, e.where.rfind(ticked, 0) == 0);
+    return list;
+  };
+  ChangeSelection own = listOf("HKEY_CURRENT_USER");
+  ctx.selection = &own;
+  RunRequest(RunMode::MapOnly, "C:\\Acme", "E:\\Acme");
+  EXPECT_EQ(hiveFiles.loads, 3);
+  EXPECT_EQ(reg.GetText(RegRoot::CurrentUser, "Software\\Acme", "Home"), "E:\\Acme");
+
+  ChangeSelection classes = listOf("HKEY_USERS\\" + kAnn + "_Classes");
+  ctx.selection = &classes;
+  RunRequest(RunMode::MapOnly, "C:\\Acme", "E:\\Acme");
+  ctx.selection = nullptr;
+  EXPECT_EQ(hiveFiles.loads, 4);
+  EXPECT_EQ(hiveFiles.TextIn(kAnnClasses, "Applications\\acme.exe\\shell\\open\\command", ""),
+            "\"E:\\Acme\\acme.exe\" \"%1\"");
+  EXPECT_EQ(hiveFiles.TextIn(kAnnHive, "Software\\Acme", "Home"), "C:\\Acme\\bin");
+  EXPECT_FALSE(hiveFiles.IsLoaded(kAnn + "_Classes"));
+}
