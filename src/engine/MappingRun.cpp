@@ -1,13 +1,11 @@
 #include "engine/MappingRun.h"
 
-#include <algorithm>
 #include <optional>
 #include <string_view>
 #include <unordered_set>
 #include <utility>
 
 #include "core/Error.h"
-#include "core/Fold.h"
 #include "core/FileSystem.h"
 #include "engine/ChangeReport.h"
 #include "engine/OfflineHives.h"
@@ -56,16 +54,10 @@ class ProgressScope {
 };
 // The hives under HKEY_USERS whose places a list ticks, once each.
 std::vector<std::string> UserHivesTicked(const ChangeSelection& list) {
-  constexpr std::string_view kUsers = "HKEY_USERS\\";
   std::vector<std::string> hives;
   const std::vector<ChangeEntry>& listed = list.Listed();
-  for (std::size_t i = 0; i < listed.size(); ++i) {
-    const std::string& where = listed[i].where;
-    if (!list.Ticked(i) || !IsRegistryPlace(listed[i]) || where.compare(0, kUsers.size(), kUsers) != 0) continue;
-    const std::string hive = where.substr(kUsers.size(), where.find('\\', kUsers.size()) - kUsers.size());
-    if (std::none_of(hives.begin(), hives.end(), [&](const std::string& h) { return EqualFold(h, hive); }))
-      hives.push_back(hive);
-  }
+  for (std::size_t i = 0; i < listed.size(); ++i)
+    if (list.Ticked(i) && IsRegistryPlace(listed[i])) AddUserHiveOf(listed[i].where, hives);
   return hives;
 }
 }  // namespace

@@ -4,6 +4,7 @@
 // on. A run loads the others for its walk and its apply, an undo for its
 // restore, and both unload them again however they end.
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/RunContext.h"
@@ -19,6 +20,12 @@ class OfflineHives {
   // Unloads the hives named; those that stay loaded are returned with why.
   virtual std::vector<PassedOver> Unload(const std::vector<std::string>& names) = 0;
 };
+
+// The hive under HKEY_USERS that a full key name lies in ("S-1-5-21-...",
+// "S-1-5-21-..._Classes"); "" for a key elsewhere.
+std::string UserHiveOf(std::string_view key);
+// Adds the key's hive to `hives` unless it is there already (across case).
+void AddUserHiveOf(std::string_view key, std::vector<std::string>& hives);
 
 // Holds the hives an operation loaded until it ends, also on a failure.
 class OfflineHivesLoaded {

@@ -31,12 +31,7 @@ bool IsWithin(const std::string& path, const std::string& from) {
 // The hives under HKEY_USERS that a registry backup names, once each.
 std::vector<std::string> UserHivesNamed(const ParsedRegFile& parsed) {
   std::vector<std::string> names;
-  for (const RegOp& op : parsed.ops) {
-    if (op.root != RegRoot::Users) continue;
-    const std::string hive = op.path.substr(1, op.path.find('\\', 1) - 1);
-    if (!hive.empty() && std::none_of(names.begin(), names.end(), [&](const std::string& n) { return EqualFold(n, hive); }))
-      names.push_back(hive);
-  }
+  for (const RegOp& op : parsed.ops) AddUserHiveOf(op.KeyName(), names);
   return names;
 }
 
