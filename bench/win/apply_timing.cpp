@@ -7,27 +7,21 @@
 // bench/README.md):
 //   scripts/wine-run.sh build/windows/wineprefix build/windows/apply_timing.exe
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <functional>
 #include <string>
+#include <vector>
 
 #include "core/win32/Win32FileSystem.h"
 #include "engine/MappingRun.h"
 #include "support/FakeUi.h"
 #include "support/TestTree.h"
 #include "win/BareWalks.h"
+#include "win/Timing.h"
 #include "win/BenchTree.h"
 #include "wiring/win32/RunAssembly.h"
 
 namespace {
-using Clock = std::chrono::steady_clock;
-
-double SecondsOf(const std::function<void()>& work) {
-  const auto start = Clock::now();
-  work();
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
+constexpr int kRounds = 5;
 }  // namespace
 
 int main() {
@@ -51,9 +45,12 @@ int main() {
   RunAssembly assembly(ctx, records, ShellDialogs::Silent);
 
   std::printf("A preview over the registry and 50,000 files (%d settings files to change), then its apply:\n", kMatching);
-  double bestSearch = 1e9, bestApply = 1e9, bestBare = 1e9, bestBareReading = 1e9;
+  // The rounds alternate, the bare traversals then the preview and its
+  // apply, so that a slow spell of the shared machine falls on both alike;
+  // the medians are compared.
+  std::vector<double> bares, baresReading, searches, applies;
   bool right = true;
-  for (int round = 0; round < 3; ++round) {
+  for (int round = 0; round < kRounds; ++round) {
     MakeTree(fs, root, true, kMatching);
     long keys = 0, values = 0;
     const double bareRegistry = SecondsOf([&] {
@@ -64,8 +61,8 @@ int main() {
     const double bare = bareRegistry + bareListing;
     std::printf("  round %d: bare registry %.3f s (%ld keys, %ld values), bare listing of C: %.3f s, with the files read %.3f s\n",
                 round, bareRegistry, keys, values, bareListing, bareReading);
-    bestBare = std::min(bestBare, bare);
-    bestBareReading = std::min(bestBareReading, bareRegistry + bareReading);
+    bares.push_back(bare);
+    baresReading.push_back(bareRegistry + bareReading);
     ctx.selection = nullptr;
     ctx.preview = true;
     const double search = SecondsOf([&] { MappingRun(ctx, assembly.Parts()).Run(); });
@@ -79,14 +76,15 @@ int main() {
     right = right && found == kMatching && ctx.tally.linkCount == kMatching && ctx.passedOver.empty();
     std::printf("  round %d: preview %.3f s (%d found; %.2f of the bare ones), apply %.3f s (%d changed), ratio %.3f\n",
                 round, search, found, search / bare, apply, ctx.tally.linkCount, apply / search);
-    bestSearch = std::min(bestSearch, search);
-    bestApply = std::min(bestApply, apply);
+    searches.push_back(search);
+    applies.push_back(apply);
   }
-  std::printf("  fastest rounds: preview %.3f s, apply %.3f s (ratio %.3f)\n", bestSearch, bestApply,
-              bestApply / bestSearch);
-  std::printf("  fastest rounds: bare registry and listing %.3f s, preview/bare %.2f; with the files read %.3f s, "
-              "preview/bare %.2f\n",
-              bestBare, bestSearch / bestBare, bestBareReading, bestSearch / bestBareReading);
+  const double search = Median(searches), apply = Median(applies), bare = Median(bares),
+               bareReading = Median(baresReading);
+  std::printf("  medians: preview %.3f s, apply %.3f s (ratio %.3f)\n", search, apply, apply / search);
+  std::printf("  medians: bare registry and listing one after the other %.3f s, preview/bare %.2f; with the files "
+              "read %.3f s, preview/bare %.2f\n",
+              bare, search / bare, bareReading, search / bareReading);
   RemoveTree(fs, root);
   RemoveTree(fs, records);
   if (!right) std::printf("The preview or the apply did not find and change exactly the %d files.\n", kMatching);

@@ -71,17 +71,14 @@ bool IsInside(const std::string& inner, const std::string& outer) {
   return head != kNotFound && inner.size() > head && inner[head] == '\\';
 }
 
-// The key's subkeys or values (`count` says which the key's info counts), each
+// The key's subkeys or values (`count` of them by the key's info), each
 // read by `read(index, item)` until it answers other than kRegOk. A failure
 // other than the list's end goes to *failure when one is given.
 template <class Item, class Read>
-std::vector<Item> ListKey(RegistryBackend& backend, RegKey key, std::uint32_t RegKeyInfo::*count, long* failure,
-                          Read read) {
+std::vector<Item> ListKey(std::uint32_t count, long* failure, Read read) {
   std::vector<Item> items;
-  RegKeyInfo info;
-  if (!key || backend.QueryInfoKey(key, info) != kRegOk) return items;
-  items.reserve(info.*count);
-  for (std::uint32_t i = 0; i < info.*count; ++i) {
+  items.reserve(count);
+  for (std::uint32_t i = 0; i < count; ++i) {
     Item item;
     const long rc = read(i, item);
     if (rc != kRegOk) {
@@ -91,6 +88,15 @@ std::vector<Item> ListKey(RegistryBackend& backend, RegKey key, std::uint32_t Re
     items.push_back(std::move(item));
   }
   return items;
+}
+
+// The same, with the count read from the key's info now.
+template <class Item, class Read>
+std::vector<Item> ListKey(RegistryBackend& backend, RegKey key, std::uint32_t RegKeyInfo::*count, long* failure,
+                          Read read) {
+  RegKeyInfo info;
+  if (!key || backend.QueryInfoKey(key, info) != kRegOk) return {};
+  return ListKey<Item>(info.*count, failure, read);
 }
 }  // namespace
 
@@ -317,10 +323,23 @@ std::vector<std::string> RegistryCursor::ListValueNames() {
 }
 
 std::vector<ListedValue> RegistryCursor::ListValues(long* failure) {
+  return ListContent(false, nullptr, failure, nullptr).values;
+}
+
+RegistryCursor::Content RegistryCursor::ListContent(bool subkeys, const TextWanted& wanted, long* valueFailure,
+                                                    long* subkeyFailure) {
+  Content content;
+  RegKeyInfo info;
+  if (!current_ || backend_.QueryInfoKey(current_, info) != kRegOk) return content;
   std::string data;
-  return ListKey<ListedValue>(backend_, current_, &RegKeyInfo::values, failure, [&](std::uint32_t i, ListedValue& v) {
+  content.values = ListKey<ListedValue>(info.values, valueFailure, [&](std::uint32_t i, ListedValue& v) {
     const long rc = backend_.EnumValue(current_, i, v.name, &v.type, &data);
     if (rc != kRegOk) return rc;
+    if (!IsText(v.type)) return rc;
+    if (wanted && !wanted(v.type, data)) {
+      v.textRead = false;
+      return rc;
+    }
     if (v.type == kRegSz || v.type == kRegExpandSz) v.text = TextFromRegData(data);
     if (v.type == kRegMultiSz) {
       const std::optional<std::string> list = MultiTextFromRegData(data);
@@ -331,6 +350,11 @@ std::vector<ListedValue> RegistryCursor::ListValues(long* failure) {
     }
     return rc;
   });
+  if (subkeys)
+    content.subkeys = ListKey<std::string>(info.subkeys, subkeyFailure, [&](std::uint32_t i, std::string& name) {
+      return backend_.EnumKey(current_, i, name);
+    });
+  return content;
 }
 
 std::vector<RawValue> RegistryCursor::ListRawValues(long* failure) {

@@ -5,6 +5,7 @@
 // Names and text are UTF-8; string data is held by the registry as UTF-16LE
 // and converted here, other data passes as it is.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +24,7 @@ struct ListedValue {
   std::uint32_t type = kRegNone;
   std::string text;  // REG_SZ, REG_EXPAND_SZ: up to the first NUL; REG_MULTI_SZ: as MultiTextFromRegData
   bool textExact = true;  // false for a REG_MULTI_SZ that would not come back byte for byte
+  bool textRead = true;   // false when the listing was told the text is not wanted (text then empty)
 };
 
 // True when a key's values are those of a registry link opened itself.
@@ -90,6 +92,18 @@ class RegistryCursor {
   std::vector<std::string> ListValueNames();
   // Names, types and string data in one pass.
   std::vector<ListedValue> ListValues(long* failure = nullptr);
+  // Whether a string value's text is wanted, told from its type and its data
+  // as the registry holds it; the text of one not wanted is not converted.
+  using TextWanted = std::function<bool(std::uint32_t type, std::string_view data)>;
+  struct Content {
+    std::vector<ListedValue> values;
+    std::vector<std::string> subkeys;  // only when asked for
+  };
+  // What one visit of a walk needs of the current key, its counts read once
+  // for both lists: the values (as ListValues, the text of those `wanted`
+  // turns down left unread) and, with `subkeys`, the subkeys' names. Both
+  // empty when the key's info can't be read; failures as in the two lists.
+  Content ListContent(bool subkeys, const TextWanted& wanted, long* valueFailure, long* subkeyFailure);
   // Names, types and whole data.
   std::vector<RawValue> ListRawValues(long* failure = nullptr);
 

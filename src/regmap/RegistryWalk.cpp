@@ -5,6 +5,7 @@
 #include "core/Text.h"
 #include "core/Ui.h"
 #include "engine/ChangeVerification.h"
+#include "engine/WidePrefilter.h"
 #include "engine/WrittenRecord.h"
 #include "regmap/NTReg.h"
 
@@ -45,6 +46,7 @@ RegistryWalk::RegistryWalk(RunContext& ctx, RegistryBackend& backend, FileSystem
 
 void RegistryWalk::BeginPass(const SearchTexts& texts) {
   spellings_.emplace(texts);
+  prefilter_.emplace(*spellings_);
   // Only a path is looked for behind variables: a drive switch would write
   // out every %SystemRoot% of the machine.
   environment_ = texts.rule == MatchRule::Path && ctx_.request.Mode != RunMode::SwitchDrives ? environmentValues_ : nullptr;
@@ -200,8 +202,17 @@ std::vector<std::string> RegistryWalk::VisitKey(RegRoot root, const std::string&
       ctx_.PassOver(rootName + path, ErrorReason("the key could not be opened", reg.LastOpenError()));
     return {};
   }
+  // A key visited alone is one its search listed: what the search could not
+  // read there it named already.
+  const bool alone = how == Visit::Alone;
   long subkeyFailure = kRegOk, valueFailure = kRegOk;
-  const std::vector<ListedValue> values = reg.ListValues(&valueFailure);
+  // Most values hold nothing of the search: their data is neither converted
+  // nor searched. REG_EXPAND_SZ data names places through its variables too.
+  const RegistryCursor::Content content =
+      reg.ListContent(!alone, [&](std::uint32_t type, std::string_view data) {
+        return (type == kRegExpandSz && environment_ && HoldsUnit(data, '%')) || prefilter_->MayHold(data);
+      }, &valueFailure, &subkeyFailure);
+  const std::vector<ListedValue>& values = content.values;
   // A link (CurrentControlSet) leads to keys walked where they live: entered
   // too, it would show every value twice, and change each twice. It is
   // listed with its parent and left alone.
@@ -212,10 +223,6 @@ std::vector<std::string> RegistryWalk::VisitKey(RegRoot root, const std::string&
   // A moved key's subtree is not visited in this pass: it lives elsewhere now.
   if (ctx_.tally.cancelled || keyResult.moved) return {};
 
-  // A key visited alone is one its search listed: what the search could not
-  // read there it named already.
-  const bool alone = how == Visit::Alone;
-  const std::vector<std::string> subkeys = alone ? std::vector<std::string>{} : reg.ListSubkeyNames(&subkeyFailure);
   if (subkeyFailure != kRegOk)
     ctx_.PassOver(rootName + visit.path, ErrorReason("not every subkey could be listed", subkeyFailure));
   if (valueFailure != kRegOk && !alone)
@@ -225,6 +232,7 @@ std::vector<std::string> RegistryWalk::VisitKey(RegRoot root, const std::string&
     const EntryResult nameResult = FindReplaceEntry(visit, v.name, v.name, EntryKind::ValueName);
     if (ctx_.tally.cancelled) return {};
     if (v.type != kRegSz && v.type != kRegExpandSz && v.type != kRegMultiSz) continue;
+    if (!v.textRead) continue;  // nothing of the search in it
     if (!v.textExact) {
       if (!alone && spellings_->Choose(v.text).first.found())
         ctx_.PassOver(Place(rootName + visit.path, true, v.name),
@@ -235,7 +243,7 @@ std::vector<std::string> RegistryWalk::VisitKey(RegRoot root, const std::string&
     FindReplaceEntry(visit, v.text, nameResult.moved ? nameResult.nowNamed : v.name, EntryKind::ValueData, v.type);
     if (ctx_.tally.cancelled) return {};
   }
-  return subkeys;
+  return content.subkeys;
 }
 
 RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const std::string& text,
@@ -244,7 +252,10 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
   EntryResult result;
   const Spellings::Family family = spellings_->Choose(text);
   // REG_EXPAND_SZ data names places through variables too.
-  EnvironmentValues* environment = kind == EntryKind::ValueData && type == kRegExpandSz ? environment_ : nullptr;
+  // (A variable is written %NAME%: without a "%" there is none to expand.)
+  EnvironmentValues* environment =
+      kind == EntryKind::ValueData && type == kRegExpandSz && text.find('%') != std::string::npos ? environment_
+                                                                                                 : nullptr;
   if (!family.first.found() && !environment) return result;
   std::string current = text;
   std::string actualName = valueName;  // where a renamed value lives now

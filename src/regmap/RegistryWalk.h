@@ -12,6 +12,7 @@
 
 #include "engine/RunContext.h"
 #include "engine/RunPorts.h"
+#include "engine/WidePrefilter.h"
 #include "core/CodePage.h"
 #include "core/FileSystem.h"
 #include "core/Text.h"
@@ -82,6 +83,7 @@ class RegistryWalk : public RegistryMapper {
   RegBackup backup_;
   unsigned backupRun_ = 0;  // the run whose file backup_ writes
   std::optional<Spellings> spellings_;  // of the pass under way
+  std::optional<WidePrefilter> prefilter_;  // of its spellings
   EnvironmentValues* environmentValues_ = nullptr;
   UserAccounts* accounts_ = nullptr;
   EnvironmentValues* environment_ = nullptr;  // for the pass under way

@@ -257,6 +257,7 @@ void MemoryRegistry::CloseKey(RegKey key) {
 }
 
 long MemoryRegistry::QueryInfoKey(RegKey key, RegKeyInfo& info) {
+  ++infoQueries;
   Handle* h = Find(key);
   if (!h) return kRegNotFound;
   if (h->node->deleted) return kRegKeyDeleted;

@@ -67,6 +67,7 @@ class MemoryRegistry : public RegistryBackend {
   std::atomic<int> opens{0};        // every open of a key
   std::atomic<int> writeOpens{0};   // opens and creates that asked for more than reading
   std::atomic<int> failedOpens{0};  // opens refused for any reason
+  std::atomic<int> infoQueries{0};  // readings of a key's counts (a round trip each on the platform)
   int openHandles() const { return int(handles_.size()) - int(roots_.size()); }
 
   RegKey RootKey(RegRoot root) override;

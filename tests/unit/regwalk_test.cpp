@@ -11,6 +11,7 @@
 #include "support/MemoryRegistry.h"
 
 namespace {
+using namespace std::literals;
 const RegRoot CU = RegRoot::CurrentUser;
 const RegRoot LM = RegRoot::LocalMachine;
 const char* const kBackup = "C:\\Ost\\Undo00000.reg";
@@ -176,6 +177,24 @@ TEST_F(RegWalkTest, SearchOpensForReadingAndWritesOnlyWhereItChanges) {
   EXPECT_EQ(reg.failedOpens, 0);
   EXPECT_EQ(Text(CU, "Software\\T", "p"), "D:\\New");
   EXPECT_EQ(reg.openHandles(), 0);
+}
+
+TEST_F(RegWalkTest, SearchReadsEachKeysCountsOnceAndFindsThroughItsQuickTest) {
+  // Values whose data holds nothing of the search pass the quick test
+  // unread; those that hold it in any spelling, case or form are found.
+  reg.PutText(CU, "Software\\T", "plain", "c:\\program FILES\\acme\\x.exe");
+  reg.PutText(CU, "Software\\T", "slashes", "file:///C:/Program%20Files/Acme/y");
+  reg.PutText(CU, "Software\\T\\Sub", "short", "C:\\PROGRA~1\\ACME\\z");
+  reg.PutText(CU, "Software\\T\\Sub", "elsewhere", "C:\\Program Files\\Other");
+  reg.Put(CU, "Software\\T\\Sub", "list", kRegMultiSz, Utf16Data(u"a\0C:\\Program Files\\Acme\0"sv));
+  reg.PutDword(LM, "Software\\N", "n", 1);
+  ctx.searching = true;
+  Map("C:\\Program Files\\Acme", "D:\\Acme", "C:\\PROGRA~1\\ACME", "D:\\ACME", MatchRule::Path);
+  std::vector<std::string> found;
+  for (const ChangeEntry& e : ctx.changes) found.push_back(e.value + ": " + e.newText);
+  EXPECT_EQ(found, (std::vector<std::string>{"plain: D:\\Acme\\x.exe", "slashes: file:///D:/Acme/y",
+                                             "short: D:\\ACME\\z", "list: a\0D:\\Acme\0"s}));
+  EXPECT_EQ(reg.infoQueries, reg.opens);
 }
 
 TEST_F(RegWalkTest, UnwritableValueIsPassedOverAndTheRunGoesOn) {
