@@ -220,8 +220,8 @@ TEST_F(WindowTest, MapOnlyRunTakesTextBeyondTheAnsiCodePage) {
   // Typed key by key, as the keyboard delivers characters to the field.
   for (wchar_t c : WideText(find)) SendMessageW(window.Control(kFindWhat), WM_CHAR, c, 1);
   Type(kReplaceWith, replace);  // with a letter beyond the basic plane (two UTF-16 units)
-  EXPECT_EQ(wizard.findWhat, find);
-  EXPECT_EQ(wizard.replaceWith, replace);
+  EXPECT_EQ(wizard.mapOnly.findWhat, find);
+  EXPECT_EQ(wizard.mapOnly.replaceWith, replace);
   Click(Sender::MapOnlyNext);
   EXPECT_EQ(wizard.CurrentPage, Page::Finished);
   EXPECT_EQ(rec.calls.back(), "ini " + find + ">" + replace);
@@ -309,7 +309,7 @@ TEST_F(WindowTest, CloseButtonWritesTheSettingsFile) {
   HWND combo = window.Control(kUndoAge);
   SendMessageA(combo, CB_SETCURSEL, 3, 0);
   SendMessageA(window.hwnd(), WM_COMMAND, MAKEWPARAM(kUndoAge, CBN_SELCHANGE), LPARAM(combo));
-  wizard.skipIntroduction = true;
+  wizard.intro.skipIntroduction = true;
   bool destroyed = false;
   window.onDestroyed = [&] { destroyed = true; };
   Click(kExitButton);
@@ -494,7 +494,7 @@ TEST_F(WindowTest, KeyboardOnlyLeadsThroughEveryModeAndBack) {
 TEST_F(WindowTest, KeyboardUndoAsksFirstAndNoIsTheDefault) {
   MessageBoxWatch watch;
   undo.lines = {"Undo00000 - 1/5/2026 10:00:00 AM", "Undo00001 - 1/6/2026"};
-  wizard.UndoAgeChange(wizard.undoAgeIndex);  // the list as the store now holds it
+  wizard.UndoAgeChange(wizard.undo.ageIndex);  // the list as the store now holds it
   for (int i = 0; i < 3; ++i) Press(VK_RETURN);
   // The title strip's buttons are Tab stops before the page's: Shift+Tab
   // from the page's first button reaches them.
@@ -504,7 +504,7 @@ TEST_F(WindowTest, KeyboardUndoAsksFirstAndNoIsTheDefault) {
   ASSERT_EQ(wizard.CurrentPage, Page::Undo);
   EXPECT_EQ(Focus(), window.Control(kUndoList));
   Press(VK_DOWN);  // the first entry
-  EXPECT_EQ(wizard.undoSelection, 0);
+  EXPECT_EQ(wizard.undo.selection, 0);
   MessageBoxWatch::keys = {'\r', 'y'};
   Press(VK_RETURN);  // "Undo Changes": asked, Enter answers No
   EXPECT_TRUE(std::find(undo.calls.begin(), undo.calls.end(), "undo Undo00000") == undo.calls.end());
@@ -523,10 +523,10 @@ TEST_F(WindowTest, KeyboardUndoAsksFirstAndNoIsTheDefault) {
 TEST_F(WindowTest, PlacesChangedAfterTheRunAreRestoredOnlyWhenTheUserSaysSo) {
   MessageBoxWatch watch;
   undo.lines = {"Undo00000 - 1/5/2026 10:00:00 AM"};
-  wizard.UndoAgeChange(wizard.undoAgeIndex);
+  wizard.UndoAgeChange(wizard.undo.ageIndex);
   Click(Sender::TitleUndo);
   ASSERT_EQ(wizard.CurrentPage, Page::Undo);
-  wizard.undoSelection = 0;
+  wizard.undo.selection = 0;
   undo.changedSince = 2;
   MessageBoxWatch::keys = {'y', '\r', '\r'};  // undo: yes; the message; restore anyway: Enter
   Alt('u');
@@ -569,7 +569,7 @@ TEST_F(WindowTest, EveryLabelMnemonicMovesTheFocusToItsControl) {
   Alt('t');
   EXPECT_EQ(Focus(), window.Control(kGivenDestination));
   Chars("D:\\Typed");
-  EXPECT_EQ(wizard.givenDestination, "D:\\Typed");
+  EXPECT_EQ(wizard.move.givenDestination, "D:\\Typed");
 }
 
 TEST_F(WindowTest, LongPathsStandWholeOnTheConfirmationPage) {
@@ -609,8 +609,8 @@ TEST_F(WindowTest, LongPathsStandWholeOnTheConfirmationPage) {
 TEST_F(WindowTest, SelectedDrivesStandOutWithoutTheFocus) {
   wizard.TurnPage(Sender::MapOnly);
   wizard.ShowAdvancedClick(true);
-  wizard.findWhat = "a";
-  wizard.replaceWith = "b";
+  wizard.mapOnly.findWhat = "a";
+  wizard.mapOnly.replaceWith = "b";
   window.Press(Sender::MapOnlyNext);
   window.Press(Sender::TargetsNext);
   ASSERT_EQ(wizard.CurrentPage, Page::Drives);
