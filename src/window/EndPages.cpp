@@ -13,10 +13,26 @@ std::string StoppedRunText(const std::string& failure, const RunContext& ctx) {
          ".  These changes can be undone from the Undo page" + entry + ".";
 }
 
+std::string KeptAfterCancelText(const RunContext& ctx) {
+  const bool moved = ctx.request.Mode == RunMode::MoveAndMap && ctx.moveLines.finishedMoveLineVisible;
+  const int links = ctx.tally.linkCount;
+  if (!moved && links <= 0) return "";
+  const std::string changes = links == 1 ? "1 change" : std::to_string(links) + " changes";
+  const std::string what = moved && links > 0 ? "The move and the " + changes : moved ? "The move" : "The " + changes;
+  const bool one = (moved ? 1 : 0) + links == 1;
+  const std::string undoer =
+      ctx.tally.undoName.empty() ? "The Undo page" : "The undo entry " + ctx.tally.undoName + " on the Undo page";
+  return what + " made before the cancel " + (one ? "stays" : "stay") + ".  " + undoer + " takes " +
+         (one ? "it" : "them") + " back.";
+}
+
 void EndPages::Fill(const RunContext& ctx, bool hasReport) {
   const EndPage page = EndPageOf(ctx);
   passedOverLine = page.passedOverLine;
   notes = page.notes;
+  // A cancel stops the run; it does not take back what was already made.
+  if (const std::string kept = page.finished ? "" : KeptAfterCancelText(ctx); !kept.empty())
+    notes.insert(notes.begin(), kept);
   showChangesVisible = hasReport;
   if (page.finished) {
     finishedTitle = page.title;

@@ -11,6 +11,10 @@
 // the Undo page takes it back.
 std::string StoppedRunText(const std::string& failure, const RunContext& ctx);
 
+// What a cancelled run had made before the cancel, that it stays, and the
+// undo entry that takes it back; empty when it had made nothing.
+std::string KeptAfterCancelText(const RunContext& ctx);
+
 struct EndPages {
   std::string finishedTitle, finishedCount, finishedMoveLine;  // Finished
   bool finishedMoveLineVisible = false;

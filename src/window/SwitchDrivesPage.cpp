@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <tuple>
+#include <utility>
 
 namespace {
 constexpr const char* kEmptyEntry = "You must enter both a first and a second drive letter.";
@@ -29,4 +30,19 @@ Check SwitchDrivesPage::Start() {
                        ".  Please type two different drive letters in the first and the second field.",
                    "Drive Letter", Field::SecondDrive};
   return std::nullopt;
+}
+
+std::string SwitchDrivesPage::MissingDriveQuestion(const std::vector<std::string>& roots) const {
+  auto present = [&](const std::string& letter) {
+    for (const std::string& root : roots)
+      if (!root.empty() && std::toupper(static_cast<unsigned char>(root[0])) == letter[0]) return true;
+    return false;
+  };
+  std::string question;
+  for (auto [missing, other] : {std::pair{&secondDrive, &firstDrive}, std::pair{&firstDrive, &secondDrive}}) {
+    if (present(*missing)) continue;
+    question += (question.empty() ? "" : "\n") + std::string("There is no drive ") + *missing +
+                ":.  Every reference to " + *other + ": will then point to a drive that does not exist.";
+  }
+  return question.empty() ? question : question + "\n\nGo on?";
 }

@@ -11,7 +11,7 @@ struct UndoPage {
   int selection = -1;
   int ageIndex = 1;  // age list index, -1 for none
 
-  // The store's lines anew; nothing selected.
+  // The store's lines anew; the entry selected before stays selected while it is listed.
   void Fill(std::vector<std::string> storeLines);
   bool Empty() const { return lines.empty() || lines.front() == kNoChangesToUndo; }
   // The selected line, or empty when there is none.

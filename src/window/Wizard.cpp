@@ -69,7 +69,6 @@ void Wizard::Start(const std::string& firstArgument) {
 
   undo.ageIndex = settings.DeleteOlderThan;
   ports_.undo->SetAgeIndex(undo.ageIndex);
-  ports_.undo->RebuildList();
   RefreshUndoList();
 }
 
@@ -94,7 +93,12 @@ void Wizard::FillDriveList() {
 
 void Wizard::HideDescriptions() { moveDescriptionVisible = switchDescriptionVisible = mapOnlyDescriptionVisible = false; }
 
-void Wizard::RefreshUndoList() { undo.Fill(ports_.undo->Lines()); }
+// Read afresh from the records: a run's line takes its description from the
+// change report written at its very end, and an undo marks its entry undone.
+void Wizard::RefreshUndoList() {
+  ports_.undo->RebuildList();
+  undo.Fill(ports_.undo->Lines());
+}
 
 void Wizard::OpenMoveGiven(const std::string& path) {
   move.Give(path);
@@ -271,6 +275,13 @@ Page Wizard::SwitchStart() {
     Refuse(*refused);
     return Page::None;
   }
+  std::vector<std::string> roots;
+  for (const DriveRow& d : ctx.drives) roots.push_back(d.root);
+  if (const std::string question = switchDrives.MissingDriveQuestion(roots);
+      !question.empty() && !Confirm(question, "Switch Drives")) {
+    focusField = Field::SecondDrive;
+    return Page::None;
+  }
   ctx.request.FindText = switchDrives.FindText();
   ctx.request.ReplaceText = switchDrives.ReplaceText();
   return Page::Targets;
@@ -388,8 +399,12 @@ Page Wizard::OpenReport(const std::string& name, Page cameFrom) {
 
 void Wizard::OpenReportAsTextClick() {
   if (!ports_.shell || report.path.empty()) return;
-  const std::string error = ShellExecuteErrorText(ports_.shell->OpenWithShell(report.path));
-  if (!error.empty()) ShowMessage(error, kShellExecuteError, MessageKind::Error);
+  // A .log may have no program of its own; Notepad opens any text.
+  if (ShellExecuteErrorText(ports_.shell->OpenWithShell(report.path)).empty()) return;
+  const std::string error = ShellExecuteErrorText(ports_.shell->OpenInNotepad(report.path));
+  if (!error.empty())
+    ShowMessage(error + "\n\nThe report is the text file " + report.path + "; open it with any text editor.",
+                kShellExecuteError, MessageKind::Error);
 }
 
 void Wizard::ShowChangesFirstClick(RunMode mode, bool checked) { showChangesFirst[ModeIndex(mode)] = checked; }
@@ -509,16 +524,29 @@ void Wizard::UndoChangesClick() {
   if (ctx.running) return;
   const std::string name = SelectedUndoName(kNoItemsToUndo);
   if (name.empty()) return;
-  if (!Confirm("Undo the changes of " + undo.SelectedLine() +
-                   "?\n\nThe moved item goes back and the changed places get their old texts again.",
+  // Only a Move and Map entry has an item to move back.
+  const bool moved = undo.SelectedLine().find(" - Move and Map: ") != std::string::npos;
+  if (!Confirm("Undo the changes of " + undo.SelectedLine() + "?\n\n" +
+                   (moved ? "The moved item goes back and the changed places get their old texts again."
+                          : "The changed places get their old texts again."),
                "Undo Changes"))
     return;
   // The move back pumps messages: until it is done the window takes no input
   // that could delete the entry under it, close the window or start a run.
+  // Whatever happened, the list then says what the entry is now.
   struct Busy {
-    bool& running;
-    ~Busy() { running = false; }
-  } busy{ctx.running = true};
+    Wizard& wizard;
+    ~Busy() {
+      wizard.ctx.running = false;
+      // A list that cannot be read again keeps its lines; the undo's own
+      // outcome (or failure) is what is reported.
+      try {
+        wizard.RefreshUndoList();
+      } catch (const std::exception&) {
+      }
+    }
+  } busy{*this};
+  ctx.running = true;
   const std::string message = ports_.undoRun->UndoEntry(name);
   ShowMessage(message);
   // Places changed after the run were left; the user may still want the
@@ -530,7 +558,6 @@ void Wizard::UndoChangesClick() {
                 "Undo Changes"))
       ShowMessage(ports_.undoRun->UndoEntry(name, true));
   }
-  ctx.running = false;
 }
 
 void Wizard::DeleteUndoClick() {
@@ -546,7 +573,6 @@ void Wizard::DeleteUndoClick() {
   } catch (const Error& e) {
     ShowMessage(e.what(), kAppTitle, MessageKind::Error);
   }
-  ports_.undo->RebuildList();
   RefreshUndoList();
 }
 
@@ -563,7 +589,6 @@ void Wizard::UndoAgeChange(int index) {
   }
   undo.ageIndex = index;
   ports_.undo->SetAgeIndex(index);
-  ports_.undo->RebuildList();
   RefreshUndoList();
 }
 

@@ -26,7 +26,7 @@ struct WizardPages {
   bool showAdvanced = false;  // "Show Advanced Map Options"
   bool showAdvancedVisible = false;
   // "Show changes before they are made", by ModeIndex; kept in the settings file.
-  bool showChangesFirst[3] = {true, false, true};
+  bool showChangesFirst[3] = {true, true, true};
   // The field a refused check points at; the view focuses it and clears this.
   Field focusField = Field::None;
 

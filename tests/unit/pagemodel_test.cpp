@@ -458,7 +458,8 @@ TEST_F(PageModelTest, StartMapRunsAtOnceAndCountsTheLinks) {
   EXPECT_EQ(wizard.CurrentPage, Page::Finished);
   EXPECT_FALSE(wizard.end.finishedMoveLineVisible);
   EXPECT_EQ(wizard.end.finishedCount, "1 link was remapped");
-  EXPECT_EQ(undo.calls, (std::vector<std::string>{"refresh", "next", "refresh"}));
+  // The run's own refresh, then the window's once the run's report is written.
+  EXPECT_EQ(undo.calls, (std::vector<std::string>{"refresh", "next", "refresh", "refresh"}));
 
   wizard.TurnPage(Sender::GoToStart);
   wizard.TurnPage(Sender::MapOnly);
@@ -882,6 +883,72 @@ TEST_F(CarefulPageTest, TheProgressMeasureIsThePreviousFinishedRun) {
   EXPECT_EQ(m.Percent(), 99);  // more than last time: never "done" before the end page
   EXPECT_EQ(ElapsedText(7), "Elapsed 0:07");
   EXPECT_EQ(ElapsedText(3723), "Elapsed 1:02:03");
+}
+
+// Switch Drives touches the most: its changes are shown first unless the box
+// is unticked, and a letter with no drive behind it is asked about, No first.
+TEST_F(CarefulPageTest, SwitchDrivesShowsItsChangesFirstAndAsksAboutAMissingDrive) {
+  careful.Start("");
+  EXPECT_TRUE(careful.ShowChangesFirst());  // no settings file: every mode reviews first
+  EXPECT_TRUE(careful.showChangesFirst[ModeIndex(RunMode::SwitchDrives)]);
+  careful.TurnPage(Sender::SwitchDrives);
+  careful.switchDrives.firstDrive = "c";
+  careful.switchDrives.secondDrive = "q";
+  dialogs.answers = {false};
+  careful.TurnPage(Sender::SwitchNext);
+  EXPECT_EQ(careful.CurrentPage, Page::SwitchDrives);
+  EXPECT_EQ(careful.focusField, Field::SecondDrive);
+  ASSERT_EQ(dialogs.asked.size(), 1u);
+  EXPECT_EQ(dialogs.asked[0],
+            "There is no drive Q:.  Every reference to C: will then point to a drive that does not exist.\n\nGo on?");
+  careful.TurnPage(Sender::SwitchNext);  // Yes
+  EXPECT_EQ(careful.CurrentPage, Page::Targets);
+  EXPECT_EQ(careful.ctx.request.ReplaceText, "Q:\\");
+  careful.TurnPage(Sender::TargetsBack);
+  careful.switchDrives.secondDrive = "D";  // both there: nothing to ask
+  careful.TurnPage(Sender::SwitchNext);
+  EXPECT_EQ(careful.CurrentPage, Page::Targets);
+  EXPECT_EQ(dialogs.asked.size(), 2u);
+}
+
+// What was changed before a cancel stays; the end page says so and names the
+// entry that takes it back. A cancel before any change says nothing of it.
+TEST_F(PageModelTest, TheCancelledPageSaysWhatStaysAndWhichEntryUndoesIt) {
+  Show();
+  rec.linksPerWalk = 1;
+  rec.duringWalk = [this] { wizard.ctx.tally.cancelled = true; };
+  wizard.ctx.targets = Targets{true, false, false, false, false};  // one walk: the registry
+  wizard.TurnPage(Sender::MapOnly);
+  wizard.mapOnly.findWhat = "C:\\Old";
+  wizard.mapOnly.replaceWith = "C:\\New";
+  wizard.TurnPage(Sender::MapOnlyNext);
+  ASSERT_EQ(wizard.CurrentPage, Page::Cancelled);
+  EXPECT_EQ(wizard.end.cancelledCount, "1 link was remapped");
+  EXPECT_EQ(wizard.end.notes.at(0),
+            "The 1 change made before the cancel stays.  The undo entry Undo00000 on the Undo page takes it back.");
+  RunContext moved;
+  moved.request.Mode = RunMode::MoveAndMap;
+  moved.moveLines.finishedMoveLineVisible = true;
+  moved.tally.linkCount = 2;
+  EXPECT_EQ(KeptAfterCancelText(moved), "The move and the 2 changes made before the cancel stay.  The Undo page takes them back.");
+  moved.tally.linkCount = 0;
+  moved.request.Mode = RunMode::MapOnly;
+  EXPECT_EQ(KeptAfterCancelText(moved), "");
+}
+
+// The Undo question promises a move back only for an entry that moved something.
+TEST_F(CarefulPageTest, TheUndoQuestionSpeaksOfAMoveOnlyForAMove) {
+  undo.lines = {"Undo00002 - 1/1/2026 - Map Only: C:\\A -> C:\\B", "Undo00003 - 1/2/2026 - Move and Map: C:\\A -> D:\\A"};
+  careful.Start("");
+  careful.TurnPage(Sender::TitleUndo);
+  dialogs.answers = {false, false};
+  careful.undo.selection = 0;
+  careful.UndoChangesClick();
+  careful.undo.selection = 1;
+  careful.UndoChangesClick();
+  ASSERT_EQ(dialogs.asked.size(), 2u);
+  EXPECT_EQ(dialogs.asked[0].find("moved item"), std::string::npos);
+  EXPECT_NE(dialogs.asked[1].find("The moved item goes back"), std::string::npos);
 }
 
 TEST(PageNames, RoundTrip) {

@@ -3,6 +3,8 @@
 // and the run's .log shown from the finish page and the undo page.
 #include <gtest/gtest.h>
 
+#include "engine/ChangeReport.h"
+
 #include <algorithm>
 #include <map>
 
@@ -112,10 +114,15 @@ TEST_F(ReviewPageTest, TheReviewListsEverythingFirstAndApplyMakesOnlyTheTickedCh
               wizard.report.list.At(row).value == "C:\\Old\\c.exe" ? "left out" : "changed");
   wizard.OpenReportAsTextClick();
   EXPECT_EQ(help.calls, std::vector<std::string>{"open C:\\Ost\\Undo00000.log"});
-  help.shellResult = 31;  // no program for the file
+  help.shellResult = 31;  // no program for the file: Notepad opens it
+  wizard.OpenReportAsTextClick();
+  EXPECT_EQ(help.calls.back(), "notepad C:\\Ost\\Undo00000.log");
+  EXPECT_TRUE(ui.messages.empty());
+  help.notepadResult = 2;  // nor Notepad: the message names the file
   wizard.OpenReportAsTextClick();
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].second, kShellExecuteError);
+  EXPECT_NE(ui.messages[0].first.find("C:\\Ost\\Undo00000.log"), std::string::npos);
   wizard.TurnPage(Sender::ReportBack);
   EXPECT_EQ(wizard.CurrentPage, Page::Finished);
   EXPECT_EQ(wizard.end.handOverWaiting, "C:\\Other");  // still offered beside the result
@@ -241,22 +248,46 @@ TEST_F(ReviewPageTest, TheBoxIsKeptPerModeAndAFileWithoutTheKeyReadsAsTheDefault
   const std::string ini = "C:\\Ost\\Ostrivane.ini";
   const Settings none = ReadSettings(fs, "C:\\Ost\\");
   EXPECT_TRUE(none.ShowChangesFirst[ModeIndex(RunMode::MoveAndMap)]);
-  EXPECT_FALSE(none.ShowChangesFirst[ModeIndex(RunMode::SwitchDrives)]);
+  EXPECT_TRUE(none.ShowChangesFirst[ModeIndex(RunMode::SwitchDrives)]);  // the mode that touches the most
   EXPECT_TRUE(none.ShowChangesFirst[ModeIndex(RunMode::MapOnly)]);
-  fs.AddFile(ini, "[Show Changes First]\r\nMapOnly=0\r\nSwitchDrives=1\r\nMoveAndMap=yes\r\n");
+  fs.AddFile(ini, "[Show Changes First]\r\nMapOnly=0\r\nSwitchDrives=0\r\nMoveAndMap=yes\r\n");
   const Settings read = ReadSettings(fs, "C:\\Ost\\");
   EXPECT_TRUE(read.ShowChangesFirst[ModeIndex(RunMode::MoveAndMap)]);  // malformed: the default
-  EXPECT_TRUE(read.ShowChangesFirst[ModeIndex(RunMode::SwitchDrives)]);
+  EXPECT_FALSE(read.ShowChangesFirst[ModeIndex(RunMode::SwitchDrives)]);
   EXPECT_FALSE(read.ShowChangesFirst[ModeIndex(RunMode::MapOnly)]);
 
-  // The Switch Drives box, ticked on its page, lasts to the next start.
-  wizard.ShowChangesFirstClick(RunMode::SwitchDrives, true);
+  // The Switch Drives box, unticked on its page, lasts to the next start.
+  wizard.ShowChangesFirstClick(RunMode::SwitchDrives, false);
   wizard.ShowChangesFirstClick(RunMode::MapOnly, false);
   ASSERT_TRUE(wizard.MayClose());
   Wizard next(Ports(), "C:\\Ost\\");
   next.Start("");
-  EXPECT_TRUE(next.showChangesFirst[ModeIndex(RunMode::SwitchDrives)]);
+  EXPECT_FALSE(next.showChangesFirst[ModeIndex(RunMode::SwitchDrives)]);
   EXPECT_FALSE(next.showChangesFirst[ModeIndex(RunMode::MapOnly)]);
   EXPECT_TRUE(next.showChangesFirst[ModeIndex(RunMode::MoveAndMap)]);
+}
+// A run's line takes its description from the change report written at the
+// run's very end, and an undo marks its entry: the list is read again after each.
+TEST_F(ReviewPageTest, TheUndoListIsReadAgainAfterARunAndAnUndo) {
+  bool undone = false;
+  undo.onRebuild = [&] {
+    undo.lines.clear();
+    const std::string log = "C:\\Ost\\Undo00000.log";
+    if (!fs.FileExists(log)) return;
+    const ReadReport report = ReadChangeReport(fs.ReadWhole(log));
+    undo.lines.push_back("Undo00000 - 12/9/2026 - " + report.Field("Mode") + ": " + report.Field("Find") +
+                         (undone ? " - undone" : ""));
+  };
+  undo.duringUndo = [&] { undone = true; };
+  for (bool& on : wizard.showChangesFirst) on = false;
+  MapOnlyStart();
+  ASSERT_EQ(wizard.CurrentPage, Page::Finished);
+  ASSERT_EQ(wizard.undo.lines.size(), 1u);
+  const std::string line = wizard.undo.lines[0];
+  EXPECT_EQ(line, "Undo00000 - 12/9/2026 - Map Only: C:\\Old");
+  wizard.TurnPage(Sender::TitleUndo);
+  wizard.undo.selection = 0;
+  wizard.UndoChangesClick();
+  EXPECT_EQ(wizard.undo.lines, std::vector<std::string>{line + " - undone"});
 }
 }  // namespace
