@@ -8,7 +8,7 @@ constexpr const char* kTextboxEmpty =
     "want to replace it with.";
 }  // namespace
 
-void MapOnlyPage::FollowAdvanced(bool on) { start = on ? ButtonFace{"Next", Glyph::Forward} : ButtonFace{"Start Map", Glyph::Start}; }
+void MapOnlyPage::FollowAdvanced(bool on) { start = on ? ButtonFace{"&Next", Glyph::Forward} : ButtonFace{"&Start Map", Glyph::Start}; }
 
 Check MapOnlyPage::Start(MappingRequest& request) const {
   if (findWhat.empty() || replaceWith.empty())

@@ -15,10 +15,11 @@ constexpr const char* kSourceMissing = "%s does not exist.  Please correct.";
 
 void MovePages::FollowAdvanced(bool on) {
   if (on) {
-    confirmStart = givenStart = {"Next", Glyph::Forward};
+    confirmStart = givenStart = {"&Next", Glyph::Forward};
     confirmHint = givenHint = kClickNext;
   } else {
-    confirmStart = givenStart = {"Move Files", Glyph::Start};
+    // Not M: Alt+M is "Show Advanced Map Options" beside it.
+    confirmStart = givenStart = {"Move &Files", Glyph::Start};
     confirmHint = givenHint = kClickMoveFiles;
   }
 }

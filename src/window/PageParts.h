@@ -11,7 +11,7 @@
 enum class Glyph { Forward, Start };
 
 struct ButtonFace {
-  std::string caption;
+  std::string caption;  // with "&" before its mnemonic
   Glyph glyph = Glyph::Forward;
   bool operator==(const ButtonFace&) const = default;
 };

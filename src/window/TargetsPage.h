@@ -7,7 +7,7 @@
 #include "window/PageParts.h"
 
 struct TargetsPage {
-  ButtonFace next{"Next", Glyph::Forward};
+  ButtonFace next{"&Next", Glyph::Forward};
   std::string hint = "Press the Next button to Continue";
 
   // After one of the target boxes changed.

@@ -487,7 +487,7 @@ TEST_F(PageModelTest, TargetsWithoutFilesStartTheRunFromTheTargetsPage) {
 
   wizard.ctx.targets = {true, false, false, false, false};
   wizard.TargetChecksClick();
-  EXPECT_EQ(wizard.targetsPage.next, (ButtonFace{"Start", Glyph::Start}));
+  EXPECT_EQ(wizard.targetsPage.next, (ButtonFace{"&Start", Glyph::Start}));
   EXPECT_EQ(wizard.targetsPage.hint, "Press the Start button to Begin");
   wizard.TurnPage(Sender::TargetsNext);
   EXPECT_EQ(wizard.CurrentPage, Page::Finished);
@@ -495,20 +495,20 @@ TEST_F(PageModelTest, TargetsWithoutFilesStartTheRunFromTheTargetsPage) {
 
   wizard.ctx.targets.allFiles = true;
   wizard.TargetChecksClick();
-  EXPECT_EQ(wizard.targetsPage.next, (ButtonFace{"Next", Glyph::Forward}));
+  EXPECT_EQ(wizard.targetsPage.next, (ButtonFace{"&Next", Glyph::Forward}));
   EXPECT_EQ(wizard.targetsPage.hint, "Press the Next button to Continue");
 }
 
 TEST_F(PageModelTest, AdvancedBoxSwitchesTheStartCaptions) {
-  EXPECT_EQ(wizard.mapOnly.start, (ButtonFace{"Start Map", Glyph::Start}));
+  EXPECT_EQ(wizard.mapOnly.start, (ButtonFace{"&Start Map", Glyph::Start}));
   EXPECT_EQ(wizard.move.confirmHint, "Click on the \"Move Files\" button to start Moving Files");
   wizard.ShowAdvancedClick(true);
   for (const ButtonFace* b : {&wizard.move.confirmStart, &wizard.move.givenStart, &wizard.mapOnly.start})
-    EXPECT_EQ(*b, (ButtonFace{"Next", Glyph::Forward}));
+    EXPECT_EQ(*b, (ButtonFace{"&Next", Glyph::Forward}));
   EXPECT_EQ(wizard.move.givenHint, "Click on the Next button to Continue");
   wizard.ShowAdvancedClick(false);
-  EXPECT_EQ(wizard.move.givenStart, (ButtonFace{"Move Files", Glyph::Start}));
-  EXPECT_EQ(wizard.mapOnly.start, (ButtonFace{"Start Map", Glyph::Start}));
+  EXPECT_EQ(wizard.move.givenStart, (ButtonFace{"Move &Files", Glyph::Start}));
+  EXPECT_EQ(wizard.mapOnly.start, (ButtonFace{"&Start Map", Glyph::Start}));
   EXPECT_EQ(wizard.move.givenHint, "Click on the \"Move Files\" button to start Moving Files");
 }
 

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <deque>
+#include <map>
 #include "Win32PagePlatform.h"
 
 #include "window/win32/MainWindow.h"
@@ -539,6 +541,53 @@ TEST_F(WindowTest, PlacesChangedAfterTheRunAreRestoredOnlyWhenTheUserSaysSo) {
   Alt('u');
   EXPECT_EQ(std::count(undo.calls.begin(), undo.calls.end(), "undo --force Undo00000"), 1);
   EXPECT_EQ(watch.seen.size(), 7u);
+}
+
+// A letter used twice on a page presses the first control that has it:
+// Alt+M on the move page started the move when "Move Files" and "Show
+// Advanced Map Options" shared M. Every page, with every optional control
+// shown and the options on and off, has each letter once.
+TEST_F(WindowTest, EveryPageHasEachMnemonicOnceAndAltMMovesNothing) {
+  wizard.end.passedOverLine = "1 place could not be changed";
+  wizard.end.handOverWaiting = "C:\\Other";
+  wizard.end.showChangesVisible = true;
+  for (const bool advanced : {false, true}) {
+    wizard.ShowAdvancedClick(advanced);
+    for (int p = 1; p < kPageCount; ++p) {
+      const Page page = Page(p);
+      wizard.CurrentPage = page;
+      wizard.showAdvancedVisible =
+          page == Page::MoveTrees || page == Page::MoveConfirm || page == Page::MoveGiven || page == Page::MapOnly;
+      window.Show();
+      std::map<char, std::string> used;
+      for (const PageControl& c : window.Controls()) {
+        // Fields show what they hold, not a label.
+        if (!IsWindowVisible(c.hwnd) || c.kind == Kind::Edit || c.kind == Kind::Path || c.kind == Kind::BoldPath ||
+            c.kind == Kind::Letter || c.kind == Kind::ReadOnly)
+          continue;
+        const std::string text = WindowText(c.hwnd);
+        std::size_t at = text.find('&');
+        while (at != std::string::npos && at + 1 < text.size() && text[at + 1] == '&') at = text.find('&', at + 2);
+        if (at == std::string::npos || at + 1 >= text.size()) continue;
+        const char letter = char(std::tolower(static_cast<unsigned char>(text[at + 1])));
+        const auto [first, added] = used.emplace(letter, text);
+        EXPECT_TRUE(added) << PageName(page) << (advanced ? " (advanced)" : "") << ": \"" << text << "\" and \""
+                           << first->second << "\" share " << letter;
+      }
+    }
+  }
+
+  // Alt+M on the command-line move page ticks the box and starts nothing.
+  fs.MakeFolders(folder + "Item");
+  wizard.ShowAdvancedClick(false);
+  wizard.OpenMoveGiven(folder + "Item");
+  wizard.move.givenDestination = folder + "Elsewhere";
+  window.Show();
+  SetFocus(window.Control(kGivenDestination));
+  Alt('m');
+  EXPECT_TRUE(wizard.showAdvanced);
+  EXPECT_EQ(wizard.CurrentPage, Page::MoveGiven);
+  EXPECT_TRUE(rec.calls.empty());
 }
 
 TEST_F(WindowTest, EveryLabelMnemonicMovesTheFocusToItsControl) {

@@ -43,7 +43,7 @@ void ModePagesView::Refresh(bool) {
   Text(kSecondDrive, wizard_.switchDrives.secondDrive);
   Text(kFindWhat, wizard_.mapOnly.findWhat);
   Text(kReplaceWith, wizard_.mapOnly.replaceWith);
-  Text(SenderControlId(Sender::MapOnlyNext), WithMnemonic(wizard_.mapOnly.start.caption));
+  Text(SenderControlId(Sender::MapOnlyNext), wizard_.mapOnly.start.caption);
   SetCheck(Control(kVerifyMapOnly), wizard_.StopAndVerify());
   SetCheck(Control(kShowChangesSwitch), wizard_.showChangesFirst[ModeIndex(RunMode::SwitchDrives)]);
   SetCheck(Control(kShowChangesMapOnly), wizard_.showChangesFirst[ModeIndex(RunMode::MapOnly)]);

@@ -62,8 +62,8 @@ void MovePagesView::Refresh(bool) {
   Text(kGivenSourceFolder, move.givenSourceFolder);
   Text(kMoveGivenHint, move.givenHint);
   Text(kGivenDestination, move.givenDestination);
-  Text(SenderControlId(Sender::MoveConfirmNext), WithMnemonic(move.confirmStart.caption));
-  Text(SenderControlId(Sender::MoveGivenNext), WithMnemonic(move.givenStart.caption));
+  Text(SenderControlId(Sender::MoveConfirmNext), move.confirmStart.caption);
+  Text(SenderControlId(Sender::MoveGivenNext), move.givenStart.caption);
   for (int box : {kVerifyMoveGiven, kVerifyMoveConfirm}) SetCheck(Control(box), wizard_.StopAndVerify());
   const bool showChanges = wizard_.showChangesFirst[ModeIndex(RunMode::MoveAndMap)];
   SetCheck(Control(kShowChangesMoveConfirm), showChanges);

@@ -6,8 +6,6 @@ void SetCheck(HWND h, bool on) {
 }
 bool Checked(HWND h) { return SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-std::string WithMnemonic(const std::string& caption) { return caption.empty() ? caption : "&" + caption; }
-
 bool WindowClassIs(HWND h, const wchar_t* name) {
   wchar_t cls[32] = {};
   GetClassNameW(h, cls, 32);

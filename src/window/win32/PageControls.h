@@ -118,6 +118,4 @@ struct ButtonRow {
 inline bool Clicked(int code) { return code == BN_CLICKED || code == STN_CLICKED; }
 void SetCheck(HWND h, bool on);
 bool Checked(HWND h);
-// A start button's caption with its first letter as mnemonic.
-std::string WithMnemonic(const std::string& caption);
 bool WindowClassIs(HWND h, const wchar_t* name);

@@ -77,7 +77,7 @@ void TargetsView::ReadDriveSelection() {
 void TargetsView::Refresh(bool) {
   const Targets& t = wizard_.ctx.targets;
   Text(kTargetsHint, wizard_.targetsPage.hint);
-  Text(SenderControlId(Sender::TargetsNext), WithMnemonic(wizard_.targetsPage.next.caption));
+  Text(SenderControlId(Sender::TargetsNext), wizard_.targetsPage.next.caption);
   SetCheck(Control(kRegistryTarget), t.registry);
   SetCheck(Control(kSettingsTarget), t.settingsFiles);
   SetCheck(Control(kShortcutsTarget), t.shortcuts);
