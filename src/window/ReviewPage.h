@@ -9,13 +9,13 @@
 
 struct ReviewPage {
   ReviewList list;
-  std::string kinds;   // the count per kind, taken once when the list is loaded
   bool empty = false;  // the search found nothing: nothing to apply
   Page cameFrom = Page::None;  // where "Back" leads
 
   // Takes the search's list (not copied: a search of many places holds its list once).
   void Load(std::vector<ChangeEntry> entries, const MappingRequest& request, Page from);
-  // "4 of 5 changes ticked (2 value data, ...)." or that there is nothing to change.
+  // "4 of 5 changes ticked (2 value data, ...)." with the ticked ones by kind,
+  // or that there is nothing to change.
   std::string Line() const;
 
  private:

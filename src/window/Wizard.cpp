@@ -600,5 +600,8 @@ void Wizard::VerifyClick(bool checked) { ctx.stopAndVerify = checked; }
 void Wizard::ShowPassedOverClick() {
   // A message box grows with its text: a long list is cut, and says so.
   const std::string text = PassedOverList(ctx, 30);
-  if (!text.empty()) ShowMessage(text, "Places that could not be changed");
+  if (!text.empty())
+    ShowMessage(text + "\nThese places were left as they were.  Close the program that holds a file, then run again; "
+                       "\"Show changes before they are made\" lists them first.",
+                "Places that could not be changed", MessageKind::Warning);
 }

@@ -6,7 +6,7 @@ void ReviewPagesView::AddControls(PageControls& c) {
   using B = ButtonRow;
   c.insert(c.end(), {
       // Review
-      {kAuto, P::Review, K::Text, "&Changes found (untick what should stay as it is; space unticks):", 24, 92, 440, 18},
+      {kAuto, P::Review, K::Text, "&Changes found (untick what should stay as it is; Space ticks and unticks):", 24, 92, 440, 18},
       {kReviewList, P::Review, K::Review, "", 24, 112, 440, 210},
       {kReviewLine, P::Review, K::Text, "", 24, 326, 440, 34},
       {SenderControlId(Sender::ReviewBack), P::Review, K::Button, "&Back", B::backX, B::bottom, B::bw, B::bh},
