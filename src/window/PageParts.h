@@ -17,7 +17,7 @@ struct ButtonFace {
 };
 
 // The fields of the pages the view can put the focus into.
-enum class Field { None, GivenDestination, FirstDrive, SecondDrive, FindWhat, ReplaceWith };
+enum class Field { None, GivenDestination, FirstDrive, SecondDrive, FindWhat, ReplaceWith, UndoList };
 
 // Why a page's check keeps the page: the message, and the field to correct.
 struct Refusal {

@@ -514,6 +514,8 @@ void Wizard::AnimateIntroPicture() { intro.Animate(CurrentPage); }
 
 std::string Wizard::SelectedUndoName(const char* emptyListMessage) {
   if (undo.SelectedLine().empty()) {
+    // The list is where the choice is made.
+    if (!undo.Empty()) focusField = Field::UndoList;
     ShowMessage(undo.Empty() ? emptyListMessage : kPleaseSelectAnItem);
     return "";
   }

@@ -598,12 +598,14 @@ TEST_F(PageModelTest, UndoPageButtonsNeedASelectedEntry) {
   wizard.undo.selection = 0;  // the placeholder, selected or not
   wizard.DeleteUndoClick();
   wizard.UndoChangesClick();
+  EXPECT_EQ(wizard.focusField, Field::None);  // nothing to choose from
   undo.lines = {"Undo00002 - 1/1/2026 1:00:00 AM", "Undo00005 - 1/2/2026"};
   wizard.UndoAgeChange(0);
   EXPECT_EQ(undo.age, 0);
   EXPECT_EQ(wizard.undo.lines, undo.lines);
   wizard.DeleteUndoClick();
   wizard.UndoChangesClick();
+  EXPECT_EQ(wizard.focusField, Field::UndoList);  // the choice is made in the list
   ASSERT_EQ(ui.messages.size(), 4u);
   EXPECT_EQ(ui.messages[0].first, "There are no items to delete");
   EXPECT_EQ(ui.messages[1].first, "There are no items to undo");
@@ -613,7 +615,7 @@ TEST_F(PageModelTest, UndoPageButtonsNeedASelectedEntry) {
   wizard.undo.selection = 1;
   wizard.UndoChangesClick();
   EXPECT_EQ(ui.messages.back().first, "0 files restored.  Undo has completed");
-  EXPECT_EQ(wizard.undo.selection, 1);  // an undo does not rebuild the list
+  EXPECT_EQ(wizard.undo.selection, 1);  // the list is read again; the entry stays selected
   wizard.DeleteUndoClick();
   EXPECT_EQ(undo.calls.back(), "refresh");
   EXPECT_EQ(undo.calls[undo.calls.size() - 2], "delete Undo00005");

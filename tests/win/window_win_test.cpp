@@ -294,6 +294,7 @@ TEST_F(WindowTest, UndoPageListsAndDeletes) {
   Click(kDeleteUndo);
   ASSERT_EQ(watch.seen.size(), 1u);
   EXPECT_EQ(watch.seen[0].second, "Please select an item");
+  EXPECT_EQ(Focus(), list);  // where the item is selected
   SendMessageA(list, LB_SETCURSEL, 1, 0);
   SendMessageA(window.hwnd(), WM_COMMAND, MAKEWPARAM(kUndoList, LBN_SELCHANGE), LPARAM(list));
   MessageBoxWatch::keys = {'y'};  // "Delete the undo entry ...?"
@@ -600,7 +601,7 @@ TEST_F(WindowTest, EveryLabelMnemonicMovesTheFocusToItsControl) {
   const Case cases[] = {{Sender::MapOnly, 'f', kFindWhat, {}},           {Sender::MapOnly, 'w', kReplaceWith, {}},
                         {Sender::SwitchDrives, 'd', kFirstDrive, {}},    {Sender::SwitchDrives, 'l', kSecondDrive, {}},
                         {Sender::MoveAndMap, 'f', 0, TreeSide::MoveFrom}, {Sender::MoveAndMap, 't', 0, TreeSide::MoveTo},
-                        {Sender::TitleUndo, 'f', kUndoAge, {}}};
+                        {Sender::TitleUndo, 'f', kUndoAge, {}},          {Sender::TitleUndo, 'e', kUndoList, {}}};
   ToFront();
   for (const Case& c : cases) {
     Click(c.mode);

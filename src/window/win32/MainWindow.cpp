@@ -315,7 +315,8 @@ void MainWindow::Command(int id, int code) {
   const Page before = shownPage_;
   Show();
   if (turned && GetForegroundWindow() != hwnd_) SetForegroundWindow(hwnd_);
-  if (turned) PlaceFocus(wizard_.CurrentPage != before);
+  // After a turn, or a refusal that names the field to correct.
+  if (turned || wizard_.focusField != Field::None) PlaceFocus(wizard_.CurrentPage != before);
 }
 
 HWND MainWindow::FirstField() const {

@@ -8,7 +8,7 @@ void MovePagesView::AddControls(PageControls& c) {
   using B = ButtonRow;
   c.insert(c.end(), {
       // MoveTrees
-      {kAuto, P::MoveTrees, K::Text, "Drag an item from the left box to where you want it to be moved to in the right box.  All files and folders in the dragged item will be moved and mapped.", 16, 92, 456, 34},
+      {kAuto, P::MoveTrees, K::Text, "Drag an item from the left box onto the folder it goes to in the right box, or select both and click \"Move to...\".  All files and folders in the item are moved and mapped.", 16, 92, 456, 34},
       {kAuto, P::MoveTrees, K::Bold, "Move &From...", 16, 130, 200, 18},
       {kMoveFromTree, P::MoveTrees, K::Tree, "Move From...", 16, 148, 224, 208},
       {kAuto, P::MoveTrees, K::Bold, "Move &To...", 248, 130, 140, 18},

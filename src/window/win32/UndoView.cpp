@@ -9,7 +9,7 @@ void UndoView::AddControls(PageControls& c) {
   c.insert(c.end(), {
       {kAuto, P::Undo, K::Heading, "Undo Changes", 24, 40, 440, 28},
       {kAuto, P::Undo, K::Text, "Using the list below, you can undo any changes that Ostrivane has made.", 24, 74, 440, 18},
-      {kAuto, P::Undo, K::Text, "To undo changes, select an item below and then click on the Undo Changes button.", 24, 94, 440, 32},
+      {kAuto, P::Undo, K::Text, "To undo changes, select an &entry below and then click on the Undo Changes button.", 24, 94, 440, 32},
       {kUndoList, P::Undo, K::List, "", 24, 130, 440, 164},
       {kAuto, P::Undo, K::Text, "Delete Undo &files that are older than", 24, 308, 230, 18},
       {kUndoAge, P::Undo, K::Combo, "", 260, 304, 160, 120},
@@ -40,6 +40,8 @@ void UndoView::Refresh(bool) {
   if (int(SendMessageW(combo, CB_GETCURSEL, 0, 0)) != undo.ageIndex)
     SendMessageW(combo, CB_SETCURSEL, WPARAM(undo.ageIndex), 0);
 }
+
+HWND UndoView::FieldControl(Field field) const { return field == Field::UndoList ? Control(kUndoList) : nullptr; }
 
 bool UndoView::Command(int id, int code) {
   switch (id) {

@@ -13,6 +13,7 @@ class UndoView : public PageView {
   void Created() override;
   void Refresh(bool pageChanged) override;
   bool Command(int id, int code) override;
+  HWND FieldControl(Field field) const override;
 
  private:
   std::vector<std::string> shownLines_;
