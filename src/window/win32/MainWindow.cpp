@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <exception>
 
 #include "core/win32/WidePath.h"
@@ -18,6 +19,29 @@
 
 namespace {
 constexpr int kClientW = 488, kClientH = 403;
+// What the review and report pages ask for: Where, Old and New of long paths
+// side by side; less where the screen is smaller.
+constexpr int kListPageW = 960, kListPageH = 600;
+// Where a control goes when the window is larger than its fixed size: the
+// review lists grow, what is below them or at the bottom moves down, what
+// is at the right of the title strip or the bottom row moves right.
+RECT Placed(const PageControl& c, int extraW, int extraH) {
+  RECT r{c.x, c.y, c.x + c.w, c.y + c.h};
+  const bool listPage = c.page == Page::Review || c.page == Page::Report;
+  const bool list = c.kind == Kind::Review || c.kind == Kind::Report;
+  const bool bottomRow = c.y >= 360;
+  if (list) {
+    r.right += extraW;
+    r.bottom += extraH;
+  } else if (bottomRow || (listPage && c.y >= 326)) {
+    OffsetRect(&r, 0, extraH);
+    if (!bottomRow) r.right += extraW;  // the review's count line
+  } else if (listPage) {
+    r.right += extraW;  // the report's title and line above its list
+  }
+  if ((bottomRow || c.zone == Zone::Strip) && c.x >= 240) OffsetRect(&r, extraW, 0);
+  return r;
+}
 constexpr int kStripH = 30;
 constexpr UINT_PTR kIntroAnimationTimer = 1;
 constexpr COLORREF kPageColour = RGB(248, 250, 253);
@@ -181,11 +205,25 @@ void MainWindow::MakeControls() {
   for (const auto& view : views_) view->Created();
 }
 
+SIZE MainWindow::ClientSizeFor(Page page) const {
+  if (page != Page::Review && page != Page::Report) return {kClientW, kClientH};
+  MONITORINFO mi{};
+  mi.cbSize = sizeof mi;
+  GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &mi);
+  const int roomW = MulDiv(mi.rcWork.right - mi.rcWork.left, 96, dpi_) - 16;
+  const int roomH = MulDiv(mi.rcWork.bottom - mi.rcWork.top, 96, dpi_) - 16;
+  return {std::max<LONG>(kClientW, std::min(kListPageW, roomW)), std::max<LONG>(kClientH, std::min(kListPageH, roomH))};
+}
+
 void MainWindow::Layout() {
   fonts_.Create(dpi_);
-  SizeAndCentre(hwnd_, kClientW, kClientH, dpi_);
+  client_ = ClientSizeFor(wizard_.CurrentPage);
+  SizeAndCentre(hwnd_, client_.cx, client_.cy, dpi_);
+  const int extraW = client_.cx - kClientW, extraH = client_.cy - kClientH;
   for (PageControl& it : controls_) {
-    MoveWindow(it.hwnd, Scale(it.x, dpi_), Scale(it.y, dpi_), Scale(it.w, dpi_), Scale(it.h, dpi_), FALSE);
+    const RECT r = Placed(it, extraW, extraH);
+    MoveWindow(it.hwnd, Scale(r.left, dpi_), Scale(r.top, dpi_), Scale(r.right - r.left, dpi_),
+               Scale(r.bottom - r.top, dpi_), FALSE);
     SendMessageW(it.hwnd, WM_SETFONT, WPARAM(FontOf(it.kind, fonts_)), FALSE);
   }
   for (const auto& view : views_) view->Laid(dpi_);
@@ -200,6 +238,11 @@ bool MainWindow::Visible(const PageControl& it) const {
 void MainWindow::Show() {
   syncing_ = true;
   const bool pageChanged = wizard_.CurrentPage != shownPage_;
+  // The window grows for the lists and returns to its size after them.
+  if (pageChanged) {
+    const SIZE wanted = ClientSizeFor(wizard_.CurrentPage);
+    if (wanted.cx != client_.cx || wanted.cy != client_.cy) Layout();
+  }
   for (const auto& view : views_) view->Refresh(pageChanged);
   HWND focus = GetFocus();
   for (const PageControl& it : controls_) ShowIfChanged(it.hwnd, Visible(it));
@@ -436,7 +479,7 @@ LRESULT MainWindow::Handle(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_TIMER:
       if (wp == kIntroAnimationTimer) {
         wizard_.AnimateIntroPicture();
-        RECT r{0, Scale(200, dpi_), Scale(kClientW, dpi_), Scale(300, dpi_)};
+        RECT r{0, Scale(200, dpi_), Scale(client_.cx, dpi_), Scale(300, dpi_)};
         InvalidateRect(hwnd_, &r, FALSE);
       }
       return 0;

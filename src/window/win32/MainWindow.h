@@ -56,6 +56,9 @@ class MainWindow : public PageHost {
   LRESULT Handle(HWND h, UINT msg, WPARAM wp, LPARAM lp);
   void MakeControls();
   void Layout();
+  // The client size a page needs (96-DPI pixels): the lists of the review and
+  // report pages get the room the screen has, every other page the fixed size.
+  SIZE ClientSizeFor(Page page) const;
   void Command(int id, int code);
   void Guarded(const std::function<void()>& action) override;
   void ShowModel(bool turned) override;
@@ -76,6 +79,7 @@ class MainWindow : public PageHost {
   HWND tooltip_ = nullptr;
   ViewFonts fonts_;
   int dpi_ = 96;
+  SIZE client_{0, 0};  // the client size laid out, 96-DPI pixels
   bool syncing_ = false;
   Page shownPage_ = Page::None;
   HBRUSH pageBrush_ = nullptr, stripBrush_ = nullptr, bandBrush_ = nullptr;

@@ -32,6 +32,11 @@ void ReviewPagesView::AddControls(PageControls& c) {
   }
 }
 
+void ReviewPagesView::Laid(int) {
+  review_.FitColumns();
+  report_.FitColumns();
+}
+
 void ReviewPagesView::Refresh(bool pageChanged) {
   Text(kReviewLine, wizard_.review.Line());
   Text(kReportTitle, wizard_.report.title);

@@ -8,6 +8,7 @@ class ReviewPagesView : public PageView {
  public:
   using PageView::PageView;
   void AddControls(PageControls& controls) override;
+  void Laid(int dpi) override;
   void Refresh(bool pageChanged) override;
   bool Command(int id, int code) override;
   bool Notify(const NMHDR& n, LRESULT& result) override;
