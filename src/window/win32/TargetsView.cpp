@@ -42,7 +42,8 @@ void TargetsView::Created() {
   if (images) SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, LPARAM(images));
 }
 
-void TargetsView::Laid(int dpi) { SendMessageW(Control(kDriveList), LVM_SETCOLUMNWIDTH, 0, Scale(400, dpi)); }
+// The one column fills the list, so a selected drive is highlighted to its right edge.
+void TargetsView::Laid(int) { SendMessageW(Control(kDriveList), LVM_SETCOLUMNWIDTH, 0, LVSCW_AUTOSIZE_USEHEADER); }
 
 void TargetsView::Started() {
   HWND list = Control(kDriveList);
