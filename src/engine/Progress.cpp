@@ -21,12 +21,17 @@ int NextBarPosition(int position, int floor, int ceiling) { return position > ce
 
 void RefreshProgress(RunContext& ctx) {
   ctx.progress.location = ctx.tally.scanLocation;
-  ctx.progress.count = RemappedSoFarText(ctx.tally.linkCount);
+  // A search before the review changes nothing: it finds.
+  ctx.progress.count = ctx.preview ? FoundSoFarText(ctx.tally.linkCount) : RemappedSoFarText(ctx.tally.linkCount);
   ctx.progress.position = NextBarPosition(ctx.progress.position, ctx.tally.progressFloor, ctx.tally.progressCeiling);
 }
 
 std::string RemappedSoFarText(int linkCount) {
   return linkCount == 1 ? "1 link remapped" : std::to_string(linkCount) + " links remapped";
+}
+
+std::string FoundSoFarText(int linkCount) {
+  return linkCount == 1 ? "1 link found" : std::to_string(linkCount) + " links found";
 }
 
 std::string RemappedResultText(int linkCount) {

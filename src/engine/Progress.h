@@ -20,6 +20,7 @@ int NextBarPosition(int position, int floor, int ceiling);
 void RefreshProgress(RunContext& ctx);
 
 std::string RemappedSoFarText(int linkCount);  // "1 link remapped", "N links remapped"
+std::string FoundSoFarText(int linkCount);     // "1 link found", "N links found": a search before the review
 std::string RemappedResultText(int linkCount);  // "1 link was remapped", "N links were remapped"
 std::string WouldRemapText(int linkCount);      // "1 link would be remapped", "N links would be remapped"
 

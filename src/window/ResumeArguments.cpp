@@ -4,7 +4,6 @@
 
 #include "core/Text.h"
 #include "window/Pages.h"
-#include "window/Wizard.h"
 
 namespace {
 std::string Flag(bool on) { return on ? "1" : "0"; }
@@ -22,18 +21,18 @@ char ModeLetter(RunMode mode) {
 
 template <typename W, typename Visit>
 void EachField(W& w, Visit visit) {
-  visit("find", w.findWhat);
-  visit("replace", w.replaceWith);
-  visit("first", w.firstDrive);
-  visit("second", w.secondDrive);
-  visit("item", w.confirmItemName);
-  visit("from", w.confirmSourceFolder);
-  visit("fromLine", w.confirmFromLine);
-  visit("to", w.confirmDestination);
-  visit("toLine", w.confirmToLine);
-  visit("givenItem", w.givenItemName);
-  visit("givenFrom", w.givenSourceFolder);
-  visit("givenTo", w.givenDestination);
+  visit("find", w.mapOnly.findWhat);
+  visit("replace", w.mapOnly.replaceWith);
+  visit("first", w.switchDrives.firstDrive);
+  visit("second", w.switchDrives.secondDrive);
+  visit("item", w.move.confirmItemName);
+  visit("from", w.move.confirmSourceFolder);
+  visit("fromLine", w.move.confirmFromLine);
+  visit("to", w.move.confirmDestination);
+  visit("toLine", w.move.confirmToLine);
+  visit("givenItem", w.move.givenItemName);
+  visit("givenFrom", w.move.givenSourceFolder);
+  visit("givenTo", w.move.givenDestination);
 }
 
 // The one "Stop and Verify" choice travels as each page's box, as it always
@@ -57,7 +56,7 @@ void EachFlag(W& w, Visit visit) {
 }
 }  // namespace
 
-std::vector<std::string> ResumeArguments(const Wizard& w) {
+std::vector<std::string> ResumeArguments(const WizardPages& w) {
   // The ticks of a review do not travel: the new copy starts on the page
   // before it, whose start button searches again.
   std::vector<std::string> args{kResumeSwitch, "page=" + std::string(PageName(w.CurrentPage == Page::Review ? w.ReviewCameFrom() : w.CurrentPage))};
@@ -71,7 +70,7 @@ std::vector<std::string> ResumeArguments(const Wizard& w) {
   return args;
 }
 
-bool ApplyResumeArguments(Wizard& w, const std::vector<std::string>& arguments) {
+bool ApplyResumeArguments(WizardPages& w, const std::vector<std::string>& arguments) {
   if (arguments.empty() || arguments[0] != kResumeSwitch) return false;
   Page page = Page::None;
   std::optional<bool> verify;

@@ -92,14 +92,24 @@ void ReviewList::SortBy(ReviewColumn column) {
   });
 }
 
-std::string ReviewList::CountsPerKind() const {
+namespace {
+// "1 settings line", "3 settings lines"; "data" and "arguments" are plural already.
+std::string KindCount(std::size_t n, ChangeKind kind) {
+  std::string word = KindWord(kind);
+  if (n != 1 && !word.ends_with("data") && !word.ends_with("arguments")) word += 's';
+  return std::to_string(n) + " " + word;
+}
+}  // namespace
+
+std::string ReviewList::CountsPerKind(bool tickedOnly) const {
   std::vector<std::size_t> counts(kChangeKindCount, 0);
-  for (const ChangeEntry& e : entries_) ++counts[static_cast<std::size_t>(e.kind)];
+  for (std::size_t i = 0; i < entries_.size(); ++i)
+    if (!tickedOnly || ticked_[i]) ++counts[static_cast<std::size_t>(entries_[i].kind)];
   std::string out;
   for (std::size_t k = 0; k < counts.size(); ++k) {
     if (counts[k] == 0) continue;
     if (!out.empty()) out += ", ";
-    out += std::to_string(counts[k]) + " " + KindWord(static_cast<ChangeKind>(k));
+    out += KindCount(counts[k], static_cast<ChangeKind>(k));
   }
   return out;
 }

@@ -35,8 +35,9 @@ class ReviewList {
   // Sorts by the column; the same column again reverses the order.
   void SortBy(ReviewColumn column);
 
-  // "2 value data, 1 settings line, 1 shortcut target", in the order of the kinds.
-  std::string CountsPerKind() const;
+  // "2 value data, 3 settings lines, 1 shortcut target", in the order of the
+  // kinds; tickedOnly: of the ticked entries alone.
+  std::string CountsPerKind(bool tickedOnly = false) const;
 
   // The list with its ticks, for the run that applies it.
   ChangeSelection Selection() const;

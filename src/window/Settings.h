@@ -16,9 +16,8 @@ struct Settings {
   // Drives, Map Only), the next run's progress measure; 0 for none.
   long ItemsOfLastRun[3] = {0, 0, 0};
   // "Show changes before they are made", by mode as ItemsOfLastRun: on for
-  // the modes that name one place, off for Switch Drives, whose changes are
-  // many and alike.
-  bool ShowChangesFirst[3] = {true, false, true};
+  // every mode, Switch Drives first of all, whose changes are the most.
+  bool ShowChangesFirst[3] = {true, true, true};
 };
 // The index into ItemsOfLastRun of a run mode: Move and Map, Switch Drives,
 // Map Only.

@@ -31,6 +31,8 @@ class ShellOpener {
   // Opens a web address or a file with the system's default handler; the
   // shell's result (33 and above: success).
   virtual long OpenWithShell(const std::string& target) = 0;
+  // Opens a text file in Notepad, which every Windows has; the shell's result.
+  virtual long OpenInNotepad(const std::string& file) = 0;
 };
 
 // How a message box looks: its icon and sound.

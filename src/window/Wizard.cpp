@@ -1,61 +1,29 @@
 #include "window/Wizard.h"
 
-#include <cctype>
-#include <tuple>
-
 #include "window/HelpLinks.h"
 #include "engine/ChangeReport.h"
 #include "engine/Progress.h"
 #include "window/Settings.h"
 #include "core/Drives.h"
+#include "core/PathText.h"
 #include "core/Error.h"
 #include "core/FileSystem.h"
 #include "core/Text.h"
 #include "core/Ui.h"
 
 namespace {
-constexpr const char* kNotEnoughInformation = "Not enough information to proceed";
-constexpr const char* kTextboxEmpty =
-    "The \"Find\" and/or the \"Replace With\" textboxes are empty.  Please type in what you want to find and what you "
-    "want to replace it with.";
-constexpr const char* kEmptyEntry = "You must enter both a first and a second drive letter.";
-constexpr const char* kClickNext = "Click on the Next button to Continue";
-constexpr const char* kClickMoveFiles = "Click on the \"Move Files\" button to start Moving Files";
-constexpr const char* kSourceMissing = "%s does not exist.  Please correct.";
-constexpr const char* kWholeDrive =
-    "A whole drive cannot be moved.  Choose a folder or a file on it; to follow a drive whose letter changed, use "
-    "\"Switch Drives\".";
 constexpr const char* kSelectPair =
     "Select the item to move in \"Move From...\" and the folder to move it to in \"Move To...\".";
 constexpr const char* kNoEntriesToShow = "There are no entries to show.";
 constexpr const char* kCannotMoveThere =
     "The selected item cannot be moved to that folder: choose a folder on a drive that can take it.";
-
-// The text of an undo list line before its first " - ".
-std::string EntryName(const std::string& line) {
-  const std::size_t dash = line.find(" - ");
-  return dash == std::string::npos ? line : line.substr(0, dash);
-}
 }  // namespace
-
-std::string StoppedRunText(const std::string& failure, const RunContext& ctx) {
-  const bool moved = ctx.request.Mode == RunMode::MoveAndMap && ctx.moveLines.finishedMoveLineVisible;
-  const int links = ctx.tally.linkCount;
-  if (!moved && links == 0) return failure + "\n\nThe run stopped before it changed anything.";
-  std::string done = moved ? "the item was moved" : "";
-  if (links > 0) done += std::string(moved ? " and " : "") + RemappedResultText(links);
-  std::string entry = ctx.tally.undoName.empty() ? "" : " (entry " + ctx.tally.undoName + ")";
-  return failure + "\n\nThe run stopped part way.  Before it stopped, " + done +
-         ".  These changes can be undone from the Undo page" + entry + ".";
-}
 
 Wizard::Wizard(WizardPorts ports, std::string programFolder, std::string recordsFolder)
     : ports_(std::move(ports)), helpFolder_(programFolder) {
   ctx.programFolder = recordsFolder.empty() ? std::move(programFolder) : std::move(recordsFolder);
   ctx.ui = ports_.ui;
   ctx.OsGeneration = OsGeneration;
-  moveConfirmHint = moveGivenHint = kClickMoveFiles;
-  targetsHint = "Press the Next button to Continue";
 }
 
 void Wizard::ShowMessage(const std::string& text, const std::string& caption, MessageKind kind) {
@@ -77,20 +45,18 @@ void Wizard::ShowDescriptionOf(RunMode mode) {
   mapOnlyDescriptionVisible = mode == RunMode::MapOnly;
 }
 
-bool Wizard::ItemExists(const std::string& path) { return ports_.fs->AttributesOf(path).has_value(); }
-
 void Wizard::Start(const std::string& firstArgument) {
   // No WinHelp compiler is to be had: every Windows generation gets the HTML help.
   HelpFile = helpFolder_ + kHelpChm;
   // The box is read back, so "Skip Introduction" lasts from one start to the next.
   const Settings settings = ReadSettings(*ports_.fs, ctx.programFolder);
-  skipIntroduction = settings.SkipStartPage;
+  intro.skipIntroduction = settings.SkipStartPage;
   ctx.targets.configFiles = settings.ConfigurationFiles;
   for (int i = 0; i < 3; ++i) itemsOfLastRun[i] = settings.ItemsOfLastRun[i];
   for (int i = 0; i < 3; ++i) showChangesFirst[i] = settings.ShowChangesFirst[i];
 
-  CurrentPage = skipIntroduction ? Page::Front : Page::Intro1;
-  introAnimationOn = CurrentPage == Page::Intro1;
+  CurrentPage = intro.StartPage();
+  intro.animationOn = CurrentPage == Page::Intro1;
   versionLineVisible = CurrentPage == Page::Front;
   HideDescriptions();
   FillDriveList();
@@ -101,16 +67,15 @@ void Wizard::Start(const std::string& firstArgument) {
   else
     TurnPage(Sender::GoToStart);
 
-  undoAgeIndex = settings.DeleteOlderThan;
-  ports_.undo->SetAgeIndex(undoAgeIndex);
-  ports_.undo->RebuildList();
+  undo.ageIndex = settings.DeleteOlderThan;
+  ports_.undo->SetAgeIndex(undo.ageIndex);
   RefreshUndoList();
 }
 
 bool Wizard::MayClose() {
   if (ctx.running) return false;
   try {
-    Settings s{undoAgeIndex, skipIntroduction, ctx.targets.configFiles};
+    Settings s{undo.ageIndex, intro.skipIntroduction, ctx.targets.configFiles};
     for (int i = 0; i < 3; ++i) s.ItemsOfLastRun[i] = itemsOfLastRun[i];
     for (int i = 0; i < 3; ++i) s.ShowChangesFirst[i] = showChangesFirst[i];
     WriteSettings(*ports_.fs, ctx.programFolder, s);
@@ -128,28 +93,23 @@ void Wizard::FillDriveList() {
 
 void Wizard::HideDescriptions() { moveDescriptionVisible = switchDescriptionVisible = mapOnlyDescriptionVisible = false; }
 
+// Read afresh from the records: a run's line takes its description from the
+// change report written at its very end, and an undo marks its entry undone.
 void Wizard::RefreshUndoList() {
-  undoLines = ports_.undo->Lines();
-  if (undoLines.empty()) undoLines.push_back(kNoChangesToUndo);
-  undoSelection = -1;
-}
-
-void Wizard::FillGiven(const std::string& path) {
-  const ItemPath item = SplitItemPath(path);
-  givenSourceFolder = item.folder;
-  givenItemName = item.name;
-  ctx.request.Mode = RunMode::MoveAndMap;
+  ports_.undo->RebuildList();
+  undo.Fill(ports_.undo->Lines());
 }
 
 void Wizard::OpenMoveGiven(const std::string& path) {
-  FillGiven(path);
+  move.Give(path);
+  ctx.request.Mode = RunMode::MoveAndMap;
   TurnPage(Sender::PathGiven);
 }
 
 void Wizard::OfferHandOver(const std::string& path) {
   // The run's result is shown first; the item waits beside it.
   if (CurrentPage == Page::Finished || CurrentPage == Page::Cancelled)
-    handOverWaiting = path;
+    end.handOverWaiting = path;
   else
     OpenMoveGiven(path);
 }
@@ -185,11 +145,11 @@ void Wizard::TurnPage(Sender sender) {
       // The offer of a handed-over item lasts while its end page is shown,
       // also while the run's report is looked at from there.
       if (wizard.CurrentPage != Page::Finished && wizard.CurrentPage != Page::Cancelled && wizard.CurrentPage != Page::Report)
-        wizard.handOverWaiting.clear();
-      wizard.introAnimationOn = wizard.CurrentPage == Page::Intro1 || wizard.CurrentPage == Page::Intro2;
+        wizard.end.handOverWaiting.clear();
+      wizard.intro.animationOn = wizard.CurrentPage == Page::Intro1 || wizard.CurrentPage == Page::Intro2;
       // A long list is not kept once its page is left.
-      if (wizard.CurrentPage != Page::Review && wizard.review.size() > 0) wizard.review.Load({});
-      if (wizard.CurrentPage != Page::Report && wizard.report.size() > 0) wizard.report.Load({});
+      if (wizard.CurrentPage != Page::Review && wizard.review.list.size() > 0) wizard.review.list.Load({});
+      if (wizard.CurrentPage != Page::Report && wizard.report.list.size() > 0) wizard.report.list.Load({});
     }
   } settle{*this, next, advancedWasVisible, CurrentPage};
 
@@ -231,8 +191,9 @@ void Wizard::TurnPage(Sender sender) {
       ShowDescriptionOf(RunMode::MoveAndMap);
       break;
     case Sender::HandOverGo:
-      if (handOverWaiting.empty()) break;
-      FillGiven(handOverWaiting);
+      if (end.handOverWaiting.empty()) break;
+      move.Give(end.handOverWaiting);
+      ctx.request.Mode = RunMode::MoveAndMap;
       next = Page::MoveGiven;
       showAdvancedVisible = true;
       ShowDescriptionOf(RunMode::MoveAndMap);
@@ -266,13 +227,13 @@ void Wizard::TurnPage(Sender sender) {
     case Sender::UndoDetails:
       if (const std::string name = SelectedUndoName(kNoEntriesToShow); !name.empty()) next = OpenReport(name, Page::Undo);
       break;
-    case Sender::ReportBack: next = reportCameFrom_ == Page::None ? Page::Front : reportCameFrom_; break;
+    case Sender::ReportBack: next = report.cameFrom == Page::None ? Page::Front : report.cameFrom; break;
     case Sender::DrivesBack: next = Page::Targets; break;
     case Sender::Exit:
     case Sender::ExitCancelled: Terminated = true; break;
     case Sender::GoToStart:
     case Sender::GoToStartCancelled:
-      next = skipIntroduction ? Page::Front : Page::Intro1;
+      next = intro.StartPage();
       HideDescriptions();
       break;
     case Sender::TitleFront:
@@ -280,81 +241,49 @@ void Wizard::TurnPage(Sender sender) {
       HideDescriptions();
       break;
   }
-  if (next == Page::Finished || next == Page::Cancelled) SetEndPageLines();
+  // The report is written for a run that met anything at all.
+  if (next == Page::Finished || next == Page::Cancelled)
+    end.Fill(ctx, ports_.parts.records && !ctx.tally.undoName.empty() && !ctx.changes.empty());
+}
+
+void Wizard::Refuse(const Refusal& refusal) {
+  focusField = refusal.field;
+  ShowMessage(refusal.text, refusal.caption, refusal.kind);
 }
 
 Page Wizard::MoveStart(Sender sender) {
-  if (sender == Sender::MoveGivenNext) {
-    confirmSourceFolder = givenSourceFolder;
-    confirmItemName = givenItemName;
-    // A typed or pasted destination: line breaks and outer blanks are not part of it.
-    std::string d = givenDestination;
-    std::erase_if(d, [](char c) { return c == '\r' || c == '\n'; });
-    confirmDestination = std::string(Trim(d, " "));
-  }
-  if (confirmSourceFolder.empty() || confirmItemName.empty() || confirmDestination.empty()) {
-    if (sender == Sender::MoveGivenNext && confirmDestination.empty()) focusField = Field::GivenDestination;
-    ShowMessage(kNotEnoughInformation, kAppTitle, MessageKind::Warning);
+  if (const Check refused = move.Start(sender == Sender::MoveGivenNext, *ports_.fs)) {
+    Refuse(*refused);
     return Page::None;
   }
-  // Checked here, so the user corrects it on this page rather than meeting a
-  // cancelled run.
-  const std::string source = AddSlash(confirmSourceFolder) + confirmItemName;
-  if (!ItemExists(source)) {
-    ShowMessage(Format1(kSourceMissing, source), kAppTitle, MessageKind::Error);
-    return Page::None;
-  }
-  ctx.request.FindText = source;
-  ctx.request.ReplaceText = AddSlash(confirmDestination) + confirmItemName;
+  ctx.request.FindText = move.FindText();
+  ctx.request.ReplaceText = move.ReplaceText();
   // The trees' selection is the view's; it clears it when the page turns.
   return showAdvanced ? Page::Targets : RunOrReview();
 }
 
 Page Wizard::FindStart() {
-  if (findWhat.empty() || replaceWith.empty()) {
-    focusField = findWhat.empty() ? Field::FindWhat : Field::ReplaceWith;
-    ShowMessage(kTextboxEmpty, "Textbox Empty", MessageKind::Warning);
-    return Page::None;
-  }
-  ctx.request.FindText = findWhat;
-  ctx.request.ReplaceText = replaceWith;
-  if (const std::string refusal = RequestRefusal(ctx.request); !refusal.empty()) {
-    ShowMessage(refusal, kAppTitle, MessageKind::Warning);
+  if (const Check refused = mapOnly.Start(ctx.request)) {
+    Refuse(*refused);
     return Page::None;
   }
   return showAdvanced ? Page::Targets : RunOrReview();
 }
 
 Page Wizard::SwitchStart() {
-  if (firstDrive.empty() || secondDrive.empty()) {
-    focusField = firstDrive.empty() ? Field::FirstDrive : Field::SecondDrive;
-    ShowMessage(kEmptyEntry, "Empty Entry", MessageKind::Warning);
+  if (const Check refused = switchDrives.Start()) {
+    Refuse(*refused);
     return Page::None;
   }
-  auto isLetter = [](const std::string& s) {
-    return s.size() == 1 && ((s[0] >= 'A' && s[0] <= 'Z') || (s[0] >= 'a' && s[0] <= 'z'));
-  };
-  for (auto [text, field, name] : {std::tuple{&firstDrive, Field::FirstDrive, "first"},
-                                   std::tuple{&secondDrive, Field::SecondDrive, "second"}}) {
-    if (isLetter(*text)) {
-      *text = std::string(1, char(std::toupper(static_cast<unsigned char>((*text)[0]))));
-      continue;
-    }
-    focusField = field;
-    ShowMessage(std::string("The ") + name + " \"Drive Letter\" field holds \"" + *text +
-                    "\".  Please type a drive letter from A to Z.",
-                "Drive Letter", MessageKind::Warning);
-    return Page::None;
-  }
-  if (firstDrive == secondDrive) {
+  std::vector<std::string> roots;
+  for (const DriveRow& d : ctx.drives) roots.push_back(d.root);
+  if (const std::string question = switchDrives.MissingDriveQuestion(roots);
+      !question.empty() && !Confirm(question, "Switch Drives")) {
     focusField = Field::SecondDrive;
-    ShowMessage("Both \"Drive Letter\" fields hold " + firstDrive +
-                    ".  Please type two different drive letters in the first and the second field.",
-                "Drive Letter", MessageKind::Warning);
     return Page::None;
   }
-  ctx.request.FindText = firstDrive + ":\\";
-  ctx.request.ReplaceText = secondDrive + ":\\";
+  ctx.request.FindText = switchDrives.FindText();
+  ctx.request.ReplaceText = switchDrives.ReplaceText();
   return Page::Targets;
 }
 
@@ -418,29 +347,14 @@ Page Wizard::PreviewAndReview() {
   if (ctx.tally.cancelled) return Page::None;
   if (work.Done() > 0) last = work.Done();
   // Taken, not copied: a search of many places holds its list once.
-  review.Load(std::move(ctx.changes));
+  review.Load(std::move(ctx.changes), ctx.request, CurrentPage);
   ctx.changes.clear();
-  reviewKinds = review.CountsPerKind();
-  reviewTickable_ = review.TickedCount();
-  // A move is applied even where no reference was found; a search that found
-  // nothing to change has nothing to apply.
-  reviewEmpty = review.TickedCount() == 0 && ctx.request.Mode != RunMode::MoveAndMap;
-  reviewCameFrom_ = CurrentPage;
   return Page::Review;
 }
 
-std::string Wizard::ReviewLine() const {
-  if (review.size() == 0) return "Nothing to change: the search found no reference to " + ctx.request.FindText + ".";
-  if (reviewEmpty) return "Nothing to apply: none of the places found can be changed.";
-  std::string line =
-      std::to_string(review.TickedCount()) + " of " + std::to_string(reviewTickable_) + " changes ticked";
-  if (!reviewKinds.empty()) line += " (" + reviewKinds + ")";
-  return line + ".";
-}
-
 Page Wizard::ApplyReview() {
-  if (reviewEmpty || CurrentPage != Page::Review) return Page::None;
-  ChangeSelection selection = review.Selection();
+  if (review.empty || CurrentPage != Page::Review) return Page::None;
+  ChangeSelection selection = review.list.Selection();
   struct SelectionScope {
     RunContext& ctx;
     ~SelectionScope() { ctx.selection = nullptr; }
@@ -457,7 +371,7 @@ Page Wizard::ApplyReview() {
 }
 
 Page Wizard::ReviewBack() {
-  const Page page = reviewCameFrom_ == Page::None ? Page::Front : reviewCameFrom_;
+  const Page page = review.cameFrom == Page::None ? Page::Front : review.cameFrom;
   showAdvancedVisible = page == Page::MapOnly || page == Page::MoveConfirm || page == Page::MoveGiven;
   return page;
 }
@@ -479,69 +393,27 @@ Page Wizard::OpenReport(const std::string& name, Page cameFrom) {
     ShowMessage("The change report " + path + " could not be read: " + e.what(), kAppTitle, MessageKind::Error);
     return Page::None;
   }
-  report.Load(std::move(read.entries));
-  reportPath = path;
-  reportTitle = "Changes of " + name;
-  // What became of the entries, then what the run was and when: the counts
-  // first, so that long paths do not push them out of sight.
-  std::size_t byOutcome[5] = {};
-  for (std::size_t row = 0; row < report.size(); ++row) ++byOutcome[int(report.At(row).outcome)];
-  std::string counts;
-  for (int i = 0; i < 5; ++i)
-    if (byOutcome[i] > 0)
-      counts += (counts.empty() ? "" : ", ") + std::to_string(byOutcome[i]) + " " + OutcomeWord(ChangeOutcome(i));
-  reportLine = (counts.empty() ? std::string("No entries") : counts) + ".\r\n" + read.Field("Mode") + ": " +
-               read.Field("Find") + " -> " + read.Field("Replace");
-  if (const std::string started = read.Field("Started"); !started.empty()) reportLine += ", " + started;
-  reportCameFrom_ = cameFrom;
+  report.Load(name, path, std::move(read), cameFrom);
   return Page::Report;
 }
 
 void Wizard::OpenReportAsTextClick() {
-  if (!ports_.shell || reportPath.empty()) return;
-  const std::string error = ShellExecuteErrorText(ports_.shell->OpenWithShell(reportPath));
-  if (!error.empty()) ShowMessage(error, kShellExecuteError, MessageKind::Error);
+  if (!ports_.shell || report.path.empty()) return;
+  // A .log may have no program of its own; Notepad opens any text.
+  if (ShellExecuteErrorText(ports_.shell->OpenWithShell(report.path)).empty()) return;
+  const std::string error = ShellExecuteErrorText(ports_.shell->OpenInNotepad(report.path));
+  if (!error.empty())
+    ShowMessage(error + "\n\nThe report is the text file " + report.path + "; open it with any text editor.",
+                kShellExecuteError, MessageKind::Error);
 }
 
 void Wizard::ShowChangesFirstClick(RunMode mode, bool checked) { showChangesFirst[ModeIndex(mode)] = checked; }
 bool Wizard::ShowChangesFirst() const { return showChangesFirst[ModeIndex(ctx.request.Mode)]; }
 
-void Wizard::SetEndPageLines() {
-  const EndPage page = EndPageOf(ctx);
-  passedOverLine = page.passedOverLine;
-  endNotes = page.notes;
-  // The report is written for a run that met anything at all.
-  showChangesVisible = ports_.parts.records && !ctx.tally.undoName.empty() && !ctx.changes.empty();
-  if (page.finished) {
-    finishedTitle = page.title;
-    finishedMoveLine = page.moveLine;
-    finishedMoveLineVisible = !page.moveLine.empty();
-    finishedCount = page.countLine;
-  } else {
-    cancelledTitle = page.title;
-    cancelledMoveLine = page.moveLine;
-    cancelledMoveLineVisible = !page.moveLine.empty();
-    cancelledCount = page.countLine;
-  }
-}
-
 void Wizard::DropOnMoveTo(const std::string& source, const std::string& destination) {
-  const ItemPath item = SplitItemPath(source);
-  if (item.name.empty()) {
-    ShowMessage(kWholeDrive, "Whole Drive", MessageKind::Warning);
+  if (const Check refused = move.Drop(source, destination, *ports_.fs)) {
+    Refuse(*refused);
     return;
-  }
-  confirmItemName = item.name;
-  confirmSourceFolder = item.folder;
-  confirmDestination = AddSlash(destination);
-  if (!confirmItemName.empty()) {
-    confirmFromLine = ports_.fs->FolderExists(confirmSourceFolder + confirmItemName) ? "and all files and folders in it will be moved from"
-                                                         : "will be moved from";
-    confirmToLine = "to";
-  } else {
-    confirmFromLine.clear();
-    confirmSourceFolder = AddSlash(confirmSourceFolder);
-    confirmToLine = "and all files and folders in it will be moved to";
   }
   TurnPage(Sender::TreeDrop);
 }
@@ -619,76 +491,64 @@ void Wizard::AskQuestionsClick() { ShowHelpTopic(kQuestionsTopic); }
 
 void Wizard::ShowAdvancedClick(bool checked) {
   showAdvanced = checked;
-  if (checked) {
-    moveConfirmStart = moveGivenStart = mapOnlyStart = {"Next", Glyph::Forward};
-    moveConfirmHint = moveGivenHint = kClickNext;
-  } else {
-    moveConfirmStart = moveGivenStart = {"Move Files", Glyph::Start};
-    mapOnlyStart = {"Start Map", Glyph::Start};
-    moveConfirmHint = moveGivenHint = kClickMoveFiles;
-  }
+  move.FollowAdvanced(checked);
+  mapOnly.FollowAdvanced(checked);
 }
 
-void Wizard::TargetChecksClick() {
-  if (ctx.targets.HasFileTargets()) {
-    targetsNext = {"Next", Glyph::Forward};
-    targetsHint = "Press the Next button to Continue";
-  } else {
-    targetsNext = {"Start", Glyph::Start};
-    targetsHint = "Press the Start button to Begin";
-  }
-}
+void Wizard::TargetChecksClick() { targetsPage.Follow(ctx.targets); }
 
 void Wizard::BrowseDestinationClick() {
-  const std::string start = ports_.fs->FolderExists(givenSourceFolder) ? givenSourceFolder : std::string();
-  if (auto chosen = ports_.picker->PickFolder("Select Destination", start)) givenDestination = *chosen;
+  const std::string start = ports_.fs->FolderExists(move.givenSourceFolder) ? move.givenSourceFolder : std::string();
+  if (auto chosen = ports_.picker->PickFolder("Select Destination", start)) move.givenDestination = *chosen;
 }
 
 void Wizard::BrowseFindWhatClick() {
-  if (auto chosen = ports_.picker->PickFolder("Select Folder", "")) findWhat = *chosen;
+  if (auto chosen = ports_.picker->PickFolder("Select Folder", "")) mapOnly.findWhat = *chosen;
 }
 
 void Wizard::BrowseReplaceWithClick() {
-  if (auto chosen = ports_.picker->PickFolder("Select Folder", "")) replaceWith = *chosen;
+  if (auto chosen = ports_.picker->PickFolder("Select Folder", "")) mapOnly.replaceWith = *chosen;
 }
 
-void Wizard::AnimateIntroPicture() {
-  // The picture travels right in a shallow arc and starts again.
-  auto step = [](PicturePos& p, int limit, int turn, PicturePos start) {
-    if (p.left >= limit) {
-      p = start;
-      return;
-    }
-    p.left += 5;
-    p.top += p.left < turn ? -2 : 2;
-  };
-  if (CurrentPage == Page::Intro1) step(intro1Picture, 210, 149, {78, 104});
-  if (CurrentPage == Page::Intro2) step(intro2Picture, 178, 117, {46, 104});
-}
+void Wizard::AnimateIntroPicture() { intro.Animate(CurrentPage); }
 
 std::string Wizard::SelectedUndoName(const char* emptyListMessage) {
-  const bool empty = undoLines.empty() || undoLines.front() == kNoChangesToUndo;
-  if (empty || undoSelection < 0 || undoSelection >= int(undoLines.size())) {
-    ShowMessage(empty ? emptyListMessage : kPleaseSelectAnItem);
+  if (undo.SelectedLine().empty()) {
+    // The list is where the choice is made.
+    if (!undo.Empty()) focusField = Field::UndoList;
+    ShowMessage(undo.Empty() ? emptyListMessage : kPleaseSelectAnItem);
     return "";
   }
-  return EntryName(undoLines[std::size_t(undoSelection)]);
+  return undo.SelectedName();
 }
 
 void Wizard::UndoChangesClick() {
   if (ctx.running) return;
   const std::string name = SelectedUndoName(kNoItemsToUndo);
   if (name.empty()) return;
-  if (!Confirm("Undo the changes of " + undoLines[std::size_t(undoSelection)] +
-                   "?\n\nThe moved item goes back and the changed places get their old texts again.",
+  // Only a Move and Map entry has an item to move back.
+  const bool moved = undo.SelectedLine().find(" - Move and Map: ") != std::string::npos;
+  if (!Confirm("Undo the changes of " + undo.SelectedLine() + "?\n\n" +
+                   (moved ? "The moved item goes back and the changed places get their old texts again."
+                          : "The changed places get their old texts again."),
                "Undo Changes"))
     return;
   // The move back pumps messages: until it is done the window takes no input
   // that could delete the entry under it, close the window or start a run.
+  // Whatever happened, the list then says what the entry is now.
   struct Busy {
-    bool& running;
-    ~Busy() { running = false; }
-  } busy{ctx.running = true};
+    Wizard& wizard;
+    ~Busy() {
+      wizard.ctx.running = false;
+      // A list that cannot be read again keeps its lines; the undo's own
+      // outcome (or failure) is what is reported.
+      try {
+        wizard.RefreshUndoList();
+      } catch (const std::exception&) {
+      }
+    }
+  } busy{*this};
+  ctx.running = true;
   const std::string message = ports_.undoRun->UndoEntry(name);
   ShowMessage(message);
   // Places changed after the run were left; the user may still want the
@@ -700,14 +560,13 @@ void Wizard::UndoChangesClick() {
                 "Undo Changes"))
       ShowMessage(ports_.undoRun->UndoEntry(name, true));
   }
-  ctx.running = false;
 }
 
 void Wizard::DeleteUndoClick() {
   if (ctx.running) return;
   const std::string name = SelectedUndoName(kNoItemsToDelete);
   if (name.empty()) return;
-  if (!Confirm("Delete the undo entry " + undoLines[std::size_t(undoSelection)] +
+  if (!Confirm("Delete the undo entry " + undo.SelectedLine() +
                    "?\n\nIts changes can then no longer be undone.",
                "Delete Undo Entry"))
     return;
@@ -716,7 +575,6 @@ void Wizard::DeleteUndoClick() {
   } catch (const Error& e) {
     ShowMessage(e.what(), kAppTitle, MessageKind::Error);
   }
-  ports_.undo->RebuildList();
   RefreshUndoList();
 }
 
@@ -731,9 +589,8 @@ void Wizard::UndoAgeChange(int index) {
                  "Delete Old Undo Entries"))
       return;
   }
-  undoAgeIndex = index;
+  undo.ageIndex = index;
   ports_.undo->SetAgeIndex(index);
-  ports_.undo->RebuildList();
   RefreshUndoList();
 }
 
@@ -741,19 +598,12 @@ void Wizard::UndoAgeChange(int index) {
 // "Do Not Stop and Verify" during a run clears them too.
 void Wizard::VerifyClick(bool checked) { ctx.stopAndVerify = checked; }
 
-bool Wizard::StopAndVerify() const { return ctx.stopAndVerify; }
 
 void Wizard::ShowPassedOverClick() {
   // A message box grows with its text: a long list is cut, and says so.
   const std::string text = PassedOverList(ctx, 30);
-  if (!text.empty()) ShowMessage(text, "Places that could not be changed");
-}
-
-std::string Wizard::EndNoticeText() const {
-  std::string text;
-  for (const std::string& note : endNotes) text += (text.empty() ? "" : "\r\n") + note;
-  if (!handOverWaiting.empty())
-    text += (text.empty() ? "" : "\r\n") + std::string("Another item was handed over while the run was on:\r\n") +
-            handOverWaiting;
-  return text;
+  if (!text.empty())
+    ShowMessage(text + "\nThese places were left as they were.  Close the program that holds a file, then run again; "
+                       "\"Show changes before they are made\" lists them first.",
+                "Places that could not be changed", MessageKind::Warning);
 }

@@ -1,45 +1,26 @@
 #pragma once
-// The main window's state and page flow, without a window: the Win32 view
-// renders these fields and forwards its controls' events to the handlers.
+// The main window's page flow and its run, without a window: each page's
+// state lives in its own model (WizardPages); the Win32 views render them
+// and forward their controls' events to the handlers here.
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "core/Ui.h"
 #include "engine/MappingRun.h"
 #include "engine/OsGeneration.h"
-#include "window/Pages.h"
-#include "window/ReviewList.h"
-#include "window/RightsWarning.h"
 #include "engine/UndoPorts.h"
-#include "undo/UndoTexts.h"
-#include "window/WindowPorts.h"
-#include "window/WorkMeter.h"
-#include "core/Ui.h"
 #include "window/MoveSelection.h"
+#include "window/Pages.h"
+#include "window/ResumeArguments.h"
+#include "window/RightsWarningPage.h"
+#include "window/WindowPorts.h"
+#include "window/WizardPages.h"
+#include "window/WorkMeter.h"
 
 class DriveSource;
 class FileSystem;
 class Ui;
-
-
-// The pictures a forward button can carry: the arrow of "Next", or the
-// picture of the buttons that start a run.
-enum class Glyph { Forward, Start };
-
-struct ButtonFace {
-  std::string caption;
-  Glyph glyph = Glyph::Forward;
-  bool operator==(const ButtonFace&) const = default;
-};
-
-// The message of a run that failed part way: what it had changed, and that
-// the Undo page takes it back.
-std::string StoppedRunText(const std::string& failure, const RunContext& ctx);
-
-struct PicturePos {
-  int left = 0;
-  int top = 0;
-};
 
 // Everything the page model reaches outside itself.
 struct WizardPorts {
@@ -63,10 +44,7 @@ struct WizardPorts {
   WindowDialogs* dialogs = nullptr;  // questions and messages by kind; ui's messages without it
 };
 
-// The fields of the pages the view can put the focus into.
-enum class Field { None, GivenDestination, FirstDrive, SecondDrive, FindWhat, ReplaceWith };
-
-class Wizard {
+class Wizard : public WizardPages {
  public:
   // The help file is beside the program; the undo records and the settings
   // are in recordsFolder (the program's folder when empty).
@@ -79,77 +57,11 @@ class Wizard {
     ports_.undoRun = undoRun;
   }
 
-  // --- State -------------------------------------------------------------
-  RunContext ctx;  // the request, targets, drive list and verify boxes
-  Page CurrentPage = Page::None;
   int OsGeneration = 9;
   std::string HelpFile;
   bool Terminated = false;  // "Exit" on an end page: end without the close query
   WorkMeter work;           // the run's items visited, for the progress bar
   long itemsOfLastRun[3] = {0, 0, 0};  // by ModeIndex, kept in the settings file
-
-  bool versionLineVisible = false;  // version line of the front page
-  bool moveDescriptionVisible = false;
-  bool switchDescriptionVisible = false;
-  bool mapOnlyDescriptionVisible = false;
-  bool showAdvanced = false;  // "Show Advanced Map Options"
-  bool showAdvancedVisible = false;
-  bool skipIntroduction = false;  // "Skip Introduction"
-  bool introAnimationOn = false;
-  PicturePos intro1Picture{78, 104};
-  PicturePos intro2Picture{46, 104};
-
-  // MoveConfirm, filled by a drop on the right tree
-  std::string confirmItemName, confirmFromLine, confirmSourceFolder, confirmToLine, confirmDestination;
-  // MoveGiven, filled from the command line
-  std::string givenItemName, givenSourceFolder, givenDestination;
-  std::string firstDrive = "C", secondDrive = "D";  // SwitchDrives
-  std::string findWhat, replaceWith;                // MapOnly
-
-  ButtonFace moveConfirmStart{"Move Files", Glyph::Start};
-  ButtonFace moveGivenStart{"Move Files", Glyph::Start};
-  ButtonFace mapOnlyStart{"Start Map", Glyph::Start};
-  ButtonFace targetsNext{"Next", Glyph::Forward};
-  std::string moveConfirmHint, moveGivenHint;  // the move pages' "click ..." lines
-  std::string targetsHint;                     // the targets page's line
-
-  // End pages
-  std::string finishedTitle, finishedCount, finishedMoveLine;  // Finished
-  bool finishedMoveLineVisible = false;
-  std::string cancelledTitle, cancelledCount, cancelledMoveLine;  // Cancelled
-  bool cancelledMoveLineVisible = false;
-  std::string passedOverLine;  // either end page: "N places could not be changed", or empty
-  std::vector<std::string> endNotes;  // either end page: what the run did beside its changes
-  // A path handed over while a run was on: offered on the end page ("Go").
-  std::string handOverWaiting;
-  // The end pages' notice: the run's notes, then the item handed over during
-  // the run; CR LF between lines, as a multi-line control shows them. Empty
-  // when there is neither.
-  std::string EndNoticeText() const;
-  // The field a refused check points at; the view focuses it and clears this.
-  Field focusField = Field::None;
-
-  bool showChangesVisible = false;  // either end page: the run left a change report
-
-  // "Show changes before they are made", by ModeIndex; kept in the settings file.
-  bool showChangesFirst[3] = {true, false, true};
-
-  // Review page: what the search found, ticked to be applied.
-  ReviewList review;
-  std::string reviewKinds;  // the count per kind, taken once when the list is loaded
-  bool reviewEmpty = false;  // the search found nothing: nothing to apply
-  // "4 of 5 changes ticked: 2 value data, ..." or that there is nothing to change.
-  std::string ReviewLine() const;
-
-  // Report page: the change report of a run (finish page) or of an undo
-  // entry (undo page), read from its .log; shown read-only.
-  ReviewList report;
-  std::string reportTitle, reportLine, reportPath;
-
-  // Undo page
-  std::vector<std::string> undoLines{kNoChangesToUndo};
-  int undoSelection = -1;
-  int undoAgeIndex = 1;  // age list index, -1 for none
 
   // --- Handlers ----------------------------------------------------------
   void Start(const std::string& firstArgument);
@@ -191,11 +103,7 @@ class Wizard {
   void ShowChangesFirstClick(RunMode mode, bool checked);
   bool ShowChangesFirst() const;
   void OpenReportAsTextClick();  // "Open as text" on the report page
-  // The page the review page came from (where "Back" leads).
-  Page ReviewCameFrom() const { return reviewCameFrom_; }
-  // One "Stop and Verify each Mapping Change" choice, whichever page's box shows it.
   void VerifyClick(bool checked);
-  bool StopAndVerify() const;
   // The keyboard's way to a move: the left tree's selected node onto the
   // right tree's selected node (null: none selected).
   void MoveSelectedPair(const NodeChain* dragged, const NodeChain* target);
@@ -219,16 +127,15 @@ class Wizard {
   Page MoveStart(Sender sender);
   Page FindStart();
   Page SwitchStart();
+  // A page's check refused: its message, and the field to correct.
+  void Refuse(const Refusal& refusal);
   void HideDescriptions();
   void RefreshUndoList();
   void FillDriveList();
-  void SetEndPageLines();
   void ShowMessage(const std::string& text, const std::string& caption = kAppTitle,
                    MessageKind kind = MessageKind::Information);
   bool Confirm(const std::string& text, const std::string& caption);
   void ShowDescriptionOf(RunMode mode);
-  void FillGiven(const std::string& path);
-  bool ItemExists(const std::string& path);
   void ShowHelpTopic(const std::string& topic);
   // The name of the selected undo entry; empty after showing why there is none.
   std::string SelectedUndoName(const char* emptyListMessage);
@@ -237,15 +144,5 @@ class Wizard {
   bool RightsAllowRun();
 
   WizardPorts ports_;
-  std::string helpFolder_;
-  Page reviewCameFrom_ = Page::None, reportCameFrom_ = Page::None;
-  std::size_t reviewTickable_ = 0;  // entries of the review that carry a box  // where the help file is: beside the program
+  std::string helpFolder_;  // where the help file is: beside the program
 };
-
-// "Restart as administrator" (in ResumeArguments.cpp):
-// The current page and its fields as the arguments of a restarted copy,
-// beginning with kResumeSwitch.
-std::vector<std::string> ResumeArguments(const Wizard& wizard);
-// Puts the page and fields back (after Start); false when the arguments are
-// no resume arguments or name no page.
-bool ApplyResumeArguments(Wizard& wizard, const std::vector<std::string>& arguments);

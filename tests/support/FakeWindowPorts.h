@@ -79,7 +79,11 @@ struct FakeUndoList : UndoList, UndoExecutor {
     calls.push_back("next");
     return nextNumber;
   }
-  void RebuildList() override { calls.push_back("refresh"); }
+  std::function<void()> onRebuild;  // what the store reads when its list is rebuilt
+  void RebuildList() override {
+    calls.push_back("refresh");
+    if (onRebuild) onRebuild();
+  }
   std::vector<std::string> Lines() override {
     if (lines.empty()) return {kNoChangesToUndo};
     return lines;
@@ -167,5 +171,10 @@ struct FakeHelp : HelpViewer, ShellOpener {
   long OpenWithShell(const std::string& target) override {
     calls.push_back("open " + target);
     return shellResult;
+  }
+  long notepadResult = 42;
+  long OpenInNotepad(const std::string& file) override {
+    calls.push_back("notepad " + file);
+    return notepadResult;
   }
 };

@@ -20,7 +20,7 @@ TEST(ReviewList, TicksSortsCountsAndHandsOnOnlyTheTickedEntries) {
   EXPECT_FALSE(list.Tickable(3));
   list.SetTicked(3, true);
   EXPECT_EQ(list.TickedCount(), 4u);
-  EXPECT_EQ(list.CountsPerKind(), "3 settings line, 1 shortcut target, 1 place");
+  EXPECT_EQ(list.CountsPerKind(), "3 settings lines, 1 shortcut target, 1 place");
   // Kinds added after "place" are counted too (and not written past the counts).
   ReviewList later;
   later.Load({Entry("C:\\l.lnk", 0, ChangeKind::ShortcutIcon, "C:\\Old\\i.ico", "D:\\New\\i.ico"),

@@ -3,6 +3,8 @@
 // and the run's .log shown from the finish page and the undo page.
 #include <gtest/gtest.h>
 
+#include "engine/ChangeReport.h"
+
 #include <algorithm>
 #include <map>
 
@@ -10,7 +12,7 @@
 #include "support/WizardFakes.h"
 #include "window/HelpLinks.h"
 #include "window/ResumeArguments.h"
-#include "window/RightsWarning.h"
+#include "window/RightsWarningPage.h"
 #include "window/Settings.h"
 #include "window/Wizard.h"
 
@@ -55,13 +57,13 @@ class ReviewPageTest : public ::testing::Test, protected WizardFakes<> {
   }
   void MapOnlyStart() {
     wizard.TurnPage(Sender::MapOnly);
-    wizard.findWhat = "C:\\Old";
-    wizard.replaceWith = "C:\\New";
+    wizard.mapOnly.findWhat = "C:\\Old";
+    wizard.mapOnly.replaceWith = "C:\\New";
     wizard.TurnPage(Sender::MapOnlyNext);
   }
   std::size_t RowOf(const std::string& where) {
-    for (std::size_t row = 0; row < wizard.review.size(); ++row)
-      if (wizard.review.At(row).where == where) return row;
+    for (std::size_t row = 0; row < wizard.review.list.size(); ++row)
+      if (wizard.review.list.At(row).where == where) return row;
     ADD_FAILURE() << where << " is not listed";
     return 0;
   }
@@ -85,50 +87,57 @@ TEST_F(ReviewPageTest, TheReviewListsEverythingFirstAndApplyMakesOnlyTheTickedCh
   EXPECT_EQ(Changed(), 0);
   EXPECT_FALSE(wizard.ctx.preview);
   EXPECT_FALSE(fs.Has("C:\\Ost\\Undo00000.log"));
-  ASSERT_EQ(wizard.review.size(), 3u);
-  EXPECT_EQ(wizard.ReviewLine(), "3 of 3 changes ticked (2 value data, 1 value name).");
+  ASSERT_EQ(wizard.review.list.size(), 3u);
+  EXPECT_EQ(wizard.review.Line(), "3 of 3 changes ticked (2 value data, 1 value name).");
 
-  wizard.review.SetTicked(RowOf("HKEY_LOCAL_MACHINE\\Software\\App"), false);
+  wizard.review.list.SetTicked(RowOf("HKEY_LOCAL_MACHINE\\Software\\App"), false);
   undo.lines = {"Undo00000 - 12/9/2026 - Map Only: C:\\Old -> C:\\New", "Undo00007 - 1/1/2020"};
-  EXPECT_EQ(wizard.ReviewLine(), "2 of 3 changes ticked (2 value data, 1 value name).");
+  // The kinds follow the ticks.
+  EXPECT_EQ(wizard.review.Line(), "2 of 3 changes ticked (2 value data).");
   wizard.TurnPage(Sender::ReviewApply);
   ASSERT_EQ(wizard.CurrentPage, Page::Finished);
   EXPECT_TRUE(world["a.exe"].changed && world["b.ini"].changed);
   EXPECT_FALSE(world["c.exe"].changed);
   EXPECT_EQ(wizard.ctx.tally.linkCount, 2);
   EXPECT_EQ(wizard.ctx.selection, nullptr);
-  EXPECT_EQ(wizard.review.size(), 0u);  // not kept once the page is left
+  EXPECT_EQ(wizard.review.list.size(), 0u);  // not kept once the page is left
 
   // "Show what changed": the run's .log, read back, with what became of each entry.
-  ASSERT_TRUE(wizard.showChangesVisible);
+  ASSERT_TRUE(wizard.end.showChangesVisible);
   wizard.OfferHandOver("C:\\Other");
   wizard.TurnPage(Sender::ShowChanges);
   ASSERT_EQ(wizard.CurrentPage, Page::Report);
-  ASSERT_EQ(wizard.report.size(), 3u);
-  EXPECT_EQ(wizard.reportTitle, "Changes of Undo00000");
-  EXPECT_EQ(wizard.reportLine, "2 changed, 1 left out.\r\nMap Only: C:\\Old -> C:\\New, 12/9/2026 4:00:00 AM");
-  for (std::size_t row = 0; row < wizard.report.size(); ++row)
-    EXPECT_EQ(wizard.report.CellText(row, ReviewColumn::Outcome),
-              wizard.report.At(row).value == "C:\\Old\\c.exe" ? "left out" : "changed");
+  ASSERT_EQ(wizard.report.list.size(), 3u);
+  EXPECT_EQ(wizard.report.title, "Changes of Undo00000");
+  // The time before the paths, which may be long.
+  EXPECT_EQ(wizard.report.line, "2 changed, 1 left out.\r\n12/9/2026 4:00:00 AM - Map Only: C:\\Old -> C:\\New");
+  for (std::size_t row = 0; row < wizard.report.list.size(); ++row)
+    EXPECT_EQ(wizard.report.list.CellText(row, ReviewColumn::Outcome),
+              wizard.report.list.At(row).value == "C:\\Old\\c.exe" ? "left out" : "changed");
   wizard.OpenReportAsTextClick();
   EXPECT_EQ(help.calls, std::vector<std::string>{"open C:\\Ost\\Undo00000.log"});
-  help.shellResult = 31;  // no program for the file
+  help.shellResult = 31;  // no program for the file: Notepad opens it
+  wizard.OpenReportAsTextClick();
+  EXPECT_EQ(help.calls.back(), "notepad C:\\Ost\\Undo00000.log");
+  EXPECT_TRUE(ui.messages.empty());
+  help.notepadResult = 2;  // nor Notepad: the message names the file
   wizard.OpenReportAsTextClick();
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].second, kShellExecuteError);
+  EXPECT_NE(ui.messages[0].first.find("C:\\Ost\\Undo00000.log"), std::string::npos);
   wizard.TurnPage(Sender::ReportBack);
   EXPECT_EQ(wizard.CurrentPage, Page::Finished);
-  EXPECT_EQ(wizard.handOverWaiting, "C:\\Other");  // still offered beside the result
+  EXPECT_EQ(wizard.end.handOverWaiting, "C:\\Other");  // still offered beside the result
 
   // The undo page's Details: the same report; an entry without one says so.
   wizard.TurnPage(Sender::TitleUndo);
-  wizard.undoSelection = 0;
+  wizard.undo.selection = 0;
   wizard.TurnPage(Sender::UndoDetails);
   ASSERT_EQ(wizard.CurrentPage, Page::Report);
-  EXPECT_EQ(wizard.report.size(), 3u);
+  EXPECT_EQ(wizard.report.list.size(), 3u);
   wizard.TurnPage(Sender::ReportBack);
   EXPECT_EQ(wizard.CurrentPage, Page::Undo);
-  wizard.undoSelection = 1;
+  wizard.undo.selection = 1;
   wizard.TurnPage(Sender::UndoDetails);
   EXPECT_EQ(wizard.CurrentPage, Page::Undo);
   ASSERT_EQ(ui.messages.size(), 2u);
@@ -153,12 +162,12 @@ TEST_F(ReviewPageTest, BackChangesNothingAnEmptySearchHasNothingToApplyAndAVanis
 
   // One occurrence goes away between the review and Apply.
   wizard.TurnPage(Sender::MapOnlyNext);
-  ASSERT_EQ(wizard.review.size(), 3u);
+  ASSERT_EQ(wizard.review.list.size(), 3u);
   world.erase("b.ini");
   wizard.TurnPage(Sender::ReviewApply);
   ASSERT_EQ(wizard.CurrentPage, Page::Finished);
   EXPECT_EQ(Changed(), 2);
-  EXPECT_EQ(wizard.passedOverLine.empty(), false);
+  EXPECT_EQ(wizard.end.passedOverLine.empty(), false);
   ASSERT_EQ(wizard.ctx.passedOver.size(), 1u);
   EXPECT_EQ(wizard.ctx.passedOver[0].reason, kChangedSinceSearch);
 
@@ -166,8 +175,8 @@ TEST_F(ReviewPageTest, BackChangesNothingAnEmptySearchHasNothingToApplyAndAVanis
   wizard.TurnPage(Sender::GoToStart);
   MapOnlyStart();
   ASSERT_EQ(wizard.CurrentPage, Page::Review);
-  EXPECT_TRUE(wizard.reviewEmpty);
-  EXPECT_EQ(wizard.ReviewLine(), "Nothing to change: the search found no reference to C:\\Old.");
+  EXPECT_TRUE(wizard.review.empty);
+  EXPECT_EQ(wizard.review.Line(), "Nothing to change: the search found no reference to C:\\Old.");
   const std::size_t calls = rec.calls.size();
   wizard.TurnPage(Sender::ReviewApply);
   EXPECT_EQ(wizard.CurrentPage, Page::Review);
@@ -177,14 +186,14 @@ TEST_F(ReviewPageTest, BackChangesNothingAnEmptySearchHasNothingToApplyAndAVanis
   fs.AddFolder("C:\\Data\\Item");
   wizard.TurnPage(Sender::ReviewBack);
   wizard.TurnPage(Sender::MoveAndMap);
-  wizard.confirmSourceFolder = "C:\\Data\\";
-  wizard.confirmItemName = "Item";
-  wizard.confirmDestination = "D:\\";
+  wizard.move.confirmSourceFolder = "C:\\Data\\";
+  wizard.move.confirmItemName = "Item";
+  wizard.move.confirmDestination = "D:\\";
   wizard.TurnPage(Sender::TreeDrop);
   rec.calls.clear();
   wizard.TurnPage(Sender::MoveConfirmNext);
   ASSERT_EQ(wizard.CurrentPage, Page::Review);
-  EXPECT_FALSE(wizard.reviewEmpty);  // the move itself is still to be made
+  EXPECT_FALSE(wizard.review.empty);  // the move itself is still to be made
   for (const std::string& call : rec.calls) EXPECT_NE(call.rfind("move ", 0), 0u) << call;
   wizard.TurnPage(Sender::ReviewApply);
   EXPECT_EQ(wizard.CurrentPage, Page::Finished);
@@ -225,9 +234,9 @@ TEST_F(ReviewPageTest, AReviewedSwitchFinishesTheTickedAndLeavesTheRestWhole) {
   wizard.ctx.targets.settingsFiles = wizard.ctx.targets.shortcuts = wizard.ctx.targets.configFiles = false;
   wizard.TurnPage(Sender::TargetsNext);
   ASSERT_EQ(wizard.CurrentPage, Page::Review);
-  ASSERT_EQ(wizard.review.size(), 5u);  // C: to D: in three values, D: to C: in two
-  for (std::size_t row = 0; row < wizard.review.size(); ++row)
-    if (wizard.review.At(row).value == "kept") wizard.review.SetTicked(row, false);
+  ASSERT_EQ(wizard.review.list.size(), 5u);  // C: to D: in three values, D: to C: in two
+  for (std::size_t row = 0; row < wizard.review.list.size(); ++row)
+    if (wizard.review.list.At(row).value == "kept") wizard.review.list.SetTicked(row, false);
   wizard.TurnPage(Sender::ReviewApply);
   ASSERT_EQ(wizard.CurrentPage, Page::Finished);
   EXPECT_EQ(values["a"], "D:\\a");
@@ -241,22 +250,46 @@ TEST_F(ReviewPageTest, TheBoxIsKeptPerModeAndAFileWithoutTheKeyReadsAsTheDefault
   const std::string ini = "C:\\Ost\\Ostrivane.ini";
   const Settings none = ReadSettings(fs, "C:\\Ost\\");
   EXPECT_TRUE(none.ShowChangesFirst[ModeIndex(RunMode::MoveAndMap)]);
-  EXPECT_FALSE(none.ShowChangesFirst[ModeIndex(RunMode::SwitchDrives)]);
+  EXPECT_TRUE(none.ShowChangesFirst[ModeIndex(RunMode::SwitchDrives)]);  // the mode that touches the most
   EXPECT_TRUE(none.ShowChangesFirst[ModeIndex(RunMode::MapOnly)]);
-  fs.AddFile(ini, "[Show Changes First]\r\nMapOnly=0\r\nSwitchDrives=1\r\nMoveAndMap=yes\r\n");
+  fs.AddFile(ini, "[Show Changes First]\r\nMapOnly=0\r\nSwitchDrives=0\r\nMoveAndMap=yes\r\n");
   const Settings read = ReadSettings(fs, "C:\\Ost\\");
   EXPECT_TRUE(read.ShowChangesFirst[ModeIndex(RunMode::MoveAndMap)]);  // malformed: the default
-  EXPECT_TRUE(read.ShowChangesFirst[ModeIndex(RunMode::SwitchDrives)]);
+  EXPECT_FALSE(read.ShowChangesFirst[ModeIndex(RunMode::SwitchDrives)]);
   EXPECT_FALSE(read.ShowChangesFirst[ModeIndex(RunMode::MapOnly)]);
 
-  // The Switch Drives box, ticked on its page, lasts to the next start.
-  wizard.ShowChangesFirstClick(RunMode::SwitchDrives, true);
+  // The Switch Drives box, unticked on its page, lasts to the next start.
+  wizard.ShowChangesFirstClick(RunMode::SwitchDrives, false);
   wizard.ShowChangesFirstClick(RunMode::MapOnly, false);
   ASSERT_TRUE(wizard.MayClose());
   Wizard next(Ports(), "C:\\Ost\\");
   next.Start("");
-  EXPECT_TRUE(next.showChangesFirst[ModeIndex(RunMode::SwitchDrives)]);
+  EXPECT_FALSE(next.showChangesFirst[ModeIndex(RunMode::SwitchDrives)]);
   EXPECT_FALSE(next.showChangesFirst[ModeIndex(RunMode::MapOnly)]);
   EXPECT_TRUE(next.showChangesFirst[ModeIndex(RunMode::MoveAndMap)]);
+}
+// A run's line takes its description from the change report written at the
+// run's very end, and an undo marks its entry: the list is read again after each.
+TEST_F(ReviewPageTest, TheUndoListIsReadAgainAfterARunAndAnUndo) {
+  bool undone = false;
+  undo.onRebuild = [&] {
+    undo.lines.clear();
+    const std::string log = "C:\\Ost\\Undo00000.log";
+    if (!fs.FileExists(log)) return;
+    const ReadReport report = ReadChangeReport(fs.ReadWhole(log));
+    undo.lines.push_back("Undo00000 - 12/9/2026 - " + report.Field("Mode") + ": " + report.Field("Find") +
+                         (undone ? " - undone" : ""));
+  };
+  undo.duringUndo = [&] { undone = true; };
+  for (bool& on : wizard.showChangesFirst) on = false;
+  MapOnlyStart();
+  ASSERT_EQ(wizard.CurrentPage, Page::Finished);
+  ASSERT_EQ(wizard.undo.lines.size(), 1u);
+  const std::string line = wizard.undo.lines[0];
+  EXPECT_EQ(line, "Undo00000 - 12/9/2026 - Map Only: C:\\Old");
+  wizard.TurnPage(Sender::TitleUndo);
+  wizard.undo.selection = 0;
+  wizard.UndoChangesClick();
+  EXPECT_EQ(wizard.undo.lines, std::vector<std::string>{line + " - undone"});
 }
 }  // namespace

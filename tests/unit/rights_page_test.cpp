@@ -4,7 +4,7 @@
 
 #include "support/WizardFakes.h"
 #include "window/ResumeArguments.h"
-#include "window/RightsWarning.h"
+#include "window/RightsWarningPage.h"
 #include "window/Wizard.h"
 
 namespace {
@@ -26,8 +26,8 @@ class RightsPageTest : public ::testing::Test, protected WizardFakes<> {
     wizard.Start("");
     for (bool& on : wizard.showChangesFirst) on = false;  // runs start at once
     wizard.CurrentPage = Page::MapOnly;
-    wizard.findWhat = "C:\\Old Place\\";
-    wizard.replaceWith = "D:\\New \"x\"";
+    wizard.mapOnly.findWhat = "C:\\Old Place\\";
+    wizard.mapOnly.replaceWith = "D:\\New \"x\"";
   }
   WizardPorts CheckingPorts() {
     WizardPorts p = Ports();
@@ -107,8 +107,8 @@ TEST_F(RightsPageTest, TheRestartedCopyGetsThePageAndItsFields) {
   restarted.Start("");
   ASSERT_TRUE(ApplyResumeArguments(restarted, args));
   EXPECT_EQ(restarted.CurrentPage, Page::MapOnly);
-  EXPECT_EQ(restarted.findWhat, "C:\\Old Place\\");
-  EXPECT_EQ(restarted.replaceWith, "D:\\New \"x\"");
+  EXPECT_EQ(restarted.mapOnly.findWhat, "C:\\Old Place\\");
+  EXPECT_EQ(restarted.mapOnly.replaceWith, "D:\\New \"x\"");
   EXPECT_TRUE(restarted.showAdvanced);
   EXPECT_TRUE(restarted.ctx.targets.allFiles);
   EXPECT_FALSE(restarted.ctx.targets.registry);

@@ -314,6 +314,9 @@ TEST(Progress, RefreshStepAndTexts) {
   EXPECT_EQ(ctx.progress.location, "C:\\Windows\\");
   EXPECT_EQ(ctx.progress.count, "1 link remapped");
   EXPECT_EQ(ctx.progress.position, 1);
+  ctx.preview = true;  // the search before a review changes nothing
+  RefreshProgress(ctx);
+  EXPECT_EQ(ctx.progress.count, "1 link found");
   EXPECT_EQ(RemappedSoFarText(0), "0 links remapped");
   EXPECT_EQ(RemappedResultText(2), "2 links were remapped");
 }

@@ -147,14 +147,14 @@ class StartActionsTest : public ::testing::Test, protected WizardFakes<> {
 TEST_F(StartActionsTest, PathsOpenTheMovePageAndCommandsLeaveThePageAlone) {
   actions.Do(HandOverAction(" D:\\Some Folder\\Item"));
   EXPECT_EQ(wizard.CurrentPage, Page::MoveGiven);
-  EXPECT_EQ(wizard.givenSourceFolder, "D:\\Some Folder\\");
-  EXPECT_EQ(wizard.givenItemName, "Item");
+  EXPECT_EQ(wizard.move.givenSourceFolder, "D:\\Some Folder\\");
+  EXPECT_EQ(wizard.move.givenItemName, "Item");
   EXPECT_EQ(wizard.ctx.request.Mode, RunMode::MoveAndMap);
   EXPECT_TRUE(wizard.moveDescriptionVisible);
 
   actions.Do(HandOverAction(" -D"));  // not a command: a name without a folder
-  EXPECT_EQ(wizard.givenSourceFolder, "");
-  EXPECT_EQ(wizard.givenItemName, "-D");
+  EXPECT_EQ(wizard.move.givenSourceFolder, "");
+  EXPECT_EQ(wizard.move.givenItemName, "-D");
 
   wizard.TurnPage(Sender::TitleUndo);
   actions.Do(HandOverAction(" +l"));
@@ -171,13 +171,13 @@ TEST_F(StartActionsTest, PathsOpenTheMovePageAndCommandsLeaveThePageAlone) {
 TEST_F(StartActionsTest, AHandOverDuringARunWaitsForItsEnd) {
   HandOverDesk desk([this] { return wizard.ctx.running; }, [this](const StartAction& a) { actions.Do(a); });
   wizard.TurnPage(Sender::MapOnly);
-  wizard.findWhat = "a";
-  wizard.replaceWith = "b";
+  wizard.mapOnly.findWhat = "a";
+  wizard.mapOnly.replaceWith = "b";
   rec.duringWalk = [&] {
     desk.Receive("");  // asks for nothing: not even kept
     desk.Receive(" C:\\Data\\Item");
     desk.Receive(" -d");
-    EXPECT_EQ(wizard.givenItemName, "");
+    EXPECT_EQ(wizard.move.givenItemName, "");
     EXPECT_FALSE(wizard.Terminated);
   };
   wizard.TurnPage(Sender::MapOnlyNext);
@@ -186,7 +186,7 @@ TEST_F(StartActionsTest, AHandOverDuringARunWaitsForItsEnd) {
 
   desk.Resume();  // in order of arrival; "-d" drops what came after it
   EXPECT_EQ(wizard.CurrentPage, Page::MoveGiven);
-  EXPECT_EQ(wizard.givenItemName, "Item");
+  EXPECT_EQ(wizard.move.givenItemName, "Item");
   EXPECT_TRUE(wizard.Terminated);
   EXPECT_EQ(desk.Kept(), 0u);
 }
@@ -194,8 +194,8 @@ TEST_F(StartActionsTest, AHandOverDuringARunIsOfferedOnTheEndPageAndDAsksFirst) 
   HandOverDesk desk([this] { return wizard.ctx.running; }, [this](const StartAction& a) { actions.Do(a); },
                     [this] { return wizard.ctx.running; });
   wizard.TurnPage(Sender::MapOnly);
-  wizard.findWhat = "a";
-  wizard.replaceWith = "b";
+  wizard.mapOnly.findWhat = "a";
+  wizard.mapOnly.replaceWith = "b";
   rec.duringWalk = [&] {
     if (desk.Kept() == 0) {
       desk.Receive(" C:\\Data\\Item");
@@ -207,19 +207,19 @@ TEST_F(StartActionsTest, AHandOverDuringARunIsOfferedOnTheEndPageAndDAsksFirst) 
   desk.Resume();
   // The result stays on screen, the item waits beside it, and the window stays.
   EXPECT_EQ(wizard.CurrentPage, Page::Finished);
-  EXPECT_EQ(wizard.handOverWaiting, "C:\\Data\\Item");
-  EXPECT_EQ(wizard.givenItemName, "");
+  EXPECT_EQ(wizard.end.handOverWaiting, "C:\\Data\\Item");
+  EXPECT_EQ(wizard.move.givenItemName, "");
   EXPECT_FALSE(wizard.Terminated);
   ASSERT_EQ(dialogs.asked.size(), 1u);
   wizard.TurnPage(Sender::HandOverGo);
   EXPECT_EQ(wizard.CurrentPage, Page::MoveGiven);
-  EXPECT_EQ(wizard.givenItemName, "Item");
-  EXPECT_EQ(wizard.handOverWaiting, "");
+  EXPECT_EQ(wizard.move.givenItemName, "Item");
+  EXPECT_EQ(wizard.end.handOverWaiting, "");
 
   // Outside a run a path opens at once; "-d" agreed to after a run closes.
   desk.Receive(" C:\\Other");
-  EXPECT_EQ(wizard.givenItemName, "Other");
-  wizard.givenDestination = "E:\\";
+  EXPECT_EQ(wizard.move.givenItemName, "Other");
+  wizard.move.givenDestination = "E:\\";
   fs.AddFolder("C:\\Data\\Item");
   wizard.OpenMoveGiven("C:\\Data\\Item");
   rec.duringWalk = [&] { desk.Receive(" -d"); };

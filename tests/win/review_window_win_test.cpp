@@ -118,6 +118,26 @@ class ReviewWindowTest : public ::testing::Test, protected WizardFakes<Win32Page
   MainWindow window{wizard, ui};
 };
 
+// Every column of a list lies inside the list's visible width (a cut cell
+// shows whole in the row's tip).
+bool ColumnsInside(HWND list) {
+  RECT client{};
+  GetClientRect(list, &client);
+  HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  const int n = int(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) {
+    RECT r{};
+    SendMessageW(header, HDM_GETITEMRECT, WPARAM(i), LPARAM(&r));
+    if (r.right > client.right) return false;
+  }
+  return n > 0;
+}
+int ClientWidth(HWND window) {
+  RECT rc{};
+  GetClientRect(window, &rc);
+  return rc.right;
+}
+
 TEST_F(ReviewWindowTest, MapOnlyListsEveryChangeFirstAndLeavesTheUntickedOneWithTheReportToShow) {
   const std::string ini = kData + "\\app.ini", link = kData + "\\App.lnk";
   SetRegistryText(HKEY_CURRENT_USER, kKey, "Path", REG_SZ, kOld + "\\app.exe");
@@ -146,6 +166,10 @@ TEST_F(ReviewWindowTest, MapOnlyListsEveryChangeFirstAndLeavesTheUntickedOneWith
   ASSERT_EQ(wizard.CurrentPage, Page::Review);
   HWND list = window.Control(kReviewList);
   ASSERT_TRUE(IsWindowVisible(list));
+  // The window grows for the list; Where, Old and New all lie in view.
+  const int dpi = DpiOf(window.hwnd());
+  EXPECT_GT(ClientWidth(window.hwnd()), Scale(488, dpi));
+  EXPECT_TRUE(ColumnsInside(list));
   // The shortcut, which had no working folder, gets the new target's folder as one.
   ASSERT_EQ(Rows(list), 4) << AllRows(list);
   const int regRow = RowOf(list, "HKEY_CURRENT_USER\\" + kKey), iniRow = RowOf(list, ini), linkRow = RowOf(list, link);
@@ -166,6 +190,7 @@ TEST_F(ReviewWindowTest, MapOnlyListsEveryChangeFirstAndLeavesTheUntickedOneWith
   EXPECT_EQ(WindowText(window.Control(kReviewLine)).rfind("3 of 4 changes ticked", 0), 0u);
   Alt('a');
   ASSERT_EQ(wizard.CurrentPage, Page::Finished);
+  EXPECT_EQ(ClientWidth(window.hwnd()), Scale(488, dpi));  // back to its size
 
   // Exactly the unticked one is as it was, and reported as left out.
   EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, kKey, "Path"), kNew + "\\app.exe");
@@ -184,6 +209,10 @@ TEST_F(ReviewWindowTest, MapOnlyListsEveryChangeFirstAndLeavesTheUntickedOneWith
   EXPECT_EQ(Cell(report, RowOf(report, link), 3), "changed");
   EXPECT_EQ(Cell(report, RowOf(report, "HKEY_CURRENT_USER\\" + kKey), 3), "changed");
   EXPECT_EQ(SendMessageW(report, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_CHECKBOXES, 0);
+  EXPECT_TRUE(ColumnsInside(report));
+  int order[4] = {};
+  SendMessageW(report, LVM_GETCOLUMNORDERARRAY, 4, LPARAM(order));
+  EXPECT_EQ(order[0], 3);  // Outcome first
   Click(window.Control(kOpenReportAsText));
   EXPECT_EQ(help.calls, std::vector<std::string>{"open " + log});
   Alt('b');

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <deque>
+#include <map>
 #include "Win32PagePlatform.h"
 
 #include "window/win32/MainWindow.h"
@@ -220,8 +222,8 @@ TEST_F(WindowTest, MapOnlyRunTakesTextBeyondTheAnsiCodePage) {
   // Typed key by key, as the keyboard delivers characters to the field.
   for (wchar_t c : WideText(find)) SendMessageW(window.Control(kFindWhat), WM_CHAR, c, 1);
   Type(kReplaceWith, replace);  // with a letter beyond the basic plane (two UTF-16 units)
-  EXPECT_EQ(wizard.findWhat, find);
-  EXPECT_EQ(wizard.replaceWith, replace);
+  EXPECT_EQ(wizard.mapOnly.findWhat, find);
+  EXPECT_EQ(wizard.mapOnly.replaceWith, replace);
   Click(Sender::MapOnlyNext);
   EXPECT_EQ(wizard.CurrentPage, Page::Finished);
   EXPECT_EQ(rec.calls.back(), "ini " + find + ">" + replace);
@@ -292,6 +294,7 @@ TEST_F(WindowTest, UndoPageListsAndDeletes) {
   Click(kDeleteUndo);
   ASSERT_EQ(watch.seen.size(), 1u);
   EXPECT_EQ(watch.seen[0].second, "Please select an item");
+  EXPECT_EQ(Focus(), list);  // where the item is selected
   SendMessageA(list, LB_SETCURSEL, 1, 0);
   SendMessageA(window.hwnd(), WM_COMMAND, MAKEWPARAM(kUndoList, LBN_SELCHANGE), LPARAM(list));
   MessageBoxWatch::keys = {'y'};  // "Delete the undo entry ...?"
@@ -309,7 +312,7 @@ TEST_F(WindowTest, CloseButtonWritesTheSettingsFile) {
   HWND combo = window.Control(kUndoAge);
   SendMessageA(combo, CB_SETCURSEL, 3, 0);
   SendMessageA(window.hwnd(), WM_COMMAND, MAKEWPARAM(kUndoAge, CBN_SELCHANGE), LPARAM(combo));
-  wizard.skipIntroduction = true;
+  wizard.intro.skipIntroduction = true;
   bool destroyed = false;
   window.onDestroyed = [&] { destroyed = true; };
   Click(kExitButton);
@@ -494,7 +497,7 @@ TEST_F(WindowTest, KeyboardOnlyLeadsThroughEveryModeAndBack) {
 TEST_F(WindowTest, KeyboardUndoAsksFirstAndNoIsTheDefault) {
   MessageBoxWatch watch;
   undo.lines = {"Undo00000 - 1/5/2026 10:00:00 AM", "Undo00001 - 1/6/2026"};
-  wizard.UndoAgeChange(wizard.undoAgeIndex);  // the list as the store now holds it
+  wizard.UndoAgeChange(wizard.undo.ageIndex);  // the list as the store now holds it
   for (int i = 0; i < 3; ++i) Press(VK_RETURN);
   // The title strip's buttons are Tab stops before the page's: Shift+Tab
   // from the page's first button reaches them.
@@ -504,7 +507,7 @@ TEST_F(WindowTest, KeyboardUndoAsksFirstAndNoIsTheDefault) {
   ASSERT_EQ(wizard.CurrentPage, Page::Undo);
   EXPECT_EQ(Focus(), window.Control(kUndoList));
   Press(VK_DOWN);  // the first entry
-  EXPECT_EQ(wizard.undoSelection, 0);
+  EXPECT_EQ(wizard.undo.selection, 0);
   MessageBoxWatch::keys = {'\r', 'y'};
   Press(VK_RETURN);  // "Undo Changes": asked, Enter answers No
   EXPECT_TRUE(std::find(undo.calls.begin(), undo.calls.end(), "undo Undo00000") == undo.calls.end());
@@ -523,10 +526,10 @@ TEST_F(WindowTest, KeyboardUndoAsksFirstAndNoIsTheDefault) {
 TEST_F(WindowTest, PlacesChangedAfterTheRunAreRestoredOnlyWhenTheUserSaysSo) {
   MessageBoxWatch watch;
   undo.lines = {"Undo00000 - 1/5/2026 10:00:00 AM"};
-  wizard.UndoAgeChange(wizard.undoAgeIndex);
+  wizard.UndoAgeChange(wizard.undo.ageIndex);
   Click(Sender::TitleUndo);
   ASSERT_EQ(wizard.CurrentPage, Page::Undo);
-  wizard.undoSelection = 0;
+  wizard.undo.selection = 0;
   undo.changedSince = 2;
   MessageBoxWatch::keys = {'y', '\r', '\r'};  // undo: yes; the message; restore anyway: Enter
   Alt('u');
@@ -541,6 +544,53 @@ TEST_F(WindowTest, PlacesChangedAfterTheRunAreRestoredOnlyWhenTheUserSaysSo) {
   EXPECT_EQ(watch.seen.size(), 7u);
 }
 
+// A letter used twice on a page presses the first control that has it:
+// Alt+M on the move page started the move when "Move Files" and "Show
+// Advanced Map Options" shared M. Every page, with every optional control
+// shown and the options on and off, has each letter once.
+TEST_F(WindowTest, EveryPageHasEachMnemonicOnceAndAltMMovesNothing) {
+  wizard.end.passedOverLine = "1 place could not be changed";
+  wizard.end.handOverWaiting = "C:\\Other";
+  wizard.end.showChangesVisible = true;
+  for (const bool advanced : {false, true}) {
+    wizard.ShowAdvancedClick(advanced);
+    for (int p = 1; p < kPageCount; ++p) {
+      const Page page = Page(p);
+      wizard.CurrentPage = page;
+      wizard.showAdvancedVisible =
+          page == Page::MoveTrees || page == Page::MoveConfirm || page == Page::MoveGiven || page == Page::MapOnly;
+      window.Show();
+      std::map<char, std::string> used;
+      for (const PageControl& c : window.Controls()) {
+        // Fields show what they hold, not a label.
+        if (!IsWindowVisible(c.hwnd) || c.kind == Kind::Edit || c.kind == Kind::Path || c.kind == Kind::BoldPath ||
+            c.kind == Kind::Letter || c.kind == Kind::ReadOnly)
+          continue;
+        const std::string text = WindowText(c.hwnd);
+        std::size_t at = text.find('&');
+        while (at != std::string::npos && at + 1 < text.size() && text[at + 1] == '&') at = text.find('&', at + 2);
+        if (at == std::string::npos || at + 1 >= text.size()) continue;
+        const char letter = char(std::tolower(static_cast<unsigned char>(text[at + 1])));
+        const auto [first, added] = used.emplace(letter, text);
+        EXPECT_TRUE(added) << PageName(page) << (advanced ? " (advanced)" : "") << ": \"" << text << "\" and \""
+                           << first->second << "\" share " << letter;
+      }
+    }
+  }
+
+  // Alt+M on the command-line move page ticks the box and starts nothing.
+  fs.MakeFolders(folder + "Item");
+  wizard.ShowAdvancedClick(false);
+  wizard.OpenMoveGiven(folder + "Item");
+  wizard.move.givenDestination = folder + "Elsewhere";
+  window.Show();
+  SetFocus(window.Control(kGivenDestination));
+  Alt('m');
+  EXPECT_TRUE(wizard.showAdvanced);
+  EXPECT_EQ(wizard.CurrentPage, Page::MoveGiven);
+  EXPECT_TRUE(rec.calls.empty());
+}
+
 TEST_F(WindowTest, EveryLabelMnemonicMovesTheFocusToItsControl) {
   struct Case {
     Sender mode;
@@ -551,7 +601,7 @@ TEST_F(WindowTest, EveryLabelMnemonicMovesTheFocusToItsControl) {
   const Case cases[] = {{Sender::MapOnly, 'f', kFindWhat, {}},           {Sender::MapOnly, 'w', kReplaceWith, {}},
                         {Sender::SwitchDrives, 'd', kFirstDrive, {}},    {Sender::SwitchDrives, 'l', kSecondDrive, {}},
                         {Sender::MoveAndMap, 'f', 0, TreeSide::MoveFrom}, {Sender::MoveAndMap, 't', 0, TreeSide::MoveTo},
-                        {Sender::TitleUndo, 'f', kUndoAge, {}}};
+                        {Sender::TitleUndo, 'f', kUndoAge, {}},          {Sender::TitleUndo, 'e', kUndoList, {}}};
   ToFront();
   for (const Case& c : cases) {
     Click(c.mode);
@@ -569,7 +619,7 @@ TEST_F(WindowTest, EveryLabelMnemonicMovesTheFocusToItsControl) {
   Alt('t');
   EXPECT_EQ(Focus(), window.Control(kGivenDestination));
   Chars("D:\\Typed");
-  EXPECT_EQ(wizard.givenDestination, "D:\\Typed");
+  EXPECT_EQ(wizard.move.givenDestination, "D:\\Typed");
 }
 
 TEST_F(WindowTest, LongPathsStandWholeOnTheConfirmationPage) {
@@ -609,8 +659,8 @@ TEST_F(WindowTest, LongPathsStandWholeOnTheConfirmationPage) {
 TEST_F(WindowTest, SelectedDrivesStandOutWithoutTheFocus) {
   wizard.TurnPage(Sender::MapOnly);
   wizard.ShowAdvancedClick(true);
-  wizard.findWhat = "a";
-  wizard.replaceWith = "b";
+  wizard.mapOnly.findWhat = "a";
+  wizard.mapOnly.replaceWith = "b";
   window.Press(Sender::MapOnlyNext);
   window.Press(Sender::TargetsNext);
   ASSERT_EQ(wizard.CurrentPage, Page::Drives);

@@ -2,12 +2,18 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "core/Unicode.h"
 
 namespace {
 constexpr ReviewColumn kColumns[] = {ReviewColumn::Where, ReviewColumn::Old, ReviewColumn::New, ReviewColumn::Outcome};
 constexpr const wchar_t* kHeadings[] = {L"Where", L"Old", L"New", L"Outcome"};
 constexpr int kWidths[] = {260, 220, 220, 160};
+// The share of the list's width each column gets, in percent: the review's
+// three, the report's four (Outcome shown first after the box).
+constexpr int kReviewShares[] = {36, 32, 32};
+constexpr int kReportShares[] = {30, 28, 28, 14};
 }  // namespace
 
 void ReviewListView::Create(HWND parent, int id, bool withBoxes) {
@@ -17,7 +23,7 @@ void ReviewListView::Create(HWND parent, int id, bool withBoxes) {
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, 0, 0,
                           0, 0, parent, reinterpret_cast<HMENU>(INT_PTR(id)), GetModuleHandleW(nullptr), nullptr);
   SendMessageW(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-               (withBoxes ? LVS_EX_CHECKBOXES : 0) | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+               (withBoxes ? LVS_EX_CHECKBOXES : 0) | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
   // The boxes are the list's too: asked for with the texts.
   if (withBoxes) SendMessageW(hwnd_, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
   const int dpi = DpiOf(parent);
@@ -28,6 +34,26 @@ void ReviewListView::Create(HWND parent, int id, bool withBoxes) {
     column.cx = Scale(kWidths[i], dpi);
     SendMessageW(hwnd_, LVM_INSERTCOLUMNW, WPARAM(i), LPARAM(&column));
   }
+  // What became of an entry is read first in a report.
+  if (!withBoxes) {
+    int order[] = {3, 0, 1, 2};
+    SendMessageW(hwnd_, LVM_SETCOLUMNORDERARRAY, 4, LPARAM(order));
+  }
+}
+
+void ReviewListView::FitColumns() {
+  RECT rc{};
+  GetClientRect(hwnd_, &rc);
+  // Room for a vertical scroll bar, shown or not, so that none comes sideways.
+  const int width = rc.right - GetSystemMetrics(SM_CXVSCROLL);
+  if (width <= 0) return;
+  const int* shares = withBoxes_ ? kReviewShares : kReportShares;
+  int given = 0;
+  for (int i = 0; i < columns_; ++i) {
+    const int cx = i + 1 == columns_ ? width - given : width * shares[i] / 100;
+    SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, WPARAM(i), MAKELPARAM(cx, 0));
+    given += cx;
+  }
 }
 
 void ReviewListView::Place(int x, int y, int width, int height) { MoveWindow(hwnd_, x, y, width, height, TRUE); }
@@ -36,6 +62,11 @@ void ReviewListView::Show(ReviewList& list) {
   list_ = &list;
   // Only the number of rows: each row's texts are asked for when shown.
   SendMessageW(hwnd_, LVM_SETITEMCOUNT, WPARAM(list.size()), LVSICF_NOSCROLL);
+  // A list loaded anew starts at its first row and its left edge, boxes in view.
+  const int scrolledX = GetScrollPos(hwnd_, SB_HORZ);
+  if (scrolledX > 0) SendMessageW(hwnd_, LVM_SCROLL, WPARAM(-scrolledX), 0);
+  if (list.size() > 0) SendMessageW(hwnd_, LVM_ENSUREVISIBLE, 0, FALSE);
+  FitColumns();
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -73,6 +104,20 @@ bool ReviewListView::OnNotify(const NMHDR& header, LRESULT& result) {
         // No box (image 0) where there is nothing to tick.
         item.state = list_->Tickable(row) ? INDEXTOSTATEIMAGEMASK(list_->Ticked(row) ? 2 : 1) : 0;
       }
+      return true;
+    }
+    case LVN_GETINFOTIPW: {
+      // The whole row, since any of its cells may be cut.
+      auto& tip = reinterpret_cast<NMLVGETINFOTIPW&>(const_cast<NMHDR&>(header));
+      if (tip.iItem < 0 || std::size_t(tip.iItem) >= list_->size() || !tip.pszText || tip.cchTextMax <= 0) return true;
+      std::string text;
+      for (int i = 0; i < columns_; ++i)
+        text += (i ? "\n" : "") + std::string(i == 0 ? "Where: " : i == 1 ? "Old: " : i == 2 ? "New: " : "Outcome: ") +
+                list_->CellText(std::size_t(tip.iItem), kColumns[i]);
+      const std::u16string wide = Utf16FromUtf8(text);
+      const std::size_t n = std::min<std::size_t>(wide.size(), std::size_t(tip.cchTextMax) - 1);
+      for (std::size_t i = 0; i < n; ++i) tip.pszText[i] = wchar_t(wide[i]);
+      tip.pszText[n] = L'\0';
       return true;
     }
     case NM_CLICK: {

@@ -13,8 +13,11 @@ class ReviewListView {
   void Create(HWND parent, int id, bool withBoxes = true);
   HWND hwnd() const { return hwnd_; }
   void Place(int x, int y, int width, int height);
-  // Shows the list anew (after Load or a sort).
+  // Shows the list anew (after Load or a sort), scrolled to its start.
   void Show(ReviewList& list);
+  // Columns that share the list's width, so none lies beyond its right edge
+  // (a cut cell shows whole in the row's tip).
+  void FitColumns();
   // The parent hands on its WM_NOTIFY messages from this list view; true
   // when one was handled (`result` is then the message's result).
   bool OnNotify(const NMHDR& header, LRESULT& result);

@@ -6,47 +6,16 @@
 #include "core/win32/WidePath.h"
 #include "engine/win32/Win32Platform.h"
 #include "window/ResumeArguments.h"
-
-namespace {
-struct DialogState {
-  bool continueEnabled;
-};
-
-HRESULT CALLBACK OnEvent(HWND dialog, UINT event, WPARAM, LPARAM, LONG_PTR data) {
-  if (event == TDN_CREATED) {
-    const auto* state = reinterpret_cast<const DialogState*>(data);
-    SendMessageW(dialog, TDM_SET_BUTTON_ELEVATION_REQUIRED_STATE, kRightsRestartId, TRUE);
-    if (!state->continueEnabled) SendMessageW(dialog, TDM_ENABLE_BUTTON, kRightsContinueId, FALSE);
-  }
-  return S_OK;
-}
-}  // namespace
+#include "window/win32/WinView.h"
 
 RightsChoice ShowRightsWarning(HWND owner, const RightsWarningPage& page) {
-  const std::wstring title = WideText(page.title), heading = WideText(page.heading), text = WideText(page.text);
-  const std::wstring restart = WideText(page.restartLabel), go = WideText(page.continueLabel),
-                     back = WideText(page.backLabel);
-  const TASKDIALOG_BUTTON buttons[] = {
-      {kRightsRestartId, restart.c_str()},
-      {kRightsContinueId, go.c_str()},
-      {IDCANCEL, back.c_str()},
-  };
-  DialogState state{page.continueEnabled};
-  TASKDIALOGCONFIG config{};
-  config.cbSize = sizeof config;
-  config.hwndParent = owner;
-  config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
-  config.pszWindowTitle = title.c_str();
-  config.pszMainIcon = TD_SHIELD_ICON;
-  config.pszMainInstruction = heading.c_str();
-  config.pszContent = text.c_str();
-  config.cButtons = sizeof buttons / sizeof buttons[0];
-  config.pButtons = buttons;
-  config.nDefaultButton = kRightsRestartId;
-  config.pfCallback = OnEvent;
-  config.lpCallbackData = reinterpret_cast<LONG_PTR>(&state);
-  int pressed = IDCANCEL;
-  if (FAILED(TaskDialogIndirect(&config, &pressed, nullptr, nullptr))) return RightsChoice::Back;
+  std::vector<int> disabled;
+  if (!page.continueEnabled) disabled.push_back(kRightsContinueId);
+  const int pressed = ShowTaskDialog(owner, {page.title, page.heading, page.text, TD_SHIELD_ICON},
+                                     {{kRightsRestartId, page.restartLabel, true},
+                                      {kRightsContinueId, page.continueLabel},
+                                      {IDCANCEL, page.backLabel}},
+                                     kRightsRestartId, disabled);
   if (pressed == kRightsRestartId) return RightsChoice::Restart;
   if (pressed == kRightsContinueId && page.continueEnabled) return RightsChoice::Continue;
   return RightsChoice::Back;

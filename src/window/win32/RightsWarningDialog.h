@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/win32/WinApi.h"
-#include "window/RightsWarning.h"
+#include "window/RightsWarningPage.h"
 
 // Button IDs of the dialog (also what TDM_CLICK_BUTTON takes).
 inline constexpr int kRightsRestartId = 1001;

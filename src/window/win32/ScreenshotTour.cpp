@@ -64,8 +64,8 @@ void ScreenshotTour(MainWindow& window, Wizard& wizard, const std::string& targe
   auto mapOnly = [&](bool advanced) {
     toFront();
     window.Press(Sender::MapOnly);
-    wizard.findWhat = LongFolder() + kLongItem;
-    wizard.replaceWith = "D:\\New Folder";
+    wizard.mapOnly.findWhat = LongFolder() + kLongItem;
+    wizard.mapOnly.replaceWith = "D:\\New Folder";
     wizard.ShowAdvancedClick(advanced);
     window.Show();
   };
@@ -97,7 +97,7 @@ void ScreenshotTour(MainWindow& window, Wizard& wizard, const std::string& targe
       break;
     case Page::MoveGiven:
       wizard.OpenMoveGiven(LongFolder() + kLongItem);
-      wizard.givenDestination = "D:\\Archive";
+      wizard.move.givenDestination = "D:\\Archive";
       window.Show();
       break;
     case Page::SwitchDrives:

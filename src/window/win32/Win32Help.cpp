@@ -36,6 +36,12 @@ void Win32Help::WinHelpTopic(const std::string& hlpPath, const std::string& topi
 
 void Win32Help::WinHelpContents(const std::string& hlpPath) { WinHelpW(owner_, WideText(hlpPath).c_str(), HELP_FINDER, 0); }
 
+long Win32Help::OpenInNotepad(const std::string& file) {
+  const std::wstring quoted = L"\"" + WideText(file) + L"\"";
+  const HINSTANCE result = ShellExecuteW(owner_, L"open", L"notepad.exe", quoted.c_str(), nullptr, SW_SHOWNORMAL);
+  return long(reinterpret_cast<INT_PTR>(result));
+}
+
 long Win32Help::OpenWithShell(const std::string& target) {
   const HINSTANCE result = ShellExecuteW(owner_, nullptr, WideText(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   return long(reinterpret_cast<INT_PTR>(result));

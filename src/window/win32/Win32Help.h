@@ -13,6 +13,7 @@ class Win32Help : public HelpViewer, public ShellOpener {
   void WinHelpTopic(const std::string& hlpPath, const std::string& topic) override;
   void WinHelpContents(const std::string& hlpPath) override;
   long OpenWithShell(const std::string& target) override;
+  long OpenInNotepad(const std::string& file) override;
 
  private:
   using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);

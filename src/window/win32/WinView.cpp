@@ -1,5 +1,7 @@
 #include "window/win32/WinView.h"
 
+#include <commctrl.h>
+
 #include "core/win32/WidePath.h"
 
 void ViewFonts::Create(int dpi) {
@@ -94,4 +96,46 @@ bool RegisterDialogClass(const wchar_t* name, WNDPROC proc) {
   wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   wc.lpszClassName = name;
   return RegisterClassExW(&wc) != 0;
+}
+
+namespace {
+struct TaskDialogState {
+  const std::vector<TaskDialogButton>* buttons;
+  const std::vector<int>* disabled;
+};
+
+HRESULT CALLBACK OnTaskDialogEvent(HWND dialog, UINT event, WPARAM, LPARAM, LONG_PTR data) {
+  if (event != TDN_CREATED) return S_OK;
+  const auto* state = reinterpret_cast<const TaskDialogState*>(data);
+  for (const TaskDialogButton& b : *state->buttons)
+    if (b.elevationShield) SendMessageW(dialog, TDM_SET_BUTTON_ELEVATION_REQUIRED_STATE, WPARAM(b.id), TRUE);
+  for (int id : *state->disabled) SendMessageW(dialog, TDM_ENABLE_BUTTON, WPARAM(id), FALSE);
+  return S_OK;
+}
+}  // namespace
+
+int ShowTaskDialog(HWND owner, const TaskDialogTexts& texts, const std::vector<TaskDialogButton>& buttons,
+                   int defaultId, const std::vector<int>& disabledIds) {
+  const std::wstring title = WideText(texts.title), heading = WideText(texts.heading), text = WideText(texts.text);
+  std::vector<std::wstring> labels;
+  for (const TaskDialogButton& b : buttons) labels.push_back(WideText(b.label));
+  std::vector<TASKDIALOG_BUTTON> shown;
+  for (std::size_t i = 0; i < buttons.size(); ++i) shown.push_back({buttons[i].id, labels[i].c_str()});
+  TaskDialogState state{&buttons, &disabledIds};
+  TASKDIALOGCONFIG config{};
+  config.cbSize = sizeof config;
+  config.hwndParent = owner;
+  config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
+  config.pszWindowTitle = title.c_str();
+  config.pszMainIcon = texts.icon;
+  config.pszMainInstruction = heading.c_str();
+  config.pszContent = text.c_str();
+  config.cButtons = UINT(shown.size());
+  config.pButtons = shown.data();
+  config.nDefaultButton = defaultId;
+  config.pfCallback = OnTaskDialogEvent;
+  config.lpCallbackData = reinterpret_cast<LONG_PTR>(&state);
+  int pressed = IDCANCEL;
+  if (FAILED(TaskDialogIndirect(&config, &pressed, nullptr, nullptr))) return IDCANCEL;
+  return pressed;
 }

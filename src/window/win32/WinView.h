@@ -2,6 +2,7 @@
 // Small helpers the window program's windows share: the system's message
 // font at the window's DPI, pixel scaling, centring and child controls.
 #include <string>
+#include <vector>
 
 #include "core/win32/WinApi.h"
 
@@ -40,3 +41,19 @@ View* ViewOfWindow(HWND h, UINT msg, LPARAM lp) {
 bool RegisterDialogClass(const wchar_t* name, WNDPROC proc);
 void SetTextIfChanged(HWND hwnd, const std::string& text);
 void ShowIfChanged(HWND hwnd, bool visible);
+
+// A task dialog: its texts, its buttons (id and label, in order) and which
+// of them is the default and which are shown disabled.
+struct TaskDialogTexts {
+  std::string title, heading, text;
+  const wchar_t* icon = nullptr;  // TD_WARNING_ICON, TD_SHIELD_ICON ...
+};
+struct TaskDialogButton {
+  int id;
+  std::string label;
+  bool elevationShield = false;  // the button starts an elevated copy
+};
+// The button pressed (IDCANCEL for Esc or the close box); IDCANCEL also when
+// the dialog cannot be shown.
+int ShowTaskDialog(HWND owner, const TaskDialogTexts& texts, const std::vector<TaskDialogButton>& buttons,
+                   int defaultId, const std::vector<int>& disabledIds = {});

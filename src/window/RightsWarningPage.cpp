@@ -1,4 +1,4 @@
-#include "window/RightsWarning.h"
+#include "window/RightsWarningPage.h"
 
 RightsWarningPage RightsWarningPageOf(const RightsCheck& check) {
   RightsWarningPage page;

@@ -1,0 +1,35 @@
+#pragma once
+// The two end pages of a run: Finished and Cancelled (also a run that failed
+// part way), with what the run did, the places it passed over, its notes and
+// an item handed over while it was on.
+#include <string>
+#include <vector>
+
+#include "engine/RunContext.h"
+
+// The message of a run that failed part way: what it had changed, and that
+// the Undo page takes it back.
+std::string StoppedRunText(const std::string& failure, const RunContext& ctx);
+
+// What a cancelled run had made before the cancel, that it stays, and the
+// undo entry that takes it back; empty when it had made nothing.
+std::string KeptAfterCancelText(const RunContext& ctx);
+
+struct EndPages {
+  std::string finishedTitle, finishedCount, finishedMoveLine;  // Finished
+  bool finishedMoveLineVisible = false;
+  std::string cancelledTitle, cancelledCount, cancelledMoveLine;  // Cancelled
+  bool cancelledMoveLineVisible = false;
+  std::string passedOverLine;  // either page: "N places could not be changed", or empty
+  std::vector<std::string> notes;  // either page: what the run did beside its changes
+  // A path handed over while a run was on: offered on the end page ("Go").
+  std::string handOverWaiting;
+  bool showChangesVisible = false;  // either page: the run left a change report
+
+  // The lines of the run just ended; hasReport: the run wrote a change report.
+  void Fill(const RunContext& ctx, bool hasReport);
+  // The notice: the run's notes, then the item handed over during the run;
+  // CR LF between lines, as a multi-line control shows them. Empty when there
+  // is neither.
+  std::string NoticeText() const;
+};

@@ -1,0 +1,18 @@
+#pragma once
+// The report page: the change report of a run (from an end page) or of an
+// undo entry (from the undo page), read from its .log and shown read-only.
+#include <string>
+
+#include "window/Pages.h"
+#include "window/ReviewList.h"
+
+struct ReadReport;
+
+struct ReportPage {
+  ReviewList list;
+  std::string title, line, path;
+  Page cameFrom = Page::None;  // where "Back" leads
+
+  // The report `read` of the undo entry `name`, read from `reportPath`.
+  void Load(const std::string& name, const std::string& reportPath, ReadReport&& read, Page from);
+};

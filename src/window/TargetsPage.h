@@ -1,0 +1,15 @@
+#pragma once
+// The Targets page: what to search through; its button leads on to the
+// drives or starts the run when only the registry is searched.
+#include <string>
+
+#include "engine/RunContext.h"
+#include "window/PageParts.h"
+
+struct TargetsPage {
+  ButtonFace next{"&Next", Glyph::Forward};
+  std::string hint = "Press the Next button to Continue";
+
+  // After one of the target boxes changed.
+  void Follow(const Targets& targets);
+};

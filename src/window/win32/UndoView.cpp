@@ -1,0 +1,63 @@
+#include "window/win32/UndoView.h"
+
+#include "core/win32/WidePath.h"
+
+void UndoView::AddControls(PageControls& c) {
+  using P = Page;
+  using K = Kind;
+  using B = ButtonRow;
+  c.insert(c.end(), {
+      {kAuto, P::Undo, K::Heading, "Undo Changes", 24, 40, 440, 28},
+      {kAuto, P::Undo, K::Text, "Using the list below, you can undo any changes that Ostrivane has made.", 24, 74, 440, 18},
+      {kAuto, P::Undo, K::Text, "To undo changes, select an &entry below and then click on the Undo Changes button.", 24, 94, 440, 32},
+      {kUndoList, P::Undo, K::List, "", 24, 130, 440, 164},
+      {kAuto, P::Undo, K::Text, "Delete Undo &files that are older than", 24, 308, 230, 18},
+      {kUndoAge, P::Undo, K::Combo, "", 260, 304, 160, 120},
+      {kUndoChanges, P::Undo, K::DefButton, "&Undo Changes", 24, B::bottom, 112, B::bh},
+      {kDeleteUndo, P::Undo, K::Button, "&Delete", 144, B::bottom, B::bw, B::bh},
+      {SenderControlId(Sender::UndoDetails), P::Undo, K::Button, "De&tails", 236, B::bottom, B::bw, B::bh},
+      {SenderControlId(Sender::UndoBack), P::Undo, K::Button, "&Back", B::nextX, B::bottom, B::bw, B::bh},
+  });
+}
+
+void UndoView::Created() {
+  HWND combo = Control(kUndoAge);
+  for (const wchar_t* age : {L"1 day old", L"1 week old", L"1 month old", L"Do Not Delete"})
+    SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(age));
+}
+
+void UndoView::Refresh(bool) {
+  const UndoPage& undo = wizard_.undo;
+  HWND list = Control(kUndoList);
+  if (shownLines_ != undo.lines) {
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    for (const std::string& line : undo.lines) SendMessageW(list, LB_ADDSTRING, 0, LPARAM(WideText(line).c_str()));
+    shownLines_ = undo.lines;
+  }
+  if (int(SendMessageW(list, LB_GETCURSEL, 0, 0)) != undo.selection)
+    SendMessageW(list, LB_SETCURSEL, WPARAM(undo.selection), 0);
+  HWND combo = Control(kUndoAge);
+  if (int(SendMessageW(combo, CB_GETCURSEL, 0, 0)) != undo.ageIndex)
+    SendMessageW(combo, CB_SETCURSEL, WPARAM(undo.ageIndex), 0);
+}
+
+HWND UndoView::FieldControl(Field field) const { return field == Field::UndoList ? Control(kUndoList) : nullptr; }
+
+bool UndoView::Command(int id, int code) {
+  switch (id) {
+    case kUndoList:
+      if (code == LBN_SELCHANGE) wizard_.undo.selection = int(SendMessageW(Control(kUndoList), LB_GETCURSEL, 0, 0));
+      return true;
+    case kUndoAge:
+      if (code == CBN_SELCHANGE)
+        host_.Guarded([&] { wizard_.UndoAgeChange(int(SendMessageW(Control(id), CB_GETCURSEL, 0, 0))); });
+      return true;
+    case kUndoChanges:
+      if (Clicked(code)) host_.Guarded([&] { wizard_.UndoChangesClick(); });
+      return true;
+    case kDeleteUndo:
+      if (Clicked(code)) host_.Guarded([&] { wizard_.DeleteUndoClick(); });
+      return true;
+    default: return false;
+  }
+}
