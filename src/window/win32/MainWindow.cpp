@@ -18,7 +18,7 @@
 #include "window/win32/WindowClass.h"
 
 namespace {
-constexpr int kClientW = 488, kClientH = 403;
+constexpr int kClientW = 488, kClientH = kPagesH + kLineBelowRowsH;
 // What the review and report pages ask for: Where, Old and New of long paths
 // side by side; less where the screen is smaller.
 constexpr int kListPageW = 960, kListPageH = 600;
@@ -219,7 +219,10 @@ void MainWindow::Layout() {
   fonts_.Create(dpi_);
   client_ = ClientSizeFor(wizard_.CurrentPage);
   SizeAndCentre(hwnd_, client_.cx, client_.cy, dpi_);
-  const int extraW = client_.cx - kClientW, extraH = client_.cy - kClientH;
+  // The list pages lay their bottom row out from the pages' room, so it sits
+  // at the grown window's foot; the other pages keep the strip below it.
+  const bool listPage = wizard_.CurrentPage == Page::Review || wizard_.CurrentPage == Page::Report;
+  const int extraW = client_.cx - kClientW, extraH = listPage ? client_.cy - kPagesH : 0;
   for (PageControl& it : controls_) {
     const RECT r = Placed(it, extraW, extraH);
     MoveWindow(it.hwnd, Scale(r.left, dpi_), Scale(r.top, dpi_), Scale(r.right - r.left, dpi_),
