@@ -712,6 +712,24 @@ TEST_F(WindowTest, StartPagesNameTheTargetsInEffectUnderTheButtonRow) {
   EXPECT_TRUE(Shown(kTargetsInEffect));
 }
 
+// As in a dialog box: Tab past a browse button leaves the page's start
+// button looking like the default, since Enter in a field presses it.
+TEST_F(WindowTest, TheStartButtonStaysTheDefaultAfterTabPassesABrowseButton) {
+  ToFront();
+  Click(Sender::MapOnly);
+  const auto isDefault = [](HWND b) { return (GetWindowLongPtrW(b, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON; };
+  HWND start = window.SenderButton(Sender::MapOnlyNext);
+  HWND browse = window.Control(kBrowseFindWhat);
+  SetFocus(window.Control(kFindWhat));
+  EXPECT_TRUE(isDefault(start));
+  Press(VK_TAB);
+  ASSERT_EQ(Focus(), browse);
+  Press(VK_TAB);
+  ASSERT_EQ(Focus(), window.Control(kReplaceWith));
+  EXPECT_TRUE(isDefault(start));
+  EXPECT_FALSE(isDefault(browse));
+}
+
 TEST_F(WindowTest, SelectedDrivesStandOutWithoutTheFocus) {
   wizard.TurnPage(Sender::MapOnly);
   wizard.ShowAdvancedClick(true);

@@ -311,7 +311,23 @@ bool MainWindow::PreTranslate(MSG& msg) {
       return true;
     }
   }
-  return IsDialogMessageW(hwnd_, &msg) != 0;
+  const bool taken = IsDialogMessageW(hwnd_, &msg) != 0;
+  // Tab onto a push button takes the default look from the start button; the
+  // dialog manager does not give it back once the focus moves on to a field.
+  if (taken && (msg.message == WM_KEYDOWN || msg.message == WM_SYSCHAR)) ShowDefaultButton();
+  return taken;
+}
+
+void MainWindow::ShowDefaultButton() {
+  const HWND focus = GetFocus();
+  int shown = DefaultId();
+  for (const PageControl& it : controls_)
+    if (it.hwnd == focus && (it.kind == Kind::Button || it.kind == Kind::DefButton)) shown = it.id;
+  for (const PageControl& it : controls_) {
+    if (it.kind != Kind::Button && it.kind != Kind::DefButton) continue;
+    const LONG_PTR want = it.id == shown ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    if ((GetWindowLongPtrW(it.hwnd, GWL_STYLE) & BS_TYPEMASK) != want) SendMessageW(it.hwnd, BM_SETSTYLE, WPARAM(want), TRUE);
+  }
 }
 
 void MainWindow::Guarded(const std::function<void()>& action) {
