@@ -55,7 +55,7 @@ shoot() {
   case $target in
     ConfirmChangeDialog) w=$(scale 640) h=$(scale 360) ;;
     ProgressDialog) w=$(scale 420) h=$(scale 200) ;;
-    *) w=$(scale 488) h=$(scale 403) ;;
+    *) w=$(scale 488) h=$(scale 435) ;;  # with the strip under the button row
   esac
   geometry="${w}x${h}+$(( (width - w) / 2 ))+$(( (height - h) / 2 ))"
   import -window root -crop "$geometry" +repage "$out/$target.png"

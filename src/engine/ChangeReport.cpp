@@ -155,6 +155,12 @@ const char* ModeName(RunMode mode) {
   }
 }
 
+std::optional<RunMode> ModeNamed(const std::string& name) {
+  for (RunMode mode : {RunMode::MoveAndMap, RunMode::SwitchDrives, RunMode::MapOnly})
+    if (name == ModeName(mode)) return mode;
+  return std::nullopt;
+}
+
 std::string RunSummary(RunMode mode, const std::string& findText, const std::string& replaceText) {
   return std::string(ModeName(mode)) + ": " + findText + (mode == RunMode::SwitchDrives ? " <-> " : " -> ") + replaceText;
 }

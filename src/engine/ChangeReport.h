@@ -37,6 +37,7 @@ inline constexpr const char* kUndoUtcRow = "Undo (UTC)";
 inline constexpr const char* kSubstringRow = "Substring";
 
 const char* ModeName(RunMode mode);  // "Move and Map", "Switch Drives", "Map Only"
+std::optional<RunMode> ModeNamed(const std::string& name);  // the other way; none for a name it does not know
 // "Move and Map: C:\Data\Proj -> D:\Work\Proj"
 std::string RunSummary(RunMode mode, const std::string& findText, const std::string& replaceText);
 

@@ -2,14 +2,6 @@
 
 #include "engine/ChangeReport.h"
 
-namespace {
-std::optional<RunMode> ModeNamed(const std::string& name) {
-  for (RunMode mode : {RunMode::MoveAndMap, RunMode::SwitchDrives, RunMode::MapOnly})
-    if (name == ModeName(mode)) return mode;
-  return std::nullopt;
-}
-
-}  // namespace
 
 std::optional<PreviewToApply> ReadPreviewReport(const std::string& bytes, std::string& why) {
   const std::string bom = "\xEF\xBB\xBF";

@@ -47,10 +47,20 @@ std::string PassedOverText(int count) {
   return count == 1 ? "1 place could not be changed" : std::to_string(count) + " places could not be changed";
 }
 
+namespace {
+// A system failure names its file again ("Cannot write \"C:\\a.ini\": ..."):
+// beside the place, once is enough.
+std::string ReasonBeside(const std::string& where, std::string reason) {
+  const std::string quoted = " \"" + where + "\"";
+  if (const std::size_t at = reason.find(quoted); !where.empty() && at != std::string::npos) reason.erase(at, quoted.size());
+  return reason;
+}
+}  // namespace
+
 std::string PassedOverList(const RunContext& ctx, std::size_t limit) {
   std::string list;
   for (std::size_t i = 0; i < ctx.passedOver.size() && i < limit; ++i)
-    list += ctx.passedOver[i].where + ": " + ctx.passedOver[i].reason + "\n";
+    list += ctx.passedOver[i].where + ": " + ReasonBeside(ctx.passedOver[i].where, ctx.passedOver[i].reason) + "\n";
   if (ctx.passedOver.size() > limit) list += "... and " + std::to_string(ctx.passedOver.size() - limit) + " more.\n";
   return list;
 }

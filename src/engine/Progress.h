@@ -35,7 +35,8 @@ struct EndPage {
 };
 // "1 place could not be changed", "N places could not be changed"; empty for none.
 std::string PassedOverText(int count);
-// The places the run passed over, one "where: reason" line each; past
+// The places the run passed over, one "where: reason" line each (a reason
+// that quotes its place again says it once); past
 // `limit` lines, one line saying how many more there are.
 std::string PassedOverList(const RunContext& ctx, std::size_t limit = std::size_t(-1));
 EndPage EndPageOf(const RunContext& ctx);

@@ -17,5 +17,6 @@ void ReportPage::Load(const std::string& name, const std::string& reportPath, Re
   line = (counts.empty() ? std::string("No entries") : counts) + ".\r\n";
   if (const std::string started = read.Field("Started"); !started.empty()) line += started + " - ";
   line += read.Field("Mode") + ": " + read.Field("Find") + " -> " + read.Field("Replace");
+  mode = ModeNamed(read.Field("Mode"));
   cameFrom = from;
 }

@@ -13,3 +13,8 @@ struct TargetsPage {
   // After one of the target boxes changed.
   void Follow(const Targets& targets);
 };
+
+// What a run will search, for the pages that start it while the Targets page
+// is hidden: a target unticked there earlier stays off, so it is named with
+// the way back to it.
+std::string TargetsInEffectLine(const Targets& targets);

@@ -227,7 +227,10 @@ void Wizard::TurnPage(Sender sender) {
     case Sender::UndoDetails:
       if (const std::string name = SelectedUndoName(kNoEntriesToShow); !name.empty()) next = OpenReport(name, Page::Undo);
       break;
-    case Sender::ReportBack: next = report.cameFrom == Page::None ? Page::Front : report.cameFrom; break;
+    case Sender::ReportBack:
+      next = report.cameFrom == Page::None ? Page::Front : report.cameFrom;
+      if (next == Page::Undo) HideDescriptions();
+      break;
     case Sender::DrivesBack: next = Page::Targets; break;
     case Sender::Exit:
     case Sender::ExitCancelled: Terminated = true; break;
@@ -394,6 +397,9 @@ Page Wizard::OpenReport(const std::string& name, Page cameFrom) {
     return Page::None;
   }
   report.Load(name, path, std::move(read), cameFrom);
+  // From the undo page no mode's description fills the band above the
+  // report: the run's own does, until Back.
+  if (cameFrom == Page::Undo && report.mode) ShowDescriptionOf(*report.mode);
   return Page::Report;
 }
 

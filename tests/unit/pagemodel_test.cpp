@@ -514,6 +514,28 @@ TEST_F(PageModelTest, AdvancedBoxSwitchesTheStartCaptions) {
   EXPECT_EQ(wizard.move.givenHint, "Click on the \"Move Files\" button to start Moving Files");
 }
 
+// The line under the start button while the Targets page is hidden.
+TEST(TargetsInEffectLineTest, NamesWhatIsSearchedAndWhatIsOff) {
+  Targets t;  // as on a first start
+  EXPECT_EQ(TargetsInEffectLine(t), "Searches the registry, settings files, shortcuts and configuration files");
+  t.configFiles = false;
+  EXPECT_EQ(TargetsInEffectLine(t),
+            "Searches the registry, settings files and shortcuts; configuration files are off: Show Advanced Map Options");
+  t = {};
+  t.registry = false;
+  EXPECT_EQ(TargetsInEffectLine(t),
+            "Searches settings files, shortcuts and configuration files; the registry is off: Show Advanced Map Options");
+  t.shortcuts = false;
+  t.allFiles = true;
+  EXPECT_EQ(TargetsInEffectLine(t),
+            "Searches settings files, configuration files and all files; the registry and shortcuts are off: Show "
+            "Advanced Map Options");
+  t = {false, false, false, false, false};
+  EXPECT_EQ(TargetsInEffectLine(t),
+            "Searches nothing; the registry, settings files, shortcuts and configuration files are off: Show Advanced "
+            "Map Options");
+}
+
 TEST_F(PageModelTest, FailingRunStaysOnItsPageAndReportsTheError) {
   Show();
   wizard.ShowAdvancedClick(true);

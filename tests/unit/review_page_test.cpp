@@ -135,8 +135,12 @@ TEST_F(ReviewPageTest, TheReviewListsEverythingFirstAndApplyMakesOnlyTheTickedCh
   wizard.TurnPage(Sender::UndoDetails);
   ASSERT_EQ(wizard.CurrentPage, Page::Report);
   EXPECT_EQ(wizard.report.list.size(), 3u);
+  // The band above it shows the run's mode, as after the run; Back clears it.
+  EXPECT_TRUE(wizard.mapOnlyDescriptionVisible);
+  EXPECT_FALSE(wizard.moveDescriptionVisible || wizard.switchDescriptionVisible);
   wizard.TurnPage(Sender::ReportBack);
   EXPECT_EQ(wizard.CurrentPage, Page::Undo);
+  EXPECT_FALSE(wizard.mapOnlyDescriptionVisible);
   wizard.undo.selection = 1;
   wizard.TurnPage(Sender::UndoDetails);
   EXPECT_EQ(wizard.CurrentPage, Page::Undo);

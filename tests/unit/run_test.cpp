@@ -92,6 +92,20 @@ class RunTest : public ::testing::Test {
 };
 }  // namespace
 
+// The message behind the end page's "Show": each place once, even where the
+// system's failure quotes it again; a reason without it stays whole.
+TEST(PassedOverListTest, NamesEachPlaceOnce) {
+  RunContext ctx;
+  ctx.PassOver("C:\\App\\locked.ini", "Cannot write \"C:\\App\\locked.ini\": The process cannot access the file.");
+  ctx.PassOver("C:\\App\\a.ini", "Cannot write \"C:\\App\\a.ini.bak\": access denied");
+  ctx.PassOver("HKEY_CURRENT_USER\\Software\\Acme", "the key could not be opened");
+  EXPECT_EQ(PassedOverList(ctx),
+            "C:\\App\\locked.ini: Cannot write: The process cannot access the file.\n"
+            "C:\\App\\a.ini: Cannot write \"C:\\App\\a.ini.bak\": access denied\n"
+            "HKEY_CURRENT_USER\\Software\\Acme: the key could not be opened\n");
+  EXPECT_EQ(PassedOverList(ctx, 1), "C:\\App\\locked.ini: Cannot write: The process cannot access the file.\n... and 2 more.\n");
+}
+
 TEST_F(RunTest, MapOnlyCallsRegistryThenFilesWithShortForms) {
   rec.nextNumber = 7;
   Start(RunMode::MapOnly, "C:\\Old", "D:\\New");

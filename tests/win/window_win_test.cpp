@@ -126,7 +126,7 @@ TEST_F(WindowTest, IntroductionPagesLeadToTheFrontPage) {
   GetClientRect(window.hwnd(), &rc);
   const int dpi = DpiOf(window.hwnd());
   EXPECT_EQ(rc.right, Scale(488, dpi));
-  EXPECT_EQ(rc.bottom, Scale(403, dpi));
+  EXPECT_EQ(rc.bottom, Scale(435, dpi));  // with the strip under the button row
   EXPECT_EQ(GetWindowLongPtrA(window.hwnd(), GWL_STYLE) & WS_CAPTION, 0);  // borderless
   EXPECT_EQ(WindowText(window.hwnd()), "Ostrivane");
 
@@ -654,6 +654,80 @@ TEST_F(WindowTest, LongPathsStandWholeOnTheConfirmationPage) {
   GetWindowRect(window.Control(kConfirmSourceFolder), &source);
   GetWindowRect(window.Control(kConfirmToLine), &toLine);
   EXPECT_LE(source.bottom, toLine.top);
+}
+
+// With the advanced options hidden, the pages that start a run say what it
+// will search, so a target unticked earlier is not forgotten.
+TEST_F(WindowTest, StartPagesNameTheTargetsInEffectUnderTheButtonRow) {
+  ToFront();
+  Click(Sender::MapOnly);
+  ASSERT_TRUE(Shown(kTargetsInEffect));
+  EXPECT_EQ(Text(kTargetsInEffect), "Searches the registry, settings files, shortcuts and configuration files");
+  // Whole, inside the window and below the start button.
+  HWND line = window.Control(kTargetsInEffect);
+  RECT lineRect, start, client;
+  GetWindowRect(line, &lineRect);
+  GetWindowRect(window.SenderButton(Sender::MapOnlyNext), &start);
+  GetClientRect(window.hwnd(), &client);
+  MapWindowPoints(window.hwnd(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+  EXPECT_GE(lineRect.top, start.bottom);
+  EXPECT_LE(lineRect.bottom, client.bottom);
+  EXPECT_GE(lineRect.left, client.left);
+  EXPECT_LE(lineRect.right, client.right);
+
+  Click(kShowAdvanced);
+  EXPECT_FALSE(Shown(kTargetsInEffect));  // the Targets page comes next and shows them
+  Type(kFindWhat, "C:\\Old");
+  Type(kReplaceWith, "C:\\New");
+  Click(Sender::MapOnlyNext);
+  ASSERT_EQ(wizard.CurrentPage, Page::Targets);
+  EXPECT_FALSE(Shown(kTargetsInEffect));
+  Click(kConfigurationFilesTarget);
+  Click(Sender::TargetsBack);
+  Click(kShowAdvanced);
+  ASSERT_TRUE(Shown(kTargetsInEffect));
+  const std::string text = Text(kTargetsInEffect);
+  EXPECT_EQ(text, "Searches the registry, settings files and shortcuts; configuration files are off: Show Advanced Map "
+                  "Options");
+  // The longest line still stands whole in its two lines.
+  wizard.ctx.targets = {false, false, false, false, false};
+  window.Show();
+  HDC dc = GetDC(line);
+  HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageW(line, WM_GETFONT, 0, 0)));
+  RECT lineClient, needed;
+  GetClientRect(line, &lineClient);
+  needed = lineClient;
+  const std::wstring wide = WideText(Text(kTargetsInEffect));
+  DrawTextW(dc, wide.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+  SelectObject(dc, old);
+  ReleaseDC(line, dc);
+  EXPECT_LE(needed.bottom, lineClient.bottom);
+
+  Click(Sender::MapOnlyBack);
+  Click(Sender::MoveAndMap);
+  EXPECT_FALSE(Shown(kTargetsInEffect));  // the trees start nothing
+  wizard.OpenMoveGiven("C:\\Windows");
+  window.Show();
+  ASSERT_EQ(wizard.CurrentPage, Page::MoveGiven);
+  EXPECT_TRUE(Shown(kTargetsInEffect));
+}
+
+// As in a dialog box: Tab past a browse button leaves the page's start
+// button looking like the default, since Enter in a field presses it.
+TEST_F(WindowTest, TheStartButtonStaysTheDefaultAfterTabPassesABrowseButton) {
+  ToFront();
+  Click(Sender::MapOnly);
+  const auto isDefault = [](HWND b) { return (GetWindowLongPtrW(b, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON; };
+  HWND start = window.SenderButton(Sender::MapOnlyNext);
+  HWND browse = window.Control(kBrowseFindWhat);
+  SetFocus(window.Control(kFindWhat));
+  EXPECT_TRUE(isDefault(start));
+  Press(VK_TAB);
+  ASSERT_EQ(Focus(), browse);
+  Press(VK_TAB);
+  ASSERT_EQ(Focus(), window.Control(kReplaceWith));
+  EXPECT_TRUE(isDefault(start));
+  EXPECT_FALSE(isDefault(browse));
 }
 
 TEST_F(WindowTest, SelectedDrivesStandOutWithoutTheFocus) {

@@ -44,9 +44,18 @@ void ChromeView::AddBottomControls(PageControls& c) {
                [&w] { return w.showAdvancedVisible; }});
   c.push_back({kVersionLine, Page::None, Kind::Small, kVersionText, 16, 378, 200, 16, Zone::Page,
                [&w] { return w.versionLineVisible; }});
+  // Under the button row, in the window's strip below the pages' own room.
+  c.push_back({kTargetsInEffect, Page::None, Kind::Small, "", 16, kButtonRowEnd + 5, 456, 28, Zone::Page,
+               [&w] {
+                 const Page p = w.CurrentPage;
+                 return !w.showAdvanced && (p == Page::MoveConfirm || p == Page::MoveGiven || p == Page::MapOnly);
+               }});
 }
 
-void ChromeView::Refresh(bool) { SetCheck(Control(kShowAdvanced), wizard_.showAdvanced); }
+void ChromeView::Refresh(bool) {
+  SetCheck(Control(kShowAdvanced), wizard_.showAdvanced);
+  Text(kTargetsInEffect, TargetsInEffectLine(wizard_.ctx.targets));
+}
 
 bool ChromeView::Command(int id, int code) {
   if (!Clicked(code)) return false;

@@ -18,7 +18,7 @@
 #include "window/win32/WindowClass.h"
 
 namespace {
-constexpr int kClientW = 488, kClientH = 403;
+constexpr int kClientW = 488, kClientH = kPagesH + kLineBelowRowsH;
 // What the review and report pages ask for: Where, Old and New of long paths
 // side by side; less where the screen is smaller.
 constexpr int kListPageW = 960, kListPageH = 600;
@@ -219,7 +219,10 @@ void MainWindow::Layout() {
   fonts_.Create(dpi_);
   client_ = ClientSizeFor(wizard_.CurrentPage);
   SizeAndCentre(hwnd_, client_.cx, client_.cy, dpi_);
-  const int extraW = client_.cx - kClientW, extraH = client_.cy - kClientH;
+  // The list pages lay their bottom row out from the pages' room, so it sits
+  // at the grown window's foot; the other pages keep the strip below it.
+  const bool listPage = wizard_.CurrentPage == Page::Review || wizard_.CurrentPage == Page::Report;
+  const int extraW = client_.cx - kClientW, extraH = listPage ? client_.cy - kPagesH : 0;
   for (PageControl& it : controls_) {
     const RECT r = Placed(it, extraW, extraH);
     MoveWindow(it.hwnd, Scale(r.left, dpi_), Scale(r.top, dpi_), Scale(r.right - r.left, dpi_),
@@ -308,7 +311,23 @@ bool MainWindow::PreTranslate(MSG& msg) {
       return true;
     }
   }
-  return IsDialogMessageW(hwnd_, &msg) != 0;
+  const bool taken = IsDialogMessageW(hwnd_, &msg) != 0;
+  // Tab onto a push button takes the default look from the start button; the
+  // dialog manager does not give it back once the focus moves on to a field.
+  if (taken && (msg.message == WM_KEYDOWN || msg.message == WM_SYSCHAR)) ShowDefaultButton();
+  return taken;
+}
+
+void MainWindow::ShowDefaultButton() {
+  const HWND focus = GetFocus();
+  int shown = DefaultId();
+  for (const PageControl& it : controls_)
+    if (it.hwnd == focus && (it.kind == Kind::Button || it.kind == Kind::DefButton)) shown = it.id;
+  for (const PageControl& it : controls_) {
+    if (it.kind != Kind::Button && it.kind != Kind::DefButton) continue;
+    const LONG_PTR want = it.id == shown ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    if ((GetWindowLongPtrW(it.hwnd, GWL_STYLE) & BS_TYPEMASK) != want) SendMessageW(it.hwnd, BM_SETSTYLE, WPARAM(want), TRUE);
+  }
 }
 
 void MainWindow::Guarded(const std::function<void()>& action) {

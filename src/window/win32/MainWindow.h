@@ -66,6 +66,9 @@ class MainWindow : public PageHost {
   void DrawOwnerButton(const DRAWITEMSTRUCT& d);
   LRESULT ControlColour(HDC dc, HWND control);
   int DefaultId() const;
+  // As in a dialog box: a focused push button looks like the default (Enter
+  // presses it); with the focus elsewhere, the page's default button does.
+  void ShowDefaultButton();
   int BackId() const;
   bool Visible(const PageControl& control) const;
   HWND FirstField() const;

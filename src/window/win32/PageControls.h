@@ -103,6 +103,7 @@ enum ControlId : int {
   kReportList,
   kOpenReportAsText,
   kVersionLine,
+  kTargetsInEffect,  // what a run will search, under the button row while the Targets page is hidden
   kMoveDescription,  // first of three lines per description panel
   kSwitchDescription = kMoveDescription + 3,
   kMapOnlyDescription = kSwitchDescription + 3,
@@ -113,6 +114,10 @@ enum ControlId : int {
 struct ButtonRow {
   static constexpr int bottom = 366, backX = 300, nextX = 392, bw = 84, bh = 28;
 };
+// The pages' own room is kPagesH high with the button row at its foot; below
+// it the window keeps a strip for the line that says what a run will search.
+inline constexpr int kButtonRowEnd = ButtonRow::bottom + ButtonRow::bh;
+inline constexpr int kPagesH = 403, kLineBelowRowsH = 32;
 
 // A button's or a link's click, as WM_COMMAND tells it.
 inline bool Clicked(int code) { return code == BN_CLICKED || code == STN_CLICKED; }
