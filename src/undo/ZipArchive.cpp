@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <optional>
 #include <iterator>
 #include <limits>
 #include <map>
@@ -210,19 +211,31 @@ std::string Unpack(const std::string& packed, const ZipEntry& e, std::uint16_t f
   return data;
 }
 
-// Where the last entry's data ends, so that the free space between it and
-// the directory takes the next entry; the directory's start when that is
-// not certain (a data descriptor, a header that does not agree).
-std::uint64_t EntriesEnd(RandomFile& file, const std::vector<ZipEntry>& entries, std::uint64_t dirAt) {
+// Where the entries' data ends, so that the free space between it and the
+// directory takes the next entry; the directory's start when that is not
+// certain (a data descriptor, a header that does not agree). None when an
+// entry's data, as its own header places it, runs into the directory: an
+// append would write over it.
+std::optional<std::uint64_t> EntriesEnd(RandomFile& file, const std::vector<ZipEntry>& entries, std::uint64_t dirAt) {
   if (entries.empty()) return dirAt;
   const auto last = std::max_element(entries.begin(), entries.end(),
                                      [](const ZipEntry& a, const ZipEntry& b) { return a.offset < b.offset; });
   std::uint64_t end = 0;
-  for (const ZipEntry& e : entries) end = std::max(end, e.offset + kLocalSize + e.name.size() + e.packedSize);
-  const std::string h = ReadBytes(file, last->offset, kLocalSize);
-  if (Get32(h, 0) != kLocalSig || (Get16(h, 6) & kFlagDescriptor)) return dirAt;
-  end = std::max(end, last->offset + kLocalSize + Get16(h, 26) + Get16(h, 28) + last->packedSize);
-  return std::min(end, dirAt);
+  bool uncertain = false;
+  for (const ZipEntry& e : entries) {
+    end = std::max(end, e.offset + kLocalSize + e.name.size() + e.packedSize);
+    const std::string h = ReadBytes(file, e.offset, kLocalSize);
+    const bool isLast = &e == &*last;
+    if (Get32(h, 0) != kLocalSig) {
+      uncertain = uncertain || isLast;
+      continue;
+    }
+    const std::uint64_t dataEnd = e.offset + kLocalSize + Get16(h, 26) + Get16(h, 28) + e.packedSize;
+    if (dataEnd > dirAt) return std::nullopt;
+    uncertain = uncertain || (isLast && (Get16(h, 6) & kFlagDescriptor));
+    end = std::max(end, dataEnd);
+  }
+  return uncertain ? dirAt : std::min(end, dirAt);
 }
 
 bool ReadCentralDirectory(RandomFile& file, std::uint64_t fileSize, ZipDirectory& dir) {
@@ -269,7 +282,11 @@ bool ReadCentralDirectory(RandomFile& file, std::uint64_t fileSize, ZipDirectory
   dir.entries = std::move(entries);
   dir.directoryAt = dirAt;
   dir.directorySize = dirSize;
-  dir.end = EntriesEnd(file, dir.entries, dirAt);
+  // Such a directory does not describe the file soundly: its entries are
+  // read from their local headers instead, and nothing is appended over them.
+  const std::optional<std::uint64_t> end = EntriesEnd(file, dir.entries, dirAt);
+  if (!end) return false;
+  dir.end = *end;
   // Appends write their end record where this one stands: a comment after
   // it would be left behind, so the directory is rather moved.
   if (Get16(tail, endAt + 20) != 0) dir.directoryAt = dir.end;

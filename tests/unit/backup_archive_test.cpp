@@ -407,6 +407,29 @@ TEST(ZipAppenderTest, AppendAfterADirectoryWithExtraFieldsKeepsItSound) {
   for (std::size_t k = 0; k < 3; ++k) EXPECT_EQ(ExtractZipEntry(file, after.entries[k]), contents[k]) << k;
 }
 
+// A damaged archive whose entry's own header places its data inside the
+// directory (found by fuzzing): an append goes after it, not over it.
+TEST(ZipAppenderTest, AnEntryWhoseDataRunsIntoTheDirectoryIsNotWrittenOver) {
+  RecordingFile file;
+  file.bytes = std::string(
+      "\x50\x4b\x03\x04\x14\x00\x00\x00\x00\x00\xc0\x63\xb1\x58\x83\x16\xdc\x8c\x01\x00\x00\x00\x01\x00"
+      "\x00\x00\x30\x00\x00\x00\x78\x78\x50\x4b\x01\x02\x14\x00\x14\x00\x00\x00\x00\x00\xc0\x63\xb1\x58"
+      "\x83\x16\xdc\x8c\x01\x00\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x20\x00"
+      "\x00\x00\x00\x00\x00\x00\x78\x50\x4b\x05\x06\x00\x00\x00\x00\x01\x00\x01\x00\x2f\x00\x00\x00\x20"
+      "\x00\x00\x00\x09\x00\x61\x20\x63\x6f\x6d\x6d\x65\x6e\x74",
+      110);
+  ZipDirectory dir = ReadZipDirectory(file);
+  ASSERT_EQ(dir.entries.size(), 1u);
+  ASSERT_EQ(ExtractZipEntry(file, dir.entries[0]), "x");
+  ZipAppender appender(std::move(dir));
+  appender.Append(file, "added.txt", "more", 0x21, 0, 0);
+  const ZipDirectory after = ReadZipDirectory(file);
+  EXPECT_FALSE(after.recovered);
+  ASSERT_EQ(after.entries.size(), 2u);
+  EXPECT_EQ(ExtractZipEntry(file, after.entries[0]), "x");
+  EXPECT_EQ(ExtractZipEntry(file, after.entries[1]), "more");
+}
+
 TEST(ZipAppenderTest, WritingGrowsWithTheArchiveNotWithItsSquare) {
   RecordingFile file;
   ZipAppender zip{ZipDirectory{}};
