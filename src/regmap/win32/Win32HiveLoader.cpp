@@ -24,12 +24,17 @@ long EnablePrivileges() {
 }
 }  // namespace
 
+long Win32HiveLoader::EnsurePrivileges() {
+  if (privileges_ < 0) privileges_ = EnablePrivileges();
+  return privileges_;
+}
+
 long Win32HiveLoader::Load(const std::string& name, const std::string& file) {
-  if (const long refused = EnablePrivileges(); refused != 0) return refused;
+  if (const long refused = EnsurePrivileges(); refused != 0) return refused;
   return RegLoadKeyW(HKEY_USERS, WideText(name).c_str(), WideText(file).c_str());
 }
 
 long Win32HiveLoader::Unload(const std::string& name) {
-  if (const long refused = EnablePrivileges(); refused != 0) return refused;
+  if (const long refused = EnsurePrivileges(); refused != 0) return refused;
   return RegUnLoadKeyW(HKEY_USERS, WideText(name).c_str());
 }

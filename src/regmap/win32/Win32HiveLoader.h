@@ -8,4 +8,9 @@ class Win32HiveLoader : public HiveLoader {
  public:
   long Load(const std::string& name, const std::string& file) override;
   long Unload(const std::string& name) override;
+
+ private:
+  // Enabled once for the process: 0, or why they could not be; -1 not yet tried.
+  long privileges_ = -1;
+  long EnsurePrivileges();
 };
