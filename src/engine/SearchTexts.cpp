@@ -230,6 +230,7 @@ struct ExpandedText {
   std::string text;
   std::vector<Piece> pieces;
   bool anyVariable = false;
+  bool anyUnset = false;  // a reference whose name is not set stayed text
 };
 
 // A variable's name and where its reference ends.
@@ -279,6 +280,7 @@ ExpandedText Expand(std::string_view text, EnvironmentValues& environment, bool 
         reference->name.empty() ? std::nullopt : environment.Value(reference->name);
     // An unset name stays text; the closing "%" of one may open the next.
     if (!value) {
+      x.anyUnset = true;
       i = text[i] == '%' ? reference->end - 1 : i + 1;
       continue;
     }
@@ -291,6 +293,16 @@ ExpandedText Expand(std::string_view text, EnvironmentValues& environment, bool 
   literalUpTo(text.size());
   return x;
 }
+
+}  // namespace
+
+std::optional<std::string> ExpandedWhole(std::string_view text, EnvironmentValues& environment) {
+  ExpandedText x = Expand(text, environment, false);
+  if (x.anyUnset) return std::nullopt;
+  return std::move(x.text);
+}
+
+namespace {
 
 // Where the search resumes in the expanded text: never inside a variable
 // that begins before `from`.

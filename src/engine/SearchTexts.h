@@ -127,6 +127,10 @@ class SharedValuesOnly : public EnvironmentValues {
   EnvironmentValues& all_;
 };
 
+// The text with every %NAME% part expanded; none when a name in it is not
+// set (a path made with it names no folder to trust).
+std::optional<std::string> ExpandedWhole(std::string_view text, EnvironmentValues& environment);
+
 // One change to a text: the part at pos (length bytes) becomes newText.
 struct Rewrite {
   std::size_t pos = kNotFound;

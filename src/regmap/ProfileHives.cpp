@@ -35,19 +35,8 @@ bool ProfileHives::IsLoaded(const std::string& name) {
 }
 
 std::string ProfileHives::Expanded(const std::string& text) {
-  std::string out;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    const std::size_t open = text.find('%', at);
-    const std::size_t close = open == std::string::npos ? open : text.find('%', open + 1);
-    if (close == std::string::npos) break;
-    const std::optional<std::string> value =
-        environment_ ? environment_->Value(text.substr(open + 1, close - open - 1)) : std::nullopt;
-    if (!value) return {};  // an unknown variable: no folder to trust
-    out += text.substr(at, open - at) + *value;
-    at = close + 1;
-  }
-  return out + text.substr(at);
+  if (!environment_) return text.find('%') == std::string::npos ? text : std::string();
+  return ExpandedWhole(text, *environment_).value_or(std::string());
 }
 
 std::vector<ProfileHive> ProfileHives::NotLoaded() {

@@ -117,3 +117,11 @@ TEST(EnvironmentForms, VariableKeptWhereTheNewPlaceIsUnderItElseWrittenOut) {
   EXPECT_EQ(FindBehindVariables(moved, "x;%ProgramFiles%\\OldApp\\a", 0, env).newText, "D:\\Apps\\App");
   EXPECT_FALSE(FindBehindVariables(moved, "%ProgramFiles%\\OldApp", 1, env).found());
 }
+
+TEST(EnvironmentForms, AWholeExpansionHasNoneWhereANameIsNotSet) {
+  FakeEnvironment env{{"SystemDrive", "C:"}, {"Empty", ""}};
+  EXPECT_EQ(ExpandedWhole("%systemdrive%\\Users\\me%Empty%", env), "C:\\Users\\me");
+  EXPECT_EQ(ExpandedWhole("C:\\100%", env), "C:\\100%");  // a lone "%" is text
+  EXPECT_EQ(ExpandedWhole("%SystemDrive%\\%Unset%\\me", env), std::nullopt);
+  EXPECT_EQ(ExpandedWhole("%%\\me", env), std::nullopt);
+}
