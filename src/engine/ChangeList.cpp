@@ -3,6 +3,8 @@
 #include <functional>
 #include <string_view>
 
+#include "core/Fold.h"
+
 namespace {
 constexpr const char* kKindWords[] = {"value data",      "value name",         "key path",
                                       "settings line",   "configuration line", "shortcut target",
@@ -15,16 +17,27 @@ constexpr const char* kOutcomeWords[] = {"changed", "would change", "left out", 
 const char* KindWord(ChangeKind kind) { return kKindWords[static_cast<int>(kind)]; }
 const char* OutcomeWord(ChangeOutcome outcome) { return kOutcomeWords[static_cast<int>(outcome)]; }
 
-std::optional<ChangeKind> KindFromWord(const std::string& word) {
-  for (std::size_t i = 0; i < std::size(kKindWords); ++i)
-    if (word == kKindWords[i]) return static_cast<ChangeKind>(i);
+namespace {
+// The word's place among `words`, as a person may type it in a spreadsheet:
+// in any case, with spaces around it.
+template <std::size_t N>
+std::optional<std::size_t> WordAt(const char* const (&words)[N], std::string_view word) {
+  while (!word.empty() && word.front() == ' ') word.remove_prefix(1);
+  while (!word.empty() && word.back() == ' ') word.remove_suffix(1);
+  for (std::size_t i = 0; i < N; ++i)
+    if (EqualNoCaseAZ(word, words[i])) return i;
   return std::nullopt;
+}
+}  // namespace
+
+std::optional<ChangeKind> KindFromWord(const std::string& word) {
+  const std::optional<std::size_t> i = WordAt(kKindWords, word);
+  return i ? std::optional<ChangeKind>(static_cast<ChangeKind>(*i)) : std::nullopt;
 }
 
 std::optional<ChangeOutcome> OutcomeFromWord(const std::string& word) {
-  for (std::size_t i = 0; i < std::size(kOutcomeWords); ++i)
-    if (word == kOutcomeWords[i]) return static_cast<ChangeOutcome>(i);
-  return std::nullopt;
+  const std::optional<std::size_t> i = WordAt(kOutcomeWords, word);
+  return i ? std::optional<ChangeOutcome>(static_cast<ChangeOutcome>(*i)) : std::nullopt;
 }
 
 bool CountsAsLink(const ChangeEntry& e) {

@@ -208,12 +208,22 @@ std::string ReadReport::Field(const std::string& name) const {
   return "";
 }
 
+std::string ReportText(const std::string& bytes) {
+  if (bytes.compare(0, 3, kBom) == 0) return bytes.substr(3);
+  // A spreadsheet keeps every character only when saved as "Unicode Text".
+  if (bytes.compare(0, 2, "\xFF\xFE") == 0) return Utf8FromUtf16LeBytes(std::string_view(bytes).substr(2));
+  return bytes;
+}
+
 ReadReport ReadChangeReport(const std::string& bytes) {
   ReadReport report;
-  const std::size_t start = bytes.compare(0, 3, kBom) == 0 ? 3 : 0;
   enum { Run, Entries, Undo } part = Run;
-  for (std::vector<std::string>& f : Records(bytes, start)) {
-    if (f.empty()) continue;
+  std::size_t row = 0;
+  for (std::vector<std::string>& f : Records(ReportText(bytes), 0)) {
+    ++row;
+    // A spreadsheet may pad short rows with empty cells to the widest.
+    while (f.size() > 2 && f.back().empty()) f.pop_back();
+    if (f.empty() || (f.size() <= 2 && f.back().empty() && f.front().empty())) continue;
     if (f[0] == kUndoRow && f.size() == 2) part = Undo;
     if (part == Run) {
       if (f[0] == kColumns[0] && f.size() == std::size(kColumns)) {
@@ -222,9 +232,18 @@ ReadReport ReadChangeReport(const std::string& bytes) {
         report.run.emplace_back(f[0], f[1]);
       }
     } else if (part == Entries) {
-      if (f.size() != std::size(kColumns)) continue;
+      const auto unreadable = [&](const std::string& why) {
+        report.unreadableRows.push_back("row " + std::to_string(row) + " " + why);
+      };
+      if (f.size() > std::size(kColumns)) {
+        unreadable("has " + std::to_string(f.size()) + " cells, not " + std::to_string(std::size(kColumns)));
+        continue;
+      }
+      f.resize(std::size(kColumns));
       const auto kind = KindFromWord(f[3]);
       const auto outcome = OutcomeFromWord(f[6]);
+      if (!kind) unreadable("has the Kind \"" + f[3] + "\", which is none the report writes");
+      if (!outcome) unreadable("has the Outcome \"" + f[6] + "\", which is none the report writes");
       if (!kind || !outcome) continue;
       ChangeEntry e{f[0], f[1], f[2].empty() ? 0 : std::atoi(f[2].c_str()), *kind, f[4], f[5], *outcome, f[7]};
       report.entries.push_back(std::move(e));

@@ -50,9 +50,14 @@ struct ReadReport {
   std::vector<std::pair<std::string, std::string>> run;  // Mode, Find ... in the order written
   std::vector<ChangeEntry> entries;
   std::vector<std::pair<std::string, std::string>> undo;  // ("Undo", time), ("restored", what) ...
+  std::vector<std::string> unreadableRows;                 // "row 14 has the Outcome "skip", which ..."
   std::string Field(const std::string& name) const;       // of `run`; "" when absent
 };
-// Reads a report back; rows it does not know are passed by.
+// The report's text as UTF-8, from UTF-8 (its mark or none) or from
+// UTF-16LE with its mark, as a spreadsheet saves "Unicode Text".
+std::string ReportText(const std::string& bytes);
+// Reads a report back; rows it does not know are passed by, but a change
+// row it cannot read is named in `unreadableRows`.
 ReadReport ReadChangeReport(const std::string& bytes);
 
 // The targets as the console names them: "registry,settings,shortcuts,config,all".

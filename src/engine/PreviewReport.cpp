@@ -4,15 +4,19 @@
 
 
 std::optional<PreviewToApply> ReadPreviewReport(const std::string& bytes, std::string& why) {
-  const std::string bom = "\xEF\xBB\xBF";
-  const std::size_t start = bytes.compare(0, bom.size(), bom) == 0 ? bom.size() : 0;
-  if (bytes.compare(start, std::string(kReportTitle).size(), kReportTitle) != 0) {
+  if (ReportText(bytes).compare(0, std::string(kReportTitle).size(), kReportTitle) != 0) {
     why = "it is not an Ostrivane change report";
     return std::nullopt;
   }
   const ReadReport report = ReadChangeReport(bytes);
   if (report.Field("Result") != "preview") {
     why = "it is the report of a run, not of a preview (write one with --preview --report FILE)";
+    return std::nullopt;
+  }
+  // A row the apply cannot read might be one meant to be made or one meant
+  // to be left out: neither is guessed.
+  if (!report.unreadableRows.empty()) {
+    why = "its " + report.unreadableRows.front() + " (set a change's Outcome to \"left out\" or delete its row)";
     return std::nullopt;
   }
   PreviewToApply preview;

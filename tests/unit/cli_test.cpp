@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -11,6 +12,7 @@
 #include "CliArgs.h"
 #include "core/Error.h"
 #include "core/Ui.h"
+#include "core/Unicode.h"
 #include "engine/ChangeReport.h"
 #include "support/FakeProcessesAndServices.h"
 
@@ -564,3 +566,39 @@ TEST(Cli, PythonReadsEveryJsonLineAndTheSummaryLast) {
   std::remove(lines.c_str());
 }
 }  // namespace
+
+// The same report as a spreadsheet saves it: "Unicode Text", short rows
+// padded with empty cells, an Outcome typed by hand. A row it cannot read
+// stops the apply before anything is made, and is named.
+TEST(Cli, ApplyReadsAReportSavedByASpreadsheetAndRefusesARowItCannotRead) {
+  FakeServices s;
+  ASSERT_EQ(RunArgs(s, {"map", "--find", "C:\\Old", "--replace", "D:\\New", "--targets", "settings", "--drives", "D",
+                        "--preview", "--report", "p.log"}).code, kExitFinished);
+  const std::string preview = s.written.at("p.log").substr(3);
+  std::string padded;
+  for (std::size_t at = 0; at < preview.size();) {
+    const std::size_t end = preview.find("\r\n", at);
+    std::string row = preview.substr(at, end - at);
+    row.append(7 - std::count(row.begin(), row.end(), '\t'), '\t');
+    padded += row + "\r\n";
+    at = end + 2;
+  }
+  const std::size_t row2 = padded.find("would change", padded.find("\t2\t"));
+  const auto saved = [&](const std::string& outcome) {
+    std::string edited = padded;
+    edited.replace(row2, std::string("would change").size(), outcome);
+    return "\xFF\xFE" + Utf16LeBytesFromUtf8(edited);
+  };
+
+  s.written["typo.txt"] = saved("skip");
+  s.calls.clear();
+  CliRun r = RunArgs(s, {"apply", "typo.txt"});
+  EXPECT_EQ(r.code, kExitError);
+  EXPECT_NE(r.err.find("Cannot apply typo.txt: its row 16 has the Outcome \"skip\""), std::string::npos) << r.err;
+  EXPECT_TRUE(s.calls.empty());
+
+  s.written["edited.txt"] = saved(" Left Out");
+  r = RunArgs(s, {"apply", "edited.txt"});
+  EXPECT_EQ(r.code, kExitFinished) << r.err;
+  EXPECT_EQ(r.out, "Ostrivane has finished\n2 links were remapped\n");
+}
