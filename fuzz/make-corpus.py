@@ -153,3 +153,15 @@ put("unicode_fold", "invalid-bytes", fold(b"\xc3", b"\xc3\xa9 \xc3 \xe2\x82 \xff
 put("unicode_fold", "long-hay", fold("Ä", "a" * 100 + "ä" + "b" * 60))
 put("unicode_fold", "surrogates", fold("😀", "\ud83d \ude00 😀 \U0001F600"))
 put("unicode_fold", "dotless-i", fold("I", "ı İ i"))
+
+# --- change_report: a preview's report as written, and as a spreadsheet saves it
+report = ("Ostrivane change report\r\nMode\tMap Only\r\nFind\tC:\\Old\r\nReplace\tD:\\New\r\n"
+          "Targets\tregistry,settings\r\nDrives\tC:\\,D:\\\r\nResult\tpreview\r\nSubstring\tno\r\n\r\n"
+          "Where\tValue\tLine\tKind\tOld\tNew\tOutcome\tReason\r\n"
+          "HKEY_CURRENT_USER\\Software\\Acme\tHome\t\tvalue data\tC:\\Old\tD:\\New\twould change\t\r\n"
+          "C:\\x.ini\t\t3\tsettings line\tC:\\Old\\a\tD:\\New\\a\tleft out\t\r\n"
+          "\"C:\\tab\there.ini\"\t\t1\tsettings line\t\"say \"\"C:\\Old\"\"\"\tD:\\New\tpassed over\tin use\r\n")
+put("change_report", "preview.log", "\ufeff" + report)
+padded = "".join(row + "\t" * (7 - row.count("\t")) + "\r\n" for row in report.split("\r\n")[:-1])
+put("change_report", "spreadsheet-unicode.txt", b"\xff\xfe" + padded.replace("left out", "Left Out").encode("utf-16-le"))
+put("change_report", "unreadable-row.log", report.replace("left out", "skip"))
