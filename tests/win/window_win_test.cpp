@@ -306,6 +306,17 @@ TEST_F(WindowTest, UndoPageListsAndDeletes) {
   EXPECT_EQ(wizard.CurrentPage, Page::Front);
 }
 
+TEST_F(WindowTest, ALongUndoLineScrollsSideways) {
+  undo.lines = {"Undo00000 - 1/5/2026 - Map Only: C:\\" + std::string(120, 'x') + " -> D:\\y"};
+  wizard.UndoAgeChange(1);  // reads the list again
+  Click(Sender::TitleUndo);
+  HWND list = window.Control(kUndoList);
+  RECT room{};
+  GetClientRect(list, &room);
+  EXPECT_GT(SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0), room.right);
+  EXPECT_TRUE(GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL);
+}
+
 TEST_F(WindowTest, CloseButtonWritesTheSettingsFile) {
   ToFront();
   Click(Sender::TitleUndo);

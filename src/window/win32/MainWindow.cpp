@@ -91,7 +91,7 @@ HWND MakeControl(HWND parent, const PageControl& it) {
     case Kind::Path:
     case Kind::BoldPath: cls = L"EDIT"; style = ES_MULTILINE | ES_READONLY; break;
     case Kind::Letter: cls = L"EDIT"; style = WS_TABSTOP | WS_BORDER | ES_UPPERCASE | ES_CENTER; break;
-    case Kind::List: cls = L"LISTBOX"; style = WS_TABSTOP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT; break;
+    case Kind::List: cls = L"LISTBOX"; style = WS_TABSTOP | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT; break;
     case Kind::Combo: cls = L"COMBOBOX"; style = WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL; break;
     case Kind::Drives:
       cls = WC_LISTVIEWW;

@@ -1,6 +1,26 @@
 #include "window/win32/UndoView.h"
 
+#include <algorithm>
+
 #include "core/win32/WidePath.h"
+
+namespace {
+// The widest of the lines in the list's own font: a line with a deep path
+// scrolls sideways instead of being cut.
+int WidestLine(HWND list, const std::vector<std::string>& lines) {
+  HDC dc = GetDC(list);
+  HGDIOBJ before = SelectObject(dc, HGDIOBJ(SendMessageW(list, WM_GETFONT, 0, 0)));
+  int widest = 0;
+  for (const std::string& line : lines) {
+    const std::wstring wide = WideText(line);
+    SIZE size{};
+    if (GetTextExtentPoint32W(dc, wide.c_str(), int(wide.size()), &size)) widest = std::max(widest, int(size.cx));
+  }
+  SelectObject(dc, before);
+  ReleaseDC(list, dc);
+  return widest;
+}
+}  // namespace
 
 void UndoView::AddControls(PageControls& c) {
   using P = Page;
@@ -32,6 +52,7 @@ void UndoView::Refresh(bool) {
   if (shownLines_ != undo.lines) {
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
     for (const std::string& line : undo.lines) SendMessageW(list, LB_ADDSTRING, 0, LPARAM(WideText(line).c_str()));
+    SendMessageW(list, LB_SETHORIZONTALEXTENT, WPARAM(WidestLine(list, undo.lines) + 8), 0);
     shownLines_ = undo.lines;
   }
   if (int(SendMessageW(list, LB_GETCURSEL, 0, 0)) != undo.selection)
