@@ -7,6 +7,7 @@
 #include <cstring>
 #include <deque>
 #include <map>
+#include "At144Dpi.h"
 #include "Win32PagePlatform.h"
 
 #include "window/win32/MainWindow.h"
@@ -147,6 +148,31 @@ TEST_F(WindowTest, IntroductionPagesLeadToTheFrontPage) {
   Click(Sender::TitleFront);
   EXPECT_EQ(wizard.CurrentPage, Page::Intro1);
   EXPECT_FALSE(Shown(kSwitchDescription));
+}
+
+// The introduction's links end with their words, so their hand cursor and
+// clicks do too: at 96 DPI here, then at 144 in a run of its own.
+TEST_F(WindowTest, TheIntroductionLinksAreAsWideAsTheirWords) {
+  ASSERT_EQ(DpiOf(window.hwnd()), InRunAt144Dpi() ? 144 : 96);
+  Click(Sender::Intro1Next);
+  Click(Sender::Intro2Next);
+  ASSERT_EQ(wizard.CurrentPage, Page::Intro3);
+  for (int id : {kMoreInformationLink, kAskQuestionsLink}) {
+    HWND link = window.Control(id);
+    std::wstring words = WideText(WindowText(link));
+    words.erase(std::remove(words.begin(), words.end(), L'&'), words.end());
+    HDC dc = GetDC(link);
+    const HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageW(link, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, words.c_str(), int(words.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(link, dc);
+    RECT rc{};
+    GetClientRect(link, &rc);
+    EXPECT_GT(size.cx, Scale(100, DpiOf(link))) << id;
+    EXPECT_EQ(rc.right, size.cx) << id;
+  }
+  if (!InRunAt144Dpi()) RunAgainAt144Dpi();
 }
 
 TEST_F(WindowTest, EnterAndEscapeTurnThePage) {

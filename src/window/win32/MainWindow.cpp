@@ -81,7 +81,7 @@ HWND MakeControl(HWND parent, const PageControl& it) {
     case Kind::Heading:
     case Kind::Title:
     case Kind::Small: style = SS_LEFT | (text.find('&') == std::string::npos ? SS_NOPREFIX : 0); break;
-    case Kind::Link: style = SS_NOTIFY | WS_TABSTOP; break;
+    case Kind::Link: style = SS_NOTIFY | WS_TABSTOP | SS_LEFTNOWORDWRAP; break;
     case Kind::Button: cls = L"BUTTON"; style = WS_TABSTOP | BS_PUSHBUTTON; break;
     case Kind::DefButton: cls = L"BUTTON"; style = WS_TABSTOP | BS_DEFPUSHBUTTON; break;
     case Kind::Flat: cls = L"BUTTON"; style = WS_TABSTOP | BS_OWNERDRAW; break;
@@ -225,8 +225,11 @@ void MainWindow::Layout() {
   const int extraW = client_.cx - kClientW, extraH = listPage ? client_.cy - kPagesH : 0;
   for (PageControl& it : controls_) {
     const RECT r = Placed(it, extraW, extraH);
-    MoveWindow(it.hwnd, Scale(r.left, dpi_), Scale(r.top, dpi_), Scale(r.right - r.left, dpi_),
-               Scale(r.bottom - r.top, dpi_), FALSE);
+    int width = Scale(r.right - r.left, dpi_);
+    // A link ends with its words: past them the hand cursor showed and a
+    // click on empty page opened the link.
+    if (it.kind == Kind::Link) width = std::min(width, CaptionWidth(it.hwnd, fonts_.link, it.text));
+    MoveWindow(it.hwnd, Scale(r.left, dpi_), Scale(r.top, dpi_), width, Scale(r.bottom - r.top, dpi_), FALSE);
     SendMessageW(it.hwnd, WM_SETFONT, WPARAM(FontOf(it.kind, fonts_)), FALSE);
   }
   for (const auto& view : views_) view->Laid(dpi_);
