@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <vector>
 
 #include "core/win32/WidePath.h"
 #include "window/win32/ChromeView.h"
@@ -55,6 +56,34 @@ LRESULT CALLBACK PathFieldProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   LRESULT r = CallWindowProcW(pathFieldProc, h, msg, wp, lp);
   if (msg == WM_GETDLGCODE) r &= ~LRESULT(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_WANTMESSAGE);
   return r;
+}
+
+// A link draws its words itself, each letter at the advance the font
+// measures for it: Wine places letters at finer advances than it measures
+// and underlines the measured width, so the underline ran past the words.
+// The static control keeps its text and style, so the dialog keys still work.
+WNDPROC linkProc = nullptr;
+LRESULT CALLBACK LinkProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg != WM_PAINT) return CallWindowProcW(linkProc, h, msg, wp, lp);
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(h, &ps);
+  RECT rc{};
+  GetClientRect(h, &rc);
+  // The window's colours and brush for the control, as the static control asks for them.
+  if (auto brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(h), WM_CTLCOLORSTATIC, WPARAM(dc), LPARAM(h))))
+    FillRect(dc, &rc, brush);
+  const HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageW(h, WM_GETFONT, 0, 0)));
+  const std::wstring words = CaptionWords(WindowText(h));
+  const int n = int(words.size());
+  std::vector<int> ends(words.size()), advances(words.size());
+  SIZE size{};
+  if (n > 0 && GetTextExtentExPointW(dc, words.c_str(), n, 0, nullptr, ends.data(), &size)) {
+    for (int i = 0; i < n; ++i) advances[std::size_t(i)] = ends[std::size_t(i)] - (i ? ends[std::size_t(i - 1)] : 0);
+    ExtTextOutW(dc, 0, 0, ETO_CLIPPED, &rc, words.c_str(), UINT(n), advances.data());
+  }
+  SelectObject(dc, old);
+  EndPaint(h, &ps);
+  return 0;
 }
 
 HFONT FontOf(Kind kind, const ViewFonts& fonts) {
@@ -110,6 +139,7 @@ HWND MakeControl(HWND parent, const PageControl& it) {
   HWND h = MakeChild(parent, cls, text, style, it.id);
   if (it.kind == Kind::Path || it.kind == Kind::BoldPath)
     pathFieldProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(h, GWLP_WNDPROC, LONG_PTR(PathFieldProc)));
+  if (it.kind == Kind::Link) linkProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(h, GWLP_WNDPROC, LONG_PTR(LinkProc)));
   return h;
 }
 }  // namespace

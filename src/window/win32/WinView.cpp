@@ -71,13 +71,18 @@ HWND MakeChild(HWND parent, const wchar_t* cls, const std::string& text, DWORD s
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
 }
 
-int CaptionWidth(HWND control, HFONT font, const std::string& caption) {
+std::wstring CaptionWords(const std::string& caption) {
   std::wstring shown;
   const std::wstring wide = WideText(caption);
   for (std::size_t i = 0; i < wide.size(); ++i) {
     if (wide[i] == L'&' && i + 1 < wide.size()) ++i;
     shown += wide[i];
   }
+  return shown;
+}
+
+int CaptionWidth(HWND control, HFONT font, const std::string& caption) {
+  const std::wstring shown = CaptionWords(caption);
   HDC dc = GetDC(control);
   const HGDIOBJ old = SelectObject(dc, font);
   SIZE size{};
