@@ -49,6 +49,7 @@ class PosixFileSystem : public FileSystem {
     return e;
   }
   FolderListing ListFolderChecked(const std::string&) override { return {}; }
+  FolderHolds HoldsAny(const std::string&, bool) override { return FolderHolds::Nothing; }
   std::optional<std::uint32_t> AttributesOf(const std::string& path) override {
     struct stat st;
     if (stat(Host(path).c_str(), &st) != 0) return std::nullopt;

@@ -39,13 +39,34 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d Y /f >/dev/null 2>&
 dpi=${SHOT_DPI:-96}
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
 wineserver -w
-scale() { echo $(( $1 * dpi / 96 )); }
+scale() { echo $(( ($1 * dpi + 48) / 96 )); }  # rounded, as MulDiv does
 
 width=1024 height=768
 targets=(Intro1 Intro2 Intro3 Front MoveTrees MoveConfirm MoveGiven SwitchDrives
          MapOnly Targets Drives Review Finished Report Cancelled Undo ProgressDialog ConfirmChangeDialog)
 # SHOT_TARGETS="Front MoveTrees" takes only those.
 [[ -n ${SHOT_TARGETS:-} ]] && read -ra targets <<<"$SHOT_TARGETS"
+
+# The Review and Report pages' window as the program sizes it: 960x600 at
+# 96 DPI, less on a smaller screen (its room less 16, never under the other
+# pages' 488x435), centred; sets w and h.
+list_page_size() {
+  local room_w=$(( (width * 96 + dpi / 2) / dpi - 16 )) room_h=$(( (height * 96 + dpi / 2) / dpi - 16 ))
+  local lw=$(( room_w < 960 ? room_w : 960 )) lh=$(( room_h < 600 ? room_h : 600 ))
+  w=$(scale $(( lw > 488 ? lw : 488 ))) h=$(scale $(( lh > 435 ? lh : 435 )))
+}
+# WxH+X+Y of the visible top-level X window with that name, or a failure.
+window_geometry() {
+  command -v xwininfo >/dev/null || return 1
+  local id
+  for id in $(xwininfo -root -tree 2>/dev/null | awk -v name="\"$1\":" '$2 == name { print $1 }'); do
+    xwininfo -id "$id" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+      /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF } /Map State:/ { viewable = ($NF == "IsViewable") }
+      END { if (w > 0 && viewable) print w "x" h "+" x "+" y; else exit 1 }' && return 0
+  done
+  return 1
+}
+title=Ostrivane
 
 shoot() {
   local target=$1 geometry
@@ -55,9 +76,12 @@ shoot() {
   case $target in
     ConfirmChangeDialog) w=$(scale 640) h=$(scale 360) ;;
     ProgressDialog) w=$(scale 420) h=$(scale 200) ;;
+    Review | Report) list_page_size ;;  # the window grows for its list
     *) w=$(scale 488) h=$(scale 435) ;;  # with the strip under the button row
   esac
   geometry="${w}x${h}+$(( (width - w) / 2 ))+$(( (height - h) / 2 ))"
+  # The window's own rectangle where X can tell it, as the program may size it otherwise.
+  case $target in Review | Report) geometry=$(window_geometry "$title" || echo "$geometry") ;; esac
   import -window root -crop "$geometry" +repage "$out/$target.png"
   kill "$pid" 2>/dev/null || true
   wineserver -k 2>/dev/null || true

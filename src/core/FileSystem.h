@@ -40,6 +40,9 @@ struct FolderListing {
   bool Listed() const { return failure.empty(); }
 };
 
+// What a folder was found to hold, as far as its first entries tell.
+enum class FolderHolds { Nothing, Something, Unknown };  // Unknown: the folder could not be read
+
 // A file opened for random access (the backup archive appends in place).
 class RandomFile {
  public:
@@ -86,6 +89,11 @@ class FileSystem {
   // The entries alone, as far as the listing went (none when the folder
   // could not be opened).
   std::vector<DirEntry> ListFolder(const std::string& pattern) { return ListFolderChecked(pattern).entries; }
+  // Whether a folder holds any entry ("." and ".." aside; with foldersOnly,
+  // any subfolder), stopping at the first: cheap enough to ask of every
+  // folder a tree shows. A folder that is not there holds Nothing; one that
+  // cannot be read is Unknown.
+  virtual FolderHolds HoldsAny(const std::string& folder, bool foldersOnly) = 0;
 
   // nullopt when nothing exists at the path.
   virtual std::optional<std::uint32_t> AttributesOf(const std::string& path) = 0;

@@ -62,8 +62,10 @@ std::vector<TreeEntry> TreeChildren(TreeSide side, const NodeChain& node, DriveS
   std::vector<TreeEntry> files;
   for (const DirEntry& e : fs.ListFolder(folder + "*")) {
     if (e.name == "." || e.name == ".." || e.name.empty()) continue;
+    // The left tree shows files too, so there any entry earns the expand
+    // button; a folder that cannot be read keeps it.
     if (e.IsFolder())
-      out.push_back({e.name, true, true});
+      out.push_back({e.name, fs.HoldsAny(folder + e.name, side != TreeSide::MoveFrom) != FolderHolds::Nothing, true});
     else if (side == TreeSide::MoveFrom)
       files.push_back({e.name, false, false});
   }

@@ -42,7 +42,7 @@ bool AcceptsDrop(TreeSide from, TreeSide over, const NodeChain& dragged, const N
 
 struct TreeEntry {
   std::string text;      // the display text (a file or folder's own name)
-  bool mayExpand = false;  // an expand button: a drive, a folder, the root
+  bool mayExpand = false;  // an expand button: the root, a drive, a folder not known to be empty
   bool folder = false;   // a drive, a folder or the root; false for a file
   bool operator==(const TreeEntry&) const = default;
 };
@@ -51,5 +51,6 @@ struct TreeEntry {
 // stands above the tree: its one child is "My Computer", whose children are
 // the drives by their display names; below a drive, the folder listing, with
 // hidden items, folders first, then (left tree only) the files, each group
-// sorted by name.
+// sorted by name. A folder with nothing the tree would show below it gets
+// no expand button.
 std::vector<TreeEntry> TreeChildren(TreeSide side, const NodeChain& node, DriveSource& drives, FileSystem& fs);

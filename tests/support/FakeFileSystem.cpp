@@ -187,6 +187,15 @@ FolderListing FakeFileSystem::ListFolderChecked(const std::string& pattern) {
   return listing;
 }
 
+FolderHolds FakeFileSystem::HoldsAny(const std::string& folder, bool foldersOnly) {
+  const std::string folderKey = Key(folder);
+  if (!nodes_.count(folderKey)) return FolderHolds::Nothing;
+  if (listFailures_.count(folderKey)) return FolderHolds::Unknown;
+  for (const auto& [key, node] : nodes_)
+    if (Parent(key) == folderKey && (!foldersOnly || (node.attributes & kAttrFolder))) return FolderHolds::Something;
+  return FolderHolds::Nothing;
+}
+
 std::optional<std::uint32_t> FakeFileSystem::AttributesOf(const std::string& path) {
   const std::string key = Key(path);
   if (key.size() == 2 && key[1] == ':') return kAttrFolder;

@@ -91,6 +91,24 @@ TEST_F(Win32FileSystemTest, ListingAndLookUpShowEveryKindOfEntry) {
   EXPECT_FALSE(fs.AttributesOf(root + "none.txt"));
 }
 
+TEST_F(Win32FileSystemTest, HoldsAnyTellsEmptyFoldersFromOthersHoweverLongTheirPath) {
+  std::string deep = root + "Deep";
+  while (deep.size() < 300) deep += "\\Folder with a long name";
+  ASSERT_TRUE(fs.MakeFolders(deep + "\\Empty"));
+  ASSERT_TRUE(fs.MakeFolders(deep + "\\Files"));
+  WriteTestFile(fs, deep + "\\Files\\a.txt", "a");
+  for (bool foldersOnly : {false, true}) {
+    EXPECT_EQ(fs.HoldsAny(deep + "\\Empty", foldersOnly), FolderHolds::Nothing) << foldersOnly;
+    EXPECT_EQ(fs.HoldsAny(deep + "\\Gone", foldersOnly), FolderHolds::Nothing) << foldersOnly;
+    EXPECT_EQ(fs.HoldsAny(deep, foldersOnly), FolderHolds::Something) << foldersOnly;
+  }
+  EXPECT_EQ(fs.HoldsAny(deep + "\\Files", false), FolderHolds::Something);
+  EXPECT_EQ(fs.HoldsAny(deep + "\\Files\\", true), FolderHolds::Nothing);
+  EXPECT_EQ(fs.HoldsAny("C:\\", true), FolderHolds::Something);
+  // A file is no folder to look into.
+  EXPECT_NE(fs.HoldsAny(deep + "\\Files\\a.txt", false), FolderHolds::Something);
+}
+
 TEST_F(Win32FileSystemTest, ReadWholeSharesWithWritersButFailsOnALockedFile) {
   const std::string path = root + "data.bin";
   WriteTestFile(fs, path, std::string("a\0b\r\n", 5));

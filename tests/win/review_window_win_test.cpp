@@ -9,6 +9,7 @@
 #include "RawLink.h"
 #include "RegistryDump.h"
 #include "OpenOnOneDrive.h"
+#include "At144Dpi.h"
 #include "Win32PagePlatform.h"
 #include "core/Unicode.h"
 #include "core/win32/WidePath.h"
@@ -228,5 +229,47 @@ TEST_F(ReviewWindowTest, MapOnlyListsEveryChangeFirstAndLeavesTheUntickedOneWith
   ASSERT_EQ(wizard.CurrentPage, Page::Report);
   ASSERT_EQ(Rows(report), 4);
   EXPECT_EQ(Cell(report, RowOf(report, ini), 3), "left out");
+}
+
+// A path of exactly 80 characters below `base`.
+std::string Path80(const std::string& base) {
+  std::string path = base;
+  while (path.size() + 16 < 80) path += "\\Settings Folder";
+  path += "\\" + std::string(79 - path.size(), 'd');
+  return path;
+}
+
+TEST_F(ReviewWindowTest, At144DpiWhereOldAndNewOfLongPathsLieInsideTheGrownListOnScreen) {
+  if (!InRunAt144Dpi()) return RunAgainAt144Dpi();
+  const std::string old80 = Path80(kOld), new80 = Path80(kNew), ini = Path80(kData) + "\\app.ini";
+  ASSERT_EQ(old80.size(), 80u);
+  ASSERT_EQ(new80.size(), 80u);
+  SetRegistryText(HKEY_CURRENT_USER, kKey, "Path", REG_SZ, old80 + "\\app.exe");
+  WriteTestFile(fs, ini, "[App]\r\nHome=" + old80 + "\r\n");
+  WriteTestFile(fs, old80 + "\\app.exe", "");
+
+  Open();
+  ASSERT_EQ(DpiOf(window.hwnd()), 144);
+  Click(Sender::MapOnly);
+  Type(kFindWhat, old80);
+  Type(kReplaceWith, new80);
+  Click(Sender::MapOnlyNext);
+  ASSERT_EQ(wizard.CurrentPage, Page::Review);
+  HWND list = window.Control(kReviewList);
+  ASSERT_EQ(Rows(list), 2) << AllRows(list);
+  EXPECT_NE(Cell(list, RowOf(list, ini), 2).find(new80), std::string::npos);
+  // The grown window and its list lie on the screen, and every column inside the list.
+  RECT shown{}, work{};
+  GetWindowRect(window.hwnd(), &shown);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_GT(ClientWidth(window.hwnd()), Scale(488, 144));
+  EXPECT_TRUE(shown.left >= work.left && shown.top >= work.top && shown.right <= work.right &&
+              shown.bottom <= work.bottom);
+  EXPECT_TRUE(ColumnsInside(list));
+  Alt('a');
+  ASSERT_EQ(wizard.CurrentPage, Page::Finished);
+  Click(Sender::ShowChanges);
+  ASSERT_EQ(wizard.CurrentPage, Page::Report);
+  EXPECT_TRUE(ColumnsInside(window.Control(kReportList)));
 }
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <deque>
 #include <map>
+#include "At144Dpi.h"
 #include "Win32PagePlatform.h"
 
 #include "window/win32/MainWindow.h"
@@ -147,6 +148,53 @@ TEST_F(WindowTest, IntroductionPagesLeadToTheFrontPage) {
   Click(Sender::TitleFront);
   EXPECT_EQ(wizard.CurrentPage, Page::Intro1);
   EXPECT_FALSE(Shown(kSwitchDescription));
+}
+
+// The introduction's links end with their words, so their underline, hand
+// cursor and clicks do too: at 96 DPI here, then at 144 in a run of its own.
+TEST_F(WindowTest, TheIntroductionLinksAreAsWideAsTheirWords) {
+  ASSERT_EQ(DpiOf(window.hwnd()), InRunAt144Dpi() ? 144 : 96);
+  Click(Sender::Intro1Next);
+  Click(Sender::Intro2Next);
+  ASSERT_EQ(wizard.CurrentPage, Page::Intro3);
+  for (int id : {kMoreInformationLink, kAskQuestionsLink}) {
+    HWND link = window.Control(id);
+    std::wstring words = WideText(WindowText(link));
+    words.erase(std::remove(words.begin(), words.end(), L'&'), words.end());
+    HDC dc = GetDC(link);
+    const HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageW(link, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, words.c_str(), int(words.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(link, dc);
+    RECT rc{};
+    GetClientRect(link, &rc);
+    EXPECT_GT(size.cx, Scale(100, DpiOf(link))) << id;
+    EXPECT_EQ(rc.right, size.cx) << id;
+    // The underline (the rows drawn without a gap from the left edge past the
+    // middle) ends with the letters above it.
+    RedrawWindow(link, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    dc = GetDC(link);
+    const COLORREF page = GetPixel(dc, rc.right - 1, 0);
+    int letters = -1, underline = -1;
+    for (int y = 0; y < rc.bottom; ++y) {
+      int end = -1, run = 0;
+      for (int x = 0; x < rc.right; ++x)
+        if (GetPixel(dc, x, y) != page) {
+          end = x;
+          if (run == x) ++run;
+        }
+      if (run > rc.right / 2)
+        underline = std::max(underline, end);
+      else if (underline < 0)
+        letters = std::max(letters, end);
+    }
+    ReleaseDC(link, dc);
+    ASSERT_GT(letters, 0) << id;
+    EXPECT_GE(underline, letters) << id;
+    EXPECT_LE(underline - letters, Scale(2, DpiOf(link))) << id << ": underline to " << underline << ", letters to " << letters;
+  }
+  if (!InRunAt144Dpi()) RunAgainAt144Dpi();
 }
 
 TEST_F(WindowTest, EnterAndEscapeTurnThePage) {

@@ -155,6 +155,24 @@ FolderListing Win32FileSystem::ListFolderChecked(const std::string& pattern) {
   return out;
 }
 
+FolderHolds Win32FileSystem::HoldsAny(const std::string& folder, bool foldersOnly) {
+  // The basic information leaves out the 8.3 name, and the directories-only
+  // search lets a file system that can filter skip the files; it is a hint,
+  // so each entry is still checked.
+  WIN32_FIND_DATAW fd;
+  const OwnedFind find(FindFirstFileExW(PlatformPath(AddSlash(folder) + "*").c_str(), FindExInfoBasic, &fd,
+                                        foldersOnly ? FindExSearchLimitToDirectories : FindExSearchNameMatch,
+                                        nullptr, 0));
+  if (!find.ok()) return ListsNothing(GetLastError()) ? FolderHolds::Nothing : FolderHolds::Unknown;
+  do {
+    const bool dots = fd.cFileName[0] == L'.' &&
+                      (fd.cFileName[1] == L'\0' || (fd.cFileName[1] == L'.' && fd.cFileName[2] == L'\0'));
+    if (dots) continue;
+    if (!foldersOnly || (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return FolderHolds::Something;
+  } while (FindNextFileW(find.get(), &fd));
+  return GetLastError() == ERROR_NO_MORE_FILES ? FolderHolds::Nothing : FolderHolds::Unknown;
+}
+
 std::optional<std::uint32_t> Win32FileSystem::AttributesOf(const std::string& path) {
   const DWORD a = AttributesAt(path);
   if (a == INVALID_FILE_ATTRIBUTES) return std::nullopt;

@@ -8,6 +8,7 @@ class Win32FileSystem : public FileSystem {
   std::optional<std::string> ShortPathOf(const std::string& path) override;
   std::optional<DirEntry> LookUp(const std::string& path) override;
   FolderListing ListFolderChecked(const std::string& pattern) override;
+  FolderHolds HoldsAny(const std::string& folder, bool foldersOnly) override;
   std::optional<std::uint32_t> AttributesOf(const std::string& path) override;
   bool SetAttributesOf(const std::string& path, std::uint32_t attributes) override;
   std::optional<FileTicks> LastWriteOf(const std::string& path) override;

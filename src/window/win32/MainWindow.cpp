@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <vector>
 
 #include "core/win32/WidePath.h"
 #include "window/win32/ChromeView.h"
@@ -57,6 +58,34 @@ LRESULT CALLBACK PathFieldProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   return r;
 }
 
+// A link draws its words itself, each letter at the advance the font
+// measures for it: Wine places letters at finer advances than it measures
+// and underlines the measured width, so the underline ran past the words.
+// The static control keeps its text and style, so the dialog keys still work.
+WNDPROC linkProc = nullptr;
+LRESULT CALLBACK LinkProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg != WM_PAINT) return CallWindowProcW(linkProc, h, msg, wp, lp);
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(h, &ps);
+  RECT rc{};
+  GetClientRect(h, &rc);
+  // The window's colours and brush for the control, as the static control asks for them.
+  if (auto brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(h), WM_CTLCOLORSTATIC, WPARAM(dc), LPARAM(h))))
+    FillRect(dc, &rc, brush);
+  const HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageW(h, WM_GETFONT, 0, 0)));
+  const std::wstring words = CaptionWords(WindowText(h));
+  const int n = int(words.size());
+  std::vector<int> ends(words.size()), advances(words.size());
+  SIZE size{};
+  if (n > 0 && GetTextExtentExPointW(dc, words.c_str(), n, 0, nullptr, ends.data(), &size)) {
+    for (int i = 0; i < n; ++i) advances[std::size_t(i)] = ends[std::size_t(i)] - (i ? ends[std::size_t(i - 1)] : 0);
+    ExtTextOutW(dc, 0, 0, ETO_CLIPPED, &rc, words.c_str(), UINT(n), advances.data());
+  }
+  SelectObject(dc, old);
+  EndPaint(h, &ps);
+  return 0;
+}
+
 HFONT FontOf(Kind kind, const ViewFonts& fonts) {
   switch (kind) {
     case Kind::Bold:
@@ -81,7 +110,7 @@ HWND MakeControl(HWND parent, const PageControl& it) {
     case Kind::Heading:
     case Kind::Title:
     case Kind::Small: style = SS_LEFT | (text.find('&') == std::string::npos ? SS_NOPREFIX : 0); break;
-    case Kind::Link: style = SS_NOTIFY | WS_TABSTOP; break;
+    case Kind::Link: style = SS_NOTIFY | WS_TABSTOP | SS_LEFTNOWORDWRAP; break;
     case Kind::Button: cls = L"BUTTON"; style = WS_TABSTOP | BS_PUSHBUTTON; break;
     case Kind::DefButton: cls = L"BUTTON"; style = WS_TABSTOP | BS_DEFPUSHBUTTON; break;
     case Kind::Flat: cls = L"BUTTON"; style = WS_TABSTOP | BS_OWNERDRAW; break;
@@ -110,6 +139,7 @@ HWND MakeControl(HWND parent, const PageControl& it) {
   HWND h = MakeChild(parent, cls, text, style, it.id);
   if (it.kind == Kind::Path || it.kind == Kind::BoldPath)
     pathFieldProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(h, GWLP_WNDPROC, LONG_PTR(PathFieldProc)));
+  if (it.kind == Kind::Link) linkProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(h, GWLP_WNDPROC, LONG_PTR(LinkProc)));
   return h;
 }
 }  // namespace
@@ -225,8 +255,11 @@ void MainWindow::Layout() {
   const int extraW = client_.cx - kClientW, extraH = listPage ? client_.cy - kPagesH : 0;
   for (PageControl& it : controls_) {
     const RECT r = Placed(it, extraW, extraH);
-    MoveWindow(it.hwnd, Scale(r.left, dpi_), Scale(r.top, dpi_), Scale(r.right - r.left, dpi_),
-               Scale(r.bottom - r.top, dpi_), FALSE);
+    int width = Scale(r.right - r.left, dpi_);
+    // A link ends with its words: past them the hand cursor showed and a
+    // click on empty page opened the link.
+    if (it.kind == Kind::Link) width = std::min(width, CaptionWidth(it.hwnd, fonts_.link, it.text));
+    MoveWindow(it.hwnd, Scale(r.left, dpi_), Scale(r.top, dpi_), width, Scale(r.bottom - r.top, dpi_), FALSE);
     SendMessageW(it.hwnd, WM_SETFONT, WPARAM(FontOf(it.kind, fonts_)), FALSE);
   }
   for (const auto& view : views_) view->Laid(dpi_);

@@ -71,6 +71,27 @@ HWND MakeChild(HWND parent, const wchar_t* cls, const std::string& text, DWORD s
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
 }
 
+std::wstring CaptionWords(const std::string& caption) {
+  std::wstring shown;
+  const std::wstring wide = WideText(caption);
+  for (std::size_t i = 0; i < wide.size(); ++i) {
+    if (wide[i] == L'&' && i + 1 < wide.size()) ++i;
+    shown += wide[i];
+  }
+  return shown;
+}
+
+int CaptionWidth(HWND control, HFONT font, const std::string& caption) {
+  const std::wstring shown = CaptionWords(caption);
+  HDC dc = GetDC(control);
+  const HGDIOBJ old = SelectObject(dc, font);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, shown.c_str(), int(shown.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  return size.cx;
+}
+
 std::string WindowText(HWND hwnd) {
   std::wstring s(std::size_t(GetWindowTextLengthW(hwnd)) + 1, L'\0');
   s.resize(std::size_t(GetWindowTextW(hwnd, s.data(), int(s.size()))));

@@ -27,6 +27,11 @@ inline int Scale(int px, int dpi) { return MulDiv(px, dpi, 96); }
 void SizeAndCentre(HWND hwnd, int clientWidth, int clientHeight, int dpi);
 // Controls are made with the wide functions, so they hold any text.
 HWND MakeChild(HWND parent, const wchar_t* cls, const std::string& text, DWORD style, int id, DWORD exStyle = 0);
+// A caption's words as a static control shows them: "&" marks the next
+// letter and "&&" shows one "&".
+std::wstring CaptionWords(const std::string& caption);
+// The width of a caption's one line in that font.
+int CaptionWidth(HWND control, HFONT font, const std::string& caption);
 // A window's text as UTF-8, and set from UTF-8.
 std::string WindowText(HWND hwnd);
 void SetText(HWND hwnd, const std::string& text);
