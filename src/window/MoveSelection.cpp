@@ -51,6 +51,12 @@ bool AcceptsDrop(TreeSide from, TreeSide over, const NodeChain& dragged, const N
   return true;
 }
 
+bool FolderShowsAnything(TreeSide side, const NodeChain& folder, FileSystem& fs) {
+  // The left tree shows files too, so there any entry counts; a folder that
+  // cannot be read keeps its button.
+  return fs.HoldsAny(NodePath(folder), side != TreeSide::MoveFrom) != FolderHolds::Nothing;
+}
+
 std::vector<TreeEntry> TreeChildren(TreeSide side, const NodeChain& node, DriveSource& drives, FileSystem& fs) {
   std::vector<TreeEntry> out;
   if (node.empty()) return {{kMyComputer, true, true}};
@@ -62,10 +68,8 @@ std::vector<TreeEntry> TreeChildren(TreeSide side, const NodeChain& node, DriveS
   std::vector<TreeEntry> files;
   for (const DirEntry& e : fs.ListFolder(folder + "*")) {
     if (e.name == "." || e.name == ".." || e.name.empty()) continue;
-    // The left tree shows files too, so there any entry earns the expand
-    // button; a folder that cannot be read keeps it.
     if (e.IsFolder())
-      out.push_back({e.name, fs.HoldsAny(folder + e.name, side != TreeSide::MoveFrom) != FolderHolds::Nothing, true});
+      out.push_back({e.name, true, true});
     else if (side == TreeSide::MoveFrom)
       files.push_back({e.name, false, false});
   }

@@ -42,7 +42,7 @@ bool AcceptsDrop(TreeSide from, TreeSide over, const NodeChain& dragged, const N
 
 struct TreeEntry {
   std::string text;      // the display text (a file or folder's own name)
-  bool mayExpand = false;  // an expand button: the root, a drive, a folder not known to be empty
+  bool mayExpand = false;  // an expand button: the root, a drive, a folder (see FolderShowsAnything)
   bool folder = false;   // a drive, a folder or the root; false for a file
   bool operator==(const TreeEntry&) const = default;
 };
@@ -51,6 +51,8 @@ struct TreeEntry {
 // stands above the tree: its one child is "My Computer", whose children are
 // the drives by their display names; below a drive, the folder listing, with
 // hidden items, folders first, then (left tree only) the files, each group
-// sorted by name. A folder with nothing the tree would show below it gets
-// no expand button.
+// sorted by name.
 std::vector<TreeEntry> TreeChildren(TreeSide side, const NodeChain& node, DriveSource& drives, FileSystem& fs);
+// Whether a folder node holds anything its tree would list, for its expand
+// button. Asked only of the folders on screen: each answer reads the disk.
+bool FolderShowsAnything(TreeSide side, const NodeChain& folder, FileSystem& fs);

@@ -428,6 +428,10 @@ std::vector<TreeEntry> Wizard::TreeChildrenOf(TreeSide side, const NodeChain& no
   return TreeChildren(side, node, *ports_.drives, *ports_.fs);
 }
 
+bool Wizard::TreeFolderShowsAnything(TreeSide side, const NodeChain& folder) {
+  return FolderShowsAnything(side, folder, *ports_.fs);
+}
+
 bool Wizard::MayDropOnMoveTo(TreeSide from, TreeSide over, const NodeChain& dragged, const NodeChain* target) {
   return ports_.driveTypes && AcceptsDrop(from, over, dragged, target, *ports_.driveTypes);
 }

@@ -79,6 +79,7 @@ class Wizard : public WizardPages {
   // may drop over a node, and the drop itself (dragged: the left tree's
   // selected node; target: the right tree's node under the mouse).
   std::vector<TreeEntry> TreeChildrenOf(TreeSide side, const NodeChain& node);
+  bool TreeFolderShowsAnything(TreeSide side, const NodeChain& folder);
   bool MayDropOnMoveTo(TreeSide from, TreeSide over, const NodeChain& dragged, const NodeChain* target);
   void DropOnMoveTo(TreeSide from, const NodeChain& dragged, const NodeChain& target);
 

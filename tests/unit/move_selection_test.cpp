@@ -94,7 +94,7 @@ TEST_F(TreeListingTest, LeftTreeListsFoldersThenFilesWithHiddenOnes) {
             (std::vector<std::string>{"Apps", "program data", "Program Files", "Boot.ini", "zeta.txt"}));
   EXPECT_EQ(Texts(TreeSide::MoveTo, c), (std::vector<std::string>{"Apps", "program data", "Program Files"}));
   const auto below = TreeChildren(TreeSide::MoveFrom, {"Program Files", "Local Disk (C:)", kMyComputer}, drives, fs);
-  EXPECT_EQ(below, (std::vector<TreeEntry>{{"App", false, true}, {"readme.txt", false, false}}));
+  EXPECT_EQ(below, (std::vector<TreeEntry>{{"App", true, true}, {"readme.txt", false, false}}));
   // A folder that cannot be listed (gone meanwhile) shows nothing.
   EXPECT_TRUE(Texts(TreeSide::MoveFrom, {"Gone", "Local Disk (C:)", kMyComputer}).empty());
 }
@@ -107,8 +107,11 @@ TEST_F(TreeListingTest, AFolderGetsAnExpandButtonOnlyWhenItHoldsWhatItsTreeShows
   const NodeChain c{"Local Disk (C:)", kMyComputer};
   auto expandable = [&](TreeSide side) {
     std::vector<std::string> out;
-    for (const TreeEntry& e : TreeChildren(side, c, drives, fs))
-      if (e.mayExpand) out.push_back(e.text);
+    for (const TreeEntry& e : TreeChildren(side, c, drives, fs)) {
+      NodeChain folder = c;
+      folder.insert(folder.begin(), e.text);
+      if (e.folder && FolderShowsAnything(side, folder, fs)) out.push_back(e.text);
+    }
     return out;
   };
   // Program Files holds a folder that is empty itself; a folder that cannot be read keeps its button.

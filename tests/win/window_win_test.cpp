@@ -410,6 +410,7 @@ TEST_F(WindowTest, MoveTreesListTheDiskAndTakeADrop) {
   fs.MakeFolders(folder + "From\\Inner");
   fs.MakeFolders(folder + "To");
   fs.ReplaceWhole(folder + "From\\note.txt", "n");
+  fs.ReplaceWhole(folder + "From\\Inner\\deep.txt", "d");
   const std::string testFolder = folder.substr(3, folder.size() - 4);  // the folder's own name
 
   ToFront();
@@ -432,6 +433,19 @@ TEST_F(WindowTest, MoveTreesListTheDiskAndTakeADrop) {
   EXPECT_EQ(Children(left, left.Child(leftOurs, "From")), (std::vector<std::string>{"Inner", "note.txt"}));
   EXPECT_EQ(Children(right, rightOurs), (std::vector<std::string>{"From", "To"}));
   EXPECT_EQ(Children(right, right.Child(rightOurs, "From")), (std::vector<std::string>{"Inner"}));
+  // An expand button only where the tree has something to show: asked of
+  // the folders on screen.
+  const auto button = [](FolderTree& tree, HTREEITEM item) {
+    TVITEMW tv{};
+    tv.mask = TVIF_CHILDREN;
+    tv.hItem = item;
+    SendMessageW(tree.hwnd(), TVM_GETITEMW, 0, LPARAM(&tv));
+    return tv.cChildren;
+  };
+  EXPECT_EQ(button(left, left.Child(leftOurs, "To")), 0);
+  EXPECT_EQ(button(right, right.Child(rightOurs, "To")), 0);
+  EXPECT_EQ(button(left, left.Child(left.Child(leftOurs, "From"), "Inner")), 1);  // a file
+  EXPECT_EQ(button(right, right.Child(right.Child(rightOurs, "From"), "Inner")), 0);
 
   // Drag From onto To with the mouse: the left tree starts it, the right one takes it.
   HTREEITEM from = left.Child(leftOurs, "From");

@@ -99,6 +99,12 @@ bool FolderTree::Expanding(HTREEITEM item) {
   return tv.cChildren == 0;
 }
 
+void FolderTree::ChildrenAsked(NMTVDISPINFOW& info) {
+  if (!(info.item.mask & TVIF_CHILDREN)) return;
+  info.item.cChildren = wizard_.TreeFolderShowsAnything(side_, ChainOf(info.item.hItem)) ? 1 : 0;
+  info.item.mask |= TVIF_DI_SETITEM;  // kept: asked once per folder
+}
+
 void FolderTree::Fill(HTREEITEM parent) {
   const NodeChain chain = parent == TVI_ROOT ? NodeChain{} : ChainOf(parent);
   for (const TreeEntry& e : wizard_.TreeChildrenOf(side_, chain)) {
@@ -108,7 +114,9 @@ void FolderTree::Fill(HTREEITEM parent) {
     ins.hInsertAfter = TVI_LAST;
     ins.item.mask = TVIF_TEXT | TVIF_CHILDREN | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
     ins.item.pszText = text.data();
-    ins.item.cChildren = e.mayExpand ? 1 : 0;
+    // A folder's button waits until the tree shows the folder: telling
+    // whether it holds anything reads the disk.
+    ins.item.cChildren = !e.mayExpand ? 0 : e.folder && chain.size() >= 2 ? I_CHILDRENCALLBACK : 1;
     ins.item.lParam = 0;
     ins.item.iImage = ins.item.iSelectedImage = IconOf(e, chain);
     SendMessageW(tree_, TVM_INSERTITEMW, 0, LPARAM(&ins));

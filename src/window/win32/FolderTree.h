@@ -23,6 +23,8 @@ class FolderTree {
   // TVN_ITEMEXPANDINGW: lists the node's children the first time it opens.
   // True refuses the expansion (the node turned out to have none).
   bool Expanding(HTREEITEM item);
+  // TVN_GETDISPINFOW: whether a folder on screen gets its expand button.
+  void ChildrenAsked(NMTVDISPINFOW& info);
   void ClearSelection();
   // The child of a node (null: the root level) with that text, a drive given
   // as C: matching its drive node; null when there is none.

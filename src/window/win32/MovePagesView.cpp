@@ -125,6 +125,9 @@ bool MovePagesView::Notify(const NMHDR& n, LRESULT& result) {
     case TVN_ITEMEXPANDINGW:
       if (tv.action & TVE_EXPAND) result = tree.Expanding(tv.itemNew.hItem) ? TRUE : FALSE;
       break;
+    case TVN_GETDISPINFOW:
+      tree.ChildrenAsked(const_cast<NMTVDISPINFOW&>(reinterpret_cast<const NMTVDISPINFOW&>(n)));
+      break;
     case TVN_BEGINDRAGW:
       // Items are dragged from the left tree only.
       if (&tree == &left_) BeginDrag(tv.itemNew.hItem);
