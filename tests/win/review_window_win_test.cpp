@@ -171,6 +171,11 @@ TEST_F(ReviewWindowTest, MapOnlyListsEveryChangeFirstAndLeavesTheUntickedOneWith
   const int dpi = DpiOf(window.hwnd());
   EXPECT_GT(ClientWidth(window.hwnd()), Scale(488, dpi));
   EXPECT_TRUE(ColumnsInside(list));
+  // The band's "Advanced" keeps to the right edge, as in the narrow window.
+  RECT advanced{};
+  GetWindowRect(window.Control(kMapOnlyDescription + 2), &advanced);
+  MapWindowPoints(nullptr, window.hwnd(), reinterpret_cast<POINT*>(&advanced), 2);
+  EXPECT_EQ(ClientWidth(window.hwnd()) - advanced.right, Scale(488 - 472, dpi));
   // The shortcut, which had no working folder, gets the new target's folder as one.
   ASSERT_EQ(Rows(list), 4) << AllRows(list);
   const int regRow = RowOf(list, "HKEY_CURRENT_USER\\" + kKey), iniRow = RowOf(list, ini), linkRow = RowOf(list, link);

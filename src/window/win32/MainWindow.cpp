@@ -40,7 +40,7 @@ RECT Placed(const PageControl& c, int extraW, int extraH) {
   } else if (listPage) {
     r.right += extraW;  // the report's title and line above its list
   }
-  if ((bottomRow || c.zone == Zone::Strip) && c.x >= 240) OffsetRect(&r, extraW, 0);
+  if ((bottomRow || c.zone == Zone::Strip || c.zone == Zone::Band) && c.x >= 240) OffsetRect(&r, extraW, 0);
   return r;
 }
 constexpr int kStripH = 30;
