@@ -78,12 +78,12 @@ std::optional<Targets> TargetsFromText(const std::string& text, std::string* unk
 namespace {
 
 // Splits quoted, tab-separated records; a quoted field may span lines.
-std::vector<std::vector<std::string>> Records(const std::string& text, std::size_t start) {
+std::vector<std::vector<std::string>> Records(std::string_view text) {
   std::vector<std::vector<std::string>> records;
   std::vector<std::string> fields;
   std::string field;
   bool quoted = false, any = false;
-  for (std::size_t i = start; i < text.size(); ++i) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     if (quoted) {
       if (c != '"') {
@@ -208,18 +208,20 @@ std::string ReadReport::Field(const std::string& name) const {
   return "";
 }
 
-std::string ReportText(const std::string& bytes) {
-  if (bytes.compare(0, 3, kBom) == 0) return bytes.substr(3);
+std::string_view ReportText(std::string_view bytes, std::string& converted) {
+  if (bytes.substr(0, 3) == kBom) return bytes.substr(3);
   // A spreadsheet keeps every character only when saved as "Unicode Text".
-  if (bytes.compare(0, 2, "\xFF\xFE") == 0) return Utf8FromUtf16LeBytes(std::string_view(bytes).substr(2));
-  return bytes;
+  if (bytes.substr(0, 2) != "\xFF\xFE") return bytes;
+  converted = Utf8FromUtf16LeBytes(bytes.substr(2));
+  return converted;
 }
 
-ReadReport ReadChangeReport(const std::string& bytes) {
+ReadReport ReadChangeReport(std::string_view bytes) {
   ReadReport report;
   enum { Run, Entries, Undo } part = Run;
   std::size_t row = 0;
-  for (std::vector<std::string>& f : Records(ReportText(bytes), 0)) {
+  std::string converted;
+  for (std::vector<std::string>& f : Records(ReportText(bytes, converted))) {
     ++row;
     // A spreadsheet may pad short rows with empty cells to the widest.
     while (f.size() > 2 && f.back().empty()) f.pop_back();

@@ -23,6 +23,7 @@
 // The console's --json writes the same entries as JSON Lines.
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -53,12 +54,13 @@ struct ReadReport {
   std::vector<std::string> unreadableRows;                 // "row 14 has the Outcome "skip", which ..."
   std::string Field(const std::string& name) const;       // of `run`; "" when absent
 };
-// The report's text as UTF-8, from UTF-8 (its mark or none) or from
-// UTF-16LE with its mark, as a spreadsheet saves "Unicode Text".
-std::string ReportText(const std::string& bytes);
+// The report's text as UTF-8, from UTF-8 (its mark or none: a view of
+// `bytes`) or from UTF-16LE with its mark, as a spreadsheet saves "Unicode
+// Text" (a view of `converted`).
+std::string_view ReportText(std::string_view bytes, std::string& converted);
 // Reads a report back; rows it does not know are passed by, but a change
 // row it cannot read is named in `unreadableRows`.
-ReadReport ReadChangeReport(const std::string& bytes);
+ReadReport ReadChangeReport(std::string_view bytes);
 
 // The targets as the console names them: "registry,settings,shortcuts,config,all".
 std::string TargetsText(const Targets& targets);

@@ -4,11 +4,13 @@
 
 
 std::optional<PreviewToApply> ReadPreviewReport(const std::string& bytes, std::string& why) {
-  if (ReportText(bytes).compare(0, std::string(kReportTitle).size(), kReportTitle) != 0) {
+  std::string converted;
+  const std::string_view text = ReportText(bytes, converted);
+  if (text.substr(0, std::string_view(kReportTitle).size()) != kReportTitle) {
     why = "it is not an Ostrivane change report";
     return std::nullopt;
   }
-  const ReadReport report = ReadChangeReport(bytes);
+  const ReadReport report = ReadChangeReport(text);  // converted once
   if (report.Field("Result") != "preview") {
     why = "it is the report of a run, not of a preview (write one with --preview --report FILE)";
     return std::nullopt;

@@ -203,9 +203,7 @@ UndoStore::ReportFacts UndoStore::ReportOf(const std::string& undoName) {
     return facts;  // the entry is listed all the same, timed by its files
   }
   if (const std::string mode = report.Field("Mode"); !mode.empty()) {
-    const RunMode m = mode == ModeName(RunMode::MoveAndMap)     ? RunMode::MoveAndMap
-                      : mode == ModeName(RunMode::SwitchDrives) ? RunMode::SwitchDrives
-                                                                : RunMode::MapOnly;
+    const RunMode m = ModeNamed(mode).value_or(RunMode::MapOnly);
     facts.summary = " - " + RunSummary(m, report.Field("Find"), report.Field("Replace"));
   }
   facts.started = UtcStampTicks(report.Field(kStartedUtcRow));

@@ -285,9 +285,7 @@ void MainWindow::Show() {
   // Focus on a hidden control would swallow the keyboard: move it to the page's default.
   if (!focus || !IsWindowVisible(focus) || !IsChild(hwnd_, focus))
     if (HWND def = Control(DefaultId()); def && IsWindowVisible(def) && GetForegroundWindow() == hwnd_) SetFocus(def);
-  for (const PageControl& it : controls_)
-    if (it.kind == Kind::DefButton || it.kind == Kind::Button)
-      SendMessageW(it.hwnd, BM_SETSTYLE, it.id == DefaultId() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+  GiveDefaultLook(DefaultId());
   if (wizard_.intro.animationOn)
     SetTimer(hwnd_, kIntroAnimationTimer, 50, nullptr);
   else
@@ -356,9 +354,14 @@ void MainWindow::ShowDefaultButton() {
   int shown = DefaultId();
   for (const PageControl& it : controls_)
     if (it.hwnd == focus && (it.kind == Kind::Button || it.kind == Kind::DefButton)) shown = it.id;
+  GiveDefaultLook(shown);
+}
+
+void MainWindow::GiveDefaultLook(int id) {
+  // Only a button whose look changes is drawn again.
   for (const PageControl& it : controls_) {
     if (it.kind != Kind::Button && it.kind != Kind::DefButton) continue;
-    const LONG_PTR want = it.id == shown ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    const LONG_PTR want = it.id == id ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
     if ((GetWindowLongPtrW(it.hwnd, GWL_STYLE) & BS_TYPEMASK) != want) SendMessageW(it.hwnd, BM_SETSTYLE, WPARAM(want), TRUE);
   }
 }

@@ -69,6 +69,7 @@ class MainWindow : public PageHost {
   // As in a dialog box: a focused push button looks like the default (Enter
   // presses it); with the focus elsewhere, the page's default button does.
   void ShowDefaultButton();
+  void GiveDefaultLook(int id);  // that button alone looks like the default
   int BackId() const;
   bool Visible(const PageControl& control) const;
   HWND FirstField() const;
