@@ -265,32 +265,19 @@ void MappingRun::Search(const SearchTexts& texts, Walks walks) {
   if (walks.tasks && !ctx_.tally.cancelled) parts_.tasks->MapTasks(texts);
 }
 
-MappingRun::Walks MappingRun::FileWalks() const {
-  return {false, ctx_.targets.HasFileTargets(), ctx_.targets.configFiles && parts_.tasks};
+MappingRun::Walks MappingRun::AllWalks() const {
+  return {ctx_.targets.registry, ctx_.targets.HasFileTargets(), ctx_.targets.configFiles && parts_.tasks};
 }
 
 void MappingRun::Pass(const SearchTexts& texts, Walks walks) {
   if (ctx_.preview) return Search(texts, walks);
-  ChangeSelection* const review = ctx_.selection;
-  // A review's list is a search of this run: applied as it stands. A
-  // switch's passes each search, as each finds what the one before made.
-  if (review && ctx_.request.Mode != RunMode::SwitchDrives) return Apply(texts, walks, *review);
-  ChangeSelection found = SearchOnly(texts, walks, review);
+  // A review's list is a search of this run: applied as it stands.
+  if (ChangeSelection* const review = ctx_.selection) return Apply(texts, walks, *review);
+  ChangeSelection found = SearchOnly(texts, walks);
   Apply(texts, walks, found);
 }
 
-namespace {
-// The text a switch's second pass meets, as the review saw it before the
-// first pass put the marker where the first drive was.
-std::string BeforeMarker(std::string text, const std::string& firstDrive) {
-  const std::string_view marker = kSwitchMarker;
-  for (std::size_t p = 0; (p = text.find(marker, p)) != std::string::npos; p += firstDrive.size())
-    text.replace(p, marker.size(), firstDrive);
-  return text;
-}
-}  // namespace
-
-ChangeSelection MappingRun::SearchOnly(const SearchTexts& texts, Walks walks, ChangeSelection* review) {
+ChangeSelection MappingRun::SearchOnly(const SearchTexts& texts, Walks walks) {
   const std::size_t firstEntry = ctx_.changes.size(), firstPassedOver = ctx_.passedOver.size();
   const std::int32_t links = ctx_.tally.linkCount;
   {
@@ -309,14 +296,7 @@ ChangeSelection MappingRun::SearchOnly(const SearchTexts& texts, Walks walks, Ch
   ChangeSelection found;
   for (std::size_t i = firstEntry; i < ctx_.changes.size(); ++i) {
     ChangeEntry& e = ctx_.changes[i];
-    bool ticked = CountsAsLink(e);
-    if (ticked && review) {
-      ChangeEntry seen = e;
-      seen.where = BeforeMarker(e.where, ctx_.request.FindText);
-      seen.value = BeforeMarker(e.value, ctx_.request.FindText);
-      seen.oldText = BeforeMarker(e.oldText, ctx_.request.FindText);
-      ticked = review->Take(seen);
-    }
+    const bool ticked = CountsAsLink(e);
     found.Add(std::move(e), ticked);
   }
   ctx_.changes.resize(firstEntry);
@@ -381,9 +361,7 @@ void MappingRun::MapOnce(const std::string& oldShort) {
   SearchTexts texts{r.FindText, r.ReplaceText, oldShort, newShort, RuleFor(r.FindText, r.Substring)};
   texts.newShortAfterMove = newShortAfterMove;
   const std::size_t firstEntry = ctx_.changes.size();
-  Walks walks = FileWalks();
-  walks.registry = ctx_.targets.registry;
-  Pass(texts, walks);
+  Pass(texts, AllWalks());
   for (std::size_t i = firstEntry; i < ctx_.changes.size(); ++i)
     if (ctx_.changes[i].reason == kShortFormAfterMove) {
       ctx_.notes.push_back(kShortFormAfterMoveNote);
@@ -395,33 +373,12 @@ void MappingRun::MapOnce(const std::string& oldShort) {
 void MappingRun::DoMove() { MapOnce(oldShort_); }
 void MappingRun::DoFindReplace() { MapOnce(parts_.shortNames->SearchShortForm(ctx_.request.FindText)); }
 
-// Three passes through the marker: A to the marker, B to A, the marker to B;
-// the last two only when the first changed something. A preview writes
-// nothing, so it reports the net effect instead: A to B, then B to A.
-void MappingRun::SwitchPasses(Walks walks) {
-  const std::string a = ctx_.request.FindText, b = ctx_.request.ReplaceText;
-  // A drive letter counts only where no letter or digit stands before it.
-  const auto texts = [&](const std::string& from, const std::string& to) {
-    return SearchTexts{from, to, "", "", RuleFor(from, ctx_.request.Substring)};
-  };
-  const int before = ctx_.tally.linkCount;
-  Pass(texts(a, ctx_.preview ? b : std::string(kSwitchMarker)), walks);
-  if (ctx_.tally.linkCount <= before) return;
-  Pass(texts(b, a), walks);
-  if (ctx_.preview) return;
-  // The last pass completes what the first one made of the ticked entries:
-  // it is no choice of its own, or a left-out marker would stay behind.
-  struct ReviewAside {
-    RunContext& ctx;
-    ChangeSelection* review;
-    ~ReviewAside() { ctx.selection = review; }
-  } aside{ctx_, std::exchange(ctx_.selection, nullptr)};
-  Pass(texts(kSwitchMarker, b), walks);
-}
-
+// Every occurrence of either drive becomes the other where it is met, in
+// one pass over the registry and the files as any other run.
 void MappingRun::DoSwitch() {
-  if (ctx_.targets.registry) SwitchPasses({true, false});
-  if (const Walks files = FileWalks(); files.files || files.tasks) SwitchPasses(files);
-  if (ctx_.selection && !ctx_.preview) ReportNotMet(*ctx_.selection);
+  SearchTexts texts{ctx_.request.FindText, ctx_.request.ReplaceText, "", "",
+                    RuleFor(ctx_.request.FindText, ctx_.request.Substring)};
+  texts.exchange = true;
+  Pass(texts, AllWalks());
   parts_.undo->RebuildList();
 }

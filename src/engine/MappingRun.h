@@ -80,15 +80,13 @@ class MappingRun {
     bool tasks = false;
   };
   // The walks the run's targets ask for.
-  Walks FileWalks() const;
-  void SwitchPasses(Walks walks);
+  Walks AllWalks() const;
   // A preview only searches. A run searches, then applies what its search
   // found (after a review, what the review ticked) at those places alone.
   void Pass(const SearchTexts& texts, Walks walks);
   void Search(const SearchTexts& texts, Walks walks);
-  // A search that changes and asks nothing; its list, each occurrence
-  // ticked unless `review` (a switch's review) left it out.
-  ChangeSelection SearchOnly(const SearchTexts& texts, Walks walks, ChangeSelection* review);
+  // A search that changes and asks nothing; its list, each occurrence ticked.
+  ChangeSelection SearchOnly(const SearchTexts& texts, Walks walks);
   void Apply(const SearchTexts& texts, Walks walks, ChangeSelection& list);
   // Ticked but not found again at its place: named, never silently lost.
   void ReportNotMet(const ChangeSelection& list);

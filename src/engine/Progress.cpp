@@ -1,13 +1,12 @@
 #include "engine/Progress.h"
 
-int StepShare(ProgressStep step, RunMode mode, const Targets& targets, int selectedDrives) {
-  const bool sw = mode == RunMode::SwitchDrives;
+int StepShare(ProgressStep step, const Targets& targets, int selectedDrives) {
   if (step == ProgressStep::Drive) {
     if (selectedDrives <= 0) return 0;
-    const int total = targets.registry ? (sw ? 22 : 66) : (sw ? 33 : 100);
+    const int total = targets.registry ? 66 : 100;
     return total / selectedDrives;
   }
-  int share = step == ProgressStep::MachineRegistry ? (sw ? 4 : 16) : (sw ? 7 : 17);
+  int share = step == ProgressStep::MachineRegistry ? 16 : 17;
   if (!targets.HasFileTargets()) share *= 3;
   return share;
 }

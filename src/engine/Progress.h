@@ -7,9 +7,9 @@
 
 enum class ProgressStep { MachineRegistry, UserRegistry, Drive };
 
-// The share of one step: the registry hives by mode, a drive by mode, the
-// "Registry" box and the number of selected drives (integer division).
-int StepShare(ProgressStep step, RunMode mode, const Targets& targets, int selectedDrives);
+// The share of one step: the registry hives, a drive by the "Registry" box
+// and the number of selected drives (integer division).
+int StepShare(ProgressStep step, const Targets& targets, int selectedDrives);
 // A step that begins: the floor becomes the ceiling, the ceiling grows by the share.
 void BeginStep(RunTally& tally, int share);
 

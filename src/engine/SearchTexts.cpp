@@ -19,11 +19,12 @@ std::string Replaced(std::string_view text, std::string_view from, std::string_v
   return out;
 }
 
-void Add(std::vector<Spellings::Pair>& pairs, std::string oldText, std::string newText, bool escapes = false) {
+void Add(std::vector<Spellings::Pair>& pairs, std::string oldText, std::string newText, bool escapes = false,
+         bool driveAlone = false) {
   if (oldText.empty()) return;
   for (const Spellings::Pair& p : pairs)
     if (p.oldText == oldText) return;
-  pairs.push_back({std::move(oldText), std::move(newText), escapes});
+  pairs.push_back({std::move(oldText), std::move(newText), escapes, driveAlone});
 }
 
 constexpr char kLowerHex[] = "0123456789abcdef", kUpperHex[] = "0123456789ABCDEF";
@@ -128,16 +129,56 @@ std::vector<Spellings::Pair> SpellingsOf(const std::string& oldText, const std::
   }
   return pairs;
 }
+
+// "P:" of "P:\": the drive root a switch names.
+std::string DriveOfRoot(const std::string& text) {
+  return text.size() == 3 && IsLetterAZ(text[0]) && text[1] == ':' && text[2] == '\\' ? text.substr(0, 2) : "";
+}
+
+// Both ways at once: a text holding either drive gets the other in the same
+// pass, whichever it meets first.
+std::vector<Spellings::Pair> ExchangeSpellingsOf(const std::string& oldText, const std::string& newText,
+                                                 MatchRule rule, const TextSyntax& syntax) {
+  std::vector<Spellings::Pair> pairs = SpellingsOf(oldText, newText, rule, syntax);
+  for (Spellings::Pair& back : SpellingsOf(newText, oldText, rule, syntax))
+    Add(pairs, std::move(back.oldText), std::move(back.newText), back.escapes);
+  const std::string oldDrive = DriveOfRoot(oldText), newDrive = DriveOfRoot(newText);
+  if (!oldDrive.empty() && !newDrive.empty()) {
+    Add(pairs, oldDrive, newDrive, false, true);
+    Add(pairs, newDrive, oldDrive, false, true);
+  }
+  return pairs;
+}
+
+std::vector<Spellings::Pair> PairsOf(const std::string& oldText, const std::string& newText, const SearchTexts& texts,
+                                     const TextSyntax& syntax) {
+  return texts.exchange ? ExchangeSpellingsOf(oldText, newText, texts.rule, syntax)
+                        : SpellingsOf(oldText, newText, texts.rule, syntax);
+}
+
+// A drive letter alone stands where a value, list item or quoted part does:
+// "P:", "P:;R:", "\"P:\"", "DataDrive=P:", "(P:)".
+bool DriveStandsAlone(std::string_view text, std::size_t pos, std::size_t length) {
+  const auto separates = [](char c) {
+    return c == ';' || c == ',' || c == '"' || c == '\'' || c == ' ' || c == '\t' || c == '\r' || c == '\n';
+  };
+  const std::size_t after = pos + length;
+  const bool startsAlone = pos == 0 || separates(text[pos - 1]) || text[pos - 1] == '=' || text[pos - 1] == '(';
+  const bool endsAlone = after == text.size() || separates(text[after]) || text[after] == ')';
+  return startsAlone && endsAlone;
+}
 }  // namespace
 
 Spellings::Spellings(const SearchTexts& texts, TextSyntax syntax)
-    : long_(SpellingsOf(texts.oldText, texts.newText, texts.rule, syntax)),
-      short_(SpellingsOf(texts.oldShort, texts.newShort, texts.rule, syntax)),
+    : long_(PairsOf(texts.oldText, texts.newText, texts, syntax)),
+      short_(PairsOf(texts.oldShort, texts.newShort, texts, syntax)),
       rule_(texts.rule),
       syntax_(syntax),
       newShortAfterMove_(texts.newShortAfterMove) {
   // Every form's addition is tried at every occurrence: a place an earlier
   // run wrote may mix the forms (the short old folder, then the long new name).
+  // An exchange has none: its new text is another drive, never a longer path.
+  if (texts.exchange) return;
   for (const auto* pairs : {&long_, &short_})
     for (const Pair& p : *pairs) {
       const std::size_t head = FoldPrefixLength(p.newText, p.oldText);
@@ -173,9 +214,12 @@ Occurrence Spellings::Next(const Family& family, std::string_view text, std::siz
   Occurrence best;
   if (!family.pairs) return best;
   for (const Pair& p : *family.pairs) {
-    FoldMatch m = FindOccurrenceMatch(text, p.oldText, rule_, from);
-    while (m.pos != kNotFound && (AlreadyNew(text, m) || (p.escapes && EscapeContinuesName(text, m))))
-      m = FindOccurrenceMatch(text, p.oldText, rule_, m.pos + 1);
+    // A drive alone is placed by what stands around it, not by the path rule.
+    const MatchRule rule = p.driveAlone ? MatchRule::Substring : rule_;
+    FoldMatch m = FindOccurrenceMatch(text, p.oldText, rule, from);
+    while (m.pos != kNotFound && (AlreadyNew(text, m) || (p.escapes && EscapeContinuesName(text, m)) ||
+                                  (p.driveAlone && !DriveStandsAlone(text, m.pos, m.length))))
+      m = FindOccurrenceMatch(text, p.oldText, rule, m.pos + 1);
     // The earliest wins; at one place the longer spelling ("C:\\App" over a shorter one).
     if (m.pos == kNotFound || (best.found() && (m.pos > best.pos || (m.pos == best.pos && m.length <= best.length))))
       continue;
@@ -321,11 +365,22 @@ const Piece& PieceAt(const ExpandedText& x, std::size_t expandedPos) {
   return x.pieces.back();
 }
 
-bool TouchesVariable(const ExpandedText& x, std::size_t pos, std::size_t end) {
+// A variable is read through only where it begins the path found and holds
+// one folder above it: "%ProgramFiles%\Acme Tools" with the old place
+// "C:\Program Files\Acme Tools". A list ("%PATH%", "$env:Path") is left as
+// written, or its value would be written into the text; so is a variable
+// holding the old place itself or a place below it ("%JAVA_HOME%\bin" when
+// JAVA_HOME moves): the run changes its definition, and the reference follows.
+bool ReadsThrough(const ExpandedText& x, const Occurrence& o) {
+  const Piece& first = PieceAt(x, o.pos);
+  if (!first.variable || first.expandedPos != o.pos || first.expandedLength == 0) return false;
+  const std::size_t valueEnd = first.expandedPos + first.expandedLength, end = o.pos + o.length;
+  if (end <= valueEnd) return false;
+  const std::string_view value = std::string_view(x.text).substr(first.expandedPos, first.expandedLength);
+  if (value.find(';') != std::string_view::npos || !LooksLikePath(value)) return false;
   for (const Piece& p : x.pieces)
-    if (p.variable && p.expandedLength > 0 && p.expandedPos < end && pos < p.expandedPos + p.expandedLength)
-      return true;
-  return false;
+    if (p.variable && &p != &first && p.expandedPos < end && o.pos < p.expandedPos + p.expandedLength) return false;
+  return true;
 }
 
 // The change to the raw text for an occurrence in the expanded one: the
@@ -375,7 +430,7 @@ Rewrite VariablesExpanded::Next(std::size_t from) const {
   const auto& [spellings, text, x, family] = *impl_;
   for (Occurrence o = spellings.Next(family, x.text, ExpandedFrom(x, from)); o.found();
        o = spellings.Next(family, x.text, o.pos + 1))
-    if (TouchesVariable(x, o.pos, o.pos + o.length)) return RewriteBehind(text, x, o);
+    if (ReadsThrough(x, o)) return RewriteBehind(text, x, o);
   return {};
 }
 
@@ -411,10 +466,7 @@ std::optional<std::string> SharedValuesOnly::Value(const std::string& name) {
 }
 
 const Spellings& SpellingsCache::For(const SearchTexts& texts, TextSyntax syntax) {
-  const bool same = spellings_ && syntax == syntax_ && texts.oldText == texts_.oldText && texts.newText == texts_.newText &&
-                    texts.oldShort == texts_.oldShort && texts.newShort == texts_.newShort && texts.rule == texts_.rule &&
-                    texts.newShortAfterMove == texts_.newShortAfterMove;
-  if (!same) {
+  if (!spellings_ || syntax != syntax_ || texts != texts_) {
     texts_ = texts;
     syntax_ = syntax;
     spellings_.emplace(texts, syntax);

@@ -17,11 +17,12 @@ struct SearchTexts {
   // A move's preview: the new place is not there yet, so its short form is
   // unknown and newShort holds its long form.
   bool newShortAfterMove = false;
+  // Two drives switched: each old form becomes its new form and each new
+  // form its old one, in the one pass over a text, so what the preview shows
+  // is what the run writes and no stand-in is ever written.
+  bool exchange = false;
+  bool operator==(const SearchTexts&) const = default;
 };
-
-// What stands for the first drive between a switch's two passes (A to the
-// marker, B to A, the marker to B): no path can hold it.
-inline constexpr const char* kSwitchMarker = "*:\\";
 
 // What an occurrence found in the short form shows, in a move's preview, as
 // its new text's reason.
@@ -68,6 +69,9 @@ class Spellings {
     // A backslash starts an escape here: "\u00e9" after the path continues its
     // last name rather than ending it.
     bool escapes = false;
+    // A drive named by its letter alone ("P:" of a switch): found only where
+    // it stands as a value or list item of its own, not in "TYPE:P:".
+    bool driveAlone = false;
   };
   // The forms one text is searched for: the long path's spellings when any of
   // them occurs in it, else the short form's; `first` is their first occurrence.
@@ -148,9 +152,10 @@ class VariablesExpanded {
   VariablesExpanded(const Spellings& spellings, std::string_view text, EnvironmentValues& environment);
   ~VariablesExpanded();
   // The first occurrence at or after `from` of the old path in the expanded
-  // text that takes in at least one variable (the plain search finds the
-  // others). The parts it touches are replaced whole; a new place still
-  // under the variable it began with keeps it ("%ProgramFiles%\Old" ->
+  // text that begins with a variable holding one folder above the old place
+  // (the plain search finds the others; a list such as %PATH% is never read
+  // through). The variable and the text after it are replaced; a new place
+  // still under the variable keeps it ("%ProgramFiles%\Old" ->
   // "%ProgramFiles%\New"), any other is written out. Unset variables stay
   // text, as the system leaves them.
   Rewrite Next(std::size_t from) const;

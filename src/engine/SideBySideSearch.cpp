@@ -110,10 +110,10 @@ int SharesOf(const RunContext& ctx, bool registry, bool files) {
   const int drives = ctx.SelectedDriveCount();
   int share = 0;
   if (registry)
-    share += StepShare(ProgressStep::MachineRegistry, ctx.request.Mode, ctx.targets, drives) +
-             StepShare(ProgressStep::UserRegistry, ctx.request.Mode, ctx.targets, drives);
+    share += StepShare(ProgressStep::MachineRegistry, ctx.targets, drives) +
+             StepShare(ProgressStep::UserRegistry, ctx.targets, drives);
   if (files)
-    share += int(SelectedDrives(ctx).size()) * StepShare(ProgressStep::Drive, ctx.request.Mode, ctx.targets, drives);
+    share += int(SelectedDrives(ctx).size()) * StepShare(ProgressStep::Drive, ctx.targets, drives);
   return share;
 }
 

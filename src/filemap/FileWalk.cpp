@@ -108,7 +108,7 @@ void FileWalk::MapFiles(const SearchTexts& texts) {
     const std::string root = row.root.substr(0, 3);
     const Entries entries = List(root);
     if (!VisitFolderFiles(root, entries, texts)) return;
-    BeginStep(ctx_.tally, StepShare(ProgressStep::Drive, ctx_.request.Mode, ctx_.targets, selected));
+    BeginStep(ctx_.tally, StepShare(ProgressStep::Drive, ctx_.targets, selected));
     WalkFolder(root, entries, texts);
   }
 }

@@ -49,9 +49,10 @@ void RegistryWalk::BeginPass(const SearchTexts& texts) {
   prefilter_.emplace(*spellings_);
   // Only a path is looked for behind variables: a drive switch would write
   // out every %SystemRoot% of the machine.
-  environment_ = texts.rule == MatchRule::Path && ctx_.request.Mode != RunMode::SwitchDrives ? environmentValues_ : nullptr;
+  environment_ = texts.rule == MatchRule::Path && !texts.exchange ? environmentValues_ : nullptr;
+  exchange_ = texts.exchange;
   if (!ctx_.FindsOnly()) {
-    // A Switch Drives run makes three passes into one file: a file gone
+    // A second apply of one run goes into the same file: a file gone
     // between them stops the run as a file gone within one does.
     const std::string file = ctx_.programFolder + ctx_.tally.undoName + ".reg";
     if (ctx_.runNumber == backupRun_ && backup_.FilePath() == file) {
@@ -68,11 +69,11 @@ void RegistryWalk::FindReplaceProcess(const SearchTexts& texts) {
   const int drives = ctx_.SelectedDriveCount();
 
   ctx_.progress.phase = "Scanning System Registry";
-  BeginStep(ctx_.tally, StepShare(ProgressStep::MachineRegistry, ctx_.request.Mode, ctx_.targets, drives));
+  BeginStep(ctx_.tally, StepShare(ProgressStep::MachineRegistry, ctx_.targets, drives));
   SearchThruKey(RegRoot::LocalMachine, kMachineRoot, "");
 
   ctx_.progress.phase = "Scanning User Registry";
-  BeginStep(ctx_.tally, StepShare(ProgressStep::UserRegistry, ctx_.request.Mode, ctx_.targets, drives));
+  BeginStep(ctx_.tally, StepShare(ProgressStep::UserRegistry, ctx_.targets, drives));
   SearchThruKey(RegRoot::CurrentUser, kUserRoot, "");
   SearchOtherUsers();
 }
@@ -257,6 +258,15 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
       kind == EntryKind::ValueData && type == kRegExpandSz && text.find('%') != std::string::npos ? environment_
                                                                                                  : nullptr;
   if (!family.first.found() && !environment) return result;
+  // Two keys named after each other's drive would meet: a switch renames no
+  // key, and names each one it leaves (its values are switched as any other).
+  if (kind == EntryKind::KeyPath && exchange_) {
+    const Occurrence& o = family.first;
+    ctx_.Record({visit.rootName + visit.path, "", 0, ChangeKindOf(kind), text,
+                 text.substr(0, o.pos) + std::string(o.newText) + text.substr(o.pos + o.length), ChangeOutcome::PassedOver,
+                 "a switch renames no key (two keys named after each other's drive would meet): rename it by hand"});
+    return result;
+  }
   std::string current = text;
   std::string actualName = valueName;  // where a renamed value lives now
   // A match may be longer or shorter than its form; each is replaced in the

@@ -87,4 +87,5 @@ class RegistryWalk : public RegistryMapper {
   EnvironmentValues* environmentValues_ = nullptr;
   UserAccounts* accounts_ = nullptr;
   EnvironmentValues* environment_ = nullptr;  // for the pass under way
+  bool exchange_ = false;                      // the pass switches two drives
 };

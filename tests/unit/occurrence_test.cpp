@@ -92,7 +92,7 @@ TEST(Spellings, ALetterSpelledLongerKeepsItsLength) {
 
 TEST(EnvironmentForms, VariableKeptWhereTheNewPlaceIsUnderItElseWrittenOut) {
   FakeEnvironment env{{"ProgramFiles", "C:\\Program Files"}, {"AppHome", "C:\\Program Files\\OldApp"},
-                      {"Empty", ""}};
+                      {"Empty", ""}, {"PATH", "C:\\x;C:\\Program Files\\OldApp\\bin"}};
   const Spellings spellings(
       SearchTexts{"C:\\Program Files\\OldApp", "C:\\Program Files\\NewApp", "", "", MatchRule::Path});
   const auto rewritten = [&](std::string text) {
@@ -105,10 +105,11 @@ TEST(EnvironmentForms, VariableKeptWhereTheNewPlaceIsUnderItElseWrittenOut) {
   // The variable as written (its case too) stays; the plain one is found as before.
   EXPECT_EQ(rewritten("\"%programfiles%\\oldapp\\a.exe\" -c C:\\Program Files\\OldApp\\c.ini"),
             "\"%programfiles%\\NewApp\\a.exe\" -c C:\\Program Files\\NewApp\\c.ini");
-  // The variable names the old place itself: it no longer leads there.
-  // An empty variable before it is no part of it.
-  EXPECT_EQ(rewritten("%AppHome%\\bin;%Empty%%AppHome%"),
-            "C:\\Program Files\\NewApp\\bin;%Empty%C:\\Program Files\\NewApp");
+  // The variable names the old place itself: the run changes its
+  // definition, and the reference follows; written out, it would be cut
+  // from it. A list is never written out in place of its variable.
+  for (const char* same : {"%AppHome%\\bin;%Empty%%AppHome%", "set PATH=C:\\y;%PATH%"})
+    EXPECT_EQ(rewritten(same), same);
   // Boundaries hold behind variables; unset names and a lone "%" stay text.
   for (const char* same : {"%ProgramFiles%\\OldApp2\\a.exe", "%Unset%\\OldApp", "%ProgramFiles\\OldApp", "100%"})
     EXPECT_EQ(rewritten(same), same);

@@ -204,8 +204,8 @@ TEST_F(ReviewPageTest, BackChangesNothingAnEmptySearchHasNothingToApplyAndAVanis
   EXPECT_EQ(std::count(rec.calls.begin(), rec.calls.end(), "move C:\\Data\\Item>D:\\Item"), 1);
 }
 
-// A switch makes its changes in three passes through a marker; a reviewed
-// one must finish every ticked change and leave no marker behind.
+// A reviewed switch makes the ticked changes, each value whole with both
+// drives exchanged, and leaves the rest as it was.
 TEST_F(ReviewPageTest, AReviewedSwitchFinishesTheTickedAndLeavesTheRestWhole) {
   std::map<std::string, std::string> values{
       {"a", "C:\\a"}, {"b", "D:\\b"}, {"both", "C:\\x;D:\\y"}, {"kept", "C:\\kept"}};
@@ -217,9 +217,11 @@ TEST_F(ReviewPageTest, AReviewedSwitchFinishesTheTickedAndLeavesTheRestWhole) {
     const std::string from = call.substr(4, arrow - 4), to = call.substr(arrow + 1);
     RunContext& ctx = wizard.ctx;
     for (auto& [name, text] : values) {
-      if (text.find(from) == std::string::npos) continue;
       std::string changed = text;
-      for (std::size_t p = 0; (p = changed.find(from, p)) != std::string::npos; p += to.size()) changed.replace(p, from.size(), to);
+      for (std::size_t p = 0; p < changed.size(); ++p)
+        if (changed.compare(p, from.size(), from) == 0) changed.replace(p, from.size(), to);
+        else if (changed.compare(p, to.size(), to) == 0) changed.replace(p, to.size(), from);
+      if (changed == text) continue;
       ChangeEntry e{"HKEY_CURRENT_USER\\S", name, 0, ChangeKind::ValueData, text, changed, ChangeOutcome::WouldChange, ""};
       if (ctx.FindsOnly()) {
         ctx.Record(e);
@@ -238,7 +240,7 @@ TEST_F(ReviewPageTest, AReviewedSwitchFinishesTheTickedAndLeavesTheRestWhole) {
   wizard.ctx.targets.settingsFiles = wizard.ctx.targets.shortcuts = wizard.ctx.targets.configFiles = false;
   wizard.TurnPage(Sender::TargetsNext);
   ASSERT_EQ(wizard.CurrentPage, Page::Review);
-  ASSERT_EQ(wizard.review.list.size(), 5u);  // C: to D: in three values, D: to C: in two
+  ASSERT_EQ(wizard.review.list.size(), 4u);  // one row a value, both drives exchanged in it
   for (std::size_t row = 0; row < wizard.review.list.size(); ++row)
     if (wizard.review.list.At(row).value == "kept") wizard.review.list.SetTicked(row, false);
   wizard.TurnPage(Sender::ReviewApply);

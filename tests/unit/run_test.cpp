@@ -145,38 +145,25 @@ TEST_F(RunTest, TargetsChooseTheWalks) {
   EXPECT_EQ(rec.calls, (std::vector<std::string>{"undo next", "archive C:\\Ost\\Undo00000.zip", "undo refresh", "unlock"}));
 }
 
-TEST_F(RunTest, SwitchMakesThreePassesOnlyWhenTheFirstChangedSomething) {
-  rec.linksPerPass["reg C:\\>*:\\"] = 2;
-  rec.linksPerPass["ini C:\\>*:\\"] = 0;
-  rec.linksPerPass["reg D:\\>C:\\"] = 1;
-  rec.linksPerPass["reg *:\\>D:\\"] = 2;
-  Start(RunMode::SwitchDrives, "C:\\", "D:\\");
-  const std::vector<std::string> want = {"undo next",     "archive C:\\Ost\\Undo00000.zip",
-                                         "reg C:\\>*:\\ (,)", "reg D:\\>C:\\ (,)",
-                                         "reg *:\\>D:\\ (,)", "ini C:\\>*:\\",
-                                         "undo refresh",   "unlock"};
-  EXPECT_EQ(rec.calls, want);
-  EXPECT_EQ(ctx.tally.linkCount, 5);
-  // Each pass applies at what its own search found; a pass that found
-  // nothing (the file pass) goes nowhere.
-  EXPECT_EQ(rec.applied, std::vector<std::string>(3, "HKEY_LOCAL_MACHINE\\Fake"));
-}
-
-TEST_F(RunTest, SwitchWithNothingOnTheFirstDriveChangesNothing) {
-  rec.linksPerPass["reg D:\\>C:\\"] = 9;  // would be wrong to run
-  Start(RunMode::SwitchDrives, "C:\\", "D:\\");
-  EXPECT_EQ(ctx.tally.linkCount, 0);
-  EXPECT_EQ(EndPageOf(ctx).countLine, "0 links were remapped");
-}
-
-TEST_F(RunTest, PreviewSwitchReportsTheNetExchange) {
-  ctx.preview = true;
-  ctx.targets = {false, true, false, false, false};
+// Both drives in one pass, the preview's as the run's: nothing is written
+// that a later pass would have to find again.
+TEST_F(RunTest, SwitchExchangesBothDrivesInOnePassAsItsPreviewShows) {
+  std::vector<bool> exchanges;
+  rec.filePass = [&](const SearchTexts& t) { exchanges.push_back(t.exchange); };
+  rec.linksPerPass["reg C:\\>D:\\"] = 2;
   rec.linksPerPass["ini C:\\>D:\\"] = 1;
-  Start(RunMode::SwitchDrives, "C:\\", "D:\\");
-  EXPECT_EQ(rec.calls[2], "ini C:\\>D:\\");
-  EXPECT_EQ(rec.calls[3], "ini D:\\>C:\\");
-  EXPECT_EQ(rec.calls[4], "undo refresh");
+  for (bool preview : {true, false}) {
+    rec.calls.clear();
+    ctx.preview = preview;
+    Start(RunMode::SwitchDrives, "C:\\", "D:\\");
+    EXPECT_EQ(rec.calls, (std::vector<std::string>{"undo next", "archive C:\\Ost\\Undo00000.zip",
+                                                   "reg C:\\>D:\\ (,)", "ini C:\\>D:\\", "undo refresh",
+                                                   "unlock"}));
+    EXPECT_EQ(ctx.tally.linkCount, 3);
+  }
+  // The run applies at the places its own search found.
+  EXPECT_EQ(rec.applied, (std::vector<std::string>{"HKEY_LOCAL_MACHINE\\Fake", "C:\\Fake.ini"}));
+  EXPECT_EQ(exchanges, (std::vector<bool>{true, true, true}));
 }
 
 TEST_F(RunTest, MoveAndMapMovesFirst) {
@@ -290,29 +277,23 @@ TEST_F(RunTest, FailureInAWalkStillClosesTheProgressDialog) {
 TEST(Progress, SharesForEveryCombination) {
   const Targets regAndFiles{true, true, true, false, false}, regOnly{true, false, false, false, false},
       filesOnly{false, true, false, false, false};
-  EXPECT_EQ(StepShare(ProgressStep::MachineRegistry, RunMode::MapOnly, regAndFiles, 1), 16);
-  EXPECT_EQ(StepShare(ProgressStep::UserRegistry, RunMode::MoveAndMap, regAndFiles, 1), 17);
-  EXPECT_EQ(StepShare(ProgressStep::MachineRegistry, RunMode::MapOnly, regOnly, 0), 48);
-  EXPECT_EQ(StepShare(ProgressStep::UserRegistry, RunMode::MapOnly, regOnly, 0), 51);
-  EXPECT_EQ(StepShare(ProgressStep::MachineRegistry, RunMode::SwitchDrives, regAndFiles, 2), 4);
-  EXPECT_EQ(StepShare(ProgressStep::UserRegistry, RunMode::SwitchDrives, regAndFiles, 2), 7);
-  EXPECT_EQ(StepShare(ProgressStep::MachineRegistry, RunMode::SwitchDrives, regOnly, 0), 12);
-  EXPECT_EQ(StepShare(ProgressStep::UserRegistry, RunMode::SwitchDrives, regOnly, 0), 21);
-  EXPECT_EQ(StepShare(ProgressStep::Drive, RunMode::MoveAndMap, regAndFiles, 3), 22);
-  EXPECT_EQ(StepShare(ProgressStep::Drive, RunMode::MoveAndMap, regAndFiles, 7), 9);
-  EXPECT_EQ(StepShare(ProgressStep::Drive, RunMode::MapOnly, filesOnly, 3), 33);
-  EXPECT_EQ(StepShare(ProgressStep::Drive, RunMode::SwitchDrives, regAndFiles, 2), 11);
-  EXPECT_EQ(StepShare(ProgressStep::Drive, RunMode::SwitchDrives, filesOnly, 1), 33);
-  EXPECT_EQ(StepShare(ProgressStep::Drive, RunMode::MapOnly, filesOnly, 0), 0);
+  EXPECT_EQ(StepShare(ProgressStep::MachineRegistry, regAndFiles, 1), 16);
+  EXPECT_EQ(StepShare(ProgressStep::UserRegistry, regAndFiles, 1), 17);
+  EXPECT_EQ(StepShare(ProgressStep::MachineRegistry, regOnly, 0), 48);
+  EXPECT_EQ(StepShare(ProgressStep::UserRegistry, regOnly, 0), 51);
+  EXPECT_EQ(StepShare(ProgressStep::Drive, regAndFiles, 3), 22);
+  EXPECT_EQ(StepShare(ProgressStep::Drive, regAndFiles, 7), 9);
+  EXPECT_EQ(StepShare(ProgressStep::Drive, filesOnly, 3), 33);
+  EXPECT_EQ(StepShare(ProgressStep::Drive, filesOnly, 0), 0);
 
   // Registry only: 0..48, then 48..99.
   RunTally r;
-  BeginStep(r, StepShare(ProgressStep::MachineRegistry, RunMode::MapOnly, regOnly, 0));
+  BeginStep(r, StepShare(ProgressStep::MachineRegistry, regOnly, 0));
   EXPECT_EQ(std::make_pair(r.progressFloor, r.progressCeiling), std::make_pair(0, 48));
-  BeginStep(r, StepShare(ProgressStep::UserRegistry, RunMode::MapOnly, regOnly, 0));
+  BeginStep(r, StepShare(ProgressStep::UserRegistry, regOnly, 0));
   EXPECT_EQ(std::make_pair(r.progressFloor, r.progressCeiling), std::make_pair(48, 99));
   // Seven drives after the registry in Move and Map end at 96.
-  for (int i = 0; i < 7; ++i) BeginStep(r, StepShare(ProgressStep::Drive, RunMode::MoveAndMap, regAndFiles, 7));
+  for (int i = 0; i < 7; ++i) BeginStep(r, StepShare(ProgressStep::Drive, regAndFiles, 7));
   EXPECT_EQ(r.progressCeiling, 99 + 63);
 }
 

@@ -40,7 +40,9 @@ class SpellingsInFiles : public ::testing::Test {
   RunContext ctx;
   RecordingBackup backup;
   Cp1252 ansi;
-  FakeEnvironment environment{{"ProgramFiles", "C:\\Program Files"},
+  FakeEnvironment environment{{"PATH", "C:\\windows\\system32;C:\\Tools\\nodejs;C:\\users\\me\\bin"},
+                              {"JAVA_HOME", "C:\\Tools\\jdk"},
+                              {"ProgramFiles", "C:\\Program Files"},
                               {"ProgramFiles(x86)", "C:\\Program Files (x86)"},
                               {"USERPROFILE", "C:\\Users\\me"},
                               {"APPDATA", "C:\\Users\\me\\AppData\\Roaming"}};
@@ -122,6 +124,17 @@ TEST_F(SpellingsInFiles, VariablesAreReadExpandedAndKeptWhereTheNewPlaceIsUnderT
        "p=D:\\Acme\r\n"},
       {"C:\\Users\\bob\\tools.ini", "C:\\Users\\me\\AppData\\Roaming\\Acme", "D:\\Acme", "p=%APPDATA%\\Acme\r\n",
        "p=%APPDATA%\\Acme\r\n"},
+      // A list is never written out in place of its variable.
+      {"C:\\Scripts\\dev.cmd", "C:\\Tools\\nodejs", "D:\\Tools\\nodejs", "set PATH=C:\\Python312;%PATH%\r\n",
+       "set PATH=C:\\Python312;%PATH%\r\n"},
+      {"C:\\Scripts\\dev.ps1", "C:\\Tools\\nodejs", "D:\\Tools\\nodejs",
+       "$env:Path = \"C:\\Python312;\" + $env:Path\n", "$env:Path = \"C:\\Python312;\" + $env:Path\n"},
+      // A variable holding the moved place follows it by its own definition;
+      // one holding a folder above the moved place is read through.
+      {"C:\\Scripts\\java.cmd", "C:\\Tools\\jdk", "D:\\jdk", "\"%JAVA_HOME%\\bin\\java\" -version\r\n",
+       "\"%JAVA_HOME%\\bin\\java\" -version\r\n"},
+      {"C:\\Scripts\\java.cmd", "C:\\Tools\\jdk\\bin", "D:\\jdkbin", "\"%JAVA_HOME%\\bin\\java\" -version\r\n",
+       "\"D:\\jdkbin\\java\" -version\r\n"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(Rewritten(c.file, c.before, c.oldText, c.newText), c.after) << c.file << ": " << c.before;
@@ -129,6 +142,32 @@ TEST_F(SpellingsInFiles, VariablesAreReadExpandedAndKeptWhereTheNewPlaceIsUnderT
   ctx.request.Mode = RunMode::SwitchDrives;
   EXPECT_EQ(Rewritten("C:\\Scripts\\x.bat", "%ProgramFiles%\\Acme Tools\r\n", kAcme, "D:\\Apps"),
             "%ProgramFiles%\\Acme Tools\r\n");
+}
+
+// Both drives of a switch in every spelling, in one pass: a second switch
+// gives the file back byte for byte, and nothing like a drive is touched.
+TEST_F(SpellingsInFiles, ADriveSwitchExchangesEverySpellingBothWays) {
+  ctx.request.Mode = RunMode::SwitchDrives;
+  SearchTexts texts{"P:\\", "R:\\", "", "", MatchRule::Path};
+  texts.exchange = true;
+  const Case cases[] = {
+      {"C:\\Cfg\\a.ini", "", "",
+       "a=P:/data/x\r\nb=file:///P:/y\r\nc=R:\\z;P:\\w\r\nd=P:\r\ne=TYPE:P:\r\nf=*:\\pagefile.sys\r\n",
+       "a=R:/data/x\r\nb=file:///R:/y\r\nc=P:\\z;R:\\w\r\nd=R:\r\ne=TYPE:P:\r\nf=*:\\pagefile.sys\r\n"},
+      {"C:\\Cfg\\app.properties", "", "", "home=P\\:\\\\data\nother=R\\:\\\\x\n",
+       "home=R\\:\\\\data\nother=P\\:\\\\x\n"},
+      {"C:\\Cfg\\a.json", "", "", R"({"a":"file:///P:/data","b":"P:\\data\\x","c":"P:\/data","d":"R:\\q"})",
+       R"({"a":"file:///R:/data","b":"R:\\data\\x","c":"R:\/data","d":"P:\\q"})"},
+      {"C:\\Cfg\\run.cmd", "", "", "\"P:\\Tools\\t.exe\" -cfg R:\\cfg.ini\r\n",
+       "\"R:\\Tools\\t.exe\" -cfg P:\\cfg.ini\r\n"},
+  };
+  for (const Case& c : cases) {
+    fs.AddFile(c.file, c.before, kAttrArchive);
+    rewrite.RewriteTextFile(c.file, texts);
+    EXPECT_EQ(fs.At(c.file).data, c.after) << c.file;
+    rewrite.RewriteTextFile(c.file, texts);
+    EXPECT_EQ(fs.At(c.file).data, c.before) << c.file << ": switched back";
+  }
 }
 
 }  // namespace

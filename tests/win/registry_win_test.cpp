@@ -188,22 +188,24 @@ TEST_F(WinRegistryTest, WalkOfTheWholeRegistryAndUndo) {
 }
 
 TEST_F(WinRegistryTest, DriveSwitchAndUndo) {
-  // Two drive letters and the marker that nothing else in the registry names.
   const std::string a = "Q:\\", b = "R:\\";
-  if (!OnlyTestKeysMatch(a) || !OnlyTestKeysMatch(b) || !OnlyTestKeysMatch("*:\\"))
-    GTEST_SKIP() << "this registry refers to Q:\\ or R:\\ already";
-  PutText(CU, "\\S", "both", "Q:\\x;R:\\y");
+  if (!OnlyTestKeysMatch(a) || !OnlyTestKeysMatch(b) || !OnlyTestKeysMatch("Q:/") || !OnlyTestKeysMatch("R:/"))
+    GTEST_SKIP() << "this registry refers to Q: or R: already";
+  PutText(CU, "\\S", "both", "Q:\\x;R:/y");
   PutText(CU, "\\S", "Q:\\name", "Q:\\data");
-  PutText(CU, "\\S", "R:\\name", "R:\\data");
+  PutText(CU, "\\S", "R:\\name", "file:///R:/data");
   PutText(CU, "\\S\\Q:\\Dir", "in", "R:\\z");
   const std::string before = Dump();
   ctx.request.Mode = RunMode::SwitchDrives;
   RegistryWalk walk(ctx, backend, fs, ansi);
-  walk.FindReplaceProcess({a, "*:\\", "", ""});
-  walk.FindReplaceProcess({b, a, "", ""});
-  walk.FindReplaceProcess({"*:\\", b, "", ""});
-  EXPECT_EQ(Text(CU, "\\S", "both"), "R:\\x;Q:\\y");
-  EXPECT_EQ(Text(CU, "\\S\\R:\\Dir", "in"), "Q:\\z");  // moved in the first pass, changed in the second
+  SearchTexts texts{a, b, "", "", MatchRule::Path};
+  texts.exchange = true;
+  walk.FindReplaceProcess(texts);
+  EXPECT_EQ(Text(CU, "\\S", "both"), "R:\\x;Q:/y");
+  // Names that are each other's switch keep theirs; keys keep theirs too.
+  EXPECT_EQ(Text(CU, "\\S", "Q:\\name"), "R:\\data");
+  EXPECT_EQ(Text(CU, "\\S", "R:\\name"), "file:///Q:/data");
+  EXPECT_EQ(Text(CU, "\\S\\Q:\\Dir", "in"), "Q:\\z");
   ExpectUndoRestores(before);
 }
 
