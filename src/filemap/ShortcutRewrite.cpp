@@ -16,18 +16,21 @@ std::optional<std::string> WorkingDirFor(const std::string& target) {
   return folder;
 }
 
-// The text with the first occurrence of the chosen pair's old text replaced.
+// The text with every occurrence replaced, left to right: arguments naming
+// two places (or both drives of a switch) are changed whole.
 struct Replaced {
   bool found = false;
   std::string text;
   std::string note;
 };
-Replaced ReplaceFirst(const std::string& text, const Spellings& spellings, EnvironmentValues* environment = nullptr) {
-  const Rewrite first = NextRewrite(spellings, spellings.Choose(text), text, 0, environment);
-  if (!first.found()) return {false, text, ""};
-  std::string out = text;
-  out.replace(first.pos, first.length, first.newText);
-  return {true, out, spellings.NoteOn(first.shortForm)};
+Replaced ReplaceAll(const std::string& text, const Spellings& spellings, EnvironmentValues* environment = nullptr) {
+  const Spellings::Family family = spellings.Choose(text);
+  Rewrite next = NextRewrite(spellings, family, text, 0, environment);
+  if (!next.found()) return {false, text, ""};
+  Replaced out{true, text, spellings.NoteOn(next.shortForm)};
+  for (; next.found(); next = NextRewrite(spellings, family, out.text, next.pos + next.newText.size(), environment))
+    out.text.replace(next.pos, next.length, next.newText);
+  return out;
 }
 
 }  // namespace
@@ -37,9 +40,9 @@ ShortcutPlan PlanShortcut(const ShellLinkProps& link, const SearchTexts& texts, 
   // A target stored with variables (%ProgramFiles%\App\app.exe) is a path
   // however it is written.
   if (texts.rule != MatchRule::Path) environment = nullptr;
-  const Replaced target = ReplaceFirst(link.Target, spellings, environment);
-  const Replaced arguments = ReplaceFirst(link.Arguments, spellings);
-  const Replaced icon = ReplaceFirst(link.IconPath, spellings, environment);
+  const Replaced target = ReplaceAll(link.Target, spellings, environment);
+  const Replaced arguments = ReplaceAll(link.Arguments, spellings);
+  const Replaced icon = ReplaceAll(link.IconPath, spellings, environment);
   ShortcutPlan plan;
   plan.changes = target.found || arguments.found || icon.found;
   plan.target = target.text;

@@ -1,7 +1,7 @@
 #pragma once
-// The rewrite of one shortcut: the first occurrence of the old text in its
-// target, the first in its arguments and the first in its icon location are
-// replaced, each part in the form (long or short) that occurs in it; the
+// The rewrite of one shortcut: every occurrence of the old text in its
+// target, its arguments and its icon location is replaced, each part in the
+// form (long or short) that occurs in it; the
 // working folder follows the new target; the file is backed up before the
 // link is written.
 #include <optional>

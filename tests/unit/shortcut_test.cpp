@@ -40,6 +40,16 @@ TEST(PlanShortcut, FieldChoiceAndTargetsThatStay) {
   EXPECT_FALSE(p.change.WorkingDir);
 
   EXPECT_FALSE(PlanShortcut(Link("C:\\Other\\x.exe", "C:\\Old"), kOldToNew).changes);
+
+  // Every occurrence in a part: no argument is left at the old place.
+  p = PlanShortcut(Link("C:\\Tools\\t.exe", "--in C:\\Old Stuff\\a --out C:\\Old Stuff\\b"), kOldToNew);
+  EXPECT_EQ(*p.change.Arguments, "--in D:\\New Place\\a --out D:\\New Place\\b");
+  // A switch takes both drives in every part at once.
+  SearchTexts exchange{"P:\\", "R:\\", "", "", MatchRule::Path};
+  exchange.exchange = true;
+  p = PlanShortcut(Link("P:\\Tools\\t.exe", "-a R:\\x -b P:/y"), exchange);
+  EXPECT_EQ(*p.change.Target, "R:\\Tools\\t.exe");
+  EXPECT_EQ(*p.change.Arguments, "-a P:\\x -b R:/y");
 }
 
 TEST(PlanShortcut, TargetStoredWithVariablesKeepsThem) {

@@ -160,7 +160,8 @@ TEST_F(ShellLinkWin, RewritesTargetArgumentsAndWorkingFolder) {
   EXPECT_EQ(IconOf(dir + "both.lnk"), "C:\\windows\\system32\\shell32.dll,4");
   EXPECT_EQ(GetFileAttributesA((dir + "both.lnk").c_str()) & FILE_ATTRIBUTE_HIDDEN, DWORD(FILE_ATTRIBUTE_HIDDEN));
 
-  // The old text twice in the target: the first one only.
+  // The old text twice in the target, the second begun inside the first:
+  // the first only, as the text it shared is replaced.
   MakeLink(dir + "twice.lnk", dir + "Old\\Old\\app.exe", "", "");
   Rewrite(dir + "twice.lnk", "\\Old\\", "\\New\\");
   EXPECT_EQ(store.Load(dir + "twice.lnk").Target, dir + "New\\Old\\app.exe");
