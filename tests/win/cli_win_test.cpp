@@ -482,3 +482,57 @@ TEST(CliRecordsWin, TargetsAllLeavesEveryFileOfTheRecordsFolderAsItIs) {
   RemoveTree(fs, home);
   RemoveTree(fs, data);
 }
+
+namespace {
+class CliSwitchWin : public ConsoleFixture {
+ protected:
+  CliSwitchWin() : ConsoleFixture(kHome, kData, "Software\\OstrivaneTestSwitch") {}
+  // "N" of the closing line "N links would be/were remapped".
+  static std::string LinkCount(const std::string& out) {
+    const std::size_t at = out.find(" link");
+    const std::size_t from = out.rfind('\n', at) == std::string::npos ? 0 : out.rfind('\n', at) + 1;
+    return at == std::string::npos ? "" : out.substr(from, at - from);
+  }
+};
+}  // namespace
+
+// Every spelling of both drives switched in the registry and in files, as
+// the preview showed it, with no stand-in anywhere; the undo gives all back.
+TEST_F(CliSwitchWin, EverySpellingOfBothDrivesIsSwitchedAsPreviewedAndUndone) {
+  const std::string key = "Software\\OstrivaneTestSwitch";
+  const std::pair<std::string, std::string> values[] = {
+      {"Q:/data/x", "R:/data/x"},         {"file:///Q:/data/x", "file:///R:/data/x"},
+      {"Q:/a;R:/b", "R:/a;Q:/b"},         {"Q:\\a;R:\\b", "R:\\a;Q:\\b"},
+      {"Q:", "R:"},                       {"TYPE:Q:", "TYPE:Q:"},
+      {"*:\\pagefile.sys", "*:\\pagefile.sys"},
+  };
+  for (std::size_t i = 0; i < std::size(values); ++i)
+    SetText(key, "v" + std::to_string(i), REG_SZ, values[i].first);
+  const struct {
+    std::string name, before, after;
+  } files[] = {
+      {"a.ini", "a=Q:/data/x\r\nb=file:///Q:/y\r\nc=R:\\z\r\n", "a=R:/data/x\r\nb=file:///R:/y\r\nc=Q:\\z\r\n"},
+      {"app.properties", "home=Q\\:\\\\data\n", "home=R\\:\\\\data\n"},
+      {"a.json", R"({"a":"file:///Q:/data","b":"Q:\\data\\x","c":"Q:\/data"})",
+       R"({"a":"file:///R:/data","b":"R:\\data\\x","c":"R:\/data"})"},
+  };
+  for (const auto& f : files) WriteTestFile(fs, kData + "\\" + f.name, f.before);
+  const std::string registryBefore = Registry();
+  const std::vector<std::string> sw = {"switch", "Q", "R", "--targets", "registry,settings", "--drives", "C"};
+  std::vector<std::string> preview = sw;
+  preview.push_back("--preview");
+  ProcessResult r = Cli(preview);
+  ASSERT_EQ(r.exitCode, 5u) << r.err;
+  const std::string previewed = LinkCount(r.out);
+  r = Cli(sw);
+  ASSERT_EQ(r.exitCode, 0u) << r.err;
+  EXPECT_EQ(LinkCount(r.out), previewed) << r.out;
+  for (std::size_t i = 0; i < std::size(values); ++i)
+    EXPECT_EQ(TextValue(key, "v" + std::to_string(i)), values[i].second) << values[i].first;
+  for (const auto& f : files) EXPECT_EQ(fs.ReadWhole(kData + "\\" + f.name), f.after) << f.name;
+  EXPECT_EQ(fs.ReadWhole(kHome + "\\Undo00000.log").find("*:"), std::string::npos);
+  r = Cli({"undo", "run", "Undo00000"});
+  EXPECT_EQ(r.exitCode, 0u) << r.err << r.out;
+  EXPECT_EQ(Registry(), registryBefore);
+  for (const auto& f : files) EXPECT_EQ(fs.ReadWhole(kData + "\\" + f.name), f.before) << f.name;
+}
