@@ -261,6 +261,8 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
   // Two keys named after each other's drive would meet: a switch renames no
   // key, and names each one it leaves (its values are switched as any other).
   if (kind == EntryKind::KeyPath && exchange_) {
+    // The apply of a list goes to a key its search named already.
+    if (ctx_.selection && !ctx_.FindsOnly()) return result;
     const Occurrence& o = family.first;
     ctx_.Record({visit.rootName + visit.path, "", 0, ChangeKindOf(kind), text,
                  text.substr(0, o.pos) + std::string(o.newText) + text.substr(o.pos + o.length), ChangeOutcome::PassedOver,

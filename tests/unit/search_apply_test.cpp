@@ -191,3 +191,33 @@ TEST_F(SearchApply, FoldersNotSearchedAndFilesTooLargeKeepTheirEntriesThroughThe
   EXPECT_EQ(Outcomes(ChangeOutcome::Skipped), 1);
   EXPECT_EQ(fs.At("C:\\Cfg\\big.ini").data.substr(0, 12), "p=C:\\Old\\a\r\n");
 }
+
+// A switch's run writes what its preview showed, each place once, and names
+// the key it leaves once; its undo gives everything back.
+TEST_F(SearchApply, ASwitchWritesWhatItsPreviewShowedAndNamesAKeyItLeavesOnce) {
+  reg.PutText(CU, "Software\\S", "a", "P:/x;R:\\y");
+  reg.PutText(CU, "Software\\S\\P:\\Dir", "in", "R:\\z");
+  fs.AddFile("C:\\Cfg\\s.ini", "p=file:///P:/data\r\nq=P:\r\n");
+  const std::string registryBefore = reg.Dump(), fileBefore = fs.At("C:\\Cfg\\s.ini").data;
+  const auto seen = [this] {
+    std::vector<std::string> rows;
+    for (const ChangeEntry& e : ctx.changes)
+      rows.push_back(e.where + "|" + e.value + "|" + e.oldText + "|" + e.newText + "|" +
+                     (e.outcome == ChangeOutcome::PassedOver ? "left" : "changed"));
+    std::sort(rows.begin(), rows.end());  // the apply names what it leaves first
+    return rows;
+  };
+  ctx.preview = true;
+  RunRequest(RunMode::SwitchDrives, "P:\\", "R:\\");
+  const std::vector<std::string> previewed = seen();
+  ctx.preview = false;
+  RunRequest(RunMode::SwitchDrives, "P:\\", "R:\\");
+  EXPECT_EQ(seen(), previewed);
+  EXPECT_EQ(std::count_if(previewed.begin(), previewed.end(), [](const std::string& r) { return r.ends_with("left"); }), 1);
+  EXPECT_EQ(reg.GetText(CU, "Software\\S", "a"), "R:/x;P:\\y");
+  EXPECT_EQ(reg.GetText(CU, "Software\\S\\P:\\Dir", "in"), "P:\\z");
+  EXPECT_EQ(fs.At("C:\\Cfg\\s.ini").data, "p=file:///R:/data\r\nq=R:\r\n");
+  undo.UndoEntry("Undo00000");
+  EXPECT_EQ(reg.Dump(), registryBefore);
+  EXPECT_EQ(fs.At("C:\\Cfg\\s.ini").data, fileBefore);
+}
