@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "support/FakeEnvironment.h"
 #include "support/PortableRun.h"
 #include "undo/ZipArchive.h"
 
@@ -220,4 +221,24 @@ TEST_F(SearchApply, ASwitchWritesWhatItsPreviewShowedAndNamesAKeyItLeavesOnce) {
   undo.UndoEntry("Undo00000");
   EXPECT_EQ(reg.Dump(), registryBefore);
   EXPECT_EQ(fs.At("C:\\Cfg\\s.ini").data, fileBefore);
+}
+
+// The PATH entry of the registry is remapped; the scripts that extend PATH
+// through its variable keep the variable, byte for byte, while a variable
+// that begins a path to the old place is still read through.
+TEST_F(SearchApply, AListVariableInAScriptIsNeverWrittenOutWhileItsDefinitionIsRemapped) {
+  FakeEnvironment environment{{"PATH", "C:\\windows\\system32;C:\\Tools\\nodejs;C:\\users\\me\\bin"},
+                              {"ToolsRoot", "C:\\Tools"}};
+  walk.SetEnvironment(&environment);
+  files.Text().SetEnvironment(&environment);
+  reg.PutText(CU, "Environment", "Path", "%SystemRoot%\\system32;C:\\Tools\\nodejs", kRegExpandSz);
+  const std::string cmd = "set PATH=C:\\Python312;%PATH%\r\ncall %ToolsRoot%\\nodejs\\npm.cmd\r\n";
+  const std::string ps1 = "$env:Path = \"C:\\Python312;\" + $env:Path\n";
+  fs.AddFile("C:\\Scripts\\dev.cmd", cmd);
+  fs.AddFile("C:\\Scripts\\dev.ps1", ps1);
+  RunRequest(RunMode::MapOnly, "C:\\Tools\\nodejs", "D:\\Tools\\nodejs");
+  EXPECT_EQ(reg.GetText(CU, "Environment", "Path"), "%SystemRoot%\\system32;D:\\Tools\\nodejs");
+  EXPECT_EQ(fs.At("C:\\Scripts\\dev.cmd").data,
+            "set PATH=C:\\Python312;%PATH%\r\ncall D:\\Tools\\nodejs\\npm.cmd\r\n");
+  EXPECT_EQ(fs.At("C:\\Scripts\\dev.ps1").data, ps1);
 }
