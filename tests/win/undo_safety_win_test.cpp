@@ -131,7 +131,7 @@ TEST_F(UndoSafetyWin, JsonEndsWithTheSummaryOfTheRunAndOfTheUndo) {
   ASSERT_EQ(r.exitCode, 0u) << r.out << r.err;
   EXPECT_NE(r.err.find("2 files restored.  Undo has completed"), std::string::npos) << r.err;
   EXPECT_EQ(r.out.rfind("{\"summary\":{\"command\":\"undo run\",\"undoEntry\":\"Undo00000\",\"filesRestored\":2,"
-                        "\"valuesRestored\":2,\"keysRestored\":0,\"tasksRestored\":0,\"movedBack\":false,"
+                        "\"valuesRestored\":2,\"keysRestored\":0,\"tasksRestored\":0,\"movedBack\":false,\"heldBack\":false,"
                         "\"alreadyAsBefore\":0,\"left\":[],\"exitStatus\":0,",
                         0),
             0u)
