@@ -81,10 +81,14 @@ int RunUndo(const CliOptions& o, CliServices& services, RunContext& ctx, std::os
     // With --json, stdout holds nothing but the summary.
     std::ostream& plain = o.json ? err : out;
     plain << message << '\n';
-    if (!o.force && undo.PlacesChangedSinceRun() > 0)
+    const bool heldBack = undo.LastUndoCounts().heldBack;
+    if (heldBack)
+      plain << "Give --force to undo it all the same: the places named get their state before the run, and their "
+               "later changes are lost.\n";
+    else if (!o.force && undo.PlacesChangedSinceRun() > 0)
       plain << "Give --force to restore the places changed after the run as well; their later changes would be lost.\n";
-    // A script must not take a partial undo for a complete one.
-    const int status = message.find(kUndoIncomplete) != std::string::npos ? kExitError : kExitFinished;
+    // A script must not take a partial undo, or none, for a complete one.
+    const int status = heldBack || message.find(kUndoIncomplete) != std::string::npos ? kExitError : kExitFinished;
     if (o.json) out << UndoSummaryJson(o.undoName, undo.LastUndoCounts(), status) << '\n';
     return status;
   }

@@ -84,6 +84,7 @@ std::string UndoSummaryJson(const std::string& undoName, const UndoCounts& c, in
       .Number("keysRestored", c.keys)
       .Number("tasksRestored", c.tasks)
       .Flag("movedBack", c.movedBack)
+      .Flag("heldBack", c.heldBack)
       .Number("alreadyAsBefore", c.already)
       .Texts("left", c.left)
       .Number("exitStatus", exitStatus)

@@ -34,6 +34,9 @@ struct UndoCounts {
   bool movedBack = false;
   std::vector<std::string> left;  // each place or part not undone, with why
   int tasks = 0;   // scheduled tasks registered back
+  // Nothing was undone: the move back would have left places changed after
+  // the run pointing at where the item was (they are in `left`).
+  bool heldBack = false;
 };
 
 class UndoExecutor {

@@ -5,6 +5,7 @@
 #include <set>
 #include <utility>
 
+#include "core/Error.h"
 #include "core/Text.h"
 #include "regmap/NTReg.h"
 
@@ -113,6 +114,25 @@ Model SubtreeOf(const Model& m, const std::string& top) {
 }
 
 bool SameTree(const Model& a, const Model& b) { return a.keys == b.keys && a.values == b.values; }
+
+// A string value's text as the search sees it; nullopt for other data.
+std::optional<std::string> TextOf(const Value& v) {
+  if ((v.type == kRegSz || v.type == kRegExpandSz) && IsExactRegText(v.data)) return TextFromRegData(v.data);
+  if (v.type == kRegMultiSz) return MultiTextFromRegData(v.data);
+  return std::nullopt;
+}
+
+// The value now with the run's old place back inside it, around a later
+// change; nullopt when that is not plainly safe.
+std::optional<Value> MappedBack(const Slot& was, const Slot& ran, const Slot& now, const PlaceSwap& swap) {
+  if (!was || !ran || !now || was->type != ran->type || ran->type != now->type) return std::nullopt;
+  const auto before = TextOf(*was), wrote = TextOf(*ran), holds = TextOf(*now);
+  if (!before || !wrote || !holds) return std::nullopt;
+  const std::optional<std::string> back = MapBackInside(*before, *wrote, *holds, swap);
+  if (!back) return std::nullopt;
+  const std::string data = now->type == kRegMultiSz ? RegDataFromMultiText(*back) : RegDataFromText(*back);
+  return Value{now->type, data};
+}
 }  // namespace
 
 std::string ChangedPlace::Where() const {
@@ -121,7 +141,8 @@ std::string ChangedPlace::Where() const {
 }
 
 RegistryRestorePlan PlanRegistryRestore(RegistryBackend& backend, const ParsedRegFile& backup,
-                                        const std::vector<RegistryWrite>& written, bool force) {
+                                        const std::vector<RegistryWrite>& written, bool force,
+                                        const PlaceSwap* swap) {
   const std::vector<RegOp>& ops = backup.ops;
   RegistryRestorePlan plan;
   plan.take.assign(ops.size(), false);
@@ -213,8 +234,9 @@ RegistryRestorePlan PlanRegistryRestore(RegistryBackend& backend, const ParsedRe
 
   LiveRegistry live(backend);
   const auto changedPlace = [&](const std::string& key, const std::string* name, std::string ranWrote,
-                                std::string holdsNow) {
+                                std::string holdsNow, bool gone = false) {
     ChangedPlace place;
+    place.gone = gone;
     place.key = keyNames.count(key) ? keyNames[key] : key;
     if (name) {
       place.isValue = true;
@@ -321,8 +343,13 @@ RegistryRestorePlan PlanRegistryRestore(RegistryBackend& backend, const ParsedRe
         take = true;
       } else if (now == was) {
         ++plan.alreadyAsBefore;
+      } else if (const auto back = swap ? MappedBack(was, ran, now, *swap) : std::nullopt) {
+        const auto found = valueNames.find(id);
+        plan.mappedBack.push_back({keyNames[key], found != valueNames.end() ? found->second : op.name, back->type,
+                                   back->data});
+        ++plan.values;
       } else {
-        take = changedPlace(key, &id.second, Shown(ran), Shown(now));
+        take = changedPlace(key, &id.second, Shown(ran), Shown(now), !now);
       }
       if (take) ++plan.values;
     }
@@ -330,6 +357,27 @@ RegistryRestorePlan PlanRegistryRestore(RegistryBackend& backend, const ParsedRe
     plan.take[i] = take;
   }
   return plan;
+}
+
+std::vector<std::string> WriteMappedBack(RegistryBackend& backend, const std::vector<MappedBackValue>& values) {
+  std::vector<std::string> failed;
+  for (const MappedBackValue& v : values) {
+    ChangedPlace place;
+    place.key = v.key;
+    place.isValue = true;
+    place.valueName = v.name;
+    RegRoot root;
+    std::string path;
+    try {
+      if (!SplitKey(v.key, root, path)) throw Error("its key name is not known");
+      RegistryCursor reg(backend, root);
+      if (!reg.OpenRegPath(path)) throw Error("its key cannot be opened");
+      reg.WriteRawValue(v.name, v.type, v.data);
+    } catch (const Error& e) {
+      failed.push_back(place.Where() + " was not restored: " + e.what() + ".");
+    }
+  }
+  return failed;
 }
 
 std::vector<std::string> UncoveredWrites(const ParsedRegFile& backup, const std::vector<RegistryWrite>& written) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/MapBack.h"
 #include "engine/WrittenRecord.h"
 #include "regmap/RegImport.h"
 #include "regmap/RegistryBackend.h"
@@ -20,7 +21,17 @@ struct ChangedPlace {
   bool isValue = false;
   std::string ranWrote;   // what the run left there, as text
   std::string holdsNow;   // what it holds now, as text
+  bool gone = false;      // it holds nothing now (a value or key deleted since)
   std::string Where() const;  // "HKEY_...\Key, value "Name"" or the key
+};
+
+// A value changed after the run that gets the run's old place back inside
+// it, the later change kept (see MapBackInside).
+struct MappedBackValue {
+  std::string key;   // full key name
+  std::string name;
+  std::uint32_t type = 0;
+  std::string data;  // the registry's own bytes
 };
 
 struct RegistryRestorePlan {
@@ -29,10 +40,18 @@ struct RegistryRestorePlan {
   int keys = 0;                        // keys to be made again or taken away
   int alreadyAsBefore = 0;             // places holding their state before the run
   std::vector<ChangedPlace> changed;   // places changed after the run (taken anyway when forced)
+  std::vector<MappedBackValue> mappedBack;  // counted in values; not lines of the file
 };
 
+// `swap`, when given, is the run's move: a text value changed after the run
+// gets its old place back inside it where that is plainly safe, also when
+// forced, rather than being left or overwritten.
 RegistryRestorePlan PlanRegistryRestore(RegistryBackend& backend, const ParsedRegFile& backup,
-                                        const std::vector<RegistryWrite>& written, bool force);
+                                        const std::vector<RegistryWrite>& written, bool force,
+                                        const PlaceSwap* swap = nullptr);
+
+// Writes the plan's mapped-back values; one message per value not written.
+std::vector<std::string> WriteMappedBack(RegistryBackend& backend, const std::vector<MappedBackValue>& values);
 
 // The places the record says the run changed whose state before the run the
 // backup does not hold (a damaged or cut file), each named as ChangedPlace::Where does.

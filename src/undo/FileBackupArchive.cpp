@@ -215,9 +215,13 @@ std::string TargetRefusal(const std::string& target, const RestoreGuard& guard) 
 // Whether the check lets the entry be written back; what it found instead is
 // counted into the result.
 bool CheckAllows(const RestoreCheck& check, const std::string& savedFrom, const std::string& target,
-                 const std::string& data, RestoreResult& result) {
+                 std::string& data, bool& ownContent, RestoreResult& result) {
   if (!check) return true;
   RestoreDecision decision = check(savedFrom, target, data);
+  if (decision.verdict == RestoreVerdict::Restore && decision.content) {
+    data = std::move(*decision.content);
+    ownContent = true;
+  }
   switch (decision.verdict) {
     case RestoreVerdict::NotChanged: return false;
     case RestoreVerdict::AlreadyAsBefore: ++result.alreadyAsBefore; return false;
@@ -228,15 +232,15 @@ bool CheckAllows(const RestoreCheck& check, const std::string& savedFrom, const 
 }
 
 // Writes the entry's data to `target` with the last-write time it was saved
-// with; a new file also gets its saved attributes, an existing one keeps its
+// with (savedTime; else the write's own); a new file also gets its saved attributes, an existing one keeps its
 // own. Why not, or "" when written; timeSet says whether the time went on.
 std::string WriteBack(FileSystem& fs, UndoPlatform& platform, const ZipEntry& e, const std::string& target,
-                      const std::string& data, bool& timeSet) {
+                      const std::string& data, bool savedTime, bool& timeSet) {
   const std::string folder = SplitItemPath(target).folder;
   if (!fs.FolderExists(folder) && !fs.MakeFolders(RemoveSlash(folder))) return "its folder cannot be created";
   const auto before = fs.AttributesOf(target);
   if (before && (*before & kAttrFolder)) return "a folder of that name stands in its place";
-  const std::optional<FileTicks> lastWrite = LastWriteOf(e, platform);
+  const std::optional<FileTicks> lastWrite = savedTime ? LastWriteOf(e, platform) : std::nullopt;
   try {
     // The time goes on while the attributes are cleared: a read-only file may refuse it.
     if (before) {
@@ -300,9 +304,10 @@ RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::
       refuse(target, why);
       continue;
     }
-    if (!CheckAllows(check, savedFrom, target, data, result)) continue;
+    bool ownContent = false;
+    if (!CheckAllows(check, savedFrom, target, data, ownContent, result)) continue;
     bool timeSet = true;
-    if (const std::string why = WriteBack(fs, platform, e, target, data, timeSet); !why.empty()) {
+    if (const std::string why = WriteBack(fs, platform, e, target, data, !ownContent, timeSet); !why.empty()) {
       refuse(target, why);
       continue;
     }

@@ -67,8 +67,14 @@ enum class RestoreVerdict {
   NotChanged,       // the run never changed the place: left, not mentioned
 };
 struct RestoreDecision {
+  RestoreDecision(RestoreVerdict v = RestoreVerdict::Restore, std::string w = "",
+                  std::optional<std::string> c = std::nullopt)
+      : verdict(v), why(std::move(w)), content(std::move(c)) {}
   RestoreVerdict verdict = RestoreVerdict::Restore;
   std::string why;
+  // With Restore: written instead of the backup (the run's old places given
+  // back around a later change), with the file's own time left as it is.
+  std::optional<std::string> content;
 };
 using RestoreCheck = std::function<RestoreDecision(const std::string& savedFrom, const std::string& target,
                                                    const std::string& backup)>;

@@ -6,6 +6,7 @@
 #include <set>
 #include <vector>
 
+#include "engine/ChangeReport.h"
 #include "engine/OfflineHives.h"
 #include "engine/RunLock.h"
 #include "engine/TaskBackup.h"
@@ -65,6 +66,8 @@ struct UndoExecution::Undo {
     std::string movedFrom;  // the item its move record names, "" for none
   };
   std::map<std::string, Later> later;  // later entries' records, read once
+  bool swapRead = false;
+  std::optional<PlaceSwap> swap;  // the run's replacement, read once (SwapOf)
 };
 
 std::string UndoExecution::UndoEntry(const std::string& name, bool force) {
@@ -94,6 +97,13 @@ std::string UndoExecution::UndoEntry(const std::string& name, bool force) {
     if (inUse.Holds())
       throw Error(ItemInUseText(inUse) + "\nNothing was undone.  Close the programs and stop the services, then undo " +
                   name + " again.");
+  }
+  if (MoveBackWouldStrand(u)) {
+    changedSinceRun_ = int(u.changed.size());
+    counts_ = UndoCounts{};
+    counts_.left = u.changed;
+    counts_.heldBack = true;
+    return HeldBackMessage(u);
   }
   RestoreFiles(u);
   MoveBack(u);
@@ -211,6 +221,9 @@ RestoreDecision UndoExecution::CheckFile(Undo& u, const std::string& savedFrom, 
   // shell wrote it, so what it holds is the run's own doing.
   if (ran.sha256.empty()) return {RestoreVerdict::Restore, ""};
   if (now && now->size() == ran.size && Sha256Hex(*now) == ran.sha256) return {RestoreVerdict::Restore, ""};
+  if (now)
+    if (std::optional<std::string> back = MapBackFile(u, ran, backup, *now))
+      return {RestoreVerdict::Restore, "", std::move(back)};
   if (u.force) return {RestoreVerdict::Restore, ""};
   const std::string state = now ? "it holds neither what the run wrote nor what it held before"
                                 : "it was deleted";
@@ -269,16 +282,23 @@ void UndoExecution::RestoreRegistry(Undo& u) {
     for (const PassedOver& h : notLoaded) u.problems.push_back(h.where + " was not restored: " + h.reason + ".");
     RegImportResult r;
     if (u.written) {
-      RegistryRestorePlan plan = PlanRegistryRestore(registry_, parsed, u.written->registry, u.force);
+      const std::optional<PlaceSwap> swap = SwapOf(u);
+      RegistryRestorePlan plan =
+          PlanRegistryRestore(registry_, parsed, u.written->registry, u.force, swap ? &*swap : nullptr);
       for (std::size_t i = 0; i < parsed.ops.size(); ++i)
         if (InHives(parsed.ops[i].KeyName(), notLoaded)) plan.take[i] = false;
       std::size_t i = 0;
       r = ApplyRegOps(registry_, parsed, [&](const RegOp&) { return plan.take[i++]; });
+      std::erase_if(plan.mappedBack, [&](const MappedBackValue& v) { return InHives(v.key, notLoaded); });
+      for (const std::string& failed : WriteMappedBack(registry_, plan.mappedBack)) u.problems.push_back(failed);
+      for (const MappedBackValue& v : plan.mappedBack) {
+        u.undone.push_back(v.key + ", value \"" + v.name + "\" got back " + swap->oldPlace + " beside a later change.");
+        r.environmentTouched |= IsEnvironmentKey(v.key);
+      }
       u.already += plan.alreadyAsBefore;
       for (const ChangedPlace& c : plan.changed) {
         if (u.force || InHives(c.key, notLoaded)) continue;  // restored all the same, or named with its hive
-        u.changed.push_back(c.Where() + " was changed after the run (the run wrote " + c.ranWrote + ", it now holds " +
-                            c.holdsNow + "): left as it is." + LaterEntries(u, "", c.key, c.isValue ? c.valueName : ""));
+        u.changed.push_back(ChangedRegistryText(u, c));
       }
       if (r.failed.empty()) {
         u.values += plan.values;
@@ -356,17 +376,8 @@ bool UndoExecution::RestoreTask(Undo& u, const std::string& path, const std::str
     ++u.already;
     return false;
   }
-  // Records without a written record restore as earlier builds did; a
-  // pending write is the run's own doing.
-  bool asRunWrote = true;
-  if (u.written) {
-    const FileWrite& ran = u.written->tasks.at(FoldKey(path));
-    asRunWrote = ran.sha256.empty() || (now.task.xml.size() == ran.size && Sha256Hex(now.task.xml) == ran.sha256);
-  }
-  if (!asRunWrote && !u.force) {
-    u.changed.push_back(task + " was changed after the run (it holds neither what the run wrote nor what it held "
-                               "before): left as it is." +
-                        LaterEntries(u, path, "", ""));
+  if (!TaskAsRunWrote(u, path, now.task.xml) && !u.force) {
+    u.changed.push_back(ChangedTaskText(u, path));
     return false;
   }
   if (const std::string failure = tasks_->UpdateTask(path, savedXml); !failure.empty()) {
@@ -374,6 +385,16 @@ bool UndoExecution::RestoreTask(Undo& u, const std::string& path, const std::str
     return false;
   }
   return true;
+}
+
+bool UndoExecution::TaskAsRunWrote(const Undo& u, const std::string& path, const std::string& nowXml) const {
+  // Records without a written record restore as earlier builds did; a
+  // pending write is the run's own doing.
+  if (!u.written) return true;
+  const auto found = u.written->tasks.find(FoldKey(path));
+  if (found == u.written->tasks.end()) return true;
+  const FileWrite& ran = found->second;
+  return ran.sha256.empty() || (nowXml.size() == ran.size && Sha256Hex(nowXml) == ran.sha256);
 }
 
 std::string UndoExecution::LaterEntries(Undo& u, const std::string& file, const std::string& key,
@@ -462,5 +483,125 @@ std::string UndoExecution::ClosingMessage(const Undo& u) const {
     }
   }
   for (const std::string& note : u.notes) message += "\n" + note;
+  return message;
+}
+
+// What an undo checks before a move back: the places that would still point
+// at the item's new place once it has gone home.
+
+std::optional<PlaceSwap> UndoExecution::SwapOf(Undo& u) const {
+  if (u.swapRead) return u.swap;
+  u.swapRead = true;
+  // A move's from its record; a Map Only run's from its change report.
+  // Switch Drives exchanges two letters: no one way to give back.
+  if (u.moveBack) {
+    u.swap = PlaceSwap{u.home, u.to};
+  } else if (const std::string report = u.base + ".log"; fs_.FileExists(report)) {
+    try {
+      const ReadReport r = ReadChangeReport(fs_.ReadWhole(report));
+      if (ModeNamed(r.Field("Mode")) == RunMode::MapOnly && !r.Field("Find").empty() && !r.Field("Replace").empty())
+        u.swap = PlaceSwap{r.Field("Find"), r.Field("Replace")};
+    } catch (const std::exception&) {
+      // Without it nothing is given back inside a changed place.
+    }
+  }
+  return u.swap;
+}
+
+std::optional<std::string> UndoExecution::MapBackFile(Undo& u, const FileWrite& ran, const std::string& backup,
+                                                      const std::string& now) const {
+  // The record keeps only a digest of what the run wrote: the run's text is
+  // known only when a guess at it matches that digest exactly.
+  const std::optional<PlaceSwap> swap = SwapOf(u);
+  if (!swap || ran.sha256.empty()) return std::nullopt;
+  for (const std::string& wrote : SwappedTexts(backup, *swap))
+    if (wrote.size() == ran.size && Sha256Hex(wrote) == ran.sha256) return MapBackInside(backup, wrote, now, *swap);
+  return std::nullopt;
+}
+
+bool UndoExecution::MoveBackWouldStrand(Undo& u) {
+  // Only a move back leaves references behind; a forced undo gives every
+  // place its state before the run. Records of earlier builds cannot tell.
+  if (u.force || !u.written || !u.itemThere) return false;
+  if (guard_ && !guard_->MoveRefusal(u.to).empty()) return false;  // not moved back at all
+  std::vector<std::string> places;
+  FilesThatWouldStrand(u, places);
+  RegistryThatWouldStrand(u, places);
+  TasksThatWouldStrand(u, places);
+  if (places.empty()) return false;
+  u.changed = std::move(places);
+  return true;
+}
+
+void UndoExecution::FilesThatWouldStrand(Undo& u, std::vector<std::string>& places) {
+  RestoreGuard guard;
+  if (guard_) guard = [this](const std::string& target) { return guard_->RestoreRefusal(target); };
+  // Every entry is only looked at: the probe lets none be written.
+  const RestoreCheck probe = [&](const std::string& savedFrom, const std::string& target, const std::string& backup) {
+    const RestoreDecision d = CheckFile(u, savedFrom, target, backup);
+    // A file deleted since points nowhere.
+    if (d.verdict == RestoreVerdict::Changed && fs_.FileExists(target)) places.push_back(d.why);
+    return RestoreDecision{RestoreVerdict::NotChanged, ""};
+  };
+  try {
+    store_.RestoreFiles(u.name, {}, guard, probe);
+  } catch (const Error&) {
+    // An archive that cannot be read is named by the restore itself.
+  }
+}
+
+void UndoExecution::RegistryThatWouldStrand(Undo& u, std::vector<std::string>& places) {
+  const std::string backup = u.base + ".reg";
+  if (u.written->registry.empty() || !fs_.FileExists(backup)) return;
+  try {
+    const ParsedRegFile parsed = ParseRegText(fs_.ReadWhole(backup), ansi_);
+    const std::vector<std::string> users = UserHivesNamed(parsed);
+    std::vector<PassedOver> notLoaded;
+    OfflineHivesLoaded hives(users.empty() ? nullptr : offlineHives_, &users, notLoaded);
+    const std::optional<PlaceSwap> swap = SwapOf(u);
+    const RegistryRestorePlan plan =
+        PlanRegistryRestore(registry_, parsed, u.written->registry, false, swap ? &*swap : nullptr);
+    for (const ChangedPlace& c : plan.changed)
+      if (!c.gone && !InHives(c.key, notLoaded)) places.push_back(ChangedRegistryText(u, c));
+  } catch (const Error&) {
+    // A backup that cannot be read is named by the restore itself.
+  }
+}
+
+void UndoExecution::TasksThatWouldStrand(Undo& u, std::vector<std::string>& places) {
+  const std::string record = u.base + kTaskBackupExtension;
+  if (!tasks_ || u.written->tasks.empty() || !fs_.FileExists(record)) return;
+  std::map<std::string, SavedTask> saved;
+  try {
+    saved = ReadTaskBackup(fs_.ReadWhole(record));
+  } catch (const Error&) {
+    return;  // named by the restore itself
+  }
+  for (const auto& [key, task] : saved) {
+    if (!u.written->tasks.count(key)) continue;
+    const TaskRead now = tasks_->ReadTask(task.path);
+    if (now.state == TaskRead::State::Found && now.task.xml != task.xml && !TaskAsRunWrote(u, task.path, now.task.xml))
+      places.push_back(ChangedTaskText(u, task.path));
+  }
+}
+
+std::string UndoExecution::ChangedRegistryText(Undo& u, const ChangedPlace& c) {
+  return c.Where() + " was changed after the run (the run wrote " + c.ranWrote + ", it now holds " + c.holdsNow +
+         "): left as it is." + LaterEntries(u, "", c.key, c.isValue ? c.valueName : "");
+}
+
+std::string UndoExecution::ChangedTaskText(Undo& u, const std::string& path) {
+  return "Scheduled task " + path +
+         " was changed after the run (it holds neither what the run wrote nor what it held before): left as it is." +
+         LaterEntries(u, path, "", "");
+}
+
+std::string UndoExecution::HeldBackMessage(const Undo& u) const {
+  std::string message = std::string(kUndoHeldBack) + " " + u.to + " would go back to " + u.home +
+                        ", but these places changed after the run and their references to it cannot be given back; "
+                        "they would point at a place that no longer exists:";
+  for (const std::string& p : u.changed) message += "\n" + p;
+  message += "\nUndo the later entries first.  Forced, the undo gives these places their state before the run, and "
+             "their later changes are lost.";
   return message;
 }

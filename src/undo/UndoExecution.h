@@ -18,20 +18,32 @@
 // definitions of its task backup (UndoNNNNN.tasks), under the same rule; a
 // task deleted since the run is named and not made again, even when forced.
 //
+// Before a move back changes anything, every place the run changed is
+// checked: a text value changed again after the run (a list such as `Path`
+// where a later run changed another entry) gets the run's old place back
+// inside it while the later change stays, where the run's own text still
+// stands there unchanged. A place that cannot be given back so would point
+// at the place the item leaves: unless forced, nothing at all is undone
+// then, and the places are named with the later entries that changed them.
+//
 // Each step runs whatever became of the one before; the closing message says
 // what was restored, what was moved back, what was already as before and, in
 // further lines, what was left and why. An item no longer where the record
 // says gets nothing restored into its place and is not moved; folders the
 // run's move made go again once they are empty.
+#include <optional>
 #include <string>
 
+#include "core/MapBack.h"
 #include "engine/GuardRails.h"
+#include "engine/WrittenRecord.h"
 #include "engine/ItemInUseCheck.h"
 #include "engine/RunPorts.h"
 #include "engine/TaskService.h"
 #include "engine/UndoPorts.h"
 #include "core/CodePage.h"
 #include "core/FileSystem.h"
+#include "regmap/RegRestore.h"
 #include "regmap/RegistryBackend.h"
 #include "undo/MoveDir.h"
 #include "undo/UndoStore.h"
@@ -42,6 +54,7 @@ inline constexpr const char* kUndoCompleted = " files restored.  Undo has comple
 inline constexpr const char* kUndoIncomplete = "Not everything could be undone:";
 inline constexpr const char* kUndoDone = "What was undone:";
 inline constexpr const char* kUndoAllAsBefore = "Everything is already as before the run.";
+inline constexpr const char* kUndoHeldBack = "Nothing was undone:";
 
 class UndoExecution : public UndoExecutor {
  public:
@@ -83,6 +96,26 @@ class UndoExecution : public UndoExecutor {
   void RemoveTemporaryFiles(Undo& u, const std::vector<std::string>& paths);
   void MoveBack(Undo& u);
   void RestoreRegistry(Undo& u);
+  // The run's replacement (a move's, or Map Only's find and replace), for
+  // giving its old place back inside changed places; none for other entries.
+  std::optional<PlaceSwap> SwapOf(Undo& u) const;
+  // Names (in u.changed) each place changed after the run that would still
+  // point at the item's new place after its move back; true when there is one
+  // and the undo is not forced: nothing is undone then.
+  bool MoveBackWouldStrand(Undo& u);
+  // A file changed after the run, with the run's old place back inside it
+  // around the later change; none when that is not certain.
+  std::optional<std::string> MapBackFile(Undo& u, const FileWrite& ran, const std::string& backup,
+                                         const std::string& now) const;
+  void FilesThatWouldStrand(Undo& u, std::vector<std::string>& places);
+  void RegistryThatWouldStrand(Undo& u, std::vector<std::string>& places);
+  void TasksThatWouldStrand(Undo& u, std::vector<std::string>& places);
+  // "HKEY_...\Key, value "Name" was changed after the run (...)" with the later entries.
+  std::string ChangedRegistryText(Undo& u, const ChangedPlace& c);
+  std::string ChangedTaskText(Undo& u, const std::string& path);
+  // The task still holds what the run registered (or the record cannot tell).
+  bool TaskAsRunWrote(const Undo& u, const std::string& path, const std::string& nowXml) const;
+  std::string HeldBackMessage(const Undo& u) const;
   void RestoreTasks(Undo& u);
   // Registers the saved definition back when the task still holds what the
   // run wrote; else names it (or counts it as already as before).

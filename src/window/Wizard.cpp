@@ -561,6 +561,16 @@ void Wizard::UndoChangesClick() {
   ctx.running = true;
   const std::string message = ports_.undoRun->UndoEntry(name);
   ShowMessage(message);
+  // Nothing was undone: the item would have gone home while places changed
+  // after the run still point at its new place. Forced, they get their state
+  // before the run too; asked with No as the default.
+  if (ports_.undoRun->LastUndoCounts().heldBack) {
+    if (Confirm("Undo it all the same?\n\nThe places named get their state before the run, and their later changes "
+                "are lost.",
+                "Undo Changes"))
+      ShowMessage(ports_.undoRun->UndoEntry(name, true));
+    return;
+  }
   // Places changed after the run were left; the user may still want the
   // run's state before it back there, knowing what that costs. Asked once.
   if (const int changed = ports_.undoRun->PlacesChangedSinceRun(); changed > 0) {

@@ -104,10 +104,17 @@ struct FakeUndoList : UndoList, UndoExecutor {
     calls.push_back((force ? "undo --force " : "undo ") + name);
     if (duringUndo) duringUndo();
     if (force) changedSince = 0;
+    if (force) heldBack = false;
     return undoMessage;
   }
   int PlacesChangedSinceRun() const override { return changedSince; }
+  UndoCounts LastUndoCounts() const override {
+    UndoCounts c;
+    c.heldBack = heldBack;
+    return c;
+  }
   int changedSince = 0;  // what the next undo leaves as changed after the run
+  bool heldBack = false;  // the next undo undoes nothing, unless forced
 };
 
 struct FakeDrives : DriveSource {

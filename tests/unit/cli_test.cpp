@@ -479,11 +479,19 @@ TEST(Cli, UndoCommands) {
   EXPECT_EQ(undone.code, kExitError);
   EXPECT_EQ(undone.err, s.undoMessage + "\n");
   EXPECT_EQ(undone.out.rfind("{\"summary\":{\"command\":\"undo run\",\"undoEntry\":\"Undo00000\",\"filesRestored\":1,"
-                             "\"valuesRestored\":2,\"keysRestored\":0,\"tasksRestored\":4,\"movedBack\":false,\"alreadyAsBefore\":3,"
+                             "\"valuesRestored\":2,\"keysRestored\":0,\"tasksRestored\":4,\"movedBack\":false,\"heldBack\":false,\"alreadyAsBefore\":3,"
                              "\"left\":[\"C:\\\\B was not moved back\"],\"exitStatus\":3,\"version\":\"",
                              0),
             0u)
       << undone.out;
+  // Held back before any change: exit 3, and what --force would do is said.
+  s.undoMessage = "Nothing was undone: D:\\A would go back to C:\\A, but ...";
+  s.counts = UndoCounts{};
+  s.counts.heldBack = true;
+  s.changedSince = 1;
+  undone = RunArgs(s, {"undo", "run", "Undo00000"});
+  EXPECT_EQ(undone.code, kExitError);
+  EXPECT_NE(undone.out.find("Give --force to undo it all the same"), std::string::npos) << undone.out;
   EXPECT_EQ(RunArgs(s, {"undo", "delete", "Undo00000"}).code, kExitFinished);
   EXPECT_EQ(s.calls.back(), "delete Undo00000");
   CliRun r = RunArgs(s, {"undo", "delete", "Undo00001"});

@@ -977,6 +977,24 @@ TEST_F(CarefulPageTest, TheUndoQuestionSpeaksOfAMoveOnlyForAMove) {
   EXPECT_NE(dialogs.asked[1].find("The moved item goes back"), std::string::npos);
 }
 
+// An undo that would strand references undoes nothing; forced only on Yes.
+TEST_F(CarefulPageTest, AHeldBackUndoIsForcedOnlyWhenTheUserSaysYes) {
+  undo.lines = {"Undo00003 - 1/2/2026 - Move and Map: C:\\A -> D:\\A"};
+  careful.Start("");
+  careful.TurnPage(Sender::TitleUndo);
+  careful.undo.selection = 0;
+  undo.heldBack = true;
+  dialogs.answers = {true, false};
+  careful.UndoChangesClick();
+  EXPECT_EQ(std::count(undo.calls.begin(), undo.calls.end(), "undo --force Undo00003"), 0);
+  ASSERT_EQ(dialogs.asked.size(), 2u);
+  EXPECT_NE(dialogs.asked[1].find("later changes are lost"), std::string::npos) << dialogs.asked[1];
+  dialogs.answers = {true, true};
+  careful.UndoChangesClick();
+  EXPECT_EQ(std::count(undo.calls.begin(), undo.calls.end(), "undo --force Undo00003"), 1);
+  EXPECT_EQ(dialogs.asked.size(), 4u) << "no second question after the forced undo";
+}
+
 TEST(PageNames, RoundTrip) {
   for (int i = 1; i < kPageCount; ++i) EXPECT_EQ(PageNamed(PageName(Page(i))), Page(i));
   EXPECT_EQ(PageNamed("Nowhere"), Page::None);

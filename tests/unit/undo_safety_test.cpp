@@ -96,8 +96,9 @@ TEST_F(UndoSafety, PlacesChangedAfterTheRunAreLeftAndNamedUntilForced) {
   const std::string before = State();
   Map("\\\\OLDSRV\\Data", "\\\\NEWSRV\\Shared");
   ASSERT_EQ(ctx.tally.linkCount, 4);
-  // The user works on: a line added to one file, another value set.
-  const std::string edited = "[S]\r\nPath=\\\\NEWSRV\\Shared\\a\r\nMore=mine\r\n";
+  // The user works on: the run's own text edited in one file (a line added
+  // beside it alone would be kept, the run's text given back), another value set.
+  const std::string edited = "[S]\r\nPath=\\\\NEWSRV\\Mine\\a\r\nMore=mine\r\n";
   fs.ReplaceWhole("C:\\Cfg\\a.ini", edited);
   reg.PutText(CU, "Software\\Ostr", "One", "E:\\Mine");
 

@@ -39,7 +39,9 @@ TEST_F(UndoSafetyWin, EditedPlacesStayNamedASecondUndoChangesNothingAndForceRest
   const std::string before = State();
   ProcessResult r = Map("\\\\OLDSRV\\Data", "\\\\NEWSRV\\Shared");
   ASSERT_EQ(r.exitCode, 0u) << r.out << r.err;
-  const std::string edited = "[S]\r\nPath=\\\\NEWSRV\\Shared\\a\r\nAdded=by hand\r\n";
+  // The run's own text edited (a line added beside it alone would be kept
+  // and the run's text given back).
+  const std::string edited = "[S]\r\nPath=\\\\NEWSRV\\Mine\\a\r\nAdded=by hand\r\n";
   fs.ReplaceWhole(Ini("a"), edited);
   SetRegistryText(HKEY_CURRENT_USER, kKey, "One", REG_SZ, "E:\\Mine");
 
@@ -131,9 +133,45 @@ TEST_F(UndoSafetyWin, JsonEndsWithTheSummaryOfTheRunAndOfTheUndo) {
   ASSERT_EQ(r.exitCode, 0u) << r.out << r.err;
   EXPECT_NE(r.err.find("2 files restored.  Undo has completed"), std::string::npos) << r.err;
   EXPECT_EQ(r.out.rfind("{\"summary\":{\"command\":\"undo run\",\"undoEntry\":\"Undo00000\",\"filesRestored\":2,"
-                        "\"valuesRestored\":2,\"keysRestored\":0,\"tasksRestored\":0,\"movedBack\":false,"
+                        "\"valuesRestored\":2,\"keysRestored\":0,\"tasksRestored\":0,\"movedBack\":false,\"heldBack\":false,"
                         "\"alreadyAsBefore\":0,\"left\":[],\"exitStatus\":0,",
                         0),
             0u)
       << r.out;
+}
+
+// A tool moved, then a later run maps another entry of the same list value:
+// the undo of the move gives its entry back inside the value, keeps the
+// later one and moves the folder home; while a place cannot be given back,
+// nothing is undone (exit 3).
+TEST_F(UndoSafetyWin, TheMovesEntryComesBackInsideAListALaterRunChangedToo) {
+  const std::string tools = kData + "\\P9Tools", moved = kData + "\\New";
+  WriteTestFile(fs, tools + "\\nodejs\\node.exe", "MZ");
+  WriteTestFile(fs, tools + "\\jdk\\bin\\java.exe", "MZ");
+  SetRegistryText(HKEY_CURRENT_USER, kKey, "Path", REG_EXPAND_SZ, tools + "\\nodejs;" + tools + "\\jdk\\bin");
+  SetRegistryText(HKEY_CURRENT_USER, kKey, "Tool", REG_SZ, tools + "\\nodejs\\node.exe");
+  ProcessResult r = Cli({"move", tools + "\\nodejs", moved, "--targets", "registry", "--drives", "C"});
+  ASSERT_EQ(r.exitCode, 0u) << r.out << r.err;
+  r = Cli({"map", "--find", tools + "\\jdk", "--replace", moved + "\\jdk", "--targets", "registry", "--drives", "C"});
+  ASSERT_EQ(r.exitCode, 0u) << r.out << r.err;
+  ASSERT_EQ(RegistryText(HKEY_CURRENT_USER, kKey, "Path"), moved + "\\nodejs;" + moved + "\\jdk\\bin");
+
+  // The run's own text changed by hand in another value: nothing is undone.
+  SetRegistryText(HKEY_CURRENT_USER, kKey, "Tool", REG_SZ, moved + "\\nodejs2\\node.exe");
+  const std::string held = Registry();
+  r = Cli({"undo", "run", "Undo00000"});
+  EXPECT_EQ(r.exitCode, 3u) << r.out;
+  EXPECT_EQ(r.out.rfind("Nothing was undone:", 0), 0u) << r.out;
+  EXPECT_NE(r.out.find("value \"Tool\" was changed after the run"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Give --force"), std::string::npos) << r.out;
+  EXPECT_EQ(Registry(), held);
+  EXPECT_TRUE(fs.FileExists(moved + "\\nodejs\\node.exe"));
+
+  SetRegistryText(HKEY_CURRENT_USER, kKey, "Tool", REG_SZ, moved + "\\nodejs\\node.exe");
+  r = Cli({"undo", "run", "Undo00000"});
+  EXPECT_EQ(r.exitCode, 0u) << r.out;
+  EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, kKey, "Path"), tools + "\\nodejs;" + moved + "\\jdk\\bin");
+  EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, kKey, "Tool"), tools + "\\nodejs\\node.exe");
+  EXPECT_TRUE(fs.FileExists(tools + "\\nodejs\\node.exe"));
+  EXPECT_FALSE(fs.FolderExists(moved + "\\nodejs"));
 }
