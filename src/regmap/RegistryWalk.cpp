@@ -1,5 +1,6 @@
 #include "regmap/RegistryWalk.h"
 
+#include "engine/SystemOwned.h"
 #include "engine/Progress.h"
 #include "core/Error.h"
 #include "core/Text.h"
@@ -193,6 +194,14 @@ void RegistryWalk::SearchThruKey(RegRoot root, const std::string& rootName, cons
 std::vector<std::string> RegistryWalk::VisitKey(RegRoot root, const std::string& rootName, const std::string& path,
                                                 Visit how) {
   if (ctx_.PumpCancelled()) return {};
+  // What Windows keeps as identity is never changed: named once, with how
+  // many of its places hold what the run looks for.
+  if (!OwnedKeyOf(rootName + path).empty()) {
+    if (const int held = OccurrencesBelow(root, path); held > 0)
+      ctx_.PassOver(rootName + path, std::string(kOwnedByWindows) + " (" + std::to_string(held) +
+                                         (held == 1 ? " place holds" : " places hold") + " what the run looks for)");
+    return {};
+  }
   RegistryCursor reg(backend_, root);
   ctx_.tally.scanLocation = rootName + path;
   // Read access is enough to search; a change reopens the key for writing.
@@ -245,6 +254,20 @@ std::vector<std::string> RegistryWalk::VisitKey(RegRoot root, const std::string&
     if (ctx_.tally.cancelled) return {};
   }
   return content.subkeys;
+}
+
+int RegistryWalk::OccurrencesBelow(RegRoot root, const std::string& path) {
+  RegistryCursor reg(backend_, root);
+  if (!reg.OpenRegPathItselfForReading("\\" + path)) return 0;
+  const RegistryCursor::Content content = reg.ListContent(
+      true, [&](std::uint32_t, std::string_view data) { return prefilter_->MayHold(data); }, nullptr, nullptr);
+  reg.CloseKey();
+  const auto holds = [&](const std::string& text) { return spellings_->Choose(text).first.found(); };
+  int held = holds(path) ? 1 : 0;
+  for (const ListedValue& v : content.values) held += holds(v.name) || (v.textRead && holds(v.text));
+  for (const std::string& sub : content.subkeys)
+    if (!sub.empty()) held += OccurrencesBelow(root, path + "\\" + sub);
+  return held;
 }
 
 RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const std::string& text,

@@ -71,6 +71,9 @@ class RegistryWalk : public RegistryMapper {
   // walked (none after the key was moved).
   enum class Visit { WithSubkeys, Alone };
   std::vector<std::string> VisitKey(RegRoot root, const std::string& rootName, const std::string& path, Visit how);
+  // How many names, texts and key paths at or below a key hold an
+  // occurrence, read and changed nothing.
+  int OccurrencesBelow(RegRoot root, const std::string& path);
   EntryResult FindReplaceEntry(KeyVisit& visit, const std::string& text, const std::string& valueName, EntryKind kind,
                                std::uint32_t type = kRegSz);
   enum class Outcome { Changed, NothingToDo, PassedOver };

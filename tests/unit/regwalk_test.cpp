@@ -424,6 +424,30 @@ TEST_F(RegWalkTest, ADriveSwitchExchangesEverySpellingInOnePassAndIsUndone) {
   ExpectUndoRestores(before);
 }
 
+// The mount manager's drive letters and the boot store are identities:
+// neither a map nor a switch touches them, and each is named once.
+TEST_F(RegWalkTest, WhatWindowsOwnsAsIdentityIsNeverChangedAndNamedOnce) {
+  reg.Put(LM, "SYSTEM\\MountedDevices", "\\DosDevices\\E:", kRegBinary, "\x01\x02"s);
+  reg.Put(LM, "SYSTEM\\MountedDevices", "\\DosDevices\\G:", kRegBinary, "\x03\x04"s);
+  reg.PutText(LM, "BCD00000000\\Objects\\{x}\\Elements\\12000002", "Element", "E:\\boot\\x.efi");
+  reg.PutText(LM, "SYSTEM\\MountedDevicesOther", "p", "E:\\x");
+  reg.PutText(CU, "Software\\T", "p", "E:\\x");
+  const std::string owned = [&] {
+    std::string dump = reg.Dump();
+    return dump.substr(0, dump.find("SYSTEM\\MountedDevicesOther"));
+  }();
+  Map("E:", "F:", "", "", MatchRule::Path);
+  Switch("E:\\", "F:\\");
+  EXPECT_EQ(reg.Dump().substr(0, owned.size()), owned);
+  EXPECT_EQ(Text(LM, "SYSTEM\\MountedDevicesOther", "p"), "E:\\x");  // there and back
+  std::vector<std::string> named;
+  for (const PassedOver& p : ctx.passedOver) named.push_back(p.where + ": " + p.reason);
+  EXPECT_EQ(named, (std::vector<std::string>{
+                       "HKEY_LOCAL_MACHINE\\BCD00000000: left: owned by Windows (1 place holds what the run looks for)",
+                       "HKEY_LOCAL_MACHINE\\SYSTEM\\MountedDevices: left: owned by Windows (1 place holds what the run looks for)",
+                       "HKEY_LOCAL_MACHINE\\BCD00000000: left: owned by Windows (1 place holds what the run looks for)"}));
+}
+
 TEST_F(RegWalkTest, ASecondRunStartsItsOwnBackup) {
   reg.PutText(CU, "Software\\T", "p", "C:\\Old");
   Map("C:\\Old", "D:\\New");
