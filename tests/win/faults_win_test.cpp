@@ -328,3 +328,37 @@ TEST_F(FaultsWin, KilledMovesAcrossVolumesUndoToOneWholeCopyAtHome) {
   }
   RemoveTree(fs, away);
 }
+
+// A run killed after a file's new content is written beside it and before
+// the rename that puts it in place (the program holds there while the
+// variable names a file it makes). The file never lacks its name; the undo
+// leaves it as before and takes the temporary file away.
+TEST_F(FaultsWin, KilledBeforeTheRenameUndoesToTheFileAndNoTemporaryFile) {
+  const std::string marker = kData + "-held.txt", ini = Ini(1);
+  DeleteFileW(PlatformPath(marker).c_str());
+  const std::string before = "[Paths]\r\nHome=C:\\Old Faults Place\\1\r\n";
+  WriteTestFile(fs, ini, before);
+  ASSERT_TRUE(SetEnvironmentVariableW(L"OSTRIVANE_TEST_HOLD_BEFORE_RENAME", PlatformPath(marker).c_str()));
+  {
+    RunningProgram run(exe, {"map", "--find", "C:\\Old Faults Place", "--replace", "D:\\New", "--targets", "settings",
+                             "--drives", "C"});
+    SetEnvironmentVariableW(L"OSTRIVANE_TEST_HOLD_BEFORE_RENAME", nullptr);
+    ASSERT_TRUE(run.Started());
+    while (run.Running() && !fs.FileExists(marker)) Sleep(1);
+    ASSERT_TRUE(fs.FileExists(marker)) << "the run ended without reaching the rename: " << run.Err();
+    run.Kill();
+  }
+  EXPECT_EQ(fs.ReadWhole(ini), before);
+  std::vector<std::string> temps;
+  for (const DirEntry& e : fs.ListFolder(kData + "\\*"))
+    if (IsReplaceTempName(e.name)) temps.push_back(e.name);
+  ASSERT_EQ(temps.size(), 1u) << "the new content waits beside the file";
+  EXPECT_EQ(fs.ReadWhole(kData + "\\" + temps[0]), "[Paths]\r\nHome=D:\\New\\1\r\n");
+
+  const ProcessResult r = Cli({"undo", "run", "Undo00000"});
+  EXPECT_EQ(r.exitCode, 0u) << r.out << r.err;
+  EXPECT_EQ(fs.ReadWhole(ini), before) << r.out;
+  EXPECT_FALSE(fs.FileExists(kData + "\\" + temps[0])) << r.out;
+  EXPECT_EQ(r.out.find("changed after the run"), std::string::npos) << r.out;
+  DeleteFileW(PlatformPath(marker).c_str());
+}
