@@ -129,12 +129,27 @@ TEST_F(Win32FileSystemTest, ReadWholeSharesWithWritersButFailsOnALockedFile) {
   EXPECT_THROW(fs.ReadWhole(root + "none.txt"), Error);
 }
 
+namespace {
+// The file's identity on its volume; 0 when it cannot be opened.
+std::uint64_t FileIdOf(const std::string& path) {
+  HANDLE h = CreateFileW(PlatformPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, 0, nullptr);
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool got = h != INVALID_HANDLE_VALUE && GetFileInformationByHandle(h, &info);
+  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+  return got ? std::uint64_t(info.nFileIndexHigh) << 32 | info.nFileIndexLow : 0;
+}
+}  // namespace
+
 TEST_F(Win32FileSystemTest, ReplaceWholeSwapsInANewFileAndLeavesNoTemporary) {
   const std::string path = root + "cfg.ini";
   WriteTestFile(fs, path, "old content that is longer\r\n");
   ASSERT_TRUE(fs.SetAttributesOf(path, kAttrHidden | kAttrSystem));
+  const std::uint64_t oldId = FileIdOf(path);
   fs.ReplaceWhole(path, "new\r\n");
   EXPECT_EQ(fs.ReadWhole(path), "new\r\n");
+  // A new file took the name (not the old one written over, which a crash could tear).
+  EXPECT_NE(FileIdOf(path), oldId);
   EXPECT_EQ(*fs.AttributesOf(path) & (kAttrHidden | kAttrSystem), kAttrHidden | kAttrSystem);
   fs.ReplaceWhole(root + "fresh.txt", "made");
   EXPECT_EQ(fs.ReadWhole(root + "fresh.txt"), "made");

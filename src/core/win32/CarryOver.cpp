@@ -1,5 +1,8 @@
 #include "core/win32/CarryOver.h"
 
+#include <cstring>
+#include <tuple>
+
 #include "core/win32/Owned.h"
 #include "core/win32/WinApi.h"
 //
@@ -30,37 +33,52 @@ bool CarryTimeAndAttributes(const std::wstring& from, const std::wstring& to) {
 
 bool SameSid(PSID a, PSID b) { return a && b && IsValidSid(a) && IsValidSid(b) && EqualSid(a, b); }
 
+// Entry by entry, in order (the order of an access list decides).
+bool SameAcl(PACL a, PACL b) {
+  if (!a || !b) return a == b;
+  if (a->AceCount != b->AceCount) return false;
+  for (DWORD i = 0; i < a->AceCount; ++i) {
+    void* x = nullptr;
+    void* y = nullptr;
+    if (!GetAce(a, i, &x) || !GetAce(b, i, &y)) return false;
+    const WORD size = static_cast<ACE_HEADER*>(x)->AceSize;
+    if (size != static_cast<ACE_HEADER*>(y)->AceSize || std::memcmp(x, y, size) != 0) return false;
+  }
+  return true;
+}
+
+bool DaclProtected(PSECURITY_DESCRIPTOR sd) {
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  return GetSecurityDescriptorControl(sd, &control, &revision) && (control & SE_DACL_PROTECTED);
+}
+
 // Owner, group and access list. The new file, made in the same folder by
-// this process, mostly has the owner and group already; they are set only
-// where they differ, since setting an owner other than oneself needs a
-// privilege. The access list keeps its explicit entries and whether it
-// inherits from the folder.
+// this process, mostly has them already (the same owner, the folder's
+// inherited entries): each is set only where it differs, since setting an
+// owner other than oneself needs a privilege, and some systems let no
+// access list be set at all.
 bool CarrySecurity(const std::wstring& from, const std::wstring& to) {
   constexpr SECURITY_INFORMATION kAll = OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION |
                                         DACL_SECURITY_INFORMATION;
   PSID owner = nullptr, group = nullptr, ownerNow = nullptr, groupNow = nullptr;
-  PACL dacl = nullptr;
+  PACL dacl = nullptr, daclNow = nullptr;
   LocalMem<PSECURITY_DESCRIPTOR> old, now;
-  {
-    const OwnedHandle h = Open(from, READ_CONTROL);
+  for (auto [path, o, g, d, sd] : {std::tuple(&from, &owner, &group, &dacl, &old),
+                                   std::tuple(&to, &ownerNow, &groupNow, &daclNow, &now)}) {
+    const OwnedHandle h = Open(*path, READ_CONTROL);
     if (!h.ok()) return false;
-    const DWORD e = GetSecurityInfo(h.get(), SE_FILE_OBJECT, kAll, &owner, &group, &dacl, nullptr, old.out());
+    const DWORD e = GetSecurityInfo(h.get(), SE_FILE_OBJECT, kAll, o, g, d, nullptr, sd->out());
     if (e != ERROR_SUCCESS) return SetLastError(e), false;
   }
-  {
-    const OwnedHandle h = Open(to, READ_CONTROL);
-    if (!h.ok()) return false;
-    const DWORD e = GetSecurityInfo(h.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION,
-                                    &ownerNow, &groupNow, nullptr, nullptr, now.out());
-    if (e != ERROR_SUCCESS) return SetLastError(e), false;
+  const bool isProtected = DaclProtected(old.get());
+  SECURITY_INFORMATION what = 0;
+  DWORD access = 0;
+  if (!SameAcl(dacl, daclNow) || isProtected != DaclProtected(now.get())) {
+    what |= DACL_SECURITY_INFORMATION |
+            (isProtected ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION);
+    access |= WRITE_DAC;
   }
-  SECURITY_DESCRIPTOR_CONTROL control = 0;
-  DWORD revision = 0;
-  if (!GetSecurityDescriptorControl(old.get(), &control, &revision)) return false;
-  SECURITY_INFORMATION what = DACL_SECURITY_INFORMATION | ((control & SE_DACL_PROTECTED)
-                                                               ? PROTECTED_DACL_SECURITY_INFORMATION
-                                                               : UNPROTECTED_DACL_SECURITY_INFORMATION);
-  DWORD access = WRITE_DAC;
   if (owner && !SameSid(owner, ownerNow)) {
     what |= OWNER_SECURITY_INFORMATION;
     access |= WRITE_OWNER;
@@ -69,10 +87,12 @@ bool CarrySecurity(const std::wstring& from, const std::wstring& to) {
     what |= GROUP_SECURITY_INFORMATION;
     access |= WRITE_OWNER;
   }
+  if (what == 0) return true;
   const OwnedHandle h = Open(to, access);
   if (!h.ok()) return false;
   const DWORD e = SetSecurityInfo(h.get(), SE_FILE_OBJECT, what, (what & OWNER_SECURITY_INFORMATION) ? owner : nullptr,
-                                  (what & GROUP_SECURITY_INFORMATION) ? group : nullptr, dacl, nullptr);
+                                  (what & GROUP_SECURITY_INFORMATION) ? group : nullptr,
+                                  (what & DACL_SECURITY_INFORMATION) ? dacl : nullptr, nullptr);
   if (e != ERROR_SUCCESS) return SetLastError(e), false;
   return true;
 }

@@ -160,6 +160,12 @@ bool TempBeside::PutInPlaceOf(const std::string& target) {
     }
     // Every name of the file gets the new content (see the header).
     if (NameCountOf(target) > 1) return RewriteTargetInPlace(target);
+    // A file someone holds open without letting it be renamed is refused
+    // here, before anything is carried or written in its place.
+    {
+      OwnedHandle probe = OpenExisting(target, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+      if (!probe.ok()) return false;
+    }
     // What the old file keeps goes onto the new one first; where some of it
     // cannot (an owner only a privilege may set), the file is rewritten in
     // place rather than silently lose it.
