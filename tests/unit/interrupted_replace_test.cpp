@@ -119,3 +119,50 @@ TEST(PlatformReplaceTempName, IsRfWithOneToFourHexDigits) {
     EXPECT_FALSE(IsPlatformReplaceTempName(name)) << name;
 }
 }  // namespace
+
+namespace {
+class NextRun : public ::testing::Test, protected Replacements {
+ protected:
+  void MapElsewhere() { RunRequest(RunMode::MapOnly, "\\\\NOWHERE\\Data", "\\\\ELSEWHERE\\Data"); }
+  std::string Notes() {
+    std::string all;
+    for (const std::string& n : ctx.notes) all += n + "\n";
+    return all;
+  }
+};
+
+// Killed before a rename: the next run takes the temporary file away first
+// and says so; the file keeps what it held.
+TEST_F(NextRun, RemovesTheTemporaryFileOfAReplacementKilledBeforeItsRename) {
+  fs.afterReplaceStep = [](const std::string& path, Step step) {
+    if (EqualFold(path, "C:\\Cfg\\b.ini") && step == Step::TempFlushed) throw Kill{};
+  };
+  EXPECT_THROW(Map(), Kill);
+  fs.afterReplaceStep = nullptr;
+  ASSERT_TRUE(fs.Has("C:\\Cfg\\~ostrivane-0001.tmp"));
+  MapElsewhere();
+  EXPECT_FALSE(fs.Has("C:\\Cfg\\~ostrivane-0001.tmp"));
+  EXPECT_EQ(fs.ReadWhole("C:\\Cfg\\b.ini"), kB);
+  EXPECT_NE(Notes().find("C:\\Cfg\\~ostrivane-0001.tmp, a temporary file left by Undo00000 when it stopped, was "
+                         "removed."),
+            std::string::npos)
+      << Notes();
+}
+
+// Left so by an earlier build: no file at the name, its new content beside
+// it. The next run finishes that replacement before its walk would take the
+// temporary file for an ordinary leftover.
+TEST_F(NextRun, FinishesAReplacementThatLeftNoFileAtTheName) {
+  ctx.targets.shortcuts = false;
+  Map();
+  const std::string newA = fs.ReadWhole("C:\\Cfg\\a.ini");
+  fs.Remove("C:\\Cfg\\a.ini");
+  fs.AddFile("C:\\Cfg\\~ostrivane-1C2D.tmp", newA);
+  MapElsewhere();
+  EXPECT_EQ(fs.ReadWhole("C:\\Cfg\\a.ini"), newA);
+  EXPECT_FALSE(fs.Has("C:\\Cfg\\~ostrivane-1C2D.tmp"));
+  EXPECT_NE(Notes().find("The replacement of C:\\Cfg\\a.ini that Undo00000 was making when it stopped was finished."),
+            std::string::npos)
+      << Notes();
+}
+}  // namespace
