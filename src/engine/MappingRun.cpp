@@ -8,6 +8,7 @@
 #include "core/Error.h"
 #include "core/FileSystem.h"
 #include "engine/ChangeReport.h"
+#include "engine/InterruptedReplacements.h"
 #include "engine/OfflineHives.h"
 #include "engine/SideBySideSearch.h"
 #include "core/Text.h"
@@ -152,6 +153,13 @@ void MappingRun::Search() {
   ctx_.moveLines = MoveLines{};
   ctx_.passedOver.clear();
   ctx_.notes.clear();
+  // What the run before left half done is settled before anything else.
+  if (!ctx_.FindsOnly() && parts_.records && number > 0) {
+    const std::string before = "Undo" + ZeroPad5(number - 1);
+    for (std::string& line : SettleInterruptedReplacements(*parts_.records, ctx_.programFolder + before +
+                                                                                kWrittenRecordExtension, before))
+      ctx_.notes.push_back(std::move(line));
+  }
   oldShort_.clear();
   ctx_.tally.itemInUse = false;
   // Services stopped for the move start again when the run ends, however it

@@ -218,8 +218,36 @@ bool FolderMove::MoveBack(const std::string& source, const std::string& destinat
   return why.empty();
 }
 
+// A copy across volumes goes under a temporary name of the program's own
+// beside its final one, and takes that name only once whole: one left by a
+// kill is a part copy, never anything's only copy.
+void FolderMove::RemoveTemporaryCopies(const std::string& folder, bool below, std::vector<std::string>& done,
+                                       std::vector<std::string>& problems) {
+  for (const DirEntry& e : fs_.ListFolder(AddSlash(folder) + "*")) {
+    if (e.IsFolder() && below && e.name != "." && e.name != "..")
+      RemoveTemporaryCopies(AddSlash(folder) + e.name, below, done, problems);
+    if (e.IsFolder() || !IsReplaceTempName(e.name)) continue;
+    const std::string copy = AddSlash(folder) + e.name;
+    fs_.SetAttributesOf(copy, 0);
+    if (fs_.Remove(copy))
+      done.push_back(copy + ", a part copy, was removed.");
+    else
+      problems.push_back(copy + ", a part copy, could not be removed.");
+  }
+}
+
 void FolderMove::SettleInterruptedMove(const std::string& arrived, const std::string& home,
                                        std::vector<std::string>& done, std::vector<std::string>& problems) {
+  // The item's own part copy lies beside the name it was to take, its
+  // files' inside it (in folders that may go home whole).
+  if (const std::string folder = SplitItemPath(arrived).folder; !folder.empty())
+    RemoveTemporaryCopies(folder, false, done, problems);
+  if (fs_.FolderExists(arrived)) RemoveTemporaryCopies(arrived, true, done, problems);
+  SettleArrived(arrived, home, done, problems);
+}
+
+void FolderMove::SettleArrived(const std::string& arrived, const std::string& home, std::vector<std::string>& done,
+                               std::vector<std::string>& problems) {
   const auto there = fs_.AttributesOf(arrived);
   if (!there) return;
   const auto atHome = fs_.AttributesOf(home);
@@ -231,7 +259,7 @@ void FolderMove::SettleInterruptedMove(const std::string& arrived, const std::st
   if ((*there & kAttrFolder) && (*atHome & kAttrFolder)) {
     for (const DirEntry& e : fs_.ListFolder(AddSlash(arrived) + "*"))
       if (e.name != "." && e.name != "..")
-        SettleInterruptedMove(AddSlash(arrived) + e.name, AddSlash(home) + e.name, done, problems);
+        SettleArrived(AddSlash(arrived) + e.name, AddSlash(home) + e.name, done, problems);
     if (IsEmptyFolder(fs_, arrived) && fs_.Remove(arrived)) done.push_back(arrived + ", a part copy, was removed.");
     return;
   }

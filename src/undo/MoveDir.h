@@ -65,7 +65,8 @@ class FolderMove : public ItemMover {
   // still at home, whole, since the shell deletes an original only after its
   // copy is complete) or the only copy of a part that left home. Copies go,
   // only copies go back home; nothing is ever deleted that has no copy at
-  // home. Adds what it did to `done` and what failed to `problems`.
+  // home. Part copies under the program's temporary names go too. Adds what
+  // it did to `done` and what failed to `problems`.
   void SettleInterruptedMove(const std::string& arrived, const std::string& home, std::vector<std::string>& done,
                              std::vector<std::string>& problems);
 
@@ -82,6 +83,11 @@ class FolderMove : public ItemMover {
 
  private:
   void Show(const std::string& text);
+  void SettleArrived(const std::string& arrived, const std::string& home, std::vector<std::string>& done,
+                     std::vector<std::string>& problems);
+  // In `folder`, and with `below` in every folder under it.
+  void RemoveTemporaryCopies(const std::string& folder, bool below, std::vector<std::string>& done,
+                             std::vector<std::string>& problems);
 
   RunContext& ctx_;
   FileSystem& fs_;

@@ -18,6 +18,7 @@
 #include "core/Text.h"
 #include "regmap/RegImport.h"
 #include "regmap/RegRestore.h"
+#include "undo/ReplaceLeftovers.h"
 
 namespace {
 constexpr std::size_t kUndoneLinesShown = 20;
@@ -61,6 +62,8 @@ struct UndoExecution::Undo {
   std::vector<std::string> problems;  // everything else not undone
   std::vector<std::string> undone;
   std::vector<std::string> notes;     // said whatever else happened
+  std::optional<ReplaceLeftovers> temps;
+  std::vector<std::pair<std::string, std::string>> leftovers;  // a file, and a copy a stopped replacement left beside it
   struct Later {
     std::optional<WrittenPlaces> written;
     std::string movedFrom;  // the item its move record names, "" for none
@@ -216,6 +219,7 @@ RestoreDecision UndoExecution::CheckFile(Undo& u, const std::string& savedFrom, 
     return {RestoreVerdict::Changed, target + " was not restored: it cannot be read to see whether it changed after the run (" +
                                          e.what() + ")."};
   }
+  if (InterruptedReplacement(u, target, ran, backup, now.has_value())) return {RestoreVerdict::Restore, ""};
   if (now && *now == backup) return {RestoreVerdict::AlreadyAsBefore, ""};
   // Announced but never said what it became: the run stopped while the
   // shell wrote it, so what it holds is the run's own doing.
@@ -231,7 +235,33 @@ RestoreDecision UndoExecution::CheckFile(Undo& u, const std::string& savedFrom, 
                                        LaterEntries(u, savedFrom, "", "")};
 }
 
+bool UndoExecution::InterruptedReplacement(Undo& u, const std::string& target, const FileWrite& ran,
+                                           const std::string& backup, bool targetThere) {
+  if (!u.temps) u.temps.emplace(fs_);
+  const std::vector<std::string> copies = u.temps->CopiesBeside(target, ran, backup);
+  for (const std::string& copy : copies) u.leftovers.emplace_back(target, copy);
+  // No file at the name and a copy of its old or new content beside it: a
+  // replacement stopped half way (an earlier build's), not a deletion.
+  return !targetThere && !copies.empty();
+}
+
+void UndoExecution::RemoveLeftoverCopies(Undo& u, std::set<std::string>& kept) {
+  for (const auto& [file, copy] : u.leftovers) {
+    if (!fs_.FileExists(copy)) continue;
+    // Still the only trace of the file's content: it stays, named.
+    if (!fs_.FileExists(file)) {
+      kept.insert(FoldKey(copy));
+      u.problems.push_back(file + " is missing: " + copy + " holds what it held.");
+      continue;
+    }
+    if (fs_.Remove(copy))
+      u.notes.push_back(copy + ", a temporary file left by an interrupted Ostrivane run, was removed.");
+  }
+}
+
 void UndoExecution::RemoveTemporaryFiles(Undo& u, const std::vector<std::string>& paths) {
+  std::set<std::string> kept;
+  RemoveLeftoverCopies(u, kept);
   // Where a run was stopped mid-write, its temporary file may still lie
   // beside the file it was replacing, changed or not yet; one held open stays.
   std::set<std::string> seen;
@@ -240,7 +270,8 @@ void UndoExecution::RemoveTemporaryFiles(Undo& u, const std::vector<std::string>
     if (!seen.insert(FoldKey(folder)).second) continue;
     try {
       for (const DirEntry& e : fs_.ListFolder(AddSlash(folder) + std::string(kReplaceTempPrefix) + "*"))
-        if (!e.IsFolder() && IsReplaceTempName(e.name) && fs_.Remove(AddSlash(folder) + e.name))
+        if (!e.IsFolder() && IsReplaceTempName(e.name) && !kept.count(FoldKey(AddSlash(folder) + e.name)) &&
+            fs_.Remove(AddSlash(folder) + e.name))
           u.notes.push_back(AddSlash(folder) + e.name +
                             ", a temporary file left by an interrupted Ostrivane run, was removed.");
     } catch (const Error&) {

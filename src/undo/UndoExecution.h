@@ -32,15 +32,16 @@
 // says gets nothing restored into its place and is not moved; folders the
 // run's move made go again once they are empty.
 #include <optional>
+#include <set>
 #include <string>
 
 #include "core/MapBack.h"
 #include "engine/GuardRails.h"
-#include "engine/WrittenRecord.h"
 #include "engine/ItemInUseCheck.h"
 #include "engine/RunPorts.h"
 #include "engine/TaskService.h"
 #include "engine/UndoPorts.h"
+#include "engine/WrittenRecord.h"
 #include "core/CodePage.h"
 #include "core/FileSystem.h"
 #include "regmap/RegRestore.h"
@@ -93,6 +94,12 @@ class UndoExecution : public UndoExecutor {
   void RestoreFiles(Undo& u);
   RestoreDecision CheckFile(Undo& u, const std::string& savedFrom, const std::string& target,
                             const std::string& backup);
+  // Notes the copies a stopped replacement left beside the file; true when
+  // it left no file at the name, which the undo then restores.
+  bool InterruptedReplacement(Undo& u, const std::string& target, const FileWrite& ran, const std::string& backup,
+                              bool targetThere);
+  // Removes those copies where the file is back; `kept` gets the others.
+  void RemoveLeftoverCopies(Undo& u, std::set<std::string>& kept);
   void RemoveTemporaryFiles(Undo& u, const std::vector<std::string>& paths);
   void MoveBack(Undo& u);
   void RestoreRegistry(Undo& u);

@@ -1,5 +1,7 @@
 #include "support/FakeFileSystem.h"
 
+#include <cstdio>
+
 #include "core/Error.h"
 #include "core/Text.h"
 
@@ -237,12 +239,30 @@ void FakeFileSystem::ReplaceWhole(const std::string& path, const std::string& da
   const std::string key = Key(path);
   auto it = nodes_.find(key);
   if (it != nodes_.end() && (it->second.attributes & kAttrReadOnly)) throw Error("Cannot create file " + path);
-  if (it == nodes_.end()) {
-    AddFile(path, data);
+  const auto step = [&](ReplaceStep done) {
+    if (afterReplaceStep) afterReplaceStep(path, done);
+  };
+  std::string temp;
+  for (unsigned number = 1; temp.empty() || Has(temp); ++number) {
+    char digits[8];
+    std::snprintf(digits, sizeof digits, "%04X", number);
+    temp = path.substr(0, path.rfind('\\') + 1) + std::string(kReplaceTempPrefix) + digits + ".tmp";
+  }
+  AddFile(temp, "");
+  step(ReplaceStep::TempMade);
+  At(temp).data = data;
+  step(ReplaceStep::TempWritten);
+  step(ReplaceStep::TempFlushed);
+  // The rename; what the old file kept (its attributes) stays with the name.
+  nodes_.erase(Key(temp));
+  display_.erase(Key(temp));
+  if (nodes_.count(key)) {
+    nodes_[key].data = data;
   } else {
-    it->second.data = data;
+    AddFile(path, data);
   }
   nodes_[key].lastWrite = now;
+  step(ReplaceStep::Renamed);
 }
 
 std::unique_ptr<RandomFile> FakeFileSystem::OpenRandom(const std::string& path, OpenMode mode) {

@@ -29,6 +29,13 @@ class FakeFileSystem : public FileSystem {
   // Called before every ReplaceWhole / RandomFile write: tests throw from it to
   // simulate a failure or a crash at that moment.
   std::function<void(const std::string& path)> beforeWrite;
+  // ReplaceWhole goes the adapter's way: a temporary file beside the target
+  // ("~ostrivane-0001.tmp", the first free number) is made, written,
+  // flushed, and renamed over the target. Called after each step: tests
+  // throw from it to stop the replacement there as a kill would, leaving
+  // what that step left (nothing is cleaned up).
+  enum class ReplaceStep { TempMade, TempWritten, TempFlushed, Renamed };
+  std::function<void(const std::string& path, ReplaceStep step)> afterReplaceStep;
   // Called before every ReadWhole: tests throw from it to make a read fail
   // or change the file meanwhile.
   std::function<void(const std::string& path)> beforeRead;

@@ -391,3 +391,21 @@ TEST_F(MoveAndUndo, InterruptedMoveKeepsOneWholeCopyAtHome) {
   EXPECT_EQ(fs.ReadWhole("D:\\Apps\\Tool\\tool.ini"), "no copy of it");
   EXPECT_EQ(fs.ReadWhole("C:\\Apps\\Tool\\tool.ini"), ini);
 }
+
+// A copy across volumes goes under a temporary name and takes its own only
+// when whole: a kill leaves such part copies beside the item and inside it.
+// They go; none is taken for a file whose original left home.
+TEST_F(MoveAndUndo, InterruptedMoveRemovesItsTemporaryCopies) {
+  fs.AddFile(kHome + "Undo00000.bat",
+             "[Move]\r\nTo=D:\\Apps\\Tool\r\nFrom=C:\\Apps\\Tool\r\nCreated=D:\\Apps\r\nPhase=moving\r\n");
+  fs.AddFile("D:\\Apps\\~ostrivane-0A1B.tmp", "MZ");  // the item itself, were it a file
+  fs.AddFile("D:\\Apps\\Tool\\tool.exe", "MZ");
+  fs.AddFile("D:\\Apps\\Tool\\~ostrivane-1C2D.tmp", "[Tool");
+  fs.AddFile("D:\\Apps\\Tool\\sub\\~OSTRIVANE-BEEF.TMP", "part", kAttrReadOnly);
+  const std::string message = undo.UndoEntry("Undo00000");
+  EXPECT_EQ(message.find(kUndoIncomplete), std::string::npos) << message;
+  EXPECT_FALSE(fs.Has("D:\\Apps")) << message;
+  EXPECT_FALSE(fs.Has("C:\\Apps\\Tool\\~ostrivane-1C2D.tmp")) << message;
+  EXPECT_FALSE(fs.Has("C:\\Apps\\Tool\\sub\\~OSTRIVANE-BEEF.TMP")) << message;
+  EXPECT_EQ(fs.ReadWhole("C:\\Apps\\Tool\\tool.exe"), "MZ");
+}

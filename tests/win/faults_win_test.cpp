@@ -157,8 +157,9 @@ TEST_F(FaultsWin, UndoOfAnInterruptedMoveKeepsOneWholeCopyAtHome) {
 }
 
 // Kills of a real move across volumes (C: on disk, E: in memory: see
-// scripts/wine-ctest.sh). Whenever the run is killed, undo leaves one whole
-// copy at home and nothing at the new place.
+// scripts/wine-ctest.sh). Whenever the run is killed, nothing but a whole
+// file stands under the name it moves to, and undo leaves one whole copy at
+// home and nothing at the new place.
 namespace {
 constexpr std::size_t kMiB = 1u << 20;
 constexpr std::size_t kBigMiB = 192;
@@ -265,9 +266,8 @@ class RunningProgram {
 };
 }  // namespace
 
-// Wine's shell moves a file across volumes by a copy (about 0.3 s for
-// 160 MiB here) and a delete, but not a folder (it reports success and moves
-// nothing), so the item killed part way is a large file.
+// The console's move across volumes copies a file (about 0.3 s for 160 MiB
+// here) and then deletes it, so the item killed part way is a large file.
 TEST_F(FaultsWin, KilledMovesAcrossVolumesUndoToOneWholeCopyAtHome) {
   const std::string home = kData + "\\big.bin", away = "E:\\ostrivane-test-faults", arrived = away + "\\big.bin";
   // E: must be another volume, or the move would be a rename that cannot be caught part way.
@@ -288,10 +288,12 @@ TEST_F(FaultsWin, KilledMovesAcrossVolumesUndoToOneWholeCopyAtHome) {
     bool moved;  // the file had left home when the run was killed
   };
   const std::vector<KillPoint> points = {
+      // The copy grows under a temporary name beside the one it is to take.
       {"while the file is copied",
        [&](RunningProgram&) {
-         const long long size = SizeOf(arrived);
-         return size > 0 && size < full;
+         for (const DirEntry& e : fs.ListFolder(away + "\\*"))
+           if (IsReplaceTempName(e.name) && e.size > 0 && static_cast<long long>(e.size) < full) return true;
+         return false;
        },
        false},
       // The run asks about the settings line once the move is done and recorded.
@@ -317,7 +319,7 @@ TEST_F(FaultsWin, KilledMovesAcrossVolumesUndoToOneWholeCopyAtHome) {
       EXPECT_TRUE(IsWholeBigFile(arrived, 'a'));
     } else {
       EXPECT_EQ(SizeOf(home), full);
-      EXPECT_LT(SizeOf(arrived), full);  // a part copy, left by the kill
+      EXPECT_EQ(SizeOf(arrived), -1) << "a part copy under the final name";
     }
     const ProcessResult r = Cli({"undo", "run", "Undo00000"});
     EXPECT_EQ(r.exitCode, 0u) << r.out << r.err;
@@ -327,4 +329,38 @@ TEST_F(FaultsWin, KilledMovesAcrossVolumesUndoToOneWholeCopyAtHome) {
     ASSERT_EQ(Cli({"undo", "delete", "Undo00000"}).exitCode, 0u);  // the next run is Undo00000 again
   }
   RemoveTree(fs, away);
+}
+
+// A run killed after a file's new content is written beside it and before
+// the rename that puts it in place (the program holds there while the
+// variable names a file it makes). The file never lacks its name; the undo
+// leaves it as before and takes the temporary file away.
+TEST_F(FaultsWin, KilledBeforeTheRenameUndoesToTheFileAndNoTemporaryFile) {
+  const std::string marker = kData + "-held.txt", ini = Ini(1);
+  DeleteFileW(PlatformPath(marker).c_str());
+  const std::string before = "[Paths]\r\nHome=C:\\Old Faults Place\\1\r\n";
+  WriteTestFile(fs, ini, before);
+  ASSERT_TRUE(SetEnvironmentVariableW(L"OSTRIVANE_TEST_HOLD_BEFORE_RENAME", PlatformPath(marker).c_str()));
+  {
+    RunningProgram run(exe, {"map", "--find", "C:\\Old Faults Place", "--replace", "D:\\New", "--targets", "settings",
+                             "--drives", "C"});
+    SetEnvironmentVariableW(L"OSTRIVANE_TEST_HOLD_BEFORE_RENAME", nullptr);
+    ASSERT_TRUE(run.Started());
+    while (run.Running() && !fs.FileExists(marker)) Sleep(1);
+    ASSERT_TRUE(fs.FileExists(marker)) << "the run ended without reaching the rename: " << run.Err();
+    run.Kill();
+  }
+  EXPECT_EQ(fs.ReadWhole(ini), before);
+  std::vector<std::string> temps;
+  for (const DirEntry& e : fs.ListFolder(kData + "\\*"))
+    if (IsReplaceTempName(e.name)) temps.push_back(e.name);
+  ASSERT_EQ(temps.size(), 1u) << "the new content waits beside the file";
+  EXPECT_EQ(fs.ReadWhole(kData + "\\" + temps[0]), "[Paths]\r\nHome=D:\\New\\1\r\n");
+
+  const ProcessResult r = Cli({"undo", "run", "Undo00000"});
+  EXPECT_EQ(r.exitCode, 0u) << r.out << r.err;
+  EXPECT_EQ(fs.ReadWhole(ini), before) << r.out;
+  EXPECT_FALSE(fs.FileExists(kData + "\\" + temps[0])) << r.out;
+  EXPECT_EQ(r.out.find("changed after the run"), std::string::npos) << r.out;
+  DeleteFileW(PlatformPath(marker).c_str());
 }

@@ -4,12 +4,15 @@
 
 #include "core/Error.h"
 #include "core/Text.h"
+#include "core/win32/Owned.h"
 #include "core/win32/ReplaceBeside.h"
 #include "core/win32/WidePath.h"
 #include "core/win32/WinApi.h"
 #include "core/win32/Win32FileSystem.h"
 #include "support/TestTree.h"
 #include "support/WideNames.h"
+//
+#include <aclapi.h>
 
 namespace {
 
@@ -126,12 +129,27 @@ TEST_F(Win32FileSystemTest, ReadWholeSharesWithWritersButFailsOnALockedFile) {
   EXPECT_THROW(fs.ReadWhole(root + "none.txt"), Error);
 }
 
+namespace {
+// The file's identity on its volume; 0 when it cannot be opened.
+std::uint64_t FileIdOf(const std::string& path) {
+  HANDLE h = CreateFileW(PlatformPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, 0, nullptr);
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool got = h != INVALID_HANDLE_VALUE && GetFileInformationByHandle(h, &info);
+  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+  return got ? std::uint64_t(info.nFileIndexHigh) << 32 | info.nFileIndexLow : 0;
+}
+}  // namespace
+
 TEST_F(Win32FileSystemTest, ReplaceWholeSwapsInANewFileAndLeavesNoTemporary) {
   const std::string path = root + "cfg.ini";
   WriteTestFile(fs, path, "old content that is longer\r\n");
   ASSERT_TRUE(fs.SetAttributesOf(path, kAttrHidden | kAttrSystem));
+  const std::uint64_t oldId = FileIdOf(path);
   fs.ReplaceWhole(path, "new\r\n");
   EXPECT_EQ(fs.ReadWhole(path), "new\r\n");
+  // A new file took the name (not the old one written over, which a crash could tear).
+  EXPECT_NE(FileIdOf(path), oldId);
   EXPECT_EQ(*fs.AttributesOf(path) & (kAttrHidden | kAttrSystem), kAttrHidden | kAttrSystem);
   fs.ReplaceWhole(root + "fresh.txt", "made");
   EXPECT_EQ(fs.ReadWhole(root + "fresh.txt"), "made");
@@ -245,6 +263,79 @@ TEST_F(Win32FileSystemTest, ReplaceWholeKeepsAlternateDataStreams) {
   fs.ReplaceWhole(path, "new");
   EXPECT_EQ(fs.ReadWhole(path), "new");
   EXPECT_EQ(fs.ReadWhole(path + ":Zone.Identifier"), "[ZoneTransfer]\r\nZoneId=3\r\n");
+}
+
+namespace {
+// The access list of a file and whether it is protected from inheriting.
+struct AccessList {
+  LocalMem<PSECURITY_DESCRIPTOR> sd;
+  PACL dacl = nullptr;
+  bool protectedList = false;
+};
+AccessList AccessListOf(const std::string& path) {
+  AccessList a;
+  GetNamedSecurityInfoW(PlatformPath(path).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                        &a.dacl, nullptr, a.sd.out());
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  if (a.sd.ok() && GetSecurityDescriptorControl(a.sd.get(), &control, &revision))
+    a.protectedList = (control & SE_DACL_PROTECTED) != 0;
+  return a;
+}
+// Whether the list denies `sid` anything.
+bool Denies(const AccessList& a, PSID sid) {
+  if (!a.dacl) return false;
+  for (DWORD i = 0; i < a.dacl->AceCount; ++i) {
+    void* ace = nullptr;
+    if (!GetAce(a.dacl, i, &ace)) continue;
+    const auto* header = static_cast<ACE_HEADER*>(ace);
+    if (header->AceType == ACCESS_DENIED_ACE_TYPE &&
+        EqualSid(&static_cast<ACCESS_DENIED_ACE*>(ace)->SidStart, sid))
+      return true;
+  }
+  return false;
+}
+}  // namespace
+
+// A replaced file keeps its own access list: an explicit entry that denies
+// Guests everything, and the list's protection from the folder's entries.
+TEST_F(Win32FileSystemTest, ReplaceWholeKeepsAnExplicitAccessListWithADenyEntry) {
+  const std::string path = root + "guarded.ini";
+  WriteTestFile(fs, path, "[a]\r\nPath=C:\\Old\r\n");
+  ASSERT_TRUE(fs.SetAttributesOf(path, kAttrHidden | kAttrArchive));
+  BYTE guestsBuffer[SECURITY_MAX_SID_SIZE];
+  DWORD size = sizeof guestsBuffer;
+  ASSERT_TRUE(CreateWellKnownSid(WinBuiltinGuestsSid, nullptr, guestsBuffer, &size));
+  const PSID guests = guestsBuffer;
+  {
+    // The file's own entries, with a deny entry first, and no longer inheriting.
+    AccessList inherited = AccessListOf(path);
+    ASSERT_NE(inherited.dacl, nullptr);
+    EXPLICIT_ACCESSW deny{};
+    deny.grfAccessPermissions = GENERIC_ALL;
+    deny.grfAccessMode = DENY_ACCESS;
+    deny.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+    deny.Trustee.ptstrName = static_cast<LPWSTR>(guests);
+    LocalMem<PACL> list;
+    ASSERT_EQ(SetEntriesInAclW(1, &deny, inherited.dacl, list.out()), DWORD(ERROR_SUCCESS));
+    ASSERT_EQ(SetNamedSecurityInfoW(PlatformPath(path).data(), SE_FILE_OBJECT,
+                                    DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                    list.get(), nullptr),
+              DWORD(ERROR_SUCCESS));
+  }
+  const AccessList set = AccessListOf(path);
+  if (!Denies(set, guests) || !set.protectedList)
+    GTEST_SKIP() << "this volume keeps no access lists of its own (Wine without extended attributes)";
+
+  fs.ReplaceWhole(path, "[a]\r\nPath=D:\\New\r\n");
+  EXPECT_EQ(fs.ReadWhole(path), "[a]\r\nPath=D:\\New\r\n");
+  const AccessList kept = AccessListOf(path);
+  EXPECT_TRUE(Denies(kept, guests));
+  EXPECT_TRUE(kept.protectedList);
+  EXPECT_EQ(*fs.AttributesOf(path) & (kAttrHidden | kAttrArchive), kAttrHidden | kAttrArchive);
+  auto names = Names(root + "*");
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{".", "..", "guarded.ini"}));
 }
 
 TEST_F(Win32FileSystemTest, RandomFileReadsWritesTruncatesAndFlushes) {

@@ -5,6 +5,7 @@
 
 #include "core/FileSystem.h"
 #include "core/Text.h"
+#include "core/win32/CarryOver.h"
 #include "core/win32/Owned.h"
 #include "core/win32/WidePath.h"
 #include "core/win32/WinApi.h"
@@ -56,13 +57,18 @@ bool WriteAt(HANDLE h, std::uint64_t offset, std::string_view data) {
   return true;
 }
 
-// The creation time of the file at `from` onto the file at `to`.
-void CopyCreationTime(const std::wstring& from, const std::wstring& to) {
-  WIN32_FILE_ATTRIBUTE_DATA d;
-  if (!GetFileAttributesExW(from.c_str(), GetFileExInfoStandard, &d)) return;
-  const OwnedHandle h(
-      CreateFileW(to.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (h.ok()) SetFileTime(h.get(), &d.ftCreationTime, nullptr, nullptr);
+// For the tests that kill a run between the temporary file's write and
+// its rename: with the variable set to a path, the replacement makes a file
+// there and waits for the kill. Read once; unset, nothing happens.
+void HoldBeforeRenameForTests() {
+  static const std::wstring marker = [] {
+    wchar_t buf[1024];
+    const DWORD n = GetEnvironmentVariableW(L"OSTRIVANE_TEST_HOLD_BEFORE_RENAME", buf, 1024);
+    return n > 0 && n < 1024 ? std::wstring(buf, n) : std::wstring();
+  }();
+  if (marker.empty()) return;
+  OwnedHandle(CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  for (;;) Sleep(INFINITE);
 }
 
 }  // namespace
@@ -134,52 +140,43 @@ TempBeside::~TempBeside() {
   DeleteFileW(wide.c_str());
 }
 
+bool TempBeside::RewriteTargetInPlace(const std::string& target) {
+  std::string data;
+  {
+    OwnedHandle f = OpenExisting(path_, GENERIC_READ, FILE_SHARE_READ);
+    if (!f.ok() || !ReadAll(f.get(), data)) return false;
+  }
+  return RewriteInPlace(target, data);  // the temporary file goes with this object
+}
+
 bool TempBeside::PutInPlaceOf(const std::string& target) {
   if (path_.empty()) return false;
   const std::wstring from = PlatformPath(path_), to = PlatformPath(target);
   const DWORD old = GetFileAttributesW(to.c_str());
-  if (old == INVALID_FILE_ATTRIBUTES) {
-    // Nothing to keep: the new file simply takes the name, written through.
-    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return false;
-    path_.clear();
-    return true;
-  }
-  if (old & FILE_ATTRIBUTE_READONLY) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return false;
-  }
-  if (NameCountOf(target) > 1) {
-    // Every name of the file gets the new content (see the header).
-    std::string data;
-    {
-      OwnedHandle f = OpenExisting(path_, GENERIC_READ, FILE_SHARE_READ);
-      if (!f.ok() || !ReadAll(f.get(), data)) return false;
-    }
-    return RewriteInPlace(target, data);  // the temporary file goes with this object
-  }
-  // A file someone holds open without letting it be renamed fails here,
-  // before ReplaceFileW: Wine's moves the old file to a temporary name first
-  // and leaves that name behind when it then fails.
-  {
-    OwnedHandle probe = OpenExisting(target, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
-    if (!probe.ok()) return false;
-  }
-  // ReplaceFileW carries the old file's permissions, streams, creation time
-  // and attributes over; the marks and the time are set here as well, for
-  // systems whose ReplaceFileW does less (Wine's moves the file only).
-  SetFileAttributesW(from.c_str(), old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
-  CopyCreationTime(to, from);
-  // Without a backup name, a failure leaves both files as they were: the
-  // target whole, the temporary file for this object to remove. A merge that
-  // fails (permissions that can't be carried over) fails the replacement
-  // rather than leave the file with other permissions than it had.
-  if (!ReplaceFileW(to.c_str(), from.c_str(), nullptr, 0, nullptr, nullptr)) {
-    if (GetLastError() != ERROR_FILE_NOT_FOUND || GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES)
+  if (old != INVALID_FILE_ATTRIBUTES) {
+    if (old & FILE_ATTRIBUTE_READONLY) {
+      SetLastError(ERROR_ACCESS_DENIED);
       return false;
-    // The target went meanwhile: nothing left to keep.
-    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return false;
+    }
+    // Every name of the file gets the new content (see the header).
+    if (NameCountOf(target) > 1) return RewriteTargetInPlace(target);
+    // A file someone holds open without letting it be renamed is refused
+    // here, before anything is carried or written in its place.
+    {
+      OwnedHandle probe = OpenExisting(target, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+      if (!probe.ok()) return false;
+    }
+    // What the old file keeps goes onto the new one first; where some of it
+    // cannot (an owner only a privilege may set), the file is rewritten in
+    // place rather than silently lose it.
+    if (!CarryOverKeptParts(to, from)) return RewriteTargetInPlace(target);
   }
+  HoldBeforeRenameForTests();
+  // One rename that replaces: a crash before it leaves the old file whole,
+  // after it the new one, never a moment without a file at the name. A
+  // failure (the file held open by someone who forbids renaming it) leaves
+  // both files as they were, the temporary one for this object to remove.
+  if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return false;
   path_.clear();
   return true;
 }

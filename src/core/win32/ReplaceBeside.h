@@ -1,14 +1,18 @@
 #pragma once
 // Whole-file replacement as every writer of user files does it: the new
 // content goes into a temporary file beside the old one ("~ostrivane-XXXX.tmp",
-// the form the walks pass over), is flushed, and takes the old file's place in
-// one step (ReplaceFileW), so a failure never leaves a half-written file and
-// the file keeps its permissions, alternate data streams, creation time and
-// attributes.
+// the form the walks pass over), is flushed, is given what the old file keeps
+// (its permissions, alternate data streams, creation time and attributes:
+// CarryOver.h) and takes the old file's place in one rename that replaces.
+// A crash at any moment leaves the old file or the new one under the name,
+// never a half-written file nor none at all (ReplaceFileW gives no such
+// promise: some systems do it as two renames).
 //
 // A file with more than one name (hard links) is the exception: a new file
 // put in place would carry the new content under this name only, while the
-// other names kept the old one. Such a file is rewritten in place, only from
+// other names kept the old one. So is a file whose kept parts cannot all be
+// carried (an owner only a privilege may set): a silent loss of its
+// permissions would be worse. Such a file is rewritten in place, only from
 // its first changed byte on. A crash during that write can leave it torn;
 // its backup, which every caller makes durable before the change, restores
 // it. Keeping the names together is worth that: a split is silent and the
@@ -38,11 +42,13 @@ class TempBeside {
 
   // The temporary file, already flushed, takes the place of `target` with its
   // permissions, streams, creation time and attributes; a target with more
-  // than one name gets the temporary file's content in place instead. A
+  // than one name, or whose kept parts cannot be carried, gets the temporary
+  // file's content in place instead. A
   // read-only target is refused (false, last error ERROR_ACCESS_DENIED), as
   // the platform's own writes refuse it; so is any failure.
   bool PutInPlaceOf(const std::string& target);
 
  private:
+  bool RewriteTargetInPlace(const std::string& target);
   std::string path_;
 };

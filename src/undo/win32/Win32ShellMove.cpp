@@ -1,11 +1,21 @@
 #include "undo/win32/Win32ShellMove.h"
 
+#include "undo/win32/CopyAcross.h"
+
 #include "core/win32/WidePath.h"
 #include "core/win32/WinApi.h"
 //
 #include <shellapi.h>
 
 ShellMoveResult Win32ShellMove::MoveItem(const std::string& source, const std::string& targetFolder, bool silent) {
+  // The shell's copy to another volume writes each file under its final
+  // name as it goes, so a kill leaves a part copy there. Where nobody is
+  // shown its progress, the copy is made here, whole under each name.
+  if (silent && OnOtherVolume(source, targetFolder)) {
+    ShellMoveResult r;
+    r.code = int(MoveAcrossVolumes(source, targetFolder));
+    return r;
+  }
   // Lists of one name each, ended by an empty name. The shell takes plain
   // paths, not the "\\?\" form.
   const std::wstring from = WideText(source) + std::wstring(2, L'\0');

@@ -1,5 +1,7 @@
 #pragma once
-// The shell's file operation (SHFileOperationW, FO_MOVE) behind the move port.
+// The shell's file operation (SHFileOperationW, FO_MOVE) behind the move port;
+// a silent move to another volume is copied file by file here instead
+// (CopyAcross.h).
 #include "undo/ShellMove.h"
 
 class Win32ShellMove : public ShellMove {
