@@ -4,6 +4,7 @@
 
 #include "core/Text.h"
 #include "engine/ChangeVerification.h"
+#include "engine/NewTextFit.h"
 
 namespace {
 
@@ -22,8 +23,10 @@ struct Replaced {
   std::string text;
   std::string note;
 };
-Replaced ReplaceFirst(const std::string& text, const Spellings& spellings, EnvironmentValues* environment = nullptr) {
-  const Rewrite first = NextRewrite(spellings, spellings.Choose(text), text, 0, environment);
+// A shortcut's target and icon are paths read whole; its arguments a command line.
+Replaced ReplaceFirst(const std::string& text, const Spellings& spellings, TextPlace place,
+                      EnvironmentValues* environment = nullptr) {
+  const Rewrite first = FittedToPlace(text, NextRewrite(spellings, spellings.Choose(text), text, 0, environment), place);
   if (!first.found()) return {false, text, ""};
   std::string out = text;
   out.replace(first.pos, first.length, first.newText);
@@ -37,9 +40,9 @@ ShortcutPlan PlanShortcut(const ShellLinkProps& link, const SearchTexts& texts, 
   // A target stored with variables (%ProgramFiles%\App\app.exe) is a path
   // however it is written.
   if (texts.rule != MatchRule::Path) environment = nullptr;
-  const Replaced target = ReplaceFirst(link.Target, spellings, environment);
-  const Replaced arguments = ReplaceFirst(link.Arguments, spellings);
-  const Replaced icon = ReplaceFirst(link.IconPath, spellings, environment);
+  const Replaced target = ReplaceFirst(link.Target, spellings, TextPlace::Plain, environment);
+  const Replaced arguments = ReplaceFirst(link.Arguments, spellings, TextPlace::CommandLine);
+  const Replaced icon = ReplaceFirst(link.IconPath, spellings, TextPlace::Plain, environment);
   ShortcutPlan plan;
   plan.changes = target.found || arguments.found || icon.found;
   plan.target = target.text;
