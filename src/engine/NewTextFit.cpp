@@ -150,6 +150,11 @@ Rewrite FittedToPlace(std::string_view text, Rewrite r, TextPlace place) {
          !IsAny(text[wordEnd], syntax.endsToken);
        ++wordEnd)
     if (isQuote(text[wordEnd])) return done();
+  // The old text again in the same word is an occurrence of its own, quoted
+  // when it comes: this quote closes before it.
+  if (const FoldMatch again = FindFoldMatch(text.substr(0, wordEnd), replaced, r.pos + r.length);
+      again.pos != kNotFound)
+    wordEnd = again.pos;
   // A command's own path is quoted from the start of its word (the program
   // name ends at the first blank unless it opens with a quote); an argument
   // from the occurrence on, which the C runtime reads as the same word

@@ -26,7 +26,8 @@ struct Replaced {
 // A shortcut's target and icon are paths read whole; its arguments a command line.
 Replaced ReplaceFirst(const std::string& text, const Spellings& spellings, TextPlace place,
                       EnvironmentValues* environment = nullptr) {
-  const Rewrite first = FittedToPlace(text, NextRewrite(spellings, spellings.Choose(text), text, 0, environment), place);
+  const Rewrite first =
+      FittedToPlace(text, NextRewrite(spellings, spellings.Choose(text), text, 0, environment), place);
   if (!first.found()) return {false, text, ""};
   std::string out = text;
   out.replace(first.pos, first.length, first.newText);

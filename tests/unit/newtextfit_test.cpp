@@ -42,6 +42,9 @@ TEST(NewTextFit, APathGivenASpaceIsQuotedWholeWhereItStartsOrStandsInACommand) {
       {kLine, "app.exe --cfg=C:\\W6Svc\\x.ini", "C:\\W6Svc", kSpaced, "app.exe --cfg=\"D:\\New Folder\\W6Svc\\x.ini\""},
       {kLine, "rundll32.exe C:\\W6Svc\\x.dll,Run", "C:\\W6Svc", kSpaced,
        "rundll32.exe \"D:\\New Folder\\W6Svc\\x.dll\",Run"},
+      // The old path again in the word is left to be found on its own.
+      {kLine, "x.exe /a=C:\\W6Svc\\a=c:\\w6svc\\b", "C:\\W6Svc", kSpaced,
+       "x.exe /a=\"D:\\New Folder\\W6Svc\\a=\"c:\\w6svc\\b"},
       {kLine, "java -cp C:\\W6Svc\\a.jar;x.jar Main", "C:\\W6Svc", kSpaced,
        "java -cp \"D:\\New Folder\\W6Svc\\a.jar\";x.jar Main"},
   };
@@ -58,7 +61,8 @@ TEST(NewTextFit, WhatNeedsNoQuotesIsWrittenAsItIs) {
   const Case cases[] = {
       // Already quoted.
       {kLine, "\"C:\\W6Svc\\svc.exe\" -k", "C:\\W6Svc", kSpaced, "\"D:\\New Folder\\W6Svc\\svc.exe\" -k"},
-      {kLine, "x.exe /p \"C:\\W6Svc\\a b\" C:\\W6Svc", "C:\\W6Svc", kSpaced, "x.exe /p \"D:\\New Folder\\W6Svc\\a b\" C:\\W6Svc"},
+      {kLine, "x.exe /p \"C:\\W6Svc\\a b\" C:\\W6Svc", "C:\\W6Svc", kSpaced,
+       "x.exe /p \"D:\\New Folder\\W6Svc\\a b\" C:\\W6Svc"},
       // No space brought by the new place; a space the old word had already.
       {kLine, "C:\\W6Svc\\svc.exe -k", "C:\\W6Svc", "D:\\W7Svc", "D:\\W7Svc\\svc.exe -k"},
       {kLine, "C:\\Old Dir\\a.exe -x", "C:\\Old Dir", "D:\\New Dir", "D:\\New Dir\\a.exe -x"},
@@ -73,7 +77,8 @@ TEST(NewTextFit, WhatNeedsNoQuotesIsWrittenAsItIs) {
 TEST(NewTextFit, AnAddressGetsTheNewTextPercentEncodedOnce) {
   const Case cases[] = {
       {kPlain, "file:///C:/W6Svc/y", "C:/W6Svc", "D:/New Folder/W6Svc", "file:///D:/New%20Folder/W6Svc/y"},
-      {kPlain, "u=file:///C:/W6Svc/y", "C:/W6Svc", "D:/R&D 100%/#1/Jörg", "u=file:///D:/R&D%20100%25/%231/J%C3%B6rg/y"},
+      {kPlain, "u=file:///C:/W6Svc/y", "C:/W6Svc", "D:/R&D 100%/#1/Jörg",
+       "u=file:///D:/R&D%20100%25/%231/J%C3%B6rg/y"},
       {kPlain, "http://host/C:/W6Svc", "C:/W6Svc", "D:/a b", "http://host/D:/a%20b"},
       // Not quoted on a command line either: the address has no space left.
       {kLine, "explorer.exe file:///C:/W6Svc/y", "C:/W6Svc", "D:/a b", "explorer.exe file:///D:/a%20b/y"},
