@@ -94,6 +94,21 @@ std::string CaretEscaped(std::string_view text) {
   return out;
 }
 
+// Whether the word at `wordStart` is the first of a "start" command
+// (switches aside): "start" takes a first quoted word for the new window's
+// title, so a quoted program needs an empty title before it.
+bool FirstAfterStart(std::string_view text, std::size_t lineStart, std::size_t wordStart) {
+  for (std::size_t end = wordStart;;) {
+    while (end > lineStart && IsBlank(text[end - 1])) --end;
+    std::size_t begin = end;
+    while (begin > lineStart && !IsBlank(text[begin - 1]) && !IsAny(text[begin - 1], "\"&|(@")) --begin;
+    const std::string_view word = text.substr(begin, end - begin);
+    if (word.empty()) return false;
+    if (word[0] != '/') return EqualNoCaseAZ(word, "start");
+    end = begin;
+  }
+}
+
 }  // namespace
 
 std::string PercentEncoded(std::string_view text) {
@@ -170,7 +185,7 @@ Rewrite FittedToPlace(std::string_view text, Rewrite r, TextPlace place) {
     // call: "&" calls it. "$" stays itself within single quotes.
     fitted = (command ? "& '" : "'") + EachDoubled(word, '\'') + "'";
   } else {
-    fitted = '"' + word + '"';
+    fitted = (open == wordStart && FirstAfterStart(text, lineStart, wordStart) ? "\"\" \"" : "\"") + word + '"';
   }
   r.pos = open;
   r.length = wordEnd - open;

@@ -99,6 +99,10 @@ TEST(NewTextFit, BatchScriptsDoubleThePercentAndQuoteWhatCmdActsOn) {
       {kBatch, "@C:\\W6Svc\\t.exe", "C:\\W6Svc", "D:\\(x)", "@\"D:\\(x)\\t.exe\""},
       {kBatch, "copy a C:\\W6Svc\\b>nul", "C:\\W6Svc", "D:\\A^B", "copy a \"D:\\A^B\\b\">nul"},
       {kBatch, "echo \"C:\\W6Svc\"", "C:\\W6Svc", "D:\\100%", "echo \"D:\\100%%\""},
+      // "start" would take the first quoted word for a window title.
+      {kBatch, "start /min C:\\W6Svc\\x.exe", "C:\\W6Svc", "D:\\A B", "start /min \"\" \"D:\\A B\\x.exe\""},
+      {kBatch, "start \"T\" C:\\W6Svc\\x.exe", "C:\\W6Svc", "D:\\A B", "start \"T\" \"D:\\A B\\x.exe\""},
+      {kLine, "cmd /c start C:\\W6Svc\\x.exe", "C:\\W6Svc", "D:\\A B", "cmd /c start \"\" \"D:\\A B\\x.exe\""},
       // A set command takes the spaces; "^" keeps what cmd would act on.
       {kBatch, "set PATH=C:\\W6Svc;%PATH%", "C:\\W6Svc", "D:\\R&D 100%", "set PATH=D:\\R^&D 100%%;%PATH%"},
       {kBatch, "set \"P=C:\\W6Svc\"", "C:\\W6Svc", "D:\\R&D", "set \"P=D:\\R&D\""},
