@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/Fold.h"
+#include "core/Text.h"
 
 namespace {
 
@@ -110,22 +111,6 @@ bool FirstAfterStart(std::string_view text, std::size_t lineStart, std::size_t w
 }
 
 }  // namespace
-
-std::string PercentEncoded(std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (char c : text) {
-    const auto b = (unsigned char)c;
-    if (b >= 0x80 || b <= 0x20 || c == '%' || c == '#') {
-      out += '%';
-      out += kHex[b >> 4];
-      out += kHex[b & 0xF];
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
 
 Rewrite FittedToPlace(std::string_view text, Rewrite r, TextPlace place) {
   if (!r.found() || r.encoded) return r;  // a spelling of its own is written as found

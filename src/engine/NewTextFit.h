@@ -21,7 +21,3 @@ enum class TextPlace {
 // goes on after `pos + length` in `text`, or after `pos + newText.size()` in
 // the rewritten text, goes on after the closing quote.
 Rewrite FittedToPlace(std::string_view text, Rewrite rewrite, TextPlace place);
-
-// A text as an address holds it: UTF-8 bytes beyond ASCII, control
-// characters, spaces, "%" and "#" percent-encoded.
-std::string PercentEncoded(std::string_view text);

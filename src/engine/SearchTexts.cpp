@@ -4,7 +4,6 @@
 
 #include "core/Text.h"
 #include "core/Utf8Codec.h"
-#include "engine/NewTextFit.h"
 
 namespace {
 std::string Replaced(std::string_view text, std::string_view from, std::string_view to) {
