@@ -15,5 +15,8 @@ std::string_view Trim(std::string_view s, std::string_view outer = " \t");
 std::vector<std::string_view> SplitLines(std::string_view text);
 
 std::string ZeroPad5(int n);  // 7 -> "00007"
+// A text as an address holds it: UTF-8 bytes beyond ASCII, control
+// characters, spaces, "%" and "#" percent-encoded.
+std::string PercentEncoded(std::string_view text);
 // The value of a hexadecimal digit, either case; -1 for any other character.
 int HexValue(char c);

@@ -20,11 +20,11 @@ std::string Replaced(std::string_view text, std::string_view from, std::string_v
 }
 
 void Add(std::vector<Spellings::Pair>& pairs, std::string oldText, std::string newText, bool escapes = false,
-         bool driveAlone = false) {
+         bool encoded = false, bool driveAlone = false) {
   if (oldText.empty()) return;
   for (const Spellings::Pair& p : pairs)
     if (p.oldText == oldText) return;
-  pairs.push_back({std::move(oldText), std::move(newText), escapes, driveAlone});
+  pairs.push_back({std::move(oldText), std::move(newText), escapes, encoded, driveAlone});
 }
 
 constexpr char kLowerHex[] = "0123456789abcdef", kUpperHex[] = "0123456789ABCDEF";
@@ -64,20 +64,6 @@ std::string UnicodeEscapes(std::string_view text, const char* alphabet) {
   });
 }
 
-// A file address's path: UTF-8 bytes beyond ASCII, spaces and the characters
-// an address gives a meaning of its own, percent-encoded.
-std::string PercentEncoded(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    const auto b = (unsigned char)c;
-    if (b >= 0x80 || b <= 0x20 || c == '%' || c == '#')
-      out += "%" + Hex(b, 2, kUpperHex);
-    else
-      out += c;
-  }
-  return out;
-}
-
 // "&" and every character beyond ASCII as XML character references.
 std::string CharacterReferences(std::string_view text, bool hex) {
   const auto reference = [hex](char32_t cp) {
@@ -114,12 +100,12 @@ std::vector<Spellings::Pair> SpellingsOf(const std::string& oldText, const std::
     Add(pairs, oldJson, newJson, true);
     Add(pairs, oldEscaped, newEscaped, true);
   }
-  Add(pairs, PercentEncoded(oldSlash), PercentEncoded(newSlash));
+  Add(pairs, PercentEncoded(oldSlash), PercentEncoded(newSlash), false, true);
   // XML writes "&" as an entity or as a character reference, in decimal or
   // hex, and any other character as a reference too.
   if (oldText.find('&') != std::string::npos)
     Add(pairs, Replaced(oldText, "&", "&amp;"), Replaced(newText, "&", "&amp;"));
-  for (bool hex : {false, true}) Add(pairs, CharacterReferences(oldText, hex), CharacterReferences(newText, hex));
+  for (bool hex : {false, true}) Add(pairs, CharacterReferences(oldText, hex), CharacterReferences(newText, hex), false, true);
   // Java reads a .properties file as ISO 8859-1 unless told otherwise:
   // new text beyond ASCII goes in as \u, which every reader takes.
   if (syntax.properties) {
@@ -141,11 +127,11 @@ std::vector<Spellings::Pair> ExchangeSpellingsOf(const std::string& oldText, con
                                                  MatchRule rule, const TextSyntax& syntax) {
   std::vector<Spellings::Pair> pairs = SpellingsOf(oldText, newText, rule, syntax);
   for (Spellings::Pair& back : SpellingsOf(newText, oldText, rule, syntax))
-    Add(pairs, std::move(back.oldText), std::move(back.newText), back.escapes);
+    Add(pairs, std::move(back.oldText), std::move(back.newText), back.escapes, back.encoded);
   const std::string oldDrive = DriveOfRoot(oldText), newDrive = DriveOfRoot(newText);
   if (!oldDrive.empty() && !newDrive.empty()) {
-    Add(pairs, oldDrive, newDrive, false, true);
-    Add(pairs, newDrive, oldDrive, false, true);
+    Add(pairs, oldDrive, newDrive, false, false, true);
+    Add(pairs, newDrive, oldDrive, false, false, true);
   }
   return pairs;
 }
@@ -185,8 +171,10 @@ Spellings::Spellings(const SearchTexts& texts, TextSyntax syntax)
       if (head == kNotFound || head >= p.newText.size()) continue;
       const std::string tail = p.newText.substr(head);
       const bool path = LooksLikePath(p.newText);
-      // Markup takes a new "&" as "&amp;" (see the file rewriting).
-      for (const std::string& written : {tail, Replaced(tail, "&", "&amp;")})
+      // Markup takes a new "&" as "&amp;" (see the file rewriting), an
+      // address and a batch script take it as NewTextFit writes it.
+      for (const std::string& written :
+           {tail, Replaced(tail, "&", "&amp;"), PercentEncoded(tail), Replaced(tail, "%", "%%")})
         if (std::none_of(additions_.begin(), additions_.end(),
                          [&](const Addition& a) { return a.tail == written && a.path == path; }))
           additions_.push_back({written, path});
@@ -223,7 +211,7 @@ Occurrence Spellings::Next(const Family& family, std::string_view text, std::siz
     // The earliest wins; at one place the longer spelling ("C:\\App" over a shorter one).
     if (m.pos == kNotFound || (best.found() && (m.pos > best.pos || (m.pos == best.pos && m.length <= best.length))))
       continue;
-    best = {m.pos, m.length, p.oldText, p.newText, family.pairs == &short_};
+    best = {m.pos, m.length, p.oldText, p.newText, family.pairs == &short_, p.encoded};
   }
   return best;
 }
@@ -443,9 +431,10 @@ Rewrite NextRewrite(const Spellings& spellings, const Spellings::Family& family,
                     std::size_t from, const VariablesExpanded* behind) {
   Rewrite best;
   const Occurrence plain = spellings.Next(family, text, from);
-  if (plain.found()) best = {plain.pos, plain.length, std::string(plain.newText), plain.shortForm};
+  if (plain.found()) best = {plain.pos, plain.length, std::string(plain.newText), plain.shortForm, plain.encoded};
   if (behind) {
     Rewrite next = behind->Next(from);
+    next.throughVariables = true;
     if (next.found() && (!best.found() || next.pos < best.pos)) best = std::move(next);
   }
   return best;

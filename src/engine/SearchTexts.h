@@ -36,6 +36,7 @@ struct Occurrence {
   std::string_view oldText;     // the form that was looked for
   std::string_view newText;
   bool shortForm = false;       // found in the 8.3 form
+  bool encoded = false;         // see Spellings::Pair
   bool found() const { return pos != kNotFound; }
 };
 
@@ -69,6 +70,9 @@ class Spellings {
     // A backslash starts an escape here: "\u00e9" after the path continues its
     // last name rather than ending it.
     bool escapes = false;
+    // The new text is spelled in an encoding of its own (percent-encoded,
+    // character references): written as it is wherever it is found.
+    bool encoded = false;
     // A drive named by its letter alone ("P:" of a switch): found only where
     // it stands as a value or list item of its own, not in "TYPE:P:".
     bool driveAlone = false;
@@ -141,6 +145,8 @@ struct Rewrite {
   std::size_t length = 0;
   std::string newText;
   bool shortForm = false;  // found in the 8.3 form
+  bool encoded = false;    // see Spellings::Pair
+  bool throughVariables = false;  // found behind a variable's value
   bool found() const { return pos != kNotFound; }
 };
 

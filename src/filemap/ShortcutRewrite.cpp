@@ -4,6 +4,7 @@
 
 #include "core/Text.h"
 #include "engine/ChangeVerification.h"
+#include "engine/NewTextFit.h"
 
 namespace {
 
@@ -23,13 +24,17 @@ struct Replaced {
   std::string text;
   std::string note;
 };
-Replaced ReplaceAll(const std::string& text, const Spellings& spellings, EnvironmentValues* environment = nullptr) {
+// A shortcut's target and icon are paths read whole; its arguments a command line.
+Replaced ReplaceAll(const std::string& text, const Spellings& spellings, TextPlace place,
+                    EnvironmentValues* environment = nullptr) {
   const Spellings::Family family = spellings.Choose(text);
-  Rewrite next = NextRewrite(spellings, family, text, 0, environment);
-  if (!next.found()) return {false, text, ""};
-  Replaced out{true, text, spellings.NoteOn(next.shortForm)};
-  for (; next.found(); next = NextRewrite(spellings, family, out.text, next.pos + next.newText.size(), environment))
-    out.text.replace(next.pos, next.length, next.newText);
+  const auto next = [&](const std::string& in, std::size_t from) {
+    return FittedToPlace(in, NextRewrite(spellings, family, in, from, environment), place);
+  };
+  Rewrite r = next(text, 0);
+  if (!r.found()) return {false, text, ""};
+  Replaced out{true, text, spellings.NoteOn(r.shortForm)};
+  for (; r.found(); r = next(out.text, r.pos + r.newText.size())) out.text.replace(r.pos, r.length, r.newText);
   return out;
 }
 
@@ -40,9 +45,9 @@ ShortcutPlan PlanShortcut(const ShellLinkProps& link, const SearchTexts& texts, 
   // A target stored with variables (%ProgramFiles%\App\app.exe) is a path
   // however it is written.
   if (texts.rule != MatchRule::Path) environment = nullptr;
-  const Replaced target = ReplaceAll(link.Target, spellings, environment);
-  const Replaced arguments = ReplaceAll(link.Arguments, spellings);
-  const Replaced icon = ReplaceAll(link.IconPath, spellings, environment);
+  const Replaced target = ReplaceAll(link.Target, spellings, TextPlace::Plain, environment);
+  const Replaced arguments = ReplaceAll(link.Arguments, spellings, TextPlace::CommandLine);
+  const Replaced icon = ReplaceAll(link.IconPath, spellings, TextPlace::Plain, environment);
   ShortcutPlan plan;
   plan.changes = target.found || arguments.found || icon.found;
   plan.target = target.text;

@@ -7,6 +7,7 @@
 
 #include "core/Text.h"
 #include "engine/ChangeVerification.h"
+#include "engine/NewTextFit.h"
 #include "core/TextEncoding.h"
 
 namespace {
@@ -90,6 +91,13 @@ TextSyntax SyntaxOfFile(std::string_view path) {
   syntax.properties = HasExtension(path, ".properties");
   syntax.powerShell = HasExtension(path, ".ps1") || HasExtension(path, ".psm1") || HasExtension(path, ".psd1");
   return syntax;
+}
+
+// How the file's lines are read: a script's lines are commands.
+TextPlace PlaceOfFile(std::string_view path) {
+  if (HasExtension(path, ".cmd") || HasExtension(path, ".bat")) return TextPlace::BatchScript;
+  if (HasExtension(path, ".ps1") || HasExtension(path, ".psm1")) return TextPlace::PowerShellScript;
+  return TextPlace::Plain;
 }
 
 // `path` lies in `folder` or below it.
@@ -207,8 +215,9 @@ void TextFileRewrite::BeginSearch(TextSearch& search, const std::string& path, s
   search.family = search.spellings->Choose(text);
   if (EnvironmentValues* const environment = EnvironmentFor(path, texts))
     search.variables.emplace(*search.spellings, text, *environment);
-  search.first = NextRewrite(*search.spellings, search.family, text, 0,
-                             search.variables ? &*search.variables : nullptr);
+  search.first = FittedToPlace(
+      text, NextRewrite(*search.spellings, search.family, text, 0, search.variables ? &*search.variables : nullptr),
+      PlaceOfFile(path));
 }
 
 std::optional<std::string> TextFileRewrite::RewriteText(const std::string& place, std::string_view text,
@@ -264,7 +273,9 @@ std::string TextFileRewrite::Replace(const std::string& path, std::string_view t
   int lineNumber = 1;
   std::size_t counted = 0;  // line ends before it are in lineNumber
   bool skipping = false;    // answered Skip: the rest of the place stays as it is
-  for (Rewrite m = first; m.found(); m = NextRewrite(spellings, family, text, cursor, variables)) {
+  const TextPlace place = PlaceOfFile(path);
+  for (Rewrite m = first; m.found();
+       m = FittedToPlace(text, NextRewrite(spellings, family, text, cursor, variables), place)) {
     const std::size_t pos = m.pos;
     std::string_view newForm = m.newText;
     // A new "&" where the old text had none would break the markup: it goes

@@ -8,6 +8,7 @@
 #include "engine/ChangeVerification.h"
 #include "engine/WidePrefilter.h"
 #include "engine/WrittenRecord.h"
+#include "regmap/CommandValues.h"
 #include "regmap/NTReg.h"
 
 namespace {
@@ -294,9 +295,14 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
   }
   std::string current = text;
   std::string actualName = valueName;  // where a renamed value lives now
+  // The new text as the value is read: a command line quotes a path with a space.
+  const TextPlace place = kind == EntryKind::ValueData ? PlaceOfRegistryValue(visit.path, valueName) : TextPlace::Plain;
+  const auto nextFrom = [&](std::size_t from) {
+    return FittedToPlace(current, NextRewrite(*spellings_, family, current, from, environment), place);
+  };
   // A match may be longer or shorter than its form; each is replaced in the
   // spelling it was found in.
-  Rewrite next = NextRewrite(*spellings_, family, current, 0, environment);
+  Rewrite next = nextFrom(0);
   bool asked = false;
   while (next.found()) {
     const std::string candidate = current.substr(0, next.pos) + next.newText + current.substr(next.pos + next.length);
@@ -304,7 +310,7 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
     ChangeEntry entry{visit.rootName + visit.path, shownName, 0, ChangeKindOf(kind), current, candidate,
                       ChangeOutcome::WouldChange, spellings_->NoteOn(next.shortForm)};
     if (!ctx_.Chosen(entry)) {
-      next = NextRewrite(*spellings_, family, current, next.pos + next.length, environment);
+      next = nextFrom(next.pos + next.length);
       continue;
     }
     if (VerificationOn(ctx_)) {
@@ -341,7 +347,7 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
       if (kind == EntryKind::ValueName) actualName = result.nowNamed = candidate;
     }
     current = candidate;
-    next = NextRewrite(*spellings_, family, current, next.pos + next.newText.size(), environment);
+    next = nextFrom(next.pos + next.newText.size());
   }
   if (asked && ctx_.ui) ctx_.ui->SetCursor(Cursor::Busy);
   return result;

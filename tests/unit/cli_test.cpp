@@ -394,6 +394,16 @@ TEST(Cli, MoveFailureAndErrors) {
   EXPECT_EQ(s.calls.back().rfind("ini C:\\Apps\\Tool > D:\\Apps\\Tool", 0), 0u);
   EXPECT_NE(r.out.find("The files were successfully moved and\n"), std::string::npos);
 
+  // A destination or a new place no path could be: refused before anything is moved or walked.
+  const std::size_t calls = s.calls.size();
+  r = RunArgs(s, {"move", "C:\\Apps\\Tool", "D:\\A|pps"});
+  EXPECT_EQ(r.code, kExitUsage);
+  EXPECT_NE(r.err.find("holds the character | (vertical bar)"), std::string::npos) << r.err;
+  r = RunArgs(s, {"map", "--find", "C:\\W6Svc", "--replace", "D:\\a\"b"});
+  EXPECT_EQ(r.code, kExitUsage);
+  EXPECT_NE(r.err.find("The new place D:\\a\"b holds the character \" (quotation mark)"), std::string::npos) << r.err;
+  EXPECT_EQ(s.calls.size(), calls);
+
   s.withRegistry = false;
   r = RunArgs(s, {"map", "--find", "a", "--replace", "b"});
   EXPECT_EQ(r.code, kExitError);

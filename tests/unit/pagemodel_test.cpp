@@ -442,6 +442,13 @@ TEST_F(PageModelTest, MapOnceChecksBothTextsAndSetsTheDialogBox) {
   EXPECT_EQ(wizard.CurrentPage, Page::MapOnly);
   ASSERT_EQ(ui.messages.size(), 2u);
   EXPECT_NE(ui.messages[1].first.find("are the same"), std::string::npos) << ui.messages[1].first;
+  // A new place no path could be: named, and nothing runs.
+  wizard.mapOnly.replaceWith = "D:\\New \"x\"";
+  wizard.TurnPage(Sender::MapOnlyNext);
+  EXPECT_EQ(wizard.CurrentPage, Page::MapOnly);
+  ASSERT_EQ(ui.messages.size(), 3u);
+  EXPECT_NE(ui.messages[2].first.find("holds the character \" (quotation mark)"), std::string::npos)
+      << ui.messages[2].first;
   EXPECT_TRUE(rec.calls.empty());
 }
 

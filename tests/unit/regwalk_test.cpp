@@ -733,3 +733,48 @@ TEST_F(RegWalkTest, OtherUsersHivesEachWalkedOnceNamedInThePhase) {
                                               "Scanning User Registry: S-1-5-21-1-1002"}));
   ExpectUndoRestores(before);
 }
+
+TEST_F(RegWalkTest, CommandValuesQuoteANewPlaceWithASpaceListsAndPathsDoNot) {
+  const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const std::string services = "SYSTEM\\CurrentControlSet\\Services\\W6Svc";
+  const std::string uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\W6";
+  const std::string verb = "Software\\Classes\\w6file\\shell\\open\\command";
+  const std::string appPath = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\w6.exe";
+  reg.PutText(LM, services, "ImagePath", "C:\\W6Svc\\svc.exe -k netsvcs");
+  reg.PutText(CU, run, "Tray", "C:\\W6Svc\\tray.exe /min");
+  reg.PutText(CU, run, "Quoted", "\"C:\\W6Svc\\q.exe\" -a C:\\W6Svc\\q.ini");
+  reg.PutText(LM, uninstall, "UninstallString", "C:\\W6Svc\\unins.exe /S");
+  reg.PutText(LM, verb, "", "C:\\W6Svc\\w6.exe \"%1\"");
+  // A path read whole, a list, a setting and an address.
+  reg.PutText(LM, appPath, "", "C:\\W6Svc\\w6.exe");
+  reg.PutText(LM, services, "Description", "C:\\W6Svc\\svc.exe -k");
+  reg.PutText(CU, "Environment", "Path", "C:\\W6Svc;C:\\Other");
+  reg.PutText(CU, "Software\\W6", "Home", "file:///C:/W6Svc/y");
+  const std::string before = reg.Dump();
+  Map("C:\\W6Svc", "D:\\New Folder\\W6Svc", "", "", MatchRule::Path);
+  EXPECT_EQ(Text(LM, services, "ImagePath"), "\"D:\\New Folder\\W6Svc\\svc.exe\" -k netsvcs");
+  EXPECT_EQ(Text(CU, run, "Tray"), "\"D:\\New Folder\\W6Svc\\tray.exe\" /min");
+  EXPECT_EQ(Text(CU, run, "Quoted"), "\"D:\\New Folder\\W6Svc\\q.exe\" -a \"D:\\New Folder\\W6Svc\\q.ini\"");
+  EXPECT_EQ(Text(LM, uninstall, "UninstallString"), "\"D:\\New Folder\\W6Svc\\unins.exe\" /S");
+  EXPECT_EQ(Text(LM, verb, ""), "\"D:\\New Folder\\W6Svc\\w6.exe\" \"%1\"");
+  EXPECT_EQ(Text(LM, appPath, ""), "D:\\New Folder\\W6Svc\\w6.exe");
+  EXPECT_EQ(Text(LM, services, "Description"), "D:\\New Folder\\W6Svc\\svc.exe -k");
+  EXPECT_EQ(Text(CU, "Environment", "Path"), "D:\\New Folder\\W6Svc;C:\\Other");
+  EXPECT_EQ(Text(CU, "Software\\W6", "Home"), "file:///D:/New%20Folder/W6Svc/y");
+  EXPECT_EQ(ctx.tally.linkCount, 10);
+  // The backup holds the values as they were.
+  ExpectUndoRestores(before);
+}
+
+TEST_F(RegWalkTest, ARepeatLeavesAQuotedOrEncodedNewPlaceUnderTheOldOneAsItIs) {
+  const std::string services = "SYSTEM\\ControlSet001\\Services\\W6Svc";
+  reg.PutText(LM, services, "ImagePath", "C:\\W6Svc\\svc.exe -k netsvcs");
+  reg.PutText(CU, "Software\\W6", "Home", "file:///C:/W6Svc/y");
+  Map("C:\\W6Svc", "C:\\W6Svc\\New Dir", "", "", MatchRule::Path);
+  EXPECT_EQ(Text(LM, services, "ImagePath"), "\"C:\\W6Svc\\New Dir\\svc.exe\" -k netsvcs");
+  EXPECT_EQ(Text(CU, "Software\\W6", "Home"), "file:///C:/W6Svc/New%20Dir/y");
+  const std::string once = reg.Dump();
+  Map("C:\\W6Svc", "C:\\W6Svc\\New Dir", "", "", MatchRule::Path);
+  EXPECT_EQ(reg.Dump(), once);
+  EXPECT_EQ(ctx.tally.linkCount, 2);
+}

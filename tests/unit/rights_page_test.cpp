@@ -27,7 +27,7 @@ class RightsPageTest : public ::testing::Test, protected WizardFakes<> {
     for (bool& on : wizard.showChangesFirst) on = false;  // runs start at once
     wizard.CurrentPage = Page::MapOnly;
     wizard.mapOnly.findWhat = "C:\\Old Place\\";
-    wizard.mapOnly.replaceWith = "D:\\New \"x\"";
+    wizard.mapOnly.replaceWith = "D:\\New (x) & 100%";
   }
   WizardPorts CheckingPorts() {
     WizardPorts p = Ports();
@@ -108,7 +108,7 @@ TEST_F(RightsPageTest, TheRestartedCopyGetsThePageAndItsFields) {
   ASSERT_TRUE(ApplyResumeArguments(restarted, args));
   EXPECT_EQ(restarted.CurrentPage, Page::MapOnly);
   EXPECT_EQ(restarted.mapOnly.findWhat, "C:\\Old Place\\");
-  EXPECT_EQ(restarted.mapOnly.replaceWith, "D:\\New \"x\"");
+  EXPECT_EQ(restarted.mapOnly.replaceWith, "D:\\New (x) & 100%");
   EXPECT_TRUE(restarted.showAdvanced);
   EXPECT_TRUE(restarted.ctx.targets.allFiles);
   EXPECT_FALSE(restarted.ctx.targets.registry);

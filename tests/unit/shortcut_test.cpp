@@ -21,6 +21,14 @@ ShellLinkProps Link(const std::string& target, const std::string& arguments, con
 
 // The forms, the first occurrences and the working folder are shown on real
 // links by the Windows tests; here what those do not reach.
+TEST(PlanShortcut, ArgumentsQuoteANewPlaceWithASpaceTheTargetNeedsNone) {
+  const ShortcutPlan p = PlanShortcut(Link("C:\\W6Svc\\app.exe", "--cfg C:\\W6Svc\\x.ini -v"),
+                                      {"C:\\W6Svc", "D:\\New Folder\\W6Svc", "", "", MatchRule::Path});
+  EXPECT_EQ(*p.change.Target, "D:\\New Folder\\W6Svc\\app.exe");
+  EXPECT_EQ(*p.change.Arguments, "--cfg \"D:\\New Folder\\W6Svc\\x.ini\" -v");
+  EXPECT_EQ(*p.change.WorkingDir, "D:\\New Folder\\W6Svc\\");
+}
+
 TEST(PlanShortcut, FieldChoiceAndTargetsThatStay) {
   // Where the long form occurs the short one is not looked at; A-Z folded.
   ShortcutPlan p = PlanShortcut(Link("C:\\OLDSTU~1\\c:\\old stuff", "-d c:\\oldstu~1"), kOldToNew);

@@ -105,6 +105,32 @@ TEST_F(SpellingsInFiles, EachSpellingIsRewrittenInKindAndItsSiblingLeftAlone) {
   EXPECT_TRUE(ctx.passedOver.empty());
 }
 
+TEST_F(SpellingsInFiles, TheNewTextIsWrittenAsEachFileReadsIt) {
+  constexpr const char* kSpaced = "D:\\New Folder\\W6Svc";
+  const Case cases[] = {
+      // Scripts: a path with a new space quoted, "%" doubled in cmd.
+      {"C:\\Scripts\\w6.cmd", "C:\\W6Svc", kSpaced, "C:\\W6Svc\\tool.exe -x\r\n\"C:\\W6Svc\\b.exe\"\r\n",
+       "\"D:\\New Folder\\W6Svc\\tool.exe\" -x\r\n\"D:\\New Folder\\W6Svc\\b.exe\"\r\n"},
+      {"C:\\Scripts\\w6.bat", "C:\\W6Svc", "D:\\R&D 100%", "cd /d C:\\W6Svc\r\nset P=C:\\W6Svc\\x\r\n",
+       "cd /d \"D:\\R&D 100%%\"\r\nset P=D:\\R^&D 100%%\\x\r\n"},
+      {"C:\\Scripts\\w6.cmd", "C:\\Data", "C:\\Data\\100%", "copy C:\\Data\\a x\r\n", "copy C:\\Data\\100%%\\a x\r\n"},
+      {"C:\\Scripts\\w6.ps1", "C:\\W6Svc", kSpaced, "C:\\W6Svc\\tool.exe -x\nSet-Location C:\\W6Svc\n",
+       "& 'D:\\New Folder\\W6Svc\\tool.exe' -x\nSet-Location 'D:\\New Folder\\W6Svc'\n"},
+      // Settings and lists take the space as it is; addresses encode it, once.
+      {"C:\\Cfg\\w6.ini", "C:\\W6Svc", kSpaced, "p=C:\\W6Svc\\svc.exe -k\r\nl=C:\\W6Svc;C:\\x\r\n",
+       "p=D:\\New Folder\\W6Svc\\svc.exe -k\r\nl=D:\\New Folder\\W6Svc;C:\\x\r\n"},
+      {"C:\\Cfg\\w6.url", "C:\\W6Svc", "D:\\R&D 100%\\#1", "[InternetShortcut]\r\nURL=file:///C:/W6Svc/y\r\n",
+       "[InternetShortcut]\r\nURL=file:///D:/R&D%20100%25/%231/y\r\n"},
+      {"C:\\Cfg\\w6.json", "C:\\Old Dir", "D:\\New Folder", "{\"u\":\"file:///C:/Old%20Dir/y\"}",
+       "{\"u\":\"file:///D:/New%20Folder/y\"}"},
+      {"C:\\Cfg\\w6.json", "C:\\Data", "C:\\Data\\New Dir", "{\"u\":\"file:///C:/Data/y\"}",
+       "{\"u\":\"file:///C:/Data/New%20Dir/y\"}"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(Rewritten(c.file, c.before, c.oldText, c.newText), c.after) << c.file << ": " << c.before;
+  EXPECT_TRUE(ctx.passedOver.empty());
+}
+
 TEST_F(SpellingsInFiles, VariablesAreReadExpandedAndKeptWhereTheNewPlaceIsUnderThem) {
   const Case cases[] = {
       {"C:\\Scripts\\run.bat", kAcme, "C:\\Program Files\\Acme Suite",

@@ -213,6 +213,40 @@ TEST_F(CliWin, RegistryValueMappedAndTheSystemEditorImportsTheBackup) {
   RegDeleteTreeA(HKEY_CURRENT_USER, key);
 }
 
+TEST_F(CliWin, AServiceAndARunValueGetANewPlaceWithASpaceQuoted) {
+  const std::string service = "SYSTEM\\CurrentControlSet\\Services\\OstrW6Svc";
+  const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const auto clean = [&] {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, WideText(service).c_str());
+    HKEY h;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, WideText(run).c_str(), 0, KEY_SET_VALUE, &h) == ERROR_SUCCESS) {
+      RegDeleteValueW(h, L"OstrW6Tray");
+      RegCloseKey(h);
+    }
+  };
+  clean();
+  SetRegistryText(HKEY_LOCAL_MACHINE, service, "ImagePath", REG_EXPAND_SZ, "C:\\OstrW6Svc\\svc.exe -k netsvcs");
+  SetText(run, "OstrW6Tray", REG_SZ, "C:\\OstrW6Svc\\tray.exe /min");
+  const std::vector<std::string> map = {"map", "--find", "C:\\OstrW6Svc", "--replace", "D:\\New Folder\\OstrW6Svc",
+                                        "--targets", "registry"};
+  ProcessResult r = Cli(map);
+  EXPECT_EQ(r.exitCode, 0u) << r.err;
+  EXPECT_EQ(r.out, "Ostrivane has finished\n2 links were remapped\n");
+  // Windows would otherwise run D:\New.exe first, as the service's account.
+  EXPECT_EQ(RegistryText(HKEY_LOCAL_MACHINE, service, "ImagePath"),
+            "\"D:\\New Folder\\OstrW6Svc\\svc.exe\" -k netsvcs");
+  EXPECT_EQ(TextValue(run, "OstrW6Tray"), "\"D:\\New Folder\\OstrW6Svc\\tray.exe\" /min");
+  // A repeat finds nothing to change.
+  r = Cli(map);
+  EXPECT_EQ(r.exitCode, 0u) << r.err;
+  EXPECT_EQ(r.out, "Ostrivane has finished\n0 links were remapped\n");
+  // A new place no path could be is refused before anything is walked.
+  r = Cli({"map", "--find", "C:\\OstrW6Svc", "--replace", "D:\\a\"b", "--targets", "registry"});
+  EXPECT_NE(r.exitCode, 0u);
+  EXPECT_NE(r.err.find("holds the character \" (quotation mark)"), std::string::npos) << r.err;
+  clean();
+}
+
 #include <fstream>
 #include <iterator>
 
@@ -383,7 +417,8 @@ TEST_F(CliWin, ChangeListOfEveryKindAsJsonLinesAndReport) {
     }
     if (*JsonField(line, "kind") == "configuration line") {
       EXPECT_EQ(*JsonField(line, "line"), "3");
-      EXPECT_EQ(*JsonField(line, "new"), "start D:\\New Kinds\\x.exe");
+      // Quoted, after the empty title that "start" takes first.
+      EXPECT_EQ(*JsonField(line, "new"), "start \"\" \"D:\\New Kinds\\x.exe\"");
     }
   }
   EXPECT_EQ(kinds, (std::set<std::string>{"value data", "value name", "key path", "settings line",
