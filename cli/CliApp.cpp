@@ -17,7 +17,8 @@
 namespace {
 
 int Usage(std::ostream& err, const std::string& why) {
-  err << "ostrivane-cli: " << why << "\n\n" << UsageText();
+  // What was wrong and how the commands go; the whole help only when asked.
+  err << "ostrivane-cli: " << why << "\n" << UsageSynopsis() << "Give --help for every option.\n";
   return kExitUsage;
 }
 

@@ -187,7 +187,7 @@ std::string ReadCommand(const std::string& cmd, const std::vector<std::string>& 
 }
 }  // namespace
 
-std::string UsageText() {
+std::string UsageSynopsis() {
   return "Usage:\n"
          "  ostrivane-cli map --find OLD --replace NEW [options]     Map Only\n"
          "  ostrivane-cli move SOURCE DESTINATION_FOLDER [options]  Move and Map\n"
@@ -196,7 +196,11 @@ std::string UsageText() {
          "                                                          makes the changes a preview's report lists\n"
          "  ostrivane-cli undo list\n"
          "  ostrivane-cli undo run NAME [--force] [--json]          (NAME as Undo00003)\n"
-         "  ostrivane-cli undo delete NAME\n"
+         "  ostrivane-cli undo delete NAME\n";
+}
+
+std::string UsageText() {
+  return UsageSynopsis() +
          "\n"
          "Options:\n"
          "  --targets LIST  comma list of registry, settings, shortcuts, config (configuration files: .json,\n"

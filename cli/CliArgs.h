@@ -34,6 +34,8 @@ struct CliParse {
 };
 
 CliParse ParseCommandLine(const std::vector<std::string>& args);
+// The commands, a line each; the full help adds every option.
+std::string UsageSynopsis();
 std::string UsageText();
 
 // The request a mapping command stands for: Mode, FindText, ReplaceText.

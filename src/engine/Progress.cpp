@@ -68,14 +68,14 @@ EndPage EndPageOf(const RunContext& ctx) {
   EndPage page;
   page.finished = !ctx.tally.cancelled;
   if (page.finished) {
-    page.title = "Ostrivane has finished";
+    // A preview changed nothing and must not read as if it had.
+    page.title = ctx.preview ? "The preview is finished: nothing was changed" : "Ostrivane has finished";
     if (ctx.request.Mode == RunMode::MoveAndMap && ctx.moveLines.finishedMoveLineVisible)
       page.moveLine = ctx.preview ? "The files would be moved and" : "The files were successfully moved and";
   } else {
     page.title = "Process Cancelled";
     if (ctx.request.Mode == RunMode::MoveAndMap && ctx.moveLines.cancelledMoveLineVisible) page.moveLine = ctx.moveLines.cancelledMoveLine;
   }
-  // A preview changed nothing and must not read as if it had.
   page.countLine = ctx.preview ? WouldRemapText(ctx.tally.linkCount) : RemappedResultText(ctx.tally.linkCount);
   page.passedOverLine = PassedOverText(int(ctx.passedOver.size()));
   page.notes = ctx.notes;

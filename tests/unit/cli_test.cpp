@@ -223,6 +223,12 @@ TEST(Cli, MapRunsTheWalkAndPrintsTheEndPage) {
   EXPECT_EQ(r.code, kExitUsage);
   EXPECT_NE(r.err.find("Drive Q: is not present."), std::string::npos);
 
+  // A usage error names what was wrong and shows the commands, not the whole help.
+  r = RunArgs(s, {"map", "--find", "a", "--replace", "b", "--bogus"});
+  EXPECT_EQ(r.code, kExitUsage);
+  EXPECT_EQ(r.err, "ostrivane-cli: Unknown option --bogus.\n" + UsageSynopsis() + "Give --help for every option.\n");
+  EXPECT_EQ(RunArgs(s, {"--help"}).out, UsageText());
+
   // A place the run could not change is counted, named with its reason and
   // keeps a script from taking the run for complete.
   s.passOver = "C:\\Locked\\app.ini";
@@ -276,7 +282,7 @@ TEST(Cli, PreviewListsChangesAndProgressIsThrottled) {
   CliRun r = RunArgs(s, {"map", "--find", "C:\\Old", "--replace", "D:\\New", "--targets", "settings", "--preview"});
   EXPECT_EQ(r.code, kExitFinished);
   EXPECT_EQ(r.out.find("C:\\x.ini: C:\\Old -> D:\\New\n"), 0u);
-  EXPECT_NE(r.out.find("Ostrivane has finished\n3 links would be remapped\n"), std::string::npos);
+  EXPECT_NE(r.out.find("The preview is finished: nothing was changed\n3 links would be remapped\n"), std::string::npos);
   // The fake clock moves 50 ms a pump: a progress line at most every 200 ms.
   int lines = 0;
   for (char c : r.err) lines += c == '\n';

@@ -40,7 +40,7 @@ TEST_F(CliWin, PreviewChangesNothingAndMapRewritesWithABackup) {
 
   ProcessResult r = Cli({"map", "--find", "X", "--replace", "Y", "--targets", "settings", "--drives", "C", "--preview"});
   EXPECT_EQ(r.exitCode, 0u) << r.err;
-  EXPECT_NE(r.out.find("Ostrivane has finished\n"), std::string::npos);
+  EXPECT_NE(r.out.find("The preview is finished: nothing was changed\n"), std::string::npos);
 
   r = Cli({"map", "--find", "C:\\Old Tool Place", "--replace", "D:\\New", "--targets", "settings", "--drives", "C",
            "--preview"});
@@ -177,7 +177,7 @@ TEST_F(CliWin, AMovesPreviewTellsOfNoMoveAndGuessesNoShortForm) {
   EXPECT_EQ(r.exitCode, 0u) << r.err;
   EXPECT_NE(r.out.find(ini + ": exe=" + oldShort + "\\svc.exe -> exe=" + moved + "\\svc.exe\n"), std::string::npos)
       << r.out;
-  EXPECT_NE(r.out.find("Ostrivane has finished\nThe files would be moved and\n1 link would be remapped\n" +
+  EXPECT_NE(r.out.find("The preview is finished: nothing was changed\nThe files would be moved and\n1 link would be remapped\n" +
                        std::string(kShortFormAfterMoveNote) + "\n"),
             std::string::npos)
       << r.out;
