@@ -5,7 +5,6 @@
 #include "core/Error.h"
 #include "core/FileSystem.h"
 #include "core/PathText.h"
-#include "core/Sha256.h"
 #include "core/Text.h"
 #include "engine/WrittenRecord.h"
 
@@ -13,8 +12,7 @@ namespace {
 bool HoldsWhatWasWritten(FileSystem& fs, const std::string& temp, const FileWrite& w) {
   if (w.sha256.empty()) return false;
   try {
-    const std::string data = fs.ReadWhole(temp);
-    return data.size() == w.size && Sha256Hex(data) == w.sha256;
+    return w.Holds(fs.ReadWhole(temp));
   } catch (const Error&) {
     return false;
   }

@@ -95,6 +95,10 @@ std::optional<Line> ParseLine(std::string_view text) {
 }
 }  // namespace
 
+bool FileWrite::Holds(std::string_view content) const {
+  return !sha256.empty() && content.size() == size && Sha256Hex(content) == sha256;
+}
+
 WrittenPlaces ReadWrittenRecord(std::string_view bytes) {
   std::vector<Line> lines;
   for (std::string_view text : RecordLines(bytes)) {

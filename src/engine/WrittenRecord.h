@@ -41,6 +41,8 @@ struct FileWrite {
   std::string path;
   std::string sha256;  // empty: announced, but the run stopped before it could say what it wrote
   std::uint64_t size = 0;
+  // Whether `content` is what the record says was written (false while unsaid).
+  bool Holds(std::string_view content) const;
 };
 
 struct RegistryWrite {

@@ -197,7 +197,7 @@ std::vector<std::string> RegistryWalk::VisitKey(RegRoot root, const std::string&
   if (ctx_.PumpCancelled()) return {};
   // What Windows keeps as identity is never changed: named once, with how
   // many of its places hold what the run looks for.
-  if (!OwnedKeyOf(rootName + path).empty()) {
+  if (root == RegRoot::LocalMachine && !OwnedKeyOf(rootName + path).empty()) {
     if (const int held = OccurrencesBelow(root, path); held > 0)
       ctx_.PassOver(rootName + path, std::string(kOwnedByWindows) + " (" + std::to_string(held) +
                                          (held == 1 ? " place holds" : " places hold") + " what the run looks for)");

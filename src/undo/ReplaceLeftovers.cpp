@@ -2,7 +2,6 @@
 
 #include "core/Error.h"
 #include "core/PathText.h"
-#include "core/Sha256.h"
 #include "core/Text.h"
 
 namespace {
@@ -45,7 +44,7 @@ std::vector<std::string> ReplaceLeftovers::CopiesBeside(const std::string& targe
     if (!maybeBefore && !maybeRan) continue;  // not read at all
     try {
       const std::string data = fs_.ReadWhole(folder + e.name);
-      if ((maybeBefore && data == before) || (maybeRan && Sha256Hex(data) == ran.sha256))
+      if ((maybeBefore && data == before) || (maybeRan && ran.Holds(data)))
         copies.push_back(folder + e.name);
     } catch (const Error&) {
     }

@@ -13,7 +13,6 @@
 #include "engine/WrittenRecord.h"
 #include "core/Error.h"
 #include "core/Ini.h"
-#include "core/Sha256.h"
 #include "core/Unicode.h"
 #include "core/Text.h"
 #include "regmap/RegImport.h"
@@ -224,7 +223,7 @@ RestoreDecision UndoExecution::CheckFile(Undo& u, const std::string& savedFrom, 
   // Announced but never said what it became: the run stopped while the
   // shell wrote it, so what it holds is the run's own doing.
   if (ran.sha256.empty()) return {RestoreVerdict::Restore, ""};
-  if (now && now->size() == ran.size && Sha256Hex(*now) == ran.sha256) return {RestoreVerdict::Restore, ""};
+  if (now && ran.Holds(*now)) return {RestoreVerdict::Restore, ""};
   if (now)
     if (std::optional<std::string> back = MapBackFile(u, ran, backup, *now))
       return {RestoreVerdict::Restore, "", std::move(back)};
@@ -425,7 +424,7 @@ bool UndoExecution::TaskAsRunWrote(const Undo& u, const std::string& path, const
   const auto found = u.written->tasks.find(FoldKey(path));
   if (found == u.written->tasks.end()) return true;
   const FileWrite& ran = found->second;
-  return ran.sha256.empty() || (nowXml.size() == ran.size && Sha256Hex(nowXml) == ran.sha256);
+  return ran.sha256.empty() || ran.Holds(nowXml);
 }
 
 std::string UndoExecution::LaterEntries(Undo& u, const std::string& file, const std::string& key,
@@ -546,7 +545,7 @@ std::optional<std::string> UndoExecution::MapBackFile(Undo& u, const FileWrite& 
   const std::optional<PlaceSwap> swap = SwapOf(u);
   if (!swap || ran.sha256.empty()) return std::nullopt;
   for (const std::string& wrote : SwappedTexts(backup, *swap))
-    if (wrote.size() == ran.size && Sha256Hex(wrote) == ran.sha256) return MapBackInside(backup, wrote, now, *swap);
+    if (ran.Holds(wrote)) return MapBackInside(backup, wrote, now, *swap);
   return std::nullopt;
 }
 
