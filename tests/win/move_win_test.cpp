@@ -11,6 +11,7 @@
 #include "support/FakeUi.h"
 #include "support/TestTree.h"
 #include "undo/MoveDir.h"
+#include "undo/win32/CopyAcross.h"
 #include "undo/win32/Win32ShellMove.h"
 
 namespace {
@@ -180,5 +181,90 @@ TEST_F(MoveWin, CliMoveThatCannotBeDoneMapsNothing) {
   EXPECT_EQ(fs.ReadWhole(kNewTool + "\\a.txt"), "theirs");
   EXPECT_EQ(fs.ReadWhole(kTool + "\\a.txt"), "mine");
   EXPECT_FALSE(fs.AttributesOf(kHome + "\\Undo00000.bat"));
+}
+// The move to another volume shown to its user: answers as a user gives
+// them, and a cancel part way.
+class ScriptedWatcher : public CopyWatcher {
+ public:
+  std::map<std::string, Clash> answers;  // by the name of the file met; else Cancel
+  std::uint64_t cancelAfter = ~0ull;  // bytes copied before Cancel is pressed
+  std::uint64_t total = 0, lastDone = 0;
+  std::vector<std::string> asked;
+  void Begin(std::uint64_t totalBytes) override { total = totalBytes; }
+  bool Progress(std::uint64_t done, const std::string&) override {
+    lastDone = done;
+    return done < cancelAfter;
+  }
+  Clash AskReplace(const std::string& existing, const std::string&) override {
+    asked.push_back(existing);
+    const auto a = answers.find(existing.substr(existing.rfind('\\') + 1));
+    return a == answers.end() ? Clash::Cancel : a->second;
+  }
+};
+
+std::vector<std::string> TempNamesBelow(FileSystem& fs, const std::string& folder) {
+  std::vector<std::string> temps;
+  for (const DirEntry& e : fs.ListFolder(folder + "\\*"))
+    if (IsReplaceTempName(e.name)) temps.push_back(e.name);
+  return temps;
+}
+
+TEST_F(MoveWin, AMoveAcrossVolumesAsksBeforeReplacingAndMovesOnlyWhatItCopied) {
+  WriteTestFile(fs, kTool + "\\a.txt", "new a");
+  WriteTestFile(fs, kTool + "\\b.txt", "new b");
+  WriteTestFile(fs, kTool + "\\sub\\c.txt", "new c");
+  WriteTestFile(fs, kNewTool + "\\a.txt", "old a");
+  WriteTestFile(fs, kNewTool + "\\b.txt", "old b");
+  ScriptedWatcher watcher;
+  watcher.answers = {{"a.txt", CopyWatcher::Clash::Replace}, {"b.txt", CopyWatcher::Clash::Keep}};
+  ASSERT_EQ(MoveAcrossVolumes(kTool, kNewApps, &watcher), 0u);
+  EXPECT_EQ(watcher.total, 15u);
+  EXPECT_EQ(watcher.asked.size(), 2u);
+  EXPECT_EQ(fs.ReadWhole(kNewTool + "\\a.txt"), "new a");
+  EXPECT_EQ(fs.ReadWhole(kNewTool + "\\b.txt"), "old b");
+  EXPECT_EQ(fs.ReadWhole(kNewTool + "\\sub\\c.txt"), "new c");
+  // What was kept stays where it was, with its folder; the rest has left.
+  EXPECT_EQ(fs.ReadWhole(kTool + "\\b.txt"), "new b");
+  EXPECT_FALSE(fs.AttributesOf(kTool + "\\a.txt"));
+  EXPECT_FALSE(fs.AttributesOf(kTool + "\\sub"));
+  EXPECT_TRUE(TempNamesBelow(fs, kNewTool).empty());
+
+  // Cancel at a clash: nothing is deleted at home.
+  WriteTestFile(fs, kNewTool + "\\b.txt", "old b");
+  ScriptedWatcher cancelling;
+  EXPECT_EQ(MoveAcrossVolumes(kTool, kNewApps, &cancelling), DWORD(ERROR_CANCELLED));
+  EXPECT_EQ(fs.ReadWhole(kTool + "\\b.txt"), "new b");
+  EXPECT_EQ(fs.ReadWhole(kNewTool + "\\b.txt"), "old b");
+  // Without anyone to ask, a file already there stops the move.
+  EXPECT_EQ(MoveAcrossVolumes(kTool, kNewApps), DWORD(ERROR_FILE_EXISTS));
+  EXPECT_EQ(fs.ReadWhole(kTool + "\\b.txt"), "new b");
+}
+
+TEST_F(MoveWin, AMoveAcrossVolumesCancelledPartWayLeavesEveryOriginalAndNoPartFile) {
+  const std::string big(3u << 20, 'x');
+  WriteTestFile(fs, kTool + "\\1.bin", big);
+  WriteTestFile(fs, kTool + "\\2.bin", big);
+  WriteTestFile(fs, kTool + "\\3.bin", big);
+  ScriptedWatcher watcher;
+  watcher.cancelAfter = big.size() + 1;  // inside the second file
+  EXPECT_EQ(MoveAcrossVolumes(kTool, kNewApps, &watcher), DWORD(ERROR_CANCELLED));
+  for (const char* name : {"\\1.bin", "\\2.bin", "\\3.bin"}) EXPECT_EQ(fs.ReadWhole(kTool + name), big) << name;
+  EXPECT_EQ(fs.ReadWhole(kNewTool + "\\1.bin"), big);
+  EXPECT_FALSE(fs.AttributesOf(kNewTool + "\\2.bin")) << "a part copy under its final name";
+  EXPECT_FALSE(fs.AttributesOf(kNewTool + "\\3.bin"));
+  EXPECT_TRUE(TempNamesBelow(fs, kNewTool).empty());
+}
+
+// In front of the user the move to another volume is this program's copy,
+// not the shell's: it arrives whole and the originals go.
+TEST_F(MoveWin, AShownMoveToAnotherVolumeArrivesWhole) {
+  WriteTestFile(fs, kTool + "\\sub\\Łódź.ini", "a=1");
+  WriteTestFile(fs, kTool + "\\tool.exe", std::string(70000, 'm'));
+  Win32ShellMove shell;
+  const ShellMoveResult r = shell.MoveItem(kTool, kNewApps, false);
+  EXPECT_TRUE(r.Succeeded()) << r.code;
+  EXPECT_FALSE(fs.AttributesOf(kTool));
+  EXPECT_EQ(fs.ReadWhole(kNewTool + "\\sub\\Łódź.ini"), "a=1");
+  EXPECT_EQ(fs.ReadWhole(kNewTool + "\\tool.exe"), std::string(70000, 'm'));
 }
 }  // namespace

@@ -1,7 +1,7 @@
 #pragma once
-// The shell's file operation (SHFileOperationW, FO_MOVE) behind the move port;
-// a silent move to another volume is copied file by file here instead
-// (CopyAcross.h).
+// The shell's file operation (SHFileOperationW, FO_MOVE) behind the move port
+// within a volume; a move to another volume is copied file by file here
+// instead (CopyAcross.h), shown in a progress window unless silent.
 #include "undo/ShellMove.h"
 
 class Win32ShellMove : public ShellMove {
