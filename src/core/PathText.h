@@ -15,3 +15,6 @@ struct ItemPath {
   std::string name;
 };
 ItemPath SplitItemPath(std::string_view path);
+
+// path is `from` itself or lies below it, across case.
+bool IsWithin(const std::string& path, const std::string& from);

@@ -17,17 +17,11 @@
 #include "core/Text.h"
 #include "regmap/RegImport.h"
 #include "regmap/RegRestore.h"
+#include "undo/RecordDamage.h"
 #include "undo/ReplaceLeftovers.h"
 
 namespace {
 constexpr std::size_t kUndoneLinesShown = 20;
-
-// path is `from` itself or lies below it, across case.
-bool IsWithin(const std::string& path, const std::string& from) {
-  const std::size_t head = FoldPrefixLength(path, from);
-  if (head == kNotFound) return false;
-  return path.size() == head || path[head] == '\\' || from.back() == '\\';
-}
 
 // The hives under HKEY_USERS that a registry backup names, once each.
 std::vector<std::string> UserHivesNamed(const ParsedRegFile& parsed) {
@@ -43,6 +37,12 @@ bool InHives(const std::string& key, const std::vector<PassedOver>& hives) {
   return false;
 }
 
+// A place the run's change report names and its damaged written record does not.
+std::string UnrecordedText(const std::string& place) {
+  return place + " was not restored: the written record does not name it, so whether it changed after the run "
+                 "cannot be told.";
+}
+
 std::string Counted(int n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
@@ -52,6 +52,7 @@ struct UndoExecution::Undo {
   std::string name, base;
   bool force = false;
   std::optional<WrittenPlaces> written;  // none: records of an earlier build
+  RecordDamage damage;                   // the written record cut, damaged or lost since the run
   std::string from, to, created, phase;
   bool moveBack = false, interrupted = false, itemThere = false, alreadyHome = false, missing = false;
   std::string home;
@@ -89,6 +90,7 @@ std::string UndoExecution::UndoEntry(const std::string& name, bool force) {
                   "  Nothing was undone.");
     }
   }
+  CheckRecord(u);
   ReadMoveRecord(u);
   // A running image cannot leave its folder: the move back would stop half
   // way, after the files inside were written back. Nothing is undone then.
@@ -124,6 +126,23 @@ std::string UndoExecution::UndoEntry(const std::string& name, bool force) {
     u.problems.push_back("The change report " + u.base + ".log could not be added to: " + e.what());
   }
   return ClosingMessage(u);
+}
+
+void UndoExecution::CheckRecord(Undo& u) {
+  std::optional<ReadReport> report;
+  const std::string path = u.base + ".log";
+  try {
+    if (fs_.FileExists(path)) report = ReadChangeReport(fs_.ReadWhole(path));
+  } catch (const std::exception&) {
+  }
+  u.damage = CheckWrittenRecord(u.written, report);
+  if (!u.damage.Damaged()) return;
+  // Weighed as a record of this version that names too little: a place it
+  // does not name is restored only where that is safe.
+  if (!u.written) u.written.emplace();
+  u.problems.push_back("The written record " + u.base + kWrittenRecordExtension + " " + u.damage.why +
+                       ": the places it does not name were restored only where they were found as before the "
+                       "run; " + (u.force ? "this forced undo restored them all." : "a forced undo restores the rest."));
 }
 
 void UndoExecution::ReadMoveRecord(Undo& u) {
@@ -195,6 +214,9 @@ void UndoExecution::RestoreFiles(Undo& u) {
           if (!place) continue;  // counted among those left with the missing item
           u.problems.push_back(*place + " was not restored: its backup is missing from " + u.base + ".zip.");
         }
+    for (const std::string& file : u.damage.files)
+      if (!r.seen.count(FoldKey(file)) && !u.written->files.count(FoldKey(file)))
+        u.problems.push_back(file + " was not restored: its backup is missing from " + u.base + ".zip.");
   } catch (const Error& e) {
     u.problems.push_back("The file backups in " + u.base + ".zip cannot be read: " + e.what());
   }
@@ -209,7 +231,17 @@ void UndoExecution::RestoreFiles(Undo& u) {
 RestoreDecision UndoExecution::CheckFile(Undo& u, const std::string& savedFrom, const std::string& target,
                                          const std::string& backup) {
   const auto found = u.written->files.find(FoldKey(savedFrom));
-  if (found == u.written->files.end()) return {RestoreVerdict::NotChanged, ""};
+  if (found == u.written->files.end()) {
+    if (!u.damage.Damaged()) return {RestoreVerdict::NotChanged, ""};
+    std::optional<std::string> now;
+    try {
+      if (fs_.FileExists(target)) now = fs_.ReadWhole(target);
+    } catch (const Error&) {
+    }
+    if (now && *now == backup) return {RestoreVerdict::AlreadyAsBefore, ""};
+    if (u.force) return {RestoreVerdict::Restore, ""};
+    return {RestoreVerdict::Changed, UnrecordedText(target)};
+  }
   const FileWrite& ran = found->second;
   std::optional<std::string> now;
   try {
@@ -311,7 +343,9 @@ void UndoExecution::RestoreRegistry(Undo& u) {
     OfflineHivesLoaded hives(users.empty() ? nullptr : offlineHives_, &users, notLoaded);
     for (const PassedOver& h : notLoaded) u.problems.push_back(h.where + " was not restored: " + h.reason + ".");
     RegImportResult r;
-    if (u.written) {
+    // A forced undo of an entry whose record is damaged takes the whole
+    // backup, as for records that never had one.
+    if (u.written && !(u.force && u.damage.Damaged())) {
       const std::optional<PlaceSwap> swap = SwapOf(u);
       RegistryRestorePlan plan =
           PlanRegistryRestore(registry_, parsed, u.written->registry, u.force, swap ? &*swap : nullptr);
@@ -336,6 +370,7 @@ void UndoExecution::RestoreRegistry(Undo& u) {
       }
       for (const std::string& missing : UncoveredWrites(parsed, u.written->registry))
         u.problems.push_back(missing + " was not restored: its backup is missing from " + backup + ".");
+      for (const std::string& value : u.damage.values) u.problems.push_back(UnrecordedText(value));
     } else {
       r = ApplyRegOps(registry_, parsed);
       u.values += r.values;

@@ -90,6 +90,8 @@ class UndoExecution : public UndoExecutor {
 
  private:
   struct Undo;
+  // Weighs the written record against the change report (RecordDamage.h).
+  void CheckRecord(Undo& u);
   void ReadMoveRecord(Undo& u);
   void RestoreFiles(Undo& u);
   RestoreDecision CheckFile(Undo& u, const std::string& savedFrom, const std::string& target,

@@ -5,6 +5,7 @@
 
 #include "core/Error.h"
 #include "core/Sha256.h"
+#include "engine/ChangeReport.h"
 #include "engine/MappingRun.h"
 #include "engine/WrittenRecord.h"
 #include "filemap/FileMapping.h"
@@ -182,6 +183,60 @@ TEST_F(UndoSafety, ACutArchiveOrRegistryBackupNeverReadsAsComplete) {
             std::string::npos)
       << again;
   EXPECT_EQ(reg.GetText(CU, "Software\\Ostr", "One"), "\\\\OLDSRV\\Data\\1");
+}
+
+// The written record cut short or lost after the run: never taken for an
+// earlier version's. What it still names is checked as always; the places
+// the change report lists beyond it are restored where found as before,
+// else named, and the undo is not complete until forced.
+TEST_F(UndoSafety, ACutOrLostWrittenRecordIsNotTakenForAnEarlierVersions) {
+  for (int i = 0; i < 3; ++i) fs.AddFile("C:\\Cfg\\more" + std::to_string(i) + ".ini", "x=\\\\OLDSRV\\Data\r\n");
+  const std::string before = State() + fs.ReadWhole("C:\\Cfg\\more2.ini");
+  Map("\\\\OLDSRV\\Data", "\\\\NEWSRV\\Shared");
+  const std::string record = kHome + "Undo00000.after";
+  const std::string whole = fs.ReadWhole(record);
+  // Cut after the title and the first whole line.
+  const std::size_t firstLine = whole.find("\r\n", whole.find("\r\n") + 2) + 2;
+  fs.ReplaceWhole(record, whole.substr(0, firstLine + 10));
+  fs.ReplaceWhole("C:\\Cfg\\more2.ini", "x=\\\\OLDSRV\\Data\r\n");  // put back by hand
+  const std::string cut = undo.UndoEntry("Undo00000");
+  EXPECT_EQ(cut.find("earlier version"), std::string::npos) << cut;
+  EXPECT_NE(cut.find(kUndoIncomplete), std::string::npos) << cut;
+  EXPECT_NE(cut.find("Undo00000.after does not name"), std::string::npos) << cut;
+  EXPECT_NE(cut.find("C:\\Cfg\\b.ini was not restored: the written record does not name it"), std::string::npos)
+      << cut;
+  EXPECT_NE(cut.find("value \"Two\" was not restored: the written record does not name it"), std::string::npos)
+      << cut;
+  EXPECT_EQ(cut.find("more2.ini was not restored"), std::string::npos) << "found as before: " << cut;
+  EXPECT_EQ(fs.ReadWhole("C:\\Cfg\\b.ini"), "[S]\r\nPath=\\\\NEWSRV\\Shared\\b\r\n");
+
+  // Lost altogether: the report says this version made the entry.
+  fs.Remove(record);
+  const std::string lost = undo.UndoEntry("Undo00000");
+  EXPECT_EQ(lost.find("earlier version"), std::string::npos) << lost;
+  EXPECT_NE(lost.find("Undo00000.after is missing"), std::string::npos) << lost;
+  EXPECT_EQ(fs.ReadWhole("C:\\Cfg\\b.ini"), "[S]\r\nPath=\\\\NEWSRV\\Shared\\b\r\n");
+
+  const std::string forced = undo.UndoEntry("Undo00000", true);
+  EXPECT_EQ(State() + fs.ReadWhole("C:\\Cfg\\more2.ini"), before) << forced;
+}
+
+// Only a report an earlier version wrote (no start stamp) lets an entry
+// without a written record be undone by the earlier rules.
+TEST_F(UndoSafety, AnEarlierVersionsEntryIsUndoneByItsRules) {
+  const std::string before = State();
+  Map("\\\\OLDSRV\\Data", "\\\\NEWSRV\\Shared");
+  fs.Remove(kHome + "Undo00000.after");
+  const std::string log = kHome + "Undo00000.log";
+  std::string report = fs.ReadWhole(log);
+  const std::size_t stamp = report.find(kStartedUtcRow);
+  ASSERT_NE(stamp, std::string::npos);
+  report.erase(stamp, report.find("\r\n", stamp) + 2 - stamp);
+  fs.ReplaceWhole(log, report);
+  const std::string message = undo.UndoEntry("Undo00000");
+  EXPECT_NE(message.find("earlier version"), std::string::npos) << message;
+  EXPECT_EQ(message.find(kUndoIncomplete), std::string::npos) << message;
+  EXPECT_EQ(State(), before);
 }
 
 TEST_F(UndoSafety, ARunThatChangedNothingLeavesNoRecords) {
