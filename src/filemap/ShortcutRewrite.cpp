@@ -48,21 +48,23 @@ ShortcutPlan PlanShortcut(const ShellLinkProps& link, const SearchTexts& texts, 
   const Replaced target = ReplaceAll(link.Target, spellings, TextPlace::Plain, environment);
   const Replaced arguments = ReplaceAll(link.Arguments, spellings, TextPlace::CommandLine);
   const Replaced icon = ReplaceAll(link.IconPath, spellings, TextPlace::Plain, environment);
+  const Replaced workingDir = ReplaceAll(link.WorkingDir, spellings, TextPlace::Plain, environment);
   ShortcutPlan plan;
-  plan.changes = target.found || arguments.found || icon.found;
+  plan.changes = target.found || arguments.found || icon.found || workingDir.found;
   plan.target = target.text;
   plan.arguments = arguments.text;
   plan.icon = icon.text;
   plan.targetNote = target.note;
   plan.argumentsNote = arguments.note;
   plan.iconNote = icon.note;
+  plan.workingDir = workingDir.text;
+  plan.workingDirNote = workingDir.note;
   // A target that stays is not set again: setting it would rebuild the link's
   // item list for no reason.
   if (target.found) plan.change.Target = target.text;
   if (arguments.found) plan.change.Arguments = arguments.text;
   if (icon.found) plan.change.IconPath = icon.text;
-  // A new icon alone leaves the working folder as the link has it.
-  if (target.found || arguments.found) plan.change.WorkingDir = WorkingDirFor(target.text);
+  if (workingDir.found) plan.change.WorkingDir = workingDir.text;
   return plan;
 }
 
@@ -132,16 +134,15 @@ std::vector<ChangeEntry> ShortcutRewrite::ChosenParts(const std::string& path, c
     plan.change.Target.reset();
     plan.target = link.Target;
   }
-  // The working folder follows the target the link keeps.
-  if (!plan.change.Target && plan.change.WorkingDir) plan.change.WorkingDir = WorkingDirFor(link.Target);
   if (plan.change.Arguments && !offer(ChangeKind::ShortcutArguments, link.Arguments, plan.arguments, plan.argumentsNote)) {
     plan.change.Arguments.reset();
     plan.arguments = link.Arguments;
   }
-  if (plan.change.WorkingDir && *plan.change.WorkingDir != link.WorkingDir &&
-      !offer(ChangeKind::ShortcutWorkingFolder, link.WorkingDir, *plan.change.WorkingDir,
-             plan.change.Target ? plan.targetNote : ""))
+  if (plan.change.WorkingDir &&
+      !offer(ChangeKind::ShortcutWorkingFolder, link.WorkingDir, plan.workingDir, plan.workingDirNote)) {
     plan.change.WorkingDir.reset();
+    plan.workingDir = link.WorkingDir;
+  }
   if (plan.change.IconPath && !offer(ChangeKind::ShortcutIcon, link.IconPath, plan.icon, plan.iconNote)) {
     plan.change.IconPath.reset();
     plan.icon = link.IconPath;
@@ -175,6 +176,10 @@ void ShortcutRewrite::RewriteShortcut(const std::string& path, const SearchTexts
     from += " (icon " + link->IconPath + ")";
     to += " (icon " + plan.icon + ")";
   }
+  if (plan.change.WorkingDir) {
+    from += " (start in " + link->WorkingDir + ")";
+    to += " (start in " + plan.workingDir + ")";
+  }
   if (ctx_.FindsOnly()) {
     if (ctx_.preview) ctx_.ui->ReportPreview({path, "", from, to});
     return recordAll(ChangeOutcome::WouldChange);
@@ -197,7 +202,7 @@ void ShortcutRewrite::Apply(const std::string& path, const ShellLinkProps& link,
   }
   // Changed by someone else while the user was asked: the plan is stale.
   if (pending->Before().Target != link.Target || pending->Before().Arguments != link.Arguments ||
-      pending->Before().IconPath != link.IconPath)
+      pending->Before().IconPath != link.IconPath || pending->Before().WorkingDir != link.WorkingDir)
     return passOver("it was changed by another program while the run waited for an answer");
   if (!backup_.BackupFile(path)) return passOver("its backup could not be made");
   // The shell makes the bytes: the record says a write is under way, then

@@ -23,11 +23,15 @@ struct ShortcutPlan {
   std::string target;     // the new target, whole (the old one when it keeps it)
   std::string arguments;  // likewise the arguments
   std::string icon;       // and the icon location
-  LinkChange change;      // only the parts that must be set
-  std::string targetNote, argumentsNote, iconNote;  // shown beside each part's new text
+  std::string workingDir;  // and the working folder
+  LinkChange change;      // only the parts that must be set: those that hold the old place
+  std::string targetNote, argumentsNote, iconNote, workingDirNote;  // shown beside each part's new text
 };
-// With an environment, a target's and an icon location's %NAME% parts are
-// expanded to be searched.
+// Each part is changed as it is written, or not at all: a working folder
+// keeps its own spelling (with or without a last "\"), an empty one stays
+// empty, so that a switch and its switch back give the same link. With an
+// environment, a target's, an icon location's and a working folder's %NAME%
+// parts are expanded to be searched.
 ShortcutPlan PlanShortcut(const ShellLinkProps& link, const SearchTexts& texts,
                           EnvironmentValues* environment = nullptr);
 

@@ -26,7 +26,7 @@ TEST(PlanShortcut, ArgumentsQuoteANewPlaceWithASpaceTheTargetNeedsNone) {
                                       {"C:\\W6Svc", "D:\\New Folder\\W6Svc", "", "", MatchRule::Path});
   EXPECT_EQ(*p.change.Target, "D:\\New Folder\\W6Svc\\app.exe");
   EXPECT_EQ(*p.change.Arguments, "--cfg \"D:\\New Folder\\W6Svc\\x.ini\" -v");
-  EXPECT_EQ(*p.change.WorkingDir, "D:\\New Folder\\W6Svc\\");
+  EXPECT_FALSE(p.change.WorkingDir);  // empty, and it stays so
 }
 
 TEST(PlanShortcut, FieldChoiceAndTargetsThatStay) {
@@ -39,7 +39,7 @@ TEST(PlanShortcut, FieldChoiceAndTargetsThatStay) {
   p = PlanShortcut(Link("C:\\Tools\\ed.exe", "C:\\Old Stuff\\notes.txt", "D:\\Data"), kOldToNew);
   EXPECT_FALSE(p.change.Target);
   EXPECT_EQ(p.target, "C:\\Tools\\ed.exe");
-  EXPECT_EQ(*p.change.WorkingDir, "C:\\Tools\\");
+  EXPECT_FALSE(p.change.WorkingDir);
 
   // A link to something that is no file path keeps its target and folder.
   p = PlanShortcut(Link("", "C:\\Old Stuff\\doc.txt", "D:\\Data"), kOldToNew);
@@ -65,7 +65,7 @@ TEST(PlanShortcut, TargetStoredWithVariablesKeepsThem) {
   const SearchTexts t{"C:\\Program Files\\OldApp", "C:\\Program Files\\NewApp", "", "", MatchRule::Path};
   const ShortcutPlan p = PlanShortcut(Link("%ProgramFiles%\\OldApp\\a.exe", "%ProgramFiles%\\OldApp\\x"), t, &env);
   EXPECT_EQ(*p.change.Target, "%ProgramFiles%\\NewApp\\a.exe");
-  EXPECT_EQ(*p.change.WorkingDir, "%ProgramFiles%\\NewApp\\");
+  EXPECT_FALSE(p.change.WorkingDir);
   EXPECT_FALSE(p.change.Arguments);  // handed to the program as they stand
 }
 
@@ -84,6 +84,24 @@ TEST(PlanShortcut, IconLocationLikeTheTarget) {
 
   link.IconPath = "C:\\Program Files\\Acme Tools2\\acme.ico";
   EXPECT_FALSE(PlanShortcut(link, t, &env).changes);
+}
+
+// Every part is changed as written or not at all: a working folder keeps
+// its spelling, an empty one stays empty, one elsewhere stays.
+TEST(PlanShortcut, TheWorkingFolderIsAPartOfItsOwn) {
+  SearchTexts exchange{"E:\\", "F:\\", "", "", MatchRule::Path};
+  exchange.exchange = true;
+  ShortcutPlan p = PlanShortcut(Link("E:\\Games\\g.exe", "", "E:\\Games"), exchange);
+  EXPECT_EQ(*p.change.WorkingDir, "F:\\Games");
+  p = PlanShortcut(Link("E:\\Games\\g.exe", "", "F:\\Games\\"), exchange);
+  EXPECT_EQ(*p.change.WorkingDir, "E:\\Games\\");
+  p = PlanShortcut(Link("E:\\Games\\g.exe", "", ""), exchange);
+  EXPECT_FALSE(p.change.WorkingDir);
+  // Only the working folder names the old place: the link changes there alone.
+  p = PlanShortcut(Link("C:\\Windows\\notepad.exe", "", "C:\\Old Stuff\\Notes"), kOldToNew);
+  EXPECT_TRUE(p.changes);
+  EXPECT_FALSE(p.change.Target);
+  EXPECT_EQ(*p.change.WorkingDir, "D:\\New Place\\Notes");
 }
 
 class ShortcutRewriteTest : public ::testing::Test {
@@ -114,15 +132,15 @@ class ShortcutRewriteTest : public ::testing::Test {
 
 TEST_F(ShortcutRewriteTest, SetsOnlyWhatItMustAfterTheBackup) {
   const std::string lnk = "C:\\Links\\Tool.LNK";
-  Put(lnk, Link("C:\\Old Stuff\\tool.exe", "C:\\OLDSTU~1\\cfg", "D:\\Data"));
+  Put(lnk, Link("C:\\Old Stuff\\tool.exe", "C:\\OLDSTU~1\\cfg", "C:\\Old Stuff"));
   const std::string original = fs.ReadWhole(lnk);
   Rewrite(lnk);
 
   EXPECT_EQ(events, (std::vector<std::string>{"backup " + lnk, "write " + lnk}));
   ASSERT_EQ(backup.saved.size(), 1u);
   EXPECT_EQ(backup.saved[0].second, original);
-  // One entry per part changed (target, arguments and the working folder
-  // that follows), but one link.
+  // One entry per part changed (target, arguments and the working folder),
+  // but one link.
   EXPECT_EQ(ctx.tally.linkCount, 1);
   ASSERT_EQ(ctx.changes.size(), 3u);
   EXPECT_EQ(ctx.changes[1].kind, ChangeKind::ShortcutArguments);
@@ -130,11 +148,28 @@ TEST_F(ShortcutRewriteTest, SetsOnlyWhatItMustAfterTheBackup) {
   const ShellLinkProps now = store.Load(lnk);
   EXPECT_EQ(now.Target, "D:\\New Place\\tool.exe");
   EXPECT_EQ(now.Arguments, "D:\\NEWPLA~1\\cfg");
-  EXPECT_EQ(now.WorkingDir, "D:\\New Place\\");
+  EXPECT_EQ(now.WorkingDir, "D:\\New Place");
   EXPECT_EQ(now.Description, "My tool");
   EXPECT_EQ(now.WindowState, 3);
   EXPECT_EQ(now.HotKey, 0x0641);
   EXPECT_EQ(store.Key(lnk, "IconLocation"), "C:\\Icons\\tool.ico,2");
+}
+
+TEST_F(ShortcutRewriteTest, ASwitchAndItsSwitchBackGiveTheSameLink) {
+  SearchTexts exchange{"E:\\", "F:\\", "", "", MatchRule::Path};
+  exchange.exchange = true;
+  const std::string games = "C:\\L\\Games.lnk", bare = "C:\\L\\Bare.lnk";
+  Put(games, Link("E:\\Games\\g.exe", "-data F:\\Saves", "E:\\Games"));
+  Put(bare, Link("E:\\Tools\\t.exe", "", ""));
+  const std::string gamesBefore = fs.ReadWhole(games), bareBefore = fs.ReadWhole(bare);
+  Rewrite(games, exchange);
+  Rewrite(bare, exchange);
+  EXPECT_EQ(store.Load(games).WorkingDir, "F:\\Games");
+  EXPECT_EQ(store.Load(bare).WorkingDir, "");
+  Rewrite(games, exchange);
+  Rewrite(bare, exchange);
+  EXPECT_EQ(fs.ReadWhole(games), gamesBefore);
+  EXPECT_EQ(fs.ReadWhole(bare), bareBefore);
 }
 
 TEST_F(ShortcutRewriteTest, UnreadableOrMissingLinksAreNeverSearched) {
@@ -176,16 +211,17 @@ TEST_F(ShortcutRewriteTest, QuestionAndPreviewShowTheTargetAndArguments) {
 // the parts changed.
 TEST_F(ShortcutRewriteTest, ALinkCountsOnceWhateverPartsAreLeftOut) {
   const std::string lnk = "C:\\L\\a.lnk";
-  Put(lnk, Link("C:\\Old Stuff\\x.exe", "C:\\OLDSTU~1\\cfg", "D:\\Data"));
+  Put(lnk, Link("C:\\Old Stuff\\x.exe", "C:\\OLDSTU~1\\cfg", "C:\\Old Stuff"));
   ChangeSelection ticked;
   ticked.Leave({lnk, "", 0, ChangeKind::ShortcutTarget, "C:\\Old Stuff\\x.exe", "", ChangeOutcome::WouldChange, ""});
   ticked.Tick({lnk, "", 0, ChangeKind::ShortcutArguments, "C:\\OLDSTU~1\\cfg", "", ChangeOutcome::WouldChange, ""});
-  ticked.Tick({lnk, "", 0, ChangeKind::ShortcutWorkingFolder, "D:\\Data", "", ChangeOutcome::WouldChange, ""});
+  ticked.Tick({lnk, "", 0, ChangeKind::ShortcutWorkingFolder, "C:\\Old Stuff", "", ChangeOutcome::WouldChange, ""});
   ctx.selection = &ticked;
   Rewrite(lnk);
   ASSERT_EQ(ctx.changes.size(), 3u);
   EXPECT_EQ(ctx.changes[0].outcome, ChangeOutcome::LeftOut);
-  EXPECT_EQ(store.Load(lnk).WorkingDir, "C:\\Old Stuff\\");
+  EXPECT_EQ(store.Load(lnk).Target, "C:\\Old Stuff\\x.exe");
+  EXPECT_EQ(store.Load(lnk).WorkingDir, "D:\\New Place");  // a part of its own, ticked
   EXPECT_EQ(ctx.tally.linkCount, 1);
 }
 
@@ -214,13 +250,13 @@ TEST_F(ShortcutRewriteTest, AMovesPreviewShowsTheNewPlaceLongWhereItsShortFormIs
   SearchTexts beforeMove = kOldToNew;
   beforeMove.newShort = beforeMove.newText;
   beforeMove.newShortAfterMove = true;
-  Put("C:\\L\\a.lnk", Link("C:\\OLDSTU~1\\x.exe", "C:\\Old Stuff\\cfg", "D:\\Data"));
+  Put("C:\\L\\a.lnk", Link("C:\\OLDSTU~1\\x.exe", "C:\\Old Stuff\\cfg", "C:\\OLDSTU~1"));
   Rewrite("C:\\L\\a.lnk", beforeMove);
   ASSERT_EQ(ctx.changes.size(), 3u);
   EXPECT_EQ(ctx.changes[0].newText, "D:\\New Place\\x.exe");
   EXPECT_EQ(ctx.changes[0].reason, kShortFormAfterMove);
   EXPECT_EQ(ctx.changes[1].reason, "");  // found in the long form
-  EXPECT_EQ(ctx.changes[2].newText, "D:\\New Place\\");
+  EXPECT_EQ(ctx.changes[2].newText, "D:\\New Place");
   EXPECT_EQ(ctx.changes[2].reason, kShortFormAfterMove);
   EXPECT_EQ(ctx.tally.linkCount, 1);
 }

@@ -149,13 +149,13 @@ TEST_F(ShellLinkWin, RewritesTargetArgumentsAndWorkingFolder) {
   const std::string newDir = dir + "New Place", newShort = dir + "NEWPLA~1";
 
   // Long form in the target, short form in the arguments: each replaced in its form.
-  MakeLink(dir + "both.lnk", oldDir + "\\app.exe", "/cfg " + oldShort + "\\app.ini", "D:\\Data");
+  MakeLink(dir + "both.lnk", oldDir + "\\app.exe", "/cfg " + oldShort + "\\app.ini", oldDir);
   SetFileAttributesA((dir + "both.lnk").c_str(), FILE_ATTRIBUTE_HIDDEN);
   Rewrite(dir + "both.lnk", oldDir, newDir, oldShort, newShort);
   ShellLinkProps p = store.Load(dir + "both.lnk");
   EXPECT_EQ(p.Target, newDir + "\\app.exe");
   EXPECT_EQ(p.Arguments, "/cfg " + newShort + "\\app.ini");
-  EXPECT_EQ(p.WorkingDir, newDir + "\\");
+  EXPECT_EQ(p.WorkingDir, newDir);  // as written: no "\\" added
   EXPECT_EQ(p.Description, "A tool");
   EXPECT_EQ(IconOf(dir + "both.lnk"), "C:\\windows\\system32\\shell32.dll,4");
   EXPECT_EQ(GetFileAttributesA((dir + "both.lnk").c_str()) & FILE_ATTRIBUTE_HIDDEN, DWORD(FILE_ATTRIBUTE_HIDDEN));
@@ -166,7 +166,7 @@ TEST_F(ShellLinkWin, RewritesTargetArgumentsAndWorkingFolder) {
   Rewrite(dir + "twice.lnk", "\\Old\\", "\\New\\");
   EXPECT_EQ(store.Load(dir + "twice.lnk").Target, dir + "New\\Old\\app.exe");
 
-  // Only the arguments match: the target stays, the working folder follows it.
+  // Only the arguments match: the target and the working folder stay.
   const std::string tool = Folder("Tools") + "\\ed.exe";
   Touch(tool);
   MakeLink(dir + "X.LNK", tool, oldDir + "\\notes.txt", "D:\\Data");
@@ -174,10 +174,10 @@ TEST_F(ShellLinkWin, RewritesTargetArgumentsAndWorkingFolder) {
   p = store.Load(dir + "X.LNK");
   EXPECT_EQ(p.Target, tool);
   EXPECT_EQ(p.Arguments, newDir + "\\notes.txt");
-  EXPECT_EQ(p.WorkingDir, dir + "Tools\\");
+  EXPECT_EQ(p.WorkingDir, "D:\\Data");
 
   // Moving C:\App to E:\App.
-  MakeLink(dir + "app.lnk", "C:\\App\\run.exe", "", "D:\\Data");
+  MakeLink(dir + "app.lnk", "C:\\App\\run.exe", "", "C:\\App\\");
   Rewrite(dir + "app.lnk", "C:\\App", "E:\\App");
   p = store.Load(dir + "app.lnk");
   EXPECT_EQ(p.Target, "E:\\App\\run.exe");
@@ -186,6 +186,22 @@ TEST_F(ShellLinkWin, RewritesTargetArgumentsAndWorkingFolder) {
   EXPECT_EQ(ctx.tally.linkCount, 4);  // one per shortcut, however many of its parts changed
   ASSERT_EQ(backup.saved.size(), 4u);
   EXPECT_EQ(backup.saved[2].first, dir + "X.LNK");
+}
+
+// A switch and its switch back give the same bytes: no part is filled or
+// given a "\\" it did not have.
+TEST_F(ShellLinkWin, ASwitchAndItsSwitchBackGiveTheSameLink) {
+  SearchTexts exchange{"E:\\", "F:\\", "", "", MatchRule::Path};
+  exchange.exchange = true;
+  MakeLink(dir + "games.lnk", "E:\\Games\\g.exe", "-saves F:\\Saves", "E:\\Games");
+  MakeLink(dir + "bare.lnk", "E:\\Tools\\t.exe", "", "");
+  const std::string games = Bytes(dir + "games.lnk"), bare = Bytes(dir + "bare.lnk");
+  for (const char* lnk : {"games.lnk", "bare.lnk"}) rewrite.RewriteShortcut(dir + lnk, exchange);
+  EXPECT_EQ(store.Load(dir + "games.lnk").WorkingDir, "F:\\Games");
+  EXPECT_EQ(store.Load(dir + "bare.lnk").WorkingDir, "");
+  for (const char* lnk : {"games.lnk", "bare.lnk"}) rewrite.RewriteShortcut(dir + lnk, exchange);
+  EXPECT_EQ(Bytes(dir + "games.lnk"), games);
+  EXPECT_EQ(Bytes(dir + "bare.lnk"), bare);
 }
 
 TEST_F(ShellLinkWin, LeftAloneByteForByte) {

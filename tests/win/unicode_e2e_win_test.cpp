@@ -131,7 +131,7 @@ TEST_F(UnicodeEndToEnd, MapRemapsEveryScriptAndEncodingAndUndoGivesBackEveryByte
   const RawLinkParts now = ReadRawLink(lnk);
   EXPECT_EQ(now.itemTarget, kNew + "\\数据\\😀 app.exe");
   EXPECT_EQ(now.arguments, "/cfg \"" + kNew + "\\Łódź.ini\"");
-  EXPECT_EQ(now.workingDir, kNew + "\\数据\\");  // a remapped target takes its folder as working folder
+  EXPECT_EQ(now.workingDir, kNew + "\\Данные");  // its own folder, as it was written
 
   // The registry backup holds the real characters, in UTF-16.
   const std::string reg = fs.ReadWhole(kHome + "\\Undo00000.reg");
