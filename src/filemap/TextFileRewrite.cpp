@@ -11,6 +11,40 @@
 #include "core/TextEncoding.h"
 
 namespace {
+// A preview shows each line once, with every occurrence in it changed, as
+// the run will write it: the occurrences of one line are gathered here.
+class PreviewLines {
+ public:
+  explicit PreviewLines(Ui* ui) : ui_(ui) {}
+  ~PreviewLines() { Flush(); }
+  PreviewLines(const PreviewLines&) = delete;
+  PreviewLines& operator=(const PreviewLines&) = delete;
+  // The occurrence at `pos` of `text`, in `line` (a view into `text`), becomes `newForm`.
+  void Add(const std::string& path, std::string_view line, std::string_view text, std::size_t pos, std::size_t length,
+           std::string_view newForm) {
+    const std::size_t lineStart = std::size_t(line.data() - text.data());
+    if (!held_ || lineStart != lineStart_) {
+      Flush();
+      item_ = PreviewItem{path, "", std::string(line), std::string(line)};
+      held_ = true;
+      lineStart_ = lineStart;
+      growth_ = 0;
+    }
+    item_.newText.replace(std::size_t(std::ptrdiff_t(pos - lineStart) + growth_), length, newForm);
+    growth_ += std::ptrdiff_t(newForm.size()) - std::ptrdiff_t(length);
+  }
+  void Flush() {
+    if (held_ && ui_) ui_->ReportPreview(item_);
+    held_ = false;
+  }
+
+ private:
+  Ui* ui_;
+  PreviewItem item_;
+  bool held_ = false;  // item_ waits to be shown
+  std::size_t lineStart_ = 0;
+  std::ptrdiff_t growth_ = 0;  // what the occurrences before grew the line by
+};
 
 constexpr std::size_t kExcerptLeadCharacters = 10;
 
@@ -274,6 +308,7 @@ std::string TextFileRewrite::Replace(const std::string& path, std::string_view t
   std::size_t counted = 0;  // line ends before it are in lineNumber
   bool skipping = false;    // answered Skip: the rest of the place stays as it is
   const TextPlace place = PlaceOfFile(path);
+  PreviewLines shown(ctx_.ui);
   for (Rewrite m = first; m.found();
        m = FittedToPlace(text, NextRewrite(spellings, family, text, cursor, variables), place)) {
     const std::size_t pos = m.pos;
@@ -326,7 +361,7 @@ std::string TextFileRewrite::Replace(const std::string& path, std::string_view t
     if (!ctx_.FindsOnly())
       entry.outcome = ChangeOutcome::Changed;
     else if (ctx_.preview)
-      ctx_.ui->ReportPreview({path, "", entry.oldText, entry.newText});
+      shown.Add(path, line, text, pos, m.length, newForm);
     ctx_.Record(std::move(entry));
     out.append(text.substr(cursor, pos - cursor)).append(newForm);
     cursor = pos + m.length;

@@ -9,6 +9,7 @@
 #include "engine/WidePrefilter.h"
 #include "engine/WrittenRecord.h"
 #include "regmap/CommandValues.h"
+#include "regmap/PrinterConnections.h"
 #include "regmap/NTReg.h"
 
 namespace {
@@ -231,8 +232,12 @@ std::vector<std::string> RegistryWalk::VisitKey(RegRoot root, const std::string&
   KeyVisit visit{root, rootName, path, reg};
 
   const EntryResult keyResult = FindReplaceEntry(visit, path, "", EntryKind::KeyPath);
-  // A moved key's subtree is not visited in this pass: it lives elsewhere now.
-  if (ctx_.tally.cancelled || keyResult.moved) return {};
+  // A moved key's subtree is not visited in this pass: it lives elsewhere
+  // now. A printer connection's values go with its key, and are changed
+  // under its new name (its subkeys are no part of the connection).
+  const bool connectionMoved = keyResult.moved && ConnectionPathOf(path).has_value();
+  if (ctx_.tally.cancelled || keyResult.refused || (keyResult.moved && !connectionMoved)) return {};
+  if (connectionMoved && !ctx_.FindsOnly() && !reg.OpenRegPathItselfForReading("\\" + visit.path)) return {};
 
   if (subkeyFailure != kRegOk)
     ctx_.PassOver(rootName + visit.path, ErrorReason("not every subkey could be listed", subkeyFailure));
@@ -254,6 +259,7 @@ std::vector<std::string> RegistryWalk::VisitKey(RegRoot root, const std::string&
     FindReplaceEntry(visit, v.text, nameResult.moved ? nameResult.nowNamed : v.name, EntryKind::ValueData, v.type);
     if (ctx_.tally.cancelled) return {};
   }
+  if (connectionMoved) return {};
   return content.subkeys;
 }
 
@@ -275,7 +281,13 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
                                                          const std::string& valueName, EntryKind kind,
                                                          std::uint32_t type) {
   EntryResult result;
-  const Spellings::Family family = spellings_->Choose(text);
+  // A printer connection's key is searched as the \\SERVER\QUEUE it names.
+  const std::optional<std::string> connection =
+      kind == EntryKind::KeyPath ? ConnectionPathOf(text) : std::optional<std::string>();
+  const auto keyNamed = [&](const std::string& searched) -> std::optional<std::string> {
+    return connection ? ConnectionKeyFor(text, searched) : std::optional<std::string>(searched);
+  };
+  const Spellings::Family family = spellings_->Choose(connection ? *connection : text);
   // REG_EXPAND_SZ data names places through variables too.
   // (A variable is written %NAME%: without a "%" there is none to expand.)
   EnvironmentValues* environment =
@@ -293,7 +305,7 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
                  "a switch renames no key (two keys named after each other's drive would meet): rename it by hand"});
     return result;
   }
-  std::string current = text;
+  std::string current = connection ? *connection : text;
   std::string actualName = valueName;  // where a renamed value lives now
   // The new text as the value is read: a command line quotes a path with a space.
   const TextPlace place = kind == EntryKind::ValueData ? PlaceOfRegistryValue(visit.path, valueName) : TextPlace::Plain;
@@ -304,10 +316,23 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
   // spelling it was found in.
   Rewrite next = nextFrom(0);
   bool asked = false;
+  std::optional<PreviewItem> preview;
   while (next.found()) {
-    const std::string candidate = current.substr(0, next.pos) + next.newText + current.substr(next.pos + next.length);
+    const std::string searched = current.substr(0, next.pos) + next.newText + current.substr(next.pos + next.length);
     const std::string shownName = kind == EntryKind::KeyPath ? "" : kind == EntryKind::ValueName ? current : valueName;
-    ChangeEntry entry{visit.rootName + visit.path, shownName, 0, ChangeKindOf(kind), current, candidate,
+    const std::string before = *keyNamed(current);
+    const std::optional<std::string> named = keyNamed(searched);
+    if (!named) {
+      // Its values would point at a connection the key no longer names.
+      if (!ctx_.selection || ctx_.FindsOnly())
+        ctx_.Record({visit.rootName + visit.path, "", 0, ChangeKindOf(kind), before, searched, ChangeOutcome::PassedOver,
+                     "a printer connection's key is named after a \\\\server\\queue, which the new place is not: it "
+                     "and its values were left"});
+      result.refused = true;
+      return result;
+    }
+    const std::string& candidate = *named;
+    ChangeEntry entry{visit.rootName + visit.path, shownName, 0, ChangeKindOf(kind), before, candidate,
                       ChangeOutcome::WouldChange, spellings_->NoteOn(next.shortForm)};
     if (!ctx_.Chosen(entry)) {
       next = nextFrom(next.pos + next.length);
@@ -315,10 +340,11 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
     }
     if (VerificationOn(ctx_)) {
       asked = true;
-      const Answer answer =
-          OfferChange(ctx_, Question{visit.rootName + visit.path, shownName, current, candidate, next.pos, next.length,
-                                     next.pos, next.newText.size()},
-                      WalkKind::Registry);
+      // A connection's key is shown as named, the found part unmarked.
+      const Question question = connection ? Question{visit.rootName + visit.path, shownName, before, candidate}
+                                           : Question{visit.rootName + visit.path, shownName, current, candidate,
+                                                      next.pos, next.length, next.pos, next.newText.size()};
+      const Answer answer = OfferChange(ctx_, question, WalkKind::Registry);
       if (answer != Answer::Replace) {
         entry.outcome = ChangeOutcome::Skipped;
         ctx_.Record(std::move(entry));
@@ -327,12 +353,16 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
     }
     bool moved = true;
     if (ctx_.FindsOnly()) {
-      if (ctx_.preview && ctx_.ui) ctx_.ui->ReportPreview({visit.rootName + visit.path, shownName, current, candidate});
+      // Shown once the whole text is known: one line per place, as the run will write it.
+      if (!preview) preview = PreviewItem{visit.rootName + visit.path, shownName, before, ""};
+      preview->newText = candidate;
     } else {
       const Outcome outcome = Apply(visit, actualName, candidate, valueName, kind, type, entry.reason);
       if (outcome == Outcome::PassedOver) {
         entry.outcome = ChangeOutcome::PassedOver;
         if (kind == EntryKind::ValueName) entry.value = actualName;
+        if (connection) entry.reason += ": the connection's values were left with it";
+        result.refused = connection.has_value();
         ctx_.Record(std::move(entry));
         break;
       }
@@ -346,10 +376,11 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
       if (kind == EntryKind::KeyPath) visit.path = candidate;
       if (kind == EntryKind::ValueName) actualName = result.nowNamed = candidate;
     }
-    current = candidate;
+    current = searched;
     next = nextFrom(next.pos + next.newText.size());
   }
   if (asked && ctx_.ui) ctx_.ui->SetCursor(Cursor::Busy);
+  if (preview && ctx_.preview && ctx_.ui) ctx_.ui->ReportPreview(*preview);
   return result;
 }
 

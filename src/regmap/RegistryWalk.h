@@ -49,6 +49,8 @@ class RegistryWalk : public RegistryMapper {
     bool changed = false;  // at least one occurrence applied (or reported in a preview)
     bool moved = false;    // the key or value now lives under another path or name
     std::string nowNamed;  // a renamed value's name
+    // A key whose values move with it (a printer connection) was left: so are they.
+    bool refused = false;
   };
   // Every hive under HKEY_USERS that HKEY_CURRENT_USER and the other hives
   // do not show already (a registry link is never followed).

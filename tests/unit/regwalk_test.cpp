@@ -448,6 +448,42 @@ TEST_F(RegWalkTest, WhatWindowsOwnsAsIdentityIsNeverChangedAndNamedOnce) {
                        "HKEY_LOCAL_MACHINE\\BCD00000000: left: owned by Windows (1 place holds what the run looks for)"}));
 }
 
+// A printer connection is a key named after its \\SERVER\QUEUE in commas:
+// renamed with its values, in a preview as in the run, and undone; a new
+// place no connection can be named after leaves the key and its values.
+TEST_F(RegWalkTest, APrinterConnectionMovesWithItsValues) {
+  const std::string connections = "Printers\\Connections";
+  reg.PutText(CU, connections + "\\,,OLDSRV,LaserJet", "Server", "\\\\OLDSRV");
+  reg.PutText(CU, connections + "\\,,OLDSRV,LaserJet", "Provider", "win32spl.dll");
+  reg.PutText(CU, connections + "\\,,OTHER,Plotter", "Server", "\\\\OTHER");
+  const std::string before = reg.Dump();
+
+  ctx.preview = true;
+  Map("\\\\OLDSRV", "\\\\NEWSRV", "", "", MatchRule::Path);
+  ASSERT_EQ(ctx.changes.size(), 2u);
+  EXPECT_EQ(ctx.changes[0].newText, connections + "\\,,NEWSRV,LaserJet");
+  EXPECT_EQ(ctx.changes[1].where, "HKEY_CURRENT_USER\\" + connections + "\\,,NEWSRV,LaserJet");
+  EXPECT_EQ(reg.Dump(), before);
+  ctx.preview = false;
+  ctx.changes.clear();
+
+  Map("\\\\OLDSRV", "\\\\NEWSRV", "", "", MatchRule::Path);
+  EXPECT_FALSE(reg.HasKey(CU, connections + "\\,,OLDSRV,LaserJet"));
+  EXPECT_EQ(Text(CU, connections + "\\,,NEWSRV,LaserJet", "Server"), "\\\\NEWSRV");
+  EXPECT_EQ(Text(CU, connections + "\\,,NEWSRV,LaserJet", "Provider"), "win32spl.dll");
+  EXPECT_EQ(Text(CU, connections + "\\,,OTHER,Plotter", "Server"), "\\\\OTHER");
+  ExpectUndoRestores(before);
+
+  // Onto a path that is no \\server\queue: nothing of the connection changes.
+  ctx.changes.clear();
+  ctx.tally.undoName = "Undo00001";
+  Map("\\\\OLDSRV", "D:\\Spool", "", "", MatchRule::Path);
+  EXPECT_EQ(reg.Dump(), before);
+  ASSERT_EQ(ctx.changes.size(), 1u);
+  EXPECT_EQ(ctx.changes[0].outcome, ChangeOutcome::PassedOver);
+  EXPECT_NE(ctx.changes[0].reason.find("it and its values were left"), std::string::npos);
+}
+
 TEST_F(RegWalkTest, ASecondRunStartsItsOwnBackup) {
   reg.PutText(CU, "Software\\T", "p", "C:\\Old");
   Map("C:\\Old", "D:\\New");

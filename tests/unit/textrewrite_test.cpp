@@ -268,14 +268,17 @@ TEST_F(TextRewriteTest, NoBackupOrAChangeWhileAskingMeansNoWriteAndIsReported) {
 }
 
 // What every rewriter's preview keeps is in rewriter_rules_test.
-TEST_F(TextRewriteTest, APreviewShowsEachOccurrenceInItsOwnLine) {
+// A line is shown once, with every occurrence in it changed, as the run
+// writes it; the change list keeps an entry per occurrence.
+TEST_F(TextRewriteTest, APreviewShowsEachLineOnceAsTheRunWillWriteIt) {
   ctx.preview = true;
-  Rewrite("[s]\rk=C:\\App\\a;C:\\App\\b\r\nz\n");
+  Rewrite("[s]\rk=C:\\App\\a;C:\\App\\b\r\nz\nq=C:\\App\\\u00e9x C:\\App\n");
   ASSERT_EQ(ui.previews.size(), 2u);
   EXPECT_EQ(ui.previews[0].place, kPath);
   EXPECT_EQ(ui.previews[0].oldText, "k=C:\\App\\a;C:\\App\\b");
-  EXPECT_EQ(ui.previews[0].newText, "k=D:\\New\\a;C:\\App\\b");
-  EXPECT_EQ(ui.previews[1].newText, "k=C:\\App\\a;D:\\New\\b");
+  EXPECT_EQ(ui.previews[0].newText, "k=D:\\New\\a;D:\\New\\b");
+  EXPECT_EQ(ui.previews[1].newText, "q=D:\\New\\\u00e9x D:\\New");
+  EXPECT_EQ(ctx.changes.size(), 4u);
 }
 
 }  // namespace

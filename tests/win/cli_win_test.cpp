@@ -247,6 +247,29 @@ TEST_F(CliWin, AServiceAndARunValueGetANewPlaceWithASpaceQuoted) {
   clean();
 }
 
+// A printer connection moves to the new server as one: its key named in
+// commas with the value beside it, and back again with the undo.
+TEST_F(CliWin, APrinterConnectionMovesWithItsServer) {
+  const std::string connections = "Printers\\Connections";
+  const std::string oldKey = connections + "\\,,OSTROLDSRV,LaserJet", newKey = connections + "\\,,OSTRNEWSRV,LaserJet";
+  const auto clean = [&] {
+    RegDeleteTreeW(HKEY_CURRENT_USER, WideText(oldKey).c_str());
+    RegDeleteTreeW(HKEY_CURRENT_USER, WideText(newKey).c_str());
+  };
+  clean();
+  SetText(oldKey, "Server", REG_SZ, "\\\\OSTROLDSRV");
+  ProcessResult r = Cli({"map", "--find", "\\\\OSTROLDSRV", "--replace", "\\\\OSTRNEWSRV", "--targets", "registry"});
+  EXPECT_EQ(r.exitCode, 0u) << r.err;
+  EXPECT_EQ(TextValue(newKey, "Server"), "\\\\OSTRNEWSRV");
+  HKEY h;
+  EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, WideText(oldKey).c_str(), 0, KEY_READ, &h), ERROR_SUCCESS);
+  r = Cli({"undo", "run", "Undo00000"});
+  EXPECT_EQ(r.exitCode, 0u) << r.out << r.err;
+  EXPECT_EQ(TextValue(oldKey, "Server"), "\\\\OSTROLDSRV");
+  EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, WideText(newKey).c_str(), 0, KEY_READ, &h), ERROR_SUCCESS);
+  clean();
+}
+
 #include <fstream>
 #include <iterator>
 
@@ -263,10 +286,10 @@ TEST_F(CliWin, ShortcutRemappedAndItsBackupRestoresItExactly) {
   ProcessResult r = Cli({"map", "--find", "C:\\OstrCliLnkOld", "--replace", "D:\\New", "--targets", "shortcuts",
                          "--drives", "C"});
   EXPECT_EQ(r.exitCode, 0u) << r.err;
-  EXPECT_EQ(r.out, "Ostrivane has finished\n1 link was remapped\n");  // its target and working folder: one link
+  EXPECT_EQ(r.out, "Ostrivane has finished\n1 link was remapped\n");
   const RawLinkParts now = ReadRawLink(lnk);
   EXPECT_EQ(now.target, "D:\\New\\app.exe");
-  EXPECT_EQ(now.workingDir, "D:\\New\\");
+  EXPECT_EQ(now.workingDir, "C:\\Elsewhere");  // names no old place: kept
   EXPECT_EQ(now.arguments, "/x");
 
   Win32UndoPlatform platform;
