@@ -3,6 +3,7 @@
 #include <istream>
 #include <ostream>
 
+#include "engine/ChangeList.h"
 #include "engine/Progress.h"
 
 void ConsoleUi::StartProgressTimer() {
@@ -68,7 +69,7 @@ void ConsoleUi::ShowMessage(const std::string& text, const std::string& caption)
 void ConsoleUi::ReportPreview(const PreviewItem& item) {
   out_ << item.place;
   if (!item.name.empty()) out_ << " [" << item.name << "]";
-  out_ << ": " << item.oldText << " -> " << item.newText << '\n';
+  out_ << ": " << MarkedText(item.oldText) << " -> " << MarkedText(item.newText) << '\n';
 }
 
 InUseAnswer ConsoleUi::AskItemInUse(const ItemInUse& inUse) {

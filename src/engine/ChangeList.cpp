@@ -71,6 +71,32 @@ std::string PlaceText(const ChangeEntry& e) {
   return e.where + ", value " + (e.value.empty() ? std::string("(Default)") : "\"" + e.value + "\"");
 }
 
+std::string MarkedText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    if (c == '\0')
+      out.append(kStringEndMark);
+    else
+      out.push_back(c);
+  }
+  return out;
+}
+
+std::string UnmarkedText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    if (text.substr(i, kStringEndMark.size()) == kStringEndMark) {
+      out.push_back('\0');
+      i += kStringEndMark.size();
+    } else {
+      out.push_back(text[i++]);
+    }
+  }
+  return out;
+}
+
 std::string ShortenedText(const std::string& text, std::size_t maxBytes) {
   if (text.size() <= maxBytes) return text;
   std::size_t cut = maxBytes;

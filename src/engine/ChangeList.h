@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -66,6 +67,13 @@ bool IsTaskPlace(const ChangeEntry& entry);
 // The place as the list of passed-over places names it: a registry value as
 // "KEY, value "name"" (or (Default)), everything else by its path.
 std::string PlaceText(const ChangeEntry& entry);
+// A list of strings (REG_MULTI_SZ) is held with a NUL after each string but
+// the last. Where people read it (the change report, the console, the
+// window) each NUL is shown as this mark, and the report's reader takes the
+// mark back for a NUL.
+inline constexpr std::string_view kStringEndMark = "\xE2\x90\x80";  // U+2400, the symbol for NUL
+std::string MarkedText(std::string_view text);
+std::string UnmarkedText(std::string_view text);
 // A text only shown whole up to a point: long data is cut with "..." so a
 // list of many entries stays small; the report keeps it whole.
 std::string ShortenedText(const std::string& text, std::size_t maxBytes);

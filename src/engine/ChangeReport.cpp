@@ -187,7 +187,8 @@ std::string ChangeReportText(const RunContext& ctx) {
   out += "\r\n";
   Row(out, {kColumns[0], kColumns[1], kColumns[2], kColumns[3], kColumns[4], kColumns[5], kColumns[6], kColumns[7]});
   for (const ChangeEntry& e : ctx.changes)
-    Row(out, {e.where, e.value, e.line > 0 ? std::to_string(e.line) : "", KindWord(e.kind), e.oldText, e.newText,
+    Row(out, {e.where, e.value, e.line > 0 ? std::to_string(e.line) : "", KindWord(e.kind), MarkedText(e.oldText),
+              MarkedText(e.newText),
               OutcomeWord(e.outcome), e.reason});
   return out;
 }
@@ -247,7 +248,8 @@ ReadReport ReadChangeReport(std::string_view bytes) {
       if (!kind) unreadable("has the Kind \"" + f[3] + "\", which is none the report writes");
       if (!outcome) unreadable("has the Outcome \"" + f[6] + "\", which is none the report writes");
       if (!kind || !outcome) continue;
-      ChangeEntry e{f[0], f[1], f[2].empty() ? 0 : std::atoi(f[2].c_str()), *kind, f[4], f[5], *outcome, f[7]};
+      ChangeEntry e{f[0], f[1], f[2].empty() ? 0 : std::atoi(f[2].c_str()), *kind, UnmarkedText(f[4]), UnmarkedText(f[5]),
+                    *outcome, f[7]};
       report.entries.push_back(std::move(e));
     } else if (f.size() == 2) {
       report.undo.emplace_back(f[0], f[1]);

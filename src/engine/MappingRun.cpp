@@ -162,6 +162,7 @@ void MappingRun::Search() {
   }
   oldShort_.clear();
   ctx_.tally.itemInUse = false;
+  ctx_.tally.alreadyMoved = false;
   // Services stopped for the move start again when the run ends, however it
   // ends: from the new place once the walks have pointed them there.
   ItemInUseCheck inUse(ctx_, parts_.running);
@@ -182,7 +183,8 @@ void MappingRun::Search() {
     oldShort_ = parts_.shortNames->SearchShortForm(r.FindText);
     if (!Move(inUse)) {
       ctx_.tally.cancelled = true;
-      ctx_.moveLines.cancelledMoveLine = ctx_.tally.itemInUse ? kNothingMovedLine : "All Files may not have been Moved";
+      ctx_.moveLines.cancelledMoveLine =
+          ctx_.tally.itemInUse || ctx_.tally.alreadyMoved ? kNothingMovedLine : "All Files may not have been Moved";
       ctx_.tally.linkCount = 0;
       return;
     }

@@ -36,6 +36,9 @@ struct RunTally {
   // Cancelled at the question about programs or services running from the
   // item: nothing was moved or changed.
   bool itemInUse = false;
+  // The item to move was not at its place and was at its new one already
+  // (moved before): nothing was moved.
+  bool alreadyMoved = false;
   std::int32_t linkCount = 0;  // remapped links (or, in a preview, links that would be)
   // Where the progress bar runs during the step at hand: floor to ceiling.
   std::int32_t progressFloor = 0;

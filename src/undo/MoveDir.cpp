@@ -127,6 +127,14 @@ static MoveOutcome MoveItemInto(FileSystem& fs, ShellMove& shell, bool silent, c
 
 bool FolderMove::MoveDir(const std::string& source, const std::string& destination) {
   if (!fs_.AttributesOf(source)) {
+    // The same move asked again: say so, rather than that it failed.
+    const std::string arrival = ArrivalOf(source, destination);
+    if (fs_.AttributesOf(arrival)) {
+      ctx_.tally.alreadyMoved = true;
+      Show(source + " is not there, and " + arrival + " is: it has been moved already.  Nothing was moved.  "
+           "To point what still names " + source + " at its new place, use Map Only.");
+      return false;
+    }
     Show(Format1(kDoesNotExist, source));
     return false;
   }

@@ -57,8 +57,8 @@ std::string ReviewList::CellText(std::size_t row, ReviewColumn column) const {
   const ChangeEntry& e = At(row);
   switch (column) {
     case ReviewColumn::Where: return WhereText(e);
-    case ReviewColumn::Old: return ShortenedText(e.oldText, kCellBytes);
-    case ReviewColumn::New: return ShortenedText(e.newText, kCellBytes);
+    case ReviewColumn::Old: return ShortenedText(MarkedText(e.oldText), kCellBytes);
+    case ReviewColumn::New: return ShortenedText(MarkedText(e.newText), kCellBytes);
     case ReviewColumn::Outcome: return e.reason.empty() ? OutcomeWord(e.outcome) : std::string(OutcomeWord(e.outcome)) + ": " + e.reason;
   }
   return "";

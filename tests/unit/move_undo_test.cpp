@@ -239,6 +239,21 @@ TEST_F(MoveAndUndo, UndoGivesBackTheStateBeforeTheRunAndCanBeRepeated) {
   EXPECT_EQ(reg.Dump(), regBefore);
 }
 
+// The same move asked again says what happened, not that it may have failed.
+TEST_F(MoveAndUndo, ASecondMoveOfAMovedItemSaysItWasMovedAlready) {
+  Run();
+  ASSERT_FALSE(ctx.tally.cancelled);
+  ui.messages.clear();
+  Run();
+  EXPECT_TRUE(ctx.tally.cancelled);
+  EXPECT_EQ(ctx.moveLines.cancelledMoveLine, "Nothing was moved");
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].first.rfind("C:\\Apps\\Tool is not there, and D:\\Apps\\Tool is: it has been moved "
+                                       "already.  Nothing was moved.", 0),
+            0u)
+      << ui.messages[0].first;
+}
+
 TEST_F(MoveAndUndo, FailedMoveMapsNothingAndLeavesNoEntry) {
   shell.reply = {0x75, false};
   const std::string filesBefore = Files(fs), regBefore = reg.Dump();

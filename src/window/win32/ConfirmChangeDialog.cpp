@@ -19,6 +19,12 @@ std::wstring EditText(const std::string& utf8) {
   out.reserve(wide.size());
   for (std::size_t i = 0; i < wide.size(); ++i) {
     const wchar_t c = wchar_t(wide[i]);
+    // Between the strings of a list: shown as a mark of one character, as
+    // the change report shows it, so that offsets still land right.
+    if (c == L'\0') {
+      out += L'\x2400';
+      continue;
+    }
     if (c == L'\n' && (i == 0 || wide[i - 1] != u'\r')) out += L'\r';
     out += c;
     if (c == L'\r' && (i + 1 >= wide.size() || wide[i + 1] != u'\n')) out += L'\n';
