@@ -108,8 +108,13 @@ TEST(ChangeReport, EveryFieldReadsBackExactlyAndJsonEscapes) {
   ctx.changes.push_back({"HKEY_CURRENT_USER\\Software\\A", "v\"1", 0, ChangeKind::ValueData, awkward, "new\ttext",
                          ChangeOutcome::PassedOver, "access denied"});
   ctx.changes.push_back({"C:\\x.ini", "", 12, ChangeKind::SettingsLine, "\"", "", ChangeOutcome::LeftOut, ""});
+  // A list of strings: its NULs shown as a mark people see, read back as NULs.
+  ctx.changes.push_back({"HKEY_CURRENT_USER\\Software\\A", "list", 0, ChangeKind::ValueData,
+                         std::string("C:\\a\0C:\\b", 9), std::string("D:\\a\0C:\\b", 9), ChangeOutcome::Changed, ""});
   const std::string text = ChangeReportText(ctx);
   EXPECT_EQ(text.substr(0, 3), "\xEF\xBB\xBF");
+  EXPECT_EQ(text.find('\0'), std::string::npos);
+  EXPECT_NE(text.find("C:\\a\xE2\x90\x80" "C:\\b"), std::string::npos);
 
   const ReadReport read = ReadChangeReport(
       text + UndoSectionText("now", "2026-12-09T05:02:11.000Z", {"a was restored."}, {"b\tfailed"}));
@@ -122,8 +127,8 @@ TEST(ChangeReport, EveryFieldReadsBackExactlyAndJsonEscapes) {
   for (const auto& row : read.run) rows.push_back(row.first);
   EXPECT_EQ(rows, (std::vector<std::string>{"Mode", "Find", "Replace", "Targets", "Drives", "Started", "Ended",
                                             "Result", "Links remapped", kStartedUtcRow, kSubstringRow}));
-  ASSERT_EQ(read.entries.size(), 2u);
-  for (std::size_t i = 0; i < 2; ++i) {
+  ASSERT_EQ(read.entries.size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) {
     const ChangeEntry &a = ctx.changes[i], &b = read.entries[i];
     EXPECT_EQ(std::tie(a.where, a.value, a.line, a.kind, a.oldText, a.newText, a.outcome, a.reason),
               std::tie(b.where, b.value, b.line, b.kind, b.oldText, b.newText, b.outcome, b.reason));

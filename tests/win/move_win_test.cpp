@@ -245,12 +245,15 @@ TEST_F(MoveWin, AMoveAcrossVolumesCancelledPartWayLeavesEveryOriginalAndNoPartFi
   WriteTestFile(fs, kTool + "\\1.bin", big);
   WriteTestFile(fs, kTool + "\\2.bin", big);
   WriteTestFile(fs, kTool + "\\3.bin", big);
+  ASSERT_TRUE(fs.MakeFolders(kNewApps));
   ScriptedWatcher watcher;
   watcher.cancelAfter = big.size() + 1;  // inside the second file
   EXPECT_EQ(MoveAcrossVolumes(kTool, kNewApps, &watcher), DWORD(ERROR_CANCELLED));
   for (const char* name : {"\\1.bin", "\\2.bin", "\\3.bin"}) EXPECT_EQ(fs.ReadWhole(kTool + name), big) << name;
   EXPECT_EQ(fs.ReadWhole(kNewTool + "\\1.bin"), big);
-  EXPECT_FALSE(fs.AttributesOf(kNewTool + "\\2.bin")) << "a part copy under its final name";
+  // Windows stops inside the second file; Wine's copy tells its progress
+  // only once a file is whole. Either way no file stands there part-copied.
+  if (fs.AttributesOf(kNewTool + "\\2.bin")) EXPECT_EQ(fs.ReadWhole(kNewTool + "\\2.bin"), big);
   EXPECT_FALSE(fs.AttributesOf(kNewTool + "\\3.bin"));
   EXPECT_TRUE(TempNamesBelow(fs, kNewTool).empty());
 }
@@ -260,6 +263,7 @@ TEST_F(MoveWin, AMoveAcrossVolumesCancelledPartWayLeavesEveryOriginalAndNoPartFi
 TEST_F(MoveWin, AShownMoveToAnotherVolumeArrivesWhole) {
   WriteTestFile(fs, kTool + "\\sub\\Łódź.ini", "a=1");
   WriteTestFile(fs, kTool + "\\tool.exe", std::string(70000, 'm'));
+  ASSERT_TRUE(fs.MakeFolders(kNewApps));  // as the move makes it before
   Win32ShellMove shell;
   const ShellMoveResult r = shell.MoveItem(kTool, kNewApps, false);
   EXPECT_TRUE(r.Succeeded()) << r.code;
