@@ -97,6 +97,9 @@ class FileSystem {
 
   // nullopt when nothing exists at the path.
   virtual std::optional<std::uint32_t> AttributesOf(const std::string& path) = 0;
+  // Whether anything is at the path; nullopt when the platform cannot tell
+  // (a drive that is not ready, a folder that may not be looked into).
+  virtual std::optional<bool> Exists(const std::string& path) { return AttributesOf(path).has_value(); }
   // false when the platform refuses.
   virtual bool SetAttributesOf(const std::string& path, std::uint32_t attributes) = 0;
   virtual std::optional<FileTicks> LastWriteOf(const std::string& path) = 0;

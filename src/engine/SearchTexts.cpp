@@ -19,12 +19,19 @@ std::string Replaced(std::string_view text, std::string_view from, std::string_v
   return out;
 }
 
-void Add(std::vector<Spellings::Pair>& pairs, std::string oldText, std::string newText, bool escapes = false,
-         bool encoded = false, bool driveAlone = false) {
+// What the pairs of one old text share: the place they spell, and whether
+// it is a drive alone.
+struct PairKind {
+  const std::string& place;
+  bool driveAlone = false;
+};
+
+void Add(std::vector<Spellings::Pair>& pairs, const PairKind& kind, std::string oldText, std::string newText,
+         bool escapes = false, bool encoded = false, bool caseAsFound = false) {
   if (oldText.empty()) return;
   for (const Spellings::Pair& p : pairs)
     if (p.oldText == oldText) return;
-  pairs.push_back({std::move(oldText), std::move(newText), escapes, encoded, driveAlone});
+  pairs.push_back({std::move(oldText), std::move(newText), escapes, encoded, kind.driveAlone, caseAsFound, kind.place});
 }
 
 constexpr char kLowerHex[] = "0123456789abcdef", kUpperHex[] = "0123456789ABCDEF";
@@ -72,6 +79,32 @@ std::string CharacterReferences(std::string_view text, bool hex) {
   return SpelledBeyondAscii(Replaced(text, "&", reference('&')), reference);
 }
 
+// A path as an address's component: every character but letters, digits,
+// "-", ".", "_" and "~" percent-encoded (UTF-8, upper-case hex), "/" kept
+// where it separates the address's path.
+std::string UriEncoded(std::string_view text, bool keepSlash) {
+  std::string out;
+  for (char c : text) {
+    const auto b = (unsigned char)c;
+    if (IsLetterAZ(c) || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_' || c == '~' ||
+        (keepSlash && c == '/')) {
+      out += c;
+    } else {
+      out += '%';
+      out += kUpperHex[b >> 4];
+      out += kUpperHex[b & 0xF];
+    }
+  }
+  return out;
+}
+
+bool IsHexDigit(char c) { return HexValue(c) >= 0; }
+bool IsEscapeAt(std::string_view text, std::size_t i) {
+  return i + 2 < text.size() && text[i] == '%' && IsHexDigit(text[i + 1]) && IsHexDigit(text[i + 2]);
+}
+
+bool IsDriveAlone(std::string_view text) { return text.size() == 2 && IsLetterAZ(text[0]) && text[1] == ':'; }
+
 // As Properties.store writes a value: backslash, ":", "=", "#" and "!" escaped.
 std::string PropertiesEscaped(std::string_view text) {
   std::string out;
@@ -85,10 +118,11 @@ std::string PropertiesEscaped(std::string_view text) {
 std::vector<Spellings::Pair> SpellingsOf(const std::string& oldText, const std::string& newText, MatchRule rule,
                                          const TextSyntax& syntax) {
   std::vector<Spellings::Pair> pairs;
-  Add(pairs, oldText, newText);
+  const PairKind kind{oldText, rule == MatchRule::Path && IsDriveAlone(oldText)};
+  Add(pairs, kind, oldText, newText);
   if (rule != MatchRule::Path) return pairs;
   const std::string oldSlash = Replaced(oldText, "\\", "/"), newSlash = Replaced(newText, "\\", "/");
-  Add(pairs, oldSlash, newSlash);
+  Add(pairs, kind, oldSlash, newSlash);
   // JSON and C strings: doubled backslashes, or forward slashes escaped; a
   // text that writes non-ASCII as \u gets its new text written so too (the
   // escaped spelling goes first, so an all-ASCII old text takes it).
@@ -96,22 +130,35 @@ std::vector<Spellings::Pair> SpellingsOf(const std::string& oldText, const std::
                                         std::pair{Replaced(oldSlash, "/", "\\/"), Replaced(newSlash, "/", "\\/")}}) {
     if (oldJson.find('\\') == std::string::npos) continue;  // no separator to escape
     const std::string oldEscaped = UnicodeEscapes(oldJson, kLowerHex), newEscaped = UnicodeEscapes(newJson, kLowerHex);
-    if (syntax.asciiEscapes) Add(pairs, oldEscaped, newEscaped, true);
-    Add(pairs, oldJson, newJson, true);
-    Add(pairs, oldEscaped, newEscaped, true);
+    if (syntax.asciiEscapes) Add(pairs, kind, oldEscaped, newEscaped, true);
+    Add(pairs, kind, oldJson, newJson, true);
+    Add(pairs, kind, oldEscaped, newEscaped, true);
   }
-  Add(pairs, PercentEncoded(oldSlash), PercentEncoded(newSlash), false, true);
+  Add(pairs, kind, PercentEncoded(oldSlash), PercentEncoded(newSlash), false, true);
+  // Addresses that encode the colon too ("file:///c%3A/Users/me", as editors
+  // write a folder, the drive often in lower case), and a path passed whole
+  // in a query, its separators encoded.
+  if (oldText.size() >= 2 && oldText[1] == ':') {
+    Add(pairs, kind, UriEncoded(oldSlash, true), UriEncoded(newSlash, true), false, true, true);
+    Add(pairs, kind, Replaced(PercentEncoded(oldSlash), ":", "%3A"), Replaced(PercentEncoded(newSlash), ":", "%3A"),
+        false, true, true);
+  }
+  if (oldText.find('\\') != std::string::npos) {
+    Add(pairs, kind, UriEncoded(oldText, false), UriEncoded(newText, false), false, true, true);
+    Add(pairs, kind, UriEncoded(oldSlash, false), UriEncoded(newSlash, false), false, true, true);
+  }
   // XML writes "&" as an entity or as a character reference, in decimal or
   // hex, and any other character as a reference too.
   if (oldText.find('&') != std::string::npos)
-    Add(pairs, Replaced(oldText, "&", "&amp;"), Replaced(newText, "&", "&amp;"));
-  for (bool hex : {false, true}) Add(pairs, CharacterReferences(oldText, hex), CharacterReferences(newText, hex), false, true);
+    Add(pairs, kind, Replaced(oldText, "&", "&amp;"), Replaced(newText, "&", "&amp;"));
+  for (bool hex : {false, true})
+    Add(pairs, kind, CharacterReferences(oldText, hex), CharacterReferences(newText, hex), false, true);
   // Java reads a .properties file as ISO 8859-1 unless told otherwise:
   // new text beyond ASCII goes in as \u, which every reader takes.
   if (syntax.properties) {
     const std::string oldProperties = PropertiesEscaped(oldText), newProperties = PropertiesEscaped(newText);
-    Add(pairs, UnicodeEscapes(oldProperties, kUpperHex), UnicodeEscapes(newProperties, kUpperHex), true);
-    Add(pairs, oldProperties, newProperties, true);
+    Add(pairs, kind, UnicodeEscapes(oldProperties, kUpperHex), UnicodeEscapes(newProperties, kUpperHex), true);
+    Add(pairs, kind, oldProperties, newProperties, true);
   }
   return pairs;
 }
@@ -127,11 +174,12 @@ std::vector<Spellings::Pair> ExchangeSpellingsOf(const std::string& oldText, con
                                                  MatchRule rule, const TextSyntax& syntax) {
   std::vector<Spellings::Pair> pairs = SpellingsOf(oldText, newText, rule, syntax);
   for (Spellings::Pair& back : SpellingsOf(newText, oldText, rule, syntax))
-    Add(pairs, std::move(back.oldText), std::move(back.newText), back.escapes, back.encoded);
+    Add(pairs, {back.place, back.driveAlone}, std::move(back.oldText), std::move(back.newText), back.escapes,
+        back.encoded, back.caseAsFound);
   const std::string oldDrive = DriveOfRoot(oldText), newDrive = DriveOfRoot(newText);
   if (!oldDrive.empty() && !newDrive.empty()) {
-    Add(pairs, oldDrive, newDrive, false, false, true);
-    Add(pairs, newDrive, oldDrive, false, false, true);
+    Add(pairs, {oldDrive, true}, oldDrive, newDrive);
+    Add(pairs, {newDrive, true}, newDrive, oldDrive);
   }
   return pairs;
 }
@@ -142,25 +190,51 @@ std::vector<Spellings::Pair> PairsOf(const std::string& oldText, const std::stri
                         : SpellingsOf(oldText, newText, texts.rule, syntax);
 }
 
+bool EndsWithNoCase(std::string_view text, std::string_view tail) {
+  return text.size() >= tail.size() && EqualNoCaseAZ(text.substr(text.size() - tail.size()), tail);
+}
+
 // A drive letter alone stands where a value, list item or quoted part does:
-// "P:", "P:;R:", "\"P:\"", "DataDrive=P:", "(P:)".
+// "P:", "P:;R:", "\"P:\"", "DataDrive=P:", "(P:)", "<d>P:</d>", and where a
+// path begins ("P:\x", "file:///P:/x", "\\?\P:\x") or as the drive's own name
+// ("\DosDevices\P:"); never inside another word
+// ("TYPE:P:", "http://host/P:/x"). After a switch's colon it stands only
+// where a path follows ("/out:P:\x").
 bool DriveStandsAlone(std::string_view text, std::size_t pos, std::size_t length) {
   const auto separates = [](char c) {
-    return c == ';' || c == ',' || c == '"' || c == '\'' || c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    return c == ';' || c == ',' || c == '"' || c == '\'' || c == ' ' || c == '\t' || c == '\r' || c == '\n' ||
+           c == '|';
   };
   const std::size_t after = pos + length;
-  const bool startsAlone = pos == 0 || separates(text[pos - 1]) || text[pos - 1] == '=' || text[pos - 1] == '(';
-  const bool endsAlone = after == text.size() || separates(text[after]) || text[after] == ')';
-  return startsAlone && endsAlone;
+  const bool pathFollows = after < text.size() && (text[after] == '\\' || text[after] == '/' ||
+                                                   EqualNoCaseAZ(text.substr(after, 3), "%2F") ||
+                                                   EqualNoCaseAZ(text.substr(after, 3), "%5C"));
+  const bool endsAlone = after == text.size() || pathFollows || separates(text[after]) ||
+                         text[after] == ')' || text[after] == '<' || text[after] == ']' || text[after] == '}';
+  if (!endsAlone) return false;
+  if (pos == 0) return true;
+  const char before = text[pos - 1];
+  if (separates(before) || before == '=' || before == '(' || before == '>' || before == '[' || before == '{')
+    return true;
+  if (before == ':') return pathFollows;
+  const std::string_view head = text.substr(0, pos);
+  // The drive's own names: "\\?\P:\x", "\??\P:", "\DosDevices\P:".
+  for (std::string_view name : {"\\\\?\\", "\\??\\", "\\DosDevices\\", "\\GLOBAL??\\"})
+    if (EndsWithNoCase(head, name)) return true;
+  // A file address: "file:///P:/", "file:/P:/" (Java), "jrt://P:/".
+  const std::size_t slashes = head.find_last_not_of('/');
+  return slashes != std::string_view::npos && slashes + 1 < head.size() &&
+         (EndsWithNoCase(head.substr(0, slashes + 1), "file:") || EndsWithNoCase(head.substr(0, slashes + 1), "jrt:"));
 }
 }  // namespace
 
-Spellings::Spellings(const SearchTexts& texts, TextSyntax syntax)
+Spellings::Spellings(const SearchTexts& texts, TextSyntax syntax, PlaceLookup* places)
     : long_(PairsOf(texts.oldText, texts.newText, texts, syntax)),
       short_(PairsOf(texts.oldShort, texts.newShort, texts, syntax)),
       rule_(texts.rule),
       syntax_(syntax),
-      newShortAfterMove_(texts.newShortAfterMove) {
+      newShortAfterMove_(texts.newShortAfterMove),
+      places_(places) {
   // Every form's addition is tried at every occurrence: a place an earlier
   // run wrote may mix the forms (the short old folder, then the long new name).
   // An exchange has none: its new text is another drive, never a longer path.
@@ -181,15 +255,53 @@ Spellings::Spellings(const SearchTexts& texts, TextSyntax syntax)
     }
 }
 
-bool Spellings::AlreadyNew(std::string_view text, const FoldMatch& m) const {
+bool Spellings::AlreadyNew(const Pair& p, std::string_view text, const FoldMatch& m) const {
   const std::size_t end = m.pos + m.length;
   for (const Addition& a : additions_) {
     const std::size_t n = FoldPrefixLength(text.substr(end), a.tail);
+    if (n == kNotFound) continue;
     // A path's new text stands whole where a path name ends (C:\Data\Old,
-    // not C:\Data\Oldies), even when the run matches plain text.
-    if (n != kNotFound && (!a.path || EndsWhole(text, m.pos, m.length + n))) return true;
+    // not C:\Data\Oldies), even when the run matches plain text; past a
+    // space, unless a longer name is there (one not known is taken as the
+    // new text: changed again it would grow).
+    if (!a.path || EndsWhole(text, m.pos, m.length + n) || LongerNameAt(p.place, text, end, end + n) != PlaceIs::There)
+      return true;
   }
   return false;
+}
+
+PlaceIs Spellings::LongerNameAt(std::string_view place, std::string_view text, std::size_t placeEnd,
+                                std::size_t at) const {
+  if (at >= text.size() || text[at] != ' ') return PlaceIs::There;  // the name goes on
+  const LongerNames names = LongerNamesAfterSpace(text, at);
+  if (names.count == 0) return PlaceIs::Absent;  // a switch, or nothing a name goes on with
+  if (!places_) return PlaceIs::There;           // no one to ask: the space may go on, as it may in a name
+  PlaceIs answer = PlaceIs::Absent;
+  for (std::size_t i = 0; i < names.count; ++i) {
+    std::string longer(place);
+    longer.append(text.substr(placeEnd, names.ends[i] - placeEnd));
+    const PlaceIs is = places_->Look(longer);
+    if (is == PlaceIs::There) return is;
+    if (is == PlaceIs::Unknown) answer = is;
+  }
+  return answer;
+}
+
+Spellings::Standing Spellings::StandingOf(const Pair& p, std::string_view text, const FoldMatch& m) const {
+  // A drive alone is placed by what stands around it, not by the path rule.
+  if (p.driveAlone) return DriveStandsAlone(text, m.pos, m.length) ? Standing::Whole : Standing::Not;
+  Standing standing = Standing::Whole;
+  if (rule_ == MatchRule::Path) {
+    if (!StartsWhole(text, m.pos, m.length)) return Standing::Not;
+    if (!EndsWhole(text, m.pos, m.length)) {
+      const std::size_t end = m.pos + m.length;
+      const PlaceIs longer = LongerNameAt(p.place, text, end, end);
+      if (longer == PlaceIs::There) return Standing::Not;
+      if (longer == PlaceIs::Unknown) standing = Standing::Undecided;
+    }
+  }
+  if (AlreadyNew(p, text, m) || (p.escapes && EscapeContinuesName(text, m))) return Standing::Not;
+  return standing;
 }
 
 bool Spellings::EscapeContinuesName(std::string_view text, const FoldMatch& m) const {
@@ -202,16 +314,15 @@ Occurrence Spellings::Next(const Family& family, std::string_view text, std::siz
   Occurrence best;
   if (!family.pairs) return best;
   for (const Pair& p : *family.pairs) {
-    // A drive alone is placed by what stands around it, not by the path rule.
-    const MatchRule rule = p.driveAlone ? MatchRule::Substring : rule_;
-    FoldMatch m = FindOccurrenceMatch(text, p.oldText, rule, from);
-    while (m.pos != kNotFound && (AlreadyNew(text, m) || (p.escapes && EscapeContinuesName(text, m)) ||
-                                  (p.driveAlone && !DriveStandsAlone(text, m.pos, m.length))))
-      m = FindOccurrenceMatch(text, p.oldText, rule, m.pos + 1);
+    FoldMatch m = FindFoldMatch(text, p.oldText, from);
+    Standing standing = Standing::Not;
+    for (; m.pos != kNotFound; m = FindFoldMatch(text, p.oldText, m.pos + 1))
+      if ((standing = StandingOf(p, text, m)) != Standing::Not) break;
     // The earliest wins; at one place the longer spelling ("C:\\App" over a shorter one).
     if (m.pos == kNotFound || (best.found() && (m.pos > best.pos || (m.pos == best.pos && m.length <= best.length))))
       continue;
-    best = {m.pos, m.length, p.oldText, p.newText, family.pairs == &short_, p.encoded};
+    best = {m.pos,     m.length,      p.oldText, p.newText, family.pairs == &short_,
+            p.encoded, p.caseAsFound, standing == Standing::Undecided};
   }
   return best;
 }
@@ -254,7 +365,7 @@ struct Piece {
 bool Under(std::string_view path, std::string_view folder) {
   const std::size_t n = FoldPrefixLength(path, folder);
   if (n == kNotFound || folder.empty()) return false;
-  return n == path.size() || folder.back() == '\\' || path[n] == '\\';
+  return n == path.size() || folder.back() == '\\' || folder.back() == '/' || path[n] == '\\' || path[n] == '/';
 }
 
 // The text with its set %NAME% parts expanded, cut into pieces.
@@ -269,7 +380,17 @@ struct ExpandedText {
 struct VariableReference {
   std::string name;
   std::size_t end = 0;
+  bool forwardSlashes = false;  // the value is read with "/" for "\\"
 };
+
+// "$USER_HOME$" at `at`, as JetBrains IDEs write the profile folder: the
+// value of USERPROFILE, in the separators the path after it uses.
+constexpr std::string_view kUserHomeMacro = "$USER_HOME$";
+std::optional<VariableReference> IdeMacroAt(std::string_view text, std::size_t at) {
+  if (text.compare(at, kUserHomeMacro.size(), kUserHomeMacro) != 0) return std::nullopt;
+  const std::size_t end = at + kUserHomeMacro.size();
+  return VariableReference{"USERPROFILE", end, end >= text.size() || text[end] != '\\'};
+}
 
 // "$env:NAME" or "${env:NAME}" at `at`.
 std::optional<VariableReference> PowerShellVariableAt(std::string_view text, std::size_t at) {
@@ -287,7 +408,7 @@ std::optional<VariableReference> PowerShellVariableAt(std::string_view text, std
   return VariableReference{std::string(text.substr(nameAt, end - nameAt)), end};
 }
 
-ExpandedText Expand(std::string_view text, EnvironmentValues& environment, bool powerShell) {
+ExpandedText Expand(std::string_view text, EnvironmentValues& environment, bool powerShell, bool ideMacros) {
   ExpandedText x;
   std::size_t literalStart = 0;
   const auto literalUpTo = [&](std::size_t end) {
@@ -304,12 +425,13 @@ ExpandedText Expand(std::string_view text, EnvironmentValues& environment, bool 
     } else if (text[i] == '$' && powerShell) {
       reference = PowerShellVariableAt(text, i);
     }
+    if (!reference && text[i] == '$' && ideMacros) reference = IdeMacroAt(text, i);
     if (!reference) {
       ++i;
       continue;
     }
-    const std::optional<std::string> value =
-        reference->name.empty() ? std::nullopt : environment.Value(reference->name);
+    std::optional<std::string> value = reference->name.empty() ? std::nullopt : environment.Value(reference->name);
+    if (value && reference->forwardSlashes) value = Replaced(*value, "\\", "/");
     // An unset name stays text; the closing "%" of one may open the next.
     if (!value) {
       x.anyUnset = true;
@@ -329,7 +451,7 @@ ExpandedText Expand(std::string_view text, EnvironmentValues& environment, bool 
 }  // namespace
 
 std::optional<std::string> ExpandedWhole(std::string_view text, EnvironmentValues& environment) {
-  ExpandedText x = Expand(text, environment, false);
+  ExpandedText x = Expand(text, environment, false, false);
   if (x.anyUnset) return std::nullopt;
   return std::move(x.text);
 }
@@ -393,7 +515,9 @@ Rewrite RewriteBehind(std::string_view text, const ExpandedText& x, const Occurr
       replacement = std::string(text.substr(first.rawPos, first.rawLength)) + replacement.substr(kept);
     }
   }
-  return {rawStart, rawEnd - rawStart, std::move(replacement), o.shortForm};
+  Rewrite r{rawStart, rawEnd - rawStart, std::move(replacement), o.shortForm};
+  r.undecided = o.undecided;
+  return r;
 }
 }  // namespace
 
@@ -405,7 +529,7 @@ struct VariablesExpanded::Impl {
 };
 
 VariablesExpanded::VariablesExpanded(const Spellings& spellings, std::string_view text, EnvironmentValues& environment) {
-  ExpandedText x = Expand(text, environment, spellings.Syntax().powerShell);
+  ExpandedText x = Expand(text, environment, spellings.Syntax().powerShell, true);
   if (!x.anyVariable) return;
   const Spellings::Family family = spellings.Choose(x.text);
   if (family.first.found()) impl_.reset(new Impl{spellings, text, std::move(x), family});
@@ -427,11 +551,49 @@ Rewrite FindBehindVariables(const Spellings& spellings, std::string_view text, s
   return VariablesExpanded(spellings, text, environment).Next(from);
 }
 
+namespace {
+// An address spelling's new text in the case the text found writes it: a
+// drive letter in lower case where the found one is ("c%3A" as editors write
+// it), and each escape's hex digits as the found escape at the same place,
+// else as the first found escape with a letter in it.
+std::string InCaseFound(std::string_view found, std::string_view newText) {
+  std::string out(newText);
+  if (!found.empty() && found[0] >= 'a' && found[0] <= 'z' && out.size() >= 2 && IsLetterAZ(out[0]) &&
+      (out[1] == ':' || IsEscapeAt(out, 1)))
+    out[0] = char(out[0] | 0x20);
+  const auto lower = [](char c) { return c >= 'a' && c <= 'f'; };
+  const auto upper = [](char c) { return c >= 'A' && c <= 'F'; };
+  bool lowerHex = false;
+  for (std::size_t i = 0; i < found.size(); ++i)
+    if (IsEscapeAt(found, i) && (lower(found[i + 1]) || upper(found[i + 1]) || lower(found[i + 2]) || upper(found[i + 2]))) {
+      lowerHex = lower(found[i + 1]) || lower(found[i + 2]);
+      break;
+    }
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    if (!IsEscapeAt(out, i)) continue;
+    const bool aligned = IsEscapeAt(found, i);
+    for (std::size_t d = i + 1; d <= i + 2; ++d) {
+      if (!IsLetterAZ(out[d])) continue;
+      const bool toLower = aligned && IsLetterAZ(found[d]) ? lower(found[d]) : lowerHex;
+      out[d] = toLower ? char(out[d] | 0x20) : UpperAZ(out[d]);
+    }
+    i += 2;
+  }
+  return out;
+}
+}  // namespace
+
 Rewrite NextRewrite(const Spellings& spellings, const Spellings::Family& family, std::string_view text,
                     std::size_t from, const VariablesExpanded* behind) {
   Rewrite best;
   const Occurrence plain = spellings.Next(family, text, from);
-  if (plain.found()) best = {plain.pos, plain.length, std::string(plain.newText), plain.shortForm, plain.encoded};
+  if (plain.found()) {
+    best = {plain.pos, plain.length,
+            plain.caseAsFound ? InCaseFound(text.substr(plain.pos, plain.length), plain.newText)
+                              : std::string(plain.newText),
+            plain.shortForm, plain.encoded};
+    best.undecided = plain.undecided;
+  }
   if (behind) {
     Rewrite next = behind->Next(from);
     next.throughVariables = true;
@@ -458,7 +620,7 @@ const Spellings& SpellingsCache::For(const SearchTexts& texts, TextSyntax syntax
   if (!spellings_ || syntax != syntax_ || texts != texts_) {
     texts_ = texts;
     syntax_ = syntax;
-    spellings_.emplace(texts, syntax);
+    spellings_.emplace(texts, syntax, places_);
   }
   return *spellings_;
 }

@@ -29,6 +29,10 @@ struct SearchTexts {
 inline constexpr const char* kShortFormAfterMove =
     "found in the short (8.3) form; the new place is shown in its long form, as its short form is set by the move";
 
+// Why an occurrence followed by a space and a word is left: the file system
+// could not say whether the longer name ("C:\Tools Old") is another place.
+inline constexpr const char* kPathEndUnknown = "left: cannot tell where the path ends";
+
 // One occurrence, and what replaces it in the spelling it was found in.
 struct Occurrence {
   std::size_t pos = kNotFound;
@@ -37,6 +41,10 @@ struct Occurrence {
   std::string_view newText;
   bool shortForm = false;       // found in the 8.3 form
   bool encoded = false;         // see Spellings::Pair
+  bool caseAsFound = false;     // see Spellings::Pair
+  // A space and a word follow, and whether they continue the path's name
+  // could not be told: named, never changed.
+  bool undecided = false;
   bool found() const { return pos != kNotFound; }
 };
 
@@ -52,10 +60,17 @@ struct TextSyntax {
 // slashes ("C:/App", also inside file:/// addresses), in JSON and C strings
 // (doubled backslashes, or escaped forward slashes "C:\/App", either with
 // non-ASCII as \uXXXX), percent-encoded UTF-8 in addresses ("%20",
-// "J%C3%B6rg"), with &amp; or character references for "&" and for non-ASCII
-// (XML: "&#38;", "&#xF6;"), and, in .properties files only, as
-// Properties.store writes it ("C\:\\App"). Plain text that is no path is
-// looked for as given.
+// "J%C3%B6rg"; the colon too, "file:///c%3A/App" as editors write it, and
+// every separator in a query, "C%3A%5CApp", "C%3A%2FApp"), with &amp; or
+// character references for "&" and for non-ASCII (XML: "&#38;", "&#xF6;"),
+// and, in .properties files only, as Properties.store writes it
+// ("C\:\\App"). Plain text that is no path is looked for as given. A drive
+// alone ("E:") is found only where a drive stands.
+//
+// A path followed by a space ends there when a switch follows ("C:\Tools
+// /x") or when no longer name it may be part of ("C:\Tools Old") is there;
+// the file system is asked through `places`. Without it, a space and a word
+// continue the name, as they may.
 //
 // Where the new text extends the old one (C:\Data -> C:\Data\Old), a place
 // that already reads as the new text is no occurrence: it is what an earlier
@@ -63,7 +78,7 @@ struct TextSyntax {
 // (C:\Data\Old\Old). C:\Data\Oldies is another item and still found.
 class Spellings {
  public:
-  explicit Spellings(const SearchTexts& texts, TextSyntax syntax = {});
+  explicit Spellings(const SearchTexts& texts, TextSyntax syntax = {}, PlaceLookup* places = nullptr);
 
   struct Pair {
     std::string oldText, newText;
@@ -76,6 +91,11 @@ class Spellings {
     // A drive named by its letter alone ("P:" of a switch): found only where
     // it stands as a value or list item of its own, not in "TYPE:P:".
     bool driveAlone = false;
+    // An address spelling: the new text takes the case the text writes its
+    // drive letter and its escapes in ("file:///c%3a/...").
+    bool caseAsFound = false;
+    // The old place as Windows writes it, for asking after a longer name.
+    std::string place;
   };
   // The forms one text is searched for: the long path's spellings when any of
   // them occurs in it, else the short form's; `first` is their first occurrence.
@@ -98,9 +118,15 @@ class Spellings {
   const TextSyntax& Syntax() const { return syntax_; }
 
  private:
+  enum class Standing { Whole, Not, Undecided };
+  Standing StandingOf(const Pair& p, std::string_view text, const FoldMatch& m) const;
+  // What the path `text` spells up to `at` (`place` and then text[placeEnd,
+  // at)) becomes past a space there: part of a longer name that is there
+  // (There), ended by it (Absent), or not known.
+  PlaceIs LongerNameAt(std::string_view place, std::string_view text, std::size_t placeEnd, std::size_t at) const;
   // Whether the occurrence `m` of an old form is followed by what a new form
   // adds to it, so that the place reads as the new text standing whole.
-  bool AlreadyNew(std::string_view text, const FoldMatch& m) const;
+  bool AlreadyNew(const Pair& p, std::string_view text, const FoldMatch& m) const;
   // Whether a \uXXXX escape follows the path's last name, so that it goes on.
   bool EscapeContinuesName(std::string_view text, const FoldMatch& m) const;
 
@@ -108,6 +134,7 @@ class Spellings {
   MatchRule rule_;
   TextSyntax syntax_;
   bool newShortAfterMove_;
+  PlaceLookup* places_;
   struct Addition {
     std::string tail;  // "\Old" of C:\Data -> C:\Data\Old
     bool path;         // ends where a path name ends, else anywhere
@@ -147,11 +174,13 @@ struct Rewrite {
   bool shortForm = false;  // found in the 8.3 form
   bool encoded = false;    // see Spellings::Pair
   bool throughVariables = false;  // found behind a variable's value
+  bool undecided = false;  // see Occurrence: to be named, not changed
   bool found() const { return pos != kNotFound; }
 };
 
-// A text read with its %NAME% parts (and $env:NAME in PowerShell) expanded,
-// once for every search in it (a long file holds many occurrences).
+// A text read with its %NAME% parts (and $env:NAME in PowerShell, and the
+// profile folder's macro $USER_HOME$ that IDEs write, with forward slashes)
+// expanded, once for every search in it (a long file holds many occurrences).
 class VariablesExpanded {
  public:
   // `spellings` and `text` must outlive it.
@@ -185,9 +214,11 @@ Rewrite NextRewrite(const Spellings& spellings, const Spellings::Family& family,
 // The spellings of the texts a walk hands over file after file, made once.
 class SpellingsCache {
  public:
+  explicit SpellingsCache(PlaceLookup* places = nullptr) : places_(places) {}
   const Spellings& For(const SearchTexts& texts, TextSyntax syntax = {});
 
  private:
+  PlaceLookup* places_;
   SearchTexts texts_;
   TextSyntax syntax_;
   std::optional<Spellings> spellings_;

@@ -188,7 +188,7 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts
   const auto mayHold = [&](std::string_view form) { return MayHold(original, encoding, form, ansi_); };
   EnvironmentValues* const environment = EnvironmentFor(path, texts);
   const bool mayNameVariables = environment && (mayHold("%") || (syntax.powerShell && mayHold("$env:")) ||
-                                                (syntax.powerShell && mayHold("${env:")));
+                                                (syntax.powerShell && mayHold("${env:")) || mayHold("$USER_HOME$"));
   if (!mayNameVariables && std::none_of(oldForms.begin(), oldForms.end(), mayHold)) return;
   const std::optional<DecodedText> decoded = DecodeText(original, encoding, ansi_);
   if (!decoded) {
@@ -245,6 +245,7 @@ void TextFileRewrite::BeforeRewrites(const std::vector<std::string>& paths) {
 void TextFileRewrite::BeginSearch(TextSearch& search, const std::string& path, std::string_view text,
                                   const SearchTexts& texts, TextSyntax syntax) {
   syntax.asciiEscapes = EscapesBeyondAscii(text);
+  places_.ForRun(ctx_.runNumber);
   search.spellings = &spellings_.For(texts, syntax);
   search.family = search.spellings->Choose(text);
   if (EnvironmentValues* const environment = EnvironmentFor(path, texts))
@@ -331,6 +332,16 @@ std::string TextFileRewrite::Replace(const std::string& path, std::string_view t
       out.append(text.substr(cursor, pos + m.length - cursor));
       cursor = pos + m.length;
     };
+    // Named by the search; the apply meets it again and leaves it as it is.
+    if (m.undecided) {
+      if (!ctx_.selection || ctx_.FindsOnly()) {
+        entry.outcome = ChangeOutcome::PassedOver;
+        entry.reason = kPathEndUnknown;
+        ctx_.Record(std::move(entry));
+      }
+      leave();
+      continue;
+    }
     if (!ctx_.Chosen(entry)) {
       leave();
       continue;

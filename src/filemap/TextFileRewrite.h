@@ -13,6 +13,7 @@
 #include "engine/RunPorts.h"
 #include "core/CodePage.h"
 #include "core/FileSystem.h"
+#include "core/FileSystemPlaces.h"
 #include "core/Text.h"
 #include "core/Ui.h"
 #include "filemap/Rewriters.h"
@@ -30,7 +31,7 @@ class TextFileRewrite : public TextFileRewriter {
  public:
   // `ansi` decodes and encodes the files that are in no Unicode encoding.
   TextFileRewrite(RunContext& ctx, FileSystem& fs, FileBackup& backup, CodePage& ansi)
-      : ctx_(ctx), fs_(fs), backup_(backup), ansi_(ansi) {}
+      : ctx_(ctx), fs_(fs), backup_(backup), ansi_(ansi), places_(fs), spellings_(&places_) {}
 
   void RewriteTextFile(const std::string& path, const SearchTexts& texts) override;
   // An apply's files are backed up together before the first is rewritten.
@@ -76,5 +77,7 @@ class TextFileRewrite : public TextFileRewriter {
   CodePage& ansi_;
   EnvironmentValues* environment_ = nullptr;
   std::optional<SharedValuesOnly> sharedOnly_;
+  // Where a space ends a path: asked of the file system once a run.
+  FileSystemPlaces places_;
   SpellingsCache spellings_;
 };

@@ -45,10 +45,11 @@ std::string ErrorReason(const char* what, long error) {
 }  // namespace
 
 RegistryWalk::RegistryWalk(RunContext& ctx, RegistryBackend& backend, FileSystem& fs, CodePage& ansi)
-    : ctx_(ctx), backend_(backend), backup_(backend, fs, ansi) {}
+    : ctx_(ctx), backend_(backend), backup_(backend, fs, ansi), places_(fs) {}
 
 void RegistryWalk::BeginPass(const SearchTexts& texts) {
-  spellings_.emplace(texts);
+  places_.ForRun(ctx_.runNumber);
+  spellings_.emplace(texts, TextSyntax{}, &places_);
   prefilter_.emplace(*spellings_);
   // Only a path is looked for behind variables: a drive switch would write
   // out every %SystemRoot% of the machine.
@@ -334,6 +335,16 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
     const std::string& candidate = *named;
     ChangeEntry entry{visit.rootName + visit.path, shownName, 0, ChangeKindOf(kind), before, candidate,
                       ChangeOutcome::WouldChange, spellings_->NoteOn(next.shortForm)};
+    // Named by the search; the apply meets it again and leaves it as it is.
+    if (next.undecided) {
+      if (!ctx_.selection || ctx_.FindsOnly()) {
+        entry.outcome = ChangeOutcome::PassedOver;
+        entry.reason = kPathEndUnknown;
+        ctx_.Record(std::move(entry));
+      }
+      next = nextFrom(next.pos + next.length);
+      continue;
+    }
     if (!ctx_.Chosen(entry)) {
       next = nextFrom(next.pos + next.length);
       continue;

@@ -15,6 +15,7 @@
 #include "engine/WidePrefilter.h"
 #include "core/CodePage.h"
 #include "core/FileSystem.h"
+#include "core/FileSystemPlaces.h"
 #include "core/Text.h"
 #include "regmap/RegBackup.h"
 #include "regmap/RegistryBackend.h"
@@ -87,6 +88,7 @@ class RegistryWalk : public RegistryMapper {
   RegistryBackend& backend_;
   RegBackup backup_;
   unsigned backupRun_ = 0;  // the run whose file backup_ writes
+  FileSystemPlaces places_;  // where a space ends a path, asked once a run
   std::optional<Spellings> spellings_;  // of the pass under way
   std::optional<WidePrefilter> prefilter_;  // of its spellings
   EnvironmentValues* environmentValues_ = nullptr;

@@ -206,6 +206,11 @@ std::optional<std::uint32_t> FakeFileSystem::AttributesOf(const std::string& pat
   return it->second.attributes;
 }
 
+std::optional<bool> FakeFileSystem::Exists(const std::string& path) {
+  if (cannotTell_.count(Key(path))) return std::nullopt;
+  return AttributesOf(path).has_value();
+}
+
 bool FakeFileSystem::SetAttributesOf(const std::string& path, std::uint32_t attributes) {
   auto it = nodes_.find(Key(path));
   if (it == nodes_.end()) return false;

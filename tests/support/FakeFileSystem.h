@@ -4,6 +4,7 @@
 #include <atomic>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 
 #include "core/FileSystem.h"
@@ -41,6 +42,8 @@ class FakeFileSystem : public FileSystem {
   std::function<void(const std::string& path)> beforeRead;
   // Folders whose listing fails, with the reason the platform would give.
   void DenyListing(const std::string& folder, const std::string& failure = "access denied");
+  // A path whose existence the platform cannot tell (a drive not ready).
+  void CannotTell(const std::string& path) { cannotTell_.insert(Key(path)); }
   FileTicks now = 0;  // stamped as lastWrite on every write
   // Counted atomically: searches side by side list and read from their threads.
   std::atomic<int> listCalls{0};
@@ -51,6 +54,7 @@ class FakeFileSystem : public FileSystem {
   FolderListing ListFolderChecked(const std::string& pattern) override;
   FolderHolds HoldsAny(const std::string& folder, bool foldersOnly) override;
   std::optional<std::uint32_t> AttributesOf(const std::string& path) override;
+  std::optional<bool> Exists(const std::string& path) override;
   bool SetAttributesOf(const std::string& path, std::uint32_t attributes) override;
   std::optional<FileTicks> LastWriteOf(const std::string& path) override;
   bool SetLastWriteOf(const std::string& path, FileTicks utc) override;
@@ -69,6 +73,7 @@ class FakeFileSystem : public FileSystem {
   std::map<std::string, std::string> display_;  // key -> path as created
   std::map<std::string, Node> nodes_;
   std::map<std::string, std::string> listFailures_;  // folder key -> failure
+  std::set<std::string> cannotTell_;
 };
 
 // Glob match of a listing pattern's last component ("*", "*.ini"), A-Z case folded.

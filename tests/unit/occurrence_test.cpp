@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "core/Text.h"
+#include "core/FileSystemPlaces.h"
 #include "engine/SearchTexts.h"
 #include "support/FakeEnvironment.h"
+#include "support/FakeFileSystem.h"
 
 namespace {
 bool Found(std::string_view hay, std::string_view needle, MatchRule rule = MatchRule::Path) {
@@ -125,4 +127,69 @@ TEST(EnvironmentForms, AWholeExpansionHasNoneWhereANameIsNotSet) {
   EXPECT_EQ(ExpandedWhole("C:\\100%", env), "C:\\100%");  // a lone "%" is text
   EXPECT_EQ(ExpandedWhole("%SystemDrive%\\%Unset%\\me", env), std::nullopt);
   EXPECT_EQ(ExpandedWhole("%%\\me", env), std::nullopt);
+}
+
+namespace {
+// The text with every occurrence the spellings find replaced, left to right.
+std::string Rewritten(const Spellings& spellings, std::string text, EnvironmentValues* env = nullptr) {
+  const Spellings::Family family = spellings.Choose(text);
+  for (Rewrite r = NextRewrite(spellings, family, text, 0, env); r.found();
+       r = NextRewrite(spellings, family, text, r.pos + (r.undecided ? r.length : r.newText.size()), env))
+    if (!r.undecided) text.replace(r.pos, r.length, r.newText);
+  return text;
+}
+}  // namespace
+
+TEST(Spellings, ADriveAloneIsFoundOnlyWhereADriveStands) {
+  const Spellings drive(SearchTexts{"E:", "F:", "", "", RuleFor("E:", false)});
+  for (const char* text : {"E:", "E:\\x", "PATH=E:\\bin;E:\\x", "\"E:\"", "(E:)", "<d>E:</d>", "file:///E:/x",
+                           "file:///e%3A/x", "\\\\?\\E:\\x", "/out:E:\\x"})
+    EXPECT_NE(Rewritten(drive, text), text) << text;
+  for (const char* text : {"TYPE:E:", "http://host/E:/x", "\\Device\\E:", "XE:\\x", "E:x"})
+    EXPECT_EQ(Rewritten(drive, text), text) << text;
+  // A drive's path inside a web address after its host is no place here either.
+  const Spellings path(SearchTexts{"E:\\Data", "F:\\Data", "", "", MatchRule::Path});
+  EXPECT_EQ(Rewritten(path, "http://host/E:/Data/x;file://localhost/E:/Data;jrt://E:/Data!/m"),
+            "http://host/E:/Data/x;file://localhost/F:/Data;jrt://F:/Data!/m");
+}
+
+TEST(Spellings, AddressesKeepTheCaseTheyWriteTheDriveAndEscapesIn) {
+  const Spellings s(SearchTexts{"C:\\Users\\me\\proj", "D:\\Work (2)\\proj", "", "", MatchRule::Path});
+  EXPECT_EQ(Rewritten(s, "file:///c%3a/users/me/proj/x"), "file:///d%3a/Work%20%282%29/proj/x");
+  EXPECT_EQ(Rewritten(s, "q=C%3A%5CUsers%5Cme%5Cproj%5Cx"), "q=D%3A%5CWork%20%282%29%5Cproj%5Cx");
+  EXPECT_EQ(Rewritten(s, "file:///c%3A/Users/me/proj2 file:///c%3A/Users/me/proj%20old"),
+            "file:///c%3A/Users/me/proj2 file:///c%3A/Users/me/proj%20old");
+}
+
+TEST(Spellings, ASpaceEndsAPathBeforeASwitchOrWhereNoLongerNameIsThere) {
+  FakeFileSystem fs;
+  fs.AddFolder("C:\\Tools Old");
+  fs.AddFolder("C:\\Tools - Copy");
+  fs.CannotTell("C:\\Tools odd");
+  FileSystemPlaces places(fs);
+  const SearchTexts texts{"C:\\Tools", "D:\\Tools", "", "", MatchRule::Path};
+  const Spellings asked(texts, {}, &places), unasked(texts);
+  // A switch ends the path whether the file system is asked or not.
+  for (const Spellings* s : {&asked, &unasked})
+    EXPECT_EQ(Rewritten(*s, "tool=C:\\Tools /x;C:\\Tools -q;C:/Tools --all \"C:\\Tools \""),
+              "tool=D:\\Tools /x;D:\\Tools -q;D:/Tools --all \"D:\\Tools \"");
+  // A word: another place where the longer name is there (over several words too).
+  EXPECT_EQ(Rewritten(asked, "C:\\Tools conf.ini|C:\\Tools Old\\a.exe|C:\\Tools - Copy\\b|C:\\Tools -Copy\\c"),
+            "D:\\Tools conf.ini|C:\\Tools Old\\a.exe|C:\\Tools - Copy\\b|D:\\Tools -Copy\\c");
+  EXPECT_EQ(Rewritten(unasked, "C:\\Tools conf.ini"), "C:\\Tools conf.ini");
+  const Occurrence odd = asked.Choose("x C:\\Tools odd").first;
+  EXPECT_TRUE(odd.found() && odd.undecided);
+  // What a new text adds is found as new before a switch too: no growth on a repeat.
+  const Spellings grow(SearchTexts{"C:\\Data", "C:\\Data\\Old", "", "", MatchRule::Path}, {}, &places);
+  EXPECT_EQ(Rewritten(grow, "C:\\Data /x C:\\Data\\Old /x"), "C:\\Data\\Old /x C:\\Data\\Old /x");
+}
+
+TEST(EnvironmentForms, TheProfileMacroIdesWriteStaysAMacro) {
+  FakeEnvironment env{{"USERPROFILE", "C:\\Users\\me"}};
+  const Spellings renamed(SearchTexts{"C:\\Users\\me\\proj", "C:\\Users\\me\\proj2", "", "", MatchRule::Path});
+  EXPECT_EQ(Rewritten(renamed, "<e key=\"$USER_HOME$/proj\" u=\"file://$USER_HOME$/proj/src\"/>", &env),
+            "<e key=\"$USER_HOME$/proj2\" u=\"file://$USER_HOME$/proj2/src\"/>");
+  EXPECT_EQ(Rewritten(renamed, "$USER_HOME$\\proj;$USER_HOME$/project", &env), "$USER_HOME$\\proj2;$USER_HOME$/project");
+  const Spellings away(SearchTexts{"C:\\Users\\me\\proj", "D:\\Work\\proj", "", "", MatchRule::Path});
+  EXPECT_EQ(Rewritten(away, "$USER_HOME$/proj/a", &env), "D:/Work/proj/a");
 }

@@ -445,7 +445,8 @@ TEST_F(RegWalkTest, WhatWindowsOwnsAsIdentityIsNeverChangedAndNamedOnce) {
   EXPECT_EQ(named, (std::vector<std::string>{
                        "HKEY_LOCAL_MACHINE\\BCD00000000: left: owned by Windows (1 place holds what the run looks for)",
                        "HKEY_LOCAL_MACHINE\\SYSTEM\\MountedDevices: left: owned by Windows (1 place holds what the run looks for)",
-                       "HKEY_LOCAL_MACHINE\\BCD00000000: left: owned by Windows (1 place holds what the run looks for)"}));
+                       "HKEY_LOCAL_MACHINE\\BCD00000000: left: owned by Windows (1 place holds what the run looks for)",
+                       "HKEY_LOCAL_MACHINE\\SYSTEM\\MountedDevices: left: owned by Windows (1 place holds what the run looks for)"}));
 }
 
 // A printer connection is a key named after its \\SERVER\QUEUE in commas:

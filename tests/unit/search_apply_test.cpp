@@ -242,3 +242,35 @@ TEST_F(SearchApply, AListVariableInAScriptIsNeverWrittenOutWhileItsDefinitionIsR
             "set PATH=C:\\Python312;%PATH%\r\ncall D:\\Tools\\nodejs\\npm.cmd\r\n");
   EXPECT_EQ(fs.At("C:\\Scripts\\dev.ps1").data, ps1);
 }
+
+// A path followed by a space and a word: changed where the space ends it,
+// left where a longer name is there, named where that cannot be told; the
+// run changes what its preview showed.
+TEST_F(SearchApply, APathBeforeArgumentsIsChangedUnlessALongerNameMayBeThere) {
+  fs.AddFolder("C:\\Tools Old");
+  fs.CannotTell("C:\\Tools odd");
+  const std::string ini = "a=C:\\Tools /x\r\nb=C:\\Tools Old\\t.exe\r\nc=C:\\Tools conf.ini\r\nd=C:\\Tools odd\r\n";
+  fs.AddFile("C:\\Cfg\\tools.ini", ini);
+  reg.PutText(CU, "Software\\T", "run", "C:\\Tools\\t.exe -q;C:\\Tools /x");
+  reg.PutText(CU, "Software\\T", "odd", "C:\\Tools odd");
+  ctx.preview = true;
+  RunRequest(RunMode::MapOnly, "C:\\Tools", "D:\\Tools");
+  ctx.preview = false;
+  const int previewed = ctx.tally.linkCount;
+  EXPECT_EQ(previewed, 4);
+  EXPECT_EQ(Outcomes(ChangeOutcome::PassedOver), 2);
+  EXPECT_EQ(fs.At("C:\\Cfg\\tools.ini").data, ini);
+
+  RunRequest(RunMode::MapOnly, "C:\\Tools", "D:\\Tools");
+  EXPECT_EQ(ctx.tally.linkCount, previewed);
+  EXPECT_EQ(fs.At("C:\\Cfg\\tools.ini").data,
+            "a=D:\\Tools /x\r\nb=C:\\Tools Old\\t.exe\r\nc=D:\\Tools conf.ini\r\nd=C:\\Tools odd\r\n");
+  EXPECT_EQ(reg.GetText(CU, "Software\\T", "run"), "D:\\Tools\\t.exe -q;D:\\Tools /x");
+  EXPECT_EQ(reg.GetText(CU, "Software\\T", "odd"), "C:\\Tools odd");
+  // Each left place named once, with its reason.
+  std::vector<std::string> named;
+  for (const ChangeEntry& e : ctx.changes)
+    if (e.outcome == ChangeOutcome::PassedOver) named.push_back(e.where + "|" + e.value + "|" + e.reason);
+  EXPECT_EQ(named, (std::vector<std::string>{"HKEY_CURRENT_USER\\Software\\T|odd|" + std::string(kPathEndUnknown),
+                                             "C:\\Cfg\\tools.ini||" + std::string(kPathEndUnknown)}));
+}

@@ -89,6 +89,14 @@ TEST_F(SpellingsInFiles, EachSpellingIsRewrittenInKindAndItsSiblingLeftAlone) {
        "u=file:///D:/J%C3%B6rg%20Tools/\n"},
       {"C:\\Cfg\\places.cfg", kJoerg, "D:\\New", "u=file:///C:/Users/Public/J%C3%B6rg%20Tools2/ file:///C:/Users/Public/J%C3%B6rg%20Tools%C3%A9/\n",
        "u=file:///C:/Users/Public/J%C3%B6rg%20Tools2/ file:///C:/Users/Public/J%C3%B6rg%20Tools%C3%A9/\n"},
+      // The colon encoded too, the drive as an editor writes it (its case kept).
+      {"C:\\Users\\me\\AppData\\Roaming\\Code\\User\\globalStorage\\storage.json", "C:\\Users\\me\\proj",
+       "D:\\Work\\proj", R"({"folderUri":"file:///c%3A/Users/me/proj","b":"file:///c%3A/Users/me/proj2"})",
+       R"({"folderUri":"file:///d%3A/Work/proj","b":"file:///c%3A/Users/me/proj2"})"},
+      // "!" ends a path inside jar: and jrt: addresses.
+      {"C:\\Cfg\\jdk.table.xml", "C:\\Tools\\jdk-21", "D:\\jdk-21",
+       R"(<r u="jrt://C:/Tools/jdk-21!/java.base"/><r u="jar://C:/Tools/jdk-21/lib/src.zip!/"/>)",
+       R"(<r u="jrt://D:/jdk-21!/java.base"/><r u="jar://D:/jdk-21/lib/src.zip!/"/>)"},
       // XML character references, decimal and hex; a path ending at &quot;.
       {"C:\\Cfg\\a.xml", kJoerg, "D:\\Jörg Tools", R"(<p a="C:\Users\Public\J&#246;rg Tools\x" b="C:\Users\Public\J&#xF6;rg Tools"/>)",
        R"(<p a="D:\J&#246;rg Tools\x" b="D:\J&#xF6;rg Tools"/>)"},
@@ -161,6 +169,9 @@ TEST_F(SpellingsInFiles, VariablesAreReadExpandedAndKeptWhereTheNewPlaceIsUnderT
        "\"%JAVA_HOME%\\bin\\java\" -version\r\n"},
       {"C:\\Scripts\\java.cmd", "C:\\Tools\\jdk\\bin", "D:\\jdkbin", "\"%JAVA_HOME%\\bin\\java\" -version\r\n",
        "\"D:\\jdkbin\\java\" -version\r\n"},
+      // The profile folder as IDEs write it stays so where the new place is in it.
+      {"C:\\Users\\me\\AppData\\Roaming\\JetBrains\\Idea\\options\\recentProjects.xml", "C:\\Users\\me\\proj",
+       "C:\\Users\\me\\proj2", "<entry key=\"$USER_HOME$/proj\"/>", "<entry key=\"$USER_HOME$/proj2\"/>"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(Rewritten(c.file, c.before, c.oldText, c.newText), c.after) << c.file << ": " << c.before;

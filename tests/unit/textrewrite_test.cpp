@@ -289,6 +289,7 @@ TEST_F(TextRewriteTest, PathsAreFoundInEverySpellingAndWholeOnly) {
   EXPECT_EQ(Rewrite(R"({"b": "C:/App/y"})"), R"({"b": "D:/Tools/App/y"})");
   EXPECT_EQ(Rewrite(R"({"a": "C:\\App\\x.exe", "b": "C:/App/y", "c": "C:\\Apple", "d": "C:\\App2\\z"})"),
             R"({"a": "D:\\Tools\\App\\x.exe", "b": "D:/Tools/App/y", "c": "C:\\Apple", "d": "C:\\App2\\z"})");
+  fs.AddFolder("C:\\App Stuff");  // another item, as it is there
   EXPECT_EQ(Rewrite("p=C:\\App;C:\\App Stuff;\"C:\\App\"\nq=C:\\App"),
             "p=D:\\Tools\\App;C:\\App Stuff;\"D:\\Tools\\App\"\nq=D:\\Tools\\App");
 }

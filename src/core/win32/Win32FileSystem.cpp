@@ -179,6 +179,19 @@ std::optional<std::uint32_t> Win32FileSystem::AttributesOf(const std::string& pa
   return a;
 }
 
+std::optional<bool> Win32FileSystem::Exists(const std::string& path) {
+  if (AttributesAt(path) != INVALID_FILE_ATTRIBUTES) return true;
+  switch (GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+      return false;
+    default:  // not ready, access denied, a network that does not answer
+      return std::nullopt;
+  }
+}
+
 bool Win32FileSystem::SetAttributesOf(const std::string& path, std::uint32_t attributes) {
   return SetFileAttributesW(PlatformPath(path).c_str(), attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes) != 0;
 }

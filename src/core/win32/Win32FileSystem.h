@@ -10,6 +10,7 @@ class Win32FileSystem : public FileSystem {
   FolderListing ListFolderChecked(const std::string& pattern) override;
   FolderHolds HoldsAny(const std::string& folder, bool foldersOnly) override;
   std::optional<std::uint32_t> AttributesOf(const std::string& path) override;
+  std::optional<bool> Exists(const std::string& path) override;
   bool SetAttributesOf(const std::string& path, std::uint32_t attributes) override;
   std::optional<FileTicks> LastWriteOf(const std::string& path) override;
   bool SetLastWriteOf(const std::string& path, FileTicks utc) override;
