@@ -168,7 +168,7 @@ TEST(CliArgs, DefaultsAndRequests) {
   EXPECT_EQ(r.Mode, RunMode::MoveAndMap);
   EXPECT_EQ(r.FindText, "C:\\Apps\\Tool");
   EXPECT_EQ(r.ReplaceText, "D:\\Apps\\Tool");
-  EXPECT_FALSE(p.options->targets.registry);
+  EXPECT_TRUE(p.options->targets.registry);  // "all" is everything
   EXPECT_TRUE(p.options->targets.settingsFiles && p.options->targets.allFiles);
   EXPECT_EQ(*p.options->drives, (std::vector<char>{'C', 'D'}));
 
