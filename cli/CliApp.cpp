@@ -16,6 +16,9 @@
 
 namespace {
 
+// How many places of each reason the closing lines name.
+constexpr std::size_t kPlacesShownPerReason = 3;
+
 int Usage(std::ostream& err, const std::string& why) {
   // What was wrong and how the commands go; the whole help only when asked.
   err << "ostrivane-cli: " << why << "\n" << UsageSynopsis() << "Give --help for every option.\n";
@@ -158,7 +161,9 @@ int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std:
   if (!page.passedOverLine.empty()) {
     plain << page.passedOverLine << '\n';
     plain.flush();
-    err << PassedOverList(ctx);
+    // Counted by reason with the first few places of each; the report and
+    // the JSON Lines name every one.
+    err << PassedOverByReason(ctx, kPlacesShownPerReason);
   }
   // A detection script learns from the status alone whether a run is due;
   // places it could not read are named above either way.

@@ -30,6 +30,9 @@ std::string ReadTargets(const std::string& list, Targets& targets) {
   const std::optional<Targets> named = list.empty() ? std::nullopt : TargetsFromText(list, &unknown);
   if (!named) return "Unknown target '" + unknown + "' (registry, settings, shortcuts, config, all).";
   targets = *named;
+  // "all" on the command line is everything: the registry and every kind of
+  // file (a report's Targets row keeps its words as they were).
+  if (targets.allFiles) targets = Targets{true, true, true, true, true};
   return "";
 }
 
@@ -205,8 +208,8 @@ std::string UsageText() {
          "Options:\n"
          "  --targets LIST  comma list of registry, settings, shortcuts, config (configuration files: .json,\n"
          "                  .xml, .bat, .ps1 ... and the scheduled tasks, changed through the Task Scheduler;\n"
-         "                  a task that keeps its account's password is named and left), all (all files,\n"
-         "                  not recommended);\n"
+         "                  a task that keeps its account's password is named and left), all (everything:\n"
+         "                  the registry and all files, not recommended);\n"
          "                  default registry,settings,shortcuts,config\n"
          "  --drives LIST   drive letters to scan, such as C,D; default: the fixed drives\n"
          "  --verify        ask before each change: Replace, Skip, Cancel, or replace and do not ask again\n"
@@ -224,7 +227,8 @@ std::string UsageText() {
          "                  or shortcut path, scheduled task path), value (registry value name), line (file\n"
          "                  or task definition line, 0 for none), kind (value data, value name, key path,\n"
          "                  settings line, configuration line, shortcut target, shortcut arguments, shortcut\n"
-         "                  working folder, moved item, place, shortcut icon, scheduled task), old, new,\n"
+         "                  working folder, moved item, place, shortcut icon, scheduled task, binary data:\n"
+         "                  binary data that holds the old place, named and never rewritten), old, new,\n"
          "                  outcome (changed, would change, left out,\n"
          "                  skipped: answered Skip, or a file too large to search, passed over), reason\n"
          "                  (why it was passed over or skipped, or a note on the new text shown).\n"

@@ -62,13 +62,24 @@ struct TimedWalk {
 // On a shared machine one round can be slowed by others: the fastest of
 // seven rounds is the figure to compare. Returns false when a walk changed
 // something, which would make its time meaningless.
+// A timed walk: its name, its targets, and whether the tree is a place where
+// programs keep settings (every file there read by content).
+struct WalkSpec {
+  const char* first;
+  Targets second;
+  bool settingsPlace = false;
+};
+
 bool Compare(const char* title, bool configFiles, const std::vector<std::wstring>& bareReads,
-             const std::vector<std::pair<const char*, Targets>>& walks) {
+             const std::vector<WalkSpec>& walks) {
   Win32FileSystem fs;
   const std::string root = std::string("C:\\ostrivane-bench-") + (configFiles ? "config" : "walk") + "\\";
   MakeTree(fs, root, configFiles);
   std::vector<std::unique_ptr<TimedWalk>> timed;
-  for (const auto& w : walks) timed.push_back(std::make_unique<TimedWalk>(fs, w.second));
+  for (const auto& w : walks) {
+    timed.push_back(std::make_unique<TimedWalk>(fs, w.second));
+    if (w.settingsPlace) timed.back()->walk.AddSettingsPlace(root);
+  }
   double bestBare = 1e9;
   std::vector<double> best(walks.size(), 1e9);
   std::printf("%s\n", title);
@@ -159,8 +170,19 @@ bool CompareRegistry() {
 }  // namespace
 
 // With the argument "registry", only the registry's comparison runs.
+// The default targets where programs keep settings: every file read by its
+// content, against an enumeration that reads every file (each smaller than
+// a read's first bytes), and the same walk outside such a place.
+bool CompareSettingsPlace() {
+  return Compare("The default targets in a settings place against a bare enumeration reading every file:", true, {L""},
+                 {{"walk in a settings place", {false, true, true, false, true}, true},
+                  {"walk elsewhere", {false, true, true, false, true}}});
+}
+
+// With the argument "registry" (or "settings"), only that comparison runs.
 int main(int argc, char** argv) {
   if (argc > 1 && std::string(argv[1]) == "registry") return CompareRegistry() ? 0 : 1;
+  if (argc > 1 && std::string(argv[1]) == "settings") return CompareSettingsPlace() ? 0 : 1;
   // Settings files and shortcuts against the bare listing; the same walk with
   // no file target shows the listings alone, apart from the reading.
   bool clean = Compare("The walk against a bare enumeration (500 settings files read, 250 shortcuts handed over):",
@@ -169,6 +191,7 @@ int main(int argc, char** argv) {
   // The default file targets against an enumeration that reads the same files.
   clean = Compare("The default file targets against a bare enumeration reading the same 1,500 files:", true,
                   {L".ini", L".json", L".ps1"}, {{"walk", {false, true, true, false, true}}}) && clean;
+  clean = CompareSettingsPlace() && clean;
   clean = CompareRegistry() && clean;
   if (!clean) std::printf("A walk changed something: its times say nothing.\n");
   return clean ? 0 : 1;

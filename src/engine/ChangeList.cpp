@@ -9,7 +9,8 @@ namespace {
 constexpr const char* kKindWords[] = {"value data",      "value name",         "key path",
                                       "settings line",   "configuration line", "shortcut target",
                                       "shortcut arguments", "shortcut working folder", "moved item",
-                                      "place",           "shortcut icon",      "scheduled task"};
+                                      "place",           "shortcut icon",      "scheduled task",
+                                      "binary data"};
 static_assert(std::size(kKindWords) == kChangeKindCount);
 constexpr const char* kOutcomeWords[] = {"changed", "would change", "left out", "skipped", "passed over"};
 }  // namespace
@@ -52,7 +53,8 @@ bool IsRegistryPlace(const ChangeEntry& e) {
     case ChangeKind::ValueData:
     case ChangeKind::ValueName:
     case ChangeKind::KeyPath: return true;
-    case ChangeKind::Place: return e.where.rfind("HKEY_", 0) == 0;
+    case ChangeKind::Place:
+    case ChangeKind::BinaryData: return e.where.rfind("HKEY_", 0) == 0;
     default: return false;
   }
 }
@@ -67,7 +69,9 @@ bool IsTaskPlace(const ChangeEntry& e) {
 }
 
 std::string PlaceText(const ChangeEntry& e) {
-  if (e.kind != ChangeKind::ValueData && e.kind != ChangeKind::ValueName) return e.where;
+  const bool value = e.kind == ChangeKind::ValueData || e.kind == ChangeKind::ValueName ||
+                     (e.kind == ChangeKind::BinaryData && IsRegistryPlace(e));
+  if (!value) return e.where;
   return e.where + ", value " + (e.value.empty() ? std::string("(Default)") : "\"" + e.value + "\"");
 }
 

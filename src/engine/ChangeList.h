@@ -23,8 +23,9 @@ enum class ChangeKind {
   Place,  // a whole place passed over before any occurrence in it was known
   ShortcutIcon,  // the file a shortcut takes its icon from (new words go last: stored reports still read)
   ScheduledTask,  // a line of a scheduled task's definition, changed through the Task Scheduler
+  BinaryData,     // binary data holding the old place (a REG_BINARY value, a program): named, never rewritten
 };
-inline constexpr std::size_t kChangeKindCount = static_cast<std::size_t>(ChangeKind::ScheduledTask) + 1;
+inline constexpr std::size_t kChangeKindCount = static_cast<std::size_t>(ChangeKind::BinaryData) + 1;
 
 enum class ChangeOutcome {
   Changed,
@@ -60,7 +61,8 @@ bool CountsAsLink(const ChangeEntry& entry);
 // Whether the entry adds one to the count of links remapped: a link that
 // counts, but a shortcut only once however many of its parts change.
 bool AddsLink(const ChangeEntry& entry);
-// A registry key or value, or a key passed over; else a file or the moved item.
+// A registry key or value, or a key or binary value passed over; else a
+// file or the moved item.
 bool IsRegistryPlace(const ChangeEntry& entry);
 // A scheduled task, or a task folder or the Task Scheduler passed over.
 bool IsTaskPlace(const ChangeEntry& entry);

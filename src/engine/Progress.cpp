@@ -1,5 +1,8 @@
 #include "engine/Progress.h"
 
+#include <algorithm>
+#include <unordered_map>
+
 int StepShare(ProgressStep step, const Targets& targets, int selectedDrives) {
   if (step == ProgressStep::Drive) {
     if (selectedDrives <= 0) return 0;
@@ -62,6 +65,30 @@ std::string PassedOverList(const RunContext& ctx, std::size_t limit) {
     list += ctx.passedOver[i].where + ": " + ReasonBeside(ctx.passedOver[i].where, ctx.passedOver[i].reason) + "\n";
   if (ctx.passedOver.size() > limit) list += "... and " + std::to_string(ctx.passedOver.size() - limit) + " more.\n";
   return list;
+}
+
+std::string PassedOverByReason(const RunContext& ctx, std::size_t perReason) {
+  struct Group {
+    std::string reason;
+    std::vector<const std::string*> places;
+  };
+  std::vector<Group> groups;
+  std::unordered_map<std::string, std::size_t> index;
+  for (const PassedOver& p : ctx.passedOver) {
+    std::string reason = ReasonBeside(p.where, p.reason);
+    const auto [it, added] = index.emplace(reason, groups.size());
+    if (added) groups.push_back({std::move(reason), {}});
+    groups[it->second].places.push_back(&p.where);
+  }
+  std::stable_sort(groups.begin(), groups.end(),
+                   [](const Group& a, const Group& b) { return a.places.size() > b.places.size(); });
+  std::string text;
+  for (const Group& g : groups) {
+    text += g.reason + " (" + std::to_string(g.places.size()) + "):\n";
+    for (std::size_t i = 0; i < g.places.size() && i < perReason; ++i) text += "  " + *g.places[i] + "\n";
+    if (g.places.size() > perReason) text += "  ... and " + std::to_string(g.places.size() - perReason) + " more\n";
+  }
+  return text;
 }
 
 EndPage EndPageOf(const RunContext& ctx) {

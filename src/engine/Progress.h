@@ -39,4 +39,8 @@ std::string PassedOverText(int count);
 // that quotes its place again says it once); past
 // `limit` lines, one line saying how many more there are.
 std::string PassedOverList(const RunContext& ctx, std::size_t limit = std::size_t(-1));
+// The same grouped by reason, the most frequent first: a line per reason
+// with its count ("reason (N):"), then the first `perReason` places, one a
+// line, indented, and how many more there are.
+std::string PassedOverByReason(const RunContext& ctx, std::size_t perReason);
 EndPage EndPageOf(const RunContext& ctx);

@@ -58,6 +58,36 @@ void FileWalk::AddOwnFolder(const std::string& folder) {
   if (!folder.empty()) ownFolders_.push_back(folder);
 }
 
+void FileWalk::AddSettingsPlace(const std::string& folder) {
+  if (!folder.empty()) settingsPlaces_.push_back(AddSlash(RemoveSlash(folder)));
+}
+
+void FileWalk::SetProfilesFolder(const std::string& folder) {
+  profilesFolder_ = folder.empty() ? std::string() : AddSlash(RemoveSlash(folder));
+}
+
+bool FileWalk::InSettingsPlace(const std::string& folder) const {
+  const auto under = [&](const std::string& place) {
+    return !place.empty() && FoldPrefixLength(folder, AddSlash(RemoveSlash(place))) != kNotFound;
+  };
+  if (std::any_of(settingsPlaces_.begin(), settingsPlaces_.end(), under)) return true;
+  // The moved folder holds its program's settings: where it was (a preview)
+  // and where it is now.
+  if (ctx_.request.Mode == RunMode::MoveAndMap && (under(ctx_.request.FindText) || under(ctx_.request.ReplaceText)))
+    return true;
+  if (profilesFolder_.empty()) return false;
+  const std::size_t head = FoldPrefixLength(folder, profilesFolder_);
+  if (head == kNotFound) return false;
+  const std::size_t profileEnd = folder.find('\\', head);
+  if (profileEnd == std::string::npos) return false;
+  // Each profile's AppData (on Windows XP: Application Data, and Local
+  // Settings, which holds the local one).
+  const std::string below = folder.substr(profileEnd + 1);
+  for (std::string_view data : {"AppData\\", "Application Data\\", "Local Settings\\"})
+    if (FoldPrefixLength(below, data) != kNotFound) return true;
+  return false;
+}
+
 void FileWalk::LearnOwnFolders() {
   ownForms_.clear();
   std::vector<std::string> given = ownFolders_;
@@ -129,6 +159,10 @@ bool FileWalk::Picked(std::string_view name) const {
          PickedAs(FileTarget::Configuration, name);
 }
 
+bool FileWalk::PickedIn(const std::string& folder, std::string_view name) const {
+  return Picked(name) || (ctx_.targets.configFiles && InSettingsPlace(folder));
+}
+
 bool FileWalk::Openable(const DirEntry& e) {
   // Links are never followed: a linked file would be visited twice, and
   // replacing it would turn the link into a plain file.
@@ -152,7 +186,13 @@ bool FileWalk::LooksLikeText(const std::string& folder, const DirEntry& e) {
   return start.find('\0') == std::string::npos;
 }
 
-void FileWalk::Visit(const std::string& folder, const DirEntry& e, const SearchTexts& texts) {
+void FileWalk::Visit(const std::string& folder, const DirEntry& e, const SearchTexts& texts, bool byContent) {
+  // Whether it is text is the text rewriting's to tell from the whole file;
+  // one that is not is searched for the old place in binary form there.
+  if (byContent) {
+    if (e.size < kMaxRewriteSize) Rewrite(folder + e.name, e.name, texts);
+    return;
+  }
   if (!LooksLikeText(folder, e)) return;
   const std::uint64_t limit = SizeLimit(e.name);
   if (e.size < limit) return Rewrite(folder + e.name, e.name, texts);
@@ -173,7 +213,7 @@ void FileWalk::Rewrite(const std::string& path, const std::string& name, const S
 
 std::string FileWalk::ListedFileRefusal(const std::string& folder, const std::string& name) const {
   if (folder.empty() || IsOwnFolder(folder) || IsTasksFolder(folder)) return "it is none of the files a run changes";
-  if (!Picked(name)) return "the run's targets do not take files of its kind";
+  if (!PickedIn(folder, name)) return "the run's targets do not take files of its kind";
   return {};
 }
 
@@ -226,7 +266,7 @@ void FileWalk::SearchForFile(const std::string& pattern, const SearchTexts& text
   ctx_.PumpCancelled();
   const std::string folder = pattern.substr(0, cut + 1);
   const std::string_view mask = std::string_view(pattern).substr(cut + 1);
-  VisitFiles(folder, List(folder), [mask](std::string_view name) { return MatchesMask(mask, name); }, texts);
+  VisitFiles(folder, List(folder), [mask](const DirEntry& e) { return MatchesMask(mask, e.name); }, texts);
 }
 
 // Each folder is listed once; its target files are picked from that listing
@@ -241,26 +281,32 @@ bool FileWalk::VisitFolderFiles(const std::string& folder, const Entries& entrie
         ctx_.notes.push_back(folder + e.name + ", a temporary file left by an interrupted Ostrivane run, was removed.");
   const Targets& t = ctx_.targets;
   if (t.allFiles) {
-    VisitFiles(folder, entries, [](std::string_view) { return true; }, texts);
+    VisitFiles(folder, entries, [](const DirEntry&) { return true; }, texts);
     return !ctx_.PumpCancelled();
   }
   for (const FileTarget target : {FileTarget::Settings, FileTarget::Shortcuts, FileTarget::Configuration}) {
-    VisitFiles(folder, entries, [&](std::string_view name) { return PickedAs(target, name); }, texts);
+    VisitFiles(folder, entries, [&](const DirEntry& e) { return PickedAs(target, e.name); }, texts);
+    if (ctx_.PumpCancelled()) return false;
+  }
+  // Where programs keep settings, files no name picks are picked by content.
+  if (t.configFiles && InSettingsPlace(folder)) {
+    VisitFiles(folder, entries, [&](const DirEntry& e) { return !Picked(e.name); }, texts, FileTarget::Content);
     if (ctx_.PumpCancelled()) return false;
   }
   return true;
 }
 
 template <class Picks>
-void FileWalk::VisitFiles(const std::string& folder, const Entries& entries, Picks picks, const SearchTexts& texts) {
+void FileWalk::VisitFiles(const std::string& folder, const Entries& entries, Picks picks, const SearchTexts& texts,
+                          FileTarget target) {
   // The undo records hold the old text on purpose: re-mapping them would
   // make undo restore the wrong values. So every file of a records folder
   // stays as it is, whatever its name, and so do the run's temporary files.
   const bool own = IsOwnFolder(folder) || IsTasksFolder(folder);
   for (const DirEntry& e : entries) {
-    if (!picks(std::string_view(e.name))) continue;
+    if (!picks(e)) continue;
     if (ctx_.PumpCancelled()) return;
-    if (!own && Openable(e)) Visit(folder, e, texts);
+    if (!own && Openable(e)) Visit(folder, e, texts, target == FileTarget::Content);
     ctx_.PumpCancelled();
   }
 }

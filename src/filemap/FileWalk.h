@@ -71,9 +71,20 @@ class FileWalk : public FileMapper {
   // records folder (ctx.programFolder): an earlier records folder, the
   // program's own folder.
   void AddOwnFolder(const std::string& folder);
+  // Where programs keep their settings (ProgramData, a Program Files
+  // folder): with the configuration target, every file there within
+  // kMaxRewriteSize is searched by its content whatever its name, as text
+  // when it is text, else for the old place in binary form.
+  void AddSettingsPlace(const std::string& folder);
+  // The folder of the users' profiles: each profile's AppData below it is
+  // such a place. The folder a move moves is one too.
+  void SetProfilesFolder(const std::string& folder);
 
  private:
   using Entries = std::vector<DirEntry>;
+  // The file targets a folder's files are visited by, in this order; a
+  // file is visited by the first that takes it.
+  enum class FileTarget { Settings, Shortcuts, Configuration, Content };
   // The folder's entries; a folder that cannot be listed is named as not
   // searched (and lists nothing).
   Entries List(const std::string& folder);
@@ -81,17 +92,20 @@ class FileWalk : public FileMapper {
   bool VisitFolderFiles(const std::string& folder, const Entries& entries, const SearchTexts& texts);
   // The entries `picks` takes, in the listing's order.
   template <class Picks>
-  void VisitFiles(const std::string& folder, const Entries& entries, Picks picks, const SearchTexts& texts);
+  void VisitFiles(const std::string& folder, const Entries& entries, Picks picks, const SearchTexts& texts,
+                  FileTarget target = FileTarget::Settings);
   // The Task Scheduler's folder of task files, or one below it.
   bool IsTasksFolder(const std::string& folder) const;
   // Why a file a list names is no file for this run to change; empty when it is.
   std::string ListedFileRefusal(const std::string& folder, const std::string& name) const;
-  // The file targets a folder's files are visited by, in this order; a
-  // file is visited by the first that takes it.
-  enum class FileTarget { Settings, Shortcuts, Configuration };
   bool PickedAs(FileTarget target, std::string_view name) const;
   // Whether the targets pick a file of that name.
   bool Picked(std::string_view name) const;
+  // Whether the targets pick the file in that folder, by its name or, in a
+  // settings place, by its content.
+  bool PickedIn(const std::string& folder, std::string_view name) const;
+  // A folder (with its "\") where programs keep settings, or below one.
+  bool InSettingsPlace(const std::string& folder) const;
   // A file the walk opens: no link, no folder, no temporary file of its own.
   static bool Openable(const DirEntry& e);
   // The size at which the file is too large for the target that picks it.
@@ -102,7 +116,9 @@ class FileWalk : public FileMapper {
   bool LooksLikeText(const std::string& folder, const DirEntry& e);
   // A picked, openable file met by the walk: handed to its rewriting,
   // named as skipped when too large, passed by when it is no text file.
-  void Visit(const std::string& folder, const DirEntry& e, const SearchTexts& texts);
+  // One picked by its content is handed over within kMaxRewriteSize and
+  // passed by silently above it.
+  void Visit(const std::string& folder, const DirEntry& e, const SearchTexts& texts, bool byContent);
   void Rewrite(const std::string& path, const std::string& name, const SearchTexts& texts);
   void WalkFolder(const std::string& folder, const Entries& entries, const SearchTexts& texts);
   // Takes the own folders in every form a walk may meet them in, at the
@@ -120,4 +136,6 @@ class FileWalk : public FileMapper {
   std::string tasksFolder_;  // with its trailing "\"; empty when unknown
   std::vector<std::string> ownFolders_;  // as given, beside ctx.programFolder
   std::vector<std::string> ownForms_;    // each own folder as given, long and short, with "\"
+  std::vector<std::string> settingsPlaces_;  // with their "\"
+  std::string profilesFolder_;               // with its "\"; empty when unknown
 };

@@ -1,6 +1,7 @@
 #include "filemap/TextFileRewrite.h"
 
 #include "engine/WrittenRecord.h"
+#include "engine/BinaryData.h"
 
 #include <algorithm>
 #include <optional>
@@ -179,7 +180,12 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts
       std::all_of(original.begin(), original.end(), [](char c) { return (unsigned char)c < 0x80; }))
     encoding = TextEncoding::Ansi;
   if (encoding == TextEncoding::Binary) {
-    if (SoughtAsSettingsFile(ctx_, path)) ctx_.PassOver(path, "holds binary data");
+    // Named by the search; the apply of its list goes to no binary file.
+    const bool searching = !ctx_.selection || ctx_.FindsOnly();
+    if (const std::optional<BinaryFind> found = searching ? BinaryFor(texts).Find(original) : std::nullopt)
+      ctx_.Record(BinaryEntry(path, "", *found));
+    else if (SoughtAsSettingsFile(ctx_, path))
+      ctx_.PassOver(path, "holds binary data");
     return;
   }
   TextSyntax syntax = SyntaxOfFile(path);
@@ -236,6 +242,14 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts
     if (ctx_.written) ctx_.written->Withdraw();
     giveUp(e.what());
   }
+}
+
+const BinarySearch& TextFileRewrite::BinaryFor(const SearchTexts& texts) {
+  if (!binary_ || binaryTexts_ != texts) {
+    binary_.emplace(Spellings(texts), ansi_);
+    binaryTexts_ = texts;
+  }
+  return *binary_;
 }
 
 void TextFileRewrite::BeforeRewrites(const std::vector<std::string>& paths) {

@@ -4,11 +4,13 @@
 // first when the user confirms changes, the file backed up and then replaced
 // whole. The file is read and written in its own encoding (UTF-8, UTF-16,
 // the ANSI code page) and keeps its byte order mark and line ends: only the
-// bytes of the replaced text change.
+// bytes of the replaced text change. A file that is no text is searched
+// for the old place in binary form, and named when it holds it, never changed.
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "engine/BinaryData.h"
 #include "engine/RunContext.h"
 #include "engine/RunPorts.h"
 #include "core/CodePage.h"
@@ -70,6 +72,8 @@ class TextFileRewrite : public TextFileRewriter {
   EnvironmentValues* EnvironmentFor(const std::string& path, const SearchTexts& texts);
   std::optional<std::string> ChangedSinceRead(const std::string& path, const std::string& original);
   void Write(const std::string& path, std::uint32_t attributes, const std::string& bytes);
+  // The search of binary data for the texts, made once for a pass.
+  const BinarySearch& BinaryFor(const SearchTexts& texts);
 
   RunContext& ctx_;
   FileSystem& fs_;
@@ -80,4 +84,6 @@ class TextFileRewrite : public TextFileRewriter {
   // Where a space ends a path: asked of the file system once a run.
   FileSystemPlaces places_;
   SpellingsCache spellings_;
+  std::optional<BinarySearch> binary_;
+  std::optional<SearchTexts> binaryTexts_;
 };

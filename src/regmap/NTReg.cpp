@@ -335,6 +335,10 @@ RegistryCursor::Content RegistryCursor::ListContent(bool subkeys, const TextWant
   content.values = ListKey<ListedValue>(info.values, valueFailure, [&](std::uint32_t i, ListedValue& v) {
     const long rc = backend_.EnumValue(current_, i, v.name, &v.type, &data);
     if (rc != kRegOk) return rc;
+    if (v.type == kRegBinary) {
+      if (wanted && wanted(v.type, data)) v.binary = data;
+      return rc;
+    }
     if (!IsText(v.type)) return rc;
     if (wanted && !wanted(v.type, data)) {
       v.textRead = false;

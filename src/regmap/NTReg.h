@@ -25,6 +25,7 @@ struct ListedValue {
   std::string text;  // REG_SZ, REG_EXPAND_SZ: up to the first NUL; REG_MULTI_SZ: as MultiTextFromRegData
   bool textExact = true;  // false for a REG_MULTI_SZ that would not come back byte for byte
   bool textRead = true;   // false when the listing was told the text is not wanted (text then empty)
+  std::string binary;     // REG_BINARY data the listing was told is wanted; else empty
 };
 
 // True when a key's values are those of a registry link opened itself.
@@ -92,8 +93,9 @@ class RegistryCursor {
   std::vector<std::string> ListValueNames();
   // Names, types and string data in one pass.
   std::vector<ListedValue> ListValues(long* failure = nullptr);
-  // Whether a string value's text is wanted, told from its type and its data
-  // as the registry holds it; the text of one not wanted is not converted.
+  // Whether a string value's text (or a REG_BINARY value's data) is wanted,
+  // told from its type and its data as the registry holds it; the text of
+  // one not wanted is not converted, binary data not kept.
   using TextWanted = std::function<bool(std::uint32_t type, std::string_view data)>;
   struct Content {
     std::vector<ListedValue> values;

@@ -45,12 +45,13 @@ std::string ErrorReason(const char* what, long error) {
 }  // namespace
 
 RegistryWalk::RegistryWalk(RunContext& ctx, RegistryBackend& backend, FileSystem& fs, CodePage& ansi)
-    : ctx_(ctx), backend_(backend), backup_(backend, fs, ansi), places_(fs) {}
+    : ctx_(ctx), backend_(backend), backup_(backend, fs, ansi), places_(fs), ansi_(ansi) {}
 
 void RegistryWalk::BeginPass(const SearchTexts& texts) {
   places_.ForRun(ctx_.runNumber);
   spellings_.emplace(texts, TextSyntax{}, &places_);
   prefilter_.emplace(*spellings_);
+  binary_.emplace(*spellings_, ansi_);
   // Only a path is looked for behind variables: a drive switch would write
   // out every %SystemRoot% of the machine.
   environment_ = texts.rule == MatchRule::Path && !texts.exchange ? environmentValues_ : nullptr;
@@ -223,6 +224,9 @@ std::vector<std::string> RegistryWalk::VisitKey(RegRoot root, const std::string&
   // nor searched. REG_EXPAND_SZ data names places through its variables too.
   const RegistryCursor::Content content =
       reg.ListContent(!alone, [&](std::uint32_t type, std::string_view data) {
+        // Binary data is named by the search, which the apply of its list
+        // does not repeat.
+        if (type == kRegBinary) return !alone && binary_->Find(data).has_value();
         return (type == kRegExpandSz && environment_ && HoldsUnit(data, '%')) || prefilter_->MayHold(data);
       }, &valueFailure, &subkeyFailure);
   const std::vector<ListedValue>& values = content.values;
@@ -248,6 +252,11 @@ std::vector<std::string> RegistryWalk::VisitKey(RegRoot root, const std::string&
     if (ctx_.PumpCancelled()) return {};
     const EntryResult nameResult = FindReplaceEntry(visit, v.name, v.name, EntryKind::ValueName);
     if (ctx_.tally.cancelled) return {};
+    if (!v.binary.empty()) {
+      if (const std::optional<BinaryFind> found = binary_->Find(v.binary))
+        ctx_.Record(BinaryEntry(rootName + visit.path, nameResult.moved ? nameResult.nowNamed : v.name, *found));
+      continue;
+    }
     if (v.type != kRegSz && v.type != kRegExpandSz && v.type != kRegMultiSz) continue;
     if (!v.textRead) continue;  // nothing of the search in it
     if (!v.textExact) {
@@ -268,11 +277,15 @@ int RegistryWalk::OccurrencesBelow(RegRoot root, const std::string& path) {
   RegistryCursor reg(backend_, root);
   if (!reg.OpenRegPathItselfForReading("\\" + path)) return 0;
   const RegistryCursor::Content content = reg.ListContent(
-      true, [&](std::uint32_t, std::string_view data) { return prefilter_->MayHold(data); }, nullptr, nullptr);
+      true,
+      [&](std::uint32_t type, std::string_view data) {
+        return type == kRegBinary ? binary_->Find(data).has_value() : prefilter_->MayHold(data);
+      },
+      nullptr, nullptr);
   reg.CloseKey();
   const auto holds = [&](const std::string& text) { return spellings_->Choose(text).first.found(); };
   int held = holds(path) ? 1 : 0;
-  for (const ListedValue& v : content.values) held += holds(v.name) || (v.textRead && holds(v.text));
+  for (const ListedValue& v : content.values) held += holds(v.name) || !v.binary.empty() || (v.textRead && holds(v.text));
   for (const std::string& sub : content.subkeys)
     if (!sub.empty()) held += OccurrencesBelow(root, path + "\\" + sub);
   return held;

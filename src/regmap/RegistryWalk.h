@@ -1,7 +1,8 @@
 #pragma once
 // The registry half of a mapping run: HKEY_LOCAL_MACHINE, then
 // HKEY_CURRENT_USER, then the other users' hives loaded under HKEY_USERS,
-// depth first; key paths, value names and string data.
+// depth first; key paths, value names and string data. REG_BINARY data
+// that holds the old place is named, never changed.
 // Every occurrence is offered (when the run asks), backed up, applied and
 // counted, left to right. A key that can't be read, an entry whose backup
 // can't be made exactly and a change the registry refuses are passed over
@@ -12,6 +13,7 @@
 
 #include "engine/RunContext.h"
 #include "engine/RunPorts.h"
+#include "engine/BinaryData.h"
 #include "engine/WidePrefilter.h"
 #include "core/CodePage.h"
 #include "core/FileSystem.h"
@@ -91,6 +93,8 @@ class RegistryWalk : public RegistryMapper {
   FileSystemPlaces places_;  // where a space ends a path, asked once a run
   std::optional<Spellings> spellings_;  // of the pass under way
   std::optional<WidePrefilter> prefilter_;  // of its spellings
+  std::optional<BinarySearch> binary_;      // of its spellings, for REG_BINARY data
+  CodePage& ansi_;
   EnvironmentValues* environmentValues_ = nullptr;
   UserAccounts* accounts_ = nullptr;
   EnvironmentValues* environment_ = nullptr;  // for the pass under way

@@ -71,6 +71,7 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
   void SetArchiveName(const std::string&) override {}
   std::string ShortFileName(const std::string& p) override { return p; }
   std::string passOver;  // a file each file pass cannot change
+  std::vector<std::pair<std::string, std::string>> passOvers;  // more, with their reasons
   int hits = 3;          // occurrences each file pass finds
   void FindReplaceProcess(const SearchTexts& t) override { calls.push_back("reg " + t.oldText + " > " + t.newText); }
   void MapKeys(const SearchTexts&, const std::vector<std::string>&) override {}
@@ -79,6 +80,7 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
     for (const DriveRow& r : ctx->drives) drives += r.selected ? r.root.substr(0, 1) : "";
     calls.push_back("ini " + t.oldText + " > " + t.newText + " on " + drives);
     if (!passOver.empty()) ctx->PassOver(passOver, "in use by another program");
+    for (const auto& [where, why] : passOvers) ctx->PassOver(where, why);
     Walk(t);
   }
   void MapListedFiles(const SearchTexts& t, const std::vector<std::string>&) override { Walk(t); }
@@ -166,7 +168,7 @@ TEST(CliArgs, DefaultsAndRequests) {
   EXPECT_EQ(r.Mode, RunMode::MoveAndMap);
   EXPECT_EQ(r.FindText, "C:\\Apps\\Tool");
   EXPECT_EQ(r.ReplaceText, "D:\\Apps\\Tool");
-  EXPECT_FALSE(p.options->targets.registry);
+  EXPECT_TRUE(p.options->targets.registry);  // "all" is everything
   EXPECT_TRUE(p.options->targets.settingsFiles && p.options->targets.allFiles);
   EXPECT_EQ(*p.options->drives, (std::vector<char>{'C', 'D'}));
 
@@ -236,7 +238,27 @@ TEST(Cli, MapRunsTheWalkAndPrintsTheEndPage) {
   EXPECT_EQ(r.code, kExitPartly);
   EXPECT_EQ(r.out, "Ostrivane has finished\n3 links were remapped\n1 place could not be changed\n");
   // The apply's progress line, then the place passed over.
-  EXPECT_EQ(r.err, "Changing files | 0 links remapped\nC:\\Locked\\app.ini: in use by another program\n");
+  EXPECT_EQ(r.err, "Changing files | 0 links remapped\nin use by another program (1):\n  C:\\Locked\\app.ini\n");
+}
+
+// "all" is everything, the registry included; what a run passes over is
+// counted by reason on the console, with the first few places of each.
+TEST(Cli, AllMeansEveryTargetAndPassedOverPlacesAreCountedByReason) {
+  const CliParse all = Parse({"map", "--find", "a", "--replace", "b", "--targets", "all"});
+  ASSERT_TRUE(all.options);
+  const Targets& t = all.options->targets;
+  EXPECT_TRUE(t.registry && t.settingsFiles && t.shortcuts && t.configFiles && t.allFiles);
+  FakeServices s;
+  for (int i = 0; i < 5; ++i) s.passOvers.push_back({"C:\\Sys\\f" + std::to_string(i) + ".dat", "cannot be read: access denied"});
+  s.passOvers.push_back({"C:\\P\\tool.exe", "binary data: not rewritten"});
+  const CliRun r = RunArgs(s, {"map", "--find", "C:\\Old", "--replace", "D:\\New", "--targets", "all"});
+  EXPECT_EQ(s.calls, (std::vector<std::string>{"reg C:\\Old > D:\\New", "ini C:\\Old > D:\\New on CD"}));
+  EXPECT_EQ(r.code, kExitPartly);
+  EXPECT_NE(r.out.find("6 places could not be changed\n"), std::string::npos) << r.out;
+  const std::string tail = "cannot be read: access denied (5):\n  C:\\Sys\\f0.dat\n  C:\\Sys\\f1.dat\n  C:\\Sys\\f2.dat\n"
+                           "  ... and 2 more\nbinary data: not rewritten (1):\n  C:\\P\\tool.exe\n";
+  ASSERT_GE(r.err.size(), tail.size());
+  EXPECT_EQ(r.err.substr(r.err.size() - tail.size()), tail) << r.err;
 }
 
 // Run by a deployment tool as the system account, the run says first whose

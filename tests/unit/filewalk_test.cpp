@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/Unicode.h"
+#include "engine/BinaryData.h"
 #include "filemap/FileMapping.h"
 #include "filemap/FileWalk.h"
 #include "filemap/PathForms.h"
@@ -12,6 +14,7 @@
 #include "support/RecordingBackup.h"
 
 namespace {
+using namespace std::literals;
 
 // Records every text file handed over, with the texts it came with.
 struct RecordingText : TextFileRewriter {
@@ -413,3 +416,82 @@ TEST_F(FileWalkTest, FoldersThatCannotBeListedAreNamedAndVolumeFoldersPassedBy) 
   ASSERT_EQ(ctx.passedOver.size(), 3u);
   EXPECT_EQ(ctx.passedOver[2].where, "E:\\");
 }
+
+namespace {
+// Where programs keep settings, files are taken by content whatever their
+// names: text in any encoding is rewritten, binary data holding the old
+// place is named and left byte for byte, and the same names elsewhere stay
+// unread.
+TEST(FileWalkEndToEnd, SettingsPlacesAreSearchedByContent) {
+  FakeFileSystem fs;
+  FakeUi ui;
+  RunContext ctx;
+  ctx.ui = &ui;
+  ctx.programFolder = "C:\\Ost\\";
+  ctx.drives = {{"C", "C:\\", true}};
+  PathForms forms(fs);
+  RecordingBackup backup(fs);
+  RecordingShortcuts shortcuts;
+  Cp1252 ansi;
+  FileMapping mapping(ctx, fs, forms, backup, shortcuts, ansi);
+  mapping.Walk().AddSettingsPlace("C:\\ProgramData");
+  mapping.Walk().SetProfilesFolder("C:\\Users\\");
+  const std::string item = "{\"InstallLocation\": \"C:\\\\Old\\\\Game\"}";
+  const std::string utf16 = "\xFF\xFE"s + Utf16LeBytesFromUtf8("Path=C:\\Old\\Game\r\n");
+  const std::string ansiText = "\"name\"\t\"Caf\xE9\"\n\"dir\"\t\"C:\\Old\\Game\"\n";
+  const std::string mru = "\x02\0\0\0"s + Utf16LeBytesFromUtf8("C:\\Old\\save.dat") + "\0\0\xFF"s;
+  const std::string launcher = "MZ\x90\0\3\0\0\0\0\0#!C:\\Old\\python.exe\n"s;
+  const std::string other = "\0\0C:\\Older\\x"s;
+  fs.AddFile("C:\\ProgramData\\Epic\\Manifests\\game.item", item);
+  fs.AddFile("C:\\Users\\me\\AppData\\Local\\Launcher\\LauncherInstalled.dat", utf16);
+  fs.AddFile("C:\\Users\\me\\AppData\\Roaming\\Lib\\appmanifest_1.acf", ansiText);
+  fs.AddFile("C:\\Users\\me\\AppData\\Roaming\\mru.bin", mru);
+  fs.AddFile("C:\\ProgramData\\Tool\\tool.exe", launcher);
+  fs.AddFile("C:\\ProgramData\\Tool\\other.bin", other);
+  fs.AddFile("C:\\Users\\me\\Documents\\notes.item", item);  // no settings place
+  fs.AddFile("C:\\Users\\me\\AppData\\big.log", "C:\\Old\\x" + std::string(kMaxRewriteSize, ' '));
+  mapping.MapFiles(mapping.Walk().TextsFor("C:\\Old", "C:\\New"));
+
+  EXPECT_EQ(fs.At("C:\\ProgramData\\Epic\\Manifests\\game.item").data, "{\"InstallLocation\": \"C:\\\\New\\\\Game\"}");
+  EXPECT_EQ(fs.At("C:\\Users\\me\\AppData\\Local\\Launcher\\LauncherInstalled.dat").data,
+            "\xFF\xFE"s + Utf16LeBytesFromUtf8("Path=C:\\New\\Game\r\n"));
+  EXPECT_EQ(fs.At("C:\\Users\\me\\AppData\\Roaming\\Lib\\appmanifest_1.acf").data,
+            "\"name\"\t\"Caf\xE9\"\n\"dir\"\t\"C:\\New\\Game\"\n");
+  EXPECT_EQ(fs.At("C:\\Users\\me\\Documents\\notes.item").data, item);
+  EXPECT_EQ(ctx.tally.linkCount, 3);
+  // Binary data is left exactly, and named with why.
+  EXPECT_EQ(fs.At("C:\\Users\\me\\AppData\\Roaming\\mru.bin").data, mru);
+  EXPECT_EQ(fs.At("C:\\ProgramData\\Tool\\tool.exe").data, launcher);
+  std::vector<std::string> named;
+  for (const ChangeEntry& e : ctx.changes)
+    if (e.kind == ChangeKind::BinaryData) {
+      EXPECT_EQ(e.outcome, ChangeOutcome::PassedOver);
+      EXPECT_EQ(e.reason, kBinaryNotRewritten);
+      named.push_back(e.where + " | " + e.oldText);
+    }
+  EXPECT_EQ(named, (std::vector<std::string>{"C:\\ProgramData\\Tool\\tool.exe | #!C:\\Old\\python.exe",
+                                             "C:\\Users\\me\\AppData\\Roaming\\mru.bin | C:\\Old\\save.dat"}));
+  EXPECT_EQ(ctx.passedOver.size(), 2u);
+
+  // Only the configuration target searches by content.
+  ctx.changes.clear();
+  ctx.targets.configFiles = false;
+  fs.AddFile("C:\\ProgramData\\Epic\\Manifests\\game.item", item);
+  mapping.MapFiles(mapping.Walk().TextsFor("C:\\Old", "C:\\New"));
+  EXPECT_EQ(fs.At("C:\\ProgramData\\Epic\\Manifests\\game.item").data, item);
+  EXPECT_TRUE(ctx.changes.empty());
+}
+
+// The folder a move moves holds its program's settings, whatever they are named.
+TEST_F(FileWalkTest, TheMovedFolderIsASettingsPlace) {
+  ctx.targets = {false, false, false, false, true};
+  ctx.request.Mode = RunMode::MoveAndMap;
+  ctx.request.FindText = "C:\\Old";
+  ctx.request.ReplaceText = "D:\\Games\\New";
+  ctx.drives = {{"D", "D:\\", true}};
+  fs.AddFile("D:\\Games\\New\\state.item", "x");
+  fs.AddFile("D:\\Games\\other.item", "x");
+  walk.MapFiles(walk.TextsFor("C:\\Old", "D:\\Games\\New"));
+  EXPECT_EQ(text.paths, (std::vector<std::string>{"D:\\Games\\New\\state.item"}));
+}
+}  // namespace

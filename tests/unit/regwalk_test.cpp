@@ -815,3 +815,63 @@ TEST_F(RegWalkTest, ARepeatLeavesAQuotedOrEncodedNewPlaceUnderTheOldOneAsItIs) {
   EXPECT_EQ(reg.Dump(), once);
   EXPECT_EQ(ctx.tally.linkCount, 2);
 }
+
+namespace {
+std::vector<ChangeEntry> BinaryEntries(const RunContext& ctx) {
+  std::vector<ChangeEntry> out;
+  for (const ChangeEntry& e : ctx.changes)
+    if (e.kind == ChangeKind::BinaryData) out.push_back(e);
+  return out;
+}
+
+// REG_BINARY data holding the old place (a recent-file list in UTF-16LE, a
+// blob with it in ASCII) is named by the preview and by the run alike and
+// left byte for byte; the apply of a reviewed list goes to the key without
+// naming it again.
+TEST_F(RegWalkTest, BinaryValuesHoldingTheOldPlaceAreNamedAndLeftExactly) {
+  const std::string mru = "\x01\0\0\0"s + Utf16Data(u"C:\\Old\\doc.txt") + "\x9C\x01"s;
+  const std::string blob = "\x10\0C:\\OLD\\tool.exe\0\x7F"s;
+  reg.Put(CU, "Software\\App\\Recent", "MRUList", kRegBinary, mru);
+  reg.Put(CU, "Software\\App\\Recent", "blob", kRegBinary, blob);
+  reg.Put(CU, "Software\\App\\Recent", "other", kRegBinary, Utf16Data(u"C:\\Older"));
+  reg.PutText(CU, "Software\\App\\Recent", "dir", "C:\\Old\\x");
+  const SearchTexts texts{"C:\\Old", "D:\\New", "", "", MatchRule::Path};
+  ctx.preview = true;
+  walk.FindReplaceProcess(texts);
+  const std::vector<ChangeEntry> previewed = BinaryEntries(ctx);
+  ASSERT_EQ(previewed.size(), 2u);
+  EXPECT_EQ(PlaceText(previewed[0]), "HKEY_CURRENT_USER\\Software\\App\\Recent, value \"MRUList\"");
+  EXPECT_EQ(previewed[0].oldText, "C:\\Old\\doc.txt");
+  EXPECT_EQ(previewed[1].oldText, "C:\\OLD\\tool.exe");
+  for (const ChangeEntry& e : previewed) {
+    EXPECT_EQ(e.outcome, ChangeOutcome::PassedOver);
+    EXPECT_EQ(e.reason, kBinaryNotRewritten);
+  }
+
+  ctx.preview = false;
+  ctx.changes.clear();
+  walk.FindReplaceProcess(texts);
+  const std::vector<ChangeEntry> run = BinaryEntries(ctx);
+  ASSERT_EQ(run.size(), previewed.size());
+  for (std::size_t i = 0; i < run.size(); ++i) EXPECT_EQ(PlaceText(run[i]) + run[i].oldText, PlaceText(previewed[i]) + previewed[i].oldText);
+  EXPECT_EQ(reg.Get(CU, "Software\\App\\Recent", "MRUList")->data, mru);
+  EXPECT_EQ(reg.Get(CU, "Software\\App\\Recent", "blob")->data, blob);
+  EXPECT_EQ(Text(CU, "Software\\App\\Recent", "dir"), "D:\\New\\x");
+  EXPECT_EQ(Backup().find("MRUList"), std::string::npos);
+
+  // The apply of a list visits the key alone: what its search named stays
+  // the list's to name.
+  reg.PutText(CU, "Software\\App\\Recent", "dir", "C:\\Old\\x");
+  ChangeSelection list;
+  list.Tick({"HKEY_CURRENT_USER\\Software\\App\\Recent", "dir", 0, ChangeKind::ValueData, "C:\\Old\\x", "D:\\New\\x",
+             ChangeOutcome::WouldChange, ""});
+  for (const ChangeEntry& e : previewed) list.Leave(e);
+  ctx.changes.clear();
+  ctx.selection = &list;
+  walk.MapKeys(texts, {"HKEY_CURRENT_USER\\Software\\App\\Recent"});
+  ctx.selection = nullptr;
+  EXPECT_TRUE(BinaryEntries(ctx).empty());
+  EXPECT_EQ(Text(CU, "Software\\App\\Recent", "dir"), "D:\\New\\x");
+  EXPECT_EQ(reg.Get(CU, "Software\\App\\Recent", "MRUList")->data, mru);
+}
+}  // namespace

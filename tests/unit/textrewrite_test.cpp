@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "engine/BinaryData.h"
+
 #include "core/Error.h"
 #include "core/Unicode.h"
 #include "filemap/TextFileRewrite.h"
@@ -212,19 +214,24 @@ TEST_F(TextRewriteTest, UnreadableVanishedOrBinaryFilesArePassedOver) {
   EXPECT_EQ(fs.At(kPath).attributes, kAttrHidden);
   EXPECT_GT(ui.pumps, 0);
   fs.beforeRead = nullptr;
-  // A binary settings file is worth a word; binary files among "All Files"
-  // are common and passed over silently.
+  // A binary file that holds the old place is named and left, under any
+  // target; one that does not is worth a word only as a settings file.
   const std::string binary("MZ\0C:\\App\n", 10);
   EXPECT_EQ(Rewrite(binary), binary);
+  const std::string other("MZ\0C:\\Else\n", 11);
+  EXPECT_EQ(Rewrite(other), other);
   ctx.targets.allFiles = true;
   EXPECT_EQ(Rewrite(binary), binary);
+  EXPECT_EQ(Rewrite(other), other);
   rewrite.RewriteTextFile("C:\\Cfg\\gone.ini", texts);
   EXPECT_EQ(ctx.tally.linkCount, 0);
   EXPECT_TRUE(backup.saved.empty());
-  ASSERT_EQ(ctx.passedOver.size(), 2u);
+  ASSERT_EQ(ctx.passedOver.size(), 4u);
   EXPECT_EQ(ctx.passedOver[0].where, kPath);
   EXPECT_EQ(ctx.passedOver[0].reason, "cannot be read: sharing violation");
-  EXPECT_EQ(ctx.passedOver[1].reason, "holds binary data");
+  EXPECT_EQ(ctx.passedOver[1].reason, kBinaryNotRewritten);
+  EXPECT_EQ(ctx.passedOver[2].reason, "holds binary data");
+  EXPECT_EQ(ctx.passedOver[3].reason, kBinaryNotRewritten);
 }
 
 TEST_F(TextRewriteTest, FailedWriteLeavesTheFileRestoresAttributesAndIsPassedOver) {

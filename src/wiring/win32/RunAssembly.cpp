@@ -66,15 +66,20 @@ struct RunAssembly::Impl : SearchAdapters {
     undoer.SetOfflineHives(&offlineHives);
     // The program's own files are no one's settings to re-map.
     ownFolders.push_back(ProgramFolderOfExe());
-    WireWalkers(files, shortcuts, registry, *this, ownFolders);
+    places = knownFolders.Places();
+    WireWalkers(files, shortcuts, registry, *this, ownFolders, places);
   }
 
   // What the walkers of the run and those of each search side by side are
   // told alike.
   static void WireWalkers(FileMapping& files, ShortcutRewrite& shortcuts, RegistryWalk& registry,
-                          SearchAdapters& adapters, const std::vector<std::string>& ownFolders) {
+                          SearchAdapters& adapters, const std::vector<std::string>& ownFolders,
+                          const ProtectedPlaces& places) {
     files.Walk().SetWindowsFolder(WindowsFolder());
     for (const std::string& folder : ownFolders) files.Walk().AddOwnFolder(folder);
+    // Where programs keep their settings: files there are searched by content.
+    for (const std::string& folder : places.programRoots) files.Walk().AddSettingsPlace(folder);
+    files.Walk().SetProfilesFolder(places.users);
     registry.SetEnvironment(&adapters.environmentValues);
     registry.SetUserAccounts(&adapters.accounts);
     shortcuts.SetEnvironment(&adapters.environmentValues);
@@ -92,11 +97,12 @@ struct RunAssembly::Impl : SearchAdapters {
   // One search side by side: adapters and walkers of its own, on a thread
   // that joins a COM apartment for the shortcuts.
   struct LaneWalkers : SearchWalkers {
-    LaneWalkers(RunContext& ctx, FileBackup& backup, const std::vector<std::string>& ownFolders)
+    LaneWalkers(RunContext& ctx, FileBackup& backup, const std::vector<std::string>& ownFolders,
+                const ProtectedPlaces& places)
         : shortcuts(ctx, backup, a.links),
           files(ctx, a.fs, a.forms, backup, shortcuts, a.ansi),
           registry(ctx, a.registryBackend, a.fs, a.ansi) {
-      WireWalkers(files, shortcuts, registry, a, ownFolders);
+      WireWalkers(files, shortcuts, registry, a, ownFolders, places);
     }
     RegistryMapper& Registry() override { return registry; }
     FileMapper& Files() override { return files; }
@@ -118,7 +124,7 @@ struct RunAssembly::Impl : SearchAdapters {
     explicit Crew(Impl& impl) : impl(impl) {}
     std::unique_ptr<SearchWalkers> WalkersFor(RunContext& ctx) override {
       // A search backs nothing up: the run's archive is only named here.
-      return std::make_unique<LaneWalkers>(ctx, impl.archive, impl.ownFolders);
+      return std::make_unique<LaneWalkers>(ctx, impl.archive, impl.ownFolders, impl.places);
     }
     Impl& impl;
   };
@@ -144,6 +150,7 @@ struct RunAssembly::Impl : SearchAdapters {
   FolderMove mover;
   UndoExecution undoer;
   std::vector<std::string> ownFolders;  // beside the records folder
+  ProtectedPlaces places;               // the system's folders, asked once
   Crew crew{*this};
 };
 
