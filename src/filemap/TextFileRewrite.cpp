@@ -160,12 +160,13 @@ Question FileChangeQuestion(const std::string& path, std::string_view text, std:
 }
 
 void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts& texts) {
-  const std::optional<std::uint32_t> attributes = fs_.AttributesOf(path);
-  if (!attributes) return;  // vanished since the listing: nothing left to map
+  // Its attributes are asked only when it is to be written: most files a
+  // walk reads hold nothing to change, and one call less each counts there.
   std::string original;
   try {
     original = fs_.ReadWhole(path);
   } catch (const std::exception& e) {
+    if (!fs_.AttributesOf(path)) return;  // vanished since the listing: nothing left to map
     // Held by another program, unreadable: the run goes on without it.
     ctx_.PassOver(path, std::string("cannot be read: ") + e.what());
     ctx_.PumpCancelled();
@@ -229,6 +230,8 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts
   const std::optional<std::string> bytes = EncodeText(std::move(replaced), encoding, ansi_);
   if (!bytes) return giveUp("its encoding (" + EncodingName(encoding, ansi_) + ") cannot hold the new text");
   if (const std::optional<std::string> why = ChangedSinceRead(path, original)) return giveUp(*why);
+  const std::optional<std::uint32_t> attributes = fs_.AttributesOf(path);
+  if (!attributes) return giveUp(kChangedSinceSearch);
   if (!backup_.BackupFile(path)) return giveUp("its backup could not be made");
   if (!backup_.BackedUpAs(path, original)) return giveUp(kChangedSinceSearch);
   // What the file will hold is on record before it is written, so that an
