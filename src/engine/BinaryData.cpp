@@ -1,5 +1,7 @@
 #include "engine/BinaryData.h"
 
+#include "engine/WidePrefilter.h"
+
 #include <algorithm>
 
 #include "core/Fold.h"
@@ -18,18 +20,6 @@ constexpr std::size_t kLongestContext = 300;
 
 bool IsAscii(std::string_view s) {
   return std::all_of(s.begin(), s.end(), [](char c) { return (unsigned char)c < 0x80; });
-}
-bool IsAsciiAlnum(char c) { return IsLetterAZ(c) || (c >= '0' && c <= '9'); }
-
-std::string_view LongestRun(std::string_view form) {
-  std::string_view best;
-  for (std::size_t i = 0; i < form.size();) {
-    std::size_t end = i;
-    while (end < form.size() && IsAsciiAlnum(form[end])) ++end;
-    if (end - i > best.size()) best = form.substr(i, end - i);
-    i = end == i ? i + 1 : end;
-  }
-  return best;
 }
 
 // Bytes equal with a-z folded onto A-Z; every other byte exactly.
@@ -68,14 +58,7 @@ BinarySearch::BinarySearch(const Spellings& spellings, CodePage& ansi) : ansi_(&
     runs.push_back(UpperAZ(run));
   }
   if (!everyFormHasRun) return;
-  std::sort(runs.begin(), runs.end(), [](const std::string& a, const std::string& b) {
-    return a.size() != b.size() ? a.size() < b.size() : a < b;
-  });
-  std::vector<std::string> kept;
-  for (const std::string& run : runs)
-    if (std::none_of(kept.begin(), kept.end(), [&](const std::string& k) { return run.find(k) != std::string::npos; }))
-      kept.push_back(run);
-  for (const std::string& run : kept) {
+  for (const std::string& run : CoveringRuns(std::move(runs))) {
     runs_.push_back(run);
     runs_.push_back(Utf16LeBytesFromUtf8(run));
   }

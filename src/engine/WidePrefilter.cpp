@@ -10,8 +10,18 @@ constexpr std::size_t kShortestRun = 3;
 
 bool IsAsciiAlnum(char c) { return IsLetterAZ(c) || (c >= '0' && c <= '9'); }
 
-// The longest run of ASCII letters and digits in the form (the first of
-// equal length).
+
+std::string Utf16LeOfAscii(std::string_view ascii) {
+  std::string out;
+  out.reserve(ascii.size() * 2);
+  for (char c : ascii) {
+    out += c;
+    out += '\0';
+  }
+  return out;
+}
+}  // namespace
+
 std::string_view LongestRun(std::string_view form) {
   std::string_view best;
   for (std::size_t i = 0; i < form.size();) {
@@ -27,16 +37,16 @@ std::string_view LongestRun(std::string_view form) {
   return best;
 }
 
-std::string Utf16LeOfAscii(std::string_view ascii) {
-  std::string out;
-  out.reserve(ascii.size() * 2);
-  for (char c : ascii) {
-    out += c;
-    out += '\0';
-  }
-  return out;
+std::vector<std::string> CoveringRuns(std::vector<std::string> runs) {
+  std::sort(runs.begin(), runs.end(), [](const std::string& a, const std::string& b) {
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
+  });
+  std::vector<std::string> kept;
+  for (const std::string& run : runs)
+    if (std::none_of(kept.begin(), kept.end(), [&](const std::string& k) { return run.find(k) != std::string::npos; }))
+      kept.push_back(run);
+  return kept;
 }
-}  // namespace
 
 WidePrefilter::WidePrefilter(const Spellings& spellings) {
   std::vector<std::string> runs;
@@ -52,15 +62,7 @@ WidePrefilter::WidePrefilter(const Spellings& spellings) {
     }
     runs.push_back(UpperAZ(run));
   }
-  // Shorter runs first: a longer one that holds a kept one is covered by it.
-  std::sort(runs.begin(), runs.end(), [](const std::string& a, const std::string& b) {
-    return a.size() != b.size() ? a.size() < b.size() : a < b;
-  });
-  std::vector<std::string> kept;
-  for (const std::string& run : runs)
-    if (std::none_of(kept.begin(), kept.end(), [&](const std::string& k) { return run.find(k) != std::string::npos; }))
-      kept.push_back(run);
-  for (const std::string& run : kept) runs_.push_back(Utf16LeOfAscii(run));
+  for (const std::string& run : CoveringRuns(std::move(runs))) runs_.push_back(Utf16LeOfAscii(run));
   // No form at all (an empty search) finds nothing anywhere.
 }
 

@@ -27,5 +27,12 @@ class WidePrefilter {
   bool passAll_ = false;
 };
 
+// The longest run of ASCII letters and digits in a form (the first of equal
+// length): every occurrence of the form holds it.
+std::string_view LongestRun(std::string_view form);
+// The runs (upper-case) a quick test needs to look for: a run that holds
+// another one is left out, as that one covers it. Shortest first.
+std::vector<std::string> CoveringRuns(std::vector<std::string> runs);
+
 // Whether UTF-16LE data holds the ASCII character `c` as one of its units.
 bool HoldsUnit(std::string_view utf16le, char c);
