@@ -76,9 +76,11 @@ TEST_F(FaultsWin, DamagedAndCutArchivesGiveBackEveryWholeFileAndNameTheRest) {
   EXPECT_NE(r.out.find(Ini(4) + " was not restored"), std::string::npos) << r.out;
 
   // Empty (a run stopped before its first backup was whole, so before its
-  // first write was announced): nothing to give back, no failure.
+  // first write was announced, and before its change report was written):
+  // nothing to give back, no failure.
   WriteTestFile(fs, kZip, "");
   WriteTestFile(fs, kHome + "\\Undo00000.after", "Ostrivane written record 1\r\n");
+  ASSERT_TRUE(fs.Remove(kHome + "\\Undo00000.log"));
   r = Cli({"undo", "run", "Undo00000"});
   EXPECT_EQ(r.exitCode, 0u) << r.out << r.err;
   EXPECT_EQ(r.out, "0 files restored.  Undo has completed\n");

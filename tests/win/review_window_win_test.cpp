@@ -148,6 +148,7 @@ TEST_F(ReviewWindowTest, MapOnlyListsEveryChangeFirstAndLeavesTheUntickedOneWith
   {
     RawLink raw;
     raw.link->SetPath(RawLink::Wide(kOld + "\\app.exe").c_str());
+    raw.link->SetWorkingDirectory(RawLink::Wide(kOld).c_str());
     ASSERT_TRUE(SUCCEEDED(raw.file->Save(RawLink::Wide(link).c_str(), TRUE)));
   }
   ASSERT_EQ(LinkTarget(link), kOld + "\\app.exe");
@@ -176,7 +177,7 @@ TEST_F(ReviewWindowTest, MapOnlyListsEveryChangeFirstAndLeavesTheUntickedOneWith
   GetWindowRect(window.Control(kMapOnlyDescription + 2), &advanced);
   MapWindowPoints(nullptr, window.hwnd(), reinterpret_cast<POINT*>(&advanced), 2);
   EXPECT_EQ(ClientWidth(window.hwnd()) - advanced.right, Scale(488 - 472, dpi));
-  // The shortcut, which had no working folder, gets the new target's folder as one.
+  // The shortcut's target and its working folder: two parts, one link.
   ASSERT_EQ(Rows(list), 4) << AllRows(list);
   const int regRow = RowOf(list, "HKEY_CURRENT_USER\\" + kKey), iniRow = RowOf(list, ini), linkRow = RowOf(list, link);
   ASSERT_TRUE(regRow >= 0 && iniRow >= 0 && linkRow >= 0);
