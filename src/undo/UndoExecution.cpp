@@ -140,9 +140,11 @@ void UndoExecution::CheckRecord(Undo& u) {
   // Weighed as a record of this version that names too little: a place it
   // does not name is restored only where that is safe.
   if (!u.written) u.written.emplace();
-  u.problems.push_back("The written record " + u.base + kWrittenRecordExtension + " " + u.damage.why +
-                       ": the places it does not name were restored only where they were found as before the "
-                       "run; " + (u.force ? "this forced undo restored them all." : "a forced undo restores the rest."));
+  // Said as a note when forced: the undo then gives back every place, and is complete.
+  (u.force ? u.notes : u.problems)
+      .push_back("The written record " + u.base + kWrittenRecordExtension + " " + u.damage.why +
+                 ": the places it does not name were restored only where they were found as before the run; " +
+                 (u.force ? "this forced undo restored them all." : "a forced undo restores the rest."));
 }
 
 void UndoExecution::ReadMoveRecord(Undo& u) {

@@ -219,6 +219,8 @@ TEST_F(UndoSafety, ACutOrLostWrittenRecordIsNotTakenForAnEarlierVersions) {
 
   const std::string forced = undo.UndoEntry("Undo00000", true);
   EXPECT_EQ(State() + fs.ReadWhole("C:\\Cfg\\more2.ini"), before) << forced;
+  EXPECT_EQ(forced.find(kUndoIncomplete), std::string::npos) << forced;
+  EXPECT_NE(forced.find("this forced undo restored them all"), std::string::npos) << forced;
 }
 
 // Only a report an earlier version wrote (no start stamp) lets an entry
