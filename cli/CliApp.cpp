@@ -1,5 +1,6 @@
 #include "CliApp.h"
 
+#include <algorithm>
 #include <istream>
 #include <optional>
 #include <ostream>
@@ -12,7 +13,8 @@
 #include "engine/Progress.h"
 #include "core/Error.h"
 #include "core/Text.h"
-#include "undo/UndoExecution.h"
+#include "engine/UndoWords.h"
+#include "undo/UndoTexts.h"
 
 namespace {
 
@@ -67,36 +69,34 @@ std::string MissingPart(const RunContext& ctx, const RunParts& p) {
 int RunUndo(const CliOptions& o, CliServices& services, RunContext& ctx, std::ostream& out, std::ostream& err) {
   UndoList& list = services.Undo(ctx);
   list.RebuildList();
-  const std::vector<std::string> lines = list.Lines();
+  const std::vector<UndoListEntry> entries = list.Entries();
   if (o.command == CliCommand::UndoList) {
-    for (const std::string& line : lines) out << line << '\n';
+    if (entries.empty()) out << kNoChangesToUndo << '\n';
+    for (const UndoListEntry& entry : entries) out << UndoListLine(entry) << '\n';
     return kExitFinished;
   }
-  bool listed = false;
-  for (const std::string& line : lines) listed |= line.rfind(o.undoName + " - ", 0) == 0;
-  if (!listed) throw Error("There is no undo entry " + o.undoName + ".");
+  const UndoName& name = *o.undoName;
+  if (std::none_of(entries.begin(), entries.end(), [&](const UndoListEntry& e) { return e.name == name; }))
+    throw Error("There is no undo entry " + name.Text() + ".");
   if (o.command == CliCommand::UndoDelete) {
-    list.DeleteEntry(o.undoName);
+    list.DeleteEntry(name);
     list.RebuildList();
-    out << o.undoName << " deleted\n";
-  } else {
-    UndoExecutor& undo = services.UndoRunner(ctx);
-    const std::string message = undo.UndoEntry(o.undoName, o.force);
-    // With --json, stdout holds nothing but the summary.
-    std::ostream& plain = o.json ? err : out;
-    plain << message << '\n';
-    const bool heldBack = undo.LastUndoCounts().heldBack;
-    if (heldBack)
-      plain << "Give --force to undo it all the same: the places named get their state before the run, and their "
-               "later changes are lost.\n";
-    else if (!o.force && undo.PlacesChangedSinceRun() > 0)
-      plain << "Give --force to restore the places changed after the run as well; their later changes would be lost.\n";
-    // A script must not take a partial undo, or none, for a complete one.
-    const int status = heldBack || message.find(kUndoIncomplete) != std::string::npos ? kExitError : kExitFinished;
-    if (o.json) out << UndoSummaryJson(o.undoName, undo.LastUndoCounts(), status) << '\n';
-    return status;
+    out << name.Text() << " deleted\n";
+    return kExitFinished;
   }
-  return kExitFinished;
+  const UndoOutcome outcome = services.UndoRunner(ctx).UndoEntry(name, o.force);
+  // With --json, stdout holds nothing but the summary.
+  std::ostream& plain = o.json ? err : out;
+  plain << UndoMessage(outcome) << '\n';
+  if (outcome.result == UndoResult::HeldBack)
+    plain << "Give --force to undo it all the same: the places named get their state before the run, and their "
+             "later changes are lost.\n";
+  else if (!o.force && !outcome.changed.empty())
+    plain << "Give --force to restore the places changed after the run as well; their later changes would be lost.\n";
+  // A script must not take a partial undo, or none, for a complete one.
+  const int status = outcome.Complete() ? kExitFinished : kExitError;
+  if (o.json) out << UndoSummaryJson(name, outcome, status) << '\n';
+  return status;
 }
 
 int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std::istream& in, std::ostream& out,

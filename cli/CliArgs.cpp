@@ -14,13 +14,6 @@ std::optional<std::string> DriveLetter(const std::string& s) {
 
 bool IsFullPath(const std::string& s) { return s.size() >= 3 && IsLetterAZ(s[0]) && s[1] == ':' && s[2] == '\\'; }
 
-bool IsUndoName(const std::string& s) {
-  if (s.size() != 9 || s.compare(0, 4, "Undo") != 0) return false;
-  for (std::size_t i = 4; i < 9; ++i)
-    if (s[i] < '0' || s[i] > '9') return false;
-  return true;
-}
-
 CliParse Fail(const std::string& why) { return {std::nullopt, why}; }
 
 // Each function below answers "" when what it read is good, else why not.
@@ -171,8 +164,8 @@ std::string ReadUndo(const std::vector<std::string>& positional, CliOptions& o) 
     o.command = CliCommand::UndoList;
   } else if ((sub == "run" || sub == "delete") && positional.size() == 2) {
     o.command = sub == "run" ? CliCommand::UndoRun : CliCommand::UndoDelete;
-    o.undoName = positional[1];
-    if (!IsUndoName(o.undoName)) return "'" + o.undoName + "' is no undo name (Undo followed by five digits).";
+    o.undoName = UndoName::Parse(positional[1]);
+    if (!o.undoName) return "'" + positional[1] + "' is no undo name (Undo followed by five digits).";
   } else {
     return "undo needs list, run NAME or delete NAME.";
   }

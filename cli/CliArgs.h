@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/RunContext.h"
+#include "engine/UndoName.h"
 
 enum class CliCommand { Help, Map, Move, Switch, Apply, UndoList, UndoRun, UndoDelete };
 
@@ -13,7 +14,7 @@ struct CliOptions {
   std::string find, replace;              // map
   std::string source, destinationFolder;  // move
   std::string first, second;              // switch: one letter each
-  std::string undoName;                   // undo run / delete
+  std::optional<UndoName> undoName;       // undo run / delete
   std::string previewReport;              // apply: a preview's change report
   Targets targets;                        // the window's default boxes
   std::optional<std::vector<char>> drives;  // upper-case letters; none given: the fixed drives

@@ -75,18 +75,18 @@ std::string RunSummaryJson(const RunContext& ctx, int exitStatus) {
   return o.Summary();
 }
 
-std::string UndoSummaryJson(const std::string& undoName, const UndoCounts& c, int exitStatus) {
+std::string UndoSummaryJson(const UndoName& name, const UndoOutcome& c, int exitStatus) {
   JsonObject o;
   o.Text("command", "undo run")
-      .Text("undoEntry", undoName)
+      .Text("undoEntry", name.Text())
       .Number("filesRestored", c.files)
       .Number("valuesRestored", c.values)
       .Number("keysRestored", c.keys)
       .Number("tasksRestored", c.tasks)
       .Flag("movedBack", c.movedBack)
-      .Flag("heldBack", c.heldBack)
+      .Flag("heldBack", c.result == UndoResult::HeldBack)
       .Number("alreadyAsBefore", c.already)
-      .Texts("left", c.left)
+      .Texts("left", c.Left())
       .Number("exitStatus", exitStatus)
       .Text("version", OSTRIVANE_VERSION);
   return o.Summary();

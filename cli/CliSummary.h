@@ -11,4 +11,4 @@
 std::string RunSummaryJson(const RunContext& ctx, int exitStatus);
 // An undo's: the entry, what it restored, what was already as before, what
 // it left and why, exit status, version.
-std::string UndoSummaryJson(const std::string& undoName, const UndoCounts& counts, int exitStatus);
+std::string UndoSummaryJson(const UndoName& name, const UndoOutcome& outcome, int exitStatus);

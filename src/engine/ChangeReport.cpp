@@ -198,8 +198,8 @@ std::string UndoSectionText(const std::string& time, const std::string& utcStamp
   std::string out = "\r\n";
   Row(out, {kUndoRow, time});
   Row(out, {kUndoUtcRow, utcStamp});
-  for (const std::string& s : notRestored) Row(out, {"not restored", s});
-  for (const std::string& s : restored) Row(out, {"restored", s});
+  for (const std::string& s : notRestored) Row(out, {kNotRestoredRow, s});
+  for (const std::string& s : restored) Row(out, {kRestoredRow, s});
   return out;
 }
 

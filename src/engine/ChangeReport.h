@@ -34,6 +34,8 @@ inline constexpr const char* kReportTitle = "Ostrivane change report";
 inline constexpr const char* kStartedUtcRow = "Started (UTC)";
 inline constexpr const char* kUndoRow = "Undo";
 inline constexpr const char* kUndoUtcRow = "Undo (UTC)";
+inline constexpr const char* kRestoredRow = "restored";
+inline constexpr const char* kNotRestoredRow = "not restored";
 // "yes" when a path was matched as plain text, also inside longer names.
 inline constexpr const char* kSubstringRow = "Substring";
 

@@ -11,6 +11,7 @@
 #include "engine/InterruptedReplacements.h"
 #include "engine/OfflineHives.h"
 #include "engine/SideBySideSearch.h"
+#include "engine/UndoName.h"
 #include "core/Text.h"
 #include "core/Ui.h"
 
@@ -141,9 +142,9 @@ void MappingRun::Search() {
   } tellEnvironment{ctx_, parts_.environment};
   MappingRequest& r = ctx_.request;
 
-  const int number = parts_.undo->NextUndoNumber();
-  if (number < 0 || number > 99999) throw Error(kNoUndoNameMessage);
-  ctx_.tally.undoName = "Undo" + ZeroPad5(number);
+  const std::optional<UndoName> name = UndoName::OfNumber(parts_.undo->NextUndoNumber());
+  if (!name) throw Error(kNoUndoNameMessage);
+  ctx_.tally.undoName = name->Text();
   ctx_.written = nullptr;
   if (parts_.written && !ctx_.preview) {
     parts_.written->BeginRun(ctx_.programFolder + ctx_.tally.undoName + kWrittenRecordExtension);
@@ -154,8 +155,8 @@ void MappingRun::Search() {
   ctx_.passedOver.clear();
   ctx_.notes.clear();
   // What the run before left half done is settled before anything else.
-  if (!ctx_.FindsOnly() && parts_.records && number > 0) {
-    const std::string before = "Undo" + ZeroPad5(number - 1);
+  if (!ctx_.FindsOnly() && parts_.records && name->Number() > 0) {
+    const std::string before = UndoName::OfNumber(name->Number() - 1)->Text();
     for (std::string& line : SettleInterruptedReplacements(*parts_.records, ctx_.programFolder + before +
                                                                                 kWrittenRecordExtension, before))
       ctx_.notes.push_back(std::move(line));

@@ -21,8 +21,6 @@
 #include "undo/ReplaceLeftovers.h"
 
 namespace {
-constexpr std::size_t kUndoneLinesShown = 20;
-
 // The hives under HKEY_USERS that a registry backup names, once each.
 std::vector<std::string> UserHivesNamed(const ParsedRegFile& parsed) {
   std::vector<std::string> names;
@@ -42,14 +40,12 @@ std::string UnrecordedText(const std::string& place) {
   return place + " was not restored: the written record does not name it, so whether it changed after the run "
                  "cannot be told.";
 }
-
-std::string Counted(int n, const char* one, const char* many) {
-  return std::to_string(n) + " " + (n == 1 ? one : many);
-}
 }  // namespace
 
 struct UndoExecution::Undo {
-  std::string name, base;
+  explicit Undo(const UndoName& entry) : name(entry) {}
+  UndoName name;
+  std::string base;
   bool force = false;
   std::optional<WrittenPlaces> written;  // none: records of an earlier build
   RecordDamage damage;                   // the written record cut, damaged or lost since the run
@@ -58,6 +54,7 @@ struct UndoExecution::Undo {
   std::string home;
   int files = 0, values = 0, keys = 0, tasks = 0, already = 0;
   bool movedBack = false;
+  bool heldBack = false;  // nothing undone: the move back would strand places changed after the run
   std::vector<std::string> changed;   // places left because they changed after the run
   std::vector<std::string> problems;  // everything else not undone
   std::vector<std::string> undone;
@@ -68,64 +65,90 @@ struct UndoExecution::Undo {
     std::optional<WrittenPlaces> written;
     std::string movedFrom;  // the item its move record names, "" for none
   };
-  std::map<std::string, Later> later;  // later entries' records, read once
+  std::map<UndoName, Later> later;  // later entries' records, read once
   bool swapRead = false;
   std::optional<PlaceSwap> swap;  // the run's replacement, read once (SwapOf)
 };
 
-std::string UndoExecution::UndoEntry(const std::string& name, bool force) {
+UndoOutcome UndoExecution::UndoEntry(const UndoName& name, bool force) {
   // Nothing else changes the records or the places they name meanwhile.
-  RunLockScope locked(lock_);
-  Undo u;
-  u.name = name;
-  u.base = store_.FolderOf(name) + name;
+  RunLockScope locked(&rails_.lock);
+  Undo u(name);
+  u.base = store_.FolderOf(name) + name.Text();
   u.force = force;
-  const std::string record = u.base + kWrittenRecordExtension;
-  if (fs_.FileExists(record)) {
-    try {
-      u.written = ReadWrittenRecord(fs_.ReadWhole(record));
-    } catch (const Error& e) {
-      // Without it nothing tells the run's writes from later ones: nothing is restored.
-      throw Error("The written record " + record + " cannot be read: " + std::string(e.what()) +
-                  "  Nothing was undone.");
-    }
-  }
+  ReadWritten(u);
   CheckRecord(u);
   ReadMoveRecord(u);
-  // A running image cannot leave its folder: the move back would stop half
-  // way, after the files inside were written back. Nothing is undone then.
-  // An item the rails keep in place is named by the move back itself.
-  const bool movesBack = (u.itemThere || u.interrupted) && (!guard_ || guard_->MoveRefusal(u.to).empty());
-  if (running_ && movesBack) {
-    const ItemInUse inUse = FindItemInUse(*running_, u.to);
-    if (inUse.Holds())
-      throw Error(ItemInUseText(inUse) + "\nNothing was undone.  Close the programs and stop the services, then undo " +
-                  name + " again.");
-  }
-  if (MoveBackWouldStrand(u)) {
-    changedSinceRun_ = int(u.changed.size());
-    counts_ = UndoCounts{};
-    counts_.left = u.changed;
-    counts_.heldBack = true;
-    return HeldBackMessage(u);
-  }
+  if (!MayMoveBack(u)) return OutcomeOf(u);
   RestoreFiles(u);
   MoveBack(u);
   RestoreRegistry(u);
   RestoreTasks(u);
-  changedSinceRun_ = int(u.changed.size());
-  counts_ = UndoCounts{u.files, u.values, u.keys, u.already, u.movedBack, u.changed, u.tasks};
-  counts_.left.insert(counts_.left.end(), u.problems.begin(), u.problems.end());
+  AppendToReport(u);
+  return OutcomeOf(u);
+}
 
-  // The entry's change report keeps what this undo did, in full.
+void UndoExecution::ReadWritten(Undo& u) {
+  const std::string record = u.base + kWrittenRecordExtension;
+  if (!fs_.FileExists(record)) return;
+  try {
+    u.written = ReadWrittenRecord(fs_.ReadWhole(record));
+  } catch (const Error& e) {
+    // Without it nothing tells the run's writes from later ones: nothing is restored.
+    throw Error("The written record " + record + " cannot be read: " + std::string(e.what()) + "  Nothing was undone.");
+  }
+}
+
+bool UndoExecution::MayMoveBack(Undo& u) {
+  // A running image cannot leave its folder: the move back would stop half
+  // way, after the files inside were written back. Nothing is undone then.
+  // An item the rails keep in place is named by the move back itself.
+  const bool movesBack = (u.itemThere || u.interrupted) && rails_.places.MoveRefusal(u.to).empty();
+  if (movesBack) {
+    const ItemInUse inUse = FindItemInUse(rails_.running, u.to);
+    if (inUse.Holds())
+      throw Error(ItemInUseText(inUse) + "\nNothing was undone.  Close the programs and stop the services, then undo " +
+                  u.name.Text() + " again.");
+  }
+  u.heldBack = MoveBackWouldStrand(u);
+  return !u.heldBack;
+}
+
+void UndoExecution::AppendToReport(Undo& u) {
   std::vector<std::string> notRestored = u.changed;
   notRestored.insert(notRestored.end(), u.problems.begin(), u.problems.end());
   try {
-    store_.AppendUndoSection(name, u.undone, notRestored);
+    store_.AppendUndoSection(u.name, u.undone, notRestored);
   } catch (const std::exception& e) {
     u.problems.push_back("The change report " + u.base + ".log could not be added to: " + e.what());
   }
-  return ClosingMessage(u);
+}
+
+UndoOutcome UndoExecution::OutcomeOf(const Undo& u) const {
+  UndoOutcome o;
+  o.movedItem = u.to;
+  o.changed = u.changed;
+  if (u.heldBack) {
+    o.result = UndoResult::HeldBack;
+    o.home = u.home;
+    return o;
+  }
+  o.files = u.files;
+  o.values = u.values;
+  o.keys = u.keys;
+  o.tasks = u.tasks;
+  o.already = u.already;
+  o.movedBack = u.movedBack;
+  o.movedBackTo = u.from;
+  o.unchecked = !u.written;
+  o.problems = u.problems;
+  o.undone = u.undone;
+  o.notes = u.notes;
+  const bool didNothing = u.files == 0 && u.values + u.keys == 0 && u.tasks == 0 && !u.movedBack;
+  o.result = !u.changed.empty() || !u.problems.empty() ? UndoResult::Partly
+             : didNothing && u.already > 0            ? UndoResult::AllAsBefore
+                                                      : UndoResult::Completed;
+  return o;
 }
 
 void UndoExecution::CheckRecord(Undo& u) {
@@ -189,8 +212,7 @@ void UndoExecution::RestoreFiles(Undo& u) {
       if (u.missing) return std::nullopt;
       return u.home + p.substr(u.to.size());
     };
-  RestoreGuard guard;
-  if (guard_) guard = [this](const std::string& target) { return guard_->RestoreRefusal(target); };
+  const RestoreGuard guard = [this](const std::string& target) { return rails_.places.RestoreRefusal(target); };
   RestoreCheck check;
   if (u.written)
     check = [&](const std::string& savedFrom, const std::string& target, const std::string& backup) {
@@ -315,7 +337,7 @@ void UndoExecution::RemoveTemporaryFiles(Undo& u, const std::vector<std::string>
 
 void UndoExecution::MoveBack(Undo& u) {
   if (u.interrupted) {
-    if (const std::string why = guard_ ? guard_->MoveRefusal(u.to) : ""; !why.empty())
+    if (const std::string why = rails_.places.MoveRefusal(u.to); !why.empty())
       u.problems.push_back(why);
     else
       mover_.SettleInterruptedMove(u.to, u.from, u.undone, u.problems);
@@ -342,37 +364,13 @@ void UndoExecution::RestoreRegistry(Undo& u) {
     // left.
     const std::vector<std::string> users = UserHivesNamed(parsed);
     std::vector<PassedOver> notLoaded;
-    OfflineHivesLoaded hives(users.empty() ? nullptr : offlineHives_, &users, notLoaded);
+    OfflineHivesLoaded hives(users.empty() ? nullptr : OfflineHivesOrNone(), &users, notLoaded);
     for (const PassedOver& h : notLoaded) u.problems.push_back(h.where + " was not restored: " + h.reason + ".");
-    RegImportResult r;
     // A forced undo of an entry whose record is damaged takes the whole
     // backup, as for records that never had one.
+    RegImportResult r;
     if (u.written && !(u.force && u.damage.Damaged())) {
-      const std::optional<PlaceSwap> swap = SwapOf(u);
-      RegistryRestorePlan plan =
-          PlanRegistryRestore(registry_, parsed, u.written->registry, u.force, swap ? &*swap : nullptr);
-      for (std::size_t i = 0; i < parsed.ops.size(); ++i)
-        if (InHives(parsed.ops[i].KeyName(), notLoaded)) plan.take[i] = false;
-      std::size_t i = 0;
-      r = ApplyRegOps(registry_, parsed, [&](const RegOp&) { return plan.take[i++]; });
-      std::erase_if(plan.mappedBack, [&](const MappedBackValue& v) { return InHives(v.key, notLoaded); });
-      for (const std::string& failed : WriteMappedBack(registry_, plan.mappedBack)) u.problems.push_back(failed);
-      for (const MappedBackValue& v : plan.mappedBack) {
-        u.undone.push_back(v.key + ", value \"" + v.name + "\" got back " + swap->oldPlace + " beside a later change.");
-        r.environmentTouched |= IsEnvironmentKey(v.key);
-      }
-      u.already += plan.alreadyAsBefore;
-      for (const ChangedPlace& c : plan.changed) {
-        if (u.force || InHives(c.key, notLoaded)) continue;  // restored all the same, or named with its hive
-        u.changed.push_back(ChangedRegistryText(u, c));
-      }
-      if (r.failed.empty()) {
-        u.values += plan.values;
-        u.keys += plan.keys;
-      }
-      for (const std::string& missing : UncoveredWrites(parsed, u.written->registry))
-        u.problems.push_back(missing + " was not restored: its backup is missing from " + backup + ".");
-      for (const std::string& value : u.damage.values) u.problems.push_back(UnrecordedText(value));
+      r = RestoreRecordedRegistry(u, parsed, notLoaded);
     } else {
       r = ApplyRegOps(registry_, parsed);
       u.values += r.values;
@@ -383,10 +381,41 @@ void UndoExecution::RestoreRegistry(Undo& u) {
                            ": " + r.failed.front().reason);
     if (r.values + r.keys > 0) u.undone.push_back("The registry backup " + backup + " was imported.");
     for (const PassedOver& h : hives.Unload()) u.notes.push_back(h.where + " " + h.reason + ".");
-    if (r.environmentTouched && environment_) environment_->EnvironmentChanged();
+    if (r.environmentTouched && extras_.environment) extras_.environment->get().EnvironmentChanged();
   } catch (const Error& e) {
     u.problems.push_back("The registry backup " + backup + " could not be imported: " + e.what());
   }
+}
+
+RegImportResult UndoExecution::RestoreRecordedRegistry(Undo& u, const ParsedRegFile& parsed,
+                                                       const std::vector<PassedOver>& notLoaded) {
+  const std::optional<PlaceSwap> swap = SwapOf(u);
+  RegistryRestorePlan plan =
+      PlanRegistryRestore(registry_, parsed, u.written->registry, u.force, swap ? &*swap : nullptr);
+  for (std::size_t i = 0; i < parsed.ops.size(); ++i)
+    if (InHives(parsed.ops[i].KeyName(), notLoaded)) plan.take[i] = false;
+  std::size_t i = 0;
+  RegImportResult r = ApplyRegOps(registry_, parsed, [&](const RegOp&) { return plan.take[i++]; });
+  std::erase_if(plan.mappedBack, [&](const MappedBackValue& v) { return InHives(v.key, notLoaded); });
+  for (const std::string& failed : WriteMappedBack(registry_, plan.mappedBack)) u.problems.push_back(failed);
+  for (const MappedBackValue& v : plan.mappedBack) {
+    u.undone.push_back(v.key + ", value \"" + v.name + "\" got back " + swap->oldPlace + " beside a later change.");
+    r.environmentTouched |= IsEnvironmentKey(v.key);
+  }
+  u.already += plan.alreadyAsBefore;
+  for (const ChangedPlace& c : plan.changed) {
+    if (u.force || InHives(c.key, notLoaded)) continue;  // restored all the same, or named with its hive
+    u.changed.push_back(ChangedRegistryText(u, c));
+  }
+  if (r.failed.empty()) {
+    u.values += plan.values;
+    u.keys += plan.keys;
+  }
+  const std::string backup = u.base + ".reg";
+  for (const std::string& missing : UncoveredWrites(parsed, u.written->registry))
+    u.problems.push_back(missing + " was not restored: its backup is missing from " + backup + ".");
+  for (const std::string& value : u.damage.values) u.problems.push_back(UnrecordedText(value));
+  return r;
 }
 
 void UndoExecution::RestoreTasks(Undo& u) {
@@ -422,11 +451,12 @@ void UndoExecution::RestoreTasks(Undo& u) {
 
 bool UndoExecution::RestoreTask(Undo& u, const std::string& path, const std::string& savedXml) {
   const std::string task = "Scheduled task " + path;
-  if (!tasks_) {
+  if (!extras_.tasks) {
     u.problems.push_back(task + " was not restored: the Task Scheduler is not available.");
     return false;
   }
-  const TaskRead now = tasks_->ReadTask(path);
+  TaskService& tasks = *extras_.tasks;
+  const TaskRead now = tasks.ReadTask(path);
   if (now.state == TaskRead::State::Failed) {
     u.problems.push_back(task + " was not restored: it cannot be read to see whether it changed after the run (" +
                          now.failure + ").");
@@ -447,7 +477,7 @@ bool UndoExecution::RestoreTask(Undo& u, const std::string& path, const std::str
     u.changed.push_back(ChangedTaskText(u, path));
     return false;
   }
-  if (const std::string failure = tasks_->UpdateTask(path, savedXml); !failure.empty()) {
+  if (const std::string failure = tasks.UpdateTask(path, savedXml); !failure.empty()) {
     u.problems.push_back(task + " could not be restored: " + failure);
     return false;
   }
@@ -467,20 +497,19 @@ bool UndoExecution::TaskAsRunWrote(const Undo& u, const std::string& path, const
 std::string UndoExecution::LaterEntries(Undo& u, const std::string& file, const std::string& key,
                                         const std::string& valueName) {
   // The list runs oldest first: every entry after this one ran later.
-  std::vector<std::string> names;
+  std::vector<UndoName> names;
   bool after = false;
-  for (const std::string& line : store_.Lines()) {
-    const std::string entry = line.substr(0, line.find(" - "));
-    if (after) names.push_back(entry);
-    after |= entry == u.name;
+  for (const UndoListEntry& listed : store_.Entries()) {
+    if (after) names.push_back(listed.name);
+    after |= listed.name == u.name;
   }
-  std::vector<std::string> found;
+  std::vector<UndoName> found;
   auto& cache = u.later;
-  for (const std::string& entry : names) {
+  for (const UndoName& entry : names) {
     auto it = cache.find(entry);
     if (it == cache.end()) {
       Undo::Later records;
-      const std::string base = store_.FolderOf(entry) + entry;
+      const std::string base = store_.FolderOf(entry) + entry.Text();
       try {
         if (fs_.FileExists(base + kWrittenRecordExtension))
           records.written = ReadWrittenRecord(fs_.ReadWhole(base + kWrittenRecordExtension));
@@ -512,45 +541,9 @@ std::string UndoExecution::LaterEntries(Undo& u, const std::string& file, const 
   // Undone newest first, each before the one it followed.
   std::reverse(found.begin(), found.end());
   std::string list;
-  for (std::size_t i = 0; i < found.size(); ++i) list += (i ? ", then " : "") + found[i];
+  for (std::size_t i = 0; i < found.size(); ++i) list += (i ? ", then " : "") + found[i].Text();
   return found.size() == 1 ? " It was changed again by " + list + ": undo that entry first."
                            : " It was changed again by later runs: undo " + list + " first.";
-}
-
-std::string UndoExecution::ClosingMessage(const Undo& u) const {
-  std::string message = std::to_string(u.files) + kUndoCompleted;
-  if (u.values + u.keys > 0) {
-    message += "\n";
-    if (u.values > 0) message += Counted(u.values, "registry value", "registry values");
-    if (u.values > 0 && u.keys > 0) message += " and ";
-    if (u.keys > 0) message += Counted(u.keys, "registry key", "registry keys");
-    message += " restored.";
-  }
-  if (u.tasks > 0) message += "\n" + Counted(u.tasks, "scheduled task", "scheduled tasks") + " restored.";
-  if (u.movedBack) message += "\n" + u.to + " was moved back to " + u.from + ".";
-  const bool didNothing = u.files == 0 && u.values + u.keys == 0 && u.tasks == 0 && !u.movedBack;
-  if (u.changed.empty() && u.problems.empty() && didNothing && u.already > 0) {
-    message += std::string("\n") + kUndoAllAsBefore;
-  } else if (u.already > 0) {
-    message += "\n" + Counted(u.already, "place was", "places were") + " already as before the run.";
-  }
-  if (!u.written && (u.files > 0 || u.values > 0))
-    message += "\nThese records come from an earlier version of Ostrivane: whether a place changed after the run "
-               "was not checked.";
-  if (!u.changed.empty() || !u.problems.empty()) {
-    message += std::string("\n") + kUndoIncomplete;
-    for (const std::string& p : u.changed) message += "\n" + p;
-    for (const std::string& p : u.problems) message += "\n" + p;
-    // Beside what failed, the user needs to know what did come back.
-    if (!u.undone.empty()) {
-      message += std::string("\n") + kUndoDone;
-      const std::size_t shown = std::min(u.undone.size(), kUndoneLinesShown);
-      for (std::size_t i = 0; i < shown; ++i) message += "\n" + u.undone[i];
-      if (u.undone.size() > shown) message += "\n... and " + std::to_string(u.undone.size() - shown) + " more.";
-    }
-  }
-  for (const std::string& note : u.notes) message += "\n" + note;
-  return message;
 }
 
 // What an undo checks before a move back: the places that would still point
@@ -590,7 +583,7 @@ bool UndoExecution::MoveBackWouldStrand(Undo& u) {
   // Only a move back leaves references behind; a forced undo gives every
   // place its state before the run. Records of earlier builds cannot tell.
   if (u.force || !u.written || !u.itemThere) return false;
-  if (guard_ && !guard_->MoveRefusal(u.to).empty()) return false;  // not moved back at all
+  if (!rails_.places.MoveRefusal(u.to).empty()) return false;  // not moved back at all
   std::vector<std::string> places;
   FilesThatWouldStrand(u, places);
   RegistryThatWouldStrand(u, places);
@@ -601,8 +594,7 @@ bool UndoExecution::MoveBackWouldStrand(Undo& u) {
 }
 
 void UndoExecution::FilesThatWouldStrand(Undo& u, std::vector<std::string>& places) {
-  RestoreGuard guard;
-  if (guard_) guard = [this](const std::string& target) { return guard_->RestoreRefusal(target); };
+  const RestoreGuard guard = [this](const std::string& target) { return rails_.places.RestoreRefusal(target); };
   // Every entry is only looked at: the probe lets none be written.
   const RestoreCheck probe = [&](const std::string& savedFrom, const std::string& target, const std::string& backup) {
     const RestoreDecision d = CheckFile(u, savedFrom, target, backup);
@@ -624,7 +616,7 @@ void UndoExecution::RegistryThatWouldStrand(Undo& u, std::vector<std::string>& p
     const ParsedRegFile parsed = ParseRegText(fs_.ReadWhole(backup), ansi_);
     const std::vector<std::string> users = UserHivesNamed(parsed);
     std::vector<PassedOver> notLoaded;
-    OfflineHivesLoaded hives(users.empty() ? nullptr : offlineHives_, &users, notLoaded);
+    OfflineHivesLoaded hives(users.empty() ? nullptr : OfflineHivesOrNone(), &users, notLoaded);
     const std::optional<PlaceSwap> swap = SwapOf(u);
     const RegistryRestorePlan plan =
         PlanRegistryRestore(registry_, parsed, u.written->registry, false, swap ? &*swap : nullptr);
@@ -637,7 +629,7 @@ void UndoExecution::RegistryThatWouldStrand(Undo& u, std::vector<std::string>& p
 
 void UndoExecution::TasksThatWouldStrand(Undo& u, std::vector<std::string>& places) {
   const std::string record = u.base + kTaskBackupExtension;
-  if (!tasks_ || u.written->tasks.empty() || !fs_.FileExists(record)) return;
+  if (!extras_.tasks || u.written->tasks.empty() || !fs_.FileExists(record)) return;
   std::map<std::string, SavedTask> saved;
   try {
     saved = ReadTaskBackup(fs_.ReadWhole(record));
@@ -646,7 +638,7 @@ void UndoExecution::TasksThatWouldStrand(Undo& u, std::vector<std::string>& plac
   }
   for (const auto& [key, task] : saved) {
     if (!u.written->tasks.count(key)) continue;
-    const TaskRead now = tasks_->ReadTask(task.path);
+    const TaskRead now = extras_.tasks->get().ReadTask(task.path);
     if (now.state == TaskRead::State::Found && now.task.xml != task.xml && !TaskAsRunWrote(u, task.path, now.task.xml))
       places.push_back(ChangedTaskText(u, task.path));
   }
@@ -663,12 +655,3 @@ std::string UndoExecution::ChangedTaskText(Undo& u, const std::string& path) {
          LaterEntries(u, path, "", "");
 }
 
-std::string UndoExecution::HeldBackMessage(const Undo& u) const {
-  std::string message = std::string(kUndoHeldBack) + " " + u.to + " would go back to " + u.home +
-                        ", but these places changed after the run and their references to it cannot be given back; "
-                        "they would point at a place that no longer exists:";
-  for (const std::string& p : u.changed) message += "\n" + p;
-  message += "\nUndo the later entries first.  Forced, the undo gives these places their state before the run, and "
-             "their later changes are lost.";
-  return message;
-}

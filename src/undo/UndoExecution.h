@@ -36,14 +36,17 @@
 #include <string>
 
 #include "core/MapBack.h"
+#include "core/OptionalRef.h"
 #include "engine/GuardRails.h"
 #include "engine/ItemInUseCheck.h"
 #include "engine/RunPorts.h"
 #include "engine/TaskService.h"
 #include "engine/UndoPorts.h"
+#include "engine/UndoWords.h"
 #include "engine/WrittenRecord.h"
 #include "core/CodePage.h"
 #include "core/FileSystem.h"
+#include "regmap/RegImport.h"
 #include "regmap/RegRestore.h"
 #include "regmap/RegistryBackend.h"
 #include "undo/MoveDir.h"
@@ -51,42 +54,41 @@
 
 class OfflineHives;
 
-inline constexpr const char* kUndoCompleted = " files restored.  Undo has completed";
-inline constexpr const char* kUndoIncomplete = "Not everything could be undone:";
-inline constexpr const char* kUndoDone = "What was undone:";
-inline constexpr const char* kUndoAllAsBefore = "Everything is already as before the run.";
-inline constexpr const char* kUndoHeldBack = "Nothing was undone:";
+// What every undo obeys: a record is no licence to write over the program
+// or its records, to race a run, or to move an item programs run from.
+struct UndoRails {
+  // No file is written back over the program or its records (the move back
+  // keeps to the mover's own rails).
+  GuardRails& places;
+  // Held for the whole undo: nothing else changes the records or the places
+  // they name meanwhile.
+  RunLock& lock;
+  // Looked at before a move back: a running image cannot leave its folder.
+  ProcessesAndServices& running;
+};
+
+// What an undo can do without; each says what is left then.
+struct UndoExtras {
+  // The Task Scheduler the run's tasks are registered back through; none:
+  // they are named as not restored.
+  OptionalRef<TaskService> tasks;
+  // Loads the hives of users not logged on that a registry backup names;
+  // none: their places are left as keys that are not there.
+  OptionalRef<OfflineHives> offlineHives;
+  // Told when an undo set an environment value back; none: no one is told.
+  OptionalRef<EnvironmentNotice> environment;
+};
 
 class UndoExecution : public UndoExecutor {
  public:
   // `ansi` reads registry backups stored in the ANSI code page.
   UndoExecution(FileSystem& fs, UndoStore& store, RegistryBackend& registry, CodePage& ansi, FolderMove& mover,
-                RunLock* lock = nullptr)
-      : fs_(fs),
-        store_(store),
-        registry_(registry),
-        ansi_(ansi),
-        mover_(mover),
-        lock_(lock) {}
+                UndoRails rails, UndoExtras extras = {})
+      : fs_(fs), store_(store), registry_(registry), ansi_(ansi), mover_(mover), rails_(rails), extras_(extras) {}
 
   // Throws Error when another run holds the run lock, and when programs or
   // services run from the item the undo would move back: nothing is undone.
-  std::string UndoEntry(const std::string& name, bool force = false) override;
-  int PlacesChangedSinceRun() const override { return changedSinceRun_; }
-  UndoCounts LastUndoCounts() const override { return counts_; }
-  // Told when an undo set an environment value back.
-  void SetEnvironmentNotice(EnvironmentNotice* notice) { environment_ = notice; }
-  // The rails a record is obeyed within: no file is written back over the
-  // program or its records (the move back keeps to the mover's own).
-  void SetGuard(GuardRails* guard) { guard_ = guard; }
-  // The Task Scheduler the run's tasks are registered back through.
-  void SetTaskService(TaskService* tasks) { tasks_ = tasks; }
-  // Where it looks for what runs from the item before moving it back; none:
-  // not looked for.
-  void SetRunning(ProcessesAndServices* running) { running_ = running; }
-  // Loads the hives of users not logged on that a registry backup names;
-  // none: their places are left as keys that are not there.
-  void SetOfflineHives(OfflineHives* hives) { offlineHives_ = hives; }
+  UndoOutcome UndoEntry(const UndoName& name, bool force = false) override;
 
  private:
   struct Undo;
@@ -124,7 +126,16 @@ class UndoExecution : public UndoExecutor {
   std::string ChangedTaskText(Undo& u, const std::string& path);
   // The task still holds what the run registered (or the record cannot tell).
   bool TaskAsRunWrote(const Undo& u, const std::string& path, const std::string& nowXml) const;
-  std::string HeldBackMessage(const Undo& u) const;
+  // Gives the places of a moved item back only where none would be stranded:
+  // false when it was held back (u.heldBack).
+  bool MayMoveBack(Undo& u);
+  // Reads the entry's written record (UndoNNNNN.after), where it has one.
+  void ReadWritten(Undo& u);
+  // The change report keeps what this undo did, in full.
+  void AppendToReport(Undo& u);
+  // The registry backup's lines the undo takes, by the written record.
+  RegImportResult RestoreRecordedRegistry(Undo& u, const ParsedRegFile& parsed,
+                                          const std::vector<PassedOver>& notLoaded);
   void RestoreTasks(Undo& u);
   // Registers the saved definition back when the task still holds what the
   // run wrote; else names it (or counts it as already as before).
@@ -132,19 +143,15 @@ class UndoExecution : public UndoExecutor {
   // " It was changed again by Undo00016: undo that entry first." or "".
   std::string LaterEntries(Undo& u, const std::string& file, const std::string& key,
                            const std::string& valueName);
-  std::string ClosingMessage(const Undo& u) const;
+  UndoOutcome OutcomeOf(const Undo& u) const;
 
   FileSystem& fs_;
   UndoStore& store_;
   RegistryBackend& registry_;
   CodePage& ansi_;
   FolderMove& mover_;
-  RunLock* lock_;
-  EnvironmentNotice* environment_ = nullptr;
-  GuardRails* guard_ = nullptr;
-  TaskService* tasks_ = nullptr;
-  ProcessesAndServices* running_ = nullptr;
-  OfflineHives* offlineHives_ = nullptr;
-  int changedSinceRun_ = 0;
-  UndoCounts counts_;
+  OfflineHives* OfflineHivesOrNone() const { return extras_.offlineHives ? &extras_.offlineHives->get() : nullptr; }
+
+  UndoRails rails_;
+  UndoExtras extras_;
 };

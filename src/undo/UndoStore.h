@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "engine/UndoPorts.h"
-#include "undo/UndoTexts.h"
 #include "core/FileSystem.h"
 #include "undo/FileBackupArchive.h"
 #include "undo/UndoPlatform.h"
@@ -28,12 +27,10 @@ class UndoStore : public UndoList {
   // The list's lines read afresh from the records:
   void RebuildList() override;
 
-  // undoLines: "Undo00003 - <short date> <long time>" lines, oldest first
-  // by the start of their runs, followed by " - Map Only: OLD -> NEW" for an
-  // entry with a change report (UndoNNNNN.log) and by " - undone <short
-  // date> <short time>" once it was undone; or the single line "No Changes
-  // to Undo".
-  std::vector<std::string> Lines() override { return lines_; }
+  // The entries oldest first by the start of their runs, each as its
+  // records tell it (its change report, UndoNNNNN.log, tells the run and its
+  // undos; records of earlier builds have none).
+  std::vector<UndoListEntry> Entries() override { return entries_; }
   void SetAgeIndex(int index) override { ageLimitIndex = index; }
   // Records in this folder are listed, undone and deleted too, and their
   // numbers are not handed out again (an installed copy's records that an
@@ -41,15 +38,15 @@ class UndoStore : public UndoList {
   void AddEarlierFolder(const std::string& folder);
   // The folder that holds the entry's records (the store's own folder when
   // no listed folder does), with its "\".
-  std::string FolderOf(const std::string& undoName) const override;
-  std::vector<std::string> EntriesAgedOut(int index) override;
-  // The entry's line, -1 when it is not listed.
-  int IndexOf(const std::string& undoName) const;
+  std::string FolderOf(const UndoName& name) const override;
+  std::vector<UndoName> EntriesAgedOut(int index) override;
+  // The entry's place in the list, -1 when it is not listed.
+  int IndexOf(const UndoName& name) const;
 
   // Deletes the entry's record files; the list is rebuilt by the next
   // RebuildList. Holds the run lock meanwhile, so no run loses its records
   // under it. Throws Error when another run holds the lock or a file stays.
-  void DeleteEntry(const std::string& undoName) override;
+  void DeleteEntry(const UndoName& name) override;
   // The lock every change of the records takes (none in tests that need none).
   void SetLock(RunLock* lock) { lock_ = lock; }
 
@@ -58,12 +55,12 @@ class UndoStore : public UndoList {
   // The time now as the change reports keep it for the list to read back.
   std::string NowUtcStamp();
   // Adds an undo's result to the entry's change report, when it has one.
-  void AppendUndoSection(const std::string& undoName, const std::vector<std::string>& restored,
+  void AppendUndoSection(const UndoName& name, const std::vector<std::string>& restored,
                          const std::vector<std::string>& notRestored);
 
   // Writes back the files of the entry's archive (nothing when it has none),
   // each to placeOf(the path it was saved from) when placeOf is given.
-  RestoreResult RestoreFiles(const std::string& undoName, const RestorePlace& placeOf = {},
+  RestoreResult RestoreFiles(const UndoName& name, const RestorePlace& placeOf = {},
                              const RestoreGuard& guard = {}, const RestoreCheck& check = {});
 
  private:
@@ -77,24 +74,20 @@ class UndoStore : public UndoList {
   // The store's own folder first, then the earlier ones.
   std::vector<std::string> Folders() const;
   std::string LocalTimeText(FileTicks local);
-  // What the entry's change report tells the list.
-  struct ReportFacts {
-    std::string summary;              // " - Map Only: OLD -> NEW", or nothing
-    std::optional<FileTicks> started;  // the run's start (UTC); none in earlier builds' reports
-    bool undone = false;
-    std::optional<FileTicks> undoneAt;  // of the last undo (UTC)
-  };
-  ReportFacts ReportOf(const std::string& undoName);
+  // What the entry's change report tells the list: its run and its undos,
+  // and the run's start (UTC; none in earlier builds' reports).
+  std::optional<FileTicks> ReadReportInto(UndoListEntry& entry);
+  // The entry's record file with that extension, in the folder that holds it.
+  std::string RecordPath(const UndoName& name, const char* extension) const;
 
   FileSystem& fs_;
   UndoPlatform& platform_;
   std::string folder_;
   std::vector<std::string> earlier_;
   RunLock* lock_ = nullptr;
-  std::vector<std::string> lines_{kNoChangesToUndo};
-  std::vector<std::string> names_;  // the undo name of each line; empty for the placeholder
+  std::vector<UndoListEntry> entries_;
 };
 
-// The number of a record file name ("Undo00042.zip" gives 42, any case of
-// the letters), -1 for every other name.
-int UndoRecordNumber(const std::string& fileName);
+// The entry a record file belongs to ("Undo00042.zip" to Undo00042, any case
+// of the letters, one of the record extensions); none for every other name.
+std::optional<UndoName> RecordFileEntry(const std::string& fileName);

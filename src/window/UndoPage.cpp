@@ -1,26 +1,24 @@
 #include "window/UndoPage.h"
 
-namespace {
-// The text of an undo list line before its first " - ".
-std::string EntryName(const std::string& line) {
-  const std::size_t dash = line.find(" - ");
-  return dash == std::string::npos ? line : line.substr(0, dash);
-}
-}  // namespace
+#include <optional>
 
-void UndoPage::Fill(std::vector<std::string> storeLines) {
-  const std::string selected = SelectedName();
-  lines = std::move(storeLines);
+#include "engine/UndoWords.h"
+
+void UndoPage::Fill(std::vector<UndoListEntry> listed) {
+  std::optional<UndoName> selected;
+  if (const UndoListEntry* entry = Selected()) selected = entry->name;
+  entries = std::move(listed);
+  lines.clear();
+  for (const UndoListEntry& entry : entries) lines.push_back(UndoListLine(entry));
   if (lines.empty()) lines.push_back(kNoChangesToUndo);
   selection = -1;
-  if (selected.empty()) return;
-  for (std::size_t i = 0; i < lines.size() && !Empty(); ++i)
-    if (EntryName(lines[i]) == selected) selection = int(i);
+  for (std::size_t i = 0; i < entries.size(); ++i)
+    if (entries[i].name == selected) selection = int(i);
 }
 
-std::string UndoPage::SelectedLine() const {
-  if (Empty() || selection < 0 || selection >= int(lines.size())) return "";
-  return lines[std::size_t(selection)];
+const UndoListEntry* UndoPage::Selected() const {
+  if (selection < 0 || selection >= int(entries.size())) return nullptr;
+  return &entries[std::size_t(selection)];
 }
 
-std::string UndoPage::SelectedName() const { return EntryName(SelectedLine()); }
+std::string UndoPage::SelectedLine() const { return Selected() ? lines[std::size_t(selection)] : ""; }

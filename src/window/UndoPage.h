@@ -4,18 +4,21 @@
 #include <string>
 #include <vector>
 
+#include "engine/UndoPorts.h"
 #include "undo/UndoTexts.h"
 
 struct UndoPage {
+  std::vector<UndoListEntry> entries;  // as the store lists them, oldest first
+  // What the list shows: a line for each entry, or the one line saying there is none.
   std::vector<std::string> lines{kNoChangesToUndo};
   int selection = -1;
   int ageIndex = 1;  // age list index, -1 for none
 
-  // The store's lines anew; the entry selected before stays selected while it is listed.
-  void Fill(std::vector<std::string> storeLines);
-  bool Empty() const { return lines.empty() || lines.front() == kNoChangesToUndo; }
+  // The store's entries anew; the entry selected before stays selected while it is listed.
+  void Fill(std::vector<UndoListEntry> listed);
+  bool Empty() const { return entries.empty(); }
+  // The selected entry, or none.
+  const UndoListEntry* Selected() const;
   // The selected line, or empty when there is none.
   std::string SelectedLine() const;
-  // The undo name of the selected line (its text before " - "); empty for none.
-  std::string SelectedName() const;
 };

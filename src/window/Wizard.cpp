@@ -3,9 +3,11 @@
 #include "window/HelpLinks.h"
 #include "engine/ChangeReport.h"
 #include "engine/Progress.h"
+#include "engine/UndoWords.h"
 #include "window/Settings.h"
 #include "core/Drives.h"
 #include "core/PathText.h"
+#include "core/ScopeExit.h"
 #include "core/Error.h"
 #include "core/FileSystem.h"
 #include "core/Text.h"
@@ -97,7 +99,7 @@ void Wizard::HideDescriptions() { moveDescriptionVisible = switchDescriptionVisi
 // change report written at its very end, and an undo marks its entry undone.
 void Wizard::RefreshUndoList() {
   ports_.undo->RebuildList();
-  undo.Fill(ports_.undo->Lines());
+  undo.Fill(ports_.undo->Entries());
 }
 
 void Wizard::OpenMoveGiven(const std::string& path) {
@@ -225,7 +227,7 @@ void Wizard::TurnPage(Sender sender) {
     case Sender::ReviewBack: next = ReviewBack(); break;
     case Sender::ShowChanges: next = OpenReport(ctx.tally.undoName, CurrentPage); break;
     case Sender::UndoDetails:
-      if (const std::string name = SelectedUndoName(kNoEntriesToShow); !name.empty()) next = OpenReport(name, Page::Undo);
+      if (const auto name = SelectedUndoName(kNoEntriesToShow)) next = OpenReport(name->Text(), Page::Undo);
       break;
     case Sender::ReportBack:
       next = report.cameFrom == Page::None ? Page::Front : report.cameFrom;
@@ -381,7 +383,8 @@ Page Wizard::ReviewBack() {
 
 Page Wizard::OpenReport(const std::string& name, Page cameFrom) {
   // An entry listed from an earlier records folder keeps its report there.
-  const std::string folder = ports_.undo && !name.empty() ? ports_.undo->FolderOf(name) : "";
+  const std::optional<UndoName> entry = UndoName::Parse(name);
+  const std::string folder = ports_.undo && entry ? ports_.undo->FolderOf(*entry) : "";
   const std::string path = (folder.empty() ? ctx.programFolder : folder) + name + ".log";
   if (name.empty() || !ports_.fs->FileExists(path)) {
     ShowMessage(name.empty() ? std::string("This run has no change report.")
@@ -522,22 +525,22 @@ void Wizard::BrowseReplaceWithClick() {
 
 void Wizard::AnimateIntroPicture() { intro.Animate(CurrentPage); }
 
-std::string Wizard::SelectedUndoName(const char* emptyListMessage) {
-  if (undo.SelectedLine().empty()) {
+std::optional<UndoName> Wizard::SelectedUndoName(const char* emptyListMessage) {
+  if (!undo.Selected()) {
     // The list is where the choice is made.
     if (!undo.Empty()) focusField = Field::UndoList;
     ShowMessage(undo.Empty() ? emptyListMessage : kPleaseSelectAnItem);
-    return "";
+    return std::nullopt;
   }
-  return undo.SelectedName();
+  return undo.Selected()->name;
 }
 
 void Wizard::UndoChangesClick() {
   if (ctx.running) return;
-  const std::string name = SelectedUndoName(kNoItemsToUndo);
-  if (name.empty()) return;
+  const std::optional<UndoName> name = SelectedUndoName(kNoItemsToUndo);
+  if (!name) return;
   // Only a Move and Map entry has an item to move back.
-  const bool moved = undo.SelectedLine().find(" - Move and Map: ") != std::string::npos;
+  const bool moved = undo.Selected()->mode == RunMode::MoveAndMap;
   if (!Confirm("Undo the changes of " + undo.SelectedLine() + "?\n\n" +
                    (moved ? "The moved item goes back and the changed places get their old texts again."
                           : "The changed places get their old texts again."),
@@ -546,52 +549,49 @@ void Wizard::UndoChangesClick() {
   // The move back pumps messages: until it is done the window takes no input
   // that could delete the entry under it, close the window or start a run.
   // Whatever happened, the list then says what the entry is now.
-  struct Busy {
-    Wizard& wizard;
-    ~Busy() {
-      wizard.ctx.running = false;
-      // A list that cannot be read again keeps its lines; the undo's own
-      // outcome (or failure) is what is reported.
-      try {
-        wizard.RefreshUndoList();
-      } catch (const std::exception&) {
-      }
+  ScopeExit busy([this] {
+    ctx.running = false;
+    // A list that cannot be read again keeps its lines; the undo's own
+    // outcome (or failure) is what is reported.
+    try {
+      RefreshUndoList();
+    } catch (const std::exception&) {
     }
-  } busy{*this};
+  });
   ctx.running = true;
-  const std::string message = ports_.undoRun->UndoEntry(name);
-  ShowMessage(message);
+  const UndoOutcome outcome = ports_.undoRun->UndoEntry(*name);
+  ShowMessage(UndoMessage(outcome));
   // Nothing was undone: the item would have gone home while places changed
   // after the run still point at its new place. Forced, they get their state
   // before the run too; asked with No as the default.
-  if (ports_.undoRun->LastUndoCounts().heldBack) {
+  if (outcome.result == UndoResult::HeldBack) {
     if (Confirm("Undo it all the same?\n\nThe places named get their state before the run, and their later changes "
                 "are lost.",
                 "Undo Changes"))
-      ShowMessage(ports_.undoRun->UndoEntry(name, true));
+      ShowMessage(UndoMessage(ports_.undoRun->UndoEntry(*name, true)));
     return;
   }
   // Places changed after the run were left; the user may still want the
   // run's state before it back there, knowing what that costs. Asked once.
-  if (const int changed = ports_.undoRun->PlacesChangedSinceRun(); changed > 0) {
+  if (const std::size_t changed = outcome.changed.size(); changed > 0) {
     const std::string places = changed == 1 ? "1 place was" : std::to_string(changed) + " places were";
     if (Confirm(places + " changed after the run and left as they are.\n\nRestore them anyway?  Their later changes "
                          "would be lost.",
                 "Undo Changes"))
-      ShowMessage(ports_.undoRun->UndoEntry(name, true));
+      ShowMessage(UndoMessage(ports_.undoRun->UndoEntry(*name, true)));
   }
 }
 
 void Wizard::DeleteUndoClick() {
   if (ctx.running) return;
-  const std::string name = SelectedUndoName(kNoItemsToDelete);
-  if (name.empty()) return;
+  const std::optional<UndoName> name = SelectedUndoName(kNoItemsToDelete);
+  if (!name) return;
   if (!Confirm("Delete the undo entry " + undo.SelectedLine() +
                    "?\n\nIts changes can then no longer be undone.",
                "Delete Undo Entry"))
     return;
   try {
-    ports_.undo->DeleteEntry(name);
+    ports_.undo->DeleteEntry(*name);
   } catch (const Error& e) {
     ShowMessage(e.what(), kAppTitle, MessageKind::Error);
   }
@@ -600,10 +600,10 @@ void Wizard::DeleteUndoClick() {
 
 void Wizard::UndoAgeChange(int index) {
   if (ctx.running) return;
-  const std::vector<std::string> going = ports_.undo->EntriesAgedOut(index);
+  const std::vector<UndoName> going = ports_.undo->EntriesAgedOut(index);
   if (!going.empty()) {
     std::string list;
-    for (const std::string& name : going) list += "\n" + name;
+    for (const UndoName& name : going) list += "\n" + name.Text();
     if (!Confirm("This age limit deletes these undo entries now; their changes can then no longer be undone:\n" + list +
                      "\n\nDelete them?",
                  "Delete Old Undo Entries"))

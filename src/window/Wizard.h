@@ -3,6 +3,7 @@
 // state lives in its own model (WizardPages); the Win32 views render them
 // and forward their controls' events to the handlers here.
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -139,7 +140,7 @@ class Wizard : public WizardPages {
   void ShowDescriptionOf(RunMode mode);
   void ShowHelpTopic(const std::string& topic);
   // The name of the selected undo entry; empty after showing why there is none.
-  std::string SelectedUndoName(const char* emptyListMessage);
+  std::optional<UndoName> SelectedUndoName(const char* emptyListMessage);
 
   // Asks when the run needs rights the program lacks; false: no run.
   bool RightsAllowRun();

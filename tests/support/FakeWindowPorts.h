@@ -66,13 +66,22 @@ inline void RecordingRunParts::Find(const std::string& call, bool registry) {
   RecordFakeOccurrences(*ctx, call, registry, linksPerWalk);
 }
 
-// An undo store over a list of lines.
+// One entry of the undo list as a test writes it.
+inline UndoListEntry Listed(int number, std::string date, std::optional<RunMode> mode = std::nullopt,
+                            std::string find = "", std::string replace = "") {
+  UndoListEntry entry(*UndoName::OfNumber(number), std::move(date));
+  entry.mode = mode;
+  entry.find = std::move(find);
+  entry.replace = std::move(replace);
+  return entry;
+}
+
+// An undo store over a list of entries.
 struct FakeUndoList : UndoList, UndoExecutor {
-  std::vector<std::string> lines;  // entries; the placeholder is added when empty
+  std::vector<UndoListEntry> entries;
   std::vector<std::string> calls;
   int age = -2;
   int nextNumber = 0;
-  std::string undoMessage = "0 files restored.  Undo has completed";
   std::function<void()> duringUndo;  // what the user does while an undo pumps messages
 
   int NextUndoNumber() override {
@@ -84,34 +93,28 @@ struct FakeUndoList : UndoList, UndoExecutor {
     calls.push_back("refresh");
     if (onRebuild) onRebuild();
   }
-  std::vector<std::string> Lines() override {
-    if (lines.empty()) return {kNoChangesToUndo};
-    return lines;
-  }
+  std::vector<UndoListEntry> Entries() override { return entries; }
   void SetAgeIndex(int index) override { age = index; }
-  std::map<int, std::vector<std::string>> agedOut;  // what each age limit would delete
-  std::vector<std::string> EntriesAgedOut(int index) override { return agedOut[index]; }
+  std::map<int, std::vector<UndoName>> agedOut;  // what each age limit would delete
+  std::vector<UndoName> EntriesAgedOut(int index) override { return agedOut[index]; }
   std::map<std::string, std::string> folders;  // entries whose records are in another folder
-  std::string FolderOf(const std::string& name) const override {
-    const auto it = folders.find(name);
+  std::string FolderOf(const UndoName& name) const override {
+    const auto it = folders.find(name.Text());
     return it == folders.end() ? "" : it->second;
   }
-  void DeleteEntry(const std::string& name) override {
-    calls.push_back("delete " + name);
-    std::erase_if(lines, [&](const std::string& l) { return l.rfind(name + " - ", 0) == 0; });
+  void DeleteEntry(const UndoName& name) override {
+    calls.push_back("delete " + name.Text());
+    std::erase_if(entries, [&](const UndoListEntry& e) { return e.name == name; });
   }
-  std::string UndoEntry(const std::string& name, bool force) override {
-    calls.push_back((force ? "undo --force " : "undo ") + name);
+  UndoOutcome UndoEntry(const UndoName& name, bool force) override {
+    calls.push_back((force ? "undo --force " : "undo ") + name.Text());
     if (duringUndo) duringUndo();
     if (force) changedSince = 0;
     if (force) heldBack = false;
-    return undoMessage;
-  }
-  int PlacesChangedSinceRun() const override { return changedSince; }
-  UndoCounts LastUndoCounts() const override {
-    UndoCounts c;
-    c.heldBack = heldBack;
-    return c;
+    UndoOutcome outcome;
+    outcome.result = heldBack ? UndoResult::HeldBack : changedSince > 0 ? UndoResult::Partly : UndoResult::Completed;
+    outcome.changed.assign(std::size_t(changedSince), "C:\\Changed was changed after the run: left as it is.");
+    return outcome;
   }
   int changedSince = 0;  // what the next undo leaves as changed after the run
   bool heldBack = false;  // the next undo undoes nothing, unless forced

@@ -13,16 +13,20 @@
 #include "regmap/RegistryWalk.h"
 #include "support/Cp1252.h"
 #include "support/FakeFileSystem.h"
+#include "support/FakeProcessesAndServices.h"
+#include "support/FakeRails.h"
 #include "support/FakeShellLinkStore.h"
 #include "support/FakeShellMove.h"
 #include "support/FakeTaskService.h"
 #include "support/FakeUi.h"
+#include "support/UndoNames.h"
 #include "support/FakeUndoPlatform.h"
 #include "support/MemoryRegistry.h"
 #include "undo/FileBackupArchive.h"
 #include "undo/MoveDir.h"
 #include "undo/UndoExecution.h"
 #include "undo/UndoStore.h"
+#include "engine/UndoWords.h"
 
 struct PortableRun {
   static inline const std::string kRecords = "C:\\Ostrivane\\";
@@ -42,7 +46,14 @@ struct PortableRun {
     parts.written = &written;
     parts.records = &fs;
     parts.tasks = &taskWalk;
-    undo.SetTaskService(&tasks);
+    known.places.windows = "C:\\Windows";
+    known.places.ownFolder = kRecords;
+  }
+  // Undoes the entry as a user asks it: the words the user reads (`last`
+  // keeps what it did).
+  std::string UndoSaid(const char* name, bool force = false) {
+    last = undoer->UndoEntry(*UndoName::Parse(name), force);
+    return UndoMessage(last);
   }
   void RunRequest(RunMode mode, const std::string& find, const std::string& replace) {
     ctx.request = MappingRequest{};
@@ -72,6 +83,12 @@ struct PortableRun {
   TaskWalk taskWalk{ctx, tasks, files.Text(), taskBackup};
   RegistryWalk walk{ctx, reg, fs, cp};
   FolderMove mover{ctx, fs, shell, true};
-  UndoExecution undo{fs, store, reg, cp, mover};
+  TestKnownFolders known;
+  GuardRails rails{known};
+  FreeRunLock lock;
+  FakeProcessesAndServices running;
+  UndoExecution undo{fs, store, reg, cp, mover, UndoRails{rails, lock, running}, UndoExtras{tasks, std::nullopt, std::nullopt}};
+  UndoExecutor* undoer = &undo;  // the one UndoSaid asks
+  UndoOutcome last;               // of the last UndoSaid
   RunParts parts;
 };

@@ -107,18 +107,20 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
     }
   }
 
-  std::vector<std::string> Lines() override { return {"Undo00000 - 12/7/2026 1:37:38 AM"}; }
+  std::vector<UndoListEntry> listed{UndoListEntry(*UndoName::OfNumber(0), "12/7/2026 1:37:38 AM")};
+  std::vector<UndoListEntry> Entries() override { return listed; }
   void SetAgeIndex(int) override {}
-  void DeleteEntry(const std::string& name) override { calls.push_back("delete " + name); }
-  std::string undoMessage = "2 files restored.  Undo has completed";
-  std::string UndoEntry(const std::string& name, bool force) override {
-    calls.push_back((force ? "undo --force " : "undo ") + name);
-    return undoMessage;
+  void DeleteEntry(const UndoName& name) override { calls.push_back("delete " + name.Text()); }
+  UndoOutcome outcome = Files(2);
+  UndoOutcome UndoEntry(const UndoName& name, bool force) override {
+    calls.push_back((force ? "undo --force " : "undo ") + name.Text());
+    return outcome;
   }
-  int PlacesChangedSinceRun() const override { return changedSince; }
-  UndoCounts LastUndoCounts() const override { return counts; }
-  int changedSince = 0;
-  UndoCounts counts;
+  static UndoOutcome Files(int files) {
+    UndoOutcome o;
+    o.files = files;
+    return o;
+  }
   std::map<std::string, std::string> written;
   void WriteFile(const std::string& path, const std::string& bytes) override { written[path] = bytes; }
   std::string ReadFile(const std::string& path) override {
@@ -181,6 +183,9 @@ TEST(CliArgs, DefaultsAndRequests) {
   p = Parse({"undo", "run", "Undo00003"});
   ASSERT_TRUE(p.options);
   EXPECT_EQ(p.options->command, CliCommand::UndoRun);
+  p = Parse({"undo", "delete", "UNDO00042"});
+  ASSERT_TRUE(p.options);
+  EXPECT_EQ(p.options->undoName->Text(), "Undo00042");
 }
 
 TEST(CliArgs, UsageErrors) {
@@ -199,6 +204,7 @@ TEST(CliArgs, UsageErrors) {
       {"switch", "C", "D", "--verify"},
       {"undo"},
       {"undo", "run", "Undo3"},
+      {"undo", "run", "Undo00003.zip"},
       {"undo", "delete", "..\\Undo00001"},
       {"undo", "list", "--preview"},
       {"move", "C:\\A", "D:\\B", "--find", "x"},
@@ -507,29 +513,53 @@ TEST(Cli, UndoCommands) {
   EXPECT_EQ(undone.out, "2 files restored.  Undo has completed\n");
   EXPECT_EQ(undone.code, kExitFinished);
   // An undo that could not bring everything back does not end as finished.
-  s.undoMessage = "1 files restored.  Undo has completed\nNot everything could be undone:\nC:\\B was not moved back";
+  s.outcome = FakeServices::Files(1);
+  s.outcome.result = UndoResult::Partly;
+  s.outcome.problems = {"C:\\B was not moved back"};
   undone = RunArgs(s, {"undo", "run", "Undo00000"});
-  EXPECT_EQ(undone.out, s.undoMessage + "\n");
+  EXPECT_EQ(undone.out, "1 files restored.  Undo has completed\nNot everything could be undone:\nC:\\B was not moved back\n");
   EXPECT_EQ(undone.code, kExitError);
   // With --json the words go to stderr and stdout holds the summary alone.
-  s.counts = UndoCounts{1, 2, 0, 3, false, {"C:\\B was not moved back"}, 4};
+  s.outcome.values = 2;
+  s.outcome.tasks = 4;
+  s.outcome.already = 3;
   undone = RunArgs(s, {"undo", "run", "Undo00000", "--json"});
   EXPECT_EQ(undone.code, kExitError);
-  EXPECT_EQ(undone.err, s.undoMessage + "\n");
+  EXPECT_EQ(undone.err, "1 files restored.  Undo has completed\n2 registry values restored.\n4 scheduled tasks restored.\n"
+                        "3 places were already as before the run.\nNot everything could be undone:\nC:\\B was not moved back\n");
   EXPECT_EQ(undone.out.rfind("{\"summary\":{\"command\":\"undo run\",\"undoEntry\":\"Undo00000\",\"filesRestored\":1,"
                              "\"valuesRestored\":2,\"keysRestored\":0,\"tasksRestored\":4,\"movedBack\":false,\"heldBack\":false,\"alreadyAsBefore\":3,"
                              "\"left\":[\"C:\\\\B was not moved back\"],\"exitStatus\":3,\"version\":\"",
                              0),
             0u)
       << undone.out;
+  // The status comes from what the undo did, never from its words: a note
+  // that happens to read like a failure leaves a complete undo complete.
+  s.outcome = FakeServices::Files(1);
+  s.outcome.notes = {"C:\\Not everything could be undone:.ini, a temporary file, was removed."};
+  EXPECT_EQ(RunArgs(s, {"undo", "run", "Undo00000"}).code, kExitFinished);
   // Held back before any change: exit 3, and what --force would do is said.
-  s.undoMessage = "Nothing was undone: D:\\A would go back to C:\\A, but ...";
-  s.counts = UndoCounts{};
-  s.counts.heldBack = true;
-  s.changedSince = 1;
+  s.outcome = UndoOutcome{};
+  s.outcome.result = UndoResult::HeldBack;
+  s.outcome.movedItem = "D:\\A";
+  s.outcome.home = "C:\\A";
+  s.outcome.changed = {"C:\\a.ini was changed after the run"};
   undone = RunArgs(s, {"undo", "run", "Undo00000"});
   EXPECT_EQ(undone.code, kExitError);
+  EXPECT_EQ(undone.out.rfind("Nothing was undone: D:\\A would go back to C:\\A, but", 0), 0u) << undone.out;
   EXPECT_NE(undone.out.find("Give --force to undo it all the same"), std::string::npos) << undone.out;
+  // The list is made from the entries: the placeholder when there is none.
+  s.listed.front().mode = RunMode::SwitchDrives;
+  s.listed.front().find = "D:";
+  s.listed.front().replace = "E:";
+  s.listed.front().state = UndoState::PartlyUndone;
+  s.listed.front().undoneAt = "12/8/2026 9:05 AM";
+  EXPECT_EQ(RunArgs(s, {"undo", "list"}).out,
+            "Undo00000 - 12/7/2026 1:37:38 AM - Switch Drives: D: <-> E: - undone 12/8/2026 9:05 AM\n");
+  const std::vector<UndoListEntry> listed = s.listed;
+  s.listed.clear();
+  EXPECT_EQ(RunArgs(s, {"undo", "list"}).out, "No Changes to Undo\n");
+  s.listed = listed;
   EXPECT_EQ(RunArgs(s, {"undo", "delete", "Undo00000"}).code, kExitFinished);
   EXPECT_EQ(s.calls.back(), "delete Undo00000");
   CliRun r = RunArgs(s, {"undo", "delete", "Undo00001"});
@@ -592,7 +622,11 @@ TEST(Cli, PythonReadsEveryJsonLineAndTheSummaryLast) {
   FakeServices s;
   s.passOver = "C:\\Locked\\\"quoted\" \xC3\xA9.ini";
   const CliRun run = RunArgs(s, {"map", "--find", "C:\\Old", "--replace", "D:\\N\xC3\xA9w", "--json"});
-  s.counts = UndoCounts{2, 0, 0, 1, true, {"C:\\a.ini was changed after the run\tleft"}};
+  s.outcome = FakeServices::Files(2);
+  s.outcome.already = 1;
+  s.outcome.movedBack = true;
+  s.outcome.result = UndoResult::Partly;
+  s.outcome.changed = {"C:\\a.ini was changed after the run\tleft"};
   const CliRun undone = RunArgs(s, {"undo", "run", "Undo00000", "--json"});
   const std::string dir = ::testing::TempDir();
   const std::string lines = dir + "ostrivane-summary-" + std::to_string(::getpid()) + ".jsonl";

@@ -54,9 +54,9 @@ TEST_P(KilledReplacement, UndoesToEveryFileAsBeforeAndNoTemporaryFile) {
   ASSERT_TRUE(killed);
   fs.afterReplaceStep = nullptr;
 
-  const std::string message = undo.UndoEntry("Undo00000");
+  const std::string message = UndoSaid("Undo00000");
   EXPECT_EQ(message.find(kUndoIncomplete), std::string::npos) << message;
-  EXPECT_EQ(undo.PlacesChangedSinceRun(), 0) << message;
+  EXPECT_EQ(int(last.changed.size()), 0) << message;
   EXPECT_EQ(UserFiles(), before) << message;
 }
 
@@ -84,7 +84,7 @@ TEST_F(LeftByEarlierBuilds, AFileMissingWithACopyBesideIsRestoredAndTheCopiesGo)
   fs.AddFile("C:\\Cfg\\rf0002.tmp", "someone else's");
   fs.AddFile("C:\\Cfg\\rfnote.tmp", kA);  // not a name of that form
 
-  const std::string message = undo.UndoEntry("Undo00000");
+  const std::string message = UndoSaid("Undo00000");
   EXPECT_EQ(message.find(kUndoIncomplete), std::string::npos) << message;
   EXPECT_EQ(message.find("was changed after the run"), std::string::npos) << message;
   EXPECT_EQ(fs.ReadWhole("C:\\Cfg\\a.ini"), kA);
@@ -105,7 +105,7 @@ TEST_F(LeftByEarlierBuilds, AFileDeletedWithNoCopyBesideIsStillNamed) {
   Map();
   fs.Remove("C:\\Cfg\\a.ini");
   fs.AddFile("C:\\Cfg\\rf77.tmp", "other bytes of the same size as a.ini!!");
-  const std::string message = undo.UndoEntry("Undo00000");
+  const std::string message = UndoSaid("Undo00000");
   EXPECT_NE(message.find("C:\\Cfg\\a.ini was changed after the run (it was deleted): left as it is."),
             std::string::npos)
       << message;

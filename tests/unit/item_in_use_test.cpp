@@ -235,13 +235,12 @@ TEST_F(ItemInUseRun, TheUndoMovesNothingBackWhileAProgramRunsFromTheItem) {
   Run();
   ASSERT_TRUE(fs.Has("D:\\W3Run\\w3sleeper.exe"));
   const std::string after = After();
-  undo.SetRunning(&system);
-  system.programs = {{"D:\\W3Run\\w3sleeper.exe", 50}};
-  EXPECT_THROW(undo.UndoEntry("Undo00000"), Error);
+  running.programs = {{"D:\\W3Run\\w3sleeper.exe", 50}};
+  EXPECT_THROW(UndoSaid("Undo00000"), Error);
   EXPECT_TRUE(fs.Has("D:\\W3Run\\w3sleeper.exe"));
   EXPECT_EQ(After(), after) << "nothing undone while it runs";
-  system.programs.clear();
-  EXPECT_NE(undo.UndoEntry("Undo00000").find("was moved back"), std::string::npos);
+  running.programs.clear();
+  EXPECT_NE(UndoSaid("Undo00000").find("was moved back"), std::string::npos);
   EXPECT_TRUE(fs.Has("C:\\W3Run\\w3sleeper.exe"));
 }
 

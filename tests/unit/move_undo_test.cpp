@@ -214,7 +214,7 @@ TEST_F(MoveAndUndo, UndoGivesBackTheStateBeforeTheRunAndCanBeRepeated) {
   // restored there first, it travels home with the folder.
   // A temporary file of a run stopped mid-write lies beside a restored file.
   fs.AddFile("C:\\Other\\~ostrivane-0A1B.tmp", "Tool=D:\\Ap");
-  EXPECT_EQ(undo.UndoEntry("Undo00000"),
+  EXPECT_EQ(UndoSaid("Undo00000"),
             "3 files restored.  Undo has completed\n5 registry values and 2 registry keys restored.\n"
             "D:\\Apps\\Tool was moved back to C:\\Apps\\Tool.\nC:\\Other\\~ostrivane-0A1B.tmp, a temporary file left "
             "by an interrupted Ostrivane run, was removed.");
@@ -232,7 +232,7 @@ TEST_F(MoveAndUndo, UndoGivesBackTheStateBeforeTheRunAndCanBeRepeated) {
 
   // Again: everything is as before the run, so nothing is written, and nothing appears at D:.
   const std::size_t moves = shell.calls.size();
-  EXPECT_EQ(undo.UndoEntry("Undo00000"), "0 files restored.  Undo has completed\n" + std::string(kUndoAllAsBefore));
+  EXPECT_EQ(UndoSaid("Undo00000"), "0 files restored.  Undo has completed\n" + std::string(kUndoAllAsBefore));
   EXPECT_EQ(shell.calls.size(), moves);
   EXPECT_EQ(Files(fs), filesBefore);
   EXPECT_FALSE(fs.Has("D:\\Apps\\Tool"));
@@ -273,7 +273,7 @@ TEST_F(MoveAndUndo, EveryStepRunsAndEveryFailureIsNamed) {
   shell.reply = {0x7C, false};
   std::string reg5 = DecodeRegText(fs.ReadWhole(kHome + "Undo00000.reg"));
   fs.ReplaceWhole(kHome + "Undo00000.reg", reg5 + "[HKEY_NOWHERE\\X]\r\n");
-  const std::string message = undo.UndoEntry("Undo00000");
+  const std::string message = UndoSaid("Undo00000");
   EXPECT_EQ(message.rfind("3 files restored.  Undo has completed\nNot everything could be undone:\n", 0), 0u)
       << message;
   EXPECT_NE(message.find("D:\\Apps\\Tool was not moved back to C:\\Apps\\Tool: D:\\Apps\\Tool could not be moved "
@@ -290,7 +290,7 @@ TEST_F(MoveAndUndo, EveryStepRunsAndEveryFailureIsNamed) {
   fs.ReplaceWhole(zip, "PK not an archive");
   fs.ReplaceWhole(kHome + "Undo00000.bat", "[Move]\r\nTo=D:\\Apps\\Tool\r\n");
   const std::size_t moves = shell.calls.size();
-  const std::string second = undo.UndoEntry("Undo00000");
+  const std::string second = UndoSaid("Undo00000");
   EXPECT_EQ(second.rfind("0 files restored.  Undo has completed\n6 places were already as before the run.\n"
                          "Not everything could be undone:\nThe file backups in " +
                              zip + " cannot be read",
@@ -311,7 +311,7 @@ TEST_F(MoveAndUndo, ItemMovedOnByHandIsNamedAndNothingIsRestoredInItsPlace) {
   fs.AddFolder("D:\\Apps\\Later");  // the user's own, in the folder the move made
   const std::size_t moves = shell.calls.size();
 
-  const std::string message = undo.UndoEntry("Undo00000");
+  const std::string message = UndoSaid("Undo00000");
   EXPECT_EQ(message,
             "2 files restored.  Undo has completed\n"
             "5 registry values and 2 registry keys restored.\n"
@@ -334,7 +334,7 @@ TEST_F(MoveAndUndo, ItemMovedOnByHandIsNamedAndNothingIsRestoredInItsPlace) {
   // the one file not yet restored; what came back the first time is left.
   FakeShellMove(fs).MoveItem("D:\\Tool", "D:\\Apps", true);
   fs.Remove("D:\\Apps\\Later");
-  EXPECT_EQ(undo.UndoEntry("Undo00000"), "1 files restored.  Undo has completed\nD:\\Apps\\Tool was moved back to "
+  EXPECT_EQ(UndoSaid("Undo00000"), "1 files restored.  Undo has completed\nD:\\Apps\\Tool was moved back to "
                                          "C:\\Apps\\Tool.\n8 places were already as before the run.");
   EXPECT_EQ(fs.ReadWhole("C:\\Apps\\Tool\\tool.ini"), "[Paths]\r\nSelf=C:\\Apps\\Tool\\tool.exe\r\n");
   EXPECT_FALSE(fs.Has("D:\\Apps"));
@@ -343,7 +343,7 @@ TEST_F(MoveAndUndo, ItemMovedOnByHandIsNamedAndNothingIsRestoredInItsPlace) {
 TEST_F(MoveAndUndo, RecordOfAnEarlierBuildRemovesNoFolder) {
   Run();
   fs.ReplaceWhole(kHome + "Undo00000.bat", "[Move]\r\nTo=D:\\Apps\\Tool\r\nFrom=C:\\Apps\\Tool\r\n");
-  EXPECT_EQ(undo.UndoEntry("Undo00000").rfind("3 files restored.  Undo has completed\n", 0), 0u);
+  EXPECT_EQ(UndoSaid("Undo00000").rfind("3 files restored.  Undo has completed\n", 0), 0u);
   EXPECT_TRUE(fs.FolderExists("D:\\Apps"));
   EXPECT_FALSE(fs.Has("D:\\Apps\\Tool"));
 }
@@ -351,7 +351,7 @@ TEST_F(MoveAndUndo, RecordOfAnEarlierBuildRemovesNoFolder) {
 TEST_F(MoveAndUndo, RecordOfAnEarlierBuildInTheAnsiCodePageIsRead) {
   Run();
   fs.ReplaceWhole(kHome + "Undo00000.bat", "[Move]\r\nTo=D:\\Apps\\Tool\r\nFrom=C:\\\xC4pps\\Tool\r\n");
-  undo.UndoEntry("Undo00000");
+  UndoSaid("Undo00000");
   EXPECT_TRUE(fs.Has("C:\\Äpps\\Tool"));
   EXPECT_FALSE(fs.Has("D:\\Apps\\Tool"));
 }
@@ -359,7 +359,7 @@ TEST_F(MoveAndUndo, RecordOfAnEarlierBuildInTheAnsiCodePageIsRead) {
 TEST_F(MoveAndUndo, EntryWithOnlyARegistryBackupAndUndoDuringARun) {
   fs.ReplaceWhole(kHome + "Undo00001.reg", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\OstrMove]\r\n\"Home\"=\"E:\\\\X\"\r\n");
   // Records of an earlier build have no written record: restored as they were, and said so.
-  EXPECT_EQ(undo.UndoEntry("Undo00001"),
+  EXPECT_EQ(UndoSaid("Undo00001"),
             "0 files restored.  Undo has completed\n1 registry value restored.\nThese records come from an earlier "
             "version of Ostrivane: whether a place changed after the run was not checked.");
   EXPECT_EQ(reg.GetText(CU, "Software\\OstrMove", "Home").substr(0, 4), "E:\\X");
@@ -369,9 +369,9 @@ TEST_F(MoveAndUndo, EntryWithOnlyARegistryBackupAndUndoDuringARun) {
     bool TryAcquire() override { return false; }
     void Release() override {}
   } held;
-  UndoExecution locked{fs, store, reg, cp, mover, &held};
+  UndoExecution locked{fs, store, reg, cp, mover, UndoRails{rails, held, running}};
   try {
-    locked.UndoEntry("Undo00001");
+    locked.UndoEntry(*UndoName::Parse("Undo00001"));
     ADD_FAILURE() << "undo ran beside another run";
   } catch (const Error& e) {
     EXPECT_EQ(std::string(e.what()), kRunInProgressMessage);
@@ -390,7 +390,7 @@ TEST_F(MoveAndUndo, InterruptedMoveKeepsOneWholeCopyAtHome) {
   fs.AddFile("D:\\Apps\\Tool\\tool.exe", "MZ");
   fs.AddFile("D:\\Apps\\Tool\\tool.ini", ini.substr(0, 7) + std::string(5, '\0'));
   fs.AddFile("D:\\Apps\\Tool\\sub\\only.txt", "its original is gone");
-  const std::string message = undo.UndoEntry("Undo00000");
+  const std::string message = UndoSaid("Undo00000");
   EXPECT_EQ(message.find(kUndoIncomplete), std::string::npos) << message;
   EXPECT_EQ(fs.ReadWhole("C:\\Apps\\Tool\\tool.exe"), "MZ");
   EXPECT_EQ(fs.ReadWhole("C:\\Apps\\Tool\\tool.ini"), ini);
@@ -399,7 +399,7 @@ TEST_F(MoveAndUndo, InterruptedMoveKeepsOneWholeCopyAtHome) {
 
   fs.AddFile(kHome + "Undo00001.bat", "[Move]\r\nTo=D:\\Apps\\Tool\r\nFrom=C:\\Apps\\Tool\r\nPhase=moving\r\n");
   fs.AddFile("D:\\Apps\\Tool\\tool.ini", "no copy of it");
-  const std::string second = undo.UndoEntry("Undo00001");
+  const std::string second = UndoSaid("Undo00001");
   EXPECT_NE(second.find("D:\\Apps\\Tool\\tool.ini was left alone: it is no copy of C:\\Apps\\Tool\\tool.ini."),
             std::string::npos)
       << second;
@@ -417,7 +417,7 @@ TEST_F(MoveAndUndo, InterruptedMoveRemovesItsTemporaryCopies) {
   fs.AddFile("D:\\Apps\\Tool\\tool.exe", "MZ");
   fs.AddFile("D:\\Apps\\Tool\\~ostrivane-1C2D.tmp", "[Tool");
   fs.AddFile("D:\\Apps\\Tool\\sub\\~OSTRIVANE-BEEF.TMP", "part", kAttrReadOnly);
-  const std::string message = undo.UndoEntry("Undo00000");
+  const std::string message = UndoSaid("Undo00000");
   EXPECT_EQ(message.find(kUndoIncomplete), std::string::npos) << message;
   EXPECT_FALSE(fs.Has("D:\\Apps")) << message;
   EXPECT_FALSE(fs.Has("C:\\Apps\\Tool\\~ostrivane-1C2D.tmp")) << message;

@@ -29,7 +29,7 @@ class OfflineHiveRun : public ::testing::Test, protected PortableRun {
   void SetUp() override {
     walk.SetUserAccounts(&accounts);
     parts.offlineHives = &hives;
-    undo.SetOfflineHives(&hives);
+    undoer = &hiveUndo;
     const std::string list = std::string(kProfileListKey) + "\\";
     reg.PutText(LM, list + kOwn, "ProfileImagePath", "%SystemDrive%\\Users\\me", kRegExpandSz);
     reg.PutText(LM, list + kAnn, "ProfileImagePath", "%SystemDrive%\\Users\\ann", kRegExpandSz);
@@ -56,6 +56,7 @@ class OfflineHiveRun : public ::testing::Test, protected PortableRun {
   FakeEnvironment env{{"SystemDrive", "C:"}};
   FakeHiveLoader hiveFiles{reg};
   ProfileHives hives{reg, hiveFiles, fs, &env};
+  UndoExecution hiveUndo{fs, store, reg, cp, mover, UndoRails{rails, lock, running}, UndoExtras{tasks, hives, std::nullopt}};
 };
 }  // namespace
 
@@ -91,7 +92,7 @@ TEST_F(OfflineHiveRun, AUserNotLoggedOnIsSearchedChangedAndUndoneWithTheHiveLoad
   EXPECT_NE(backup.find("[HKEY_USERS\\" + kAnn + "\\Software\\Acme]"), std::string::npos) << backup;
 
   // The undo loads ann's hive again for its restore, and unloads it.
-  const std::string said = undo.UndoEntry("Undo00000");
+  const std::string said = UndoSaid("Undo00000");
   EXPECT_EQ(hiveFiles.TextIn(kAnnHive, "Software\\Acme", "Home"), "C:\\Acme\\bin") << said;
   EXPECT_EQ(hiveFiles.TextIn(kAnnClasses, "Applications\\acme.exe\\shell\\open\\command", ""),
             "\"C:\\Acme\\acme.exe\" \"%1\"");
@@ -131,7 +132,7 @@ TEST_F(OfflineHiveRun, EveryRunUnloadsWhatItLoadedAndOnlyARegistryWalkLoads) {
 TEST_F(OfflineHiveRun, AnUndoThatCannotLoadAHiveNamesItAndRestoresTheRest) {
   RunRequest(RunMode::MapOnly, "C:\\Acme", "E:\\Acme");
   hiveFiles.refuse[kAnnHive] = 1314;
-  const std::string said = undo.UndoEntry("Undo00000");
+  const std::string said = UndoSaid("Undo00000");
   EXPECT_NE(said.find("HKEY_USERS\\" + kAnn + " was not restored: the registry of this user, who is not logged on, "
                       "could not be loaded from " + kAnnHive +
                       ": loading another user's registry needs administrator rights."),

@@ -552,12 +552,12 @@ TEST_F(PageModelTest, FailingRunStaysOnItsPageAndReportsTheError) {
   wizard.TurnPage(Sender::MapOnlyNext);
   wizard.TurnPage(Sender::TargetsNext);
   rec.failWalk = true;
-  undo.lines = {"Undo00000 - 1/2/2026"};  // the failed run left a record
+  undo.entries = {Listed(0, "1/2/2026")};  // the failed run left a record
   EXPECT_THROW(wizard.TurnPage(Sender::DrivesStart), Error);
   EXPECT_EQ(wizard.CurrentPage, Page::Drives);
   EXPECT_FALSE(wizard.ctx.running);
   EXPECT_EQ(ui.events.back(), "close");
-  EXPECT_EQ(wizard.undo.lines, undo.lines);
+  EXPECT_EQ(wizard.undo.lines, std::vector<std::string>{"Undo00000 - 1/2/2026"});
   // And the window still works afterwards.
   rec.failWalk = false;
   wizard.TurnPage(Sender::DrivesStart);
@@ -628,10 +628,10 @@ TEST_F(PageModelTest, UndoPageButtonsNeedASelectedEntry) {
   wizard.DeleteUndoClick();
   wizard.UndoChangesClick();
   EXPECT_EQ(wizard.focusField, Field::None);  // nothing to choose from
-  undo.lines = {"Undo00002 - 1/1/2026 1:00:00 AM", "Undo00005 - 1/2/2026"};
+  undo.entries = {Listed(2, "1/1/2026 1:00:00 AM"), Listed(5, "1/2/2026")};
   wizard.UndoAgeChange(0);
   EXPECT_EQ(undo.age, 0);
-  EXPECT_EQ(wizard.undo.lines, undo.lines);
+  EXPECT_EQ(wizard.undo.lines, (std::vector<std::string>{"Undo00002 - 1/1/2026 1:00:00 AM", "Undo00005 - 1/2/2026"}));
   wizard.DeleteUndoClick();
   wizard.UndoChangesClick();
   EXPECT_EQ(wizard.focusField, Field::UndoList);  // the choice is made in the list
@@ -655,7 +655,7 @@ TEST_F(PageModelTest, UndoPageButtonsNeedASelectedEntry) {
 TEST_F(PageModelTest, NothingElseIsTakenWhileAnUndoIsOn) {
   Show();
   wizard.TurnPage(Sender::TitleUndo);
-  undo.lines = {"Undo00002 - 1/1/2026 1:00:00 AM"};
+  undo.entries = {Listed(2, "1/1/2026 1:00:00 AM")};
   wizard.UndoAgeChange(1);
   wizard.undo.selection = 0;
   // The move back pumps messages: the entry must not be deleted under it,
@@ -780,8 +780,8 @@ TEST_F(CarefulPageTest, UndoDeleteAndAShorterAgeAskFirstNamingTheEntries) {
   careful.Start("");
   RunAtOnce(careful);
   careful.TurnPage(Sender::TitleUndo);
-  undo.lines = {"Undo00002 - 1/1/2026 1:00:00 AM", "Undo00005 - 1/2/2026"};
-  undo.agedOut[0] = {"Undo00002"};
+  undo.entries = {Listed(2, "1/1/2026 1:00:00 AM"), Listed(5, "1/2/2026")};
+  undo.agedOut[0] = {*UndoName::OfNumber(2)};
   dialogs.answers = {false, true};
   careful.UndoAgeChange(0);  // refused: nothing deleted, the list keeps its age
   EXPECT_EQ(careful.undo.ageIndex, 1);
@@ -971,7 +971,9 @@ TEST_F(PageModelTest, TheCancelledPageSaysWhatStaysAndWhichEntryUndoesIt) {
 
 // The Undo question promises a move back only for an entry that moved something.
 TEST_F(CarefulPageTest, TheUndoQuestionSpeaksOfAMoveOnlyForAMove) {
-  undo.lines = {"Undo00002 - 1/1/2026 - Map Only: C:\\A -> C:\\B", "Undo00003 - 1/2/2026 - Move and Map: C:\\A -> D:\\A"};
+  // Texts that would read as another kind do not fool it: the kind is the record's.
+  undo.entries = {Listed(2, "1/1/2026", RunMode::MapOnly, "C:\\A - Move and Map: x", "C:\\B"),
+                  Listed(3, "1/2/2026", RunMode::MoveAndMap, "C:\\A", "D:\\A")};
   careful.Start("");
   careful.TurnPage(Sender::TitleUndo);
   dialogs.answers = {false, false};
@@ -986,7 +988,7 @@ TEST_F(CarefulPageTest, TheUndoQuestionSpeaksOfAMoveOnlyForAMove) {
 
 // An undo that would strand references undoes nothing; forced only on Yes.
 TEST_F(CarefulPageTest, AHeldBackUndoIsForcedOnlyWhenTheUserSaysYes) {
-  undo.lines = {"Undo00003 - 1/2/2026 - Move and Map: C:\\A -> D:\\A"};
+  undo.entries = {Listed(3, "1/2/2026", RunMode::MoveAndMap, "C:\\A", "D:\\A")};
   careful.Start("");
   careful.TurnPage(Sender::TitleUndo);
   careful.undo.selection = 0;

@@ -91,7 +91,7 @@ TEST_F(ReviewPageTest, TheReviewListsEverythingFirstAndApplyMakesOnlyTheTickedCh
   EXPECT_EQ(wizard.review.Line(), "3 of 3 changes ticked (2 value data, 1 value name).");
 
   wizard.review.list.SetTicked(RowOf("HKEY_LOCAL_MACHINE\\Software\\App"), false);
-  undo.lines = {"Undo00000 - 12/9/2026 - Map Only: C:\\Old -> C:\\New", "Undo00007 - 1/1/2020"};
+  undo.entries = {Listed(0, "12/9/2026", RunMode::MapOnly, "C:\\Old", "C:\\New"), Listed(7, "1/1/2020")};
   // The kinds follow the ticks.
   EXPECT_EQ(wizard.review.Line(), "2 of 3 changes ticked (2 value data).");
   wizard.TurnPage(Sender::ReviewApply);
@@ -279,12 +279,13 @@ TEST_F(ReviewPageTest, TheBoxIsKeptPerModeAndAFileWithoutTheKeyReadsAsTheDefault
 TEST_F(ReviewPageTest, TheUndoListIsReadAgainAfterARunAndAnUndo) {
   bool undone = false;
   undo.onRebuild = [&] {
-    undo.lines.clear();
+    undo.entries.clear();
     const std::string log = "C:\\Ost\\Undo00000.log";
     if (!fs.FileExists(log)) return;
     const ReadReport report = ReadChangeReport(fs.ReadWhole(log));
-    undo.lines.push_back("Undo00000 - 12/9/2026 - " + report.Field("Mode") + ": " + report.Field("Find") +
-                         (undone ? " - undone" : ""));
+    undo.entries.push_back(Listed(0, "12/9/2026", ModeNamed(report.Field("Mode")), report.Field("Find"),
+                                  report.Field("Replace")));
+    if (undone) undo.entries.back().state = UndoState::Undone;
   };
   undo.duringUndo = [&] { undone = true; };
   for (bool& on : wizard.showChangesFirst) on = false;
@@ -292,7 +293,7 @@ TEST_F(ReviewPageTest, TheUndoListIsReadAgainAfterARunAndAnUndo) {
   ASSERT_EQ(wizard.CurrentPage, Page::Finished);
   ASSERT_EQ(wizard.undo.lines.size(), 1u);
   const std::string line = wizard.undo.lines[0];
-  EXPECT_EQ(line, "Undo00000 - 12/9/2026 - Map Only: C:\\Old");
+  EXPECT_EQ(line, "Undo00000 - 12/9/2026 - Map Only: C:\\Old -> C:\\New");
   wizard.TurnPage(Sender::TitleUndo);
   wizard.undo.selection = 0;
   wizard.UndoChangesClick();

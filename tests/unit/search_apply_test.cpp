@@ -218,7 +218,7 @@ TEST_F(SearchApply, ASwitchWritesWhatItsPreviewShowedAndNamesAKeyItLeavesOnce) {
   EXPECT_EQ(reg.GetText(CU, "Software\\S", "a"), "R:/x;P:\\y");
   EXPECT_EQ(reg.GetText(CU, "Software\\S\\P:\\Dir", "in"), "P:\\z");
   EXPECT_EQ(fs.At("C:\\Cfg\\s.ini").data, "p=file:///R:/data\r\nq=R:\r\n");
-  undo.UndoEntry("Undo00000");
+  UndoSaid("Undo00000");
   EXPECT_EQ(reg.Dump(), registryBefore);
   EXPECT_EQ(fs.At("C:\\Cfg\\s.ini").data, fileBefore);
 }

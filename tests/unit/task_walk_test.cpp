@@ -72,7 +72,7 @@ class TaskWalkTest : public ::testing::Test, public PortableRun {
     for (const ChangeEntry& e : ctx.changes) list.Tick(e);
     return list;
   }
-  std::string UndoMessage(bool force = false) { return undo.UndoEntry("Undo00000", force); }
+  std::string UndoMessage(bool force = false) { return UndoSaid("Undo00000", force); }
 };
 
 TEST_F(TaskWalkTest, ATaskIsRegisteredAgainWhollyBackedUpAndUndoneExactly) {
@@ -108,11 +108,11 @@ TEST_F(TaskWalkTest, ATaskIsRegisteredAgainWhollyBackedUpAndUndoneExactly) {
   EXPECT_NE(UndoMessage().find("1 scheduled task restored."), std::string::npos);
   EXPECT_EQ(tasks.Find(kUpdater)->xml, tasks.storedForm(before));
   EXPECT_EQ(tasks.updates.back().second, before);
-  EXPECT_EQ(undo.LastUndoCounts().tasks, 1);
+  EXPECT_EQ(last.tasks, 1);
   tasks.Find(kUpdater)->xml = before;
   EXPECT_NE(UndoMessage().find(kUndoAllAsBefore), std::string::npos);
   // Deleting the entry takes its task backup along.
-  store.DeleteEntry("Undo00000");
+  store.DeleteEntry(Entry("Undo00000"));
   EXPECT_FALSE(fs.Has(kRecords + "Undo00000.tasks"));
 }
 
@@ -163,7 +163,7 @@ TEST_F(TaskWalkTest, UndoNamesATaskChangedOrDeletedAfterTheRun) {
   EXPECT_NE(message.find("Scheduled task \\Vendor\\Updater was changed after the run"), std::string::npos) << message;
   EXPECT_NE(message.find("Scheduled task \\Second was deleted after the run: not created again."), std::string::npos)
       << message;
-  EXPECT_EQ(undo.PlacesChangedSinceRun(), 1);
+  EXPECT_EQ(int(last.changed.size()), 1);
   // Forced, the changed one goes back; the deleted one is not made again.
   UndoMessage(true);
   ASSERT_EQ(tasks.updates.size(), 1u);

@@ -103,8 +103,11 @@ TEST_F(UndoSafety, PlacesChangedAfterTheRunAreLeftAndNamedUntilForced) {
   fs.ReplaceWhole("C:\\Cfg\\a.ini", edited);
   reg.PutText(CU, "Software\\Ostr", "One", "E:\\Mine");
 
-  const std::string first = undo.UndoEntry("Undo00000");
-  EXPECT_EQ(undo.PlacesChangedSinceRun(), 2);
+  const std::string first = UndoSaid("Undo00000");
+  EXPECT_EQ(int(last.changed.size()), 2);
+  EXPECT_EQ(last.result, UndoResult::Partly);
+  store.RebuildList();
+  EXPECT_EQ(store.Entries().at(0).state, UndoState::PartlyUndone) << "as its change report tells";
   EXPECT_NE(first.find(kUndoIncomplete), std::string::npos) << first;
   EXPECT_NE(first.find("C:\\Cfg\\a.ini was changed after the run"), std::string::npos) << first;
   EXPECT_NE(first.find("HKEY_CURRENT_USER\\Software\\Ostr, value \"One\" was changed after the run (the run wrote "
@@ -120,17 +123,21 @@ TEST_F(UndoSafety, PlacesChangedAfterTheRunAreLeftAndNamedUntilForced) {
   // Edited again after the undo: a second undo changes nothing at all.
   fs.ReplaceWhole("C:\\Cfg\\b.ini", "[S]\r\nPath=\\\\OLDSRV\\Data\\b\r\nLater=1\r\n");
   const std::string between = State();
-  const std::string second = undo.UndoEntry("Undo00000");
+  const std::string second = UndoSaid("Undo00000");
   EXPECT_EQ(State(), between);
   EXPECT_EQ(second.rfind("0 files restored.  Undo has completed\n1 place was already as before the run.\n", 0), 0u)
       << second;
-  EXPECT_EQ(undo.PlacesChangedSinceRun(), 3);
+  EXPECT_EQ(int(last.changed.size()), 3);
 
   // Forced, the named places get their state before the run.
-  const std::string forced = undo.UndoEntry("Undo00000", true);
+  const std::string forced = UndoSaid("Undo00000", true);
   EXPECT_EQ(forced.find(kUndoIncomplete), std::string::npos) << forced;
+  EXPECT_EQ(last.result, UndoResult::Completed);
+  store.RebuildList();
+  EXPECT_EQ(store.Entries().at(0).state, UndoState::Undone);
   EXPECT_EQ(State(), before);
-  EXPECT_EQ(undo.UndoEntry("Undo00000"), "0 files restored.  Undo has completed\n" + std::string(kUndoAllAsBefore));
+  EXPECT_EQ(UndoSaid("Undo00000"), "0 files restored.  Undo has completed\n" + std::string(kUndoAllAsBefore));
+  EXPECT_EQ(last.result, UndoResult::AllAsBefore);
 }
 
 TEST_F(UndoSafety, UndoneInTheWrongOrderThePlaceNamesTheLaterEntry) {
@@ -142,7 +149,7 @@ TEST_F(UndoSafety, UndoneInTheWrongOrderThePlaceNamesTheLaterEntry) {
   store.RebuildList();
   const std::string afterSecond = State();
 
-  const std::string wrong = undo.UndoEntry("Undo00000");
+  const std::string wrong = UndoSaid("Undo00000");
   EXPECT_EQ(State(), afterSecond) << "nothing of the later run is overwritten";
   EXPECT_NE(wrong.find("C:\\Cfg\\a.ini was changed after the run (it holds neither what the run wrote nor what it "
                        "held before): left as it is. It was changed again by Undo00001: undo that entry first."),
@@ -153,9 +160,9 @@ TEST_F(UndoSafety, UndoneInTheWrongOrderThePlaceNamesTheLaterEntry) {
             std::string::npos)
       << wrong;
 
-  EXPECT_EQ(undo.UndoEntry("Undo00001").find(kUndoIncomplete), std::string::npos);
+  EXPECT_EQ(UndoSaid("Undo00001").find(kUndoIncomplete), std::string::npos);
   EXPECT_EQ(State(), afterFirst);
-  EXPECT_EQ(undo.UndoEntry("Undo00000").find(kUndoIncomplete), std::string::npos);
+  EXPECT_EQ(UndoSaid("Undo00000").find(kUndoIncomplete), std::string::npos);
   EXPECT_EQ(State(), before);
 }
 
@@ -165,7 +172,7 @@ TEST_F(UndoSafety, ACutArchiveOrRegistryBackupNeverReadsAsComplete) {
   const std::string zip = kHome + "Undo00000.zip";
   const std::string whole = fs.ReadWhole(zip);
   fs.ReplaceWhole(zip, whole.substr(0, 100));  // the first entry's header at most
-  const std::string message = undo.UndoEntry("Undo00000");
+  const std::string message = UndoSaid("Undo00000");
   EXPECT_NE(message.find(kUndoIncomplete), std::string::npos) << message;
   int named = 0;
   for (const char* f : {"a.ini", "b.ini", "more0.ini", "more1.ini", "more2.ini"})
@@ -178,7 +185,7 @@ TEST_F(UndoSafety, ACutArchiveOrRegistryBackupNeverReadsAsComplete) {
   text = text.substr(0, text.find("\"Two\""));
   fs.ReplaceWhole(regFile, "REGEDIT4" + text.substr(text.find("\r\n")));
   reg.PutText(CU, "Software\\Ostr", "One", "\\\\NEWSRV\\Shared\\1");
-  const std::string again = undo.UndoEntry("Undo00000");
+  const std::string again = UndoSaid("Undo00000");
   EXPECT_NE(again.find("HKEY_CURRENT_USER\\Software\\Ostr, value \"Two\" was not restored: its backup is missing"),
             std::string::npos)
       << again;
@@ -199,7 +206,7 @@ TEST_F(UndoSafety, ACutOrLostWrittenRecordIsNotTakenForAnEarlierVersions) {
   const std::size_t firstLine = whole.find("\r\n", whole.find("\r\n") + 2) + 2;
   fs.ReplaceWhole(record, whole.substr(0, firstLine + 10));
   fs.ReplaceWhole("C:\\Cfg\\more2.ini", "x=\\\\OLDSRV\\Data\r\n");  // put back by hand
-  const std::string cut = undo.UndoEntry("Undo00000");
+  const std::string cut = UndoSaid("Undo00000");
   EXPECT_EQ(cut.find("earlier version"), std::string::npos) << cut;
   EXPECT_NE(cut.find(kUndoIncomplete), std::string::npos) << cut;
   EXPECT_NE(cut.find("Undo00000.after does not name"), std::string::npos) << cut;
@@ -212,12 +219,12 @@ TEST_F(UndoSafety, ACutOrLostWrittenRecordIsNotTakenForAnEarlierVersions) {
 
   // Lost altogether: the report says this version made the entry.
   fs.Remove(record);
-  const std::string lost = undo.UndoEntry("Undo00000");
+  const std::string lost = UndoSaid("Undo00000");
   EXPECT_EQ(lost.find("earlier version"), std::string::npos) << lost;
   EXPECT_NE(lost.find("Undo00000.after is missing"), std::string::npos) << lost;
   EXPECT_EQ(fs.ReadWhole("C:\\Cfg\\b.ini"), "[S]\r\nPath=\\\\NEWSRV\\Shared\\b\r\n");
 
-  const std::string forced = undo.UndoEntry("Undo00000", true);
+  const std::string forced = UndoSaid("Undo00000", true);
   EXPECT_EQ(State() + fs.ReadWhole("C:\\Cfg\\more2.ini"), before) << forced;
   EXPECT_EQ(forced.find(kUndoIncomplete), std::string::npos) << forced;
   EXPECT_NE(forced.find("this forced undo restored them all"), std::string::npos) << forced;
@@ -235,7 +242,7 @@ TEST_F(UndoSafety, AnEarlierVersionsEntryIsUndoneByItsRules) {
   ASSERT_NE(stamp, std::string::npos);
   report.erase(stamp, report.find("\r\n", stamp) + 2 - stamp);
   fs.ReplaceWhole(log, report);
-  const std::string message = undo.UndoEntry("Undo00000");
+  const std::string message = UndoSaid("Undo00000");
   EXPECT_NE(message.find("earlier version"), std::string::npos) << message;
   EXPECT_EQ(message.find(kUndoIncomplete), std::string::npos) << message;
   EXPECT_EQ(State(), before);
@@ -280,7 +287,7 @@ TEST_F(UndoSafety, AShortcutWhoseWriteWasCutShortIsRestored) {
   ASSERT_NE(last, std::string::npos);
   ASSERT_NE(record.find("file\tC:\\Links\\tool.lnk\tpending"), std::string::npos);
   fs.ReplaceWhole(path, record.substr(0, last));
-  const std::string message = undo.UndoEntry("Undo00000");
+  const std::string message = UndoSaid("Undo00000");
   EXPECT_EQ(message.find(kUndoIncomplete), std::string::npos) << message;
   EXPECT_EQ(fs.ReadWhole("C:\\Links\\tool.lnk"), lnkBefore);
 }
@@ -292,13 +299,13 @@ TEST_F(UndoSafety, AKeyTheRunMadeWithAValueAddedLaterStays) {
   Map("C:\\OldApp", "D:\\NewApp");
   ASSERT_TRUE(reg.HasKey(CU, "Software\\Ostr\\D:\\NewApp"));
   reg.PutText(CU, "Software\\Ostr\\D:\\NewApp", "Added", "by the user");
-  const std::string message = undo.UndoEntry("Undo00000");
+  const std::string message = UndoSaid("Undo00000");
   EXPECT_NE(message.find("HKEY_CURRENT_USER\\Software\\Ostr\\D: was changed after the run"), std::string::npos)
       << message;
   EXPECT_EQ(reg.GetText(CU, "Software\\Ostr\\D:\\NewApp", "Added"), "by the user");
   EXPECT_FALSE(reg.HasKey(CU, "Software\\Ostr\\C:\\OldApp")) << "the old key is not made beside it";
 
-  undo.UndoEntry("Undo00000", true);
+  UndoSaid("Undo00000", true);
   EXPECT_FALSE(reg.HasKey(CU, "Software\\Ostr\\D:"));
   EXPECT_EQ(reg.GetText(CU, "Software\\Ostr\\C:\\OldApp", ""), "key");
 }
@@ -312,7 +319,7 @@ TEST_F(UndoSafety, AWriteThatNeverHappenedLeavesNoTemporaryFileAfterTheUndo) {
   Map("\\\\OLDSRV\\Data", "\\\\NEWSRV\\Shared");
   fs.ReplaceWhole("C:\\Cfg\\a.ini", a);
   fs.AddFile("C:\\Cfg\\~ostrivane-1C2D.tmp", "[S]\r\nPath=\\\\NEW");
-  const std::string message = undo.UndoEntry("Undo00000");
+  const std::string message = UndoSaid("Undo00000");
   EXPECT_FALSE(fs.Has("C:\\Cfg\\~ostrivane-1C2D.tmp")) << message;
   EXPECT_EQ(message.find(kUndoIncomplete), std::string::npos) << message;
   EXPECT_NE(message.find("1 place was already as before the run."), std::string::npos) << message;

@@ -4,6 +4,7 @@
 #include "core/Text.h"
 #include "support/FakeFileSystem.h"
 #include "support/FakeUndoPlatform.h"
+#include "support/UndoNames.h"
 #include "undo/CivilTime.h"
 #include "undo/UndoStore.h"
 #include "engine/ChangeReport.h"
@@ -45,7 +46,7 @@ TEST_F(UndoStoreTest, NextNumberIsTheLowestFreeAndIgnoresOtherNames) {
   EXPECT_EQ(store.NextUndoNumber(), 4);
   fs.Remove(kFolder + "undo00001.BAT");
   EXPECT_EQ(store.NextUndoNumber(), 1);
-  EXPECT_EQ(store.Lines(), std::vector<std::string>{kNoChangesToUndo}) << "true leaves the list alone";
+  EXPECT_TRUE(store.Entries().empty()) << "true leaves the list alone";
 }
 
 TEST_F(UndoStoreTest, ANameTheListingMissesIsStillNotHandedOut) {
@@ -90,21 +91,20 @@ TEST_F(UndoStoreTest, ListIsOrderedByTheFilesTimesOneLinePerEntry) {
   fs.At(kFolder + "Undo00009.zip").lastWrite = TicksOf(CivilTime{2026, 12, 5, 22, 0, 0});  // local midnight
 
   store.RebuildList();
-  EXPECT_EQ(store.Lines(), (std::vector<std::string>{
+  EXPECT_EQ(ListLines(store), (std::vector<std::string>{
                                "Undo00009 - 12/6/2026",
                                "Undo00001 - 12/6/2026 1:21:58 AM",
                                "Undo00005 - 12/6/2026 1:37:38 AM",
                                "Undo00002 - 12/7/2026 1:37:38 AM",
                            }));
-  EXPECT_EQ(store.IndexOf("Undo00005"), 2);
-  EXPECT_EQ(store.IndexOf("Undo00007"), -1);
+  EXPECT_EQ(store.IndexOf(Entry("Undo00005")), 2);
+  EXPECT_EQ(store.IndexOf(Entry("Undo00007")), -1);
 }
 
 TEST_F(UndoStoreTest, EmptyFolderListsThePlaceholder) {
   Record("Undo notes.txt", fs.now);
   store.RebuildList();
-  EXPECT_EQ(store.Lines(), std::vector<std::string>{kNoChangesToUndo});
-  EXPECT_EQ(store.IndexOf(kNoChangesToUndo), -1);
+  EXPECT_TRUE(store.Entries().empty());
 }
 
 TEST_F(UndoStoreTest, DeleteRemovesOnlyTheEntrysRecords) {
@@ -117,17 +117,17 @@ TEST_F(UndoStoreTest, DeleteRemovesOnlyTheEntrysRecords) {
   Record("Undo00002.after", fs.now);
   Record("Undo00000 notes.txt", fs.now);
   store.RebuildList();
-  ASSERT_EQ(store.Lines().size(), 3u);
-  store.DeleteEntry("Undo notes");  // no record name: nothing is touched
-  store.DeleteEntry("Undo00000");
-  store.DeleteEntry("Undo00002");
+  ASSERT_EQ(store.Entries().size(), 3u);
+  EXPECT_FALSE(UndoName::Parse("Undo notes")) << "no record name: nothing can be deleted by it";
+  store.DeleteEntry(Entry("Undo00000"));
+  store.DeleteEntry(Entry("Undo00002"));
   store.RebuildList();
   EXPECT_FALSE(Exists("Undo00000.bat") || Exists("Undo00000.reg") || Exists("Undo00000.zip") ||
                Exists("Undo00000.after") || Exists("Undo00002.after"));
   EXPECT_TRUE(Exists("Undo00000 notes.txt"));
   EXPECT_TRUE(Exists("Undo00001.reg"));
-  ASSERT_EQ(store.Lines().size(), 1u);
-  EXPECT_EQ(store.Lines()[0].substr(0, 12), "Undo00001 - ");
+  ASSERT_EQ(store.Entries().size(), 1u);
+  EXPECT_EQ(ListLines(store)[0].substr(0, 12), "Undo00001 - ");
   EXPECT_EQ(store.NextUndoNumber(), 0);
 }
 
@@ -144,15 +144,15 @@ TEST_F(UndoStoreTest, AgeCleanupJudgesEachListedFileByItsOwnAge) {
   store.ageLimitIndex = kAgeOneDay;
   store.RebuildList();
   EXPECT_TRUE(Exists("Undo00000.bat"));
-  ASSERT_EQ(store.Lines().size(), 3u);
+  ASSERT_EQ(store.Entries().size(), 3u);
 
   store.ageLimitIndex = kAgeDoNotDelete;
   store.RebuildList();
   EXPECT_TRUE(Exists("Undo00000.bat") && Exists("Undo00001.reg") && Exists("Undo00002.reg"));
 
   // What the window asks about before a shorter limit is what that limit deletes.
-  EXPECT_EQ(store.EntriesAgedOut(kAgeOneWeek), (std::vector<std::string>{"Undo00001", "Undo00002"}));
-  EXPECT_EQ(store.EntriesAgedOut(kAgeOneDay), (std::vector<std::string>{"Undo00000", "Undo00001", "Undo00002"}));
+  EXPECT_EQ(store.EntriesAgedOut(kAgeOneWeek), (std::vector<UndoName>{Entry("Undo00001"), Entry("Undo00002")}));
+  EXPECT_EQ(store.EntriesAgedOut(kAgeOneDay), (std::vector<UndoName>{Entry("Undo00000"), Entry("Undo00001"), Entry("Undo00002")}));
   EXPECT_TRUE(store.EntriesAgedOut(kAgeDoNotDelete).empty());
   EXPECT_TRUE(Exists("Undo00001.reg"));  // asking deletes nothing
   store.ageLimitIndex = kAgeOneWeek;
@@ -168,7 +168,7 @@ TEST_F(UndoStoreTest, AgeCleanupJudgesEachListedFileByItsOwnAge) {
   EXPECT_TRUE(Exists("Undo00000.zip")) << "47 hours is one";
   EXPECT_TRUE(Exists("Undo ancient.txt"));
   EXPECT_TRUE(Exists("Undo00003.zip"));
-  EXPECT_EQ(store.Lines().size(), 2u);
+  EXPECT_EQ(store.Entries().size(), 2u);
 
   store.ageLimitIndex = kAgeNoneSelected;  // 99999 days
   store.RebuildList();
@@ -176,7 +176,7 @@ TEST_F(UndoStoreTest, AgeCleanupJudgesEachListedFileByItsOwnAge) {
 }
 
 TEST_F(UndoStoreTest, RestoreFilesOfAnEntry) {
-  EXPECT_EQ(store.RestoreFiles("Undo00004").restored, 0) << "an entry without an archive";
+  EXPECT_EQ(store.RestoreFiles(Entry("Undo00004")).restored, 0) << "an entry without an archive";
   FileBackupArchive archive(fs, platform);
   archive.SetArchiveName(kFolder + "Undo00004.zip");
   fs.AddFile("C:\\a.ini", "before");
@@ -184,7 +184,7 @@ TEST_F(UndoStoreTest, RestoreFilesOfAnEntry) {
   ASSERT_TRUE(archive.BackupFile("C:\\a.ini"));
   ASSERT_TRUE(archive.BackupFile("C:\\b.ini"));
   fs.At("C:\\a.ini").data = "after";
-  const RestoreResult r = store.RestoreFiles("Undo00004");
+  const RestoreResult r = store.RestoreFiles(Entry("Undo00004"));
   EXPECT_EQ(r.restored, 2);
   EXPECT_EQ(fs.At("C:\\a.ini").data, "before");
 }
@@ -199,13 +199,13 @@ TEST_F(UndoStoreTest, RecordsOfAnEarlierFolderAreListedDeletedAndKeepTheirNumber
   Record("Undo00002.reg", fs.now + kHour);
   store.AddEarlierFolder(beside);
   store.RebuildList();
-  ASSERT_EQ(store.Lines().size(), 3u);
-  EXPECT_EQ(store.FolderOf("Undo00001"), beside);
-  EXPECT_EQ(store.FolderOf("Undo00002"), kFolder);
-  EXPECT_EQ(store.FolderOf("Undo00007"), kFolder) << "a new entry goes to the store's own folder";
+  ASSERT_EQ(store.Entries().size(), 3u);
+  EXPECT_EQ(store.FolderOf(Entry("Undo00001")), beside);
+  EXPECT_EQ(store.FolderOf(Entry("Undo00002")), kFolder);
+  EXPECT_EQ(store.FolderOf(Entry("Undo00007")), kFolder) << "a new entry goes to the store's own folder";
   EXPECT_EQ(store.NextUndoNumber(), 3) << "numbers taken beside the program are not handed out again";
 
-  store.DeleteEntry("Undo00000");
+  store.DeleteEntry(Entry("Undo00000"));
   EXPECT_FALSE(fs.Has(beside + "Undo00000.zip"));
   EXPECT_EQ(store.NextUndoNumber(), 0);
 }
@@ -220,19 +220,21 @@ TEST_F(UndoStoreTest, ChangeReportGivesTheLineItsRunAndGoesWithItsEntry) {
   fs.AddFile(kFolder + "Undo00001.log", ChangeReportText(run));
   fs.AddFile(kFolder + "Undo00004.log", ChangeReportText(run));  // a run that left only its report
   store.RebuildList();
-  ASSERT_EQ(store.Lines().size(), 3u);
-  EXPECT_EQ(store.Lines()[0], "Undo00000 - 12/7/2026 1:37:38 AM");  // older records: no report
-  EXPECT_EQ(store.Lines()[1], "Undo00001 - 12/7/2026 1:37:38 AM - Move and Map: C:\\Data\\Proj -> D:\\Work\\Proj");
-  EXPECT_EQ(store.IndexOf("Undo00004"), 2);
+  ASSERT_EQ(store.Entries().size(), 3u);
+  EXPECT_EQ(ListLines(store)[0], "Undo00000 - 12/7/2026 1:37:38 AM");  // older records: no report
+  EXPECT_EQ(ListLines(store)[1], "Undo00001 - 12/7/2026 1:37:38 AM - Move and Map: C:\\Data\\Proj -> D:\\Work\\Proj");
+  EXPECT_EQ(store.IndexOf(Entry("Undo00004")), 2);
+  EXPECT_FALSE(store.Entries()[0].mode) << "no report, no kind";
+  EXPECT_EQ(store.Entries()[1].mode, RunMode::MoveAndMap);
   EXPECT_EQ(store.NextUndoNumber(), 2);
 
-  store.AppendUndoSection("Undo00001", {"C:\\a.ini was restored."}, {"C:\\b.ini: access denied"});
+  store.AppendUndoSection(Entry("Undo00001"), {"C:\\a.ini was restored."}, {"C:\\b.ini: access denied"});
   const ReadReport read = ReadChangeReport(fs.ReadWhole(kFolder + "Undo00001.log"));
   EXPECT_EQ(read.Field("Find"), "C:\\Data\\Proj");
   ASSERT_EQ(read.undo.size(), 4u);
   EXPECT_EQ(read.undo[2].second, "C:\\b.ini: access denied");
 
-  store.DeleteEntry("Undo00001");
+  store.DeleteEntry(Entry("Undo00001"));
   EXPECT_FALSE(Exists("Undo00001.log"));
   fs.now += 9 * 24 * kHour;
   platform.localNow = platform.ToLocal(fs.now);
@@ -270,14 +272,30 @@ TEST_F(UndoStoreTest, EntriesAreOrderedByTheirRunsStartAndSayWhenTheyWereLastUnd
   for (int day : {8, 9}) {  // the last undo counts
     fs.now = TicksOf(CivilTime{2026, 12, day, 5, 2, 11});
     platform.localNow = platform.ToLocal(fs.now);
-    store.AppendUndoSection("Undo00000", {"C:\\a.ini was restored."}, {});
+    store.AppendUndoSection(Entry("Undo00000"), {"C:\\a.ini was restored."}, {});
   }
   store.RebuildList();
-  EXPECT_EQ(store.Lines(), (std::vector<std::string>{
+  EXPECT_EQ(ListLines(store), (std::vector<std::string>{
                                "Undo00002 - 12/7/2026 12:37:38 AM - Map Only: C:\\E -> C:\\F - undone",
                                "Undo00000 - 12/7/2026 1:37:38 AM - Map Only: C:\\A -> C:\\X - undone 12/9/2026 7:02 AM",
                                "Undo00001 - 12/7/2026 2:37:38 AM - Map Only: C:\\B -> C:\\X",
                            }));
+  // The same as data: what each entry's records tell, the last undo deciding.
+  std::vector<UndoListEntry> e = store.Entries();
+  EXPECT_EQ(e[1].state, UndoState::Undone);
+  EXPECT_EQ(e[1].undoneAt, "12/9/2026 7:02 AM");
+  EXPECT_EQ(e[1].find, "C:\\A");
+  EXPECT_EQ(e[0].state, UndoState::Undone);
+  EXPECT_FALSE(e[0].undoneAt) << "an earlier build's undo keeps no time";
+  EXPECT_EQ(e[2].state, UndoState::NotUndone);
+  store.AppendUndoSection(Entry("Undo00001"), {}, {"C:\\b.ini: access denied"});
+  store.RebuildList();
+  e = store.Entries();
+  EXPECT_EQ(e[2].state, UndoState::PartlyUndone);
+  EXPECT_EQ(ListLines(store)[2], "Undo00001 - 12/7/2026 2:37:38 AM - Map Only: C:\\B -> C:\\X - undone 12/9/2026 7:02 AM");
+  store.AppendUndoSection(Entry("Undo00001"), {"C:\\b.ini was restored."}, {});
+  store.RebuildList();
+  EXPECT_EQ(store.Entries()[2].state, UndoState::Undone) << "a later complete undo";
 }
 
 TEST(UtcStamp, ReadsBackWhatItWritesAndNothingElse) {
@@ -310,12 +328,12 @@ TEST(UndoStoreDelete, TakesTheRunLockAndNamesARecordThatStays) {
   store.SetLock(&lock);
   for (const char* name : {"Undo00000.zip", "Undo00000.reg"}) fs.AddFile(kFolder + name, "record");
   lock.free = false;  // a run is on
-  EXPECT_THROW(store.DeleteEntry("Undo00000"), Error);
+  EXPECT_THROW(store.DeleteEntry(Entry("Undo00000")), Error);
   EXPECT_TRUE(fs.Has(kFolder + "Undo00000.zip"));
   lock.free = true;
   fs.held = kFolder + "Undo00000.zip";
   try {
-    store.DeleteEntry("Undo00000");
+    store.DeleteEntry(Entry("Undo00000"));
     ADD_FAILURE() << "no error";
   } catch (const Error& e) {
     EXPECT_NE(std::string(e.what()).find(kFolder + "Undo00000.zip"), std::string::npos) << e.what();

@@ -69,9 +69,9 @@ class UndoWhole : public ::testing::Test, protected PortableRun {
 TEST_F(UndoWhole, ALaterEntryBesideTheRunsOwnStaysAndTheItemGoesHome) {
   RunRequest(RunMode::MapOnly, "C:\\P9Tools\\jdk", "D:\\P9Tools\\jdk");
   ASSERT_EQ(Path(), "D:\\P9Tools\\nodejs;D:\\P9Tools\\jdk\\bin");
-  const std::string message = undo.UndoEntry("Undo00000");
+  const std::string message = UndoSaid("Undo00000");
   EXPECT_EQ(message.find(kUndoIncomplete), std::string::npos) << message;
-  EXPECT_FALSE(undo.LastUndoCounts().heldBack);
+  EXPECT_FALSE((last.result == UndoResult::HeldBack));
   EXPECT_EQ(Path(), "C:\\P9Tools\\nodejs;D:\\P9Tools\\jdk\\bin");
   EXPECT_EQ(reg.Get(CU, "Environment", "Path")->type, kRegExpandSz);
   EXPECT_TRUE(fs.Has("C:\\P9Tools\\nodejs\\node.exe"));
@@ -79,7 +79,7 @@ TEST_F(UndoWhole, ALaterEntryBesideTheRunsOwnStaysAndTheItemGoesHome) {
   // The settings file too: its own line back, the later run's line kept.
   EXPECT_EQ(fs.ReadWhole("C:\\Cfg\\tools.ini"), Ini("C:\\P9Tools\\nodejs", "D:\\P9Tools\\jdk"));
   // The later entry's undo still finds its own text and gives the rest back.
-  EXPECT_EQ(undo.UndoEntry("Undo00001").find(kUndoIncomplete), std::string::npos);
+  EXPECT_EQ(UndoSaid("Undo00001").find(kUndoIncomplete), std::string::npos);
   EXPECT_EQ(Path(), "C:\\P9Tools\\nodejs;C:\\P9Tools\\jdk\\bin");
 }
 
@@ -90,11 +90,11 @@ TEST_F(UndoWhole, APlaceThatCannotBeGivenBackHoldsEverythingUntilForced) {
   ASSERT_EQ(later, "D:\\P9Tools\\node22;C:\\P9Tools\\jdk\\bin|" + Ini("D:\\P9Tools\\node22", "C:\\P9Tools\\jdk") + "|D");
   const std::size_t moves = shell.calls.size();
 
-  const std::string held = undo.UndoEntry("Undo00000");
+  const std::string held = UndoSaid("Undo00000");
   EXPECT_EQ(State(), later) << held;
   EXPECT_EQ(shell.calls.size(), moves);
-  EXPECT_TRUE(undo.LastUndoCounts().heldBack);
-  EXPECT_EQ(undo.PlacesChangedSinceRun(), 2);
+  EXPECT_TRUE((last.result == UndoResult::HeldBack));
+  EXPECT_EQ(int(last.changed.size()), 2);
   EXPECT_EQ(held.rfind(kUndoHeldBack, 0), 0u) << held;
   EXPECT_NE(held.find("HKEY_CURRENT_USER\\Environment, value \"Path\" was changed after the run"), std::string::npos)
       << held;
@@ -104,11 +104,11 @@ TEST_F(UndoWhole, APlaceThatCannotBeGivenBackHoldsEverythingUntilForced) {
        at = held.find("changed again by Undo00001", at + 1))
     ++named;
   EXPECT_EQ(named, 2u) << held;
-  EXPECT_EQ(store.Lines()[0].find("undone"), std::string::npos) << "the entry is not marked undone";
+  EXPECT_EQ(ListLines(store)[0].find("undone"), std::string::npos) << "the entry is not marked undone";
 
   // Forced, it goes on: the places get their state before the run, the item goes home.
-  const std::string forced = undo.UndoEntry("Undo00000", true);
-  EXPECT_FALSE(undo.LastUndoCounts().heldBack);
+  const std::string forced = UndoSaid("Undo00000", true);
+  EXPECT_FALSE((last.result == UndoResult::HeldBack));
   EXPECT_EQ(State(), "C:\\P9Tools\\nodejs;C:\\P9Tools\\jdk\\bin|" + Ini("C:\\P9Tools\\nodejs", "C:\\P9Tools\\jdk") + "|C")
       << forced;
 }
@@ -117,14 +117,14 @@ TEST_F(UndoWhole, APlaceThatCannotBeGivenBackHoldsEverythingUntilForced) {
 TEST_F(UndoWhole, APlaceDeletedSinceTheRunHoldsNothingBack) {
   fs.Remove("C:\\Cfg\\tools.ini");
   reg.PutText(CU, "Environment", "Path", "D:\\P9Tools\\nodejs\\bin;C:\\Mine", kRegExpandSz);
-  const std::string message = undo.UndoEntry("Undo00000");
-  EXPECT_TRUE(undo.LastUndoCounts().heldBack) << "the changed value still holds the new place";
+  const std::string message = UndoSaid("Undo00000");
+  EXPECT_TRUE((last.result == UndoResult::HeldBack)) << "the changed value still holds the new place";
   RegistryCursor env(reg, CU);
   ASSERT_TRUE(env.OpenRegPath("\\Environment"));
   ASSERT_TRUE(env.DeleteRegValue("Path"));
   env.CloseKey();
-  const std::string again = undo.UndoEntry("Undo00000");
-  EXPECT_FALSE(undo.LastUndoCounts().heldBack) << again;
+  const std::string again = UndoSaid("Undo00000");
+  EXPECT_FALSE((last.result == UndoResult::HeldBack)) << again;
   EXPECT_TRUE(fs.Has("C:\\P9Tools\\nodejs\\node.exe")) << again;
 }
 }  // namespace

@@ -11,6 +11,7 @@
 #include "core/win32/WinApi.h"
 #include "core/win32/Win32CodePage.h"
 #include "support/LegacyZip.h"
+#include "support/UndoNames.h"
 #include "support/WideNames.h"
 #include "undo/CivilTime.h"
 #include "undo/FileBackupArchive.h"
@@ -228,7 +229,7 @@ TEST_F(UndoWinTest, UndoListNamesAndDeleteOnDisk) {
   UndoStore store(fs, platform, program);
   EXPECT_EQ(store.NextUndoNumber(), 0);
   store.RebuildList();
-  EXPECT_EQ(store.Lines(), std::vector<std::string>{kNoChangesToUndo});
+  EXPECT_TRUE(store.Entries().empty());
 
   Write(root + "a.ini", "a=1");
   FileBackupArchive archive(fs, platform);
@@ -239,7 +240,7 @@ TEST_F(UndoWinTest, UndoListNamesAndDeleteOnDisk) {
   EXPECT_EQ(store.NextUndoNumber(), 1);
 
   store.RebuildList();
-  ASSERT_EQ(store.Lines().size(), 2u);
+  ASSERT_EQ(store.Entries().size(), 2u);
   // The line's time is the record's last write in the user's own formats.
   const FileTicks written = *fs.LastWriteOf(program + "Undo00000.zip");
   FILETIME ft{static_cast<DWORD>(written), static_cast<DWORD>(written >> 32)}, local;
@@ -249,15 +250,15 @@ TEST_F(UndoWinTest, UndoListNamesAndDeleteOnDisk) {
   wchar_t date[100], time[100];
   GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, 100);
   GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, time, 100);
-  const int first = store.IndexOf("Undo00000");
+  const int first = store.IndexOf(Entry("Undo00000"));
   ASSERT_GE(first, 0);
-  EXPECT_EQ(store.Lines()[first], "Undo00000 - " + Utf8Text(date) + " " + Utf8Text(time));
+  EXPECT_EQ(ListLines(store)[first], "Undo00000 - " + Utf8Text(date) + " " + Utf8Text(time));
 
-  store.DeleteEntry("Undo00000");
+  store.DeleteEntry(Entry("Undo00000"));
   store.RebuildList();
   EXPECT_FALSE(fs.FileExists(program + "Undo00000.zip"));
   EXPECT_TRUE(fs.FileExists(program + "Undo notes.txt"));
-  EXPECT_EQ(store.Lines().size(), 1u);
+  EXPECT_EQ(store.Entries().size(), 1u);
   EXPECT_EQ(store.NextUndoNumber(), 0);
 }
 

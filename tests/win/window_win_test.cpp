@@ -329,7 +329,7 @@ TEST_F(WindowTest, SwitchDrivesRefusesAnEmptyLetter) {
 
 TEST_F(WindowTest, UndoPageListsAndDeletes) {
   MessageBoxWatch watch;
-  undo.lines = {"Undo00000 - 1/5/2026 10:00:00 AM", "Undo00001 - 1/6/2026"};
+  undo.entries = {Listed(0, "1/5/2026 10:00:00 AM"), Listed(1, "1/6/2026")};
   Click(Sender::TitleUndo);
   EXPECT_EQ(wizard.CurrentPage, Page::Undo);
   HWND combo = window.Control(kUndoAge);
@@ -355,7 +355,7 @@ TEST_F(WindowTest, UndoPageListsAndDeletes) {
 }
 
 TEST_F(WindowTest, ALongUndoLineScrollsSideways) {
-  undo.lines = {"Undo00000 - 1/5/2026 - Map Only: C:\\" + std::string(120, 'x') + " -> D:\\y"};
+  undo.entries = {Listed(0, "1/5/2026", RunMode::MapOnly, "C:\\" + std::string(120, 'x'), "D:\\y")};
   wizard.UndoAgeChange(1);  // reads the list again
   Click(Sender::TitleUndo);
   HWND list = window.Control(kUndoList);
@@ -569,7 +569,7 @@ TEST_F(WindowTest, KeyboardOnlyLeadsThroughEveryModeAndBack) {
 
 TEST_F(WindowTest, KeyboardUndoAsksFirstAndNoIsTheDefault) {
   MessageBoxWatch watch;
-  undo.lines = {"Undo00000 - 1/5/2026 10:00:00 AM", "Undo00001 - 1/6/2026"};
+  undo.entries = {Listed(0, "1/5/2026 10:00:00 AM"), Listed(1, "1/6/2026")};
   wizard.UndoAgeChange(wizard.undo.ageIndex);  // the list as the store now holds it
   for (int i = 0; i < 3; ++i) Press(VK_RETURN);
   // The title strip's buttons are Tab stops before the page's: Shift+Tab
@@ -598,7 +598,7 @@ TEST_F(WindowTest, KeyboardUndoAsksFirstAndNoIsTheDefault) {
 // once whether to restore them anyway, with No as the default answer.
 TEST_F(WindowTest, PlacesChangedAfterTheRunAreRestoredOnlyWhenTheUserSaysSo) {
   MessageBoxWatch watch;
-  undo.lines = {"Undo00000 - 1/5/2026 10:00:00 AM"};
+  undo.entries = {Listed(0, "1/5/2026 10:00:00 AM")};
   wizard.UndoAgeChange(wizard.undo.ageIndex);
   Click(Sender::TitleUndo);
   ASSERT_EQ(wizard.CurrentPage, Page::Undo);

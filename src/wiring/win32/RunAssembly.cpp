@@ -56,14 +56,10 @@ struct RunAssembly::Impl : SearchAdapters {
         tasks(ctx, taskService, files.Text(), taskBackup),
         registry(ctx, registryBackend, fs, ansi),
         mover(ctx, fs, shell, dialogs == ShellDialogs::Silent),
-        undoer(fs, store, registryBackend, ansi, mover, &lock) {
-    undoer.SetEnvironmentNotice(&environment);
+        undoer(fs, store, registryBackend, ansi, mover, UndoRails{guard, lock, processes},
+               UndoExtras{taskService, offlineHives, environment}) {
     store.SetLock(&lock);
     mover.SetGuard(&guard);
-    undoer.SetGuard(&guard);
-    undoer.SetTaskService(&taskService);
-    undoer.SetRunning(&processes);
-    undoer.SetOfflineHives(&offlineHives);
     // The program's own files are no one's settings to re-map.
     ownFolders.push_back(ProgramFolderOfExe());
     places = knownFolders.Places();

@@ -121,7 +121,7 @@ bool Win32Rights::HoldsRecords(const std::string& folder) {
   const OwnedFind find(FindFirstFileW(PlatformPath(f + "Undo*").c_str(), &data));
   if (!find.ok()) return false;
   bool found = false;
-  do found = UndoRecordNumber(Utf8Text(data.cFileName)) >= 0;
+  do found = RecordFileEntry(Utf8Text(data.cFileName)).has_value();
   while (!found && FindNextFileW(find.get(), &data));
   return found;
 }
