@@ -140,223 +140,285 @@ std::string ChangedPlace::Where() const {
   return key + ", value " + (valueName.empty() ? std::string("(Default)") : "\"" + valueName + "\"");
 }
 
-RegistryRestorePlan PlanRegistryRestore(RegistryBackend& backend, const ParsedRegFile& backup,
-                                        const std::vector<RegistryWrite>& written, bool force,
-                                        const PlaceSwap* swap) {
-  const std::vector<RegOp>& ops = backup.ops;
-  RegistryRestorePlan plan;
-  plan.take.assign(ops.size(), false);
-
-  // The state before the run, as the backup holds it: each place's first line.
-  Model before;
-  std::vector<std::size_t> createdAt;  // lines that take away a key the run made
+namespace {
+// The backup read as the state before the run: each place's first line.
+struct BeforeRun {
+  Model state;
+  std::vector<std::size_t> createdAt;           // lines that take away a key the run made
   std::map<std::string, std::string> keyNames;  // folded -> as written
   std::map<ValueId, std::string> valueNames;
+};
+
+BeforeRun ReadBeforeRun(const std::vector<RegOp>& ops) {
+  BeforeRun b;
   for (std::size_t i = 0; i < ops.size(); ++i) {
     const RegOp& op = ops[i];
     const std::string key = FoldKey(op.KeyName());
-    keyNames.try_emplace(key, op.KeyName());
+    b.keyNames.try_emplace(key, op.KeyName());
     switch (op.kind) {
-      case RegOp::Kind::OpenKey: before.keys.try_emplace(key, true); break;
+      case RegOp::Kind::OpenKey: b.state.keys.try_emplace(key, true); break;
       case RegOp::Kind::DeleteKey:
-        before.keys.try_emplace(key, false);
-        createdAt.push_back(i);
+        b.state.keys.try_emplace(key, false);
+        b.createdAt.push_back(i);
         break;
       case RegOp::Kind::SetValue:
-        before.keys.try_emplace(key, true);
-        before.values.try_emplace({key, FoldKey(op.name)}, Value{op.type, op.data});
-        valueNames.try_emplace({key, FoldKey(op.name)}, op.name);
+        b.state.keys.try_emplace(key, true);
+        b.state.values.try_emplace({key, FoldKey(op.name)}, Value{op.type, op.data});
+        b.valueNames.try_emplace({key, FoldKey(op.name)}, op.name);
         break;
       case RegOp::Kind::DeleteValue:
-        before.values.try_emplace({key, FoldKey(op.name)}, std::nullopt);
-        valueNames.try_emplace({key, FoldKey(op.name)}, op.name);
+        b.state.values.try_emplace({key, FoldKey(op.name)}, std::nullopt);
+        b.valueNames.try_emplace({key, FoldKey(op.name)}, op.name);
         break;
     }
   }
+  return b;
+}
 
-  // The state the run left: the record's writes over the state before.
-  Model after = before;
+// The state the run left: the record's writes over the state before, and
+// the places they touched.
+struct AfterRun {
+  Model state;
   std::set<std::string> touchedKeys;
   std::set<ValueId> touchedValues;
+
   // A key that exists has every key above it: a move makes the keys on its way.
-  const auto exists = [&](std::string key) {
+  void Exists(std::string key) {
     for (;;) {
-      after.keys[key] = true;
+      state.keys[key] = true;
       const std::size_t cut = key.rfind('\\');
       if (cut == std::string::npos) return;
       key.resize(cut);
     }
-  };
-  const auto set = [&](const std::string& key, const std::string& name, Slot slot) {
+  }
+  void Set(const std::string& key, const std::string& name, Slot slot) {
     const ValueId id{FoldKey(key), FoldKey(name)};
-    after.values[id] = std::move(slot);
+    state.values[id] = std::move(slot);
     touchedValues.insert(id);
-    if (after.values[id]) exists(id.first);
-  };
-  for (const RegistryWrite& w : written) {
-    switch (w.kind) {
-      case RegistryWrite::Kind::Value: set(w.key, w.name, Value{w.type, w.data}); break;
-      case RegistryWrite::Kind::Rename:
-        set(w.key, w.name, std::nullopt);
-        set(w.key, w.newName, Value{w.type, w.data});
-        break;
-      case RegistryWrite::Kind::KeyMove: {
-        const std::string from = FoldKey(w.key), to = FoldKey(w.newName);
-        keyNames.try_emplace(to, w.newName);
-        Model moved;
-        for (auto& [key, there] : after.keys)
-          if (IsUnder(key, from)) {
-            if (there) moved.keys[Rebased(key, from, to)] = true;
-            there = false;
-            touchedKeys.insert(key);
-          }
-        for (auto& [id, slot] : after.values)
-          if (IsUnder(id.first, from)) {
-            if (slot) moved.values[{Rebased(id.first, from, to), id.second}] = slot;
-            slot.reset();
-            touchedValues.insert(id);
-          }
-        after.keys[from] = false;
-        touchedKeys.insert(from);
-        moved.keys[to] = true;
-        for (const auto& [key, made] : moved.keys) {
-          exists(key);
-          touchedKeys.insert(key);
-        }
-        for (auto& [id, slot] : moved.values) {
-          after.values[id] = slot;
-          touchedValues.insert(id);
-        }
-        break;
+    if (state.values[id]) Exists(id.first);
+  }
+  // Everything below the move's key goes to its new key, itself included.
+  void MoveKey(const std::string& from, const std::string& to) {
+    Model moved;
+    for (auto& [key, there] : state.keys)
+      if (IsUnder(key, from)) {
+        if (there) moved.keys[Rebased(key, from, to)] = true;
+        there = false;
+        touchedKeys.insert(key);
       }
+    for (auto& [id, slot] : state.values)
+      if (IsUnder(id.first, from)) {
+        if (slot) moved.values[{Rebased(id.first, from, to), id.second}] = slot;
+        slot.reset();
+        touchedValues.insert(id);
+      }
+    state.keys[from] = false;
+    touchedKeys.insert(from);
+    moved.keys[to] = true;
+    for (const auto& [key, made] : moved.keys) {
+      Exists(key);
+      touchedKeys.insert(key);
+    }
+    for (auto& [id, slot] : moved.values) {
+      state.values[id] = slot;
+      touchedValues.insert(id);
     }
   }
+};
 
-  LiveRegistry live(backend);
-  const auto changedPlace = [&](const std::string& key, const std::string* name, std::string ranWrote,
-                                std::string holdsNow, bool gone = false) {
-    ChangedPlace place;
-    place.gone = gone;
-    place.key = keyNames.count(key) ? keyNames[key] : key;
-    if (name) {
-      place.isValue = true;
-      const auto found = valueNames.find({key, *name});
-      place.valueName = found != valueNames.end() ? found->second : *name;
+AfterRun ApplyWrites(const Model& before, const std::vector<RegistryWrite>& written,
+                     std::map<std::string, std::string>& keyNames) {
+  AfterRun after{before, {}, {}};
+  for (const RegistryWrite& w : written) {
+    switch (w.kind) {
+      case RegistryWrite::Kind::Value: after.Set(w.key, w.name, Value{w.type, w.data}); break;
+      case RegistryWrite::Kind::Rename:
+        after.Set(w.key, w.name, std::nullopt);
+        after.Set(w.key, w.newName, Value{w.type, w.data});
+        break;
+      case RegistryWrite::Kind::KeyMove:
+        keyNames.try_emplace(FoldKey(w.newName), w.newName);
+        after.MoveKey(FoldKey(w.key), FoldKey(w.newName));
+        break;
     }
-    place.ranWrote = std::move(ranWrote);
-    place.holdsNow = std::move(holdsNow);
-    plan.changed.push_back(std::move(place));
-    return force;
-  };
+  }
+  return after;
+}
 
-  // Keys the run made: taken away only while they hold just what the run
-  // put there; what lies below them goes with them.
+// Decides, line by line, what of the backup an undo takes: each place by
+// what it holds now against what the run left there.
+class RestorePlanner {
+ public:
+  RestorePlanner(RegistryBackend& backend, const ParsedRegFile& backup, const std::vector<RegistryWrite>& written,
+                 bool force, const PlaceSwap* swap)
+      : ops_(backup.ops),
+        written_(written),
+        force_(force),
+        swap_(swap),
+        live_(backend),
+        before_(ReadBeforeRun(ops_)),
+        after_(ApplyWrites(before_.state, written, before_.keyNames)) {
+    plan_.take.assign(ops_.size(), false);
+  }
+
+  RegistryRestorePlan Plan() {
+    PlanCreatedKeys();
+    HoldMovedKeys();
+    for (std::size_t i = 0; i < ops_.size(); ++i) PlanLine(i);
+    return std::move(plan_);
+  }
+
+ private:
+  // A key the run made, and whether the undo takes it away.
   struct Region {
     std::string key;  // folded
     bool take = false;
     bool left = false;  // changed after the run
   };
-  std::vector<Region> regions;
-  for (std::size_t i : createdAt) {
-    const std::string key = FoldKey(ops[i].KeyName());
-    bool take = false, left = false;
-    const bool ranMade = after.keys.count(key) && after.keys[key];
-    if (ranMade && live.KeyExists(ops[i].KeyName())) {
-      Model now;
-      live.Subtree(ops[i].KeyName(), now);
-      if (SameTree(now, SubtreeOf(after, key))) {
-        take = true;
-      } else {
-        left = true;
-        take = changedPlace(key, nullptr, "the key as the run made it", "other values or subkeys");
-      }
-      if (take) ++plan.keys;
-    } else if (ranMade) {
-      ++plan.alreadyAsBefore;
+
+  // Names the place as changed after the run; true when it is taken all the same (forced).
+  bool Changed(const std::string& key, const std::string* name, std::string ranWrote, std::string holdsNow,
+               bool gone = false) {
+    ChangedPlace place;
+    place.gone = gone;
+    place.key = before_.keyNames.count(key) ? before_.keyNames[key] : key;
+    if (name) {
+      place.isValue = true;
+      const auto found = before_.valueNames.find({key, *name});
+      place.valueName = found != before_.valueNames.end() ? found->second : *name;
     }
-    plan.take[i] = take;
-    regions.push_back({key, take, left && !take});
+    place.ranWrote = std::move(ranWrote);
+    place.holdsNow = std::move(holdsNow);
+    plan_.changed.push_back(std::move(place));
+    return force_;
   }
-  const auto regionOf = [&](const std::string& key) -> const Region* {
-    for (const Region& r : regions)
+
+  // Keys the run made: taken away only while they hold just what the run
+  // put there; what lies below them goes with them.
+  void PlanCreatedKeys() {
+    for (std::size_t i : before_.createdAt) {
+      const std::string key = FoldKey(ops_[i].KeyName());
+      bool take = false, left = false;
+      const bool ranMade = after_.state.keys.count(key) && after_.state.keys[key];
+      if (ranMade && live_.KeyExists(ops_[i].KeyName())) {
+        Model now;
+        live_.Subtree(ops_[i].KeyName(), now);
+        if (SameTree(now, SubtreeOf(after_.state, key))) {
+          take = true;
+        } else {
+          left = true;
+          take = Changed(key, nullptr, "the key as the run made it", "other values or subkeys");
+        }
+        if (take) ++plan_.keys;
+      } else if (ranMade) {
+        ++plan_.alreadyAsBefore;
+      }
+      plan_.take[i] = take;
+      regions_.push_back({key, take, left && !take});
+    }
+  }
+
+  const Region* RegionOf(const std::string& key) const {
+    for (const Region& r : regions_)
       if (IsUnder(key, r.key)) return &r;
     return nullptr;
-  };
+  }
+
   // A key move is one change: where its new key stays, its old key is not
   // made again beside it (followed along a chain of moves).
-  std::set<std::string> held;
-  for (bool grew = true; grew;) {
-    grew = false;
-    for (const RegistryWrite& w : written) {
-      if (w.kind != RegistryWrite::Kind::KeyMove) continue;
-      const std::string to = FoldKey(w.newName), from = FoldKey(w.key);
-      const auto* region = regionOf(to);
-      bool keep = region && region->left;
-      for (const std::string& h : held) keep |= IsUnder(to, h);
-      if (keep && held.insert(from).second) grew = true;
+  void HoldMovedKeys() {
+    for (bool grew = true; grew;) {
+      grew = false;
+      for (const RegistryWrite& w : written_) {
+        if (w.kind != RegistryWrite::Kind::KeyMove) continue;
+        const std::string to = FoldKey(w.newName), from = FoldKey(w.key);
+        const Region* region = RegionOf(to);
+        bool keep = region && region->left;
+        for (const std::string& h : held_) keep |= IsUnder(to, h);
+        if (keep && held_.insert(from).second) grew = true;
+      }
     }
   }
-  const auto isHeld = [&](const std::string& key) {
-    for (const std::string& h : held)
+
+  bool IsHeld(const std::string& key) const {
+    for (const std::string& h : held_)
       if (IsUnder(key, h)) return true;
     return false;
-  };
+  }
 
-  std::map<ValueId, bool> decided;  // a place's verdict, for each of its lines
-  std::map<std::string, bool> keyDecided;
-  for (std::size_t i = 0; i < ops.size(); ++i) {
-    const RegOp& op = ops[i];
-    if (op.kind == RegOp::Kind::DeleteKey) continue;
+  void PlanLine(std::size_t i) {
+    const RegOp& op = ops_[i];
+    if (op.kind == RegOp::Kind::DeleteKey) return;
     const std::string key = FoldKey(op.KeyName());
-    if (const Region* region = regionOf(key)) {
-      plan.take[i] = region->take;
-      continue;
+    if (const Region* region = RegionOf(key)) {
+      plan_.take[i] = region->take;
+      return;
     }
-    if (isHeld(key)) continue;
-    if (op.kind == RegOp::Kind::OpenKey) {
-      // A key the run moved away is made again when nothing stands there
-      // now; one that exists takes back only the values that are due.
-      if (auto found = keyDecided.find(key); found != keyDecided.end()) {
-        plan.take[i] = found->second;
-        continue;
-      }
-      bool take = false;
-      if (touchedKeys.count(key) && before.keys[key] && !after.keys[key] && !live.KeyExists(op.KeyName())) {
-        take = true;
-        ++plan.keys;
-      }
-      keyDecided[key] = take;
-      plan.take[i] = take;
-      continue;
-    }
-    const ValueId id{key, FoldKey(op.name)};
-    if (auto found = decided.find(id); found != decided.end()) {
-      plan.take[i] = found->second;
-      continue;
-    }
+    if (IsHeld(key)) return;
+    plan_.take[i] = op.kind == RegOp::Kind::OpenKey ? TakeKey(op, key) : TakeValue(op, key);
+  }
+
+  // A key the run moved away is made again when nothing stands there now;
+  // one that exists takes back only the values that are due.
+  bool TakeKey(const RegOp& op, const std::string& key) {
+    if (auto found = keyDecided_.find(key); found != keyDecided_.end()) return found->second;
     bool take = false;
-    const Slot& was = before.values[id];
-    const Slot& ran = after.values[id];
-    if (touchedValues.count(id) && was != ran) {
-      const Slot now = live.ValueOf(op.KeyName(), op.name);
+    if (after_.touchedKeys.count(key) && before_.state.keys[key] && !after_.state.keys[key] &&
+        !live_.KeyExists(op.KeyName())) {
+      take = true;
+      ++plan_.keys;
+    }
+    keyDecided_[key] = take;
+    return take;
+  }
+
+  // A value's verdict holds for each of its lines.
+  bool TakeValue(const RegOp& op, const std::string& key) {
+    const ValueId id{key, FoldKey(op.name)};
+    if (auto found = decided_.find(id); found != decided_.end()) return found->second;
+    bool take = false;
+    const Slot& was = before_.state.values[id];
+    const Slot& ran = after_.state.values[id];
+    if (after_.touchedValues.count(id) && was != ran) {
+      const Slot now = live_.ValueOf(op.KeyName(), op.name);
       if (now == ran) {
         take = true;
       } else if (now == was) {
-        ++plan.alreadyAsBefore;
-      } else if (const auto back = swap ? MappedBack(was, ran, now, *swap) : std::nullopt) {
-        const auto found = valueNames.find(id);
-        plan.mappedBack.push_back({keyNames[key], found != valueNames.end() ? found->second : op.name, back->type,
-                                   back->data});
-        ++plan.values;
+        ++plan_.alreadyAsBefore;
+      } else if (const auto back = swap_ ? MappedBack(was, ran, now, *swap_) : std::nullopt) {
+        const auto found = before_.valueNames.find(id);
+        plan_.mappedBack.push_back({before_.keyNames[key],
+                                    found != before_.valueNames.end() ? found->second : op.name, back->type,
+                                    back->data});
+        ++plan_.values;
       } else {
-        take = changedPlace(key, &id.second, Shown(ran), Shown(now), !now);
+        take = Changed(key, &id.second, Shown(ran), Shown(now), !now);
       }
-      if (take) ++plan.values;
+      if (take) ++plan_.values;
     }
-    decided[id] = take;
-    plan.take[i] = take;
+    decided_[id] = take;
+    return take;
   }
-  return plan;
+
+  const std::vector<RegOp>& ops_;
+  const std::vector<RegistryWrite>& written_;
+  const bool force_;
+  const PlaceSwap* swap_;
+  LiveRegistry live_;
+  BeforeRun before_;
+  AfterRun after_;
+  std::vector<Region> regions_;
+  std::set<std::string> held_;
+  std::map<ValueId, bool> decided_;
+  std::map<std::string, bool> keyDecided_;
+  RegistryRestorePlan plan_;
+};
+}  // namespace
+
+RegistryRestorePlan PlanRegistryRestore(RegistryBackend& backend, const ParsedRegFile& backup,
+                                        const std::vector<RegistryWrite>& written, bool force,
+                                        const PlaceSwap* swap) {
+  return RestorePlanner(backend, backup, written, force, swap).Plan();
 }
 
 std::vector<std::string> WriteMappedBack(RegistryBackend& backend, const std::vector<MappedBackValue>& values) {
