@@ -1,6 +1,7 @@
 #include "engine/GuardRails.h"
 
 #include "core/Text.h"
+#include "engine/UndoName.h"
 
 namespace {
 
@@ -103,12 +104,9 @@ std::string RestoreRule(const ProtectedPlaces& places, const std::string& target
   const std::string own = NormalPath(places.ownFolder);
   const std::size_t cut = p.rfind('\\');
   if (cut == std::string::npos || !Same(p.substr(0, cut), own)) return "";
-  // Undo00000.zip and its kind: the records an undo itself reads.
-  const std::string name = UpperAZ(p.substr(cut + 1));
-  bool record = name.size() == 13 && name.compare(0, 4, "UNDO") == 0 &&
-                (name.compare(9, 4, ".ZIP") == 0 || name.compare(9, 4, ".REG") == 0 || name.compare(9, 4, ".BAT") == 0);
-  for (std::size_t i = 4; record && i < 9; ++i) record = name[i] >= '0' && name[i] <= '9';
-  return record ? "a backup is never written over Ostrivane's own undo records" : "";
+  // Every file of an entry, whatever its extension (Undo00000.zip, .after,
+  // .log ...): the records this undo and every later one read.
+  return UndoName::OfFileName(p.substr(cut + 1)) ? "a backup is never written over Ostrivane's own undo records" : "";
 }
 
 std::string RegDeletionRule(const std::string& key) {

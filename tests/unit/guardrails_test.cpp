@@ -57,11 +57,16 @@ TEST(GuardRails, MovesOfTheSystemsAndTheProgramsOwnPlacesAreRefusedWithTheirRule
                            "C:\\Windows2\\x", "D:\\Tools\\Other", "\\\\server\\share\\x", "D:\\ToolsOld"})
     EXPECT_EQ(guard.MoveRefusal(item), "") << item;
 
+  // Every file of an entry, by its name: what the run wrote, its tasks and
+  // its report are records as much as its backups.
   for (const char* target : {"D:\\Tools\\Ostrivane\\Undo00001.zip", "d:\\tools\\ostrivane\\undo12345.BAT",
-                             "D:\\Tools\\Ostrivane\\.\\OSTRIVANE-CLI.EXE"})
+                             "D:\\Tools\\Ostrivane\\.\\OSTRIVANE-CLI.EXE", "D:\\Tools\\Ostrivane\\Undo00001.after",
+                             "D:\\Tools\\Ostrivane\\Undo00001.tasks", "D:\\Tools\\Ostrivane\\UNDO00001.Log. ",
+                             "D:\\Tools\\Ostrivane\\Undo00001.zip::$DATA", "D:\\Tools\\Ostrivane\\Undo00001.new"})
     EXPECT_NE(guard.RestoreRefusal(target), "") << target;
   for (const char* target : {"D:\\Tools\\Ostrivane\\Ostrivane.ini", "D:\\Tools\\Ostrivane\\Sub\\Undo00001.zip",
-                             "C:\\Data\\Undo00001.zip", "D:\\Tools\\Ostrivane\\Undo0001.zip"})
+                             "C:\\Data\\Undo00001.zip", "D:\\Tools\\Ostrivane\\Undo0001.zip",
+                             "D:\\Tools\\Ostrivane\\Undo00001 notes.txt"})
     EXPECT_EQ(guard.RestoreRefusal(target), "") << target;
 }
 
