@@ -185,20 +185,15 @@ std::optional<FileTicks> UndoStore::ReadReportInto(UndoListEntry& entry) {
     entry.replace = report.Field("Replace");
   }
   // The last undo counts; one made by an earlier build keeps no stamp.
-  std::optional<FileTicks> undoneAt;
   for (const auto& [row, value] : report.undo) {
     if (row == kUndoRow) {
       entry.state = UndoState::Undone;
-      undoneAt.reset();
+      entry.undoneAt.reset();
     } else if (row == kUndoUtcRow) {
-      undoneAt = UtcStampTicks(value);
+      entry.undoneAt = ShortLocalText(UtcStampTicks(value));
     } else if (row == kNotRestoredRow) {
       entry.state = UndoState::PartlyUndone;
     }
-  }
-  if (undoneAt) {
-    const FileTicks local = platform_.ToLocal(*undoneAt);
-    entry.undoneAt = platform_.ShortDate(local) + " " + platform_.ShortTime(local);
   }
   return UtcStampTicks(report.Field(kStartedUtcRow));
 }
@@ -212,6 +207,12 @@ void UndoStore::AppendUndoSection(const UndoName& name, const std::vector<std::s
   const std::string path = RecordPath(name, kReportExtension);
   if (!fs_.FileExists(path)) return;
   fs_.ReplaceWhole(path, fs_.ReadWhole(path) + UndoSectionText(NowText(), NowUtcStamp(), restored, notRestored));
+}
+
+std::optional<std::string> UndoStore::ShortLocalText(std::optional<FileTicks> utc) {
+  if (!utc) return std::nullopt;
+  const FileTicks local = platform_.ToLocal(*utc);
+  return platform_.ShortDate(local) + " " + platform_.ShortTime(local);
 }
 
 std::string UndoStore::DateTimeText(FileTicks utc) { return LocalTimeText(platform_.ToLocal(utc)); }

@@ -71,6 +71,8 @@ class UndoStore : public UndoList {
   void Rebuild();
   int NextFreeNumber();
   std::string DateTimeText(FileTicks utc);
+  // "<short date> <short time>" in local time; none for none.
+  std::optional<std::string> ShortLocalText(std::optional<FileTicks> utc);
   // The store's own folder first, then the earlier ones.
   std::vector<std::string> Folders() const;
   std::string LocalTimeText(FileTicks local);
