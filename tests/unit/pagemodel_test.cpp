@@ -42,9 +42,7 @@ TEST_F(PageModelTest, FirstShowWithoutSettingsFile) {
   EXPECT_EQ(undo.age, 1);
   EXPECT_EQ(undo.calls, std::vector<std::string>{"refresh"});
   EXPECT_EQ(wizard.undo.lines, std::vector<std::string>{kNoChangesToUndo});
-  EXPECT_EQ(wizard.OsGeneration, 6);
   EXPECT_EQ(wizard.ctx.OsGeneration, 6);
-  EXPECT_EQ(wizard.HelpFile, "C:\\Ost\\Ostrivane.chm");
   ASSERT_EQ(wizard.ctx.drives.size(), 3u);
   EXPECT_EQ(wizard.ctx.drives[0].caption, "Local Disk (C:)");
   EXPECT_EQ(wizard.ctx.drives[1].root, "D:\\");
@@ -243,9 +241,9 @@ TEST_F(PageModelTest, DropOfTreeNodesFillsTheConfirmationPage) {
 
 TEST_F(PageModelTest, EveryGenerationOpensTheShippedHtmlHelp) {
   Show();  // NT 6.1
-  wizard.HelpButtonClick();
+  wizard.help.HelpButtonClick();
   help.htmlHelpWorks = false;
-  wizard.HelpButtonClick();  // viewer missing: said so, no .hlp that is not shipped
+  wizard.help.HelpButtonClick();  // viewer missing: said so, no .hlp that is not shipped
   EXPECT_EQ(help.calls, (std::vector<std::string>{"html C:\\Ost\\Ostrivane.chm Introduction.htm",
                                                   "html C:\\Ost\\Ostrivane.chm Introduction.htm"}));
   ASSERT_EQ(ui.messages.size(), 1u);
@@ -257,14 +255,14 @@ TEST_F(PageModelTest, EveryGenerationOpensTheShippedHtmlHelp) {
     help.calls.clear();
     help.htmlHelpWorks = true;
     Show();
-    wizard.HelpButtonClick();
+    wizard.help.HelpButtonClick();
     EXPECT_EQ(help.calls, std::vector<std::string>{"html C:\\Ost\\Ostrivane.chm Introduction.htm"});
   }
   // F1 opens the topic of the page on screen.
   help.calls.clear();
   for (Page p : {Page::MapOnly, Page::Drives, Page::MoveGiven, Page::Undo, Page::Front}) {
     At(p);
-    wizard.HelpForCurrentPage();
+    wizard.help.HelpFor(wizard.CurrentPage);
   }
   EXPECT_EQ(help.calls, (std::vector<std::string>{
                             "html C:\\Ost\\Ostrivane.chm MapOnly.htm", "html C:\\Ost\\Ostrivane.chm Targets.htm",
@@ -272,8 +270,8 @@ TEST_F(PageModelTest, EveryGenerationOpensTheShippedHtmlHelp) {
                             "html C:\\Ost\\Ostrivane.chm Introduction.htm"}));
   // The introduction page's links open pages of the help in any generation.
   help.calls.clear();
-  wizard.MoreInformationClick();
-  wizard.AskQuestionsClick();
+  wizard.help.MoreInformationClick();
+  wizard.help.AskQuestionsClick();
   EXPECT_EQ(help.calls, (std::vector<std::string>{"html C:\\Ost\\Ostrivane.chm Introduction.htm",
                                                   "html C:\\Ost\\Ostrivane.chm Questions.htm"}));
   EXPECT_TRUE(ui.messages.empty());
@@ -281,7 +279,7 @@ TEST_F(PageModelTest, EveryGenerationOpensTheShippedHtmlHelp) {
 
 TEST_F(PageModelTest, ShellFailuresAreReportedByTheErrorTable) {
   Show();
-  wizard.GoToWebsite("C:\\Docs\\Guide.txt");
+  wizard.help.GoToWebsite("C:\\Docs\\Guide.txt");
   EXPECT_TRUE(ui.messages.empty());  // 42: opened
   const std::pair<long, const char*> cases[] = {
       {0, "The operating system is out of memory or resources."},
@@ -294,13 +292,13 @@ TEST_F(PageModelTest, ShellFailuresAreReportedByTheErrorTable) {
   for (const auto& [result, text] : cases) {
     ui.messages.clear();
     help.shellResult = result;
-    wizard.GoToWebsite("https://example.invalid/");
+    wizard.help.GoToWebsite("https://example.invalid/");
     ASSERT_EQ(ui.messages.size(), 1u) << result;
     EXPECT_EQ(ui.messages[0], std::make_pair(std::string(text), std::string("ShellExecute Error")));
   }
   help.shellResult = 33;
   ui.messages.clear();
-  wizard.GoToWebsite("x");
+  wizard.help.GoToWebsite("x");
   EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -575,7 +573,7 @@ TEST_F(PageModelTest, NoInputIsTakenWhileARunIsOn) {
     wizard.TurnPage(Sender::TitleFront);
     wizard.TurnPage(Sender::MapOnlyNext);  // would start a second run
     EXPECT_FALSE(wizard.MayClose());
-    wizard.DeleteUndoClick();
+    wizard.undoing.DeleteUndoClick();
   };
   wizard.TurnPage(Sender::MapOnlyNext);
   EXPECT_EQ(pressed, 2);  // the registry walk and the file walk of one run
@@ -587,7 +585,7 @@ TEST_F(PageModelTest, NoInputIsTakenWhileARunIsOn) {
 
 TEST_F(PageModelTest, CloseQueryWritesTheSettingsFile) {
   Show();
-  wizard.UndoAgeChange(2);
+  wizard.undoing.UndoAgeChange(2);
   wizard.intro.skipIntroduction = true;
   EXPECT_TRUE(wizard.MayClose());
   EXPECT_EQ(fs.At(kIni).data, "[Undo List]\r\nDeleteOlderThan=2\r\n\r\n[Start]\r\nSkipStartPage=1\r\n\r\n"
@@ -625,15 +623,15 @@ TEST_F(PageModelTest, UndoPageButtonsNeedASelectedEntry) {
   Show();
   wizard.TurnPage(Sender::TitleUndo);
   wizard.undo.selection = 0;  // the placeholder, selected or not
-  wizard.DeleteUndoClick();
-  wizard.UndoChangesClick();
+  wizard.undoing.DeleteUndoClick();
+  wizard.undoing.UndoChangesClick();
   EXPECT_EQ(wizard.focusField, Field::None);  // nothing to choose from
   undo.lines = {"Undo00002 - 1/1/2026 1:00:00 AM", "Undo00005 - 1/2/2026"};
-  wizard.UndoAgeChange(0);
+  wizard.undoing.UndoAgeChange(0);
   EXPECT_EQ(undo.age, 0);
   EXPECT_EQ(wizard.undo.lines, undo.lines);
-  wizard.DeleteUndoClick();
-  wizard.UndoChangesClick();
+  wizard.undoing.DeleteUndoClick();
+  wizard.undoing.UndoChangesClick();
   EXPECT_EQ(wizard.focusField, Field::UndoList);  // the choice is made in the list
   ASSERT_EQ(ui.messages.size(), 4u);
   EXPECT_EQ(ui.messages[0].first, "There are no items to delete");
@@ -642,10 +640,10 @@ TEST_F(PageModelTest, UndoPageButtonsNeedASelectedEntry) {
   EXPECT_EQ(ui.messages[3].first, "Please select an item");
 
   wizard.undo.selection = 1;
-  wizard.UndoChangesClick();
+  wizard.undoing.UndoChangesClick();
   EXPECT_EQ(ui.messages.back().first, "0 files restored.  Undo has completed");
   EXPECT_EQ(wizard.undo.selection, 1);  // the list is read again; the entry stays selected
-  wizard.DeleteUndoClick();
+  wizard.undoing.DeleteUndoClick();
   EXPECT_EQ(undo.calls.back(), "refresh");
   EXPECT_EQ(undo.calls[undo.calls.size() - 2], "delete Undo00005");
   EXPECT_EQ(wizard.undo.lines, std::vector<std::string>{"Undo00002 - 1/1/2026 1:00:00 AM"});
@@ -656,17 +654,17 @@ TEST_F(PageModelTest, NothingElseIsTakenWhileAnUndoIsOn) {
   Show();
   wizard.TurnPage(Sender::TitleUndo);
   undo.lines = {"Undo00002 - 1/1/2026 1:00:00 AM"};
-  wizard.UndoAgeChange(1);
+  wizard.undoing.UndoAgeChange(1);
   wizard.undo.selection = 0;
   // The move back pumps messages: the entry must not be deleted under it,
   // the window not closed, no run started.
   undo.duringUndo = [&] {
-    wizard.DeleteUndoClick();
+    wizard.undoing.DeleteUndoClick();
     EXPECT_FALSE(wizard.MayClose());
     wizard.TurnPage(Sender::UndoBack);
-    wizard.UndoAgeChange(0);  // a shorter age limit would delete the entry's records
+    wizard.undoing.UndoAgeChange(0);  // a shorter age limit would delete the entry's records
   };
-  wizard.UndoChangesClick();
+  wizard.undoing.UndoChangesClick();
   EXPECT_EQ(std::count(undo.calls.begin(), undo.calls.end(), "delete Undo00002"), 0);
   EXPECT_EQ(undo.age, 1);
   EXPECT_EQ(wizard.undo.ageIndex, 1);
@@ -677,7 +675,7 @@ TEST_F(PageModelTest, NothingElseIsTakenWhileAnUndoIsOn) {
 
   // Refused by the run lock: the window takes input again afterwards.
   undo.duringUndo = [] { throw Error("busy"); };
-  EXPECT_THROW(wizard.UndoChangesClick(), Error);
+  EXPECT_THROW(wizard.undoing.UndoChangesClick(), Error);
   EXPECT_FALSE(wizard.ctx.running);
 }
 
@@ -783,23 +781,23 @@ TEST_F(CarefulPageTest, UndoDeleteAndAShorterAgeAskFirstNamingTheEntries) {
   undo.lines = {"Undo00002 - 1/1/2026 1:00:00 AM", "Undo00005 - 1/2/2026"};
   undo.agedOut[0] = {"Undo00002"};
   dialogs.answers = {false, true};
-  careful.UndoAgeChange(0);  // refused: nothing deleted, the list keeps its age
+  careful.undoing.UndoAgeChange(0);  // refused: nothing deleted, the list keeps its age
   EXPECT_EQ(careful.undo.ageIndex, 1);
   EXPECT_EQ(undo.age, 1);
-  careful.UndoAgeChange(0);
+  careful.undoing.UndoAgeChange(0);
   EXPECT_EQ(undo.age, 0);
   ASSERT_EQ(dialogs.asked.size(), 2u);
   EXPECT_NE(dialogs.asked[0].find("Undo00002"), std::string::npos);
-  careful.UndoAgeChange(3);  // deletes nothing: no question
+  careful.undoing.UndoAgeChange(3);  // deletes nothing: no question
   EXPECT_EQ(dialogs.asked.size(), 2u);
 
   careful.undo.selection = 1;
   dialogs.answers = {false, false, true, true};
-  careful.UndoChangesClick();
-  careful.DeleteUndoClick();
+  careful.undoing.UndoChangesClick();
+  careful.undoing.DeleteUndoClick();
   EXPECT_EQ(std::count_if(undo.calls.begin(), undo.calls.end(), [](auto& c) { return c.find("Undo00005") != std::string::npos; }), 0);
-  careful.UndoChangesClick();
-  careful.DeleteUndoClick();
+  careful.undoing.UndoChangesClick();
+  careful.undoing.DeleteUndoClick();
   EXPECT_EQ(std::count(undo.calls.begin(), undo.calls.end(), "undo Undo00005"), 1);
   EXPECT_EQ(std::count(undo.calls.begin(), undo.calls.end(), "delete Undo00005"), 1);
   ASSERT_EQ(dialogs.asked.size(), 6u);
@@ -896,15 +894,15 @@ TEST_F(CarefulPageTest, ARunThatStopsPartWaySaysWhatItChangedAndWhereToUndoIt) {
 TEST_F(CarefulPageTest, TheProgressMeasureIsThePreviousFinishedRun) {
   careful.Start("");
   RunAtOnce(careful);
-  EXPECT_EQ(careful.work.Percent(), -1);
+  EXPECT_EQ(careful.run.work.Percent(), -1);
   careful.TurnPage(Sender::MapOnly);
   careful.mapOnly.findWhat = "a";
   careful.mapOnly.replaceWith = "b";
   rec.duringWalk = [&] {
-    for (int i = 0; i < 20; ++i) careful.work.Item();
+    for (int i = 0; i < 20; ++i) careful.run.work.Item();
   };
   careful.TurnPage(Sender::MapOnlyNext);  // two walks: 40 items
-  EXPECT_EQ(careful.itemsOfLastRun[ModeIndex(RunMode::MapOnly)], 40);
+  EXPECT_EQ(careful.run.itemsOfLastRun[ModeIndex(RunMode::MapOnly)], 40);
   EXPECT_TRUE(careful.MayClose());
   EXPECT_EQ(ReadSettings(fs, "C:\\Ost\\").ItemsOfLastRun[ModeIndex(RunMode::MapOnly)], 40);
 
@@ -922,7 +920,7 @@ TEST_F(CarefulPageTest, TheProgressMeasureIsThePreviousFinishedRun) {
 // is unticked, and a letter with no drive behind it is asked about, No first.
 TEST_F(CarefulPageTest, SwitchDrivesShowsItsChangesFirstAndAsksAboutAMissingDrive) {
   careful.Start("");
-  EXPECT_TRUE(careful.ShowChangesFirst());  // no settings file: every mode reviews first
+  EXPECT_TRUE(careful.run.ShowChangesFirst());  // no settings file: every mode reviews first
   EXPECT_TRUE(careful.showChangesFirst[ModeIndex(RunMode::SwitchDrives)]);
   careful.TurnPage(Sender::SwitchDrives);
   careful.switchDrives.firstDrive = "c";
@@ -976,9 +974,9 @@ TEST_F(CarefulPageTest, TheUndoQuestionSpeaksOfAMoveOnlyForAMove) {
   careful.TurnPage(Sender::TitleUndo);
   dialogs.answers = {false, false};
   careful.undo.selection = 0;
-  careful.UndoChangesClick();
+  careful.undoing.UndoChangesClick();
   careful.undo.selection = 1;
-  careful.UndoChangesClick();
+  careful.undoing.UndoChangesClick();
   ASSERT_EQ(dialogs.asked.size(), 2u);
   EXPECT_EQ(dialogs.asked[0].find("moved item"), std::string::npos);
   EXPECT_NE(dialogs.asked[1].find("The moved item goes back"), std::string::npos);
@@ -992,12 +990,12 @@ TEST_F(CarefulPageTest, AHeldBackUndoIsForcedOnlyWhenTheUserSaysYes) {
   careful.undo.selection = 0;
   undo.heldBack = true;
   dialogs.answers = {true, false};
-  careful.UndoChangesClick();
+  careful.undoing.UndoChangesClick();
   EXPECT_EQ(std::count(undo.calls.begin(), undo.calls.end(), "undo --force Undo00003"), 0);
   ASSERT_EQ(dialogs.asked.size(), 2u);
   EXPECT_NE(dialogs.asked[1].find("later changes are lost"), std::string::npos) << dialogs.asked[1];
   dialogs.answers = {true, true};
-  careful.UndoChangesClick();
+  careful.undoing.UndoChangesClick();
   EXPECT_EQ(std::count(undo.calls.begin(), undo.calls.end(), "undo --force Undo00003"), 1);
   EXPECT_EQ(dialogs.asked.size(), 4u) << "no second question after the forced undo";
 }

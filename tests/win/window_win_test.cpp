@@ -70,7 +70,7 @@ class WindowTest : public ::testing::Test, protected WizardFakes<Win32PagePlatfo
     fs.MakeFolders(folder);
     rec.ctx = &wizard.ctx;
     ui.Bind(wizard.ctx);
-    ui.BindWork(wizard.work);
+    ui.BindWork(wizard.run.work);
     window.Create("", SW_SHOW);
     // Runs start at once, as with "Show changes before they are made" unticked.
     for (bool& on : wizard.showChangesFirst) on = false;
@@ -356,7 +356,7 @@ TEST_F(WindowTest, UndoPageListsAndDeletes) {
 
 TEST_F(WindowTest, ALongUndoLineScrollsSideways) {
   undo.lines = {"Undo00000 - 1/5/2026 - Map Only: C:\\" + std::string(120, 'x') + " -> D:\\y"};
-  wizard.UndoAgeChange(1);  // reads the list again
+  wizard.undoing.UndoAgeChange(1);  // reads the list again
   Click(Sender::TitleUndo);
   HWND list = window.Control(kUndoList);
   RECT room{};
@@ -570,7 +570,7 @@ TEST_F(WindowTest, KeyboardOnlyLeadsThroughEveryModeAndBack) {
 TEST_F(WindowTest, KeyboardUndoAsksFirstAndNoIsTheDefault) {
   MessageBoxWatch watch;
   undo.lines = {"Undo00000 - 1/5/2026 10:00:00 AM", "Undo00001 - 1/6/2026"};
-  wizard.UndoAgeChange(wizard.undo.ageIndex);  // the list as the store now holds it
+  wizard.undoing.UndoAgeChange(wizard.undo.ageIndex);  // the list as the store now holds it
   for (int i = 0; i < 3; ++i) Press(VK_RETURN);
   // The title strip's buttons are Tab stops before the page's: Shift+Tab
   // from the page's first button reaches them.
@@ -599,7 +599,7 @@ TEST_F(WindowTest, KeyboardUndoAsksFirstAndNoIsTheDefault) {
 TEST_F(WindowTest, PlacesChangedAfterTheRunAreRestoredOnlyWhenTheUserSaysSo) {
   MessageBoxWatch watch;
   undo.lines = {"Undo00000 - 1/5/2026 10:00:00 AM"};
-  wizard.UndoAgeChange(wizard.undo.ageIndex);
+  wizard.undoing.UndoAgeChange(wizard.undo.ageIndex);
   Click(Sender::TitleUndo);
   ASSERT_EQ(wizard.CurrentPage, Page::Undo);
   wizard.undo.selection = 0;

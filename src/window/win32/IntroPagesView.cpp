@@ -61,8 +61,8 @@ bool IntroPagesView::Command(int id, int code) {
   if (!Clicked(code)) return false;
   switch (id) {
     case kSkipIntroduction: wizard_.intro.skipIntroduction = Checked(Control(id)); return true;
-    case kMoreInformationLink: host_.Guarded([&] { wizard_.MoreInformationClick(); }); return true;
-    case kAskQuestionsLink: host_.Guarded([&] { wizard_.AskQuestionsClick(); }); return true;
+    case kMoreInformationLink: host_.Guarded([&] { wizard_.help.MoreInformationClick(); }); return true;
+    case kAskQuestionsLink: host_.Guarded([&] { wizard_.help.AskQuestionsClick(); }); return true;
     default: return false;
   }
 }

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 #include <vector>
 
 #include "core/win32/WidePath.h"
+#include "window/PageFlow.h"
 #include "window/win32/ChromeView.h"
 #include "window/win32/EndPagesView.h"
 #include "window/win32/IntroPagesView.h"
@@ -308,28 +310,15 @@ int MainWindow::DefaultId() const {
 }
 
 int MainWindow::BackId() const {
-  switch (wizard_.CurrentPage) {
-    case Page::Intro2: return SenderControlId(Sender::Intro2Back);
-    case Page::MoveTrees: return SenderControlId(Sender::MoveTreesBack);
-    case Page::Intro3: return SenderControlId(Sender::Intro3Back);
-    case Page::MoveConfirm: return SenderControlId(Sender::MoveConfirmBack);
-    case Page::MoveGiven: return SenderControlId(Sender::MoveGivenBack);
-    case Page::SwitchDrives: return SenderControlId(Sender::SwitchBack);
-    case Page::MapOnly: return SenderControlId(Sender::MapOnlyBack);
-    case Page::Targets: return SenderControlId(Sender::TargetsBack);
-    case Page::Drives: return SenderControlId(Sender::DrivesBack);
-    case Page::Undo: return SenderControlId(Sender::UndoBack);
-    case Page::Review: return SenderControlId(Sender::ReviewBack);
-    case Page::Report: return SenderControlId(Sender::ReportBack);
-    default: return 0;
-  }
+  const std::optional<Sender> back = RowOf(wizard_.CurrentPage).back;
+  return back ? SenderControlId(*back) : 0;
 }
 
 bool MainWindow::PreTranslate(MSG& msg) {
   if (!hwnd_ || !IsWindowEnabled(hwnd_)) return false;
   if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
   if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1) {
-    Guarded([&] { wizard_.HelpForCurrentPage(); });
+    Guarded([&] { wizard_.help.HelpFor(wizard_.CurrentPage); });
     return true;
   }
   // Enter on a focused button presses that button, as in a dialog box; the

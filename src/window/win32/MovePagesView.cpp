@@ -85,7 +85,7 @@ bool MovePagesView::Command(int id, int code) {
     case kVerifyMoveGiven:
     case kVerifyMoveConfirm: wizard_.VerifyClick(Checked(Control(id))); return true;
     case kShowChangesMoveConfirm:
-    case kShowChangesMoveGiven: wizard_.ShowChangesFirstClick(RunMode::MoveAndMap, Checked(Control(id))); return true;
+    case kShowChangesMoveGiven: wizard_.run.ShowChangesFirstClick(RunMode::MoveAndMap, Checked(Control(id))); return true;
     case kBrowseDestination: host_.Guarded([&] { wizard_.BrowseDestinationClick(); }); return true;
     case kMoveSelectedPair: MoveSelectedPair(); return true;
     case kRefreshTrees:

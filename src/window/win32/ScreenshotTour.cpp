@@ -118,12 +118,12 @@ void ScreenshotTour(MainWindow& window, Wizard& wizard, const std::string& targe
     case Page::Review:
       mapOnly(false);
       wizard.ctx.targets = {true, false, false, false, false};
-      wizard.ShowChangesFirstClick(RunMode::MapOnly, true);
+      wizard.run.ShowChangesFirstClick(RunMode::MapOnly, true);
       window.Press(Sender::MapOnlyNext);
       break;
     default:  // the end pages, the report and the two dialogs: a sample Map Only run
       mapOnly(false);
-      wizard.ShowChangesFirstClick(RunMode::MapOnly, false);
+      wizard.run.ShowChangesFirstClick(RunMode::MapOnly, false);
       wizard.ctx.targets = {true, false, false, false, false};
       window.Press(Sender::MapOnlyNext);
       // The finish page as it offers an item another start handed over.

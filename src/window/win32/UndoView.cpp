@@ -71,13 +71,13 @@ bool UndoView::Command(int id, int code) {
       return true;
     case kUndoAge:
       if (code == CBN_SELCHANGE)
-        host_.Guarded([&] { wizard_.UndoAgeChange(int(SendMessageW(Control(id), CB_GETCURSEL, 0, 0))); });
+        host_.Guarded([&] { wizard_.undoing.UndoAgeChange(int(SendMessageW(Control(id), CB_GETCURSEL, 0, 0))); });
       return true;
     case kUndoChanges:
-      if (Clicked(code)) host_.Guarded([&] { wizard_.UndoChangesClick(); });
+      if (Clicked(code)) host_.Guarded([&] { wizard_.undoing.UndoChangesClick(); });
       return true;
     case kDeleteUndo:
-      if (Clicked(code)) host_.Guarded([&] { wizard_.DeleteUndoClick(); });
+      if (Clicked(code)) host_.Guarded([&] { wizard_.undoing.DeleteUndoClick(); });
       return true;
     default: return false;
   }

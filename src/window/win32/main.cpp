@@ -107,7 +107,7 @@ void RunWindow(const std::string& firstArgument, const std::string& screenshot, 
   }
   wizard.Wire(parts, &assembly.Undo(), &assembly.Undoer());
   ui.Bind(wizard.ctx);
-  ui.BindWork(wizard.work);
+  ui.BindWork(wizard.run.work);
 
   MainWindow window(wizard, ui);
   window.onDestroyed = [] { PostQuitMessage(0); };
