@@ -2,7 +2,7 @@
 
 #include "window/HelpLinks.h"
 #include "window/PageFlow.h"
-#include "window/Wizard.h"
+#include "window/WizardPorts.h"
 
 HelpController::HelpController(const WizardPorts& ports, std::string programFolder, const WindowTalk& talk)
     : ports_(ports), helpFolder_(std::move(programFolder)), talk_(talk) {}

@@ -6,7 +6,8 @@
 #include "window/ResumeArguments.h"
 #include "window/Settings.h"
 #include "window/UndoController.h"
-#include "window/Wizard.h"
+#include "window/WizardPages.h"
+#include "window/WizardPorts.h"
 
 RunController::RunController(const WizardPorts& ports, WizardPages& pages, UndoController& undoing)
     : ports_(ports),

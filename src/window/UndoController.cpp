@@ -2,7 +2,7 @@
 
 #include "core/Error.h"
 #include "core/ScopeExit.h"
-#include "window/Wizard.h"
+#include "window/WizardPorts.h"
 
 UndoController::UndoController(const WizardPorts& ports, UndoPage& undo, RunContext& ctx, Field& focusField,
                                const WindowTalk& talk)

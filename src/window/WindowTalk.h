@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/Ui.h"
+#include "window/PageParts.h"
 #include "window/WindowPorts.h"
 
 class WindowTalk {
@@ -18,6 +19,11 @@ class WindowTalk {
   }
   bool Confirm(const std::string& text, const std::string& caption) const {
     return !dialogs_ || dialogs_->Confirm(text, caption);
+  }
+  // A page's check refused: its message, and the field to correct.
+  void Refuse(const Refusal& refusal, Field& focusField) const {
+    focusField = refusal.field;
+    ShowMessage(refusal.text, refusal.caption, refusal.kind);
   }
 
  private:

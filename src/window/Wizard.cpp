@@ -1,6 +1,7 @@
 #include "window/Wizard.h"
 
 #include "window/HelpLinks.h"
+#include "window/PageFlow.h"
 #include "engine/ChangeReport.h"
 #include "engine/Progress.h"
 #include "window/Settings.h"
@@ -13,12 +14,53 @@
 #include "core/Ui.h"
 
 namespace {
-constexpr const char* kSelectPair =
-    "Select the item to move in \"Move From...\" and the folder to move it to in \"Move To...\".";
 constexpr const char* kNoEntriesToShow = "There are no entries to show.";
-constexpr const char* kCannotMoveThere =
-    "The selected item cannot be moved to that folder: choose a folder on a drive that can take it.";
+
+using P = Page;
+using S = Sender;
+constexpr auto kMove = RunMode::MoveAndMap;
+// In the order of Sender.
+const TurnRow kTurns[int(kLastSender) + 1] = {
+    {S::Intro1Next, P::Intro2},
+    {S::Intro2Next, P::Intro3},
+    {S::Intro2Back, P::Intro1},
+    {S::Intro3Next, P::Front},
+    {S::Intro3Back, P::Intro2},
+    {S::TitleUndo, P::Undo, nullptr, {}, Band::Hide},
+    {S::MoveAndMap, P::MoveTrees, nullptr, kMove, Band::Mode},
+    {S::SwitchDrives, P::SwitchDrives, nullptr, RunMode::SwitchDrives, Band::Mode},
+    {S::MapOnly, P::MapOnly, nullptr, RunMode::MapOnly, Band::Mode},
+    {S::TreeDrop, P::MoveConfirm},
+    {S::PathGiven, P::MoveGiven, nullptr, kMove, Band::Mode},
+    {S::MoveConfirmNext, P::None, &Wizard::MoveStart},
+    {S::MoveGivenNext, P::None, &Wizard::MoveStart},
+    {S::MoveConfirmBack, P::Front, nullptr, {}, Band::Hide},
+    {S::MoveGivenBack, P::Front, nullptr, {}, Band::Hide},
+    {S::UndoBack, P::Front, nullptr, {}, Band::Hide},
+    {S::MapOnlyBack, P::Front, nullptr, {}, Band::Hide},
+    {S::MapOnlyNext, P::None, &Wizard::FindStart},
+    {S::SwitchNext, P::None, &Wizard::SwitchStart},
+    {S::SwitchBack, P::Front, nullptr, {}, Band::Hide},
+    {S::TargetsBack, P::None, &Wizard::TargetsBack},
+    {S::TargetsNext, P::None, &Wizard::TargetsNext},
+    {S::DrivesStart, P::None, &Wizard::StartRun},
+    {S::DrivesBack, P::Targets},
+    {S::Exit, P::None, &Wizard::Exit},
+    {S::ExitCancelled, P::None, &Wizard::Exit},
+    {S::GoToStart, P::None, &Wizard::StartPage, {}, Band::Hide},
+    {S::GoToStartCancelled, P::None, &Wizard::StartPage, {}, Band::Hide},
+    {S::TitleFront, P::Intro1, nullptr, {}, Band::Hide},
+    {S::MoveTreesBack, P::Front, nullptr, {}, Band::Hide},
+    {S::HandOverGo, P::None, &Wizard::HandOverGo, kMove, Band::Mode},
+    {S::ReviewApply, P::None, &Wizard::ApplyReview},
+    {S::ReviewBack, P::None, &Wizard::ReviewBack},
+    {S::ShowChanges, P::None, &Wizard::ShowChanges},
+    {S::UndoDetails, P::None, &Wizard::UndoDetails},
+    {S::ReportBack, P::None, &Wizard::ReportBack},
+};
 }  // namespace
+
+const TurnRow& TurnOf(Sender sender) { return kTurns[int(sender)]; }
 
 Wizard::Wizard(WizardPorts ports, std::string programFolder, std::string recordsFolder)
     : ports_(std::move(ports)), help(ports_, programFolder, talk_) {
@@ -138,14 +180,9 @@ void Wizard::Settle(Page before, Page next, bool advancedWasVisible) {
   if (CurrentPage != Page::Report && report.list.size() > 0) report.list.Load({});
 }
 
-void Wizard::Refuse(const Refusal& refusal) {
-  focusField = refusal.field;
-  talk_.ShowMessage(refusal.text, refusal.caption, refusal.kind);
-}
-
 Page Wizard::MoveStart(Sender sender) {
   if (const Check refused = move.Start(sender == Sender::MoveGivenNext, *ports_.fs)) {
-    Refuse(*refused);
+    talk_.Refuse(*refused, focusField);
     return Page::None;
   }
   ctx.request.FindText = move.FindText();
@@ -156,7 +193,7 @@ Page Wizard::MoveStart(Sender sender) {
 
 Page Wizard::FindStart(Sender) {
   if (const Check refused = mapOnly.Start(ctx.request)) {
-    Refuse(*refused);
+    talk_.Refuse(*refused, focusField);
     return Page::None;
   }
   return showAdvanced ? Page::Targets : run.RunOrReview();
@@ -164,7 +201,7 @@ Page Wizard::FindStart(Sender) {
 
 Page Wizard::SwitchStart(Sender) {
   if (const Check refused = switchDrives.Start()) {
-    Refuse(*refused);
+    talk_.Refuse(*refused, focusField);
     return Page::None;
   }
   std::vector<std::string> roots;
@@ -247,48 +284,6 @@ void Wizard::OpenReportAsTextClick() {
                       kShellExecuteError, MessageKind::Error);
 }
 
-void Wizard::DropOnMoveTo(const std::string& source, const std::string& destination) {
-  if (const Check refused = move.Drop(source, destination, *ports_.fs)) {
-    Refuse(*refused);
-    return;
-  }
-  TurnPage(Sender::TreeDrop);
-}
-
-std::vector<TreeEntry> Wizard::TreeChildrenOf(TreeSide side, const NodeChain& node) {
-  return TreeChildren(side, node, *ports_.drives, *ports_.fs);
-}
-
-bool Wizard::TreeFolderShowsAnything(TreeSide side, const NodeChain& folder) {
-  return FolderShowsAnything(side, folder, *ports_.fs);
-}
-
-bool Wizard::MayDropOnMoveTo(TreeSide from, TreeSide over, const NodeChain& dragged, const NodeChain* target) {
-  return ports_.driveTypes && AcceptsDrop(from, over, dragged, target, *ports_.driveTypes);
-}
-
-void Wizard::DropOnMoveTo(TreeSide from, const NodeChain& dragged, const NodeChain& target) {
-  // Only where the drag was shown as accepted: from the left tree, between drives that can take a move.
-  if (!MayDropOnMoveTo(from, TreeSide::MoveTo, dragged, &target)) return;
-  DropOnMoveTo(NodePath(dragged), AddSlash(NodePath(target)));
-}
-
-void Wizard::MoveSelectedPair(const NodeChain* dragged, const NodeChain* target) {
-  if (!dragged || !target || dragged->size() < 2) {
-    talk_.ShowMessage(kSelectPair, "Move to", MessageKind::Warning);
-    return;
-  }
-  if (dragged->size() == 2) {  // a drive node under "My Computer"
-    talk_.ShowMessage(kWholeDrive, "Whole Drive", MessageKind::Warning);
-    return;
-  }
-  if (!MayDropOnMoveTo(TreeSide::MoveFrom, TreeSide::MoveTo, *dragged, target)) {
-    talk_.ShowMessage(kCannotMoveThere, "Move to", MessageKind::Warning);
-    return;
-  }
-  DropOnMoveTo(TreeSide::MoveFrom, *dragged, *target);
-}
-
 void Wizard::ShowAdvancedClick(bool checked) {
   showAdvanced = checked;
   move.FollowAdvanced(checked);
@@ -296,11 +291,6 @@ void Wizard::ShowAdvancedClick(bool checked) {
 }
 
 void Wizard::TargetChecksClick() { targetsPage.Follow(ctx.targets); }
-
-void Wizard::BrowseDestinationClick() {
-  const std::string start = ports_.fs->FolderExists(move.givenSourceFolder) ? move.givenSourceFolder : std::string();
-  if (auto chosen = ports_.picker->PickFolder("Select Destination", start)) move.givenDestination = *chosen;
-}
 
 void Wizard::BrowseFindWhatClick() {
   if (auto chosen = ports_.picker->PickFolder("Select Folder", "")) mapOnly.findWhat = *chosen;

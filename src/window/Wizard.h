@@ -7,48 +7,17 @@
 #include <string>
 #include <vector>
 
-#include "core/Ui.h"
-#include "engine/MappingRun.h"
-#include "engine/OsGeneration.h"
-#include "engine/Rights.h"
-#include "engine/UndoPorts.h"
-#include "window/MoveSelection.h"
+#include "window/HelpController.h"
+#include "window/MoveController.h"
 #include "window/Pages.h"
 #include "window/ResumeArguments.h"
-#include "window/RightsWarningPage.h"
-#include "window/HelpController.h"
-#include "window/PageFlow.h"
 #include "window/RunController.h"
 #include "window/UndoController.h"
-#include "window/WindowPorts.h"
 #include "window/WindowTalk.h"
 #include "window/WizardPages.h"
+#include "window/WizardPorts.h"
 
-class DriveSource;
-class FileSystem;
-class Ui;
-
-// Everything the page model reaches outside itself.
-struct WizardPorts {
-  Ui* ui = nullptr;
-  FileSystem* fs = nullptr;
-  DriveSource* drives = nullptr;
-  UndoList* undo = nullptr;
-  UndoExecutor* undoRun = nullptr;
-  FolderPicker* picker = nullptr;
-  RunParts parts;  // parts.undo is normally the same store as `undo`
-  std::function<OsVersion()> GetOSInfo;
-  DriveTypeSource* driveTypes = nullptr;  // drag acceptance on the move page
-  HelpViewer* help = nullptr;
-  ShellOpener* shell = nullptr;
-  // Before a run: the rights it may lack, the warning that asks what to do,
-  // and the restart as administrator with the given arguments (true when
-  // the elevated copy was started). Without them no check is made.
-  RightsPort* rights = nullptr;
-  std::function<RightsChoice(const RightsWarningPage&)> askRights = nullptr;
-  std::function<bool(const std::vector<std::string>&)> restartElevated = nullptr;
-  WindowDialogs* dialogs = nullptr;  // questions and messages by kind; ui's messages without it
-};
+struct TurnRow;
 
 class Wizard : public WizardPages {
  public:
@@ -71,6 +40,7 @@ class Wizard : public WizardPages {
   UndoController undoing{ports_, undo, ctx, focusField, talk_};
   RunController run{ports_, *this, undoing};
   HelpController help;
+  MoveController moving{ports_, move, focusField, talk_, [this] { TurnPage(Sender::TreeDrop); }};
 
   // --- The flow ----------------------------------------------------------
   void Start(const std::string& firstArgument);
@@ -104,22 +74,8 @@ class Wizard : public WizardPages {
   Page Exit(Sender);
 
   // --- The pages' controls -----------------------------------------------
-  // A drop of the left tree's item (source path) onto a folder of the right tree.
-  void DropOnMoveTo(const std::string& source, const std::string& destination);
-  // The move page's trees: what a node lists when expanded, whether a drag
-  // may drop over a node, and the drop itself (dragged: the left tree's
-  // selected node; target: the right tree's node under the mouse).
-  std::vector<TreeEntry> TreeChildrenOf(TreeSide side, const NodeChain& node);
-  bool TreeFolderShowsAnything(TreeSide side, const NodeChain& folder);
-  bool MayDropOnMoveTo(TreeSide from, TreeSide over, const NodeChain& dragged, const NodeChain* target);
-  void DropOnMoveTo(TreeSide from, const NodeChain& dragged, const NodeChain& target);
-  // The keyboard's way to a move: the left tree's selected node onto the
-  // right tree's selected node (null: none selected).
-  void MoveSelectedPair(const NodeChain* dragged, const NodeChain* target);
-
   void ShowAdvancedClick(bool checked);
   void TargetChecksClick();       // after one of the target boxes changed
-  void BrowseDestinationClick();  // "Browse" for the destination
   void BrowseFindWhatClick();     // "..." beside "Find what:"
   void BrowseReplaceWithClick();  // "..." beside "Replace with:"
   void AnimateIntroPicture();     // the introduction pages' moving picture
@@ -128,13 +84,10 @@ class Wizard : public WizardPages {
   void VerifyClick(bool checked);
 
  private:
-  // The turn's steps, in order: the way out, the page's own step, the arrival.
-  Page Leave(Sender sender);
+  // After a turn that leads somewhere: the mode, the band, the box, an end page filled; then the page settled.
   void Arrive(const TurnRow& turn, Page next);
   void Settle(Page before, Page next, bool advancedWasVisible);
   Page OpenReport(const std::string& name, Page cameFrom);
-  // A page's check refused: its message, and the field to correct.
-  void Refuse(const Refusal& refusal);
   void HideDescriptions();
   void FillDriveList();
   void ShowDescriptionOf(RunMode mode);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "window/PageFlow.h"
 #include "window/Settings.h"
 #include "window/Wizard.h"
 #include "engine/ChangeVerification.h"
@@ -90,64 +91,117 @@ TEST_F(PageModelTest, CommandLinePathOpensTheMoveParameterPage) {
   EXPECT_FALSE(wizard.intro.animationOn);
 }
 
-// Rows of the page table that only navigate.
-struct Row {
-  Sender sender;
-  Page from;
-  Page next;
-  int panelsBefore;  // bits: 1 move, 2 switch, 4 map only
-  int panelsAfter;
-  bool advanced;  // "Show Advanced Map Options" shown afterwards
-  RunMode mode;   // Mode afterwards (MapOnly was set before)
+// Clicks from the first page on, and where they land: the page, the band's
+// description (bits: 1 move, 2 switch, 4 map only), the "Show Advanced Map
+// Options" box and the mode.
+struct Walk {
+  std::vector<Sender> clicks;
+  Page lands;
+  int band;
+  bool advanced;
+  RunMode mode;
 };
 
-class PageTableTest : public PageModelTest, public ::testing::WithParamInterface<Row> {};
+class PageWalkTest : public PageModelTest, public ::testing::WithParamInterface<Walk> {};
 
-TEST_P(PageTableTest, TurnsAndShows) {
-  const Row r = GetParam();
+TEST_P(PageWalkTest, ClicksLandOnTheirPage) {
+  const Walk walk = GetParam();
   Show();
-  At(r.from);
-  wizard.moveDescriptionVisible = r.panelsBefore & 1;
-  wizard.switchDescriptionVisible = r.panelsBefore & 2;
-  wizard.mapOnlyDescriptionVisible = r.panelsBefore & 4;
-  wizard.showAdvancedVisible = true;
-  wizard.ctx.request.Mode = RunMode::MapOnly;
-  wizard.ctx.tally.cancelled = true;
-  wizard.TurnPage(r.sender);
-  EXPECT_EQ(wizard.CurrentPage, r.next);
-  EXPECT_EQ(wizard.moveDescriptionVisible + 2 * wizard.switchDescriptionVisible + 4 * wizard.mapOnlyDescriptionVisible, r.panelsAfter);
-  EXPECT_EQ(wizard.showAdvancedVisible, r.advanced);
-  EXPECT_EQ(wizard.ctx.request.Mode, r.mode);
-  EXPECT_FALSE(wizard.ctx.tally.cancelled);
-  EXPECT_EQ(wizard.versionLineVisible, r.next == Page::Front);
-  EXPECT_EQ(wizard.intro.animationOn, r.next == Page::Intro1 || r.next == Page::Intro2);
+  wizard.ctx.tally.cancelled = true;  // a cancel is the last run's, not the next one's
+  for (Sender click : walk.clicks) wizard.TurnPage(click);
+  EXPECT_EQ(wizard.CurrentPage, walk.lands);
+  EXPECT_EQ(wizard.moveDescriptionVisible + 2 * wizard.switchDescriptionVisible + 4 * wizard.mapOnlyDescriptionVisible,
+            walk.band);
+  EXPECT_EQ(wizard.showAdvancedVisible, walk.advanced);
+  EXPECT_EQ(wizard.ctx.request.Mode, walk.mode);
+  EXPECT_EQ(wizard.versionLineVisible, walk.lands == Page::Front);
+  EXPECT_EQ(wizard.intro.animationOn, walk.lands == Page::Intro1 || walk.lands == Page::Intro2);
+  if (!walk.clicks.empty()) {
+    EXPECT_FALSE(wizard.ctx.tally.cancelled);
+  }
   EXPECT_TRUE(rec.calls.empty());
   EXPECT_TRUE(ui.messages.empty());
 }
 
+using S = Sender;
+const Sender kToFront[] = {S::Intro1Next, S::Intro2Next, S::Intro3Next};
+std::vector<Sender> FromFront(std::initializer_list<Sender> more) {
+  std::vector<Sender> clicks(std::begin(kToFront), std::end(kToFront));
+  clicks.insert(clicks.end(), more);
+  return clicks;
+}
+constexpr RunMode kMap = RunMode::MapOnly, kMove = RunMode::MoveAndMap, kSwitch = RunMode::SwitchDrives;
+
 INSTANTIATE_TEST_SUITE_P(
-    Navigation, PageTableTest,
-    ::testing::Values(Row{Sender::Intro1Next, Page::Intro1, Page::Intro2, 0, 0, false, RunMode::MapOnly},
-                      Row{Sender::Intro2Next, Page::Intro2, Page::Intro3, 0, 0, false, RunMode::MapOnly},
-                      Row{Sender::Intro2Back, Page::Intro2, Page::Intro1, 0, 0, false, RunMode::MapOnly},
-                      Row{Sender::Intro3Next, Page::Intro3, Page::Front, 0, 0, false, RunMode::MapOnly},
-                      Row{Sender::Intro3Back, Page::Intro3, Page::Intro2, 0, 0, false, RunMode::MapOnly},
-                      Row{Sender::TitleUndo, Page::Targets, Page::Undo, 7, 0, false, RunMode::MapOnly},
-                      Row{Sender::MoveAndMap, Page::Front, Page::MoveTrees, 0, 1, true, RunMode::MoveAndMap},
-                      Row{Sender::SwitchDrives, Page::Front, Page::SwitchDrives, 0, 2, false, RunMode::SwitchDrives},
-                      Row{Sender::MapOnly, Page::Front, Page::MapOnly, 0, 4, true, RunMode::MapOnly},
-                      Row{Sender::TreeDrop, Page::MoveTrees, Page::MoveConfirm, 1, 1, true, RunMode::MapOnly},
-                      Row{Sender::PathGiven, Page::Front, Page::MoveGiven, 0, 1, true, RunMode::MoveAndMap},
-                      Row{Sender::MoveConfirmBack, Page::MoveConfirm, Page::Front, 7, 0, false, RunMode::MapOnly},
-                      Row{Sender::MoveGivenBack, Page::MoveGiven, Page::Front, 7, 0, false, RunMode::MapOnly},
-                      Row{Sender::UndoBack, Page::Undo, Page::Front, 7, 0, false, RunMode::MapOnly},
-                      Row{Sender::MapOnlyBack, Page::MapOnly, Page::Front, 7, 0, false, RunMode::MapOnly},
-                      Row{Sender::SwitchBack, Page::SwitchDrives, Page::Front, 7, 0, false, RunMode::MapOnly},
-                      Row{Sender::TargetsBack, Page::Targets, Page::MapOnly, 4, 4, true, RunMode::MapOnly},
-                      Row{Sender::DrivesBack, Page::Drives, Page::Targets, 4, 4, false, RunMode::MapOnly},
-                      Row{Sender::GoToStart, Page::Finished, Page::Intro1, 7, 0, false, RunMode::MapOnly},
-                      Row{Sender::GoToStartCancelled, Page::Cancelled, Page::Intro1, 7, 0, false, RunMode::MapOnly},
-                      Row{Sender::TitleFront, Page::Drives, Page::Intro1, 7, 0, false, RunMode::MapOnly}));
+    Navigation, PageWalkTest,
+    ::testing::Values(Walk{{}, Page::Intro1, 0, false, kMap},
+                      Walk{{S::Intro1Next}, Page::Intro2, 0, false, kMap},
+                      Walk{{S::Intro1Next, S::Intro2Back}, Page::Intro1, 0, false, kMap},
+                      Walk{{S::Intro1Next, S::Intro2Next, S::Intro3Back}, Page::Intro2, 0, false, kMap},
+                      Walk{FromFront({}), Page::Front, 0, false, kMap},
+                      Walk{FromFront({S::MoveAndMap}), Page::MoveTrees, 1, true, kMove},
+                      Walk{FromFront({S::MoveAndMap, S::MoveTreesBack}), Page::Front, 0, false, kMove},
+                      Walk{FromFront({S::SwitchDrives}), Page::SwitchDrives, 2, false, kSwitch},
+                      Walk{FromFront({S::SwitchDrives, S::SwitchBack, S::MapOnly}), Page::MapOnly, 4, true, kMap},
+                      Walk{FromFront({S::MapOnly, S::MapOnlyBack}), Page::Front, 0, false, kMap},
+                      // The title strip's buttons leave any page and take the band with them.
+                      Walk{FromFront({S::MapOnly, S::TitleUndo}), Page::Undo, 0, false, kMap},
+                      Walk{FromFront({S::SwitchDrives, S::TitleUndo, S::UndoBack}), Page::Front, 0, false, kSwitch},
+                      Walk{FromFront({S::MoveAndMap, S::TitleFront}), Page::Intro1, 0, false, kMove},
+                      Walk{FromFront({S::MoveAndMap, S::GoToStart}), Page::Intro1, 0, false, kMove},
+                      // Nothing handed over: "Go" stays, and so does the page's box.
+                      Walk{FromFront({S::MapOnly, S::HandOverGo}), Page::MapOnly, 4, true, kMap},
+                      // A drop's page and a given path's page keep the move's band and box.
+                      Walk{FromFront({S::MoveAndMap, S::TreeDrop}), Page::MoveConfirm, 1, true, kMove},
+                      Walk{FromFront({S::MapOnly, S::PathGiven}), Page::MoveGiven, 1, true, kMove},
+                      Walk{FromFront({S::MoveAndMap, S::TreeDrop, S::MoveConfirmBack}), Page::Front, 0, false, kMove}));
+
+// Esc presses a page's Back: on every page that has one, it leads back to
+// where the clicks came from, or to the front page for the mode pages.
+TEST_F(PageModelTest, EscOnEachPageLeadsBackTheWayTheClicksCame) {
+  struct Step {
+    std::vector<Sender> clicks;
+    Page back;
+  };
+  const Step steps[] = {{{S::Intro1Next}, Page::Intro1},
+                        {{S::Intro1Next, S::Intro2Next}, Page::Intro2},
+                        {FromFront({S::MoveAndMap}), Page::Front},
+                        {FromFront({S::MoveAndMap, S::TreeDrop}), Page::Front},
+                        {FromFront({S::MapOnly, S::PathGiven}), Page::Front},
+                        {FromFront({S::SwitchDrives}), Page::Front},
+                        {FromFront({S::MapOnly}), Page::Front},
+                        {FromFront({S::TitleUndo}), Page::Front}};
+  for (const Step& step : steps) {
+    Show();
+    for (Sender click : step.clicks) wizard.TurnPage(click);
+    const Page on = wizard.CurrentPage;
+    const std::optional<Sender> back = RowOf(on).back;
+    ASSERT_TRUE(back) << PageName(on);
+    wizard.TurnPage(*back);
+    EXPECT_EQ(wizard.CurrentPage, step.back) << PageName(on);
+  }
+  // Through the targets and drives pages and back again, each by its own Back.
+  wizard.TurnPage(S::MapOnly);
+  wizard.mapOnly.findWhat = "C:\\Old";
+  wizard.mapOnly.replaceWith = "D:\\New";
+  wizard.ShowAdvancedClick(true);
+  for (Sender click : {S::MapOnlyNext, S::TargetsNext}) wizard.TurnPage(click);
+  ASSERT_EQ(wizard.CurrentPage, Page::Drives);
+  for (Page expected : {Page::Targets, Page::MapOnly, Page::Front}) {
+    wizard.TurnPage(*RowOf(wizard.CurrentPage).back);
+    EXPECT_EQ(wizard.CurrentPage, expected);
+  }
+  // The end pages and the front page have no Back: Esc there does nothing.
+  for (Page none : {Page::Front, Page::Intro1, Page::Finished, Page::Cancelled})
+    EXPECT_FALSE(RowOf(none).back) << PageName(none);
+}
+
+// Both tables are looked up by position: a row out of place would send a
+// control to another control's page.
+TEST(PageFlowTables, EachRowStandsAtItsOwnPlace) {
+  for (int i = 0; i < kPageCount; ++i) EXPECT_EQ(RowOf(Page(i)).page, Page(i)) << i;
+  for (int i = 0; i <= int(kLastSender); ++i) EXPECT_EQ(TurnOf(Sender(i)).sender, Sender(i)) << i;
+}
 
 TEST_F(PageModelTest, TargetsBackGoesByMode) {
   Show();
@@ -189,7 +243,7 @@ TEST_F(PageModelTest, DraggedMoveNeedsAllThreeTexts) {
   Show();
   At(Page::MoveTrees);
   wizard.TurnPage(Sender::MoveAndMap);
-  wizard.DropOnMoveTo("C:", "D:");  // the whole drive: refused on the spot
+  wizard.moving.DropOnMoveTo("C:", "D:");  // the whole drive: refused on the spot
   EXPECT_EQ(wizard.CurrentPage, Page::MoveTrees);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].first.rfind("A whole drive cannot be moved.", 0), 0u);
@@ -201,9 +255,9 @@ TEST_F(PageModelTest, DraggedMoveNeedsAllThreeTexts) {
   EXPECT_EQ(ui.messages[1].second, "Ostrivane");
   EXPECT_TRUE(rec.calls.empty());
 
-  wizard.DropOnMoveTo("C:\\Program Files\\NOTES.TXT", "D:\\Apps");
+  wizard.moving.DropOnMoveTo("C:\\Program Files\\NOTES.TXT", "D:\\Apps");
   EXPECT_EQ(wizard.move.confirmFromLine, "will be moved from");
-  wizard.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
+  wizard.moving.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
   EXPECT_EQ(wizard.move.confirmItemName, "App");
   EXPECT_EQ(wizard.move.confirmFromLine, "and all files and folders in it will be moved from");
   EXPECT_EQ(wizard.move.confirmSourceFolder, "C:\\Program Files\\");
@@ -218,12 +272,12 @@ TEST_F(PageModelTest, DropOfTreeNodesFillsTheConfirmationPage) {
   const NodeChain app{"App", "Program Files", "Local Disk (C:)", kMyComputer};
   const NodeChain apps{"Apps", "Data (E:)", kMyComputer};
   // Not from the left tree, or onto a CD drive: nothing changes.
-  wizard.DropOnMoveTo(TreeSide::MoveTo, app, apps);
-  wizard.DropOnMoveTo(TreeSide::MoveFrom, app, {"x", "CD Drive (D:)", kMyComputer});
+  wizard.moving.DropOnMoveTo(TreeSide::MoveTo, app, apps);
+  wizard.moving.DropOnMoveTo(TreeSide::MoveFrom, app, {"x", "CD Drive (D:)", kMyComputer});
   EXPECT_EQ(wizard.CurrentPage, Page::MoveTrees);
   EXPECT_EQ(wizard.move.confirmItemName, "");
 
-  wizard.DropOnMoveTo(TreeSide::MoveFrom, app, apps);
+  wizard.moving.DropOnMoveTo(TreeSide::MoveFrom, app, apps);
   EXPECT_EQ(wizard.CurrentPage, Page::MoveConfirm);
   EXPECT_TRUE(wizard.showAdvancedVisible);
   EXPECT_EQ(wizard.move.confirmItemName, "App");
@@ -232,7 +286,7 @@ TEST_F(PageModelTest, DropOfTreeNodesFillsTheConfirmationPage) {
   EXPECT_EQ(wizard.move.confirmToLine, "to");
   EXPECT_EQ(wizard.move.confirmDestination, "E:\\Apps\\");
   // Onto the drive node itself.
-  wizard.DropOnMoveTo(TreeSide::MoveFrom, app, {"Data (E:)", kMyComputer});
+  wizard.moving.DropOnMoveTo(TreeSide::MoveFrom, app, {"Data (E:)", kMyComputer});
   EXPECT_EQ(wizard.move.confirmDestination, "E:\\");
   wizard.TurnPage(Sender::MoveConfirmNext);
   ASSERT_FALSE(rec.calls.empty());
@@ -307,7 +361,7 @@ TEST_F(PageModelTest, MoveFilesStartsTheRunAtOnceWithoutAdvancedOptions) {
   Show();
   rec.linksPerWalk = 2;
   wizard.TurnPage(Sender::MoveAndMap);
-  wizard.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
+  wizard.moving.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
   wizard.TurnPage(Sender::MoveConfirmNext);
   EXPECT_EQ(wizard.CurrentPage, Page::Finished);
   ASSERT_FALSE(rec.calls.empty());
@@ -327,7 +381,7 @@ TEST_F(PageModelTest, AProgramRunningFromTheItemKeepsThePageUntilRetryFindsItEnd
   wizard.Wire(parts, &undo, &undo);
   Show();
   wizard.TurnPage(Sender::MoveAndMap);
-  wizard.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
+  wizard.moving.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
   // Cancel: nothing moved, and the page stays for another try.
   wizard.TurnPage(Sender::MoveConfirmNext);
   EXPECT_EQ(wizard.CurrentPage, Page::MoveConfirm);
@@ -354,7 +408,7 @@ TEST_F(PageModelTest, EndPageNamesThePlacesPassedOverAndTheRunsNotes) {
     wizard.ctx.notes.push_back("C:\\App\\~ostrivane-3C4D.tmp, a temporary file, was removed.");
   };
   wizard.TurnPage(Sender::MoveAndMap);
-  wizard.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
+  wizard.moving.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
   wizard.TurnPage(Sender::MoveConfirmNext);
   EXPECT_EQ(wizard.CurrentPage, Page::Finished);
   EXPECT_EQ(wizard.end.passedOverLine, "1 place could not be changed");
@@ -376,7 +430,7 @@ TEST_F(PageModelTest, EndPageNamesThePlacesPassedOverAndTheRunsNotes) {
   walk = 1;
   wizard.TurnPage(Sender::GoToStart);
   wizard.TurnPage(Sender::MoveAndMap);
-  wizard.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
+  wizard.moving.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
   wizard.TurnPage(Sender::MoveConfirmNext);
   EXPECT_EQ(wizard.end.passedOverLine, "");
   EXPECT_EQ(wizard.end.NoticeText(), "");
@@ -683,9 +737,9 @@ TEST_F(PageModelTest, FolderPickersFillTheirFields) {
   fs.AddFolder("C:\\Data");
   Show("C:\\Data\\Old");
   picker.answers = {std::string("E:\\Target"), std::nullopt, std::string("C:\\Find"), std::string("D:\\Repl")};
-  wizard.BrowseDestinationClick();
+  wizard.moving.BrowseDestinationClick();
   EXPECT_EQ(wizard.move.givenDestination, "E:\\Target");
-  wizard.BrowseDestinationClick();  // cancelled: unchanged
+  wizard.moving.BrowseDestinationClick();  // cancelled: unchanged
   EXPECT_EQ(wizard.move.givenDestination, "E:\\Target");
   wizard.move.givenSourceFolder = "Q:\\Gone\\";
   wizard.BrowseFindWhatClick();
@@ -695,7 +749,7 @@ TEST_F(PageModelTest, FolderPickersFillTheirFields) {
   ASSERT_EQ(picker.asked.size(), 4u);
   EXPECT_EQ(picker.asked[0], std::make_pair(std::string("Select Destination"), std::string("C:\\Data\\")));
   EXPECT_EQ(picker.asked[2].first, "Select Folder");
-  wizard.BrowseDestinationClick();  // the folder no longer exists: start anywhere
+  wizard.moving.BrowseDestinationClick();  // the folder no longer exists: start anywhere
   EXPECT_EQ(picker.asked[4].second, "");
 }
 
@@ -809,11 +863,11 @@ TEST_F(CarefulPageTest, RefusalsSayWhatIsWrongAndPointAtTheField) {
   RunAtOnce(careful);
   // A whole drive is no item to move.
   careful.TurnPage(Sender::MoveAndMap);
-  careful.DropOnMoveTo("C:\\", "D:\\");
+  careful.moving.DropOnMoveTo("C:\\", "D:\\");
   EXPECT_EQ(careful.CurrentPage, Page::MoveTrees);
-  careful.MoveSelectedPair(nullptr, nullptr);  // the keyboard's way, nothing selected
+  careful.moving.MoveSelectedPair(nullptr, nullptr);  // the keyboard's way, nothing selected
   const NodeChain drive{"Local Disk (C:)", kMyComputer}, data{"Data (E:)", kMyComputer};
-  careful.MoveSelectedPair(&drive, &data);
+  careful.moving.MoveSelectedPair(&drive, &data);
   ASSERT_EQ(dialogs.told.size(), 3u);
   EXPECT_EQ(dialogs.told[0].second, MessageKind::Warning);
   EXPECT_EQ(dialogs.told[2].first, dialogs.told[0].first);

@@ -10,6 +10,7 @@
 #include "At144Dpi.h"
 #include "Win32PagePlatform.h"
 
+#include "window/PageFlow.h"
 #include "window/win32/MainWindow.h"
 #include "core/win32/WidePath.h"
 #include "core/Unicode.h"
@@ -703,7 +704,7 @@ TEST_F(WindowTest, LongPathsStandWholeOnTheConfirmationPage) {
   const std::string item = "Quarterly Report";  // with the folder: 250 characters and more
   ToFront();
   Click(Sender::MoveAndMap);
-  wizard.DropOnMoveTo(longFolder + item, longFolder + "Archive");
+  wizard.moving.DropOnMoveTo(longFolder + item, longFolder + "Archive");
   window.Show();
   ASSERT_EQ(wizard.CurrentPage, Page::MoveConfirm);
   for (int id : {kConfirmItemName, kConfirmSourceFolder, kConfirmDestination}) {
