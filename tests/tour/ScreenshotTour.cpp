@@ -1,7 +1,8 @@
-#include "window/win32/ScreenshotTour.h"
+#include "tour/ScreenshotTour.h"
 
 #include <algorithm>
 
+#include "window/PageFlow.h"
 #include "window/win32/MainWindow.h"
 #include "core/Ui.h"
 
@@ -92,7 +93,7 @@ void ScreenshotTour(MainWindow& window, Wizard& wizard, const std::string& targe
     case Page::MoveConfirm:
       toFront();
       window.Press(Sender::MoveAndMap);
-      wizard.DropOnMoveTo(LongFolder() + kLongItem, "D:\\Archive\\2026");
+      wizard.moving.DropOnMoveTo(LongFolder() + kLongItem, "D:\\Archive\\2026");
       window.Show();
       break;
     case Page::MoveGiven:
