@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes a screenshot of every page of the window program and of its two
-# dialogs, under Xvfb in a private Wine prefix, as PNG files.
+# dialogs, under Xvfb in a private Wine prefix, as PNG files. The test
+# program ostrivane-tour.exe (built with the tests) walks the window there.
 # Usage: scripts/screenshots.sh [OUT_DIR]   (default: screenshots/)
 #        SHOT_TARGETS="Front MoveTrees" scripts/screenshots.sh   (only those)
 #        SHOT_DPI=144 scripts/screenshots.sh   (the display at 144 DPI)
@@ -21,14 +22,14 @@ if [[ ${1:-} == --readme ]]; then
   exit 0
 fi
 out=$(realpath -m "${1:-$root/screenshots}")
-exe="$root/build/windows/ostrivane.exe"
+exe="$root/build/windows/ostrivane-tour.exe"
 prefix="$root/build/windows/screenshot-prefix"
-[[ -f $exe ]] || { echo "build the windows preset first: $exe is missing" >&2; exit 1; }
+[[ -f $exe ]] || { echo "build the windows preset with its tests first: $exe is missing" >&2; exit 1; }
 command -v import >/dev/null || { echo "imagemagick (import) is needed" >&2; exit 1; }
 
 "$root/scripts/wine-prefix.sh" "$prefix"
 export WINEPREFIX="$prefix" WINEDEBUG=-all
-# The program folder holds the settings file: start from a clean one.
+# The tour keeps its records and settings in a temporary folder of its own.
 program="$prefix/drive_c/Ostrivane"
 rm -rf "$program"
 mkdir -p "$program" "$out"
@@ -70,7 +71,7 @@ title=Ostrivane
 
 shoot() {
   local target=$1 geometry
-  wine "C:\\Ostrivane\\ostrivane.exe" "--screenshot-page=$target" >/dev/null 2>&1 &
+  wine "C:\\Ostrivane\\ostrivane-tour.exe" "--screenshot-page=$target" >/dev/null 2>&1 &
   local pid=$!
   sleep "${SHOT_DELAY:-4}"
   case $target in

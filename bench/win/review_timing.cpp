@@ -82,7 +82,7 @@ struct ReviewWindow : WizardFakes<Win32PagePlatform> {
     fs.MakeFolders(folder);
     wizard.Wire(assembly.Parts(), &assembly.Undo(), &assembly.Undoer());
     ui.Bind(wizard.ctx);
-    ui.BindWork(wizard.work);
+    ui.BindWork(wizard.run.work);
   }
   ~ReviewWindow() { RemoveTree(fs, folder); }
   void Click(Sender s) { SendMessageW(window.SenderButton(s), BM_CLICK, 0, 0); }

@@ -3,13 +3,9 @@
 #include <string>
 
 inline constexpr const char* kHelpChm = "Ostrivane.chm";
-inline constexpr const char* kHelpHlp = "Ostrivane.hlp";
 inline constexpr const char* kIntroductionTopic = "Introduction.htm";
 inline constexpr const char* kQuestionsTopic = "Questions.htm";
 inline constexpr const char* kShellExecuteError = "ShellExecute Error";
 
 // The message for a failed shell open (a result below 33); "" for success.
 std::string ShellExecuteErrorText(long result);
-
-// HTML help from Windows Vista on (generation 8 and up); the older format before.
-inline bool UsesHtmlHelp(int osGeneration) { return osGeneration >= 8; }

@@ -1,7 +1,5 @@
 #pragma once
 // The main window's pages and the controls that turn them.
-#include <string_view>
-
 enum class Page {
   None,
   Intro1,  // three introduction pages
@@ -63,7 +61,3 @@ enum class Sender {
   ReportBack,
 };
 inline constexpr Sender kLastSender = Sender::ReportBack;
-
-std::string_view PageName(Page page);
-// The page with that name ("Targets"); Page::None when there is none.
-Page PageNamed(std::string_view name);

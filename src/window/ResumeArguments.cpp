@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "core/Text.h"
-#include "window/Pages.h"
+#include "window/PageFlow.h"
 
 namespace {
 std::string Flag(bool on) { return on ? "1" : "0"; }

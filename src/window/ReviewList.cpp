@@ -49,10 +49,6 @@ void ReviewList::SetTicked(std::size_t row, bool on) {
   tickedCount_ += on ? 1 : std::size_t(-1);
 }
 
-void ReviewList::TickAll(bool on) {
-  for (std::size_t row = 0; row < size(); ++row) SetTicked(row, on);
-}
-
 std::string ReviewList::CellText(std::size_t row, ReviewColumn column) const {
   const ChangeEntry& e = At(row);
   switch (column) {

@@ -24,7 +24,6 @@ class ReviewList {
   bool Tickable(std::size_t row) const;
   bool Ticked(std::size_t row) const { return ticked_[order_[row]] != 0; }
   void SetTicked(std::size_t row, bool on);
-  void TickAll(bool on);
   std::size_t TickedCount() const { return tickedCount_; }
 
   // The text of a cell: Where names the place ("C:\x.ini, line 4", a

@@ -1,5 +1,6 @@
 #include "window/StartUp.h"
 
+#include "core/ScopeExit.h"
 #include "window/Wizard.h"
 
 namespace {
@@ -72,10 +73,7 @@ void HandOverDesk::Resume() {
   // A hand-over that arrives while one is carried out waits for it.
   if (acting_) return;
   acting_ = true;
-  struct Done {
-    bool& flag;
-    ~Done() { flag = false; }
-  } done{acting_};
+  const ScopeExit done{[this] { acting_ = false; }};
   while (!kept_.empty() && !busy_()) {
     const StartAction a = std::move(kept_.front());
     kept_.pop_front();

@@ -13,16 +13,13 @@ class FolderPicker {
   virtual std::optional<std::string> PickFolder(const std::string& title, const std::string& start) = 0;
 };
 
-// The system's help viewers. A missing help file is the viewer's to report.
+// The system's HTML help viewer. A missing help file is the viewer's to report.
 class HelpViewer {
  public:
   virtual ~HelpViewer() = default;
   // Opens the topic of a compiled HTML help file; false when the viewer
   // cannot be loaded or refuses the topic.
   virtual bool HtmlHelpTopic(const std::string& chmPath, const std::string& topic) = 0;
-  // The older help format: jump to a topic, or show contents and index.
-  virtual void WinHelpTopic(const std::string& hlpPath, const std::string& topic) = 0;
-  virtual void WinHelpContents(const std::string& hlpPath) = 0;
 };
 
 class ShellOpener {

@@ -2,7 +2,7 @@
 // The state of the main window: the run's context, the page on screen, the
 // window-wide parts (the band describing the mode at hand, "Show Advanced
 // Map Options", the front page's version line) and each page's own model.
-// Wizard adds the flow between them and the run.
+// Wizard adds the flow between them, its controllers the run and the undo.
 #include "engine/RunContext.h"
 #include "window/EndPages.h"
 #include "window/IntroPages.h"
@@ -18,6 +18,7 @@
 struct WizardPages {
   RunContext ctx;  // the request, targets, drive list and verify boxes
   Page CurrentPage = Page::None;
+  bool Terminated = false;  // "Exit" on an end page: end without the close query
 
   bool versionLineVisible = false;  // version line of the front page
   bool moveDescriptionVisible = false;

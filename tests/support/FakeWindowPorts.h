@@ -174,10 +174,6 @@ struct FakeHelp : HelpViewer, ShellOpener {
     calls.push_back("html " + chm + " " + topic);
     return htmlHelpWorks;
   }
-  void WinHelpTopic(const std::string& hlp, const std::string& topic) override {
-    calls.push_back("winhelp " + hlp + " " + topic);
-  }
-  void WinHelpContents(const std::string& hlp) override { calls.push_back("contents " + hlp); }
   long OpenWithShell(const std::string& target) override {
     calls.push_back("open " + target);
     return shellResult;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "window/PageFlow.h"
 #include "window/Settings.h"
 #include "window/Wizard.h"
 #include "engine/ChangeVerification.h"
@@ -42,9 +43,7 @@ TEST_F(PageModelTest, FirstShowWithoutSettingsFile) {
   EXPECT_EQ(undo.age, 1);
   EXPECT_EQ(undo.calls, std::vector<std::string>{"refresh"});
   EXPECT_EQ(wizard.undo.lines, std::vector<std::string>{kNoChangesToUndo});
-  EXPECT_EQ(wizard.OsGeneration, 6);
   EXPECT_EQ(wizard.ctx.OsGeneration, 6);
-  EXPECT_EQ(wizard.HelpFile, "C:\\Ost\\Ostrivane.chm");
   ASSERT_EQ(wizard.ctx.drives.size(), 3u);
   EXPECT_EQ(wizard.ctx.drives[0].caption, "Local Disk (C:)");
   EXPECT_EQ(wizard.ctx.drives[1].root, "D:\\");
@@ -92,64 +91,117 @@ TEST_F(PageModelTest, CommandLinePathOpensTheMoveParameterPage) {
   EXPECT_FALSE(wizard.intro.animationOn);
 }
 
-// Rows of the page table that only navigate.
-struct Row {
-  Sender sender;
-  Page from;
-  Page next;
-  int panelsBefore;  // bits: 1 move, 2 switch, 4 map only
-  int panelsAfter;
-  bool advanced;  // "Show Advanced Map Options" shown afterwards
-  RunMode mode;   // Mode afterwards (MapOnly was set before)
+// Clicks from the first page on, and where they land: the page, the band's
+// description (bits: 1 move, 2 switch, 4 map only), the "Show Advanced Map
+// Options" box and the mode.
+struct Walk {
+  std::vector<Sender> clicks;
+  Page lands;
+  int band;
+  bool advanced;
+  RunMode mode;
 };
 
-class PageTableTest : public PageModelTest, public ::testing::WithParamInterface<Row> {};
+class PageWalkTest : public PageModelTest, public ::testing::WithParamInterface<Walk> {};
 
-TEST_P(PageTableTest, TurnsAndShows) {
-  const Row r = GetParam();
+TEST_P(PageWalkTest, ClicksLandOnTheirPage) {
+  const Walk walk = GetParam();
   Show();
-  At(r.from);
-  wizard.moveDescriptionVisible = r.panelsBefore & 1;
-  wizard.switchDescriptionVisible = r.panelsBefore & 2;
-  wizard.mapOnlyDescriptionVisible = r.panelsBefore & 4;
-  wizard.showAdvancedVisible = true;
-  wizard.ctx.request.Mode = RunMode::MapOnly;
-  wizard.ctx.tally.cancelled = true;
-  wizard.TurnPage(r.sender);
-  EXPECT_EQ(wizard.CurrentPage, r.next);
-  EXPECT_EQ(wizard.moveDescriptionVisible + 2 * wizard.switchDescriptionVisible + 4 * wizard.mapOnlyDescriptionVisible, r.panelsAfter);
-  EXPECT_EQ(wizard.showAdvancedVisible, r.advanced);
-  EXPECT_EQ(wizard.ctx.request.Mode, r.mode);
-  EXPECT_FALSE(wizard.ctx.tally.cancelled);
-  EXPECT_EQ(wizard.versionLineVisible, r.next == Page::Front);
-  EXPECT_EQ(wizard.intro.animationOn, r.next == Page::Intro1 || r.next == Page::Intro2);
+  wizard.ctx.tally.cancelled = true;  // a cancel is the last run's, not the next one's
+  for (Sender click : walk.clicks) wizard.TurnPage(click);
+  EXPECT_EQ(wizard.CurrentPage, walk.lands);
+  EXPECT_EQ(wizard.moveDescriptionVisible + 2 * wizard.switchDescriptionVisible + 4 * wizard.mapOnlyDescriptionVisible,
+            walk.band);
+  EXPECT_EQ(wizard.showAdvancedVisible, walk.advanced);
+  EXPECT_EQ(wizard.ctx.request.Mode, walk.mode);
+  EXPECT_EQ(wizard.versionLineVisible, walk.lands == Page::Front);
+  EXPECT_EQ(wizard.intro.animationOn, walk.lands == Page::Intro1 || walk.lands == Page::Intro2);
+  if (!walk.clicks.empty()) {
+    EXPECT_FALSE(wizard.ctx.tally.cancelled);
+  }
   EXPECT_TRUE(rec.calls.empty());
   EXPECT_TRUE(ui.messages.empty());
 }
 
+using S = Sender;
+const Sender kToFront[] = {S::Intro1Next, S::Intro2Next, S::Intro3Next};
+std::vector<Sender> FromFront(std::initializer_list<Sender> more) {
+  std::vector<Sender> clicks(std::begin(kToFront), std::end(kToFront));
+  clicks.insert(clicks.end(), more);
+  return clicks;
+}
+constexpr RunMode kMap = RunMode::MapOnly, kMove = RunMode::MoveAndMap, kSwitch = RunMode::SwitchDrives;
+
 INSTANTIATE_TEST_SUITE_P(
-    Navigation, PageTableTest,
-    ::testing::Values(Row{Sender::Intro1Next, Page::Intro1, Page::Intro2, 0, 0, false, RunMode::MapOnly},
-                      Row{Sender::Intro2Next, Page::Intro2, Page::Intro3, 0, 0, false, RunMode::MapOnly},
-                      Row{Sender::Intro2Back, Page::Intro2, Page::Intro1, 0, 0, false, RunMode::MapOnly},
-                      Row{Sender::Intro3Next, Page::Intro3, Page::Front, 0, 0, false, RunMode::MapOnly},
-                      Row{Sender::Intro3Back, Page::Intro3, Page::Intro2, 0, 0, false, RunMode::MapOnly},
-                      Row{Sender::TitleUndo, Page::Targets, Page::Undo, 7, 0, false, RunMode::MapOnly},
-                      Row{Sender::MoveAndMap, Page::Front, Page::MoveTrees, 0, 1, true, RunMode::MoveAndMap},
-                      Row{Sender::SwitchDrives, Page::Front, Page::SwitchDrives, 0, 2, false, RunMode::SwitchDrives},
-                      Row{Sender::MapOnly, Page::Front, Page::MapOnly, 0, 4, true, RunMode::MapOnly},
-                      Row{Sender::TreeDrop, Page::MoveTrees, Page::MoveConfirm, 1, 1, true, RunMode::MapOnly},
-                      Row{Sender::PathGiven, Page::Front, Page::MoveGiven, 0, 1, true, RunMode::MoveAndMap},
-                      Row{Sender::MoveConfirmBack, Page::MoveConfirm, Page::Front, 7, 0, false, RunMode::MapOnly},
-                      Row{Sender::MoveGivenBack, Page::MoveGiven, Page::Front, 7, 0, false, RunMode::MapOnly},
-                      Row{Sender::UndoBack, Page::Undo, Page::Front, 7, 0, false, RunMode::MapOnly},
-                      Row{Sender::MapOnlyBack, Page::MapOnly, Page::Front, 7, 0, false, RunMode::MapOnly},
-                      Row{Sender::SwitchBack, Page::SwitchDrives, Page::Front, 7, 0, false, RunMode::MapOnly},
-                      Row{Sender::TargetsBack, Page::Targets, Page::MapOnly, 4, 4, true, RunMode::MapOnly},
-                      Row{Sender::DrivesBack, Page::Drives, Page::Targets, 4, 4, false, RunMode::MapOnly},
-                      Row{Sender::GoToStart, Page::Finished, Page::Intro1, 7, 0, false, RunMode::MapOnly},
-                      Row{Sender::GoToStartCancelled, Page::Cancelled, Page::Intro1, 7, 0, false, RunMode::MapOnly},
-                      Row{Sender::TitleFront, Page::Drives, Page::Intro1, 7, 0, false, RunMode::MapOnly}));
+    Navigation, PageWalkTest,
+    ::testing::Values(Walk{{}, Page::Intro1, 0, false, kMap},
+                      Walk{{S::Intro1Next}, Page::Intro2, 0, false, kMap},
+                      Walk{{S::Intro1Next, S::Intro2Back}, Page::Intro1, 0, false, kMap},
+                      Walk{{S::Intro1Next, S::Intro2Next, S::Intro3Back}, Page::Intro2, 0, false, kMap},
+                      Walk{FromFront({}), Page::Front, 0, false, kMap},
+                      Walk{FromFront({S::MoveAndMap}), Page::MoveTrees, 1, true, kMove},
+                      Walk{FromFront({S::MoveAndMap, S::MoveTreesBack}), Page::Front, 0, false, kMove},
+                      Walk{FromFront({S::SwitchDrives}), Page::SwitchDrives, 2, false, kSwitch},
+                      Walk{FromFront({S::SwitchDrives, S::SwitchBack, S::MapOnly}), Page::MapOnly, 4, true, kMap},
+                      Walk{FromFront({S::MapOnly, S::MapOnlyBack}), Page::Front, 0, false, kMap},
+                      // The title strip's buttons leave any page and take the band with them.
+                      Walk{FromFront({S::MapOnly, S::TitleUndo}), Page::Undo, 0, false, kMap},
+                      Walk{FromFront({S::SwitchDrives, S::TitleUndo, S::UndoBack}), Page::Front, 0, false, kSwitch},
+                      Walk{FromFront({S::MoveAndMap, S::TitleFront}), Page::Intro1, 0, false, kMove},
+                      Walk{FromFront({S::MoveAndMap, S::GoToStart}), Page::Intro1, 0, false, kMove},
+                      // Nothing handed over: "Go" stays, and so does the page's box.
+                      Walk{FromFront({S::MapOnly, S::HandOverGo}), Page::MapOnly, 4, true, kMap},
+                      // A drop's page and a given path's page keep the move's band and box.
+                      Walk{FromFront({S::MoveAndMap, S::TreeDrop}), Page::MoveConfirm, 1, true, kMove},
+                      Walk{FromFront({S::MapOnly, S::PathGiven}), Page::MoveGiven, 1, true, kMove},
+                      Walk{FromFront({S::MoveAndMap, S::TreeDrop, S::MoveConfirmBack}), Page::Front, 0, false, kMove}));
+
+// Esc presses a page's Back: on every page that has one, it leads back to
+// where the clicks came from, or to the front page for the mode pages.
+TEST_F(PageModelTest, EscOnEachPageLeadsBackTheWayTheClicksCame) {
+  struct Step {
+    std::vector<Sender> clicks;
+    Page back;
+  };
+  const Step steps[] = {{{S::Intro1Next}, Page::Intro1},
+                        {{S::Intro1Next, S::Intro2Next}, Page::Intro2},
+                        {FromFront({S::MoveAndMap}), Page::Front},
+                        {FromFront({S::MoveAndMap, S::TreeDrop}), Page::Front},
+                        {FromFront({S::MapOnly, S::PathGiven}), Page::Front},
+                        {FromFront({S::SwitchDrives}), Page::Front},
+                        {FromFront({S::MapOnly}), Page::Front},
+                        {FromFront({S::TitleUndo}), Page::Front}};
+  for (const Step& step : steps) {
+    Show();
+    for (Sender click : step.clicks) wizard.TurnPage(click);
+    const Page on = wizard.CurrentPage;
+    const std::optional<Sender> back = RowOf(on).back;
+    ASSERT_TRUE(back) << PageName(on);
+    wizard.TurnPage(*back);
+    EXPECT_EQ(wizard.CurrentPage, step.back) << PageName(on);
+  }
+  // Through the targets and drives pages and back again, each by its own Back.
+  wizard.TurnPage(S::MapOnly);
+  wizard.mapOnly.findWhat = "C:\\Old";
+  wizard.mapOnly.replaceWith = "D:\\New";
+  wizard.ShowAdvancedClick(true);
+  for (Sender click : {S::MapOnlyNext, S::TargetsNext}) wizard.TurnPage(click);
+  ASSERT_EQ(wizard.CurrentPage, Page::Drives);
+  for (Page expected : {Page::Targets, Page::MapOnly, Page::Front}) {
+    wizard.TurnPage(*RowOf(wizard.CurrentPage).back);
+    EXPECT_EQ(wizard.CurrentPage, expected);
+  }
+  // The end pages and the front page have no Back: Esc there does nothing.
+  for (Page none : {Page::Front, Page::Intro1, Page::Finished, Page::Cancelled})
+    EXPECT_FALSE(RowOf(none).back) << PageName(none);
+}
+
+// Both tables are looked up by position: a row out of place would send a
+// control to another control's page.
+TEST(PageFlowTables, EachRowStandsAtItsOwnPlace) {
+  for (int i = 0; i < kPageCount; ++i) EXPECT_EQ(RowOf(Page(i)).page, Page(i)) << i;
+  for (int i = 0; i <= int(kLastSender); ++i) EXPECT_EQ(TurnOf(Sender(i)).sender, Sender(i)) << i;
+}
 
 TEST_F(PageModelTest, TargetsBackGoesByMode) {
   Show();
@@ -191,7 +243,7 @@ TEST_F(PageModelTest, DraggedMoveNeedsAllThreeTexts) {
   Show();
   At(Page::MoveTrees);
   wizard.TurnPage(Sender::MoveAndMap);
-  wizard.DropOnMoveTo("C:", "D:");  // the whole drive: refused on the spot
+  wizard.moving.DropOnMoveTo("C:", "D:");  // the whole drive: refused on the spot
   EXPECT_EQ(wizard.CurrentPage, Page::MoveTrees);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].first.rfind("A whole drive cannot be moved.", 0), 0u);
@@ -203,9 +255,9 @@ TEST_F(PageModelTest, DraggedMoveNeedsAllThreeTexts) {
   EXPECT_EQ(ui.messages[1].second, "Ostrivane");
   EXPECT_TRUE(rec.calls.empty());
 
-  wizard.DropOnMoveTo("C:\\Program Files\\NOTES.TXT", "D:\\Apps");
+  wizard.moving.DropOnMoveTo("C:\\Program Files\\NOTES.TXT", "D:\\Apps");
   EXPECT_EQ(wizard.move.confirmFromLine, "will be moved from");
-  wizard.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
+  wizard.moving.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
   EXPECT_EQ(wizard.move.confirmItemName, "App");
   EXPECT_EQ(wizard.move.confirmFromLine, "and all files and folders in it will be moved from");
   EXPECT_EQ(wizard.move.confirmSourceFolder, "C:\\Program Files\\");
@@ -220,12 +272,12 @@ TEST_F(PageModelTest, DropOfTreeNodesFillsTheConfirmationPage) {
   const NodeChain app{"App", "Program Files", "Local Disk (C:)", kMyComputer};
   const NodeChain apps{"Apps", "Data (E:)", kMyComputer};
   // Not from the left tree, or onto a CD drive: nothing changes.
-  wizard.DropOnMoveTo(TreeSide::MoveTo, app, apps);
-  wizard.DropOnMoveTo(TreeSide::MoveFrom, app, {"x", "CD Drive (D:)", kMyComputer});
+  wizard.moving.DropOnMoveTo(TreeSide::MoveTo, app, apps);
+  wizard.moving.DropOnMoveTo(TreeSide::MoveFrom, app, {"x", "CD Drive (D:)", kMyComputer});
   EXPECT_EQ(wizard.CurrentPage, Page::MoveTrees);
   EXPECT_EQ(wizard.move.confirmItemName, "");
 
-  wizard.DropOnMoveTo(TreeSide::MoveFrom, app, apps);
+  wizard.moving.DropOnMoveTo(TreeSide::MoveFrom, app, apps);
   EXPECT_EQ(wizard.CurrentPage, Page::MoveConfirm);
   EXPECT_TRUE(wizard.showAdvancedVisible);
   EXPECT_EQ(wizard.move.confirmItemName, "App");
@@ -234,7 +286,7 @@ TEST_F(PageModelTest, DropOfTreeNodesFillsTheConfirmationPage) {
   EXPECT_EQ(wizard.move.confirmToLine, "to");
   EXPECT_EQ(wizard.move.confirmDestination, "E:\\Apps\\");
   // Onto the drive node itself.
-  wizard.DropOnMoveTo(TreeSide::MoveFrom, app, {"Data (E:)", kMyComputer});
+  wizard.moving.DropOnMoveTo(TreeSide::MoveFrom, app, {"Data (E:)", kMyComputer});
   EXPECT_EQ(wizard.move.confirmDestination, "E:\\");
   wizard.TurnPage(Sender::MoveConfirmNext);
   ASSERT_FALSE(rec.calls.empty());
@@ -243,9 +295,9 @@ TEST_F(PageModelTest, DropOfTreeNodesFillsTheConfirmationPage) {
 
 TEST_F(PageModelTest, EveryGenerationOpensTheShippedHtmlHelp) {
   Show();  // NT 6.1
-  wizard.HelpButtonClick();
+  wizard.help.HelpButtonClick();
   help.htmlHelpWorks = false;
-  wizard.HelpButtonClick();  // viewer missing: said so, no .hlp that is not shipped
+  wizard.help.HelpButtonClick();  // viewer missing: said so, no .hlp that is not shipped
   EXPECT_EQ(help.calls, (std::vector<std::string>{"html C:\\Ost\\Ostrivane.chm Introduction.htm",
                                                   "html C:\\Ost\\Ostrivane.chm Introduction.htm"}));
   ASSERT_EQ(ui.messages.size(), 1u);
@@ -257,14 +309,14 @@ TEST_F(PageModelTest, EveryGenerationOpensTheShippedHtmlHelp) {
     help.calls.clear();
     help.htmlHelpWorks = true;
     Show();
-    wizard.HelpButtonClick();
+    wizard.help.HelpButtonClick();
     EXPECT_EQ(help.calls, std::vector<std::string>{"html C:\\Ost\\Ostrivane.chm Introduction.htm"});
   }
   // F1 opens the topic of the page on screen.
   help.calls.clear();
   for (Page p : {Page::MapOnly, Page::Drives, Page::MoveGiven, Page::Undo, Page::Front}) {
     At(p);
-    wizard.HelpForCurrentPage();
+    wizard.help.HelpFor(wizard.CurrentPage);
   }
   EXPECT_EQ(help.calls, (std::vector<std::string>{
                             "html C:\\Ost\\Ostrivane.chm MapOnly.htm", "html C:\\Ost\\Ostrivane.chm Targets.htm",
@@ -272,8 +324,8 @@ TEST_F(PageModelTest, EveryGenerationOpensTheShippedHtmlHelp) {
                             "html C:\\Ost\\Ostrivane.chm Introduction.htm"}));
   // The introduction page's links open pages of the help in any generation.
   help.calls.clear();
-  wizard.MoreInformationClick();
-  wizard.AskQuestionsClick();
+  wizard.help.MoreInformationClick();
+  wizard.help.AskQuestionsClick();
   EXPECT_EQ(help.calls, (std::vector<std::string>{"html C:\\Ost\\Ostrivane.chm Introduction.htm",
                                                   "html C:\\Ost\\Ostrivane.chm Questions.htm"}));
   EXPECT_TRUE(ui.messages.empty());
@@ -281,7 +333,7 @@ TEST_F(PageModelTest, EveryGenerationOpensTheShippedHtmlHelp) {
 
 TEST_F(PageModelTest, ShellFailuresAreReportedByTheErrorTable) {
   Show();
-  wizard.GoToWebsite("C:\\Docs\\Guide.txt");
+  wizard.help.GoToWebsite("C:\\Docs\\Guide.txt");
   EXPECT_TRUE(ui.messages.empty());  // 42: opened
   const std::pair<long, const char*> cases[] = {
       {0, "The operating system is out of memory or resources."},
@@ -294,13 +346,13 @@ TEST_F(PageModelTest, ShellFailuresAreReportedByTheErrorTable) {
   for (const auto& [result, text] : cases) {
     ui.messages.clear();
     help.shellResult = result;
-    wizard.GoToWebsite("https://example.invalid/");
+    wizard.help.GoToWebsite("https://example.invalid/");
     ASSERT_EQ(ui.messages.size(), 1u) << result;
     EXPECT_EQ(ui.messages[0], std::make_pair(std::string(text), std::string("ShellExecute Error")));
   }
   help.shellResult = 33;
   ui.messages.clear();
-  wizard.GoToWebsite("x");
+  wizard.help.GoToWebsite("x");
   EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -309,7 +361,7 @@ TEST_F(PageModelTest, MoveFilesStartsTheRunAtOnceWithoutAdvancedOptions) {
   Show();
   rec.linksPerWalk = 2;
   wizard.TurnPage(Sender::MoveAndMap);
-  wizard.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
+  wizard.moving.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
   wizard.TurnPage(Sender::MoveConfirmNext);
   EXPECT_EQ(wizard.CurrentPage, Page::Finished);
   ASSERT_FALSE(rec.calls.empty());
@@ -329,7 +381,7 @@ TEST_F(PageModelTest, AProgramRunningFromTheItemKeepsThePageUntilRetryFindsItEnd
   wizard.Wire(parts, &undo, &undo);
   Show();
   wizard.TurnPage(Sender::MoveAndMap);
-  wizard.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
+  wizard.moving.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
   // Cancel: nothing moved, and the page stays for another try.
   wizard.TurnPage(Sender::MoveConfirmNext);
   EXPECT_EQ(wizard.CurrentPage, Page::MoveConfirm);
@@ -356,7 +408,7 @@ TEST_F(PageModelTest, EndPageNamesThePlacesPassedOverAndTheRunsNotes) {
     wizard.ctx.notes.push_back("C:\\App\\~ostrivane-3C4D.tmp, a temporary file, was removed.");
   };
   wizard.TurnPage(Sender::MoveAndMap);
-  wizard.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
+  wizard.moving.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
   wizard.TurnPage(Sender::MoveConfirmNext);
   EXPECT_EQ(wizard.CurrentPage, Page::Finished);
   EXPECT_EQ(wizard.end.passedOverLine, "1 place could not be changed");
@@ -378,7 +430,7 @@ TEST_F(PageModelTest, EndPageNamesThePlacesPassedOverAndTheRunsNotes) {
   walk = 1;
   wizard.TurnPage(Sender::GoToStart);
   wizard.TurnPage(Sender::MoveAndMap);
-  wizard.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
+  wizard.moving.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
   wizard.TurnPage(Sender::MoveConfirmNext);
   EXPECT_EQ(wizard.end.passedOverLine, "");
   EXPECT_EQ(wizard.end.NoticeText(), "");
@@ -575,7 +627,7 @@ TEST_F(PageModelTest, NoInputIsTakenWhileARunIsOn) {
     wizard.TurnPage(Sender::TitleFront);
     wizard.TurnPage(Sender::MapOnlyNext);  // would start a second run
     EXPECT_FALSE(wizard.MayClose());
-    wizard.DeleteUndoClick();
+    wizard.undoing.DeleteUndoClick();
   };
   wizard.TurnPage(Sender::MapOnlyNext);
   EXPECT_EQ(pressed, 2);  // the registry walk and the file walk of one run
@@ -587,7 +639,7 @@ TEST_F(PageModelTest, NoInputIsTakenWhileARunIsOn) {
 
 TEST_F(PageModelTest, CloseQueryWritesTheSettingsFile) {
   Show();
-  wizard.UndoAgeChange(2);
+  wizard.undoing.UndoAgeChange(2);
   wizard.intro.skipIntroduction = true;
   EXPECT_TRUE(wizard.MayClose());
   EXPECT_EQ(fs.At(kIni).data, "[Undo List]\r\nDeleteOlderThan=2\r\n\r\n[Start]\r\nSkipStartPage=1\r\n\r\n"
@@ -625,15 +677,15 @@ TEST_F(PageModelTest, UndoPageButtonsNeedASelectedEntry) {
   Show();
   wizard.TurnPage(Sender::TitleUndo);
   wizard.undo.selection = 0;  // the placeholder, selected or not
-  wizard.DeleteUndoClick();
-  wizard.UndoChangesClick();
+  wizard.undoing.DeleteUndoClick();
+  wizard.undoing.UndoChangesClick();
   EXPECT_EQ(wizard.focusField, Field::None);  // nothing to choose from
   undo.entries = {Listed(2, "1/1/2026 1:00:00 AM"), Listed(5, "1/2/2026")};
-  wizard.UndoAgeChange(0);
+  wizard.undoing.UndoAgeChange(0);
   EXPECT_EQ(undo.age, 0);
   EXPECT_EQ(wizard.undo.lines, (std::vector<std::string>{"Undo00002 - 1/1/2026 1:00:00 AM", "Undo00005 - 1/2/2026"}));
-  wizard.DeleteUndoClick();
-  wizard.UndoChangesClick();
+  wizard.undoing.DeleteUndoClick();
+  wizard.undoing.UndoChangesClick();
   EXPECT_EQ(wizard.focusField, Field::UndoList);  // the choice is made in the list
   ASSERT_EQ(ui.messages.size(), 4u);
   EXPECT_EQ(ui.messages[0].first, "There are no items to delete");
@@ -642,10 +694,10 @@ TEST_F(PageModelTest, UndoPageButtonsNeedASelectedEntry) {
   EXPECT_EQ(ui.messages[3].first, "Please select an item");
 
   wizard.undo.selection = 1;
-  wizard.UndoChangesClick();
+  wizard.undoing.UndoChangesClick();
   EXPECT_EQ(ui.messages.back().first, "0 files restored.  Undo has completed");
   EXPECT_EQ(wizard.undo.selection, 1);  // the list is read again; the entry stays selected
-  wizard.DeleteUndoClick();
+  wizard.undoing.DeleteUndoClick();
   EXPECT_EQ(undo.calls.back(), "refresh");
   EXPECT_EQ(undo.calls[undo.calls.size() - 2], "delete Undo00005");
   EXPECT_EQ(wizard.undo.lines, std::vector<std::string>{"Undo00002 - 1/1/2026 1:00:00 AM"});
@@ -656,17 +708,17 @@ TEST_F(PageModelTest, NothingElseIsTakenWhileAnUndoIsOn) {
   Show();
   wizard.TurnPage(Sender::TitleUndo);
   undo.entries = {Listed(2, "1/1/2026 1:00:00 AM")};
-  wizard.UndoAgeChange(1);
+  wizard.undoing.UndoAgeChange(1);
   wizard.undo.selection = 0;
   // The move back pumps messages: the entry must not be deleted under it,
   // the window not closed, no run started.
   undo.duringUndo = [&] {
-    wizard.DeleteUndoClick();
+    wizard.undoing.DeleteUndoClick();
     EXPECT_FALSE(wizard.MayClose());
     wizard.TurnPage(Sender::UndoBack);
-    wizard.UndoAgeChange(0);  // a shorter age limit would delete the entry's records
+    wizard.undoing.UndoAgeChange(0);  // a shorter age limit would delete the entry's records
   };
-  wizard.UndoChangesClick();
+  wizard.undoing.UndoChangesClick();
   EXPECT_EQ(std::count(undo.calls.begin(), undo.calls.end(), "delete Undo00002"), 0);
   EXPECT_EQ(undo.age, 1);
   EXPECT_EQ(wizard.undo.ageIndex, 1);
@@ -677,7 +729,7 @@ TEST_F(PageModelTest, NothingElseIsTakenWhileAnUndoIsOn) {
 
   // Refused by the run lock: the window takes input again afterwards.
   undo.duringUndo = [] { throw Error("busy"); };
-  EXPECT_THROW(wizard.UndoChangesClick(), Error);
+  EXPECT_THROW(wizard.undoing.UndoChangesClick(), Error);
   EXPECT_FALSE(wizard.ctx.running);
 }
 
@@ -685,9 +737,9 @@ TEST_F(PageModelTest, FolderPickersFillTheirFields) {
   fs.AddFolder("C:\\Data");
   Show("C:\\Data\\Old");
   picker.answers = {std::string("E:\\Target"), std::nullopt, std::string("C:\\Find"), std::string("D:\\Repl")};
-  wizard.BrowseDestinationClick();
+  wizard.moving.BrowseDestinationClick();
   EXPECT_EQ(wizard.move.givenDestination, "E:\\Target");
-  wizard.BrowseDestinationClick();  // cancelled: unchanged
+  wizard.moving.BrowseDestinationClick();  // cancelled: unchanged
   EXPECT_EQ(wizard.move.givenDestination, "E:\\Target");
   wizard.move.givenSourceFolder = "Q:\\Gone\\";
   wizard.BrowseFindWhatClick();
@@ -697,7 +749,7 @@ TEST_F(PageModelTest, FolderPickersFillTheirFields) {
   ASSERT_EQ(picker.asked.size(), 4u);
   EXPECT_EQ(picker.asked[0], std::make_pair(std::string("Select Destination"), std::string("C:\\Data\\")));
   EXPECT_EQ(picker.asked[2].first, "Select Folder");
-  wizard.BrowseDestinationClick();  // the folder no longer exists: start anywhere
+  wizard.moving.BrowseDestinationClick();  // the folder no longer exists: start anywhere
   EXPECT_EQ(picker.asked[4].second, "");
 }
 
@@ -783,23 +835,23 @@ TEST_F(CarefulPageTest, UndoDeleteAndAShorterAgeAskFirstNamingTheEntries) {
   undo.entries = {Listed(2, "1/1/2026 1:00:00 AM"), Listed(5, "1/2/2026")};
   undo.agedOut[0] = {*UndoName::OfNumber(2)};
   dialogs.answers = {false, true};
-  careful.UndoAgeChange(0);  // refused: nothing deleted, the list keeps its age
+  careful.undoing.UndoAgeChange(0);  // refused: nothing deleted, the list keeps its age
   EXPECT_EQ(careful.undo.ageIndex, 1);
   EXPECT_EQ(undo.age, 1);
-  careful.UndoAgeChange(0);
+  careful.undoing.UndoAgeChange(0);
   EXPECT_EQ(undo.age, 0);
   ASSERT_EQ(dialogs.asked.size(), 2u);
   EXPECT_NE(dialogs.asked[0].find("Undo00002"), std::string::npos);
-  careful.UndoAgeChange(3);  // deletes nothing: no question
+  careful.undoing.UndoAgeChange(3);  // deletes nothing: no question
   EXPECT_EQ(dialogs.asked.size(), 2u);
 
   careful.undo.selection = 1;
   dialogs.answers = {false, false, true, true};
-  careful.UndoChangesClick();
-  careful.DeleteUndoClick();
+  careful.undoing.UndoChangesClick();
+  careful.undoing.DeleteUndoClick();
   EXPECT_EQ(std::count_if(undo.calls.begin(), undo.calls.end(), [](auto& c) { return c.find("Undo00005") != std::string::npos; }), 0);
-  careful.UndoChangesClick();
-  careful.DeleteUndoClick();
+  careful.undoing.UndoChangesClick();
+  careful.undoing.DeleteUndoClick();
   EXPECT_EQ(std::count(undo.calls.begin(), undo.calls.end(), "undo Undo00005"), 1);
   EXPECT_EQ(std::count(undo.calls.begin(), undo.calls.end(), "delete Undo00005"), 1);
   ASSERT_EQ(dialogs.asked.size(), 6u);
@@ -811,11 +863,11 @@ TEST_F(CarefulPageTest, RefusalsSayWhatIsWrongAndPointAtTheField) {
   RunAtOnce(careful);
   // A whole drive is no item to move.
   careful.TurnPage(Sender::MoveAndMap);
-  careful.DropOnMoveTo("C:\\", "D:\\");
+  careful.moving.DropOnMoveTo("C:\\", "D:\\");
   EXPECT_EQ(careful.CurrentPage, Page::MoveTrees);
-  careful.MoveSelectedPair(nullptr, nullptr);  // the keyboard's way, nothing selected
+  careful.moving.MoveSelectedPair(nullptr, nullptr);  // the keyboard's way, nothing selected
   const NodeChain drive{"Local Disk (C:)", kMyComputer}, data{"Data (E:)", kMyComputer};
-  careful.MoveSelectedPair(&drive, &data);
+  careful.moving.MoveSelectedPair(&drive, &data);
   ASSERT_EQ(dialogs.told.size(), 3u);
   EXPECT_EQ(dialogs.told[0].second, MessageKind::Warning);
   EXPECT_EQ(dialogs.told[2].first, dialogs.told[0].first);
@@ -896,15 +948,15 @@ TEST_F(CarefulPageTest, ARunThatStopsPartWaySaysWhatItChangedAndWhereToUndoIt) {
 TEST_F(CarefulPageTest, TheProgressMeasureIsThePreviousFinishedRun) {
   careful.Start("");
   RunAtOnce(careful);
-  EXPECT_EQ(careful.work.Percent(), -1);
+  EXPECT_EQ(careful.run.work.Percent(), -1);
   careful.TurnPage(Sender::MapOnly);
   careful.mapOnly.findWhat = "a";
   careful.mapOnly.replaceWith = "b";
   rec.duringWalk = [&] {
-    for (int i = 0; i < 20; ++i) careful.work.Item();
+    for (int i = 0; i < 20; ++i) careful.run.work.Item();
   };
   careful.TurnPage(Sender::MapOnlyNext);  // two walks: 40 items
-  EXPECT_EQ(careful.itemsOfLastRun[ModeIndex(RunMode::MapOnly)], 40);
+  EXPECT_EQ(careful.run.itemsOfLastRun[ModeIndex(RunMode::MapOnly)], 40);
   EXPECT_TRUE(careful.MayClose());
   EXPECT_EQ(ReadSettings(fs, "C:\\Ost\\").ItemsOfLastRun[ModeIndex(RunMode::MapOnly)], 40);
 
@@ -922,7 +974,7 @@ TEST_F(CarefulPageTest, TheProgressMeasureIsThePreviousFinishedRun) {
 // is unticked, and a letter with no drive behind it is asked about, No first.
 TEST_F(CarefulPageTest, SwitchDrivesShowsItsChangesFirstAndAsksAboutAMissingDrive) {
   careful.Start("");
-  EXPECT_TRUE(careful.ShowChangesFirst());  // no settings file: every mode reviews first
+  EXPECT_TRUE(careful.run.ShowChangesFirst());  // no settings file: every mode reviews first
   EXPECT_TRUE(careful.showChangesFirst[ModeIndex(RunMode::SwitchDrives)]);
   careful.TurnPage(Sender::SwitchDrives);
   careful.switchDrives.firstDrive = "c";
@@ -978,9 +1030,9 @@ TEST_F(CarefulPageTest, TheUndoQuestionSpeaksOfAMoveOnlyForAMove) {
   careful.TurnPage(Sender::TitleUndo);
   dialogs.answers = {false, false};
   careful.undo.selection = 0;
-  careful.UndoChangesClick();
+  careful.undoing.UndoChangesClick();
   careful.undo.selection = 1;
-  careful.UndoChangesClick();
+  careful.undoing.UndoChangesClick();
   ASSERT_EQ(dialogs.asked.size(), 2u);
   EXPECT_EQ(dialogs.asked[0].find("moved item"), std::string::npos);
   EXPECT_NE(dialogs.asked[1].find("The moved item goes back"), std::string::npos);
@@ -994,12 +1046,12 @@ TEST_F(CarefulPageTest, AHeldBackUndoIsForcedOnlyWhenTheUserSaysYes) {
   careful.undo.selection = 0;
   undo.heldBack = true;
   dialogs.answers = {true, false};
-  careful.UndoChangesClick();
+  careful.undoing.UndoChangesClick();
   EXPECT_EQ(std::count(undo.calls.begin(), undo.calls.end(), "undo --force Undo00003"), 0);
   ASSERT_EQ(dialogs.asked.size(), 2u);
   EXPECT_NE(dialogs.asked[1].find("later changes are lost"), std::string::npos) << dialogs.asked[1];
   dialogs.answers = {true, true};
-  careful.UndoChangesClick();
+  careful.undoing.UndoChangesClick();
   EXPECT_EQ(std::count(undo.calls.begin(), undo.calls.end(), "undo --force Undo00003"), 1);
   EXPECT_EQ(dialogs.asked.size(), 4u) << "no second question after the forced undo";
 }

@@ -232,7 +232,7 @@ TEST_F(ReviewPageTest, AReviewedSwitchFinishesTheTickedAndLeavesTheRestWhole) {
       }
     }
   };
-  wizard.ShowChangesFirstClick(RunMode::SwitchDrives, true);
+  wizard.run.ShowChangesFirstClick(RunMode::SwitchDrives, true);
   wizard.TurnPage(Sender::SwitchDrives);
   wizard.TurnPage(Sender::SwitchNext);
   ASSERT_EQ(wizard.CurrentPage, Page::Targets);
@@ -265,8 +265,8 @@ TEST_F(ReviewPageTest, TheBoxIsKeptPerModeAndAFileWithoutTheKeyReadsAsTheDefault
   EXPECT_FALSE(read.ShowChangesFirst[ModeIndex(RunMode::MapOnly)]);
 
   // The Switch Drives box, unticked on its page, lasts to the next start.
-  wizard.ShowChangesFirstClick(RunMode::SwitchDrives, false);
-  wizard.ShowChangesFirstClick(RunMode::MapOnly, false);
+  wizard.run.ShowChangesFirstClick(RunMode::SwitchDrives, false);
+  wizard.run.ShowChangesFirstClick(RunMode::MapOnly, false);
   ASSERT_TRUE(wizard.MayClose());
   Wizard next(Ports(), "C:\\Ost\\");
   next.Start("");
@@ -296,7 +296,7 @@ TEST_F(ReviewPageTest, TheUndoListIsReadAgainAfterARunAndAnUndo) {
   EXPECT_EQ(line, "Undo00000 - 12/9/2026 - Map Only: C:\\Old -> C:\\New");
   wizard.TurnPage(Sender::TitleUndo);
   wizard.undo.selection = 0;
-  wizard.UndoChangesClick();
+  wizard.undoing.UndoChangesClick();
   EXPECT_EQ(wizard.undo.lines, std::vector<std::string>{line + " - undone"});
 }
 }  // namespace

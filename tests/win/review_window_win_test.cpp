@@ -70,7 +70,7 @@ class ReviewWindowTest : public ::testing::Test, protected WizardFakes<Win32Page
     fs.MakeFolders(folder);
     wizard.Wire(assembly.Parts(), &assembly.Undo(), &assembly.Undoer());
     ui.Bind(wizard.ctx);
-    ui.BindWork(wizard.work);
+    ui.BindWork(wizard.run.work);
   }
   ~ReviewWindowTest() override { Clean(); }
   void Clean() {

@@ -17,6 +17,11 @@ namespace {
 const char* const kVerbKey = "Folder\\shell\\Move with Ostrivane...";
 const char* const kUserVerbKey = "Software\\Classes\\Folder\\shell\\Move with Ostrivane...";
 
+// How long a copy may take to show its window or to end on a loaded
+// machine: far more than it needs, so that only a hang fails the test
+// (rather than hanging it).
+constexpr DWORD kPatienceMs = 120000;
+
 // A started program that the test does not wait for.
 struct Started {
   PROCESS_INFORMATION pi{};
@@ -85,12 +90,19 @@ class StartUpTest : public ::testing::Test {
   // Starts the first copy and waits until its window takes input.
   void StartFirst(const std::vector<std::string>& args) {
     ASSERT_TRUE(Launch(exe, args, running.pi));
-    while (!(main = WindowOf(running.pi.dwProcessId))) ASSERT_FALSE(running.Ended(20)) << "ended without a window";
+    const ULONGLONG giveUp = GetTickCount64() + kPatienceMs;
+    while (!(main = WindowOf(running.pi.dwProcessId))) {
+      ASSERT_FALSE(running.Ended(20)) << "ended without a window";
+      ASSERT_LT(GetTickCount64(), giveUp) << "no window after " << kPatienceMs << " ms";
+    }
     // The window exists before its first page is set up and it is shown; a
     // loaded machine can be found in between (Wine's WaitForInputIdle may
     // return early).
-    while (!IsWindowVisible(main)) ASSERT_FALSE(running.Ended(20)) << "ended before showing its window";
-    WaitForInputIdle(running.pi.hProcess, INFINITE);
+    while (!IsWindowVisible(main)) {
+      ASSERT_FALSE(running.Ended(20)) << "ended before showing its window";
+      ASSERT_LT(GetTickCount64(), giveUp) << "the window not shown after " << kPatienceMs << " ms";
+    }
+    ASSERT_NE(WaitForInputIdle(running.pi.hProcess, kPatienceMs), DWORD(WAIT_TIMEOUT)) << "the window takes no input";
   }
   static HWND WindowOf(DWORD pid) {
     HWND h = nullptr;
@@ -114,8 +126,12 @@ class StartUpTest : public ::testing::Test {
   void Hand(const std::vector<std::string>& args) {
     Started further;
     ASSERT_TRUE(Launch(exe2, args, further.pi));
-    WaitForSingleObject(further.pi.hProcess, INFINITE);
-    EXPECT_EQ(further.ExitCode(), 0u);
+    const bool ended = further.Ended(kPatienceMs);
+    if (!ended) TerminateProcess(further.pi.hProcess, 1);
+    EXPECT_TRUE(ended) << "a further start did not end";
+    if (ended) {
+      EXPECT_EQ(further.ExitCode(), 0u);
+    }
     CloseHandle(further.pi.hProcess);
     CloseHandle(further.pi.hThread);
   }
@@ -179,7 +195,7 @@ TEST_F(StartUpTest, FurtherStartsHandTheirCommandLinesToTheRunningCopy) {
   EXPECT_EQ(Files(second), std::vector<std::string>{"ostrivane.exe"});
 
   Hand({"-d"});
-  WaitForSingleObject(running.pi.hProcess, INFINITE);
+  ASSERT_TRUE(running.Ended(kPatienceMs)) << "\"-d\" did not end the running copy";
   EXPECT_EQ(running.ExitCode(), 0u);
   // Ended as "Exit" does: the settings file is not written.
   EXPECT_EQ(Files(first), std::vector<std::string>{"ostrivane.exe"});

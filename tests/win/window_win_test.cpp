@@ -10,6 +10,7 @@
 #include "At144Dpi.h"
 #include "Win32PagePlatform.h"
 
+#include "window/PageFlow.h"
 #include "window/win32/MainWindow.h"
 #include "core/win32/WidePath.h"
 #include "core/Unicode.h"
@@ -70,7 +71,7 @@ class WindowTest : public ::testing::Test, protected WizardFakes<Win32PagePlatfo
     fs.MakeFolders(folder);
     rec.ctx = &wizard.ctx;
     ui.Bind(wizard.ctx);
-    ui.BindWork(wizard.work);
+    ui.BindWork(wizard.run.work);
     window.Create("", SW_SHOW);
     // Runs start at once, as with "Show changes before they are made" unticked.
     for (bool& on : wizard.showChangesFirst) on = false;
@@ -356,7 +357,7 @@ TEST_F(WindowTest, UndoPageListsAndDeletes) {
 
 TEST_F(WindowTest, ALongUndoLineScrollsSideways) {
   undo.entries = {Listed(0, "1/5/2026", RunMode::MapOnly, "C:\\" + std::string(120, 'x'), "D:\\y")};
-  wizard.UndoAgeChange(1);  // reads the list again
+  wizard.undoing.UndoAgeChange(1);  // reads the list again
   Click(Sender::TitleUndo);
   HWND list = window.Control(kUndoList);
   RECT room{};
@@ -570,7 +571,7 @@ TEST_F(WindowTest, KeyboardOnlyLeadsThroughEveryModeAndBack) {
 TEST_F(WindowTest, KeyboardUndoAsksFirstAndNoIsTheDefault) {
   MessageBoxWatch watch;
   undo.entries = {Listed(0, "1/5/2026 10:00:00 AM"), Listed(1, "1/6/2026")};
-  wizard.UndoAgeChange(wizard.undo.ageIndex);  // the list as the store now holds it
+  wizard.undoing.UndoAgeChange(wizard.undo.ageIndex);  // the list as the store now holds it
   for (int i = 0; i < 3; ++i) Press(VK_RETURN);
   // The title strip's buttons are Tab stops before the page's: Shift+Tab
   // from the page's first button reaches them.
@@ -599,7 +600,7 @@ TEST_F(WindowTest, KeyboardUndoAsksFirstAndNoIsTheDefault) {
 TEST_F(WindowTest, PlacesChangedAfterTheRunAreRestoredOnlyWhenTheUserSaysSo) {
   MessageBoxWatch watch;
   undo.entries = {Listed(0, "1/5/2026 10:00:00 AM")};
-  wizard.UndoAgeChange(wizard.undo.ageIndex);
+  wizard.undoing.UndoAgeChange(wizard.undo.ageIndex);
   Click(Sender::TitleUndo);
   ASSERT_EQ(wizard.CurrentPage, Page::Undo);
   wizard.undo.selection = 0;
@@ -703,7 +704,7 @@ TEST_F(WindowTest, LongPathsStandWholeOnTheConfirmationPage) {
   const std::string item = "Quarterly Report";  // with the folder: 250 characters and more
   ToFront();
   Click(Sender::MoveAndMap);
-  wizard.DropOnMoveTo(longFolder + item, longFolder + "Archive");
+  wizard.moving.DropOnMoveTo(longFolder + item, longFolder + "Archive");
   window.Show();
   ASSERT_EQ(wizard.CurrentPage, Page::MoveConfirm);
   for (int id : {kConfirmItemName, kConfirmSourceFolder, kConfirmDestination}) {

@@ -63,7 +63,7 @@ bool ChromeView::Command(int id, int code) {
     case kShowAdvanced: wizard_.ShowAdvancedClick(Checked(Control(id))); return true;
     case kExitButton: PostMessageW(host_.hwnd(), WM_CLOSE, 0, 0); return true;
     case kMinimiseButton: ShowWindow(host_.hwnd(), SW_MINIMIZE); return true;
-    case kHelpButton: host_.Guarded([&] { wizard_.HelpButtonClick(); }); return true;
+    case kHelpButton: host_.Guarded([&] { wizard_.help.HelpButtonClick(); }); return true;
     default: return false;
   }
 }

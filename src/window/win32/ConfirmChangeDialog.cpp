@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/ScopeExit.h"
 #include "core/Unicode.h"
 
 namespace {
@@ -89,18 +90,18 @@ void ConfirmChangeDialog::Layout() {
     MoveWindow(h, Scale(x, dpi_), Scale(y, dpi_), Scale(w, dpi_), Scale(hh, dpi_), TRUE);
     SendMessageW(h, WM_SETFONT, WPARAM(f), TRUE);
   };
-  place(captions_[0], 14, 14, 130, 18, fonts_.bold);
-  place(keyText_, 150, 14, 436, 18, fonts_.normal);
-  place(captions_[1], 14, 38, 130, 18, fonts_.bold);
-  place(valueText_, 150, 38, 436, 18, fonts_.normal);
-  place(captions_[2], 14, 68, 300, 18, fonts_.bold);
-  place(fromText_, 24, 88, 562, 72, fonts_.normal);
-  place(captions_[3], 14, 168, 300, 18, fonts_.bold);
-  place(toText_, 24, 188, 562, 72, fonts_.normal);
-  place(doNotVerifyBox_, 14, 280, 220, 22, fonts_.normal);
-  place(replaceButton_, 284, 276, 96, 28, fonts_.normal);
-  place(skipButton_, 388, 276, 96, 28, fonts_.normal);
-  place(cancelButton_, 492, 276, 96, 28, fonts_.normal);
+  place(captions_[0], 14, 14, 130, 18, fonts_.bold.get());
+  place(keyText_, 150, 14, 436, 18, fonts_.normal.get());
+  place(captions_[1], 14, 38, 130, 18, fonts_.bold.get());
+  place(valueText_, 150, 38, 436, 18, fonts_.normal.get());
+  place(captions_[2], 14, 68, 300, 18, fonts_.bold.get());
+  place(fromText_, 24, 88, 562, 72, fonts_.normal.get());
+  place(captions_[3], 14, 168, 300, 18, fonts_.bold.get());
+  place(toText_, 24, 188, 562, 72, fonts_.normal.get());
+  place(doNotVerifyBox_, 14, 280, 220, 22, fonts_.normal.get());
+  place(replaceButton_, 284, 276, 96, 28, fonts_.normal.get());
+  place(skipButton_, 388, 276, 96, 28, fonts_.normal.get());
+  place(cancelButton_, 492, 276, 96, 28, fonts_.normal.get());
 }
 
 Answer ConfirmChangeDialog::Ask(const Question& q, bool& doNotStopAndVerify, HWND owner) {
@@ -114,6 +115,11 @@ Answer ConfirmChangeDialog::Ask(const Question& q, bool& doNotStopAndVerify, HWN
   result_ = 0;
   const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
   if (ownerWasEnabled) EnableWindow(owner, FALSE);
+  const ScopeExit ownerBack{[&] {
+    if (ownerWasEnabled) EnableWindow(owner, TRUE);
+    ShowWindow(hwnd_, SW_HIDE);
+    if (owner) SetForegroundWindow(owner);
+  }};
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
   SetFocus(replaceButton_);
@@ -132,9 +138,6 @@ Answer ConfirmChangeDialog::Ask(const Question& q, bool& doNotStopAndVerify, HWN
     DispatchMessageW(&msg);
   }
   doNotStopAndVerify = SendMessageW(doNotVerifyBox_, BM_GETCHECK, 0, 0) == BST_CHECKED;
-  if (ownerWasEnabled) EnableWindow(owner, TRUE);
-  ShowWindow(hwnd_, SW_HIDE);
-  if (owner) SetForegroundWindow(owner);
   if (quit) PostQuitMessage(int(msg.wParam));
   return result_ == kReplace ? Answer::Replace : result_ == kSkip ? Answer::Skip : Answer::Cancel;
 }

@@ -5,6 +5,7 @@
 
 #include <iterator>
 
+#include "core/ScopeExit.h"
 #include "core/Text.h"
 #include "core/win32/Owned.h"
 #include "core/win32/WidePath.h"
@@ -89,9 +90,11 @@ bool FolderTree::Expanding(HTREEITEM item) {
   tv.hItem = item;
   SendMessageW(tree_, TVM_GETITEMW, 0, LPARAM(&tv));
   if (tv.lParam == kListed) return false;
-  HCURSOR old = SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
-  Fill(item);
-  SetCursor(old);
+  {
+    const HCURSOR old = SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
+    const ScopeExit arrowBack{[old] { SetCursor(old); }};
+    Fill(item);
+  }
   tv.mask = TVIF_PARAM | TVIF_CHILDREN;
   tv.lParam = kListed;
   tv.cChildren = SendMessageW(tree_, TVM_GETNEXTITEM, TVGN_CHILD, LPARAM(item)) ? 1 : 0;
@@ -101,13 +104,13 @@ bool FolderTree::Expanding(HTREEITEM item) {
 
 void FolderTree::ChildrenAsked(NMTVDISPINFOW& info) {
   if (!(info.item.mask & TVIF_CHILDREN)) return;
-  info.item.cChildren = wizard_.TreeFolderShowsAnything(side_, ChainOf(info.item.hItem)) ? 1 : 0;
+  info.item.cChildren = wizard_.moving.TreeFolderShowsAnything(side_, ChainOf(info.item.hItem)) ? 1 : 0;
   info.item.mask |= TVIF_DI_SETITEM;  // kept: asked once per folder
 }
 
 void FolderTree::Fill(HTREEITEM parent) {
   const NodeChain chain = parent == TVI_ROOT ? NodeChain{} : ChainOf(parent);
-  for (const TreeEntry& e : wizard_.TreeChildrenOf(side_, chain)) {
+  for (const TreeEntry& e : wizard_.moving.TreeChildrenOf(side_, chain)) {
     std::wstring text = WideText(e.text);
     TVINSERTSTRUCTW ins{};
     ins.hParent = parent;

@@ -4,14 +4,7 @@
 
 IntroPagesView::IntroPagesView(Wizard& wizard, PageHost& host) : PageView(wizard, host) {
   // Pictures of the introduction pages: the system's folder and document icons.
-  ExtractIconExW(L"shell32.dll", 3, &pictures_[0], nullptr, 1);
-  ExtractIconExW(L"shell32.dll", 4, &pictures_[1], nullptr, 1);
-  ExtractIconExW(L"shell32.dll", 0, &pictures_[2], nullptr, 1);
-}
-
-IntroPagesView::~IntroPagesView() {
-  for (HICON i : pictures_)
-    if (i) DestroyIcon(i);
+  for (int i : {0, 1, 2}) ExtractIconExW(L"shell32.dll", kPictureIcons[i], pictures_[i].out(), nullptr, 1);
 }
 
 void IntroPagesView::AddControls(PageControls& c) {
@@ -61,8 +54,8 @@ bool IntroPagesView::Command(int id, int code) {
   if (!Clicked(code)) return false;
   switch (id) {
     case kSkipIntroduction: wizard_.intro.skipIntroduction = Checked(Control(id)); return true;
-    case kMoreInformationLink: host_.Guarded([&] { wizard_.MoreInformationClick(); }); return true;
-    case kAskQuestionsLink: host_.Guarded([&] { wizard_.AskQuestionsClick(); }); return true;
+    case kMoreInformationLink: host_.Guarded([&] { wizard_.help.MoreInformationClick(); }); return true;
+    case kAskQuestionsLink: host_.Guarded([&] { wizard_.help.AskQuestionsClick(); }); return true;
     default: return false;
   }
 }
@@ -70,8 +63,8 @@ bool IntroPagesView::Command(int id, int code) {
 void IntroPagesView::Paint(HDC dc, int dpi) {
   // The introduction pages' pictures: an item travelling from one folder to another.
   const int icon = Scale(32, dpi);
-  auto draw = [&](HICON i, int x, int y) {
-    if (i) DrawIconEx(dc, Scale(x, dpi), Scale(y, dpi), i, icon, icon, 0, nullptr, DI_NORMAL);
+  auto draw = [&](const OwnedIcon& i, int x, int y) {
+    if (i) DrawIconEx(dc, Scale(x, dpi), Scale(y, dpi), i.get(), icon, icon, 0, nullptr, DI_NORMAL);
   };
   const IntroPages& intro = wizard_.intro;
   if (wizard_.CurrentPage == Page::Intro1) {

@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 #include <vector>
 
+#include "core/ScopeExit.h"
 #include "core/win32/WidePath.h"
+#include "window/PageFlow.h"
 #include "window/win32/ChromeView.h"
 #include "window/win32/EndPagesView.h"
 #include "window/win32/IntroPagesView.h"
@@ -28,7 +31,7 @@ constexpr int kListPageW = 960, kListPageH = 600;
 // is at the right of the title strip or the bottom row moves right.
 RECT Placed(const PageControl& c, int extraW, int extraH) {
   RECT r{c.x, c.y, c.x + c.w, c.y + c.h};
-  const bool listPage = c.page == Page::Review || c.page == Page::Report;
+  const bool listPage = RowOf(c.page).holdsList;
   const bool list = c.kind == Kind::Review || c.kind == Kind::Report;
   const bool bottomRow = c.y >= 360;
   if (list) {
@@ -65,14 +68,14 @@ LRESULT CALLBACK PathFieldProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 WNDPROC linkProc = nullptr;
 LRESULT CALLBACK LinkProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg != WM_PAINT) return CallWindowProcW(linkProc, h, msg, wp, lp);
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(h, &ps);
+  const Painting paint(h);
+  const HDC dc = paint.dc();
   RECT rc{};
   GetClientRect(h, &rc);
   // The window's colours and brush for the control, as the static control asks for them.
   if (auto brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(h), WM_CTLCOLORSTATIC, WPARAM(dc), LPARAM(h))))
     FillRect(dc, &rc, brush);
-  const HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageW(h, WM_GETFONT, 0, 0)));
+  const Selected font(dc, HGDIOBJ(SendMessageW(h, WM_GETFONT, 0, 0)));
   const std::wstring words = CaptionWords(WindowText(h));
   const int n = int(words.size());
   std::vector<int> ends(words.size()), advances(words.size());
@@ -81,8 +84,6 @@ LRESULT CALLBACK LinkProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     for (int i = 0; i < n; ++i) advances[std::size_t(i)] = ends[std::size_t(i)] - (i ? ends[std::size_t(i - 1)] : 0);
     ExtTextOutW(dc, 0, 0, ETO_CLIPPED, &rc, words.c_str(), UINT(n), advances.data());
   }
-  SelectObject(dc, old);
-  EndPaint(h, &ps);
   return 0;
 }
 
@@ -91,11 +92,11 @@ HFONT FontOf(Kind kind, const ViewFonts& fonts) {
     case Kind::Bold:
     case Kind::Flat:
     case Kind::Letter:
-    case Kind::BoldPath: return fonts.bold;
-    case Kind::Heading: return fonts.heading;
-    case Kind::Title: return fonts.title;
-    case Kind::Link: return fonts.link;
-    default: return fonts.normal;
+    case Kind::BoldPath: return fonts.bold.get();
+    case Kind::Heading: return fonts.heading.get();
+    case Kind::Title: return fonts.title.get();
+    case Kind::Link: return fonts.link.get();
+    default: return fonts.normal.get();
   }
 }
 
@@ -144,10 +145,12 @@ HWND MakeControl(HWND parent, const PageControl& it) {
 }
 }  // namespace
 
-MainWindow::MainWindow(Wizard& wizard, Win32WindowUi& ui) : wizard_(wizard), ui_(ui) {
-  pageBrush_ = CreateSolidBrush(kPageColour);
-  stripBrush_ = CreateSolidBrush(kStripColour);
-  bandBrush_ = CreateSolidBrush(kBandColour);
+MainWindow::MainWindow(Wizard& wizard, Win32WindowUi& ui)
+    : wizard_(wizard),
+      ui_(ui),
+      pageBrush_(CreateSolidBrush(kPageColour)),
+      stripBrush_(CreateSolidBrush(kStripColour)),
+      bandBrush_(CreateSolidBrush(kBandColour)) {
   auto chrome = std::make_unique<ChromeView>(wizard_, *this);
   auto move = std::make_unique<MovePagesView>(wizard_, *this);
   auto targets = std::make_unique<TargetsView>(wizard_, *this);
@@ -174,7 +177,6 @@ MainWindow::~MainWindow() {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
   }
-  for (HBRUSH b : {pageBrush_, stripBrush_, bandBrush_}) DeleteObject(b);
 }
 
 HWND MainWindow::Control(int id) const {
@@ -236,7 +238,7 @@ void MainWindow::MakeControls() {
 }
 
 SIZE MainWindow::ClientSizeFor(Page page) const {
-  if (page != Page::Review && page != Page::Report) return {kClientW, kClientH};
+  if (!RowOf(page).holdsList) return {kClientW, kClientH};
   MONITORINFO mi{};
   mi.cbSize = sizeof mi;
   GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &mi);
@@ -251,14 +253,14 @@ void MainWindow::Layout() {
   SizeAndCentre(hwnd_, client_.cx, client_.cy, dpi_);
   // The list pages lay their bottom row out from the pages' room, so it sits
   // at the grown window's foot; the other pages keep the strip below it.
-  const bool listPage = wizard_.CurrentPage == Page::Review || wizard_.CurrentPage == Page::Report;
+  const bool listPage = RowOf(wizard_.CurrentPage).holdsList;
   const int extraW = client_.cx - kClientW, extraH = listPage ? client_.cy - kPagesH : 0;
   for (PageControl& it : controls_) {
     const RECT r = Placed(it, extraW, extraH);
     int width = Scale(r.right - r.left, dpi_);
     // A link ends with its words: past them the hand cursor showed and a
     // click on empty page opened the link.
-    if (it.kind == Kind::Link) width = std::min(width, CaptionWidth(it.hwnd, fonts_.link, it.text));
+    if (it.kind == Kind::Link) width = std::min(width, CaptionWidth(it.hwnd, fonts_.link.get(), it.text));
     MoveWindow(it.hwnd, Scale(r.left, dpi_), Scale(r.top, dpi_), width, Scale(r.bottom - r.top, dpi_), FALSE);
     SendMessageW(it.hwnd, WM_SETFONT, WPARAM(FontOf(it.kind, fonts_)), FALSE);
   }
@@ -308,28 +310,15 @@ int MainWindow::DefaultId() const {
 }
 
 int MainWindow::BackId() const {
-  switch (wizard_.CurrentPage) {
-    case Page::Intro2: return SenderControlId(Sender::Intro2Back);
-    case Page::MoveTrees: return SenderControlId(Sender::MoveTreesBack);
-    case Page::Intro3: return SenderControlId(Sender::Intro3Back);
-    case Page::MoveConfirm: return SenderControlId(Sender::MoveConfirmBack);
-    case Page::MoveGiven: return SenderControlId(Sender::MoveGivenBack);
-    case Page::SwitchDrives: return SenderControlId(Sender::SwitchBack);
-    case Page::MapOnly: return SenderControlId(Sender::MapOnlyBack);
-    case Page::Targets: return SenderControlId(Sender::TargetsBack);
-    case Page::Drives: return SenderControlId(Sender::DrivesBack);
-    case Page::Undo: return SenderControlId(Sender::UndoBack);
-    case Page::Review: return SenderControlId(Sender::ReviewBack);
-    case Page::Report: return SenderControlId(Sender::ReportBack);
-    default: return 0;
-  }
+  const std::optional<Sender> back = RowOf(wizard_.CurrentPage).back;
+  return back ? SenderControlId(*back) : 0;
 }
 
 bool MainWindow::PreTranslate(MSG& msg) {
   if (!hwnd_ || !IsWindowEnabled(hwnd_)) return false;
   if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
   if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1) {
-    Guarded([&] { wizard_.HelpForCurrentPage(); });
+    Guarded([&] { wizard_.help.HelpFor(wizard_.CurrentPage); });
     return true;
   }
   // Enter on a focused button presses that button, as in a dialog box; the
@@ -399,10 +388,12 @@ void MainWindow::Command(int id, int code) {
     // No input while a run is on: the window is disabled for the length
     // of any turn that may start one, and the model refuses besides.
     targets_->ReadDriveSelection();
-    EnableWindow(hwnd_, FALSE);
     const Sender sender = Sender(id - kSenderId);
-    Guarded([&] { wizard_.TurnPage(sender); });
-    EnableWindow(hwnd_, TRUE);
+    {
+      EnableWindow(hwnd_, FALSE);
+      const ScopeExit enabled{[this] { EnableWindow(hwnd_, TRUE); }};
+      Guarded([&] { wizard_.TurnPage(sender); });
+    }
     turned = true;
     for (const auto& view : views_) view->Turned(sender);
   }
@@ -456,23 +447,36 @@ void MainWindow::PlaceFocus(bool pageChanged) {
 void MainWindow::Paint(HDC dc) {
   RECT rc;
   GetClientRect(hwnd_, &rc);
-  FillRect(dc, &rc, pageBrush_);
+  FillRect(dc, &rc, pageBrush_.get());
   RECT strip{0, 0, rc.right, Scale(kStripH, dpi_)};
-  FillRect(dc, &strip, stripBrush_);
+  FillRect(dc, &strip, stripBrush_.get());
   if (wizard_.moveDescriptionVisible || wizard_.switchDescriptionVisible || wizard_.mapOnlyDescriptionVisible) {
     RECT band{0, strip.bottom, rc.right, Scale(88, dpi_)};
-    FillRect(dc, &band, bandBrush_);
+    FillRect(dc, &band, bandBrush_.get());
   }
   for (const auto& view : views_) view->Paint(dc, dpi_);
 }
 
+void MainWindow::PaintOffScreen() {
+  const Painting paint(hwnd_);
+  RECT rc;
+  GetClientRect(hwnd_, &rc);
+  // Drawn off screen first, so the travelling picture does not flicker.
+  const OwnedMemoryDc mem(CreateCompatibleDC(paint.dc()));
+  const OwnedBitmap bitmap(CreateCompatibleBitmap(paint.dc(), rc.right, rc.bottom));
+  {
+    const Selected drawn(mem.get(), bitmap.get());
+    Paint(mem.get());
+    BitBlt(paint.dc(), 0, 0, rc.right, rc.bottom, mem.get(), 0, 0, SRCCOPY);
+  }
+}
+
 void MainWindow::DrawOwnerButton(const DRAWITEMSTRUCT& d) {
-  FillRect(d.hDC, &d.rcItem, stripBrush_);
+  FillRect(d.hDC, &d.rcItem, stripBrush_.get());
   const bool pressed = d.itemState & ODS_SELECTED, focused = d.itemState & ODS_FOCUS;
   if (pressed || focused) {
-    HBRUSH frame = CreateSolidBrush(RGB(120, 150, 190));
-    FrameRect(d.hDC, &d.rcItem, frame);
-    DeleteObject(frame);
+    const OwnedBrush frame(CreateSolidBrush(RGB(120, 150, 190)));
+    FrameRect(d.hDC, &d.rcItem, frame.get());
   }
   const char* face = nullptr;
   for (const PageControl& it : controls_)
@@ -492,17 +496,17 @@ LRESULT MainWindow::ControlColour(HDC dc, HWND control) {
     if (it.kind == Kind::Path || it.kind == Kind::BoldPath) {
       // An edit control paints its own background: opaque in the page colour.
       SetBkColor(dc, kPageColour);
-      return LRESULT(pageBrush_);
+      return LRESULT(pageBrush_.get());
     }
     SetBkMode(dc, TRANSPARENT);
     if (it.zone == Zone::Strip) {
       SetTextColor(dc, RGB(255, 255, 255));
-      return LRESULT(stripBrush_);
+      return LRESULT(stripBrush_.get());
     }
     if (it.kind == Kind::Link) SetTextColor(dc, RGB(0, 80, 180));
     if (it.kind == Kind::Small) SetTextColor(dc, RGB(110, 110, 110));
     if (it.kind == Kind::Title || it.kind == Kind::Heading) SetTextColor(dc, kStripColour);
-    return LRESULT(it.zone == Zone::Band ? bandBrush_ : pageBrush_);
+    return LRESULT(it.zone == Zone::Band ? bandBrush_.get() : pageBrush_.get());
   }
   return 0;
 }
@@ -532,30 +536,10 @@ LRESULT MainWindow::Handle(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       if (int def = DefaultId()) return MAKELRESULT(def, DC_HASDEFID);
       return 0;
     case WM_TIMER:
-      if (wp == kIntroAnimationTimer) {
-        wizard_.AnimateIntroPicture();
-        RECT r{0, Scale(200, dpi_), Scale(client_.cx, dpi_), Scale(300, dpi_)};
-        InvalidateRect(hwnd_, &r, FALSE);
-      }
+      if (wp == kIntroAnimationTimer) AnimateIntroPicture();
       return 0;
     case WM_ERASEBKGND: return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd_, &ps);
-      RECT rc;
-      GetClientRect(hwnd_, &rc);
-      // Drawn off screen first, so the travelling picture does not flicker.
-      HDC mem = CreateCompatibleDC(dc);
-      HBITMAP bmp = CreateCompatibleBitmap(dc, rc.right, rc.bottom);
-      HGDIOBJ old = SelectObject(mem, bmp);
-      Paint(mem);
-      BitBlt(dc, 0, 0, rc.right, rc.bottom, mem, 0, 0, SRCCOPY);
-      SelectObject(mem, old);
-      DeleteObject(bmp);
-      DeleteDC(mem);
-      EndPaint(hwnd_, &ps);
-      return 0;
-    }
+    case WM_PAINT: PaintOffScreen(); return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
       if (LRESULT brush = ControlColour(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp))) return brush;
@@ -567,22 +551,9 @@ LRESULT MainWindow::Handle(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KEYDOWN: movePages_->DragMessage(msg, wp, lp); return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-      // Any mouse button on the title strip drags the window.
-      if (short(HIWORD(lp)) < Scale(kStripH, dpi_)) {
-        ReleaseCapture();
-        SendMessageW(hwnd_, WM_SYSCOMMAND, 0xF012, 0);
-      }
-      return 0;
+    case WM_MBUTTONDOWN: DragByStrip(lp); return 0;
     case WM_SETCURSOR:
-      if (LOWORD(lp) == HTCLIENT) {
-        const int id = GetDlgCtrlID(reinterpret_cast<HWND>(wp));
-        for (const PageControl& it : controls_)
-          if (it.id == id && it.kind == Kind::Link) {
-            ::SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)));
-            return TRUE;
-          }
-      }
+      if (LOWORD(lp) == HTCLIENT && ShowLinkCursor(reinterpret_cast<HWND>(wp))) return TRUE;
       break;
     case WM_DPICHANGED: {
       dpi_ = HIWORD(wp);
@@ -601,6 +572,30 @@ LRESULT MainWindow::Handle(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
   }
   return DefWindowProcW(h, msg, wp, lp);
+}
+
+void MainWindow::AnimateIntroPicture() {
+  wizard_.AnimateIntroPicture();
+  RECT r{0, Scale(200, dpi_), Scale(client_.cx, dpi_), Scale(300, dpi_)};
+  InvalidateRect(hwnd_, &r, FALSE);
+}
+
+void MainWindow::DragByStrip(LPARAM lp) {
+  // Any mouse button on the title strip drags the window.
+  if (short(HIWORD(lp)) < Scale(kStripH, dpi_)) {
+    ReleaseCapture();
+    SendMessageW(hwnd_, WM_SYSCOMMAND, 0xF012, 0);
+  }
+}
+
+bool MainWindow::ShowLinkCursor(HWND control) {
+  const int id = GetDlgCtrlID(control);
+  for (const PageControl& it : controls_)
+    if (it.id == id && it.kind == Kind::Link) {
+      ::SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)));
+      return true;
+    }
+  return false;
 }
 
 // What a dialog box does with WM_NEXTDLGCTL, which the label mnemonics send:

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/win32/GdiOwned.h"
 #include "window/Wizard.h"
 #include "window/win32/FolderTree.h"
 #include "window/win32/PageControls.h"
@@ -63,6 +64,10 @@ class MainWindow : public PageHost {
   void Guarded(const std::function<void()>& action) override;
   void ShowModel(bool turned) override;
   void Paint(HDC dc);
+  void PaintOffScreen();  // WM_PAINT
+  void AnimateIntroPicture();  // a tick of the introduction's timer
+  void DragByStrip(LPARAM lp);  // a mouse button down: on the title strip, it drags the window
+  bool ShowLinkCursor(HWND control);  // the hand cursor over a link; false for other controls
   void DrawOwnerButton(const DRAWITEMSTRUCT& d);
   LRESULT ControlColour(HDC dc, HWND control);
   int DefaultId() const;
@@ -86,7 +91,7 @@ class MainWindow : public PageHost {
   SIZE client_{0, 0};  // the client size laid out, 96-DPI pixels
   bool syncing_ = false;
   Page shownPage_ = Page::None;
-  HBRUSH pageBrush_ = nullptr, stripBrush_ = nullptr, bandBrush_ = nullptr;
+  OwnedBrush pageBrush_, stripBrush_, bandBrush_;
   // The views, in Tab order of their controls; the three the window speaks to itself.
   std::vector<std::unique_ptr<PageView>> views_;
   ChromeView* chrome_ = nullptr;

@@ -62,8 +62,8 @@ bool ModePagesView::Command(int id, int code) {
   if (!Clicked(code)) return false;
   switch (id) {
     case kVerifyMapOnly: wizard_.VerifyClick(Checked(Control(id))); return true;
-    case kShowChangesSwitch: wizard_.ShowChangesFirstClick(RunMode::SwitchDrives, Checked(Control(id))); return true;
-    case kShowChangesMapOnly: wizard_.ShowChangesFirstClick(RunMode::MapOnly, Checked(Control(id))); return true;
+    case kShowChangesSwitch: wizard_.run.ShowChangesFirstClick(RunMode::SwitchDrives, Checked(Control(id))); return true;
+    case kShowChangesMapOnly: wizard_.run.ShowChangesFirstClick(RunMode::MapOnly, Checked(Control(id))); return true;
     case kBrowseFindWhat: host_.Guarded([&] { wizard_.BrowseFindWhatClick(); }); return true;
     case kBrowseReplaceWith: host_.Guarded([&] { wizard_.BrowseReplaceWithClick(); }); return true;
     default: return false;

@@ -85,8 +85,8 @@ bool MovePagesView::Command(int id, int code) {
     case kVerifyMoveGiven:
     case kVerifyMoveConfirm: wizard_.VerifyClick(Checked(Control(id))); return true;
     case kShowChangesMoveConfirm:
-    case kShowChangesMoveGiven: wizard_.ShowChangesFirstClick(RunMode::MoveAndMap, Checked(Control(id))); return true;
-    case kBrowseDestination: host_.Guarded([&] { wizard_.BrowseDestinationClick(); }); return true;
+    case kShowChangesMoveGiven: wizard_.run.ShowChangesFirstClick(RunMode::MoveAndMap, Checked(Control(id))); return true;
+    case kBrowseDestination: host_.Guarded([&] { wizard_.moving.BrowseDestinationClick(); }); return true;
     case kMoveSelectedPair: MoveSelectedPair(); return true;
     case kRefreshTrees:
       left_.Reload();
@@ -112,7 +112,7 @@ void MovePagesView::MoveSelectedPair() {
   const HTREEITEM from = left_.Selected(), to = right_.Selected();
   const NodeChain dragged = from ? left_.ChainOf(from) : NodeChain{};
   const NodeChain target = to ? right_.ChainOf(to) : NodeChain{};
-  host_.Guarded([&] { wizard_.MoveSelectedPair(from ? &dragged : nullptr, to ? &target : nullptr); });
+  host_.Guarded([&] { wizard_.moving.MoveSelectedPair(from ? &dragged : nullptr, to ? &target : nullptr); });
   host_.ShowModel(true);
 }
 
@@ -186,7 +186,7 @@ bool MovePagesView::DragOver(HTREEITEM target) {
   const NodeChain dragged = left_.ChainOf(left_.Selected());
   const NodeChain under = right_.ChainOf(target);
   const HTREEITEM hilite =
-      target && wizard_.MayDropOnMoveTo(TreeSide::MoveFrom, TreeSide::MoveTo, dragged, &under) ? target : nullptr;
+      target && wizard_.moving.MayDropOnMoveTo(TreeSide::MoveFrom, TreeSide::MoveTo, dragged, &under) ? target : nullptr;
   if (hilite != dropTarget_) SendMessageW(right_.hwnd(), TVM_SELECTITEM, TVGN_DROPHILITE, LPARAM(hilite));
   dropTarget_ = hilite;
   return hilite != nullptr;
@@ -194,6 +194,6 @@ bool MovePagesView::DragOver(HTREEITEM target) {
 
 void MovePagesView::DragDrop(HTREEITEM target) {
   if (!target) return;
-  host_.Guarded([&] { wizard_.DropOnMoveTo(TreeSide::MoveFrom, left_.ChainOf(left_.Selected()), right_.ChainOf(target)); });
+  host_.Guarded([&] { wizard_.moving.DropOnMoveTo(TreeSide::MoveFrom, left_.ChainOf(left_.Selected()), right_.ChainOf(target)); });
   host_.ShowModel(false);
 }

@@ -54,7 +54,7 @@ void ProgressDialog::Layout() {
   SizeAndCentre(hwnd_, 373, 136, dpi_);
   auto place = [this](HWND h, int x, int y, int w, int hh) {
     MoveWindow(h, Scale(x, dpi_), Scale(y, dpi_), Scale(w, dpi_), Scale(hh, dpi_), TRUE);
-    SendMessageW(h, WM_SETFONT, WPARAM(fonts_.normal), TRUE);
+    SendMessageW(h, WM_SETFONT, WPARAM(fonts_.normal.get()), TRUE);
   };
   place(animation_, 8, 4, 357, 40);
   place(phaseText_, 12, 46, 349, 16);

@@ -2,22 +2,21 @@
 
 #include <algorithm>
 
+#include "core/win32/GdiOwned.h"
 #include "core/win32/WidePath.h"
 
 namespace {
 // The widest of the lines in the list's own font: a line with a deep path
 // scrolls sideways instead of being cut.
 int WidestLine(HWND list, const std::vector<std::string>& lines) {
-  HDC dc = GetDC(list);
-  HGDIOBJ before = SelectObject(dc, HGDIOBJ(SendMessageW(list, WM_GETFONT, 0, 0)));
+  const WindowDc dc(list);
+  const Selected font(dc.get(), HGDIOBJ(SendMessageW(list, WM_GETFONT, 0, 0)));
   int widest = 0;
   for (const std::string& line : lines) {
     const std::wstring wide = WideText(line);
     SIZE size{};
-    if (GetTextExtentPoint32W(dc, wide.c_str(), int(wide.size()), &size)) widest = std::max(widest, int(size.cx));
+    if (GetTextExtentPoint32W(dc.get(), wide.c_str(), int(wide.size()), &size)) widest = std::max(widest, int(size.cx));
   }
-  SelectObject(dc, before);
-  ReleaseDC(list, dc);
   return widest;
 }
 }  // namespace
@@ -71,13 +70,13 @@ bool UndoView::Command(int id, int code) {
       return true;
     case kUndoAge:
       if (code == CBN_SELCHANGE)
-        host_.Guarded([&] { wizard_.UndoAgeChange(int(SendMessageW(Control(id), CB_GETCURSEL, 0, 0))); });
+        host_.Guarded([&] { wizard_.undoing.UndoAgeChange(int(SendMessageW(Control(id), CB_GETCURSEL, 0, 0))); });
       return true;
     case kUndoChanges:
-      if (Clicked(code)) host_.Guarded([&] { wizard_.UndoChangesClick(); });
+      if (Clicked(code)) host_.Guarded([&] { wizard_.undoing.UndoChangesClick(); });
       return true;
     case kDeleteUndo:
-      if (Clicked(code)) host_.Guarded([&] { wizard_.DeleteUndoClick(); });
+      if (Clicked(code)) host_.Guarded([&] { wizard_.undoing.DeleteUndoClick(); });
       return true;
     default: return false;
   }

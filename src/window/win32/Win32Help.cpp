@@ -19,22 +19,13 @@ void Win32Help::CloseAll() {
 bool Win32Help::HtmlHelpTopic(const std::string& chmPath, const std::string& topic) {
   if (!loadTried_) {
     loadTried_ = true;
-    hhctrl_ = LoadSystemLibrary(L"hhctrl.ocx");
-    if (hhctrl_) htmlHelp_ = reinterpret_cast<HtmlHelpFn>(reinterpret_cast<void*>(GetProcAddress(hhctrl_, "HtmlHelpW")));
+    hhctrl_.reset(LoadSystemLibrary(L"hhctrl.ocx"));
+    if (hhctrl_) htmlHelp_ = reinterpret_cast<HtmlHelpFn>(reinterpret_cast<void*>(GetProcAddress(hhctrl_.get(), "HtmlHelpW")));
   }
   if (!htmlHelp_) return false;
   const std::wstring target = WideText(chmPath + "::/" + topic);
   return htmlHelp_(owner_, target.c_str(), kHhDisplayTopic, 0) != nullptr;
 }
-
-void Win32Help::WinHelpTopic(const std::string& hlpPath, const std::string& topic) {
-  // WinHelp knows topics by their context names: the page name without ".htm".
-  const std::string context = topic.substr(0, topic.rfind('.'));
-  const std::wstring macro = WideText("JumpId(`', `" + context + "')");
-  WinHelpW(owner_, WideText(hlpPath).c_str(), HELP_COMMAND, ULONG_PTR(macro.c_str()));
-}
-
-void Win32Help::WinHelpContents(const std::string& hlpPath) { WinHelpW(owner_, WideText(hlpPath).c_str(), HELP_FINDER, 0); }
 
 long Win32Help::OpenInNotepad(const std::string& file) {
   const std::wstring quoted = L"\"" + WideText(file) + L"\"";

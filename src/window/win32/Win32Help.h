@@ -1,7 +1,8 @@
 #pragma once
-// The help viewers (HTML Help from the system folder's hhctrl.ocx, loaded on
-// first use; WinHelp) and the shell's open verb, owned by the main window.
+// The help viewer (HTML Help from the system folder's hhctrl.ocx, loaded on
+// first use) and the shell's open verb, owned by the main window.
 #include "window/WindowPorts.h"
+#include "core/win32/Owned.h"
 #include "core/win32/WinApi.h"
 
 class Win32Help : public HelpViewer, public ShellOpener {
@@ -10,15 +11,13 @@ class Win32Help : public HelpViewer, public ShellOpener {
   void CloseAll();
   void SetOwner(HWND owner) { owner_ = owner; }
   bool HtmlHelpTopic(const std::string& chmPath, const std::string& topic) override;
-  void WinHelpTopic(const std::string& hlpPath, const std::string& topic) override;
-  void WinHelpContents(const std::string& hlpPath) override;
   long OpenWithShell(const std::string& target) override;
   long OpenInNotepad(const std::string& file) override;
 
  private:
   using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
   HWND owner_ = nullptr;
-  HMODULE hhctrl_ = nullptr;
+  OwnedModule hhctrl_;
   HtmlHelpFn htmlHelp_ = nullptr;
   bool loadTried_ = false;
 };

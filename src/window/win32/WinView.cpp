@@ -4,40 +4,36 @@
 
 #include "core/win32/WidePath.h"
 
+namespace {
+// The DPI of the screen's context, 96 when it cannot tell.
+int ScreenDpi() {
+  const WindowDc screen(nullptr);
+  const int d = GetDeviceCaps(screen.get(), LOGPIXELSY);
+  return d > 0 ? d : 96;
+}
+}  // namespace
+
 void ViewFonts::Create(int dpi) {
-  Destroy();
+  for (OwnedFont* font : {&normal, &bold, &heading, &title, &link}) font->reset();
   NONCLIENTMETRICSW m{};
   m.cbSize = sizeof m;
   SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0);
   LOGFONTW f = m.lfMessageFont;
   // The metrics come at the system DPI; the window may be on another monitor.
-  const int systemDpi = [] {
-    HDC dc = GetDC(nullptr);
-    const int d = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-    return d > 0 ? d : 96;
-  }();
+  const int systemDpi = ScreenDpi();
   f.lfHeight = MulDiv(f.lfHeight == 0 ? -12 : f.lfHeight, dpi, systemDpi);
   const LONG base = f.lfHeight;
-  normal = CreateFontIndirectW(&f);
+  normal.reset(CreateFontIndirectW(&f));
   f.lfWeight = FW_BOLD;
-  bold = CreateFontIndirectW(&f);
+  bold.reset(CreateFontIndirectW(&f));
   f.lfHeight = MulDiv(base, 3, 2);
-  heading = CreateFontIndirectW(&f);
+  heading.reset(CreateFontIndirectW(&f));
   f.lfHeight = MulDiv(base, 5, 2);
-  title = CreateFontIndirectW(&f);
+  title.reset(CreateFontIndirectW(&f));
   f = m.lfMessageFont;
   f.lfHeight = base;
   f.lfUnderline = TRUE;
-  link = CreateFontIndirectW(&f);
-}
-
-void ViewFonts::Destroy() {
-  for (HFONT* h : {&normal, &bold, &heading, &title, &link})
-    if (*h) {
-      DeleteObject(*h);
-      *h = nullptr;
-    }
+  link.reset(CreateFontIndirectW(&f));
 }
 
 int DpiOf(HWND hwnd) {
@@ -48,10 +44,7 @@ int DpiOf(HWND hwnd) {
     const UINT d = fn(hwnd);
     if (d) return int(d);
   }
-  HDC dc = GetDC(nullptr);
-  const int d = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(nullptr, dc);
-  return d > 0 ? d : 96;
+  return ScreenDpi();
 }
 
 void SizeAndCentre(HWND hwnd, int clientWidth, int clientHeight, int dpi) {
@@ -83,12 +76,10 @@ std::wstring CaptionWords(const std::string& caption) {
 
 int CaptionWidth(HWND control, HFONT font, const std::string& caption) {
   const std::wstring shown = CaptionWords(caption);
-  HDC dc = GetDC(control);
-  const HGDIOBJ old = SelectObject(dc, font);
+  const WindowDc dc(control);
+  const Selected inDc(dc.get(), font);
   SIZE size{};
-  GetTextExtentPoint32W(dc, shown.c_str(), int(shown.size()), &size);
-  SelectObject(dc, old);
-  ReleaseDC(control, dc);
+  GetTextExtentPoint32W(dc.get(), shown.c_str(), int(shown.size()), &size);
   return size.cx;
 }
 

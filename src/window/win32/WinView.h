@@ -4,21 +4,17 @@
 #include <string>
 #include <vector>
 
+#include "core/win32/GdiOwned.h"
 #include "core/win32/WinApi.h"
 
 struct ViewFonts {
-  HFONT normal = nullptr;
-  HFONT bold = nullptr;
-  HFONT heading = nullptr;  // page headings
-  HFONT title = nullptr;    // the large "Ostrivane"
-  HFONT link = nullptr;     // underlined
+  OwnedFont normal;
+  OwnedFont bold;
+  OwnedFont heading;  // page headings
+  OwnedFont title;    // the large "Ostrivane"
+  OwnedFont link;     // underlined
+  // Anew at that DPI; the fonts made before are deleted.
   void Create(int dpi);
-  void Destroy();
-  ViewFonts() = default;
-  ~ViewFonts() { Destroy(); }
-  // A copy would delete the same fonts twice.
-  ViewFonts(const ViewFonts&) = delete;
-  ViewFonts& operator=(const ViewFonts&) = delete;
 };
 
 int DpiOf(HWND hwnd);  // the window's DPI, 96 when the system cannot tell

@@ -1,7 +1,8 @@
-#include "window/win32/ScreenshotTour.h"
+#include "tour/ScreenshotTour.h"
 
 #include <algorithm>
 
+#include "window/PageFlow.h"
 #include "window/win32/MainWindow.h"
 #include "core/Ui.h"
 
@@ -92,7 +93,7 @@ void ScreenshotTour(MainWindow& window, Wizard& wizard, const std::string& targe
     case Page::MoveConfirm:
       toFront();
       window.Press(Sender::MoveAndMap);
-      wizard.DropOnMoveTo(LongFolder() + kLongItem, "D:\\Archive\\2026");
+      wizard.moving.DropOnMoveTo(LongFolder() + kLongItem, "D:\\Archive\\2026");
       window.Show();
       break;
     case Page::MoveGiven:
@@ -118,12 +119,12 @@ void ScreenshotTour(MainWindow& window, Wizard& wizard, const std::string& targe
     case Page::Review:
       mapOnly(false);
       wizard.ctx.targets = {true, false, false, false, false};
-      wizard.ShowChangesFirstClick(RunMode::MapOnly, true);
+      wizard.run.ShowChangesFirstClick(RunMode::MapOnly, true);
       window.Press(Sender::MapOnlyNext);
       break;
     default:  // the end pages, the report and the two dialogs: a sample Map Only run
       mapOnly(false);
-      wizard.ShowChangesFirstClick(RunMode::MapOnly, false);
+      wizard.run.ShowChangesFirstClick(RunMode::MapOnly, false);
       wizard.ctx.targets = {true, false, false, false, false};
       window.Press(Sender::MapOnlyNext);
       // The finish page as it offers an item another start handed over.

@@ -1,15 +1,13 @@
 #pragma once
-// For the screenshot script only: walks the window to one page (through
-// TurnPage, with sample entries) or opens one of the two dialogs over a
-// sample run that changes nothing.
+// The screenshot tour's walks: the window to one page (through TurnPage,
+// with sample entries) or one of the two dialogs open over a sample run
+// that changes nothing.
 #include <string>
 
 #include "engine/RunPorts.h"
 #include "window/Wizard.h"
 
 class MainWindow;
-
-inline constexpr const char* kScreenshotSwitch = "--screenshot-page=";
 
 // Sample walks: "Finished" finds three links, "Cancelled" is cancelled,
 // "ProgressDialog" keeps the progress dialog up, "ConfirmChangeDialog" asks one question.

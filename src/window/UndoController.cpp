@@ -1,0 +1,112 @@
+#include "window/UndoController.h"
+
+#include "core/Error.h"
+#include "core/ScopeExit.h"
+#include "engine/UndoWords.h"
+#include "window/WizardPorts.h"
+
+UndoController::UndoController(const WizardPorts& ports, UndoPage& undo, RunContext& ctx, Field& focusField,
+                               const WindowTalk& talk)
+    : ports_(ports), undo(undo), ctx(ctx), focusField(focusField), talk_(talk) {}
+
+void UndoController::Begin(int ageIndex) {
+  undo.ageIndex = ageIndex;
+  ports_.undo->SetAgeIndex(undo.ageIndex);
+  RefreshUndoList();
+}
+
+// Read afresh from the records: a run's line takes its description from the
+// change report written at its very end, and an undo marks its entry undone.
+void UndoController::RefreshUndoList() {
+  ports_.undo->RebuildList();
+  undo.Fill(ports_.undo->Entries());
+}
+
+std::optional<UndoName> UndoController::SelectedUndoName(const char* emptyListMessage) {
+  if (!undo.Selected()) {
+    // The list is where the choice is made.
+    if (!undo.Empty()) focusField = Field::UndoList;
+    ShowMessage(undo.Empty() ? emptyListMessage : kPleaseSelectAnItem);
+    return std::nullopt;
+  }
+  return undo.Selected()->name;
+}
+
+void UndoController::UndoChangesClick() {
+  if (ctx.running) return;
+  const std::optional<UndoName> name = SelectedUndoName(kNoItemsToUndo);
+  if (!name) return;
+  // Only a Move and Map entry has an item to move back.
+  const bool moved = undo.Selected()->mode == RunMode::MoveAndMap;
+  if (!Confirm("Undo the changes of " + undo.SelectedLine() + "?\n\n" +
+                   (moved ? "The moved item goes back and the changed places get their old texts again."
+                          : "The changed places get their old texts again."),
+               "Undo Changes"))
+    return;
+  // The move back pumps messages: until it is done the window takes no input
+  // that could delete the entry under it, close the window or start a run.
+  // Whatever happened, the list then says what the entry is now.
+  const ScopeExit busy{[this] {
+    ctx.running = false;
+    // A list that cannot be read again keeps its lines; the undo's own
+    // outcome (or failure) is what is reported.
+    try {
+      RefreshUndoList();
+    } catch (const std::exception&) {
+    }
+  }};
+  ctx.running = true;
+  const UndoOutcome outcome = ports_.undoRun->UndoEntry(*name);
+  ShowMessage(UndoMessage(outcome));
+  // Nothing was undone: the item would have gone home while places changed
+  // after the run still point at its new place. Forced, they get their state
+  // before the run too; asked with No as the default.
+  if (outcome.result == UndoResult::HeldBack) {
+    if (Confirm("Undo it all the same?\n\nThe places named get their state before the run, and their later changes "
+                "are lost.",
+                "Undo Changes"))
+      ShowMessage(UndoMessage(ports_.undoRun->UndoEntry(*name, true)));
+    return;
+  }
+  // Places changed after the run were left; the user may still want the
+  // run's state before it back there, knowing what that costs. Asked once.
+  if (const std::size_t changed = outcome.changed.size(); changed > 0) {
+    const std::string places = changed == 1 ? "1 place was" : std::to_string(changed) + " places were";
+    if (Confirm(places + " changed after the run and left as they are.\n\nRestore them anyway?  Their later changes "
+                         "would be lost.",
+                "Undo Changes"))
+      ShowMessage(UndoMessage(ports_.undoRun->UndoEntry(*name, true)));
+  }
+}
+
+void UndoController::DeleteUndoClick() {
+  if (ctx.running) return;
+  const std::optional<UndoName> name = SelectedUndoName(kNoItemsToDelete);
+  if (!name) return;
+  if (!Confirm("Delete the undo entry " + undo.SelectedLine() +
+                   "?\n\nIts changes can then no longer be undone.",
+               "Delete Undo Entry"))
+    return;
+  try {
+    ports_.undo->DeleteEntry(*name);
+  } catch (const Error& e) {
+    ShowMessage(e.what(), kAppTitle, MessageKind::Error);
+  }
+  RefreshUndoList();
+}
+
+void UndoController::UndoAgeChange(int index) {
+  if (ctx.running) return;
+  const std::vector<UndoName> going = ports_.undo->EntriesAgedOut(index);
+  if (!going.empty()) {
+    std::string list;
+    for (const UndoName& name : going) list += "\n" + name.Text();
+    if (!Confirm("This age limit deletes these undo entries now; their changes can then no longer be undone:\n" + list +
+                     "\n\nDelete them?",
+                 "Delete Old Undo Entries"))
+      return;
+  }
+  undo.ageIndex = index;
+  ports_.undo->SetAgeIndex(index);
+  RefreshUndoList();
+}
