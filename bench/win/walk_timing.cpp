@@ -135,7 +135,6 @@ bool CompareRegistry() {
   RunContext ctx;
   ctx.ui = &ui;
   ctx.programFolder = records;
-  ctx.OsGeneration = 6;
   ctx.drives = {{"C:", "C:\\", false}};
   ctx.targets = Targets{true, false, false, false, false};
   ctx.request.Mode = RunMode::MapOnly;

@@ -66,7 +66,6 @@ RunContext RunContext::ForSearch(Ui* searchUi, int drive) const {
   if (drive >= 0)
     for (int i = 0; i < int(lane.drives.size()); ++i) lane.drives[i].selected = i == drive;
   lane.programFolder = programFolder;
-  lane.OsGeneration = OsGeneration;
   lane.preview = preview;
   lane.searching = searching;
   lane.running = running;

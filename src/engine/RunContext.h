@@ -81,7 +81,6 @@ struct RunContext {
   ProgressDisplay progress;
   MoveLines moveLines;
   std::string programFolder;  // with its trailing "\"
-  int OsGeneration = 9;
   bool preview = false;  // report every change instead of making it
   // A run's search before its apply: the walks find and list, and change,
   // ask and back up nothing.

@@ -63,7 +63,7 @@ void RegistryWalk::BeginPass(const SearchTexts& texts) {
     if (ctx_.runNumber == backupRun_ && backup_.FilePath() == file) {
       backup_.BeginPass();
     } else {
-      backup_.BeginRun(file, ctx_.OsGeneration);
+      backup_.BeginRun(file);
       backupRun_ = ctx_.runNumber;
     }
   }

@@ -4,6 +4,7 @@
 #include "engine/ChangeReport.h"
 #include "engine/Progress.h"
 #include "window/Settings.h"
+#include "core/ScopeExit.h"
 #include "core/Drives.h"
 #include "core/PathText.h"
 #include "core/Error.h"
@@ -23,7 +24,6 @@ Wizard::Wizard(WizardPorts ports, std::string programFolder, std::string records
     : ports_(std::move(ports)), helpFolder_(programFolder) {
   ctx.programFolder = recordsFolder.empty() ? std::move(programFolder) : std::move(recordsFolder);
   ctx.ui = ports_.ui;
-  ctx.OsGeneration = OsGeneration;
 }
 
 void Wizard::ShowMessage(const std::string& text, const std::string& caption, MessageKind kind) {
@@ -60,8 +60,6 @@ void Wizard::Start(const std::string& firstArgument) {
   versionLineVisible = CurrentPage == Page::Front;
   HideDescriptions();
   FillDriveList();
-  OsGeneration = OsGenerationOf(ports_.GetOSInfo ? ports_.GetOSInfo() : OsVersion{});
-  ctx.OsGeneration = OsGeneration;
   if (!firstArgument.empty())
     OpenMoveGiven(firstArgument);
   else
@@ -246,7 +244,7 @@ void Wizard::TurnPage(Sender sender) {
   }
   // The report is written for a run that met anything at all.
   if (next == Page::Finished || next == Page::Cancelled)
-    end.Fill(ctx, ports_.parts.records && !ctx.tally.undoName.empty() && !ctx.changes.empty());
+    end.Fill(ctx, !ctx.tally.undoName.empty() && !ctx.changes.empty());
 }
 
 void Wizard::Refuse(const Refusal& refusal) {
@@ -310,7 +308,7 @@ Page Wizard::RunAndEndPage() {
   long& last = itemsOfLastRun[ModeIndex(ctx.request.Mode)];
   work.Begin(last);
   try {
-    MappingRun(ctx, ports_.parts).Run();
+    MappingRun(ctx, ports_.parts.value()).Run();
   } catch (const Error& e) {
     RefreshUndoList();
     // A run that stops part way may have changed things already: say which,
@@ -333,16 +331,13 @@ Page Wizard::RunOrReview() { return ShowChangesFirst() ? PreviewAndReview() : Ru
 
 Page Wizard::PreviewAndReview() {
   // A search that changes nothing: it needs no rights and writes no record.
-  struct PreviewScope {
-    RunContext& ctx;
-    ~PreviewScope() { ctx.preview = false; }
-  } scope{ctx};
   ctx.preview = true;
+  const ScopeExit previewed{[this] { ctx.preview = false; }};
   ctx.selection = nullptr;
   long& last = itemsOfLastRun[ModeIndex(ctx.request.Mode)];
   work.Begin(last);
   try {
-    MappingRun(ctx, ports_.parts).Run();
+    MappingRun(ctx, ports_.parts.value()).Run();
   } catch (const Error& e) {
     throw Error(std::string(e.what()) + "\n\nThe search stopped before the review; nothing was changed.");
   }
@@ -358,11 +353,8 @@ Page Wizard::PreviewAndReview() {
 Page Wizard::ApplyReview() {
   if (review.empty || CurrentPage != Page::Review) return Page::None;
   ChangeSelection selection = review.list.Selection();
-  struct SelectionScope {
-    RunContext& ctx;
-    ~SelectionScope() { ctx.selection = nullptr; }
-  } scope{ctx};
   ctx.selection = &selection;
+  const ScopeExit applied{[this] { ctx.selection = nullptr; }};
   try {
     return RunAndEndPage();
   } catch (...) {

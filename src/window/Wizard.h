@@ -3,12 +3,12 @@
 // state lives in its own model (WizardPages); the Win32 views render them
 // and forward their controls' events to the handlers here.
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/Ui.h"
 #include "engine/MappingRun.h"
-#include "engine/OsGeneration.h"
 #include "engine/UndoPorts.h"
 #include "window/MoveSelection.h"
 #include "window/Pages.h"
@@ -30,8 +30,7 @@ struct WizardPorts {
   UndoList* undo = nullptr;
   UndoExecutor* undoRun = nullptr;
   FolderPicker* picker = nullptr;
-  RunParts parts;  // parts.undo is normally the same store as `undo`
-  std::function<OsVersion()> GetOSInfo;
+  std::optional<RunParts> parts;  // wired before a run; parts->undo is normally the same store as `undo`
   DriveTypeSource* driveTypes = nullptr;  // drag acceptance on the move page
   HelpViewer* help = nullptr;
   ShellOpener* shell = nullptr;
@@ -52,12 +51,11 @@ class Wizard : public WizardPages {
   // The composition root wires the run's parts once they exist: they are
   // built over this window's own RunContext.
   void Wire(const RunParts& parts, UndoList* undo, UndoExecutor* undoRun) {
-    ports_.parts = parts;
+    ports_.parts.emplace(parts);
     ports_.undo = undo;
     ports_.undoRun = undoRun;
   }
 
-  int OsGeneration = 9;
   std::string HelpFile;
   bool Terminated = false;  // "Exit" on an end page: end without the close query
   WorkMeter work;           // the run's items visited, for the progress bar

@@ -32,16 +32,6 @@ struct PortableRun {
     ctx.programFolder = kRecords;
     ctx.drives = {{"C", "C:\\", true}};
     ctx.ui = &ui;
-    ctx.OsGeneration = 6;
-    parts.undo = &store;
-    parts.mover = &mover;
-    parts.archive = &archive;
-    parts.registry = &walk;
-    parts.files = &files;
-    parts.shortNames = &forms;
-    parts.written = &written;
-    parts.records = &fs;
-    parts.tasks = &taskWalk;
     undo.SetTaskService(&tasks);
   }
   void RunRequest(RunMode mode, const std::string& find, const std::string& replace) {
@@ -73,5 +63,13 @@ struct PortableRun {
   RegistryWalk walk{ctx, reg, fs, cp};
   FolderMove mover{ctx, fs, shell, true};
   UndoExecution undo{fs, store, reg, cp, mover};
-  RunParts parts;
+  RunParts parts{.undo = store,
+                 .mover = mover,
+                 .archive = archive,
+                 .registry = walk,
+                 .files = files,
+                 .shortNames = forms,
+                 .records = fs,
+                 .written = written,
+                 .optionalTasks = &taskWalk};
 };

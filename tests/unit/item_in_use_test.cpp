@@ -71,7 +71,7 @@ class ItemInUseRun : public ::testing::Test, protected PortableRun {
     reg.PutText(LM, kServiceKey, "ImagePath", "\"C:\\W3Run\\w3sleeper.exe\" -service");
     reg.PutText(LM, kServiceKey, "DisplayName", "W3 Sleeper");
     ctx.drives = {{"C", "C:\\", true}, {"D", "D:\\", true}};
-    parts.running = &system;
+    parts.optionalRunning = &system;
     system.commandLineNow = [this](const std::string&) { return reg.GetText(LM, kServiceKey, "ImagePath"); };
   }
   void AddService(bool running) {

@@ -28,7 +28,7 @@ class OfflineHiveRun : public ::testing::Test, protected PortableRun {
  protected:
   void SetUp() override {
     walk.SetUserAccounts(&accounts);
-    parts.offlineHives = &hives;
+    parts.optionalOfflineHives = &hives;
     undo.SetOfflineHives(&hives);
     const std::string list = std::string(kProfileListKey) + "\\";
     reg.PutText(LM, list + kOwn, "ProfileImagePath", "%SystemDrive%\\Users\\me", kRegExpandSz);

@@ -24,7 +24,6 @@ class RegWalkTest : public ::testing::Test {
     ctx.tally.undoName = "Undo00000";
     ctx.request.Mode = RunMode::MapOnly;
     ctx.targets = Targets{true, false, false, false, false};
-    ctx.OsGeneration = 6;
     fs.AddFolder("C:\\Ost");
   }
   void Map(const std::string& o, const std::string& n, const std::string& os = "", const std::string& ns = "",
@@ -550,7 +549,7 @@ TEST_F(RegWalkTest, KeyPathsTooLongForOneCallAreWalkedChangedAndRestored) {
 }
 
 TEST_F(RegWalkTest, AnsiBackupPassesOverWhatItCannotHold) {
-  ctx.OsGeneration = 4;  // REGEDIT4, in the ANSI code page
+  fs.AddFile(kBackup, "REGEDIT4\r\n\r\n");  // an earlier build's backup, in the ANSI code page
   reg.PutText(CU, "Software\\U", "held", "C:\\Old\\€");
   reg.PutText(CU, "Software\\U", "not held", "C:\\Old\\数据");
   reg.PutText(CU, "Software\\U\\OldKey", "日本", "1");

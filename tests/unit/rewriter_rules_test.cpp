@@ -29,7 +29,6 @@ class Places {
     ctx.request.Mode = RunMode::MapOnly;
     ctx.programFolder = "C:\\Ost\\";
     ctx.tally.undoName = "Undo00000";
-    ctx.OsGeneration = 6;
     fs.AddFolder("C:\\Ost");
   }
   virtual ~Places() = default;

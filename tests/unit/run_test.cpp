@@ -6,6 +6,7 @@
 #include "engine/Progress.h"
 #include "core/Error.h"
 #include "engine/ChangeReport.h"
+#include "engine/WrittenRecord.h"
 #include "support/FakeFileSystem.h"
 #include "support/FakeOccurrences.h"
 #include "support/FakeUi.h"
@@ -13,7 +14,10 @@
 namespace {
 // Records every call the run makes into the other subsystems, in order.
 struct Recorder : UndoNumbers, ItemMover, BackupArchive, RegistryMapper, FileMapper, ShortNames, RunLock {
+  Recorder() { records.AddFolder("C:\\Ost"); }
   RunContext* ctx = nullptr;
+  FakeFileSystem records;
+  WrittenRecord written{records};
   std::vector<std::string> calls;
   int nextNumber = 0;
   bool moveSucceeds = true;
@@ -72,6 +76,12 @@ struct Recorder : UndoNumbers, ItemMover, BackupArchive, RegistryMapper, FileMap
   void Release() override { calls.push_back("unlock"); }
 };
 
+// Every part of a run, the lock too, from one recorder.
+RunParts PartsOf(Recorder& r) {
+  return {.undo = r, .mover = r, .archive = r, .registry = r, .files = r, .shortNames = r,
+          .records = r.records, .written = r.written, .optionalLock = &r};
+}
+
 class RunTest : public ::testing::Test {
  protected:
   RunTest() {
@@ -83,7 +93,7 @@ class RunTest : public ::testing::Test {
     ctx.request.Mode = mode;
     ctx.request.FindText = find;
     ctx.request.ReplaceText = replace;
-    MappingRun run(ctx, {&rec, &rec, &rec, &rec, &rec, &rec, &rec, nullptr});
+    MappingRun run(ctx, PartsOf(rec));
     run.Run();
   }
   RunContext ctx;
@@ -268,7 +278,7 @@ TEST_F(RunTest, FailureInAWalkStillClosesTheProgressDialog) {
   ctx.request.Mode = RunMode::MapOnly;
   ctx.request.FindText = "C:\\Old";
   ctx.request.ReplaceText = "D:\\New";
-  MappingRun run(ctx, {&thrower, &thrower, &thrower, &thrower, &thrower, &thrower, &thrower, nullptr});
+  MappingRun run(ctx, PartsOf(thrower));
   EXPECT_THROW(run.Run(), Error);
   EXPECT_EQ(ui.events.back(), "close");
   EXPECT_FALSE(ctx.running);
@@ -316,7 +326,6 @@ TEST(Progress, RefreshStepAndTexts) {
   EXPECT_EQ(RemappedResultText(2), "2 links were remapped");
 }
 
-#include "engine/OsGeneration.h"
 #include "engine/PumpThrottle.h"
 
 TEST(PumpThrottle, DrainsAtMostOncePerInterval) {
@@ -326,22 +335,6 @@ TEST(PumpThrottle, DrainsAtMostOncePerInterval) {
   EXPECT_FALSE(t.Due(1014));
   EXPECT_TRUE(t.Due(1015));
   EXPECT_TRUE(t.Due(900));  // a clock that went back must not stop the pumping
-}
-
-TEST(OsGeneration, VersionTable) {
-  auto gen = [](bool nt, unsigned major, unsigned minor) { return OsGenerationOf({true, nt, major, minor}); };
-  EXPECT_EQ(gen(false, 4, 0), 1);
-  EXPECT_EQ(gen(false, 4, 10), 2);
-  EXPECT_EQ(gen(false, 4, 90), 3);
-  EXPECT_EQ(gen(true, 3, 51), 4);
-  EXPECT_EQ(gen(true, 4, 0), 4);
-  EXPECT_EQ(gen(true, 5, 0), 5);
-  EXPECT_EQ(gen(true, 5, 1), 6);
-  EXPECT_EQ(gen(true, 5, 2), 7);
-  EXPECT_EQ(gen(true, 6, 0), 8);
-  EXPECT_EQ(gen(true, 6, 1), 9);
-  EXPECT_EQ(gen(true, 10, 0), 9);
-  EXPECT_EQ(OsGenerationOf({}), 9);
 }
 
 TEST_F(RunTest, APathIsMatchedWholeUnlessPlainTextIsAsked) {
@@ -364,8 +357,8 @@ TEST_F(RunTest, RunningProgramsAreToldOnceWhenTheEnvironmentChanged) {
     void FindReplaceProcess(const SearchTexts&) override { ctx->environmentChanged = true; }
   } walk;
   walk.ctx = &ctx;
-  RunParts parts{&walk, &walk, &walk, &walk, &walk, &walk, &walk, nullptr};
-  parts.environment = &notice;
+  RunParts parts = PartsOf(walk);
+  parts.optionalEnvironment = &notice;
   ctx.request.Mode = RunMode::MapOnly;
   ctx.request.FindText = "C:\\Old";
   ctx.request.ReplaceText = "D:\\New";
@@ -380,8 +373,8 @@ TEST_F(RunTest, RunningProgramsAreToldOnceWhenTheEnvironmentChanged) {
     void FindReplaceProcess(const SearchTexts&) override {}
   } plain;
   plain.ctx = &ctx;
-  RunParts plainParts{&plain, &plain, &plain, &plain, &plain, &plain, &plain, nullptr};
-  plainParts.environment = &notice;
+  RunParts plainParts = PartsOf(plain);
+  plainParts.optionalEnvironment = &notice;
   MappingRun(ctx, plainParts).Run();
   EXPECT_EQ(notice.told, 1);
 }
@@ -412,10 +405,11 @@ TEST_F(RunTest, AReviewedMoveAppliesTheTickedAndWritesItsReport) {
   ticked.Tick(gone);
   ctx.preview = false;
   ctx.selection = &ticked;
-  FakeFileSystem records;
-  records.AddFolder("C:\\Ost");
-  MappingRun run(ctx, {&rec, &rec, &rec, &rec, &rec, &rec, &rec, nullptr, nullptr, &records, [] { return "now"; },
-                       [] { return "2026-12-08T20:40:47.123Z"; }});
+  FakeFileSystem& records = rec.records;
+  RunParts parts = PartsOf(rec);
+  parts.optionalTimeText = [] { return "now"; };
+  parts.optionalUtcStamp = [] { return "2026-12-08T20:40:47.123Z"; };
+  MappingRun run(ctx, parts);
   run.Run();
   ASSERT_EQ(ctx.changes.size(), 3u);
   EXPECT_EQ(ctx.changes[1].outcome, ChangeOutcome::Changed);

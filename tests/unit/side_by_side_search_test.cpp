@@ -59,7 +59,7 @@ TEST_F(SideBySide, FindsAndChangesWhatOneSearchAfterAnotherDoesInTheSameOrder) {
     std::lock_guard<std::mutex> hold(mutex);
     searchers.insert(std::this_thread::get_id());
   };
-  parts.crew = &crew;
+  parts.optionalCrew = &crew;
   Preview();
   EXPECT_EQ(searchers.size(), 3u);  // the registry, C: and D:
   EXPECT_FALSE(searchers.count(std::this_thread::get_id()));
@@ -92,7 +92,7 @@ TEST_F(SideBySide, TheRegistryComesFirstEvenWhenItsSearchEndsLast) {
     ++drivesEnded;
     changed.notify_all();
   };
-  parts.crew = &crew;
+  parts.optionalCrew = &crew;
   Preview();
   EXPECT_EQ(Found(), alone);
 }
@@ -111,7 +111,7 @@ TEST_F(SideBySide, ACancelOrAFailureEndsEverySearch) {
     std::unique_lock<std::mutex> hold(mutex);
     changed.wait(hold, [&] { return release; });
   };
-  parts.crew = &crew;
+  parts.optionalCrew = &crew;
   Preview();
   EXPECT_TRUE(ctx.tally.cancelled);
   EXPECT_EQ(ctx.tally.linkCount, 0);

@@ -63,7 +63,6 @@ class WinRegistryTest : public ::testing::Test {
     ctx.tally.undoName = "Undo00000";
     ctx.request.Mode = RunMode::MapOnly;
     ctx.targets = Targets{true, false, false, false, false};
-    ctx.OsGeneration = 6;
     fs.AddFolder("C:\\Ost");
   }
   ~WinRegistryTest() override {

@@ -83,7 +83,6 @@ void RunWindow(const std::string& firstArgument, const std::string& screenshot, 
   ports.fs = &fs;
   ports.drives = &drives;
   ports.picker = &picker;
-  ports.GetOSInfo = QueryOsVersion;
   ports.driveTypes = &driveTypes;
   ports.help = &help;
   ports.shell = &help;
@@ -96,15 +95,26 @@ void RunWindow(const std::string& firstArgument, const std::string& screenshot, 
   Wizard wizard(ports, ProgramFolderOfExe(), place.folder);
   RunAssembly assembly(wizard.ctx, wizard.ctx.programFolder, ShellDialogs::Shown);
   for (const std::string& folder : place.earlier) assembly.AddEarlierRecordsFolder(folder);
-  RunParts parts = assembly.Parts();
+  const RunParts real = assembly.Parts();
   // Screenshots get a sample run that makes no change.
   ScreenshotRun sample(screenshot);
   sample.ctx = &wizard.ctx;
-  if (!screenshot.empty()) {
-    parts.mover = &sample;
-    parts.registry = &sample;
-    parts.files = &sample;
-  }
+  RunParts parts{.undo = real.undo,
+                 .mover = screenshot.empty() ? real.mover : sample,
+                 .archive = real.archive,
+                 .registry = screenshot.empty() ? real.registry : sample,
+                 .files = screenshot.empty() ? real.files : sample,
+                 .shortNames = real.shortNames,
+                 .records = real.records,
+                 .written = real.written};
+  parts.optionalLock = real.optionalLock;
+  parts.optionalEnvironment = real.optionalEnvironment;
+  parts.optionalTimeText = real.optionalTimeText;
+  parts.optionalUtcStamp = real.optionalUtcStamp;
+  parts.optionalCrew = real.optionalCrew;
+  parts.optionalTasks = real.optionalTasks;
+  parts.optionalRunning = real.optionalRunning;
+  parts.optionalOfflineHives = real.optionalOfflineHives;
   wizard.Wire(parts, &assembly.Undo(), &assembly.Undoer());
   ui.Bind(wizard.ctx);
   ui.BindWork(wizard.work);
