@@ -6,10 +6,12 @@
 #include <exception>
 #include <list>
 #include <mutex>
+#include <stop_token>
 #include <thread>
 
 #include "core/Ui.h"
 #include "engine/Progress.h"
+#include "engine/SearchThread.h"
 
 namespace {
 // What the searches share with the run's thread.
@@ -29,7 +31,11 @@ class Lane : public Ui {
   Lane(Board& board, const RunContext& run, int drive)
       : ctx(run.ForSearch(this, drive)), board_(board), drive_(drive) {}
 
-  void Search(SearchCrew& crew, const SearchTexts& texts) {
+  // On the search's own thread; `stop` is asked when the run's thread
+  // leaves the search early (it failed).
+  void Search(SearchCrew& crew, const SearchTexts& texts, std::stop_token stop) {
+    const SearchThreadMark searching;
+    stop_ = std::move(stop);
     try {
       const std::unique_ptr<SearchWalkers> walkers = crew.WalkersFor(ctx);
       if (drive_ < 0)
@@ -56,7 +62,7 @@ class Lane : public Ui {
 
   void Pump() override {
     board_.items.fetch_add(1, std::memory_order_relaxed);
-    if (board_.cancel.load(std::memory_order_relaxed)) ctx.tally.cancelled = true;
+    if (board_.cancel.load(std::memory_order_relaxed) || stop_.stop_requested()) ctx.tally.cancelled = true;
     if (++sincePublished_ >= kPublishEvery) Publish();
   }
   // A search asks nothing; were it to, the answer changes nothing.
@@ -90,6 +96,7 @@ class Lane : public Ui {
 
   Board& board_;
   const int drive_;  // -1: the registry
+  std::stop_token stop_;
   int sincePublished_ = 0;
   // Under the board's mutex:
   std::string phase_, location_;
@@ -173,11 +180,13 @@ void SearchSideBySide(RunContext& ctx, SearchCrew& crew, const SearchTexts& text
   BeginStep(ctx.tally, SharesOf(ctx, registry, files));
 
   if (ctx.tally.cancelled) board.cancel = true;
-  std::vector<std::thread> threads;
   board.running = int(lanes.size());
+  // Stopped and joined however this function is left, a failure on the
+  // run's thread too: a search never outlives what it reads.
+  std::vector<std::jthread> threads;
   for (Lane& lane : lanes) {
     try {
-      threads.emplace_back([&lane, &crew, &texts] { lane.Search(crew, texts); });
+      threads.emplace_back([&lane, &crew, &texts](std::stop_token stop) { lane.Search(crew, texts, std::move(stop)); });
     } catch (...) {
       // No thread for it: it searches nothing, and the run fails once the
       // others have stopped.
@@ -200,7 +209,7 @@ void SearchSideBySide(RunContext& ctx, SearchCrew& crew, const SearchTexts& text
     if (ctx.PumpCancelled()) board.cancel = true;
     ShowProgressOf(ctx, board, lanes, linksBefore);
   }
-  for (std::thread& t : threads) t.join();
+  for (std::jthread& t : threads) t.join();
   if (ctx.ui) ctx.ui->Walked(board.items.load() - counted);
 
   Merge(ctx, lanes, linksBefore);
