@@ -109,7 +109,7 @@ void MappingRun::Search() {
   // ends: from the new place once the walks have pointed them there.
   servicesStartedAgain_.clear();
   const ScopeExit startAgain{[this, &inUse] {
-    inUse.StartServicesAgain(ctx_.moveLines.finishedMoveLineVisible ? ctx_.request.ReplaceText : "");
+    inUse.StartServicesAgain(ctx_.tally.move == ItemMoveOutcome::Moved ? ctx_.request.ReplaceText : "");
     servicesStartedAgain_ = inUse.Outcome();
   }};
   if (ctx_.request.Mode == RunMode::MoveAndMap && !MoveFirst(inUse)) return;
@@ -124,9 +124,6 @@ void MappingRun::Search() {
     ui->CloseProgress();
   }};
   ctx_.tally.linkCount = 0;
-  ctx_.tally.progressFloor = 0;
-  ctx_.tally.progressCeiling = 0;
-  ctx_.progress = ProgressDisplay{};
   if (ui) {
     ui->ShowProgress();
     ui->StartProgressTimer();
@@ -166,7 +163,7 @@ void MappingRun::NumberRun() {
     parts_.written.BeginRun(ctx_.programFolder + ctx_.tally.undoName + kWrittenRecordExtension);
     ctx_.written = &parts_.written;
   }
-  ctx_.moveLines = MoveLines{};
+  ctx_.tally.move = ItemMoveOutcome::NotAsked;
   ctx_.passedOver.clear();
   ctx_.notes.clear();
   // What the run before left half done is settled before anything else.
@@ -183,20 +180,16 @@ void MappingRun::NumberRun() {
 
 bool MappingRun::MoveFirst(ItemInUseCheck& inUse) {
   const MappingRequest& r = ctx_.request;
-  ctx_.moveLines.cancelledMoveLineVisible = true;
   // The item's short form is the file system's, so it is asked while the
   // item is still there.
   oldShort_ = parts_.shortNames.SearchShortForm(r.FindText);
   if (!Move(inUse)) {
     ctx_.tally.cancelled = true;
-    ctx_.moveLines.cancelledMoveLine =
-        ctx_.tally.itemInUse || ctx_.tally.alreadyMoved ? kNothingMovedLine : "All Files may not have been Moved";
+    ctx_.tally.move = ctx_.tally.itemInUse || ctx_.tally.alreadyMoved ? ItemMoveOutcome::NothingMoved : ItemMoveOutcome::MayBePartly;
     ctx_.tally.linkCount = 0;
     return false;
   }
-  // A preview moved nothing and must not read as if it had.
-  ctx_.moveLines.cancelledMoveLine = ctx_.preview ? kNothingMovedLine : "All Files were Successfully Moved";
-  ctx_.moveLines.finishedMoveLineVisible = true;
+  ctx_.tally.move = ItemMoveOutcome::Moved;
   if (parts_.optionalRefreshTrees) parts_.optionalRefreshTrees();
   return true;
 }
@@ -310,13 +303,13 @@ void MappingRun::Apply(const SearchTexts& texts, Walks walks, ChangeSelection& l
     }
     if (places[part].empty()) continue;
     if (part == 0 && walks.registry) {
-      ctx_.progress.phase = "Changing the registry";
+      ctx_.ShowPhase("Changing the registry");
       parts_.registry.MapKeys(texts, places[part]);
     } else if (part == 1 && walks.files) {
-      ctx_.progress.phase = "Changing files";
+      ctx_.ShowPhase("Changing files");
       parts_.files.MapListedFiles(texts, places[part]);
     } else if (part == 2 && walks.tasks) {
-      ctx_.progress.phase = "Changing scheduled tasks";
+      ctx_.ShowPhase("Changing scheduled tasks");
       parts_.optionalTasks->MapListedTasks(texts, places[part]);
     }
   }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/ItemInUseCheck.h"
+#include "engine/Progress.h"
 #include "engine/RunContext.h"
 #include "engine/RunPorts.h"
 #include "engine/WrittenRecord.h"
@@ -13,7 +14,6 @@
 class FileSystem;
 class OfflineHives;
 
-inline constexpr const char* kNothingMovedLine = "Nothing was moved";
 inline constexpr const char* kShortFormAfterMoveNote =
     "References found in the short (8.3) form are shown with the new place's long form: its short form is set by "
     "the move.";

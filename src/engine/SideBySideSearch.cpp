@@ -55,8 +55,8 @@ class Lane : public Ui {
 
   // What the run's thread shows of this search; empty once it has ended.
   void Seen(std::string& phase, std::string& location, std::int32_t& links) const {
-    phase = ended_ ? std::string() : phase_;
-    location = ended_ ? std::string() : location_;
+    phase = ended_ ? std::string() : publishedPhase_;
+    location = ended_ ? std::string() : publishedPlace_;
     links = links_;
   }
 
@@ -77,6 +77,11 @@ class Lane : public Ui {
   void CloseProgress() override {}
   void StartProgressTimer() override {}
   void StopProgressTimer() override {}
+  // Kept on the search's thread until published.
+  void ShowPhase(const std::string& phase) override { phase_ = phase; }
+  void ShowPlace(const std::string& place) override { place_ = place; }
+  // The run's thread gives the bar one step for all the searches.
+  void BeginStep(int) override {}
   void ReportPreview(const PreviewItem& item) override { previews.push_back(item); }
 
   RunContext ctx;
@@ -89,8 +94,8 @@ class Lane : public Ui {
   void Publish() {
     sincePublished_ = 0;
     std::lock_guard<std::mutex> hold(board_.mutex);
-    phase_ = ctx.progress.phase;
-    location_ = ctx.tally.scanLocation;
+    publishedPhase_ = phase_;
+    publishedPlace_ = place_;
     links_ = ctx.tally.linkCount;
   }
 
@@ -98,8 +103,9 @@ class Lane : public Ui {
   const int drive_;  // -1: the registry
   std::stop_token stop_;
   int sincePublished_ = 0;
+  std::string phase_, place_;  // the search's own thread's
   // Under the board's mutex:
-  std::string phase_, location_;
+  std::string publishedPhase_, publishedPlace_;
   std::int32_t links_ = 0;
   bool ended_ = false;
 };
@@ -140,8 +146,8 @@ void ShowProgressOf(RunContext& ctx, Board& board, const std::list<Lane>& lanes,
       if (location.empty()) location = where;
     }
   }
-  if (!phases.empty()) ctx.progress.phase = phases;
-  ctx.tally.scanLocation = location;
+  if (!phases.empty()) ctx.ShowPhase(phases);
+  ctx.ShowPlace(location);
   ctx.tally.linkCount = links;
 }
 
@@ -177,7 +183,7 @@ void SearchSideBySide(RunContext& ctx, SearchCrew& crew, const SearchTexts& text
   if (files)
     for (int drive : SelectedDrives(ctx)) lanes.emplace_back(board, ctx, drive);
   const std::int32_t linksBefore = ctx.tally.linkCount;
-  BeginStep(ctx.tally, SharesOf(ctx, registry, files));
+  ctx.BeginStep(SharesOf(ctx, registry, files));
 
   if (ctx.tally.cancelled) board.cancel = true;
   board.running = int(lanes.size());

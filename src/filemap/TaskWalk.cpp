@@ -6,8 +6,8 @@
 
 void TaskWalk::MapTasks(const SearchTexts& texts) {
   if (ctx_.PumpCancelled()) return;
-  ctx_.progress.phase = "Searching scheduled tasks";
-  ctx_.tally.scanLocation = "\\";
+  ctx_.ShowPhase("Searching scheduled tasks");
+  ctx_.ShowPlace("\\");
   TaskListing listing = service_.ListTasks();
   // The run goes on without what could not be listed, and says so.
   for (const TaskFailure& f : listing.failures) ctx_.PassOver(f.where, "not searched: " + f.message);
@@ -38,7 +38,7 @@ void TaskWalk::MapListedTasks(const SearchTexts& texts, const std::vector<std::s
 }
 
 void TaskWalk::Visit(const ScheduledTask& task, const SearchTexts& texts) {
-  ctx_.tally.scanLocation = task.path;
+  ctx_.ShowPlace(task.path);
   // Named, in a preview too, and never changed: the service would refuse it
   // without the secret, or drop the stored one.
   if (NeedsPassword(task.logon)) {

@@ -92,7 +92,7 @@ TEST_F(ItemInUseRun, AProgramHoldsTheItemUntilItEndsAndCancelMovesAndChangesNoth
   ASSERT_EQ(ui.inUseQuestions.size(), 1u);
   EXPECT_EQ(InUseLines(ui.inUseQuestions[0]), std::vector<std::string>{"C:\\W3Run\\w3sleeper.exe (process 42)"});
   EXPECT_TRUE(ctx.tally.cancelled && ctx.tally.itemInUse);
-  EXPECT_EQ(ctx.moveLines.cancelledMoveLine, kNothingMovedLine);
+  EXPECT_EQ(CancelledMoveLine(ctx.tally.move, ctx.preview), kNothingMovedLine);
   EXPECT_TRUE(fs.Has("C:\\W3Run\\w3sleeper.exe"));
   EXPECT_FALSE(fs.Has("D:\\W3Run"));
   EXPECT_TRUE(shell.calls.empty());
@@ -191,7 +191,7 @@ TEST_F(ItemInUseRun, ServicesStartAgainAfterACancelledWalkAndAPreviewOnlyNamesTh
   ui.inUseReplies = {InUseAnswer::StopServices};
   // Cancelled in the file walk, after the registry walk pointed the service to the new place.
   ui.onPump = [this] {
-    if (ctx.progress.phase == "Changing files") ctx.tally.cancelled = true;
+    if (ui.progress.phase == "Changing files") ctx.tally.cancelled = true;
   };
   Run();
   EXPECT_TRUE(ctx.tally.cancelled);

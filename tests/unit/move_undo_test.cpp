@@ -246,7 +246,7 @@ TEST_F(MoveAndUndo, ASecondMoveOfAMovedItemSaysItWasMovedAlready) {
   ui.messages.clear();
   Run();
   EXPECT_TRUE(ctx.tally.cancelled);
-  EXPECT_EQ(ctx.moveLines.cancelledMoveLine, "Nothing was moved");
+  EXPECT_EQ(CancelledMoveLine(ctx.tally.move, ctx.preview), "Nothing was moved");
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].first.rfind("C:\\Apps\\Tool is not there, and D:\\Apps\\Tool is: it has been moved "
                                        "already.  Nothing was moved.", 0),
@@ -259,7 +259,7 @@ TEST_F(MoveAndUndo, FailedMoveMapsNothingAndLeavesNoEntry) {
   const std::string filesBefore = Files(fs), regBefore = reg.Dump();
   Run();
   EXPECT_TRUE(ctx.tally.cancelled);
-  EXPECT_EQ(ctx.moveLines.cancelledMoveLine, "All Files may not have been Moved");
+  EXPECT_EQ(CancelledMoveLine(ctx.tally.move, ctx.preview), "All Files may not have been Moved");
   EXPECT_EQ(ctx.tally.linkCount, 0);
   EXPECT_EQ(Files(fs), filesBefore);
   EXPECT_EQ(reg.Dump(), regBefore);

@@ -955,7 +955,7 @@ TEST_F(PageModelTest, TheCancelledPageSaysWhatStaysAndWhichEntryUndoesIt) {
             "The 1 change made before the cancel stays.  The undo entry Undo00000 on the Undo page takes it back.");
   RunContext moved;
   moved.request.Mode = RunMode::MoveAndMap;
-  moved.moveLines.finishedMoveLineVisible = true;
+  moved.tally.move = ItemMoveOutcome::Moved;
   moved.tally.linkCount = 2;
   EXPECT_EQ(KeptAfterCancelText(moved), "The move and the 2 changes made before the cancel stay.  The Undo page takes them back.");
   moved.tally.linkCount = 0;

@@ -237,13 +237,13 @@ TEST_F(RegWalkTest, ProgressPhasesShareAndLocation) {
   reg.PutText(CU, "Software\\T", "p", "x");
   std::vector<std::string> phases;
   ui.onPump = [&] {
-    if (phases.empty() || phases.back() != ctx.progress.phase) phases.push_back(ctx.progress.phase);
+    if (phases.empty() || phases.back() != ui.progress.phase) phases.push_back(ui.progress.phase);
   };
   Map("C:\\Old", "D:\\New");
   EXPECT_EQ(phases, (std::vector<std::string>{"Scanning System Registry", "Scanning User Registry"}));
-  EXPECT_EQ(ctx.tally.progressFloor, 48);
-  EXPECT_EQ(ctx.tally.progressCeiling, 99);
-  EXPECT_EQ(ctx.tally.scanLocation, "HKEY_CURRENT_USER\\Software\\T");
+  EXPECT_EQ(ui.progress.floor, 48);
+  EXPECT_EQ(ui.progress.ceiling, 99);
+  EXPECT_EQ(ui.progress.location, "HKEY_CURRENT_USER\\Software\\T");
   EXPECT_FALSE(fs.Has(kBackup));  // nothing changed, no file
 }
 
@@ -746,7 +746,7 @@ TEST_F(RegWalkTest, OtherUsersHivesEachWalkedOnceNamedInThePhase) {
   reg.PutText(US, "S-1-5-18\\T", "p", "C:\\Old");
   std::vector<std::string> phases;
   ui.onPump = [&] {
-    if (phases.empty() || phases.back() != ctx.progress.phase) phases.push_back(ctx.progress.phase);
+    if (phases.empty() || phases.back() != ui.progress.phase) phases.push_back(ui.progress.phase);
   };
   const std::string before = reg.Dump();
   Map("C:\\Old", "D:\\New", "", "", MatchRule::Path);

@@ -185,7 +185,7 @@ TEST_F(RunTest, MoveAndMapMovesFirst) {
   const EndPage page = EndPageOf(ctx);
   EXPECT_TRUE(page.finished);
   EXPECT_EQ(page.moveLine, "The files were successfully moved and");
-  EXPECT_EQ(ctx.moveLines.cancelledMoveLine, "All Files were Successfully Moved");
+  EXPECT_EQ(CancelledMoveLine(ctx.tally.move, ctx.preview), "All Files were Successfully Moved");
 }
 
 // Before the move the new place is not there: the preview neither says it
@@ -206,7 +206,7 @@ TEST_F(RunTest, AMovesPreviewNeitherSaysItMovedNorGuessesTheNewShortForm) {
   EXPECT_EQ(page.moveLine, "The files would be moved and");
   EXPECT_EQ(page.countLine, "1 link would be remapped");
   EXPECT_EQ(page.notes, std::vector<std::string>{kShortFormAfterMoveNote});
-  EXPECT_EQ(ctx.moveLines.cancelledMoveLine, "Nothing was moved");
+  EXPECT_EQ(CancelledMoveLine(ctx.tally.move, ctx.preview), "Nothing was moved");
 
   rec.calls.clear();
   ctx.preview = false;
@@ -297,31 +297,27 @@ TEST(Progress, SharesForEveryCombination) {
   EXPECT_EQ(StepShare(ProgressStep::Drive, filesOnly, 0), 0);
 
   // Registry only: 0..48, then 48..99.
-  RunTally r;
-  BeginStep(r, StepShare(ProgressStep::MachineRegistry, regOnly, 0));
-  EXPECT_EQ(std::make_pair(r.progressFloor, r.progressCeiling), std::make_pair(0, 48));
-  BeginStep(r, StepShare(ProgressStep::UserRegistry, regOnly, 0));
-  EXPECT_EQ(std::make_pair(r.progressFloor, r.progressCeiling), std::make_pair(48, 99));
+  ProgressDisplay r;
+  r.BeginStep(StepShare(ProgressStep::MachineRegistry, regOnly, 0));
+  EXPECT_EQ(std::make_pair(r.floor, r.ceiling), std::make_pair(0, 48));
+  r.BeginStep(StepShare(ProgressStep::UserRegistry, regOnly, 0));
+  EXPECT_EQ(std::make_pair(r.floor, r.ceiling), std::make_pair(48, 99));
   // Seven drives after the registry in Move and Map end at 96.
-  for (int i = 0; i < 7; ++i) BeginStep(r, StepShare(ProgressStep::Drive, regAndFiles, 7));
-  EXPECT_EQ(r.progressCeiling, 99 + 63);
+  for (int i = 0; i < 7; ++i) r.BeginStep(StepShare(ProgressStep::Drive, regAndFiles, 7));
+  EXPECT_EQ(r.ceiling, 99 + 63);
 }
 
 TEST(Progress, RefreshStepAndTexts) {
   EXPECT_EQ(NextBarPosition(10, 5, 20), 11);
   EXPECT_EQ(NextBarPosition(20, 5, 20), 21);  // one above the ceiling first
   EXPECT_EQ(NextBarPosition(21, 5, 20), 5);
-  RunContext ctx;
-  ctx.tally.scanLocation = "C:\\Windows\\";
-  ctx.tally.linkCount = 1;
-  ctx.tally.progressCeiling = 16;
-  RefreshProgress(ctx);
-  EXPECT_EQ(ctx.progress.location, "C:\\Windows\\");
-  EXPECT_EQ(ctx.progress.count, "1 link remapped");
-  EXPECT_EQ(ctx.progress.position, 1);
-  ctx.preview = true;  // the search before a review changes nothing
-  RefreshProgress(ctx);
-  EXPECT_EQ(ctx.progress.count, "1 link found");
+  ProgressDisplay shown;
+  shown.BeginStep(16);
+  RefreshProgress(shown, 1, false);
+  EXPECT_EQ(shown.count, "1 link remapped");
+  EXPECT_EQ(shown.position, 1);
+  RefreshProgress(shown, 1, true);  // the search before a review changes nothing
+  EXPECT_EQ(shown.count, "1 link found");
   EXPECT_EQ(RemappedSoFarText(0), "0 links remapped");
   EXPECT_EQ(RemappedResultText(2), "2 links were remapped");
 }

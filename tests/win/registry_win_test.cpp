@@ -415,7 +415,7 @@ TEST_F(WinRegistryTest, OtherUsersHiveWalkedOwnHiveOnceVariablesExpanded) {
   const std::string before = dumpAll();
   std::vector<std::string> phases;
   ui.onPump = [&] {
-    if (phases.empty() || phases.back() != ctx.progress.phase) phases.push_back(ctx.progress.phase);
+    if (phases.empty() || phases.back() != ui.progress.phase) phases.push_back(ui.progress.phase);
   };
   RegistryWalk walk(ctx, backend, fs, ansi);
   walk.SetUserAccounts(&accounts);
