@@ -199,13 +199,13 @@ int RunCli(const std::vector<std::string>& args, CliServices& services, std::ist
 
   RunContext ctx;
   try {
-    ctx.programFolder = services.ProgramFolder();
+    ctx.recordsFolder = services.ProgramFolder();
     // Run by a deployment tool, HKEY_CURRENT_USER is no user's: the users
     // are reached under HKEY_USERS, which is said before anything else.
     if (services.RunsAsSystem())
       err << "Running as the system account: HKEY_CURRENT_USER is the system's own registry; every user's "
              "registry is searched under HKEY_USERS, the hives of users who are not logged on loaded for the run.\n"
-          << "Undo records are kept in " << ctx.programFolder << "\n";
+          << "Undo records are kept in " << ctx.recordsFolder << "\n";
     for (const std::string& note : services.RecordsNotes()) err << note << '\n';
     const std::string refusal = services.RecordsRefusal();
     if (!refusal.empty()) {

@@ -134,7 +134,7 @@ bool CompareRegistry() {
   FakeUi ui;
   RunContext ctx;
   ctx.ui = &ui;
-  ctx.programFolder = records;
+  ctx.recordsFolder = records;
   ctx.drives = {{"C:", "C:\\", false}};
   ctx.targets = Targets{true, false, false, false, false};
   ctx.request.Mode = RunMode::MapOnly;

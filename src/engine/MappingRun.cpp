@@ -67,7 +67,7 @@ bool MappingRun::ChangedAnything() const {
 
 void MappingRun::RemoveRecords() {
   for (const char* ext : kRecordExtensions) {
-    const std::string path = ctx_.programFolder + ctx_.tally.undoName + ext;
+    const std::string path = ctx_.recordsFolder + ctx_.tally.undoName + ext;
     if (parts_.records.FileExists(path)) parts_.records.Remove(path);
   }
 }
@@ -82,7 +82,7 @@ void MappingRun::WriteReport() {
     RemoveRecords();
     return;
   }
-  const std::string path = ctx_.programFolder + ctx_.tally.undoName + ".log";
+  const std::string path = ctx_.recordsFolder + ctx_.tally.undoName + ".log";
   try {
     parts_.records.ReplaceWhole(path, ChangeReportText(ctx_));
   } catch (const std::exception& e) {
@@ -129,7 +129,7 @@ void MappingRun::Search() {
     ui->StartProgressTimer();
   }
   ctx_.tally.cancelled = false;
-  parts_.archive.SetArchiveName(ctx_.programFolder + ctx_.tally.undoName + ".zip");
+  parts_.archive.SetArchiveName(ctx_.recordsFolder + ctx_.tally.undoName + ".zip");
 
   // The registry of users not logged on is loaded for the walks and
   // unloaded when the run ends, however it ends; a hive left loaded is said.
@@ -160,7 +160,7 @@ void MappingRun::NumberRun() {
   ctx_.tally.undoName = "Undo" + ZeroPad5(number);
   ctx_.written = nullptr;
   if (!ctx_.preview) {
-    parts_.written.BeginRun(ctx_.programFolder + ctx_.tally.undoName + kWrittenRecordExtension);
+    parts_.written.BeginRun(ctx_.recordsFolder + ctx_.tally.undoName + kWrittenRecordExtension);
     ctx_.written = &parts_.written;
   }
   ctx_.tally.move = ItemMoveOutcome::NotAsked;
@@ -170,7 +170,7 @@ void MappingRun::NumberRun() {
   if (!ctx_.FindsOnly() && number > 0) {
     const std::string before = "Undo" + ZeroPad5(number - 1);
     for (std::string& line :
-         SettleInterruptedReplacements(parts_.records, ctx_.programFolder + before + kWrittenRecordExtension, before))
+         SettleInterruptedReplacements(parts_.records, ctx_.recordsFolder + before + kWrittenRecordExtension, before))
       ctx_.notes.push_back(std::move(line));
   }
   oldShort_.clear();

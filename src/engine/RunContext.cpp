@@ -77,7 +77,7 @@ RunContext RunContext::ForSearch(Ui* searchUi, int drive) const {
   lane.drives = drives;
   if (drive >= 0)
     for (int i = 0; i < int(lane.drives.size()); ++i) lane.drives[i].selected = i == drive;
-  lane.programFolder = programFolder;
+  lane.recordsFolder = recordsFolder;
   lane.preview = preview;
   lane.searching = searching;
   lane.running = running;

@@ -67,7 +67,7 @@ struct RunContext {
   // Ask before each change ("Entry Found"); set by the front end from its
   // own boxes, cleared when the user ticks "Do Not Stop and Verify".
   bool stopAndVerify = false;
-  std::string programFolder;  // with its trailing "\"
+  std::string recordsFolder;  // where the undo records go, with its trailing "\"
   bool preview = false;  // report every change instead of making it
   // A run's search before its apply: the walks find and list, and change,
   // ask and back up nothing.

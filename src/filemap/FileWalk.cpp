@@ -91,7 +91,7 @@ bool FileWalk::InSettingsPlace(const std::string& folder) const {
 void FileWalk::LearnOwnFolders() {
   ownForms_.clear();
   std::vector<std::string> given = ownFolders_;
-  if (!ctx_.programFolder.empty()) given.push_back(ctx_.programFolder);
+  if (!ctx_.recordsFolder.empty()) given.push_back(ctx_.recordsFolder);
   // A walk names folders as listings do, from the drive root; an own folder
   // may be known by its short form (or the other way round).
   for (const std::string& folder : given) {

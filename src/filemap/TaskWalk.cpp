@@ -58,7 +58,7 @@ void TaskWalk::Change(const ScheduledTask& task, const std::string& newXml, std:
   if (now.state == TaskRead::State::Missing) return giveUp("it was deleted while the run waited for an answer");
   if (now.state == TaskRead::State::Failed) return giveUp("cannot be read: " + now.failure);
   if (now.task.xml != task.xml) return giveUp("it was changed by another program while the run waited for an answer");
-  backup_.Save(ctx_.programFolder + ctx_.tally.undoName + kTaskBackupExtension, task.path, task.xml);
+  backup_.Save(ctx_.recordsFolder + ctx_.tally.undoName + kTaskBackupExtension, task.path, task.xml);
   if (ctx_.written) ctx_.written->TaskPending(task.path);
   if (const std::string failure = service_.UpdateTask(task.path, newXml); !failure.empty()) {
     if (ctx_.written) ctx_.written->Withdraw();

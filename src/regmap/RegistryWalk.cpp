@@ -59,7 +59,7 @@ void RegistryWalk::BeginPass(const SearchTexts& texts) {
   if (!ctx_.FindsOnly()) {
     // A second apply of one run goes into the same file: a file gone
     // between them stops the run as a file gone within one does.
-    const std::string file = ctx_.programFolder + ctx_.tally.undoName + ".reg";
+    const std::string file = ctx_.recordsFolder + ctx_.tally.undoName + ".reg";
     if (ctx_.runNumber == backupRun_ && backup_.FilePath() == file) {
       backup_.BeginPass();
     } else {

@@ -22,7 +22,7 @@ constexpr const char* kCannotMoveThere =
 
 Wizard::Wizard(WizardPorts ports, std::string programFolder, std::string recordsFolder)
     : ports_(std::move(ports)), helpFolder_(programFolder) {
-  ctx.programFolder = recordsFolder.empty() ? std::move(programFolder) : std::move(recordsFolder);
+  ctx.recordsFolder = recordsFolder.empty() ? std::move(programFolder) : std::move(recordsFolder);
   ctx.ui = ports_.ui;
 }
 
@@ -49,7 +49,7 @@ void Wizard::Start(const std::string& firstArgument) {
   // No WinHelp compiler is to be had: every Windows generation gets the HTML help.
   HelpFile = helpFolder_ + kHelpChm;
   // The box is read back, so "Skip Introduction" lasts from one start to the next.
-  const Settings settings = ReadSettings(*ports_.fs, ctx.programFolder);
+  const Settings settings = ReadSettings(*ports_.fs, ctx.recordsFolder);
   intro.skipIntroduction = settings.SkipStartPage;
   ctx.targets.configFiles = settings.ConfigurationFiles;
   for (int i = 0; i < 3; ++i) itemsOfLastRun[i] = settings.ItemsOfLastRun[i];
@@ -76,7 +76,7 @@ bool Wizard::MayClose() {
     Settings s{undo.ageIndex, intro.skipIntroduction, ctx.targets.configFiles};
     for (int i = 0; i < 3; ++i) s.ItemsOfLastRun[i] = itemsOfLastRun[i];
     for (int i = 0; i < 3; ++i) s.ShowChangesFirst[i] = showChangesFirst[i];
-    WriteSettings(*ports_.fs, ctx.programFolder, s);
+    WriteSettings(*ports_.fs, ctx.recordsFolder, s);
   } catch (const Error& e) {
     ShowMessage(e.what(), kAppTitle, MessageKind::Error);
     return false;
@@ -374,7 +374,7 @@ Page Wizard::ReviewBack() {
 Page Wizard::OpenReport(const std::string& name, Page cameFrom) {
   // An entry listed from an earlier records folder keeps its report there.
   const std::string folder = ports_.undo && !name.empty() ? ports_.undo->FolderOf(name) : "";
-  const std::string path = (folder.empty() ? ctx.programFolder : folder) + name + ".log";
+  const std::string path = (folder.empty() ? ctx.recordsFolder : folder) + name + ".log";
   if (name.empty() || !ports_.fs->FileExists(path)) {
     ShowMessage(name.empty() ? std::string("This run has no change report.")
                              : name + " has no change report: it was made by an earlier version of Ostrivane, or its "

@@ -29,7 +29,7 @@ struct PortableRun {
 
   PortableRun() {
     fs.AddFolder(RemoveSlash(kRecords));
-    ctx.programFolder = kRecords;
+    ctx.recordsFolder = kRecords;
     ctx.drives = {{"C", "C:\\", true}};
     ctx.ui = &ui;
     undo.SetTaskService(&tasks);

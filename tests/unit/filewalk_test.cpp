@@ -34,7 +34,7 @@ class FileWalkTest : public ::testing::Test {
  protected:
   FileWalkTest() : forms(fs), walk(ctx, fs, forms, text, shortcuts) {
     ctx.ui = &ui;
-    ctx.programFolder = "C:\\Ost\\";
+    ctx.recordsFolder = "C:\\Ost\\";
     ctx.drives = {{"C", "C:\\", true}, {"D", "D:\\", false}, {"E", "E:\\", true}};
     ctx.targets = {true, true, false, false, false};  // Registry and Settings
     text.order = &visited;
@@ -177,7 +177,7 @@ TEST_F(FileWalkTest, TemporaryFilesOfAnInterruptedRunAreRemovedWhereverTheyAre) 
 TEST_F(FileWalkTest, NoTargetTouchesAFileOfARecordsFolder) {
   fs.AddFolder("C:\\Program Files", kAttrFolder, "PROGRA~1");
   fs.AddFolder("C:\\Program Files\\Ostrivane Tool", kAttrFolder, "OSTRIV~1");
-  ctx.programFolder = "C:\\PROGRA~1\\OSTRIV~1\\";
+  ctx.recordsFolder = "C:\\PROGRA~1\\OSTRIV~1\\";
   walk.AddOwnFolder("c:\\old\\OST");
   for (const char* folder : {"C:\\Program Files\\Ostrivane Tool\\", "C:\\Old\\Ost\\", "C:\\Other\\"})
     for (const char* name : {"Undo00000.bat", "Undo00000.log", "Undo00000.after", "Ostrivane.ini", "Tool.lnk"})
@@ -267,7 +267,7 @@ TEST(FileWalkEndToEnd, AllFilesRewritesUserFilesButNotTheUndoRecords) {
   FakeUi ui;
   RunContext ctx;
   ctx.ui = &ui;
-  ctx.programFolder = "C:\\Ost\\";
+  ctx.recordsFolder = "C:\\Ost\\";
   ctx.drives = {{"C", "C:\\", true}};
   ctx.targets = {false, false, false, true, false};
   PathForms forms(fs);
@@ -291,7 +291,7 @@ TEST(FileWalkEndToEnd, DefaultTargetsRewriteConfigurationFiles) {
   FakeUi ui;
   RunContext ctx;
   ctx.ui = &ui;
-  ctx.programFolder = "C:\\Ost\\";
+  ctx.recordsFolder = "C:\\Ost\\";
   ctx.drives = {{"C", "C:\\", true}};
   PathForms forms(fs);
   RecordingBackup backup(fs);
@@ -427,7 +427,7 @@ TEST(FileWalkEndToEnd, SettingsPlacesAreSearchedByContent) {
   FakeUi ui;
   RunContext ctx;
   ctx.ui = &ui;
-  ctx.programFolder = "C:\\Ost\\";
+  ctx.recordsFolder = "C:\\Ost\\";
   ctx.drives = {{"C", "C:\\", true}};
   PathForms forms(fs);
   RecordingBackup backup(fs);

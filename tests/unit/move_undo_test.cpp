@@ -41,7 +41,7 @@ TEST(MoveTarget, LastComponentsDecideTheFolderMovedInto) {
 class MoveTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ctx.programFolder = kHome;
+    ctx.recordsFolder = kHome;
     ctx.tally.undoName = "Undo00003";
     ctx.ui = &ui;
     fs.AddFolder("C:\\Ostrivane");

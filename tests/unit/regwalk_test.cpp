@@ -20,7 +20,7 @@ class RegWalkTest : public ::testing::Test {
  protected:
   RegWalkTest() {
     ctx.ui = &ui;
-    ctx.programFolder = "C:\\Ost\\";
+    ctx.recordsFolder = "C:\\Ost\\";
     ctx.tally.undoName = "Undo00000";
     ctx.request.Mode = RunMode::MapOnly;
     ctx.targets = Targets{true, false, false, false, false};

@@ -27,7 +27,7 @@ class Places {
   Places() {
     ctx.ui = &ui;
     ctx.request.Mode = RunMode::MapOnly;
-    ctx.programFolder = "C:\\Ost\\";
+    ctx.recordsFolder = "C:\\Ost\\";
     ctx.tally.undoName = "Undo00000";
     fs.AddFolder("C:\\Ost");
   }

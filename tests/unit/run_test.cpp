@@ -86,7 +86,7 @@ class RunTest : public ::testing::Test {
  protected:
   RunTest() {
     ctx.ui = &ui;
-    ctx.programFolder = "C:\\Ost\\";
+    ctx.recordsFolder = "C:\\Ost\\";
     rec.ctx = &ctx;
   }
   void Start(RunMode mode, const std::string& find, const std::string& replace) {

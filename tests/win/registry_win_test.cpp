@@ -59,7 +59,7 @@ class WinRegistryTest : public ::testing::Test {
  protected:
   WinRegistryTest() : token(Token()), base("\\Software\\OstrivaneTest" + token) {
     ctx.ui = &ui;
-    ctx.programFolder = "C:\\Ost\\";
+    ctx.recordsFolder = "C:\\Ost\\";
     ctx.tally.undoName = "Undo00000";
     ctx.request.Mode = RunMode::MapOnly;
     ctx.targets = Targets{true, false, false, false, false};

@@ -93,7 +93,7 @@ void RunWindow(const std::string& firstArgument, const std::string& screenshot, 
   }
   ports.dialogs = &ui;
   Wizard wizard(ports, ProgramFolderOfExe(), place.folder);
-  RunAssembly assembly(wizard.ctx, wizard.ctx.programFolder, ShellDialogs::Shown);
+  RunAssembly assembly(wizard.ctx, wizard.ctx.recordsFolder, ShellDialogs::Shown);
   for (const std::string& folder : place.earlier) assembly.AddEarlierRecordsFolder(folder);
   const RunParts real = assembly.Parts();
   // Screenshots get a sample run that makes no change.
