@@ -5,7 +5,7 @@
 #include <functional>
 #include <iosfwd>
 
-#include "engine/Progress.h"
+#include "engine/ProgressDisplay.h"
 #include "engine/RunContext.h"
 #include "core/Ui.h"
 

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "engine/ItemInUseCheck.h"
-#include "engine/Progress.h"
 #include "engine/RunContext.h"
 #include "engine/RunPorts.h"
 #include "engine/WrittenRecord.h"

@@ -3,38 +3,18 @@
 #include <cstddef>
 #include <string>
 
+#include "engine/ProgressDisplay.h"
 #include "engine/RunContext.h"
-
-inline constexpr const char* kNothingMovedLine = "Nothing was moved";
 
 enum class ProgressStep { MachineRegistry, UserRegistry, Drive };
 
 // The share of one step: the registry hives, a drive by the "Registry" box
 // and the number of selected drives (integer division).
 int StepShare(ProgressStep step, const Targets& targets, int selectedDrives);
-// What a front end's progress display shows: the run's Ui calls set the
-// phase, the place and the bar's step; the refresh timer the rest.
-struct ProgressDisplay {
-  std::string phase;
-  std::string location;  // the folder or key being searched
-  std::string count;
-  int position = 0;  // bar, 0 to 100
-  // Where the bar runs during the step at hand: floor to ceiling.
-  int floor = 0;
-  int ceiling = 0;
-  // A step that begins: the floor becomes the ceiling, the ceiling grows by the share.
-  void BeginStep(int share) {
-    floor = ceiling;
-    ceiling += share;
-  }
-};
 
 // One tick of the progress refresh: back to the floor once above the
 // ceiling, else one further.
 int NextBarPosition(int position, int floor, int ceiling);
-// The 200 ms refresh of the progress dialog (count and bar) for the links
-// the run has remapped (found, in a preview) so far.
-void RefreshProgress(ProgressDisplay& shown, int linkCount, bool preview);
 
 std::string RemappedSoFarText(int linkCount);  // "1 link remapped", "N links remapped"
 std::string FoundSoFarText(int linkCount);     // "1 link found", "N links found": a search before the review

@@ -29,6 +29,8 @@ struct DriveRow {
   bool selected = false;
 };
 
+inline constexpr const char* kNothingMovedLine = "Nothing was moved";
+
 enum class ItemMoveOutcome {
   NotAsked,      // no move in this run, or it failed before the item was tried
   Moved,         // moved (in a preview: would be)

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/Ui.h"
-#include "engine/Progress.h"
+#include "engine/ProgressDisplay.h"
 
 class FakeUi : public Ui {
  public:

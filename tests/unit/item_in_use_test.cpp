@@ -3,6 +3,7 @@
 // and are started again afterwards, from the new place when they point there.
 #include <gtest/gtest.h>
 
+#include "engine/Progress.h"
 #include "core/Error.h"
 #include "engine/ItemInUseCheck.h"
 #include "support/FakeProcessesAndServices.h"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "engine/Progress.h"
 #include "engine/MappingRun.h"
 #include "engine/WrittenRecord.h"
 #include "core/Error.h"

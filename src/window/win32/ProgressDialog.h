@@ -6,7 +6,7 @@
 // answer, it has no default button) sets the run's cancelled flag.
 #include <cstdint>
 
-#include "engine/Progress.h"
+#include "engine/ProgressDisplay.h"
 #include "core/win32/Owned.h"
 #include "engine/RunContext.h"
 #include "window/WorkMeter.h"
