@@ -7,6 +7,10 @@
 #include <shellapi.h>
 
 namespace {
+// Output waits for a line's end or this much text; input is read this much at a time.
+constexpr std::size_t kPendingBytes = 4096;
+constexpr DWORD kConsoleReadChars = 512;
+
 bool IsConsole(HANDLE h) {
   DWORD mode = 0;
   return h != INVALID_HANDLE_VALUE && h != nullptr && GetConsoleMode(h, &mode);
@@ -49,7 +53,7 @@ ConsoleOutBuffer::int_type ConsoleOutBuffer::overflow(int_type c) {
 
 std::streamsize ConsoleOutBuffer::xsputn(const char* s, std::streamsize n) {
   pending_.append(s, std::size_t(n));
-  if (pending_.find('\n') != std::string::npos || pending_.size() > 4096) Flush(false);
+  if (pending_.find('\n') != std::string::npos || pending_.size() > kPendingBytes) Flush(false);
   return n;
 }
 
@@ -79,11 +83,11 @@ ConsoleInBuffer::int_type ConsoleInBuffer::underflow() {
   buffer_.clear();
   DWORD got = 0;
   if (console_) {
-    char16_t wide[512];
-    if (!ReadConsoleW(HANDLE(handle_), wide, 512, &got, nullptr) || got == 0) return traits_type::eof();
+    char16_t wide[kConsoleReadChars];
+    if (!ReadConsoleW(HANDLE(handle_), wide, kConsoleReadChars, &got, nullptr) || got == 0) return traits_type::eof();
     buffer_ = Utf8FromUtf16(std::u16string_view(wide, got));
   } else {
-    char bytes[4096];
+    char bytes[kPendingBytes];
     if (!ReadFile(HANDLE(handle_), bytes, sizeof bytes, &got, nullptr) || got == 0) return traits_type::eof();
     buffer_.assign(bytes, got);
   }

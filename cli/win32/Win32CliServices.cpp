@@ -8,6 +8,7 @@
 #include "core/Unicode.h"
 #include "core/win32/AccountSid.h"
 #include "core/win32/SystemError.h"
+#include "core/win32/WidePath.h"
 #include "core/win32/Win32FileSystem.h"
 #include "undo/UndoStore.h"
 
@@ -53,7 +54,7 @@ namespace {
 // A name given on the command line, taken from the current folder.
 std::string FullPathOf(const std::string& path, const char* what) {
   const std::u16string wide = Utf16FromUtf8(path);
-  std::wstring full(32768, L'\0');
+  std::wstring full(kLongestPathChars, L'\0');
   const DWORD length = GetFullPathNameW(reinterpret_cast<const wchar_t*>(wide.c_str()), DWORD(full.size()),
                                         full.data(), nullptr);
   if (length == 0 || length >= full.size())

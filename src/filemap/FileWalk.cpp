@@ -259,16 +259,6 @@ void FileWalk::SearchThruDir(const std::string& folder, const std::string& oldTe
   WalkFolder(folder, List(folder), TextsFor(oldText, newText));
 }
 
-void FileWalk::SearchForFile(const std::string& pattern, const SearchTexts& texts) {
-  const std::size_t cut = pattern.rfind('\\');
-  if (cut == std::string::npos) return;
-  LearnOwnFolders();
-  ctx_.PumpCancelled();
-  const std::string folder = pattern.substr(0, cut + 1);
-  const std::string_view mask = std::string_view(pattern).substr(cut + 1);
-  VisitFiles(folder, List(folder), [mask](const DirEntry& e) { return MatchesMask(mask, e.name); }, texts);
-}
-
 // Each folder is listed once; its target files are picked from that listing
 // in the order a listing per pattern would give them ("*.ini" before "*.lnk",
 // then the configuration files). A file two targets pick is visited once.

@@ -55,8 +55,6 @@ class FileWalk : public FileMapper {
   void MapListedFiles(const SearchTexts& texts, const std::vector<std::string>& paths) override;
   // Every folder below `folder` (which ends in "\"), depth first.
   void SearchThruDir(const std::string& folder, const std::string& oldText, const std::string& newText);
-  // The files one pattern (folder + "*", "*.ini" or "*.lnk") lists.
-  void SearchForFile(const std::string& pattern, const SearchTexts& texts);
   // The search for the two texts as a run makes it (a path matched whole
   // unless the request asks for plain text), with the short forms this
   // walk's ShortNames gives them.

@@ -178,11 +178,6 @@ RegistryCursor::RegistryCursor(RegistryBackend& backend, RegRoot root) : backend
 
 RegistryCursor::~RegistryCursor() { CloseKey(); }
 
-void RegistryCursor::SetRootKey(RegRoot root) {
-  CloseKey();
-  root_ = root;
-}
-
 void RegistryCursor::CloseKey() {
   if (current_) backend_.CloseKey(current_);
   current_ = 0;
@@ -316,16 +311,6 @@ std::vector<std::string> RegistryCursor::ListSubkeyNames(long* failure) {
                               [&](std::uint32_t i, std::string& name) { return backend_.EnumKey(current_, i, name); });
 }
 
-std::vector<std::string> RegistryCursor::ListValueNames() {
-  return ListKey<std::string>(backend_, current_, &RegKeyInfo::values, nullptr, [&](std::uint32_t i, std::string& name) {
-    return backend_.EnumValue(current_, i, name, nullptr, nullptr);
-  });
-}
-
-std::vector<ListedValue> RegistryCursor::ListValues(long* failure) {
-  return ListContent(false, nullptr, failure, nullptr).values;
-}
-
 RegistryCursor::Content RegistryCursor::ListContent(bool subkeys, const TextWanted& wanted, long* valueFailure,
                                                     long* subkeyFailure) {
   Content content;
@@ -410,10 +395,6 @@ std::string RegistryCursor::ReadBinaryValue(const std::string& name) {
 
 void RegistryCursor::WriteTextValue(const std::string& name, const std::string& text, std::uint32_t type) {
   WriteRawValue(name, type, RegDataFromText(text));
-}
-
-void RegistryCursor::WriteMultiTextValue(const std::string& name, const std::string& text) {
-  WriteRawValue(name, kRegMultiSz, RegDataFromMultiText(text));
 }
 
 void RegistryCursor::WriteRawValue(const std::string& name, std::uint32_t type, const std::string& data) {

@@ -61,7 +61,6 @@ class RegistryCursor {
   RegistryCursor(const RegistryCursor&) = delete;
   RegistryCursor& operator=(const RegistryCursor&) = delete;
 
-  void SetRootKey(RegRoot root);
   RegRoot RootKey() const { return root_; }
 
   // Full access, then read and write, then read only; the first that opens wins.
@@ -90,9 +89,6 @@ class RegistryCursor {
   // stops before its end sets *failure to the platform's error code (it is
   // left alone otherwise).
   std::vector<std::string> ListSubkeyNames(long* failure = nullptr);
-  std::vector<std::string> ListValueNames();
-  // Names, types and string data in one pass.
-  std::vector<ListedValue> ListValues(long* failure = nullptr);
   // Whether a string value's text (or a REG_BINARY value's data) is wanted,
   // told from its type and its data as the registry holds it; the text of
   // one not wanted is not converted, binary data not kept.
@@ -102,7 +98,7 @@ class RegistryCursor {
     std::vector<std::string> subkeys;  // only when asked for
   };
   // What one visit of a walk needs of the current key, its counts read once
-  // for both lists: the values (as ListValues, the text of those `wanted`
+  // for both lists: the values (names, types and string data; the text of those `wanted`
   // turns down left unread) and, with `subkeys`, the subkeys' names. Both
   // empty when the key's info can't be read; failures as in the two lists.
   Content ListContent(bool subkeys, const TextWanted& wanted, long* valueFailure, long* subkeyFailure);
@@ -120,8 +116,6 @@ class RegistryCursor {
 
   // The text and its terminating NUL, as REG_SZ unless another string type is given.
   void WriteTextValue(const std::string& name, const std::string& text, std::uint32_t type = kRegSz);
-  // A REG_MULTI_SZ from its text as MultiTextFromRegData gives it.
-  void WriteMultiTextValue(const std::string& name, const std::string& text);
   void WriteRawValue(const std::string& name, std::uint32_t type, const std::string& data);
   // False when there was no such value. Throws when it can't be deleted.
   bool DeleteRegValue(const std::string& name);

@@ -22,9 +22,9 @@ std::string HiveWhere(const std::string& name) { return "HKEY_USERS\\" + name; }
 
 std::string HiveFailureReason(long error) {
   switch (error) {
-    case 5: return "access denied";
-    case 32: return "its file is in use by another program";
-    case 1314: return "loading another user's registry needs administrator rights";
+    case kRegAccessDenied: return "access denied";
+    case kRegSharingViolation: return "its file is in use by another program";
+    case kRegPrivilegeNotHeld: return "loading another user's registry needs administrator rights";
     default: return "error " + std::to_string(error);
   }
 }

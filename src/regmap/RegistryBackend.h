@@ -15,9 +15,11 @@ enum : long {
   kRegOk = 0,
   kRegNotFound = 2,
   kRegAccessDenied = 5,
+  kRegSharingViolation = 32,
   kRegMoreData = 234,
   kRegNoMoreItems = 259,
   kRegKeyDeleted = 1018,
+  kRegPrivilegeNotHeld = 1314,
 };
 
 // Access masks and options as the platform defines them.

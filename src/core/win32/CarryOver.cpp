@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "core/win32/Owned.h"
+#include "core/win32/WidePath.h"
 #include "core/win32/WinApi.h"
 //
 #include <aclapi.h>
@@ -109,7 +110,7 @@ bool CopyStream(const std::wstring& from, const std::wstring& to) {
   const OwnedHandle in = Open(from, GENERIC_READ);
   const OwnedHandle out = Open(to, GENERIC_WRITE, CREATE_ALWAYS);
   if (!in.ok() || !out.ok()) return false;
-  char buf[64 * 1024];
+  char buf[kFileChunkBytes];
   for (;;) {
     DWORD got = 0, put = 0;
     if (!ReadFile(in.get(), buf, sizeof buf, &got, nullptr)) return false;

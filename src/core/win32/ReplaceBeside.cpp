@@ -30,7 +30,7 @@ constexpr DWORD kChunk = 1u << 20;
 
 bool ReadAll(HANDLE h, std::string& out) {
   out.clear();
-  char buf[64 * 1024];
+  char buf[kFileChunkBytes];
   for (;;) {
     DWORD got = 0;
     if (!ReadFile(h, buf, sizeof buf, &got, nullptr)) return false;

@@ -7,6 +7,11 @@
 #include <string>
 #include <string_view>
 
+// The longest path the W functions take in the "\\?\" form, its NUL included.
+inline constexpr unsigned kLongestPathChars = 32768;
+// What a file is read and copied through, a piece at a time.
+inline constexpr unsigned kFileChunkBytes = 64 * 1024;
+
 // UTF-16 text for a W function (no path handling).
 std::wstring WideText(std::string_view text);
 // UTF-8 text from a W function's output.

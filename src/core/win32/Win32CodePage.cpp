@@ -19,7 +19,7 @@ std::optional<std::string> Win32CodePage::FromUtf8(std::string_view text) {
   const std::u16string wide = Utf16FromUtf8(text);
   const auto* w = reinterpret_cast<const wchar_t*>(wide.data());
   // UTF-7/UTF-8 refuse the default-character arguments.
-  const bool unicodePage = number_ == 65001 || number_ == 65000;
+  const bool unicodePage = number_ == CP_UTF8 || number_ == CP_UTF7;
   const DWORD flags = unicodePage ? 0 : WC_NO_BEST_FIT_CHARS;
   BOOL usedDefault = FALSE;
   BOOL* used = unicodePage ? nullptr : &usedDefault;
@@ -37,6 +37,6 @@ std::optional<std::string> Win32CodePage::FromUtf8(std::string_view text) {
 std::string Win32CodePage::Name() {
   // The Windows code pages go by "Windows-" and their number; the rest by number.
   if (number_ == 874 || (number_ >= 1250 && number_ <= 1258)) return "Windows-" + std::to_string(number_);
-  if (number_ == 65001) return "UTF-8";
+  if (number_ == CP_UTF8) return "UTF-8";
   return "code page " + std::to_string(number_);
 }

@@ -224,7 +224,7 @@ std::string Win32FileSystem::ReadWhole(const std::string& path) {
   std::size_t got = 0;
   // Read to the end, also when the file grew since its size was taken.
   for (;;) {
-    if (got == data.size()) data.resize(data.size() + 4096);
+    if (got == data.size()) data.resize(data.size() + kFileChunkBytes);
     DWORD n = 0;
     const DWORD want = DWORD(std::min<std::size_t>(data.size() - got, kChunk));
     if (!ReadFile(h.get(), data.data() + got, want, &n, nullptr)) ThrowFailure("Cannot read", path);

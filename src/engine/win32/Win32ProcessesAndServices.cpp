@@ -35,7 +35,7 @@ std::string Why(DWORD code) { return SystemMessage(code); }
 std::string ProcessImage(DWORD pid) {
   OwnedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
   if (!process) return "";  // another account's or a protected process: not ours to judge
-  std::wstring buffer(32768, L'\0');
+  std::wstring buffer(kLongestPathChars, L'\0');
   DWORD size = DWORD(buffer.size());
   if (!QueryFullProcessImageNameW(process.get(), 0, buffer.data(), &size)) return "";
   buffer.resize(size);

@@ -7,6 +7,7 @@
 
 #include "engine/win32/Win32Platform.h"
 #include "engine/win32/Win32ProcessesAndServices.h"
+#include "core/win32/ComScope.h"
 #include "core/win32/WidePath.h"
 #include "core/win32/Win32CodePage.h"
 #include "core/win32/Win32FileSystem.h"
@@ -107,13 +108,7 @@ struct RunAssembly::Impl : SearchAdapters {
     RegistryMapper& Registry() override { return registry; }
     FileMapper& Files() override { return files; }
 
-    struct Apartment {
-      Apartment() : joined(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-      ~Apartment() {
-        if (joined) CoUninitialize();
-      }
-      bool joined;
-    } apartment;  // first in, last out
+    ComScope apartment;  // first in, last out: COM for this search's thread
     SearchAdapters a;
     ShortcutRewrite shortcuts;
     FileMapping files;
