@@ -11,6 +11,7 @@
 #include "engine/ChangeReport.h"
 #include "engine/PreviewReport.h"
 #include "engine/Progress.h"
+#include "core/ScopeExit.h"
 #include "core/Error.h"
 #include "core/Text.h"
 #include "engine/UndoWords.h"
@@ -56,14 +57,6 @@ bool WouldChangeAnything(const RunContext& ctx) {
   for (const ChangeEntry& e : ctx.changes)
     if (e.outcome == ChangeOutcome::WouldChange) return true;
   return false;
-}
-
-std::string MissingPart(const RunContext& ctx, const RunParts& p) {
-  if (!p.undo || !p.archive || !p.shortNames) return "the undo store";
-  if (ctx.request.Mode == RunMode::MoveAndMap && !p.mover) return "moving";
-  if (ctx.targets.registry && !p.registry) return "the registry target";
-  if (ctx.targets.HasFileTargets() && !p.files) return "the file targets";
-  return "";
 }
 
 int RunUndo(const CliOptions& o, CliServices& services, RunContext& ctx, std::ostream& out, std::ostream& err) {
@@ -126,9 +119,7 @@ int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std:
   std::ostream& plain = o.json ? err : out;
   ConsoleUi ui(ctx, in, plain, err, [&services] { return services.NowMs(); }, o.stopServices);
   ctx.ui = &ui;
-  RunParts parts = services.MakeRunParts(ctx);
-  const std::string unavailable = MissingPart(ctx, parts);
-  if (!unavailable.empty()) throw Error("This build cannot do " + unavailable + " yet.");
+  const RunParts parts = services.MakeRunParts(ctx);
 
   // The report and the JSON Lines also tell what a failed run did before it failed.
   const auto writeChangeList = [&] {
@@ -190,11 +181,8 @@ int RunApply(const CliOptions& o, CliServices& services, RunContext& ctx, std::i
   for (const std::string& root : preview->driveRoots)
     if (!root.empty()) letters.push_back(UpperAZ(root[0]));
   run.drives = letters;
-  struct ListScope {
-    RunContext& ctx;
-    ~ListScope() { ctx.selection = nullptr; }
-  } scope{ctx};
   ctx.selection = &preview->list;
+  const ScopeExit listed{[&ctx] { ctx.selection = nullptr; }};
   return RunMapping(run, services, ctx, in, out, err, preview->request);
 }
 }  // namespace
@@ -211,14 +199,13 @@ int RunCli(const std::vector<std::string>& args, CliServices& services, std::ist
 
   RunContext ctx;
   try {
-    ctx.programFolder = services.ProgramFolder();
-    ctx.OsGeneration = services.OsGeneration();
+    ctx.recordsFolder = services.ProgramFolder();
     // Run by a deployment tool, HKEY_CURRENT_USER is no user's: the users
     // are reached under HKEY_USERS, which is said before anything else.
     if (services.RunsAsSystem())
       err << "Running as the system account: HKEY_CURRENT_USER is the system's own registry; every user's "
              "registry is searched under HKEY_USERS, the hives of users who are not logged on loaded for the run.\n"
-          << "Undo records are kept in " << ctx.programFolder << "\n";
+          << "Undo records are kept in " << ctx.recordsFolder << "\n";
     for (const std::string& note : services.RecordsNotes()) err << note << '\n';
     const std::string refusal = services.RecordsRefusal();
     if (!refusal.empty()) {

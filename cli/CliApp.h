@@ -17,10 +17,8 @@ class CliServices {
   virtual ~CliServices() = default;
   virtual std::string ProgramFolder() = 0;
   virtual DriveSource& Drives() = 0;
-  virtual int OsGeneration() = 0;
   virtual std::int64_t NowMs() = 0;
-  // The run's parts wired for this context; a part left null means its
-  // target is not available in this build.
+  // The run's parts wired for this context.
   virtual RunParts MakeRunParts(RunContext& ctx) = 0;
   virtual UndoList& Undo(RunContext& ctx) = 0;
   virtual UndoExecutor& UndoRunner(RunContext& ctx) = 0;

@@ -22,8 +22,8 @@ void ConsoleUi::Pump() {
 }
 
 void ConsoleUi::Refresh() {
-  RefreshProgress(ctx_);
-  const ProgressDisplay& p = ctx_.progress;
+  RefreshProgress(progress_, ctx_.tally.linkCount, ctx_.preview);
+  const ProgressDisplay& p = progress_;
   std::string line = p.phase;
   if (!p.location.empty()) line += " | " + p.location;
   line += " | " + p.count;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <iosfwd>
 
+#include "engine/ProgressDisplay.h"
 #include "engine/RunContext.h"
 #include "core/Ui.h"
 
@@ -20,10 +21,16 @@ class ConsoleUi : public Ui {
   Answer Ask(const Question& question, bool& doNotStopAndVerify) override;
   void ShowMessage(const std::string& text, const std::string& caption) override;
   void SetCursor(Cursor) override {}
-  void ShowProgress() override { progressShown_ = true; }
+  void ShowProgress() override {
+    progressShown_ = true;
+    progress_ = ProgressDisplay{};
+  }
   void CloseProgress() override;
   void StartProgressTimer() override;
   void StopProgressTimer() override { timerOn_ = false; }
+  void ShowPhase(const std::string& phase) override { progress_.phase = phase; }
+  void ShowPlace(const std::string& place) override { progress_.location = place; }
+  void BeginStep(int share) override { progress_.BeginStep(share); }
   void ReportPreview(const PreviewItem& item) override;
   // Never waits for anyone: stops the services when allowed and nothing
   // else runs, else names what runs and cancels.
@@ -42,4 +49,5 @@ class ConsoleUi : public Ui {
   bool timerOn_ = false;
   std::int64_t lastRefresh_ = 0;
   std::string lastLine_;
+  ProgressDisplay progress_;
 };

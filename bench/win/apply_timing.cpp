@@ -33,8 +33,7 @@ int main() {
   FakeUi ui;
   RunContext ctx;
   ctx.ui = &ui;
-  ctx.programFolder = records;
-  ctx.OsGeneration = 6;
+  ctx.recordsFolder = records;
   ctx.drives = {{"C:", "C:\\", true}};
   // Registry, settings and configuration files: the tree's shortcuts are
   // plain text under a .lnk name, which only the timings of the walk use.

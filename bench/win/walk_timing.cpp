@@ -134,8 +134,7 @@ bool CompareRegistry() {
   FakeUi ui;
   RunContext ctx;
   ctx.ui = &ui;
-  ctx.programFolder = records;
-  ctx.OsGeneration = 6;
+  ctx.recordsFolder = records;
   ctx.drives = {{"C:", "C:\\", false}};
   ctx.targets = Targets{true, false, false, false, false};
   ctx.request.Mode = RunMode::MapOnly;

@@ -16,7 +16,6 @@ class Win32CliServices : public CliServices {
   // The records folder: beside a portable copy, in ProgramData for an installed one.
   std::string ProgramFolder() override { return place_.folder; }
   DriveSource& Drives() override { return drives_; }
-  int OsGeneration() override { return QueryOsGeneration(); }
   std::int64_t NowMs() override { return MonotonicMs(); }
   RunParts MakeRunParts(RunContext& ctx) override;
   UndoList& Undo(RunContext& ctx) override;

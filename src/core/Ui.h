@@ -49,6 +49,12 @@ class Ui {
   virtual void CloseProgress() = 0;
   virtual void StartProgressTimer() = 0;
   virtual void StopProgressTimer() = 0;
+  // What the run is doing, for the progress display: each call replaces
+  // what it names. The phase ("Scanning C Drive"), the folder or key being
+  // searched, and the share of the bar the step now beginning takes.
+  virtual void ShowPhase(const std::string& phase) = 0;
+  virtual void ShowPlace(const std::string& place) = 0;
+  virtual void BeginStep(int share) = 0;
   virtual void ReportPreview(const PreviewItem& item) = 0;
   // Items that searches on other threads walked since the last call, which
   // pumped no front end: counted as if each had.

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/Error.h"
+#include "core/ScopeExit.h"
 #include "core/FileSystem.h"
 #include "engine/ChangeReport.h"
 #include "engine/InterruptedReplacements.h"
@@ -16,44 +17,6 @@
 #include "core/Ui.h"
 
 namespace {
-// Holds the "run is on" state for the length of a run, also on failure.
-class RunningScope {
- public:
-  RunningScope(RunContext& ctx, RunLock* lock) : ctx_(ctx) {
-    // A second run from the same front end is refused before the lock is tried.
-    if (ctx_.running) throw Error(kRunInProgressMessage);
-    locked_.emplace(lock);
-    ctx_.running = true;
-  }
-  ~RunningScope() { ctx_.running = false; }
-
- private:
-  RunContext& ctx_;
-  std::optional<RunLockScope> locked_;
-};
-
-// Step 10 of a run: the progress dialog goes away whatever happened.
-class ProgressScope {
- public:
-  explicit ProgressScope(Ui* ui) : ui_(ui) {
-    if (!ui_) return;
-    ui_->SetCursor(Cursor::Busy);
-  }
-  void Show() {
-    if (!ui_) return;
-    ui_->ShowProgress();
-    ui_->StartProgressTimer();
-  }
-  ~ProgressScope() {
-    if (!ui_) return;
-    ui_->StopProgressTimer();
-    ui_->SetCursor(Cursor::Normal);
-    ui_->CloseProgress();
-  }
-
- private:
-  Ui* ui_;
-};
 // The hives under HKEY_USERS whose places a list ticks, once each.
 std::vector<std::string> UserHivesTicked(const ChangeSelection& list) {
   std::vector<std::string> hives;
@@ -69,8 +32,8 @@ void MappingRun::Run() {
   if (const std::string refusal = RequestRefusal(ctx_.request); !refusal.empty()) throw Error(refusal);
   ctx_.changes.clear();
   ctx_.tally.undoName.clear();
-  ctx_.startedAt = parts_.timeText ? parts_.timeText() : "";
-  ctx_.startedUtc = parts_.utcStamp ? parts_.utcStamp() : "";
+  ctx_.startedAt = parts_.optionalTimeText ? parts_.optionalTimeText() : "";
+  ctx_.startedUtc = parts_.optionalUtcStamp ? parts_.optionalUtcStamp() : "";
   ++ctx_.runNumber;
   ctx_.endedAt.clear();
   try {
@@ -97,23 +60,22 @@ void MappingRun::Run() {
 }
 
 bool MappingRun::ChangedAnything() const {
-  if (parts_.written && parts_.written->Count() > 0) return true;
+  if (parts_.written.Count() > 0) return true;
   for (const ChangeEntry& e : ctx_.changes)
     if (e.outcome == ChangeOutcome::Changed) return true;
   return false;
 }
 
 void MappingRun::RemoveRecords() {
-  if (!parts_.records) return;
   for (const char* ext : kRecordExtensions) {
-    const std::string path = ctx_.programFolder + ctx_.tally.undoName + ext;
-    if (parts_.records->FileExists(path)) parts_.records->Remove(path);
+    const std::string path = ctx_.recordsFolder + ctx_.tally.undoName + ext;
+    if (parts_.records.FileExists(path)) parts_.records.Remove(path);
   }
 }
 
 void MappingRun::WriteReport() {
-  ctx_.endedAt = parts_.timeText ? parts_.timeText() : "";
-  if (ctx_.preview || !parts_.records || ctx_.tally.undoName.empty()) return;
+  ctx_.endedAt = parts_.optionalTimeText ? parts_.optionalTimeText() : "";
+  if (ctx_.preview || ctx_.tally.undoName.empty()) return;
   // A run that changed nothing (a failed or refused move, no rights, a full
   // disk before the first backup, a repeat run) leaves no entry that has
   // nothing to undo: backups made for changes that were then refused go too.
@@ -121,88 +83,54 @@ void MappingRun::WriteReport() {
     RemoveRecords();
     return;
   }
-  const std::string path = ctx_.programFolder + ctx_.tally.undoName + ".log";
+  const std::string path = ctx_.recordsFolder + ctx_.tally.undoName + ".log";
   try {
-    parts_.records->ReplaceWhole(path, ChangeReportText(ctx_));
+    parts_.records.ReplaceWhole(path, ChangeReportText(ctx_));
   } catch (const std::exception& e) {
     throw Error("The change report " + path + " could not be written: " + e.what());
   }
 }
 
 void MappingRun::Search() {
-  RunningScope running(ctx_, parts_.lock);
+  // A second run from the same front end is refused before the lock is tried.
+  if (ctx_.running) throw Error(kRunInProgressMessage);
+  const RunLockScope locked(parts_.optionalLock);
+  ctx_.running = true;
+  const ScopeExit runEnded{[this] { ctx_.running = false; }};
   ctx_.environmentChanged = false;
   // Also after a cancel or a failure: what was changed stays changed.
-  struct TellEnvironment {
-    RunContext& ctx;
-    EnvironmentNotice* notice;
-    ~TellEnvironment() {
-      if (ctx.environmentChanged && !ctx.preview && notice) notice->EnvironmentChanged();
-    }
-  } tellEnvironment{ctx_, parts_.environment};
-  MappingRequest& r = ctx_.request;
+  const ScopeExit tellEnvironment{[this] {
+    if (ctx_.environmentChanged && !ctx_.preview && parts_.optionalEnvironment)
+      parts_.optionalEnvironment->EnvironmentChanged();
+  }};
+  NumberRun();
 
-  const std::optional<UndoName> name = UndoName::OfNumber(parts_.undo->NextUndoNumber());
-  if (!name) throw Error(kNoUndoNameMessage);
-  ctx_.tally.undoName = name->Text();
-  ctx_.written = nullptr;
-  if (parts_.written && !ctx_.preview) {
-    parts_.written->BeginRun(ctx_.programFolder + ctx_.tally.undoName + kWrittenRecordExtension);
-    ctx_.written = parts_.written;
-  }
-
-  ctx_.moveLines = MoveLines{};
-  ctx_.passedOver.clear();
-  ctx_.notes.clear();
-  // What the run before left half done is settled before anything else.
-  if (!ctx_.FindsOnly() && parts_.records && name->Number() > 0) {
-    const std::string before = UndoName::OfNumber(name->Number() - 1)->Text();
-    for (std::string& line : SettleInterruptedReplacements(*parts_.records, ctx_.programFolder + before +
-                                                                                kWrittenRecordExtension, before))
-      ctx_.notes.push_back(std::move(line));
-  }
-  oldShort_.clear();
-  ctx_.tally.itemInUse = false;
-  ctx_.tally.alreadyMoved = false;
+  ItemInUseCheck inUse(ctx_, parts_.optionalRunning);
   // Services stopped for the move start again when the run ends, however it
   // ends: from the new place once the walks have pointed them there.
-  ItemInUseCheck inUse(ctx_, parts_.running);
-  struct StartServicesAgain {
-    ItemInUseCheck& check;
-    RunContext& ctx;
-    std::vector<std::string>& said;
-    ~StartServicesAgain() {
-      check.StartServicesAgain(ctx.moveLines.finishedMoveLineVisible ? ctx.request.ReplaceText : "");
-      said = check.Outcome();
-    }
-  } startAgain{inUse, ctx_, servicesStartedAgain_};
   servicesStartedAgain_.clear();
-  if (r.Mode == RunMode::MoveAndMap) {
-    ctx_.moveLines.cancelledMoveLineVisible = true;
-    // The item's short form is the file system's, so it is asked while the
-    // item is still there.
-    oldShort_ = parts_.shortNames->SearchShortForm(r.FindText);
-    if (!Move(inUse)) {
-      ctx_.tally.cancelled = true;
-      ctx_.moveLines.cancelledMoveLine =
-          ctx_.tally.itemInUse || ctx_.tally.alreadyMoved ? kNothingMovedLine : "All Files may not have been Moved";
-      ctx_.tally.linkCount = 0;
-      return;
-    }
-    // A preview moved nothing and must not read as if it had.
-    ctx_.moveLines.cancelledMoveLine = ctx_.preview ? kNothingMovedLine : "All Files were Successfully Moved";
-    ctx_.moveLines.finishedMoveLineVisible = true;
-    if (parts_.refreshTrees) parts_.refreshTrees();
-  }
+  const ScopeExit startAgain{[this, &inUse] {
+    inUse.StartServicesAgain(ctx_.tally.move == ItemMoveOutcome::Moved ? ctx_.request.ReplaceText : "");
+    servicesStartedAgain_ = inUse.Outcome();
+  }};
+  if (ctx_.request.Mode == RunMode::MoveAndMap && !MoveFirst(inUse)) return;
 
-  ProgressScope progress(ctx_.ui);
+  // The progress dialog goes away whatever happened.
+  Ui* const ui = ctx_.ui;
+  if (ui) ui->SetCursor(Cursor::Busy);
+  const ScopeExit closeProgress{[ui] {
+    if (!ui) return;
+    ui->StopProgressTimer();
+    ui->SetCursor(Cursor::Normal);
+    ui->CloseProgress();
+  }};
   ctx_.tally.linkCount = 0;
-  ctx_.tally.progressFloor = 0;
-  ctx_.tally.progressCeiling = 0;
-  ctx_.progress = ProgressDisplay{};
-  progress.Show();
+  if (ui) {
+    ui->ShowProgress();
+    ui->StartProgressTimer();
+  }
   ctx_.tally.cancelled = false;
-  parts_.archive->SetArchiveName(ctx_.programFolder + ctx_.tally.undoName + ".zip");
+  parts_.archive.SetArchiveName(ctx_.recordsFolder + ctx_.tally.undoName + ".zip");
 
   // The registry of users not logged on is loaded for the walks and
   // unloaded when the run ends, however it ends; a hive left loaded is said.
@@ -210,24 +138,61 @@ void MappingRun::Search() {
   std::vector<PassedOver> notLoaded;
   std::optional<std::vector<std::string>> listedHives;
   if (ctx_.selection) listedHives = UserHivesTicked(*ctx_.selection);
-  OfflineHivesLoaded hives(ctx_.targets.registry && (!listedHives || !listedHives->empty()) ? parts_.offlineHives : nullptr,
-                           listedHives ? &*listedHives : nullptr, notLoaded);
+  const bool loadHives = ctx_.targets.registry && (!listedHives || !listedHives->empty());
+  OfflineHivesLoaded hives(loadHives ? parts_.optionalOfflineHives : nullptr, listedHives ? &*listedHives : nullptr,
+                           notLoaded);
   for (PassedOver& p : notLoaded) ctx_.PassOver(std::move(p.where), "not searched: " + p.reason);
   ctx_.offlineHives = hives.Names();
-  struct UnloadHives {
-    OfflineHivesLoaded& hives;
-    RunContext& ctx;
-    ~UnloadHives() {
-      ctx.offlineHives.clear();
-      for (const PassedOver& p : hives.Unload()) ctx.notes.push_back(p.where + " " + p.reason + ".");
-    }
-  } unloadHives{hives, ctx_};
+  const ScopeExit unloadHives{[this, &hives] {
+    ctx_.offlineHives.clear();
+    for (const PassedOver& p : hives.Unload()) ctx_.notes.push_back(p.where + " " + p.reason + ".");
+  }};
 
-  switch (r.Mode) {
+  switch (ctx_.request.Mode) {
     case RunMode::MoveAndMap: DoMove(); break;
     case RunMode::SwitchDrives: DoSwitch(); break;
     default: DoFindReplace(); break;
   }
+}
+
+void MappingRun::NumberRun() {
+  const std::optional<UndoName> name = UndoName::OfNumber(parts_.undo.NextUndoNumber());
+  if (!name) throw Error(kNoUndoNameMessage);
+  ctx_.tally.undoName = name->Text();
+  ctx_.written = nullptr;
+  if (!ctx_.preview) {
+    parts_.written.BeginRun(ctx_.recordsFolder + ctx_.tally.undoName + kWrittenRecordExtension);
+    ctx_.written = &parts_.written;
+  }
+  ctx_.tally.move = ItemMoveOutcome::NotAsked;
+  ctx_.passedOver.clear();
+  ctx_.notes.clear();
+  // What the run before left half done is settled before anything else.
+  if (!ctx_.FindsOnly() && name->Number() > 0) {
+    const std::string before = UndoName::OfNumber(name->Number() - 1)->Text();
+    for (std::string& line :
+         SettleInterruptedReplacements(parts_.records, ctx_.recordsFolder + before + kWrittenRecordExtension, before))
+      ctx_.notes.push_back(std::move(line));
+  }
+  oldShort_.clear();
+  ctx_.tally.itemInUse = false;
+  ctx_.tally.alreadyMoved = false;
+}
+
+bool MappingRun::MoveFirst(ItemInUseCheck& inUse) {
+  const MappingRequest& r = ctx_.request;
+  // The item's short form is the file system's, so it is asked while the
+  // item is still there.
+  oldShort_ = parts_.shortNames.SearchShortForm(r.FindText);
+  if (!Move(inUse)) {
+    ctx_.tally.cancelled = true;
+    ctx_.tally.move = ctx_.tally.itemInUse || ctx_.tally.alreadyMoved ? ItemMoveOutcome::NothingMoved : ItemMoveOutcome::MayBePartly;
+    ctx_.tally.linkCount = 0;
+    return false;
+  }
+  ctx_.tally.move = ItemMoveOutcome::Moved;
+  if (parts_.optionalRefreshTrees) parts_.optionalRefreshTrees();
+  return true;
 }
 
 bool MappingRun::Move(ItemInUseCheck& inUse) {
@@ -241,7 +206,7 @@ bool MappingRun::Move(ItemInUseCheck& inUse) {
   }
   // An item no run may move is refused with its rule, before anyone is
   // asked about what runs from it.
-  if (const std::string why = parts_.mover->MoveRefusal(r.FindText); !why.empty()) throw Error(why);
+  if (const std::string why = parts_.mover.MoveRefusal(r.FindText); !why.empty()) throw Error(why);
   // A running image cannot leave its folder: a move across drives would
   // stop half way. Nothing moves, and nothing changes, while they run.
   if (!inUse.ClearForMove(r.FindText)) {
@@ -249,7 +214,7 @@ bool MappingRun::Move(ItemInUseCheck& inUse) {
     ctx_.notes.push_back("Nothing was moved: programs or services run from " + r.FindText + ".");
     return false;
   }
-  const bool moved = parts_.mover->MoveDir(r.FindText, r.ReplaceText);
+  const bool moved = parts_.mover.MoveDir(r.FindText, r.ReplaceText);
   entry.outcome = moved ? ChangeOutcome::Changed : ChangeOutcome::PassedOver;
   if (!moved) entry.reason = "the move failed";
   ctx_.changes.push_back(std::move(entry));
@@ -266,18 +231,18 @@ void MappingRun::ReportNotMet(const ChangeSelection& list) {
 }
 
 void MappingRun::Search(const SearchTexts& texts, Walks walks) {
-  if (parts_.crew && ctx_.FindsOnly() && SearchLaneCount(ctx_, walks.registry, walks.files) > 1) {
-    SearchSideBySide(ctx_, *parts_.crew, texts, walks.registry, walks.files);
+  if (parts_.optionalCrew && ctx_.FindsOnly() && SearchLaneCount(ctx_, walks.registry, walks.files) > 1) {
+    SearchSideBySide(ctx_, *parts_.optionalCrew, texts, walks.registry, walks.files);
   } else {
-    if (walks.registry) parts_.registry->FindReplaceProcess(texts);
-    if (walks.files) parts_.files->MapFiles(texts);
+    if (walks.registry) parts_.registry.FindReplaceProcess(texts);
+    if (walks.files) parts_.files.MapFiles(texts);
   }
   // The task service is asked on the run's thread, after the other searches.
-  if (walks.tasks && !ctx_.tally.cancelled) parts_.tasks->MapTasks(texts);
+  if (walks.tasks && !ctx_.tally.cancelled) parts_.optionalTasks->MapTasks(texts);
 }
 
 MappingRun::Walks MappingRun::AllWalks() const {
-  return {ctx_.targets.registry, ctx_.targets.HasFileTargets(), ctx_.targets.configFiles && parts_.tasks};
+  return {ctx_.targets.registry, ctx_.targets.HasFileTargets(), ctx_.targets.configFiles && parts_.optionalTasks};
 }
 
 void MappingRun::Pass(const SearchTexts& texts, Walks walks) {
@@ -292,14 +257,11 @@ ChangeSelection MappingRun::SearchOnly(const SearchTexts& texts, Walks walks) {
   const std::size_t firstEntry = ctx_.changes.size(), firstPassedOver = ctx_.passedOver.size();
   const std::int32_t links = ctx_.tally.linkCount;
   {
-    struct SearchScope {
-      RunContext& ctx;
-      ChangeSelection* selection;
-      ~SearchScope() {
-        ctx.searching = false;
-        ctx.selection = selection;
-      }
-    } scope{ctx_, std::exchange(ctx_.selection, nullptr)};
+    ChangeSelection* const outer = std::exchange(ctx_.selection, nullptr);
+    const ScopeExit searched{[this, outer] {
+      ctx_.searching = false;
+      ctx_.selection = outer;
+    }};
     ctx_.searching = true;
     Search(texts, walks);
   }
@@ -317,11 +279,8 @@ ChangeSelection MappingRun::SearchOnly(const SearchTexts& texts, Walks walks) {
 }
 
 void MappingRun::Apply(const SearchTexts& texts, Walks walks, ChangeSelection& list) {
-  struct ListScope {
-    RunContext& ctx;
-    ChangeSelection* outer;
-    ~ListScope() { ctx.selection = outer; }
-  } scope{ctx_, std::exchange(ctx_.selection, &list)};
+  ChangeSelection* const outer = std::exchange(ctx_.selection, &list);
+  const ScopeExit applied{[this, outer] { ctx_.selection = outer; }};
   // The registry's places, the files' and the tasks', each in the list's
   // order; what the search passed over and what the list leaves out at a
   // place the apply does not go to are recorded as they are.
@@ -345,14 +304,14 @@ void MappingRun::Apply(const SearchTexts& texts, Walks walks, ChangeSelection& l
     }
     if (places[part].empty()) continue;
     if (part == 0 && walks.registry) {
-      ctx_.progress.phase = "Changing the registry";
-      parts_.registry->MapKeys(texts, places[part]);
+      ctx_.ShowPhase("Changing the registry");
+      parts_.registry.MapKeys(texts, places[part]);
     } else if (part == 1 && walks.files) {
-      ctx_.progress.phase = "Changing files";
-      parts_.files->MapListedFiles(texts, places[part]);
+      ctx_.ShowPhase("Changing files");
+      parts_.files.MapListedFiles(texts, places[part]);
     } else if (part == 2 && walks.tasks) {
-      ctx_.progress.phase = "Changing scheduled tasks";
-      parts_.tasks->MapListedTasks(texts, places[part]);
+      ctx_.ShowPhase("Changing scheduled tasks");
+      parts_.optionalTasks->MapListedTasks(texts, places[part]);
     }
   }
   ReportNotMet(list);
@@ -367,7 +326,7 @@ void MappingRun::MapOnce(const std::string& oldShort) {
   // A new text with no short form of its own (a plain 8.3 name, a place not
   // there yet) is its own short form: an old short reference takes it whole
   // rather than losing its path.
-  std::string newShort = newShortAfterMove ? "" : parts_.shortNames->SearchShortForm(r.ReplaceText);
+  std::string newShort = newShortAfterMove ? "" : parts_.shortNames.SearchShortForm(r.ReplaceText);
   if (newShort.empty()) newShort = r.ReplaceText;
   SearchTexts texts{r.FindText, r.ReplaceText, oldShort, newShort, RuleFor(r.FindText, r.Substring)};
   texts.newShortAfterMove = newShortAfterMove;
@@ -378,11 +337,11 @@ void MappingRun::MapOnce(const std::string& oldShort) {
       ctx_.notes.push_back(kShortFormAfterMoveNote);
       break;
     }
-  parts_.undo->RebuildList();
+  parts_.undo.RebuildList();
 }
 
 void MappingRun::DoMove() { MapOnce(oldShort_); }
-void MappingRun::DoFindReplace() { MapOnce(parts_.shortNames->SearchShortForm(ctx_.request.FindText)); }
+void MappingRun::DoFindReplace() { MapOnce(parts_.shortNames.SearchShortForm(ctx_.request.FindText)); }
 
 // Every occurrence of either drive becomes the other where it is met, in
 // one pass over the registry and the files as any other run.
@@ -391,5 +350,5 @@ void MappingRun::DoSwitch() {
                     RuleFor(ctx_.request.FindText, ctx_.request.Substring)};
   texts.exchange = true;
   Pass(texts, AllWalks());
-  parts_.undo->RebuildList();
+  parts_.undo.RebuildList();
 }

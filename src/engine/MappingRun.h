@@ -13,7 +13,6 @@
 class FileSystem;
 class OfflineHives;
 
-inline constexpr const char* kNothingMovedLine = "Nothing was moved";
 inline constexpr const char* kShortFormAfterMoveNote =
     "References found in the short (8.3) form are shown with the new place's long form: its short form is set by "
     "the move.";
@@ -21,35 +20,39 @@ inline constexpr const char* kNoUndoNameMessage =
     "Every undo name from Undo00000 to Undo99999 is in use.  Delete old entries on the undo page before starting "
     "another run.";
 
+// What a run is made of. The parts every run needs are references: a run
+// wired without one does not compile. The others are optional by name.
 struct RunParts {
-  UndoNumbers* undo = nullptr;
-  ItemMover* mover = nullptr;
-  BackupArchive* archive = nullptr;
-  RegistryMapper* registry = nullptr;
-  FileMapper* files = nullptr;
-  ShortNames* shortNames = nullptr;
-  RunLock* lock = nullptr;                    // optional
-  std::function<void()> refreshTrees;         // optional: the move page's trees
-  EnvironmentNotice* environment = nullptr;   // optional
-  // Optional: where the change report (UndoNNNNN.log) of a run is written,
-  // the local time as the report shows it, and the UTC stamp it keeps.
-  FileSystem* records = nullptr;
-  std::function<std::string()> timeText = {};
-  std::function<std::string()> utcStamp = {};
-  // Optional: the record of what the run wrote (UndoNNNNN.after), which lets
-  // an undo leave alone what changed after the run.
-  WrittenRecord* written = nullptr;
-  // Optional: walkers for searches side by side (the registry, each drive);
-  // without it a run's searches go one after the other.
-  SearchCrew* crew = nullptr;
-  // Optional: the scheduled tasks, searched with the configuration files.
-  TaskMapper* tasks = nullptr;
-  // Optional: the processes and services that may run from an item to be
-  // moved; none: nothing is looked for.
-  ProcessesAndServices* running = nullptr;
-  // Optional: the hives of users not logged on, loaded for the registry
-  // walks; none: only the hives loaded already are searched.
-  OfflineHives* offlineHives = nullptr;
+  UndoNumbers& undo;
+  ItemMover& mover;
+  BackupArchive& archive;
+  RegistryMapper& registry;
+  FileMapper& files;
+  ShortNames& shortNames;
+  // Where the records of a run are kept: its change report (UndoNNNNN.log),
+  // its backups, and what is settled of the run before it.
+  FileSystem& records;
+  // The record of what the run wrote (UndoNNNNN.after), which lets an undo
+  // leave alone what changed after the run.
+  WrittenRecord& written;
+
+  RunLock* optionalLock = nullptr;
+  std::function<void()> optionalRefreshTrees = {};  // the move page's trees
+  EnvironmentNotice* optionalEnvironment = nullptr;
+  // The local time as the change report shows it, and the UTC stamp it keeps.
+  std::function<std::string()> optionalTimeText = {};
+  std::function<std::string()> optionalUtcStamp = {};
+  // Walkers for searches side by side (the registry, each drive); without
+  // it a run's searches go one after the other.
+  SearchCrew* optionalCrew = nullptr;
+  // The scheduled tasks, searched with the configuration files.
+  TaskMapper* optionalTasks = nullptr;
+  // The processes and services that may run from an item to be moved;
+  // none: nothing is looked for.
+  ProcessesAndServices* optionalRunning = nullptr;
+  // The hives of users not logged on, loaded for the registry walks; none:
+  // only the hives loaded already are searched.
+  OfflineHives* optionalOfflineHives = nullptr;
 };
 
 class MappingRun {
@@ -63,6 +66,10 @@ class MappingRun {
 
  private:
   void Search();
+  // Numbers the run and clears what the run before left in the context.
+  void NumberRun();
+  // Moves the item first; false when the run ends here.
+  bool MoveFirst(ItemInUseCheck& inUse);
   void WriteReport();
   // A run that changed nothing leaves no record files behind.
   bool ChangedAnything() const;

@@ -14,18 +14,12 @@ int StepShare(ProgressStep step, const Targets& targets, int selectedDrives) {
   return share;
 }
 
-void BeginStep(RunTally& tally, int share) {
-  tally.progressFloor = tally.progressCeiling;
-  tally.progressCeiling += share;
-}
-
 int NextBarPosition(int position, int floor, int ceiling) { return position > ceiling ? floor : position + 1; }
 
-void RefreshProgress(RunContext& ctx) {
-  ctx.progress.location = ctx.tally.scanLocation;
+void RefreshProgress(ProgressDisplay& shown, int linkCount, bool preview) {
   // A search before the review changes nothing: it finds.
-  ctx.progress.count = ctx.preview ? FoundSoFarText(ctx.tally.linkCount) : RemappedSoFarText(ctx.tally.linkCount);
-  ctx.progress.position = NextBarPosition(ctx.progress.position, ctx.tally.progressFloor, ctx.tally.progressCeiling);
+  shown.count = preview ? FoundSoFarText(linkCount) : RemappedSoFarText(linkCount);
+  shown.position = NextBarPosition(shown.position, shown.floor, shown.ceiling);
 }
 
 std::string RemappedSoFarText(int linkCount) {
@@ -91,17 +85,28 @@ std::string PassedOverByReason(const RunContext& ctx, std::size_t perReason) {
   return text;
 }
 
+std::string CancelledMoveLine(ItemMoveOutcome move, bool preview) {
+  switch (move) {
+    case ItemMoveOutcome::NotAsked: return "";
+    // A preview moved nothing and must not read as if it had.
+    case ItemMoveOutcome::Moved: return preview ? kNothingMovedLine : "All Files were Successfully Moved";
+    case ItemMoveOutcome::NothingMoved: return kNothingMovedLine;
+    case ItemMoveOutcome::MayBePartly: return "All Files may not have been Moved";
+  }
+  return "";
+}
+
 EndPage EndPageOf(const RunContext& ctx) {
   EndPage page;
   page.finished = !ctx.tally.cancelled;
   if (page.finished) {
     // A preview changed nothing and must not read as if it had.
     page.title = ctx.preview ? "The preview is finished: nothing was changed" : "Ostrivane has finished";
-    if (ctx.request.Mode == RunMode::MoveAndMap && ctx.moveLines.finishedMoveLineVisible)
+    if (ctx.request.Mode == RunMode::MoveAndMap && ctx.tally.move == ItemMoveOutcome::Moved)
       page.moveLine = ctx.preview ? "The files would be moved and" : "The files were successfully moved and";
   } else {
     page.title = "Process Cancelled";
-    if (ctx.request.Mode == RunMode::MoveAndMap && ctx.moveLines.cancelledMoveLineVisible) page.moveLine = ctx.moveLines.cancelledMoveLine;
+    if (ctx.request.Mode == RunMode::MoveAndMap) page.moveLine = CancelledMoveLine(ctx.tally.move, ctx.preview);
   }
   page.countLine = ctx.preview ? WouldRemapText(ctx.tally.linkCount) : RemappedResultText(ctx.tally.linkCount);
   page.passedOverLine = PassedOverText(int(ctx.passedOver.size()));

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 
+#include "engine/ProgressDisplay.h"
 #include "engine/RunContext.h"
 
 enum class ProgressStep { MachineRegistry, UserRegistry, Drive };
@@ -10,14 +11,10 @@ enum class ProgressStep { MachineRegistry, UserRegistry, Drive };
 // The share of one step: the registry hives, a drive by the "Registry" box
 // and the number of selected drives (integer division).
 int StepShare(ProgressStep step, const Targets& targets, int selectedDrives);
-// A step that begins: the floor becomes the ceiling, the ceiling grows by the share.
-void BeginStep(RunTally& tally, int share);
 
 // One tick of the progress refresh: back to the floor once above the
 // ceiling, else one further.
 int NextBarPosition(int position, int floor, int ceiling);
-// The 200 ms refresh of the progress dialog (labels and bar).
-void RefreshProgress(RunContext& ctx);
 
 std::string RemappedSoFarText(int linkCount);  // "1 link remapped", "N links remapped"
 std::string FoundSoFarText(int linkCount);     // "1 link found", "N links found": a search before the review
@@ -43,4 +40,6 @@ std::string PassedOverList(const RunContext& ctx, std::size_t limit = std::size_
 // with its count ("reason (N):"), then the first `perReason` places, one a
 // line, indented, and how many more there are.
 std::string PassedOverByReason(const RunContext& ctx, std::size_t perReason);
+// The cancelled end page's line about the item of a Move and Map run.
+std::string CancelledMoveLine(ItemMoveOutcome move, bool preview);
 EndPage EndPageOf(const RunContext& ctx);

@@ -18,9 +18,9 @@ RightsCheck CheckRights(const RunContext& ctx, RightsPort& port) {
   if (ctx.preview || port.Elevated()) return check;
 
   // The records folder itself: one a user made would be the user's to change.
-  if (!port.FolderExists(ctx.programFolder) || !port.CanWriteFolder(ctx.programFolder)) {
+  if (!port.FolderExists(ctx.recordsFolder) || !port.CanWriteFolder(ctx.recordsFolder)) {
     check.recordsBlocked = true;
-    check.lacking.push_back("the undo records folder " + RemoveSlash(ctx.programFolder));
+    check.lacking.push_back("the undo records folder " + RemoveSlash(ctx.recordsFolder));
   }
   if (ctx.targets.registry && !port.CanWriteMachineRegistry())
     check.lacking.push_back("registry values under HKEY_LOCAL_MACHINE");

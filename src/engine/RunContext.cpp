@@ -7,6 +7,18 @@ bool RunContext::PumpCancelled() {
   return tally.cancelled;
 }
 
+void RunContext::ShowPhase(const std::string& phase) {
+  if (ui) ui->ShowPhase(phase);
+}
+
+void RunContext::ShowPlace(const std::string& place) {
+  if (ui) ui->ShowPlace(place);
+}
+
+void RunContext::BeginStep(int share) {
+  if (ui) ui->BeginStep(share);
+}
+
 int RunContext::SelectedDriveCount() const {
   int n = 0;
   for (const DriveRow& d : drives) n += d.selected ? 1 : 0;
@@ -65,8 +77,7 @@ RunContext RunContext::ForSearch(Ui* searchUi, int drive) const {
   lane.drives = drives;
   if (drive >= 0)
     for (int i = 0; i < int(lane.drives.size()); ++i) lane.drives[i].selected = i == drive;
-  lane.programFolder = programFolder;
-  lane.OsGeneration = OsGeneration;
+  lane.recordsFolder = recordsFolder;
   lane.preview = preview;
   lane.searching = searching;
   lane.running = running;

@@ -29,6 +29,15 @@ struct DriveRow {
   bool selected = false;
 };
 
+inline constexpr const char* kNothingMovedLine = "Nothing was moved";
+
+enum class ItemMoveOutcome {
+  NotAsked,      // no move in this run, or it failed before the item was tried
+  Moved,         // moved (in a preview: would be)
+  NothingMoved,  // programs run from it, or it was at its new place already
+  MayBePartly,   // the move failed part way
+};
+
 // What came of the run so far: the walks count and place it, the end pages
 // and the change report read it.
 struct RunTally {
@@ -40,27 +49,9 @@ struct RunTally {
   // (moved before): nothing was moved.
   bool alreadyMoved = false;
   std::int32_t linkCount = 0;  // remapped links (or, in a preview, links that would be)
-  // Where the progress bar runs during the step at hand: floor to ceiling.
-  std::int32_t progressFloor = 0;
-  std::int32_t progressCeiling = 0;
-  std::string scanLocation;  // the folder or key being searched
-  std::string undoName;      // "Undo00003"; empty before the run is numbered and in a preview
-};
-
-// What the progress dialog shows; the walks write the phase line, the
-// refresh timer the rest.
-struct ProgressDisplay {
-  std::string phase;
-  std::string location;
-  std::string count;
-  int position = 0;  // bar, 0 to 100
-};
-
-// The end pages' move lines, set by the run.
-struct MoveLines {
-  bool finishedMoveLineVisible = false;
-  bool cancelledMoveLineVisible = false;
-  std::string cancelledMoveLine;
+  std::string undoName;        // "Undo00003"; empty before the run is numbered and in a preview
+  // What became of the item of a Move and Map run.
+  ItemMoveOutcome move = ItemMoveOutcome::NotAsked;
 };
 
 // A place the run could not read or change, and why. The run goes on; the
@@ -78,10 +69,7 @@ struct RunContext {
   // Ask before each change ("Entry Found"); set by the front end from its
   // own boxes, cleared when the user ticks "Do Not Stop and Verify".
   bool stopAndVerify = false;
-  ProgressDisplay progress;
-  MoveLines moveLines;
-  std::string programFolder;  // with its trailing "\"
-  int OsGeneration = 9;
+  std::string recordsFolder;  // where the undo records go, with its trailing "\"
   bool preview = false;  // report every change instead of making it
   // A run's search before its apply: the walks find and list, and change,
   // ask and back up nothing.
@@ -129,6 +117,10 @@ struct RunContext {
 
   // Pumps the user interface and tells whether the run was cancelled.
   bool PumpCancelled();
+  // Told to the user interface, when there is one (Ui::ShowPhase ...).
+  void ShowPhase(const std::string& phase);
+  void ShowPlace(const std::string& place);
+  void BeginStep(int share);
   // A context for one of the run's searches side by side, seen by `ui`:
   // the run's request, targets and settings, none of its findings; with a
   // drive index, that drive alone selected.

@@ -6,10 +6,12 @@
 #include <exception>
 #include <list>
 #include <mutex>
+#include <stop_token>
 #include <thread>
 
 #include "core/Ui.h"
 #include "engine/Progress.h"
+#include "engine/SearchThread.h"
 
 namespace {
 // What the searches share with the run's thread.
@@ -29,7 +31,11 @@ class Lane : public Ui {
   Lane(Board& board, const RunContext& run, int drive)
       : ctx(run.ForSearch(this, drive)), board_(board), drive_(drive) {}
 
-  void Search(SearchCrew& crew, const SearchTexts& texts) {
+  // On the search's own thread; `stop` is asked when the run's thread
+  // leaves the search early (it failed).
+  void Search(SearchCrew& crew, const SearchTexts& texts, std::stop_token stop) {
+    const SearchThreadMark searching;
+    stop_ = std::move(stop);
     try {
       const std::unique_ptr<SearchWalkers> walkers = crew.WalkersFor(ctx);
       if (drive_ < 0)
@@ -49,14 +55,14 @@ class Lane : public Ui {
 
   // What the run's thread shows of this search; empty once it has ended.
   void Seen(std::string& phase, std::string& location, std::int32_t& links) const {
-    phase = ended_ ? std::string() : phase_;
-    location = ended_ ? std::string() : location_;
+    phase = ended_ ? std::string() : publishedPhase_;
+    location = ended_ ? std::string() : publishedPlace_;
     links = links_;
   }
 
   void Pump() override {
     board_.items.fetch_add(1, std::memory_order_relaxed);
-    if (board_.cancel.load(std::memory_order_relaxed)) ctx.tally.cancelled = true;
+    if (board_.cancel.load(std::memory_order_relaxed) || stop_.stop_requested()) ctx.tally.cancelled = true;
     if (++sincePublished_ >= kPublishEvery) Publish();
   }
   // A search asks nothing; were it to, the answer changes nothing.
@@ -71,6 +77,11 @@ class Lane : public Ui {
   void CloseProgress() override {}
   void StartProgressTimer() override {}
   void StopProgressTimer() override {}
+  // Kept on the search's thread until published.
+  void ShowPhase(const std::string& phase) override { phase_ = phase; }
+  void ShowPlace(const std::string& place) override { place_ = place; }
+  // The run's thread gives the bar one step for all the searches.
+  void BeginStep(int) override {}
   void ReportPreview(const PreviewItem& item) override { previews.push_back(item); }
 
   RunContext ctx;
@@ -83,16 +94,18 @@ class Lane : public Ui {
   void Publish() {
     sincePublished_ = 0;
     std::lock_guard<std::mutex> hold(board_.mutex);
-    phase_ = ctx.progress.phase;
-    location_ = ctx.tally.scanLocation;
+    publishedPhase_ = phase_;
+    publishedPlace_ = place_;
     links_ = ctx.tally.linkCount;
   }
 
   Board& board_;
   const int drive_;  // -1: the registry
+  std::stop_token stop_;
   int sincePublished_ = 0;
+  std::string phase_, place_;  // the search's own thread's
   // Under the board's mutex:
-  std::string phase_, location_;
+  std::string publishedPhase_, publishedPlace_;
   std::int32_t links_ = 0;
   bool ended_ = false;
 };
@@ -133,8 +146,8 @@ void ShowProgressOf(RunContext& ctx, Board& board, const std::list<Lane>& lanes,
       if (location.empty()) location = where;
     }
   }
-  if (!phases.empty()) ctx.progress.phase = phases;
-  ctx.tally.scanLocation = location;
+  if (!phases.empty()) ctx.ShowPhase(phases);
+  ctx.ShowPlace(location);
   ctx.tally.linkCount = links;
 }
 
@@ -170,14 +183,16 @@ void SearchSideBySide(RunContext& ctx, SearchCrew& crew, const SearchTexts& text
   if (files)
     for (int drive : SelectedDrives(ctx)) lanes.emplace_back(board, ctx, drive);
   const std::int32_t linksBefore = ctx.tally.linkCount;
-  BeginStep(ctx.tally, SharesOf(ctx, registry, files));
+  ctx.BeginStep(SharesOf(ctx, registry, files));
 
   if (ctx.tally.cancelled) board.cancel = true;
-  std::vector<std::thread> threads;
   board.running = int(lanes.size());
+  // Stopped and joined however this function is left, a failure on the
+  // run's thread too: a search never outlives what it reads.
+  std::vector<std::jthread> threads;
   for (Lane& lane : lanes) {
     try {
-      threads.emplace_back([&lane, &crew, &texts] { lane.Search(crew, texts); });
+      threads.emplace_back([&lane, &crew, &texts](std::stop_token stop) { lane.Search(crew, texts, std::move(stop)); });
     } catch (...) {
       // No thread for it: it searches nothing, and the run fails once the
       // others have stopped.
@@ -200,7 +215,7 @@ void SearchSideBySide(RunContext& ctx, SearchCrew& crew, const SearchTexts& text
     if (ctx.PumpCancelled()) board.cancel = true;
     ShowProgressOf(ctx, board, lanes, linksBefore);
   }
-  for (std::thread& t : threads) t.join();
+  for (std::jthread& t : threads) t.join();
   if (ctx.ui) ctx.ui->Walked(board.items.load() - counted);
 
   Merge(ctx, lanes, linksBefore);

@@ -91,7 +91,7 @@ bool FileWalk::InSettingsPlace(const std::string& folder) const {
 void FileWalk::LearnOwnFolders() {
   ownForms_.clear();
   std::vector<std::string> given = ownFolders_;
-  if (!ctx_.programFolder.empty()) given.push_back(ctx_.programFolder);
+  if (!ctx_.recordsFolder.empty()) given.push_back(ctx_.recordsFolder);
   // A walk names folders as listings do, from the drive root; an own folder
   // may be known by its short form (or the other way round).
   for (const std::string& folder : given) {
@@ -134,11 +134,11 @@ void FileWalk::MapFiles(const SearchTexts& texts) {
   for (const DriveRow& row : ctx_.drives) {
     if (ctx_.PumpCancelled()) return;
     if (!row.selected || row.root.empty()) continue;
-    ctx_.progress.phase = "Scanning " + row.root.substr(0, 1) + " Drive";
+    ctx_.ShowPhase("Scanning " + row.root.substr(0, 1) + " Drive");
     const std::string root = row.root.substr(0, 3);
     const Entries entries = List(root);
     if (!VisitFolderFiles(root, entries, texts)) return;
-    BeginStep(ctx_.tally, StepShare(ProgressStep::Drive, ctx_.targets, selected));
+    ctx_.BeginStep(StepShare(ProgressStep::Drive, ctx_.targets, selected));
     WalkFolder(root, entries, texts);
   }
 }
@@ -245,7 +245,7 @@ void FileWalk::MapListedFiles(const SearchTexts& texts, const std::vector<std::s
   text_.BeforeRewrites(textFiles);
   for (const Listed& l : listed) {
     if (ctx_.PumpCancelled()) return;
-    ctx_.tally.scanLocation = l.folder;
+    ctx_.ShowPlace(l.folder);
     const std::string path = l.folder + l.name;
     if (!l.refusal.empty())
       ctx_.PassOver(path, l.refusal);
@@ -302,7 +302,7 @@ void FileWalk::VisitFiles(const std::string& folder, const Entries& entries, Pic
 }
 
 void FileWalk::WalkFolder(const std::string& folder, const Entries& entries, const SearchTexts& texts) {
-  ctx_.tally.scanLocation = folder;
+  ctx_.ShowPlace(folder);
   for (const DirEntry& e : entries) {
     if (ctx_.PumpCancelled()) return;
     // Junctions and symbolic links are not followed: no loops, no file twice.

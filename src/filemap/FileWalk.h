@@ -66,7 +66,7 @@ class FileWalk : public FileMapper {
   // the targets. Unset, no folder is taken for it.
   void SetWindowsFolder(const std::string& windowsFolder);
   // A folder whose files no walk touches, whatever the targets, besides the
-  // records folder (ctx.programFolder): an earlier records folder, the
+  // records folder (ctx.recordsFolder): an earlier records folder, the
   // program's own folder.
   void AddOwnFolder(const std::string& folder);
   // Where programs keep their settings (ProgramData, a Program Files
@@ -132,7 +132,7 @@ class FileWalk : public FileMapper {
   TextFileRewriter& text_;
   ShortcutRewriter& shortcuts_;
   std::string tasksFolder_;  // with its trailing "\"; empty when unknown
-  std::vector<std::string> ownFolders_;  // as given, beside ctx.programFolder
+  std::vector<std::string> ownFolders_;  // as given, beside ctx.recordsFolder
   std::vector<std::string> ownForms_;    // each own folder as given, long and short, with "\"
   std::vector<std::string> settingsPlaces_;  // with their "\"
   std::string profilesFolder_;               // with its "\"; empty when unknown

@@ -6,8 +6,8 @@
 
 void TaskWalk::MapTasks(const SearchTexts& texts) {
   if (ctx_.PumpCancelled()) return;
-  ctx_.progress.phase = "Searching scheduled tasks";
-  ctx_.tally.scanLocation = "\\";
+  ctx_.ShowPhase("Searching scheduled tasks");
+  ctx_.ShowPlace("\\");
   TaskListing listing = service_.ListTasks();
   // The run goes on without what could not be listed, and says so.
   for (const TaskFailure& f : listing.failures) ctx_.PassOver(f.where, "not searched: " + f.message);
@@ -38,7 +38,7 @@ void TaskWalk::MapListedTasks(const SearchTexts& texts, const std::vector<std::s
 }
 
 void TaskWalk::Visit(const ScheduledTask& task, const SearchTexts& texts) {
-  ctx_.tally.scanLocation = task.path;
+  ctx_.ShowPlace(task.path);
   // Named, in a preview too, and never changed: the service would refuse it
   // without the secret, or drop the stored one.
   if (NeedsPassword(task.logon)) {
@@ -58,7 +58,7 @@ void TaskWalk::Change(const ScheduledTask& task, const std::string& newXml, std:
   if (now.state == TaskRead::State::Missing) return giveUp("it was deleted while the run waited for an answer");
   if (now.state == TaskRead::State::Failed) return giveUp("cannot be read: " + now.failure);
   if (now.task.xml != task.xml) return giveUp("it was changed by another program while the run waited for an answer");
-  backup_.Save(ctx_.programFolder + ctx_.tally.undoName + kTaskBackupExtension, task.path, task.xml);
+  backup_.Save(ctx_.recordsFolder + ctx_.tally.undoName + kTaskBackupExtension, task.path, task.xml);
   if (ctx_.written) ctx_.written->TaskPending(task.path);
   if (const std::string failure = service_.UpdateTask(task.path, newXml); !failure.empty()) {
     if (ctx_.written) ctx_.written->Withdraw();

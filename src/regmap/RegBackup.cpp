@@ -151,10 +151,6 @@ RegFileForm FormOfHead(std::string_view head, bool& marked) {
 }
 }  // namespace
 
-RegFileForm NewRegFileForm(int osGeneration) {
-  return osGeneration >= 5 ? RegFileForm{5, RegTextStorage::Unicode} : RegFileForm{4, RegTextStorage::Ansi};
-}
-
 std::string ConvertSt(std::string_view text) {
   std::string out;
   out.reserve(text.size() + 8);
@@ -279,7 +275,7 @@ std::string RegBackup::ValueId(RegRoot root, const std::string& path, const std:
   return id;
 }
 
-void RegBackup::BeginRun(const std::string& filePath, int osGeneration) {
+void RegBackup::BeginRun(const std::string& filePath) {
   values_.clear();
   recorded_.clear();
   created_.clear();
@@ -287,7 +283,9 @@ void RegBackup::BeginRun(const std::string& filePath, int osGeneration) {
   path_ = filePath;
   lastHeader_.clear();
   const RegFileForm stored = StoredForm(fs_, filePath);
-  form_ = stored.version ? stored : NewRegFileForm(osGeneration);
+  // A new backup is always Version 5.00 in Unicode; a stored one of an
+  // earlier build (REGEDIT4, ANSI) is added to in its own form.
+  form_ = stored.version ? stored : RegFileForm{};
 }
 
 void RegBackup::BeginPass() {

@@ -34,9 +34,6 @@ struct RegFileForm {
   RegTextStorage storage = RegTextStorage::Unicode;
   bool operator==(const RegFileForm&) const = default;
 };
-// The form of a new file for the Windows generation: Version 5.00 in
-// Unicode from 5 on, REGEDIT4 in ANSI before.
-RegFileForm NewRegFileForm(int osGeneration);
 
 // An entry the backup file cannot hold exactly (a name or text outside the
 // ANSI code page in an ANSI file, a key whose content can't all be read).
@@ -85,7 +82,7 @@ class RegBackup {
 
   // A run's first pass calls this first: what earlier runs backed up is
   // forgotten (a run may get the name of a record deleted since).
-  void BeginRun(const std::string& filePath, int osGeneration);
+  void BeginRun(const std::string& filePath);
   // Every later pass of the same run calls this first; what the run has
   // backed up is remembered. Throws Error when the file this run wrote into
   // has disappeared since: a fresh file would hide the backups lost with it.

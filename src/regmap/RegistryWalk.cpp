@@ -59,11 +59,11 @@ void RegistryWalk::BeginPass(const SearchTexts& texts) {
   if (!ctx_.FindsOnly()) {
     // A second apply of one run goes into the same file: a file gone
     // between them stops the run as a file gone within one does.
-    const std::string file = ctx_.programFolder + ctx_.tally.undoName + ".reg";
+    const std::string file = ctx_.recordsFolder + ctx_.tally.undoName + ".reg";
     if (ctx_.runNumber == backupRun_ && backup_.FilePath() == file) {
       backup_.BeginPass();
     } else {
-      backup_.BeginRun(file, ctx_.OsGeneration);
+      backup_.BeginRun(file);
       backupRun_ = ctx_.runNumber;
     }
   }
@@ -73,12 +73,12 @@ void RegistryWalk::FindReplaceProcess(const SearchTexts& texts) {
   BeginPass(texts);
   const int drives = ctx_.SelectedDriveCount();
 
-  ctx_.progress.phase = "Scanning System Registry";
-  BeginStep(ctx_.tally, StepShare(ProgressStep::MachineRegistry, ctx_.targets, drives));
+  ctx_.ShowPhase("Scanning System Registry");
+  ctx_.BeginStep(StepShare(ProgressStep::MachineRegistry, ctx_.targets, drives));
   SearchThruKey(RegRoot::LocalMachine, kMachineRoot, "");
 
-  ctx_.progress.phase = "Scanning User Registry";
-  BeginStep(ctx_.tally, StepShare(ProgressStep::UserRegistry, ctx_.targets, drives));
+  ctx_.ShowPhase("Scanning User Registry");
+  ctx_.BeginStep(StepShare(ProgressStep::UserRegistry, ctx_.targets, drives));
   SearchThruKey(RegRoot::CurrentUser, kUserRoot, "");
   SearchOtherUsers();
 }
@@ -184,7 +184,7 @@ void RegistryWalk::SearchOtherUsers() {
     const std::string offline = IsOfflineHive(hive.name) ? ", not logged on" : "";
     const std::string who = account.empty() ? hive.name + (offline.empty() ? "" : " (not logged on)")
                                             : account + " (" + hive.name + offline + ")";
-    ctx_.progress.phase = "Scanning User Registry: " + who;
+    ctx_.ShowPhase("Scanning User Registry: " + who);
     SearchThruKey(RegRoot::Users, kUsersRoot, hive.name);
   }
   environment_ = ownEnvironment;
@@ -207,7 +207,7 @@ std::vector<std::string> RegistryWalk::VisitKey(RegRoot root, const std::string&
     return {};
   }
   RegistryCursor reg(backend_, root);
-  ctx_.tally.scanLocation = rootName + path;
+  ctx_.ShowPlace(rootName + path);
   // Read access is enough to search; a change reopens the key for writing.
   // The key is opened itself, so that a registry link shows as one.
   if (!reg.OpenRegPathItselfForReading("\\" + path)) {

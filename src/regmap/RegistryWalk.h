@@ -26,8 +26,8 @@ class RegistryCursor;
 
 class RegistryWalk : public RegistryMapper {
  public:
-  // The backup goes to ctx.programFolder + ctx.tally.undoName + ".reg",
-  // in the form of ctx.OsGeneration; `ansi` is the code page of REGEDIT4 files.
+  // The backup goes to ctx.recordsFolder + ctx.tally.undoName + ".reg";
+  // `ansi` is the code page of REGEDIT4 backups begun by earlier builds.
   RegistryWalk(RunContext& ctx, RegistryBackend& backend, FileSystem& fs, CodePage& ansi);
 
   void FindReplaceProcess(const SearchTexts& texts) override;

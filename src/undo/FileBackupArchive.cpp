@@ -7,12 +7,19 @@
 #include "core/Sha256.h"
 #include "core/Text.h"
 #include "core/Unicode.h"
+#include "engine/SearchThread.h"
 #include "undo/CivilTime.h"
 #include "undo/ZipArchive.h"
 
 namespace {
 
 constexpr std::uint32_t kKeptAttributes = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive;
+
+// The archive belongs to the run's own thread: a search beside it changes
+// nothing, and a backup from one would race the run's.
+void RefuseSearchThread() {
+  if (OnSearchThread()) throw Error("A search backs nothing up: the backup archive is the run's own.");
+}
 
 // Puts a file's attributes back when the scope ends, however it ends.
 class AttributesCleared {
@@ -69,6 +76,7 @@ FileBackupArchive::FileBackupArchive(FileSystem& fs, UndoPlatform& platform) : f
 FileBackupArchive::~FileBackupArchive() = default;
 
 void FileBackupArchive::SetArchiveName(const std::string& path) {
+  RefuseSearchThread();
   archivePath_ = path;
   zip_.reset();
   names_.clear();
@@ -139,6 +147,7 @@ void FileBackupArchive::Write(const std::vector<ZipAppender::NewEntry>& entries)
 }
 
 bool FileBackupArchive::BackupFile(const std::string& path) {
+  RefuseSearchThread();
   const auto attributes = fs_.AttributesOf(path);
   if (!attributes || (*attributes & kAttrFolder)) return false;
   if (archivePath_.empty()) throw Error("No backup archive has been named for this run.");
@@ -153,6 +162,7 @@ bool FileBackupArchive::BackupFile(const std::string& path) {
 }
 
 void FileBackupArchive::BackupFiles(const std::vector<std::string>& paths) {
+  RefuseSearchThread();
   if (archivePath_.empty()) throw Error("No backup archive has been named for this run.");
   SyncWithDisk();
   std::vector<ZipAppender::NewEntry> batch;
@@ -183,6 +193,7 @@ void FileBackupArchive::BackupFiles(const std::vector<std::string>& paths) {
 }
 
 bool FileBackupArchive::BackedUpAs(const std::string& path, std::string_view content) {
+  RefuseSearchThread();
   // Asked before the file's first change; after that the file holds the
   // run's own writing, which a later pass finds.
   const auto it = batched_.find(FoldKey(path));

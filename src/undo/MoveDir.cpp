@@ -144,7 +144,7 @@ bool FolderMove::MoveDir(const std::string& source, const std::string& destinati
 
   // The record goes to disk first: whatever stops the move part way, the
   // undo still knows where the item went.
-  const std::string record = ctx_.programFolder + ctx_.tally.undoName + ".bat";
+  const std::string record = ctx_.recordsFolder + ctx_.tally.undoName + ".bat";
   std::optional<std::string> before;
   if (fs_.FileExists(record)) before = fs_.ReadWhole(record);
   IniText ini(before.value_or(""));

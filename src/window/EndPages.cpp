@@ -3,7 +3,7 @@
 #include "engine/Progress.h"
 
 std::string StoppedRunText(const std::string& failure, const RunContext& ctx) {
-  const bool moved = ctx.request.Mode == RunMode::MoveAndMap && ctx.moveLines.finishedMoveLineVisible;
+  const bool moved = ctx.request.Mode == RunMode::MoveAndMap && ctx.tally.move == ItemMoveOutcome::Moved;
   const int links = ctx.tally.linkCount;
   if (!moved && links == 0) return failure + "\n\nThe run stopped before it changed anything.";
   std::string done = moved ? "the item was moved" : "";
@@ -14,7 +14,7 @@ std::string StoppedRunText(const std::string& failure, const RunContext& ctx) {
 }
 
 std::string KeptAfterCancelText(const RunContext& ctx) {
-  const bool moved = ctx.request.Mode == RunMode::MoveAndMap && ctx.moveLines.finishedMoveLineVisible;
+  const bool moved = ctx.request.Mode == RunMode::MoveAndMap && ctx.tally.move == ItemMoveOutcome::Moved;
   const int links = ctx.tally.linkCount;
   if (!moved && links <= 0) return "";
   const std::string changes = links == 1 ? "1 change" : std::to_string(links) + " changes";

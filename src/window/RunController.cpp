@@ -38,7 +38,7 @@ Page RunController::RunAndEndPage() {
   long& last = itemsOfLastRun[ModeIndex(ctx.request.Mode)];
   work.Begin(last);
   try {
-    MappingRun(ctx, ports_.parts).Run();
+    MappingRun(ctx, ports_.parts.value()).Run();
   } catch (const Error& e) {
     undoing_.RefreshUndoList();
     // A run that stops part way may have changed things already: say which,
@@ -67,7 +67,7 @@ Page RunController::PreviewAndReview() {
   long& last = itemsOfLastRun[ModeIndex(ctx.request.Mode)];
   work.Begin(last);
   try {
-    MappingRun(ctx, ports_.parts).Run();
+    MappingRun(ctx, ports_.parts.value()).Run();
   } catch (const Error& e) {
     throw Error(std::string(e.what()) + "\n\nThe search stopped before the review; nothing was changed.");
   }

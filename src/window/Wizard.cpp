@@ -64,7 +64,7 @@ const TurnRow& TurnOf(Sender sender) { return kTurns[int(sender)]; }
 
 Wizard::Wizard(WizardPorts ports, std::string programFolder, std::string recordsFolder)
     : ports_(std::move(ports)), help(ports_, programFolder, talk_) {
-  ctx.programFolder = recordsFolder.empty() ? std::move(programFolder) : std::move(recordsFolder);
+  ctx.recordsFolder = recordsFolder.empty() ? std::move(programFolder) : std::move(recordsFolder);
   ctx.ui = ports_.ui;
 }
 
@@ -78,7 +78,7 @@ void Wizard::ShowDescriptionOf(RunMode mode) {
 
 void Wizard::Start(const std::string& firstArgument) {
   // The box is read back, so "Skip Introduction" lasts from one start to the next.
-  const Settings settings = ReadSettings(*ports_.fs, ctx.programFolder);
+  const Settings settings = ReadSettings(*ports_.fs, ctx.recordsFolder);
   intro.skipIntroduction = settings.SkipStartPage;
   ctx.targets.configFiles = settings.ConfigurationFiles;
   for (int i = 0; i < 3; ++i) run.itemsOfLastRun[i] = settings.ItemsOfLastRun[i];
@@ -89,7 +89,6 @@ void Wizard::Start(const std::string& firstArgument) {
   versionLineVisible = CurrentPage == Page::Front;
   HideDescriptions();
   FillDriveList();
-  ctx.OsGeneration = OsGenerationOf(ports_.GetOSInfo ? ports_.GetOSInfo() : OsVersion{});
   if (!firstArgument.empty())
     OpenMoveGiven(firstArgument);
   else
@@ -104,7 +103,7 @@ bool Wizard::MayClose() {
     Settings s{undo.ageIndex, intro.skipIntroduction, ctx.targets.configFiles};
     for (int i = 0; i < 3; ++i) s.ItemsOfLastRun[i] = run.itemsOfLastRun[i];
     for (int i = 0; i < 3; ++i) s.ShowChangesFirst[i] = showChangesFirst[i];
-    WriteSettings(*ports_.fs, ctx.programFolder, s);
+    WriteSettings(*ports_.fs, ctx.recordsFolder, s);
   } catch (const Error& e) {
     talk_.ShowMessage(e.what(), kAppTitle, MessageKind::Error);
     return false;
@@ -162,7 +161,7 @@ void Wizard::Arrive(const TurnRow& turn, Page next) {
   if (turn.band == Band::Mode && turn.mode) ShowDescriptionOf(*turn.mode);
   showAdvancedVisible = RowOf(next).advancedBox;
   // The report is written for a run that met anything at all.
-  if (RowOf(next).endPage) end.Fill(ctx, ports_.parts.records && !ctx.tally.undoName.empty() && !ctx.changes.empty());
+  if (RowOf(next).endPage) end.Fill(ctx, !ctx.tally.undoName.empty() && !ctx.changes.empty());
 }
 
 void Wizard::Settle(Page before, Page next, bool advancedWasVisible) {
@@ -254,7 +253,7 @@ Page Wizard::OpenReport(const std::string& name, Page cameFrom) {
   // An entry listed from an earlier records folder keeps its report there.
   const std::optional<UndoName> entry = UndoName::Parse(name);
   const std::string folder = ports_.undo && entry ? ports_.undo->FolderOf(*entry) : "";
-  const std::string path = (folder.empty() ? ctx.programFolder : folder) + name + ".log";
+  const std::string path = (folder.empty() ? ctx.recordsFolder : folder) + name + ".log";
   if (name.empty() || !ports_.fs->FileExists(path)) {
     talk_.ShowMessage(name.empty() ? std::string("This run has no change report.")
                                    : name + " has no change report: it was made by an earlier version of Ostrivane, "

@@ -27,7 +27,7 @@ class Wizard : public WizardPages {
   // The composition root wires the run's parts once they exist: they are
   // built over this window's own RunContext.
   void Wire(const RunParts& parts, UndoList* undo, UndoExecutor* undoRun) {
-    ports_.parts = parts;
+    ports_.parts.emplace(parts);
     ports_.undo = undo;
     ports_.undoRun = undoRun;
   }

@@ -1,11 +1,11 @@
 #pragma once
 // Everything the main window's page model reaches outside itself.
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/MappingRun.h"
-#include "engine/OsGeneration.h"
 #include "engine/Rights.h"
 #include "engine/UndoPorts.h"
 #include "window/MoveSelection.h"
@@ -23,8 +23,7 @@ struct WizardPorts {
   UndoList* undo = nullptr;
   UndoExecutor* undoRun = nullptr;
   FolderPicker* picker = nullptr;
-  RunParts parts;  // parts.undo is normally the same store as `undo`
-  std::function<OsVersion()> GetOSInfo;
+  std::optional<RunParts> parts;  // wired before a run; parts->undo is normally the same store as `undo`
   DriveTypeSource* driveTypes = nullptr;  // drag acceptance on the move page
   HelpViewer* help = nullptr;
   ShellOpener* shell = nullptr;

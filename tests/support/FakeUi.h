@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/Ui.h"
+#include "engine/ProgressDisplay.h"
 
 class FakeUi : public Ui {
  public:
@@ -20,6 +21,7 @@ class FakeUi : public Ui {
   std::vector<std::pair<std::string, std::string>> messages;  // text, caption
   std::vector<PreviewItem> previews;
   std::vector<std::string> events;  // "show", "close", "timer on", "timer off", "busy", "normal"
+  ProgressDisplay progress;  // as the run's Ui calls left it
   int pumps = 0;
   std::function<void()> onPump;  // e.g. press Cancel after n pumps
   std::function<void()> onAsk;   // e.g. change a file while the question is up
@@ -45,10 +47,16 @@ class FakeUi : public Ui {
   }
   void ShowMessage(const std::string& text, const std::string& caption) override { messages.emplace_back(text, caption); }
   void SetCursor(Cursor c) override { events.push_back(c == Cursor::Busy ? "busy" : "normal"); }
-  void ShowProgress() override { events.push_back("show"); }
+  void ShowProgress() override {
+    events.push_back("show");
+    progress = ProgressDisplay{};
+  }
   void CloseProgress() override { events.push_back("close"); }
   void StartProgressTimer() override { events.push_back("timer on"); }
   void StopProgressTimer() override { events.push_back("timer off"); }
+  void ShowPhase(const std::string& phase) override { progress.phase = phase; }
+  void ShowPlace(const std::string& place) override { progress.location = place; }
+  void BeginStep(int share) override { progress.BeginStep(share); }
   void ReportPreview(const PreviewItem& item) override { previews.push_back(item); }
   InUseAnswer AskItemInUse(const ItemInUse& inUse) override {
     inUseQuestions.push_back(inUse);

@@ -33,19 +33,9 @@ struct PortableRun {
 
   PortableRun() {
     fs.AddFolder(RemoveSlash(kRecords));
-    ctx.programFolder = kRecords;
+    ctx.recordsFolder = kRecords;
     ctx.drives = {{"C", "C:\\", true}};
     ctx.ui = &ui;
-    ctx.OsGeneration = 6;
-    parts.undo = &store;
-    parts.mover = &mover;
-    parts.archive = &archive;
-    parts.registry = &walk;
-    parts.files = &files;
-    parts.shortNames = &forms;
-    parts.written = &written;
-    parts.records = &fs;
-    parts.tasks = &taskWalk;
     known.places.windows = "C:\\Windows";
     known.places.ownFolder = kRecords;
   }
@@ -90,5 +80,13 @@ struct PortableRun {
   UndoExecution undo{fs, store, reg, cp, mover, UndoRails{rails, lock, running}, UndoExtras{tasks, std::nullopt, std::nullopt}};
   UndoExecutor* undoer = &undo;  // the one UndoSaid asks
   UndoOutcome last;               // of the last UndoSaid
-  RunParts parts;
+  RunParts parts{.undo = store,
+                 .mover = mover,
+                 .archive = archive,
+                 .registry = walk,
+                 .files = files,
+                 .shortNames = forms,
+                 .records = fs,
+                 .written = written,
+                 .optionalTasks = &taskWalk};
 };

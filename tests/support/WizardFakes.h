@@ -7,6 +7,7 @@
 #include "support/FakeFileSystem.h"
 #include "support/FakeUi.h"
 #include "support/FakeWindowPorts.h"
+#include "engine/WrittenRecord.h"
 #include "window/Wizard.h"
 
 struct FakePagePlatform {
@@ -27,13 +28,20 @@ struct WizardFakes {
   RecordingRunParts rec;  // the run's parts; set rec.ctx to the wizard's context
   FakeHelp help;
   FakeDialogs dialogs;
-  OsVersion version{true, true, 6, 1};
+  WrittenRecord written{fs};
 
   // The window's own questions and messages go to `windowDialogs` when one is
   // given, else through the ui as plain messages (and every question is Yes).
   WizardPorts Ports(WindowDialogs* windowDialogs = nullptr) {
-    WizardPorts p{&ui, &fs, &drives, &undo, &undo, &picker, {}, [this] { return version; }};
-    p.parts = {&undo, &rec, &rec, &rec, &rec, &rec, nullptr, nullptr};
+    WizardPorts p{&ui, &fs, &drives, &undo, &undo, &picker, {}};
+    p.parts.emplace(RunParts{.undo = undo,
+                             .mover = rec,
+                             .archive = rec,
+                             .registry = rec,
+                             .files = rec,
+                             .shortNames = rec,
+                             .records = fs,
+                             .written = written});
     p.driveTypes = &driveTypes;
     p.help = &help;
     p.shell = &help;

@@ -21,9 +21,9 @@ const std::string kLongItem = "Quarterly_Report_Final_2026";  // with the folder
 void ScreenshotRun::FindReplaceProcess(const SearchTexts& texts) {
   const std::string &oldText = texts.oldText, &newText = texts.newText;
   RunContext& c = *ctx;
-  c.progress.phase = "Scanning System Registry";
-  c.tally.scanLocation = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Applications";
-  c.tally.progressCeiling = 48;
+  c.ShowPhase("Scanning System Registry");
+  c.ShowPlace("HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Applications");
+  c.BeginStep(48);
   if (target_ == "Cancelled") {
     c.tally.cancelled = true;
   } else if (target_ == "ConfirmChangeDialog") {

@@ -41,11 +41,20 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int showCommand) {
   start.showCommand = showCommand;
   start.records.emplace().folder = Utf8Text(records.wstring()) + "\\";
   start.checkRights = false;
-  start.adaptRun = [&sample](RunParts& parts, Wizard& wizard) {
+  start.adaptRun = [&sample](const RunParts& real, Wizard& wizard) {
     sample.ctx = &wizard.ctx;
-    parts.mover = &sample;
-    parts.registry = &sample;
-    parts.files = &sample;
+    RunParts parts{.undo = real.undo,
+                   .mover = sample,
+                   .archive = real.archive,
+                   .registry = sample,
+                   .files = sample,
+                   .shortNames = real.shortNames,
+                   .records = real.records,
+                   .written = real.written};
+    parts.optionalLock = real.optionalLock;
+    parts.optionalTimeText = real.optionalTimeText;
+    parts.optionalUtcStamp = real.optionalUtcStamp;
+    return parts;
   };
   start.shown = [&target](MainWindow& window, Wizard& wizard) { ScreenshotTour(window, wizard, target); };
   RunWindow(start);

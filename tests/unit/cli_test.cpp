@@ -14,6 +14,8 @@
 #include "core/Ui.h"
 #include "core/Unicode.h"
 #include "engine/ChangeReport.h"
+#include "engine/WrittenRecord.h"
+#include "support/FakeFileSystem.h"
 #include "support/FakeProcessesAndServices.h"
 
 namespace {
@@ -28,7 +30,6 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
   std::vector<DriveInfo> drives = {{"A:\\", "Floppy (A:)", false}, {"C:\\", "Local Disk (C:)", true}, {"D:\\", "Data (D:)", true}};
   std::vector<std::string> calls;
   bool moveOk = true;
-  bool withRegistry = true;
   std::int64_t clock = 0;
 
   std::string ProgramFolder() override { return "C:\\Ost\\"; }
@@ -49,15 +50,24 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
   bool RunsAsSystem() override { return asSystem; }
   DriveSource& Drives() override { return *this; }
   std::vector<DriveInfo> ListDrives() override { return drives; }
-  int OsGeneration() override { return 9; }
   std::int64_t NowMs() override { return clock += 50; }
   RunParts MakeRunParts(RunContext& c) override {
     ctx = &c;
-    RunParts p{static_cast<UndoNumbers*>(static_cast<UndoList*>(this)), this, this, withRegistry ? this : nullptr, this, this, nullptr, nullptr};
-    p.running = &system;
-    return p;
+    return RunParts{.undo = static_cast<UndoList&>(*this),
+                    .mover = *this,
+                    .archive = *this,
+                    .registry = *this,
+                    .files = *this,
+                    .shortNames = *this,
+                    .records = records,
+                    .written = writtenRecord,
+                    .optionalRunning = &system};
   }
   FakeProcessesAndServices system;
+  struct Records : FakeFileSystem {
+    Records() { AddFolder("C:\\Ost"); }
+  } records;  // where the run's records go
+  WrittenRecord writtenRecord{records};
   UndoList& Undo(RunContext&) override { return *this; }
   UndoExecutor& UndoRunner(RunContext&) override { return *this; }
 
@@ -437,11 +447,6 @@ TEST(Cli, MoveFailureAndErrors) {
   EXPECT_EQ(r.code, kExitUsage);
   EXPECT_NE(r.err.find("The new place D:\\a\"b holds the character \" (quotation mark)"), std::string::npos) << r.err;
   EXPECT_EQ(s.calls.size(), calls);
-
-  s.withRegistry = false;
-  r = RunArgs(s, {"map", "--find", "a", "--replace", "b"});
-  EXPECT_EQ(r.code, kExitError);
-  EXPECT_NE(r.err.find("registry"), std::string::npos);
 }
 
 TEST(Cli, WhatRunsFromTheItemStopsTheMoveUnlessItsServicesMayBeStopped) {

@@ -34,7 +34,7 @@ class FileWalkTest : public ::testing::Test {
  protected:
   FileWalkTest() : forms(fs), walk(ctx, fs, forms, text, shortcuts) {
     ctx.ui = &ui;
-    ctx.programFolder = "C:\\Ost\\";
+    ctx.recordsFolder = "C:\\Ost\\";
     ctx.drives = {{"C", "C:\\", true}, {"D", "D:\\", false}, {"E", "E:\\", true}};
     ctx.targets = {true, true, false, false, false};  // Registry and Settings
     text.order = &visited;
@@ -177,7 +177,7 @@ TEST_F(FileWalkTest, TemporaryFilesOfAnInterruptedRunAreRemovedWhereverTheyAre) 
 TEST_F(FileWalkTest, NoTargetTouchesAFileOfARecordsFolder) {
   fs.AddFolder("C:\\Program Files", kAttrFolder, "PROGRA~1");
   fs.AddFolder("C:\\Program Files\\Ostrivane Tool", kAttrFolder, "OSTRIV~1");
-  ctx.programFolder = "C:\\PROGRA~1\\OSTRIV~1\\";
+  ctx.recordsFolder = "C:\\PROGRA~1\\OSTRIV~1\\";
   walk.AddOwnFolder("c:\\old\\OST");
   for (const char* folder : {"C:\\Program Files\\Ostrivane Tool\\", "C:\\Old\\Ost\\", "C:\\Other\\"})
     for (const char* name : {"Undo00000.bat", "Undo00000.log", "Undo00000.after", "Ostrivane.ini", "Tool.lnk"})
@@ -203,15 +203,15 @@ TEST_F(FileWalkTest, PhaseLineLocationAndProgressSharePerDrive) {
   std::vector<std::pair<std::string, int>> atRoots;  // phase line and ceiling when each root file is seen
   fs.AddFile("C:\\c.ini", "");
   fs.AddFile("E:\\e.ini", "");
-  text.onRewrite = [&](const std::string&) { atRoots.emplace_back(ctx.progress.phase, ctx.tally.progressCeiling); };
+  text.onRewrite = [&](const std::string&) { atRoots.emplace_back(ui.progress.phase, ui.progress.ceiling); };
   walk.MapFiles(walk.TextsFor("old", "new"));
   // The share of a drive is added after its root files, before its folders.
   EXPECT_EQ(atRoots, (std::vector<std::pair<std::string, int>>{{"Scanning C Drive", 0}, {"Scanning E Drive", 33}}));
-  EXPECT_EQ(ctx.tally.progressFloor, 33);
-  EXPECT_EQ(ctx.tally.progressCeiling, 66);  // 66 div 2 per selected drive; E is empty but still counted
-  EXPECT_EQ(ctx.tally.scanLocation, "E:\\");
+  EXPECT_EQ(ui.progress.floor, 33);
+  EXPECT_EQ(ui.progress.ceiling, 66);  // 66 div 2 per selected drive; E is empty but still counted
+  EXPECT_EQ(ui.progress.location, "E:\\");
   walk.SearchThruDir("C:\\", "old", "new");
-  EXPECT_EQ(ctx.tally.scanLocation, "C:\\B\\");  // the folder last entered, not the one returned to
+  EXPECT_EQ(ui.progress.location, "C:\\B\\");  // the folder last entered, not the one returned to
 }
 
 TEST_F(FileWalkTest, NoDriveSelectedDoesNothing) {
@@ -220,7 +220,7 @@ TEST_F(FileWalkTest, NoDriveSelectedDoesNothing) {
   walk.MapFiles(walk.TextsFor("old", "new"));
   EXPECT_TRUE(text.paths.empty());
   EXPECT_EQ(fs.listCalls, 0);
-  EXPECT_EQ(ctx.tally.progressCeiling, 0);
+  EXPECT_EQ(ui.progress.ceiling, 0);
 }
 
 TEST_F(FileWalkTest, CancelOnTheProgressDialogStopsBeforeTheNextEntryAndDrive) {
@@ -231,8 +231,8 @@ TEST_F(FileWalkTest, CancelOnTheProgressDialogStopsBeforeTheNextEntryAndDrive) {
   text.onRewrite = [&](const std::string&) { ui.onPump = [&] { ctx.tally.cancelled = true; }; };
   walk.MapFiles(walk.TextsFor("old", "new"));
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\A\\1.ini"}));
-  EXPECT_EQ(ctx.tally.progressCeiling, 33);  // E's share is not added
-  EXPECT_EQ(ctx.progress.phase, "Scanning C Drive");
+  EXPECT_EQ(ui.progress.ceiling, 33);  // E's share is not added
+  EXPECT_EQ(ui.progress.phase, "Scanning C Drive");
 }
 
 TEST_F(FileWalkTest, CancelInTheEntryFoundDialogEndsTheFolderAtOnce) {
@@ -267,7 +267,7 @@ TEST(FileWalkEndToEnd, AllFilesRewritesUserFilesButNotTheUndoRecords) {
   FakeUi ui;
   RunContext ctx;
   ctx.ui = &ui;
-  ctx.programFolder = "C:\\Ost\\";
+  ctx.recordsFolder = "C:\\Ost\\";
   ctx.drives = {{"C", "C:\\", true}};
   ctx.targets = {false, false, false, true, false};
   PathForms forms(fs);
@@ -291,7 +291,7 @@ TEST(FileWalkEndToEnd, DefaultTargetsRewriteConfigurationFiles) {
   FakeUi ui;
   RunContext ctx;
   ctx.ui = &ui;
-  ctx.programFolder = "C:\\Ost\\";
+  ctx.recordsFolder = "C:\\Ost\\";
   ctx.drives = {{"C", "C:\\", true}};
   PathForms forms(fs);
   RecordingBackup backup(fs);
@@ -427,7 +427,7 @@ TEST(FileWalkEndToEnd, SettingsPlacesAreSearchedByContent) {
   FakeUi ui;
   RunContext ctx;
   ctx.ui = &ui;
-  ctx.programFolder = "C:\\Ost\\";
+  ctx.recordsFolder = "C:\\Ost\\";
   ctx.drives = {{"C", "C:\\", true}};
   PathForms forms(fs);
   RecordingBackup backup(fs);

@@ -98,7 +98,7 @@ TEST(GuardRails, RefusedOrFailedMovesLeaveNothingBehind) {
   FakeFileSystem fs;
   FakeUi ui;
   RunContext ctx;
-  ctx.programFolder = "D:\\Tools\\Ostrivane\\";
+  ctx.recordsFolder = "D:\\Tools\\Ostrivane\\";
   ctx.tally.undoName = "Undo00000";
   ctx.ui = &ui;
   FakeShellMove shell{fs};

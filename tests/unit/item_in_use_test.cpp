@@ -3,6 +3,7 @@
 // and are started again afterwards, from the new place when they point there.
 #include <gtest/gtest.h>
 
+#include "engine/Progress.h"
 #include "core/Error.h"
 #include "engine/ItemInUseCheck.h"
 #include "support/FakeProcessesAndServices.h"
@@ -71,7 +72,7 @@ class ItemInUseRun : public ::testing::Test, protected PortableRun {
     reg.PutText(LM, kServiceKey, "ImagePath", "\"C:\\W3Run\\w3sleeper.exe\" -service");
     reg.PutText(LM, kServiceKey, "DisplayName", "W3 Sleeper");
     ctx.drives = {{"C", "C:\\", true}, {"D", "D:\\", true}};
-    parts.running = &system;
+    parts.optionalRunning = &system;
     system.commandLineNow = [this](const std::string&) { return reg.GetText(LM, kServiceKey, "ImagePath"); };
   }
   void AddService(bool running) {
@@ -92,7 +93,7 @@ TEST_F(ItemInUseRun, AProgramHoldsTheItemUntilItEndsAndCancelMovesAndChangesNoth
   ASSERT_EQ(ui.inUseQuestions.size(), 1u);
   EXPECT_EQ(InUseLines(ui.inUseQuestions[0]), std::vector<std::string>{"C:\\W3Run\\w3sleeper.exe (process 42)"});
   EXPECT_TRUE(ctx.tally.cancelled && ctx.tally.itemInUse);
-  EXPECT_EQ(ctx.moveLines.cancelledMoveLine, kNothingMovedLine);
+  EXPECT_EQ(CancelledMoveLine(ctx.tally.move, ctx.preview), kNothingMovedLine);
   EXPECT_TRUE(fs.Has("C:\\W3Run\\w3sleeper.exe"));
   EXPECT_FALSE(fs.Has("D:\\W3Run"));
   EXPECT_TRUE(shell.calls.empty());
@@ -191,7 +192,7 @@ TEST_F(ItemInUseRun, ServicesStartAgainAfterACancelledWalkAndAPreviewOnlyNamesTh
   ui.inUseReplies = {InUseAnswer::StopServices};
   // Cancelled in the file walk, after the registry walk pointed the service to the new place.
   ui.onPump = [this] {
-    if (ctx.progress.phase == "Changing files") ctx.tally.cancelled = true;
+    if (ui.progress.phase == "Changing files") ctx.tally.cancelled = true;
   };
   Run();
   EXPECT_TRUE(ctx.tally.cancelled);

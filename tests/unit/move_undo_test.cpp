@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "engine/Progress.h"
 #include "engine/MappingRun.h"
 #include "engine/WrittenRecord.h"
 #include "core/Error.h"
@@ -41,7 +42,7 @@ TEST(MoveTarget, LastComponentsDecideTheFolderMovedInto) {
 class MoveTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ctx.programFolder = kHome;
+    ctx.recordsFolder = kHome;
     ctx.tally.undoName = "Undo00003";
     ctx.ui = &ui;
     fs.AddFolder("C:\\Ostrivane");
@@ -246,7 +247,7 @@ TEST_F(MoveAndUndo, ASecondMoveOfAMovedItemSaysItWasMovedAlready) {
   ui.messages.clear();
   Run();
   EXPECT_TRUE(ctx.tally.cancelled);
-  EXPECT_EQ(ctx.moveLines.cancelledMoveLine, "Nothing was moved");
+  EXPECT_EQ(CancelledMoveLine(ctx.tally.move, ctx.preview), "Nothing was moved");
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].first.rfind("C:\\Apps\\Tool is not there, and D:\\Apps\\Tool is: it has been moved "
                                        "already.  Nothing was moved.", 0),
@@ -259,7 +260,7 @@ TEST_F(MoveAndUndo, FailedMoveMapsNothingAndLeavesNoEntry) {
   const std::string filesBefore = Files(fs), regBefore = reg.Dump();
   Run();
   EXPECT_TRUE(ctx.tally.cancelled);
-  EXPECT_EQ(ctx.moveLines.cancelledMoveLine, "All Files may not have been Moved");
+  EXPECT_EQ(CancelledMoveLine(ctx.tally.move, ctx.preview), "All Files may not have been Moved");
   EXPECT_EQ(ctx.tally.linkCount, 0);
   EXPECT_EQ(Files(fs), filesBefore);
   EXPECT_EQ(reg.Dump(), regBefore);

@@ -28,7 +28,7 @@ class OfflineHiveRun : public ::testing::Test, protected PortableRun {
  protected:
   void SetUp() override {
     walk.SetUserAccounts(&accounts);
-    parts.offlineHives = &hives;
+    parts.optionalOfflineHives = &hives;
     undoer = &hiveUndo;
     const std::string list = std::string(kProfileListKey) + "\\";
     reg.PutText(LM, list + kOwn, "ProfileImagePath", "%SystemDrive%\\Users\\me", kRegExpandSz);
@@ -63,7 +63,7 @@ class OfflineHiveRun : public ::testing::Test, protected PortableRun {
 TEST_F(OfflineHiveRun, AUserNotLoggedOnIsSearchedChangedAndUndoneWithTheHiveLoadedOnlyMeanwhile) {
   std::vector<std::string> phases;
   ui.onPump = [&] {
-    if (phases.empty() || phases.back() != ctx.progress.phase) phases.push_back(ctx.progress.phase);
+    if (phases.empty() || phases.back() != ui.progress.phase) phases.push_back(ui.progress.phase);
   };
   RunRequest(RunMode::MapOnly, "C:\\Acme", "E:\\Acme");
 

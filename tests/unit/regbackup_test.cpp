@@ -125,7 +125,7 @@ class RegBackupTest : public ::testing::Test {
  protected:
   RegBackupTest() {
     fs.AddFolder("C:\\Ost");
-    backup.BeginRun(kFile, 6);
+    backup.BeginRun(kFile);
   }
   std::string File() { return DecodeRegText(fs.ReadWhole(kFile)); }
   MemoryRegistry reg;
@@ -173,7 +173,7 @@ TEST_F(RegBackupTest, FailedWriteOrRefusedEntryIsForgotten) {
   } failing;
   FakeFileSystem f;
   RegBackup b(failing, f, cp);
-  b.BeginRun(kFile, 6);
+  b.BeginRun(kFile);
   failing.PutText(CU, "Src", "x", "1");
   failing.PutText(CU, "Src", "y", "2");
   EXPECT_THROW(b.BackupKeyMove(CU, "\\Src", "\\Dst"), BackupRefused);
@@ -181,11 +181,13 @@ TEST_F(RegBackupTest, FailedWriteOrRefusedEntryIsForgotten) {
 }
 
 TEST_F(RegBackupTest, EveryLineFormImportsBackExactly) {
-  for (int generation : {4, 6}) {
+  // A new backup (Version 5.00), and one an earlier build began in REGEDIT4.
+  for (int generation : {4, 5}) {
     MemoryRegistry r;
     FakeFileSystem f;
+    if (generation == 4) f.AddFile(kFile, "REGEDIT4\r\n\r\n");
     RegBackup b(r, f, cp);
-    b.BeginRun(kFile, generation);
+    b.BeginRun(kFile);
     std::vector<std::pair<std::uint32_t, std::string>> forms = {
         {kRegSz, Utf16Data(u"C:\\Dir\\\"a\"\r\n\u00E9 Ærø €")},
         {kRegSz, std::string("a\0\0\0b\0\0\0", 8)},
@@ -224,8 +226,9 @@ TEST_F(RegBackupTest, EveryLineFormImportsBackExactly) {
 
 TEST_F(RegBackupTest, AnsiBackupRefusesAValueItCannotHold) {
   FakeFileSystem f;
+  f.AddFile(kFile, "REGEDIT4\r\n\r\n");  // begun by an earlier build
   RegBackup b(reg, f, cp);
-  b.BeginRun(kFile, 4);
+  b.BeginRun(kFile);
   reg.PutText(CU, "K", "ok", "C:\\Old\\€");
   reg.PutText(CU, "K", "数据", "C:\\Old");
   reg.PutText(CU, "K", "data", "C:\\Old\\数据");

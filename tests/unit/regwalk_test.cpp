@@ -20,11 +20,10 @@ class RegWalkTest : public ::testing::Test {
  protected:
   RegWalkTest() {
     ctx.ui = &ui;
-    ctx.programFolder = "C:\\Ost\\";
+    ctx.recordsFolder = "C:\\Ost\\";
     ctx.tally.undoName = "Undo00000";
     ctx.request.Mode = RunMode::MapOnly;
     ctx.targets = Targets{true, false, false, false, false};
-    ctx.OsGeneration = 6;
     fs.AddFolder("C:\\Ost");
   }
   void Map(const std::string& o, const std::string& n, const std::string& os = "", const std::string& ns = "",
@@ -238,13 +237,13 @@ TEST_F(RegWalkTest, ProgressPhasesShareAndLocation) {
   reg.PutText(CU, "Software\\T", "p", "x");
   std::vector<std::string> phases;
   ui.onPump = [&] {
-    if (phases.empty() || phases.back() != ctx.progress.phase) phases.push_back(ctx.progress.phase);
+    if (phases.empty() || phases.back() != ui.progress.phase) phases.push_back(ui.progress.phase);
   };
   Map("C:\\Old", "D:\\New");
   EXPECT_EQ(phases, (std::vector<std::string>{"Scanning System Registry", "Scanning User Registry"}));
-  EXPECT_EQ(ctx.tally.progressFloor, 48);
-  EXPECT_EQ(ctx.tally.progressCeiling, 99);
-  EXPECT_EQ(ctx.tally.scanLocation, "HKEY_CURRENT_USER\\Software\\T");
+  EXPECT_EQ(ui.progress.floor, 48);
+  EXPECT_EQ(ui.progress.ceiling, 99);
+  EXPECT_EQ(ui.progress.location, "HKEY_CURRENT_USER\\Software\\T");
   EXPECT_FALSE(fs.Has(kBackup));  // nothing changed, no file
 }
 
@@ -550,7 +549,7 @@ TEST_F(RegWalkTest, KeyPathsTooLongForOneCallAreWalkedChangedAndRestored) {
 }
 
 TEST_F(RegWalkTest, AnsiBackupPassesOverWhatItCannotHold) {
-  ctx.OsGeneration = 4;  // REGEDIT4, in the ANSI code page
+  fs.AddFile(kBackup, "REGEDIT4\r\n\r\n");  // an earlier build's backup, in the ANSI code page
   reg.PutText(CU, "Software\\U", "held", "C:\\Old\\€");
   reg.PutText(CU, "Software\\U", "not held", "C:\\Old\\数据");
   reg.PutText(CU, "Software\\U\\OldKey", "日本", "1");
@@ -747,7 +746,7 @@ TEST_F(RegWalkTest, OtherUsersHivesEachWalkedOnceNamedInThePhase) {
   reg.PutText(US, "S-1-5-18\\T", "p", "C:\\Old");
   std::vector<std::string> phases;
   ui.onPump = [&] {
-    if (phases.empty() || phases.back() != ctx.progress.phase) phases.push_back(ctx.progress.phase);
+    if (phases.empty() || phases.back() != ui.progress.phase) phases.push_back(ui.progress.phase);
   };
   const std::string before = reg.Dump();
   Map("C:\\Old", "D:\\New", "", "", MatchRule::Path);

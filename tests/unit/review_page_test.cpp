@@ -51,8 +51,7 @@ class ReviewPageTest : public ::testing::Test, protected WizardFakes<> {
   // Runs write their change report beside the undo records.
   WizardPorts ReportingPorts() {
     WizardPorts p = Ports();
-    p.parts.records = &fs;
-    p.parts.timeText = [] { return "12/9/2026 4:00:00 AM"; };
+    p.parts->optionalTimeText = [] { return "12/9/2026 4:00:00 AM"; };
     return p;
   }
   void MapOnlyStart() {

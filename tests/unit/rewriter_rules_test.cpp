@@ -27,9 +27,8 @@ class Places {
   Places() {
     ctx.ui = &ui;
     ctx.request.Mode = RunMode::MapOnly;
-    ctx.programFolder = "C:\\Ost\\";
+    ctx.recordsFolder = "C:\\Ost\\";
     ctx.tally.undoName = "Undo00000";
-    ctx.OsGeneration = 6;
     fs.AddFolder("C:\\Ost");
   }
   virtual ~Places() = default;

@@ -27,7 +27,7 @@ struct FakeRights : RightsPort {
 
 RunContext RunOf(RunMode mode, const std::string& find, const std::string& replace) {
   RunContext ctx;
-  ctx.programFolder = "C:\\Users\\ann\\Ostrivane\\";
+  ctx.recordsFolder = "C:\\Users\\ann\\Ostrivane\\";
   ctx.request.Mode = mode;
   ctx.request.FindText = find;
   ctx.request.ReplaceText = replace;
@@ -76,13 +76,13 @@ TEST(Rights, WhatARunLacksWithoutElevation) {
 
   // Records that cannot be written block every change.
   ctx = RunOf(RunMode::MapOnly, "C:\\Old", "D:\\New");
-  ctx.programFolder = "C:\\Program Files\\Ostrivane\\";
+  ctx.recordsFolder = "C:\\Program Files\\Ostrivane\\";
   ctx.targets = Targets{false, false, false, false, false};
   check = CheckRights(ctx, rights);
   EXPECT_TRUE(check.recordsBlocked);
   EXPECT_EQ(check.lacking, std::vector<std::string>{"the undo records folder C:\\Program Files\\Ostrivane"});
   EXPECT_NE(RightsWarningText(check).find("nothing can be changed"), std::string::npos);
-  ctx.programFolder = "C:\\ProgramData\\Ostrivane\\";  // writable parent, folder not made yet
+  ctx.recordsFolder = "C:\\ProgramData\\Ostrivane\\";  // writable parent, folder not made yet
   EXPECT_TRUE(CheckRights(ctx, rights).recordsBlocked);
 }
 

@@ -6,6 +6,7 @@
 #include "engine/Progress.h"
 #include "core/Error.h"
 #include "engine/ChangeReport.h"
+#include "engine/WrittenRecord.h"
 #include "support/FakeFileSystem.h"
 #include "support/FakeOccurrences.h"
 #include "support/FakeUi.h"
@@ -13,7 +14,10 @@
 namespace {
 // Records every call the run makes into the other subsystems, in order.
 struct Recorder : UndoNumbers, ItemMover, BackupArchive, RegistryMapper, FileMapper, ShortNames, RunLock {
+  Recorder() { records.AddFolder("C:\\Ost"); }
   RunContext* ctx = nullptr;
+  FakeFileSystem records;
+  WrittenRecord written{records};
   std::vector<std::string> calls;
   int nextNumber = 0;
   bool moveSucceeds = true;
@@ -72,18 +76,24 @@ struct Recorder : UndoNumbers, ItemMover, BackupArchive, RegistryMapper, FileMap
   void Release() override { calls.push_back("unlock"); }
 };
 
+// Every part of a run, the lock too, from one recorder.
+RunParts PartsOf(Recorder& r) {
+  return {.undo = r, .mover = r, .archive = r, .registry = r, .files = r, .shortNames = r,
+          .records = r.records, .written = r.written, .optionalLock = &r};
+}
+
 class RunTest : public ::testing::Test {
  protected:
   RunTest() {
     ctx.ui = &ui;
-    ctx.programFolder = "C:\\Ost\\";
+    ctx.recordsFolder = "C:\\Ost\\";
     rec.ctx = &ctx;
   }
   void Start(RunMode mode, const std::string& find, const std::string& replace) {
     ctx.request.Mode = mode;
     ctx.request.FindText = find;
     ctx.request.ReplaceText = replace;
-    MappingRun run(ctx, {&rec, &rec, &rec, &rec, &rec, &rec, &rec, nullptr});
+    MappingRun run(ctx, PartsOf(rec));
     run.Run();
   }
   RunContext ctx;
@@ -175,7 +185,7 @@ TEST_F(RunTest, MoveAndMapMovesFirst) {
   const EndPage page = EndPageOf(ctx);
   EXPECT_TRUE(page.finished);
   EXPECT_EQ(page.moveLine, "The files were successfully moved and");
-  EXPECT_EQ(ctx.moveLines.cancelledMoveLine, "All Files were Successfully Moved");
+  EXPECT_EQ(CancelledMoveLine(ctx.tally.move, ctx.preview), "All Files were Successfully Moved");
 }
 
 // Before the move the new place is not there: the preview neither says it
@@ -196,7 +206,7 @@ TEST_F(RunTest, AMovesPreviewNeitherSaysItMovedNorGuessesTheNewShortForm) {
   EXPECT_EQ(page.moveLine, "The files would be moved and");
   EXPECT_EQ(page.countLine, "1 link would be remapped");
   EXPECT_EQ(page.notes, std::vector<std::string>{kShortFormAfterMoveNote});
-  EXPECT_EQ(ctx.moveLines.cancelledMoveLine, "Nothing was moved");
+  EXPECT_EQ(CancelledMoveLine(ctx.tally.move, ctx.preview), "Nothing was moved");
 
   rec.calls.clear();
   ctx.preview = false;
@@ -268,7 +278,7 @@ TEST_F(RunTest, FailureInAWalkStillClosesTheProgressDialog) {
   ctx.request.Mode = RunMode::MapOnly;
   ctx.request.FindText = "C:\\Old";
   ctx.request.ReplaceText = "D:\\New";
-  MappingRun run(ctx, {&thrower, &thrower, &thrower, &thrower, &thrower, &thrower, &thrower, nullptr});
+  MappingRun run(ctx, PartsOf(thrower));
   EXPECT_THROW(run.Run(), Error);
   EXPECT_EQ(ui.events.back(), "close");
   EXPECT_FALSE(ctx.running);
@@ -287,36 +297,31 @@ TEST(Progress, SharesForEveryCombination) {
   EXPECT_EQ(StepShare(ProgressStep::Drive, filesOnly, 0), 0);
 
   // Registry only: 0..48, then 48..99.
-  RunTally r;
-  BeginStep(r, StepShare(ProgressStep::MachineRegistry, regOnly, 0));
-  EXPECT_EQ(std::make_pair(r.progressFloor, r.progressCeiling), std::make_pair(0, 48));
-  BeginStep(r, StepShare(ProgressStep::UserRegistry, regOnly, 0));
-  EXPECT_EQ(std::make_pair(r.progressFloor, r.progressCeiling), std::make_pair(48, 99));
+  ProgressDisplay r;
+  r.BeginStep(StepShare(ProgressStep::MachineRegistry, regOnly, 0));
+  EXPECT_EQ(std::make_pair(r.floor, r.ceiling), std::make_pair(0, 48));
+  r.BeginStep(StepShare(ProgressStep::UserRegistry, regOnly, 0));
+  EXPECT_EQ(std::make_pair(r.floor, r.ceiling), std::make_pair(48, 99));
   // Seven drives after the registry in Move and Map end at 96.
-  for (int i = 0; i < 7; ++i) BeginStep(r, StepShare(ProgressStep::Drive, regAndFiles, 7));
-  EXPECT_EQ(r.progressCeiling, 99 + 63);
+  for (int i = 0; i < 7; ++i) r.BeginStep(StepShare(ProgressStep::Drive, regAndFiles, 7));
+  EXPECT_EQ(r.ceiling, 99 + 63);
 }
 
 TEST(Progress, RefreshStepAndTexts) {
   EXPECT_EQ(NextBarPosition(10, 5, 20), 11);
   EXPECT_EQ(NextBarPosition(20, 5, 20), 21);  // one above the ceiling first
   EXPECT_EQ(NextBarPosition(21, 5, 20), 5);
-  RunContext ctx;
-  ctx.tally.scanLocation = "C:\\Windows\\";
-  ctx.tally.linkCount = 1;
-  ctx.tally.progressCeiling = 16;
-  RefreshProgress(ctx);
-  EXPECT_EQ(ctx.progress.location, "C:\\Windows\\");
-  EXPECT_EQ(ctx.progress.count, "1 link remapped");
-  EXPECT_EQ(ctx.progress.position, 1);
-  ctx.preview = true;  // the search before a review changes nothing
-  RefreshProgress(ctx);
-  EXPECT_EQ(ctx.progress.count, "1 link found");
+  ProgressDisplay shown;
+  shown.BeginStep(16);
+  RefreshProgress(shown, 1, false);
+  EXPECT_EQ(shown.count, "1 link remapped");
+  EXPECT_EQ(shown.position, 1);
+  RefreshProgress(shown, 1, true);  // the search before a review changes nothing
+  EXPECT_EQ(shown.count, "1 link found");
   EXPECT_EQ(RemappedSoFarText(0), "0 links remapped");
   EXPECT_EQ(RemappedResultText(2), "2 links were remapped");
 }
 
-#include "engine/OsGeneration.h"
 #include "engine/PumpThrottle.h"
 
 TEST(PumpThrottle, DrainsAtMostOncePerInterval) {
@@ -326,22 +331,6 @@ TEST(PumpThrottle, DrainsAtMostOncePerInterval) {
   EXPECT_FALSE(t.Due(1014));
   EXPECT_TRUE(t.Due(1015));
   EXPECT_TRUE(t.Due(900));  // a clock that went back must not stop the pumping
-}
-
-TEST(OsGeneration, VersionTable) {
-  auto gen = [](bool nt, unsigned major, unsigned minor) { return OsGenerationOf({true, nt, major, minor}); };
-  EXPECT_EQ(gen(false, 4, 0), 1);
-  EXPECT_EQ(gen(false, 4, 10), 2);
-  EXPECT_EQ(gen(false, 4, 90), 3);
-  EXPECT_EQ(gen(true, 3, 51), 4);
-  EXPECT_EQ(gen(true, 4, 0), 4);
-  EXPECT_EQ(gen(true, 5, 0), 5);
-  EXPECT_EQ(gen(true, 5, 1), 6);
-  EXPECT_EQ(gen(true, 5, 2), 7);
-  EXPECT_EQ(gen(true, 6, 0), 8);
-  EXPECT_EQ(gen(true, 6, 1), 9);
-  EXPECT_EQ(gen(true, 10, 0), 9);
-  EXPECT_EQ(OsGenerationOf({}), 9);
 }
 
 TEST_F(RunTest, APathIsMatchedWholeUnlessPlainTextIsAsked) {
@@ -364,8 +353,8 @@ TEST_F(RunTest, RunningProgramsAreToldOnceWhenTheEnvironmentChanged) {
     void FindReplaceProcess(const SearchTexts&) override { ctx->environmentChanged = true; }
   } walk;
   walk.ctx = &ctx;
-  RunParts parts{&walk, &walk, &walk, &walk, &walk, &walk, &walk, nullptr};
-  parts.environment = &notice;
+  RunParts parts = PartsOf(walk);
+  parts.optionalEnvironment = &notice;
   ctx.request.Mode = RunMode::MapOnly;
   ctx.request.FindText = "C:\\Old";
   ctx.request.ReplaceText = "D:\\New";
@@ -380,8 +369,8 @@ TEST_F(RunTest, RunningProgramsAreToldOnceWhenTheEnvironmentChanged) {
     void FindReplaceProcess(const SearchTexts&) override {}
   } plain;
   plain.ctx = &ctx;
-  RunParts plainParts{&plain, &plain, &plain, &plain, &plain, &plain, &plain, nullptr};
-  plainParts.environment = &notice;
+  RunParts plainParts = PartsOf(plain);
+  plainParts.optionalEnvironment = &notice;
   MappingRun(ctx, plainParts).Run();
   EXPECT_EQ(notice.told, 1);
 }
@@ -412,10 +401,11 @@ TEST_F(RunTest, AReviewedMoveAppliesTheTickedAndWritesItsReport) {
   ticked.Tick(gone);
   ctx.preview = false;
   ctx.selection = &ticked;
-  FakeFileSystem records;
-  records.AddFolder("C:\\Ost");
-  MappingRun run(ctx, {&rec, &rec, &rec, &rec, &rec, &rec, &rec, nullptr, nullptr, &records, [] { return "now"; },
-                       [] { return "2026-12-08T20:40:47.123Z"; }});
+  FakeFileSystem& records = rec.records;
+  RunParts parts = PartsOf(rec);
+  parts.optionalTimeText = [] { return "now"; };
+  parts.optionalUtcStamp = [] { return "2026-12-08T20:40:47.123Z"; };
+  MappingRun run(ctx, parts);
   run.Run();
   ASSERT_EQ(ctx.changes.size(), 3u);
   EXPECT_EQ(ctx.changes[1].outcome, ChangeOutcome::Changed);

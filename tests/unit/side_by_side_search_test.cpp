@@ -59,7 +59,7 @@ TEST_F(SideBySide, FindsAndChangesWhatOneSearchAfterAnotherDoesInTheSameOrder) {
     std::lock_guard<std::mutex> hold(mutex);
     searchers.insert(std::this_thread::get_id());
   };
-  parts.crew = &crew;
+  parts.optionalCrew = &crew;
   Preview();
   EXPECT_EQ(searchers.size(), 3u);  // the registry, C: and D:
   EXPECT_FALSE(searchers.count(std::this_thread::get_id()));
@@ -92,7 +92,7 @@ TEST_F(SideBySide, TheRegistryComesFirstEvenWhenItsSearchEndsLast) {
     ++drivesEnded;
     changed.notify_all();
   };
-  parts.crew = &crew;
+  parts.optionalCrew = &crew;
   Preview();
   EXPECT_EQ(Found(), alone);
 }
@@ -111,7 +111,7 @@ TEST_F(SideBySide, ACancelOrAFailureEndsEverySearch) {
     std::unique_lock<std::mutex> hold(mutex);
     changed.wait(hold, [&] { return release; });
   };
-  parts.crew = &crew;
+  parts.optionalCrew = &crew;
   Preview();
   EXPECT_TRUE(ctx.tally.cancelled);
   EXPECT_EQ(ctx.tally.linkCount, 0);
@@ -129,5 +129,51 @@ TEST_F(SideBySide, ACancelOrAFailureEndsEverySearch) {
   } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "the disk went away");
   }
+}
+
+// A failure on the run's own thread while the searches run (the window went
+// away under its pump) leaves through the run once every search has stopped;
+// it does not end the program.
+TEST_F(SideBySide, AFailureOnTheRunsThreadStopsAndJoinsTheSearches) {
+  int waiting = 0;
+  bool thrown = false;
+  crew.beforeSearch = [&](const RunContext&) {
+    std::unique_lock<std::mutex> hold(mutex);
+    ++waiting;
+    changed.notify_all();
+    changed.wait(hold, [&] { return thrown; });
+  };
+  ui.onPump = [&] {
+    std::lock_guard<std::mutex> hold(mutex);
+    if (waiting == 0) return;
+    thrown = true;
+    changed.notify_all();
+    throw Error("the window went away");
+  };
+  parts.optionalCrew = &crew;
+  try {
+    Preview();
+    ADD_FAILURE() << "the failure was lost";
+  } catch (const Error& e) {
+    EXPECT_STREQ(e.what(), "the window went away");
+  }
+  EXPECT_TRUE(thrown);
+  EXPECT_FALSE(ctx.running);
+}
+
+// The backup archive is the run's own: a search thread that reaches it is
+// refused, and the run fails with the reason instead of racing the run.
+TEST_F(SideBySide, TheArchiveRefusesASearchThread) {
+  archive.SetArchiveName(kRecords + "Undo00000.zip");
+  crew.beforeSearch = [&](const RunContext&) { archive.BackupFile("C:\\Cfg0\\a.ini"); };
+  parts.optionalCrew = &crew;
+  try {
+    Preview();
+    ADD_FAILURE() << "a search made a backup";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find("A search backs nothing up"), std::string::npos) << e.what();
+  }
+  EXPECT_FALSE(fs.Has(kRecords + "Undo00000.zip"));
+  EXPECT_TRUE(archive.BackupFile("C:\\Cfg0\\a.ini"));  // the run's own thread may
 }
 }  // namespace

@@ -34,7 +34,7 @@ class FileWalkWinTest : public ::testing::Test {
     fs.MakeFolders(root);
     ctx.ui = &ui;
     ctx.request.Mode = RunMode::MapOnly;
-    ctx.programFolder = tree + "Prog\\";
+    ctx.recordsFolder = tree + "Prog\\";
     ctx.targets = {false, true, true, false, false};
   }
   ~FileWalkWinTest() override { RemoveTree(fs, root); }

@@ -40,7 +40,7 @@ TEST_F(MoveWin, MoveIntoItselfFailsWithoutARecord) {
   FakeUi ui;
   RunContext ctx;
   ctx.ui = &ui;
-  ctx.programFolder = kHome + "\\";
+  ctx.recordsFolder = kHome + "\\";
   ctx.tally.undoName = "Undo00007";
   Win32ShellMove shell;
   FolderMove mover(ctx, fs, shell, true);
@@ -61,7 +61,7 @@ TEST_F(MoveWin, AFolderNamedInAnyScriptMovesWhole) {
   FakeUi ui;
   RunContext ctx;
   ctx.ui = &ui;
-  ctx.programFolder = kHome + "\\";
+  ctx.recordsFolder = kHome + "\\";
   ctx.tally.undoName = "Undo00008";
   Win32ShellMove shell;
   FolderMove mover(ctx, fs, shell, true);

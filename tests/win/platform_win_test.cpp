@@ -55,6 +55,4 @@ TEST(PlatformWin, DrivesFolderAndVersion) {
   const std::string folder = ProgramFolderOfExe();
   ASSERT_FALSE(folder.empty());
   EXPECT_EQ(folder.back(), '\\');
-  EXPECT_GE(QueryOsGeneration(), 1);
-  EXPECT_LE(QueryOsGeneration(), 9);
 }

@@ -59,11 +59,10 @@ class WinRegistryTest : public ::testing::Test {
  protected:
   WinRegistryTest() : token(Token()), base("\\Software\\OstrivaneTest" + token) {
     ctx.ui = &ui;
-    ctx.programFolder = "C:\\Ost\\";
+    ctx.recordsFolder = "C:\\Ost\\";
     ctx.tally.undoName = "Undo00000";
     ctx.request.Mode = RunMode::MapOnly;
     ctx.targets = Targets{true, false, false, false, false};
-    ctx.OsGeneration = 6;
     fs.AddFolder("C:\\Ost");
   }
   ~WinRegistryTest() override {
@@ -416,7 +415,7 @@ TEST_F(WinRegistryTest, OtherUsersHiveWalkedOwnHiveOnceVariablesExpanded) {
   const std::string before = dumpAll();
   std::vector<std::string> phases;
   ui.onPump = [&] {
-    if (phases.empty() || phases.back() != ctx.progress.phase) phases.push_back(ctx.progress.phase);
+    if (phases.empty() || phases.back() != ui.progress.phase) phases.push_back(ui.progress.phase);
   };
   RegistryWalk walk(ctx, backend, fs, ansi);
   walk.SetUserAccounts(&accounts);

@@ -1,6 +1,5 @@
 #include "engine/win32/Win32Platform.h"
 
-#include "engine/OsGeneration.h"
 #include "core/Text.h"
 #include "core/win32/Owned.h"
 #include "core/win32/WidePath.h"
@@ -102,22 +101,6 @@ std::string ProgramFolderOfExe() {
   const std::string path = ExecutablePath();
   return SplitItemPath(path).folder;
 }
-
-OsVersion QueryOsVersion() {
-  OSVERSIONINFOW info{};
-  info.dwOSVersionInfoSize = sizeof info;
-  OsVersion v;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  v.queried = GetVersionExW(&info) != 0;
-#pragma GCC diagnostic pop
-  v.ntPlatform = info.dwPlatformId == VER_PLATFORM_WIN32_NT;
-  v.major = info.dwMajorVersion;
-  v.minor = info.dwMinorVersion;
-  return v;
-}
-
-int QueryOsGeneration() { return OsGenerationOf(QueryOsVersion()); }
 
 void Win32EnvironmentNotice::EnvironmentChanged() {
   // A window that does not answer within the time is passed by, not waited for.

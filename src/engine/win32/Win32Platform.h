@@ -48,7 +48,3 @@ class Win32KnownFolders : public KnownFolders {
 std::string ExecutablePath();
 // The folder of the running executable, with its trailing "\".
 std::string ProgramFolderOfExe();
-int QueryOsGeneration();
-// The version as the system reports it (GetVersionExW).
-struct OsVersion;
-OsVersion QueryOsVersion();

@@ -66,6 +66,7 @@ void ProgressDialog::Layout() {
 
 void ProgressDialog::Show(HWND owner) {
   owner_ = owner;
+  shown = ProgressDisplay{};
   if (!hwnd_) Create();
   SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, LONG_PTR(owner));
   shownAt_ = GetTickCount64();
@@ -96,11 +97,11 @@ void ProgressDialog::StopTimer() {
 }
 
 void ProgressDialog::Refresh() {
-  SetTextIfChanged(phaseText_, ctx_->progress.phase);
-  SetTextIfChanged(locationText_, ctx_->progress.location);
-  SetTextIfChanged(countText_, ctx_->progress.count + "    " + ElapsedText(static_cast<long long>((GetTickCount64() - shownAt_) / 1000)));
+  SetTextIfChanged(phaseText_, shown.phase);
+  SetTextIfChanged(locationText_, shown.location);
+  SetTextIfChanged(countText_, shown.count + "    " + ElapsedText(static_cast<long long>((GetTickCount64() - shownAt_) / 1000)));
   const int byWork = work_ ? work_->Percent() : -1;
-  const int position = byWork >= 0 ? byWork : ctx_->progress.position;
+  const int position = byWork >= 0 ? byWork : shown.position;
   SendMessageW(bar_, PBM_SETPOS, WPARAM(position), 0);
   TaskbarProgress(position, true);
 }
@@ -137,7 +138,7 @@ LRESULT CALLBACK ProgressDialog::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_TIMER:
       if (wp == kRefreshTimer && self) {
-        RefreshProgress(*self->ctx_);
+        RefreshProgress(self->shown, self->ctx_->tally.linkCount, self->ctx_->preview);
         self->Refresh();
       }
       return 0;

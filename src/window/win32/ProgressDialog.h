@@ -6,6 +6,7 @@
 // answer, it has no default button) sets the run's cancelled flag.
 #include <cstdint>
 
+#include "engine/ProgressDisplay.h"
 #include "core/win32/Owned.h"
 #include "engine/RunContext.h"
 #include "window/WorkMeter.h"
@@ -29,6 +30,9 @@ class ProgressDialog {
   HWND hwnd() const { return hwnd_; }
   HWND cancelButton() const { return cancelButton_; }
   int BarPosition() const;
+  // What the dialog shows: set by the run through the window's Ui, cleared
+  // each time the dialog is shown.
+  ProgressDisplay shown;
 
  private:
   static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);

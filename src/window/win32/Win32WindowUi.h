@@ -29,6 +29,9 @@ class Win32WindowUi : public Ui, public WindowDialogs {
   void CloseProgress() override;
   void StartProgressTimer() override;
   void StopProgressTimer() override;
+  void ShowPhase(const std::string& phase) override { progressDialog_.shown.phase = phase; }
+  void ShowPlace(const std::string& place) override { progressDialog_.shown.location = place; }
+  void BeginStep(int share) override { progressDialog_.shown.BeginStep(share); }
   void ReportPreview(const PreviewItem&) override {}  // the window program never previews
   void Walked(long items) override {
     if (counting_ && work_) work_->Items(items);

@@ -55,7 +55,6 @@ struct WindowAdapters {
     ports.fs = &fs;
     ports.drives = &drives;
     ports.picker = &picker;
-    ports.GetOSInfo = QueryOsVersion;
     ports.driveTypes = &driveTypes;
     ports.help = &help;
     ports.shell = &help;
@@ -149,10 +148,9 @@ void RunWindow(const WindowStart& start) {
   if (!place) return;
   WindowAdapters adapters;
   Wizard wizard(adapters.Ports(start.checkRights ? &rights : nullptr), ProgramFolderOfExe(), place->folder);
-  RunAssembly assembly(wizard.ctx, wizard.ctx.programFolder, ShellDialogs::Shown);
+  RunAssembly assembly(wizard.ctx, wizard.ctx.recordsFolder, ShellDialogs::Shown);
   for (const std::string& folder : place->earlier) assembly.AddEarlierRecordsFolder(folder);
-  RunParts parts = assembly.Parts();
-  if (start.adaptRun) start.adaptRun(parts, wizard);
+  const RunParts parts = start.adaptRun ? start.adaptRun(assembly.Parts(), wizard) : assembly.Parts();
   wizard.Wire(parts, &assembly.Undo(), &assembly.Undoer());
   adapters.ui.Bind(wizard.ctx);
   adapters.ui.BindWork(wizard.run.work);

@@ -25,7 +25,7 @@ struct WindowStart {
   // place, no rights check, its own run, and what it does once the window is up.
   std::optional<RecordsPlace> records;
   bool checkRights = true;
-  std::function<void(RunParts& parts, Wizard& wizard)> adaptRun;
+  std::function<RunParts(const RunParts& parts, Wizard& wizard)> adaptRun;
   std::function<void(MainWindow& window, Wizard& wizard)> shown;
 };
 

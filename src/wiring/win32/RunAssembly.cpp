@@ -157,24 +157,22 @@ void RunAssembly::AddEarlierRecordsFolder(const std::string& folder) {
 
 RunParts RunAssembly::Parts() {
   Impl& i = *impl_;
-  RunParts p;
-  p.undo = &i.store;
-  p.mover = &i.mover;
-  p.archive = &i.archive;
-  p.files = &i.files;
-  p.registry = &i.registry;
-  p.tasks = &i.tasks;
-  p.shortNames = &i.forms;
-  p.lock = &i.lock;
-  p.environment = &i.environment;
-  p.records = &i.fs;
-  p.written = &i.written;
-  p.crew = &i.crew;
-  p.running = &i.processes;
-  p.offlineHives = &i.offlineHives;
-  p.timeText = [&i] { return i.store.NowText(); };
-  p.utcStamp = [&i] { return i.store.NowUtcStamp(); };
-  return p;
+  return RunParts{.undo = i.store,
+                  .mover = i.mover,
+                  .archive = i.archive,
+                  .registry = i.registry,
+                  .files = i.files,
+                  .shortNames = i.forms,
+                  .records = i.fs,
+                  .written = i.written,
+                  .optionalLock = &i.lock,
+                  .optionalEnvironment = &i.environment,
+                  .optionalTimeText = [&i] { return i.store.NowText(); },
+                  .optionalUtcStamp = [&i] { return i.store.NowUtcStamp(); },
+                  .optionalCrew = &i.crew,
+                  .optionalTasks = &i.tasks,
+                  .optionalRunning = &i.processes,
+                  .optionalOfflineHives = &i.offlineHives};
 }
 
 FileSystem& RunAssembly::Files() { return impl_->fs; }

@@ -1,0 +1,25 @@
+#pragma once
+// What a front end shows of a run under way (apart from the end texts in
+// Progress.h, whose EndPage a Windows header also names).
+#include <string>
+
+// What a front end's progress display shows: the run's Ui calls set the
+// phase, the place and the bar's step; the refresh timer the rest.
+struct ProgressDisplay {
+  std::string phase;
+  std::string location;  // the folder or key being searched
+  std::string count;
+  int position = 0;  // bar, 0 to 100
+  // Where the bar runs during the step at hand: floor to ceiling.
+  int floor = 0;
+  int ceiling = 0;
+  // A step that begins: the floor becomes the ceiling, the ceiling grows by the share.
+  void BeginStep(int share) {
+    floor = ceiling;
+    ceiling += share;
+  }
+};
+
+// The 200 ms refresh of the progress dialog (count and bar) for the links
+// the run has remapped (found, in a preview) so far.
+void RefreshProgress(ProgressDisplay& shown, int linkCount, bool preview);
