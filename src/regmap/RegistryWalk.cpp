@@ -291,6 +291,16 @@ int RegistryWalk::OccurrencesBelow(RegRoot root, const std::string& path) {
   return held;
 }
 
+// Two keys named after each other's drive would meet: a switch renames no
+// key, and names each one it leaves (its values are switched as any other).
+// The apply of a list goes to a key its search named already.
+void RegistryWalk::LeaveSwitchedKey(const KeyVisit& visit, const std::string& text, const Occurrence& o) {
+  if (ctx_.selection && !ctx_.FindsOnly()) return;
+  ctx_.Record({visit.rootName + visit.path, "", 0, ChangeKindOf(EntryKind::KeyPath), text,
+               text.substr(0, o.pos) + std::string(o.newText) + text.substr(o.pos + o.length), ChangeOutcome::PassedOver,
+               "a switch renames no key (two keys named after each other's drive would meet): rename it by hand"});
+}
+
 RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const std::string& text,
                                                          const std::string& valueName, EntryKind kind,
                                                          std::uint32_t type) {
@@ -308,15 +318,8 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
       kind == EntryKind::ValueData && type == kRegExpandSz && text.find('%') != std::string::npos ? environment_
                                                                                                  : nullptr;
   if (!family.first.found() && !environment) return result;
-  // Two keys named after each other's drive would meet: a switch renames no
-  // key, and names each one it leaves (its values are switched as any other).
   if (kind == EntryKind::KeyPath && exchange_) {
-    // The apply of a list goes to a key its search named already.
-    if (ctx_.selection && !ctx_.FindsOnly()) return result;
-    const Occurrence& o = family.first;
-    ctx_.Record({visit.rootName + visit.path, "", 0, ChangeKindOf(kind), text,
-                 text.substr(0, o.pos) + std::string(o.newText) + text.substr(o.pos + o.length), ChangeOutcome::PassedOver,
-                 "a switch renames no key (two keys named after each other's drive would meet): rename it by hand"});
+    LeaveSwitchedKey(visit, text, family.first);
     return result;
   }
   std::string current = connection ? *connection : text;
@@ -368,8 +371,7 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
       const Question question = connection ? Question{visit.rootName + visit.path, shownName, before, candidate}
                                            : Question{visit.rootName + visit.path, shownName, current, candidate,
                                                       next.pos, next.length, next.pos, next.newText.size()};
-      const Answer answer = OfferChange(ctx_, question, WalkKind::Registry);
-      if (answer != Answer::Replace) {
+      if (OfferChange(ctx_, question, WalkKind::Registry) != Answer::Replace) {
         entry.outcome = ChangeOutcome::Skipped;
         ctx_.Record(std::move(entry));
         return result;
@@ -408,38 +410,32 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
   return result;
 }
 
+// Why a change cannot be made at all, asked before its backup is written
+// (it is then not counted); "" when it can.
+std::string RegistryWalk::ChangeRefusal(KeyVisit& visit, const std::string& actualName, const std::string& candidate,
+                                        EntryKind kind) {
+  if (kind == EntryKind::KeyPath) {
+    const std::string from = visit.path + "\\", to = candidate + "\\";
+    if (EqualFold(visit.path, candidate)) return "it would be renamed onto its own name";
+    if (FoldPrefixLength(to, from) != kNotFound) return "it would be moved into its own subkey " + visit.rootName + candidate;
+    if (RegistryCursor(backend_, visit.root).KeyExists("\\" + candidate))
+      return "a key " + visit.rootName + candidate + " exists already";
+    // Moving a tree through a link would copy the link's target instead.
+    if (RegistryCursor(backend_, visit.root).HoldsLink("\\" + visit.path))
+      return "it holds a registry link, which a move would not keep";
+  } else if (kind == EntryKind::ValueName) {
+    if (EqualFold(actualName, candidate)) return "it would be renamed onto its own name";
+    if (visit.reg.QueryValueInfo(candidate)) return "a value named " + candidate + " exists already in that key";
+  }
+  return "";
+}
+
 RegistryWalk::Outcome RegistryWalk::Apply(KeyVisit& visit, const std::string& actualName,
                                           const std::string& candidate, const std::string& valueName, EntryKind kind,
                                           std::uint32_t type, std::string& reason) {
   const std::string keyPath = "\\" + visit.path;
-  // A rename or move that cannot change anything is refused before its
-  // backup is written, and is not counted.
-  std::string noChange;
-  if (kind == EntryKind::KeyPath) {
-    const std::string from = visit.path + "\\", to = candidate + "\\";
-    const std::size_t head = FoldPrefixLength(to, from);
-    if (EqualFold(visit.path, candidate))
-      noChange = "it would be renamed onto its own name";
-    else if (head != kNotFound)
-      noChange = "it would be moved into its own subkey " + visit.rootName + candidate;
-    else if (RegistryCursor(backend_, visit.root).KeyExists("\\" + candidate))
-      noChange = "a key " + visit.rootName + candidate + " exists already";
-  } else if (kind == EntryKind::ValueName) {
-    if (EqualFold(actualName, candidate))
-      noChange = "it would be renamed onto its own name";
-    else if (visit.reg.QueryValueInfo(candidate))
-      noChange = "a value named " + candidate + " exists already in that key";
-  }
-  if (!noChange.empty()) {
-    reason = noChange;
-    return Outcome::PassedOver;
-  }
-  // Moving a tree through a link would copy the link's target instead;
-  // refused before anything is backed up.
-  if (kind == EntryKind::KeyPath && RegistryCursor(backend_, visit.root).HoldsLink(keyPath)) {
-    reason = "it holds a registry link, which a move would not keep";
-    return Outcome::PassedOver;
-  }
+  reason = ChangeRefusal(visit, actualName, candidate, kind);
+  if (!reason.empty()) return Outcome::PassedOver;
   // A change whose state before the run the file can't hold is not made;
   // errors of the file itself stop the run.
   try {
@@ -482,29 +478,33 @@ RegistryWalk::Outcome RegistryWalk::Apply(KeyVisit& visit, const std::string& ac
       case EntryKind::ValueData: written->Value(key, valueName, newType, data); break;
     }
   }
-  const auto made = [&](Outcome outcome) {
-    if (announced && outcome != Outcome::Changed) written->Withdraw();
-    return outcome;
-  };
+  Outcome outcome = Outcome::PassedOver;
   try {
-    switch (kind) {
-      case EntryKind::KeyPath: {
-        RegistryCursor mover(backend_, visit.root);
-        return made(mover.MoveRegKey(keyPath, "\\" + candidate, true) ? Outcome::Changed : Outcome::NothingToDo);
-      }
-      case EntryKind::ValueName:
-        if (!visit.reg.RenameRegValue(actualName, candidate)) return made(Outcome::NothingToDo);
-        ctx_.environmentChanged |= IsEnvironmentKey(key);
-        return made(Outcome::Changed);
-      case EntryKind::ValueData:
-        ctx_.environmentChanged |= IsEnvironmentKey(key);
-        visit.reg.WriteRawValue(valueName, newType, data);
-        return made(Outcome::Changed);
-    }
+    outcome = Write(visit, actualName, candidate, valueName, kind, newType, data);
   } catch (const Error& e) {
-    made(Outcome::PassedOver);
     reason = e.what();
-    return Outcome::PassedOver;
+  }
+  if (announced && outcome != Outcome::Changed) written->Withdraw();
+  return outcome;
+}
+
+RegistryWalk::Outcome RegistryWalk::Write(KeyVisit& visit, const std::string& actualName, const std::string& candidate,
+                                          const std::string& valueName, EntryKind kind, std::uint32_t newType,
+                                          const std::string& data) {
+  const bool environment = IsEnvironmentKey(visit.rootName + visit.path);
+  switch (kind) {
+    case EntryKind::KeyPath:
+      return RegistryCursor(backend_, visit.root).MoveRegKey("\\" + visit.path, "\\" + candidate, true)
+                 ? Outcome::Changed
+                 : Outcome::NothingToDo;
+    case EntryKind::ValueName:
+      if (!visit.reg.RenameRegValue(actualName, candidate)) return Outcome::NothingToDo;
+      ctx_.environmentChanged |= environment;
+      return Outcome::Changed;
+    case EntryKind::ValueData:
+      ctx_.environmentChanged |= environment;
+      visit.reg.WriteRawValue(valueName, newType, data);
+      return Outcome::Changed;
   }
   return Outcome::NothingToDo;
 }

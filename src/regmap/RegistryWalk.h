@@ -81,10 +81,15 @@ class RegistryWalk : public RegistryMapper {
   int OccurrencesBelow(RegRoot root, const std::string& path);
   EntryResult FindReplaceEntry(KeyVisit& visit, const std::string& text, const std::string& valueName, EntryKind kind,
                                std::uint32_t type = kRegSz);
+  void LeaveSwitchedKey(const KeyVisit& visit, const std::string& text, const Occurrence& o);
   enum class Outcome { Changed, NothingToDo, PassedOver };
   // Backs up and makes one change; says why when it passes it over.
   Outcome Apply(KeyVisit& visit, const std::string& actualName, const std::string& candidate,
                 const std::string& valueName, EntryKind kind, std::uint32_t type, std::string& reason);
+  std::string ChangeRefusal(KeyVisit& visit, const std::string& actualName, const std::string& candidate, EntryKind kind);
+  // Makes the change itself; throws Error when the registry refuses it.
+  Outcome Write(KeyVisit& visit, const std::string& actualName, const std::string& candidate,
+                const std::string& valueName, EntryKind kind, std::uint32_t newType, const std::string& data);
 
   RunContext& ctx_;
   RegistryBackend& backend_;
