@@ -51,6 +51,15 @@ constexpr std::size_t kExcerptLeadCharacters = 10;
 
 // The line that holds [pos, pos + len), without its line end; lines end at
 // CR, LF or CR LF, as the file has them.
+// A new "&" where the old text had none would break markup: it goes in as
+// the entity (an old "&" has a spelling of its own for each form). `storage`
+// holds the escaped text when there is one.
+std::string_view EscapedForMarkup(std::string_view newForm, std::string_view old, std::string& storage) {
+  if (newForm.find('&') == std::string_view::npos || old.find('&') != std::string_view::npos) return newForm;
+  for (char c : newForm) storage += c == '&' ? std::string_view("&amp;") : std::string_view(&c, 1);
+  return storage;
+}
+
 std::string_view LineAround(std::string_view text, std::size_t pos, std::size_t len) {
   const std::size_t before = pos == 0 ? kNotFound : text.find_last_of("\r\n", pos - 1);
   const std::size_t start = before == kNotFound ? 0 : before + 1;
@@ -225,7 +234,12 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts
   std::string replaced = Replace(path, text, spellings, family, first, search.variables ? &*search.variables : nullptr,
                                  IsMarkup(path, text), kind, changes);
   if (changes == 0 || ctx_.FindsOnly()) return;
-  // The changes recorded are not made after all.
+  WriteRewritten(path, original, std::move(replaced), encoding, firstEntry);
+}
+
+void TextFileRewrite::WriteRewritten(const std::string& path, const std::string& original, std::string replaced,
+                                     TextEncoding encoding, std::size_t firstEntry) {
+  // The changes recorded from firstEntry on are not made after all.
   const auto giveUp = [&](const std::string& reason) { ctx_.PassOverSince(firstEntry, path, reason); };
   const std::optional<std::string> bytes = EncodeText(std::move(replaced), encoding, ansi_);
   if (!bytes) return giveUp("its encoding (" + EncodingName(encoding, ansi_) + ") cannot hold the new text");
@@ -330,14 +344,9 @@ std::string TextFileRewrite::Replace(const std::string& path, std::string_view t
   for (Rewrite m = first; m.found();
        m = FittedToPlace(text, NextRewrite(spellings, family, text, cursor, variables), place)) {
     const std::size_t pos = m.pos;
-    std::string_view newForm = m.newText;
-    // A new "&" where the old text had none would break the markup: it goes
-    // in as the entity (an old "&" has a spelling of its own for each form).
     std::string escaped;
-    if (markup && newForm.find('&') != std::string_view::npos && text.substr(pos, m.length).find('&') == kNotFound) {
-      for (char c : newForm) escaped += c == '&' ? std::string_view("&amp;") : std::string_view(&c, 1);
-      newForm = escaped;
-    }
+    const std::string_view newForm =
+        markup ? EscapedForMarkup(m.newText, text.substr(pos, m.length), escaped) : std::string_view(m.newText);
     lineNumber += LineEndsIn(text, counted, pos);
     counted = pos;
     const std::string_view line = LineAround(text, pos, m.length);
@@ -372,12 +381,10 @@ std::string TextFileRewrite::Replace(const std::string& path, std::string_view t
       continue;
     }
     if (VerificationOn(ctx_)) {
+      // Shown in the text as it stands, the occurrences before it replaced.
       std::string current = out;
       current.append(text.substr(cursor));
-      const std::size_t at = out.size() + (pos - cursor);
-      Question question = FileChangeQuestion(path, current, at, m.length, newForm);
-      if (kind == ChangeKind::ScheduledTask) question.key = kScheduledTasksKey;
-      if (OfferChange(ctx_, question, WalkKind::Files) != Answer::Replace) {
+      if (Ask(path, current, out.size() + (pos - cursor), m.length, newForm, kind) != Answer::Replace) {
         entry.outcome = ChangeOutcome::Skipped;
         ctx_.Record(std::move(entry));
         if (ctx_.tally.cancelled) break;
@@ -398,6 +405,13 @@ std::string TextFileRewrite::Replace(const std::string& path, std::string_view t
   }
   out.append(text.substr(cursor));
   return out;
+}
+
+Answer TextFileRewrite::Ask(const std::string& path, const std::string& current, std::size_t at, std::size_t length,
+                            std::string_view newForm, ChangeKind kind) {
+  Question question = FileChangeQuestion(path, current, at, length, newForm);
+  if (kind == ChangeKind::ScheduledTask) question.key = kScheduledTasksKey;
+  return OfferChange(ctx_, question, WalkKind::Files);
 }
 
 void TextFileRewrite::Write(const std::string& path, std::uint32_t attributes, const std::string& bytes) {

@@ -17,6 +17,7 @@
 #include "core/FileSystem.h"
 #include "core/FileSystemPlaces.h"
 #include "core/Text.h"
+#include "core/TextEncoding.h"
 #include "core/Ui.h"
 #include "filemap/Rewriters.h"
 
@@ -72,6 +73,13 @@ class TextFileRewrite : public TextFileRewriter {
   EnvironmentValues* EnvironmentFor(const std::string& path, const SearchTexts& texts);
   std::optional<std::string> ChangedSinceRead(const std::string& path, const std::string& original);
   void Write(const std::string& path, std::uint32_t attributes, const std::string& bytes);
+  // The rewritten text made durable: backed up, on record, written; each
+  // change from firstEntry on passed over with the reason when it cannot be.
+  void WriteRewritten(const std::string& path, const std::string& original, std::string replaced,
+                      TextEncoding encoding, std::size_t firstEntry);
+  // Asks about one occurrence at `at` in `current` (the text as it stands).
+  Answer Ask(const std::string& path, const std::string& current, std::size_t at, std::size_t length,
+             std::string_view newForm, ChangeKind kind);
   // The search of binary data for the texts, made once for a pass.
   const BinarySearch& BinaryFor(const SearchTexts& texts);
 
