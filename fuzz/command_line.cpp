@@ -62,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         break;
       case CliCommand::UndoRun:
       case CliCommand::UndoDelete:
-        FUZZ_CHECK(o.undoName.size() == 9 && o.undoName.compare(0, 4, "Undo") == 0);
+        // A name the program reads back as the same name.
+        FUZZ_CHECK(o.undoName && UndoName::Parse(o.undoName->Text()) == o.undoName);
         break;
       case CliCommand::Help:
       case CliCommand::UndoList: break;

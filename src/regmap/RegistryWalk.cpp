@@ -301,6 +301,36 @@ void RegistryWalk::LeaveSwitchedKey(const KeyVisit& visit, const std::string& te
                "a switch renames no key (two keys named after each other's drive would meet): rename it by hand"});
 }
 
+// REG_EXPAND_SZ data names places through variables too (written %NAME%:
+// without a "%" there is none to expand).
+EnvironmentValues* RegistryWalk::VariablesIn(const std::string& text, EntryKind kind, std::uint32_t type) const {
+  return kind == EntryKind::ValueData && type == kRegExpandSz && text.find('%') != std::string::npos ? environment_
+                                                                                                     : nullptr;
+}
+
+// Named by the search; the apply meets it again and leaves it as it is.
+void RegistryWalk::RecordFromSearch(const ChangeEntry& entry) {
+  if (!ctx_.selection || ctx_.FindsOnly()) ctx_.Record(entry);
+}
+
+// A change the registry or its backup refused; a printer connection's key
+// keeps its values with it.
+void RegistryWalk::RecordLeft(ChangeEntry entry, EntryKind kind, const std::string& actualName, bool connection) {
+  entry.outcome = ChangeOutcome::PassedOver;
+  if (kind == EntryKind::ValueName) entry.value = actualName;
+  if (connection) entry.reason += ": the connection's values were left with it";
+  ctx_.Record(std::move(entry));
+}
+
+// A key or value renamed lives on under its new name for the rest of its visit.
+void RegistryWalk::Follow(KeyVisit& visit, EntryKind kind, const std::string& candidate, std::string& actualName,
+                          EntryResult& result) {
+  if (kind == EntryKind::ValueData) return;
+  result.moved = true;
+  if (kind == EntryKind::KeyPath) visit.path = candidate;
+  if (kind == EntryKind::ValueName) actualName = result.nowNamed = candidate;
+}
+
 RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const std::string& text,
                                                          const std::string& valueName, EntryKind kind,
                                                          std::uint32_t type) {
@@ -312,11 +342,7 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
     return connection ? ConnectionKeyFor(text, searched) : std::optional<std::string>(searched);
   };
   const Spellings::Family family = spellings_->Choose(connection ? *connection : text);
-  // REG_EXPAND_SZ data names places through variables too.
-  // (A variable is written %NAME%: without a "%" there is none to expand.)
-  EnvironmentValues* environment =
-      kind == EntryKind::ValueData && type == kRegExpandSz && text.find('%') != std::string::npos ? environment_
-                                                                                                 : nullptr;
+  EnvironmentValues* const environment = VariablesIn(text, kind, type);
   if (!family.first.found() && !environment) return result;
   if (kind == EntryKind::KeyPath && exchange_) {
     LeaveSwitchedKey(visit, text, family.first);
@@ -341,27 +367,22 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
     const std::optional<std::string> named = keyNamed(searched);
     if (!named) {
       // Its values would point at a connection the key no longer names.
-      if (!ctx_.selection || ctx_.FindsOnly())
-        ctx_.Record({visit.rootName + visit.path, "", 0, ChangeKindOf(kind), before, searched, ChangeOutcome::PassedOver,
-                     "a printer connection's key is named after a \\\\server\\queue, which the new place is not: it "
-                     "and its values were left"});
+      RecordFromSearch({visit.rootName + visit.path, "", 0, ChangeKindOf(kind), before, searched,
+                        ChangeOutcome::PassedOver,
+                        "a printer connection's key is named after a \\\\server\\queue, which the new place is "
+                        "not: it and its values were left"});
       result.refused = true;
       return result;
     }
     const std::string& candidate = *named;
     ChangeEntry entry{visit.rootName + visit.path, shownName, 0, ChangeKindOf(kind), before, candidate,
                       ChangeOutcome::WouldChange, spellings_->NoteOn(next.shortForm)};
-    // Named by the search; the apply meets it again and leaves it as it is.
     if (next.undecided) {
-      if (!ctx_.selection || ctx_.FindsOnly()) {
-        entry.outcome = ChangeOutcome::PassedOver;
-        entry.reason = kPathEndUnknown;
-        ctx_.Record(std::move(entry));
-      }
-      next = nextFrom(next.pos + next.length);
-      continue;
+      entry.outcome = ChangeOutcome::PassedOver;
+      entry.reason = kPathEndUnknown;
+      RecordFromSearch(entry);
     }
-    if (!ctx_.Chosen(entry)) {
+    if (next.undecided || !ctx_.Chosen(entry)) {
       next = nextFrom(next.pos + next.length);
       continue;
     }
@@ -385,11 +406,8 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
     } else {
       const Outcome outcome = Apply(visit, actualName, candidate, valueName, kind, type, entry.reason);
       if (outcome == Outcome::PassedOver) {
-        entry.outcome = ChangeOutcome::PassedOver;
-        if (kind == EntryKind::ValueName) entry.value = actualName;
-        if (connection) entry.reason += ": the connection's values were left with it";
         result.refused = connection.has_value();
-        ctx_.Record(std::move(entry));
+        RecordLeft(std::move(entry), kind, actualName, result.refused);
         break;
       }
       moved = outcome == Outcome::Changed;
@@ -397,11 +415,7 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
     }
     ctx_.Record(std::move(entry));
     result.changed = true;
-    if (kind != EntryKind::ValueData && moved) {
-      result.moved = true;
-      if (kind == EntryKind::KeyPath) visit.path = candidate;
-      if (kind == EntryKind::ValueName) actualName = result.nowNamed = candidate;
-    }
+    if (moved) Follow(visit, kind, candidate, actualName, result);
     current = searched;
     next = nextFrom(next.pos + next.newText.size());
   }

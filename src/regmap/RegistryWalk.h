@@ -82,6 +82,11 @@ class RegistryWalk : public RegistryMapper {
   EntryResult FindReplaceEntry(KeyVisit& visit, const std::string& text, const std::string& valueName, EntryKind kind,
                                std::uint32_t type = kRegSz);
   void LeaveSwitchedKey(const KeyVisit& visit, const std::string& text, const Occurrence& o);
+  EnvironmentValues* VariablesIn(const std::string& text, EntryKind kind, std::uint32_t type) const;
+  void RecordFromSearch(const ChangeEntry& entry);
+  void RecordLeft(ChangeEntry entry, EntryKind kind, const std::string& actualName, bool connection);
+  void Follow(KeyVisit& visit, EntryKind kind, const std::string& candidate, std::string& actualName,
+              EntryResult& result);
   enum class Outcome { Changed, NothingToDo, PassedOver };
   // Backs up and makes one change; says why when it passes it over.
   Outcome Apply(KeyVisit& visit, const std::string& actualName, const std::string& candidate,
