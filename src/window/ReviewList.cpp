@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "core/Text.h"
+#include "window/ListText.h"
 
 namespace {
 constexpr std::size_t kCellBytes = 300;
@@ -49,6 +50,25 @@ void ReviewList::SetTicked(std::size_t row, bool on) {
   tickedCount_ += on ? 1 : std::size_t(-1);
 }
 
+void ReviewList::SetAllTicked(bool on) {
+  tickedCount_ = 0;
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    ticked_[i] = on && IsTickable(entries_[i]) ? 1 : 0;
+    tickedCount_ += ticked_[i];
+  }
+}
+
+std::string ReviewList::Details(std::size_t row) const {
+  // Cut only far beyond what a pane shows, so a huge value cannot stall it.
+  constexpr std::size_t kDetailBytes = 8000;
+  const ChangeEntry& e = At(row);
+  std::string text = "Where: " + WhereText(e) + "\nWhat: " + KindWord(e.kind);
+  if (!e.oldText.empty()) text += "\nOld: " + ShortenedText(MarkedText(e.oldText), kDetailBytes);
+  if (!e.newText.empty()) text += "\nNew: " + ShortenedText(MarkedText(e.newText), kDetailBytes);
+  text += "\nOutcome: " + CellText(row, ReviewColumn::Outcome);
+  return text;
+}
+
 std::string ReviewList::CellText(std::size_t row, ReviewColumn column) const {
   const ChangeEntry& e = At(row);
   switch (column) {
@@ -64,21 +84,21 @@ void ReviewList::SortBy(ReviewColumn column) {
   descending_ = sorted_ && sortedBy_ == column ? !descending_ : false;
   sorted_ = true;
   sortedBy_ = column;
-  // Places sort by path in any case of letters, then by line; texts as they
-  // are. The folded places are made once, not once per comparison.
-  std::vector<std::string> folded;
+  // Places sort part by part in any case of letters, then by line; texts
+  // alike. The places are made once, not once per comparison.
+  std::vector<std::string> places;
   if (column == ReviewColumn::Where) {
-    folded.reserve(entries_.size());
-    for (const ChangeEntry& e : entries_) folded.push_back(FoldKey(PlaceText(e)));
+    places.reserve(entries_.size());
+    for (const ChangeEntry& e : entries_) places.push_back(PlaceText(e));
   }
   const auto less = [&](std::uint32_t a, std::uint32_t b) {
     const ChangeEntry &x = entries_[a], &y = entries_[b];
     switch (column) {
       case ReviewColumn::Where:
-        if (folded[a] != folded[b]) return folded[a] < folded[b];
+        if (const int c = CompareNatural(places[a], places[b]); c != 0) return c < 0;
         return x.line < y.line;
-      case ReviewColumn::Old: return x.oldText < y.oldText;
-      case ReviewColumn::New: return x.newText < y.newText;
+      case ReviewColumn::Old: return CompareNatural(x.oldText, y.oldText) < 0;
+      case ReviewColumn::New: return CompareNatural(x.newText, y.newText) < 0;
       case ReviewColumn::Outcome: return x.outcome < y.outcome;
     }
     return false;

@@ -25,13 +25,19 @@ class ReviewList {
   bool Ticked(std::size_t row) const { return ticked_[order_[row]] != 0; }
   void SetTicked(std::size_t row, bool on);
   std::size_t TickedCount() const { return tickedCount_; }
+  // Ticks (or unticks) every entry that carries a box.
+  void SetAllTicked(bool on);
 
   // The text of a cell: Where names the place ("C:\x.ini, line 4", a
   // registry value as "KEY, value "name"", a shortcut's part); Old and New
   // are cut past a few hundred bytes; Outcome is "changed", "left out" ...
   // with the reason of a place passed over.
   std::string CellText(std::size_t row, ReviewColumn column) const;
-  // Sorts by the column; the same column again reverses the order.
+  // The entry whole, a line each: where, what kind, old, new, and what
+  // became of it with why ("\n" between lines).
+  std::string Details(std::size_t row) const;
+  // Sorts by the column; the same column again reverses the order. Places
+  // and texts part by part, numbers as numbers (CompareNatural).
   void SortBy(ReviewColumn column);
 
   // "2 value data, 3 settings lines, 1 shortcut target", in the order of the

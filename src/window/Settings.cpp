@@ -13,6 +13,7 @@ constexpr const char* kTargetsSection = "Targets";
 constexpr const char* kProgressSection = "Progress";
 constexpr const char* kItemKeys[3] = {"MoveAndMapItems", "SwitchDrivesItems", "MapOnlyItems"};
 constexpr const char* kReviewSection = "Show Changes First";
+constexpr const char* kWindowSection = "Window";
 constexpr const char* kModeKeys[3] = {"MoveAndMap", "SwitchDrives", "MapOnly"};
 
 // The file as it stands; an unreadable one counts as empty, so a damaged
@@ -42,6 +43,13 @@ Settings ReadSettings(FileSystem& fs, const std::string& programFolder) {
     const int on = ini.ReadInteger(kReviewSection, kModeKeys[i], -1);
     if (on == 0 || on == 1) s.ShowChangesFirst[i] = on == 1;
   }
+  // A size no screen has is taken as none.
+  const auto size = [&ini](const char* key) {
+    const int v = ini.ReadInteger(kWindowSection, key, 0);
+    return v > 0 && v < 20000 ? v : 0;
+  };
+  s.Window = {size("Width"), size("Height"), size("ListWidth"), size("ListHeight"),
+              ini.ReadInteger(kWindowSection, "Maximised", 0) == 1};
   return s;
 }
 
@@ -57,6 +65,17 @@ void WriteSettings(FileSystem& fs, const std::string& programFolder, const Setti
   // Only a measure there is: a file that never saw a run stays as it was.
   for (int i = 0; i < 3; ++i)
     if (settings.ItemsOfLastRun[i] > 0) ini.Write(kProgressSection, kItemKeys[i], std::to_string(settings.ItemsOfLastRun[i]));
+  const WindowSize& w = settings.Window;
+  if (w.width > 0 && w.height > 0) {
+    ini.Write(kWindowSection, "Width", std::to_string(w.width));
+    ini.Write(kWindowSection, "Height", std::to_string(w.height));
+  }
+  if (w.listWidth > 0 && w.listHeight > 0) {
+    ini.Write(kWindowSection, "ListWidth", std::to_string(w.listWidth));
+    ini.Write(kWindowSection, "ListHeight", std::to_string(w.listHeight));
+  }
+  // A file whose window was never sized or maximised stays as it was.
+  if (w.maximised || w.width > 0 || w.listWidth > 0) ini.Write(kWindowSection, "Maximised", w.maximised ? "1" : "0");
   try {
     fs.ReplaceWhole(path, ini.Save());
   } catch (const Error&) {

@@ -8,6 +8,15 @@ class FileSystem;
 
 inline constexpr const char* kSettingsFileName = "Ostrivane.ini";
 
+// The window's size as the user left it, in 96-DPI pixels of its client
+// area: one for the pages, one for the pages of long lists; 0 for the
+// program's own size.
+struct WindowSize {
+  int width = 0, height = 0;
+  int listWidth = 0, listHeight = 0;
+  bool maximised = false;
+};
+
 struct Settings {
   int DeleteOlderThan = 1;     // index into the undo age list; -1 for none
   bool SkipStartPage = false;  // the "Skip Introduction" box
@@ -18,6 +27,7 @@ struct Settings {
   // "Show changes before they are made", by mode as ItemsOfLastRun: on for
   // every mode, Switch Drives first of all, whose changes are the most.
   bool ShowChangesFirst[3] = {true, true, true};
+  WindowSize Window;
 };
 // The index into ItemsOfLastRun of a run mode: Move and Map, Switch Drives,
 // Map Only.

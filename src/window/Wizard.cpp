@@ -83,6 +83,7 @@ void Wizard::Start(const std::string& firstArgument) {
   ctx.targets.configFiles = settings.ConfigurationFiles;
   for (int i = 0; i < 3; ++i) run.itemsOfLastRun[i] = settings.ItemsOfLastRun[i];
   for (int i = 0; i < 3; ++i) showChangesFirst[i] = settings.ShowChangesFirst[i];
+  windowSize = settings.Window;
 
   CurrentPage = intro.StartPage();
   intro.animationOn = CurrentPage == Page::Intro1;
@@ -100,9 +101,13 @@ void Wizard::Start(const std::string& firstArgument) {
 bool Wizard::MayClose() {
   if (ctx.running) return false;
   try {
-    Settings s{undo.ageIndex, intro.skipIntroduction, ctx.targets.configFiles};
+    Settings s;
+    s.DeleteOlderThan = undo.ageIndex;
+    s.SkipStartPage = intro.skipIntroduction;
+    s.ConfigurationFiles = ctx.targets.configFiles;
     for (int i = 0; i < 3; ++i) s.ItemsOfLastRun[i] = run.itemsOfLastRun[i];
     for (int i = 0; i < 3; ++i) s.ShowChangesFirst[i] = showChangesFirst[i];
+    s.Window = windowSize;
     WriteSettings(*ports_.fs, ctx.recordsFolder, s);
   } catch (const Error& e) {
     talk_.ShowMessage(e.what(), kAppTitle, MessageKind::Error);

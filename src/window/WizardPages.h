@@ -11,6 +11,7 @@
 #include "window/Pages.h"
 #include "window/ReportPage.h"
 #include "window/ReviewPage.h"
+#include "window/Settings.h"
 #include "window/SwitchDrivesPage.h"
 #include "window/TargetsPage.h"
 #include "window/UndoPage.h"
@@ -28,6 +29,8 @@ struct WizardPages {
   bool showAdvancedVisible = false;
   // "Show changes before they are made", by ModeIndex; kept in the settings file.
   bool showChangesFirst[3] = {true, true, true};
+  // The window's size as the user left it; kept in the settings file.
+  WindowSize windowSize;
   // The field a refused check points at; the view focuses it and clears this.
   Field focusField = Field::None;
 

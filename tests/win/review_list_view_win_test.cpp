@@ -44,12 +44,12 @@ TEST(ReviewListViewWin, AHundredThousandEntriesShowScrollAndTick) {
   InitCommonControlsEx(&icc);
   static const bool registered = RegisterDialogClass(L"ReviewListHost", HostProc);
   ASSERT_TRUE(registered);
-  HWND host = CreateWindowExW(0, L"ReviewListHost", L"Review", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 800, 600,
+  HWND host = CreateWindowExW(0, L"ReviewListHost", L"Review", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 1300, 600,
                               nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   ASSERT_TRUE(host);
   ReviewListView view;
   view.Create(host, 100);
-  view.Place(0, 0, 780, 560);
+  view.Place(0, 0, 1280, 560);  // wide enough that no cell is shortened
   shownView = &view;
 
   const auto start = std::chrono::steady_clock::now();

@@ -45,10 +45,11 @@ std::string AllRows(HWND list) {
   return out;
 }
 
-// The row whose Where cell starts with `where`; -1 when none.
-int RowOf(HWND list, const std::string& where) {
-  for (int row = 0; row < Rows(list); ++row)
-    if (Cell(list, row, 0).rfind(where, 0) == 0) return row;
+// The row whose place starts with `where`; -1 when none. Read from the
+// list's model: a long place is shown shortened in its middle.
+int RowOf(const ReviewList& list, const std::string& where) {
+  for (std::size_t row = 0; row < list.size(); ++row)
+    if (list.CellText(row, ReviewColumn::Where).rfind(where, 0) == 0) return int(row);
   return -1;
 }
 
@@ -179,14 +180,18 @@ TEST_F(ReviewWindowTest, MapOnlyListsEveryChangeFirstAndLeavesTheUntickedOneWith
   EXPECT_EQ(ClientWidth(window.hwnd()) - advanced.right, Scale(488 - 472, dpi));
   // The shortcut's target and its working folder: two parts, one link.
   ASSERT_EQ(Rows(list), 4) << AllRows(list);
-  const int regRow = RowOf(list, "HKEY_CURRENT_USER\\" + kKey), iniRow = RowOf(list, ini), linkRow = RowOf(list, link);
+  const ReviewList& rows = wizard.review.list;
+  const int regRow = RowOf(rows, "HKEY_CURRENT_USER\\" + kKey), iniRow = RowOf(rows, ini), linkRow = RowOf(rows, link);
   ASSERT_TRUE(regRow >= 0 && iniRow >= 0 && linkRow >= 0);
+  // What does not fit loses its middle, never its start or end.
+  EXPECT_EQ(Cell(list, regRow, 0).rfind("HKEY_CURRENT_USER\\", 0), 0u);
+  EXPECT_TRUE(Cell(list, regRow, 0).ends_with(", value \"Path\""));
   EXPECT_NE(Cell(list, iniRow, 1).find(kOld + "\\data"), std::string::npos);
   EXPECT_NE(Cell(list, iniRow, 2).find(kNew + "\\data"), std::string::npos);
   EXPECT_EQ(WindowText(window.Control(kReviewLine)).rfind("4 of 4 changes ticked (1 value data, 1 settings line, 1 shortcut target", 0), 0u);
 
-  // The keyboard: back from "Back" to the list, space unticks the settings line.
-  SetFocus(window.SenderButton(Sender::ReviewBack));
+  // The keyboard: back from the pane to the list, space unticks the settings line.
+  SetFocus(window.Control(kReviewDetails));
   BackTab();
   ASSERT_EQ(GetFocus(), list);
   LVITEMW select{};
@@ -212,9 +217,9 @@ TEST_F(ReviewWindowTest, MapOnlyListsEveryChangeFirstAndLeavesTheUntickedOneWith
   ASSERT_EQ(wizard.CurrentPage, Page::Report);
   HWND report = window.Control(kReportList);
   ASSERT_EQ(Rows(report), 4) << AllRows(report);
-  EXPECT_EQ(Cell(report, RowOf(report, ini), 3), "left out");
-  EXPECT_EQ(Cell(report, RowOf(report, link), 3), "changed");
-  EXPECT_EQ(Cell(report, RowOf(report, "HKEY_CURRENT_USER\\" + kKey), 3), "changed");
+  EXPECT_EQ(Cell(report, RowOf(wizard.report.list, ini), 3), "left out");
+  EXPECT_EQ(Cell(report, RowOf(wizard.report.list, link), 3), "changed");
+  EXPECT_EQ(Cell(report, RowOf(wizard.report.list, "HKEY_CURRENT_USER\\" + kKey), 3), "changed");
   EXPECT_EQ(SendMessageW(report, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_CHECKBOXES, 0);
   EXPECT_TRUE(ColumnsInside(report));
   int order[4] = {};
@@ -234,7 +239,70 @@ TEST_F(ReviewWindowTest, MapOnlyListsEveryChangeFirstAndLeavesTheUntickedOneWith
   Alt('t');
   ASSERT_EQ(wizard.CurrentPage, Page::Report);
   ASSERT_EQ(Rows(report), 4);
-  EXPECT_EQ(Cell(report, RowOf(report, ini), 3), "left out");
+  EXPECT_EQ(Cell(report, RowOf(wizard.report.list, ini), 3), "left out");
+}
+
+RECT RectIn(HWND control, HWND window) {
+  RECT r{};
+  GetWindowRect(control, &r);
+  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+// Enter on a row shows it and changes nothing; the boxes all at once; the
+// list grows with a window made larger, which keeps that size; after Apply
+// a control has the focus.
+TEST_F(ReviewWindowTest, EnterOnARowAppliesNothingAndTheListGrowsWithTheWindow) {
+  SetRegistryText(HKEY_CURRENT_USER, kKey, "Path", REG_SZ, kOld + "\\app.exe");
+  SetRegistryText(HKEY_CURRENT_USER, kKey, "Home", REG_SZ, kOld);
+  Open();
+  MapOnly();
+  ASSERT_EQ(wizard.CurrentPage, Page::Review);
+  HWND list = window.Control(kReviewList);
+  ASSERT_EQ(Rows(list), 2) << AllRows(list);
+  SetFocus(list);
+  LVITEMW focused{};
+  focused.stateMask = focused.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(list, LVM_SETITEMSTATE, 0, LPARAM(&focused));
+  Key(WM_KEYDOWN, VK_RETURN);
+  ASSERT_EQ(wizard.CurrentPage, Page::Review);
+  EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, kKey, "Path"), kOld + "\\app.exe");
+  // Enter took the keyboard to the row shown whole.
+  EXPECT_EQ(GetFocus(), window.Control(kReviewDetails));
+  EXPECT_EQ(WindowText(GetFocus()).rfind("Where: HKEY_CURRENT_USER\\" + kKey + ", value ", 0), 0u) << WindowText(GetFocus());
+  Key(WM_KEYDOWN, VK_RETURN);
+  ASSERT_EQ(wizard.CurrentPage, Page::Review);
+
+  Click(window.Control(kUntickAll));
+  EXPECT_EQ(WindowText(window.Control(kReviewLine)).rfind("0 of 2 changes ticked", 0), 0u);
+  EXPECT_EQ(SendMessageW(list, LVM_GETITEMSTATE, 1, LVIS_STATEIMAGEMASK), LRESULT(INDEXTOSTATEIMAGEMASK(1)));
+  Click(window.Control(kTickAll));
+  EXPECT_EQ(WindowText(window.Control(kReviewLine)).rfind("2 of 2 changes ticked", 0), 0u);
+
+  // 900 by 700: the list takes the room, the buttons keep to the foot.
+  const int dpi = DpiOf(window.hwnd());
+  const RECT before = RectIn(list, window.hwnd());
+  RECT was{};
+  GetClientRect(window.hwnd(), &was);
+  RECT frame{0, 0, Scale(900, dpi), Scale(700, dpi)};
+  AdjustWindowRectEx(&frame, DWORD(GetWindowLongPtrW(window.hwnd(), GWL_STYLE)), FALSE,
+                     DWORD(GetWindowLongPtrW(window.hwnd(), GWL_EXSTYLE)));
+  SetWindowPos(window.hwnd(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOZORDER | SWP_NOMOVE);
+  RECT client{};
+  GetClientRect(window.hwnd(), &client);
+  const RECT after = RectIn(list, window.hwnd());
+  ASSERT_NE(client.bottom, was.bottom);
+  EXPECT_EQ((after.bottom - after.top) - (before.bottom - before.top), client.bottom - was.bottom) << client.bottom;
+  EXPECT_EQ(client.right - after.right, Scale(488 - 464, dpi));
+  EXPECT_EQ(client.bottom - RectIn(window.SenderButton(Sender::ReviewApply), window.hwnd()).bottom,
+            Scale(kPagesH - kButtonRowEnd, dpi));
+  EXPECT_EQ(wizard.windowSize.listWidth, MulDiv(client.right, 96, dpi));
+
+  Alt('a');
+  ASSERT_EQ(wizard.CurrentPage, Page::Finished);
+  EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, kKey, "Path"), kNew + "\\app.exe");
+  HWND focus = GetFocus();
+  EXPECT_TRUE(focus && IsChild(window.hwnd(), focus) && IsWindowVisible(focus));
 }
 
 // A path of exactly 80 characters below `base`.
@@ -263,7 +331,16 @@ TEST_F(ReviewWindowTest, At144DpiWhereOldAndNewOfLongPathsLieInsideTheGrownListO
   ASSERT_EQ(wizard.CurrentPage, Page::Review);
   HWND list = window.Control(kReviewList);
   ASSERT_EQ(Rows(list), 2) << AllRows(list);
-  EXPECT_NE(Cell(list, RowOf(list, ini), 2).find(new80), std::string::npos);
+  // Too long for its cell: shortened in the middle, whole in the pane
+  // under the list once the row has the focus.
+  const int iniRow = RowOf(wizard.review.list, ini);
+  ASSERT_GE(iniRow, 0);
+  EXPECT_NE(Cell(list, iniRow, 2), "Home=" + new80);
+  EXPECT_TRUE(Cell(list, iniRow, 2).ends_with("ddd")) << Cell(list, iniRow, 2);
+  LVITEMW focused{};
+  focused.stateMask = focused.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(list, LVM_SETITEMSTATE, WPARAM(iniRow), LPARAM(&focused));
+  EXPECT_NE(WindowText(window.Control(kReviewDetails)).find("New: Home=" + new80), std::string::npos);
   // The grown window and its list lie on the screen, and every column inside the list.
   RECT shown{}, work{};
   GetWindowRect(window.hwnd(), &shown);

@@ -527,7 +527,9 @@ TEST_F(WindowTest, KeyboardOnlyLeadsThroughEveryModeAndBack) {
   Press(VK_RETURN);
   ASSERT_EQ(wizard.CurrentPage, Page::Drives);
   EXPECT_EQ(Focus(), window.Control(kDriveList));
-  Press(VK_RETURN);
+  Press(VK_RETURN);  // on a list Enter starts nothing
+  ASSERT_EQ(wizard.CurrentPage, Page::Drives);
+  Alt('s');
   ASSERT_EQ(wizard.CurrentPage, Page::Finished);
   Alt('g');
   toFront();
@@ -582,8 +584,10 @@ TEST_F(WindowTest, KeyboardUndoAsksFirstAndNoIsTheDefault) {
   EXPECT_EQ(Focus(), window.Control(kUndoList));
   Press(VK_DOWN);  // the first entry
   EXPECT_EQ(wizard.undo.selection, 0);
+  Press(VK_RETURN);  // on the list Enter undoes nothing, nor asks
+  EXPECT_TRUE(watch.seen.empty());
   MessageBoxWatch::keys = {'\r', 'y'};
-  Press(VK_RETURN);  // "Undo Changes": asked, Enter answers No
+  Alt('u');  // "Undo Changes": asked, Enter answers No
   EXPECT_TRUE(std::find(undo.calls.begin(), undo.calls.end(), "undo Undo00000") == undo.calls.end());
   Alt('u');  // asked again: Yes
   EXPECT_EQ(std::count(undo.calls.begin(), undo.calls.end(), "undo Undo00000"), 1);

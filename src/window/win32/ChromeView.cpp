@@ -11,16 +11,19 @@ void ChromeView::AddControls(PageControls& c) {
   using K = Kind;
   const Wizard& w = wizard_;
   c.push_back({kTitleStripName, P::None, K::Heading, "Ostrivane", 12, 4, 150, 22, Zone::Strip});
-  c.push_back({SenderControlId(Sender::TitleFront), P::None, K::Flat, "Front", 246, 4, 50, 22, Zone::Strip});
+  c.push_back({SenderControlId(Sender::TitleFront), P::None, K::Flat, "Front", 206, 4, 50, 22, Zone::Strip});
   c.back().hint = "Front";
-  c.push_back({SenderControlId(Sender::TitleUndo), P::None, K::Flat, "Undo", 300, 4, 50, 22, Zone::Strip});
+  c.push_back({SenderControlId(Sender::TitleUndo), P::None, K::Flat, "Undo", 260, 4, 50, 22, Zone::Strip});
   c.back().hint = "Undo";
-  c.push_back({kHelpButton, P::None, K::Flat, "Help", 354, 4, 40, 22, Zone::Strip});
+  c.push_back({kHelpButton, P::None, K::Flat, "Help", 314, 4, 40, 22, Zone::Strip});
   c.back().hint = "Help (F1)";
   c.back().face = "?";
-  c.push_back({kMinimiseButton, P::None, K::Flat, "Minimise", 398, 4, 36, 22, Zone::Strip});
+  c.push_back({kMinimiseButton, P::None, K::Flat, "Minimise", 358, 4, 36, 22, Zone::Strip});
   c.back().hint = "Minimise";
   c.back().face = "_";
+  c.push_back({kMaximiseButton, P::None, K::Flat, "Maximise", 398, 4, 36, 22, Zone::Strip});
+  c.back().hint = "Maximise or restore";
+  c.back().face = "\xE2\x96\xA1";  // a square
   c.push_back({kExitButton, P::None, K::Flat, "Exit", 438, 4, 40, 22, Zone::Strip});
   c.back().hint = "Exit";
   c.back().face = "X";
@@ -63,6 +66,7 @@ bool ChromeView::Command(int id, int code) {
     case kShowAdvanced: wizard_.ShowAdvancedClick(Checked(Control(id))); return true;
     case kExitButton: PostMessageW(host_.hwnd(), WM_CLOSE, 0, 0); return true;
     case kMinimiseButton: ShowWindow(host_.hwnd(), SW_MINIMIZE); return true;
+    case kMaximiseButton: ShowWindow(host_.hwnd(), IsZoomed(host_.hwnd()) ? SW_RESTORE : SW_MAXIMIZE); return true;
     case kHelpButton: host_.Guarded([&] { wizard_.help.HelpButtonClick(); }); return true;
     default: return false;
   }

@@ -27,8 +27,8 @@ constexpr int kClientW = 488, kClientH = kPagesH + kLineBelowRowsH;
 // side by side; less where the screen is smaller.
 constexpr int kListPageW = 960, kListPageH = 600;
 // Where a control goes when the window is larger than its fixed size: the
-// review lists grow, what is below them or at the bottom moves down, what
-// is at the right of the title strip or the bottom row moves right.
+// lists grow, what is below them or at the bottom moves down, what is at the
+// right of the title strip or the bottom row moves right.
 RECT Placed(const PageControl& c, int extraW, int extraH) {
   RECT r{c.x, c.y, c.x + c.w, c.y + c.h};
   const bool listPage = RowOf(c.page).holdsList;
@@ -37,13 +37,14 @@ RECT Placed(const PageControl& c, int extraW, int extraH) {
   if (list) {
     r.right += extraW;
     r.bottom += extraH;
-  } else if (bottomRow || (listPage && c.y >= 326)) {
+  } else if (bottomRow || (listPage && c.y >= 262)) {
     OffsetRect(&r, 0, extraH);
-    if (!bottomRow) r.right += extraW;  // the review's count line
+    if (!bottomRow) r.right += extraW;  // the details pane and the review's count line
   } else if (listPage) {
     r.right += extraW;  // the report's title and line above its list
   }
-  if ((bottomRow || c.zone == Zone::Strip || c.zone == Zone::Band) && c.x >= 240) OffsetRect(&r, extraW, 0);
+  const bool right = c.zone == Zone::Strip ? c.x >= 200 : c.x >= 240;
+  if ((bottomRow || c.zone == Zone::Strip || c.zone == Zone::Band) && right) OffsetRect(&r, extraW, 0);
   return r;
 }
 constexpr int kStripH = 30;
@@ -87,6 +88,12 @@ LRESULT CALLBACK LinkProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   return 0;
 }
 
+// The lists whose rows Enter would otherwise act on. A folder tree's Enter
+// leads to the page that asks before anything moves, as "Move to..." does.
+bool IsList(Kind kind) {
+  return kind == Kind::List || kind == Kind::Drives || kind == Kind::Review || kind == Kind::Report;
+}
+
 HFONT FontOf(Kind kind, const ViewFonts& fonts) {
   switch (kind) {
     case Kind::Bold:
@@ -120,6 +127,10 @@ HWND MakeControl(HWND parent, const PageControl& it) {
     case Kind::ReadOnly: cls = L"EDIT"; style = WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL | ES_READONLY; break;
     case Kind::Path:
     case Kind::BoldPath: cls = L"EDIT"; style = ES_MULTILINE | ES_READONLY; break;
+    case Kind::Details:
+      cls = L"EDIT";
+      style = WS_TABSTOP | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
+      break;
     case Kind::Letter: cls = L"EDIT"; style = WS_TABSTOP | WS_BORDER | ES_UPPERCASE | ES_CENTER; break;
     case Kind::List: cls = L"LISTBOX"; style = WS_TABSTOP | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT; break;
     case Kind::Combo: cls = L"COMBOBOX"; style = WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL; break;
@@ -138,7 +149,7 @@ HWND MakeControl(HWND parent, const PageControl& it) {
   // before them; their own window text stays empty.
   if (it.kind == Kind::Drives || it.kind == Kind::Tree) text.clear();
   HWND h = MakeChild(parent, cls, text, style, it.id);
-  if (it.kind == Kind::Path || it.kind == Kind::BoldPath)
+  if (it.kind == Kind::Path || it.kind == Kind::BoldPath || it.kind == Kind::Details)
     pathFieldProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(h, GWLP_WNDPROC, LONG_PTR(PathFieldProc)));
   if (it.kind == Kind::Link) linkProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(h, GWLP_WNDPROC, LONG_PTR(LinkProc)));
   return h;
@@ -164,7 +175,9 @@ MainWindow::MainWindow(Wizard& wizard, Win32WindowUi& ui)
   views_.push_back(std::move(targets));
   views_.push_back(std::make_unique<EndPagesView>(wizard_, *this));
   views_.push_back(std::make_unique<UndoView>(wizard_, *this));
-  views_.push_back(std::make_unique<ReviewPagesView>(wizard_, *this));
+  auto review = std::make_unique<ReviewPagesView>(wizard_, *this);
+  reviewPages_ = review.get();
+  views_.push_back(std::move(review));
   for (const auto& view : views_) view->AddControls(controls_);
   chrome_->AddBottomControls(controls_);
   int next = kStaticFirst;
@@ -205,7 +218,8 @@ void MainWindow::Create(const std::string& firstArgument, int showCommand) {
   }();
   (void)registered;
   hwnd_ = CreateWindowExW(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kMainWindowClass, WideText(kAppTitle).c_str(),
-                          WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0, nullptr, nullptr,
+                          WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME, 0,
+                          0, 0, 0, nullptr, nullptr,
                           GetModuleHandleW(nullptr), this);
   ui_.SetOwner(hwnd_);
   dpi_ = DpiOf(hwnd_);
@@ -213,8 +227,11 @@ void MainWindow::Create(const std::string& firstArgument, int showCommand) {
   Layout();
   Guarded([&] { wizard_.Start(firstArgument); });
   for (const auto& view : views_) view->Started();
+  // The size the user left it at, read by Start.
+  Layout();
   Show();
-  ShowWindow(hwnd_, showCommand);
+  const bool asked = showCommand == SW_SHOWNORMAL || showCommand == SW_SHOWDEFAULT || showCommand == SW_SHOW;
+  ShowWindow(hwnd_, wizard_.windowSize.maximised && asked ? SW_SHOWMAXIMIZED : showCommand);
   UpdateWindow(hwnd_);
   if (HWND first = Control(DefaultId())) SetFocus(first);
 }
@@ -238,23 +255,40 @@ void MainWindow::MakeControls() {
 }
 
 SIZE MainWindow::ClientSizeFor(Page page) const {
-  if (!RowOf(page).holdsList) return {kClientW, kClientH};
   MONITORINFO mi{};
   mi.cbSize = sizeof mi;
   GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &mi);
   const int roomW = MulDiv(mi.rcWork.right - mi.rcWork.left, 96, dpi_) - 16;
   const int roomH = MulDiv(mi.rcWork.bottom - mi.rcWork.top, 96, dpi_) - 16;
-  return {std::max<LONG>(kClientW, std::min(kListPageW, roomW)), std::max<LONG>(kClientH, std::min(kListPageH, roomH))};
+  const WindowSize& chosen = wizard_.windowSize;
+  const bool list = RowOf(page).holdsList;
+  SIZE want{kClientW, kClientH};
+  if (list) want = chosen.listWidth > 0 ? SIZE{chosen.listWidth, chosen.listHeight} : SIZE{kListPageW, kListPageH};
+  else if (chosen.width > 0) want = {chosen.width, chosen.height};
+  // Never smaller than the pages' own room, nor larger than the screen.
+  return {std::max<LONG>(kClientW, std::min<LONG>(want.cx, roomW)), std::max<LONG>(kClientH, std::min<LONG>(want.cy, roomH))};
 }
 
 void MainWindow::Layout() {
   fonts_.Create(dpi_);
-  client_ = ClientSizeFor(wizard_.CurrentPage);
-  SizeAndCentre(hwnd_, client_.cx, client_.cy, dpi_);
+  // A maximised window keeps its size; the controls follow it.
+  if (!IsZoomed(hwnd_)) {
+    const SIZE size = ClientSizeFor(wizard_.CurrentPage);
+    laying_ = true;
+    SizeAndCentre(hwnd_, size.cx, size.cy, dpi_);
+    laying_ = false;
+  }
+  PlaceControls();
+}
+
+void MainWindow::PlaceControls() {
+  RECT rc{};
+  GetClientRect(hwnd_, &rc);
+  client_ = {std::max<LONG>(kClientW, MulDiv(rc.right, 96, dpi_)), std::max<LONG>(kClientH, MulDiv(rc.bottom, 96, dpi_))};
   // The list pages lay their bottom row out from the pages' room, so it sits
   // at the grown window's foot; the other pages keep the strip below it.
   const bool listPage = RowOf(wizard_.CurrentPage).holdsList;
-  const int extraW = client_.cx - kClientW, extraH = listPage ? client_.cy - kPagesH : 0;
+  const int extraW = client_.cx - kClientW, extraH = client_.cy - (listPage ? kPagesH : kClientH);
   for (PageControl& it : controls_) {
     const RECT r = Placed(it, extraW, extraH);
     int width = Scale(r.right - r.left, dpi_);
@@ -265,7 +299,30 @@ void MainWindow::Layout() {
     SendMessageW(it.hwnd, WM_SETFONT, WPARAM(FontOf(it.kind, fonts_)), FALSE);
   }
   for (const auto& view : views_) view->Laid(dpi_);
-  InvalidateRect(hwnd_, nullptr, TRUE);
+  // Moved without drawing: the window and every control are drawn anew, or
+  // the title strip's buttons showed what lay under them before.
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void MainWindow::Resized(WPARAM how) {
+  if (laying_ || how == SIZE_MINIMIZED || !hwnd_) return;
+  wizard_.windowSize.maximised = how == SIZE_MAXIMIZED;
+  PlaceControls();
+  // The user's own size, kept for the kind of page it was chosen on.
+  if (how != SIZE_RESTORED) return;
+  if (RowOf(wizard_.CurrentPage).holdsList) {
+    wizard_.windowSize.listWidth = client_.cx;
+    wizard_.windowSize.listHeight = client_.cy;
+  } else {
+    wizard_.windowSize.width = client_.cx;
+    wizard_.windowSize.height = client_.cy;
+  }
+}
+
+void MainWindow::LeastSize(MINMAXINFO& info) const {
+  RECT r{0, 0, Scale(kClientW, dpi_), Scale(kClientH, dpi_)};
+  AdjustWindowRectEx(&r, DWORD(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE, DWORD(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
+  info.ptMinTrackSize = {r.right - r.left, r.bottom - r.top};
 }
 
 bool MainWindow::Visible(const PageControl& it) const {
@@ -279,7 +336,12 @@ void MainWindow::Show() {
   // The window grows for the lists and returns to its size after them.
   if (pageChanged) {
     const SIZE wanted = ClientSizeFor(wizard_.CurrentPage);
-    if (wanted.cx != client_.cx || wanted.cy != client_.cy) Layout();
+    if (IsZoomed(hwnd_))
+      PlaceControls();
+    else if (wanted.cx != client_.cx || wanted.cy != client_.cy)
+      Layout();
+    else if (RowOf(wizard_.CurrentPage).holdsList != RowOf(shownPage_).holdsList)
+      PlaceControls();
   }
   for (const auto& view : views_) view->Refresh(pageChanged);
   HWND focus = GetFocus();
@@ -322,13 +384,21 @@ bool MainWindow::PreTranslate(MSG& msg) {
     return true;
   }
   // Enter on a focused button presses that button, as in a dialog box; the
-  // page's default button answers Enter everywhere else.
+  // page's default button answers Enter elsewhere, but never on a list: a
+  // user pressing Enter to look at a row must not start or apply anything.
+  // On a row of changes it opens the pane that shows the row whole.
   if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN) {
     HWND focus = GetFocus();
     for (const PageControl& it : controls_) {
-      if (it.hwnd != focus || (it.kind != Kind::Button && it.kind != Kind::Flat && it.kind != Kind::DefButton)) continue;
-      Command(GetDlgCtrlID(focus), BN_CLICKED);
-      return true;
+      if (it.hwnd != focus) continue;
+      if (it.kind == Kind::Button || it.kind == Kind::Flat || it.kind == Kind::DefButton) {
+        Command(GetDlgCtrlID(focus), BN_CLICKED);
+        return true;
+      }
+      if (IsList(it.kind)) {
+        if (HWND pane = reviewPages_->Details(focus); pane && IsWindowVisible(pane)) SetFocus(pane);
+        return true;
+      }
     }
   }
   const bool taken = IsDialogMessageW(hwnd_, &msg) != 0;
@@ -492,7 +562,7 @@ LRESULT MainWindow::ControlColour(HDC dc, HWND control) {
   const int id = GetDlgCtrlID(control);
   for (const PageControl& it : controls_) {
     if (it.id != id) continue;
-    if (it.kind == Kind::ReadOnly) break;
+    if (it.kind == Kind::ReadOnly || it.kind == Kind::Details) break;
     if (it.kind == Kind::Path || it.kind == Kind::BoldPath) {
       // An edit control paints its own background: opaque in the page colour.
       SetBkColor(dc, kPageColour);
@@ -560,6 +630,8 @@ LRESULT MainWindow::Handle(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       Layout();
       return 0;
     }
+    case WM_SIZE: Resized(wp); return 0;
+    case WM_GETMINMAXINFO: LeastSize(*reinterpret_cast<MINMAXINFO*>(lp)); return 0;
     case WM_CLOSE:
       Guarded([&] {
         if (wizard_.MayClose()) DestroyWindow(hwnd_);

@@ -19,6 +19,7 @@ class Win32WindowUi;
 class ChromeView;
 class MovePagesView;
 class TargetsView;
+class ReviewPagesView;
 
 class MainWindow : public PageHost {
  public:
@@ -56,9 +57,15 @@ class MainWindow : public PageHost {
   static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
   LRESULT Handle(HWND h, UINT msg, WPARAM wp, LPARAM lp);
   void MakeControls();
+  // Sized for the page on screen (unless maximised), then PlaceControls.
   void Layout();
-  // The client size a page needs (96-DPI pixels): the lists of the review and
-  // report pages get the room the screen has, every other page the fixed size.
+  // The controls where the client size puts them.
+  void PlaceControls();
+  void Resized(WPARAM how);  // WM_SIZE
+  void LeastSize(MINMAXINFO& info) const;  // WM_GETMINMAXINFO
+  // The client size a page needs (96-DPI pixels): the size the user left the
+  // window at for that kind of page; else the lists of the review and report
+  // pages get the room the screen has, every other page the fixed size.
   SIZE ClientSizeFor(Page page) const;
   void Command(int id, int code);
   void Guarded(const std::function<void()>& action) override;
@@ -90,6 +97,7 @@ class MainWindow : public PageHost {
   int dpi_ = 96;
   SIZE client_{0, 0};  // the client size laid out, 96-DPI pixels
   bool syncing_ = false;
+  bool laying_ = false;  // sizing the window itself: not the user's size
   Page shownPage_ = Page::None;
   OwnedBrush pageBrush_, stripBrush_, bandBrush_;
   // The views, in Tab order of their controls; the three the window speaks to itself.
@@ -97,5 +105,6 @@ class MainWindow : public PageHost {
   ChromeView* chrome_ = nullptr;
   MovePagesView* movePages_ = nullptr;
   TargetsView* targets_ = nullptr;
+  ReviewPagesView* reviewPages_ = nullptr;
   PageControls controls_;
 };

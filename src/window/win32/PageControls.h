@@ -11,7 +11,8 @@
 #include <commctrl.h>
 
 // Path and BoldPath: read-only wrapping fields, so a long path is read whole and can be selected.
-enum class Kind { Text, Bold, Heading, Title, Small, Button, DefButton, Flat, Check, Edit, ReadOnly, Letter, List, Combo, Drives, Tree, Link, Path, BoldPath, Review, Report };
+// Details: a list's pane with the selected row whole, read-only, scrolled and reached by Tab.
+enum class Kind { Text, Bold, Heading, Title, Small, Button, DefButton, Flat, Check, Edit, ReadOnly, Letter, List, Combo, Drives, Tree, Link, Path, BoldPath, Review, Report, Details };
 enum class Zone { Page, Strip, Band };
 
 // One control. Coordinates are 96-DPI pixels of the window's client area;
@@ -102,6 +103,11 @@ enum ControlId : int {
   kReportLine,
   kReportList,
   kOpenReportAsText,
+  kReviewDetails,  // the row with the focus, whole
+  kReportDetails,
+  kTickAll,
+  kUntickAll,
+  kMaximiseButton,
   kVersionLine,
   kTargetsInEffect,  // what a run will search, under the button row while the Targets page is hidden
   kMoveDescription,  // first of three lines per description panel

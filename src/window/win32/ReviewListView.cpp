@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "core/Unicode.h"
+#include "core/win32/GdiOwned.h"
+#include "window/ListText.h"
 
 namespace {
 constexpr ReviewColumn kColumns[] = {ReviewColumn::Where, ReviewColumn::Old, ReviewColumn::New, ReviewColumn::Outcome};
@@ -70,6 +72,40 @@ void ReviewListView::Show(ReviewList& list) {
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
+int ReviewListView::FocusedRow() const {
+  return hwnd_ ? int(SendMessageW(hwnd_, LVM_GETNEXTITEM, WPARAM(-1), MAKELPARAM(LVNI_FOCUSED, 0))) : -1;
+}
+
+void ReviewListView::Redraw() {
+  if (list_ && list_->size() > 0) SendMessageW(hwnd_, LVM_REDRAWITEMS, 0, LPARAM(list_->size() - 1));
+  UpdateWindow(hwnd_);
+}
+
+std::wstring ReviewListView::Fitted(const std::string& text, int column) const {
+  // The list view cuts a cell at its end; a path keeps its drive and file
+  // name instead. The margins are the list view's own at both sides, and
+  // the first column's box.
+  const int dpi = DpiOf(hwnd_);
+  int room = int(SendMessageW(hwnd_, LVM_GETCOLUMNWIDTH, WPARAM(column), 0)) - Scale(14, dpi);
+  if (column == 0 && withBoxes_) room -= GetSystemMetrics(SM_CXSMICON) + Scale(4, dpi);
+  const WindowDc dc(hwnd_);
+  const Selected font(dc.get(), HGDIOBJ(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
+  const auto wide = [](std::string_view s) {
+    const std::u16string w = Utf16FromUtf8(std::string(s));
+    std::wstring out(w.begin(), w.end());
+    // Line ends would show as boxes in one row.
+    for (wchar_t& c : out)
+      if (c == L'\r' || c == L'\n' || c == L'\t') c = L' ';
+    return out;
+  };
+  const auto fits = [&](std::string_view s) {
+    const std::wstring w = wide(s);
+    SIZE size{};
+    return room > 0 && GetTextExtentPoint32W(dc.get(), w.c_str(), int(w.size()), &size) && size.cx <= room;
+  };
+  return wide(MiddleShortened(text, fits));
+}
+
 void ReviewListView::Toggle(int row) {
   if (!withBoxes_ || !list_ || row < 0 || std::size_t(row) >= list_->size() || !list_->Tickable(std::size_t(row))) return;
   list_->SetTicked(std::size_t(row), !list_->Ticked(std::size_t(row)));
@@ -92,11 +128,7 @@ bool ReviewListView::OnNotify(const NMHDR& header, LRESULT& result) {
       if (item.iItem < 0 || std::size_t(item.iItem) >= list_->size()) return true;
       const std::size_t row = std::size_t(item.iItem);
       if ((item.mask & LVIF_TEXT) && item.iSubItem >= 0 && item.iSubItem < columns_) {
-        const std::u16string text = Utf16FromUtf8(list_->CellText(row, kColumns[item.iSubItem]));
-        cell_.assign(text.begin(), text.end());
-        // Line ends would show as boxes in one row.
-        for (wchar_t& c : cell_)
-          if (c == L'\r' || c == L'\n' || c == L'\t') c = L' ';
+        cell_ = Fitted(list_->CellText(row, kColumns[item.iSubItem]), item.iSubItem);
         item.pszText = cell_.data();
       }
       if ((item.mask & LVIF_STATE) && withBoxes_) {

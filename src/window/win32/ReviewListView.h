@@ -21,9 +21,15 @@ class ReviewListView {
   // The parent hands on its WM_NOTIFY messages from this list view; true
   // when one was handled (`result` is then the message's result).
   bool OnNotify(const NMHDR& header, LRESULT& result);
+  // The row with the keyboard focus; -1 when none.
+  int FocusedRow() const;
+  // Every row drawn again (after the ticks changed under it).
+  void Redraw();
 
  private:
   void Toggle(int row);
+  // The cell's text shortened in its middle to the column's width.
+  std::wstring Fitted(const std::string& text, int column) const;
 
   HWND hwnd_ = nullptr;
   ReviewList* list_ = nullptr;

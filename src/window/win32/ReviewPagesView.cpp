@@ -7,14 +7,19 @@ void ReviewPagesView::AddControls(PageControls& c) {
   c.insert(c.end(), {
       // Review
       {kAuto, P::Review, K::Text, "&Changes found (untick what should stay as it is; Space ticks and unticks):", 24, 92, 440, 18},
-      {kReviewList, P::Review, K::Review, "", 24, 112, 440, 210},
+      {kReviewList, P::Review, K::Review, "", 24, 112, 440, 150},
+      {kReviewDetails, P::Review, K::Details, "", 24, 266, 440, 56},
       {kReviewLine, P::Review, K::Text, "", 24, 326, 440, 34},
+      {kTickAll, P::Review, K::Button, "Tic&k All", 24, B::bottom, B::bw, B::bh},
+      {kUntickAll, P::Review, K::Button, "&Untick All", 114, B::bottom, B::bw, B::bh},
       {SenderControlId(Sender::ReviewBack), P::Review, K::Button, "&Back", B::backX, B::bottom, B::bw, B::bh},
-      {SenderControlId(Sender::ReviewApply), P::Review, K::DefButton, "&Apply", B::nextX, B::bottom, B::bw, B::bh},
+      // Not the default: Enter never changes the machine, only a click or Alt+A does.
+      {SenderControlId(Sender::ReviewApply), P::Review, K::Button, "&Apply", B::nextX, B::bottom, B::bw, B::bh},
       // Report
       {kReportTitle, P::Report, K::Bold, "", 24, 92, 440, 18},
       {kReportLine, P::Report, K::Path, "", 24, 112, 440, 34},
-      {kReportList, P::Report, K::Report, "", 24, 150, 440, 208},
+      {kReportList, P::Report, K::Report, "", 24, 150, 440, 112},
+      {kReportDetails, P::Report, K::Details, "", 24, 266, 440, 92},
       {kOpenReportAsText, P::Report, K::Button, "Open as &text", 24, B::bottom, 112, B::bh},
       {SenderControlId(Sender::ReportBack), P::Report, K::DefButton, "&Back", B::nextX, B::bottom, B::bw, B::bh},
   });
@@ -46,20 +51,50 @@ void ReviewPagesView::Refresh(bool pageChanged) {
   if (pageChanged) {
     review_.Show(wizard_.review.list);
     report_.Show(wizard_.report.list);
+    ShowDetails();
   }
 }
 
+void ReviewPagesView::ShowDetails() {
+  const auto details = [](const ReviewListView& view, const ReviewList& list) -> std::string {
+    const int row = view.FocusedRow();
+    if (row < 0 || std::size_t(row) >= list.size()) return list.size() ? "Select a row to read it whole here." : "";
+    std::string text;
+    // An edit control breaks lines at "\r\n" only.
+    for (char c : list.Details(std::size_t(row))) text += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return text;
+  };
+  Text(kReviewDetails, details(review_, wizard_.review.list));
+  Text(kReportDetails, details(report_, wizard_.report.list));
+}
+
 bool ReviewPagesView::Command(int id, int code) {
-  if (!Clicked(code) || id != kOpenReportAsText) return false;
-  host_.Guarded([&] { wizard_.OpenReportAsTextClick(); });
-  return true;
+  if (!Clicked(code)) return false;
+  switch (id) {
+    case kOpenReportAsText: host_.Guarded([&] { wizard_.OpenReportAsTextClick(); }); return true;
+    case kTickAll:
+    case kUntickAll:
+      wizard_.review.list.SetAllTicked(id == kTickAll);
+      review_.Redraw();
+      Text(kReviewLine, wizard_.review.Line());
+      return true;
+    default: return false;
+  }
+}
+
+HWND ReviewPagesView::Details(HWND list) const {
+  if (list == review_.hwnd()) return Control(kReviewDetails);
+  if (list == report_.hwnd()) return Control(kReportDetails);
+  return nullptr;
 }
 
 bool ReviewPagesView::Notify(const NMHDR& n, LRESULT& result) {
   if (review_.OnNotify(n, result) || report_.OnNotify(n, result)) return true;
-  // A box ticked or unticked: the count under the list follows.
-  if (n.idFrom == UINT_PTR(kReviewList) && n.code == LVN_ITEMCHANGED) {
+  // A box ticked or unticked, or another row focused: the count under the
+  // list and the pane follow.
+  if ((n.idFrom == UINT_PTR(kReviewList) || n.idFrom == UINT_PTR(kReportList)) && n.code == LVN_ITEMCHANGED) {
     Text(kReviewLine, wizard_.review.Line());
+    ShowDetails();
     result = 0;
     return true;
   }

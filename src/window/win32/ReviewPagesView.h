@@ -12,8 +12,11 @@ class ReviewPagesView : public PageView {
   void Refresh(bool pageChanged) override;
   bool Command(int id, int code) override;
   bool Notify(const NMHDR& n, LRESULT& result) override;
+  // The pane that shows that list's focused row whole; null for other controls.
+  HWND Details(HWND list) const;
 
  private:
+  void ShowDetails();
   ReviewListView review_;  // boxes to tick
   ReviewListView report_;  // read-only
 };
