@@ -15,8 +15,8 @@ class HelpController {
 
   void GoToWebsite(const std::string& address);
   void HelpButtonClick();       // "?"
-  void MoreInformationClick();  // "Click Here for more Information"
-  void AskQuestionsClick();     // "Click Here to Ask Questions"
+  void MoreInformationClick();  // "More information about Ostrivane"
+  void AskQuestionsClick();     // "Ask a question"
   void HelpFor(Page page);      // F1: the help topic of the page on screen
 
  private:

@@ -13,7 +13,7 @@ struct IntroPages {
   PicturePos picture1{78, 104};  // Intro1's
   PicturePos picture2{46, 104};  // Intro2's
 
-  // Where "Go to Start" leads.
+  // The first page of a start: the introduction, unless it is skipped.
   Page StartPage() const { return skipIntroduction ? Page::Front : Page::Intro1; }
   // One tick of the picture of the page on screen.
   void Animate(Page current);

@@ -3,16 +3,17 @@
 #include "core/Ui.h"
 
 namespace {
-constexpr const char* kTextboxEmpty =
-    "The \"Find\" and/or the \"Replace With\" textboxes are empty.  Please type in what you want to find and what you "
-    "want to replace it with.";
+// Which box is empty, in the words of its label.
+constexpr const char* kFindEmpty = "Type what to find in \"Find what\".";
+constexpr const char* kReplaceEmpty = "Type what it becomes in \"Replace with\".";
 }  // namespace
 
 void MapOnlyPage::FollowAdvanced(bool on) { start = on ? ButtonFace{"&Next", Glyph::Forward} : ButtonFace{"&Start Map", Glyph::Start}; }
 
 Check MapOnlyPage::Start(MappingRequest& request) const {
   if (findWhat.empty() || replaceWith.empty())
-    return Refusal{kTextboxEmpty, "Textbox Empty", findWhat.empty() ? Field::FindWhat : Field::ReplaceWith};
+    return findWhat.empty() ? Refusal{kFindEmpty, "Map Only", Field::FindWhat}
+                            : Refusal{kReplaceEmpty, "Map Only", Field::ReplaceWith};
   request.FindText = findWhat;
   request.ReplaceText = replaceWith;
   if (const std::string refusal = RequestRefusal(request); !refusal.empty()) return Refusal{refusal, kAppTitle};

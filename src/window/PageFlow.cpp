@@ -14,7 +14,7 @@ const PageRow kPages[kPageCount] = {
     {P::Intro1, "Intro1", kTopic, {}, false, false, false, true},
     {P::Intro2, "Intro2", kTopic, S::Intro2Back, false, false, false, true},
     {P::Intro3, "Intro3", kTopic, S::Intro3Back},
-    {P::Front, "Front", kTopic, {}},
+    {P::Front, "Front", kTopic, S::FrontBack},
     {P::MoveTrees, "MoveTrees", "MoveAndMap.htm", S::MoveTreesBack, true},
     {P::MoveConfirm, "MoveConfirm", "MoveAndMap.htm", S::MoveConfirmBack, true},
     {P::MoveGiven, "MoveGiven", "MoveAndMap.htm", S::MoveGivenBack, true},

@@ -59,5 +59,6 @@ enum class Sender {
   ShowChanges,   // "Show what changed" on either end page
   UndoDetails,   // "Details" on the undo page
   ReportBack,
+  FrontBack,     // "Back" on the front page: to the introduction
 };
-inline constexpr Sender kLastSender = Sender::ReportBack;
+inline constexpr Sender kLastSender = Sender::FrontBack;

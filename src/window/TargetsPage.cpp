@@ -5,7 +5,7 @@
 void TargetsPage::Follow(const Targets& targets) {
   if (targets.HasFileTargets()) {
     next = {"&Next", Glyph::Forward};
-    hint = "Press the Next button to Continue";
+    hint = "Press Next to go on.";
   } else {
     next = {"&Start", Glyph::Start};
     hint = "Press the Start button to Begin";

@@ -8,7 +8,7 @@
 
 struct TargetsPage {
   ButtonFace next{"&Next", Glyph::Forward};
-  std::string hint = "Press the Next button to Continue";
+  std::string hint = "Press Next to go on.";
 
   // After one of the target boxes changed.
   void Follow(const Targets& targets);

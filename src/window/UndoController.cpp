@@ -57,7 +57,7 @@ void UndoController::UndoChangesClick() {
   }};
   ctx.running = true;
   const UndoOutcome outcome = ports_.undoRun->UndoEntry(*name);
-  ShowMessage(UndoMessage(outcome));
+  Tell(outcome);
   // Nothing was undone: the item would have gone home while places changed
   // after the run still point at its new place. Forced, they get their state
   // before the run too; asked with No as the default.
@@ -65,18 +65,29 @@ void UndoController::UndoChangesClick() {
     if (Confirm("Undo it all the same?\n\nThe places named get their state before the run, and their later changes "
                 "are lost.",
                 "Undo Changes"))
-      ShowMessage(UndoMessage(ports_.undoRun->UndoEntry(*name, true)));
+      Tell(ports_.undoRun->UndoEntry(*name, true));
     return;
   }
   // Places changed after the run were left; the user may still want the
   // run's state before it back there, knowing what that costs. Asked once.
   if (const std::size_t changed = outcome.changed.size(); changed > 0) {
-    const std::string places = changed == 1 ? "1 place was" : std::to_string(changed) + " places were";
-    if (Confirm(places + " changed after the run and left as they are.\n\nRestore them anyway?  Their later changes "
-                         "would be lost.",
-                "Undo Changes"))
-      ShowMessage(UndoMessage(ports_.undoRun->UndoEntry(*name, true)));
+    if (Confirm(LeftAfterRunQuestion(changed), "Undo Changes")) Tell(ports_.undoRun->UndoEntry(*name, true));
   }
+}
+
+std::string LeftAfterRunQuestion(std::size_t changed) {
+  return changed == 1 ? "1 place was changed after the run and left as it is.\n\nRestore it anyway?  Its later changes "
+                        "would be lost."
+                      : std::to_string(changed) + " places were changed after the run and left as they are.\n\nRestore "
+                                                  "them anyway?  Their later changes would be lost.";
+}
+
+void UndoController::Tell(const UndoOutcome& outcome) {
+  // An undo that left places is a warning, never a plain notice.
+  ShowMessage(UndoMessage(outcome), outcome.result == UndoResult::Partly || outcome.result == UndoResult::HeldBack
+                                        ? "Undo Changes: not everything was undone"
+                                        : kAppTitle,
+              outcome.Complete() ? MessageKind::Information : MessageKind::Warning);
 }
 
 void UndoController::DeleteUndoClick() {

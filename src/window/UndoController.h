@@ -10,6 +10,11 @@
 #include "window/WindowTalk.h"
 
 struct WizardPorts;
+struct UndoOutcome;
+
+// The question whether to restore the places changed after the run, in the
+// right number.
+std::string LeftAfterRunQuestion(std::size_t changed);
 
 class UndoController {
  public:
@@ -26,6 +31,7 @@ class UndoController {
   std::optional<UndoName> SelectedUndoName(const char* emptyListMessage);
 
  private:
+  void Tell(const UndoOutcome& outcome);  // the closing message, as a warning when places were left
   void ShowMessage(const std::string& text, const std::string& caption = kAppTitle,
                    MessageKind kind = MessageKind::Information) {
     talk_.ShowMessage(text, caption, kind);

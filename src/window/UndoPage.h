@@ -19,6 +19,9 @@ struct UndoPage {
   bool Empty() const { return entries.empty(); }
   // The selected entry, or none.
   const UndoListEntry* Selected() const;
+  // Whether "Undo Changes" can do anything: not for a selected entry whose
+  // last undo left nothing (with none selected it says why it cannot).
+  bool CanUndo() const { return !Selected() || Selected()->state != UndoState::Undone; }
   // The selected line, or empty when there is none.
   std::string SelectedLine() const;
 };

@@ -47,9 +47,9 @@ const TurnRow kTurns[int(kLastSender) + 1] = {
     {S::DrivesBack, P::Targets},
     {S::Exit, P::None, &Wizard::Exit},
     {S::ExitCancelled, P::None, &Wizard::Exit},
-    {S::GoToStart, P::None, &Wizard::StartPage, {}, Band::Hide},
-    {S::GoToStartCancelled, P::None, &Wizard::StartPage, {}, Band::Hide},
-    {S::TitleFront, P::Intro1, nullptr, {}, Band::Hide},
+    {S::GoToStart, P::Front, nullptr, {}, Band::Hide},
+    {S::GoToStartCancelled, P::Front, nullptr, {}, Band::Hide},
+    {S::TitleFront, P::Front, nullptr, {}, Band::Hide},
     {S::MoveTreesBack, P::Front, nullptr, {}, Band::Hide},
     {S::HandOverGo, P::None, &Wizard::HandOverGo, kMove, Band::Mode},
     {S::ReviewApply, P::None, &Wizard::ApplyReview},
@@ -57,6 +57,7 @@ const TurnRow kTurns[int(kLastSender) + 1] = {
     {S::ShowChanges, P::None, &Wizard::ShowChanges},
     {S::UndoDetails, P::None, &Wizard::UndoDetails},
     {S::ReportBack, P::None, &Wizard::ReportBack},
+    {S::FrontBack, P::Intro3, nullptr, {}, Band::Hide},
 };
 }  // namespace
 
@@ -90,10 +91,8 @@ void Wizard::Start(const std::string& firstArgument) {
   versionLineVisible = CurrentPage == Page::Front;
   HideDescriptions();
   FillDriveList();
-  if (!firstArgument.empty())
-    OpenMoveGiven(firstArgument);
-  else
-    TurnPage(Sender::GoToStart);
+  // Else the introduction, unless it is skipped.
+  if (!firstArgument.empty()) OpenMoveGiven(firstArgument);
 
   undoing.Begin(settings.DeleteOlderThan);
 }
@@ -230,7 +229,6 @@ Page Wizard::StartRun(Sender) { return run.RunOrReview(); }
 Page Wizard::ApplyReview(Sender) { return run.ApplyReview(); }
 Page Wizard::ReviewBack(Sender) { return ReviewBackPage(*this); }
 Page Wizard::ShowChanges(Sender) { return OpenReport(ctx.tally.undoName, CurrentPage); }
-Page Wizard::StartPage(Sender) { return intro.StartPage(); }
 
 Page Wizard::UndoDetails(Sender) {
   const std::optional<UndoName> name = undoing.SelectedUndoName(kNoEntriesToShow);

@@ -70,14 +70,13 @@ class Wizard : public WizardPages {
   Page UndoDetails(Sender);
   Page ReportBack(Sender);
   Page HandOverGo(Sender);
-  Page StartPage(Sender);
   Page Exit(Sender);
 
   // --- The pages' controls -----------------------------------------------
   void ShowAdvancedClick(bool checked);
   void TargetChecksClick();       // after one of the target boxes changed
-  void BrowseFindWhatClick();     // "..." beside "Find what:"
-  void BrowseReplaceWithClick();  // "..." beside "Replace with:"
+  void BrowseFindWhatClick();     // "Browse..." beside "Find what:"
+  void BrowseReplaceWithClick();  // "Browse..." beside "Replace with:"
   void AnimateIntroPicture();     // the introduction pages' moving picture
   void ShowPassedOverClick();     // "Show" beside the end page's passed-over line
   void OpenReportAsTextClick();   // "Open as text" on the report page

@@ -59,9 +59,7 @@ void ScreenshotRun::RecordSamples(const SearchTexts& texts, const std::vector<st
 
 void ScreenshotTour(MainWindow& window, Wizard& wizard, const std::string& target) {
   const Page page = PageNamed(target);
-  auto toFront = [&] {
-    for (Sender s : {Sender::TitleFront, Sender::Intro1Next, Sender::Intro2Next, Sender::Intro3Next}) window.Press(s);
-  };
+  auto toFront = [&] { window.Press(Sender::TitleFront); };
   auto mapOnly = [&](bool advanced) {
     toFront();
     window.Press(Sender::MapOnly);
@@ -71,10 +69,14 @@ void ScreenshotTour(MainWindow& window, Wizard& wizard, const std::string& targe
     window.Show();
   };
   switch (page) {
-    case Page::Intro1: window.Press(Sender::TitleFront); break;
-    case Page::Intro2: window.Press(Sender::TitleFront), window.Press(Sender::Intro1Next); break;
+    case Page::Intro1:
+      for (Sender s : {Sender::TitleFront, Sender::FrontBack, Sender::Intro3Back, Sender::Intro2Back}) window.Press(s);
+      break;
+    case Page::Intro2:
+      for (Sender s : {Sender::TitleFront, Sender::FrontBack, Sender::Intro3Back}) window.Press(s);
+      break;
     case Page::Intro3:
-      for (Sender s : {Sender::TitleFront, Sender::Intro1Next, Sender::Intro2Next}) window.Press(s);
+      for (Sender s : {Sender::TitleFront, Sender::FrontBack}) window.Press(s);
       break;
     case Page::Front: toFront(); break;
     case Page::MoveTrees: {

@@ -75,6 +75,16 @@ TEST_F(PageModelTest, SettingsAreReadBackAndBadValuesFallBack) {
   EXPECT_FALSE(ReadSettings(fs, "C:\\Ost\\").ConfigurationFiles);
   fs.At(kIni).data = "[Targets]\r\nConfigurationFiles=x\r\n";
   EXPECT_TRUE(ReadSettings(fs, "C:\\Ost\\").ConfigurationFiles);
+  // The window's sizes come back as left; a size no screen has is none.
+  Settings sized;
+  sized.Window = {700, 500, 1000, 650, true};
+  WriteSettings(fs, "C:\\Ost\\", sized);
+  const WindowSize back = ReadSettings(fs, "C:\\Ost\\").Window;
+  EXPECT_EQ(std::vector<int>({back.width, back.height, back.listWidth, back.listHeight, int(back.maximised)}),
+            std::vector<int>({700, 500, 1000, 650, 1}));
+  fs.At(kIni).data = "[Window]\r\nWidth=-5\r\nHeight=99999\r\nMaximised=7\r\n";
+  EXPECT_EQ(ReadSettings(fs, "C:\\Ost\\").Window.width + ReadSettings(fs, "C:\\Ost\\").Window.height, 0);
+  EXPECT_FALSE(ReadSettings(fs, "C:\\Ost\\").Window.maximised);
   EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -145,8 +155,9 @@ INSTANTIATE_TEST_SUITE_P(
                       // The title strip's buttons leave any page and take the band with them.
                       Walk{FromFront({S::MapOnly, S::TitleUndo}), Page::Undo, 0, false, kMap},
                       Walk{FromFront({S::SwitchDrives, S::TitleUndo, S::UndoBack}), Page::Front, 0, false, kSwitch},
-                      Walk{FromFront({S::MoveAndMap, S::TitleFront}), Page::Intro1, 0, false, kMove},
-                      Walk{FromFront({S::MoveAndMap, S::GoToStart}), Page::Intro1, 0, false, kMove},
+                      Walk{FromFront({S::MoveAndMap, S::TitleFront}), Page::Front, 0, false, kMove},
+                      Walk{FromFront({S::MoveAndMap, S::GoToStart}), Page::Front, 0, false, kMove},
+                      Walk{FromFront({S::FrontBack}), Page::Intro3, 0, false, kMap},
                       // Nothing handed over: "Go" stays, and so does the page's box.
                       Walk{FromFront({S::MapOnly, S::HandOverGo}), Page::MapOnly, 4, true, kMap},
                       // A drop's page and a given path's page keep the move's band and box.
@@ -168,7 +179,8 @@ TEST_F(PageModelTest, EscOnEachPageLeadsBackTheWayTheClicksCame) {
                         {FromFront({S::MapOnly, S::PathGiven}), Page::Front},
                         {FromFront({S::SwitchDrives}), Page::Front},
                         {FromFront({S::MapOnly}), Page::Front},
-                        {FromFront({S::TitleUndo}), Page::Front}};
+                        {FromFront({S::TitleUndo}), Page::Front},
+                        {FromFront({}), Page::Intro3}};
   for (const Step& step : steps) {
     Show();
     for (Sender click : step.clicks) wizard.TurnPage(click);
@@ -189,8 +201,8 @@ TEST_F(PageModelTest, EscOnEachPageLeadsBackTheWayTheClicksCame) {
     wizard.TurnPage(*RowOf(wizard.CurrentPage).back);
     EXPECT_EQ(wizard.CurrentPage, expected);
   }
-  // The end pages and the front page have no Back: Esc there does nothing.
-  for (Page none : {Page::Front, Page::Intro1, Page::Finished, Page::Cancelled})
+  // The end pages and the first page have no Back: Esc there does nothing.
+  for (Page none : {Page::Intro1, Page::Finished, Page::Cancelled})
     EXPECT_FALSE(RowOf(none).back) << PageName(none);
 }
 
@@ -215,16 +227,25 @@ TEST_F(PageModelTest, TargetsBackGoesByMode) {
   EXPECT_FALSE(wizard.showAdvancedVisible);
 }
 
-TEST_F(PageModelTest, GoToStartHonoursSkipIntroductionButFrontDoesNot) {
+// The introduction opens a start (unless skipped); Front and "Go to Start"
+// lead to the page that chooses the task, never through the introduction,
+// also from its own first page; Back from there leads to the introduction.
+TEST_F(PageModelTest, FrontAndGoToStartLeadToTheTaskChoiceAndBackToTheIntroduction) {
   Show();
-  wizard.intro.skipIntroduction = true;
+  ASSERT_EQ(wizard.CurrentPage, Page::Intro1);
+  wizard.TurnPage(Sender::TitleFront);
+  EXPECT_EQ(wizard.CurrentPage, Page::Front);
+  EXPECT_TRUE(wizard.versionLineVisible);
   At(Page::Finished);
   wizard.TurnPage(Sender::GoToStart);
   EXPECT_EQ(wizard.CurrentPage, Page::Front);
-  EXPECT_TRUE(wizard.versionLineVisible);
-  wizard.TurnPage(Sender::TitleFront);
-  EXPECT_EQ(wizard.CurrentPage, Page::Intro1);
+  EXPECT_EQ(RowOf(Page::Front).back, Sender::FrontBack);  // Esc
+  wizard.TurnPage(Sender::FrontBack);
+  EXPECT_EQ(wizard.CurrentPage, Page::Intro3);
   EXPECT_FALSE(wizard.versionLineVisible);
+  At(Page::Cancelled);
+  wizard.TurnPage(Sender::GoToStartCancelled);
+  EXPECT_EQ(wizard.CurrentPage, Page::Front);
 }
 
 TEST_F(PageModelTest, ExitEndsWithoutWritingSettings) {
@@ -477,10 +498,8 @@ TEST_F(PageModelTest, MapOnceChecksBothTextsAndSetsTheDialogBox) {
   wizard.TurnPage(Sender::MapOnlyNext);
   EXPECT_EQ(wizard.CurrentPage, Page::MapOnly);
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].first,
-            "The \"Find\" and/or the \"Replace With\" textboxes are empty.  Please type in what you want to find and "
-            "what you want to replace it with.");
-  EXPECT_EQ(ui.messages[0].second, "Textbox Empty");
+  EXPECT_EQ(ui.messages[0], std::make_pair(std::string("Type what it becomes in \"Replace with\"."), std::string("Map Only")));
+  EXPECT_EQ(wizard.focusField, Field::ReplaceWith);
   EXPECT_TRUE(wizard.StopAndVerify());
   EXPECT_TRUE(wizard.showAdvancedVisible);  // the page keeps its box after the message
   // The same text in both boxes would change nothing: said, and nothing runs.
@@ -552,7 +571,7 @@ TEST_F(PageModelTest, TargetsWithoutFilesStartTheRunFromTheTargetsPage) {
   wizard.ctx.targets.allFiles = true;
   wizard.TargetChecksClick();
   EXPECT_EQ(wizard.targetsPage.next, (ButtonFace{"&Next", Glyph::Forward}));
-  EXPECT_EQ(wizard.targetsPage.hint, "Press the Next button to Continue");
+  EXPECT_EQ(wizard.targetsPage.hint, "Press Next to go on.");
 }
 
 TEST_F(PageModelTest, AdvancedBoxSwitchesTheStartCaptions) {
@@ -1057,3 +1076,36 @@ TEST(PageNames, RoundTrip) {
 }
 
 }  // namespace
+
+// An undo that left places is told as a warning, and its question counts
+// right; an entry whose undo left nothing cannot be undone again.
+TEST_F(CarefulPageTest, APartialUndoIsAWarningAndAnUndoneEntryOffersNoUndo) {
+  careful.Start("");
+  RunAtOnce(careful);
+  careful.TurnPage(Sender::TitleUndo);
+  undo.entries = {Listed(2, "1/1/2026 1:00:00 AM")};
+  careful.undoing.RefreshUndoList();
+  careful.undo.selection = 0;
+  EXPECT_TRUE(careful.undo.CanUndo());
+  undo.changedSince = 1;
+  dialogs.answers = {true, false};  // undo it; leave the changed place
+  careful.undoing.UndoChangesClick();
+  ASSERT_EQ(dialogs.asked.size(), 2u);
+  EXPECT_EQ(dialogs.asked[1].rfind("1 place was changed after the run and left as it is.\n\nRestore it anyway?", 0), 0u)
+      << dialogs.asked[1];
+  ASSERT_FALSE(dialogs.told.empty());
+  EXPECT_EQ(dialogs.told.back().second, MessageKind::Warning);
+  EXPECT_EQ(LeftAfterRunQuestion(3).rfind("3 places were changed after the run and left as they are.", 0), 0u);
+
+  undo.changedSince = 0;
+  dialogs.answers = {true};
+  careful.undoing.UndoChangesClick();
+  EXPECT_EQ(dialogs.told.back().second, MessageKind::Information);
+  undo.entries[0].state = UndoState::Undone;
+  careful.undoing.RefreshUndoList();
+  careful.undo.selection = 0;
+  EXPECT_FALSE(careful.undo.CanUndo());
+  undo.entries[0].state = UndoState::PartlyUndone;  // places are left to undo
+  careful.undoing.RefreshUndoList();
+  EXPECT_TRUE(careful.undo.CanUndo());
+}

@@ -72,7 +72,7 @@ void ConfirmChangeDialog::Create() {
                                  ES_NOHIDESEL,
                              30 + i, WS_EX_CLIENTEDGE);
   }
-  doNotVerifyBox_ = MakeChild(hwnd_, L"BUTTON", "&Do Not Stop and Verify", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, kBox);
+  doNotVerifyBox_ = MakeChild(hwnd_, L"BUTTON", "&Do the remaining changes without asking", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, kBox);
   replaceButton_ = MakeChild(hwnd_, L"BUTTON", "&Replace", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, kReplace);
   skipButton_ = MakeChild(hwnd_, L"BUTTON", "&Skip", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kSkip);
   cancelButton_ = MakeChild(hwnd_, L"BUTTON", "&Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kCancel);

@@ -15,7 +15,7 @@ void IntroPagesView::AddControls(PageControls& c) {
       // Intro1
       {kAuto, P::Intro1, K::Heading, "Without", 24, 44, 200, 26},
       {kAuto, P::Intro1, K::Title, "Ostrivane", 24, 70, 300, 44},
-      {kAuto, P::Intro1, K::Text, "Moving files without Ostrivane leads to left behind clutter, errors, and programs not knowing where the file was moved to.", 24, 124, 440, 48},
+      {kAuto, P::Intro1, K::Text, "Moving files without Ostrivane leaves broken shortcuts and settings behind, causes errors, and leaves programs not knowing where the file went.", 24, 124, 440, 48},
       {kAuto, P::Intro1, K::Bold, "Move it the correct way with Ostrivane.", 24, 304, 440, 20},
       {SenderControlId(Sender::Intro1Next), P::Intro1, K::DefButton, "&Next", B::nextX, B::bottom, B::bw, B::bh},
       // Intro2
@@ -27,14 +27,14 @@ void IntroPagesView::AddControls(PageControls& c) {
       {SenderControlId(Sender::Intro2Next), P::Intro2, K::DefButton, "&Next", B::nextX, B::bottom, B::bw, B::bh},
       // Intro3
       {kAuto, P::Intro3, K::Title, "Ostrivane", 24, 44, 300, 44},
-      {kMoreInformationLink, P::Intro3, K::Link, "Click Here for more &Information", 24, 120, 300, 20},
-      {kAskQuestionsLink, P::Intro3, K::Link, "Click Here to &Ask Questions", 24, 148, 300, 20},
+      {kMoreInformationLink, P::Intro3, K::Link, "More &information about Ostrivane", 24, 120, 300, 20},
+      {kAskQuestionsLink, P::Intro3, K::Link, "&Ask a question", 24, 148, 300, 20},
       {kSkipIntroduction, P::Intro3, K::Check, "&Skip Introduction", 24, 330, 200, 22},
       {SenderControlId(Sender::Intro3Back), P::Intro3, K::Button, "&Back", B::backX, B::bottom, B::bw, B::bh},
       {SenderControlId(Sender::Intro3Next), P::Intro3, K::DefButton, "&Next", B::nextX, B::bottom, B::bw, B::bh},
       // Front
       {kAuto, P::Front, K::Title, "Ostrivane", 24, 38, 300, 44},
-      {kAuto, P::Front, K::Text, "Moving files without Ostrivane leads to errors, left behind litter, and programs not knowing where the file was moved to.", 24, 86, 440, 34},
+      {kAuto, P::Front, K::Text, "Moving files without Ostrivane causes errors, leaves broken links behind, and leaves programs not knowing where the file went.", 24, 86, 440, 34},
       {kAuto, P::Front, K::Bold, "Move it the correct way with Ostrivane.", 24, 124, 440, 18},
       {kAuto, P::Front, K::Text, "Ostrivane not only moves files, but it also re-maps system links that point to the moved files.", 24, 146, 440, 34},
       {SenderControlId(Sender::MoveAndMap), P::Front, K::DefButton, "&Move and Map", 24, 196, 120, 34},
@@ -45,6 +45,7 @@ void IntroPagesView::AddControls(PageControls& c) {
       {SenderControlId(Sender::MapOnly), P::Front, K::Button, "Map &Only", 24, 296, 120, 34},
       {kAuto, P::Front, K::Text, "Click this button if you have already moved items but would like to map them.", 156, 298, 250, 32},
       {kAuto, P::Front, K::Small, "Advanced", 410, 305, 64, 16},
+      {SenderControlId(Sender::FrontBack), P::Front, K::Button, "&Back", B::backX, B::bottom, B::bw, B::bh},
   });
 }
 

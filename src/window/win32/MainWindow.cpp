@@ -49,9 +49,12 @@ RECT Placed(const PageControl& c, int extraW, int extraH) {
 }
 constexpr int kStripH = 30;
 constexpr UINT_PTR kIntroAnimationTimer = 1;
-constexpr COLORREF kPageColour = RGB(248, 250, 253);
-constexpr COLORREF kStripColour = RGB(31, 58, 95);
-constexpr COLORREF kBandColour = RGB(228, 236, 247);
+// The system's colours, so a high-contrast or dark scheme holds here too:
+// the page as a window's face, the title strip as a selection, the band
+// describing the mode as a button's face.
+constexpr int kPageColour = COLOR_WINDOW, kPageText = COLOR_WINDOWTEXT;
+constexpr int kStripColour = COLOR_HIGHLIGHT, kStripText = COLOR_HIGHLIGHTTEXT;
+constexpr int kBandColour = COLOR_BTNFACE, kBandText = COLOR_BTNTEXT;
 
 // The path fields wrap like an edit control and can be selected, but they
 // are not stops of the Tab key: Tab, Enter and Esc go on to the window.
@@ -157,11 +160,8 @@ HWND MakeControl(HWND parent, const PageControl& it) {
 }  // namespace
 
 MainWindow::MainWindow(Wizard& wizard, Win32WindowUi& ui)
-    : wizard_(wizard),
-      ui_(ui),
-      pageBrush_(CreateSolidBrush(kPageColour)),
-      stripBrush_(CreateSolidBrush(kStripColour)),
-      bandBrush_(CreateSolidBrush(kBandColour)) {
+    : wizard_(wizard), ui_(ui) {
+  MakeBrushes();
   auto chrome = std::make_unique<ChromeView>(wizard_, *this);
   auto move = std::make_unique<MovePagesView>(wizard_, *this);
   auto targets = std::make_unique<TargetsView>(wizard_, *this);
@@ -183,6 +183,19 @@ MainWindow::MainWindow(Wizard& wizard, Win32WindowUi& ui)
   int next = kStaticFirst;
   for (PageControl& it : controls_)
     if (it.id == kAuto) it.id = next++;
+}
+
+void MainWindow::MakeBrushes() {
+  pageBrush_.reset(CreateSolidBrush(GetSysColor(kPageColour)));
+  stripBrush_.reset(CreateSolidBrush(GetSysColor(kStripColour)));
+  bandBrush_.reset(CreateSolidBrush(GetSysColor(kBandColour)));
+}
+
+void MainWindow::ColoursChanged(UINT msg, WPARAM wp, LPARAM lp) {
+  MakeBrushes();
+  // The common controls learn of the change only from their parent.
+  for (const PageControl& it : controls_) SendMessageW(it.hwnd, msg, wp, lp);
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 MainWindow::~MainWindow() {
@@ -544,17 +557,15 @@ void MainWindow::PaintOffScreen() {
 void MainWindow::DrawOwnerButton(const DRAWITEMSTRUCT& d) {
   FillRect(d.hDC, &d.rcItem, stripBrush_.get());
   const bool pressed = d.itemState & ODS_SELECTED, focused = d.itemState & ODS_FOCUS;
-  if (pressed || focused) {
-    const OwnedBrush frame(CreateSolidBrush(RGB(120, 150, 190)));
-    FrameRect(d.hDC, &d.rcItem, frame.get());
-  }
+  if (pressed || focused) FrameRect(d.hDC, &d.rcItem, GetSysColorBrush(kStripText));
   const char* face = nullptr;
   for (const PageControl& it : controls_)
     if (it.hwnd == d.hwndItem) face = it.face;
   const std::string text = face ? face : WindowText(d.hwndItem);
   SetBkMode(d.hDC, TRANSPARENT);
-  SetTextColor(d.hDC, pressed ? RGB(180, 200, 230) : RGB(255, 255, 255));
+  SetTextColor(d.hDC, GetSysColor(kStripText));
   RECT r = d.rcItem;
+  if (pressed) OffsetRect(&r, 1, 1);
   ::DrawTextW(d.hDC, WideText(text).c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
@@ -565,18 +576,21 @@ LRESULT MainWindow::ControlColour(HDC dc, HWND control) {
     if (it.kind == Kind::ReadOnly || it.kind == Kind::Details) break;
     if (it.kind == Kind::Path || it.kind == Kind::BoldPath) {
       // An edit control paints its own background: opaque in the page colour.
-      SetBkColor(dc, kPageColour);
+      SetBkColor(dc, GetSysColor(kPageColour));
+      SetTextColor(dc, GetSysColor(kPageText));
       return LRESULT(pageBrush_.get());
     }
     SetBkMode(dc, TRANSPARENT);
     if (it.zone == Zone::Strip) {
-      SetTextColor(dc, RGB(255, 255, 255));
+      SetTextColor(dc, GetSysColor(kStripText));
       return LRESULT(stripBrush_.get());
     }
-    if (it.kind == Kind::Link) SetTextColor(dc, RGB(0, 80, 180));
-    if (it.kind == Kind::Small) SetTextColor(dc, RGB(110, 110, 110));
-    if (it.kind == Kind::Title || it.kind == Kind::Heading) SetTextColor(dc, kStripColour);
-    return LRESULT(it.zone == Zone::Band ? bandBrush_.get() : pageBrush_.get());
+    if (it.zone == Zone::Band) {
+      SetTextColor(dc, GetSysColor(kBandText));
+      return LRESULT(bandBrush_.get());
+    }
+    SetTextColor(dc, GetSysColor(it.kind == Kind::Link ? COLOR_HOTLIGHT : it.kind == Kind::Small ? COLOR_GRAYTEXT : kPageText));
+    return LRESULT(pageBrush_.get());
   }
   return 0;
 }
@@ -631,6 +645,8 @@ LRESULT MainWindow::Handle(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     }
     case WM_SIZE: Resized(wp); return 0;
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED: ColoursChanged(msg, wp, lp); return 0;
     case WM_GETMINMAXINFO: LeastSize(*reinterpret_cast<MINMAXINFO*>(lp)); return 0;
     case WM_CLOSE:
       Guarded([&] {

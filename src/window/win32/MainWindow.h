@@ -57,6 +57,8 @@ class MainWindow : public PageHost {
   static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
   LRESULT Handle(HWND h, UINT msg, WPARAM wp, LPARAM lp);
   void MakeControls();
+  void MakeBrushes();  // in the system's colours of the moment
+  void ColoursChanged(UINT msg, WPARAM wp, LPARAM lp);  // WM_SYSCOLORCHANGE, WM_THEMECHANGED
   // Sized for the page on screen (unless maximised), then PlaceControls.
   void Layout();
   // The controls where the client size puts them.

@@ -9,9 +9,9 @@ void ModePagesView::AddControls(PageControls& c) {
   c.insert(c.end(), {
       // SwitchDrives
       {kAuto, P::SwitchDrives, K::Text, "Please specify the two drive letters to switch below.", 24, 100, 440, 18},
-      {kAuto, P::SwitchDrives, K::Text, "&Drive Letter:", 24, 138, 100, 18},
+      {kAuto, P::SwitchDrives, K::Text, "&Drive letter 1:", 24, 138, 100, 18},
       {kFirstDrive, P::SwitchDrives, K::Letter, "", 130, 134, 36, 24},
-      {kAuto, P::SwitchDrives, K::Text, "Drive &Letter:", 24, 174, 100, 18},
+      {kAuto, P::SwitchDrives, K::Text, "Drive &letter 2:", 24, 174, 100, 18},
       {kSecondDrive, P::SwitchDrives, K::Letter, "", 130, 170, 36, 24},
       {kShowChangesSwitch, P::SwitchDrives, K::Check, "Show &changes before they are made", 24, 214, 300, 22},
       {SenderControlId(Sender::SwitchBack), P::SwitchDrives, K::Button, "&Back", B::backX, B::bottom, B::bw, B::bh},
@@ -19,11 +19,11 @@ void ModePagesView::AddControls(PageControls& c) {
       // MapOnly
       {kAuto, P::MapOnly, K::Text, "Please type what to find and what to replace it with below.", 24, 100, 440, 18},
       {kAuto, P::MapOnly, K::Text, "&Find what:", 24, 138, 96, 18},
-      {kFindWhat, P::MapOnly, K::Edit, "", 122, 134, 302, 24},
-      {kBrowseFindWhat, P::MapOnly, K::Button, "...", 430, 133, 34, 26},
+      {kFindWhat, P::MapOnly, K::Edit, "", 122, 134, 252, 24},
+      {kBrowseFindWhat, P::MapOnly, K::Button, "Browse...", 380, 133, 84, 26},
       {kAuto, P::MapOnly, K::Text, "Replace &with:", 24, 174, 96, 18},
-      {kReplaceWith, P::MapOnly, K::Edit, "", 122, 170, 302, 24},
-      {kBrowseReplaceWith, P::MapOnly, K::Button, "...", 430, 169, 34, 26},
+      {kReplaceWith, P::MapOnly, K::Edit, "", 122, 170, 252, 24},
+      {kBrowseReplaceWith, P::MapOnly, K::Button, "Browse...", 380, 169, 84, 26},
       {kVerifyMapOnly, P::MapOnly, K::Check, "Stop and &Verify each Mapping Change", 24, 214, 300, 22},
       {kShowChangesMapOnly, P::MapOnly, K::Check, "Show &changes before they are made", 24, 240, 300, 22},
       {SenderControlId(Sender::MapOnlyBack), P::MapOnly, K::Button, "&Back", B::backX, B::bottom, B::bw, B::bh},

@@ -21,7 +21,7 @@ void TargetsView::AddControls(PageControls& c) {
       {SenderControlId(Sender::TargetsNext), P::Targets, K::DefButton, "", B::nextX, B::bottom, B::bw, B::bh},
       // Drives
       {kAuto, P::Drives, K::Text, "Select the drives to do mapping on.", 24, 94, 440, 18},
-      {kAuto, P::Drives, K::Text, "By default, all harddrives are selected.  Hold down on the Ctrl key to select more than one drive.", 24, 114, 440, 32},
+      {kAuto, P::Drives, K::Text, "At first, every hard drive is selected.  Hold down the Ctrl key to select more than one drive.", 24, 114, 440, 32},
       {kDriveList, P::Drives, K::Drives, "Drives", 24, 150, 440, 180},
       {kAuto, P::Drives, K::Text, "Press the Start button to Begin", 24, 336, 260, 18},
       {SenderControlId(Sender::DrivesBack), P::Drives, K::Button, "&Back", B::backX, B::bottom, B::bw, B::bh},

@@ -30,7 +30,7 @@ void UndoView::AddControls(PageControls& c) {
       {kAuto, P::Undo, K::Text, "Using the list below, you can undo any changes that Ostrivane has made.", 24, 74, 440, 18},
       {kAuto, P::Undo, K::Text, "To undo changes, select an &entry below and then click on the Undo Changes button.", 24, 94, 440, 32},
       {kUndoList, P::Undo, K::List, "", 24, 130, 440, 164},
-      {kAuto, P::Undo, K::Text, "Delete Undo &files that are older than", 24, 308, 230, 18},
+      {kAuto, P::Undo, K::Text, "Delete undo &files older than:", 24, 308, 230, 18},
       {kUndoAge, P::Undo, K::Combo, "", 260, 304, 160, 120},
       {kUndoChanges, P::Undo, K::DefButton, "&Undo Changes", 24, B::bottom, 112, B::bh},
       {kDeleteUndo, P::Undo, K::Button, "&Delete", 144, B::bottom, B::bw, B::bh},
@@ -41,7 +41,7 @@ void UndoView::AddControls(PageControls& c) {
 
 void UndoView::Created() {
   HWND combo = Control(kUndoAge);
-  for (const wchar_t* age : {L"1 day old", L"1 week old", L"1 month old", L"Do Not Delete"})
+  for (const wchar_t* age : {L"1 day", L"1 week", L"1 month", L"never"})
     SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(age));
 }
 
@@ -56,6 +56,7 @@ void UndoView::Refresh(bool) {
   }
   if (int(SendMessageW(list, LB_GETCURSEL, 0, 0)) != undo.selection)
     SendMessageW(list, LB_SETCURSEL, WPARAM(undo.selection), 0);
+  EnableWindow(Control(kUndoChanges), undo.CanUndo());
   HWND combo = Control(kUndoAge);
   if (int(SendMessageW(combo, CB_GETCURSEL, 0, 0)) != undo.ageIndex)
     SendMessageW(combo, CB_SETCURSEL, WPARAM(undo.ageIndex), 0);
@@ -66,7 +67,10 @@ HWND UndoView::FieldControl(Field field) const { return field == Field::UndoList
 bool UndoView::Command(int id, int code) {
   switch (id) {
     case kUndoList:
-      if (code == LBN_SELCHANGE) wizard_.undo.selection = int(SendMessageW(Control(kUndoList), LB_GETCURSEL, 0, 0));
+      if (code == LBN_SELCHANGE) {
+        wizard_.undo.selection = int(SendMessageW(Control(kUndoList), LB_GETCURSEL, 0, 0));
+        EnableWindow(Control(kUndoChanges), wizard_.undo.CanUndo());
+      }
       return true;
     case kUndoAge:
       if (code == CBN_SELCHANGE)
