@@ -5,6 +5,7 @@
 # Usage: scripts/screenshots.sh [OUT_DIR]   (default: screenshots/)
 #        SHOT_TARGETS="Front MoveTrees" scripts/screenshots.sh   (only those)
 #        SHOT_DPI=144 scripts/screenshots.sh   (the display at 144 DPI)
+#        SHOT_SCHEME=contrast scripts/screenshots.sh   (a high-contrast scheme, white on black)
 #        scripts/screenshots.sh --readme   (only the front page, optimised into
 #                                           docs/screenshot-front.png for the README)
 # Needs the windows build (cmake --preset windows && cmake --build --preset windows),
@@ -23,7 +24,7 @@ if [[ ${1:-} == --readme ]]; then
 fi
 out=$(realpath -m "${1:-$root/screenshots}")
 exe="$root/build/windows/ostrivane-tour.exe"
-prefix="$root/build/windows/screenshot-prefix"
+prefix="$root/build/windows/screenshot-prefix${SHOT_SCHEME:+-$SHOT_SCHEME}"
 [[ -f $exe ]] || { echo "build the windows preset with its tests first: $exe is missing" >&2; exit 1; }
 command -v import >/dev/null || { echo "imagemagick (import) is needed" >&2; exit 1; }
 
@@ -37,6 +38,23 @@ cp "$exe" "$program/"
 # Without a window manager under Xvfb, Wine draws the frames and captions itself.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d Y /f >/dev/null 2>&1
+if [[ ${SHOT_SCHEME:-} == contrast ]]; then
+  # The system colours of a high-contrast scheme, white on black.
+  while read -r name rgb; do
+    wine reg add 'HKCU\Control Panel\Colors' /v "$name" /d "$rgb" /f >/dev/null 2>&1
+  done <<'COLOURS'
+Window 0 0 0
+WindowText 255 255 255
+ButtonFace 0 0 0
+ButtonText 255 255 255
+Hilight 26 235 255
+HilightText 0 0 0
+GrayText 63 242 63
+HotTrackingColor 255 255 0
+Menu 0 0 0
+MenuText 255 255 255
+COLOURS
+fi
 dpi=${SHOT_DPI:-96}
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
 wineserver -w
@@ -81,8 +99,9 @@ shoot() {
     *) w=$(scale 488) h=$(scale 435) ;;  # with the strip under the button row
   esac
   geometry="${w}x${h}+$(( (width - w) / 2 ))+$(( (height - h) / 2 ))"
-  # The window's own rectangle where X can tell it, as the program may size it otherwise.
-  case $target in Review | Report) geometry=$(window_geometry "$title" || echo "$geometry") ;; esac
+  # The window's own rectangle where X can tell it: the program sizes it (and
+  # its sizing frame) itself.
+  case $target in *Dialog) ;; *) geometry=$(window_geometry "$title" || echo "$geometry") ;; esac
   import -window root -crop "$geometry" +repage "$out/$target.png"
   kill "$pid" 2>/dev/null || true
   wineserver -k 2>/dev/null || true

@@ -232,7 +232,23 @@ Page Wizard::ShowChanges(Sender) { return OpenReport(ctx.tally.undoName, Current
 
 Page Wizard::UndoDetails(Sender) {
   const std::optional<UndoName> name = undoing.SelectedUndoName(kNoEntriesToShow);
-  return name ? OpenReport(name->Text(), Page::Undo) : Page::None;
+  if (!name) return Page::None;
+  const UndoListEntry entry = *undo.Selected();
+  const Page next = OpenReport(name->Text(), Page::Undo);
+  // The run's report does not know of its undo: the entry does.
+  if (next == Page::Report) report.line += UndoneLine(entry);
+  return next;
+}
+
+std::string UndoneLine(const UndoListEntry& entry) {
+  const std::string when = entry.undoneAt ? " " + *entry.undoneAt : "";
+  switch (entry.state) {
+    case UndoState::NotUndone: return "";
+    case UndoState::Undone: return "\r\nUndone" + when + ": every change below was given back.";
+    case UndoState::PartlyUndone:
+      return "\r\nPartly undone" + when + ": some places were left as they were; Undo Changes tries them again.";
+  }
+  return "";
 }
 
 Page Wizard::ReportBack(Sender) {

@@ -19,6 +19,10 @@
 
 struct TurnRow;
 
+// What the undo page's Details add to a run's report: whether and when its
+// entry was undone; empty for an entry never undone.
+std::string UndoneLine(const UndoListEntry& entry);
+
 class Wizard : public WizardPages {
  public:
   // The help file is beside the program; the undo records and the settings

@@ -150,6 +150,18 @@ TEST_F(ReviewPageTest, TheReviewListsEverythingFirstAndApplyMakesOnlyTheTickedCh
   undo.folders["Undo00007"] = "C:\\Beside\\";
   wizard.TurnPage(Sender::UndoDetails);
   EXPECT_EQ(wizard.CurrentPage, Page::Report);
+  // An entry undone says so above its report, and when.
+  EXPECT_EQ(wizard.report.line.find("ndone"), std::string::npos);
+  wizard.TurnPage(Sender::ReportBack);
+  wizard.undo.entries[1].state = UndoState::PartlyUndone;
+  wizard.undo.entries[1].undoneAt = "1/9/2026 10:00";
+  wizard.TurnPage(Sender::UndoDetails);
+  EXPECT_TRUE(wizard.report.line.ends_with("\r\nPartly undone 1/9/2026 10:00: some places were left as they were; Undo "
+                                           "Changes tries them again."))
+      << wizard.report.line;
+  UndoListEntry whole = wizard.undo.entries[1];
+  whole.state = UndoState::Undone;
+  EXPECT_EQ(UndoneLine(whole), "\r\nUndone 1/9/2026 10:00: every change below was given back.");
 }
 
 TEST_F(ReviewPageTest, BackChangesNothingAnEmptySearchHasNothingToApplyAndAVanishedEntryIsNamed) {

@@ -175,7 +175,7 @@ TEST_F(WindowTest, TheIntroductionLinksAreAsWideAsTheirWords) {
     ReleaseDC(link, dc);
     RECT rc{};
     GetClientRect(link, &rc);
-    EXPECT_GT(size.cx, Scale(100, DpiOf(link))) << id;
+    EXPECT_GT(size.cx, Scale(60, DpiOf(link))) << id;  // words, not an empty control
     EXPECT_EQ(rc.right, size.cx) << id;
     // The underline (the rows drawn without a gap from the left edge past the
     // middle) ends with the letters above it.
@@ -367,6 +367,13 @@ TEST_F(WindowTest, ALongUndoLineScrollsSideways) {
   GetClientRect(list, &room);
   EXPECT_GT(SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0), room.right);
   EXPECT_TRUE(GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL);
+  // Right and Left scroll it, and leave the selection where it was.
+  SendMessageW(list, LB_SETCURSEL, 0, 0);
+  SendMessageW(list, WM_KEYDOWN, VK_RIGHT, 0);
+  EXPECT_GT(GetScrollPos(list, SB_HORZ), 0);
+  SendMessageW(list, WM_KEYDOWN, VK_LEFT, 0);
+  EXPECT_EQ(GetScrollPos(list, SB_HORZ), 0);
+  EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 0);
 }
 
 TEST_F(WindowTest, CloseButtonWritesTheSettingsFile) {

@@ -17,8 +17,8 @@ void ReviewPagesView::AddControls(PageControls& c) {
       {SenderControlId(Sender::ReviewApply), P::Review, K::Button, "&Apply", B::nextX, B::bottom, B::bw, B::bh},
       // Report
       {kReportTitle, P::Report, K::Bold, "", 24, 92, 440, 18},
-      {kReportLine, P::Report, K::Path, "", 24, 112, 440, 34},
-      {kReportList, P::Report, K::Report, "", 24, 150, 440, 112},
+      {kReportLine, P::Report, K::Path, "", 24, 112, 440, 50},
+      {kReportList, P::Report, K::Report, "", 24, 166, 440, 96},
       {kReportDetails, P::Report, K::Details, "", 24, 266, 440, 92},
       {kOpenReportAsText, P::Report, K::Button, "Open as &text", 24, B::bottom, 112, B::bh},
       {SenderControlId(Sender::ReportBack), P::Report, K::DefButton, "&Back", B::nextX, B::bottom, B::bw, B::bh},

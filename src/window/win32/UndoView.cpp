@@ -19,6 +19,16 @@ int WidestLine(HWND list, const std::vector<std::string>& lines) {
   }
   return widest;
 }
+// A list box moves its selection on Left and Right as on Up and Down; here
+// they scroll a long line sideways, as a user reading it expects.
+WNDPROC undoListProc = nullptr;
+LRESULT CALLBACK UndoListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_KEYDOWN && (wp == VK_LEFT || wp == VK_RIGHT)) {
+    SendMessageW(h, WM_HSCROLL, wp == VK_LEFT ? SB_LINELEFT : SB_LINERIGHT, 0);
+    return 0;
+  }
+  return CallWindowProcW(undoListProc, h, msg, wp, lp);
+}
 }  // namespace
 
 void UndoView::AddControls(PageControls& c) {
@@ -40,6 +50,7 @@ void UndoView::AddControls(PageControls& c) {
 }
 
 void UndoView::Created() {
+  undoListProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(Control(kUndoList), GWLP_WNDPROC, LONG_PTR(UndoListProc)));
   HWND combo = Control(kUndoAge);
   for (const wchar_t* age : {L"1 day", L"1 week", L"1 month", L"never"})
     SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(age));
