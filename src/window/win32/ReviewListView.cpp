@@ -86,10 +86,6 @@ std::wstring ReviewListView::Fitted(const std::string& text, int column) const {
   // name instead. The margins are the list view's own at both sides, and
   // the first column's box.
   const int dpi = DpiOf(hwnd_);
-  int room = int(SendMessageW(hwnd_, LVM_GETCOLUMNWIDTH, WPARAM(column), 0)) - Scale(14, dpi);
-  if (column == 0 && withBoxes_) room -= GetSystemMetrics(SM_CXSMICON) + Scale(4, dpi);
-  const WindowDc dc(hwnd_);
-  const Selected font(dc.get(), HGDIOBJ(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
   const auto wide = [](std::string_view s) {
     const std::u16string w = Utf16FromUtf8(std::string(s));
     std::wstring out(w.begin(), w.end());
@@ -98,6 +94,11 @@ std::wstring ReviewListView::Fitted(const std::string& text, int column) const {
       if (c == L'\r' || c == L'\n' || c == L'\t') c = L' ';
     return out;
   };
+  if (column < 0) return wide(text);
+  int room = int(SendMessageW(hwnd_, LVM_GETCOLUMNWIDTH, WPARAM(column), 0)) - Scale(14, dpi);
+  if (column == 0 && withBoxes_) room -= GetSystemMetrics(SM_CXSMICON) + Scale(4, dpi);
+  const WindowDc dc(hwnd_);
+  const Selected font(dc.get(), HGDIOBJ(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
   const auto fits = [&](std::string_view s) {
     const std::wstring w = wide(s);
     SIZE size{};
@@ -128,7 +129,9 @@ bool ReviewListView::OnNotify(const NMHDR& header, LRESULT& result) {
       if (item.iItem < 0 || std::size_t(item.iItem) >= list_->size()) return true;
       const std::size_t row = std::size_t(item.iItem);
       if ((item.mask & LVIF_TEXT) && item.iSubItem >= 0 && item.iSubItem < columns_) {
-        cell_ = Fitted(list_->CellText(row, kColumns[item.iSubItem]), item.iSubItem);
+        // An outcome reads from its start ("passed over: ..."): the list view cuts its end.
+        const ReviewColumn column = kColumns[item.iSubItem];
+        cell_ = Fitted(list_->CellText(row, column), column == ReviewColumn::Outcome ? -1 : item.iSubItem);
         item.pszText = cell_.data();
       }
       if ((item.mask & LVIF_STATE) && withBoxes_) {

@@ -28,7 +28,7 @@ class ReviewListView {
 
  private:
   void Toggle(int row);
-  // The cell's text shortened in its middle to the column's width.
+  // The cell's text shortened in its middle to the column's width; column -1: as it is.
   std::wstring Fitted(const std::string& text, int column) const;
 
   HWND hwnd_ = nullptr;
