@@ -57,7 +57,7 @@ void UndoController::UndoChangesClick() {
   }};
   ctx.running = true;
   const UndoOutcome outcome = ports_.undoRun->UndoEntry(*name);
-  Tell(outcome);
+  Tell(*name, outcome);
   // Nothing was undone: the item would have gone home while places changed
   // after the run still point at its new place. Forced, they get their state
   // before the run too; asked with No as the default.
@@ -65,13 +65,13 @@ void UndoController::UndoChangesClick() {
     if (Confirm("Undo it all the same?\n\nThe places named get their state before the run, and their later changes "
                 "are lost.",
                 "Undo Changes"))
-      Tell(ports_.undoRun->UndoEntry(*name, true));
+      Tell(*name, ports_.undoRun->UndoEntry(*name, true));
     return;
   }
   // Places changed after the run were left; the user may still want the
   // run's state before it back there, knowing what that costs. Asked once.
   if (const std::size_t changed = outcome.changed.size(); changed > 0) {
-    if (Confirm(LeftAfterRunQuestion(changed), "Undo Changes")) Tell(ports_.undoRun->UndoEntry(*name, true));
+    if (Confirm(LeftAfterRunQuestion(changed), "Undo Changes")) Tell(*name, ports_.undoRun->UndoEntry(*name, true));
   }
 }
 
@@ -82,12 +82,21 @@ std::string LeftAfterRunQuestion(std::size_t changed) {
                                                   "them anyway?  Their later changes would be lost.";
 }
 
-void UndoController::Tell(const UndoOutcome& outcome) {
-  // An undo that left places is a warning, never a plain notice.
-  ShowMessage(UndoMessage(outcome), outcome.result == UndoResult::Partly || outcome.result == UndoResult::HeldBack
-                                        ? "Undo Changes: not everything was undone"
-                                        : kAppTitle,
-              outcome.Complete() ? MessageKind::Information : MessageKind::Warning);
+void UndoController::Tell(const UndoName& name, const UndoOutcome& outcome) {
+  undo.lastUndone = name;
+  undo.lastAccount = UndoMessage(outcome);
+  if (outcome.Complete()) {
+    ShowMessage(undo.lastAccount);
+    return;
+  }
+  // An undo that left places is a warning; however many they are, the
+  // message stays short and the pane under the list names each.
+  const std::size_t left = outcome.Left().size();
+  const std::string places = left == 1 ? "1 place was" : std::to_string(left) + " places were";
+  ShowMessage(std::string(outcome.result == UndoResult::HeldBack ? kUndoHeldBack : kUndoIncomplete) + " " + places +
+                  " left as " + (left == 1 ? "it was" : "they were") + ".\n\nThe list under the undo entries names " +
+                  (left == 1 ? "it" : "each") + " with why.",
+              "Undo Changes", MessageKind::Warning);
 }
 
 void UndoController::DeleteUndoClick() {

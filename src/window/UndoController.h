@@ -31,7 +31,8 @@ class UndoController {
   std::optional<UndoName> SelectedUndoName(const char* emptyListMessage);
 
  private:
-  void Tell(const UndoOutcome& outcome);  // the closing message, as a warning when places were left
+  // The closing message, a short warning when places were left; the whole account to the page.
+  void Tell(const UndoName& name, const UndoOutcome& outcome);
   void ShowMessage(const std::string& text, const std::string& caption = kAppTitle,
                    MessageKind kind = MessageKind::Information) {
     talk_.ShowMessage(text, caption, kind);

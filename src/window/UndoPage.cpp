@@ -21,4 +21,12 @@ const UndoListEntry* UndoPage::Selected() const {
   return &entries[std::size_t(selection)];
 }
 
+std::string UndoPage::Status() const {
+  const UndoListEntry* entry = Selected();
+  if (!entry) return Empty() ? "" : "Select an entry to read it whole here.";
+  std::string status = SelectedLine();
+  if (lastUndone == entry->name) status += "\n\n" + lastAccount;
+  return status;
+}
+
 std::string UndoPage::SelectedLine() const { return Selected() ? lines[std::size_t(selection)] : ""; }

@@ -3,6 +3,7 @@
 #include "window/PageFlow.h"
 #include "window/Settings.h"
 #include "window/Wizard.h"
+#include "engine/UndoWords.h"
 #include "engine/ChangeVerification.h"
 #include "core/Error.h"
 #include "support/FakeProcessesAndServices.h"
@@ -1108,4 +1109,27 @@ TEST_F(CarefulPageTest, APartialUndoIsAWarningAndAnUndoneEntryOffersNoUndo) {
   undo.entries[0].state = UndoState::PartlyUndone;  // places are left to undo
   careful.undoing.RefreshUndoList();
   EXPECT_TRUE(careful.undo.CanUndo());
+}
+
+// However many places an undo leaves, its message stays short: the pane
+// under the list names each, for the entry it undid.
+TEST_F(CarefulPageTest, APartialUndoNamesItsPlacesInThePaneNotInAGrowingMessage) {
+  careful.Start("");
+  RunAtOnce(careful);
+  careful.TurnPage(Sender::TitleUndo);
+  undo.entries = {Listed(2, "1/1/2026 1:00:00 AM"), Listed(3, "1/2/2026")};
+  careful.undoing.RefreshUndoList();
+  careful.undo.selection = 0;
+  undo.changedSince = 40;
+  dialogs.answers = {true, false};
+  careful.undoing.UndoChangesClick();
+  ASSERT_FALSE(dialogs.told.empty());
+  EXPECT_EQ(dialogs.told.back().first, std::string(kUndoIncomplete) +
+                                           " 40 places were left as they were.\n\nThe list under the undo entries "
+                                           "names each with why.");
+  const std::string status = careful.undo.Status();
+  EXPECT_EQ(status.rfind(careful.undo.SelectedLine() + "\n\n", 0), 0u);
+  EXPECT_NE(status.find("C:\\Changed was changed after the run"), std::string::npos);
+  careful.undo.selection = 1;  // another entry: only its own line
+  EXPECT_EQ(careful.undo.Status(), careful.undo.SelectedLine());
 }

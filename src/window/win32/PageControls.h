@@ -69,6 +69,7 @@ enum ControlId : int {
   kDeleteUndo,  // Delete
   kRefreshTrees,  // Refresh
   kUndoList,
+  kUndoStatus,  // the selected entry whole, and its last undo's account
   kUndoAge,
   kDriveList,
   kMoveFromTree,

@@ -59,10 +59,7 @@ void ReviewPagesView::ShowDetails() {
   const auto details = [](const ReviewListView& view, const ReviewList& list) -> std::string {
     const int row = view.FocusedRow();
     if (row < 0 || std::size_t(row) >= list.size()) return list.size() ? "Select a row to read it whole here." : "";
-    std::string text;
-    // An edit control breaks lines at "\r\n" only.
-    for (char c : list.Details(std::size_t(row))) text += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    return text;
+    return EditLines(list.Details(std::size_t(row)));
   };
   Text(kReviewDetails, details(review_, wizard_.review.list));
   Text(kReportDetails, details(report_, wizard_.report.list));

@@ -39,7 +39,8 @@ void UndoView::AddControls(PageControls& c) {
       {kAuto, P::Undo, K::Heading, "Undo Changes", 24, 40, 440, 28},
       {kAuto, P::Undo, K::Text, "Using the list below, you can undo any changes that Ostrivane has made.", 24, 74, 440, 18},
       {kAuto, P::Undo, K::Text, "To undo changes, select an &entry below and then click on the Undo Changes button.", 24, 94, 440, 32},
-      {kUndoList, P::Undo, K::List, "", 24, 130, 440, 164},
+      {kUndoList, P::Undo, K::List, "", 24, 130, 440, 100},
+      {kUndoStatus, P::Undo, K::Details, "", 24, 234, 440, 64},
       {kAuto, P::Undo, K::Text, "Delete undo &files older than:", 24, 308, 230, 18},
       {kUndoAge, P::Undo, K::Combo, "", 260, 304, 160, 120},
       {kUndoChanges, P::Undo, K::DefButton, "&Undo Changes", 24, B::bottom, 112, B::bh},
@@ -68,9 +69,14 @@ void UndoView::Refresh(bool) {
   if (int(SendMessageW(list, LB_GETCURSEL, 0, 0)) != undo.selection)
     SendMessageW(list, LB_SETCURSEL, WPARAM(undo.selection), 0);
   EnableWindow(Control(kUndoChanges), undo.CanUndo());
+  ShowStatus();
   HWND combo = Control(kUndoAge);
   if (int(SendMessageW(combo, CB_GETCURSEL, 0, 0)) != undo.ageIndex)
     SendMessageW(combo, CB_SETCURSEL, WPARAM(undo.ageIndex), 0);
+}
+
+void UndoView::ShowStatus() {
+  SetTextIfChanged(Control(kUndoStatus), EditLines(wizard_.undo.Status()));
 }
 
 HWND UndoView::FieldControl(Field field) const { return field == Field::UndoList ? Control(kUndoList) : nullptr; }
@@ -81,6 +87,7 @@ bool UndoView::Command(int id, int code) {
       if (code == LBN_SELCHANGE) {
         wizard_.undo.selection = int(SendMessageW(Control(kUndoList), LB_GETCURSEL, 0, 0));
         EnableWindow(Control(kUndoChanges), wizard_.undo.CanUndo());
+        ShowStatus();
       }
       return true;
     case kUndoAge:

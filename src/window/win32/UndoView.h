@@ -16,5 +16,6 @@ class UndoView : public PageView {
   HWND FieldControl(Field field) const override;
 
  private:
+  void ShowStatus();  // the pane under the list
   std::vector<std::string> shownLines_;
 };

@@ -151,3 +151,13 @@ int ShowTaskDialog(HWND owner, const TaskDialogTexts& texts, const std::vector<T
   if (FAILED(TaskDialogIndirect(&config, &pressed, nullptr, nullptr))) return IDCANCEL;
   return pressed;
 }
+
+std::string EditLines(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}

@@ -41,6 +41,8 @@ View* ViewOfWindow(HWND h, UINT msg, LPARAM lp) {
 // Registers a window class with the dialog background and arrow cursor.
 bool RegisterDialogClass(const wchar_t* name, WNDPROC proc);
 void SetTextIfChanged(HWND hwnd, const std::string& text);
+// A text's "\n" as "\r\n": a multi-line edit control breaks lines there only.
+std::string EditLines(const std::string& text);
 void ShowIfChanged(HWND hwnd, bool visible);
 
 // A task dialog: its texts, its buttons (id and label, in order) and which
