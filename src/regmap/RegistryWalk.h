@@ -6,12 +6,11 @@
 // Every occurrence is offered (when the run asks), backed up, applied and
 // counted, left to right. A key that can't be read, an entry whose backup
 // can't be made exactly and a change the registry refuses are passed over
-// (RunContext::PassOver) and the walk goes on.
+// (RunPass::PassOver) and the walk goes on.
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "engine/RunContext.h"
 #include "engine/RunPorts.h"
 #include "engine/BinaryData.h"
 #include "engine/WidePrefilter.h"
@@ -26,12 +25,12 @@ class RegistryCursor;
 
 class RegistryWalk : public RegistryMapper {
  public:
-  // The backup goes to ctx.recordsFolder + ctx.tally.undoName + ".reg";
+  // An apply's backup goes to the records folder + the undo name + ".reg";
   // `ansi` is the code page of REGEDIT4 backups begun by earlier builds.
-  RegistryWalk(RunContext& ctx, RegistryBackend& backend, FileSystem& fs, CodePage& ansi);
+  RegistryWalk(RegistryBackend& backend, FileSystem& fs, CodePage& ansi);
 
-  void FindReplaceProcess(const SearchTexts& texts) override;
-  void MapKeys(const SearchTexts& texts, const std::vector<std::string>& keys) override;
+  void FindReplaceProcess(RunPass& run, const SearchTexts& texts) override;
+  void MapKeys(RunPass& run, const SearchTexts& texts, const std::vector<std::string>& keys) override;
   // Expands the %NAME% parts of REG_EXPAND_SZ data; without it they are text.
   void SetEnvironment(EnvironmentValues* environment) { environmentValues_ = environment; }
   // Tells the own hive among those loaded under HKEY_USERS; without it only
@@ -96,7 +95,7 @@ class RegistryWalk : public RegistryMapper {
   Outcome Write(KeyVisit& visit, const std::string& actualName, const std::string& candidate,
                 const std::string& valueName, EntryKind kind, std::uint32_t newType, const std::string& data);
 
-  RunContext& ctx_;
+  RunPass* run_ = nullptr;  // the pass of the call under way
   RegistryBackend& backend_;
   RegBackup backup_;
   unsigned backupRun_ = 0;  // the run whose file backup_ writes

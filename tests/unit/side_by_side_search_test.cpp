@@ -10,6 +10,7 @@
 #include "core/Error.h"
 #include "support/FakeSearchCrew.h"
 #include "support/PortableRun.h"
+#include "support/TestRun.h"
 
 namespace {
 const RegRoot CU = RegRoot::CurrentUser;
@@ -55,7 +56,7 @@ TEST_F(SideBySide, FindsAndChangesWhatOneSearchAfterAnotherDoesInTheSameOrder) {
   ASSERT_EQ(alone.size(), 90u);
 
   std::set<std::thread::id> searchers;
-  crew.beforeSearch = [&](const RunContext&) {
+  crew.beforeSearch = [&](const RunPass&) {
     std::lock_guard<std::mutex> hold(mutex);
     searchers.insert(std::this_thread::get_id());
   };
@@ -81,13 +82,13 @@ TEST_F(SideBySide, TheRegistryComesFirstEvenWhenItsSearchEndsLast) {
   Preview();
   const std::vector<std::string> alone = Found();
   int drivesEnded = 0;
-  crew.beforeSearch = [&](const RunContext& lane) {
-    if (lane.SelectedDriveCount() == 1) return;  // a drive's search
+  crew.beforeSearch = [&](const RunPass& lane) {
+    if (lane.settings.SelectedDriveCount() == 1) return;  // a drive's search
     std::unique_lock<std::mutex> hold(mutex);
     changed.wait(hold, [&] { return drivesEnded == 2; });
   };
-  crew.afterSearch = [&](const RunContext& lane) {
-    if (lane.SelectedDriveCount() != 1) return;
+  crew.afterSearch = [&](const RunPass& lane) {
+    if (lane.settings.SelectedDriveCount() != 1) return;
     std::lock_guard<std::mutex> hold(mutex);
     ++drivesEnded;
     changed.notify_all();
@@ -107,7 +108,7 @@ TEST_F(SideBySide, ACancelOrAFailureEndsEverySearch) {
     ctx.tally.cancelled = true;
     changed.notify_all();
   };
-  crew.beforeSearch = [&](const RunContext&) {
+  crew.beforeSearch = [&](const RunPass&) {
     std::unique_lock<std::mutex> hold(mutex);
     changed.wait(hold, [&] { return release; });
   };
@@ -120,8 +121,8 @@ TEST_F(SideBySide, ACancelOrAFailureEndsEverySearch) {
   // A search that fails stops the others; the run fails with its reason.
   ui.onPump = nullptr;
   ctx.tally.cancelled = false;
-  crew.beforeSearch = [](const RunContext& lane) {
-    if (lane.SelectedDriveCount() == 1 && lane.drives[1].selected) throw Error("the disk went away");
+  crew.beforeSearch = [](const RunPass& lane) {
+    if (lane.settings.SelectedDriveCount() == 1 && lane.settings.drives[1].selected) throw Error("the disk went away");
   };
   try {
     Preview();
@@ -137,7 +138,7 @@ TEST_F(SideBySide, ACancelOrAFailureEndsEverySearch) {
 TEST_F(SideBySide, AFailureOnTheRunsThreadStopsAndJoinsTheSearches) {
   int waiting = 0;
   bool thrown = false;
-  crew.beforeSearch = [&](const RunContext&) {
+  crew.beforeSearch = [&](const RunPass&) {
     std::unique_lock<std::mutex> hold(mutex);
     ++waiting;
     changed.notify_all();
@@ -165,7 +166,7 @@ TEST_F(SideBySide, AFailureOnTheRunsThreadStopsAndJoinsTheSearches) {
 // refused, and the run fails with the reason instead of racing the run.
 TEST_F(SideBySide, TheArchiveRefusesASearchThread) {
   archive.SetArchiveName(kRecords + "Undo00000.zip");
-  crew.beforeSearch = [&](const RunContext&) { archive.BackupFile("C:\\Cfg0\\a.ini"); };
+  crew.beforeSearch = [&](const RunPass&) { archive.BackupFile("C:\\Cfg0\\a.ini"); };
   parts.optionalCrew = &crew;
   try {
     Preview();
