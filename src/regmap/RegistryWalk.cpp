@@ -333,6 +333,30 @@ void RegistryWalk::Follow(KeyVisit& visit, EntryKind kind, const std::string& ca
   if (kind == EntryKind::ValueName) actualName = result.nowNamed = candidate;
 }
 
+// The name of an entry whose text reads `searched`: a printer connection's
+// key is named after its connection (none when that is no \\server\queue).
+static std::optional<std::string> KeyNamed(const std::optional<std::string>& connection, const std::string& text,
+                                           const std::string& searched) {
+  return connection ? ConnectionKeyFor(text, searched) : std::optional<std::string>(searched);
+}
+
+// Its values would point at a connection the key no longer names.
+void RegistryWalk::LeaveConnection(const KeyVisit& visit, EntryKind kind, const std::string& before,
+                                   const std::string& searched) {
+  RecordFromSearch({visit.rootName + visit.path, "", 0, ChangeKindOf(kind), before, searched, ChangeOutcome::PassedOver,
+                    "a printer connection's key is named after a \\\\server\\queue, which the new place is not: it "
+                    "and its values were left"});
+}
+
+Answer RegistryWalk::AskAbout(const ChangeEntry& entry, const std::string& current, const Rewrite& next,
+                              bool connection) {
+  // A connection's key is shown as named, the found part unmarked.
+  const Question question = connection ? Question{entry.where, entry.value, entry.oldText, entry.newText}
+                                       : Question{entry.where, entry.value, current, entry.newText, next.pos,
+                                                  next.length, next.pos, next.newText.size()};
+  return OfferChange(*run_, question, WalkKind::Registry);
+}
+
 RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const std::string& text,
                                                          const std::string& valueName, EntryKind kind,
                                                          std::uint32_t type) {
@@ -340,9 +364,6 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
   // A printer connection's key is searched as the \\SERVER\QUEUE it names.
   const std::optional<std::string> connection =
       kind == EntryKind::KeyPath ? ConnectionPathOf(text) : std::optional<std::string>();
-  const auto keyNamed = [&](const std::string& searched) -> std::optional<std::string> {
-    return connection ? ConnectionKeyFor(text, searched) : std::optional<std::string>(searched);
-  };
   const Spellings::Family family = spellings_->Choose(connection ? *connection : text);
   EnvironmentValues* const environment = VariablesIn(text, kind, type);
   if (!family.first.found() && !environment) return result;
@@ -365,14 +386,10 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
   while (next.found()) {
     const std::string searched = current.substr(0, next.pos) + next.newText + current.substr(next.pos + next.length);
     const std::string shownName = kind == EntryKind::KeyPath ? "" : kind == EntryKind::ValueName ? current : valueName;
-    const std::string before = *keyNamed(current);
-    const std::optional<std::string> named = keyNamed(searched);
+    const std::string before = *KeyNamed(connection, text, current);
+    const std::optional<std::string> named = KeyNamed(connection, text, searched);
     if (!named) {
-      // Its values would point at a connection the key no longer names.
-      RecordFromSearch({visit.rootName + visit.path, "", 0, ChangeKindOf(kind), before, searched,
-                        ChangeOutcome::PassedOver,
-                        "a printer connection's key is named after a \\\\server\\queue, which the new place is "
-                        "not: it and its values were left"});
+      LeaveConnection(visit, kind, before, searched);
       result.refused = true;
       return result;
     }
@@ -390,11 +407,7 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
     }
     if (VerificationOn(*run_)) {
       asked = true;
-      // A connection's key is shown as named, the found part unmarked.
-      const Question question = connection ? Question{visit.rootName + visit.path, shownName, before, candidate}
-                                           : Question{visit.rootName + visit.path, shownName, current, candidate,
-                                                      next.pos, next.length, next.pos, next.newText.size()};
-      if (OfferChange(*run_, question, WalkKind::Registry) != Answer::Replace) {
+      if (AskAbout(entry, current, next, connection.has_value()) != Answer::Replace) {
         entry.outcome = ChangeOutcome::Skipped;
         run_->Record(std::move(entry));
         return result;

@@ -18,6 +18,7 @@
 #include "core/FileSystem.h"
 #include "core/FileSystemPlaces.h"
 #include "core/Text.h"
+#include "core/Ui.h"
 #include "regmap/RegBackup.h"
 #include "regmap/RegistryBackend.h"
 
@@ -81,6 +82,10 @@ class RegistryWalk : public RegistryMapper {
   EntryResult FindReplaceEntry(KeyVisit& visit, const std::string& text, const std::string& valueName, EntryKind kind,
                                std::uint32_t type = kRegSz);
   void LeaveSwitchedKey(const KeyVisit& visit, const std::string& text, const Occurrence& o);
+  // A printer connection's key whose new name would be no \\server\queue.
+  void LeaveConnection(const KeyVisit& visit, EntryKind kind, const std::string& before, const std::string& searched);
+  // The "Entry Found" question about one occurrence at `next` in `current`.
+  Answer AskAbout(const ChangeEntry& entry, const std::string& current, const Rewrite& next, bool connection);
   EnvironmentValues* VariablesIn(const std::string& text, EntryKind kind, std::uint32_t type) const;
   void RecordFromSearch(const ChangeEntry& entry);
   void RecordLeft(ChangeEntry entry, EntryKind kind, const std::string& actualName, bool connection);

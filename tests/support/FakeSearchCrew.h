@@ -16,7 +16,7 @@ class FakeSearchCrew : public SearchCrew {
 
   // Called on the searching thread before its walk and after it, with the
   // search's pass: tests hold a search back, or tell which threads searched.
-  std::function<void(const RunPass&)> beforeSearch, afterSearch;
+  std::function<void(RunPass&)> beforeSearch, afterSearch;
 
   std::unique_ptr<SearchWalkers> WalkersFor() override { return std::make_unique<Walkers>(*this); }
 
@@ -44,7 +44,7 @@ class FakeSearchCrew : public SearchCrew {
       Around(run, [&] { files.MapListedFiles(run, texts, paths); });
     }
     template <class Walk>
-    void Around(const RunPass& run, Walk walk) {
+    void Around(RunPass& run, Walk walk) {
       if (crew.beforeSearch) crew.beforeSearch(run);
       const ScopeExit after{[&] {
         if (crew.afterSearch) crew.afterSearch(run);

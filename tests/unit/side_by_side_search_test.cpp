@@ -3,6 +3,7 @@
 // a failure ends them all.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -178,3 +179,32 @@ TEST_F(SideBySide, TheArchiveRefusesASearchThread) {
   EXPECT_TRUE(archive.BackupFile("C:\\Cfg0\\a.ini"));  // the run's own thread may
 }
 }  // namespace
+
+// Each search fills findings of its own, which join the run's once: nothing
+// the run found before reaches a search, nothing a search found is lost or
+// counted twice, and the run's drive choice is left as it was.
+TEST_F(SideBySide, EachSearchHasFindingsOfItsOwnJoinedOnceToTheRuns) {
+  std::size_t laneEntriesBefore = 99;
+  crew.beforeSearch = [&](RunPass& lane) {
+    if (lane.settings.SelectedDriveCount() != 1 || !lane.settings.drives[1].selected) return;
+    std::lock_guard<std::mutex> hold(mutex);
+    laneEntriesBefore = lane.findings.changes.size() + lane.findings.passedOver.size();
+    lane.PassOver("D:\\Locked", "access denied");
+    lane.findings.notes.push_back("a note of D:");
+  };
+  parts.optionalCrew = &crew;
+  // A move's preview names the move before the searches start.
+  ctx.preview = true;
+  ctx.request = {"C:\\Old", "D:\\New", false, RunMode::MoveAndMap};
+  ctx.Run(parts);
+  ASSERT_FALSE(ctx.changes.empty());
+  EXPECT_EQ(ctx.changes[0].kind, ChangeKind::MovedItem);
+  EXPECT_EQ(laneEntriesBefore, 0u);
+  const auto named = [&](const std::string& where) {
+    return std::count_if(ctx.passedOver.begin(), ctx.passedOver.end(),
+                         [&](const PassedOver& p) { return p.where == where; });
+  };
+  EXPECT_EQ(named("D:\\Locked"), 1);
+  EXPECT_EQ(std::count(ctx.notes.begin(), ctx.notes.end(), "a note of D:"), 1);
+  EXPECT_EQ(ctx.SelectedDriveCount(), 2);
+}
