@@ -261,7 +261,7 @@ TEST_F(MoveAndUndo, FailedMoveMapsNothingAndLeavesNoEntry) {
   const std::string filesBefore = Files(fs), regBefore = reg.Dump();
   Run();
   EXPECT_TRUE(ctx.tally.cancelled);
-  const EndPage page = EndPageOf(ctx);
+  const EndPage page = EndPageOf(ctx.request.Mode, ctx);
   EXPECT_FALSE(page.finished);
   EXPECT_EQ(page.title, "Process Cancelled");
   EXPECT_EQ(page.moveLine, "All Files may not have been Moved");
