@@ -97,7 +97,7 @@ class WinRegistryTest : public ::testing::Test {
     c.ui = &quiet;
     c.preview = true;
     RegistryWalk w(backend, fs, ansi);
-    w.FindReplaceProcess(ctx.Pass(), texts);
+    w.FindReplaceProcess(c.Pass(), texts);
     for (const PreviewItem& p : quiet.previews)
       if (p.place.find("OstrivaneTest" + token) == std::string::npos) return false;
     return true;
