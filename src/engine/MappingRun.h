@@ -83,6 +83,9 @@ class MappingRun {
   void Run(ChangeSelection* reviewed = nullptr);
   // A search that reports every change instead of making it.
   void Preview();
+  // False once the user ticked "Do Not Stop and Verify" during the run: the
+  // front end then clears its own verify boxes too.
+  bool StillAsking() const { return asking_.Asking(); }
 
  private:
   void Start();

@@ -42,7 +42,9 @@ Page RunController::RunAndEndPage(ChangeSelection* reviewed) {
   work.Begin(last);
   try {
     const RunSettings settings(choices);
-    MappingRun(settings, {lastRun, ports_.ui, &running}, ports_.parts.value()).Run(reviewed);
+    MappingRun run(settings, {lastRun, ports_.ui, &running}, ports_.parts.value());
+    run.Run(reviewed);
+    if (!run.StillAsking()) choices.stopAndVerify = false;
   } catch (const Error& e) {
     undoing_.RefreshUndoList();
     // A run that stops part way may have changed things already: say which,

@@ -791,6 +791,13 @@ TEST_F(CarefulPageTest, OneVerifyChoiceWhateverPageShowsIt) {
   rec.duringWalk = [&] { OfferChange(*rec.run, {}, WalkKind::Files); };
   careful.TurnPage(Sender::MapOnlyNext);
   EXPECT_TRUE(careful.StopAndVerify());
+  // "Do Not Stop and Verify" ticked in it: the window's boxes are off after the run.
+  ui.replies = {{Answer::Replace, true}};
+  careful.TurnPage(Sender::GoToStart);
+  careful.TurnPage(Sender::MapOnly);
+  careful.TurnPage(Sender::MapOnlyNext);
+  EXPECT_TRUE(ui.replies.empty());
+  EXPECT_FALSE(careful.StopAndVerify());
   // Unticked on a move page: no box, shown or hidden, still asks.
   careful.TurnPage(Sender::GoToStart);
   careful.OpenMoveGiven("C:\\Data\\Old");
