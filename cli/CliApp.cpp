@@ -8,6 +8,7 @@
 #include "CliArgs.h"
 #include "CliSummary.h"
 #include "ConsoleUi.h"
+#include "ExitCode.h"
 #include "engine/ChangeReport.h"
 #include "engine/PreviewReport.h"
 #include "engine/Progress.h"
@@ -22,10 +23,10 @@ namespace {
 // How many places of each reason the closing lines name.
 constexpr std::size_t kPlacesShownPerReason = 3;
 
-int Usage(std::ostream& err, const std::string& why) {
+CliEnd Usage(std::ostream& err, const std::string& why) {
   // What was wrong and how the commands go; the whole help only when asked.
   err << "ostrivane-cli: " << why << "\n" << UsageSynopsis() << "Give --help for every option.\n";
-  return kExitUsage;
+  return CliEnd::Usage;
 }
 
 // Rows of the drive list: every drive the system reports, selected as asked
@@ -52,21 +53,14 @@ bool FillDrives(RunContext& ctx, const CliOptions& o, DriveSource& source, std::
   return true;
 }
 
-// A preview's occurrences to change, the moved item among them.
-bool WouldChangeAnything(const RunContext& ctx) {
-  for (const ChangeEntry& e : ctx.changes)
-    if (e.outcome == ChangeOutcome::WouldChange) return true;
-  return false;
-}
-
-int RunUndo(const CliOptions& o, CliServices& services, RunContext& ctx, std::ostream& out, std::ostream& err) {
+CliEnd RunUndo(const CliOptions& o, CliServices& services, RunContext& ctx, std::ostream& out, std::ostream& err) {
   UndoList& list = services.Undo(ctx);
   list.RebuildList();
   const std::vector<UndoListEntry> entries = list.Entries();
   if (o.command == CliCommand::UndoList) {
     if (entries.empty()) out << kNoChangesToUndo << '\n';
     for (const UndoListEntry& entry : entries) out << UndoListLine(entry) << '\n';
-    return kExitFinished;
+    return CliEnd::Finished;
   }
   const UndoName& name = *o.undoName;
   if (std::none_of(entries.begin(), entries.end(), [&](const UndoListEntry& e) { return e.name == name; }))
@@ -75,7 +69,7 @@ int RunUndo(const CliOptions& o, CliServices& services, RunContext& ctx, std::os
     list.DeleteEntry(name);
     list.RebuildList();
     out << name.Text() << " deleted\n";
-    return kExitFinished;
+    return CliEnd::Finished;
   }
   const UndoOutcome outcome = services.UndoRunner(ctx).UndoEntry(name, o.force);
   // With --json, stdout holds nothing but the summary.
@@ -86,16 +80,16 @@ int RunUndo(const CliOptions& o, CliServices& services, RunContext& ctx, std::os
              "later changes are lost.\n";
   else if (!o.force && !outcome.changed.empty())
     plain << "Give --force to restore the places changed after the run as well; their later changes would be lost.\n";
-  // A script must not take a partial undo, or none, for a complete one.
-  const int status = outcome.Complete() ? kExitFinished : kExitError;
-  if (o.json) out << UndoSummaryJson(name, outcome, status) << '\n';
-  return status;
+  const CliEnd end = EndOf(outcome);
+  if (o.json) out << UndoSummaryJson(name, outcome, ExitCodeOf(end)) << '\n';
+  return end;
 }
 
-int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std::istream& in, std::ostream& out,
+CliEnd RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std::istream& in, std::ostream& out,
                std::ostream& err, const MappingRequest& request) {
   ctx.request = request;
-  if (const std::string refusal = RequestRefusal(ctx.request); !refusal.empty()) return Usage(err, refusal);
+  if (const std::optional<EngineRefusal> refusal = RequestRefusal(ctx.request))
+    return Usage(err, RefusalText(*refusal));
   ctx.targets = o.targets;
   ctx.preview = o.preview;
   ctx.request.Substring = o.substring;
@@ -110,7 +104,7 @@ int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std:
       err << RightsWarningText(check);
       if (check.recordsBlocked || !o.allowPartial) {
         if (!check.recordsBlocked) err << "Run it as administrator, or give --allow-partial to change what can be changed.\n";
-        return kExitError;
+        return CliEnd::Failed;
       }
     }
   }
@@ -135,7 +129,7 @@ int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std:
     ctx.ui = nullptr;
     try {
       writeChangeList();
-      if (o.json) out << RunSummaryJson(ctx, kExitError) << '\n';
+      if (o.json) out << RunSummaryJson(ctx, ExitCodeOf(CliEnd::Failed)) << '\n';
     } catch (const std::exception& e) {
       err << e.what() << '\n';
     }
@@ -156,20 +150,15 @@ int RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std:
     // the JSON Lines name every one.
     err << PassedOverByReason(ctx, kPlacesShownPerReason);
   }
-  // A detection script learns from the status alone whether a run is due;
-  // places it could not read are named above either way.
-  const int status = ctx.tally.itemInUse                       ? kExitError
-                     : ctx.tally.cancelled                     ? kExitCancelled
-                     : o.exitCode && WouldChangeAnything(ctx)    ? kExitWouldChange
-                     : ctx.passedOver.empty()                    ? kExitFinished
-                                                                 : kExitPartly;
-  if (o.json) out << RunSummaryJson(ctx, status) << '\n';
-  return status;
+  // Places it could not read are named above, whatever the end.
+  const CliEnd end = EndOf(ctx, o.exitCode);
+  if (o.json) out << RunSummaryJson(ctx, ExitCodeOf(end)) << '\n';
+  return end;
 }
 
 // A preview's report applied: its request, targets and drives, and only
 // the places its rows name.
-int RunApply(const CliOptions& o, CliServices& services, RunContext& ctx, std::istream& in, std::ostream& out,
+CliEnd RunApply(const CliOptions& o, CliServices& services, RunContext& ctx, std::istream& in, std::ostream& out,
              std::ostream& err) {
   std::string why;
   std::optional<PreviewToApply> preview = ReadPreviewReport(services.ReadFile(o.previewReport), why);
@@ -185,16 +174,15 @@ int RunApply(const CliOptions& o, CliServices& services, RunContext& ctx, std::i
   const ScopeExit listed{[&ctx] { ctx.selection = nullptr; }};
   return RunMapping(run, services, ctx, in, out, err, preview->request);
 }
-}  // namespace
 
-int RunCli(const std::vector<std::string>& args, CliServices& services, std::istream& in, std::ostream& out,
-           std::ostream& err) {
+CliEnd RunCommand(const std::vector<std::string>& args, CliServices& services, std::istream& in, std::ostream& out,
+                  std::ostream& err) {
   const CliParse parsed = ParseCommandLine(args);
   if (!parsed.options) return Usage(err, parsed.error);
   const CliOptions& o = *parsed.options;
   if (o.command == CliCommand::Help) {
     out << UsageText();
-    return kExitFinished;
+    return CliEnd::Finished;
   }
 
   RunContext ctx;
@@ -207,10 +195,9 @@ int RunCli(const std::vector<std::string>& args, CliServices& services, std::ist
              "registry is searched under HKEY_USERS, the hives of users who are not logged on loaded for the run.\n"
           << "Undo records are kept in " << ctx.recordsFolder << "\n";
     for (const std::string& note : services.RecordsNotes()) err << note << '\n';
-    const std::string refusal = services.RecordsRefusal();
-    if (!refusal.empty()) {
-      err << refusal << '\n';
-      return kExitError;
+    if (const std::optional<EngineRefusal> refusal = services.RecordsRefusal()) {
+      err << RefusalText(*refusal) << '\n';
+      return CliEnd::Failed;
     }
     switch (o.command) {
       case CliCommand::UndoList:
@@ -226,6 +213,12 @@ int RunCli(const std::vector<std::string>& args, CliServices& services, std::ist
     ctx.ui = nullptr;
     out << std::flush;
     err << e.what() << '\n';
-    return kExitError;
+    return CliEnd::Failed;
   }
+}
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, CliServices& services, std::istream& in, std::ostream& out,
+           std::ostream& err) {
+  return ExitCodeOf(RunCommand(args, services, in, out, err));
 }

@@ -2,12 +2,14 @@
 // The console front end over the same run as the window program.
 #include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/MappingRun.h"
 #include "engine/UndoPorts.h"
 #include "core/Drives.h"
+#include "engine/Refusal.h"
 #include "engine/Rights.h"
 
 // The platform and subsystems the console front end runs over; the Windows
@@ -24,8 +26,8 @@ class CliServices {
   virtual UndoExecutor& UndoRunner(RunContext& ctx) = 0;
   // The rights the run may lack; none: not checked.
   virtual RightsPort* Rights() { return nullptr; }
-  // Not empty: the records folder must not be used, and why.
-  virtual std::string RecordsRefusal() { return ""; }
+  // The records folder must not be used, and why.
+  virtual std::optional<EngineRefusal> RecordsRefusal() { return std::nullopt; }
   // Record folders left out of the undo list, and why.
   virtual std::vector<std::string> RecordsNotes() { return {}; }
   // The program runs as the system account (a deployment tool's job).

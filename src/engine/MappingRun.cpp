@@ -29,7 +29,7 @@ std::vector<std::string> UserHivesTicked(const ChangeSelection& list) {
 
 void MappingRun::Run() {
   // Refused before anything is made, numbered or moved.
-  if (const std::string refusal = RequestRefusal(ctx_.request); !refusal.empty()) throw Error(refusal);
+  if (const std::optional<EngineRefusal> refusal = RequestRefusal(ctx_.request)) throw Refused(*refusal);
   ctx_.changes.clear();
   ctx_.tally.undoName.clear();
   ctx_.startedAt = parts_.optionalTimeText ? parts_.optionalTimeText() : "";
@@ -206,7 +206,7 @@ bool MappingRun::Move(ItemInUseCheck& inUse) {
   }
   // An item no run may move is refused with its rule, before anyone is
   // asked about what runs from it.
-  if (const std::string why = parts_.mover.MoveRefusal(r.FindText); !why.empty()) throw Error(why);
+  if (const std::optional<EngineRefusal> why = parts_.mover.MoveRefusal(r.FindText)) throw Refused(*why);
   // A running image cannot leave its folder: a move across drives would
   // stop half way. Nothing moves, and nothing changes, while they run.
   if (!inUse.ClearForMove(r.FindText)) {

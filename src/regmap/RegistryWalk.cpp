@@ -459,7 +459,7 @@ RegistryWalk::Outcome RegistryWalk::Apply(KeyVisit& visit, const std::string& ac
       case EntryKind::ValueData: backup_.BackupRegistryValue(visit.root, keyPath, valueName); break;
     }
   } catch (const BackupRefused& e) {
-    reason = e.what();
+    reason = RefusalWhy(e.refusal());
     return Outcome::PassedOver;
   }
   // Announced before it is made, so that an undo knows what the run wrote

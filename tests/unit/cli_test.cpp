@@ -43,9 +43,9 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
     bool CanWriteMachineRegistry() override { return !lockedMachine; }
     std::vector<std::string> ProtectedFolders() override { return {}; }
   } rights;
-  std::string refusal;
+  std::optional<EngineRefusal> refusal;
   RightsPort* Rights() override { return &rights; }
-  std::string RecordsRefusal() override { return refusal; }
+  std::optional<EngineRefusal> RecordsRefusal() override { return refusal; }
   bool asSystem = false;
   bool RunsAsSystem() override { return asSystem; }
   DriveSource& Drives() override { return *this; }
@@ -612,10 +612,11 @@ TEST(Cli, MissingRightsStopBeforeAnyChangeUnlessPartialIsAllowed) {
 
   // Records from a folder others may change are refused, saying why.
   s.rights.recordsLocked = false;
-  s.refusal = "will not use the undo records in C:\\Ost";
+  s.refusal = EngineRefusal{RefusalReason::RecordsCopyOpenToOthers, "C:\\Ost", ""};
   r = RunArgs(s, {"undo", "run", "Undo00000"});
   EXPECT_EQ(r.code, kExitError);
-  EXPECT_EQ(r.err, s.refusal + "\n");
+  EXPECT_EQ(r.err.rfind("Ostrivane runs with administrator rights and will not use the undo records in C:\\Ost: ", 0), 0u)
+      << r.err;
 }
 
 namespace {

@@ -1,0 +1,29 @@
+#include "ExitCode.h"
+
+#include <algorithm>
+
+#include "CliApp.h"
+
+int ExitCodeOf(CliEnd end) {
+  switch (end) {
+    case CliEnd::Finished: return kExitFinished;
+    case CliEnd::Cancelled: return kExitCancelled;
+    case CliEnd::Usage: return kExitUsage;
+    case CliEnd::Failed: return kExitError;
+    case CliEnd::Partly: return kExitPartly;
+    case CliEnd::WouldChange: return kExitWouldChange;
+  }
+  return kExitError;
+}
+
+CliEnd EndOf(const RunContext& ctx, bool detect) {
+  // Nothing moved while programs ran from the item: as much a failure as an error.
+  if (ctx.tally.itemInUse) return CliEnd::Failed;
+  if (ctx.tally.cancelled) return CliEnd::Cancelled;
+  const bool wouldChange = std::any_of(ctx.changes.begin(), ctx.changes.end(),
+                                       [](const ChangeEntry& e) { return e.outcome == ChangeOutcome::WouldChange; });
+  if (detect && wouldChange) return CliEnd::WouldChange;
+  return ctx.passedOver.empty() ? CliEnd::Finished : CliEnd::Partly;
+}
+
+CliEnd EndOf(const UndoOutcome& outcome) { return outcome.Complete() ? CliEnd::Finished : CliEnd::Failed; }
