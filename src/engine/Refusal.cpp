@@ -31,6 +31,14 @@ std::string RefusalWhy(const EngineRefusal& r) {
       return "The new place " + r.place + " holds " + r.detail + ", which no Windows path may hold.";
     case RefusalReason::AlreadyThere: return r.place + " is already there: there is nothing to move.";
     case RefusalReason::MoveIntoItself: return r.place + " cannot be moved into itself (" + r.detail + ").";
+    case RefusalReason::OntoOwnName: return "it would be renamed onto its own name";
+    case RefusalReason::IntoOwnSubkey: return "it would be moved into its own subkey " + r.place;
+    case RefusalReason::KeyExists: return "a key " + r.place + " exists already";
+    case RefusalReason::HoldsRegistryLink: return "it holds a registry link, which a move would not keep";
+    case RefusalReason::ValueNameTaken: return "a value named " + r.place + " exists already in that key";
+    case RefusalReason::NotARunsFile: return "it is none of the files a run changes";
+    case RefusalReason::NotATarget: return "the run's targets do not take files of its kind";
+    case RefusalReason::NoLongerOpened: return "it is no longer a file the run opens (a link, a folder, or too large)";
     case RefusalReason::AnsiCannotHold:
       return "the registry backup is an ANSI file (REGEDIT4) that cannot hold this name or text";
     case RefusalReason::KeyUnreadable:

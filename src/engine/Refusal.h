@@ -29,6 +29,16 @@ enum class RefusalReason {
   ForbiddenCharacter,  // place: the new place; detail: the character, named
   AlreadyThere,        // place: the item
   MoveIntoItself,      // place: the item; detail: where it would go
+  // A registry change that cannot be made at all (the row names the key or value).
+  OntoOwnName,        // renamed onto its own name
+  IntoOwnSubkey,      // place: the subkey it would go into
+  KeyExists,          // place: the key already there
+  HoldsRegistryLink,  // a move would not keep the link
+  ValueNameTaken,     // place: the value's new name
+  // A file a list names that this run does not change (the row names the file).
+  NotARunsFile,
+  NotATarget,
+  NoLongerOpened,  // a link, a folder, or too large by now
   // A registry backup that cannot keep the state before a change.
   AnsiCannotHold,
   KeyUnreadable,    // place: the key; detail: the registry's error number
@@ -45,6 +55,9 @@ enum class RefusalReason {
   RecordsOpenToOthers,    // a folder the program was installed to
   RecordsCopyOpenToOthers,  // a copy run from a folder anyone may change
 };
+
+// The last reason, so that a check can go through them all.
+inline constexpr RefusalReason kLastRefusalReason = RefusalReason::RecordsCopyOpenToOthers;
 
 struct EngineRefusal {
   RefusalReason reason;
