@@ -260,8 +260,11 @@ TEST_F(MoveAndUndo, FailedMoveMapsNothingAndLeavesNoEntry) {
   const std::string filesBefore = Files(fs), regBefore = reg.Dump();
   Run();
   EXPECT_TRUE(ctx.tally.cancelled);
-  EXPECT_EQ(CancelledMoveLine(ctx.tally.move, ctx.preview), "All Files may not have been Moved");
-  EXPECT_EQ(ctx.tally.linkCount, 0);
+  const EndPage page = EndPageOf(ctx);
+  EXPECT_FALSE(page.finished);
+  EXPECT_EQ(page.title, "Process Cancelled");
+  EXPECT_EQ(page.moveLine, "All Files may not have been Moved");
+  EXPECT_EQ(page.countLine, "0 links were remapped");
   EXPECT_EQ(Files(fs), filesBefore);
   EXPECT_EQ(reg.Dump(), regBefore);
   EXPECT_EQ(store.NextUndoNumber(), 0);

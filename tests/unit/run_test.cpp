@@ -218,21 +218,6 @@ TEST_F(RunTest, AMovesPreviewNeitherSaysItMovedNorGuessesTheNewShortForm) {
   EXPECT_TRUE(page.notes.empty());
 }
 
-TEST_F(RunTest, FailedMoveMapsNothingAndReportsZero) {
-  rec.linksPerPass["ini a>b"] = 4;
-  Start(RunMode::MapOnly, "a", "b");
-  EXPECT_EQ(ctx.tally.linkCount, 4);
-  rec.calls.clear();
-  rec.moveSucceeds = false;
-  Start(RunMode::MoveAndMap, "C:\\A", "D:\\A");
-  EXPECT_EQ(rec.calls, (std::vector<std::string>{"undo next", "move C:\\A>D:\\A", "unlock"}));
-  const EndPage page = EndPageOf(ctx);
-  EXPECT_FALSE(page.finished);
-  EXPECT_EQ(page.title, "Process Cancelled");
-  EXPECT_EQ(page.moveLine, "All Files may not have been Moved");
-  EXPECT_EQ(page.countLine, "0 links were remapped");
-}
-
 TEST_F(RunTest, SecondRunStartsAtZeroAndClearsCancel) {
   rec.linksPerPass["ini a>b"] = 1;
   Start(RunMode::MapOnly, "a", "b");

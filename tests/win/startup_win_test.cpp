@@ -3,11 +3,11 @@
 // command lines over to it and end.
 #include <gtest/gtest.h>
 
+#include "MainWindowOf.h"
 #include "ProcessRunner.h"
 #include "window/Pages.h"
 #include "window/win32/MainWindow.h"
 #include "window/win32/WinView.h"
-#include "window/win32/WindowClass.h"
 #include "core/win32/WidePath.h"
 #include "core/win32/Win32FileSystem.h"
 #include "support/TestTree.h"
@@ -91,7 +91,7 @@ class StartUpTest : public ::testing::Test {
   void StartFirst(const std::vector<std::string>& args) {
     ASSERT_TRUE(Launch(exe, args, running.pi));
     const ULONGLONG giveUp = GetTickCount64() + kPatienceMs;
-    while (!(main = WindowOf(running.pi.dwProcessId))) {
+    while (!(main = MainWindowOf(running.pi.dwProcessId))) {
       ASSERT_FALSE(running.Ended(20)) << "ended without a window";
       ASSERT_LT(GetTickCount64(), giveUp) << "no window after " << kPatienceMs << " ms";
     }
@@ -103,15 +103,6 @@ class StartUpTest : public ::testing::Test {
       ASSERT_LT(GetTickCount64(), giveUp) << "the window not shown after " << kPatienceMs << " ms";
     }
     ASSERT_NE(WaitForInputIdle(running.pi.hProcess, kPatienceMs), DWORD(WAIT_TIMEOUT)) << "the window takes no input";
-  }
-  static HWND WindowOf(DWORD pid) {
-    HWND h = nullptr;
-    while ((h = FindWindowExW(nullptr, h, kMainWindowClass, L"Ostrivane")) != nullptr) {
-      DWORD owner = 0;
-      GetWindowThreadProcessId(h, &owner);
-      if (owner == pid) return h;
-    }
-    return nullptr;
   }
   static HWND BoxOf(DWORD pid) {
     HWND h = nullptr;
@@ -167,7 +158,7 @@ TEST_F(StartUpTest, FurtherStartsHandTheirCommandLinesToTheRunningCopy) {
   EXPECT_TRUE(OnMovePage());
   EXPECT_EQ(Text(kGivenSourceFolder), "C:\\Some Folder\\");
   EXPECT_EQ(Text(kGivenItemName), "Item Name");
-  EXPECT_EQ(WindowOf(running.pi.dwProcessId), main);
+  EXPECT_EQ(MainWindowOf(running.pi.dwProcessId), main);
 
   Hand({});  // only brings the window to the front
   EXPECT_TRUE(OnMovePage());
@@ -222,7 +213,7 @@ TEST_F(StartUpTest, PathsBeyondTheAnsiCodePageArriveWhole) {
   EXPECT_EQ(Text(kGivenItemName), fits);
   Hand({"C:\\" + longer});
   EXPECT_EQ(Text(kGivenSourceFolder) + Text(kGivenItemName), "C:\\" + longer);
-  EXPECT_EQ(WindowOf(running.pi.dwProcessId), main);
+  EXPECT_EQ(MainWindowOf(running.pi.dwProcessId), main);
 }
 
 TEST_F(StartUpTest, CommandsOfAFirstStartEndItWithoutAWindow) {

@@ -5,28 +5,18 @@
 
 #include <algorithm>
 
+#include "MainWindowOf.h"
 #include "ProcessRunner.h"
 #include "core/win32/Owned.h"
 #include "core/win32/Win32FileSystem.h"
 #include "support/TestTree.h"
 #include "window/Pages.h"
 #include "window/win32/PageControls.h"
-#include "window/win32/WindowClass.h"
 
 #ifdef OSTRIVANE_TOUR_EXE
 namespace {
 // Far more than the tour needs: only a hang fails the test.
 constexpr ULONGLONG kPatienceMs = 120000;
-
-HWND WindowOf(DWORD pid) {
-  HWND h = nullptr;
-  while ((h = FindWindowExW(nullptr, h, kMainWindowClass, L"Ostrivane")) != nullptr) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(h, &owner);
-    if (owner == pid) return h;
-  }
-  return nullptr;
-}
 
 std::vector<std::string> Names(Win32FileSystem& fs, const std::string& folder) {
   std::vector<std::string> names;
@@ -51,7 +41,7 @@ TEST(ScreenshotTourTest, TheSampleRunsRecordsGoToATemporaryFolderThatIsRemovedAt
   // Up on the end page of its sample run.
   const ULONGLONG giveUp = GetTickCount64() + kPatienceMs;
   HWND main = nullptr, exit = nullptr;
-  while (!(main = WindowOf(pi.dwProcessId)) || !(exit = GetDlgItem(main, SenderControlId(Sender::Exit))) ||
+  while (!(main = MainWindowOf(pi.dwProcessId)) || !(exit = GetDlgItem(main, SenderControlId(Sender::Exit))) ||
          !IsWindowVisible(exit)) {
     ASSERT_FALSE(ended(50)) << "the tour ended before its end page";
     if (GetTickCount64() > giveUp) TerminateProcess(pi.hProcess, 1);

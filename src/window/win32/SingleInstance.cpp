@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/win32/Owned.h"
 #include "core/win32/WidePath.h"
 
 #include "window/StartUp.h"
@@ -15,16 +16,22 @@ namespace {
 constexpr int kWindowWaitRounds = 60;
 constexpr DWORD kWindowWaitStepMs = 50;
 
+struct GlobalAtomTraits {
+  static ATOM Empty() { return 0; }
+  static bool Valid(ATOM a) { return a != 0; }
+  static bool Free(ATOM a) { return GlobalDeleteAtom(a) == 0; }
+};
+using OwnedAtom = Owned<ATOM, GlobalAtomTraits>;
+
 // The atom table finds names without regard to case and keeps the first
 // spelling: the atom is used only when it gives back exactly this text.
-ATOM ExactAtom(const std::wstring& text) {
-  const ATOM atom = GlobalAddAtomW(text.c_str());
-  if (!atom) return 0;
+OwnedAtom ExactAtom(const std::wstring& text) {
+  OwnedAtom atom(GlobalAddAtomW(text.c_str()));
+  if (!atom) return atom;
   std::wstring back(kAtomTextLimit + 1, L'\0');
-  const UINT n = GlobalGetAtomNameW(atom, back.data(), int(back.size()));
-  if (n == text.size() && back.compare(0, n, text) == 0) return atom;
-  GlobalDeleteAtom(atom);
-  return 0;
+  const UINT n = GlobalGetAtomNameW(atom.get(), back.data(), int(back.size()));
+  if (n != text.size() || back.compare(0, n, text) != 0) atom.reset();
+  return atom;
 }
 }  // namespace
 
@@ -65,9 +72,8 @@ void HandOverToRunningCopy(const std::string& text) {
   // atom counts UTF-16 units.
   const std::wstring wide = WideText(text);
   if (wide.size() <= kAtomTextLimit) {
-    if (const ATOM atom = wide.empty() ? 0 : ExactAtom(wide); atom || wide.empty()) {
-      SendMessageW(target, kHandOverMessage, wide.size(), atom);
-      if (atom) GlobalDeleteAtom(atom);
+    if (const OwnedAtom atom = wide.empty() ? OwnedAtom() : ExactAtom(wide); atom || wide.empty()) {
+      SendMessageW(target, kHandOverMessage, wide.size(), atom.get());
       return;
     }
   }
