@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ExitCode.h"
 #include "engine/MappingRun.h"
 #include "engine/UndoPorts.h"
 #include "core/Drives.h"
@@ -36,15 +37,6 @@ class CliServices {
   virtual void WriteFile(const std::string& path, const std::string& bytes) = 0;
   // Reads a file whole (apply's report); throws Error.
   virtual std::string ReadFile(const std::string& path) = 0;
-};
-
-enum CliExit {
-  kExitFinished = 0,
-  kExitCancelled = 1,
-  kExitUsage = 2,
-  kExitError = 3,
-  kExitPartly = 4,
-  kExitWouldChange = 5,  // --preview --exit-code: the run would change something
 };
 
 int RunCli(const std::vector<std::string>& args, CliServices& services, std::istream& in, std::ostream& out,

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "CliApp.h"
-
 int ExitCodeOf(CliEnd end) {
   switch (end) {
     case CliEnd::Finished: return kExitFinished;

@@ -3,7 +3,17 @@
 #include "engine/RunContext.h"
 #include "engine/UndoOutcome.h"
 
-// How a command ended, before it is a number (CliApp.h's kExit values).
+// The numbers, as the README and the help state them.
+enum CliExit {
+  kExitFinished = 0,
+  kExitCancelled = 1,
+  kExitUsage = 2,
+  kExitError = 3,
+  kExitPartly = 4,
+  kExitWouldChange = 5,  // --preview --exit-code: the run would change something
+};
+
+// How a command ended, before it is a number.
 enum class CliEnd {
   Finished,
   Cancelled,    // cancelled, or the move failed
