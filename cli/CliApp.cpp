@@ -12,7 +12,6 @@
 #include "engine/ChangeReport.h"
 #include "engine/PreviewReport.h"
 #include "engine/Progress.h"
-#include "core/ScopeExit.h"
 #include "core/Error.h"
 #include "core/Text.h"
 #include "engine/UndoWords.h"
@@ -31,7 +30,7 @@ CliEnd Usage(std::ostream& err, const std::string& why) {
 
 // Rows of the drive list: every drive the system reports, selected as asked
 // (or the fixed ones). A drive asked for that is not there is a usage error.
-bool FillDrives(RunContext& ctx, const CliOptions& o, DriveSource& source, std::string& missing) {
+bool FillDrives(RunChoices& choices, const CliOptions& o, DriveSource& source, std::string& missing) {
   const std::vector<DriveInfo> drives = source.ListDrives();
   for (const DriveInfo& d : drives) {
     bool selected = d.fixed;
@@ -39,7 +38,7 @@ bool FillDrives(RunContext& ctx, const CliOptions& o, DriveSource& source, std::
       selected = false;
       for (char letter : *o.drives) selected |= !d.root.empty() && UpperAZ(d.root[0]) == letter;
     }
-    ctx.drives.push_back({d.displayName, d.root, selected});
+    choices.drives.push_back({d.displayName, d.root, selected});
   }
   if (o.drives)
     for (char letter : *o.drives) {
@@ -53,8 +52,8 @@ bool FillDrives(RunContext& ctx, const CliOptions& o, DriveSource& source, std::
   return true;
 }
 
-CliEnd RunUndo(const CliOptions& o, CliServices& services, RunContext& ctx, std::ostream& out, std::ostream& err) {
-  UndoList& list = services.Undo(ctx);
+CliEnd RunUndo(const CliOptions& o, CliServices& services, std::ostream& out, std::ostream& err) {
+  UndoList& list = services.Undo();
   list.RebuildList();
   const std::vector<UndoListEntry> entries = list.Entries();
   if (o.command == CliCommand::UndoList) {
@@ -71,7 +70,7 @@ CliEnd RunUndo(const CliOptions& o, CliServices& services, RunContext& ctx, std:
     out << name.Text() << " deleted\n";
     return CliEnd::Finished;
   }
-  const UndoOutcome outcome = services.UndoRunner(ctx).UndoEntry(name, o.force);
+  const UndoOutcome outcome = services.UndoRunner().UndoEntry(name, o.force);
   // With --json, stdout holds nothing but the summary.
   std::ostream& plain = o.json ? err : out;
   plain << UndoMessage(outcome) << '\n';
@@ -85,21 +84,39 @@ CliEnd RunUndo(const CliOptions& o, CliServices& services, RunContext& ctx, std:
   return end;
 }
 
-CliEnd RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, std::istream& in, std::ostream& out,
-               std::ostream& err, const MappingRequest& request) {
-  ctx.request = request;
-  if (const std::optional<EngineRefusal> refusal = RequestRefusal(ctx.request))
-    return Usage(err, RefusalText(*refusal));
-  ctx.targets = o.targets;
-  ctx.preview = o.preview;
-  ctx.request.Substring = o.substring;
-  ctx.stopAndVerify = o.verify;  // refused with Switch Drives
+// The run's settings from the arguments, made once; a request that must not
+// run is a usage error, said before a drive that is not there.
+std::optional<RunSettings> SettingsOf(const CliOptions& o, CliServices& services, const std::string& recordsFolder,
+                                      const MappingRequest& request, std::ostream& err, CliEnd& end) {
+  RunChoices choices;
+  choices.request = request;
+  choices.request.Substring = o.substring;
+  choices.targets = o.targets;
+  choices.stopAndVerify = o.verify;  // refused with Switch Drives
+  choices.recordsFolder = recordsFolder;
   std::string missing;
-  if (!FillDrives(ctx, o, services.Drives(), missing)) return Usage(err, "Drive " + missing + " is not present.");
+  const bool drivesThere = FillDrives(choices, o, services.Drives(), missing);
+  try {
+    std::optional<RunSettings> settings(std::in_place, std::move(choices));
+    if (drivesThere) return settings;
+    end = Usage(err, "Drive " + missing + " is not present.");
+  } catch (const Refused& e) {
+    end = Usage(err, RefusalText(e.refusal()));
+  }
+  return std::nullopt;
+}
+
+CliEnd RunMapping(const CliOptions& o, CliServices& services, const std::string& recordsFolder, std::istream& in,
+               std::ostream& out, std::ostream& err, const MappingRequest& request,
+               ChangeSelection* reviewed = nullptr) {
+  CliEnd usage = CliEnd::Usage;
+  const std::optional<RunSettings> made = SettingsOf(o, services, recordsFolder, request, err, usage);
+  if (!made) return usage;
+  const RunSettings& settings = *made;
 
   // Before the run's parts exist: making them already cleans old records up.
   if (RightsPort* rights = services.Rights()) {
-    const RightsCheck check = CheckRights(ctx, *rights);
+    const RightsCheck check = CheckRights(settings, o.preview, *rights);
     if (check.NeedsMore()) {
       err << RightsWarningText(check);
       if (check.recordsBlocked || !o.allowPartial) {
@@ -111,34 +128,36 @@ CliEnd RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, s
 
   // With --json, stdout holds nothing but the JSON Lines.
   std::ostream& plain = o.json ? err : out;
-  ConsoleUi ui(ctx, in, plain, err, [&services] { return services.NowMs(); }, o.stopServices);
-  ctx.ui = &ui;
-  const RunParts parts = services.MakeRunParts(ctx);
+  Findings findings;
+  ConsoleUi ui(findings, in, plain, err, [&services] { return services.NowMs(); }, o.stopServices);
+  const RunParts parts = services.MakeRunParts();
 
   // The report and the JSON Lines also tell what a failed run did before it failed.
   const auto writeChangeList = [&] {
     if (o.json) {
-      for (const ChangeEntry& e : ctx.changes) out << ChangeJsonLine(e) << '\n';
+      for (const ChangeEntry& e : findings.changes) out << ChangeJsonLine(e) << '\n';
       out.flush();
     }
-    if (!o.reportPath.empty()) services.WriteFile(o.reportPath, ChangeReportText(ctx));
+    if (!o.reportPath.empty()) services.WriteFile(o.reportPath, ChangeReportText(settings, findings));
   };
   try {
-    MappingRun(ctx, parts).Run();
+    MappingRun run(settings, {findings, &ui}, parts);
+    if (o.preview)
+      run.Preview();
+    else
+      run.Run(reviewed);
   } catch (...) {
-    ctx.ui = nullptr;
     try {
       writeChangeList();
-      if (o.json) out << RunSummaryJson(ctx, ExitCodeOf(CliEnd::Failed)) << '\n';
+      if (o.json) out << RunSummaryJson(settings, findings, ExitCodeOf(CliEnd::Failed)) << '\n';
     } catch (const std::exception& e) {
       err << e.what() << '\n';
     }
     throw;
   }
-  ctx.ui = nullptr;
   writeChangeList();
 
-  const EndPage page = EndPageOf(ctx);
+  const EndPage page = EndPageOf(settings.request.Mode, findings);
   plain << page.title << '\n';
   if (!page.moveLine.empty()) plain << page.moveLine << '\n';
   plain << page.countLine << '\n';
@@ -148,18 +167,18 @@ CliEnd RunMapping(const CliOptions& o, CliServices& services, RunContext& ctx, s
     plain.flush();
     // Counted by reason with the first few places of each; the report and
     // the JSON Lines name every one.
-    err << PassedOverByReason(ctx, kPlacesShownPerReason);
+    err << PassedOverByReason(findings, kPlacesShownPerReason);
   }
   // Places it could not read are named above, whatever the end.
-  const CliEnd end = EndOf(ctx, o.exitCode);
-  if (o.json) out << RunSummaryJson(ctx, ExitCodeOf(end)) << '\n';
+  const CliEnd end = EndOf(findings, o.exitCode);
+  if (o.json) out << RunSummaryJson(settings, findings, ExitCodeOf(end)) << '\n';
   return end;
 }
 
 // A preview's report applied: its request, targets and drives, and only
 // the places its rows name.
-CliEnd RunApply(const CliOptions& o, CliServices& services, RunContext& ctx, std::istream& in, std::ostream& out,
-             std::ostream& err) {
+CliEnd RunApply(const CliOptions& o, CliServices& services, const std::string& recordsFolder, std::istream& in,
+                std::ostream& out, std::ostream& err) {
   std::string why;
   std::optional<PreviewToApply> preview = ReadPreviewReport(services.ReadFile(o.previewReport), why);
   if (!preview) throw Error("Cannot apply " + o.previewReport + ": " + why + ".");
@@ -170,9 +189,7 @@ CliEnd RunApply(const CliOptions& o, CliServices& services, RunContext& ctx, std
   for (const std::string& root : preview->driveRoots)
     if (!root.empty()) letters.push_back(UpperAZ(root[0]));
   run.drives = letters;
-  ctx.selection = &preview->list;
-  const ScopeExit listed{[&ctx] { ctx.selection = nullptr; }};
-  return RunMapping(run, services, ctx, in, out, err, preview->request);
+  return RunMapping(run, services, recordsFolder, in, out, err, preview->request, &preview->list);
 }
 
 CliEnd RunCommand(const std::vector<std::string>& args, CliServices& services, std::istream& in, std::ostream& out,
@@ -185,15 +202,14 @@ CliEnd RunCommand(const std::vector<std::string>& args, CliServices& services, s
     return CliEnd::Finished;
   }
 
-  RunContext ctx;
   try {
-    ctx.recordsFolder = services.ProgramFolder();
+    const std::string recordsFolder = services.ProgramFolder();
     // Run by a deployment tool, HKEY_CURRENT_USER is no user's: the users
     // are reached under HKEY_USERS, which is said before anything else.
     if (services.RunsAsSystem())
       err << "Running as the system account: HKEY_CURRENT_USER is the system's own registry; every user's "
              "registry is searched under HKEY_USERS, the hives of users who are not logged on loaded for the run.\n"
-          << "Undo records are kept in " << ctx.recordsFolder << "\n";
+          << "Undo records are kept in " << recordsFolder << "\n";
     for (const std::string& note : services.RecordsNotes()) err << note << '\n';
     if (const std::optional<EngineRefusal> refusal = services.RecordsRefusal()) {
       err << RefusalText(*refusal) << '\n';
@@ -203,14 +219,13 @@ CliEnd RunCommand(const std::vector<std::string>& args, CliServices& services, s
       case CliCommand::UndoList:
       case CliCommand::UndoRun:
       case CliCommand::UndoDelete:
-        return RunUndo(o, services, ctx, out, err);
+        return RunUndo(o, services, out, err);
       case CliCommand::Apply:
-        return RunApply(o, services, ctx, in, out, err);
+        return RunApply(o, services, recordsFolder, in, out, err);
       default:
-        return RunMapping(o, services, ctx, in, out, err, RequestOf(o));
+        return RunMapping(o, services, recordsFolder, in, out, err, RequestOf(o));
     }
   } catch (const std::exception& e) {
-    ctx.ui = nullptr;
     out << std::flush;
     err << e.what() << '\n';
     return CliEnd::Failed;

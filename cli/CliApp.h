@@ -21,10 +21,10 @@ class CliServices {
   virtual std::string ProgramFolder() = 0;
   virtual DriveSource& Drives() = 0;
   virtual std::int64_t NowMs() = 0;
-  // The run's parts wired for this context.
-  virtual RunParts MakeRunParts(RunContext& ctx) = 0;
-  virtual UndoList& Undo(RunContext& ctx) = 0;
-  virtual UndoExecutor& UndoRunner(RunContext& ctx) = 0;
+  // The run's parts, wired once.
+  virtual RunParts MakeRunParts() = 0;
+  virtual UndoList& Undo() = 0;
+  virtual UndoExecutor& UndoRunner() = 0;
   // The rights the run may lack; none: not checked.
   virtual RightsPort* Rights() { return nullptr; }
   // The records folder must not be used, and why.

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/RunContext.h"
+#include "engine/RunSettings.h"
 #include "engine/UndoName.h"
 
 enum class CliCommand { Help, Map, Move, Switch, Apply, UndoList, UndoRun, UndoDelete };

@@ -43,33 +43,33 @@ class JsonObject {
 };
 }  // namespace
 
-std::string RunSummaryJson(const RunContext& ctx, int exitStatus) {
-  const MappingRequest& r = ctx.request;
+std::string RunSummaryJson(const RunChoices& settings, const Findings& findings, int exitStatus) {
+  const MappingRequest& r = settings.request;
   std::vector<std::string> drives;
-  for (const DriveRow& d : ctx.drives)
+  for (const DriveRow& d : settings.drives)
     if (d.selected) drives.push_back(d.root);
   int skipped = 0, leftOut = 0;
   bool moved = false, changed = false;
-  for (const ChangeEntry& e : ctx.changes) {
+  for (const ChangeEntry& e : findings.changes) {
     changed |= e.outcome == ChangeOutcome::Changed;
     skipped += e.outcome == ChangeOutcome::Skipped;
     leftOut += e.outcome == ChangeOutcome::LeftOut;
     moved |= e.kind == ChangeKind::MovedItem && e.outcome == ChangeOutcome::Changed;
   }
   JsonObject o;
-  o.Text("command", ctx.preview ? "preview" : "run")
+  o.Text("command", findings.preview ? "preview" : "run")
       .Text("mode", ModeName(r.Mode))
       .Text("find", r.FindText)
       .Text("replace", r.ReplaceText)
-      .Text("targets", TargetsText(ctx.targets))
+      .Text("targets", TargetsText(settings.targets))
       .Texts("drives", drives)
-      .Text("undoEntry", changed ? ctx.tally.undoName : "")  // a run that changed nothing leaves no entry
-      .Number(ctx.preview ? "linksThatWouldChange" : "linksChanged", ctx.tally.linkCount)
-      .Number("placesPassedOver", static_cast<long long>(ctx.passedOver.size()))
+      .Text("undoEntry", changed ? findings.tally.undoName : "")  // a run that changed nothing leaves no entry
+      .Number(findings.preview ? "linksThatWouldChange" : "linksChanged", findings.tally.linkCount)
+      .Number("placesPassedOver", static_cast<long long>(findings.passedOver.size()))
       .Number("placesSkipped", skipped)
       .Number("placesLeftOut", leftOut)
       .Flag("moved", moved)
-      .Flag("cancelled", ctx.tally.cancelled)
+      .Flag("cancelled", findings.tally.cancelled)
       .Number("exitStatus", exitStatus)
       .Text("version", OSTRIVANE_VERSION);
   return o.Summary();

@@ -3,12 +3,13 @@
 // deployment tool reads instead of the change lines.
 #include <string>
 
-#include "engine/RunContext.h"
+#include "engine/Findings.h"
+#include "engine/RunSettings.h"
 #include "engine/UndoPorts.h"
 
 // A run's (or a preview's): mode, texts, targets, drives, undo entry, links,
 // places passed over and skipped, whether the item was moved, exit status, version.
-std::string RunSummaryJson(const RunContext& ctx, int exitStatus);
+std::string RunSummaryJson(const RunChoices& settings, const Findings& findings, int exitStatus);
 // An undo's: the entry, what it restored, what was already as before, what
 // it left and why, exit status, version.
 std::string UndoSummaryJson(const UndoName& name, const UndoOutcome& outcome, int exitStatus);

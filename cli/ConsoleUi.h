@@ -6,16 +6,17 @@
 #include <iosfwd>
 
 #include "engine/ProgressDisplay.h"
-#include "engine/RunContext.h"
+#include "engine/Findings.h"
 #include "core/Ui.h"
 
 class ConsoleUi : public Ui {
  public:
   // stopServices: services running from an item to be moved may be stopped
   // for the move (--stop-services).
-  ConsoleUi(RunContext& ctx, std::istream& in, std::ostream& out, std::ostream& err, std::function<std::int64_t()> nowMs,
+  // The progress line counts the links of `findings`.
+  ConsoleUi(const Findings& findings, std::istream& in, std::ostream& out, std::ostream& err, std::function<std::int64_t()> nowMs,
             bool stopServices = false)
-      : ctx_(ctx), in_(in), out_(out), err_(err), nowMs_(std::move(nowMs)), stopServices_(stopServices) {}
+      : findings_(findings), in_(in), out_(out), err_(err), nowMs_(std::move(nowMs)), stopServices_(stopServices) {}
 
   void Pump() override;
   Answer Ask(const Question& question, bool& doNotStopAndVerify) override;
@@ -39,7 +40,7 @@ class ConsoleUi : public Ui {
  private:
   void Refresh();
 
-  RunContext& ctx_;
+  const Findings& findings_;
   std::istream& in_;
   std::ostream& out_;
   std::ostream& err_;

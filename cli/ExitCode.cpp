@@ -14,14 +14,14 @@ int ExitCodeOf(CliEnd end) {
   return kExitError;
 }
 
-CliEnd EndOf(const RunContext& ctx, bool detect) {
+CliEnd EndOf(const Findings& findings, bool detect) {
   // Nothing moved while programs ran from the item: as much a failure as an error.
-  if (ctx.tally.itemInUse) return CliEnd::Failed;
-  if (ctx.tally.cancelled) return CliEnd::Cancelled;
-  const bool wouldChange = std::any_of(ctx.changes.begin(), ctx.changes.end(),
+  if (findings.tally.itemInUse) return CliEnd::Failed;
+  if (findings.tally.cancelled) return CliEnd::Cancelled;
+  const bool wouldChange = std::any_of(findings.changes.begin(), findings.changes.end(),
                                        [](const ChangeEntry& e) { return e.outcome == ChangeOutcome::WouldChange; });
   if (detect && wouldChange) return CliEnd::WouldChange;
-  return ctx.passedOver.empty() ? CliEnd::Finished : CliEnd::Partly;
+  return findings.passedOver.empty() ? CliEnd::Finished : CliEnd::Partly;
 }
 
 CliEnd EndOf(const UndoOutcome& outcome) { return outcome.Complete() ? CliEnd::Finished : CliEnd::Failed; }

@@ -1,6 +1,6 @@
 #pragma once
 // The console's exit status, chosen in one place from how a command ended.
-#include "engine/RunContext.h"
+#include "engine/Findings.h"
 #include "engine/UndoOutcome.h"
 
 // The numbers, as the README and the help state them.
@@ -27,6 +27,6 @@ int ExitCodeOf(CliEnd end);
 
 // A finished mapping run's end. With `detect` (--preview --exit-code) a
 // preview tells whether a run is due, whatever it could not read.
-CliEnd EndOf(const RunContext& ctx, bool detect);
+CliEnd EndOf(const Findings& findings, bool detect);
 // A script must not take a partial undo, or none, for a complete one.
 CliEnd EndOf(const UndoOutcome& outcome);

@@ -9,7 +9,6 @@
 #include "FuzzCheck.h"
 #include "engine/ChangeReport.h"
 #include "engine/PreviewReport.h"
-#include "engine/RunContext.h"
 
 namespace {
 auto Fields(const ChangeEntry& e) {
@@ -21,19 +20,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   const std::string text(reinterpret_cast<const char*>(bytes), size);
 
   const ReadReport read = ReadChangeReport(text);
-  RunContext ctx;
-  ctx.request.FindText = read.Field("Find");
-  ctx.request.ReplaceText = read.Field("Replace");
-  ctx.preview = true;
+  RunChoices settings;
+  settings.request.FindText = read.Field("Find");
+  settings.request.ReplaceText = read.Field("Replace");
+  Findings findings;
+  findings.preview = true;
   for (ChangeEntry e : read.entries) {
     if (e.line < 0) e.line = 0;  // written as no line, read back as 0
-    ctx.changes.push_back(std::move(e));
+    findings.changes.push_back(std::move(e));
   }
-  const ReadReport again = ReadChangeReport(ChangeReportText(ctx));
+  const ReadReport again = ReadChangeReport(ChangeReportText(settings, findings));
   FUZZ_CHECK(again.unreadableRows.empty());
-  FUZZ_CHECK(again.entries.size() == ctx.changes.size());
-  for (std::size_t i = 0; i < again.entries.size(); ++i) FUZZ_CHECK(Fields(again.entries[i]) == Fields(ctx.changes[i]));
-  FUZZ_CHECK(again.Field("Find") == ctx.request.FindText && again.Field("Result") == "preview");
+  FUZZ_CHECK(again.entries.size() == findings.changes.size());
+  for (std::size_t i = 0; i < again.entries.size(); ++i)
+    FUZZ_CHECK(Fields(again.entries[i]) == Fields(findings.changes[i]));
+  FUZZ_CHECK(again.Field("Find") == settings.request.FindText && again.Field("Result") == "preview");
 
   std::string why;
   const std::optional<PreviewToApply> preview = ReadPreviewReport(text, why);

@@ -14,6 +14,7 @@
 #include "core/win32/Win32FileSystem.h"
 #include "engine/MappingRun.h"
 #include "support/FakeUi.h"
+#include "support/TestRun.h"
 #include "support/TestTree.h"
 #include "win/BareWalks.h"
 #include "win/Timing.h"
@@ -31,7 +32,7 @@ int main() {
   RemoveTree(fs, records);
   fs.MakeFolders(records);
   FakeUi ui;
-  RunContext ctx;
+  TestRun ctx;
   ctx.ui = &ui;
   ctx.recordsFolder = records;
   ctx.drives = {{"C:", "C:\\", true}};
@@ -41,7 +42,7 @@ int main() {
   ctx.request.Mode = RunMode::MapOnly;
   ctx.request.FindText = kBenchOldPlace;
   ctx.request.ReplaceText = "C:\\OstrivaneBenchNew";
-  RunAssembly assembly(ctx, records, ShellDialogs::Silent);
+  RunAssembly assembly(records, ShellDialogs::Silent);
 
   std::printf("A preview over the registry and 50,000 files (%d settings files to change), then its apply:\n", kMatching);
   // The rounds alternate, the bare traversals then the preview and its
@@ -64,13 +65,13 @@ int main() {
     baresReading.push_back(bareRegistry + bareReading);
     ctx.selection = nullptr;
     ctx.preview = true;
-    const double search = SecondsOf([&] { MappingRun(ctx, assembly.Parts()).Run(); });
+    const double search = SecondsOf([&] { ctx.Run(assembly.Parts()); });
     const int found = ctx.tally.linkCount;
     ChangeSelection list;
     for (const ChangeEntry& e : ctx.changes) list.Tick(e);
     ctx.preview = false;
     ctx.selection = &list;
-    const double apply = SecondsOf([&] { MappingRun(ctx, assembly.Parts()).Run(); });
+    const double apply = SecondsOf([&] { ctx.Run(assembly.Parts()); });
     ctx.selection = nullptr;
     right = right && found == kMatching && ctx.tally.linkCount == kMatching && ctx.passedOver.empty();
     std::printf("  round %d: preview %.3f s (%d found; %.2f of the bare ones), apply %.3f s (%d changed), ratio %.3f\n",

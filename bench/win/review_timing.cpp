@@ -78,10 +78,10 @@ struct ReviewWindow : WizardFakes<Win32PagePlatform> {
   ReviewWindow()
       : folder("C:\\ostrivane-bench-review-" + std::to_string(GetCurrentProcessId()) + "\\"),
         wizard(Ports(&ui), folder),
-        assembly(wizard.ctx, folder, ShellDialogs::Silent) {
+        assembly(folder, ShellDialogs::Silent) {
     fs.MakeFolders(folder);
     wizard.Wire(assembly.Parts(), &assembly.Undo(), &assembly.Undoer());
-    ui.Bind(wizard.ctx);
+    ui.Bind(wizard.lastRun);
     ui.BindWork(wizard.run.work);
   }
   ~ReviewWindow() { RemoveTree(fs, folder); }
@@ -93,7 +93,7 @@ struct ReviewWindow : WizardFakes<Win32PagePlatform> {
   // registry search and the list alone.
   void OpenMapOnly() {
     OpenOnOneDrive(window, wizard);
-    wizard.ctx.targets.settingsFiles = wizard.ctx.targets.shortcuts = wizard.ctx.targets.configFiles = false;
+    wizard.choices.targets.settingsFiles = wizard.choices.targets.shortcuts = wizard.choices.targets.configFiles = false;
     Click(Sender::MapOnly);
     Type(kFindWhat, kOld);
     Type(kReplaceWith, kNew);

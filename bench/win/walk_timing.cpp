@@ -20,6 +20,7 @@
 #include "filemap/TextFileRewrite.h"
 #include "engine/MappingRun.h"
 #include "support/FakeUi.h"
+#include "support/TestRun.h"
 #include "support/RecordingBackup.h"
 #include "support/TestTree.h"
 #include "win/BareWalks.h"
@@ -35,7 +36,7 @@ using Clock = std::chrono::steady_clock;
 // targets, shortcuts only recorded.
 struct TimedWalk {
   TimedWalk(Win32FileSystem& fs, const Targets& targets)
-      : forms(fs), backup(fs), rewrite(ctx, fs, backup, ansi), walk(ctx, fs, forms, rewrite, shortcuts) {
+      : forms(fs), backup(fs), rewrite(fs, backup, ansi), walk(fs, forms, rewrite, shortcuts) {
     ctx.ui = &ui;
     ctx.request.Mode = RunMode::MapOnly;
     ctx.targets = targets;
@@ -43,13 +44,13 @@ struct TimedWalk {
   // Seconds for one walk looking for a text no file holds.
   double Run(const std::string& root) {
     const auto start = Clock::now();
-    walk.SearchThruDir(root, "C:\\Nowhere\\Old Folder", "C:\\Nowhere\\New Folder");
+    walk.SearchThruDir(ctx.Pass(), root, "C:\\Nowhere\\Old Folder", "C:\\Nowhere\\New Folder");
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     shortcuts.paths.clear();
     return seconds;
   }
   FakeUi ui;
-  RunContext ctx;
+  TestRun ctx;
   PathForms forms;
   RecordingBackup backup;
   Win32CodePage ansi{Win32CodePage::Which::Ansi};
@@ -132,7 +133,7 @@ bool CompareRegistry() {
   RemoveTree(fs, records);
   fs.MakeFolders(records);
   FakeUi ui;
-  RunContext ctx;
+  TestRun ctx;
   ctx.ui = &ui;
   ctx.recordsFolder = records;
   ctx.drives = {{"C:", "C:\\", false}};
@@ -142,7 +143,7 @@ bool CompareRegistry() {
   ctx.request.FindText = "C:\\Program Files\\Ostrivane Bench Old";
   ctx.request.ReplaceText = "D:\\x";
   ctx.preview = true;
-  RunAssembly assembly(ctx, records, ShellDialogs::Silent);
+  RunAssembly assembly(records, ShellDialogs::Silent);
 
   std::printf("A registry-only search against a bare traversal of HKEY_LOCAL_MACHINE and HKEY_USERS:\n");
   std::vector<double> bares, searches;
@@ -152,7 +153,7 @@ bool CompareRegistry() {
     const double bare = SecondsOf([&] {
       for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_USERS}) BareTraversal(root, keys, values);
     });
-    const double searched = SecondsOf([&] { MappingRun(ctx, assembly.Parts()).Run(); });
+    const double searched = SecondsOf([&] { ctx.Run(assembly.Parts()); });
     clean = clean && ctx.tally.linkCount == 0;
     std::printf("  round %d: %ld keys, %ld values; bare traversal %.3f s, search %.3f s (ratio %.2f)\n", round, keys,
                 values, bare, searched, searched / bare);

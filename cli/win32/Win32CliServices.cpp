@@ -29,11 +29,9 @@ int AgeLimitFromSettings(FileSystem& fs, const std::string& programFolder) {
 Win32CliServices::Win32CliServices() : place_(ChooseRecordsPlace(rights_)) {}
 Win32CliServices::~Win32CliServices() = default;
 
-RunAssembly& Win32CliServices::Assembly(RunContext& ctx) {
-  // The parts are built over one context; another context gets parts of its own.
-  if (!assembly_ || assemblyCtx_ != &ctx) {
-    assembly_ = std::make_unique<RunAssembly>(ctx, place_.folder, ShellDialogs::Silent);
-    assemblyCtx_ = &ctx;
+RunAssembly& Win32CliServices::Assembly() {
+  if (!assembly_) {
+    assembly_ = std::make_unique<RunAssembly>(place_.folder, ShellDialogs::Silent);
     for (const std::string& folder : place_.earlier) assembly_->AddEarlierRecordsFolder(folder);
     assembly_->Undo().ageLimitIndex = AgeLimitFromSettings(assembly_->Files(), place_.folder);
     // The age limit judges the entries the list shows: list them now, so the
@@ -45,10 +43,10 @@ RunAssembly& Win32CliServices::Assembly(RunContext& ctx) {
 
 bool Win32CliServices::RunsAsSystem() { return ProcessUserSid() == kSystemAccountSid; }
 
-RunParts Win32CliServices::MakeRunParts(RunContext& ctx) { return Assembly(ctx).Parts(); }
+RunParts Win32CliServices::MakeRunParts() { return Assembly().Parts(); }
 
-UndoList& Win32CliServices::Undo(RunContext& ctx) { return Assembly(ctx).Undo(); }
-UndoExecutor& Win32CliServices::UndoRunner(RunContext& ctx) { return Assembly(ctx).Undoer(); }
+UndoList& Win32CliServices::Undo() { return Assembly().Undo(); }
+UndoExecutor& Win32CliServices::UndoRunner() { return Assembly().Undoer(); }
 
 namespace {
 // A name given on the command line, taken from the current folder.

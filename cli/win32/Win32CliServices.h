@@ -17,9 +17,9 @@ class Win32CliServices : public CliServices {
   std::string ProgramFolder() override { return place_.folder; }
   DriveSource& Drives() override { return drives_; }
   std::int64_t NowMs() override { return MonotonicMs(); }
-  RunParts MakeRunParts(RunContext& ctx) override;
-  UndoList& Undo(RunContext& ctx) override;
-  UndoExecutor& UndoRunner(RunContext& ctx) override;
+  RunParts MakeRunParts() override;
+  UndoList& Undo() override;
+  UndoExecutor& UndoRunner() override;
   RightsPort* Rights() override { return &rights_; }
   std::optional<EngineRefusal> RecordsRefusal() override { return place_.refusal; }
   std::vector<std::string> RecordsNotes() override { return place_.notes; }
@@ -28,11 +28,10 @@ class Win32CliServices : public CliServices {
   std::string ReadFile(const std::string& path) override;
 
  private:
-  RunAssembly& Assembly(RunContext& ctx);
+  RunAssembly& Assembly();
 
   Win32Rights rights_;
   RecordsPlace place_;
   Win32Drives drives_;
   std::unique_ptr<RunAssembly> assembly_;
-  const RunContext* assemblyCtx_ = nullptr;
 };

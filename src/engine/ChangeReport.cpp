@@ -165,28 +165,28 @@ std::string RunSummary(RunMode mode, const std::string& findText, const std::str
   return std::string(ModeName(mode)) + ": " + findText + (mode == RunMode::SwitchDrives ? " <-> " : " -> ") + replaceText;
 }
 
-std::string ChangeReportText(const RunContext& ctx) {
-  const MappingRequest& r = ctx.request;
+std::string ChangeReportText(const RunChoices& settings, const Findings& findings) {
+  const MappingRequest& r = settings.request;
   std::string drives;
-  for (const DriveRow& d : ctx.drives)
+  for (const DriveRow& d : settings.drives)
     if (d.selected) drives += (drives.empty() ? "" : ",") + d.root;
   std::string out = kBom;
   Row(out, {kReportTitle});
   Row(out, {"Mode", ModeName(r.Mode)});
   Row(out, {"Find", r.FindText});
   Row(out, {"Replace", r.ReplaceText});
-  Row(out, {"Targets", TargetsText(ctx.targets)});
+  Row(out, {"Targets", TargetsText(settings.targets)});
   Row(out, {"Drives", drives});
-  Row(out, {"Started", ctx.startedAt});
-  Row(out, {"Ended", ctx.endedAt});
-  Row(out, {"Result", ctx.preview ? "preview" : ctx.tally.cancelled ? "cancelled" : "finished"});
-  Row(out, {ctx.preview ? "Links that would be remapped" : "Links remapped", std::to_string(ctx.tally.linkCount)});
+  Row(out, {"Started", findings.startedAt});
+  Row(out, {"Ended", findings.endedAt});
+  Row(out, {"Result", findings.preview ? "preview" : findings.tally.cancelled ? "cancelled" : "finished"});
+  Row(out, {findings.preview ? "Links that would be remapped" : "Links remapped", std::to_string(findings.tally.linkCount)});
   // Last, so that the rows people and scripts know keep their places.
-  Row(out, {kStartedUtcRow, ctx.startedUtc});
+  Row(out, {kStartedUtcRow, findings.startedUtc});
   Row(out, {kSubstringRow, r.Substring ? "yes" : "no"});
   out += "\r\n";
   Row(out, {kColumns[0], kColumns[1], kColumns[2], kColumns[3], kColumns[4], kColumns[5], kColumns[6], kColumns[7]});
-  for (const ChangeEntry& e : ctx.changes)
+  for (const ChangeEntry& e : findings.changes)
     Row(out, {e.where, e.value, e.line > 0 ? std::to_string(e.line) : "", KindWord(e.kind), MarkedText(e.oldText),
               MarkedText(e.newText),
               OutcomeWord(e.outcome), e.reason});

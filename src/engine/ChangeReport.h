@@ -28,7 +28,8 @@
 #include <vector>
 
 #include "engine/ChangeList.h"
-#include "engine/RunContext.h"
+#include "engine/Findings.h"
+#include "engine/RunSettings.h"
 
 inline constexpr const char* kReportTitle = "Ostrivane change report";
 inline constexpr const char* kStartedUtcRow = "Started (UTC)";
@@ -44,7 +45,7 @@ std::optional<RunMode> ModeNamed(const std::string& name);  // the other way; no
 // "Move and Map: C:\Data\Proj -> D:\Work\Proj"
 std::string RunSummary(RunMode mode, const std::string& findText, const std::string& replaceText);
 
-std::string ChangeReportText(const RunContext& ctx);
+std::string ChangeReportText(const RunChoices& settings, const Findings& findings);
 // The rows of one undo of the entry, to be appended to its report.
 std::string UndoSectionText(const std::string& time, const std::string& utcStamp,
                             const std::vector<std::string>& restored, const std::vector<std::string>& notRestored);

@@ -1,12 +1,12 @@
 #include "engine/ChangeVerification.h"
 
-bool VerificationOn(const RunContext& ctx) {
-  if (ctx.FindsOnly()) return false;
-  return ctx.stopAndVerify && ctx.request.Mode != RunMode::SwitchDrives;
+bool VerificationOn(const RunPass& run) {
+  if (run.pass.FindsOnly() || !run.asking) return false;
+  return run.asking->Asking() && run.settings.request.Mode != RunMode::SwitchDrives;
 }
 
-Answer OfferChange(RunContext& ctx, const Question& question, WalkKind kind) {
-  Ui& ui = *ctx.ui;
+Answer OfferChange(RunPass& run, const Question& question, WalkKind kind) {
+  Ui& ui = *run.ui;
   if (kind == WalkKind::Files) ui.StopProgressTimer();
   ui.SetCursor(Cursor::Normal);
   // Asked only while the run stops and verifies: the dialog's box starts clear.
@@ -16,7 +16,7 @@ Answer OfferChange(RunContext& ctx, const Question& question, WalkKind kind) {
     ui.StartProgressTimer();
     ui.SetCursor(Cursor::Busy);
   }
-  if (doNotStopAndVerify) ctx.stopAndVerify = false;
-  if (answer == Answer::Cancel) ctx.tally.cancelled = true;
+  if (doNotStopAndVerify && run.asking) run.asking->StopAsking();
+  if (answer == Answer::Cancel) run.findings.tally.cancelled = true;
   return answer;
 }

@@ -6,7 +6,8 @@
 #include "core/Error.h"
 #include "core/Fold.h"
 #include "core/Ui.h"
-#include "engine/RunContext.h"
+#include "engine/Findings.h"
+#include "engine/RunSettings.h"
 
 bool LiesInside(const std::string& path, const std::string& folder) {
   std::string_view base = folder;
@@ -99,11 +100,11 @@ void ItemInUseCheck::NoteForPreview(const std::string& item) {
   if (!system_) return;
   std::string problem;
   const ItemInUse inUse = FindItemInUse(*system_, item, &problem);
-  if (!problem.empty()) ctx_.notes.push_back(problem);
+  if (!problem.empty()) findings_.notes.push_back(problem);
   if (!inUse.Holds()) return;
   std::string note = ItemInUseText(inUse);
   note += "\nThe move will wait until they have ended (running services can be stopped for it).";
-  ctx_.notes.push_back(note);
+  findings_.notes.push_back(note);
 }
 
 bool ItemInUseCheck::ClearForMove(const std::string& item) {
@@ -112,16 +113,16 @@ bool ItemInUseCheck::ClearForMove(const std::string& item) {
     std::string problem;
     const ItemInUse inUse = FindItemInUse(*system_, item, &problem);
     // Never in silence: a run that could not look at the services says so.
-    if (!problem.empty() && std::find(ctx_.notes.begin(), ctx_.notes.end(), problem) == ctx_.notes.end())
-      ctx_.notes.push_back(problem);
+    if (!problem.empty() && std::find(findings_.notes.begin(), findings_.notes.end(), problem) == findings_.notes.end())
+      findings_.notes.push_back(problem);
     if (!inUse.Holds()) return true;
     // Nobody to ask: nothing moves while they run.
-    if (!ctx_.ui) {
+    if (!ui_) {
       std::string lines;
       for (const std::string& line : InUseLines(inUse)) lines += "\n  " + line;
       throw Refused({RefusalReason::ItemInUse, item, lines});
     }
-    switch (ctx_.ui->AskItemInUse(inUse)) {
+    switch (ui_->AskItemInUse(inUse)) {
       case InUseAnswer::Retry: break;
       case InUseAnswer::Cancel: return false;
       case InUseAnswer::StopServices:
@@ -161,7 +162,7 @@ void ItemInUseCheck::StartServicesAgain(const std::string& movedTo) {
     std::optional<EngineRefusal> refused;
     // Only the registry walk points a service to the new place; without it
     // a start would run the program from where it no longer is.
-    if (!movedTo.empty() && !ctx_.targets.registry) {
+    if (!movedTo.empty() && !settings_.targets.registry) {
       refused = EngineRefusal{RefusalReason::ServiceNotStartedAgain, "",
                               "the registry was not a target, so its program path still names " +
                                   ServiceProgramOf(s.commandLine)};
@@ -175,12 +176,12 @@ void ItemInUseCheck::StartServicesAgain(const std::string& movedTo) {
     if (!refused) {
       const std::string line = label + " was stopped for the move and started again" +
                                (movedTo.empty() ? "." : " from " + movedTo + ".");
-      ctx_.notes.push_back(line);
+      findings_.notes.push_back(line);
       outcome_.push_back(line);
     } else {
       refused->place = label;
       // The report's row names the service itself ("service X"), the sentence "The service X".
-      ctx_.PassOver(label.substr(4), RefusalWhy(*refused));
+      findings_.PassOver(label.substr(4), RefusalWhy(*refused));
       outcome_.push_back(RefusalText(*refused));
     }
   }

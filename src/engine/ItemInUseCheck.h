@@ -10,7 +10,9 @@
 #include "core/ItemInUse.h"
 #include "engine/Refusal.h"
 
-struct RunContext;
+struct Findings;
+struct RunChoices;
+class Ui;
 
 // The processes and services of the system (the Win32 adapter asks the
 // toolhelp snapshot and the service control manager; tests fake it).
@@ -49,7 +51,9 @@ ItemInUse FindItemInUse(ProcessesAndServices& system, const std::string& item, s
 class ItemInUseCheck {
  public:
   // Without `system` nothing is looked for.
-  ItemInUseCheck(RunContext& ctx, ProcessesAndServices* system) : ctx_(ctx), system_(system) {}
+  // What it finds goes to `findings`; `ui` is asked (none: an item in use fails the move).
+  ItemInUseCheck(const RunChoices& settings, Findings& findings, Ui* ui, ProcessesAndServices* system)
+      : settings_(settings), findings_(findings), ui_(ui), system_(system) {}
 
   // Before the move: true once nothing runs from `item` (the front end asked
   // as long as something did, and services it let stop are stopped); false
@@ -69,7 +73,9 @@ class ItemInUseCheck {
  private:
   void StopServices(const ItemInUse& inUse);
 
-  RunContext& ctx_;
+  const RunChoices& settings_;
+  Findings& findings_;
+  Ui* ui_;
   ProcessesAndServices* system_;
   std::vector<InstalledService> stopped_;
   std::vector<std::string> outcome_;

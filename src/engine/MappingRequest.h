@@ -1,6 +1,6 @@
 #pragma once
 // What a run was asked to do: the mode and the two texts. What came of it is
-// in the run's context (RunContext.h).
+// in its findings (Findings.h).
 #include <optional>
 #include <string>
 

@@ -27,15 +27,28 @@ std::vector<std::string> UserHivesTicked(const ChangeSelection& list) {
 }
 }  // namespace
 
-void MappingRun::Run() {
-  // Refused before anything is made, numbered or moved.
-  if (const std::optional<EngineRefusal> refusal = RequestRefusal(ctx_.request)) throw Refused(*refusal);
-  ctx_.changes.clear();
-  ctx_.tally.undoName.clear();
-  ctx_.startedAt = parts_.optionalTimeText ? parts_.optionalTimeText() : "";
-  ctx_.startedUtc = parts_.optionalUtcStamp ? parts_.optionalUtcStamp() : "";
-  ++ctx_.runNumber;
-  ctx_.endedAt.clear();
+void MappingRun::Run(ChangeSelection* reviewed) {
+  preview_ = false;
+  reviewed_ = reviewed;
+  Start();
+}
+
+void MappingRun::Preview() {
+  preview_ = true;
+  reviewed_ = nullptr;
+  Start();
+}
+
+void MappingRun::Start() {
+  // The request was checked when the settings were made: nothing is made,
+  // numbered or moved for one that must not run.
+  findings_.changes.clear();
+  findings_.tally.undoName.clear();
+  findings_.preview = preview_;
+  findings_.startedAt = parts_.optionalTimeText ? parts_.optionalTimeText() : "";
+  findings_.startedUtc = parts_.optionalUtcStamp ? parts_.optionalUtcStamp() : "";
+  runNumber_ = NextRunNumber();
+  findings_.endedAt.clear();
   try {
     Search();
   } catch (...) {
@@ -61,21 +74,21 @@ void MappingRun::Run() {
 
 bool MappingRun::ChangedAnything() const {
   if (parts_.written.Count() > 0) return true;
-  for (const ChangeEntry& e : ctx_.changes)
+  for (const ChangeEntry& e : findings_.changes)
     if (e.outcome == ChangeOutcome::Changed) return true;
   return false;
 }
 
 void MappingRun::RemoveRecords() {
   for (const char* ext : kRecordExtensions) {
-    const std::string path = ctx_.recordsFolder + ctx_.tally.undoName + ext;
+    const std::string path = settings_.recordsFolder + findings_.tally.undoName + ext;
     if (parts_.records.FileExists(path)) parts_.records.Remove(path);
   }
 }
 
 void MappingRun::WriteReport() {
-  ctx_.endedAt = parts_.optionalTimeText ? parts_.optionalTimeText() : "";
-  if (ctx_.preview || ctx_.tally.undoName.empty()) return;
+  findings_.endedAt = parts_.optionalTimeText ? parts_.optionalTimeText() : "";
+  if (preview_ || findings_.tally.undoName.empty()) return;
   // A run that changed nothing (a failed or refused move, no rights, a full
   // disk before the first backup, a repeat run) leaves no entry that has
   // nothing to undo: backups made for changes that were then refused go too.
@@ -83,9 +96,9 @@ void MappingRun::WriteReport() {
     RemoveRecords();
     return;
   }
-  const std::string path = ctx_.recordsFolder + ctx_.tally.undoName + ".log";
+  const std::string path = settings_.recordsFolder + findings_.tally.undoName + ".log";
   try {
-    parts_.records.ReplaceWhole(path, ChangeReportText(ctx_));
+    parts_.records.ReplaceWhole(path, ChangeReportText(settings_, findings_));
   } catch (const std::exception& e) {
     throw Error("The change report " + path + " could not be written: " + e.what());
   }
@@ -93,30 +106,32 @@ void MappingRun::WriteReport() {
 
 void MappingRun::Search() {
   // A second run from the same front end is refused before the lock is tried.
-  if (ctx_.running) throw Error(kRunInProgressMessage);
+  if (busy_ && *busy_) throw Error(kRunInProgressMessage);
   const RunLockScope locked(parts_.optionalLock);
-  ctx_.running = true;
-  const ScopeExit runEnded{[this] { ctx_.running = false; }};
-  ctx_.environmentChanged = false;
+  if (busy_) *busy_ = true;
+  const ScopeExit runEnded{[this] {
+    if (busy_) *busy_ = false;
+  }};
+  findings_.environmentChanged = false;
   // Also after a cancel or a failure: what was changed stays changed.
   const ScopeExit tellEnvironment{[this] {
-    if (ctx_.environmentChanged && !ctx_.preview && parts_.optionalEnvironment)
+    if (findings_.environmentChanged && !preview_ && parts_.optionalEnvironment)
       parts_.optionalEnvironment->EnvironmentChanged();
   }};
   NumberRun();
 
-  ItemInUseCheck inUse(ctx_, parts_.optionalRunning);
+  ItemInUseCheck inUse(settings_, findings_, ui_, parts_.optionalRunning);
   // Services stopped for the move start again when the run ends, however it
   // ends: from the new place once the walks have pointed them there.
   servicesStartedAgain_.clear();
   const ScopeExit startAgain{[this, &inUse] {
-    inUse.StartServicesAgain(ctx_.tally.move == ItemMoveOutcome::Moved ? ctx_.request.ReplaceText : "");
+    inUse.StartServicesAgain(findings_.tally.move == ItemMoveOutcome::Moved ? settings_.request.ReplaceText : "");
     servicesStartedAgain_ = inUse.Outcome();
   }};
-  if (ctx_.request.Mode == RunMode::MoveAndMap && !MoveFirst(inUse)) return;
+  if (settings_.request.Mode == RunMode::MoveAndMap && !MoveFirst(inUse)) return;
 
   // The progress dialog goes away whatever happened.
-  Ui* const ui = ctx_.ui;
+  Ui* const ui = ui_;
   if (ui) ui->SetCursor(Cursor::Busy);
   const ScopeExit closeProgress{[ui] {
     if (!ui) return;
@@ -124,31 +139,31 @@ void MappingRun::Search() {
     ui->SetCursor(Cursor::Normal);
     ui->CloseProgress();
   }};
-  ctx_.tally.linkCount = 0;
+  findings_.tally.linkCount = 0;
   if (ui) {
     ui->ShowProgress();
     ui->StartProgressTimer();
   }
-  ctx_.tally.cancelled = false;
-  parts_.archive.SetArchiveName(ctx_.recordsFolder + ctx_.tally.undoName + ".zip");
+  findings_.tally.cancelled = false;
+  parts_.archive.SetArchiveName(settings_.recordsFolder + findings_.tally.undoName + ".zip");
 
   // The registry of users not logged on is loaded for the walks and
   // unloaded when the run ends, however it ends; a hive left loaded is said.
   // The apply of a list goes only to the hives it names.
   std::vector<PassedOver> notLoaded;
   std::optional<std::vector<std::string>> listedHives;
-  if (ctx_.selection) listedHives = UserHivesTicked(*ctx_.selection);
-  const bool loadHives = ctx_.targets.registry && (!listedHives || !listedHives->empty());
+  if (reviewed_) listedHives = UserHivesTicked(*reviewed_);
+  const bool loadHives = settings_.targets.registry && (!listedHives || !listedHives->empty());
   OfflineHivesLoaded hives(loadHives ? parts_.optionalOfflineHives : nullptr, listedHives ? &*listedHives : nullptr,
                            notLoaded);
-  for (PassedOver& p : notLoaded) ctx_.PassOver(std::move(p.where), "not searched: " + p.reason);
-  ctx_.offlineHives = hives.Names();
+  for (PassedOver& p : notLoaded) findings_.PassOver(std::move(p.where), "not searched: " + p.reason);
+  findings_.offlineHives = hives.Names();
   const ScopeExit unloadHives{[this, &hives] {
-    ctx_.offlineHives.clear();
-    for (const PassedOver& p : hives.Unload()) ctx_.notes.push_back(p.where + " " + p.reason + ".");
+    findings_.offlineHives.clear();
+    for (const PassedOver& p : hives.Unload()) findings_.notes.push_back(p.where + " " + p.reason + ".");
   }};
 
-  switch (ctx_.request.Mode) {
+  switch (settings_.request.Mode) {
     case RunMode::MoveAndMap: DoMove(); break;
     case RunMode::SwitchDrives: DoSwitch(); break;
     default: DoFindReplace(); break;
@@ -158,49 +173,49 @@ void MappingRun::Search() {
 void MappingRun::NumberRun() {
   const std::optional<UndoName> name = UndoName::OfNumber(parts_.undo.NextUndoNumber());
   if (!name) throw Error(kNoUndoNameMessage);
-  ctx_.tally.undoName = name->Text();
-  ctx_.written = nullptr;
-  if (!ctx_.preview) {
-    parts_.written.BeginRun(ctx_.recordsFolder + ctx_.tally.undoName + kWrittenRecordExtension);
-    ctx_.written = &parts_.written;
+  findings_.tally.undoName = name->Text();
+  written_ = nullptr;
+  if (!preview_) {
+    parts_.written.BeginRun(settings_.recordsFolder + findings_.tally.undoName + kWrittenRecordExtension);
+    written_ = &parts_.written;
   }
-  ctx_.tally.move = ItemMoveOutcome::NotAsked;
-  ctx_.passedOver.clear();
-  ctx_.notes.clear();
+  findings_.tally.move = ItemMoveOutcome::NotAsked;
+  findings_.passedOver.clear();
+  findings_.notes.clear();
   // What the run before left half done is settled before anything else.
-  if (!ctx_.FindsOnly() && name->Number() > 0) {
+  if (!preview_ && name->Number() > 0) {
     const std::string before = UndoName::OfNumber(name->Number() - 1)->Text();
     for (std::string& line :
-         SettleInterruptedReplacements(parts_.records, ctx_.recordsFolder + before + kWrittenRecordExtension, before))
-      ctx_.notes.push_back(std::move(line));
+         SettleInterruptedReplacements(parts_.records, settings_.recordsFolder + before + kWrittenRecordExtension, before))
+      findings_.notes.push_back(std::move(line));
   }
   oldShort_.clear();
-  ctx_.tally.itemInUse = false;
-  ctx_.tally.alreadyMoved = false;
+  findings_.tally.itemInUse = false;
+  findings_.tally.alreadyMoved = false;
 }
 
 bool MappingRun::MoveFirst(ItemInUseCheck& inUse) {
-  const MappingRequest& r = ctx_.request;
+  const MappingRequest& r = settings_.request;
   // The item's short form is the file system's, so it is asked while the
   // item is still there.
   oldShort_ = parts_.shortNames.SearchShortForm(r.FindText);
   if (!Move(inUse)) {
-    ctx_.tally.cancelled = true;
-    ctx_.tally.move = ctx_.tally.itemInUse || ctx_.tally.alreadyMoved ? ItemMoveOutcome::NothingMoved : ItemMoveOutcome::MayBePartly;
-    ctx_.tally.linkCount = 0;
+    findings_.tally.cancelled = true;
+    findings_.tally.move = findings_.tally.itemInUse || findings_.tally.alreadyMoved ? ItemMoveOutcome::NothingMoved : ItemMoveOutcome::MayBePartly;
+    findings_.tally.linkCount = 0;
     return false;
   }
-  ctx_.tally.move = ItemMoveOutcome::Moved;
+  findings_.tally.move = ItemMoveOutcome::Moved;
   if (parts_.optionalRefreshTrees) parts_.optionalRefreshTrees();
   return true;
 }
 
 bool MappingRun::Move(ItemInUseCheck& inUse) {
-  const MappingRequest& r = ctx_.request;
+  const MappingRequest& r = settings_.request;
   ChangeEntry entry{r.FindText, "", 0, ChangeKind::MovedItem, r.FindText, r.ReplaceText, ChangeOutcome::WouldChange, ""};
-  if (ctx_.preview) {
-    if (ctx_.ui) ctx_.ui->ReportPreview({"move", "", r.FindText, r.ReplaceText});
-    ctx_.changes.push_back(std::move(entry));  // named as before the move
+  if (preview_) {
+    if (ui_) ui_->ReportPreview({"move", "", r.FindText, r.ReplaceText});
+    findings_.changes.push_back(std::move(entry));  // named as before the move
     inUse.NoteForPreview(r.FindText);
     return true;
   }
@@ -210,77 +225,80 @@ bool MappingRun::Move(ItemInUseCheck& inUse) {
   // A running image cannot leave its folder: a move across drives would
   // stop half way. Nothing moves, and nothing changes, while they run.
   if (!inUse.ClearForMove(r.FindText)) {
-    ctx_.tally.itemInUse = true;
-    ctx_.notes.push_back("Nothing was moved: programs or services run from " + r.FindText + ".");
+    findings_.tally.itemInUse = true;
+    findings_.notes.push_back("Nothing was moved: programs or services run from " + r.FindText + ".");
     return false;
   }
-  const bool moved = parts_.mover.MoveDir(r.FindText, r.ReplaceText);
+  RunPass move = PassOf(PassKind::Apply);
+  const bool moved = parts_.mover.MoveDir(move, r.FindText, r.ReplaceText);
   entry.outcome = moved ? ChangeOutcome::Changed : ChangeOutcome::PassedOver;
   if (!moved) entry.reason = "the move failed";
-  ctx_.changes.push_back(std::move(entry));
+  findings_.changes.push_back(std::move(entry));
   return moved;
 }
 
-void MappingRun::ReportNotMet(const ChangeSelection& list) {
-  if (ctx_.tally.cancelled) return;
+void MappingRun::ReportNotMet(RunPass& run, const ChangeSelection& list) {
+  if (findings_.tally.cancelled) return;
   for (ChangeEntry e : list.NotMet()) {
     e.outcome = ChangeOutcome::PassedOver;
     e.reason = kChangedSinceSearch;
-    ctx_.Record(std::move(e));
+    run.Record(std::move(e));
   }
 }
 
-void MappingRun::Search(const SearchTexts& texts, Walks walks) {
-  if (parts_.optionalCrew && ctx_.FindsOnly() && SearchLaneCount(ctx_, walks.registry, walks.files) > 1) {
-    SearchSideBySide(ctx_, *parts_.optionalCrew, texts, walks.registry, walks.files);
+void MappingRun::Search(RunPass& run, const SearchTexts& texts, Walks walks) {
+  if (parts_.optionalCrew && run.pass.FindsOnly() && SearchLaneCount(settings_, walks.registry, walks.files) > 1) {
+    SearchSideBySide(run, *parts_.optionalCrew, texts, walks.registry, walks.files);
   } else {
-    if (walks.registry) parts_.registry.FindReplaceProcess(texts);
-    if (walks.files) parts_.files.MapFiles(texts);
+    if (walks.registry) parts_.registry.FindReplaceProcess(run, texts);
+    if (walks.files) parts_.files.MapFiles(run, texts);
   }
   // The task service is asked on the run's thread, after the other searches.
-  if (walks.tasks && !ctx_.tally.cancelled) parts_.optionalTasks->MapTasks(texts);
+  if (walks.tasks && !findings_.tally.cancelled) parts_.optionalTasks->MapTasks(run, texts);
 }
 
 MappingRun::Walks MappingRun::AllWalks() const {
-  return {ctx_.targets.registry, ctx_.targets.HasFileTargets(), ctx_.targets.configFiles && parts_.optionalTasks};
+  const Targets& t = settings_.targets;
+  return {t.registry, t.HasFileTargets(), t.configFiles && parts_.optionalTasks};
+}
+
+RunPass MappingRun::PassOf(PassKind kind, ChangeSelection* selection) {
+  const bool applies = kind == PassKind::Apply;
+  return RunPass{settings_, {kind, runNumber_, applies ? selection : nullptr, applies ? written_ : nullptr}, findings_,
+                 ui_, &asking_};
 }
 
 void MappingRun::Pass(const SearchTexts& texts, Walks walks) {
-  if (ctx_.preview) return Search(texts, walks);
+  if (preview_) {
+    RunPass preview = PassOf(PassKind::Preview);
+    return Search(preview, texts, walks);
+  }
   // A review's list is a search of this run: applied as it stands.
-  if (ChangeSelection* const review = ctx_.selection) return Apply(texts, walks, *review);
+  if (reviewed_) return Apply(texts, walks, *reviewed_);
   ChangeSelection found = SearchOnly(texts, walks);
   Apply(texts, walks, found);
 }
 
 ChangeSelection MappingRun::SearchOnly(const SearchTexts& texts, Walks walks) {
-  const std::size_t firstEntry = ctx_.changes.size(), firstPassedOver = ctx_.passedOver.size();
-  const std::int32_t links = ctx_.tally.linkCount;
-  {
-    ChangeSelection* const outer = std::exchange(ctx_.selection, nullptr);
-    const ScopeExit searched{[this, outer] {
-      ctx_.searching = false;
-      ctx_.selection = outer;
-    }};
-    ctx_.searching = true;
-    Search(texts, walks);
-  }
+  const std::size_t firstEntry = findings_.changes.size(), firstPassedOver = findings_.passedOver.size();
+  const std::int32_t links = findings_.tally.linkCount;
+  RunPass search = PassOf(PassKind::Search);
+  Search(search, texts, walks);
   // The list moves to the apply, which records each entry as it ends.
   ChangeSelection found;
-  for (std::size_t i = firstEntry; i < ctx_.changes.size(); ++i) {
-    ChangeEntry& e = ctx_.changes[i];
+  for (std::size_t i = firstEntry; i < findings_.changes.size(); ++i) {
+    ChangeEntry& e = findings_.changes[i];
     const bool ticked = CountsAsLink(e);
     found.Add(std::move(e), ticked);
   }
-  ctx_.changes.resize(firstEntry);
-  ctx_.passedOver.resize(firstPassedOver);
-  ctx_.tally.linkCount = links;
+  findings_.changes.resize(firstEntry);
+  findings_.passedOver.resize(firstPassedOver);
+  findings_.tally.linkCount = links;
   return found;
 }
 
 void MappingRun::Apply(const SearchTexts& texts, Walks walks, ChangeSelection& list) {
-  ChangeSelection* const outer = std::exchange(ctx_.selection, &list);
-  const ScopeExit applied{[this, outer] { ctx_.selection = outer; }};
+  RunPass apply = PassOf(PassKind::Apply, &list);
   // The registry's places, the files' and the tasks', each in the list's
   // order; what the search passed over and what the list leaves out at a
   // place the apply does not go to are recorded as they are.
@@ -295,34 +313,34 @@ void MappingRun::Apply(const SearchTexts& texts, Walks walks, ChangeSelection& l
       const ChangeEntry& e = listed[i];
       if (e.kind == ChangeKind::MovedItem || partOf(e) != part || list.Ticked(i)) continue;
       if (!CountsAsLink(e)) {
-        ctx_.Record(e);
+        apply.Record(e);
       } else if (!visited.count(e.where)) {
         ChangeEntry left = e;
         left.outcome = ChangeOutcome::LeftOut;
-        ctx_.Record(std::move(left));
+        apply.Record(std::move(left));
       }
     }
     if (places[part].empty()) continue;
     if (part == 0 && walks.registry) {
-      ctx_.ShowPhase("Changing the registry");
-      parts_.registry.MapKeys(texts, places[part]);
+      apply.ShowPhase("Changing the registry");
+      parts_.registry.MapKeys(apply, texts, places[part]);
     } else if (part == 1 && walks.files) {
-      ctx_.ShowPhase("Changing files");
-      parts_.files.MapListedFiles(texts, places[part]);
+      apply.ShowPhase("Changing files");
+      parts_.files.MapListedFiles(apply, texts, places[part]);
     } else if (part == 2 && walks.tasks) {
-      ctx_.ShowPhase("Changing scheduled tasks");
-      parts_.optionalTasks->MapListedTasks(texts, places[part]);
+      apply.ShowPhase("Changing scheduled tasks");
+      parts_.optionalTasks->MapListedTasks(apply, texts, places[part]);
     }
   }
-  ReportNotMet(list);
+  ReportNotMet(apply, list);
 }
 
 void MappingRun::MapOnce(const std::string& oldShort) {
-  const MappingRequest& r = ctx_.request;
+  const MappingRequest& r = settings_.request;
   // A move's preview comes before the move: the new place's short form is
   // the file system's to give once it is there, and a form built now may
   // not be the one the run writes. The long form is shown instead.
-  const bool newShortAfterMove = ctx_.preview && r.Mode == RunMode::MoveAndMap;
+  const bool newShortAfterMove = preview_ && r.Mode == RunMode::MoveAndMap;
   // A new text with no short form of its own (a plain 8.3 name, a place not
   // there yet) is its own short form: an old short reference takes it whole
   // rather than losing its path.
@@ -330,24 +348,24 @@ void MappingRun::MapOnce(const std::string& oldShort) {
   if (newShort.empty()) newShort = r.ReplaceText;
   SearchTexts texts{r.FindText, r.ReplaceText, oldShort, newShort, RuleFor(r.FindText, r.Substring)};
   texts.newShortAfterMove = newShortAfterMove;
-  const std::size_t firstEntry = ctx_.changes.size();
+  const std::size_t firstEntry = findings_.changes.size();
   Pass(texts, AllWalks());
-  for (std::size_t i = firstEntry; i < ctx_.changes.size(); ++i)
-    if (ctx_.changes[i].reason == kShortFormAfterMove) {
-      ctx_.notes.push_back(kShortFormAfterMoveNote);
+  for (std::size_t i = firstEntry; i < findings_.changes.size(); ++i)
+    if (findings_.changes[i].reason == kShortFormAfterMove) {
+      findings_.notes.push_back(kShortFormAfterMoveNote);
       break;
     }
   parts_.undo.RebuildList();
 }
 
 void MappingRun::DoMove() { MapOnce(oldShort_); }
-void MappingRun::DoFindReplace() { MapOnce(parts_.shortNames.SearchShortForm(ctx_.request.FindText)); }
+void MappingRun::DoFindReplace() { MapOnce(parts_.shortNames.SearchShortForm(settings_.request.FindText)); }
 
 // Every occurrence of either drive becomes the other where it is met, in
 // one pass over the registry and the files as any other run.
 void MappingRun::DoSwitch() {
-  SearchTexts texts{ctx_.request.FindText, ctx_.request.ReplaceText, "", "",
-                    RuleFor(ctx_.request.FindText, ctx_.request.Substring)};
+  SearchTexts texts{settings_.request.FindText, settings_.request.ReplaceText, "", "",
+                    RuleFor(settings_.request.FindText, settings_.request.Substring)};
   texts.exchange = true;
   Pass(texts, AllWalks());
   parts_.undo.RebuildList();

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "engine/ItemInUseCheck.h"
-#include "engine/RunContext.h"
+#include "engine/ChangeVerification.h"
+#include "engine/Findings.h"
+#include "engine/RunSettings.h"
 #include "engine/RunPorts.h"
 #include "engine/WrittenRecord.h"
 
@@ -55,18 +57,40 @@ struct RunParts {
   OfflineHives* optionalOfflineHives = nullptr;
 };
 
+// What a front end hands its run besides the settings.
+struct RunFrontEnd {
+  Findings& findings;  // cleared when the run starts, filled as it goes
+  Ui* ui = nullptr;    // none: nothing is shown or asked
+  // The front end's busy mark: set while the run goes; a run started while
+  // it is set is refused.
+  bool* busy = nullptr;
+};
+
 class MappingRun {
  public:
-  MappingRun(RunContext& ctx, RunParts parts) : ctx_(ctx), parts_(std::move(parts)) {}
+  MappingRun(const RunSettings& settings, RunFrontEnd frontEnd, RunParts parts)
+      : settings_(settings),
+        findings_(frontEnd.findings),
+        ui_(frontEnd.ui),
+        busy_(frontEnd.busy),
+        parts_(std::move(parts)),
+        asking_(settings.stopAndVerify) {}
 
-  // Runs the whole request; afterwards tally.cancelled tells which end page
-  // to show. Failures (Error) leave through here after the progress dialog is
-  // closed.
-  void Run();
+  // Runs the whole request: the move, a search, then the apply of what it
+  // found; with `reviewed`, the apply of what a review ticked, at the places
+  // its list names. Afterwards tally.cancelled tells which end page to show.
+  // Failures (Error) leave through here after the progress dialog is closed.
+  void Run(ChangeSelection* reviewed = nullptr);
+  // A search that reports every change instead of making it.
+  void Preview();
+  // False once the user ticked "Do Not Stop and Verify" during the run: the
+  // front end then clears its own verify boxes too.
+  bool StillAsking() const { return asking_.Asking(); }
 
  private:
+  void Start();
   void Search();
-  // Numbers the run and clears what the run before left in the context.
+  // Numbers the run and clears what the run before left in the findings.
   void NumberRun();
   // Moves the item first; false when the run ends here.
   bool MoveFirst(ItemInUseCheck& inUse);
@@ -88,18 +112,28 @@ class MappingRun {
   };
   // The walks the run's targets ask for.
   Walks AllWalks() const;
+  // What the walks are handed for a pass of this run.
+  RunPass PassOf(PassKind kind, ChangeSelection* selection = nullptr);
   // A preview only searches. A run searches, then applies what its search
   // found (after a review, what the review ticked) at those places alone.
   void Pass(const SearchTexts& texts, Walks walks);
-  void Search(const SearchTexts& texts, Walks walks);
+  void Search(RunPass& run, const SearchTexts& texts, Walks walks);
   // A search that changes and asks nothing; its list, each occurrence ticked.
   ChangeSelection SearchOnly(const SearchTexts& texts, Walks walks);
   void Apply(const SearchTexts& texts, Walks walks, ChangeSelection& list);
   // Ticked but not found again at its place: named, never silently lost.
-  void ReportNotMet(const ChangeSelection& list);
+  void ReportNotMet(RunPass& run, const ChangeSelection& list);
 
-  RunContext& ctx_;
+  const RunSettings& settings_;
+  Findings& findings_;
+  Ui* const ui_;
+  bool* const busy_;
   RunParts parts_;
+  StopAndVerify asking_;  // the user may end it mid-run
+  bool preview_ = false;
+  ChangeSelection* reviewed_ = nullptr;  // not owned
+  unsigned runNumber_ = 0;
+  WrittenRecord* written_ = nullptr;     // none in a preview
   std::string oldShort_;  // of a moved item, taken before the move
   std::vector<std::string> servicesStartedAgain_;  // what became of the services stopped for the move
 };

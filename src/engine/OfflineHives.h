@@ -7,7 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/RunContext.h"
+#include "engine/Findings.h"
+#include "engine/RunSettings.h"
 
 class OfflineHives {
  public:

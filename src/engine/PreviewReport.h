@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "engine/ChangeList.h"
-#include "engine/RunContext.h"
+#include "engine/Findings.h"
+#include "engine/RunSettings.h"
 
 struct PreviewToApply {
   MappingRequest request;

@@ -53,22 +53,22 @@ std::string ReasonBeside(const std::string& where, std::string reason) {
 }
 }  // namespace
 
-std::string PassedOverList(const RunContext& ctx, std::size_t limit) {
+std::string PassedOverList(const Findings& findings, std::size_t limit) {
   std::string list;
-  for (std::size_t i = 0; i < ctx.passedOver.size() && i < limit; ++i)
-    list += ctx.passedOver[i].where + ": " + ReasonBeside(ctx.passedOver[i].where, ctx.passedOver[i].reason) + "\n";
-  if (ctx.passedOver.size() > limit) list += "... and " + std::to_string(ctx.passedOver.size() - limit) + " more.\n";
+  for (std::size_t i = 0; i < findings.passedOver.size() && i < limit; ++i)
+    list += findings.passedOver[i].where + ": " + ReasonBeside(findings.passedOver[i].where, findings.passedOver[i].reason) + "\n";
+  if (findings.passedOver.size() > limit) list += "... and " + std::to_string(findings.passedOver.size() - limit) + " more.\n";
   return list;
 }
 
-std::string PassedOverByReason(const RunContext& ctx, std::size_t perReason) {
+std::string PassedOverByReason(const Findings& findings, std::size_t perReason) {
   struct Group {
     std::string reason;
     std::vector<const std::string*> places;
   };
   std::vector<Group> groups;
   std::unordered_map<std::string, std::size_t> index;
-  for (const PassedOver& p : ctx.passedOver) {
+  for (const PassedOver& p : findings.passedOver) {
     std::string reason = ReasonBeside(p.where, p.reason);
     const auto [it, added] = index.emplace(reason, groups.size());
     if (added) groups.push_back({std::move(reason), {}});
@@ -96,20 +96,20 @@ std::string CancelledMoveLine(ItemMoveOutcome move, bool preview) {
   return "";
 }
 
-EndPage EndPageOf(const RunContext& ctx) {
+EndPage EndPageOf(RunMode mode, const Findings& findings) {
   EndPage page;
-  page.finished = !ctx.tally.cancelled;
+  page.finished = !findings.tally.cancelled;
   if (page.finished) {
     // A preview changed nothing and must not read as if it had.
-    page.title = ctx.preview ? "The preview is finished: nothing was changed" : "Ostrivane has finished";
-    if (ctx.request.Mode == RunMode::MoveAndMap && ctx.tally.move == ItemMoveOutcome::Moved)
-      page.moveLine = ctx.preview ? "The files would be moved and" : "The files were successfully moved and";
+    page.title = findings.preview ? "The preview is finished: nothing was changed" : "Ostrivane has finished";
+    if (mode == RunMode::MoveAndMap && findings.tally.move == ItemMoveOutcome::Moved)
+      page.moveLine = findings.preview ? "The files would be moved and" : "The files were successfully moved and";
   } else {
     page.title = "Process Cancelled";
-    if (ctx.request.Mode == RunMode::MoveAndMap) page.moveLine = CancelledMoveLine(ctx.tally.move, ctx.preview);
+    if (mode == RunMode::MoveAndMap) page.moveLine = CancelledMoveLine(findings.tally.move, findings.preview);
   }
-  page.countLine = ctx.preview ? WouldRemapText(ctx.tally.linkCount) : RemappedResultText(ctx.tally.linkCount);
-  page.passedOverLine = PassedOverText(int(ctx.passedOver.size()));
-  page.notes = ctx.notes;
+  page.countLine = findings.preview ? WouldRemapText(findings.tally.linkCount) : RemappedResultText(findings.tally.linkCount);
+  page.passedOverLine = PassedOverText(int(findings.passedOver.size()));
+  page.notes = findings.notes;
   return page;
 }

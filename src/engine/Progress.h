@@ -4,7 +4,8 @@
 #include <string>
 
 #include "engine/ProgressDisplay.h"
-#include "engine/RunContext.h"
+#include "engine/Findings.h"
+#include "engine/RunSettings.h"
 
 enum class ProgressStep { MachineRegistry, UserRegistry, Drive };
 
@@ -35,11 +36,11 @@ std::string PassedOverText(int count);
 // The places the run passed over, one "where: reason" line each (a reason
 // that quotes its place again says it once); past
 // `limit` lines, one line saying how many more there are.
-std::string PassedOverList(const RunContext& ctx, std::size_t limit = std::size_t(-1));
+std::string PassedOverList(const Findings& findings, std::size_t limit = std::size_t(-1));
 // The same grouped by reason, the most frequent first: a line per reason
 // with its count ("reason (N):"), then the first `perReason` places, one a
 // line, indented, and how many more there are.
-std::string PassedOverByReason(const RunContext& ctx, std::size_t perReason);
+std::string PassedOverByReason(const Findings& findings, std::size_t perReason);
 // The cancelled end page's line about the item of a Move and Map run.
 std::string CancelledMoveLine(ItemMoveOutcome move, bool preview);
-EndPage EndPageOf(const RunContext& ctx);
+EndPage EndPageOf(RunMode mode, const Findings& findings);

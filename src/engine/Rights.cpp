@@ -6,35 +6,35 @@ namespace {
 // The folder an item lives in, with its "\"; empty for a drive's root.
 std::string ParentFolder(const std::string& path) { return SplitItemPath(RemoveSlash(path)).folder; }
 
-bool OnSelectedDrive(const RunContext& ctx, const std::string& folder) {
-  for (const DriveRow& d : ctx.drives)
+bool OnSelectedDrive(const RunChoices& choices, const std::string& folder) {
+  for (const DriveRow& d : choices.drives)
     if (d.selected && !d.root.empty() && !folder.empty() && UpperAZ(d.root[0]) == UpperAZ(folder[0])) return true;
   return false;
 }
 }  // namespace
 
-RightsCheck CheckRights(const RunContext& ctx, RightsPort& port) {
+RightsCheck CheckRights(const RunChoices& choices, bool preview, RightsPort& port) {
   RightsCheck check;
-  if (ctx.preview || port.Elevated()) return check;
+  if (preview || port.Elevated()) return check;
 
   // The records folder itself: one a user made would be the user's to change.
-  if (!port.FolderExists(ctx.recordsFolder) || !port.CanWriteFolder(ctx.recordsFolder)) {
+  if (!port.FolderExists(choices.recordsFolder) || !port.CanWriteFolder(choices.recordsFolder)) {
     check.recordsBlocked = true;
-    check.lacking.push_back("the undo records folder " + RemoveSlash(ctx.recordsFolder));
+    check.lacking.push_back("the undo records folder " + RemoveSlash(choices.recordsFolder));
   }
-  if (ctx.targets.registry && !port.CanWriteMachineRegistry())
+  if (choices.targets.registry && !port.CanWriteMachineRegistry())
     check.lacking.push_back("registry values under HKEY_LOCAL_MACHINE");
-  if (ctx.request.Mode == RunMode::MoveAndMap) {
-    const std::string from = ParentFolder(ctx.request.FindText);
-    const std::string to = ParentFolder(ctx.request.ReplaceText);
+  if (choices.request.Mode == RunMode::MoveAndMap) {
+    const std::string from = ParentFolder(choices.request.FindText);
+    const std::string to = ParentFolder(choices.request.ReplaceText);
     if (!from.empty() && !port.CanWriteFolder(from))
       check.lacking.push_back("the item's folder " + RemoveSlash(from) + " (for the move)");
     if (!to.empty() && !EqualFold(from, to) && !port.CanWriteFolder(to))
       check.lacking.push_back("the destination folder " + RemoveSlash(to) + " (for the move)");
   }
-  if (ctx.targets.HasFileTargets())
+  if (choices.targets.HasFileTargets())
     for (const std::string& folder : port.ProtectedFolders())
-      if (OnSelectedDrive(ctx, folder) && !port.CanWriteFolder(folder))
+      if (OnSelectedDrive(choices, folder) && !port.CanWriteFolder(folder))
         check.lacking.push_back("files under " + RemoveSlash(folder));
   return check;
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/RunContext.h"
+#include "engine/RunSettings.h"
 
 class RightsPort {
  public:
@@ -33,9 +33,9 @@ struct RightsCheck {
   bool NeedsMore() const { return !lacking.empty(); }
 };
 
-// What the run that ctx describes needs and lacks; nothing when elevated or
-// for a preview, which changes nothing.
-RightsCheck CheckRights(const RunContext& ctx, RightsPort& port);
+// What a run of these choices needs and lacks; nothing when elevated or for
+// a preview, which changes nothing.
+RightsCheck CheckRights(const RunChoices& choices, bool preview, RightsPort& port);
 
 // The warning both front ends show: the lacking places, one a line.
 std::string RightsWarningText(const RightsCheck& check);

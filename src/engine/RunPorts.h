@@ -9,6 +9,7 @@
 
 #include "engine/Refusal.h"
 #include "engine/RunLock.h"
+#include "engine/RunPass.h"
 #include "engine/SearchTexts.h"
 
 class UndoNumbers {
@@ -24,8 +25,9 @@ class UndoNumbers {
 class ItemMover {
  public:
   virtual ~ItemMover() = default;
-  // Moves the item and writes the run's move record; true on success.
-  virtual bool MoveDir(const std::string& source, const std::string& destination) = 0;
+  // Moves the item and writes the run's move record (named by the run's
+  // records folder and undo name); true on success.
+  virtual bool MoveDir(RunPass& run, const std::string& source, const std::string& destination) = 0;
   // Why the item must never be moved (a system folder, the program's own),
   // or none: asked before anything else about the move.
   virtual std::optional<EngineRefusal> MoveRefusal(const std::string& source) {
@@ -61,29 +63,27 @@ class FileBackup {
   virtual bool BackedUpAs(const std::string& /*path*/, std::string_view /*content*/) { return true; }
 };
 
-// Each walk searches everything (and, outside a search, changes what it
-// finds), or goes only to the places a search listed.
+// Each walk searches everything (and, in an apply, changes what it finds),
+// or goes only to the places a search listed; the pass it is handed says
+// which and takes what it finds.
 class RegistryMapper {
  public:
   virtual ~RegistryMapper() = default;
-  virtual void FindReplaceProcess(const SearchTexts& texts) = 0;
+  virtual void FindReplaceProcess(RunPass& run, const SearchTexts& texts) = 0;
   // Each key named ("HKEY_CURRENT_USER\Software\X"), alone, in order.
-  virtual void MapKeys(const SearchTexts& texts, const std::vector<std::string>& keys) = 0;
+  virtual void MapKeys(RunPass& run, const SearchTexts& texts, const std::vector<std::string>& keys) = 0;
 };
 
 class FileMapper {
  public:
   virtual ~FileMapper() = default;
-  virtual void MapFiles(const SearchTexts& texts) = 0;
+  virtual void MapFiles(RunPass& run, const SearchTexts& texts) = 0;
   // Each file named, in order.
-  virtual void MapListedFiles(const SearchTexts& texts, const std::vector<std::string>& paths) = 0;
+  virtual void MapListedFiles(RunPass& run, const SearchTexts& texts, const std::vector<std::string>& paths) = 0;
 };
 
-struct RunContext;
-
 // The walkers of one search that runs on a thread of its own: made, used and
-// destroyed on that thread, bound to that thread's own run context, sharing
-// no state with the run's other walkers.
+// destroyed on that thread, sharing no state with the run's other walkers.
 class SearchWalkers {
  public:
   virtual ~SearchWalkers() = default;
@@ -95,15 +95,15 @@ class SearchCrew {
  public:
   virtual ~SearchCrew() = default;
   // Called on the searching thread.
-  virtual std::unique_ptr<SearchWalkers> WalkersFor(RunContext& ctx) = 0;
+  virtual std::unique_ptr<SearchWalkers> WalkersFor() = 0;
 };
 
 class TaskMapper {
  public:
   virtual ~TaskMapper() = default;
-  virtual void MapTasks(const SearchTexts& texts) = 0;
+  virtual void MapTasks(RunPass& run, const SearchTexts& texts) = 0;
   // Each task named ("\Vendor\Updater"), in order.
-  virtual void MapListedTasks(const SearchTexts& texts, const std::vector<std::string>& paths) = 0;
+  virtual void MapListedTasks(RunPass& run, const SearchTexts& texts, const std::vector<std::string>& paths) = 0;
 };
 
 class ShortNames {

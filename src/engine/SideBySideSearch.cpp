@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "core/Ui.h"
+#include "engine/ChangeVerification.h"
 #include "engine/Progress.h"
 #include "engine/SearchThread.h"
 
@@ -23,13 +24,20 @@ struct Board {
   int running = 0;             // under mutex
 };
 
-// One search: its own context and the front end it sees, which counts its
+// One search: the run's settings (with its drive alone selected), findings
+// of its own and the front end it sees, which counts its
 // items, takes a cancel from the board, and keeps what it would show until
 // the run's thread replays it in order.
 class Lane : public Ui {
  public:
-  Lane(Board& board, const RunContext& run, int drive)
-      : ctx(run.ForSearch(this, drive)), board_(board), drive_(drive) {}
+  Lane(Board& board, const RunPass& run, int drive)
+      : settings_(drive < 0 ? run.settings : run.settings.WithDriveAlone(drive)),
+        pass_(run.pass),
+        board_(board),
+        drive_(drive) {
+    found.tally.undoName = run.findings.tally.undoName;
+    found.offlineHives = run.findings.offlineHives;
+  }
 
   // On the search's own thread; `stop` is asked when the run's thread
   // leaves the search early (it failed).
@@ -37,11 +45,12 @@ class Lane : public Ui {
     const SearchThreadMark searching;
     stop_ = std::move(stop);
     try {
-      const std::unique_ptr<SearchWalkers> walkers = crew.WalkersFor(ctx);
+      const std::unique_ptr<SearchWalkers> walkers = crew.WalkersFor();
+      RunPass lane{settings_, pass_, found, this, &asking_};
       if (drive_ < 0)
-        walkers->Registry().FindReplaceProcess(texts);
+        walkers->Registry().FindReplaceProcess(lane, texts);
       else
-        walkers->Files().MapFiles(texts);
+        walkers->Files().MapFiles(lane, texts);
     } catch (...) {
       failure = std::current_exception();
       board_.cancel = true;  // the run ends with the failure: the others need not go on
@@ -62,7 +71,7 @@ class Lane : public Ui {
 
   void Pump() override {
     board_.items.fetch_add(1, std::memory_order_relaxed);
-    if (board_.cancel.load(std::memory_order_relaxed) || stop_.stop_requested()) ctx.tally.cancelled = true;
+    if (board_.cancel.load(std::memory_order_relaxed) || stop_.stop_requested()) found.tally.cancelled = true;
     if (++sincePublished_ >= kPublishEvery) Publish();
   }
   // A search asks nothing; were it to, the answer changes nothing.
@@ -84,7 +93,7 @@ class Lane : public Ui {
   void BeginStep(int) override {}
   void ReportPreview(const PreviewItem& item) override { previews.push_back(item); }
 
-  RunContext ctx;
+  Findings found;
   std::exception_ptr failure;
   std::vector<PreviewItem> previews;
   std::vector<std::pair<std::string, std::string>> messages;
@@ -96,9 +105,12 @@ class Lane : public Ui {
     std::lock_guard<std::mutex> hold(board_.mutex);
     publishedPhase_ = phase_;
     publishedPlace_ = place_;
-    links_ = ctx.tally.linkCount;
+    links_ = found.tally.linkCount;
   }
 
+  const RunSettings settings_;
+  const Pass pass_;
+  StopAndVerify asking_{false};  // a search asks nothing
   Board& board_;
   const int drive_;  // -1: the registry
   std::stop_token stop_;
@@ -111,28 +123,28 @@ class Lane : public Ui {
 };
 
 // The selected drives' indexes, in the list's order.
-std::vector<int> SelectedDrives(const RunContext& ctx) {
+std::vector<int> SelectedDrives(const RunChoices& settings) {
   std::vector<int> drives;
-  for (int i = 0; i < int(ctx.drives.size()); ++i)
-    if (ctx.drives[i].selected && !ctx.drives[i].root.empty()) drives.push_back(i);
+  for (int i = 0; i < int(settings.drives.size()); ++i)
+    if (settings.drives[i].selected && !settings.drives[i].root.empty()) drives.push_back(i);
   return drives;
 }
 
 // The progress bar's step for all the searches at once.
-int SharesOf(const RunContext& ctx, bool registry, bool files) {
-  const int drives = ctx.SelectedDriveCount();
+int SharesOf(const RunChoices& settings, bool registry, bool files) {
+  const int drives = settings.SelectedDriveCount();
+  const Targets& targets = settings.targets;
   int share = 0;
   if (registry)
-    share += StepShare(ProgressStep::MachineRegistry, ctx.targets, drives) +
-             StepShare(ProgressStep::UserRegistry, ctx.targets, drives);
-  if (files)
-    share += int(SelectedDrives(ctx).size()) * StepShare(ProgressStep::Drive, ctx.targets, drives);
+    share += StepShare(ProgressStep::MachineRegistry, targets, drives) +
+             StepShare(ProgressStep::UserRegistry, targets, drives);
+  if (files) share += int(SelectedDrives(settings).size()) * StepShare(ProgressStep::Drive, targets, drives);
   return share;
 }
 
-// The run's context shows the searches under way: one phase per running
+// The run's front end shows the searches under way: one phase per running
 // search, the first running search's place, the links found by all.
-void ShowProgressOf(RunContext& ctx, Board& board, const std::list<Lane>& lanes, std::int32_t linksBefore) {
+void ShowProgressOf(RunPass& run, Board& board, const std::list<Lane>& lanes, std::int32_t linksBefore) {
   std::string phases, location;
   std::int32_t links = linksBefore;
   {
@@ -146,46 +158,39 @@ void ShowProgressOf(RunContext& ctx, Board& board, const std::list<Lane>& lanes,
       if (location.empty()) location = where;
     }
   }
-  if (!phases.empty()) ctx.ShowPhase(phases);
-  ctx.ShowPlace(location);
-  ctx.tally.linkCount = links;
+  if (!phases.empty()) run.ShowPhase(phases);
+  run.ShowPlace(location);
+  run.findings.tally.linkCount = links;
 }
 
-// Each search's findings join the run's context as if it had found them
-// itself, in the lanes' order.
-void Merge(RunContext& ctx, std::list<Lane>& lanes, std::int32_t linksBefore) {
-  ctx.tally.linkCount = linksBefore;
+// Each search's findings join the run's as if it had found them itself, in
+// the lanes' order.
+void Merge(RunPass& run, std::list<Lane>& lanes, std::int32_t linksBefore) {
+  run.findings.tally.linkCount = linksBefore;
   for (Lane& lane : lanes) {
-    RunContext& found = lane.ctx;
-    for (ChangeEntry& e : found.changes) ctx.changes.push_back(std::move(e));
-    for (PassedOver& p : found.passedOver) ctx.passedOver.push_back(std::move(p));
-    for (std::string& note : found.notes) ctx.notes.push_back(std::move(note));
-    ctx.tally.linkCount += found.tally.linkCount;
-    if (found.tally.cancelled) ctx.tally.cancelled = true;
-    if (ctx.ui) {
-      for (const PreviewItem& item : lane.previews) ctx.ui->ReportPreview(item);
-      for (const auto& [text, caption] : lane.messages) ctx.ui->ShowMessage(text, caption);
+    run.findings.Join(lane.found);
+    if (run.ui) {
+      for (const PreviewItem& item : lane.previews) run.ui->ReportPreview(item);
+      for (const auto& [text, caption] : lane.messages) run.ui->ShowMessage(text, caption);
     }
-    found.changes.clear();
-    found.changes.shrink_to_fit();
   }
 }
 }  // namespace
 
-int SearchLaneCount(const RunContext& ctx, bool registry, bool files) {
-  return (registry ? 1 : 0) + (files ? int(SelectedDrives(ctx).size()) : 0);
+int SearchLaneCount(const RunSettings& settings, bool registry, bool files) {
+  return (registry ? 1 : 0) + (files ? int(SelectedDrives(settings).size()) : 0);
 }
 
-void SearchSideBySide(RunContext& ctx, SearchCrew& crew, const SearchTexts& texts, bool registry, bool files) {
+void SearchSideBySide(RunPass& run, SearchCrew& crew, const SearchTexts& texts, bool registry, bool files) {
   Board board;
   std::list<Lane> lanes;  // stable addresses: each thread holds its own
-  if (registry) lanes.emplace_back(board, ctx, -1);
+  if (registry) lanes.emplace_back(board, run, -1);
   if (files)
-    for (int drive : SelectedDrives(ctx)) lanes.emplace_back(board, ctx, drive);
-  const std::int32_t linksBefore = ctx.tally.linkCount;
-  ctx.BeginStep(SharesOf(ctx, registry, files));
+    for (int drive : SelectedDrives(run.settings)) lanes.emplace_back(board, run, drive);
+  const std::int32_t linksBefore = run.findings.tally.linkCount;
+  run.BeginStep(SharesOf(run.settings, registry, files));
 
-  if (ctx.tally.cancelled) board.cancel = true;
+  if (run.findings.tally.cancelled) board.cancel = true;
   board.running = int(lanes.size());
   // Stopped and joined however this function is left, a failure on the
   // run's thread too: a search never outlives what it reads.
@@ -210,15 +215,15 @@ void SearchSideBySide(RunContext& ctx, SearchCrew& crew, const SearchTexts& text
       if (board.ended.wait_for(hold, std::chrono::milliseconds(20), [&board] { return board.running == 0; })) break;
     }
     const long items = board.items.load(std::memory_order_relaxed);
-    if (ctx.ui) ctx.ui->Walked(items - counted);
+    if (run.ui) run.ui->Walked(items - counted);
     counted = items;
-    if (ctx.PumpCancelled()) board.cancel = true;
-    ShowProgressOf(ctx, board, lanes, linksBefore);
+    if (run.PumpCancelled()) board.cancel = true;
+    ShowProgressOf(run, board, lanes, linksBefore);
   }
   for (std::jthread& t : threads) t.join();
-  if (ctx.ui) ctx.ui->Walked(board.items.load() - counted);
+  if (run.ui) run.ui->Walked(board.items.load() - counted);
 
-  Merge(ctx, lanes, linksBefore);
+  Merge(run, lanes, linksBefore);
   for (Lane& lane : lanes)
     if (lane.failure) std::rethrow_exception(lane.failure);
 }

@@ -2,15 +2,16 @@
 // The searches of a run side by side: the registry on one thread, each
 // selected drive on one of its own. The run's thread keeps the front end
 // (it pumps, shows the searches' progress and passes a cancel on); the
-// findings join the run's context in a fixed order, the registry first and
+// findings join the run's in a fixed order, the registry first and
 // then the drives in the drive list's order, whatever the threads' timing.
-#include "engine/RunContext.h"
+#include "engine/RunPass.h"
 #include "engine/RunPorts.h"
 
 // How many searches a run of these walks would make side by side.
-int SearchLaneCount(const RunContext& ctx, bool registry, bool files);
+int SearchLaneCount(const RunSettings& settings, bool registry, bool files);
 
-// Searches (changing and asking nothing: the context finds only) with
-// walkers the crew makes per thread. A failure of one search stops the
+// Searches (changing and asking nothing: the pass finds only) with walkers
+// the crew makes per thread, each with the run's settings and a sink of its
+// own. A failure of one search stops the
 // others and leaves through here once all have ended.
-void SearchSideBySide(RunContext& ctx, SearchCrew& crew, const SearchTexts& texts, bool registry, bool files);
+void SearchSideBySide(RunPass& run, SearchCrew& crew, const SearchTexts& texts, bool registry, bool files);

@@ -6,13 +6,12 @@
 
 class FileMapping : public FileMapper {
  public:
-  FileMapping(RunContext& ctx, FileSystem& fs, ShortNames& shortNames, FileBackup& backup, ShortcutRewriter& shortcuts,
-              CodePage& ansi)
-      : text_(ctx, fs, backup, ansi), walk_(ctx, fs, shortNames, text_, shortcuts) {}
+  FileMapping(FileSystem& fs, ShortNames& shortNames, FileBackup& backup, ShortcutRewriter& shortcuts, CodePage& ansi)
+      : text_(fs, backup, ansi), walk_(fs, shortNames, text_, shortcuts) {}
 
-  void MapFiles(const SearchTexts& texts) override { walk_.MapFiles(texts); }
-  void MapListedFiles(const SearchTexts& texts, const std::vector<std::string>& paths) override {
-    walk_.MapListedFiles(texts, paths);
+  void MapFiles(RunPass& run, const SearchTexts& texts) override { walk_.MapFiles(run, texts); }
+  void MapListedFiles(RunPass& run, const SearchTexts& texts, const std::vector<std::string>& paths) override {
+    walk_.MapListedFiles(run, texts, paths);
   }
   FileWalk& Walk() { return walk_; }
   TextFileRewrite& Text() { return text_; }

@@ -73,7 +73,7 @@ bool FileWalk::InSettingsPlace(const std::string& folder) const {
   if (std::any_of(settingsPlaces_.begin(), settingsPlaces_.end(), under)) return true;
   // The moved folder holds its program's settings: where it was (a preview)
   // and where it is now.
-  if (ctx_.request.Mode == RunMode::MoveAndMap && (under(ctx_.request.FindText) || under(ctx_.request.ReplaceText)))
+  if (run_->settings.request.Mode == RunMode::MoveAndMap && (under(run_->settings.request.FindText) || under(run_->settings.request.ReplaceText)))
     return true;
   if (profilesFolder_.empty()) return false;
   const std::size_t head = FoldPrefixLength(folder, profilesFolder_);
@@ -91,7 +91,7 @@ bool FileWalk::InSettingsPlace(const std::string& folder) const {
 void FileWalk::LearnOwnFolders() {
   ownForms_.clear();
   std::vector<std::string> given = ownFolders_;
-  if (!ctx_.recordsFolder.empty()) given.push_back(ctx_.recordsFolder);
+  if (!run_->settings.recordsFolder.empty()) given.push_back(run_->settings.recordsFolder);
   // A walk names folders as listings do, from the drive root; an own folder
   // may be known by its short form (or the other way round).
   for (const std::string& folder : given) {
@@ -107,10 +107,10 @@ bool FileWalk::IsOwnFolder(const std::string& folder) const {
   return std::any_of(ownForms_.begin(), ownForms_.end(), [&](const std::string& own) { return EqualFold(folder, own); });
 }
 
-SearchTexts FileWalk::TextsFor(const std::string& oldText, const std::string& newText) {
+SearchTexts FileWalk::TextsFor(const RunChoices& settings, const std::string& oldText, const std::string& newText) {
   // The walk changes no folder, so the short forms hold for the whole pass.
   return {oldText, newText, shortNames_.ShortFileName(oldText), shortNames_.ShortFileName(newText),
-          RuleFor(oldText, ctx_.request.Substring)};
+          RuleFor(oldText, settings.request.Substring)};
 }
 
 void FileWalk::SetWindowsFolder(const std::string& windowsFolder) {
@@ -124,27 +124,28 @@ bool FileWalk::IsTasksFolder(const std::string& folder) const {
 FileWalk::Entries FileWalk::List(const std::string& folder) {
   FolderListing listing = fs_.ListFolderChecked(folder + "*");
   if (listing.Listed()) return std::move(listing.entries);
-  ctx_.PassOver(folder, std::string(kNotSearchedPrefix) + listing.failure);
+  run_->PassOver(folder, std::string(kNotSearchedPrefix) + listing.failure);
   return {};
 }
 
-void FileWalk::MapFiles(const SearchTexts& texts) {
+void FileWalk::MapFiles(RunPass& run, const SearchTexts& texts) {
+  const PassHold hold(run_, run);
   LearnOwnFolders();
-  const int selected = ctx_.SelectedDriveCount();
-  for (const DriveRow& row : ctx_.drives) {
-    if (ctx_.PumpCancelled()) return;
+  const int selected = run_->settings.SelectedDriveCount();
+  for (const DriveRow& row : run_->settings.drives) {
+    if (run_->PumpCancelled()) return;
     if (!row.selected || row.root.empty()) continue;
-    ctx_.ShowPhase("Scanning " + row.root.substr(0, 1) + " Drive");
+    run_->ShowPhase("Scanning " + row.root.substr(0, 1) + " Drive");
     const std::string root = row.root.substr(0, 3);
     const Entries entries = List(root);
     if (!VisitFolderFiles(root, entries, texts)) return;
-    ctx_.BeginStep(StepShare(ProgressStep::Drive, ctx_.targets, selected));
+    run_->BeginStep(StepShare(ProgressStep::Drive, run_->settings.targets, selected));
     WalkFolder(root, entries, texts);
   }
 }
 
 bool FileWalk::PickedAs(FileTarget target, std::string_view name) const {
-  const Targets& t = ctx_.targets;
+  const Targets& t = run_->settings.targets;
   const bool settings = t.settingsFiles && MatchesMask("*.ini", name);
   const bool shortcut = t.shortcuts && MatchesMask("*.lnk", name);
   switch (target) {
@@ -155,12 +156,12 @@ bool FileWalk::PickedAs(FileTarget target, std::string_view name) const {
 }
 
 bool FileWalk::Picked(std::string_view name) const {
-  return ctx_.targets.allFiles || PickedAs(FileTarget::Settings, name) || PickedAs(FileTarget::Shortcuts, name) ||
+  return run_->settings.targets.allFiles || PickedAs(FileTarget::Settings, name) || PickedAs(FileTarget::Shortcuts, name) ||
          PickedAs(FileTarget::Configuration, name);
 }
 
 bool FileWalk::PickedIn(const std::string& folder, std::string_view name) const {
-  return Picked(name) || (ctx_.targets.configFiles && InSettingsPlace(folder));
+  return Picked(name) || (run_->settings.targets.configFiles && InSettingsPlace(folder));
 }
 
 bool FileWalk::Openable(const DirEntry& e) {
@@ -170,13 +171,13 @@ bool FileWalk::Openable(const DirEntry& e) {
 }
 
 std::uint64_t FileWalk::SizeLimit(std::string_view name) const {
-  const bool configuration = ctx_.targets.configFiles && IsConfigurationFileName(name);
+  const bool configuration = run_->settings.targets.configFiles && IsConfigurationFileName(name);
   return configuration && !IsShortcutName(name) ? kMaxConfigurationSize : kMaxRewriteSize;
 }
 
 bool FileWalk::LooksLikeText(const std::string& folder, const DirEntry& e) {
   // Under "All Files" every file is the text rewriting's to judge.
-  if (ctx_.targets.allFiles || !NeedsTextProbe(e.name)) return true;
+  if (run_->settings.targets.allFiles || !NeedsTextProbe(e.name)) return true;
   std::string start(static_cast<std::size_t>(std::min<std::uint64_t>(e.size, kTextProbeSize)), '\0');
   try {
     fs_.OpenRandom(folder + e.name, OpenMode::ReadOnly)->ReadAt(0, start.data(), start.size());
@@ -201,14 +202,14 @@ void FileWalk::Visit(const std::string& folder, const DirEntry& e, const SearchT
   skipped.kind = ChangeKind::Place;
   skipped.outcome = ChangeOutcome::Skipped;
   skipped.reason = limit == kMaxRewriteSize ? kTooLargeReason : kConfigurationTooLargeReason;
-  ctx_.Record(std::move(skipped));
+  run_->Record(std::move(skipped));
 }
 
 void FileWalk::Rewrite(const std::string& path, const std::string& name, const SearchTexts& texts) {
   if (IsShortcutName(name))
-    shortcuts_.RewriteShortcut(path, texts);
+    shortcuts_.RewriteShortcut(*run_, path, texts);
   else
-    text_.RewriteTextFile(path, texts);
+    text_.RewriteTextFile(*run_, path, texts);
 }
 
 std::optional<RefusalReason> FileWalk::ListedFileRefusal(const std::string& folder, const std::string& name) const {
@@ -217,7 +218,8 @@ std::optional<RefusalReason> FileWalk::ListedFileRefusal(const std::string& fold
   return std::nullopt;
 }
 
-void FileWalk::MapListedFiles(const SearchTexts& texts, const std::vector<std::string>& paths) {
+void FileWalk::MapListedFiles(RunPass& run, const SearchTexts& texts, const std::vector<std::string>& paths) {
+  const PassHold hold(run_, run);
   LearnOwnFolders();
   struct Listed {
     std::string folder, name;
@@ -242,21 +244,23 @@ void FileWalk::MapListedFiles(const SearchTexts& texts, const std::vector<std::s
     }
     listed.push_back(std::move(l));
   }
-  text_.BeforeRewrites(textFiles);
+  text_.BeforeRewrites(*run_, textFiles);
   for (const Listed& l : listed) {
-    if (ctx_.PumpCancelled()) return;
-    ctx_.ShowPlace(l.folder);
+    if (run_->PumpCancelled()) return;
+    run_->ShowPlace(l.folder);
     const std::string path = l.folder + l.name;
     if (l.refusal)
-      ctx_.PassOver(path, RefusalWhy({*l.refusal, path, ""}));
+      run_->PassOver(path, RefusalWhy({*l.refusal, path, ""}));
     else if (!l.gone)
       Rewrite(path, l.name, texts);
   }
 }
 
-void FileWalk::SearchThruDir(const std::string& folder, const std::string& oldText, const std::string& newText) {
+void FileWalk::SearchThruDir(RunPass& run, const std::string& folder, const std::string& oldText,
+                             const std::string& newText) {
+  const PassHold hold(run_, run);
   LearnOwnFolders();
-  WalkFolder(folder, List(folder), TextsFor(oldText, newText));
+  WalkFolder(folder, List(folder), TextsFor(run.settings, oldText, newText));
 }
 
 // Each folder is listed once; its target files are picked from that listing
@@ -265,23 +269,23 @@ void FileWalk::SearchThruDir(const std::string& folder, const std::string& oldTe
 bool FileWalk::VisitFolderFiles(const std::string& folder, const Entries& entries, const SearchTexts& texts) {
   // A temporary file of an interrupted run holds a part of some new content;
   // one still held open is another replacement at work and stays.
-  if (!ctx_.preview)
+  if (!run_->pass.IsPreview())
     for (const DirEntry& e : entries)
       if (!e.IsFolder() && IsReplaceTempName(e.name) && fs_.Remove(folder + e.name))
-        ctx_.notes.push_back(folder + e.name + ", a temporary file left by an interrupted Ostrivane run, was removed.");
-  const Targets& t = ctx_.targets;
+        run_->findings.notes.push_back(folder + e.name + ", a temporary file left by an interrupted Ostrivane run, was removed.");
+  const Targets& t = run_->settings.targets;
   if (t.allFiles) {
     VisitFiles(folder, entries, [](const DirEntry&) { return true; }, texts);
-    return !ctx_.PumpCancelled();
+    return !run_->PumpCancelled();
   }
   for (const FileTarget target : {FileTarget::Settings, FileTarget::Shortcuts, FileTarget::Configuration}) {
     VisitFiles(folder, entries, [&](const DirEntry& e) { return PickedAs(target, e.name); }, texts);
-    if (ctx_.PumpCancelled()) return false;
+    if (run_->PumpCancelled()) return false;
   }
   // Where programs keep settings, files no name picks are picked by content.
   if (t.configFiles && InSettingsPlace(folder)) {
     VisitFiles(folder, entries, [&](const DirEntry& e) { return !Picked(e.name); }, texts, FileTarget::Content);
-    if (ctx_.PumpCancelled()) return false;
+    if (run_->PumpCancelled()) return false;
   }
   return true;
 }
@@ -295,16 +299,16 @@ void FileWalk::VisitFiles(const std::string& folder, const Entries& entries, Pic
   const bool own = IsOwnFolder(folder) || IsTasksFolder(folder);
   for (const DirEntry& e : entries) {
     if (!picks(e)) continue;
-    if (ctx_.PumpCancelled()) return;
+    if (run_->PumpCancelled()) return;
     if (!own && Openable(e)) Visit(folder, e, texts, target == FileTarget::Content);
-    ctx_.PumpCancelled();
+    run_->PumpCancelled();
   }
 }
 
 void FileWalk::WalkFolder(const std::string& folder, const Entries& entries, const SearchTexts& texts) {
-  ctx_.ShowPlace(folder);
+  run_->ShowPlace(folder);
   for (const DirEntry& e : entries) {
-    if (ctx_.PumpCancelled()) return;
+    if (run_->PumpCancelled()) return;
     // Junctions and symbolic links are not followed: no loops, no file twice.
     if (IsDots(e.name) || !e.IsFolder() || (e.attributes & kAttrReparsePoint)) continue;
     if (IsVolumeOwnFolder(folder, e.name)) continue;

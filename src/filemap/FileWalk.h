@@ -7,7 +7,6 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/RunContext.h"
 #include "engine/Refusal.h"
 #include "engine/RunPorts.h"
 #include "core/FileSystem.h"
@@ -46,21 +45,21 @@ bool NeedsTextProbe(std::string_view name);
 
 class FileWalk : public FileMapper {
  public:
-  FileWalk(RunContext& ctx, FileSystem& fs, ShortNames& shortNames, TextFileRewriter& text, ShortcutRewriter& shortcuts)
-      : ctx_(ctx), fs_(fs), shortNames_(shortNames), text_(text), shortcuts_(shortcuts) {}
+  FileWalk(FileSystem& fs, ShortNames& shortNames, TextFileRewriter& text, ShortcutRewriter& shortcuts)
+      : fs_(fs), shortNames_(shortNames), text_(text), shortcuts_(shortcuts) {}
 
   // One pass over all selected drives.
-  void MapFiles(const SearchTexts& texts) override;
+  void MapFiles(RunPass& run, const SearchTexts& texts) override;
   // Only the files named, each as the walk would have met it: a file the
   // run's targets would not pick, or one of the program's own, is passed
   // over and named.
-  void MapListedFiles(const SearchTexts& texts, const std::vector<std::string>& paths) override;
+  void MapListedFiles(RunPass& run, const SearchTexts& texts, const std::vector<std::string>& paths) override;
   // Every folder below `folder` (which ends in "\"), depth first.
-  void SearchThruDir(const std::string& folder, const std::string& oldText, const std::string& newText);
+  void SearchThruDir(RunPass& run, const std::string& folder, const std::string& oldText, const std::string& newText);
   // The search for the two texts as a run makes it (a path matched whole
   // unless the request asks for plain text), with the short forms this
   // walk's ShortNames gives them.
-  SearchTexts TextsFor(const std::string& oldText, const std::string& newText);
+  SearchTexts TextsFor(const RunChoices& settings, const std::string& oldText, const std::string& newText);
   // The Windows folder. Its System32\Tasks holds the Task Scheduler's files
   // of the scheduled tasks, which Windows does not run them from (on some
   // versions an edited one makes its task refuse to run): they are changed
@@ -68,7 +67,7 @@ class FileWalk : public FileMapper {
   // the targets. Unset, no folder is taken for it.
   void SetWindowsFolder(const std::string& windowsFolder);
   // A folder whose files no walk touches, whatever the targets, besides the
-  // records folder (ctx.recordsFolder): an earlier records folder, the
+  // records folder (the settings' recordsFolder): an earlier records folder, the
   // program's own folder.
   void AddOwnFolder(const std::string& folder);
   // Where programs keep their settings (ProgramData, a Program Files
@@ -128,13 +127,13 @@ class FileWalk : public FileMapper {
   // the program itself. None of its files is ever rewritten.
   bool IsOwnFolder(const std::string& folder) const;
 
-  RunContext& ctx_;
+  RunPass* run_ = nullptr;  // the pass of the call under way
   FileSystem& fs_;
   ShortNames& shortNames_;
   TextFileRewriter& text_;
   ShortcutRewriter& shortcuts_;
   std::string tasksFolder_;  // with its trailing "\"; empty when unknown
-  std::vector<std::string> ownFolders_;  // as given, beside ctx.recordsFolder
+  std::vector<std::string> ownFolders_;  // as given, beside the records folder
   std::vector<std::string> ownForms_;    // each own folder as given, long and short, with "\"
   std::vector<std::string> settingsPlaces_;  // with their "\"
   std::string profilesFolder_;               // with its "\"; empty when unknown

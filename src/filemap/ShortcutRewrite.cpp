@@ -117,15 +117,15 @@ void ShortcutRewrite::MakeShortcut(const std::optional<std::string>& target,
 }
 
 bool ShortcutRewrite::Confirmed(const std::string& path, const std::string& from, const std::string& to) {
-  if (!VerificationOn(ctx_)) return true;
-  return OfferChange(ctx_, Question{kShortcutsKey, path, from, to}, WalkKind::Files) == Answer::Replace;
+  if (!VerificationOn(*run_)) return true;
+  return OfferChange(*run_, Question{kShortcutsKey, path, from, to}, WalkKind::Files) == Answer::Replace;
 }
 
 std::vector<ChangeEntry> ShortcutRewrite::ChosenParts(const std::string& path, const ShellLinkProps& link,
                                                       ShortcutPlan& plan) {
   std::vector<ChangeEntry> entries;
   const auto offer = [&](ChangeKind kind, const std::string& from, const std::string& to, const std::string& note) {
-    if (ctx_.Chosen(entries.emplace_back(ChangeEntry{path, "", 0, kind, from, to, ChangeOutcome::WouldChange, note})))
+    if (run_->Chosen(entries.emplace_back(ChangeEntry{path, "", 0, kind, from, to, ChangeOutcome::WouldChange, note})))
       return true;
     entries.pop_back();
     return false;
@@ -150,15 +150,16 @@ std::vector<ChangeEntry> ShortcutRewrite::ChosenParts(const std::string& path, c
   return entries;
 }
 
-void ShortcutRewrite::RewriteShortcut(const std::string& path, const SearchTexts& texts) {
+void ShortcutRewrite::RewriteShortcut(RunPass& run, const std::string& path, const SearchTexts& texts) {
+  const PassHold hold(run_, run);
   // An unreadable link is passed over: nothing read means nothing to search.
   const std::optional<ShellLinkProps> link = ReadShortcut(path);
   if (!link) return;
-  ShortcutPlan plan = PlanShortcut(*link, texts, ctx_.request.Mode == RunMode::SwitchDrives ? nullptr : environment_);
+  ShortcutPlan plan = PlanShortcut(*link, texts, run_->settings.request.Mode == RunMode::SwitchDrives ? nullptr : environment_);
   if (!plan.changes) return;
 
   // One entry per part that changes; the review page may have left some out.
-  const std::size_t firstEntry = ctx_.changes.size();
+  const std::size_t firstEntry = run_->findings.changes.size();
   std::vector<ChangeEntry> entries = ChosenParts(path, *link, plan);
   if (entries.empty()) return;
   // One entry per part, but one link: the shortcut counts once.
@@ -166,7 +167,7 @@ void ShortcutRewrite::RewriteShortcut(const std::string& path, const SearchTexts
     for (std::size_t i = 0; i < entries.size(); ++i) {
       entries[i].outcome = outcome;
       entries[i].furtherPart = i > 0;
-      ctx_.Record(std::move(entries[i]));
+      run_->Record(std::move(entries[i]));
     }
   };
 
@@ -180,8 +181,8 @@ void ShortcutRewrite::RewriteShortcut(const std::string& path, const SearchTexts
     from += " (start in " + link->WorkingDir + ")";
     to += " (start in " + plan.workingDir + ")";
   }
-  if (ctx_.FindsOnly()) {
-    if (ctx_.preview) ctx_.ui->ReportPreview({path, "", from, to});
+  if (run_->pass.FindsOnly()) {
+    if (run_->pass.IsPreview()) run_->ui->ReportPreview({path, "", from, to});
     return recordAll(ChangeOutcome::WouldChange);
   }
   if (!Confirmed(path, from, to)) return recordAll(ChangeOutcome::Skipped);
@@ -191,7 +192,7 @@ void ShortcutRewrite::RewriteShortcut(const std::string& path, const SearchTexts
 
 void ShortcutRewrite::Apply(const std::string& path, const ShellLinkProps& link, const ShortcutPlan& plan,
                             std::size_t firstEntry) {
-  const auto passOver = [&](const std::string& reason) { ctx_.PassOverSince(firstEntry, path, reason); };
+  const auto passOver = [&](const std::string& reason) { run_->PassOverSince(firstEntry, path, reason); };
   std::unique_ptr<PendingLinkChange> pending;
   try {
     pending = store_.Prepare(path, plan.change);
@@ -207,13 +208,13 @@ void ShortcutRewrite::Apply(const std::string& path, const ShellLinkProps& link,
   if (!backup_.BackupFile(path)) return passOver("its backup could not be made");
   // The shell makes the bytes: the record says a write is under way, then
   // what the shortcut holds once it is made.
-  if (ctx_.written) ctx_.written->FilePending(path);
+  if (run_->pass.written) run_->pass.written->FilePending(path);
   // One shortcut that cannot be written does not stop the run.
   try {
     pending->Commit();
   } catch (const std::exception& e) {
-    if (ctx_.written) ctx_.written->Withdraw();
+    if (run_->pass.written) run_->pass.written->Withdraw();
     return passOver(e.what());
   }
-  if (ctx_.written) ctx_.written->FileWritten(path);
+  if (run_->pass.written) run_->pass.written->FileWritten(path);
 }

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/RunContext.h"
 #include "engine/RunPorts.h"
 #include "filemap/Rewriters.h"
 #include "filemap/ShellLnk.h"
@@ -37,10 +36,10 @@ ShortcutPlan PlanShortcut(const ShellLinkProps& link, const SearchTexts& texts,
 
 class ShortcutRewrite : public ShortcutRewriter {
  public:
-  ShortcutRewrite(RunContext& ctx, FileBackup& backup, ShellLinkStore& store)
-      : ctx_(ctx), backup_(backup), store_(store), linkFile_(store) {}
+  ShortcutRewrite(FileBackup& backup, ShellLinkStore& store)
+      : backup_(backup), store_(store), linkFile_(store) {}
 
-  void RewriteShortcut(const std::string& path, const SearchTexts& texts) override;
+  void RewriteShortcut(RunPass& run, const std::string& path, const SearchTexts& texts) override;
   void SetEnvironment(EnvironmentValues* environment) { environment_ = environment; }
 
   // The link's target / arguments: "" when no file of that name exists,
@@ -64,7 +63,7 @@ class ShortcutRewrite : public ShortcutRewriter {
   // passes over the entries recorded from `firstEntry` on.
   void Apply(const std::string& path, const ShellLinkProps& link, const ShortcutPlan& plan, std::size_t firstEntry);
 
-  RunContext& ctx_;
+  RunPass* run_ = nullptr;  // the pass of the call under way
   FileBackup& backup_;
   ShellLinkStore& store_;
   ShellLinkFile linkFile_;  // reads the links and makes new ones

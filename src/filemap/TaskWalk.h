@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/RunContext.h"
 #include "engine/RunPorts.h"
 #include "engine/TaskBackup.h"
 #include "engine/TaskService.h"
@@ -16,12 +15,12 @@
 
 class TaskWalk : public TaskMapper {
  public:
-  TaskWalk(RunContext& ctx, TaskService& service, TextFileRewrite& text, TaskBackup& backup)
-      : ctx_(ctx), service_(service), text_(text), backup_(backup) {}
+  TaskWalk(TaskService& service, TextFileRewrite& text, TaskBackup& backup)
+      : service_(service), text_(text), backup_(backup) {}
 
-  void MapTasks(const SearchTexts& texts) override;
+  void MapTasks(RunPass& run, const SearchTexts& texts) override;
   // Each task read again and changed only where it still reads as found.
-  void MapListedTasks(const SearchTexts& texts, const std::vector<std::string>& paths) override;
+  void MapListedTasks(RunPass& run, const SearchTexts& texts, const std::vector<std::string>& paths) override;
 
  private:
   void Visit(const ScheduledTask& task, const SearchTexts& texts);
@@ -29,7 +28,7 @@ class TaskWalk : public TaskMapper {
   // cannot be made. Entries from `firstEntry` on are the task's.
   void Change(const ScheduledTask& task, const std::string& newXml, std::size_t firstEntry);
 
-  RunContext& ctx_;
+  RunPass* run_ = nullptr;  // the pass of the call under way
   TaskService& service_;
   TextFileRewrite& text_;
   TaskBackup& backup_;

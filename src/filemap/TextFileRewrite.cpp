@@ -100,8 +100,8 @@ bool ReadThroughProfileFunctions(std::string_view path) {
          (path.size() > url.size() && EqualNoCaseAZ(path.substr(path.size() - url.size()), url));
 }
 
-bool SoughtAsSettingsFile(const RunContext& ctx, std::string_view path) {
-  return ctx.targets.settingsFiles && !ctx.targets.allFiles && HasIniExtension(path);
+bool SoughtAsSettingsFile(const RunChoices& settings, std::string_view path) {
+  return settings.targets.settingsFiles && !settings.targets.allFiles && HasIniExtension(path);
 }
 
 // XML (and HTML) text, where a bare "&" would start an entity: a file that
@@ -168,7 +168,8 @@ Question FileChangeQuestion(const std::string& path, std::string_view text, std:
   return q;
 }
 
-void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts& texts) {
+void TextFileRewrite::RewriteTextFile(RunPass& run, const std::string& path, const SearchTexts& texts) {
+  const PassHold hold(run_, run);
   // Its attributes are asked only when it is to be written: most files a
   // walk reads hold nothing to change, and one call less each counts there.
   std::string original;
@@ -177,8 +178,8 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts
   } catch (const std::exception& e) {
     if (!fs_.AttributesOf(path)) return;  // vanished since the listing: nothing left to map
     // Held by another program, unreadable: the run goes on without it.
-    ctx_.PassOver(path, std::string("cannot be read: ") + e.what());
-    ctx_.PumpCancelled();
+    run_->PassOver(path, std::string("cannot be read: ") + e.what());
+    run_->PumpCancelled();
     return;
   }
 
@@ -191,11 +192,11 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts
     encoding = TextEncoding::Ansi;
   if (encoding == TextEncoding::Binary) {
     // Named by the search; the apply of its list goes to no binary file.
-    const bool searching = !ctx_.selection || ctx_.FindsOnly();
+    const bool searching = !run_->pass.selection || run_->pass.FindsOnly();
     if (const std::optional<BinaryFind> found = searching ? BinaryFor(texts).Find(original) : std::nullopt)
-      ctx_.Record(BinaryEntry(path, "", *found));
-    else if (SoughtAsSettingsFile(ctx_, path))
-      ctx_.PassOver(path, "holds binary data");
+      run_->Record(BinaryEntry(path, "", *found));
+    else if (SoughtAsSettingsFile(run_->settings, path))
+      run_->PassOver(path, "holds binary data");
     return;
   }
   TextSyntax syntax = SyntaxOfFile(path);
@@ -208,7 +209,7 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts
   if (!mayNameVariables && std::none_of(oldForms.begin(), oldForms.end(), mayHold)) return;
   const std::optional<DecodedText> decoded = DecodeText(original, encoding, ansi_);
   if (!decoded) {
-    ctx_.PassOver(path, "its text is not valid " + EncodingName(encoding, ansi_));
+    run_->PassOver(path, "its text is not valid " + EncodingName(encoding, ansi_));
     return;
   }
   const std::string_view text = decoded->Text();
@@ -221,7 +222,7 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts
   // Known before the user is asked anything: a file whose encoding lacks a
   // character of the new text is left as it is rather than damaged.
   const auto cannotHold = [&] {
-    ctx_.PassOver(path, "its encoding (" + EncodingName(encoding, ansi_) + ") cannot hold the new text");
+    run_->PassOver(path, "its encoding (" + EncodingName(encoding, ansi_) + ") cannot hold the new text");
   };
   if (!EncodeText(first.newText, encoding, ansi_)) return cannotHold();
   if (family.pairs)
@@ -229,18 +230,18 @@ void TextFileRewrite::RewriteTextFile(const std::string& path, const SearchTexts
       if (!EncodeText(p.newText, encoding, ansi_)) return cannotHold();
 
   int changes = 0;
-  const std::size_t firstEntry = ctx_.changes.size();
+  const std::size_t firstEntry = run_->findings.changes.size();
   const ChangeKind kind = ReadThroughProfileFunctions(path) ? ChangeKind::SettingsLine : ChangeKind::ConfigurationLine;
   std::string replaced = Replace(path, text, spellings, family, first, search.variables ? &*search.variables : nullptr,
                                  IsMarkup(path, text), kind, changes);
-  if (changes == 0 || ctx_.FindsOnly()) return;
+  if (changes == 0 || run_->pass.FindsOnly()) return;
   WriteRewritten(path, original, std::move(replaced), encoding, firstEntry);
 }
 
 void TextFileRewrite::WriteRewritten(const std::string& path, const std::string& original, std::string replaced,
                                      TextEncoding encoding, std::size_t firstEntry) {
   // The changes recorded from firstEntry on are not made after all.
-  const auto giveUp = [&](const std::string& reason) { ctx_.PassOverSince(firstEntry, path, reason); };
+  const auto giveUp = [&](const std::string& reason) { run_->PassOverSince(firstEntry, path, reason); };
   const std::optional<std::string> bytes = EncodeText(std::move(replaced), encoding, ansi_);
   if (!bytes) return giveUp("its encoding (" + EncodingName(encoding, ansi_) + ") cannot hold the new text");
   if (const std::optional<std::string> why = ChangedSinceRead(path, original)) return giveUp(*why);
@@ -250,13 +251,13 @@ void TextFileRewrite::WriteRewritten(const std::string& path, const std::string&
   if (!backup_.BackedUpAs(path, original)) return giveUp(kChangedSinceSearch);
   // What the file will hold is on record before it is written, so that an
   // undo can tell whether it changed after the run.
-  if (ctx_.written) ctx_.written->File(path, *bytes);
+  if (run_->pass.written) run_->pass.written->File(path, *bytes);
   // One file that cannot be written (in use, refused) does not stop the run;
   // its backup holds what it still holds, so undo restores nothing wrong.
   try {
     Write(path, *attributes, *bytes);
   } catch (const std::exception& e) {
-    if (ctx_.written) ctx_.written->Withdraw();
+    if (run_->pass.written) run_->pass.written->Withdraw();
     giveUp(e.what());
   }
 }
@@ -269,14 +270,14 @@ const BinarySearch& TextFileRewrite::BinaryFor(const SearchTexts& texts) {
   return *binary_;
 }
 
-void TextFileRewrite::BeforeRewrites(const std::vector<std::string>& paths) {
-  if (!ctx_.FindsOnly()) backup_.BackupFiles(paths);
+void TextFileRewrite::BeforeRewrites(const RunPass& run, const std::vector<std::string>& paths) {
+  if (!run.pass.FindsOnly()) backup_.BackupFiles(paths);
 }
 
 void TextFileRewrite::BeginSearch(TextSearch& search, const std::string& path, std::string_view text,
                                   const SearchTexts& texts, TextSyntax syntax) {
   syntax.asciiEscapes = EscapesBeyondAscii(text);
-  places_.ForRun(ctx_.runNumber);
+  places_.ForRun(run_->pass.runNumber);
   search.spellings = &spellings_.For(texts, syntax);
   search.family = search.spellings->Choose(text);
   if (EnvironmentValues* const environment = EnvironmentFor(path, texts))
@@ -286,8 +287,9 @@ void TextFileRewrite::BeginSearch(TextSearch& search, const std::string& path, s
       PlaceOfFile(path));
 }
 
-std::optional<std::string> TextFileRewrite::RewriteText(const std::string& place, std::string_view text,
+std::optional<std::string> TextFileRewrite::RewriteText(RunPass& run, const std::string& place, std::string_view text,
                                                         const SearchTexts& texts, ChangeKind kind) {
+  const PassHold hold(run_, run);
   TextSearch search;
   BeginSearch(search, place, text, texts, SyntaxOfFile(place));
   if (!search.first.found()) return std::nullopt;
@@ -298,7 +300,9 @@ std::optional<std::string> TextFileRewrite::RewriteText(const std::string& place
   return replaced;
 }
 
-bool TextFileRewrite::HoldsOccurrence(const std::string& place, std::string_view text, const SearchTexts& texts) {
+bool TextFileRewrite::HoldsOccurrence(RunPass& run, const std::string& place, std::string_view text,
+                                      const SearchTexts& texts) {
+  const PassHold hold(run_, run);
   TextSearch search;
   BeginSearch(search, place, text, texts, SyntaxOfFile(place));
   return search.first.found();
@@ -316,7 +320,7 @@ std::optional<std::string> TextFileRewrite::ChangedSinceRead(const std::string& 
 EnvironmentValues* TextFileRewrite::EnvironmentFor(const std::string& path, const SearchTexts& texts) {
   // Only a path is looked for behind variables: a drive switch would write
   // out every %SystemRoot% it met.
-  if (!environment_ || texts.rule != MatchRule::Path || ctx_.request.Mode == RunMode::SwitchDrives) return nullptr;
+  if (!environment_ || texts.rule != MatchRule::Path || run_->settings.request.Mode == RunMode::SwitchDrives) return nullptr;
   // A file in another user's profile means that user's folders by
   // %APPDATA% and the like, which this process cannot expand.
   const std::optional<std::string> profile = environment_->Value("USERPROFILE");
@@ -340,7 +344,7 @@ std::string TextFileRewrite::Replace(const std::string& path, std::string_view t
   std::size_t counted = 0;  // line ends before it are in lineNumber
   bool skipping = false;    // answered Skip: the rest of the place stays as it is
   const TextPlace place = PlaceOfFile(path);
-  PreviewLines shown(ctx_.ui);
+  PreviewLines shown(run_->ui);
   for (Rewrite m = first; m.found();
        m = FittedToPlace(text, NextRewrite(spellings, family, text, cursor, variables), place)) {
     const std::size_t pos = m.pos;
@@ -360,15 +364,15 @@ std::string TextFileRewrite::Replace(const std::string& path, std::string_view t
     };
     // Named by the search; the apply meets it again and leaves it as it is.
     if (m.undecided) {
-      if (!ctx_.selection || ctx_.FindsOnly()) {
+      if (!run_->pass.selection || run_->pass.FindsOnly()) {
         entry.outcome = ChangeOutcome::PassedOver;
         entry.reason = kPathEndUnknown;
-        ctx_.Record(std::move(entry));
+        run_->Record(std::move(entry));
       }
       leave();
       continue;
     }
-    if (!ctx_.Chosen(entry)) {
+    if (!run_->Chosen(entry)) {
       leave();
       continue;
     }
@@ -376,31 +380,31 @@ std::string TextFileRewrite::Replace(const std::string& path, std::string_view t
     // as skipped, not as one the apply failed to meet.
     if (skipping) {
       entry.outcome = ChangeOutcome::Skipped;
-      ctx_.Record(std::move(entry));
+      run_->Record(std::move(entry));
       leave();
       continue;
     }
-    if (VerificationOn(ctx_)) {
+    if (VerificationOn(*run_)) {
       // Shown in the text as it stands, the occurrences before it replaced.
       std::string current = out;
       current.append(text.substr(cursor));
       if (Ask(path, current, out.size() + (pos - cursor), m.length, newForm, kind) != Answer::Replace) {
         entry.outcome = ChangeOutcome::Skipped;
-        ctx_.Record(std::move(entry));
-        if (ctx_.tally.cancelled) break;
+        run_->Record(std::move(entry));
+        if (run_->findings.tally.cancelled) break;
         skipping = true;
         leave();
         continue;
       }
     }
-    if (!ctx_.FindsOnly())
+    if (!run_->pass.FindsOnly())
       entry.outcome = ChangeOutcome::Changed;
-    else if (ctx_.preview)
+    else if (run_->pass.IsPreview())
       shown.Add(path, line, text, pos, m.length, newForm);
-    ctx_.Record(std::move(entry));
+    run_->Record(std::move(entry));
     out.append(text.substr(cursor, pos - cursor)).append(newForm);
     cursor = pos + m.length;
-    ctx_.PumpCancelled();
+    run_->PumpCancelled();
     ++changes;
   }
   out.append(text.substr(cursor));
@@ -411,7 +415,7 @@ Answer TextFileRewrite::Ask(const std::string& path, const std::string& current,
                             std::string_view newForm, ChangeKind kind) {
   Question question = FileChangeQuestion(path, current, at, length, newForm);
   if (kind == ChangeKind::ScheduledTask) question.key = kScheduledTasksKey;
-  return OfferChange(ctx_, question, WalkKind::Files);
+  return OfferChange(*run_, question, WalkKind::Files);
 }
 
 void TextFileRewrite::Write(const std::string& path, std::uint32_t attributes, const std::string& bytes) {

@@ -11,7 +11,6 @@
 #include <string_view>
 
 #include "engine/BinaryData.h"
-#include "engine/RunContext.h"
 #include "engine/RunPorts.h"
 #include "core/CodePage.h"
 #include "core/FileSystem.h"
@@ -33,20 +32,20 @@ Question FileChangeQuestion(const std::string& path, std::string_view text, std:
 class TextFileRewrite : public TextFileRewriter {
  public:
   // `ansi` decodes and encodes the files that are in no Unicode encoding.
-  TextFileRewrite(RunContext& ctx, FileSystem& fs, FileBackup& backup, CodePage& ansi)
-      : ctx_(ctx), fs_(fs), backup_(backup), ansi_(ansi), places_(fs), spellings_(&places_) {}
+  TextFileRewrite(FileSystem& fs, FileBackup& backup, CodePage& ansi)
+      : fs_(fs), backup_(backup), ansi_(ansi), places_(fs), spellings_(&places_) {}
 
-  void RewriteTextFile(const std::string& path, const SearchTexts& texts) override;
+  void RewriteTextFile(RunPass& run, const std::string& path, const SearchTexts& texts) override;
   // An apply's files are backed up together before the first is rewritten.
-  void BeforeRewrites(const std::vector<std::string>& paths) override;
+  void BeforeRewrites(const RunPass& run, const std::vector<std::string>& paths) override;
   // A text that is no file (a scheduled task's definition, named by its
   // `place`), searched as a file of its syntax is: each occurrence recorded
   // as `kind` and, outside a search, offered when the run asks. The text
   // with those taken replaced; nullopt when none is.
-  std::optional<std::string> RewriteText(const std::string& place, std::string_view text, const SearchTexts& texts,
+  std::optional<std::string> RewriteText(RunPass& run, const std::string& place, std::string_view text, const SearchTexts& texts,
                                          ChangeKind kind);
   // Whether the text holds an occurrence; nothing is recorded.
-  bool HoldsOccurrence(const std::string& place, std::string_view text, const SearchTexts& texts);
+  bool HoldsOccurrence(RunPass& run, const std::string& place, std::string_view text, const SearchTexts& texts);
   // The variables behind %NAME% (and $env:NAME in PowerShell scripts), to
   // find the old path where a file names it through one; none by default.
   void SetEnvironment(EnvironmentValues* environment) { environment_ = environment; }
@@ -83,7 +82,7 @@ class TextFileRewrite : public TextFileRewriter {
   // The search of binary data for the texts, made once for a pass.
   const BinarySearch& BinaryFor(const SearchTexts& texts);
 
-  RunContext& ctx_;
+  RunPass* run_ = nullptr;  // the pass of the call under way
   FileSystem& fs_;
   FileBackup& backup_;
   CodePage& ansi_;

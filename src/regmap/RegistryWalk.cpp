@@ -44,11 +44,11 @@ std::string ErrorReason(const char* what, long error) {
 }
 }  // namespace
 
-RegistryWalk::RegistryWalk(RunContext& ctx, RegistryBackend& backend, FileSystem& fs, CodePage& ansi)
-    : ctx_(ctx), backend_(backend), backup_(backend, fs, ansi), places_(fs), ansi_(ansi) {}
+RegistryWalk::RegistryWalk(RegistryBackend& backend, FileSystem& fs, CodePage& ansi)
+    : backend_(backend), backup_(backend, fs, ansi), places_(fs), ansi_(ansi) {}
 
 void RegistryWalk::BeginPass(const SearchTexts& texts) {
-  places_.ForRun(ctx_.runNumber);
+  places_.ForRun(run_->pass.runNumber);
   spellings_.emplace(texts, TextSyntax{}, &places_);
   prefilter_.emplace(*spellings_);
   binary_.emplace(*spellings_, ansi_);
@@ -56,35 +56,36 @@ void RegistryWalk::BeginPass(const SearchTexts& texts) {
   // out every %SystemRoot% of the machine.
   environment_ = texts.rule == MatchRule::Path && !texts.exchange ? environmentValues_ : nullptr;
   exchange_ = texts.exchange;
-  if (!ctx_.FindsOnly()) {
+  if (!run_->pass.FindsOnly()) {
     // A second apply of one run goes into the same file: a file gone
     // between them stops the run as a file gone within one does.
-    const std::string file = ctx_.recordsFolder + ctx_.tally.undoName + ".reg";
-    if (ctx_.runNumber == backupRun_ && backup_.FilePath() == file) {
+    const std::string file = run_->settings.recordsFolder + run_->findings.tally.undoName + ".reg";
+    if (run_->pass.runNumber == backupRun_ && backup_.FilePath() == file) {
       backup_.BeginPass();
     } else {
       backup_.BeginRun(file);
-      backupRun_ = ctx_.runNumber;
+      backupRun_ = run_->pass.runNumber;
     }
   }
 }
 
-void RegistryWalk::FindReplaceProcess(const SearchTexts& texts) {
+void RegistryWalk::FindReplaceProcess(RunPass& run, const SearchTexts& texts) {
+  const PassHold hold(run_, run);
   BeginPass(texts);
-  const int drives = ctx_.SelectedDriveCount();
+  const int drives = run_->settings.SelectedDriveCount();
 
-  ctx_.ShowPhase("Scanning System Registry");
-  ctx_.BeginStep(StepShare(ProgressStep::MachineRegistry, ctx_.targets, drives));
+  run_->ShowPhase("Scanning System Registry");
+  run_->BeginStep(StepShare(ProgressStep::MachineRegistry, run_->settings.targets, drives));
   SearchThruKey(RegRoot::LocalMachine, kMachineRoot, "");
 
-  ctx_.ShowPhase("Scanning User Registry");
-  ctx_.BeginStep(StepShare(ProgressStep::UserRegistry, ctx_.targets, drives));
+  run_->ShowPhase("Scanning User Registry");
+  run_->BeginStep(StepShare(ProgressStep::UserRegistry, run_->settings.targets, drives));
   SearchThruKey(RegRoot::CurrentUser, kUserRoot, "");
   SearchOtherUsers();
 }
 
 bool RegistryWalk::IsOfflineHive(const std::string& name) const {
-  for (const std::string& loaded : ctx_.offlineHives)
+  for (const std::string& loaded : run_->findings.offlineHives)
     if (EqualFold(loaded, name)) return true;
   return false;
 }
@@ -139,14 +140,15 @@ std::vector<RegistryWalk::UserHive> RegistryWalk::OtherUserHives() {
   return hives;
 }
 
-void RegistryWalk::MapKeys(const SearchTexts& texts, const std::vector<std::string>& keys) {
+void RegistryWalk::MapKeys(RunPass& run, const SearchTexts& texts, const std::vector<std::string>& keys) {
+  const PassHold hold(run_, run);
   BeginPass(texts);
   EnvironmentValues* const ownEnvironment = environment_;
   std::optional<SharedValuesOnly> shared;
   if (environment_) shared.emplace(*environment_);
   const std::string ownSid = accounts_ ? accounts_->CurrentUserSid() : "";
   for (const std::string& key : keys) {
-    if (ctx_.PumpCancelled()) break;
+    if (run_->PumpCancelled()) break;
     std::optional<RegRoot> root;
     std::size_t cut = 0;
     for (const auto& [r, name] : {std::pair{RegRoot::LocalMachine, std::string_view(kMachineRoot)},
@@ -154,7 +156,7 @@ void RegistryWalk::MapKeys(const SearchTexts& texts, const std::vector<std::stri
                                   std::pair{RegRoot::Users, std::string_view(kUsersRoot)}})
       if (key.compare(0, name.size(), name) == 0) root = r, cut = name.size();
     if (!root) {
-      ctx_.PassOver(key, "it is not in a registry hive the run searches");
+      run_->PassOver(key, "it is not in a registry hive the run searches");
       continue;
     }
     const std::string path = key.substr(cut);
@@ -177,14 +179,14 @@ void RegistryWalk::SearchOtherUsers() {
   EnvironmentValues* const ownEnvironment = environment_;
   if (environment_) shared.emplace(*environment_);
   for (const UserHive& hive : OtherUserHives()) {
-    if (ctx_.tally.cancelled) break;
+    if (run_->findings.tally.cancelled) break;
     // Another user's variables are not this process's.
     environment_ = hive.own || !ownEnvironment ? ownEnvironment : &*shared;
     const std::string account = accounts_->AccountName(hive.sid);
     const std::string offline = IsOfflineHive(hive.name) ? ", not logged on" : "";
     const std::string who = account.empty() ? hive.name + (offline.empty() ? "" : " (not logged on)")
                                             : account + " (" + hive.name + offline + ")";
-    ctx_.ShowPhase("Scanning User Registry: " + who);
+    run_->ShowPhase("Scanning User Registry: " + who);
     SearchThruKey(RegRoot::Users, kUsersRoot, hive.name);
   }
   environment_ = ownEnvironment;
@@ -197,23 +199,23 @@ void RegistryWalk::SearchThruKey(RegRoot root, const std::string& rootName, cons
 
 std::vector<std::string> RegistryWalk::VisitKey(RegRoot root, const std::string& rootName, const std::string& path,
                                                 Visit how) {
-  if (ctx_.PumpCancelled()) return {};
+  if (run_->PumpCancelled()) return {};
   // What Windows keeps as identity is never changed: named once, with how
   // many of its places hold what the run looks for.
   if (root == RegRoot::LocalMachine && !OwnedKeyOf(rootName + path).empty()) {
     if (const int held = OccurrencesBelow(root, path); held > 0)
-      ctx_.PassOver(rootName + path, std::string(kOwnedByWindows) + " (" + std::to_string(held) +
+      run_->PassOver(rootName + path, std::string(kOwnedByWindows) + " (" + std::to_string(held) +
                                          (held == 1 ? " place holds" : " places hold") + " what the run looks for)");
     return {};
   }
   RegistryCursor reg(backend_, root);
-  ctx_.ShowPlace(rootName + path);
+  run_->ShowPlace(rootName + path);
   // Read access is enough to search; a change reopens the key for writing.
   // The key is opened itself, so that a registry link shows as one.
   if (!reg.OpenRegPathItselfForReading("\\" + path)) {
     // A key gone since its parent was listed is no loss.
     if (reg.LastOpenError() != kRegNotFound && reg.LastOpenError() != kRegKeyDeleted)
-      ctx_.PassOver(rootName + path, ErrorReason("the key could not be opened", reg.LastOpenError()));
+      run_->PassOver(rootName + path, ErrorReason("the key could not be opened", reg.LastOpenError()));
     return {};
   }
   // A key visited alone is one its search listed: what the search could not
@@ -241,33 +243,33 @@ std::vector<std::string> RegistryWalk::VisitKey(RegRoot root, const std::string&
   // now. A printer connection's values go with its key, and are changed
   // under its new name (its subkeys are no part of the connection).
   const bool connectionMoved = keyResult.moved && ConnectionPathOf(path).has_value();
-  if (ctx_.tally.cancelled || keyResult.refused || (keyResult.moved && !connectionMoved)) return {};
-  if (connectionMoved && !ctx_.FindsOnly() && !reg.OpenRegPathItselfForReading("\\" + visit.path)) return {};
+  if (run_->findings.tally.cancelled || keyResult.refused || (keyResult.moved && !connectionMoved)) return {};
+  if (connectionMoved && !run_->pass.FindsOnly() && !reg.OpenRegPathItselfForReading("\\" + visit.path)) return {};
 
   if (subkeyFailure != kRegOk)
-    ctx_.PassOver(rootName + visit.path, ErrorReason("not every subkey could be listed", subkeyFailure));
+    run_->PassOver(rootName + visit.path, ErrorReason("not every subkey could be listed", subkeyFailure));
   if (valueFailure != kRegOk && !alone)
-    ctx_.PassOver(rootName + visit.path, ErrorReason("not every value could be listed", valueFailure));
+    run_->PassOver(rootName + visit.path, ErrorReason("not every value could be listed", valueFailure));
   for (const ListedValue& v : values) {
-    if (ctx_.PumpCancelled()) return {};
+    if (run_->PumpCancelled()) return {};
     const EntryResult nameResult = FindReplaceEntry(visit, v.name, v.name, EntryKind::ValueName);
-    if (ctx_.tally.cancelled) return {};
+    if (run_->findings.tally.cancelled) return {};
     if (!v.binary.empty()) {
       if (const std::optional<BinaryFind> found = binary_->Find(v.binary))
-        ctx_.Record(BinaryEntry(rootName + visit.path, nameResult.moved ? nameResult.nowNamed : v.name, *found));
+        run_->Record(BinaryEntry(rootName + visit.path, nameResult.moved ? nameResult.nowNamed : v.name, *found));
       continue;
     }
     if (v.type != kRegSz && v.type != kRegExpandSz && v.type != kRegMultiSz) continue;
     if (!v.textRead) continue;  // nothing of the search in it
     if (!v.textExact) {
       if (!alone && spellings_->Choose(v.text).first.found())
-        ctx_.PassOver(Place(rootName + visit.path, true, v.name),
+        run_->PassOver(Place(rootName + visit.path, true, v.name),
                       "its list of strings is not well formed and would not come back exactly");
       continue;
     }
     // A renamed value's data is mapped under its new name.
     FindReplaceEntry(visit, v.text, nameResult.moved ? nameResult.nowNamed : v.name, EntryKind::ValueData, v.type);
-    if (ctx_.tally.cancelled) return {};
+    if (run_->findings.tally.cancelled) return {};
   }
   if (connectionMoved) return {};
   return content.subkeys;
@@ -295,8 +297,8 @@ int RegistryWalk::OccurrencesBelow(RegRoot root, const std::string& path) {
 // key, and names each one it leaves (its values are switched as any other).
 // The apply of a list goes to a key its search named already.
 void RegistryWalk::LeaveSwitchedKey(const KeyVisit& visit, const std::string& text, const Occurrence& o) {
-  if (ctx_.selection && !ctx_.FindsOnly()) return;
-  ctx_.Record({visit.rootName + visit.path, "", 0, ChangeKindOf(EntryKind::KeyPath), text,
+  if (run_->pass.selection && !run_->pass.FindsOnly()) return;
+  run_->Record({visit.rootName + visit.path, "", 0, ChangeKindOf(EntryKind::KeyPath), text,
                text.substr(0, o.pos) + std::string(o.newText) + text.substr(o.pos + o.length), ChangeOutcome::PassedOver,
                "a switch renames no key (two keys named after each other's drive would meet): rename it by hand"});
 }
@@ -310,7 +312,7 @@ EnvironmentValues* RegistryWalk::VariablesIn(const std::string& text, EntryKind 
 
 // Named by the search; the apply meets it again and leaves it as it is.
 void RegistryWalk::RecordFromSearch(const ChangeEntry& entry) {
-  if (!ctx_.selection || ctx_.FindsOnly()) ctx_.Record(entry);
+  if (!run_->pass.selection || run_->pass.FindsOnly()) run_->Record(entry);
 }
 
 // A change the registry or its backup refused; a printer connection's key
@@ -319,7 +321,7 @@ void RegistryWalk::RecordLeft(ChangeEntry entry, EntryKind kind, const std::stri
   entry.outcome = ChangeOutcome::PassedOver;
   if (kind == EntryKind::ValueName) entry.value = actualName;
   if (connection) entry.reason += ": the connection's values were left with it";
-  ctx_.Record(std::move(entry));
+  run_->Record(std::move(entry));
 }
 
 // A key or value renamed lives on under its new name for the rest of its visit.
@@ -331,6 +333,30 @@ void RegistryWalk::Follow(KeyVisit& visit, EntryKind kind, const std::string& ca
   if (kind == EntryKind::ValueName) actualName = result.nowNamed = candidate;
 }
 
+// The name of an entry whose text reads `searched`: a printer connection's
+// key is named after its connection (none when that is no \\server\queue).
+static std::optional<std::string> KeyNamed(const std::optional<std::string>& connection, const std::string& text,
+                                           const std::string& searched) {
+  return connection ? ConnectionKeyFor(text, searched) : std::optional<std::string>(searched);
+}
+
+// Its values would point at a connection the key no longer names.
+void RegistryWalk::LeaveConnection(const KeyVisit& visit, EntryKind kind, const std::string& before,
+                                   const std::string& searched) {
+  RecordFromSearch({visit.rootName + visit.path, "", 0, ChangeKindOf(kind), before, searched, ChangeOutcome::PassedOver,
+                    "a printer connection's key is named after a \\\\server\\queue, which the new place is not: it "
+                    "and its values were left"});
+}
+
+Answer RegistryWalk::AskAbout(const ChangeEntry& entry, const std::string& current, const Rewrite& next,
+                              bool connection) {
+  // A connection's key is shown as named, the found part unmarked.
+  const Question question = connection ? Question{entry.where, entry.value, entry.oldText, entry.newText}
+                                       : Question{entry.where, entry.value, current, entry.newText, next.pos,
+                                                  next.length, next.pos, next.newText.size()};
+  return OfferChange(*run_, question, WalkKind::Registry);
+}
+
 RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const std::string& text,
                                                          const std::string& valueName, EntryKind kind,
                                                          std::uint32_t type) {
@@ -338,9 +364,6 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
   // A printer connection's key is searched as the \\SERVER\QUEUE it names.
   const std::optional<std::string> connection =
       kind == EntryKind::KeyPath ? ConnectionPathOf(text) : std::optional<std::string>();
-  const auto keyNamed = [&](const std::string& searched) -> std::optional<std::string> {
-    return connection ? ConnectionKeyFor(text, searched) : std::optional<std::string>(searched);
-  };
   const Spellings::Family family = spellings_->Choose(connection ? *connection : text);
   EnvironmentValues* const environment = VariablesIn(text, kind, type);
   if (!family.first.found() && !environment) return result;
@@ -363,14 +386,10 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
   while (next.found()) {
     const std::string searched = current.substr(0, next.pos) + next.newText + current.substr(next.pos + next.length);
     const std::string shownName = kind == EntryKind::KeyPath ? "" : kind == EntryKind::ValueName ? current : valueName;
-    const std::string before = *keyNamed(current);
-    const std::optional<std::string> named = keyNamed(searched);
+    const std::string before = *KeyNamed(connection, text, current);
+    const std::optional<std::string> named = KeyNamed(connection, text, searched);
     if (!named) {
-      // Its values would point at a connection the key no longer names.
-      RecordFromSearch({visit.rootName + visit.path, "", 0, ChangeKindOf(kind), before, searched,
-                        ChangeOutcome::PassedOver,
-                        "a printer connection's key is named after a \\\\server\\queue, which the new place is "
-                        "not: it and its values were left"});
+      LeaveConnection(visit, kind, before, searched);
       result.refused = true;
       return result;
     }
@@ -382,24 +401,20 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
       entry.reason = kPathEndUnknown;
       RecordFromSearch(entry);
     }
-    if (next.undecided || !ctx_.Chosen(entry)) {
+    if (next.undecided || !run_->Chosen(entry)) {
       next = nextFrom(next.pos + next.length);
       continue;
     }
-    if (VerificationOn(ctx_)) {
+    if (VerificationOn(*run_)) {
       asked = true;
-      // A connection's key is shown as named, the found part unmarked.
-      const Question question = connection ? Question{visit.rootName + visit.path, shownName, before, candidate}
-                                           : Question{visit.rootName + visit.path, shownName, current, candidate,
-                                                      next.pos, next.length, next.pos, next.newText.size()};
-      if (OfferChange(ctx_, question, WalkKind::Registry) != Answer::Replace) {
+      if (AskAbout(entry, current, next, connection.has_value()) != Answer::Replace) {
         entry.outcome = ChangeOutcome::Skipped;
-        ctx_.Record(std::move(entry));
+        run_->Record(std::move(entry));
         return result;
       }
     }
     bool moved = true;
-    if (ctx_.FindsOnly()) {
+    if (run_->pass.FindsOnly()) {
       // Shown once the whole text is known: one line per place, as the run will write it.
       if (!preview) preview = PreviewItem{visit.rootName + visit.path, shownName, before, ""};
       preview->newText = candidate;
@@ -413,14 +428,14 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
       moved = outcome == Outcome::Changed;
       entry.outcome = ChangeOutcome::Changed;
     }
-    ctx_.Record(std::move(entry));
+    run_->Record(std::move(entry));
     result.changed = true;
     if (moved) Follow(visit, kind, candidate, actualName, result);
     current = searched;
     next = nextFrom(next.pos + next.newText.size());
   }
-  if (asked && ctx_.ui) ctx_.ui->SetCursor(Cursor::Busy);
-  if (preview && ctx_.preview && ctx_.ui) ctx_.ui->ReportPreview(*preview);
+  if (asked && run_->ui) run_->ui->SetCursor(Cursor::Busy);
+  if (preview && run_->pass.IsPreview() && run_->ui) run_->ui->ReportPreview(*preview);
   return result;
 }
 
@@ -470,7 +485,7 @@ RegistryWalk::Outcome RegistryWalk::Apply(KeyVisit& visit, const std::string& ac
   // Announced before it is made, so that an undo knows what the run wrote
   // there; withdrawn again when it was not made after all. A record that
   // cannot be written stops the run (Error from WrittenRecord).
-  WrittenRecord* const written = ctx_.written;
+  WrittenRecord* const written = run_->pass.written;
   const std::string key = visit.rootName + visit.path;
   const std::uint32_t newType = type == kRegMultiSz ? kRegMultiSz : type == kRegExpandSz ? kRegExpandSz : kRegSz;
   std::string data;
@@ -518,10 +533,10 @@ RegistryWalk::Outcome RegistryWalk::Write(KeyVisit& visit, const std::string& ac
                  : Outcome::NothingToDo;
     case EntryKind::ValueName:
       if (!visit.reg.RenameRegValue(actualName, candidate)) return Outcome::NothingToDo;
-      ctx_.environmentChanged |= environment;
+      run_->findings.environmentChanged |= environment;
       return Outcome::Changed;
     case EntryKind::ValueData:
-      ctx_.environmentChanged |= environment;
+      run_->findings.environmentChanged |= environment;
       visit.reg.WriteRawValue(valueName, newType, data);
       return Outcome::Changed;
   }

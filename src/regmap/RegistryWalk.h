@@ -6,12 +6,11 @@
 // Every occurrence is offered (when the run asks), backed up, applied and
 // counted, left to right. A key that can't be read, an entry whose backup
 // can't be made exactly and a change the registry refuses are passed over
-// (RunContext::PassOver) and the walk goes on.
+// (RunPass::PassOver) and the walk goes on.
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "engine/RunContext.h"
 #include "engine/Refusal.h"
 #include "engine/RunPorts.h"
 #include "engine/BinaryData.h"
@@ -20,6 +19,7 @@
 #include "core/FileSystem.h"
 #include "core/FileSystemPlaces.h"
 #include "core/Text.h"
+#include "core/Ui.h"
 #include "regmap/RegBackup.h"
 #include "regmap/RegistryBackend.h"
 
@@ -27,12 +27,12 @@ class RegistryCursor;
 
 class RegistryWalk : public RegistryMapper {
  public:
-  // The backup goes to ctx.recordsFolder + ctx.tally.undoName + ".reg";
+  // An apply's backup goes to the records folder + the undo name + ".reg";
   // `ansi` is the code page of REGEDIT4 backups begun by earlier builds.
-  RegistryWalk(RunContext& ctx, RegistryBackend& backend, FileSystem& fs, CodePage& ansi);
+  RegistryWalk(RegistryBackend& backend, FileSystem& fs, CodePage& ansi);
 
-  void FindReplaceProcess(const SearchTexts& texts) override;
-  void MapKeys(const SearchTexts& texts, const std::vector<std::string>& keys) override;
+  void FindReplaceProcess(RunPass& run, const SearchTexts& texts) override;
+  void MapKeys(RunPass& run, const SearchTexts& texts, const std::vector<std::string>& keys) override;
   // Expands the %NAME% parts of REG_EXPAND_SZ data; without it they are text.
   void SetEnvironment(EnvironmentValues* environment) { environmentValues_ = environment; }
   // Tells the own hive among those loaded under HKEY_USERS; without it only
@@ -83,6 +83,10 @@ class RegistryWalk : public RegistryMapper {
   EntryResult FindReplaceEntry(KeyVisit& visit, const std::string& text, const std::string& valueName, EntryKind kind,
                                std::uint32_t type = kRegSz);
   void LeaveSwitchedKey(const KeyVisit& visit, const std::string& text, const Occurrence& o);
+  // A printer connection's key whose new name would be no \\server\queue.
+  void LeaveConnection(const KeyVisit& visit, EntryKind kind, const std::string& before, const std::string& searched);
+  // The "Entry Found" question about one occurrence at `next` in `current`.
+  Answer AskAbout(const ChangeEntry& entry, const std::string& current, const Rewrite& next, bool connection);
   EnvironmentValues* VariablesIn(const std::string& text, EntryKind kind, std::uint32_t type) const;
   void RecordFromSearch(const ChangeEntry& entry);
   void RecordLeft(ChangeEntry entry, EntryKind kind, const std::string& actualName, bool connection);
@@ -98,7 +102,7 @@ class RegistryWalk : public RegistryMapper {
   Outcome Write(KeyVisit& visit, const std::string& actualName, const std::string& candidate,
                 const std::string& valueName, EntryKind kind, std::uint32_t newType, const std::string& data);
 
-  RunContext& ctx_;
+  RunPass* run_ = nullptr;  // the pass of the call under way
   RegistryBackend& backend_;
   RegBackup backup_;
   unsigned backupRun_ = 0;  // the run whose file backup_ writes

@@ -77,8 +77,8 @@ std::vector<std::string> RemoveCreatedFolders(FileSystem& fs, const std::string&
   return removed;
 }
 
-void FolderMove::Show(const std::string& text) {
-  if (ctx_.ui) ctx_.ui->ShowMessage(text, kAppTitle);
+void FolderMove::Show(const RunPass& run, const std::string& text) {
+  if (run.ui) run.ui->ShowMessage(text, kAppTitle);
 }
 
 // Everything of a move but its record. A failure of any kind is an outcome,
@@ -125,26 +125,26 @@ static MoveOutcome MoveItemInto(FileSystem& fs, ShellMove& shell, bool silent, c
   return out;
 }
 
-bool FolderMove::MoveDir(const std::string& source, const std::string& destination) {
+bool FolderMove::MoveDir(RunPass& run, const std::string& source, const std::string& destination) {
   if (!fs_.AttributesOf(source)) {
     // The same move asked again: say so, rather than that it failed.
     const std::string arrival = ArrivalOf(source, destination);
     if (fs_.AttributesOf(arrival)) {
-      ctx_.tally.alreadyMoved = true;
-      Show(source + " is not there, and " + arrival + " is: it has been moved already.  Nothing was moved.  "
+      run.findings.tally.alreadyMoved = true;
+      Show(run, source + " is not there, and " + arrival + " is: it has been moved already.  Nothing was moved.  "
            "To point what still names " + source + " at its new place, use Map Only.");
       return false;
     }
-    Show(Format1(kDoesNotExist, source));
+    Show(run, Format1(kDoesNotExist, source));
     return false;
   }
-  if (ctx_.tally.undoName.empty()) throw Error("A move needs the run's undo name for its record.");
+  if (run.findings.tally.undoName.empty()) throw Error("A move needs the run's undo name for its record.");
   if (guard_)
     if (const std::optional<EngineRefusal> why = guard_->MoveRefusal(source)) throw Refused(*why);
 
   // The record goes to disk first: whatever stops the move part way, the
   // undo still knows where the item went.
-  const std::string record = ctx_.recordsFolder + ctx_.tally.undoName + ".bat";
+  const std::string record = run.settings.recordsFolder + run.findings.tally.undoName + ".bat";
   std::optional<std::string> before;
   if (fs_.FileExists(record)) before = fs_.ReadWhole(record);
   IniText ini(before.value_or(""));
@@ -174,7 +174,7 @@ bool FolderMove::MoveDir(const std::string& source, const std::string& destinati
     else
       fs_.Remove(record);
   }
-  if (!out.shownByShell) Show(out.why);
+  if (!out.shownByShell) Show(run, out.why);
   return false;
 }
 

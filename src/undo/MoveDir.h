@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "engine/GuardRails.h"
-#include "engine/RunContext.h"
 #include "engine/RunPorts.h"
 #include "core/FileSystem.h"
 #include "undo/ShellMove.h"
@@ -48,8 +47,8 @@ class FolderMove : public ItemMover {
   // silent: the shell may show no dialog (the console front end); this move
   // then refuses to replace an item that is already where the item would go,
   // since nobody can be asked, and says itself why a move failed.
-  FolderMove(RunContext& ctx, FileSystem& fs, ShellMove& shell, bool silent)
-      : ctx_(ctx), fs_(fs), shell_(shell), silent_(silent) {}
+  FolderMove(FileSystem& fs, ShellMove& shell, bool silent)
+      : fs_(fs), shell_(shell), silent_(silent) {}
 
   // The run's move. The record is on disk before anything moves, so an
   // interrupted move can still be moved back; after a failed move it is
@@ -57,7 +56,7 @@ class FolderMove : public ItemMover {
   // missing source, and any failure the shell has not shown, is shown.
   // Throws Error when the record cannot be written, and when the guard rails
   // refuse the item (before anything is written or made).
-  bool MoveDir(const std::string& source, const std::string& destination) override;
+  bool MoveDir(RunPass& run, const std::string& source, const std::string& destination) override;
   std::optional<EngineRefusal> MoveRefusal(const std::string& source) override {
     return guard_ ? guard_->MoveRefusal(source) : std::nullopt;
   }
@@ -84,14 +83,13 @@ class FolderMove : public ItemMover {
   void SetGuard(GuardRails* guard) { guard_ = guard; }
 
  private:
-  void Show(const std::string& text);
+  void Show(const RunPass& run, const std::string& text);
   void SettleArrived(const std::string& arrived, const std::string& home, std::vector<std::string>& done,
                      std::vector<std::string>& problems);
   // In `folder`, and with `below` in every folder under it.
   void RemoveTemporaryCopies(const std::string& folder, bool below, std::vector<std::string>& done,
                              std::vector<std::string>& problems);
 
-  RunContext& ctx_;
   FileSystem& fs_;
   ShellMove& shell_;
   bool silent_;

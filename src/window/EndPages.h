@@ -5,15 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "engine/RunContext.h"
+#include "engine/Findings.h"
+#include "engine/MappingRequest.h"
 
 // The message of a run that failed part way: what it had changed, and that
 // the Undo page takes it back.
-std::string StoppedRunText(const std::string& failure, const RunContext& ctx);
+std::string StoppedRunText(const std::string& failure, RunMode mode, const Findings& findings);
 
 // What a cancelled run had made before the cancel, that it stays, and the
 // undo entry that takes it back; empty when it had made nothing.
-std::string KeptAfterCancelText(const RunContext& ctx);
+std::string KeptAfterCancelText(RunMode mode, const Findings& findings);
 
 struct EndPages {
   std::string finishedTitle, finishedCount, finishedMoveLine;  // Finished
@@ -27,7 +28,7 @@ struct EndPages {
   bool showChangesVisible = false;  // either page: the run left a change report
 
   // The lines of the run just ended; hasReport: the run wrote a change report.
-  void Fill(const RunContext& ctx, bool hasReport);
+  void Fill(RunMode mode, const Findings& findings, bool hasReport);
   // The notice: the run's notes, then the item handed over during the run;
   // CR LF between lines, as a multi-line control shows them. Empty when there
   // is neither.

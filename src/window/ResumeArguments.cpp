@@ -42,14 +42,14 @@ bool IsVerifyBox(const std::string& name) { return name == "verifyGiven" || name
 template <typename W, typename Visit>
 void EachFlag(W& w, Visit visit) {
   visit("advanced", w.showAdvanced);
-  visit("registry", w.ctx.targets.registry);
-  visit("settings", w.ctx.targets.settingsFiles);
-  visit("shortcuts", w.ctx.targets.shortcuts);
-  visit("allFiles", w.ctx.targets.allFiles);
-  visit("config", w.ctx.targets.configFiles);
-  visit("verifyGiven", w.ctx.stopAndVerify);
-  visit("verifyMap", w.ctx.stopAndVerify);
-  visit("verifyConfirm", w.ctx.stopAndVerify);
+  visit("registry", w.choices.targets.registry);
+  visit("settings", w.choices.targets.settingsFiles);
+  visit("shortcuts", w.choices.targets.shortcuts);
+  visit("allFiles", w.choices.targets.allFiles);
+  visit("config", w.choices.targets.configFiles);
+  visit("verifyGiven", w.choices.stopAndVerify);
+  visit("verifyMap", w.choices.stopAndVerify);
+  visit("verifyConfirm", w.choices.stopAndVerify);
   visit("reviewMove", w.showChangesFirst[0]);
   visit("reviewSwitch", w.showChangesFirst[1]);
   visit("reviewMap", w.showChangesFirst[2]);
@@ -60,11 +60,11 @@ std::vector<std::string> ResumeArguments(const WizardPages& w) {
   // The ticks of a review do not travel: the new copy starts on the page
   // before it, whose start button searches again.
   std::vector<std::string> args{kResumeSwitch, "page=" + std::string(PageName(w.CurrentPage == Page::Review ? w.ReviewCameFrom() : w.CurrentPage))};
-  args.push_back("mode=" + std::string(1, ModeLetter(w.ctx.request.Mode)));
+  args.push_back("mode=" + std::string(1, ModeLetter(w.choices.request.Mode)));
   EachField(w, [&](const char* name, const std::string& value) { args.push_back(std::string(name) + "=" + value); });
   EachFlag(w, [&](const char* name, const bool& value) { args.push_back(std::string(name) + "=" + Flag(value)); });
   std::string drives;
-  for (const DriveRow& d : w.ctx.drives)
+  for (const DriveRow& d : w.choices.drives)
     if (d.selected && !d.root.empty()) drives += d.root[0];
   args.push_back("drives=" + drives);
   return args;
@@ -82,7 +82,7 @@ bool ApplyResumeArguments(WizardPages& w, const std::vector<std::string>& argume
     if (key == "page") page = PageNamed(value);
     if (key == "mode" && value.size() == 1)
       for (const RunMode mode : {RunMode::MoveAndMap, RunMode::SwitchDrives, RunMode::MapOnly})
-        if (value[0] == ModeLetter(mode)) w.ctx.request.Mode = mode;
+        if (value[0] == ModeLetter(mode)) w.choices.request.Mode = mode;
     EachField(w, [&](const char* name, std::string& field) {
       if (key == name) field = value;
     });
@@ -94,10 +94,10 @@ bool ApplyResumeArguments(WizardPages& w, const std::vector<std::string>& argume
         flag = value == "1";
     });
     if (key == "drives")
-      for (DriveRow& d : w.ctx.drives)
+      for (DriveRow& d : w.choices.drives)
         d.selected = !d.root.empty() && value.find(UpperAZ(d.root[0])) != std::string::npos;
   }
-  if (verify) w.ctx.stopAndVerify = *verify;
+  if (verify) w.choices.stopAndVerify = *verify;
   if (page == Page::None) return false;
   w.CurrentPage = page;
   return true;

@@ -1,7 +1,6 @@
 #include "window/RunController.h"
 
 #include "core/Error.h"
-#include "core/ScopeExit.h"
 #include "window/PageFlow.h"
 #include "window/ResumeArguments.h"
 #include "window/Settings.h"
@@ -13,14 +12,16 @@ RunController::RunController(const WizardPorts& ports, WizardPages& pages, UndoC
     : ports_(ports),
       pages_(pages),
       undoing_(undoing),
-      ctx(pages.ctx),
+      choices(pages.choices),
+      lastRun(pages.lastRun),
+      running(pages.running),
       review(pages.review),
       CurrentPage(pages.CurrentPage),
       Terminated(pages.Terminated) {}
 
 bool RunController::RightsAllowRun() {
   if (!ports_.rights || !ports_.askRights) return true;
-  const RightsCheck check = CheckRights(ctx, *ports_.rights);
+  const RightsCheck check = CheckRights(choices, false, *ports_.rights);
   if (!check.NeedsMore()) return true;
   switch (ports_.askRights(RightsWarningPageOf(check))) {
     case RightsChoice::Restart:
@@ -33,17 +34,22 @@ bool RunController::RightsAllowRun() {
   return false;
 }
 
-Page RunController::RunAndEndPage() {
+Page RunController::RunAndEndPage() { return RunAndEndPage(nullptr); }
+
+Page RunController::RunAndEndPage(ChangeSelection* reviewed) {
   if (!RightsAllowRun()) return Page::None;
-  long& last = itemsOfLastRun[ModeIndex(ctx.request.Mode)];
+  long& last = itemsOfLastRun[ModeIndex(choices.request.Mode)];
   work.Begin(last);
   try {
-    MappingRun(ctx, ports_.parts.value()).Run();
+    const RunSettings settings(choices);
+    MappingRun run(settings, {lastRun, ports_.ui, &running}, ports_.parts.value());
+    run.Run(reviewed);
+    if (!run.StillAsking()) choices.stopAndVerify = false;
   } catch (const Error& e) {
     undoing_.RefreshUndoList();
     // A run that stops part way may have changed things already: say which,
     // and where they are undone.
-    throw Error(StoppedRunText(e.what(), ctx));
+    throw Error(StoppedRunText(e.what(), choices.request.Mode, lastRun));
   } catch (...) {
     undoing_.RefreshUndoList();
     throw;
@@ -51,42 +57,38 @@ Page RunController::RunAndEndPage() {
   undoing_.RefreshUndoList();
   // Cancelled at the question of what runs from the item: nothing was moved
   // or changed, and the page stays for another try.
-  if (ctx.tally.itemInUse) return Page::None;
+  if (lastRun.tally.itemInUse) return Page::None;
   // Only a whole run measures the next one.
-  if (!ctx.tally.cancelled && work.Done() > 0) last = work.Done();
-  return ctx.tally.cancelled ? Page::Cancelled : Page::Finished;
+  if (!lastRun.tally.cancelled && work.Done() > 0) last = work.Done();
+  return lastRun.tally.cancelled ? Page::Cancelled : Page::Finished;
 }
 
 Page RunController::RunOrReview() { return ShowChangesFirst() ? PreviewAndReview() : RunAndEndPage(); }
 
 Page RunController::PreviewAndReview() {
   // A search that changes nothing: it needs no rights and writes no record.
-  const ScopeExit scope{[this] { ctx.preview = false; }};
-  ctx.preview = true;
-  ctx.selection = nullptr;
-  long& last = itemsOfLastRun[ModeIndex(ctx.request.Mode)];
+  long& last = itemsOfLastRun[ModeIndex(choices.request.Mode)];
   work.Begin(last);
   try {
-    MappingRun(ctx, ports_.parts.value()).Run();
+    const RunSettings settings(choices);
+    MappingRun(settings, {lastRun, ports_.ui, &running}, ports_.parts.value()).Preview();
   } catch (const Error& e) {
     throw Error(std::string(e.what()) + "\n\nThe search stopped before the review; nothing was changed.");
   }
   // A cancelled search leaves the page as it was: nothing was changed.
-  if (ctx.tally.cancelled) return Page::None;
+  if (lastRun.tally.cancelled) return Page::None;
   if (work.Done() > 0) last = work.Done();
   // Taken, not copied: a search of many places holds its list once.
-  review.Load(std::move(ctx.changes), ctx.request, CurrentPage);
-  ctx.changes.clear();
+  review.Load(std::move(lastRun.changes), choices.request, CurrentPage);
+  lastRun.changes.clear();
   return Page::Review;
 }
 
 Page RunController::ApplyReview() {
   if (review.empty || CurrentPage != Page::Review) return Page::None;
   ChangeSelection selection = review.list.Selection();
-  const ScopeExit scope{[this] { ctx.selection = nullptr; }};
-  ctx.selection = &selection;
   try {
-    return RunAndEndPage();
+    return RunAndEndPage(&selection);
   } catch (...) {
     // What the run made before it failed is on the undo page; the found
     // list no longer tells what is there.
@@ -96,4 +98,4 @@ Page RunController::ApplyReview() {
 }
 
 void RunController::ShowChangesFirstClick(RunMode mode, bool checked) { pages_.showChangesFirst[ModeIndex(mode)] = checked; }
-bool RunController::ShowChangesFirst() const { return pages_.showChangesFirst[ModeIndex(ctx.request.Mode)]; }
+bool RunController::ShowChangesFirst() const { return pages_.showChangesFirst[ModeIndex(choices.request.Mode)]; }

@@ -2,7 +2,9 @@
 // What a start button sets going: the rights check, the run and its end
 // page, or a search and its review, and the review's apply; the progress
 // measure of each mode and the "Show changes before they are made" choice.
-#include "engine/RunContext.h"
+#include "engine/ChangeList.h"
+#include "engine/Findings.h"
+#include "engine/RunSettings.h"
 #include "window/Pages.h"
 #include "window/WorkMeter.h"
 
@@ -32,12 +34,16 @@ class RunController {
  private:
   // Asks when the run needs rights the program lacks; false: no run.
   bool RightsAllowRun();
+  // The run of the choices as they stand; with `reviewed`, the apply of a review's list.
+  Page RunAndEndPage(ChangeSelection* reviewed);
 
   const WizardPorts& ports_;
   WizardPages& pages_;
   UndoController& undoing_;
   // The pages' parts a run reads and fills.
-  RunContext& ctx;
+  RunChoices& choices;
+  Findings& lastRun;
+  bool& running;
   ReviewPage& review;
   Page& CurrentPage;
   bool& Terminated;

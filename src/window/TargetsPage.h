@@ -3,7 +3,7 @@
 // drives or starts the run when only the registry is searched.
 #include <string>
 
-#include "engine/RunContext.h"
+#include "engine/RunSettings.h"
 #include "window/PageParts.h"
 
 struct TargetsPage {

@@ -5,9 +5,9 @@
 #include "engine/UndoWords.h"
 #include "window/WizardPorts.h"
 
-UndoController::UndoController(const WizardPorts& ports, UndoPage& undo, RunContext& ctx, Field& focusField,
+UndoController::UndoController(const WizardPorts& ports, UndoPage& undo, bool& running, Field& focusField,
                                const WindowTalk& talk)
-    : ports_(ports), undo(undo), ctx(ctx), focusField(focusField), talk_(talk) {}
+    : ports_(ports), undo(undo), running(running), focusField(focusField), talk_(talk) {}
 
 void UndoController::Begin(int ageIndex) {
   undo.ageIndex = ageIndex;
@@ -33,7 +33,7 @@ std::optional<UndoName> UndoController::SelectedUndoName(const char* emptyListMe
 }
 
 void UndoController::UndoChangesClick() {
-  if (ctx.running) return;
+  if (running) return;
   const std::optional<UndoName> name = SelectedUndoName(kNoItemsToUndo);
   if (!name) return;
   // Only a Move and Map entry has an item to move back.
@@ -47,7 +47,7 @@ void UndoController::UndoChangesClick() {
   // that could delete the entry under it, close the window or start a run.
   // Whatever happened, the list then says what the entry is now.
   const ScopeExit busy{[this] {
-    ctx.running = false;
+    running = false;
     // A list that cannot be read again keeps its lines; the undo's own
     // outcome (or failure) is what is reported.
     try {
@@ -55,7 +55,7 @@ void UndoController::UndoChangesClick() {
     } catch (const std::exception&) {
     }
   }};
-  ctx.running = true;
+  running = true;
   const UndoOutcome outcome = ports_.undoRun->UndoEntry(*name);
   ShowMessage(UndoMessage(outcome));
   // Nothing was undone: the item would have gone home while places changed
@@ -80,7 +80,7 @@ void UndoController::UndoChangesClick() {
 }
 
 void UndoController::DeleteUndoClick() {
-  if (ctx.running) return;
+  if (running) return;
   const std::optional<UndoName> name = SelectedUndoName(kNoItemsToDelete);
   if (!name) return;
   if (!Confirm("Delete the undo entry " + undo.SelectedLine() +
@@ -96,7 +96,7 @@ void UndoController::DeleteUndoClick() {
 }
 
 void UndoController::UndoAgeChange(int index) {
-  if (ctx.running) return;
+  if (running) return;
   const std::vector<UndoName> going = ports_.undo->EntriesAgedOut(index);
   if (!going.empty()) {
     std::string list;

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/RunContext.h"
+#include "engine/RunSettings.h"
 #include "window/PageParts.h"
 #include "window/UndoPage.h"
 #include "window/WindowTalk.h"
@@ -13,8 +13,8 @@ struct WizardPorts;
 
 class UndoController {
  public:
-  // ctx.running is the window's busy flag: an undo pumps messages as a run does.
-  UndoController(const WizardPorts& ports, UndoPage& undo, RunContext& ctx, Field& focusField, const WindowTalk& talk);
+  // `running` is the window's busy mark: an undo pumps messages as a run does.
+  UndoController(const WizardPorts& ports, UndoPage& undo, bool& running, Field& focusField, const WindowTalk& talk);
 
   // On start: the age limit from the settings, then the list.
   void Begin(int ageIndex);
@@ -34,7 +34,7 @@ class UndoController {
 
   const WizardPorts& ports_;
   UndoPage& undo;
-  RunContext& ctx;
+  bool& running;
   Field& focusField;
   const WindowTalk& talk_;
 };

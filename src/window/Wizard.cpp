@@ -64,8 +64,7 @@ const TurnRow& TurnOf(Sender sender) { return kTurns[int(sender)]; }
 
 Wizard::Wizard(WizardPorts ports, std::string programFolder, std::string recordsFolder)
     : ports_(std::move(ports)), help(ports_, programFolder, talk_) {
-  ctx.recordsFolder = recordsFolder.empty() ? std::move(programFolder) : std::move(recordsFolder);
-  ctx.ui = ports_.ui;
+  choices.recordsFolder = recordsFolder.empty() ? std::move(programFolder) : std::move(recordsFolder);
 }
 
 // The band shows the description of the mode at hand, and no other.
@@ -78,9 +77,9 @@ void Wizard::ShowDescriptionOf(RunMode mode) {
 
 void Wizard::Start(const std::string& firstArgument) {
   // The box is read back, so "Skip Introduction" lasts from one start to the next.
-  const Settings settings = ReadSettings(*ports_.fs, ctx.recordsFolder);
+  const Settings settings = ReadSettings(*ports_.fs, choices.recordsFolder);
   intro.skipIntroduction = settings.SkipStartPage;
-  ctx.targets.configFiles = settings.ConfigurationFiles;
+  choices.targets.configFiles = settings.ConfigurationFiles;
   for (int i = 0; i < 3; ++i) run.itemsOfLastRun[i] = settings.ItemsOfLastRun[i];
   for (int i = 0; i < 3; ++i) showChangesFirst[i] = settings.ShowChangesFirst[i];
 
@@ -98,12 +97,12 @@ void Wizard::Start(const std::string& firstArgument) {
 }
 
 bool Wizard::MayClose() {
-  if (ctx.running) return false;
+  if (running) return false;
   try {
-    Settings s{undo.ageIndex, intro.skipIntroduction, ctx.targets.configFiles};
+    Settings s{undo.ageIndex, intro.skipIntroduction, choices.targets.configFiles};
     for (int i = 0; i < 3; ++i) s.ItemsOfLastRun[i] = run.itemsOfLastRun[i];
     for (int i = 0; i < 3; ++i) s.ShowChangesFirst[i] = showChangesFirst[i];
-    WriteSettings(*ports_.fs, ctx.recordsFolder, s);
+    WriteSettings(*ports_.fs, choices.recordsFolder, s);
   } catch (const Error& e) {
     talk_.ShowMessage(e.what(), kAppTitle, MessageKind::Error);
     return false;
@@ -112,15 +111,15 @@ bool Wizard::MayClose() {
 }
 
 void Wizard::FillDriveList() {
-  ctx.drives.clear();
-  for (const DriveInfo& d : ports_.drives->ListDrives()) ctx.drives.push_back({d.displayName, d.root, d.fixed});
+  choices.drives.clear();
+  for (const DriveInfo& d : ports_.drives->ListDrives()) choices.drives.push_back({d.displayName, d.root, d.fixed});
 }
 
 void Wizard::HideDescriptions() { moveDescriptionVisible = switchDescriptionVisible = mapOnlyDescriptionVisible = false; }
 
 void Wizard::OpenMoveGiven(const std::string& path) {
   move.Give(path);
-  ctx.request.Mode = RunMode::MoveAndMap;
+  choices.request.Mode = RunMode::MoveAndMap;
   TurnPage(Sender::PathGiven);
 }
 
@@ -141,11 +140,11 @@ void Wizard::CloseAskedDuringRun() {
 void Wizard::TurnPage(Sender sender) {
   // The window takes no input while a run is on: a second run must not start
   // inside the first one's message pumping.
-  if (ctx.running) return;
+  if (running) return;
   const bool advancedWasVisible = showAdvancedVisible;
   const Page before = CurrentPage;
   showAdvancedVisible = false;
-  ctx.tally.cancelled = false;
+  lastRun.tally.cancelled = false;
   Page next = Page::None;
   // Whatever happens below (a message, a failing run), the visible page is
   // settled before leaving.
@@ -156,12 +155,12 @@ void Wizard::TurnPage(Sender sender) {
 }
 
 void Wizard::Arrive(const TurnRow& turn, Page next) {
-  if (turn.mode) ctx.request.Mode = *turn.mode;
+  if (turn.mode) choices.request.Mode = *turn.mode;
   if (turn.band == Band::Hide) HideDescriptions();
   if (turn.band == Band::Mode && turn.mode) ShowDescriptionOf(*turn.mode);
   showAdvancedVisible = RowOf(next).advancedBox;
   // The report is written for a run that met anything at all.
-  if (RowOf(next).endPage) end.Fill(ctx, !ctx.tally.undoName.empty() && !ctx.changes.empty());
+  if (RowOf(next).endPage) end.Fill(choices.request.Mode, lastRun, !lastRun.tally.undoName.empty() && !lastRun.changes.empty());
 }
 
 void Wizard::Settle(Page before, Page next, bool advancedWasVisible) {
@@ -184,14 +183,14 @@ Page Wizard::MoveStart(Sender sender) {
     talk_.Refuse(*refused, focusField);
     return Page::None;
   }
-  ctx.request.FindText = move.FindText();
-  ctx.request.ReplaceText = move.ReplaceText();
+  choices.request.FindText = move.FindText();
+  choices.request.ReplaceText = move.ReplaceText();
   // The trees' selection is the view's; it clears it when the page turns.
   return showAdvanced ? Page::Targets : run.RunOrReview();
 }
 
 Page Wizard::FindStart(Sender) {
-  if (const Check refused = mapOnly.Start(ctx.request)) {
+  if (const Check refused = mapOnly.Start(choices.request)) {
     talk_.Refuse(*refused, focusField);
     return Page::None;
   }
@@ -204,27 +203,27 @@ Page Wizard::SwitchStart(Sender) {
     return Page::None;
   }
   std::vector<std::string> roots;
-  for (const DriveRow& d : ctx.drives) roots.push_back(d.root);
+  for (const DriveRow& d : choices.drives) roots.push_back(d.root);
   if (const std::string question = switchDrives.MissingDriveQuestion(roots);
       !question.empty() && !talk_.Confirm(question, "Switch Drives")) {
     focusField = Field::SecondDrive;
     return Page::None;
   }
-  ctx.request.FindText = switchDrives.FindText();
-  ctx.request.ReplaceText = switchDrives.ReplaceText();
+  choices.request.FindText = switchDrives.FindText();
+  choices.request.ReplaceText = switchDrives.ReplaceText();
   return Page::Targets;
 }
 
 Page Wizard::TargetsBack(Sender) {
-  if (ctx.request.Mode == RunMode::SwitchDrives) return Page::SwitchDrives;
-  return ctx.request.Mode == RunMode::MoveAndMap ? Page::MoveConfirm : Page::MapOnly;
+  if (choices.request.Mode == RunMode::SwitchDrives) return Page::SwitchDrives;
+  return choices.request.Mode == RunMode::MoveAndMap ? Page::MoveConfirm : Page::MapOnly;
 }
 
-Page Wizard::TargetsNext(Sender) { return ctx.targets.HasFileTargets() ? Page::Drives : run.RunOrReview(); }
+Page Wizard::TargetsNext(Sender) { return choices.targets.HasFileTargets() ? Page::Drives : run.RunOrReview(); }
 Page Wizard::StartRun(Sender) { return run.RunOrReview(); }
 Page Wizard::ApplyReview(Sender) { return run.ApplyReview(); }
 Page Wizard::ReviewBack(Sender) { return ReviewBackPage(*this); }
-Page Wizard::ShowChanges(Sender) { return OpenReport(ctx.tally.undoName, CurrentPage); }
+Page Wizard::ShowChanges(Sender) { return OpenReport(lastRun.tally.undoName, CurrentPage); }
 Page Wizard::StartPage(Sender) { return intro.StartPage(); }
 
 Page Wizard::UndoDetails(Sender) {
@@ -253,7 +252,7 @@ Page Wizard::OpenReport(const std::string& name, Page cameFrom) {
   // An entry listed from an earlier records folder keeps its report there.
   const std::optional<UndoName> entry = UndoName::Parse(name);
   const std::string folder = ports_.undo && entry ? ports_.undo->FolderOf(*entry) : "";
-  const std::string path = (folder.empty() ? ctx.recordsFolder : folder) + name + ".log";
+  const std::string path = (folder.empty() ? choices.recordsFolder : folder) + name + ".log";
   if (name.empty() || !ports_.fs->FileExists(path)) {
     talk_.ShowMessage(name.empty() ? std::string("This run has no change report.")
                                    : name + " has no change report: it was made by an earlier version of Ostrivane, "
@@ -290,7 +289,7 @@ void Wizard::ShowAdvancedClick(bool checked) {
   mapOnly.FollowAdvanced(checked);
 }
 
-void Wizard::TargetChecksClick() { targetsPage.Follow(ctx.targets); }
+void Wizard::TargetChecksClick() { targetsPage.Follow(choices.targets); }
 
 void Wizard::BrowseFindWhatClick() {
   if (auto chosen = ports_.picker->PickFolder("Select Folder", "")) mapOnly.findWhat = *chosen;
@@ -304,11 +303,11 @@ void Wizard::AnimateIntroPicture() { intro.Animate(CurrentPage); }
 
 // The move pages' and the Map Only page's boxes show the run's one flag; a
 // "Do Not Stop and Verify" during a run clears them too.
-void Wizard::VerifyClick(bool checked) { ctx.stopAndVerify = checked; }
+void Wizard::VerifyClick(bool checked) { choices.stopAndVerify = checked; }
 
 void Wizard::ShowPassedOverClick() {
   // A message box grows with its text: a long list is cut, and says so.
-  const std::string text = PassedOverList(ctx, 30);
+  const std::string text = PassedOverList(lastRun, 30);
   if (!text.empty())
     talk_.ShowMessage(text + "\nThese places were left as they were.  Close the program that holds a file, then run "
                              "again; \"Show changes before they are made\" lists them first.",

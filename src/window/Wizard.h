@@ -25,7 +25,7 @@ class Wizard : public WizardPages {
   // are in recordsFolder (the program's folder when empty).
   Wizard(WizardPorts ports, std::string programFolder, std::string recordsFolder = "");
   // The composition root wires the run's parts once they exist: they are
-  // built over this window's own RunContext.
+  // made after the window, in the records folder it chose.
   void Wire(const RunParts& parts, UndoList* undo, UndoExecutor* undoRun) {
     ports_.parts.emplace(parts);
     ports_.undo = undo;
@@ -37,7 +37,7 @@ class Wizard : public WizardPages {
   WindowTalk talk_{ports_.ui, ports_.dialogs};
 
  public:
-  UndoController undoing{ports_, undo, ctx, focusField, talk_};
+  UndoController undoing{ports_, undo, running, focusField, talk_};
   RunController run{ports_, *this, undoing};
   HelpController help;
   MoveController moving{ports_, move, focusField, talk_, [this] { TurnPage(Sender::TreeDrop); }};

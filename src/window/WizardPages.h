@@ -1,9 +1,11 @@
 #pragma once
-// The state of the main window: the run's context, the page on screen, the
+// The state of the main window: the next run's choices, the last run's
+// findings, the page on screen, the
 // window-wide parts (the band describing the mode at hand, "Show Advanced
 // Map Options", the front page's version line) and each page's own model.
 // Wizard adds the flow between them, its controllers the run and the undo.
-#include "engine/RunContext.h"
+#include "engine/Findings.h"
+#include "engine/RunSettings.h"
 #include "window/EndPages.h"
 #include "window/IntroPages.h"
 #include "window/MapOnlyPage.h"
@@ -16,7 +18,9 @@
 #include "window/UndoPage.h"
 
 struct WizardPages {
-  RunContext ctx;  // the request, targets, drive list and verify boxes
+  RunChoices choices;  // the request, targets, drive list and verify boxes
+  Findings lastRun;    // what the last run or search found and did
+  bool running = false;  // a run or an undo is under way: the window is busy
   Page CurrentPage = Page::None;
   bool Terminated = false;  // "Exit" on an end page: end without the close query
 
@@ -44,5 +48,5 @@ struct WizardPages {
   // The page the review page came from (where "Back" leads).
   Page ReviewCameFrom() const { return review.cameFrom; }
   // One "Stop and Verify each Mapping Change" choice, whichever page's box shows it.
-  bool StopAndVerify() const { return ctx.stopAndVerify; }
+  bool StopAndVerify() const { return choices.stopAndVerify; }
 };

@@ -4,15 +4,15 @@
 // apply at that place meets them again.
 #include <string>
 
-#include "engine/RunContext.h"
+#include "engine/RunPass.h"
 
-inline void RecordFakeOccurrences(RunContext& ctx, const std::string& text, bool registry, int count) {
+inline void RecordFakeOccurrences(RunPass& run, const std::string& text, bool registry, int count) {
   for (int i = 0; i < count; ++i) {
     ChangeEntry e{registry ? "HKEY_LOCAL_MACHINE\\Fake" : "C:\\Fake.ini", registry ? "v" + std::to_string(i) : "",
                   registry ? 0 : i + 1, registry ? ChangeKind::ValueData : ChangeKind::SettingsLine, text, text,
                   ChangeOutcome::WouldChange, ""};
-    if (!ctx.Chosen(e)) continue;
-    if (!ctx.FindsOnly()) e.outcome = ChangeOutcome::Changed;
-    ctx.Record(e);
+    if (!run.Chosen(e)) continue;
+    if (!run.pass.FindsOnly()) e.outcome = ChangeOutcome::Changed;
+    run.Record(e);
   }
 }

@@ -1,9 +1,9 @@
 #pragma once
 // Walkers for searches side by side over a run's shared fakes, as the
-// programs make them over the shared platform: each search its own walkers,
-// bound to its own context.
+// programs make them over the shared platform: each search its own walkers.
 #include <functional>
 
+#include "core/ScopeExit.h"
 #include "filemap/FileMapping.h"
 #include "filemap/PathForms.h"
 #include "filemap/ShortcutRewrite.h"
@@ -14,32 +14,45 @@ class FakeSearchCrew : public SearchCrew {
   FakeSearchCrew(FileSystem& fs, RegistryBackend& reg, ShellLinkStore& links, CodePage& cp, FileBackup& backup)
       : fs_(fs), reg_(reg), links_(links), cp_(cp), backup_(backup) {}
 
-  // Called on the searching thread before its walk and after it: tests hold
-  // a search back, or tell which threads searched.
-  std::function<void(const RunContext&)> beforeSearch, afterSearch;
+  // Called on the searching thread before its walk and after it, with the
+  // search's pass: tests hold a search back, or tell which threads searched.
+  std::function<void(RunPass&)> beforeSearch, afterSearch;
 
-  std::unique_ptr<SearchWalkers> WalkersFor(RunContext& ctx) override {
-    if (beforeSearch) beforeSearch(ctx);
-    return std::make_unique<Walkers>(*this, ctx);
-  }
+  std::unique_ptr<SearchWalkers> WalkersFor() override { return std::make_unique<Walkers>(*this); }
 
  private:
-  struct Walkers : SearchWalkers {
-    Walkers(FakeSearchCrew& crew, RunContext& ctx)
+  struct Walkers : SearchWalkers, RegistryMapper, FileMapper {
+    explicit Walkers(FakeSearchCrew& crew)
         : crew(crew),
-          ctx(ctx),
           forms(crew.fs_),
-          shortcuts(ctx, crew.backup_, crew.links_),
-          files(ctx, crew.fs_, forms, crew.backup_, shortcuts, crew.cp_),
-          registry(ctx, crew.reg_, crew.fs_, crew.cp_) {}
-    ~Walkers() override {
-      if (crew.afterSearch) crew.afterSearch(ctx);
+          shortcuts(crew.backup_, crew.links_),
+          files(crew.fs_, forms, crew.backup_, shortcuts, crew.cp_),
+          registry(crew.reg_, crew.fs_, crew.cp_) {}
+    RegistryMapper& Registry() override { return *this; }
+    FileMapper& Files() override { return *this; }
+
+    void FindReplaceProcess(RunPass& run, const SearchTexts& texts) override {
+      Around(run, [&] { registry.FindReplaceProcess(run, texts); });
     }
-    RegistryMapper& Registry() override { return registry; }
-    FileMapper& Files() override { return files; }
+    void MapKeys(RunPass& run, const SearchTexts& texts, const std::vector<std::string>& keys) override {
+      Around(run, [&] { registry.MapKeys(run, texts, keys); });
+    }
+    void MapFiles(RunPass& run, const SearchTexts& texts) override {
+      Around(run, [&] { files.MapFiles(run, texts); });
+    }
+    void MapListedFiles(RunPass& run, const SearchTexts& texts, const std::vector<std::string>& paths) override {
+      Around(run, [&] { files.MapListedFiles(run, texts, paths); });
+    }
+    template <class Walk>
+    void Around(RunPass& run, Walk walk) {
+      if (crew.beforeSearch) crew.beforeSearch(run);
+      const ScopeExit after{[&] {
+        if (crew.afterSearch) crew.afterSearch(run);
+      }};
+      walk();
+    }
 
     FakeSearchCrew& crew;
-    RunContext& ctx;
     PathForms forms;
     ShortcutRewrite shortcuts;
     FileMapping files;

@@ -19,51 +19,50 @@
 
 // The run's parts: records each call and adds the links a script gives.
 struct RecordingRunParts : ItemMover, BackupArchive, RegistryMapper, FileMapper, ShortNames {
-  RunContext* ctx = nullptr;
   std::vector<std::string> calls;
   bool moveSucceeds = true;
   int linksPerWalk = 0;                 // added by every walk call
   std::function<void()> duringWalk;     // e.g. press buttons while a run is on
+  RunPass* run = nullptr;               // the pass of the walk under way, for duringWalk
   bool failWalk = false;                // a walk throws Error("disk full")
 
-  bool MoveDir(const std::string& s, const std::string& d) override {
+  bool MoveDir(RunPass&, const std::string& s, const std::string& d) override {
     calls.push_back("move " + s + ">" + d);
     return moveSucceeds;
   }
   void SetArchiveName(const std::string& p) override { calls.push_back("archive " + p); }
-  void FindReplaceProcess(const SearchTexts& t) override { Walk("reg " + t.oldText + ">" + t.newText, true); }
-  void MapFiles(const SearchTexts& t) override { Walk("ini " + t.oldText + ">" + t.newText, false); }
-  void MapKeys(const SearchTexts& t, const std::vector<std::string>& keys) override {
-    Apply("reg " + t.oldText + ">" + t.newText, true, keys);
+  void FindReplaceProcess(RunPass& run, const SearchTexts& t) override {
+    Walk(run, "reg " + t.oldText + ">" + t.newText, true);
   }
-  void MapListedFiles(const SearchTexts& t, const std::vector<std::string>& paths) override {
-    Apply("ini " + t.oldText + ">" + t.newText, false, paths);
+  void MapFiles(RunPass& run, const SearchTexts& t) override { Walk(run, "ini " + t.oldText + ">" + t.newText, false); }
+  void MapKeys(RunPass& run, const SearchTexts& t, const std::vector<std::string>& keys) override {
+    Apply(run, "reg " + t.oldText + ">" + t.newText, true, keys);
+  }
+  void MapListedFiles(RunPass& run, const SearchTexts& t, const std::vector<std::string>& paths) override {
+    Apply(run, "ini " + t.oldText + ">" + t.newText, false, paths);
   }
   std::vector<std::string> places;  // those of the apply under way; empty in a walk
   std::string ShortFileName(const std::string& p) override { return p; }
 
  private:
-  void Walk(const std::string& call, bool registry);
-  void Apply(const std::string& call, bool registry, const std::vector<std::string>& at) {
+  void Walk(RunPass& run, const std::string& call, bool registry);
+  void Apply(RunPass& run, const std::string& call, bool registry, const std::vector<std::string>& at) {
     calls.push_back("apply " + call);
+    const PassHold hold(this->run, run);
     places = at;
     if (duringWalk) duringWalk();
-    Find(call, registry);
+    // The walk's occurrences, one per link, met again by the apply.
+    RecordFakeOccurrences(run, call, registry, linksPerWalk);
     places.clear();
   }
-  // The walk's occurrences, one per link, met again by the apply.
-  void Find(const std::string& call, bool registry);
 };
 
-inline void RecordingRunParts::Walk(const std::string& call, bool registry) {
+inline void RecordingRunParts::Walk(RunPass& run, const std::string& call, bool registry) {
   calls.push_back(call);
+  const PassHold hold(this->run, run);
   if (duringWalk) duringWalk();
   if (failWalk) throw Error("disk full");
-  Find(call, registry);
-}
-
-inline void RecordingRunParts::Find(const std::string& call, bool registry) {
-  RecordFakeOccurrences(*ctx, call, registry, linksPerWalk);
+  RecordFakeOccurrences(run, call, registry, linksPerWalk);
 }
 
 // One entry of the undo list as a test writes it.

@@ -27,6 +27,7 @@
 #include "undo/UndoExecution.h"
 #include "undo/UndoStore.h"
 #include "engine/UndoWords.h"
+#include "support/TestRun.h"
 
 struct PortableRun {
   static inline const std::string kRecords = "C:\\Ostrivane\\";
@@ -51,28 +52,28 @@ struct PortableRun {
     ctx.request.FindText = find;
     ctx.request.ReplaceText = replace;
     ctx.stopAndVerify = false;
-    MappingRun(ctx, parts).Run();
+    ctx.Run(parts);
   }
 
   FakeFileSystem fs;
   FakeUndoPlatform platform;
   MemoryRegistry reg;
   FakeUi ui;
-  RunContext ctx;
+  TestRun ctx;
   FakeShellLinkStore links{fs};
   FakeShellMove shell{fs};
   UndoStore store{fs, platform, kRecords};
   FileBackupArchive archive{fs, platform};
   WrittenRecord written{fs};
   PathForms forms{fs};
-  ShortcutRewrite shortcuts{ctx, archive, links};
+  ShortcutRewrite shortcuts{archive, links};
   Cp1252 cp;
-  FileMapping files{ctx, fs, forms, archive, shortcuts, cp};
+  FileMapping files{fs, forms, archive, shortcuts, cp};
   FakeTaskService tasks;
   TaskBackup taskBackup{fs};
-  TaskWalk taskWalk{ctx, tasks, files.Text(), taskBackup};
-  RegistryWalk walk{ctx, reg, fs, cp};
-  FolderMove mover{ctx, fs, shell, true};
+  TaskWalk taskWalk{tasks, files.Text(), taskBackup};
+  RegistryWalk walk{reg, fs, cp};
+  FolderMove mover{fs, shell, true};
   TestKnownFolders known;
   GuardRails rails{known};
   FreeRunLock lock;

@@ -35,7 +35,7 @@ class RecordingShortcuts : public ShortcutRewriter {
  public:
   std::vector<std::string> paths;
   std::function<void(const std::string&)> onRewrite;
-  void RewriteShortcut(const std::string& path, const SearchTexts&) override {
+  void RewriteShortcut(RunPass&, const std::string& path, const SearchTexts&) override {
     paths.push_back(path);
     if (onRewrite) onRewrite(path);
   }

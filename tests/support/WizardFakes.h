@@ -25,7 +25,7 @@ struct WizardFakes {
   typename Platform::DriveTypes driveTypes;
   FakeUndoList undo;
   FakePicker picker;
-  RecordingRunParts rec;  // the run's parts; set rec.ctx to the wizard's context
+  RecordingRunParts rec;  // the run's parts
   FakeHelp help;
   FakeDialogs dialogs;
   WrittenRecord written{fs};

@@ -18,30 +18,28 @@ std::string LongFolder() {
 const std::string kLongItem = "Quarterly_Report_Final_2026";  // with the folder: 251 characters
 }  // namespace
 
-void ScreenshotRun::FindReplaceProcess(const SearchTexts& texts) {
+void ScreenshotRun::FindReplaceProcess(RunPass& c, const SearchTexts& texts) {
   const std::string &oldText = texts.oldText, &newText = texts.newText;
-  RunContext& c = *ctx;
   c.ShowPhase("Scanning System Registry");
   c.ShowPlace("HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Applications");
   c.BeginStep(48);
   if (target_ == "Cancelled") {
-    c.tally.cancelled = true;
+    c.findings.tally.cancelled = true;
   } else if (target_ == "ConfirmChangeDialog") {
     bool box = false;
     c.ui->Ask({"HKEY_CURRENT_USER\\Software\\Sample\\Recent", "LastFolder", oldText + "\\Report.txt",
                newText + "\\Report.txt"},
               box);
   } else if (target_ == "ProgressDialog") {
-    c.tally.linkCount = 7;
+    c.findings.tally.linkCount = 7;
     while (!c.PumpCancelled()) Sleep(10);  // until Cancel, or the script ends the program
   } else {
-    RecordSamples(texts, {});
+    RecordSamples(c, texts, {});
   }
 }
 
-void ScreenshotRun::RecordSamples(const SearchTexts& texts, const std::vector<std::string>& places) {
+void ScreenshotRun::RecordSamples(RunPass& c, const SearchTexts& texts, const std::vector<std::string>& places) {
   const std::string &oldText = texts.oldText, &newText = texts.newText;
-  RunContext& c = *ctx;
   // Three sample places, as the review lists them and the report tells what became of them.
   const ChangeEntry samples[] = {
       {"HKEY_CURRENT_USER\\Software\\Sample\\Recent", "LastFolder", 0, ChangeKind::ValueData, oldText + "\\Report.txt",
@@ -52,7 +50,7 @@ void ScreenshotRun::RecordSamples(const SearchTexts& texts, const std::vector<st
        newText + "\\Report.xlsx", ChangeOutcome::Changed, ""}};
   for (ChangeEntry e : samples) {
     if (!places.empty() && std::find(places.begin(), places.end(), e.where) == places.end()) continue;
-    if (c.FindsOnly()) e.outcome = ChangeOutcome::WouldChange;
+    if (c.pass.FindsOnly()) e.outcome = ChangeOutcome::WouldChange;
     if (c.Chosen(e)) c.Record(std::move(e));
   }
 }
@@ -118,14 +116,14 @@ void ScreenshotTour(MainWindow& window, Wizard& wizard, const std::string& targe
       break;
     case Page::Review:
       mapOnly(false);
-      wizard.ctx.targets = {true, false, false, false, false};
+      wizard.choices.targets = {true, false, false, false, false};
       wizard.run.ShowChangesFirstClick(RunMode::MapOnly, true);
       window.Press(Sender::MapOnlyNext);
       break;
     default:  // the end pages, the report and the two dialogs: a sample Map Only run
       mapOnly(false);
       wizard.run.ShowChangesFirstClick(RunMode::MapOnly, false);
-      wizard.ctx.targets = {true, false, false, false, false};
+      wizard.choices.targets = {true, false, false, false, false};
       window.Press(Sender::MapOnlyNext);
       // The finish page as it offers an item another start handed over.
       if (page == Page::Finished) wizard.OfferHandOver(LongFolder() + kLongItem);

@@ -14,18 +14,19 @@ class MainWindow;
 class ScreenshotRun : public ItemMover, public RegistryMapper, public FileMapper {
  public:
   explicit ScreenshotRun(std::string target) : target_(std::move(target)) {}
-  RunContext* ctx = nullptr;
-  bool MoveDir(const std::string&, const std::string&) override { return true; }
-  void FindReplaceProcess(const SearchTexts&) override;
-  void MapFiles(const SearchTexts&) override {}
-  void MapKeys(const SearchTexts& texts, const std::vector<std::string>& keys) override { RecordSamples(texts, keys); }
-  void MapListedFiles(const SearchTexts& texts, const std::vector<std::string>& paths) override {
-    RecordSamples(texts, paths);
+  bool MoveDir(RunPass&, const std::string&, const std::string&) override { return true; }
+  void FindReplaceProcess(RunPass& run, const SearchTexts&) override;
+  void MapFiles(RunPass&, const SearchTexts&) override {}
+  void MapKeys(RunPass& run, const SearchTexts& texts, const std::vector<std::string>& keys) override {
+    RecordSamples(run, texts, keys);
+  }
+  void MapListedFiles(RunPass& run, const SearchTexts& texts, const std::vector<std::string>& paths) override {
+    RecordSamples(run, texts, paths);
   }
 
  private:
   // The sample places, all of them or those named.
-  void RecordSamples(const SearchTexts& texts, const std::vector<std::string>& places);
+  void RecordSamples(RunPass& run, const SearchTexts& texts, const std::vector<std::string>& places);
   std::string target_;
 };
 

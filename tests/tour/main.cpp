@@ -41,8 +41,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int showCommand) {
   start.showCommand = showCommand;
   start.records.emplace().folder = Utf8Text(records.wstring()) + "\\";
   start.checkRights = false;
-  start.adaptRun = [&sample](const RunParts& real, Wizard& wizard) {
-    sample.ctx = &wizard.ctx;
+  start.adaptRun = [&sample](const RunParts& real, Wizard&) {
     RunParts parts{.undo = real.undo,
                    .mover = sample,
                    .archive = real.archive,

@@ -11,6 +11,7 @@
 #include "support/FakeFileSystem.h"
 #include "support/FakeUi.h"
 #include "support/RecordingBackup.h"
+#include "support/TestRun.h"
 
 namespace {
 
@@ -18,13 +19,13 @@ constexpr const char* kIni = "C:\\Cfg\\app.ini";
 
 class ChangeListTest : public ::testing::Test {
  protected:
-  ChangeListTest() : backup(fs), rewrite(ctx, fs, backup, ansi) {
+  ChangeListTest() : backup(fs), rewrite(fs, backup, ansi) {
     ctx.ui = &ui;
     ctx.request.Mode = RunMode::MapOnly;
   }
   std::string Rewrite(const std::string& path, const std::string& content) {
     fs.AddFile(path, content);
-    rewrite.RewriteTextFile(path, texts);
+    rewrite.RewriteTextFile(ctx.Pass(), path, texts);
     return fs.At(path).data;
   }
   int Count(ChangeOutcome outcome) const {
@@ -34,7 +35,7 @@ class ChangeListTest : public ::testing::Test {
 
   FakeFileSystem fs;
   FakeUi ui;
-  RunContext ctx;
+  TestRun ctx;
   RecordingBackup backup;
   Cp1252 ansi;
   TextFileRewrite rewrite;
@@ -97,7 +98,7 @@ TEST_F(ChangeListTest, AReviewedRunChangesOnlyTheTickedOccurrences) {
 }
 
 TEST(ChangeReport, EveryFieldReadsBackExactlyAndJsonEscapes) {
-  RunContext ctx;
+  TestRun ctx;
   ctx.request.FindText = "C:\\Data\\Proj";
   ctx.request.ReplaceText = "D:\\Work\\Proj";
   ctx.request.Mode = RunMode::MoveAndMap;
@@ -111,7 +112,7 @@ TEST(ChangeReport, EveryFieldReadsBackExactlyAndJsonEscapes) {
   // A list of strings: its NULs shown as a mark people see, read back as NULs.
   ctx.changes.push_back({"HKEY_CURRENT_USER\\Software\\A", "list", 0, ChangeKind::ValueData,
                          std::string("C:\\a\0C:\\b", 9), std::string("D:\\a\0C:\\b", 9), ChangeOutcome::Changed, ""});
-  const std::string text = ChangeReportText(ctx);
+  const std::string text = ChangeReportText(ctx, ctx);
   EXPECT_EQ(text.substr(0, 3), "\xEF\xBB\xBF");
   EXPECT_EQ(text.find('\0'), std::string::npos);
   EXPECT_NE(text.find("C:\\a\xE2\x90\x80" "C:\\b"), std::string::npos);
@@ -173,7 +174,7 @@ assert dict(r for r in rows[1:head] if len(r) == 2)['Mode'] == 'Map Only'
 
 TEST(ChangeReport, PythonReadsEveryRowAndEveryJsonLine) {
   if (std::system("python3 -c pass >/dev/null 2>&1") != 0) GTEST_SKIP() << "no python3";
-  RunContext ctx;
+  TestRun ctx;
   ctx.request.FindText = "C:\\Old";
   ctx.changes.push_back({"C:\\a \"b\".ini", "", 7, ChangeKind::SettingsLine, "x=\tC:\\Old\r\ny", "x=\tD:\\New\r\ny",
                          ChangeOutcome::Changed, ""});
@@ -184,7 +185,7 @@ TEST(ChangeReport, PythonReadsEveryRowAndEveryJsonLine) {
   const std::string report = dir + "ostrivane-report.log", lines = dir + "ostrivane-report.jsonl",
                     script = dir + "ostrivane-report-check.py";
   FILE* f = std::fopen(report.c_str(), "wb");
-  std::fputs(ChangeReportText(ctx).c_str(), f);
+  std::fputs(ChangeReportText(ctx, ctx).c_str(), f);
   std::fclose(f);
   f = std::fopen(lines.c_str(), "wb");
   for (const ChangeEntry& e : ctx.changes) std::fputs((ChangeJsonLine(e) + "\n").c_str(), f);

@@ -27,7 +27,7 @@ CliParse Parse(std::vector<std::string> a) { return ParseCommandLine(a); }
 // asking first when verification is on, and reports it in a preview.
 struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMapper, RegistryMapper, ShortNames,
                       UndoList, UndoExecutor {
-  RunContext* ctx = nullptr;
+  bool partsMade = false;
   std::vector<DriveInfo> drives = {{"A:\\", "Floppy (A:)", false}, {"C:\\", "Local Disk (C:)", true}, {"D:\\", "Data (D:)", true}};
   std::vector<std::string> calls;
   bool moveOk = true;
@@ -52,8 +52,8 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
   DriveSource& Drives() override { return *this; }
   std::vector<DriveInfo> ListDrives() override { return drives; }
   std::int64_t NowMs() override { return clock += 50; }
-  RunParts MakeRunParts(RunContext& c) override {
-    ctx = &c;
+  RunParts MakeRunParts() override {
+    partsMade = true;
     return RunParts{.undo = static_cast<UndoList&>(*this),
                     .mover = *this,
                     .archive = *this,
@@ -69,14 +69,14 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
     Records() { AddFolder("C:\\Ost"); }
   } records;  // where the run's records go
   WrittenRecord writtenRecord{records};
-  UndoList& Undo(RunContext&) override { return *this; }
-  UndoExecutor& UndoRunner(RunContext&) override { return *this; }
+  UndoList& Undo() override { return *this; }
+  UndoExecutor& UndoRunner() override { return *this; }
 
   int NextUndoNumber() override { return 3; }
   void RebuildList() override {}
-  bool MoveDir(const std::string& s, const std::string& d) override {
+  bool MoveDir(RunPass& run, const std::string& s, const std::string& d) override {
     calls.push_back("move " + s + " > " + d);
-    if (!moveOk) ctx->ui->ShowMessage(s + " does not exist.  Please correct.", "Ostrivane");
+    if (!moveOk) run.ui->ShowMessage(s + " does not exist.  Please correct.", "Ostrivane");
     return moveOk;
   }
   GuardRails* guard = nullptr;  // the rails a move keeps to; none: every move may go
@@ -88,37 +88,39 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
   std::string passOver;  // a file each file pass cannot change
   std::vector<std::pair<std::string, std::string>> passOvers;  // more, with their reasons
   int hits = 3;          // occurrences each file pass finds
-  void FindReplaceProcess(const SearchTexts& t) override { calls.push_back("reg " + t.oldText + " > " + t.newText); }
-  void MapKeys(const SearchTexts&, const std::vector<std::string>&) override {}
-  void MapFiles(const SearchTexts& t) override {
-    std::string drives;
-    for (const DriveRow& r : ctx->drives) drives += r.selected ? r.root.substr(0, 1) : "";
-    calls.push_back("ini " + t.oldText + " > " + t.newText + " on " + drives);
-    if (!passOver.empty()) ctx->PassOver(passOver, "in use by another program");
-    for (const auto& [where, why] : passOvers) ctx->PassOver(where, why);
-    Walk(t);
+  void FindReplaceProcess(RunPass&, const SearchTexts& t) override {
+    calls.push_back("reg " + t.oldText + " > " + t.newText);
   }
-  void MapListedFiles(const SearchTexts& t, const std::vector<std::string>&) override { Walk(t); }
-  void Walk(const SearchTexts& t) {
+  void MapKeys(RunPass&, const SearchTexts&, const std::vector<std::string>&) override {}
+  void MapFiles(RunPass& run, const SearchTexts& t) override {
+    std::string drives;
+    for (const DriveRow& r : run.settings.drives) drives += r.selected ? r.root.substr(0, 1) : "";
+    calls.push_back("ini " + t.oldText + " > " + t.newText + " on " + drives);
+    if (!passOver.empty()) run.PassOver(passOver, "in use by another program");
+    for (const auto& [where, why] : passOvers) run.PassOver(where, why);
+    Walk(run, t);
+  }
+  void MapListedFiles(RunPass& run, const SearchTexts& t, const std::vector<std::string>&) override { Walk(run, t); }
+  void Walk(RunPass& run, const SearchTexts& t) {
     const std::string &o = t.oldText, &n = t.newText;
     for (int i = 0; i < hits; ++i) {
-      ctx->PumpCancelled();
+      run.PumpCancelled();
       ChangeEntry entry{"C:\\x.ini", "", i + 1, ChangeKind::SettingsLine, o, n, ChangeOutcome::Changed, ""};
-      if (!ctx->Chosen(entry)) continue;
-      if (ctx->FindsOnly()) {
-        if (ctx->preview) ctx->ui->ReportPreview({"C:\\x.ini", "", o, n});
+      if (!run.Chosen(entry)) continue;
+      if (run.pass.FindsOnly()) {
+        if (run.pass.IsPreview()) run.ui->ReportPreview({"C:\\x.ini", "", o, n});
         entry.outcome = ChangeOutcome::WouldChange;
-      } else if (ctx->stopAndVerify) {
+      } else if (run.asking && run.asking->Asking()) {
         bool doNotStop = false;
-        const Answer a = ctx->ui->Ask({"Setting Files", "C:\\x.ini", o, n}, doNotStop);
-        if (doNotStop) ctx->stopAndVerify = false;
+        const Answer a = run.ui->Ask({"Setting Files", "C:\\x.ini", o, n}, doNotStop);
+        if (doNotStop) run.asking->StopAsking();
         if (a == Answer::Cancel) {
-          ctx->tally.cancelled = true;
+          run.findings.tally.cancelled = true;
           return;
         }
         if (a == Answer::Skip) continue;
       }
-      ctx->Record(entry);
+      run.Record(entry);
     }
   }
 
@@ -617,7 +619,7 @@ TEST(Cli, MissingRightsStopBeforeAnyChangeUnlessPartialIsAllowed) {
   EXPECT_NE(r.err.find("  - registry values under HKEY_LOCAL_MACHINE\n"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("--allow-partial"), std::string::npos);
   EXPECT_TRUE(s.calls.empty());
-  EXPECT_EQ(s.ctx, nullptr) << "the run's parts are not even made";
+  EXPECT_FALSE(s.partsMade) << "the run's parts are not even made";
 
   // Looking changes nothing; a run that does not touch the registry needs nothing.
   EXPECT_EQ(RunArgs(s, {"map", "--find", "C:\\Old", "--replace", "D:\\New", "--preview"}).code, kExitFinished);

@@ -12,6 +12,7 @@
 #include "support/FakeFileSystem.h"
 #include "support/FakeUi.h"
 #include "support/RecordingBackup.h"
+#include "support/TestRun.h"
 
 namespace {
 using namespace std::literals;
@@ -22,7 +23,7 @@ struct RecordingText : TextFileRewriter {
   std::vector<SearchTexts> texts;
   std::function<void(const std::string&)> onRewrite;
   std::vector<std::string>* order = nullptr;
-  void RewriteTextFile(const std::string& path, const SearchTexts& t) override {
+  void RewriteTextFile(RunPass&, const std::string& path, const SearchTexts& t) override {
     paths.push_back(path);
     order->push_back(path);
     texts.push_back(t);
@@ -32,7 +33,7 @@ struct RecordingText : TextFileRewriter {
 
 class FileWalkTest : public ::testing::Test {
  protected:
-  FileWalkTest() : forms(fs), walk(ctx, fs, forms, text, shortcuts) {
+  FileWalkTest() : forms(fs), walk(fs, forms, text, shortcuts) {
     ctx.ui = &ui;
     ctx.recordsFolder = "C:\\Ost\\";
     ctx.drives = {{"C", "C:\\", true}, {"D", "D:\\", false}, {"E", "E:\\", true}};
@@ -43,7 +44,7 @@ class FileWalkTest : public ::testing::Test {
 
   FakeFileSystem fs;
   FakeUi ui;
-  RunContext ctx;
+  TestRun ctx;
   std::vector<std::string> visited;  // text files, and shortcuts as "lnk " + path, in order
   PathForms forms;
   RecordingText text;
@@ -59,7 +60,7 @@ TEST_F(FileWalkTest, VisitsRootThenEachFolderBeforeItsSubfolders) {
   fs.AddFile("C:\\Z\\z.ini", "");
   fs.AddFile("E:\\e.ini", "");
   fs.AddFile("D:\\d.ini", "");  // drive not selected
-  walk.MapFiles(walk.TextsFor("C:\\Old", "C:\\New"));
+  walk.MapFiles(ctx.Pass(), walk.TextsFor(ctx, "C:\\Old", "C:\\New"));
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\root.ini", "C:\\A\\a.ini", "C:\\A\\B\\b.ini",
                                                   "C:\\Z\\z.ini", "E:\\e.ini"}));
   EXPECT_TRUE(shortcuts.paths.empty());
@@ -73,7 +74,7 @@ TEST_F(FileWalkTest, SettingsBeforeShortcutsInEachFolderAndLnkByExtensionInAnyCa
   fs.AddFile("C:\\F\\x.lnk.bak", "");
   fs.AddFolder("C:\\F\\dir.lnk");
   fs.AddFile("C:\\F\\dir.lnk\\inner.ini", "");
-  walk.SearchThruDir("C:\\", "old", "new");
+  walk.SearchThruDir(ctx.Pass(), "C:\\", "old", "new");
   EXPECT_EQ(visited, (std::vector<std::string>{"C:\\F\\b.ini", "lnk C:\\F\\a.LNK", "lnk C:\\F\\c.Lnk",
                                                "C:\\F\\dir.lnk\\inner.ini"}));
 }
@@ -84,7 +85,7 @@ TEST_F(FileWalkTest, AllFilesTakesEveryFileAndChoosesByExtension) {
   fs.AddFile("C:\\F\\y.LnK", "");
   fs.AddFile("C:\\F\\noext", "");
   fs.AddFolder("C:\\F\\dir.lnk");
-  walk.MapFiles(walk.TextsFor("old", "new"));
+  walk.MapFiles(ctx.Pass(), walk.TextsFor(ctx, "old", "new"));
   EXPECT_EQ(visited, (std::vector<std::string>{"C:\\F\\noext", "C:\\F\\x.lnk.bak", "lnk C:\\F\\y.LnK"}));
 }
 
@@ -94,7 +95,7 @@ TEST_F(FileWalkTest, ConfigurationFilesByExtensionAfterSettingsAndShortcuts) {
                            "json", "i.config", "j.cfg", "k.conf", "l.yaml", "m.yml", "n.toml", "o.properties",
                            "p.url", "q.vdf", "r.bat", "s.CMD", "t.exe"})
     fs.AddFile(std::string("C:\\F\\") + name, "");
-  walk.SearchThruDir("C:\\", "old", "new");
+  walk.SearchThruDir(ctx.Pass(), "C:\\", "old", "new");
   EXPECT_EQ(visited, (std::vector<std::string>{
                          "C:\\F\\b.ini", "lnk C:\\F\\d.lnk", "C:\\F\\a.JSON", "C:\\F\\c.xml", "C:\\F\\e.Library-MS",
                          "C:\\F\\f.ps1", "C:\\F\\i.config", "C:\\F\\j.cfg", "C:\\F\\k.conf", "C:\\F\\l.yaml",
@@ -103,7 +104,7 @@ TEST_F(FileWalkTest, ConfigurationFilesByExtensionAfterSettingsAndShortcuts) {
 
   visited.clear();
   ctx.targets.configFiles = false;
-  walk.SearchThruDir("C:\\", "old", "new");
+  walk.SearchThruDir(ctx.Pass(), "C:\\", "old", "new");
   EXPECT_EQ(visited, (std::vector<std::string>{"C:\\F\\b.ini", "lnk C:\\F\\d.lnk"}));
 }
 
@@ -121,7 +122,7 @@ TEST_F(FileWalkTest, TheTaskSchedulersFilesAreNeverWalkedWhateverTheTargets) {
   for (const Targets targets : {Targets{false, true, true, false, true}, Targets{true, true, true, true, true}}) {
     ctx.targets = targets;
     text.paths.clear();
-    walk.MapFiles(walk.TextsFor("old", "new"));
+    walk.MapFiles(ctx.Pass(), walk.TextsFor(ctx, "old", "new"));
     const std::vector<std::string> expected =
         targets.allFiles ? std::vector<std::string>{"C:\\Windows\\System32\\setup.json",
                                                     "C:\\Windows\\System32\\TasksOld\\Stale",
@@ -132,7 +133,7 @@ TEST_F(FileWalkTest, TheTaskSchedulersFilesAreNeverWalkedWhateverTheTargets) {
   }
   // An edited list that names one is no way round it.
   text.paths.clear();
-  walk.MapListedFiles(walk.TextsFor("old", "new"), {"C:\\Windows\\System32\\Tasks\\old.ini"});
+  walk.MapListedFiles(ctx.Pass(), walk.TextsFor(ctx, "old", "new"), {"C:\\Windows\\System32\\Tasks\\old.ini"});
   EXPECT_TRUE(text.paths.empty());
   ASSERT_EQ(ctx.passedOver.size(), 1u);
   EXPECT_EQ(ctx.passedOver[0].reason, "it is none of the files a run changes");
@@ -144,7 +145,7 @@ TEST_F(FileWalkTest, SizeLimitAndHiddenSystemReadOnlyEntries) {
   fs.AddFile("C:\\H\\below.txt", std::string(999999, 'x'), kAttrHidden);
   fs.AddFile("C:\\H\\limit.txt", std::string(1000000, 'x'));
   fs.AddFile("C:\\H\\ro.txt", "", kAttrReadOnly | kAttrSystem);
-  walk.MapFiles(walk.TextsFor("old", "new"));
+  walk.MapFiles(ctx.Pass(), walk.TextsFor(ctx, "old", "new"));
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\H\\below.txt", "C:\\H\\ro.txt"}));
 }
 
@@ -153,7 +154,7 @@ TEST_F(FileWalkTest, LinksAreNotFollowed) {
   fs.AddFile("C:\\Junction\\in.ini", "");
   fs.AddFile("C:\\Real\\linked.ini", "", kAttrArchive | kAttrReparsePoint);
   fs.AddFile("C:\\Real\\plain.ini", "");
-  walk.MapFiles(walk.TextsFor("old", "new"));
+  walk.MapFiles(ctx.Pass(), walk.TextsFor(ctx, "old", "new"));
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Real\\plain.ini"}));
 }
 
@@ -163,7 +164,7 @@ TEST_F(FileWalkTest, TemporaryFilesOfAnInterruptedRunAreRemovedWhereverTheyAre) 
   fs.AddFile("C:\\Other\\~OSTRIVANE-001F.TMP", "C:\\Old");
   fs.AddFile("C:\\Other\\~ostrivane-Go12.tmp", "C:\\Old");  // not one of ours
   fs.AddFile("C:\\Other\\~ovA1B2.tmp", "C:\\Old");          // nor this, another program's form
-  walk.MapFiles(walk.TextsFor("C:\\Old", "C:\\New"));
+  walk.MapFiles(ctx.Pass(), walk.TextsFor(ctx, "C:\\Old", "C:\\New"));
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Other\\~ostrivane-Go12.tmp", "C:\\Other\\~ovA1B2.tmp"}));
   EXPECT_FALSE(fs.Has("C:\\Other\\~ostrivane-A1B2.tmp") || fs.Has("C:\\Other\\~OSTRIVANE-001F.TMP"));
   ASSERT_EQ(ctx.notes.size(), 2u);
@@ -191,7 +192,7 @@ TEST_F(FileWalkTest, NoTargetTouchesAFileOfARecordsFolder) {
                                         std::pair{Targets{true, true, true, false, true}, byDefault}}) {
     visited.clear();
     ctx.targets = targets;
-    walk.MapFiles(walk.TextsFor("C:\\Old", "C:\\New"));
+    walk.MapFiles(ctx.Pass(), walk.TextsFor(ctx, "C:\\Old", "C:\\New"));
     std::sort(visited.begin(), visited.end());
     EXPECT_EQ(visited, walked);
   }
@@ -204,20 +205,20 @@ TEST_F(FileWalkTest, PhaseLineLocationAndProgressSharePerDrive) {
   fs.AddFile("C:\\c.ini", "");
   fs.AddFile("E:\\e.ini", "");
   text.onRewrite = [&](const std::string&) { atRoots.emplace_back(ui.progress.phase, ui.progress.ceiling); };
-  walk.MapFiles(walk.TextsFor("old", "new"));
+  walk.MapFiles(ctx.Pass(), walk.TextsFor(ctx, "old", "new"));
   // The share of a drive is added after its root files, before its folders.
   EXPECT_EQ(atRoots, (std::vector<std::pair<std::string, int>>{{"Scanning C Drive", 0}, {"Scanning E Drive", 33}}));
   EXPECT_EQ(ui.progress.floor, 33);
   EXPECT_EQ(ui.progress.ceiling, 66);  // 66 div 2 per selected drive; E is empty but still counted
   EXPECT_EQ(ui.progress.location, "E:\\");
-  walk.SearchThruDir("C:\\", "old", "new");
+  walk.SearchThruDir(ctx.Pass(), "C:\\", "old", "new");
   EXPECT_EQ(ui.progress.location, "C:\\B\\");  // the folder last entered, not the one returned to
 }
 
 TEST_F(FileWalkTest, NoDriveSelectedDoesNothing) {
   for (auto& d : ctx.drives) d.selected = false;
   fs.AddFile("C:\\a.ini", "");
-  walk.MapFiles(walk.TextsFor("old", "new"));
+  walk.MapFiles(ctx.Pass(), walk.TextsFor(ctx, "old", "new"));
   EXPECT_TRUE(text.paths.empty());
   EXPECT_EQ(fs.listCalls, 0);
   EXPECT_EQ(ui.progress.ceiling, 0);
@@ -229,7 +230,7 @@ TEST_F(FileWalkTest, CancelOnTheProgressDialogStopsBeforeTheNextEntryAndDrive) {
   fs.AddFile("C:\\B\\3.ini", "");
   fs.AddFile("E:\\4.ini", "");
   text.onRewrite = [&](const std::string&) { ui.onPump = [&] { ctx.tally.cancelled = true; }; };
-  walk.MapFiles(walk.TextsFor("old", "new"));
+  walk.MapFiles(ctx.Pass(), walk.TextsFor(ctx, "old", "new"));
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\A\\1.ini"}));
   EXPECT_EQ(ui.progress.ceiling, 33);  // E's share is not added
   EXPECT_EQ(ui.progress.phase, "Scanning C Drive");
@@ -241,7 +242,7 @@ TEST_F(FileWalkTest, CancelInTheEntryFoundDialogEndsTheFolderAtOnce) {
   fs.AddFile("C:\\A\\2.ini", "");
   fs.AddFile("C:\\A\\3.lnk", "");
   text.onRewrite = [&](const std::string&) { ctx.tally.cancelled = true; };
-  walk.MapFiles(walk.TextsFor("old", "new"));
+  walk.MapFiles(ctx.Pass(), walk.TextsFor(ctx, "old", "new"));
   EXPECT_EQ(visited, (std::vector<std::string>{"C:\\A\\1.ini"}));
 }
 
@@ -251,7 +252,7 @@ TEST_F(FileWalkTest, HandsOverShortFormsAndListsEachFolderOnce) {
   fs.AddFolder("C:\\Program Files\\Old Tool", kAttrFolder, "OLDTOO~1");
   fs.AddFile("C:\\Program Files\\Old Tool\\t.ini", "");
   fs.AddFolder("C:\\Program Files\\Sub\\Sub2");
-  walk.MapFiles(walk.TextsFor("C:\\Program Files\\Old Tool", "C:\\New Tool"));
+  walk.MapFiles(ctx.Pass(), walk.TextsFor(ctx, "C:\\Program Files\\Old Tool", "C:\\New Tool"));
   ASSERT_EQ(text.texts.size(), 1u);
   EXPECT_EQ(text.texts[0].oldText, "C:\\Program Files\\Old Tool");
   EXPECT_EQ(text.texts[0].oldShort, "C:\\PROGRA~1\\OLDTOO~1");
@@ -265,7 +266,7 @@ TEST_F(FileWalkTest, HandsOverShortFormsAndListsEachFolderOnce) {
 TEST(FileWalkEndToEnd, AllFilesRewritesUserFilesButNotTheUndoRecords) {
   FakeFileSystem fs;
   FakeUi ui;
-  RunContext ctx;
+  TestRun ctx;
   ctx.ui = &ui;
   ctx.recordsFolder = "C:\\Ost\\";
   ctx.drives = {{"C", "C:\\", true}};
@@ -274,11 +275,11 @@ TEST(FileWalkEndToEnd, AllFilesRewritesUserFilesButNotTheUndoRecords) {
   RecordingBackup backup(fs);
   RecordingShortcuts shortcuts;
   Cp1252 ansi;
-  FileMapping mapping(ctx, fs, forms, backup, shortcuts, ansi);
+  FileMapping mapping(fs, forms, backup, shortcuts, ansi);
   const std::string record = "[Move]\r\nSource=C:\\Old\r\n";
   fs.AddFile("C:\\Ost\\Undo00000.bat", record);
   fs.AddFile("C:\\Data\\cfg.txt", "path=C:\\Old\\x\r\n");
-  mapping.MapFiles(mapping.Walk().TextsFor("C:\\Old", "C:\\New"));
+  mapping.MapFiles(ctx.Pass(), mapping.Walk().TextsFor(ctx, "C:\\Old", "C:\\New"));
   EXPECT_EQ(fs.At("C:\\Ost\\Undo00000.bat").data, record);
   EXPECT_EQ(fs.At("C:\\Data\\cfg.txt").data, "path=C:\\New\\x\r\n");
   EXPECT_EQ(ctx.tally.linkCount, 1);
@@ -289,7 +290,7 @@ TEST(FileWalkEndToEnd, AllFilesRewritesUserFilesButNotTheUndoRecords) {
 TEST(FileWalkEndToEnd, DefaultTargetsRewriteConfigurationFiles) {
   FakeFileSystem fs;
   FakeUi ui;
-  RunContext ctx;
+  TestRun ctx;
   ctx.ui = &ui;
   ctx.recordsFolder = "C:\\Ost\\";
   ctx.drives = {{"C", "C:\\", true}};
@@ -297,9 +298,9 @@ TEST(FileWalkEndToEnd, DefaultTargetsRewriteConfigurationFiles) {
   RecordingBackup backup(fs);
   RecordingShortcuts shortcuts;
   Cp1252 ansi;
-  FileMapping mapping(ctx, fs, forms, backup, shortcuts, ansi);
+  FileMapping mapping(fs, forms, backup, shortcuts, ansi);
   fs.AddFile("C:\\Data\\app.json", "{\"exe\": \"C:\\\\Old\\\\app.exe\"}\n");
-  mapping.MapFiles(mapping.Walk().TextsFor("C:\\Old", "C:\\New"));
+  mapping.MapFiles(ctx.Pass(), mapping.Walk().TextsFor(ctx, "C:\\Old", "C:\\New"));
   EXPECT_EQ(fs.At("C:\\Data\\app.json").data, "{\"exe\": \"C:\\\\New\\\\app.exe\"}\n");
   EXPECT_EQ(ctx.tally.linkCount, 1);
 }
@@ -307,7 +308,7 @@ TEST(FileWalkEndToEnd, DefaultTargetsRewriteConfigurationFiles) {
 }  // namespace
 
 namespace {
-std::vector<const ChangeEntry*> EntriesOf(const RunContext& ctx, ChangeOutcome outcome) {
+std::vector<const ChangeEntry*> EntriesOf(const TestRun& ctx, ChangeOutcome outcome) {
   std::vector<const ChangeEntry*> out;
   for (const ChangeEntry& e : ctx.changes)
     if (e.outcome == outcome) out.push_back(&e);
@@ -328,7 +329,7 @@ TEST_F(FileWalkTest, DotfilesAndPthFilesJoinConfigurationFilesWhenText) {
   fs.AddFile("C:\\P\\Lib\\site-packages\\acme.PTH", "C:\\Old\\lib\n");
   fs.AddFile("C:\\P\\Lib\\site-packages\\packed.pth", std::string("\0\1\2", 3));
   fs.AddFile("C:\\P\\.json", "{}");  // a listed extension: no probe needed
-  walk.MapFiles(walk.TextsFor("C:\\Old", "C:\\New"));
+  walk.MapFiles(ctx.Pass(), walk.TextsFor(ctx, "C:\\Old", "C:\\New"));
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\P\\.json", "C:\\P\\Lib\\site-packages\\acme.PTH",
                                                   "C:\\U\\.gitconfig", "C:\\U\\.late", "C:\\U\\.NPMRC"}));
   EXPECT_TRUE(ctx.changes.empty());  // a binary dotfile is no one's, and not named
@@ -336,7 +337,7 @@ TEST_F(FileWalkTest, DotfilesAndPthFilesJoinConfigurationFilesWhenText) {
   // Only the configuration target takes them.
   text.paths.clear();
   ctx.targets = {false, true, true, false, false};
-  walk.MapFiles(walk.TextsFor("C:\\Old", "C:\\New"));
+  walk.MapFiles(ctx.Pass(), walk.TextsFor(ctx, "C:\\Old", "C:\\New"));
   EXPECT_TRUE(text.paths.empty());
 }
 
@@ -350,7 +351,7 @@ TEST_F(FileWalkTest, EachTargetsSizeLimitAndTheFilesOverItNamedAsSkipped) {
   fs.AddFile("C:\\S\\big.ini", std::string(kMaxRewriteSize, ' '));
   fs.AddFile("C:\\S\\big.lnk", std::string(kMaxRewriteSize, ' '));
   fs.AddFile("C:\\S\\big.txt", std::string(kMaxRewriteSize, ' '));  // no target's
-  walk.MapFiles(walk.TextsFor("C:\\Old", "C:\\New"));
+  walk.MapFiles(ctx.Pass(), walk.TextsFor(ctx, "C:\\Old", "C:\\New"));
   EXPECT_EQ(visited, (std::vector<std::string>{"C:\\S\\big.json"}));
   const auto skipped = EntriesOf(ctx, ChangeOutcome::Skipped);
   ASSERT_EQ(skipped.size(), 3u);
@@ -367,7 +368,7 @@ TEST_F(FileWalkTest, EachTargetsSizeLimitAndTheFilesOverItNamedAsSkipped) {
   ctx.changes.clear();
   visited.clear();
   ctx.targets = {false, false, false, true, false};
-  walk.MapFiles(walk.TextsFor("C:\\Old", "C:\\New"));
+  walk.MapFiles(ctx.Pass(), walk.TextsFor(ctx, "C:\\Old", "C:\\New"));
   EXPECT_TRUE(visited.empty());
   EXPECT_EQ(EntriesOf(ctx, ChangeOutcome::Skipped).size(), 5u);
 }
@@ -378,7 +379,7 @@ TEST_F(FileWalkTest, AListedFileGrownPastItsLimitIsPassedOver) {
   ctx.targets = {false, false, false, false, true};
   fs.AddFile("C:\\S\\big.json", std::string(2 * kMaxRewriteSize, ' '));
   fs.AddFile("C:\\S\\grown.json", std::string(kMaxConfigurationSize, ' '));
-  walk.MapListedFiles(walk.TextsFor("C:\\Old", "C:\\New"), {"C:\\S\\big.json", "C:\\S\\grown.json"});
+  walk.MapListedFiles(ctx.Pass(), walk.TextsFor(ctx, "C:\\Old", "C:\\New"), {"C:\\S\\big.json", "C:\\S\\grown.json"});
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\S\\big.json"}));
   ASSERT_EQ(ctx.passedOver.size(), 1u);
   EXPECT_EQ(ctx.passedOver[0].where, "C:\\S\\grown.json");
@@ -396,7 +397,7 @@ TEST_F(FileWalkTest, FoldersThatCannotBeListedAreNamedAndVolumeFoldersPassedBy) 
   fs.DenyListing("C:\\Locked");
   fs.DenyListing("C:\\Open\\Deeper", "The network path was not found.");
   fs.DenyListing("C:\\System Volume Information");
-  walk.MapFiles(walk.TextsFor("C:\\Old", "C:\\New"));
+  walk.MapFiles(ctx.Pass(), walk.TextsFor(ctx, "C:\\Old", "C:\\New"));
   EXPECT_EQ(text.paths, (std::vector<std::string>{"C:\\Open\\a.ini", "E:\\Data\\$Recycle.Bin\\kept.ini"}));
   ASSERT_EQ(ctx.passedOver.size(), 2u);
   EXPECT_EQ(ctx.passedOver[0].where, "C:\\Locked\\");
@@ -412,7 +413,7 @@ TEST_F(FileWalkTest, FoldersThatCannotBeListedAreNamedAndVolumeFoldersPassedBy) 
   ctx.passedOver.clear();
   fs.AddFolder("C:\\Empty");
   fs.DenyListing("E:\\");
-  walk.MapFiles(walk.TextsFor("C:\\Old", "C:\\New"));
+  walk.MapFiles(ctx.Pass(), walk.TextsFor(ctx, "C:\\Old", "C:\\New"));
   ASSERT_EQ(ctx.passedOver.size(), 3u);
   EXPECT_EQ(ctx.passedOver[2].where, "E:\\");
 }
@@ -425,7 +426,7 @@ namespace {
 TEST(FileWalkEndToEnd, SettingsPlacesAreSearchedByContent) {
   FakeFileSystem fs;
   FakeUi ui;
-  RunContext ctx;
+  TestRun ctx;
   ctx.ui = &ui;
   ctx.recordsFolder = "C:\\Ost\\";
   ctx.drives = {{"C", "C:\\", true}};
@@ -433,7 +434,7 @@ TEST(FileWalkEndToEnd, SettingsPlacesAreSearchedByContent) {
   RecordingBackup backup(fs);
   RecordingShortcuts shortcuts;
   Cp1252 ansi;
-  FileMapping mapping(ctx, fs, forms, backup, shortcuts, ansi);
+  FileMapping mapping(fs, forms, backup, shortcuts, ansi);
   mapping.Walk().AddSettingsPlace("C:\\ProgramData");
   mapping.Walk().SetProfilesFolder("C:\\Users\\");
   const std::string item = "{\"InstallLocation\": \"C:\\\\Old\\\\Game\"}";
@@ -450,7 +451,7 @@ TEST(FileWalkEndToEnd, SettingsPlacesAreSearchedByContent) {
   fs.AddFile("C:\\ProgramData\\Tool\\other.bin", other);
   fs.AddFile("C:\\Users\\me\\Documents\\notes.item", item);  // no settings place
   fs.AddFile("C:\\Users\\me\\AppData\\big.log", "C:\\Old\\x" + std::string(kMaxRewriteSize, ' '));
-  mapping.MapFiles(mapping.Walk().TextsFor("C:\\Old", "C:\\New"));
+  mapping.MapFiles(ctx.Pass(), mapping.Walk().TextsFor(ctx, "C:\\Old", "C:\\New"));
 
   EXPECT_EQ(fs.At("C:\\ProgramData\\Epic\\Manifests\\game.item").data, "{\"InstallLocation\": \"C:\\\\New\\\\Game\"}");
   EXPECT_EQ(fs.At("C:\\Users\\me\\AppData\\Local\\Launcher\\LauncherInstalled.dat").data,
@@ -477,7 +478,7 @@ TEST(FileWalkEndToEnd, SettingsPlacesAreSearchedByContent) {
   ctx.changes.clear();
   ctx.targets.configFiles = false;
   fs.AddFile("C:\\ProgramData\\Epic\\Manifests\\game.item", item);
-  mapping.MapFiles(mapping.Walk().TextsFor("C:\\Old", "C:\\New"));
+  mapping.MapFiles(ctx.Pass(), mapping.Walk().TextsFor(ctx, "C:\\Old", "C:\\New"));
   EXPECT_EQ(fs.At("C:\\ProgramData\\Epic\\Manifests\\game.item").data, item);
   EXPECT_TRUE(ctx.changes.empty());
 }
@@ -491,7 +492,7 @@ TEST_F(FileWalkTest, TheMovedFolderIsASettingsPlace) {
   ctx.drives = {{"D", "D:\\", true}};
   fs.AddFile("D:\\Games\\New\\state.item", "x");
   fs.AddFile("D:\\Games\\other.item", "x");
-  walk.MapFiles(walk.TextsFor("C:\\Old", "D:\\Games\\New"));
+  walk.MapFiles(ctx.Pass(), walk.TextsFor(ctx, "C:\\Old", "D:\\Games\\New"));
   EXPECT_EQ(text.paths, (std::vector<std::string>{"D:\\Games\\New\\state.item"}));
 }
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include "core/Error.h"
 #include "engine/GuardRails.h"
-#include "engine/RunContext.h"
+#include "support/TestRun.h"
 #include "regmap/RegImport.h"
 #include "support/Cp1252.h"
 #include "support/FakeFileSystem.h"
@@ -97,21 +97,21 @@ TEST(GuardRails, RegistryBackupDeletesNoHiveAndNoShallowKey) {
 TEST(GuardRails, RefusedMovesLeaveNothingBehind) {
   FakeFileSystem fs;
   FakeUi ui;
-  RunContext ctx;
+  TestRun ctx;
   ctx.recordsFolder = "D:\\Tools\\Ostrivane\\";
   ctx.tally.undoName = "Undo00000";
   ctx.ui = &ui;
   FakeShellMove shell{fs};
   FakeKnownFolders known;
   GuardRails guard(known);
-  FolderMove mover{ctx, fs, shell, true};
+  FolderMove mover{fs, shell, true};
   mover.SetGuard(&guard);
   fs.AddFolder("D:\\Tools\\Ostrivane");
   fs.AddFile("C:\\Windows\\System32\\drivers\\etc\\hosts", "127.0.0.1 localhost");
   fs.AddFolder("E:\\");
   const std::vector<std::string> before = fs.Paths();
   try {
-    mover.MoveDir("C:\\Windows\\System32\\drivers\\etc", "E:\\Moved\\etc");
+    mover.MoveDir(ctx.Pass(), "C:\\Windows\\System32\\drivers\\etc", "E:\\Moved\\etc");
     ADD_FAILURE() << "moved";
   } catch (const Error& e) {
     EXPECT_NE(std::string(e.what()).find("Windows folder"), std::string::npos) << e.what();

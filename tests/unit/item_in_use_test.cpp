@@ -114,7 +114,7 @@ TEST_F(ItemInUseRun, AProgramHoldsTheItemUntilItEndsAndCancelMovesAndChangesNoth
   ctx.ui = nullptr;
   ctx.request.FindText = "D:\\W3Run";
   ctx.request.ReplaceText = "C:\\W3Run";
-  EXPECT_THROW(MappingRun(ctx, parts).Run(), Error);
+  EXPECT_THROW(ctx.Run(parts), Error);
   EXPECT_TRUE(fs.Has("D:\\W3Run\\w3sleeper.exe"));
 }
 
@@ -207,7 +207,7 @@ TEST_F(ItemInUseRun, ServicesStartAgainAfterACancelledWalkAndAPreviewOnlyNamesTh
   ctx.preview = true;
   ctx.request.FindText = "D:\\W3Run";
   ctx.request.ReplaceText = "C:\\W3Run";
-  MappingRun(ctx, parts).Run();
+  ctx.Run(parts);
   EXPECT_TRUE(ui.inUseQuestions.empty());
   EXPECT_TRUE(system.calls.empty());
   ASSERT_FALSE(ctx.notes.empty());

@@ -20,6 +20,7 @@
 #include "undo/UndoExecution.h"
 #include "undo/UndoStore.h"
 #include "support/PortableRun.h"
+#include "support/TestRun.h"
 
 namespace {
 const std::string kHome = "C:\\Ostrivane\\";
@@ -54,16 +55,16 @@ class MoveTest : public ::testing::Test {
 
   FakeFileSystem fs;
   FakeUi ui;
-  RunContext ctx;
+  TestRun ctx;
   FakeShellMove shell{fs};
-  FolderMove mover{ctx, fs, shell, false};
-  FolderMove silentMover{ctx, fs, shell, true};
+  FolderMove mover{fs, shell, false};
+  FolderMove silentMover{fs, shell, true};
 };
 
 TEST_F(MoveTest, FolderGoesIntoTheTargetFolderAfterItsRecordIsOnDisk) {
   std::string recordAtMove;
   shell.beforeMove = [&] { recordAtMove = Record(); };
-  EXPECT_TRUE(mover.MoveDir("C:\\Data\\Project", "D:\\Work\\Project"));
+  EXPECT_TRUE(mover.MoveDir(ctx.Pass(), "C:\\Data\\Project", "D:\\Work\\Project"));
   ASSERT_EQ(shell.calls.size(), 1u);
   EXPECT_EQ(shell.calls[0].source, "C:\\Data\\Project");
   EXPECT_EQ(shell.calls[0].targetFolder, "D:\\Work");
@@ -83,7 +84,7 @@ TEST_F(MoveTest, SingleFileAndMissingTargetFolder) {
   fs.AddFolder("E:\\");
   std::string recordAtMove;
   shell.beforeMove = [&] { recordAtMove = Record(); };
-  EXPECT_TRUE(silentMover.MoveDir("C:\\Data\\notes.txt", "E:\\New\\Place\\notes.txt"));
+  EXPECT_TRUE(silentMover.MoveDir(ctx.Pass(), "C:\\Data\\notes.txt", "E:\\New\\Place\\notes.txt"));
   EXPECT_TRUE(fs.FolderExists("E:\\New\\Place"));
   EXPECT_EQ(fs.ReadWhole("E:\\New\\Place\\notes.txt"), "N");
   EXPECT_TRUE(shell.calls[0].silent);
@@ -95,7 +96,7 @@ TEST_F(MoveTest, SingleFileAndMissingTargetFolder) {
   shell.beforeMove = nullptr;
   fs.AddFile("C:\\Data\\other.txt", "O");
   shell.reply = {0x7C, false};
-  EXPECT_FALSE(silentMover.MoveDir("C:\\Data\\other.txt", "F:\\Made\\For\\It\\other.txt"));
+  EXPECT_FALSE(silentMover.MoveDir(ctx.Pass(), "C:\\Data\\other.txt", "F:\\Made\\For\\It\\other.txt"));
   EXPECT_FALSE(fs.Has("F:\\Made"));
   EXPECT_EQ(Record(), head + "Phase=moved\r\n\r\n");
 }
@@ -118,7 +119,7 @@ TEST_F(MoveTest, CreatedFoldersGoOnlyWhenEmptyAndOnTheRecordedWay) {
 }
 
 TEST_F(MoveTest, MissingSourceIsShownAndLeavesNoRecord) {
-  EXPECT_FALSE(mover.MoveDir("C:\\Gone", "D:\\Work\\Gone"));
+  EXPECT_FALSE(mover.MoveDir(ctx.Pass(), "C:\\Gone", "D:\\Work\\Gone"));
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].first, "C:\\Gone does not exist.  Please correct.");
   EXPECT_EQ(ui.messages[0].second, "Ostrivane");
@@ -128,12 +129,12 @@ TEST_F(MoveTest, MissingSourceIsShownAndLeavesNoRecord) {
 
 TEST_F(MoveTest, FailedMoveLeavesNoRecordAndOnlyTheSilentShellNeedsWords) {
   shell.reply = {0, true};  // cancelled in the shell's own dialog
-  EXPECT_FALSE(mover.MoveDir("C:\\Data\\Project", "D:\\Work\\Project"));
+  EXPECT_FALSE(mover.MoveDir(ctx.Pass(), "C:\\Data\\Project", "D:\\Work\\Project"));
   EXPECT_EQ(Record(), "<none>");
   EXPECT_TRUE(ui.messages.empty());
 
   shell.reply = {0x7C, false};
-  EXPECT_FALSE(silentMover.MoveDir("C:\\Data\\Project", "D:\\Work\\Project"));
+  EXPECT_FALSE(silentMover.MoveDir(ctx.Pass(), "C:\\Data\\Project", "D:\\Work\\Project"));
   EXPECT_EQ(Record(), "<none>");
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].first, "C:\\Data\\Project could not be moved to D:\\Work (error 124).");
@@ -143,27 +144,27 @@ TEST_F(MoveTest, FailedMoveLeavesNoRecordAndOnlyTheSilentShellNeedsWords) {
 TEST_F(MoveTest, MoveStoppedPartWayKeepsItsRecordForTheUndo) {
   shell.reply = {0, true};
   shell.moveFirstFileOnly = true;
-  EXPECT_FALSE(mover.MoveDir("C:\\Data\\Project", "D:\\Work\\Project"));
+  EXPECT_FALSE(mover.MoveDir(ctx.Pass(), "C:\\Data\\Project", "D:\\Work\\Project"));
   EXPECT_TRUE(fs.Has("D:\\Work\\Project\\a.txt"));
   EXPECT_NE(Record(), "<none>");
 }
 
 TEST_F(MoveTest, SilentMoveNeverReplacesWhatIsAlreadyThere) {
   fs.AddFile("D:\\Work\\Project\\a.txt", "theirs");
-  EXPECT_FALSE(silentMover.MoveDir("C:\\Data\\Project", "D:\\Work\\Project"));
+  EXPECT_FALSE(silentMover.MoveDir(ctx.Pass(), "C:\\Data\\Project", "D:\\Work\\Project"));
   EXPECT_TRUE(shell.calls.empty());
   EXPECT_EQ(fs.ReadWhole("D:\\Work\\Project\\a.txt"), "theirs");
   EXPECT_EQ(ui.messages.at(0).first, "D:\\Work\\Project already exists.  Nothing was moved.");
   EXPECT_EQ(Record(), "<none>");
   // With the shell's dialogs the user decides there.
-  EXPECT_TRUE(mover.MoveDir("C:\\Data\\Project", "D:\\Work\\Project"));
+  EXPECT_TRUE(mover.MoveDir(ctx.Pass(), "C:\\Data\\Project", "D:\\Work\\Project"));
 }
 
 TEST_F(MoveTest, RecordThatCannotBeWrittenStopsTheMoveBeforeItStarts) {
   fs.beforeWrite = [](const std::string& p) {
     if (p == kRecord) throw Error("Access denied: " + p);
   };
-  EXPECT_THROW(mover.MoveDir("C:\\Data\\Project", "D:\\Work\\Project"), Error);
+  EXPECT_THROW(mover.MoveDir(ctx.Pass(), "C:\\Data\\Project", "D:\\Work\\Project"), Error);
   EXPECT_TRUE(shell.calls.empty());
   EXPECT_TRUE(fs.Has("C:\\Data\\Project\\a.txt"));
 }
@@ -260,7 +261,7 @@ TEST_F(MoveAndUndo, FailedMoveMapsNothingAndLeavesNoEntry) {
   const std::string filesBefore = Files(fs), regBefore = reg.Dump();
   Run();
   EXPECT_TRUE(ctx.tally.cancelled);
-  const EndPage page = EndPageOf(ctx);
+  const EndPage page = EndPageOf(ctx.request.Mode, ctx);
   EXPECT_FALSE(page.finished);
   EXPECT_EQ(page.title, "Process Cancelled");
   EXPECT_EQ(page.moveLine, "All Files may not have been Moved");

@@ -7,6 +7,7 @@
 #include "core/Error.h"
 #include "support/FakeProcessesAndServices.h"
 #include "support/WizardFakes.h"
+#include "support/TestRun.h"
 
 namespace {
 const std::string kIni = "C:\\Ost\\Ostrivane.ini";
@@ -21,7 +22,6 @@ class PageModelTest : public ::testing::Test, protected WizardFakes<> {
  protected:
   PageModelTest() : wizard(Ports(), "C:\\Ost\\") {
     fs.AddFolder("C:\\Ost");
-    rec.ctx = &wizard.ctx;
   }
   void Show(const std::string& arg = "") {
     wizard.Start(arg);
@@ -42,12 +42,12 @@ TEST_F(PageModelTest, FirstShowWithoutSettingsFile) {
   EXPECT_EQ(undo.age, 1);
   EXPECT_EQ(undo.calls, std::vector<std::string>{"refresh"});
   EXPECT_EQ(wizard.undo.lines, std::vector<std::string>{kNoChangesToUndo});
-  ASSERT_EQ(wizard.ctx.drives.size(), 3u);
-  EXPECT_EQ(wizard.ctx.drives[0].caption, "Local Disk (C:)");
-  EXPECT_EQ(wizard.ctx.drives[1].root, "D:\\");
-  EXPECT_TRUE(wizard.ctx.drives[0].selected);
-  EXPECT_FALSE(wizard.ctx.drives[1].selected);  // listed, not selected
-  EXPECT_TRUE(wizard.ctx.drives[2].selected);
+  ASSERT_EQ(wizard.choices.drives.size(), 3u);
+  EXPECT_EQ(wizard.choices.drives[0].caption, "Local Disk (C:)");
+  EXPECT_EQ(wizard.choices.drives[1].root, "D:\\");
+  EXPECT_TRUE(wizard.choices.drives[0].selected);
+  EXPECT_FALSE(wizard.choices.drives[1].selected);  // listed, not selected
+  EXPECT_TRUE(wizard.choices.drives[2].selected);
   EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -59,7 +59,7 @@ TEST_F(PageModelTest, SettingsAreReadBackAndBadValuesFallBack) {
   EXPECT_FALSE(wizard.intro.animationOn);
   EXPECT_TRUE(wizard.intro.skipIntroduction);
   EXPECT_EQ(wizard.undo.ageIndex, 3);
-  EXPECT_TRUE(wizard.ctx.targets.configFiles);  // a file of an earlier build has no such key: on
+  EXPECT_TRUE(wizard.choices.targets.configFiles);  // a file of an earlier build has no such key: on
 
   fs.At(kIni).data = "[Undo List]\r\nDeleteOlderThan=7\r\n";
   EXPECT_EQ(ReadSettings(fs, "C:\\Ost\\").DeleteOlderThan, -1);  // outside the list: no selection
@@ -85,7 +85,7 @@ TEST_F(PageModelTest, CommandLinePathOpensTheMoveParameterPage) {
   EXPECT_EQ(wizard.move.givenItemName, "App");
   EXPECT_TRUE(wizard.moveDescriptionVisible);
   EXPECT_TRUE(wizard.showAdvancedVisible);
-  EXPECT_EQ(wizard.ctx.request.Mode, RunMode::MoveAndMap);
+  EXPECT_EQ(wizard.choices.request.Mode, RunMode::MoveAndMap);
   EXPECT_FALSE(wizard.intro.animationOn);
 }
 
@@ -105,17 +105,17 @@ class PageWalkTest : public PageModelTest, public ::testing::WithParamInterface<
 TEST_P(PageWalkTest, ClicksLandOnTheirPage) {
   const Walk walk = GetParam();
   Show();
-  wizard.ctx.tally.cancelled = true;  // a cancel is the last run's, not the next one's
+  wizard.lastRun.tally.cancelled = true;  // a cancel is the last run's, not the next one's
   for (Sender click : walk.clicks) wizard.TurnPage(click);
   EXPECT_EQ(wizard.CurrentPage, walk.lands);
   EXPECT_EQ(wizard.moveDescriptionVisible + 2 * wizard.switchDescriptionVisible + 4 * wizard.mapOnlyDescriptionVisible,
             walk.band);
   EXPECT_EQ(wizard.showAdvancedVisible, walk.advanced);
-  EXPECT_EQ(wizard.ctx.request.Mode, walk.mode);
+  EXPECT_EQ(wizard.choices.request.Mode, walk.mode);
   EXPECT_EQ(wizard.versionLineVisible, walk.lands == Page::Front);
   EXPECT_EQ(wizard.intro.animationOn, walk.lands == Page::Intro1 || walk.lands == Page::Intro2);
   if (!walk.clicks.empty()) {
-    EXPECT_FALSE(wizard.ctx.tally.cancelled);
+    EXPECT_FALSE(wizard.lastRun.tally.cancelled);
   }
   EXPECT_TRUE(rec.calls.empty());
   EXPECT_TRUE(ui.messages.empty());
@@ -204,12 +204,12 @@ TEST(PageFlowTables, EachRowStandsAtItsOwnPlace) {
 TEST_F(PageModelTest, TargetsBackGoesByMode) {
   Show();
   At(Page::Targets);
-  wizard.ctx.request.Mode = RunMode::MoveAndMap;
+  wizard.choices.request.Mode = RunMode::MoveAndMap;
   wizard.TurnPage(Sender::TargetsBack);
   EXPECT_EQ(wizard.CurrentPage, Page::MoveConfirm);
   EXPECT_TRUE(wizard.showAdvancedVisible);
   At(Page::Targets);
-  wizard.ctx.request.Mode = RunMode::SwitchDrives;
+  wizard.choices.request.Mode = RunMode::SwitchDrives;
   wizard.TurnPage(Sender::TargetsBack);
   EXPECT_EQ(wizard.CurrentPage, Page::SwitchDrives);
   EXPECT_FALSE(wizard.showAdvancedVisible);
@@ -398,9 +398,9 @@ TEST_F(PageModelTest, EndPageNamesThePlacesPassedOverAndTheRunsNotes) {
   int walk = 0;
   rec.duringWalk = [&] {
     if (walk++ != 0) return;
-    wizard.ctx.PassOver("C:\\App\\locked.ini", "in use by another program");
-    wizard.ctx.notes.push_back("C:\\App\\~ostrivane-1A2B.tmp, a temporary file, was removed.");
-    wizard.ctx.notes.push_back("C:\\App\\~ostrivane-3C4D.tmp, a temporary file, was removed.");
+    rec.run->PassOver("C:\\App\\locked.ini", "in use by another program");
+    wizard.lastRun.notes.push_back("C:\\App\\~ostrivane-1A2B.tmp, a temporary file, was removed.");
+    wizard.lastRun.notes.push_back("C:\\App\\~ostrivane-3C4D.tmp, a temporary file, was removed.");
   };
   wizard.TurnPage(Sender::MoveAndMap);
   wizard.moving.DropOnMoveTo("C:\\Program Files\\App", "D:\\Apps");
@@ -459,8 +459,8 @@ TEST_F(PageModelTest, AdvancedOptionsLeadThroughTargetsAndDrives) {
   wizard.TurnPage(Sender::MoveGivenNext);
   EXPECT_EQ(wizard.CurrentPage, Page::Targets);
   EXPECT_FALSE(wizard.showAdvancedVisible);
-  EXPECT_EQ(wizard.ctx.request.FindText, "C:\\Data\\Old");
-  EXPECT_EQ(wizard.ctx.request.ReplaceText, "E:\\New\\Old");
+  EXPECT_EQ(wizard.choices.request.FindText, "C:\\Data\\Old");
+  EXPECT_EQ(wizard.choices.request.ReplaceText, "E:\\New\\Old");
   wizard.TurnPage(Sender::TargetsNext);
   EXPECT_EQ(wizard.CurrentPage, Page::Drives);
   EXPECT_TRUE(rec.calls.empty());
@@ -503,12 +503,12 @@ TEST_F(PageModelTest, MapOnceChecksBothTextsAndSetsTheDialogBox) {
 TEST_F(PageModelTest, StartMapRunsAtOnceAndCountsTheLinks) {
   Show();
   rec.linksPerWalk = 1;
-  wizard.ctx.targets.settingsFiles = wizard.ctx.targets.shortcuts = wizard.ctx.targets.configFiles = false;  // registry only
+  wizard.choices.targets.settingsFiles = wizard.choices.targets.shortcuts = wizard.choices.targets.configFiles = false;  // registry only
   wizard.TurnPage(Sender::MapOnly);
   wizard.mapOnly.findWhat = "C:\\Old";
   wizard.mapOnly.replaceWith = "D:\\New";
   wizard.TurnPage(Sender::MapOnlyNext);
-  EXPECT_FALSE(wizard.ctx.stopAndVerify);  // no verify box on: never ask
+  EXPECT_FALSE(wizard.choices.stopAndVerify);  // no verify box on: never ask
   // A search, then an apply at the places it found.
   EXPECT_EQ(rec.calls, (std::vector<std::string>{"archive C:\\Ost\\Undo00000.zip", "reg C:\\Old>D:\\New",
                                                  "apply reg C:\\Old>D:\\New"}));
@@ -523,7 +523,7 @@ TEST_F(PageModelTest, StartMapRunsAtOnceAndCountsTheLinks) {
   wizard.VerifyClick(true);
   wizard.ShowAdvancedClick(true);
   wizard.TurnPage(Sender::MapOnlyNext);
-  EXPECT_TRUE(wizard.ctx.stopAndVerify);
+  EXPECT_TRUE(wizard.choices.stopAndVerify);
   EXPECT_EQ(wizard.CurrentPage, Page::Targets);
 }
 
@@ -539,10 +539,10 @@ TEST_F(PageModelTest, TargetsWithoutFilesStartTheRunFromTheTargetsPage) {
   wizard.switchDrives.secondDrive = "D";
   wizard.TurnPage(Sender::SwitchNext);  // always the targets page, advanced box or not
   EXPECT_EQ(wizard.CurrentPage, Page::Targets);
-  EXPECT_EQ(wizard.ctx.request.FindText, "C:\\");
-  EXPECT_EQ(wizard.ctx.request.ReplaceText, "D:\\");
+  EXPECT_EQ(wizard.choices.request.FindText, "C:\\");
+  EXPECT_EQ(wizard.choices.request.ReplaceText, "D:\\");
 
-  wizard.ctx.targets = {true, false, false, false, false};
+  wizard.choices.targets = {true, false, false, false, false};
   wizard.TargetChecksClick();
   EXPECT_EQ(wizard.targetsPage.next, (ButtonFace{"&Start", Glyph::Start}));
   EXPECT_EQ(wizard.targetsPage.hint, "Press the Start button to Begin");
@@ -550,7 +550,7 @@ TEST_F(PageModelTest, TargetsWithoutFilesStartTheRunFromTheTargetsPage) {
   EXPECT_EQ(wizard.CurrentPage, Page::Finished);
   EXPECT_EQ(wizard.end.finishedCount, "0 links were remapped");
 
-  wizard.ctx.targets.allFiles = true;
+  wizard.choices.targets.allFiles = true;
   wizard.TargetChecksClick();
   EXPECT_EQ(wizard.targetsPage.next, (ButtonFace{"&Next", Glyph::Forward}));
   EXPECT_EQ(wizard.targetsPage.hint, "Press the Next button to Continue");
@@ -603,7 +603,7 @@ TEST_F(PageModelTest, FailingRunStaysOnItsPageAndReportsTheError) {
   undo.entries = {Listed(0, "1/2/2026")};  // the failed run left a record
   EXPECT_THROW(wizard.TurnPage(Sender::DrivesStart), Error);
   EXPECT_EQ(wizard.CurrentPage, Page::Drives);
-  EXPECT_FALSE(wizard.ctx.running);
+  EXPECT_FALSE(wizard.running);
   EXPECT_EQ(ui.events.back(), "close");
   EXPECT_EQ(wizard.undo.lines, std::vector<std::string>{"Undo00000 - 1/2/2026"});
   // And the window still works afterwards.
@@ -646,7 +646,7 @@ TEST_F(PageModelTest, CloseQueryWritesTheSettingsFile) {
   fs.At(kIni).data = "[Other]\r\nKey=Value\r\n[Undo List]\r\nDeleteOlderThan=9\r\nMore=1\r\n";
   wizard.undo.ageIndex = -1;
   wizard.intro.skipIntroduction = false;
-  wizard.ctx.targets.configFiles = false;  // the box unticked
+  wizard.choices.targets.configFiles = false;  // the box unticked
   EXPECT_TRUE(wizard.MayClose());
   EXPECT_EQ(fs.At(kIni).data,
             "[Other]\r\nKey=Value\r\n\r\n[Undo List]\r\nDeleteOlderThan=-1\r\nMore=1\r\n\r\n[Start]\r\nSkipStartPage=0\r\n\r\n"
@@ -655,7 +655,7 @@ TEST_F(PageModelTest, CloseQueryWritesTheSettingsFile) {
   // ... and the next start reads it back unticked.
   Wizard next(Ports(), "C:\\Ost\\");
   next.Start("");
-  EXPECT_FALSE(next.ctx.targets.configFiles);
+  EXPECT_FALSE(next.choices.targets.configFiles);
   EXPECT_FALSE(next.showChangesFirst[0] || next.showChangesFirst[1] || next.showChangesFirst[2]);
   EXPECT_TRUE(ui.messages.empty());
 }
@@ -720,13 +720,13 @@ TEST_F(PageModelTest, NothingElseIsTakenWhileAnUndoIsOn) {
   EXPECT_EQ(wizard.undo.ageIndex, 1);
   EXPECT_EQ(wizard.CurrentPage, Page::Undo);
   EXPECT_FALSE(fs.Has(kIni));
-  EXPECT_FALSE(wizard.ctx.running);
+  EXPECT_FALSE(wizard.running);
   EXPECT_EQ(ui.messages.back().first, "0 files restored.  Undo has completed");
 
   // Refused by the run lock: the window takes input again afterwards.
   undo.duringUndo = [] { throw Error("busy"); };
   EXPECT_THROW(wizard.undoing.UndoChangesClick(), Error);
-  EXPECT_FALSE(wizard.ctx.running);
+  EXPECT_FALSE(wizard.running);
 }
 
 TEST_F(PageModelTest, FolderPickersFillTheirFields) {
@@ -775,7 +775,7 @@ TEST_F(PageModelTest, IntroductionPictureTravelsInAnArc) {
 // The window's own questions and message kinds, through the dialogs port.
 class CarefulPageTest : public PageModelTest {
  protected:
-  CarefulPageTest() : careful(Ports(&dialogs), "C:\\Ost\\") { rec.ctx = &careful.ctx; }
+  CarefulPageTest() : careful(Ports(&dialogs), "C:\\Ost\\") {}
   Wizard careful;
 };
 
@@ -789,20 +789,30 @@ TEST_F(CarefulPageTest, OneVerifyChoiceWhateverPageShowsIt) {
   careful.mapOnly.replaceWith = "b";
   // A Cancel in "Entry Found" during a file walk keeps the choice as it was shown.
   ui.replies = {{Answer::Cancel, false}};
-  rec.duringWalk = [&] { OfferChange(careful.ctx, {}, WalkKind::Files); };
+  rec.duringWalk = [&] { OfferChange(*rec.run, {}, WalkKind::Files); };
   careful.TurnPage(Sender::MapOnlyNext);
   EXPECT_TRUE(careful.StopAndVerify());
+  // "Do Not Stop and Verify" ticked in it: the window's boxes are off after the run.
+  ui.replies = {{Answer::Replace, true}};
+  careful.TurnPage(Sender::GoToStart);
+  careful.TurnPage(Sender::MapOnly);
+  careful.TurnPage(Sender::MapOnlyNext);
+  EXPECT_TRUE(ui.replies.empty());
+  EXPECT_FALSE(careful.StopAndVerify());
   // Unticked on a move page: no box, shown or hidden, still asks.
   careful.TurnPage(Sender::GoToStart);
   careful.OpenMoveGiven("C:\\Data\\Old");
   careful.VerifyClick(false);
   EXPECT_FALSE(careful.StopAndVerify());
-  careful.ctx.request.Mode = RunMode::MoveAndMap;
-  EXPECT_FALSE(VerificationOn(careful.ctx));
+  careful.choices.request.Mode = RunMode::MoveAndMap;
+  const RunSettings settings = RunSettings::AsGiven(careful.choices);
+  Findings none;
+  StopAndVerify asking(settings.stopAndVerify);
+  EXPECT_FALSE(VerificationOn(RunPass{settings, {}, none, nullptr, &asking}));
   careful.move.givenDestination = "E:\\";
   rec.duringWalk = nullptr;
   careful.TurnPage(Sender::MoveGivenNext);
-  EXPECT_FALSE(careful.ctx.stopAndVerify);
+  EXPECT_FALSE(careful.choices.stopAndVerify);
 }
 
 TEST_F(CarefulPageTest, TheBandShowsExactlyTheModeAtHand) {
@@ -880,7 +890,7 @@ TEST_F(CarefulPageTest, RefusalsSayWhatIsWrongAndPointAtTheField) {
   fs.AddFolder("C:\\Data\\Gone");
   careful.ShowAdvancedClick(true);
   careful.TurnPage(Sender::MoveGivenNext);
-  EXPECT_EQ(careful.ctx.request.ReplaceText, "E:\\New\\Gone");
+  EXPECT_EQ(careful.choices.request.ReplaceText, "E:\\New\\Gone");
 
   // Map Only: the empty box gets the focus.
   careful.TurnPage(Sender::GoToStart);
@@ -915,8 +925,8 @@ TEST_F(CarefulPageTest, RefusalsSayWhatIsWrongAndPointAtTheField) {
   careful.switchDrives.secondDrive = "d";
   careful.TurnPage(Sender::SwitchNext);
   EXPECT_EQ(careful.CurrentPage, Page::Targets);
-  EXPECT_EQ(careful.ctx.request.FindText, "C:\\");
-  EXPECT_EQ(careful.ctx.request.ReplaceText, "D:\\");
+  EXPECT_EQ(careful.choices.request.FindText, "C:\\");
+  EXPECT_EQ(careful.choices.request.ReplaceText, "D:\\");
 }
 
 TEST_F(CarefulPageTest, ARunThatStopsPartWaySaysWhatItChangedAndWhereToUndoIt) {
@@ -937,8 +947,8 @@ TEST_F(CarefulPageTest, ARunThatStopsPartWaySaysWhatItChangedAndWhereToUndoIt) {
     EXPECT_NE(m.find("3 links were remapped"), std::string::npos) << m;
     EXPECT_NE(m.find("undone from the Undo page (entry Undo00000)"), std::string::npos) << m;
   }
-  RunContext nothing;
-  EXPECT_EQ(StoppedRunText("x", nothing), "x\n\nThe run stopped before it changed anything.");
+  TestRun nothing;
+  EXPECT_EQ(StoppedRunText("x", nothing.request.Mode, nothing), "x\n\nThe run stopped before it changed anything.");
 }
 
 TEST_F(CarefulPageTest, TheProgressMeasureIsThePreviousFinishedRun) {
@@ -984,7 +994,7 @@ TEST_F(CarefulPageTest, SwitchDrivesShowsItsChangesFirstAndAsksAboutAMissingDriv
             "There is no drive Q:.  Every reference to C: will then point to a drive that does not exist.\n\nGo on?");
   careful.TurnPage(Sender::SwitchNext);  // Yes
   EXPECT_EQ(careful.CurrentPage, Page::Targets);
-  EXPECT_EQ(careful.ctx.request.ReplaceText, "Q:\\");
+  EXPECT_EQ(careful.choices.request.ReplaceText, "Q:\\");
   careful.TurnPage(Sender::TargetsBack);
   careful.switchDrives.secondDrive = "D";  // both there: nothing to ask
   careful.TurnPage(Sender::SwitchNext);
@@ -997,8 +1007,8 @@ TEST_F(CarefulPageTest, SwitchDrivesShowsItsChangesFirstAndAsksAboutAMissingDriv
 TEST_F(PageModelTest, TheCancelledPageSaysWhatStaysAndWhichEntryUndoesIt) {
   Show();
   rec.linksPerWalk = 1;
-  rec.duringWalk = [this] { wizard.ctx.tally.cancelled = true; };
-  wizard.ctx.targets = Targets{true, false, false, false, false};  // one walk: the registry
+  rec.duringWalk = [this] { wizard.lastRun.tally.cancelled = true; };
+  wizard.choices.targets = Targets{true, false, false, false, false};  // one walk: the registry
   wizard.TurnPage(Sender::MapOnly);
   wizard.mapOnly.findWhat = "C:\\Old";
   wizard.mapOnly.replaceWith = "C:\\New";
@@ -1007,14 +1017,14 @@ TEST_F(PageModelTest, TheCancelledPageSaysWhatStaysAndWhichEntryUndoesIt) {
   EXPECT_EQ(wizard.end.cancelledCount, "1 link was remapped");
   EXPECT_EQ(wizard.end.notes.at(0),
             "The 1 change made before the cancel stays.  The undo entry Undo00000 on the Undo page takes it back.");
-  RunContext moved;
+  TestRun moved;
   moved.request.Mode = RunMode::MoveAndMap;
   moved.tally.move = ItemMoveOutcome::Moved;
   moved.tally.linkCount = 2;
-  EXPECT_EQ(KeptAfterCancelText(moved), "The move and the 2 changes made before the cancel stay.  The Undo page takes them back.");
+  EXPECT_EQ(KeptAfterCancelText(moved.request.Mode, moved), "The move and the 2 changes made before the cancel stay.  The Undo page takes them back.");
   moved.tally.linkCount = 0;
   moved.request.Mode = RunMode::MapOnly;
-  EXPECT_EQ(KeptAfterCancelText(moved), "");
+  EXPECT_EQ(KeptAfterCancelText(moved.request.Mode, moved), "");
 }
 
 // The Undo question promises a move back only for an entry that moved something.

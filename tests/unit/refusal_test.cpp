@@ -6,7 +6,8 @@
 
 #include "engine/ItemInUseCheck.h"
 #include "engine/Refusal.h"
-#include "engine/RunContext.h"
+#include "engine/Findings.h"
+#include "engine/RunSettings.h"
 #include "regmap/RegBackup.h"
 #include "support/Cp1252.h"
 #include "support/FakeProcessesAndServices.h"
@@ -46,20 +47,20 @@ std::optional<RefusalReason> ReasonThrownBy(const std::function<void()>& act) {
 // What a caller may tell apart reaches it as the reason, not only as words.
 TEST(Refusals, ARefusalReachesItsCallerAsItsReason) {
   // Nobody to ask while a program runs from the item.
-  RunContext ctx;
+  RunChoices settings;
+  Findings findings;
   FakeProcessesAndServices system;
   system.programs = {{"C:\\W3Run\\a.exe", 10}};
-  ItemInUseCheck unasked(ctx, &system);
+  ItemInUseCheck unasked(settings, findings, nullptr, &system);
   EXPECT_TRUE(ReasonThrownBy([&] { unasked.ClearForMove("C:\\W3Run"); }) == RefusalReason::ItemInUse);
 
   // A service that will not stop, named as the user knows it.
   FakeUi ui;
   ui.inUseReplies = {InUseAnswer::StopServices};
-  ctx.ui = &ui;
   system.programs.clear();
   system.services = {{"W3Sleeper", "W3 Sleeper", "C:\\W3Run\\w3sleeper.exe", true, 42}};
   system.stopFailure["W3Sleeper"] = "Access is denied.";
-  ItemInUseCheck asked(ctx, &system);
+  ItemInUseCheck asked(settings, findings, &ui, &system);
   try {
     asked.ClearForMove("C:\\W3Run");
     ADD_FAILURE() << "cleared";

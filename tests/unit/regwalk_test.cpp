@@ -9,6 +9,7 @@
 #include "support/FakeFileSystem.h"
 #include "support/FakeUi.h"
 #include "support/MemoryRegistry.h"
+#include "support/TestRun.h"
 
 namespace {
 using namespace std::literals;
@@ -28,14 +29,14 @@ class RegWalkTest : public ::testing::Test {
   }
   void Map(const std::string& o, const std::string& n, const std::string& os = "", const std::string& ns = "",
            MatchRule rule = MatchRule::Substring) {
-    walk.FindReplaceProcess({o, n, os, ns, rule});
+    walk.FindReplaceProcess(ctx.Pass(), {o, n, os, ns, rule});
   }
   // A drive switch: both ways in one pass, as the run makes it.
   void Switch(const std::string& a, const std::string& b) {
     ctx.request.Mode = RunMode::SwitchDrives;
     SearchTexts texts{a, b, "", "", MatchRule::Path};
     texts.exchange = true;
-    walk.FindReplaceProcess(texts);
+    walk.FindReplaceProcess(ctx.Pass(), texts);
   }
   std::string Text(RegRoot root, const std::string& path, const std::string& name) {
     return reg.GetText(root, path, name);
@@ -52,9 +53,9 @@ class RegWalkTest : public ::testing::Test {
   MemoryRegistry reg;
   FakeFileSystem fs;
   FakeUi ui;
-  RunContext ctx;
+  TestRun ctx;
   Cp1252 cp;
-  RegistryWalk walk{ctx, reg, fs, cp};
+  RegistryWalk walk{reg, fs, cp};
 };
 
 TEST_F(RegWalkTest, EveryOccurrenceLeftToRightNeverInsideTheInsertedText) {
@@ -226,8 +227,8 @@ TEST_F(RegWalkTest, EachBackupIsOnDiskBeforeItsChange) {
   checking.fs = &fs;
   checking.PutText(CU, "Software\\T", "p", "C:\\Old");
   checking.PutText(CU, "Software\\T", "q", "C:\\Old\\q");
-  RegistryWalk w(ctx, checking, fs, cp);
-  w.FindReplaceProcess({"C:\\Old", "D:\\New", "", ""});
+  RegistryWalk w(checking, fs, cp);
+  w.FindReplaceProcess(ctx.Pass(), {"C:\\Old", "D:\\New", "", ""});
   ASSERT_EQ(checking.seen.size(), 2u);
   EXPECT_NE(checking.seen[0].find("\"p\"=\"C:\\\\Old\""), std::string::npos) << checking.seen[0];
   EXPECT_NE(checking.seen[1].find("\"q\"=\"C:\\\\Old\\\\q\""), std::string::npos) << checking.seen[1];
@@ -326,7 +327,7 @@ TEST_F(RegWalkTest, APreviewShowsAMovedKeyButNotWhatItHoldsAndWhyAShortFormShows
   // Before a move: what is found in the short form says why it shows the long one.
   reg.PutText(CU, "Software\\T", "s", "C:\\OLDDIR~1\\x");
   ctx.changes.clear();
-  walk.FindReplaceProcess({"C:\\Old Dir", "D:\\New Dir", "C:\\OLDDIR~1", "D:\\New Dir", MatchRule::Path, true});
+  walk.FindReplaceProcess(ctx.Pass(), {"C:\\Old Dir", "D:\\New Dir", "C:\\OLDDIR~1", "D:\\New Dir", MatchRule::Path, true});
   ASSERT_EQ(ctx.changes.size(), 1u);
   EXPECT_EQ(ctx.changes[0].newText, "D:\\New Dir\\x");
   EXPECT_EQ(ctx.changes[0].reason, kShortFormAfterMove);
@@ -578,8 +579,8 @@ TEST_F(RegWalkTest, UnlistableKeyIsPassedOverWithItsReason) {
   r.PutText(CU, "Software\\U", "p", "C:\\Old");
   r.PutText(CU, "Software\\U", "broken", "C:\\Old");
   r.PutText(CU, "Software\\V", "p", "C:\\Old");
-  RegistryWalk w(ctx, r, fs, cp);
-  w.FindReplaceProcess({"C:\\Old", "D:\\New", "", ""});
+  RegistryWalk w(r, fs, cp);
+  w.FindReplaceProcess(ctx.Pass(), {"C:\\Old", "D:\\New", "", ""});
   EXPECT_EQ(r.GetText(CU, "Software\\U", "p"), "D:\\New");
   EXPECT_EQ(r.GetText(CU, "Software\\V", "p"), "D:\\New");
   ASSERT_EQ(ctx.passedOver.size(), 1u);
@@ -816,7 +817,7 @@ TEST_F(RegWalkTest, ARepeatLeavesAQuotedOrEncodedNewPlaceUnderTheOldOneAsItIs) {
 }
 
 namespace {
-std::vector<ChangeEntry> BinaryEntries(const RunContext& ctx) {
+std::vector<ChangeEntry> BinaryEntries(const TestRun& ctx) {
   std::vector<ChangeEntry> out;
   for (const ChangeEntry& e : ctx.changes)
     if (e.kind == ChangeKind::BinaryData) out.push_back(e);
@@ -836,7 +837,7 @@ TEST_F(RegWalkTest, BinaryValuesHoldingTheOldPlaceAreNamedAndLeftExactly) {
   reg.PutText(CU, "Software\\App\\Recent", "dir", "C:\\Old\\x");
   const SearchTexts texts{"C:\\Old", "D:\\New", "", "", MatchRule::Path};
   ctx.preview = true;
-  walk.FindReplaceProcess(texts);
+  walk.FindReplaceProcess(ctx.Pass(), texts);
   const std::vector<ChangeEntry> previewed = BinaryEntries(ctx);
   ASSERT_EQ(previewed.size(), 2u);
   EXPECT_EQ(PlaceText(previewed[0]), "HKEY_CURRENT_USER\\Software\\App\\Recent, value \"MRUList\"");
@@ -849,7 +850,7 @@ TEST_F(RegWalkTest, BinaryValuesHoldingTheOldPlaceAreNamedAndLeftExactly) {
 
   ctx.preview = false;
   ctx.changes.clear();
-  walk.FindReplaceProcess(texts);
+  walk.FindReplaceProcess(ctx.Pass(), texts);
   const std::vector<ChangeEntry> run = BinaryEntries(ctx);
   ASSERT_EQ(run.size(), previewed.size());
   for (std::size_t i = 0; i < run.size(); ++i) EXPECT_EQ(PlaceText(run[i]) + run[i].oldText, PlaceText(previewed[i]) + previewed[i].oldText);
@@ -867,7 +868,7 @@ TEST_F(RegWalkTest, BinaryValuesHoldingTheOldPlaceAreNamedAndLeftExactly) {
   for (const ChangeEntry& e : previewed) list.Leave(e);
   ctx.changes.clear();
   ctx.selection = &list;
-  walk.MapKeys(texts, {"HKEY_CURRENT_USER\\Software\\App\\Recent"});
+  walk.MapKeys(ctx.Pass(), texts, {"HKEY_CURRENT_USER\\Software\\App\\Recent"});
   ctx.selection = nullptr;
   EXPECT_TRUE(BinaryEntries(ctx).empty());
   EXPECT_EQ(Text(CU, "Software\\App\\Recent", "dir"), "D:\\New\\x");

@@ -15,6 +15,7 @@
 #include "window/RightsWarningPage.h"
 #include "window/Settings.h"
 #include "window/Wizard.h"
+#include "support/TestRun.h"
 
 namespace {
 struct Occurrence {
@@ -27,17 +28,16 @@ class ReviewPageTest : public ::testing::Test, protected WizardFakes<> {
  protected:
   ReviewPageTest() : wizard(ReportingPorts(), "C:\\Ost\\") {
     fs.AddFolder("C:\\Ost");
-    rec.ctx = &wizard.ctx;
     // The registry walk meets each occurrence still there, as the real walks do.
     rec.duringWalk = [this] {
       if (rec.calls.back().find("reg ") == std::string::npos) return;
-      RunContext& ctx = wizard.ctx;
+      RunPass& ctx = *rec.run;
       for (auto& [name, o] : world) {
         // An apply goes only to the places it is given.
         if (o.changed || (!rec.places.empty() && std::find(rec.places.begin(), rec.places.end(), o.where) == rec.places.end()))
           continue;
         ChangeEntry e{o.where, o.value, 0, o.kind, "C:\\Old\\" + name, "C:\\New\\" + name, ChangeOutcome::Changed, ""};
-        if (ctx.FindsOnly()) {
+        if (ctx.pass.FindsOnly()) {
           e.outcome = ChangeOutcome::WouldChange;
           ctx.Record(e);
         } else if (ctx.Chosen(e)) {
@@ -84,7 +84,7 @@ TEST_F(ReviewPageTest, TheReviewListsEverythingFirstAndApplyMakesOnlyTheTickedCh
   MapOnlyStart();
   ASSERT_EQ(wizard.CurrentPage, Page::Review);
   EXPECT_EQ(Changed(), 0);
-  EXPECT_FALSE(wizard.ctx.preview);
+  EXPECT_TRUE(wizard.lastRun.preview);  // a search's findings: nothing was changed
   EXPECT_FALSE(fs.Has("C:\\Ost\\Undo00000.log"));
   ASSERT_EQ(wizard.review.list.size(), 3u);
   EXPECT_EQ(wizard.review.Line(), "3 of 3 changes ticked (2 value data, 1 value name).");
@@ -97,8 +97,8 @@ TEST_F(ReviewPageTest, TheReviewListsEverythingFirstAndApplyMakesOnlyTheTickedCh
   ASSERT_EQ(wizard.CurrentPage, Page::Finished);
   EXPECT_TRUE(world["a.exe"].changed && world["b.ini"].changed);
   EXPECT_FALSE(world["c.exe"].changed);
-  EXPECT_EQ(wizard.ctx.tally.linkCount, 2);
-  EXPECT_EQ(wizard.ctx.selection, nullptr);
+  EXPECT_EQ(wizard.lastRun.tally.linkCount, 2);
+  EXPECT_FALSE(wizard.lastRun.preview);  // the apply after the search is no preview
   EXPECT_EQ(wizard.review.list.size(), 0u);  // not kept once the page is left
 
   // "Show what changed": the run's .log, read back, with what became of each entry.
@@ -171,8 +171,8 @@ TEST_F(ReviewPageTest, BackChangesNothingAnEmptySearchHasNothingToApplyAndAVanis
   ASSERT_EQ(wizard.CurrentPage, Page::Finished);
   EXPECT_EQ(Changed(), 2);
   EXPECT_EQ(wizard.end.passedOverLine.empty(), false);
-  ASSERT_EQ(wizard.ctx.passedOver.size(), 1u);
-  EXPECT_EQ(wizard.ctx.passedOver[0].reason, kChangedSinceSearch);
+  ASSERT_EQ(wizard.lastRun.passedOver.size(), 1u);
+  EXPECT_EQ(wizard.lastRun.passedOver[0].reason, kChangedSinceSearch);
 
   // Nothing left to find: the page says so, and Apply makes no run.
   wizard.TurnPage(Sender::GoToStart);
@@ -214,7 +214,7 @@ TEST_F(ReviewPageTest, AReviewedSwitchFinishesTheTickedAndLeavesTheRestWhole) {
     if (call.rfind("reg ", 0) != 0) return;
     const std::size_t arrow = call.find('>');
     const std::string from = call.substr(4, arrow - 4), to = call.substr(arrow + 1);
-    RunContext& ctx = wizard.ctx;
+    RunPass& ctx = *rec.run;
     for (auto& [name, text] : values) {
       std::string changed = text;
       for (std::size_t p = 0; p < changed.size(); ++p)
@@ -222,7 +222,7 @@ TEST_F(ReviewPageTest, AReviewedSwitchFinishesTheTickedAndLeavesTheRestWhole) {
         else if (changed.compare(p, to.size(), to) == 0) changed.replace(p, to.size(), from);
       if (changed == text) continue;
       ChangeEntry e{"HKEY_CURRENT_USER\\S", name, 0, ChangeKind::ValueData, text, changed, ChangeOutcome::WouldChange, ""};
-      if (ctx.FindsOnly()) {
+      if (ctx.pass.FindsOnly()) {
         ctx.Record(e);
       } else if (ctx.Chosen(e)) {
         text = changed;
@@ -235,8 +235,8 @@ TEST_F(ReviewPageTest, AReviewedSwitchFinishesTheTickedAndLeavesTheRestWhole) {
   wizard.TurnPage(Sender::SwitchDrives);
   wizard.TurnPage(Sender::SwitchNext);
   ASSERT_EQ(wizard.CurrentPage, Page::Targets);
-  wizard.ctx.targets = {};
-  wizard.ctx.targets.settingsFiles = wizard.ctx.targets.shortcuts = wizard.ctx.targets.configFiles = false;
+  wizard.choices.targets = {};
+  wizard.choices.targets.settingsFiles = wizard.choices.targets.shortcuts = wizard.choices.targets.configFiles = false;
   wizard.TurnPage(Sender::TargetsNext);
   ASSERT_EQ(wizard.CurrentPage, Page::Review);
   ASSERT_EQ(wizard.review.list.size(), 4u);  // one row a value, both drives exchanged in it
@@ -248,7 +248,7 @@ TEST_F(ReviewPageTest, AReviewedSwitchFinishesTheTickedAndLeavesTheRestWhole) {
   EXPECT_EQ(values["b"], "C:\\b");
   EXPECT_EQ(values["both"], "D:\\x;C:\\y");
   EXPECT_EQ(values["kept"], "C:\\kept");
-  EXPECT_TRUE(wizard.ctx.passedOver.empty());
+  EXPECT_TRUE(wizard.lastRun.passedOver.empty());
 }
 
 TEST_F(ReviewPageTest, TheBoxIsKeptPerModeAndAFileWithoutTheKeyReadsAsTheDefault) {

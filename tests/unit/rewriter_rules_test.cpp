@@ -16,6 +16,7 @@
 #include "support/FakeUi.h"
 #include "support/MemoryRegistry.h"
 #include "support/RecordingBackup.h"
+#include "support/TestRun.h"
 
 namespace {
 const SearchTexts kOldToNew{"C:\\Old", "D:\\New", "C:\\OLD~1", "D:\\NEW~1"};
@@ -57,7 +58,7 @@ class Places {
 
   FakeFileSystem fs;
   FakeUi ui;
-  RunContext ctx;
+  TestRun ctx;
   Cp1252 ansi;
 
  protected:
@@ -72,7 +73,7 @@ class RegistryValues : public Places {
   std::string Where(const std::string& name) override { return "HKEY_CURRENT_USER\\Software\\" + name; }
   std::string Asked(const Question& q) override { return q.key; }
   std::string State() override { return reg.Dump() + (fs.Has("C:\\Ost\\Undo00000.reg") ? "backup" : ""); }
-  void Run() override { walk.FindReplaceProcess(kOldToNew); }
+  void Run() override { walk.FindReplaceProcess(ctx.Pass(), kOldToNew); }
 
  protected:
   void Put(const std::string& name, const std::string& first, const std::string& second) override {
@@ -82,7 +83,7 @@ class RegistryValues : public Places {
     return reg.GetText(RegRoot::CurrentUser, "Software\\" + name, "p");
   }
   MemoryRegistry reg;
-  RegistryWalk walk{ctx, reg, fs, ansi};
+  RegistryWalk walk{reg, fs, ansi};
 };
 
 // The file walk hands the file rewriters one file at a time, and none after
@@ -99,7 +100,7 @@ class Files : public Places {
   }
   void Run() override {
     for (const std::string& name : order)
-      if (!ctx.PumpCancelled()) Rewrite(Where(name));
+      if (!ctx.Pass().PumpCancelled()) Rewrite(Where(name));
   }
 
  protected:
@@ -119,8 +120,8 @@ class SettingsFiles : public Files {
                kAttrReadOnly);
   }
   std::string Read(const std::string& name) override { return fs.ReadWhole(Where(name)); }
-  void Rewrite(const std::string& path) override { rewrite.RewriteTextFile(path, kOldToNew); }
-  TextFileRewrite rewrite{ctx, fs, backup, ansi};
+  void Rewrite(const std::string& path) override { rewrite.RewriteTextFile(ctx.Pass(), path, kOldToNew); }
+  TextFileRewrite rewrite{fs, backup, ansi};
 };
 
 class Shortcuts : public Files {
@@ -138,9 +139,9 @@ class Shortcuts : public Files {
     const ShellLinkProps link = store.Load(Where(name));
     return link.Target + " " + link.Arguments;
   }
-  void Rewrite(const std::string& path) override { rewrite.RewriteShortcut(path, kOldToNew); }
+  void Rewrite(const std::string& path) override { rewrite.RewriteShortcut(ctx.Pass(), path, kOldToNew); }
   FakeShellLinkStore store{fs};
-  ShortcutRewrite rewrite{ctx, backup, store};
+  ShortcutRewrite rewrite{backup, store};
 };
 
 template <class Kind>
@@ -193,7 +194,7 @@ TYPED_TEST(RewriterRules, DoNotStopAndVerifyEndsTheAskingOnlyWhenTicked) {
   p.ui.replies = {{Answer::Skip, false}, {Answer::Replace, true}};
   p.Run();
   EXPECT_EQ(p.ui.questions.size(), 2u);
-  EXPECT_FALSE(p.ctx.stopAndVerify);
+  EXPECT_FALSE(p.ctx.Asking());
   EXPECT_TRUE(p.Left("A"));
   EXPECT_TRUE(p.Changed("B"));
   EXPECT_TRUE(p.Changed("C"));  // without asking

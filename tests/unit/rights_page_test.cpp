@@ -22,7 +22,6 @@ class RightsPageTest : public ::testing::Test, protected WizardFakes<> {
  protected:
   RightsPageTest() : wizard(CheckingPorts(), "C:\\Ost\\") {
     fs.AddFolder("C:\\Ost");
-    rec.ctx = &wizard.ctx;
     wizard.Start("");
     for (bool& on : wizard.showChangesFirst) on = false;  // runs start at once
     wizard.CurrentPage = Page::MapOnly;
@@ -97,10 +96,10 @@ TEST_F(RightsPageTest, TheWarningComesBeforeTheRunAndItsAnswerDecides) {
 
 TEST_F(RightsPageTest, TheRestartedCopyGetsThePageAndItsFields) {
   wizard.showAdvanced = true;
-  wizard.ctx.targets.allFiles = true;
-  wizard.ctx.targets.registry = false;
+  wizard.choices.targets.allFiles = true;
+  wizard.choices.targets.registry = false;
   wizard.VerifyClick(true);
-  for (DriveRow& d : wizard.ctx.drives) d.selected = d.root == "D:\\";
+  for (DriveRow& d : wizard.choices.drives) d.selected = d.root == "D:\\";
   const std::vector<std::string> args = ResumeArguments(wizard);
 
   Wizard restarted(Ports(), "C:\\Ost\\");
@@ -110,8 +109,8 @@ TEST_F(RightsPageTest, TheRestartedCopyGetsThePageAndItsFields) {
   EXPECT_EQ(restarted.mapOnly.findWhat, "C:\\Old Place\\");
   EXPECT_EQ(restarted.mapOnly.replaceWith, "D:\\New (x) & 100%");
   EXPECT_TRUE(restarted.showAdvanced);
-  EXPECT_TRUE(restarted.ctx.targets.allFiles);
-  EXPECT_FALSE(restarted.ctx.targets.registry);
+  EXPECT_TRUE(restarted.choices.targets.allFiles);
+  EXPECT_FALSE(restarted.choices.targets.registry);
   EXPECT_TRUE(restarted.StopAndVerify());
   // The choice travels as each page's box: any one ticked ticks it.
   for (const char* box : {"verifyGiven", "verifyMap", "verifyConfirm"}) {
@@ -123,7 +122,7 @@ TEST_F(RightsPageTest, TheRestartedCopyGetsThePageAndItsFields) {
     ASSERT_TRUE(ApplyResumeArguments(restarted, one));
     EXPECT_TRUE(restarted.StopAndVerify()) << box;
   }
-  for (const DriveRow& d : restarted.ctx.drives) EXPECT_EQ(d.selected, d.root == "D:\\") << d.root;
+  for (const DriveRow& d : restarted.choices.drives) EXPECT_EQ(d.selected, d.root == "D:\\") << d.root;
   EXPECT_FALSE(ApplyResumeArguments(restarted, {"C:\\Some\\Path"}));
 
   // Quoted as the system's command-line splitter reads it back.

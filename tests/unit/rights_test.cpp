@@ -6,6 +6,7 @@
 #include "core/Text.h"
 #include "engine/Rights.h"
 #include "wiring/RecordsPlace.h"
+#include "support/TestRun.h"
 
 namespace {
 
@@ -25,8 +26,8 @@ struct FakeRights : RightsPort {
   std::vector<std::string> ProtectedFolders() override { return {"C:\\Program Files\\", "C:\\Windows\\"}; }
 };
 
-RunContext RunOf(RunMode mode, const std::string& find, const std::string& replace) {
-  RunContext ctx;
+TestRun RunOf(RunMode mode, const std::string& find, const std::string& replace) {
+  TestRun ctx;
   ctx.recordsFolder = "C:\\Users\\ann\\Ostrivane\\";
   ctx.request.Mode = mode;
   ctx.request.FindText = find;
@@ -40,8 +41,8 @@ RunContext RunOf(RunMode mode, const std::string& find, const std::string& repla
 TEST(Rights, WhatARunLacksWithoutElevation) {
   FakeRights rights;
   // A move out of Program Files, registry and files searched on C: and D:.
-  RunContext ctx = RunOf(RunMode::MoveAndMap, "C:\\Program Files\\Tool", "D:\\Apps\\Tool");
-  RightsCheck check = CheckRights(ctx, rights);
+  TestRun ctx = RunOf(RunMode::MoveAndMap, "C:\\Program Files\\Tool", "D:\\Apps\\Tool");
+  RightsCheck check = CheckRights(ctx, ctx.preview, rights);
   EXPECT_EQ(check.lacking, (std::vector<std::string>{
                                "registry values under HKEY_LOCAL_MACHINE",
                                "the item's folder C:\\Program Files (for the move)",
@@ -55,10 +56,10 @@ TEST(Rights, WhatARunLacksWithoutElevation) {
 
   // Elevated, or only looking: nothing is lacking.
   rights.elevated = true;
-  EXPECT_FALSE(CheckRights(ctx, rights).NeedsMore());
+  EXPECT_FALSE(CheckRights(ctx, ctx.preview, rights).NeedsMore());
   rights.elevated = false;
   ctx.preview = true;
-  EXPECT_FALSE(CheckRights(ctx, rights).NeedsMore());
+  EXPECT_FALSE(CheckRights(ctx, ctx.preview, rights).NeedsMore());
   ctx.preview = false;
 
   // Only the registry target, C: not searched, a destination under
@@ -67,23 +68,23 @@ TEST(Rights, WhatARunLacksWithoutElevation) {
   ctx = RunOf(RunMode::MoveAndMap, "D:\\Tool", "C:\\Program Files\\Tool");
   ctx.targets = Targets{true, false, false, false, false};
   rights.machineRegistry = true;
-  EXPECT_EQ(CheckRights(ctx, rights).lacking,
+  EXPECT_EQ(CheckRights(ctx, ctx.preview, rights).lacking,
             std::vector<std::string>{"the destination folder C:\\Program Files (for the move)"});
   ctx.targets = Targets{false, true, true, false, true};
   ctx.drives[0].selected = false;
   ctx.request.ReplaceText = "D:\\Elsewhere\\Tool";
-  EXPECT_FALSE(CheckRights(ctx, rights).NeedsMore());
+  EXPECT_FALSE(CheckRights(ctx, ctx.preview, rights).NeedsMore());
 
   // Records that cannot be written block every change.
   ctx = RunOf(RunMode::MapOnly, "C:\\Old", "D:\\New");
   ctx.recordsFolder = "C:\\Program Files\\Ostrivane\\";
   ctx.targets = Targets{false, false, false, false, false};
-  check = CheckRights(ctx, rights);
+  check = CheckRights(ctx, ctx.preview, rights);
   EXPECT_TRUE(check.recordsBlocked);
   EXPECT_EQ(check.lacking, std::vector<std::string>{"the undo records folder C:\\Program Files\\Ostrivane"});
   EXPECT_NE(RightsWarningText(check).find("nothing can be changed"), std::string::npos);
   ctx.recordsFolder = "C:\\ProgramData\\Ostrivane\\";  // writable parent, folder not made yet
-  EXPECT_TRUE(CheckRights(ctx, rights).recordsBlocked);
+  EXPECT_TRUE(CheckRights(ctx, ctx.preview, rights).recordsBlocked);
 }
 
 namespace {

@@ -10,12 +10,12 @@
 #include "support/FakeFileSystem.h"
 #include "support/FakeOccurrences.h"
 #include "support/FakeUi.h"
+#include "support/TestRun.h"
 
 namespace {
 // Records every call the run makes into the other subsystems, in order.
 struct Recorder : UndoNumbers, ItemMover, BackupArchive, RegistryMapper, FileMapper, ShortNames, RunLock {
   Recorder() { records.AddFolder("C:\\Ost"); }
-  RunContext* ctx = nullptr;
   FakeFileSystem records;
   WrittenRecord written{records};
   std::vector<std::string> calls;
@@ -30,39 +30,41 @@ struct Recorder : UndoNumbers, ItemMover, BackupArchive, RegistryMapper, FileMap
     return nextNumber;
   }
   void RebuildList() override { calls.push_back("undo refresh"); }
-  bool MoveDir(const std::string& s, const std::string& d) override {
+  bool MoveDir(RunPass&, const std::string& s, const std::string& d) override {
     calls.push_back("move " + s + ">" + d);
     if (moveSucceeds) movedAway = s;
     return moveSucceeds;
   }
   void SetArchiveName(const std::string& p) override { calls.push_back("archive " + p); }
-  void FindReplaceProcess(const SearchTexts& t) override {
+  void FindReplaceProcess(RunPass& run, const SearchTexts& t) override {
     const std::string key = "reg " + t.oldText + ">" + t.newText;
     calls.push_back(key + " (" + t.oldShort + "," + t.newShort + ")");
-    Find(key, true);
+    Find(run, key, true);
   }
-  void MapKeys(const SearchTexts& t, const std::vector<std::string>& keys) override {
+  void MapKeys(RunPass& run, const SearchTexts& t, const std::vector<std::string>& keys) override {
     applied.insert(applied.end(), keys.begin(), keys.end());
-    Find("reg " + t.oldText + ">" + t.newText, true);
+    Find(run, "reg " + t.oldText + ">" + t.newText, true);
   }
-  void MapFiles(const SearchTexts& t) override {
+  void MapFiles(RunPass& run, const SearchTexts& t) override {
     rules.push_back(t.rule);
     const std::string key = "ini " + t.oldText + ">" + t.newText;
     calls.push_back(key);
-    Find(key, false);
-    if (filePass) filePass(t);
+    Find(run, key, false);
+    if (filePass) filePass(run, t);
   }
-  void MapListedFiles(const SearchTexts& t, const std::vector<std::string>& paths) override {
+  void MapListedFiles(RunPass& run, const SearchTexts& t, const std::vector<std::string>& paths) override {
     applied.insert(applied.end(), paths.begin(), paths.end());
-    Find("ini " + t.oldText + ">" + t.newText, false);
-    if (filePass) filePass(t);
+    Find(run, "ini " + t.oldText + ">" + t.newText, false);
+    if (filePass) filePass(run, t);
   }
   // The occurrences a pass finds, one per link, recorded as a walk records
   // them; an apply meets them again.
-  void Find(const std::string& key, bool registry) { RecordFakeOccurrences(*ctx, key, registry, linksPerPass[key]); }
+  void Find(RunPass& run, const std::string& key, bool registry) {
+    RecordFakeOccurrences(run, key, registry, linksPerPass[key]);
+  }
 
   std::vector<std::string> applied;  // the places each apply went to
-  std::function<void(const SearchTexts&)> filePass;  // what a file pass finds
+  std::function<void(RunPass&, const SearchTexts&)> filePass;  // what a file pass finds
   std::string ShortFileName(const std::string& p) override { return "short(" + p + ")"; }
   // Once an item has moved away, only a form built by the naming rule is left.
   std::string SearchShortForm(const std::string& p) override {
@@ -87,16 +89,14 @@ class RunTest : public ::testing::Test {
   RunTest() {
     ctx.ui = &ui;
     ctx.recordsFolder = "C:\\Ost\\";
-    rec.ctx = &ctx;
   }
   void Start(RunMode mode, const std::string& find, const std::string& replace) {
     ctx.request.Mode = mode;
     ctx.request.FindText = find;
     ctx.request.ReplaceText = replace;
-    MappingRun run(ctx, PartsOf(rec));
-    run.Run();
+    ctx.Run(PartsOf(rec));
   }
-  RunContext ctx;
+  TestRun ctx;
   FakeUi ui;
   Recorder rec;
 };
@@ -105,7 +105,7 @@ class RunTest : public ::testing::Test {
 // The message behind the end page's "Show": each place once, even where the
 // system's failure quotes it again; a reason without it stays whole.
 TEST(PassedOverListTest, NamesEachPlaceOnce) {
-  RunContext ctx;
+  TestRun ctx;
   ctx.PassOver("C:\\App\\locked.ini", "Cannot write \"C:\\App\\locked.ini\": The process cannot access the file.");
   ctx.PassOver("C:\\App\\a.ini", "Cannot write \"C:\\App\\a.ini.bak\": access denied");
   ctx.PassOver("HKEY_CURRENT_USER\\Software\\Acme", "the key could not be opened");
@@ -159,7 +159,7 @@ TEST_F(RunTest, TargetsChooseTheWalks) {
 // that a later pass would have to find again.
 TEST_F(RunTest, SwitchExchangesBothDrivesInOnePassAsItsPreviewShows) {
   std::vector<bool> exchanges;
-  rec.filePass = [&](const SearchTexts& t) { exchanges.push_back(t.exchange); };
+  rec.filePass = [&](RunPass&, const SearchTexts& t) { exchanges.push_back(t.exchange); };
   rec.linksPerPass["reg C:\\>D:\\"] = 2;
   rec.linksPerPass["ini C:\\>D:\\"] = 1;
   for (bool preview : {true, false}) {
@@ -182,7 +182,7 @@ TEST_F(RunTest, MoveAndMapMovesFirst) {
   EXPECT_EQ(rec.calls[2], "archive C:\\Ost\\Undo00000.zip");
   // The item's own short form, asked while it was still in its old place.
   EXPECT_EQ(rec.calls[3], "reg C:\\Apps\\Tool>D:\\Apps\\Tool (short(C:\\Apps\\Tool),short(D:\\Apps\\Tool))");
-  const EndPage page = EndPageOf(ctx);
+  const EndPage page = EndPageOf(ctx.request.Mode, ctx);
   EXPECT_TRUE(page.finished);
   EXPECT_EQ(page.moveLine, "The files were successfully moved and");
   EXPECT_EQ(CancelledMoveLine(ctx.tally.move, ctx.preview), "All Files were Successfully Moved");
@@ -192,17 +192,17 @@ TEST_F(RunTest, MoveAndMapMovesFirst) {
 // moved anything nor shows a short form the move may not give it.
 TEST_F(RunTest, AMovesPreviewNeitherSaysItMovedNorGuessesTheNewShortForm) {
   bool shortAfterMove = false;
-  rec.filePass = [&](const SearchTexts& t) {
+  rec.filePass = [&](RunPass& run, const SearchTexts& t) {
     shortAfterMove = t.newShortAfterMove;
     const ChangeEntry e{"C:\\x.ini", "", 1, ChangeKind::SettingsLine, "p=" + t.oldShort, "p=" + t.newShort,
-                        ctx.FindsOnly() ? ChangeOutcome::WouldChange : ChangeOutcome::Changed, Spellings(t).NoteOn(true)};
-    ctx.Record(e);
+                        run.pass.FindsOnly() ? ChangeOutcome::WouldChange : ChangeOutcome::Changed, Spellings(t).NoteOn(true)};
+    run.Record(e);
   };
   ctx.preview = true;
   Start(RunMode::MoveAndMap, "C:\\Apps\\Tool", "D:\\Apps\\Tool");
   EXPECT_EQ(rec.calls[2], "reg C:\\Apps\\Tool>D:\\Apps\\Tool (short(C:\\Apps\\Tool),D:\\Apps\\Tool)");
   EXPECT_TRUE(shortAfterMove);
-  EndPage page = EndPageOf(ctx);
+  EndPage page = EndPageOf(ctx.request.Mode, ctx);
   EXPECT_EQ(page.moveLine, "The files would be moved and");
   EXPECT_EQ(page.countLine, "1 link would be remapped");
   EXPECT_EQ(page.notes, std::vector<std::string>{kShortFormAfterMoveNote});
@@ -213,7 +213,7 @@ TEST_F(RunTest, AMovesPreviewNeitherSaysItMovedNorGuessesTheNewShortForm) {
   Start(RunMode::MoveAndMap, "C:\\Apps\\Tool", "D:\\Apps\\Tool");
   EXPECT_EQ(rec.calls[3], "reg C:\\Apps\\Tool>D:\\Apps\\Tool (short(C:\\Apps\\Tool),short(D:\\Apps\\Tool))");
   EXPECT_FALSE(shortAfterMove);
-  page = EndPageOf(ctx);
+  page = EndPageOf(ctx.request.Mode, ctx);
   EXPECT_EQ(page.moveLine, "The files were successfully moved and");
   EXPECT_TRUE(page.notes.empty());
 }
@@ -221,7 +221,7 @@ TEST_F(RunTest, AMovesPreviewNeitherSaysItMovedNorGuessesTheNewShortForm) {
 TEST_F(RunTest, SecondRunStartsAtZeroAndClearsCancel) {
   rec.linksPerPass["ini a>b"] = 1;
   Start(RunMode::MapOnly, "a", "b");
-  EXPECT_EQ(EndPageOf(ctx).countLine, "1 link was remapped");
+  EXPECT_EQ(EndPageOf(ctx.request.Mode, ctx).countLine, "1 link was remapped");
   ctx.tally.cancelled = true;
   Start(RunMode::MapOnly, "a", "b");
   EXPECT_EQ(ctx.tally.linkCount, 1);
@@ -257,14 +257,12 @@ TEST_F(RunTest, RefusesWhenNoUndoNameIsFreeOrAnotherRunIsOn) {
 
 TEST_F(RunTest, FailureInAWalkStillClosesTheProgressDialog) {
   struct Throwing : Recorder {
-    void MapFiles(const SearchTexts&) override { throw Error("Cannot create file x"); }
+    void MapFiles(RunPass&, const SearchTexts&) override { throw Error("Cannot create file x"); }
   } thrower;
-  thrower.ctx = &ctx;
   ctx.request.Mode = RunMode::MapOnly;
   ctx.request.FindText = "C:\\Old";
   ctx.request.ReplaceText = "D:\\New";
-  MappingRun run(ctx, PartsOf(thrower));
-  EXPECT_THROW(run.Run(), Error);
+  EXPECT_THROW(ctx.Run(PartsOf(thrower)), Error);
   EXPECT_EQ(ui.events.back(), "close");
   EXPECT_FALSE(ctx.running);
 }
@@ -308,6 +306,7 @@ TEST(Progress, RefreshStepAndTexts) {
 }
 
 #include "engine/PumpThrottle.h"
+#include "support/TestRun.h"
 
 TEST(PumpThrottle, DrainsAtMostOncePerInterval) {
   PumpThrottle t(15);
@@ -335,39 +334,37 @@ TEST_F(RunTest, RunningProgramsAreToldOnceWhenTheEnvironmentChanged) {
     void EnvironmentChanged() override { ++told; }
   } notice;
   struct EnvironmentWalk : Recorder {
-    void FindReplaceProcess(const SearchTexts&) override { ctx->environmentChanged = true; }
+    void FindReplaceProcess(RunPass& run, const SearchTexts&) override { run.findings.environmentChanged = true; }
   } walk;
-  walk.ctx = &ctx;
   RunParts parts = PartsOf(walk);
   parts.optionalEnvironment = &notice;
   ctx.request.Mode = RunMode::MapOnly;
   ctx.request.FindText = "C:\\Old";
   ctx.request.ReplaceText = "D:\\New";
-  MappingRun(ctx, parts).Run();
+  ctx.Run(parts);
   EXPECT_EQ(notice.told, 1);
   ctx.preview = true;  // nothing changed, nothing to tell
-  MappingRun(ctx, parts).Run();
+  ctx.Run(parts);
   EXPECT_EQ(notice.told, 1);
   ctx.preview = false;
-  walk.ctx = nullptr;  // a run that changes nothing there
+  // A run that changes nothing there:
   struct PlainWalk : Recorder {
-    void FindReplaceProcess(const SearchTexts&) override {}
+    void FindReplaceProcess(RunPass&, const SearchTexts&) override {}
   } plain;
-  plain.ctx = &ctx;
   RunParts plainParts = PartsOf(plain);
   plainParts.optionalEnvironment = &notice;
-  MappingRun(ctx, plainParts).Run();
+  ctx.Run(plainParts);
   EXPECT_EQ(notice.told, 1);
 }
 
 TEST_F(RunTest, AReviewedMoveAppliesTheTickedAndWritesItsReport) {
   // The file pass finds one line in a file inside the moved folder.
-  rec.filePass = [this](const SearchTexts& t) {
+  rec.filePass = [this](RunPass& run, const SearchTexts& t) {
     ChangeEntry e{(ctx.preview ? "C:\\Apps\\Tool" : "D:\\Apps\\Tool") + std::string("\\a.ini"), "", 2,
                   ChangeKind::SettingsLine, "p=" + t.oldText, "p=" + t.newText, ChangeOutcome::WouldChange, ""};
-    if (!ctx.Chosen(e)) return;
-    if (!ctx.FindsOnly()) e.outcome = ChangeOutcome::Changed;
-    ctx.Record(e);
+    if (!run.Chosen(e)) return;
+    if (!run.pass.FindsOnly()) e.outcome = ChangeOutcome::Changed;
+    run.Record(e);
   };
   ctx.preview = true;
   ctx.targets.registry = false;
@@ -376,7 +373,7 @@ TEST_F(RunTest, AReviewedMoveAppliesTheTickedAndWritesItsReport) {
   EXPECT_EQ(ctx.changes[0].kind, ChangeKind::MovedItem);
   EXPECT_EQ(ctx.changes[1].where, "D:\\Apps\\Tool\\a.ini");  // named where it will be
   EXPECT_EQ(ctx.tally.linkCount, 1);                         // the move itself is no link
-  EXPECT_EQ(EndPageOf(ctx).countLine, "1 link would be remapped");
+  EXPECT_EQ(EndPageOf(ctx.request.Mode, ctx).countLine, "1 link would be remapped");
 
   ChangeSelection ticked;
   for (const ChangeEntry& e : ctx.changes) ticked.Tick(e);
@@ -390,8 +387,7 @@ TEST_F(RunTest, AReviewedMoveAppliesTheTickedAndWritesItsReport) {
   RunParts parts = PartsOf(rec);
   parts.optionalTimeText = [] { return "now"; };
   parts.optionalUtcStamp = [] { return "2026-12-08T20:40:47.123Z"; };
-  MappingRun run(ctx, parts);
-  run.Run();
+  ctx.Run(parts);
   ASSERT_EQ(ctx.changes.size(), 3u);
   EXPECT_EQ(ctx.changes[1].outcome, ChangeOutcome::Changed);
   EXPECT_EQ(ctx.changes[2].outcome, ChangeOutcome::PassedOver);  // ticked, but no longer there

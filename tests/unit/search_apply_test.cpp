@@ -148,7 +148,7 @@ TEST_F(SearchApply, QuestionsComeInTheApplyInTheListsOrder) {
   ctx.request.FindText = "C:\\Old";
   ctx.request.ReplaceText = "D:\\New";
   ctx.stopAndVerify = true;
-  MappingRun(ctx, parts).Run();
+  ctx.Run(parts);
   ASSERT_EQ(ui.questions.size(), 3u);
   EXPECT_EQ(ui.questions[0].value, "C:\\Cfg\\f3.ini");
   EXPECT_EQ(ui.questions[1].value, "C:\\Cfg\\f7.ini");
@@ -168,7 +168,7 @@ TEST_F(SearchApply, SkipLeavesTheRestOfTheFileAsSkipped) {
   ctx.request.FindText = "C:\\Old";
   ctx.request.ReplaceText = "D:\\New";
   ctx.stopAndVerify = true;
-  MappingRun(ctx, parts).Run();
+  ctx.Run(parts);
   EXPECT_EQ(ui.questions.size(), 2u);
   EXPECT_EQ(fs.At("C:\\Cfg\\f3.ini").data, "p=D:\\New\\a\r\n");
   EXPECT_EQ(fs.At("C:\\Cfg\\f7.ini").data, "q=C:\\Old\\b\r\nr=C:\\Old\\c\r\n");

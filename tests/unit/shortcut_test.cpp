@@ -6,6 +6,7 @@
 #include "support/FakeShellLinkStore.h"
 #include "support/FakeUi.h"
 #include "support/RecordingBackup.h"
+#include "support/TestRun.h"
 
 namespace {
 
@@ -119,15 +120,15 @@ class ShortcutRewriteTest : public ::testing::Test {
     store.Put(path, props, {{"IconLocation", "C:\\Icons\\tool.ico,2"}});
     events.clear();
   }
-  void Rewrite(const std::string& path, const SearchTexts& texts = kOldToNew) { rewrite.RewriteShortcut(path, texts); }
+  void Rewrite(const std::string& path, const SearchTexts& texts = kOldToNew) { rewrite.RewriteShortcut(ctx.Pass(), path, texts); }
 
   FakeFileSystem fs;
   FakeShellLinkStore store{fs};
   FakeUi ui;
-  RunContext ctx;
+  TestRun ctx;
   std::vector<std::string> events;
   RecordingBackup backup{fs};
-  ShortcutRewrite rewrite{ctx, backup, store};
+  ShortcutRewrite rewrite{backup, store};
 };
 
 TEST_F(ShortcutRewriteTest, SetsOnlyWhatItMustAfterTheBackup) {

@@ -3,6 +3,7 @@
 // a failure ends them all.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -10,6 +11,7 @@
 #include "core/Error.h"
 #include "support/FakeSearchCrew.h"
 #include "support/PortableRun.h"
+#include "support/TestRun.h"
 
 namespace {
 const RegRoot CU = RegRoot::CurrentUser;
@@ -55,7 +57,7 @@ TEST_F(SideBySide, FindsAndChangesWhatOneSearchAfterAnotherDoesInTheSameOrder) {
   ASSERT_EQ(alone.size(), 90u);
 
   std::set<std::thread::id> searchers;
-  crew.beforeSearch = [&](const RunContext&) {
+  crew.beforeSearch = [&](const RunPass&) {
     std::lock_guard<std::mutex> hold(mutex);
     searchers.insert(std::this_thread::get_id());
   };
@@ -81,13 +83,13 @@ TEST_F(SideBySide, TheRegistryComesFirstEvenWhenItsSearchEndsLast) {
   Preview();
   const std::vector<std::string> alone = Found();
   int drivesEnded = 0;
-  crew.beforeSearch = [&](const RunContext& lane) {
-    if (lane.SelectedDriveCount() == 1) return;  // a drive's search
+  crew.beforeSearch = [&](const RunPass& lane) {
+    if (lane.settings.SelectedDriveCount() == 1) return;  // a drive's search
     std::unique_lock<std::mutex> hold(mutex);
     changed.wait(hold, [&] { return drivesEnded == 2; });
   };
-  crew.afterSearch = [&](const RunContext& lane) {
-    if (lane.SelectedDriveCount() != 1) return;
+  crew.afterSearch = [&](const RunPass& lane) {
+    if (lane.settings.SelectedDriveCount() != 1) return;
     std::lock_guard<std::mutex> hold(mutex);
     ++drivesEnded;
     changed.notify_all();
@@ -107,7 +109,7 @@ TEST_F(SideBySide, ACancelOrAFailureEndsEverySearch) {
     ctx.tally.cancelled = true;
     changed.notify_all();
   };
-  crew.beforeSearch = [&](const RunContext&) {
+  crew.beforeSearch = [&](const RunPass&) {
     std::unique_lock<std::mutex> hold(mutex);
     changed.wait(hold, [&] { return release; });
   };
@@ -120,8 +122,8 @@ TEST_F(SideBySide, ACancelOrAFailureEndsEverySearch) {
   // A search that fails stops the others; the run fails with its reason.
   ui.onPump = nullptr;
   ctx.tally.cancelled = false;
-  crew.beforeSearch = [](const RunContext& lane) {
-    if (lane.SelectedDriveCount() == 1 && lane.drives[1].selected) throw Error("the disk went away");
+  crew.beforeSearch = [](const RunPass& lane) {
+    if (lane.settings.SelectedDriveCount() == 1 && lane.settings.drives[1].selected) throw Error("the disk went away");
   };
   try {
     Preview();
@@ -137,7 +139,7 @@ TEST_F(SideBySide, ACancelOrAFailureEndsEverySearch) {
 TEST_F(SideBySide, AFailureOnTheRunsThreadStopsAndJoinsTheSearches) {
   int waiting = 0;
   bool thrown = false;
-  crew.beforeSearch = [&](const RunContext&) {
+  crew.beforeSearch = [&](const RunPass&) {
     std::unique_lock<std::mutex> hold(mutex);
     ++waiting;
     changed.notify_all();
@@ -165,7 +167,7 @@ TEST_F(SideBySide, AFailureOnTheRunsThreadStopsAndJoinsTheSearches) {
 // refused, and the run fails with the reason instead of racing the run.
 TEST_F(SideBySide, TheArchiveRefusesASearchThread) {
   archive.SetArchiveName(kRecords + "Undo00000.zip");
-  crew.beforeSearch = [&](const RunContext&) { archive.BackupFile("C:\\Cfg0\\a.ini"); };
+  crew.beforeSearch = [&](const RunPass&) { archive.BackupFile("C:\\Cfg0\\a.ini"); };
   parts.optionalCrew = &crew;
   try {
     Preview();
@@ -177,3 +179,32 @@ TEST_F(SideBySide, TheArchiveRefusesASearchThread) {
   EXPECT_TRUE(archive.BackupFile("C:\\Cfg0\\a.ini"));  // the run's own thread may
 }
 }  // namespace
+
+// Each search fills findings of its own, which join the run's once: nothing
+// the run found before reaches a search, nothing a search found is lost or
+// counted twice, and the run's drive choice is left as it was.
+TEST_F(SideBySide, EachSearchHasFindingsOfItsOwnJoinedOnceToTheRuns) {
+  std::size_t laneEntriesBefore = 99;
+  crew.beforeSearch = [&](RunPass& lane) {
+    if (lane.settings.SelectedDriveCount() != 1 || !lane.settings.drives[1].selected) return;
+    std::lock_guard<std::mutex> hold(mutex);
+    laneEntriesBefore = lane.findings.changes.size() + lane.findings.passedOver.size();
+    lane.PassOver("D:\\Locked", "access denied");
+    lane.findings.notes.push_back("a note of D:");
+  };
+  parts.optionalCrew = &crew;
+  // A move's preview names the move before the searches start.
+  ctx.preview = true;
+  ctx.request = {"C:\\Old", "D:\\New", false, RunMode::MoveAndMap};
+  ctx.Run(parts);
+  ASSERT_FALSE(ctx.changes.empty());
+  EXPECT_EQ(ctx.changes[0].kind, ChangeKind::MovedItem);
+  EXPECT_EQ(laneEntriesBefore, 0u);
+  const auto named = [&](const std::string& where) {
+    return std::count_if(ctx.passedOver.begin(), ctx.passedOver.end(),
+                         [&](const PassedOver& p) { return p.where == where; });
+  };
+  EXPECT_EQ(named("D:\\Locked"), 1);
+  EXPECT_EQ(std::count(ctx.notes.begin(), ctx.notes.end(), "a note of D:"), 1);
+  EXPECT_EQ(ctx.SelectedDriveCount(), 2);
+}

@@ -8,6 +8,7 @@
 #include "support/FakeFileSystem.h"
 #include "support/FakeUi.h"
 #include "support/RecordingBackup.h"
+#include "support/TestRun.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ constexpr const char* kJoerg = "C:\\Users\\Public\\Jörg Tools";
 
 class SpellingsInFiles : public ::testing::Test {
  protected:
-  SpellingsInFiles() : backup(fs), rewrite(ctx, fs, backup, ansi) {
+  SpellingsInFiles() : backup(fs), rewrite(fs, backup, ansi) {
     ctx.ui = &ui;
     ctx.request.Mode = RunMode::MapOnly;
     rewrite.SetEnvironment(&environment);
@@ -26,10 +27,10 @@ class SpellingsInFiles : public ::testing::Test {
                         const char* newText) {
     const SearchTexts texts{oldText, newText, "", "", MatchRule::Path};
     fs.AddFile(path, content, kAttrArchive);
-    rewrite.RewriteTextFile(path, texts);
+    rewrite.RewriteTextFile(ctx.Pass(), path, texts);
     const std::string once = fs.At(path).data;
     const std::size_t backups = backup.saved.size();
-    rewrite.RewriteTextFile(path, texts);
+    rewrite.RewriteTextFile(ctx.Pass(), path, texts);
     EXPECT_EQ(fs.At(path).data, once) << path << ": a repeat run changed it again";
     EXPECT_EQ(backup.saved.size(), backups) << path << ": a repeat run wrote it again";
     return once;
@@ -37,7 +38,7 @@ class SpellingsInFiles : public ::testing::Test {
 
   FakeFileSystem fs;
   FakeUi ui;
-  RunContext ctx;
+  TestRun ctx;
   RecordingBackup backup;
   Cp1252 ansi;
   FakeEnvironment environment{{"PATH", "C:\\windows\\system32;C:\\Tools\\nodejs;C:\\users\\me\\bin"},
@@ -200,9 +201,9 @@ TEST_F(SpellingsInFiles, ADriveSwitchExchangesEverySpellingBothWays) {
   };
   for (const Case& c : cases) {
     fs.AddFile(c.file, c.before, kAttrArchive);
-    rewrite.RewriteTextFile(c.file, texts);
+    rewrite.RewriteTextFile(ctx.Pass(), c.file, texts);
     EXPECT_EQ(fs.At(c.file).data, c.after) << c.file;
-    rewrite.RewriteTextFile(c.file, texts);
+    rewrite.RewriteTextFile(ctx.Pass(), c.file, texts);
     EXPECT_EQ(fs.At(c.file).data, c.before) << c.file << ": switched back";
   }
 }

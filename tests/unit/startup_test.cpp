@@ -135,7 +135,6 @@ class StartActionsTest : public ::testing::Test, protected WizardFakes<> {
  protected:
   StartActionsTest() : wizard(Ports(&dialogs), "C:\\Ost\\") {
     fs.AddFolder("C:\\Ost");
-    rec.ctx = &wizard.ctx;
     wizard.Start("");
     for (bool& on : wizard.showChangesFirst) on = false;  // runs start at once
   }
@@ -149,7 +148,7 @@ TEST_F(StartActionsTest, PathsOpenTheMovePageAndCommandsLeaveThePageAlone) {
   EXPECT_EQ(wizard.CurrentPage, Page::MoveGiven);
   EXPECT_EQ(wizard.move.givenSourceFolder, "D:\\Some Folder\\");
   EXPECT_EQ(wizard.move.givenItemName, "Item");
-  EXPECT_EQ(wizard.ctx.request.Mode, RunMode::MoveAndMap);
+  EXPECT_EQ(wizard.choices.request.Mode, RunMode::MoveAndMap);
   EXPECT_TRUE(wizard.moveDescriptionVisible);
 
   actions.Do(HandOverAction(" -D"));  // not a command: a name without a folder
@@ -169,7 +168,7 @@ TEST_F(StartActionsTest, PathsOpenTheMovePageAndCommandsLeaveThePageAlone) {
 }
 
 TEST_F(StartActionsTest, AHandOverDuringARunWaitsForItsEnd) {
-  HandOverDesk desk([this] { return wizard.ctx.running; }, [this](const StartAction& a) { actions.Do(a); });
+  HandOverDesk desk([this] { return wizard.running; }, [this](const StartAction& a) { actions.Do(a); });
   wizard.TurnPage(Sender::MapOnly);
   wizard.mapOnly.findWhat = "a";
   wizard.mapOnly.replaceWith = "b";
@@ -191,8 +190,8 @@ TEST_F(StartActionsTest, AHandOverDuringARunWaitsForItsEnd) {
   EXPECT_EQ(desk.Kept(), 0u);
 }
 TEST_F(StartActionsTest, AHandOverDuringARunIsOfferedOnTheEndPageAndDAsksFirst) {
-  HandOverDesk desk([this] { return wizard.ctx.running; }, [this](const StartAction& a) { actions.Do(a); },
-                    [this] { return wizard.ctx.running; });
+  HandOverDesk desk([this] { return wizard.running; }, [this](const StartAction& a) { actions.Do(a); },
+                    [this] { return wizard.running; });
   wizard.TurnPage(Sender::MapOnly);
   wizard.mapOnly.findWhat = "a";
   wizard.mapOnly.replaceWith = "b";

@@ -55,7 +55,7 @@ class TaskWalkTest : public ::testing::Test, public PortableRun {
     ctx.request.FindText = kOld;
     ctx.request.ReplaceText = kNew;
     ctx.stopAndVerify = true;
-    MappingRun(ctx, parts).Run();
+    ctx.Run(parts);
   }
   std::vector<ChangeEntry> OfKind(ChangeKind kind) const {
     std::vector<ChangeEntry> out;

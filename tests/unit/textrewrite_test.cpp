@@ -9,6 +9,7 @@
 #include "support/FakeFileSystem.h"
 #include "support/FakeUi.h"
 #include "support/RecordingBackup.h"
+#include "support/TestRun.h"
 
 namespace {
 
@@ -23,20 +24,20 @@ std::string Be(std::string_view utf8) {
 
 class TextRewriteTest : public ::testing::Test {
  protected:
-  TextRewriteTest() : backup(fs), rewrite(ctx, fs, backup, ansi) {
+  TextRewriteTest() : backup(fs), rewrite(fs, backup, ansi) {
     ctx.ui = &ui;
     ctx.request.Mode = RunMode::MapOnly;
   }
   std::string Rewrite(const std::string& content, std::uint32_t attributes = kAttrArchive) {
     fs.AddFile(kPath, content, attributes);
-    rewrite.RewriteTextFile(kPath, texts);
+    rewrite.RewriteTextFile(ctx.Pass(), kPath, texts);
     return fs.At(kPath).data;
   }
   void Verify() { ctx.stopAndVerify = true; }
 
   FakeFileSystem fs;
   FakeUi ui;
-  RunContext ctx;
+  TestRun ctx;
   RecordingBackup backup;
   Cp1252 ansi;
   TextFileRewrite rewrite;
@@ -223,7 +224,7 @@ TEST_F(TextRewriteTest, UnreadableVanishedOrBinaryFilesArePassedOver) {
   ctx.targets.allFiles = true;
   EXPECT_EQ(Rewrite(binary), binary);
   EXPECT_EQ(Rewrite(other), other);
-  rewrite.RewriteTextFile("C:\\Cfg\\gone.ini", texts);
+  rewrite.RewriteTextFile(ctx.Pass(), "C:\\Cfg\\gone.ini", texts);
   EXPECT_EQ(ctx.tally.linkCount, 0);
   EXPECT_TRUE(backup.saved.empty());
   ASSERT_EQ(ctx.passedOver.size(), 4u);
@@ -237,7 +238,7 @@ TEST_F(TextRewriteTest, UnreadableVanishedOrBinaryFilesArePassedOver) {
 TEST_F(TextRewriteTest, FailedWriteLeavesTheFileRestoresAttributesAndIsPassedOver) {
   fs.beforeWrite = [](const std::string&) { throw Error("Access is denied."); };
   fs.AddFile(kPath, "C:\\App", kAttrReadOnly | kAttrSystem);
-  rewrite.RewriteTextFile(kPath, texts);
+  rewrite.RewriteTextFile(ctx.Pass(), kPath, texts);
   EXPECT_EQ(ctx.tally.linkCount, 0);
   ASSERT_EQ(ctx.passedOver.size(), 1u);
   EXPECT_EQ(ctx.passedOver[0].reason, "Access is denied.");
@@ -249,7 +250,7 @@ TEST_F(TextRewriteTest, FailedWriteLeavesTheFileRestoresAttributesAndIsPassedOve
 TEST_F(TextRewriteTest, FailedBackupEndsBeforeAnyWrite) {
   backup.throwOnBackup = true;
   fs.AddFile(kPath, "C:\\App", kAttrReadOnly);
-  EXPECT_THROW(rewrite.RewriteTextFile(kPath, texts), Error);
+  EXPECT_THROW(rewrite.RewriteTextFile(ctx.Pass(), kPath, texts), Error);
   EXPECT_EQ(fs.At(kPath).data, "C:\\App");
   EXPECT_EQ(fs.At(kPath).attributes, kAttrReadOnly);
 }
@@ -339,11 +340,11 @@ TEST_F(TextRewriteTest, AnAllAsciiSettingsFileTakesNewTextInTheAnsiCodePage) {
   EXPECT_EQ(Rewrite("p=C:\\App\\x\r\n"), "p=D:\\Bj\xF8rn\\x\r\n");
   // Other files without a byte order mark are taken for UTF-8.
   fs.AddFile("C:\\Cfg\\app.json", R"({"p": "C:\\App"})");
-  rewrite.RewriteTextFile("C:\\Cfg\\app.json", texts);
+  rewrite.RewriteTextFile(ctx.Pass(), "C:\\Cfg\\app.json", texts);
   EXPECT_EQ(fs.At("C:\\Cfg\\app.json").data, R"({"p": "D:\\Bjørn"})");
   // An Internet shortcut is read as a settings file is.
   fs.AddFile("C:\\Fav\\site.URL", "[InternetShortcut]\r\nWorkingDirectory=C:\\App\r\n");
-  rewrite.RewriteTextFile("C:\\Fav\\site.URL", texts);
+  rewrite.RewriteTextFile(ctx.Pass(), "C:\\Fav\\site.URL", texts);
   EXPECT_EQ(fs.At("C:\\Fav\\site.URL").data, "[InternetShortcut]\r\nWorkingDirectory=D:\\Bj\xF8rn\r\n");
   // What the code page lacks is not forced in as UTF-8.
   texts = {"C:\\App", "D:\\数据", "", "", MatchRule::Path};

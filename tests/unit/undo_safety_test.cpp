@@ -267,7 +267,7 @@ TEST_F(UndoSafety, ARunThatChangedNothingLeavesNoRecords) {
   ctx.request.Mode = RunMode::MoveAndMap;
   ctx.request.FindText = "C:\\Gone";
   ctx.request.ReplaceText = "C:\\Cfg\\Gone";
-  MappingRun(ctx, parts).Run();
+  ctx.Run(parts);
   EXPECT_TRUE(ctx.tally.cancelled);
   EXPECT_EQ(Records(), std::vector<std::string>{});
   EXPECT_EQ(store.NextUndoNumber(), 0);

@@ -8,6 +8,7 @@
 #include "undo/CivilTime.h"
 #include "undo/UndoStore.h"
 #include "engine/ChangeReport.h"
+#include "support/TestRun.h"
 
 namespace {
 
@@ -211,14 +212,14 @@ TEST_F(UndoStoreTest, RecordsOfAnEarlierFolderAreListedDeletedAndKeepTheirNumber
 }
 
 TEST_F(UndoStoreTest, ChangeReportGivesTheLineItsRunAndGoesWithItsEntry) {
-  RunContext run;
+  TestRun run;
   run.request.Mode = RunMode::MoveAndMap;
   run.request.FindText = "C:\\Data\\Proj";
   run.request.ReplaceText = "D:\\Work\\Proj";
   Record("Undo00000.reg", fs.now);
   Record("Undo00001.reg", fs.now);
-  fs.AddFile(kFolder + "Undo00001.log", ChangeReportText(run));
-  fs.AddFile(kFolder + "Undo00004.log", ChangeReportText(run));  // a run that left only its report
+  fs.AddFile(kFolder + "Undo00001.log", ChangeReportText(run, run));
+  fs.AddFile(kFolder + "Undo00004.log", ChangeReportText(run, run));  // a run that left only its report
   store.RebuildList();
   ASSERT_EQ(store.Entries().size(), 3u);
   EXPECT_EQ(ListLines(store)[0], "Undo00000 - 12/7/2026 1:37:38 AM");  // older records: no report
@@ -245,11 +246,11 @@ TEST_F(UndoStoreTest, ChangeReportGivesTheLineItsRunAndGoesWithItsEntry) {
 namespace {
 // A change report as a run writes it, with its start as the undo list reads it.
 std::string ReportOfRun(const std::string& find, FileTicks startedUtc) {
-  RunContext run;
+  TestRun run;
   run.request.FindText = find;
   run.request.ReplaceText = "C:\\X";
   run.startedUtc = UtcStampText(startedUtc);
-  return ChangeReportText(run);
+  return ChangeReportText(run, run);
 }
 }  // namespace
 

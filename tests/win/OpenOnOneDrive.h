@@ -11,10 +11,10 @@
 inline void OpenOnOneDrive(MainWindow& window, Wizard& wizard, const std::string& root = "D:\\") {
   window.Create("", SW_SHOW);
   HWND drivesList = window.Control(kDriveList);
-  for (std::size_t i = 0; i < wizard.ctx.drives.size(); ++i) {
+  for (std::size_t i = 0; i < wizard.choices.drives.size(); ++i) {
     LVITEMW state{};
     state.stateMask = LVIS_SELECTED;
-    state.state = wizard.ctx.drives[i].root == root ? LVIS_SELECTED : 0;
+    state.state = wizard.choices.drives[i].root == root ? LVIS_SELECTED : 0;
     SendMessageW(drivesList, LVM_SETITEMSTATE, WPARAM(i), LPARAM(&state));
   }
   for (Sender s : {Sender::Intro1Next, Sender::Intro2Next, Sender::Intro3Next})

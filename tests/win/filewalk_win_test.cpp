@@ -15,6 +15,7 @@
 #include "support/WideNames.h"
 #include "undo/FileBackupArchive.h"
 #include "undo/win32/Win32UndoPlatform.h"
+#include "support/TestRun.h"
 
 namespace {
 
@@ -28,8 +29,8 @@ class FileWalkWinTest : public ::testing::Test {
         tree(root + "W\\"),
         forms(fs),
         backup(fs),
-        rewrite(ctx, fs, backup, ansi),
-        walk(ctx, fs, forms, rewrite, shortcuts) {
+        rewrite(fs, backup, ansi),
+        walk(fs, forms, rewrite, shortcuts) {
     RemoveTree(fs, root);
     fs.MakeFolders(root);
     ctx.ui = &ui;
@@ -47,13 +48,13 @@ class FileWalkWinTest : public ::testing::Test {
   std::uint32_t Attributes(const std::string& rel) {
     return *fs.AttributesOf(tree + rel) & (kAttrReadOnly | kAttrHidden | kAttrSystem);
   }
-  void Walk(const std::string& oldText, const std::string& newText) { walk.SearchThruDir(root, oldText, newText); }
+  void Walk(const std::string& oldText, const std::string& newText) { walk.SearchThruDir(ctx.Pass(), root, oldText, newText); }
 
   Win32FileSystem fs;
   const std::string root;
   const std::string tree;  // the files live below the folder walked
   FakeUi ui;
-  RunContext ctx;
+  TestRun ctx;
   PathForms forms;
   RecordingBackup backup;
   Win32CodePage ansi{Win32CodePage::Which::Ansi};
@@ -180,10 +181,10 @@ TEST_F(FileWalkWinTest, NamesOfEveryScriptAndDeepPathsAreWalkedBackedUpAndRestor
 
   Win32UndoPlatform platform;
   FileBackupArchive archive(fs, platform);
-  TextFileRewrite archived(ctx, fs, archive, ansi);
-  FileWalk archivedWalk(ctx, fs, forms, archived, shortcuts);
+  TextFileRewrite archived(fs, archive, ansi);
+  FileWalk archivedWalk(fs, forms, archived, shortcuts);
   archive.SetArchiveName(root + "Undo00000.zip");
-  archivedWalk.SearchThruDir(root, "C:\\App", "D:\\App");
+  archivedWalk.SearchThruDir(ctx.Pass(), root, "C:\\App", "D:\\App");
 
   for (const std::string& f : files) EXPECT_EQ(Read(f), "p=D:\\App\\x\r\n") << f;
   EXPECT_EQ(shortcuts.paths, std::vector<std::string>{tree + "Top\\数据 – Cafe€.lnk"});

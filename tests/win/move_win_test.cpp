@@ -13,6 +13,7 @@
 #include "undo/MoveDir.h"
 #include "undo/win32/CopyAcross.h"
 #include "undo/win32/Win32ShellMove.h"
+#include "support/TestRun.h"
 
 namespace {
 const std::string kHome = "C:\\ostrivane-test-move";
@@ -38,13 +39,13 @@ TEST_F(MoveWin, MoveIntoItselfFailsWithoutARecord) {
   WriteTestFile(fs, kTool + "\\sub\\a.txt", "A");
   fs.MakeFolders(kHome);
   FakeUi ui;
-  RunContext ctx;
+  TestRun ctx;
   ctx.ui = &ui;
   ctx.recordsFolder = kHome + "\\";
   ctx.tally.undoName = "Undo00007";
   Win32ShellMove shell;
-  FolderMove mover(ctx, fs, shell, true);
-  EXPECT_FALSE(mover.MoveDir(kTool, kTool + "\\sub\\Tool"));
+  FolderMove mover(fs, shell, true);
+  EXPECT_FALSE(mover.MoveDir(ctx.Pass(), kTool, kTool + "\\sub\\Tool"));
   EXPECT_FALSE(fs.AttributesOf(kHome + "\\Undo00007.bat"));
   EXPECT_EQ(fs.ReadWhole(kTool + "\\sub\\a.txt"), "A");
   ASSERT_EQ(ui.messages.size(), 1u);
@@ -59,13 +60,13 @@ TEST_F(MoveWin, AFolderNamedInAnyScriptMovesWhole) {
   WriteTestFile(fs, source + "\\Budget – Q3.txt", "b");
   fs.MakeFolders(kHome);
   FakeUi ui;
-  RunContext ctx;
+  TestRun ctx;
   ctx.ui = &ui;
   ctx.recordsFolder = kHome + "\\";
   ctx.tally.undoName = "Undo00008";
   Win32ShellMove shell;
-  FolderMove mover(ctx, fs, shell, true);
-  ASSERT_TRUE(mover.MoveDir(source, target)) << (ui.messages.empty() ? "" : ui.messages[0].first);
+  FolderMove mover(fs, shell, true);
+  ASSERT_TRUE(mover.MoveDir(ctx.Pass(), source, target)) << (ui.messages.empty() ? "" : ui.messages[0].first);
   EXPECT_FALSE(fs.AttributesOf(source));
   EXPECT_EQ(fs.ReadWhole(target + "\\Данные\\Łódź.ini"), "a=1");
   EXPECT_EQ(fs.ReadWhole(target + "\\Budget – Q3.txt"), "b");

@@ -20,6 +20,7 @@
 #include "core/win32/Win32CodePage.h"
 #include "support/FakeFileSystem.h"
 #include "support/FakeUi.h"
+#include "support/TestRun.h"
 
 namespace {
 const RegRoot CU = RegRoot::CurrentUser;
@@ -91,12 +92,12 @@ class WinRegistryTest : public ::testing::Test {
   // Nothing outside the test's keys may hold the texts a test searches for.
   bool OnlyTestKeysMatch(const std::string& oldText) { return OnlyTestKeysMatch(SearchTexts{oldText, "x", "", ""}); }
   bool OnlyTestKeysMatch(const SearchTexts& texts) {
-    RunContext c = ctx;
+    TestRun c = ctx;
     FakeUi quiet;
     c.ui = &quiet;
     c.preview = true;
-    RegistryWalk w(c, backend, fs, ansi);
-    w.FindReplaceProcess(texts);
+    RegistryWalk w(backend, fs, ansi);
+    w.FindReplaceProcess(c.Pass(), texts);
     for (const PreviewItem& p : quiet.previews)
       if (p.place.find("OstrivaneTest" + token) == std::string::npos) return false;
     return true;
@@ -113,7 +114,7 @@ class WinRegistryTest : public ::testing::Test {
   Win32CodePage ansi{Win32CodePage::Which::Ansi};
   FakeFileSystem fs;
   FakeUi ui;
-  RunContext ctx;
+  TestRun ctx;
 };
 
 TEST_F(WinRegistryTest, AccessLayerOverAdvapi) {
@@ -167,8 +168,8 @@ TEST_F(WinRegistryTest, WalkOfTheWholeRegistryAndUndo) {
   const std::string before = Dump();
 
   {
-    RegistryWalk walk(ctx, backend, fs, ansi);
-    walk.FindReplaceProcess({oldText, newText, "", ""});
+    RegistryWalk walk(backend, fs, ansi);
+    walk.FindReplaceProcess(ctx.Pass(), {oldText, newText, "", ""});
     EXPECT_EQ(Text(CU, "\\App", "path"), newText + "\\a.exe;" + newText + "\\b");
     EXPECT_EQ(Text(CU, "\\App", "exp"), "%X%;" + newText);
     EXPECT_EQ(Text(CU, "\\App", newText + "\\name"), "named");
@@ -176,7 +177,7 @@ TEST_F(WinRegistryTest, WalkOfTheWholeRegistryAndUndo) {
     EXPECT_EQ(Text(CU, "\\App", "multi"), newText);  // each string of a list is mapped too
     EXPECT_EQ(ctx.tally.linkCount, 6);
     ASSERT_TRUE(OnlyTestKeysMatch(word));
-    walk.FindReplaceProcess({word, "OstMoved" + token, "", ""});
+    walk.FindReplaceProcess(ctx.Pass(), {word, "OstMoved" + token, "", ""});
     EXPECT_EQ(Text(CU, "\\OstMoved" + token + "\\Sub", "v"), "1");
     EXPECT_EQ(ctx.tally.linkCount, 7);
   }
@@ -198,8 +199,8 @@ TEST_F(WinRegistryTest, DriveSwitchAndUndo) {
   PutText(CU, "\\S\\Q:\\Dir", "in", "R:\\z");
   const std::string before = Dump();
   ctx.request.Mode = RunMode::SwitchDrives;
-  RegistryWalk walk(ctx, backend, fs, ansi);
-  walk.FindReplaceProcess(texts);
+  RegistryWalk walk(backend, fs, ansi);
+  walk.FindReplaceProcess(ctx.Pass(), texts);
   EXPECT_EQ(Text(CU, "\\S", "both"), "R:\\x;Q:/y");
   // Names that are each other's switch keep theirs; keys keep theirs too.
   EXPECT_EQ(Text(CU, "\\S", "Q:\\name"), "R:\\data");
@@ -224,15 +225,15 @@ TEST_F(WinRegistryTest, UnicodeEntriesChangedAndRestoredByUndoAndByRegedit) {
   PutText(CU, "\\U\\" + word + "\\日本", "ø", "3");
   const std::string before = Dump();
   {
-    RegistryWalk walk(ctx, backend, fs, ansi);
-    walk.FindReplaceProcess({oldText, newText, "", ""});
+    RegistryWalk walk(backend, fs, ansi);
+    walk.FindReplaceProcess(ctx.Pass(), {oldText, newText, "", ""});
     EXPECT_EQ(Text(CU, "\\U", "path"), newText + "\\app.exe;Ł ø € 😀");
     EXPECT_EQ(Text(CU, "\\U", newText + "\\app.exe"), "named");
     EXPECT_EQ(Text(CU, "\\U", oldText + "\\app.exe"), "<none>");
     EXPECT_EQ(Text(CU, "\\U", "数据"), "left alone");
     EXPECT_EQ(Text(CU, "\\U", "exp"), "%X%\\€;" + newText);
     ASSERT_TRUE(OnlyTestKeysMatch(word));
-    walk.FindReplaceProcess({word, "New" + token + "日本", "", ""});
+    walk.FindReplaceProcess(ctx.Pass(), {word, "New" + token + "日本", "", ""});
     const std::string moved = "\\U\\New" + token + "日本";
     EXPECT_EQ(Text(CU, moved, "数据"), "1");
     EXPECT_EQ(Text(CU, moved, "日本"), "2");
@@ -258,10 +259,10 @@ TEST_F(WinRegistryTest, UnicodeEntriesChangedAndRestoredByUndoAndByRegedit) {
 
   // And the program's own import, from the changed state again.
   {
-    RegistryWalk again(ctx, backend, fs, ansi);
+    RegistryWalk again(backend, fs, ansi);
     ctx.tally.undoName = "Undo00001";
-    again.FindReplaceProcess({oldText, newText, "", ""});
-    again.FindReplaceProcess({word, "New" + token + "日本", "", ""});
+    again.FindReplaceProcess(ctx.Pass(), {oldText, newText, "", ""});
+    again.FindReplaceProcess(ctx.Pass(), {word, "New" + token + "日本", "", ""});
   }
   EXPECT_EQ(Dump(), changed);
   const RegImportResult r = ImportRegFile(fs, backend, "C:\\Ost\\Undo00001.reg", ansi);
@@ -286,9 +287,9 @@ TEST_F(WinRegistryTest, DeepKeysChangedAndRestored) {
   const std::string before = Dump();
   ASSERT_NE(before.find("\"r\""), std::string::npos) << "the deep keys were not all made";
   {
-    RegistryWalk walk(ctx, backend, fs, ansi);
-    walk.FindReplaceProcess({oldText, newText, "", ""});
-    walk.FindReplaceProcess({word, "OstMovedKey" + token, "", ""});
+    RegistryWalk walk(backend, fs, ansi);
+    walk.FindReplaceProcess(ctx.Pass(), {oldText, newText, "", ""});
+    walk.FindReplaceProcess(ctx.Pass(), {word, "OstMovedKey" + token, "", ""});
   }
   EXPECT_EQ(Text(CU, deep, "p"), newText + "\\a");
   EXPECT_EQ(Text(CU, deeper, "q"), newText + "\\b");
@@ -353,8 +354,8 @@ TEST_F(WinRegistryTest, ValuesBehindRegistryLinksAreChangedOnceAndRestored) {
   std::string before = Dump();
   if (linkType == REG_LINK) DumpKey(backend, LM, behind, before);
   {
-    RegistryWalk walk(ctx, backend, fs, ansi);
-    walk.FindReplaceProcess({oldText, newText, "", ""});
+    RegistryWalk walk(backend, fs, ansi);
+    walk.FindReplaceProcess(ctx.Pass(), {oldText, newText, "", ""});
   }
   EXPECT_EQ(Text(LM, "\\Target", "path"), newText + "\\tool.exe");
   if (linkType == REG_LINK) {
@@ -376,8 +377,8 @@ TEST_F(WinRegistryTest, ValuesBehindRegistryLinksAreChangedOnceAndRestored) {
   // what it leads to.
   ctx.tally.undoName = "Undo00001";
   {
-    RegistryWalk walk(ctx, backend, fs, ansi);
-    walk.FindReplaceProcess({"OstrivaneTest" + token + "\\Holder", "OstrivaneTest" + token + "\\Moved", "", ""});
+    RegistryWalk walk(backend, fs, ansi);
+    walk.FindReplaceProcess(ctx.Pass(), {"OstrivaneTest" + token + "\\Holder", "OstrivaneTest" + token + "\\Moved", "", ""});
   }
   EXPECT_EQ(Text(LM, "\\Holder", "keep"), "1");
   EXPECT_EQ(Text(LM, "\\Moved", "keep"), "<none>");
@@ -417,10 +418,10 @@ TEST_F(WinRegistryTest, OtherUsersHiveWalkedOwnHiveOnceVariablesExpanded) {
   ui.onPump = [&] {
     if (phases.empty() || phases.back() != ui.progress.phase) phases.push_back(ui.progress.phase);
   };
-  RegistryWalk walk(ctx, backend, fs, ansi);
+  RegistryWalk walk(backend, fs, ansi);
   walk.SetUserAccounts(&accounts);
   walk.SetEnvironment(&environment);
-  walk.FindReplaceProcess({old, now, "", "", MatchRule::Path});
+  walk.FindReplaceProcess(ctx.Pass(), {old, now, "", "", MatchRule::Path});
 
   EXPECT_EQ(Text(CU, "", "mine"), now + "\\x");
   EXPECT_EQ(Text(CU, "", "expand"), "%SystemRoot%\\OstrNew" + token + "\\y");

@@ -65,11 +65,11 @@ class ReviewWindowTest : public ::testing::Test, protected WizardFakes<Win32Page
   ReviewWindowTest()
       : folder("C:\\ostrivane-test-review-" + std::to_string(GetCurrentProcessId()) + "\\"),
         wizard(Ports(&ui), folder),
-        assembly(wizard.ctx, folder, ShellDialogs::Silent) {
+        assembly(folder, ShellDialogs::Silent) {
     Clean();
     fs.MakeFolders(folder);
     wizard.Wire(assembly.Parts(), &assembly.Undo(), &assembly.Undoer());
-    ui.Bind(wizard.ctx);
+    ui.Bind(wizard.lastRun);
     ui.BindWork(wizard.run.work);
   }
   ~ReviewWindowTest() override { Clean(); }
@@ -203,7 +203,7 @@ TEST_F(ReviewWindowTest, MapOnlyListsEveryChangeFirstAndLeavesTheUntickedOneWith
   EXPECT_EQ(RegistryText(HKEY_CURRENT_USER, kKey, "Path"), kNew + "\\app.exe");
   EXPECT_EQ(LinkTarget(link), kNew + "\\app.exe");
   EXPECT_EQ(fs.ReadWhole(ini), iniText);
-  const std::string log = folder + wizard.ctx.tally.undoName + ".log";
+  const std::string log = folder + wizard.lastRun.tally.undoName + ".log";
   ASSERT_TRUE(fs.FileExists(log));
   EXPECT_NE(fs.ReadWhole(log).find("\tleft out"), std::string::npos);
 

@@ -52,8 +52,7 @@ class RightsWindowTest : public ::testing::Test, protected WizardFakes<Win32Page
       : folder("C:\\ostrivane-test-rights-" + std::to_string(GetCurrentProcessId()) + "\\"), wizard(CheckingPorts(), folder) {
     RemoveTree(fs, folder);
     fs.MakeFolders(folder);
-    rec.ctx = &wizard.ctx;
-    ui.Bind(wizard.ctx);
+    ui.Bind(wizard.lastRun);
     window.Create("", SW_SHOW);
     for (bool& on : wizard.showChangesFirst) on = false;  // runs start at once
   }

@@ -16,6 +16,7 @@
 #include "support/FakeUi.h"
 #include "support/TestTree.h"
 #include "RawLink.h"
+#include "support/TestRun.h"
 
 namespace {
 
@@ -77,15 +78,15 @@ class ShellLinkWin : public ::testing::Test {
   }
   void Rewrite(const std::string& lnk, const std::string& o, const std::string& n, const std::string& os = "",
                const std::string& ns = "") {
-    rewrite.RewriteShortcut(lnk, {o, n, os, ns});
+    rewrite.RewriteShortcut(ctx.Pass(), lnk, {o, n, os, ns});
   }
 
   std::string dir;
   Win32ShellLinkStore store;
   FakeUi ui;
-  RunContext ctx;
+  TestRun ctx;
   RecordingBackup backup;
-  ShortcutRewrite rewrite{ctx, backup, store};
+  ShortcutRewrite rewrite{backup, store};
 };
 
 TEST_F(ShellLinkWin, StoreRoundTripAndMessages) {
@@ -196,10 +197,10 @@ TEST_F(ShellLinkWin, ASwitchAndItsSwitchBackGiveTheSameLink) {
   MakeLink(dir + "games.lnk", "E:\\Games\\g.exe", "-saves F:\\Saves", "E:\\Games");
   MakeLink(dir + "bare.lnk", "E:\\Tools\\t.exe", "", "");
   const std::string games = Bytes(dir + "games.lnk"), bare = Bytes(dir + "bare.lnk");
-  for (const char* lnk : {"games.lnk", "bare.lnk"}) rewrite.RewriteShortcut(dir + lnk, exchange);
+  for (const char* lnk : {"games.lnk", "bare.lnk"}) rewrite.RewriteShortcut(ctx.Pass(), dir + lnk, exchange);
   EXPECT_EQ(store.Load(dir + "games.lnk").WorkingDir, "F:\\Games");
   EXPECT_EQ(store.Load(dir + "bare.lnk").WorkingDir, "");
-  for (const char* lnk : {"games.lnk", "bare.lnk"}) rewrite.RewriteShortcut(dir + lnk, exchange);
+  for (const char* lnk : {"games.lnk", "bare.lnk"}) rewrite.RewriteShortcut(ctx.Pass(), dir + lnk, exchange);
   EXPECT_EQ(Bytes(dir + "games.lnk"), games);
   EXPECT_EQ(Bytes(dir + "bare.lnk"), bare);
 }
@@ -301,7 +302,7 @@ TEST_F(ShellLinkWin, TheIconLocationIsReadKeptAndRemapped) {
   EXPECT_EQ(store.Load(dir + "acme.lnk").IconIndex, 5);
 
   const SearchTexts asPath{oldDir, newDir, "", "", MatchRule::Path};
-  rewrite.RewriteShortcut(dir + "acme.lnk", asPath);
+  rewrite.RewriteShortcut(ctx.Pass(), dir + "acme.lnk", asPath);
   EXPECT_EQ(IconOf(dir + "acme.lnk"), newDir + "\\acme.ico,5");
   EXPECT_EQ(store.Load(dir + "acme.lnk").Target, newDir + "\\acme.exe");
   ASSERT_EQ(ctx.changes.size(), 3u);
@@ -316,7 +317,7 @@ TEST_F(ShellLinkWin, TheIconLocationIsReadKeptAndRemapped) {
   p.IconPath = sibling + "\\acme.ico";
   store.Save(dir + "sibling.lnk", p);
   const std::string before = Bytes(dir + "sibling.lnk");
-  rewrite.RewriteShortcut(dir + "sibling.lnk", asPath);
+  rewrite.RewriteShortcut(ctx.Pass(), dir + "sibling.lnk", asPath);
   EXPECT_EQ(Bytes(dir + "sibling.lnk"), before);
   ExpectNoTemporaries();
 }

@@ -69,8 +69,7 @@ class WindowTest : public ::testing::Test, protected WizardFakes<Win32PagePlatfo
       : folder("C:\\ostrivane-test-window-" + std::to_string(GetCurrentProcessId()) + "\\"), wizard(Ports(&ui), folder) {
     RemoveTree(fs, folder);
     fs.MakeFolders(folder);
-    rec.ctx = &wizard.ctx;
-    ui.Bind(wizard.ctx);
+    ui.Bind(wizard.lastRun);
     ui.BindWork(wizard.run.work);
     window.Create("", SW_SHOW);
     // Runs start at once, as with "Show changes before they are made" unticked.
@@ -284,14 +283,14 @@ TEST_F(WindowTest, ProgressCancelAnswersEscape) {
   Type(kFindWhat, "a");
   Type(kReplaceWith, "b");
   rec.duringWalk = [&] {
-    if (wizard.ctx.tally.cancelled) return;  // the walk after the cancel
+    if (wizard.lastRun.tally.cancelled) return;  // the walk after the cancel
     HWND dialog = ui.Progress().hwnd();
     EXPECT_FALSE(GetWindowLongPtrA(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);  // in front of its window only
     EXPECT_EQ(GetWindow(dialog, GW_OWNER), window.hwnd());
     HWND cancel = ui.Progress().cancelButton();
     EXPECT_FALSE(SendMessageA(cancel, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON);
     SendMessageA(cancel, WM_KEYDOWN, VK_RETURN, 0);  // Enter is no answer
-    EXPECT_FALSE(wizard.ctx.tally.cancelled);
+    EXPECT_FALSE(wizard.lastRun.tally.cancelled);
     SendMessageA(cancel, WM_KEYDOWN, VK_ESCAPE, 0);
   };
   Click(Sender::MapOnlyNext);
@@ -314,14 +313,14 @@ TEST_F(WindowTest, SwitchDrivesRefusesAnEmptyLetter) {
   Type(kSecondDrive, "e");
   Click(Sender::SwitchNext);
   EXPECT_EQ(wizard.CurrentPage, Page::Targets);
-  EXPECT_EQ(wizard.ctx.request.ReplaceText, "E:\\");  // the field takes upper case
+  EXPECT_EQ(wizard.choices.request.ReplaceText, "E:\\");  // the field takes upper case
   // Only the registry: the button reads Start and runs at once.
-  EXPECT_TRUE(wizard.ctx.targets.configFiles);  // on by default, like the other file targets
+  EXPECT_TRUE(wizard.choices.targets.configFiles);  // on by default, like the other file targets
   Click(kSettingsTarget);
   Click(kShortcutsTarget);
   EXPECT_EQ(WindowText(window.SenderButton(Sender::TargetsNext)), "&Next");  // configuration files still on
   Click(kConfigurationFilesTarget);
-  EXPECT_FALSE(wizard.ctx.targets.configFiles);
+  EXPECT_FALSE(wizard.choices.targets.configFiles);
   EXPECT_EQ(WindowText(window.SenderButton(Sender::TargetsNext)), "&Start");
   EXPECT_EQ(Text(kTargetsHint), "Press the Start button to Begin");
   Click(Sender::TargetsNext);
@@ -513,7 +512,7 @@ TEST_F(WindowTest, KeyboardOnlyLeadsThroughEveryModeAndBack) {
   Chars("C:\\New");
   Press(VK_RETURN);
   ASSERT_EQ(wizard.CurrentPage, Page::Finished);
-  EXPECT_EQ(wizard.ctx.request.FindText, "C:\\Old");
+  EXPECT_EQ(wizard.choices.request.FindText, "C:\\Old");
   EXPECT_TRUE(Focus() && IsWindowVisible(Focus()));  // a control to go on with
   Alt('g');  // Go to Start
   toFront();
@@ -764,7 +763,7 @@ TEST_F(WindowTest, StartPagesNameTheTargetsInEffectUnderTheButtonRow) {
   EXPECT_EQ(text, "Searches the registry, settings files and shortcuts; configuration files are off: Show Advanced Map "
                   "Options");
   // The longest line still stands whole in its two lines.
-  wizard.ctx.targets = {false, false, false, false, false};
+  wizard.choices.targets = {false, false, false, false, false};
   window.Show();
   HDC dc = GetDC(line);
   HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageW(line, WM_GETFONT, 0, 0)));

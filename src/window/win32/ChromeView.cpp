@@ -54,7 +54,7 @@ void ChromeView::AddBottomControls(PageControls& c) {
 
 void ChromeView::Refresh(bool) {
   SetCheck(Control(kShowAdvanced), wizard_.showAdvanced);
-  Text(kTargetsInEffect, TargetsInEffectLine(wizard_.ctx.targets));
+  Text(kTargetsInEffect, TargetsInEffectLine(wizard_.choices.targets));
 }
 
 bool ChromeView::Command(int id, int code) {

@@ -122,7 +122,7 @@ LRESULT CALLBACK ProgressDialog::CancelProc(HWND h, UINT msg, WPARAM wp, LPARAM 
   auto* self = reinterpret_cast<ProgressDialog*>(GetWindowLongPtrW(h, GWLP_USERDATA));
   if (msg == WM_GETDLGCODE) return DLGC_WANTALLKEYS | DLGC_UNDEFPUSHBUTTON;
   if (msg == WM_KEYDOWN && wp == VK_ESCAPE) {
-    self->ctx_->tally.cancelled = true;
+    self->findings_->tally.cancelled = true;
     return 0;
   }
   if (msg == WM_KEYDOWN && wp == VK_RETURN) return 0;
@@ -134,16 +134,16 @@ LRESULT CALLBACK ProgressDialog::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   auto* self = ViewOfWindow<ProgressDialog>(h, msg, lp);
   switch (msg) {
     case WM_COMMAND:
-      if (LOWORD(wp) == kCancelId && self) self->ctx_->tally.cancelled = true;
+      if (LOWORD(wp) == kCancelId && self) self->findings_->tally.cancelled = true;
       return 0;
     case WM_TIMER:
       if (wp == kRefreshTimer && self) {
-        RefreshProgress(self->shown, self->ctx_->tally.linkCount, self->ctx_->preview);
+        RefreshProgress(self->shown, self->findings_->tally.linkCount, self->findings_->preview);
         self->Refresh();
       }
       return 0;
     case WM_CLOSE:
-      if (self) self->ctx_->tally.cancelled = true;
+      if (self) self->findings_->tally.cancelled = true;
       return 0;
     case WM_DPICHANGED:
       if (self) {

@@ -8,7 +8,7 @@
 
 #include "engine/ProgressDisplay.h"
 #include "core/win32/Owned.h"
-#include "engine/RunContext.h"
+#include "engine/Findings.h"
 #include "window/WorkMeter.h"
 #include "window/win32/WinView.h"
 
@@ -17,7 +17,7 @@ struct ITaskbarList3;
 class ProgressDialog {
  public:
   ProgressDialog();
-  void Bind(RunContext& ctx) { ctx_ = &ctx; }
+  void Bind(Findings& findings) { findings_ = &findings; }
   void BindWork(const WorkMeter& work) { work_ = &work; }
   ~ProgressDialog();
   // It owns its window, fonts and module: a copy would free them twice.
@@ -43,7 +43,7 @@ class ProgressDialog {
 
   void TaskbarProgress(int position, bool on);
 
-  RunContext* ctx_ = nullptr;
+  Findings* findings_ = nullptr;
   const WorkMeter* work_ = nullptr;
   HWND owner_ = nullptr;
   ComRef<ITaskbarList3> taskbar_;

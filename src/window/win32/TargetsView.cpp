@@ -50,7 +50,7 @@ void TargetsView::Started() {
   filling_ = true;
   SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
   int row = 0;
-  for (const DriveRow& d : wizard_.ctx.drives) {
+  for (const DriveRow& d : wizard_.choices.drives) {
     SHFILEINFOW info{};
     SHGetFileInfoW(WideText(d.root).c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
     std::wstring caption = WideText(d.caption);
@@ -71,12 +71,12 @@ void TargetsView::Started() {
 
 void TargetsView::ReadDriveSelection() {
   HWND list = Control(kDriveList);
-  for (std::size_t i = 0; i < wizard_.ctx.drives.size(); ++i)
-    wizard_.ctx.drives[i].selected = SendMessageW(list, LVM_GETITEMSTATE, i, LVIS_SELECTED) != 0;
+  for (std::size_t i = 0; i < wizard_.choices.drives.size(); ++i)
+    wizard_.choices.drives[i].selected = SendMessageW(list, LVM_GETITEMSTATE, i, LVIS_SELECTED) != 0;
 }
 
 void TargetsView::Refresh(bool) {
-  const Targets& t = wizard_.ctx.targets;
+  const Targets& t = wizard_.choices.targets;
   Text(kTargetsHint, wizard_.targetsPage.hint);
   Text(SenderControlId(Sender::TargetsNext), wizard_.targetsPage.next.caption);
   SetCheck(Control(kRegistryTarget), t.registry);
@@ -94,7 +94,7 @@ bool TargetsView::Command(int id, int code) {
     case kShortcutsTarget:
     case kAllFilesTarget:
     case kConfigurationFilesTarget: {
-      Targets& t = wizard_.ctx.targets;
+      Targets& t = wizard_.choices.targets;
       t.registry = Checked(Control(kRegistryTarget));
       t.settingsFiles = Checked(Control(kSettingsTarget));
       t.shortcuts = Checked(Control(kShortcutsTarget));

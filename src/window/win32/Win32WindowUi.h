@@ -13,7 +13,7 @@ UINT MessageBoxIconOf(MessageKind kind);
 class Win32WindowUi : public Ui, public WindowDialogs {
  public:
   // The run whose progress the dialog shows.
-  void Bind(RunContext& ctx) { progressDialog_.Bind(ctx); }
+  void Bind(Findings& findings) { progressDialog_.Bind(findings); }
   // Where the walks' items are counted while the progress dialog is up.
   void BindWork(WorkMeter& work) {
     work_ = &work;

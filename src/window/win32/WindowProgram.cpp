@@ -82,8 +82,8 @@ class HandOverDoor {
       : window_(window),
         wizard_(wizard),
         actions_(wizard, ExplorerLink),
-        desk_([this] { return handling_ > 0 || wizard_.ctx.running; }, [this](const StartAction& a) { Act(a); },
-              [this] { return wizard_.ctx.running; }) {
+        desk_([this] { return handling_ > 0 || wizard_.running; }, [this](const StartAction& a) { Act(a); },
+              [this] { return wizard_.running; }) {
     window_.onMessage = [this](UINT m, WPARAM wp, LPARAM lp, LRESULT& result) {
       std::string text;
       if (!ReadHandOver(m, wp, lp, text, result)) return false;
@@ -148,11 +148,11 @@ void RunWindow(const WindowStart& start) {
   if (!place) return;
   WindowAdapters adapters;
   Wizard wizard(adapters.Ports(start.checkRights ? &rights : nullptr), ProgramFolderOfExe(), place->folder);
-  RunAssembly assembly(wizard.ctx, wizard.ctx.recordsFolder, ShellDialogs::Shown);
+  RunAssembly assembly(wizard.choices.recordsFolder, ShellDialogs::Shown);
   for (const std::string& folder : place->earlier) assembly.AddEarlierRecordsFolder(folder);
   const RunParts parts = start.adaptRun ? start.adaptRun(assembly.Parts(), wizard) : assembly.Parts();
   wizard.Wire(parts, &assembly.Undo(), &assembly.Undoer());
-  adapters.ui.Bind(wizard.ctx);
+  adapters.ui.Bind(wizard.lastRun);
   adapters.ui.BindWork(wizard.run.work);
 
   MainWindow window(wizard, adapters.ui);

@@ -47,16 +47,16 @@ struct SearchAdapters {
 }  // namespace
 
 struct RunAssembly::Impl : SearchAdapters {
-  Impl(RunContext& ctx, const std::string& programFolder, ShellDialogs dialogs)
+  Impl(const std::string& programFolder, ShellDialogs dialogs)
       : written(fs),
         archive(fs, undoPlatform),
         store(fs, undoPlatform, programFolder),
-        shortcuts(ctx, archive, links),
-        files(ctx, fs, forms, archive, shortcuts, ansi),
+        shortcuts(archive, links),
+        files(fs, forms, archive, shortcuts, ansi),
         taskBackup(fs),
-        tasks(ctx, taskService, files.Text(), taskBackup),
-        registry(ctx, registryBackend, fs, ansi),
-        mover(ctx, fs, shell, dialogs == ShellDialogs::Silent),
+        tasks(taskService, files.Text(), taskBackup),
+        registry(registryBackend, fs, ansi),
+        mover(fs, shell, dialogs == ShellDialogs::Silent),
         undoer(fs, store, registryBackend, ansi, mover, UndoRails{guard, lock, processes},
                UndoExtras{taskService, offlineHives, environment}) {
     store.SetLock(&lock);
@@ -94,11 +94,8 @@ struct RunAssembly::Impl : SearchAdapters {
   // One search side by side: adapters and walkers of its own, on a thread
   // that joins a COM apartment for the shortcuts.
   struct LaneWalkers : SearchWalkers {
-    LaneWalkers(RunContext& ctx, FileBackup& backup, const std::vector<std::string>& ownFolders,
-                const ProtectedPlaces& places)
-        : shortcuts(ctx, backup, a.links),
-          files(ctx, a.fs, a.forms, backup, shortcuts, a.ansi),
-          registry(ctx, a.registryBackend, a.fs, a.ansi) {
+    LaneWalkers(FileBackup& backup, const std::vector<std::string>& ownFolders, const ProtectedPlaces& places)
+        : shortcuts(backup, a.links), files(a.fs, a.forms, backup, shortcuts, a.ansi), registry(a.registryBackend, a.fs, a.ansi) {
       WireWalkers(files, shortcuts, registry, a, ownFolders, places);
     }
     RegistryMapper& Registry() override { return registry; }
@@ -113,9 +110,9 @@ struct RunAssembly::Impl : SearchAdapters {
 
   struct Crew : SearchCrew {
     explicit Crew(Impl& impl) : impl(impl) {}
-    std::unique_ptr<SearchWalkers> WalkersFor(RunContext& ctx) override {
+    std::unique_ptr<SearchWalkers> WalkersFor() override {
       // A search backs nothing up: the run's archive is only named here.
-      return std::make_unique<LaneWalkers>(ctx, impl.archive, impl.ownFolders, impl.places);
+      return std::make_unique<LaneWalkers>(impl.archive, impl.ownFolders, impl.places);
     }
     Impl& impl;
   };
@@ -145,8 +142,8 @@ struct RunAssembly::Impl : SearchAdapters {
   Crew crew{*this};
 };
 
-RunAssembly::RunAssembly(RunContext& ctx, const std::string& programFolder, ShellDialogs dialogs)
-    : impl_(std::make_unique<Impl>(ctx, programFolder, dialogs)) {}
+RunAssembly::RunAssembly(const std::string& programFolder, ShellDialogs dialogs)
+    : impl_(std::make_unique<Impl>(programFolder, dialogs)) {}
 RunAssembly::~RunAssembly() = default;
 
 void RunAssembly::AddEarlierRecordsFolder(const std::string& folder) {

@@ -17,7 +17,7 @@ enum class ShellDialogs { Shown, Silent };
 
 class RunAssembly {
  public:
-  RunAssembly(RunContext& ctx, const std::string& programFolder, ShellDialogs dialogs);
+  RunAssembly(const std::string& programFolder, ShellDialogs dialogs);
   ~RunAssembly();
 
   // Records an earlier copy left in that folder: listed, undone and deleted
