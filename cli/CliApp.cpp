@@ -8,6 +8,7 @@
 #include "CliArgs.h"
 #include "CliSummary.h"
 #include "ConsoleUi.h"
+#include "ExitCode.h"
 #include "engine/ChangeReport.h"
 #include "engine/PreviewReport.h"
 #include "engine/Progress.h"
@@ -21,10 +22,10 @@ namespace {
 // How many places of each reason the closing lines name.
 constexpr std::size_t kPlacesShownPerReason = 3;
 
-int Usage(std::ostream& err, const std::string& why) {
+CliEnd Usage(std::ostream& err, const std::string& why) {
   // What was wrong and how the commands go; the whole help only when asked.
   err << "ostrivane-cli: " << why << "\n" << UsageSynopsis() << "Give --help for every option.\n";
-  return kExitUsage;
+  return CliEnd::Usage;
 }
 
 // Rows of the drive list: every drive the system reports, selected as asked
@@ -51,21 +52,14 @@ bool FillDrives(RunChoices& choices, const CliOptions& o, DriveSource& source, s
   return true;
 }
 
-// A preview's occurrences to change, the moved item among them.
-bool WouldChangeAnything(const Findings& findings) {
-  for (const ChangeEntry& e : findings.changes)
-    if (e.outcome == ChangeOutcome::WouldChange) return true;
-  return false;
-}
-
-int RunUndo(const CliOptions& o, CliServices& services, std::ostream& out, std::ostream& err) {
+CliEnd RunUndo(const CliOptions& o, CliServices& services, std::ostream& out, std::ostream& err) {
   UndoList& list = services.Undo();
   list.RebuildList();
   const std::vector<UndoListEntry> entries = list.Entries();
   if (o.command == CliCommand::UndoList) {
     if (entries.empty()) out << kNoChangesToUndo << '\n';
     for (const UndoListEntry& entry : entries) out << UndoListLine(entry) << '\n';
-    return kExitFinished;
+    return CliEnd::Finished;
   }
   const UndoName& name = *o.undoName;
   if (std::none_of(entries.begin(), entries.end(), [&](const UndoListEntry& e) { return e.name == name; }))
@@ -74,7 +68,7 @@ int RunUndo(const CliOptions& o, CliServices& services, std::ostream& out, std::
     list.DeleteEntry(name);
     list.RebuildList();
     out << name.Text() << " deleted\n";
-    return kExitFinished;
+    return CliEnd::Finished;
   }
   const UndoOutcome outcome = services.UndoRunner().UndoEntry(name, o.force);
   // With --json, stdout holds nothing but the summary.
@@ -85,16 +79,15 @@ int RunUndo(const CliOptions& o, CliServices& services, std::ostream& out, std::
              "later changes are lost.\n";
   else if (!o.force && !outcome.changed.empty())
     plain << "Give --force to restore the places changed after the run as well; their later changes would be lost.\n";
-  // A script must not take a partial undo, or none, for a complete one.
-  const int status = outcome.Complete() ? kExitFinished : kExitError;
-  if (o.json) out << UndoSummaryJson(name, outcome, status) << '\n';
-  return status;
+  const CliEnd end = EndOf(outcome);
+  if (o.json) out << UndoSummaryJson(name, outcome, ExitCodeOf(end)) << '\n';
+  return end;
 }
 
 // The run's settings from the arguments, made once; a request that must not
 // run is a usage error, said before a drive that is not there.
 std::optional<RunSettings> SettingsOf(const CliOptions& o, CliServices& services, const std::string& recordsFolder,
-                                      const MappingRequest& request, std::ostream& err, int& status) {
+                                      const MappingRequest& request, std::ostream& err, CliEnd& end) {
   RunChoices choices;
   choices.request = request;
   choices.request.Substring = o.substring;
@@ -106,17 +99,17 @@ std::optional<RunSettings> SettingsOf(const CliOptions& o, CliServices& services
   try {
     std::optional<RunSettings> settings(std::in_place, std::move(choices));
     if (drivesThere) return settings;
-    status = Usage(err, "Drive " + missing + " is not present.");
-  } catch (const Error& e) {
-    status = Usage(err, e.what());
+    end = Usage(err, "Drive " + missing + " is not present.");
+  } catch (const Refused& e) {
+    end = Usage(err, RefusalText(e.refusal()));
   }
   return std::nullopt;
 }
 
-int RunMapping(const CliOptions& o, CliServices& services, const std::string& recordsFolder, std::istream& in,
+CliEnd RunMapping(const CliOptions& o, CliServices& services, const std::string& recordsFolder, std::istream& in,
                std::ostream& out, std::ostream& err, const MappingRequest& request,
                ChangeSelection* reviewed = nullptr) {
-  int usage = kExitUsage;
+  CliEnd usage = CliEnd::Usage;
   const std::optional<RunSettings> made = SettingsOf(o, services, recordsFolder, request, err, usage);
   if (!made) return usage;
   const RunSettings& settings = *made;
@@ -128,7 +121,7 @@ int RunMapping(const CliOptions& o, CliServices& services, const std::string& re
       err << RightsWarningText(check);
       if (check.recordsBlocked || !o.allowPartial) {
         if (!check.recordsBlocked) err << "Run it as administrator, or give --allow-partial to change what can be changed.\n";
-        return kExitError;
+        return CliEnd::Failed;
       }
     }
   }
@@ -156,7 +149,7 @@ int RunMapping(const CliOptions& o, CliServices& services, const std::string& re
   } catch (...) {
     try {
       writeChangeList();
-      if (o.json) out << RunSummaryJson(settings, findings, kExitError) << '\n';
+      if (o.json) out << RunSummaryJson(settings, findings, ExitCodeOf(CliEnd::Failed)) << '\n';
     } catch (const std::exception& e) {
       err << e.what() << '\n';
     }
@@ -176,21 +169,16 @@ int RunMapping(const CliOptions& o, CliServices& services, const std::string& re
     // the JSON Lines name every one.
     err << PassedOverByReason(findings, kPlacesShownPerReason);
   }
-  // A detection script learns from the status alone whether a run is due;
-  // places it could not read are named above either way.
-  const int status = findings.tally.itemInUse                       ? kExitError
-                     : findings.tally.cancelled                     ? kExitCancelled
-                     : o.exitCode && WouldChangeAnything(findings)    ? kExitWouldChange
-                     : findings.passedOver.empty()                    ? kExitFinished
-                                                                      : kExitPartly;
-  if (o.json) out << RunSummaryJson(settings, findings, status) << '\n';
-  return status;
+  // Places it could not read are named above, whatever the end.
+  const CliEnd end = EndOf(findings, o.exitCode);
+  if (o.json) out << RunSummaryJson(settings, findings, ExitCodeOf(end)) << '\n';
+  return end;
 }
 
 // A preview's report applied: its request, targets and drives, and only
 // the places its rows name.
-int RunApply(const CliOptions& o, CliServices& services, const std::string& recordsFolder, std::istream& in,
-             std::ostream& out, std::ostream& err) {
+CliEnd RunApply(const CliOptions& o, CliServices& services, const std::string& recordsFolder, std::istream& in,
+                std::ostream& out, std::ostream& err) {
   std::string why;
   std::optional<PreviewToApply> preview = ReadPreviewReport(services.ReadFile(o.previewReport), why);
   if (!preview) throw Error("Cannot apply " + o.previewReport + ": " + why + ".");
@@ -203,16 +191,15 @@ int RunApply(const CliOptions& o, CliServices& services, const std::string& reco
   run.drives = letters;
   return RunMapping(run, services, recordsFolder, in, out, err, preview->request, &preview->list);
 }
-}  // namespace
 
-int RunCli(const std::vector<std::string>& args, CliServices& services, std::istream& in, std::ostream& out,
-           std::ostream& err) {
+CliEnd RunCommand(const std::vector<std::string>& args, CliServices& services, std::istream& in, std::ostream& out,
+                  std::ostream& err) {
   const CliParse parsed = ParseCommandLine(args);
   if (!parsed.options) return Usage(err, parsed.error);
   const CliOptions& o = *parsed.options;
   if (o.command == CliCommand::Help) {
     out << UsageText();
-    return kExitFinished;
+    return CliEnd::Finished;
   }
 
   try {
@@ -224,10 +211,9 @@ int RunCli(const std::vector<std::string>& args, CliServices& services, std::ist
              "registry is searched under HKEY_USERS, the hives of users who are not logged on loaded for the run.\n"
           << "Undo records are kept in " << recordsFolder << "\n";
     for (const std::string& note : services.RecordsNotes()) err << note << '\n';
-    const std::string refusal = services.RecordsRefusal();
-    if (!refusal.empty()) {
-      err << refusal << '\n';
-      return kExitError;
+    if (const std::optional<EngineRefusal> refusal = services.RecordsRefusal()) {
+      err << RefusalText(*refusal) << '\n';
+      return CliEnd::Failed;
     }
     switch (o.command) {
       case CliCommand::UndoList:
@@ -242,6 +228,12 @@ int RunCli(const std::vector<std::string>& args, CliServices& services, std::ist
   } catch (const std::exception& e) {
     out << std::flush;
     err << e.what() << '\n';
-    return kExitError;
+    return CliEnd::Failed;
   }
+}
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, CliServices& services, std::istream& in, std::ostream& out,
+           std::ostream& err) {
+  return ExitCodeOf(RunCommand(args, services, in, out, err));
 }

@@ -2,12 +2,15 @@
 // The console front end over the same run as the window program.
 #include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "ExitCode.h"
 #include "engine/MappingRun.h"
 #include "engine/UndoPorts.h"
 #include "core/Drives.h"
+#include "engine/Refusal.h"
 #include "engine/Rights.h"
 
 // The platform and subsystems the console front end runs over; the Windows
@@ -24,8 +27,8 @@ class CliServices {
   virtual UndoExecutor& UndoRunner() = 0;
   // The rights the run may lack; none: not checked.
   virtual RightsPort* Rights() { return nullptr; }
-  // Not empty: the records folder must not be used, and why.
-  virtual std::string RecordsRefusal() { return ""; }
+  // The records folder must not be used, and why.
+  virtual std::optional<EngineRefusal> RecordsRefusal() { return std::nullopt; }
   // Record folders left out of the undo list, and why.
   virtual std::vector<std::string> RecordsNotes() { return {}; }
   // The program runs as the system account (a deployment tool's job).
@@ -34,15 +37,6 @@ class CliServices {
   virtual void WriteFile(const std::string& path, const std::string& bytes) = 0;
   // Reads a file whole (apply's report); throws Error.
   virtual std::string ReadFile(const std::string& path) = 0;
-};
-
-enum CliExit {
-  kExitFinished = 0,
-  kExitCancelled = 1,
-  kExitUsage = 2,
-  kExitError = 3,
-  kExitPartly = 4,
-  kExitWouldChange = 5,  // --preview --exit-code: the run would change something
 };
 
 int RunCli(const std::vector<std::string>& args, CliServices& services, std::istream& in, std::ostream& out,

@@ -21,7 +21,7 @@ class Win32CliServices : public CliServices {
   UndoList& Undo() override;
   UndoExecutor& UndoRunner() override;
   RightsPort* Rights() override { return &rights_; }
-  std::string RecordsRefusal() override { return place_.refusal; }
+  std::optional<EngineRefusal> RecordsRefusal() override { return place_.refusal; }
   std::vector<std::string> RecordsNotes() override { return place_.notes; }
   bool RunsAsSystem() override;
   void WriteFile(const std::string& path, const std::string& bytes) override;

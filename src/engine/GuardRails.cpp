@@ -50,22 +50,23 @@ std::string ParentOf(const std::string& path) {
   return cut + 1 <= RootEnd(path) ? path.substr(0, cut + 1) : path.substr(0, cut);
 }
 
-// The rule a move of the item (a normal path) breaks, "".
-std::string MoveRuleOf(const ProtectedPlaces& places, const std::string& p) {
-  if (p.size() <= RootEnd(p)) return "a drive root is never moved";
-  if (Within(p, NormalPath(places.windows))) return "the Windows folder and everything in it stay in place";
+// The rule a move of the item (a normal path) breaks, if any.
+std::optional<RefusalReason> MoveRuleOf(const ProtectedPlaces& places, const std::string& p) {
+  if (p.size() <= RootEnd(p)) return RefusalReason::DriveRoot;
+  if (Within(p, NormalPath(places.windows))) return RefusalReason::WindowsFolder;
   for (const std::string& r : places.programRoots)
-    if (Same(p, NormalPath(r))) return "a Program Files or ProgramData folder itself stays in place";
+    if (Same(p, NormalPath(r))) return RefusalReason::ProgramRoot;
   const std::string users = NormalPath(places.users);
-  if (Same(p, users) || Same(ParentOf(p), users)) return "the Users folder and each profile's own folder stay in place";
-  if (Within(NormalPath(places.ownFolder), p)) return "it holds Ostrivane itself and its undo records";
+  if (Same(p, users) || Same(ParentOf(p), users)) return RefusalReason::UsersFolder;
+  if (Within(NormalPath(places.ownFolder), p)) return RefusalReason::HoldsProgram;
   for (const std::string& f : places.ownFiles)
-    if (Same(p, NormalPath(f))) return "it is Ostrivane itself";
-  return "";
+    if (Same(p, NormalPath(f))) return RefusalReason::IsProgram;
+  return std::nullopt;
 }
 
-std::string Refused(const std::string& item, const std::string& rule) {
-  return rule.empty() ? "" : item + " is left where it is: " + rule + ".";
+std::optional<EngineRefusal> MoveRefusalOf(const std::string& item, std::optional<RefusalReason> rule) {
+  if (!rule) return std::nullopt;
+  return EngineRefusal{*rule, item, ""};
 }
 
 }  // namespace
@@ -93,31 +94,30 @@ std::string NormalPath(const std::string& path) {
   return out;
 }
 
-std::string MoveRule(const ProtectedPlaces& places, const std::string& item) {
-  return Refused(item, MoveRuleOf(places, NormalPath(item)));
+std::optional<EngineRefusal> MoveRule(const ProtectedPlaces& places, const std::string& item) {
+  return MoveRefusalOf(item, MoveRuleOf(places, NormalPath(item)));
 }
 
-std::string RestoreRule(const ProtectedPlaces& places, const std::string& target) {
+std::optional<EngineRefusal> RestoreRule(const ProtectedPlaces& places, const std::string& target) {
   const std::string p = NormalPath(target);
   for (const std::string& f : places.ownFiles)
-    if (Same(p, NormalPath(f))) return "a backup is never written over Ostrivane itself";
+    if (Same(p, NormalPath(f))) return EngineRefusal{RefusalReason::OverProgram, target, ""};
   const std::string own = NormalPath(places.ownFolder);
   const std::size_t cut = p.rfind('\\');
-  if (cut == std::string::npos || !Same(p.substr(0, cut), own)) return "";
+  if (cut == std::string::npos || !Same(p.substr(0, cut), own)) return std::nullopt;
   // Every file of an entry, whatever its extension (Undo00000.zip, .after,
   // .log ...): the records this undo and every later one read.
-  return UndoName::OfFileName(p.substr(cut + 1)) ? "a backup is never written over Ostrivane's own undo records" : "";
+  if (!UndoName::OfFileName(p.substr(cut + 1))) return std::nullopt;
+  return EngineRefusal{RefusalReason::OverRecords, target, ""};
 }
 
-std::string RegDeletionRule(const std::string& key) {
+std::optional<EngineRefusal> RegDeletionRule(const std::string& key) {
   const std::vector<std::string> parts = Components(key, 0);
   // Below HKEY_USERS each user's own hive comes first.
   const std::string top = parts.empty() ? "" : UpperAZ(parts[0]);
   const std::size_t needed = top == "HKEY_USERS" || top == "HKU" ? 4 : 3;
-  if (parts.size() >= needed) return "";
-  return "the deletion of " + key +
-         " is refused: a hive or a key less than three levels deep (HKEY_LOCAL_MACHINE\\Software\\X is the "
-         "shallowest) is never deleted";
+  if (parts.size() >= needed) return std::nullopt;
+  return EngineRefusal{RefusalReason::ShallowKeyDeletion, key, ""};
 }
 
 const ProtectedPlaces& GuardRails::Places() {
@@ -128,14 +128,16 @@ const ProtectedPlaces& GuardRails::Places() {
   return places_;
 }
 
-std::string GuardRails::MoveRefusal(const std::string& item) {
-  std::string rule = MoveRuleOf(Places(), NormalPath(item));
-  if (rule.empty()) rule = MoveRuleOf(Places(), NormalPath(known_.LongForm(item)));
-  return Refused(item, rule);
+std::optional<EngineRefusal> GuardRails::MoveRefusal(const std::string& item) {
+  std::optional<RefusalReason> rule = MoveRuleOf(Places(), NormalPath(item));
+  if (!rule) rule = MoveRuleOf(Places(), NormalPath(known_.LongForm(item)));
+  return MoveRefusalOf(item, rule);
 }
 
-std::string GuardRails::RestoreRefusal(const std::string& target) {
-  std::string why = RestoreRule(Places(), target);
-  if (why.empty()) why = RestoreRule(Places(), known_.LongForm(target));
+std::optional<EngineRefusal> GuardRails::RestoreRefusal(const std::string& target) {
+  if (std::optional<EngineRefusal> why = RestoreRule(Places(), target)) return why;
+  std::optional<EngineRefusal> why = RestoreRule(Places(), known_.LongForm(target));
+  // Named as the undo names it, whatever form the rule found it in.
+  if (why) why->place = target;
   return why;
 }

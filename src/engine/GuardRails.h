@@ -2,8 +2,11 @@
 // Places no run and no undo record may touch, whatever it asks: the system's
 // own folders, drive roots, the program and its records, the registry's top
 // keys. A hand-made or damaged record is obeyed only inside these rails.
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "engine/Refusal.h"
 
 struct ProtectedPlaces {
   std::string windows;                    // C:\Windows
@@ -27,20 +30,20 @@ class KnownFolders {
 // its own) and "." and ".." components resolved.
 std::string NormalPath(const std::string& path);
 
-// Why `item` must not be moved ("<item> is left where it is: <rule>."), or "".
-std::string MoveRule(const ProtectedPlaces& places, const std::string& item);
-// Why a file must not be written back at `target`, or "".
-std::string RestoreRule(const ProtectedPlaces& places, const std::string& target);
+// Why `item` must not be moved, or none.
+std::optional<EngineRefusal> MoveRule(const ProtectedPlaces& places, const std::string& item);
+// Why a file must not be written back at `target`, or none.
+std::optional<EngineRefusal> RestoreRule(const ProtectedPlaces& places, const std::string& target);
 // Why a registry file's deletion of `key` (its full name, root first) must
-// not be applied, or "": a hive, or a key less than three levels deep.
-std::string RegDeletionRule(const std::string& key);
+// not be applied, or none: a hive, or a key less than three levels deep.
+std::optional<EngineRefusal> RegDeletionRule(const std::string& key);
 
 // The rules with the places the system names, asked once.
 class GuardRails {
  public:
   explicit GuardRails(KnownFolders& known) : known_(known) {}
-  std::string MoveRefusal(const std::string& item);
-  std::string RestoreRefusal(const std::string& target);
+  std::optional<EngineRefusal> MoveRefusal(const std::string& item);
+  std::optional<EngineRefusal> RestoreRefusal(const std::string& target);
 
  private:
   const ProtectedPlaces& Places();

@@ -117,7 +117,11 @@ bool ItemInUseCheck::ClearForMove(const std::string& item) {
       findings_.notes.push_back(problem);
     if (!inUse.Holds()) return true;
     // Nobody to ask: nothing moves while they run.
-    if (!ui_) throw Error(ItemInUseText(inUse) + "\nNothing was moved.");
+    if (!ui_) {
+      std::string lines;
+      for (const std::string& line : InUseLines(inUse)) lines += "\n  " + line;
+      throw Refused({RefusalReason::ItemInUse, item, lines});
+    }
     switch (ui_->AskItemInUse(inUse)) {
       case InUseAnswer::Retry: break;
       case InUseAnswer::Cancel: return false;
@@ -136,14 +140,17 @@ void ItemInUseCheck::StopServices(const ItemInUse& inUse) {
     // stopping it again would not end that.
     const bool again = std::any_of(stopped_.begin(), stopped_.end(),
                                    [&](const InstalledService& t) { return t.name == s.name; });
-    if (again) throw Error(ServiceLabel(s) + " started again after it was stopped.  Nothing was moved.");
-    std::string why;
+    if (again) throw Refused({RefusalReason::ServiceStartedAgain, ServiceLabel(s), ""});
+    std::optional<EngineRefusal> refused;
     try {
-      why = system_->StopNamedService(s.name);
+      refused = system_->StopNamedService(s.name);
     } catch (const Error& e) {
-      why = e.what();
+      refused = EngineRefusal{RefusalReason::ServiceWouldNotStop, s.name, e.what()};
     }
-    if (!why.empty()) throw Error(ServiceLabel(s) + " could not be stopped: " + why + "  Nothing was moved.");
+    if (refused) {
+      refused->place = ServiceLabel(s);
+      throw Refused(*std::move(refused));
+    }
     stopped_.push_back(s);
   }
 }
@@ -152,26 +159,30 @@ void ItemInUseCheck::StartServicesAgain(const std::string& movedTo) {
   if (!system_ || stopped_.empty()) return;
   for (const InstalledService& s : std::exchange(stopped_, {})) {
     const std::string label = ServiceLabel(s);
-    std::string why;
+    std::optional<EngineRefusal> refused;
     // Only the registry walk points a service to the new place; without it
     // a start would run the program from where it no longer is.
     if (!movedTo.empty() && !settings_.targets.registry) {
-      why = "the registry was not a target, so its program path still names " + ServiceProgramOf(s.commandLine);
+      refused = EngineRefusal{RefusalReason::ServiceNotStartedAgain, "",
+                              "the registry was not a target, so its program path still names " +
+                                  ServiceProgramOf(s.commandLine)};
     } else {
       try {
-        why = system_->StartNamedService(s.name);
+        refused = system_->StartNamedService(s.name);
       } catch (const std::exception& e) {
-        why = e.what();
+        refused = EngineRefusal{RefusalReason::ServiceNotStartedAgain, "", e.what()};
       }
     }
-    if (why.empty()) {
+    if (!refused) {
       const std::string line = label + " was stopped for the move and started again" +
                                (movedTo.empty() ? "." : " from " + movedTo + ".");
       findings_.notes.push_back(line);
       outcome_.push_back(line);
     } else {
-      findings_.PassOver(label.substr(4), "it was stopped for the move and not started again: " + why);
-      outcome_.push_back(label + " was stopped for the move and not started again: " + why);
+      refused->place = label;
+      // The report's row names the service itself ("service X"), the sentence "The service X".
+      findings_.PassOver(label.substr(4), RefusalWhy(*refused));
+      outcome_.push_back(RefusalText(*refused));
     }
   }
 }

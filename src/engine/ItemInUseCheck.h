@@ -3,10 +3,12 @@
 // the item holds it where it is. Services may be stopped for the move and
 // are started again afterwards, from the new place when the registry walk
 // pointed them there.
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/ItemInUse.h"
+#include "engine/Refusal.h"
 
 struct Findings;
 struct RunChoices;
@@ -26,11 +28,12 @@ class ProcessesAndServices {
   // system has them.
   virtual std::vector<std::string> FormsOf(const std::string& path) = 0;
   // Stops the service and waits (a bounded time) until it and its process
-  // have stopped: "" when they have, else why not.
-  virtual std::string StopNamedService(const std::string& name) = 0;
+  // have stopped: none when they have, else why not (ServiceWouldNotStop).
+  virtual std::optional<EngineRefusal> StopNamedService(const std::string& name) = 0;
   // Starts it, with the program path its registry entry names now (the
-  // registry walk may have changed it): "" when it started, else why not.
-  virtual std::string StartNamedService(const std::string& name) = 0;
+  // registry walk may have changed it): none when it started, else why not
+  // (ServiceNotStartedAgain).
+  virtual std::optional<EngineRefusal> StartNamedService(const std::string& name) = 0;
 };
 
 // `path` is `folder` or lies inside it, across case, as whole names
@@ -54,8 +57,8 @@ class ItemInUseCheck {
 
   // Before the move: true once nothing runs from `item` (the front end asked
   // as long as something did, and services it let stop are stopped); false
-  // when it cancelled. Throws Error when a service will not stop; nothing
-  // has moved then.
+  // when it cancelled. Throws Refused when a service will not stop, or when
+  // nobody can be asked; nothing has moved then.
   bool ClearForMove(const std::string& item);
   // A preview's note naming what runs from the item now.
   void NoteForPreview(const std::string& item);

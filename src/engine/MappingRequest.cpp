@@ -34,22 +34,20 @@ std::string ForbiddenInPath(std::string_view path) {
 }
 }  // namespace
 
-std::string RequestRefusal(const MappingRequest& r) {
-  if (r.FindText == r.ReplaceText)
-    return "The text to find and the text to replace it with are the same (" + r.FindText +
-           "): there is nothing to change.";
+std::optional<EngineRefusal> RequestRefusal(const MappingRequest& r) {
+  if (r.FindText == r.ReplaceText) return EngineRefusal{RefusalReason::SameTexts, r.FindText, ""};
   // A move's destination, or what replaces a path, is written where a path
   // stood: a character no path may hold would break every place it goes to.
   if (r.Mode == RunMode::MoveAndMap || (r.Mode == RunMode::MapOnly && LooksLikePath(r.FindText)))
     if (const std::string forbidden = ForbiddenInPath(r.ReplaceText); !forbidden.empty())
-      return "The new place " + r.ReplaceText + " holds " + forbidden + ", which no Windows path may hold.";
-  if (r.Mode != RunMode::MoveAndMap) return "";
+      return EngineRefusal{RefusalReason::ForbiddenCharacter, r.ReplaceText, forbidden};
+  if (r.Mode != RunMode::MoveAndMap) return std::nullopt;
   const std::string from = RemoveSlash(r.FindText), to = RemoveSlash(r.ReplaceText);
-  if (EqualFold(from, to)) return from + " is already there: there is nothing to move.";
+  if (EqualFold(from, to)) return EngineRefusal{RefusalReason::AlreadyThere, from, ""};
   const std::size_t head = FoldPrefixLength(to, from);
   if (head != kNotFound && head < to.size() && to[head] == '\\')
-    return from + " cannot be moved into itself (" + to + ").";
-  return "";
+    return EngineRefusal{RefusalReason::MoveIntoItself, from, to};
+  return std::nullopt;
 }
 
 std::string PathAfterMove(const std::string& path, const std::string& from, const std::string& to) {

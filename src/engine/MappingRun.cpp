@@ -221,7 +221,7 @@ bool MappingRun::Move(ItemInUseCheck& inUse) {
   }
   // An item no run may move is refused with its rule, before anyone is
   // asked about what runs from it.
-  if (const std::string why = parts_.mover.MoveRefusal(r.FindText); !why.empty()) throw Error(why);
+  if (const std::optional<EngineRefusal> why = parts_.mover.MoveRefusal(r.FindText)) throw Refused(*why);
   // A running image cannot leave its folder: a move across drives would
   // stop half way. Nothing moves, and nothing changes, while they run.
   if (!inUse.ClearForMove(r.FindText)) {

@@ -2,10 +2,12 @@
 // What a mapping run calls in the other subsystems. Each subsystem
 // implements its side; the run's tests use recording fakes.
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/Refusal.h"
 #include "engine/RunLock.h"
 #include "engine/RunPass.h"
 #include "engine/SearchTexts.h"
@@ -27,10 +29,10 @@ class ItemMover {
   // records folder and undo name); true on success.
   virtual bool MoveDir(RunPass& run, const std::string& source, const std::string& destination) = 0;
   // Why the item must never be moved (a system folder, the program's own),
-  // or "": asked before anything else about the move.
-  virtual std::string MoveRefusal(const std::string& source) {
+  // or none: asked before anything else about the move.
+  virtual std::optional<EngineRefusal> MoveRefusal(const std::string& source) {
     (void)source;
-    return "";
+    return std::nullopt;
   }
 };
 

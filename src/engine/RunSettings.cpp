@@ -9,7 +9,7 @@ int RunChoices::SelectedDriveCount() const {
 }
 
 RunSettings::RunSettings(RunChoices choices) : RunChoices(std::move(choices)) {
-  if (const std::string refusal = RequestRefusal(request); !refusal.empty()) throw Error(refusal);
+  if (const std::optional<EngineRefusal> refusal = RequestRefusal(request)) throw Refused(*refusal);
 }
 
 RunSettings RunSettings::AsGiven(RunChoices choices) { return RunSettings(std::move(choices), Unchecked{}); }

@@ -42,7 +42,7 @@ struct RunChoices {
 // is refused here, once. Held const by the run.
 class RunSettings : public RunChoices {
  public:
-  // Throws Error with the refusal (RequestRefusal).
+  // Throws Refused with the refusal (RequestRefusal).
   explicit RunSettings(RunChoices choices);
   // Taken as they are, unchecked: for a walk tried alone, whose texts come
   // with the call rather than from the request.

@@ -212,10 +212,10 @@ void FileWalk::Rewrite(const std::string& path, const std::string& name, const S
     text_.RewriteTextFile(*run_, path, texts);
 }
 
-std::string FileWalk::ListedFileRefusal(const std::string& folder, const std::string& name) const {
-  if (folder.empty() || IsOwnFolder(folder) || IsTasksFolder(folder)) return "it is none of the files a run changes";
-  if (!PickedIn(folder, name)) return "the run's targets do not take files of its kind";
-  return {};
+std::optional<RefusalReason> FileWalk::ListedFileRefusal(const std::string& folder, const std::string& name) const {
+  if (folder.empty() || IsOwnFolder(folder) || IsTasksFolder(folder)) return RefusalReason::NotARunsFile;
+  if (!PickedIn(folder, name)) return RefusalReason::NotATarget;
+  return std::nullopt;
 }
 
 void FileWalk::MapListedFiles(RunPass& run, const SearchTexts& texts, const std::vector<std::string>& paths) {
@@ -223,7 +223,7 @@ void FileWalk::MapListedFiles(RunPass& run, const SearchTexts& texts, const std:
   LearnOwnFolders();
   struct Listed {
     std::string folder, name;
-    std::string refusal;  // why it is passed over; empty to rewrite it
+    std::optional<RefusalReason> refusal;  // why it is passed over; none to rewrite it
     bool gone = false;    // since the search: its occurrences are named as not met
   };
   std::vector<Listed> listed;
@@ -234,11 +234,11 @@ void FileWalk::MapListedFiles(RunPass& run, const SearchTexts& texts, const std:
     l.folder = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
     l.name = path.substr(cut == std::string::npos ? 0 : cut + 1);
     l.refusal = ListedFileRefusal(l.folder, l.name);
-    if (l.refusal.empty()) {
+    if (!l.refusal) {
       const std::optional<DirEntry> entry = fs_.LookUp(path);
       l.gone = !entry;
       if (entry && (!Openable(*entry) || entry->size >= SizeLimit(l.name)))
-        l.refusal = "it is no longer a file the run opens (a link, a folder, or too large)";
+        l.refusal = RefusalReason::NoLongerOpened;
       else if (entry && !IsShortcutName(l.name))
         textFiles.push_back(path);
     }
@@ -249,8 +249,8 @@ void FileWalk::MapListedFiles(RunPass& run, const SearchTexts& texts, const std:
     if (run_->PumpCancelled()) return;
     run_->ShowPlace(l.folder);
     const std::string path = l.folder + l.name;
-    if (!l.refusal.empty())
-      run_->PassOver(path, l.refusal);
+    if (l.refusal)
+      run_->PassOver(path, RefusalWhy({*l.refusal, path, ""}));
     else if (!l.gone)
       Rewrite(path, l.name, texts);
   }

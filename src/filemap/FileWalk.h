@@ -2,10 +2,12 @@
 // The drive and folder walk: visits, on every selected drive, the files the
 // chosen targets ask for and hands each to the text or the shortcut rewriting.
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/Refusal.h"
 #include "engine/RunPorts.h"
 #include "core/FileSystem.h"
 #include "filemap/Rewriters.h"
@@ -93,8 +95,8 @@ class FileWalk : public FileMapper {
                   FileTarget target = FileTarget::Settings);
   // The Task Scheduler's folder of task files, or one below it.
   bool IsTasksFolder(const std::string& folder) const;
-  // Why a file a list names is no file for this run to change; empty when it is.
-  std::string ListedFileRefusal(const std::string& folder, const std::string& name) const;
+  // Why a file a list names is no file for this run to change; none when it is.
+  std::optional<RefusalReason> ListedFileRefusal(const std::string& folder, const std::string& name) const;
   bool PickedAs(FileTarget target, std::string_view name) const;
   // Whether the targets pick a file of that name.
   bool Picked(std::string_view name) const;

@@ -53,13 +53,13 @@ std::string TypeTag(std::uint32_t type) {
 
 bool IsStringType(std::uint32_t type) { return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz; }
 
-const char* const kAnsiCannotHold = "the registry backup is an ANSI file (REGEDIT4) that cannot hold this name or text";
+BackupRefused AnsiCannotHold() { return BackupRefused({RefusalReason::AnsiCannotHold, "", ""}); }
 
 // String data in an ANSI file: the characters' ANSI bytes (NULs kept).
 std::string AnsiBytes(std::string_view data, CodePage& ansi) {
-  if (data.size() % 2) throw BackupRefused(kAnsiCannotHold);
+  if (data.size() % 2) throw AnsiCannotHold();
   auto bytes = ansi.FromUtf8(Utf8FromUtf16LeBytes(data));
-  if (!bytes) throw BackupRefused(kAnsiCannotHold);
+  if (!bytes) throw AnsiCannotHold();
   return *std::move(bytes);
 }
 
@@ -78,7 +78,7 @@ std::vector<std::string> StringLines(const std::string& field, std::uint32_t typ
     if (type == kRegExpandSz && exact) return HexLines(field + "=" + tag, data.substr(0, data.size() - 2), false, 2, "00,00");
     return HexLines(field + "=" + tag, data, false, 2);
   }
-  if (!ansi) throw BackupRefused(kAnsiCannotHold);
+  if (!ansi) throw AnsiCannotHold();
   const std::string bytes = AnsiBytes(data, *ansi);
   const bool widen = form.version == 5;
   const bool exact = QuotedFits(bytes);
@@ -93,7 +93,7 @@ std::vector<std::string> StringLines(const std::string& field, std::uint32_t typ
 std::string EncodeRegText(std::string_view text, RegTextStorage storage, CodePage* ansi) {
   if (storage == RegTextStorage::Unicode) return Utf16LeBytesFromUtf8(text);
   auto bytes = ansi ? ansi->FromUtf8(text) : std::nullopt;
-  if (!bytes) throw BackupRefused(kAnsiCannotHold);
+  if (!bytes) throw AnsiCannotHold();
   if (storage == RegTextStorage::Ansi) return *std::move(bytes);
   std::string wide;
   wide.reserve(bytes->size() * 2);
@@ -255,9 +255,8 @@ void WriteReg(FileSystem& fs, const std::string& path, std::string_view text, Re
 }
 
 namespace {
-std::string Unreadable(RegRoot root, const std::string& path, long error) {
-  return RootName(root) + path + " could not be read whole for the registry backup (error " + std::to_string(error) +
-         ")";
+BackupRefused Unreadable(RegRoot root, const std::string& path, long error) {
+  return BackupRefused({RefusalReason::KeyUnreadable, RootName(root) + path, std::to_string(error)});
 }
 }  // namespace
 
@@ -338,7 +337,7 @@ void RegBackup::SettleValue(Pending& p, RegRoot root, const std::string& path, c
     try {
       data = reg.ReadRawValue(name, type);
     } catch (const Error& e) {
-      throw BackupRefused(e.what());
+      throw BackupRefused({RefusalReason::ValueUnreadable, "", e.what()});
     }
     lines = data ? ValueLines(name, type, *data, form_, &ansi_) : std::vector<std::string>{NameField(name) + "=-"};
   } else {
@@ -366,7 +365,7 @@ void RegBackup::SettleKey(Pending& p, RegRoot root, const std::string& path, boo
     // A record that missed a value would lose it on undo.
     long failure = kRegOk;
     const std::vector<RawValue> values = reg.ListRawValues(&failure);
-    if (failure != kRegOk) throw BackupRefused(Unreadable(root, path, failure));
+    if (failure != kRegOk) throw Unreadable(root, path, failure);
     for (const RawValue& v : values) {
       const std::string vid = ValueId(root, path, v.name);
       if (values_.count(vid)) continue;
@@ -400,7 +399,7 @@ void RegBackup::SettleKey(Pending& p, RegRoot root, const std::string& path, boo
   }
   long failure = kRegOk;
   const std::vector<std::string> subkeys = reg.ListSubkeyNames(&failure);
-  if (failure != kRegOk) throw BackupRefused(Unreadable(root, path, failure));
+  if (failure != kRegOk) throw Unreadable(root, path, failure);
   reg.CloseKey();
   const bool exporting = state == KeyState::Untouched;
   for (const std::string& sub : subkeys)
@@ -419,7 +418,7 @@ void RegBackup::SettleMoveTarget(Pending& p, RegRoot root, const std::string& ne
   long failure = kRegOk;
   const std::vector<RawValue> values = reg.ListRawValues(&failure);
   const std::vector<std::string> subkeys = reg.ListSubkeyNames(&failure);
-  if (failure != kRegOk) throw BackupRefused(Unreadable(root, oldPath, failure));
+  if (failure != kRegOk) throw Unreadable(root, oldPath, failure);
   for (const RawValue& v : values) SettleValue(p, root, newPath, v.name);
   reg.CloseKey();
   for (const std::string& sub : subkeys)

@@ -10,6 +10,7 @@
 #include "core/CodePage.h"
 #include "core/Error.h"
 #include "core/FileSystem.h"
+#include "engine/Refusal.h"
 #include "regmap/RegistryBackend.h"
 
 inline constexpr const char* kRegHeader5 = "Windows Registry Editor Version 5.00";
@@ -38,9 +39,9 @@ struct RegFileForm {
 // An entry the backup file cannot hold exactly (a name or text outside the
 // ANSI code page in an ANSI file, a key whose content can't all be read).
 // The change it was for must not be made.
-class BackupRefused : public Error {
+class BackupRefused : public Refused {
  public:
-  using Error::Error;
+  using Refused::Refused;
 };
 
 // The escaping of quoted text: LF, CR, double quote and backslash.

@@ -250,7 +250,7 @@ RegImportResult ApplyRegOps(RegistryBackend& backend, const ParsedRegFile& parse
           header = nullptr;
           if (!take) break;
           const std::string full = op.KeyName();
-          if (std::string rule = RegDeletionRule(full); !rule.empty()) throw Bad{std::move(rule)};
+          if (const std::optional<EngineRefusal> rule = RegDeletionRule(full)) throw Bad{RefusalWhy(*rule)};
           RegistryCursor(backend, op.root).DeleteRegKey(op.path);
           ++result.keys;
           break;

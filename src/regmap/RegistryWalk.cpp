@@ -440,31 +440,36 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
 }
 
 // Why a change cannot be made at all, asked before its backup is written
-// (it is then not counted); "" when it can.
-std::string RegistryWalk::ChangeRefusal(KeyVisit& visit, const std::string& actualName, const std::string& candidate,
-                                        EntryKind kind) {
+// (it is then not counted); none when it can.
+std::optional<EngineRefusal> RegistryWalk::ChangeRefusal(KeyVisit& visit, const std::string& actualName,
+                                                         const std::string& candidate, EntryKind kind) {
+  const auto refused = [](RefusalReason reason, std::string place = "") {
+    return EngineRefusal{reason, std::move(place), ""};
+  };
   if (kind == EntryKind::KeyPath) {
     const std::string from = visit.path + "\\", to = candidate + "\\";
-    if (EqualFold(visit.path, candidate)) return "it would be renamed onto its own name";
-    if (FoldPrefixLength(to, from) != kNotFound) return "it would be moved into its own subkey " + visit.rootName + candidate;
+    if (EqualFold(visit.path, candidate)) return refused(RefusalReason::OntoOwnName);
+    if (FoldPrefixLength(to, from) != kNotFound) return refused(RefusalReason::IntoOwnSubkey, visit.rootName + candidate);
     if (RegistryCursor(backend_, visit.root).KeyExists("\\" + candidate))
-      return "a key " + visit.rootName + candidate + " exists already";
+      return refused(RefusalReason::KeyExists, visit.rootName + candidate);
     // Moving a tree through a link would copy the link's target instead.
     if (RegistryCursor(backend_, visit.root).HoldsLink("\\" + visit.path))
-      return "it holds a registry link, which a move would not keep";
+      return refused(RefusalReason::HoldsRegistryLink);
   } else if (kind == EntryKind::ValueName) {
-    if (EqualFold(actualName, candidate)) return "it would be renamed onto its own name";
-    if (visit.reg.QueryValueInfo(candidate)) return "a value named " + candidate + " exists already in that key";
+    if (EqualFold(actualName, candidate)) return refused(RefusalReason::OntoOwnName);
+    if (visit.reg.QueryValueInfo(candidate)) return refused(RefusalReason::ValueNameTaken, candidate);
   }
-  return "";
+  return std::nullopt;
 }
 
 RegistryWalk::Outcome RegistryWalk::Apply(KeyVisit& visit, const std::string& actualName,
                                           const std::string& candidate, const std::string& valueName, EntryKind kind,
                                           std::uint32_t type, std::string& reason) {
   const std::string keyPath = "\\" + visit.path;
-  reason = ChangeRefusal(visit, actualName, candidate, kind);
-  if (!reason.empty()) return Outcome::PassedOver;
+  if (const std::optional<EngineRefusal> refused = ChangeRefusal(visit, actualName, candidate, kind)) {
+    reason = RefusalWhy(*refused);
+    return Outcome::PassedOver;
+  }
   // A change whose state before the run the file can't hold is not made;
   // errors of the file itself stop the run.
   try {
@@ -474,7 +479,7 @@ RegistryWalk::Outcome RegistryWalk::Apply(KeyVisit& visit, const std::string& ac
       case EntryKind::ValueData: backup_.BackupRegistryValue(visit.root, keyPath, valueName); break;
     }
   } catch (const BackupRefused& e) {
-    reason = e.what();
+    reason = RefusalWhy(e.refusal());
     return Outcome::PassedOver;
   }
   // Announced before it is made, so that an undo knows what the run wrote

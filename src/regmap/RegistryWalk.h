@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/Refusal.h"
 #include "engine/RunPorts.h"
 #include "engine/BinaryData.h"
 #include "engine/WidePrefilter.h"
@@ -95,7 +96,8 @@ class RegistryWalk : public RegistryMapper {
   // Backs up and makes one change; says why when it passes it over.
   Outcome Apply(KeyVisit& visit, const std::string& actualName, const std::string& candidate,
                 const std::string& valueName, EntryKind kind, std::uint32_t type, std::string& reason);
-  std::string ChangeRefusal(KeyVisit& visit, const std::string& actualName, const std::string& candidate, EntryKind kind);
+  std::optional<EngineRefusal> ChangeRefusal(KeyVisit& visit, const std::string& actualName,
+                                             const std::string& candidate, EntryKind kind);
   // Makes the change itself; throws Error when the registry refuses it.
   Outcome Write(KeyVisit& visit, const std::string& actualName, const std::string& candidate,
                 const std::string& valueName, EntryKind kind, std::uint32_t newType, const std::string& data);

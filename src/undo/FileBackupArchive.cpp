@@ -217,10 +217,10 @@ void ThrowIfNoZip(RandomFile& file) {
     throw Error("it is no ZIP archive");
 }
 
-// Why no file may be written to `target`, or "" when one may.
-std::string TargetRefusal(const std::string& target, const RestoreGuard& guard) {
-  if (!IsRestorablePath(target)) return "its name in the archive is not a full path on a drive";
-  return guard ? guard(target) : "";
+// Why no file may be written to `target`, or none when one may.
+std::optional<EngineRefusal> TargetRefusal(const std::string& target, const RestoreGuard& guard) {
+  if (!IsRestorablePath(target)) return EngineRefusal{RefusalReason::NotFullPath, target, ""};
+  return guard ? guard(target) : std::nullopt;
 }
 
 // Whether the check lets the entry be written back; what it found instead is
@@ -311,8 +311,8 @@ RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::
       continue;
     }
     const std::string& target = *place;
-    if (const std::string why = TargetRefusal(target, guard); !why.empty()) {
-      refuse(target, why);
+    if (const std::optional<EngineRefusal> refused = TargetRefusal(target, guard)) {
+      result.refusals.push_back(RefusalText(*refused));
       continue;
     }
     bool ownContent = false;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/Refusal.h"
 #include "engine/RunPorts.h"
 #include "core/FileSystem.h"
 #include "undo/UndoPlatform.h"
@@ -80,8 +81,8 @@ using RestoreCheck = std::function<RestoreDecision(const std::string& savedFrom,
                                                    const std::string& backup)>;
 
 // Why a file must not be written back there (the program itself, its
-// records), or "" when it may.
-using RestoreGuard = std::function<std::string(const std::string& target)>;
+// records), or none when it may.
+using RestoreGuard = std::function<std::optional<EngineRefusal>(const std::string& target)>;
 
 // Writes every file of the archive back to the full path it was saved from,
 // with the last-write time it had when it was saved, keeping the attributes

@@ -140,7 +140,7 @@ bool FolderMove::MoveDir(RunPass& run, const std::string& source, const std::str
   }
   if (run.findings.tally.undoName.empty()) throw Error("A move needs the run's undo name for its record.");
   if (guard_)
-    if (const std::string why = guard_->MoveRefusal(source); !why.empty()) throw Error(why);
+    if (const std::optional<EngineRefusal> why = guard_->MoveRefusal(source)) throw Refused(*why);
 
   // The record goes to disk first: whatever stops the move part way, the
   // undo still knows where the item went.
@@ -181,7 +181,7 @@ bool FolderMove::MoveDir(RunPass& run, const std::string& source, const std::str
 std::string FolderMove::MoveBack(const std::string& source, const std::string& destination) {
   // A record names the item: a hand-made one must not move what no run may.
   if (guard_)
-    if (std::string why = guard_->MoveRefusal(source); !why.empty()) return why;
+    if (const std::optional<EngineRefusal> why = guard_->MoveRefusal(source)) return RefusalText(*why);
   return MoveItemInto(fs_, shell_, silent_, source, destination).why;
 }
 

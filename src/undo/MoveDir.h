@@ -57,7 +57,9 @@ class FolderMove : public ItemMover {
   // Throws Error when the record cannot be written, and when the guard rails
   // refuse the item (before anything is written or made).
   bool MoveDir(RunPass& run, const std::string& source, const std::string& destination) override;
-  std::string MoveRefusal(const std::string& source) override { return guard_ ? guard_->MoveRefusal(source) : ""; }
+  std::optional<EngineRefusal> MoveRefusal(const std::string& source) override {
+    return guard_ ? guard_->MoveRefusal(source) : std::nullopt;
+  }
 
   // The undo of a move stopped part way: the item stands at `home` still, and
   // what reached `arrived` is either a copy of a part of it (its original

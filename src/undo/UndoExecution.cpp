@@ -52,13 +52,7 @@ struct UndoExecution::Undo {
   std::string from, to, created, phase;
   bool moveBack = false, interrupted = false, itemThere = false, alreadyHome = false, missing = false;
   std::string home;
-  int files = 0, values = 0, keys = 0, tasks = 0, already = 0;
-  bool movedBack = false;
-  bool heldBack = false;  // nothing undone: the move back would strand places changed after the run
-  std::vector<std::string> changed;   // places left because they changed after the run
-  std::vector<std::string> problems;  // everything else not undone
-  std::vector<std::string> undone;
-  std::vector<std::string> notes;     // said whatever else happened
+  UndoOutcome out;  // what the undo did so far; its result is settled at the end
   std::optional<ReplaceLeftovers> temps;
   std::vector<std::pair<std::string, std::string>> leftovers;  // a file, and a copy a stopped replacement left beside it
   struct Later {
@@ -79,13 +73,14 @@ UndoOutcome UndoExecution::UndoEntry(const UndoName& name, bool force) {
   ReadWritten(u);
   CheckRecord(u);
   ReadMoveRecord(u);
-  if (!MayMoveBack(u)) return OutcomeOf(u);
+  if (!MayMoveBack(u)) return std::move(u.out);
   RestoreFiles(u);
   MoveBack(u);
   RestoreRegistry(u);
   RestoreTasks(u);
   AppendToReport(u);
-  return OutcomeOf(u);
+  SettleResult(u);
+  return std::move(u.out);
 }
 
 void UndoExecution::ReadWritten(Undo& u) {
@@ -103,52 +98,41 @@ bool UndoExecution::MayMoveBack(Undo& u) {
   // A running image cannot leave its folder: the move back would stop half
   // way, after the files inside were written back. Nothing is undone then.
   // An item the rails keep in place is named by the move back itself.
-  const bool movesBack = (u.itemThere || u.interrupted) && rails_.places.MoveRefusal(u.to).empty();
+  const bool movesBack = (u.itemThere || u.interrupted) && !rails_.places.MoveRefusal(u.to);
   if (movesBack) {
     const ItemInUse inUse = FindItemInUse(rails_.running, u.to);
     if (inUse.Holds())
       throw Error(ItemInUseText(inUse) + "\nNothing was undone.  Close the programs and stop the services, then undo " +
                   u.name.Text() + " again.");
   }
-  u.heldBack = MoveBackWouldStrand(u);
-  return !u.heldBack;
+  if (!MoveBackWouldStrand(u)) return true;
+  // Nothing is undone: only the places in the way are said.
+  UndoOutcome held;
+  held.result = UndoResult::HeldBack;
+  held.movedItem = u.to;
+  held.home = u.home;
+  held.changed = std::move(u.out.changed);
+  u.out = std::move(held);
+  return false;
 }
 
 void UndoExecution::AppendToReport(Undo& u) {
-  std::vector<std::string> notRestored = u.changed;
-  notRestored.insert(notRestored.end(), u.problems.begin(), u.problems.end());
+  std::vector<std::string> notRestored = u.out.changed;
+  notRestored.insert(notRestored.end(), u.out.problems.begin(), u.out.problems.end());
   try {
-    store_.AppendUndoSection(u.name, u.undone, notRestored);
+    store_.AppendUndoSection(u.name, u.out.undone, notRestored);
   } catch (const std::exception& e) {
-    u.problems.push_back("The change report " + u.base + ".log could not be added to: " + e.what());
+    u.out.problems.push_back("The change report " + u.base + ".log could not be added to: " + e.what());
   }
 }
 
-UndoOutcome UndoExecution::OutcomeOf(const Undo& u) const {
-  UndoOutcome o;
-  o.movedItem = u.to;
-  o.changed = u.changed;
-  if (u.heldBack) {
-    o.result = UndoResult::HeldBack;
-    o.home = u.home;
-    return o;
-  }
-  o.files = u.files;
-  o.values = u.values;
-  o.keys = u.keys;
-  o.tasks = u.tasks;
-  o.already = u.already;
-  o.movedBack = u.movedBack;
-  o.movedBackTo = u.from;
+void UndoExecution::SettleResult(Undo& u) const {
+  UndoOutcome& o = u.out;
   o.unchecked = !u.written;
-  o.problems = u.problems;
-  o.undone = u.undone;
-  o.notes = u.notes;
-  const bool didNothing = u.files == 0 && u.values + u.keys == 0 && u.tasks == 0 && !u.movedBack;
-  o.result = !u.changed.empty() || !u.problems.empty() ? UndoResult::Partly
-             : didNothing && u.already > 0            ? UndoResult::AllAsBefore
+  const bool didNothing = o.files == 0 && o.values + o.keys == 0 && o.tasks == 0 && !o.movedBack;
+  o.result = !o.changed.empty() || !o.problems.empty() ? UndoResult::Partly
+             : didNothing && o.already > 0            ? UndoResult::AllAsBefore
                                                       : UndoResult::Completed;
-  return o;
 }
 
 void UndoExecution::CheckRecord(Undo& u) {
@@ -164,7 +148,7 @@ void UndoExecution::CheckRecord(Undo& u) {
   // does not name is restored only where that is safe.
   if (!u.written) u.written.emplace();
   // Said as a note when forced: the undo then gives back every place, and is complete.
-  (u.force ? u.notes : u.problems)
+  (u.force ? u.out.notes : u.out.problems)
       .push_back("The written record " + u.base + kWrittenRecordExtension + " " + u.damage.why +
                  ": the places it does not name were restored only where they were found as before the run; " +
                  (u.force ? "this forced undo restored them all." : "a forced undo restores the rest."));
@@ -185,9 +169,11 @@ void UndoExecution::ReadMoveRecord(Undo& u) {
       u.created = ini.ReadString(kMoveSection, kMoveCreated, "");
       u.phase = ini.ReadString(kMoveSection, kMovePhase, "");
     } catch (const Error& e) {
-      u.problems.push_back("The move record " + record + " cannot be read: " + e.what());
+      u.out.problems.push_back("The move record " + record + " cannot be read: " + e.what());
     }
   }
+  u.out.movedItem = u.to;
+  u.out.movedBackTo = u.from;
   u.moveBack = !u.from.empty() && !u.to.empty();
   u.home = u.moveBack ? ArrivalOf(u.to, u.from) : "";
   // Stopped part way with the item still at home: what arrived is settled
@@ -200,8 +186,8 @@ void UndoExecution::ReadMoveRecord(Undo& u) {
   // Moved on by hand: its files must not build a stub of it at its old new
   // place, which the move back would then carry home as if it were the item.
   u.missing = u.moveBack && !u.itemThere && !u.alreadyHome && !u.interrupted;
-  if (u.missing) u.problems.push_back(Format1(kDoesNotExist, u.to) + LaterEntries(u, u.to, "", ""));
-  if (u.alreadyHome && u.written) ++u.already;
+  if (u.missing) u.out.problems.push_back(Format1(kDoesNotExist, u.to) + LaterEntries(u, u.to, "", ""));
+  if (u.alreadyHome && u.written) ++u.out.already;
 }
 
 void UndoExecution::RestoreFiles(Undo& u) {
@@ -221,13 +207,13 @@ void UndoExecution::RestoreFiles(Undo& u) {
   std::vector<std::string> touched;  // every file the run announced, where it now belongs
   try {
     RestoreResult r = store_.RestoreFiles(u.name, placeOf, guard, check);
-    u.files = r.restored;
-    u.already += r.alreadyAsBefore;
+    u.out.files = r.restored;
+    u.out.already += r.alreadyAsBefore;
     if (r.leftOut > 0)
-      u.problems.push_back(std::to_string(r.leftOut) + " backed-up file(s) from inside " + u.to + " were not restored.");
-    u.changed.insert(u.changed.end(), r.changed.begin(), r.changed.end());
-    u.problems.insert(u.problems.end(), r.refusals.begin(), r.refusals.end());
-    for (const std::string& p : r.written) u.undone.push_back(p + " was restored.");
+      u.out.problems.push_back(std::to_string(r.leftOut) + " backed-up file(s) from inside " + u.to + " were not restored.");
+    u.out.changed.insert(u.out.changed.end(), r.changed.begin(), r.changed.end());
+    u.out.problems.insert(u.out.problems.end(), r.refusals.begin(), r.refusals.end());
+    for (const std::string& p : r.written) u.out.undone.push_back(p + " was restored.");
     touched = r.written;
     // A file the run changed whose backup the archive no longer shows (cut
     // or damaged past reading) is named: the undo is not complete without it.
@@ -236,13 +222,13 @@ void UndoExecution::RestoreFiles(Undo& u) {
         if (!r.seen.count(key)) {
           const std::optional<std::string> place = placeOf ? placeOf(w.path) : w.path;
           if (!place) continue;  // counted among those left with the missing item
-          u.problems.push_back(*place + " was not restored: its backup is missing from " + u.base + ".zip.");
+          u.out.problems.push_back(*place + " was not restored: its backup is missing from " + u.base + ".zip.");
         }
     for (const std::string& file : u.damage.files)
       if (!r.seen.count(FoldKey(file)) && !u.written->files.count(FoldKey(file)))
-        u.problems.push_back(file + " was not restored: its backup is missing from " + u.base + ".zip.");
+        u.out.problems.push_back(file + " was not restored: its backup is missing from " + u.base + ".zip.");
   } catch (const Error& e) {
-    u.problems.push_back("The file backups in " + u.base + ".zip cannot be read: " + e.what());
+    u.out.problems.push_back("The file backups in " + u.base + ".zip cannot be read: " + e.what());
   }
   if (u.written)
     for (const auto& [key, w] : u.written->files) {
@@ -306,11 +292,11 @@ void UndoExecution::RemoveLeftoverCopies(Undo& u, std::set<std::string>& kept) {
     // Still the only trace of the file's content: it stays, named.
     if (!fs_.FileExists(file)) {
       kept.insert(FoldKey(copy));
-      u.problems.push_back(file + " is missing: " + copy + " holds what it held.");
+      u.out.problems.push_back(file + " is missing: " + copy + " holds what it held.");
       continue;
     }
     if (fs_.Remove(copy))
-      u.notes.push_back(copy + ", a temporary file left by an interrupted Ostrivane run, was removed.");
+      u.out.notes.push_back(copy + ", a temporary file left by an interrupted Ostrivane run, was removed.");
   }
 }
 
@@ -327,7 +313,7 @@ void UndoExecution::RemoveTemporaryFiles(Undo& u, const std::vector<std::string>
       for (const DirEntry& e : fs_.ListFolder(AddSlash(folder) + std::string(kReplaceTempPrefix) + "*"))
         if (!e.IsFolder() && IsReplaceTempName(e.name) && !kept.count(FoldKey(AddSlash(folder) + e.name)) &&
             fs_.Remove(AddSlash(folder) + e.name))
-          u.notes.push_back(AddSlash(folder) + e.name +
+          u.out.notes.push_back(AddSlash(folder) + e.name +
                             ", a temporary file left by an interrupted Ostrivane run, was removed.");
     } catch (const Error&) {
       // A folder that cannot be listed holds nothing this undo must remove.
@@ -337,12 +323,12 @@ void UndoExecution::RemoveTemporaryFiles(Undo& u, const std::vector<std::string>
 
 void UndoExecution::MoveBack(Undo& u) {
   if (u.interrupted) {
-    if (const std::string why = rails_.places.MoveRefusal(u.to); !why.empty())
-      u.problems.push_back(why);
+    if (const std::optional<EngineRefusal> why = rails_.places.MoveRefusal(u.to))
+      u.out.problems.push_back(RefusalText(*why));
     else
-      mover_.SettleInterruptedMove(u.to, u.from, u.undone, u.problems);
+      mover_.SettleInterruptedMove(u.to, u.from, u.out.undone, u.out.problems);
   } else if (u.itemThere) {
-    u.movedBack = mover_.MoveBack(u.to, u.from, u.undone, u.problems);
+    u.out.movedBack = mover_.MoveBack(u.to, u.from, u.out.undone, u.out.problems);
   }
   // Only what the run made, and only once it holds nothing again.
   if (u.moveBack && !u.created.empty()) RemoveCreatedFolders(fs_, TargetFolderOf(u.from, u.to), u.created);
@@ -353,7 +339,7 @@ void UndoExecution::RestoreRegistry(Undo& u) {
   const bool ranWroteRegistry = u.written && !u.written->registry.empty();
   if (!fs_.FileExists(backup)) {
     if (ranWroteRegistry)
-      u.problems.push_back(std::to_string(u.written->registry.size()) +
+      u.out.problems.push_back(std::to_string(u.written->registry.size()) +
                            " registry change(s) were not undone: the registry backup " + backup + " is missing.");
     return;
   }
@@ -365,7 +351,7 @@ void UndoExecution::RestoreRegistry(Undo& u) {
     const std::vector<std::string> users = UserHivesNamed(parsed);
     std::vector<PassedOver> notLoaded;
     OfflineHivesLoaded hives(users.empty() ? nullptr : OfflineHivesOrNone(), &users, notLoaded);
-    for (const PassedOver& h : notLoaded) u.problems.push_back(h.where + " was not restored: " + h.reason + ".");
+    for (const PassedOver& h : notLoaded) u.out.problems.push_back(h.where + " was not restored: " + h.reason + ".");
     // A forced undo of an entry whose record is damaged takes the whole
     // backup, as for records that never had one.
     RegImportResult r;
@@ -373,17 +359,17 @@ void UndoExecution::RestoreRegistry(Undo& u) {
       r = RestoreRecordedRegistry(u, parsed, notLoaded);
     } else {
       r = ApplyRegOps(registry_, parsed);
-      u.values += r.values;
+      u.out.values += r.values;
     }
     if (!r.failed.empty())
-      u.problems.push_back(std::to_string(r.failed.size()) + " line(s) of " + backup +
+      u.out.problems.push_back(std::to_string(r.failed.size()) + " line(s) of " + backup +
                            " could not be imported; the first, line " + std::to_string(r.failed.front().number) +
                            ": " + r.failed.front().reason);
-    if (r.values + r.keys > 0) u.undone.push_back("The registry backup " + backup + " was imported.");
-    for (const PassedOver& h : hives.Unload()) u.notes.push_back(h.where + " " + h.reason + ".");
+    if (r.values + r.keys > 0) u.out.undone.push_back("The registry backup " + backup + " was imported.");
+    for (const PassedOver& h : hives.Unload()) u.out.notes.push_back(h.where + " " + h.reason + ".");
     if (r.environmentTouched && extras_.environment) extras_.environment->get().EnvironmentChanged();
   } catch (const Error& e) {
-    u.problems.push_back("The registry backup " + backup + " could not be imported: " + e.what());
+    u.out.problems.push_back("The registry backup " + backup + " could not be imported: " + e.what());
   }
 }
 
@@ -397,24 +383,24 @@ RegImportResult UndoExecution::RestoreRecordedRegistry(Undo& u, const ParsedRegF
   std::size_t i = 0;
   RegImportResult r = ApplyRegOps(registry_, parsed, [&](const RegOp&) { return plan.take[i++]; });
   std::erase_if(plan.mappedBack, [&](const MappedBackValue& v) { return InHives(v.key, notLoaded); });
-  for (const std::string& failed : WriteMappedBack(registry_, plan.mappedBack)) u.problems.push_back(failed);
+  for (const std::string& failed : WriteMappedBack(registry_, plan.mappedBack)) u.out.problems.push_back(failed);
   for (const MappedBackValue& v : plan.mappedBack) {
-    u.undone.push_back(v.key + ", value \"" + v.name + "\" got back " + swap->oldPlace + " beside a later change.");
+    u.out.undone.push_back(v.key + ", value \"" + v.name + "\" got back " + swap->oldPlace + " beside a later change.");
     r.environmentTouched |= IsEnvironmentKey(v.key);
   }
-  u.already += plan.alreadyAsBefore;
+  u.out.already += plan.alreadyAsBefore;
   for (const ChangedPlace& c : plan.changed) {
     if (u.force || InHives(c.key, notLoaded)) continue;  // restored all the same, or named with its hive
-    u.changed.push_back(ChangedRegistryText(u, c));
+    u.out.changed.push_back(ChangedRegistryText(u, c));
   }
   if (r.failed.empty()) {
-    u.values += plan.values;
-    u.keys += plan.keys;
+    u.out.values += plan.values;
+    u.out.keys += plan.keys;
   }
   const std::string backup = u.base + ".reg";
   for (const std::string& missing : UncoveredWrites(parsed, u.written->registry))
-    u.problems.push_back(missing + " was not restored: its backup is missing from " + backup + ".");
-  for (const std::string& value : u.damage.values) u.problems.push_back(UnrecordedText(value));
+    u.out.problems.push_back(missing + " was not restored: its backup is missing from " + backup + ".");
+  for (const std::string& value : u.damage.values) u.out.problems.push_back(UnrecordedText(value));
   return r;
 }
 
@@ -423,7 +409,7 @@ void UndoExecution::RestoreTasks(Undo& u) {
   const bool ranWroteTasks = u.written && !u.written->tasks.empty();
   if (!fs_.FileExists(record)) {
     if (ranWroteTasks)
-      u.problems.push_back(std::to_string(u.written->tasks.size()) +
+      u.out.problems.push_back(std::to_string(u.written->tasks.size()) +
                            " scheduled task(s) were not restored: the task backup " + record + " is missing.");
     return;
   }
@@ -431,34 +417,34 @@ void UndoExecution::RestoreTasks(Undo& u) {
   try {
     saved = ReadTaskBackup(fs_.ReadWhole(record));
   } catch (const Error& e) {
-    u.problems.push_back("The task backup " + record + " cannot be read: " + e.what());
+    u.out.problems.push_back("The task backup " + record + " cannot be read: " + e.what());
     return;
   }
   for (const auto& [key, task] : saved) {
     // Saved, then the change was refused or failed: the run never changed it.
     if (u.written && !u.written->tasks.count(key)) continue;
     if (RestoreTask(u, task.path, task.xml)) {
-      ++u.tasks;
-      u.undone.push_back("Scheduled task " + task.path + " was restored.");
+      ++u.out.tasks;
+      u.out.undone.push_back("Scheduled task " + task.path + " was restored.");
     }
   }
   if (u.written)
     for (const auto& [key, w] : u.written->tasks)
       if (!saved.count(key))
-        u.problems.push_back("Scheduled task " + w.path + " was not restored: its backup is missing from " + record +
+        u.out.problems.push_back("Scheduled task " + w.path + " was not restored: its backup is missing from " + record +
                              ".");
 }
 
 bool UndoExecution::RestoreTask(Undo& u, const std::string& path, const std::string& savedXml) {
   const std::string task = "Scheduled task " + path;
   if (!extras_.tasks) {
-    u.problems.push_back(task + " was not restored: the Task Scheduler is not available.");
+    u.out.problems.push_back(task + " was not restored: the Task Scheduler is not available.");
     return false;
   }
   TaskService& tasks = *extras_.tasks;
   const TaskRead now = tasks.ReadTask(path);
   if (now.state == TaskRead::State::Failed) {
-    u.problems.push_back(task + " was not restored: it cannot be read to see whether it changed after the run (" +
+    u.out.problems.push_back(task + " was not restored: it cannot be read to see whether it changed after the run (" +
                          now.failure + ").");
     return false;
   }
@@ -466,19 +452,19 @@ bool UndoExecution::RestoreTask(Undo& u, const std::string& path, const std::str
   // deleted stays deleted, also in a forced undo (so it is no place a force
   // would give back).
   if (now.state == TaskRead::State::Missing) {
-    u.problems.push_back(task + " was deleted after the run: not created again." + LaterEntries(u, path, "", ""));
+    u.out.problems.push_back(task + " was deleted after the run: not created again." + LaterEntries(u, path, "", ""));
     return false;
   }
   if (now.task.xml == savedXml) {
-    ++u.already;
+    ++u.out.already;
     return false;
   }
   if (!TaskAsRunWrote(u, path, now.task.xml) && !u.force) {
-    u.changed.push_back(ChangedTaskText(u, path));
+    u.out.changed.push_back(ChangedTaskText(u, path));
     return false;
   }
   if (const std::string failure = tasks.UpdateTask(path, savedXml); !failure.empty()) {
-    u.problems.push_back(task + " could not be restored: " + failure);
+    u.out.problems.push_back(task + " could not be restored: " + failure);
     return false;
   }
   return true;
@@ -583,13 +569,13 @@ bool UndoExecution::MoveBackWouldStrand(Undo& u) {
   // Only a move back leaves references behind; a forced undo gives every
   // place its state before the run. Records of earlier builds cannot tell.
   if (u.force || !u.written || !u.itemThere) return false;
-  if (!rails_.places.MoveRefusal(u.to).empty()) return false;  // not moved back at all
+  if (rails_.places.MoveRefusal(u.to)) return false;  // not moved back at all
   std::vector<std::string> places;
   FilesThatWouldStrand(u, places);
   RegistryThatWouldStrand(u, places);
   TasksThatWouldStrand(u, places);
   if (places.empty()) return false;
-  u.changed = std::move(places);
+  u.out.changed = std::move(places);
   return true;
 }
 

@@ -127,7 +127,7 @@ class UndoExecution : public UndoExecutor {
   // The task still holds what the run registered (or the record cannot tell).
   bool TaskAsRunWrote(const Undo& u, const std::string& path, const std::string& nowXml) const;
   // Gives the places of a moved item back only where none would be stranded:
-  // false when it was held back (u.heldBack).
+  // false when it was held back (the outcome says so).
   bool MayMoveBack(Undo& u);
   // Reads the entry's written record (UndoNNNNN.after), where it has one.
   void ReadWritten(Undo& u);
@@ -143,7 +143,8 @@ class UndoExecution : public UndoExecutor {
   // " It was changed again by Undo00016: undo that entry first." or "".
   std::string LaterEntries(Undo& u, const std::string& file, const std::string& key,
                            const std::string& valueName);
-  UndoOutcome OutcomeOf(const Undo& u) const;
+  // The outcome's result, from what the undo did.
+  void SettleResult(Undo& u) const;
 
   FileSystem& fs_;
   UndoStore& store_;

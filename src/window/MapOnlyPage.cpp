@@ -16,6 +16,6 @@ Check MapOnlyPage::Start(MappingRequest& request) const {
                             : Refusal{kReplaceEmpty, "Map Only", Field::ReplaceWith};
   request.FindText = findWhat;
   request.ReplaceText = replaceWith;
-  if (const std::string refusal = RequestRefusal(request); !refusal.empty()) return Refusal{refusal, kAppTitle};
+  if (const std::optional<EngineRefusal> refusal = RequestRefusal(request)) return Refusal{RefusalText(*refusal), kAppTitle};
   return std::nullopt;
 }

@@ -2,14 +2,6 @@
 
 #include "core/Text.h"
 
-namespace {
-std::string OthersMayChangeText(const std::string& folder) {
-  return "Ostrivane runs with administrator rights and will not use the undo records in " + RemoveSlash(folder) +
-         ": other users can change that folder, so a record placed there could make Ostrivane move, restore or "
-         "delete what they chose.";
-}
-}  // namespace
-
 RecordsPlace ChooseRecordsPlace(RecordsPlatform& platform) {
   RecordsPlace place;
   const std::string program = AddSlash(platform.ProgramFolder());
@@ -23,10 +15,10 @@ RecordsPlace ChooseRecordsPlace(RecordsPlatform& platform) {
     // Only an administrator makes it: a folder a user made is the user's
     // to change, and an elevated run would then refuse it.
     if (elevated && !platform.FolderExists(place.folder) && !platform.GuardFolder(place.folder))
-      place.refusal = "The undo records folder " + RemoveSlash(place.folder) + " cannot be created.";
+      place.refusal = EngineRefusal{RefusalReason::RecordsFolderNotMade, RemoveSlash(place.folder), ""};
     if (platform.HoldsRecords(program)) place.earlier.push_back(program);
   }
-  if (!elevated || !place.refusal.empty()) return place;
+  if (!elevated || place.refusal) return place;
 
   if (platform.FolderExists(place.folder) && platform.OthersMayChange(place.folder)) {
     // An empty data folder (the package makes it with the access of its
@@ -34,10 +26,9 @@ RecordsPlace ChooseRecordsPlace(RecordsPlatform& platform) {
     const bool guarded = place.installed && !platform.HoldsRecords(place.folder) &&
                          platform.GuardFolder(place.folder) && !platform.OthersMayChange(place.folder);
     if (!guarded)
-      place.refusal = OthersMayChangeText(place.folder) +
-                      (place.installed ? " Let only Administrators and SYSTEM change it."
-                                       : " Run this copy from a folder that only administrators can change, or "
-                                         "without administrator rights.");
+      place.refusal = EngineRefusal{
+          place.installed ? RefusalReason::RecordsOpenToOthers : RefusalReason::RecordsCopyOpenToOthers,
+          RemoveSlash(place.folder), ""};
   }
   std::vector<std::string> kept;
   for (const std::string& folder : place.earlier) {

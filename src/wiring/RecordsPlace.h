@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/Refusal.h"
+
 class RecordsPlatform {
  public:
   virtual ~RecordsPlatform() = default;
@@ -42,8 +44,8 @@ struct RecordsPlace {
   std::string folder;                // new records and Ostrivane.ini, with "\"
   std::vector<std::string> earlier;  // further folders whose records are listed
   bool installed = false;
-  // Not empty: runs and undos must not use the records, and this says why.
-  std::string refusal;
+  // Runs and undos must not use the records, and why.
+  std::optional<EngineRefusal> refusal;
   // Folders left out of the list, and why.
   std::vector<std::string> notes;
 };

@@ -34,23 +34,29 @@ class FakeProcessesAndServices : public ProcessesAndServices {
     if (it != forms.end()) all.insert(all.end(), it->second.begin(), it->second.end());
     return all;
   }
-  std::string StopNamedService(const std::string& name) override {
+  std::optional<EngineRefusal> StopNamedService(const std::string& name) override {
     calls.push_back("stop " + name);
-    if (stopFailure.count(name)) return stopFailure[name];
+    const auto refused = [&](std::string why) {
+      return EngineRefusal{RefusalReason::ServiceWouldNotStop, name, std::move(why)};
+    };
+    if (stopFailure.count(name)) return refused(stopFailure[name]);
     InstalledService* s = Find(name);
-    if (!s) return "it is not installed";
+    if (!s) return refused("it is not installed");
     std::erase_if(programs, [&](const RunningProgram& p) { return s->processId && p.processId == s->processId; });
     s->running = false;
     s->processId = 0;
-    return "";
+    return std::nullopt;
   }
-  std::string StartNamedService(const std::string& name) override {
+  std::optional<EngineRefusal> StartNamedService(const std::string& name) override {
     calls.push_back("start " + name);
-    if (startFailure.count(name)) return startFailure[name];
+    const auto refused = [&](std::string why) {
+      return EngineRefusal{RefusalReason::ServiceNotStartedAgain, name, std::move(why)};
+    };
+    if (startFailure.count(name)) return refused(startFailure[name]);
     InstalledService* s = Find(name);
-    if (!s) return "it is not installed";
+    if (!s) return refused("it is not installed");
     s->running = true;
-    return "";
+    return std::nullopt;
   }
   InstalledService* Find(const std::string& name) {
     for (InstalledService& s : services)

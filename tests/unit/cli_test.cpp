@@ -14,6 +14,7 @@
 #include "core/Ui.h"
 #include "core/Unicode.h"
 #include "engine/ChangeReport.h"
+#include "engine/GuardRails.h"
 #include "engine/WrittenRecord.h"
 #include "support/FakeFileSystem.h"
 #include "support/FakeProcessesAndServices.h"
@@ -43,9 +44,9 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
     bool CanWriteMachineRegistry() override { return !lockedMachine; }
     std::vector<std::string> ProtectedFolders() override { return {}; }
   } rights;
-  std::string refusal;
+  std::optional<EngineRefusal> refusal;
   RightsPort* Rights() override { return &rights; }
-  std::string RecordsRefusal() override { return refusal; }
+  std::optional<EngineRefusal> RecordsRefusal() override { return refusal; }
   bool asSystem = false;
   bool RunsAsSystem() override { return asSystem; }
   DriveSource& Drives() override { return *this; }
@@ -77,6 +78,10 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
     calls.push_back("move " + s + " > " + d);
     if (!moveOk) run.ui->ShowMessage(s + " does not exist.  Please correct.", "Ostrivane");
     return moveOk;
+  }
+  GuardRails* guard = nullptr;  // the rails a move keeps to; none: every move may go
+  std::optional<EngineRefusal> MoveRefusal(const std::string& s) override {
+    return guard ? guard->MoveRefusal(s) : std::nullopt;
   }
   void SetArchiveName(const std::string&) override {}
   std::string ShortFileName(const std::string& p) override { return p; }
@@ -580,8 +585,30 @@ TEST(Cli, UndoCommands) {
   const std::size_t calls = s.calls.size();
   r = RunArgs(s, {"map", "--find", "C:\\Same", "--replace", "C:\\Same"});
   EXPECT_EQ(r.code, kExitUsage);
-  EXPECT_NE(r.err.find("are the same"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.rfind("ostrivane-cli: The text to find and the text to replace it with are the same (C:\\Same): "
+                        "there is nothing to change.\nUsage:", 0),
+            0u)
+      << r.err;
   EXPECT_EQ(s.calls.size(), calls);
+}
+
+// A move no run may make: its rule alone on stderr, the error status, and
+// nothing moved or searched.
+TEST(Cli, AMoveTheRailsRefuseSaysItsRuleAndDoesNothing) {
+  struct Known : KnownFolders {
+    ProtectedPlaces Places() override {
+      ProtectedPlaces p;
+      p.windows = "C:\\Windows";
+      return p;
+    }
+  } known;
+  GuardRails guard(known);
+  FakeServices s;
+  s.guard = &guard;
+  const CliRun r = RunArgs(s, {"move", "C:\\Windows\\Fonts", "D:\\Saved"});
+  EXPECT_EQ(r.code, kExitError);
+  EXPECT_EQ(r.err, "C:\\Windows\\Fonts is left where it is: the Windows folder and everything in it stay in place.\n");
+  EXPECT_TRUE(s.calls.empty());
 }
 
 TEST(Cli, MissingRightsStopBeforeAnyChangeUnlessPartialIsAllowed) {
@@ -614,10 +641,11 @@ TEST(Cli, MissingRightsStopBeforeAnyChangeUnlessPartialIsAllowed) {
 
   // Records from a folder others may change are refused, saying why.
   s.rights.recordsLocked = false;
-  s.refusal = "will not use the undo records in C:\\Ost";
+  s.refusal = EngineRefusal{RefusalReason::RecordsCopyOpenToOthers, "C:\\Ost", ""};
   r = RunArgs(s, {"undo", "run", "Undo00000"});
   EXPECT_EQ(r.code, kExitError);
-  EXPECT_EQ(r.err, s.refusal + "\n");
+  EXPECT_EQ(r.err.rfind("Ostrivane runs with administrator rights and will not use the undo records in C:\\Ost: ", 0), 0u)
+      << r.err;
 }
 
 namespace {

@@ -49,13 +49,14 @@ TEST(GuardRails, MovesOfTheSystemsAndTheProgramsOwnPlacesAreRefusedWithTheirRule
       {"D:\\Tools\\Ostrivane\\ostrivane-cli.exe", "Ostrivane itself"},
   };
   for (const auto& [item, rule] : refused) {
-    const std::string why = guard.MoveRefusal(item);
+    const std::optional<EngineRefusal> refused = guard.MoveRefusal(item);
+    const std::string why = refused ? RefusalText(*refused) : "";
     EXPECT_EQ(why.rfind(item + " is left where it is: ", 0), 0u) << item << ": " << why;
     EXPECT_NE(why.find(rule), std::string::npos) << item << ": " << why;
   }
   for (const char* item : {"C:\\Program Files\\App", "C:\\Users\\Bob\\Documents", "C:\\WindowsApps",
                            "C:\\Windows2\\x", "D:\\Tools\\Other", "\\\\server\\share\\x", "D:\\ToolsOld"})
-    EXPECT_EQ(guard.MoveRefusal(item), "") << item;
+    EXPECT_FALSE(guard.MoveRefusal(item)) << item;
 
   // Every file of an entry, by its name: what the run wrote, its tasks and
   // its report are records as much as its backups.
@@ -63,11 +64,11 @@ TEST(GuardRails, MovesOfTheSystemsAndTheProgramsOwnPlacesAreRefusedWithTheirRule
                              "D:\\Tools\\Ostrivane\\.\\OSTRIVANE-CLI.EXE", "D:\\Tools\\Ostrivane\\Undo00001.after",
                              "D:\\Tools\\Ostrivane\\Undo00001.tasks", "D:\\Tools\\Ostrivane\\UNDO00001.Log. ",
                              "D:\\Tools\\Ostrivane\\Undo00001.zip::$DATA", "D:\\Tools\\Ostrivane\\Undo00001.new"})
-    EXPECT_NE(guard.RestoreRefusal(target), "") << target;
+    EXPECT_TRUE(guard.RestoreRefusal(target)) << target;
   for (const char* target : {"D:\\Tools\\Ostrivane\\Ostrivane.ini", "D:\\Tools\\Ostrivane\\Sub\\Undo00001.zip",
                              "C:\\Data\\Undo00001.zip", "D:\\Tools\\Ostrivane\\Undo0001.zip",
                              "D:\\Tools\\Ostrivane\\Undo00001 notes.txt"})
-    EXPECT_EQ(guard.RestoreRefusal(target), "") << target;
+    EXPECT_FALSE(guard.RestoreRefusal(target)) << target;
 }
 
 // A hand-made registry backup may not delete a hive or a top key; a deep

@@ -129,7 +129,8 @@ TEST(NewTextFit, PowerShellCallsAQuotedCommandAndQuotesSingly) {
 
 TEST(NewTextFit, ANewPlaceNoWindowsPathCouldHoldIsRefusedNamingTheCharacter) {
   const auto refusal = [](RunMode mode, const char* find, const char* replace) {
-    return RequestRefusal({find, replace, false, mode});
+    const std::optional<EngineRefusal> r = RequestRefusal({find, replace, false, mode});
+    return r ? RefusalText(*r) : std::string();
   };
   EXPECT_EQ(refusal(RunMode::MapOnly, "C:\\Old", "D:\\a\"b"),
             "The new place D:\\a\"b holds the character \" (quotation mark), which no Windows path may hold.");

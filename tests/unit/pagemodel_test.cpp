@@ -508,7 +508,8 @@ TEST_F(PageModelTest, MapOnceChecksBothTextsAndSetsTheDialogBox) {
   wizard.TurnPage(Sender::MapOnlyNext);
   EXPECT_EQ(wizard.CurrentPage, Page::MapOnly);
   ASSERT_EQ(ui.messages.size(), 2u);
-  EXPECT_NE(ui.messages[1].first.find("are the same"), std::string::npos) << ui.messages[1].first;
+  EXPECT_EQ(ui.messages[1].first,
+            "The text to find and the text to replace it with are the same (C:\\Old): there is nothing to change.");
   // A new place no path could be: named, and nothing runs.
   wizard.mapOnly.replaceWith = "D:\\New \"x\"";
   wizard.TurnPage(Sender::MapOnlyNext);

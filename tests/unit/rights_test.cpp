@@ -127,14 +127,14 @@ TEST(RecordsPlace, InstalledCopiesUseTheDataFolderPortableOnesTheirOwn) {
   EXPECT_EQ(place.folder, kData);
   EXPECT_EQ(place.earlier, std::vector<std::string>{kProgram});
   EXPECT_TRUE(p.guarded.empty());
-  EXPECT_TRUE(place.refusal.empty());
+  EXPECT_FALSE(place.refusal);
 
   // Elevated: made guarded; earlier records others may change are left out.
   p.elevated = true;
   p.open = {kProgram};
   place = ChooseRecordsPlace(p);
   EXPECT_EQ(p.guarded, std::vector<std::string>{kData});
-  EXPECT_TRUE(place.refusal.empty());
+  EXPECT_FALSE(place.refusal);
   EXPECT_TRUE(place.earlier.empty());
   ASSERT_EQ(place.notes.size(), 1u);
   EXPECT_NE(place.notes[0].find("C:\\Program Files\\Ostrivane are not listed"), std::string::npos);
@@ -142,17 +142,17 @@ TEST(RecordsPlace, InstalledCopiesUseTheDataFolderPortableOnesTheirOwn) {
   // An open data folder is guarded while empty, refused once it holds records.
   p.guarded.clear();
   p.open = {kData};
-  EXPECT_TRUE(ChooseRecordsPlace(p).refusal.empty());
+  EXPECT_FALSE(ChooseRecordsPlace(p).refusal);
   EXPECT_EQ(p.guarded, std::vector<std::string>{kData});
   p.open = {kData};
   p.withRecords = {kData};
   place = ChooseRecordsPlace(p);
-  EXPECT_NE(place.refusal.find("will not use the undo records in C:\\ProgramData\\Ostrivane: other users can change"),
+  EXPECT_NE(RefusalText(*place.refusal).find("will not use the undo records in C:\\ProgramData\\Ostrivane: other users can change"),
             std::string::npos);
   p.open = {kData};
   p.withRecords.clear();
   p.guardWorks = false;
-  EXPECT_FALSE(ChooseRecordsPlace(p).refusal.empty());
+  EXPECT_TRUE(ChooseRecordsPlace(p).refusal);
 
   // A copy of the installed files elsewhere, or no install record: portable.
   // Its folder is refused only when elevated and others may change it.
@@ -164,9 +164,9 @@ TEST(RecordsPlace, InstalledCopiesUseTheDataFolderPortableOnesTheirOwn) {
   p.installedAt.reset();
   p.folders.insert(p.program);
   p.open = {p.program};
-  EXPECT_TRUE(ChooseRecordsPlace(p).refusal.empty());
+  EXPECT_FALSE(ChooseRecordsPlace(p).refusal);
   p.elevated = true;
   place = ChooseRecordsPlace(p);
-  EXPECT_NE(place.refusal.find("in E:\\Stick\\Ostrivane:"), std::string::npos);
+  EXPECT_NE(RefusalText(*place.refusal).find("in E:\\Stick\\Ostrivane:"), std::string::npos);
   EXPECT_TRUE(p.guarded.empty()) << "a portable folder is never changed";
 }

@@ -173,7 +173,9 @@ std::vector<std::string> Win32ProcessesAndServices::FormsOf(const std::string& p
   return forms;
 }
 
-std::string Win32ProcessesAndServices::StopNamedService(const std::string& name) {
+namespace {
+// "" once the service and its process have stopped, else why not.
+std::string StopAndWait(const std::string& name) {
   OwnedService manager = OpenManager(SC_MANAGER_CONNECT);
   OwnedService service(OpenServiceW(manager.get(), WideText(name).c_str(), SERVICE_STOP | SERVICE_QUERY_STATUS));
   if (!service) return Why(GetLastError());
@@ -197,7 +199,8 @@ std::string Win32ProcessesAndServices::StopNamedService(const std::string& name)
   return "";
 }
 
-std::string Win32ProcessesAndServices::StartNamedService(const std::string& name) {
+// "" once it runs, else why not.
+std::string StartWithRegisteredPath(const std::string& name) {
   OwnedService manager = OpenManager(SC_MANAGER_CONNECT);
   const std::wstring wideName = WideText(name);
   OwnedService service(OpenServiceW(manager.get(), wideName.c_str(),
@@ -221,4 +224,17 @@ std::string Win32ProcessesAndServices::StartNamedService(const std::string& name
   if (WaitWhile(service.get(), SERVICE_START_PENDING, status) == SERVICE_STOPPED)
     return "It stopped again at once (exit code " + std::to_string(status.dwWin32ExitCode) + ").";
   return "";
+}
+}  // namespace
+
+std::optional<EngineRefusal> Win32ProcessesAndServices::StopNamedService(const std::string& name) {
+  std::string why = StopAndWait(name);
+  if (why.empty()) return std::nullopt;
+  return EngineRefusal{RefusalReason::ServiceWouldNotStop, name, std::move(why)};
+}
+
+std::optional<EngineRefusal> Win32ProcessesAndServices::StartNamedService(const std::string& name) {
+  std::string why = StartWithRegisteredPath(name);
+  if (why.empty()) return std::nullopt;
+  return EngineRefusal{RefusalReason::ServiceNotStartedAgain, name, std::move(why)};
 }

@@ -8,6 +8,6 @@ class Win32ProcessesAndServices : public ProcessesAndServices {
   std::vector<RunningProgram> RunningPrograms() override;
   std::vector<InstalledService> Services() override;
   std::vector<std::string> FormsOf(const std::string& path) override;
-  std::string StopNamedService(const std::string& name) override;
-  std::string StartNamedService(const std::string& name) override;
+  std::optional<EngineRefusal> StopNamedService(const std::string& name) override;
+  std::optional<EngineRefusal> StartNamedService(const std::string& name) override;
 };

@@ -29,8 +29,8 @@ namespace {
 // folders left out of the list are named.
 std::optional<RecordsPlace> ReadyRecordsPlace(const WindowStart& start, Win32Rights& rights) {
   RecordsPlace place = start.records ? *start.records : ChooseRecordsPlace(rights);
-  if (!place.refusal.empty()) {
-    MessageBoxW(nullptr, WideText(place.refusal).c_str(), L"Ostrivane", MB_OK | MB_ICONERROR);
+  if (place.refusal) {
+    MessageBoxW(nullptr, WideText(RefusalText(*place.refusal)).c_str(), L"Ostrivane", MB_OK | MB_ICONERROR);
     return std::nullopt;
   }
   for (const std::string& note : place.notes)
