@@ -106,6 +106,9 @@ class ChangeSelection {
   const std::vector<ChangeEntry>& Listed() const { return entries_; }
   bool Ticked(std::size_t index) const { return ticked_[index] != 0; }
   std::size_t size() const { return tickedCount_; }  // the ticked entries
+  // What the search that made the list could not reach: its apply says it too.
+  void KeepSearchNotes(std::vector<std::string> notes) { searchNotes_ = std::move(notes); }
+  const std::vector<std::string>& SearchNotes() const { return searchNotes_; }
 
  private:
   // An occurrence is the same when its place, value, kind and old text are:
@@ -117,6 +120,7 @@ class ChangeSelection {
   std::vector<char> ticked_, met_;
   std::size_t tickedCount_ = 0;
   bool unlistedLeftOut_ = false;
+  std::vector<std::string> searchNotes_;
   std::unordered_multimap<std::size_t, std::size_t> byHash_;  // occurrence hash -> index
 };
 

@@ -1,5 +1,7 @@
 #include "engine/Findings.h"
 
+#include <algorithm>
+
 void Findings::PassOver(std::string where, std::string reason) {
   ChangeEntry entry;
   entry.where = where;
@@ -31,10 +33,22 @@ void Findings::Join(Findings& lane) {
   for (ChangeEntry& e : lane.changes) changes.push_back(std::move(e));
   for (PassedOver& p : lane.passedOver) passedOver.push_back(std::move(p));
   for (std::string& note : lane.notes) notes.push_back(std::move(note));
+  for (const std::string& note : lane.searchNotes) NoteOfSearch(note);
   tally.linkCount += lane.tally.linkCount;
   if (lane.tally.cancelled) tally.cancelled = true;
   lane.changes.clear();
   lane.changes.shrink_to_fit();
   lane.passedOver.clear();
   lane.notes.clear();
+  lane.searchNotes.clear();
+}
+
+void Findings::NoteOfSearch(const std::string& note) {
+  if (std::find(searchNotes.begin(), searchNotes.end(), note) == searchNotes.end()) searchNotes.push_back(note);
+}
+
+std::vector<std::string> Findings::AllNotes() const {
+  std::vector<std::string> all = searchNotes;
+  all.insert(all.end(), notes.begin(), notes.end());
+  return all;
 }

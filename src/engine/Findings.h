@@ -48,6 +48,9 @@ struct Findings {
   // Things the run did beside its changes that the user should hear of
   // (a stale temporary file of an interrupted run removed).
   std::vector<std::string> notes;
+  // What the search could not reach (the Task Scheduler could not list its
+  // tasks): as true of an apply of its list, so a reviewed list carries them.
+  std::vector<std::string> searchNotes;
   bool environmentChanged = false;  // a value under an environment key was changed
   // The hives of users not logged on that the run loaded for its walks
   // (their names under HKEY_USERS).
@@ -69,4 +72,9 @@ struct Findings {
   // A search's own findings join these as if found here, after what is
   // here; `lane` is left empty.
   void Join(Findings& lane);
+  // A note about what the search could not reach, once a run however many
+  // passes say it.
+  void NoteOfSearch(const std::string& note);
+  // Every note, those of the search first.
+  std::vector<std::string> AllNotes() const;
 };

@@ -182,6 +182,8 @@ void MappingRun::NumberRun() {
   findings_.tally.move = ItemMoveOutcome::NotAsked;
   findings_.passedOver.clear();
   findings_.notes.clear();
+  findings_.searchNotes.clear();
+  if (reviewed_) findings_.searchNotes = reviewed_->SearchNotes();
   // What the run before left half done is settled before anything else.
   if (!preview_ && name->Number() > 0) {
     const std::string before = UndoName::OfNumber(name->Number() - 1)->Text();

@@ -110,6 +110,6 @@ EndPage EndPageOf(RunMode mode, const Findings& findings) {
   }
   page.countLine = findings.preview ? WouldRemapText(findings.tally.linkCount) : RemappedResultText(findings.tally.linkCount);
   page.passedOverLine = PassedOverText(int(findings.passedOver.size()));
-  page.notes = findings.notes;
+  page.notes = findings.AllNotes();
   return page;
 }

@@ -15,9 +15,7 @@ void TaskWalk::MapTasks(RunPass& run, const SearchTexts& texts) {
   if (!listing.unlisted.empty()) {
     const std::string note = "The Task Scheduler here cannot list its tasks (" + listing.unlisted +
                              "): no scheduled task was searched.";
-    // Once a run, however many passes it makes.
-    std::vector<std::string>& notes = run_->findings.notes;
-    if (std::find(notes.begin(), notes.end(), note) == notes.end()) notes.push_back(note);
+    run_->findings.NoteOfSearch(note);
   }
   for (const ScheduledTask& task : listing.tasks) {
     if (run_->PumpCancelled()) return;

@@ -11,6 +11,7 @@ struct ReviewPage {
   ReviewList list;
   bool empty = false;  // the search found nothing: nothing to apply
   Page cameFrom = Page::None;  // where "Back" leads
+  std::vector<std::string> searchNotes;  // what the search could not reach, told again after the apply
 
   // Takes the search's list (not copied: a search of many places holds its list once).
   void Load(std::vector<ChangeEntry> entries, const MappingRequest& request, Page from);

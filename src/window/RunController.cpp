@@ -81,12 +81,14 @@ Page RunController::PreviewAndReview() {
   // Taken, not copied: a search of many places holds its list once.
   review.Load(std::move(lastRun.changes), choices.request, CurrentPage);
   lastRun.changes.clear();
+  review.searchNotes = lastRun.searchNotes;
   return Page::Review;
 }
 
 Page RunController::ApplyReview() {
   if (review.empty || CurrentPage != Page::Review) return Page::None;
   ChangeSelection selection = review.list.Selection();
+  selection.KeepSearchNotes(review.searchNotes);
   try {
     return RunAndEndPage(&selection);
   } catch (...) {

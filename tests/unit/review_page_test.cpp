@@ -32,6 +32,7 @@ class ReviewPageTest : public ::testing::Test, protected WizardFakes<> {
     rec.duringWalk = [this] {
       if (rec.calls.back().find("reg ") == std::string::npos) return;
       RunPass& ctx = *rec.run;
+      if (ctx.pass.FindsOnly() && !searchNote.empty()) ctx.findings.NoteOfSearch(searchNote);
       for (auto& [name, o] : world) {
         // An apply goes only to the places it is given.
         if (o.changed || (!rec.places.empty() && std::find(rec.places.begin(), rec.places.end(), o.where) == rec.places.end()))
@@ -76,6 +77,7 @@ class ReviewPageTest : public ::testing::Test, protected WizardFakes<> {
       {"a.exe", {ChangeKind::ValueData, "HKEY_CURRENT_USER\\Software\\App", "Path"}},
       {"b.ini", {ChangeKind::ValueData, "HKEY_CURRENT_USER\\Software\\App", "Ini"}},
       {"c.exe", {ChangeKind::ValueName, "HKEY_LOCAL_MACHINE\\Software\\App", "C:\\Old\\c.exe"}}};
+  std::string searchNote;  // said by each search, as the task walk says what it could not list
   Wizard wizard;
 };
 
@@ -162,6 +164,18 @@ TEST_F(ReviewPageTest, TheReviewListsEverythingFirstAndApplyMakesOnlyTheTickedCh
   UndoListEntry whole = wizard.undo.entries[1];
   whole.state = UndoState::Undone;
   EXPECT_EQ(UndoneLine(whole), "\r\nUndone 1/9/2026 10:00: every change below was given back.");
+}
+
+// What the search could not reach is as true after the apply of its list,
+// which searches no more: the end page says it on the review path too.
+TEST_F(ReviewPageTest, TheSearchsNoteReachesTheEndPageAfterTheReview) {
+  searchNote = "The Task Scheduler here cannot list its tasks (Not implemented.): no scheduled task was searched.";
+  MapOnlyStart();
+  ASSERT_EQ(wizard.CurrentPage, Page::Review);
+  wizard.TurnPage(Sender::ReviewApply);
+  ASSERT_EQ(wizard.CurrentPage, Page::Finished);
+  EXPECT_EQ(wizard.end.notes, std::vector<std::string>{searchNote});
+  EXPECT_NE(wizard.end.NoticeText().find(searchNote), std::string::npos);
 }
 
 TEST_F(ReviewPageTest, BackChangesNothingAnEmptySearchHasNothingToApplyAndAVanishedEntryIsNamed) {

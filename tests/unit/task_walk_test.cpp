@@ -191,7 +191,7 @@ TEST_F(TaskWalkTest, AFolderNotListedIsNamedAndEachChangeIsOfferedByTask) {
   tasks.unlisted = "Not implemented.";
   Map();
   EXPECT_TRUE(ctx.passedOver.empty());
-  EXPECT_EQ(ctx.notes, (std::vector<std::string>{
+  EXPECT_EQ(ctx.AllNotes(), (std::vector<std::string>{
                            "The Task Scheduler here cannot list its tasks (Not implemented.): no scheduled task was "
                            "searched."}));
 }
