@@ -43,6 +43,9 @@ struct PassedOver {
 struct Findings {
   RunTally tally;
   bool preview = false;  // the findings of a preview: nothing was changed
+  bool searching = false;  // a run's search before its apply is under way: it finds, it changes nothing yet
+  // What the run counts now are links found (a preview, a search), not changed.
+  bool Finds() const { return preview || searching; }
   std::vector<ChangeEntry> changes;    // in the order met
   std::vector<PassedOver> passedOver;  // in the order met
   // Things the run did beside its changes that the user should hear of

@@ -285,7 +285,11 @@ ChangeSelection MappingRun::SearchOnly(const SearchTexts& texts, Walks walks) {
   const std::size_t firstEntry = findings_.changes.size(), firstPassedOver = findings_.passedOver.size();
   const std::int32_t links = findings_.tally.linkCount;
   RunPass search = PassOf(PassKind::Search);
-  Search(search, texts, walks);
+  findings_.searching = true;
+  {
+    const ScopeExit searched{[this] { findings_.searching = false; }};
+    Search(search, texts, walks);
+  }
   // The list moves to the apply, which records each entry as it ends.
   ChangeSelection found;
   for (std::size_t i = firstEntry; i < findings_.changes.size(); ++i) {

@@ -16,11 +16,13 @@ int StepShare(ProgressStep step, const Targets& targets, int selectedDrives) {
 
 int NextBarPosition(int position, int floor, int ceiling) { return position > ceiling ? floor : position + 1; }
 
-void RefreshProgress(ProgressDisplay& shown, int linkCount, bool preview) {
-  // A search before the review changes nothing: it finds.
-  shown.count = preview ? FoundSoFarText(linkCount) : RemappedSoFarText(linkCount);
+void RefreshProgress(ProgressDisplay& shown, int linkCount, bool finds) {
+  // A search changes nothing: it finds.
+  shown.count = finds ? FoundSoFarText(linkCount) : RemappedSoFarText(linkCount);
   shown.position = NextBarPosition(shown.position, shown.floor, shown.ceiling);
 }
+
+std::string ProgressTitle(bool preview) { return preview ? "Searching..." : "Mapping..."; }
 
 std::string RemappedSoFarText(int linkCount) {
   return linkCount == 1 ? "1 link remapped" : std::to_string(linkCount) + " links remapped";

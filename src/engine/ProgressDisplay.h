@@ -21,5 +21,7 @@ struct ProgressDisplay {
 };
 
 // The 200 ms refresh of the progress dialog (count and bar) for the links
-// the run has remapped (found, in a preview) so far.
-void RefreshProgress(ProgressDisplay& shown, int linkCount, bool preview);
+// the run has remapped (found, while it `finds`: a preview or a search) so far.
+void RefreshProgress(ProgressDisplay& shown, int linkCount, bool finds);
+// The progress dialog's title: a preview maps nothing.
+std::string ProgressTitle(bool preview);

@@ -196,6 +196,28 @@ TEST_F(TaskWalkTest, AFolderNotListedIsNamedAndEachChangeIsOfferedByTask) {
                            "searched."}));
 }
 
+// The progress count says what the phase it shows does: a search finds,
+// even the one a run makes before it changes anything; an apply remaps.
+TEST_F(TaskWalkTest, TheProgressCountSaysFoundWhileSearchingAndRemappedWhileChanging) {
+  std::vector<std::pair<std::string, std::string>> seen;  // phase, count
+  ui.onPump = [this, &seen] {
+    ProgressDisplay shown;
+    RefreshProgress(shown, ctx.tally.linkCount, ctx.Finds());
+    seen.emplace_back(ui.progress.phase, shown.count);
+  };
+  tasks.Add("\Second", TaskXml(kOld, kOld));
+  Map();
+  ASSERT_EQ(ctx.tally.linkCount, 4);
+  bool searched = false, changed = false;
+  for (const auto& [phase, count] : seen) {
+    const bool searching = phase.rfind("Changing", 0) != 0;  // "Scanning C Drive", "Searching scheduled tasks"
+    EXPECT_EQ(count.find(searching ? "found" : "remapped") != std::string::npos, true) << phase << ": " << count;
+    (searching ? searched : changed) = true;
+  }
+  EXPECT_TRUE(searched && changed);
+  EXPECT_EQ(ProgressTitle(true), "Searching...");
+}
+
 // Another program may change the task while the question is up: it is left.
 TEST_F(TaskWalkTest, ATaskChangedWhileTheRunAskedIsLeft) {
   ui.onAsk = [this] { tasks.Find(kUpdater)->xml = TaskXml(kOld, kOld, "S-1-5-19"); };

@@ -69,6 +69,7 @@ void ProgressDialog::Show(HWND owner) {
   shown = ProgressDisplay{};
   if (!hwnd_) Create();
   SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, LONG_PTR(owner));
+  SetTextIfChanged(hwnd_, ProgressTitle(findings_ && findings_->preview));
   shownAt_ = GetTickCount64();
   if (!taskbar_ &&
       SUCCEEDED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3, taskbar_.OutVoid())))
@@ -138,7 +139,7 @@ LRESULT CALLBACK ProgressDialog::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_TIMER:
       if (wp == kRefreshTimer && self) {
-        RefreshProgress(self->shown, self->findings_->tally.linkCount, self->findings_->preview);
+        RefreshProgress(self->shown, self->findings_->tally.linkCount, self->findings_->Finds());
         self->Refresh();
       }
       return 0;
