@@ -8,7 +8,7 @@
 //   Ostrivane change report
 //   Mode<TAB>Map Only              (then Find, Replace, Targets, Drives,
 //   ...                             Started, Ended, Result, Links remapped,
-//                                   Started (UTC), Substring)
+//                                   Started (UTC), Substring, Changes made)
 //   <empty line>
 //   Where<TAB>Value<TAB>Line<TAB>Kind<TAB>Old<TAB>New<TAB>Outcome<TAB>Reason
 //   one row per change-list entry

@@ -261,7 +261,7 @@ TEST(Cli, MapRunsTheWalkAndPrintsTheEndPage) {
   EXPECT_EQ(r.code, kExitPartly);
   EXPECT_EQ(r.out, "Ostrivane has finished\n3 links were remapped\n1 place could not be changed\n");
   // The apply's progress line, then the place passed over.
-  EXPECT_EQ(r.err, "Changing files | 0 links remapped\nin use by another program (1):\n  C:\\Locked\\app.ini\n");
+  EXPECT_EQ(r.err, "Changing files | 0 of 3 links remapped\nin use by another program (1):\n  C:\\Locked\\app.ini\n");
 }
 
 // "all" is everything, the registry included; what a run passes over is
@@ -318,7 +318,7 @@ TEST(Cli, VerifyAsksOnTheConsole) {
   for (const char* input : {"c\n", ""}) {
     r = RunArgs(s, {"map", "--find", "a", "--replace", "b", "--targets", "settings", "--verify"}, input);
     EXPECT_EQ(r.code, kExitCancelled);
-    EXPECT_EQ(r.out, "Process Cancelled\n0 links were remapped\n");
+    EXPECT_EQ(r.out, "Process Cancelled\n0 links were remapped\nThe run was cancelled before it changed anything.\n");
   }
 }
 
@@ -709,7 +709,7 @@ TEST(Cli, ApplyReadsAReportSavedByASpreadsheetAndRefusesARowItCannotRead) {
   s.calls.clear();
   CliRun r = RunArgs(s, {"apply", "typo.txt"});
   EXPECT_EQ(r.code, kExitError);
-  EXPECT_NE(r.err.find("Cannot apply typo.txt: its row 16 has the Outcome \"skip\""), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Cannot apply typo.txt: its row 17 has the Outcome \"skip\""), std::string::npos) << r.err;
   EXPECT_TRUE(s.calls.empty());
 
   s.written["edited.txt"] = saved(" Left Out");
