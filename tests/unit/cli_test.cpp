@@ -406,17 +406,20 @@ TEST(Cli, ApplyMakesWhatAnEditedPreviewReportStillTicks) {
   const std::size_t row2 = edited.find("would change", edited.find("\t2\t"));
   edited.replace(row2, std::string("would change").size(), "left out");
   edited.erase(edited.find("C:\\x.ini\t\t3\t"));  // the last row deleted
+  // What the search could not reach is said again by its apply.
+  edited.insert(edited.find("\r\n\r\n") + 2, "Search note\tThe tasks could not be listed.\r\n");
   s.written["edited.log"] = edited;
   s.calls.clear();
   CliRun r = RunArgs(s, {"apply", "edited.log", "--report", "run.log"});
   EXPECT_EQ(r.code, kExitFinished) << r.err;
-  EXPECT_EQ(r.out, "Ostrivane has finished\n1 link was remapped\n");
+  EXPECT_EQ(r.out, "Ostrivane has finished\n1 link was remapped\nThe tasks could not be listed.\n");
   // No search: the apply goes to the listed file alone.
   EXPECT_TRUE(s.calls.empty()) << s.calls[0];
   const ReadReport report = ReadChangeReport(s.written.at("run.log"));
   EXPECT_EQ(report.Field("Result"), "finished");
   EXPECT_EQ(report.Field("Drives"), "D:\\");
   EXPECT_EQ(report.Field("Targets"), "settings");
+  EXPECT_EQ(report.Field(kSearchNoteRow), "The tasks could not be listed.");
   ASSERT_EQ(report.entries.size(), 3u);
   EXPECT_EQ(report.entries[0].outcome, ChangeOutcome::Changed);
   EXPECT_EQ(report.entries[1].outcome, ChangeOutcome::LeftOut);
