@@ -623,6 +623,12 @@ TEST_F(WindowTest, PlacesChangedAfterTheRunAreRestoredOnlyWhenTheUserSaysSo) {
   EXPECT_EQ(watch.seen[2].first, "Undo Changes");
   EXPECT_NE(watch.seen[2].second.find("2 places were changed after the run"), std::string::npos) << watch.seen[2].second;
   EXPECT_EQ(std::count(undo.calls.begin(), undo.calls.end(), "undo --force Undo00000"), 0);
+  // The pane under the list names every place left, and scrolls however many they are.
+  const std::string pane = Text(kUndoStatus);
+  EXPECT_EQ(std::count(pane.begin(), pane.end(), '\n') >= 2, true) << pane;
+  EXPECT_NE(pane.find("C:\\Changed was changed after the run: left as it is."), std::string::npos) << pane;
+  EXPECT_TRUE(Shown(kUndoStatus));
+  EXPECT_TRUE(GetWindowLongW(window.Control(kUndoStatus), GWL_STYLE) & WS_VSCROLL);
 
   MessageBoxWatch::keys = {'y', '\r', 'y', '\r'};  // ... restore anyway: Yes
   Alt('u');
