@@ -231,7 +231,8 @@ RegFileForm StoredForm(FileSystem& fs, const std::string& path) {
 
 int RegFileKind(FileSystem& fs, const std::string& path) { return StoredForm(fs, path).version; }
 
-void WriteReg(FileSystem& fs, const std::string& path, std::string_view text, RegFileForm fresh, CodePage* ansi) {
+void WriteReg(FileSystem& fs, const std::string& path, std::string_view text, RegFileForm fresh, CodePage* ansi,
+              bool flush) {
   while (!text.empty() && (text.front() == '\r' || text.front() == '\n')) text.remove_prefix(1);
   std::string entry(text);
   entry += "\r\n";
@@ -251,7 +252,7 @@ void WriteReg(FileSystem& fs, const std::string& path, std::string_view text, Re
     file = fs.OpenRandom(path, OpenMode::CreateAlways);
   }
   file->WriteAt(at, bytes.data(), bytes.size());
-  file->Flush();
+  if (flush) file->Flush();
 }
 
 namespace {
@@ -279,6 +280,7 @@ void RegBackup::BeginRun(const std::string& filePath) {
   recorded_.clear();
   created_.clear();
   wrote_ = false;
+  dirty_ = false;
   path_ = filePath;
   lastHeader_.clear();
   const RegFileForm stored = StoredForm(fs_, filePath);
@@ -436,8 +438,16 @@ void RegBackup::Commit(Pending& p) {
   // Gone since this run's last entry: a fresh file would hide that the
   // changes made so far have lost their backups, so the run stops here.
   StopIfVanished();
-  WriteReg(fs_, path_, text, form_, &ansi_);
+  WriteReg(fs_, path_, text, form_, &ansi_, false);
   wrote_ = true;
+  dirty_ = true;
+}
+
+void RegBackup::MakeDurable() {
+  if (!dirty_) return;
+  StopIfVanished();
+  fs_.OpenRandom(path_, OpenMode::ReadWrite)->Flush();
+  dirty_ = false;
 }
 
 void RegBackup::Forget(Pending& p) {
