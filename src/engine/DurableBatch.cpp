@@ -16,10 +16,12 @@ DurableBatch::~DurableBatch() {
 
 void DurableBatch::Queue(std::vector<DurableFile*> files, std::function<void()> make,
                          std::function<void(const std::string& why)> unmade) {
+  // A full batch is made before this change joins the next one: the changes
+  // in it are all recorded by now (the caller records a change after queueing it).
+  if (changes_.size() >= limit_) Commit();
   for (DurableFile* f : files)
     if (f && std::find(files_.begin(), files_.end(), f) == files_.end()) files_.push_back(f);
   changes_.push_back({std::move(make), std::move(unmade)});
-  if (changes_.size() >= limit_) Commit();
 }
 
 void DurableBatch::TellUnmade(std::vector<Change>& changes, std::size_t from, const std::string& why) {

@@ -34,7 +34,8 @@ class DurableBatch {
 
   // `make` makes one change (throws Error when it can't); `unmade` is told
   // why a change was not made. The files hold the change's backup and
-  // record lines. A full batch is committed here.
+  // record lines. A full batch is committed here, before this change joins
+  // the next.
   void Queue(std::vector<DurableFile*> files, std::function<void()> make,
              std::function<void(const std::string& why)> unmade);
   // Flushes the batch's files once each, then makes its changes. When a
