@@ -52,13 +52,16 @@ void DurableBatch::Commit() {
     }
   } catch (const std::exception& e) {
     TellUnmade(changes, next, e.what());
+    for (DurableFile* f : files) f->LetGo();
     throw;
   }
 }
 
 void DurableBatch::Discard(const std::string& why) {
   std::vector<Change> changes = std::move(changes_);
+  std::vector<DurableFile*> files = std::move(files_);
   changes_.clear();
   files_.clear();
   TellUnmade(changes, 0, why);
+  for (DurableFile* f : files) f->LetGo();
 }

@@ -20,6 +20,8 @@ class DurableFile {
   // What was written into the file since the last call is on disk when it
   // returns (nothing is done when nothing was). Throws Error.
   virtual void MakeDurable() = 0;
+  // The batch was given up: whatever the file holds open is let go, unflushed.
+  virtual void LetGo() = 0;
 };
 
 class DurableBatch {

@@ -134,52 +134,59 @@ WrittenPlaces ReadWrittenRecord(std::string_view bytes) {
 }
 
 void WrittenRecord::BeginRun(const std::string& path) {
+  file_.reset();
   path_ = path;
   count_ = 0;
-  dirty_ = false;
   const std::string title = std::string(kWrittenRecordTitle) + "\r\n";
   auto file = fs_.OpenRandom(path_, OpenMode::CreateAlways);
   file->WriteAt(0, title.data(), title.size());
   file->Flush();
 }
 
-Announcement WrittenRecord::Append(const std::vector<std::string>& fields, int counts) {
+Announcement WrittenRecord::Append(const std::vector<std::string>& fields, int counts, bool announces) {
   if (path_.empty()) return {};
   std::string line;
   for (std::size_t i = 0; i < fields.size(); ++i) {
     if (i) line += '\t';
     line += i ? EscapeRecordField(fields[i]) : fields[i];
   }
-  WriteLine(line);
+  WriteLine(line, announces);
   count_ += counts;
   return {std::move(line), counts};
 }
 
-void WrittenRecord::WriteLine(const std::string& line) {
+void WrittenRecord::WriteLine(const std::string& line, bool keepOpen) {
   // Gone since the run began: a fresh record would leave out what was
   // changed so far, and the undo would not restore it.
   if (!fs_.FileExists(path_))
     throw Error("The written record " + path_ + " has disappeared during the run.  The run stops before its next change.");
   const std::string text = line + "\r\n";
+  const bool wasOpen = file_ != nullptr;
   try {
-    auto file = fs_.OpenRandom(path_, OpenMode::ReadWrite);
-    file->WriteAt(file->Size(), text.data(), text.size());
+    if (!file_) {
+      file_ = fs_.OpenRandom(path_, OpenMode::ReadWrite);
+      end_ = file_->Size();
+    }
+    file_->WriteAt(end_, text.data(), text.size());
+    end_ += text.size();
+    if (!keepOpen && !wasOpen) file_.reset();
   } catch (const Error& e) {
+    file_.reset();
     throw Error("The written record " + path_ + " cannot be written: " + e.what() +
                 "  The run stops before its next change.");
   }
-  dirty_ = true;
 }
 
 void WrittenRecord::MakeDurable() {
-  if (path_.empty() || !dirty_) return;
+  if (!file_) return;
   try {
-    fs_.OpenRandom(path_, OpenMode::ReadWrite)->Flush();
+    file_->Flush();
   } catch (const Error& e) {
+    file_.reset();
     throw Error("The written record " + path_ + " cannot be written: " + e.what() +
                 "  The run stops before its next change.");
   }
-  dirty_ = false;
+  file_.reset();
 }
 
 Announcement WrittenRecord::File(const std::string& path, std::string_view content) {
@@ -194,13 +201,13 @@ void WrittenRecord::FileWritten(const std::string& path) {
   } catch (const Error&) {
     return;  // the pending line stands: the undo restores it unless it holds its old bytes
   }
-  Append({"file", path, Sha256Hex(content), std::to_string(content.size())}, 0);
+  Append({"file", path, Sha256Hex(content), std::to_string(content.size())}, 0, false);
 }
 
 Announcement WrittenRecord::TaskPending(const std::string& taskPath) { return Append({"task", taskPath, "pending"}, 1); }
 
 void WrittenRecord::TaskWritten(const std::string& taskPath, std::string_view definition) {
-  Append({"task", taskPath, Sha256Hex(definition), std::to_string(definition.size())}, 0);
+  Append({"task", taskPath, Sha256Hex(definition), std::to_string(definition.size())}, 0, false);
 }
 
 Announcement WrittenRecord::Value(const std::string& key, const std::string& name, std::uint32_t type,
@@ -219,6 +226,6 @@ Announcement WrittenRecord::KeyMove(const std::string& oldKey, const std::string
 
 void WrittenRecord::Withdraw(const Announcement& write) {
   if (path_.empty() || write.line.empty()) return;
-  WriteLine("withdrawn\t" + write.line);
+  WriteLine("withdrawn\t" + write.line, false);
   count_ -= write.counts;
 }

@@ -24,6 +24,7 @@
 // tasks by their path in the Task Scheduler ("\Vendor\Updater").
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,7 +32,7 @@
 
 #include "engine/DurableBatch.h"
 
-class FileSystem;
+#include "core/FileSystem.h"
 
 inline constexpr const char* kWrittenRecordTitle = "Ostrivane written record 1";
 inline constexpr const char* kWrittenRecordExtension = ".after";
@@ -104,13 +105,18 @@ class WrittenRecord : public DurableFile {
   // The announced write was not made after all.
   void Withdraw(const Announcement& write);
   void MakeDurable() override;
+  void LetGo() override { file_.reset(); }
 
  private:
-  Announcement Append(const std::vector<std::string>& fields, int counts);
-  void WriteLine(const std::string& line);
+  // An announcement leaves the file open for the batch's flush; other lines
+  // (what was made, what was not) leave it as they found it.
+  Announcement Append(const std::vector<std::string>& fields, int counts, bool announces = true);
+  void WriteLine(const std::string& line, bool keepOpen);
 
   FileSystem& fs_;
   std::string path_;
   int count_ = 0;
-  bool dirty_ = false;  // written since the last flush
+  // Open from a batch's first line to its flush: one open a batch.
+  std::unique_ptr<RandomFile> file_;
+  std::uint64_t end_ = 0;
 };

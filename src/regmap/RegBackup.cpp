@@ -280,7 +280,7 @@ void RegBackup::BeginRun(const std::string& filePath) {
   recorded_.clear();
   created_.clear();
   wrote_ = false;
-  dirty_ = false;
+  open_.reset();
   path_ = filePath;
   lastHeader_.clear();
   const RegFileForm stored = StoredForm(fs_, filePath);
@@ -290,6 +290,7 @@ void RegBackup::BeginRun(const std::string& filePath) {
 }
 
 void RegBackup::BeginPass() {
+  open_.reset();
   lastHeader_.clear();
   StopIfVanished();
 }
@@ -438,16 +439,24 @@ void RegBackup::Commit(Pending& p) {
   // Gone since this run's last entry: a fresh file would hide that the
   // changes made so far have lost their backups, so the run stops here.
   StopIfVanished();
-  WriteReg(fs_, path_, text, form_, &ansi_, false);
+  if (open_) {
+    // The file's form is form_ since its first entry.
+    const std::string bytes = EncodeRegText(text + "\r\n", form_.storage, &ansi_);
+    open_->WriteAt(end_, bytes.data(), bytes.size());
+    end_ += bytes.size();
+  } else {
+    WriteReg(fs_, path_, text, form_, &ansi_, false);
+    open_ = fs_.OpenRandom(path_, OpenMode::ReadWrite);
+    end_ = open_->Size();
+  }
   wrote_ = true;
-  dirty_ = true;
 }
 
 void RegBackup::MakeDurable() {
-  if (!dirty_) return;
+  if (!open_) return;
   StopIfVanished();
-  fs_.OpenRandom(path_, OpenMode::ReadWrite)->Flush();
-  dirty_ = false;
+  open_->Flush();
+  open_.reset();
 }
 
 void RegBackup::Forget(Pending& p) {

@@ -104,6 +104,7 @@ class RegBackup : public DurableFile {
   // The removal of the new key and the whole old key with its subtree.
   void BackupKeyMove(RegRoot root, const std::string& oldPath, const std::string& newPath);
   void MakeDurable() override;
+  void LetGo() override { open_.reset(); }
 
  private:
   enum class KeyState { Untouched, Recorded, InsideRecorded, Created };
@@ -133,7 +134,9 @@ class RegBackup : public DurableFile {
   RegFileForm form_;
   std::string lastHeader_;     // the key that the file's last header names
   bool wrote_ = false;         // this run has written into path_ already
-  bool dirty_ = false;         // written since the last flush
+  // Open from a batch's first entry to its flush: one open a batch.
+  std::unique_ptr<RandomFile> open_;
+  std::uint64_t end_ = 0;
   std::set<std::string> values_;    // values whose state before the run is in the file
   std::set<std::string> recorded_;  // keys whose whole content before the run is in the file
   std::set<std::string> created_;   // keys that did not exist before the run; the file removes them

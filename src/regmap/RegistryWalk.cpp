@@ -72,7 +72,11 @@ void RegistryWalk::BeginPass(const SearchTexts& texts) {
 
 void RegistryWalk::FindReplaceProcess(RunPass& run, const SearchTexts& texts) {
   const PassHold hold(run_, run);
-  const ScopeExit closeKey([this] { writeKey_.reset(); });
+  // Nothing stays open after a call, whether it went through or not.
+  const ScopeExit closeKey([this] {
+    writeKey_.reset();
+    backup_.LetGo();
+  });
   batch_.Around([&] { SearchAll(texts); });
 }
 
@@ -148,7 +152,11 @@ std::vector<RegistryWalk::UserHive> RegistryWalk::OtherUserHives() {
 
 void RegistryWalk::MapKeys(RunPass& run, const SearchTexts& texts, const std::vector<std::string>& keys) {
   const PassHold hold(run_, run);
-  const ScopeExit closeKey([this] { writeKey_.reset(); });
+  // Nothing stays open after a call, whether it went through or not.
+  const ScopeExit closeKey([this] {
+    writeKey_.reset();
+    backup_.LetGo();
+  });
   batch_.Around([&] { VisitListed(texts, keys); });
 }
 
