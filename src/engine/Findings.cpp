@@ -29,6 +29,15 @@ void Findings::PassOverSince(std::size_t from, const std::string& where, const s
   passedOver.push_back({where, reason});
 }
 
+void Findings::Unmade(std::size_t at, const std::string& reason) {
+  if (at >= changes.size() || changes[at].outcome != ChangeOutcome::Changed) return;
+  ChangeEntry& e = changes[at];
+  if (AddsLink(e)) --tally.linkCount;
+  e.outcome = ChangeOutcome::PassedOver;
+  e.reason = reason;
+  passedOver.push_back({PlaceText(e), reason});
+}
+
 void Findings::Join(Findings& lane) {
   for (ChangeEntry& e : lane.changes) changes.push_back(std::move(e));
   for (PassedOver& p : lane.passedOver) passedOver.push_back(std::move(p));

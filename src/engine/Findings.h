@@ -77,6 +77,9 @@ struct Findings {
   // after all (the file could not be written ...): they are passed over with
   // the reason, no longer counted, and the place named once.
   void PassOverSince(std::size_t from, const std::string& where, const std::string& reason);
+  // The occurrence recorded as changed at index `at` was not made after all
+  // (its batch's write failed): passed over with the reason.
+  void Unmade(std::size_t at, const std::string& reason);
   // A search's own findings join these as if found here, after what is
   // here; `lane` is left empty.
   void Join(Findings& lane);

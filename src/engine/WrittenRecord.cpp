@@ -1,6 +1,7 @@
 #include "engine/WrittenRecord.h"
 
 #include <cstdlib>
+#include <iterator>
 
 #include "core/Error.h"
 #include "core/FileSystem.h"
@@ -44,10 +45,12 @@ std::optional<std::uint64_t> Number(std::string_view digits) {
 
 // One line read; nullopt for a line that is not whole or not known.
 struct Line {
+  std::string text;  // as written, for a withdrawal that names it
   std::optional<FileWrite> file;
   bool task = false;  // the file write names a scheduled task
   std::optional<RegistryWrite> registry;
   bool withdrawn = false;
+  std::string withdraws;  // the line a withdrawal names; empty: the one before
 };
 
 std::optional<Line> ParseLine(std::string_view text) {
@@ -59,9 +62,12 @@ std::optional<Line> ParseLine(std::string_view text) {
     if (!s) return std::nullopt;
     u.push_back(std::move(*s));
   }
-  if (f[0] == "withdrawn" && u.empty()) {
+  if (f[0] == "withdrawn") {
     line.withdrawn = true;
-  } else if ((f[0] == "file" || f[0] == "task") && u.size() == 2 && u[1] == "pending") {
+    if (!u.empty()) line.withdraws = std::string(text.substr(text.find('\t') + 1));
+    return line;
+  }
+  if ((f[0] == "file" || f[0] == "task") && u.size() == 2 && u[1] == "pending") {
     line.file = FileWrite{u[0], "", 0};
     line.task = f[0] == "task";
   } else if ((f[0] == "file" || f[0] == "task") && u.size() == 3) {
@@ -105,10 +111,19 @@ WrittenPlaces ReadWrittenRecord(std::string_view bytes) {
     const std::optional<Line> line = ParseLine(text);
     if (!line) continue;
     if (line->withdrawn) {
-      if (!lines.empty()) lines.pop_back();
+      if (line->withdraws.empty()) {
+        if (!lines.empty()) lines.pop_back();
+      } else {
+        for (auto it = lines.rbegin(); it != lines.rend(); ++it)
+          if (it->text == line->withdraws) {
+            lines.erase(std::next(it).base());
+            break;
+          }
+      }
       continue;
     }
     lines.push_back(*line);
+    lines.back().text = std::string(text);
   }
   WrittenPlaces places;
   for (Line& line : lines) {
@@ -119,45 +134,66 @@ WrittenPlaces ReadWrittenRecord(std::string_view bytes) {
 }
 
 void WrittenRecord::BeginRun(const std::string& path) {
+  file_.reset();
   path_ = path;
   count_ = 0;
-  counted_.clear();
   const std::string title = std::string(kWrittenRecordTitle) + "\r\n";
   auto file = fs_.OpenRandom(path_, OpenMode::CreateAlways);
   file->WriteAt(0, title.data(), title.size());
   file->Flush();
 }
 
-void WrittenRecord::Append(const std::vector<std::string>& fields, int counts) {
-  if (path_.empty()) return;
+Announcement WrittenRecord::Append(const std::vector<std::string>& fields, int counts, bool announces) {
+  if (path_.empty()) return {};
   std::string line;
   for (std::size_t i = 0; i < fields.size(); ++i) {
     if (i) line += '\t';
     line += i ? EscapeRecordField(fields[i]) : fields[i];
   }
-  line += "\r\n";
+  WriteLine(line, announces);
+  count_ += counts;
+  return {std::move(line), counts};
+}
+
+void WrittenRecord::WriteLine(const std::string& line, bool keepOpen) {
   // Gone since the run began: a fresh record would leave out what was
   // changed so far, and the undo would not restore it.
   if (!fs_.FileExists(path_))
     throw Error("The written record " + path_ + " has disappeared during the run.  The run stops before its next change.");
+  const std::string text = line + "\r\n";
+  const bool wasOpen = file_ != nullptr;
   try {
-    auto file = fs_.OpenRandom(path_, OpenMode::ReadWrite);
-    file->WriteAt(file->Size(), line.data(), line.size());
-    file->Flush();
+    if (!file_) {
+      file_ = fs_.OpenRandom(path_, OpenMode::ReadWrite);
+      end_ = file_->Size();
+    }
+    file_->WriteAt(end_, text.data(), text.size());
+    end_ += text.size();
+    if (!keepOpen && !wasOpen) file_.reset();
   } catch (const Error& e) {
+    file_.reset();
     throw Error("The written record " + path_ + " cannot be written: " + e.what() +
                 "  The run stops before its next change.");
   }
-  count_ += counts;
-  counted_.push_back(counts);
 }
 
-void WrittenRecord::File(const std::string& path, std::string_view content) {
-  Append({"file", path, Sha256Hex(content), std::to_string(content.size())}, 1);
+void WrittenRecord::MakeDurable() {
+  if (!file_) return;
+  try {
+    file_->Flush();
+  } catch (const Error& e) {
+    file_.reset();
+    throw Error("The written record " + path_ + " cannot be written: " + e.what() +
+                "  The run stops before its next change.");
+  }
+  file_.reset();
 }
 
-void WrittenRecord::FilePending(const std::string& path) { Append({"file", path, "pending"}, 1); }
+Announcement WrittenRecord::File(const std::string& path, std::string_view content) {
+  return Append({"file", path, Sha256Hex(content), std::to_string(content.size())}, 1);
+}
 
+Announcement WrittenRecord::FilePending(const std::string& path) { return Append({"file", path, "pending"}, 1); }
 void WrittenRecord::FileWritten(const std::string& path) {
   std::string content;
   try {
@@ -165,33 +201,31 @@ void WrittenRecord::FileWritten(const std::string& path) {
   } catch (const Error&) {
     return;  // the pending line stands: the undo restores it unless it holds its old bytes
   }
-  Append({"file", path, Sha256Hex(content), std::to_string(content.size())}, 0);
+  Append({"file", path, Sha256Hex(content), std::to_string(content.size())}, 0, false);
 }
 
-void WrittenRecord::TaskPending(const std::string& taskPath) { Append({"task", taskPath, "pending"}, 1); }
+Announcement WrittenRecord::TaskPending(const std::string& taskPath) { return Append({"task", taskPath, "pending"}, 1); }
 
 void WrittenRecord::TaskWritten(const std::string& taskPath, std::string_view definition) {
-  Append({"task", taskPath, Sha256Hex(definition), std::to_string(definition.size())}, 0);
+  Append({"task", taskPath, Sha256Hex(definition), std::to_string(definition.size())}, 0, false);
 }
 
-void WrittenRecord::Value(const std::string& key, const std::string& name, std::uint32_t type,
-                          const std::string& data) {
-  Append({"value", key, name, std::to_string(type), Hex(data)}, 1);
+Announcement WrittenRecord::Value(const std::string& key, const std::string& name, std::uint32_t type,
+                                  const std::string& data) {
+  return Append({"value", key, name, std::to_string(type), Hex(data)}, 1);
 }
 
-void WrittenRecord::ValueRename(const std::string& key, const std::string& oldName, const std::string& newName,
-                                std::uint32_t type, const std::string& data) {
-  Append({"rename", key, oldName, newName, std::to_string(type), Hex(data)}, 1);
+Announcement WrittenRecord::ValueRename(const std::string& key, const std::string& oldName,
+                                        const std::string& newName, std::uint32_t type, const std::string& data) {
+  return Append({"rename", key, oldName, newName, std::to_string(type), Hex(data)}, 1);
 }
 
-void WrittenRecord::KeyMove(const std::string& oldKey, const std::string& newKey) {
-  Append({"key", oldKey, newKey}, 1);
+Announcement WrittenRecord::KeyMove(const std::string& oldKey, const std::string& newKey) {
+  return Append({"key", oldKey, newKey}, 1);
 }
 
-void WrittenRecord::Withdraw() {
-  if (path_.empty() || counted_.empty()) return;
-  Append({"withdrawn"}, 0);
-  counted_.pop_back();  // the withdrawn line's own
-  count_ -= counted_.back();
-  counted_.pop_back();
+void WrittenRecord::Withdraw(const Announcement& write) {
+  if (path_.empty() || write.line.empty()) return;
+  WriteLine("withdrawn\t" + write.line, false);
+  count_ -= write.counts;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The written record (UndoNNNNN.after): what a run wrote, place by place,
-// announced before each write and durable on disk before the write is made.
+// announced before each write and durable on disk before the write is made
+// (a batch of announcements is flushed once, before the batch's writes).
 // An undo restores a place only while it still holds what this record says
 // the run wrote there; a place the record does not name was not changed by
 // the run (its backup was made, then the change was refused or failed).
@@ -15,18 +16,23 @@
 //   task<TAB>\path<TAB>pending            a scheduled task about to be registered again
 //   task<TAB>\path<TAB>sha256<TAB>size    its definition (UTF-8 XML) as the service gives it back after
 //   withdrawn                            the write the line before announced was not made
+//   withdrawn<TAB>line                   the write an earlier line announced was not made: `line`
+//                                        is that line as written (its last one of that text)
 //
 // Fields escape "%", tab, CR, LF and NUL as %25, %09, %0D, %0A, %00. Keys are
 // full names ("HKEY_CURRENT_USER\Software\App"), as the registry backup names them;
 // tasks by their path in the Task Scheduler ("\Vendor\Updater").
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-class FileSystem;
+#include "engine/DurableBatch.h"
+
+#include "core/FileSystem.h"
 
 inline constexpr const char* kWrittenRecordTitle = "Ostrivane written record 1";
 inline constexpr const char* kWrittenRecordExtension = ".after";
@@ -66,7 +72,15 @@ struct WrittenPlaces {
 // write that was never made, and is passed by, as are lines it does not know.
 WrittenPlaces ReadWrittenRecord(std::string_view bytes);
 
-class WrittenRecord {
+// One announced write, as its line says it; what withdraws it again.
+struct Announcement {
+  std::string line;  // without its line end; empty: nothing was announced
+  int counts = 0;    // what it added to the record's count
+};
+
+// Announcements are written as they come and made durable by MakeDurable
+// (a batch's commit), which every announced write waits for.
+class WrittenRecord : public DurableFile {
  public:
   explicit WrittenRecord(FileSystem& fs) : fs_(fs) {}
 
@@ -76,26 +90,33 @@ class WrittenRecord {
   // Writes announced and not withdrawn since BeginRun.
   int Count() const { return count_; }
 
-  void File(const std::string& path, std::string_view content);
-  void FilePending(const std::string& path);
+  Announcement File(const std::string& path, std::string_view content);
+  Announcement FilePending(const std::string& path);
   // After a pending write: what the file now holds, read back.
   void FileWritten(const std::string& path);
   // A task's definition is registered again by the service, which keeps it
   // in its own form: announced first, then said as it reads back.
-  void TaskPending(const std::string& taskPath);
+  Announcement TaskPending(const std::string& taskPath);
   void TaskWritten(const std::string& taskPath, std::string_view definition);
-  void Value(const std::string& key, const std::string& name, std::uint32_t type, const std::string& data);
-  void ValueRename(const std::string& key, const std::string& oldName, const std::string& newName, std::uint32_t type,
-                   const std::string& data);
-  void KeyMove(const std::string& oldKey, const std::string& newKey);
-  // The write announced last was not made after all.
-  void Withdraw();
+  Announcement Value(const std::string& key, const std::string& name, std::uint32_t type, const std::string& data);
+  Announcement ValueRename(const std::string& key, const std::string& oldName, const std::string& newName,
+                           std::uint32_t type, const std::string& data);
+  Announcement KeyMove(const std::string& oldKey, const std::string& newKey);
+  // The announced write was not made after all.
+  void Withdraw(const Announcement& write);
+  void MakeDurable() override;
+  void LetGo() override { file_.reset(); }
 
  private:
-  void Append(const std::vector<std::string>& fields, int counts);
+  // An announcement leaves the file open for the batch's flush; other lines
+  // (what was made, what was not) leave it as they found it.
+  Announcement Append(const std::vector<std::string>& fields, int counts, bool announces = true);
+  void WriteLine(const std::string& line, bool keepOpen);
 
   FileSystem& fs_;
   std::string path_;
   int count_ = 0;
-  std::vector<int> counted_;  // what each line added to count_, for Withdraw
+  // Open from a batch's first line to its flush: one open a batch.
+  std::unique_ptr<RandomFile> file_;
+  std::uint64_t end_ = 0;
 };

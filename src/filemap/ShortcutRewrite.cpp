@@ -208,12 +208,16 @@ void ShortcutRewrite::Apply(const std::string& path, const ShellLinkProps& link,
   if (!backup_.BackupFile(path)) return passOver("its backup could not be made");
   // The shell makes the bytes: the record says a write is under way, then
   // what the shortcut holds once it is made.
-  if (run_->pass.written) run_->pass.written->FilePending(path);
+  Announcement announced;
+  if (run_->pass.written) {
+    announced = run_->pass.written->FilePending(path);
+    run_->pass.written->MakeDurable();
+  }
   // One shortcut that cannot be written does not stop the run.
   try {
     pending->Commit();
   } catch (const std::exception& e) {
-    if (run_->pass.written) run_->pass.written->Withdraw();
+    if (run_->pass.written) run_->pass.written->Withdraw(announced);
     return passOver(e.what());
   }
   if (run_->pass.written) run_->pass.written->FileWritten(path);

@@ -60,9 +60,13 @@ void TaskWalk::Change(const ScheduledTask& task, const std::string& newXml, std:
   if (now.state == TaskRead::State::Failed) return giveUp("cannot be read: " + now.failure);
   if (now.task.xml != task.xml) return giveUp("it was changed by another program while the run waited for an answer");
   backup_.Save(run_->settings.recordsFolder + run_->findings.tally.undoName + kTaskBackupExtension, task.path, task.xml);
-  if (run_->pass.written) run_->pass.written->TaskPending(task.path);
+  Announcement announced;
+  if (run_->pass.written) {
+    announced = run_->pass.written->TaskPending(task.path);
+    run_->pass.written->MakeDurable();
+  }
   if (const std::string failure = service_.UpdateTask(task.path, newXml); !failure.empty()) {
-    if (run_->pass.written) run_->pass.written->Withdraw();
+    if (run_->pass.written) run_->pass.written->Withdraw(announced);
     return giveUp(failure);
   }
   // The service keeps the definition in its own form: what it gives back is

@@ -251,13 +251,17 @@ void TextFileRewrite::WriteRewritten(const std::string& path, const std::string&
   if (!backup_.BackedUpAs(path, original)) return giveUp(kChangedSinceSearch);
   // What the file will hold is on record before it is written, so that an
   // undo can tell whether it changed after the run.
-  if (run_->pass.written) run_->pass.written->File(path, *bytes);
+  Announcement announced;
+  if (run_->pass.written) {
+    announced = run_->pass.written->File(path, *bytes);
+    run_->pass.written->MakeDurable();
+  }
   // One file that cannot be written (in use, refused) does not stop the run;
   // its backup holds what it still holds, so undo restores nothing wrong.
   try {
     Write(path, *attributes, *bytes);
   } catch (const std::exception& e) {
-    if (run_->pass.written) run_->pass.written->Withdraw();
+    if (run_->pass.written) run_->pass.written->Withdraw(announced);
     giveUp(e.what());
   }
 }

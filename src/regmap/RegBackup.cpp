@@ -231,7 +231,8 @@ RegFileForm StoredForm(FileSystem& fs, const std::string& path) {
 
 int RegFileKind(FileSystem& fs, const std::string& path) { return StoredForm(fs, path).version; }
 
-void WriteReg(FileSystem& fs, const std::string& path, std::string_view text, RegFileForm fresh, CodePage* ansi) {
+void WriteReg(FileSystem& fs, const std::string& path, std::string_view text, RegFileForm fresh, CodePage* ansi,
+              bool flush) {
   while (!text.empty() && (text.front() == '\r' || text.front() == '\n')) text.remove_prefix(1);
   std::string entry(text);
   entry += "\r\n";
@@ -251,7 +252,7 @@ void WriteReg(FileSystem& fs, const std::string& path, std::string_view text, Re
     file = fs.OpenRandom(path, OpenMode::CreateAlways);
   }
   file->WriteAt(at, bytes.data(), bytes.size());
-  file->Flush();
+  if (flush) file->Flush();
 }
 
 namespace {
@@ -279,6 +280,7 @@ void RegBackup::BeginRun(const std::string& filePath) {
   recorded_.clear();
   created_.clear();
   wrote_ = false;
+  open_.reset();
   path_ = filePath;
   lastHeader_.clear();
   const RegFileForm stored = StoredForm(fs_, filePath);
@@ -288,6 +290,7 @@ void RegBackup::BeginRun(const std::string& filePath) {
 }
 
 void RegBackup::BeginPass() {
+  open_.reset();
   lastHeader_.clear();
   StopIfVanished();
 }
@@ -436,8 +439,24 @@ void RegBackup::Commit(Pending& p) {
   // Gone since this run's last entry: a fresh file would hide that the
   // changes made so far have lost their backups, so the run stops here.
   StopIfVanished();
-  WriteReg(fs_, path_, text, form_, &ansi_);
+  if (open_) {
+    // The file's form is form_ since its first entry.
+    const std::string bytes = EncodeRegText(text + "\r\n", form_.storage, &ansi_);
+    open_->WriteAt(end_, bytes.data(), bytes.size());
+    end_ += bytes.size();
+  } else {
+    WriteReg(fs_, path_, text, form_, &ansi_, false);
+    open_ = fs_.OpenRandom(path_, OpenMode::ReadWrite);
+    end_ = open_->Size();
+  }
   wrote_ = true;
+}
+
+void RegBackup::MakeDurable() {
+  if (!open_) return;
+  StopIfVanished();
+  open_->Flush();
+  open_.reset();
 }
 
 void RegBackup::Forget(Pending& p) {

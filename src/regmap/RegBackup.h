@@ -10,6 +10,7 @@
 #include "core/CodePage.h"
 #include "core/Error.h"
 #include "core/FileSystem.h"
+#include "engine/DurableBatch.h"
 #include "engine/Refusal.h"
 #include "regmap/RegistryBackend.h"
 
@@ -71,12 +72,13 @@ DecodedRegFile DecodeRegFile(std::string_view bytes, CodePage& ansi);
 // missing, empty or begins otherwise.
 int RegFileKind(FileSystem& fs, const std::string& path);
 // Appends one entry (UTF-8; CR LF after it) to the file in the file's own
-// form and flushes it; a file that is missing or doesn't begin with a header
-// is made anew in form `fresh`. Throws BackupRefused, writing nothing, when
-// the file's form can't hold the text.
-void WriteReg(FileSystem& fs, const std::string& path, std::string_view text, RegFileForm fresh, CodePage* ansi);
+// form, flushed unless `flush` is false; a file that is missing or doesn't
+// begin with a header is made anew in form `fresh`. Throws BackupRefused,
+// writing nothing, when the file's form can't hold the text.
+void WriteReg(FileSystem& fs, const std::string& path, std::string_view text, RegFileForm fresh, CodePage* ansi,
+              bool flush = true);
 
-class RegBackup {
+class RegBackup : public DurableFile {
  public:
   // `ansi` writes REGEDIT4 files and appends to files of earlier builds.
   RegBackup(RegistryBackend& backend, FileSystem& fs, CodePage& ansi) : backend_(backend), fs_(fs), ansi_(ansi) {}
@@ -92,8 +94,8 @@ class RegBackup {
   const std::string& FilePath() const { return path_; }
 
   // Each call settles the state before the run of what it names, once per
-  // run, and is on disk when it returns. Later calls for what is settled
-  // already write nothing. BackupRefused: nothing was written, and the
+  // run, and is written when it returns, on disk after MakeDurable (the
+  // batch's commit). Later calls for what is settled already write nothing. BackupRefused: nothing was written, and the
   // change must not be made; other errors (the file) stop the run.
   void BackupRegistryValue(RegRoot root, const std::string& keyPath, const std::string& valueName);
   // The old name's state and the removal of the new name.
@@ -101,6 +103,8 @@ class RegBackup {
                          const std::string& newName);
   // The removal of the new key and the whole old key with its subtree.
   void BackupKeyMove(RegRoot root, const std::string& oldPath, const std::string& newPath);
+  void MakeDurable() override;
+  void LetGo() override { open_.reset(); }
 
  private:
   enum class KeyState { Untouched, Recorded, InsideRecorded, Created };
@@ -130,6 +134,9 @@ class RegBackup {
   RegFileForm form_;
   std::string lastHeader_;     // the key that the file's last header names
   bool wrote_ = false;         // this run has written into path_ already
+  // Open from a batch's first entry to its flush: one open a batch.
+  std::unique_ptr<RandomFile> open_;
+  std::uint64_t end_ = 0;
   std::set<std::string> values_;    // values whose state before the run is in the file
   std::set<std::string> recorded_;  // keys whose whole content before the run is in the file
   std::set<std::string> created_;   // keys that did not exist before the run; the file removes them

@@ -3,6 +3,7 @@
 #include "engine/SystemOwned.h"
 #include "engine/Progress.h"
 #include "core/Error.h"
+#include "core/ScopeExit.h"
 #include "core/Text.h"
 #include "core/Ui.h"
 #include "engine/ChangeVerification.h"
@@ -71,6 +72,15 @@ void RegistryWalk::BeginPass(const SearchTexts& texts) {
 
 void RegistryWalk::FindReplaceProcess(RunPass& run, const SearchTexts& texts) {
   const PassHold hold(run_, run);
+  // Nothing stays open after a call, whether it went through or not.
+  const ScopeExit closeKey([this] {
+    writeKey_.reset();
+    backup_.LetGo();
+  });
+  batch_.Around([&] { SearchAll(texts); });
+}
+
+void RegistryWalk::SearchAll(const SearchTexts& texts) {
   BeginPass(texts);
   const int drives = run_->settings.SelectedDriveCount();
 
@@ -142,6 +152,15 @@ std::vector<RegistryWalk::UserHive> RegistryWalk::OtherUserHives() {
 
 void RegistryWalk::MapKeys(RunPass& run, const SearchTexts& texts, const std::vector<std::string>& keys) {
   const PassHold hold(run_, run);
+  // Nothing stays open after a call, whether it went through or not.
+  const ScopeExit closeKey([this] {
+    writeKey_.reset();
+    backup_.LetGo();
+  });
+  batch_.Around([&] { VisitListed(texts, keys); });
+}
+
+void RegistryWalk::VisitListed(const SearchTexts& texts, const std::vector<std::string>& keys) {
   BeginPass(texts);
   EnvironmentValues* const ownEnvironment = environment_;
   std::optional<SharedValuesOnly> shared;
@@ -208,6 +227,8 @@ std::vector<std::string> RegistryWalk::VisitKey(RegRoot root, const std::string&
                                          (held == 1 ? " place holds" : " places hold") + " what the run looks for)");
     return {};
   }
+  // A key met again while its writes wait would be read as it was.
+  if (queuedKeys_.count(rootName + path)) CommitBatch();
   RegistryCursor reg(backend_, root);
   run_->ShowPlace(rootName + path);
   // Read access is enough to search; a change reopens the key for writing.
@@ -406,6 +427,8 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
       continue;
     }
     if (VerificationOn(*run_)) {
+      // What was agreed to so far is made before the next question.
+      CommitBatch();
       asked = true;
       if (AskAbout(entry, current, next, connection.has_value()) != Answer::Replace) {
         entry.outcome = ChangeOutcome::Skipped;
@@ -470,6 +493,11 @@ RegistryWalk::Outcome RegistryWalk::Apply(KeyVisit& visit, const std::string& ac
     reason = RefusalWhy(*refused);
     return Outcome::PassedOver;
   }
+  // A move or a rename is made at once, as the walk goes on from where it
+  // leaves the key or value; what waits is made first, so that its backup
+  // reads the registry as the run has left it so far.
+  const bool atOnce = kind != EntryKind::ValueData;
+  if (atOnce) CommitBatch();
   // A change whose state before the run the file can't hold is not made;
   // errors of the file itself stop the run.
   try {
@@ -499,32 +527,93 @@ RegistryWalk::Outcome RegistryWalk::Apply(KeyVisit& visit, const std::string& ac
     reason = e.what();
     return Outcome::PassedOver;
   }
-  bool announced = written != nullptr;
+  Announcement announced;
   if (written) {
     switch (kind) {
-      case EntryKind::KeyPath: written->KeyMove(key, visit.rootName + candidate); break;
+      case EntryKind::KeyPath: announced = written->KeyMove(key, visit.rootName + candidate); break;
       case EntryKind::ValueName:
-        if (renamedData)
-          written->ValueRename(key, actualName, candidate, renamedType, *renamedData);
-        else
-          announced = false;  // nothing there to rename: the rename below finds nothing either
+        // Nothing there to rename: the rename below finds nothing either.
+        if (renamedData) announced = written->ValueRename(key, actualName, candidate, renamedType, *renamedData);
         break;
-      case EntryKind::ValueData: written->Value(key, valueName, newType, data); break;
+      case EntryKind::ValueData: announced = written->Value(key, valueName, newType, data); break;
     }
   }
-  Outcome outcome = Outcome::PassedOver;
-  try {
-    outcome = Write(visit, actualName, candidate, valueName, kind, newType, data);
-  } catch (const Error& e) {
-    reason = e.what();
+  if (!atOnce) {
+    run_->findings.environmentChanged |= IsEnvironmentKey(key);
+    QueueValue(visit, valueName, newType, std::move(data), std::move(announced));
+    return Outcome::Changed;
   }
-  if (announced && outcome != Outcome::Changed) written->Withdraw();
+  Outcome outcome = Outcome::PassedOver;
+  batch_.Queue(
+      {&backup_, written},
+      [&] {
+        outcome = Write(visit, actualName, candidate, kind);
+        if (outcome != Outcome::Changed && written) written->Withdraw(announced);
+      },
+      [&](const std::string& why) {
+        reason = why;
+        if (written) written->Withdraw(announced);
+      });
+  CommitBatch();
   return outcome;
 }
 
+void RegistryWalk::QueueValue(const KeyVisit& visit, const std::string& name, std::uint32_t type, std::string data,
+                              Announcement announced) {
+  // Recorded as changed next; passed over again if its write fails.
+  const std::size_t entry = run_->findings.changes.size();
+  if (queued_ && !queued_->settled && queued_->root == visit.root && queued_->path == visit.path &&
+      queued_->name == name) {
+    queued_->type = type;
+    queued_->data = std::move(data);
+    queued_->announced.push_back(std::move(announced));
+    queued_->entries.push_back(entry);
+    return;
+  }
+  auto q = std::make_shared<QueuedValue>();
+  q->root = visit.root;
+  q->path = visit.path;
+  q->name = name;
+  q->type = type;
+  q->data = std::move(data);
+  q->announced.push_back(std::move(announced));
+  q->entries.push_back(entry);
+  queued_ = q;
+  queuedKeys_.insert(visit.rootName + visit.path);
+  WrittenRecord* const written = run_->pass.written;
+  Findings* const findings = &run_->findings;
+  batch_.Queue(
+      {&backup_, written},
+      [this, q] {
+        q->settled = true;
+        WriteQueued(*q);
+      },
+      [q, written, findings](const std::string& why) {
+        q->settled = true;
+        if (written)
+          for (const Announcement& a : q->announced) written->Withdraw(a);
+        for (std::size_t i : q->entries) findings->Unmade(i, why);
+      });
+}
+
+void RegistryWalk::WriteQueued(const QueuedValue& q) {
+  // A run of values in one key opens it once.
+  if (!writeKey_ || writeKey_->RootKey() != q.root || writeKeyPath_ != q.path) {
+    writeKey_ = std::make_unique<RegistryCursor>(backend_, q.root);
+    writeKeyPath_ = q.path;
+    writeKey_->OpenRegPath("\\" + q.path);  // one that can't be opened fails the write below
+  }
+  writeKey_->WriteRawValue(q.name, q.type, q.data);
+}
+
+void RegistryWalk::CommitBatch() {
+  batch_.Commit();
+  queuedKeys_.clear();
+  writeKey_.reset();
+}
+
 RegistryWalk::Outcome RegistryWalk::Write(KeyVisit& visit, const std::string& actualName, const std::string& candidate,
-                                          const std::string& valueName, EntryKind kind, std::uint32_t newType,
-                                          const std::string& data) {
+                                          EntryKind kind) {
   const bool environment = IsEnvironmentKey(visit.rootName + visit.path);
   switch (kind) {
     case EntryKind::KeyPath:
@@ -535,10 +624,8 @@ RegistryWalk::Outcome RegistryWalk::Write(KeyVisit& visit, const std::string& ac
       if (!visit.reg.RenameRegValue(actualName, candidate)) return Outcome::NothingToDo;
       run_->findings.environmentChanged |= environment;
       return Outcome::Changed;
-    case EntryKind::ValueData:
-      run_->findings.environmentChanged |= environment;
-      visit.reg.WriteRawValue(valueName, newType, data);
-      return Outcome::Changed;
+    case EntryKind::ValueData:  // queued instead (QueueValue)
+      break;
   }
   return Outcome::NothingToDo;
 }

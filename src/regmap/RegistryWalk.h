@@ -7,11 +7,15 @@
 // counted, left to right. A key that can't be read, an entry whose backup
 // can't be made exactly and a change the registry refuses are passed over
 // (RunPass::PassOver) and the walk goes on.
+#include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "engine/DurableBatch.h"
 #include "engine/Refusal.h"
+#include "engine/WrittenRecord.h"
 #include "engine/RunPorts.h"
 #include "engine/BinaryData.h"
 #include "engine/WidePrefilter.h"
@@ -20,10 +24,10 @@
 #include "core/FileSystemPlaces.h"
 #include "core/Text.h"
 #include "core/Ui.h"
+#include "regmap/NTReg.h"
 #include "regmap/RegBackup.h"
 #include "regmap/RegistryBackend.h"
 
-class RegistryCursor;
 
 class RegistryWalk : public RegistryMapper {
  public:
@@ -71,6 +75,9 @@ class RegistryWalk : public RegistryMapper {
   bool IsPlainKey(RegRoot root, const std::string& path);
   // The search texts, the backup file and the variables of a pass.
   void BeginPass(const SearchTexts& texts);
+  // The bodies of FindReplaceProcess and MapKeys, inside their batch.
+  void SearchAll(const SearchTexts& texts);
+  void VisitListed(const SearchTexts& texts, const std::vector<std::string>& keys);
   void SearchOtherUsers();
   void SearchThruKey(RegRoot root, const std::string& rootName, const std::string& path);
   // One key's own entries; the names of its subkeys, when they are to be
@@ -98,13 +105,34 @@ class RegistryWalk : public RegistryMapper {
                 const std::string& valueName, EntryKind kind, std::uint32_t type, std::string& reason);
   std::optional<EngineRefusal> ChangeRefusal(KeyVisit& visit, const std::string& actualName,
                                              const std::string& candidate, EntryKind kind);
-  // Makes the change itself; throws Error when the registry refuses it.
-  Outcome Write(KeyVisit& visit, const std::string& actualName, const std::string& candidate,
-                const std::string& valueName, EntryKind kind, std::uint32_t newType, const std::string& data);
+  // A value's new data waits in the batch: its backup and record lines are
+  // written, its write is made once they are durable. Occurrences after the
+  // first in one value join its one write.
+  struct QueuedValue {
+    RegRoot root;
+    std::string path, name;
+    std::uint32_t type = 0;
+    std::string data;
+    std::vector<Announcement> announced;
+    std::vector<std::size_t> entries;  // the findings it is recorded as
+    bool settled = false;              // made, or told it was not
+  };
+  void QueueValue(const KeyVisit& visit, const std::string& name, std::uint32_t type, std::string data,
+                  Announcement announced);
+  void WriteQueued(const QueuedValue& q);
+  // Makes what the batch holds (after one flush of the backup and the record).
+  void CommitBatch();
+  // Makes a move or a rename itself; throws Error when the registry refuses it.
+  Outcome Write(KeyVisit& visit, const std::string& actualName, const std::string& candidate, EntryKind kind);
 
   RunPass* run_ = nullptr;  // the pass of the call under way
   RegistryBackend& backend_;
   RegBackup backup_;
+  DurableBatch batch_;
+  std::shared_ptr<QueuedValue> queued_;     // the value queued last
+  std::set<std::string> queuedKeys_;        // keys with writes queued since the last commit
+  std::unique_ptr<RegistryCursor> writeKey_;  // the key the batch writes into, opened once for its run of values
+  std::string writeKeyPath_;                  // its path below its root
   unsigned backupRun_ = 0;  // the run whose file backup_ writes
   FileSystemPlaces places_;  // where a space ends a path, asked once a run
   std::optional<Spellings> spellings_;  // of the pass under way

@@ -33,7 +33,10 @@ class FakeRandomFile : public RandomFile {
     Node().lastWrite = fs_.now;
   }
   void Truncate(std::uint64_t size) override { Node().data.resize(size); }
-  void Flush() override {}
+  void Flush() override {
+    ++fs_.flushes;
+    Node().durable = Node().data;
+  }
 
  private:
   FakeFileSystem::Node& Node() { return fs_.At(path_); }
@@ -257,6 +260,7 @@ void FakeFileSystem::ReplaceWhole(const std::string& path, const std::string& da
   step(ReplaceStep::TempMade);
   At(temp).data = data;
   step(ReplaceStep::TempWritten);
+  ++flushes;
   step(ReplaceStep::TempFlushed);
   // The rename; what the old file kept (its attributes) stays with the name.
   nodes_.erase(Key(temp));
@@ -267,7 +271,26 @@ void FakeFileSystem::ReplaceWhole(const std::string& path, const std::string& da
     AddFile(path, data);
   }
   nodes_[key].lastWrite = now;
+  nodes_[key].durable = data;
   step(ReplaceStep::Renamed);
+}
+
+void FakeFileSystem::MarkAllDurable() {
+  for (auto& [key, node] : nodes_)
+    if (!(node.attributes & kAttrFolder)) node.durable = node.data;
+}
+
+void FakeFileSystem::LosePower() {
+  for (auto it = nodes_.begin(); it != nodes_.end();) {
+    Node& node = it->second;
+    if ((node.attributes & kAttrFolder) || node.durable) {
+      if (node.durable) node.data = *node.durable;
+      ++it;
+    } else {
+      display_.erase(it->first);
+      it = nodes_.erase(it);
+    }
+  }
 }
 
 std::unique_ptr<RandomFile> FakeFileSystem::OpenRandom(const std::string& path, OpenMode mode) {

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -16,6 +17,9 @@ class FakeFileSystem : public FileSystem {
     std::uint32_t attributes = kAttrArchive;
     std::string altName;
     FileTicks lastWrite = 0;
+    // What a power loss leaves of the file: its content at its last flush
+    // (or atomic replace); none: it was never made durable.
+    std::optional<std::string> durable;
   };
 
   // Adds a folder (and every missing folder above it).
@@ -48,6 +52,12 @@ class FakeFileSystem : public FileSystem {
   // Counted atomically: searches side by side list and read from their threads.
   std::atomic<int> listCalls{0};
   std::atomic<int> readCalls{0};
+  std::atomic<int> flushes{0};  // disk round trips: RandomFile::Flush and each ReplaceWhole
+  // Every file as it stands is on disk (a test's set-up before a run).
+  void MarkAllDurable();
+  // The machine loses power: every file goes back to what was made durable
+  // of it, and one never flushed is gone.
+  void LosePower();
 
   std::optional<std::string> ShortPathOf(const std::string& path) override;
   std::optional<DirEntry> LookUp(const std::string& path) override;

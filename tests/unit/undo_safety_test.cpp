@@ -48,8 +48,7 @@ TEST(WrittenRecordText, RoundTripsAnyNameAndDropsTornAndWithdrawnLines) {
   const std::string odd = std::string("tab\there%25\r\nnul", 17) + std::string(1, '\0') + "é";
   record.Value("HKEY_CURRENT_USER\\Software\\" + odd, odd, kRegSz, std::string("a\0b\0\0\0", 6));
   record.File("C:\\a.ini", "one");
-  record.File("C:\\b.ini", "two");
-  record.Withdraw();  // b.ini was not written after all
+  record.Withdraw(record.File("C:\\b.ini", "two"));  // b.ini was not written after all
   record.ValueRename("HKEY_CURRENT_USER\\K", "C:\\Old", "D:\\New", kRegSz, "x");
   record.KeyMove("HKEY_CURRENT_USER\\K\\C:", "HKEY_CURRENT_USER\\K\\D:");
   EXPECT_EQ(record.Count(), 4);
