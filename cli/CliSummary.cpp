@@ -65,6 +65,7 @@ std::string RunSummaryJson(const RunChoices& settings, const Findings& findings,
       .Texts("drives", drives)
       .Text("undoEntry", changed ? findings.tally.undoName : "")  // a run that changed nothing leaves no entry
       .Number(findings.preview ? "linksThatWouldChange" : "linksChanged", findings.tally.linkCount)
+      .Number(findings.preview ? "changesThatWouldBeMade" : "changesMade", findings.ChangeCount())
       .Number("placesPassedOver", static_cast<long long>(findings.passedOver.size()))
       .Number("placesSkipped", skipped)
       .Number("placesLeftOut", leftOut)

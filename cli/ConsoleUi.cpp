@@ -22,7 +22,7 @@ void ConsoleUi::Pump() {
 }
 
 void ConsoleUi::Refresh() {
-  RefreshProgress(progress_, findings_.tally.linkCount, findings_.Finds());
+  RefreshProgress(progress_, findings_);
   const ProgressDisplay& p = progress_;
   std::string line = p.phase;
   if (!p.location.empty()) line += " | " + p.location;

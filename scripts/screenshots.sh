@@ -39,6 +39,10 @@ cp "$exe" "$program/"
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d Y /f >/dev/null 2>&1
 if [[ ${SHOT_SCHEME:-} == contrast ]]; then
+  # Windows turns visual styles off in high contrast; Wine's theme would
+  # otherwise paint list headers in its own light colours.
+  wine reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' /v DllName /f >/dev/null 2>&1 || true
+  wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' /v ThemeActive /d 0 /f >/dev/null 2>&1
   # The system colours of a high-contrast scheme, white on black.
   while read -r name rgb; do
     wine reg add 'HKCU\Control Panel\Colors' /v "$name" /d "$rgb" /f >/dev/null 2>&1

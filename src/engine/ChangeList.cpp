@@ -132,6 +132,12 @@ void ChangeSelection::Add(ChangeEntry entry, bool ticked) {
   tickedCount_ += ticked ? 1 : 0;
 }
 
+std::size_t ChangeSelection::TickedLinks() const {
+  std::size_t links = 0;
+  for (std::size_t i = 0; i < entries_.size(); ++i) links += ticked_[i] && !entries_[i].furtherPart;
+  return links;
+}
+
 ChangeSelection::Choice ChangeSelection::Choose(const ChangeEntry& entry) {
   auto [first, last] = byHash_.equal_range(HashOf(entry));
   bool listed = false;

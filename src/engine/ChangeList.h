@@ -106,6 +106,8 @@ class ChangeSelection {
   const std::vector<ChangeEntry>& Listed() const { return entries_; }
   bool Ticked(std::size_t index) const { return ticked_[index] != 0; }
   std::size_t size() const { return tickedCount_; }  // the ticked entries
+  // The links the ticked entries make (a shortcut's further parts with its first).
+  std::size_t TickedLinks() const;
   // What the search that made the list could not reach: its apply says it too.
   void KeepSearchNotes(std::vector<std::string> notes) { searchNotes_ = std::move(notes); }
   const std::vector<std::string>& SearchNotes() const { return searchNotes_; }

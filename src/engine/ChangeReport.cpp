@@ -184,6 +184,10 @@ std::string ChangeReportText(const RunChoices& settings, const Findings& finding
   // Last, so that the rows people and scripts know keep their places.
   Row(out, {kStartedUtcRow, findings.startedUtc});
   Row(out, {kSubstringRow, r.Substring ? "yes" : "no"});
+  // The list's changed rows: a shortcut's parts each, where the links count it once.
+  Row(out, {findings.preview ? "Changes that would be made" : "Changes made", std::to_string(findings.ChangeCount())});
+  // What the search could not reach: an apply of a preview's report says it again.
+  for (const std::string& note : findings.searchNotes) Row(out, {kSearchNoteRow, note});
   out += "\r\n";
   Row(out, {kColumns[0], kColumns[1], kColumns[2], kColumns[3], kColumns[4], kColumns[5], kColumns[6], kColumns[7]});
   for (const ChangeEntry& e : findings.changes)

@@ -8,7 +8,9 @@
 //   Ostrivane change report
 //   Mode<TAB>Map Only              (then Find, Replace, Targets, Drives,
 //   ...                             Started, Ended, Result, Links remapped,
-//                                   Started (UTC), Substring)
+//                                   Started (UTC), Substring, Changes made,
+//                                   a Search note row per place the search
+//                                   could not reach)
 //   <empty line>
 //   Where<TAB>Value<TAB>Line<TAB>Kind<TAB>Old<TAB>New<TAB>Outcome<TAB>Reason
 //   one row per change-list entry
@@ -39,6 +41,8 @@ inline constexpr const char* kRestoredRow = "restored";
 inline constexpr const char* kNotRestoredRow = "not restored";
 // "yes" when a path was matched as plain text, also inside longer names.
 inline constexpr const char* kSubstringRow = "Substring";
+// What the search could not reach ("The Task Scheduler ... could not list its tasks ..."), one row each.
+inline constexpr const char* kSearchNoteRow = "Search note";
 
 const char* ModeName(RunMode mode);  // "Move and Map", "Switch Drives", "Map Only"
 std::optional<RunMode> ModeNamed(const std::string& name);  // the other way; none for a name it does not know

@@ -52,3 +52,7 @@ std::vector<std::string> Findings::AllNotes() const {
   all.insert(all.end(), notes.begin(), notes.end());
   return all;
 }
+
+int Findings::ChangeCount() const {
+  return int(std::count_if(changes.begin(), changes.end(), [](const ChangeEntry& e) { return CountsAsLink(e); }));
+}

@@ -28,7 +28,9 @@ struct RunTally {
   // (moved before): nothing was moved.
   bool alreadyMoved = false;
   std::int32_t linkCount = 0;  // remapped links (or, in a preview, links that would be)
-  std::string undoName;        // "Undo00003"; empty before the run is numbered and in a preview
+  // The undo entry the run leaves ("Undo00003"): empty before the run is
+  // numbered, and after a preview or a run that changed nothing.
+  std::string undoName;
   // What became of the item of a Move and Map run.
   ItemMoveOutcome move = ItemMoveOutcome::NotAsked;
 };
@@ -46,6 +48,9 @@ struct Findings {
   bool searching = false;  // a run's search before its apply is under way: it finds, it changes nothing yet
   // What the run counts now are links found (a preview, a search), not changed.
   bool Finds() const { return preview || searching; }
+  // The link count the apply under way reaches once every ticked change is
+  // made; 0 while no apply of a known list is under way.
+  std::int32_t applyGoal = 0;
   std::vector<ChangeEntry> changes;    // in the order met
   std::vector<PassedOver> passedOver;  // in the order met
   // Things the run did beside its changes that the user should hear of
@@ -80,4 +85,7 @@ struct Findings {
   void NoteOfSearch(const std::string& note);
   // Every note, those of the search first.
   std::vector<std::string> AllNotes() const;
+  // The change list's rows that are changes (made, or in a preview to be
+  // made): a link's further parts each, the moved item not.
+  int ChangeCount() const;
 };

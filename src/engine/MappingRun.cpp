@@ -73,7 +73,7 @@ void MappingRun::Start() {
 }
 
 bool MappingRun::ChangedAnything() const {
-  if (parts_.written.Count() > 0) return true;
+  if (parts_.written.Count() > 0 || findings_.tally.linkCount > 0) return true;
   for (const ChangeEntry& e : findings_.changes)
     if (e.outcome == ChangeOutcome::Changed) return true;
   return false;
@@ -88,12 +88,20 @@ void MappingRun::RemoveRecords() {
 
 void MappingRun::WriteReport() {
   findings_.endedAt = parts_.optionalTimeText ? parts_.optionalTimeText() : "";
-  if (preview_ || findings_.tally.undoName.empty()) return;
+  // A run that leaves no entry has no name: the next run takes its number,
+  // and no page may name it or offer its report.
+  if (preview_) {
+    findings_.tally.undoName.clear();
+    return;
+  }
+  if (findings_.tally.undoName.empty()) return;
   // A run that changed nothing (a failed or refused move, no rights, a full
-  // disk before the first backup, a repeat run) leaves no entry that has
-  // nothing to undo: backups made for changes that were then refused go too.
+  // disk before the first backup, a repeat run, a cancel before the first
+  // change) leaves no entry that has nothing to undo: backups made for
+  // changes that were then refused go too.
   if (!ChangedAnything()) {
     RemoveRecords();
+    findings_.tally.undoName.clear();
     return;
   }
   const std::string path = settings_.recordsFolder + findings_.tally.undoName + ".log";
@@ -305,6 +313,9 @@ ChangeSelection MappingRun::SearchOnly(const SearchTexts& texts, Walks walks) {
 
 void MappingRun::Apply(const SearchTexts& texts, Walks walks, ChangeSelection& list) {
   RunPass apply = PassOf(PassKind::Apply, &list);
+  // The progress counts the changes made of those ticked.
+  findings_.applyGoal = findings_.tally.linkCount + std::int32_t(list.TickedLinks());
+  const ScopeExit applied{[this] { findings_.applyGoal = 0; }};
   // The registry's places, the files' and the tasks', each in the list's
   // order; what the search passed over and what the list leaves out at a
   // place the apply does not go to are recorded as they are.

@@ -34,6 +34,10 @@ std::optional<PreviewToApply> ReadPreviewReport(const std::string& bytes, std::s
   preview.request.Substring = report.Field(kSubstringRow) == "yes";
   preview.targets = *targets;
   preview.driveRoots = CommaListItems(report.Field("Drives"));
+  std::vector<std::string> notes;
+  for (const auto& [name, value] : report.run)
+    if (name == kSearchNoteRow) notes.push_back(value);
+  preview.list.KeepSearchNotes(std::move(notes));
   // A row deleted from the report is a change not to make.
   preview.list.CountUnlistedAsLeftOut();
   for (ChangeEntry e : report.entries) {

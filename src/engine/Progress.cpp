@@ -16,9 +16,17 @@ int StepShare(ProgressStep step, const Targets& targets, int selectedDrives) {
 
 int NextBarPosition(int position, int floor, int ceiling) { return position > ceiling ? floor : position + 1; }
 
-void RefreshProgress(ProgressDisplay& shown, int linkCount, bool finds) {
+void RefreshProgress(ProgressDisplay& shown, const Findings& findings) {
+  const int links = findings.tally.linkCount, goal = findings.applyGoal;
+  shown.byChanges = !findings.Finds() && goal > 0;
+  if (shown.byChanges) {
+    shown.count = std::to_string(links) + " of " + std::to_string(goal) + (goal == 1 ? " link remapped" : " links remapped");
+    // The end is the end page's to show.
+    shown.position = std::min(99, int(100LL * links / goal));
+    return;
+  }
   // A search changes nothing: it finds.
-  shown.count = finds ? FoundSoFarText(linkCount) : RemappedSoFarText(linkCount);
+  shown.count = findings.Finds() ? FoundSoFarText(links) : RemappedSoFarText(links);
   shown.position = NextBarPosition(shown.position, shown.floor, shown.ceiling);
 }
 
@@ -87,6 +95,30 @@ std::string PassedOverByReason(const Findings& findings, std::size_t perReason) 
   return text;
 }
 
+std::string CountLine(const Findings& findings) {
+  const int links = findings.tally.linkCount;
+  std::string line = findings.preview ? WouldRemapText(links) : RemappedResultText(links);
+  if (const int changes = findings.ChangeCount(); changes != links)
+    line += changes == 1 ? " (1 change)" : " (" + std::to_string(changes) + " changes)";
+  return line;
+}
+
+std::string KeptAfterCancelText(RunMode mode, const Findings& findings) {
+  const bool moved = mode == RunMode::MoveAndMap && findings.tally.move == ItemMoveOutcome::Moved;
+  const int changed = findings.ChangeCount();
+  if (!moved && changed <= 0)
+    // A move that did not happen (in use, there already, failed) is said by
+    // its own lines.
+    return findings.tally.move == ItemMoveOutcome::NotAsked ? "The run was cancelled before it changed anything." : "";
+  const std::string changes = changed == 1 ? "1 change" : std::to_string(changed) + " changes";
+  const std::string what = moved && changed > 0 ? "The move and the " + changes : moved ? "The move" : "The " + changes;
+  const bool one = (moved ? 1 : 0) + changed == 1;
+  const std::string undoer =
+      findings.tally.undoName.empty() ? "The Undo page" : "The undo entry " + findings.tally.undoName + " on the Undo page";
+  return what + " made before the cancel " + (one ? "stays" : "stay") + ".  " + undoer + " takes " +
+         (one ? "it" : "them") + " back.";
+}
+
 std::string CancelledMoveLine(ItemMoveOutcome move, bool preview) {
   switch (move) {
     case ItemMoveOutcome::NotAsked: return "";
@@ -110,8 +142,11 @@ EndPage EndPageOf(RunMode mode, const Findings& findings) {
     page.title = "Process Cancelled";
     if (mode == RunMode::MoveAndMap) page.moveLine = CancelledMoveLine(findings.tally.move, findings.preview);
   }
-  page.countLine = findings.preview ? WouldRemapText(findings.tally.linkCount) : RemappedResultText(findings.tally.linkCount);
+  page.countLine = CountLine(findings);
   page.passedOverLine = PassedOverText(int(findings.passedOver.size()));
   page.notes = findings.AllNotes();
+  // A cancel stops the run; it does not take back what was already made.
+  if (const std::string kept = page.finished || findings.preview ? "" : KeptAfterCancelText(mode, findings); !kept.empty())
+    page.notes.insert(page.notes.begin(), kept);
   return page;
 }

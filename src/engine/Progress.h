@@ -41,6 +41,13 @@ std::string PassedOverList(const Findings& findings, std::size_t limit = std::si
 // with its count ("reason (N):"), then the first `perReason` places, one a
 // line, indented, and how many more there are.
 std::string PassedOverByReason(const Findings& findings, std::size_t perReason);
+// The end pages' count: "N links were remapped" (would be, in a preview),
+// with the change list's rows after it where a link has several ("(N
+// changes)"), so that the count and the list agree.
+std::string CountLine(const Findings& findings);
+// What a cancelled run had made before the cancel, that it stays, and the
+// undo entry that takes it back; that it made nothing, when it made nothing.
+std::string KeptAfterCancelText(RunMode mode, const Findings& findings);
 // The cancelled end page's line about the item of a Move and Map run.
 std::string CancelledMoveLine(ItemMoveOutcome move, bool preview);
 EndPage EndPageOf(RunMode mode, const Findings& findings);

@@ -3,6 +3,8 @@
 // Progress.h, whose EndPage a Windows header also names).
 #include <string>
 
+#include "engine/Findings.h"
+
 // What a front end's progress display shows: the run's Ui calls set the
 // phase, the place and the bar's step; the refresh timer the rest.
 struct ProgressDisplay {
@@ -10,6 +12,9 @@ struct ProgressDisplay {
   std::string location;  // the folder or key being searched
   std::string count;
   int position = 0;  // bar, 0 to 100
+  // The bar measures the changes made of those ticked (an apply of a known
+  // list), not the walk's steps.
+  bool byChanges = false;
   // Where the bar runs during the step at hand: floor to ceiling.
   int floor = 0;
   int ceiling = 0;
@@ -21,7 +26,8 @@ struct ProgressDisplay {
 };
 
 // The 200 ms refresh of the progress dialog (count and bar) for the links
-// the run has remapped (found, while it `finds`: a preview or a search) so far.
-void RefreshProgress(ProgressDisplay& shown, int linkCount, bool finds);
+// the run has remapped (found, while it finds: a preview or a search) so far;
+// an apply of a known list counts them of its total and sets the bar by them.
+void RefreshProgress(ProgressDisplay& shown, const Findings& findings);
 // The progress dialog's title: a preview maps nothing.
 std::string ProgressTitle(bool preview);

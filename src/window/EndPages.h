@@ -12,10 +12,6 @@
 // the Undo page takes it back.
 std::string StoppedRunText(const std::string& failure, RunMode mode, const Findings& findings);
 
-// What a cancelled run had made before the cancel, that it stays, and the
-// undo entry that takes it back; empty when it had made nothing.
-std::string KeptAfterCancelText(RunMode mode, const Findings& findings);
-
 struct EndPages {
   std::string finishedTitle, finishedCount, finishedMoveLine;  // Finished
   bool finishedMoveLineVisible = false;
@@ -27,7 +23,8 @@ struct EndPages {
   std::string handOverWaiting;
   bool showChangesVisible = false;  // either page: the run left a change report
 
-  // The lines of the run just ended; hasReport: the run wrote a change report.
+  // The lines of the run just ended; hasReport: the run left an undo entry
+  // with its change report.
   void Fill(RunMode mode, const Findings& findings, bool hasReport);
   // The notice: the run's notes, then the item handed over during the run;
   // CR LF between lines, as a multi-line control shows them. Empty when there

@@ -165,7 +165,7 @@ void Wizard::Arrive(const TurnRow& turn, Page next) {
   if (turn.band == Band::Mode && turn.mode) ShowDescriptionOf(*turn.mode);
   showAdvancedVisible = RowOf(next).advancedBox;
   // The report is written for a run that met anything at all.
-  if (RowOf(next).endPage) end.Fill(choices.request.Mode, lastRun, !lastRun.tally.undoName.empty() && !lastRun.changes.empty());
+  if (RowOf(next).endPage) end.Fill(choices.request.Mode, lastRun, !lastRun.tally.undoName.empty());
 }
 
 void Wizard::Settle(Page before, Page next, bool advancedWasVisible) {

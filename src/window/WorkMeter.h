@@ -15,12 +15,15 @@ class WorkMeter {
   void Items(long n) { done_ += n; }
   long Done() const { return done_; }
   long Expected() const { return expected_; }
-  // 0 to 99 while the run is on (the end is the end page's to show); -1
-  // without an expected count.
+  // 0 to 98 while the run is on (the end is the end page's to show); -1
+  // without an expected count. Past nine tenths of the expected count the
+  // bar slows, ever closer to the end and never at it: a run larger than the
+  // last one does not sit at the end for the rest of its time.
   int Percent() const {
     if (expected_ <= 0) return -1;
-    const long long p = 100LL * done_ / expected_;
-    return p > 99 ? 99 : int(p);
+    const double done = double(done_), expected = double(expected_);
+    if (done <= 0.9 * expected) return int(100 * done / expected);
+    return int(99 - 9 * (0.1 * expected) / (done - 0.8 * expected));
   }
 
  private:

@@ -127,7 +127,7 @@ TEST(ChangeReport, EveryFieldReadsBackExactlyAndJsonEscapes) {
   std::vector<std::string> rows;
   for (const auto& row : read.run) rows.push_back(row.first);
   EXPECT_EQ(rows, (std::vector<std::string>{"Mode", "Find", "Replace", "Targets", "Drives", "Started", "Ended",
-                                            "Result", "Links remapped", kStartedUtcRow, kSubstringRow}));
+                                            "Result", "Links remapped", kStartedUtcRow, kSubstringRow, "Changes made"}));
   ASSERT_EQ(read.entries.size(), 3u);
   for (std::size_t i = 0; i < 3; ++i) {
     const ChangeEntry &a = ctx.changes[i], &b = read.entries[i];

@@ -270,7 +270,7 @@ TEST(Cli, MapRunsTheWalkAndPrintsTheEndPage) {
   EXPECT_EQ(r.code, kExitPartly);
   EXPECT_EQ(r.out, "Ostrivane has finished\n3 links were remapped\n1 place could not be changed\n");
   // The apply's progress line, then the place passed over.
-  EXPECT_EQ(r.err, "Changing files | 0 links remapped\nin use by another program (1):\n  C:\\Locked\\app.ini\n");
+  EXPECT_EQ(r.err, "Changing files | 0 of 3 links remapped\nin use by another program (1):\n  C:\\Locked\\app.ini\n");
 }
 
 // "all" is everything, the registry included; what a run passes over is
@@ -327,7 +327,7 @@ TEST(Cli, VerifyAsksOnTheConsole) {
   for (const char* input : {"c\n", ""}) {
     r = RunArgs(s, {"map", "--find", "a", "--replace", "b", "--targets", "settings", "--verify"}, input);
     EXPECT_EQ(r.code, kExitCancelled);
-    EXPECT_EQ(r.out, "Process Cancelled\n0 links were remapped\n");
+    EXPECT_EQ(r.out, "Process Cancelled\n0 links were remapped\nThe run was cancelled before it changed anything.\n");
   }
 }
 
@@ -415,17 +415,20 @@ TEST(Cli, ApplyMakesWhatAnEditedPreviewReportStillTicks) {
   const std::size_t row2 = edited.find("would change", edited.find("\t2\t"));
   edited.replace(row2, std::string("would change").size(), "left out");
   edited.erase(edited.find("C:\\x.ini\t\t3\t"));  // the last row deleted
+  // What the search could not reach is said again by its apply.
+  edited.insert(edited.find("\r\n\r\n") + 2, "Search note\tThe tasks could not be listed.\r\n");
   s.written["edited.log"] = edited;
   s.calls.clear();
   CliRun r = RunArgs(s, {"apply", "edited.log", "--report", "run.log"});
   EXPECT_EQ(r.code, kExitFinished) << r.err;
-  EXPECT_EQ(r.out, "Ostrivane has finished\n1 link was remapped\n");
+  EXPECT_EQ(r.out, "Ostrivane has finished\n1 link was remapped\nThe tasks could not be listed.\n");
   // No search: the apply goes to the listed file alone.
   EXPECT_TRUE(s.calls.empty()) << s.calls[0];
   const ReadReport report = ReadChangeReport(s.written.at("run.log"));
   EXPECT_EQ(report.Field("Result"), "finished");
   EXPECT_EQ(report.Field("Drives"), "D:\\");
   EXPECT_EQ(report.Field("Targets"), "settings");
+  EXPECT_EQ(report.Field(kSearchNoteRow), "The tasks could not be listed.");
   ASSERT_EQ(report.entries.size(), 3u);
   EXPECT_EQ(report.entries[0].outcome, ChangeOutcome::Changed);
   EXPECT_EQ(report.entries[1].outcome, ChangeOutcome::LeftOut);
@@ -718,7 +721,7 @@ TEST(Cli, ApplyReadsAReportSavedByASpreadsheetAndRefusesARowItCannotRead) {
   s.calls.clear();
   CliRun r = RunArgs(s, {"apply", "typo.txt"});
   EXPECT_EQ(r.code, kExitError);
-  EXPECT_NE(r.err.find("Cannot apply typo.txt: its row 16 has the Outcome \"skip\""), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Cannot apply typo.txt: its row 17 has the Outcome \"skip\""), std::string::npos) << r.err;
   EXPECT_TRUE(s.calls.empty());
 
   s.written["edited.txt"] = saved(" Left Out");

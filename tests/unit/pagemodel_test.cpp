@@ -5,6 +5,7 @@
 #include "window/Wizard.h"
 #include "engine/UndoWords.h"
 #include "engine/ChangeVerification.h"
+#include "engine/Progress.h"
 #include "core/Error.h"
 #include "support/FakeProcessesAndServices.h"
 #include "support/WizardFakes.h"
@@ -999,8 +1000,16 @@ TEST_F(CarefulPageTest, TheProgressMeasureIsThePreviousFinishedRun) {
   m.Begin(40);
   for (int i = 0; i < 10; ++i) m.Item();
   EXPECT_EQ(m.Percent(), 25);
-  for (int i = 0; i < 100; ++i) m.Item();
-  EXPECT_EQ(m.Percent(), 99);  // more than last time: never "done" before the end page
+  for (int i = 0; i < 26; ++i) m.Item();
+  EXPECT_EQ(m.Percent(), 90);
+  // More than last time: the bar slows and never reaches its end before the end page.
+  int before = m.Percent();
+  for (int i = 0; i < 1000; ++i) {
+    m.Item();
+    EXPECT_GE(m.Percent(), before);
+    before = m.Percent();
+  }
+  EXPECT_EQ(before, 98);
   EXPECT_EQ(ElapsedText(7), "Elapsed 0:07");
   EXPECT_EQ(ElapsedText(3723), "Elapsed 1:02:03");
 }
@@ -1046,14 +1055,34 @@ TEST_F(PageModelTest, TheCancelledPageSaysWhatStaysAndWhichEntryUndoesIt) {
   EXPECT_EQ(wizard.end.cancelledCount, "1 link was remapped");
   EXPECT_EQ(wizard.end.notes.at(0),
             "The 1 change made before the cancel stays.  The undo entry Undo00000 on the Undo page takes it back.");
+  EXPECT_TRUE(wizard.end.showChangesVisible);
+  // Cancelled before its first change: it says so, offers no report, and
+  // its number (never shown) goes to the next run.
+  wizard.TurnPage(Sender::GoToStart);
+  rec.linksPerWalk = 0;
+  wizard.TurnPage(Sender::MapOnly);
+  wizard.TurnPage(Sender::MapOnlyNext);
+  ASSERT_EQ(wizard.CurrentPage, Page::Cancelled);
+  EXPECT_EQ(wizard.end.notes.at(0), "The run was cancelled before it changed anything.");
+  EXPECT_FALSE(wizard.end.showChangesVisible);
+  EXPECT_EQ(wizard.lastRun.tally.undoName, "");
+  // A shortcut's two parts are one link and two changes: the note counts
+  // the changes, as the list shows them.
   TestRun moved;
   moved.request.Mode = RunMode::MoveAndMap;
   moved.tally.move = ItemMoveOutcome::Moved;
-  moved.tally.linkCount = 2;
+  moved.Record({"C:\\A.lnk", "", 0, ChangeKind::ShortcutTarget, "C:\\Old", "C:\\New", ChangeOutcome::Changed, ""});
+  ChangeEntry arguments{"C:\\A.lnk", "", 0, ChangeKind::ShortcutArguments, "C:\\Old", "C:\\New", ChangeOutcome::Changed, ""};
+  arguments.furtherPart = true;
+  moved.Record(arguments);
   EXPECT_EQ(KeptAfterCancelText(moved.request.Mode, moved), "The move and the 2 changes made before the cancel stay.  The Undo page takes them back.");
-  moved.tally.linkCount = 0;
-  moved.request.Mode = RunMode::MapOnly;
-  EXPECT_EQ(KeptAfterCancelText(moved.request.Mode, moved), "");
+  EXPECT_EQ(CountLine(moved), "1 link was remapped (2 changes)");
+  // Nothing made: said so; a move that did not happen says so itself.
+  TestRun nothing;
+  EXPECT_EQ(KeptAfterCancelText(RunMode::MapOnly, nothing), "The run was cancelled before it changed anything.");
+  nothing.tally.move = ItemMoveOutcome::NothingMoved;
+  EXPECT_EQ(KeptAfterCancelText(RunMode::MoveAndMap, nothing), "");
+  EXPECT_EQ(CountLine(nothing), "0 links were remapped");
 }
 
 // The Undo question promises a move back only for an entry that moved something.

@@ -30,7 +30,9 @@ TEST(Refusals, EveryReasonHasWordsOfItsOwn) {
     EXPECT_STREQ(Refused(r).what(), text.c_str()) << i;
     // A detail given is never dropped where the sentence has room for one.
     const EngineRefusal plain{r.reason, r.place, ""};
-    if (RefusalText(plain) != text) EXPECT_NE(text.find(r.detail), std::string::npos) << i << ": " << text;
+    if (RefusalText(plain) != text) {
+      EXPECT_NE(text.find(r.detail), std::string::npos) << i << ": " << text;
+    }
   }
 }
 

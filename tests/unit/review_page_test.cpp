@@ -223,6 +223,9 @@ TEST_F(ReviewPageTest, BackChangesNothingAnEmptySearchHasNothingToApplyAndAVanis
   wizard.TurnPage(Sender::MoveConfirmNext);
   ASSERT_EQ(wizard.CurrentPage, Page::Review);
   EXPECT_FALSE(wizard.review.empty);  // the move itself is still to be made
+  // Said before the move: nothing else follows the item.
+  EXPECT_EQ(wizard.review.Line(),
+            "No reference to C:\\Data\\Item was found.  Apply moves C:\\Data\\Item to D:\\Item and changes nothing else.");
   for (const std::string& call : rec.calls) EXPECT_NE(call.rfind("move ", 0), 0u) << call;
   wizard.TurnPage(Sender::ReviewApply);
   EXPECT_EQ(wizard.CurrentPage, Page::Finished);

@@ -119,7 +119,7 @@ TEST(PassedOverListTest, NamesEachPlaceOnce) {
 TEST_F(RunTest, MapOnlyCallsRegistryThenFilesWithShortForms) {
   rec.nextNumber = 7;
   Start(RunMode::MapOnly, "C:\\Old", "D:\\New");
-  EXPECT_EQ(ctx.tally.undoName, "Undo00007");
+  EXPECT_EQ(ctx.tally.undoName, "");  // it changed nothing: it leaves no entry, and no name
   const std::vector<std::string> want = {"undo next", "archive C:\\Ost\\Undo00007.zip",
                                          "reg C:\\Old>D:\\New (short(C:\\Old),short(D:\\New))", "ini C:\\Old>D:\\New",
                                          "undo refresh", "unlock"};
@@ -296,11 +296,25 @@ TEST(Progress, RefreshStepAndTexts) {
   EXPECT_EQ(NextBarPosition(21, 5, 20), 5);
   ProgressDisplay shown;
   shown.BeginStep(16);
-  RefreshProgress(shown, 1, false);
+  Findings run;
+  run.tally.linkCount = 1;
+  RefreshProgress(shown, run);
   EXPECT_EQ(shown.count, "1 link remapped");
   EXPECT_EQ(shown.position, 1);
-  RefreshProgress(shown, 1, true);  // the search before a review changes nothing
+  run.searching = true;
+  RefreshProgress(shown, run);  // the search before a review changes nothing
   EXPECT_EQ(shown.count, "1 link found");
+  // The apply of a known list counts of its total, and its bar goes by it.
+  run.searching = false;
+  run.applyGoal = 40;
+  run.tally.linkCount = 10;
+  RefreshProgress(shown, run);
+  EXPECT_EQ(shown.count, "10 of 40 links remapped");
+  EXPECT_EQ(shown.position, 25);
+  EXPECT_TRUE(shown.byChanges);
+  run.tally.linkCount = 40;
+  RefreshProgress(shown, run);
+  EXPECT_EQ(shown.position, 99);  // the end is the end page's
   EXPECT_EQ(RemappedSoFarText(0), "0 links remapped");
   EXPECT_EQ(RemappedResultText(2), "2 links were remapped");
 }

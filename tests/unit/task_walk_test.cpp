@@ -202,10 +202,10 @@ TEST_F(TaskWalkTest, TheProgressCountSaysFoundWhileSearchingAndRemappedWhileChan
   std::vector<std::pair<std::string, std::string>> seen;  // phase, count
   ui.onPump = [this, &seen] {
     ProgressDisplay shown;
-    RefreshProgress(shown, ctx.tally.linkCount, ctx.Finds());
+    RefreshProgress(shown, ctx);
     seen.emplace_back(ui.progress.phase, shown.count);
   };
-  tasks.Add("\Second", TaskXml(kOld, kOld));
+  tasks.Add("\\Second", TaskXml(kOld, kOld));
   Map();
   ASSERT_EQ(ctx.tally.linkCount, 4);
   bool searched = false, changed = false;

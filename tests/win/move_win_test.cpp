@@ -254,7 +254,9 @@ TEST_F(MoveWin, AMoveAcrossVolumesCancelledPartWayLeavesEveryOriginalAndNoPartFi
   EXPECT_EQ(fs.ReadWhole(kNewTool + "\\1.bin"), big);
   // Windows stops inside the second file; Wine's copy tells its progress
   // only once a file is whole. Either way no file stands there part-copied.
-  if (fs.AttributesOf(kNewTool + "\\2.bin")) EXPECT_EQ(fs.ReadWhole(kNewTool + "\\2.bin"), big);
+  if (fs.AttributesOf(kNewTool + "\\2.bin")) {
+    EXPECT_EQ(fs.ReadWhole(kNewTool + "\\2.bin"), big);
+  }
   EXPECT_FALSE(fs.AttributesOf(kNewTool + "\\3.bin"));
   EXPECT_TRUE(TempNamesBelow(fs, kNewTool).empty());
 }

@@ -623,6 +623,12 @@ TEST_F(WindowTest, PlacesChangedAfterTheRunAreRestoredOnlyWhenTheUserSaysSo) {
   EXPECT_EQ(watch.seen[2].first, "Undo Changes");
   EXPECT_NE(watch.seen[2].second.find("2 places were changed after the run"), std::string::npos) << watch.seen[2].second;
   EXPECT_EQ(std::count(undo.calls.begin(), undo.calls.end(), "undo --force Undo00000"), 0);
+  // The pane under the list names every place left, and scrolls however many they are.
+  const std::string pane = Text(kUndoStatus);
+  EXPECT_EQ(std::count(pane.begin(), pane.end(), '\n') >= 2, true) << pane;
+  EXPECT_NE(pane.find("C:\\Changed was changed after the run: left as it is."), std::string::npos) << pane;
+  EXPECT_TRUE(Shown(kUndoStatus));
+  EXPECT_TRUE(GetWindowLongW(window.Control(kUndoStatus), GWL_STYLE) & WS_VSCROLL);
 
   MessageBoxWatch::keys = {'y', '\r', 'y', '\r'};  // ... restore anyway: Yes
   Alt('u');
@@ -849,6 +855,45 @@ TEST_F(WindowTest, MinimiseButtonAndF1ForThePageOnScreen) {
   Click(kMinimiseButton);
   EXPECT_TRUE(IsIconic(window.hwnd()));
   ShowWindow(window.hwnd(), SW_RESTORE);
+}
+
+// The title strip's buttons paint again as they were after the window is
+// resized and after another window covered them and went away.
+TEST_F(WindowTest, TheTitleStripButtonsPaintAgainAfterResizeAndCover) {
+  ToFront();
+  const auto sample = [this] {
+    Drain();
+    std::vector<COLORREF> seen;
+    for (int id : {int(kMinimiseButton), int(kTitleStripName)}) {
+      // Read off the screen, where a window over them would show.
+      HWND h = window.Control(id);
+      RECT r{};
+      GetWindowRect(h, &r);
+      HDC screen = GetDC(nullptr);
+      for (int x = 1; x < 4; ++x)
+        for (int y = 1; y < 4; ++y)
+          seen.push_back(GetPixel(screen, r.left + (r.right - r.left) * x / 4, r.top + (r.bottom - r.top) * y / 4));
+      ReleaseDC(nullptr, screen);
+    }
+    return seen;
+  };
+  RedrawWindow(window.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_ERASE);
+  const std::vector<COLORREF> before = sample();
+  RECT frame{};
+  GetWindowRect(window.hwnd(), &frame);
+  SetWindowPos(window.hwnd(), nullptr, 0, 0, 900, 700, SWP_NOMOVE | SWP_NOZORDER);
+  UpdateWindow(window.hwnd());
+  EXPECT_EQ(sample(), before) << "after a resize";
+  // A black window over the whole main window, then gone.
+  GetWindowRect(window.hwnd(), &frame);
+  HWND cover = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE | SS_BLACKRECT, frame.left, frame.top,
+                               frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(cover);
+  UpdateWindow(cover);
+  Drain();
+  DestroyWindow(cover);
+  UpdateWindow(window.hwnd());
+  EXPECT_EQ(sample(), before) << "after a cover";
 }
 
 // The "Entry Found" dialog: answers by button, Enter, Esc and the close box.

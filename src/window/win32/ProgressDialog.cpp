@@ -102,7 +102,7 @@ void ProgressDialog::Refresh() {
   SetTextIfChanged(locationText_, shown.location);
   SetTextIfChanged(countText_, shown.count + "    " + ElapsedText(static_cast<long long>((GetTickCount64() - shownAt_) / 1000)));
   const int byWork = work_ ? work_->Percent() : -1;
-  const int position = byWork >= 0 ? byWork : shown.position;
+  const int position = byWork >= 0 && !shown.byChanges ? byWork : shown.position;
   SendMessageW(bar_, PBM_SETPOS, WPARAM(position), 0);
   TaskbarProgress(position, true);
 }
@@ -139,7 +139,7 @@ LRESULT CALLBACK ProgressDialog::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_TIMER:
       if (wp == kRefreshTimer && self) {
-        RefreshProgress(self->shown, self->findings_->tally.linkCount, self->findings_->Finds());
+        RefreshProgress(self->shown, *self->findings_);
         self->Refresh();
       }
       return 0;
