@@ -101,7 +101,7 @@ TEST_F(CliWin, VerifyAnswersOnTheConsole) {
   r = Cli({"map", "--find", "C:\\VerifyOld", "--replace", "E:\\V", "--targets", "settings", "--drives", "C", "--verify"},
           "c\n");
   EXPECT_EQ(r.exitCode, 1u);
-  EXPECT_EQ(r.out, "Process Cancelled\n0 links were remapped\n");
+  EXPECT_EQ(r.out, "Process Cancelled\n0 links were remapped\nThe run was cancelled before it changed anything.\n");
 }
 
 namespace {
