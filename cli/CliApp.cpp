@@ -131,6 +131,8 @@ CliEnd RunMapping(const CliOptions& o, CliServices& services, const std::string&
   std::ostream& plain = o.json ? err : out;
   Findings findings;
   ConsoleUi ui(findings, in, plain, err, [&services] { return services.NowMs(); }, o.stopServices);
+  // The pace changes every line: for a person at a console, never for a log or a script.
+  ui.ShowPace(!o.json && services.ErrorsOnTerminal());
   const RunParts parts = services.MakeRunParts();
 
   // The report and the JSON Lines also tell what a failed run did before it failed.

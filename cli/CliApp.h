@@ -33,6 +33,8 @@ class CliServices {
   virtual std::vector<std::string> RecordsNotes() { return {}; }
   // The program runs as the system account (a deployment tool's job).
   virtual bool RunsAsSystem() { return false; }
+  // Whether stderr is a console a person watches (not a file or a pipe).
+  virtual bool ErrorsOnTerminal() { return false; }
   // Writes a file whole (the --report file); throws Error.
   virtual void WriteFile(const std::string& path, const std::string& bytes) = 0;
   // Reads a file whole (apply's report); throws Error.

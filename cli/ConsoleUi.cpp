@@ -15,6 +15,7 @@ void ConsoleUi::StartProgressTimer() {
 // a clock read per item, a line only when something changed.
 void ConsoleUi::Pump() {
   if (!progressShown_ || !timerOn_) return;
+  ++progress_.walked;  // the walks pump once per place
   const std::int64_t now = nowMs_();
   if (now - lastRefresh_ < 200) return;
   lastRefresh_ = now;
@@ -22,11 +23,12 @@ void ConsoleUi::Pump() {
 }
 
 void ConsoleUi::Refresh() {
-  RefreshProgress(progress_, findings_);
+  RefreshProgress(progress_, findings_, nowMs_());
   const ProgressDisplay& p = progress_;
   std::string line = p.phase;
   if (!p.location.empty()) line += " | " + p.location;
   line += " | " + p.count;
+  if (showPace_ && !p.paceText.empty()) line += " | " + p.paceText;
   if (line == lastLine_) return;
   lastLine_ = line;
   err_ << line << '\n' << std::flush;

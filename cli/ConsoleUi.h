@@ -32,6 +32,9 @@ class ConsoleUi : public Ui {
   void ShowPhase(const std::string& phase) override { progress_.phase = phase; }
   void ShowPlace(const std::string& place) override { progress_.location = place; }
   void BeginStep(int share) override { progress_.BeginStep(share); }
+  void Walked(long items) override { progress_.walked += items; }
+  // The progress line ends with the pace and the time left.
+  void ShowPace(bool on) { showPace_ = on; }
   void ReportPreview(const PreviewItem& item) override;
   // Never waits for anyone: stops the services when allowed and nothing
   // else runs, else names what runs and cancels.
@@ -48,6 +51,7 @@ class ConsoleUi : public Ui {
   bool stopServices_;
   bool progressShown_ = false;
   bool timerOn_ = false;
+  bool showPace_ = false;
   std::int64_t lastRefresh_ = 0;
   std::string lastLine_;
   ProgressDisplay progress_;

@@ -72,3 +72,8 @@ std::string Win32CliServices::ReadFile(const std::string& path) {
   Win32FileSystem fs;
   return fs.ReadWhole(FullPathOf(path, "Cannot read report"));
 }
+
+bool Win32CliServices::ErrorsOnTerminal() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}

@@ -24,6 +24,7 @@ class Win32CliServices : public CliServices {
   std::optional<EngineRefusal> RecordsRefusal() override { return place_.refusal; }
   std::vector<std::string> RecordsNotes() override { return place_.notes; }
   bool RunsAsSystem() override;
+  bool ErrorsOnTerminal() override;
   void WriteFile(const std::string& path, const std::string& bytes) override;
   std::string ReadFile(const std::string& path) override;
 

@@ -16,9 +16,14 @@ int StepShare(ProgressStep step, const Targets& targets, int selectedDrives) {
 
 int NextBarPosition(int position, int floor, int ceiling) { return position > ceiling ? floor : position + 1; }
 
-void RefreshProgress(ProgressDisplay& shown, const Findings& findings) {
+void RefreshProgress(ProgressDisplay& shown, const Findings& findings, std::int64_t nowMs) {
   const int links = findings.tally.linkCount, goal = findings.applyGoal;
-  shown.byChanges = !findings.Finds() && goal > 0;
+  const bool byChanges = !findings.Finds() && goal > 0;
+  // A new measure starts the pace afresh.
+  if (byChanges != shown.byChanges) shown.pace = Pace{};
+  shown.byChanges = byChanges;
+  shown.pace.Note(nowMs, byChanges ? links : shown.walked);
+  shown.paceText = byChanges ? PaceText(shown.pace, links, goal, "") : PaceText(shown.pace, shown.walked, 0, "places");
   if (shown.byChanges) {
     shown.count = std::to_string(links) + " of " + std::to_string(goal) + (goal == 1 ? " link remapped" : " links remapped");
     // The end is the end page's to show.

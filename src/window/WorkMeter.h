@@ -5,6 +5,8 @@
 // is no measure, and the bar falls back to the run's time-driven steps.
 #include <string>
 
+#include "engine/Pace.h"
+
 class WorkMeter {
  public:
   void Begin(long expected) {
@@ -32,9 +34,4 @@ class WorkMeter {
 };
 
 // "Elapsed 0:07", "Elapsed 12:30", "Elapsed 1:02:03".
-inline std::string ElapsedText(long long seconds) {
-  if (seconds < 0) seconds = 0;
-  auto two = [](long long n) { return (n < 10 ? "0" : "") + std::to_string(n); };
-  const long long h = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;
-  return "Elapsed " + (h > 0 ? std::to_string(h) + ":" + two(m) : std::to_string(m)) + ":" + two(s);
-}
+inline std::string ElapsedText(long long seconds) { return "Elapsed " + ClockText(seconds); }

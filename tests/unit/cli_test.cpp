@@ -10,6 +10,8 @@
 
 #include "CliApp.h"
 #include "CliArgs.h"
+#include "ConsoleUi.h"
+#include "engine/Pace.h"
 #include "core/Error.h"
 #include "core/Ui.h"
 #include "core/Unicode.h"
@@ -341,6 +343,42 @@ TEST(Cli, PreviewListsChangesAndProgressIsThrottled) {
   int lines = 0;
   for (char c : r.err) lines += c == '\n';
   EXPECT_LE(lines, 1);
+}
+
+// A long apply tells its pace and the time left, to a person at a console
+// only: a log or a script gets lines that stay the same.
+TEST(Cli, TheProgressLineTellsThePaceAndTimeLeftOnlyWhereAPersonWatches) {
+  for (bool terminal : {true, false}) {
+    Findings findings;
+    findings.applyGoal = 1000;
+    std::int64_t now = 0;
+    std::istringstream in;
+    std::ostringstream out, err;
+    ConsoleUi ui(findings, in, out, err, [&now] { return now; });
+    ui.ShowPace(terminal);
+    ui.ShowProgress();
+    ui.ShowPhase("Changing the registry");
+    ui.StartProgressTimer();
+    for (int i = 0; i < 12; ++i) {  // 10 changes each 250 ms: 40 a second
+      now += 250;
+      findings.tally.linkCount += 10;
+      ui.Pump();
+    }
+    const std::string last = err.str().substr(err.str().rfind("Changing the registry"));
+    if (terminal)
+      EXPECT_EQ(last, "Changing the registry | 120 of 1000 links remapped | 40 a second, about 0:22 left\n");
+    else
+      EXPECT_EQ(last, "Changing the registry | 120 of 1000 links remapped\n");
+  }
+  Pace pace;
+  pace.Note(0, 0);
+  pace.Note(500, 600);
+  EXPECT_EQ(PaceText(pace, 600, 0, "places"), "");  // not yet a second: no pace guessed
+  pace.Note(2000, 2500);
+  EXPECT_EQ(PaceText(pace, 2500, 0, "places"), "1,250 places a second");
+  pace.Note(2500, 10);  // a new count starts the measure again
+  EXPECT_FALSE(pace.PerSecond());
+  EXPECT_EQ(ClockText(3723), "1:02:03");
 }
 
 // A detection script learns from the status alone whether a run is due.

@@ -35,6 +35,7 @@ void ProgressDialog::Create() {
   // Not a default button: an Enter meant for another window must not cancel the run.
   cancelButton_ = MakeChild(hwnd_, L"BUTTON", "Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kCancelId);
   countText_ = MakeChild(hwnd_, L"STATIC", "", WS_VISIBLE | SS_NOPREFIX, 104);
+  timeText_ = MakeChild(hwnd_, L"STATIC", "", WS_VISIBLE | SS_NOPREFIX, 105);
   SendMessageW(bar_, PBM_SETRANGE32, 0, 100);
   // The system's file-copy animation, where the shell carries one.
   // The module stays loaded while the animation plays from it.
@@ -51,7 +52,7 @@ void ProgressDialog::Create() {
 
 void ProgressDialog::Layout() {
   fonts_.Create(dpi_);
-  SizeAndCentre(hwnd_, 373, 136, dpi_);
+  SizeAndCentre(hwnd_, 373, 154, dpi_);
   auto place = [this](HWND h, int x, int y, int w, int hh) {
     MoveWindow(h, Scale(x, dpi_), Scale(y, dpi_), Scale(w, dpi_), Scale(hh, dpi_), TRUE);
     SendMessageW(h, WM_SETFONT, WPARAM(fonts_.normal.get()), TRUE);
@@ -62,6 +63,7 @@ void ProgressDialog::Layout() {
   place(bar_, 12, 88, 270, 18);
   place(cancelButton_, 290, 84, 71, 26);
   place(countText_, 12, 114, 349, 16);
+  place(timeText_, 12, 132, 349, 16);
 }
 
 void ProgressDialog::Show(HWND owner) {
@@ -100,7 +102,9 @@ void ProgressDialog::StopTimer() {
 void ProgressDialog::Refresh() {
   SetTextIfChanged(phaseText_, shown.phase);
   SetTextIfChanged(locationText_, shown.location);
-  SetTextIfChanged(countText_, shown.count + "    " + ElapsedText(static_cast<long long>((GetTickCount64() - shownAt_) / 1000)));
+  SetTextIfChanged(countText_, shown.count);
+  const std::string elapsed = ElapsedText(static_cast<long long>((GetTickCount64() - shownAt_) / 1000));
+  SetTextIfChanged(timeText_, shown.paceText.empty() ? elapsed : elapsed + "    " + shown.paceText);
   const int byWork = work_ ? work_->Percent() : -1;
   const int position = byWork >= 0 && !shown.byChanges ? byWork : shown.position;
   SendMessageW(bar_, PBM_SETPOS, WPARAM(position), 0);
@@ -139,7 +143,8 @@ LRESULT CALLBACK ProgressDialog::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_TIMER:
       if (wp == kRefreshTimer && self) {
-        RefreshProgress(self->shown, *self->findings_);
+        if (self->work_) self->shown.walked = self->work_->Done();
+        RefreshProgress(self->shown, *self->findings_, static_cast<std::int64_t>(GetTickCount64()));
         self->Refresh();
       }
       return 0;

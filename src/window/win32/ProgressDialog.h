@@ -50,7 +50,7 @@ class ProgressDialog {
   std::uint64_t shownAt_ = 0;  // tick count when the run's dialog came up
   HWND hwnd_ = nullptr;
   HWND animation_ = nullptr, phaseText_ = nullptr, locationText_ = nullptr, bar_ = nullptr, cancelButton_ = nullptr,
-       countText_ = nullptr;
+       countText_ = nullptr, timeText_ = nullptr;
   WNDPROC buttonProc_ = nullptr;
   ViewFonts fonts_;
   OwnedModule shell32_;  // the file-copy animation's source
