@@ -93,6 +93,7 @@ std::optional<RunSettings> SettingsOf(const CliOptions& o, CliServices& services
   choices.request.Substring = o.substring;
   choices.targets = o.targets;
   choices.stopAndVerify = o.verify;  // refused with Switch Drives
+  choices.walkThreads = o.walkThreads;
   choices.recordsFolder = recordsFolder;
   std::string missing;
   const bool drivesThere = FillDrives(choices, o, services.Drives(), missing);

@@ -2,6 +2,7 @@
 
 #include "core/Text.h"
 #include "engine/ChangeReport.h"
+#include "engine/FolderPool.h"
 
 namespace {
 
@@ -38,6 +39,13 @@ std::string ReadDrives(const std::string& list, std::optional<std::vector<char>>
   }
   drives = letters;
   return "";
+}
+
+std::string ReadWalkThreads(const std::string& text, int& threads) {
+  const std::string why = "--walk-threads takes a number from 1 to " + std::to_string(kMaxWalkThreads) + ".";
+  if (text.empty() || text.size() > 2 || text.find_first_not_of("0123456789") != std::string::npos) return why;
+  threads = std::stoi(text);
+  return threads >= 1 && threads <= kMaxWalkThreads ? "" : why;
 }
 
 // Which options that take a value were given at all.
@@ -87,6 +95,9 @@ std::string ReadOptions(const std::vector<std::string>& args, CliOptions& o, Giv
       o.force = true;
     } else if (a == "--stop-services") {
       o.stopServices = true;
+    } else if (a == "--walk-threads") {
+      if (!value(list)) return "--walk-threads needs a number.";
+      if (std::string why = ReadWalkThreads(list, o.walkThreads); !why.empty()) return why;
     } else if (a.size() > 1 && a.compare(0, 2, "--") == 0) {
       return "Unknown option " + a + ".";
     } else {
@@ -100,6 +111,8 @@ std::string ReadOptions(const std::vector<std::string>& args, CliOptions& o, Giv
 std::string CheckOptionsBelong(const std::string& cmd, const CliOptions& o, const GivenOptions& given,
                                const std::vector<std::string>& positional) {
   const bool mapping = cmd == "map" || cmd == "move" || cmd == "switch";
+  // An apply goes to the places its report lists: it walks no folders.
+  if (o.walkThreads && !mapping) return "--walk-threads belongs to map, move and switch.";
   // An apply takes what was asked from its report.
   if (cmd == "apply" && (o.preview || o.substring || o.drives || given.targets || o.exitCode))
     return "apply takes its targets, drives and matching from the report; --verify, --report, --json and "
@@ -205,6 +218,9 @@ std::string UsageText() {
          "                  the registry and all files, not recommended);\n"
          "                  default registry,settings,shortcuts,config\n"
          "  --drives LIST   drive letters to scan, such as C,D; default: the fixed drives\n"
+         "  --walk-threads N search each drive's folders with N threads at once (1 to 8: 1 walks each drive\n"
+         "                  on one thread); default one per processor, at most 8. Findings are listed in\n"
+         "                  the same order whatever the number\n"
          "  --verify        ask before each change: Replace, Skip, Cancel, or replace and do not ask again\n"
          "  --preview       list every change the run would make, and change nothing; ends with\n"
          "                  \"N links would be remapped\" (a move's with \"The files would be moved and\" before\n"

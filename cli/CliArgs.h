@@ -27,6 +27,7 @@ struct CliOptions {
   bool force = false;      // undo run --force: restore places changed after the run as well
   bool exitCode = false;   // --exit-code: a preview ends with 5 when anything would change
   bool stopServices = false;  // --stop-services: stop the services running from a moved item, start them again
+  int walkThreads = 0;  // --walk-threads: the threads that search each drive's folders; 0 for one per processor
 };
 
 struct CliParse {

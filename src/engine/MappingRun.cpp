@@ -257,7 +257,7 @@ void MappingRun::ReportNotMet(RunPass& run, const ChangeSelection& list) {
 }
 
 void MappingRun::Search(RunPass& run, const SearchTexts& texts, Walks walks) {
-  if (parts_.optionalCrew && run.pass.FindsOnly() && SearchLaneCount(settings_, walks.registry, walks.files) > 1) {
+  if (parts_.optionalCrew && run.pass.FindsOnly() && SearchesSideBySide(settings_, walks.registry, walks.files)) {
     SearchSideBySide(run, *parts_.optionalCrew, texts, walks.registry, walks.files);
   } else {
     if (walks.registry) parts_.registry.FindReplaceProcess(run, texts);

@@ -7,6 +7,7 @@
 #include "engine/Findings.h"
 #include "engine/RunSettings.h"
 
+class FolderPool;
 class Ui;
 class WrittenRecord;
 class StopAndVerify;
@@ -42,6 +43,9 @@ struct RunPass {
   Ui* ui = nullptr;
   // Whether the run still asks before each change; none: it never asks.
   StopAndVerify* asking = nullptr;
+  // Searches a drive's folders on several threads; none: the walk goes
+  // depth first on the calling one. Only a pass that finds only takes it.
+  FolderPool* folders = nullptr;
 
   // As Findings::Record; a move's preview is searched before the move, so
   // places inside the item are named where they will be.

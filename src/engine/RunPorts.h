@@ -80,6 +80,11 @@ class FileMapper {
   virtual void MapFiles(RunPass& run, const SearchTexts& texts) = 0;
   // Each file named, in order.
   virtual void MapListedFiles(RunPass& run, const SearchTexts& texts, const std::vector<std::string>& paths) = 0;
+  // One folder of MapFiles' walk: listed, its files searched; the folders
+  // below it that the walk enters, in the order it enters them (none once
+  // cancelled). Threads that share a drive's walk (FolderPool) call it; a
+  // walker that cannot walk so fails the search rather than find nothing.
+  virtual std::vector<std::string> SearchFolder(RunPass& run, const std::string& folder, const SearchTexts& texts);
 };
 
 // The walkers of one search that runs on a thread of its own: made, used and

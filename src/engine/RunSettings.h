@@ -34,6 +34,9 @@ struct RunChoices {
   std::string recordsFolder;  // where the undo records go, with its trailing "\"
   // Ask before each change ("Entry Found") from the run's start on.
   bool stopAndVerify = false;
+  // The threads that search the folders of each drive: 0 for one per
+  // processor (at most kMaxWalkThreads), 1 for one thread per drive.
+  int walkThreads = 0;
 
   int SelectedDriveCount() const;
 };

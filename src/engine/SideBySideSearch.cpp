@@ -11,6 +11,8 @@
 
 #include "core/Ui.h"
 #include "engine/ChangeVerification.h"
+#include "engine/FolderPool.h"
+#include "engine/KeptUi.h"
 #include "engine/Progress.h"
 #include "engine/SearchThread.h"
 
@@ -28,7 +30,7 @@ struct Board {
 // of its own and the front end it sees, which counts its
 // items, takes a cancel from the board, and keeps what it would show until
 // the run's thread replays it in order.
-class Lane : public Ui {
+class Lane : public KeptUi {
  public:
   Lane(Board& board, const RunPass& run, int drive)
       : settings_(drive < 0 ? run.settings : run.settings.WithDriveAlone(drive)),
@@ -47,6 +49,9 @@ class Lane : public Ui {
     try {
       const std::unique_ptr<SearchWalkers> walkers = crew.WalkersFor();
       RunPass lane{settings_, pass_, found, this, &asking_};
+      // A drive's folders are searched by threads of a pool of its own.
+      FolderPool pool(crew, WalkThreadsOf(settings_));
+      if (drive_ >= 0 && WalkThreadsOf(settings_) > 1) lane.folders = &pool;
       if (drive_ < 0)
         walkers->Registry().FindReplaceProcess(lane, texts);
       else
@@ -74,29 +79,14 @@ class Lane : public Ui {
     if (board_.cancel.load(std::memory_order_relaxed) || stop_.stop_requested()) found.tally.cancelled = true;
     if (++sincePublished_ >= kPublishEvery) Publish();
   }
-  // A search asks nothing; were it to, the answer changes nothing.
-  Answer Ask(const Question&, bool&) override { return Answer::Skip; }
-  // A search moves nothing.
-  InUseAnswer AskItemInUse(const ItemInUse&) override { return InUseAnswer::Cancel; }
-  void ShowMessage(const std::string& text, const std::string& caption) override {
-    messages.emplace_back(text, caption);
-  }
-  void SetCursor(Cursor) override {}
-  void ShowProgress() override {}
-  void CloseProgress() override {}
-  void StartProgressTimer() override {}
-  void StopProgressTimer() override {}
+  // The pumps of the threads of a drive's pool.
+  void Walked(long items) override { board_.items.fetch_add(items, std::memory_order_relaxed); }
   // Kept on the search's thread until published.
   void ShowPhase(const std::string& phase) override { phase_ = phase; }
   void ShowPlace(const std::string& place) override { place_ = place; }
-  // The run's thread gives the bar one step for all the searches.
-  void BeginStep(int) override {}
-  void ReportPreview(const PreviewItem& item) override { previews.push_back(item); }
 
   Findings found;
   std::exception_ptr failure;
-  std::vector<PreviewItem> previews;
-  std::vector<std::pair<std::string, std::string>> messages;
 
  private:
   static constexpr int kPublishEvery = 64;
@@ -169,16 +159,18 @@ void Merge(RunPass& run, std::list<Lane>& lanes, std::int32_t linksBefore) {
   run.findings.tally.linkCount = linksBefore;
   for (Lane& lane : lanes) {
     run.findings.Join(lane.found);
-    if (run.ui) {
-      for (const PreviewItem& item : lane.previews) run.ui->ReportPreview(item);
-      for (const auto& [text, caption] : lane.messages) run.ui->ShowMessage(text, caption);
-    }
+    lane.PassOn(run.ui);
   }
 }
 }  // namespace
 
 int SearchLaneCount(const RunSettings& settings, bool registry, bool files) {
   return (registry ? 1 : 0) + (files ? int(SelectedDrives(settings).size()) : 0);
+}
+
+bool SearchesSideBySide(const RunSettings& settings, bool registry, bool files) {
+  const int drives = files ? int(SelectedDrives(settings).size()) : 0;
+  return SearchLaneCount(settings, registry, files) > 1 || (drives > 0 && WalkThreadsOf(settings) > 1);
 }
 
 void SearchSideBySide(RunPass& run, SearchCrew& crew, const SearchTexts& texts, bool registry, bool files) {

@@ -13,6 +13,9 @@ class FileMapping : public FileMapper {
   void MapListedFiles(RunPass& run, const SearchTexts& texts, const std::vector<std::string>& paths) override {
     walk_.MapListedFiles(run, texts, paths);
   }
+  std::vector<std::string> SearchFolder(RunPass& run, const std::string& folder, const SearchTexts& texts) override {
+    return walk_.SearchFolder(run, folder, texts);
+  }
   FileWalk& Walk() { return walk_; }
   TextFileRewrite& Text() { return text_; }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "filemap/PathForms.h"
+#include "engine/FolderPool.h"
 #include "engine/Progress.h"
 #include "core/Error.h"
 #include "core/Text.h"
@@ -136,12 +137,21 @@ void FileWalk::MapFiles(RunPass& run, const SearchTexts& texts) {
     if (run_->PumpCancelled()) return;
     if (!row.selected || row.root.empty()) continue;
     run_->ShowPhase("Scanning " + row.root.substr(0, 1) + " Drive");
-    const std::string root = row.root.substr(0, 3);
-    const Entries entries = List(root);
-    if (!VisitFolderFiles(root, entries, texts)) return;
+    const std::vector<std::string> below = StepInto(row.root.substr(0, 3), texts);
+    if (run_->findings.tally.cancelled) return;
     run_->BeginStep(StepShare(ProgressStep::Drive, run_->settings.targets, selected));
-    WalkFolder(root, entries, texts);
+    WalkFolders(below, texts);
   }
+}
+
+std::vector<std::string> FileWalk::SearchFolder(RunPass& run, const std::string& folder, const SearchTexts& texts) {
+  const PassHold hold(run_, run);
+  if (formsLearntFor_ != &run.settings || formsLearntInRun_ != run.pass.runNumber) {
+    LearnOwnFolders();
+    formsLearntFor_ = &run.settings;
+    formsLearntInRun_ = run.pass.runNumber;
+  }
+  return StepInto(folder, texts);
 }
 
 bool FileWalk::PickedAs(FileTarget target, std::string_view name) const {
@@ -260,7 +270,7 @@ void FileWalk::SearchThruDir(RunPass& run, const std::string& folder, const std:
                              const std::string& newText) {
   const PassHold hold(run_, run);
   LearnOwnFolders();
-  WalkFolder(folder, List(folder), TextsFor(run.settings, oldText, newText));
+  WalkDepthFirst(FoldersBelow(folder, List(folder)), TextsFor(run.settings, oldText, newText));
 }
 
 // Each folder is listed once; its target files are picked from that listing
@@ -305,17 +315,35 @@ void FileWalk::VisitFiles(const std::string& folder, const Entries& entries, Pic
   }
 }
 
-void FileWalk::WalkFolder(const std::string& folder, const Entries& entries, const SearchTexts& texts) {
+std::vector<std::string> FileWalk::StepInto(const std::string& folder, const SearchTexts& texts) {
+  const Entries entries = List(folder);
+  if (!VisitFolderFiles(folder, entries, texts)) return {};
+  return FoldersBelow(folder, entries);
+}
+
+std::vector<std::string> FileWalk::FoldersBelow(const std::string& folder, const Entries& entries) {
   run_->ShowPlace(folder);
+  std::vector<std::string> below;
   for (const DirEntry& e : entries) {
-    if (run_->PumpCancelled()) return;
+    if (run_->PumpCancelled()) return {};
     // Junctions and symbolic links are not followed: no loops, no file twice.
     if (IsDots(e.name) || !e.IsFolder() || (e.attributes & kAttrReparsePoint)) continue;
     if (IsVolumeOwnFolder(folder, e.name)) continue;
-    const std::string sub = folder + e.name + "\\";
-    if (IsTasksFolder(sub)) continue;
-    const Entries subEntries = List(sub);
-    if (!VisitFolderFiles(sub, subEntries, texts)) return;
-    WalkFolder(sub, subEntries, texts);
+    std::string sub = folder + e.name + "\\";
+    if (!IsTasksFolder(sub)) below.push_back(std::move(sub));
+  }
+  return below;
+}
+
+void FileWalk::WalkFolders(const std::vector<std::string>& folders, const SearchTexts& texts) {
+  // Its findings join in the order the walk here would meet them.
+  if (run_->folders && run_->pass.FindsOnly()) return run_->folders->Walk(*run_, folders, texts);
+  WalkDepthFirst(folders, texts);
+}
+
+void FileWalk::WalkDepthFirst(const std::vector<std::string>& folders, const SearchTexts& texts) {
+  for (const std::string& folder : folders) {
+    if (run_->findings.tally.cancelled) return;
+    WalkDepthFirst(StepInto(folder, texts), texts);
   }
 }

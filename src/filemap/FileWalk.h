@@ -54,6 +54,8 @@ class FileWalk : public FileMapper {
   // run's targets would not pick, or one of the program's own, is passed
   // over and named.
   void MapListedFiles(RunPass& run, const SearchTexts& texts, const std::vector<std::string>& paths) override;
+  // One folder of MapFiles' walk, for threads that share a drive's walk.
+  std::vector<std::string> SearchFolder(RunPass& run, const std::string& folder, const SearchTexts& texts) override;
   // Every folder below `folder` (which ends in "\"), depth first.
   void SearchThruDir(RunPass& run, const std::string& folder, const std::string& oldText, const std::string& newText);
   // The search for the two texts as a run makes it (a path matched whole
@@ -119,7 +121,15 @@ class FileWalk : public FileMapper {
   // passed by silently above it.
   void Visit(const std::string& folder, const DirEntry& e, const SearchTexts& texts, bool byContent);
   void Rewrite(const std::string& path, const std::string& name, const SearchTexts& texts);
-  void WalkFolder(const std::string& folder, const Entries& entries, const SearchTexts& texts);
+  // The folder listed and its files visited; the folders below it to walk.
+  std::vector<std::string> StepInto(const std::string& folder, const SearchTexts& texts);
+  // The folders below one, from its listing, that the walk enters; none
+  // once cancelled.
+  std::vector<std::string> FoldersBelow(const std::string& folder, const Entries& entries);
+  // Each folder and all below it: on the pass's pool when it has one, else
+  // depth first here.
+  void WalkFolders(const std::vector<std::string>& folders, const SearchTexts& texts);
+  void WalkDepthFirst(const std::vector<std::string>& folders, const SearchTexts& texts);
   // Takes the own folders in every form a walk may meet them in, at the
   // start of a pass.
   void LearnOwnFolders();
@@ -135,6 +145,10 @@ class FileWalk : public FileMapper {
   std::string tasksFolder_;  // with its trailing "\"; empty when unknown
   std::vector<std::string> ownFolders_;  // as given, beside the records folder
   std::vector<std::string> ownForms_;    // each own folder as given, long and short, with "\"
+  // The settings and run that ownForms_ were learnt for by SearchFolder,
+  // which is called once a folder and so learns them once a pass.
+  const RunSettings* formsLearntFor_ = nullptr;
+  unsigned formsLearntInRun_ = 0;
   std::vector<std::string> settingsPlaces_;  // with their "\"
   std::string profilesFolder_;               // with its "\"; empty when unknown
 };

@@ -5,6 +5,7 @@
 #include "core/Error.h"
 #include "core/FileSystem.h"
 #include "core/Ini.h"
+#include "engine/FolderPool.h"
 
 namespace {
 constexpr const char* kUndoSection = "Undo List";
@@ -14,6 +15,7 @@ constexpr const char* kProgressSection = "Progress";
 constexpr const char* kItemKeys[3] = {"MoveAndMapItems", "SwitchDrivesItems", "MapOnlyItems"};
 constexpr const char* kReviewSection = "Show Changes First";
 constexpr const char* kWindowSection = "Window";
+constexpr const char* kSearchSection = "Search";
 constexpr const char* kModeKeys[3] = {"MoveAndMap", "SwitchDrives", "MapOnly"};
 
 // The file as it stands; an unreadable one counts as empty, so a damaged
@@ -50,6 +52,9 @@ Settings ReadSettings(FileSystem& fs, const std::string& programFolder) {
   };
   s.Window = {size("Width"), size("Height"), size("ListWidth"), size("ListHeight"),
               ini.ReadInteger(kWindowSection, "Maximised", 0) == 1};
+  // A number no pool takes is the default.
+  const int threads = ini.ReadInteger(kSearchSection, "WalkThreads", 0);
+  s.WalkThreads = threads >= 1 && threads <= kMaxWalkThreads ? threads : 0;
   return s;
 }
 

@@ -28,6 +28,9 @@ struct Settings {
   // every mode, Switch Drives first of all, whose changes are the most.
   bool ShowChangesFirst[3] = {true, true, true};
   WindowSize Window;
+  // The threads that search each drive's folders (RunChoices::walkThreads):
+  // 0 for one per processor. Only read: set by hand.
+  int WalkThreads = 0;
 };
 // The index into ItemsOfLastRun of a run mode: Move and Map, Switch Drives,
 // Map Only.

@@ -81,6 +81,7 @@ void Wizard::Start(const std::string& firstArgument) {
   const Settings settings = ReadSettings(*ports_.fs, choices.recordsFolder);
   intro.skipIntroduction = settings.SkipStartPage;
   choices.targets.configFiles = settings.ConfigurationFiles;
+  choices.walkThreads = settings.WalkThreads;
   for (int i = 0; i < 3; ++i) run.itemsOfLastRun[i] = settings.ItemsOfLastRun[i];
   for (int i = 0; i < 3; ++i) showChangesFirst[i] = settings.ShowChangesFirst[i];
   windowSize = settings.Window;

@@ -74,6 +74,7 @@ std::string FakeFileSystem::Key(const std::string& path) {
 }
 
 void FakeFileSystem::AddFolder(const std::string& path, std::uint32_t attributes, const std::string& altName) {
+  const std::lock_guard<std::recursive_mutex> hold(mutex_);
   const std::string key = Key(path);
   if (key.empty()) return;
   const std::string parent = Parent(key);
@@ -88,6 +89,7 @@ void FakeFileSystem::AddFolder(const std::string& path, std::uint32_t attributes
 
 void FakeFileSystem::AddFile(const std::string& path, const std::string& data, std::uint32_t attributes,
                              const std::string& altName) {
+  const std::lock_guard<std::recursive_mutex> hold(mutex_);
   const std::string key = Key(path);
   const std::string parent = Parent(key);
   if (!parent.empty() && !nodes_.count(parent)) AddFolder(path.substr(0, path.rfind('\\')));
@@ -101,6 +103,7 @@ void FakeFileSystem::AddFile(const std::string& path, const std::string& data, s
 }
 
 std::string FakeFileSystem::Resolve(const std::string& path) const {
+  const std::lock_guard<std::recursive_mutex> hold(mutex_);
   const std::string key = Key(path);
   if (nodes_.count(key) || !shortNamesEnabled) return key;
   // Component by component, a name may also be an entry's alternate name.
@@ -121,15 +124,20 @@ std::string FakeFileSystem::Resolve(const std::string& path) const {
   return resolved;
 }
 
-bool FakeFileSystem::Has(const std::string& path) const { return nodes_.count(Resolve(path)) != 0; }
+bool FakeFileSystem::Has(const std::string& path) const {
+  const std::lock_guard<std::recursive_mutex> hold(mutex_);
+  return nodes_.count(Resolve(path)) != 0;
+}
 
 FakeFileSystem::Node& FakeFileSystem::At(const std::string& path) {
+  const std::lock_guard<std::recursive_mutex> hold(mutex_);
   auto it = nodes_.find(Key(path));
   if (it == nodes_.end()) throw Error("No such file: " + path);
   return it->second;
 }
 
 std::optional<std::string> FakeFileSystem::ShortPathOf(const std::string& path) {
+  const std::lock_guard<std::recursive_mutex> hold(mutex_);
   if (!shortNamesEnabled || !Has(path)) return std::nullopt;
   // Rebuild from the root, one component at a time.
   std::string key = Resolve(path);
@@ -148,6 +156,7 @@ std::optional<std::string> FakeFileSystem::ShortPathOf(const std::string& path) 
 }
 
 std::optional<DirEntry> FakeFileSystem::LookUp(const std::string& path) {
+  const std::lock_guard<std::recursive_mutex> hold(mutex_);
   const std::string key = Resolve(path);
   if (key.size() <= 2) return std::nullopt;  // a drive root has no entry of its own
   auto it = nodes_.find(key);
@@ -162,10 +171,12 @@ std::optional<DirEntry> FakeFileSystem::LookUp(const std::string& path) {
 }
 
 void FakeFileSystem::DenyListing(const std::string& folder, const std::string& failure) {
+  const std::lock_guard<std::recursive_mutex> hold(mutex_);
   listFailures_[Key(folder + "\\")] = failure;
 }
 
 FolderListing FakeFileSystem::ListFolderChecked(const std::string& pattern) {
+  const std::lock_guard<std::recursive_mutex> hold(mutex_);
   ++listCalls;
   FolderListing listing;
   std::vector<DirEntry>& out = listing.entries;
@@ -193,6 +204,7 @@ FolderListing FakeFileSystem::ListFolderChecked(const std::string& pattern) {
 }
 
 FolderHolds FakeFileSystem::HoldsAny(const std::string& folder, bool foldersOnly) {
+  const std::lock_guard<std::recursive_mutex> hold(mutex_);
   const std::string folderKey = Key(folder);
   if (!nodes_.count(folderKey)) return FolderHolds::Nothing;
   if (listFailures_.count(folderKey)) return FolderHolds::Unknown;
@@ -202,6 +214,7 @@ FolderHolds FakeFileSystem::HoldsAny(const std::string& folder, bool foldersOnly
 }
 
 std::optional<std::uint32_t> FakeFileSystem::AttributesOf(const std::string& path) {
+  const std::lock_guard<std::recursive_mutex> hold(mutex_);
   const std::string key = Key(path);
   if (key.size() == 2 && key[1] == ':') return kAttrFolder;
   auto it = nodes_.find(key);
@@ -210,11 +223,13 @@ std::optional<std::uint32_t> FakeFileSystem::AttributesOf(const std::string& pat
 }
 
 std::optional<bool> FakeFileSystem::Exists(const std::string& path) {
+  const std::lock_guard<std::recursive_mutex> hold(mutex_);
   if (cannotTell_.count(Key(path))) return std::nullopt;
   return AttributesOf(path).has_value();
 }
 
 bool FakeFileSystem::SetAttributesOf(const std::string& path, std::uint32_t attributes) {
+  const std::lock_guard<std::recursive_mutex> hold(mutex_);
   auto it = nodes_.find(Key(path));
   if (it == nodes_.end()) return false;
   it->second.attributes = (attributes & ~kAttrFolder) | (it->second.attributes & kAttrFolder);
@@ -222,12 +237,14 @@ bool FakeFileSystem::SetAttributesOf(const std::string& path, std::uint32_t attr
 }
 
 std::optional<FileTicks> FakeFileSystem::LastWriteOf(const std::string& path) {
+  const std::lock_guard<std::recursive_mutex> hold(mutex_);
   auto it = nodes_.find(Key(path));
   if (it == nodes_.end()) return std::nullopt;
   return it->second.lastWrite;
 }
 
 bool FakeFileSystem::SetLastWriteOf(const std::string& path, FileTicks utc) {
+  const std::lock_guard<std::recursive_mutex> hold(mutex_);
   auto it = nodes_.find(Key(path));
   if (it == nodes_.end()) return false;
   it->second.lastWrite = utc;
@@ -237,6 +254,7 @@ bool FakeFileSystem::SetLastWriteOf(const std::string& path, FileTicks utc) {
 std::string FakeFileSystem::ReadWhole(const std::string& path) {
   ++readCalls;
   if (beforeRead) beforeRead(path);
+  const std::lock_guard<std::recursive_mutex> hold(mutex_);
   auto it = nodes_.find(Key(path));
   if (it == nodes_.end() || (it->second.attributes & kAttrFolder)) throw Error("Cannot open file " + path);
   return it->second.data;
@@ -244,6 +262,7 @@ std::string FakeFileSystem::ReadWhole(const std::string& path) {
 
 void FakeFileSystem::ReplaceWhole(const std::string& path, const std::string& data) {
   if (beforeWrite) beforeWrite(path);
+  const std::lock_guard<std::recursive_mutex> hold(mutex_);
   const std::string key = Key(path);
   auto it = nodes_.find(key);
   if (it != nodes_.end() && (it->second.attributes & kAttrReadOnly)) throw Error("Cannot create file " + path);
@@ -294,9 +313,10 @@ void FakeFileSystem::LosePower() {
 }
 
 std::unique_ptr<RandomFile> FakeFileSystem::OpenRandom(const std::string& path, OpenMode mode) {
+  if (mode == OpenMode::CreateAlways && beforeWrite) beforeWrite(path);
+  const std::lock_guard<std::recursive_mutex> hold(mutex_);
   const bool exists = Has(path);
   if (mode == OpenMode::CreateAlways) {
-    if (beforeWrite) beforeWrite(path);
     AddFile(path, "");
   } else if (!exists) {
     throw Error("Cannot open file " + path);
@@ -305,6 +325,7 @@ std::unique_ptr<RandomFile> FakeFileSystem::OpenRandom(const std::string& path, 
 }
 
 bool FakeFileSystem::Remove(const std::string& path) {
+  const std::lock_guard<std::recursive_mutex> hold(mutex_);
   const std::string key = Key(path);
   // Like the platform, a folder goes only when it is empty.
   for (const auto& [k, n] : nodes_)
@@ -314,6 +335,7 @@ bool FakeFileSystem::Remove(const std::string& path) {
 }
 
 bool FakeFileSystem::MakeFolders(const std::string& path) {
+  const std::lock_guard<std::recursive_mutex> hold(mutex_);
   const std::string key = Key(path);
   if (key.size() <= 2) return true;
   auto it = nodes_.find(key);
@@ -323,6 +345,7 @@ bool FakeFileSystem::MakeFolders(const std::string& path) {
 }
 
 std::vector<std::string> FakeFileSystem::Paths() const {
+  const std::lock_guard<std::recursive_mutex> hold(mutex_);
   std::vector<std::string> out;
   for (const auto& [key, path] : display_) out.push_back(path);
   return out;

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -47,7 +48,10 @@ class FakeFileSystem : public FileSystem {
   // Folders whose listing fails, with the reason the platform would give.
   void DenyListing(const std::string& folder, const std::string& failure = "access denied");
   // A path whose existence the platform cannot tell (a drive not ready).
-  void CannotTell(const std::string& path) { cannotTell_.insert(Key(path)); }
+  void CannotTell(const std::string& path) {
+    const std::lock_guard<std::recursive_mutex> hold(mutex_);
+    cannotTell_.insert(Key(path));
+  }
   FileTicks now = 0;  // stamped as lastWrite on every write
   // Counted atomically: searches side by side list and read from their threads.
   std::atomic<int> listCalls{0};
@@ -84,6 +88,9 @@ class FakeFileSystem : public FileSystem {
   std::map<std::string, Node> nodes_;
   std::map<std::string, std::string> listFailures_;  // folder key -> failure
   std::set<std::string> cannotTell_;
+  // Walks on several threads list, read and remove (an interrupted run's
+  // temporary files) at once; the test's hooks are called outside it.
+  mutable std::recursive_mutex mutex_;
 };
 
 // Glob match of a listing pattern's last component ("*", "*.ini"), A-Z case folded.

@@ -17,6 +17,8 @@ class FakeSearchCrew : public SearchCrew {
   // Called on the searching thread before its walk and after it, with the
   // search's pass: tests hold a search back, or tell which threads searched.
   std::function<void(RunPass&)> beforeSearch, afterSearch;
+  // Called on a pool's thread before each folder it searches.
+  std::function<void(RunPass&, const std::string& folder)> beforeFolder;
 
   std::unique_ptr<SearchWalkers> WalkersFor() override { return std::make_unique<Walkers>(*this); }
 
@@ -42,6 +44,10 @@ class FakeSearchCrew : public SearchCrew {
     }
     void MapListedFiles(RunPass& run, const SearchTexts& texts, const std::vector<std::string>& paths) override {
       Around(run, [&] { files.MapListedFiles(run, texts, paths); });
+    }
+    std::vector<std::string> SearchFolder(RunPass& run, const std::string& folder, const SearchTexts& texts) override {
+      if (crew.beforeFolder) crew.beforeFolder(run, folder);
+      return files.SearchFolder(run, folder, texts);
     }
     template <class Walk>
     void Around(RunPass& run, Walk walk) {

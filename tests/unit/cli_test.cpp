@@ -192,6 +192,10 @@ TEST(CliArgs, DefaultsAndRequests) {
   EXPECT_TRUE(p.options->targets.registry);  // "all" is everything
   EXPECT_TRUE(p.options->targets.settingsFiles && p.options->targets.allFiles);
   EXPECT_EQ(*p.options->drives, (std::vector<char>{'C', 'D'}));
+  EXPECT_EQ(p.options->walkThreads, 0);  // one per processor
+  p = Parse({"move", "C:\\Apps\\Tool\\", "D:\\Apps", "--walk-threads", "1"});
+  ASSERT_TRUE(p.options) << p.error;
+  EXPECT_EQ(p.options->walkThreads, 1);
 
   p = Parse({"switch", "c", "D:\\"});
   ASSERT_TRUE(p.options);
@@ -227,6 +231,11 @@ TEST(CliArgs, UsageErrors) {
       {"undo", "delete", "..\\Undo00001"},
       {"undo", "list", "--preview"},
       {"move", "C:\\A", "D:\\B", "--find", "x"},
+      {"map", "--find", "x", "--replace", "y", "--walk-threads", "0"},
+      {"map", "--find", "x", "--replace", "y", "--walk-threads", "9"},
+      {"map", "--find", "x", "--replace", "y", "--walk-threads", "-1"},
+      {"map", "--find", "x", "--replace", "y", "--walk-threads"},
+      {"apply", "r.log", "--walk-threads", "2"},
   };
   for (const auto& args : bad) {
     auto p = ParseCommandLine(args);

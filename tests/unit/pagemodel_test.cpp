@@ -87,6 +87,15 @@ TEST_F(PageModelTest, SettingsAreReadBackAndBadValuesFallBack) {
   fs.At(kIni).data = "[Window]\r\nWidth=-5\r\nHeight=99999\r\nMaximised=7\r\n";
   EXPECT_EQ(ReadSettings(fs, "C:\\Ost\\").Window.width + ReadSettings(fs, "C:\\Ost\\").Window.height, 0);
   EXPECT_FALSE(ReadSettings(fs, "C:\\Ost\\").Window.maximised);
+  // The walk's threads, set by hand, reach the run's choices and outlive the
+  // window's own writing; a number no pool takes is the default.
+  fs.At(kIni).data = "[Search]\r\nWalkThreads=1\r\n";
+  Show();
+  EXPECT_EQ(wizard.choices.walkThreads, 1);
+  WriteSettings(fs, "C:\\Ost\\", sized);
+  EXPECT_EQ(ReadSettings(fs, "C:\\Ost\\").WalkThreads, 1);
+  fs.At(kIni).data = "[Search]\r\nWalkThreads=99\r\n";
+  EXPECT_EQ(ReadSettings(fs, "C:\\Ost\\").WalkThreads, 0);
   EXPECT_TRUE(ui.messages.empty());
 }
 
