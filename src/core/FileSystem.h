@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Error.h"
+
 // Attribute bits as the platform reports them.
 enum : std::uint32_t {
   kAttrReadOnly = 0x1,
@@ -115,6 +117,27 @@ class FileSystem {
   // name shows the new content: a crash during that write can tear it, so
   // callers back such a file up durably first. Throws Error.
   virtual void ReplaceWhole(const std::string& path, const std::string& data) = 0;
+  // One file's new content, for ReplaceEach.
+  struct Replacement {
+    std::string path;
+    std::string data;
+  };
+  // Replaces each file as ReplaceWhole does; a platform that can flushes
+  // their new contents side by side before the first takes its file's
+  // place, so a group waits about as long as one flush. Each file's failure
+  // ("" for none), in order: one that fails leaves the others going.
+  virtual std::vector<std::string> ReplaceEach(const std::vector<Replacement>& files) {
+    std::vector<std::string> failures;
+    for (const Replacement& file : files) {
+      try {
+        ReplaceWhole(file.path, file.data);
+        failures.emplace_back();
+      } catch (const Error& e) {
+        failures.emplace_back(e.what());
+      }
+    }
+    return failures;
+  }
   virtual std::unique_ptr<RandomFile> OpenRandom(const std::string& path, OpenMode mode) = 0;  // throws Error
   virtual bool Remove(const std::string& path) = 0;
   // Creates the folder and every missing folder above it; false on failure.

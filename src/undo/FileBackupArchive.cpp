@@ -242,32 +242,85 @@ bool CheckAllows(const RestoreCheck& check, const std::string& savedFrom, const 
   return true;
 }
 
-// Writes the entry's data to `target` with the last-write time it was saved
-// with (savedTime; else the write's own); a new file also gets its saved attributes, an existing one keeps its
-// own. Why not, or "" when written; timeSet says whether the time went on.
-std::string WriteBack(FileSystem& fs, UndoPlatform& platform, const ZipEntry& e, const std::string& target,
-                      const std::string& data, bool savedTime, bool& timeSet) {
-  const std::string folder = SplitItemPath(target).folder;
-  if (!fs.FolderExists(folder) && !fs.MakeFolders(RemoveSlash(folder))) return "its folder cannot be created";
-  const auto before = fs.AttributesOf(target);
-  if (before && (*before & kAttrFolder)) return "a folder of that name stands in its place";
-  const std::optional<FileTicks> lastWrite = savedTime ? LastWriteOf(e, platform) : std::nullopt;
-  try {
-    // The time goes on while the attributes are cleared: a read-only file may refuse it.
-    if (before) {
-      AttributesCleared cleared(fs, target, *before);
-      fs.ReplaceWhole(target, data);
-      if (lastWrite) timeSet = fs.SetLastWriteOf(target, *lastWrite);
-    } else {
-      fs.ReplaceWhole(target, data);
-      if (lastWrite) timeSet = fs.SetLastWriteOf(target, *lastWrite);
-      if (e.attributes & kKeptAttributes) fs.SetAttributesOf(target, e.attributes & kKeptAttributes);
-    }
-  } catch (const Error& err) {
-    return err.what();
+// Entries written back a group at a time: the files' new contents are
+// flushed side by side, so a group waits about as long as one flush. Each
+// file gets the last-write time it was saved with (savedTime; else the
+// write's own); a new file also gets its saved attributes, an existing one
+// keeps its own.
+class WriteBackGroup {
+ public:
+  WriteBackGroup(FileSystem& fs, UndoPlatform& platform, RestoreResult& result)
+      : fs_(fs), platform_(platform), result_(result) {}
+  WriteBackGroup(const WriteBackGroup&) = delete;
+  WriteBackGroup& operator=(const WriteBackGroup&) = delete;
+
+  // Held until the group is full; `e` outlives the group.
+  void Add(const ZipEntry& e, std::string target, std::string data, bool savedTime) {
+    bytes_ += data.size();
+    held_.push_back({&e, std::move(target), std::move(data), savedTime});
+    if (held_.size() >= kMostFiles || bytes_ >= kMostBytes) Write();
   }
-  return "";
-}
+
+  void Write() {
+    std::vector<FileSystem::Replacement> files;
+    std::vector<Held*> going;
+    // The time goes on while the attributes are cleared: a read-only file may refuse it.
+    std::vector<std::unique_ptr<AttributesCleared>> cleared;
+    for (Held& h : held_) {
+      const std::string folder = SplitItemPath(h.target).folder;
+      if (!fs_.FolderExists(folder) && !fs_.MakeFolders(RemoveSlash(folder))) {
+        Refuse(h.target, "its folder cannot be created");
+        continue;
+      }
+      h.before = fs_.AttributesOf(h.target);
+      if (h.before && (*h.before & kAttrFolder)) {
+        Refuse(h.target, "a folder of that name stands in its place");
+        continue;
+      }
+      if (h.before) cleared.push_back(std::make_unique<AttributesCleared>(fs_, h.target, *h.before));
+      files.push_back({h.target, std::move(h.data)});
+      going.push_back(&h);
+    }
+    const std::vector<std::string> failures = fs_.ReplaceEach(files);
+    for (std::size_t i = 0; i < going.size(); ++i) {
+      const Held& h = *going[i];
+      if (!failures[i].empty()) {
+        Refuse(h.target, failures[i]);
+        continue;
+      }
+      const std::optional<FileTicks> lastWrite = h.savedTime ? LastWriteOf(*h.entry, platform_) : std::nullopt;
+      if (lastWrite && !fs_.SetLastWriteOf(h.target, *lastWrite))
+        result_.refusals.push_back(h.target + " was restored, but its last-write time could not be set back.");
+      if (!h.before && (h.entry->attributes & kKeptAttributes))
+        fs_.SetAttributesOf(h.target, h.entry->attributes & kKeptAttributes);
+      ++result_.restored;
+      result_.written.push_back(h.target);
+    }
+    held_.clear();
+    bytes_ = 0;
+  }
+
+ private:
+  // Few enough that what waits is small, and the look at each file just before.
+  static constexpr std::size_t kMostFiles = 32;
+  static constexpr std::size_t kMostBytes = std::size_t(16) << 20;
+  struct Held {
+    const ZipEntry* entry;
+    std::string target;
+    std::string data;
+    bool savedTime;
+    std::optional<std::uint32_t> before;  // its attributes, where there is a file
+  };
+  void Refuse(const std::string& target, const std::string& why) {
+    result_.refusals.push_back(target + " was not restored: " + why + ".");
+  }
+
+  FileSystem& fs_;
+  UndoPlatform& platform_;
+  RestoreResult& result_;
+  std::vector<Held> held_;
+  std::size_t bytes_ = 0;
+};
 }  // namespace
 
 RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::string& archivePath,
@@ -288,6 +341,7 @@ RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::
 
   std::set<std::string> done;  // a name twice: the first whole copy is the older state
   std::size_t taken = 0;
+  WriteBackGroup group(fs, platform, result);
   for (const ZipEntryReadings& readings : entries) {
     const ZipEntry& e = readings.front();
     const std::string savedFrom = Swap(EntryNameText(e, oem), '/', '\\');
@@ -320,16 +374,9 @@ RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::
     }
     bool ownContent = false;
     if (!CheckAllows(check, savedFrom, target, data, ownContent, result)) continue;
-    bool timeSet = true;
-    if (const std::string why = WriteBack(fs, platform, e, target, data, !ownContent, timeSet); !why.empty()) {
-      refuse(target, why);
-      continue;
-    }
-    if (!timeSet)
-      result.refusals.push_back(target + " was restored, but its last-write time could not be set back.");
-    ++result.restored;
-    result.written.push_back(target);
+    group.Add(e, target, std::move(data), !ownContent);
   }
+  group.Write();
   for (auto& [key, message] : damaged)
     if (!done.count(key)) result.refusals.push_back(std::move(message));
   return result;

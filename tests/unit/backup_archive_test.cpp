@@ -539,6 +539,51 @@ TEST_F(BackupArchiveTest, RestoredFilesGetTheirLastWriteTimeBack) {
   EXPECT_EQ(fs.At("C:\\App\\gone.ini").lastWrite, TicksOf({2024, 7, 3, 14, 25, 36}));
 }
 
+// Many files are written back a group at a time, each group's flushes side
+// by side: every file is restored with its time and attributes, in the
+// archive's order; one that cannot be written is named alone.
+TEST_F(BackupArchiveTest, ManyFilesAreWrittenBackInBoundedGroups) {
+  struct GroupCounting : FakeFileSystem {
+    std::vector<std::size_t> groups;
+    std::vector<std::string> ReplaceEach(const std::vector<Replacement>& files) override {
+      groups.push_back(files.size());
+      return FakeFileSystem::ReplaceEach(files);
+    }
+  } disk;
+  disk.AddFolder("C:\\Ostrivane");
+  FileBackupArchive backups{disk, platform};
+  backups.SetArchiveName(kZip);
+  const FileTicks saved = TicksOf({2025, 1, 2, 3, 4, 6});
+  disk.now = saved;
+  std::vector<std::string> paths;
+  for (int i = 0; i < 70; ++i) {
+    paths.push_back("C:\\App\\s" + std::to_string(i) + ".ini");
+    disk.AddFile(paths.back(), "v=" + std::to_string(i), i == 5 ? kAttrReadOnly : kAttrArchive);
+    ASSERT_TRUE(backups.BackupFile(paths.back()));
+    disk.At(paths.back()).data = "changed";
+  }
+  disk.Remove(paths[9]);
+  disk.now = saved + kTicksPerDay;
+  disk.beforeWrite = [&](const std::string& p) {
+    if (p == paths[40]) throw Error("Cannot write " + p + ": it is locked");
+  };
+  const RestoreResult r = RestoreArchive(disk, platform, kZip);
+  EXPECT_EQ(disk.groups, (std::vector<std::size_t>{32, 32, 6}));
+  EXPECT_EQ(r.restored, 69);
+  ASSERT_EQ(r.refusals.size(), 1u);
+  EXPECT_EQ(r.refusals[0], paths[40] + " was not restored: Cannot write " + paths[40] + ": it is locked.");
+  std::vector<std::string> written = paths;
+  written.erase(written.begin() + 40);
+  EXPECT_EQ(r.written, written);
+  for (int i = 0; i < 70; ++i) {
+    if (i == 40) continue;
+    EXPECT_EQ(disk.At(paths[i]).data, "v=" + std::to_string(i)) << i;
+    EXPECT_EQ(disk.At(paths[i]).lastWrite, saved) << i;
+  }
+  EXPECT_EQ(disk.At(paths[5]).attributes, kAttrReadOnly);
+  EXPECT_EQ(disk.At(paths[40]).data, "changed");
+}
+
 TEST(DosTime, LocalTimeRoundTripsInTwoSecondSteps) {
   for (const CivilTime t : {CivilTime{1980, 1, 1}, CivilTime{2000, 2, 29, 23, 59, 58}, CivilTime{2107, 12, 31, 0, 0, 2}})
     EXPECT_EQ(LocalOfDos(DosOf(TicksOf(t))), TicksOf(t)) << t.year;

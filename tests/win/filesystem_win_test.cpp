@@ -173,6 +173,34 @@ TEST_F(Win32FileSystemTest, ReplaceWholeSwapsInANewFileAndLeavesNoTemporary) {
   EXPECT_THROW(fs.ReplaceWhole(root + "Nowhere\\x.txt", "x"), Error);
 }
 
+// Files replaced as a group, their flushes side by side: each that can be
+// replaced is, keeping its attributes; one refused is named alone and
+// stays as it was; no temporary file is left.
+TEST_F(Win32FileSystemTest, ReplaceEachReplacesEveryFileItCanAndNamesTheRest) {
+  std::vector<FileSystem::Replacement> files;
+  for (int i = 0; i < 20; ++i) {
+    const std::string path = root + "f" + std::to_string(i) + ".ini";
+    WriteTestFile(fs, path, "old " + std::to_string(i));
+    files.push_back({path, "new " + std::to_string(i) + std::string(std::size_t(i) * 1000, 'x')});
+  }
+  ASSERT_TRUE(fs.SetAttributesOf(files[3].path, kAttrHidden));
+  ASSERT_TRUE(fs.SetAttributesOf(files[7].path, kAttrReadOnly));
+  files.push_back({root + "Nowhere\\x.txt", "x"});
+  const std::vector<std::string> failures = fs.ReplaceEach(files);
+  ASSERT_EQ(failures.size(), files.size());
+  for (std::size_t i = 0; i < 20; ++i) {
+    if (i == 7) continue;
+    EXPECT_EQ(failures[i], "") << i;
+    EXPECT_EQ(fs.ReadWhole(files[i].path), files[i].data) << i;
+  }
+  EXPECT_EQ(*fs.AttributesOf(files[3].path) & kAttrHidden, kAttrHidden);
+  EXPECT_NE(failures[7].find(files[7].path), std::string::npos) << failures[7];
+  EXPECT_EQ(fs.ReadWhole(files[7].path), "old 7");
+  EXPECT_NE(failures[20], "");
+  fs.SetAttributesOf(files[7].path, 0);
+  for (const std::string& name : Names(root + "*")) EXPECT_FALSE(IsReplaceTempName(name)) << name;
+}
+
 namespace {
 FILETIME CreationTimeOf(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA d{};
