@@ -1,0 +1,143 @@
+// What a finding costs in memory: a preview of 100,000 registry values and
+// 6,000 settings files (a machine-sized run's findings) over the tests'
+// in-memory fakes, searched side by side as the console searches, then its
+// change report and JSON Lines written as the console writes them. Every
+// allocation is counted (a global operator new), so the figures are the
+// program's own, not the allocator's. Prints the bytes a finding holds
+// beyond its own texts once the search has ended, and the peak above what
+// the fakes hold during the search and during the writing. Native, by hand:
+//   build/native/finding_memory [findings in thousands, 100 by default]
+#include <malloc.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <ostream>
+#include <streambuf>
+#include <string>
+
+#include "engine/ChangeReport.h"
+#include "engine/KeptUi.h"
+#include "support/FakeSearchCrew.h"
+#include "support/PortableRun.h"
+
+namespace {
+using Bytes = long long;
+std::atomic<long long> live{0}, peak{0};
+
+void Count(void* p) {
+  if (!p) return;
+  const long long now = live.fetch_add(Bytes(malloc_usable_size(p))) + Bytes(malloc_usable_size(p));
+  for (long long seen = peak.load(); now > seen && !peak.compare_exchange_weak(seen, now);) {
+  }
+}
+void Uncount(void* p) {
+  if (p) live.fetch_sub(Bytes(malloc_usable_size(p)));
+}
+void* Allocate(std::size_t size) {
+  void* p = std::malloc(size ? size : 1);
+  if (!p) throw std::bad_alloc();
+  Count(p);
+  return p;
+}
+}  // namespace
+
+void* operator new(std::size_t size) { return Allocate(size); }
+void* operator new[](std::size_t size) { return Allocate(size); }
+void operator delete(void* p) noexcept {
+  Uncount(p);
+  std::free(p);
+}
+void operator delete[](void* p) noexcept {
+  Uncount(p);
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+void operator delete[](void* p, std::size_t) noexcept { operator delete[](p); }
+
+namespace {
+const std::string kOld = "C:\\OstrivaneBenchOld";
+
+// The console prints each preview line as it comes: nothing is kept.
+struct ConsoleLikeUi : KeptUi {
+  void Pump() override {}
+  void ShowPhase(const std::string&) override {}
+  void ShowPlace(const std::string&) override {}
+  void ReportPreview(const PreviewItem&) override {}
+};
+
+// Counts what is written and keeps none of it, as a file or a pipe would.
+struct CountingBuffer : std::streambuf {
+  long long bytes = 0;
+  int overflow(int c) override {
+    ++bytes;
+    return c;
+  }
+  std::streamsize xsputn(const char*, std::streamsize n) override {
+    bytes += n;
+    return n;
+  }
+};
+
+struct Machine : PortableRun {
+  explicit Machine(int thousands) {
+    // Keys of 100 values, half of them naming the old place.
+    for (int k = 0; k < thousands * 20; ++k)
+      for (int v = 0; v < 100; ++v)
+        reg.PutText(RegRoot::CurrentUser, "Software\\OstrivaneBenchMachine\\k" + std::to_string(k),
+                    "v" + std::to_string(v),
+                    (v % 2 == 0 ? kOld : std::string("C:\\Somewhere\\Else")) + "\\v" + std::to_string(v));
+    // Folders of 100 files: 2 settings files naming it, 8 naming another place.
+    for (int f = 0; f < thousands * 30; ++f) {
+      const std::string folder = "C:\\Tree\\d" + std::to_string(f) + "\\";
+      for (int i = 0; i < 10; ++i)
+        fs.AddFile(folder + (i < 2 ? "s" : "o") + std::to_string(i) + ".ini",
+                   "[Tool]\r\nPath=" + (i < 2 ? kOld + "\\tool.exe" : std::string("C:\\Somewhere\\Else")) + "\r\n");
+    }
+    ctx.targets = Targets{true, true, false, false, false};
+    ctx.walkThreads = 2;
+    ctx.ui = &ui;
+    parts.optionalCrew = &crew;
+  }
+  ConsoleLikeUi ui;
+  FakeSearchCrew crew{fs, reg, links, cp, archive};
+};
+
+double PerFinding(long long bytes, std::size_t findings) { return findings ? double(bytes) / double(findings) : 0; }
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int thousands = argc > 1 ? std::atoi(argv[1]) : 100;
+  Machine m(thousands);
+  const long long fakes = live.load();
+  peak = fakes;
+
+  m.ctx.preview = true;
+  m.RunRequest(RunMode::MapOnly, kOld, "C:\\OstrivaneBenchNew");
+  const long long searchPeak = peak.load() - fakes, held = live.load() - fakes;
+  const std::size_t n = m.ctx.changes.size();
+  long long texts = 0;
+  for (const ChangeEntry& e : m.ctx.changes)
+    for (const std::string* s : {&e.where, &e.value, &e.oldText, &e.newText, &e.reason})
+      if (s->size() >= sizeof(std::string) / 2) texts += Bytes(s->size() + 1);  // past the string's own room
+
+  // The console's --json and --report, as it writes them.
+  peak = live.load();
+  CountingBuffer sink;
+  std::ostream out(&sink);
+  for (const ChangeEntry& e : m.ctx.changes) out << ChangeJsonLine(e) << '\n';
+  const std::string report = ChangeReportText(m.ctx, m.ctx);
+  const long long reportBytes = Bytes(report.size());
+  const long long writePeak = peak.load() - fakes;
+
+  std::printf("findings                         %zu\n", n);
+  std::printf("their texts on the heap          %.0f bytes a finding\n", PerFinding(texts, n));
+  std::printf("held after the search            %.0f bytes a finding beyond its texts\n",
+              PerFinding(held - texts, n));
+  std::printf("peak during the search           %.1f MB (%.0f bytes a finding)\n", double(searchPeak) / 1e6,
+              PerFinding(searchPeak, n));
+  std::printf("peak while writing report + JSON %.1f MB (report %.1f MB, JSON %.1f MB)\n", double(writePeak) / 1e6,
+              double(reportBytes) / 1e6, double(sink.bytes) / 1e6);
+  return n >= std::size_t(thousands) * 1060 ? 0 : 1;  // every value and settings file found
+}
