@@ -127,8 +127,8 @@ int main(int argc, char** argv) {
   CountingBuffer sink;
   std::ostream out(&sink);
   for (const ChangeEntry& e : m.ctx.changes) out << ChangeJsonLine(e) << '\n';
-  const std::string report = ChangeReportText(m.ctx, m.ctx);
-  const long long reportBytes = Bytes(report.size());
+  long long reportBytes = 0;
+  WriteChangeReport(m.ctx, m.ctx, [&reportBytes](std::string_view piece) { reportBytes += Bytes(piece.size()); });
   const long long writePeak = peak.load() - fakes;
 
   std::printf("findings                         %zu\n", n);

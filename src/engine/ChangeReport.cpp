@@ -165,12 +165,37 @@ std::string RunSummary(RunMode mode, const std::string& findText, const std::str
   return std::string(ModeName(mode)) + ": " + findText + (mode == RunMode::SwitchDrives ? " <-> " : " -> ") + replaceText;
 }
 
-std::string ChangeReportText(const RunChoices& settings, const Findings& findings) {
+namespace {
+// The report's text gathered a block at a time and handed on, so that a
+// report of every finding is never held whole beside the findings.
+class ReportBlocks {
+ public:
+  explicit ReportBlocks(const BytesSink& put) : put_(put) { text_.reserve(kBlockBytes); }
+  std::string& Text() { return text_; }
+  // Hands the block on once it is full.
+  void RowDone() {
+    if (text_.size() >= kBlockBytes) HandOn();
+  }
+  void HandOn() {
+    if (!text_.empty()) put_(text_);
+    text_.clear();
+  }
+
+ private:
+  static constexpr std::size_t kBlockBytes = 64 * 1024;
+  const BytesSink& put_;
+  std::string text_;
+};
+}  // namespace
+
+void WriteChangeReport(const RunChoices& settings, const Findings& findings, const BytesSink& put) {
   const MappingRequest& r = settings.request;
   std::string drives;
   for (const DriveRow& d : settings.drives)
     if (d.selected) drives += (drives.empty() ? "" : ",") + d.root;
-  std::string out = kBom;
+  ReportBlocks blocks(put);
+  std::string& out = blocks.Text();
+  out = kBom;
   Row(out, {kReportTitle});
   Row(out, {"Mode", ModeName(r.Mode)});
   Row(out, {"Find", r.FindText});
@@ -187,14 +212,24 @@ std::string ChangeReportText(const RunChoices& settings, const Findings& finding
   // The list's changed rows: a shortcut's parts each, where the links count it once.
   Row(out, {findings.preview ? "Changes that would be made" : "Changes made", std::to_string(findings.ChangeCount())});
   // What the search could not reach: an apply of a preview's report says it again.
-  for (const std::string& note : findings.searchNotes) Row(out, {kSearchNoteRow, note});
+  for (const std::string& note : findings.searchNotes) {
+    Row(out, {kSearchNoteRow, note});
+    blocks.RowDone();
+  }
   out += "\r\n";
   Row(out, {kColumns[0], kColumns[1], kColumns[2], kColumns[3], kColumns[4], kColumns[5], kColumns[6], kColumns[7]});
-  for (const ChangeEntry& e : findings.changes)
+  for (const ChangeEntry& e : findings.changes) {
     Row(out, {e.where, e.value, e.line > 0 ? std::to_string(e.line) : "", KindWord(e.kind), MarkedText(e.oldText),
-              MarkedText(e.newText),
-              OutcomeWord(e.outcome), e.reason});
-  return out;
+              MarkedText(e.newText), OutcomeWord(e.outcome), e.reason});
+    blocks.RowDone();
+  }
+  blocks.HandOn();
+}
+
+std::string ChangeReportText(const RunChoices& settings, const Findings& findings) {
+  std::string text;
+  WriteChangeReport(settings, findings, [&text](std::string_view piece) { text.append(piece); });
+  return text;
 }
 
 std::string UndoSectionText(const std::string& time, const std::string& utcStamp,

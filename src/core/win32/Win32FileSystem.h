@@ -16,6 +16,7 @@ class Win32FileSystem : public FileSystem {
   bool SetLastWriteOf(const std::string& path, FileTicks utc) override;
   std::string ReadWhole(const std::string& path) override;
   void ReplaceWhole(const std::string& path, const std::string& data) override;
+  void ReplaceWholeStreamed(const std::string& path, const BytesWriter& write) override;
   std::unique_ptr<RandomFile> OpenRandom(const std::string& path, OpenMode mode) override;
   bool Remove(const std::string& path) override;
   bool MakeFolders(const std::string& path) override;
