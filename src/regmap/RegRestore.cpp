@@ -261,10 +261,13 @@ class RestorePlanner {
     plan_.take.assign(ops_.size(), false);
   }
 
-  RegistryRestorePlan Plan() {
+  RegistryRestorePlan Plan(const PlaceDone& each) {
     PlanCreatedKeys();
     HoldMovedKeys();
-    for (std::size_t i = 0; i < ops_.size(); ++i) PlanLine(i);
+    for (std::size_t i = 0; i < ops_.size(); ++i) {
+      if (each) each(i, ops_.size(), ops_[i].KeyName());
+      PlanLine(i);
+    }
     return std::move(plan_);
   }
 
@@ -417,8 +420,8 @@ class RestorePlanner {
 
 RegistryRestorePlan PlanRegistryRestore(RegistryBackend& backend, const ParsedRegFile& backup,
                                         const std::vector<RegistryWrite>& written, bool force,
-                                        const PlaceSwap* swap) {
-  return RestorePlanner(backend, backup, written, force, swap).Plan();
+                                        const PlaceSwap* swap, const PlaceDone& each) {
+  return RestorePlanner(backend, backup, written, force, swap).Plan(each);
 }
 
 std::vector<std::string> WriteMappedBack(RegistryBackend& backend, const std::vector<MappedBackValue>& values) {

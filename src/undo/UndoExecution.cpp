@@ -62,14 +62,16 @@ struct UndoExecution::Undo {
   std::map<UndoName, Later> later;  // later entries' records, read once
   bool swapRead = false;
   std::optional<PlaceSwap> swap;  // the run's replacement, read once (SwapOf)
+  UndoProgress* progress = nullptr;
 };
 
-UndoOutcome UndoExecution::UndoEntry(const UndoName& name, bool force) {
+UndoOutcome UndoExecution::UndoEntry(const UndoName& name, bool force, UndoProgress* progress) {
   // Nothing else changes the records or the places they name meanwhile.
   RunLockScope locked(&rails_.lock);
   Undo u(name);
   u.base = store_.FolderOf(name) + name.Text();
   u.force = force;
+  u.progress = progress;
   ReadWritten(u);
   CheckRecord(u);
   ReadMoveRecord(u);
@@ -81,6 +83,12 @@ UndoOutcome UndoExecution::UndoEntry(const UndoName& name, bool force) {
   AppendToReport(u);
   SettleResult(u);
   return std::move(u.out);
+}
+
+PlaceDone UndoExecution::Begin(Undo& u, UndoStep step, const std::string& item) {
+  if (!u.progress) return {};
+  u.progress->Begin(step, item);
+  return u.progress->Counter();
 }
 
 void UndoExecution::ReadWritten(Undo& u) {
@@ -206,7 +214,7 @@ void UndoExecution::RestoreFiles(Undo& u) {
     };
   std::vector<std::string> touched;  // every file the run announced, where it now belongs
   try {
-    RestoreResult r = store_.RestoreFiles(u.name, placeOf, guard, check);
+    RestoreResult r = store_.RestoreFiles(u.name, placeOf, guard, check, Begin(u, UndoStep::RestoreFiles));
     u.out.files = r.restored;
     u.out.already += r.alreadyAsBefore;
     if (r.leftOut > 0)
@@ -322,6 +330,7 @@ void UndoExecution::RemoveTemporaryFiles(Undo& u, const std::vector<std::string>
 }
 
 void UndoExecution::MoveBack(Undo& u) {
+  if (u.interrupted || u.itemThere) Begin(u, UndoStep::MoveBack, u.to);
   if (u.interrupted) {
     if (const std::optional<EngineRefusal> why = rails_.places.MoveRefusal(u.to))
       u.out.problems.push_back(RefusalText(*why));
@@ -358,7 +367,12 @@ void UndoExecution::RestoreRegistry(Undo& u) {
     if (u.written && !(u.force && u.damage.Damaged())) {
       r = RestoreRecordedRegistry(u, parsed, notLoaded);
     } else {
-      r = ApplyRegOps(registry_, parsed);
+      const PlaceDone each = Begin(u, UndoStep::RestoreRegistry);
+      std::size_t line = 0;
+      r = ApplyRegOps(registry_, parsed, [&](const RegOp& op) {
+        if (each) each(line++, parsed.ops.size(), op.KeyName());
+        return true;
+      });
       u.out.values += r.values;
     }
     if (!r.failed.empty())
@@ -376,12 +390,16 @@ void UndoExecution::RestoreRegistry(Undo& u) {
 RegImportResult UndoExecution::RestoreRecordedRegistry(Undo& u, const ParsedRegFile& parsed,
                                                        const std::vector<PassedOver>& notLoaded) {
   const std::optional<PlaceSwap> swap = SwapOf(u);
-  RegistryRestorePlan plan =
-      PlanRegistryRestore(registry_, parsed, u.written->registry, u.force, swap ? &*swap : nullptr);
+  RegistryRestorePlan plan = PlanRegistryRestore(registry_, parsed, u.written->registry, u.force,
+                                                 swap ? &*swap : nullptr, Begin(u, UndoStep::CheckRegistry));
   for (std::size_t i = 0; i < parsed.ops.size(); ++i)
     if (InHives(parsed.ops[i].KeyName(), notLoaded)) plan.take[i] = false;
+  const PlaceDone each = Begin(u, UndoStep::RestoreRegistry);
   std::size_t i = 0;
-  RegImportResult r = ApplyRegOps(registry_, parsed, [&](const RegOp&) { return plan.take[i++]; });
+  RegImportResult r = ApplyRegOps(registry_, parsed, [&](const RegOp& op) {
+    if (each) each(i, parsed.ops.size(), op.KeyName());
+    return plan.take[i++];
+  });
   std::erase_if(plan.mappedBack, [&](const MappedBackValue& v) { return InHives(v.key, notLoaded); });
   for (const std::string& failed : WriteMappedBack(registry_, plan.mappedBack)) u.out.problems.push_back(failed);
   for (const MappedBackValue& v : plan.mappedBack) {
@@ -420,7 +438,10 @@ void UndoExecution::RestoreTasks(Undo& u) {
     u.out.problems.push_back("The task backup " + record + " cannot be read: " + e.what());
     return;
   }
+  const PlaceDone each = Begin(u, UndoStep::RestoreTasks);
+  std::size_t taken = 0;
   for (const auto& [key, task] : saved) {
+    if (each) each(taken++, saved.size(), task.path);
     // Saved, then the change was refused or failed: the run never changed it.
     if (u.written && !u.written->tasks.count(key)) continue;
     if (RestoreTask(u, task.path, task.xml)) {
@@ -589,7 +610,7 @@ void UndoExecution::FilesThatWouldStrand(Undo& u, std::vector<std::string>& plac
     return RestoreDecision{RestoreVerdict::NotChanged, ""};
   };
   try {
-    store_.RestoreFiles(u.name, {}, guard, probe);
+    store_.RestoreFiles(u.name, {}, guard, probe, Begin(u, UndoStep::CheckFiles));
   } catch (const Error&) {
     // An archive that cannot be read is named by the restore itself.
   }
@@ -604,8 +625,8 @@ void UndoExecution::RegistryThatWouldStrand(Undo& u, std::vector<std::string>& p
     std::vector<PassedOver> notLoaded;
     OfflineHivesLoaded hives(users.empty() ? nullptr : OfflineHivesOrNone(), &users, notLoaded);
     const std::optional<PlaceSwap> swap = SwapOf(u);
-    const RegistryRestorePlan plan =
-        PlanRegistryRestore(registry_, parsed, u.written->registry, false, swap ? &*swap : nullptr);
+    const RegistryRestorePlan plan = PlanRegistryRestore(registry_, parsed, u.written->registry, false,
+                                                         swap ? &*swap : nullptr, Begin(u, UndoStep::CheckRegistry));
     for (const ChangedPlace& c : plan.changed)
       if (!c.gone && !InHives(c.key, notLoaded)) places.push_back(ChangedRegistryText(u, c));
   } catch (const Error&) {
