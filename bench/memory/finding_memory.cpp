@@ -113,7 +113,13 @@ int main(int argc, char** argv) {
   const long long fakes = live.load();
   peak = fakes;
 
+  // The same places searched for a place nothing names: what the walks
+  // keep of the places themselves.
   m.ctx.preview = true;
+  m.RunRequest(RunMode::MapOnly, "C:\\OstrivaneBenchNothing", "C:\\OstrivaneBenchNew");
+  const long long nothingPeak = peak.load() - fakes;
+  peak = live.load();
+
   m.RunRequest(RunMode::MapOnly, kOld, "C:\\OstrivaneBenchNew");
   const long long searchPeak = peak.load() - fakes, held = live.load() - fakes;
   const std::size_t n = m.ctx.changes.size();
@@ -131,6 +137,7 @@ int main(int argc, char** argv) {
   WriteChangeReport(m.ctx, m.ctx, [&reportBytes](std::string_view piece) { reportBytes += Bytes(piece.size()); });
   const long long writePeak = peak.load() - fakes;
 
+  std::printf("peak of a search finding nothing %.1f MB\n", double(nothingPeak) / 1e6);
   std::printf("findings                         %zu\n", n);
   std::printf("their texts on the heap          %.0f bytes a finding\n", PerFinding(texts, n));
   std::printf("held after the search            %.0f bytes a finding beyond its texts\n",
