@@ -5,7 +5,8 @@
 // allocation is counted (a global operator new), so the figures are the
 // program's own, not the allocator's. Prints the bytes a finding holds
 // beyond its own texts once the search has ended, and the peak above what
-// the fakes hold during the search and during the writing. Native, by hand:
+// the fakes hold during the search, during the writing and during the apply
+// of the report. Native, by hand:
 //   build/native/finding_memory [findings in thousands, 100 by default]
 #include <malloc.h>
 
@@ -19,6 +20,7 @@
 
 #include "engine/ChangeReport.h"
 #include "engine/KeptUi.h"
+#include "engine/PreviewReport.h"
 #include "support/FakeSearchCrew.h"
 #include "support/PortableRun.h"
 
@@ -45,6 +47,12 @@ void* Allocate(std::size_t size) {
 
 void* operator new(std::size_t size) { return Allocate(size); }
 void* operator new[](std::size_t size) { return Allocate(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  void* p = std::malloc(size ? size : 1);
+  Count(p);
+  return p;
+}
+void* operator new[](std::size_t size, const std::nothrow_t& n) noexcept { return operator new(size, n); }
 void operator delete(void* p) noexcept {
   Uncount(p);
   std::free(p);
@@ -137,6 +145,32 @@ int main(int argc, char** argv) {
   WriteChangeReport(m.ctx, m.ctx, [&reportBytes](std::string_view piece) { reportBytes += Bytes(piece.size()); });
   const long long writePeak = peak.load() - fakes;
 
+  // The apply of the preview's report, as `ostrivane-cli apply` makes it.
+  // Its backups and records are files of the fake file system here, on disk
+  // in the program: their bytes are not counted.
+  const auto fileBytes = [&m] {
+    Bytes bytes = 0;
+    for (const std::string& path : m.fs.Paths()) bytes += Bytes(m.fs.At(path).data.capacity());
+    return bytes;
+  };
+  const Bytes filesBefore = fileBytes();
+  peak = live.load();
+  const Bytes beforeApply = live.load();
+  Bytes applyPeak = 0, applied = 0;
+  {
+    std::string why;
+    std::optional<PreviewToApply> list = ReadPreviewReport(ChangeReportText(m.ctx, m.ctx), why);
+    m.ctx.changes.clear();
+    m.ctx.changes.shrink_to_fit();
+    m.ctx.passedOver.clear();
+    m.ctx.preview = false;
+    m.ctx.selection = &list->list;
+    m.RunRequest(RunMode::MapOnly, kOld, "C:\\OstrivaneBenchNew");
+    m.ctx.selection = nullptr;
+    applied = Bytes(m.ctx.tally.linkCount);
+    applyPeak = peak.load() - beforeApply - (fileBytes() - filesBefore);
+  }
+
   std::printf("peak of a search finding nothing %.1f MB\n", double(nothingPeak) / 1e6);
   std::printf("findings                         %zu\n", n);
   std::printf("their texts on the heap          %.0f bytes a finding\n", PerFinding(texts, n));
@@ -146,5 +180,8 @@ int main(int argc, char** argv) {
               PerFinding(searchPeak, n));
   std::printf("peak while writing report + JSON %.1f MB (report %.1f MB, JSON %.1f MB)\n", double(writePeak) / 1e6,
               double(reportBytes) / 1e6, double(sink.bytes) / 1e6);
-  return n >= std::size_t(thousands) * 1060 ? 0 : 1;  // every value and settings file found
+  std::printf("peak of the apply of its report   %.1f MB (%.0f bytes a change; %lld changed)\n",
+              double(applyPeak) / 1e6, PerFinding(applyPeak, n), applied);
+  // Every value and settings file found, and changed by the apply.
+  return n >= std::size_t(thousands) * 1060 && applied == Bytes(n) ? 0 : 1;
 }
