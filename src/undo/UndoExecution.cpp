@@ -8,6 +8,7 @@
 
 #include "engine/ChangeReport.h"
 #include "engine/OfflineHives.h"
+#include "engine/RegistryWriteIndex.h"
 #include "engine/RunLock.h"
 #include "engine/TaskBackup.h"
 #include "engine/WrittenRecord.h"
@@ -57,9 +58,11 @@ struct UndoExecution::Undo {
   std::vector<std::pair<std::string, std::string>> leftovers;  // a file, and a copy a stopped replacement left beside it
   struct Later {
     std::optional<WrittenPlaces> written;
+    std::optional<RegistryWriteIndex> registry;  // of `written`, asked for each place named
     std::string movedFrom;  // the item its move record names, "" for none
   };
   std::map<UndoName, Later> later;  // later entries' records, read once
+  std::optional<ReadReport> reportHead;  // the change report's head rows, read once (CheckRecord)
   bool swapRead = false;
   std::optional<PlaceSwap> swap;  // the run's replacement, read once (SwapOf)
   UndoProgress* progress = nullptr;
@@ -151,6 +154,11 @@ void UndoExecution::CheckRecord(Undo& u) {
   } catch (const std::exception&) {
   }
   u.damage = CheckWrittenRecord(u.written, report);
+  // A large run's list is not kept, nor read again: its head rows say the rest.
+  if (report) {
+    report->entries = {};
+    u.reportHead = std::move(report);
+  }
   if (!u.damage.Damaged()) return;
   // Weighed as a record of this version that names too little: a place it
   // does not name is restored only where that is safe.
@@ -518,8 +526,10 @@ std::string UndoExecution::LaterEntries(Undo& u, const std::string& file, const 
       Undo::Later records;
       const std::string base = store_.FolderOf(entry) + entry.Text();
       try {
-        if (fs_.FileExists(base + kWrittenRecordExtension))
+        if (fs_.FileExists(base + kWrittenRecordExtension)) {
           records.written = ReadWrittenRecord(fs_.ReadWhole(base + kWrittenRecordExtension));
+          records.registry.emplace(records.written->registry);
+        }
         if (fs_.FileExists(base + ".bat"))
           records.movedFrom = IniText(fs_.ReadWhole(base + ".bat")).ReadString(kMoveSection, kMoveFrom, "");
       } catch (const Error&) {
@@ -528,20 +538,17 @@ std::string UndoExecution::LaterEntries(Undo& u, const std::string& file, const 
     }
     if (!it->second.written) continue;
     const WrittenPlaces& p = *it->second.written;
+    const RegistryWriteIndex& registry = *it->second.registry;
     const std::string& movedFrom = it->second.movedFrom;
     bool touched = false;
     // A later move of the item, or of a folder holding the file, changed it too.
     if (!file.empty())
       touched = p.files.count(FoldKey(file)) > 0 || p.tasks.count(FoldKey(file)) > 0 ||
                 (!movedFrom.empty() && IsWithin(file, movedFrom));
-    for (const RegistryWrite& w : p.registry) {
-      if (key.empty() || touched) break;
-      if (w.kind == RegistryWrite::Kind::KeyMove)
-        touched = IsWithin(key, w.key) || IsWithin(key, w.newName);
-      else
-        touched = EqualFold(w.key, key) && (valueName.empty() || EqualFold(w.name, valueName) ||
-                                            (w.kind == RegistryWrite::Kind::Rename && EqualFold(w.newName, valueName)));
-    }
+    // A key's move changed everything in it; a key place is changed by any value write in it.
+    if (!key.empty() && !touched)
+      touched = registry.WithinMovedKey(key) ||
+                (valueName.empty() ? registry.NamesValueIn(key) : registry.NamesValue(key, valueName));
     if (touched) found.push_back(entry);
   }
   if (found.empty()) return "";
@@ -563,14 +570,10 @@ std::optional<PlaceSwap> UndoExecution::SwapOf(Undo& u) const {
   // Switch Drives exchanges two letters: no one way to give back.
   if (u.moveBack) {
     u.swap = PlaceSwap{u.home, u.to};
-  } else if (const std::string report = u.base + ".log"; fs_.FileExists(report)) {
-    try {
-      const ReadReport r = ReadChangeReport(fs_.ReadWhole(report));
-      if (ModeNamed(r.Field("Mode")) == RunMode::MapOnly && !r.Field("Find").empty() && !r.Field("Replace").empty())
-        u.swap = PlaceSwap{r.Field("Find"), r.Field("Replace")};
-    } catch (const std::exception&) {
-      // Without it nothing is given back inside a changed place.
-    }
+  } else if (const std::optional<ReadReport>& r = u.reportHead) {
+    // Without it nothing is given back inside a changed place.
+    if (ModeNamed(r->Field("Mode")) == RunMode::MapOnly && !r->Field("Find").empty() && !r->Field("Replace").empty())
+      u.swap = PlaceSwap{r->Field("Find"), r->Field("Replace")};
   }
   return u.swap;
 }
