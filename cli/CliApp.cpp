@@ -142,7 +142,8 @@ CliEnd RunMapping(const CliOptions& o, CliServices& services, const std::string&
       for (const ChangeEntry& e : findings.changes) out << ChangeJsonLine(e) << '\n';
       out.flush();
     }
-    if (!o.reportPath.empty()) services.WriteFile(o.reportPath, ChangeReportText(settings, findings));
+    if (!o.reportPath.empty())
+      services.WriteFileStreamed(o.reportPath, [&](const BytesSink& put) { WriteChangeReport(settings, findings, put); });
   };
   try {
     MappingRun run(settings, {findings, &ui}, parts);

@@ -4,12 +4,14 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ExitCode.h"
 #include "engine/MappingRun.h"
 #include "engine/UndoPorts.h"
 #include "core/Drives.h"
+#include "core/FileSystem.h"
 #include "engine/Refusal.h"
 #include "engine/Rights.h"
 
@@ -37,6 +39,14 @@ class CliServices {
   virtual bool ErrorsOnTerminal() { return false; }
   // Writes a file whole (the --report file); throws Error.
   virtual void WriteFile(const std::string& path, const std::string& bytes) = 0;
+  // The same for a file written as it is made (the --report file of every
+  // finding): here gathered and written whole; the Windows services write
+  // each piece as it comes.
+  virtual void WriteFileStreamed(const std::string& path, const BytesWriter& write) {
+    std::string bytes;
+    write([&bytes](std::string_view piece) { bytes.append(piece); });
+    WriteFile(path, bytes);
+  }
   // Reads a file whole (apply's report); throws Error.
   virtual std::string ReadFile(const std::string& path) = 0;
 };

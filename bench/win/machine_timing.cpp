@@ -199,9 +199,11 @@ int main(int argc, char** argv) {
   // A portable copy keeps its records beside itself: here, never the user's.
   // Beside this program on Windows; under Wine the build folder is on no
   // drive, and the build's own path to it is taken.
-  if (!CopyFileW(ExePath(L"ostrivane-cli.exe").c_str(), (kHome + L"ostrivane-cli.exe").c_str(), FALSE) &&
+  // The copy as shipped, its debug information stripped (the build makes it
+  // beside the program).
+  if (!CopyFileW(ExePath(L"ostrivane-cli-shipped.exe").c_str(), (kHome + L"ostrivane-cli.exe").c_str(), FALSE) &&
       !CopyFileW(BUILT_CLI_EXE, (kHome + L"ostrivane-cli.exe").c_str(), FALSE)) {
-    std::printf("cannot copy %ls (error %lu)\n", ExePath(L"ostrivane-cli.exe").c_str(), GetLastError());
+    std::printf("cannot copy %ls (error %lu)\n", ExePath(L"ostrivane-cli-shipped.exe").c_str(), GetLastError());
     return 1;
   }
   std::printf("Making %d files and %d registry values...\n", s.files, s.values);

@@ -68,6 +68,11 @@ void Win32CliServices::WriteFile(const std::string& path, const std::string& byt
   fs.ReplaceWhole(FullPathOf(path, "Cannot write report"), bytes);
 }
 
+void Win32CliServices::WriteFileStreamed(const std::string& path, const BytesWriter& write) {
+  Win32FileSystem fs;
+  fs.ReplaceWholeStreamed(FullPathOf(path, "Cannot write report"), write);
+}
+
 std::string Win32CliServices::ReadFile(const std::string& path) {
   Win32FileSystem fs;
   return fs.ReadWhole(FullPathOf(path, "Cannot read report"));

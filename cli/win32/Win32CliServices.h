@@ -26,6 +26,7 @@ class Win32CliServices : public CliServices {
   bool RunsAsSystem() override;
   bool ErrorsOnTerminal() override;
   void WriteFile(const std::string& path, const std::string& bytes) override;
+  void WriteFileStreamed(const std::string& path, const BytesWriter& write) override;
   std::string ReadFile(const std::string& path) override;
 
  private:

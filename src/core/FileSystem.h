@@ -4,6 +4,7 @@
 // the tests over an in-memory tree. Paths are UTF-8. Method names avoid the
 // Win32 macro names.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -75,6 +76,10 @@ inline bool IsReplaceTempName(std::string_view name) {
   return true;
 }
 
+// Takes a file's bytes a piece at a time; a BytesWriter hands them over.
+using BytesSink = std::function<void(std::string_view piece)>;
+using BytesWriter = std::function<void(const BytesSink& put)>;
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -137,6 +142,16 @@ class FileSystem {
       }
     }
     return failures;
+  }
+  // The same for data too large to hold twice (a change report of every
+  // finding): `write` hands its bytes to the function it is given, piece by
+  // piece, as it makes them; should it throw, the old file stays as it was.
+  // Here it is gathered and written whole; the platform's adapter writes
+  // each piece as it comes.
+  virtual void ReplaceWholeStreamed(const std::string& path, const BytesWriter& write) {
+    std::string data;
+    write([&data](std::string_view piece) { data.append(piece); });
+    ReplaceWhole(path, data);
   }
   virtual std::unique_ptr<RandomFile> OpenRandom(const std::string& path, OpenMode mode) = 0;  // throws Error
   virtual bool Remove(const std::string& path) = 0;

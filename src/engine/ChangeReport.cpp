@@ -77,9 +77,11 @@ std::optional<Targets> TargetsFromText(const std::string& text, std::string* unk
 
 namespace {
 
-// Splits quoted, tab-separated records; a quoted field may span lines.
-std::vector<std::vector<std::string>> Records(std::string_view text) {
-  std::vector<std::vector<std::string>> records;
+// Splits quoted, tab-separated records, each handed to `take` as it ends
+// (a report of every finding is never held again as a list of its rows); a
+// quoted field may span lines.
+template <class Take>
+void ForEachRecord(std::string_view text, Take take) {
   std::vector<std::string> fields;
   std::string field;
   bool quoted = false, any = false;
@@ -105,7 +107,7 @@ std::vector<std::vector<std::string>> Records(std::string_view text) {
     } else if (c == '\r' || c == '\n') {
       if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
       if (any || !field.empty()) fields.push_back(std::move(field));
-      records.push_back(std::move(fields));
+      take(fields);
       fields.clear();
       field.clear();
       any = false;
@@ -116,9 +118,8 @@ std::vector<std::vector<std::string>> Records(std::string_view text) {
   }
   if (any || !field.empty()) {
     fields.push_back(std::move(field));
-    records.push_back(std::move(fields));
+    take(fields);
   }
-  return records;
 }
 
 }  // namespace
@@ -165,12 +166,37 @@ std::string RunSummary(RunMode mode, const std::string& findText, const std::str
   return std::string(ModeName(mode)) + ": " + findText + (mode == RunMode::SwitchDrives ? " <-> " : " -> ") + replaceText;
 }
 
-std::string ChangeReportText(const RunChoices& settings, const Findings& findings) {
+namespace {
+// The report's text gathered a block at a time and handed on, so that a
+// report of every finding is never held whole beside the findings.
+class ReportBlocks {
+ public:
+  explicit ReportBlocks(const BytesSink& put) : put_(put) { text_.reserve(kBlockBytes); }
+  std::string& Text() { return text_; }
+  // Hands the block on once it is full.
+  void RowDone() {
+    if (text_.size() >= kBlockBytes) HandOn();
+  }
+  void HandOn() {
+    if (!text_.empty()) put_(text_);
+    text_.clear();
+  }
+
+ private:
+  static constexpr std::size_t kBlockBytes = 64 * 1024;
+  const BytesSink& put_;
+  std::string text_;
+};
+}  // namespace
+
+void WriteChangeReport(const RunChoices& settings, const Findings& findings, const BytesSink& put) {
   const MappingRequest& r = settings.request;
   std::string drives;
   for (const DriveRow& d : settings.drives)
     if (d.selected) drives += (drives.empty() ? "" : ",") + d.root;
-  std::string out = kBom;
+  ReportBlocks blocks(put);
+  std::string& out = blocks.Text();
+  out = kBom;
   Row(out, {kReportTitle});
   Row(out, {"Mode", ModeName(r.Mode)});
   Row(out, {"Find", r.FindText});
@@ -187,14 +213,24 @@ std::string ChangeReportText(const RunChoices& settings, const Findings& finding
   // The list's changed rows: a shortcut's parts each, where the links count it once.
   Row(out, {findings.preview ? "Changes that would be made" : "Changes made", std::to_string(findings.ChangeCount())});
   // What the search could not reach: an apply of a preview's report says it again.
-  for (const std::string& note : findings.searchNotes) Row(out, {kSearchNoteRow, note});
+  for (const std::string& note : findings.searchNotes) {
+    Row(out, {kSearchNoteRow, note});
+    blocks.RowDone();
+  }
   out += "\r\n";
   Row(out, {kColumns[0], kColumns[1], kColumns[2], kColumns[3], kColumns[4], kColumns[5], kColumns[6], kColumns[7]});
-  for (const ChangeEntry& e : findings.changes)
+  for (const ChangeEntry& e : findings.changes) {
     Row(out, {e.where, e.value, e.line > 0 ? std::to_string(e.line) : "", KindWord(e.kind), MarkedText(e.oldText),
-              MarkedText(e.newText),
-              OutcomeWord(e.outcome), e.reason});
-  return out;
+              MarkedText(e.newText), OutcomeWord(e.outcome), e.reason});
+    blocks.RowDone();
+  }
+  blocks.HandOn();
+}
+
+std::string ChangeReportText(const RunChoices& settings, const Findings& findings) {
+  std::string text;
+  WriteChangeReport(settings, findings, [&text](std::string_view piece) { text.append(piece); });
+  return text;
 }
 
 std::string UndoSectionText(const std::string& time, const std::string& utcStamp,
@@ -226,11 +262,11 @@ ReadReport ReadChangeReport(std::string_view bytes) {
   enum { Run, Entries, Undo } part = Run;
   std::size_t row = 0;
   std::string converted;
-  for (std::vector<std::string>& f : Records(ReportText(bytes, converted))) {
+  ForEachRecord(ReportText(bytes, converted), [&](std::vector<std::string>& f) {
     ++row;
     // A spreadsheet may pad short rows with empty cells to the widest.
     while (f.size() > 2 && f.back().empty()) f.pop_back();
-    if (f.empty() || (f.size() <= 2 && f.back().empty() && f.front().empty())) continue;
+    if (f.empty() || (f.size() <= 2 && f.back().empty() && f.front().empty())) return;
     if (f[0] == kUndoRow && f.size() == 2) part = Undo;
     if (part == Run) {
       if (f[0] == kColumns[0] && f.size() == std::size(kColumns)) {
@@ -244,21 +280,21 @@ ReadReport ReadChangeReport(std::string_view bytes) {
       };
       if (f.size() > std::size(kColumns)) {
         unreadable("has " + std::to_string(f.size()) + " cells, not " + std::to_string(std::size(kColumns)));
-        continue;
+        return;
       }
       f.resize(std::size(kColumns));
       const auto kind = KindFromWord(f[3]);
       const auto outcome = OutcomeFromWord(f[6]);
       if (!kind) unreadable("has the Kind \"" + f[3] + "\", which is none the report writes");
       if (!outcome) unreadable("has the Outcome \"" + f[6] + "\", which is none the report writes");
-      if (!kind || !outcome) continue;
+      if (!kind || !outcome) return;
       ChangeEntry e{f[0], f[1], f[2].empty() ? 0 : std::atoi(f[2].c_str()), *kind, UnmarkedText(f[4]), UnmarkedText(f[5]),
                     *outcome, f[7]};
       report.entries.push_back(std::move(e));
     } else if (f.size() == 2) {
       report.undo.emplace_back(f[0], f[1]);
     }
-  }
+  });
   return report;
 }
 

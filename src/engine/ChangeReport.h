@@ -29,6 +29,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/FileSystem.h"
 #include "engine/ChangeList.h"
 #include "engine/Findings.h"
 #include "engine/RunSettings.h"
@@ -49,6 +50,10 @@ std::optional<RunMode> ModeNamed(const std::string& name);  // the other way; no
 // "Move and Map: C:\Data\Proj -> D:\Work\Proj"
 std::string RunSummary(RunMode mode, const std::string& findText, const std::string& replaceText);
 
+// The report written as it is made: its rows go to `put` a block at a
+// time (tens of kilobytes), never the whole text at once.
+void WriteChangeReport(const RunChoices& settings, const Findings& findings, const BytesSink& put);
+// The whole report's text: the same bytes.
 std::string ChangeReportText(const RunChoices& settings, const Findings& findings);
 // The rows of one undo of the entry, to be appended to its report.
 std::string UndoSectionText(const std::string& time, const std::string& utcStamp,

@@ -38,16 +38,30 @@ void Findings::Unmade(std::size_t at, const std::string& reason) {
   passedOver.push_back({PlaceText(e), reason});
 }
 
+namespace {
+// Moves `from` to the end of `to`. Into an empty list the list itself moves:
+// a search's findings are then never held twice, as they would be for a
+// moment were each moved into a list growing to hold them.
+template <class T>
+void MoveToEnd(std::vector<T>& to, std::vector<T>& from) {
+  if (to.empty()) {
+    to.swap(from);
+  } else {
+    if (to.capacity() < to.size() + from.size()) to.reserve(std::max(to.size() + from.size(), 2 * to.capacity()));
+    for (T& item : from) to.push_back(std::move(item));
+  }
+  from.clear();
+  from.shrink_to_fit();
+}
+}  // namespace
+
 void Findings::Join(Findings& lane) {
-  for (ChangeEntry& e : lane.changes) changes.push_back(std::move(e));
-  for (PassedOver& p : lane.passedOver) passedOver.push_back(std::move(p));
+  MoveToEnd(changes, lane.changes);
+  MoveToEnd(passedOver, lane.passedOver);
   for (std::string& note : lane.notes) notes.push_back(std::move(note));
   for (const std::string& note : lane.searchNotes) NoteOfSearch(note);
   tally.linkCount += lane.tally.linkCount;
   if (lane.tally.cancelled) tally.cancelled = true;
-  lane.changes.clear();
-  lane.changes.shrink_to_fit();
-  lane.passedOver.clear();
   lane.notes.clear();
   lane.searchNotes.clear();
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/Ui.h"
+#include "engine/KeptPreviews.h"
 
 class KeptUi : public Ui {
  public:
@@ -24,12 +25,12 @@ class KeptUi : public Ui {
   void StopProgressTimer() override {}
   // The run's thread gives the bar one step for all the searches.
   void BeginStep(int) override {}
-  void ReportPreview(const PreviewItem& item) override { previews.push_back(item); }
+  void ReportPreview(const PreviewItem& item) override { previews.Add(item); }
 
   // What was kept, told to `ui` (none: dropped) and forgotten.
   void PassOn(Ui* ui) {
     if (ui) {
-      for (const PreviewItem& item : previews) ui->ReportPreview(item);
+      previews.ForEach([ui](const PreviewItem& item) { ui->ReportPreview(item); });
       for (const auto& [text, caption] : messages) ui->ShowMessage(text, caption);
     }
     previews.clear();
@@ -37,6 +38,6 @@ class KeptUi : public Ui {
   }
   bool KeptNothing() const { return previews.empty() && messages.empty(); }
 
-  std::vector<PreviewItem> previews;
+  KeptPreviews previews;
   std::vector<std::pair<std::string, std::string>> messages;
 };

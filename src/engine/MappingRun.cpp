@@ -106,7 +106,7 @@ void MappingRun::WriteReport() {
   }
   const std::string path = settings_.recordsFolder + findings_.tally.undoName + ".log";
   try {
-    parts_.records.ReplaceWhole(path, ChangeReportText(settings_, findings_));
+    parts_.records.ReplaceWholeStreamed(path, [this](const BytesSink& put) { WriteChangeReport(settings_, findings_, put); });
   } catch (const std::exception& e) {
     throw Error("The change report " + path + " could not be written: " + e.what());
   }

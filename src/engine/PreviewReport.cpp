@@ -2,6 +2,7 @@
 
 #include "engine/ChangeReport.h"
 
+#include <utility>
 
 std::optional<PreviewToApply> ReadPreviewReport(const std::string& bytes, std::string& why) {
   std::string converted;
@@ -10,7 +11,7 @@ std::optional<PreviewToApply> ReadPreviewReport(const std::string& bytes, std::s
     why = "it is not an Ostrivane change report";
     return std::nullopt;
   }
-  const ReadReport report = ReadChangeReport(text);  // converted once
+  ReadReport report = ReadChangeReport(text);  // converted once
   if (report.Field("Result") != "preview") {
     why = "it is the report of a run, not of a preview (write one with --preview --report FILE)";
     return std::nullopt;
@@ -40,12 +41,13 @@ std::optional<PreviewToApply> ReadPreviewReport(const std::string& bytes, std::s
   preview.list.KeepSearchNotes(std::move(notes));
   // A row deleted from the report is a change not to make.
   preview.list.CountUnlistedAsLeftOut();
-  for (ChangeEntry e : report.entries) {
+  // Each row moves to the list: the report's rows are not held twice.
+  for (ChangeEntry& e : report.entries) {
     // A row set to "left out" stays as it is; every other occurrence the
     // preview would change is made.
     const bool ticked = e.outcome == ChangeOutcome::WouldChange;
     if (e.outcome == ChangeOutcome::LeftOut) e.outcome = ChangeOutcome::WouldChange;
-    preview.list.Add(e, ticked);
+    preview.list.Add(std::move(e), ticked);
   }
   return preview;
 }

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <stop_token>
 #include <thread>
+#include <utility>
 
 #include "core/Ui.h"
 #include "engine/ChangeVerification.h"
@@ -81,6 +82,24 @@ class Lane : public KeptUi {
   }
   // The pumps of the threads of a drive's pool.
   void Walked(long items) override { board_.items.fetch_add(items, std::memory_order_relaxed); }
+  // The first search in the run's order shows its previews as it goes:
+  // nothing before them is still to be shown, so the run's thread passes
+  // them on while it waits, and a whole registry's are never kept.
+  void ShowAsItGoes() { asItGoes_ = true; }
+  void ReportPreview(const PreviewItem& item) override {
+    if (!asItGoes_) return KeptUi::ReportPreview(item);
+    std::lock_guard<std::mutex> hold(toShowMutex_);
+    toShow_.Add(item);
+  }
+  // On the run's thread: the previews reported since it last asked, shown.
+  void ShowReported(Ui* ui) {
+    KeptPreviews taken;
+    {
+      std::lock_guard<std::mutex> hold(toShowMutex_);
+      std::swap(taken, toShow_);
+    }
+    if (ui) taken.ForEach([ui](const PreviewItem& item) { ui->ReportPreview(item); });
+  }
   // Kept on the search's thread until published.
   void ShowPhase(const std::string& phase) override { phase_ = phase; }
   void ShowPlace(const std::string& place) override { place_ = place; }
@@ -106,6 +125,9 @@ class Lane : public KeptUi {
   std::stop_token stop_;
   int sincePublished_ = 0;
   std::string phase_, place_;  // the search's own thread's
+  bool asItGoes_ = false;      // set before the search's thread starts
+  std::mutex toShowMutex_;
+  KeptPreviews toShow_;  // under toShowMutex_
   // Under the board's mutex:
   std::string publishedPhase_, publishedPlace_;
   std::int32_t links_ = 0;
@@ -159,6 +181,7 @@ void Merge(RunPass& run, std::list<Lane>& lanes, std::int32_t linksBefore) {
   run.findings.tally.linkCount = linksBefore;
   for (Lane& lane : lanes) {
     run.findings.Join(lane.found);
+    lane.ShowReported(run.ui);
     lane.PassOn(run.ui);
   }
 }
@@ -179,6 +202,7 @@ void SearchSideBySide(RunPass& run, SearchCrew& crew, const SearchTexts& texts, 
   if (registry) lanes.emplace_back(board, run, -1);
   if (files)
     for (int drive : SelectedDrives(run.settings)) lanes.emplace_back(board, run, drive);
+  if (!lanes.empty()) lanes.front().ShowAsItGoes();
   const std::int32_t linksBefore = run.findings.tally.linkCount;
   run.BeginStep(SharesOf(run.settings, registry, files));
 
@@ -211,6 +235,7 @@ void SearchSideBySide(RunPass& run, SearchCrew& crew, const SearchTexts& texts, 
     counted = items;
     if (run.PumpCancelled()) board.cancel = true;
     ShowProgressOf(run, board, lanes, linksBefore);
+    if (!lanes.empty()) lanes.front().ShowReported(run.ui);
   }
   for (std::jthread& t : threads) t.join();
   if (run.ui) run.ui->Walked(board.items.load() - counted);

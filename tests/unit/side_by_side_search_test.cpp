@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -97,6 +98,41 @@ TEST_F(SideBySide, TheRegistryComesFirstEvenWhenItsSearchEndsLast) {
   parts.optionalCrew = &crew;
   Preview();
   EXPECT_EQ(Found(), alone);
+}
+
+// The first search in the run's order shows its previews while it runs,
+// rather than keeping a preview of each finding to its end; the order shown
+// is still that of one search after the other.
+TEST_F(SideBySide, TheFirstSearchsPreviewsAreShownWhileItStillRuns) {
+  Preview();
+  const std::vector<std::string> alonePreviews = Previewed();
+  struct WatchedUi : FakeUi {
+    std::mutex mutex;
+    std::condition_variable shown;
+    std::size_t count = 0;
+    void ReportPreview(const PreviewItem& item) override {
+      FakeUi::ReportPreview(item);
+      std::lock_guard<std::mutex> hold(mutex);
+      ++count;
+      shown.notify_all();
+    }
+  } watched;
+  bool shownWhileSearching = false;
+  crew.afterSearch = [&](const RunPass& lane) {
+    if (lane.settings.SelectedDriveCount() == 1) return;  // a drive's search
+    std::unique_lock<std::mutex> hold(watched.mutex);
+    // Bounded only so that a front end that is never told fails rather than hangs.
+    shownWhileSearching = watched.shown.wait_for(hold, std::chrono::seconds(30), [&] { return watched.count == 30; });
+  };
+  parts.optionalCrew = &crew;
+  ctx.ui = &watched;
+  ctx.preview = true;
+  RunRequest(RunMode::MapOnly, "C:\\Old", "D:\\New");
+  ctx.ui = &ui;
+  EXPECT_TRUE(shownWhileSearching);
+  std::vector<std::string> lines;
+  for (const PreviewItem& p : watched.previews) lines.push_back(p.place + "|" + p.name + "|" + p.oldText + "|" + p.newText);
+  EXPECT_EQ(lines, alonePreviews);
 }
 
 TEST_F(SideBySide, ACancelOrAFailureEndsEverySearch) {

@@ -220,6 +220,33 @@ const FILETIME kLongAgo{0x12345600u, 0x01c0f000u};  // in 2001
 
 // The rewritten file is the same file: its other names, creation time and
 // marks stay; no temporary file is left beside it.
+// A file written as it is made (a change report of every finding): each
+// piece goes to disk as it comes, and a writer that fails part way leaves
+// the old file whole and no temporary file beside it.
+TEST_F(Win32FileSystemTest, ReplaceWholeStreamedWritesEachPieceAndNeverHalfAFile) {
+  const std::string path = root + "Undo00001.log";
+  WriteTestFile(fs, path, "the old report\r\n");
+  std::string want;
+  fs.ReplaceWholeStreamed(path, [&want](const BytesSink& put) {
+    for (int i = 0; i < 300; ++i) {
+      const std::string row = "row " + std::to_string(i) + " \xC3\xA9" + std::string(std::size_t(i * 37), 'x') + "\r\n";
+      want += row;
+      put(row);
+    }
+  });
+  EXPECT_EQ(fs.ReadWhole(path), want);
+  EXPECT_THROW(fs.ReplaceWholeStreamed(path,
+                                       [](const BytesSink& put) {
+                                         put(std::string(100'000, 'h'));
+                                         throw Error("the run failed while its report was written");
+                                       }),
+               Error);
+  EXPECT_EQ(fs.ReadWhole(path), want);
+  auto names = Names(root + "*");
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{".", "..", "Undo00001.log"}));
+}
+
 TEST_F(Win32FileSystemTest, ReplaceWholeKeepsHardLinksCreationTimeAndAttributes) {
   const std::string single = root + "single.ini", first = root + "app.ini", second = root + "Linked\\app.ini";
   WriteTestFile(fs, single, "[a]\r\nPath=D:\\Tools\\svc.exe\r\n");

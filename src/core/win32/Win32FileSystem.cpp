@@ -243,19 +243,28 @@ std::string Win32FileSystem::ReadWhole(const std::string& path) {
 }
 
 void Win32FileSystem::ReplaceWhole(const std::string& path, const std::string& data) {
+  ReplaceWholeStreamed(path, [&data](const BytesSink& put) { put(data); });
+}
+
+void Win32FileSystem::ReplaceWholeStreamed(const std::string& path, const BytesWriter& write) {
   // A file with several names is rewritten in place, so that all of them
-  // keep showing one file (ReplaceBeside.h says why that is safe).
+  // keep showing one file (ReplaceBeside.h says why that is safe): its
+  // bytes are gathered first.
   if (NameCountOf(path) > 1) {
+    std::string data;
+    write([&data](std::string_view piece) { data.append(piece); });
     if (!RewriteInPlace(path, data)) ThrowFailure("Cannot write", path);
     return;
   }
+  // Each piece goes to the temporary file as it comes; the target is only
+  // replaced once all of it is there and flushed.
   TempBeside temp(path);
   if (temp.Path().empty()) ThrowFailure("Cannot write", path);
   {
     OwnedHandle h(CreateFileW(PlatformPath(temp.Path()).c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h.ok()) ThrowFailure("Cannot write", path);
-    WriteAll(h.get(), data.data(), data.size(), path);
+    write([&h, &path](std::string_view piece) { WriteAll(h.get(), piece.data(), piece.size(), path); });
     if (!FlushFileBuffers(h.get())) ThrowFailure("Cannot write", path);
     if (!h.Close()) ThrowFailure("Cannot write", path);
   }

@@ -17,6 +17,7 @@ class Win32FileSystem : public FileSystem {
   std::string ReadWhole(const std::string& path) override;
   void ReplaceWhole(const std::string& path, const std::string& data) override;
   std::vector<std::string> ReplaceEach(const std::vector<Replacement>& files) override;
+  void ReplaceWholeStreamed(const std::string& path, const BytesWriter& write) override;
   std::unique_ptr<RandomFile> OpenRandom(const std::string& path, OpenMode mode) override;
   bool Remove(const std::string& path) override;
   bool MakeFolders(const std::string& path) override;
