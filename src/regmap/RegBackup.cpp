@@ -321,7 +321,8 @@ void RegBackup::Header(Pending& p, RegRoot root, const std::string& path) {
   lastHeader_ = id;
 }
 
-void RegBackup::SettleValue(Pending& p, RegRoot root, const std::string& path, const std::string& name) {
+void RegBackup::SettleValue(Pending& p, RegRoot root, const std::string& path, const std::string& name,
+                            const RawValue* read) {
   const std::string id = ValueId(root, path, name);
   if (values_.count(id)) return;
   const KeyState state = StateOf(root, path);
@@ -332,7 +333,9 @@ void RegBackup::SettleValue(Pending& p, RegRoot root, const std::string& path, c
     return;
   }
   std::vector<std::string> lines;
-  if (state == KeyState::Untouched) {
+  if (state == KeyState::Untouched && read) {
+    lines = ValueLines(name, read->type, read->data, form_, &ansi_);
+  } else if (state == KeyState::Untouched) {
     RegistryCursor reg(backend_, root);
     if (!reg.OpenRegPathForReading(path)) return;  // can't be read: nothing to keep
     std::uint32_t type = kRegNone;
@@ -479,8 +482,9 @@ void RegBackup::Entry(F&& settle) {
   }
 }
 
-void RegBackup::BackupRegistryValue(RegRoot root, const std::string& keyPath, const std::string& valueName) {
-  Entry([&](Pending& p) { SettleValue(p, root, keyPath, valueName); });
+void RegBackup::BackupRegistryValue(RegRoot root, const std::string& keyPath, const std::string& valueName,
+                                    const RawValue* read) {
+  Entry([&](Pending& p) { SettleValue(p, root, keyPath, valueName, read); });
 }
 
 void RegBackup::BackupValueRename(RegRoot root, const std::string& keyPath, const std::string& oldName,

@@ -12,6 +12,7 @@
 #include "core/FileSystem.h"
 #include "engine/DurableBatch.h"
 #include "engine/Refusal.h"
+#include "regmap/NTReg.h"
 #include "regmap/RegistryBackend.h"
 
 inline constexpr const char* kRegHeader5 = "Windows Registry Editor Version 5.00";
@@ -97,7 +98,10 @@ class RegBackup : public DurableFile {
   // run, and is written when it returns, on disk after MakeDurable (the
   // batch's commit). Later calls for what is settled already write nothing. BackupRefused: nothing was written, and the
   // change must not be made; other errors (the file) stop the run.
-  void BackupRegistryValue(RegRoot root, const std::string& keyPath, const std::string& valueName);
+  // `read`, when given, is the value as the caller has just read it (a walk's
+  // listing of the key): it is taken instead of opening the key again.
+  void BackupRegistryValue(RegRoot root, const std::string& keyPath, const std::string& valueName,
+                           const RawValue* read = nullptr);
   // The old name's state and the removal of the new name.
   void BackupValueRename(RegRoot root, const std::string& keyPath, const std::string& oldName,
                          const std::string& newName);
@@ -114,7 +118,8 @@ class RegBackup : public DurableFile {
     std::string headerBefore;
   };
   KeyState StateOf(RegRoot root, const std::string& path) const;
-  void SettleValue(Pending& p, RegRoot root, const std::string& path, const std::string& name);
+  void SettleValue(Pending& p, RegRoot root, const std::string& path, const std::string& name,
+                   const RawValue* read = nullptr);
   void SettleKey(Pending& p, RegRoot root, const std::string& path, bool inExport = false);
   void SettleMoveTarget(Pending& p, RegRoot root, const std::string& newPath, const std::string& oldPath);
   void Header(Pending& p, RegRoot root, const std::string& path);
