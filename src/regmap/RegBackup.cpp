@@ -279,8 +279,8 @@ void RegBackup::BeginRun(const std::string& filePath) {
   values_.clear();
   recorded_.clear();
   created_.clear();
+  LetGo();
   wrote_ = false;
-  open_.reset();
   path_ = filePath;
   lastHeader_.clear();
   const RegFileForm stored = StoredForm(fs_, filePath);
@@ -290,7 +290,7 @@ void RegBackup::BeginRun(const std::string& filePath) {
 }
 
 void RegBackup::BeginPass() {
-  open_.reset();
+  LetGo();
   lastHeader_.clear();
   StopIfVanished();
 }
@@ -443,10 +443,9 @@ void RegBackup::Commit(Pending& p) {
   // changes made so far have lost their backups, so the run stops here.
   StopIfVanished();
   if (open_) {
-    // The file's form is form_ since its first entry.
-    const std::string bytes = EncodeRegText(text + "\r\n", form_.storage, &ansi_);
-    open_->WriteAt(end_, bytes.data(), bytes.size());
-    end_ += bytes.size();
+    // The file's form is form_ since its first entry; the batch's entries
+    // are written together at its flush.
+    held_ += EncodeRegText(text + "\r\n", form_.storage, &ansi_);
   } else {
     WriteReg(fs_, path_, text, form_, &ansi_, false);
     open_ = fs_.OpenRandom(path_, OpenMode::ReadWrite);
@@ -455,10 +454,29 @@ void RegBackup::Commit(Pending& p) {
   wrote_ = true;
 }
 
+void RegBackup::WriteHeld() {
+  if (held_.empty()) return;
+  const std::string bytes = std::move(held_);
+  held_.clear();
+  open_->WriteAt(end_, bytes.data(), bytes.size());
+  end_ += bytes.size();
+}
+
 void RegBackup::MakeDurable() {
   if (!open_) return;
   StopIfVanished();
+  WriteHeld();
   open_->Flush();
+  open_.reset();
+}
+
+void RegBackup::LetGo() {
+  try {
+    if (open_) WriteHeld();
+  } catch (const Error&) {
+    // Given up already: the run stops on its first Error.
+  }
+  held_.clear();
   open_.reset();
 }
 

@@ -118,12 +118,16 @@ TEST(DurableBatch, ALargeApplyFlushesOnceABatchAndOpensEachKeyOnceAndItsUndoRest
 
 // A value's backup is the value as the key's listing read it: no key is
 // opened again for it. After a question the value is read again.
-TEST(DurableBatch, AValuesBackupTakesItFromTheListingUnlessTheRunAskedFirst) {
+// A batch's backup entries and record lines go to disk in one write each.
+TEST(DurableBatch, AValuesBackupTakesItFromTheListingAndABatchIsWrittenAtOnce) {
   Machine m;
   m.Fill(4, 300);
+  int writes = 0;
+  m.fs.beforeWrite = [&](const std::string&) { ++writes; };
   m.Apply();
   EXPECT_EQ(m.Changed(), 4 * 301);
   EXPECT_LE(m.reg.opens, 40) << "a key opened again for a value's backup";
+  EXPECT_LE(writes, 4 * 3) << "a write to the records for each change";
   EXPECT_EQ(m.Undo().changed.size(), 0u);
   EXPECT_EQ(m.reg.Dump(), m.before);
 
