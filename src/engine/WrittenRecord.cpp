@@ -157,10 +157,10 @@ Announcement WrittenRecord::Append(const std::vector<std::string>& fields, int c
 }
 
 void WrittenRecord::WriteLine(const std::string& line, bool waits) {
-  StopIfGone();
   // A line of its own leaves the file as it found it; one after lines that
-  // wait leaves it open for their flush.
+  // wait leaves it open for their flush, where the file is looked for again.
   const bool othersWait = file_ || !held_.empty();
+  if (!othersWait) StopIfGone();
   held_ += line;
   held_ += "\r\n";
   if (waits) return;

@@ -439,14 +439,15 @@ void RegBackup::Commit(Pending& p) {
     if (i) text += "\r\n";
     text += p.lines[i];
   }
-  // Gone since this run's last entry: a fresh file would hide that the
-  // changes made so far have lost their backups, so the run stops here.
-  StopIfVanished();
   if (open_) {
     // The file's form is form_ since its first entry; the batch's entries
     // are written together at its flush.
     held_ += EncodeRegText(text + "\r\n", form_.storage, &ansi_);
   } else {
+    // Gone since this run's last entry: a fresh file would hide that the
+    // changes made so far have lost their backups, so the run stops here
+    // (and at the flush, for the entries held).
+    StopIfVanished();
     WriteReg(fs_, path_, text, form_, &ansi_, false);
     open_ = fs_.OpenRandom(path_, OpenMode::ReadWrite);
     end_ = open_->Size();

@@ -237,13 +237,14 @@ std::string Win32FileSystem::ReadWhole(const std::string& path) {
 
 void Win32FileSystem::ReplaceWhole(const std::string& path, const std::string& data) {
   // A file with several names is rewritten in place, so that all of them
-  // keep showing one file (ReplaceBeside.h says why that is safe).
-  if (NameCountOf(path) > 1) {
-    if (!RewriteInPlace(path, data)) ThrowFailure("Cannot write", path);
+  // keep showing one file (ReplaceBeside.h says why that is safe): the
+  // temporary file's PutInPlaceOf tells, which spares every other file an
+  // open here. Without a temporary file such a file is still rewritten.
+  TempBeside temp(path);
+  if (temp.Path().empty()) {
+    if (NameCountOf(path) <= 1 || !RewriteInPlace(path, data)) ThrowFailure("Cannot write", path);
     return;
   }
-  TempBeside temp(path);
-  if (temp.Path().empty()) ThrowFailure("Cannot write", path);
   {
     OwnedHandle h(CreateFileW(PlatformPath(temp.Path()).c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr));
