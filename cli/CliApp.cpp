@@ -70,7 +70,8 @@ CliEnd RunUndo(const CliOptions& o, CliServices& services, std::ostream& out, st
     out << name.Text() << " deleted\n";
     return CliEnd::Finished;
   }
-  const UndoOutcome outcome = services.UndoRunner().UndoEntry(name, o.force);
+  ConsoleUndoProgress progress(err, [&services] { return services.NowMs(); }, !o.json && services.ErrorsOnTerminal());
+  const UndoOutcome outcome = services.UndoRunner().UndoEntry(name, o.force, &progress.Watcher());
   // With --json, stdout holds nothing but the summary.
   std::ostream& plain = o.json ? err : out;
   plain << UndoMessage(outcome) << '\n';

@@ -24,14 +24,17 @@ void ConsoleUi::Pump() {
 
 void ConsoleUi::Refresh() {
   RefreshProgress(progress_, findings_, nowMs_());
-  const ProgressDisplay& p = progress_;
+  PrintProgressLine(err_, progress_, showPace_, lastLine_);
+}
+
+void PrintProgressLine(std::ostream& err, const ProgressDisplay& p, bool withPace, std::string& lastLine) {
   std::string line = p.phase;
   if (!p.location.empty()) line += " | " + p.location;
-  line += " | " + p.count;
-  if (showPace_ && !p.paceText.empty()) line += " | " + p.paceText;
-  if (line == lastLine_) return;
-  lastLine_ = line;
-  err_ << line << '\n' << std::flush;
+  if (!p.count.empty()) line += " | " + p.count;
+  if (withPace && !p.paceText.empty()) line += " | " + p.paceText;
+  if (line == lastLine) return;
+  lastLine = line;
+  err << line << '\n' << std::flush;
 }
 
 void ConsoleUi::CloseProgress() {

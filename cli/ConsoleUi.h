@@ -7,7 +7,12 @@
 
 #include "engine/ProgressDisplay.h"
 #include "engine/Findings.h"
+#include "engine/UndoProgress.h"
 #include "core/Ui.h"
+
+// Writes the progress line ("phase | place | count", with the pace when
+// asked) to `err`, unless it is the line written last.
+void PrintProgressLine(std::ostream& err, const ProgressDisplay& shown, bool withPace, std::string& lastLine);
 
 class ConsoleUi : public Ui {
  public:
@@ -55,4 +60,22 @@ class ConsoleUi : public Ui {
   std::int64_t lastRefresh_ = 0;
   std::string lastLine_;
   ProgressDisplay progress_;
+};
+
+// An undo's progress on stderr, in the lines a run's progress has, at most
+// five a second: a short undo prints none.
+class ConsoleUndoProgress {
+ public:
+  ConsoleUndoProgress(std::ostream& err, std::function<std::int64_t()> nowMs, bool showPace)
+      : err_(err), showPace_(showPace), progress_(shown_, std::move(nowMs), [this](bool due) {
+          if (due) PrintProgressLine(err_, shown_, showPace_, lastLine_);
+        }) {}
+  UndoProgress& Watcher() { return progress_; }
+
+ private:
+  std::ostream& err_;
+  bool showPace_;
+  std::string lastLine_;
+  ProgressDisplay shown_;
+  UndoProgressShown progress_;
 };

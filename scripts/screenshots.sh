@@ -66,7 +66,8 @@ scale() { echo $(( ($1 * dpi + 48) / 96 )); }  # rounded, as MulDiv does
 
 width=1024 height=768
 targets=(Intro1 Intro2 Intro3 Front MoveTrees MoveConfirm MoveGiven SwitchDrives
-         MapOnly Targets Drives Review Finished Report Cancelled Undo ProgressDialog ConfirmChangeDialog)
+         MapOnly Targets Drives Review Finished Report Cancelled Undo ProgressDialog UndoProgressDialog
+         ConfirmChangeDialog)
 # SHOT_TARGETS="Front MoveTrees" takes only those.
 [[ -n ${SHOT_TARGETS:-} ]] && read -ra targets <<<"$SHOT_TARGETS"
 
@@ -98,7 +99,7 @@ shoot() {
   sleep "${SHOT_DELAY:-4}"
   case $target in
     ConfirmChangeDialog) w=$(scale 640) h=$(scale 360) ;;
-    ProgressDialog) w=$(scale 420) h=$(scale 200) ;;
+    ProgressDialog | UndoProgressDialog) w=$(scale 420) h=$(scale 200) ;;
     Review | Report) list_page_size ;;  # the window grows for its list
     *) w=$(scale 488) h=$(scale 435) ;;  # with the strip under the button row
   esac

@@ -25,6 +25,8 @@
 
 namespace {
 const std::wstring kHome = L"C:\\ostrivane-bench-machine\\";  // the console's copy and its records
+const std::wstring kApplyOutput = L"C:\\ostrivane-bench-machine-apply.txt";
+const std::wstring kUndoOutput = L"C:\\ostrivane-bench-machine-undo.txt";
 const std::wstring kTree = L"C:\\ostrivane-bench-machine-tree\\";
 const std::wstring kKey = L"Software\\OstrivaneBenchMachine";
 const std::wstring kOld = L"C:\\OstrivaneBenchOld", kNew = L"C:\\OstrivaneBenchNew";
@@ -225,16 +227,19 @@ int main(int argc, char** argv) {
   const std::wstring list = kHome + L"preview.log";
   const Console preview = RunConsole(L"map --find " + kOld + L" --replace " + kNew + L" --preview --report \"" + list + L"\"" + drives);
   Print("preview with findings", preview, nothing.seconds, "the search finding nothing");
-  const Console apply = RunConsole(L"apply \"" + list + L"\"");
+  // Their words and progress lines are kept beside the records' folder: the
+  // lines tell how long each step took.
+  const Console apply = RunConsole(L"apply \"" + list + L"\"", kApplyOutput);
   Print("apply of the preview's list", apply, preview.seconds, "the preview");
   const bool applied = ValueOf(0, 0) == kNew + L"\\v0";
   const std::wstring undoName = NewestUndoName();
-  const Console undo = RunConsole(L"undo run " + undoName);
+  const Console undo = RunConsole(L"undo run " + undoName, kUndoOutput);
   Print("undo of the apply", undo, apply.seconds, "the apply");
   const bool undone = applied && ValueOf(0, 0) == kOld + L"\\v0";
   std::printf("Changes expected: %d values and %d settings files; the apply %s, the undo (%ls) %s.\n",
               s.valuesNaming, s.settingsNaming, applied ? "changed them" : "DID NOT change them", undoName.c_str(),
               undone ? "gave them back" : "DID NOT give them back");
+  std::printf("The apply's and the undo's console output: %ls, %ls\n", kApplyOutput.c_str(), kUndoOutput.c_str());
   CleanUp();
   return applied && undone ? 0 : 1;
 }

@@ -9,6 +9,7 @@
 #include "engine/RunPorts.h"
 #include "engine/UndoName.h"
 #include "engine/UndoOutcome.h"
+#include "engine/UndoProgress.h"
 
 // What the records tell of an entry's undos.
 enum class UndoState {
@@ -54,5 +55,6 @@ class UndoExecutor {
   virtual ~UndoExecutor() = default;
   // Undoes the entry and says what it did. A place that changed after the
   // run is left and named unless `force`. Throws Error when it cannot start.
-  virtual UndoOutcome UndoEntry(const UndoName& name, bool force = false) = 0;
+  // `progress`, when given, is told of each step and place as it goes.
+  virtual UndoOutcome UndoEntry(const UndoName& name, bool force = false, UndoProgress* progress = nullptr) = 0;
 };

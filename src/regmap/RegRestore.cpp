@@ -56,13 +56,19 @@ class LiveRegistry {
     return RegistryCursor(backend_, root).KeyExists(path);
   }
   Slot ValueOf(const std::string& full, const std::string& name) {
-    RegRoot root;
-    std::string path;
-    if (!SplitKey(full, root, path)) return std::nullopt;
-    RegistryCursor reg(backend_, root);
-    if (!reg.OpenRegPathForReading(path)) return std::nullopt;
+    // A backup keeps a key's values together: its key is opened once for them.
+    if (!EqualFold(full, openFull_)) {
+      openFull_ = full;
+      open_.reset();
+      RegRoot root;
+      std::string path;
+      if (!SplitKey(full, root, path)) return std::nullopt;
+      open_.emplace(backend_, root);
+      if (!open_->OpenRegPathForReading(path)) open_.reset();
+    }
+    if (!open_) return std::nullopt;
     std::uint32_t type = kRegNone;
-    std::optional<std::string> data = reg.ReadRawValue(name, type);
+    std::optional<std::string> data = open_->ReadRawValue(name, type);
     if (!data) return std::nullopt;
     return Value{type, std::move(*data)};
   }
@@ -84,6 +90,9 @@ class LiveRegistry {
 
  private:
   RegistryBackend& backend_;
+  // The key ValueOf read last, still open (none: it is not there).
+  std::string openFull_;
+  std::optional<RegistryCursor> open_;
 };
 
 std::string Shown(const Slot& slot) {
@@ -261,10 +270,13 @@ class RestorePlanner {
     plan_.take.assign(ops_.size(), false);
   }
 
-  RegistryRestorePlan Plan() {
+  RegistryRestorePlan Plan(const PlaceDone& each) {
     PlanCreatedKeys();
     HoldMovedKeys();
-    for (std::size_t i = 0; i < ops_.size(); ++i) PlanLine(i);
+    for (std::size_t i = 0; i < ops_.size(); ++i) {
+      if (each) each(i, ops_.size(), ops_[i].KeyName());
+      PlanLine(i);
+    }
     return std::move(plan_);
   }
 
@@ -417,8 +429,8 @@ class RestorePlanner {
 
 RegistryRestorePlan PlanRegistryRestore(RegistryBackend& backend, const ParsedRegFile& backup,
                                         const std::vector<RegistryWrite>& written, bool force,
-                                        const PlaceSwap* swap) {
-  return RestorePlanner(backend, backup, written, force, swap).Plan();
+                                        const PlaceSwap* swap, const PlaceDone& each) {
+  return RestorePlanner(backend, backup, written, force, swap).Plan(each);
 }
 
 std::vector<std::string> WriteMappedBack(RegistryBackend& backend, const std::vector<MappedBackValue>& values) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/MapBack.h"
+#include "engine/UndoProgress.h"
 #include "engine/WrittenRecord.h"
 #include "regmap/RegImport.h"
 #include "regmap/RegistryBackend.h"
@@ -45,10 +46,11 @@ struct RegistryRestorePlan {
 
 // `swap`, when given, is the run's move: a text value changed after the run
 // gets its old place back inside it where that is plainly safe, also when
-// forced, rather than being left or overwritten.
+// forced, rather than being left or overwritten. `each` is told of every
+// line of the backup weighed.
 RegistryRestorePlan PlanRegistryRestore(RegistryBackend& backend, const ParsedRegFile& backup,
                                         const std::vector<RegistryWrite>& written, bool force,
-                                        const PlaceSwap* swap = nullptr);
+                                        const PlaceSwap* swap = nullptr, const PlaceDone& each = {});
 
 // Writes the plan's mapped-back values; one message per value not written.
 std::vector<std::string> WriteMappedBack(RegistryBackend& backend, const std::vector<MappedBackValue>& values);

@@ -271,7 +271,8 @@ std::string WriteBack(FileSystem& fs, UndoPlatform& platform, const ZipEntry& e,
 }  // namespace
 
 RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::string& archivePath,
-                             const RestorePlace& placeOf, const RestoreGuard& guard, const RestoreCheck& check) {
+                             const RestorePlace& placeOf, const RestoreGuard& guard, const RestoreCheck& check,
+                             const PlaceDone& each) {
   auto file = fs.OpenRandom(archivePath, OpenMode::ReadOnly);
   RestoreResult result;
   auto refuse = [&](const std::string& target, const std::string& why) {
@@ -286,9 +287,11 @@ RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::
   if (entries.empty()) ThrowIfNoZip(*file);
 
   std::set<std::string> done;  // a name twice: the first whole copy is the older state
+  std::size_t taken = 0;
   for (const ZipEntryReadings& readings : entries) {
     const ZipEntry& e = readings.front();
     const std::string savedFrom = Swap(EntryNameText(e, oem), '/', '\\');
+    if (each) each(taken++, entries.size(), savedFrom);
     // A flagged name that is no UTF-8 would reach the platform as another name.
     if (!IsValidUtf8(savedFrom)) {
       refuse(savedFrom, "its name in the archive is not valid UTF-8");

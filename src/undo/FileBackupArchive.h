@@ -12,6 +12,7 @@
 
 #include "engine/Refusal.h"
 #include "engine/RunPorts.h"
+#include "engine/UndoProgress.h"
 #include "core/FileSystem.h"
 #include "undo/UndoPlatform.h"
 #include "undo/ZipArchive.h"
@@ -94,10 +95,11 @@ using RestoreGuard = std::function<std::optional<EngineRefusal>(const std::strin
 // was saved from (a folder moved since), or nullopt to leave the entry out.
 // Throws Error when the archive cannot be opened or read.
 using RestorePlace = std::function<std::optional<std::string>(const std::string& savedFrom)>;
-// check, when given, decides for each entry (after placeOf and guard) whether it is written back.
+// check, when given, decides for each entry (after placeOf and guard) whether it is written back;
+// each is told of every entry as it is taken up.
 RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::string& archivePath,
                              const RestorePlace& placeOf = {}, const RestoreGuard& guard = {},
-                             const RestoreCheck& check = {});
+                             const RestoreCheck& check = {}, const PlaceDone& each = {});
 
 // A full path on a drive with no "." or ".." component: the only kind of
 // name a backup is stored and restored under.

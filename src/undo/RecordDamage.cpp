@@ -2,6 +2,7 @@
 
 #include "core/Fold.h"
 #include "core/PathText.h"
+#include "engine/RegistryWriteIndex.h"
 
 bool ReportKeepsWrittenRecord(const ReadReport& report) {
   // The run's start as a stamp came into the reports after the written
@@ -12,27 +13,16 @@ bool ReportKeepsWrittenRecord(const ReadReport& report) {
 }
 
 namespace {
-// A key's move names the key and what lies below it; a value's write or
-// rename names that value in that key, by either of its names.
-bool NamesValue(const WrittenPlaces& written, const ChangeEntry& entry) {
-  for (const RegistryWrite& w : written.registry) {
-    if (w.kind == RegistryWrite::Kind::KeyMove) {
-      if (IsWithin(entry.where, w.key) || IsWithin(entry.where, w.newName)) return true;
-    } else if (entry.kind != ChangeKind::KeyPath && EqualFold(w.key, entry.where) &&
-               (EqualFold(w.name, entry.value) ||
-                (w.kind == RegistryWrite::Kind::Rename && EqualFold(w.newName, entry.value)))) {
-      return true;
-    }
-  }
-  return false;
-}
-
 // Whether the record names the place of a changed entry. Only files and
 // registry places are weighed: the rest (a moved item, a scheduled task)
-// are checked by their own records.
-bool Recorded(const WrittenPlaces& written, const ChangeEntry& entry) {
+// are checked by their own records. A key's move names the key and what
+// lies below it; a value's write or rename names that value in that key,
+// by either of its names.
+bool Recorded(const WrittenPlaces& written, const RegistryWriteIndex& registry, const ChangeEntry& entry) {
   if (entry.kind == ChangeKind::MovedItem || entry.kind == ChangeKind::Place || IsTaskPlace(entry)) return true;
-  if (IsRegistryPlace(entry)) return NamesValue(written, entry);
+  if (IsRegistryPlace(entry))
+    return registry.WithinMovedKey(entry.where) ||
+           (entry.kind != ChangeKind::KeyPath && registry.NamesValue(entry.where, entry.value));
   return written.files.count(FoldKey(entry.where)) > 0;
 }
 }  // namespace
@@ -44,8 +34,9 @@ RecordDamage CheckWrittenRecord(const std::optional<WrittenPlaces>& written, con
     if (ReportKeepsWrittenRecord(*report)) damage.why = "is missing";
     return damage;
   }
+  const RegistryWriteIndex registry(written->registry);
   for (const ChangeEntry& entry : report->entries) {
-    if (entry.outcome != ChangeOutcome::Changed || Recorded(*written, entry)) continue;
+    if (entry.outcome != ChangeOutcome::Changed || Recorded(*written, registry, entry)) continue;
     std::vector<std::string>& places = IsRegistryPlace(entry) ? damage.values : damage.files;
     const std::string place = IsRegistryPlace(entry) ? PlaceText(entry) : entry.where;
     if (places.empty() || places.back() != place) places.push_back(place);

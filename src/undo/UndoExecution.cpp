@@ -8,6 +8,7 @@
 
 #include "engine/ChangeReport.h"
 #include "engine/OfflineHives.h"
+#include "engine/RegistryWriteIndex.h"
 #include "engine/RunLock.h"
 #include "engine/TaskBackup.h"
 #include "engine/WrittenRecord.h"
@@ -57,19 +58,23 @@ struct UndoExecution::Undo {
   std::vector<std::pair<std::string, std::string>> leftovers;  // a file, and a copy a stopped replacement left beside it
   struct Later {
     std::optional<WrittenPlaces> written;
+    std::optional<RegistryWriteIndex> registry;  // of `written`, asked for each place named
     std::string movedFrom;  // the item its move record names, "" for none
   };
   std::map<UndoName, Later> later;  // later entries' records, read once
+  std::optional<ReadReport> reportHead;  // the change report's head rows, read once (CheckRecord)
   bool swapRead = false;
   std::optional<PlaceSwap> swap;  // the run's replacement, read once (SwapOf)
+  UndoProgress* progress = nullptr;
 };
 
-UndoOutcome UndoExecution::UndoEntry(const UndoName& name, bool force) {
+UndoOutcome UndoExecution::UndoEntry(const UndoName& name, bool force, UndoProgress* progress) {
   // Nothing else changes the records or the places they name meanwhile.
   RunLockScope locked(&rails_.lock);
   Undo u(name);
   u.base = store_.FolderOf(name) + name.Text();
   u.force = force;
+  u.progress = progress;
   ReadWritten(u);
   CheckRecord(u);
   ReadMoveRecord(u);
@@ -81,6 +86,12 @@ UndoOutcome UndoExecution::UndoEntry(const UndoName& name, bool force) {
   AppendToReport(u);
   SettleResult(u);
   return std::move(u.out);
+}
+
+PlaceDone UndoExecution::Begin(Undo& u, UndoStep step, const std::string& item) {
+  if (!u.progress) return {};
+  u.progress->Begin(step, item);
+  return u.progress->Counter();
 }
 
 void UndoExecution::ReadWritten(Undo& u) {
@@ -143,6 +154,11 @@ void UndoExecution::CheckRecord(Undo& u) {
   } catch (const std::exception&) {
   }
   u.damage = CheckWrittenRecord(u.written, report);
+  // A large run's list is not kept, nor read again: its head rows say the rest.
+  if (report) {
+    report->entries = {};
+    u.reportHead = std::move(report);
+  }
   if (!u.damage.Damaged()) return;
   // Weighed as a record of this version that names too little: a place it
   // does not name is restored only where that is safe.
@@ -206,7 +222,7 @@ void UndoExecution::RestoreFiles(Undo& u) {
     };
   std::vector<std::string> touched;  // every file the run announced, where it now belongs
   try {
-    RestoreResult r = store_.RestoreFiles(u.name, placeOf, guard, check);
+    RestoreResult r = store_.RestoreFiles(u.name, placeOf, guard, check, Begin(u, UndoStep::RestoreFiles));
     u.out.files = r.restored;
     u.out.already += r.alreadyAsBefore;
     if (r.leftOut > 0)
@@ -322,6 +338,7 @@ void UndoExecution::RemoveTemporaryFiles(Undo& u, const std::vector<std::string>
 }
 
 void UndoExecution::MoveBack(Undo& u) {
+  if (u.interrupted || u.itemThere) Begin(u, UndoStep::MoveBack, u.to);
   if (u.interrupted) {
     if (const std::optional<EngineRefusal> why = rails_.places.MoveRefusal(u.to))
       u.out.problems.push_back(RefusalText(*why));
@@ -358,7 +375,12 @@ void UndoExecution::RestoreRegistry(Undo& u) {
     if (u.written && !(u.force && u.damage.Damaged())) {
       r = RestoreRecordedRegistry(u, parsed, notLoaded);
     } else {
-      r = ApplyRegOps(registry_, parsed);
+      const PlaceDone each = Begin(u, UndoStep::RestoreRegistry);
+      std::size_t line = 0;
+      r = ApplyRegOps(registry_, parsed, [&](const RegOp& op) {
+        if (each) each(line++, parsed.ops.size(), op.KeyName());
+        return true;
+      });
       u.out.values += r.values;
     }
     if (!r.failed.empty())
@@ -376,12 +398,16 @@ void UndoExecution::RestoreRegistry(Undo& u) {
 RegImportResult UndoExecution::RestoreRecordedRegistry(Undo& u, const ParsedRegFile& parsed,
                                                        const std::vector<PassedOver>& notLoaded) {
   const std::optional<PlaceSwap> swap = SwapOf(u);
-  RegistryRestorePlan plan =
-      PlanRegistryRestore(registry_, parsed, u.written->registry, u.force, swap ? &*swap : nullptr);
+  RegistryRestorePlan plan = PlanRegistryRestore(registry_, parsed, u.written->registry, u.force,
+                                                 swap ? &*swap : nullptr, Begin(u, UndoStep::CheckRegistry));
   for (std::size_t i = 0; i < parsed.ops.size(); ++i)
     if (InHives(parsed.ops[i].KeyName(), notLoaded)) plan.take[i] = false;
+  const PlaceDone each = Begin(u, UndoStep::RestoreRegistry);
   std::size_t i = 0;
-  RegImportResult r = ApplyRegOps(registry_, parsed, [&](const RegOp&) { return plan.take[i++]; });
+  RegImportResult r = ApplyRegOps(registry_, parsed, [&](const RegOp& op) {
+    if (each) each(i, parsed.ops.size(), op.KeyName());
+    return plan.take[i++];
+  });
   std::erase_if(plan.mappedBack, [&](const MappedBackValue& v) { return InHives(v.key, notLoaded); });
   for (const std::string& failed : WriteMappedBack(registry_, plan.mappedBack)) u.out.problems.push_back(failed);
   for (const MappedBackValue& v : plan.mappedBack) {
@@ -420,7 +446,10 @@ void UndoExecution::RestoreTasks(Undo& u) {
     u.out.problems.push_back("The task backup " + record + " cannot be read: " + e.what());
     return;
   }
+  const PlaceDone each = Begin(u, UndoStep::RestoreTasks);
+  std::size_t taken = 0;
   for (const auto& [key, task] : saved) {
+    if (each) each(taken++, saved.size(), task.path);
     // Saved, then the change was refused or failed: the run never changed it.
     if (u.written && !u.written->tasks.count(key)) continue;
     if (RestoreTask(u, task.path, task.xml)) {
@@ -497,8 +526,10 @@ std::string UndoExecution::LaterEntries(Undo& u, const std::string& file, const 
       Undo::Later records;
       const std::string base = store_.FolderOf(entry) + entry.Text();
       try {
-        if (fs_.FileExists(base + kWrittenRecordExtension))
+        if (fs_.FileExists(base + kWrittenRecordExtension)) {
           records.written = ReadWrittenRecord(fs_.ReadWhole(base + kWrittenRecordExtension));
+          records.registry.emplace(records.written->registry);
+        }
         if (fs_.FileExists(base + ".bat"))
           records.movedFrom = IniText(fs_.ReadWhole(base + ".bat")).ReadString(kMoveSection, kMoveFrom, "");
       } catch (const Error&) {
@@ -507,20 +538,17 @@ std::string UndoExecution::LaterEntries(Undo& u, const std::string& file, const 
     }
     if (!it->second.written) continue;
     const WrittenPlaces& p = *it->second.written;
+    const RegistryWriteIndex& registry = *it->second.registry;
     const std::string& movedFrom = it->second.movedFrom;
     bool touched = false;
     // A later move of the item, or of a folder holding the file, changed it too.
     if (!file.empty())
       touched = p.files.count(FoldKey(file)) > 0 || p.tasks.count(FoldKey(file)) > 0 ||
                 (!movedFrom.empty() && IsWithin(file, movedFrom));
-    for (const RegistryWrite& w : p.registry) {
-      if (key.empty() || touched) break;
-      if (w.kind == RegistryWrite::Kind::KeyMove)
-        touched = IsWithin(key, w.key) || IsWithin(key, w.newName);
-      else
-        touched = EqualFold(w.key, key) && (valueName.empty() || EqualFold(w.name, valueName) ||
-                                            (w.kind == RegistryWrite::Kind::Rename && EqualFold(w.newName, valueName)));
-    }
+    // A key's move changed everything in it; a key place is changed by any value write in it.
+    if (!key.empty() && !touched)
+      touched = registry.WithinMovedKey(key) ||
+                (valueName.empty() ? registry.NamesValueIn(key) : registry.NamesValue(key, valueName));
     if (touched) found.push_back(entry);
   }
   if (found.empty()) return "";
@@ -542,14 +570,10 @@ std::optional<PlaceSwap> UndoExecution::SwapOf(Undo& u) const {
   // Switch Drives exchanges two letters: no one way to give back.
   if (u.moveBack) {
     u.swap = PlaceSwap{u.home, u.to};
-  } else if (const std::string report = u.base + ".log"; fs_.FileExists(report)) {
-    try {
-      const ReadReport r = ReadChangeReport(fs_.ReadWhole(report));
-      if (ModeNamed(r.Field("Mode")) == RunMode::MapOnly && !r.Field("Find").empty() && !r.Field("Replace").empty())
-        u.swap = PlaceSwap{r.Field("Find"), r.Field("Replace")};
-    } catch (const std::exception&) {
-      // Without it nothing is given back inside a changed place.
-    }
+  } else if (const std::optional<ReadReport>& r = u.reportHead) {
+    // Without it nothing is given back inside a changed place.
+    if (ModeNamed(r->Field("Mode")) == RunMode::MapOnly && !r->Field("Find").empty() && !r->Field("Replace").empty())
+      u.swap = PlaceSwap{r->Field("Find"), r->Field("Replace")};
   }
   return u.swap;
 }
@@ -589,7 +613,7 @@ void UndoExecution::FilesThatWouldStrand(Undo& u, std::vector<std::string>& plac
     return RestoreDecision{RestoreVerdict::NotChanged, ""};
   };
   try {
-    store_.RestoreFiles(u.name, {}, guard, probe);
+    store_.RestoreFiles(u.name, {}, guard, probe, Begin(u, UndoStep::CheckFiles));
   } catch (const Error&) {
     // An archive that cannot be read is named by the restore itself.
   }
@@ -604,8 +628,8 @@ void UndoExecution::RegistryThatWouldStrand(Undo& u, std::vector<std::string>& p
     std::vector<PassedOver> notLoaded;
     OfflineHivesLoaded hives(users.empty() ? nullptr : OfflineHivesOrNone(), &users, notLoaded);
     const std::optional<PlaceSwap> swap = SwapOf(u);
-    const RegistryRestorePlan plan =
-        PlanRegistryRestore(registry_, parsed, u.written->registry, false, swap ? &*swap : nullptr);
+    const RegistryRestorePlan plan = PlanRegistryRestore(registry_, parsed, u.written->registry, false,
+                                                         swap ? &*swap : nullptr, Begin(u, UndoStep::CheckRegistry));
     for (const ChangedPlace& c : plan.changed)
       if (!c.gone && !InHives(c.key, notLoaded)) places.push_back(ChangedRegistryText(u, c));
   } catch (const Error&) {

@@ -88,10 +88,12 @@ class UndoExecution : public UndoExecutor {
 
   // Throws Error when another run holds the run lock, and when programs or
   // services run from the item the undo would move back: nothing is undone.
-  UndoOutcome UndoEntry(const UndoName& name, bool force = false) override;
+  UndoOutcome UndoEntry(const UndoName& name, bool force = false, UndoProgress* progress = nullptr) override;
 
  private:
   struct Undo;
+  // Tells the undo's watcher a step begins; what counts its places (none without one).
+  static PlaceDone Begin(Undo& u, UndoStep step, const std::string& item = "");
   // Weighs the written record against the change report (RecordDamage.h).
   void CheckRecord(Undo& u);
   void ReadMoveRecord(Undo& u);

@@ -241,8 +241,8 @@ void UndoStore::DeleteEntry(const UndoName& name) {
 }
 
 RestoreResult UndoStore::RestoreFiles(const UndoName& name, const RestorePlace& placeOf, const RestoreGuard& guard,
-                                      const RestoreCheck& check) {
+                                      const RestoreCheck& check, const PlaceDone& each) {
   const std::string archive = RecordPath(name, ".zip");
   if (!fs_.FileExists(archive)) return {};
-  return RestoreArchive(fs_, platform_, archive, placeOf, guard, check);
+  return RestoreArchive(fs_, platform_, archive, placeOf, guard, check, each);
 }

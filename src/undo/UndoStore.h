@@ -61,7 +61,8 @@ class UndoStore : public UndoList {
   // Writes back the files of the entry's archive (nothing when it has none),
   // each to placeOf(the path it was saved from) when placeOf is given.
   RestoreResult RestoreFiles(const UndoName& name, const RestorePlace& placeOf = {},
-                             const RestoreGuard& guard = {}, const RestoreCheck& check = {});
+                             const RestoreGuard& guard = {}, const RestoreCheck& check = {},
+                             const PlaceDone& each = {});
 
  private:
   void AgeCleanup();

@@ -56,7 +56,12 @@ void UndoController::UndoChangesClick() {
     }
   }};
   running = true;
-  const UndoOutcome outcome = ports_.undoRun->UndoEntry(*name);
+  // The progress goes before the closing message comes.
+  const auto undoEntry = [&](bool force) {
+    const std::unique_ptr<UndoProgress> progress = talk_.ShowUndoProgress();
+    return ports_.undoRun->UndoEntry(*name, force, progress.get());
+  };
+  const UndoOutcome outcome = undoEntry(false);
   Tell(*name, outcome);
   // Nothing was undone: the item would have gone home while places changed
   // after the run still point at its new place. Forced, they get their state
@@ -65,13 +70,13 @@ void UndoController::UndoChangesClick() {
     if (Confirm("Undo it all the same?\n\nThe places named get their state before the run, and their later changes "
                 "are lost.",
                 "Undo Changes"))
-      Tell(*name, ports_.undoRun->UndoEntry(*name, true));
+      Tell(*name, undoEntry(true));
     return;
   }
   // Places changed after the run were left; the user may still want the
   // run's state before it back there, knowing what that costs. Asked once.
   if (const std::size_t changed = outcome.changed.size(); changed > 0) {
-    if (Confirm(LeftAfterRunQuestion(changed), "Undo Changes")) Tell(*name, ports_.undoRun->UndoEntry(*name, true));
+    if (Confirm(LeftAfterRunQuestion(changed), "Undo Changes")) Tell(*name, undoEntry(true));
   }
 }
 

@@ -2,9 +2,12 @@
 // What the main window's page model needs besides the run and the undo
 // records: the system's folder picker, the help viewers and the shell that
 // opens a target.
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "engine/UndoProgress.h"
 
 class FolderPicker {
  public:
@@ -42,4 +45,6 @@ class WindowDialogs {
   virtual void Tell(const std::string& text, const std::string& caption, MessageKind kind) = 0;
   // A yes/no question whose safe answer (No) is the default; true for Yes.
   virtual bool Confirm(const std::string& text, const std::string& caption) = 0;
+  // Shows an undo's progress while the watcher lives; none: nothing is shown.
+  virtual std::unique_ptr<UndoProgress> ShowUndoProgress() { return nullptr; }
 };

@@ -20,6 +20,7 @@ class WindowTalk {
   bool Confirm(const std::string& text, const std::string& caption) const {
     return !dialogs_ || dialogs_->Confirm(text, caption);
   }
+  std::unique_ptr<UndoProgress> ShowUndoProgress() const { return dialogs_ ? dialogs_->ShowUndoProgress() : nullptr; }
   // A page's check refused: its message, and the field to correct.
   void Refuse(const Refusal& refusal, Field& focusField) const {
     focusField = refusal.field;

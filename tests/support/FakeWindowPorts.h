@@ -105,8 +105,9 @@ struct FakeUndoList : UndoList, UndoExecutor {
     calls.push_back("delete " + name.Text());
     std::erase_if(entries, [&](const UndoListEntry& e) { return e.name == name; });
   }
-  UndoOutcome UndoEntry(const UndoName& name, bool force) override {
+  UndoOutcome UndoEntry(const UndoName& name, bool force, UndoProgress* progress) override {
     calls.push_back((force ? "undo --force " : "undo ") + name.Text());
+    if (progress) progress->Begin(UndoStep::RestoreFiles);
     if (duringUndo) duringUndo();
     if (force) changedSince = 0;
     if (force) heldBack = false;
@@ -155,7 +156,20 @@ struct FakeDialogs : WindowDialogs {
   std::vector<std::pair<std::string, MessageKind>> told;  // text, kind
   std::vector<std::string> asked;
   std::deque<bool> answers;
-  void Tell(const std::string& text, const std::string&, MessageKind kind) override { told.emplace_back(text, kind); }
+  // The undo progress shown, its steps and its closing, and the messages told, in turn.
+  std::vector<std::string> events;
+  void Tell(const std::string& text, const std::string&, MessageKind kind) override {
+    told.emplace_back(text, kind);
+    events.push_back("told");
+  }
+  struct Watcher : UndoProgress {
+    explicit Watcher(std::vector<std::string>& log) : events(log) { events.push_back("progress shown"); }
+    ~Watcher() override { events.push_back("progress closed"); }
+    void Begin(UndoStep step, const std::string&) override { events.push_back(UndoStepText(step, "")); }
+    void Done(std::size_t, std::size_t, const std::string&) override {}
+    std::vector<std::string>& events;
+  };
+  std::unique_ptr<UndoProgress> ShowUndoProgress() override { return std::make_unique<Watcher>(events); }
   bool Confirm(const std::string& text, const std::string&) override {
     asked.push_back(text);
     if (answers.empty()) return true;

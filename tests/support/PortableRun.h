@@ -43,7 +43,7 @@ struct PortableRun {
   // Undoes the entry as a user asks it: the words the user reads (`last`
   // keeps what it did).
   std::string UndoSaid(const char* name, bool force = false) {
-    last = undoer->UndoEntry(*UndoName::Parse(name), force);
+    last = undoer->UndoEntry(*UndoName::Parse(name), force, watcher);
     return UndoMessage(last);
   }
   void RunRequest(RunMode mode, const std::string& find, const std::string& replace) {
@@ -81,6 +81,7 @@ struct PortableRun {
   UndoExecution undo{fs, store, reg, cp, mover, UndoRails{rails, lock, running}, UndoExtras{tasks, std::nullopt, std::nullopt}};
   UndoExecutor* undoer = &undo;  // the one UndoSaid asks
   UndoOutcome last;               // of the last UndoSaid
+  UndoProgress* watcher = nullptr;  // told of the undo's progress, where set
   RunParts parts{.undo = store,
                  .mover = mover,
                  .archive = archive,

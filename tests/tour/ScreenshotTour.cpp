@@ -4,6 +4,7 @@
 
 #include "window/PageFlow.h"
 #include "window/win32/MainWindow.h"
+#include "window/win32/Win32WindowUi.h"
 #include "core/Ui.h"
 
 namespace {
@@ -56,7 +57,8 @@ void ScreenshotRun::RecordSamples(RunPass& c, const SearchTexts& texts, const st
 }
 
 void ScreenshotTour(MainWindow& window, Wizard& wizard, const std::string& target) {
-  const Page page = PageNamed(target);
+  // The undo's progress stands over the undo page.
+  const Page page = target == "UndoProgressDialog" ? Page::Undo : PageNamed(target);
   auto toFront = [&] { window.Press(Sender::TitleFront); };
   auto mapOnly = [&](bool advanced) {
     toFront();
@@ -115,6 +117,15 @@ void ScreenshotTour(MainWindow& window, Wizard& wizard, const std::string& targe
     case Page::Undo:
       toFront();
       window.Press(Sender::TitleUndo);
+      if (target == "UndoProgressDialog") {
+        // An undo a quarter through its registry backup, until the script ends the program.
+        const std::unique_ptr<UndoProgress> progress = window.Dialogs().ShowUndoProgress();
+        progress->Begin(UndoStep::RestoreRegistry);
+        for (std::size_t line = 0;; line = (line + 12) % 12000) {
+          progress->Done(3000 + line / 100, 12000, "HKEY_CURRENT_USER\\Software\\Sample\\Recent");
+          Sleep(10);
+        }
+      }
       break;
     case Page::Review:
       mapOnly(false);

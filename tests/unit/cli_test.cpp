@@ -54,6 +54,8 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
   DriveSource& Drives() override { return *this; }
   std::vector<DriveInfo> ListDrives() override { return drives; }
   std::int64_t NowMs() override { return clock += 50; }
+  bool terminal = false;
+  bool ErrorsOnTerminal() override { return terminal; }
   RunParts MakeRunParts() override {
     partsMade = true;
     return RunParts{.undo = static_cast<UndoList&>(*this),
@@ -131,8 +133,10 @@ struct FakeServices : CliServices, DriveSource, ItemMover, BackupArchive, FileMa
   void SetAgeIndex(int) override {}
   void DeleteEntry(const UndoName& name) override { calls.push_back("delete " + name.Text()); }
   UndoOutcome outcome = Files(2);
-  UndoOutcome UndoEntry(const UndoName& name, bool force) override {
+  std::function<void(UndoProgress&)> undoing;  // what the undo tells of its progress
+  UndoOutcome UndoEntry(const UndoName& name, bool force, UndoProgress* progress) override {
     calls.push_back((force ? "undo --force " : "undo ") + name.Text());
+    if (undoing && progress) undoing(*progress);
     return outcome;
   }
   static UndoOutcome Files(int files) {
@@ -566,6 +570,35 @@ TEST(Cli, WhatRunsFromTheItemStopsTheMoveUnlessItsServicesMayBeStopped) {
   EXPECT_TRUE(s.calls.empty());
 
   EXPECT_EQ(RunArgs(s, {"map", "--find", "a", "--replace", "b", "--stop-services"}).code, kExitUsage);
+}
+
+// A long undo says which step it is in and how far it got, at most five
+// lines a second (the fake clock moves 50 ms a reading), with the pace only
+// where a person watches; a short one says nothing.
+TEST(Cli, AnUndoTellsItsStepAndCount) {
+  for (bool terminal : {true, false}) {
+    FakeServices s;
+    s.terminal = terminal;
+    s.undoing = [](UndoProgress& p) {
+      p.Begin(UndoStep::RestoreFiles);
+      p.Done(0, 1, "C:\\App\\app.ini");
+      p.Begin(UndoStep::RestoreRegistry);
+      for (std::size_t i = 0; i < 100; ++i) p.Done(i, 1000, "HKEY_CURRENT_USER\\Software\\App");
+    };
+    const CliRun r = RunArgs(s, {"undo", "run", "Undo00000"});
+    EXPECT_EQ(r.out, "2 files restored.  Undo has completed\n");
+    EXPECT_EQ(r.err.find("app.ini"), std::string::npos) << "too short to be shown: " << r.err;
+    EXPECT_NE(r.err.find("Restoring the registry | HKEY_CURRENT_USER\\Software\\App | 3 of 1,000 backup lines\n"),
+              std::string::npos)
+        << r.err;
+    int lines = 0;
+    for (char c : r.err) lines += c == '\n';
+    EXPECT_EQ(lines, 25) << r.err;
+    const std::string last = r.err.substr(r.err.rfind("Restoring"));
+    EXPECT_EQ(last, terminal ? "Restoring the registry | HKEY_CURRENT_USER\\Software\\App | 99 of 1,000 backup lines | "
+                               "20 a second, about 0:45 left\n"
+                             : "Restoring the registry | HKEY_CURRENT_USER\\Software\\App | 99 of 1,000 backup lines\n");
+  }
 }
 
 TEST(Cli, UndoCommands) {

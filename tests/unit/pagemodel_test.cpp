@@ -1140,6 +1140,8 @@ TEST_F(CarefulPageTest, APartialUndoIsAWarningAndAnUndoneEntryOffersNoUndo) {
   undo.changedSince = 1;
   dialogs.answers = {true, false};  // undo it; leave the changed place
   careful.undoing.UndoChangesClick();
+  // The undo shows its progress, which is gone before its message comes.
+  EXPECT_EQ(dialogs.events, (std::vector<std::string>{"progress shown", "Restoring files", "progress closed", "told"}));
   ASSERT_EQ(dialogs.asked.size(), 2u);
   EXPECT_EQ(dialogs.asked[1].rfind("1 place was changed after the run and left as it is.\n\nRestore it anyway?", 0), 0u)
       << dialogs.asked[1];
@@ -1151,6 +1153,14 @@ TEST_F(CarefulPageTest, APartialUndoIsAWarningAndAnUndoneEntryOffersNoUndo) {
   dialogs.answers = {true};
   careful.undoing.UndoChangesClick();
   EXPECT_EQ(dialogs.told.back().second, MessageKind::Information);
+  // A forced undo after the question shows its own.
+  dialogs.events.clear();
+  undo.changedSince = 1;
+  dialogs.answers = {true, true};
+  careful.undoing.UndoChangesClick();
+  EXPECT_EQ(dialogs.events, (std::vector<std::string>{"progress shown", "Restoring files", "progress closed", "told",
+                                                      "progress shown", "Restoring files", "progress closed", "told"}));
+  undo.changedSince = 0;
   undo.entries[0].state = UndoState::Undone;
   careful.undoing.RefreshUndoList();
   careful.undo.selection = 0;

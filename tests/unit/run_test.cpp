@@ -4,6 +4,7 @@
 
 #include "engine/MappingRun.h"
 #include "engine/Progress.h"
+#include "engine/UndoProgress.h"
 #include "core/Error.h"
 #include "engine/ChangeReport.h"
 #include "engine/WrittenRecord.h"
@@ -288,6 +289,32 @@ TEST(Progress, SharesForEveryCombination) {
   // Seven drives after the registry in Move and Map end at 96.
   for (int i = 0; i < 7; ++i) r.BeginStep(StepShare(ProgressStep::Drive, regAndFiles, 7));
   EXPECT_EQ(r.ceiling, 99 + 63);
+}
+
+// An undo's bar measures the step it shows: each step starts it again, and
+// it stops short of the end, which the closing message shows.
+TEST(Progress, AnUndosBarAndCountMeasureItsStep) {
+  ProgressDisplay shown;
+  std::int64_t now = 0;
+  int updates = 0;
+  UndoProgressShown progress(shown, [&now] { return now += 100; }, [&updates](bool due) { updates += due; });
+  progress.Begin(UndoStep::RestoreFiles);
+  progress.Done(0, 1, "C:\\a.ini");
+  EXPECT_EQ(updates, 0) << "not yet 200 ms";
+  progress.Done(1, 1, "C:\\a.ini");
+  EXPECT_EQ(updates, 1);
+  EXPECT_EQ(shown.count, "1 of 1 file");
+  EXPECT_EQ(shown.position, 99);
+  progress.Begin(UndoStep::MoveBack, "D:\\Tools");
+  EXPECT_EQ(shown.phase, "Moving D:\\Tools back");
+  EXPECT_EQ(shown.position, 0);
+  EXPECT_EQ(shown.count, "");
+  EXPECT_EQ(shown.location, "");
+  progress.Begin(UndoStep::RestoreRegistry);
+  for (std::size_t i = 0; i < 4; ++i) progress.Done(i * 1000, 12000, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Tools");
+  EXPECT_EQ(shown.count, "3,000 of 12,000 backup lines");
+  EXPECT_EQ(shown.position, 25);
+  EXPECT_EQ(shown.location, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Tools");
 }
 
 TEST(Progress, RefreshStepAndTexts) {

@@ -113,6 +113,31 @@ TEST_F(UndoWhole, APlaceThatCannotBeGivenBackHoldsEverythingUntilForced) {
       << forced;
 }
 
+// Each step of an undo is told as it begins, and each place as it is taken
+// up, counted of the step's total: the checks before the move back, the
+// files, the move back, the registry backup's lines.
+TEST_F(UndoWhole, AnUndoTellsEachStepAndPlaceAsItGoes) {
+  struct StepLog : UndoProgress {
+    std::vector<std::string> lines;
+    void Begin(UndoStep step, const std::string& item) override { lines.push_back(UndoStepText(step, item)); }
+    void Done(std::size_t done, std::size_t total, const std::string& place) override {
+      lines.push_back(std::to_string(done) + "/" + std::to_string(total) + " " + place);
+    }
+  } log;
+  watcher = &log;
+  UndoSaid("Undo00000");
+  EXPECT_EQ(State(), "C:\\P9Tools\\nodejs;C:\\P9Tools\\jdk\\bin|" + Ini("C:\\P9Tools\\nodejs", "C:\\P9Tools\\jdk") + "|C");
+  const std::string env = "HKEY_CURRENT_USER\\Environment", ini = "C:\\Cfg\\tools.ini";
+  const std::string checkRegistry = "Checking the registry for changes made after the run";
+  // The registry is weighed again just before it is restored: nothing is
+  // written on what an earlier look saw.
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"Checking the files for changes made after the run", "0/1 " + ini,
+                                                 checkRegistry, "0/2 " + env, "1/2 " + env, "Restoring files",
+                                                 "0/1 " + ini, "Moving D:\\P9Tools\\nodejs back", checkRegistry,
+                                                 "0/2 " + env, "1/2 " + env, "Restoring the registry", "0/2 " + env,
+                                                 "1/2 " + env}));
+}
+
 // A place deleted since the run points nowhere: the undo goes on without it.
 TEST_F(UndoWhole, APlaceDeletedSinceTheRunHoldsNothingBack) {
   fs.Remove("C:\\Cfg\\tools.ini");

@@ -41,6 +41,8 @@ class MainWindow : public PageHost {
   bool PreTranslate(MSG& msg);
   // Turns the page as a click of the sender would (for the screenshot tool).
   void Press(Sender s);
+  // Its messages, questions and progress dialog (for the screenshot tool).
+  Win32WindowUi& Dialogs() { return ui_; }
   // Called when the window is gone (closed or "Exit").
   std::function<void()> onDestroyed;
   // Sees every message first; true when it handled it, with the result.

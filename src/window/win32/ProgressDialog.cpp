@@ -67,11 +67,23 @@ void ProgressDialog::Layout() {
 }
 
 void ProgressDialog::Show(HWND owner) {
+  undoing_ = false;
+  Open(owner, ProgressTitle(findings_ && findings_->preview), true);
+}
+
+void ProgressDialog::ShowUndo(HWND owner) {
+  undoing_ = true;
+  Open(owner, "Undoing...", false);
+  StartTimer();
+}
+
+void ProgressDialog::Open(HWND owner, const std::string& title, bool cancellable) {
   owner_ = owner;
   shown = ProgressDisplay{};
   if (!hwnd_) Create();
   SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, LONG_PTR(owner));
-  SetTextIfChanged(hwnd_, ProgressTitle(findings_ && findings_->preview));
+  SetTextIfChanged(hwnd_, title);
+  EnableWindow(cancelButton_, cancellable);
   shownAt_ = GetTickCount64();
   if (!taskbar_ &&
       SUCCEEDED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3, taskbar_.OutVoid())))
@@ -80,12 +92,13 @@ void ProgressDialog::Show(HWND owner) {
   Refresh();
   ShowWindow(hwnd_, SW_SHOW);
   SetForegroundWindow(hwnd_);
-  SetFocus(cancelButton_);
+  if (cancellable) SetFocus(cancelButton_);
   SendMessageW(animation_, ACM_PLAY, WPARAM(-1), MAKELPARAM(0, 0xFFFF));
 }
 
 void ProgressDialog::Close() {
   if (!hwnd_) return;
+  if (undoing_) StopTimer();
   TaskbarProgress(0, false);
   SendMessageW(animation_, ACM_STOP, 0, 0);
   ShowWindow(hwnd_, SW_HIDE);
@@ -106,9 +119,13 @@ void ProgressDialog::Refresh() {
   const std::string elapsed = ElapsedText(static_cast<long long>((GetTickCount64() - shownAt_) / 1000));
   SetTextIfChanged(timeText_, shown.paceText.empty() ? elapsed : elapsed + "    " + shown.paceText);
   const int byWork = work_ ? work_->Percent() : -1;
-  const int position = byWork >= 0 && !shown.byChanges ? byWork : shown.position;
+  const int position = byWork >= 0 && !shown.byChanges && !undoing_ ? byWork : shown.position;
   SendMessageW(bar_, PBM_SETPOS, WPARAM(position), 0);
   TaskbarProgress(position, true);
+}
+
+void ProgressDialog::Cancel() {
+  if (!undoing_ && findings_) findings_->tally.cancelled = true;
 }
 
 int ProgressDialog::BarPosition() const { return int(SendMessageW(bar_, PBM_GETPOS, 0, 0)); }
@@ -127,7 +144,7 @@ LRESULT CALLBACK ProgressDialog::CancelProc(HWND h, UINT msg, WPARAM wp, LPARAM 
   auto* self = reinterpret_cast<ProgressDialog*>(GetWindowLongPtrW(h, GWLP_USERDATA));
   if (msg == WM_GETDLGCODE) return DLGC_WANTALLKEYS | DLGC_UNDEFPUSHBUTTON;
   if (msg == WM_KEYDOWN && wp == VK_ESCAPE) {
-    self->findings_->tally.cancelled = true;
+    self->Cancel();
     return 0;
   }
   if (msg == WM_KEYDOWN && wp == VK_RETURN) return 0;
@@ -139,17 +156,20 @@ LRESULT CALLBACK ProgressDialog::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   auto* self = ViewOfWindow<ProgressDialog>(h, msg, lp);
   switch (msg) {
     case WM_COMMAND:
-      if (LOWORD(wp) == kCancelId && self) self->findings_->tally.cancelled = true;
+      if (LOWORD(wp) == kCancelId && self) self->Cancel();
       return 0;
     case WM_TIMER:
       if (wp == kRefreshTimer && self) {
-        if (self->work_) self->shown.walked = self->work_->Done();
-        RefreshProgress(self->shown, *self->findings_, static_cast<std::int64_t>(GetTickCount64()));
+        // An undo sets what is shown as it goes.
+        if (!self->undoing_) {
+          if (self->work_) self->shown.walked = self->work_->Done();
+          RefreshProgress(self->shown, *self->findings_, static_cast<std::int64_t>(GetTickCount64()));
+        }
         self->Refresh();
       }
       return 0;
     case WM_CLOSE:
-      if (self) self->findings_->tally.cancelled = true;
+      if (self) self->Cancel();
       return 0;
     case WM_DPICHANGED:
       if (self) {

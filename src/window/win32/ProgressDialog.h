@@ -3,8 +3,10 @@
 // window (in front of it, not of other programs). Its 200 ms timer refreshes
 // it from the run's state, the bar by work done where there is a measure,
 // and the taskbar button's progress with it. Cancel (also Esc; Enter is no
-// answer, it has no default button) sets the run's cancelled flag.
+// answer, it has no default button) sets the run's cancelled flag. An undo
+// shows its progress here too, without Cancel: it goes to its end.
 #include <cstdint>
+#include <string>
 
 #include "engine/ProgressDisplay.h"
 #include "core/win32/Owned.h"
@@ -24,6 +26,8 @@ class ProgressDialog {
   ProgressDialog(const ProgressDialog&) = delete;
   ProgressDialog& operator=(const ProgressDialog&) = delete;
   void Show(HWND owner);
+  // "Undoing...": `shown` alone, as the undo sets it; Cancel is greyed.
+  void ShowUndo(HWND owner);
   void Close();
   void StartTimer();
   void StopTimer();
@@ -40,10 +44,13 @@ class ProgressDialog {
   void Create();
   void Layout();
   void Refresh();
+  void Open(HWND owner, const std::string& title, bool cancellable);
+  void Cancel();
 
   void TaskbarProgress(int position, bool on);
 
   Findings* findings_ = nullptr;
+  bool undoing_ = false;  // shows an undo, which has no findings and no cancel
   const WorkMeter* work_ = nullptr;
   HWND owner_ = nullptr;
   ComRef<ITaskbarList3> taskbar_;

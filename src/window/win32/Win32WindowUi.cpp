@@ -70,4 +70,34 @@ void Win32WindowUi::CloseProgress() {
   progressDialog_.Close();
 }
 void Win32WindowUi::StartProgressTimer() { progressDialog_.StartTimer(); }
+
+namespace {
+// The dialog's timer shows what the undo set; the undo runs on the window's
+// thread, so each of its places lets the window's messages through.
+class UndoProgressWindow : public UndoProgress {
+ public:
+  UndoProgressWindow(ProgressDialog& dialog, PumpThrottle& throttle, HWND owner)
+      : dialog_(dialog),
+        throttle_(throttle),
+        shown_(
+            dialog.shown, [] { return static_cast<std::int64_t>(GetTickCount64()); },
+            [this](bool) { PumpMessages(throttle_); }) {
+    dialog_.ShowUndo(owner);
+  }
+  ~UndoProgressWindow() override { dialog_.Close(); }
+  UndoProgressWindow(const UndoProgressWindow&) = delete;
+  UndoProgressWindow& operator=(const UndoProgressWindow&) = delete;
+  void Begin(UndoStep step, const std::string& item) override { shown_.Begin(step, item); }
+  void Done(std::size_t done, std::size_t total, const std::string& place) override { shown_.Done(done, total, place); }
+
+ private:
+  ProgressDialog& dialog_;
+  PumpThrottle& throttle_;
+  UndoProgressShown shown_;
+};
+}  // namespace
+
+std::unique_ptr<UndoProgress> Win32WindowUi::ShowUndoProgress() {
+  return std::make_unique<UndoProgressWindow>(progressDialog_, throttle_, owner_);
+}
 void Win32WindowUi::StopProgressTimer() { progressDialog_.StopTimer(); }

@@ -39,6 +39,8 @@ class Win32WindowUi : public Ui, public WindowDialogs {
   InUseAnswer AskItemInUse(const ItemInUse& inUse) override;
   void Tell(const std::string& text, const std::string& caption, MessageKind kind) override;
   bool Confirm(const std::string& text, const std::string& caption) override;
+  // The progress dialog, "Undoing...", until the watcher goes.
+  std::unique_ptr<UndoProgress> ShowUndoProgress() override;
 
   ConfirmChangeDialog& ConfirmDialog() { return confirmDialog_; }
   ProgressDialog& Progress() { return progressDialog_; }
