@@ -135,6 +135,7 @@ WrittenPlaces ReadWrittenRecord(std::string_view bytes) {
 
 void WrittenRecord::BeginRun(const std::string& path) {
   file_.reset();
+  held_.clear();
   path_ = path;
   count_ = 0;
   const std::string title = std::string(kWrittenRecordTitle) + "\r\n";
@@ -155,29 +156,48 @@ Announcement WrittenRecord::Append(const std::vector<std::string>& fields, int c
   return {std::move(line), counts};
 }
 
-void WrittenRecord::WriteLine(const std::string& line, bool keepOpen) {
+void WrittenRecord::WriteLine(const std::string& line, bool waits) {
+  // A line of its own leaves the file as it found it; one after lines that
+  // wait leaves it open for their flush, where the file is looked for again.
+  const bool othersWait = file_ || !held_.empty();
+  if (!othersWait) StopIfGone();
+  held_ += line;
+  held_ += "\r\n";
+  if (waits) return;
+  WriteHeld();
+  if (!othersWait) file_.reset();
+}
+
+void WrittenRecord::StopIfGone() {
   // Gone since the run began: a fresh record would leave out what was
   // changed so far, and the undo would not restore it.
-  if (!fs_.FileExists(path_))
+  if (!fs_.FileExists(path_)) {
+    held_.clear();
     throw Error("The written record " + path_ + " has disappeared during the run.  The run stops before its next change.");
-  const std::string text = line + "\r\n";
-  const bool wasOpen = file_ != nullptr;
+  }
+}
+
+void WrittenRecord::WriteHeld() {
+  if (held_.empty()) return;
+  StopIfGone();
   try {
     if (!file_) {
       file_ = fs_.OpenRandom(path_, OpenMode::ReadWrite);
       end_ = file_->Size();
     }
-    file_->WriteAt(end_, text.data(), text.size());
-    end_ += text.size();
-    if (!keepOpen && !wasOpen) file_.reset();
+    file_->WriteAt(end_, held_.data(), held_.size());
+    end_ += held_.size();
+    held_.clear();
   } catch (const Error& e) {
     file_.reset();
+    held_.clear();
     throw Error("The written record " + path_ + " cannot be written: " + e.what() +
                 "  The run stops before its next change.");
   }
 }
 
 void WrittenRecord::MakeDurable() {
+  WriteHeld();
   if (!file_) return;
   try {
     file_->Flush();
@@ -185,6 +205,15 @@ void WrittenRecord::MakeDurable() {
     file_.reset();
     throw Error("The written record " + path_ + " cannot be written: " + e.what() +
                 "  The run stops before its next change.");
+  }
+  file_.reset();
+}
+
+void WrittenRecord::LetGo() {
+  try {
+    WriteHeld();
+  } catch (const Error&) {
+    // Given up already: the run stops on its first Error.
   }
   file_.reset();
 }

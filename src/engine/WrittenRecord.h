@@ -105,18 +105,24 @@ class WrittenRecord : public DurableFile {
   // The announced write was not made after all.
   void Withdraw(const Announcement& write);
   void MakeDurable() override;
-  void LetGo() override { file_.reset(); }
+  // The lines held so far are written (not flushed) and the file closed.
+  void LetGo() override;
 
  private:
-  // An announcement leaves the file open for the batch's flush; other lines
-  // (what was made, what was not) leave it as they found it.
+  // An announcement waits with the batch's others, written with them at the
+  // batch's flush; other lines (what was made, what was not) are written at
+  // once, after those waiting.
   Announcement Append(const std::vector<std::string>& fields, int counts, bool announces = true);
-  void WriteLine(const std::string& line, bool keepOpen);
+  void WriteLine(const std::string& line, bool waits);
+  // Writes the lines held; Error when the record is gone or can't be written.
+  void WriteHeld();
+  void StopIfGone();
 
   FileSystem& fs_;
   std::string path_;
   int count_ = 0;
-  // Open from a batch's first line to its flush: one open a batch.
+  // A batch's announcements, held until its flush: one open and one write a batch.
+  std::string held_;
   std::unique_ptr<RandomFile> file_;
   std::uint64_t end_ = 0;
 };

@@ -423,6 +423,8 @@ Answer TextFileRewrite::Ask(const std::string& path, const std::string& current,
 }
 
 void TextFileRewrite::Write(const std::string& path, std::uint32_t attributes, const std::string& bytes) {
+  // The replacement keeps what the old file had (its attributes among it).
+  if (!(attributes & kAttrReadOnly)) return fs_.ReplaceWhole(path, bytes);
   // A read-only file cannot be replaced; its attributes come back in any case.
   fs_.SetAttributesOf(path, 0);
   try {

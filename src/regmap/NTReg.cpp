@@ -329,6 +329,7 @@ RegistryCursor::Content RegistryCursor::ListContent(bool subkeys, const TextWant
       v.textRead = false;
       return rc;
     }
+    v.data = data;
     if (v.type == kRegSz || v.type == kRegExpandSz) v.text = TextFromRegData(data);
     if (v.type == kRegMultiSz) {
       const std::optional<std::string> list = MultiTextFromRegData(data);

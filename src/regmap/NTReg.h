@@ -26,6 +26,7 @@ struct ListedValue {
   bool textExact = true;  // false for a REG_MULTI_SZ that would not come back byte for byte
   bool textRead = true;   // false when the listing was told the text is not wanted (text then empty)
   std::string binary;     // REG_BINARY data the listing was told is wanted; else empty
+  std::string data;       // a string value's bytes as the registry holds them, when its text was read
 };
 
 // True when a key's values are those of a registry link opened itself.

@@ -279,8 +279,8 @@ void RegBackup::BeginRun(const std::string& filePath) {
   values_.clear();
   recorded_.clear();
   created_.clear();
+  LetGo();
   wrote_ = false;
-  open_.reset();
   path_ = filePath;
   lastHeader_.clear();
   const RegFileForm stored = StoredForm(fs_, filePath);
@@ -290,7 +290,7 @@ void RegBackup::BeginRun(const std::string& filePath) {
 }
 
 void RegBackup::BeginPass() {
-  open_.reset();
+  LetGo();
   lastHeader_.clear();
   StopIfVanished();
 }
@@ -321,7 +321,8 @@ void RegBackup::Header(Pending& p, RegRoot root, const std::string& path) {
   lastHeader_ = id;
 }
 
-void RegBackup::SettleValue(Pending& p, RegRoot root, const std::string& path, const std::string& name) {
+void RegBackup::SettleValue(Pending& p, RegRoot root, const std::string& path, const std::string& name,
+                            const RawValue* read) {
   const std::string id = ValueId(root, path, name);
   if (values_.count(id)) return;
   const KeyState state = StateOf(root, path);
@@ -332,7 +333,9 @@ void RegBackup::SettleValue(Pending& p, RegRoot root, const std::string& path, c
     return;
   }
   std::vector<std::string> lines;
-  if (state == KeyState::Untouched) {
+  if (state == KeyState::Untouched && read) {
+    lines = ValueLines(name, read->type, read->data, form_, &ansi_);
+  } else if (state == KeyState::Untouched) {
     RegistryCursor reg(backend_, root);
     if (!reg.OpenRegPathForReading(path)) return;  // can't be read: nothing to keep
     std::uint32_t type = kRegNone;
@@ -436,15 +439,15 @@ void RegBackup::Commit(Pending& p) {
     if (i) text += "\r\n";
     text += p.lines[i];
   }
-  // Gone since this run's last entry: a fresh file would hide that the
-  // changes made so far have lost their backups, so the run stops here.
-  StopIfVanished();
   if (open_) {
-    // The file's form is form_ since its first entry.
-    const std::string bytes = EncodeRegText(text + "\r\n", form_.storage, &ansi_);
-    open_->WriteAt(end_, bytes.data(), bytes.size());
-    end_ += bytes.size();
+    // The file's form is form_ since its first entry; the batch's entries
+    // are written together at its flush.
+    held_ += EncodeRegText(text + "\r\n", form_.storage, &ansi_);
   } else {
+    // Gone since this run's last entry: a fresh file would hide that the
+    // changes made so far have lost their backups, so the run stops here
+    // (and at the flush, for the entries held).
+    StopIfVanished();
     WriteReg(fs_, path_, text, form_, &ansi_, false);
     open_ = fs_.OpenRandom(path_, OpenMode::ReadWrite);
     end_ = open_->Size();
@@ -452,10 +455,29 @@ void RegBackup::Commit(Pending& p) {
   wrote_ = true;
 }
 
+void RegBackup::WriteHeld() {
+  if (held_.empty()) return;
+  const std::string bytes = std::move(held_);
+  held_.clear();
+  open_->WriteAt(end_, bytes.data(), bytes.size());
+  end_ += bytes.size();
+}
+
 void RegBackup::MakeDurable() {
   if (!open_) return;
   StopIfVanished();
+  WriteHeld();
   open_->Flush();
+  open_.reset();
+}
+
+void RegBackup::LetGo() {
+  try {
+    if (open_) WriteHeld();
+  } catch (const Error&) {
+    // Given up already: the run stops on its first Error.
+  }
+  held_.clear();
   open_.reset();
 }
 
@@ -479,8 +501,9 @@ void RegBackup::Entry(F&& settle) {
   }
 }
 
-void RegBackup::BackupRegistryValue(RegRoot root, const std::string& keyPath, const std::string& valueName) {
-  Entry([&](Pending& p) { SettleValue(p, root, keyPath, valueName); });
+void RegBackup::BackupRegistryValue(RegRoot root, const std::string& keyPath, const std::string& valueName,
+                                    const RawValue* read) {
+  Entry([&](Pending& p) { SettleValue(p, root, keyPath, valueName, read); });
 }
 
 void RegBackup::BackupValueRename(RegRoot root, const std::string& keyPath, const std::string& oldName,

@@ -12,6 +12,7 @@
 #include "core/FileSystem.h"
 #include "engine/DurableBatch.h"
 #include "engine/Refusal.h"
+#include "regmap/NTReg.h"
 #include "regmap/RegistryBackend.h"
 
 inline constexpr const char* kRegHeader5 = "Windows Registry Editor Version 5.00";
@@ -94,17 +95,23 @@ class RegBackup : public DurableFile {
   const std::string& FilePath() const { return path_; }
 
   // Each call settles the state before the run of what it names, once per
-  // run, and is written when it returns, on disk after MakeDurable (the
-  // batch's commit). Later calls for what is settled already write nothing. BackupRefused: nothing was written, and the
-  // change must not be made; other errors (the file) stop the run.
-  void BackupRegistryValue(RegRoot root, const std::string& keyPath, const std::string& valueName);
+  // run: the batch's first entry is written when it returns, the others are
+  // held and written at MakeDurable (the batch's commit, which also puts them
+  // on disk) or LetGo. Later calls for what is settled already write nothing.
+  // BackupRefused: nothing was written, and the change must not be made;
+  // other errors (the file) stop the run.
+  // `read`, when given, is the value as the caller has just read it (a walk's
+  // listing of the key): it is taken instead of opening the key again.
+  void BackupRegistryValue(RegRoot root, const std::string& keyPath, const std::string& valueName,
+                           const RawValue* read = nullptr);
   // The old name's state and the removal of the new name.
   void BackupValueRename(RegRoot root, const std::string& keyPath, const std::string& oldName,
                          const std::string& newName);
   // The removal of the new key and the whole old key with its subtree.
   void BackupKeyMove(RegRoot root, const std::string& oldPath, const std::string& newPath);
   void MakeDurable() override;
-  void LetGo() override { open_.reset(); }
+  // The entries held so far are written (not flushed) and the file closed.
+  void LetGo() override;
 
  private:
   enum class KeyState { Untouched, Recorded, InsideRecorded, Created };
@@ -114,12 +121,14 @@ class RegBackup : public DurableFile {
     std::string headerBefore;
   };
   KeyState StateOf(RegRoot root, const std::string& path) const;
-  void SettleValue(Pending& p, RegRoot root, const std::string& path, const std::string& name);
+  void SettleValue(Pending& p, RegRoot root, const std::string& path, const std::string& name,
+                   const RawValue* read = nullptr);
   void SettleKey(Pending& p, RegRoot root, const std::string& path, bool inExport = false);
   void SettleMoveTarget(Pending& p, RegRoot root, const std::string& newPath, const std::string& oldPath);
   void Header(Pending& p, RegRoot root, const std::string& path);
   void Commit(Pending& p);
   void StopIfVanished() const;
+  void WriteHeld();
   void Forget(Pending& p);
   // Runs one entry's settling and writes it; on any failure the entry is forgotten.
   template <class F>
@@ -134,8 +143,10 @@ class RegBackup : public DurableFile {
   RegFileForm form_;
   std::string lastHeader_;     // the key that the file's last header names
   bool wrote_ = false;         // this run has written into path_ already
-  // Open from a batch's first entry to its flush: one open a batch.
+  // Open from a batch's first entry to its flush: one open a batch. The
+  // entries after its first are held and written at the flush.
   std::unique_ptr<RandomFile> open_;
+  std::string held_;
   std::uint64_t end_ = 0;
   std::set<std::string> values_;    // values whose state before the run is in the file
   std::set<std::string> recorded_;  // keys whose whole content before the run is in the file

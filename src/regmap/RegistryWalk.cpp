@@ -288,8 +288,12 @@ std::vector<std::string> RegistryWalk::VisitKey(RegRoot root, const std::string&
                       "its list of strings is not well formed and would not come back exactly");
       continue;
     }
-    // A renamed value's data is mapped under its new name.
-    FindReplaceEntry(visit, v.text, nameResult.moved ? nameResult.nowNamed : v.name, EntryKind::ValueData, v.type);
+    // A renamed value's data is mapped under its new name. Where the value
+    // is still as listed, its backup takes it from the listing.
+    const bool asListed = !nameResult.moved && !connectionMoved;
+    const RawValue listed{v.name, v.type, asListed ? v.data : std::string()};
+    FindReplaceEntry(visit, v.text, nameResult.moved ? nameResult.nowNamed : v.name, EntryKind::ValueData, v.type,
+                     asListed ? &listed : nullptr);
     if (run_->findings.tally.cancelled) return {};
   }
   if (connectionMoved) return {};
@@ -380,7 +384,7 @@ Answer RegistryWalk::AskAbout(const ChangeEntry& entry, const std::string& curre
 
 RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const std::string& text,
                                                          const std::string& valueName, EntryKind kind,
-                                                         std::uint32_t type) {
+                                                         std::uint32_t type, const RawValue* listed) {
   EntryResult result;
   // A printer connection's key is searched as the \\SERVER\QUEUE it names.
   const std::optional<std::string> connection =
@@ -442,7 +446,9 @@ RegistryWalk::EntryResult RegistryWalk::FindReplaceEntry(KeyVisit& visit, const 
       if (!preview) preview = PreviewItem{visit.rootName + visit.path, shownName, before, ""};
       preview->newText = candidate;
     } else {
-      const Outcome outcome = Apply(visit, actualName, candidate, valueName, kind, type, entry.reason);
+      // After a question, which may have taken the user minutes, the value is read again.
+      const Outcome outcome =
+          Apply(visit, actualName, candidate, valueName, kind, type, entry.reason, asked ? nullptr : listed);
       if (outcome == Outcome::PassedOver) {
         result.refused = connection.has_value();
         RecordLeft(std::move(entry), kind, actualName, result.refused);
@@ -487,7 +493,7 @@ std::optional<EngineRefusal> RegistryWalk::ChangeRefusal(KeyVisit& visit, const 
 
 RegistryWalk::Outcome RegistryWalk::Apply(KeyVisit& visit, const std::string& actualName,
                                           const std::string& candidate, const std::string& valueName, EntryKind kind,
-                                          std::uint32_t type, std::string& reason) {
+                                          std::uint32_t type, std::string& reason, const RawValue* listed) {
   const std::string keyPath = "\\" + visit.path;
   if (const std::optional<EngineRefusal> refused = ChangeRefusal(visit, actualName, candidate, kind)) {
     reason = RefusalWhy(*refused);
@@ -504,7 +510,7 @@ RegistryWalk::Outcome RegistryWalk::Apply(KeyVisit& visit, const std::string& ac
     switch (kind) {
       case EntryKind::KeyPath: backup_.BackupKeyMove(visit.root, keyPath, "\\" + candidate); break;
       case EntryKind::ValueName: backup_.BackupValueRename(visit.root, keyPath, actualName, candidate); break;
-      case EntryKind::ValueData: backup_.BackupRegistryValue(visit.root, keyPath, valueName); break;
+      case EntryKind::ValueData: backup_.BackupRegistryValue(visit.root, keyPath, valueName, listed); break;
     }
   } catch (const BackupRefused& e) {
     reason = RefusalWhy(e.refusal());

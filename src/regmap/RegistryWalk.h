@@ -87,8 +87,9 @@ class RegistryWalk : public RegistryMapper {
   // How many names, texts and key paths at or below a key hold an
   // occurrence, read and changed nothing.
   int OccurrencesBelow(RegRoot root, const std::string& path);
+  // `listed`: a value's data as the visit's listing read it, for its backup.
   EntryResult FindReplaceEntry(KeyVisit& visit, const std::string& text, const std::string& valueName, EntryKind kind,
-                               std::uint32_t type = kRegSz);
+                               std::uint32_t type = kRegSz, const RawValue* listed = nullptr);
   void LeaveSwitchedKey(const KeyVisit& visit, const std::string& text, const Occurrence& o);
   // A printer connection's key whose new name would be no \\server\queue.
   void LeaveConnection(const KeyVisit& visit, EntryKind kind, const std::string& before, const std::string& searched);
@@ -102,7 +103,8 @@ class RegistryWalk : public RegistryMapper {
   enum class Outcome { Changed, NothingToDo, PassedOver };
   // Backs up and makes one change; says why when it passes it over.
   Outcome Apply(KeyVisit& visit, const std::string& actualName, const std::string& candidate,
-                const std::string& valueName, EntryKind kind, std::uint32_t type, std::string& reason);
+                const std::string& valueName, EntryKind kind, std::uint32_t type, std::string& reason,
+                const RawValue* listed);
   std::optional<EngineRefusal> ChangeRefusal(KeyVisit& visit, const std::string& actualName,
                                              const std::string& candidate, EntryKind kind);
   // A value's new data waits in the batch: its backup and record lines are

@@ -116,6 +116,33 @@ TEST(DurableBatch, ALargeApplyFlushesOnceABatchAndOpensEachKeyOnceAndItsUndoRest
   EXPECT_EQ(m.reg.Dump(), m.before);
 }
 
+// A value's backup is the value as the key's listing read it: no key is
+// opened again for it. After a question the value is read again.
+// A batch's backup entries and record lines go to disk in one write each.
+TEST(DurableBatch, AValuesBackupTakesItFromTheListingAndABatchIsWrittenAtOnce) {
+  Machine m;
+  m.Fill(4, 300);
+  int writes = 0;
+  m.fs.beforeWrite = [&](const std::string&) { ++writes; };
+  m.Apply();
+  EXPECT_EQ(m.Changed(), 4 * 301);
+  EXPECT_LE(m.reg.opens, 40) << "a key opened again for a value's backup";
+  EXPECT_LE(writes, 4 * 3) << "a write to the records for each change";
+  EXPECT_EQ(m.Undo().changed.size(), 0u);
+  EXPECT_EQ(m.reg.Dump(), m.before);
+
+  Machine asking;
+  asking.Fill(1, 3);
+  asking.ctx.stopAndVerify = true;
+  // Changed by another program while the user looked at the first question:
+  // the backup keeps what the value held when it was changed.
+  asking.ui.onAsk = [&] { asking.reg.PutText(CU, "Software\\K0", "v2", "C:\\Old\\x"); };
+  asking.Apply();
+  EXPECT_EQ(asking.Changed(), 4);
+  asking.Undo();
+  EXPECT_EQ(asking.reg.GetText(CU, "Software\\K0", "v2"), "C:\\Old\\x");
+}
+
 // The power goes at any write the run makes, to the registry or to its
 // records: what reached the disk backs up every change made, and the undo
 // gives back exactly those, naming no place as changed after the run.

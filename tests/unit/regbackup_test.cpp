@@ -127,7 +127,11 @@ class RegBackupTest : public ::testing::Test {
     fs.AddFolder("C:\\Ost");
     backup.BeginRun(kFile);
   }
-  std::string File() { return DecodeRegText(fs.ReadWhole(kFile)); }
+  // A batch's entries are in the file once it is made durable.
+  std::string File() {
+    backup.MakeDurable();
+    return DecodeRegText(fs.ReadWhole(kFile));
+  }
   MemoryRegistry reg;
   FakeFileSystem fs;
   Cp1252 cp;
@@ -216,6 +220,7 @@ TEST_F(RegBackupTest, EveryLineFormImportsBackExactly) {
       r.Put(CU, "K", "v" + std::to_string(i) + "\"\\ø", forms[i].first, forms[i].second);
     const std::string before = r.Dump();
     for (std::size_t i = 0; i < forms.size(); ++i) b.BackupRegistryValue(CU, "\\K", "v" + std::to_string(i) + "\"\\ø");
+    b.MakeDurable();
     for (std::size_t i = 0; i < forms.size(); ++i) r.Put(CU, "K", "v" + std::to_string(i) + "\"\\ø", kRegSz, "changed");
     const RegImportResult result = ImportRegFile(f, r, kFile, cp);
     EXPECT_TRUE(result.failed.empty()) << generation;

@@ -62,6 +62,12 @@ TEST_F(TextRewriteTest, ReadOnlyHiddenSystemFileIsRewrittenAndKeepsItsAttributes
   EXPECT_EQ(fs.At(kPath).attributes, attrs);
   ASSERT_EQ(backup.saved.size(), 1u);
   EXPECT_EQ(backup.saved[0], std::make_pair(std::string(kPath), std::string("x=C:\\App\\a.exe\r\n")));
+
+  // A file that is not read-only is replaced as it is: the replacement
+  // keeps its attributes, none is changed around it.
+  EXPECT_EQ(Rewrite("x=C:\\App\r\n", kAttrHidden | kAttrSystem), "x=D:\\New\r\n");
+  EXPECT_EQ(attrsAtWrite, kAttrHidden | kAttrSystem);
+  EXPECT_EQ(fs.At(kPath).attributes, kAttrHidden | kAttrSystem);
 }
 
 TEST_F(TextRewriteTest, LineEndsAndAMissingLastLineEndStayAsTheFileHasThem) {

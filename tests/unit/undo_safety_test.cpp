@@ -52,6 +52,7 @@ TEST(WrittenRecordText, RoundTripsAnyNameAndDropsTornAndWithdrawnLines) {
   record.ValueRename("HKEY_CURRENT_USER\\K", "C:\\Old", "D:\\New", kRegSz, "x");
   record.KeyMove("HKEY_CURRENT_USER\\K\\C:", "HKEY_CURRENT_USER\\K\\D:");
   EXPECT_EQ(record.Count(), 4);
+  record.MakeDurable();  // announcements wait for the batch's flush
   std::string bytes = fs.ReadWhole("C:\\R\\Undo00000.after");
   bytes += "file\tC:\\c.ini\tpend";  // torn: its write never happened
 

@@ -248,9 +248,14 @@ void Win32FileSystem::ReplaceWhole(const std::string& path, const std::string& d
 
 void Win32FileSystem::ReplaceWholeStreamed(const std::string& path, const BytesWriter& write) {
   // A file with several names is rewritten in place, so that all of them
-  // keep showing one file (ReplaceBeside.h says why that is safe): its
-  // bytes are gathered first.
-  if (NameCountOf(path) > 1) {
+  // keep showing one file (ReplaceBeside.h says why that is safe): the
+  // temporary file's PutInPlaceOf tells, which spares every other file an
+  // open here. Without a temporary file such a file is still rewritten, its
+  // bytes gathered first.
+  TempBeside temp(path);
+  if (temp.Path().empty()) {
+    const DWORD error = GetLastError();
+    if (NameCountOf(path) <= 1) ThrowFailure("Cannot write", path, error);
     std::string data;
     write([&data](std::string_view piece) { data.append(piece); });
     if (!RewriteInPlace(path, data)) ThrowFailure("Cannot write", path);
@@ -258,8 +263,6 @@ void Win32FileSystem::ReplaceWholeStreamed(const std::string& path, const BytesW
   }
   // Each piece goes to the temporary file as it comes; the target is only
   // replaced once all of it is there and flushed.
-  TempBeside temp(path);
-  if (temp.Path().empty()) ThrowFailure("Cannot write", path);
   {
     OwnedHandle h(CreateFileW(PlatformPath(temp.Path()).c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -322,13 +325,12 @@ std::vector<std::string> Win32FileSystem::ReplaceEach(const std::vector<Replacem
   for (std::size_t i = 0; i < files.size(); ++i) {
     const std::string& path = files[i].path;
     try {
-      // Rewritten in place as ReplaceWhole does, flushed on its own.
-      if (NameCountOf(path) > 1) {
+      TempBeside temp(path);
+      // Without a temporary file, as ReplaceWhole does it (a file with several names is rewritten in place).
+      if (temp.Path().empty()) {
         ReplaceWhole(path, files[i].data);
         continue;
       }
-      TempBeside temp(path);
-      if (temp.Path().empty()) ThrowFailure("Cannot write", path);
       OwnedHandle h(CreateFileW(PlatformPath(temp.Path()).c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
       if (!h.ok()) ThrowFailure("Cannot write", path);
