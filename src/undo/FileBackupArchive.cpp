@@ -262,6 +262,7 @@ class WriteBackGroup {
   }
 
   void Write() {
+    if (held_.empty()) return;
     std::vector<FileSystem::Replacement> files;
     std::vector<Held*> going;
     // The time goes on while the attributes are cleared: a read-only file may refuse it.

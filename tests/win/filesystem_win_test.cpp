@@ -199,6 +199,7 @@ TEST_F(Win32FileSystemTest, ReplaceEachReplacesEveryFileItCanAndNamesTheRest) {
   EXPECT_NE(failures[20], "");
   fs.SetAttributesOf(files[7].path, 0);
   for (const std::string& name : Names(root + "*")) EXPECT_FALSE(IsReplaceTempName(name)) << name;
+  EXPECT_TRUE(fs.ReplaceEach({}).empty());  // no file, no flush
 }
 
 namespace {

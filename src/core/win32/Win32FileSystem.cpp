@@ -291,6 +291,7 @@ struct Written {
 // Flushes each on one of a few threads: a disk's journal commits flushes
 // that wait together at once, where one after another each waits its own turn.
 void FlushSideBySide(std::vector<Written>& files) {
+  if (files.empty()) return;
   std::atomic<std::size_t> next{0};
   const auto flushSome = [&] {
     for (std::size_t i; (i = next++) < files.size();)
