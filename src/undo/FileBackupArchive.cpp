@@ -242,6 +242,11 @@ bool CheckAllows(const RestoreCheck& check, const std::string& savedFrom, const 
   return true;
 }
 
+// Names a file the restore left, and why.
+void NameNotRestored(RestoreResult& result, const std::string& target, const std::string& why) {
+  result.refusals.push_back(target + " was not restored: " + why + ".");
+}
+
 // Entries written back a group at a time: the files' new contents are
 // flushed side by side, so a group waits about as long as one flush. Each
 // file gets the last-write time it was saved with (savedTime; else the
@@ -312,9 +317,7 @@ class WriteBackGroup {
     bool savedTime;
     std::optional<std::uint32_t> before;  // its attributes, where there is a file
   };
-  void Refuse(const std::string& target, const std::string& why) {
-    result_.refusals.push_back(target + " was not restored: " + why + ".");
-  }
+  void Refuse(const std::string& target, const std::string& why) { NameNotRestored(result_, target, why); }
 
   FileSystem& fs_;
   UndoPlatform& platform_;
@@ -329,9 +332,6 @@ RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::
                              const PlaceDone& each) {
   auto file = fs.OpenRandom(archivePath, OpenMode::ReadOnly);
   RestoreResult result;
-  auto refuse = [&](const std::string& target, const std::string& why) {
-    result.refusals.push_back(target + " was not restored: " + why + ".");
-  };
   // Damaged entries are named at the end: a name may still come back whole
   // from another copy of its entry.
   std::vector<std::pair<std::string, std::string>> damaged;  // fold key, message
@@ -349,7 +349,7 @@ RestoreResult RestoreArchive(FileSystem& fs, UndoPlatform& platform, const std::
     if (each) each(taken++, entries.size(), savedFrom);
     // A flagged name that is no UTF-8 would reach the platform as another name.
     if (!IsValidUtf8(savedFrom)) {
-      refuse(savedFrom, "its name in the archive is not valid UTF-8");
+      NameNotRestored(result, savedFrom, "its name in the archive is not valid UTF-8");
       continue;
     }
     result.seen.insert(FoldKey(savedFrom));
